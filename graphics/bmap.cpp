@@ -1,0 +1,82 @@
+// The _bmap image: allocation, header and the live-image counter.
+#include "graphics/kavtrel.h"
+#include <cstdlib>
+#include <cstring>
+#include <new>
+
+int bmap_live_count = 0;
+
+static int padded_stride(long long width) { return (int)(((width * 24 + 31) / 32) * 4); }
+
+bool _bmap_size_ok(long long width, long long height)
+{
+    if (width <= 0 || height <= 0) return false;
+    if (width > 65535 || height > 65535) return false;
+    long long bytes = ((width * 24 + 31) / 32) * 4 * height;
+    return bytes <= BMAP_MAX_BYTES;
+}
+
+_bmap::_bmap(int w, int h)
+{
+    memset(&header, 0, sizeof header);
+    long long bytes = (long long)padded_stride(w) * h;
+    pixels = nullptr;
+    if (_bmap_size_ok(w, h)) pixels = (BYTE*)malloc((size_t)bytes);
+    if (!pixels) _fatal("could not allocate b", "_bmap::_bmap");
+    bmap_live_count++;
+    width = w;
+    height = h;
+    size = (int)bytes;
+    bpp = 24;
+    reserved = 0;
+    init_header();
+    not_owner = 0;
+}
+
+void _bmap::init_header()
+{
+    stride = padded_stride(width);
+    LONG xppm = header.biXPelsPerMeter, yppm = header.biYPelsPerMeter;
+    header.biSize = sizeof(BITMAPINFOHEADER);
+    header.biWidth = width;
+    header.biHeight = -height;
+    header.biPlanes = 1;
+    header.biBitCount = (WORD)bpp;
+    header.biCompression = BI_RGB;
+    header.biSizeImage = 0;
+    if (xppm == 0) {
+        HDC dc = GetDC(console_frame);
+        xppm = (LONG)(GetDeviceCaps(dc, LOGPIXELSX) * 100 / 2.54 + 0.5);
+        yppm = (LONG)(GetDeviceCaps(dc, LOGPIXELSY) * 100 / 2.54 + 0.5);
+        ReleaseDC(console_frame, dc);
+    }
+    header.biXPelsPerMeter = xppm;
+    header.biYPelsPerMeter = yppm;
+    header.biClrUsed = 0;
+    header.biClrImportant = 0;
+}
+
+_bmap::~_bmap()
+{
+    if (not_owner == 0 && pixels) {
+        width = height = 0;
+        free(pixels);
+        bmap_live_count--;
+        pixels = nullptr;
+    }
+}
+
+_bmap* _bmap_new(int width, int height)
+{
+    if (!_bmap_size_ok(width, height)) return nullptr;
+    // Probe the allocation first so that a refused size never reaches the fatal report.
+    void* probe = malloc((size_t)padded_stride(width) * height);
+    if (!probe) return nullptr;
+    free(probe);
+    return new (std::nothrow) _bmap(width, height);
+}
+
+void _bmap_delete(_bmap* b)
+{
+    delete b;
+}

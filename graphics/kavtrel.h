@@ -1,0 +1,95 @@
+// The window and graphics library's interface: process entry, hook tables
+// through which the application plugs in, the message pump, menus, and the
+// umbrella for pages, drawing and images.
+#pragma once
+#include <windows.h>
+#include "graphics/cptext.h"
+#include "graphics/pages.h"
+#include "graphics/bmap.h"
+
+struct _bmap;
+
+// Image-format hooks, filled by the application at start-up (slot order fixed).
+typedef int (*probe_hook)(const char* path, int* width, int* height, int* xres, int* yres);
+typedef int (*probe_psd_hook)(const char* path, int* width, int* height);
+typedef _bmap* (*load_jpeg_hook)(const char* path, int divisor, int flag);
+typedef _bmap* (*load_path_hook)(const char* path);
+typedef _bmap* (*load_pdf_hook)(const char* path, int zoom_percent);
+struct image_format_hook_table {
+    probe_hook probe_jpeg;      // 0 (also GIF)
+    probe_hook probe_png;       // 1
+    probe_psd_hook probe_psd;   // 2
+    probe_hook probe_pdf;       // 3
+    probe_hook probe_tiff;      // 4
+    probe_hook probe_plugin;    // 5
+    load_jpeg_hook load_jpeg;   // 6 (also GIF)
+    load_path_hook load_psd;    // 7
+    load_pdf_hook load_pdf;     // 8
+    load_path_hook load_png;    // 9
+    load_path_hook load_tiff;   // 10
+    load_path_hook load_plugin; // 11
+};
+extern image_format_hook_table image_format_hooks;
+
+// Console hooks: how code outside the library reports.
+struct console_hook_table {
+    int (*printf_hook)(const char* fmt, ...);
+    int (*getchar_hook)();
+    int (*logging_on)();
+    int (*status_hook)(int page, const char* fmt, ...);
+};
+extern console_hook_table console_hooks;
+
+// Application callbacks; null until app_main fills them.
+struct app_hook_table {
+    int (*window_hook)(HWND, UINT, WPARAM, LPARAM);       // nonzero = handled
+    void (*drop_hook)(int page, int count, char** names); // page 0 = console
+    void (*exit_hook)();
+    void (*help_hook)();
+};
+extern app_hook_table app_hooks;
+
+// The application's main function (browser). 1961 ends the process at once.
+int app_main();
+
+// Library globals.
+extern HINSTANCE kavtrel_instance;
+extern int direct_dib_stretch;
+enum { COMMAND_LINE_BUF = 1024 };
+extern char kavtrel_command_line_buf[COMMAND_LINE_BUF];
+extern char* kavtrel_command_line;
+extern HWND console_frame;
+extern HWND console_statusbar;
+extern HWND console_edit;
+extern int app_started;
+
+// Library command identifiers.
+enum {
+    ID_CONSOLE_EDIT = 65500,
+    CMD_EXIT = 65501, CMD_PRINT_PAGE, CMD_COPY, CMD_PASTE, CMD_CUT, CMD_CLEAR_ALL,
+    CMD_SELECT_ALL, CMD_UNDO, CMD_FIND, CMD_HELP, CMD_FONT_BIG, CMD_FONT_NORMAL,
+    CMD_FONT_SMALL, CMD_WINDOW_FIRST = 65514,
+    ID_CONSOLE_STATUSBAR = 1222,
+    APP_QUIT_AT_ONCE = 1961,
+};
+
+int _pump();
+void _quit_loop();
+void _elapsed_text();
+// The elapsed-time text for s seconds (the rules of _elapsed_text).
+void _elapsed_format(double seconds, char* out, size_t cap);
+int _register_class(UINT style, WNDPROC proc, HBRUSH background, const char* name);
+const char* _register_page_class(HBRUSH brush);
+int _translate_page_accels(MSG* msg);
+int _add_page_accel(HWND window, HACCEL accel);
+HMENU _console_menu();
+void _update_window_menu(HMENU popup);
+void _menu_separator(HMENU menu);
+void _menu_enable(UINT id, HMENU menu, int on);
+void _menu_check(UINT id, HMENU menu, int on);
+void _check_font_item(UINT id);
+LRESULT CALLBACK _main_wndproc(HWND, UINT, WPARAM, LPARAM);
+LRESULT CALLBACK _page_wndproc(HWND, UINT, WPARAM, LPARAM);
+
+// Message boxes go through this seam so that tests can answer them headless.
+extern int (*kavtrel_message_box)(HWND owner, const char* text, const char* title, UINT type);

@@ -1,0 +1,137 @@
+#!/usr/bin/env bash
+# The Wine test bench: a private 32-bit prefix in code page 932, an Xvfb
+# display and a running wineserver, shared by every program started through it.
+#   bench.sh exec [--screen WxHxD] PROGRAM.exe [ARGS...]   run a program inside
+#   bench.sh shell CMD...                                   run a command with the bench's environment
+#   bench.sh stop                                           end the wineserver and the displays
+# ZOTE_BENCH names the state folder inside a build tree (default: build/bench).
+set -uo pipefail
+
+here=$(cd "$(dirname "$0")/.." && pwd)
+state=${ZOTE_BENCH:-$here/build/bench}
+deps=${ZOTE_DEPS_ROOT:-/opt/zote-deps}
+mkdir -p "$state"
+state=$(cd "$state" && pwd)
+build=$(dirname "$state")
+
+export WINEPREFIX="$state/prefix"
+export WINEARCH=win32
+export HOME="$state/home"
+export TZ=Asia/Tokyo
+export LOCPATH="$deps/locale"
+{ export LC_ALL=ja_JP.UTF-8; } 2>/dev/null
+export LANG=ja_JP.UTF-8
+export WINEDEBUG=${WINEDEBUG:--all}
+export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree,mshtml=}
+mkdir -p "$HOME"
+
+lock() { exec 9>"$state/.lock"; flock 9; }
+unlock() { flock -u 9; }
+
+# One Xvfb per screen size, started once and reused.
+display_for() { # screen
+  local screen=$1 f="$state/display-$1" d
+  if [ -f "$f" ]; then
+    d=$(cat "$f")
+    if [ -e "/tmp/.X11-unix/X$d" ] && kill -0 "$(cat "$f.pid" 2>/dev/null)" 2>/dev/null; then
+      echo ":$d"; return
+    fi
+  fi
+  for d in $(seq 90 190); do
+    [ -e "/tmp/.X$d-lock" ] && continue
+    setsid Xvfb ":$d" -screen 0 "$screen" -nolisten tcp -ac >/dev/null 2>&1 < /dev/null &
+    echo $! > "$f.pid"
+    for _ in $(seq 1 50); do [ -e "/tmp/.X11-unix/X$d" ] && break; sleep 0.1; done
+    if [ -e "/tmp/.X11-unix/X$d" ]; then echo "$d" > "$f"; echo ":$d"; return; fi
+  done
+  echo "bench: no display could be started" >&2; exit 3
+}
+
+prepare_prefix() {
+  [ -f "$WINEPREFIX/.zote-ready" ] && return
+  rm -rf "$WINEPREFIX"
+  wineboot -i >/dev/null 2>&1
+  wineserver -w
+  # No drive onto the Linux root: tests never reach outside the prefix.
+  rm -f "$WINEPREFIX/dosdevices/z:"
+  # Japanese glyphs for the console face and screenshots.
+  cat > "$state/fonts.reg" <<'REG'
+REGEDIT4
+
+[HKEY_CURRENT_USER\Software\Wine\Fonts\Replacements]
+"ＭＳ ゴシック"="IPAGothic"
+"ＭＳ Ｐゴシック"="IPAPGothic"
+"MS Gothic"="IPAGothic"
+"MS UI Gothic"="IPAPGothic"
+
+[HKEY_CURRENT_USER\Software\Wine\X11 Driver]
+"Managed"="N"
+"Decorated"="N"
+REG
+  iconv -f UTF-8 -t CP932 "$state/fonts.reg" > "$state/fonts-932.reg"
+  wine regedit /S "$state/fonts-932.reg" >/dev/null 2>&1
+  wineserver -w
+  for hook in "$here"/tools/bench.d/*.sh; do
+    [ -f "$hook" ] && . "$hook"
+  done
+  touch "$WINEPREFIX/.zote-ready"
+}
+
+services_pid() {
+  local p
+  for p in $(pgrep -f 'services.exe'); do
+    if tr '\0' '\n' < "/proc/$p/environ" 2>/dev/null | grep -qx "WINEPREFIX=$WINEPREFIX"; then echo "$p"; return; fi
+  done
+}
+services_alive() {
+  local p; p=$(cat "$state/services.pid" 2>/dev/null)
+  [ -n "$p" ] && kill -0 "$p" 2>/dev/null && [ "$(services_pid)" = "$p" ]
+}
+
+ensure() { # screen
+  lock
+  export DISPLAY=$(display_for "$1")
+  prepare_prefix
+  # A persistent wineserver keeps every later start quick.
+  wineserver -p >/dev/null 2>&1 || true
+  # Start the prefix's services once with quiet output: services started by a
+  # program under test would hold its output pipe open after it ends.
+  if ! services_alive; then
+    wine cmd /c exit >/dev/null 2>&1 </dev/null
+    services_pid > "$state/services.pid"
+  fi
+  # D: is the build tree that holds this bench, where the programs under test live.
+  ln -sfn "$build" "$WINEPREFIX/dosdevices/d:"
+  unlock
+}
+
+# Unix path to the path the prefix sees (D: is the build tree).
+dos_path() {
+  local p; p=$(readlink -f "$1")
+  case "$p" in
+    "$build"/*) p="D:${p#$build}"; echo "${p//\//\\}" ;;
+    *) echo "$1" ;;
+  esac
+}
+
+cmd=${1:-}; shift || true
+case "$cmd" in
+  exec)
+    screen=1280x1024x24
+    if [ "${1:-}" = "--screen" ]; then screen=$2; shift 2; fi
+    ensure "$screen"
+    prog=$(dos_path "$1"); shift
+    exec wine "$prog" "$@"
+    ;;
+  shell)
+    ensure 1280x1024x24
+    exec "$@"
+    ;;
+  stop)
+    wineserver -k >/dev/null 2>&1 || true
+    for f in "$state"/display-*.pid; do [ -f "$f" ] && kill "$(cat "$f")" 2>/dev/null; done
+    rm -f "$state"/display-*
+    ;;
+  *)
+    sed -n '2,8p' "$0"; exit 2 ;;
+esac

@@ -1,0 +1,101 @@
+#!/usr/bin/env bash
+# Installs everything ZOTE needs on a fresh Debian 12 machine (as root) and
+# builds the third-party libraries for i686 mingw into a versioned cache.
+# A second run only checks and returns in seconds.
+set -euo pipefail
+
+here=$(cd "$(dirname "$0")/.." && pwd)
+cache=${ZOTE_DEPS:-/opt/zote-deps}
+
+JPEG_VER=2.1.5
+PNG_VER=1.6.39
+TIFF_VER=4.5.0
+GTEST_VER=1.12.1
+key="jpeg-$JPEG_VER.png-$PNG_VER.tiff-$TIFF_VER.gtest-$GTEST_VER.v2"
+prefix="$cache/$key"
+
+SUDO=""
+[ "$(id -u)" -eq 0 ] || SUDO=sudo
+
+pkgs="mingw-w64 g++-mingw-w64-i686-posix binutils-mingw-w64-i686 cmake make ninja-build
+      wine wine32:i386 wine64 xvfb xauth x11-utils locales fonts-ipafont-gothic imagemagick
+      libz-mingw-w64-dev libc-bin xz-utils bzip2 ca-certificates"
+
+need_apt=0
+for p in i686-w64-mingw32-g++-posix wine xvfb-run cmake ninja import xwininfo; do
+  command -v "$p" >/dev/null 2>&1 || need_apt=1
+done
+[ -f /usr/i686-w64-mingw32/lib/libz.a ] || need_apt=1
+[ -d /usr/lib/i386-linux-gnu/wine ] || need_apt=1
+if [ "$need_apt" = 1 ]; then
+  echo "setup: installing packages"
+  $SUDO dpkg --add-architecture i386
+  export DEBIAN_FRONTEND=noninteractive
+  $SUDO apt-get update -qq
+  $SUDO apt-get install -y -qq --no-install-recommends $pkgs >/dev/null
+fi
+
+# A real ja_JP.UTF-8 locale: without it Wine garbles every Japanese file name.
+locdir="$cache/locale"
+if [ ! -f "$locdir/ja_JP.UTF-8/LC_CTYPE" ]; then
+  mkdir -p "$locdir"
+  localedef -i ja_JP -f UTF-8 "$locdir/ja_JP.UTF-8" 2>/dev/null || true
+fi
+
+if [ -f "$prefix/.done" ]; then
+  echo "$prefix" > "$cache/current"
+  echo "setup: libraries cached in $prefix"
+  exit 0
+fi
+
+echo "setup: building libraries into $prefix"
+src=$(mktemp -d)
+trap 'rm -rf "$src"' EXIT
+if ! grep -rqs 'deb-src' /etc/apt/sources.list.d/ ; then
+  for f in /etc/apt/sources.list.d/*.sources; do
+    [ -f "$f" ] || continue
+    sed 's/^Types: deb$/Types: deb-src/' "$f" | $SUDO tee "/etc/apt/sources.list.d/zote-src-$(basename "$f")" >/dev/null
+  done
+  $SUDO apt-get update -qq
+fi
+cd "$src"
+# Only the upstream tarball is used; take the first source version the mirror still serves.
+fetch_source() { # package
+  local v
+  for v in $(apt-cache showsrc "$1" | sed -n 's/^Version: //p' | sort -rV); do
+    apt-get source --download-only -qq "$1=$v" >/dev/null 2>&1 && return 0
+  done
+  echo "setup: could not fetch the source of $1"; exit 1
+}
+fetch_source libjpeg-turbo
+fetch_source libpng1.6
+fetch_source tiff
+fetch_source googletest
+unpack() { # name-pattern version
+  local tb; tb=$(ls "$1"_"$2"*.orig.tar.* | head -1)
+  [ -n "$tb" ] || { echo "setup: no source for $1 $2"; exit 1; }
+  mkdir -p "$1" && tar -xf "$tb" -C "$1" --strip-components=1
+}
+unpack libjpeg-turbo "$JPEG_VER"
+unpack libpng1.6 "$PNG_VER"
+unpack tiff "$TIFF_VER"
+unpack googletest "$GTEST_VER"
+
+tc="$here/cmake/mingw-i686.cmake"
+common=(-G Ninja -DCMAKE_TOOLCHAIN_FILE="$tc" -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX="$prefix"
+        -DCMAKE_PREFIX_PATH="$prefix" -DCMAKE_POLICY_DEFAULT_CMP0074=NEW)
+build() { # dir args...
+  local d=$1; shift
+  cmake -S "$d" -B "$d/_b" "${common[@]}" "$@" >/dev/null
+  cmake --build "$d/_b" -j"$(nproc)" >/dev/null
+  cmake --install "$d/_b" >/dev/null
+}
+build libjpeg-turbo -DWITH_JPEG8=1 -DENABLE_SHARED=0 -DWITH_TURBOJPEG=0 -DWITH_SIMD=0
+build libpng1.6 -DPNG_SHARED=OFF -DPNG_TESTS=OFF -DPNG_EXECUTABLES=OFF -DZLIB_ROOT=/usr/i686-w64-mingw32
+build tiff -DBUILD_SHARED_LIBS=OFF -Dtiff-tools=OFF -Dtiff-tests=OFF -Dtiff-contrib=OFF -Dtiff-docs=OFF \
+  -Djpeg=OFF -Dold-jpeg=OFF -Djbig=OFF -Dlzma=OFF -Dzstd=OFF -Dwebp=OFF -Dlerc=OFF -Dlibdeflate=OFF -Dpixarlog=ON -Dzlib=ON \
+  -DZLIB_ROOT=/usr/i686-w64-mingw32
+build googletest -DBUILD_GMOCK=ON -Dgtest_disable_pthreads=OFF -DCMAKE_CXX_STANDARD=17
+touch "$prefix/.done"
+echo "$prefix" > "$cache/current"
+echo "setup: libraries ready in $prefix"
