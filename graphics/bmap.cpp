@@ -80,3 +80,26 @@ void _bmap_delete(_bmap* b)
 {
     delete b;
 }
+
+int _bmap_count_colors(_bmap* b)
+{
+    if (!b || b->bpp != 24 || !b->pixels) return 0;
+    // One flag per 24-bit colour, index red * 65536 + green * 256 + blue.
+    unsigned char* seen = (unsigned char*)calloc(16777216 / 8, 1);
+    if (!seen) return 0;
+    int count = 0;
+    bool coloured = false;
+    for (int y = 0; y < b->height; y++) {
+        const BYTE* p = b->pixels + (size_t)y * b->stride;
+        for (int x = 0; x < b->width; x++, p += 3) {
+            unsigned index = (p[2] << 16) | (p[1] << 8) | p[0];
+            if (!(seen[index >> 3] & (1 << (index & 7)))) {
+                seen[index >> 3] |= (unsigned char)(1 << (index & 7));
+                count++;
+            }
+            if (!coloured && (p[0] != p[1] || p[1] != p[2])) coloured = true;
+        }
+    }
+    free(seen);
+    return coloured ? count : -count;
+}

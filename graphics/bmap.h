@@ -2,7 +2,9 @@
 // with an embedded bitmap header ready for the system's DIB calls.
 #pragma once
 #include <windows.h>
+#include <cstddef>
 #include <cstdio>
+#include <vector>
 
 struct _bmap {
     int width;
@@ -35,7 +37,10 @@ extern int bmap_live_count;
 
 void _bmap_delete(_bmap* b);
 int _bmap_count_colors(_bmap* b);
-_bmap* _bmap_from_dib(const BITMAPINFOHEADER* dib, const void* bits);
+// A packed DIB (header, colour table, bits) of `length` readable bytes; when
+// `bits` is given the rows are read from there instead (bits_length bytes).
+// Headers of 12 (OS/2), 40, 52, 56, 64, 108 and 124 bytes are understood.
+_bmap* _bmap_from_dib(const void* dib, size_t length, const void* bits = nullptr, size_t bits_length = 0);
 _bmap* _bmap_read_bmp(const char* path);
 _bmap* _bmap_load_bmp(const char* path);
 _bmap* _bmap_from_buffer(int slot);
@@ -49,3 +54,29 @@ _bmap* _bmap_load(const char* path, int flag, double scale);
 int _bmp_info(const char* path, int* width, int* height, int* xres, int* yres);
 int _icon_info(const char* path, int* width, int* height, int* xres, int* yres);
 int _cursor_info(const char* path, int* width, int* height, int* xres, int* yres);
+
+// The checked layout of a DIB: every pointer lies inside the block it came
+// from, and the rows fit. Only uncompressed and bit-field DIBs pass.
+struct dib_layout {
+    DWORD header_size;      // 12 for the OS/2 header
+    int width, height;      // height > 0
+    bool bottom_up;
+    int bpp;
+    DWORD compression;      // BI_RGB or BI_BITFIELDS
+    int colours;            // colour-table entries present
+    int entry_size;         // 4, or 3 for the OS/2 header
+    const BYTE* table;
+    const BYTE* bits;
+    size_t row_bytes;
+    LONG xppm, yppm;
+};
+bool _dib_layout(const void* dib, size_t length, const void* bits, size_t bits_length, dib_layout* out);
+
+// Reads a BMP file's contents after its 14-byte file header (starting at the
+// file's position): "BM" required, bfSize checked against the file's length.
+// *bits_offset is where the rows start inside the block (0: after the table).
+bool _bmp_read_block(FILE* file, std::vector<BYTE>& block, size_t* bits_offset);
+// The slot becomes a buffer holding the checked DIB; 1 when every row was set.
+int _page_from_dib_checked(int slot, const void* dib, size_t length, size_t bits_offset);
+// trunc(dpi x 100 / 2.54 + 0.5): dots per inch to pixels per metre.
+LONG _dpi_to_ppm(double dpi);

@@ -6,6 +6,7 @@
 #include "graphics/cptext.h"
 #include "graphics/pages.h"
 #include "graphics/bmap.h"
+#include "graphics/imageops.h"
 
 struct _bmap;
 

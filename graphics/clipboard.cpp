@@ -1,0 +1,187 @@
+// Images and pages leaving the program: packed DIBs, the clipboard (CF_DIB,
+// metafiles, a page's picture) and BMP files.
+#include "graphics/kavtrel.h"
+#include <cstring>
+#include <vector>
+
+namespace {
+struct clipboard_scope {
+    bool open;
+    explicit clipboard_scope(HWND owner) : open(OpenClipboard(owner) != 0) {}
+    ~clipboard_scope() { if (open) CloseClipboard(); }
+};
+
+struct global_lock {
+    HGLOBAL h;
+    BYTE* p;
+    explicit global_lock(HGLOBAL block) : h(block), p(block ? (BYTE*)GlobalLock(block) : nullptr) {}
+    ~global_lock() { if (p) GlobalUnlock(h); }
+};
+
+// Header with a positive height, then the rows bottom-up.
+bool write_packed_dib(_bmap* b, BYTE* out)
+{
+    BITMAPINFOHEADER h = b->header;
+    h.biSize = sizeof h;
+    h.biWidth = b->width;
+    h.biHeight = b->height;
+    h.biPlanes = 1;
+    h.biBitCount = (WORD)b->bpp;
+    h.biCompression = BI_RGB;
+    h.biSizeImage = 0;
+    h.biClrUsed = h.biClrImportant = 0;
+    memcpy(out, &h, sizeof h);
+    out += sizeof h;
+    for (int y = 0; y < b->height; y++)
+        memcpy(out + (size_t)(b->height - 1 - y) * b->stride, b->pixels + (size_t)y * b->stride, (size_t)b->stride);
+    return true;
+}
+
+// Hands a block to the clipboard; on failure the block is freed here.
+int set_clipboard(HWND owner, UINT format, HGLOBAL block)
+{
+    clipboard_scope clip(owner);
+    if (clip.open && EmptyClipboard() && SetClipboardData(format, block)) return 1;
+    GlobalFree(block);
+    return 0;
+}
+}  // namespace
+
+HGLOBAL _bmap_to_packed_dib(_bmap* b, size_t* size)
+{
+    if (!b || !b->pixels || b->bpp != 24) return nullptr;
+    size_t bytes = sizeof(BITMAPINFOHEADER) + (size_t)b->stride * b->height;
+    HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, bytes);
+    if (!block) return nullptr;
+    {
+        global_lock lock(block);
+        if (!lock.p) {
+            GlobalFree(block);
+            return nullptr;
+        }
+        write_packed_dib(b, lock.p);
+    }
+    if (size) *size = bytes;
+    return block;
+}
+
+int _bmap_to_clipboard(_bmap* b)
+{
+    if (!b || !b->pixels || b->bpp != 24) return 0;
+    size_t bytes = sizeof(BITMAPINFOHEADER) + (size_t)b->stride * b->height;
+    HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE | GMEM_DDESHARE, bytes);
+    if (!block) return 0;
+    {
+        global_lock lock(block);
+        if (!lock.p) {
+            GlobalFree(block);
+            return 0;
+        }
+        write_packed_dib(b, lock.p);
+    }
+    return set_clipboard(console_frame, CF_DIB, block);
+}
+
+int _bmp_file_to_clipboard(const char* path)
+{
+    FILE* f = fopen(path, "rb");
+    if (!f) return 0;
+    std::vector<BYTE> data;
+    size_t offset;
+    bool ok = _bmp_read_block(f, data, &offset);
+    fclose(f);
+    // Only a DIB whose rows follow its table can be handed on as one block.
+    dib_layout d;
+    if (!ok || !_dib_layout(data.data(), data.size(), nullptr, 0, &d)) return 0;
+    if (offset && data.data() + offset != d.bits) return 0;
+    HGLOBAL block = GlobalAlloc(GHND, data.size());
+    if (!block) return 0;
+    {
+        global_lock lock(block);
+        if (!lock.p) {
+            GlobalFree(block);
+            return 0;
+        }
+        memcpy(lock.p, data.data(), data.size());
+    }
+    return set_clipboard(console_frame, CF_DIB, block);
+}
+
+int _file_to_clipboard(const char* path)
+{
+    const char* ext = _path_extension(path);
+    if (_extension_is(ext, ".BMP")) return _bmp_file_to_clipboard(path);
+    if (_extension_is(ext, ".EMF")) return _emf_to_clipboard(path);
+    if (_extension_is(ext, ".WMF")) return _wmf_to_clipboard(path);
+    return 0;
+}
+
+int _bmap_save_bmp(_bmap* b, FILE* file)
+{
+    if (!file) return 0;
+    bool ok = false;
+    size_t size = 0;
+    if (HGLOBAL dib = _bmap_to_packed_dib(b, &size)) {
+        BITMAPFILEHEADER fh;
+        fh.bfType = 0x4D42;
+        fh.bfSize = (DWORD)(size + sizeof fh);
+        fh.bfReserved1 = fh.bfReserved2 = 0;
+        fh.bfOffBits = sizeof fh + sizeof(BITMAPINFOHEADER);
+        global_lock lock(dib);
+        ok = lock.p && fwrite(&fh, sizeof fh, 1, file) == 1 && fwrite(lock.p, 1, size, file) == size &&
+             fflush(file) == 0;
+        if (lock.p) GlobalUnlock(dib), lock.p = nullptr;
+        GlobalFree(dib);
+    }
+    if (fclose(file) != 0) ok = false;
+    return ok ? 1 : 0;
+}
+
+int _page_copy(HENHMETAFILE picture, HWND window)
+{
+    if (!picture || !window) return 0;
+    RECT client;
+    GetClientRect(window, &client);
+    int cw = client.right, ch = client.bottom;
+    if (cw < 1 || ch < 1) return 0;
+    ENHMETAHEADER eh;
+    if (!GetEnhMetaFileHeader(picture, sizeof eh, &eh) || eh.szlMillimeters.cx <= 0 || eh.szlMillimeters.cy <= 0)
+        return 0;
+    HDC dc = GetDC(window);
+    int xdpi = GetDeviceCaps(dc, LOGPIXELSX), ydpi = GetDeviceCaps(dc, LOGPIXELSY);
+    ReleaseDC(window, dc);
+    // The recording holds twentieths of a pixel; the copy keeps those units
+    // (a window of 20 x the client size) and replays the picture at its frame.
+    HDC record = CreateMetaFileA(nullptr);
+    if (!record) return 0;
+    SetWindowOrgEx(record, 0, 0, nullptr);
+    SetWindowExtEx(record, 20 * cw, 20 * ch, nullptr);
+    double kx = eh.szlDevice.cx / (eh.szlMillimeters.cx * 100.0);
+    double ky = eh.szlDevice.cy / (eh.szlMillimeters.cy * 100.0);
+    RECT frame = {(LONG)(eh.rclFrame.left * kx), (LONG)(eh.rclFrame.top * ky), (LONG)(eh.rclFrame.right * kx + 0.5),
+                  (LONG)(eh.rclFrame.bottom * ky + 0.5)};
+    PlayEnhMetaFile(record, picture, &frame);
+    HMETAFILE copy = CloseMetaFile(record);
+    if (!copy) return 0;
+    HGLOBAL block = GlobalAlloc(GHND, sizeof(METAFILEPICT));
+    if (!block) {
+        DeleteMetaFile(copy);
+        return 0;
+    }
+    {
+        global_lock lock(block);
+        if (!lock.p) {
+            GlobalFree(block);
+            DeleteMetaFile(copy);
+            return 0;
+        }
+        METAFILEPICT* pict = (METAFILEPICT*)lock.p;
+        pict->mm = MM_ANISOTROPIC;
+        pict->xExt = (LONG)(cw * 1000.0 / xdpi * 2.54);
+        pict->yExt = (LONG)(2.54 * (1000.0 * ch / ydpi));
+        pict->hMF = copy;
+    }
+    if (set_clipboard(window, CF_METAFILEPICT, block)) return 1;
+    DeleteMetaFile(copy);
+    return 0;
+}

@@ -1,0 +1,98 @@
+// Icon pictures of files: the size probes of icons and cursors, a file's
+// icon drawn into a buffer slot, and the icon image that stands in for any
+// file that cannot be loaded.
+#include "graphics/kavtrel.h"
+#include <shellapi.h>
+
+static void screen_dpi(int* xres, int* yres)
+{
+    HDC dc = GetDC(console_frame);
+    *xres = GetDeviceCaps(dc, LOGPIXELSX);
+    *yres = GetDeviceCaps(dc, LOGPIXELSY);
+    ReleaseDC(console_frame, dc);
+}
+
+int _icon_info(const char*, int* width, int* height, int* xres, int* yres)
+{
+    *width = GetSystemMetrics(SM_CXICON);
+    *height = GetSystemMetrics(SM_CYICON);
+    screen_dpi(xres, yres);
+    return 1;
+}
+
+int _cursor_info(const char*, int* width, int* height, int* xres, int* yres)
+{
+    *width = GetSystemMetrics(SM_CXCURSOR);
+    *height = GetSystemMetrics(SM_CYCURSOR);
+    screen_dpi(xres, yres);
+    return 1;
+}
+
+HICON _file_icon(const char* path)
+{
+    if (!path || !*path) return nullptr;
+    const char* ext = _path_extension(path);
+    // Icon and cursor files show themselves.
+    if (_extension_is(ext, ".ICO"))
+        return (HICON)LoadImageA(nullptr, path, IMAGE_ICON, 0, 0, LR_LOADFROMFILE | LR_DEFAULTSIZE);
+    if (_extension_is(ext, ".CUR"))
+        return (HICON)LoadImageA(nullptr, path, IMAGE_CURSOR, 0, 0, LR_LOADFROMFILE | LR_DEFAULTSIZE);
+    SHFILEINFOA info{};
+    if (!SHGetFileInfoA(path, 0, &info, sizeof info, SHGFI_ICON)) return nullptr;
+    return info.hIcon;
+}
+
+struct icon_guard {
+    HICON icon;
+    bool cursor;
+    ~icon_guard()
+    {
+        if (!icon) return;
+        if (cursor) DestroyCursor((HCURSOR)icon);
+        else DestroyIcon(icon);
+    }
+};
+
+int _page_load_icon(int slot, const char* path)
+{
+    if (_extension_is(_path_extension(path), ".BMP")) {
+        FILE* f = fopen(path, "rb");
+        if (f) {
+            int ok = _page_load_bmp(slot, f);
+            fclose(f);
+            if (ok) return 1;
+        }
+    }
+    icon_guard icon{_file_icon(path), _extension_is(_path_extension(path), ".CUR")};
+    if (!icon.icon) return 0;
+    if (slot >= 1) {
+        if (!_newbuffer(slot, GetSystemMetrics(SM_CXICON), GetSystemMetrics(SM_CYICON))) return 0;
+        DrawIcon(_page_info(slot).dc, 0, 0, icon.icon);
+    }
+    return 1;
+}
+
+_bmap* _bmap_icon_image(const char* path)
+{
+    bool cursor = _extension_is(_path_extension(path), ".CUR");
+    icon_guard icon{_file_icon(path), cursor};
+    if (!icon.icon) return nullptr;
+    int w = 0, h = 0, xres = 0, yres = 0;
+    _image_info(path, &w, &h, &xres, &yres);
+    // The picture is only the icon: never larger than the icon, whatever
+    // size a damaged file's header claims.
+    int cap_w = GetSystemMetrics(cursor ? SM_CXCURSOR : SM_CXICON);
+    int cap_h = GetSystemMetrics(cursor ? SM_CYCURSOR : SM_CYICON);
+    if (w < 1 || w > cap_w) w = cap_w;
+    if (h < 1 || h > cap_h) h = cap_h;
+    int slot = _newbuffer_auto(w, h);
+    if (slot < 1) return nullptr;
+    DrawIcon(_page_info(slot).dc, 0, 0, icon.icon);
+    _bmap* b = _bmap_from_buffer(slot);
+    _page_free(slot);
+    if (!b) return nullptr;
+    if (xres <= 0 || yres <= 0) screen_dpi(&xres, &yres);
+    b->header.biXPelsPerMeter = _dpi_to_ppm(xres);
+    b->header.biYPelsPerMeter = _dpi_to_ppm(yres);
+    return b;
+}

@@ -1,0 +1,199 @@
+// Reduction and rotation of _bmap images. Scaling here only reduces: area
+// weighting for factors up to 0.5, bilinear sampling above, and the integer
+// mean for a whole divisor; each can turn the result by a quarter or half
+// turn on the way. Enlargement happens when a picture is drawn.
+#include "graphics/kavtrel.h"
+#include <vector>
+
+int _zoom_size(_bmap* b, double f, int* width, int* height)
+{
+    if (!b || !(f > 0)) return 0;
+    volatile float r = (float)(1 / f);
+    int w = (int)(b->width * f), h = (int)(b->height * f);
+    // Never reach the last source column or row: the samplers read one past.
+    volatile float pw = (float)w * r, ph = (float)h * r;
+    if ((int)pw > b->width - 1) w--;
+    if ((int)ph > b->height - 1) h--;
+    if (w < 1 || h < 1) return 0;
+    *width = w;
+    *height = h;
+    return 1;
+}
+
+// The result image for an unturned size w x h, turned by the rotation code.
+static _bmap* rotated_result(int w, int h, int rotation)
+{
+    return (rotation & 1) ? _bmap_new(h, w) : _bmap_new(w, h);
+}
+
+// Where unturned result pixel (i, j) of a w x h picture lands.
+static BYTE* place(_bmap* r, int rotation, int i, int j, int w, int h)
+{
+    int row, col;
+    switch (rotation) {
+    case 1: row = w - 1 - i; col = j; break;
+    case -1: row = i; col = h - 1 - j; break;
+    case 2: case -2: row = h - 1 - j; col = w - 1 - i; break;
+    default: row = j; col = i; break;
+    }
+    return r->pixels + (size_t)row * r->stride + (size_t)col * 3;
+}
+
+static bool rotation_ok(int rotation) { return rotation >= -2 && rotation <= 2; }
+
+_bmap* _bmap_scale(double f, double tolerance, _bmap* b)
+{
+    if (!b || !(f > 0)) return nullptr;
+    float r = (float)(1 / f);
+    int n = (int)r + 1;
+    float d = (float)(1 - r / n);
+    if (d < tolerance) return _bmap_shrink(b, n, 0);
+    return _bmap_zoom(b, 0, f);
+}
+
+_bmap* _bmap_reduce_bilinear(_bmap* b, int rotation, double f)
+{
+    if (!b || !b->pixels || !rotation_ok(rotation) || (float)f > 1.0f) return nullptr;
+    int w, h;
+    if (!_zoom_size(b, f, &w, &h)) return nullptr;
+    _bmap* r = rotated_result(w, h, rotation);
+    if (!r) return nullptr;
+    // Source position and 8-bit fraction per result column and row.
+    std::vector<int> px(w), qx(w), py(h), qy(h);
+    for (int k = 0; k < w; k++) {
+        double p = k / f;
+        px[k] = (int)p;
+        qx[k] = (int)((p - px[k]) * 256);
+        if (px[k] > b->width - 1) px[k] = b->width - 1;
+    }
+    for (int k = 0; k < h; k++) {
+        double p = k / f;
+        py[k] = (int)p;
+        qy[k] = (int)((p - py[k]) * 256);
+        if (py[k] > b->height - 1) py[k] = b->height - 1;
+    }
+    for (int j = 0; j < h; j++) {
+        const BYTE* row0 = b->pixels + (size_t)py[j] * b->stride;
+        const BYTE* row1 = py[j] + 1 < b->height ? row0 + b->stride : row0;
+        unsigned vy = (unsigned)qy[j];
+        for (int i = 0; i < w; i++) {
+            int x0 = px[i], x1 = x0 + 1 < b->width ? x0 + 1 : x0;
+            unsigned vx = (unsigned)qx[i];
+            unsigned wa = (256 - vx) * (256 - vy), wb = vx * (256 - vy), wc = (256 - vx) * vy, wd = vx * vy;
+            const BYTE *a = row0 + 3 * x0, *bb = row0 + 3 * x1, *c = row1 + 3 * x0, *d = row1 + 3 * x1;
+            BYTE* out = place(r, rotation, i, j, w, h);
+            for (int ch = 0; ch < 3; ch++)
+                out[ch] = (BYTE)((a[ch] * wa + bb[ch] * wb + c[ch] * wc + d[ch] * wd) >> 16);
+        }
+    }
+    return r;
+}
+
+_bmap* _bmap_zoom(_bmap* b, int rotation, double f)
+{
+    if (!b || !b->pixels || !rotation_ok(rotation) || !(f > 0) || f > 1) return nullptr;
+    if (f > 0.5) return _bmap_reduce_bilinear(b, rotation, f);
+    float s = (float)(1 / f);   // source pixels per result pixel
+    int w, h;
+    if (!_zoom_size(b, f, &w, &h)) return nullptr;
+    _bmap* r = rotated_result(w, h, rotation);
+    if (!r) return nullptr;
+    int n = (w > h ? w : h) + 1;
+    std::vector<int> start(n);
+    std::vector<float> frac(n);
+    for (int k = 0; k < n; k++) {
+        float p = (float)k * s;
+        start[k] = (int)p;
+        frac[k] = p - (float)start[k];
+    }
+    float norm = 1 / (s * s);
+    for (int j = 0; j < h; j++) {
+        int y0 = start[j], y1 = start[j + 1];
+        float wy0 = 1 - frac[j], wy1 = frac[j + 1];
+        if (y1 > b->height - 1) { y1 = b->height - 1; wy1 = 0; }
+        for (int i = 0; i < w; i++) {
+            int x0 = start[i], x1 = start[i + 1];
+            float wx0 = 1 - frac[i], wx1 = frac[i + 1];
+            if (x1 > b->width - 1) { x1 = b->width - 1; wx1 = 0; }
+            unsigned whole[3] = {0, 0, 0};
+            float edge[3] = {0, 0, 0};
+            for (int y = y0; y <= y1; y++) {
+                const BYTE* row = b->pixels + (size_t)y * b->stride;
+                float wy = y == y0 ? wy0 : y == y1 ? wy1 : 1;
+                bool edge_row = y == y0 || y == y1;
+                for (int x = x0; x <= x1; x++) {
+                    const BYTE* p = row + 3 * x;
+                    if (!edge_row && x != x0 && x != x1) {
+                        whole[0] += p[0];
+                        whole[1] += p[1];
+                        whole[2] += p[2];
+                        continue;
+                    }
+                    float wgt = wy * (x == x0 ? wx0 : x == x1 ? wx1 : 1);
+                    edge[0] += wgt * p[0];
+                    edge[1] += wgt * p[1];
+                    edge[2] += wgt * p[2];
+                }
+            }
+            BYTE* out = place(r, rotation, i, j, w, h);
+            for (int ch = 0; ch < 3; ch++) {
+                int v = (int)((whole[ch] + edge[ch]) * norm);
+                out[ch] = (BYTE)(v > 255 ? 255 : v < 0 ? 0 : v);
+            }
+        }
+    }
+    return r;
+}
+
+_bmap* _bmap_shrink(_bmap* b, int n, int rotation)
+{
+    if (!b || !b->pixels || n < 1 || !rotation_ok(rotation)) return nullptr;
+    int w, h;
+    if (!_zoom_size(b, 1.0 / n, &w, &h)) return nullptr;
+    _bmap* r = rotated_result(w, h, rotation);
+    if (!r) return nullptr;
+    unsigned area = (unsigned)n * (unsigned)n;
+    for (int j = 0; j < h; j++) {
+        for (int i = 0; i < w; i++) {
+            unsigned sum[3] = {0, 0, 0};
+            for (int y = j * n; y < j * n + n && y < b->height; y++) {
+                const BYTE* p = b->pixels + (size_t)y * b->stride + (size_t)i * n * 3;
+                for (int x = i * n; x < i * n + n && x < b->width; x++, p += 3) {
+                    sum[0] += p[0];
+                    sum[1] += p[1];
+                    sum[2] += p[2];
+                }
+            }
+            BYTE* out = place(r, rotation, i, j, w, h);
+            for (int ch = 0; ch < 3; ch++) out[ch] = (BYTE)(sum[ch] / area);
+        }
+    }
+    return r;
+}
+
+_bmap* _bmap_rotate(_bmap* b, int angle)
+{
+    if (!b || !b->pixels) return nullptr;
+    int code;
+    switch (angle) {
+    case 90: code = 1; break;
+    case -90: code = -1; break;
+    case 180: case -180: code = 2; break;
+    default: return nullptr;
+    }
+    _bmap* r = rotated_result(b->width, b->height, code);
+    if (!r) return nullptr;
+    for (int y = 0; y < b->height; y++) {
+        const BYTE* p = b->pixels + (size_t)y * b->stride;
+        for (int x = 0; x < b->width; x++, p += 3) {
+            BYTE* out = place(r, code, x, y, b->width, b->height);
+            out[0] = p[0];
+            out[1] = p[1];
+            out[2] = p[2];
+        }
+    }
+    bool swap = code & 1;
+    r->header.biXPelsPerMeter = swap ? b->header.biYPelsPerMeter : b->header.biXPelsPerMeter;
+    r->header.biYPelsPerMeter = swap ? b->header.biXPelsPerMeter : b->header.biYPelsPerMeter;
+    return r;
+}

@@ -1,0 +1,224 @@
+// Metafile images: placeable WMF files (22-byte header, then a standard
+// metafile) and EMF files, probed for size, rendered into a _bmap through a
+// temporary memory buffer, and put on the clipboard. The WMF body is loaded
+// from memory, so no temporary file is shared between instances.
+#include "graphics/kavtrel.h"
+#include <vector>
+
+static void screen_dpi(int* xres, int* yres)
+{
+    HDC dc = GetDC(console_frame);
+    *xres = GetDeviceCaps(dc, LOGPIXELSX);
+    *yres = GetDeviceCaps(dc, LOGPIXELSY);
+    ReleaseDC(console_frame, dc);
+}
+
+// Largest metafile body read into memory.
+enum { WMF_MAX_BYTES = 256 * 1024 * 1024 };
+
+void _wmf_context_init(wmf_context* c)
+{
+    memset(&c->header, 0, sizeof c->header);
+    c->header_size = sizeof(wmf_placeable_header);
+    c->width = c->height = 0;
+    c->metafile = nullptr;
+}
+
+int _wmf_read_header(wmf_context* c, FILE* file)
+{
+    if (!file || fseek(file, 0, SEEK_SET) != 0) return 0;
+    if (fread(&c->header, sizeof c->header, 1, file) != 1) return 0;
+    // A plain metafile has no key and 0 units per inch, which sizes nothing.
+    if (c->header.key != WMF_PLACEABLE_KEY || c->header.units_per_inch == 0) return 0;
+    c->width = c->header.right - c->header.left;
+    c->height = c->header.bottom - c->header.top;
+    return c->width > 0 && c->height > 0;
+}
+
+int _wmf_read(wmf_context* c, FILE* file)
+{
+    if (!_wmf_read_header(c, file)) return 0;
+    long start = ftell(file);
+    if (start < 0 || fseek(file, 0, SEEK_END) != 0) return 0;
+    long end = ftell(file);
+    if (end <= start || end - start > WMF_MAX_BYTES || fseek(file, start, SEEK_SET) != 0) return 0;
+    std::vector<BYTE> body((size_t)(end - start));
+    if (fread(body.data(), 1, body.size(), file) != body.size()) return 0;
+    c->metafile = SetMetaFileBitsEx((UINT)body.size(), body.data());
+    return c->metafile != nullptr;
+}
+
+void _wmf_size(wmf_context* c, int* width, int* height, int* units_per_inch)
+{
+    int xdpi, ydpi;
+    screen_dpi(&xdpi, &ydpi);
+    double upi = c->header.units_per_inch ? c->header.units_per_inch : 1;
+    *width = (int)(c->width / upi * xdpi);
+    *height = (int)(c->height / upi * ydpi);
+    *units_per_inch = c->header.units_per_inch;
+}
+
+void _wmf_context_free(wmf_context* c)
+{
+    if (c->metafile) DeleteMetaFile(c->metafile);
+    c->metafile = nullptr;
+}
+
+namespace {
+struct wmf_scope {
+    wmf_context c;
+    FILE* f;
+    explicit wmf_scope(const char* path) : f(fopen(path, "rb")) { _wmf_context_init(&c); }
+    ~wmf_scope()
+    {
+        _wmf_context_free(&c);
+        if (f) fclose(f);
+    }
+};
+
+struct clipboard_scope {
+    bool open;
+    clipboard_scope() : open(OpenClipboard(console_frame) != 0) {}
+    ~clipboard_scope() { if (open) CloseClipboard(); }
+};
+
+// A temporary buffer slot of the target size with an anisotropic mapping from
+// the picture's extent; freed when the scope ends.
+struct render_buffer {
+    int slot = 0;
+    HDC dc = nullptr;
+    render_buffer(int width, int height, int ext_x, int ext_y)
+    {
+        if (!_bmap_size_ok(width, height)) return;
+        slot = _newbuffer_auto(width, height);
+        if (slot < 1) { slot = 0; return; }
+        dc = _page_info(slot).dc;
+        SetMapMode(dc, MM_ANISOTROPIC);
+        SetWindowExtEx(dc, ext_x, ext_y, nullptr);
+        SetViewportExtEx(dc, width, height, nullptr);
+    }
+    ~render_buffer() { if (slot) _page_free(slot); }
+};
+}  // namespace
+
+int _wmf_info(const char* path, int* width, int* height, int* xres, int* yres)
+{
+    wmf_scope s(path);
+    if (!s.f || !_wmf_read_header(&s.c, s.f)) return 0;
+    int upi;
+    _wmf_size(&s.c, width, height, &upi);
+    screen_dpi(xres, yres);
+    return 1;
+}
+
+_bmap* _wmf_load(const char* path, double scale)
+{
+    wmf_scope s(path);
+    if (!s.f || !_wmf_read(&s.c, s.f)) return nullptr;
+    int w, h, upi;
+    _wmf_size(&s.c, &w, &h, &upi);
+    double tw = w * scale, th = h * scale;
+    if (!(tw >= 1 && th >= 1 && tw < 65536 && th < 65536)) return nullptr;
+    render_buffer buffer((int)tw, (int)th, s.c.width, s.c.height);
+    if (!buffer.dc) return nullptr;
+    PlayMetaFile(buffer.dc, s.c.metafile);
+    _bmap* b = _bmap_from_buffer(buffer.slot);
+    if (!b) return nullptr;
+    b->header.biXPelsPerMeter = b->header.biYPelsPerMeter = _dpi_to_ppm(upi);
+    return b;
+}
+
+int _wmf_to_clipboard(const char* path)
+{
+    wmf_scope s(path);
+    if (!s.f || !_wmf_read(&s.c, s.f)) return 0;
+    // The clipboard keeps its own copy, made by playing the picture.
+    HDC record = CreateMetaFileA(nullptr);
+    if (!record) return 0;
+    PlayMetaFile(record, s.c.metafile);
+    HMETAFILE copy = CloseMetaFile(record);
+    if (!copy) return 0;
+    double upi = s.c.header.units_per_inch;
+    HGLOBAL block = GlobalAlloc(GHND, sizeof(METAFILEPICT));
+    METAFILEPICT* pict = block ? (METAFILEPICT*)GlobalLock(block) : nullptr;
+    if (!pict) {
+        if (block) GlobalFree(block);
+        DeleteMetaFile(copy);
+        return 0;
+    }
+    pict->mm = MM_LOENGLISH;
+    pict->xExt = (LONG)(s.c.width / upi * 100);
+    pict->yExt = (LONG)(100 * (s.c.height / upi));
+    pict->hMF = copy;
+    GlobalUnlock(block);
+    clipboard_scope clip;
+    if (!clip.open || !EmptyClipboard() || !SetClipboardData(CF_METAFILEPICT, block)) {
+        GlobalFree(block);
+        DeleteMetaFile(copy);
+        return 0;
+    }
+    return 1;
+}
+
+// The picture size of an EMF: its bounds' right and bottom edges.
+static bool emf_size(HENHMETAFILE emf, int* width, int* height)
+{
+    ENHMETAHEADER h;
+    if (GetEnhMetaFileHeader(emf, sizeof h, &h) < 88) return false;
+    *width = h.rclBounds.right;
+    *height = h.rclBounds.bottom;
+    return *width > 0 && *height > 0;
+}
+
+int _emf_info(const char* path, int* width, int* height, int* xres, int* yres)
+{
+    HENHMETAFILE emf = GetEnhMetaFileA(path);
+    if (!emf) return 0;
+    bool ok = emf_size(emf, width, height);
+    DeleteEnhMetaFile(emf);
+    if (!ok) return 0;
+    screen_dpi(xres, yres);
+    return 1;
+}
+
+_bmap* _emf_load(const char* path, double scale)
+{
+    HENHMETAFILE emf = GetEnhMetaFileA(path);
+    if (!emf) return nullptr;
+    int w, h;
+    _bmap* b = nullptr;
+    double tw = 0, th = 0;
+    if (emf_size(emf, &w, &h)) {
+        tw = w * scale;
+        th = h * scale;
+    }
+    if (tw >= 1 && th >= 1 && tw < 65536 && th < 65536) {
+        render_buffer buffer((int)tw, (int)th, w, h);
+        if (buffer.dc) {
+            RECT frame = {0, 0, w, h};
+            PlayEnhMetaFile(buffer.dc, emf, &frame);
+            b = _bmap_from_buffer(buffer.slot);
+        }
+    }
+    DeleteEnhMetaFile(emf);
+    if (!b) return nullptr;
+    int xdpi, ydpi;
+    screen_dpi(&xdpi, &ydpi);
+    b->header.biXPelsPerMeter = b->header.biYPelsPerMeter = _dpi_to_ppm(xdpi);
+    return b;
+}
+
+int _emf_to_clipboard(const char* path)
+{
+    HENHMETAFILE emf = GetEnhMetaFileA(path);
+    if (!emf) return 0;
+    {
+        clipboard_scope clip;
+        if (!clip.open || !EmptyClipboard() || !SetClipboardData(CF_ENHMETAFILE, emf)) {
+            DeleteEnhMetaFile(emf);
+            return 0;
+        }
+    }
+    _pump();
+    return 1;
+}

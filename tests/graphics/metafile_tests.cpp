@@ -1,0 +1,152 @@
+// Metafile images written by the tests: placeable WMF sizes, rendering and
+// clipboard extents, plain WMF refused cleanly, and EMF bounds.
+#include "graphics/kavtrel.h"
+#include "tests/graphics/image_fixtures.h"
+#include "tests/support/bench.h"
+#include "tests/support/clipboard_lock.h"
+#include <gtest/gtest.h>
+
+using namespace fixtures;
+
+namespace {
+
+// A standard metafile of a filled rectangle over a w x h window.
+std::string wmf_body(int w, int h, COLORREF fill)
+{
+    HDC dc = CreateMetaFileA(nullptr);
+    SetWindowOrgEx(dc, 0, 0, nullptr);
+    SetWindowExtEx(dc, w, h, nullptr);
+    HBRUSH brush = CreateSolidBrush(fill);
+    HGDIOBJ old = SelectObject(dc, brush);
+    SelectObject(dc, GetStockObject(NULL_PEN));
+    Rectangle(dc, 0, 0, w + 1, h + 1);
+    SelectObject(dc, old);
+    HMETAFILE mf = CloseMetaFile(dc);
+    DeleteObject(brush);
+    UINT n = GetMetaFileBitsEx(mf, 0, nullptr);
+    std::string bytes(n, '\0');
+    GetMetaFileBitsEx(mf, n, &bytes[0]);
+    DeleteMetaFile(mf);
+    return bytes;
+}
+
+std::string placeable(int right, int bottom, int upi, const std::string& body)
+{
+    wmf_placeable_header h{};
+    h.key = WMF_PLACEABLE_KEY;
+    h.right = (SHORT)right;
+    h.bottom = (SHORT)bottom;
+    h.units_per_inch = (WORD)upi;
+    const WORD* words = (const WORD*)&h;
+    for (int i = 0; i < 10; i++) h.checksum ^= words[i];
+    return std::string((const char*)&h, sizeof h) + body;
+}
+
+// An EMF file with a filled rectangle; returns its bounds.
+RECTL write_emf(const std::string& path, RECT r, COLORREF fill)
+{
+    HDC dc = CreateEnhMetaFileA(nullptr, path.c_str(), nullptr, nullptr);
+    HBRUSH brush = CreateSolidBrush(fill);
+    HGDIOBJ old = SelectObject(dc, brush);
+    Rectangle(dc, r.left, r.top, r.right, r.bottom);
+    SelectObject(dc, old);
+    DeleteEnhMetaFile(CloseEnhMetaFile(dc));
+    DeleteObject(brush);
+    HENHMETAFILE emf = GetEnhMetaFileA(path.c_str());
+    ENHMETAHEADER h{};
+    GetEnhMetaFileHeader(emf, sizeof h, &h);
+    DeleteEnhMetaFile(emf);
+    return h.rclBounds;
+}
+
+}  // namespace
+
+TEST(Metafile, PlaceableWmfSizeAndRendering)
+{
+    bench::scratch_dir dir;
+    std::string path = dir.write("box.WMF", placeable(1440, 720, 1440, wmf_body(1440, 720, RGB(255, 0, 0))));
+    int w, h, xr, yr;
+    ASSERT_EQ(_wmf_info(path.c_str(), &w, &h, &xr, &yr), 1);
+    EXPECT_EQ(w, 96);
+    EXPECT_EQ(h, 48);
+    EXPECT_EQ(xr, 96);
+    ASSERT_NE(_image_info(path.c_str(), &w, &h, &xr, &yr), 0);
+    EXPECT_EQ(w, 96);
+    int buffers = _count_buffers();
+    _bmap* b = _bmap_load(path.c_str(), 0, 0.5);
+    ASSERT_NE(b, nullptr);
+    EXPECT_EQ(b->width, 48);
+    EXPECT_EQ(b->height, 24);
+    EXPECT_EQ(b->header.biXPelsPerMeter, 56693);   // 1440 dpi
+    EXPECT_EQ(b->header.biYPelsPerMeter, 56693);
+    EXPECT_EQ(rgb_at(b, 24, 12), 0xff0000u);
+    _bmap_delete(b);
+    EXPECT_EQ(_count_buffers(), buffers);
+}
+
+TEST(Metafile, PlainWmfFailsCleanly)
+{
+    bench::scratch_dir dir;
+    std::string plain = dir.write("plain.wmf", wmf_body(100, 100, RGB(0, 0, 255)));
+    std::string junk = dir.write("junk.wmf", std::string(40, '\x01'));
+    std::string no_units = dir.write("units.wmf", placeable(1440, 720, 0, wmf_body(10, 10, 0)));
+    std::string empty_box = dir.write("empty.wmf", placeable(0, 720, 1440, wmf_body(10, 10, 0)));
+    for (const std::string& p : {plain, junk, no_units, empty_box}) {
+        int w = -1, h = -1, xr = 0, yr = 0;
+        EXPECT_EQ(_wmf_info(p.c_str(), &w, &h, &xr, &yr), 0) << p;
+        EXPECT_EQ(_wmf_load(p.c_str(), 1), nullptr) << p;
+        ASSERT_NE(_image_info(p.c_str(), &w, &h, &xr, &yr), 0);
+        EXPECT_EQ(w, 32) << p;   // the icon size stands in
+    }
+    // A placeable header over a body that is no metafile does not load.
+    std::string bad_body = dir.write("badbody.wmf", placeable(1440, 720, 1440, std::string(64, '\x7f')));
+    EXPECT_EQ(_wmf_load(bad_body.c_str(), 1), nullptr);
+}
+
+TEST(Metafile, EmfSizeIsTheBoundsEdges)
+{
+    bench::scratch_dir dir;
+    std::string path = dir.file("pic.emf");
+    RECTL bounds = write_emf(path, RECT{10, 10, 60, 40}, RGB(0, 0, 255));
+    ASSERT_EQ(bounds.left, 10);
+    int w, h, xr, yr;
+    ASSERT_EQ(_emf_info(path.c_str(), &w, &h, &xr, &yr), 1);
+    EXPECT_EQ(w, bounds.right);
+    EXPECT_EQ(h, bounds.bottom);
+    EXPECT_EQ(yr, 96);
+    _bmap* b = _bmap_load(path.c_str(), 0, 1);
+    ASSERT_NE(b, nullptr);
+    EXPECT_EQ(b->width, bounds.right);
+    EXPECT_EQ(b->height, bounds.bottom);
+    EXPECT_EQ(b->header.biXPelsPerMeter, 3780);
+    EXPECT_EQ(rgb_at(b, b->width / 2, b->height / 2), 0x0000ffu);
+    _bmap_delete(b);
+    EXPECT_EQ(_emf_load(path.c_str(), 0.001), nullptr);   // nothing left at that scale
+    EXPECT_EQ(_emf_info(dir.file("none.emf").c_str(), &w, &h, &xr, &yr), 0);
+}
+
+TEST(Metafile, ClipboardFormats)
+{
+    bench::clipboard_lock lock;
+    bench::scratch_dir dir;
+    std::string wmf = dir.write("box.wmf", placeable(1440, 720, 1440, wmf_body(1440, 720, RGB(255, 0, 0))));
+    ASSERT_EQ(_file_to_clipboard(wmf.c_str()), 1);
+    ASSERT_TRUE(OpenClipboard(nullptr));
+    HANDLE h = GetClipboardData(CF_METAFILEPICT);
+    ASSERT_NE(h, nullptr);
+    METAFILEPICT* pict = (METAFILEPICT*)GlobalLock(h);
+    EXPECT_EQ(pict->mm, MM_LOENGLISH);
+    EXPECT_EQ(pict->xExt, 100);   // one inch in hundredths
+    EXPECT_EQ(pict->yExt, 50);
+    EXPECT_NE(pict->hMF, nullptr);
+    GlobalUnlock(h);
+    CloseClipboard();
+
+    std::string emf = dir.file("pic.emf");
+    write_emf(emf, RECT{0, 0, 20, 20}, 0);
+    ASSERT_EQ(_file_to_clipboard(emf.c_str()), 1);
+    EXPECT_TRUE(IsClipboardFormatAvailable(CF_ENHMETAFILE));
+    std::string plain = dir.write("plain.wmf", wmf_body(10, 10, 0));
+    EXPECT_EQ(_file_to_clipboard(plain.c_str()), 0);
+    EXPECT_EQ(_file_to_clipboard(dir.write("a.txt", "x").c_str()), 0);
+}
