@@ -180,12 +180,45 @@ TEST_F(ImageLoad, BmpFilesLoadByThemselves)
     EXPECT_EQ(b->width, 4);
     EXPECT_EQ(rgb_at(b, 3, 2), 0x010101u * 11);
     _bmap_delete(b);
-    // A 16-bit file is not read by the library's own reader; the load still gives a picture.
-    d.bpp = 16;
-    std::string sixteen = dir.write("sixteen.bmp", make_bmp(d));
-    EXPECT_EQ(_bmap_read_bmp(sixteen.c_str()), nullptr);
-    b = _bmap_load(sixteen.c_str(), 0, 1);
-    ASSERT_NE(b, nullptr);
-    _bmap_delete(b);
+    // 16- and 32-bit files are not read by the library's own reader; the load still gives a picture.
+    for (uint16_t bpp : {16, 32}) {
+        d.bpp = bpp;
+        std::string deep = dir.write("deep" + std::to_string(bpp) + ".bmp", make_bmp(d));
+        EXPECT_EQ(_bmap_read_bmp(deep.c_str()), nullptr);
+        b = _bmap_load(deep.c_str(), 0, 1);
+        ASSERT_NE(b, nullptr);
+        _bmap_delete(b);
+    }
     EXPECT_EQ(_count_buffers(), 0);
+}
+
+TEST_F(ImageLoad, IconFilesShowTheirOwnPicture)
+{
+    bench::scratch_dir dir;
+    // A 32 x 32 24-bit icon: directory, entry, bitmap header (double height),
+    // colour rows bottom-up, then the all-opaque AND mask.
+    std::string ico(6 + 16, '\0');
+    put16(ico, 2, 1);
+    put16(ico, 4, 1);
+    ico[6] = 32;
+    ico[7] = 32;
+    put16(ico, 6 + 4, 1);
+    put16(ico, 6 + 6, 24);
+    dib_spec d;
+    d.width = 32;
+    d.height = 64;
+    d.pixel = [](int, int) { return 0x2080c0u; };
+    std::string dib = make_dib(d);
+    dib.resize(40 + 32 * 96);   // colour rows only
+    dib += std::string(32 * 4, '\0');
+    put32(ico, 6 + 8, (uint32_t)dib.size());
+    put32(ico, 6 + 12, 22);
+    std::string path = dir.write("pic.ico", ico + dib);
+    _bmap* b = _bmap_load(path.c_str(), 0, 1);
+    ASSERT_NE(b, nullptr);
+    EXPECT_EQ(b->width, 32);
+    EXPECT_EQ(b->height, 32);
+    EXPECT_EQ(rgb_at(b, 16, 16), 0x2080c0u);
+    EXPECT_EQ(b->header.biXPelsPerMeter, 3780);
+    _bmap_delete(b);
 }
