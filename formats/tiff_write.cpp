@@ -1,0 +1,95 @@
+// Writing TIFF files through libtiff: 24-bit RGB, 8-bit grey (min-is-white)
+// and bilevel (min-is-white, CCITT Group 4), one scanline at a time, with the
+// resolution stored as whole dots per inch.
+#include "formats/tiff.h"
+#include "graphics/bmap.h"
+#include <tiffio.h>
+#include <cstdlib>
+#include <cstring>
+
+namespace {
+
+// Pixels per metre to whole dots per inch.
+float dpi_of(LONG ppm)
+{
+    return ppm > 0 ? (float)(int)(ppm * 0.0254 + 0.5) : 0.0f;
+}
+
+void write_tiff_resolution(TIFF* tif, const _bmap* image)
+{
+    TIFFSetField(tif, TIFFTAG_RESOLUTIONUNIT, (uint16_t)RESUNIT_INCH);
+    TIFFSetField(tif, TIFFTAG_XRESOLUTION, dpi_of(image->header.biXPelsPerMeter));
+    TIFFSetField(tif, TIFFTAG_YRESOLUTION, dpi_of(image->header.biYPelsPerMeter));
+}
+
+enum writer_kind { WRITE_RGB, WRITE_GREY, WRITE_BILEVEL };
+
+// Luminance times 256 of one blue-green-red pixel.
+inline int luminance256(const BYTE* p) { return 54 * p[2] + 183 * p[1] + 19 * p[0]; }
+
+void convert_row(writer_kind kind, const BYTE* in, int width, BYTE* out, size_t out_size)
+{
+    switch (kind) {
+    case WRITE_RGB:
+        for (int x = 0; x < width; x++, in += 3) {
+            out[3 * x] = in[2];
+            out[3 * x + 1] = in[1];
+            out[3 * x + 2] = in[0];
+        }
+        break;
+    case WRITE_GREY:
+        for (int x = 0; x < width; x++, in += 3) out[x] = (BYTE)(255 - (int)(luminance256(in) / 256.0 + 0.5));
+        break;
+    case WRITE_BILEVEL:
+        memset(out, 0, out_size);
+        for (int x = 0; x < width; x++, in += 3)
+            if (luminance256(in) / 256 < 128) out[x / 8] |= (BYTE)(0x80 >> (x % 8));   // dark is black (1)
+        break;
+    }
+}
+
+int write_tiff(const char* path, _bmap* image, writer_kind kind)
+{
+    if (!image || !image->pixels || image->width <= 0 || image->height <= 0) return 0;
+    TIFF* tif = TIFFOpen(path, "w");
+    if (!tif) return 0;
+    uint16_t spp = kind == WRITE_RGB ? 3 : 1;
+    uint16_t bps = kind == WRITE_BILEVEL ? 1 : 8;
+    uint16_t photometric = kind == WRITE_RGB ? PHOTOMETRIC_RGB : PHOTOMETRIC_MINISWHITE;
+    uint16_t compression = kind == WRITE_BILEVEL ? COMPRESSION_CCITTFAX4 : COMPRESSION_NONE;
+    TIFFSetField(tif, TIFFTAG_IMAGEWIDTH, (uint32_t)image->width);
+    TIFFSetField(tif, TIFFTAG_IMAGELENGTH, (uint32_t)image->height);
+    TIFFSetField(tif, TIFFTAG_SAMPLESPERPIXEL, spp);
+    TIFFSetField(tif, TIFFTAG_BITSPERSAMPLE, bps);
+    TIFFSetField(tif, TIFFTAG_ORIENTATION, (uint16_t)ORIENTATION_TOPLEFT);
+    TIFFSetField(tif, TIFFTAG_PHOTOMETRIC, photometric);
+    TIFFSetField(tif, TIFFTAG_PLANARCONFIG, (uint16_t)PLANARCONFIG_CONTIG);
+    TIFFSetField(tif, TIFFTAG_COMPRESSION, compression);
+    write_tiff_resolution(tif, image);
+
+    size_t row_size = kind == WRITE_RGB ? (size_t)image->width * 3
+                    : kind == WRITE_GREY ? (size_t)image->width
+                                         : (size_t)image->width / 8 + 1;
+    BYTE* row = (BYTE*)malloc(row_size);
+    if (!row) {
+        TIFFClose(tif);
+        return 0;
+    }
+    for (int y = 0; y < image->height; y++) {
+        convert_row(kind, image->pixels + (size_t)y * image->stride, image->width, row, row_size);
+        if (TIFFWriteScanline(tif, row, (uint32_t)y, 0) != 1) {
+            TIFFClose(tif);
+            free(row);
+            return 0;
+        }
+    }
+    TIFFClose(tif);
+    free(row);
+    return 1;
+}
+
+}  // namespace
+
+int save_tiff_rgb(const char* path, _bmap* image) { return write_tiff(path, image, WRITE_RGB); }
+int save_tiff_gray(const char* path, _bmap* image) { return write_tiff(path, image, WRITE_GREY); }
+int save_tiff_bilevel(const char* path, _bmap* image) { return write_tiff(path, image, WRITE_BILEVEL); }

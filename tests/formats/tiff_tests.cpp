@@ -1,0 +1,267 @@
+// TIFF reading and writing against files made and inspected with libtiff:
+// every photometric and depth the loader takes, the kinds it refuses, both
+// resolution units, and the tags and samples the three writers store.
+#include "formats/tiff.h"
+#include "graphics/bmap.h"
+#include "tests/support/bench.h"
+#include "tests/formats/tiff_fixtures.h"
+#include <gtest/gtest.h>
+#include <tiffio.h>
+#include <cstring>
+
+namespace {
+
+struct rgb { int r, g, b; bool operator==(const rgb& o) const { return r == o.r && g == o.g && b == o.b; } };
+std::ostream& operator<<(std::ostream& os, const rgb& c) { return os << "(" << c.r << "," << c.g << "," << c.b << ")"; }
+rgb at(const _bmap* image, int x, int y)
+{
+    const BYTE* p = image->pixels + y * image->stride + x * 3;
+    return {p[2], p[1], p[0]};
+}
+rgb grey(int v) { return {v, v, v}; }
+
+void put(_bmap* image, int x, int y, int r, int g, int b)
+{
+    BYTE* p = image->pixels + y * image->stride + x * 3;
+    p[0] = (BYTE)b, p[1] = (BYTE)g, p[2] = (BYTE)r;
+}
+
+tiff_page page(uint32_t w, uint32_t h, uint16_t spp, uint16_t bps, uint16_t photometric, const std::string& row)
+{
+    tiff_page p;
+    p.width = w, p.height = h, p.spp = spp, p.bps = bps, p.photometric = photometric;
+    p.rows.assign(h, row);
+    return p;
+}
+
+_bmap* load_page(const bench::scratch_dir& dir, const tiff_page& p)
+{
+    std::string path = dir.file("page.tif");
+    if (!write_tiff_pages(path, {p})) return nullptr;
+    return load_tiff_file(path.c_str());
+}
+
+}  // namespace
+
+TEST(Tiff, ResolutionUnits)
+{
+    bench::scratch_dir dir;
+    tiff_page p = page(3, 2, 1, 8, PHOTOMETRIC_MINISBLACK, "abc");
+    std::string none = dir.file("none.tif");
+    ASSERT_TRUE(write_tiff_pages(none, {p}));
+    int w = 0, h = 0, x = -1, y = -1;
+    EXPECT_EQ(probe_tiff_file(none.c_str(), &w, &h, &x, &y), 1);
+    EXPECT_EQ(w, 3);
+    EXPECT_EQ(h, 2);
+    EXPECT_EQ(x, 0);
+    EXPECT_EQ(y, 0);
+    EXPECT_EQ(probe_tiff_file(none.c_str(), &w, &h, nullptr, nullptr), 1);
+    _bmap* image = load_tiff_file(none.c_str());
+    ASSERT_NE(image, nullptr);
+    EXPECT_EQ(image->header.biXPelsPerMeter, 0);
+    _bmap_delete(image);
+
+    struct { uint16_t unit; float xres, yres; int xdpi, ydpi; LONG xppm; } cases[] = {
+        {RESUNIT_CENTIMETER, 118.11f, 47.24f, 300, 120, 11811},
+        {RESUNIT_INCH, 72.0f, 71.6f, 72, 72, 2835},
+        {RESUNIT_NONE, 72.0f, 72.0f, 0, 0, 0},
+        {RESUNIT_CENTIMETER, 4e9f, 4e9f, 1000000, 1000000, 39370079},   // clamped, not undefined
+    };
+    for (auto c : cases) {
+        p.extra = [c](TIFF* t) {
+            TIFFSetField(t, TIFFTAG_RESOLUTIONUNIT, c.unit);
+            TIFFSetField(t, TIFFTAG_XRESOLUTION, c.xres);
+            TIFFSetField(t, TIFFTAG_YRESOLUTION, c.yres);
+        };
+        std::string path = dir.file("res.tif");
+        ASSERT_TRUE(write_tiff_pages(path, {p}));
+        EXPECT_EQ(probe_tiff_file(path.c_str(), &w, &h, &x, &y), 1);
+        EXPECT_EQ(x, c.xdpi) << c.xres;
+        EXPECT_EQ(y, c.ydpi) << c.yres;
+        image = load_tiff_file(path.c_str());
+        ASSERT_NE(image, nullptr);
+        EXPECT_EQ(image->header.biXPelsPerMeter, c.xppm);
+        _bmap_delete(image);
+    }
+}
+
+TEST(Tiff, RgbAndGreyDepths)
+{
+    bench::scratch_dir dir;
+    _bmap* image = load_page(dir, page(2, 1, 3, 8, PHOTOMETRIC_RGB, "\x0A\x14\x1E\xC8\x64\x32"));
+    ASSERT_NE(image, nullptr);
+    EXPECT_EQ(at(image, 0, 0), (rgb{10, 20, 30}));
+    EXPECT_EQ(at(image, 1, 0), (rgb{200, 100, 50}));
+    _bmap_delete(image);
+
+    tiff_page rgba = page(2, 1, 4, 8, PHOTOMETRIC_RGB, std::string("\x0A\x14\x1E\x00\xC8\x64\x32\xFF", 8));
+    rgba.extra = [](TIFF* t) {
+        uint16_t kinds[1] = {EXTRASAMPLE_UNASSALPHA};
+        TIFFSetField(t, TIFFTAG_EXTRASAMPLES, 1, kinds);
+    };
+    image = load_page(dir, rgba);
+    ASSERT_NE(image, nullptr);
+    EXPECT_EQ(at(image, 0, 0), (rgb{10, 20, 30}));
+    EXPECT_EQ(at(image, 1, 0), (rgb{200, 100, 50}));
+    _bmap_delete(image);
+
+    for (uint16_t photometric : {PHOTOMETRIC_MINISBLACK, PHOTOMETRIC_MINISWHITE}) {
+        bool inverted = photometric == PHOTOMETRIC_MINISWHITE;
+        image = load_page(dir, page(3, 1, 1, 8, photometric, std::string("\x00\x40\xFF", 3)));
+        ASSERT_NE(image, nullptr);
+        EXPECT_EQ(at(image, 0, 0), grey(inverted ? 255 : 0));
+        EXPECT_EQ(at(image, 1, 0), grey(inverted ? 0xBF : 0x40));
+        EXPECT_EQ(at(image, 2, 0), grey(inverted ? 0 : 255));
+        _bmap_delete(image);
+
+        image = load_page(dir, page(3, 1, 1, 4, photometric, std::string("\x1E\x50", 2)));   // 1, 14, 5
+        ASSERT_NE(image, nullptr);
+        EXPECT_EQ(at(image, 0, 0), grey(inverted ? 255 - 17 : 17));
+        EXPECT_EQ(at(image, 1, 0), grey(inverted ? 255 - 14 * 17 : 14 * 17));
+        EXPECT_EQ(at(image, 2, 0), grey(inverted ? 255 - 5 * 17 : 5 * 17));
+        _bmap_delete(image);
+
+        image = load_page(dir, page(10, 1, 1, 1, photometric, std::string("\xA0\x40", 2)));   // 1010000000 01
+        ASSERT_NE(image, nullptr);
+        int set = inverted ? 0 : 255, clear = inverted ? 255 : 0;
+        EXPECT_EQ(at(image, 0, 0), grey(set));
+        EXPECT_EQ(at(image, 1, 0), grey(clear));
+        EXPECT_EQ(at(image, 2, 0), grey(set));
+        EXPECT_EQ(at(image, 8, 0), grey(clear));
+        EXPECT_EQ(at(image, 9, 0), grey(set));
+        _bmap_delete(image);
+    }
+}
+
+TEST(Tiff, PaletteMapsOfBothWidths)
+{
+    bench::scratch_dir dir;
+    for (int wide = 0; wide < 2; wide++) {
+        for (uint16_t bps : {8, 4}) {
+            int n = 1 << bps;
+            std::vector<uint16_t> r(n, 0), g(n, 0), b(n, 0);
+            uint16_t scale = wide ? 257 : 1;
+            r[1] = 10 * scale, g[1] = 20 * scale, b[1] = 30 * scale;
+            r[n - 1] = 250 * scale, g[n - 1] = 128 * scale, b[n - 1] = 5 * scale;
+            tiff_page p = bps == 8 ? page(2, 1, 1, 8, PHOTOMETRIC_PALETTE, std::string("\x01\xFF", 2))
+                                   : page(3, 1, 1, 4, PHOTOMETRIC_PALETTE, std::string("\x1F\x00", 2));
+            p.extra = [r, g, b](TIFF* t) mutable { TIFFSetField(t, TIFFTAG_COLORMAP, r.data(), g.data(), b.data()); };
+            _bmap* image = load_page(dir, p);
+            ASSERT_NE(image, nullptr) << "bps " << bps;
+            EXPECT_EQ(at(image, 0, 0), (rgb{10, 20, 30})) << "bps " << bps << " wide " << wide;
+            EXPECT_EQ(at(image, 1, 0), (rgb{250, 128, 5})) << "bps " << bps << " wide " << wide;
+            if (bps == 4) {
+                EXPECT_EQ(at(image, 2, 0), (rgb{0, 0, 0}));
+            }
+            _bmap_delete(image);
+        }
+    }
+}
+
+TEST(Tiff, RefusedKinds)
+{
+    bench::scratch_dir dir;
+    int live = bmap_live_count;
+    EXPECT_EQ(load_page(dir, page(2, 1, 3, 16, PHOTOMETRIC_RGB, std::string(12, '\x10'))), nullptr);
+    EXPECT_EQ(load_page(dir, page(2, 1, 4, 8, PHOTOMETRIC_SEPARATED, std::string(8, '\x10'))), nullptr);
+    EXPECT_EQ(load_page(dir, page(4, 1, 1, 2, PHOTOMETRIC_MINISBLACK, std::string(1, '\x1B'))), nullptr);
+    // One-sample RGB would be read three samples per pixel past its scanline.
+    EXPECT_EQ(load_page(dir, page(16, 2, 1, 8, PHOTOMETRIC_RGB, std::string(16, '\x10'))), nullptr);
+    // Separate planes: a scanline holds one sample of each pixel.
+    tiff_page planar = page(16, 2, 3, 8, PHOTOMETRIC_RGB, std::string(16, '\x20'));
+    planar.planar = PLANARCONFIG_SEPARATE;
+    planar.rows.assign(2 * 3, std::string(16, '\x20'));
+    EXPECT_EQ(load_page(dir, planar), nullptr);
+    // Tiles cannot be read by scanline.
+    std::string tiled = dir.file("tiled.tif");
+    ASSERT_TRUE(write_tiled_tiff(tiled, 1, 40, 20, 16));
+    int w = 0, h = 0, x, y;
+    EXPECT_EQ(probe_tiff_file(tiled.c_str(), &w, &h, &x, &y), 1);
+    EXPECT_EQ(w, 40);
+    EXPECT_EQ(load_tiff_file(tiled.c_str()), nullptr);
+    EXPECT_EQ(load_tiff_file(dir.write("junk.tif", "II*\x00junk").c_str()), nullptr);
+    EXPECT_EQ(probe_tiff_file(dir.file("missing.tif").c_str(), &w, &h, &x, &y), 0);
+    EXPECT_EQ(bmap_live_count, live);
+}
+
+TEST(Tiff, WritersStoreTheirTagsAndSamples)
+{
+    bench::scratch_dir dir;
+    _bmap* image = _bmap_new(10, 2);
+    memset(image->pixels, 0, image->size);
+    put(image, 0, 0, 255, 255, 255);
+    put(image, 1, 0, 0, 0, 0);
+    put(image, 2, 0, 10, 20, 30);
+    put(image, 3, 0, 127, 127, 127);   // luminance 127: black
+    put(image, 4, 0, 128, 128, 128);   // luminance 128: white
+    put(image, 9, 1, 255, 255, 255);
+    image->header.biXPelsPerMeter = 3780;
+    image->header.biYPelsPerMeter = 11811;
+
+    struct { int (*save)(const char*, _bmap*); uint16_t spp, bps, photometric, compression; } writers[] = {
+        {save_tiff_rgb, 3, 8, PHOTOMETRIC_RGB, COMPRESSION_NONE},
+        {save_tiff_gray, 1, 8, PHOTOMETRIC_MINISWHITE, COMPRESSION_NONE},
+        {save_tiff_bilevel, 1, 1, PHOTOMETRIC_MINISWHITE, COMPRESSION_CCITTFAX4},
+    };
+    for (auto& wr : writers) {
+        std::string path = dir.file("out.tif");
+        ASSERT_EQ(wr.save(path.c_str(), image), 1);
+        TIFF* t = TIFFOpen(path.c_str(), "r");
+        ASSERT_NE(t, nullptr);
+        uint32_t w = 0, h = 0;
+        uint16_t spp = 0, bps = 0, photometric = 0, compression = 0, orientation = 0, planar = 0, unit = 0;
+        float xres = 0, yres = 0;
+        TIFFGetField(t, TIFFTAG_IMAGEWIDTH, &w);
+        TIFFGetField(t, TIFFTAG_IMAGELENGTH, &h);
+        TIFFGetField(t, TIFFTAG_SAMPLESPERPIXEL, &spp);
+        TIFFGetField(t, TIFFTAG_BITSPERSAMPLE, &bps);
+        TIFFGetField(t, TIFFTAG_PHOTOMETRIC, &photometric);
+        TIFFGetField(t, TIFFTAG_COMPRESSION, &compression);
+        TIFFGetField(t, TIFFTAG_ORIENTATION, &orientation);
+        TIFFGetField(t, TIFFTAG_PLANARCONFIG, &planar);
+        TIFFGetField(t, TIFFTAG_RESOLUTIONUNIT, &unit);
+        TIFFGetField(t, TIFFTAG_XRESOLUTION, &xres);
+        TIFFGetField(t, TIFFTAG_YRESOLUTION, &yres);
+        EXPECT_EQ(w, 10u);
+        EXPECT_EQ(h, 2u);
+        EXPECT_EQ(spp, wr.spp);
+        EXPECT_EQ(bps, wr.bps);
+        EXPECT_EQ(photometric, wr.photometric);
+        EXPECT_EQ(compression, wr.compression);
+        EXPECT_EQ(orientation, ORIENTATION_TOPLEFT);
+        EXPECT_EQ(planar, PLANARCONFIG_CONTIG);
+        EXPECT_EQ(unit, RESUNIT_INCH);
+        EXPECT_EQ(xres, 96.0f);
+        EXPECT_EQ(yres, 300.0f);
+        std::string row(TIFFScanlineSize(t), '\0');
+        ASSERT_EQ(TIFFReadScanline(t, &row[0], 0, 0), 1);
+        const unsigned char* s = (const unsigned char*)row.data();
+        if (wr.spp == 3) {
+            EXPECT_EQ(row.substr(0, 9), std::string("\xFF\xFF\xFF\x00\x00\x00\x0A\x14\x1E", 9));
+        } else if (wr.bps == 8) {
+            EXPECT_EQ(s[0], 0);      // white
+            EXPECT_EQ(s[1], 255);    // black
+            EXPECT_EQ(s[2], 255 - 19);   // (540 + 3660 + 570) / 256 = 18.6, rounded
+        } else {
+            // Bits: white 0, black 1, (10,20,30) 1, 127 -> 1, 128 -> 0, rest black.
+            EXPECT_EQ(s[0], 0x77);   // 0111 0111
+            EXPECT_EQ(s[1], 0xC0);   // 11
+        }
+        TIFFClose(t);
+        _bmap* back = load_tiff_file(path.c_str());
+        ASSERT_NE(back, nullptr);
+        EXPECT_EQ(back->header.biXPelsPerMeter, 3780);
+        if (wr.spp == 3) EXPECT_EQ(at(back, 2, 0), (rgb{10, 20, 30}));
+        else if (wr.bps == 1) {
+            EXPECT_EQ(at(back, 3, 0), grey(0));
+            EXPECT_EQ(at(back, 4, 0), grey(255));
+            EXPECT_EQ(at(back, 9, 1), grey(255));
+        }
+        _bmap_delete(back);
+    }
+    std::string nowhere = dir.file("no\\such\\out.tif");
+    EXPECT_EQ(save_tiff_rgb(nowhere.c_str(), image), 0);
+    EXPECT_EQ(save_tiff_gray(dir.file("x.tif").c_str(), nullptr), 0);
+    EXPECT_EQ(save_tiff_bilevel(dir.file("y.tif").c_str(), nullptr), 0);
+    _bmap_delete(image);
+}
