@@ -1,0 +1,18 @@
+// Folder operations of the browser: a folder made from a file, a folder
+// dissolved into its parent, an entry moved into a folder, the images of a
+// layer folder, and the dialog that chooses the folder to list.
+#pragma once
+
+// Makes the folder named like the file without its extension and moves the
+// file into it. 1 when done; 0 when the folder exists already or a step failed.
+int make_folder_from_file(const char* path);
+// Moves every file of the folder whose name is free in the parent there;
+// when none was left behind the folder is removed. Returns the number of
+// files left behind, or -1 when the folder cannot be read.
+int dissolve_folder(const char* entry);
+// Moves the entry to its file name inside folder (an image without its extension).
+int move_entry_into_folder(const char* entry, const char* folder);
+// The image names of a ".layer" folder entry (collected by the folder scan); their count.
+int scan_layer_images(const char* name);
+// The folder picker for the folder to list; a chosen folder becomes current. 1 when chosen.
+int choose_folder_dialog();

@@ -1,0 +1,272 @@
+// File-type associations and their verbs below HKEY_CLASSES_ROOT
+// (see associations.h). Registry failures are silent: the operations stop.
+#include "files/associations.h"
+#include "files/registry_path.h"
+#include "files/strings.h"
+#include "graphics/kavtrel.h"
+#include <cstring>
+
+namespace {
+struct key_guard {
+    HKEY k = nullptr;
+    ~key_guard() { if (k) RegCloseKey(k); }
+};
+}
+
+int is_absent_arg(const char* text)
+{
+    return !text || !*text || strncmp(text, "NULL", 4) == 0;
+}
+
+static void log_text(const char* fmt, const char* a, const char* b)
+{
+    if (!console_hooks.logging_on()) return;
+    char line[REG_TEXT_BUF * 2 + 8];
+    text_format_cut(line, sizeof line, fmt, a, b);
+    console_hooks.printf_hook("%s", line);
+}
+
+int reg_read_text(HKEY key, const char* value_name, char* out, DWORD cap)
+{
+    out[0] = 0;
+    if (!key || cap < 2) return 0;
+    DWORD type = 0, size = cap - 1;
+    LONG r = RegQueryValueExA(key, value_name, nullptr, &type, reinterpret_cast<BYTE*>(out), &size);
+    if (r == ERROR_FILE_NOT_FOUND) { out[0] = 0; return 1; }   // a key without that value
+    if (r != ERROR_SUCCESS || (type != REG_SZ && type != REG_EXPAND_SZ)) { out[0] = 0; return 0; }
+    out[size < cap ? size : cap - 1] = 0;
+    return 1;
+}
+
+static LONG set_default(HKEY key, const char* text)
+{
+    return RegSetValueExA(key, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(text),
+                          static_cast<DWORD>(strlen(text) + 1));
+}
+
+// Deletes a key with all its subkeys (RegDeleteKeyA refuses keys that have any).
+static LONG delete_key_tree(HKEY parent, const char* name)
+{
+    {
+        key_guard key;
+        LONG r = RegOpenKeyA(parent, name, &key.k);
+        if (r != ERROR_SUCCESS) return r;
+        char sub[REG_VERB_BUF];
+        while (RegEnumKeyA(key.k, 0, sub, sizeof sub) == ERROR_SUCCESS)
+            if (delete_key_tree(key.k, sub) != ERROR_SUCCESS) break;
+    }
+    return RegDeleteKeyA(parent, name);
+}
+
+// "a \"b c\" d" -> "a\\b c\\d" for the platform's calls that take a subkey path.
+static bool key_path_to_subkey(const char* path, char* out, size_t cap)
+{
+    char work[REG_TEXT_BUF];
+    if (!text_copy(work, path)) return false;
+    out[0] = 0;
+    char* p = work;
+    while (p && *skip_blanks(p)) {
+        char* rest = next_arg(p);
+        unquote(p);
+        if (*p) {
+            if (out[0] && !text_append(out, cap, "\\")) return false;
+            if (!text_append(out, cap, p)) return false;
+        }
+        p = rest;
+    }
+    return out[0] != 0;
+}
+
+LONG reg_set_string(const char* key_path, const char* value_name, const char* text)
+{
+    key_guard key;
+    key.k = reg_open_key_path(HKEY_CLASSES_ROOT, key_path, 0);
+    if (!key.k) return ERROR_FILE_NOT_FOUND;
+    if (!text) text = "";
+    return RegSetValueExA(key.k, value_name, 0, REG_SZ, reinterpret_cast<const BYTE*>(text),
+                          static_cast<DWORD>(strlen(text) + 1));
+}
+
+LONG reg_delete_key(const char* key_path, const char* subkey)
+{
+    if (is_absent_arg(subkey)) {
+        char sub[REG_TEXT_BUF];
+        if (!key_path_to_subkey(key_path, sub, sizeof sub)) return ERROR_INVALID_PARAMETER;
+        return delete_key_tree(HKEY_CLASSES_ROOT, sub);
+    }
+    key_guard key;
+    key.k = reg_open_key_path(HKEY_CLASSES_ROOT, key_path, 1);
+    if (!key.k) return ERROR_FILE_NOT_FOUND;
+    return delete_key_tree(key.k, subkey);
+}
+
+// The verb key's name: the given key name, else the verb text without its '&' marks.
+static bool verb_key_name(const char* verb_text, const char* verb_key, char* out, size_t cap)
+{
+    if (!is_absent_arg(verb_key)) return text_copy(out, cap, verb_key);
+    size_t n = 0;
+    for (const char* p = verb_text; *p; ) {
+        const char* q = mb_next(p);
+        if (!(q - p == 1 && *p == '&')) {
+            if (n + (q - p) >= cap) { out[0] = 0; return false; }
+            memcpy(out + n, p, q - p);
+            n += q - p;
+        }
+        p = q;
+    }
+    out[n] = 0;
+    return true;
+}
+
+// The type of an extension: the default value of its key. 0 when unreadable.
+static int extension_type(const char* ext, char* type)
+{
+    type[0] = 0;
+    key_guard key;
+    if (RegOpenKeyA(HKEY_CLASSES_ROOT, ext, &key.k) != ERROR_SUCCESS) return 0;
+    return reg_read_text(key.k, nullptr, type, REG_TEXT_BUF);
+}
+
+void register_file_type(const char* name, const char* verb_key, const char* icon,
+                        const char* verb_text, const char* command)
+{
+    if (!name || !*name) return;
+    key_guard type_key;
+    if (name[0] == '.') {
+        char type[REG_TEXT_BUF], description[REG_TEXT_BUF];
+        key_guard ext_key;
+        bool read = RegOpenKeyA(HKEY_CLASSES_ROOT, name, &ext_key.k) == ERROR_SUCCESS
+                    && reg_read_text(ext_key.k, nullptr, type, sizeof type);
+        if (!read) {
+            type[0] = 0;
+            if (!ext_key.k && RegCreateKeyA(HKEY_CLASSES_ROOT, name, &ext_key.k) != ERROR_SUCCESS) return;
+        }
+        if (is_absent_arg(type)) {
+            // .jpg gives the type JPGfile described as "JPG file".
+            char upper[REG_TEXT_BUF];
+            if (!text_copy(upper, name + 1)) return;
+            for (char* p = upper; *p; p = const_cast<char*>(mb_next(p)))
+                if (*p >= 'a' && *p <= 'z') *p = static_cast<char>(*p - 'a' + 'A');
+            if (!text_format(type, sizeof type, "%sfile", upper)) return;
+            if (!text_format(description, sizeof description, "%s file", upper)) return;
+            set_default(ext_key.k, type);
+            if (RegCreateKeyA(HKEY_CLASSES_ROOT, type, &type_key.k) != ERROR_SUCCESS) return;
+            set_default(type_key.k, description);
+        } else {
+            if (RegOpenKeyA(HKEY_CLASSES_ROOT, type, &type_key.k) != ERROR_SUCCESS) return;
+            reg_read_text(type_key.k, nullptr, description, sizeof description);
+        }
+        log_text(" %s(%s)\n", type, description);
+        if (!is_absent_arg(icon)) {
+            key_guard icon_key;
+            if (RegCreateKeyA(type_key.k, "DefaultIcon", &icon_key.k) == ERROR_SUCCESS)
+                set_default(icon_key.k, icon);
+        }
+    } else if (RegOpenKeyA(HKEY_CLASSES_ROOT, name, &type_key.k) != ERROR_SUCCESS) {
+        return;
+    }
+    if (is_absent_arg(verb_text)) return;
+    bool is_default = verb_text[0] == '*';
+    if (is_default) verb_text++;
+    char key_name[REG_VERB_BUF];
+    if (!verb_key_name(verb_text, verb_key, key_name, sizeof key_name) || !key_name[0]) return;
+    key_guard shell, verb, cmd;
+    if (RegCreateKeyA(type_key.k, "Shell", &shell.k) != ERROR_SUCCESS) return;
+    if (is_default) set_default(shell.k, key_name);
+    if (RegCreateKeyA(shell.k, key_name, &verb.k) != ERROR_SUCCESS) return;
+    set_default(verb.k, verb_text);
+    if (RegCreateKeyA(verb.k, "command", &cmd.k) != ERROR_SUCCESS) return;
+    set_default(cmd.k, command ? command : "");
+}
+
+void unregister_file_type(const char* name, const char* verb_text, const char* verb_key)
+{
+    if (!name || !*name) return;
+    key_guard type_key;
+    if (name[0] == '.') {
+        char type[REG_TEXT_BUF], description[REG_TEXT_BUF];
+        if (!extension_type(name, type) || !type[0]) return;
+        if (RegOpenKeyA(HKEY_CLASSES_ROOT, type, &type_key.k) != ERROR_SUCCESS) return;
+        reg_read_text(type_key.k, nullptr, description, sizeof description);
+        log_text(" %s(%s)\n", type, description);
+    } else if (RegOpenKeyA(HKEY_CLASSES_ROOT, name, &type_key.k) != ERROR_SUCCESS) {
+        return;
+    }
+    if (is_absent_arg(verb_text)) return;
+    bool is_default = verb_text[0] == '*';
+    if (is_default) verb_text++;
+    char key_name[REG_VERB_BUF];
+    if (!verb_key_name(verb_text, verb_key, key_name, sizeof key_name) || !key_name[0]) return;
+    delete_key_tree(type_key.k, "DefaultIcon");
+    key_guard shell;
+    if (RegOpenKeyA(type_key.k, "Shell", &shell.k) != ERROR_SUCCESS) return;
+    delete_key_tree(shell.k, key_name);
+    if (is_default) RegDeleteValueA(shell.k, nullptr);
+}
+
+int open_type_shell_key(const char* ext, char* type, HKEY* type_key, HKEY* shell_key)
+{
+    *type_key = *shell_key = nullptr;
+    type[0] = 0;
+    if (!ext) return 0;
+    if (strncmp(ext, "Folder", 6) == 0) {
+        if (!text_copy(type, REG_TEXT_BUF, ext)) return 0;
+    } else if (!extension_type(ext, type)) {
+        return 0;
+    }
+    if (!type[0]) return 0;
+    if (RegOpenKeyA(HKEY_CLASSES_ROOT, type, type_key) != ERROR_SUCCESS) { *type_key = nullptr; return 0; }
+    if (RegOpenKeyA(*type_key, "shell", shell_key) != ERROR_SUCCESS) {
+        RegCloseKey(*type_key);
+        *type_key = *shell_key = nullptr;
+        return 0;
+    }
+    return 1;
+}
+
+static int default_verb_of(HKEY shell, char* verb)
+{
+    if (!reg_read_text(shell, nullptr, verb, REG_VERB_BUF)) return 0;
+    trim(verb);
+    if (!verb[0]) text_copy(verb, REG_VERB_BUF, "open");
+    return 1;
+}
+
+int default_verb(const char* ext, char* verb)
+{
+    verb[0] = 0;
+    char type[REG_TEXT_BUF];
+    key_guard type_key, shell;
+    if (!open_type_shell_key(ext, type, &type_key.k, &shell.k)) return 0;
+    return default_verb_of(shell.k, verb);
+}
+
+int assoc_open_command(const char* ext, char* command)
+{
+    command[0] = 0;
+    char type[REG_TEXT_BUF], verb[REG_VERB_BUF], sub[REG_VERB_BUF + 16];
+    key_guard type_key, shell, cmd;
+    if (!open_type_shell_key(ext, type, &type_key.k, &shell.k)) return 0;
+    if (!default_verb_of(shell.k, verb)) return 0;
+    if (!text_format(sub, sizeof sub, "%s\\command", verb)) return 0;
+    if (RegOpenKeyA(shell.k, sub, &cmd.k) != ERROR_SUCCESS) return 0;
+    if (!reg_read_text(cmd.k, nullptr, command, REG_TEXT_BUF)) return 0;
+    return command[0] ? 1 : 0;
+}
+
+int list_shell_verbs(const char* ext, char verbs[][REG_VERB_BUF], char texts[][REG_VERB_BUF])
+{
+    char type[REG_TEXT_BUF];
+    key_guard type_key, shell;
+    if (!open_type_shell_key(ext, type, &type_key.k, &shell.k)) return 0;
+    int n = 0;
+    while (n < MAX_SHELL_VERBS && RegEnumKeyA(shell.k, n, verbs[n], REG_VERB_BUF) == ERROR_SUCCESS) n++;
+    for (int i = 0; i < n; i++) {
+        key_guard verb;
+        if (RegOpenKeyA(shell.k, verbs[i], &verb.k) != ERROR_SUCCESS) return 0;
+        if (!reg_read_text(verb.k, nullptr, texts[i], REG_VERB_BUF)) return 0;
+        trim(texts[i]);
+        if (!texts[i][0]) text_copy(texts[i], REG_VERB_BUF, verbs[i]);
+    }
+    return n;
+}
