@@ -61,6 +61,16 @@ TEST(Tiff, ResolutionUnits)
     EXPECT_EQ(image->header.biXPelsPerMeter, 0);
     _bmap_delete(image);
 
+    // Resolutions without their unit say nothing.
+    p.extra = [](TIFF* t) {
+        TIFFSetField(t, TIFFTAG_XRESOLUTION, 300.0);
+        TIFFSetField(t, TIFFTAG_YRESOLUTION, 300.0);
+    };
+    ASSERT_TRUE(write_tiff_pages(none, {p}));
+    EXPECT_EQ(probe_tiff_file(none.c_str(), &w, &h, &x, &y), 1);
+    EXPECT_EQ(x, 0);
+    EXPECT_EQ(y, 0);
+
     struct { uint16_t unit; float xres, yres; int xdpi, ydpi; LONG xppm; } cases[] = {
         {RESUNIT_CENTIMETER, 118.11f, 47.24f, 300, 120, 11811},
         {RESUNIT_INCH, 72.0f, 71.6f, 72, 72, 2835},
