@@ -2,7 +2,7 @@
 // zlib: every colour kind, background compositing, resolution, and the
 // writers' depths, palette order, grey weights and row filters.
 #include "formats/png.h"
-#include "graphics/bmap.h"
+#include "graphics/kavtrel.h"
 #include "tests/support/bench.h"
 #include <gtest/gtest.h>
 #include <png.h>
@@ -381,5 +381,24 @@ TEST(Png, GreyAndRgbWritersStoreWhatIsExpected)
     EXPECT_EQ(save_png_gray(nowhere.c_str(), image), 0);
     EXPECT_EQ(save_png_palette(nowhere.c_str(), image), 0);
     EXPECT_EQ(save_png_rgb(colour.c_str(), nullptr), 0);
+    _bmap_delete(image);
+}
+
+TEST(Png, LoadsThroughTheImageHooks)
+{
+    bench::scratch_dir dir;
+    std::string path = dir.file("hook.PNG");
+    ASSERT_TRUE(write_fixture(path, 2, 2, 8, PNG_COLOR_TYPE_GRAY, {"\x10\x20", "\x30\x40"},
+                              [](png_structp p, png_infop i) { png_set_pHYs(p, i, 11811, 11811, 1); }));
+    image_format_hook_table saved = image_format_hooks;
+    image_format_hooks.probe_png = probe_png_file;
+    image_format_hooks.load_png = load_png_file;
+    int w = 0, h = 0, x = 0, y = 0;
+    EXPECT_EQ(_image_info(path.c_str(), &w, &h, &x, &y), 1);
+    EXPECT_EQ(x, 300);
+    _bmap* image = _bmap_load(path.c_str(), 0, 1.0);
+    image_format_hooks = saved;
+    ASSERT_NE(image, nullptr);
+    EXPECT_EQ(at(image, 1, 1), (rgb{0x40, 0x40, 0x40}));
     _bmap_delete(image);
 }

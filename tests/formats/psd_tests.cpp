@@ -2,7 +2,7 @@
 // colour modes, raw and PackBits data, and malformed files that must neither
 // crash nor read outside their buffers.
 #include "formats/psd.h"
-#include "graphics/bmap.h"
+#include "graphics/kavtrel.h"
 #include "tests/support/bench.h"
 #include <gtest/gtest.h>
 #include <string>
@@ -259,4 +259,22 @@ TEST(Psd, MalformedFilesFailOrStopSafely)
     EXPECT_PIXEL(image, 3, 3, 0x10, 0, 0);
     _bmap_delete(image);
     EXPECT_EQ(bmap_live_count, live);
+}
+
+TEST(Psd, LoadsThroughTheImageHooks)
+{
+    bench::scratch_dir dir;
+    std::string path = dir.write("hook.pdd", psd(1, 1, 2, 8, 1, "", 0, "\x05\x06"));
+    image_format_hook_table saved = image_format_hooks;
+    image_format_hooks.probe_psd = probe_psd_file;
+    image_format_hooks.load_psd = load_psd_file;
+    int w = 0, h = 0, x = -1, y = -1;
+    EXPECT_EQ(_image_info(path.c_str(), &w, &h, &x, &y), 1);
+    EXPECT_EQ(w, 2);
+    EXPECT_EQ(x, 0);   // no resolution in the probe
+    _bmap* image = _bmap_load(path.c_str(), 0, 1.0);
+    image_format_hooks = saved;
+    ASSERT_NE(image, nullptr);
+    EXPECT_PIXEL(image, 1, 0, 6, 6, 6);
+    _bmap_delete(image);
 }
