@@ -7,12 +7,14 @@
 #include "files/shortcuts.h"
 #include "files/special_folders.h"
 #include "files/window_search.h"
+#include "graphics/kavtrel.h"
 #include "graphics/cptext.h"
 #include "tests/support/bench.h"
 #include <gtest/gtest.h>
 #include <objbase.h>
 #include <shlobj.h>
 #include <cstring>
+#include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -116,6 +118,64 @@ TEST(ShellAssociations, MissingDefaultValuesReadAsEmpty)
     reg_delete_key("zqbtype", nullptr);
     reg_delete_key(".zqb", nullptr);
     EXPECT_FALSE(key_exists("zqbtype"));
+}
+
+namespace {
+std::string wait_for_file(const std::string& path)
+{
+    for (int i = 0; i < 200; i++) {
+        std::string text = bench::read_file(path);
+        if (!text.empty()) {
+            Sleep(50);
+            return bench::read_file(path);
+        }
+        Sleep(50);
+    }
+    return "";
+}
+
+std::string logged;
+int capture_printf(const char* fmt, ...)
+{
+    char line[1024];
+    va_list ap;
+    va_start(ap, fmt);
+    text_vformat(line, sizeof line, fmt, ap);
+    va_end(ap);
+    logged += line;
+    return 0;
+}
+int logging_yes() { return 1; }
+}  // namespace
+
+TEST(ShellExecution, OpensWithTheChosenVerb)
+{
+    bench::scratch_dir dir;
+    std::string file = dir.write("表.zqm", "x");
+    std::string marker = dir.file("marker.txt");
+    remove_class_key(".zqm");
+    remove_class_key("ZQMfile");
+    console_hook_table saved = console_hooks;
+    console_hooks.printf_hook = capture_printf;
+    console_hooks.logging_on = logging_yes;
+    logged.clear();
+    register_file_type(".zqm", nullptr, nullptr, "*first", ("cmd.exe /c echo first>\"" + marker + "\"").c_str());
+    register_file_type(".zqm", nullptr, nullptr, "second", ("cmd.exe /c echo second>\"" + marker + "\"").c_str());
+    console_hooks = saved;
+    EXPECT_EQ(logged, " ZQMfile(ZQM file)\n ZQMfile(ZQM file)\n");
+
+    ASSERT_EQ(open_with_association(file.c_str(), 1), 1);
+    EXPECT_EQ(wait_for_file(marker), "second\r\n");
+    DeleteFileA(marker.c_str());
+    ASSERT_EQ(open_with_association(file.c_str(), -1), 1);   // the default verb
+    EXPECT_EQ(wait_for_file(marker), "first\r\n");
+    DeleteFileA(marker.c_str());
+    ASSERT_EQ(open_with_association(file.c_str(), 3), 1);    // beyond the list: no verb
+    EXPECT_EQ(wait_for_file(marker), "first\r\n");
+    DeleteFileA(marker.c_str());
+
+    reg_delete_key("ZQMfile", nullptr);
+    reg_delete_key(".zqm", nullptr);
 }
 
 TEST(ShellExecution, FailuresAreReported)
@@ -271,7 +331,7 @@ struct host_process {
         std::string hex;
         char two[3];
         for (const char* p = titles; *p; p++) {
-            snprintf(two, sizeof two, "%02x", (unsigned char)*p);
+            text_format(two, sizeof two, "%02x", (unsigned char)*p);
             hex += two;
         }
         SetEnvironmentVariableA("ZOTE_HOST_TITLES", hex.c_str());
