@@ -236,8 +236,10 @@ TEST(Psd, MalformedFilesFailOrStopSafely)
     EXPECT_EQ(load_psd_file(dir.write("l.psd", lying).c_str()), nullptr);
     EXPECT_EQ(bmap_live_count, live);
 
-    // A repeat packet that runs past the last plane stops at the plane's end.
-    std::string overrun = std::string("\x02\x01\x02\x03", 4) + std::string("\x81\x09", 2) + std::string("\x81\x07", 2);
+    // Repeat packets that run past the last plane stop at the plane's end
+    // (unbounded, these would write a megabyte past the 16-byte image).
+    std::string overrun = std::string("\x02\x01\x02\x03", 4);
+    for (int i = 0; i < 10000; i++) overrun += std::string(i == 0 ? "\x81\x09" : "\x81\x07", 2);
     std::string path = dir.write("o.psd", psd(1, 2, 2, 8, 1, "", 1, overrun));
     _bmap* image = load_psd_file(path.c_str());
     ASSERT_NE(image, nullptr);
