@@ -103,6 +103,10 @@ static void set_up_driver()
     driver.in_color_space = JCS_RGB;
     driver.input_components = 3;
     jpeg_set_defaults(&driver);
+    // Only the BMP reader records a density; the others report none.
+    driver.density_unit = 0;
+    driver.X_density = 0;
+    driver.Y_density = 0;
 }
 
 int read_size_with_input_reader(FILE* file, int* width, int* height, int* xdpi, int* ydpi)
