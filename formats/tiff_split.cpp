@@ -93,13 +93,14 @@ std::string read_directory_bytes(TIFF* in, uint16_t tag)
 void copy_jpeg_tables(TIFF* in, TIFF* out)
 {
     std::string tables;
+    uint16_t compression = 0;
     uint32_t count = 0;
     void* data = nullptr;
     const TIFFField* field = TIFFFindField(in, TIFFTAG_JPEGTABLES, TIFF_ANY);
     if (field && TIFFFieldReadCount(field) == TIFF_VARIABLE2 && TIFFGetField(in, TIFFTAG_JPEGTABLES, &count, &data) &&
         data && count > 0)
         tables.assign((const char*)data, count);
-    else
+    else if (TIFFGetField(in, TIFFTAG_COMPRESSION, &compression) && compression == COMPRESSION_JPEG)
         tables = read_directory_bytes(in, TIFFTAG_JPEGTABLES);
     if (tables.empty()) return;
     const TIFFField* target = TIFFFindField(out, TIFFTAG_JPEGTABLES, TIFF_ANY);
