@@ -5,6 +5,7 @@
 #include "graphics/bmap.h"
 #include "tests/formats/reader_fixtures.h"
 #include "tests/support/bench.h"
+#include "tests/support/guard.h"
 #include <gtest/gtest.h>
 
 namespace {
@@ -44,6 +45,35 @@ std::string bgr(std::initializer_list<int> v)
     std::string s;
     for (int b : v) s += (char)b;
     return s;
+}
+
+TEST(ReaderChoice, RowsFitTheGivenArrayExactly)
+{
+    bench::scratch_dir dir;
+    // 5 x 3 colour: rows of 15 bytes padded to 16; the array ends at a guard page.
+    std::string ppm = "P6 5 3 255\n" + std::string(45, '\x40');
+    dir.write("p.gif", ppm);
+    bench::guard_block exact(48);
+    FILE* f = fopen(dir.file("p.gif").c_str(), "rb");
+    int w = 0, h = 0;
+    EXPECT_EQ(3, read_image_with_input_reader(f, &w, &h, exact.data(), 48));
+    fclose(f);
+    EXPECT_EQ(5, w);
+    EXPECT_EQ(3, h);
+    EXPECT_EQ(0, exact.data()[15]);
+    EXPECT_EQ(0x40, exact.data()[47 - 1]);
+    bench::guard_block small(47);
+    f = fopen(dir.file("p.gif").c_str(), "rb");
+    EXPECT_EQ(0, read_image_with_input_reader(f, &w, &h, small.data(), 47));
+    fclose(f);
+    // A grey file is widened to three equal samples.
+    dir.write("g.gif", "P5 2 1 255\n\x10\x20");
+    bench::guard_block grey(8);
+    f = fopen(dir.file("g.gif").c_str(), "rb");
+    EXPECT_EQ(1, read_image_with_input_reader(f, &w, &h, grey.data(), 8));
+    fclose(f);
+    EXPECT_EQ(0x20, grey.data()[3]);
+    EXPECT_EQ(0x20, grey.data()[5]);
 }
 
 TEST(ReaderChoice, FirstByteChoosesTheReader)
