@@ -119,14 +119,38 @@ TEST(FolderOps, FolderFromFile)
     EXPECT_TRUE(exists(dir.file("ソ\\能.txt")));
 }
 
+namespace {
+std::string moves;
+void record_move(const char* from, const char* to) { moves += std::string(from) + ">" + to + "\n"; }
+std::string scanned;
+int record_scan(const char* folder) { scanned = folder; return 2; }
+}
+
+TEST(FolderOps, LayerFolderImagesGoThroughTheScan)
+{
+    auto saved = browser_path_hooks;
+    browser_path_hooks.scan_folder_images = record_scan;
+    scanned.clear();
+    EXPECT_EQ(scan_layer_images("表.layer\\a.png"), 2);
+    EXPECT_EQ(scanned, "表.layer");
+    scanned.clear();
+    EXPECT_EQ(scan_layer_images("表\\a.png"), 0);
+    EXPECT_EQ(scanned, "");
+    browser_path_hooks = saved;
+}
+
 TEST(FolderOps, DissolveIntoParent)
 {
     bench::scratch_dir dir;
+    auto saved = browser_path_hooks;
+    browser_path_hooks.thumbnail_moved = record_move;
+    moves.clear();
     dir.write("表\\a.jpg", "a");
     dir.write("表\\ソ.jpg", "b");
     EXPECT_EQ(dissolve_folder(dir.file("表").c_str()), 0);
     EXPECT_FALSE(exists(dir.file("表")));
     EXPECT_EQ(bench::read_file(dir.file("ソ.jpg")), "b");
+    EXPECT_NE(moves.find(dir.file("表\\ソ.jpg") + ">" + dir.file("ソ.jpg") + "\n"), std::string::npos) << moves;
 
     // A clashing name keeps the folder and the clashing file.
     dir.write("能\\ソ.jpg", "new");
@@ -143,4 +167,5 @@ TEST(FolderOps, DissolveIntoParent)
     EXPECT_TRUE(exists(dir.file("十\\sub\\d.jpg")));
     EXPECT_TRUE(exists(dir.file("e.jpg")));
     EXPECT_EQ(dissolve_folder(dir.file("missing").c_str()), -1);
+    browser_path_hooks = saved;
 }

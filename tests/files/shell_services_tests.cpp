@@ -114,6 +114,16 @@ TEST(ShellAssociations, MissingDefaultValuesReadAsEmpty)
     ASSERT_EQ(assoc_open_command(".zqb", command), 1);
     EXPECT_STREQ(command, "notepad.exe %1");
     EXPECT_GE(list_shell_verbs("Folder", verbs, texts), 1);
+    // Wine's own txtfile verbs carry no menu texts either.
+    ASSERT_EQ(reg_set_string(".zqt", nullptr, "txtfile"), ERROR_SUCCESS);
+    ASSERT_EQ(list_shell_verbs(".zqt", verbs, texts), 2);
+    EXPECT_STREQ(texts[0], "open");
+    EXPECT_STREQ(texts[1], "print");
+    ASSERT_EQ(default_verb(".zqt", verb), 1);
+    EXPECT_STREQ(verb, "open");
+    ASSERT_EQ(assoc_open_command(".zqt", command), 1);
+    EXPECT_NE(strstr(command, "notepad.exe"), nullptr) << command;
+    reg_delete_key(".zqt", nullptr);
     EXPECT_EQ(list_shell_verbs(".zqnone", verbs, texts), 0);
     reg_delete_key("zqbtype", nullptr);
     reg_delete_key(".zqb", nullptr);
