@@ -20,7 +20,7 @@ int make_folder_from_file(const char* path)
     strip_extension(folder);
     if (path_exists(folder, 0)) return 0;
     if (!path_join(target, folder, file_name_of(file))) return 0;
-    if (!CreateDirectoryA(folder, nullptr)) return 0;
+    if (!md_path(folder)) return 0;
     return mv_file(file, target);
 }
 
