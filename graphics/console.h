@@ -1,0 +1,51 @@
+// The console (page 0): text output and input on the rich-edit control, the
+// caret display, font sizes, the find dialog, file drops, the double-click
+// wait, showing a Window-menu entry, and printing a page. The console frame's
+// and the page windows' handlers pass their text, find, drop and print
+// messages here.
+#pragma once
+#include "graphics/kavtrel.h"
+#include <commdlg.h>
+#include <cstdarg>
+
+enum {
+    CONSOLE_TEXT_LIMIT = 256000,      // characters in the control
+    CONSOLE_PRINTF_BUF = 128000,      // bytes of one formatted output, terminator included
+    CONSOLE_GETLINE_MAX = 65535,      // characters one line read may take
+};
+
+// The console's printf, getchar and getline. mingw's <stdio.h> owns the plain
+// names; the application reaches these through console_hooks.
+int con_printf(const char* fmt, ...) __attribute__((format(gnu_printf, 1, 2)));
+int con_vprintf(const char* fmt, va_list ap);
+int con_getchar();
+int _getchar_entry();
+// Reads the caret's line after Enter into buffer (size bytes, terminated,
+// never splitting a double-byte character); returns buffer.
+char* con_getline(char* buffer, int size);
+
+// _show_console, _show_caret_pos, _show_page, _console_fontsize,
+// _console_setsize, _console_find_open, _early_drop and _drop_files are
+// declared in kavtrel.h, which the handlers include.
+void _console_textcolor(COLORREF colour);
+
+// 0 when message is the find dialog's registered message (handled), else 1.
+int _console_find_message(UINT message, LPARAM lparam);
+
+// WM_DROPFILES on the console (page 0) or a framed page's frame.
+void _handle_drop(HWND window, int page, HDROP drop);
+
+int _wait_double_click(UINT button_message, HWND window);
+
+// Printing: the print dialog goes through this seam (tests take the default
+// printer with it); the stored picture is printed at its screen size, one
+// inch in from the corner of the printable area.
+extern BOOL (WINAPI* kavtrel_print_dialog)(PRINTDLGA*);
+int _printpage(HWND window, HENHMETAFILE picture);
+
+// The handlers' entries for the console's text, find and drop messages and
+// for the page windows' drop, copy, print and Window-menu commands: 1 when
+// the message was one of them (its handler result in *result), else 0.
+int _console_io_message(HWND window, UINT message, WPARAM wparam, LPARAM lparam, int* result);
+int _page_io_message(HWND window, UINT message, WPARAM wparam, LPARAM lparam, int* result);
+
