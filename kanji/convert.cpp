@@ -142,7 +142,7 @@ size_t CUnKanj::convert(unsigned char* out, size_t size)
                 continue;
             }
             if (output_code == KANJI_JIS)
-                set_out_state(JIS_ASCII);
+                set_jis_state(JIS_ASCII);
             done = 1;
             break;
         }
@@ -174,7 +174,7 @@ void CUnKanj::mark_bad()
 {
     if (!examining) {
         if (output_code == KANJI_JIS)
-            set_out_state(JIS_ASCII);
+            set_jis_state(JIS_ASCII);
         put('*');
     }
     bad_bytes++;
@@ -190,7 +190,7 @@ void CUnKanj::mark_bad()
 void CUnKanj::put_stars()
 {
     if (output_code == KANJI_JIS)
-        set_out_state(JIS_ASCII);
+        set_jis_state(JIS_ASCII);
     put('*');
     put('*');
 }
@@ -198,7 +198,7 @@ void CUnKanj::put_stars()
 // A JIS output changes state with its shift sequences. Leaving kanji closes
 // it with ESC ( and the KO letter; leaving kana with SI; so that every
 // decoder sees ASCII again after SI.
-void CUnKanj::set_out_state(int state)
+void CUnKanj::set_jis_state(int state)
 {
     if (out_state == state)
         return;
@@ -242,7 +242,7 @@ void CUnKanj::line_end()
 void CUnKanj::copy_ascii()
 {
     if (output_code == KANJI_JIS)
-        set_out_state(JIS_ASCII);
+        set_jis_state(JIS_ASCII);
     if (c0 == CR || c0 == LF) {
         line_end();
     } else {
@@ -257,7 +257,7 @@ void CUnKanj::put_kana(unsigned char kana)
         put(SS2);
         put(kana);
     } else if (output_code == KANJI_JIS) {
-        set_out_state(JIS_KANA);
+        set_jis_state(JIS_KANA);
         put(kana & 0x7F);
     } else {
         put(kana);
@@ -267,7 +267,7 @@ void CUnKanj::put_kana(unsigned char kana)
 void CUnKanj::put_pair(unsigned code)
 {
     if (output_code == KANJI_JIS)
-        set_out_state(JIS_KANJI);
+        set_jis_state(JIS_KANJI);
     put(static_cast<unsigned char>(code >> 8));
     put(static_cast<unsigned char>(code));
 }

@@ -132,7 +132,7 @@ private:
     void put_stars();
     void line_end();
     void copy_ascii();
-    void set_out_state(int state);
+    void set_jis_state(int state);
     void mark_bad();
     void decide(int code);
     void decide_by_counts();

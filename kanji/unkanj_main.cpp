@@ -145,7 +145,7 @@ int make_output_dirs(const char* path)
     size_t length = strlen(path);
     if (length == 0)
         return 0;
-    char prefix[1024];
+    char prefix[PATH_BUF];
     if (length >= sizeof prefix)
         return 0;
     int result = 0;
