@@ -317,14 +317,16 @@ void CUnKanj::from_jis()
         return;
     }
     if (jis_state == JIS_KANJI) {
-        if ((k0 & KC_JIS) && (k1 & KC_JIS)) {
-            unsigned code = converter(unsigned(c0) << 8 | c1);
+        if (k0 & KC_JIS) {
+            // A byte without its partner is bad.
+            unsigned code = (k1 & KC_JIS) ? converter(unsigned(c0) << 8 | c1) : 0;
             if (code) {
                 put_pair(code);
                 read_pos += 2;
             } else {
                 mark_bad();
-                mark_bad();
+                if (k1 & KC_JIS)
+                    mark_bad();
             }
         } else if (k0 & KC_ASCII) {
             copy_ascii();

@@ -45,6 +45,8 @@ TEST(KanjiConvert, UnconvertibleCharactersAndBadBytes)
     EXPECT_EQ("*\r\n", convert_text(dir, "-e -S", "\x82\r\n"));
     // JIS: an unknown escape sequence is a bad byte.
     EXPECT_EQ("*(Ia", convert_text(dir, "-s -J", "\x1B(Ia"));
+    // JIS: a kanji byte without its partner; blanks inside kanji are kept.
+    EXPECT_EQ(hex("\x82\xA0*a \x82\xA0"), hex(convert_text(dir, "-s -J", "\x1B$B$\"$\x1B(Ba\x1B$B $\"")));
     // EUC: SS2 with no kana after it.
     EXPECT_EQ("*a", convert_text(dir, "-s -E", "\x8E" "a"));
 }
