@@ -49,7 +49,7 @@ unsigned sjis_to_euc(unsigned code)
 
 unsigned same_code(unsigned code) { return code; }
 
-void CUnKanj::select_converter(int input)
+int CUnKanj::select_converter(int input)
 {
     input_code = input;
     converter = nullptr;
@@ -68,6 +68,7 @@ void CUnKanj::select_converter(int input)
         break;
     }
     no_converter = converter ? 0 : 1;
+    return converter ? 1 : 0;
 }
 
 unsigned gaiji_sjis_to_euc(unsigned sjis)

@@ -90,8 +90,9 @@ public:
     int open_source(const char* name);
     // Allocates the read buffer (read size plus a few bytes); 0 when out of memory.
     int allocate_buffer();
-    // Records the input code and picks the converter for (input, output).
-    void select_converter(int input);
+    // Records the input code and picks the converter for (input, output);
+    // 0 when the pair has none (the text then passes through).
+    int select_converter(int input);
     // Converts the next piece into out (never more than size bytes); returns
     // the bytes delivered, 0 at the end. Throws std::bad_alloc when out of memory.
     size_t convert(unsigned char* out, size_t size);

@@ -66,7 +66,7 @@ TEST(KanjiCodes, ConverterChoiceFollowsTheCodes)
     for (auto& c : cases) {
         CUnKanj k;
         k.output_code = c.out;
-        k.select_converter(c.in);
+        EXPECT_EQ(c.conv ? 1 : 0, k.select_converter(c.in));
         EXPECT_EQ(c.in, k.input_code);
         EXPECT_EQ(c.conv, k.converter) << c.in << "->" << c.out;
         EXPECT_EQ(c.conv ? 0 : 1, k.no_converter);
