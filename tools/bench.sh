@@ -22,7 +22,9 @@ export LOCPATH="$deps/locale"
 { export LC_ALL=ja_JP.UTF-8; } 2>/dev/null
 export LANG=ja_JP.UTF-8
 export WINEDEBUG=${WINEDEBUG:--all}
-export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree,mshtml=}
+# No Mono/Gecko prompts, and no debugger: a crash ends the program instead of
+# leaving it waiting in winedbg.
+export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree,mshtml=;winedbg.exe=d}
 mkdir -p "$HOME"
 
 lock() { exec 9>"$state/.lock"; flock 9; }
