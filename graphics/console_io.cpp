@@ -24,6 +24,8 @@ static void offer_message(MSG* msg)
     DispatchMessageA(msg);
 }
 
+static int read_key(const char* status);
+
 static void set_writable(int on)
 {
     SendMessageA(console_edit, EM_SETOPTIONS, on ? ECOOP_AND : ECOOP_OR,
@@ -54,8 +56,8 @@ int con_vprintf(const char* fmt, va_list ap)
     int n = vsnprintf(format_buffer, sizeof format_buffer, fmt, ap);
     if (n < 0) return 0;
     if (n >= (int)sizeof format_buffer) {
-        _status_printf(-1, "error: too many chars in printf");
-        con_getchar();
+        // The report stays in part 1 while the key is awaited.
+        read_key("error: too many chars in printf");
         return -1;
     }
     size_t out = 0;
@@ -124,10 +126,11 @@ static void end_wait()
     _pump();
 }
 
-int con_getchar()
+// A key read with `status` shown in part 1 meanwhile.
+static int read_key(const char* status)
 {
     if (!console_edit) return -1;
-    MSG msg = wait_for_char("getchar", false);
+    MSG msg = wait_for_char(status, false);
     TranslateMessage(&msg);
     DispatchMessageA(&msg);
     end_wait();
@@ -136,6 +139,8 @@ int con_getchar()
     if (c == 26) return -1;
     return c;
 }
+
+int con_getchar() { return read_key("getchar"); }
 
 int _getchar_entry() { return con_getchar(); }
 

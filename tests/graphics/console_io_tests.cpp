@@ -46,6 +46,15 @@ TEST_F(ConsoleIo, OutputPastTheLimitEmptiesTheConsoleFirst)
     EXPECT_EQ(text(), last);
 }
 
+// Notes the console's status part 1 when a posted message reaches it, that
+// is, while a read is waiting.
+std::string status_seen;
+LRESULT CALLBACK status_watch(HWND w, UINT m, WPARAM wp, LPARAM lp)
+{
+    if (m == WM_APP) status_seen = status(1);
+    return DefWindowProcA(w, m, wp, lp);
+}
+
 TEST_F(ConsoleIo, FormatBufferTakes127999CharactersAndEveryNewlineDoubles)
 {
     // 10000 line ends make the output longer than the format buffer.
@@ -59,13 +68,23 @@ TEST_F(ConsoleIo, FormatBufferTakes127999CharactersAndEveryNewlineDoubles)
     EXPECT_EQ(shown.substr(shown.size() - 3), "fff");
 
     clear();
+    WNDCLASSA wc = {};
+    wc.lpfnWndProc = status_watch;
+    wc.hInstance = GetModuleHandleA(nullptr);
+    wc.lpszClassName = "zote-test-status-watch";
+    RegisterClassA(&wc);
+    HWND watch = CreateWindowExA(0, wc.lpszClassName, "", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr, wc.hInstance, nullptr);
     for (size_t n : {size_t(128000), size_t(128001)}) {
         std::string over(n, 'c');
+        status_seen.clear();
+        PostMessageA(watch, WM_APP, 0, 0);
         type("k");   // the overflow report waits for a key
         EXPECT_EQ(con_printf("%s", over.c_str()), -1) << n;
+        EXPECT_EQ(status_seen, "error: too many chars in printf");
         EXPECT_EQ(text(), "k") << n;   // only the key typed for the wait
         clear();
     }
+    DestroyWindow(watch);
 }
 
 TEST_F(ConsoleIo, CaretDisplayShowsLineAndColumn)
