@@ -32,13 +32,17 @@ static void set_writable(int on)
                  on ? ~(LPARAM)ECO_READONLY : (LPARAM)ECO_READONLY);
 }
 
+static void set_text_limit()
+{
+    if (text_limit_set || !console_edit) return;
+    SendMessageA(console_edit, EM_EXLIMITTEXT, 0, CONSOLE_TEXT_LIMIT);
+    text_limit_set = 1;
+}
+
 void _show_console()
 {
     if (!console_frame || IsWindowVisible(console_frame)) return;
-    if (!text_limit_set) {
-        SendMessageA(console_edit, EM_EXLIMITTEXT, 0, CONSOLE_TEXT_LIMIT);
-        text_limit_set = 1;
-    }
+    set_text_limit();
     ShowWindow(console_frame, SW_SHOW);
 }
 
@@ -69,6 +73,7 @@ int con_vprintf(const char* fmt, va_list ap)
     if (!console_edit) return n;
 
     _show_console();
+    set_text_limit();   // also when the frame was shown some other way
     console_printf_busy = 1;
     LONG p = caret_to_end();
     // The byte count bounds the character count, so the limit is never passed.
