@@ -28,6 +28,8 @@ char* con_getline(char* buffer, int size);
 // _console_setsize, _console_find_open, _early_drop and _drop_files are
 // declared in kavtrel.h, which the handlers include.
 void _console_textcolor(COLORREF colour);
+// 1 while printf inserts its text (the caret display then leaves the format).
+extern int console_printf_busy;
 
 // 0 when message is the find dialog's registered message (handled), else 1.
 int _console_find_message(UINT message, LPARAM lparam);

@@ -3,7 +3,6 @@
 // sizes and printf colour.
 #include "graphics/console.h"
 
-extern int console_printf_busy;
 static LONG last_caret = -1;
 
 void _show_caret_pos()
