@@ -3,6 +3,8 @@
 // umbrella for pages, drawing and images.
 #pragma once
 #include <windows.h>
+#include <richedit.h>
+#include <ctime>
 #include "graphics/cptext.h"
 #include "graphics/pages.h"
 #include "graphics/bmap.h"
@@ -73,6 +75,63 @@ enum {
     ID_CONSOLE_STATUSBAR = 1222,
     APP_QUIT_AT_ONCE = 1961,
 };
+
+// Start-up before app_main (entry steps 1-7): 1 on success, 0 when the console
+// frame could not be created. Runs once; later calls return 1 at once.
+int _kavtrel_start(HINSTANCE instance, HINSTANCE previous, const char* command_line);
+// After app_main returned `result` (entry steps 8-9).
+void _kavtrel_after_app(int result);
+// The main message loop (entry step 10): the quit message's wParam.
+int _message_loop();
+
+extern clock_t kavtrel_start_clock;
+extern HACCEL console_accel;
+extern HMENU edit_popup, window_popup;
+extern CHARFORMATA console_format, printf_format;
+extern HFONT console_font;
+
+// Window/accelerator pairs offered every message after the console accelerator.
+enum { PAGE_ACCEL_MAX = 10 };
+struct page_accel_table {
+    HWND window[PAGE_ACCEL_MAX];
+    HACCEL accel[PAGE_ACCEL_MAX];
+    int count;
+};
+extern page_accel_table page_accels;
+
+// A close of the program (window close or Exit) that arrives while the
+// application is busy is recorded rather than acted on; the busy state honours
+// it when its outermost level ends. The busy query defaults to "not busy".
+extern int (*kavtrel_busy_query)();
+void _request_close();              // destroy the console frame, or record the request while busy
+int _close_requested();
+void _set_close_requested(int on);
+void _honour_close_request();       // destroys the console frame when a close was recorded
+
+// Clean-up of the scanner library at the console's destruction; null until set.
+extern void (*scanner_unload_hook)();
+
+// The library's message handlers: 0 = handled, anything else = not handled.
+int _console_handle_message(HWND window, WPARAM wparam, UINT message, LPARAM lparam);
+int _page_handle_message(HWND window, WPARAM wparam, UINT message, LPARAM lparam);
+
+// Console pieces the handlers call; the console's own files build them
+// (console_window.cpp makes the rich-edit control).
+void _show_console();
+void _show_caret_pos();
+void _show_page(int k);
+void _console_fontsize(int n);
+void _console_setsize(int console_unit, int printf_unit);
+void _early_drop(HDROP drop);
+void _drop_files(int page, HDROP drop);
+int _console_find_open();
+void _console_create(HWND frame);
+void _console_destroy();
+extern int early_drop;
+
+
+// Title for dialogs run with _title_dlgproc (empty: keep the resource's title).
+extern char dialog_title[256];
 
 int _pump();
 void _quit_loop();

@@ -49,6 +49,17 @@ void _progress(int page, double value, double low, double high);
 [[noreturn]] void _fatal(const char* message, const char* function);
 void _page_invalidate(int erase);
 int _fit_client(HWND frame, double width, double height);
+// Lays out a framed page's drawing child and status bar over its client area.
+void _page_layout(page_record* page);
+// When `page` is the current page: closes its recording, lets go of its DCs
+// and leaves no current page. Every free or re-creation of a slot runs it first.
+void _page_release_current(page_record* page);
+// Closes the current recording, deletes the drawing objects, frees every slot.
+void _pages_shutdown();
+// The full-screen class in use ("" before the first full-screen page).
+const char* _fullscreen_class_name();
+// Progress percentage for value in low..high, clamped to 0..100.
+int _progress_percent(double value, double low, double high);
 
 // Drawing state, primitives, recording and buffers.
 struct page_info {
@@ -63,7 +74,22 @@ struct text_size { double width, height; };
 struct point_d { double x, y; };
 
 extern double draw_line_width;
+extern int draw_pen_style;
+extern COLORREF draw_pen_colour, draw_text_colour, draw_back_colour;
 extern unsigned char draw_fill_mask[8];
+extern int draw_font_angle, draw_font_orientation;
+extern BYTE draw_italic, draw_underline, draw_strikeout;
+extern char draw_font_face[LF_FACESIZE];
+extern HPEN draw_pen;
+extern HBRUSH draw_brush;
+extern HFONT draw_font;
+
+// The drawing state goes with the current page: whenever a page becomes
+// current (created, selected or re-selected), the library's pen, brush,
+// font, text colour and background colour are selected into its DC.
+void _drawing_state_select(HDC dc);
+void _drawing_state_unselect(HDC dc);
+void _drawing_objects_delete();
 
 void init_CurWnd();
 void _page_defaults();
@@ -97,3 +123,5 @@ INT_PTR CALLBACK _title_dlgproc(HWND, UINT, WPARAM, LPARAM);
 // new recording that starts with the stored picture replayed.
 void _record_close(page_record* page);
 void _record_open(page_record* page);
+// Plays a recording with its units on the DC's logical units.
+void _play_recording(HDC dc, HENHMETAFILE picture);

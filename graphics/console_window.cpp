@@ -1,0 +1,33 @@
+// The console's rich-edit control, made when the console frame is created
+// and let go of when it is destroyed, and the console's two text formats.
+#include "graphics/kavtrel.h"
+
+CHARFORMATA console_format, printf_format;
+HFONT console_font;
+static HMODULE riched_library;
+
+void _console_create(HWND frame)
+{
+    if (!riched_library) riched_library = LoadLibraryA("RICHED32.DLL");
+    RECT rc;
+    GetClientRect(frame, &rc);
+    console_edit = CreateWindowExA(WS_EX_CONTROLPARENT | WS_EX_CLIENTEDGE, "RichEdit", "",
+                                   WS_CHILD | WS_VISIBLE | WS_VSCROLL | WS_HSCROLL | ES_MULTILINE |
+                                       ES_AUTOVSCROLL | ES_AUTOHSCROLL | ES_DISABLENOSCROLL,
+                                   0, 0, rc.right, rc.bottom, frame, (HMENU)(UINT_PTR)ID_CONSOLE_EDIT,
+                                   kavtrel_instance, nullptr);
+    if (!console_edit) return;
+    console_font = CreateFontA(12, 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0, 0, "ＭＳ ゴシック");
+    SendMessageA(console_edit, WM_SETFONT, (WPARAM)console_font, 0);
+    SendMessageA(console_edit, EM_SETOPTIONS, ECOOP_OR, ECO_READONLY);
+}
+
+void _console_destroy()
+{
+    console_edit = nullptr;
+    if (console_font) DeleteObject(console_font);
+    console_font = nullptr;
+    // RICHED32 stays loaded: the control's window is only gone once the
+    // frame's destruction has finished.
+}
+

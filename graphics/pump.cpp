@@ -1,0 +1,113 @@
+// The message pump, the main loop, the quit path, application accelerators,
+// the end-of-run elapsed-time text and the recorded close request.
+#include "graphics/kavtrel.h"
+#include <cstdlib>
+
+HACCEL console_accel;
+page_accel_table page_accels;
+clock_t kavtrel_start_clock = clock();
+
+static int not_busy() { return 0; }
+int (*kavtrel_busy_query)() = not_busy;
+static int close_pending;
+
+int _add_page_accel(HWND window, HACCEL accel)
+{
+    if (page_accels.count >= PAGE_ACCEL_MAX) return 0;
+    page_accels.window[page_accels.count] = window;
+    page_accels.accel[page_accels.count] = accel;
+    page_accels.count++;
+    return 1;
+}
+
+int _translate_page_accels(MSG* msg)
+{
+    for (int i = 0; i < page_accels.count; i++)
+        if (TranslateAcceleratorA(page_accels.window[i], page_accels.accel[i], msg)) return 1;
+    return 0;
+}
+
+// The console accelerator first, then the application's pairs, then the
+// ordinary translation.
+static void offer_and_dispatch(MSG* msg)
+{
+    if (console_frame && console_accel && TranslateAcceleratorA(console_frame, console_accel, msg)) return;
+    if (_translate_page_accels(msg)) return;
+    TranslateMessage(msg);
+    DispatchMessageA(msg);
+}
+
+int _pump()
+{
+    MSG msg;
+    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        if (msg.message == WM_QUIT) exit(0);
+        offer_and_dispatch(&msg);
+    }
+    return 0;
+}
+
+int _message_loop()
+{
+    MSG msg;
+    for (;;) {
+        BOOL got = GetMessageA(&msg, nullptr, 0, 0);
+        if (got == 0) return (int)msg.wParam;
+        if (got == -1) return 0;
+        offer_and_dispatch(&msg);
+        if (console_edit && msg.hwnd == console_edit) _show_caret_pos();
+    }
+}
+
+void _quit_loop()
+{
+    if (console_frame) DestroyWindow(console_frame);
+    _message_loop();
+    exit(0);
+}
+
+void _elapsed_format(double s, char* out, size_t cap)
+{
+    if (s < 1) {
+        // A whole number of milliseconds divided by 1000 must come back whole.
+        text_format_cut(out, cap, "%dmsec", (int)(s * 1000 + 1e-6));
+    } else if (s < 10) {
+        text_format_cut(out, cap, "%3.1lfsec", s);
+    } else if (s < 60) {
+        text_format_cut(out, cap, "%dsec", (int)s);
+    } else if (s < 3600) {
+        int n = (int)s;
+        text_format_cut(out, cap, "%dmin%dsec", n / 60, n % 60);
+    } else {
+        int n = (int)s;
+        text_format_cut(out, cap, "%dhour%dmin", n / 3600, (n % 3600) / 60);
+    }
+}
+
+void _elapsed_text()
+{
+    double s = (clock() - kavtrel_start_clock) / 1000.0;
+    char elapsed[64];
+    _elapsed_format(s, elapsed, sizeof elapsed);
+    _status_printf(-1, "%s%s", "Done. ", elapsed);
+    _pump();
+}
+
+void _request_close()
+{
+    if (kavtrel_busy_query()) {
+        close_pending = 1;
+        return;
+    }
+    if (console_frame) DestroyWindow(console_frame);
+}
+
+int _close_requested() { return close_pending; }
+void _set_close_requested(int on) { close_pending = on; }
+
+void _honour_close_request()
+{
+    if (!close_pending) return;
+    close_pending = 0;
+    if (console_frame) DestroyWindow(console_frame);
+}

@@ -1,0 +1,307 @@
+// Page recording: framed and full-screen pages keep no pixels; drawing goes
+// into an enhanced metafile, closed into the page's stored picture whenever
+// another page becomes current, and painting replays the stored picture.
+//
+// The stored picture is kept flat: closing a recording appends the new
+// records to the stored picture's records in one metafile, instead of
+// replaying the stored picture into each new recording. So re-selecting a
+// page never re-records (no transform rounding can creep in), and a
+// recording that drew nothing adds nothing.
+#include "graphics/kavtrel.h"
+#include <cstring>
+#include <vector>
+
+// Every recording shares one frame: twenty times the screen, in the
+// reference device's 0.01 mm units, so that its device size is exactly
+// 20 x HORZRES by 20 x VERTRES and playback maps one unit to one unit.
+static RECT recording_frame()
+{
+    HDC screen = GetDC(nullptr);
+    RECT r = {0, 0, 2000 * GetDeviceCaps(screen, HORZSIZE), 2000 * GetDeviceCaps(screen, VERTSIZE)};
+    ReleaseDC(nullptr, screen);
+    return r;
+}
+
+static HDC new_recording_dc()
+{
+    RECT frame = recording_frame();
+    return CreateEnhMetaFileA(nullptr, nullptr, &frame, nullptr);
+}
+
+// Plays a recording so that its logical units land on the DC's logical units.
+void _play_recording(HDC dc, HENHMETAFILE picture)
+{
+    ENHMETAHEADER h;
+    if (!picture || !GetEnhMetaFileHeader(picture, sizeof h, &h)) return;
+    double kx = h.szlDevice.cx / (h.szlMillimeters.cx * 100.0);
+    double ky = h.szlDevice.cy / (h.szlMillimeters.cy * 100.0);
+    RECT r;
+    r.left = (LONG)(h.rclFrame.left * kx + (h.rclFrame.left < 0 ? -0.5 : 0.5));
+    r.top = (LONG)(h.rclFrame.top * ky + (h.rclFrame.top < 0 ? -0.5 : 0.5));
+    r.right = (LONG)(h.rclFrame.right * kx + 0.5);
+    r.bottom = (LONG)(h.rclFrame.bottom * ky + 0.5);
+    PlayEnhMetaFile(dc, picture, &r);
+}
+
+static std::vector<BYTE> recording_bytes(HENHMETAFILE m)
+{
+    std::vector<BYTE> v;
+    UINT n = GetEnhMetaFileBits(m, 0, nullptr);
+    if (!n) return v;
+    v.resize(n);
+    GetEnhMetaFileBits(m, n, v.data());
+    return v;
+}
+
+static DWORD rec_type(const BYTE* r) { DWORD t; memcpy(&t, r, 4); return t; }
+static DWORD rec_size(const BYTE* r) { DWORD s; memcpy(&s, r + 4, 4); return s; }
+
+// Records that only change state; a recording made of these alone drew nothing.
+static bool state_only(DWORD type)
+{
+    switch (type) {
+    case EMR_HEADER: case EMR_EOF:
+    case EMR_CREATEPEN: case EMR_EXTCREATEPEN: case EMR_CREATEBRUSHINDIRECT:
+    case EMR_CREATEMONOBRUSH: case EMR_CREATEDIBPATTERNBRUSHPT: case EMR_EXTCREATEFONTINDIRECTW:
+    case EMR_SELECTOBJECT: case EMR_DELETEOBJECT:
+    case EMR_SETTEXTCOLOR: case EMR_SETBKCOLOR: case EMR_SETBKMODE: case EMR_SETTEXTALIGN:
+    case EMR_SETSTRETCHBLTMODE: case EMR_SETBRUSHORGEX: case EMR_SETMAPMODE:
+    case EMR_SETWINDOWORGEX: case EMR_SETWINDOWEXTEX: case EMR_SETVIEWPORTORGEX: case EMR_SETVIEWPORTEXTEX:
+    case EMR_GDICOMMENT:
+        return true;
+    default:
+        return false;
+    }
+}
+
+static bool creates_object(DWORD type)
+{
+    return type == EMR_CREATEPEN || type == EMR_EXTCREATEPEN || type == EMR_CREATEBRUSHINDIRECT ||
+           type == EMR_CREATEMONOBRUSH || type == EMR_CREATEDIBPATTERNBRUSHPT ||
+           type == EMR_EXTCREATEFONTINDIRECTW || type == EMR_CREATEPALETTE;
+}
+
+struct record_walk {
+    std::vector<const BYTE*> records;   // header and EOF excluded
+    const ENHMETAHEADER* header = nullptr;
+    bool draws = false;
+};
+
+static bool walk(const std::vector<BYTE>& bytes, record_walk& w)
+{
+    size_t at = 0;
+    while (at + 8 <= bytes.size()) {
+        const BYTE* r = bytes.data() + at;
+        DWORD size = rec_size(r);
+        if (size < 8 || size % 4 || at + size > bytes.size()) return false;
+        DWORD type = rec_type(r);
+        if (type == EMR_HEADER) w.header = (const ENHMETAHEADER*)r;
+        else if (type == EMR_EOF) break;
+        else {
+            w.records.push_back(r);
+            if (!state_only(type)) w.draws = true;
+        }
+        at += size;
+    }
+    return w.header != nullptr;
+}
+
+static void put_record(std::vector<BYTE>& out, const void* r, size_t size)
+{
+    const BYTE* b = (const BYTE*)r;
+    out.insert(out.end(), b, b + size);
+}
+
+static void put_dwords(std::vector<BYTE>& out, std::initializer_list<DWORD> words)
+{
+    for (DWORD w : words) put_record(out, &w, 4);
+}
+
+static bool bounds_empty(const RECTL& r) { return r.right < r.left || r.bottom < r.top; }
+
+// The stored picture followed by the new recording, as one metafile. Objects
+// still alive at the end of the stored picture are let go of first, so the
+// new records' object numbers stay valid and the handle table stays small.
+static HENHMETAFILE append_recording(HENHMETAFILE stored, HENHMETAFILE added)
+{
+    std::vector<BYTE> a = recording_bytes(stored), b = recording_bytes(added);
+    record_walk wa, wb;
+    if (!walk(a, wa) || !walk(b, wb)) return nullptr;
+    std::vector<BYTE> out;
+    put_record(out, wa.header, wa.header->nSize);
+    for (const BYTE* r : wa.records) put_record(out, r, rec_size(r));
+
+    std::vector<bool> live(wa.header->nHandles + 1, false);
+    for (const BYTE* r : wa.records) {
+        DWORD type = rec_type(r), index;
+        if (rec_size(r) < 12) continue;
+        memcpy(&index, r + 8, 4);
+        if (index >= live.size()) continue;
+        if (creates_object(type)) live[index] = true;
+        else if (type == EMR_DELETEOBJECT) live[index] = false;
+    }
+    put_dwords(out, {EMR_SELECTOBJECT, 12, 0x80000000u | BLACK_PEN});
+    put_dwords(out, {EMR_SELECTOBJECT, 12, 0x80000000u | WHITE_BRUSH});
+    put_dwords(out, {EMR_SELECTOBJECT, 12, 0x80000000u | SYSTEM_FONT});
+    for (DWORD i = 1; i < live.size(); i++)
+        if (live[i]) put_dwords(out, {EMR_DELETEOBJECT, 12, i});
+
+    for (const BYTE* r : wb.records) put_record(out, r, rec_size(r));
+    put_dwords(out, {EMR_EOF, 20, 0, 16, 20});
+
+    ENHMETAHEADER* h = (ENHMETAHEADER*)out.data();
+    DWORD count = 0;
+    for (size_t at = 0; at < out.size(); at += rec_size(out.data() + at)) count++;
+    h->nBytes = (DWORD)out.size();
+    h->nRecords = count;
+    h->nHandles = (WORD)(wa.header->nHandles > wb.header->nHandles ? wa.header->nHandles : wb.header->nHandles);
+    h->nPalEntries = 0;
+    const RECTL& nb = wb.header->rclBounds;
+    if (!bounds_empty(nb)) {
+        if (bounds_empty(h->rclBounds)) h->rclBounds = nb;
+        else {
+            if (nb.left < h->rclBounds.left) h->rclBounds.left = nb.left;
+            if (nb.top < h->rclBounds.top) h->rclBounds.top = nb.top;
+            if (nb.right > h->rclBounds.right) h->rclBounds.right = nb.right;
+            if (nb.bottom > h->rclBounds.bottom) h->rclBounds.bottom = nb.bottom;
+        }
+    }
+    return SetEnhMetaFileBits((UINT)out.size(), out.data());
+}
+
+static bool draws_anything(HENHMETAFILE m)
+{
+    std::vector<BYTE> v = recording_bytes(m);
+    record_walk w;
+    return walk(v, w) && w.draws;
+}
+
+void _record_close(page_record* page)
+{
+    if (!page || !page->dc || (page->kind != PAGE_FRAMED && page->kind != PAGE_FULLSCREEN)) return;
+    HENHMETAFILE added = CloseEnhMetaFile(page->dc);
+    page->dc = nullptr;
+    if (!added) return;
+    if (!page->picture) {
+        page->picture = added;
+        return;
+    }
+    if (!draws_anything(added)) {
+        DeleteEnhMetaFile(added);
+        return;
+    }
+    HENHMETAFILE joined = append_recording(page->picture, added);
+    DeleteEnhMetaFile(added);
+    if (joined) {
+        DeleteEnhMetaFile(page->picture);
+        page->picture = joined;
+    }
+}
+
+void _record_open(page_record* page)
+{
+    if (!page || page->dc || (page->kind != PAGE_FRAMED && page->kind != PAGE_FULLSCREEN)) return;
+    page->dc = new_recording_dc();
+    _drawing_state_select(page->dc);
+}
+
+void _paint_page(HWND window, HDC dc, HENHMETAFILE picture, page_record* page)
+{
+    RECT rc;
+    GetClientRect(window, &rc);
+    SetMapMode(dc, MM_ANISOTROPIC);
+    SetWindowOrgEx(dc, (int)(20 * page->x_origin), (int)(20 * page->y_origin), nullptr);
+    SetWindowExtEx(dc, 20 * rc.right, 20 * rc.bottom, nullptr);
+    SetViewportExtEx(dc, rc.right, rc.bottom, nullptr);
+    _play_recording(dc, picture);
+}
+
+int _replay_page(int page, double x, double y)
+{
+    if (!current_page || !current_page->dc || page < 1 || page >= PAGE_SLOTS) return 0;
+    page_record* m = page_table[page];
+    if (!m || m == current_page || m->kind == PAGE_BUFFER) return 0;
+    HDC dc = current_page->dc;
+    POINT o;
+    GetWindowOrgEx(dc, &o);
+    SetWindowOrgEx(dc, o.x - (int)(20 * x), o.y - (int)(20 * y), nullptr);
+    _play_recording(dc, m->picture);
+    SetWindowOrgEx(dc, o.x, o.y, nullptr);
+    return 1;
+}
+
+void _drawpage(int slot, double x, double y, double scale)
+{
+    if (!current_page || !current_page->dc || slot < 1 || slot >= PAGE_SLOTS || !page_table[slot]) return;
+    page_record* m = page_table[slot];
+    switch (m->kind) {
+    case PAGE_FRAMED:
+        _replay_page(slot, x, y);
+        break;
+    case PAGE_BUFFER:
+        StretchBlt(current_page->dc, (int)(20 * x), (int)(20 * y), (int)(m->buffer_width * scale * 20),
+                   (int)(m->buffer_height * scale * 20), m->dc, 0, 0, m->buffer_width, m->buffer_height, SRCCOPY);
+        break;
+    case PAGE_IMAGE:
+        _draw_bmap(m->image, x, y, scale);
+        break;
+    default:
+        break;
+    }
+}
+
+void _draw_bmap(_bmap* b, double x, double y, double scale)
+{
+    if (!b || !b->pixels || !current_page || !current_page->dc) return;
+    HDC dc = current_page->dc;
+    int w = (int)(b->width * scale * 20), h = (int)(b->height * scale * 20);
+    if (direct_dib_stretch) {
+        StretchDIBits(dc, (int)(20 * x), (int)(20 * y), w, h, 0, 0, b->width, b->height, b->pixels,
+                      (BITMAPINFO*)&b->header, DIB_RGB_COLORS, SRCCOPY);
+        return;
+    }
+    int slot = _newbuffer_auto(b->width, b->height);
+    if (!slot) return;
+    page_record* t = page_table[slot];
+    SetDIBits(t->dc, t->bitmap, 0, b->height, b->pixels, (BITMAPINFO*)&b->header, DIB_RGB_COLORS);
+    StretchBlt(dc, (int)(20 * x), (int)(20 * y), w, h, t->dc, 0, 0, b->width, b->height, SRCCOPY);
+    _page_free(slot);
+}
+
+static HENHMETAFILE empty_recording()
+{
+    return CloseEnhMetaFile(new_recording_dc());
+}
+
+void _clearscreen(int flags)
+{
+    page_record* p = current_page;
+    if ((flags & 2) && p) {
+        if (p->kind == PAGE_BUFFER || p->kind == PAGE_IMAGE) {
+            _buffer_dc_setup(p);
+            return;
+        }
+        if (p->picture) DeleteEnhMetaFile(p->picture);
+        p->picture = nullptr;
+        if (p->dc) DeleteEnhMetaFile(CloseEnhMetaFile(p->dc));
+        p->dc = nullptr;
+        p->picture = empty_recording();
+        _record_open(p);
+        if (p->kind == PAGE_FRAMED && !p->child && p->background != GetSysColor(COLOR_WINDOW)) {
+            HBRUSH brush = CreateSolidBrush(p->background);
+            RECT r = {0, 0, 20 * GetSystemMetrics(SM_CXSCREEN), 20 * GetSystemMetrics(SM_CYSCREEN)};
+            FillRect(p->dc, &r, brush);
+            if (!DeleteObject(brush)) _fatal("failed to delete solid brush object.", "_clearscreen");
+        }
+        if (!(flags & 4)) {
+            HWND w = p->child ? p->child : p->frame;
+            InvalidateRect(w, nullptr, TRUE);
+            UpdateWindow(w);
+        }
+        _page_defaults();
+    }
+    if (flags & 1) {
+        if (console_edit) SetWindowTextA(console_edit, "");
+        if (console_frame) UpdateWindow(console_frame);
+    }
+}

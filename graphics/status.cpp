@@ -1,0 +1,113 @@
+// Status bars of the console and of pages, the formatted status texts and the
+// progress bar that shares a page status bar's first part.
+#include "graphics/kavtrel.h"
+#include <commctrl.h>
+#include <cstring>
+#include <vector>
+
+enum { STATUS_TEXT_BUF = 1024 };
+
+page_record* _create_statusbar(int page)
+{
+    if (page < 1 || page >= PAGE_SLOTS || !page_table[page]) return nullptr;
+    page_record* p = page_table[page];
+    if (!p->statusbar && p->frame) {
+        p->statusbar = CreateWindowExA(0, "msctls_statusbar32", "", WS_CHILD | WS_VISIBLE | SBARS_SIZEGRIP,
+                                       0, 0, 0, 0, p->frame, nullptr, kavtrel_instance, nullptr);
+        if (p->statusbar)
+            p->progressbar = CreateWindowExA(0, "msctls_progress32", "", WS_CHILD, 0, 0, 0, 0,
+                                             p->statusbar, nullptr, kavtrel_instance, nullptr);
+        _page_layout(p);
+    }
+    return p;
+}
+
+// Sets a part's text unless it already shows exactly that text. The current
+// text is read only when its length matches, into a buffer of that length.
+static void set_part(HWND bar, int part, const char* text)
+{
+    size_t n = strlen(text);
+    LRESULT r = SendMessageA(bar, SB_GETTEXTLENGTHA, part, 0);
+    size_t len = LOWORD(r);
+    if (len == n) {
+        std::vector<char> now(len + 2, 0);
+        SendMessageA(bar, SB_GETTEXTA, part, (LPARAM)now.data());
+        if (memcmp(now.data(), text, n) == 0) return;
+    }
+    SendMessageA(bar, SB_SETTEXTA, part, (LPARAM)text);
+}
+
+int _statusbar_set(int page, const char* text)
+{
+    HWND bar;
+    int part;
+    if (page > 0) {
+        page_record* p = _create_statusbar(page);
+        if (!p || !p->statusbar) return 1;
+        bar = p->statusbar;
+        part = 1;
+    } else {
+        bar = console_statusbar;
+        part = -page;
+    }
+    if (bar) set_part(bar, part, text ? text : "");
+    return 1;
+}
+
+int _status_printf(int page, const char* fmt, ...)
+{
+    if (page < -2) return 0;
+    char text[STATUS_TEXT_BUF];
+    va_list ap;
+    va_start(ap, fmt);
+    text_vformat_cut(text, sizeof text, fmt, ap);
+    va_end(ap);
+    return _statusbar_set(page, text);
+}
+
+static bool is_shown(HWND w)
+{
+    return w && (GetWindowLongA(w, GWL_STYLE) & WS_VISIBLE);
+}
+
+void _status_text(int page, const char* fmt, ...)
+{
+    if (page < 1) return;
+    page_record* p = _create_statusbar(page);
+    if (!p || !p->statusbar) return;
+    if (is_shown(p->progressbar)) ShowWindow(p->progressbar, SW_HIDE);
+    char text[STATUS_TEXT_BUF];
+    va_list ap;
+    va_start(ap, fmt);
+    text_vformat_cut(text, sizeof text, fmt, ap);
+    va_end(ap);
+    set_part(p->statusbar, 0, text);
+}
+
+// Percentage shown for value in low..high; only the range's width divides.
+int _progress_percent(double value, double low, double high)
+{
+    double range = high - low;
+    double pct;
+    if (range == 0) pct = value >= high ? 100 : 0;
+    else pct = value / range * 100 + 0.5;
+    if (!(pct >= 0)) pct = 0;   // also NaN
+    if (pct > 100) pct = 100;
+    return (int)pct;
+}
+
+void _progress(int page, double value, double low, double high)
+{
+    page_record* p = _create_statusbar(page);
+    if (!p || !p->statusbar || !p->progressbar) return;
+    if (!is_shown(p->progressbar)) {
+        SendMessageA(p->statusbar, SB_SETTEXTA, 0, (LPARAM)"");
+        RECT sb;
+        GetWindowRect(p->statusbar, &sb);
+        int edge = GetSystemMetrics(SM_CYEDGE);
+        MoveWindow(p->progressbar, 0, edge, 150, (sb.bottom - sb.top) - edge, TRUE);
+        SendMessageA(p->progressbar, PBM_SETPOS, 0, 0);
+        ShowWindow(p->progressbar, SW_SHOWNA);
+    }
+    SendMessageA(p->progressbar, PBM_SETPOS, _progress_percent(value, low, high), 0);
+}

@@ -1,0 +1,57 @@
+// Test helpers for the window and graphics library: the library started once
+// in the test process (console frame hidden), and pictures of pages rendered
+// the way a page window paints them.
+#pragma once
+#include "graphics/kavtrel.h"
+#include <vector>
+
+// Starts the library as the process entry would, once; later calls do nothing.
+inline void library_ready()
+{
+    _kavtrel_start(GetModuleHandleA(nullptr), nullptr, "");
+}
+
+// A page's stored picture painted into a 32-bit bitmap of its drawing
+// window's client size (or w x h when given), white beforehand. Pixels are
+// 0x00RRGGBB, top-down.
+struct rendered {
+    int width = 0, height = 0;
+    std::vector<DWORD> pixels;
+    DWORD at(int x, int y) const { return pixels[(size_t)y * width + x]; }
+};
+
+inline rendered render_page(page_record* p, int w = 0, int h = 0)
+{
+    rendered r;
+    HWND window = p->child ? p->child : p->frame;
+    RECT rc;
+    GetClientRect(window, &rc);
+    r.width = w ? w : rc.right;
+    r.height = h ? h : rc.bottom;
+    BITMAPINFO bi = {};
+    bi.bmiHeader.biSize = sizeof bi.bmiHeader;
+    bi.bmiHeader.biWidth = r.width;
+    bi.bmiHeader.biHeight = -r.height;
+    bi.bmiHeader.biPlanes = 1;
+    bi.bmiHeader.biBitCount = 32;
+    void* bits = nullptr;
+    HDC dc = CreateCompatibleDC(nullptr);
+    HBITMAP bmp = CreateDIBSection(dc, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HGDIOBJ old = SelectObject(dc, bmp);
+    RECT all = {0, 0, r.width, r.height};
+    FillRect(dc, &all, (HBRUSH)GetStockObject(WHITE_BRUSH));
+    if (p->picture) _paint_page(window, dc, p->picture, p);
+    GdiFlush();
+    r.pixels.assign((DWORD*)bits, (DWORD*)bits + (size_t)r.width * r.height);
+    for (DWORD& px : r.pixels) px &= 0xffffff;
+    SelectObject(dc, old);
+    DeleteObject(bmp);
+    DeleteDC(dc);
+    return r;
+}
+
+// Frees every slot from `first` on (tests use their own slot numbers).
+inline void free_slots(int first = 1, int last = PAGE_SLOTS - 1)
+{
+    for (int i = first; i <= last; i++) _page_free(i);
+}
