@@ -27,7 +27,13 @@ void _console_destroy()
     console_edit = nullptr;
     if (console_font) DeleteObject(console_font);
     console_font = nullptr;
-    // RICHED32 stays loaded: the control's window is only gone once the
-    // frame's destruction has finished.
+}
+
+// The control's window is gone only once the frame's destruction has
+// finished; its library is let go of then.
+void _console_release_library()
+{
+    if (riched_library) FreeLibrary(riched_library);
+    riched_library = nullptr;
 }
 

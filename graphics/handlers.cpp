@@ -62,6 +62,9 @@ int _console_handle_message(HWND window, WPARAM wparam, UINT message, LPARAM lpa
     case WM_DESTROY:
         console_destroyed();
         return 0;
+    case WM_NCDESTROY:
+        _console_release_library();
+        return 1;
     case WM_SIZE:
         console_layout(window);
         return 0;

@@ -127,6 +127,7 @@ void _drop_files(int page, HDROP drop);
 int _console_find_open();
 void _console_create(HWND frame);
 void _console_destroy();
+void _console_release_library();
 extern int early_drop;
 
 

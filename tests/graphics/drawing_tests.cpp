@@ -293,6 +293,28 @@ TEST(Recording, ImagesAreDrawnWithTheirColours)
     free_slots(75, 75);
 }
 
+TEST(Recording, ImagesGoThroughABufferWhereDibStretchingIsMissing)
+{
+    page_record* p = fresh_page(90);
+    _bmap* b = _bmap_new(2, 2);
+    ASSERT_TRUE(b);
+    memset(b->pixels, 0, b->size);
+    b->pixels[1] = 255;                    // top-left green
+    b->pixels[b->stride + 3 + 2] = 255;    // bottom-right red
+    int buffers = _count_buffers();
+    direct_dib_stretch = 0;
+    _draw_bmap(b, 10, 10, 10.0);
+    direct_dib_stretch = 1;
+    EXPECT_EQ(_count_buffers(), buffers);  // the temporary buffer is gone
+    _selectpage(0, 90);
+    rendered r = render_page(p);
+    EXPECT_EQ(r.at(15, 15), 0x00ff00u);
+    EXPECT_EQ(r.at(25, 25), 0xff0000u);
+    EXPECT_EQ(r.at(25, 15), 0u);
+    _bmap_delete(b);
+    free_slots(90, 90);
+}
+
 TEST(Clear, PageAndConsoleWithFlagsThree)
 {
     page_record* p = fresh_page(76);

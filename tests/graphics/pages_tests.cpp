@@ -198,6 +198,14 @@ TEST(Status, PagesAndConsoleParts)
 {
     library_ready();
     EXPECT_EQ(_status_printf(-3, "nothing"), 0);
+    int parts[3] = {};
+    ASSERT_EQ(SendMessageA(console_statusbar, SB_GETPARTS, 3, (LPARAM)parts), 3);
+    RECT rc;
+    GetClientRect(console_frame, &rc);
+    int w = rc.right < 240 ? 240 : rc.right;
+    EXPECT_EQ(parts[0], w - 160);
+    EXPECT_EQ(parts[1], w - 60);
+    EXPECT_EQ(parts[2], w);
     _status_printf(0, "part %d", 0);
     EXPECT_EQ(part_text(console_statusbar, 0), "part 0");
     _status_printf(-2, "caret");
