@@ -1,6 +1,7 @@
 // Memory buffers and image slots in the page table, and releasing, freeing
 // and describing any slot.
 #include "graphics/kavtrel.h"
+#include "graphics/gdi_guards.h"
 #include <cstring>
 
 static bool slot_ok(int slot) { return slot >= 1 && slot < PAGE_SLOTS; }
@@ -96,16 +97,18 @@ int _newbuffer(int slot, int width, int height)
     p->number = slot;
     p->kind = PAGE_BUFFER;
     p->background = new_page_background;
-    HDC window_dc = GetDC(console_frame);
-    p->dc = CreateCompatibleDC(window_dc);
     int ok = 1;
-    HBITMAP bitmap = width > 0 && height > 0 ? CreateCompatibleBitmap(window_dc, width, height) : nullptr;
-    if (!bitmap) {
-        bitmap = CreateCompatibleBitmap(window_dc, 9, 9);
-        width = height = 9;
-        ok = 0;
+    HBITMAP bitmap;
+    {
+        window_dc console_dc(console_frame);
+        p->dc = CreateCompatibleDC(console_dc);
+        bitmap = width > 0 && height > 0 ? CreateCompatibleBitmap(console_dc, width, height) : nullptr;
+        if (!bitmap) {
+            bitmap = CreateCompatibleBitmap(console_dc, 9, 9);
+            width = height = 9;
+            ok = 0;
+        }
     }
-    ReleaseDC(console_frame, window_dc);
     p->bitmap = bitmap;
     p->previous_bitmap = (HBITMAP)SelectObject(p->dc, bitmap);
     p->buffer_width = width;

@@ -2,6 +2,7 @@
 // patterns, fonts, text and rectangles. Coordinates are page units, handed to
 // the page's DC times 20 and truncated.
 #include "graphics/kavtrel.h"
+#include "graphics/gdi_guards.h"
 #include <cstdlib>
 #include <cstring>
 
@@ -132,13 +133,11 @@ point_d _moveto(double x, double y)
 text_size _text_extent(const char* text)
 {
     text_size r = {0, 0};
-    HDC dc = GetDC(console_frame);
+    window_dc dc(console_frame);
     if (!dc) return r;
-    HGDIOBJ old = draw_font ? SelectObject(dc, draw_font) : nullptr;
+    selected_object font(dc, draw_font);
     SIZE s = {0, 0};
     GetTextExtentPoint32A(dc, text, (int)strlen(text), &s);
-    if (old) SelectObject(dc, old);
-    ReleaseDC(console_frame, dc);
     r.width = s.cx;
     r.height = s.cy;
     return r;

@@ -8,6 +8,7 @@
 // page never re-records (no transform rounding can creep in), and a
 // recording that drew nothing adds nothing.
 #include "graphics/kavtrel.h"
+#include "graphics/gdi_guards.h"
 #include <cstring>
 #include <vector>
 
@@ -16,9 +17,8 @@
 // 20 x HORZRES by 20 x VERTRES and playback maps one unit to one unit.
 static RECT recording_frame()
 {
-    HDC screen = GetDC(nullptr);
+    window_dc screen(nullptr);
     RECT r = {0, 0, 2000 * GetDeviceCaps(screen, HORZSIZE), 2000 * GetDeviceCaps(screen, VERTSIZE)};
-    ReleaseDC(nullptr, screen);
     return r;
 }
 
