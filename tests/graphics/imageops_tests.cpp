@@ -90,6 +90,26 @@ TEST(Zoom, QuarterIsTheExactMeanOfEachBlock)
             }
 }
 
+TEST(Zoom, AreaWeightsSumToTheWholeBox)
+{
+    // A flat picture stays flat at any factor: the edge weights and the
+    // normalisation agree to within the final truncation.
+    owned src(_bmap_new(41, 29));
+    for (int y = 0; y < 29; y++)
+        for (int x = 0; x < 41; x++) set_rgb(src.b, x, y, 0xc88040);
+    for (double f : {0.5, 0.45, 0.3, 0.17, 0.1}) {
+        owned z(_bmap_zoom(src.b, 0, f));
+        ASSERT_NE(z.b, nullptr) << f;
+        for (int y = 0; y < z.b->height; y++)
+            for (int x = 0; x < z.b->width; x++) {
+                const BYTE* p = z.b->pixels + y * z.b->stride + 3 * x;
+                EXPECT_NEAR(p[0], 0x40, 1) << f;
+                EXPECT_NEAR(p[1], 0x80, 1) << f;
+                EXPECT_NEAR(p[2], 0xc8, 1) << f;
+            }
+    }
+}
+
 TEST(Zoom, ScaleChoosesTheDivisorWithinTolerance)
 {
     owned src(distinct_image(31, 22));
