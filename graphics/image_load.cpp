@@ -28,7 +28,14 @@ int _bmp_info(const char* path, int* width, int* height, int* xres, int* yres)
     size_t got = fread(head, 1, sizeof head, f);
     fclose(f);
     // The 14-byte file header and the start of the bitmap header in one read.
-    if (got < 14 + 40 || head[0] != 'B' || head[1] != 'M') return 0;
+    if (got < 14 + 12 || head[0] != 'B' || head[1] != 'M') return 0;
+    if (head[14] == 12 && !head[15] && !head[16] && !head[17]) {
+        // The OS/2 header: 16-bit sizes, no resolution.
+        *width = head[18] | head[19] << 8;
+        *height = head[20] | head[21] << 8;
+        return 1;
+    }
+    if (got < 14 + 40) return 0;
     BITMAPINFOHEADER h;
     memcpy(&h, head + 14, sizeof h);
     if (h.biSize < 40) return 0;

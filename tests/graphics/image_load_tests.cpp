@@ -126,6 +126,13 @@ TEST_F(ImageLoad, BmpProbeReadsTheHeader)
     EXPECT_EQ(h, -4);   // as stored
     EXPECT_EQ(xr, 96);
     EXPECT_EQ(yr, 300);
+    d.header_size = 12;
+    d.height = 5;
+    path = dir.write("os2.bmp", make_bmp(d));
+    ASSERT_NE(_image_info(path.c_str(), &w, &h, &xr, &yr), 0);
+    EXPECT_EQ(w, 6);
+    EXPECT_EQ(h, 5);
+    EXPECT_EQ(xr, 0);
 }
 
 TEST_F(ImageLoad, LoadersGetTheirArguments)
