@@ -33,6 +33,14 @@ _bmap::_bmap(int w, int h)
     not_owner = 0;
 }
 
+void _screen_dpi(int* xdpi, int* ydpi)
+{
+    HDC dc = GetDC(console_frame);
+    *xdpi = GetDeviceCaps(dc, LOGPIXELSX);
+    *ydpi = GetDeviceCaps(dc, LOGPIXELSY);
+    ReleaseDC(console_frame, dc);
+}
+
 void _bmap::init_header()
 {
     stride = padded_stride(width);
@@ -45,10 +53,10 @@ void _bmap::init_header()
     header.biCompression = BI_RGB;
     header.biSizeImage = 0;
     if (xppm == 0) {
-        HDC dc = GetDC(console_frame);
-        xppm = (LONG)(GetDeviceCaps(dc, LOGPIXELSX) * 100 / 2.54 + 0.5);
-        yppm = (LONG)(GetDeviceCaps(dc, LOGPIXELSY) * 100 / 2.54 + 0.5);
-        ReleaseDC(console_frame, dc);
+        int xdpi, ydpi;
+        _screen_dpi(&xdpi, &ydpi);
+        xppm = (LONG)(xdpi * 100 / 2.54 + 0.5);
+        yppm = (LONG)(ydpi * 100 / 2.54 + 0.5);
     }
     header.biXPelsPerMeter = xppm;
     header.biYPelsPerMeter = yppm;

@@ -78,5 +78,7 @@ bool _dib_layout(const void* dib, size_t length, const void* bits, size_t bits_l
 bool _bmp_read_block(FILE* file, std::vector<BYTE>& block, size_t* bits_offset);
 // The slot becomes a buffer holding the checked DIB; 1 when every row was set.
 int _page_from_dib_checked(int slot, const void* dib, size_t length, size_t bits_offset);
+// The screen's LOGPIXELSX and LOGPIXELSY (console frame's window DC).
+void _screen_dpi(int* xdpi, int* ydpi);
 // trunc(dpi x 100 / 2.54 + 0.5): dots per inch to pixels per metre.
 LONG _dpi_to_ppm(double dpi);

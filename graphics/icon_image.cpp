@@ -4,19 +4,11 @@
 #include "graphics/kavtrel.h"
 #include <shellapi.h>
 
-static void screen_dpi(int* xres, int* yres)
-{
-    HDC dc = GetDC(console_frame);
-    *xres = GetDeviceCaps(dc, LOGPIXELSX);
-    *yres = GetDeviceCaps(dc, LOGPIXELSY);
-    ReleaseDC(console_frame, dc);
-}
-
 int _icon_info(const char*, int* width, int* height, int* xres, int* yres)
 {
     *width = GetSystemMetrics(SM_CXICON);
     *height = GetSystemMetrics(SM_CYICON);
-    screen_dpi(xres, yres);
+    _screen_dpi(xres, yres);
     return 1;
 }
 
@@ -24,7 +16,7 @@ int _cursor_info(const char*, int* width, int* height, int* xres, int* yres)
 {
     *width = GetSystemMetrics(SM_CXCURSOR);
     *height = GetSystemMetrics(SM_CYCURSOR);
-    screen_dpi(xres, yres);
+    _screen_dpi(xres, yres);
     return 1;
 }
 
@@ -91,7 +83,7 @@ _bmap* _bmap_icon_image(const char* path)
     _bmap* b = _bmap_from_buffer(slot);
     _page_free(slot);
     if (!b) return nullptr;
-    if (xres <= 0 || yres <= 0) screen_dpi(&xres, &yres);
+    if (xres <= 0 || yres <= 0) _screen_dpi(&xres, &yres);
     b->header.biXPelsPerMeter = _dpi_to_ppm(xres);
     b->header.biYPelsPerMeter = _dpi_to_ppm(yres);
     return b;

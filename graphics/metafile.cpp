@@ -5,14 +5,6 @@
 #include "graphics/kavtrel.h"
 #include <vector>
 
-static void screen_dpi(int* xres, int* yres)
-{
-    HDC dc = GetDC(console_frame);
-    *xres = GetDeviceCaps(dc, LOGPIXELSX);
-    *yres = GetDeviceCaps(dc, LOGPIXELSY);
-    ReleaseDC(console_frame, dc);
-}
-
 // Largest metafile body read into memory.
 enum { WMF_MAX_BYTES = 256 * 1024 * 1024 };
 
@@ -51,7 +43,7 @@ int _wmf_read(wmf_context* c, FILE* file)
 void _wmf_size(wmf_context* c, int* width, int* height, int* units_per_inch)
 {
     int xdpi, ydpi;
-    screen_dpi(&xdpi, &ydpi);
+    _screen_dpi(&xdpi, &ydpi);
     double upi = c->header.units_per_inch ? c->header.units_per_inch : 1;
     *width = (int)(c->width / upi * xdpi);
     *height = (int)(c->height / upi * ydpi);
@@ -107,7 +99,7 @@ int _wmf_info(const char* path, int* width, int* height, int* xres, int* yres)
     if (!s.f || !_wmf_read_header(&s.c, s.f)) return 0;
     int upi;
     _wmf_size(&s.c, width, height, &upi);
-    screen_dpi(xres, yres);
+    _screen_dpi(xres, yres);
     return 1;
 }
 
@@ -177,7 +169,7 @@ int _emf_info(const char* path, int* width, int* height, int* xres, int* yres)
     bool ok = emf_size(emf, width, height);
     DeleteEnhMetaFile(emf);
     if (!ok) return 0;
-    screen_dpi(xres, yres);
+    _screen_dpi(xres, yres);
     return 1;
 }
 
@@ -203,7 +195,7 @@ _bmap* _emf_load(const char* path, double scale)
     DeleteEnhMetaFile(emf);
     if (!b) return nullptr;
     int xdpi, ydpi;
-    screen_dpi(&xdpi, &ydpi);
+    _screen_dpi(&xdpi, &ydpi);
     b->header.biXPelsPerMeter = b->header.biYPelsPerMeter = _dpi_to_ppm(xdpi);
     return b;
 }
