@@ -61,7 +61,7 @@ TEST(Clipboard, ImageGoesAsBottomUpDib)
 TEST(Clipboard, BitFieldDibReachesASlotUnshifted)
 {
     bench::clipboard_lock lock;
-    dib_spec d;
+    dib_fields d;
     d.width = 4;
     d.height = 3;
     d.bpp = 32;
@@ -82,7 +82,7 @@ TEST(Clipboard, BitFieldDibReachesASlotUnshifted)
 TEST(Clipboard, DamagedDibIsRefused)
 {
     bench::clipboard_lock lock;
-    dib_spec d;
+    dib_fields d;
     d.width = 4;
     d.height = 3;
     std::string dib = make_dib(d);
@@ -96,7 +96,7 @@ TEST(Clipboard, BmpFileGoesAsItsDib)
 {
     bench::clipboard_lock lock;
     bench::scratch_dir dir;
-    dib_spec d;
+    dib_fields d;
     d.width = 3;
     d.height = 2;
     d.pixel = [](int x, int y) { return (uint32_t)(x * 0x111111 + y); };

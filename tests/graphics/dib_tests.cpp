@@ -27,9 +27,9 @@ struct owned {
 
 uint32_t palette_colour(int i) { return (uint32_t)(0x010203 * (i + 1) + 0x400000); }
 
-dib_spec paletted(int bpp, int w, int h)
+dib_fields paletted(int bpp, int w, int h)
 {
-    dib_spec d;
+    dib_fields d;
     d.bpp = (uint16_t)bpp;
     d.width = w;
     d.height = h;
@@ -62,7 +62,7 @@ TEST(Dib, PalettedDepthsReadEveryPixel)
 
 TEST(Dib, BottomUpAndTopDownGiveTheSamePixels)
 {
-    dib_spec d = paletted(8, 6, 5);
+    dib_fields d = paletted(8, 6, 5);
     owned up(from_guarded(make_dib(d)));
     d.height = -5;
     owned down(from_guarded(make_dib(d)));
@@ -72,7 +72,7 @@ TEST(Dib, BottomUpAndTopDownGiveTheSamePixels)
 
 TEST(Dib, TrueColourAndResolutionAreCopied)
 {
-    dib_spec d;
+    dib_fields d;
     d.width = 5;
     d.height = 2;
     d.xppm = 2835;
@@ -89,7 +89,7 @@ TEST(Dib, TrueColourAndResolutionAreCopied)
 TEST(Dib, LongerAndOs2HeadersPlaceTheTableRight)
 {
     for (uint32_t size : {12u, 108u, 124u}) {
-        dib_spec d = paletted(8, 5, 3);
+        dib_fields d = paletted(8, 5, 3);
         d.header_size = size;
         owned b(from_guarded(make_dib(d)));
         expect_paletted(b.b, 8, 5, 3);
@@ -98,7 +98,7 @@ TEST(Dib, LongerAndOs2HeadersPlaceTheTableRight)
 
 TEST(Dib, UnsupportedDepthsAndCompressionGiveNull)
 {
-    dib_spec d;
+    dib_fields d;
     d.width = 4;
     d.height = 2;
     d.bpp = 16;
@@ -111,7 +111,7 @@ TEST(Dib, UnsupportedDepthsAndCompressionGiveNull)
     d.masks = {0xff0000, 0xff00, 0xff};
     owned bf(from_guarded(make_dib(d)));
     EXPECT_EQ(bf.b, nullptr);
-    dib_spec r = paletted(8, 4, 2);
+    dib_fields r = paletted(8, 4, 2);
     r.compression = BI_RLE8;
     owned rle(from_guarded(make_dib(r)));
     EXPECT_EQ(rle.b, nullptr);
@@ -119,7 +119,7 @@ TEST(Dib, UnsupportedDepthsAndCompressionGiveNull)
 
 TEST(Dib, BitFieldMasksAreSkippedAndChecked)
 {
-    dib_spec d;
+    dib_fields d;
     d.width = 3;
     d.height = 2;
     d.bpp = 32;
@@ -136,7 +136,7 @@ TEST(Dib, BitFieldMasksAreSkippedAndChecked)
 
 TEST(Dib, IndicesPastTheTableReadAsBlack)
 {
-    dib_spec d = paletted(8, 4, 1);
+    dib_fields d = paletted(8, 4, 1);
     d.palette.resize(2);
     d.pixel = [](int x, int) { return x == 0 ? 1u : 200u; };
     owned b(from_guarded(make_dib(d)));
@@ -148,21 +148,21 @@ TEST(Dib, IndicesPastTheTableReadAsBlack)
 TEST(Dib, CorruptHeadersFailWithoutOverrun)
 {
     int live = bmap_live_count;
-    auto corrupt = [](std::function<void(dib_spec&)> change) {
-        dib_spec d = paletted(8, 4, 4);
+    auto corrupt = [](std::function<void(dib_fields&)> change) {
+        dib_fields d = paletted(8, 4, 4);
         change(d);
         return make_dib(d);
     };
     std::vector<std::string> cases = {
-        corrupt([](dib_spec& d) { d.width = -4; }),
-        corrupt([](dib_spec& d) { d.width = 0; }),
-        corrupt([](dib_spec& d) { d.height = INT_MIN; }),
-        corrupt([](dib_spec& d) { d.clr_used = 0x40000000; }),
-        corrupt([](dib_spec& d) { d.clr_used = 257; }),
-        corrupt([](dib_spec& d) { d.width = 65536; d.height = 65536; }),
-        corrupt([](dib_spec& d) { d.header_size = 44; }),
-        corrupt([](dib_spec& d) { d.header_size = 12; d.width = 60000; d.height = 60000; }),
-        corrupt([](dib_spec& d) { d.bpp = 24; d.palette.clear(); d.width = 0x7fffffff; d.height = 3; }),
+        corrupt([](dib_fields& d) { d.width = -4; }),
+        corrupt([](dib_fields& d) { d.width = 0; }),
+        corrupt([](dib_fields& d) { d.height = INT_MIN; }),
+        corrupt([](dib_fields& d) { d.clr_used = 0x40000000; }),
+        corrupt([](dib_fields& d) { d.clr_used = 257; }),
+        corrupt([](dib_fields& d) { d.width = 65536; d.height = 65536; }),
+        corrupt([](dib_fields& d) { d.header_size = 44; }),
+        corrupt([](dib_fields& d) { d.header_size = 12; d.width = 60000; d.height = 60000; }),
+        corrupt([](dib_fields& d) { d.bpp = 24; d.palette.clear(); d.width = 0x7fffffff; d.height = 3; }),
     };
     // Rows cut short and a header cut short.
     std::string full = make_dib(paletted(8, 4, 4));
@@ -180,7 +180,7 @@ TEST(Dib, CorruptHeadersFailWithoutOverrun)
 TEST(DibFile, BmpFilesReadThroughTheirOffsets)
 {
     bench::scratch_dir dir;
-    dib_spec d = paletted(8, 5, 3);
+    dib_fields d = paletted(8, 5, 3);
     // Filler between the table and the rows, reached through bfOffBits.
     std::string gap = dir.write("gap.bmp", make_bmp(d, 6));
     owned g(_bmap_read_bmp(gap.c_str()));

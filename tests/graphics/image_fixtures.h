@@ -16,7 +16,7 @@ inline void put32(std::string& s, size_t at, uint32_t v)
     for (int i = 0; i < 4; i++) s[at + i] = (char)(v >> (8 * i));
 }
 
-struct dib_spec {
+struct dib_fields {
     uint32_t header_size = 40;          // 12, 40, 108, 124
     int32_t width = 1;
     int32_t height = 1;                 // positive: stored bottom-up
@@ -31,7 +31,7 @@ struct dib_spec {
 };
 
 // A packed DIB: header, masks, colour table, rows.
-inline std::string make_dib(const dib_spec& d, size_t* rows_at = nullptr)
+inline std::string make_dib(const dib_fields& d, size_t* rows_at = nullptr)
 {
     std::string s(d.header_size, '\0');
     put32(s, 0, d.header_size);
@@ -95,7 +95,7 @@ inline std::string make_bmp(const std::string& dib, size_t rows_at, size_t gap =
     put32(fh, 10, (uint32_t)(14 + rows_at + gap));
     return fh + body;
 }
-inline std::string make_bmp(const dib_spec& d, size_t gap = 0)
+inline std::string make_bmp(const dib_fields& d, size_t gap = 0)
 {
     size_t rows_at = 0;
     std::string dib = make_dib(d, &rows_at);

@@ -114,7 +114,7 @@ TEST_F(ImageLoad, FailingOrMissingProbesReportTheIconSize)
 TEST_F(ImageLoad, BmpProbeReadsTheHeader)
 {
     bench::scratch_dir dir;
-    dib_spec d;
+    dib_fields d;
     d.width = 6;
     d.height = -4;
     d.xppm = 3780;
@@ -177,7 +177,7 @@ TEST_F(ImageLoad, FailedLoadsFallBackToAnIconSizedImage)
 TEST_F(ImageLoad, BmpFilesLoadByThemselves)
 {
     bench::scratch_dir dir;
-    dib_spec d;
+    dib_fields d;
     d.width = 4;
     d.height = 3;
     d.pixel = [](int x, int y) { return (uint32_t)(0x010101 * (x + 4 * y)); };
@@ -211,7 +211,7 @@ TEST_F(ImageLoad, IconFilesShowTheirOwnPicture)
     ico[7] = 32;
     put16(ico, 6 + 4, 1);
     put16(ico, 6 + 6, 24);
-    dib_spec d;
+    dib_fields d;
     d.width = 32;
     d.height = 64;
     d.pixel = [](int, int) { return 0x2080c0u; };
