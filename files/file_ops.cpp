@@ -1,0 +1,325 @@
+// Logged file operations (see file_ops.h), built on the directory walker.
+// Destructive walks never enter links (the walker's default) and remove a
+// link itself rather than what it points to; tree copies report any item
+// that failed, so a move across drives keeps its source unless the copy is
+// complete.
+#include "files/file_ops.h"
+#include "files/fs_query.h"
+#include "files/strings.h"
+#include "graphics/kavtrel.h"
+#include <cstdarg>
+#include <cstring>
+
+int file_op_logging = 1;
+
+void set_file_op_logging(int on)
+{
+    file_op_logging = on;
+}
+
+void file_op_log(const char* fmt, ...)
+{
+    if (!file_op_logging || !console_hooks.logging_on()) return;
+    char line[3 * PATH_BUF];
+    va_list ap;
+    va_start(ap, fmt);
+    text_vformat_cut(line, sizeof line, fmt, ap);
+    va_end(ap);
+    console_hooks.printf_hook("%s", line);
+}
+
+static bool is_folder(const char* path)
+{
+    DWORD a = GetFileAttributesA(path);
+    return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+static bool is_link(const char* path)
+{
+    DWORD a = GetFileAttributesA(path);
+    return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_REPARSE_POINT);
+}
+
+static bool has_wildcard(const char* s)
+{
+    return mb_strchr(s, '*') || mb_strchr(s, '?');
+}
+
+// True when path is folder itself or lies below it (both absolute).
+static bool is_inside(const char* path, const char* folder)
+{
+    size_t n = strlen(folder);
+    if (n == 0 || strlen(path) < n) return false;
+    const char* p = path;
+    while ((size_t)(p - path) < n) p = mb_next(p);
+    if ((size_t)(p - path) != n) return false;
+    char head[PATH_BUF];
+    if (!text_copy_n(head, sizeof head, path, n) || !text_equal_ci(head, folder)) return false;
+    return path[n] == 0 || path[n] == '\\' || folder[n - 1] == '\\';
+}
+
+int rm_file(const char* path)
+{
+    if (DeleteFileA(path)) {
+        file_op_log("..rm %s\n", path);
+        return 1;
+    }
+    DWORD attributes = GetFileAttributesA(path);
+    if (attributes == INVALID_FILE_ATTRIBUTES) return 0;
+    SetFileAttributesA(path, FILE_ATTRIBUTE_NORMAL);
+    if (DeleteFileA(path)) {
+        file_op_log("..RM %s\n", path);
+        return 1;
+    }
+    SetFileAttributesA(path, attributes);
+    return 0;
+}
+
+int cp_file(const char* source, const char* destination)
+{
+    if (!path_exists(source, 0)) return 0;
+    int ok = is_folder(source) ? cp_tree(source, destination) : (CopyFileA(source, destination, FALSE) ? 1 : 0);
+    if (ok) file_op_log("..cp %s -> %s\n", source, destination);
+    return ok;
+}
+
+static char upper_byte(char c)
+{
+    return (c >= 'a' && c <= 'z') ? (char)(c - 'a' + 'A') : c;
+}
+
+int mv_file(const char* source, const char* destination)
+{
+    if (is_empty_str(source) || is_empty_str(destination)) return 0;
+    if (upper_byte(source[0]) == upper_byte(destination[0])) {
+        if (!MoveFileA(source, destination)) return 0;
+        file_op_log("..mv %s -> %s\n", source, destination);
+        return 1;
+    }
+    if (!path_exists(source, 0) || path_exists(destination, 0)) return 0;
+    if (!cp_file(source, destination)) return 0;
+    if (is_folder(source)) rm_tree(source);
+    else rm_file(source);
+    file_op_log("..mv %s -> %s\n", source, destination);
+    return 1;
+}
+
+int md_path(const char* path)
+{
+    char target[PATH_BUF];
+    if (!full_path(target, sizeof target, path)) return 0;
+    if (path_exists(target, 0)) return 0;
+    char parent[PATH_BUF];
+    if (!parent_folder(target, parent)) return 0;
+    char bare_parent[PATH_BUF], bare_target[PATH_BUF];
+    text_copy(bare_parent, parent);
+    text_copy(bare_target, target);
+    remove_backslash(bare_parent);
+    remove_backslash(bare_target);
+    if (text_equal_ci(bare_parent, bare_target)) return 0;
+    if (!path_exists(parent, 0) && !md_path(parent)) return 0;
+    SECURITY_ATTRIBUTES sa = {sizeof sa, nullptr, TRUE};
+    if (!CreateDirectoryA(target, &sa)) return 0;
+    file_op_log("..md %s\n", target);
+    return 1;
+}
+
+int rd_folder(const char* path)
+{
+    DWORD attributes = GetFileAttributesA(path);
+    SetFileAttributesA(path, FILE_ATTRIBUTE_NORMAL);
+    if (RemoveDirectoryA(path)) file_op_log("..rd %s\n", path);
+    else if (attributes != INVALID_FILE_ATTRIBUTES) SetFileAttributesA(path, attributes);
+    return 1;
+}
+
+void rd_folder_full(const char* path)
+{
+    char absolute[PATH_BUF];
+    if (full_path(absolute, sizeof absolute, path)) rd_folder(absolute);
+}
+
+int cp_tree_file_cb(walk_item* item)
+{
+    char destination[PATH_BUF];
+    if (!path_join(destination, item->second_path, item->find_data->cFileName) ||
+        !CopyFileA(item->path, destination, FALSE))
+        item->failures++;
+    return 1;
+}
+
+int cp_tree_folder_cb(walk_item* item)
+{
+    char destination[PATH_BUF];
+    const char* relative = item->path + item->count;
+    if (!path_join(destination, item->second_path, relative)) {
+        item->failures++;
+        return 1;
+    }
+    md_path(destination);
+    if (!is_folder(destination)) {
+        item->failures++;
+        return 1;
+    }
+    walk_item files = {};
+    files.second_path = destination;
+    walk_folder(nullptr, item->path, "*.*", &files, cp_tree_file_cb);
+    item->failures += files.failures;
+    return 1;
+}
+
+int cp_tree(const char* source, const char* destination)
+{
+    char from[PATH_BUF], to[PATH_BUF];
+    if (!full_path(from, sizeof from, source) || !full_path(to, sizeof to, destination)) return 0;
+    if (!is_folder(from) || is_inside(to, from)) return 0;
+    md_path(to);
+    if (!is_folder(to)) return 0;
+    walk_item rec = {};
+    rec.count = (intptr_t)strlen(from);
+    rec.second_path = to;
+    rec.flags = WALK_FOLLOW_LINKS;
+    walk_tree(from, "*.*", &rec, nullptr, nullptr, cp_tree_folder_cb, nullptr);
+    walk_folder(nullptr, from, "*.*", &rec, cp_tree_file_cb);
+    return rec.failures == 0 ? 1 : 0;
+}
+
+int rm_file_cb(walk_item* item)
+{
+    rm_file(item->path);
+    return 1;
+}
+
+int rd_folder_cb(walk_item* item)
+{
+    rd_folder(item->path);
+    return 1;
+}
+
+// Removes the link itself; what it points to stays.
+static void remove_link(const char* path)
+{
+    SetFileAttributesA(path, FILE_ATTRIBUTE_NORMAL);
+    if (RemoveDirectoryA(path) || DeleteFileA(path)) file_op_log("..rd %s\n", path);
+}
+
+int rm_link_cb(walk_item* item)
+{
+    if (!(item->find_data->dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT)) return 0;
+    remove_link(item->path);
+    return 1;
+}
+
+static void clear_walks(const char* folder)
+{
+    walk_item rec = {};
+    walk_tree(folder, "*.*", &rec, rm_file_cb, nullptr, nullptr, rm_link_cb);
+    walk_tree(folder, "*.*", &rec, nullptr, rd_folder_cb, nullptr, rm_link_cb);
+}
+
+int rm_tree(const char* folder)
+{
+    if (is_empty_str(folder)) return 1;
+    if (is_link(folder)) {
+        remove_link(folder);
+        return 1;
+    }
+    clear_walks(folder);
+    SetFileAttributesA(folder, FILE_ATTRIBUTE_NORMAL);
+    if (RemoveDirectoryA(folder)) file_op_log("..rd %s\n", folder);
+    return 1;
+}
+
+void clear_tree(const char* folder)
+{
+    char absolute[PATH_BUF];
+    if (!full_path(absolute, sizeof absolute, folder) || is_link(absolute)) return;
+    clear_walks(absolute);
+}
+
+// Splits the absolute form of a formed path into its folder and pattern.
+static bool split_pattern(const char* fmt, va_list ap, char* folder, const char** pattern, char* absolute)
+{
+    char formed[PATH_BUF];
+    if (!text_vformat(formed, sizeof formed, fmt, ap)) return false;
+    if (!full_path(absolute, PATH_BUF, formed)) return false;
+    if (!parent_folder(absolute, folder, PATH_BUF)) return false;
+    *pattern = file_name_of(absolute);
+    return **pattern != 0;
+}
+
+int rm_matching(const char* fmt, ...)
+{
+    char folder[PATH_BUF], absolute[PATH_BUF];
+    const char* pattern;
+    va_list ap;
+    va_start(ap, fmt);
+    bool ok = split_pattern(fmt, ap, folder, &pattern, absolute);
+    va_end(ap);
+    if (!ok) return 0;
+    walk_item rec = {};
+    walk_folder(nullptr, folder, pattern, &rec, rm_file_cb);
+    return 1;
+}
+
+int rm_matching_leave_cb(walk_item* item)
+{
+    rm_matching("%s%s", item->path, item->second_path);
+    return 1;
+}
+
+int rm_matching_tree(const char* fmt, ...)
+{
+    char folder[PATH_BUF], absolute[PATH_BUF];
+    const char* pattern;
+    va_list ap;
+    va_start(ap, fmt);
+    bool ok = split_pattern(fmt, ap, folder, &pattern, absolute);
+    va_end(ap);
+    if (!ok) return 0;
+    walk_item rec = {};
+    rec.second_path = pattern;
+    walk_tree(folder, "*.*", &rec, nullptr, rm_matching_leave_cb, nullptr, nullptr);
+    return 1;
+}
+
+int cp_command_file_cb(walk_item* item)
+{
+    char destination[PATH_BUF];
+    if (!path_join(destination, item->second_path, item->find_data->cFileName) ||
+        !cp_file(item->path, destination))
+        item->failures++;
+    return 1;
+}
+
+int cp_command(const char* line)
+{
+    enum { LINE_BUF = 1024 };
+    char args[LINE_BUF];
+    if (!line || !text_copy(args, line)) return 0;
+    char* rest = next_arg(args);
+    unquote(args);
+    if (rest) unquote(rest);
+    char source[PATH_BUF], destination[PATH_BUF];
+    if (!full_path(source, sizeof source, args) || !full_path(destination, sizeof destination, rest)) return 0;
+    if (has_wildcard(file_name_of(destination))) resolve_wildcard_name(destination);
+    if (has_wildcard(source)) {
+        if (path_exists(destination, 0) && !is_folder(destination)) {
+            if (!resolve_wildcard_name(source)) return 0;
+            return cp_file(source, destination);
+        }
+        char folder[PATH_BUF];
+        if (!parent_folder(source, folder)) return 0;
+        walk_item rec = {};
+        rec.second_path = destination;
+        walk_folder(nullptr, folder, file_name_of(source), &rec, cp_command_file_cb);
+        return rec.failures == 0 ? 1 : 0;
+    }
+    if (is_folder(destination) && !path_join(destination, destination, file_name_of(source))) return 0;
+    return cp_file(source, destination);
+}
+
+int set_cwd(const char* path)
+{
+    return SetCurrentDirectoryA(path) ? 1 : 0;
+}

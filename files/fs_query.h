@@ -1,0 +1,73 @@
+// Questions about the file system: path roots, disk space, compressed size,
+// drive kinds and labels, absolute and long paths, existence, drive presence
+// and the Explorer drive policy, file sizes and last-write times. Sizes are
+// doubles of bytes (a 64-bit value is high x 4,294,967,296 + low).
+#pragma once
+#include <windows.h>
+#include <cstddef>
+
+struct walk_item;
+
+// A kernel32 entry looked up on first use and kept for the whole run.
+struct entry_loader {
+    HMODULE module;
+    FARPROC entry;
+    int tried;
+};
+
+// The root of path: "\\server\share\" for a UNC path, else "X:\". 0 for a UNC
+// path without a share (out holds "\\server") or when the root does not fit.
+int path_root(const char* path, char* out, size_t cap);
+
+// Fills the free-space loader with GetDiskFreeSpaceExA when kernel32 has it.
+entry_loader* load_disk_free_ex(entry_loader* loader);
+// Bytes free for the caller, total bytes and total free bytes of the drive of
+// path (any output may be null); all 0 when the query fails.
+void get_disk_free(const char* path, double* free_for_caller, double* total, double* total_free);
+double disk_total_bytes(const char* path);
+double disk_free_bytes(const char* path);
+
+// Fills the compressed-size loader with GetCompressedFileSizeA.
+entry_loader* load_compressed_size_fn(entry_loader* loader);
+// Bytes the file occupies on disk, or its plain size when that cannot be had.
+double compressed_file_size(const char* path);
+
+// "ﾘﾑｰﾊﾞﾌﾞﾙ", "固定", "ﾘﾓｰﾄ", "CD-ROM" or "RAMﾃﾞｨｽｸ" for the drive of path's
+// first letter; out is left as it was for an unknown drive. Returns out.
+char* drive_kind_text(const char* path, char* out, size_t cap);
+// "LABEL[FS]" of the drive of path's first letter, or "" when unreadable. Returns out.
+char* volume_label_text(const char* path, char* out, size_t cap);
+
+// The absolute form of path (unquoted, one trailing backslash dropped except
+// on a drive root); null or blanks give the current folder. Returns out, or
+// null (out empty) on failure or when the result does not fit in cap.
+char* full_path(char* out, size_t cap, const char* path);
+// Rewrites an existing drive-letter path (a 260-byte buffer) with the long
+// name of every component. 0 (unchanged) when a component is missing or the
+// result does not fit.
+int long_path_name(char* path);
+// 1 when path exists (a drive root by the drive list; wildcards: anything
+// matches); with hidden_is_missing set a hidden item counts as missing.
+int path_exists(const char* path, int hidden_is_missing);
+// 1 when path's first letter is one of the logical drives.
+int drive_present(const char* path);
+// 1 when the Explorer policy "NoDrives" hides the drive of path's first letter.
+int drive_hidden_by_policy(const char* path);
+
+// Last-write time (UTC) of a file or folder; zero when it does not exist.
+FILETIME file_write_time(const char* path);
+// The same as local time; every field 0 when it does not exist. Returns out.
+SYSTEMTIME* file_local_systime(const char* path, SYSTEMTIME* out);
+// A file's local time, or for a folder the newest file anywhere below it (the
+// folder's own time when it holds no file). Returns out.
+SYSTEMTIME* item_local_systime(const char* path, SYSTEMTIME* out);
+// Walker file callback: counts the file and keeps the later time in raw_time.
+int newest_time_cb(walk_item* item);
+// Sets only the last-write time of a file or folder. 1 or 0.
+int set_file_write_time(const char* path, FILETIME time);
+// The same from a local time.
+int set_file_local_systime(const char* path, const SYSTEMTIME* local);
+
+// Size of the item (0 when missing); with on_disk, the compressed size of a
+// compressed file there, else 0.
+double file_size(const char* path, double* on_disk = nullptr);

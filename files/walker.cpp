@@ -1,0 +1,257 @@
+// The directory walker and its counting callbacks. Items are listed with
+// FindFirstFileA/FindNextFileA in the order the file system gives. Paths are
+// built in 260-byte buffers; an item whose path does not fit is skipped and
+// counted, never cut. Each walked folder is identified by volume and file
+// index, so a link back up the tree (a cycle) is never entered twice.
+#include "files/walker.h"
+#include "files/handle_guards.h"
+#include "files/strings.h"
+#include <cstring>
+
+long walk_skipped_items;
+
+namespace {
+
+struct walk_frame {
+    DWORD volume = 0, index_high = 0, index_low = 0;
+    bool known = false;
+    const walk_frame* parent = nullptr;
+};
+
+struct tree_callbacks {
+    walk_cb file, leave, enter, skip;
+};
+
+void identify(const char* folder, walk_frame* frame)
+{
+    frame->known = false;
+    file_handle_guard h(CreateFileA(folder, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                    nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    if (!h.ok()) return;
+    BY_HANDLE_FILE_INFORMATION info;
+    if (!GetFileInformationByHandle(h.h, &info)) return;
+    frame->volume = info.dwVolumeSerialNumber;
+    frame->index_high = info.nFileIndexHigh;
+    frame->index_low = info.nFileIndexLow;
+    frame->known = true;
+}
+
+bool on_chain(const walk_frame* chain, const walk_frame& f)
+{
+    if (!f.known) return false;
+    for (const walk_frame* p = chain; p; p = p->parent)
+        if (p->known && p->volume == f.volume && p->index_high == f.index_high && p->index_low == f.index_low)
+            return true;
+    return false;
+}
+
+void skip_item(walk_item* rec)
+{
+    rec->failures++;
+    walk_skipped_items++;
+}
+
+bool is_dots(const char* name)
+{
+    return strcmp(name, ".") == 0 || strcmp(name, "..") == 0;
+}
+
+bool search_path(char* out, const char* folder, const char* pattern)
+{
+    if (!folder || !*folder) return false;
+    return text_copy(out, PATH_BUF, folder) && add_backslash(out, PATH_BUF) &&
+           text_append(out, PATH_BUF, pattern ? pattern : "*.*");
+}
+
+bool item_path(char* out, const char* folder, const char* name)
+{
+    return text_copy(out, PATH_BUF, folder) && add_backslash(out, PATH_BUF) && text_append(out, PATH_BUF, name);
+}
+
+// Whether the folder item at path may be entered; fills its frame.
+bool may_enter(const char* path, const WIN32_FIND_DATAA& fd, walk_item* rec, const walk_frame* chain, walk_frame* child)
+{
+    if ((fd.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) && !(rec->flags & WALK_FOLLOW_LINKS)) return false;
+    identify(path, child);
+    child->parent = chain;
+    if (on_chain(chain, *child)) {
+        skip_item(rec);
+        return false;
+    }
+    return true;
+}
+
+void tree_level(const char* folder, const char* pattern, walk_item* rec, const tree_callbacks& cb,
+                const walk_frame* self, WIN32_FIND_DATAA* own_data)
+{
+    char search[PATH_BUF];
+    if (!search_path(search, folder, pattern)) { skip_item(rec); return; }
+    char path[PATH_BUF];
+    {
+        WIN32_FIND_DATAA fd;
+        find_guard find(FindFirstFileA(search, &fd));
+        if (!find.ok()) return;
+        do {
+            if (is_dots(fd.cFileName)) continue;
+            if (!item_path(path, folder, fd.cFileName)) { skip_item(rec); continue; }
+            rec->find_data = &fd;
+            rec->path = path;
+            if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+                if (cb.skip && cb.skip(rec)) continue;
+                walk_frame child;
+                if (!may_enter(path, fd, rec, self, &child)) continue;
+                if (cb.enter && cb.enter(rec) == 0) break;
+                tree_level(path, pattern, rec, cb, &child, &fd);
+            } else if (cb.file && cb.file(rec) == 0) {
+                break;
+            }
+        } while (FindNextFileA(find.h, &fd));
+    }
+    if (!cb.leave) return;
+    if (!text_copy(path, folder) || !add_backslash(path)) { skip_item(rec); return; }
+    rec->find_data = own_data;
+    rec->path = path;
+    cb.leave(rec);
+}
+
+int depth_level(int depth, const char* folder, const char* pattern, walk_item* rec, walk_cb file_cb,
+                walk_cb leaf_cb, walk_cb skip_cb, int level, const walk_frame* self)
+{
+    int deepest = level;
+    char search[PATH_BUF];
+    if (!search_path(search, folder, pattern)) { skip_item(rec); return deepest; }
+    WIN32_FIND_DATAA fd;
+    find_guard find(FindFirstFileA(search, &fd));
+    if (!find.ok()) return deepest;
+    char path[PATH_BUF];
+    do {
+        if (is_dots(fd.cFileName)) continue;
+        if (!item_path(path, folder, fd.cFileName)) { skip_item(rec); continue; }
+        rec->find_data = &fd;
+        rec->path = path;
+        if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+            if (skip_cb && skip_cb(rec)) continue;
+            if (depth <= 0) {
+                if (leaf_cb) leaf_cb(rec);
+                continue;
+            }
+            walk_frame child;
+            if (!may_enter(path, fd, rec, self, &child)) continue;
+            int reached = depth_level(depth - 1, path, pattern, rec, file_cb, leaf_cb, skip_cb, level + 1, &child);
+            if (reached > deepest) deepest = reached;
+        } else if (file_cb) {
+            file_cb(rec);
+        }
+    } while (FindNextFileA(find.h, &fd));
+    return deepest;
+}
+
+}  // namespace
+
+void walk_folder(walk_cb folder_cb, const char* folder, const char* pattern, walk_item* record, walk_cb file_cb)
+{
+    walk_item own = {};
+    walk_item* rec = record ? record : &own;
+    char search[PATH_BUF];
+    if (!search_path(search, folder, pattern)) { skip_item(rec); return; }
+    WIN32_FIND_DATAA fd;
+    find_guard find(FindFirstFileA(search, &fd));
+    if (!find.ok()) return;
+    char path[PATH_BUF];
+    do {
+        if (is_dots(fd.cFileName)) continue;
+        walk_cb cb = (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) ? folder_cb : file_cb;
+        if (!cb) continue;
+        if (!item_path(path, folder, fd.cFileName)) { skip_item(rec); continue; }
+        rec->find_data = &fd;
+        rec->path = path;
+        cb(rec);
+    } while (FindNextFileA(find.h, &fd));
+}
+
+void walk_tree(const char* folder, const char* pattern, walk_item* record,
+               walk_cb file_cb, walk_cb leave_cb, walk_cb enter_cb, walk_cb skip_cb)
+{
+    walk_item own = {};
+    walk_item* rec = record ? record : &own;
+    if (!folder || !*folder) { skip_item(rec); return; }
+    walk_frame top;
+    identify(folder, &top);
+    WIN32_FIND_DATAA top_data = {};
+    top_data.dwFileAttributes = FILE_ATTRIBUTE_DIRECTORY;
+    tree_callbacks cb = {file_cb, leave_cb, enter_cb, skip_cb};
+    tree_level(folder, pattern, rec, cb, &top, &top_data);
+}
+
+int walk_tree_depth(int depth, const char* folder, const char* pattern, walk_item* record,
+                    walk_cb file_cb, walk_cb leaf_cb, walk_cb skip_cb, int level)
+{
+    walk_item own = {};
+    walk_item* rec = record ? record : &own;
+    if (!folder || !*folder) { skip_item(rec); return level; }
+    walk_frame top;
+    identify(folder, &top);
+    return depth_level(depth, folder, pattern, rec, file_cb, leaf_cb, skip_cb, level, &top);
+}
+
+int count_cb(walk_item* item)
+{
+    item->count++;
+    return 1;
+}
+
+int count_files_in_cb(walk_item* item)
+{
+    item->count += count_files(item->path, item->second_path);
+    return 1;
+}
+
+int collect_name_cb(walk_item* item)
+{
+    if (!item->names || item->count < 0 || item->count >= item->names_max) { item->failures++; return 0; }
+    char* dst = item->names[item->count];
+    size_t n = strlen(item->find_data->cFileName) + 1;
+    if (!dst || !item->names_end || dst > item->names_end || (size_t)(item->names_end - dst) < n) {
+        item->failures++;
+        return 0;
+    }
+    memcpy(dst, item->find_data->cFileName, n);
+    item->count++;
+    if (item->count < item->names_max) item->names[item->count] = dst + n;
+    return 1;
+}
+
+int count_files(const char* folder, const char* pattern)
+{
+    walk_item rec = {};
+    walk_folder(nullptr, folder, pattern, &rec, count_cb);
+    return (int)rec.count;
+}
+
+int count_files_tree(const char* path, const char* folder_pattern)
+{
+    char parent[PATH_BUF];
+    if (!parent_folder(path, parent)) return 0;
+    walk_item rec = {};
+    rec.second_path = file_name_of(path);
+    walk_tree(parent, folder_pattern, &rec, nullptr, count_files_in_cb, nullptr, nullptr);
+    return (int)rec.count;
+}
+
+int compare_names_ci(const void* a, const void* b)
+{
+    return lstrcmpiA(*static_cast<const char* const*>(a), *static_cast<const char* const*>(b));
+}
+
+int resolve_wildcard_name(char* path)
+{
+    WIN32_FIND_DATAA fd;
+    find_guard find(FindFirstFileA(path, &fd));
+    if (!find.ok()) return 0;
+    while (is_dots(fd.cFileName))
+        if (!FindNextFileA(find.h, &fd)) return 0;
+    char resolved[PATH_BUF];
+    size_t prefix = file_name_of(path) - path;
+    if (!text_copy_n(resolved, sizeof resolved, path, prefix) || !text_append(resolved, fd.cFileName)) return 0;
+    return text_copy(path, PATH_BUF, resolved) ? 1 : 0;
+}
