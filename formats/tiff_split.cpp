@@ -3,6 +3,8 @@
 // decoding, into "<file without extension>\\%08d.tif" beside the source.
 #include "formats/tiff.h"
 #include "graphics/cptext.h"
+#include "files/file_ops.h"
+#include "files/fs_query.h"
 #include <windows.h>
 #include <tiffio.h>
 #include <cstdio>
@@ -208,23 +210,6 @@ int copy_tiff_directory(TIFF* in, TIFF* out)
     return copy_raw_pieces(in, out, TIFFIsTiled(in) != 0);
 }
 
-bool path_exists(const char* path) { return GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES; }
-
-// Makes the folder and its missing parents; 0 when it exists already or
-// cannot be made.
-int make_folder_path(const char* path)
-{
-    if (path_exists(path)) return 0;
-    char parent[PATH_BUF];
-    if (!text_copy(parent, path)) return 0;
-    char* cut = mb_strrchr(parent, '\\');
-    if (!cut || cut == parent) return 0;
-    *cut = 0;
-    if (!path_exists(parent) && !make_folder_path(parent)) return 0;
-    SECURITY_ATTRIBUTES security = {sizeof security, nullptr, TRUE};
-    return CreateDirectoryA(path, &security) ? 1 : 0;
-}
-
 struct tiff_guard {
     TIFF* tif;
     explicit tiff_guard(TIFF* t) : tif(t) {}
@@ -242,8 +227,7 @@ int split_multipage_tiff(const char* path)
 
     // The folder: the absolute path without the file name's extension.
     char folder[PATH_BUF];
-    DWORD n = GetFullPathNameA(path, PATH_BUF, folder, nullptr);
-    if (n == 0 || n >= PATH_BUF) return 0;
+    if (!full_path(folder, sizeof folder, path)) return 0;
     char* name = mb_strrchr(folder, '\\');
     char* dot = mb_strrchr(name ? name : folder, '.');
     if (!dot) return 0;   // the folder would be the file itself
@@ -252,7 +236,7 @@ int split_multipage_tiff(const char* path)
     // Every page name has the same length: if the first fits, all do.
     char page[PATH_BUF];
     if (!text_format(page, sizeof page, "%s\\%08d.tif", folder, 1)) return 0;
-    if (!make_folder_path(folder)) return 0;
+    if (!md_path(folder)) return 0;   // also 0 when the folder exists already
 
     for (int number = 1;; number++) {
         if (!text_format(page, sizeof page, "%s\\%08d.tif", folder, number)) return 0;
