@@ -2,6 +2,7 @@
 // the flattened image data (bitmap, grey, indexed and RGB; raw or PackBits).
 // Every number in the file is big-endian. Sizes claimed by the file are checked
 // against the file's length and the image size limit before anything is made.
+#include "formats/file_guard.h"
 #include "formats/psd.h"
 #include "graphics/bmap.h"
 #include <cstdio>
@@ -18,15 +19,6 @@ unsigned long read_be32(const unsigned char* p)
 {
     return (unsigned long)p[0] << 24 | (unsigned long)p[1] << 16 | (unsigned long)p[2] << 8 | p[3];
 }
-
-// Closes the file on every way out.
-struct file_guard {
-    FILE* file;
-    explicit file_guard(FILE* f) : file(f) {}
-    ~file_guard() { if (file) fclose(file); }
-    file_guard(const file_guard&) = delete;
-    file_guard& operator=(const file_guard&) = delete;
-};
 
 struct buffer_guard {
     unsigned char* data = nullptr;

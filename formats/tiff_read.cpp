@@ -2,6 +2,7 @@
 // decodes 8-bit RGB (contiguous samples), 8- and 4-bit palette and 8-, 4- and
 // 1-bit grey images scanline by scanline into the 24-bit _bmap. Tiled files
 // and other layouts are refused rather than read as garbage.
+#include "formats/tiff_guard.h"
 #include "formats/tiff.h"
 #include "graphics/bmap.h"
 #include <tiffio.h>
@@ -10,14 +11,6 @@
 #include <cstring>
 
 namespace {
-
-struct tiff_guard {
-    TIFF* tif;
-    explicit tiff_guard(TIFF* t) : tif(t) {}
-    ~tiff_guard() { if (tif) TIFFClose(tif); }
-    tiff_guard(const tiff_guard&) = delete;
-    tiff_guard& operator=(const tiff_guard&) = delete;
-};
 
 struct buffer_guard {
     BYTE* data = nullptr;

@@ -1,6 +1,8 @@
 // Splitting a multipage TIFF into one file per page: each page's tags are
 // copied from a fixed list and its strips or tiles are copied raw, without
 // decoding, into "<file without extension>\\%08d.tif" beside the source.
+#include "formats/tiff_guard.h"
+#include "formats/file_guard.h"
 #include "formats/tiff.h"
 #include "graphics/cptext.h"
 #include "files/file_ops.h"
@@ -36,14 +38,6 @@ const copied_tag copied_tags[] = {
     {TIFFTAG_JPEGTABLES, JPEG_TABLES},     {TIFFTAG_YCBCRCOEFFICIENTS, FLOAT_ARRAY},
     {TIFFTAG_YCBCRSUBSAMPLING, TWO_U16}, {TIFFTAG_YCBCRPOSITIONING, U16},
     {TIFFTAG_REFERENCEBLACKWHITE, FLOAT_ARRAY},
-};
-
-struct file_guard {
-    FILE* file;
-    explicit file_guard(FILE* f) : file(f) {}
-    ~file_guard() { if (file) fclose(file); }
-    file_guard(const file_guard&) = delete;
-    file_guard& operator=(const file_guard&) = delete;
 };
 
 uint64_t read_number(const BYTE* p, int size, bool big_endian)
@@ -210,14 +204,6 @@ int copy_tiff_directory(TIFF* in, TIFF* out)
     return copy_raw_pieces(in, out, TIFFIsTiled(in) != 0);
 }
 
-struct tiff_guard {
-    TIFF* tif;
-    explicit tiff_guard(TIFF* t) : tif(t) {}
-    ~tiff_guard() { if (tif) TIFFClose(tif); }
-    tiff_guard(const tiff_guard&) = delete;
-    tiff_guard& operator=(const tiff_guard&) = delete;
-};
-
 }  // namespace
 
 int split_multipage_tiff(const char* path)
@@ -240,10 +226,12 @@ int split_multipage_tiff(const char* path)
 
     for (int number = 1;; number++) {
         if (!text_format(page, sizeof page, "%s\\%08d.tif", folder, number)) return 0;
-        TIFF* out = TIFFOpen(page, "w");
-        if (!out) return 0;
-        int copied = copy_tiff_directory(source.tif, out);
-        TIFFClose(out);
+        int copied;
+        {
+            tiff_guard out(TIFFOpen(page, "w"));
+            if (!out.tif) return 0;
+            copied = copy_tiff_directory(source.tif, out.tif);
+        }
         if (!copied) return 0;
         if (!TIFFReadDirectory(source.tif)) return 1;
     }

@@ -2,10 +2,12 @@
 // and bilevel (min-is-white, CCITT Group 4), one scanline at a time, with the
 // resolution stored as whole dots per inch.
 #include "formats/tiff.h"
+#include "formats/tiff_guard.h"
 #include "graphics/bmap.h"
 #include <tiffio.h>
 #include <cstdlib>
 #include <cstring>
+#include <vector>
 
 namespace {
 
@@ -51,8 +53,9 @@ void convert_row(writer_kind kind, const BYTE* in, int width, BYTE* out, size_t 
 int write_tiff(const char* path, _bmap* image, writer_kind kind)
 {
     if (!image || !image->pixels || image->width <= 0 || image->height <= 0) return 0;
-    TIFF* tif = TIFFOpen(path, "w");
-    if (!tif) return 0;
+    tiff_guard out(TIFFOpen(path, "w"));
+    if (!out.tif) return 0;
+    TIFF* tif = out.tif;
     uint16_t spp = kind == WRITE_RGB ? 3 : 1;
     uint16_t bps = kind == WRITE_BILEVEL ? 1 : 8;
     uint16_t photometric = kind == WRITE_RGB ? PHOTOMETRIC_RGB : PHOTOMETRIC_MINISWHITE;
@@ -70,21 +73,11 @@ int write_tiff(const char* path, _bmap* image, writer_kind kind)
     size_t row_size = kind == WRITE_RGB ? (size_t)image->width * 3
                     : kind == WRITE_GREY ? (size_t)image->width
                                          : (size_t)image->width / 8 + 1;
-    BYTE* row = (BYTE*)malloc(row_size);
-    if (!row) {
-        TIFFClose(tif);
-        return 0;
-    }
+    std::vector<BYTE> row(row_size);
     for (int y = 0; y < image->height; y++) {
-        convert_row(kind, image->pixels + (size_t)y * image->stride, image->width, row, row_size);
-        if (TIFFWriteScanline(tif, row, (uint32_t)y, 0) != 1) {
-            TIFFClose(tif);
-            free(row);
-            return 0;
-        }
+        convert_row(kind, image->pixels + (size_t)y * image->stride, image->width, row.data(), row_size);
+        if (TIFFWriteScanline(tif, row.data(), (uint32_t)y, 0) != 1) return 0;
     }
-    TIFFClose(tif);
-    free(row);
     return 1;
 }
 
