@@ -109,21 +109,31 @@ static void set_up_driver()
     driver.Y_density = 0;
 }
 
+// Chooses the reader by the file's first byte and reads its header. Null (the
+// driver destroyed, no size) when no reader takes the file. Runs after the
+// caller has set the recovery point.
+static input_reader* start_input_reader(FILE* file, int* width, int* height)
+{
+    set_up_driver();
+    input_reader* reader = select_input_reader(&driver, file);
+    if (jpeg_bad_input_flag || !reader) {
+        jpeg_destroy_compress(&driver);
+        *width = *height = 0;
+        return nullptr;
+    }
+    reader->input_file = file;
+    (*reader->start_input)(&driver, reader);
+    return reader;
+}
+
 int read_size_with_input_reader(FILE* file, int* width, int* height, int* xdpi, int* ydpi)
 {
     if (setjmp(jpeg_jump_buffer)) {
         jpeg_destroy_compress(&driver);
         return 0;
     }
-    set_up_driver();
-    input_reader* reader = select_input_reader(&driver, file);
-    if (jpeg_bad_input_flag || !reader) {
-        jpeg_destroy_compress(&driver);
-        *width = *height = 0;
-        return 0;
-    }
-    reader->input_file = file;
-    (*reader->start_input)(&driver, reader);
+    input_reader* reader = start_input_reader(file, width, height);
+    if (!reader) return 0;
     if (jpeg_bad_input_flag) {
         (*reader->finish_input)(&driver, reader);
         jpeg_destroy_compress(&driver);
@@ -151,15 +161,8 @@ int read_image_with_input_reader(FILE* file, int* width, int* height, BYTE* pixe
         jpeg_destroy_compress(&driver);
         return 0;
     }
-    set_up_driver();
-    input_reader* reader = select_input_reader(&driver, file);
-    if (jpeg_bad_input_flag || !reader) {
-        jpeg_destroy_compress(&driver);
-        *width = *height = 0;
-        return 0;
-    }
-    reader->input_file = file;
-    (*reader->start_input)(&driver, reader);
+    input_reader* reader = start_input_reader(file, width, height);
+    if (!reader) return 0;
     jpeg_default_colorspace(&driver);
     int w = (int)driver.image_width, h = (int)driver.image_height;
     size_t padding = (4 - (3 * (size_t)w) % 4) % 4;
