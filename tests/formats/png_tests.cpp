@@ -4,6 +4,7 @@
 #include "formats/png.h"
 #include "graphics/kavtrel.h"
 #include "tests/support/bench.h"
+#include "tests/formats/pixel_fixtures.h"
 #include <gtest/gtest.h>
 #include <png.h>
 #include <zlib.h>
@@ -101,20 +102,6 @@ std::string inflated_idat(const std::string& bytes)
     return out;
 }
 
-void put(_bmap* image, int x, int y, int r, int g, int b)
-{
-    BYTE* p = image->pixels + y * image->stride + x * 3;
-    p[0] = (BYTE)b, p[1] = (BYTE)g, p[2] = (BYTE)r;
-}
-
-struct rgb { int r, g, b; bool operator==(const rgb& o) const { return r == o.r && g == o.g && b == o.b; } };
-std::ostream& operator<<(std::ostream& os, const rgb& c) { return os << "(" << c.r << "," << c.g << "," << c.b << ")"; }
-rgb at(const _bmap* image, int x, int y)
-{
-    const BYTE* p = image->pixels + y * image->stride + x * 3;
-    return {p[2], p[1], p[0]};
-}
-
 // An image of `colours` distinct colours, one per pixel in scan order, then repeated.
 _bmap* image_with_colours(int colours, int w = 20, int h = 20)
 {
@@ -137,6 +124,17 @@ TEST(Png, SignatureMismatchFailsQuietly)
     EXPECT_EQ(load_png_file(jpeg.c_str()), nullptr);
     EXPECT_EQ(probe_png_file(dir.file("none.png").c_str(), &w, &h, &x, &y), 0);
     EXPECT_EQ(load_png_file(dir.write("empty.png", "").c_str()), nullptr);
+
+    // A header claiming 40000 x 40000 (checksum kept valid) fails before any allocation.
+    std::string small = dir.file("small.png");
+    ASSERT_TRUE(write_fixture(small, 1, 1, 8, PNG_COLOR_TYPE_GRAY, {std::string(1, '\x40')}));
+    std::string bytes = bench::read_file(small);
+    for (int i = 0; i < 2; i++) bytes.replace(16 + 4 * i, 4, std::string("\x00\x00\x9C\x40", 4));
+    uLong crc = crc32(0, (const Bytef*)bytes.data() + 12, 17);
+    for (int i = 0; i < 4; i++) bytes[29 + i] = (char)(crc >> (24 - 8 * i));
+    int live = bmap_live_count;
+    EXPECT_EQ(load_png_file(dir.write("huge.png", bytes).c_str()), nullptr);
+    EXPECT_EQ(bmap_live_count, live);
 }
 
 TEST(Png, ResolutionWithAndWithoutPhys)

@@ -4,6 +4,7 @@
 #include "formats/tiff.h"
 #include "graphics/kavtrel.h"
 #include "tests/support/bench.h"
+#include "tests/formats/pixel_fixtures.h"
 #include "tests/formats/tiff_fixtures.h"
 #include <gtest/gtest.h>
 #include <tiffio.h>
@@ -11,20 +12,7 @@
 
 namespace {
 
-struct rgb { int r, g, b; bool operator==(const rgb& o) const { return r == o.r && g == o.g && b == o.b; } };
-std::ostream& operator<<(std::ostream& os, const rgb& c) { return os << "(" << c.r << "," << c.g << "," << c.b << ")"; }
-rgb at(const _bmap* image, int x, int y)
-{
-    const BYTE* p = image->pixels + y * image->stride + x * 3;
-    return {p[2], p[1], p[0]};
-}
 rgb grey(int v) { return {v, v, v}; }
-
-void put(_bmap* image, int x, int y, int r, int g, int b)
-{
-    BYTE* p = image->pixels + y * image->stride + x * 3;
-    p[0] = (BYTE)b, p[1] = (BYTE)g, p[2] = (BYTE)r;
-}
 
 tiff_page page(uint32_t w, uint32_t h, uint16_t spp, uint16_t bps, uint16_t photometric, const std::string& row)
 {
@@ -190,6 +178,25 @@ TEST(Tiff, RefusedKinds)
     EXPECT_EQ(w, 40);
     EXPECT_EQ(load_tiff_file(tiled.c_str()), nullptr);
     EXPECT_EQ(load_tiff_file(dir.write("junk.tif", "II*\x00junk").c_str()), nullptr);
+    // A directory claiming 40000 x 40000 is refused by the image size check.
+    std::string small = dir.file("small.tif");
+    ASSERT_TRUE(write_tiff_pages(small, {page(1, 1, 1, 8, PHOTOMETRIC_MINISBLACK, std::string(1, '\x40'))}));
+    std::string bytes = bench::read_file(small);
+    ASSERT_EQ(bytes.compare(0, 2, "II"), 0);
+    size_t ifd = (unsigned char)bytes[4] | (unsigned char)bytes[5] << 8;
+    int entries = (unsigned char)bytes[ifd] | (unsigned char)bytes[ifd + 1] << 8, patched = 0;
+    for (int i = 0; i < entries; i++) {
+        size_t e = ifd + 2 + 12 * i;
+        int tag = (unsigned char)bytes[e] | (unsigned char)bytes[e + 1] << 8;
+        if (tag != TIFFTAG_IMAGEWIDTH && tag != TIFFTAG_IMAGELENGTH) continue;
+        bytes.replace(e + 8, 4, std::string("\x40\x9C\x00\x00", 4));   // 40000, short or long
+        patched++;
+    }
+    ASSERT_EQ(patched, 2);
+    std::string huge = dir.write("huge.tif", bytes);
+    EXPECT_EQ(probe_tiff_file(huge.c_str(), &w, &h, &x, &y), 1);
+    EXPECT_EQ(w, 40000);
+    EXPECT_EQ(load_tiff_file(huge.c_str()), nullptr);
     EXPECT_EQ(probe_tiff_file(dir.file("missing.tif").c_str(), &w, &h, &x, &y), 0);
     EXPECT_EQ(bmap_live_count, live);
 }
