@@ -2,6 +2,7 @@
 // with J (".gif"): one of four input readers, chosen by the first byte, runs
 // inside a compression object whose output is never written, only to collect
 // the image's size, density and rows into a _bmap.
+#include "formats/file_guard.h"
 #include "formats/jpeg.h"
 #include "formats/input_reader.h"
 #include "graphics/kavtrel.h"
@@ -205,36 +206,33 @@ int read_image_with_input_reader(FILE* file, int* width, int* height, BYTE* pixe
 int probe_via_input_readers(const char* path, int* width, int* height, int* xdpi, int* ydpi)
 {
     reset_jpeg_error_state();
-    FILE* file = fopen(path, "rb");
-    if (!file) return 0;
-    read_size_with_input_reader(file, width, height, xdpi, ydpi);
-    fclose(file);
+    file_guard f(fopen(path, "rb"));
+    if (!f.file) return 0;
+    read_size_with_input_reader(f.file, width, height, xdpi, ydpi);
     return 1 - jpeg_bad_input_flag;
 }
 
 _bmap* load_via_input_readers(const char* path)
 {
     reset_jpeg_error_state();
-    FILE* file = fopen(path, "rb");
-    if (!file) return nullptr;
     int w = 0, h = 0, xdpi = 0, ydpi = 0;
-    int components = read_size_with_input_reader(file, &w, &h, &xdpi, &ydpi);
-    fclose(file);
-    if (jpeg_bad_input_flag || components == 0) return nullptr;
+    {
+        file_guard f(fopen(path, "rb"));
+        if (!f.file) return nullptr;
+        int components = read_size_with_input_reader(f.file, &w, &h, &xdpi, &ydpi);
+        if (jpeg_bad_input_flag || components == 0) return nullptr;
+    }
     reset_jpeg_error_state();
     _bmap* image = _bmap_new(w, h);
     if (!image) return nullptr;
     image->header.biXPelsPerMeter = dpi_to_ppm(xdpi);
     image->header.biYPelsPerMeter = dpi_to_ppm(ydpi);
     image->init_header();
-    file = fopen(path, "rb");
-    if (!file) {
-        _bmap_delete(image);
-        return nullptr;
+    int got_w = 0, got_h = 0, ok = 0;
+    {
+        file_guard f(fopen(path, "rb"));
+        if (f.file) ok = read_image_with_input_reader(f.file, &got_w, &got_h, image->pixels, (size_t)image->size);
     }
-    int got_w = 0, got_h = 0;
-    int ok = read_image_with_input_reader(file, &got_w, &got_h, image->pixels, (size_t)image->size);
-    fclose(file);
     if (!ok || got_w != w || got_h != h) {
         _bmap_delete(image);
         return nullptr;

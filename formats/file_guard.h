@@ -1,5 +1,5 @@
-// A scoped stdio file for the readers that never longjmp: the file is closed
-// on every way out.
+// A scoped stdio file: closed on every way out. Only for frames that no
+// longjmp crosses (the library's recovery points lie in deeper calls).
 #pragma once
 #include <cstdio>
 

@@ -1,5 +1,6 @@
 // JPEG writing: our file destination (which discards its bytes when no file
 // is given), the encoder from 24-bit blue-green-red rows, and the save hook.
+#include "formats/file_guard.h"
 #include "formats/jpeg.h"
 #include "graphics/kavtrel.h"
 #include <jpeglib.h>
@@ -95,12 +96,9 @@ int save_jpeg_file(const char* path, _bmap* image, int quality)
 {
     reset_jpeg_error_state();
     if (!image || !image->pixels) return 0;
-    FILE* file = fopen(path, "wb");
-    if (!file) return 0;
+    file_guard f(fopen(path, "wb"));
+    if (!f.file) return 0;
     int xdpi = ppm_to_jpeg_dpi(image->header.biXPelsPerMeter);
     int ydpi = ppm_to_jpeg_dpi(image->header.biYPelsPerMeter);
-    int ok = compress_bitmap_to_jpeg(file, image->width, image->height, xdpi, ydpi,
-                                     image->pixels, quality);
-    fclose(file);
-    return ok;
+    return compress_bitmap_to_jpeg(f.file, image->width, image->height, xdpi, ydpi, image->pixels, quality);
 }
