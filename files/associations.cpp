@@ -118,6 +118,22 @@ static bool verb_key_name(const char* verb_text, const char* verb_key, char* out
     return true;
 }
 
+// A verb as register and unregister take it: "*" in front marks the default.
+struct verb_names {
+    bool is_default;
+    const char* text;        // the menu text, without the "*"
+    char key[REG_VERB_BUF];  // the verb key's name
+};
+
+// False when no verb is given or its key name would be empty or too long.
+static bool read_verb(const char* verb_text, const char* verb_key, verb_names* v)
+{
+    if (is_absent_arg(verb_text)) return false;
+    v->is_default = verb_text[0] == '*';
+    v->text = v->is_default ? verb_text + 1 : verb_text;
+    return verb_key_name(v->text, verb_key, v->key, sizeof v->key) && v->key[0];
+}
+
 // The type of an extension: the default value of its key. 0 when unreadable.
 static int extension_type(const char* ext, char* type)
 {
@@ -165,16 +181,13 @@ void register_file_type(const char* name, const char* verb_key, const char* icon
     } else if (RegOpenKeyA(HKEY_CLASSES_ROOT, name, &type_key.k) != ERROR_SUCCESS) {
         return;
     }
-    if (is_absent_arg(verb_text)) return;
-    bool is_default = verb_text[0] == '*';
-    if (is_default) verb_text++;
-    char key_name[REG_VERB_BUF];
-    if (!verb_key_name(verb_text, verb_key, key_name, sizeof key_name) || !key_name[0]) return;
+    verb_names v;
+    if (!read_verb(verb_text, verb_key, &v)) return;
     key_guard shell, verb, cmd;
     if (RegCreateKeyA(type_key.k, "Shell", &shell.k) != ERROR_SUCCESS) return;
-    if (is_default) set_default(shell.k, key_name);
-    if (RegCreateKeyA(shell.k, key_name, &verb.k) != ERROR_SUCCESS) return;
-    set_default(verb.k, verb_text);
+    if (v.is_default) set_default(shell.k, v.key);
+    if (RegCreateKeyA(shell.k, v.key, &verb.k) != ERROR_SUCCESS) return;
+    set_default(verb.k, v.text);
     if (RegCreateKeyA(verb.k, "command", &cmd.k) != ERROR_SUCCESS) return;
     set_default(cmd.k, command ? command : "");
 }
@@ -192,16 +205,13 @@ void unregister_file_type(const char* name, const char* verb_text, const char* v
     } else if (RegOpenKeyA(HKEY_CLASSES_ROOT, name, &type_key.k) != ERROR_SUCCESS) {
         return;
     }
-    if (is_absent_arg(verb_text)) return;
-    bool is_default = verb_text[0] == '*';
-    if (is_default) verb_text++;
-    char key_name[REG_VERB_BUF];
-    if (!verb_key_name(verb_text, verb_key, key_name, sizeof key_name) || !key_name[0]) return;
+    verb_names v;
+    if (!read_verb(verb_text, verb_key, &v)) return;
     delete_key_tree(type_key.k, "DefaultIcon");
     key_guard shell;
     if (RegOpenKeyA(type_key.k, "Shell", &shell.k) != ERROR_SUCCESS) return;
-    delete_key_tree(shell.k, key_name);
-    if (is_default) RegDeleteValueA(shell.k, nullptr);
+    delete_key_tree(shell.k, v.key);
+    if (v.is_default) RegDeleteValueA(shell.k, nullptr);
 }
 
 int open_type_shell_key(const char* ext, char* type, HKEY* type_key, HKEY* shell_key)
