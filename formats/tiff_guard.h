@@ -1,5 +1,5 @@
-// A scoped libtiff handle: the TIFF is closed (and a file being written is
-// finished) on every way out.
+// Scoped libtiff resources: the TIFF is closed (and a file being written is
+// finished), and a buffer from _TIFFmalloc freed, on every way out.
 #pragma once
 #include <tiffio.h>
 
@@ -9,4 +9,12 @@ struct tiff_guard {
     ~tiff_guard() { if (tif) TIFFClose(tif); }
     tiff_guard(const tiff_guard&) = delete;
     tiff_guard& operator=(const tiff_guard&) = delete;
+};
+
+struct tiff_buffer {
+    unsigned char* data = nullptr;
+    tiff_buffer() = default;
+    ~tiff_buffer() { if (data) _TIFFfree(data); }
+    tiff_buffer(const tiff_buffer&) = delete;
+    tiff_buffer& operator=(const tiff_buffer&) = delete;
 };

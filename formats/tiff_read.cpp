@@ -12,11 +12,6 @@
 
 namespace {
 
-struct buffer_guard {
-    BYTE* data = nullptr;
-    ~buffer_guard() { if (data) _TIFFfree(data); }
-};
-
 // Dots per unit rounded to whole dots per inch; absurd or broken values are
 // clamped instead of overflowing the conversion.
 int resolution_dpi(float value, double per_inch)
@@ -129,7 +124,7 @@ _bmap* load_tiff_file(const char* path)
 
     tmsize_t line = TIFFScanlineSize(tif);
     if (line <= 0 || (size_t)line < needed) return nullptr;
-    buffer_guard buffer;
+    tiff_buffer buffer;
     buffer.data = (BYTE*)_TIFFmalloc(line);
     if (!buffer.data) return nullptr;
     memset(buffer.data, 0, (size_t)line);

@@ -167,34 +167,24 @@ int copy_raw_pieces(TIFF* in, TIFF* out, bool tiles)
     uint32_t pieces = tiles ? TIFFNumberOfTiles(in) : TIFFNumberOfStrips(in);
     tmsize_t capacity = tiles ? TIFFTileSize(in) : TIFFStripSize(in);
     if (capacity <= 0) capacity = 1;
-    void* buffer = _TIFFmalloc(capacity);
-    if (!buffer) return 0;
+    tiff_buffer buffer;
+    buffer.data = (unsigned char*)_TIFFmalloc(capacity);
+    if (!buffer.data) return 0;
     for (uint32_t i = 0; i < pieces; i++) {
         uint64_t count = counts[i];
-        if (count > 0x7FFFFFFF) {
-            _TIFFfree(buffer);
-            return 0;
-        }
+        if (count > 0x7FFFFFFF) return 0;
         if ((tmsize_t)count > capacity) {
-            void* grown = _TIFFrealloc(buffer, (tmsize_t)count);
-            if (!grown) {
-                _TIFFfree(buffer);
-                return 0;
-            }
-            buffer = grown;
+            void* grown = _TIFFrealloc(buffer.data, (tmsize_t)count);
+            if (!grown) return 0;
+            buffer.data = (unsigned char*)grown;
             capacity = (tmsize_t)count;
         }
-        tmsize_t got = tiles ? TIFFReadRawTile(in, i, buffer, (tmsize_t)count)
-                             : TIFFReadRawStrip(in, i, buffer, (tmsize_t)count);
-        tmsize_t put = got < 0 ? -1
-                     : tiles ? TIFFWriteRawTile(out, i, buffer, got)
-                             : TIFFWriteRawStrip(out, i, buffer, got);
-        if (got < 0 || put < 0) {
-            _TIFFfree(buffer);
-            return 0;
-        }
+        tmsize_t got = tiles ? TIFFReadRawTile(in, i, buffer.data, (tmsize_t)count)
+                             : TIFFReadRawStrip(in, i, buffer.data, (tmsize_t)count);
+        if (got < 0) return 0;
+        tmsize_t put = tiles ? TIFFWriteRawTile(out, i, buffer.data, got) : TIFFWriteRawStrip(out, i, buffer.data, got);
+        if (put < 0) return 0;
     }
-    _TIFFfree(buffer);
     return 1;
 }
 
