@@ -20,6 +20,18 @@ static bool has_jpeg_extension(const char* path)
     return dot && (dot[1] == 'J' || dot[1] == 'j');
 }
 
+// Makes the decompressor, attaches the file and reads the header. False (the
+// decompressor destroyed) when there is no image. Runs after the caller has
+// set the recovery point.
+static bool start_reading(FILE* file)
+{
+    jpeg_create_decompress(&reader);
+    attach_jpeg_file_source(&reader, file);
+    if (jpeg_read_header(&reader, TRUE) == JPEG_HEADER_OK) return true;
+    jpeg_destroy_decompress(&reader);
+    return false;
+}
+
 int read_jpeg_header_info(FILE* file, int* width, int* height, int* xdpi, int* ydpi)
 {
     reader.err = setup_jpeg_error_manager(&reader_errors);
@@ -27,12 +39,7 @@ int read_jpeg_header_info(FILE* file, int* width, int* height, int* xdpi, int* y
         jpeg_destroy_decompress(&reader);
         return 0;
     }
-    jpeg_create_decompress(&reader);
-    attach_jpeg_file_source(&reader, file);
-    if (jpeg_read_header(&reader, TRUE) != JPEG_HEADER_OK) {
-        jpeg_destroy_decompress(&reader);
-        return 0;
-    }
+    if (!start_reading(file)) return 0;
     *width = (int)reader.image_width;
     *height = (int)reader.image_height;
     if (reader.density_unit == 2) {
@@ -59,12 +66,7 @@ static int decode_jpeg(FILE* file, int* width, int* height, int divisor, int fas
         image_in_progress = nullptr;
         return 0;
     }
-    jpeg_create_decompress(&reader);
-    attach_jpeg_file_source(&reader, file);
-    if (jpeg_read_header(&reader, TRUE) != JPEG_HEADER_OK) {
-        jpeg_destroy_decompress(&reader);
-        return 0;
-    }
+    if (!start_reading(file)) return 0;
     reader.scale_num = 1;
     reader.scale_denom = (unsigned)divisor;
     if (fast) reader.do_fancy_upsampling = FALSE;
