@@ -166,3 +166,19 @@ TEST_F(ConsoleIo, EditCommandsReachTheControl)
     SendMessageA(console_frame, WM_COMMAND, CMD_CLEAR_ALL, 0);
     EXPECT_EQ(text(), "");
 }
+
+TEST_F(ConsoleIo, PrintfColourChangesOutputOnly)
+{
+    _console_textcolor(RGB(255, 0, 0));
+    con_printf("r");
+    type("t");
+    con_getchar();
+    _console_textcolor(RGB(0, 0, 0));
+    EXPECT_EQ(text(), "rt");
+    EXPECT_EQ(colour_of(0, 1), RGB(255, 0, 0));
+    EXPECT_EQ(colour_of(1, 2), RGB(0, 0, 255));
+    _console_fontsize(1);
+    EXPECT_EQ(printf_format.yHeight, 270);
+    _console_fontsize(0);
+    EXPECT_EQ(console_format.yHeight, 225);
+}
