@@ -33,7 +33,8 @@ int cp_tree(const char* source, const char* destination);
 // Deletes a tree: files, then folders bottom-up, then the folder. Links
 // inside it are removed without touching what they point to. Always 1.
 int rm_tree(const char* folder);
-// The same, keeping the folder itself.
+// The two walks of rm_tree on the absolute path, without its final removal
+// (the walk's own leave step still removes the folder once it is empty).
 void clear_tree(const char* folder);
 // Deletes the files matching the pattern at the end of the formed path (one
 // level; in the tree variant also in every folder below). 0 when the formed

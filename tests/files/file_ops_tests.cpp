@@ -239,3 +239,27 @@ TEST(FileOps, RemoveMatchingAndCounts)
     EXPECT_EQ(rm_matching("%s\\%s\\..\\..\\*.png", dir.path(), pad.c_str()), 0);
     EXPECT_EQ(count_files(dir.path(), "*.png"), 2);
 }
+
+TEST(FileOps, MoveWhoseDestinationNamesDoNotFitKeepsItsSource)
+{
+    bench::scratch_dir dir;
+    d_drive_dir d;
+    std::string file = dir.write("tree\\a-rather-long-file-name.txt", "keep");
+    std::string tree = dir.file("tree");
+    std::string target = d.path + "\\" + std::string(220, 'x');
+    ASSERT_LT(target.size(), 259u);
+    ASSERT_GT(target.size() + 32, 259u);
+    EXPECT_EQ(mv_file(tree.c_str(), target.c_str()), 0);
+    EXPECT_EQ(bench::read_file(file), "keep");
+}
+
+TEST(FileOps, ClearTreeEmptiesTheTree)
+{
+    bench::scratch_dir dir;
+    dir.write("t\\a.txt", "");
+    dir.write("t\\sub\\b.txt", "");
+    std::string t = dir.file("t");
+    clear_tree(t.c_str());
+    EXPECT_FALSE(exists(t + "\\a.txt"));
+    EXPECT_FALSE(exists(t + "\\sub"));
+}
