@@ -19,7 +19,8 @@ shot="$build/zote-screenshot.png"
 bash "$here/tools/bench.sh" exec "$build/zote.exe" "$@" &
 pid=$!
 sleep "${ZOTE_SHOT_DELAY:-6}"
-bash "$here/tools/bench.sh" shell bash -c "import -window root '$shot'"
+# Type a line into the console, as a user would, before the picture is taken.
+bash "$here/tools/bench.sh" shell bash -c "xdotool mousemove 300 300 click 1 sleep 0.5 type 'hello zote'; xdotool key Return; sleep 1; import -window root '$shot'"
 echo "screenshot: $shot"
 if [ -z "${ZOTE_KEEP:-}" ]; then
   kill $pid 2>/dev/null || true

@@ -18,11 +18,11 @@ SUDO=""
 [ "$(id -u)" -eq 0 ] || SUDO=sudo
 
 pkgs="mingw-w64 g++-mingw-w64-i686-posix binutils-mingw-w64-i686 cmake make ninja-build
-      wine wine32:i386 wine64 xvfb xauth x11-utils locales fonts-ipafont-gothic imagemagick
+      wine wine32:i386 wine64 xvfb xauth x11-utils xdotool locales fonts-ipafont-gothic imagemagick
       libz-mingw-w64-dev libc-bin xz-utils bzip2 ca-certificates"
 
 need_apt=0
-for p in i686-w64-mingw32-g++-posix wine xvfb-run cmake ninja import xwininfo; do
+for p in i686-w64-mingw32-g++-posix wine xvfb-run cmake ninja import xwininfo xdotool; do
   command -v "$p" >/dev/null 2>&1 || need_apt=1
 done
 [ -f /usr/i686-w64-mingw32/lib/libz.a ] || need_apt=1
