@@ -53,6 +53,35 @@ static void console_destroyed()
     PostQuitMessage(0);
 }
 
+// Closing, menu opening, Exit and Help, alike for the console and pages but
+// for what Help answers. Returns nonzero when the message was handled.
+static int frame_menu_message(UINT message, WPARAM wparam, int help_result, int* result)
+{
+    switch (message) {
+    case WM_CLOSE:
+        _request_close();
+        *result = 0;
+        return 1;
+    case WM_INITMENUPOPUP:
+        _update_window_menu((HMENU)wparam);
+        *result = 1;
+        return 1;
+    case WM_COMMAND:
+        if (LOWORD(wparam) == CMD_EXIT) {
+            _request_close();
+            *result = 0;
+            return 1;
+        }
+        if (LOWORD(wparam) == CMD_HELP) {
+            if (app_hooks.help_hook) app_hooks.help_hook();
+            *result = help_result;
+            return 1;
+        }
+        break;
+    }
+    return 0;
+}
+
 int _console_handle_message(HWND window, WPARAM wparam, UINT message, LPARAM lparam)
 {
     switch (message) {
@@ -78,21 +107,11 @@ int _console_handle_message(HWND window, WPARAM wparam, UINT message, LPARAM lpa
         EndPaint(window, &ps);
         return 0;
     }
-    case WM_CLOSE:
-        _request_close();
-        return 0;
-    case WM_INITMENUPOPUP:
-        _update_window_menu((HMENU)wparam);
-        return 1;
-    case WM_COMMAND:
-        switch (LOWORD(wparam)) {
-        case CMD_EXIT: _request_close(); return 0;
-        case CMD_HELP: if (app_hooks.help_hook) app_hooks.help_hook(); return 0;
-        }
-        break;
     }
-    // The console's text, find, font, Window-menu and drop messages.
     int result = 1;
+    if (frame_menu_message(message, wparam, 0, &result)) return result;
+    // The console's text, find, font, Window-menu and drop messages.
+    result = 1;
     if (_console_io_message(window, message, wparam, lparam, &result)) return result;
     return 1;
 }
@@ -115,9 +134,6 @@ int _page_handle_message(HWND window, WPARAM wparam, UINT message, LPARAM lparam
     switch (message) {
     case WM_CREATE:
         return 0;
-    case WM_CLOSE:
-        _request_close();
-        return 0;
     case WM_SIZE: {
         page_record* p = _page_of_frame(window);
         if (p && p->kind == PAGE_FRAMED) _page_layout(p);
@@ -126,18 +142,11 @@ int _page_handle_message(HWND window, WPARAM wparam, UINT message, LPARAM lparam
     case WM_PAINT:
         paint_page_window(window);
         return 0;
-    case WM_INITMENUPOPUP:
-        _update_window_menu((HMENU)wparam);
-        return 1;
-    case WM_COMMAND:
-        switch (LOWORD(wparam)) {
-        case CMD_EXIT: _request_close(); return 0;
-        case CMD_HELP: if (app_hooks.help_hook) app_hooks.help_hook(); return 1;
-        }
-        break;
     }
-    // Drops, copy, print and Window-menu commands of pages.
     int result = 1;
+    if (frame_menu_message(message, wparam, 1, &result)) return result;
+    // Drops, copy, print and Window-menu commands of pages.
+    result = 1;
     if (_page_io_message(window, message, wparam, lparam, &result)) return result;
     return 1;
 }

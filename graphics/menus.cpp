@@ -32,15 +32,7 @@ const char* _register_page_class(HBRUSH brush)
 {
     page_class_counter++;
     text_format_cut(page_class_name, sizeof page_class_name, "KVT%d", page_class_counter);
-    WNDCLASSA wc = {};
-    wc.style = CS_HREDRAW | CS_VREDRAW | CS_DBLCLKS;
-    wc.lpfnWndProc = _page_wndproc;
-    wc.hInstance = kavtrel_instance;
-    wc.hIcon = library_icon();
-    wc.hCursor = LoadCursorA(nullptr, IDC_ARROW);
-    wc.hbrBackground = brush;
-    wc.lpszClassName = page_class_name;
-    if (!RegisterClassA(&wc)) return nullptr;
+    if (!_register_class(CS_DBLCLKS, _page_wndproc, brush, page_class_name)) return nullptr;
     return page_class_name;
 }
 
