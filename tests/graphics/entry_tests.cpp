@@ -261,47 +261,36 @@ TEST(Fatal, ReportTitleTextAndExitCode)
 }
 
 // The program as a whole: the host's app_main does what its command line says.
-static bench::child_result host(const char* mode)
+static void expect_host_output(const char* mode, const char* expected)
 {
-    return bench::run_sibling("host_app.exe", mode, 20000);
+    auto r = bench::run_sibling("host_app.exe", mode, 20000);
+    EXPECT_FALSE(r.timed_out) << mode;
+    EXPECT_EQ(r.exit_code, 0u) << mode;
+    EXPECT_EQ(plain(r.output), expected) << mode;
 }
 
 TEST(Program, Result1961EndsAtOnceConsoleVisible)
 {
-    auto r = host("visible-1961");
-    EXPECT_FALSE(r.timed_out);
-    EXPECT_EQ(r.exit_code, 0u);
-    EXPECT_EQ(plain(r.output), "app_main\nexit hook\n");
+    expect_host_output("visible-1961", "app_main\nexit hook\n");
 }
 
 TEST(Program, Result1961EndsAtOnceConsoleHidden)
 {
-    auto r = host("hidden-1961");
-    EXPECT_FALSE(r.timed_out);
-    EXPECT_EQ(r.exit_code, 0u);
-    EXPECT_EQ(plain(r.output), "app_main\nexit hook\n");
+    expect_host_output("hidden-1961", "app_main\nexit hook\n");
 }
 
 TEST(Program, HiddenConsoleWithoutPageEndsAtOnce)
 {
-    auto r = host("hidden-no-page");
-    EXPECT_FALSE(r.timed_out);
-    EXPECT_EQ(r.exit_code, 0u);
-    EXPECT_EQ(plain(r.output), "app_main\nexit hook\n");
+    expect_host_output("hidden-no-page", "app_main\nexit hook\n");
 }
 
-TEST(Program, ClosingAPageEndsTheProgram)
+TEST(Program, ClosingAPageEndsTheProgramInOrder)
 {
-    auto r = host("close-page");
-    EXPECT_FALSE(r.timed_out);
-    EXPECT_EQ(r.exit_code, 0u);
-    EXPECT_EQ(plain(r.output), "app_main\nexit hook\nslots freed\n");
+    expect_host_output("close-page",
+                       "app_main\nexit hook, pages standing\nscanner unloaded, slots freed\nslots freed\n");
 }
 
 TEST(Program, CloseWhileBusyIsRecordedAndHonouredLater)
 {
-    auto r = host("close-while-busy");
-    EXPECT_FALSE(r.timed_out);
-    EXPECT_EQ(r.exit_code, 0u);
-    EXPECT_EQ(plain(r.output), "app_main\nstill running, close recorded\nexit hook\n");
+    expect_host_output("close-while-busy", "app_main\nstill running, close recorded\nexit hook\n");
 }

@@ -15,11 +15,26 @@ static void exit_hook() { say("exit hook"); }
 static int busy() { return 1; }
 static int not_busy() { return 0; }
 
+static int slots_in_use()
+{
+    int n = 0;
+    for (int i = 1; i < PAGE_SLOTS; i++)
+        if (page_table[i]) n++;
+    return n;
+}
+
+// The exit hook comes first, while the pages still stand; the scanner is let
+// go of after every slot is freed.
+static void exit_hook_sees_pages()
+{
+    say(current_page == page_table[1] && slots_in_use() == 2 ? "exit hook, pages standing" : "exit hook, pages gone");
+}
+
+static void scanner_unload() { say(slots_in_use() ? "scanner unloaded, slots kept" : "scanner unloaded, slots freed"); }
+
 static void report_slots()
 {
-    for (int i = 1; i < PAGE_SLOTS; i++)
-        if (page_table[i]) return;
-    say("slots freed");
+    if (!slots_in_use()) say("slots freed");
 }
 
 int app_main()
@@ -38,8 +53,10 @@ int app_main()
     if (!strcmp(mode, "hidden-no-page")) return 0;
     if (!strcmp(mode, "close-page")) {
         atexit(report_slots);
-        _newpage(1, 0, 0, 200, 100);
+        app_hooks.exit_hook = exit_hook_sees_pages;
+        scanner_unload_hook = scanner_unload;
         _newbuffer(7, 20, 20);
+        _newpage(1, 0, 0, 200, 100);
         ShowWindow(page_table[1]->frame, SW_SHOWNA);
         PostMessageA(page_table[1]->frame, WM_CLOSE, 0, 0);
         return 0;
