@@ -84,13 +84,18 @@ TEST_F(ConsoleDrop, BeforeStartTheFirstNameReplacesTheCommandLine)
     EXPECT_TRUE(freed(d));
 }
 
-TEST_F(ConsoleDrop, BeforeStartANameTooLongForAPathLeavesTheCommandLine)
+TEST_F(ConsoleDrop, BeforeStartAFullPathFitsButALongerNameLeavesTheCommandLine)
 {
     app_started = 0;
     text_copy(kavtrel_command_line_buf, "/start");
     std::string long_name = "C:\\" + std::string(300, 'n');
     HDROP d = drop(long_name.c_str());
     EXPECT_STREQ(kavtrel_command_line, "/start");
+    EXPECT_TRUE(freed(d));
+
+    std::string full = "C:\\" + std::string(PATH_BUF - 4, 'f');   // 259 bytes and its zero
+    d = drop(full.c_str());
+    EXPECT_EQ(std::string(kavtrel_command_line), full);
     EXPECT_TRUE(freed(d));
 }
 
