@@ -154,11 +154,11 @@ void _puttext(const char* text, int background_mode)
     TextOutA(dc, units(text_x), units(text_y), text, (int)strlen(text));
 }
 
-int _setfont(const char* spec)
+int _setfont(const char* description)
 {
     HDC dc = cur_dc();
-    if (!dc || !spec) return 0;
-    const char* t = mb_strchr(spec, 't');
+    if (!dc || !description) return 0;
+    const char* t = mb_strchr(description, 't');
     if (!t || t[1] != '\'') return 0;
     const char* face = t + 2;
     const char* end = mb_strchr(face, '\'');
@@ -166,7 +166,7 @@ int _setfont(const char* spec)
     char face_buf[LF_FACESIZE];
     if (!text_copy_n(face_buf, sizeof face_buf, face, (size_t)(end - face))) return 0;
     if ((size_t)(end - face) >= sizeof face_buf) return 0;
-    const char* h = mb_strchr(spec, 'h');
+    const char* h = mb_strchr(description, 'h');
     if (!h) return 0;
     double height = strtod(h + 1, nullptr);
     if (units(height) == 0) return 0;

@@ -76,12 +76,12 @@ enum {
     APP_QUIT_AT_ONCE = 1961,
 };
 
-// Start-up before app_main (entry steps 1-7): 1 on success, 0 when the console
+// Start-up before app_main: 1 on success, 0 when the console
 // frame could not be created. Runs once; later calls return 1 at once.
 int _kavtrel_start(HINSTANCE instance, HINSTANCE previous, const char* command_line);
-// After app_main returned `result` (entry steps 8-9).
+// After app_main returned `result`: the elapsed time, and the console's end.
 void _kavtrel_after_app(int result);
-// The main message loop (entry step 10): the quit message's wParam.
+// The main message loop: the quit message's wParam.
 int _message_loop();
 
 extern clock_t kavtrel_start_clock;

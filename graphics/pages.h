@@ -101,7 +101,7 @@ COLORREF _settextcolor(COLORREF colour);
 point_d _moveto(double x, double y);
 text_size _text_extent(const char* text);
 void _puttext(const char* text, int background_mode);
-int _setfont(const char* spec);
+int _setfont(const char* description);
 int _replay_page(int page, double x, double y);
 void _drawpage(int slot, double x, double y, double scale);
 void _draw_bmap(_bmap* b, double x, double y, double scale);
