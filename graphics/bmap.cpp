@@ -1,5 +1,6 @@
 // The _bmap image: allocation, header and the live-image counter.
 #include "graphics/kavtrel.h"
+#include "graphics/gdi_guards.h"
 #include <cstdlib>
 #include <cstring>
 #include <new>
@@ -35,10 +36,9 @@ _bmap::_bmap(int w, int h)
 
 void _screen_dpi(int* xdpi, int* ydpi)
 {
-    HDC dc = GetDC(console_frame);
+    window_dc dc(console_frame);
     *xdpi = GetDeviceCaps(dc, LOGPIXELSX);
     *ydpi = GetDeviceCaps(dc, LOGPIXELSY);
-    ReleaseDC(console_frame, dc);
 }
 
 void _bmap::init_header()

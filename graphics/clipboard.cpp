@@ -1,22 +1,11 @@
 // Images and pages leaving the program: packed DIBs, the clipboard (CF_DIB,
 // metafiles, a page's picture) and BMP files.
 #include "graphics/kavtrel.h"
+#include "graphics/gdi_guards.h"
 #include <cstring>
 #include <vector>
 
 namespace {
-struct clipboard_scope {
-    bool open;
-    explicit clipboard_scope(HWND owner) : open(OpenClipboard(owner) != 0) {}
-    ~clipboard_scope() { if (open) CloseClipboard(); }
-};
-
-struct global_lock {
-    HGLOBAL h;
-    BYTE* p;
-    explicit global_lock(HGLOBAL block) : h(block), p(block ? (BYTE*)GlobalLock(block) : nullptr) {}
-    ~global_lock() { if (p) GlobalUnlock(h); }
-};
 
 // Header with a positive height, then the rows bottom-up.
 bool write_packed_dib(_bmap* b, BYTE* out)
@@ -40,7 +29,7 @@ bool write_packed_dib(_bmap* b, BYTE* out)
 // Hands a block to the clipboard; on failure the block is freed here.
 int set_clipboard(HWND owner, UINT format, HGLOBAL block)
 {
-    clipboard_scope clip(owner);
+    clipboard_open clip(owner);
     if (clip.open && EmptyClipboard() && SetClipboardData(format, block)) return 1;
     GlobalFree(block);
     return 0;
@@ -84,12 +73,14 @@ int _bmap_to_clipboard(_bmap* b)
 
 int _bmp_file_to_clipboard(const char* path)
 {
-    FILE* f = fopen(path, "rb");
-    if (!f) return 0;
     std::vector<BYTE> data;
     size_t offset;
-    bool ok = _bmp_read_block(f, data, &offset);
-    fclose(f);
+    bool ok;
+    {
+        c_file file(fopen(path, "rb"));
+        if (!file.f) return 0;
+        ok = _bmp_read_block(file.f, data, &offset);
+    }
     // Only a DIB whose rows follow its table can be handed on as one block.
     dib_layout d;
     if (!ok || !_dib_layout(data.data(), data.size(), nullptr, 0, &d)) return 0;
@@ -147,9 +138,12 @@ int _page_copy(HENHMETAFILE picture, HWND window)
     ENHMETAHEADER eh;
     if (!GetEnhMetaFileHeader(picture, sizeof eh, &eh) || eh.szlMillimeters.cx <= 0 || eh.szlMillimeters.cy <= 0)
         return 0;
-    HDC dc = GetDC(window);
-    int xdpi = GetDeviceCaps(dc, LOGPIXELSX), ydpi = GetDeviceCaps(dc, LOGPIXELSY);
-    ReleaseDC(window, dc);
+    int xdpi, ydpi;
+    {
+        window_dc dc(window);
+        xdpi = GetDeviceCaps(dc, LOGPIXELSX);
+        ydpi = GetDeviceCaps(dc, LOGPIXELSY);
+    }
     // The recording holds twentieths of a pixel; the copy keeps those units
     // (a window of 20 x the client size) and replays the picture at its frame.
     HDC record = CreateMetaFileA(nullptr);

@@ -2,6 +2,7 @@
 // packed DIB, reading BMP files, and moving pictures between images, memory
 // buffers and the clipboard's CF_DIB.
 #include "graphics/kavtrel.h"
+#include "graphics/gdi_guards.h"
 #include <climits>
 #include <cstring>
 
@@ -168,15 +169,9 @@ static _bmap* bmap_from_block(const std::vector<BYTE>& block, size_t offset)
     return _bmap_from_dib(block.data(), block.size());
 }
 
-struct file_guard {
-    FILE* f;
-    explicit file_guard(FILE* file) : f(file) {}
-    ~file_guard() { if (f) fclose(f); }
-};
-
 _bmap* _bmap_read_bmp(const char* path)
 {
-    file_guard file(fopen(path, "rb"));
+    c_file file(fopen(path, "rb"));
     std::vector<BYTE> block;
     size_t offset;
     if (!_bmp_read_block(file.f, block, &offset)) return nullptr;
@@ -243,16 +238,10 @@ int _page_load_bmp(int slot, FILE* file)
     return _page_from_dib_checked(slot, block.data(), block.size(), offset);
 }
 
-struct clipboard_guard {
-    bool open;
-    explicit clipboard_guard(HWND owner) : open(OpenClipboard(owner) != 0) {}
-    ~clipboard_guard() { if (open) CloseClipboard(); }
-};
-
 int _page_from_clipboard(int slot)
 {
     if (slot < 1) return 0;
-    clipboard_guard clip(console_frame);
+    clipboard_open clip(console_frame);
     if (!clip.open) return 0;
     HANDLE h = GetClipboardData(CF_DIB);
     if (!h) return 0;
@@ -268,9 +257,8 @@ void _page_fill(int slot, COLORREF colour)
 {
     page_info info = _page_info(slot);
     if (!info.dc || info.width <= 0 || info.height <= 0) return;
-    HBRUSH brush = CreateSolidBrush(colour);
-    if (!brush) return;
+    owned_object brush(CreateSolidBrush(colour));
+    if (!brush.get()) return;
     RECT r = {0, 0, (LONG)info.width, (LONG)info.height};
-    FillRect(info.dc, &r, brush);
-    DeleteObject(brush);
+    FillRect(info.dc, &r, (HBRUSH)brush.get());
 }

@@ -2,6 +2,7 @@
 // icon drawn into a buffer slot, and the icon image that stands in for any
 // file that cannot be loaded.
 #include "graphics/kavtrel.h"
+#include "graphics/gdi_guards.h"
 #include <shellapi.h>
 
 int _icon_info(const char*, int* width, int* height, int* xres, int* yres)
@@ -48,12 +49,8 @@ struct icon_guard {
 int _page_load_icon(int slot, const char* path)
 {
     if (_extension_is(_path_extension(path), ".BMP")) {
-        FILE* f = fopen(path, "rb");
-        if (f) {
-            int ok = _page_load_bmp(slot, f);
-            fclose(f);
-            if (ok) return 1;
-        }
+        c_file file(fopen(path, "rb"));
+        if (file.f && _page_load_bmp(slot, file.f)) return 1;
     }
     icon_guard icon{_file_icon(path), _extension_is(_path_extension(path), ".CUR")};
     if (!icon.icon) return 0;

@@ -2,6 +2,7 @@
 // metafiles are read here; every other kind goes to the image-format hooks
 // that the application installs, with the file's icon as the fall-back.
 #include "graphics/kavtrel.h"
+#include "graphics/gdi_guards.h"
 
 const char* _path_extension(const char* path)
 {
@@ -22,11 +23,13 @@ bool _extension_is(const char* ext, const char* a, const char* b, const char* c,
 
 int _bmp_info(const char* path, int* width, int* height, int* xres, int* yres)
 {
-    FILE* f = fopen(path, "rb");
-    if (!f) return 0;
     BYTE head[14 + 44];
-    size_t got = fread(head, 1, sizeof head, f);
-    fclose(f);
+    size_t got;
+    {
+        c_file file(fopen(path, "rb"));
+        if (!file.f) return 0;
+        got = fread(head, 1, sizeof head, file.f);
+    }
     // The 14-byte file header and the start of the bitmap header in one read.
     if (got < 14 + 12 || head[0] != 'B' || head[1] != 'M') return 0;
     if (head[14] == 12 && !head[15] && !head[16] && !head[17]) {

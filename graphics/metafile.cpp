@@ -3,6 +3,7 @@
 // temporary memory buffer, and put on the clipboard. The WMF body is loaded
 // from memory, so no temporary file is shared between instances.
 #include "graphics/kavtrel.h"
+#include "graphics/gdi_guards.h"
 #include <vector>
 
 // Largest metafile body read into memory.
@@ -59,19 +60,10 @@ void _wmf_context_free(wmf_context* c)
 namespace {
 struct wmf_scope {
     wmf_context c;
+    c_file file;
     FILE* f;
-    explicit wmf_scope(const char* path) : f(fopen(path, "rb")) { _wmf_context_init(&c); }
-    ~wmf_scope()
-    {
-        _wmf_context_free(&c);
-        if (f) fclose(f);
-    }
-};
-
-struct clipboard_scope {
-    bool open;
-    clipboard_scope() : open(OpenClipboard(console_frame) != 0) {}
-    ~clipboard_scope() { if (open) CloseClipboard(); }
+    explicit wmf_scope(const char* path) : file(fopen(path, "rb")), f(file.f) { _wmf_context_init(&c); }
+    ~wmf_scope() { _wmf_context_free(&c); }
 };
 
 // A temporary buffer slot of the target size with an anisotropic mapping from
@@ -143,7 +135,7 @@ int _wmf_to_clipboard(const char* path)
     pict->yExt = (LONG)(100 * (s.c.height / upi));
     pict->hMF = copy;
     GlobalUnlock(block);
-    clipboard_scope clip;
+    clipboard_open clip(console_frame);
     if (!clip.open || !EmptyClipboard() || !SetClipboardData(CF_METAFILEPICT, block)) {
         GlobalFree(block);
         DeleteMetaFile(copy);
@@ -205,7 +197,7 @@ int _emf_to_clipboard(const char* path)
     HENHMETAFILE emf = GetEnhMetaFileA(path);
     if (!emf) return 0;
     {
-        clipboard_scope clip;
+        clipboard_open clip(console_frame);
         if (!clip.open || !EmptyClipboard() || !SetClipboardData(CF_ENHMETAFILE, emf)) {
             DeleteEnhMetaFile(emf);
             return 0;

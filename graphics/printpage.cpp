@@ -1,6 +1,7 @@
 // Printing a page's stored picture as it looks on the screen, at the same
 // physical size, one inch in from the corner of the printable area.
 #include "graphics/console.h"
+#include "graphics/gdi_guards.h"
 
 static BOOL WINAPI print_dialog_real(PRINTDLGA* pd) { return PrintDlgA(pd); }
 BOOL (WINAPI* kavtrel_print_dialog)(PRINTDLGA*) = print_dialog_real;
@@ -42,10 +43,12 @@ int _printpage(HWND window, HENHMETAFILE picture)
     GetClientRect(window, &client);
     int w = client.right, h = client.bottom;
     int dx = 96, dy = 96;
-    if (HDC screen = GetDC(window)) {
-        dx = GetDeviceCaps(screen, LOGPIXELSX);
-        dy = GetDeviceCaps(screen, LOGPIXELSY);
-        ReleaseDC(window, screen);
+    {
+        window_dc screen(window);
+        if (screen) {
+            dx = GetDeviceCaps(screen, LOGPIXELSX);
+            dy = GetDeviceCaps(screen, LOGPIXELSY);
+        }
     }
     HDC dc = pd.hDC;
     int px = GetDeviceCaps(dc, LOGPIXELSX), py = GetDeviceCaps(dc, LOGPIXELSY);
