@@ -61,12 +61,7 @@ TEST(Clipboard, ImageGoesAsBottomUpDib)
 TEST(Clipboard, BitFieldDibReachesASlotUnshifted)
 {
     bench::clipboard_lock lock;
-    dib_fields d;
-    d.width = 4;
-    d.height = 3;
-    d.bpp = 32;
-    d.compression = BI_BITFIELDS;
-    d.masks = {0xff0000, 0xff00, 0xff};
+    dib_fields d = bitfield_dib(4, 3);
     d.pixel = [](int x, int y) { return (uint32_t)(0x203040 + 0x10 * x + 0x100000 * y); };
     put_dib(make_dib(d));
     const int slot = 3990;

@@ -119,12 +119,7 @@ TEST(Dib, UnsupportedDepthsAndCompressionGiveNull)
 
 TEST(Dib, BitFieldMasksAreSkippedAndChecked)
 {
-    dib_fields d;
-    d.width = 3;
-    d.height = 2;
-    d.bpp = 32;
-    d.compression = BI_BITFIELDS;
-    d.masks = {0xff0000, 0xff00, 0xff};
+    dib_fields d = bitfield_dib(3, 2);
     std::string dib = make_dib(d);
     dib_layout l;
     ASSERT_TRUE(_dib_layout(dib.data(), dib.size(), nullptr, 0, &l));

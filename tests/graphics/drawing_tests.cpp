@@ -2,6 +2,7 @@
 // colours, the exactness of a page's picture over many re-selections (also
 // far right on a wide screen), clearing, buffers and image slots.
 #include "tests/graphics/library.h"
+#include "tests/graphics/image_fixtures.h"
 #include <gtest/gtest.h>
 #include <cstring>
 #include <vector>
@@ -467,28 +468,15 @@ TEST(Images, BufferBecomesAnImage)
 TEST(Images, BitFieldDibIsReadPastItsMasks)
 {
     library_ready();
-    struct {
-        BITMAPINFOHEADER h;
-        DWORD masks[3];
-        DWORD pixels[2 * 2];
-    } dib = {};
-    dib.h.biSize = sizeof dib.h;
-    dib.h.biWidth = 2;
-    dib.h.biHeight = -2;
-    dib.h.biPlanes = 1;
-    dib.h.biBitCount = 32;
-    dib.h.biCompression = BI_BITFIELDS;
-    dib.masks[0] = 0xff0000;
-    dib.masks[1] = 0x00ff00;
-    dib.masks[2] = 0x0000ff;
-    dib.pixels[0] = 0x112233;
-    dib.pixels[1] = 0x445566;
-    dib.pixels[2] = 0x778899;
-    dib.pixels[3] = 0xaabbcc;
-    ASSERT_EQ(_page_from_dib(89, &dib.h), 1);
+    fixtures::dib_fields d = fixtures::bitfield_dib(2, -2);   // top-down
+    const uint32_t pixels[2][2] = {{0x112233, 0x445566}, {0x778899, 0xaabbcc}};
+    d.pixel = [&pixels](int x, int y) { return pixels[y][x]; };
+    std::string dib = fixtures::make_dib(d);
+    const BITMAPINFOHEADER* h = (const BITMAPINFOHEADER*)dib.data();
+    ASSERT_EQ(_page_from_dib(89, h), 1);
     HDC dc = page_table[89]->dc;
     EXPECT_EQ(GetPixel(dc, 0, 0), RGB(0x11, 0x22, 0x33));
     EXPECT_EQ(GetPixel(dc, 1, 1), RGB(0xaa, 0xbb, 0xcc));
-    EXPECT_EQ(_page_from_dib(0, &dib.h), 0);
+    EXPECT_EQ(_page_from_dib(0, h), 0);
     free_slots(89, 89);
 }

@@ -30,6 +30,18 @@ struct dib_fields {
     std::function<uint32_t(int, int)> pixel = [](int, int) { return 0u; };
 };
 
+// A 32-bit DIB with the usual red, green and blue masks after its header.
+inline dib_fields bitfield_dib(int32_t width, int32_t height)
+{
+    dib_fields d;
+    d.width = width;
+    d.height = height;
+    d.bpp = 32;
+    d.compression = BI_BITFIELDS;
+    d.masks = {0xff0000, 0xff00, 0xff};
+    return d;
+}
+
 // A packed DIB: header, masks, colour table, rows.
 inline std::string make_dib(const dib_fields& d, size_t* rows_at = nullptr)
 {
