@@ -8,28 +8,18 @@
 
 void (*scanner_unload_hook)();
 
-// The library's handler, then the application's hook, then the default. No
-// C++ exception may cross into the system's dispatch: one that escapes (a
-// failed allocation) leaves the message to the default procedure.
-static LRESULT dispatch(int (*handler)(HWND, WPARAM, UINT, LPARAM), HWND window, UINT message, WPARAM wparam,
-                        LPARAM lparam)
-{
-    try {
-        if (handler(window, wparam, message, lparam) == 0) return 0;
-        if (app_hooks.window_hook && app_hooks.window_hook(window, message, wparam, lparam)) return 0;
-    } catch (...) {
-    }
-    return DefWindowProcA(window, message, wparam, lparam);
-}
-
 LRESULT CALLBACK _main_wndproc(HWND window, UINT message, WPARAM wparam, LPARAM lparam)
 {
-    return dispatch(_console_handle_message, window, message, wparam, lparam);
+    if (_console_handle_message(window, wparam, message, lparam) == 0) return 0;
+    if (app_hooks.window_hook && app_hooks.window_hook(window, message, wparam, lparam)) return 0;
+    return DefWindowProcA(window, message, wparam, lparam);
 }
 
 LRESULT CALLBACK _page_wndproc(HWND window, UINT message, WPARAM wparam, LPARAM lparam)
 {
-    return dispatch(_page_handle_message, window, message, wparam, lparam);
+    if (_page_handle_message(window, wparam, message, lparam) == 0) return 0;
+    if (app_hooks.window_hook && app_hooks.window_hook(window, message, wparam, lparam)) return 0;
+    return DefWindowProcA(window, message, wparam, lparam);
 }
 
 static void console_layout(HWND frame)
