@@ -3,6 +3,7 @@
 // far right on a wide screen), clearing, buffers and image slots.
 #include "tests/graphics/library.h"
 #include "tests/graphics/image_fixtures.h"
+#include "graphics/gdi_guards.h"
 #include <gtest/gtest.h>
 #include <cstring>
 #include <vector>
@@ -292,6 +293,83 @@ TEST(Recording, ImagesAreDrawnWithTheirColours)
     EXPECT_EQ(r.at(30, 12), 0xffffffu);
     _bmap_delete(b);
     free_slots(75, 75);
+}
+
+// Pixels of a window's client area as it shows them, 0x00RRGGBB.
+static rendered screen_pixels(HWND window)
+{
+    rendered r;
+    RECT rc;
+    GetClientRect(window, &rc);
+    r.width = rc.right;
+    r.height = rc.bottom;
+    window_dc dc(window);
+    for (int y = 0; y < r.height; y++)
+        for (int x = 0; x < r.width; x++) {
+            COLORREF c = GetPixel(dc, x, y);
+            r.pixels.push_back(GetRValue(c) << 16 | GetGValue(c) << 8 | GetBValue(c));
+        }
+    return r;
+}
+
+static void pump_paint()
+{
+    for (int i = 0; i < 20; i++) {
+        MSG m;
+        while (PeekMessageA(&m, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&m);
+        Sleep(10);
+    }
+}
+
+// The page window itself: text, a rectangle and an image drawn, the page left
+// and re-selected, then its pixels spoilt as by a covering window. What its
+// paint puts back is exactly the stored picture.
+TEST(Recording, ACoveredAndReselectedPageRepaintsOnTheScreen)
+{
+    page_record* p = fresh_page(93, 160, 100);
+    fresh_page(94, 50, 50);
+    ASSERT_EQ(_selectpage(0, 93), 1);
+    _rectangle(0, 10, 10, 60, 50);
+    _moveto(70, 10);
+    _puttext("Zote", TRANSPARENT);
+    _bmap* b = fixtures::distinct_image(4, 3);
+    _draw_bmap(b, 100, 60, 5.0);
+    const uint32_t corner = fixtures::rgb_at(b, 0, 0), last = fixtures::rgb_at(b, 3, 2);
+    _bmap_delete(b);
+    ASSERT_EQ(_selectpage(0, 94), 1);
+    ASSERT_EQ(_selectpage(0, 93), 1);
+    ASSERT_EQ(_selectpage(0, 94), 1);
+
+    HWND window = p->child ? p->child : p->frame;
+    SetWindowPos(p->frame, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_SHOWWINDOW | SWP_NOACTIVATE);
+    pump_paint();
+    rendered expected = render_page(p);
+    ASSERT_GT(expected.width, 100);
+    EXPECT_EQ(expected.at(30, 30), 0u);                                   // the filled rectangle
+    EXPECT_EQ(expected.at(102, 62), corner);                              // the image, 5 pixels a pixel
+    EXPECT_EQ(expected.at(117, 72), last);
+    int text_pixels = 0;                                                  // the text
+    for (int y = 10; y < 30; y++)
+        for (int x = 70; x < 110; x++) text_pixels += expected.at(x, y) != 0xffffffu;
+    EXPECT_GT(text_pixels, 10);
+    EXPECT_TRUE(screen_pixels(window).pixels == expected.pixels);
+
+    // Wine keeps the window's pixels itself, so a covering window costs it
+    // nothing: spoil them as a cover would, then let the window repaint.
+    {
+        window_dc dc(window);
+        owned_object red(CreateSolidBrush(RGB(255, 0, 0)));
+        RECT all = {0, 0, expected.width, expected.height};
+        FillRect(dc, &all, (HBRUSH)red.get());
+    }
+    EXPECT_EQ(screen_pixels(window).at(30, 30), 0xff0000u);   // really spoilt
+    InvalidateRect(window, nullptr, TRUE);
+    UpdateWindow(window);
+    pump_paint();
+    rendered shown = screen_pixels(window);
+    EXPECT_TRUE(shown.pixels == expected.pixels);
+    ShowWindow(p->frame, SW_HIDE);
+    free_slots(93, 94);
 }
 
 TEST(Recording, ImagesGoThroughABufferWhereDibStretchingIsMissing)
