@@ -74,6 +74,24 @@ void _page_free_at(int* slot)
     if (slot && slot_ok(*slot) && page_table[*slot]) _page_free(*slot);
 }
 
+// The slot's record emptied (what it held let go of), or a new one, made a
+// record of `kind` with the background for new pages.
+static page_record* renew_record(int slot, int kind)
+{
+    page_record* p = page_table[slot];
+    if (p) {
+        _page_release(p);
+        *p = page_record();
+    } else {
+        p = new page_record();
+        page_table[slot] = p;
+    }
+    p->number = slot;
+    p->kind = kind;
+    p->background = new_page_background;
+    return p;
+}
+
 int _newbuffer(int slot, int width, int height)
 {
     if (!slot_ok(slot)) return 0;
@@ -88,15 +106,8 @@ int _newbuffer(int slot, int width, int height)
         // A current buffer stays current with its new DC; nothing else can be current here.
         was_current = p == current_page;
         if (was_current) _drawing_state_unselect(p->dc);
-        _page_release(p);
-        *p = page_record();
-    } else {
-        p = new page_record();
-        page_table[slot] = p;
     }
-    p->number = slot;
-    p->kind = PAGE_BUFFER;
-    p->background = new_page_background;
+    p = renew_record(slot, PAGE_BUFFER);
     int ok = 1;
     HBITMAP bitmap;
     {
@@ -148,15 +159,8 @@ int _page_set_bmap(int slot, _bmap* b)
         if (p->kind != PAGE_FRAMED && p->kind != PAGE_FULLSCREEN && p->kind != PAGE_BUFFER && p->kind != PAGE_IMAGE)
             return 0;
         _page_release_current(p);
-        _page_release(p);
-        *p = page_record();
-    } else {
-        p = new page_record();
-        page_table[slot] = p;
     }
-    p->number = slot;
-    p->kind = PAGE_IMAGE;
-    p->background = new_page_background;
+    p = renew_record(slot, PAGE_IMAGE);
     p->image = new _bmap(*b);
     b->not_owner = 1;
     return 1;
