@@ -1,6 +1,7 @@
 // File drops on the console with hand-made drop handles, and the wait for a
 // double click.
 #include "tests/graphics/console_support.h"
+#include "tests/graphics/library.h"
 #include <shlobj.h>
 #include <vector>
 
@@ -131,13 +132,7 @@ LRESULT CALLBACK plain_proc(HWND w, UINT m, WPARAM wp, LPARAM lp) { return DefWi
 
 TEST(DoubleClickWait, ComesWhenTheDoubleClickIsQueuedElseTimesOut)
 {
-    WNDCLASSA wc = {};
-    wc.style = CS_DBLCLKS;
-    wc.lpfnWndProc = plain_proc;
-    wc.hInstance = GetModuleHandleA(nullptr);
-    wc.lpszClassName = "zote-test-clicks";
-    RegisterClassA(&wc);
-    HWND w = CreateWindowExA(0, wc.lpszClassName, "", WS_POPUP, 0, 0, 50, 50, nullptr, nullptr, wc.hInstance, nullptr);
+    HWND w = hidden_window(plain_proc, "zote-test-clicks", CS_DBLCLKS);
     ASSERT_TRUE(w);
 
     PostMessageA(w, WM_LBUTTONDBLCLK, 0, 0);

@@ -1,6 +1,7 @@
 // The console's printf, getchar, getline, caret display and font sizes,
 // driven through the real rich-edit control by messages.
 #include "tests/graphics/console_support.h"
+#include "tests/graphics/library.h"
 #include "tests/support/bench.h"
 #include <string>
 
@@ -68,12 +69,7 @@ TEST_F(ConsoleIo, FormatBufferTakes127999CharactersAndEveryNewlineDoubles)
     EXPECT_EQ(shown.substr(shown.size() - 3), "fff");
 
     clear();
-    WNDCLASSA wc = {};
-    wc.lpfnWndProc = status_watch;
-    wc.hInstance = GetModuleHandleA(nullptr);
-    wc.lpszClassName = "zote-test-status-watch";
-    RegisterClassA(&wc);
-    HWND watch = CreateWindowExA(0, wc.lpszClassName, "", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr, wc.hInstance, nullptr);
+    HWND watch = hidden_window(status_watch, "zote-test-status-watch");
     for (size_t n : {size_t(128000), size_t(128001)}) {
         std::string over(n, 'c');
         status_seen.clear();

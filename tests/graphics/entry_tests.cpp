@@ -174,12 +174,7 @@ static LRESULT CALLBACK accel_target(HWND w, UINT m, WPARAM wp, LPARAM lp)
 TEST(Accelerators, ConsoleFindComesBeforeTheApplicationsKeys)
 {
     library_ready();
-    WNDCLASSA wc = {};
-    wc.lpfnWndProc = accel_target;
-    wc.hInstance = GetModuleHandleA(nullptr);
-    wc.lpszClassName = "accel_target";
-    RegisterClassA(&wc);
-    HWND target = CreateWindowA("accel_target", "", WS_OVERLAPPED, 0, 0, 10, 10, nullptr, nullptr, wc.hInstance, nullptr);
+    HWND target = hidden_window(accel_target, "accel_target");
     ACCEL keys[2] = {{FVIRTKEY, VK_F3, 777}, {FVIRTKEY, VK_F4, 778}};
     HACCEL accel = CreateAcceleratorTableA(keys, 2);
     page_accel_table saved = page_accels;

@@ -50,6 +50,18 @@ inline rendered render_page(page_record* p, int w = 0, int h = 0)
     return r;
 }
 
+// A hidden top-level window of its own class, whose messages go to `proc`.
+inline HWND hidden_window(WNDPROC proc, const char* class_name, UINT class_style = 0)
+{
+    WNDCLASSA wc = {};
+    wc.style = class_style;
+    wc.lpfnWndProc = proc;
+    wc.hInstance = GetModuleHandleA(nullptr);
+    wc.lpszClassName = class_name;
+    RegisterClassA(&wc);
+    return CreateWindowExA(0, class_name, "", WS_POPUP, 0, 0, 50, 50, nullptr, nullptr, wc.hInstance, nullptr);
+}
+
 // Frees every slot from `first` on (tests use their own slot numbers).
 inline void free_slots(int first = 1, int last = PAGE_SLOTS - 1)
 {
