@@ -74,13 +74,18 @@ _bmap::~_bmap()
     }
 }
 
+bool _can_allocate(size_t bytes)
+{
+    void* probe = malloc(bytes ? bytes : 1);
+    if (!probe) return false;
+    free(probe);
+    return true;
+}
+
 _bmap* _bmap_new(int width, int height)
 {
     if (!_bmap_size_ok(width, height)) return nullptr;
-    // Probe the allocation first so that a refused size never reaches the fatal report.
-    void* probe = malloc((size_t)padded_stride(width) * height);
-    if (!probe) return nullptr;
-    free(probe);
+    if (!_can_allocate((size_t)padded_stride(width) * height)) return nullptr;
     return new (std::nothrow) _bmap(width, height);
 }
 

@@ -30,6 +30,10 @@ enum { BMAP_MAX_BYTES = 512 * 1024 * 1024 };
 // True when a width x height 24-bit image has a sane, non-overflowing size.
 // Every loader checks claimed sizes with it before constructing a _bmap.
 bool _bmap_size_ok(long long width, long long height);
+// True when `bytes` can be allocated now. Large blocks sized from a file are
+// probed first, so that running out of memory is a failed load rather than an
+// exception or the fatal report.
+bool _can_allocate(size_t bytes);
 // A new image, or null when the size is refused (instead of the fatal report).
 _bmap* _bmap_new(int width, int height);
 // Live images (those whose pixel arrays are allocated).

@@ -149,7 +149,7 @@ bool _bmp_read_block(FILE* file, std::vector<BYTE>& block, size_t* bits_offset)
     if (fh.bfType != 0x4D42) return false;
     long long available = (long long)end - start;
     if (fh.bfSize < 14 + 12 || (long long)fh.bfSize > available) return false;
-    if (fh.bfSize - 14 > (DWORD)BMAP_MAX_BYTES + 4096) return false;
+    if (fh.bfSize - 14 > (DWORD)BMAP_MAX_BYTES + 4096 || !_can_allocate(fh.bfSize - 14)) return false;
     block.resize(fh.bfSize - 14);
     if (fread(block.data(), 1, block.size(), file) != block.size()) return false;
     size_t offset = 0;

@@ -35,6 +35,7 @@ int _wmf_read(wmf_context* c, FILE* file)
     if (start < 0 || fseek(file, 0, SEEK_END) != 0) return 0;
     long end = ftell(file);
     if (end <= start || end - start > WMF_MAX_BYTES || fseek(file, start, SEEK_SET) != 0) return 0;
+    if (!_can_allocate((size_t)(end - start))) return 0;
     std::vector<BYTE> body((size_t)(end - start));
     if (fread(body.data(), 1, body.size(), file) != body.size()) return 0;
     c->metafile = SetMetaFileBitsEx((UINT)body.size(), body.data());
