@@ -224,6 +224,8 @@ TEST(Status, PagesAndConsoleParts)
     GetWindowRect(page_table[40]->statusbar, &bar);
     EXPECT_LE(child.bottom, bar.top);
     EXPECT_EQ(_status_printf(41, "empty slot"), 1);   // nothing to write to
+    EXPECT_EQ(_status_printf(PAGE_SLOTS, "past the table"), 1);
+    EXPECT_EQ(_status_printf(0x7fffffff, "far past the table"), 1);
     free_slots(40, 40);
 }
 
