@@ -157,25 +157,28 @@ int _page_copy(HENHMETAFILE picture, HWND window)
     PlayEnhMetaFile(record, picture, &frame);
     HMETAFILE copy = CloseMetaFile(record);
     if (!copy) return 0;
+    return _metafile_pict_to_clipboard(window, copy, MM_ANISOTROPIC, (LONG)(cw * 1000.0 / xdpi * 2.54),
+                                       (LONG)(2.54 * (1000.0 * ch / ydpi)));
+}
+
+int _metafile_pict_to_clipboard(HWND owner, HMETAFILE picture, LONG mapping, LONG x_ext, LONG y_ext)
+{
     HGLOBAL block = GlobalAlloc(GHND, sizeof(METAFILEPICT));
-    if (!block) {
-        DeleteMetaFile(copy);
-        return 0;
-    }
-    {
+    bool filled = false;
+    if (block) {
         global_lock lock(block);
-        if (!lock.p) {
-            GlobalFree(block);
-            DeleteMetaFile(copy);
-            return 0;
+        if (lock.p) {
+            METAFILEPICT* pict = (METAFILEPICT*)lock.p;
+            pict->mm = mapping;
+            pict->xExt = x_ext;
+            pict->yExt = y_ext;
+            pict->hMF = picture;
+            filled = true;
         }
-        METAFILEPICT* pict = (METAFILEPICT*)lock.p;
-        pict->mm = MM_ANISOTROPIC;
-        pict->xExt = (LONG)(cw * 1000.0 / xdpi * 2.54);
-        pict->yExt = (LONG)(2.54 * (1000.0 * ch / ydpi));
-        pict->hMF = copy;
     }
-    if (set_clipboard(window, CF_METAFILEPICT, block)) return 1;
-    DeleteMetaFile(copy);
+    // set_clipboard frees the block when the clipboard refuses it.
+    if (filled && set_clipboard(owner, CF_METAFILEPICT, block)) return 1;
+    if (block && !filled) GlobalFree(block);
+    DeleteMetaFile(picture);
     return 0;
 }

@@ -31,6 +31,9 @@ int _bmp_file_to_clipboard(const char* path);
 int _file_to_clipboard(const char* path);
 // Writes b as a bottom-up BMP and closes the file; 0 when any write failed.
 int _bmap_save_bmp(_bmap* b, FILE* file);
+// A metafile put on the clipboard as CF_METAFILEPICT with the given mapping
+// and extents; the clipboard takes it over, or it is deleted here.
+int _metafile_pict_to_clipboard(HWND owner, HMETAFILE picture, LONG mapping, LONG x_ext, LONG y_ext);
 // A page's stored picture, put on the clipboard as CF_METAFILEPICT sized by
 // the window's client area.
 int _page_copy(HENHMETAFILE picture, HWND window);

@@ -124,25 +124,8 @@ int _wmf_to_clipboard(const char* path)
     HMETAFILE copy = CloseMetaFile(record);
     if (!copy) return 0;
     double upi = s.c.header.units_per_inch;
-    HGLOBAL block = GlobalAlloc(GHND, sizeof(METAFILEPICT));
-    METAFILEPICT* pict = block ? (METAFILEPICT*)GlobalLock(block) : nullptr;
-    if (!pict) {
-        if (block) GlobalFree(block);
-        DeleteMetaFile(copy);
-        return 0;
-    }
-    pict->mm = MM_LOENGLISH;
-    pict->xExt = (LONG)(s.c.width / upi * 100);
-    pict->yExt = (LONG)(100 * (s.c.height / upi));
-    pict->hMF = copy;
-    GlobalUnlock(block);
-    clipboard_open clip(console_frame);
-    if (!clip.open || !EmptyClipboard() || !SetClipboardData(CF_METAFILEPICT, block)) {
-        GlobalFree(block);
-        DeleteMetaFile(copy);
-        return 0;
-    }
-    return 1;
+    return _metafile_pict_to_clipboard(console_frame, copy, MM_LOENGLISH, (LONG)(s.c.width / upi * 100),
+                                       (LONG)(100 * (s.c.height / upi)));
 }
 
 // The picture size of an EMF: its bounds' right and bottom edges.
