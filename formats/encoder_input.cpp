@@ -2,7 +2,7 @@
 // with J (".gif"): one of four input readers, chosen by the first byte, runs
 // inside a compression object whose output is never written, only to collect
 // the image's size, density and rows into a _bmap.
-#include "formats/file_guard.h"
+#include "graphics/gdi_guards.h"
 #include "formats/jpeg.h"
 #include "formats/input_reader.h"
 #include "graphics/kavtrel.h"
@@ -206,9 +206,9 @@ int read_image_with_input_reader(FILE* file, int* width, int* height, BYTE* pixe
 int probe_via_input_readers(const char* path, int* width, int* height, int* xdpi, int* ydpi)
 {
     reset_jpeg_error_state();
-    file_guard f(fopen(path, "rb"));
-    if (!f.file) return 0;
-    read_size_with_input_reader(f.file, width, height, xdpi, ydpi);
+    c_file f(fopen(path, "rb"));
+    if (!f.f) return 0;
+    read_size_with_input_reader(f.f, width, height, xdpi, ydpi);
     return 1 - jpeg_bad_input_flag;
 }
 
@@ -217,9 +217,9 @@ _bmap* load_via_input_readers(const char* path)
     reset_jpeg_error_state();
     int w = 0, h = 0, xdpi = 0, ydpi = 0;
     {
-        file_guard f(fopen(path, "rb"));
-        if (!f.file) return nullptr;
-        int components = read_size_with_input_reader(f.file, &w, &h, &xdpi, &ydpi);
+        c_file f(fopen(path, "rb"));
+        if (!f.f) return nullptr;
+        int components = read_size_with_input_reader(f.f, &w, &h, &xdpi, &ydpi);
         if (jpeg_bad_input_flag || components == 0) return nullptr;
     }
     reset_jpeg_error_state();
@@ -230,8 +230,8 @@ _bmap* load_via_input_readers(const char* path)
     image->init_header();
     int got_w = 0, got_h = 0, ok = 0;
     {
-        file_guard f(fopen(path, "rb"));
-        if (f.file) ok = read_image_with_input_reader(f.file, &got_w, &got_h, image->pixels, (size_t)image->size);
+        c_file f(fopen(path, "rb"));
+        if (f.f) ok = read_image_with_input_reader(f.f, &got_w, &got_h, image->pixels, (size_t)image->size);
     }
     if (!ok || got_w != w || got_h != h) {
         _bmap_delete(image);

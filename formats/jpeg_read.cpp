@@ -1,6 +1,6 @@
 // JPEG reading: the probe and load hooks, the header routine and the decoder
 // into 24-bit blue-green-red rows that the thumbnail cache also calls.
-#include "formats/file_guard.h"
+#include "graphics/gdi_guards.h"
 #include "formats/jpeg.h"
 #include "graphics/kavtrel.h"
 #include <cstring>
@@ -135,9 +135,9 @@ int probe_jpeg_file(const char* path, int* width, int* height, int* xdpi, int* y
 {
     reset_jpeg_error_state();
     if (!has_jpeg_extension(path)) return probe_via_input_readers(path, width, height, xdpi, ydpi);
-    file_guard f(fopen(path, "rb"));
-    if (!f.file) return 0;
-    read_jpeg_header_info(f.file, width, height, xdpi, ydpi);
+    c_file f(fopen(path, "rb"));
+    if (!f.f) return 0;
+    read_jpeg_header_info(f.f, width, height, xdpi, ydpi);
     return 1 - jpeg_bad_input_flag;
 }
 
@@ -147,17 +147,17 @@ _bmap* load_jpeg_file(const char* path, int divisor, int fast)
     if (!has_jpeg_extension(path)) return load_via_input_readers(path);
     int w = 0, h = 0, xdpi = 0, ydpi = 0;
     {
-        file_guard f(fopen(path, "rb"));
-        if (!f.file) return nullptr;
-        int ok = read_jpeg_header_info(f.file, &w, &h, &xdpi, &ydpi);
+        c_file f(fopen(path, "rb"));
+        if (!f.f) return nullptr;
+        int ok = read_jpeg_header_info(f.f, &w, &h, &xdpi, &ydpi);
         reset_jpeg_error_state();
         if (!ok) return nullptr;
     }
-    file_guard f(fopen(path, "rb"));
-    if (!f.file) return nullptr;
+    c_file f(fopen(path, "rb"));
+    if (!f.f) return nullptr;
     int ow = 0, oh = 0;
     _bmap* image = nullptr;
-    int decoded = decode_jpeg(f.file, &ow, &oh, divisor, fast, nullptr, 0,
+    int decoded = decode_jpeg(f.f, &ow, &oh, divisor, fast, nullptr, 0,
                               dpi_to_ppm(xdpi), dpi_to_ppm(ydpi), &image);
     return decoded ? image : nullptr;
 }

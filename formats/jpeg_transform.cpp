@@ -2,7 +2,7 @@
 // mirrored, transposed or turned, and written to a new file without decoding
 // to pixels. Markers (comments, APPn) are copied in order and an Exif block's
 // pixel-size tags follow the new size.
-#include "formats/file_guard.h"
+#include "graphics/gdi_guards.h"
 #include "formats/jpeg.h"
 #include <cstring>
 #include <jpeglib.h>
@@ -431,10 +431,10 @@ int transform_jpeg_file_by_code(FILE* source, int code, FILE* destination)
 int rotate_jpeg_file(const char* source, int angle, const char* destination)
 {
     reset_jpeg_error_state();
-    file_guard in(fopen(source, "rb"));
-    if (!in.file) return 0;
-    file_guard out(fopen(destination, "wb"));
-    if (!out.file) return 0;
+    c_file in(fopen(source, "rb"));
+    if (!in.f) return 0;
+    c_file out(fopen(destination, "wb"));
+    if (!out.f) return 0;
     int k = ((1800 - angle) % 360) / 90;
-    return transform_jpeg_file(in.file, k, out.file);
+    return transform_jpeg_file(in.f, k, out.f);
 }

@@ -2,7 +2,7 @@
 // copied from a fixed list and its strips or tiles are copied raw, without
 // decoding, into "<file without extension>\\%08d.tif" beside the source.
 #include "formats/tiff_guard.h"
-#include "formats/file_guard.h"
+#include "graphics/gdi_guards.h"
 #include "formats/tiff.h"
 #include "graphics/cptext.h"
 #include "files/file_ops.h"
@@ -53,22 +53,22 @@ uint64_t read_number(const BYTE* p, int size, bool big_endian)
 std::string read_directory_bytes(TIFF* in, uint16_t tag)
 {
     enum { MOST_BYTES = 16 * 1024 * 1024, MOST_ENTRIES = 4096 };
-    file_guard f(fopen(TIFFFileName(in), "rb"));
-    if (!f.file) return "";
+    c_file f(fopen(TIFFFileName(in), "rb"));
+    if (!f.f) return "";
     BYTE header[4];
-    if (fread(header, 1, 4, f.file) != 4) return "";
+    if (fread(header, 1, 4, f.f) != 4) return "";
     bool big_endian = header[0] == 'M';
     bool big_tiff = read_number(header + 2, 2, big_endian) == 43;
     int count_size = big_tiff ? 8 : 2, entry_size = big_tiff ? 20 : 12, value_size = big_tiff ? 8 : 4;
     BYTE number[8];
-    if (fseeko64(f.file, (long long)TIFFCurrentDirOffset(in), SEEK_SET) != 0 ||
-        fread(number, 1, count_size, f.file) != (size_t)count_size)
+    if (fseeko64(f.f, (long long)TIFFCurrentDirOffset(in), SEEK_SET) != 0 ||
+        fread(number, 1, count_size, f.f) != (size_t)count_size)
         return "";
     uint64_t entries = read_number(number, count_size, big_endian);
     if (entries > MOST_ENTRIES) return "";
     for (uint64_t i = 0; i < entries; i++) {
         BYTE entry[20];
-        if (fread(entry, 1, entry_size, f.file) != (size_t)entry_size) return "";
+        if (fread(entry, 1, entry_size, f.f) != (size_t)entry_size) return "";
         if (read_number(entry, 2, big_endian) != tag) continue;
         uint64_t type = read_number(entry + 2, 2, big_endian);
         uint64_t count = read_number(entry + 4, value_size, big_endian);
@@ -76,8 +76,8 @@ std::string read_directory_bytes(TIFF* in, uint16_t tag)
         if ((type != TIFF_BYTE && type != TIFF_UNDEFINED) || count == 0 || count > MOST_BYTES) return "";
         if (count <= (uint64_t)value_size) return std::string((const char*)value, (size_t)count);
         std::string bytes((size_t)count, '\0');
-        if (fseeko64(f.file, (long long)read_number(value, value_size, big_endian), SEEK_SET) != 0 ||
-            fread(&bytes[0], 1, bytes.size(), f.file) != bytes.size())
+        if (fseeko64(f.f, (long long)read_number(value, value_size, big_endian), SEEK_SET) != 0 ||
+            fread(&bytes[0], 1, bytes.size(), f.f) != bytes.size())
             return "";
         return bytes;
     }
