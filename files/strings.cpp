@@ -154,14 +154,11 @@ bool add_backslash(char* path, size_t cap)
 
 bool strcat_printf(char* buf, size_t cap, const char* fmt, ...)
 {
-    size_t have = strnlen(buf, cap);
-    if (have >= cap) return false;
     va_list ap;
     va_start(ap, fmt);
-    int n = vsnprintf(buf + have, cap - have, fmt, ap);
+    bool ok = text_vappend_format(buf, cap, fmt, ap);
     va_end(ap);
-    if (n < 0 || (size_t)n >= cap - have) { buf[have] = 0; return false; }
-    return true;
+    return ok;
 }
 
 int is_empty_str(const char* s)

@@ -91,16 +91,22 @@ bool text_format(char* dst, size_t cap, const char* fmt, ...)
     return ok;
 }
 
-bool text_append_format(char* dst, size_t cap, const char* fmt, ...)
+bool text_vappend_format(char* dst, size_t cap, const char* fmt, va_list ap)
 {
     size_t have = strnlen(dst, cap);
     if (have >= cap) return false;
-    va_list ap;
-    va_start(ap, fmt);
     int n = vsnprintf(dst + have, cap - have, fmt, ap);
-    va_end(ap);
     if (n < 0 || (size_t)n >= cap - have) { dst[have] = 0; return false; }
     return true;
+}
+
+bool text_append_format(char* dst, size_t cap, const char* fmt, ...)
+{
+    va_list ap;
+    va_start(ap, fmt);
+    bool ok = text_vappend_format(dst, cap, fmt, ap);
+    va_end(ap);
+    return ok;
 }
 
 void text_vformat_cut(char* dst, size_t cap, const char* fmt, va_list ap)

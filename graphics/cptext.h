@@ -35,6 +35,7 @@ bool text_format(char* dst, size_t cap, const char* fmt, ...) __attribute__((for
 bool text_vformat(char* dst, size_t cap, const char* fmt, va_list ap);
 // Formatted append. On overflow dst is left unchanged and false is returned.
 bool text_append_format(char* dst, size_t cap, const char* fmt, ...) __attribute__((format(gnu_printf, 3, 4)));
+bool text_vappend_format(char* dst, size_t cap, const char* fmt, va_list ap);
 // Formatted text cut to fit (for display only: status lines, titles); never splits a double-byte character.
 void text_format_cut(char* dst, size_t cap, const char* fmt, ...) __attribute__((format(gnu_printf, 3, 4)));
 void text_vformat_cut(char* dst, size_t cap, const char* fmt, va_list ap);
