@@ -72,9 +72,7 @@ void get_disk_free(const char* path, double* free_for_caller, double* total, dou
     char root[PATH_BUF];
     path_root(path, root, sizeof root);
     load_disk_free_ex(&disk_free_loader);
-    if (!root[0]) {
-        // no root: every output stays 0
-    } else if (disk_free_loader.entry) {
+    if (root[0] && disk_free_loader.entry) {
         ULARGE_INTEGER avail, all, all_free;
         auto fn = reinterpret_cast<disk_free_ex_fn>(disk_free_loader.entry);
         if (fn(root, &avail, &all, &all_free)) {
@@ -82,7 +80,7 @@ void get_disk_free(const char* path, double* free_for_caller, double* total, dou
             b = to_double(all.HighPart, all.LowPart);
             c = to_double(all_free.HighPart, all_free.LowPart);
         }
-    } else {
+    } else if (root[0]) {
         DWORD sectors, bytes, free_clusters, clusters;
         if (GetDiskFreeSpaceA(root, &sectors, &bytes, &free_clusters, &clusters)) {
             double cluster = (double)sectors * (double)bytes;
