@@ -51,7 +51,10 @@ display_for() { # screen
 
 prepare_prefix() {
   [ -f "$WINEPREFIX/.zote-ready" ] && return
-  rm -rf "$WINEPREFIX"
+  # A half-made prefix may still have a server and services running: end them
+  # first, or they would linger beside the new prefix's.
+  [ -d "$WINEPREFIX" ] && wineserver -k >/dev/null 2>&1
+  rm -rf "$WINEPREFIX" "$state/services.pid"
   wineboot -i >/dev/null 2>&1
   wineserver -w
   # No drive onto the Linux root: tests never reach outside the prefix.
