@@ -59,6 +59,7 @@ prepare_prefix() {
   wineserver -w
   # No drive onto the Linux root: tests never reach outside the prefix.
   rm -f "$WINEPREFIX/dosdevices/z:"
+  ln -sfn "$build" "$WINEPREFIX/dosdevices/d:"
   # Japanese glyphs for the console face and screenshots.
   cat > "$state/fonts.reg" <<'REG'
 REGEDIT4
@@ -73,8 +74,9 @@ REGEDIT4
 "Managed"="N"
 "Decorated"="N"
 REG
-  iconv -f UTF-8 -t CP932 "$state/fonts.reg" > "$state/fonts-932.reg"
-  wine regedit /S "$state/fonts-932.reg" >/dev/null 2>&1
+  # regedit reads the file through a drive of the prefix (there is no Z:).
+  iconv -f UTF-8 -t CP932 "$state/fonts.reg" > "$WINEPREFIX/drive_c/zote-settings.reg"
+  wine regedit /S 'C:\zote-settings.reg' >/dev/null 2>&1
   wineserver -w
   for hook in "$here"/tools/bench.d/*.sh; do
     [ -f "$hook" ] && . "$hook"

@@ -4,7 +4,7 @@
 # themselves or skip.
 zote_printer_setup="$build/standins/printer/printer_setup.exe"
 if [ -f "$zote_printer_setup" ]; then
-  wine "$zote_printer_setup" >"$state/printer-setup.log" 2>&1 </dev/null || true
+  wine "$(dos_path "$zote_printer_setup")" >"$state/printer-setup.log" 2>&1 </dev/null || true
   wineserver -w
 fi
 unset zote_printer_setup
