@@ -151,6 +151,22 @@ TEST(FsQuery, DriveKindsAndLabels)
     EXPECT_EQ(out[strlen(out) - 1], ']');
 }
 
+TEST(FsQuery, DriveKindsFromTheDriveSettings)
+{
+    // E: to H: come from the bench's drive settings (a prefix made before
+    // them has none).
+    if (GetDriveTypeA("E:\\") != DRIVE_CDROM) GTEST_SKIP() << "the bench made no drive fixtures";
+    struct { const char* path; const char* kind; } rows[] = {
+        {"E:\\", "CD-ROM"}, {"f:\\x", "ﾘﾑｰﾊﾞﾌﾞﾙ"}, {"G:", "RAMﾃﾞｨｽｸ"}, {"H:\\画像", "固定"},
+    };
+    for (auto& r : rows) {
+        char out[64] = "unchanged";
+        EXPECT_STREQ(drive_kind_text(r.path, out, sizeof out), r.kind) << r.path;
+    }
+    char label[64] = "unchanged";
+    EXPECT_STREQ(volume_label_text("H:\\", label, sizeof label), "DATA[NTFS]");
+}
+
 TEST(FsQuery, DrivePolicy)
 {
     const char* path = "Software\\Microsoft\\Windows\\CurrentVersion\\Policies\\Explorer";
