@@ -55,7 +55,10 @@ static bool is_inside(const char* path, const char* folder)
     if ((size_t)(p - path) != n) return false;
     char head[PATH_BUF];
     if (!text_copy_n(head, sizeof head, path, n) || !text_equal_ci(head, folder)) return false;
-    return path[n] == 0 || path[n] == '\\' || folder[n - 1] == '\\';
+    // The folder's own final backslash counts only as a character, not as
+    // the trail byte of 表 or ソ.
+    const char* last = mb_last(folder);
+    return path[n] == 0 || path[n] == '\\' || (last == folder + n - 1 && *last == '\\');
 }
 
 int rm_file(const char* path)
