@@ -84,6 +84,23 @@ TEST(FsQuery, FullAndLongPaths)
     char small[PATH_BUF];
     EXPECT_EQ(full_path(small, sizeof small, over.c_str()), nullptr);
     EXPECT_STREQ(small, "");
+    // A short relative name whose absolute form passes the buffer (more
+    // bytes than 260, fewer characters) fails without writing past it.
+    std::string deep = std::string(dir.path()) + "\\" + std::string(100, 'a');
+    ASSERT_TRUE(CreateDirectoryA(deep.c_str(), nullptr));
+    deep += "\\" + std::string(240 - deep.size(), 'b');
+    ASSERT_TRUE(CreateDirectoryA(deep.c_str(), nullptr));
+    ASSERT_TRUE(SetCurrentDirectoryA(deep.c_str()));
+    std::string name = "画像画像画像画像画像.jpg";
+    ASSERT_GT(deep.size() + 1 + name.size(), 260u);
+    char guarded_out[PATH_BUF + 32];
+    memset(guarded_out, 0xAA, sizeof guarded_out);
+    EXPECT_EQ(full_path(guarded_out, PATH_BUF, name.c_str()), nullptr);
+    EXPECT_STREQ(guarded_out, "");
+    for (size_t i = PATH_BUF; i < sizeof guarded_out; i++) EXPECT_EQ(guarded_out[i], '\xAA') << i;
+    ASSERT_NE(full_path(guarded_out, PATH_BUF, "x.jpg"), nullptr);
+    EXPECT_EQ(std::string(guarded_out), deep + "\\x.jpg");
+    ASSERT_TRUE(SetCurrentDirectoryA(sub.c_str()));
 
     char shortname[PATH_BUF];
     DWORD n = GetShortPathNameA(file.c_str(), shortname, sizeof shortname);
