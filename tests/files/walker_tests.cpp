@@ -22,6 +22,11 @@ int note_leave(walk_item* item) { events.push_back("leave " + std::string(item->
 int note_enter(walk_item* item) { events.push_back("enter " + std::string(item->path)); return 1; }
 int note_leaf(walk_item* item) { events.push_back("leaf " + std::string(item->path)); return 1; }
 int stop_at_file(walk_item* item) { events.push_back("file " + std::string(item->path)); return 0; }
+int stop_in_stop(walk_item* item)
+{
+    events.push_back("file " + std::string(item->path));
+    return strstr(item->path, "\\stop\\") ? 0 : 1;
+}
 int skip_named_skip(walk_item* item) { return strcmp(item->find_data->cFileName, "skip") == 0; }
 
 size_t position(const std::string& e)
@@ -75,6 +80,15 @@ TEST(Walker, PatternsStopsAndLeaveOrder)
     walk_tree((top + "\\stop").c_str(), "*.*", &rec, stop_at_file, note_leave, nullptr, nullptr);
     EXPECT_EQ(events.size(), 2u);
     EXPECT_EQ(events.back(), "leave " + top + "\\stop\\");
+    // The same stop below the top folder: the top's own listing goes on.
+    events.clear();
+    walk_tree(top.c_str(), "*.*", nullptr, stop_in_stop, note_leave, nullptr, nullptr);
+    for (const char* f : {"\\a.jpg", "\\b.txt", "\\z.txt", "\\other\\e.jpg", "\\pics.jpg\\inner\\d.jpg"})
+        EXPECT_NE(position("file " + top + f), std::string::npos) << f;
+    EXPECT_EQ(position("file " + top + "\\stop\\f1.txt") == std::string::npos,
+              position("file " + top + "\\stop\\f2.txt") != std::string::npos);
+    EXPECT_NE(position("leave " + top + "\\stop\\"), std::string::npos);
+    EXPECT_EQ(events.back(), "leave " + top + "\\");
 
     // Nothing found: no leave step at all.
     events.clear();
