@@ -59,8 +59,13 @@ TEST(FileOps, LoggingNeedsTheFlagAndTheQuery)
         set_file_op_logging(1);
         EXPECT_EQ(log.text(), "");
     }
-    // The default console hooks say logging is off: nothing is printed.
+    // The flag on but the console's logging query saying no: nothing either.
+    log_capture log;
+    console_hooks.logging_on = [] { return 0; };
     EXPECT_EQ(rm_file(b.c_str()), 1);
+    EXPECT_EQ(log.text(), "");
+    EXPECT_EQ(md_path(dir.file("m").c_str()), 1);
+    EXPECT_EQ(log.text(), "");
 }
 
 TEST(FileOps, MakePathOutermostFirst)
