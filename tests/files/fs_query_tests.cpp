@@ -31,6 +31,14 @@ TEST(FsQuery, PathRoots)
     EXPECT_STREQ(out, "\\\\srv");
     EXPECT_EQ(path_root("\\\\表\\能", out, sizeof out), 1);
     EXPECT_STREQ(out, "\\\\表\\能\\");
+    // Server or share names past the buffer (300 bytes, 4 KB) give nothing.
+    for (const std::string& over : {"\\\\srv\\" + std::string(300, 's') + "\\x", "\\\\" + std::string(4096, 'v')}) {
+        char guarded_out[PATH_BUF + 32];
+        memset(guarded_out, 0xAA, sizeof guarded_out);
+        EXPECT_EQ(path_root(over.c_str(), guarded_out, PATH_BUF), 0);
+        EXPECT_STREQ(guarded_out, "");
+        for (size_t i = PATH_BUF; i < sizeof guarded_out; i++) EXPECT_EQ(guarded_out[i], '\xAA') << i;
+    }
 }
 
 TEST(FsQuery, ExistenceAndHiddenItems)
