@@ -59,6 +59,15 @@ TEST(Strings, TrailByte5CIsNoSeparator)
         text_copy(path, dir.c_str());
         ASSERT_TRUE(add_backslash(path));
         EXPECT_EQ(std::string(path), dir + "\\");
+        // Quotes, tokens and trims around the character.
+        std::string line = " \"" + dir + "\" " + ch + "  ";
+        text_copy(path, line.c_str());
+        char* rest = next_arg(path);
+        ASSERT_NE(rest, nullptr);
+        trim_right(rest);
+        EXPECT_STREQ(rest, ch);
+        unquote(path);
+        EXPECT_EQ(std::string(path), dir);
     }
 }
 
