@@ -8,6 +8,8 @@
 #include "tests/support/bench.h"
 #include <gtest/gtest.h>
 #include <commdlg.h>
+#include <commctrl.h>
+#include <cstdio>
 #include <cstring>
 #include <string>
 
@@ -42,6 +44,7 @@ struct dialog_driver {
     std::string type;       // text for the file-name field; empty: none
     WPARAM button = IDOK;   // IDOK or IDCANCEL; 0: WM_CLOSE
     bool file_dialog = true; // the folder picker takes the same message numbers otherwise
+    std::string selected;    // folder picker: wait until its tree selects this name
     std::string title, folder, filter;
     HWND owner = nullptr;
     bool found = false;
@@ -67,6 +70,33 @@ struct dialog_driver {
             return FALSE;
         }
         return TRUE;
+    }
+    static BOOL CALLBACK find_tree(HWND w, LPARAM out)
+    {
+        char cls[32];
+        if (GetClassNameA(w, cls, sizeof cls) && strcmp(cls, WC_TREEVIEWA) == 0) {
+            *reinterpret_cast<HWND*>(out) = w;
+            return FALSE;
+        }
+        return TRUE;
+    }
+    // The picker selects its start folder while its tree fills; pressing OK
+    // before that would return another folder.
+    static void wait_for_selection(HWND dlg, const std::string& name)
+    {
+        for (int i = 0; i < 200; i++) {
+            HWND tree = nullptr;
+            EnumChildWindows(dlg, find_tree, reinterpret_cast<LPARAM>(&tree));
+            HTREEITEM item = tree ? TreeView_GetSelection(tree) : nullptr;
+            char text[PATH_BUF] = "";
+            TVITEMA tv = {};
+            tv.mask = TVIF_TEXT;
+            tv.hItem = item;
+            tv.pszText = text;
+            tv.cchTextMax = sizeof text;
+            if (item && SendMessageA(tree, TVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&tv)) && name == text) return;
+            Sleep(50);
+        }
     }
     static void act(dialog_driver* d, HWND dlg)
     {
@@ -107,6 +137,8 @@ struct dialog_driver {
             buf[0] = 0;
             GetDlgItemTextA(dlg, cmb1, buf, sizeof buf);
             d->filter = buf;
+        } else if (!d->selected.empty()) {
+            wait_for_selection(dlg, d->selected);
         }
         act(d, dlg);
         // A dialog that missed the first press (still starting up, or a
@@ -284,12 +316,16 @@ ZOTE_CHILD(folder_picker)
     text_copy(folder, sub.c_str());
     dialog_driver d;
     d.file_dialog = false;
+    d.selected = "画像";
     d.start();
     int chosen = browse_for_folder(owner.w, folder, "フォルダの選択");
     d.finish();
     if (chosen != 1) return 11;
     if (d.owner != owner.w) return 12;
-    if (std::string(folder) != sub) return 13;
+    if (std::string(folder) != sub) {
+        printf("chose \"%s\"\n", folder);
+        return 13;
+    }
 
     dialog_driver cancel;
     cancel.file_dialog = false;
