@@ -11,7 +11,7 @@ JPEG_VER=2.1.5
 PNG_VER=1.6.39
 TIFF_VER=4.5.0
 GTEST_VER=1.12.1
-key="jpeg-$JPEG_VER.png-$PNG_VER.tiff-$TIFF_VER.gtest-$GTEST_VER.v2"
+key="jpeg-$JPEG_VER.png-$PNG_VER.tiff-$TIFF_VER.gtest-$GTEST_VER.v3"
 prefix="$cache/$key"
 
 SUDO=""
@@ -19,10 +19,10 @@ SUDO=""
 
 pkgs="mingw-w64 g++-mingw-w64-i686-posix binutils-mingw-w64-i686 cmake make ninja-build
       wine wine32:i386 wine64 xvfb xauth x11-utils xdotool locales fonts-ipafont-gothic imagemagick
-      libz-mingw-w64-dev libc-bin xz-utils bzip2 ca-certificates"
+      libz-mingw-w64-dev nasm libc-bin xz-utils bzip2 ca-certificates"
 
 need_apt=0
-for p in i686-w64-mingw32-g++-posix wine xvfb-run cmake ninja import xwininfo xdotool; do
+for p in i686-w64-mingw32-g++-posix nasm wine xvfb-run cmake ninja import xwininfo xdotool; do
   command -v "$p" >/dev/null 2>&1 || need_apt=1
 done
 [ -f /usr/i686-w64-mingw32/lib/libz.a ] || need_apt=1
@@ -90,10 +90,10 @@ build() { # dir args...
   cmake --build "$d/_b" -j"$(nproc)" >/dev/null
   cmake --install "$d/_b" >/dev/null
 }
-build libjpeg-turbo -DWITH_JPEG8=1 -DENABLE_SHARED=0 -DWITH_TURBOJPEG=0 -DWITH_SIMD=0
+build libjpeg-turbo -DWITH_JPEG8=1 -DENABLE_SHARED=0 -DWITH_TURBOJPEG=0 -DWITH_SIMD=1 -DREQUIRE_SIMD=1
 build libpng1.6 -DPNG_SHARED=OFF -DPNG_TESTS=OFF -DPNG_EXECUTABLES=OFF -DZLIB_ROOT=/usr/i686-w64-mingw32
 build tiff -DBUILD_SHARED_LIBS=OFF -Dtiff-tools=OFF -Dtiff-tests=OFF -Dtiff-contrib=OFF -Dtiff-docs=OFF \
-  -Djpeg=OFF -Dold-jpeg=OFF -Djbig=OFF -Dlzma=OFF -Dzstd=OFF -Dwebp=OFF -Dlerc=OFF -Dlibdeflate=OFF -Dpixarlog=ON -Dzlib=ON \
+  -Djpeg=ON -Dold-jpeg=ON -DJPEG_INCLUDE_DIR="$prefix/include" -DJPEG_LIBRARY="$prefix/lib/libjpeg.a" -Djbig=OFF -Dlzma=OFF -Dzstd=OFF -Dwebp=OFF -Dlerc=OFF -Dlibdeflate=OFF -Dpixarlog=ON -Dzlib=ON \
   -DZLIB_ROOT=/usr/i686-w64-mingw32
 build googletest -DBUILD_GMOCK=ON -Dgtest_disable_pthreads=OFF -DCMAKE_CXX_STANDARD=17
 touch "$prefix/.done"
