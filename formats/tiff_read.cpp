@@ -175,15 +175,16 @@ _bmap* load_tiff_file(const char* path)
     f.min_is_white = photometric == PHOTOMETRIC_MINISWHITE;
     size_t needed = 0;   // bytes of a scanline the conversion reads
     if (photometric == PHOTOMETRIC_RGB && bps == 8) {
-        // Samples must be interleaved and at least red, green and blue.
-        if (planar == PLANARCONFIG_CONTIG && spp >= 3) {
+        // Samples must be interleaved: red, green and blue and a few extra
+        // ones. More is no image this reader knows, only a huge scanline.
+        if (planar == PLANARCONFIG_CONTIG && spp >= 3 && spp <= 8) {
             f.kind = RGB8;
             needed = (size_t)w * spp;
         }
-    } else if (photometric == PHOTOMETRIC_PALETTE && bps == 8) {
+    } else if (photometric == PHOTOMETRIC_PALETTE && spp == 1 && bps == 8) {
         f.kind = PALETTE8;
         needed = w;
-    } else if (photometric == PHOTOMETRIC_PALETTE && bps == 4) {
+    } else if (photometric == PHOTOMETRIC_PALETTE && spp == 1 && bps == 4) {
         f.kind = PALETTE4;
         needed = ((size_t)w + 1) / 2;
     } else if (spp == 1) {

@@ -399,3 +399,31 @@ TEST(Tiff, JpegCompressedPagesLoad)
         _bmap_delete(image);
     }
 }
+
+TEST(Tiff, SampleCountsTheReaderDoesNotKnowAreRefused)
+{
+    bench::scratch_dir dir;
+    int live = bmap_live_count;
+    // Whole pages whose strips are all there: only the sample count is wrong.
+    // 65535 samples a pixel: 32768 pixels wide, one scanline would take 2 GB.
+    std::vector<uint16_t> map(3 * 256, 0);
+    struct { uint16_t spp, photometric; } cases[] = {
+        {65535, PHOTOMETRIC_PALETTE}, {2, PHOTOMETRIC_PALETTE}, {1000, PHOTOMETRIC_RGB}};
+    for (auto c : cases) {
+        const uint32_t w = 2, h = 2;
+        std::string strip((size_t)w * h * c.spp, '\x01');
+        std::vector<tiff_entry> entries = {
+            tiff_long(TIFFTAG_IMAGEWIDTH, w), tiff_long(TIFFTAG_IMAGELENGTH, h),
+            tiff_short(TIFFTAG_BITSPERSAMPLE, 8), tiff_short(TIFFTAG_COMPRESSION, COMPRESSION_NONE),
+            tiff_short(TIFFTAG_PHOTOMETRIC, c.photometric), tiff_long(TIFFTAG_STRIPOFFSETS, 8),
+            tiff_short(TIFFTAG_SAMPLESPERPIXEL, c.spp), tiff_long(TIFFTAG_ROWSPERSTRIP, h),
+            tiff_long(TIFFTAG_STRIPBYTECOUNTS, (uint32_t)strip.size()),
+            tiff_short(TIFFTAG_PLANARCONFIG, PLANARCONFIG_CONTIG)};
+        if (c.photometric == PHOTOMETRIC_PALETTE) entries.push_back(tiff_shorts(TIFFTAG_COLORMAP, map));
+        std::string path = dir.write("samples.tif", build_tiff(entries, strip));
+        int pw = 0, ph = 0;
+        ASSERT_EQ(probe_tiff_file(path.c_str(), &pw, &ph, nullptr, nullptr), 1) << c.spp;
+        EXPECT_EQ(load_tiff_file(path.c_str()), nullptr) << c.spp;
+    }
+    EXPECT_EQ(bmap_live_count, live);
+}
