@@ -170,9 +170,11 @@ int copy_raw_pieces(TIFF* in, TIFF* out, bool tiles)
     tiff_buffer buffer;
     buffer.data = (unsigned char*)_TIFFmalloc(capacity);
     if (!buffer.data) return 0;
+    uint64_t file_size = TIFFGetSizeProc(in)(TIFFClientdata(in));
     for (uint32_t i = 0; i < pieces; i++) {
         uint64_t count = counts[i];
-        if (count > 0x7FFFFFFF) return 0;
+        // A piece cannot be longer than the file that holds it.
+        if (count > 0x7FFFFFFF || count > file_size) return 0;
         if ((tmsize_t)count > capacity) {
             void* grown = _TIFFrealloc(buffer.data, (tmsize_t)count);
             if (!grown) return 0;
