@@ -138,7 +138,7 @@ bool read_rows(TIFF* tif, _bmap* image, tmsize_t line, const row_format& f)
 
 int probe_tiff_file(const char* path, int* width, int* height, int* xdpi, int* ydpi)
 {
-    tiff_guard t(TIFFOpen(path, "r"));
+    tiff_guard t(tiff_open(path, "r"));
     if (!t.tif) return 0;
     uint32_t w = 0, h = 0;
     if (!TIFFGetField(t.tif, TIFFTAG_IMAGEWIDTH, &w) || !TIFFGetField(t.tif, TIFFTAG_IMAGELENGTH, &h)) return 0;
@@ -151,7 +151,7 @@ int probe_tiff_file(const char* path, int* width, int* height, int* xdpi, int* y
 
 _bmap* load_tiff_file(const char* path)
 {
-    tiff_guard t(TIFFOpen(path, "r"));
+    tiff_guard t(tiff_open(path, "r"));
     TIFF* tif = t.tif;
     if (!tif) return nullptr;
     uint32_t w = 0, h = 0;

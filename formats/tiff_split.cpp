@@ -200,7 +200,7 @@ int copy_tiff_directory(TIFF* in, TIFF* out)
 
 int split_multipage_tiff(const char* path)
 {
-    tiff_guard source(TIFFOpen(path, "r"));
+    tiff_guard source(tiff_open(path, "r"));
     if (!source.tif) return 0;
 
     // The folder: the absolute path without the file name's extension.
@@ -220,7 +220,7 @@ int split_multipage_tiff(const char* path)
         if (!text_format(page, sizeof page, "%s\\%08d.tif", folder, number)) return 0;
         int copied;
         {
-            tiff_guard out(TIFFOpen(page, "w"));
+            tiff_guard out(tiff_open(page, "w"));
             if (!out.tif) return 0;
             copied = copy_tiff_directory(source.tif, out.tif);
         }
