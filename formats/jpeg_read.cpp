@@ -39,6 +39,8 @@ static bool has_jpeg_extension(const char* path)
 static bool start_reading(FILE* file)
 {
     jpeg_create_decompress(&reader);
+    // A progressive file's coefficients are held whole: no more than the largest image.
+    reader.mem->max_memory_to_use = BMAP_MAX_BYTES;
     attach_jpeg_file_source(&reader, file);
     if (jpeg_read_header(&reader, TRUE) == JPEG_HEADER_OK) return true;
     jpeg_destroy_decompress(&reader);
