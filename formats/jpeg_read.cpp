@@ -13,6 +13,19 @@ static _bmap* volatile image_in_progress;
 
 static int row_padding(int width) { return (4 - (3 * width) % 4) % 4; }
 
+// CMYK samples (the library's output for CMYK and YCCK files) as blue, green,
+// red. Adobe's files store them inverted (255 is no ink): red = C x K / 255.
+static void cmyk_row_to_bgr(const JSAMPLE* in, BYTE* out, int width, bool inverted)
+{
+    for (int x = 0; x < width; x++, in += 4, out += 3) {
+        int c = in[0], m = in[1], y = in[2], k = in[3];
+        if (!inverted) c = 255 - c, m = 255 - m, y = 255 - y, k = 255 - k;
+        out[0] = (BYTE)((y * k + 127) / 255);
+        out[1] = (BYTE)((m * k + 127) / 255);
+        out[2] = (BYTE)((c * k + 127) / 255);
+    }
+}
+
 // A path whose extension does not begin with J goes to the input readers.
 static bool has_jpeg_extension(const char* path)
 {
@@ -26,6 +39,8 @@ static bool has_jpeg_extension(const char* path)
 static bool start_reading(FILE* file)
 {
     jpeg_create_decompress(&reader);
+    // A progressive file's coefficients are held whole: no more than the largest image.
+    reader.mem->max_memory_to_use = BMAP_MAX_BYTES;
     attach_jpeg_file_source(&reader, file);
     if (jpeg_read_header(&reader, TRUE) == JPEG_HEADER_OK) return true;
     jpeg_destroy_decompress(&reader);
@@ -106,6 +121,8 @@ static int decode_jpeg(FILE* file, int* width, int* height, int divisor, int fas
         const JSAMPLE* in = row[0];
         if (components == 3) {
             memcpy(out, in, (size_t)3 * w);
+        } else if (components == 4 && reader.out_color_space == JCS_CMYK) {
+            cmyk_row_to_bgr(in, out, w, reader.saw_Adobe_marker != 0);
         } else {
             for (int x = 0; x < w; x++, in += components) {
                 out[3 * x] = out[3 * x + 1] = out[3 * x + 2] = in[0];

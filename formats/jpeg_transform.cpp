@@ -4,6 +4,7 @@
 // pixel-size tags follow the new size.
 #include "graphics/gdi_guards.h"
 #include "formats/jpeg.h"
+#include "graphics/bmap.h"
 #include <cstring>
 #include <jpeglib.h>
 #include <jerror.h>
@@ -403,10 +404,15 @@ int transform_jpeg_file_by_code(FILE* source, int code, FILE* destination)
     }
     jpeg_create_decompress(&xform_source);
     jpeg_create_compress(&xform_destination);
+    // Both block arrays (the source's and the turned copy) come from the
+    // source's memory manager: together no more than the largest image.
+    xform_source.mem->max_memory_to_use = BMAP_MAX_BYTES;
+    xform_destination.mem->max_memory_to_use = BMAP_MAX_BYTES;
     xform_destination.err->trace_level = xform_source.err->trace_level;
     attach_jpeg_file_source(&xform_source, source);
     xform_copy_markers_setup(&xform_source, COPY_ALL_MARKERS);
     if (jpeg_read_header(&xform_source, TRUE) != JPEG_HEADER_OK ||
+        !_bmap_size_ok(xform_source.image_width, xform_source.image_height) ||
         !xform_request_workspace(&xform_source, &req)) {
         jpeg_destroy_compress(&xform_destination);
         jpeg_destroy_decompress(&xform_source);

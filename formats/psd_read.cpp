@@ -62,6 +62,8 @@ struct psd_source {
             int n = (signed char)header;
             if (n >= 0) {
                 literal_left = n + 1;
+            } else if (n == -128) {
+                continue;   // no data: the next byte is a header again
             } else {
                 if (!file_byte(&repeat_byte)) return false;
                 repeat_left = 1 - n;

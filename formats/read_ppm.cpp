@@ -15,17 +15,21 @@ struct ppm_reader {
     size_t raw_bytes;
 };
 
-static int ppm_getc(j_compress_ptr cinfo, FILE* f)
+// The next character with comments dropped; end of file is premature unless
+// `end_allowed` (then EOF is returned).
+static int ppm_getc(j_compress_ptr cinfo, FILE* f, bool end_allowed = false)
 {
-    int c = read_input_byte(cinfo, f);
+    int c = end_allowed ? getc(f) : read_input_byte(cinfo, f);
     if (c == '#') {
-        do c = read_input_byte(cinfo, f);
-        while (c != '\n' && c != '\r');
+        do c = end_allowed ? getc(f) : read_input_byte(cinfo, f);
+        while (c != '\n' && c != '\r' && c != EOF);
     }
     return c;
 }
 
-// A decimal number after white space; its one terminating character is consumed.
+// A decimal number after white space; its one terminating character is
+// consumed. A number may end at end of file: a complete text file need not
+// end in white space.
 static unsigned ppm_read_number(j_compress_ptr cinfo, FILE* f)
 {
     int c;
@@ -36,7 +40,7 @@ static unsigned ppm_read_number(j_compress_ptr cinfo, FILE* f)
     while (c >= '0' && c <= '9') {
         value = value * 10 + (c - '0');
         if (value > 0xFFFFFFFUL) value = 0xFFFFFFFUL;
-        c = ppm_getc(cinfo, f);
+        c = ppm_getc(cinfo, f, true);
     }
     return (unsigned)value;
 }

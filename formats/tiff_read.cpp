@@ -1,6 +1,6 @@
 // Reading TIFF files through libtiff: the probe hook and the load hook, which
 // decodes 8-bit RGB (contiguous samples), 8- and 4-bit palette and 8-, 4- and
-// 1-bit grey images scanline by scanline into the 24-bit _bmap. Tiled files
+// 1-bit grey images a strip at a time into the 24-bit _bmap. Tiled files
 // and other layouts are refused rather than read as garbage.
 #include "formats/tiff_guard.h"
 #include "formats/tiff.h"
@@ -57,14 +57,88 @@ bool read_colour_map(TIFF* tif, int bps, BYTE* red, BYTE* green, BYTE* blue)
 
 enum decoding { NONE, RGB8, PALETTE8, PALETTE4, GREY8, GREY4, GREY1 };
 
+// Largest strip held whole; a bigger one is read a scanline at a time, so a
+// single-strip page does not need a second copy of itself in memory.
+enum { MOST_STRIP_BYTES = 32 * 1024 * 1024 };
+
+// How the rows of a page become blue-green-red pixels.
+struct row_format {
+    decoding kind = NONE;
+    int spp = 1;
+    bool min_is_white = false;
+    BYTE red[256], green[256], blue[256];
+};
+
 // Index x of a row of 4-bit samples: high nibble first.
 inline int nibble(const BYTE* row, int x) { return x % 2 == 0 ? row[x / 2] >> 4 : row[x / 2] & 0x0F; }
+
+void convert_row(const row_format& f, const BYTE* in, BYTE* out, uint32_t w)
+{
+    for (uint32_t x = 0; x < w; x++, out += 3) {
+        switch (f.kind) {
+        case RGB8:
+            out[2] = in[f.spp * x];
+            out[1] = in[f.spp * x + 1];
+            out[0] = in[f.spp * x + 2];
+            break;
+        case PALETTE8:
+        case PALETTE4:
+        case GREY4: {
+            int i = f.kind == PALETTE8 ? in[x] : nibble(in, (int)x);
+            out[2] = f.red[i];
+            out[1] = f.green[i];
+            out[0] = f.blue[i];
+            break;
+        }
+        case GREY8: {
+            BYTE v = f.min_is_white ? 255 - in[x] : in[x];
+            out[0] = out[1] = out[2] = v;
+            break;
+        }
+        case GREY1: {
+            bool set = (in[x / 8] & (0x80 >> (x % 8))) != 0;
+            BYTE v = f.min_is_white != set ? 255 : 0;
+            out[0] = out[1] = out[2] = v;
+            break;
+        }
+        case NONE: break;
+        }
+    }
+}
+
+// Every row of the page into the image: one decode per strip, then its rows
+// converted. False on any read that does not give all its rows: a page that
+// does not decode is no image.
+bool read_rows(TIFF* tif, _bmap* image, tmsize_t line, const row_format& f)
+{
+    uint32_t h = (uint32_t)image->height, rows = 0;
+    TIFFGetFieldDefaulted(tif, TIFFTAG_ROWSPERSTRIP, &rows);
+    if (rows == 0 || rows > h) rows = h;
+    bool whole_strips = (unsigned long long)line * rows <= MOST_STRIP_BYTES;
+    if (!whole_strips) rows = 1;
+    tiff_buffer buffer;
+    buffer.data = (BYTE*)_TIFFmalloc(line * (tmsize_t)rows);
+    if (!buffer.data) return false;
+    for (uint32_t y = 0; y < h; y += rows) {
+        uint32_t n = h - y < rows ? h - y : rows;
+        if (whole_strips) {
+            tmsize_t want = line * (tmsize_t)n;
+            if (TIFFReadEncodedStrip(tif, TIFFComputeStrip(tif, y, 0), buffer.data, want) != want) return false;
+        } else if (TIFFReadScanline(tif, buffer.data, y, 0) != 1) {
+            return false;
+        }
+        for (uint32_t r = 0; r < n; r++)
+            convert_row(f, buffer.data + (size_t)r * line, image->pixels + (size_t)(y + r) * image->stride,
+                        (uint32_t)image->width);
+    }
+    return true;
+}
 
 }  // namespace
 
 int probe_tiff_file(const char* path, int* width, int* height, int* xdpi, int* ydpi)
 {
-    tiff_guard t(TIFFOpen(path, "r"));
+    tiff_guard t(tiff_open(path, "r"));
     if (!t.tif) return 0;
     uint32_t w = 0, h = 0;
     if (!TIFFGetField(t.tif, TIFFTAG_IMAGEWIDTH, &w) || !TIFFGetField(t.tif, TIFFTAG_IMAGELENGTH, &h)) return 0;
@@ -77,96 +151,66 @@ int probe_tiff_file(const char* path, int* width, int* height, int* xdpi, int* y
 
 _bmap* load_tiff_file(const char* path)
 {
-    tiff_guard t(TIFFOpen(path, "r"));
+    tiff_guard t(tiff_open(path, "r"));
     TIFF* tif = t.tif;
     if (!tif) return nullptr;
     uint32_t w = 0, h = 0;
-    uint16_t spp = 1, bps = 1, photometric = 0xFFFF, planar = PLANARCONFIG_CONTIG;
+    uint16_t spp = 1, bps = 1, photometric = 0xFFFF, planar = PLANARCONFIG_CONTIG, compression = COMPRESSION_NONE;
     if (!TIFFGetField(tif, TIFFTAG_IMAGEWIDTH, &w) || !TIFFGetField(tif, TIFFTAG_IMAGELENGTH, &h)) return nullptr;
     TIFFGetFieldDefaulted(tif, TIFFTAG_SAMPLESPERPIXEL, &spp);
     TIFFGetFieldDefaulted(tif, TIFFTAG_BITSPERSAMPLE, &bps);
     TIFFGetFieldDefaulted(tif, TIFFTAG_PLANARCONFIG, &planar);
+    TIFFGetFieldDefaulted(tif, TIFFTAG_COMPRESSION, &compression);
     TIFFGetField(tif, TIFFTAG_PHOTOMETRIC, &photometric);
-    // Scanline reading does not work on tiles.
+    // Strip reading does not work on tiles.
     if (TIFFIsTiled(tif)) return nullptr;
     if (!_bmap_size_ok(w, h)) return nullptr;
+    // JPEG-compressed YCbCr: the codec converts to RGB.
+    if (compression == COMPRESSION_JPEG && photometric == PHOTOMETRIC_YCBCR && spp == 3 &&
+        TIFFSetField(tif, TIFFTAG_JPEGCOLORMODE, JPEGCOLORMODE_RGB))
+        photometric = PHOTOMETRIC_RGB;
 
-    decoding kind = NONE;
+    row_format f;
+    f.spp = spp;
+    f.min_is_white = photometric == PHOTOMETRIC_MINISWHITE;
     size_t needed = 0;   // bytes of a scanline the conversion reads
     if (photometric == PHOTOMETRIC_RGB && bps == 8) {
-        // Samples must be interleaved and at least red, green and blue.
-        if (planar == PLANARCONFIG_CONTIG && spp >= 3) {
-            kind = RGB8;
+        // Samples must be interleaved: red, green and blue and a few extra
+        // ones. More is no image this reader knows, only a huge scanline.
+        if (planar == PLANARCONFIG_CONTIG && spp >= 3 && spp <= 8) {
+            f.kind = RGB8;
             needed = (size_t)w * spp;
         }
-    } else if (photometric == PHOTOMETRIC_PALETTE && bps == 8) {
-        kind = PALETTE8;
+    } else if (photometric == PHOTOMETRIC_PALETTE && spp == 1 && bps == 8) {
+        f.kind = PALETTE8;
         needed = w;
-    } else if (photometric == PHOTOMETRIC_PALETTE && bps == 4) {
-        kind = PALETTE4;
+    } else if (photometric == PHOTOMETRIC_PALETTE && spp == 1 && bps == 4) {
+        f.kind = PALETTE4;
         needed = ((size_t)w + 1) / 2;
     } else if (spp == 1) {
-        if (bps == 8) kind = GREY8, needed = w;
-        else if (bps == 4) kind = GREY4, needed = ((size_t)w + 1) / 2;
-        else if (bps == 1) kind = GREY1, needed = ((size_t)w + 7) / 8;
+        if (bps == 8) f.kind = GREY8, needed = w;
+        else if (bps == 4) f.kind = GREY4, needed = ((size_t)w + 1) / 2;
+        else if (bps == 1) f.kind = GREY1, needed = ((size_t)w + 7) / 8;
     }
-    if (kind == NONE) return nullptr;
+    if (f.kind == NONE) return nullptr;
 
-    BYTE red[256], green[256], blue[256];
-    if (kind == PALETTE8 || kind == PALETTE4) {
-        if (!read_colour_map(tif, bps, red, green, blue)) return nullptr;
-    } else if (kind == GREY4) {
+    if (f.kind == PALETTE8 || f.kind == PALETTE4) {
+        if (!read_colour_map(tif, bps, f.red, f.green, f.blue)) return nullptr;
+    } else if (f.kind == GREY4) {
         for (int i = 0; i < 16; i++) {
-            BYTE v = (BYTE)(photometric == PHOTOMETRIC_MINISWHITE ? 255 - i * 17 : i * 17);
-            red[i] = green[i] = blue[i] = v;
+            BYTE v = (BYTE)(f.min_is_white ? 255 - i * 17 : i * 17);
+            f.red[i] = f.green[i] = f.blue[i] = v;
         }
     }
 
     tmsize_t line = TIFFScanlineSize(tif);
     if (line <= 0 || (size_t)line < needed) return nullptr;
-    tiff_buffer buffer;
-    buffer.data = (BYTE*)_TIFFmalloc(line);
-    if (!buffer.data) return nullptr;
-    memset(buffer.data, 0, (size_t)line);
-
     _bmap* image = _bmap_new((int)w, (int)h);
     if (!image) return nullptr;
     memset(image->pixels, 0, (size_t)image->size);
-    const BYTE* in = buffer.data;
-    for (uint32_t y = 0; y < h; y++) {
-        // A failed read leaves the buffer as it was; the row is converted anyway.
-        TIFFReadScanline(tif, buffer.data, y, 0);
-        BYTE* out = image->pixels + (size_t)y * image->stride;
-        for (uint32_t x = 0; x < w; x++, out += 3) {
-            switch (kind) {
-            case RGB8:
-                out[2] = in[spp * x];
-                out[1] = in[spp * x + 1];
-                out[0] = in[spp * x + 2];
-                break;
-            case PALETTE8:
-            case PALETTE4:
-            case GREY4: {
-                int i = kind == PALETTE8 ? in[x] : nibble(in, (int)x);
-                out[2] = red[i];
-                out[1] = green[i];
-                out[0] = blue[i];
-                break;
-            }
-            case GREY8: {
-                BYTE v = photometric == PHOTOMETRIC_MINISWHITE ? 255 - in[x] : in[x];
-                out[0] = out[1] = out[2] = v;
-                break;
-            }
-            case GREY1: {
-                bool set = (in[x / 8] & (0x80 >> (x % 8))) != 0;
-                BYTE v = (photometric == PHOTOMETRIC_MINISWHITE) != set ? 255 : 0;
-                out[0] = out[1] = out[2] = v;
-                break;
-            }
-            case NONE: break;
-            }
-        }
+    if (!read_rows(tif, image, line, f)) {
+        _bmap_delete(image);
+        return nullptr;
     }
 
     int xdpi, ydpi;

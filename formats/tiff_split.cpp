@@ -170,9 +170,11 @@ int copy_raw_pieces(TIFF* in, TIFF* out, bool tiles)
     tiff_buffer buffer;
     buffer.data = (unsigned char*)_TIFFmalloc(capacity);
     if (!buffer.data) return 0;
+    uint64_t file_size = TIFFGetSizeProc(in)(TIFFClientdata(in));
     for (uint32_t i = 0; i < pieces; i++) {
         uint64_t count = counts[i];
-        if (count > 0x7FFFFFFF) return 0;
+        // A piece cannot be longer than the file that holds it.
+        if (count > 0x7FFFFFFF || count > file_size) return 0;
         if ((tmsize_t)count > capacity) {
             void* grown = _TIFFrealloc(buffer.data, (tmsize_t)count);
             if (!grown) return 0;
@@ -198,7 +200,7 @@ int copy_tiff_directory(TIFF* in, TIFF* out)
 
 int split_multipage_tiff(const char* path)
 {
-    tiff_guard source(TIFFOpen(path, "r"));
+    tiff_guard source(tiff_open(path, "r"));
     if (!source.tif) return 0;
 
     // The folder: the absolute path without the file name's extension.
@@ -218,7 +220,7 @@ int split_multipage_tiff(const char* path)
         if (!text_format(page, sizeof page, "%s\\%08d.tif", folder, number)) return 0;
         int copied;
         {
-            tiff_guard out(TIFFOpen(page, "w"));
+            tiff_guard out(tiff_open(page, "w"));
             if (!out.tif) return 0;
             copied = copy_tiff_directory(source.tif, out.tif);
         }

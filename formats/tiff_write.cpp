@@ -53,7 +53,7 @@ void convert_row(writer_kind kind, const BYTE* in, int width, BYTE* out, size_t 
 int write_tiff(const char* path, _bmap* image, writer_kind kind)
 {
     if (!image || !image->pixels || image->width <= 0 || image->height <= 0) return 0;
-    tiff_guard out(TIFFOpen(path, "w"));
+    tiff_guard out(tiff_open(path, "w"));
     if (!out.tif) return 0;
     TIFF* tif = out.tif;
     uint16_t spp = kind == WRITE_RGB ? 3 : 1;

@@ -24,6 +24,10 @@ _bmap::_bmap(int w, int h)
     pixels = nullptr;
     if (_bmap_size_ok(w, h)) pixels = (BYTE*)malloc((size_t)bytes);
     if (!pixels) _fatal("could not allocate b", "_bmap::_bmap");
+    // Loaders write only the pixels of each row: the padding after them is
+    // zeroed here so that no stale heap byte reaches a saved file.
+    int pad = padded_stride(w) - 3 * w;
+    for (int y = 0; pad && y < h; y++) memset(pixels + (size_t)y * padded_stride(w) + 3 * w, 0, (size_t)pad);
     bmap_live_count++;
     width = w;
     height = h;

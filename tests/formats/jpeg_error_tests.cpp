@@ -53,39 +53,53 @@ TEST(JpegErrors, WriteFailureReturnsThroughTheRecoveryPoint)
     EXPECT_EQ(0, jpeg_bad_input_flag);
 }
 
-TEST(JpegErrors, FourComponentFilesLoadAsTheirFirstPlane)
+// Four-component files are CMYK (or YCCK, which the library turns into CMYK)
+// and are shown as RGB. With an Adobe marker the values are stored inverted,
+// as Photoshop writes them: 255 is no ink.
+TEST(JpegErrors, FourComponentFilesConvertToRgb)
 {
     bench::scratch_dir dir;
-    std::string path = dir.file("cmyk.jpg");
-    FILE* f = fopen(path.c_str(), "wb");
-    jpeg_compress_struct c;
-    jpeg_error_mgr err;
-    c.err = jpeg_std_error(&err);
-    jpeg_create_compress(&c);
-    jpeg_stdio_dest(&c, f);
-    c.image_width = 16;
-    c.image_height = 8;
-    c.input_components = 4;
-    c.in_color_space = JCS_CMYK;
-    jpeg_set_defaults(&c);
-    jpeg_set_quality(&c, 100, TRUE);
-    jpeg_start_compress(&c, TRUE);
-    std::vector<JSAMPLE> row(16 * 4);
-    for (int i = 0; i < 16; i++) { row[4 * i] = 200; row[4 * i + 1] = 10; row[4 * i + 2] = 20; row[4 * i + 3] = 30; }
-    while (c.next_scanline < c.image_height) {
-        JSAMPROW p = row.data();
-        jpeg_write_scanlines(&c, &p, 1);
+    const int C = 200, M = 10, Y = 20, K = 30;
+    struct { J_COLOR_SPACE space; bool adobe; int r, g, b; } cases[] = {
+        {JCS_CMYK, true, C * K / 255, M * K / 255, Y * K / 255},
+        {JCS_YCCK, true, C * K / 255, M * K / 255, Y * K / 255},
+        {JCS_CMYK, false, (255 - C) * (255 - K) / 255, (255 - M) * (255 - K) / 255, (255 - Y) * (255 - K) / 255},
+    };
+    for (auto& k : cases) {
+        std::string path = dir.file("cmyk.jpg");
+        FILE* f = fopen(path.c_str(), "wb");
+        ASSERT_NE(f, nullptr);
+        jpeg_compress_struct c;
+        jpeg_error_mgr err;
+        c.err = jpeg_std_error(&err);
+        jpeg_create_compress(&c);
+        jpeg_stdio_dest(&c, f);
+        c.image_width = 16;
+        c.image_height = 8;
+        c.input_components = 4;
+        c.in_color_space = JCS_CMYK;
+        jpeg_set_defaults(&c);
+        jpeg_set_colorspace(&c, k.space);
+        c.write_Adobe_marker = k.adobe;
+        jpeg_set_quality(&c, 100, TRUE);
+        jpeg_start_compress(&c, TRUE);
+        std::vector<JSAMPLE> row(16 * 4);
+        for (int i = 0; i < 16; i++) { row[4 * i] = C; row[4 * i + 1] = M; row[4 * i + 2] = Y; row[4 * i + 3] = K; }
+        while (c.next_scanline < c.image_height) {
+            JSAMPROW p = row.data();
+            jpeg_write_scanlines(&c, &p, 1);
+        }
+        jpeg_finish_compress(&c);
+        jpeg_destroy_compress(&c);
+        fclose(f);
+        _bmap* b = load_jpeg_file(path.c_str(), 1, 0);
+        ASSERT_NE(nullptr, b);
+        const BYTE* p = b->pixels + b->stride * 3 + 3 * 5;
+        EXPECT_NEAR(k.b, p[0], 3) << k.space << " adobe " << k.adobe;
+        EXPECT_NEAR(k.g, p[1], 3) << k.space << " adobe " << k.adobe;
+        EXPECT_NEAR(k.r, p[2], 3) << k.space << " adobe " << k.adobe;
+        _bmap_delete(b);
     }
-    jpeg_finish_compress(&c);
-    jpeg_destroy_compress(&c);
-    fclose(f);
-    _bmap* b = load_jpeg_file(path.c_str(), 1, 0);
-    ASSERT_NE(nullptr, b);
-    const BYTE* p = b->pixels + 3 * 5;
-    EXPECT_NEAR(200, p[0], 2);
-    EXPECT_EQ(p[0], p[1]);
-    EXPECT_EQ(p[0], p[2]);
-    _bmap_delete(b);
 }
 
 }  // namespace

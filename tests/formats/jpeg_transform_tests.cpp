@@ -225,3 +225,23 @@ TEST(JpegRotate, DensityKeptAndBrokenInputsFailCleanly)
 }
 
 }  // namespace
+
+TEST(JpegTransform, HugeClaimedSizeFailsBeforeTheCoefficientsAreBuilt)
+{
+    bench::scratch_dir dir;
+    // A tiny progressive grey file whose frame claims 16384 x 8193: its
+    // coefficients and the turned copy's would take over 512 MB.
+    jpegfix::options o;
+    o.width = 16, o.height = 16, o.grey = true, o.progressive = true;
+    std::string small = dir.file("small.jpg");
+    ASSERT_TRUE(jpegfix::write(small, o));
+    std::string bytes = bench::read_file(small);
+    size_t sof = bytes.find("\xFF\xC2");
+    ASSERT_NE(sof, std::string::npos);
+    bytes.replace(sof + 5, 4, std::string("\x20\x01\x40\x00", 4));   // height 8193, width 16384
+    std::string huge = dir.write("huge.jpg", bytes);
+    ASSERT_LT(bytes.size(), 2000u);
+    EXPECT_EQ(transform_file(huge, XFORM_ROT_90, dir.file("turned.jpg")), 0);
+    // The program is still well: a file of sane size turns.
+    EXPECT_EQ(transform_file(small, XFORM_ROT_90, dir.file("turned.jpg")), 1);
+}

@@ -280,3 +280,18 @@ TEST(Psd, LoadsThroughTheImageHooks)
     EXPECT_PIXEL(image, 1, 0, 6, 6, 6);
     _bmap_delete(image);
 }
+
+TEST(Psd, PackBitsHeaderMinus128IsANoOp)
+{
+    bench::scratch_dir dir;
+    // -128 carries no data; the packets around it decode as if it were absent.
+    std::string data = std::string("\x80\x01\x0A\x0B\x80\x80\xFF\x0C", 8);
+    std::string path = dir.write("noop.psd", psd(1, 1, 4, 8, 1, "", 1, data));
+    _bmap* image = load_psd_file(path.c_str());
+    ASSERT_NE(image, nullptr);
+    EXPECT_PIXEL(image, 0, 0, 0x0A, 0x0A, 0x0A);
+    EXPECT_PIXEL(image, 1, 0, 0x0B, 0x0B, 0x0B);
+    EXPECT_PIXEL(image, 2, 0, 0x0C, 0x0C, 0x0C);
+    EXPECT_PIXEL(image, 3, 0, 0x0C, 0x0C, 0x0C);
+    _bmap_delete(image);
+}

@@ -225,6 +225,23 @@ TEST(ReaderPpm, TextRawAndWideSamples)
     EXPECT_EQ(nullptr, load_jpeg_file(dir.file("huge.gif").c_str(), 1, 0));
 }
 
+TEST(ReaderPpm, TextFilesEndingInTheirLastSample)
+{
+    bench::scratch_dir dir;
+    // Complete files with no white space after the last sample.
+    struct { const char* text; int x, blue, green, red; } cases[] = {
+        {"P2 3 1 100 0 50 100", 2, 255, 255, 255},
+        {"P2\n1 1\n255\n7", 0, 7, 7, 7},
+        {"P3 2 1 255 1 2 3 10 20 30", 1, 30, 20, 10},
+    };
+    for (auto& c : cases) {
+        _bmap* b = load(dir, c.text);
+        ASSERT_NE(nullptr, b) << c.text;
+        expect_pixel(b, c.x, 0, c.blue, c.green, c.red);
+        _bmap_delete(b);
+    }
+}
+
 TEST(ReaderTarga, TypesOrientationAndRuns)
 {
     bench::scratch_dir dir;

@@ -56,3 +56,40 @@ bool write_tiled_tiff(const std::string& path, int pages, uint32_t w, uint32_t h
     TIFFClose(t);
     return ok;
 }
+
+namespace {
+std::string le(uint32_t v, int bytes)
+{
+    std::string s;
+    for (int i = 0; i < bytes; i++) s += (char)(v >> (8 * i));
+    return s;
+}
+}  // namespace
+
+tiff_entry tiff_short(uint16_t tag, uint16_t v) { return {tag, TIFF_SHORT, 1, le(v, 2)}; }
+tiff_entry tiff_long(uint16_t tag, uint32_t v) { return {tag, TIFF_LONG, 1, le(v, 4)}; }
+tiff_entry tiff_shorts(uint16_t tag, const std::vector<uint16_t>& v)
+{
+    std::string bytes;
+    for (uint16_t x : v) bytes += le(x, 2);
+    return {tag, TIFF_SHORT, (uint32_t)v.size(), bytes};
+}
+
+std::string build_tiff(const std::vector<tiff_entry>& entries, const std::string& strip_data)
+{
+    std::string out = "II*" + std::string(1, '\0') + le(0, 4) + strip_data;
+    std::string directory = le((uint32_t)entries.size(), 2);
+    for (const tiff_entry& e : entries) {
+        directory += le(e.tag, 2) + le(e.type, 2) + le(e.count, 4);
+        if (e.value.size() <= 4) {
+            directory += e.value + std::string(4 - e.value.size(), '\0');
+        } else {
+            if (out.size() % 2) out += '\0';
+            directory += le((uint32_t)out.size(), 4);
+            out += e.value;
+        }
+    }
+    if (out.size() % 2) out += '\0';
+    out.replace(4, 4, le((uint32_t)out.size(), 4));
+    return out + directory + le(0, 4);
+}

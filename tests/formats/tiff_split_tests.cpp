@@ -365,3 +365,40 @@ TEST(TiffSplit, JpegPagesStayDecodable)
                     EXPECT_NEAR(pixels[(y * JW + x) * 3 + k], sample(x, y, k), 8) << x << "," << y << "," << k;
     }
 }
+
+namespace {
+std::string tiff_errors;
+void record_tiff_error(const char*, const char* format, va_list args)
+{
+    char text[512];
+    vsnprintf(text, sizeof text, format, args);
+    tiff_errors += text;
+    tiff_errors += "\n";
+}
+}  // namespace
+
+TEST(TiffSplit, StripLongerThanTheFileFailsBeforeItIsRead)
+{
+    bench::scratch_dir dir;
+    // A strip claiming more bytes than the whole file holds is refused before
+    // a buffer is grown for it (at 2 GB the growth itself would fail), so
+    // libtiff is never asked to read it.
+    for (uint32_t claimed : {0x01000000u, 0x7FFFFFF0u}) {
+        std::string source = dir.file("long" + std::to_string(claimed) + ".tif");
+        tiff_page p = g4_page(1);
+        p.rows_per_strip = 30;
+        ASSERT_TRUE(write_tiff_pages(source, {p}));
+        std::string bytes = bench::read_file(source);
+        size_t e = entry_at(bytes, 0, TIFFTAG_STRIPBYTECOUNTS);
+        ASSERT_NE(e, 0u);
+        for (int i = 0; i < 4; i++) bytes[e + 8 + i] = (char)(claimed >> (8 * i));
+        bench::write_file(source, bytes);
+
+        tiff_errors.clear();
+        TIFFErrorHandler saved = TIFFSetErrorHandler(record_tiff_error);
+        int result = split_multipage_tiff(source.c_str());
+        TIFFSetErrorHandler(saved);
+        EXPECT_EQ(result, 0) << claimed;
+        EXPECT_EQ(tiff_errors.find("Read error"), std::string::npos) << tiff_errors;
+    }
+}

@@ -300,3 +300,130 @@ TEST(Tiff, LoadsThroughTheImageHooks)
     EXPECT_EQ(at(image, 1, 0), grey(0x22));
     _bmap_delete(image);
 }
+
+namespace {
+
+// A w x h pattern page of grey (spp 1) or RGB (spp 3) 8-bit samples.
+tiff_page pattern_page(uint32_t w, uint32_t h, uint16_t spp, uint16_t compression, uint32_t rows_per_strip)
+{
+    tiff_page p = page(w, h, spp, 8, spp == 3 ? PHOTOMETRIC_RGB : PHOTOMETRIC_MINISBLACK, "");
+    p.compression = compression, p.rows_per_strip = rows_per_strip;
+    for (uint32_t y = 0; y < h; y++) {
+        p.rows[y].clear();
+        for (uint32_t x = 0; x < w * spp; x++) p.rows[y] += (char)(x * 7 + y * 31 + 1);
+    }
+    return p;
+}
+
+void expect_pattern(const _bmap* image, const tiff_page& p)
+{
+    for (uint32_t y = 0; y < p.height; y++)
+        for (uint32_t x = 0; x < p.width; x++) {
+            const std::string& row = p.rows[y];
+            int r = (unsigned char)row[x * p.spp];
+            rgb want = p.spp == 3 ? rgb{r, (unsigned char)row[x * 3 + 1], (unsigned char)row[x * 3 + 2]} : grey(r);
+            ASSERT_EQ(at(image, x, y), want) << x << "," << y << " rows per strip " << p.rows_per_strip;
+        }
+}
+
+}  // namespace
+
+TEST(Tiff, PixelsAcrossStripSizes)
+{
+    bench::scratch_dir dir;
+    // 7 rows: one per strip, a partial last strip, exactly one strip, and
+    // rows per strip beyond the height.
+    for (uint16_t spp : {1, 3})
+        for (uint16_t compression : {COMPRESSION_NONE, COMPRESSION_ADOBE_DEFLATE})
+            for (uint32_t rows : {1u, 3u, 7u, 100u}) {
+                tiff_page p = pattern_page(5, 7, spp, compression, rows);
+                _bmap* image = load_page(dir, p);
+                ASSERT_NE(image, nullptr) << rows;
+                expect_pattern(image, p);
+                _bmap_delete(image);
+            }
+}
+
+TEST(Tiff, StripThatFailsToDecodeFailsTheLoad)
+{
+    bench::scratch_dir dir;
+    int live = bmap_live_count;
+    for (uint32_t broken : {0u, 1u}) {
+        std::string path = dir.file("broken.tif");
+        ASSERT_TRUE(write_tiff_pages(path, {pattern_page(16, 8, 1, COMPRESSION_ADOBE_DEFLATE, 4)}));
+        TIFF* t = TIFFOpen(path.c_str(), "r");
+        ASSERT_NE(t, nullptr);
+        uint64_t offset = TIFFGetStrileOffset(t, broken), count = TIFFGetStrileByteCount(t, broken);
+        TIFFClose(t);
+        std::string bytes = bench::read_file(path);
+        ASSERT_LE(offset + count, bytes.size());
+        bytes.replace((size_t)offset, (size_t)count, std::string((size_t)count, '\xFF'));   // not a zlib stream
+        bench::write_file(path, bytes);
+        EXPECT_EQ(load_tiff_file(path.c_str()), nullptr) << "strip " << broken;
+    }
+    EXPECT_EQ(bmap_live_count, live);
+}
+
+TEST(Tiff, JpegCompressedPagesLoad)
+{
+    bench::scratch_dir dir;
+    // Flat 8-pixel blocks survive JPEG almost exactly inside, also with YCbCr subsampling.
+    struct { uint16_t spp, photometric; } kinds[] = {
+        {1, PHOTOMETRIC_MINISBLACK}, {3, PHOTOMETRIC_RGB}, {3, PHOTOMETRIC_YCBCR}};
+    const rgb colours[4] = {{200, 30, 40}, {20, 180, 60}, {40, 50, 220}, {250, 250, 250}};
+    for (auto k : kinds) {
+        tiff_page p = page(32, 16, k.spp, 8, k.photometric, "");
+        p.compression = COMPRESSION_JPEG, p.rows_per_strip = 16;
+        uint16_t photometric = k.photometric;
+        p.extra = [photometric](TIFF* t) {
+            TIFFSetField(t, TIFFTAG_JPEGQUALITY, 100);
+            if (photometric == PHOTOMETRIC_YCBCR) TIFFSetField(t, TIFFTAG_JPEGCOLORMODE, JPEGCOLORMODE_RGB);
+        };
+        for (uint32_t y = 0; y < 16; y++) {
+            p.rows[y].clear();
+            for (uint32_t x = 0; x < 32; x++) {
+                rgb c = colours[x / 8];
+                if (k.spp == 1) p.rows[y] += (char)c.g;
+                else p.rows[y] += std::string{(char)c.r, (char)c.g, (char)c.b};
+            }
+        }
+        _bmap* image = load_page(dir, p);
+        ASSERT_NE(image, nullptr) << "photometric " << k.photometric;
+        for (int x = 0; x < 32; x++) {
+            if (x % 8 < 2 || x % 8 > 5) continue;   // chroma is blended across block edges
+            rgb want = k.spp == 1 ? grey(colours[x / 8].g) : colours[x / 8], got = at(image, x, 5);
+            EXPECT_NEAR(got.r, want.r, 3) << x << " photometric " << k.photometric;
+            EXPECT_NEAR(got.g, want.g, 3) << x << " photometric " << k.photometric;
+            EXPECT_NEAR(got.b, want.b, 3) << x << " photometric " << k.photometric;
+        }
+        _bmap_delete(image);
+    }
+}
+
+TEST(Tiff, SampleCountsTheReaderDoesNotKnowAreRefused)
+{
+    bench::scratch_dir dir;
+    int live = bmap_live_count;
+    // Whole pages whose strips are all there: only the sample count is wrong.
+    // 65535 samples a pixel: 32768 pixels wide, one scanline would take 2 GB.
+    std::vector<uint16_t> map(3 * 256, 0);
+    struct { uint16_t spp, photometric; } cases[] = {
+        {65535, PHOTOMETRIC_PALETTE}, {2, PHOTOMETRIC_PALETTE}, {1000, PHOTOMETRIC_RGB}};
+    for (auto c : cases) {
+        const uint32_t w = 2, h = 2;
+        std::string strip((size_t)w * h * c.spp, '\x01');
+        std::vector<tiff_entry> entries = {
+            tiff_long(TIFFTAG_IMAGEWIDTH, w), tiff_long(TIFFTAG_IMAGELENGTH, h),
+            tiff_short(TIFFTAG_BITSPERSAMPLE, 8), tiff_short(TIFFTAG_COMPRESSION, COMPRESSION_NONE),
+            tiff_short(TIFFTAG_PHOTOMETRIC, c.photometric), tiff_long(TIFFTAG_STRIPOFFSETS, 8),
+            tiff_short(TIFFTAG_SAMPLESPERPIXEL, c.spp), tiff_long(TIFFTAG_ROWSPERSTRIP, h),
+            tiff_long(TIFFTAG_STRIPBYTECOUNTS, (uint32_t)strip.size()),
+            tiff_short(TIFFTAG_PLANARCONFIG, PLANARCONFIG_CONTIG)};
+        if (c.photometric == PHOTOMETRIC_PALETTE) entries.push_back(tiff_shorts(TIFFTAG_COLORMAP, map));
+        std::string path = dir.write("samples.tif", build_tiff(entries, strip));
+        int pw = 0, ph = 0;
+        ASSERT_EQ(probe_tiff_file(path.c_str(), &pw, &ph, nullptr, nullptr), 1) << c.spp;
+        EXPECT_EQ(load_tiff_file(path.c_str()), nullptr) << c.spp;
+    }
+    EXPECT_EQ(bmap_live_count, live);
+}
