@@ -65,7 +65,6 @@ void browser_list_init()
     done = true;
     set_defaults(browser_list);
     browser_path_hooks.tree_depth = list_tree_depth;
-    browser_path_hooks.is_plain_entry = is_plain_entry_name;
     init_image_kinds();
     browser_list.popup.handle = CreatePopupMenu();
     browser_list_hooks.thumbnail_cache_build();
