@@ -3,10 +3,12 @@
 // runs and the console's input can be tried.
 #include "graphics/kavtrel.h"
 #include "graphics/console.h"
+#include "browser/browser_list.h"
 #include <cstring>
 
 int app_main()
 {
+    browser_list_init();
     console_hooks.printf_hook = con_printf;
     console_hooks.getchar_hook = _getchar_entry;
     console_hooks.status_hook = _status_printf;

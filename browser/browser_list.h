@@ -1,0 +1,83 @@
+// The browser's one state record: page and menus, pass state, listing bytes
+// and colours, grid layout, entries, caches, toolbar, settings, history and
+// selection. It is constant-initialised (all zero) and given its defaults by
+// browser_list_init, called once at start-up in a fixed order.
+#pragma once
+#include <windows.h>
+#include "browser/file_kind.h"
+#include "browser/list_settings.h"
+#include "browser/name_list.h"
+
+// A menu built in code: its handle, item count and item texts.
+struct browser_menu {
+    HMENU handle;
+    int count;
+    name_list texts;
+};
+// Clears the item texts and deletes every item by position.
+void destroy_browser_menu(browser_menu* menu);
+
+enum { PASS_STATUS_BUF = 256, TOOLBAR_BUTTONS = 100, BROWSER_COLOURS = 8, DEFAULT_BUSY_TIME = 1500 };
+
+struct browser_list_record {
+    // 1. page and menus
+    int page;
+    browser_menu main_menu;
+    browser_menu popup;
+    // 2. pass state of long operations
+    int reload_counter;
+    int pass_running;
+    DWORD pass_clock;
+    int busy_time;
+    char pass_status[PASS_STATUS_BUF];
+    // 3. listing state, display and sort bytes, colours
+    int tree_depth, tree_flag;
+    unsigned char time, timetrans, fldfirst;
+    unsigned char sort_key[2];
+    signed char sort_direction;
+    int use_lzh[4];
+    int countfile, countfile_limit;
+    int picext, startfolder, checkdisp;
+    int bits_per_pixel;
+    COLORREF colours[BROWSER_COLOURS];   // background first
+    // 4. grid layout
+    int left_margin, top_margin, columns, rows, per_page, count;
+    double thumb_size;
+    int label_gap;
+    double cell_width, cell_height;
+    int label_height, page_count, first_row, last_shown;
+    // 5. entries
+    char** names;            // into the listing's name list
+    file_kind* records;      // count records
+    unsigned char* cut_marks;
+    name_list more_names;
+    // 6. thumbnail caches (owned by the caches)
+    void* thumb_cache;
+    void* thumb_folder;
+    // 7. toolbar
+    COLORREF toolbar_colour;
+    int button_left[TOOLBAR_BUTTONS], button_right[TOOLBAR_BUTTONS];
+    int button_count;
+    // 8. settings: as loaded and the defaults
+    list_settings settings, default_settings;
+    // 9. navigation history (owned by the history)
+    void* history;
+    // 10. selection
+    int selected_count;
+    unsigned char* marks;
+    int stop_index;
+};
+extern browser_list_record browser_list;
+
+// Gives the record its defaults, then builds what depends on them (image
+// kinds, popup menu, thumbnail cache, history). Runs once; the exit handler
+// is registered with it.
+void browser_list_init();
+// Frees the record at exit: records, selection, history saved, cache index,
+// names, menus.
+void browser_list_exit();
+
+// Replaces the entries with a new list (the record array is made fresh).
+void browser_list_set_entries(char** names, int count);
+file_kind* list_entry_kind(int index);
+int last_visible_index();

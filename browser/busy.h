@@ -1,0 +1,30 @@
+// The busy state of long operations: a nesting counter with a wait-cursor
+// flag and a mouse flag. While it is held, the application's window hook lets
+// no command, key or click start a second operation from a pumped message.
+#pragma once
+#include <windows.h>
+
+struct busy_state_record {
+    int counter;   // nesting depth; 0 idle
+    int wait;      // the wait cursor is kept for every message
+    int mouse;     // mouse moves are kept from the browser's handler
+};
+extern busy_state_record busy_state;
+
+void busy_begin();
+void busy_begin_wait();
+void busy_begin_flag2();
+void busy_end();
+void busy_reset();
+// Re-derives the cursor from the mouse position over the browser's window.
+void update_cursor();
+
+enum busy_kind { BUSY_PLAIN, BUSY_WAIT, BUSY_MOUSE };
+// Holds one level of the busy state until the scope ends.
+class busy_guard {
+public:
+    explicit busy_guard(busy_kind kind = BUSY_WAIT);
+    ~busy_guard() { busy_end(); }
+    busy_guard(const busy_guard&) = delete;
+    busy_guard& operator=(const busy_guard&) = delete;
+};

@@ -1,0 +1,237 @@
+// Classification, scanning and sorting on real folders under the bench.
+#include "browser/file_kind.h"
+#include "browser/list_hooks.h"
+#include "tests/browser/list_fixtures.h"
+#include <gtest/gtest.h>
+#include <cstring>
+
+using namespace list_fixture;
+
+namespace {
+std::string joined(const std::vector<std::string>& names)
+{
+    std::string s;
+    for (auto& n : names) s += (s.empty() ? "" : "|") + n;
+    return s;
+}
+int fake_archiver(int) { return 7; }
+int fake_listing(const char* path, archive_info_block* out)
+{
+    out->summary.image_count = 2;
+    out->summary.total_bytes = 100;
+    strcpy(out->member, "x.jpg");
+    return 1;
+}
+}
+
+TEST(ListEntries, EveryKindClassified)
+{
+    reset_list();
+    bench::scratch_dir dir;
+    in_folder here(dir.path());
+    write_image(dir.file("表.jpg"), 32, 16);
+    write_image(dir.file("ソ.png"), 8, 4);
+    bench::write_file(dir.file("memo.txt"), "\x93\xfa\x96\x7b\r\n");      // 日本 in Shift-JIS
+    bench::write_file(dir.file("data.dat"), std::string(30, '\x01'));
+    bench::write_file(dir.file("pack.zip"), "PK");
+    bench::write_file(dir.file("other.xyz"), "x");
+    bench::write_file(dir.file("hid.jpg"), "x");
+    SetFileAttributesA(dir.file("hid.jpg").c_str(), FILE_ATTRIBUTE_HIDDEN);
+    bench::write_file(dir.file("sys.jpg"), "x");
+    SetFileAttributesA(dir.file("sys.jpg").c_str(), FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM);
+    CreateDirectoryA(dir.file("能").c_str(), nullptr);
+    write_image(dir.file("能\\a.jpg"), 4, 4);
+    CreateDirectoryA(dir.file("empty").c_str(), nullptr);
+    CoInitialize(nullptr);
+    ASSERT_TRUE(create_shortcut(dir.file("to file.lnk").c_str(), dir.file("表.jpg").c_str(), 0, 0, 0, 0));
+    ASSERT_TRUE(create_shortcut(dir.file("to folder.lnk").c_str(), dir.file("能").c_str(), 0, 0, 0, 0));
+    ASSERT_TRUE(create_shortcut(dir.file("to empty.lnk").c_str(), dir.file("empty").c_str(), 0, 0, 0, 0));
+    browser_list_hooks.archiver_available = fake_archiver;
+    browser_list_hooks.archive_listing = fake_listing;
+    browser_list.settings.textpic = 1;
+    browser_list.settings.all = 1;
+    image_kind_enabled[KIND_JPG] = image_kind_enabled[KIND_PNG] = 1;
+
+    auto names = listing();
+    EXPECT_EQ(joined(names), "data.dat|empty\\*.*|memo.txt|other.xyz|pack.zip|to empty.lnk|to file.lnk|"
+                             "to folder.lnk|ソ.png|能\\a.jpg|表.jpg");
+    struct row { const char* name; int plain, image_kind, archive, text, kanji, shortcut, wildcard, width; };
+    const row table[] = {
+        {"表.jpg", 1, KIND_JPG + 1, 0, 0, -1, 0, 0, 32},
+        {"ソ.png", 1, KIND_PNG + 1, 0, 0, -1, 0, 0, 8},
+        {"memo.txt", 1, 0, 0, 19, 3, 0, 0, -1},   // ".txt" is the 19th text extension
+        {"pack.zip", 1, 0, 7, 0, -1, 0, 0, -1},
+        {"能\\a.jpg", 0, KIND_JPG + 1, 0, 0, -1, 0, 0, 4},
+        {"empty\\*.*", 0, 0, 0, 0, -1, 0, 1, 0},
+        {"to file.lnk", 1, 0, 0, 0, -1, 1, 0, -1},
+    };
+    for (const row& r : table) {
+        int i = 0;
+        while (i < browser_list.count && names[i] != r.name) i++;
+        ASSERT_LT(i, browser_list.count) << r.name;
+        file_kind* k = list_entry_kind(i);
+        EXPECT_EQ(k->plain, r.plain) << r.name;
+        EXPECT_EQ(k->image_kind, r.image_kind) << r.name;
+        EXPECT_EQ(k->archive, r.archive) << r.name;
+        EXPECT_EQ(k->text, r.text) << r.name;
+        EXPECT_EQ(k->kanji_code, r.kanji) << r.name;
+        EXPECT_EQ(k->shortcut, r.shortcut) << r.name;
+        EXPECT_EQ(k->wildcard, r.wildcard) << r.name;
+        if (r.width >= 0) EXPECT_EQ(k->width, r.width) << r.name;
+    }
+    // A binary text-list file is no text; hidden files are listed only when asked.
+    file_kind bin;
+    make_file_kind("data.dat", &bin, 1, 0);
+    EXPECT_EQ(bin.text, 0);
+    EXPECT_LT(bin.kanji_code, 0);
+
+    // Shortcuts: to a file, to a folder shown by its first file, to an empty folder unresolved.
+    char line[PATH_BUF];
+    auto at = [&](const char* n) { int i = 0; while (names[i] != n) i++; return list_entry_kind(i); };
+    EXPECT_NE(at("to file.lnk")->target(), at("to file.lnk"));
+    ASSERT_TRUE(format_name_with_target(at("to folder.lnk"), line, sizeof line));
+    EXPECT_EQ(std::string(line), "to folder.lnk→" + dir.file("能") + "｜a.jpg");
+    EXPECT_EQ(at("to empty.lnk")->target(), at("to empty.lnk"));
+    ASSERT_TRUE(format_name_with_target(at("能\\a.jpg"), line, sizeof line));
+    EXPECT_EQ(std::string(line), "能｜a.jpg");
+    char small[16];
+    EXPECT_EQ(format_name_with_target(at("to folder.lnk"), small, sizeof small), 0);   // refused, not cut
+    EXPECT_EQ(small[0], 0);
+
+    browser_list.settings.hidden = 1;
+    names = listing();
+    EXPECT_NE(joined(names).find("hid.jpg"), std::string::npos);
+    EXPECT_EQ(joined(names).find("sys.jpg"), std::string::npos);   // hidden and system: never
+    browser_list_hooks.archiver_available = [](int) { return 0; };
+    browser_list_hooks.archive_listing = [](const char*, archive_info_block*) { return 0; };
+    browser_list_set_entries(nullptr, 0);
+    CoUninitialize();
+}
+
+TEST(ListEntries, PlainNamesStepOverTrailBytes)
+{
+    reset_list();
+    browser_list.tree_flag = 1;
+    struct { const char* name; int depth, plain; } table[] = {
+        {"表", 0, 1}, {"ソ.jpg", 0, 1}, {"表\\a.jpg", 0, 0}, {"表\\ソ\\a.jpg", 1, 0}, {"表\\ソ", 1, 1},
+        {"C:", 0, 0}, {"C:\\", 0, 0}, {"a*.*", 0, 0},
+    };
+    for (auto& row : table) {
+        browser_list.tree_depth = row.depth;
+        EXPECT_EQ(is_plain_entry_name(row.name), row.plain) << row.name << " depth " << row.depth;
+    }
+    browser_list.tree_depth = browser_list.tree_flag = 0;
+}
+
+TEST(FolderScan, SortOrders)
+{
+    reset_list();
+    bench::scratch_dir dir;
+    in_folder here(dir.path());
+    // name, size, minutes; folders hold one image.
+    struct { const char* name; int size, minutes; } files[] = {
+        {"b.jpg", 30, 5}, {"A.png", 10, 6}, {"c.JPG", 20, 1}, {"ア.jpg", 5, 9}, {"ッ.jpg", 6, 2}, {"Ｂ.jpg", 40, 3},
+    };
+    for (auto& f : files) {
+        bench::write_file(dir.file(f.name), std::string(f.size, 'x'));
+        set_time(dir.file(f.name), f.minutes);
+    }
+    CreateDirectoryA(dir.file("m").c_str(), nullptr);
+    bench::write_file(dir.file("m\\z.png"), "x");
+    set_time(dir.file("m"), 4);
+    // Ties of the extension key fall back to the whole name; full-width Ｂ sorts
+    // beside b, ア and ッ stay apart (a byte-wise fold would make them equal).
+    struct { int key, folders_first, direction; const char* want; } table[] = {
+        {0, 0, 1, "A.png|b.jpg|Ｂ.jpg|c.JPG|m\\z.png|ア.jpg|ッ.jpg"},
+        {0, 0, -1, "ッ.jpg|ア.jpg|m\\z.png|c.JPG|Ｂ.jpg|b.jpg|A.png"},
+        {0, 1, -1, "m\\z.png|ッ.jpg|ア.jpg|c.JPG|Ｂ.jpg|b.jpg|A.png"},
+        {0, 1, 1, "m\\z.png|A.png|b.jpg|Ｂ.jpg|c.JPG|ア.jpg|ッ.jpg"},
+        {1, 0, 1, "c.JPG|ッ.jpg|Ｂ.jpg|m\\z.png|b.jpg|A.png|ア.jpg"},
+        {1, 1, 1, "m\\z.png|c.JPG|ッ.jpg|Ｂ.jpg|b.jpg|A.png|ア.jpg"},
+        {1, 0, -1, "ア.jpg|A.png|b.jpg|m\\z.png|Ｂ.jpg|ッ.jpg|c.JPG"},
+        {2, 0, 1, "m\\z.png|ア.jpg|ッ.jpg|A.png|c.JPG|b.jpg|Ｂ.jpg"},
+        {2, 0, -1, "Ｂ.jpg|b.jpg|c.JPG|A.png|ッ.jpg|ア.jpg|m\\z.png"},
+        {3, 0, 1, "m\\z.png|b.jpg|Ｂ.jpg|c.JPG|ア.jpg|ッ.jpg|A.png"},
+        {3, 0, -1, "A.png|ッ.jpg|ア.jpg|c.JPG|Ｂ.jpg|b.jpg|m\\z.png"},
+        {3, 1, 1, "m\\z.png|b.jpg|Ｂ.jpg|c.JPG|ア.jpg|ッ.jpg|A.png"},
+    };
+    for (auto& row : table) {
+        browser_list.sort_key[0] = (unsigned char)row.key;
+        browser_list.fldfirst = (unsigned char)row.folders_first;
+        browser_list.sort_direction = (signed char)row.direction;
+        EXPECT_EQ(joined(listing()), row.want) << "key " << row.key << " folders first " << row.folders_first
+                                               << " direction " << row.direction;
+    }
+    browser_list_set_entries(nullptr, 0);
+}
+
+TEST(FolderScan, FirstListedFileSkipsEmptySubfolders)
+{
+    reset_list();
+    bench::scratch_dir dir;
+    CreateDirectoryA(dir.file("p").c_str(), nullptr);
+    CreateDirectoryA(dir.file("p\\a").c_str(), nullptr);          // empty, sorts first
+    CreateDirectoryA(dir.file("p\\b").c_str(), nullptr);
+    bench::write_file(dir.file("p\\b\\ソ.jpg"), "x");
+    bench::write_file(dir.file("p\\z.jpg"), "x");
+    browser_list.fldfirst = 1;
+    char out[PATH_BUF];
+    ASSERT_EQ(first_listed_file(dir.file("p").c_str(), out), 1);
+    EXPECT_EQ(std::string(out), dir.file("p\\b\\ソ.jpg"));
+    browser_list.fldfirst = 0;
+    ASSERT_EQ(first_listed_file(dir.file("p").c_str(), out), 1);
+    EXPECT_EQ(std::string(out), dir.file("p\\b\\ソ.jpg"));      // "a" and "b" sort before "z.jpg"
+    EXPECT_EQ(first_listed_file(dir.file("p\\a").c_str(), out), 0);
+}
+
+namespace {
+// A posted message arrives while a scan refreshes its progress: its handler
+// reads the entries and reloads, as a command arriving then would.
+int stale_reads = 0, reloads = 0;
+LRESULT CALLBACK reload_proc(HWND w, UINT m, WPARAM wp, LPARAM lp)
+{
+    if (m != WM_APP) return DefWindowProcA(w, m, wp, lp);
+    for (int i = 0; i < browser_list.count; i++)
+        if ((unsigned char)browser_list.names[i][0] == 0xDD) stale_reads++;
+    if (reloads++ == 0) {
+        char** names;
+        int flag = 0, depth = 0;
+        int n = scan_entries(&names, &flag, &depth);
+        browser_list_set_entries(names, n);
+    }
+    return 0;
+}
+}
+
+TEST(FolderScan, ReloadDuringAPassReadsNothingFreed)
+{
+    reset_list();
+    bench::scratch_dir dir;
+    in_folder here(dir.path());
+    for (int i = 0; i < 40; i++) bench::write_file(dir.file("f" + std::to_string(i) + ".jpg"), "x");
+    listing();                                  // the entries point into the first listing
+    ASSERT_EQ(browser_list.count, 40);
+    WNDCLASSA wc = {};
+    wc.lpfnWndProc = reload_proc;
+    wc.hInstance = GetModuleHandleA(nullptr);
+    wc.lpszClassName = "list_reload_probe";
+    RegisterClassA(&wc);
+    HWND w = CreateWindowA("list_reload_probe", "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
+    stale_reads = reloads = 0;
+    browser_list.busy_time = 0;                 // refresh after every entry
+    pass_begin("scan");
+    PostMessageA(w, WM_APP, 0, 0);
+    PostMessageA(w, WM_APP, 0, 0);
+    char** names;
+    int flag = 0, depth = 0;
+    int n = scan_entries(&names, &flag, &depth);
+    pass_end();
+    browser_list.busy_time = DEFAULT_BUSY_TIME;
+    browser_list_set_entries(names, n);
+    EXPECT_EQ(reloads, 2);
+    EXPECT_EQ(stale_reads, 0);
+    ASSERT_EQ(n, 40);
+    for (int i = 0; i < n; i++) EXPECT_EQ(names[i][0], 'f');
+    DestroyWindow(w);
+    browser_list_set_entries(nullptr, 0);
+}
