@@ -40,6 +40,24 @@ static bool is_link(const char* path)
     return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_REPARSE_POINT);
 }
 
+// What an existence check found. A path the check cannot test (too long for
+// the path buffer, or a search that failed for another reason than absence)
+// is "unknown", and an operation that would write must never take it for
+// "missing".
+enum item_state { ITEM_MISSING, ITEM_PRESENT, ITEM_UNKNOWN };
+
+static item_state probe_item(const char* path)
+{
+    char work[PATH_BUF];
+    if (!path || !text_copy(work, path)) return ITEM_UNKNOWN;
+    if (path_exists(work, 0)) return ITEM_PRESENT;
+    remove_backslash(work);
+    if (!work[0]) return ITEM_UNKNOWN;
+    if (GetFileAttributesA(work) != INVALID_FILE_ATTRIBUTES) return ITEM_UNKNOWN;
+    DWORD error = GetLastError();
+    return (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) ? ITEM_MISSING : ITEM_UNKNOWN;
+}
+
 static bool has_wildcard(const char* s)
 {
     return mb_strchr(s, '*') || mb_strchr(s, '?');
@@ -99,7 +117,7 @@ int mv_file(const char* source, const char* destination)
         file_op_log("..mv %s -> %s\n", source, destination);
         return 1;
     }
-    if (!path_exists(source, 0) || path_exists(destination, 0)) return 0;
+    if (probe_item(source) != ITEM_PRESENT || probe_item(destination) != ITEM_MISSING) return 0;
     if (!cp_file(source, destination)) return 0;
     if (is_folder(source)) rm_tree(source);
     else rm_file(source);
@@ -111,7 +129,7 @@ int md_path(const char* path)
 {
     char target[PATH_BUF];
     if (!full_path(target, sizeof target, path)) return 0;
-    if (path_exists(target, 0)) return 0;
+    if (probe_item(target) != ITEM_MISSING) return 0;
     char parent[PATH_BUF];
     if (!parent_folder(target, parent)) return 0;
     char bare_parent[PATH_BUF], bare_target[PATH_BUF];
@@ -120,7 +138,9 @@ int md_path(const char* path)
     remove_backslash(bare_parent);
     remove_backslash(bare_target);
     if (text_equal_ci(bare_parent, bare_target)) return 0;
-    if (!path_exists(parent, 0) && !md_path(parent)) return 0;
+    item_state parent_state = probe_item(parent);
+    if (parent_state == ITEM_UNKNOWN) return 0;
+    if (parent_state == ITEM_MISSING && !md_path(parent)) return 0;
     SECURITY_ATTRIBUTES sa = {sizeof sa, nullptr, TRUE};
     if (!CreateDirectoryA(target, &sa)) return 0;
     file_op_log("..md %s\n", target);
@@ -307,7 +327,9 @@ int cp_command(const char* line)
     if (!full_path(source, sizeof source, args) || !full_path(destination, sizeof destination, rest)) return 0;
     if (has_wildcard(file_name_of(destination))) resolve_wildcard_name(destination);
     if (has_wildcard(source)) {
-        if (path_exists(destination, 0) && !is_folder(destination)) {
+        item_state target = probe_item(destination);
+        if (target == ITEM_UNKNOWN) return 0;
+        if (target == ITEM_PRESENT && !is_folder(destination)) {
             if (!resolve_wildcard_name(source)) return 0;
             return cp_file(source, destination);
         }

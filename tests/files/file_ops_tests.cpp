@@ -265,3 +265,36 @@ TEST(FileOps, ClearTreeEmptiesTheTree)
     EXPECT_FALSE(exists(t + "\\a.txt"));
     EXPECT_FALSE(exists(t + "\\sub"));
 }
+
+namespace {
+
+// A path on D: of more bytes than the path buffer holds but fewer than 260
+// characters, which the platform still opens: dir\表…\能….txt.
+std::string long_d_path(const d_drive_dir& d)
+{
+    std::string folder = d.path + "\\";
+    for (int i = 0; i < 70; i++) folder += "表";
+    CreateDirectoryA(folder.c_str(), nullptr);
+    std::string file = folder + "\\";
+    for (int i = 0; i < 50; i++) file += "能";
+    return file + ".txt";
+}
+
+}  // namespace
+
+TEST(FileOps, MoveOntoADestinationThatCannotBeTestedIsRefused)
+{
+    bench::scratch_dir dir;
+    d_drive_dir d;
+    std::string taken = long_d_path(d);
+    ASSERT_GT(taken.size(), 259u);
+    ASSERT_TRUE(bench::write_file(taken, "T"));
+    std::string source = dir.write("s.txt", "S");
+    EXPECT_EQ(mv_file(source.c_str(), taken.c_str()), 0);
+    EXPECT_EQ(bench::read_file(taken), "T");
+    EXPECT_EQ(bench::read_file(source), "S");
+    // The same holds when the untestable destination does not exist.
+    std::string missing = taken.substr(0, taken.size() - 4) + ".new";
+    EXPECT_EQ(mv_file(source.c_str(), missing.c_str()), 0);
+    EXPECT_EQ(bench::read_file(source), "S");
+}
