@@ -5,6 +5,7 @@
 // complete.
 #include "files/file_ops.h"
 #include "files/fs_query.h"
+#include "files/handle_guards.h"
 #include "files/strings.h"
 #include "graphics/kavtrel.h"
 #include <cstdarg>
@@ -63,20 +64,56 @@ static bool has_wildcard(const char* s)
     return mb_strchr(s, '*') || mb_strchr(s, '?');
 }
 
-// True when path is folder itself or lies below it (both absolute).
+// An item's identity: its volume and its file index. Two names of one
+// folder (a short name, a link, a drive letter mapped onto it) share it.
+struct item_identity {
+    DWORD volume, index_high, index_low;
+};
+
+// 1 when identified, 0 when the item is missing, -1 when it cannot be told.
+static int identify_item(const char* path, item_identity* id)
+{
+    file_handle_guard h(CreateFileA(path, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                    OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    if (!h.ok()) {
+        DWORD error = GetLastError();
+        return (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) ? 0 : -1;
+    }
+    BY_HANDLE_FILE_INFORMATION info;
+    if (!GetFileInformationByHandle(h.h, &info)) return -1;
+    id->volume = info.dwVolumeSerialNumber;
+    id->index_high = info.nFileIndexHigh;
+    id->index_low = info.nFileIndexLow;
+    return 1;
+}
+
+static bool same_identity(const item_identity& a, const item_identity& b)
+{
+    return a.volume == b.volume && a.index_high == b.index_high && a.index_low == b.index_low;
+}
+
+// True when path is the folder itself or lies below it under any of its
+// names: path and each of its parents that exist are compared with the
+// folder by identity. What cannot be told counts as inside.
 static bool is_inside(const char* path, const char* folder)
 {
-    size_t n = strlen(folder);
-    if (n == 0 || strlen(path) < n) return false;
-    const char* p = path;
-    while ((size_t)(p - path) < n) p = mb_next(p);
-    if ((size_t)(p - path) != n) return false;
-    char head[PATH_BUF];
-    if (!text_copy_n(head, sizeof head, path, n) || !text_equal_ci(head, folder)) return false;
-    // The folder's own final backslash counts only as a character, not as
-    // the trail byte of 表 or ソ.
-    const char* last = mb_last(folder);
-    return path[n] == 0 || path[n] == '\\' || (last == folder + n - 1 && *last == '\\');
+    item_identity target;
+    if (identify_item(folder, &target) != 1) return true;
+    char current[PATH_BUF];
+    if (!text_copy(current, path)) return true;
+    for (;;) {
+        item_identity id;
+        int found = identify_item(current, &id);
+        if (found < 0 || (found == 1 && same_identity(id, target))) return true;
+        char parent[PATH_BUF];
+        if (!parent_folder(current, parent)) return true;
+        remove_backslash(current);
+        remove_backslash(parent);
+        if (text_equal_ci(parent, current) || !parent[0]) return false;
+        text_copy(current, parent);
+        // A drive root keeps its backslash, or "C:" would name the current folder.
+        if (is_drive_root(current) && !add_backslash(current)) return true;
+    }
 }
 
 int rm_file(const char* path)

@@ -298,3 +298,41 @@ TEST(FileOps, MoveOntoADestinationThatCannotBeTestedIsRefused)
     EXPECT_EQ(mv_file(source.c_str(), missing.c_str()), 0);
     EXPECT_EQ(bench::read_file(source), "S");
 }
+
+TEST(FileOps, FolderIntoItselfUnderAnotherNameIsRefused)
+{
+    bench::scratch_dir dir;
+    dir.write("a-long-folder-name\\f.txt", "f");
+    std::string source = dir.file("a-long-folder-name");
+    char short_name[PATH_BUF];
+    DWORD n = GetShortPathNameA(source.c_str(), short_name, sizeof short_name);
+    ASSERT_TRUE(n > 0 && n < sizeof short_name);
+    ASSERT_NE(std::string(short_name), source);
+    // M: is mapped onto C:\zote-mapped and C:\zote-links\tree\out links to
+    // C:\zote-links\outside (both made by the bench).
+    bool mapped = exists("M:\\") && exists("C:\\zote-mapped");
+    bool linked = exists("C:\\zote-links\\tree\\out") && exists("C:\\zote-links\\outside");
+    std::string mapped_source = "C:\\zote-mapped\\tree";
+    if (mapped) bench::write_file((CreateDirectoryA(mapped_source.c_str(), nullptr), mapped_source + "\\f.txt"), "f");
+    struct {
+        bool usable;
+        std::string source, inner, real_inner;
+    } cases[] = {
+        {true, source, std::string(short_name) + "\\inner", source + "\\inner"},
+        {mapped, mapped_source, "M:\\tree\\inner", mapped_source + "\\inner"},
+        {linked, "C:\\zote-links\\outside", "C:\\zote-links\\tree\\out\\copy", "C:\\zote-links\\outside\\copy"},
+    };
+    for (auto& c : cases) {
+        if (!c.usable) {
+            ADD_FAILURE() << "the bench made no fixture for " << c.inner;
+            continue;
+        }
+        EXPECT_EQ(cp_tree(c.source.c_str(), c.inner.c_str()), 0) << c.inner;
+        EXPECT_FALSE(exists(c.real_inner)) << c.inner;
+        bench::remove_tree(c.real_inner);
+    }
+    if (mapped) bench::remove_tree(mapped_source);
+    // Another folder of the same drive is still a fine destination.
+    EXPECT_EQ(cp_tree(short_name, dir.file("copy").c_str()), 1);
+    EXPECT_EQ(bench::read_file(dir.file("copy\\f.txt")), "f");
+}
