@@ -146,6 +146,35 @@ static char upper_byte(char c)
     return (c >= 'a' && c <= 'z') ? (char)(c - 'a' + 'A') : c;
 }
 
+// The outermost folder of path (path itself included) that does not exist
+// yet: everything a copy to path makes lies at or below it.
+static bool outermost_missing(const char* path, char* out)
+{
+    if (!text_copy(out, PATH_BUF, path)) return false;
+    remove_backslash(out);
+    for (;;) {
+        char parent[PATH_BUF];
+        if (!parent_folder(out, parent)) return false;
+        remove_backslash(parent);
+        if (!parent[0] || text_equal_ci(parent, out)) return true;
+        item_state state = probe_item(parent);
+        if (state == ITEM_UNKNOWN) return false;
+        if (state == ITEM_PRESENT) return true;
+        text_copy(out, PATH_BUF, parent);
+    }
+}
+
+// Takes away what a failed copy made below a folder that was missing before
+// it began, without log lines: nothing that existed before is touched.
+static void remove_made(const char* made)
+{
+    int logging = file_op_logging;
+    file_op_logging = 0;
+    if (is_folder(made)) rm_tree(made);
+    else if (probe_item(made) == ITEM_PRESENT) rm_file(made);
+    file_op_logging = logging;
+}
+
 int mv_file(const char* source, const char* destination)
 {
     if (is_empty_str(source) || is_empty_str(destination)) return 0;
@@ -155,7 +184,12 @@ int mv_file(const char* source, const char* destination)
         return 1;
     }
     if (probe_item(source) != ITEM_PRESENT || probe_item(destination) != ITEM_MISSING) return 0;
-    if (!cp_file(source, destination)) return 0;
+    char made[PATH_BUF];
+    if (!outermost_missing(destination, made)) return 0;
+    if (!cp_file(source, destination)) {
+        remove_made(made);
+        return 0;
+    }
     if (is_folder(source)) rm_tree(source);
     else rm_file(source);
     file_op_log("..mv %s -> %s\n", source, destination);

@@ -337,3 +337,33 @@ TEST(FileOps, FolderIntoItselfUnderAnotherNameIsRefused)
     EXPECT_EQ(cp_tree(short_name, dir.file("copy").c_str()), 1);
     EXPECT_EQ(bench::read_file(dir.file("copy\\f.txt")), "f");
 }
+
+TEST(FileOps, FailedCrossDriveMoveRemovesOnlyWhatItMade)
+{
+    bench::scratch_dir dir;
+    d_drive_dir d;
+    std::string keep = d.path + "\\keep.txt";
+    bench::write_file(keep, "keep");
+    dir.write("tree\\ok.txt", "ok");
+    std::string locked = dir.write("tree\\sub\\locked.txt", "locked");
+    std::string tree = dir.file("tree");
+    // The destination alone is new, or a new folder above it as well.
+    struct { std::string target, made; } cases[] = {
+        {d.path + "\\tree", d.path + "\\tree"},
+        {d.path + "\\new\\deeper\\tree", d.path + "\\new"},
+    };
+    for (auto& c : cases) {
+        HANDLE h = CreateFileA(locked.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+        ASSERT_NE(h, INVALID_HANDLE_VALUE);
+        EXPECT_EQ(mv_file(tree.c_str(), c.target.c_str()), 0) << c.target;
+        CloseHandle(h);
+        EXPECT_FALSE(exists(c.made)) << c.target;
+        EXPECT_EQ(bench::read_file(keep), "keep");
+        EXPECT_EQ(bench::read_file(locked), "locked");
+    }
+    // Nothing is left in the way of the retry.
+    std::string target = cases[1].target;
+    EXPECT_EQ(mv_file(tree.c_str(), target.c_str()), 1);
+    EXPECT_EQ(bench::read_file(target + "\\sub\\locked.txt"), "locked");
+    EXPECT_FALSE(exists(tree));
+}
