@@ -30,11 +30,16 @@ int reg_read_text(HKEY key, const char* value_name, char* out, DWORD cap)
 {
     out[0] = 0;
     if (!key || cap < 2) return 0;
-    DWORD type = 0, size = cap - 1;
+    DWORD type = 0, size = cap;
     LONG r = RegQueryValueExA(key, value_name, nullptr, &type, reinterpret_cast<BYTE*>(out), &size);
     if (r == ERROR_FILE_NOT_FOUND) { out[0] = 0; return 1; }   // a key without that value
     if (r != ERROR_SUCCESS || (type != REG_SZ && type != REG_EXPAND_SZ)) { out[0] = 0; return 0; }
-    out[size < cap ? size : cap - 1] = 0;
+    // The text may be stored with or without its terminator; it fits when
+    // a terminator fits behind it.
+    DWORD length = size;
+    if (length > 0 && out[length - 1] == 0) length--;
+    if (length >= cap) { out[0] = 0; return 0; }
+    out[length] = 0;
     return 1;
 }
 

@@ -5,6 +5,7 @@
 // complete.
 #include "files/file_ops.h"
 #include "files/fs_query.h"
+#include "files/handle_guards.h"
 #include "files/strings.h"
 #include "graphics/kavtrel.h"
 #include <cstdarg>
@@ -40,25 +41,79 @@ static bool is_link(const char* path)
     return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_REPARSE_POINT);
 }
 
+// What an existence check found. A path the check cannot test (too long for
+// the path buffer, or a search that failed for another reason than absence)
+// is "unknown", and an operation that would write must never take it for
+// "missing".
+enum item_state { ITEM_MISSING, ITEM_PRESENT, ITEM_UNKNOWN };
+
+static item_state probe_item(const char* path)
+{
+    char work[PATH_BUF];
+    if (!path || !text_copy(work, path)) return ITEM_UNKNOWN;
+    if (path_exists(work, 0)) return ITEM_PRESENT;
+    remove_backslash(work);
+    if (!work[0]) return ITEM_UNKNOWN;
+    if (GetFileAttributesA(work) != INVALID_FILE_ATTRIBUTES) return ITEM_UNKNOWN;
+    DWORD error = GetLastError();
+    return (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) ? ITEM_MISSING : ITEM_UNKNOWN;
+}
+
 static bool has_wildcard(const char* s)
 {
     return mb_strchr(s, '*') || mb_strchr(s, '?');
 }
 
-// True when path is folder itself or lies below it (both absolute).
+// An item's identity: its volume and its file index. Two names of one
+// folder (a short name, a link, a drive letter mapped onto it) share it.
+struct item_identity {
+    DWORD volume, index_high, index_low;
+};
+
+// 1 when identified, 0 when the item is missing, -1 when it cannot be told.
+static int identify_item(const char* path, item_identity* id)
+{
+    file_handle_guard h(CreateFileA(path, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                    OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    if (!h.ok()) {
+        DWORD error = GetLastError();
+        return (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) ? 0 : -1;
+    }
+    BY_HANDLE_FILE_INFORMATION info;
+    if (!GetFileInformationByHandle(h.h, &info)) return -1;
+    id->volume = info.dwVolumeSerialNumber;
+    id->index_high = info.nFileIndexHigh;
+    id->index_low = info.nFileIndexLow;
+    return 1;
+}
+
+static bool same_identity(const item_identity& a, const item_identity& b)
+{
+    return a.volume == b.volume && a.index_high == b.index_high && a.index_low == b.index_low;
+}
+
+// True when path is the folder itself or lies below it under any of its
+// names: path and each of its parents that exist are compared with the
+// folder by identity. What cannot be told counts as inside.
 static bool is_inside(const char* path, const char* folder)
 {
-    size_t n = strlen(folder);
-    if (n == 0 || strlen(path) < n) return false;
-    const char* p = path;
-    while ((size_t)(p - path) < n) p = mb_next(p);
-    if ((size_t)(p - path) != n) return false;
-    char head[PATH_BUF];
-    if (!text_copy_n(head, sizeof head, path, n) || !text_equal_ci(head, folder)) return false;
-    // The folder's own final backslash counts only as a character, not as
-    // the trail byte of 表 or ソ.
-    const char* last = mb_last(folder);
-    return path[n] == 0 || path[n] == '\\' || (last == folder + n - 1 && *last == '\\');
+    item_identity target;
+    if (identify_item(folder, &target) != 1) return true;
+    char current[PATH_BUF];
+    if (!text_copy(current, path)) return true;
+    for (;;) {
+        item_identity id;
+        int found = identify_item(current, &id);
+        if (found < 0 || (found == 1 && same_identity(id, target))) return true;
+        char parent[PATH_BUF];
+        if (!parent_folder(current, parent)) return true;
+        remove_backslash(current);
+        remove_backslash(parent);
+        if (text_equal_ci(parent, current) || !parent[0]) return false;
+        text_copy(current, parent);
+        // A drive root keeps its backslash, or "C:" would name the current folder.
+        if (is_drive_root(current) && !add_backslash(current)) return true;
+    }
 }
 
 int rm_file(const char* path)
@@ -91,6 +146,35 @@ static char upper_byte(char c)
     return (c >= 'a' && c <= 'z') ? (char)(c - 'a' + 'A') : c;
 }
 
+// The outermost folder of path (path itself included) that does not exist
+// yet: everything a copy to path makes lies at or below it.
+static bool outermost_missing(const char* path, char* out)
+{
+    if (!text_copy(out, PATH_BUF, path)) return false;
+    remove_backslash(out);
+    for (;;) {
+        char parent[PATH_BUF];
+        if (!parent_folder(out, parent)) return false;
+        remove_backslash(parent);
+        if (!parent[0] || text_equal_ci(parent, out)) return true;
+        item_state state = probe_item(parent);
+        if (state == ITEM_UNKNOWN) return false;
+        if (state == ITEM_PRESENT) return true;
+        text_copy(out, PATH_BUF, parent);
+    }
+}
+
+// Takes away what a failed copy made below a folder that was missing before
+// it began, without log lines: nothing that existed before is touched.
+static void remove_made(const char* made)
+{
+    int logging = file_op_logging;
+    file_op_logging = 0;
+    if (is_folder(made)) rm_tree(made);
+    else if (probe_item(made) == ITEM_PRESENT) rm_file(made);
+    file_op_logging = logging;
+}
+
 int mv_file(const char* source, const char* destination)
 {
     if (is_empty_str(source) || is_empty_str(destination)) return 0;
@@ -99,8 +183,13 @@ int mv_file(const char* source, const char* destination)
         file_op_log("..mv %s -> %s\n", source, destination);
         return 1;
     }
-    if (!path_exists(source, 0) || path_exists(destination, 0)) return 0;
-    if (!cp_file(source, destination)) return 0;
+    if (probe_item(source) != ITEM_PRESENT || probe_item(destination) != ITEM_MISSING) return 0;
+    char made[PATH_BUF];
+    if (!outermost_missing(destination, made)) return 0;
+    if (!cp_file(source, destination)) {
+        remove_made(made);
+        return 0;
+    }
     if (is_folder(source)) rm_tree(source);
     else rm_file(source);
     file_op_log("..mv %s -> %s\n", source, destination);
@@ -111,7 +200,7 @@ int md_path(const char* path)
 {
     char target[PATH_BUF];
     if (!full_path(target, sizeof target, path)) return 0;
-    if (path_exists(target, 0)) return 0;
+    if (probe_item(target) != ITEM_MISSING) return 0;
     char parent[PATH_BUF];
     if (!parent_folder(target, parent)) return 0;
     char bare_parent[PATH_BUF], bare_target[PATH_BUF];
@@ -120,7 +209,9 @@ int md_path(const char* path)
     remove_backslash(bare_parent);
     remove_backslash(bare_target);
     if (text_equal_ci(bare_parent, bare_target)) return 0;
-    if (!path_exists(parent, 0) && !md_path(parent)) return 0;
+    item_state parent_state = probe_item(parent);
+    if (parent_state == ITEM_UNKNOWN) return 0;
+    if (parent_state == ITEM_MISSING && !md_path(parent)) return 0;
     SECURITY_ATTRIBUTES sa = {sizeof sa, nullptr, TRUE};
     if (!CreateDirectoryA(target, &sa)) return 0;
     file_op_log("..md %s\n", target);
@@ -307,7 +398,9 @@ int cp_command(const char* line)
     if (!full_path(source, sizeof source, args) || !full_path(destination, sizeof destination, rest)) return 0;
     if (has_wildcard(file_name_of(destination))) resolve_wildcard_name(destination);
     if (has_wildcard(source)) {
-        if (path_exists(destination, 0) && !is_folder(destination)) {
+        item_state target = probe_item(destination);
+        if (target == ITEM_UNKNOWN) return 0;
+        if (target == ITEM_PRESENT && !is_folder(destination)) {
             if (!resolve_wildcard_name(source)) return 0;
             return cp_file(source, destination);
         }

@@ -56,11 +56,15 @@ bool is_dots(const char* name)
     return strcmp(name, ".") == 0 || strcmp(name, "..") == 0;
 }
 
+// The search path (folder\pattern) has room beyond the path buffer: a
+// folder that itself fits may still hold items whose paths fit.
+enum { SEARCH_BUF = 2 * PATH_BUF };
+
 bool search_path(char* out, const char* folder, const char* pattern)
 {
     if (!folder || !*folder) return false;
-    return text_copy(out, PATH_BUF, folder) && add_backslash(out, PATH_BUF) &&
-           text_append(out, PATH_BUF, pattern ? pattern : "*.*");
+    return text_copy(out, SEARCH_BUF, folder) && add_backslash(out, SEARCH_BUF) &&
+           text_append(out, SEARCH_BUF, pattern ? pattern : "*.*");
 }
 
 bool item_path(char* out, const char* folder, const char* name)
@@ -84,7 +88,7 @@ bool may_enter(const char* path, const WIN32_FIND_DATAA& fd, walk_item* rec, con
 void tree_level(const char* folder, const char* pattern, walk_item* rec, const tree_callbacks& cb,
                 const walk_frame* self, WIN32_FIND_DATAA* own_data)
 {
-    char search[PATH_BUF];
+    char search[SEARCH_BUF];
     if (!search_path(search, folder, pattern)) { skip_item(rec); return; }
     char path[PATH_BUF];
     {
@@ -118,7 +122,7 @@ int depth_level(int depth, const char* folder, const char* pattern, walk_item* r
                 walk_cb leaf_cb, walk_cb skip_cb, int level, const walk_frame* self)
 {
     int deepest = level;
-    char search[PATH_BUF];
+    char search[SEARCH_BUF];
     if (!search_path(search, folder, pattern)) { skip_item(rec); return deepest; }
     WIN32_FIND_DATAA fd;
     find_guard find(FindFirstFileA(search, &fd));
@@ -152,7 +156,7 @@ void walk_folder(walk_cb folder_cb, const char* folder, const char* pattern, wal
 {
     walk_item own = {};
     walk_item* rec = record ? record : &own;
-    char search[PATH_BUF];
+    char search[SEARCH_BUF];
     if (!search_path(search, folder, pattern)) { skip_item(rec); return; }
     WIN32_FIND_DATAA fd;
     find_guard find(FindFirstFileA(search, &fd));

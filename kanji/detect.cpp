@@ -100,7 +100,8 @@ void CUnKanj::detect_step()
         if (size_t(euc_count) > twentieth)
             decide(KANJI_EUC);
     } else {
-        // Both readings fit (or neither): nothing is counted.
-        read_pos += sjis_pair ? 2 : 1;
+        // Both readings fit (or neither): nothing is counted. An SS3 triple
+        // is stepped whole, or its last byte would lead a false pair.
+        read_pos += euc_triple ? 3 : sjis_pair ? 2 : 1;
     }
 }

@@ -210,11 +210,39 @@ struct output_sink {
     }
 };
 
+// A conversion writes into a temporary file beside the destination, which
+// replaces the destination only when the whole run succeeded: a run that the
+// binary rule or a failure stops leaves an earlier destination as it was.
+// The temporary file goes on every way out unless it was moved into place.
+struct pending_output {
+    std::string temp;
+    ~pending_output()
+    {
+        if (!temp.empty())
+            DeleteFileA(temp.c_str());
+    }
+};
+
 struct piece_buffer {
     unsigned char* data = nullptr;
     ~piece_buffer() { ::operator delete(data); }
 };
 }  // namespace
+
+// Closes the stream (open on the destination) and opens it on a new
+// temporary file in the destination's folder.
+static bool open_temporary(const std::string& destination, std::ofstream* file, std::string* temp)
+{
+    file->close();
+    std::string folder;
+    char name[MAX_PATH];
+    if (!destination_folder(destination, &folder) || !GetTempFileNameA(folder.c_str(), "ukj", 0, name))
+        return false;
+    *temp = name;
+    file->clear();
+    file->open(name, std::ios::out | std::ios::binary | std::ios::trunc);
+    return file->is_open();
+}
 
 static int run(CUnKanj& k, const std::string& source, const std::string& destination, char* text,
                bool* check_to_stdout)
@@ -223,9 +251,15 @@ static int run(CUnKanj& k, const std::string& source, const std::string& destina
         text_format_cut(text, UNKANJ_MESSAGE_BUF, "error:\"%s\" can not open.", source.c_str());
         return UNKANJ_SOURCE_ERROR;
     }
+    pending_output pending;
+    bool created = false;
     output_sink sink;
     if (!destination.empty()) {
-        const std::ios::openmode how = std::ios::out | std::ios::binary | std::ios::trunc;
+        // A conversion opens the destination without cutting it, to learn
+        // that it can be written; the text goes to the temporary file.
+        bool convert = k.mode == UNKANJ_CONVERT;
+        const std::ios::openmode how = std::ios::out | std::ios::binary | (convert ? std::ios::app : std::ios::trunc);
+        created = GetFileAttributesA(destination.c_str()) == INVALID_FILE_ATTRIBUTES;
         sink.file.open(destination.c_str(), how);
         if (!sink.file.is_open()) {
             std::string folder;
@@ -238,6 +272,10 @@ static int run(CUnKanj& k, const std::string& source, const std::string& destina
                 text_format_cut(text, UNKANJ_MESSAGE_BUF, "error:\"%s\" can not open.", destination.c_str());
                 return UNKANJ_DESTINATION_ERROR;
             }
+        }
+        if (convert && !open_temporary(destination, &sink.file, &pending.temp)) {
+            text_format_cut(text, UNKANJ_MESSAGE_BUF, "error:\"%s\" can not open.", destination.c_str());
+            return UNKANJ_DESTINATION_ERROR;
         }
     } else if (k.mode == UNKANJ_CONVERT) {
         sink.to_stdout = true;
@@ -272,6 +310,25 @@ static int run(CUnKanj& k, const std::string& source, const std::string& destina
             *check_to_stdout = true;
         text_copy(text, UNKANJ_MESSAGE_BUF, check_texts[code + 1]);
         return code;
+    }
+    if (k.input_code == KANJI_BINARY) {
+        // Stopped by the binary rule: reported as the check reports a binary
+        // file, and a destination made by this run goes again.
+        sink.file.close();
+        if (created && !pending.temp.empty())
+            DeleteFileA(destination.c_str());
+        text_copy(text, UNKANJ_MESSAGE_BUF, check_texts[0]);
+        return KANJI_BINARY;
+    }
+    if (!pending.temp.empty()) {
+        sink.file.close();
+        k.source.close();
+        if (sink.file.fail() ||
+            !MoveFileExA(pending.temp.c_str(), destination.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_COPY_ALLOWED)) {
+            text_format_cut(text, UNKANJ_MESSAGE_BUF, "error:\"%s\" can not open.", destination.c_str());
+            return UNKANJ_DESTINATION_ERROR;
+        }
+        pending.temp.clear();
     }
     return 0;
 }

@@ -403,3 +403,27 @@ TEST(WindowSearch, FindsVisibleInstanceWindowsOfOtherProcesses)
     window_search_record = nullptr;
     EXPECT_EQ(record.count, 1);
 }
+
+TEST(ShellAssociations, TextsThatFillTheBufferExactly)
+{
+    remove_class_key(".zqf");
+    HKEY key;
+    ASSERT_EQ(RegCreateKeyA(HKEY_CLASSES_ROOT, ".zqf", &key), ERROR_SUCCESS);
+    // With or without its terminator stored: 511 bytes fit the 512-byte
+    // buffer, 512 do not.
+    struct { size_t length; bool terminated; int result; } cases[] = {
+        {511, true, 1}, {511, false, 1}, {512, true, 0}, {512, false, 0}, {0, true, 1},
+    };
+    for (auto& c : cases) {
+        std::string text(c.length, 'c');
+        if (c.length > 1) text.replace(c.length / 2, 2, "表");
+        ASSERT_EQ(RegSetValueExA(key, nullptr, 0, REG_SZ, (const BYTE*)text.c_str(),
+                                 (DWORD)(text.size() + (c.terminated ? 1 : 0))), ERROR_SUCCESS);
+        char out[REG_TEXT_BUF];
+        memset(out, 'x', sizeof out);
+        EXPECT_EQ(reg_read_text(key, nullptr, out, sizeof out), c.result) << c.length << c.terminated;
+        EXPECT_EQ(std::string(out), c.result ? text : "") << c.length << c.terminated;
+    }
+    RegCloseKey(key);
+    remove_class_key(".zqf");
+}

@@ -230,3 +230,24 @@ TEST(Walker, LinksAreNotFollowedByDestructiveWalks)
     CreateDirectoryA(tree, nullptr);
     CreateDirectoryA("C:\\zote-links\\tree\\a", nullptr);
 }
+
+TEST(Walker, FoldersJustShortOfTheBufferAreWalked)
+{
+    bench::scratch_dir dir;
+    for (size_t length : {256u, 257u}) {
+        std::string folder = std::string(dir.path()) + "\\" + std::to_string(length);
+        while (folder.size() + 2 <= length) folder += "表";
+        if (folder.size() < length) folder += "x";
+        ASSERT_EQ(folder.size(), length);
+        ASSERT_TRUE(CreateDirectoryA(folder.c_str(), nullptr)) << length;
+        ASSERT_TRUE(bench::write_file(folder + "\\a", "a"));
+        events.clear();
+        walk_item rec = {};
+        walk_folder(nullptr, folder.c_str(), "*.*", &rec, note_file);
+        walk_tree(folder.c_str(), "*.*", &rec, note_file, nullptr, nullptr, nullptr);
+        walk_tree_depth(1, folder.c_str(), "*", &rec, note_file, nullptr, nullptr, 0);
+        EXPECT_EQ(events, std::vector<std::string>(3, "file " + folder + "\\a")) << length;
+        EXPECT_EQ(rec.failures, 0) << length;
+        EXPECT_EQ(count_files(folder.c_str(), "*.*"), 1) << length;
+    }
+}

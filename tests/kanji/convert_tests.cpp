@@ -2,6 +2,7 @@
 // letters, "**" and "*", the extension kanji, line ends, pass-through, and
 // pieces: characters straddling buffer boundaries and text that expands.
 #include "tests/kanji/kanji_bench.h"
+#include <algorithm>
 
 TEST(KanjiConvert, HalfWidthKanaToJisUsesShiftOutAndIn)
 {
@@ -189,6 +190,52 @@ TEST(KanjiConvert, BinaryInputEndsTheRun)
     bench::scratch_dir dir;
     int code = 99;
     std::string out = convert_text(dir, "-s", std::string(100, '\x01'), &code);
-    EXPECT_EQ(0, code);
+    EXPECT_EQ(KANJI_BINARY, code);
     EXPECT_EQ("", out);
+}
+
+namespace {
+std::vector<std::string> folder_names(const bench::scratch_dir& dir)
+{
+    std::vector<std::string> names;
+    WIN32_FIND_DATAA fd;
+    HANDLE h = FindFirstFileA(dir.file("*").c_str(), &fd);
+    if (h == INVALID_HANDLE_VALUE) return names;
+    do {
+        if (fd.cFileName[0] != '.') names.push_back(fd.cFileName);
+    } while (FindNextFileA(h, &fd));
+    FindClose(h);
+    std::sort(names.begin(), names.end());
+    return names;
+}
+}  // namespace
+
+TEST(KanjiConvert, BinaryInputLeavesNoCutDestination)
+{
+    bench::scratch_dir dir;
+    std::string text_then_binary = std::string("some text\r\n") + std::string(40, '\x01');
+    std::string src = dir.file("in.txt"), dst = dir.file("out.txt");
+    // Whether the destination existed before or not, and whether converted
+    // text came before the binary bytes or not.
+    struct { std::string input; bool existed; } cases[] = {
+        {std::string(100, '\x01'), false}, {text_then_binary, false},
+        {std::string(100, '\x01'), true}, {text_then_binary, true},
+    };
+    for (auto& c : cases) {
+        DeleteFileA(dst.c_str());
+        bench::write_file(src, c.input);
+        if (c.existed) bench::write_file(dst, "old");
+        unkanj_result r = unkanj("t -s \"" + src + "\" \"" + dst + "\"");
+        EXPECT_EQ(KANJI_BINARY, r.code);
+        EXPECT_EQ("check ok -> may be <<binary>> file.", r.message);
+        if (c.existed) EXPECT_EQ("old", bench::read_file(dst));
+        std::vector<std::string> expect = {"in.txt"};
+        if (c.existed) expect.push_back("out.txt");
+        EXPECT_EQ(expect, folder_names(dir)) << c.existed;
+    }
+    // A text replaces the destination that was there.
+    bench::write_file(src, "\xA4\xA2\n");
+    EXPECT_EQ(0, unkanj("t -s -E \"" + src + "\" \"" + dst + "\"").code);
+    EXPECT_EQ("\x82\xA0\n", bench::read_file(dst));
+    EXPECT_EQ((std::vector<std::string>{"in.txt", "out.txt"}), folder_names(dir));
 }

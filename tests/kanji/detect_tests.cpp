@@ -93,3 +93,28 @@ TEST(KanjiDetect, UnlikelyTextsArePinned)
     // A given input code is the result without looking.
     EXPECT_EQ(KANJI_EUC, check_text(dir, sjis_hiragana, "-E"));
 }
+
+TEST(KanjiDetect, EucThreeByteCharactersAreSteppedWhole)
+{
+    bench::scratch_dir dir;
+    // JIS X 0212 characters (SS3 and two bytes; 伳 勡 槅, as iconv's EUC-JP
+    // writes them) whose last byte could lead a Shift-JIS pair with the
+    // ASCII byte behind it.
+    std::string supplementary = "\x8F\xB0\xE0" "a" "\x8F\xB3\xF0" "b" "\x8F\xC4\xE5" "\r\n";
+    // Alone they read as Shift-JIS pairs as well and count for neither code;
+    // beside EUC hiragana the text is EUC.
+    struct { std::string unit; int code; } cases[] = {
+        {supplementary, KANJI_ASCII},
+        {euc_hiragana + supplementary, KANJI_EUC},
+    };
+    for (auto& c : cases) {
+        const std::string& unit = c.unit;
+        std::string text;
+        for (int i = 0; i < 40; i++) text += unit;
+        EXPECT_EQ(c.code, check_text(dir, text)) << hex(unit);
+        // EUC to EUC passes the text through unchanged.
+        int code = 99;
+        EXPECT_EQ(hex(text), hex(convert_text(dir, "-e", text, &code)));
+        EXPECT_EQ(0, code);
+    }
+}
