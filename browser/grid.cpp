@@ -23,7 +23,7 @@ SIZE list_client_size()
 static double floored_size(double size)
 {
     if (size < MIN_THUMB_SIZE) return MIN_THUMB_SIZE;
-    return size > MAX_THUMB_SIZE ? MAX_THUMB_SIZE : size;
+    return size > MAX_THUMB_SIZE ? double(MAX_THUMB_SIZE) : size;
 }
 
 int compute_grid(int width, int height)
