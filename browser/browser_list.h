@@ -46,6 +46,10 @@ struct browser_list_record {
     int label_gap;
     double cell_width, cell_height;
     int label_height, page_count, first_row, last_shown;
+    double drawn_size;       // the thumbnail size taken at the last layout
+    int saved_size;          // the size the settings files hold
+    int last_row;            // (count - 1) / columns
+    int cache_working_size;  // thumbnails the memory cache keeps at this size
     // 5. entries
     char** names;            // into the listing's name list
     file_kind* records;      // count records

@@ -16,11 +16,21 @@ if [ -n "${DISPLAY:-}" ] && [ -z "${ZOTE_HEADLESS:-}" ]; then
   exec bash "$here/tools/bench.sh" shell bash -c 'export DISPLAY='"$DISPLAY"'; wine "D:\\zote.exe" "$@"' zote "$@"
 fi
 shot="$build/zote-screenshot.png"
-bash "$here/tools/bench.sh" exec "$build/zote.exe" "$@" &
+# Without a folder argument the run opens a small sample folder with Japanese names.
+args=("$@")
+if [ ${#args[@]} -eq 0 ]; then
+  sample="$build/sample"
+  rm -rf "$sample" && mkdir -p "$sample/表示" "$sample/旅行 2020" "$sample/空のﾌｫﾙﾀﾞ"
+  for n in 海 山 ソース 能登 十和田湖 夕焼けの写真ファイル名がとても長い場合 a b; do
+    convert -size 64x48 "plasma:" "$sample/$n.jpg" 2>/dev/null || : > "$sample/$n.jpg"
+  done
+  : > "$sample/表示/一枚目.png"; : > "$sample/旅行 2020/x.jpg"; : > "$sample/readme.txt"
+  args=("D:\\sample")
+fi
+bash "$here/tools/bench.sh" exec "$build/zote.exe" "${args[@]}" &
 pid=$!
-sleep "${ZOTE_SHOT_DELAY:-6}"
-# Type a line into the console, as a user would, before the picture is taken.
-bash "$here/tools/bench.sh" shell bash -c "xdotool mousemove 300 300 click 1 sleep 0.5 type 'hello zote'; xdotool key Return; sleep 1; import -window root '$shot'"
+sleep "${ZOTE_SHOT_DELAY:-8}"
+bash "$here/tools/bench.sh" shell bash -c "import -window root '$shot'"
 echo "screenshot: $shot"
 if [ -z "${ZOTE_KEEP:-}" ]; then
   kill $pid 2>/dev/null || true
