@@ -32,7 +32,7 @@ void destroy_browser_menu(browser_menu* menu)
 
 static int list_tree_depth() { return browser_list.tree_depth; }
 
-static void set_defaults(browser_list_record& l)
+void browser_list_defaults(browser_list_record& l)
 {
     memset(&l, 0, sizeof l);
     l.page = 1;
@@ -63,7 +63,7 @@ void browser_list_init()
     static bool done = false;
     if (done) return;
     done = true;
-    set_defaults(browser_list);
+    browser_list_defaults(browser_list);
     browser_path_hooks.tree_depth = list_tree_depth;
     init_image_kinds();
     browser_list.popup.handle = CreatePopupMenu();

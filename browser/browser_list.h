@@ -73,6 +73,8 @@ struct browser_list_record {
 };
 extern browser_list_record browser_list;
 
+// Every field of a state record to its default (zero unless listed).
+void browser_list_defaults(browser_list_record& l);
 // Gives the record its defaults, then builds what depends on them (image
 // kinds, popup menu, thumbnail cache, history). Runs once; the exit handler
 // is registered with it.
