@@ -76,6 +76,55 @@ bool open_reader(reader& r, const char* path, const char* password, bool raw)
     return archive_read_open1(r.a) == ARCHIVE_OK;
 }
 
+// The member's name in cp932. In the "C" locale libarchive hands back the
+// header's bytes as they are: UTF-8 for zip names with the UTF-8 flag and for
+// pax, the local code page otherwise. A name that is valid UTF-8 beyond ASCII
+// is taken as UTF-8 (cp932 Japanese almost never is).
+bool valid_utf8(const std::string& s, bool* beyond_ascii)
+{
+    *beyond_ascii = false;
+    for (size_t i = 0; i < s.size();) {
+        unsigned char c = s[i];
+        int more = c < 0x80 ? 0 : c >= 0xC2 && c <= 0xDF ? 1 : c >= 0xE0 && c <= 0xEF ? 2 : c >= 0xF0 && c <= 0xF4 ? 3 : -1;
+        if (more < 0 || i + more >= s.size() + (more == 0 ? 1 : 0)) return false;
+        for (int k = 1; k <= more; k++)
+            if ((static_cast<unsigned char>(s[i + k]) & 0xC0) != 0x80) return false;
+        if (more) *beyond_ascii = true;
+        i += more + 1;
+    }
+    return true;
+}
+
+std::string entry_name(archive_entry* e)
+{
+    const char* raw = archive_entry_pathname(e);
+    if (!raw) raw = archive_entry_pathname_utf8(e);
+    if (!raw) {
+        // Only a wide form: a name read as Unicode that the locale cannot hold.
+        const wchar_t* w = archive_entry_pathname_w(e);
+        int m = w ? WideCharToMultiByte(932, 0, w, -1, nullptr, 0, nullptr, nullptr) : 0;
+        if (m <= 1) return "";
+        std::string out(m, '\0');
+        WideCharToMultiByte(932, 0, w, -1, &out[0], m, nullptr, nullptr);
+        out.resize(m - 1);
+        return out;
+    }
+    std::string name = raw;
+    bool beyond = false;
+    if (!valid_utf8(name, &beyond) || !beyond) return name;
+    int n = MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, name.c_str(), -1, nullptr, 0);
+    if (n <= 0) return name;
+    std::wstring wide(n, L'\0');
+    MultiByteToWideChar(CP_UTF8, 0, name.c_str(), -1, &wide[0], n);
+    BOOL lossy = FALSE;
+    int m = WideCharToMultiByte(932, 0, wide.c_str(), -1, nullptr, 0, nullptr, &lossy);
+    if (m <= 0 || lossy) return name;
+    std::string out(m, '\0');
+    WideCharToMultiByte(932, 0, wide.c_str(), -1, &out[0], m, nullptr, nullptr);
+    out.resize(m - 1);
+    return out;
+}
+
 bool read_data(archive* a, std::string* out)
 {
     out->clear();
@@ -103,8 +152,10 @@ int read_entries(reader& r, const char* archive_path, bool raw, const member_fil
         }
         count++;
         member m;
-        const char* name = raw ? nullptr : archive_entry_pathname(e);
-        m.name = raw ? raw_member_name(archive_path) : to_backslashes(name ? name : "");
+        m.name = raw ? raw_member_name(archive_path) : to_backslashes(entry_name(e));
+        // tar's "./name" is the name itself.
+        while (m.name.compare(0, 2, ".\\") == 0) m.name.erase(0, 2);
+        if (m.name == ".") m.name.clear();
         while (!m.name.empty() && m.name.back() == '\\') {
             m.name.pop_back();
             m.folder = true;

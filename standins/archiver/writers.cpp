@@ -77,6 +77,8 @@ std::string lzh_header(const member& m)
         h += type;
         h += body;
     };
+    size_t crc_at = h.size() + 3;
+    extended('\x00', std::string(2, '\0'));    // header CRC, filled in below
     if (!name.empty() || !m.folder) extended('\x01', name);
     if (!folder.empty()) {
         std::string f = folder;
@@ -98,6 +100,7 @@ std::string lzh_header(const member& m)
     // A size whose low byte is 0 would read as the end mark: pad one byte.
     if ((h.size() & 0xFF) == 0) h += '\0';
     set16(h, 0, static_cast<unsigned>(h.size()));
+    set16(h, crc_at, crc16(h));
     return h;
 }
 
@@ -114,6 +117,22 @@ void cab_file_entry(std::string& s, const member& m, unsigned long offset)
     put16(s, 0x20);
     s += m.name;
     s += '\0';
+}
+
+// zip and pax carry names in UTF-8 (libarchive, in the "C" locale, passes
+// the bytes through as they are).
+std::string to_utf8(const std::string& cp932)
+{
+    int n = MultiByteToWideChar(932, 0, cp932.c_str(), -1, nullptr, 0);
+    if (n <= 0) return cp932;
+    std::wstring wide(n, L'\0');
+    MultiByteToWideChar(932, 0, cp932.c_str(), -1, &wide[0], n);
+    int m = WideCharToMultiByte(CP_UTF8, 0, wide.c_str(), -1, nullptr, 0, nullptr, nullptr);
+    if (m <= 0) return cp932;
+    std::string out(m, '\0');
+    WideCharToMultiByte(CP_UTF8, 0, wide.c_str(), -1, &out[0], m, nullptr, nullptr);
+    out.resize(m - 1);
+    return out;
 }
 
 struct writer {
@@ -144,6 +163,8 @@ int write_through_libarchive(const std::string& path, std::vector<member>& membe
         if (zip) {
             archive_write_set_format_zip(w.a);
             archive_write_set_option(w.a, "zip", "compression", "deflate");
+            // Names go in as UTF-8 bytes and are marked so.
+            archive_write_set_option(w.a, "zip", "hdrcharset", "UTF-8");
             if (password && *password) {
                 if (archive_write_set_option(w.a, "zip", "encryption", "traditional") != ARCHIVE_OK ||
                     archive_write_set_passphrase(w.a, password) != ARCHIVE_OK)
@@ -167,7 +188,7 @@ int write_through_libarchive(const std::string& path, std::vector<member>& membe
                 else if (c == '\\') name[i] = '/';
             }
             if (m.folder) name += '/';
-            archive_entry_copy_pathname(e, name.c_str());
+            archive_entry_copy_pathname(e, to_utf8(name).c_str());
             archive_entry_set_filetype(e, m.folder ? AE_IFDIR : AE_IFREG);
             archive_entry_set_perm(e, m.folder ? 0755 : 0644);
             archive_entry_set_size(e, m.folder ? 0 : static_cast<la_int64_t>(m.data.size()));
