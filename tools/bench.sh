@@ -17,7 +17,10 @@ build=$(dirname "$state")
 export WINEPREFIX="$state/prefix"
 export WINEARCH=win32
 export HOME="$state/home"
-export TZ=Asia/Tokyo
+# Japan time written the POSIX way: Wine's msvcrt reads TZ too and takes a
+# zone name such as Asia/Tokyo for UTC, so its mktime and localtime would be
+# nine hours off the system's local time.
+export TZ=JST-9
 export LOCPATH="$deps/locale"
 { export LC_ALL=ja_JP.UTF-8; } 2>/dev/null
 export LANG=ja_JP.UTF-8

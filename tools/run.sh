@@ -10,7 +10,10 @@ build=${ZOTE_BUILD:-$here/build}
 cmake -S "$here" -B "$build" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$here/cmake/mingw-i686.cmake" \
       -DZOTE_DEPS="$ZOTE_DEPS_PREFIX" >/dev/null
 cmake --build "$build" -j"$(nproc)" --target zote
+# The stand-in archiver DLLs, when libarchive is there, go into the prefix.
+cmake --build "$build" -j"$(nproc)" --target archiver_standins >/dev/null 2>&1 || true
 export ZOTE_BENCH="$build/bench"
+bash "$here/tools/bench.sh" shell bash "$here/tools/bench.d/archivers.sh"
 if [ -n "${DISPLAY:-}" ] && [ -z "${ZOTE_HEADLESS:-}" ]; then
   # A real display: the bench's prefix, shown on the user's screen.
   exec bash "$here/tools/bench.sh" shell bash -c 'export DISPLAY='"$DISPLAY"'; wine "D:\\zote.exe" "$@"' zote "$@"

@@ -11,18 +11,25 @@ JPEG_VER=2.1.5
 PNG_VER=1.6.39
 TIFF_VER=4.5.0
 GTEST_VER=1.12.1
-key="jpeg-$JPEG_VER.png-$PNG_VER.tiff-$TIFF_VER.gtest-$GTEST_VER.v3"
+ARCHIVE_VER=3.6.2
+key="jpeg-$JPEG_VER.png-$PNG_VER.tiff-$TIFF_VER.gtest-$GTEST_VER.archive-$ARCHIVE_VER.v4"
 prefix="$cache/$key"
+# The prefix this checkout's libraries live in (several checkouts may share
+# the cache with different keys, so "current" only tells the last one set up).
+if [ "${1:-}" = "--print-prefix" ]; then echo "$prefix"; exit 0; fi
 
 SUDO=""
 [ "$(id -u)" -eq 0 ] || SUDO=sudo
 
 pkgs="mingw-w64 g++-mingw-w64-i686-posix binutils-mingw-w64-i686 cmake make ninja-build
       wine wine32:i386 wine64 xvfb xauth x11-utils xdotool locales fonts-ipafont-gothic imagemagick
-      libz-mingw-w64-dev nasm libc-bin xz-utils bzip2 ca-certificates"
+      libz-mingw-w64-dev nasm libc-bin xz-utils bzip2 ca-certificates
+      zip unzip tar gzip jlha-utils lhasa gcab cabextract python3"
 
 need_apt=0
-for p in i686-w64-mingw32-g++-posix nasm wine xvfb-run cmake ninja import xwininfo xdotool; do
+# The archive tools make and check the archiver tests' archives on the Linux side.
+for p in i686-w64-mingw32-g++-posix nasm wine xvfb-run cmake ninja import xwininfo xdotool \
+         zip unzip jlha lhasa gcab cabextract python3; do
   command -v "$p" >/dev/null 2>&1 || need_apt=1
 done
 [ -f /usr/i686-w64-mingw32/lib/libz.a ] || need_apt=1
@@ -71,6 +78,7 @@ fetch_source libjpeg-turbo
 fetch_source libpng1.6
 fetch_source tiff
 fetch_source googletest
+fetch_source libarchive
 unpack() { # name-pattern version
   local tb; tb=$(ls "$1"_"$2"*.orig.tar.* | head -1)
   [ -n "$tb" ] || { echo "setup: no source for $1 $2"; exit 1; }
@@ -80,6 +88,7 @@ unpack libjpeg-turbo "$JPEG_VER"
 unpack libpng1.6 "$PNG_VER"
 unpack tiff "$TIFF_VER"
 unpack googletest "$GTEST_VER"
+unpack libarchive "$ARCHIVE_VER"
 
 tc="$here/cmake/mingw-i686.cmake"
 common=(-G Ninja -DCMAKE_TOOLCHAIN_FILE="$tc" -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX="$prefix"
@@ -87,7 +96,7 @@ common=(-G Ninja -DCMAKE_TOOLCHAIN_FILE="$tc" -DCMAKE_BUILD_TYPE=Release -DCMAKE
 build() { # dir args...
   local d=$1; shift
   cmake -S "$d" -B "$d/_b" "${common[@]}" "$@" >/dev/null
-  cmake --build "$d/_b" -j"$(nproc)" >/dev/null
+  cmake --build "$d/_b" -j"${ZOTE_JOBS:-$(nproc)}" >/dev/null
   cmake --install "$d/_b" >/dev/null
 }
 build libjpeg-turbo -DWITH_JPEG8=1 -DENABLE_SHARED=0 -DWITH_TURBOJPEG=0 -DWITH_SIMD=1 -DREQUIRE_SIMD=1
@@ -96,6 +105,16 @@ build tiff -DBUILD_SHARED_LIBS=OFF -Dtiff-tools=OFF -Dtiff-tests=OFF -Dtiff-cont
   -Djpeg=ON -Dold-jpeg=ON -DJPEG_INCLUDE_DIR="$prefix/include" -DJPEG_LIBRARY="$prefix/lib/libjpeg.a" -Djbig=OFF -Dlzma=OFF -Dzstd=OFF -Dwebp=OFF -Dlerc=OFF -Dlibdeflate=OFF -Dpixarlog=ON -Dzlib=ON \
   -DZLIB_ROOT=/usr/i686-w64-mingw32
 build googletest -DBUILD_GMOCK=ON -Dgtest_disable_pthreads=OFF -DCMAKE_CXX_STANDARD=17
+# libarchive for the stand-in archiver DLLs: zip (with traditional PKWARE
+# encryption, which needs no crypto library), lha, cab, tar and gzip through
+# zlib. Left out: bzip2, xz/lzma, zstd, lz4, lzo, b2, the crypto libraries
+# (so no AES zip), iconv (names go through Windows code pages), xml (xar),
+# pcre, acl/xattr, and the bsdtar/bsdcpio/bsdcat programs.
+build libarchive -DENABLE_ZLIB=ON -DZLIB_INCLUDE_DIR=/usr/i686-w64-mingw32/include -DZLIB_LIBRARY=/usr/i686-w64-mingw32/lib/libz.a -DENABLE_BZip2=OFF -DENABLE_LZMA=OFF \
+  -DENABLE_ZSTD=OFF -DENABLE_LZ4=OFF -DENABLE_LZO=OFF -DENABLE_LIBB2=OFF -DENABLE_OPENSSL=OFF -DENABLE_MBEDTLS=OFF \
+  -DENABLE_NETTLE=OFF -DENABLE_CNG=OFF -DENABLE_ICONV=OFF -DENABLE_LIBXML2=OFF -DENABLE_EXPAT=OFF \
+  -DENABLE_PCREPOSIX=OFF -DENABLE_LIBGCC=OFF -DPOSIX_REGEX_LIB=NONE -DENABLE_ACL=OFF -DENABLE_XATTR=OFF -DENABLE_TAR=OFF \
+  -DENABLE_CPIO=OFF -DENABLE_CAT=OFF -DENABLE_TEST=OFF -DENABLE_WERROR=OFF -DENABLE_INSTALL=ON
 touch "$prefix/.done"
 echo "$prefix" > "$cache/current"
 echo "setup: libraries ready in $prefix"

@@ -1,0 +1,264 @@
+// The base archiver object: loading a DLL and its entries, running commands
+// with the status text shown, listings and counts, and the factory that keeps
+// one object per archive kind for the run. The kinds' own command strings
+// live in archiver_kinds.cpp.
+#include "files/archiver.h"
+#include "files/dialogs.h"
+#include "files/strings.h"
+#include "graphics/kavtrel.h"
+#include <cstdlib>
+#include <cstring>
+
+namespace {
+
+// A zeroed heap text with one byte more than asked, so it always ends in a
+// terminator whatever the DLL wrote.
+struct output_buffer {
+    char* p;
+    explicit output_buffer(DWORD size) : p(static_cast<char*>(calloc(size + 1, 1))) {}
+    ~output_buffer() { free(p); }
+    output_buffer(const output_buffer&) = delete;
+    output_buffer& operator=(const output_buffer&) = delete;
+};
+
+// Copies the output as a string into the caller's buffer of size bytes.
+void copy_output(char* out, int size, const char* text)
+{
+    size_t n = strlen(text);
+    if (n >= static_cast<size_t>(size)) n = size - 1;
+    text_copy_n(out, size, text, n);
+}
+
+const char* const entry_suffixes[] = { "GetAttribute", "Extract", "GetVersion", "SetBackGroundMode",
+                                       "CheckArchive", "GetFileCount", "SetCursorMode", "OpenArchive",
+                                       "CloseArchive", "FindFirst", "FindNext" };
+
+}  // namespace
+
+_lha::_lha()
+    : names(), usable(0), kind(0), command_entry(nullptr), get_attribute(nullptr), extract_entry(nullptr),
+      get_version(nullptr), set_background_mode(nullptr), check_archive(nullptr), get_file_count(nullptr),
+      set_cursor_mode(nullptr), open_archive(nullptr), close_archive(nullptr), find_first_entry(nullptr),
+      find_next(nullptr), module(nullptr)
+{
+}
+
+const char* _lha::dll_name() const
+{
+    return names + strlen(names) + 1;
+}
+
+void lha_load(_lha* object, const char* dll, const char* prefix, int kind)
+{
+    size_t np = strlen(prefix), nd = strlen(dll);
+    if (np + nd + 2 > sizeof object->names) return;
+    HMODULE module = LoadLibraryA(dll);
+    if (!module) return;
+    memset(object->names, 0, sizeof object->names);
+    memcpy(object->names, prefix, np);
+    memcpy(object->names + np + 1, dll, nd);
+    object->module = module;
+    object->usable = 1;
+    object->kind = kind;
+    object->command_entry = reinterpret_cast<archiver_command_fn>(GetProcAddress(module, prefix));
+    FARPROC entries[11];
+    for (int i = 0; i < 11; i++) {
+        char name[64];
+        entries[i] = text_format(name, sizeof name, "%s%s", prefix, entry_suffixes[i]) ? GetProcAddress(module, name)
+                                                                                        : nullptr;
+    }
+    object->get_attribute = reinterpret_cast<archiver_get_attribute_fn>(entries[0]);
+    object->extract_entry = reinterpret_cast<archiver_command_fn>(entries[1]);
+    object->get_version = reinterpret_cast<archiver_get_version_fn>(entries[2]);
+    object->set_background_mode = reinterpret_cast<archiver_set_mode_fn>(entries[3]);
+    object->check_archive = reinterpret_cast<archiver_check_fn>(entries[4]);
+    object->get_file_count = reinterpret_cast<archiver_file_count_fn>(entries[5]);
+    object->set_cursor_mode = reinterpret_cast<archiver_set_mode_fn>(entries[6]);
+    object->open_archive = reinterpret_cast<archiver_open_fn>(entries[7]);
+    object->close_archive = reinterpret_cast<archiver_close_fn>(entries[8]);
+    object->find_first_entry = reinterpret_cast<archiver_find_first_fn>(entries[9]);
+    object->find_next = reinterpret_cast<archiver_find_next_fn>(entries[10]);
+    if (object->set_background_mode) object->set_background_mode(FALSE);
+}
+
+int _lha::call(char* output, DWORD size, const char* fmt, va_list ap)
+{
+    if (!module || !command_entry) return -1;
+    char line[ARCHIVER_COMMAND_BUF];
+    if (!text_vformat(line, sizeof line, fmt, ap)) return -1;
+    console_hooks.status_hook(-1, "%s", names);
+    int result = command_entry(nullptr, line, output, size);
+    console_hooks.status_hook(-1, "");
+    return result;
+}
+
+int _lha::command(const char* fmt, ...)
+{
+    va_list ap;
+    va_start(ap, fmt);
+    int result = call(nullptr, 0, fmt, ap);
+    va_end(ap);
+    return result == 0 ? 1 : 0;
+}
+
+int _lha::make_sfx(const char*) { return 0; }
+int _lha::is_encrypted(const char*) { return 0; }
+int _lha::create(const char*, const char*, const char*) { return 0; }
+int _lha::extract_all(const char*, const char*, const char*) { return 0; }
+int _lha::extract_one(const char*, const char*, const char*) { return 0; }
+
+int _lha::run(char* output, int size, const char* fmt, ...)
+{
+    if (!module) return 0;
+    // A caller's buffer needs its size: the output is never copied blind.
+    if (output && size <= 0) return 0;
+    DWORD n = size > 0 ? static_cast<DWORD>(size) : DWORD(ARCHIVER_OUTPUT_DEFAULT);
+    output_buffer text(n);
+    if (!text.p) return 0;
+    va_list ap;
+    va_start(ap, fmt);
+    int result = call(text.p, n, fmt, ap);
+    va_end(ap);
+    if (result != 0) return 0;
+    if (console_hooks.logging_on()) console_hooks.printf_hook("%s", text.p);
+    if (output) copy_output(output, size, text.p);
+    return 1;
+}
+
+int _lha_lha::run(char* output, int size, const char* fmt, ...)
+{
+    if (!module) return 0;
+    if (output && size <= 0) return 0;
+    DWORD n = size > 0 ? static_cast<DWORD>(size) : DWORD(ARCHIVER_OUTPUT_DEFAULT);
+    output_buffer text(n);
+    if (!text.p) return 0;
+    va_list ap;
+    va_start(ap, fmt);
+    int result = call(text.p, n, fmt, ap);
+    va_end(ap);
+    if (result != 0) return 0;
+    if (output) {
+        copy_output(output, size, text.p);
+        return 1;
+    }
+    char* rest = text.p;
+    int lines = count_output_lines(text.p, &rest);
+    if (console_hooks.logging_on()) console_hooks.printf_hook("%s", rest);
+    return lines;
+}
+
+int _lha::version_text(char* out, size_t cap)
+{
+    if (!module) return 0;
+    double version = get_version ? get_version() / 100.0 : 0.0;
+    text_format(out, cap, "%s %s ver.%4.2lf", names, dll_name(), version);
+    return 1;
+}
+
+int _lha::member_count(const char* archive)
+{
+    if (!module || !get_file_count) return 0;
+    int n = get_file_count(archive);
+    if (n != -1) return n;
+    if (!open_archive || !find_first_entry || !find_next || !close_archive) return -1;
+    HARC handle = open_archive(nullptr, archive, ARCHIVE_OPEN_MODE);
+    if (!handle) return -1;
+    // FindNext answers 0 for a member, -1 at the end and anything else for a
+    // damaged listing, whose count is unknown.
+    int count = 0;
+    int step = find_first_entry(handle, "*.*", nullptr);
+    while (step == 0) {
+        count++;
+        step = find_next(handle, nullptr);
+    }
+    close_archive(handle);
+    return step == -1 ? count : -1;
+}
+
+int _lha::find_first(HARC archive, archive_member_info* info)
+{
+    // Without the DLL nothing is found (0 would claim a member).
+    if (!module || !find_first_entry) return -1;
+    return find_first_entry(archive, "*.*", info);
+}
+
+int count_output_lines(char* text, char** rest)
+{
+    int count = 0;
+    bool leading = text[0] == '\n';
+    for (char* p = text; *p; p++) {
+        if (*p != '\n') continue;
+        count++;
+        if (p[1] == '\n') *p = ' ';
+    }
+    *rest = text;
+    if (leading) {
+        count--;
+        *rest = text + 1;
+    }
+    return count < 1 ? 1 : count;
+}
+
+const char* strip_backslash_copy(const char* path)
+{
+    static char buffer[PATH_BUF];
+    if (!text_copy(buffer, path)) return buffer;
+    remove_backslash(buffer);
+    return buffer;
+}
+
+int member_name_is_safe(const char* member)
+{
+    if (!member || !*member || *member == '\\' || *member == '/') return 0;
+    const char* start = member;
+    for (const char* p = member;; p = mb_next(p)) {
+        if (*p == ':' || *p == '"') return 0;
+        if (*p == '\\' || *p == '/' || *p == 0) {
+            if (p - start == 2 && start[0] == '.' && start[1] == '.') return 0;
+            if (*p == 0) return 1;
+            start = p + 1;
+        }
+    }
+}
+
+int archive_password_is_safe(const char* password)
+{
+    if (!password || !*password) return 0;
+    for (const unsigned char* p = reinterpret_cast<const unsigned char*>(password); *p; p++)
+        if (*p <= ' ' || *p == '"') return 0;
+    return 1;
+}
+
+static _lha* make_plain(const archiver_kind& k, _lha* object)
+{
+    lha_load(object, k.dll, k.prefix, k.kind);
+    return object;
+}
+
+static _lha* make_lha_object() { return new _lha_lha; }
+static _lha* make_zip_object() { return new _lha_zip; }
+static _lha* make_cab_object() { return new _lha_cab; }
+static _lha* make_tar_object() { return new _lha_tar; }
+
+archiver_kind archiver_kinds[ARCHIVER_KINDS] = {
+    { { ".lzh", nullptr, nullptr }, "unlha32.dll", "Unlha", 1, make_lha_object, nullptr },
+    { { ".zip", nullptr, nullptr }, "unzip32.dll", "UnZip", 0, make_zip_object, nullptr },
+    { { ".cab", nullptr, nullptr }, "cab32.dll", "Cab", 1, make_cab_object, nullptr },
+    { { ".gz", ".tgz", ".z" }, "tar32.dll", "Tar", 0, make_tar_object, nullptr },
+};
+
+_lha* open_archiver_for(const char* archive)
+{
+    for (archiver_kind& k : archiver_kinds) {
+        bool match = false;
+        for (const char* ext : k.extensions)
+            if (ext && has_extension(archive, ext)) match = true;
+        if (!match) continue;
+        if (!k.object) {
+            k.object = make_plain(k, k.make());
+            if (_lha_zip* zip = dynamic_cast<_lha_zip*>(k.object)) zip->load_creator();
+        }
+        return k.object->module ? k.object : nullptr;
+    }
+    return nullptr;
+}

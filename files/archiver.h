@@ -1,0 +1,146 @@
+// The archiver-DLL wrappers: one `_lha` object per archive kind, made on the
+// first request for its kind and kept for the whole run. Each kind knows its
+// command strings; every command goes through a bounded buffer and is refused
+// when it does not fit. The browser and the console reach the DLL's listing
+// entries directly through the object's fields.
+#pragma once
+#include <windows.h>
+#include "files/archiver_api.h"
+#include "graphics/cptext.h"
+
+enum {
+    ARCHIVER_NAMES = 100,
+    // Room for three full paths and the longest format; a longer command is refused.
+    ARCHIVER_COMMAND_BUF = 1024,
+    ARCHIVER_OUTPUT_DEFAULT = 60000,
+};
+
+class _lha {
+public:
+    char names[ARCHIVER_NAMES];     // prefix, NUL, DLL name, NUL
+    int usable;                     // loaded; for ZIP: creation available
+    int kind;                       // 1: can make self-extracting archives
+    archiver_command_fn command_entry;
+    archiver_get_attribute_fn get_attribute;
+    archiver_command_fn extract_entry;
+    archiver_get_version_fn get_version;
+    archiver_set_mode_fn set_background_mode;
+    archiver_check_fn check_archive;
+    archiver_file_count_fn get_file_count;
+    archiver_set_mode_fn set_cursor_mode;
+    archiver_open_fn open_archive;
+    archiver_close_fn close_archive;
+    archiver_find_first_fn find_first_entry;
+    archiver_find_next_fn find_next;
+    HMODULE module;
+
+    _lha();
+    virtual ~_lha() {}
+    _lha(const _lha&) = delete;
+    _lha& operator=(const _lha&) = delete;
+
+    virtual int make_sfx(const char* archive);
+    virtual int run(char* output, int size, const char* fmt, ...) __attribute__((format(gnu_printf, 4, 5)));
+    virtual int is_encrypted(const char* archive);
+    virtual int version_text(char* out, size_t cap);
+    virtual int create(const char* archive, const char* source, const char* password);
+    virtual int extract_all(const char* archive, const char* folder, const char* password);
+    virtual int extract_one(const char* archive, const char* folder, const char* member);
+
+    const char* prefix() const { return names; }
+    const char* dll_name() const;
+    // 1 when the command entry returned 0.
+    int command(const char* fmt, ...) __attribute__((format(gnu_printf, 2, 3)));
+    int member_count(const char* archive);
+    int find_first(HARC archive, archive_member_info* info);
+
+protected:
+    // Forms the command and calls the entry with the status text shown;
+    // -1 when nothing was called (no module, or the command did not fit).
+    int call(char* output, DWORD size, const char* fmt, va_list ap);
+    // Runs the command through the creator or this object inside the source
+    // (its folder, or a one-file work folder); archive is absolute.
+    int create_in_source(_lha* runner, const char* source, const char* fmt, const char* a1, const char* a2);
+};
+
+// Loads the DLL and resolves its entries; nothing changes when it does not load.
+void lha_load(_lha* object, const char* dll, const char* prefix, int kind);
+
+class _lha_lha : public _lha {
+public:
+    int make_sfx(const char* archive) override;
+    int run(char* output, int size, const char* fmt, ...) override __attribute__((format(gnu_printf, 4, 5)));
+    int create(const char* archive, const char* source, const char* password) override;
+    int extract_all(const char* archive, const char* folder, const char* password) override;
+    int extract_one(const char* archive, const char* folder, const char* member) override;
+};
+
+class _lha_zip : public _lha {
+public:
+    _lha creator;
+    void load_creator();
+    int is_encrypted(const char* archive) override;
+    int version_text(char* out, size_t cap) override;
+    int create(const char* archive, const char* source, const char* password) override;
+    int extract_all(const char* archive, const char* folder, const char* password) override;
+    int extract_one(const char* archive, const char* folder, const char* member) override;
+};
+
+class _lha_cab : public _lha {
+public:
+    int make_sfx(const char* archive) override;
+    int create(const char* archive, const char* source, const char* password) override;
+    int extract_all(const char* archive, const char* folder, const char* password) override;
+    int extract_one(const char* archive, const char* folder, const char* member) override;
+};
+
+class _lha_tar : public _lha {
+public:
+    int create(const char* archive, const char* source, const char* password) override;
+    int extract_all(const char* archive, const char* folder, const char* password) override;
+    int extract_one(const char* archive, const char* folder, const char* member) override;
+};
+
+// The kinds by extension, in the order they are tried. Not const: a test
+// may point a kind at a missing DLL before the first request for it.
+struct archiver_kind {
+    const char* extensions[3];
+    const char* dll;
+    const char* prefix;
+    int kind;
+    _lha* (*make)();
+    _lha* object;                   // made on the first request, kept for the run
+};
+enum { ARCHIVER_KINDS = 4 };
+extern archiver_kind archiver_kinds[ARCHIVER_KINDS];
+
+// The object for the archive's kind, or null for another extension or when
+// the kind's DLL did not load (it is tried once per run).
+_lha* open_archiver_for(const char* archive);
+
+// The path without a trailing backslash, in one static buffer; empty when it
+// does not fit.
+const char* strip_backslash_copy(const char* path);
+
+// Counts the line feeds of text (at least 1), turning a line feed that
+// follows another into a blank; a leading line feed is dropped from the
+// count and from *rest (which points into text).
+int count_output_lines(char* text, char** rest);
+
+// 1 for a member name that stays inside the folder it is extracted to: not
+// empty, no drive, no leading separator, no ".." component.
+int member_name_is_safe(const char* member);
+
+// 1 for a password that can stand in a command line as one argument.
+int archive_password_is_safe(const char* password);
+
+// A single file moved into a fresh work folder "fdir@N" beside it, which is
+// the current folder until the undo.
+struct isolated_file {
+    char* saved_cwd;
+    char full[PATH_BUF];
+    char work[PATH_BUF];
+    char inside[PATH_BUF];
+};
+int isolate_file(isolated_file* record, const char* file);
+void isolate_file_undo(isolated_file* record);

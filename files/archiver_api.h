@@ -1,0 +1,49 @@
+// The calling convention shared by the archiver DLLs: the entry types that
+// the wrappers resolve by name, the open-mode and attribute bits, and the
+// published 560-byte member record that FindFirst and FindNext fill. The
+// stand-in DLLs include this header too, so both sides agree on the layout.
+#pragma once
+#include <windows.h>
+#include <cstddef>
+
+typedef HANDLE HARC;
+
+enum {
+    ARCHIVE_NAME_MAX = 512,         // longest member name, without the terminator
+    ARCHIVE_OPEN_MODE = 0x2002,     // OpenArchive mode used for listings
+    ARCHIVE_ENCRYPTED_BIT = 0x40,   // GetAttribute: some member is encrypted
+    ARCHIVE_CHECK_FULL_CRC = 2,     // CheckArchive mode: read and check every member
+};
+
+// One member of a listing, as the DLLs publish it.
+struct archive_member_info {
+    DWORD original_size;
+    DWORD compressed_size;
+    DWORD crc;
+    UINT flag;
+    UINT os_type;
+    WORD ratio;                     // per mille
+    WORD date;                      // DOS date
+    WORD time;                      // DOS time
+    char name[ARCHIVE_NAME_MAX + 1];
+    char reserved[3];
+    char attribute[8];
+    char mode[8];
+};
+static_assert(sizeof(archive_member_info) == 560, "the published member record is 560 bytes");
+static_assert(offsetof(archive_member_info, original_size) == 0, "size at 0");
+static_assert(offsetof(archive_member_info, date) == 22, "date word at 22");
+static_assert(offsetof(archive_member_info, name) == 26, "name at 26");
+static_assert(offsetof(archive_member_info, attribute) == 542, "attribute text at 542");
+
+// The entries, all stdcall and exported under undecorated names.
+typedef int(WINAPI* archiver_command_fn)(HWND window, LPCSTR command, LPSTR output, DWORD size);
+typedef int(WINAPI* archiver_get_attribute_fn)(HARC archive);
+typedef WORD(WINAPI* archiver_get_version_fn)();
+typedef BOOL(WINAPI* archiver_set_mode_fn)(BOOL on);
+typedef BOOL(WINAPI* archiver_check_fn)(LPCSTR archive, int mode);
+typedef int(WINAPI* archiver_file_count_fn)(LPCSTR archive);
+typedef HARC(WINAPI* archiver_open_fn)(HWND window, LPCSTR archive, DWORD mode);
+typedef int(WINAPI* archiver_close_fn)(HARC archive);
+typedef int(WINAPI* archiver_find_first_fn)(HARC archive, LPCSTR wildcard, archive_member_info* info);
+typedef int(WINAPI* archiver_find_next_fn)(HARC archive, archive_member_info* info);

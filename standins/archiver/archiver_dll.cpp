@@ -1,0 +1,186 @@
+// The exports of a stand-in archiver DLL. ARCHIVER_PREFIX names the command
+// entry and begins every other entry's name (UnlhaGetVersion, ...);
+// ARCHIVER_KIND fixes the command syntax. Every command line received is
+// appended to the file named by ZOTE_ARCHIVER_LOG ("prefix<TAB>command").
+// For tests, ZOTE_ARCHIVER_FAIL (a list of prefixes) makes commands fail
+// untouched, ZOTE_ARCHIVER_OUTPUT replaces the output text,
+// ZOTE_ARCHIVER_FILL fills the whole output buffer without a terminator, and
+// ZOTE_ARCHIVER_NO_COUNT makes GetFileCount answer -1.
+#include "files/archiver_api.h"
+#include "standins/archiver/commands.h"
+#include <cstring>
+
+#define JOIN2(a, b) a##b
+#define JOIN(a, b) JOIN2(a, b)
+#define ENTRY(name) JOIN(ARCHIVER_PREFIX, name)
+#define QUOTE2(a) #a
+#define QUOTE(a) QUOTE2(a)
+#define EXPORT extern "C" __declspec(dllexport)
+
+namespace {
+
+std::string env(const char* name)
+{
+    char value[4096];
+    DWORD n = GetEnvironmentVariableA(name, value, sizeof value);
+    return n && n < sizeof value ? std::string(value, n) : std::string();
+}
+
+void log_command(const char* line)
+{
+    std::string path = env("ZOTE_ARCHIVER_LOG");
+    if (path.empty()) return;
+    HANDLE h = CreateFileA(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS,
+                           FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return;
+    std::string text = std::string(QUOTE(ARCHIVER_PREFIX)) + "\t" + line + "\n";
+    DWORD done;
+    WriteFile(h, text.data(), static_cast<DWORD>(text.size()), &done, nullptr);
+    CloseHandle(h);
+}
+
+bool told_to_fail()
+{
+    std::string list = " " + env("ZOTE_ARCHIVER_FAIL") + " ";
+    return list.find(" " QUOTE(ARCHIVER_PREFIX) " ") != std::string::npos;
+}
+
+void write_output(const std::string& text, LPSTR output, DWORD size)
+{
+    if (!output || size == 0) return;
+    if (!env("ZOTE_ARCHIVER_FILL").empty()) {
+        memset(output, 'x', size);
+        return;
+    }
+    size_t n = text.size() < size - 1 ? text.size() : size - 1;
+    memcpy(output, text.data(), n);
+    output[n] = 0;
+}
+
+struct open_listing {
+    member_list list;
+    size_t next = 0;
+    std::string pattern;
+};
+
+void fill_info(const member& m, archive_member_info* info)
+{
+    memset(info, 0, sizeof *info);
+    info->original_size = static_cast<DWORD>(m.size);
+    info->compressed_size = static_cast<DWORD>(m.size);
+    info->ratio = 1000;
+    dos_date_time(m.mtime, &info->date, &info->time);
+    std::string name = m.name;
+    if (ARCHIVER_KIND == KIND_UNZIP || ARCHIVER_KIND == KIND_TAR)
+        for (size_t i = 0; i < name.size(); i++) {
+            unsigned char c = name[i];
+            if ((c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC)) i++;
+            else if (c == '\\') name[i] = '/';
+        }
+    size_t n = name.size() < size_t(ARCHIVE_NAME_MAX) ? name.size() : size_t(ARCHIVE_NAME_MAX);
+    memcpy(info->name, name.data(), n);
+    memcpy(info->attribute, m.encrypted ? "---a-e" : "---a--", 6);
+    memcpy(info->mode, m.encrypted ? "crypt" : "stored", m.encrypted ? 5 : 6);
+}
+
+// The next file member matching the listing's pattern; -1 at the end, an
+// error code where a damaged listing stops.
+int step(open_listing* l, archive_member_info* info)
+{
+    while (l->next < l->list.members.size()) {
+        const member& m = l->list.members[l->next++];
+        if (m.folder || !member_matches(l->pattern, m.name, true)) continue;
+        if (info) fill_info(m, info);
+        return 0;
+    }
+    return l->list.damaged ? RESULT_DAMAGED_LISTING : -1;
+}
+
+}  // namespace
+
+EXPORT int WINAPI ARCHIVER_PREFIX(HWND, LPCSTR command, LPSTR output, DWORD size)
+{
+    if (!command) return RESULT_BAD_COMMAND;
+    log_command(command);
+    if (told_to_fail()) return RESULT_TOLD_TO_FAIL;
+    std::string text;
+    int result = run_command(ARCHIVER_KIND, command, &text);
+    std::string fixed = env("ZOTE_ARCHIVER_OUTPUT");
+    write_output(fixed.empty() ? text : fixed, output, size);
+    return result;
+}
+
+EXPORT int WINAPI ENTRY(Extract)(HWND window, LPCSTR command, LPSTR output, DWORD size)
+{
+    return ARCHIVER_PREFIX(window, command, output, size);
+}
+
+#ifndef ARCHIVER_NO_VERSION
+EXPORT WORD WINAPI ENTRY(GetVersion)()
+{
+    return ARCHIVER_VERSION;
+}
+#endif
+
+EXPORT BOOL WINAPI ENTRY(SetBackGroundMode)(BOOL) { return TRUE; }
+EXPORT BOOL WINAPI ENTRY(SetCursorMode)(BOOL) { return TRUE; }
+
+EXPORT BOOL WINAPI ENTRY(CheckArchive)(LPCSTR archive, int)
+{
+    return archive && check_archive_file(archive, nullptr) ? TRUE : FALSE;
+}
+
+EXPORT int WINAPI ENTRY(GetFileCount)(LPCSTR archive)
+{
+    if (!archive || !env("ZOTE_ARCHIVER_NO_COUNT").empty()) return -1;
+    member_list list;
+    if (read_archive(archive, nullptr, member_filter(), &list) != RESULT_OK || list.damaged) return -1;
+    int count = 0;
+    for (const member& m : list.members)
+        if (!m.folder) count++;
+    return count;
+}
+
+EXPORT HARC WINAPI ENTRY(OpenArchive)(HWND, LPCSTR archive, DWORD)
+{
+    if (!archive) return nullptr;
+    open_listing* l = new open_listing;
+    int r = read_archive(archive, nullptr, member_filter(), &l->list);
+    if (r != RESULT_OK && !l->list.damaged) {
+        delete l;
+        return nullptr;
+    }
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    if (GetFileAttributesExA(archive, GetFileExInfoStandard, &data))
+        for (member& m : l->list.members)
+            if (m.mtime == 0) m.mtime = filetime_to_time(data.ftLastWriteTime);
+    return reinterpret_cast<HARC>(l);
+}
+
+EXPORT int WINAPI ENTRY(CloseArchive)(HARC archive)
+{
+    delete reinterpret_cast<open_listing*>(archive);
+    return 0;
+}
+
+EXPORT int WINAPI ENTRY(FindFirst)(HARC archive, LPCSTR wildcard, archive_member_info* info)
+{
+    open_listing* l = reinterpret_cast<open_listing*>(archive);
+    if (!l) return RESULT_BAD_COMMAND;
+    l->next = 0;
+    l->pattern = wildcard && *wildcard ? wildcard : "*.*";
+    return step(l, info);
+}
+
+EXPORT int WINAPI ENTRY(FindNext)(HARC archive, archive_member_info* info)
+{
+    open_listing* l = reinterpret_cast<open_listing*>(archive);
+    return l ? step(l, info) : RESULT_BAD_COMMAND;
+}
+
+EXPORT int WINAPI ENTRY(GetAttribute)(HARC archive)
+{
+    open_listing* l = reinterpret_cast<open_listing*>(archive);
+    if (!l) return -1;
+    return l->list.any_encrypted ? ARCHIVE_ENCRYPTED_BIT : 0;
+}

@@ -1,0 +1,245 @@
+// Names, patterns, files and times for the stand-in archiver. Names are
+// cp932: a trail byte may be 0x5C, so every walk steps over double-byte
+// characters. "*.*" matches names without a dot, as on Windows.
+#include "standins/archiver/standin.h"
+
+namespace {
+
+bool is_lead(unsigned char c) { return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC); }
+
+char fold(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 32) : c; }
+
+bool match_here(const char* p, const char* n)
+{
+    while (*p) {
+        if (*p == '*') {
+            while (*p == '*') p++;
+            // "*.*" and "*." accept a name without a dot.
+            if (p[0] == '.' && (p[1] == '*' || p[1] == 0) && (p[1] == 0 || p[2] == 0)) {
+                bool has_dot = false;
+                for (const char* q = n; *q; q += is_lead(*q) && q[1] ? 2 : 1)
+                    if (*q == '.') has_dot = true;
+                if (!has_dot) return true;
+            }
+            for (const char* q = n;; q += is_lead(*q) && q[1] ? 2 : 1) {
+                if (match_here(p, q)) return true;
+                if (!*q) return false;
+            }
+        }
+        if (!*n) return false;
+        if (*p == '?') {
+            n += is_lead(*n) && n[1] ? 2 : 1;
+            p++;
+            continue;
+        }
+        if (is_lead(*p)) {
+            if (p[0] != n[0] || p[1] != n[1]) return false;
+            p += 2;
+            n += 2;
+            continue;
+        }
+        if (fold(*p) != fold(*n)) return false;
+        p++;
+        n++;
+    }
+    return *n == 0;
+}
+
+}  // namespace
+
+std::string to_backslashes(const std::string& s)
+{
+    std::string out = s;
+    for (size_t i = 0; i < out.size(); i++) {
+        if (is_lead(out[i]) && i + 1 < out.size()) {
+            i++;
+            continue;
+        }
+        if (out[i] == '/') out[i] = '\\';
+    }
+    return out;
+}
+
+bool name_is_safe(const std::string& name)
+{
+    if (name.empty() || name[0] == '\\' || name[0] == '/') return false;
+    size_t start = 0;
+    for (size_t i = 0; i <= name.size(); i++) {
+        if (i < name.size() && is_lead(name[i]) && i + 1 < name.size()) {
+            i++;
+            continue;
+        }
+        if (i < name.size() && name[i] == ':') return false;
+        if (i == name.size() || name[i] == '\\' || name[i] == '/') {
+            if (name.compare(start, i - start, "..") == 0 && i - start == 2) return false;
+            start = i + 1;
+        }
+    }
+    return true;
+}
+
+bool wildcard_match(const char* pattern, const char* name)
+{
+    return match_here(pattern, name);
+}
+
+std::string base_name(const std::string& path)
+{
+    size_t cut = 0;
+    for (size_t i = 0; i < path.size(); i++) {
+        if (is_lead(path[i]) && i + 1 < path.size()) {
+            i++;
+            continue;
+        }
+        if (path[i] == '\\' || path[i] == '/' || path[i] == ':') cut = i + 1;
+    }
+    return path.substr(cut);
+}
+
+bool member_matches(const std::string& pattern, const std::string& name, bool recursive)
+{
+    std::string p = to_backslashes(pattern);
+    if (wildcard_match(p.c_str(), name.c_str())) return true;
+    // A pattern without a folder also names members by their file name.
+    if (base_name(p) == p) return wildcard_match(p.c_str(), base_name(name).c_str());
+    return false;
+}
+
+bool is_folder_path(const std::string& path)
+{
+    DWORD a = GetFileAttributesA(path.c_str());
+    return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+bool file_exists(const std::string& path)
+{
+    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+bool make_folders(const std::string& folder)
+{
+    if (folder.empty() || is_folder_path(folder)) return true;
+    std::string parent = folder.substr(0, folder.size() - base_name(folder).size());
+    while (parent.size() > 3 && parent.back() == '\\') parent.pop_back();
+    if (parent != folder && !parent.empty() && !make_folders(parent)) return false;
+    return CreateDirectoryA(folder.c_str(), nullptr) || is_folder_path(folder);
+}
+
+time_t filetime_to_time(const FILETIME& ft)
+{
+    ULARGE_INTEGER u;
+    u.LowPart = ft.dwLowDateTime;
+    u.HighPart = ft.dwHighDateTime;
+    return static_cast<time_t>((u.QuadPart - 116444736000000000ULL) / 10000000ULL);
+}
+
+FILETIME time_to_filetime(time_t t)
+{
+    ULARGE_INTEGER u;
+    u.QuadPart = static_cast<unsigned long long>(t) * 10000000ULL + 116444736000000000ULL;
+    FILETIME ft = { u.LowPart, u.HighPart };
+    return ft;
+}
+
+void dos_date_time(time_t t, WORD* date, WORD* time)
+{
+    FILETIME utc = time_to_filetime(t), local;
+    *date = *time = 0;
+    if (FileTimeToLocalFileTime(&utc, &local)) FileTimeToDosDateTime(&local, date, time);
+}
+
+bool write_whole_file(const std::string& path, const std::string& bytes, time_t mtime)
+{
+    SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+    HANDLE h = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return false;
+    DWORD done = 0;
+    bool ok = bytes.empty() || (WriteFile(h, bytes.data(), static_cast<DWORD>(bytes.size()), &done, nullptr) &&
+                                done == bytes.size());
+    FILETIME ft = time_to_filetime(mtime);
+    if (ok && mtime) SetFileTime(h, nullptr, nullptr, &ft);
+    CloseHandle(h);
+    if (!ok) DeleteFileA(path.c_str());
+    return ok;
+}
+
+bool read_whole_file(const std::string& path, std::string* out)
+{
+    HANDLE h = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return false;
+    out->clear();
+    char block[65536];
+    DWORD got = 0;
+    bool ok = true;
+    while ((ok = ReadFile(h, block, sizeof block, &got, nullptr) != 0) && got) out->append(block, got);
+    CloseHandle(h);
+    return ok;
+}
+
+std::string absolute_path(const std::string& path)
+{
+    char out[MAX_PATH];
+    DWORD n = GetFullPathNameA(path.c_str(), sizeof out, out, nullptr);
+    return n && n < sizeof out ? std::string(out) : std::string();
+}
+
+namespace {
+
+void add_tree(const std::string& folder, const std::string& prefix, const std::string& pattern, bool recursive,
+              const std::string& exclude, std::vector<member>* out)
+{
+    WIN32_FIND_DATAA fd;
+    HANDLE h = FindFirstFileA((folder + "\\*").c_str(), &fd);
+    if (h == INVALID_HANDLE_VALUE) return;
+    do {
+        std::string name = fd.cFileName;
+        if (name == "." || name == "..") continue;
+        std::string path = folder + "\\" + name;
+        bool dir = (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+        if (dir) {
+            if (recursive) add_tree(path, prefix + name + "\\", pattern, true, exclude, out);
+            continue;
+        }
+        if (!wildcard_match(pattern.c_str(), name.c_str())) continue;
+        if (!exclude.empty() && lstrcmpiA(path.c_str(), exclude.c_str()) == 0) continue;
+        member m;
+        m.name = prefix + name;
+        m.source = path;
+        m.size = (static_cast<long long>(fd.nFileSizeHigh) << 32) | fd.nFileSizeLow;
+        m.mtime = filetime_to_time(fd.ftLastWriteTime);
+        m.attributes = fd.dwFileAttributes;
+        out->push_back(m);
+    } while (FindNextFileA(h, &fd));
+    FindClose(h);
+}
+
+}  // namespace
+
+bool collect_sources(const std::string& base, const std::vector<std::string>& patterns, bool recursive,
+                     const std::string& exclude, std::vector<member>* out)
+{
+    std::vector<std::string> list = patterns;
+    if (list.empty()) list.push_back("*.*");
+    for (const std::string& raw : list) {
+        std::string p = to_backslashes(raw);
+        bool absolute = p.size() > 1 && (p[1] == ':' || p[0] == '\\');
+        std::string path = absolute ? p : base + "\\" + p;
+        std::string name = base_name(p);
+        std::string dir_part = p.substr(0, p.size() - name.size());
+        std::string folder = path.substr(0, path.size() - name.size());
+        while (!folder.empty() && folder.back() == '\\') folder.pop_back();
+        std::string prefix = absolute ? std::string() : dir_part;
+        if (name.find_first_of("*?") != std::string::npos) {
+            add_tree(folder, prefix, name, recursive, exclude, out);
+        } else if (is_folder_path(path)) {
+            add_tree(path, prefix + name + "\\", "*", true, exclude, out);
+        } else if (file_exists(path)) {
+            size_t before = out->size();
+            add_tree(folder, prefix, name, false, exclude, out);
+            if (out->size() == before) return false;
+        } else {
+            return false;
+        }
+    }
+    return true;
+}

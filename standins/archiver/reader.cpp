@@ -1,0 +1,214 @@
+// Reads an archive through libarchive from a Win32 file handle (so cp932
+// paths open as the program names them): zip (also traditional PKWARE
+// encryption), LZH, cabinets, tar with gzip or compress, and a lone .gz or
+// .z file, which becomes one member named after the archive.
+#include "standins/archiver/standin.h"
+#include <archive.h>
+#include <archive_entry.h>
+#include <cstring>
+
+namespace {
+
+struct source_file {
+    HANDLE h = INVALID_HANDLE_VALUE;
+    char buffer[65536];
+};
+
+la_ssize_t read_cb(archive*, void* data, const void** block)
+{
+    source_file* f = static_cast<source_file*>(data);
+    DWORD got = 0;
+    if (!ReadFile(f->h, f->buffer, sizeof f->buffer, &got, nullptr)) return -1;
+    *block = f->buffer;
+    return got;
+}
+
+la_int64_t seek_cb(archive*, void* data, la_int64_t offset, int whence)
+{
+    source_file* f = static_cast<source_file*>(data);
+    LARGE_INTEGER to, now;
+    to.QuadPart = offset;
+    DWORD method = whence == SEEK_SET ? FILE_BEGIN : whence == SEEK_CUR ? FILE_CURRENT : FILE_END;
+    if (!SetFilePointerEx(f->h, to, &now, method)) return ARCHIVE_FATAL;
+    return now.QuadPart;
+}
+
+la_int64_t skip_cb(archive* a, void* data, la_int64_t request)
+{
+    source_file* f = static_cast<source_file*>(data);
+    LARGE_INTEGER to, before, after;
+    to.QuadPart = 0;
+    if (!SetFilePointerEx(f->h, to, &before, FILE_CURRENT)) return 0;
+    to.QuadPart = request;
+    if (!SetFilePointerEx(f->h, to, &after, FILE_CURRENT)) return 0;
+    return after.QuadPart - before.QuadPart;
+}
+
+struct reader {
+    archive* a = archive_read_new();
+    source_file file;
+    ~reader()
+    {
+        archive_read_free(a);
+        if (file.h != INVALID_HANDLE_VALUE) CloseHandle(file.h);
+    }
+};
+
+bool open_reader(reader& r, const char* path, const char* password, bool raw)
+{
+    r.file.h = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (r.file.h == INVALID_HANDLE_VALUE) return false;
+    archive_read_support_filter_gzip(r.a);
+    archive_read_support_filter_compress(r.a);
+    if (raw) {
+        archive_read_support_format_raw(r.a);
+    } else {
+        archive_read_support_format_zip(r.a);
+        archive_read_support_format_lha(r.a);
+        archive_read_support_format_cab(r.a);
+        archive_read_support_format_tar(r.a);
+    }
+    if (password && *password) archive_read_add_passphrase(r.a, password);
+    archive_read_set_callback_data(r.a, &r.file);
+    archive_read_set_read_callback(r.a, read_cb);
+    archive_read_set_seek_callback(r.a, seek_cb);
+    archive_read_set_skip_callback(r.a, skip_cb);
+    return archive_read_open1(r.a) == ARCHIVE_OK;
+}
+
+// The member's name in cp932. In the "C" locale libarchive hands back the
+// header's bytes as they are: UTF-8 for zip names with the UTF-8 flag and for
+// pax, the local code page otherwise. A name that is valid UTF-8 beyond ASCII
+// is taken as UTF-8 (cp932 Japanese almost never is).
+bool valid_utf8(const std::string& s, bool* beyond_ascii)
+{
+    *beyond_ascii = false;
+    for (size_t i = 0; i < s.size();) {
+        unsigned char c = s[i];
+        int more = c < 0x80 ? 0 : c >= 0xC2 && c <= 0xDF ? 1 : c >= 0xE0 && c <= 0xEF ? 2 : c >= 0xF0 && c <= 0xF4 ? 3 : -1;
+        if (more < 0 || i + more >= s.size() + (more == 0 ? 1 : 0)) return false;
+        for (int k = 1; k <= more; k++)
+            if ((static_cast<unsigned char>(s[i + k]) & 0xC0) != 0x80) return false;
+        if (more) *beyond_ascii = true;
+        i += more + 1;
+    }
+    return true;
+}
+
+std::string entry_name(archive_entry* e)
+{
+    const char* raw = archive_entry_pathname(e);
+    if (!raw) raw = archive_entry_pathname_utf8(e);
+    if (!raw) {
+        // Only a wide form: a name read as Unicode that the locale cannot hold.
+        const wchar_t* w = archive_entry_pathname_w(e);
+        int m = w ? WideCharToMultiByte(932, 0, w, -1, nullptr, 0, nullptr, nullptr) : 0;
+        if (m <= 1) return "";
+        std::string out(m, '\0');
+        WideCharToMultiByte(932, 0, w, -1, &out[0], m, nullptr, nullptr);
+        out.resize(m - 1);
+        return out;
+    }
+    std::string name = raw;
+    bool beyond = false;
+    if (!valid_utf8(name, &beyond) || !beyond) return name;
+    int n = MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, name.c_str(), -1, nullptr, 0);
+    if (n <= 0) return name;
+    std::wstring wide(n, L'\0');
+    MultiByteToWideChar(CP_UTF8, 0, name.c_str(), -1, &wide[0], n);
+    BOOL lossy = FALSE;
+    int m = WideCharToMultiByte(932, 0, wide.c_str(), -1, nullptr, 0, nullptr, &lossy);
+    if (m <= 0 || lossy) return name;
+    std::string out(m, '\0');
+    WideCharToMultiByte(932, 0, wide.c_str(), -1, &out[0], m, nullptr, nullptr);
+    out.resize(m - 1);
+    return out;
+}
+
+bool read_data(archive* a, std::string* out)
+{
+    out->clear();
+    char block[65536];
+    for (;;) {
+        la_ssize_t n = archive_read_data(a, block, sizeof block);
+        if (n < 0) return false;
+        if (n == 0) return true;
+        out->append(block, static_cast<size_t>(n));
+    }
+}
+
+// One pass over the entries; -1 when the first header could not be read.
+int read_entries(reader& r, const char* archive_path, bool raw, const member_filter& want, member_list* out)
+{
+    archive_entry* e;
+    int count = 0;
+    for (;;) {
+        int s = archive_read_next_header(r.a, &e);
+        if (s == ARCHIVE_EOF) return RESULT_OK;
+        if (s < ARCHIVE_WARN) {
+            if (count == 0) return -1;
+            out->damaged = true;
+            return RESULT_BAD_ARCHIVE;
+        }
+        count++;
+        member m;
+        m.name = raw ? raw_member_name(archive_path) : to_backslashes(entry_name(e));
+        // tar's "./name" is the name itself.
+        while (m.name.compare(0, 2, ".\\") == 0) m.name.erase(0, 2);
+        if (m.name == ".") m.name.clear();
+        while (!m.name.empty() && m.name.back() == '\\') {
+            m.name.pop_back();
+            m.folder = true;
+        }
+        if (archive_entry_filetype(e) == AE_IFDIR) m.folder = true;
+        m.encrypted = archive_entry_is_encrypted(e) != 0;
+        m.size = archive_entry_size(e);
+        m.mtime = archive_entry_mtime(e);
+        m.attributes = m.folder ? FILE_ATTRIBUTE_DIRECTORY : FILE_ATTRIBUTE_ARCHIVE;
+        if (m.encrypted) out->any_encrypted = true;
+        if (want && !m.folder && want(m)) {
+            if (read_data(r.a, &m.data)) {
+                m.loaded = true;
+                m.size = static_cast<long long>(m.data.size());
+            } else {
+                m.data.clear();
+                m.failed = true;
+            }
+        } else if (raw) {
+            // A lone compressed file tells its size only once read.
+            std::string bytes;
+            if (!read_data(r.a, &bytes)) return RESULT_BAD_ARCHIVE;
+            m.size = static_cast<long long>(bytes.size());
+        }
+        if (!m.name.empty()) out->members.push_back(m);
+    }
+}
+
+}  // namespace
+
+std::string raw_member_name(const char* archive)
+{
+    std::string name = base_name(archive);
+    size_t dot = name.rfind('.');
+    if (dot != std::string::npos && dot > 0) name.erase(dot);
+    return name;
+}
+
+int read_archive(const char* path, const char* password, const member_filter& want, member_list* out)
+{
+    if (!file_exists(path) || is_folder_path(path)) return RESULT_NO_ARCHIVE;
+    {
+        reader r;
+        if (open_reader(r, path, password, false)) {
+            int result = read_entries(r, path, false, want, out);
+            if (result != -1) return result;
+        }
+    }
+    // Not an archive format: a lone gzip or compress stream is one member.
+    out->members.clear();
+    reader r;
+    if (!open_reader(r, path, password, true)) return RESULT_BAD_ARCHIVE;
+    if (archive_filter_count(r.a) < 2) return RESULT_BAD_ARCHIVE;
+    int result = read_entries(r, path, true, want, out);
+    return result == -1 ? RESULT_BAD_ARCHIVE : result;
+}

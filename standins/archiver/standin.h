@@ -1,0 +1,83 @@
+// The stand-in archiver DLL's inside: one source built under each DLL name
+// the program loads, with the entry prefix and the kind fixed at build time.
+// Archives are read through libarchive; zip and tar.gz are written through
+// it too, LZH (-lh0-, level 2) and cabinets (uncompressed) by small writers
+// of our own. Nothing here shows a window.
+#pragma once
+#include <windows.h>
+#include <ctime>
+#include <functional>
+#include <string>
+#include <vector>
+
+enum standin_kind { KIND_LHA = 1, KIND_UNZIP, KIND_ZIP, KIND_CAB, KIND_TAR, KIND_PROBE };
+
+// Result codes of the command entry (0 is success).
+enum {
+    RESULT_OK = 0,
+    RESULT_WARNING = 0x8001,        // done, but some member was refused or failed
+    RESULT_BAD_COMMAND = 0x8002,
+    RESULT_NO_ARCHIVE = 0x8003,
+    RESULT_BAD_ARCHIVE = 0x8004,
+    RESULT_PASSWORD = 0x8005,
+    RESULT_WRITE = 0x8006,
+    RESULT_NOTHING = 0x8007,        // no member or file matched
+    RESULT_TOLD_TO_FAIL = 0x8008,
+    RESULT_DAMAGED_LISTING = 0x8009,
+};
+
+struct member {
+    std::string name;               // cp932, folders separated by backslashes
+    bool folder = false;
+    bool encrypted = false;
+    bool loaded = false;            // data holds the member's bytes
+    bool failed = false;            // wanted, but its bytes could not be read
+    std::string data;
+    std::string source;             // the file it comes from, when packing
+    long long size = 0;
+    time_t mtime = 0;
+    DWORD attributes = 0;
+};
+
+struct member_list {
+    std::vector<member> members;
+    bool any_encrypted = false;
+    bool damaged = false;           // the listing stops at an error
+};
+
+// Reading (reader.cpp). The bytes of the members that want() accepts are read
+// and checked (want may be empty: headers only); one that cannot be read
+// (wrong password, damage) is marked failed. A lone compressed file (.gz, .z)
+// is one member named after the archive.
+typedef std::function<bool(const member&)> member_filter;
+int read_archive(const char* path, const char* password, const member_filter& want, member_list* out);
+std::string raw_member_name(const char* archive);
+
+// Names and patterns (paths.cpp).
+std::string to_backslashes(const std::string& s);
+bool name_is_safe(const std::string& name);
+bool wildcard_match(const char* pattern, const char* name);
+bool member_matches(const std::string& pattern, const std::string& name, bool recursive);
+std::string base_name(const std::string& path);
+bool is_folder_path(const std::string& path);
+bool file_exists(const std::string& path);
+bool make_folders(const std::string& folder);
+bool write_whole_file(const std::string& path, const std::string& bytes, time_t mtime);
+bool read_whole_file(const std::string& path, std::string* out);
+time_t filetime_to_time(const FILETIME& ft);
+FILETIME time_to_filetime(time_t t);
+void dos_date_time(time_t t, WORD* date, WORD* time);
+std::string absolute_path(const std::string& path);
+
+// Collects the files to pack: patterns relative to base (or absolute paths).
+// A folder named directly, or a pattern with recursion, takes the tree below.
+bool collect_sources(const std::string& base, const std::vector<std::string>& patterns, bool recursive,
+                     const std::string& exclude, std::vector<member>* out);
+
+// Writing (writers.cpp): the whole archive anew, through a temporary file
+// that replaces the target only when everything was written.
+int write_lzh(const std::string& path, std::vector<member>& members);
+int write_cab(const std::string& path, std::vector<member>& members);
+int write_zip(const std::string& path, std::vector<member>& members, const char* password);
+int write_tar_gz(const std::string& path, std::vector<member>& members);
+bool load_member_data(member* m);

@@ -1,0 +1,293 @@
+// Writes whole archives: zip (deflate, optional traditional PKWARE
+// encryption) and gzip-compressed tar through libarchive; LZH with stored
+// (-lh0-) members and level-2 headers, and uncompressed cabinets, by our own
+// writers, since libarchive writes neither. Every writer fills a temporary
+// file beside the target and moves it into place only when all went well.
+#include "standins/archiver/standin.h"
+#include <archive.h>
+#include <archive_entry.h>
+#include <cstring>
+
+namespace {
+
+void put16(std::string& s, unsigned v)
+{
+    s += static_cast<char>(v & 0xFF);
+    s += static_cast<char>((v >> 8) & 0xFF);
+}
+
+void put32(std::string& s, unsigned long v)
+{
+    put16(s, v & 0xFFFF);
+    put16(s, (v >> 16) & 0xFFFF);
+}
+
+void set16(std::string& s, size_t at, unsigned v)
+{
+    s[at] = static_cast<char>(v & 0xFF);
+    s[at + 1] = static_cast<char>((v >> 8) & 0xFF);
+}
+
+// CRC-16 of LZH (polynomial 0xA001, reflected, start 0).
+unsigned crc16(const std::string& data)
+{
+    unsigned crc = 0;
+    for (unsigned char c : data) {
+        crc ^= c;
+        for (int i = 0; i < 8; i++) crc = crc & 1 ? (crc >> 1) ^ 0xA001 : crc >> 1;
+    }
+    return crc & 0xFFFF;
+}
+
+int finish(const std::string& path, const std::string& temp, bool ok)
+{
+    if (ok && MoveFileExA(temp.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_COPY_ALLOWED))
+        return RESULT_OK;
+    DeleteFileA(temp.c_str());
+    return RESULT_WRITE;
+}
+
+std::string temp_name(const std::string& path) { return path + ".$$$"; }
+
+bool load_all(std::vector<member>& members)
+{
+    for (member& m : members)
+        if (!m.folder && !load_member_data(&m)) return false;
+    return true;
+}
+
+// The level-2 header of one member: the fixed part, then the file name, the
+// folder (0xFF between parts) and the MS-DOS attribute as extended headers.
+std::string lzh_header(const member& m)
+{
+    std::string name = base_name(m.name), folder = m.folder ? m.name : m.name.substr(0, m.name.size() - name.size());
+    if (m.folder) name.clear();
+    std::string h;
+    put16(h, 0);                                  // total header size, set below
+    h += m.folder ? "-lhd-" : "-lh0-";
+    put32(h, static_cast<unsigned long>(m.data.size()));
+    put32(h, static_cast<unsigned long>(m.data.size()));
+    put32(h, static_cast<unsigned long>(m.mtime));
+    h += '\x20';
+    h += '\x02';                                  // header level
+    put16(h, m.folder ? 0 : crc16(m.data));
+    h += 'M';
+    auto extended = [&h](char type, const std::string& body) {
+        put16(h, static_cast<unsigned>(body.size() + 3));
+        h += type;
+        h += body;
+    };
+    size_t crc_at = h.size() + 3;
+    extended('\x00', std::string(2, '\0'));    // header CRC, filled in below
+    if (!name.empty() || !m.folder) extended('\x01', name);
+    if (!folder.empty()) {
+        std::string f = folder;
+        if (f.back() != '\\') f += '\\';
+        for (size_t i = 0; i < f.size(); i++) {
+            unsigned char c = f[i];
+            if ((c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC)) {
+                i++;
+                continue;
+            }
+            if (c == '\\') f[i] = '\xFF';
+        }
+        extended('\x02', f);
+    }
+    std::string attribute;
+    put16(attribute, m.folder ? 0x10 : 0x20);
+    extended('\x40', attribute);
+    put16(h, 0);                                  // no further extended header
+    // A size whose low byte is 0 would read as the end mark: pad one byte.
+    if ((h.size() & 0xFF) == 0) h += '\0';
+    set16(h, 0, static_cast<unsigned>(h.size()));
+    set16(h, crc_at, crc16(h));
+    return h;
+}
+
+// CAB date and time are the local DOS date and time.
+void cab_file_entry(std::string& s, const member& m, unsigned long offset)
+{
+    WORD date, time;
+    dos_date_time(m.mtime, &date, &time);
+    put32(s, static_cast<unsigned long>(m.data.size()));
+    put32(s, offset);
+    put16(s, 0);                                  // folder 0
+    put16(s, date);
+    put16(s, time);
+    put16(s, 0x20);
+    s += m.name;
+    s += '\0';
+}
+
+// zip and pax carry names in UTF-8 (libarchive, in the "C" locale, passes
+// the bytes through as they are).
+std::string to_utf8(const std::string& cp932)
+{
+    int n = MultiByteToWideChar(932, 0, cp932.c_str(), -1, nullptr, 0);
+    if (n <= 0) return cp932;
+    std::wstring wide(n, L'\0');
+    MultiByteToWideChar(932, 0, cp932.c_str(), -1, &wide[0], n);
+    int m = WideCharToMultiByte(CP_UTF8, 0, wide.c_str(), -1, nullptr, 0, nullptr, nullptr);
+    if (m <= 0) return cp932;
+    std::string out(m, '\0');
+    WideCharToMultiByte(CP_UTF8, 0, wide.c_str(), -1, &out[0], m, nullptr, nullptr);
+    out.resize(m - 1);
+    return out;
+}
+
+struct writer {
+    archive* a = archive_write_new();
+    HANDLE h = INVALID_HANDLE_VALUE;
+    ~writer()
+    {
+        archive_write_free(a);
+        if (h != INVALID_HANDLE_VALUE) CloseHandle(h);
+    }
+};
+
+la_ssize_t write_cb(archive*, void* data, const void* buffer, size_t length)
+{
+    writer* w = static_cast<writer*>(data);
+    DWORD done = 0;
+    if (!WriteFile(w->h, buffer, static_cast<DWORD>(length), &done, nullptr)) return -1;
+    return done;
+}
+
+int write_through_libarchive(const std::string& path, std::vector<member>& members, bool zip, const char* password)
+{
+    if (!load_all(members)) return RESULT_WRITE;
+    std::string temp = temp_name(path);
+    bool ok;
+    {
+        writer w;
+        if (zip) {
+            archive_write_set_format_zip(w.a);
+            archive_write_set_option(w.a, "zip", "compression", "deflate");
+            // Names go in as UTF-8 bytes and are marked so.
+            archive_write_set_option(w.a, "zip", "hdrcharset", "UTF-8");
+            if (password && *password) {
+                if (archive_write_set_option(w.a, "zip", "encryption", "traditional") != ARCHIVE_OK ||
+                    archive_write_set_passphrase(w.a, password) != ARCHIVE_OK)
+                    return RESULT_WRITE;
+            }
+        } else {
+            archive_write_set_format_pax_restricted(w.a);
+            archive_write_add_filter_gzip(w.a);
+        }
+        w.h = CreateFileA(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (w.h == INVALID_HANDLE_VALUE) return RESULT_WRITE;
+        archive_write_set_bytes_in_last_block(w.a, 1);
+        ok = archive_write_open(w.a, &w, nullptr, write_cb, nullptr) == ARCHIVE_OK;
+        for (member& m : members) {
+            if (!ok) break;
+            archive_entry* e = archive_entry_new();
+            std::string name = m.name;
+            for (size_t i = 0; i < name.size(); i++) {
+                unsigned char c = name[i];
+                if ((c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC)) i++;
+                else if (c == '\\') name[i] = '/';
+            }
+            if (m.folder) name += '/';
+            archive_entry_copy_pathname(e, to_utf8(name).c_str());
+            archive_entry_set_filetype(e, m.folder ? AE_IFDIR : AE_IFREG);
+            archive_entry_set_perm(e, m.folder ? 0755 : 0644);
+            archive_entry_set_size(e, m.folder ? 0 : static_cast<la_int64_t>(m.data.size()));
+            archive_entry_set_mtime(e, m.mtime, 0);
+            ok = archive_write_header(w.a, e) == ARCHIVE_OK;
+            if (ok && !m.folder && !m.data.empty())
+                ok = archive_write_data(w.a, m.data.data(), m.data.size()) == static_cast<la_ssize_t>(m.data.size());
+            archive_entry_free(e);
+        }
+        if (archive_write_close(w.a) != ARCHIVE_OK) ok = false;
+    }
+    return finish(path, temp, ok);
+}
+
+}  // namespace
+
+bool load_member_data(member* m)
+{
+    if (m->loaded || m->folder) return true;
+    if (!read_whole_file(m->source, &m->data)) return false;
+    m->loaded = true;
+    m->size = static_cast<long long>(m->data.size());
+    return true;
+}
+
+int write_lzh(const std::string& path, std::vector<member>& members)
+{
+    if (!load_all(members)) return RESULT_WRITE;
+    std::string bytes;
+    for (const member& m : members) {
+        bytes += lzh_header(m);
+        if (!m.folder) bytes += m.data;
+    }
+    bytes += '\0';
+    std::string temp = temp_name(path);
+    return finish(path, temp, write_whole_file(temp, bytes, 0));
+}
+
+int write_cab(const std::string& path, std::vector<member>& members)
+{
+    if (!load_all(members)) return RESULT_WRITE;
+    std::vector<const member*> files;
+    unsigned long total = 0;
+    for (const member& m : members) {
+        if (m.folder) continue;
+        files.push_back(&m);
+        total += static_cast<unsigned long>(m.data.size());
+    }
+    if (files.size() > 0xFFFF) return RESULT_WRITE;
+    std::string entries;
+    unsigned long offset = 0;
+    for (const member* m : files) {
+        cab_file_entry(entries, *m, offset);
+        offset += static_cast<unsigned long>(m->data.size());
+    }
+    // The data blocks: uncompressed, at most 32 KiB each, no checksum.
+    std::string all;
+    for (const member* m : files) all += m->data;
+    std::string blocks;
+    unsigned blocks_count = 0;
+    for (size_t at = 0; at < all.size(); at += 32768, blocks_count++) {
+        size_t n = all.size() - at < 32768 ? all.size() - at : 32768;
+        put32(blocks, 0);
+        put16(blocks, static_cast<unsigned>(n));
+        put16(blocks, static_cast<unsigned>(n));
+        blocks.append(all, at, n);
+    }
+    if (blocks_count > 0xFFFF) return RESULT_WRITE;
+    const unsigned long header = 36, folder = 8;
+    unsigned long files_at = header + folder, data_at = files_at + static_cast<unsigned long>(entries.size());
+    std::string cab = "MSCF";
+    put32(cab, 0);
+    put32(cab, data_at + static_cast<unsigned long>(blocks.size()));
+    put32(cab, 0);
+    put32(cab, files_at);
+    put32(cab, 0);
+    cab += '\x03';
+    cab += '\x01';
+    put16(cab, 1);
+    put16(cab, static_cast<unsigned>(files.size()));
+    put16(cab, 0);
+    put16(cab, 0);
+    put16(cab, 0);
+    put32(cab, data_at);
+    put16(cab, blocks_count);
+    put16(cab, 0);                                // no compression
+    cab += entries;
+    cab += blocks;
+    (void)total;
+    std::string temp = temp_name(path);
+    return finish(path, temp, write_whole_file(temp, cab, 0));
+}
+
+int write_zip(const std::string& path, std::vector<member>& members, const char* password)
+{
+    return write_through_libarchive(path, members, true, password);
+}
+
+int write_tar_gz(const std::string& path, std::vector<member>& members)
+{
+    return write_through_libarchive(path, members, false, nullptr);
+}

@@ -1,0 +1,168 @@
+// Archives written through the wrappers: a folder and a single file packed
+// by every kind and read back through the wrappers; the copies left in
+// D:\tests\archives_out are checked by the real Linux tools in a later ctest
+// step. The one-file work folder, the cabinet's time, and a create that
+// never revives the members of a stale archive.
+#include "tests/archiver/archiver_fixtures.h"
+#include "files/fs_query.h"
+#include <gtest/gtest.h>
+
+using namespace archiver_test;
+
+namespace {
+
+struct write_case {
+    const char* archive;            // written into archives_out
+    const char* password;
+};
+
+const write_case write_cases[] = {
+    { "written.lzh", nullptr }, { "written.zip", nullptr }, { "written_crypt.zip", "sesame42" },
+    { "written.cab", nullptr }, { "written.tgz", nullptr }, { "written.tar.gz", nullptr },
+};
+
+// A copy of the fixtures' source tree to pack.
+void copy_tree(const std::string& from, const std::string& to)
+{
+    CreateDirectoryA(to.c_str(), nullptr);
+    for (const tree_file& f : read_tree(from)) {
+        std::string target = to + "\\" + f.name;
+        std::string parent = target.substr(0, target.find_last_of('\\'));
+        CreateDirectoryA(parent.c_str(), nullptr);
+        CopyFileA((from + "\\" + f.name).c_str(), target.c_str(), FALSE);
+    }
+}
+
+}  // namespace
+
+TEST(ArchiverWrite, FolderRoundTripThroughEveryKind)
+{
+    CreateDirectoryA(written("").c_str(), nullptr);
+    for (const write_case& wc : write_cases) {
+        SCOPED_TRACE(wc.archive);
+        bench::scratch_dir dir;
+        std::string source = dir.file("tree"), archive = written(wc.archive);
+        copy_tree(fixture("src"), source);
+        _lha* lha = open_archiver_for(archive.c_str());
+        ASSERT_NE(lha, nullptr);
+        ASSERT_EQ(lha->create(archive.c_str(), source.c_str(), wc.password), 1);
+        EXPECT_EQ(lha->member_count(archive.c_str()), 4);
+        EXPECT_EQ(lha->is_encrypted(archive.c_str()), wc.password ? 1 : 0);
+        std::string out = dir.file("out");
+        CreateDirectoryA(out.c_str(), nullptr);
+        ASSERT_EQ(lha->extract_all(archive.c_str(), out.c_str(), wc.password), 1);
+        std::vector<tree_file> want = read_tree(source), got = read_tree(out);
+        ASSERT_EQ(got.size(), want.size());
+        for (size_t i = 0; i < got.size(); i++) {
+            EXPECT_EQ(got[i].name, want[i].name);
+            EXPECT_EQ(got[i].bytes, want[i].bytes) << got[i].name;
+            WORD d1, t1, d2, t2;
+            file_dos_time(out + "\\" + got[i].name, &d1, &t1);
+            file_dos_time(source + "\\" + want[i].name, &d2, &t2);
+            EXPECT_EQ(d1, d2) << got[i].name;
+            EXPECT_EQ(t1 / 2, t2 / 2) << got[i].name;   // two-second DOS steps
+        }
+    }
+}
+
+TEST(ArchiverWrite, SingleFileGoesThroughAWorkFolder)
+{
+    for (const char* name : { "one.lzh", "one.zip", "one.cab", "one.tgz" }) {
+        SCOPED_TRACE(name);
+        bench::scratch_dir dir;
+        std::string file = dir.write("画像.txt", "one file");
+        std::string archive = dir.file(name);
+        char before[MAX_PATH];
+        GetCurrentDirectoryA(MAX_PATH, before);
+        _lha* lha = open_archiver_for(archive.c_str());
+        ASSERT_NE(lha, nullptr);
+        ASSERT_EQ(lha->create(archive.c_str(), file.c_str(), nullptr), 1);
+        EXPECT_EQ(bench::read_file(file), "one file");
+        EXPECT_FALSE(exists(dir.file("fdir@0")));
+        char after[MAX_PATH];
+        GetCurrentDirectoryA(MAX_PATH, after);
+        EXPECT_STREQ(after, before);
+        std::string out = dir.file("out");
+        CreateDirectoryA(out.c_str(), nullptr);
+        ASSERT_EQ(lha->extract_all(archive.c_str(), out.c_str(), nullptr), 1);
+        EXPECT_EQ(bench::read_file(out + "\\画像.txt"), "one file");
+    }
+}
+
+TEST(ArchiverWrite, IsolateFileTakesTheNextFreeWorkFolder)
+{
+    bench::scratch_dir dir;
+    std::string file = dir.write("f.txt", "f");
+    CreateDirectoryA(dir.file("fdir@0").c_str(), nullptr);
+    char before[MAX_PATH];
+    GetCurrentDirectoryA(MAX_PATH, before);
+    isolated_file record;
+    ASSERT_EQ(isolate_file(&record, file.c_str()), 1);
+    EXPECT_EQ(std::string(record.work), dir.file("fdir@1"));
+    EXPECT_EQ(bench::read_file(dir.file("fdir@1\\f.txt")), "f");
+    char inside[MAX_PATH];
+    GetCurrentDirectoryA(MAX_PATH, inside);
+    EXPECT_EQ(std::string(inside), dir.file("fdir@1"));
+    isolate_file_undo(&record);
+    EXPECT_EQ(bench::read_file(file), "f");
+    EXPECT_FALSE(exists(dir.file("fdir@1")));
+    char after[MAX_PATH];
+    GetCurrentDirectoryA(MAX_PATH, after);
+    EXPECT_STREQ(after, before);
+}
+
+TEST(ArchiverWrite, CabinetAndTarTakeTheNewestFileTime)
+{
+    for (const char* name : { "t.cab", "t.tgz" }) {
+        SCOPED_TRACE(name);
+        bench::scratch_dir dir;
+        std::string older = dir.write("src\\a.txt", "a"), newest = dir.write("src\\sub\\b.txt", "b");
+        SYSTEMTIME t2008 = { 2008, 3, 0, 4, 5, 6, 8, 0 }, t2010 = { 2010, 7, 0, 8, 9, 10, 12, 0 };
+        set_file_local_systime(older.c_str(), &t2008);
+        set_file_local_systime(newest.c_str(), &t2010);
+        std::string archive = dir.file(name);
+        ASSERT_EQ(open_archiver_for(archive.c_str())->create(archive.c_str(), dir.file("src").c_str(), nullptr), 1);
+        SYSTEMTIME got;
+        file_local_systime(archive.c_str(), &got);
+        EXPECT_EQ(got.wYear, 2010);
+        EXPECT_EQ(got.wMonth, 7);
+        EXPECT_EQ(got.wDay, 8);
+        EXPECT_EQ(got.wHour, 9);
+        EXPECT_EQ(got.wMinute, 10);
+    }
+}
+
+TEST(ArchiverWrite, CreateNeverAddsToAStaleArchive)
+{
+    for (const char* name : { "s.lzh", "s.zip", "s.cab", "s.tgz" }) {
+        SCOPED_TRACE(name);
+        bench::scratch_dir dir;
+        std::string archive = dir.file(name);
+        _lha* lha = open_archiver_for(archive.c_str());
+        dir.write("old\\gone.txt", "old");
+        dir.write("new\\kept.txt", "new");
+        ASSERT_EQ(lha->create(archive.c_str(), dir.file("old").c_str(), nullptr), 1);
+        ASSERT_EQ(lha->create(archive.c_str(), dir.file("new").c_str(), nullptr), 1);
+        EXPECT_EQ(lha->member_count(archive.c_str()), 1);
+        std::string out = dir.file("out");
+        CreateDirectoryA(out.c_str(), nullptr);
+        ASSERT_EQ(lha->extract_all(archive.c_str(), out.c_str(), nullptr), 1);
+        EXPECT_FALSE(exists(out + "\\gone.txt"));
+        EXPECT_EQ(bench::read_file(out + "\\kept.txt"), "new");
+    }
+}
+
+TEST(ArchiverWrite, SelfExtractingOutputIsAMarkerBesideTheArchive)
+{
+    bench::scratch_dir dir;
+    dir.write("src\\a.txt", "a");
+    for (const char* name : { "x.lzh", "x.cab" }) {
+        std::string archive = dir.file(name);
+        _lha* lha = open_archiver_for(archive.c_str());
+        ASSERT_EQ(lha->create(archive.c_str(), dir.file("src").c_str(), nullptr), 1);
+        DeleteFileA(dir.file("x.exe").c_str());
+        EXPECT_EQ(lha->make_sfx(archive.c_str()), 1) << name;
+        EXPECT_TRUE(exists(dir.file("x.exe"))) << name;
+    }
+    EXPECT_EQ(open_archiver_for("x.lzh")->make_sfx(dir.file("missing.lzh").c_str()), 0);
+}

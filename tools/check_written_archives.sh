@@ -1,0 +1,18 @@
+#!/usr/bin/env bash
+# Reads the archives that the archiver tests wrote through the stand-in DLLs
+# with the real Linux tools. Usage: check_written_archives.sh DIR
+set -euo pipefail
+cd "$1"
+unzip -tq written.zip
+unzip -tq -P sesame42 written_crypt.zip
+if unzip -tq -P wrong written_crypt.zip >/dev/null 2>&1; then echo "wrong password accepted"; exit 1; fi
+for t in written.tgz written.tar.gz; do
+  [ "$(tar tzf "$t" | grep -c '[^/]$')" = 4 ] || { echo "$t: not four files"; exit 1; }
+done
+lhasa t written.lzh
+[ "$(lhasa l written.lzh | grep -c 'b.txt')" = 1 ]
+cabextract -t written.cab
+tmp=$(mktemp -d); trap 'rm -rf "$tmp"' EXIT
+cabextract -q -d "$tmp/cab" written.cab && lhasa xqw="$tmp/lzh" written.lzh && unzip -q -d "$tmp/zip" written.zip
+for d in cab lzh zip; do cmp "$tmp/$d/sub/b.txt" ../archives/src/sub/b.txt; done
+echo "written archives read back"
