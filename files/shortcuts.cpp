@@ -1,7 +1,7 @@
 // Shortcut files through IShellLinkA and IPersistFile (see shortcuts.h).
 #include "files/shortcuts.h"
 #include "files/associations.h"
-#include "graphics/cptext.h"
+#include "base/cptext.h"
 #include <windows.h>
 #include <shlobj.h>
 #include <shobjidl.h>

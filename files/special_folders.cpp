@@ -1,7 +1,7 @@
 // Special-folder paths through the shell's item lists (see special_folders.h).
 #include "files/special_folders.h"
 #include "files/dialogs.h"
-#include "graphics/cptext.h"
+#include "base/cptext.h"
 #include <windows.h>
 #include <shlobj.h>
 #include <cstring>

@@ -5,7 +5,7 @@
 #include "graphics/gdi_guards.h"
 #include "formats/jpeg.h"
 #include "formats/input_reader.h"
-#include "graphics/kavtrel.h"
+#include "graphics/bmap.h"
 #include <cstring>
 #include <jerror.h>
 

@@ -5,7 +5,7 @@
 #include <windows.h>
 #include <richedit.h>
 #include <ctime>
-#include "graphics/cptext.h"
+#include "base/cptext.h"
 #include "graphics/pages.h"
 #include "graphics/bmap.h"
 #include "graphics/imageops.h"

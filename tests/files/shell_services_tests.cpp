@@ -8,7 +8,7 @@
 #include "files/special_folders.h"
 #include "files/window_search.h"
 #include "graphics/kavtrel.h"
-#include "graphics/cptext.h"
+#include "base/cptext.h"
 #include "tests/support/bench.h"
 #include <gtest/gtest.h>
 #include <objbase.h>
