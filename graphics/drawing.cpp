@@ -2,7 +2,7 @@
 // patterns, fonts, text and rectangles. Coordinates are page units, handed to
 // the page's DC times 20 and truncated.
 #include "graphics/kavtrel.h"
-#include "graphics/gdi_guards.h"
+#include "base/holders.h"
 #include <cstdlib>
 #include <cstring>
 
