@@ -46,13 +46,11 @@ class ImageLoad : public testing::Test {
 protected:
     void SetUp() override
     {
-        saved = image_format_hooks;
         image_format_hooks = {probe<0>, probe<1>, probe_psd, probe<3>, probe<4>, probe<5>,
                               load_jpeg, load<7>, load_pdf, load<9>, load<10>, load<11>};
         last_slot = -1;
         probes_succeed = loaders_succeed = true;
     }
-    void TearDown() override { image_format_hooks = saved; }
     int info_slot(const char* path)
     {
         last_slot = -1;
@@ -67,7 +65,7 @@ protected:
         if (b) _bmap_delete(b);
         return last_slot;
     }
-    image_format_hook_table saved;
+    scoped_restore<image_format_hook_table> keep_hooks{image_format_hooks};
 };
 
 }  // namespace
