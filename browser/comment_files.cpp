@@ -60,19 +60,14 @@ std::vector<std::string> read_comment_lines(const char* entry, HDC dc, int width
     if (!f.get()) return lines;
     // Without a context: the browser page's recording context, whose units are
     // twentieths of a pixel, with the page's font.
-    HDC measure = dc;
-    HGDIOBJ old_font = nullptr;
-    if (!measure && page_table[1] && page_table[1]->dc) {
-        measure = page_table[1]->dc;
-        if (draw_font) old_font = SelectObject(measure, draw_font);
-    }
+    measuring_dc page_dc(dc ? 0 : 1);
+    HDC measure = dc ? dc : page_dc.get();
     char line[1024];
     while (fgets(line, sizeof line, f.get())) {
         trim_right(line);
         if (!line[0] || !measure) lines.emplace_back(line);
         else wrap_line(line, measure, width, lines);
     }
-    if (old_font) SelectObject(measure, old_font);
     return lines;
 }
 

@@ -1,5 +1,6 @@
 // The _bmap image: allocation, header and the live-image counter.
 #include "graphics/kavtrel.h"
+#include "graphics/internal.h"
 #include "base/holders.h"
 #include <cstdlib>
 #include <cstring>

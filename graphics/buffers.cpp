@@ -1,6 +1,7 @@
 // Memory buffers and image slots in the page table, and releasing, freeing
 // and describing any slot.
 #include "graphics/kavtrel.h"
+#include "graphics/internal.h"
 #include "base/holders.h"
 #include <cstring>
 

@@ -1,6 +1,7 @@
 // Images and pages leaving the program: packed DIBs, the clipboard (CF_DIB,
 // metafiles, a page's picture) and BMP files.
 #include "graphics/kavtrel.h"
+#include "graphics/internal.h"
 #include "base/holders.h"
 #include <cstring>
 #include <vector>

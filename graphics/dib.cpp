@@ -2,6 +2,7 @@
 // packed DIB, reading BMP files, and moving pictures between images, memory
 // buffers and the clipboard's CF_DIB.
 #include "graphics/kavtrel.h"
+#include "graphics/internal.h"
 #include "base/holders.h"
 #include <climits>
 #include <cstring>

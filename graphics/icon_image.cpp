@@ -2,6 +2,7 @@
 // icon drawn into a buffer slot, and the icon image that stands in for any
 // file that cannot be loaded.
 #include "graphics/kavtrel.h"
+#include "graphics/internal.h"
 #include "base/holders.h"
 #include <shellapi.h>
 

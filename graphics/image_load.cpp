@@ -2,6 +2,7 @@
 // metafiles are read here; every other kind goes to the image-format hooks
 // that the application installs, with the file's icon as the fall-back.
 #include "graphics/kavtrel.h"
+#include "graphics/internal.h"
 #include "base/holders.h"
 
 const char* _path_extension(const char* path)

@@ -3,6 +3,7 @@
 // temporary memory buffer, and put on the clipboard. The WMF body is loaded
 // from memory, so no temporary file is shared between instances.
 #include "graphics/kavtrel.h"
+#include "graphics/internal.h"
 #include "base/holders.h"
 #include <vector>
 
