@@ -4,7 +4,7 @@
 #include "formats/tiff_holders.h"
 #include "base/holders.h"
 #include "formats/tiff.h"
-#include "graphics/cptext.h"
+#include "base/cptext.h"
 #include "files/file_ops.h"
 #include "files/fs_query.h"
 #include <windows.h>

@@ -203,6 +203,16 @@ INT_PTR CALLBACK _title_dlgproc(HWND dialog, UINT message, WPARAM, LPARAM)
 }
 
 HWND console_window() { return console_frame; }
+HWND console_edit_window() { return console_edit; }
+HWND current_page_frame() { return current_page ? current_page->frame : nullptr; }
+int early_drop_flag() { return early_drop; }
+
+HWND page_drawing_window(int page)
+{
+    if (page <= 0 || page >= PAGE_SLOTS || !page_table[page]) return nullptr;
+    const page_record* p = page_table[page];
+    return p->child ? p->child : p->frame;
+}
 
 measuring_dc::measuring_dc(int page)
     : dc_(page >= 1 && page < PAGE_SLOTS && page_table[page] ? page_table[page]->dc : nullptr),

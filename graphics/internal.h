@@ -97,15 +97,12 @@ void _console_destroy();
 void _console_release_library();
 extern int early_drop;
 
-int _pump();
-void _quit_loop();
 void _elapsed_text();
 // The elapsed-time text for s seconds (the rules of _elapsed_text).
 void _elapsed_format(double seconds, char* out, size_t cap);
 int _register_class(UINT style, WNDPROC proc, HBRUSH background, const char* name);
 const char* _register_page_class(HBRUSH brush);
 int _translate_page_accels(MSG* msg);
-int _add_page_accel(HWND window, HACCEL accel);
 HMENU _console_menu();
 void _update_window_menu(HMENU popup);
 void _menu_separator(HMENU menu);

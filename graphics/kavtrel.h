@@ -110,8 +110,22 @@ void _early_drop(HDROP drop);
 void _drop_files(int page, HDROP drop);
 int _console_find_open();
 
+// The message pump: handles what is waiting and returns; the loop's end.
+int _pump();
+void _quit_loop();
+// Offers `accel` to `window` every message, after the console's own (1 when it was added).
+int _add_page_accel(HWND window, HACCEL accel);
+
 // The console frame: the owner of the library's message boxes (null before start-up).
 HWND console_window();
+// The console's rich-edit control.
+HWND console_edit_window();
+// The frame of the current page, or null when there is none.
+HWND current_page_frame();
+// A page's drawing window: its child, else its frame; null for an empty slot.
+HWND page_drawing_window(int page);
+// Nonzero when files were dropped on the console before the application started.
+int early_drop_flag();
 
 // A DC for measuring text as a page draws it: the page's DC with the drawing
 // font selected, for the scope; get() is null when the page has no DC.
