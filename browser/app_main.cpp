@@ -72,7 +72,7 @@ static int param_path(char* out) { return zote_bin_path("param", out); }
 // Step 3: the start state handed over by the installed program or another window.
 static void take_handover(const char* param)
 {
-    if (!read_handover(param, &start_block)) fill_handover(&start_block, early_drop, kavtrel_command_line);
+    if (!read_handover(param, &start_block)) fill_handover(&start_block, early_drop_flag(), kavtrel_command_line);
     DeleteFileA(param);
     SetCurrentDirectoryA(start_block.current_folder);
     srand(static_cast<unsigned>(time(nullptr)));

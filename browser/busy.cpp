@@ -37,7 +37,7 @@ void busy_begin_flag2()
 static void become_idle()
 {
     update_cursor();
-    if (console_frame) EnableWindow(console_frame, TRUE);
+    if (console_window()) EnableWindow(console_window(), TRUE);
 }
 
 void busy_end()
@@ -72,7 +72,7 @@ static HWND cursor_window()
 {
     if (browser_ui_hooks.viewer_full_screen()) return page_client_window(2);
     if (browser_list.page) return page_client_window(browser_list.page);
-    return console_edit;
+    return console_edit_window();
 }
 
 void update_cursor()

@@ -5,17 +5,10 @@
 #include "files/file_ops.h"
 #include "files/fs_query.h"
 #include "files/strings.h"
+#include "base/holders.h"
 #include "graphics/kavtrel.h"
 #include <cstdio>
 #include <cstring>
-
-namespace {
-struct file_guard {
-    FILE* f;
-    explicit file_guard(FILE* file) : f(file) {}
-    ~file_guard() { if (f) fclose(f); }
-};
-}
 
 int comment_file_name(const char* entry, char* out)
 {
@@ -33,9 +26,9 @@ int create_comment_file(const char* entry)
 {
     char comment[PATH_BUF];
     if (!comment_file_name(entry, comment) || path_exists(comment, 0)) return 0;
-    file_guard f(fopen(comment, "w"));
-    if (!f.f) return 0;
-    fputs("\n", f.f);
+    c_file f(fopen(comment, "w"));
+    if (!f.get()) return 0;
+    fputs("\n", f.get());
     return 1;
 }
 
@@ -63,23 +56,18 @@ std::vector<std::string> read_comment_lines(const char* entry, HDC dc, int width
     std::vector<std::string> lines;
     char comment[PATH_BUF];
     if (!image_kind_of_path(entry) || !comment_exists(entry, comment)) return lines;
-    file_guard f(fopen(comment, "r"));
-    if (!f.f) return lines;
+    c_file f(fopen(comment, "r"));
+    if (!f.get()) return lines;
     // Without a context: the browser page's recording context, whose units are
     // twentieths of a pixel, with the page's font.
-    HDC measure = dc;
-    HGDIOBJ old_font = nullptr;
-    if (!measure && page_table[1] && page_table[1]->dc) {
-        measure = page_table[1]->dc;
-        if (draw_font) old_font = SelectObject(measure, draw_font);
-    }
+    measuring_dc page_dc(dc ? 0 : 1);
+    HDC measure = dc ? dc : page_dc.get();
     char line[1024];
-    while (fgets(line, sizeof line, f.f)) {
+    while (fgets(line, sizeof line, f.get())) {
         trim_right(line);
         if (!line[0] || !measure) lines.emplace_back(line);
         else wrap_line(line, measure, width, lines);
     }
-    if (old_font) SelectObject(measure, old_font);
     return lines;
 }
 

@@ -6,7 +6,7 @@
 #include <windows.h>
 #include <cstddef>
 #include <cstdint>
-#include "graphics/cptext.h"
+#include "base/cptext.h"
 
 // Counts and sizes of a folder's tree (14 words). For a plain file the same
 // words carry width, height, file size and total; for a drive root its total

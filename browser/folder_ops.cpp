@@ -5,7 +5,7 @@
 #include "files/dialogs.h"
 #include "files/file_ops.h"
 #include "files/fs_query.h"
-#include "files/handle_guards.h"
+#include "base/holders.h"
 #include "files/strings.h"
 #include "files/walker.h"
 #include "graphics/kavtrel.h"
@@ -33,11 +33,11 @@ int dissolve_folder(const char* entry)
     std::vector<std::string> files;
     {
         WIN32_FIND_DATAA found;
-        find_guard find(FindFirstFileA(pattern, &found));
-        if (!find.ok()) return -1;
+        find_handle find(FindFirstFileA(pattern, &found));
+        if (!find) return -1;
         do {
             if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) files.emplace_back(found.cFileName);
-        } while (FindNextFileA(find.h, &found));
+        } while (FindNextFileA(find.get(), &found));
     }
     int left = 0;
     for (const std::string& name : files) {

@@ -1,6 +1,7 @@
 // The seventeen image kinds the browser recognises by extension, with their
-// enable switches, and the list of extensions that mark text files.
+// enable switches. The lookups by name are in names.h.
 #pragma once
+#include "browser/names.h"
 
 enum {
     IMAGE_KIND_COUNT = 17, IMAGE_EXT_COUNT = 20,
@@ -24,31 +25,5 @@ extern int (*image_plugin_lookup)(const char* file_name);
 // without an answering plug-in.
 void init_image_kinds();
 int is_plugin_kind(int kind);
-
-// Index + 1 of text in a table that ends with an empty string, compared
-// without regard to case; a null text finds the entry ".". 0 when absent.
-int find_in_string_table(const char* text, const char* const* table);
-
-// Kind + 1 of an extension (".jpg"), or 0 when unknown or disabled.
-int image_kind_of_ext(const char* ext);
-// The same for the extension of a path's file-name part.
-int image_kind_of_path(const char* path);
-// Kind + 1 when ext belongs to kind and the kind is available (a plug-in kind
-// needs its plug-in), whatever its switch; else 0. For the settings.
-int image_kind_of_ext2(const char* ext, int kind);
-
-// Extensions that mark text files: "." stands for names without extension.
-enum { TEXT_EXT_MAX = 64, TEXT_EXT_LIST_BUF = 256 };
-struct text_ext_list_record {
-    int count;
-    char text[TEXT_EXT_LIST_BUF + 3];     // a 255-character list with ". " in front and its terminator
-    const char* ext[TEXT_EXT_MAX + 1];     // into text; an empty entry ends the table
-};
-extern text_ext_list_record text_ext_list;
-extern const char default_text_extensions[];
-
-// Splits a list of extensions separated by blanks; a list without ". " gets
-// ". " in front, so that names without extension count as text.
-void parse_text_ext_list(const char* list);
-// Index + 1 of the name's extension in the text list, or 0.
-int is_text_name(const char* name);
+// 1 when the installed image plug-in reads files of the kind's first extension.
+int plugin_reads_kind(int kind);

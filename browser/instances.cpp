@@ -123,7 +123,7 @@ void show_help()
     info.dx = half * 1024 / W;
     info.dy = ((a.bottom - a.top) * 3 / 4) * 1024 / H;
     info.wMax = 5;
-    HWND window = current_page && current_page->frame ? current_page->frame : console_frame;
+    HWND window = current_page_frame() ? current_page_frame() : console_window();
     browser_app_hooks.win_help(window, help, HELP_FORCEFILE, 0);
     browser_app_hooks.win_help(window, help, HELP_SETWINPOS, reinterpret_cast<ULONG_PTR>(&info));
 }
@@ -141,7 +141,7 @@ void app_on_exit()
     if (frame) ShowWindow(frame, SW_HIDE);
     browser_app_hooks.clear_clipboard_staging();
     browser_app_hooks.remove_archive_work_folder();
-    HWND window = current_page && current_page->frame ? current_page->frame : console_frame;
+    HWND window = current_page_frame() ? current_page_frame() : console_window();
     browser_app_hooks.win_help(window, nullptr, HELP_QUIT, 0);
 }
 

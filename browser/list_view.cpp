@@ -155,7 +155,7 @@ static int stale_once()
 
 static void say(const char* text)
 {
-    kavtrel_message_box(_page_hwnd(L.page) ? GetParent(_page_hwnd(L.page)) : console_frame, text, "ZOTE", MB_OK);
+    kavtrel_message_box(_page_hwnd(L.page) ? GetParent(_page_hwnd(L.page)) : console_window(), text, "ZOTE", MB_OK);
 }
 
 int redraw_checked(int focus, int scroll_bar, int repaint, bool check)

@@ -3,7 +3,7 @@
 // taken for a separator, and names are compared with a double-byte-aware
 // case-insensitive compare.
 #include "browser/paths.h"
-#include "browser/image_kinds.h"
+#include "browser/names.h"
 #include "files/fs_query.h"
 #include "files/shortcuts.h"
 #include "files/special_folders.h"
@@ -90,13 +90,6 @@ const char* entry_path_static(const char* name)
     if (is_drive_root(name) || !nth_backslash(name, browser_path_hooks.tree_depth() + 1)) return name;
     entry_listed_path(name, shared);
     return shared;
-}
-
-int is_valid_name(const char* name)
-{
-    for (const char* c = "*?<>\\"; *c; c++)
-        if (mb_strchr(name, *c)) return 0;
-    return 1;
 }
 
 int is_layer_entry(const char* name)
@@ -254,31 +247,4 @@ const char* first_existing(const char* const* names, const char* folder)
         if (path_join(path, folder ? folder : "", names[i]) && path_exists(path, 0)) return names[i];
     }
     return nullptr;
-}
-
-const char* file_ext_of(const char* path)
-{
-    return mb_strrchr(file_name_of(path), '.');
-}
-
-bool replace_extension(char* path, size_t cap, const char* ext)
-{
-    char* dot = const_cast<char*>(file_ext_of(path));
-    size_t keep = dot ? static_cast<size_t>(dot - path) : strlen(path);
-    if (keep + strlen(ext) >= cap) return false;
-    memcpy(path + keep, ext, strlen(ext) + 1);
-    return true;
-}
-
-bool append_suffix(char* path, size_t cap, const char* suffix)
-{
-    remove_backslash(path);
-    size_t n = strlen(path), m = strlen(suffix);
-    if (n >= m) {
-        const char* tail = path + (n - m);
-        const char* p = path;
-        while (p < tail) p = mb_next(p);
-        if (p == tail && text_equal_ci(tail, suffix)) return true;
-    }
-    return text_append(path, cap, suffix);
 }

@@ -1,7 +1,9 @@
 // The browser's path rules: the current-folder cache and the folder change,
 // entry names cut to the listing depth, name checks, shortcut resolution,
-// unique new names, the per-user temporary folder and small extension helpers.
+// unique new names and the per-user temporary folder. Extension and name
+// rules are in names.h.
 #pragma once
+#include "browser/names.h"
 #include <cstddef>
 
 // The current folder as the browser shows it. Both texts are "\" while the
@@ -41,8 +43,6 @@ int entry_listed_path(const char* name, char* out);
 const char* entry_path_static(const char* name);
 // Backslashes inside the name (a trailing one not counted); 0 for drive roots.
 int backslash_depth(const char* name);
-// 1 when the name holds none of * ? < > backslash.
-int is_valid_name(const char* name);
 // 1 for a folder node with an image kind whose path ends in ".layer".
 int is_layer_entry(const char* name);
 // Tries to create "X:\@readonlytest@" on the path's drive: 1 when that fails
@@ -62,10 +62,3 @@ int same_folder(const char* a, const char* b);
 // The first name of a null-terminated list that exists in the folder
 // (drive roots: the drive is present), or null.
 const char* first_existing(const char* const* names, const char* folder);
-
-// The extension of the file-name part (from its last "."), or null.
-const char* file_ext_of(const char* path);
-// Replaces the extension of the file-name part, or appends ext. False when it does not fit.
-bool replace_extension(char* path, size_t cap, const char* ext);
-// Removes one trailing backslash, then appends suffix unless the path ends in it.
-bool append_suffix(char* path, size_t cap, const char* suffix);

@@ -115,7 +115,7 @@ int relaunch_from_temporary_copy(const char* command_line)
     }
     md_path(folder);
     handover_block b;
-    if (!fill_handover(&b, early_drop, command_line)) {
+    if (!fill_handover(&b, early_drop_flag(), command_line)) {
         kavtrel_message_box(nullptr, "ｺﾏﾝﾄﾞﾗｲﾝまたはﾊﾟｽが長すぎます．", "ZOTE", MB_OK | MB_ICONERROR);
         return APP_QUIT_AT_ONCE;
     }

@@ -6,7 +6,7 @@
 #include <windows.h>
 #include <cstddef>
 #include <cstdint>
-#include "graphics/cptext.h"
+#include "base/cptext.h"
 
 enum { BUILD_NUMBER = 2350, HANDOVER_BYTES = 1044 };
 

@@ -27,9 +27,7 @@ window_hook_state_record window_hook_state;
 
 HWND page_client_window(int page)
 {
-    if (page <= 0 || page >= PAGE_SLOTS || !page_table[page]) return nullptr;
-    const page_record* p = page_table[page];
-    return p->child ? p->child : p->frame;
+    return page_drawing_window(page);
 }
 
 static bool is_list_window(HWND window)

@@ -6,7 +6,7 @@
 #pragma once
 #include <windows.h>
 #include "files/archiver_api.h"
-#include "graphics/cptext.h"
+#include "base/cptext.h"
 
 enum {
     ARCHIVER_NAMES = 100,

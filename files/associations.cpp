@@ -1,17 +1,11 @@
 // File-type associations and their verbs below HKEY_CLASSES_ROOT
 // (see associations.h). Registry failures are silent: the operations stop.
 #include "files/associations.h"
+#include "base/holders.h"
 #include "files/registry_path.h"
 #include "files/strings.h"
 #include "graphics/kavtrel.h"
 #include <cstring>
-
-namespace {
-struct key_guard {
-    HKEY k = nullptr;
-    ~key_guard() { if (k) RegCloseKey(k); }
-};
-}
 
 int is_absent_arg(const char* text)
 {
@@ -53,12 +47,12 @@ static LONG set_default(HKEY key, const char* text)
 static LONG delete_key_tree(HKEY parent, const char* name)
 {
     {
-        key_guard key;
-        LONG r = RegOpenKeyA(parent, name, &key.k);
+        reg_key key;
+        LONG r = RegOpenKeyA(parent, name, key.receive());
         if (r != ERROR_SUCCESS) return r;
         char sub[REG_VERB_BUF];
-        while (RegEnumKeyA(key.k, 0, sub, sizeof sub) == ERROR_SUCCESS)
-            if (delete_key_tree(key.k, sub) != ERROR_SUCCESS) break;
+        while (RegEnumKeyA(key.get(), 0, sub, sizeof sub) == ERROR_SUCCESS)
+            if (delete_key_tree(key.get(), sub) != ERROR_SUCCESS) break;
     }
     return RegDeleteKeyA(parent, name);
 }
@@ -84,11 +78,11 @@ static bool key_path_to_subkey(const char* path, char* out, size_t cap)
 
 LONG reg_set_string(const char* key_path, const char* value_name, const char* text)
 {
-    key_guard key;
-    key.k = reg_open_key_path(HKEY_CLASSES_ROOT, key_path, 0);
-    if (!key.k) return ERROR_FILE_NOT_FOUND;
+    reg_key key;
+    key.reset(reg_open_key_path(HKEY_CLASSES_ROOT, key_path, 0));
+    if (!key) return ERROR_FILE_NOT_FOUND;
     if (!text) text = "";
-    return RegSetValueExA(key.k, value_name, 0, REG_SZ, reinterpret_cast<const BYTE*>(text),
+    return RegSetValueExA(key.get(), value_name, 0, REG_SZ, reinterpret_cast<const BYTE*>(text),
                           static_cast<DWORD>(strlen(text) + 1));
 }
 
@@ -99,10 +93,10 @@ LONG reg_delete_key(const char* key_path, const char* subkey)
         if (!key_path_to_subkey(key_path, sub, sizeof sub)) return ERROR_INVALID_PARAMETER;
         return delete_key_tree(HKEY_CLASSES_ROOT, sub);
     }
-    key_guard key;
-    key.k = reg_open_key_path(HKEY_CLASSES_ROOT, key_path, 1);
-    if (!key.k) return ERROR_FILE_NOT_FOUND;
-    return delete_key_tree(key.k, subkey);
+    reg_key key;
+    key.reset(reg_open_key_path(HKEY_CLASSES_ROOT, key_path, 1));
+    if (!key) return ERROR_FILE_NOT_FOUND;
+    return delete_key_tree(key.get(), subkey);
 }
 
 // The verb key's name: the given key name, else the verb text without its '&' marks.
@@ -143,24 +137,24 @@ static bool read_verb(const char* verb_text, const char* verb_key, verb_names* v
 static int extension_type(const char* ext, char* type)
 {
     type[0] = 0;
-    key_guard key;
-    if (RegOpenKeyA(HKEY_CLASSES_ROOT, ext, &key.k) != ERROR_SUCCESS) return 0;
-    return reg_read_text(key.k, nullptr, type, REG_TEXT_BUF);
+    reg_key key;
+    if (RegOpenKeyA(HKEY_CLASSES_ROOT, ext, key.receive()) != ERROR_SUCCESS) return 0;
+    return reg_read_text(key.get(), nullptr, type, REG_TEXT_BUF);
 }
 
 void register_file_type(const char* name, const char* verb_key, const char* icon,
                         const char* verb_text, const char* command)
 {
     if (!name || !*name) return;
-    key_guard type_key;
+    reg_key type_key;
     if (name[0] == '.') {
         char type[REG_TEXT_BUF], description[REG_TEXT_BUF];
-        key_guard ext_key;
-        bool read = RegOpenKeyA(HKEY_CLASSES_ROOT, name, &ext_key.k) == ERROR_SUCCESS
-                    && reg_read_text(ext_key.k, nullptr, type, sizeof type);
+        reg_key ext_key;
+        bool read = RegOpenKeyA(HKEY_CLASSES_ROOT, name, ext_key.receive()) == ERROR_SUCCESS
+                    && reg_read_text(ext_key.get(), nullptr, type, sizeof type);
         if (!read) {
             type[0] = 0;
-            if (!ext_key.k && RegCreateKeyA(HKEY_CLASSES_ROOT, name, &ext_key.k) != ERROR_SUCCESS) return;
+            if (!ext_key && RegCreateKeyA(HKEY_CLASSES_ROOT, name, ext_key.receive()) != ERROR_SUCCESS) return;
         }
         if (is_absent_arg(type)) {
             // .jpg gives the type JPGfile described as "JPG file".
@@ -170,53 +164,53 @@ void register_file_type(const char* name, const char* verb_key, const char* icon
                 if (*p >= 'a' && *p <= 'z') *p = static_cast<char>(*p - 'a' + 'A');
             if (!text_format(type, sizeof type, "%sfile", upper)) return;
             if (!text_format(description, sizeof description, "%s file", upper)) return;
-            set_default(ext_key.k, type);
-            if (RegCreateKeyA(HKEY_CLASSES_ROOT, type, &type_key.k) != ERROR_SUCCESS) return;
-            set_default(type_key.k, description);
+            set_default(ext_key.get(), type);
+            if (RegCreateKeyA(HKEY_CLASSES_ROOT, type, type_key.receive()) != ERROR_SUCCESS) return;
+            set_default(type_key.get(), description);
         } else {
-            if (RegOpenKeyA(HKEY_CLASSES_ROOT, type, &type_key.k) != ERROR_SUCCESS) return;
-            reg_read_text(type_key.k, nullptr, description, sizeof description);
+            if (RegOpenKeyA(HKEY_CLASSES_ROOT, type, type_key.receive()) != ERROR_SUCCESS) return;
+            reg_read_text(type_key.get(), nullptr, description, sizeof description);
         }
         log_text(" %s(%s)\n", type, description);
         if (!is_absent_arg(icon)) {
-            key_guard icon_key;
-            if (RegCreateKeyA(type_key.k, "DefaultIcon", &icon_key.k) == ERROR_SUCCESS)
-                set_default(icon_key.k, icon);
+            reg_key icon_key;
+            if (RegCreateKeyA(type_key.get(), "DefaultIcon", icon_key.receive()) == ERROR_SUCCESS)
+                set_default(icon_key.get(), icon);
         }
-    } else if (RegOpenKeyA(HKEY_CLASSES_ROOT, name, &type_key.k) != ERROR_SUCCESS) {
+    } else if (RegOpenKeyA(HKEY_CLASSES_ROOT, name, type_key.receive()) != ERROR_SUCCESS) {
         return;
     }
     verb_names v;
     if (!read_verb(verb_text, verb_key, &v)) return;
-    key_guard shell, verb, cmd;
-    if (RegCreateKeyA(type_key.k, "Shell", &shell.k) != ERROR_SUCCESS) return;
-    if (v.is_default) set_default(shell.k, v.key);
-    if (RegCreateKeyA(shell.k, v.key, &verb.k) != ERROR_SUCCESS) return;
-    set_default(verb.k, v.text);
-    if (RegCreateKeyA(verb.k, "command", &cmd.k) != ERROR_SUCCESS) return;
-    set_default(cmd.k, command ? command : "");
+    reg_key shell, verb, cmd;
+    if (RegCreateKeyA(type_key.get(), "Shell", shell.receive()) != ERROR_SUCCESS) return;
+    if (v.is_default) set_default(shell.get(), v.key);
+    if (RegCreateKeyA(shell.get(), v.key, verb.receive()) != ERROR_SUCCESS) return;
+    set_default(verb.get(), v.text);
+    if (RegCreateKeyA(verb.get(), "command", cmd.receive()) != ERROR_SUCCESS) return;
+    set_default(cmd.get(), command ? command : "");
 }
 
 void unregister_file_type(const char* name, const char* verb_text, const char* verb_key)
 {
     if (!name || !*name) return;
-    key_guard type_key;
+    reg_key type_key;
     if (name[0] == '.') {
         char type[REG_TEXT_BUF], description[REG_TEXT_BUF];
         if (!extension_type(name, type) || !type[0]) return;
-        if (RegOpenKeyA(HKEY_CLASSES_ROOT, type, &type_key.k) != ERROR_SUCCESS) return;
-        reg_read_text(type_key.k, nullptr, description, sizeof description);
+        if (RegOpenKeyA(HKEY_CLASSES_ROOT, type, type_key.receive()) != ERROR_SUCCESS) return;
+        reg_read_text(type_key.get(), nullptr, description, sizeof description);
         log_text(" %s(%s)\n", type, description);
-    } else if (RegOpenKeyA(HKEY_CLASSES_ROOT, name, &type_key.k) != ERROR_SUCCESS) {
+    } else if (RegOpenKeyA(HKEY_CLASSES_ROOT, name, type_key.receive()) != ERROR_SUCCESS) {
         return;
     }
     verb_names v;
     if (!read_verb(verb_text, verb_key, &v)) return;
-    delete_key_tree(type_key.k, "DefaultIcon");
-    key_guard shell;
-    if (RegOpenKeyA(type_key.k, "Shell", &shell.k) != ERROR_SUCCESS) return;
-    delete_key_tree(shell.k, v.key);
-    if (v.is_default) RegDeleteValueA(shell.k, nullptr);
+    delete_key_tree(type_key.get(), "DefaultIcon");
+    reg_key shell;
+    if (RegOpenKeyA(type_key.get(), "Shell", shell.receive()) != ERROR_SUCCESS) return;
+    delete_key_tree(shell.get(), v.key);
+    if (v.is_default) RegDeleteValueA(shell.get(), nullptr);
 }
 
 int open_type_shell_key(const char* ext, char* type, HKEY* type_key, HKEY* shell_key)
@@ -251,35 +245,35 @@ int default_verb(const char* ext, char* verb)
 {
     verb[0] = 0;
     char type[REG_TEXT_BUF];
-    key_guard type_key, shell;
-    if (!open_type_shell_key(ext, type, &type_key.k, &shell.k)) return 0;
-    return default_verb_of(shell.k, verb);
+    reg_key type_key, shell;
+    if (!open_type_shell_key(ext, type, type_key.receive(), shell.receive())) return 0;
+    return default_verb_of(shell.get(), verb);
 }
 
 int assoc_open_command(const char* ext, char* command)
 {
     command[0] = 0;
     char type[REG_TEXT_BUF], verb[REG_VERB_BUF], sub[REG_VERB_BUF + 16];
-    key_guard type_key, shell, cmd;
-    if (!open_type_shell_key(ext, type, &type_key.k, &shell.k)) return 0;
-    if (!default_verb_of(shell.k, verb)) return 0;
+    reg_key type_key, shell, cmd;
+    if (!open_type_shell_key(ext, type, type_key.receive(), shell.receive())) return 0;
+    if (!default_verb_of(shell.get(), verb)) return 0;
     if (!text_format(sub, sizeof sub, "%s\\command", verb)) return 0;
-    if (RegOpenKeyA(shell.k, sub, &cmd.k) != ERROR_SUCCESS) return 0;
-    if (!reg_read_text(cmd.k, nullptr, command, REG_TEXT_BUF)) return 0;
+    if (RegOpenKeyA(shell.get(), sub, cmd.receive()) != ERROR_SUCCESS) return 0;
+    if (!reg_read_text(cmd.get(), nullptr, command, REG_TEXT_BUF)) return 0;
     return command[0] ? 1 : 0;
 }
 
 int list_shell_verbs(const char* ext, char verbs[][REG_VERB_BUF], char texts[][REG_VERB_BUF])
 {
     char type[REG_TEXT_BUF];
-    key_guard type_key, shell;
-    if (!open_type_shell_key(ext, type, &type_key.k, &shell.k)) return 0;
+    reg_key type_key, shell;
+    if (!open_type_shell_key(ext, type, type_key.receive(), shell.receive())) return 0;
     int n = 0;
-    while (n < MAX_SHELL_VERBS && RegEnumKeyA(shell.k, n, verbs[n], REG_VERB_BUF) == ERROR_SUCCESS) n++;
+    while (n < MAX_SHELL_VERBS && RegEnumKeyA(shell.get(), n, verbs[n], REG_VERB_BUF) == ERROR_SUCCESS) n++;
     for (int i = 0; i < n; i++) {
-        key_guard verb;
-        if (RegOpenKeyA(shell.k, verbs[i], &verb.k) != ERROR_SUCCESS) return 0;
-        if (!reg_read_text(verb.k, nullptr, texts[i], REG_VERB_BUF)) return 0;
+        reg_key verb;
+        if (RegOpenKeyA(shell.get(), verbs[i], verb.receive()) != ERROR_SUCCESS) return 0;
+        if (!reg_read_text(verb.get(), nullptr, texts[i], REG_VERB_BUF)) return 0;
         trim(texts[i]);
         if (!texts[i][0]) text_copy(texts[i], REG_VERB_BUF, verbs[i]);
     }

@@ -5,7 +5,7 @@
 // complete.
 #include "files/file_ops.h"
 #include "files/fs_query.h"
-#include "files/handle_guards.h"
+#include "base/holders.h"
 #include "files/strings.h"
 #include "graphics/kavtrel.h"
 #include <cstdarg>
@@ -73,14 +73,14 @@ struct item_identity {
 // 1 when identified, 0 when the item is missing, -1 when it cannot be told.
 static int identify_item(const char* path, item_identity* id)
 {
-    file_handle_guard h(CreateFileA(path, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+    file_handle h(CreateFileA(path, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                                     OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
-    if (!h.ok()) {
+    if (!h) {
         DWORD error = GetLastError();
         return (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) ? 0 : -1;
     }
     BY_HANDLE_FILE_INFORMATION info;
-    if (!GetFileInformationByHandle(h.h, &info)) return -1;
+    if (!GetFileInformationByHandle(h.get(), &info)) return -1;
     id->volume = info.dwVolumeSerialNumber;
     id->index_high = info.nFileIndexHigh;
     id->index_low = info.nFileIndexLow;

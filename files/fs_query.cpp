@@ -1,7 +1,7 @@
 // File system queries (see fs_query.h). GetDiskFreeSpaceExA and
 // GetCompressedFileSizeA are looked up in kernel32 at run time, once.
 #include "files/fs_query.h"
-#include "files/handle_guards.h"
+#include "base/holders.h"
 #include "files/registry_path.h"
 #include "files/strings.h"
 #include "files/walker.h"
@@ -203,9 +203,9 @@ int long_path_name(char* path)
     for (char* p = const_cast<char*>(mb_strchr(first + 1, '\\')); p; p = mb_strchr(p + 1, '\\')) {
         *p = 0;
         WIN32_FIND_DATAA fd;
-        find_guard find(FindFirstFileA(work, &fd));
+        find_handle find(FindFirstFileA(work, &fd));
         *p = '\\';
-        if (!find.ok()) return 0;
+        if (!find) return 0;
         if (!path_join(result, result, fd.cFileName)) return 0;
     }
     return text_copy(path, PATH_BUF, result) ? 1 : 0;
@@ -231,8 +231,8 @@ int path_exists(const char* path, int hidden_is_missing)
     if (is_letter(work[0]) && work[1] == ':' && !work[2]) return drive_present(work);
     if (!work[0]) return 0;
     WIN32_FIND_DATAA fd;
-    find_guard find(FindFirstFileA(work, &fd));
-    if (!find.ok()) return 0;
+    find_handle find(FindFirstFileA(work, &fd));
+    if (!find) return 0;
     if (hidden_is_missing && (fd.dwFileAttributes & FILE_ATTRIBUTE_HIDDEN)) return 0;
     return 1;
 }
@@ -259,8 +259,8 @@ FILETIME file_write_time(const char* path)
     if (!path || !text_copy(work, path)) return none;
     remove_backslash(work);
     WIN32_FIND_DATAA fd;
-    find_guard find(FindFirstFileA(work, &fd));
-    return find.ok() ? fd.ftLastWriteTime : none;
+    find_handle find(FindFirstFileA(work, &fd));
+    return find ? fd.ftLastWriteTime : none;
 }
 
 static SYSTEMTIME* raw_to_local(const FILETIME& raw, SYSTEMTIME* out)
@@ -309,10 +309,10 @@ int set_file_write_time(const char* path, FILETIME time)
     DWORD attributes = GetFileAttributesA(path);
     if (attributes == INVALID_FILE_ATTRIBUTES) return 0;
     // Backup semantics let a folder be opened as well as a file.
-    file_handle_guard h(CreateFileA(path, GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+    file_handle h(CreateFileA(path, GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
                                     (attributes & ~FILE_ATTRIBUTE_DIRECTORY) | FILE_FLAG_BACKUP_SEMANTICS, nullptr));
-    if (!h.ok()) return 0;
-    return SetFileTime(h.h, nullptr, nullptr, &time) ? 1 : 0;
+    if (!h) return 0;
+    return SetFileTime(h.get(), nullptr, nullptr, &time) ? 1 : 0;
 }
 
 int set_file_local_systime(const char* path, const SYSTEMTIME* local)
@@ -327,8 +327,8 @@ double file_size(const char* path, double* on_disk)
     if (on_disk) *on_disk = 0;
     if (!path) return 0;
     WIN32_FIND_DATAA fd;
-    find_guard find(FindFirstFileA(path, &fd));
-    if (!find.ok()) return 0;
+    find_handle find(FindFirstFileA(path, &fd));
+    if (!find) return 0;
     if (on_disk && (fd.dwFileAttributes & FILE_ATTRIBUTE_COMPRESSED)) *on_disk = compressed_file_size(path);
     return to_double(fd.nFileSizeHigh, fd.nFileSizeLow);
 }

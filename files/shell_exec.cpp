@@ -3,7 +3,7 @@
 #include "files/associations.h"
 #include "files/fs_query.h"
 #include "files/strings.h"
-#include "graphics/cptext.h"
+#include "base/cptext.h"
 #include <windows.h>
 #include <shellapi.h>
 #include <cstdarg>

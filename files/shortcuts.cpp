@@ -1,25 +1,13 @@
 // Shortcut files through IShellLinkA and IPersistFile (see shortcuts.h).
 #include "files/shortcuts.h"
 #include "files/associations.h"
-#include "graphics/cptext.h"
+#include "base/cptext.h"
+#include "base/holders.h"
 #include <windows.h>
 #include <shlobj.h>
 #include <shobjidl.h>
 #include <cstdlib>
 #include <cstring>
-
-namespace {
-template <class T> struct com_ptr {
-    T* p = nullptr;
-    ~com_ptr() { if (p) p->Release(); }
-};
-// Balances every successful CoInitialize (S_OK and S_FALSE alike).
-struct com_init {
-    bool ok;
-    com_init() : ok(SUCCEEDED(CoInitialize(nullptr))) {}
-    ~com_init() { if (ok) CoUninitialize(); }
-};
-}
 
 static bool to_wide(const char* s, WCHAR (&w)[MAX_PATH])
 {
@@ -32,14 +20,14 @@ int create_shortcut(const char* shortcut, const char* target, const char* argume
     com_init com;
     com_ptr<IShellLinkA> link;
     if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
-                                reinterpret_cast<void**>(&link.p))))
+                                reinterpret_cast<void**>(link.receive()))))
         return 0;
-    link.p->SetPath(target ? target : "");
-    if (!is_absent_arg(arguments)) link.p->SetArguments(arguments);
-    if (!is_absent_arg(folder)) link.p->SetWorkingDirectory(folder);
+    link.get()->SetPath(target ? target : "");
+    if (!is_absent_arg(arguments)) link.get()->SetArguments(arguments);
+    if (!is_absent_arg(folder)) link.get()->SetWorkingDirectory(folder);
     if (!is_absent_arg(show)) {
-        if (strstr(show, "min")) link.p->SetShowCmd(SW_SHOWMINIMIZED);
-        else if (strstr(show, "max")) link.p->SetShowCmd(SW_SHOWMAXIMIZED);
+        if (strstr(show, "min")) link.get()->SetShowCmd(SW_SHOWMINIMIZED);
+        else if (strstr(show, "max")) link.get()->SetShowCmd(SW_SHOWMAXIMIZED);
     }
     if (!is_absent_arg(icon)) {
         char file[PATH_BUF];
@@ -47,14 +35,14 @@ int create_shortcut(const char* shortcut, const char* target, const char* argume
         const char* comma = mb_strchr(icon, ',');
         bool fits = comma ? text_copy_n(file, sizeof file, icon, comma - icon) : text_copy(file, icon);
         if (comma) index = atoi(comma + 1);
-        if (fits) link.p->SetIconLocation(file, index);
+        if (fits) link.get()->SetIconLocation(file, index);
     }
     com_ptr<IPersistFile> persist;
-    if (FAILED(link.p->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&persist.p))))
+    if (FAILED(link.get()->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(persist.receive()))))
         return 0;
     WCHAR wide[MAX_PATH];
     if (!to_wide(shortcut, wide)) return 0;
-    return SUCCEEDED(persist.p->Save(wide, TRUE)) ? 1 : 0;
+    return SUCCEEDED(persist.get()->Save(wide, TRUE)) ? 1 : 0;
 }
 
 long read_shortcut_path(const char* shortcut, char* out)
@@ -62,18 +50,18 @@ long read_shortcut_path(const char* shortcut, char* out)
     out[0] = 0;
     com_ptr<IShellLinkA> link;
     HRESULT hr = CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
-                                  reinterpret_cast<void**>(&link.p));
+                                  reinterpret_cast<void**>(link.receive()));
     if (FAILED(hr)) return hr;
     com_ptr<IPersistFile> persist;
-    hr = link.p->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&persist.p));
+    hr = link.get()->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(persist.receive()));
     if (FAILED(hr)) return hr;
     WCHAR wide[MAX_PATH];
     if (!to_wide(shortcut, wide)) return E_INVALIDARG;
-    hr = persist.p->Load(wide, STGM_READ);
+    hr = persist.get()->Load(wide, STGM_READ);
     if (FAILED(hr)) return hr;
     char target[MAX_PATH];
     target[0] = 0;
-    hr = link.p->GetPath(target, sizeof target, nullptr, SLGP_SHORTPATH);
+    hr = link.get()->GetPath(target, sizeof target, nullptr, SLGP_SHORTPATH);
     if (hr != S_OK || !text_copy(out, PATH_BUF, target)) out[0] = 0;
     return hr;
 }

@@ -1,17 +1,11 @@
 // Special-folder paths through the shell's item lists (see special_folders.h).
 #include "files/special_folders.h"
 #include "files/dialogs.h"
-#include "graphics/cptext.h"
+#include "base/cptext.h"
+#include "base/holders.h"
 #include <windows.h>
 #include <shlobj.h>
 #include <cstring>
-
-namespace {
-struct malloc_guard {
-    IMalloc* m = nullptr;
-    ~malloc_guard() { if (m) m->Release(); }
-};
-}
 
 static bool begins_with(const char* s, const char* word)
 {
@@ -28,14 +22,14 @@ int get_special_folder(const char* name, char* out)
     else if (begins_with(name, "Commondocs")) csidl = CSIDL_COMMON_DOCUMENTS;
     else if (begins_with(name, "SendTo")) csidl = CSIDL_SENDTO;
 
-    malloc_guard shell_malloc;
-    if (FAILED(SHGetMalloc(&shell_malloc.m)) || !shell_malloc.m) return 0;
+    com_ptr<IMalloc> shell_malloc;
+    if (FAILED(SHGetMalloc(shell_malloc.receive())) || !shell_malloc) return 0;
     LPITEMIDLIST items = nullptr;
     if (FAILED(SHGetSpecialFolderLocation(message_box_owner, csidl, &items)) || !items) return 0;
     char path[MAX_PATH];
     path[0] = 0;
     BOOL ok = SHGetPathFromIDListA(items, path);
-    shell_malloc.m->Free(items);
+    shell_malloc.get()->Free(items);
     if (!ok || !text_copy(out, PATH_BUF, path)) { out[0] = 0; return 0; }
     return 1;
 }

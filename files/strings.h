@@ -6,7 +6,7 @@
 // is left empty), it is never cut, because a cut path names another file.
 #pragma once
 #include <cstddef>
-#include "graphics/cptext.h"
+#include "base/cptext.h"
 
 // First character that is not a blank (0x20).
 const char* skip_blanks(const char* s);

@@ -4,7 +4,7 @@
 // counted, never cut. Each walked folder is identified by volume and file
 // index, so a link back up the tree (a cycle) is never entered twice.
 #include "files/walker.h"
-#include "files/handle_guards.h"
+#include "base/holders.h"
 #include "files/strings.h"
 #include <cstring>
 
@@ -25,11 +25,11 @@ struct tree_callbacks {
 void identify(const char* folder, walk_frame* frame)
 {
     frame->known = false;
-    file_handle_guard h(CreateFileA(folder, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+    file_handle h(CreateFileA(folder, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                                     nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
-    if (!h.ok()) return;
+    if (!h) return;
     BY_HANDLE_FILE_INFORMATION info;
-    if (!GetFileInformationByHandle(h.h, &info)) return;
+    if (!GetFileInformationByHandle(h.get(), &info)) return;
     frame->volume = info.dwVolumeSerialNumber;
     frame->index_high = info.nFileIndexHigh;
     frame->index_low = info.nFileIndexLow;
@@ -93,8 +93,8 @@ void tree_level(const char* folder, const char* pattern, walk_item* rec, const t
     char path[PATH_BUF];
     {
         WIN32_FIND_DATAA fd;
-        find_guard find(FindFirstFileA(search, &fd));
-        if (!find.ok()) return;
+        find_handle find(FindFirstFileA(search, &fd));
+        if (!find) return;
         do {
             if (is_dots(fd.cFileName)) continue;
             if (!item_path(path, folder, fd.cFileName)) { skip_item(rec); continue; }
@@ -109,7 +109,7 @@ void tree_level(const char* folder, const char* pattern, walk_item* rec, const t
             } else if (cb.file && cb.file(rec) == 0) {
                 break;
             }
-        } while (FindNextFileA(find.h, &fd));
+        } while (FindNextFileA(find.get(), &fd));
     }
     if (!cb.leave) return;
     if (!text_copy(path, folder) || !add_backslash(path)) { skip_item(rec); return; }
@@ -125,8 +125,8 @@ int depth_level(int depth, const char* folder, const char* pattern, walk_item* r
     char search[SEARCH_BUF];
     if (!search_path(search, folder, pattern)) { skip_item(rec); return deepest; }
     WIN32_FIND_DATAA fd;
-    find_guard find(FindFirstFileA(search, &fd));
-    if (!find.ok()) return deepest;
+    find_handle find(FindFirstFileA(search, &fd));
+    if (!find) return deepest;
     char path[PATH_BUF];
     do {
         if (is_dots(fd.cFileName)) continue;
@@ -146,7 +146,7 @@ int depth_level(int depth, const char* folder, const char* pattern, walk_item* r
         } else if (file_cb) {
             file_cb(rec);
         }
-    } while (FindNextFileA(find.h, &fd));
+    } while (FindNextFileA(find.get(), &fd));
     return deepest;
 }
 
@@ -159,8 +159,8 @@ void walk_folder(walk_cb folder_cb, const char* folder, const char* pattern, wal
     char search[SEARCH_BUF];
     if (!search_path(search, folder, pattern)) { skip_item(rec); return; }
     WIN32_FIND_DATAA fd;
-    find_guard find(FindFirstFileA(search, &fd));
-    if (!find.ok()) return;
+    find_handle find(FindFirstFileA(search, &fd));
+    if (!find) return;
     char path[PATH_BUF];
     do {
         if (is_dots(fd.cFileName)) continue;
@@ -170,7 +170,7 @@ void walk_folder(walk_cb folder_cb, const char* folder, const char* pattern, wal
         rec->find_data = &fd;
         rec->path = path;
         cb(rec);
-    } while (FindNextFileA(find.h, &fd));
+    } while (FindNextFileA(find.get(), &fd));
 }
 
 void walk_tree(const char* folder, const char* pattern, walk_item* record,
@@ -250,10 +250,10 @@ int compare_names_ci(const void* a, const void* b)
 int resolve_wildcard_name(char* path)
 {
     WIN32_FIND_DATAA fd;
-    find_guard find(FindFirstFileA(path, &fd));
-    if (!find.ok()) return 0;
+    find_handle find(FindFirstFileA(path, &fd));
+    if (!find) return 0;
     while (is_dots(fd.cFileName))
-        if (!FindNextFileA(find.h, &fd)) return 0;
+        if (!FindNextFileA(find.get(), &fd)) return 0;
     char resolved[PATH_BUF];
     size_t prefix = file_name_of(path) - path;
     if (!text_copy_n(resolved, sizeof resolved, path, prefix) || !text_append(resolved, fd.cFileName)) return 0;

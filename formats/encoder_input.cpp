@@ -2,10 +2,10 @@
 // with J (".gif"): one of four input readers, chosen by the first byte, runs
 // inside a compression object whose output is never written, only to collect
 // the image's size, density and rows into a _bmap.
-#include "graphics/gdi_guards.h"
+#include "base/holders.h"
 #include "formats/jpeg.h"
 #include "formats/input_reader.h"
-#include "graphics/kavtrel.h"
+#include "graphics/bmap.h"
 #include <cstring>
 #include <jerror.h>
 
@@ -207,8 +207,8 @@ int probe_via_input_readers(const char* path, int* width, int* height, int* xdpi
 {
     reset_jpeg_error_state();
     c_file f(fopen(path, "rb"));
-    if (!f.f) return 0;
-    read_size_with_input_reader(f.f, width, height, xdpi, ydpi);
+    if (!f.get()) return 0;
+    read_size_with_input_reader(f.get(), width, height, xdpi, ydpi);
     return 1 - jpeg_bad_input_flag;
 }
 
@@ -218,8 +218,8 @@ _bmap* load_via_input_readers(const char* path)
     int w = 0, h = 0, xdpi = 0, ydpi = 0;
     {
         c_file f(fopen(path, "rb"));
-        if (!f.f) return nullptr;
-        int components = read_size_with_input_reader(f.f, &w, &h, &xdpi, &ydpi);
+        if (!f.get()) return nullptr;
+        int components = read_size_with_input_reader(f.get(), &w, &h, &xdpi, &ydpi);
         if (jpeg_bad_input_flag || components == 0) return nullptr;
     }
     reset_jpeg_error_state();
@@ -231,7 +231,7 @@ _bmap* load_via_input_readers(const char* path)
     int got_w = 0, got_h = 0, ok = 0;
     {
         c_file f(fopen(path, "rb"));
-        if (f.f) ok = read_image_with_input_reader(f.f, &got_w, &got_h, image->pixels, (size_t)image->size);
+        if (f.get()) ok = read_image_with_input_reader(f.get(), &got_w, &got_h, image->pixels, (size_t)image->size);
     }
     if (!ok || got_w != w || got_h != h) {
         _bmap_delete(image);

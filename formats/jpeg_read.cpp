@@ -1,6 +1,6 @@
 // JPEG reading: the probe and load hooks, the header routine and the decoder
 // into 24-bit blue-green-red rows that the thumbnail cache also calls.
-#include "graphics/gdi_guards.h"
+#include "base/holders.h"
 #include "formats/jpeg.h"
 #include "graphics/kavtrel.h"
 #include <cstring>
@@ -153,8 +153,8 @@ int probe_jpeg_file(const char* path, int* width, int* height, int* xdpi, int* y
     reset_jpeg_error_state();
     if (!has_jpeg_extension(path)) return probe_via_input_readers(path, width, height, xdpi, ydpi);
     c_file f(fopen(path, "rb"));
-    if (!f.f) return 0;
-    read_jpeg_header_info(f.f, width, height, xdpi, ydpi);
+    if (!f.get()) return 0;
+    read_jpeg_header_info(f.get(), width, height, xdpi, ydpi);
     return 1 - jpeg_bad_input_flag;
 }
 
@@ -165,16 +165,16 @@ _bmap* load_jpeg_file(const char* path, int divisor, int fast)
     int w = 0, h = 0, xdpi = 0, ydpi = 0;
     {
         c_file f(fopen(path, "rb"));
-        if (!f.f) return nullptr;
-        int ok = read_jpeg_header_info(f.f, &w, &h, &xdpi, &ydpi);
+        if (!f.get()) return nullptr;
+        int ok = read_jpeg_header_info(f.get(), &w, &h, &xdpi, &ydpi);
         reset_jpeg_error_state();
         if (!ok) return nullptr;
     }
     c_file f(fopen(path, "rb"));
-    if (!f.f) return nullptr;
+    if (!f.get()) return nullptr;
     int ow = 0, oh = 0;
     _bmap* image = nullptr;
-    int decoded = decode_jpeg(f.f, &ow, &oh, divisor, fast, nullptr, 0,
+    int decoded = decode_jpeg(f.get(), &ow, &oh, divisor, fast, nullptr, 0,
                               dpi_to_ppm(xdpi), dpi_to_ppm(ydpi), &image);
     return decoded ? image : nullptr;
 }

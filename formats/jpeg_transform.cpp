@@ -2,7 +2,7 @@
 // mirrored, transposed or turned, and written to a new file without decoding
 // to pixels. Markers (comments, APPn) are copied in order and an Exif block's
 // pixel-size tags follow the new size.
-#include "graphics/gdi_guards.h"
+#include "base/holders.h"
 #include "formats/jpeg.h"
 #include "graphics/bmap.h"
 #include <cstring>
@@ -438,9 +438,9 @@ int rotate_jpeg_file(const char* source, int angle, const char* destination)
 {
     reset_jpeg_error_state();
     c_file in(fopen(source, "rb"));
-    if (!in.f) return 0;
+    if (!in.get()) return 0;
     c_file out(fopen(destination, "wb"));
-    if (!out.f) return 0;
+    if (!out.get()) return 0;
     int k = ((1800 - angle) % 360) / 90;
-    return transform_jpeg_file(in.f, k, out.f);
+    return transform_jpeg_file(in.get(), k, out.get());
 }

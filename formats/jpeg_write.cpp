@@ -1,8 +1,8 @@
 // JPEG writing: our file destination (which discards its bytes when no file
 // is given), the encoder from 24-bit blue-green-red rows, and the save hook.
-#include "graphics/gdi_guards.h"
+#include "base/holders.h"
 #include "formats/jpeg.h"
-#include "graphics/kavtrel.h"
+#include "graphics/bmap.h"
 #include <jpeglib.h>
 #include <jerror.h>
 
@@ -97,8 +97,8 @@ int save_jpeg_file(const char* path, _bmap* image, int quality)
     reset_jpeg_error_state();
     if (!image || !image->pixels) return 0;
     c_file f(fopen(path, "wb"));
-    if (!f.f) return 0;
+    if (!f.get()) return 0;
     int xdpi = ppm_to_jpeg_dpi(image->header.biXPelsPerMeter);
     int ydpi = ppm_to_jpeg_dpi(image->header.biYPelsPerMeter);
-    return compress_bitmap_to_jpeg(f.f, image->width, image->height, xdpi, ydpi, image->pixels, quality);
+    return compress_bitmap_to_jpeg(f.get(), image->width, image->height, xdpi, ydpi, image->pixels, quality);
 }

@@ -2,7 +2,7 @@
 // the flattened image data (bitmap, grey, indexed and RGB; raw or PackBits).
 // Every number in the file is big-endian. Sizes claimed by the file are checked
 // against the file's length and the image size limit before anything is made.
-#include "graphics/gdi_guards.h"
+#include "base/holders.h"
 #include "formats/psd.h"
 #include "graphics/bmap.h"
 #include <cstdio>
@@ -150,8 +150,8 @@ int probe_psd_file(const char* path, int* width, int* height)
     unsigned char h[PSD_HEADER_SIZE];
     {
         c_file f(fopen(path, "rb"));
-        if (!f.f) return 0;
-        if (fread(h, 1, sizeof h, f.f) != sizeof h) return 0;
+        if (!f.get()) return 0;
+        if (fread(h, 1, sizeof h, f.get()) != sizeof h) return 0;
     }
     if (!check_psd_header(h)) return 0;
     unsigned long rows = read_be32(h + 14), columns = read_be32(h + 18);
@@ -164,8 +164,8 @@ int probe_psd_file(const char* path, int* width, int* height)
 _bmap* load_psd_file(const char* path)
 {
     c_file f(fopen(path, "rb"));
-    if (!f.f) return nullptr;
-    FILE* file = f.f;
+    if (!f.get()) return nullptr;
+    FILE* file = f.get();
     if (fseeko64(file, 0, SEEK_END) != 0) return nullptr;
     long long file_size = ftello64(file);
     if (file_size < 0 || fseeko64(file, 0, SEEK_SET) != 0) return nullptr;

@@ -2,7 +2,7 @@
 // decodes 8-bit RGB (contiguous samples), 8- and 4-bit palette and 8-, 4- and
 // 1-bit grey images a strip at a time into the 24-bit _bmap. Tiled files
 // and other layouts are refused rather than read as garbage.
-#include "formats/tiff_guard.h"
+#include "formats/tiff_holders.h"
 #include "formats/tiff.h"
 #include "graphics/bmap.h"
 #include <tiffio.h>
@@ -117,18 +117,18 @@ bool read_rows(TIFF* tif, _bmap* image, tmsize_t line, const row_format& f)
     bool whole_strips = (unsigned long long)line * rows <= MOST_STRIP_BYTES;
     if (!whole_strips) rows = 1;
     tiff_buffer buffer;
-    buffer.data = (BYTE*)_TIFFmalloc(line * (tmsize_t)rows);
-    if (!buffer.data) return false;
+    buffer.reset((BYTE*)_TIFFmalloc(line * (tmsize_t)rows));
+    if (!buffer.get()) return false;
     for (uint32_t y = 0; y < h; y += rows) {
         uint32_t n = h - y < rows ? h - y : rows;
         if (whole_strips) {
             tmsize_t want = line * (tmsize_t)n;
-            if (TIFFReadEncodedStrip(tif, TIFFComputeStrip(tif, y, 0), buffer.data, want) != want) return false;
-        } else if (TIFFReadScanline(tif, buffer.data, y, 0) != 1) {
+            if (TIFFReadEncodedStrip(tif, TIFFComputeStrip(tif, y, 0), buffer.get(), want) != want) return false;
+        } else if (TIFFReadScanline(tif, buffer.get(), y, 0) != 1) {
             return false;
         }
         for (uint32_t r = 0; r < n; r++)
-            convert_row(f, buffer.data + (size_t)r * line, image->pixels + (size_t)(y + r) * image->stride,
+            convert_row(f, buffer.get() + (size_t)r * line, image->pixels + (size_t)(y + r) * image->stride,
                         (uint32_t)image->width);
     }
     return true;
@@ -138,21 +138,21 @@ bool read_rows(TIFF* tif, _bmap* image, tmsize_t line, const row_format& f)
 
 int probe_tiff_file(const char* path, int* width, int* height, int* xdpi, int* ydpi)
 {
-    tiff_guard t(tiff_open(path, "r"));
-    if (!t.tif) return 0;
+    tiff_file t(tiff_open(path, "r"));
+    if (!t.get()) return 0;
     uint32_t w = 0, h = 0;
-    if (!TIFFGetField(t.tif, TIFFTAG_IMAGEWIDTH, &w) || !TIFFGetField(t.tif, TIFFTAG_IMAGELENGTH, &h)) return 0;
+    if (!TIFFGetField(t.get(), TIFFTAG_IMAGEWIDTH, &w) || !TIFFGetField(t.get(), TIFFTAG_IMAGELENGTH, &h)) return 0;
     if (w > 0x7FFFFFFF || h > 0x7FFFFFFF) return 0;
     *width = (int)w;
     *height = (int)h;
-    if (xdpi && ydpi) read_tiff_resolution(t.tif, xdpi, ydpi);
+    if (xdpi && ydpi) read_tiff_resolution(t.get(), xdpi, ydpi);
     return 1;
 }
 
 _bmap* load_tiff_file(const char* path)
 {
-    tiff_guard t(tiff_open(path, "r"));
-    TIFF* tif = t.tif;
+    tiff_file t(tiff_open(path, "r"));
+    TIFF* tif = t.get();
     if (!tif) return nullptr;
     uint32_t w = 0, h = 0;
     uint16_t spp = 1, bps = 1, photometric = 0xFFFF, planar = PLANARCONFIG_CONTIG, compression = COMPRESSION_NONE;

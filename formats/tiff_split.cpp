@@ -1,10 +1,10 @@
 // Splitting a multipage TIFF into one file per page: each page's tags are
 // copied from a fixed list and its strips or tiles are copied raw, without
 // decoding, into "<file without extension>\\%08d.tif" beside the source.
-#include "formats/tiff_guard.h"
-#include "graphics/gdi_guards.h"
+#include "formats/tiff_holders.h"
+#include "base/holders.h"
 #include "formats/tiff.h"
-#include "graphics/cptext.h"
+#include "base/cptext.h"
 #include "files/file_ops.h"
 #include "files/fs_query.h"
 #include <windows.h>
@@ -54,21 +54,21 @@ std::string read_directory_bytes(TIFF* in, uint16_t tag)
 {
     enum { MOST_BYTES = 16 * 1024 * 1024, MOST_ENTRIES = 4096 };
     c_file f(fopen(TIFFFileName(in), "rb"));
-    if (!f.f) return "";
+    if (!f.get()) return "";
     BYTE header[4];
-    if (fread(header, 1, 4, f.f) != 4) return "";
+    if (fread(header, 1, 4, f.get()) != 4) return "";
     bool big_endian = header[0] == 'M';
     bool big_tiff = read_number(header + 2, 2, big_endian) == 43;
     int count_size = big_tiff ? 8 : 2, entry_size = big_tiff ? 20 : 12, value_size = big_tiff ? 8 : 4;
     BYTE number[8];
-    if (fseeko64(f.f, (long long)TIFFCurrentDirOffset(in), SEEK_SET) != 0 ||
-        fread(number, 1, count_size, f.f) != (size_t)count_size)
+    if (fseeko64(f.get(), (long long)TIFFCurrentDirOffset(in), SEEK_SET) != 0 ||
+        fread(number, 1, count_size, f.get()) != (size_t)count_size)
         return "";
     uint64_t entries = read_number(number, count_size, big_endian);
     if (entries > MOST_ENTRIES) return "";
     for (uint64_t i = 0; i < entries; i++) {
         BYTE entry[20];
-        if (fread(entry, 1, entry_size, f.f) != (size_t)entry_size) return "";
+        if (fread(entry, 1, entry_size, f.get()) != (size_t)entry_size) return "";
         if (read_number(entry, 2, big_endian) != tag) continue;
         uint64_t type = read_number(entry + 2, 2, big_endian);
         uint64_t count = read_number(entry + 4, value_size, big_endian);
@@ -76,8 +76,8 @@ std::string read_directory_bytes(TIFF* in, uint16_t tag)
         if ((type != TIFF_BYTE && type != TIFF_UNDEFINED) || count == 0 || count > MOST_BYTES) return "";
         if (count <= (uint64_t)value_size) return std::string((const char*)value, (size_t)count);
         std::string bytes((size_t)count, '\0');
-        if (fseeko64(f.f, (long long)read_number(value, value_size, big_endian), SEEK_SET) != 0 ||
-            fread(&bytes[0], 1, bytes.size(), f.f) != bytes.size())
+        if (fseeko64(f.get(), (long long)read_number(value, value_size, big_endian), SEEK_SET) != 0 ||
+            fread(&bytes[0], 1, bytes.size(), f.get()) != bytes.size())
             return "";
         return bytes;
     }
@@ -168,23 +168,24 @@ int copy_raw_pieces(TIFF* in, TIFF* out, bool tiles)
     tmsize_t capacity = tiles ? TIFFTileSize(in) : TIFFStripSize(in);
     if (capacity <= 0) capacity = 1;
     tiff_buffer buffer;
-    buffer.data = (unsigned char*)_TIFFmalloc(capacity);
-    if (!buffer.data) return 0;
+    buffer.reset((unsigned char*)_TIFFmalloc(capacity));
+    if (!buffer.get()) return 0;
     uint64_t file_size = TIFFGetSizeProc(in)(TIFFClientdata(in));
     for (uint32_t i = 0; i < pieces; i++) {
         uint64_t count = counts[i];
         // A piece cannot be longer than the file that holds it.
         if (count > 0x7FFFFFFF || count > file_size) return 0;
         if ((tmsize_t)count > capacity) {
-            void* grown = _TIFFrealloc(buffer.data, (tmsize_t)count);
+            void* grown = _TIFFrealloc(buffer.get(), (tmsize_t)count);
             if (!grown) return 0;
-            buffer.data = (unsigned char*)grown;
+            buffer.release();   // realloc took the old block
+            buffer.reset((unsigned char*)grown);
             capacity = (tmsize_t)count;
         }
-        tmsize_t got = tiles ? TIFFReadRawTile(in, i, buffer.data, (tmsize_t)count)
-                             : TIFFReadRawStrip(in, i, buffer.data, (tmsize_t)count);
+        tmsize_t got = tiles ? TIFFReadRawTile(in, i, buffer.get(), (tmsize_t)count)
+                             : TIFFReadRawStrip(in, i, buffer.get(), (tmsize_t)count);
         if (got < 0) return 0;
-        tmsize_t put = tiles ? TIFFWriteRawTile(out, i, buffer.data, got) : TIFFWriteRawStrip(out, i, buffer.data, got);
+        tmsize_t put = tiles ? TIFFWriteRawTile(out, i, buffer.get(), got) : TIFFWriteRawStrip(out, i, buffer.get(), got);
         if (put < 0) return 0;
     }
     return 1;
@@ -200,8 +201,8 @@ int copy_tiff_directory(TIFF* in, TIFF* out)
 
 int split_multipage_tiff(const char* path)
 {
-    tiff_guard source(tiff_open(path, "r"));
-    if (!source.tif) return 0;
+    tiff_file source(tiff_open(path, "r"));
+    if (!source.get()) return 0;
 
     // The folder: the absolute path without the file name's extension.
     char folder[PATH_BUF];
@@ -220,11 +221,11 @@ int split_multipage_tiff(const char* path)
         if (!text_format(page, sizeof page, "%s\\%08d.tif", folder, number)) return 0;
         int copied;
         {
-            tiff_guard out(tiff_open(page, "w"));
-            if (!out.tif) return 0;
-            copied = copy_tiff_directory(source.tif, out.tif);
+            tiff_file out(tiff_open(page, "w"));
+            if (!out.get()) return 0;
+            copied = copy_tiff_directory(source.get(), out.get());
         }
         if (!copied) return 0;
-        if (!TIFFReadDirectory(source.tif)) return 1;
+        if (!TIFFReadDirectory(source.get())) return 1;
     }
 }

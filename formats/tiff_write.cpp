@@ -2,7 +2,7 @@
 // and bilevel (min-is-white, CCITT Group 4), one scanline at a time, with the
 // resolution stored as whole dots per inch.
 #include "formats/tiff.h"
-#include "formats/tiff_guard.h"
+#include "formats/tiff_holders.h"
 #include "graphics/bmap.h"
 #include <tiffio.h>
 #include <cstdlib>
@@ -53,9 +53,9 @@ void convert_row(writer_kind kind, const BYTE* in, int width, BYTE* out, size_t 
 int write_tiff(const char* path, _bmap* image, writer_kind kind)
 {
     if (!image || !image->pixels || image->width <= 0 || image->height <= 0) return 0;
-    tiff_guard out(tiff_open(path, "w"));
-    if (!out.tif) return 0;
-    TIFF* tif = out.tif;
+    tiff_file out(tiff_open(path, "w"));
+    if (!out.get()) return 0;
+    TIFF* tif = out.get();
     uint16_t spp = kind == WRITE_RGB ? 3 : 1;
     uint16_t bps = kind == WRITE_BILEVEL ? 1 : 8;
     uint16_t photometric = kind == WRITE_RGB ? PHOTOMETRIC_RGB : PHOTOMETRIC_MINISWHITE;

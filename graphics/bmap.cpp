@@ -1,6 +1,7 @@
 // The _bmap image: allocation, header and the live-image counter.
 #include "graphics/kavtrel.h"
-#include "graphics/gdi_guards.h"
+#include "graphics/internal.h"
+#include "base/holders.h"
 #include <cstdlib>
 #include <cstring>
 #include <new>
@@ -76,6 +77,18 @@ _bmap::~_bmap()
         bmap_live_count--;
         pixels = nullptr;
     }
+}
+
+_bmap::_bmap(_bmap& from, take_over)
+    : width(from.width), height(from.height), stride(from.stride), pixels(from.pixels), size(from.size),
+      bpp(from.bpp), header(from.header), reserved(from.reserved), not_owner(from.not_owner)
+{
+    from.not_owner = 1;
+}
+
+_bmap* bmap_take_over(_bmap* from)
+{
+    return new _bmap(*from, _bmap::take_over{});
 }
 
 bool _can_allocate(size_t bytes)

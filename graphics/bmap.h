@@ -19,6 +19,12 @@ struct _bmap {
 
     _bmap(int width, int height);
     ~_bmap();
+    // One owner per image: a copy would free the pixels twice. The pixels
+    // change hands only through bmap_take_over.
+    _bmap(const _bmap&) = delete;
+    _bmap& operator=(const _bmap&) = delete;
+    struct take_over {};
+    _bmap(_bmap& from, take_over);
     void init_header();
 };
 static_assert(sizeof(BITMAPINFOHEADER) == 40, "bitmap header is 40 bytes");
@@ -40,6 +46,8 @@ _bmap* _bmap_new(int width, int height);
 extern int bmap_live_count;
 
 void _bmap_delete(_bmap* b);
+// A new image record that owns from's pixels; from is marked as no longer their owner.
+_bmap* bmap_take_over(_bmap* from);
 int _bmap_count_colors(_bmap* b);
 // A packed DIB (header, colour table, bits) of `length` readable bytes; when
 // `bits` is given the rows are read from there instead (bits_length bytes).

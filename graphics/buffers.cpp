@@ -1,7 +1,8 @@
 // Memory buffers and image slots in the page table, and releasing, freeing
 // and describing any slot.
 #include "graphics/kavtrel.h"
-#include "graphics/gdi_guards.h"
+#include "graphics/internal.h"
+#include "base/holders.h"
 #include <cstring>
 
 static bool slot_ok(int slot) { return slot >= 1 && slot < PAGE_SLOTS; }
@@ -161,8 +162,7 @@ int _page_set_bmap(int slot, _bmap* b)
         _page_release_current(p);
     }
     p = renew_record(slot, PAGE_IMAGE);
-    p->image = new _bmap(*b);
-    b->not_owner = 1;
+    p->image = bmap_take_over(b);
     return 1;
 }
 

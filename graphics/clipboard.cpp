@@ -1,7 +1,8 @@
 // Images and pages leaving the program: packed DIBs, the clipboard (CF_DIB,
 // metafiles, a page's picture) and BMP files.
 #include "graphics/kavtrel.h"
-#include "graphics/gdi_guards.h"
+#include "graphics/internal.h"
+#include "base/holders.h"
 #include <cstring>
 #include <vector>
 
@@ -30,7 +31,7 @@ bool write_packed_dib(_bmap* b, BYTE* out)
 int set_clipboard(HWND owner, UINT format, HGLOBAL block)
 {
     clipboard_open clip(owner);
-    if (clip.open && EmptyClipboard() && SetClipboardData(format, block)) return 1;
+    if (clip && EmptyClipboard() && SetClipboardData(format, block)) return 1;
     GlobalFree(block);
     return 0;
 }
@@ -44,11 +45,11 @@ HGLOBAL _bmap_to_packed_dib(_bmap* b, size_t* size)
     if (!block) return nullptr;
     {
         global_lock lock(block);
-        if (!lock.p) {
+        if (!lock.get()) {
             GlobalFree(block);
             return nullptr;
         }
-        write_packed_dib(b, lock.p);
+        write_packed_dib(b, lock.get());
     }
     if (size) *size = bytes;
     return block;
@@ -62,11 +63,11 @@ int _bmap_to_clipboard(_bmap* b)
     if (!block) return 0;
     {
         global_lock lock(block);
-        if (!lock.p) {
+        if (!lock.get()) {
             GlobalFree(block);
             return 0;
         }
-        write_packed_dib(b, lock.p);
+        write_packed_dib(b, lock.get());
     }
     return set_clipboard(console_frame, CF_DIB, block);
 }
@@ -78,8 +79,8 @@ int _bmp_file_to_clipboard(const char* path)
     bool ok;
     {
         c_file file(fopen(path, "rb"));
-        if (!file.f) return 0;
-        ok = _bmp_read_block(file.f, data, &offset);
+        if (!file.get()) return 0;
+        ok = _bmp_read_block(file.get(), data, &offset);
     }
     // Only a DIB whose rows follow its table can be handed on as one block.
     dib_layout d;
@@ -89,11 +90,11 @@ int _bmp_file_to_clipboard(const char* path)
     if (!block) return 0;
     {
         global_lock lock(block);
-        if (!lock.p) {
+        if (!lock.get()) {
             GlobalFree(block);
             return 0;
         }
-        memcpy(lock.p, data.data(), data.size());
+        memcpy(lock.get(), data.data(), data.size());
     }
     return set_clipboard(console_frame, CF_DIB, block);
 }
@@ -119,9 +120,9 @@ int _bmap_save_bmp(_bmap* b, FILE* file)
         fh.bfReserved1 = fh.bfReserved2 = 0;
         fh.bfOffBits = sizeof fh + sizeof(BITMAPINFOHEADER);
         global_lock lock(dib);
-        ok = lock.p && fwrite(&fh, sizeof fh, 1, file) == 1 && fwrite(lock.p, 1, size, file) == size &&
+        ok = lock.get() && fwrite(&fh, sizeof fh, 1, file) == 1 && fwrite(lock.get(), 1, size, file) == size &&
              fflush(file) == 0;
-        if (lock.p) GlobalUnlock(dib), lock.p = nullptr;
+        lock.reset();
         GlobalFree(dib);
     }
     if (fclose(file) != 0) ok = false;
@@ -167,8 +168,8 @@ int _metafile_pict_to_clipboard(HWND owner, HMETAFILE picture, LONG mapping, LON
     bool filled = false;
     if (block) {
         global_lock lock(block);
-        if (lock.p) {
-            METAFILEPICT* pict = (METAFILEPICT*)lock.p;
+        if (lock.get()) {
+            METAFILEPICT* pict = (METAFILEPICT*)lock.get();
             pict->mm = mapping;
             pict->xExt = x_ext;
             pict->yExt = y_ext;

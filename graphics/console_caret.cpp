@@ -2,6 +2,7 @@
 // which also keeps typed text in the console format, and the console's font
 // sizes and printf colour.
 #include "graphics/console.h"
+#include "graphics/internal.h"
 
 static LONG last_caret = -1;
 

@@ -2,6 +2,7 @@
 // end of the selection, wraps once to the top, and leaves the selection where
 // it was when nothing is found.
 #include "graphics/console.h"
+#include "graphics/internal.h"
 #include <commctrl.h>
 
 static UINT find_message_id;     // 0 while no dialog is open

@@ -2,6 +2,7 @@
 // the printf format, and getchar/getline, which make the control writable
 // while they wait for typed characters in the console format.
 #include "graphics/console.h"
+#include "graphics/internal.h"
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>

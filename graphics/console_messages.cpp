@@ -2,6 +2,7 @@
 // find, font and Window-menu commands, of file drops and of page printing;
 // the library's window handlers pass these messages here first.
 #include "graphics/console.h"
+#include "graphics/internal.h"
 
 void _show_page(int k)
 {

@@ -1,6 +1,7 @@
 // The console's rich-edit control, made when the console frame is created
 // and let go of when it is destroyed, and the console's two text formats.
 #include "graphics/kavtrel.h"
+#include "graphics/internal.h"
 
 CHARFORMATA console_format, printf_format;
 HFONT console_font;

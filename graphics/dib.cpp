@@ -2,7 +2,8 @@
 // packed DIB, reading BMP files, and moving pictures between images, memory
 // buffers and the clipboard's CF_DIB.
 #include "graphics/kavtrel.h"
-#include "graphics/gdi_guards.h"
+#include "graphics/internal.h"
+#include "base/holders.h"
 #include <climits>
 #include <cstring>
 
@@ -174,7 +175,7 @@ _bmap* _bmap_read_bmp(const char* path)
     c_file file(fopen(path, "rb"));
     std::vector<BYTE> block;
     size_t offset;
-    if (!_bmp_read_block(file.f, block, &offset)) return nullptr;
+    if (!_bmp_read_block(file.get(), block, &offset)) return nullptr;
     return bmap_from_block(block, offset);
 }
 
@@ -242,7 +243,7 @@ int _page_from_clipboard(int slot)
 {
     if (slot < 1) return 0;
     clipboard_open clip(console_frame);
-    if (!clip.open) return 0;
+    if (!clip) return 0;
     HANDLE h = GetClipboardData(CF_DIB);
     if (!h) return 0;
     size_t length = GlobalSize(h);

@@ -2,7 +2,8 @@
 // patterns, fonts, text and rectangles. Coordinates are page units, handed to
 // the page's DC times 20 and truncated.
 #include "graphics/kavtrel.h"
-#include "graphics/gdi_guards.h"
+#include "graphics/internal.h"
+#include "base/holders.h"
 #include <cstdlib>
 #include <cstring>
 
@@ -199,4 +200,27 @@ INT_PTR CALLBACK _title_dlgproc(HWND dialog, UINT message, WPARAM, LPARAM)
 {
     if (message == WM_INITDIALOG && dialog_title[0]) SetWindowTextA(dialog, dialog_title);
     return 0;
+}
+
+HWND console_window() { return console_frame; }
+HWND console_edit_window() { return console_edit; }
+HWND current_page_frame() { return current_page ? current_page->frame : nullptr; }
+int early_drop_flag() { return early_drop; }
+
+HWND page_drawing_window(int page)
+{
+    if (page <= 0 || page >= PAGE_SLOTS || !page_table[page]) return nullptr;
+    const page_record* p = page_table[page];
+    return p->child ? p->child : p->frame;
+}
+
+measuring_dc::measuring_dc(int page)
+    : dc_(page >= 1 && page < PAGE_SLOTS && page_table[page] ? page_table[page]->dc : nullptr),
+      previous_font_(dc_ && draw_font ? SelectObject(dc_, draw_font) : nullptr)
+{
+}
+
+measuring_dc::~measuring_dc()
+{
+    if (previous_font_) SelectObject(dc_, previous_font_);
 }

@@ -3,6 +3,7 @@
 // go to the application's drop hook. Every drop is finished, whatever
 // happens to it, so that its memory is given back.
 #include "graphics/console.h"
+#include "graphics/internal.h"
 #include <cstdlib>
 #include <cstring>
 

@@ -1,6 +1,7 @@
 // Library globals, the hook tables with their harmless defaults, the
 // message-box seam and the fatal report.
 #include "graphics/kavtrel.h"
+#include "graphics/internal.h"
 #include <cstdlib>
 
 static int probe_none(const char*, int*, int*, int*, int*) { return 0; }

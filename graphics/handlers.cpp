@@ -1,6 +1,7 @@
 // The window procedures of the console frame and of page windows, and the
 // library's own handlers that run before the application's window hook.
 #include "graphics/kavtrel.h"
+#include "graphics/internal.h"
 #include "graphics/console.h"
 #include <commctrl.h>
 #include <cstdio>

@@ -2,7 +2,8 @@
 // icon drawn into a buffer slot, and the icon image that stands in for any
 // file that cannot be loaded.
 #include "graphics/kavtrel.h"
-#include "graphics/gdi_guards.h"
+#include "graphics/internal.h"
+#include "base/holders.h"
 #include <shellapi.h>
 
 int _icon_info(const char*, int* width, int* height, int* xres, int* yres)
@@ -35,28 +36,18 @@ HICON _file_icon(const char* path)
     return info.hIcon;
 }
 
-struct icon_guard {
-    HICON icon;
-    bool cursor;
-    ~icon_guard()
-    {
-        if (!icon) return;
-        if (cursor) DestroyCursor((HCURSOR)icon);
-        else DestroyIcon(icon);
-    }
-};
 
 int _page_load_icon(int slot, const char* path)
 {
     if (_extension_is(_path_extension(path), ".BMP")) {
         c_file file(fopen(path, "rb"));
-        if (file.f && _page_load_bmp(slot, file.f)) return 1;
+        if (file.get() && _page_load_bmp(slot, file.get())) return 1;
     }
-    icon_guard icon{_file_icon(path), _extension_is(_path_extension(path), ".CUR")};
-    if (!icon.icon) return 0;
+    icon_holder icon(_file_icon(path), icon_traits{_extension_is(_path_extension(path), ".CUR")});
+    if (!icon) return 0;
     if (slot >= 1) {
         if (!_newbuffer(slot, GetSystemMetrics(SM_CXICON), GetSystemMetrics(SM_CYICON))) return 0;
-        DrawIcon(_page_info(slot).dc, 0, 0, icon.icon);
+        DrawIcon(_page_info(slot).dc, 0, 0, icon.get());
     }
     return 1;
 }
@@ -64,8 +55,8 @@ int _page_load_icon(int slot, const char* path)
 _bmap* _bmap_icon_image(const char* path)
 {
     bool cursor = _extension_is(_path_extension(path), ".CUR");
-    icon_guard icon{_file_icon(path), cursor};
-    if (!icon.icon) return nullptr;
+    icon_holder icon(_file_icon(path), icon_traits{cursor});
+    if (!icon) return nullptr;
     int w = 0, h = 0, xres = 0, yres = 0;
     _image_info(path, &w, &h, &xres, &yres);
     // The picture is only the icon: never larger than the icon, whatever
@@ -76,7 +67,7 @@ _bmap* _bmap_icon_image(const char* path)
     if (h < 1 || h > cap_h) h = cap_h;
     int slot = _newbuffer_auto(w, h);
     if (slot < 1) return nullptr;
-    DrawIcon(_page_info(slot).dc, 0, 0, icon.icon);
+    DrawIcon(_page_info(slot).dc, 0, 0, icon.get());
     _bmap* b = _bmap_from_buffer(slot);
     _page_free(slot);
     if (!b) return nullptr;

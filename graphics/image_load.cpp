@@ -2,7 +2,8 @@
 // metafiles are read here; every other kind goes to the image-format hooks
 // that the application installs, with the file's icon as the fall-back.
 #include "graphics/kavtrel.h"
-#include "graphics/gdi_guards.h"
+#include "graphics/internal.h"
+#include "base/holders.h"
 
 const char* _path_extension(const char* path)
 {
@@ -27,8 +28,8 @@ int _bmp_info(const char* path, int* width, int* height, int* xres, int* yres)
     size_t got;
     {
         c_file file(fopen(path, "rb"));
-        if (!file.f) return 0;
-        got = fread(head, 1, sizeof head, file.f);
+        if (!file.get()) return 0;
+        got = fread(head, 1, sizeof head, file.get());
     }
     // The 14-byte file header and the start of the bitmap header in one read.
     if (got < 14 + 12 || head[0] != 'B' || head[1] != 'M') return 0;

@@ -3,6 +3,7 @@
 // mean for a whole divisor; each can turn the result by a quarter or half
 // turn on the way. Enlargement happens when a picture is drawn.
 #include "graphics/kavtrel.h"
+#include "graphics/internal.h"
 #include <vector>
 
 int _zoom_size(_bmap* b, double f, int* width, int* height)

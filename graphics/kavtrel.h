@@ -5,7 +5,7 @@
 #include <windows.h>
 #include <richedit.h>
 #include <ctime>
-#include "graphics/cptext.h"
+#include "base/cptext.h"
 #include "graphics/pages.h"
 #include "graphics/bmap.h"
 #include "graphics/imageops.h"
@@ -61,10 +61,6 @@ extern int direct_dib_stretch;
 enum { COMMAND_LINE_BUF = 1024 };
 extern char kavtrel_command_line_buf[COMMAND_LINE_BUF];
 extern char* kavtrel_command_line;
-extern HWND console_frame;
-extern HWND console_statusbar;
-extern HWND console_edit;
-extern int app_started;
 
 // Library command identifiers.
 enum {
@@ -84,20 +80,6 @@ void _kavtrel_after_app(int result);
 // The main message loop: the quit message's wParam.
 int _message_loop();
 
-extern clock_t kavtrel_start_clock;
-extern HACCEL console_accel;
-extern HMENU edit_popup, window_popup;
-extern CHARFORMATA console_format, printf_format;
-extern HFONT console_font;
-
-// Window/accelerator pairs offered every message after the console accelerator.
-enum { PAGE_ACCEL_MAX = 10 };
-struct page_accel_table {
-    HWND window[PAGE_ACCEL_MAX];
-    HACCEL accel[PAGE_ACCEL_MAX];
-    int count;
-};
-extern page_accel_table page_accels;
 
 // A close of the program (window close or Exit) that arrives while the
 // application is busy is recorded rather than acted on; the busy state honours
@@ -111,12 +93,14 @@ void _honour_close_request();       // destroys the console frame when a close w
 // Clean-up of the scanner library at the console's destruction; null until set.
 extern void (*scanner_unload_hook)();
 
-// The library's message handlers: 0 = handled, anything else = not handled.
-int _console_handle_message(HWND window, WPARAM wparam, UINT message, LPARAM lparam);
-int _page_handle_message(HWND window, WPARAM wparam, UINT message, LPARAM lparam);
 
-// Console pieces the handlers call; the console's own files build them
-// (console_window.cpp makes the rich-edit control).
+
+// Title for dialogs run with _title_dlgproc (empty: keep the resource's title).
+extern char dialog_title[256];
+
+
+// The console: showing it, its caret, a page's Window-menu entry, its font
+// sizes, the find dialog and file drops.
 void _show_console();
 void _show_caret_pos();
 void _show_page(int k);
@@ -125,32 +109,37 @@ void _console_setsize(int console_unit, int printf_unit);
 void _early_drop(HDROP drop);
 void _drop_files(int page, HDROP drop);
 int _console_find_open();
-void _console_create(HWND frame);
-void _console_destroy();
-void _console_release_library();
-extern int early_drop;
 
-
-// Title for dialogs run with _title_dlgproc (empty: keep the resource's title).
-extern char dialog_title[256];
-
+// The message pump: handles what is waiting and returns; the loop's end.
 int _pump();
 void _quit_loop();
-void _elapsed_text();
-// The elapsed-time text for s seconds (the rules of _elapsed_text).
-void _elapsed_format(double seconds, char* out, size_t cap);
-int _register_class(UINT style, WNDPROC proc, HBRUSH background, const char* name);
-const char* _register_page_class(HBRUSH brush);
-int _translate_page_accels(MSG* msg);
+// Offers `accel` to `window` every message, after the console's own (1 when it was added).
 int _add_page_accel(HWND window, HACCEL accel);
-HMENU _console_menu();
-void _update_window_menu(HMENU popup);
-void _menu_separator(HMENU menu);
-void _menu_enable(UINT id, HMENU menu, int on);
-void _menu_check(UINT id, HMENU menu, int on);
-void _check_font_item(UINT id);
-LRESULT CALLBACK _main_wndproc(HWND, UINT, WPARAM, LPARAM);
-LRESULT CALLBACK _page_wndproc(HWND, UINT, WPARAM, LPARAM);
+
+// The console frame: the owner of the library's message boxes (null before start-up).
+HWND console_window();
+// The console's rich-edit control.
+HWND console_edit_window();
+// The frame of the current page, or null when there is none.
+HWND current_page_frame();
+// A page's drawing window: its child, else its frame; null for an empty slot.
+HWND page_drawing_window(int page);
+// Nonzero when files were dropped on the console before the application started.
+int early_drop_flag();
+
+// A DC for measuring text as a page draws it: the page's DC with the drawing
+// font selected, for the scope; get() is null when the page has no DC.
+class measuring_dc {
+public:
+    explicit measuring_dc(int page);
+    ~measuring_dc();
+    measuring_dc(const measuring_dc&) = delete;
+    measuring_dc& operator=(const measuring_dc&) = delete;
+    HDC get() const { return dc_; }
+private:
+    HDC dc_;
+    HGDIOBJ previous_font_;
+};
 
 // Message boxes go through this seam so that tests can answer them headless.
 extern int (*kavtrel_message_box)(HWND owner, const char* text, const char* title, UINT type);

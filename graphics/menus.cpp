@@ -1,6 +1,7 @@
 // Window classes of the library, the console frame's menu bar, the Window
 // menu rebuilt on opening, and small menu helpers for the application.
 #include "graphics/kavtrel.h"
+#include "graphics/internal.h"
 
 // Created by static initialisation, before the process entry runs.
 HMENU edit_popup = CreatePopupMenu();

@@ -3,7 +3,8 @@
 // temporary memory buffer, and put on the clipboard. The WMF body is loaded
 // from memory, so no temporary file is shared between instances.
 #include "graphics/kavtrel.h"
-#include "graphics/gdi_guards.h"
+#include "graphics/internal.h"
+#include "base/holders.h"
 #include <vector>
 
 // Largest metafile body read into memory.
@@ -63,7 +64,7 @@ struct wmf_scope {
     wmf_context c;
     c_file file;
     FILE* f;
-    explicit wmf_scope(const char* path) : file(fopen(path, "rb")), f(file.f) { _wmf_context_init(&c); }
+    explicit wmf_scope(const char* path) : file(fopen(path, "rb")), f(file.get()) { _wmf_context_init(&c); }
     ~wmf_scope() { _wmf_context_free(&c); }
 };
 
@@ -182,7 +183,7 @@ int _emf_to_clipboard(const char* path)
     if (!emf) return 0;
     {
         clipboard_open clip(console_frame);
-        if (!clip.open || !EmptyClipboard() || !SetClipboardData(CF_ENHMETAFILE, emf)) {
+        if (!clip || !EmptyClipboard() || !SetClipboardData(CF_ENHMETAFILE, emf)) {
             DeleteEnhMetaFile(emf);
             return 0;
         }

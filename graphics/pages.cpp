@@ -1,6 +1,7 @@
 // The page table and its page windows: framed and full-screen pages, the
 // current drawing page, moving, sizing and finding pages.
 #include "graphics/kavtrel.h"
+#include "graphics/internal.h"
 #include <commctrl.h>
 #include <new>
 

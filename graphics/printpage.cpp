@@ -1,7 +1,8 @@
 // Printing a page's stored picture as it looks on the screen, at the same
 // physical size, one inch in from the corner of the printable area.
 #include "graphics/console.h"
-#include "graphics/gdi_guards.h"
+#include "graphics/internal.h"
+#include "base/holders.h"
 
 static BOOL WINAPI print_dialog_real(PRINTDLGA* pd) { return PrintDlgA(pd); }
 BOOL (WINAPI* kavtrel_print_dialog)(PRINTDLGA*) = print_dialog_real;

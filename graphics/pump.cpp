@@ -1,6 +1,7 @@
 // The message pump, the main loop, the quit path, application accelerators,
 // the end-of-run elapsed-time text and the recorded close request.
 #include "graphics/kavtrel.h"
+#include "graphics/internal.h"
 #include <cstdlib>
 
 HACCEL console_accel;

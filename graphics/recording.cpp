@@ -8,7 +8,8 @@
 // page never re-records (no transform rounding can creep in), and a
 // recording that drew nothing adds nothing.
 #include "graphics/kavtrel.h"
-#include "graphics/gdi_guards.h"
+#include "graphics/internal.h"
+#include "base/holders.h"
 #include <cstring>
 #include <vector>
 

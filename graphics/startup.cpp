@@ -2,6 +2,7 @@
 // hand-over after it returns: console frame, status bar, text formats,
 // accelerator, start clock.
 #include "graphics/kavtrel.h"
+#include "graphics/internal.h"
 #include <commctrl.h>
 #include <cstring>
 

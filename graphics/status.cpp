@@ -1,6 +1,7 @@
 // Status bars of the console and of pages, the formatted status texts and the
 // progress bar that shares a page status bar's first part.
 #include "graphics/kavtrel.h"
+#include "graphics/internal.h"
 #include <commctrl.h>
 #include <cstring>
 #include <vector>

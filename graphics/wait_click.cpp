@@ -1,6 +1,7 @@
 // Waits, for the system's double-click time, for the double click that
 // completes a button press on a window, handling messages meanwhile.
 #include "graphics/console.h"
+#include "graphics/internal.h"
 #include <cstdlib>
 
 int _wait_double_click(UINT button_message, HWND window)

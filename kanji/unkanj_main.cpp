@@ -2,7 +2,7 @@
 // CUnKanj, opens the source and the destination (making its folders), runs the
 // filter piece by piece and reports the result with its message.
 #include "kanji/unkanj.h"
-#include "graphics/cptext.h"
+#include "base/cptext.h"
 #include <windows.h>
 #include <cstdio>
 #include <cstdlib>

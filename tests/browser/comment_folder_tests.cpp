@@ -128,7 +128,7 @@ int record_scan(const char* folder) { scanned = folder; return 2; }
 
 TEST(FolderOps, LayerFolderImagesGoThroughTheScan)
 {
-    auto saved = browser_path_hooks;
+    scoped_restore keep_hooks(browser_path_hooks);
     browser_path_hooks.scan_folder_images = record_scan;
     scanned.clear();
     EXPECT_EQ(scan_layer_images("表.layer\\a.png"), 2);
@@ -136,13 +136,12 @@ TEST(FolderOps, LayerFolderImagesGoThroughTheScan)
     scanned.clear();
     EXPECT_EQ(scan_layer_images("表\\a.png"), 0);
     EXPECT_EQ(scanned, "");
-    browser_path_hooks = saved;
 }
 
 TEST(FolderOps, DissolveIntoParent)
 {
     bench::scratch_dir dir;
-    auto saved = browser_path_hooks;
+    scoped_restore keep_hooks(browser_path_hooks);
     browser_path_hooks.thumbnail_moved = record_move;
     moves.clear();
     dir.write("表\\a.jpg", "a");
@@ -167,5 +166,4 @@ TEST(FolderOps, DissolveIntoParent)
     EXPECT_TRUE(exists(dir.file("十\\sub\\d.jpg")));
     EXPECT_TRUE(exists(dir.file("e.jpg")));
     EXPECT_EQ(dissolve_folder(dir.file("missing").c_str()), -1);
-    browser_path_hooks = saved;
 }

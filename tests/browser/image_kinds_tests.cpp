@@ -1,6 +1,7 @@
 // Image kinds by extension with their switches, and the text-file list.
 #include "browser/image_kinds.h"
 #include "browser/paths.h"
+#include "tests/support/restore.h"
 #include <gtest/gtest.h>
 #include <windows.h>
 #include <cstring>
@@ -8,13 +9,8 @@
 
 namespace {
 struct kinds_restored {
-    int saved[IMAGE_KIND_COUNT];
-    kinds_restored() { memcpy(saved, image_kind_enabled, sizeof saved); }
-    ~kinds_restored()
-    {
-        memcpy(image_kind_enabled, saved, sizeof saved);
-        image_plugin_lookup = [](const char*) { return 0; };
-    }
+    scoped_restore<int[IMAGE_KIND_COUNT]> keep_switches{image_kind_enabled};
+    scoped_restore<int (*)(const char*)> keep_lookup{image_plugin_lookup};
 };
 }
 

@@ -3,7 +3,7 @@
 #include "browser/paths.h"
 #include "files/shortcuts.h"
 #include "files/special_folders.h"
-#include "graphics/cptext.h"
+#include "base/cptext.h"
 #include "tests/support/bench.h"
 #include <gtest/gtest.h>
 #include <objbase.h>

@@ -30,13 +30,12 @@ int recording_box(HWND owner, const char* text, const char* title, UINT type)
 }
 
 struct seam {
-    int (*saved)(HWND, const char*, const char*, UINT);
-    explicit seam(int answer) : saved(kavtrel_message_box)
+    scoped_restore<int (*)(HWND, const char*, const char*, UINT)> keep{kavtrel_message_box};
+    explicit seam(int answer)
     {
         box_answer = answer;
         kavtrel_message_box = recording_box;
     }
-    ~seam() { kavtrel_message_box = saved; }
 };
 
 // What the driver thread saw and what it does.
@@ -48,6 +47,7 @@ struct dialog_driver {
     std::string title, folder, filter;
     HWND owner = nullptr;
     bool found = false;
+    std::string failure;     // why the driver could not press, or ""
     HANDLE thread = nullptr;
 
     static BOOL CALLBACK find_dialog(HWND w, LPARAM out)
@@ -80,23 +80,34 @@ struct dialog_driver {
         }
         return TRUE;
     }
-    // The picker selects its start folder while its tree fills; pressing OK
-    // before that would return another folder.
-    static void wait_for_selection(HWND dlg, const std::string& name)
+    // The text of the tree's selected item ("" when there is none).
+    static std::string selected_text(HWND dlg)
     {
-        for (int i = 0; i < 200; i++) {
-            HWND tree = nullptr;
-            EnumChildWindows(dlg, find_tree, reinterpret_cast<LPARAM>(&tree));
-            HTREEITEM item = tree ? TreeView_GetSelection(tree) : nullptr;
-            char text[PATH_BUF] = "";
-            TVITEMA tv = {};
-            tv.mask = TVIF_TEXT;
-            tv.hItem = item;
-            tv.pszText = text;
-            tv.cchTextMax = sizeof text;
-            if (item && SendMessageA(tree, TVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&tv)) && name == text) return;
-            Sleep(50);
+        HWND tree = nullptr;
+        EnumChildWindows(dlg, find_tree, reinterpret_cast<LPARAM>(&tree));
+        HTREEITEM item = tree ? TreeView_GetSelection(tree) : nullptr;
+        char text[PATH_BUF] = "";
+        TVITEMA tv = {};
+        tv.mask = TVIF_TEXT;
+        tv.hItem = item;
+        tv.pszText = text;
+        tv.cchTextMax = sizeof text;
+        if (!item || !SendMessageA(tree, TVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&tv))) return "";
+        return text;
+    }
+    // Whether the dialog is ready for the press: its OK button enabled, a
+    // file dialog showing its folder, and the picker's tree showing the start
+    // folder (it selects it while the tree fills; OK before that returns
+    // another folder).
+    bool ready(HWND dlg) const
+    {
+        HWND ok = GetDlgItem(dlg, IDOK);
+        if (!ok || !IsWindowEnabled(ok)) return false;
+        if (file_dialog) {
+            char folder_now[PATH_BUF] = "";
+            return SendMessageA(dlg, CDM_GETFOLDERPATH, sizeof folder_now, reinterpret_cast<LPARAM>(folder_now)) > 1;
         }
+        return selected.empty() || selected_text(dlg) == selected;
     }
     static void act(dialog_driver* d, HWND dlg)
     {
@@ -115,17 +126,36 @@ struct dialog_driver {
         if (d->button) PostMessageA(dlg, WM_COMMAND, d->button, 0);
         else PostMessageA(dlg, WM_CLOSE, 0, 0);
     }
+    // Polls cond every 50 ms for at most a minute (a cold start of the shell
+    // can take long); false when it never held.
+    template <class Cond> static bool wait_until(Cond cond)
+    {
+        for (int i = 0; i < 1200; i++) {
+            if (cond()) return true;
+            Sleep(50);
+        }
+        return cond();
+    }
+    static HWND dialog_of_process()
+    {
+        HWND dlg = nullptr;
+        EnumWindows(find_dialog, reinterpret_cast<LPARAM>(&dlg));
+        return dlg;
+    }
     static DWORD WINAPI run(void* p)
     {
         auto* d = static_cast<dialog_driver*>(p);
         HWND dlg = nullptr;
-        for (int i = 0; i < 1800 && !dlg; i++) {  // a cold start of the shell can take long
-            Sleep(50);
-            EnumWindows(find_dialog, reinterpret_cast<LPARAM>(&dlg));
+        if (!wait_until([&] { return (dlg = dialog_of_process()) != nullptr; })) {
+            d->failure = "no dialog appeared";
+            return 0;
         }
-        if (!dlg) return 0;
-        Sleep(500);
         d->found = true;
+        if (!wait_until([&] { return d->ready(dlg); })) {
+            d->failure = "the dialog never became ready (selected: \"" + selected_text(dlg) + "\")";
+            PostMessageA(dlg, WM_CLOSE, 0, 0);
+            return 0;
+        }
         char buf[PATH_BUF];
         GetWindowTextA(dlg, buf, sizeof buf);
         d->title = buf;
@@ -137,19 +167,13 @@ struct dialog_driver {
             buf[0] = 0;
             GetDlgItemTextA(dlg, cmb1, buf, sizeof buf);
             d->filter = buf;
-        } else if (!d->selected.empty()) {
-            wait_for_selection(dlg, d->selected);
         }
         act(d, dlg);
-        // A dialog that missed the first press (still starting up, or a
-        // message box in front of it) is pressed again, then closed.
-        for (int retry = 0; retry < 60; retry++) {
-            Sleep(1000);
-            HWND still = nullptr;
-            EnumWindows(find_dialog, reinterpret_cast<LPARAM>(&still));
-            if (!still) break;
-            if (retry < 5) act(d, still);
-            else PostMessageA(still, WM_CLOSE, 0, 0);
+        // One press, once ready: a dialog still open after it is a failure,
+        // closed so that the test goes on.
+        if (!wait_until([&] { return !IsWindow(dlg); })) {
+            d->failure = "the dialog stayed open after the press";
+            PostMessageA(dlg, WM_CLOSE, 0, 0);
         }
         return 0;
     }
@@ -157,7 +181,7 @@ struct dialog_driver {
     void finish()
     {
         if (thread) {
-            WaitForSingleObject(thread, 120000);
+            WaitForSingleObject(thread, INFINITE);   // the driver's own waits are bounded
             CloseHandle(thread);
             thread = nullptr;
         }
@@ -181,7 +205,7 @@ struct owner_window {
 
 TEST(Dialogs, MessageBoxesThroughTheSeam)
 {
-    HWND saved_owner = message_box_owner;
+    scoped_restore keep_owner(message_box_owner);
     message_box_owner = reinterpret_cast<HWND>(0x1234);
     {
         seam s(IDOK);
@@ -208,7 +232,6 @@ TEST(Dialogs, MessageBoxesThroughTheSeam)
         msg_info("t", "%s", big.c_str());
         EXPECT_EQ(seen_text.size(), 2047u);
     }
-    message_box_owner = saved_owner;
 }
 
 TEST(Dialogs, MultipleSelectionIsReordered)
@@ -243,6 +266,7 @@ TEST(Dialogs, LoadDialogHeadless)
     d.start();
     int n = load_print_settings_dialog(buffer, dir.path(), owner.w);
     d.finish();
+    EXPECT_EQ(d.failure, "");
     ASSERT_TRUE(d.found);
     EXPECT_EQ(d.title, "印刷設定の読込");
     EXPECT_EQ(d.owner, owner.w);
@@ -259,6 +283,7 @@ TEST(Dialogs, LoadDialogHeadless)
     cancel.start();
     EXPECT_EQ(load_print_settings_dialog(buffer, dir.path(), owner.w), 0);
     cancel.finish();
+    EXPECT_EQ(cancel.failure, "");
     EXPECT_EQ(print_settings_selection, nullptr);
     EXPECT_EQ(print_settings_next, nullptr);
 }
@@ -268,13 +293,14 @@ TEST(Dialogs, SaveDialogHeadless)
     cwd_keeper keep;
     bench::scratch_dir dir;
     owner_window owner;
-    HWND saved_owner = message_box_owner;
+    scoped_restore keep_owner(message_box_owner);
     message_box_owner = owner.w;
     char name[PATH_BUF] = "ユーザー設定";
     dialog_driver d;
     d.start();
     EXPECT_EQ(save_print_settings_dialog(nullptr, dir.path(), name), 1);
     d.finish();
+    EXPECT_EQ(d.failure, "");
     EXPECT_EQ(d.title, "印刷設定の保存");
     EXPECT_EQ(d.owner, owner.w);
     EXPECT_EQ(std::string(name), dir.file("ユーザー設定"));
@@ -284,8 +310,15 @@ TEST(Dialogs, SaveDialogHeadless)
     cancel.start();
     EXPECT_EQ(save_print_settings_dialog(nullptr, dir.path(), name), 0);
     cancel.finish();
+    EXPECT_EQ(cancel.failure, "");
     EXPECT_EQ(std::string(name), dir.file("ユーザー設定"));
-    message_box_owner = saved_owner;
+}
+
+// The child reports what the driver saw instead of pressing.
+static int driver_failed(const dialog_driver& d)
+{
+    printf("%s\n", d.failure.c_str());
+    return 18;
 }
 
 // The picker runs in a fresh process: a shell that has already listed a
@@ -320,6 +353,7 @@ ZOTE_CHILD(folder_picker)
     d.start();
     int chosen = browse_for_folder(owner.w, folder, "フォルダの選択");
     d.finish();
+    if (!d.failure.empty()) return driver_failed(d);
     if (chosen != 1) return 11;
     if (d.owner != owner.w) return 12;
     if (std::string(folder) != sub) {
@@ -333,6 +367,7 @@ ZOTE_CHILD(folder_picker)
     cancel.start();
     int cancelled = browse_for_folder(owner.w, folder, "フォルダの選択");
     cancel.finish();
+    if (!cancel.failure.empty()) return driver_failed(cancel);
     if (cancelled != 0) return 14;
     if (std::string(folder) != sub) return 15;
 
@@ -343,6 +378,7 @@ ZOTE_CHILD(folder_picker)
     plain.start();
     int any = browse_for_folder(owner.w, folder, "フォルダの選択");
     plain.finish();
+    if (!plain.failure.empty()) return driver_failed(plain);
     if (!plain.found) return 16;
     if (any == 1 && !folder[0]) return 17;
     CoUninitialize();
@@ -351,14 +387,7 @@ ZOTE_CHILD(folder_picker)
 
 TEST(Dialogs, FolderPickerOpensAtTheFolder)
 {
-    // Wine's picker now and then fills its tree after the selection was set
-    // (about one run in fifteen) and shows the desktop instead: a timing of
-    // the emulated dialog, so a failed run is tried again, up to three times.
-    bench::child_result r;
-    for (int attempt = 0; attempt < 3; attempt++) {
-        r = bench::run_child("folder_picker", 240000);
-        if (!r.timed_out && r.exit_code == 0) break;
-    }
+    bench::child_result r = bench::run_child("folder_picker", 240000);
     EXPECT_FALSE(r.timed_out);
     EXPECT_EQ(r.exit_code, 0u) << r.output;
 }

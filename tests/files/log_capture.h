@@ -2,6 +2,7 @@
 // the console hooks say logging is on and collect every printed line.
 #pragma once
 #include "graphics/kavtrel.h"
+#include "tests/support/restore.h"
 #include <cstdarg>
 #include <cstdio>
 #include <string>
@@ -23,14 +24,13 @@ struct log_capture {
         return 1;
     }
     static int on() { return 1; }
-    console_hook_table saved;
-    log_capture() : saved(console_hooks)
+    scoped_restore<console_hook_table> keep_hooks{console_hooks};
+    log_capture()
     {
         text().clear();
         console_hooks.printf_hook = record;
         console_hooks.logging_on = on;
     }
-    ~log_capture() { console_hooks = saved; }
     log_capture(const log_capture&) = delete;
     log_capture& operator=(const log_capture&) = delete;
 };

@@ -8,7 +8,7 @@
 #include "files/special_folders.h"
 #include "files/window_search.h"
 #include "graphics/kavtrel.h"
-#include "graphics/cptext.h"
+#include "base/cptext.h"
 #include "tests/support/bench.h"
 #include <gtest/gtest.h>
 #include <objbase.h>
@@ -165,13 +165,14 @@ TEST(ShellExecution, OpensWithTheChosenVerb)
     std::string marker = dir.file("marker.txt");
     remove_class_key(".zqm");
     remove_class_key("ZQMfile");
-    console_hook_table saved = console_hooks;
-    console_hooks.printf_hook = capture_printf;
-    console_hooks.logging_on = logging_yes;
-    logged.clear();
-    register_file_type(".zqm", nullptr, nullptr, "*first", ("cmd.exe /c echo first>\"" + marker + "\"").c_str());
-    register_file_type(".zqm", nullptr, nullptr, "second", ("cmd.exe /c echo second>\"" + marker + "\"").c_str());
-    console_hooks = saved;
+    {
+        scoped_restore keep_hooks(console_hooks);
+        console_hooks.printf_hook = capture_printf;
+        console_hooks.logging_on = logging_yes;
+        logged.clear();
+        register_file_type(".zqm", nullptr, nullptr, "*first", ("cmd.exe /c echo first>\"" + marker + "\"").c_str());
+        register_file_type(".zqm", nullptr, nullptr, "second", ("cmd.exe /c echo second>\"" + marker + "\"").c_str());
+    }
     EXPECT_EQ(logged, " ZQMfile(ZQM file)\n ZQMfile(ZQM file)\n");
 
     ASSERT_EQ(open_with_association(file.c_str(), 1), 1);

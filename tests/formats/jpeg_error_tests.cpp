@@ -11,7 +11,7 @@ namespace {
 
 TEST(JpegErrors, BoxOnlyForRegisteredFatalErrors)
 {
-    auto saved = kavtrel_message_box;
+    scoped_restore keep_box(kavtrel_message_box);
     bench::install_message_box_seam(IDOK);
     reset_jpeg_error_state();
     jpeg_error_box("Premature end of JPEG file");
@@ -36,7 +36,6 @@ TEST(JpegErrors, BoxOnlyForRegisteredFatalErrors)
     probe_jpeg_file(dir.file("none.jpg").c_str(), &w, &h, &x, &y);
     EXPECT_EQ(nullptr, jpeg_registered_function);
     EXPECT_EQ(0, jpeg_fatal_flag);
-    kavtrel_message_box = saved;
 }
 
 TEST(JpegErrors, WriteFailureReturnsThroughTheRecoveryPoint)

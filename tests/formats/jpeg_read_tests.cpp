@@ -256,11 +256,10 @@ TEST(JpegSave, DensityQualityAndRoundTrip)
 
 TEST(JpegHooks, InstallFillsTheJpegSlots)
 {
-    image_format_hook_table saved = image_format_hooks;
+    scoped_restore keep_hooks(image_format_hooks);
     install_jpeg_hooks();
     EXPECT_EQ(&probe_jpeg_file, image_format_hooks.probe_jpeg);
     EXPECT_EQ(&load_jpeg_file, image_format_hooks.load_jpeg);
-    image_format_hooks = saved;
 }
 
 }  // namespace

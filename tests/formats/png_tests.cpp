@@ -388,14 +388,13 @@ TEST(Png, LoadsThroughTheImageHooks)
     std::string path = dir.file("hook.PNG");
     ASSERT_TRUE(write_fixture(path, 2, 2, 8, PNG_COLOR_TYPE_GRAY, {"\x10\x20", "\x30\x40"},
                               [](png_structp p, png_infop i) { png_set_pHYs(p, i, 11811, 11811, 1); }));
-    image_format_hook_table saved = image_format_hooks;
+    scoped_restore keep_hooks(image_format_hooks);
     image_format_hooks.probe_png = probe_png_file;
     image_format_hooks.load_png = load_png_file;
     int w = 0, h = 0, x = 0, y = 0;
     EXPECT_EQ(_image_info(path.c_str(), &w, &h, &x, &y), 1);
     EXPECT_EQ(x, 300);
     _bmap* image = _bmap_load(path.c_str(), 0, 1.0);
-    image_format_hooks = saved;
     ASSERT_NE(image, nullptr);
     EXPECT_EQ(at(image, 1, 1), (rgb{0x40, 0x40, 0x40}));
     _bmap_delete(image);

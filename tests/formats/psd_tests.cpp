@@ -267,7 +267,7 @@ TEST(Psd, LoadsThroughTheImageHooks)
 {
     bench::scratch_dir dir;
     std::string path = dir.write("hook.pdd", psd(1, 1, 2, 8, 1, "", 0, "\x05\x06"));
-    image_format_hook_table saved = image_format_hooks;
+    scoped_restore keep_hooks(image_format_hooks);
     image_format_hooks.probe_psd = probe_psd_file;
     image_format_hooks.load_psd = load_psd_file;
     int w = 0, h = 0, x = -1, y = -1;
@@ -275,7 +275,6 @@ TEST(Psd, LoadsThroughTheImageHooks)
     EXPECT_EQ(w, 2);
     EXPECT_EQ(x, 0);   // no resolution in the probe
     _bmap* image = _bmap_load(path.c_str(), 0, 1.0);
-    image_format_hooks = saved;
     ASSERT_NE(image, nullptr);
     EXPECT_PIXEL(image, 1, 0, 6, 6, 6);
     _bmap_delete(image);

@@ -288,14 +288,13 @@ TEST(Tiff, LoadsThroughTheImageHooks)
     bench::scratch_dir dir;
     std::string path = dir.file("hook.tiff");
     ASSERT_TRUE(write_tiff_pages(path, {page(2, 1, 1, 8, PHOTOMETRIC_MINISBLACK, "\x11\x22")}));
-    image_format_hook_table saved = image_format_hooks;
+    scoped_restore keep_hooks(image_format_hooks);
     image_format_hooks.probe_tiff = probe_tiff_file;
     image_format_hooks.load_tiff = load_tiff_file;
     int w = 0, h = 0, x = 0, y = 0;
     EXPECT_EQ(_image_info(path.c_str(), &w, &h, &x, &y), 1);
     EXPECT_EQ(w, 2);
     _bmap* image = _bmap_load(path.c_str(), 0, 1.0);
-    image_format_hooks = saved;
     ASSERT_NE(image, nullptr);
     EXPECT_EQ(at(image, 1, 0), grey(0x22));
     _bmap_delete(image);

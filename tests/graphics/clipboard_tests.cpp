@@ -1,6 +1,7 @@
 // Images through the clipboard: the CF_DIB layout we put there, bit-field
 // DIBs and damaged DIBs taken from there, BMP files and page copies.
 #include "graphics/kavtrel.h"
+#include "graphics/internal.h"
 #include "tests/graphics/image_fixtures.h"
 #include "tests/support/bench.h"
 #include "tests/support/clipboard_lock.h"

@@ -2,6 +2,7 @@
 // its text, status parts and selection read back through messages.
 #pragma once
 #include "graphics/console.h"
+#include "graphics/internal.h"
 #include "tests/support/bench.h"
 #include <commctrl.h>
 #include <gtest/gtest.h>

@@ -3,7 +3,7 @@
 // far right on a wide screen), clearing, buffers and image slots.
 #include "tests/graphics/library.h"
 #include "tests/graphics/image_fixtures.h"
-#include "graphics/gdi_guards.h"
+#include "base/holders.h"
 #include <gtest/gtest.h>
 #include <cstring>
 #include <vector>

@@ -177,10 +177,10 @@ TEST(Accelerators, ConsoleFindComesBeforeTheApplicationsKeys)
     HWND target = hidden_window(accel_target, "accel_target");
     ACCEL keys[2] = {{FVIRTKEY, VK_F3, 777}, {FVIRTKEY, VK_F4, 778}};
     HACCEL accel = CreateAcceleratorTableA(keys, 2);
-    page_accel_table saved = page_accels;
+    scoped_restore keep_accels(page_accels);
     page_accels.count = 0;
     ASSERT_EQ(_add_page_accel(target, accel), 1);
-    auto saved_hook = app_hooks.window_hook;
+    scoped_restore keep_hooks(app_hooks);
     app_hooks.window_hook = record_commands;
     hooked_commands.clear();
     page_commands.clear();
@@ -193,20 +193,17 @@ TEST(Accelerators, ConsoleFindComesBeforeTheApplicationsKeys)
     EXPECT_EQ(hooked_commands, std::vector<UINT>({65509}));   // F3: the console's Find
     EXPECT_EQ(page_commands, std::vector<UINT>({778}));       // F4: the application's, F3 never
 
-    app_hooks.window_hook = saved_hook;
-    page_accels = saved;
     DestroyAcceleratorTable(accel);
     DestroyWindow(target);
 }
 
 TEST(Accelerators, AnEleventhPairIsRefused)
 {
-    page_accel_table saved = page_accels;
+    scoped_restore keep_accels(page_accels);
     page_accels.count = 0;
     for (int i = 0; i < PAGE_ACCEL_MAX; i++) EXPECT_EQ(_add_page_accel(nullptr, nullptr), 1);
     EXPECT_EQ(_add_page_accel(nullptr, nullptr), 0);
     EXPECT_EQ(page_accels.count, PAGE_ACCEL_MAX);
-    page_accels = saved;
 }
 
 TEST(Hooks, DefaultsAreHarmless)

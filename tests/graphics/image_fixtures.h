@@ -2,6 +2,7 @@
 // byte, and small _bmap pictures with distinct pixels.
 #pragma once
 #include "graphics/kavtrel.h"
+#include "graphics/internal.h"
 #include <cstdint>
 #include <cstring>
 #include <functional>

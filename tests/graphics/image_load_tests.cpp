@@ -1,6 +1,7 @@
 // Loading by extension: which image-format hook each extension reaches, the
 // arguments it gets, and the fall-backs to the icon size and icon image.
 #include "graphics/kavtrel.h"
+#include "graphics/internal.h"
 #include "tests/graphics/image_fixtures.h"
 #include "tests/support/bench.h"
 #include <gtest/gtest.h>
@@ -46,13 +47,11 @@ class ImageLoad : public testing::Test {
 protected:
     void SetUp() override
     {
-        saved = image_format_hooks;
         image_format_hooks = {probe<0>, probe<1>, probe_psd, probe<3>, probe<4>, probe<5>,
                               load_jpeg, load<7>, load_pdf, load<9>, load<10>, load<11>};
         last_slot = -1;
         probes_succeed = loaders_succeed = true;
     }
-    void TearDown() override { image_format_hooks = saved; }
     int info_slot(const char* path)
     {
         last_slot = -1;
@@ -67,7 +66,7 @@ protected:
         if (b) _bmap_delete(b);
         return last_slot;
     }
-    image_format_hook_table saved;
+    scoped_restore<image_format_hook_table> keep_hooks{image_format_hooks};
 };
 
 }  // namespace

@@ -3,6 +3,7 @@
 // the way a page window paints them.
 #pragma once
 #include "graphics/kavtrel.h"
+#include "graphics/internal.h"
 #include <vector>
 
 // Starts the library as the process entry would, once; later calls do nothing.

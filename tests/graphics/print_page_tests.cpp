@@ -1,6 +1,7 @@
 // Printing a page's stored picture to the bench's PostScript test printer,
 // whose spooled output lands in C:\zote-printer\page.ps.
 #include "graphics/console.h"
+#include "graphics/internal.h"
 #include "tests/graphics/library.h"
 #include "tests/support/bench.h"
 #include <gtest/gtest.h>

@@ -2,6 +2,7 @@
 // messages, the usage text, the destination's folders, and where messages go
 // without a caller buffer.
 #include "tests/kanji/kanji_bench.h"
+#include "tests/support/restore.h"
 
 static int parse(const std::string& command, CUnKanj* k = nullptr)
 {
@@ -155,10 +156,12 @@ TEST(KanjiCommand, MemoryFailureGivesMinusSeven)
 {
     bench::scratch_dir dir;
     std::string src = dir.write("a.txt", "abc");
-    void* (*saved)(size_t) = unkanj_allocate;
-    unkanj_allocate = [](size_t) -> void* { return nullptr; };
-    unkanj_result r = unkanj("t -s \"" + src + "\" \"" + dir.file("b.txt") + "\"");
-    unkanj_allocate = saved;
+    unkanj_result r;
+    {
+        scoped_restore keep_allocator(unkanj_allocate);
+        unkanj_allocate = [](size_t) -> void* { return nullptr; };
+        r = unkanj("t -s \"" + src + "\" \"" + dir.file("b.txt") + "\"");
+    }
     EXPECT_EQ(UNKANJ_MEMORY_ERROR, r.code);
     EXPECT_EQ("error:memory error is ocured.\n", r.message);
     // The destination created before the failure stays.

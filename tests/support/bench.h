@@ -1,6 +1,7 @@
 // Shared test support: scratch folders, a child-process runner for behaviour
 // that ends the process, and the message-box seam for headless fatal paths.
 #pragma once
+#include "tests/support/restore.h"
 #include <windows.h>
 #include <string>
 #include <vector>

@@ -1,5 +1,5 @@
 // Bounded cp932 text helpers (see cptext.h).
-#include "graphics/cptext.h"
+#include "base/cptext.h"
 #include <cstdio>
 #include <cstring>
 

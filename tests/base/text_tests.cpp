@@ -1,5 +1,5 @@
 // Bounded cp932 text: character walking and copies that never cut silently.
-#include "graphics/cptext.h"
+#include "base/cptext.h"
 #include <gtest/gtest.h>
 #include <cstring>
 

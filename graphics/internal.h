@@ -1,0 +1,113 @@
+// The window library's inside: the page table and page records, the drawing
+// state, the console's handles, formats and accelerators, the message
+// handlers and window procedures. Included only by the library's own files
+// (and by its tests); everything else goes through kavtrel.h.
+#pragma once
+#include "graphics/kavtrel.h"
+
+struct page_record {
+    int number;
+    int kind;               // page_kind
+    HDC dc;                 // recording DC while current (kinds 0, 1); memory DC (kind 2)
+    COLORREF background;
+    HWND frame;             // kinds 0, 1
+    DWORD child_style;
+    HENHMETAFILE picture;   // kinds 0, 1: everything drawn so far
+    HWND statusbar;
+    HWND progressbar;
+    HWND child;             // kind 0: the drawing child
+    double x_origin, y_origin;
+    int buffer_height, buffer_width;
+    HBITMAP bitmap, previous_bitmap;
+    _bmap* image;           // kind 4, owned
+};
+
+extern page_record* page_table[PAGE_SLOTS];
+extern page_record* current_page;
+extern HDC current_window_dc;
+extern COLORREF new_page_background;
+
+page_record* _page_of_frame(HWND frame);
+page_record* _page_of_child(HWND child);
+page_record* _create_statusbar(int page);
+
+// Lays out a framed page's drawing child and status bar over its client area.
+void _page_layout(page_record* page);
+// When `page` is the current page: closes its recording, lets go of its DCs
+// and leaves no current page. Every free or re-creation of a slot runs it first.
+void _page_release_current(page_record* page);
+
+extern double draw_line_width;
+extern int draw_pen_style;
+extern COLORREF draw_pen_colour, draw_text_colour, draw_back_colour;
+extern unsigned char draw_fill_mask[8];
+extern int draw_font_angle, draw_font_orientation;
+extern BYTE draw_italic, draw_underline, draw_strikeout;
+extern char draw_font_face[LF_FACESIZE];
+extern HPEN draw_pen;
+extern HBRUSH draw_brush;
+extern HFONT draw_font;
+
+// The drawing state goes with the current page: whenever a page becomes
+// current (created, selected or re-selected), the library's pen, brush,
+// font, text colour and background colour are selected into its DC.
+void _drawing_state_select(HDC dc);
+void _drawing_state_unselect(HDC dc);
+void _drawing_objects_delete();
+
+void _buffer_dc_setup(page_record* page);
+
+int _page_release(page_record* page);
+
+void _paint_page(HWND window, HDC dc, HENHMETAFILE picture, page_record* page);
+
+// Recording: close the current recording into the stored picture, and open a
+// new recording that starts with the stored picture replayed.
+void _record_close(page_record* page);
+void _record_open(page_record* page);
+// Plays a recording with its units on the DC's logical units.
+void _play_recording(HDC dc, HENHMETAFILE picture);
+
+extern HWND console_frame;
+extern HWND console_statusbar;
+extern HWND console_edit;
+extern int app_started;
+
+extern clock_t kavtrel_start_clock;
+extern HACCEL console_accel;
+extern HMENU edit_popup, window_popup;
+extern CHARFORMATA console_format, printf_format;
+extern HFONT console_font;
+
+// Window/accelerator pairs offered every message after the console accelerator.
+enum { PAGE_ACCEL_MAX = 10 };
+struct page_accel_table {
+    HWND window[PAGE_ACCEL_MAX];
+    HACCEL accel[PAGE_ACCEL_MAX];
+    int count;
+};
+extern page_accel_table page_accels;
+
+// The library's message handlers: 0 = handled, anything else = not handled.
+int _console_handle_message(HWND window, WPARAM wparam, UINT message, LPARAM lparam);
+int _page_handle_message(HWND window, WPARAM wparam, UINT message, LPARAM lparam);
+
+void _console_create(HWND frame);
+void _console_destroy();
+void _console_release_library();
+extern int early_drop;
+
+void _elapsed_text();
+// The elapsed-time text for s seconds (the rules of _elapsed_text).
+void _elapsed_format(double seconds, char* out, size_t cap);
+int _register_class(UINT style, WNDPROC proc, HBRUSH background, const char* name);
+const char* _register_page_class(HBRUSH brush);
+int _translate_page_accels(MSG* msg);
+HMENU _console_menu();
+void _update_window_menu(HMENU popup);
+void _menu_separator(HMENU menu);
+void _menu_enable(UINT id, HMENU menu, int on);
+void _menu_check(UINT id, HMENU menu, int on);
+void _check_font_item(UINT id);
+LRESULT CALLBACK _main_wndproc(HWND, UINT, WPARAM, LPARAM);
+LRESULT CALLBACK _page_wndproc(HWND, UINT, WPARAM, LPARAM);
