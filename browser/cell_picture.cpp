@@ -49,10 +49,10 @@ void placeholder_cell(cell_result* r, int slot, const char* text, double w, doub
     *r = {};
     r->width = static_cast<int>(w);
     r->height = static_cast<int>(h);
+    r->error = text ? 1 : 0;
     if (slot >= 1 && !_newbuffer(slot, r->width, r->height)) return;
     _page_fill(slot, L.colours[COLOUR_BK]);
     if (!text) return;
-    r->error = 1;
     page_info info = _page_info(slot);
     if (!info.dc) return;
     SetBkMode(info.dc, TRANSPARENT);

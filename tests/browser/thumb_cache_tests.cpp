@@ -294,3 +294,23 @@ TEST(CellPicture, RotationMarksAndFitScale)
     EXPECT_DOUBLE_EQ(fit_scale(1, 400, 200, 100, 100), 0.25);
     EXPECT_DOUBLE_EQ(fit_scale(0, 50, 50, 128, 128), 1.0);
 }
+
+TEST(CellPicture, ImagesScaledTurnedOrMarkedInRed)
+{
+    cache_bench b;
+    std::string turned = b.image("turn.r.png", 512, 384), tall = b.image("thin.png", 1, 1000);
+    struct { std::string path; int error; bool portrait; } table[] = {
+        {turned, 0, true},   // a shrunk picture is turned too
+        {b.image("flat.png", 512, 384), 0, false},
+        {tall, 1, true},     // 0.128 pixels wide: "too small"
+    };
+    for (const auto& t : table) {
+        file_kind k;
+        make_file_kind(t.path.c_str(), &k, 1, 0);
+        cell_result r;
+        draw_file_cell(&r, &k, 128, 128, 104, 1, 0);
+        EXPECT_EQ(r.error, t.error) << t.path;
+        if (!t.error) EXPECT_EQ(r.height > r.width, t.portrait) << t.path;
+        EXPECT_GE(_page_info(104).width, 1) << t.path;
+    }
+}
