@@ -8,7 +8,7 @@
 #include "browser/file_kind.h"
 #include "browser/image_kinds.h"
 #include "files/strings.h"
-#include "graphics/gdi_guards.h"
+#include "base/holders.h"
 #include "graphics/kavtrel.h"
 #include <cstring>
 

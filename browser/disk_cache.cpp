@@ -13,10 +13,9 @@
 #include "browser/paths.h"
 #include "files/file_ops.h"
 #include "files/fs_query.h"
-#include "files/handle_guards.h"
+#include "base/holders.h"
 #include "files/strings.h"
 #include "formats/jpeg.h"
-#include "graphics/gdi_guards.h"
 #include "graphics/kavtrel.h"
 #include <cstdlib>
 #include <cstring>
@@ -181,12 +180,12 @@ static candidate_result try_candidate(const thumb_cache_dir* d, const char* root
     bool used = false;
     {
         c_file f(fopen(file, "rb"));
-        if (!f.f) return CANDIDATE_UNUSABLE;
-        thumb_read_result r = read_thumb_header(f.f, &h);
+        if (!f) return CANDIDATE_UNUSABLE;
+        thumb_read_result r = read_thumb_header(f.get(), &h);
         if (r == THUMB_FILE_FOREIGN || (r == THUMB_FILE_OK && !same_image(h, wanted))) return CANDIDATE_SKIPPED;
         bool fits = r == THUMB_FILE_OK && h.stored_size >= wanted.stored_size
-                 && read_thumb_picture_size(f.f, h.stored_size, &w, &hgt);
-        if (_bmap* b = fits ? decode_stored_picture(f.f, w, hgt) : nullptr) {
+                 && read_thumb_picture_size(f.get(), h.stored_size, &w, &hgt);
+        if (_bmap* b = fits ? decode_stored_picture(f.get(), w, hgt) : nullptr) {
             put_picture(b, h.stored_size, slot);
             used = true;
         }
@@ -224,12 +223,12 @@ static int write_cache_file(thumb_cache_dir* d, const file_kind_base* k, thumb_f
     bool ok;
     {
         c_file f(fopen(file, "wb"));
-        if (!f.f) return 0;
+        if (!f) return 0;
         reset_jpeg_error_state();
-        ok = write_thumb_header(f.f, h, info.image->width, info.image->height)
-          && compress_bitmap_to_jpeg(f.f, info.image->width, info.image->height, 0, 0, info.image->pixels,
+        ok = write_thumb_header(f.get(), h, info.image->width, info.image->height)
+          && compress_bitmap_to_jpeg(f.get(), info.image->width, info.image->height, 0, 0, info.image->pixels,
                                      stored == 128 ? 96 : 80)
-          && !jpeg_bad_input_flag && fflush(f.f) == 0;
+          && !jpeg_bad_input_flag && fflush(f.get()) == 0;
     }
     if (!ok) {
         DeleteFileA(file);
@@ -271,8 +270,8 @@ int cache_lookup_or_make(thumb_cache_dir* d, const char* path, int second_flag, 
         for (int i = 0; i < count; i++) {
             if (!cache_search_pattern(pattern, roots[i], path)) continue;
             WIN32_FIND_DATAA fd;
-            find_guard find(FindFirstFileA(pattern, &fd));
-            for (bool more = find.ok(); more; more = FindNextFileA(find.h, &fd)) {
+            find_handle find(FindFirstFileA(pattern, &fd));
+            for (bool more = bool(find); more; more = FindNextFileA(find.get(), &fd)) {
                 if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) continue;
                 if (fd.ftLastWriteTime.dwLowDateTime != h.time_low || fd.ftLastWriteTime.dwHighDateTime != h.time_high) continue;
                 char file[PATH_BUF];
@@ -329,8 +328,8 @@ static std::vector<cache_file_info> cache_files(const char* root, const char* ki
         char pattern[PATH_BUF];
         if (!text_format(pattern, sizeof pattern, "%s%c.*.*", root, *k)) continue;
         WIN32_FIND_DATAA fd;
-        find_guard find(FindFirstFileA(pattern, &fd));
-        for (bool more = find.ok(); more; more = FindNextFileA(find.h, &fd)) {
+        find_handle find(FindFirstFileA(pattern, &fd));
+        for (bool more = bool(find); more; more = FindNextFileA(find.get(), &fd)) {
             char file[PATH_BUF];
             if ((fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) || fd.cFileName[1] != '.'
                 || !text_format(file, sizeof file, "%s%s", root, fd.cFileName))
@@ -341,7 +340,10 @@ static std::vector<cache_file_info> cache_files(const char* root, const char* ki
     return files;
 }
 
-static void say(const char* text) { kavtrel_message_box(console_frame, text, "ZOTE", MB_OK); }
+static void say(const char* text)
+{
+    kavtrel_message_box(_page_hwnd(L.page) ? GetParent(_page_hwnd(L.page)) : console_window(), text, "ZOTE", MB_OK);
+}
 
 int cache_clear(thumb_cache_dir* d)
 {
@@ -381,11 +383,11 @@ static double used_bytes(const thumb_cache_dir* d, const std::vector<cache_file_
 static double weight_of(const cache_file_info& f)
 {
     c_file file(fopen(f.path.c_str(), "rb"));
-    if (!file.f) return 1.0;
+    if (!file) return 1.0;
     thumb_file_header h;
     unsigned char b[14 + 12];
-    if (read_thumb_header(file.f, &h) != THUMB_FILE_OK || fseek(file.f, THUMB_PICTURE_OFFSET, SEEK_SET) != 0
-        || fread(b, 1, sizeof b, file.f) != sizeof b || b[0] != 'B' || b[1] != 'M')
+    if (read_thumb_header(file.get(), &h) != THUMB_FILE_OK || fseek(file.get(), THUMB_PICTURE_OFFSET, SEEK_SET) != 0
+        || fread(b, 1, sizeof b, file.get()) != sizeof b || b[0] != 'B' || b[1] != 'M')
         return 1.0;
     int32_t bw, bh;
     memcpy(&bw, b + 18, 4);

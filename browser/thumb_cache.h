@@ -6,7 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
-#include "graphics/cptext.h"
+#include "base/cptext.h"
 
 class file_kind_base;
 
