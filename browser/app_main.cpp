@@ -11,6 +11,7 @@
 #include "browser/grid.h"
 #include "browser/list_view.h"
 #include "browser/paths.h"
+#include "browser/thumb_cache.h"
 #include "browser/window_hook.h"
 #include "files/file_ops.h"
 #include "files/fs_query.h"
@@ -154,6 +155,7 @@ int app_main()
     char script[COMMAND_LINE_BUF];
     if (script_text_of(start_block.command_line, script, sizeof script)) return browser_app_hooks.script_mode(script);
 
+    install_thumbnail_hooks();
     browser_list_init();
     install_library_hooks();
     browser_app_hooks.setup_archive_work_folders();

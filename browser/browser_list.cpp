@@ -17,9 +17,10 @@ static int no_listing(const char*, archive_info_block*) { return 0; }
 static int no_member(const char*, char*) { return 0; }
 static int never(const char*) { return 0; }
 static int no_rotation(const char*) { return 0; }
+static void no_index(int) {}
 
 browser_list_hook_table browser_list_hooks = {
-    nothing, nothing, nothing, nothing, none_available, no_listing, no_member, never, never, no_rotation,
+    nothing, nothing, nothing, nothing, no_index, none_available, no_listing, no_member, never, never, no_rotation,
 };
 
 void destroy_browser_menu(browser_menu* menu)
@@ -97,9 +98,11 @@ void browser_list_set_entries(char** names, int count)
     l.records = nullptr;
     l.names = names;
     l.count = 0;
-    if (count <= 0 || !names) return;
-    l.records = new (std::nothrow) file_kind[count];
-    if (l.records) l.count = count;
+    if (count > 0 && names) {
+        l.records = new (std::nothrow) file_kind[count];
+        if (l.records) l.count = count;
+    }
+    browser_list_hooks.thumbnail_index(l.count);
 }
 
 file_kind* list_entry_kind(int index)

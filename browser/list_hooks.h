@@ -13,6 +13,8 @@ struct browser_list_hook_table {
     // In-memory thumbnail cache: built at start, its per-entry index freed at exit. Default: none.
     void (*thumbnail_cache_build)();
     void (*thumbnail_cache_free)();
+    // The per-entry index made afresh for a new list of count entries. Default: none.
+    void (*thumbnail_index)(int count);
     // Availability word of archive kind 0..3 (LZH, ZIP, CAB, GZ/TAR). Default 0:
     // no archiver is loaded, so no archive opens as a folder.
     int (*archiver_available)(int kind);
