@@ -13,6 +13,9 @@ cmake --build "$build" -j"$(nproc)" --target zote
 # The stand-in archiver DLLs, when libarchive is there, go into the prefix.
 cmake --build "$build" -j"$(nproc)" --target archiver_standins >/dev/null 2>&1 || true
 export ZOTE_BENCH="$build/bench"
+# The program relaunches from its copy in the temporary folder, refreshed only
+# when the build number grows: drop the copy so that this build is what runs.
+rm -rf "$build"/bench/prefix/drive_c/users/*/Temp/zote/bin
 bash "$here/tools/bench.sh" shell bash "$here/tools/bench.d/archivers.sh"
 if [ -n "${DISPLAY:-}" ] && [ -z "${ZOTE_HEADLESS:-}" ]; then
   # A real display: the bench's prefix, shown on the user's screen.
@@ -27,7 +30,8 @@ if [ ${#args[@]} -eq 0 ]; then
   for n in 海 山 ソース 能登 十和田湖 夕焼けの写真ファイル名がとても長い場合 a b; do
     convert -size 64x48 "plasma:" "$sample/$n.jpg" 2>/dev/null || : > "$sample/$n.jpg"
   done
-  : > "$sample/表示/一枚目.png"; : > "$sample/旅行 2020/x.jpg"; : > "$sample/readme.txt"
+  convert -size 64x64 "gradient:skyblue-navy" "$sample/表示/一枚目.png" 2>/dev/null || : > "$sample/表示/一枚目.png"
+  cp "$sample/海.jpg" "$sample/旅行 2020/x.jpg"; echo "ZOTE" > "$sample/readme.txt"
   args=("D:\\sample")
 fi
 bash "$here/tools/bench.sh" exec "$build/zote.exe" "${args[@]}" &
