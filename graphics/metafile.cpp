@@ -4,6 +4,7 @@
 // from memory, so no temporary file is shared between instances.
 #include "graphics/kavtrel.h"
 #include "graphics/gdi_guards.h"
+#include "graphics/metafile_check.h"
 #include <vector>
 
 // Largest metafile body read into memory.
@@ -38,6 +39,8 @@ int _wmf_read(wmf_context* c, FILE* file)
     if (!_can_allocate((size_t)(end - start))) return 0;
     std::vector<BYTE> body((size_t)(end - start));
     if (fread(body.data(), 1, body.size(), file) != body.size()) return 0;
+    // Only a body whose every record was checked reaches the player.
+    if (!wmf_body_sound(body.data(), body.size())) return 0;
     c->metafile = SetMetaFileBitsEx((UINT)body.size(), body.data());
     return c->metafile != nullptr;
 }
@@ -89,7 +92,7 @@ struct render_buffer {
 int _wmf_info(const char* path, int* width, int* height, int* xres, int* yres)
 {
     wmf_scope s(path);
-    if (!s.f || !_wmf_read_header(&s.c, s.f)) return 0;
+    if (!s.f || !_wmf_read(&s.c, s.f)) return 0;
     int upi;
     _wmf_size(&s.c, width, height, &upi);
     _screen_dpi(xres, yres);
@@ -128,6 +131,22 @@ int _wmf_to_clipboard(const char* path)
                                        (LONG)(100 * (s.c.height / upi)));
 }
 
+// An EMF file read whole and checked record by record before the system
+// sees it; null when unreadable or unsound.
+static HENHMETAFILE emf_open(const char* path)
+{
+    c_file file(fopen(path, "rb"));
+    if (!file.f || fseek(file.f, 0, SEEK_END) != 0) return nullptr;
+    long end = ftell(file.f);
+    if (end < 88 || end > WMF_MAX_BYTES || fseek(file.f, 0, SEEK_SET) != 0) return nullptr;
+    if (!_can_allocate((size_t)end)) return nullptr;
+    std::vector<BYTE> bytes((size_t)end);
+    if (fread(bytes.data(), 1, bytes.size(), file.f) != bytes.size()) return nullptr;
+    if (!emf_bytes_sound(bytes.data(), bytes.size())) return nullptr;
+    const ENHMETAHEADER* h = (const ENHMETAHEADER*)bytes.data();
+    return SetEnhMetaFileBits(h->nBytes, bytes.data());
+}
+
 // The picture size of an EMF: its bounds' right and bottom edges.
 static bool emf_size(HENHMETAFILE emf, int* width, int* height)
 {
@@ -140,7 +159,7 @@ static bool emf_size(HENHMETAFILE emf, int* width, int* height)
 
 int _emf_info(const char* path, int* width, int* height, int* xres, int* yres)
 {
-    HENHMETAFILE emf = GetEnhMetaFileA(path);
+    HENHMETAFILE emf = emf_open(path);
     if (!emf) return 0;
     bool ok = emf_size(emf, width, height);
     DeleteEnhMetaFile(emf);
@@ -151,7 +170,7 @@ int _emf_info(const char* path, int* width, int* height, int* xres, int* yres)
 
 _bmap* _emf_load(const char* path, double scale)
 {
-    HENHMETAFILE emf = GetEnhMetaFileA(path);
+    HENHMETAFILE emf = emf_open(path);
     if (!emf) return nullptr;
     int w, h;
     _bmap* b = nullptr;
@@ -178,7 +197,7 @@ _bmap* _emf_load(const char* path, double scale)
 
 int _emf_to_clipboard(const char* path)
 {
-    HENHMETAFILE emf = GetEnhMetaFileA(path);
+    HENHMETAFILE emf = emf_open(path);
     if (!emf) return 0;
     {
         clipboard_open clip(console_frame);
