@@ -129,26 +129,32 @@ int _bmap_save_bmp(_bmap* b, FILE* file)
     return ok ? 1 : 0;
 }
 
-int _page_copy(HENHMETAFILE picture, HWND window)
+// The page's picture in pixels, framed at the client size in 0.01 mm of the
+// screen, as an enhanced metafile (32-bit coordinates, any page width).
+static HENHMETAFILE page_copy_emf(HENHMETAFILE picture, int cw, int ch)
 {
-    if (!picture || !window) return 0;
-    RECT client;
-    GetClientRect(window, &client);
-    int cw = client.right, ch = client.bottom;
-    if (cw < 1 || ch < 1) return 0;
+    window_dc screen(nullptr);
+    double mm_x = GetDeviceCaps(screen, HORZSIZE) * 100.0 / GetDeviceCaps(screen, HORZRES);
+    double mm_y = GetDeviceCaps(screen, VERTSIZE) * 100.0 / GetDeviceCaps(screen, VERTRES);
+    RECT frame = {0, 0, (LONG)(cw * mm_x + 0.5), (LONG)(ch * mm_y + 0.5)};
+    HDC record = CreateEnhMetaFileA(screen, nullptr, &frame, nullptr);
+    if (!record) return nullptr;
+    SetMapMode(record, MM_ANISOTROPIC);
+    SetWindowExtEx(record, 20 * cw, 20 * ch, nullptr);
+    SetViewportExtEx(record, cw, ch, nullptr);
+    _play_recording(record, picture);
+    return CloseEnhMetaFile(record);
+}
+
+// The page's picture replayed into a standard metafile at twenty units per
+// pixel, as recorded. Only for pages whose extent fits 16-bit coordinates.
+static HMETAFILE page_copy_wmf_vector(HENHMETAFILE picture, int cw, int ch)
+{
     ENHMETAHEADER eh;
     if (!GetEnhMetaFileHeader(picture, sizeof eh, &eh) || eh.szlMillimeters.cx <= 0 || eh.szlMillimeters.cy <= 0)
-        return 0;
-    int xdpi, ydpi;
-    {
-        window_dc dc(window);
-        xdpi = GetDeviceCaps(dc, LOGPIXELSX);
-        ydpi = GetDeviceCaps(dc, LOGPIXELSY);
-    }
-    // The recording holds twentieths of a pixel; the copy keeps those units
-    // (a window of 20 x the client size) and replays the picture at its frame.
+        return nullptr;
     HDC record = CreateMetaFileA(nullptr);
-    if (!record) return 0;
+    if (!record) return nullptr;
     SetWindowOrgEx(record, 0, 0, nullptr);
     SetWindowExtEx(record, 20 * cw, 20 * ch, nullptr);
     double kx = eh.szlDevice.cx / (eh.szlMillimeters.cx * 100.0);
@@ -156,10 +162,78 @@ int _page_copy(HENHMETAFILE picture, HWND window)
     RECT frame = {(LONG)(eh.rclFrame.left * kx), (LONG)(eh.rclFrame.top * ky), (LONG)(eh.rclFrame.right * kx + 0.5),
                   (LONG)(eh.rclFrame.bottom * ky + 0.5)};
     PlayEnhMetaFile(record, picture, &frame);
-    HMETAFILE copy = CloseMetaFile(record);
+    return CloseMetaFile(record);
+}
+
+// A wider or taller page cannot keep twenty units per pixel in 16 bits, and
+// replaying cannot rescale coordinates into a standard metafile (it has no
+// world transform). Such a page goes as its pixels over the window's
+// background, at as many units per pixel as fit.
+static HMETAFILE page_copy_wmf_pixels(HENHMETAFILE picture, HWND window, int cw, int ch)
+{
+    int longest = cw > ch ? cw : ch;
+    int units = 32767 / longest;
+    if (units < 1 || !_bmap_size_ok(cw, ch)) return nullptr;
+    BITMAPINFO bi = {};
+    bi.bmiHeader.biSize = sizeof bi.bmiHeader;
+    bi.bmiHeader.biWidth = cw;
+    bi.bmiHeader.biHeight = -ch;
+    bi.bmiHeader.biPlanes = 1;
+    bi.bmiHeader.biBitCount = 24;
+    bi.bmiHeader.biCompression = BI_RGB;
+    // The size of the bits is given: a metafile keeps no pixels without it.
+    bi.bmiHeader.biSizeImage = (DWORD)(((cw * 24 + 31) / 32) * 4) * (DWORD)ch;
+    void* bits = nullptr;
+    owned_object dib(CreateDIBSection(nullptr, &bi, DIB_RGB_COLORS, &bits, nullptr, 0));
+    if (!dib.get() || !bits) return nullptr;
+    HDC dc = CreateCompatibleDC(nullptr);
+    if (!dc) return nullptr;
+    {
+        selected_object into(dc, dib.get());
+        RECT all = {0, 0, cw, ch};
+        HBRUSH background = (HBRUSH)GetClassLongPtrA(window, GCLP_HBRBACKGROUND);
+        FillRect(dc, &all, background ? background : (HBRUSH)GetStockObject(WHITE_BRUSH));
+        SetMapMode(dc, MM_ANISOTROPIC);
+        SetWindowExtEx(dc, 20 * cw, 20 * ch, nullptr);
+        SetViewportExtEx(dc, cw, ch, nullptr);
+        _play_recording(dc, picture);
+        GdiFlush();
+    }
+    DeleteDC(dc);
+    HDC record = CreateMetaFileA(nullptr);
+    if (!record) return nullptr;
+    SetWindowOrgEx(record, 0, 0, nullptr);
+    SetWindowExtEx(record, units * cw, units * ch, nullptr);
+    StretchDIBits(record, 0, 0, units * cw, units * ch, 0, 0, cw, ch, bits, &bi, DIB_RGB_COLORS, SRCCOPY);
+    return CloseMetaFile(record);
+}
+
+int _page_copy(HENHMETAFILE picture, HWND window)
+{
+    if (!picture || !window) return 0;
+    RECT client;
+    GetClientRect(window, &client);
+    int cw = client.right, ch = client.bottom;
+    if (cw < 1 || ch < 1) return 0;
+    int xdpi, ydpi;
+    {
+        window_dc dc(window);
+        xdpi = GetDeviceCaps(dc, LOGPIXELSX);
+        ydpi = GetDeviceCaps(dc, LOGPIXELSY);
+    }
+    HMETAFILE copy = cw <= 32767 / 20 && ch <= 32767 / 20 ? page_copy_wmf_vector(picture, cw, ch)
+                                                          : page_copy_wmf_pixels(picture, window, cw, ch);
     if (!copy) return 0;
-    return _metafile_pict_to_clipboard(window, copy, MM_ANISOTROPIC, (LONG)(cw * 1000.0 / xdpi * 2.54),
-                                       (LONG)(2.54 * (1000.0 * ch / ydpi)));
+    if (!_metafile_pict_to_clipboard(window, copy, MM_ANISOTROPIC, (LONG)(cw * 1000.0 / xdpi * 2.54),
+                                     (LONG)(2.54 * (1000.0 * ch / ydpi))))
+        return 0;
+    // Beside the old picture, the enhanced one, so that the clipboard need
+    // not convert (it would convert the 16-bit picture).
+    HENHMETAFILE emf = page_copy_emf(picture, cw, ch);
+    if (!emf) return 1;
+    clipboard_open clip(window);
+    if (!clip || !SetClipboardData(CF_ENHMETAFILE, emf)) DeleteEnhMetaFile(emf);
+    return 1;
 }
 
 int _metafile_pict_to_clipboard(HWND owner, HMETAFILE picture, LONG mapping, LONG x_ext, LONG y_ext)

@@ -1,10 +1,12 @@
 // Metafile images: placeable WMF files (22-byte header, then a standard
-// metafile) and EMF files, probed for size, rendered into a _bmap through a
-// temporary memory buffer, and put on the clipboard. The WMF body is loaded
+// metafile) and EMF files, probed for size, rendered into a _bmap a band of
+// rows at a time, and put on the clipboard. The WMF body is loaded
 // from memory, so no temporary file is shared between instances.
 #include "graphics/kavtrel.h"
 #include "graphics/internal.h"
 #include "base/holders.h"
+#include "graphics/metafile_check.h"
+#include <cstring>
 #include <vector>
 
 // Largest metafile body read into memory.
@@ -39,6 +41,8 @@ int _wmf_read(wmf_context* c, FILE* file)
     if (!_can_allocate((size_t)(end - start))) return 0;
     std::vector<BYTE> body((size_t)(end - start));
     if (fread(body.data(), 1, body.size(), file) != body.size()) return 0;
+    // Only a body whose every record was checked reaches the player.
+    if (!wmf_body_sound(body.data(), body.size())) return 0;
     c->metafile = SetMetaFileBitsEx((UINT)body.size(), body.data());
     return c->metafile != nullptr;
 }
@@ -68,29 +72,58 @@ struct wmf_scope {
     ~wmf_scope() { _wmf_context_free(&c); }
 };
 
-// A temporary buffer slot of the target size with an anisotropic mapping from
-// the picture's extent; freed when the scope ends.
-struct render_buffer {
-    int slot = 0;
-    HDC dc = nullptr;
-    render_buffer(int width, int height, int ext_x, int ext_y)
-    {
-        if (!_bmap_size_ok(width, height)) return;
-        slot = _newbuffer_auto(width, height);
-        if (slot < 1) { slot = 0; return; }
-        dc = _page_info(slot).dc;
-        SetMapMode(dc, MM_ANISOTROPIC);
-        SetWindowExtEx(dc, ext_x, ext_y, nullptr);
-        SetViewportExtEx(dc, width, height, nullptr);
+// Rows rendered at a time: the picture is played once per band into a small
+// bitmap, so that the image itself is the only full-size copy.
+enum { BAND_BYTES = 8 * 1024 * 1024 };
+
+// Renders a picture of ext_x x ext_y units into a new width x height image
+// over the background for new pages; `play` plays it into the DC given.
+template <class Play> _bmap* render_in_bands(int width, int height, int ext_x, int ext_y, Play play)
+{
+    _bmap* b = _bmap_new(width, height);
+    if (!b) return nullptr;
+    int band = b->stride > BAND_BYTES ? 1 : BAND_BYTES / b->stride;
+    if (band > height) band = height;
+    BITMAPINFO bi = {};
+    bi.bmiHeader = b->header;
+    bi.bmiHeader.biHeight = -band;
+    void* bits = nullptr;
+    owned_object dib(CreateDIBSection(nullptr, &bi, DIB_RGB_COLORS, &bits, nullptr, 0));
+    HDC dc = dib.get() && bits ? CreateCompatibleDC(nullptr) : nullptr;
+    if (!dc) {
+        _bmap_delete(b);
+        return nullptr;
     }
-    ~render_buffer() { if (slot) _page_free(slot); }
-};
+    {
+        selected_object into(dc, dib.get());
+        owned_object fill(CreateSolidBrush(new_page_background));
+        for (int top = 0; top < height; top += band) {
+            // A metafile may leave its own mapping behind: set ours for every band.
+            SetMapMode(dc, MM_TEXT);
+            SetWindowOrgEx(dc, 0, 0, nullptr);
+            SetViewportOrgEx(dc, 0, 0, nullptr);
+            RECT all = {0, 0, width, band};
+            FillRect(dc, &all, (HBRUSH)fill.get());
+            SetStretchBltMode(dc, COLORONCOLOR);
+            SetMapMode(dc, MM_ANISOTROPIC);
+            SetWindowExtEx(dc, ext_x, ext_y, nullptr);
+            SetViewportExtEx(dc, width, height, nullptr);
+            SetViewportOrgEx(dc, 0, -top, nullptr);
+            play(dc);
+            GdiFlush();
+            int rows = height - top < band ? height - top : band;
+            memcpy(b->pixels + (size_t)top * b->stride, bits, (size_t)rows * b->stride);
+        }
+    }
+    DeleteDC(dc);
+    return b;
+}
 }  // namespace
 
 int _wmf_info(const char* path, int* width, int* height, int* xres, int* yres)
 {
     wmf_scope s(path);
-    if (!s.f || !_wmf_read_header(&s.c, s.f)) return 0;
+    if (!s.f || !_wmf_read(&s.c, s.f)) return 0;
     int upi;
     _wmf_size(&s.c, width, height, &upi);
     _screen_dpi(xres, yres);
@@ -105,10 +138,9 @@ _bmap* _wmf_load(const char* path, double scale)
     _wmf_size(&s.c, &w, &h, &upi);
     double tw = w * scale, th = h * scale;
     if (!(tw >= 1 && th >= 1 && tw < 65536 && th < 65536)) return nullptr;
-    render_buffer buffer((int)tw, (int)th, s.c.width, s.c.height);
-    if (!buffer.dc) return nullptr;
-    PlayMetaFile(buffer.dc, s.c.metafile);
-    _bmap* b = _bmap_from_buffer(buffer.slot);
+    HMETAFILE metafile = s.c.metafile;
+    _bmap* b = render_in_bands((int)tw, (int)th, s.c.width, s.c.height,
+                               [metafile](HDC dc) { PlayMetaFile(dc, metafile); });
     if (!b) return nullptr;
     b->header.biXPelsPerMeter = b->header.biYPelsPerMeter = _dpi_to_ppm(upi);
     return b;
@@ -129,6 +161,22 @@ int _wmf_to_clipboard(const char* path)
                                        (LONG)(100 * (s.c.height / upi)));
 }
 
+// An EMF file read whole and checked record by record before the system
+// sees it; null when unreadable or unsound.
+static HENHMETAFILE emf_open(const char* path)
+{
+    c_file file(fopen(path, "rb"));
+    if (!file.get() || fseek(file.get(), 0, SEEK_END) != 0) return nullptr;
+    long end = ftell(file.get());
+    if (end < 88 || end > WMF_MAX_BYTES || fseek(file.get(), 0, SEEK_SET) != 0) return nullptr;
+    if (!_can_allocate((size_t)end)) return nullptr;
+    std::vector<BYTE> bytes((size_t)end);
+    if (fread(bytes.data(), 1, bytes.size(), file.get()) != bytes.size()) return nullptr;
+    if (!emf_bytes_sound(bytes.data(), bytes.size())) return nullptr;
+    const ENHMETAHEADER* h = (const ENHMETAHEADER*)bytes.data();
+    return SetEnhMetaFileBits(h->nBytes, bytes.data());
+}
+
 // The picture size of an EMF: its bounds' right and bottom edges.
 static bool emf_size(HENHMETAFILE emf, int* width, int* height)
 {
@@ -141,7 +189,7 @@ static bool emf_size(HENHMETAFILE emf, int* width, int* height)
 
 int _emf_info(const char* path, int* width, int* height, int* xres, int* yres)
 {
-    HENHMETAFILE emf = GetEnhMetaFileA(path);
+    HENHMETAFILE emf = emf_open(path);
     if (!emf) return 0;
     bool ok = emf_size(emf, width, height);
     DeleteEnhMetaFile(emf);
@@ -152,7 +200,7 @@ int _emf_info(const char* path, int* width, int* height, int* xres, int* yres)
 
 _bmap* _emf_load(const char* path, double scale)
 {
-    HENHMETAFILE emf = GetEnhMetaFileA(path);
+    HENHMETAFILE emf = emf_open(path);
     if (!emf) return nullptr;
     int w, h;
     _bmap* b = nullptr;
@@ -162,12 +210,8 @@ _bmap* _emf_load(const char* path, double scale)
         th = h * scale;
     }
     if (tw >= 1 && th >= 1 && tw < 65536 && th < 65536) {
-        render_buffer buffer((int)tw, (int)th, w, h);
-        if (buffer.dc) {
-            RECT frame = {0, 0, w, h};
-            PlayEnhMetaFile(buffer.dc, emf, &frame);
-            b = _bmap_from_buffer(buffer.slot);
-        }
+        RECT frame = {0, 0, w, h};
+        b = render_in_bands((int)tw, (int)th, w, h, [emf, &frame](HDC dc) { PlayEnhMetaFile(dc, emf, &frame); });
     }
     DeleteEnhMetaFile(emf);
     if (!b) return nullptr;
@@ -179,7 +223,7 @@ _bmap* _emf_load(const char* path, double scale)
 
 int _emf_to_clipboard(const char* path)
 {
-    HENHMETAFILE emf = GetEnhMetaFileA(path);
+    HENHMETAFILE emf = emf_open(path);
     if (!emf) return 0;
     {
         clipboard_open clip(console_frame);

@@ -92,10 +92,12 @@ static void enter_current(page_record* p)
 
 int _selectpage(int erase, int page)
 {
-    if (!current_page || page < 1 || page >= PAGE_SLOTS || !page_table[page]) return 0;
+    if (page < 1 || page >= PAGE_SLOTS || !page_table[page]) return 0;
     page_record* p = page_table[page];
     if (p->kind == PAGE_IMAGE) return 0;   // an image has no DC to draw into
-    if (p == current_page) {
+    // With the current page freed or replaced, none is current: N is
+    // entered as if another page were being left.
+    if (current_page && p == current_page) {
         if (p->kind == PAGE_BUFFER) return 1;
         _record_close(p);
         _record_open(p);

@@ -3,6 +3,7 @@
 #include "graphics/kavtrel.h"
 #include "graphics/internal.h"
 #include "tests/graphics/image_fixtures.h"
+#include "tests/graphics/library.h"
 #include "tests/support/bench.h"
 #include "tests/support/clipboard_lock.h"
 #include <gtest/gtest.h>
@@ -151,4 +152,88 @@ TEST(Clipboard, PageCopyExtentsAreHundredthsOfAMillimetre)
     CloseClipboard();
     DeleteEnhMetaFile(picture);
     DestroyWindow(window);
+}
+
+namespace {
+
+// A page recording (twentieths of a pixel, framed at twenty times the
+// screen) of red rectangles given in pixels.
+HENHMETAFILE page_picture(std::initializer_list<RECT> boxes)
+{
+    HDC screen = GetDC(nullptr);
+    RECT frame = {0, 0, 2000 * GetDeviceCaps(screen, HORZSIZE), 2000 * GetDeviceCaps(screen, VERTSIZE)};
+    ReleaseDC(nullptr, screen);
+    HDC dc = CreateEnhMetaFileA(nullptr, nullptr, &frame, nullptr);
+    HBRUSH red = CreateSolidBrush(RGB(255, 0, 0));
+    SelectObject(dc, red);
+    SelectObject(dc, GetStockObject(NULL_PEN));
+    for (const RECT& b : boxes) Rectangle(dc, 20 * b.left, 20 * b.top, 20 * b.right, 20 * b.bottom);
+    HENHMETAFILE picture = CloseEnhMetaFile(dc);
+    DeleteObject(red);
+    return picture;
+}
+
+// What `play` paints on a white w x h bitmap.
+template <class F> rendered painted(int w, int h, F play)
+{
+    rendered r;
+    r.width = w;
+    r.height = h;
+    BITMAPINFO bi = {};
+    bi.bmiHeader = {sizeof bi.bmiHeader, w, -h, 1, 32};
+    void* bits = nullptr;
+    HDC dc = CreateCompatibleDC(nullptr);
+    HBITMAP bmp = CreateDIBSection(dc, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HGDIOBJ old = SelectObject(dc, bmp);
+    PatBlt(dc, 0, 0, w, h, WHITENESS);
+    play(dc);
+    GdiFlush();
+    r.pixels.assign((DWORD*)bits, (DWORD*)bits + (size_t)w * h);
+    for (DWORD& px : r.pixels) px &= 0xffffff;
+    SelectObject(dc, old);
+    DeleteObject(bmp);
+    DeleteDC(dc);
+    return r;
+}
+
+}  // namespace
+
+// A page wider than 1638 pixels overflows sixteen-bit coordinates at twenty
+// units per pixel: both clipboard pictures must still show the whole page.
+TEST(Clipboard, PageCopyOfAWidePageShowsEveryShape)
+{
+    bench::clipboard_lock lock;
+    for (int w : {600, 1900}) {
+        const int h = 300;
+        HWND window = CreateWindowExA(0, "STATIC", "", WS_POPUP, 0, 0, w, h, nullptr, nullptr, nullptr, nullptr);
+        ASSERT_NE(window, nullptr);
+        HENHMETAFILE picture = page_picture({RECT{100, 50, 300, 150}, RECT{w - 150, 150, w - 50, 250}});
+        ASSERT_EQ(_page_copy(picture, window), 1);
+        ASSERT_TRUE(OpenClipboard(nullptr));
+        HANDLE pict_block = GetClipboardData(CF_METAFILEPICT);
+        HENHMETAFILE emf = (HENHMETAFILE)GetClipboardData(CF_ENHMETAFILE);
+        ASSERT_NE(pict_block, nullptr);
+        ASSERT_NE(emf, nullptr);
+        METAFILEPICT pict = *(METAFILEPICT*)GlobalLock(pict_block);
+        GlobalUnlock(pict_block);
+        EXPECT_EQ(pict.mm, MM_ANISOTROPIC);
+        EXPECT_EQ(pict.xExt, (LONG)(w * 1000.0 / 96 * 2.54));
+        rendered old_format = painted(w, h, [&](HDC dc) {
+            SetMapMode(dc, MM_ANISOTROPIC);
+            SetViewportExtEx(dc, w, h, nullptr);
+            PlayMetaFile(dc, pict.hMF);
+        });
+        RECT all = {0, 0, w, h};
+        rendered new_format = painted(w, h, [&](HDC dc) { PlayEnhMetaFile(dc, emf, &all); });
+        CloseClipboard();
+        for (const rendered* r : {&old_format, &new_format}) {
+            EXPECT_EQ(r->at(200, 100), 0xff0000u) << w;
+            EXPECT_EQ(r->at(w - 100, 200), 0xff0000u) << w << (r == &old_format ? " wmf" : " emf");
+            EXPECT_EQ(r->at(w - 100, 100), 0xffffffu) << w;
+            EXPECT_EQ(r->at(200, 200), 0xffffffu) << w;
+            EXPECT_EQ(r->at(w - 160, 200), 0xffffffu) << w;
+        }
+        DeleteEnhMetaFile(picture);
+        DestroyWindow(window);
+    }
 }

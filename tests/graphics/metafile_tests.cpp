@@ -6,6 +6,7 @@
 #include "tests/support/bench.h"
 #include "tests/support/clipboard_lock.h"
 #include <gtest/gtest.h>
+#include <psapi.h>
 
 using namespace fixtures;
 
@@ -150,4 +151,48 @@ TEST(Metafile, ClipboardFormats)
     std::string plain = dir.write("plain.wmf", wmf_body(10, 10, 0));
     EXPECT_EQ(_file_to_clipboard(plain.c_str()), 0);
     EXPECT_EQ(_file_to_clipboard(dir.write("a.txt", "x").c_str()), 0);
+}
+
+// Peak memory of this process so far, in bytes.
+static size_t peak_memory()
+{
+    typedef BOOL(WINAPI * info_fn)(HANDLE, PROCESS_MEMORY_COUNTERS*, DWORD);
+    info_fn info = (info_fn)GetProcAddress(GetModuleHandleA("kernel32.dll"), "K32GetProcessMemoryInfo");
+    PROCESS_MEMORY_COUNTERS c = {};
+    c.cb = sizeof c;
+    return info && info(GetCurrentProcess(), &c, sizeof c) ? c.PeakWorkingSetSize : 0;
+}
+
+// A 9000 x 15000 picture rendered at full size; prints the growth of the
+// peak memory beyond the image itself, in megabytes.
+ZOTE_CHILD(huge_metafile_render)
+{
+    bench::scratch_dir dir;
+    std::string path = dir.file("huge.emf");
+    write_emf(path, RECT{0, 0, 9000, 15000}, RGB(255, 0, 0));
+    size_t before = peak_memory();
+    _bmap* b = _emf_load(path.c_str(), 1);
+    if (!b) return 2;
+    size_t after = peak_memory();
+    long long beyond = ((long long)after - (long long)before - (long long)b->size) / (1024 * 1024);
+    printf("size %dx%d corner %06x middle %06x beyond %lld\n", b->width, b->height, rgb_at(b, 1, 1),
+           rgb_at(b, 4500, 7500), beyond);
+    return 0;
+}
+
+TEST(Metafile, HugeRenderHoldsOneCopy)
+{
+    bench::child_result r = bench::run_child("huge_metafile_render", 120000);
+    ASSERT_FALSE(r.timed_out);
+    ASSERT_EQ(r.exit_code, 0u) << r.output;
+    int w = 0, h = 0;
+    unsigned corner = 0, middle = 0;
+    long long beyond = -1;
+    const char* line = strstr(r.output.c_str(), "size ");
+    ASSERT_NE(line, nullptr) << r.output;
+    ASSERT_EQ(sscanf(line, "size %dx%d corner %x middle %x beyond %lld", &w, &h, &corner, &middle, &beyond), 5);
+    EXPECT_GE(w, 8999);
+    EXPECT_GE(h, 14999);
+    EXPECT_EQ(middle, 0xff0000u);
+    EXPECT_LT(beyond, 64) << "MB held beyond the image: " << r.output;
 }

@@ -98,6 +98,37 @@ TEST(Pages, RecreatingTheCurrentPageReleasesItFirst)
     EXPECT_EQ(_setcolor(0), (COLORREF)-1);
 }
 
+// Once the current page is freed or replaced by an image, no page is
+// current; selecting another page must make it current again.
+TEST(Pages, APageIsSelectedAfterTheCurrentOneWent)
+{
+    library_ready();
+    typedef void (*loss)(int page);
+    const loss losses[] = {
+        [](int page) { _page_free(page); },
+        [](int page) {
+            _bmap* b = _bmap_new(4, 4);
+            _page_set_bmap(page, b);
+            _bmap_delete(b);
+        },
+    };
+    for (loss lose : losses) {
+        ASSERT_EQ(_newpage(26, 0, 0, -200, -100), 1);
+        ASSERT_EQ(_newpage(27, 0, 0, -200, -100), 1);
+        ASSERT_EQ(current_page, page_table[27]);
+        lose(27);
+        ASSERT_EQ(current_page, nullptr);
+        ASSERT_EQ(_selectpage(0, 26), 1);
+        EXPECT_EQ(current_page, page_table[26]);
+        EXPECT_TRUE(_rectangle(0, 10, 10, 20, 20));
+        ASSERT_EQ(_selectpage(0, 26), 1);
+        rendered r = render_page(page_table[26]);
+        EXPECT_EQ(r.at(15, 15), 0u);
+        EXPECT_EQ(r.at(30, 30), 0xffffffu);
+        free_slots(26, 27);
+    }
+}
+
 TEST(Pages, SlotNumbersOutsideTheTableAreRefused)
 {
     library_ready();

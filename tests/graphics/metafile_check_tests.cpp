@@ -1,0 +1,328 @@
+// Metafiles from browsed folders are checked before they are played:
+// damaged ones written byte by byte are refused cleanly, metafiles made by
+// the system still load with their pixels, and thousands of mutated copies
+// neither crash nor hang the process.
+#include "tests/graphics/library.h"
+#include "tests/graphics/image_fixtures.h"
+#include "tests/support/bench.h"
+#include "tests/support/clipboard_lock.h"
+#include <gtest/gtest.h>
+#include <functional>
+#include <string>
+#include <vector>
+
+using namespace fixtures;
+
+namespace {
+
+std::string words(std::initializer_list<uint32_t> values, int bytes_each)
+{
+    std::string s;
+    for (uint32_t v : values) {
+        std::string t(bytes_each, '\0');
+        if (bytes_each == 2) put16(t, 0, (uint16_t)v);
+        else put32(t, 0, v);
+        s += t;
+    }
+    return s;
+}
+
+// A standard metafile record: size in words, function, parameters.
+std::string wmf_record(uint32_t size_words, uint16_t function, const std::string& params)
+{
+    return words({size_words}, 4) + words({function}, 2) + params;
+}
+std::string wmf_record(uint16_t function, const std::string& params)
+{
+    return wmf_record((uint32_t)(3 + params.size() / 2), function, params);
+}
+
+// Header (memory metafile, version 3), the records and the end record; the
+// declared size is the real one unless `declared_words` is given.
+std::string wmf_body(const std::string& records, uint16_t objects = 1, uint32_t declared_words = 0)
+{
+    std::string all = records + wmf_record(0x0000, "");
+    uint32_t total = (uint32_t)(18 + all.size()) / 2;
+    uint32_t largest = 3;
+    for (size_t at = 0; at + 4 <= all.size();) {
+        uint32_t w = (uint8_t)all[at] | (uint8_t)all[at + 1] << 8 | (uint8_t)all[at + 2] << 16 | (uint32_t)(uint8_t)all[at + 3] << 24;
+        if (w > largest && w < 0x10000) largest = w;
+        if (w < 3 || at + 2 * (uint64_t)w > all.size()) break;
+        at += 2 * (size_t)w;
+    }
+    return words({1, 9, 0x300}, 2) + words({declared_words ? declared_words : total}, 4) + words({objects}, 2) +
+           words({largest}, 4) + words({0}, 2) + all;
+}
+
+std::string placeable_wmf(const std::string& body)
+{
+    wmf_placeable_header h{};
+    h.key = WMF_PLACEABLE_KEY;
+    h.right = 1440;
+    h.bottom = 1440;
+    h.units_per_inch = 1440;
+    return std::string((const char*)&h, sizeof h) + body;
+}
+
+// An enhanced metafile record: type, size (the real one unless given), data.
+std::string emf_record(uint32_t type, const std::string& data, int64_t size = -1)
+{
+    return words({type, size >= 0 ? (uint32_t)size : (uint32_t)(8 + data.size())}, 4) + data;
+}
+
+// Header record, the records and the end record, with the counts filled in.
+std::string emf_file(const std::string& records, uint16_t handles = 2, int record_count_change = 0)
+{
+    std::string eof = emf_record(EMR_EOF, words({0, 16, 20}, 4));
+    std::string h(108, '\0');
+    put32(h, 0, EMR_HEADER);
+    put32(h, 4, 108);
+    put32(h, 8, 0), put32(h, 12, 0), put32(h, 16, 99), put32(h, 20, 99);   // bounds
+    put32(h, 24, 0), put32(h, 28, 0), put32(h, 32, 2646), put32(h, 36, 2646);   // frame, 0.01 mm
+    put32(h, 40, ENHMETA_SIGNATURE);
+    put32(h, 44, 0x10000);
+    put32(h, 48, (uint32_t)(108 + records.size() + eof.size()));
+    uint32_t count = 2;
+    for (size_t at = 0; at + 8 <= records.size(); count++) {
+        uint32_t size = (uint8_t)records[at + 4] | (uint8_t)records[at + 5] << 8 | (uint8_t)records[at + 6] << 16;
+        if (size < 8) break;
+        at += size;
+    }
+    put32(h, 52, count + record_count_change);
+    put16(h, 56, handles);
+    put32(h, 72, 1280), put32(h, 76, 1024), put32(h, 80, 338), put32(h, 84, 270);
+    return h + records + eof;
+}
+
+std::string emf_rectangle() { return emf_record(EMR_RECTANGLE, words({10, 10, 90, 90}, 4)); }
+
+// EMR_STRETCHDIBITS of a 2 x 2 24-bit bitmap whose header claims w x h.
+std::string emf_stretchdibits(int32_t w, int32_t h)
+{
+    dib_fields d;
+    d.width = 2;
+    d.height = 2;
+    std::string dib = make_dib(d);
+    put32(dib, 4, (uint32_t)w);
+    put32(dib, 8, (uint32_t)h);
+    std::string fixed = words({0, 0, 99, 99, 0, 0, 0, 0, 2, 2, 80, 40, 80 + 40, (uint32_t)dib.size() - 40,
+                               DIB_RGB_COLORS, SRCCOPY, 50, 50}, 4);
+    return emf_record(EMR_STRETCHDIBITS, fixed + dib);
+}
+
+struct damaged { const char* name; bool wmf; std::string bytes; };
+
+std::vector<damaged> damaged_metafiles()
+{
+    std::string rect16 = words({10, 10, 90, 90}, 2);
+    dib_fields d;
+    d.width = 2;
+    d.height = 2;
+    std::string dib = make_dib(d);
+    std::string big_dib = dib;
+    put32(big_dib, 4, 2500), put32(big_dib, 8, 2800);   // 20 MB of bits claimed
+    std::string stretch = words({SRCCOPY & 0xffff, SRCCOPY >> 16, 2, 2, 0, 0, 50, 50, 0, 0}, 2);
+    return {
+        {"wmf control", true, placeable_wmf(wmf_body(wmf_record(META_RECTANGLE, rect16)))},
+        {"wmf body of six bytes", true, placeable_wmf(std::string("\x01\x00\x09\x00\x00\x03", 6))},
+        {"wmf claims more than it holds", true,
+         placeable_wmf(wmf_body(wmf_record(3 + 1 + 2 * 65280, META_POLYGON, words({65280}, 2)), 1, 159)
+                           .substr(0, 26))},
+        {"wmf polygon past its record", true, placeable_wmf(wmf_body(wmf_record(META_POLYGON, words({65280, 1, 1}, 2))))},
+        {"wmf record of 0x80000000 words", true,
+         placeable_wmf(wmf_body(wmf_record(0x80000000u, META_RECTANGLE, rect16)))},
+        {"wmf record of no words", true, placeable_wmf(wmf_body(wmf_record(0, META_RECTANGLE, rect16)))},
+        {"wmf object past the table", true, placeable_wmf(wmf_body(wmf_record(META_SELECTOBJECT, words({5}, 2)), 2))},
+        {"wmf without its end", true,
+         placeable_wmf(wmf_body(wmf_record(META_RECTANGLE, rect16)).substr(0, 18 + 14))},
+        {"wmf text of negative length", true,
+         placeable_wmf(wmf_body(wmf_record(META_TEXTOUT, words({0xfff0, 0x4141, 5, 5}, 2))))},
+        {"wmf stretched bitmap without its bits", true,
+         placeable_wmf(wmf_body(wmf_record(META_DIBSTRETCHBLT, stretch + big_dib)))},
+        {"emf control", false, emf_file(emf_rectangle() + emf_stretchdibits(2, 2))},
+        {"emf record of size 0", false, emf_file(emf_record(EMR_RECTANGLE, words({10, 10, 90, 90}, 4), 0x0))},
+        {"emf record size not aligned", false, emf_file(emf_record(EMR_RECTANGLE, words({10, 10, 90, 90}, 4), 26))},
+        {"emf record past the file", false, emf_file(emf_record(EMR_RECTANGLE, words({10, 10, 90, 90}, 4), 4000))},
+        {"emf record count wrong", false, emf_file(emf_rectangle(), 2, 3)},
+        {"emf without its end", false, emf_file(emf_rectangle()).substr(0, 108 + 24)},
+        {"emf object past the table", false, emf_file(emf_record(EMR_SELECTOBJECT, words({7}, 4)))},
+        {"emf pen made over the metafile", false,
+         emf_file(emf_record(EMR_CREATEPEN, words({0, 0, 1, 0, 0}, 4)))},
+        {"emf polygon past its record", false,
+         emf_file(emf_record(EMR_POLYGON16, words({0, 0, 99, 99, 65280, 0x00050005}, 4)))},
+        {"emf text past its record", false,
+         emf_file(emf_record(EMR_EXTTEXTOUTW, words({0, 0, 99, 99, 1, 0, 0, 5, 5, 4000, 76, 0, 0, 0, 0, 0, 0}, 4)))},
+        {"emf bitmap claims 20 MB", false, emf_file(emf_stretchdibits(2500, 2800))},
+        {"emf bitmap of no height", false, emf_file(emf_stretchdibits(2, 0))},
+    };
+}
+
+// Every way into a metafile file: probe, load, clipboard.
+bool refused_everywhere(const std::string& path, bool wmf)
+{
+    int w = 0, h = 0, xr = 0, yr = 0;
+    bool info = wmf ? _wmf_info(path.c_str(), &w, &h, &xr, &yr) : _emf_info(path.c_str(), &w, &h, &xr, &yr);
+    _bmap* b = wmf ? _wmf_load(path.c_str(), 1) : _emf_load(path.c_str(), 1);
+    bench::clipboard_lock lock;
+    bool clip = _file_to_clipboard(path.c_str());
+    if (b) _bmap_delete(b);
+    return !info && !b && !clip;
+}
+
+}  // namespace
+
+TEST(MetafileCheck, DamagedMetafilesAreRefused)
+{
+    library_ready();
+    bench::scratch_dir dir;
+    for (const damaged& m : damaged_metafiles()) {
+        std::string path = dir.write(m.wmf ? "m.wmf" : "m.emf", m.bytes);
+        bool control = std::string(m.name).find("control") != std::string::npos;
+        EXPECT_EQ(refused_everywhere(path, m.wmf), !control) << m.name;
+    }
+}
+
+namespace {
+
+// A picture the system records: a red triangle, a thick blue line, black
+// text and a 2 x 2 bitmap stretched to 40 x 40 pixels, over 200 x 200 units.
+void draw_sample(HDC dc)
+{
+    HBRUSH red = CreateSolidBrush(RGB(255, 0, 0));
+    HGDIOBJ old_brush = SelectObject(dc, red);
+    HGDIOBJ old_pen = SelectObject(dc, GetStockObject(NULL_PEN));
+    POINT triangle[3] = {{10, 10}, {90, 10}, {10, 90}};
+    Polygon(dc, triangle, 3);
+    HPEN blue = CreatePen(PS_SOLID, 6, RGB(0, 0, 255));
+    SelectObject(dc, blue);
+    MoveToEx(dc, 110, 20, nullptr);
+    LineTo(dc, 190, 20);
+    SelectObject(dc, old_pen);
+    SelectObject(dc, old_brush);
+    DeleteObject(blue);
+    DeleteObject(red);
+    SetBkMode(dc, TRANSPARENT);
+    TextOutA(dc, 110, 110, "WWW", 3);
+    dib_fields d;
+    d.width = 2;
+    d.height = 2;
+    d.pixel = [](int x, int y) { return (uint32_t)(x ? (y ? 0x00ff00 : 0xffff00) : (y ? 0x00ffff : 0xff00ff)); };
+    std::string dib = make_dib(d);
+    BITMAPINFOHEADER* bh = (BITMAPINFOHEADER*)&dib[0];
+    bh->biSizeImage = (DWORD)dib.size() - 40;   // the standard metafile keeps no bits without it
+    StretchDIBits(dc, 20, 120, 40, 40, 0, 0, 2, 2, dib.data() + 40, (BITMAPINFO*)bh, DIB_RGB_COLORS, SRCCOPY);
+    // Marks the picture's extent.
+    SetPixel(dc, 0, 0, RGB(255, 255, 255));
+    SetPixel(dc, 199, 199, RGB(255, 255, 255));
+}
+
+std::string system_wmf()
+{
+    HDC dc = CreateMetaFileA(nullptr);
+    SetWindowExtEx(dc, 200, 200, nullptr);
+    draw_sample(dc);
+    HMETAFILE mf = CloseMetaFile(dc);
+    UINT n = GetMetaFileBitsEx(mf, 0, nullptr);
+    std::string bytes(n, '\0');
+    GetMetaFileBitsEx(mf, n, &bytes[0]);
+    DeleteMetaFile(mf);
+    wmf_placeable_header h{};
+    h.key = WMF_PLACEABLE_KEY;
+    h.right = 200;
+    h.bottom = 200;
+    h.units_per_inch = 96;   // one unit per pixel on a 96-dpi screen
+    return std::string((const char*)&h, sizeof h) + bytes;
+}
+
+std::string system_emf(const bench::scratch_dir& dir)
+{
+    std::string path = dir.file("sample_src.emf");
+    HDC dc = CreateEnhMetaFileA(nullptr, path.c_str(), nullptr, nullptr);
+    draw_sample(dc);
+    DeleteEnhMetaFile(CloseEnhMetaFile(dc));
+    return bench::read_file(path);
+}
+
+void expect_sample_pixels(_bmap* b, const char* kind)
+{
+    ASSERT_NE(b, nullptr) << kind;
+    ASSERT_GE(b->width, 190) << kind;
+    ASSERT_GE(b->height, 190) << kind;
+    EXPECT_EQ(rgb_at(b, 30, 30), 0xff0000u) << kind;
+    EXPECT_EQ(rgb_at(b, 150, 20), 0x0000ffu) << kind;
+    EXPECT_EQ(rgb_at(b, 30, 130), 0xff00ffu) << kind;
+    EXPECT_EQ(rgb_at(b, 50, 130), 0xffff00u) << kind;
+    EXPECT_EQ(rgb_at(b, 30, 150), 0x00ffffu) << kind;
+    EXPECT_EQ(rgb_at(b, 50, 150), 0x00ff00u) << kind;
+    bool text = false;
+    for (int y = 110; y < 130 && !text; y++)
+        for (int x = 110; x < 150 && !text; x++) text = rgb_at(b, x, y) == 0;
+    EXPECT_TRUE(text) << kind;
+}
+
+}  // namespace
+
+TEST(MetafileCheck, SystemMadeMetafilesStillLoad)
+{
+    library_ready();
+    COLORREF background = new_page_background;
+    _setbkcolor(RGB(255, 255, 255));
+    bench::scratch_dir dir;
+    std::string wmf = dir.write("sample.wmf", system_wmf());
+    std::string emf = dir.write("sample.emf", system_emf(dir));
+    _bmap* b = _bmap_load(wmf.c_str(), 0, 1);
+    expect_sample_pixels(b, "wmf");
+    if (b) _bmap_delete(b);
+    b = _bmap_load(emf.c_str(), 0, 1);
+    expect_sample_pixels(b, "emf");
+    if (b) _bmap_delete(b);
+    _setbkcolor(background);
+}
+
+// Single-byte, word and double-word changes of system-made metafiles at
+// random places, each probed, loaded and copied, from a fixed seed.
+ZOTE_CHILD(metafile_mutations)
+{
+    library_ready();
+    bench::scratch_dir dir;
+    std::string originals[2] = {system_wmf(), system_emf(dir)};
+    static const uint32_t values[] = {0, 1, 2, 3, 0x7f, 0x80, 0xff, 0x7fff, 0x8000, 0xffff, 0x7fffffff, 0x80000000u,
+                                      0xffffffffu, 0x10000, 0x3c};
+    uint32_t seed = 20240611;
+    auto next = [&seed]() { seed = seed * 1103515245u + 12345u; return seed >> 8; };
+    for (int i = 0; i < 2000; i++) {
+        bool wmf = i % 2 == 0;
+        std::string bytes = originals[wmf ? 0 : 1];
+        size_t at = next() % bytes.size();
+        uint32_t value = next() % 3 ? values[next() % (sizeof values / sizeof *values)] : next();
+        int width = 1 << (next() % 3);
+        for (int k = 0; k < width && at + k < bytes.size(); k++) bytes[at + k] = (char)(value >> (8 * k));
+        std::string path = dir.write(wmf ? "m.wmf" : "m.emf", bytes);
+        int w, h, xr, yr;
+        _image_info(path.c_str(), &w, &h, &xr, &yr);
+        if (_bmap* b = _bmap_load(path.c_str(), 0, 0.5)) _bmap_delete(b);
+        if (i % 10 == 0) {
+            bench::clipboard_lock lock;
+            _file_to_clipboard(path.c_str());
+        }
+    }
+    printf("mutations done\n");
+    return 0;
+}
+
+TEST(MetafileCheck, MutatedMetafilesNeitherCrashNorHang)
+{
+    {
+        // The child empties the clipboard; an owner window in this process,
+        // which does not pump while waiting, would block it.
+        bench::clipboard_lock lock;
+        if (OpenClipboard(nullptr)) {
+            EmptyClipboard();
+            CloseClipboard();
+        }
+    }
+    bench::child_result r = bench::run_child("metafile_mutations", 180000);
+    EXPECT_FALSE(r.timed_out);
+    EXPECT_EQ(r.exit_code, 0u);
+    EXPECT_NE(r.output.find("mutations done"), std::string::npos) << r.output.substr(0, 2000);
+}
