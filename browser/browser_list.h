@@ -5,7 +5,7 @@
 #pragma once
 #include <windows.h>
 #include "browser/file_kind.h"
-#include "browser/list_settings.h"
+#include "browser/settings.h"
 #include "browser/name_list.h"
 
 // A menu built in code: its handle, item count and item texts.
@@ -62,8 +62,11 @@ struct browser_list_record {
     COLORREF toolbar_colour;
     int button_left[TOOLBAR_BUTTONS], button_right[TOOLBAR_BUTTONS];
     int button_count;
-    // 8. settings: as loaded and the defaults
-    list_settings settings, default_settings;
+    // 8. settings: the live values of the options no other group keeps
+    // (hidden, all, textpic, slide show, cache, text previews), the record the
+    // files gave at start, and the defaults (the state before any file was read)
+    settings_record settings;
+    settings_record loaded_settings, default_settings;
     // 9. navigation history (owned by the history)
     void* history;
     // 10. selection
