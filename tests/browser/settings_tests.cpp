@@ -3,6 +3,7 @@
 // global, per-user and hand-over files.
 #include "browser/settings.h"
 #include "tests/browser/list_fixtures.h"
+#include "tests/browser/settings_fixtures.h"
 #include <gtest/gtest.h>
 #include <cstring>
 #include <functional>
@@ -42,20 +43,6 @@ settings_record sample()
 
 std::string lines(const std::string& path) { return bench::read_file(path); }
 
-// Puts the live settings back as they were, for the list tests that follow.
-struct live_settings_kept {
-    bool started = (browser_list_init(), true);
-    settings_record saved;
-    settings_record live = browser_list.settings;
-    text_ext_list_record text_list = text_ext_list;
-    live_settings_kept() { snapshot_settings(&saved); }
-    ~live_settings_kept()
-    {
-        apply_settings(&saved);
-        browser_list.settings = live;
-        text_ext_list = text_list;
-    }
-};
 
 ZOTE_CHILD(default_settings_file)
 {
