@@ -5,6 +5,7 @@
 #include "browser/browser_list.h"
 #include "browser/paths.h"
 #include "graphics/cptext.h"
+#include "graphics/gdi_guards.h"
 #include <cstdio>
 #include <cstring>
 
@@ -20,12 +21,11 @@ static bool sound_block(const history_block& b)
 
 int read_history_file(const char* path, history_block* out)
 {
-    FILE* f = fopen(path, "rb");
-    if (!f) return 0;
+    c_file file(fopen(path, "rb"));
+    if (!file.f) return 0;
     static history_block read;   // too large for the stack of a window procedure
-    size_t got = fread(&read, 1, sizeof read, f);
-    bool longer = fgetc(f) != EOF;
-    fclose(f);
+    size_t got = fread(&read, 1, sizeof read, file.f);
+    bool longer = fgetc(file.f) != EOF;
     if (got != sizeof read || longer || !sound_block(read)) return 0;
     memcpy(out, &read, sizeof read);
     return 1;
@@ -37,7 +37,7 @@ int write_history_file(const char* path, const history_block* block)
     FILE* f = fopen(path, "wb");
     if (!f) return 0;
     bool ok = fwrite(block, 1, sizeof *block, f) == sizeof *block;
-    ok = fclose(f) == 0 && ok;
+    ok = fclose(f) == 0 && ok;   // closed here: a failed close is a failed write
     return ok ? 1 : 0;
 }
 

@@ -7,7 +7,7 @@
 #include "browser/image_kinds.h"
 #include "browser/paths.h"
 #include "browser/window_hook.h"
-#include "files/handle_guards.h"
+#include "graphics/gdi_guards.h"
 #include "graphics/cptext.h"
 #include "resources/options_dialog.h"
 #include <commdlg.h>
@@ -158,17 +158,17 @@ static void on_paint(HWND dialog)
 {
     PAINTSTRUCT ps;
     HDC dc = BeginPaint(dialog, &ps);
-    for (int i = 0; i < SWATCH_COUNT; i++) {
-        RECT r = swatch_rect(i);
-        HBRUSH brush = CreateSolidBrush(working[i]);
-        FillRect(dc, &r, brush);
-        DeleteObject(brush);
-        FrameRect(dc, &r, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
-        RECT label = { r.right + 4, r.top, r.left + SWATCH_STEP - 4, r.bottom + 14 };
-        HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageA(dialog, WM_GETFONT, 0, 0)));
+    {
+        selected_object font(dc, reinterpret_cast<HFONT>(SendMessageA(dialog, WM_GETFONT, 0, 0)));
         SetBkMode(dc, TRANSPARENT);
-        DrawTextA(dc, swatches[i].label, -1, &label, DT_LEFT | DT_WORDBREAK | DT_NOPREFIX);
-        SelectObject(dc, old);
+        for (int i = 0; i < SWATCH_COUNT; i++) {
+            RECT r = swatch_rect(i);
+            owned_object brush(CreateSolidBrush(working[i]));
+            FillRect(dc, &r, static_cast<HBRUSH>(brush.get()));
+            FrameRect(dc, &r, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
+            RECT label = { r.right + 4, r.top, r.left + SWATCH_STEP - 4, r.bottom + 14 };
+            DrawTextA(dc, swatches[i].label, -1, &label, DT_LEFT | DT_WORDBREAK | DT_NOPREFIX);
+        }
     }
     EndPaint(dialog, &ps);
 }

@@ -85,6 +85,7 @@ TEST_F(options_dialog, OkStoresTheControlsAndTheFileFollows)
         EXPECT_EQ(GetWindowTextLengthA(GetDlgItem(d, IDC_TXTEXT)), 255) << "room for the terminator";
         SendMessageA(d, WM_LBUTTONDOWN, 0, MAKELPARAM(19, 362));   // just outside
         SendMessageA(d, WM_LBUTTONDOWN, 0, MAKELPARAM(36, 378));   // toolbar swatch, far corner
+        SendMessageA(d, WM_LBUTTONDOWN, 0, MAKELPARAM(37, 378));   // just outside
         SendMessageA(d, WM_LBUTTONDOWN, 0, MAKELPARAM(20, 426));   // row 3: the selection frame
         click(d, IDOK);
     });
@@ -125,6 +126,21 @@ TEST_F(options_dialog, CancelAndSmallLimitsChangeNothing)
         click(d, IDCANCEL);
     }), 0);
     EXPECT_EQ(browser_list.startfolder, 1);
+}
+
+// The real chooser: titled with the swatch's label, starting at the working colour.
+TEST_F(options_dialog, ChooserShowsTheLabel)
+{
+    user_part = [](HWND d) {
+        char title[64] = {};
+        GetWindowTextA(d, title, sizeof title);
+        EXPECT_STREQ(title, "背景色");
+        SendMessageA(d, WM_COMMAND, IDOK, 0);
+    };
+    SetTimer(nullptr, 0, 10, play);
+    COLORREF colour = 0x345678;
+    EXPECT_EQ(choose_colour(nullptr, &colour, 0xFFFFFF, "背景色"), 1);
+    EXPECT_EQ(colour, 0x345678u);
 }
 
 }  // namespace
