@@ -89,6 +89,7 @@ static void install_library_hooks()
     app_hooks.help_hook = show_help;
     browser_path_hooks.ime_off = ime_off;
     install_list_view_hooks();
+    install_settings_and_history();
 }
 
 static void create_browser_page()

@@ -136,16 +136,18 @@ int history_push(int update_in_place, int keep_display)
     return h.scratch.first_shown;
 }
 
-void history_push_entered()
+int history_push_entered()
 {
-    history_push(0, 1);
+    int first = history_push(0, 1);
     browser_list.tree_depth = browser_history.scratch.depth;
+    return first;
 }
 
-void history_update_entered()
+int history_update_entered()
 {
-    history_push(1, 1);
+    int first = history_push(1, 1);
     browser_list.tree_depth = browser_history.scratch.depth;
+    return first;
 }
 
 // The order position of the current folder, or -1.
@@ -194,6 +196,11 @@ int history_nav_flags()
     int here = current_position(count);
     if (here < 0) return 0;
     return (here > 0 ? 1 : 0) | (here + 1 < count ? 2 : 0);
+}
+
+int history_position(const char* path)
+{
+    return path ? find_slot(path) : -1;
 }
 
 int history_depth_of(const char* path)

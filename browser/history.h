@@ -57,12 +57,15 @@ void load_history();
 void save_history();
 
 int history_push(int update_in_place, int keep_display);
-void history_push_entered();
-void history_update_entered();
+// Both return the first shown index remembered for the folder entered.
+int history_push_entered();
+int history_update_entered();
 // which: 0..99 an order position (0 the oldest), -1 the newest, 101 back, 102 forward.
 int history_go(int which);
 int history_nav_flags();
 int history_depth_of(const char* path);
+// The slot (0..15) holding the path, or -1: visited folders are drawn darker.
+int history_position(const char* path);
 void store_history_selection(history_entry* e);
 void restore_history_selection();
 int has_history_selection();

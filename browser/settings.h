@@ -78,6 +78,10 @@ void reset_global_settings();
 int user_settings_changed();
 void write_handover_settings(settings_record* r);
 
+// Fills the start-up, grid and drawing slots with the settings files and the
+// navigation history (browser_app_hooks).
+void install_settings_and_history();
+
 // The options dialog (resource 199) on the owner; 1 when OK was pressed, and
 // the list is then laid out and drawn again.
 int run_options_dialog(HWND owner);

@@ -2,6 +2,7 @@
 // line rules of the reader, hand-edited values clamped, long texts, and the
 // global, per-user and hand-over files.
 #include "browser/settings.h"
+#include "browser/app_hooks.h"
 #include "tests/browser/list_fixtures.h"
 #include "tests/browser/settings_fixtures.h"
 #include <gtest/gtest.h>
@@ -250,6 +251,28 @@ TEST_F(settings_files, HandOverFileIsReadOnce)
     EXPECT_EQ(settings_equal(&got, &sent), 1);
     EXPECT_EQ(GetFileAttributesA(handover), INVALID_FILE_ATTRIBUTES);
     EXPECT_EQ(load_handover_settings(&got), 0);
+}
+
+// Start-up: the defaults before any file, the global file loaded and applied,
+// and the grid's saved size read from the files.
+TEST_F(settings_files, StartSettingsApplyTheGlobalFile)
+{
+    browser_app_hook_table app = browser_app_hooks;
+    install_settings_and_history();
+    set_settings_start_folder(dir.path());
+    browser_list.thumb_size = 128.0;
+    settings_record r;
+    snapshot_settings(&r);
+    r.w = 96;
+    ASSERT_EQ(write_settings_file(global, r), 1);
+    browser_app_hooks.load_start_settings();
+    EXPECT_EQ(browser_list.default_settings.w, 128);
+    EXPECT_EQ(browser_list.loaded_settings.w, 96);
+    EXPECT_EQ(browser_list.thumb_size, 96.0);
+    EXPECT_EQ(browser_app_hooks.saved_thumb_size(), 96);
+    DeleteFileA(global);
+    EXPECT_EQ(browser_app_hooks.saved_thumb_size(), 96) << "as loaded at start";
+    browser_app_hooks = app;
 }
 
 }  // namespace
