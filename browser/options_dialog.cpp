@@ -4,6 +4,7 @@
 // into the live state; the caller lays the list out again.
 #include "browser/settings.h"
 #include "browser/browser_list.h"
+#include "browser/grid.h"
 #include "browser/image_kinds.h"
 #include "browser/paths.h"
 #include "browser/window_hook.h"
@@ -40,8 +41,9 @@ static void bind_colour_homes()
 {
     browser_list_record& l = browser_list;
     COLORREF* homes[SWATCH_COUNT] = {
-        &l.toolbar_colour, &l.colours[0], &l.colours[2], &l.colours[3], &l.colours[4], &l.colours[5],
-        &l.colours[6], &l.colours[7], &l.settings.sldbkcolor, &l.settings.sldtxtcolor, &l.colours[1],
+        &l.toolbar_colour, &l.colours[COLOUR_BK], &l.colours[COLOUR_FILE], &l.colours[COLOUR_LINK],
+        &l.colours[COLOUR_SYS], &l.colours[COLOUR_DATE], &l.colours[COLOUR_OUT], &l.colours[COLOUR_TXT],
+        &l.settings.sldbkcolor, &l.settings.sldtxtcolor, &l.colours[COLOUR_SEL],
     };
     memcpy(colour_homes, homes, sizeof homes);
 }

@@ -6,6 +6,7 @@
 #include "browser/settings.h"
 #include "browser/browser_list.h"
 #include "browser/busy.h"
+#include "browser/grid.h"
 #include "browser/image_kinds.h"
 #include "graphics/cptext.h"
 #include "graphics/pages.h"
@@ -32,13 +33,13 @@ struct settings_field {
 #define TEXT_FIELD(key, member) { key, F_TEXT, offsetof(settings_record, member), sizeof(settings_record::member), 0, 0 }
 
 // Window coordinates a file may give: a minimised window reads -32000.
-enum { COORD_LOW = -32000, COORD_HIGH = 32767, THUMB_LOW = 64, THUMB_HIGH = 1024 };
+enum { COORD_LOW = -32000, COORD_HIGH = 32767 };
 
 // Every written field in file order; the kinds follow.
 static const settings_field fields[] = {
     INT_FIELD("left", left, COORD_LOW, COORD_HIGH), INT_FIELD("top", top, COORD_LOW, COORD_HIGH),
     INT_FIELD("right", right, COORD_LOW, COORD_HIGH), INT_FIELD("bottom", bottom, COORD_LOW, COORD_HIGH),
-    INT_FIELD("w", w, THUMB_LOW, THUMB_HIGH),
+    INT_FIELD("w", w, MIN_THUMB_SIZE, MAX_THUMB_SIZE),
     ANY_INT("time", time), ANY_INT("timetrans", timetrans), ANY_INT("curstop", curstop),
     INT_FIELD("use_lzh[0]", use_lzh[0], -1, 1), INT_FIELD("use_lzh[1]", use_lzh[1], -1, 1),
     INT_FIELD("use_lzh[2]", use_lzh[2], -1, 1), INT_FIELD("use_lzh[3]", use_lzh[3], -1, 1),
@@ -108,6 +109,7 @@ void snapshot_settings(settings_record* out)
     out->all = live.all, out->textpic = live.textpic, out->txticon = live.txticon, out->txtcont = live.txtcont;
     text_copy(out->txtext, live.txtext);
     out->tbcolor = l.toolbar_colour;
+    // In the order of the colour roles (COLOUR_BK ... COLOUR_TXT).
     COLORREF* list_colours[BROWSER_COLOURS] = { &out->bkcolor, &out->selcolor, &out->filecolor, &out->linkcolor,
                                                 &out->syscolor, &out->datecolor, &out->outcolor, &out->txtcolor };
     for (int i = 0; i < BROWSER_COLOURS; i++) *list_colours[i] = l.colours[i];
