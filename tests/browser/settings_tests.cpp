@@ -165,11 +165,13 @@ TEST(Settings, LongTextsSurviveOrAreRefusedWhole)
         { "cachepath", 250, true }, { "cachepath", 263, true }, { "cachepath", 264, false },
         { "txtext", 255, true }, { "txtext", 256, false },
     };
+    const settings_record start = sample();
     for (auto& t : table) {
         std::string value = "C:\\" + std::string(t.length - 3, 'p');
-        settings_record r = parsed(dir.write("zote.ini", std::string(t.key) + "=" + value + "\nw=96\n"), sample());
-        const char* got = strcmp(t.key, "cachepath") == 0 ? r.cachepath : r.txtext;
-        const char* before = strcmp(t.key, "cachepath") == 0 ? sample().cachepath : sample().txtext;
+        settings_record r = parsed(dir.write("zote.ini", std::string(t.key) + "=" + value + "\nw=96\n"), start);
+        bool path = strcmp(t.key, "cachepath") == 0;
+        const char* got = path ? r.cachepath : r.txtext;
+        const char* before = path ? start.cachepath : start.txtext;
         EXPECT_EQ(std::string(got), t.kept ? value : std::string(before)) << t.key << " " << t.length;
         EXPECT_EQ(r.w, 96) << t.key << " " << t.length;
         if (!t.kept) continue;
