@@ -202,7 +202,9 @@ static void draw_top_line()
 void draw_toolbar()
 {
     SIZE s = list_client_size();
+    // The fill brush is a one-bit pattern: its set bits take the text colour.
     _setcolor(L.toolbar_colour);
+    _settextcolor(L.toolbar_colour);
     _rectangle(0, 0, 0, s.cx, L.top_margin);
     _rectangle(0, 0, 0, L.left_margin, s.cy);
     int mode = browser_ui_hooks.viewer_mode();
