@@ -4,8 +4,8 @@
 #include "browser/history.h"
 #include "browser/browser_list.h"
 #include "browser/paths.h"
-#include "graphics/cptext.h"
-#include "graphics/gdi_guards.h"
+#include "base/cptext.h"
+#include "base/holders.h"
 #include <cstdio>
 #include <cstring>
 
@@ -22,10 +22,10 @@ static bool sound_block(const history_block& b)
 int read_history_file(const char* path, history_block* out)
 {
     c_file file(fopen(path, "rb"));
-    if (!file.f) return 0;
+    if (!file) return 0;
     static history_block read;   // too large for the stack of a window procedure
-    size_t got = fread(&read, 1, sizeof read, file.f);
-    bool longer = fgetc(file.f) != EOF;
+    size_t got = fread(&read, 1, sizeof read, file.get());
+    bool longer = fgetc(file.get()) != EOF;
     if (got != sizeof read || longer || !sound_block(read)) return 0;
     memcpy(out, &read, sizeof read);
     return 1;

@@ -3,7 +3,7 @@
 #include "browser/history.h"
 #include "browser/paths.h"
 #include "browser/window_hook.h"
-#include "graphics/cptext.h"
+#include "base/cptext.h"
 #include <cstring>
 
 static const char access_keys[] = "0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZ";

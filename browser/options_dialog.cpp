@@ -8,8 +8,8 @@
 #include "browser/image_kinds.h"
 #include "browser/paths.h"
 #include "browser/window_hook.h"
-#include "graphics/gdi_guards.h"
-#include "graphics/cptext.h"
+#include "base/holders.h"
+#include "base/cptext.h"
 #include "resources/options_dialog.h"
 #include <commdlg.h>
 #include <cstdlib>

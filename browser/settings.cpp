@@ -8,16 +8,16 @@
 #include "browser/busy.h"
 #include "browser/grid.h"
 #include "browser/image_kinds.h"
-#include "graphics/cptext.h"
+#include "browser/thumb_cache.h"
+#include "base/cptext.h"
 #include "graphics/pages.h"
 #include <climits>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
 
-static void no_cache_path(const char*) {}
 static void no_toolbar() {}
-settings_hook_table settings_hooks = { no_cache_path, no_toolbar, choose_colour };
+settings_hook_table settings_hooks = { no_toolbar, choose_colour };
 
 enum field_type { F_INT, F_DOUBLE, F_TEXT };
 struct settings_field {
@@ -69,8 +69,6 @@ static char* text_at(settings_record* r, size_t offset) { return reinterpret_cas
 void settings_defaults(settings_record* live)
 {
     memset(live, 0, sizeof *live);
-    live->cache_size = 32;
-    live->cachemag = 1.0;
     live->interval = 30;
     live->square = 1;
     live->all = live->textpic = live->txticon = live->txtcont = 1;
@@ -103,8 +101,10 @@ void snapshot_settings(settings_record* out)
     out->countfile = l.countfile, out->countfile_limit = l.countfile_limit;
     out->startfolder = l.startfolder, out->picext = l.picext, out->fldfirst = l.fldfirst;
     out->checkdisp = l.checkdisp;
-    out->cache_size = live.cache_size, out->cachemag = live.cachemag;
-    text_copy(out->cachepath, live.cachepath);
+    // The cache folder is the user's only when it moved from the default.
+    const thumb_cache_dir& cache = thumb_cache.dir;
+    out->cache_size = cache.cache_size, out->cachemag = cache.cachemag;
+    if (strcmp(cache.primary_root, cache.default_root) != 0) text_copy(out->cachepath, cache.primary_root);
     out->interval = live.interval, out->nonstop = live.nonstop, out->square = live.square;
     out->all = live.all, out->textpic = live.textpic, out->txticon = live.txticon, out->txtcont = live.txtcont;
     text_copy(out->txtext, live.txtext);
@@ -132,9 +132,8 @@ void apply_settings(const settings_record* r)
     l.startfolder = r->startfolder, l.picext = r->picext;
     l.fldfirst = static_cast<unsigned char>(r->fldfirst);
     l.checkdisp = r->checkdisp;
-    live.cache_size = r->cache_size, live.cachemag = r->cachemag;
-    if (!text_copy(live.cachepath, r->cachepath)) live.cachepath[0] = 0;
-    settings_hooks.cache_path_changed(live.cachepath);
+    thumb_cache.dir.cache_size = r->cache_size, thumb_cache.dir.cachemag = r->cachemag;
+    set_cache_path(&thumb_cache.dir, r->cachepath);
     live.interval = r->interval, live.nonstop = r->nonstop, live.square = r->square;
     live.hidden = r->hidden, live.all = r->all, live.textpic = r->textpic;
     live.txticon = r->txticon, live.txtcont = r->txtcont;

@@ -42,13 +42,13 @@ static_assert(offsetof(settings_record, kinds) == 684, "kinds");
 // What later parts of the browser do when settings are applied. The defaults
 // do nothing.
 struct settings_hook_table {
-    void (*cache_path_changed)(const char* path);   // the thumbnail cache folder follows cachepath
     void (*toolbar_reload)();                        // the toolbar bitmaps are made again
     int (*choose_colour)(HWND owner, COLORREF* colour, COLORREF offered, const char* label);
 };
 extern settings_hook_table settings_hooks;
 
-// The live values of the options that no other part of the browser keeps.
+// The live values of the options that no other part of the browser keeps
+// (the cache fields of the record live in the thumbnail cache's state).
 void settings_defaults(settings_record* live);
 
 void snapshot_settings(settings_record* out);

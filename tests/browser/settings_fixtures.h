@@ -4,6 +4,7 @@
 #include "browser/browser_list.h"
 #include "browser/image_kinds.h"
 #include "browser/settings.h"
+#include "browser/thumb_cache.h"
 
 struct live_settings_kept {
     bool started = (browser_list_init(), true);
@@ -11,6 +12,7 @@ struct live_settings_kept {
     settings_record live = browser_list.settings;
     settings_hook_table hooks = settings_hooks;
     text_ext_list_record text_list = text_ext_list;
+    thumb_cache_dir cache = thumb_cache.dir;
     live_settings_kept() { snapshot_settings(&saved); }
     ~live_settings_kept()
     {
@@ -18,6 +20,7 @@ struct live_settings_kept {
         browser_list.settings = live;
         settings_hooks = hooks;
         text_ext_list = text_list;
+        thumb_cache.dir = cache;
     }
     live_settings_kept(const live_settings_kept&) = delete;
     live_settings_kept& operator=(const live_settings_kept&) = delete;

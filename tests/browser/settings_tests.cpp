@@ -46,6 +46,7 @@ std::string lines(const std::string& path) { return bench::read_file(path); }
 
 ZOTE_CHILD(default_settings_file)
 {
+    install_thumbnail_hooks();
     browser_list_init();
     settings_record r;
     snapshot_settings(&r);
@@ -84,8 +85,12 @@ TEST(Settings, RoundTripThroughFileAndLiveState)
     ASSERT_EQ(write_settings_file(path.c_str(), r), 1);
     settings_record back = parsed(path, settings_record{});
     EXPECT_EQ(settings_equal(&back, &r), 1);
-    // Through the live state: no main window, so no rectangle.
+    // Through the live state: no main window, so no rectangle; the cache
+    // folder must exist to be taken.
     r.left = r.top = r.right = r.bottom = 0;
+    std::string cache = dir.file("キャッシュ\\");
+    CreateDirectoryA(cache.c_str(), nullptr);
+    strcpy(r.cachepath, cache.c_str());
     apply_settings(&r);
     settings_record now;
     snapshot_settings(&now);
@@ -103,7 +108,7 @@ TEST(Settings, SnapshotsOfEqualStateAreEqual)
     reset_list();
     settings_record live = sample();
     apply_settings(&live);
-    memset(browser_list.settings.cachepath + strlen(browser_list.settings.cachepath) + 1, 'x', 40);
+    memset(thumb_cache.dir.primary_root + strlen(thumb_cache.dir.primary_root) + 1, 'x', 40);
     settings_record a, b;
     memset(&a, 0xCC, sizeof a);
     memset(&b, 0x5A, sizeof b);
