@@ -73,12 +73,15 @@ int split_path_components(char* path, char** parts)
     return n;
 }
 
+// The library's font is made for the recording's twenty units per pixel.
+static double text_width(const char* text) { return _text_extent(text).width / 20.0; }
+
 static double text_at(double x, double y, const char* text, COLORREF colour)
 {
     _settextcolor(colour);
     _moveto(x, y);
     _puttext(text, TRANSPARENT);
-    return x + _text_extent(text).width;
+    return x + text_width(text);
 }
 
 static void set_strip(int i, int top, int bottom) { L.strip_top[i] = top, L.strip_bottom[i] = bottom; }
@@ -92,7 +95,7 @@ static void draw_column_numbers(int top)
         text_format(text, sizeof text, "%d", n);
         int y = top + (n - 1) * 20;
         COLORREF c = n != L.columns ? BLACK : columns_at_saved_size() == n ? RED : WHITE;
-        text_at((20 - _text_extent(text).width) / 2, y + 4, text, c);
+        text_at((20 - text_width(text)) / 2, y + 4, text, c);
         set_strip(TOOLBAR_STRIP_FIXED + n - 1, y, y + 20);
         L.strip_numbers = n;
     }
@@ -105,7 +108,7 @@ static void draw_zoom_steps(int top)
     for (int i = 0; i < 4; i++) {
         char text[8];
         text_format(text, sizeof text, "/%d", steps[i]);
-        text_at((20 - _text_extent(text).width) / 2, top + i * 20 + 4, text, BLACK);
+        text_at((20 - text_width(text)) / 2, top + i * 20 + 4, text, BLACK);
         set_strip(TOOLBAR_STRIP_FIXED + i, top + i * 20, top + (i + 1) * 20);
         L.strip_numbers = i + 1;
     }
