@@ -10,6 +10,7 @@
 #include "browser/busy.h"
 #include "browser/grid.h"
 #include "browser/list_view.h"
+#include "browser/toolbar.h"
 #include "browser/paths.h"
 #include "browser/thumb_cache.h"
 #include "browser/window_hook.h"
@@ -89,6 +90,8 @@ static void install_library_hooks()
     app_hooks.help_hook = show_help;
     browser_path_hooks.ime_off = ime_off;
     install_list_view_hooks();
+    install_settings_and_history();
+    install_toolbar();
 }
 
 static void create_browser_page()

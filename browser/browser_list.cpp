@@ -2,6 +2,7 @@
 // function in a fixed order rather than by static constructors, whose order
 // across files the language does not fix.
 #include "browser/browser_list.h"
+#include "browser/history.h"
 #include "browser/image_kinds.h"
 #include "browser/list_hooks.h"
 #include "browser/paths.h"
@@ -20,7 +21,7 @@ static int no_rotation(const char*) { return 0; }
 static void no_index(int) {}
 
 browser_list_hook_table browser_list_hooks = {
-    nothing, nothing, nothing, nothing, no_index, none_available, no_listing, no_member, never, never, no_rotation,
+    load_history, save_history, nothing, nothing, no_index, none_available, no_listing, no_member, never, never, no_rotation,
 };
 
 void destroy_browser_menu(browser_menu* menu)
@@ -57,6 +58,7 @@ void browser_list_defaults(browser_list_record& l)
     l.checkdisp = 1;
     l.left_margin = l.top_margin = 20;
     l.label_gap = 14;
+    settings_defaults(&l.settings);
 }
 
 void browser_list_init()

@@ -5,7 +5,7 @@
 #pragma once
 #include <windows.h>
 #include "browser/file_kind.h"
-#include "browser/list_settings.h"
+#include "browser/settings.h"
 #include "browser/name_list.h"
 
 // A menu built in code: its handle, item count and item texts.
@@ -17,7 +17,7 @@ struct browser_menu {
 // Clears the item texts and deletes every item by position.
 void destroy_browser_menu(browser_menu* menu);
 
-enum { PASS_STATUS_BUF = 256, TOOLBAR_BUTTONS = 100, BROWSER_COLOURS = 8, DEFAULT_BUSY_TIME = 1500 };
+enum { PASS_STATUS_BUF = 256, TOOLBAR_BUTTONS = 100, TOOLBAR_FIXED = 50, BROWSER_COLOURS = 8, DEFAULT_BUSY_TIME = 1500 };
 
 struct browser_list_record {
     // 1. page and menus
@@ -58,12 +58,20 @@ struct browser_list_record {
     // 6. thumbnail caches (owned by the caches)
     void* thumb_cache;
     void* thumb_folder;
-    // 7. toolbar
+    // 7. toolbar: the top line's buttons (path components, then tree levels
+    // and the tree end), its fixed buttons and the left strip's buttons
     COLORREF toolbar_colour;
     int button_left[TOOLBAR_BUTTONS], button_right[TOOLBAR_BUTTONS];
-    int button_count;
-    // 8. settings: as loaded and the defaults
-    list_settings settings, default_settings;
+    int button_count;                 // path components
+    int fixed_left[TOOLBAR_FIXED], fixed_right[TOOLBAR_FIXED];
+    int strip_top[TOOLBAR_FIXED], strip_bottom[TOOLBAR_FIXED];
+    int strip_numbers;                // column-count buttons below the five fixed ones
+    int level_count;                  // tree-level buttons after the path
+    // 8. settings: the live values of the options no other group keeps
+    // (hidden, all, textpic, slide show, cache, text previews), the record the
+    // files gave at start, and the defaults (the state before any file was read)
+    settings_record settings;
+    settings_record loaded_settings, default_settings;
     // 9. navigation history (owned by the history)
     void* history;
     // 10. selection

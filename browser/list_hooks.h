@@ -7,7 +7,7 @@
 struct archive_info_block;
 
 struct browser_list_hook_table {
-    // Navigation history: read at start, written at exit. Default: no history.
+    // Navigation history: read at start, written at exit (the history file).
     void (*history_load)();
     void (*history_save)();
     // In-memory thumbnail cache: built at start, its per-entry index freed at exit. Default: none.

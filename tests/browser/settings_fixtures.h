@@ -1,0 +1,27 @@
+// Keeps the live settings of the shared browser state across a settings test,
+// so that the list tests running later in the same program see them as before.
+#pragma once
+#include "browser/browser_list.h"
+#include "browser/image_kinds.h"
+#include "browser/settings.h"
+#include "browser/thumb_cache.h"
+
+struct live_settings_kept {
+    bool started = (browser_list_init(), true);
+    settings_record saved;
+    settings_record live = browser_list.settings;
+    settings_hook_table hooks = settings_hooks;
+    text_ext_list_record text_list = text_ext_list;
+    thumb_cache_dir cache = thumb_cache.dir;
+    live_settings_kept() { snapshot_settings(&saved); }
+    ~live_settings_kept()
+    {
+        apply_settings(&saved);
+        browser_list.settings = live;
+        settings_hooks = hooks;
+        text_ext_list = text_list;
+        thumb_cache.dir = cache;
+    }
+    live_settings_kept(const live_settings_kept&) = delete;
+    live_settings_kept& operator=(const live_settings_kept&) = delete;
+};
