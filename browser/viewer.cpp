@@ -231,7 +231,7 @@ static void kind_text(const viewer_state_record& v, const file_kind_base* k, int
         const char* code = code_name(k->kanji_code);
         if (code) text_format_cut(out, cap, "(%s%sﾃｷｽﾄ %s)", prefix, code, format_size(k->file_size));
         else text_format_cut(out, cap, "%sﾌｧｲﾙ(%s)", prefix, format_size(k->file_size));
-    } else if (k->image_kind) {
+    } else if (k->plain && k->image_kind) {
         int percent = 0;
         if (divisor > 0) percent = 100 / divisor;
         else if (v.placement[1] > 0) percent = int(double(v.placement[3]) * 100 / v.placement[1]);

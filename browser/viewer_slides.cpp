@@ -15,13 +15,16 @@
 
 static browser_list_record& L = browser_list;
 static int pending_index = -1;   // the picture the wait prepares, -1: none
+static int quit_waiting;         // a quit message was put back for the main loop
 
 int viewer_loop_may_go_on()
 {
     MSG m;
-    // The quit message stays for the main loop, which ends the program.
+    // The quit message stays for the main loop, which ends the program; the
+    // pump would end the process at once instead.
     if (PeekMessageA(&m, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {
         PostQuitMessage(int(m.wParam));
+        quit_waiting = 1;
         return 0;
     }
     if (_close_requested()) return 0;
@@ -32,15 +35,15 @@ int wait_slide_interval(viewer_state_record& v)
 {
     if (pending_index >= 0 && v.shown_index != pending_index) prepare_fullscreen_image(v, pending_index);
     while (v.mode == VIEWER_MODE_SLIDE) {
-        if (!viewer_loop_may_go_on()) {
-            v.mode = VIEWER_MODE_ONE;
-            break;
-        }
         // Tenths of a second: whole seconds would stretch a 0.5 s interval to 1 s.
         int elapsed = int((viewer_clock.now() - v.slide_start) / 100);
         if (elapsed >= v.interval) break;
         if (!v.full_screen) _progress(L.page, elapsed, 0, v.interval);
         viewer_clock.sleep(100);
+        if (!viewer_loop_may_go_on()) {
+            v.mode = VIEWER_MODE_ONE;
+            break;
+        }
         _pump();
     }
     if (!v.full_screen && _page_hwnd(L.page)) _progress(L.page, 0, 0, 0);
@@ -58,6 +61,7 @@ static void redraw_lines(viewer_state_record& v)
 
 void run_slide_show(viewer_state_record& v, int direction)
 {
+    quit_waiting = 0;
     v.mode = VIEWER_MODE_STARTING;
     _pump();
     v.mode = VIEWER_MODE_SLIDE;
@@ -78,7 +82,7 @@ void run_slide_show(viewer_state_record& v, int direction)
     pending_index = -1;
     v.mode = VIEWER_MODE_ONE;
     v.selected_only = 0;
-    if (!_page_hwnd(L.page)) return;
+    if (quit_waiting || _close_requested() || !_page_hwnd(L.page)) return;
     redraw_lines(v);
     _pump();
     if (!v.full_screen) update_cursor();
