@@ -13,6 +13,7 @@
 #include "browser/toolbar.h"
 #include "browser/paths.h"
 #include "browser/thumb_cache.h"
+#include "browser/viewer.h"
 #include "browser/window_hook.h"
 #include "files/file_ops.h"
 #include "files/fs_query.h"
@@ -92,6 +93,7 @@ static void install_library_hooks()
     install_list_view_hooks();
     install_settings_and_history();
     install_toolbar();
+    install_viewer_hooks();
 }
 
 static void create_browser_page()

@@ -263,8 +263,9 @@ scroll_state* scroll_state_of(HWND window)
 {
     scroll_state* free_slot = nullptr;
     for (scroll_state& s : scroll_records) {
-        if (s.in_use && s.window == window) return &s;
-        if (!s.in_use && !free_slot) free_slot = &s;
+        if (s.in_use && s.window == window && IsWindow(window)) return &s;
+        // The record of a destroyed window is free again.
+        if ((!s.in_use || !IsWindow(s.window)) && !free_slot) free_slot = &s;
     }
     if (!free_slot) return nullptr;
     *free_slot = {window, 1, 0, 0, 0, 1, 1, 1, 0};

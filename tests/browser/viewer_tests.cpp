@@ -1,0 +1,242 @@
+// The viewer on a real browser page: stepping over images, comment texts,
+// other files and folders; the title and status per mode; full screen; slide
+// shows on a clock that moves only when they sleep; the copy of the picture
+// shown; a vanished file; and the modal loops' ends.
+#include "tests/browser/viewer_fixtures.h"
+#include "tests/support/clipboard_lock.h"
+#include <gtest/gtest.h>
+
+using namespace viewer_fixture;
+
+namespace {
+// a.png, its comment a.txt, b.png, a plain text c.txt, d.png and a folder.
+void mixed_folder(const bench::scratch_dir& dir)
+{
+    write_colour_png(dir.file("a.png"), 40, 30, RGB(255, 0, 0));
+    dir.write("a.txt", "comment\r\n");
+    write_colour_png(dir.file("b.png"), 60, 40, RGB(0, 0, 255));
+    dir.write("c.txt", "plain text\r\n");
+    write_colour_png(dir.file("d.png"), 30, 60, RGB(0, 255, 0));
+    CreateDirectoryA(dir.file("sub").c_str(), nullptr);
+    write_colour_png(dir.file("sub\\x.png"), 20, 20, RGB(9, 9, 9));
+}
+
+std::string names()
+{
+    std::string s;
+    for (int i = 0; i < browser_list.count; i++) s += std::string(browser_list.names[i]) + " ";
+    return s;
+}
+
+std::string status_of(int index)
+{
+    char line[1024];
+    format_viewer_status(viewer_state, index, 0, line, sizeof line);
+    return line;
+}
+}  // namespace
+
+TEST(Viewer, StepsOverImagesTextsAndFolders)
+{
+    bench::scratch_dir dir;
+    mixed_folder(dir);
+    viewer_page page(800, 600);
+    browser_list.settings.all = 1;
+    page.open(dir.path());
+    ASSERT_EQ(browser_list.count, 6) << names();
+    int a = page.index_of("a.png"), b = page.index_of("b.png"), c = page.index_of("c.txt"), d = page.index_of("d.png");
+    int last = browser_list.count - 1;
+    ASSERT_TRUE(a >= 0 && b >= 0 && c >= 0 && d >= 0) << names();
+    struct step { int from, direction, selected_only, to; const char* why; };
+    const step steps[] = {
+        {a, 1, 0, b, "the comment text beside a.png is stepped over"},
+        {b, 1, 0, c, "a plain text is shown"},
+        {last, 1, 0, 0, "forward from the last wraps to the first"},
+        {b, -1, 0, a, "backward steps over the comment text too"},
+        {0, -1, 0, last, "backward from the first wraps to the last"},
+        {a, 1, 1, d, "selected only: the selected comment text is stepped over"},
+        {d, 1, 1, a, "selected only wraps"},
+        {a, -1, 1, d, "selected only backward"},
+    };
+    browser_list.marks[a] = browser_list.marks[page.index_of("a.txt")] = browser_list.marks[d] = 1;
+    browser_list.selected_count = 3;
+    for (const step& s : steps) {
+        view_one_image(viewer_state, s.from);
+        viewer_state.selected_only = s.selected_only;
+        viewer_step(viewer_state, s.direction);
+        EXPECT_EQ(viewer_state.current_index, s.to) << s.why << ": " << names();
+        EXPECT_EQ(viewer_state.mode, VIEWER_MODE_ONE);
+    }
+    browser_list.selected_count = 0;
+    memset(browser_list.marks, 0, browser_list.count);
+    viewer_state.selected_only = 0;
+
+    // First and last as the commands show them, with the title and status of each.
+    viewer_show_entry(viewer_state, 0);
+    EXPECT_NE(page.title().find(" 1/6枚 - ZOTE1.67"), std::string::npos) << page.title();
+    EXPECT_EQ(status_of(a).rfind("1/6 a.png 画像(", 0), 0u) << status_of(a);
+    viewer_show_entry(viewer_state, last);
+    EXPECT_NE(page.title().find(" 6/6枚 - ZOTE1.67"), std::string::npos) << page.title();
+    EXPECT_NE(status_of(last).find("ﾌｫﾙﾀﾞ("), std::string::npos) << status_of(last);
+    EXPECT_EQ(status_of(c).find("画像("), std::string::npos) << status_of(c);
+    back_to_list(viewer_state);
+    EXPECT_EQ(viewer_state.mode, VIEWER_MODE_LIST);
+    set_browser_title(1);
+    EXPECT_NE(page.title().find("画像 1/1頁 - ZOTE1.67"), std::string::npos) << page.title();
+}
+
+TEST(Viewer, FullScreenCoversTheScreenAndLeavesToTheList)
+{
+    bench::scratch_dir dir;
+    mixed_folder(dir);
+    viewer_page page(800, 600);
+    page.open(dir.path());
+    int b = page.index_of("b.png");
+    enter_fullscreen(viewer_state, b);
+    RECT r = {};
+    GetClientRect(page_drawing_window(VIEWER_PAGE), &r);
+    EXPECT_EQ(r.right, GetSystemMetrics(SM_CXSCREEN));
+    EXPECT_EQ(r.bottom, GetSystemMetrics(SM_CYSCREEN));
+    EXPECT_EQ(viewer_state.full_screen, 1);
+    EXPECT_NE(status_of(b).find("  [ESC]で終了"), std::string::npos);
+    // Entered from the list: leaving goes back to it, once.
+    EXPECT_EQ(leave_fullscreen(viewer_state), 1);
+    EXPECT_EQ(viewer_state.mode, VIEWER_MODE_LIST);
+    EXPECT_EQ(viewer_state.full_screen, 0);
+    EXPECT_EQ(viewer_state.current_index, b);
+}
+
+TEST(Viewer, SlideShowOrderStopAndInterval)
+{
+    bench::scratch_dir dir;
+    for (int i = 0; i < 5; i++) write_colour_png(dir.file(std::string(1, char('a' + i)) + ".png"), 20, 20, RGB(i * 40, 0, 0));
+    viewer_page page(800, 600);
+    page.open(dir.path());
+    ASSERT_EQ(browser_list.count, 5);
+    struct show { int start, direction, nonstop, interval, key_after; std::vector<int> order; DWORD gap; };
+    const show shows[] = {
+        {2, 1, 0, 5, 0, {3, 4}, 500},            // stops at the end of the list
+        {2, -1, 0, 5, 0, {1, 0}, 500},
+        {2, 1, 1, 30, 7, {3, 4, 0, 1, 2, 3, 4}, 3000},   // nonstop wraps until a key
+        {3, 1, 0, 0, 0, {4}, 0},                 // interval 0: no wait at all
+    };
+    for (const show& s : shows) {
+        view_one_image(viewer_state, s.start);
+        viewer_state.nonstop = s.nonstop;
+        viewer_state.interval = s.interval;
+        std::vector<int> order;
+        std::vector<DWORD> times;
+        int seen = s.start;
+        fake_clock::on_sleep = [&](int) {
+            if (viewer_state.current_index != seen) {
+                seen = viewer_state.current_index;
+                order.push_back(seen);
+                times.push_back(viewer_state.slide_start);
+            }
+            if (s.key_after && int(order.size()) == s.key_after)
+                PostMessageA(_page_hwnd(1), WM_KEYDOWN, VK_SPACE, 0);
+        };
+        DWORD started = fake_clock::ms;
+        start_slide_show(viewer_state, 0, s.direction);
+        fake_clock::on_sleep = nullptr;
+        if (viewer_state.current_index != seen) {
+            order.push_back(viewer_state.current_index);
+            times.push_back(viewer_state.slide_start);
+        }
+        EXPECT_EQ(order, s.order) << "from " << s.start;
+        EXPECT_EQ(viewer_state.mode, VIEWER_MODE_ONE);
+        if (!times.empty()) EXPECT_EQ(times[0] - started, s.gap) << "from " << s.start;
+        for (size_t i = 1; i < times.size(); i++) EXPECT_EQ(times[i] - times[i - 1], s.gap);
+    }
+}
+
+TEST(Viewer, ModalLoopsEndOnQuitAndClose)
+{
+    bench::scratch_dir dir;
+    for (int i = 0; i < 3; i++) write_colour_png(dir.file(std::string(1, char('a' + i)) + ".png"), 20, 20, RGB(0, i * 60, 0));
+    viewer_page page(800, 600);
+    page.open(dir.path());
+    struct end { const char* what; std::function<void()> act; };
+    const end ends[] = {
+        {"quit", [] { PostQuitMessage(7); }},
+        {"close", [] { _set_close_requested(1); }},
+    };
+    for (const end& e : ends) {
+        view_one_image(viewer_state, 0);
+        viewer_state.nonstop = 1;
+        int after = 0;
+        fake_clock::on_sleep = [&](int n) {
+            if (n == 3) e.act();
+            after = n;
+            if (n > 200) viewer_state.mode = VIEWER_MODE_ONE;   // the loop did not see it
+        };
+        fake_clock::sleeps = 0;
+        start_slide_show(viewer_state, 0, 1);
+        fake_clock::on_sleep = nullptr;
+        EXPECT_LE(after, 4) << e.what;
+        EXPECT_EQ(viewer_state.mode, VIEWER_MODE_ONE) << e.what;
+        _set_close_requested(0);
+        MSG m;
+        bool quit = PeekMessageA(&m, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE) != 0;
+        EXPECT_EQ(quit, std::string(e.what) == "quit") << "the quit message is kept for the main loop";
+    }
+}
+
+TEST(Viewer, CopyTakesThePictureShownNotThePreparedNext)
+{
+    bench::clipboard_lock lock;
+    bench::scratch_dir dir;
+    mixed_folder(dir);
+    viewer_page page(800, 600);
+    page.open(dir.path());
+    view_one_image(viewer_state, page.index_of("a.png"));
+    ASSERT_EQ(viewer_state.shown_index, page.index_of("b.png")) << "the next picture is prepared";
+    ASSERT_EQ(copy_image_shown(viewer_state), 1);
+    ASSERT_TRUE(OpenClipboard(nullptr));
+    HANDLE h = GetClipboardData(CF_DIB);
+    ASSERT_NE(h, nullptr);
+    const BITMAPINFOHEADER* dib = static_cast<const BITMAPINFOHEADER*>(GlobalLock(h));
+    ASSERT_NE(dib, nullptr);
+    int w = dib->biWidth, hh = dib->biHeight < 0 ? -dib->biHeight : dib->biHeight;
+    const BYTE* bits = reinterpret_cast<const BYTE*>(dib + 1) + (dib->biCompression == BI_BITFIELDS ? 12 : 0);
+    int bytes = dib->biBitCount / 8, stride = (w * bytes + 3) & ~3;
+    const BYTE* centre = bits + (hh / 2) * stride + (w / 2) * bytes;
+    EXPECT_EQ(w * 3, hh * 4) << "a.png's proportions";
+    EXPECT_EQ(centre[2], 255);   // red, blue 0
+    EXPECT_EQ(centre[0], 0);
+    GlobalUnlock(h);
+    CloseClipboard();
+}
+
+TEST(Viewer, VanishedFileShowsAnEmptyPictureWithoutDividingByZero)
+{
+    bench::scratch_dir dir;
+    mixed_folder(dir);
+    viewer_page page(800, 600);
+    page.open(dir.path());
+    int d = page.index_of("d.png");
+    DeleteFileA(dir.file("d.png").c_str());
+    viewer_show_entry(viewer_state, d);
+    EXPECT_EQ(viewer_state.current_index, d);
+    EXPECT_EQ(viewer_state.zoom, 0.0);
+    EXPECT_EQ(max_actual_divisor(viewer_state), 0);
+    EXPECT_EQ(actual_view_allowed(viewer_state, 1), 0);
+    viewer_state.placement[1] = 0;   // the record of a header error: no picture size
+    viewer_state.placement[3] = 120;
+    std::string s = status_of(page.index_of("b.png"));
+    EXPECT_NE(s.find("  0%)"), std::string::npos) << s;
+}
+
+TEST(Viewer, ActualSizeDivisors)
+{
+    viewer_state_record v;
+    viewer_defaults(v);
+    struct row { double zoom; int divisor; };
+    for (row r : {row{1.0, 0}, row{0.3, 2}, row{0.1, 8}, row{0.99, 1}, row{0.2, 4}}) {
+        v.zoom = r.zoom;
+        EXPECT_EQ(max_actual_divisor(v), r.divisor) << r.zoom;
+    }
+    EXPECT_EQ(v.interval, 30);
+    EXPECT_EQ(v.square, 1);
+    EXPECT_EQ(v.slide_text, COLORREF(0x808080));
+}
