@@ -178,7 +178,8 @@ static double run_wait(const std::string& line, DWORD* code = nullptr)
     std::vector<char> cmd(line.begin(), line.end());
     cmd.push_back(0);
     double start = now_ms();
-    if (!CreateProcessA(nullptr, cmd.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &si, &pi)) return -1;
+    std::string cwd = temp_folder();   // the Unix folder the bench was started from has no Windows name
+    if (!CreateProcessA(nullptr, cmd.data(), nullptr, nullptr, TRUE, 0, nullptr, cwd.c_str(), &si, &pi)) return -1;
     WaitForSingleObject(pi.hProcess, INFINITE);
     double ms = now_ms() - start;
     if (code) GetExitCodeProcess(pi.hProcess, code);
