@@ -1,20 +1,12 @@
 // The cell painter's pictures besides shrunk images: BMP files drawn straight
 // from their checked bytes, text previews, file and drive icons, and archive
-// members; the options of the text preview that the settings feed.
+// members.
 #pragma once
 #include <windows.h>
 #include <cstddef>
 
 class file_kind_base;
 struct dib_layout;
-
-// The settings the text preview reads: `txticon`, `txtcont`, `sldtxtcolor`
-// (`txtcolor` is the list's text colour).
-struct text_preview_options {
-    int txticon, txtcont;
-    COLORREF slide_text_colour;
-};
-extern text_preview_options text_preview;
 
 // A ".bmp" file drawn from its bytes into the slot at the scale; 0 when the
 // file is no BMP the checked reader accepts or the slot cannot be made.
@@ -27,7 +19,8 @@ int draw_associated_icon(const char* path, int slot);
 int draw_drive_icon(HDC dc, int x, int y, const char* root);
 // The file's icon at (x, y), faded toward white by fade (> 0).
 void draw_file_icon(HDC dc, int x, int y, const char* path, int fade);
-// The icon and the first lines of a text file: size is the thumbnail size,
+// The icon and the first lines of a text file, as the settings `txticon` and
+// `txtcont` ask: size is the thumbnail size,
 // drawn the height of the picture area, (x0, y0) its corner.
 void draw_text_preview(const file_kind_base* k, HDC dc, int font_height, const char* face, COLORREF colour,
                        double size, double drawn, double x0, double y0);

@@ -112,7 +112,7 @@ static void draw_other_cell(cell_result* r, const file_kind_base* k, double w, d
     }
     if (k->text) {
         placeholder_cell(r, slot, nullptr, w, h);
-        COLORREF colour = slide ? text_preview.slide_text_colour : L.colours[COLOUR_TXT];
+        COLORREF colour = slide ? L.settings.sldtxtcolor : L.colours[COLOUR_TXT];
         draw_text_preview(k, _page_info(slot).dc, 12, "ＭＳ ゴシック", colour, w, h, 0, 0);
         return;
     }

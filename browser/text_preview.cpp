@@ -16,8 +16,6 @@
 #include <cstdio>
 #include <cstring>
 
-text_preview_options text_preview = {1, 1, 0x808080};
-
 enum { PREVIEW_LINE_READ = 512, PREVIEW_LINE_KEEP = 509, PREVIEW_COPY_BYTES = 4096, KEY_COLOUR = 0x030201 };
 
 static HICON entry_icon(const char* path)
@@ -140,10 +138,10 @@ void draw_text_preview(const file_kind_base* k, HDC dc, int font_height, const c
 {
     char path[PATH_BUF];
     if (!dc || !k->name(path)) return;
-    if (text_preview.txticon)
+    if (browser_list.settings.txticon)
         draw_file_icon(dc, static_cast<int>(x0 + (size - 32) / 2), static_cast<int>(y0 + (drawn - 32) / 2), path,
-                       text_preview.txtcont ? 3 : 0);
-    if (!text_preview.txtcont) return;
+                       browser_list.settings.txtcont ? 3 : 0);
+    if (!browser_list.settings.txtcont) return;
     font_holder font(CreateFontA(font_height, 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0, 0, face));
     selected_object use_font(dc, font.get());
     SIZE a;

@@ -185,7 +185,8 @@ TEST(CellPicture, BmpCellsThroughTheCheckedReader)
 TEST(CellPicture, TextPreviewsOfEveryKanjiCode)
 {
     painter_bench b;
-    text_preview = {0, 1, 0x808080};
+    browser_list.settings.txticon = 0;
+    browser_list.settings.txtcont = 1;
     browser_list.colours[COLOUR_TXT] = RGB(0, 0, 0);
     struct { const char* name; std::string bytes; } texts[] = {
         {"sjis.txt", sjis_text}, {"euc.txt", euc_text}, {"jis.txt", jis_text},
@@ -211,7 +212,7 @@ TEST(CellPicture, TextPreviewsOfEveryKanjiCode)
     // Lines of 600 tabs and of 2000 bytes stay inside their buffers.
     std::string wild = std::string(600, '\t') + "x\r\n" + std::string(2000, 'w') + "\r\n" + std::string(3000, '\t');
     EXPECT_EQ(b.draw(b.dir.write("wild.txt", wild), 256).error, 0);
-    text_preview = {1, 1, 0x808080};
+    browser_list.settings.txticon = 1;
 }
 
 TEST(Layers, OverlayKeepsTheBaseUnderWhite)
