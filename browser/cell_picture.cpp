@@ -7,29 +7,15 @@
 #include "browser/grid.h"
 #include "browser/file_kind.h"
 #include "browser/image_kinds.h"
+#include "browser/cell_extras.h"
+#include "browser/list_hooks.h"
+#include "files/fs_query.h"
 #include "files/strings.h"
 #include "base/holders.h"
 #include "graphics/kavtrel.h"
 #include <cstring>
 
 static browser_list_record& L = browser_list;
-
-int rotation_from_name(const char* path)
-{
-    const char* name = file_name_of(path);
-    const char* colon = mb_strrchr(name, ':');
-    if (colon) name = colon + 1;
-    const char* ext = mb_strrchr(name, '.');
-    if (!ext) return 0;
-    char base[PATH_BUF];
-    if (!text_copy_n(base, sizeof base, name, static_cast<size_t>(ext - name))) return 0;
-    const char* mark = mb_strrchr(base, '.');
-    if (!mark) return 0;
-    if (text_equal_ci(mark, ".r")) return -1;
-    if (text_equal_ci(mark, ".l")) return 1;
-    if (text_equal_ci(mark, ".i")) return 2;
-    return 0;
-}
 
 double fit_scale(int rotation, double w, double h, double box_w, double box_h)
 {
@@ -104,14 +90,50 @@ static void finish_cell_picture(cell_result* r, int rotation, _bmap* b, int slot
     _bmap_delete(picture);
 }
 
-void draw_file_cell(cell_result* r, const file_kind_base* k, double w, double h, int slot, int fast, int)
+void draw_archive_member_cell(cell_result* r, const char* member, int slot, double w, double h, int fast, int slide)
+{
+    file_kind k;
+    make_file_kind(member, &k, 1, 0);
+    draw_file_cell(r, &k, w, h, slot, fast, slide);
+}
+
+// Entries that are no image: a removable drive's icon, a text preview, an
+// archive's member, or the shell's icon of the file.
+static void draw_other_cell(cell_result* r, const file_kind_base* k, double w, double h, int slot, int fast, int slide)
+{
+    char name[PATH_BUF];
+    if (!k->name(name)) name[0] = 0;
+    if (k->drive_root && k->drive_type == DRIVE_REMOVABLE) {
+        *r = {};
+        if (slot >= 1 && !_newbuffer(slot, k->width > 0 ? k->width : 32, k->height > 0 ? k->height : 32)) return;
+        _page_fill(slot, L.colours[COLOUR_BK]);
+        draw_drive_icon(_page_info(slot).dc, 0, 0, name);
+        return;
+    }
+    if (k->text) {
+        placeholder_cell(r, slot, nullptr, w, h);
+        COLORREF colour = slide ? L.settings.sldtxtcolor : L.colours[COLOUR_TXT];
+        draw_text_preview(k, _page_info(slot).dc, 12, "ＭＳ ゴシック", colour, w, h, 0, 0);
+        return;
+    }
+    char member[PATH_BUF];
+    if (k->archive && name[0] && browser_list_hooks.archive_member_path(name, member)) {
+        draw_archive_member_cell(r, member, slot, w, h, fast, slide);
+        return;
+    }
+    placeholder_cell(r, slot, nullptr, w, h);
+    if (!name[0] || !draw_associated_icon(name, slot)) placeholder_cell(r, slot, "read error", w, h);
+    r->error = 1;   // a substitute, never stored
+}
+
+void draw_file_cell(cell_result* r, const file_kind_base* k, double w, double h, int slot, int fast, int slide)
 {
     if (k->wildcard) {
         wildcard_frame(r, slot, w, h);
         return;
     }
     if (!k->image_kind) {
-        placeholder_cell(r, slot, "", w, h);
+        draw_other_cell(r, k, w, h, slot, fast, slide);
         return;
     }
     char name[PATH_BUF];
@@ -119,25 +141,43 @@ void draw_file_cell(cell_result* r, const file_kind_base* k, double w, double h,
         placeholder_cell(r, slot, "read error", w, h);
         return;
     }
+    int kind = k->image_kind - 1;
     int rotation = rotation_from_name(name);
-    double scale = fit_scale(rotation, k->width, k->height, w, h);
-    if (k->width < 1 || k->height < 1) {
+    // A top-down BMP's probe gives its height negative; the reader takes it.
+    int width = k->width, height = kind == KIND_BMP && k->height < 0 ? -k->height : k->height;
+    double scale = fit_scale(rotation, width, height, w, h);
+    if (width < 1 || height < 1) {
         placeholder_cell(r, slot, "header error", w, h);
         return;
     }
-    if (k->width * scale < 1 || k->height * scale < 1) {
+    if (width * scale < 1 || height * scale < 1) {
         placeholder_cell(r, slot, "too small", w, h);
         return;
     }
-    int kind = k->image_kind - 1;
     _bmap* b;
-    if (kind == KIND_EMF || kind == KIND_WMF) {
+    if (kind == KIND_BMP) {
+        if (!draw_bmp_file(name, slot, scale)) {
+            placeholder_cell(r, slot, "too big", w, h);
+            return;
+        }
+        // Drawn at its place; the mark turns the drawn picture.
+        b = rotation ? _bmap_from_buffer(slot) : nullptr;
+        if (!b) {
+            page_info p = _page_info(slot);
+            *r = {0, static_cast<int>((w - p.width) / 2), static_cast<int>((h - p.height) / 2), static_cast<int>(p.width),
+                  static_cast<int>(p.height)};
+            return;
+        }
+        scale = 1.0;
+    } else if (kind == KIND_EMF || kind == KIND_WMF) {
         b = _bmap_load(name, 0, scale);
         scale = 1.0;
     } else if (kind == KIND_JPG && fast) {
         int n = scale <= 0.125 ? 8 : scale <= 0.25 ? 4 : scale <= 0.5 ? 2 : 1;
         b = _bmap_load(name, 1, n);
         if (b) scale = fit_scale(rotation, b->width, b->height, w, h);
+    } else if (is_plugin_kind(kind) && image_format_hooks.load_plugin) {
+        b = image_format_hooks.load_plugin(name);
     } else {
         b = _bmap_load(name, 0, 1);
     }

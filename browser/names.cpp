@@ -105,3 +105,50 @@ int is_text_name(const char* name)
 {
     return find_in_string_table(file_ext_of(name), text_ext_list.ext);
 }
+
+// The mark's position in the path: the last dot of the file name without its
+// extension, when two characters ".r", ".l" or ".i" run from it to the extension.
+static char* rotation_mark_of(char* path)
+{
+    char* name = file_name_of(path);
+    if (char* colon = mb_strrchr(name, ':')) name = colon + 1;
+    char* ext = mb_strrchr(name, '.');
+    if (!ext) return nullptr;
+    char* mark = nullptr;
+    for (char* p = name; p < ext; p = const_cast<char*>(mb_next(p)))
+        if (*p == '.') mark = p;
+    if (!mark || ext - mark != 2) return nullptr;
+    char c = static_cast<char>(mark[1] | 0x20);
+    return c == 'r' || c == 'l' || c == 'i' ? mark : nullptr;
+}
+
+int rotation_from_name(const char* path)
+{
+    char copy[PATH_BUF];
+    if (!text_copy(copy, path)) return 0;
+    const char* mark = rotation_mark_of(copy);
+    if (!mark) return 0;
+    char c = static_cast<char>(mark[1] | 0x20);
+    return c == 'r' ? -1 : c == 'l' ? 1 : 2;
+}
+
+char strip_rotation_mark(char* path)
+{
+    char* mark = rotation_mark_of(path);
+    if (!mark) return 0;
+    char letter = static_cast<char>(mark[1] | 0x20);
+    memmove(mark, mark + 2, strlen(mark + 2) + 1);
+    return letter;
+}
+
+bool insert_rotation_mark(char* path, size_t cap, char letter)
+{
+    char* ext = const_cast<char*>(file_ext_of(path));
+    size_t n = strlen(path);
+    if (!ext || !letter) return letter == 0;
+    if (n + 3 > cap) return false;
+    memmove(ext + 2, ext, strlen(ext) + 1);
+    ext[0] = '.';
+    ext[1] = letter;
+    return true;
+}

@@ -40,3 +40,13 @@ extern const char default_text_extensions[];
 void parse_text_ext_list(const char* list);
 // Index + 1 of the name's extension in the text list, or 0.
 int is_text_name(const char* name);
+
+// Rotation kept in a file name: ".r", ".l" or ".i" as the last dot-suffix of
+// the name without its extension ("a.r.jpg"). Codes: -1 ".r" (a quarter turn
+// clockwise), 1 ".l", 2 ".i", 0 none; the angle is code x 90 degrees.
+int rotation_from_name(const char* path);
+// Removes the mark from the path; its letter in lower case, or 0 when none.
+char strip_rotation_mark(char* path);
+// Inserts "." and the letter before the extension of the file-name part
+// ("a.jpg" with 'r' gives "a.r.jpg"); false when it does not fit in cap.
+bool insert_rotation_mark(char* path, size_t cap, char letter);

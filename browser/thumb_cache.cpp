@@ -10,11 +10,16 @@
 #include "browser/file_kind.h"
 #include "browser/list_hooks.h"
 #include "browser/paths.h"
+#include "browser/cell_extras.h"
+#include "browser/scan.h"
+#include "browser/thumb_layers.h"
 #include "files/fs_query.h"
 #include "files/strings.h"
 #include "graphics/kavtrel.h"
 #include <cstdlib>
 #include <cstring>
+#include <string>
+#include <vector>
 
 thumb_cache_record thumb_cache;
 int thumb_replace_counter;
@@ -98,6 +103,25 @@ static void draw_wildcard_picture()
     draw_file_cell(&r, &any, L.thumb_size, L.drawn_size, SLOT_WILDCARD, 1, 0);
 }
 
+// A layer entry's picture: every further layer file drawn into the same slot
+// the same way and overlaid on the first.
+static void compose_layers(thumb_cache_record* cache, const file_kind_base* k, int slot)
+{
+    if (!k->stored_name) return;
+    std::vector<std::string> files = layer_files(k->stored_name);
+    if (files.size() < 2) return;
+    _bmap* base = take_slot_bitmap(slot);
+    if (!base) return;
+    for (size_t i = 1; i < files.size(); i++) {
+        file_kind layer;
+        make_file_kind(files[i].c_str(), &layer, 1, 0);
+        cache_lookup_or_make(&cache->dir, files[i].c_str(), 0, &layer, slot);
+        overlay_slot(slot, base);
+    }
+    _page_set_bmap(slot, base);
+    _bmap_delete(base);
+}
+
 int thumb_cache_fetch(thumb_cache_record* cache, const file_kind_base* k)
 {
     if (k->wildcard) {
@@ -117,8 +141,10 @@ int thumb_cache_fetch(thumb_cache_record* cache, const file_kind_base* k)
         break;
     }
     if (!number) number = thumb_replace_counter++ % (n - 1) + 1;
-    if (path[0]) cache_lookup_or_make(&cache->dir, path, 0, k, number + THUMB_SLOT_BASE);
-    else {
+    if (path[0]) {
+        cache_lookup_or_make(&cache->dir, path, 0, k, number + THUMB_SLOT_BASE);
+        if (k->layer) compose_layers(cache, k, number + THUMB_SLOT_BASE);
+    } else {
         cell_result r;
         placeholder_cell(&r, number + THUMB_SLOT_BASE, "read error", L.thumb_size, L.drawn_size);
     }
@@ -142,13 +168,42 @@ int thumb_cache_draw(int i, thumb_cache_record* cache, int force)
     return t->wildcard ? 0 : 2;
 }
 
+// The pictures of entries that are no image, in the shared slots 50 to 52.
+static int shared_slot_picture(const file_kind_base* t, thumb_cache_record* cache)
+{
+    char path[PATH_BUF], member[PATH_BUF];
+    if (!t->name(path)) return 0;
+    if (t->archive && browser_list_hooks.archive_member_path(path, member)) {
+        file_kind m;
+        make_file_kind(member, &m, 1, 0);
+        if (m.image_kind) {
+            cache_lookup_or_make(&cache->dir, member, 0, &m, SLOT_ARCHIVE);
+            return SLOT_ARCHIVE;
+        }
+    }
+    if (t->image_kind) return 0;
+    if (t->drive_root && t->drive_type == DRIVE_REMOVABLE) {
+        if (!_newbuffer(SLOT_ICON, 32, 32)) return 0;
+        _page_fill(SLOT_ICON, L.colours[COLOUR_BK]);
+        draw_drive_icon(_page_info(SLOT_ICON).dc, 0, 0, path);
+        return SLOT_ICON;
+    }
+    if (t->text) {
+        cell_result r;
+        draw_file_cell(&r, t, L.thumb_size, L.drawn_size, SLOT_TEXT, 1, 0);
+        return SLOT_TEXT;
+    }
+    return _page_load_icon(SLOT_ICON, path) ? SLOT_ICON : 0;
+}
+
 int thumb_image_index(int i, thumb_cache_record* cache)
 {
     file_kind* k = list_entry_kind(i);
     if (!k) return 0;
     const file_kind_base* t = k->target();
     if (t->wildcard) return SLOT_WILDCARD;
-    if (!t->image_kind || i >= cache->item_count || !cache->item_index) return 0;
+    if (t->archive || !t->image_kind) return shared_slot_picture(t, cache);
+    if (i >= cache->item_count || !cache->item_index) return 0;
     return cache->item_index[i] > 0 ? cache->item_index[i] + THUMB_SLOT_BASE : 0;
 }
 
@@ -178,19 +233,19 @@ void draw_kind_placeholder(int index, double x, double y, double size);
 
 // Images and wildcard entries show their picture centred in the thumbnail
 // area; other kinds keep the frame with their kind.
+// Every entry shows its picture centred in the thumbnail area; a folder
+// without one keeps the frame with its kind.
 static void draw_picture_hook(int i, double x, double y, double size)
 {
-    file_kind* k = list_entry_kind(i);
-    if (!k) return;
-    const file_kind_base* t = k->target();
-    if (!t->image_kind && !t->wildcard) {
-        draw_kind_placeholder(i, x, y, size);
-        return;
-    }
+    if (!list_entry_kind(i)) return;
     thumb_cache_draw(i, &thumb_cache, 0);
     int slot = thumb_image_index(i, &thumb_cache);
     page_info info = _page_info(slot);
-    if (slot < 1 || info.kind < 0 || !_selectpage(0, L.page)) return;
+    if (slot < 1 || info.kind < 0) {
+        draw_kind_placeholder(i, x, y, size);
+        return;
+    }
+    if (!_selectpage(0, L.page)) return;
     _drawpage(slot, x + (size - info.width) * 0.5, y + (L.drawn_size - info.height) * 0.5, 1.0);
 }
 
@@ -207,4 +262,5 @@ void install_thumbnail_hooks()
     browser_app_hooks.draw_cell_picture = draw_picture_hook;
     browser_app_hooks.clean_thumb_cache = clean_hook;
     browser_path_hooks.thumbnail_moved = rename_hook;
+    browser_path_hooks.scan_folder_images = scan_folder_images;
 }

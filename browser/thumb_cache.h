@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <cstdio>
 #include "base/cptext.h"
+#include "browser/names.h"
 
 class file_kind_base;
 
@@ -127,9 +128,8 @@ int picture_worth_caching(const thumb_cache_dir* d, const file_kind_base* k);
 // ---- The cell painter ----
 struct cell_result { int error, x, y, width, height; };
 void draw_file_cell(cell_result* r, const file_kind_base* k, double w, double h, int slot, int fast, int slide);
+void draw_archive_member_cell(cell_result* r, const char* member, int slot, double w, double h, int fast, int slide);
 void placeholder_cell(cell_result* r, int slot, const char* text, double w, double h);
 double fit_scale(int rotation, double w, double h, double box_w, double box_h);
-// Rotation code of a name: -1 ".r", 1 ".l", 2 ".i", 0 none.
-int rotation_from_name(const char* path);
 // The picture in the slot scaled to fit w x h (tolerance 0.14); 1 when done.
 int fit_slot_picture(int slot, double w, double h);

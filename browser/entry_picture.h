@@ -1,0 +1,27 @@
+// An entry's full picture by its kind, for the viewer, the clipboard and
+// printing: loaded at a reduction, turned by the mark of its name, and for a
+// layer entry composed of all its layers. Commands 355 and 356 copy a picture
+// to the clipboard.
+#pragma once
+
+class file_kind_base;
+struct _bmap;
+
+// A new image of the entry by its kind: JPEG at 1/factor, the plug-in kinds
+// through the plug-in, the others at full size and then zoomed by 1/factor;
+// turned by the name's mark when rotate is set (always when zoomed). Null
+// when the entry has no picture.
+_bmap* load_entry_picture(const file_kind_base* k, int rotate, int factor);
+// List entry i's picture with its layers composed (white transparent);
+// none for a wildcard entry.
+_bmap* load_entry_pages(int index, int rotate, int factor);
+// Command 355: the image of entry i at full size to the clipboard (BMP and
+// metafiles as files). 1 when the clipboard took it.
+int copy_image_full_size(int index);
+// Command 356: the picture as shown: the cell's picture in the grid (in_list
+// set), else the viewer's picture. Entries whose name holds '*' are refused.
+int copy_image_shown(int index, int in_list);
+
+// The viewer's picture as shown (the scroll view's image or the prepared
+// full-screen picture), a new image. Default: none, until the viewer plugs in.
+extern _bmap* (*viewer_shown_picture)();
