@@ -334,6 +334,16 @@ struct picker_folder {
         sub = top + "\\画像";
         CreateDirectoryA(top.c_str(), nullptr);
         CreateDirectoryA(sub.c_str(), nullptr);
+        // Each folder is listed once now, as a folder a user picks has been:
+        // the first listing after a change moves the folder's access time,
+        // which the shell's items carry and the picker compares byte for
+        // byte. A move between parsing the start folder and filling the tree
+        // would leave the tree with no selection.
+        for (const std::string* f : {&top, &sub}) {
+            WIN32_FIND_DATAA found;
+            HANDLE h = FindFirstFileA((*f + "\\*").c_str(), &found);
+            if (h != INVALID_HANDLE_VALUE) FindClose(h);
+        }
     }
     ~picker_folder() { bench::remove_tree(top); }
 };
