@@ -144,9 +144,11 @@ static int number_after(const char* p, int* out)
     return 1;
 }
 
+// The work buffer is as long as a command line, so that a path whose macros
+// shorten it (a drive letter for "$WinDrv") is judged by its expanded length.
 int expand_macros(char* path, size_t cap)
 {
-    char work[PATH_BUF], value[PATH_BUF];
+    char work[COMMAND_LINE_BUF], value[PATH_BUF];
     if (!text_copy(work, sizeof work, path)) return 0;
     UINT n = GetWindowsDirectoryA(value, sizeof value);
     char drive[2] = {n ? value[0] : 'C', 0};
@@ -161,6 +163,8 @@ int expand_macros(char* path, size_t cap)
     for (const auto& m : macros)
         if (strstr(work, m[0]) && get_special_folder(m[1], value) && !replace_all(work, sizeof work, m[0], value))
             return 0;
+    // A result that does not fit leaves the caller's path as it was.
+    if (strlen(work) >= cap) return 0;
     return text_copy(path, cap, work) ? 1 : 0;
 }
 

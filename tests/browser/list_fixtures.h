@@ -5,6 +5,7 @@
 #include "browser/browser_list.h"
 #include "browser/scan.h"
 #include "browser/image_kinds.h"
+#include "browser/list_view.h"
 #include "browser/paths.h"
 #include "files/shortcuts.h"
 #include "formats/jpeg.h"
@@ -71,5 +72,30 @@ inline std::vector<std::string> listing()
     browser_list_set_entries(names, n);
     return std::vector<std::string>(names, names + n);
 }
+
+// Page 1 as the browser makes it, with a client area of w x h.
+struct browser_page {
+    browser_page(int w, int h)
+    {
+        _kavtrel_start(GetModuleHandleA(nullptr), nullptr, "");
+        list_fixture::reset_list();
+        install_list_view_hooks();
+        _newpage(1, 0, 0, -w, -h);
+        bench::install_message_box_seam(IDOK);
+        bench::message_boxes.clear();
+    }
+    ~browser_page()
+    {
+        browser_list_set_entries(nullptr, 0);
+        _page_free(1);
+    }
+    std::string title() const
+    {
+        char t[512];
+        GetWindowTextA(GetParent(_page_hwnd(1)), t, sizeof t);
+        return t;
+    }
+    void resize(int w, int h) { _fit_client(GetParent(_page_hwnd(1)), -w, -h); }
+};
 
 }  // namespace list_fixture

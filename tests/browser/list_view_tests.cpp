@@ -10,30 +10,7 @@
 #include <string>
 
 namespace {
-// Page 1 as the browser makes it, with a client area of w x h.
-struct browser_page {
-    browser_page(int w, int h)
-    {
-        _kavtrel_start(GetModuleHandleA(nullptr), nullptr, "");
-        list_fixture::reset_list();
-        install_list_view_hooks();
-        _newpage(1, 0, 0, -w, -h);
-        bench::install_message_box_seam(IDOK);
-        bench::message_boxes.clear();
-    }
-    ~browser_page()
-    {
-        browser_list_set_entries(nullptr, 0);
-        _page_free(1);
-    }
-    std::string title() const
-    {
-        char t[512];
-        GetWindowTextA(GetParent(_page_hwnd(1)), t, sizeof t);
-        return t;
-    }
-    void resize(int w, int h) { _fit_client(GetParent(_page_hwnd(1)), -w, -h); }
-};
+using list_fixture::browser_page;
 
 void images(const bench::scratch_dir& dir, const std::string& folder, int n)
 {
