@@ -9,6 +9,7 @@
 #include "browser/grid.h"
 #include "browser/image_kinds.h"
 #include "browser/thumb_cache.h"
+#include "browser/viewer.h"
 #include "base/cptext.h"
 #include "graphics/pages.h"
 #include <climits>
@@ -105,7 +106,8 @@ void snapshot_settings(settings_record* out)
     const thumb_cache_dir& cache = thumb_cache.dir;
     out->cache_size = cache.cache_size, out->cachemag = cache.cachemag;
     if (strcmp(cache.primary_root, cache.default_root) != 0) text_copy(out->cachepath, cache.primary_root);
-    out->interval = live.interval, out->nonstop = live.nonstop, out->square = live.square;
+    // The slide options live in the viewer, whose commands change them.
+    out->interval = viewer_state.interval, out->nonstop = viewer_state.nonstop, out->square = viewer_state.square;
     out->all = live.all, out->textpic = live.textpic, out->txticon = live.txticon, out->txtcont = live.txtcont;
     text_copy(out->txtext, live.txtext);
     out->tbcolor = l.toolbar_colour;
@@ -134,7 +136,6 @@ void apply_settings(const settings_record* r)
     l.checkdisp = r->checkdisp;
     thumb_cache.dir.cache_size = r->cache_size, thumb_cache.dir.cachemag = r->cachemag;
     set_cache_path(&thumb_cache.dir, r->cachepath);
-    live.interval = r->interval, live.nonstop = r->nonstop, live.square = r->square;
     live.hidden = r->hidden, live.all = r->all, live.textpic = r->textpic;
     live.txticon = r->txticon, live.txtcont = r->txtcont;
     if (!text_copy(live.txtext, r->txtext)) live.txtext[0] = 0;
@@ -145,6 +146,8 @@ void apply_settings(const settings_record* r)
                                                      r->syscolor, r->datecolor, r->outcolor, r->txtcolor };
     memcpy(l.colours, list_colours, sizeof l.colours);
     live.sldbkcolor = r->sldbkcolor, live.sldtxtcolor = r->sldtxtcolor;
+    viewer_state.interval = r->interval, viewer_state.nonstop = r->nonstop, viewer_state.square = r->square;
+    viewer_state.slide_background = r->sldbkcolor, viewer_state.slide_text = r->sldtxtcolor;
     for (int k = 0; k < IMAGE_KIND_COUNT; k++)
         if (image_kind_of_ext2(image_ext_table[k], k)) image_kind_enabled[k] = r->kinds[k];
     HWND main = main_window();

@@ -1,6 +1,7 @@
 // Keeps the live settings of the shared browser state across a settings test,
 // so that the list tests running later in the same program see them as before.
 #pragma once
+#include "browser/viewer.h"
 #include "browser/browser_list.h"
 #include "browser/image_kinds.h"
 #include "browser/settings.h"
@@ -13,6 +14,7 @@ struct live_settings_kept {
     settings_hook_table hooks = settings_hooks;
     text_ext_list_record text_list = text_ext_list;
     thumb_cache_dir cache = thumb_cache.dir;
+    viewer_state_record viewer = viewer_state;
     live_settings_kept() { snapshot_settings(&saved); }
     ~live_settings_kept()
     {
@@ -21,6 +23,7 @@ struct live_settings_kept {
         settings_hooks = hooks;
         text_ext_list = text_list;
         thumb_cache.dir = cache;
+        viewer_state = viewer;
     }
     live_settings_kept(const live_settings_kept&) = delete;
     live_settings_kept& operator=(const live_settings_kept&) = delete;

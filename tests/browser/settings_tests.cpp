@@ -96,6 +96,10 @@ TEST(Settings, RoundTripThroughFileAndLiveState)
     snapshot_settings(&now);
     EXPECT_EQ(settings_equal(&now, &r), 1);
     EXPECT_EQ(browser_list.thumb_size, 96.0);
+    // The slide options and colours reach the viewer, their home.
+    EXPECT_EQ(viewer_state.interval, 45);
+    EXPECT_EQ(viewer_state.nonstop, 1);
+    EXPECT_EQ(viewer_state.slide_text, r.sldtxtcolor);
     EXPECT_NE(is_text_name("a.ソ"), 0);
     EXPECT_EQ(is_text_name("a.txt"), 0);
 }
@@ -220,14 +224,14 @@ struct settings_files : ::testing::Test {
 
 TEST_F(settings_files, UnchangedUserFileIsHiddenAndReadOnlyWhenAsked)
 {
-    browser_list.settings.interval = 55;
+    viewer_state.interval = 55;
     save_user_settings();
     EXPECT_EQ(GetFileAttributesA(user) & FILE_ATTRIBUTE_HIDDEN, 0u);
     snapshot_settings(&browser_list.loaded_settings);
     EXPECT_EQ(user_settings_changed(), 0);
     save_user_settings();
     EXPECT_NE(GetFileAttributesA(user) & FILE_ATTRIBUTE_HIDDEN, 0u);
-    browser_list.settings.interval = 30;
+    viewer_state.interval = 30;
     settings_record r;
     load_global_and_user_settings(&r, 1);
     EXPECT_EQ(r.interval, 55);
@@ -237,12 +241,12 @@ TEST_F(settings_files, UnchangedUserFileIsHiddenAndReadOnlyWhenAsked)
 
 TEST_F(settings_files, GlobalFileAtDefaultsIsDeleted)
 {
-    browser_list.settings.nonstop = 1;
+    viewer_state.nonstop = 1;
     save_global_settings();
     settings_record r;
     ASSERT_EQ(load_settings(&r), 1);
     EXPECT_EQ(r.nonstop, 1);
-    browser_list.settings.nonstop = 0;
+    viewer_state.nonstop = 0;
     save_global_settings();
     EXPECT_EQ(GetFileAttributesA(global), INVALID_FILE_ATTRIBUTES);
 }
