@@ -1,0 +1,69 @@
+// A started browser page over a scratch folder of small images, for the key,
+// mouse, selection and entry-operation tests, and a recorder of the commands
+// the browser's window receives.
+#pragma once
+#include "browser/grid.h"
+#include "browser/list_view.h"
+#include "browser/op_hooks.h"
+#include "browser/window_hook.h"
+#include "tests/browser/list_fixtures.h"
+#include "tests/support/restore.h"
+#include <gtest/gtest.h>
+#include <string>
+#include <vector>
+
+namespace keys_fixture {
+
+// Commands that reached the dispatcher, with their value. A sent command is
+// there as soon as the key's handler returns; a posted one after a pump.
+struct command_seen { int id; LPARAM value; };
+inline std::vector<command_seen>& commands()
+{
+    static std::vector<command_seen> seen;
+    return seen;
+}
+inline int record_command(int, HWND, UINT, WPARAM wp, LPARAM lp)
+{
+    commands().push_back({LOWORD(wp), lp});
+    return 0;
+}
+
+// Page 1 as the browser makes it (client w x h) over dir\folder with n images.
+struct browser_page {
+    scoped_restore<browser_ui_hook_table> ui{browser_ui_hooks};
+    scoped_restore<browser_op_hook_table> ops{browser_op_hooks};
+    browser_page(int w, int h)
+    {
+        _kavtrel_start(GetModuleHandleA(nullptr), nullptr, "");
+        list_fixture::reset_list();
+        install_list_view_hooks();
+        _newpage(1, 0, 0, -w, -h);
+        bench::install_message_box_seam(IDOK);
+        bench::message_boxes.clear();
+        commands().clear();
+    }
+    ~browser_page()
+    {
+        browser_list_set_entries(nullptr, 0);
+        _page_free(1);
+    }
+    HWND window() const { return _page_hwnd(1); }
+    void load(const std::string& folder)
+    {
+        ASSERT_TRUE(change_folder(folder.c_str()));
+        load_folder(nullptr, 0, 0, nullptr, 0);
+    }
+};
+
+inline void images(const bench::scratch_dir& dir, const std::string& folder, int n)
+{
+    for (int i = 0; i < n; i++) {
+        char name[32];
+        snprintf(name, sizeof name, "\\%03d.jpg", i);
+        dir.write(folder + name, "x");
+    }
+}
+
+inline void pump() { bench::pump_for(50); }
+
+}  // namespace keys_fixture
