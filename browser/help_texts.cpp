@@ -90,6 +90,7 @@ void list_help_texts(HWND window, LPARAM position, char* help, char* kind, size_
         text_copy(help, cap, background_help(window, &hit));
         return;
     }
+    // Over a cell the kind shows; the entry's help only near its centre.
     file_kind* k = list_entry_kind(hit.index);
     const file_kind_base* t = k->target();
     if (on_name_line(hit)) {
@@ -101,7 +102,8 @@ void list_help_texts(HWND window, LPARAM position, char* help, char* kind, size_
     } else {
         entry_kind_text(t, kind, cap);
     }
-    text_copy(help, cap, entry_help(t, is_marked(hit.index), L.selected_count > 0));
+    if (near_cell_centre(hit)) text_copy(help, cap, entry_help(t, is_marked(hit.index), L.selected_count > 0));
+    else text_copy(help, cap, background_help(window, &hit));
 }
 
 static int list_mode() { return browser_ui_hooks.viewer_mode() == 0; }

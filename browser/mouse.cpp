@@ -178,7 +178,7 @@ static int list_left_button(HWND window, WPARAM flags, LPARAM position)
 {
     hit_record hit;
     hit_test_list_cell(position, &hit);
-    if (hit.on_entry) {
+    if (near_cell_centre(hit)) {
         if ((flags & MK_SHIFT) && !(flags & MK_CONTROL)) move_selected_into(hit.index);
         else mark_click(flags, hit.index);
         return 1;
@@ -245,7 +245,7 @@ static void list_double_click(HWND window, WPARAM flags, LPARAM position)
 {
     hit_record hit;
     hit_test_list_cell(position, &hit);
-    if (!hit.on_entry) return;
+    if (!near_cell_centre(hit)) return;
     file_kind* k = list_entry_kind(hit.index);
     const file_kind_base* t = k->target();
     if (!t->plain || t->archive) enter_entry(t);
@@ -308,7 +308,7 @@ int on_list_right_button(WPARAM, HWND window)
     if (m == 0) {
         hit_record hit;
         hit_test_list_cell(position, &hit);
-        if (hit.on_entry) {
+        if (near_cell_centre(hit)) {
             window_hook_state.command_index = hit.index;
             browser_op_hooks.build_entry_menu(menu, hit.index);
         } else if (bar.kind == BAR_PATH_SEGMENT) {

@@ -28,10 +28,22 @@ inline int record_command(int, HWND, UINT, WPARAM wp, LPARAM lp)
     return 0;
 }
 
+// The modifier keys as GetKeyState reports them to this thread.
+inline void set_modifiers(bool shift, bool ctrl, bool alt)
+{
+    BYTE keys[256];
+    GetKeyboardState(keys);
+    keys[VK_SHIFT] = shift ? 0x80 : 0;
+    keys[VK_CONTROL] = ctrl ? 0x80 : 0;
+    keys[VK_MENU] = alt ? 0x80 : 0;
+    SetKeyboardState(keys);
+}
+
 // Page 1 as the browser makes it (client w x h) over dir\folder with n images.
 struct browser_page {
     scoped_restore<browser_ui_hook_table> ui{browser_ui_hooks};
     scoped_restore<browser_op_hook_table> ops{browser_op_hooks};
+    scoped_restore<app_hook_table> app{app_hooks};
     browser_page(int w, int h)
     {
         _kavtrel_start(GetModuleHandleA(nullptr), nullptr, "");
@@ -41,13 +53,39 @@ struct browser_page {
         bench::install_message_box_seam(IDOK);
         bench::message_boxes.clear();
         commands().clear();
+        app_hooks.window_hook = app_wndproc_hook;
+        browser_ui_hooks.dispatch = record_command;
+        ShowWindow(GetAncestor(window(), GA_ROOT), SW_SHOW);
+        SetForegroundWindow(GetAncestor(window(), GA_ROOT));
     }
     ~browser_page()
     {
+        set_modifiers(false, false, false);
         browser_list_set_entries(nullptr, 0);
         _page_free(1);
     }
     HWND window() const { return _page_hwnd(1); }
+    // The pointer to a client point of the page, and that point as a message position.
+    LPARAM point(int x, int y) const
+    {
+        POINT p = {x, y};
+        ClientToScreen(window(), &p);
+        SetCursorPos(p.x, p.y);
+        return MAKELPARAM(x, y);
+    }
+    // The centre of cell (column, row) of the shown page.
+    LPARAM centre(int column, int row) const
+    {
+        return point(int(browser_list.left_margin + (column + 0.5) * browser_list.cell_width),
+                     int(browser_list.top_margin + (row + 0.5) * browser_list.cell_height));
+    }
+    POINT pointer() const
+    {
+        POINT p;
+        GetCursorPos(&p);
+        ScreenToClient(window(), &p);
+        return p;
+    }
     void load(const std::string& folder)
     {
         ASSERT_TRUE(change_folder(folder.c_str()));
