@@ -40,7 +40,8 @@ void list_help_texts(HWND window, LPARAM position, char* help, char* kind, size_
 // Tracks the popup menu at the mouse and posts the chosen command to window.
 void entry_popup_menu(HMENU menu, HWND window);
 
-// Navigation.
+// Navigation. The tree state (0 none, n levels, -1 all) a request gives.
+int next_expand_state(int state, int requested, int can_show);
 void confirm_expand_all(int mode, int ask);
 void goto_special_folder(WPARAM flags, int which);
 // The folder of the first n components of the current path (a drive root

@@ -348,4 +348,5 @@ void install_key_hooks()
     browser_app_hooks.expand_all = confirm_expand_all;
     install_clipboard_hooks();
     install_entry_commands();
+    install_op_parts();
 }

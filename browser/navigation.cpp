@@ -13,16 +13,19 @@
 
 static browser_list_record& L = browser_list;
 
+int next_expand_state(int state, int requested, int can_show)
+{
+    if (requested == -2) return -1;
+    if (requested == -1) return state == 0 ? (can_show ? -1 : 0) : 0;
+    if (requested == 0) return state == 0 ? (can_show ? 1 : 0) : 0;
+    return requested;
+}
+
 void confirm_expand_all(int requested, int ask)
 {
     int state = L.tree_depth;
     if (L.count <= 0 && state == 0) return;
-    bool can_show = L.count > 0;
-    int next;
-    if (requested == -2) next = -1;
-    else if (requested == -1) next = state == 0 ? (can_show ? -1 : 0) : 0;
-    else if (requested == 0) next = state == 0 ? (can_show ? 1 : 0) : 0;
-    else next = requested;
+    int next = next_expand_state(state, requested, L.count > 0);
     if (ask && current_folder.drive_list && next == -1 &&
         msg_yesno("ZOTE ｺﾏﾝﾄﾞ確認", "%s", "本当にﾏｲｺﾝﾋﾟｭｰﾀを全展開しますか?") != 1)
         return;

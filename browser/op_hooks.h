@@ -78,3 +78,6 @@ struct browser_op_hook_table {
     void (*scroll_view_key)(int key);
 };
 extern browser_op_hook_table browser_op_hooks;
+
+// Fills the slots whose parts are built (toolbar, history, viewer).
+void install_op_parts();
