@@ -133,7 +133,6 @@ TEST(FileClipboard, OverwriteAnswers)
                 bool placed = kind == 'n' || kind == 'r';
                 EXPECT_EQ(exists(dir.file("from\\" + n)), !(cut && placed)) << n;
             }
-            EmptyClipboard();
         }
 }
 
@@ -206,4 +205,33 @@ TEST(FileClipboard, CutAcrossDrivesKeepsWhatWasNotCopied)
     EXPECT_TRUE(bench::read_file(target + "\\album\\2.jpg") == payload("2", 5000));
     EXPECT_FALSE(exists(dir.file("src\\album")));
     bench::remove_tree(target);
+}
+
+// Shortcuts to the clipboard's items, and a folder's structure without its files.
+TEST(FileClipboard, ShortcutsAndFoldersOnly)
+{
+    bench::clipboard_lock lock;
+    bench::scratch_dir dir;
+    dir.write("src\\tree\\a\\1.jpg", "x");
+    dir.write("src\\tree\\b\\c\\2.jpg", "x");
+    CreateDirectoryA(dir.file("to").c_str(), nullptr);
+    {
+        browser_page page(800, 600);
+        mark_and_put(page, dir.file("src"), {"1.jpg"}, 0);
+    }
+    change_folder(dir.file("to").c_str());
+    cache_current_dir();
+    clipboard_read_state s;
+    clipboard_files_open(&s);
+    EXPECT_EQ(paste_folders_only(&s), 1);
+    clipboard_files_close(&s);
+    EXPECT_TRUE(exists(dir.file("to\\tree\\a")));
+    EXPECT_TRUE(exists(dir.file("to\\tree\\b\\c")));
+    EXPECT_FALSE(exists(dir.file("to\\tree\\a\\1.jpg")));
+    clipboard_files_open(&s);
+    EXPECT_EQ(paste_shortcuts(&s), 1);
+    clipboard_files_close(&s);
+    char target[MAX_PATH] = "";
+    EXPECT_EQ(resolve_shortcut(dir.file("to\\tree.lnk").c_str(), target), 2);
+    EXPECT_TRUE(text_equal_ci(target, dir.file("src\\tree").c_str())) << target;
 }
