@@ -6,6 +6,7 @@
 // browser_app_hooks.
 #include "browser/start.h"
 #include "browser/app_hooks.h"
+#include "browser/keys.h"
 #include "browser/browser_list.h"
 #include "browser/busy.h"
 #include "browser/grid.h"
@@ -94,6 +95,7 @@ static void install_library_hooks()
     install_settings_and_history();
     install_toolbar();
     install_viewer_hooks();
+    install_key_hooks();
 }
 
 static void create_browser_page()

@@ -116,6 +116,14 @@ static bool is_inside(const char* path, const char* folder)
     }
 }
 
+int same_item(const char* a, const char* b)
+{
+    item_identity x, y;
+    int found_a = identify_item(a, &x), found_b = identify_item(b, &y);
+    if (found_a < 0 || found_b < 0) return -1;
+    return found_a == 1 && found_b == 1 && same_identity(x, y) ? 1 : 0;
+}
+
 int rm_file(const char* path)
 {
     if (DeleteFileA(path)) {

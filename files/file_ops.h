@@ -14,6 +14,11 @@ void set_file_op_logging(int on);
 // Prints one log line through the console hooks when logging is on.
 void file_op_log(const char* fmt, ...) __attribute__((format(gnu_printf, 1, 2)));
 
+// 1 when both paths name one existing item under any spelling (case, short
+// names, a drive mapped onto it), 0 when they do not (or one is missing),
+// -1 when it cannot be told.
+int same_item(const char* a, const char* b);
+
 // DeleteFileA, then once more after resetting the attributes ("..RM").
 int rm_file(const char* path);
 // A file with CopyFileA (overwriting), a folder as a tree; 0 when the source

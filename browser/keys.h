@@ -1,0 +1,61 @@
+// The browser window's keyboard and mouse: the key tables of the list and the
+// viewer, the button rules, the help line with its cursor shapes, the entry
+// menu, and the navigation they start (special folders, path segments, the
+// folder-tree switch). Almost every input ends as a command sent or posted to
+// the browser window, which the dispatcher carries out.
+#pragma once
+#include <windows.h>
+#include <cstddef>
+
+struct file_kind_base;
+
+// Commands the keys and clicks send (the dispatcher owns their effects).
+enum browser_command_id {
+    CM_OPEN_ONE = 110, CM_CLEAR_MARKS = 120, CM_SELECT_ALL = 121, CM_SELECT_ALL_FILTERED = 122,
+    CM_COPY = 126, CM_PASTE = 127, CM_CUT = 128, CM_PASTE_SHORTCUTS = 129, CM_PASTE_FOLDERS = 130,
+    CM_MARK_ENTRY = 162, CM_PAGE_BACK = 172, CM_PAGE_NEXT = 173, CM_KEY_T = 174, CM_KEY_B = 175,
+    CM_PREVIOUS_SELECTED_PAGE = 221, CM_NEXT_SELECTED_PAGE = 222,
+    CM_PARENT = 230, CM_DRIVE_LIST = 233, CM_DRIVE_ROOT = 234,
+    CM_NEW_FOLDER = 240, CM_NEW_TEXT = 245, CM_FOLDER_LISTING = 246, CM_RELOAD = 250,
+    CM_RECYCLE = 300, CM_KEY_SHIFT_ENTER = 311, CM_CLOSE_SCROLL_VIEW = 312, CM_FULL_SCREEN = 313,
+    CM_RENAME = 330, CM_TIME_STAMP = 332, CM_MARK_RANGE = 335, CM_BACK_TO_LIST = 360,
+    CM_KEY_R = 366, CM_KEY_X = 370, CM_KEY_V = 371, CM_KEY_C = 372, CM_DATE_DISPLAY = 375,
+    CM_IMAGES_ONLY = 379, CM_ZOOM_BASE = 450, CM_ZOOM_ONE = 451, CM_BIGGER = 498, CM_SMALLER = 499,
+    CM_FULL_SIZE = 700, CM_FOLDER_TREE = 1000, CM_HISTORY_BACK = 5101, CM_HISTORY_FORWARD = 5102,
+};
+
+int browser_keydown(HWND window, int key);
+int browser_mousemove(HWND window, WPARAM flags, LPARAM position);
+int on_list_left_button(HWND window, WPARAM flags, LPARAM position);
+int on_list_double_click(HWND window, WPARAM flags, LPARAM position);
+int on_list_right_button(WPARAM flags, HWND window);
+// 1 when the click hit the toolbar line and was consumed.
+int on_toolbar_click(HWND window, LPARAM position, WPARAM flags);
+// The help text of the toolbar button at the point into out; nonzero when written.
+int bar_help_text(HWND window, LPARAM position, char* out, size_t cap);
+// The kind text of an entry for the status line into out.
+void entry_kind_text(const file_kind_base* entry, char* out, size_t cap);
+// The help text for the list's point (status part 2) and kind text (part 1).
+void list_help_texts(HWND window, LPARAM position, char* help, char* kind, size_t cap);
+// Tracks the popup menu at the mouse and posts the chosen command to window.
+void entry_popup_menu(HMENU menu, HWND window);
+
+// Navigation. The tree state (0 none, n levels, -1 all) a request gives.
+int next_expand_state(int state, int requested, int can_show);
+void confirm_expand_all(int mode, int ask);
+void goto_special_folder(WPARAM flags, int which);
+// The folder of the first n components of the current path (a drive root
+// keeps its backslash) into out (260 bytes). 0 when there are not n.
+int path_segment_folder(int n, char* out);
+void goto_path_segment(int n, WPARAM flags);
+void path_segment_menu(int n, HMENU menu);
+
+// The entry under the mouse (inside the page window and near a cell's
+// centre), or -1.
+int entry_under_mouse(HWND window);
+
+// Fills the grid's key and mouse slots of the window hook, the cut marks, the
+// folder-tree switch, and puts the commands of these parts in front of the
+// dispatcher.
+void install_key_hooks();
+void install_entry_commands();

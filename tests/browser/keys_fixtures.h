@@ -1,0 +1,107 @@
+// A started browser page over a scratch folder of small images, for the key,
+// mouse, selection and entry-operation tests, and a recorder of the commands
+// the browser's window receives.
+#pragma once
+#include "browser/grid.h"
+#include "browser/list_view.h"
+#include "browser/op_hooks.h"
+#include "browser/window_hook.h"
+#include "tests/browser/list_fixtures.h"
+#include "tests/support/restore.h"
+#include <gtest/gtest.h>
+#include <string>
+#include <vector>
+
+namespace keys_fixture {
+
+// Commands that reached the dispatcher, with their value. A sent command is
+// there as soon as the key's handler returns; a posted one after a pump.
+struct command_seen { int id; LPARAM value; };
+inline std::vector<command_seen>& commands()
+{
+    static std::vector<command_seen> seen;
+    return seen;
+}
+inline int record_command(int, HWND, UINT, WPARAM wp, LPARAM lp)
+{
+    commands().push_back({LOWORD(wp), lp});
+    return 0;
+}
+
+// The modifier keys as GetKeyState reports them to this thread.
+inline void set_modifiers(bool shift, bool ctrl, bool alt)
+{
+    BYTE keys[256];
+    GetKeyboardState(keys);
+    keys[VK_SHIFT] = shift ? 0x80 : 0;
+    keys[VK_CONTROL] = ctrl ? 0x80 : 0;
+    keys[VK_MENU] = alt ? 0x80 : 0;
+    SetKeyboardState(keys);
+}
+
+// Page 1 as the browser makes it (client w x h) over dir\folder with n images.
+struct browser_page {
+    scoped_restore<browser_ui_hook_table> ui{browser_ui_hooks};
+    scoped_restore<browser_op_hook_table> ops{browser_op_hooks};
+    scoped_restore<app_hook_table> app{app_hooks};
+    browser_page(int w, int h)
+    {
+        _kavtrel_start(GetModuleHandleA(nullptr), nullptr, "");
+        list_fixture::reset_list();
+        install_list_view_hooks();
+        _newpage(1, 0, 0, -w, -h);
+        bench::install_message_box_seam(IDOK);
+        bench::message_boxes.clear();
+        commands().clear();
+        app_hooks.window_hook = app_wndproc_hook;
+        browser_ui_hooks.dispatch = record_command;
+        ShowWindow(GetAncestor(window(), GA_ROOT), SW_SHOW);
+        SetForegroundWindow(GetAncestor(window(), GA_ROOT));
+    }
+    ~browser_page()
+    {
+        set_modifiers(false, false, false);
+        browser_list_set_entries(nullptr, 0);
+        _page_free(1);
+    }
+    HWND window() const { return _page_hwnd(1); }
+    // The pointer to a client point of the page, and that point as a message position.
+    LPARAM point(int x, int y) const
+    {
+        POINT p = {x, y};
+        ClientToScreen(window(), &p);
+        SetCursorPos(p.x, p.y);
+        return MAKELPARAM(x, y);
+    }
+    // The centre of cell (column, row) of the shown page.
+    LPARAM centre(int column, int row) const
+    {
+        return point(int(browser_list.left_margin + (column + 0.5) * browser_list.cell_width),
+                     int(browser_list.top_margin + (row + 0.5) * browser_list.cell_height));
+    }
+    POINT pointer() const
+    {
+        POINT p;
+        GetCursorPos(&p);
+        ScreenToClient(window(), &p);
+        return p;
+    }
+    void load(const std::string& folder)
+    {
+        ASSERT_TRUE(change_folder(folder.c_str()));
+        load_folder(nullptr, 0, 0, nullptr, 0);
+    }
+};
+
+inline void images(const bench::scratch_dir& dir, const std::string& folder, int n)
+{
+    for (int i = 0; i < n; i++) {
+        char name[32];
+        snprintf(name, sizeof name, "\\%03d.jpg", i);
+        dir.write(folder + name, "x");
+    }
+}
+
+inline void pump() { bench::pump_for(50); }
+
+}  // namespace keys_fixture

@@ -1,0 +1,181 @@
+// Keys and clicks on a real page: the commands each key sends or posts, the
+// pointer's moves at every edge of the grid over one and two pages, Enter as
+// a double click, F2 and Escape by state, the viewer's keys, and the clicks
+// that mark, page and go up.
+#include "browser/keys.h"
+#include "browser/selection.h"
+#include "tests/browser/keys_fixtures.h"
+
+using namespace keys_fixture;
+
+namespace {
+struct key_case { int key; bool shift, ctrl; int id; bool posted; };
+
+std::vector<int> ids()
+{
+    std::vector<int> out;
+    for (const command_seen& c : commands()) out.push_back(c.id);
+    return out;
+}
+
+// The key's commands: those seen at once, then those seen after a pump.
+void press(HWND window, const key_case& k, std::vector<int>* sent, std::vector<int>* posted)
+{
+    set_modifiers(k.shift, k.ctrl, false);
+    commands().clear();
+    browser_keydown(window, k.key);
+    *sent = ids();
+    pump();
+    std::vector<int> all = ids();
+    posted->assign(all.begin() + sent->size(), all.end());
+    set_modifiers(false, false, false);
+}
+
+int viewer_one() { return 1; }
+int scroll_open() { return 1; }
+}
+
+TEST(Keys, ListKeysSendOrPostTheirCommands)
+{
+    bench::scratch_dir dir;
+    images(dir, "keys", 5);
+    browser_page page(800, 600);
+    page.load(dir.file("keys"));
+    page.centre(0, 0);
+    const key_case cases[] = {
+        {VK_BACK, 0, 0, 230, false}, {VK_SPACE, 0, 0, 173, false}, {VK_NEXT, 0, 0, 173, false},
+        {VK_PRIOR, 0, 0, 172, false}, {VK_DELETE, 0, 0, 300, false}, {'0', 0, 0, 700, false},
+        {'2', 0, 0, 702, false}, {'9', 0, 0, 709, false}, {'B', 0, 0, 175, false}, {'C', 0, 0, 372, false},
+        {'D', 0, 0, 375, false}, {'H', 0, 0, 379, false}, {'L', 0, 0, 233, false}, {'R', 0, 0, 366, false},
+        {'T', 0, 0, 174, false}, {'V', 0, 0, 371, false}, {'X', 0, 0, 370, false}, {'Y', 0, 0, 234, false},
+        {VK_F5, 0, 0, 250, false}, {VK_F2, 0, 0, 330, false}, {VK_F2, 0, 1, 332, false},
+        {VK_ESCAPE, 0, 0, 1000, false}, {VK_RETURN, 1, 0, 311, true}, {VK_RETURN, 0, 1, 162, true},
+        {VK_RETURN, 1, 1, 335, true},
+    };
+    for (const key_case& k : cases) {
+        SCOPED_TRACE(k.key);
+        std::vector<int> sent, posted;
+        press(page.window(), k, &sent, &posted);
+        EXPECT_EQ(k.posted ? posted : sent, std::vector<int>{k.id});
+        EXPECT_TRUE((k.posted ? sent : posted).empty());
+    }
+    EXPECT_EQ(window_hook_state.command_index, 0);
+}
+
+TEST(Keys, EscapeF2AndEnterFollowTheState)
+{
+    bench::scratch_dir dir;
+    images(dir, "state", 5);
+    browser_page page(800, 600);
+    page.load(dir.file("state"));
+    std::vector<int> sent, posted;
+    toggle_mark(2);
+    press(page.window(), {VK_ESCAPE, 0, 0, 0, false}, &sent, &posted);
+    EXPECT_EQ(sent, std::vector<int>{120});
+    // F2 acts only on an entry under the pointer and only without an expanded tree.
+    page.point(2, 2);
+    press(page.window(), {VK_F2, 0, 0, 0, false}, &sent, &posted);
+    EXPECT_TRUE(sent.empty());
+    page.centre(1, 0);
+    browser_list.tree_depth = 1;
+    press(page.window(), {VK_F2, 0, 0, 0, false}, &sent, &posted);
+    EXPECT_TRUE(sent.empty());
+    browser_list.tree_depth = 0;
+    // Enter is a double click where the pointer is.
+    static LPARAM clicked;
+    clicked = -1;
+    browser_ui_hooks.left_double = [](HWND, UINT, WPARAM, LPARAM lp) { clicked = lp; return 0; };
+    LPARAM at = page.centre(1, 0);
+    press(page.window(), {VK_RETURN, 0, 0, 0, false}, &sent, &posted);
+    EXPECT_EQ(clicked, at);
+}
+
+TEST(Keys, ViewerKeys)
+{
+    browser_page page(800, 600);
+    browser_ui_hooks.viewer_mode = viewer_one;
+    const key_case cases[] = {
+        {'1', 0, 0, 451, false}, {'2', 0, 0, 452, false}, {'4', 0, 0, 454, false}, {'8', 0, 0, 458, false},
+        {VK_BACK, 0, 0, 360, true}, {VK_ESCAPE, 0, 0, 360, true}, {'F', 0, 0, 313, true},
+        {VK_SPACE, 0, 0, 173, true}, {VK_UP, 0, 0, 172, true}, {VK_RETURN, 0, 0, 451, true},
+    };
+    for (const key_case& k : cases) {
+        SCOPED_TRACE(k.key);
+        std::vector<int> sent, posted;
+        press(page.window(), k, &sent, &posted);
+        EXPECT_EQ(k.posted ? posted : sent, std::vector<int>{k.id});
+    }
+    browser_ui_hooks.scroll_view_open = scroll_open;
+    for (int key : {int(VK_ESCAPE), int('0'), int(VK_RETURN)}) {
+        std::vector<int> sent, posted;
+        press(page.window(), {key, 0, 0, 0, true}, &sent, &posted);
+        EXPECT_EQ(posted, std::vector<int>{312});
+    }
+}
+
+// Pointer moves: (columns x rows) grid of n entries, start cell, key, end cell
+// and the page command sent (0 none).
+TEST(Keys, PointerMovesAtEveryEdge)
+{
+    bench::scratch_dir dir;
+    images(dir, "one", 6);
+    images(dir, "two", 40);
+    browser_page page(800, 600);
+    struct move_case { const char* folder; int column, row, key, to_column, to_row, command; };
+    // -1 stands for the last column or row of the folder's grid.
+    const int c = 0, r = 0;
+    const move_case cases[] = {
+        {"one", 1, 0, VK_LEFT, 0, 0, 0}, {"one", 0, 1, VK_LEFT, c - 1, 0, 0}, {"one", 0, 0, VK_LEFT, 0, 0, 0},
+        {"one", 0, 0, VK_RIGHT, 1, 0, 0}, {"one", c - 1, 0, VK_RIGHT, 0, 1, 0},
+        {"one", c - 1, r - 1, VK_RIGHT, c - 1, r - 1, 0}, {"one", 0, 0, VK_UP, 0, 0, 0},
+        {"one", 0, 0, VK_DOWN, 0, 1, 0}, {"one", 0, r - 1, VK_DOWN, 0, r - 1, 0}, {"one", 2, 1, VK_HOME, 0, 0, 0},
+        {"two", c - 1, r - 1, VK_RIGHT, 0, 0, 173}, {"two", 0, 0, VK_LEFT, c - 1, r - 1, 172},
+        {"two", 1, 0, VK_UP, 1, 0, 172}, {"two", 1, r - 1, VK_DOWN, 1, r - 1, 173},
+    };
+    for (const move_case& m : cases) {
+        SCOPED_TRACE(std::string(m.folder) + " " + std::to_string(m.key) + " from " + std::to_string(m.column) +
+                     "," + std::to_string(m.row));
+        page.load(dir.file(m.folder));
+        auto col = [](int v) { return v < 0 ? browser_list.columns + v : v; };
+        auto row = [](int v) { return v < 0 ? browser_list.rows + v : v; };
+        page.centre(col(m.column), row(m.row));
+        std::vector<int> sent, posted;
+        press(page.window(), {m.key, 0, 0, 0, false}, &sent, &posted);
+        POINT p = page.pointer();
+        EXPECT_EQ(int((p.x - browser_list.left_margin) / browser_list.cell_width), col(m.to_column));
+        EXPECT_EQ(int((p.y - browser_list.top_margin) / browser_list.cell_height), row(m.to_row));
+        EXPECT_EQ(sent, m.command ? std::vector<int>{m.command} : std::vector<int>{});
+    }
+}
+
+TEST(Mouse, ClicksMarkPageAndGoUp)
+{
+    bench::scratch_dir dir;
+    images(dir, "clicks", 40);
+    browser_page page(800, 600);
+    page.load(dir.file("clicks"));
+    int c = browser_list.columns;
+    on_list_left_button(page.window(), 0, page.centre(1, 0));
+    EXPECT_EQ(browser_list.selected_count, 0);
+    on_list_left_button(page.window(), MK_CONTROL, page.centre(2, 0));
+    EXPECT_TRUE(is_marked(2));
+    on_list_left_button(page.window(), MK_CONTROL | MK_SHIFT, page.centre(1, 1));
+    for (int i = 2; i <= c + 1; i++) EXPECT_TRUE(is_marked(i)) << i;
+    EXPECT_EQ(browser_list.selected_count, c);
+    on_list_left_button(page.window(), MK_CONTROL, page.centre(2, 0));
+    EXPECT_FALSE(is_marked(2));
+    // Below the grid's last row: the lower half turns the page, the upper half back.
+    RECT client;
+    GetClientRect(page.window(), &client);
+    int below = int(browser_list.top_margin + browser_list.rows * browser_list.cell_height) + 3;
+    if (below < client.bottom) {
+        on_list_left_button(page.window(), 0, page.point(3, below));
+        EXPECT_EQ(browser_list.first_row, browser_list.rows);
+        on_list_left_button(page.window(), 0, page.point(3, below));
+        EXPECT_EQ(browser_list.first_row, 0);
+    }
+    // The upper left quarter of the first cell goes up.
+    commands().clear();
+    on_list_left_button(page.window(), 0, page.point(browser_list.left_margin + 3, browser_list.top_margin + 3));
+    EXPECT_EQ(ids(), std::vector<int>{230});
+}
