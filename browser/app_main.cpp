@@ -159,6 +159,7 @@ int app_main()
     if (!param_path(param)) return APP_QUIT_AT_ONCE;
     if (GetFileAttributesA(param) == INVALID_FILE_ATTRIBUTES) return relaunch_from_temporary_copy(kavtrel_command_line);
     take_handover(param);
+    install_image_plugins(start_block.program);
     char script[COMMAND_LINE_BUF];
     if (script_text_of(start_block.command_line, script, sizeof script)) return browser_app_hooks.script_mode(script);
 

@@ -63,3 +63,5 @@ void show_help();
 void app_on_exit();
 void app_on_drop(int page, int count, char** names);
 void install_image_format_hooks();
+// Susie plug-ins from the installed program's folder (path of its exe) and the copy's own.
+void install_image_plugins(const char* program_path);
