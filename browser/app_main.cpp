@@ -21,6 +21,7 @@
 #include "files/strings.h"
 #include "files/window_search.h"
 #include "formats/jpeg.h"
+#include "formats/pdf.h"
 #include "formats/png.h"
 #include "formats/psd.h"
 #include "formats/tiff.h"
@@ -41,6 +42,8 @@ void install_image_format_hooks()
     image_format_hooks.load_psd = load_psd_file;
     image_format_hooks.load_png = load_png_file;
     image_format_hooks.load_tiff = load_tiff_file;
+    image_format_hooks.probe_pdf = probe_pdf_file;
+    image_format_hooks.load_pdf = load_pdf_page;
 }
 
 static void ime_off()
