@@ -123,3 +123,29 @@ TEST(Twain, WithoutTheSourceManagerNothingIsAvailable)
     EXPECT_EQ(nullptr, twain_acquire());
     twain = kept;
 }
+
+namespace {
+// Answers the source manager's selection dialog as a user would: OK on the
+// first source, as soon as the dialog is activated.
+HHOOK selection_hook;
+LRESULT CALLBACK choose_first_source(int code, WPARAM wparam, LPARAM lparam)
+{
+    if (code == HCBT_ACTIVATE) PostMessageA((HWND)wparam, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+    return CallNextHookEx(selection_hook, code, wparam, lparam);
+}
+}  // namespace
+
+TEST(Twain, SelectingASourceClosesTheManagerAgain)
+{
+    twain_session s("24");
+    ASSERT_EQ(1, load_twain_dsm(s.parent));
+    selection_hook = SetWindowsHookExA(WH_CBT, choose_first_source, nullptr, GetCurrentThreadId());
+    int chosen = open_twain_dsm(1);
+    UnhookWindowsHookEx(selection_hook);
+    EXPECT_EQ(1, chosen);
+    EXPECT_STREQ("ZOTE test scanner", twain.source.ProductName);
+    EXPECT_EQ(0, twain.dsm_open);
+    _bmap* b = s.scan();
+    EXPECT_TRUE(b);
+    if (b) _bmap_delete(b);
+}
