@@ -21,6 +21,7 @@
 #include "files/strings.h"
 #include "files/window_search.h"
 #include "formats/jpeg.h"
+#include "formats/pdf.h"
 #include "formats/png.h"
 #include "formats/psd.h"
 #include "formats/tiff.h"
@@ -41,6 +42,8 @@ void install_image_format_hooks()
     image_format_hooks.load_psd = load_psd_file;
     image_format_hooks.load_png = load_png_file;
     image_format_hooks.load_tiff = load_tiff_file;
+    image_format_hooks.probe_pdf = probe_pdf_file;
+    image_format_hooks.load_pdf = load_pdf_page;
 }
 
 static void ime_off()
@@ -159,6 +162,7 @@ int app_main()
     if (!param_path(param)) return APP_QUIT_AT_ONCE;
     if (GetFileAttributesA(param) == INVALID_FILE_ATTRIBUTES) return relaunch_from_temporary_copy(kavtrel_command_line);
     take_handover(param);
+    install_image_plugins(start_block.program);
     char script[COMMAND_LINE_BUF];
     if (script_text_of(start_block.command_line, script, sizeof script)) return browser_app_hooks.script_mode(script);
 

@@ -112,6 +112,8 @@ int _console_find_open();
 
 // The message pump: handles what is waiting and returns; the loop's end.
 int _pump();
+// One message through the console's and the pages' accelerators, else translated and dispatched.
+void _offer_message(MSG* msg);
 void _quit_loop();
 // Offers `accel` to `window` every message, after the console's own (1 when it was added).
 int _add_page_accel(HWND window, HACCEL accel);

@@ -112,3 +112,8 @@ void _honour_close_request()
     close_pending = 0;
     if (console_frame) DestroyWindow(console_frame);
 }
+
+void _offer_message(MSG* msg)
+{
+    offer_and_dispatch(msg);
+}
