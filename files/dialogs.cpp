@@ -1,6 +1,7 @@
 // Message boxes, print-settings file dialogs and the folder picker (see dialogs.h).
 #include "files/dialogs.h"
 #include "files/strings.h"
+#include "base/holders.h"
 #include "graphics/kavtrel.h"
 #include <commdlg.h>
 #include <shlobj.h>
@@ -155,6 +156,16 @@ int CALLBACK browse_folder_cb(HWND dialog, UINT message, LPARAM param, LPARAM da
     return 0;
 }
 
+namespace {
+// An item list from the shell, given back to the shell's allocator.
+void free_item_list(LPITEMIDLIST items)
+{
+    com_ptr<IMalloc> shell_malloc;
+    if (SUCCEEDED(SHGetMalloc(shell_malloc.receive())) && shell_malloc) shell_malloc.get()->Free(items);
+}
+using item_list = holder<null_handle_traits<LPITEMIDLIST, free_item_list>>;
+}  // namespace
+
 int browse_for_folder(HWND owner, char* folder, const char* title)
 {
     browse_folder_target = folder;
@@ -166,15 +177,11 @@ int browse_for_folder(HWND owner, char* folder, const char* title)
     bi.lpszTitle = title;
     bi.ulFlags = BIF_RETURNONLYFSDIRS | BIF_DONTGOBELOWDOMAIN;
     bi.lpfn = browse_folder_cb;
-    LPITEMIDLIST items = SHBrowseForFolderA(&bi);
+    item_list items(SHBrowseForFolderA(&bi));
     if (!items) return 0;
     char path[MAX_PATH] = "";
-    BOOL ok = SHGetPathFromIDListA(items, path);
-    IMalloc* shell_malloc = nullptr;
-    if (SUCCEEDED(SHGetMalloc(&shell_malloc)) && shell_malloc) {
-        shell_malloc->Free(items);
-        shell_malloc->Release();
-    }
+    BOOL ok = SHGetPathFromIDListA(items.get(), path);
+    items.reset();
     if (!ok || !text_copy(folder, PATH_BUF, path)) return 0;
     return 1;
 }

@@ -186,7 +186,8 @@ static HMETAFILE page_copy_wmf_pixels(HENHMETAFILE picture, HWND window, int cw,
     void* bits = nullptr;
     owned_object dib(CreateDIBSection(nullptr, &bi, DIB_RGB_COLORS, &bits, nullptr, 0));
     if (!dib.get() || !bits) return nullptr;
-    HDC dc = CreateCompatibleDC(nullptr);
+    created_dc memory(CreateCompatibleDC(nullptr));
+    HDC dc = memory.get();
     if (!dc) return nullptr;
     {
         selected_object into(dc, dib.get());
@@ -199,7 +200,7 @@ static HMETAFILE page_copy_wmf_pixels(HENHMETAFILE picture, HWND window, int cw,
         _play_recording(dc, picture);
         GdiFlush();
     }
-    DeleteDC(dc);
+    memory.reset();
     HDC record = CreateMetaFileA(nullptr);
     if (!record) return nullptr;
     SetWindowOrgEx(record, 0, 0, nullptr);

@@ -216,11 +216,6 @@ HWND page_drawing_window(int page)
 
 measuring_dc::measuring_dc(int page)
     : dc_(page >= 1 && page < PAGE_SLOTS && page_table[page] ? page_table[page]->dc : nullptr),
-      previous_font_(dc_ && draw_font ? SelectObject(dc_, draw_font) : nullptr)
+      font_(dc_, draw_font)
 {
-}
-
-measuring_dc::~measuring_dc()
-{
-    if (previous_font_) SelectObject(dc_, previous_font_);
 }

@@ -6,6 +6,7 @@
 #include <richedit.h>
 #include <ctime>
 #include "base/cptext.h"
+#include "base/holders.h"
 #include "graphics/pages.h"
 #include "graphics/bmap.h"
 #include "graphics/imageops.h"
@@ -132,13 +133,10 @@ int early_drop_flag();
 class measuring_dc {
 public:
     explicit measuring_dc(int page);
-    ~measuring_dc();
-    measuring_dc(const measuring_dc&) = delete;
-    measuring_dc& operator=(const measuring_dc&) = delete;
     HDC get() const { return dc_; }
 private:
     HDC dc_;
-    HGDIOBJ previous_font_;
+    selected_object font_;
 };
 
 // Message boxes go through this seam so that tests can answer them headless.

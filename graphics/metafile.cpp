@@ -64,12 +64,16 @@ void _wmf_context_free(wmf_context* c)
 }
 
 namespace {
+// One WMF operation on a file: the context's metafile is freed, and the file
+// closed, at the end of the scope.
+using wmf_context_holder = holder<null_handle_traits<wmf_context*, _wmf_context_free>>;
 struct wmf_scope {
     wmf_context c;
+    wmf_context_holder freed;
     c_file file;
-    FILE* f;
-    explicit wmf_scope(const char* path) : file(fopen(path, "rb")), f(file.get()) { _wmf_context_init(&c); }
-    ~wmf_scope() { _wmf_context_free(&c); }
+    explicit wmf_scope(const char* path) : freed(&c), file(fopen(path, "rb")) { _wmf_context_init(&c); }
+    // Header and body read and the metafile loaded.
+    bool read() { return file && _wmf_read(&c, file.get()); }
 };
 
 // Rows rendered at a time: the picture is played once per band into a small
@@ -89,7 +93,8 @@ template <class Play> _bmap* render_in_bands(int width, int height, int ext_x, i
     bi.bmiHeader.biHeight = -band;
     void* bits = nullptr;
     owned_object dib(CreateDIBSection(nullptr, &bi, DIB_RGB_COLORS, &bits, nullptr, 0));
-    HDC dc = dib.get() && bits ? CreateCompatibleDC(nullptr) : nullptr;
+    created_dc memory(dib.get() && bits ? CreateCompatibleDC(nullptr) : nullptr);
+    HDC dc = memory.get();
     if (!dc) {
         _bmap_delete(b);
         return nullptr;
@@ -115,7 +120,6 @@ template <class Play> _bmap* render_in_bands(int width, int height, int ext_x, i
             memcpy(b->pixels + (size_t)top * b->stride, bits, (size_t)rows * b->stride);
         }
     }
-    DeleteDC(dc);
     return b;
 }
 }  // namespace
@@ -123,7 +127,7 @@ template <class Play> _bmap* render_in_bands(int width, int height, int ext_x, i
 int _wmf_info(const char* path, int* width, int* height, int* xres, int* yres)
 {
     wmf_scope s(path);
-    if (!s.f || !_wmf_read(&s.c, s.f)) return 0;
+    if (!s.read()) return 0;
     int upi;
     _wmf_size(&s.c, width, height, &upi);
     _screen_dpi(xres, yres);
@@ -133,7 +137,7 @@ int _wmf_info(const char* path, int* width, int* height, int* xres, int* yres)
 _bmap* _wmf_load(const char* path, double scale)
 {
     wmf_scope s(path);
-    if (!s.f || !_wmf_read(&s.c, s.f)) return nullptr;
+    if (!s.read()) return nullptr;
     int w, h, upi;
     _wmf_size(&s.c, &w, &h, &upi);
     double tw = w * scale, th = h * scale;
@@ -149,7 +153,7 @@ _bmap* _wmf_load(const char* path, double scale)
 int _wmf_to_clipboard(const char* path)
 {
     wmf_scope s(path);
-    if (!s.f || !_wmf_read(&s.c, s.f)) return 0;
+    if (!s.read()) return 0;
     // The clipboard keeps its own copy, made by playing the picture.
     HDC record = CreateMetaFileA(nullptr);
     if (!record) return 0;
@@ -189,31 +193,22 @@ static bool emf_size(HENHMETAFILE emf, int* width, int* height)
 
 int _emf_info(const char* path, int* width, int* height, int* xres, int* yres)
 {
-    HENHMETAFILE emf = emf_open(path);
-    if (!emf) return 0;
-    bool ok = emf_size(emf, width, height);
-    DeleteEnhMetaFile(emf);
-    if (!ok) return 0;
+    enh_metafile_holder emf(emf_open(path));
+    if (!emf || !emf_size(emf.get(), width, height)) return 0;
     _screen_dpi(xres, yres);
     return 1;
 }
 
 _bmap* _emf_load(const char* path, double scale)
 {
-    HENHMETAFILE emf = emf_open(path);
-    if (!emf) return nullptr;
+    enh_metafile_holder held(emf_open(path));
     int w, h;
-    _bmap* b = nullptr;
-    double tw = 0, th = 0;
-    if (emf_size(emf, &w, &h)) {
-        tw = w * scale;
-        th = h * scale;
-    }
-    if (tw >= 1 && th >= 1 && tw < 65536 && th < 65536) {
-        RECT frame = {0, 0, w, h};
-        b = render_in_bands((int)tw, (int)th, w, h, [emf, &frame](HDC dc) { PlayEnhMetaFile(dc, emf, &frame); });
-    }
-    DeleteEnhMetaFile(emf);
+    if (!held || !emf_size(held.get(), &w, &h)) return nullptr;
+    double tw = w * scale, th = h * scale;
+    if (!(tw >= 1 && th >= 1 && tw < 65536 && th < 65536)) return nullptr;
+    RECT frame = {0, 0, w, h};
+    HENHMETAFILE emf = held.get();
+    _bmap* b = render_in_bands((int)tw, (int)th, w, h, [emf, &frame](HDC dc) { PlayEnhMetaFile(dc, emf, &frame); });
     if (!b) return nullptr;
     int xdpi, ydpi;
     _screen_dpi(&xdpi, &ydpi);
@@ -223,14 +218,12 @@ _bmap* _emf_load(const char* path, double scale)
 
 int _emf_to_clipboard(const char* path)
 {
-    HENHMETAFILE emf = emf_open(path);
+    enh_metafile_holder emf(emf_open(path));
     if (!emf) return 0;
     {
         clipboard_open clip(console_frame);
-        if (!clip || !EmptyClipboard() || !SetClipboardData(CF_ENHMETAFILE, emf)) {
-            DeleteEnhMetaFile(emf);
-            return 0;
-        }
+        if (!clip || !EmptyClipboard() || !SetClipboardData(CF_ENHMETAFILE, emf.get())) return 0;
+        emf.release();   // the clipboard owns it now
     }
     _pump();
     return 1;
