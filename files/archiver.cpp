@@ -5,7 +5,6 @@
 #include "files/archiver.h"
 #include "files/dialogs.h"
 #include "files/strings.h"
-#include "base/holders.h"
 #include "graphics/kavtrel.h"
 #include <cstdlib>
 #include <cstring>
@@ -102,19 +101,23 @@ int _lha::create(const char*, const char*, const char*) { return 0; }
 int _lha::extract_all(const char*, const char*, const char*) { return 0; }
 int _lha::extract_one(const char*, const char*, const char*) { return 0; }
 
-int _lha::run(char* output, int size, const char* fmt, ...)
+heap_buffer<char> _lha::run_output(char* output, int size, const char* fmt, va_list ap)
 {
-    if (!module) return 0;
     // A caller's buffer needs its size: the output is never copied blind.
-    if (output && size <= 0) return 0;
+    if (!module || (output && size <= 0)) return heap_buffer<char>();
     DWORD n = size > 0 ? static_cast<DWORD>(size) : DWORD(ARCHIVER_OUTPUT_DEFAULT);
     heap_buffer<char> text = output_buffer(n);
-    if (!text) return 0;
+    if (text && call(text.get(), n, fmt, ap) != 0) text.reset();
+    return text;
+}
+
+int _lha::run(char* output, int size, const char* fmt, ...)
+{
     va_list ap;
     va_start(ap, fmt);
-    int result = call(text.get(), n, fmt, ap);
+    heap_buffer<char> text = run_output(output, size, fmt, ap);
     va_end(ap);
-    if (result != 0) return 0;
+    if (!text) return 0;
     if (console_hooks.logging_on()) console_hooks.printf_hook("%s", text.get());
     if (output) copy_output(output, size, text.get());
     return 1;
@@ -122,16 +125,11 @@ int _lha::run(char* output, int size, const char* fmt, ...)
 
 int _lha_lha::run(char* output, int size, const char* fmt, ...)
 {
-    if (!module) return 0;
-    if (output && size <= 0) return 0;
-    DWORD n = size > 0 ? static_cast<DWORD>(size) : DWORD(ARCHIVER_OUTPUT_DEFAULT);
-    heap_buffer<char> text = output_buffer(n);
-    if (!text) return 0;
     va_list ap;
     va_start(ap, fmt);
-    int result = call(text.get(), n, fmt, ap);
+    heap_buffer<char> text = run_output(output, size, fmt, ap);
     va_end(ap);
-    if (result != 0) return 0;
+    if (!text) return 0;
     if (output) {
         copy_output(output, size, text.get());
         return 1;

@@ -17,24 +17,28 @@ static char* browse_folder_target;
 
 enum { MESSAGE_BUF = 2048 };
 
-void msg_info(const char* title, const char* fmt, ...)
+// A message box of the formed text (cut to the buffer) over the owner.
+static int message_box_formed(const char* title, UINT type, const char* fmt, va_list ap)
 {
     char text[MESSAGE_BUF];
+    text_vformat_cut(text, sizeof text, fmt, ap);
+    return kavtrel_message_box(message_box_owner, text, title, type);
+}
+
+void msg_info(const char* title, const char* fmt, ...)
+{
     va_list ap;
     va_start(ap, fmt);
-    text_vformat_cut(text, sizeof text, fmt, ap);
+    message_box_formed(title, MB_OK | MB_ICONINFORMATION, fmt, ap);
     va_end(ap);
-    kavtrel_message_box(message_box_owner, text, title, MB_OK | MB_ICONINFORMATION);
 }
 
 int msg_yesno(const char* title, const char* fmt, ...)
 {
-    char text[MESSAGE_BUF];
     va_list ap;
     va_start(ap, fmt);
-    text_vformat_cut(text, sizeof text, fmt, ap);
+    int answer = message_box_formed(title, MB_YESNO | MB_ICONQUESTION, fmt, ap);
     va_end(ap);
-    int answer = kavtrel_message_box(message_box_owner, text, title, MB_YESNO | MB_ICONQUESTION);
     return answer == IDYES ? 1 : answer == IDNO ? 0 : -1;
 }
 
