@@ -24,7 +24,6 @@
 #include "formats/png.h"
 #include "formats/psd.h"
 #include "formats/tiff.h"
-#include "graphics/console.h"
 #include "graphics/kavtrel.h"
 #include <imm.h>
 #include <cstdlib>

@@ -1,3 +1,4 @@
+// Private to the window library.
 // The console (page 0): text output and input on the rich-edit control, the
 // caret display, font sizes, the find dialog, file drops, the double-click
 // wait, showing a Window-menu entry, and printing a page. The console frame's
@@ -14,12 +15,11 @@ enum {
     CONSOLE_GETLINE_MAX = 65535,      // characters one line read may take
 };
 
-// The console's printf, getchar and getline. mingw's <stdio.h> owns the plain
-// names; the application reaches these through console_hooks.
-int con_printf(const char* fmt, ...) __attribute__((format(gnu_printf, 1, 2)));
+// The console's printf and getchar behind con_printf and _getchar_entry
+// (kavtrel.h), and getline. mingw's <stdio.h> owns the plain names; the
+// application reaches these through console_hooks.
 int con_vprintf(const char* fmt, va_list ap);
 int con_getchar();
-int _getchar_entry();
 // Reads the caret's line after Enter into buffer (size bytes, terminated,
 // never splitting a double-byte character); returns buffer.
 char* con_getline(char* buffer, int size);

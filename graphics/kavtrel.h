@@ -43,6 +43,10 @@ struct console_hook_table {
     int (*status_hook)(int page, const char* fmt, ...);
 };
 extern console_hook_table console_hooks;
+// The console's own printf and getchar, for the application to put in the
+// hooks (mingw's <stdio.h> owns the plain names).
+int con_printf(const char* fmt, ...) __attribute__((format(gnu_printf, 1, 2)));
+int _getchar_entry();
 
 // Application callbacks; null until app_main fills them.
 struct app_hook_table {
