@@ -31,8 +31,9 @@ void _console_textcolor(COLORREF colour);
 // 1 while printf inserts its text (the caret display then leaves the format).
 extern int console_printf_busy;
 
-// 0 when message is the find dialog's registered message (handled), else 1.
-int _console_find_message(UINT message, LPARAM lparam);
+// The find dialog's registered message: handled (true, result 0) when it is
+// that message.
+bool on_find_message(UINT message, LPARAM lparam, LRESULT* result);
 
 // WM_DROPFILES on the console (page 0) or a framed page's frame.
 void _handle_drop(HWND window, int page, HDROP drop);
@@ -46,8 +47,8 @@ extern BOOL (WINAPI* kavtrel_print_dialog)(PRINTDLGA*);
 int _printpage(HWND window, HENHMETAFILE picture);
 
 // The handlers' entries for the console's text, find and drop messages and
-// for the page windows' drop, copy, print and Window-menu commands: 1 when
-// the message was one of them (its handler result in *result), else 0.
-int _console_io_message(HWND window, UINT message, WPARAM wparam, LPARAM lparam, int* result);
-int _page_io_message(HWND window, UINT message, WPARAM wparam, LPARAM lparam, int* result);
+// for the page windows' drop, copy, print and Window-menu commands: true
+// when the message was one of them and is done with (its result in *result).
+bool on_console_io_message(HWND window, UINT message, WPARAM wparam, LPARAM lparam, LRESULT* result);
+bool on_page_io_message(HWND window, UINT message, WPARAM wparam, LPARAM lparam, LRESULT* result);
 
