@@ -171,7 +171,7 @@ int app_main()
     browser_app_hooks.load_twain();
     browser_app_hooks.build_main_menu();
     HACCEL accel = LoadAcceleratorsA(kavtrel_instance, MAKEINTRESOURCEA(116));
-    if (accel) _add_page_accel(main_frame(), accel);
+    if (accel) add_page_accel(main_frame(), accel);
 
     busy_begin_wait();
     {

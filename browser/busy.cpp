@@ -47,7 +47,7 @@ void busy_end()
     busy_state.wait = busy_state.mouse = 0;
     if (busy_state.counter == 0) {
         become_idle();
-        _honour_close_request();
+        honour_close_request();
     }
     _pump();
 }

@@ -379,7 +379,7 @@ int transform_jpeg_file_by_code(FILE* source, int code, FILE* destination)
     attach_jpeg_file_source(&xform_source, source);
     xform_copy_markers_setup(&xform_source, COPY_ALL_MARKERS);
     if (jpeg_read_header(&xform_source, TRUE) != JPEG_HEADER_OK ||
-        !_bmap_size_ok(xform_source.image_width, xform_source.image_height) ||
+        !bmap_size_ok(xform_source.image_width, xform_source.image_height) ||
         !xform_request_workspace(&xform_source, &req)) {
         jpeg_destroy_compress(&xform_destination);
         jpeg_destroy_decompress(&xform_source);

@@ -150,7 +150,7 @@ int probe_psd_file(const char* path, int* width, int* height)
     }
     if (!check_psd_header(h)) return 0;
     unsigned long rows = read_be32(h + 14), columns = read_be32(h + 18);
-    if (!_bmap_size_ok(columns, rows)) return 0;
+    if (!bmap_size_ok(columns, rows)) return 0;
     *height = (int)rows;
     *width = (int)columns;
     return 1;
@@ -171,7 +171,7 @@ _bmap* load_psd_file(const char* path)
     unsigned channels = read_be16(h + 12);
     unsigned long rows = read_be32(h + 14), columns = read_be32(h + 18);
     unsigned mode = read_be16(h + 24);
-    if (!_bmap_size_ok(columns, rows)) return nullptr;
+    if (!bmap_size_ok(columns, rows)) return nullptr;
 
     // Colour mode data: the colour table of an indexed file (256 red, 256 green, 256 blue).
     unsigned long length;
@@ -200,7 +200,7 @@ _bmap* load_psd_file(const char* path)
         if (!skip(file, counts)) return nullptr;
     }
 
-    _bmap* image = _bmap_new((int)columns, (int)rows);
+    _bmap* image = bmap_new((int)columns, (int)rows);
     if (!image) return nullptr;
     memset(image->pixels, 0, (size_t)image->size);   // a short file leaves the rest black
 

@@ -43,7 +43,7 @@ static JDIMENSION bmp_deliver_row(j_compress_ptr cinfo, input_reader* pub)
 static JDIMENSION bmp_load_image(j_compress_ptr cinfo, input_reader* pub)
 {
     bmp_reader* r = (bmp_reader*)pub;
-    if (!_bmap_size_ok(cinfo->image_width, cinfo->image_height)) ERREXIT1(cinfo, JERR_IMAGE_TOO_BIG, 65535);
+    if (!bmap_size_ok(cinfo->image_width, cinfo->image_height)) ERREXIT1(cinfo, JERR_IMAGE_TOO_BIG, 65535);
     r->whole = (*cinfo->mem->alloc_sarray)((j_common_ptr)cinfo, JPOOL_IMAGE, r->row_bytes,
                                            cinfo->image_height);
     for (JDIMENSION i = 0; i < cinfo->image_height; i++)

@@ -202,7 +202,7 @@ static JDIMENSION gif_deliver_interlaced(j_compress_ptr cinfo, input_reader* pub
 static JDIMENSION gif_load_interlaced(j_compress_ptr cinfo, input_reader* pub)
 {
     gif_reader* r = (gif_reader*)pub;
-    if (!_bmap_size_ok(cinfo->image_width, cinfo->image_height)) ERREXIT1(cinfo, JERR_IMAGE_TOO_BIG, 65535);
+    if (!bmap_size_ok(cinfo->image_width, cinfo->image_height)) ERREXIT1(cinfo, JERR_IMAGE_TOO_BIG, 65535);
     r->whole = (*cinfo->mem->alloc_sarray)((j_common_ptr)cinfo, JPOOL_IMAGE, cinfo->image_width * 3,
                                            cinfo->image_height);
     for (JDIMENSION y = 0; y < cinfo->image_height; y++) gif_decode_row(cinfo, r, r->whole[y]);

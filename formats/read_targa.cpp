@@ -81,7 +81,7 @@ static JDIMENSION tga_deliver_row(j_compress_ptr cinfo, input_reader* pub)
 static JDIMENSION tga_load_image(j_compress_ptr cinfo, input_reader* pub)
 {
     tga_reader* r = (tga_reader*)pub;
-    if (!_bmap_size_ok(cinfo->image_width, cinfo->image_height)) ERREXIT1(cinfo, JERR_IMAGE_TOO_BIG, 65535);
+    if (!bmap_size_ok(cinfo->image_width, cinfo->image_height)) ERREXIT1(cinfo, JERR_IMAGE_TOO_BIG, 65535);
     r->whole = (*cinfo->mem->alloc_sarray)((j_common_ptr)cinfo, JPOOL_IMAGE,
                                            cinfo->image_width * cinfo->input_components,
                                            cinfo->image_height);

@@ -25,7 +25,7 @@ int con_getchar();
 char* con_getline(char* buffer, int size);
 
 // _show_console, _show_caret_pos, _show_page, _console_fontsize,
-// _console_setsize, _console_find_open, _early_drop and _drop_files are
+// _console_setsize, console_find_open, _early_drop and _drop_files are
 // declared in kavtrel.h, which the handlers include.
 void _console_textcolor(COLORREF colour);
 // 1 while printf inserts its text (the caret display then leaves the format).
@@ -36,7 +36,7 @@ extern int console_printf_busy;
 bool on_find_message(UINT message, LPARAM lparam, LRESULT* result);
 
 // WM_DROPFILES on the console (page 0) or a framed page's frame.
-void _handle_drop(HWND window, int page, HDROP drop);
+void handle_drop(HWND window, int page, HDROP drop);
 
 int _wait_double_click(UINT button_message, HWND window);
 

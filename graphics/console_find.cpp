@@ -24,7 +24,7 @@ static void read_status_part1(char* out, size_t cap)
     out[cap - 1] = 0;
 }
 
-int _console_find_open()
+int console_find_open()
 {
     if (find_message_id || !console_frame || !IsWindowVisible(console_frame)) return 1;
     read_status_part1(saved_status, sizeof saved_status);

@@ -33,7 +33,7 @@ static int console_command(int id)
     case CMD_CUT: SendMessageA(console_edit, WM_CUT, 0, 0); return 0;
     case CMD_CLEAR_ALL: SetWindowTextA(console_edit, ""); return 1;
     case CMD_SELECT_ALL: SendMessageA(console_edit, EM_SETSEL, 0, -1); return 0;
-    case CMD_FIND: return _console_find_open();
+    case CMD_FIND: return console_find_open();
     case CMD_FONT_BIG: _console_setsize(18, 18); return 0;
     case CMD_FONT_NORMAL: _console_setsize(15, 15); return 0;
     case CMD_FONT_SMALL: _console_fontsize(-1); return 0;
@@ -64,7 +64,7 @@ static bool on_console_command(int id, LRESULT* result)
 
 static bool on_drop(HWND window, int page, WPARAM wparam, LRESULT* result)
 {
-    _handle_drop(window, page, (HDROP)wparam);
+    handle_drop(window, page, (HDROP)wparam);
     *result = 0;
     return true;
 }

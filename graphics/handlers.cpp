@@ -31,8 +31,8 @@ static void console_destroyed()
     if (app_hooks.exit_hook) app_hooks.exit_hook();
     if (console_accel) DestroyAcceleratorTable(console_accel);
     console_accel = nullptr;
-    _pages_shutdown();
-    _console_destroy();
+    pages_shutdown();
+    console_destroy();
     if (scanner_unload_hook) scanner_unload_hook();
     _fcloseall();
     console_frame = nullptr;
@@ -48,7 +48,7 @@ static void console_destroyed()
 // for whether Help goes on.
 static bool on_close(LRESULT* result)
 {
-    _request_close();
+    request_close();
     *result = 0;
     return true;
 }
@@ -80,7 +80,7 @@ static bool on_frame_menu_message(UINT message, WPARAM wparam, bool help_goes_on
 
 static bool on_console_create(HWND window, LRESULT* result)
 {
-    _console_create(window);
+    console_create(window);
     *result = 0;
     return true;
 }
@@ -124,7 +124,7 @@ static bool console_message(HWND window, UINT message, WPARAM wparam, LPARAM lpa
     switch (message) {
     case WM_CREATE: return on_console_create(window, result);
     case WM_DESTROY: return on_console_destroy(result);
-    case WM_NCDESTROY: _console_release_library(); return false;
+    case WM_NCDESTROY: console_release_library(); return false;
     case WM_SIZE: return on_console_size(window, result);
     case WM_ACTIVATE: return on_console_activate(window, wparam);
     case WM_PAINT: return on_empty_paint(window, result);
@@ -164,7 +164,7 @@ static bool on_page_paint(HWND window, LRESULT* result)
 static bool on_page_size(HWND window)
 {
     page_record* p = _page_of_frame(window);
-    if (p && p->kind == PAGE_FRAMED) _page_layout(p);
+    if (p && p->kind == PAGE_FRAMED) page_layout(p);
     return false;
 }
 

@@ -79,21 +79,21 @@ enum {
 
 // Start-up before app_main: 1 on success, 0 when the console
 // frame could not be created. Runs once; later calls return 1 at once.
-int _kavtrel_start(HINSTANCE instance, HINSTANCE previous, const char* command_line);
+int kavtrel_start(HINSTANCE instance, HINSTANCE previous, const char* command_line);
 // After app_main returned `result`: the elapsed time, and the console's end.
-void _kavtrel_after_app(int result);
+void kavtrel_after_app(int result);
 // The main message loop: the quit message's wParam.
-int _message_loop();
+int message_loop();
 
 
 // A close of the program (window close or Exit) that arrives while the
 // application is busy is recorded rather than acted on; the busy state honours
 // it when its outermost level ends. The busy query defaults to "not busy".
 extern int (*kavtrel_busy_query)();
-void _request_close();              // destroy the console frame, or record the request while busy
-int _close_requested();
-void _set_close_requested(int on);
-void _honour_close_request();       // destroys the console frame when a close was recorded
+void request_close();              // destroy the console frame, or record the request while busy
+int close_requested();
+void set_close_requested(int on);
+void honour_close_request();       // destroys the console frame when a close was recorded
 
 // Clean-up of the scanner library at the console's destruction; null until set.
 extern void (*scanner_unload_hook)();
@@ -113,13 +113,13 @@ void _console_fontsize(int n);
 void _console_setsize(int console_unit, int printf_unit);
 void _early_drop(HDROP drop);
 void _drop_files(int page, HDROP drop);
-int _console_find_open();
+int console_find_open();
 
 // The message pump: handles what is waiting and returns; the loop's end.
 int _pump();
 void _quit_loop();
 // Offers `accel` to `window` every message, after the console's own (1 when it was added).
-int _add_page_accel(HWND window, HACCEL accel);
+int add_page_accel(HWND window, HACCEL accel);
 
 // The console frame: the owner of the library's message boxes (null before start-up).
 HWND console_window();

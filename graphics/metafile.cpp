@@ -20,7 +20,7 @@ void _wmf_context_init(wmf_context* c)
     c->metafile = nullptr;
 }
 
-int _wmf_read_header(wmf_context* c, FILE* file)
+int wmf_read_header(wmf_context* c, FILE* file)
 {
     if (!file || fseek(file, 0, SEEK_SET) != 0) return 0;
     if (fread(&c->header, sizeof c->header, 1, file) != 1) return 0;
@@ -33,12 +33,12 @@ int _wmf_read_header(wmf_context* c, FILE* file)
 
 int _wmf_read(wmf_context* c, FILE* file)
 {
-    if (!_wmf_read_header(c, file)) return 0;
+    if (!wmf_read_header(c, file)) return 0;
     long start = ftell(file);
     if (start < 0 || fseek(file, 0, SEEK_END) != 0) return 0;
     long end = ftell(file);
     if (end <= start || end - start > WMF_MAX_BYTES || fseek(file, start, SEEK_SET) != 0) return 0;
-    if (!_can_allocate((size_t)(end - start))) return 0;
+    if (!can_allocate((size_t)(end - start))) return 0;
     std::vector<BYTE> body((size_t)(end - start));
     if (fread(body.data(), 1, body.size(), file) != body.size()) return 0;
     // Only a body whose every record was checked reaches the player.
@@ -50,7 +50,7 @@ int _wmf_read(wmf_context* c, FILE* file)
 void _wmf_size(wmf_context* c, int* width, int* height, int* units_per_inch)
 {
     int xdpi, ydpi;
-    _screen_dpi(&xdpi, &ydpi);
+    screen_dpi(&xdpi, &ydpi);
     double upi = c->header.units_per_inch ? c->header.units_per_inch : 1;
     *width = (int)(c->width / upi * xdpi);
     *height = (int)(c->height / upi * ydpi);
@@ -84,7 +84,7 @@ enum { BAND_BYTES = 8 * 1024 * 1024 };
 // over the background for new pages; `play` plays it into the DC given.
 template <class Play> _bmap* render_in_bands(int width, int height, int ext_x, int ext_y, Play play)
 {
-    _bmap* b = _bmap_new(width, height);
+    _bmap* b = bmap_new(width, height);
     if (!b) return nullptr;
     int band = b->stride > BAND_BYTES ? 1 : BAND_BYTES / b->stride;
     if (band > height) band = height;
@@ -130,7 +130,7 @@ int _wmf_info(const char* path, int* width, int* height, int* xres, int* yres)
     if (!s.read()) return 0;
     int upi;
     _wmf_size(&s.c, width, height, &upi);
-    _screen_dpi(xres, yres);
+    screen_dpi(xres, yres);
     return 1;
 }
 
@@ -146,7 +146,7 @@ _bmap* _wmf_load(const char* path, double scale)
     _bmap* b = render_in_bands((int)tw, (int)th, s.c.width, s.c.height,
                                [metafile](HDC dc) { PlayMetaFile(dc, metafile); });
     if (!b) return nullptr;
-    b->header.biXPelsPerMeter = b->header.biYPelsPerMeter = _dpi_to_ppm(upi);
+    b->header.biXPelsPerMeter = b->header.biYPelsPerMeter = dpi_to_ppm(upi);
     return b;
 }
 
@@ -161,7 +161,7 @@ int _wmf_to_clipboard(const char* path)
     HMETAFILE copy = CloseMetaFile(record);
     if (!copy) return 0;
     double upi = s.c.header.units_per_inch;
-    return _metafile_pict_to_clipboard(console_frame, copy, MM_LOENGLISH, (LONG)(s.c.width / upi * 100),
+    return metafile_pict_to_clipboard(console_frame, copy, MM_LOENGLISH, (LONG)(s.c.width / upi * 100),
                                        (LONG)(100 * (s.c.height / upi)));
 }
 
@@ -173,7 +173,7 @@ static HENHMETAFILE emf_open(const char* path)
     if (!file.get() || fseek(file.get(), 0, SEEK_END) != 0) return nullptr;
     long end = ftell(file.get());
     if (end < 88 || end > WMF_MAX_BYTES || fseek(file.get(), 0, SEEK_SET) != 0) return nullptr;
-    if (!_can_allocate((size_t)end)) return nullptr;
+    if (!can_allocate((size_t)end)) return nullptr;
     std::vector<BYTE> bytes((size_t)end);
     if (fread(bytes.data(), 1, bytes.size(), file.get()) != bytes.size()) return nullptr;
     if (!emf_bytes_sound(bytes.data(), bytes.size())) return nullptr;
@@ -195,7 +195,7 @@ int _emf_info(const char* path, int* width, int* height, int* xres, int* yres)
 {
     enh_metafile_holder emf(emf_open(path));
     if (!emf || !emf_size(emf.get(), width, height)) return 0;
-    _screen_dpi(xres, yres);
+    screen_dpi(xres, yres);
     return 1;
 }
 
@@ -211,8 +211,8 @@ _bmap* _emf_load(const char* path, double scale)
     _bmap* b = render_in_bands((int)tw, (int)th, w, h, [emf, &frame](HDC dc) { PlayEnhMetaFile(dc, emf, &frame); });
     if (!b) return nullptr;
     int xdpi, ydpi;
-    _screen_dpi(&xdpi, &ydpi);
-    b->header.biXPelsPerMeter = b->header.biYPelsPerMeter = _dpi_to_ppm(xdpi);
+    screen_dpi(&xdpi, &ydpi);
+    b->header.biXPelsPerMeter = b->header.biYPelsPerMeter = dpi_to_ppm(xdpi);
     return b;
 }
 

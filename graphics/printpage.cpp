@@ -46,7 +46,7 @@ int _printpage(HWND window, HENHMETAFILE picture)
     SetWindowExtEx(dc, 20 * w, 20 * h, nullptr);
     SetViewportExtEx(dc, (int)((double)w / dx * px), (int)((double)h / dy * py), nullptr);
     SetWindowOrgEx(dc, -20 * dx, -20 * dy, nullptr);
-    _play_recording(dc, picture);
+    play_recording(dc, picture);
     bool ok = EndPage(dc) > 0;
     if (!ok) AbortDoc(dc);
     else ok = EndDoc(dc) > 0;
