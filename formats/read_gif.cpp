@@ -269,14 +269,7 @@ static void gif_start_input(j_compress_ptr cinfo, input_reader* pub)
     pub->get_pixel_rows = r->interlaced ? gif_load_interlaced : gif_get_row;
 }
 
-static void gif_finish_input(j_compress_ptr, input_reader*) {}
-
 input_reader* gif_init_reader(j_compress_ptr cinfo)
 {
-    gif_reader* r = (gif_reader*)(*cinfo->mem->alloc_small)((j_common_ptr)cinfo, JPOOL_IMAGE,
-                                                            sizeof(gif_reader));
-    memset(r, 0, sizeof *r);
-    r->pub.start_input = gif_start_input;
-    r->pub.finish_input = gif_finish_input;
-    return &r->pub;
+    return new_input_reader<gif_reader>(cinfo, gif_start_input);
 }

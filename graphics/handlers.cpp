@@ -189,18 +189,21 @@ int _page_handle_message(HWND window, WPARAM wparam, UINT message, LPARAM lparam
 
 // The window procedures: the library's own handling, then the application's
 // window hook, then the system's.
-LRESULT CALLBACK _main_wndproc(HWND window, UINT message, WPARAM wparam, LPARAM lparam)
+template <bool (*Own)(HWND, UINT, WPARAM, LPARAM, LRESULT*)>
+static LRESULT window_procedure(HWND window, UINT message, WPARAM wparam, LPARAM lparam)
 {
     LRESULT result = 0;
-    if (console_message(window, message, wparam, lparam, &result)) return result;
+    if (Own(window, message, wparam, lparam, &result)) return result;
     if (app_hooks.window_hook && app_hooks.window_hook(window, message, wparam, lparam)) return 0;
     return DefWindowProcA(window, message, wparam, lparam);
 }
 
+LRESULT CALLBACK _main_wndproc(HWND window, UINT message, WPARAM wparam, LPARAM lparam)
+{
+    return window_procedure<console_message>(window, message, wparam, lparam);
+}
+
 LRESULT CALLBACK _page_wndproc(HWND window, UINT message, WPARAM wparam, LPARAM lparam)
 {
-    LRESULT result = 0;
-    if (page_message(window, message, wparam, lparam, &result)) return result;
-    if (app_hooks.window_hook && app_hooks.window_hook(window, message, wparam, lparam)) return 0;
-    return DefWindowProcA(window, message, wparam, lparam);
+    return window_procedure<page_message>(window, message, wparam, lparam);
 }
