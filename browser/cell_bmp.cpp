@@ -43,8 +43,8 @@ int draw_bmp_file(const char* path, int slot, double scale)
     size_t offset = 0;
     if (!file || !bmp_read_block(file.get(), block, &offset)) return 0;
     dib_layout d;
-    bool ok = offset ? _dib_layout(block.data(), offset, block.data() + offset, block.size() - offset, &d)
-                     : _dib_layout(block.data(), block.size(), nullptr, 0, &d);
+    bool ok = offset ? read_dib_layout(block.data(), offset, block.data() + offset, block.size() - offset, &d)
+                     : read_dib_layout(block.data(), block.size(), nullptr, 0, &d);
     if (!ok || !bmap_size_ok(d.width, d.height)) return 0;
     // The rows as the system will read them: bottom-up or top-down, they must
     // all lie inside the block.
