@@ -38,7 +38,7 @@ bool on_find_message(UINT message, LPARAM lparam, LRESULT* result);
 // WM_DROPFILES on the console (page 0) or a framed page's frame.
 void handle_drop(HWND window, int page, HDROP drop);
 
-int _wait_double_click(UINT button_message, HWND window);
+// _wait_double_click is in kavtrel.h.
 
 // Printing: the print dialog goes through this seam (tests take the default
 // printer with it); the stored picture is printed at its screen size, one

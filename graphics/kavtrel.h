@@ -47,6 +47,9 @@ extern console_hook_table console_hooks;
 // hooks (mingw's <stdio.h> owns the plain names).
 int con_printf(const char* fmt, ...) __attribute__((format(gnu_printf, 1, 2)));
 int _getchar_entry();
+// Waits out the double-click time after a button press on the window: 1 when
+// a second press came (a double click), 0 when it did not.
+int _wait_double_click(UINT button_message, HWND window);
 
 // Application callbacks; null until app_main fills them.
 struct app_hook_table {
