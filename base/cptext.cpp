@@ -74,13 +74,16 @@ bool text_append(char* dst, size_t cap, const char* src)
     return true;
 }
 
-bool text_vformat(char* dst, size_t cap, const char* fmt, va_list ap)
+// Formats into dst from byte at on; what does not fit leaves dst cut at at.
+static bool format_at(char* dst, size_t cap, size_t at, const char* fmt, va_list ap)
 {
-    if (!cap) return false;
-    int n = vsnprintf(dst, cap, fmt, ap);
-    if (n < 0 || (size_t)n >= cap) { dst[0] = 0; return false; }
+    if (at >= cap) return false;
+    int n = vsnprintf(dst + at, cap - at, fmt, ap);
+    if (n < 0 || (size_t)n >= cap - at) { dst[at] = 0; return false; }
     return true;
 }
+
+bool text_vformat(char* dst, size_t cap, const char* fmt, va_list ap) { return format_at(dst, cap, 0, fmt, ap); }
 
 bool text_format(char* dst, size_t cap, const char* fmt, ...)
 {
@@ -93,11 +96,7 @@ bool text_format(char* dst, size_t cap, const char* fmt, ...)
 
 bool text_vappend_format(char* dst, size_t cap, const char* fmt, va_list ap)
 {
-    size_t have = strnlen(dst, cap);
-    if (have >= cap) return false;
-    int n = vsnprintf(dst + have, cap - have, fmt, ap);
-    if (n < 0 || (size_t)n >= cap - have) { dst[have] = 0; return false; }
-    return true;
+    return format_at(dst, cap, strnlen(dst, cap), fmt, ap);
 }
 
 bool text_append_format(char* dst, size_t cap, const char* fmt, ...)

@@ -99,6 +99,19 @@ using brush_holder = gdi_object<HBRUSH>;
 using font_holder = gdi_object<HFONT>;
 using bitmap_holder = gdi_object<HBITMAP>;
 
+// Blocks from GlobalAlloc, given back with GlobalFree.
+namespace holder_detail {
+inline void global_free(HGLOBAL block) { GlobalFree(block); }
+inline void dc_delete(HDC dc) { DeleteDC(dc); }
+inline void metafile_delete(HMETAFILE m) { DeleteMetaFile(m); }
+inline void enh_metafile_delete(HENHMETAFILE m) { DeleteEnhMetaFile(m); }
+}
+using global_block = holder<null_handle_traits<HGLOBAL, holder_detail::global_free>>;
+// A DC made by CreateCompatibleDC, CreateDC or a print dialog, deleted at the end.
+using created_dc = holder<null_handle_traits<HDC, holder_detail::dc_delete>>;
+using metafile_holder = holder<null_handle_traits<HMETAFILE, holder_detail::metafile_delete>>;
+using enh_metafile_holder = holder<null_handle_traits<HENHMETAFILE, holder_detail::enh_metafile_delete>>;
+
 // An icon, or a cursor loaded as one, destroyed the way it was made.
 struct icon_traits {
     using handle = HICON;

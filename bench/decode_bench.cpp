@@ -21,7 +21,7 @@ static double now_ms()
 // Smooth gradients with fine noise: compresses like a photograph, not like a flat fill.
 static _bmap* photo_like(int w, int h)
 {
-    _bmap* b = _bmap_new(w, h);
+    _bmap* b = bmap_new(w, h);
     unsigned seed = 12345;
     for (int y = 0; y < h; y++) {
         BYTE* row = b->pixels + (size_t)y * b->stride;

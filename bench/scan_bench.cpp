@@ -88,7 +88,7 @@ static int expected_listed(int made)
 // From load_folder to the first page drawn on a 1000 x 700 page, thumbnails off.
 static double first_page_ms(const std::string& root)
 {
-    _kavtrel_start(GetModuleHandleA(nullptr), nullptr, "");
+    kavtrel_start(GetModuleHandleA(nullptr), nullptr, "");
     install_list_view_hooks();
     _newpage(1, 0, 0, -1000, -700);
     change_folder(root.c_str());

@@ -39,7 +39,7 @@ static double now_ms()
 // Smooth gradients with fine noise (as the decode benchmark): compresses like a photograph.
 static _bmap* photo_like(int w, int h, unsigned seed)
 {
-    _bmap* b = _bmap_new(w, h);
+    _bmap* b = bmap_new(w, h);
     for (int y = 0; y < h; y++) {
         BYTE* row = b->pixels + (size_t)y * b->stride;
         for (int x = 0; x < w; x++) {
@@ -141,7 +141,7 @@ static _bmap* count_tiff(const char* p) { decodes++; return real_tiff(p); }
 // through the memory cache's 255 as the grid's cache does.
 static int one_pass(const std::string& folder, int count, const std::string& cache_root)
 {
-    _kavtrel_start(GetModuleHandleA(nullptr), nullptr, "");
+    kavtrel_start(GetModuleHandleA(nullptr), nullptr, "");
     browser_list_init();
     install_image_format_hooks();
     real_jpeg = image_format_hooks.load_jpeg, real_png = image_format_hooks.load_png, real_tiff = image_format_hooks.load_tiff;

@@ -25,7 +25,7 @@ static double now_ms()
 
 static _bmap* photo_like(int w, int h, int shift)
 {
-    _bmap* b = _bmap_new(w, h);
+    _bmap* b = bmap_new(w, h);
     unsigned seed = 12345u + shift;
     for (int y = 0; y < h; y++) {
         BYTE* row = b->pixels + (size_t)y * b->stride;
@@ -49,7 +49,7 @@ static double median(std::vector<double> t)
 
 int main()
 {
-    _kavtrel_start(GetModuleHandleA(nullptr), nullptr, "");
+    kavtrel_start(GetModuleHandleA(nullptr), nullptr, "");
     image_format_hooks.probe_jpeg = probe_jpeg_file;
     image_format_hooks.load_jpeg = load_jpeg_file;
     browser_list_init();

@@ -2,7 +2,6 @@
 // stands in for a missing part says so once on the debug output.
 #include "browser/app_hooks.h"
 #include "browser/browser_list.h"
-#include "graphics/console.h"
 #include "graphics/kavtrel.h"
 
 void draw_kind_placeholder(int index, double x, double y, double size);

@@ -25,7 +25,6 @@
 #include "formats/png.h"
 #include "formats/psd.h"
 #include "formats/tiff.h"
-#include "graphics/console.h"
 #include "graphics/kavtrel.h"
 #include <imm.h>
 #include <cstdlib>
@@ -176,7 +175,7 @@ int app_main()
     browser_app_hooks.load_twain();
     browser_app_hooks.build_main_menu();
     HACCEL accel = LoadAcceleratorsA(kavtrel_instance, MAKEINTRESOURCEA(116));
-    if (accel) _add_page_accel(main_frame(), accel);
+    if (accel) add_page_accel(main_frame(), accel);
 
     busy_begin_wait();
     {

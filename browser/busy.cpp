@@ -47,7 +47,7 @@ void busy_end()
     busy_state.wait = busy_state.mouse = 0;
     if (busy_state.counter == 0) {
         become_idle();
-        _honour_close_request();
+        honour_close_request();
     }
     _pump();
 }
@@ -60,12 +60,16 @@ void busy_reset()
     _pump();
 }
 
-busy_guard::busy_guard(busy_kind kind)
+// Enters one level of the busy state of the kind given; always held.
+static bool busy_enter(busy_kind kind)
 {
     if (kind == BUSY_PLAIN) busy_begin();
     else if (kind == BUSY_MOUSE) busy_begin_flag2();
     else busy_begin_wait();
+    return true;
 }
+
+busy_guard::busy_guard(busy_kind kind) : holder(busy_enter(kind)) {}
 
 // The window whose cursor the mouse position decides.
 static HWND cursor_window()

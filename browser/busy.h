@@ -3,6 +3,7 @@
 // no command, key or click start a second operation from a pumped message.
 #pragma once
 #include <windows.h>
+#include "base/holders.h"
 
 struct busy_state_record {
     int counter;   // nesting depth; 0 idle
@@ -21,10 +22,6 @@ void update_cursor();
 
 enum busy_kind { BUSY_PLAIN, BUSY_WAIT, BUSY_MOUSE };
 // Holds one level of the busy state until the scope ends.
-class busy_guard {
-public:
+struct busy_guard : holder<state_traits<busy_end>> {
     explicit busy_guard(busy_kind kind = BUSY_WAIT);
-    ~busy_guard() { busy_end(); }
-    busy_guard(const busy_guard&) = delete;
-    busy_guard& operator=(const busy_guard&) = delete;
 };

@@ -41,11 +41,11 @@ int draw_bmp_file(const char* path, int slot, double scale)
     c_file file(fopen(path, "rb"));
     std::vector<BYTE> block;
     size_t offset = 0;
-    if (!file || !_bmp_read_block(file.get(), block, &offset)) return 0;
+    if (!file || !bmp_read_block(file.get(), block, &offset)) return 0;
     dib_layout d;
-    bool ok = offset ? _dib_layout(block.data(), offset, block.data() + offset, block.size() - offset, &d)
-                     : _dib_layout(block.data(), block.size(), nullptr, 0, &d);
-    if (!ok || !_bmap_size_ok(d.width, d.height)) return 0;
+    bool ok = offset ? read_dib_layout(block.data(), offset, block.data() + offset, block.size() - offset, &d)
+                     : read_dib_layout(block.data(), block.size(), nullptr, 0, &d);
+    if (!ok || !bmap_size_ok(d.width, d.height)) return 0;
     // The rows as the system will read them: bottom-up or top-down, they must
     // all lie inside the block.
     const BYTE* end = block.data() + block.size();
@@ -56,7 +56,7 @@ int draw_bmp_file(const char* path, int slot, double scale)
 
 int draw_associated_icon(const char* path, int slot)
 {
-    icon_holder icon(_file_icon(path));
+    icon_holder icon(file_icon(path));
     if (!icon) return 0;
     page_info p = _page_info(slot);
     if (!p.dc) return 0;
@@ -75,6 +75,6 @@ int draw_drive_icon(HDC dc, int x, int y, const char* root)
 {
     HICON own = LoadIconA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(182));
     if (own) return DrawIcon(dc, x, y, own) ? 1 : 0;
-    icon_holder icon(_file_icon(root));
+    icon_holder icon(file_icon(root));
     return icon && DrawIcon(dc, x, y, icon.get()) ? 1 : 0;
 }

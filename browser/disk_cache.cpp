@@ -129,7 +129,7 @@ static _bmap* decode_stored_picture(FILE* f, int w, int h)
     if (size < w) r = size / w;
     if (drawn < r * h) r = drawn / h;
     int reduction = r <= 0.1375 ? 8 : r <= 0.275 ? 4 : r <= 0.55 ? 2 : 1;
-    _bmap* b = _bmap_new((w + reduction - 1) / reduction, (h + reduction - 1) / reduction);
+    _bmap* b = bmap_new((w + reduction - 1) / reduction, (h + reduction - 1) / reduction);
     if (!b) return nullptr;
     int dw = 0, dh = 0;
     reset_jpeg_error_state();

@@ -8,7 +8,6 @@
 #include "files/file_ops.h"
 #include "files/strings.h"
 #include "files/walker.h"
-#include "graphics/console.h"
 #include "graphics/kavtrel.h"
 #include <cstring>
 

@@ -15,7 +15,6 @@
 #include "browser/selection.h"
 #include "browser/window_hook.h"
 #include "files/strings.h"
-#include "graphics/console.h"
 #include "graphics/kavtrel.h"
 #include <cstring>
 

@@ -23,7 +23,7 @@ static HICON entry_icon(const char* path)
     size_t n = strlen(path);
     if (n >= 6 && text_equal_ci(path + n - 6, ".a.txt"))
         if (HICON own = LoadIconA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(101))) return CopyIcon(own);
-    return _file_icon(path);
+    return file_icon(path);
 }
 
 void draw_file_icon(HDC dc, int x, int y, const char* path, int fade)

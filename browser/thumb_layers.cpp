@@ -15,7 +15,7 @@ _bmap* take_slot_bitmap(int slot)
 {
     if (slot < 1 || slot >= PAGE_SLOTS || !_page_to_bmap(slot)) return nullptr;
     const _bmap* from = _page_info(slot).image;
-    _bmap* b = from ? _bmap_new(from->width, from->height) : nullptr;
+    _bmap* b = from ? bmap_new(from->width, from->height) : nullptr;
     if (b) {
         memcpy(b->pixels, from->pixels, static_cast<size_t>(from->stride) * from->height);
         b->header.biXPelsPerMeter = from->header.biXPelsPerMeter;

@@ -48,7 +48,7 @@ int load_toolbar_bitmaps(COLORREF colour)
         HRSRC found = FindResourceA(module, MAKEINTRESOURCEA(p.resource), MAKEINTRESOURCEA(2));   // RT_BITMAP
         HGLOBAL block = found ? LoadResource(module, found) : nullptr;
         const void* dib = block ? LockResource(block) : nullptr;
-        if (!dib || !_page_from_dib_checked(p.slot, dib, SizeofResource(module, found), 0)) continue;
+        if (!dib || !page_from_dib_checked(p.slot, dib, SizeofResource(module, found), 0)) continue;
         recolor_toolbar_bitmap(p.slot);
         loaded++;
     }

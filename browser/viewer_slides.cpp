@@ -27,7 +27,7 @@ int viewer_loop_may_go_on()
         quit_waiting = 1;
         return 0;
     }
-    if (_close_requested()) return 0;
+    if (close_requested()) return 0;
     return _page_hwnd(L.page) != nullptr;
 }
 
@@ -82,7 +82,7 @@ void run_slide_show(viewer_state_record& v, int direction)
     pending_index = -1;
     v.mode = VIEWER_MODE_ONE;
     v.selected_only = 0;
-    if (quit_waiting || _close_requested() || !_page_hwnd(L.page)) return;
+    if (quit_waiting || close_requested() || !_page_hwnd(L.page)) return;
     redraw_lines(v);
     _pump();
     if (!v.full_screen) update_cursor();

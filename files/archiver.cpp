@@ -13,13 +13,7 @@ namespace {
 
 // A zeroed heap text with one byte more than asked, so it always ends in a
 // terminator whatever the DLL wrote.
-struct output_buffer {
-    char* p;
-    explicit output_buffer(DWORD size) : p(static_cast<char*>(calloc(size + 1, 1))) {}
-    ~output_buffer() { free(p); }
-    output_buffer(const output_buffer&) = delete;
-    output_buffer& operator=(const output_buffer&) = delete;
-};
+heap_buffer<char> output_buffer(DWORD size) { return heap_buffer<char>(static_cast<char*>(calloc(size + 1, 1))); }
 
 // Copies the output as a string into the caller's buffer of size bytes.
 void copy_output(char* out, int size, const char* text)
@@ -107,42 +101,41 @@ int _lha::create(const char*, const char*, const char*) { return 0; }
 int _lha::extract_all(const char*, const char*, const char*) { return 0; }
 int _lha::extract_one(const char*, const char*, const char*) { return 0; }
 
+heap_buffer<char> _lha::run_output(char* output, int size, const char* fmt, va_list ap)
+{
+    // A caller's buffer needs its size: the output is never copied blind.
+    if (!module || (output && size <= 0)) return heap_buffer<char>();
+    DWORD n = size > 0 ? static_cast<DWORD>(size) : DWORD(ARCHIVER_OUTPUT_DEFAULT);
+    heap_buffer<char> text = output_buffer(n);
+    if (text && call(text.get(), n, fmt, ap) != 0) text.reset();
+    return text;
+}
+
 int _lha::run(char* output, int size, const char* fmt, ...)
 {
-    if (!module) return 0;
-    // A caller's buffer needs its size: the output is never copied blind.
-    if (output && size <= 0) return 0;
-    DWORD n = size > 0 ? static_cast<DWORD>(size) : DWORD(ARCHIVER_OUTPUT_DEFAULT);
-    output_buffer text(n);
-    if (!text.p) return 0;
     va_list ap;
     va_start(ap, fmt);
-    int result = call(text.p, n, fmt, ap);
+    heap_buffer<char> text = run_output(output, size, fmt, ap);
     va_end(ap);
-    if (result != 0) return 0;
-    if (console_hooks.logging_on()) console_hooks.printf_hook("%s", text.p);
-    if (output) copy_output(output, size, text.p);
+    if (!text) return 0;
+    if (console_hooks.logging_on()) console_hooks.printf_hook("%s", text.get());
+    if (output) copy_output(output, size, text.get());
     return 1;
 }
 
 int _lha_lha::run(char* output, int size, const char* fmt, ...)
 {
-    if (!module) return 0;
-    if (output && size <= 0) return 0;
-    DWORD n = size > 0 ? static_cast<DWORD>(size) : DWORD(ARCHIVER_OUTPUT_DEFAULT);
-    output_buffer text(n);
-    if (!text.p) return 0;
     va_list ap;
     va_start(ap, fmt);
-    int result = call(text.p, n, fmt, ap);
+    heap_buffer<char> text = run_output(output, size, fmt, ap);
     va_end(ap);
-    if (result != 0) return 0;
+    if (!text) return 0;
     if (output) {
-        copy_output(output, size, text.p);
+        copy_output(output, size, text.get());
         return 1;
     }
-    char* rest = text.p;
-    int lines = count_output_lines(text.p, &rest);
+    char* rest = text.get();
+    int lines = count_output_lines(text.get(), &rest);
     if (console_hooks.logging_on()) console_hooks.printf_hook("%s", rest);
     return lines;
 }

@@ -7,6 +7,7 @@
 #include <windows.h>
 #include "files/archiver_api.h"
 #include "base/cptext.h"
+#include "base/holders.h"
 
 enum {
     ARCHIVER_NAMES = 100,
@@ -58,6 +59,9 @@ protected:
     // Forms the command and calls the entry with the status text shown;
     // -1 when nothing was called (no module, or the command did not fit).
     int call(char* output, DWORD size, const char* fmt, va_list ap);
+    // The opening of run(): the command called with an output text of the
+    // caller's size (or the default); null when it was not run or failed.
+    heap_buffer<char> run_output(char* output, int size, const char* fmt, va_list ap);
     // Runs the command through the creator or this object inside the source
     // (its folder, or a one-file work folder); archive is absolute.
     int create_in_source(_lha* runner, const char* source, const char* fmt, const char* a1, const char* a2);

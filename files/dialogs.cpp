@@ -1,6 +1,7 @@
 // Message boxes, print-settings file dialogs and the folder picker (see dialogs.h).
 #include "files/dialogs.h"
 #include "files/strings.h"
+#include "base/holders.h"
 #include "graphics/kavtrel.h"
 #include <commdlg.h>
 #include <shlobj.h>
@@ -16,24 +17,28 @@ static char* browse_folder_target;
 
 enum { MESSAGE_BUF = 2048 };
 
-void msg_info(const char* title, const char* fmt, ...)
+// A message box of the formed text (cut to the buffer) over the owner.
+static int message_box_formed(const char* title, UINT type, const char* fmt, va_list ap)
 {
     char text[MESSAGE_BUF];
+    text_vformat_cut(text, sizeof text, fmt, ap);
+    return kavtrel_message_box(message_box_owner, text, title, type);
+}
+
+void msg_info(const char* title, const char* fmt, ...)
+{
     va_list ap;
     va_start(ap, fmt);
-    text_vformat_cut(text, sizeof text, fmt, ap);
+    message_box_formed(title, MB_OK | MB_ICONINFORMATION, fmt, ap);
     va_end(ap);
-    kavtrel_message_box(message_box_owner, text, title, MB_OK | MB_ICONINFORMATION);
 }
 
 int msg_yesno(const char* title, const char* fmt, ...)
 {
-    char text[MESSAGE_BUF];
     va_list ap;
     va_start(ap, fmt);
-    text_vformat_cut(text, sizeof text, fmt, ap);
+    int answer = message_box_formed(title, MB_YESNO | MB_ICONQUESTION, fmt, ap);
     va_end(ap);
-    int answer = kavtrel_message_box(message_box_owner, text, title, MB_YESNO | MB_ICONQUESTION);
     return answer == IDYES ? 1 : answer == IDNO ? 0 : -1;
 }
 
@@ -155,6 +160,16 @@ int CALLBACK browse_folder_cb(HWND dialog, UINT message, LPARAM param, LPARAM da
     return 0;
 }
 
+namespace {
+// An item list from the shell, given back to the shell's allocator.
+void free_item_list(LPITEMIDLIST items)
+{
+    com_ptr<IMalloc> shell_malloc;
+    if (SUCCEEDED(SHGetMalloc(shell_malloc.receive())) && shell_malloc) shell_malloc.get()->Free(items);
+}
+using item_list = holder<null_handle_traits<LPITEMIDLIST, free_item_list>>;
+}  // namespace
+
 int browse_for_folder(HWND owner, char* folder, const char* title)
 {
     browse_folder_target = folder;
@@ -166,15 +181,11 @@ int browse_for_folder(HWND owner, char* folder, const char* title)
     bi.lpszTitle = title;
     bi.ulFlags = BIF_RETURNONLYFSDIRS | BIF_DONTGOBELOWDOMAIN;
     bi.lpfn = browse_folder_cb;
-    LPITEMIDLIST items = SHBrowseForFolderA(&bi);
+    item_list items(SHBrowseForFolderA(&bi));
     if (!items) return 0;
     char path[MAX_PATH] = "";
-    BOOL ok = SHGetPathFromIDListA(items, path);
-    IMalloc* shell_malloc = nullptr;
-    if (SUCCEEDED(SHGetMalloc(&shell_malloc)) && shell_malloc) {
-        shell_malloc->Free(items);
-        shell_malloc->Release();
-    }
+    BOOL ok = SHGetPathFromIDListA(items.get(), path);
+    items.reset();
     if (!ok || !text_copy(folder, PATH_BUF, path)) return 0;
     return 1;
 }

@@ -64,33 +64,6 @@ static bool has_wildcard(const char* s)
     return mb_strchr(s, '*') || mb_strchr(s, '?');
 }
 
-// An item's identity: its volume and its file index. Two names of one
-// folder (a short name, a link, a drive letter mapped onto it) share it.
-struct item_identity {
-    DWORD volume, index_high, index_low;
-};
-
-// 1 when identified, 0 when the item is missing, -1 when it cannot be told.
-static int identify_item(const char* path, item_identity* id)
-{
-    file_handle h(CreateFileA(path, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                    OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
-    if (!h) {
-        DWORD error = GetLastError();
-        return (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) ? 0 : -1;
-    }
-    BY_HANDLE_FILE_INFORMATION info;
-    if (!GetFileInformationByHandle(h.get(), &info)) return -1;
-    id->volume = info.dwVolumeSerialNumber;
-    id->index_high = info.nFileIndexHigh;
-    id->index_low = info.nFileIndexLow;
-    return 1;
-}
-
-static bool same_identity(const item_identity& a, const item_identity& b)
-{
-    return a.volume == b.volume && a.index_high == b.index_high && a.index_low == b.index_low;
-}
 
 // True when path is the folder itself or lies below it under any of its
 // names: path and each of its parents that exist are compared with the
@@ -339,29 +312,33 @@ void clear_tree(const char* folder)
     clear_walks(absolute);
 }
 
-// Splits the absolute form of a formed path into its folder and pattern.
-static bool split_pattern(const char* fmt, va_list ap, char* folder, const char** pattern, char* absolute)
+// Removes the files matching the formed path's pattern (its last part), in
+// its folder only or, with tree, in every folder below it too.
+static int rm_formed(bool tree, const char* fmt, va_list ap)
 {
-    char formed[PATH_BUF];
-    if (!text_vformat(formed, sizeof formed, fmt, ap)) return false;
-    if (!full_path(absolute, PATH_BUF, formed)) return false;
-    if (!parent_folder(absolute, folder, PATH_BUF)) return false;
-    *pattern = file_name_of(absolute);
-    return **pattern != 0;
+    char formed[PATH_BUF], absolute[PATH_BUF], folder[PATH_BUF];
+    if (!text_vformat(formed, sizeof formed, fmt, ap) || !full_path(absolute, PATH_BUF, formed) ||
+        !parent_folder(absolute, folder, PATH_BUF))
+        return 0;
+    const char* pattern = file_name_of(absolute);
+    if (!*pattern) return 0;
+    walk_item rec = {};
+    if (!tree) {
+        walk_folder(nullptr, folder, pattern, &rec, rm_file_cb);
+        return 1;
+    }
+    rec.second_path = pattern;
+    walk_tree(folder, "*.*", &rec, nullptr, rm_matching_leave_cb, nullptr, nullptr);
+    return 1;
 }
 
 int rm_matching(const char* fmt, ...)
 {
-    char folder[PATH_BUF], absolute[PATH_BUF];
-    const char* pattern;
     va_list ap;
     va_start(ap, fmt);
-    bool ok = split_pattern(fmt, ap, folder, &pattern, absolute);
+    int result = rm_formed(false, fmt, ap);
     va_end(ap);
-    if (!ok) return 0;
-    walk_item rec = {};
-    walk_folder(nullptr, folder, pattern, &rec, rm_file_cb);
-    return 1;
+    return result;
 }
 
 int rm_matching_leave_cb(walk_item* item)
@@ -372,17 +349,11 @@ int rm_matching_leave_cb(walk_item* item)
 
 int rm_matching_tree(const char* fmt, ...)
 {
-    char folder[PATH_BUF], absolute[PATH_BUF];
-    const char* pattern;
     va_list ap;
     va_start(ap, fmt);
-    bool ok = split_pattern(fmt, ap, folder, &pattern, absolute);
+    int result = rm_formed(true, fmt, ap);
     va_end(ap);
-    if (!ok) return 0;
-    walk_item rec = {};
-    rec.second_path = pattern;
-    walk_tree(folder, "*.*", &rec, nullptr, rm_matching_leave_cb, nullptr, nullptr);
-    return 1;
+    return result;
 }
 
 int cp_command_file_cb(walk_item* item)

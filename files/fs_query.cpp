@@ -47,18 +47,22 @@ int path_root(const char* path, char* out, size_t cap)
     return text_format(out, cap, "%c:\\", path[0]) ? 1 : 0;
 }
 
-entry_loader* load_disk_free_ex(entry_loader* loader)
+// Looks the entry up in kernel32 on the first call only; a module without
+// the entry is not kept.
+static entry_loader* load_kernel32_entry(entry_loader* loader, const char* name)
 {
     if (loader->tried) return loader;
     loader->tried = 1;
     loader->module = LoadLibraryA("kernel32.dll");
-    loader->entry = loader->module ? GetProcAddress(loader->module, "GetDiskFreeSpaceExA") : nullptr;
+    loader->entry = loader->module ? GetProcAddress(loader->module, name) : nullptr;
     if (!loader->entry && loader->module) {
         FreeLibrary(loader->module);
         loader->module = nullptr;
     }
     return loader;
 }
+
+entry_loader* load_disk_free_ex(entry_loader* loader) { return load_kernel32_entry(loader, "GetDiskFreeSpaceExA"); }
 
 typedef BOOL(WINAPI* disk_free_ex_fn)(LPCSTR, PULARGE_INTEGER, PULARGE_INTEGER, PULARGE_INTEGER);
 typedef DWORD(WINAPI* compressed_size_fn)(LPCSTR, LPDWORD);
@@ -110,15 +114,7 @@ double disk_free_bytes(const char* path)
 
 entry_loader* load_compressed_size_fn(entry_loader* loader)
 {
-    if (loader->tried) return loader;
-    loader->tried = 1;
-    loader->module = LoadLibraryA("kernel32.dll");
-    loader->entry = loader->module ? GetProcAddress(loader->module, "GetCompressedFileSizeA") : nullptr;
-    if (!loader->entry && loader->module) {
-        FreeLibrary(loader->module);
-        loader->module = nullptr;
-    }
-    return loader;
+    return load_kernel32_entry(loader, "GetCompressedFileSizeA");
 }
 
 double compressed_file_size(const char* path)

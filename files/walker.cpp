@@ -10,10 +10,31 @@
 
 long walk_skipped_items;
 
+int identify_item(const char* path, item_identity* id)
+{
+    file_handle h(CreateFileA(path, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                              OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    if (!h) {
+        DWORD error = GetLastError();
+        return (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) ? 0 : -1;
+    }
+    BY_HANDLE_FILE_INFORMATION info;
+    if (!GetFileInformationByHandle(h.get(), &info)) return -1;
+    id->volume = info.dwVolumeSerialNumber;
+    id->index_high = info.nFileIndexHigh;
+    id->index_low = info.nFileIndexLow;
+    return 1;
+}
+
+bool same_identity(const item_identity& a, const item_identity& b)
+{
+    return a.volume == b.volume && a.index_high == b.index_high && a.index_low == b.index_low;
+}
+
 namespace {
 
 struct walk_frame {
-    DWORD volume = 0, index_high = 0, index_low = 0;
+    item_identity id = {};
     bool known = false;
     const walk_frame* parent = nullptr;
 };
@@ -24,24 +45,14 @@ struct tree_callbacks {
 
 void identify(const char* folder, walk_frame* frame)
 {
-    frame->known = false;
-    file_handle h(CreateFileA(folder, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                    nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
-    if (!h) return;
-    BY_HANDLE_FILE_INFORMATION info;
-    if (!GetFileInformationByHandle(h.get(), &info)) return;
-    frame->volume = info.dwVolumeSerialNumber;
-    frame->index_high = info.nFileIndexHigh;
-    frame->index_low = info.nFileIndexLow;
-    frame->known = true;
+    frame->known = identify_item(folder, &frame->id) == 1;
 }
 
 bool on_chain(const walk_frame* chain, const walk_frame& f)
 {
     if (!f.known) return false;
     for (const walk_frame* p = chain; p; p = p->parent)
-        if (p->known && p->volume == f.volume && p->index_high == f.index_high && p->index_low == f.index_low)
-            return true;
+        if (p->known && same_identity(p->id, f.id)) return true;
     return false;
 }
 
@@ -72,6 +83,33 @@ bool item_path(char* out, const char* folder, const char* name)
     return text_copy(out, PATH_BUF, folder) && add_backslash(out, PATH_BUF) && text_append(out, PATH_BUF, name);
 }
 
+// Lists folder\pattern in the order the file system gives, the dots left
+// out; visit(fd) returns false to stop. False when nothing could be listed;
+// a search path that does not fit is counted as skipped.
+template <class Visit> bool each_item(const char* folder, const char* pattern, walk_item* rec, Visit visit)
+{
+    char search[SEARCH_BUF];
+    if (!search_path(search, folder, pattern)) { skip_item(rec); return false; }
+    WIN32_FIND_DATAA fd;
+    find_handle find(FindFirstFileA(search, &fd));
+    if (!find) return false;
+    do {
+        if (is_dots(fd.cFileName)) continue;
+        if (!visit(fd)) break;
+    } while (FindNextFileA(find.get(), &fd));
+    return true;
+}
+
+// Points the record at the item: its find data and its path, built in path.
+// An item whose path does not fit is counted as skipped.
+bool at_item(walk_item* rec, char* path, const char* folder, WIN32_FIND_DATAA& fd)
+{
+    if (!item_path(path, folder, fd.cFileName)) { skip_item(rec); return false; }
+    rec->find_data = &fd;
+    rec->path = path;
+    return true;
+}
+
 // Whether the folder item at path may be entered; fills its frame.
 bool may_enter(const char* path, const WIN32_FIND_DATAA& fd, walk_item* rec, const walk_frame* chain, walk_frame* child)
 {
@@ -88,30 +126,20 @@ bool may_enter(const char* path, const WIN32_FIND_DATAA& fd, walk_item* rec, con
 void tree_level(const char* folder, const char* pattern, walk_item* rec, const tree_callbacks& cb,
                 const walk_frame* self, WIN32_FIND_DATAA* own_data)
 {
-    char search[SEARCH_BUF];
-    if (!search_path(search, folder, pattern)) { skip_item(rec); return; }
     char path[PATH_BUF];
-    {
-        WIN32_FIND_DATAA fd;
-        find_handle find(FindFirstFileA(search, &fd));
-        if (!find) return;
-        do {
-            if (is_dots(fd.cFileName)) continue;
-            if (!item_path(path, folder, fd.cFileName)) { skip_item(rec); continue; }
-            rec->find_data = &fd;
-            rec->path = path;
-            if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-                if (cb.skip && cb.skip(rec)) continue;
-                walk_frame child;
-                if (!may_enter(path, fd, rec, self, &child)) continue;
-                if (cb.enter && cb.enter(rec) == 0) break;
-                tree_level(path, pattern, rec, cb, &child, &fd);
-            } else if (cb.file && cb.file(rec) == 0) {
-                break;
-            }
-        } while (FindNextFileA(find.get(), &fd));
-    }
-    if (!cb.leave) return;
+    bool listed = each_item(folder, pattern, rec, [&](WIN32_FIND_DATAA& fd) {
+        if (!at_item(rec, path, folder, fd)) return true;
+        if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+            if (cb.skip && cb.skip(rec)) return true;
+            walk_frame child;
+            if (!may_enter(path, fd, rec, self, &child)) return true;
+            if (cb.enter && cb.enter(rec) == 0) return false;
+            tree_level(path, pattern, rec, cb, &child, &fd);
+            return true;
+        }
+        return !(cb.file && cb.file(rec) == 0);
+    });
+    if (!listed || !cb.leave) return;
     if (!text_copy(path, folder) || !add_backslash(path)) { skip_item(rec); return; }
     rec->find_data = own_data;
     rec->path = path;
@@ -122,31 +150,24 @@ int depth_level(int depth, const char* folder, const char* pattern, walk_item* r
                 walk_cb leaf_cb, walk_cb skip_cb, int level, const walk_frame* self)
 {
     int deepest = level;
-    char search[SEARCH_BUF];
-    if (!search_path(search, folder, pattern)) { skip_item(rec); return deepest; }
-    WIN32_FIND_DATAA fd;
-    find_handle find(FindFirstFileA(search, &fd));
-    if (!find) return deepest;
     char path[PATH_BUF];
-    do {
-        if (is_dots(fd.cFileName)) continue;
-        if (!item_path(path, folder, fd.cFileName)) { skip_item(rec); continue; }
-        rec->find_data = &fd;
-        rec->path = path;
+    each_item(folder, pattern, rec, [&](WIN32_FIND_DATAA& fd) {
+        if (!at_item(rec, path, folder, fd)) return true;
         if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-            if (skip_cb && skip_cb(rec)) continue;
+            if (skip_cb && skip_cb(rec)) return true;
             if (depth <= 0) {
                 if (leaf_cb) leaf_cb(rec);
-                continue;
+                return true;
             }
             walk_frame child;
-            if (!may_enter(path, fd, rec, self, &child)) continue;
+            if (!may_enter(path, fd, rec, self, &child)) return true;
             int reached = depth_level(depth - 1, path, pattern, rec, file_cb, leaf_cb, skip_cb, level + 1, &child);
             if (reached > deepest) deepest = reached;
         } else if (file_cb) {
             file_cb(rec);
         }
-    } while (FindNextFileA(find.get(), &fd));
+        return true;
+    });
     return deepest;
 }
 
@@ -156,21 +177,12 @@ void walk_folder(walk_cb folder_cb, const char* folder, const char* pattern, wal
 {
     walk_item own = {};
     walk_item* rec = record ? record : &own;
-    char search[SEARCH_BUF];
-    if (!search_path(search, folder, pattern)) { skip_item(rec); return; }
-    WIN32_FIND_DATAA fd;
-    find_handle find(FindFirstFileA(search, &fd));
-    if (!find) return;
     char path[PATH_BUF];
-    do {
-        if (is_dots(fd.cFileName)) continue;
+    each_item(folder, pattern, rec, [&](WIN32_FIND_DATAA& fd) {
         walk_cb cb = (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) ? folder_cb : file_cb;
-        if (!cb) continue;
-        if (!item_path(path, folder, fd.cFileName)) { skip_item(rec); continue; }
-        rec->find_data = &fd;
-        rec->path = path;
-        cb(rec);
-    } while (FindNextFileA(find.get(), &fd));
+        if (cb && at_item(rec, path, folder, fd)) cb(rec);
+        return true;
+    });
 }
 
 void walk_tree(const char* folder, const char* pattern, walk_item* record,

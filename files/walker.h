@@ -33,6 +33,15 @@ enum {
 
 typedef int (*walk_cb)(walk_item* item);
 
+// An item's identity: its volume and its file index. Two names of one
+// folder (a short name, a link, a drive letter mapped onto it) share it.
+struct item_identity {
+    DWORD volume, index_high, index_low;
+};
+// 1 when identified, 0 when the item is missing, -1 when it cannot be told.
+int identify_item(const char* path, item_identity* id);
+bool same_identity(const item_identity& a, const item_identity& b);
+
 // Count of items skipped because their path did not fit the walker's
 // 260-byte buffer or because they would close a cycle (also added to the
 // record's failures field). Never reset by the walkers.

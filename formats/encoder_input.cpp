@@ -168,7 +168,7 @@ int read_image_with_input_reader(FILE* file, int* width, int* height, BYTE* pixe
     int w = (int)driver.image_width, h = (int)driver.image_height;
     size_t padding = (4 - (3 * (size_t)w) % 4) % 4;
     size_t stride = 3 * (size_t)w + padding;
-    if (jpeg_bad_input_flag || !_bmap_size_ok(w, h) || stride * h > capacity) {
+    if (jpeg_bad_input_flag || !bmap_size_ok(w, h) || stride * h > capacity) {
         (*reader->finish_input)(&driver, reader);
         jpeg_destroy_compress(&driver);
         return 0;
@@ -223,7 +223,7 @@ _bmap* load_via_input_readers(const char* path)
         if (jpeg_bad_input_flag || components == 0) return nullptr;
     }
     reset_jpeg_error_state();
-    _bmap* image = _bmap_new(w, h);
+    _bmap* image = bmap_new(w, h);
     if (!image) return nullptr;
     image->header.biXPelsPerMeter = dpi_to_ppm(xdpi);
     image->header.biYPelsPerMeter = dpi_to_ppm(ydpi);

@@ -3,6 +3,7 @@
 // its start routine and then delivers rows of blue-green-red (or grey) samples.
 #pragma once
 #include <cstdio>
+#include <cstring>
 #include <jpeglib.h>
 
 struct input_reader {
@@ -36,6 +37,17 @@ static_assert(JERR_BMP_NOT == 1008 && JERR_GIF_CODESIZE == 1014 && JWRN_GIF_NOMO
               JERR_UNKNOWN_INPUT == 1042 && JMSG_LASTADDONCODE == 1044,
               "message numbers");
 extern const char* const input_reader_messages[];
+
+// A reader of kind R (its input_reader first, as pub) from the image pool,
+// zeroed, with its start step and a finish step that has nothing to do.
+template <class R> input_reader* new_input_reader(j_compress_ptr cinfo, void (*start)(j_compress_ptr, input_reader*))
+{
+    R* r = (R*)(*cinfo->mem->alloc_small)((j_common_ptr)cinfo, JPOOL_IMAGE, sizeof(R));
+    memset(r, 0, sizeof *r);
+    r->pub.start_input = start;
+    r->pub.finish_input = [](j_compress_ptr, input_reader*) {};
+    return &r->pub;
+}
 
 input_reader* bmp_init_reader(j_compress_ptr cinfo);
 input_reader* ppm_init_reader(j_compress_ptr cinfo);

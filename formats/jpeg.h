@@ -77,6 +77,6 @@ int probe_via_input_readers(const char* path, int* width, int* height, int* xdpi
 int read_size_with_input_reader(FILE* file, int* width, int* height, int* xdpi, int* ydpi);
 int read_image_with_input_reader(FILE* file, int* width, int* height, BYTE* pixels, size_t capacity);
 
-// Pixels per metre from dots per inch, and back, as the file formats round them.
-inline int dpi_to_ppm(int dpi) { return (int)(dpi * 100 / 2.54 + 0.5); }
+// Dots per inch from pixels per metre, as the file formats round them (the
+// other way is dpi_to_ppm in graphics/bmap.h).
 inline int ppm_to_jpeg_dpi(int ppm) { return (int)(ppm * 2.54 / 100); }

@@ -90,14 +90,14 @@ static int decode_jpeg(FILE* file, int* width, int* height, int divisor, int fas
     jpeg_start_decompress(&reader);
 
     int w = (int)reader.output_width, h = (int)reader.output_height;
-    if (!_bmap_size_ok(w, h)) {
+    if (!bmap_size_ok(w, h)) {
         jpeg_destroy_decompress(&reader);
         return 0;
     }
     int stride = 3 * w + row_padding(w);
     BYTE* pixels = given_pixels;
     if (pixels == nullptr) {
-        _bmap* made = _bmap_new(w, h);
+        _bmap* made = bmap_new(w, h);
         if (!made) {
             jpeg_destroy_decompress(&reader);
             return 0;

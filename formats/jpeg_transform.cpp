@@ -266,12 +266,6 @@ static void move_blocks(j_decompress_ptr src, j_compress_ptr dst, JDIMENSION x_c
     }
 }
 
-static void xform_crop(j_decompress_ptr src, j_compress_ptr dst, JDIMENSION x_crop, JDIMENSION y_crop,
-                       jvirt_barray_ptr* in, jvirt_barray_ptr* out, const xform_request* req)
-{
-    move_blocks(src, dst, x_crop, y_crop, in, out, req, false, false, false);
-}
-
 // Mirror left-right inside the source arrays: whole-iMCU columns swap.
 static void xform_flip_h_in_place(j_decompress_ptr src, j_compress_ptr dst, jvirt_barray_ptr* arrays,
                                   const xform_request* req)
@@ -296,64 +290,37 @@ static void xform_flip_h_in_place(j_decompress_ptr src, j_compress_ptr dst, jvir
     }
 }
 
-static void xform_flip_h(j_decompress_ptr src, j_compress_ptr dst, JDIMENSION x_crop, JDIMENSION y_crop,
-                         jvirt_barray_ptr* in, jvirt_barray_ptr* out, const xform_request* req)
-{
-    move_blocks(src, dst, x_crop, y_crop, in, out, req, false, true, false);
-}
-static void xform_flip_v(j_decompress_ptr src, j_compress_ptr dst, JDIMENSION x_crop, JDIMENSION y_crop,
-                         jvirt_barray_ptr* in, jvirt_barray_ptr* out, const xform_request* req)
-{
-    move_blocks(src, dst, x_crop, y_crop, in, out, req, false, false, true);
-}
-static void xform_transpose(j_decompress_ptr src, j_compress_ptr dst, JDIMENSION x_crop, JDIMENSION y_crop,
-                            jvirt_barray_ptr* in, jvirt_barray_ptr* out, const xform_request* req)
-{
-    move_blocks(src, dst, x_crop, y_crop, in, out, req, true, false, false);
-}
-static void xform_transverse(j_decompress_ptr src, j_compress_ptr dst, JDIMENSION x_crop, JDIMENSION y_crop,
-                             jvirt_barray_ptr* in, jvirt_barray_ptr* out, const xform_request* req)
-{
-    move_blocks(src, dst, x_crop, y_crop, in, out, req, true, true, true);
-}
-// Quarter turn clockwise: transpose, then mirror left-right.
-static void xform_rot_90(j_decompress_ptr src, j_compress_ptr dst, JDIMENSION x_crop, JDIMENSION y_crop,
-                         jvirt_barray_ptr* in, jvirt_barray_ptr* out, const xform_request* req)
-{
-    move_blocks(src, dst, x_crop, y_crop, in, out, req, true, true, false);
-}
-static void xform_rot_180(j_decompress_ptr src, j_compress_ptr dst, JDIMENSION x_crop, JDIMENSION y_crop,
-                          jvirt_barray_ptr* in, jvirt_barray_ptr* out, const xform_request* req)
-{
-    move_blocks(src, dst, x_crop, y_crop, in, out, req, false, true, true);
-}
-// Three quarters clockwise: transpose, then mirror top-bottom.
-static void xform_rot_270(j_decompress_ptr src, j_compress_ptr dst, JDIMENSION x_crop, JDIMENSION y_crop,
-                          jvirt_barray_ptr* in, jvirt_barray_ptr* out, const xform_request* req)
-{
-    move_blocks(src, dst, x_crop, y_crop, in, out, req, true, false, true);
-}
+// How each transform, by its code, moves the blocks: transposed, mirrored
+// left-right, mirrored top-bottom. A quarter turn clockwise is a transpose
+// then a mirror left-right; three quarters, a transpose then a mirror
+// top-bottom; a half turn, both mirrors.
+struct block_moves {
+    bool turn, across, down;
+};
+static const block_moves xform_moves[] = {
+    {false, false, false},  // XFORM_NONE: a crop only
+    {false, true, false},   // XFORM_FLIP_H
+    {false, false, true},   // XFORM_FLIP_V
+    {true, false, false},   // XFORM_TRANSPOSE
+    {true, true, true},     // XFORM_TRANSVERSE
+    {true, true, false},    // XFORM_ROT_90
+    {false, true, true},    // XFORM_ROT_180
+    {true, false, true},    // XFORM_ROT_270
+};
+static_assert(sizeof xform_moves / sizeof xform_moves[0] == XFORM_ROT_270 + 1, "one row per transform code");
 
 static void xform_execute(j_decompress_ptr src, j_compress_ptr dst, jvirt_barray_ptr* src_arrays,
                           const xform_request* req)
 {
+    if (req->transform < XFORM_NONE || req->transform > XFORM_ROT_270) return;
     jvirt_barray_ptr* out = req->workspace;
-    JDIMENSION x = req->x_crop_imcus, y = req->y_crop_imcus;
-    switch (req->transform) {
-    case XFORM_NONE:
-        if (out) xform_crop(src, dst, x, y, src_arrays, out, req);
-        break;
-    case XFORM_FLIP_H:
-        if (out) xform_flip_h(src, dst, x, y, src_arrays, out, req);
-        else xform_flip_h_in_place(src, dst, src_arrays, req);
-        break;
-    case XFORM_FLIP_V: xform_flip_v(src, dst, x, y, src_arrays, out, req); break;
-    case XFORM_TRANSPOSE: xform_transpose(src, dst, x, y, src_arrays, out, req); break;
-    case XFORM_TRANSVERSE: xform_transverse(src, dst, x, y, src_arrays, out, req); break;
-    case XFORM_ROT_90: xform_rot_90(src, dst, x, y, src_arrays, out, req); break;
-    case XFORM_ROT_180: xform_rot_180(src, dst, x, y, src_arrays, out, req); break;
-    case XFORM_ROT_270: xform_rot_270(src, dst, x, y, src_arrays, out, req); break;
+    if (!out && req->transform == XFORM_NONE) return;
+    if (!out && req->transform == XFORM_FLIP_H) {
+        xform_flip_h_in_place(src, dst, src_arrays, req);
+        return;
     }
+    const block_moves& m = xform_moves[req->transform];
+    move_blocks(src, dst, req->x_crop_imcus, req->y_crop_imcus, src_arrays, out, req, m.turn, m.across, m.down);
 }
 
 static void xform_copy_markers_setup(j_decompress_ptr src, int option)
@@ -412,7 +379,7 @@ int transform_jpeg_file_by_code(FILE* source, int code, FILE* destination)
     attach_jpeg_file_source(&xform_source, source);
     xform_copy_markers_setup(&xform_source, COPY_ALL_MARKERS);
     if (jpeg_read_header(&xform_source, TRUE) != JPEG_HEADER_OK ||
-        !_bmap_size_ok(xform_source.image_width, xform_source.image_height) ||
+        !bmap_size_ok(xform_source.image_width, xform_source.image_height) ||
         !xform_request_workspace(&xform_source, &req)) {
         jpeg_destroy_compress(&xform_destination);
         jpeg_destroy_decompress(&xform_source);

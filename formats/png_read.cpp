@@ -126,9 +126,9 @@ _bmap* load_png_file(const char* path)
     png_set_interlace_handling(png);
     png_read_update_info(png, info);
 
-    if (!_bmap_size_ok(width, height)) png_error(png, "image too large");
+    if (!bmap_size_ok(width, height)) png_error(png, "image too large");
     if (png_get_rowbytes(png, info) != (size_t)width * 3) png_error(png, "unexpected row size");
-    image = _bmap_new((int)width, (int)height);
+    image = bmap_new((int)width, (int)height);
     if (!image) png_error(png, "image could not be made");
     rows = (png_bytep*)malloc(sizeof(png_bytep) * height);
     if (!rows) png_error(png, "out of memory");

@@ -20,11 +20,6 @@ unsigned long read_be32(const unsigned char* p)
     return (unsigned long)p[0] << 24 | (unsigned long)p[1] << 16 | (unsigned long)p[2] << 8 | p[3];
 }
 
-struct buffer_guard {
-    unsigned char* data = nullptr;
-    ~buffer_guard() { free(data); }
-};
-
 // The image data as a byte source: raw bytes, or PackBits packets decoded on
 // the fly. Reads are buffered; a failed read sets `failed` for good.
 struct psd_source {
@@ -155,7 +150,7 @@ int probe_psd_file(const char* path, int* width, int* height)
     }
     if (!check_psd_header(h)) return 0;
     unsigned long rows = read_be32(h + 14), columns = read_be32(h + 18);
-    if (!_bmap_size_ok(columns, rows)) return 0;
+    if (!bmap_size_ok(columns, rows)) return 0;
     *height = (int)rows;
     *width = (int)columns;
     return 1;
@@ -176,16 +171,16 @@ _bmap* load_psd_file(const char* path)
     unsigned channels = read_be16(h + 12);
     unsigned long rows = read_be32(h + 14), columns = read_be32(h + 18);
     unsigned mode = read_be16(h + 24);
-    if (!_bmap_size_ok(columns, rows)) return nullptr;
+    if (!bmap_size_ok(columns, rows)) return nullptr;
 
     // Colour mode data: the colour table of an indexed file (256 red, 256 green, 256 blue).
     unsigned long length;
     if (!read_section_length(file, file_size, &length)) return nullptr;
-    buffer_guard table;
+    heap_buffer<unsigned char> table;
     if (length > 0) {
-        table.data = (unsigned char*)malloc(length);
-        if (!table.data) return nullptr;
-        if (fread(table.data, 1, length, file) != length) return nullptr;
+        table.reset((unsigned char*)malloc(length));
+        if (!table) return nullptr;
+        if (fread(table.get(), 1, length, file) != length) return nullptr;
     }
     if (mode == MODE_INDEXED && length < COLOUR_TABLE_BYTES) return nullptr;
 
@@ -205,7 +200,7 @@ _bmap* load_psd_file(const char* path)
         if (!skip(file, counts)) return nullptr;
     }
 
-    _bmap* image = _bmap_new((int)columns, (int)rows);
+    _bmap* image = bmap_new((int)columns, (int)rows);
     if (!image) return nullptr;
     memset(image->pixels, 0, (size_t)image->size);   // a short file leaves the rest black
 
@@ -213,7 +208,7 @@ _bmap* load_psd_file(const char* path)
     switch (mode) {
     case MODE_BITMAP: decode_bitmap(image, src); break;
     case MODE_GREY: decode_plane(image, src, -1, nullptr); break;
-    case MODE_INDEXED: decode_plane(image, src, -2, table.data); break;
+    case MODE_INDEXED: decode_plane(image, src, -2, table.get()); break;
     case MODE_RGB: {
         unsigned planes = channels < 3 ? channels : 3;
         static const int order[3] = {2, 1, 0};   // red, green, blue planes

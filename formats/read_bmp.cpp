@@ -43,7 +43,7 @@ static JDIMENSION bmp_deliver_row(j_compress_ptr cinfo, input_reader* pub)
 static JDIMENSION bmp_load_image(j_compress_ptr cinfo, input_reader* pub)
 {
     bmp_reader* r = (bmp_reader*)pub;
-    if (!_bmap_size_ok(cinfo->image_width, cinfo->image_height)) ERREXIT1(cinfo, JERR_IMAGE_TOO_BIG, 65535);
+    if (!bmap_size_ok(cinfo->image_width, cinfo->image_height)) ERREXIT1(cinfo, JERR_IMAGE_TOO_BIG, 65535);
     r->whole = (*cinfo->mem->alloc_sarray)((j_common_ptr)cinfo, JPOOL_IMAGE, r->row_bytes,
                                            cinfo->image_height);
     for (JDIMENSION i = 0; i < cinfo->image_height; i++)
@@ -124,14 +124,7 @@ static void bmp_start_input(j_compress_ptr cinfo, input_reader* pub)
     pub->get_pixel_rows = bmp_load_image;
 }
 
-static void bmp_finish_input(j_compress_ptr, input_reader*) {}
-
 input_reader* bmp_init_reader(j_compress_ptr cinfo)
 {
-    bmp_reader* r = (bmp_reader*)(*cinfo->mem->alloc_small)((j_common_ptr)cinfo, JPOOL_IMAGE,
-                                                            sizeof(bmp_reader));
-    memset(r, 0, sizeof *r);
-    r->pub.start_input = bmp_start_input;
-    r->pub.finish_input = bmp_finish_input;
-    return &r->pub;
+    return new_input_reader<bmp_reader>(cinfo, bmp_start_input);
 }

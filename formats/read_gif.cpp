@@ -202,7 +202,7 @@ static JDIMENSION gif_deliver_interlaced(j_compress_ptr cinfo, input_reader* pub
 static JDIMENSION gif_load_interlaced(j_compress_ptr cinfo, input_reader* pub)
 {
     gif_reader* r = (gif_reader*)pub;
-    if (!_bmap_size_ok(cinfo->image_width, cinfo->image_height)) ERREXIT1(cinfo, JERR_IMAGE_TOO_BIG, 65535);
+    if (!bmap_size_ok(cinfo->image_width, cinfo->image_height)) ERREXIT1(cinfo, JERR_IMAGE_TOO_BIG, 65535);
     r->whole = (*cinfo->mem->alloc_sarray)((j_common_ptr)cinfo, JPOOL_IMAGE, cinfo->image_width * 3,
                                            cinfo->image_height);
     for (JDIMENSION y = 0; y < cinfo->image_height; y++) gif_decode_row(cinfo, r, r->whole[y]);
@@ -269,14 +269,7 @@ static void gif_start_input(j_compress_ptr cinfo, input_reader* pub)
     pub->get_pixel_rows = r->interlaced ? gif_load_interlaced : gif_get_row;
 }
 
-static void gif_finish_input(j_compress_ptr, input_reader*) {}
-
 input_reader* gif_init_reader(j_compress_ptr cinfo)
 {
-    gif_reader* r = (gif_reader*)(*cinfo->mem->alloc_small)((j_common_ptr)cinfo, JPOOL_IMAGE,
-                                                            sizeof(gif_reader));
-    memset(r, 0, sizeof *r);
-    r->pub.start_input = gif_start_input;
-    r->pub.finish_input = gif_finish_input;
-    return &r->pub;
+    return new_input_reader<gif_reader>(cinfo, gif_start_input);
 }

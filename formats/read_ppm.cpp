@@ -126,14 +126,7 @@ static void ppm_start_input(j_compress_ptr cinfo, input_reader* pub)
     }
 }
 
-static void ppm_finish_input(j_compress_ptr, input_reader*) {}
-
 input_reader* ppm_init_reader(j_compress_ptr cinfo)
 {
-    ppm_reader* r = (ppm_reader*)(*cinfo->mem->alloc_small)((j_common_ptr)cinfo, JPOOL_IMAGE,
-                                                            sizeof(ppm_reader));
-    memset(r, 0, sizeof *r);
-    r->pub.start_input = ppm_start_input;
-    r->pub.finish_input = ppm_finish_input;
-    return &r->pub;
+    return new_input_reader<ppm_reader>(cinfo, ppm_start_input);
 }

@@ -81,7 +81,7 @@ static JDIMENSION tga_deliver_row(j_compress_ptr cinfo, input_reader* pub)
 static JDIMENSION tga_load_image(j_compress_ptr cinfo, input_reader* pub)
 {
     tga_reader* r = (tga_reader*)pub;
-    if (!_bmap_size_ok(cinfo->image_width, cinfo->image_height)) ERREXIT1(cinfo, JERR_IMAGE_TOO_BIG, 65535);
+    if (!bmap_size_ok(cinfo->image_width, cinfo->image_height)) ERREXIT1(cinfo, JERR_IMAGE_TOO_BIG, 65535);
     r->whole = (*cinfo->mem->alloc_sarray)((j_common_ptr)cinfo, JPOOL_IMAGE,
                                            cinfo->image_width * cinfo->input_components,
                                            cinfo->image_height);
@@ -140,14 +140,7 @@ static void tga_start_input(j_compress_ptr cinfo, input_reader* pub)
     pub->get_pixel_rows = (flags & 0x20) ? tga_get_row : tga_load_image;
 }
 
-static void tga_finish_input(j_compress_ptr, input_reader*) {}
-
 input_reader* tga_init_reader(j_compress_ptr cinfo)
 {
-    tga_reader* r = (tga_reader*)(*cinfo->mem->alloc_small)((j_common_ptr)cinfo, JPOOL_IMAGE,
-                                                            sizeof(tga_reader));
-    memset(r, 0, sizeof *r);
-    r->pub.start_input = tga_start_input;
-    r->pub.finish_input = tga_finish_input;
-    return &r->pub;
+    return new_input_reader<tga_reader>(cinfo, tga_start_input);
 }

@@ -164,7 +164,7 @@ _bmap* load_tiff_file(const char* path)
     TIFFGetField(tif, TIFFTAG_PHOTOMETRIC, &photometric);
     // Strip reading does not work on tiles.
     if (TIFFIsTiled(tif)) return nullptr;
-    if (!_bmap_size_ok(w, h)) return nullptr;
+    if (!bmap_size_ok(w, h)) return nullptr;
     // JPEG-compressed YCbCr: the codec converts to RGB.
     if (compression == COMPRESSION_JPEG && photometric == PHOTOMETRIC_YCBCR && spp == 3 &&
         TIFFSetField(tif, TIFFTAG_JPEGCOLORMODE, JPEGCOLORMODE_RGB))
@@ -205,7 +205,7 @@ _bmap* load_tiff_file(const char* path)
 
     tmsize_t line = TIFFScanlineSize(tif);
     if (line <= 0 || (size_t)line < needed) return nullptr;
-    _bmap* image = _bmap_new((int)w, (int)h);
+    _bmap* image = bmap_new((int)w, (int)h);
     if (!image) return nullptr;
     memset(image->pixels, 0, (size_t)image->size);
     if (!read_rows(tif, image, line, f)) {

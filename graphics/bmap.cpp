@@ -10,7 +10,7 @@ int bmap_live_count = 0;
 
 static int padded_stride(long long width) { return (int)(((width * 24 + 31) / 32) * 4); }
 
-bool _bmap_size_ok(long long width, long long height)
+bool bmap_size_ok(long long width, long long height)
 {
     if (width <= 0 || height <= 0) return false;
     if (width > 65535 || height > 65535) return false;
@@ -23,7 +23,7 @@ _bmap::_bmap(int w, int h)
     memset(&header, 0, sizeof header);
     long long bytes = (long long)padded_stride(w) * h;
     pixels = nullptr;
-    if (_bmap_size_ok(w, h)) pixels = (BYTE*)malloc((size_t)bytes);
+    if (bmap_size_ok(w, h)) pixels = (BYTE*)malloc((size_t)bytes);
     if (!pixels) _fatal("could not allocate b", "_bmap::_bmap");
     // Loaders write only the pixels of each row: the padding after them is
     // zeroed here so that no stale heap byte reaches a saved file.
@@ -39,7 +39,7 @@ _bmap::_bmap(int w, int h)
     not_owner = 0;
 }
 
-void _screen_dpi(int* xdpi, int* ydpi)
+void screen_dpi(int* xdpi, int* ydpi)
 {
     window_dc dc(console_frame);
     *xdpi = GetDeviceCaps(dc, LOGPIXELSX);
@@ -59,7 +59,7 @@ void _bmap::init_header()
     header.biSizeImage = 0;
     if (xppm == 0) {
         int xdpi, ydpi;
-        _screen_dpi(&xdpi, &ydpi);
+        screen_dpi(&xdpi, &ydpi);
         xppm = (LONG)(xdpi * 100 / 2.54 + 0.5);
         yppm = (LONG)(ydpi * 100 / 2.54 + 0.5);
     }
@@ -91,7 +91,7 @@ _bmap* bmap_take_over(_bmap* from)
     return new _bmap(*from, _bmap::take_over{});
 }
 
-bool _can_allocate(size_t bytes)
+bool can_allocate(size_t bytes)
 {
     void* probe = malloc(bytes ? bytes : 1);
     if (!probe) return false;
@@ -99,10 +99,10 @@ bool _can_allocate(size_t bytes)
     return true;
 }
 
-_bmap* _bmap_new(int width, int height)
+_bmap* bmap_new(int width, int height)
 {
-    if (!_bmap_size_ok(width, height)) return nullptr;
-    if (!_can_allocate((size_t)padded_stride(width) * height)) return nullptr;
+    if (!bmap_size_ok(width, height)) return nullptr;
+    if (!can_allocate((size_t)padded_stride(width) * height)) return nullptr;
     return new (std::nothrow) _bmap(width, height);
 }
 

@@ -35,13 +35,13 @@ enum { BMAP_MAX_BYTES = 512 * 1024 * 1024 };
 
 // True when a width x height 24-bit image has a sane, non-overflowing size.
 // Every loader checks claimed sizes with it before constructing a _bmap.
-bool _bmap_size_ok(long long width, long long height);
+bool bmap_size_ok(long long width, long long height);
 // True when `bytes` can be allocated now. Large blocks sized from a file are
 // probed first, so that running out of memory is a failed load rather than an
 // exception or the fatal report.
-bool _can_allocate(size_t bytes);
+bool can_allocate(size_t bytes);
 // A new image, or null when the size is refused (instead of the fatal report).
-_bmap* _bmap_new(int width, int height);
+_bmap* bmap_new(int width, int height);
 // Live images (those whose pixel arrays are allocated).
 extern int bmap_live_count;
 
@@ -82,15 +82,15 @@ struct dib_layout {
     size_t row_bytes;
     LONG xppm, yppm;
 };
-bool _dib_layout(const void* dib, size_t length, const void* bits, size_t bits_length, dib_layout* out);
+bool read_dib_layout(const void* dib, size_t length, const void* bits, size_t bits_length, dib_layout* out);
 
 // Reads a BMP file's contents after its 14-byte file header (starting at the
 // file's position): "BM" required, bfSize checked against the file's length.
 // *bits_offset is where the rows start inside the block (0: after the table).
-bool _bmp_read_block(FILE* file, std::vector<BYTE>& block, size_t* bits_offset);
+bool bmp_read_block(FILE* file, std::vector<BYTE>& block, size_t* bits_offset);
 // The slot becomes a buffer holding the checked DIB; 1 when every row was set.
-int _page_from_dib_checked(int slot, const void* dib, size_t length, size_t bits_offset);
+int page_from_dib_checked(int slot, const void* dib, size_t length, size_t bits_offset);
 // The screen's LOGPIXELSX and LOGPIXELSY (console frame's window DC).
-void _screen_dpi(int* xdpi, int* ydpi);
+void screen_dpi(int* xdpi, int* ydpi);
 // trunc(dpi x 100 / 2.54 + 0.5): dots per inch to pixels per metre.
-LONG _dpi_to_ppm(double dpi);
+LONG dpi_to_ppm(double dpi);

@@ -63,7 +63,7 @@ int _page_free(int slot)
 {
     if (!slot_ok(slot) || !page_table[slot]) return 0;
     page_record* p = page_table[slot];
-    _page_release_current(p);
+    page_release_current(p);
     _page_release(p);
     delete p;
     page_table[slot] = nullptr;
@@ -106,7 +106,7 @@ int _newbuffer(int slot, int width, int height)
         }
         // A current buffer stays current with its new DC; nothing else can be current here.
         was_current = p == current_page;
-        if (was_current) _drawing_state_unselect(p->dc);
+        if (was_current) drawing_state_unselect(p->dc);
     }
     p = renew_record(slot, PAGE_BUFFER);
     int ok = 1;
@@ -126,7 +126,7 @@ int _newbuffer(int slot, int width, int height)
     p->buffer_width = width;
     p->buffer_height = height;
     _buffer_dc_setup(p);
-    if (was_current) _drawing_state_select(p->dc);
+    if (was_current) drawing_state_select(p->dc);
     return ok;
 }
 
@@ -159,7 +159,7 @@ int _page_set_bmap(int slot, _bmap* b)
     if (p) {
         if (p->kind != PAGE_FRAMED && p->kind != PAGE_FULLSCREEN && p->kind != PAGE_BUFFER && p->kind != PAGE_IMAGE)
             return 0;
-        _page_release_current(p);
+        page_release_current(p);
     }
     p = renew_record(slot, PAGE_IMAGE);
     p->image = bmap_take_over(b);

@@ -80,11 +80,11 @@ int _bmp_file_to_clipboard(const char* path)
     {
         c_file file(fopen(path, "rb"));
         if (!file.get()) return 0;
-        ok = _bmp_read_block(file.get(), data, &offset);
+        ok = bmp_read_block(file.get(), data, &offset);
     }
     // Only a DIB whose rows follow its table can be handed on as one block.
     dib_layout d;
-    if (!ok || !_dib_layout(data.data(), data.size(), nullptr, 0, &d)) return 0;
+    if (!ok || !read_dib_layout(data.data(), data.size(), nullptr, 0, &d)) return 0;
     if (offset && data.data() + offset != d.bits) return 0;
     HGLOBAL block = GlobalAlloc(GHND, data.size());
     if (!block) return 0;
@@ -101,10 +101,10 @@ int _bmp_file_to_clipboard(const char* path)
 
 int _file_to_clipboard(const char* path)
 {
-    const char* ext = _path_extension(path);
-    if (_extension_is(ext, ".BMP")) return _bmp_file_to_clipboard(path);
-    if (_extension_is(ext, ".EMF")) return _emf_to_clipboard(path);
-    if (_extension_is(ext, ".WMF")) return _wmf_to_clipboard(path);
+    const char* ext = path_extension(path);
+    if (extension_is(ext, ".BMP")) return _bmp_file_to_clipboard(path);
+    if (extension_is(ext, ".EMF")) return _emf_to_clipboard(path);
+    if (extension_is(ext, ".WMF")) return _wmf_to_clipboard(path);
     return 0;
 }
 
@@ -142,7 +142,7 @@ static HENHMETAFILE page_copy_emf(HENHMETAFILE picture, int cw, int ch)
     SetMapMode(record, MM_ANISOTROPIC);
     SetWindowExtEx(record, 20 * cw, 20 * ch, nullptr);
     SetViewportExtEx(record, cw, ch, nullptr);
-    _play_recording(record, picture);
+    play_recording(record, picture);
     return CloseEnhMetaFile(record);
 }
 
@@ -173,7 +173,7 @@ static HMETAFILE page_copy_wmf_pixels(HENHMETAFILE picture, HWND window, int cw,
 {
     int longest = cw > ch ? cw : ch;
     int units = 32767 / longest;
-    if (units < 1 || !_bmap_size_ok(cw, ch)) return nullptr;
+    if (units < 1 || !bmap_size_ok(cw, ch)) return nullptr;
     BITMAPINFO bi = {};
     bi.bmiHeader.biSize = sizeof bi.bmiHeader;
     bi.bmiHeader.biWidth = cw;
@@ -186,7 +186,8 @@ static HMETAFILE page_copy_wmf_pixels(HENHMETAFILE picture, HWND window, int cw,
     void* bits = nullptr;
     owned_object dib(CreateDIBSection(nullptr, &bi, DIB_RGB_COLORS, &bits, nullptr, 0));
     if (!dib.get() || !bits) return nullptr;
-    HDC dc = CreateCompatibleDC(nullptr);
+    created_dc memory(CreateCompatibleDC(nullptr));
+    HDC dc = memory.get();
     if (!dc) return nullptr;
     {
         selected_object into(dc, dib.get());
@@ -196,10 +197,10 @@ static HMETAFILE page_copy_wmf_pixels(HENHMETAFILE picture, HWND window, int cw,
         SetMapMode(dc, MM_ANISOTROPIC);
         SetWindowExtEx(dc, 20 * cw, 20 * ch, nullptr);
         SetViewportExtEx(dc, cw, ch, nullptr);
-        _play_recording(dc, picture);
+        play_recording(dc, picture);
         GdiFlush();
     }
-    DeleteDC(dc);
+    memory.reset();
     HDC record = CreateMetaFileA(nullptr);
     if (!record) return nullptr;
     SetWindowOrgEx(record, 0, 0, nullptr);
@@ -224,7 +225,7 @@ int _page_copy(HENHMETAFILE picture, HWND window)
     HMETAFILE copy = cw <= 32767 / 20 && ch <= 32767 / 20 ? page_copy_wmf_vector(picture, cw, ch)
                                                           : page_copy_wmf_pixels(picture, window, cw, ch);
     if (!copy) return 0;
-    if (!_metafile_pict_to_clipboard(window, copy, MM_ANISOTROPIC, (LONG)(cw * 1000.0 / xdpi * 2.54),
+    if (!metafile_pict_to_clipboard(window, copy, MM_ANISOTROPIC, (LONG)(cw * 1000.0 / xdpi * 2.54),
                                      (LONG)(2.54 * (1000.0 * ch / ydpi))))
         return 0;
     // Beside the old picture, the enhanced one, so that the clipboard need
@@ -236,7 +237,7 @@ int _page_copy(HENHMETAFILE picture, HWND window)
     return 1;
 }
 
-int _metafile_pict_to_clipboard(HWND owner, HMETAFILE picture, LONG mapping, LONG x_ext, LONG y_ext)
+int metafile_pict_to_clipboard(HWND owner, HMETAFILE picture, LONG mapping, LONG x_ext, LONG y_ext)
 {
     HGLOBAL block = GlobalAlloc(GHND, sizeof(METAFILEPICT));
     bool filled = false;

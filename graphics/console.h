@@ -1,3 +1,4 @@
+// Private to the window library.
 // The console (page 0): text output and input on the rich-edit control, the
 // caret display, font sizes, the find dialog, file drops, the double-click
 // wait, showing a Window-menu entry, and printing a page. The console frame's
@@ -14,30 +15,30 @@ enum {
     CONSOLE_GETLINE_MAX = 65535,      // characters one line read may take
 };
 
-// The console's printf, getchar and getline. mingw's <stdio.h> owns the plain
-// names; the application reaches these through console_hooks.
-int con_printf(const char* fmt, ...) __attribute__((format(gnu_printf, 1, 2)));
+// The console's printf and getchar behind con_printf and _getchar_entry
+// (kavtrel.h), and getline. mingw's <stdio.h> owns the plain names; the
+// application reaches these through console_hooks.
 int con_vprintf(const char* fmt, va_list ap);
 int con_getchar();
-int _getchar_entry();
 // Reads the caret's line after Enter into buffer (size bytes, terminated,
 // never splitting a double-byte character); returns buffer.
 char* con_getline(char* buffer, int size);
 
 // _show_console, _show_caret_pos, _show_page, _console_fontsize,
-// _console_setsize, _console_find_open, _early_drop and _drop_files are
+// _console_setsize, console_find_open, _early_drop and _drop_files are
 // declared in kavtrel.h, which the handlers include.
 void _console_textcolor(COLORREF colour);
 // 1 while printf inserts its text (the caret display then leaves the format).
 extern int console_printf_busy;
 
-// 0 when message is the find dialog's registered message (handled), else 1.
-int _console_find_message(UINT message, LPARAM lparam);
+// The find dialog's registered message: handled (true, result 0) when it is
+// that message.
+bool on_find_message(UINT message, LPARAM lparam, LRESULT* result);
 
 // WM_DROPFILES on the console (page 0) or a framed page's frame.
-void _handle_drop(HWND window, int page, HDROP drop);
+void handle_drop(HWND window, int page, HDROP drop);
 
-int _wait_double_click(UINT button_message, HWND window);
+// _wait_double_click is in kavtrel.h.
 
 // Printing: the print dialog goes through this seam (tests take the default
 // printer with it); the stored picture is printed at its screen size, one
@@ -46,8 +47,8 @@ extern BOOL (WINAPI* kavtrel_print_dialog)(PRINTDLGA*);
 int _printpage(HWND window, HENHMETAFILE picture);
 
 // The handlers' entries for the console's text, find and drop messages and
-// for the page windows' drop, copy, print and Window-menu commands: 1 when
-// the message was one of them (its handler result in *result), else 0.
-int _console_io_message(HWND window, UINT message, WPARAM wparam, LPARAM lparam, int* result);
-int _page_io_message(HWND window, UINT message, WPARAM wparam, LPARAM lparam, int* result);
+// for the page windows' drop, copy, print and Window-menu commands: true
+// when the message was one of them and is done with (its result in *result).
+bool on_console_io_message(HWND window, UINT message, WPARAM wparam, LPARAM lparam, LRESULT* result);
+bool on_page_io_message(HWND window, UINT message, WPARAM wparam, LPARAM lparam, LRESULT* result);
 

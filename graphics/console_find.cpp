@@ -24,7 +24,7 @@ static void read_status_part1(char* out, size_t cap)
     out[cap - 1] = 0;
 }
 
-int _console_find_open()
+int console_find_open()
 {
     if (find_message_id || !console_frame || !IsWindowVisible(console_frame)) return 1;
     read_status_part1(saved_status, sizeof saved_status);
@@ -75,18 +75,22 @@ static void find_next(FINDREPLACEA* record)
     _status_printf(-1, "%s", "not found");
 }
 
-int _console_find_message(UINT message, LPARAM lparam)
+// The dialog closing: the status text it replaced comes back.
+static void on_find_closed()
 {
-    if (!find_message_id || message != find_message_id) return 1;
+    find_message_id = 0;
+    find_dialog = nullptr;
+    _status_printf(-1, "%s", saved_status);
+}
+
+bool on_find_message(UINT message, LPARAM lparam, LRESULT* result)
+{
+    if (!find_message_id || message != find_message_id) return false;
+    *result = 0;
     FINDREPLACEA* record = (FINDREPLACEA*)lparam;
-    if (!record) return 0;
-    if (record->Flags & FR_DIALOGTERM) {
-        find_message_id = 0;
-        find_dialog = nullptr;
-        _status_printf(-1, "%s", saved_status);
-        return 0;
-    }
-    if ((record->Flags & FR_FINDNEXT) && console_edit && record->lpstrFindWhat && record->lpstrFindWhat[0])
+    if (!record) return true;
+    if (record->Flags & FR_DIALOGTERM) on_find_closed();
+    else if ((record->Flags & FR_FINDNEXT) && console_edit && record->lpstrFindWhat && record->lpstrFindWhat[0])
         find_next(record);
-    return 0;
+    return true;
 }

@@ -33,7 +33,7 @@ static int console_command(int id)
     case CMD_CUT: SendMessageA(console_edit, WM_CUT, 0, 0); return 0;
     case CMD_CLEAR_ALL: SetWindowTextA(console_edit, ""); return 1;
     case CMD_SELECT_ALL: SendMessageA(console_edit, EM_SETSEL, 0, -1); return 0;
-    case CMD_FIND: return _console_find_open();
+    case CMD_FIND: return console_find_open();
     case CMD_FONT_BIG: _console_setsize(18, 18); return 0;
     case CMD_FONT_NORMAL: _console_setsize(15, 15); return 0;
     case CMD_FONT_SMALL: _console_fontsize(-1); return 0;
@@ -41,56 +41,67 @@ static int console_command(int id)
     return -1;
 }
 
-int _console_io_message(HWND window, UINT message, WPARAM wparam, LPARAM lparam, int* result)
+// Handlers return true when the message is done with (the result in
+// *result), false when it goes on to the application's window hook.
+
+// A Window-menu entry shows its page (or the console).
+static bool on_window_menu(int id, LRESULT* result)
 {
-    switch (message) {
-    case WM_COMMAND: {
-        int id = LOWORD(wparam);
-        if (id >= CMD_WINDOW_FIRST) {
-            _show_page(id - CMD_WINDOW_FIRST);
-            *result = 0;
-            return 1;
-        }
-        if (!console_edit) return 0;
-        int r = console_command(id);
-        if (r < 0) return 0;
-        *result = r;
-        return 1;
-    }
-    case WM_DROPFILES:
-        _handle_drop(window, 0, (HDROP)wparam);
-        *result = 0;
-        return 1;
-    }
-    if (_console_find_message(message, lparam) == 0) {
-        *result = 0;
-        return 1;
-    }
-    return 0;
+    _show_page(id - CMD_WINDOW_FIRST);
+    *result = 0;
+    return true;
 }
 
-int _page_io_message(HWND window, UINT message, WPARAM wparam, LPARAM lparam, int* result)
+static bool on_console_command(int id, LRESULT* result)
 {
-    if (message == WM_DROPFILES) {
-        _handle_drop(window, _page_number_of(window), (HDROP)wparam);
-        *result = 0;
-        return 1;
+    if (id >= CMD_WINDOW_FIRST) return on_window_menu(id, result);
+    if (!console_edit) return false;
+    // Clearing and Find go on to the application after the console's own work.
+    int r = console_command(id);
+    *result = 0;
+    return r == 0;
+}
+
+static bool on_drop(HWND window, int page, WPARAM wparam, LRESULT* result)
+{
+    handle_drop(window, page, (HDROP)wparam);
+    *result = 0;
+    return true;
+}
+
+bool on_console_io_message(HWND window, UINT message, WPARAM wparam, LPARAM lparam, LRESULT* result)
+{
+    switch (message) {
+    case WM_COMMAND: return on_console_command(LOWORD(wparam), result);
+    case WM_DROPFILES: return on_drop(window, 0, wparam, result);
     }
-    if (message != WM_COMMAND) return 0;
-    int id = LOWORD(wparam);
-    if (id >= CMD_WINDOW_FIRST) {
-        _show_page(id - CMD_WINDOW_FIRST);
-        *result = 0;
-        return 1;
+    return on_find_message(message, lparam, result);
+}
+
+// Copy and print of the page's stored picture.
+static bool on_page_copy_print(HWND window, int id, LRESULT* result)
+{
+    page_record* p = _page_of_frame(window);
+    if (p) {
+        if (id == CMD_COPY) _page_copy(p->picture, window);
+        else _printpage(window, p->picture);
     }
-    if (id == CMD_COPY || id == CMD_PRINT_PAGE) {
-        page_record* p = _page_of_frame(window);
-        if (p) {
-            if (id == CMD_COPY) _page_copy(p->picture, window);
-            else _printpage(window, p->picture);
-        }
-        *result = 0;
-        return 1;
+    *result = 0;
+    return true;
+}
+
+static bool on_page_command(HWND window, int id, LRESULT* result)
+{
+    if (id >= CMD_WINDOW_FIRST) return on_window_menu(id, result);
+    if (id == CMD_COPY || id == CMD_PRINT_PAGE) return on_page_copy_print(window, id, result);
+    return false;
+}
+
+bool on_page_io_message(HWND window, UINT message, WPARAM wparam, LPARAM, LRESULT* result)
+{
+    switch (message) {
+    case WM_DROPFILES: return on_drop(window, _page_number_of(window), wparam, result);
+    case WM_COMMAND: return on_page_command(window, LOWORD(wparam), result);
     }
-    return 0;
+    return false;
 }

@@ -7,7 +7,7 @@ CHARFORMATA console_format, printf_format;
 HFONT console_font;
 static HMODULE riched_library;
 
-void _console_create(HWND frame)
+void console_create(HWND frame)
 {
     if (!riched_library) riched_library = LoadLibraryA("RICHED32.DLL");
     RECT rc;
@@ -23,7 +23,7 @@ void _console_create(HWND frame)
     SendMessageA(console_edit, EM_SETOPTIONS, ECOOP_OR, ECO_READONLY);
 }
 
-void _console_destroy()
+void console_destroy()
 {
     console_edit = nullptr;
     if (console_font) DeleteObject(console_font);
@@ -32,7 +32,7 @@ void _console_destroy()
 
 // The control's window is gone only once the frame's destruction has
 // finished; its library is let go of then.
-void _console_release_library()
+void console_release_library()
 {
     if (riched_library) FreeLibrary(riched_library);
     riched_library = nullptr;

@@ -7,7 +7,7 @@
 #include <climits>
 #include <cstring>
 
-LONG _dpi_to_ppm(double dpi) { return (LONG)(dpi * 100 / 2.54 + 0.5); }
+LONG dpi_to_ppm(double dpi) { return (LONG)(dpi * 100 / 2.54 + 0.5); }
 
 static DWORD read_u32(const BYTE* p) { return p[0] | (p[1] << 8) | (p[2] << 16) | ((DWORD)p[3] << 24); }
 static WORD read_u16(const BYTE* p) { return (WORD)(p[0] | (p[1] << 8)); }
@@ -25,7 +25,7 @@ static bool masks_ok(const BYTE* m, int bpp)
     return true;
 }
 
-bool _dib_layout(const void* dib, size_t length, const void* bits, size_t bits_length, dib_layout* out)
+bool read_dib_layout(const void* dib, size_t length, const void* bits, size_t bits_length, dib_layout* out)
 {
     const BYTE* p = (const BYTE*)dib;
     if (!p || length < 12) return false;
@@ -108,9 +108,9 @@ bool _dib_layout(const void* dib, size_t length, const void* bits, size_t bits_l
 _bmap* _bmap_from_dib(const void* dib, size_t length, const void* bits, size_t bits_length)
 {
     dib_layout d;
-    if (!_dib_layout(dib, length, bits, bits_length, &d)) return nullptr;
+    if (!read_dib_layout(dib, length, bits, bits_length, &d)) return nullptr;
     if (d.compression != BI_RGB || (d.bpp != 1 && d.bpp != 4 && d.bpp != 8 && d.bpp != 24)) return nullptr;
-    _bmap* b = _bmap_new(d.width, d.height);
+    _bmap* b = bmap_new(d.width, d.height);
     if (!b) return nullptr;
     static const BYTE black[4] = {0, 0, 0, 0};
     for (int y = 0; y < d.height; y++) {
@@ -137,7 +137,7 @@ _bmap* _bmap_from_dib(const void* dib, size_t length, const void* bits, size_t b
     return b;
 }
 
-bool _bmp_read_block(FILE* file, std::vector<BYTE>& block, size_t* bits_offset)
+bool bmp_read_block(FILE* file, std::vector<BYTE>& block, size_t* bits_offset)
 {
     if (!file) return false;
     long start = ftell(file);
@@ -150,7 +150,7 @@ bool _bmp_read_block(FILE* file, std::vector<BYTE>& block, size_t* bits_offset)
     if (fh.bfType != 0x4D42) return false;
     long long available = (long long)end - start;
     if (fh.bfSize < 14 + 12 || (long long)fh.bfSize > available) return false;
-    if (fh.bfSize - 14 > (DWORD)BMAP_MAX_BYTES + 4096 || !_can_allocate(fh.bfSize - 14)) return false;
+    if (fh.bfSize - 14 > (DWORD)BMAP_MAX_BYTES + 4096 || !can_allocate(fh.bfSize - 14)) return false;
     block.resize(fh.bfSize - 14);
     if (fread(block.data(), 1, block.size(), file) != block.size()) return false;
     size_t offset = 0;
@@ -175,7 +175,7 @@ _bmap* _bmap_read_bmp(const char* path)
     c_file file(fopen(path, "rb"));
     std::vector<BYTE> block;
     size_t offset;
-    if (!_bmp_read_block(file.get(), block, &offset)) return nullptr;
+    if (!bmp_read_block(file.get(), block, &offset)) return nullptr;
     return bmap_from_block(block, offset);
 }
 
@@ -195,7 +195,7 @@ _bmap* _bmap_from_buffer(int slot)
     page_info info = _page_info(slot);
     if (info.kind != PAGE_BUFFER || !info.dc || !info.bitmap) return nullptr;
     if (info.width < 1 || info.height < 1) return nullptr;
-    _bmap* b = _bmap_new((int)info.width, (int)info.height);
+    _bmap* b = bmap_new((int)info.width, (int)info.height);
     if (!b) return nullptr;
     LONG xppm = b->header.biXPelsPerMeter, yppm = b->header.biYPelsPerMeter;
     int rows = GetDIBits(info.dc, info.bitmap, 0, (UINT)b->height, b->pixels, (BITMAPINFO*)&b->header, DIB_RGB_COLORS);
@@ -217,14 +217,14 @@ int _page_from_bmap(int slot, _bmap* b)
     return SetDIBits(info.dc, info.bitmap, 0, (UINT)b->height, b->pixels, (const BITMAPINFO*)&b->header, DIB_RGB_COLORS);
 }
 
-int _page_from_dib_checked(int slot, const void* dib, size_t length, size_t bits_offset)
+int page_from_dib_checked(int slot, const void* dib, size_t length, size_t bits_offset)
 {
     if (slot < 1) return 0;
     dib_layout d;
     const BYTE* p = (const BYTE*)dib;
-    bool ok = bits_offset ? _dib_layout(p, bits_offset, p + bits_offset, length - bits_offset, &d)
-                          : _dib_layout(p, length, nullptr, 0, &d);
-    if (!ok || !_bmap_size_ok(d.width, d.height)) return 0;
+    bool ok = bits_offset ? read_dib_layout(p, bits_offset, p + bits_offset, length - bits_offset, &d)
+                          : read_dib_layout(p, length, nullptr, 0, &d);
+    if (!ok || !bmap_size_ok(d.width, d.height)) return 0;
     if (!_newbuffer(slot, d.width, d.height)) return 0;
     page_info info = _page_info(slot);
     int rows = SetDIBits(info.dc, info.bitmap, 0, (UINT)d.height, d.bits, (const BITMAPINFO*)dib, DIB_RGB_COLORS);
@@ -235,8 +235,8 @@ int _page_load_bmp(int slot, FILE* file)
 {
     std::vector<BYTE> block;
     size_t offset;
-    if (slot < 1 || !_bmp_read_block(file, block, &offset)) return 0;
-    return _page_from_dib_checked(slot, block.data(), block.size(), offset);
+    if (slot < 1 || !bmp_read_block(file, block, &offset)) return 0;
+    return page_from_dib_checked(slot, block.data(), block.size(), offset);
 }
 
 int _page_from_clipboard(int slot)
@@ -249,7 +249,7 @@ int _page_from_clipboard(int slot)
     size_t length = GlobalSize(h);
     const void* dib = GlobalLock(h);
     if (!dib) return 0;
-    int ok = _page_from_dib_checked(slot, dib, length, 0);
+    int ok = page_from_dib_checked(slot, dib, length, 0);
     GlobalUnlock(h);
     return ok;
 }

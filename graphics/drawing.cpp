@@ -28,7 +28,7 @@ static int units(double v) { return (int)(v * 20); }
 // Every DC that becomes the current page's drawing DC gets the library's
 // pen, brush, font and colours, so drawing looks the same on every page
 // whether or not a setter runs after the selection.
-void _drawing_state_select(HDC dc)
+void drawing_state_select(HDC dc)
 {
     if (!dc) return;
     if (draw_pen) SelectObject(dc, draw_pen);
@@ -40,7 +40,7 @@ void _drawing_state_select(HDC dc)
 
 // A buffer DC that stops being current lets go of the shared objects, so a
 // setter may delete them later.
-void _drawing_state_unselect(HDC dc)
+void drawing_state_unselect(HDC dc)
 {
     if (!dc) return;
     SelectObject(dc, GetStockObject(BLACK_PEN));
@@ -48,7 +48,7 @@ void _drawing_state_unselect(HDC dc)
     SelectObject(dc, GetStockObject(SYSTEM_FONT));
 }
 
-void _drawing_objects_delete()
+void drawing_objects_delete()
 {
     if (draw_pen) DeleteObject(draw_pen);
     if (draw_brush) DeleteObject(draw_brush);
@@ -74,7 +74,7 @@ void init_CurWnd()
     if (!draw_brush) draw_brush = mask_brush("init_CurWnd", "failed to delete bitmap object.");
     if (!draw_font)
         draw_font = CreateFontA(15, 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0, 0, "ＭＳ ゴシック");
-    _drawing_state_select(cur_dc());
+    drawing_state_select(cur_dc());
 }
 
 void _page_defaults()
@@ -216,11 +216,6 @@ HWND page_drawing_window(int page)
 
 measuring_dc::measuring_dc(int page)
     : dc_(page >= 1 && page < PAGE_SLOTS && page_table[page] ? page_table[page]->dc : nullptr),
-      previous_font_(dc_ && draw_font ? SelectObject(dc_, draw_font) : nullptr)
+      font_(dc_, draw_font)
 {
-}
-
-measuring_dc::~measuring_dc()
-{
-    if (previous_font_) SelectObject(dc_, previous_font_);
 }

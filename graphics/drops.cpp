@@ -44,7 +44,7 @@ void _early_drop(HDROP drop)
     DragFinish(drop);
 }
 
-void _handle_drop(HWND window, int page, HDROP drop)
+void handle_drop(HWND window, int page, HDROP drop)
 {
     if (!app_started) {
         _early_drop(drop);

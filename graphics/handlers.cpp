@@ -9,20 +9,6 @@
 
 void (*scanner_unload_hook)();
 
-LRESULT CALLBACK _main_wndproc(HWND window, UINT message, WPARAM wparam, LPARAM lparam)
-{
-    if (_console_handle_message(window, wparam, message, lparam) == 0) return 0;
-    if (app_hooks.window_hook && app_hooks.window_hook(window, message, wparam, lparam)) return 0;
-    return DefWindowProcA(window, message, wparam, lparam);
-}
-
-LRESULT CALLBACK _page_wndproc(HWND window, UINT message, WPARAM wparam, LPARAM lparam)
-{
-    if (_page_handle_message(window, wparam, message, lparam) == 0) return 0;
-    if (app_hooks.window_hook && app_hooks.window_hook(window, message, wparam, lparam)) return 0;
-    return DefWindowProcA(window, message, wparam, lparam);
-}
-
 static void console_layout(HWND frame)
 {
     RECT rc;
@@ -45,8 +31,8 @@ static void console_destroyed()
     if (app_hooks.exit_hook) app_hooks.exit_hook();
     if (console_accel) DestroyAcceleratorTable(console_accel);
     console_accel = nullptr;
-    _pages_shutdown();
-    _console_destroy();
+    pages_shutdown();
+    console_destroy();
     if (scanner_unload_hook) scanner_unload_hook();
     _fcloseall();
     console_frame = nullptr;
@@ -54,67 +40,104 @@ static void console_destroyed()
     PostQuitMessage(0);
 }
 
+// Each handler below returns true when the message is done with (the
+// window's result in *result), false when it goes on to the application's
+// window hook and then to DefWindowProc, even after handling of our own.
+
 // Closing, menu opening, Exit and Help, alike for the console and pages but
-// for what Help answers. Returns nonzero when the message was handled.
-static int frame_menu_message(UINT message, WPARAM wparam, int help_result, int* result)
+// for whether Help goes on.
+static bool on_close(LRESULT* result)
+{
+    request_close();
+    *result = 0;
+    return true;
+}
+
+static bool on_init_menu_popup(WPARAM wparam)
+{
+    _update_window_menu((HMENU)wparam);
+    return false;
+}
+
+static bool on_frame_command(WPARAM wparam, bool help_goes_on, LRESULT* result)
+{
+    if (LOWORD(wparam) == CMD_EXIT) return on_close(result);
+    if (LOWORD(wparam) != CMD_HELP) return false;
+    if (app_hooks.help_hook) app_hooks.help_hook();
+    *result = 0;
+    return !help_goes_on;
+}
+
+static bool on_frame_menu_message(UINT message, WPARAM wparam, bool help_goes_on, LRESULT* result)
 {
     switch (message) {
-    case WM_CLOSE:
-        _request_close();
-        *result = 0;
-        return 1;
-    case WM_INITMENUPOPUP:
-        _update_window_menu((HMENU)wparam);
-        *result = 1;
-        return 1;
-    case WM_COMMAND:
-        if (LOWORD(wparam) == CMD_EXIT) {
-            _request_close();
-            *result = 0;
-            return 1;
-        }
-        if (LOWORD(wparam) == CMD_HELP) {
-            if (app_hooks.help_hook) app_hooks.help_hook();
-            *result = help_result;
-            return 1;
-        }
-        break;
+    case WM_CLOSE: return on_close(result);
+    case WM_INITMENUPOPUP: return on_init_menu_popup(wparam);
+    case WM_COMMAND: return on_frame_command(wparam, help_goes_on, result);
     }
-    return 0;
+    return false;
+}
+
+static bool on_console_create(HWND window, LRESULT* result)
+{
+    console_create(window);
+    *result = 0;
+    return true;
+}
+
+static bool on_console_destroy(LRESULT* result)
+{
+    console_destroyed();
+    *result = 0;
+    return true;
+}
+
+static bool on_console_size(HWND window, LRESULT* result)
+{
+    console_layout(window);
+    *result = 0;
+    return true;
+}
+
+// The edit control takes the focus when the console is activated by other
+// than a click; the activation itself goes on.
+static bool on_console_activate(HWND window, WPARAM wparam)
+{
+    if (IsWindowVisible(window) && LOWORD(wparam) != WA_INACTIVE && HIWORD(wparam) == 0 && console_edit)
+        SetFocus(console_edit);
+    return false;
+}
+
+// The console frame itself draws nothing: its children cover it.
+static bool on_empty_paint(HWND window, LRESULT* result)
+{
+    PAINTSTRUCT ps;
+    BeginPaint(window, &ps);
+    EndPaint(window, &ps);
+    *result = 0;
+    return true;
+}
+
+// The library's own handling of the console frame's messages.
+static bool console_message(HWND window, UINT message, WPARAM wparam, LPARAM lparam, LRESULT* result)
+{
+    switch (message) {
+    case WM_CREATE: return on_console_create(window, result);
+    case WM_DESTROY: return on_console_destroy(result);
+    case WM_NCDESTROY: console_release_library(); return false;
+    case WM_SIZE: return on_console_size(window, result);
+    case WM_ACTIVATE: return on_console_activate(window, wparam);
+    case WM_PAINT: return on_empty_paint(window, result);
+    }
+    if (on_frame_menu_message(message, wparam, false, result)) return true;
+    // The console's text, find, font, Window-menu and drop messages.
+    return on_console_io_message(window, message, wparam, lparam, result);
 }
 
 int _console_handle_message(HWND window, WPARAM wparam, UINT message, LPARAM lparam)
 {
-    switch (message) {
-    case WM_CREATE:
-        _console_create(window);
-        return 0;
-    case WM_DESTROY:
-        console_destroyed();
-        return 0;
-    case WM_NCDESTROY:
-        _console_release_library();
-        return 1;
-    case WM_SIZE:
-        console_layout(window);
-        return 0;
-    case WM_ACTIVATE:
-        if (IsWindowVisible(window) && LOWORD(wparam) != WA_INACTIVE && HIWORD(wparam) == 0 && console_edit)
-            SetFocus(console_edit);
-        return 1;
-    case WM_PAINT: {
-        PAINTSTRUCT ps;
-        BeginPaint(window, &ps);
-        EndPaint(window, &ps);
-        return 0;
-    }
-    }
-    int result = 1;
-    if (frame_menu_message(message, wparam, 0, &result)) return result;
-    // The console's text, find, font, Window-menu and drop messages.
-    result = 1;
-    if (_console_io_message(window, message, wparam, lparam, &result)) return result;
-    return 1;
+    LRESULT result = 0;
+    return console_message(window, message, wparam, lparam, &result) ? 0 : 1;
 }
 
 static void paint_page_window(HWND window)
@@ -130,24 +153,57 @@ static void paint_page_window(HWND window)
     EndPaint(window, &ps);
 }
 
-int _page_handle_message(HWND window, WPARAM wparam, UINT message, LPARAM lparam)
+static bool on_page_paint(HWND window, LRESULT* result)
+{
+    paint_page_window(window);
+    *result = 0;
+    return true;
+}
+
+// A framed page lays its children out again; the size goes on.
+static bool on_page_size(HWND window)
+{
+    page_record* p = _page_of_frame(window);
+    if (p && p->kind == PAGE_FRAMED) page_layout(p);
+    return false;
+}
+
+// The library's own handling of page windows' messages.
+static bool page_message(HWND window, UINT message, WPARAM wparam, LPARAM lparam, LRESULT* result)
 {
     switch (message) {
-    case WM_CREATE:
-        return 0;
-    case WM_SIZE: {
-        page_record* p = _page_of_frame(window);
-        if (p && p->kind == PAGE_FRAMED) _page_layout(p);
-        return 1;
+    case WM_CREATE: *result = 0; return true;
+    case WM_SIZE: return on_page_size(window);
+    case WM_PAINT: return on_page_paint(window, result);
     }
-    case WM_PAINT:
-        paint_page_window(window);
-        return 0;
-    }
-    int result = 1;
-    if (frame_menu_message(message, wparam, 1, &result)) return result;
+    if (on_frame_menu_message(message, wparam, true, result)) return true;
     // Drops, copy, print and Window-menu commands of pages.
-    result = 1;
-    if (_page_io_message(window, message, wparam, lparam, &result)) return result;
-    return 1;
+    return on_page_io_message(window, message, wparam, lparam, result);
+}
+
+int _page_handle_message(HWND window, WPARAM wparam, UINT message, LPARAM lparam)
+{
+    LRESULT result = 0;
+    return page_message(window, message, wparam, lparam, &result) ? 0 : 1;
+}
+
+// The window procedures: the library's own handling, then the application's
+// window hook, then the system's.
+template <bool (*Own)(HWND, UINT, WPARAM, LPARAM, LRESULT*)>
+static LRESULT window_procedure(HWND window, UINT message, WPARAM wparam, LPARAM lparam)
+{
+    LRESULT result = 0;
+    if (Own(window, message, wparam, lparam, &result)) return result;
+    if (app_hooks.window_hook && app_hooks.window_hook(window, message, wparam, lparam)) return 0;
+    return DefWindowProcA(window, message, wparam, lparam);
+}
+
+LRESULT CALLBACK _main_wndproc(HWND window, UINT message, WPARAM wparam, LPARAM lparam)
+{
+    return window_procedure<console_message>(window, message, wparam, lparam);
+}
+
+LRESULT CALLBACK _page_wndproc(HWND window, UINT message, WPARAM wparam, LPARAM lparam)
+{
+    return window_procedure<page_message>(window, message, wparam, lparam);
 }

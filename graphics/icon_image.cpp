@@ -10,7 +10,7 @@ int _icon_info(const char*, int* width, int* height, int* xres, int* yres)
 {
     *width = GetSystemMetrics(SM_CXICON);
     *height = GetSystemMetrics(SM_CYICON);
-    _screen_dpi(xres, yres);
+    screen_dpi(xres, yres);
     return 1;
 }
 
@@ -18,18 +18,18 @@ int _cursor_info(const char*, int* width, int* height, int* xres, int* yres)
 {
     *width = GetSystemMetrics(SM_CXCURSOR);
     *height = GetSystemMetrics(SM_CYCURSOR);
-    _screen_dpi(xres, yres);
+    screen_dpi(xres, yres);
     return 1;
 }
 
-HICON _file_icon(const char* path)
+HICON file_icon(const char* path)
 {
     if (!path || !*path) return nullptr;
-    const char* ext = _path_extension(path);
+    const char* ext = path_extension(path);
     // Icon and cursor files show themselves.
-    if (_extension_is(ext, ".ICO"))
+    if (extension_is(ext, ".ICO"))
         return (HICON)LoadImageA(nullptr, path, IMAGE_ICON, 0, 0, LR_LOADFROMFILE | LR_DEFAULTSIZE);
-    if (_extension_is(ext, ".CUR"))
+    if (extension_is(ext, ".CUR"))
         return (HICON)LoadImageA(nullptr, path, IMAGE_CURSOR, 0, 0, LR_LOADFROMFILE | LR_DEFAULTSIZE);
     SHFILEINFOA info{};
     if (!SHGetFileInfoA(path, 0, &info, sizeof info, SHGFI_ICON)) return nullptr;
@@ -39,11 +39,11 @@ HICON _file_icon(const char* path)
 
 int _page_load_icon(int slot, const char* path)
 {
-    if (_extension_is(_path_extension(path), ".BMP")) {
+    if (extension_is(path_extension(path), ".BMP")) {
         c_file file(fopen(path, "rb"));
         if (file.get() && _page_load_bmp(slot, file.get())) return 1;
     }
-    icon_holder icon(_file_icon(path), icon_traits{_extension_is(_path_extension(path), ".CUR")});
+    icon_holder icon(file_icon(path), icon_traits{extension_is(path_extension(path), ".CUR")});
     if (!icon) return 0;
     if (slot >= 1) {
         if (!_newbuffer(slot, GetSystemMetrics(SM_CXICON), GetSystemMetrics(SM_CYICON))) return 0;
@@ -54,8 +54,8 @@ int _page_load_icon(int slot, const char* path)
 
 _bmap* _bmap_icon_image(const char* path)
 {
-    bool cursor = _extension_is(_path_extension(path), ".CUR");
-    icon_holder icon(_file_icon(path), icon_traits{cursor});
+    bool cursor = extension_is(path_extension(path), ".CUR");
+    icon_holder icon(file_icon(path), icon_traits{cursor});
     if (!icon) return nullptr;
     int w = 0, h = 0, xres = 0, yres = 0;
     _image_info(path, &w, &h, &xres, &yres);
@@ -71,8 +71,8 @@ _bmap* _bmap_icon_image(const char* path)
     _bmap* b = _bmap_from_buffer(slot);
     _page_free(slot);
     if (!b) return nullptr;
-    if (xres <= 0 || yres <= 0) _screen_dpi(&xres, &yres);
-    b->header.biXPelsPerMeter = _dpi_to_ppm(xres);
-    b->header.biYPelsPerMeter = _dpi_to_ppm(yres);
+    if (xres <= 0 || yres <= 0) screen_dpi(&xres, &yres);
+    b->header.biXPelsPerMeter = dpi_to_ppm(xres);
+    b->header.biYPelsPerMeter = dpi_to_ppm(yres);
     return b;
 }

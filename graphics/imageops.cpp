@@ -24,7 +24,7 @@ int _zoom_size(_bmap* b, double f, int* width, int* height)
 // The result image for an unturned size w x h, turned by the rotation code.
 static _bmap* rotated_result(int w, int h, int rotation)
 {
-    return (rotation & 1) ? _bmap_new(h, w) : _bmap_new(w, h);
+    return (rotation & 1) ? bmap_new(h, w) : bmap_new(w, h);
 }
 
 // Where unturned result pixel (i, j) of a w x h picture lands.

@@ -23,7 +23,7 @@ _bmap* _bmap_rotate(_bmap* b, int angle);
 // image of at most the icon size.
 _bmap* _bmap_icon_image(const char* path);
 // The shell's icon for the path (own icon for ".ICO" and ".CUR"); null when none.
-HICON _file_icon(const char* path);
+HICON file_icon(const char* path);
 
 HGLOBAL _bmap_to_packed_dib(_bmap* b, size_t* size);
 int _bmap_to_clipboard(_bmap* b);
@@ -33,13 +33,13 @@ int _file_to_clipboard(const char* path);
 int _bmap_save_bmp(_bmap* b, FILE* file);
 // A metafile put on the clipboard as CF_METAFILEPICT with the given mapping
 // and extents; the clipboard takes it over, or it is deleted here.
-int _metafile_pict_to_clipboard(HWND owner, HMETAFILE picture, LONG mapping, LONG x_ext, LONG y_ext);
+int metafile_pict_to_clipboard(HWND owner, HMETAFILE picture, LONG mapping, LONG x_ext, LONG y_ext);
 // A page's stored picture, put on the clipboard as CF_METAFILEPICT sized by
 // the window's client area.
 int _page_copy(HENHMETAFILE picture, HWND window);
 
 // The extension of a path (from its last ".", double-byte aware), or null.
-const char* _path_extension(const char* path);
+const char* path_extension(const char* path);
 // True when the extension equals one of the texts (case-insensitive).
-bool _extension_is(const char* ext, const char* a, const char* b = nullptr, const char* c = nullptr,
+bool extension_is(const char* ext, const char* a, const char* b = nullptr, const char* c = nullptr,
                    const char* d = nullptr);

@@ -32,10 +32,10 @@ page_record* _page_of_child(HWND child);
 page_record* _create_statusbar(int page);
 
 // Lays out a framed page's drawing child and status bar over its client area.
-void _page_layout(page_record* page);
+void page_layout(page_record* page);
 // When `page` is the current page: closes its recording, lets go of its DCs
 // and leaves no current page. Every free or re-creation of a slot runs it first.
-void _page_release_current(page_record* page);
+void page_release_current(page_record* page);
 
 extern double draw_line_width;
 extern int draw_pen_style;
@@ -51,9 +51,9 @@ extern HFONT draw_font;
 // The drawing state goes with the current page: whenever a page becomes
 // current (created, selected or re-selected), the library's pen, brush,
 // font, text colour and background colour are selected into its DC.
-void _drawing_state_select(HDC dc);
-void _drawing_state_unselect(HDC dc);
-void _drawing_objects_delete();
+void drawing_state_select(HDC dc);
+void drawing_state_unselect(HDC dc);
+void drawing_objects_delete();
 
 void _buffer_dc_setup(page_record* page);
 
@@ -63,10 +63,10 @@ void _paint_page(HWND window, HDC dc, HENHMETAFILE picture, page_record* page);
 
 // Recording: close the current recording into the stored picture, and open a
 // new recording that starts with the stored picture replayed.
-void _record_close(page_record* page);
-void _record_open(page_record* page);
+void record_close(page_record* page);
+void record_open(page_record* page);
 // Plays a recording with its units on the DC's logical units.
-void _play_recording(HDC dc, HENHMETAFILE picture);
+void play_recording(HDC dc, HENHMETAFILE picture);
 
 extern HWND console_frame;
 extern HWND console_statusbar;
@@ -92,14 +92,14 @@ extern page_accel_table page_accels;
 int _console_handle_message(HWND window, WPARAM wparam, UINT message, LPARAM lparam);
 int _page_handle_message(HWND window, WPARAM wparam, UINT message, LPARAM lparam);
 
-void _console_create(HWND frame);
-void _console_destroy();
-void _console_release_library();
+void console_create(HWND frame);
+void console_destroy();
+void console_release_library();
 extern int early_drop;
 
 void _elapsed_text();
 // The elapsed-time text for s seconds (the rules of _elapsed_text).
-void _elapsed_format(double seconds, char* out, size_t cap);
+void elapsed_format(double seconds, char* out, size_t cap);
 int _register_class(UINT style, WNDPROC proc, HBRUSH background, const char* name);
 const char* _register_page_class(HBRUSH brush);
 int _translate_page_accels(MSG* msg);

@@ -6,6 +6,7 @@
 #include <richedit.h>
 #include <ctime>
 #include "base/cptext.h"
+#include "base/holders.h"
 #include "graphics/pages.h"
 #include "graphics/bmap.h"
 #include "graphics/imageops.h"
@@ -42,6 +43,13 @@ struct console_hook_table {
     int (*status_hook)(int page, const char* fmt, ...);
 };
 extern console_hook_table console_hooks;
+// The console's own printf and getchar, for the application to put in the
+// hooks (mingw's <stdio.h> owns the plain names).
+int con_printf(const char* fmt, ...) __attribute__((format(gnu_printf, 1, 2)));
+int _getchar_entry();
+// Waits out the double-click time after a button press on the window: 1 when
+// a second press came (a double click), 0 when it did not.
+int _wait_double_click(UINT button_message, HWND window);
 
 // Application callbacks; null until app_main fills them.
 struct app_hook_table {
@@ -74,21 +82,21 @@ enum {
 
 // Start-up before app_main: 1 on success, 0 when the console
 // frame could not be created. Runs once; later calls return 1 at once.
-int _kavtrel_start(HINSTANCE instance, HINSTANCE previous, const char* command_line);
+int kavtrel_start(HINSTANCE instance, HINSTANCE previous, const char* command_line);
 // After app_main returned `result`: the elapsed time, and the console's end.
-void _kavtrel_after_app(int result);
+void kavtrel_after_app(int result);
 // The main message loop: the quit message's wParam.
-int _message_loop();
+int message_loop();
 
 
 // A close of the program (window close or Exit) that arrives while the
 // application is busy is recorded rather than acted on; the busy state honours
 // it when its outermost level ends. The busy query defaults to "not busy".
 extern int (*kavtrel_busy_query)();
-void _request_close();              // destroy the console frame, or record the request while busy
-int _close_requested();
-void _set_close_requested(int on);
-void _honour_close_request();       // destroys the console frame when a close was recorded
+void request_close();              // destroy the console frame, or record the request while busy
+int close_requested();
+void set_close_requested(int on);
+void honour_close_request();       // destroys the console frame when a close was recorded
 
 // Clean-up of the scanner library at the console's destruction; null until set.
 extern void (*scanner_unload_hook)();
@@ -108,7 +116,7 @@ void _console_fontsize(int n);
 void _console_setsize(int console_unit, int printf_unit);
 void _early_drop(HDROP drop);
 void _drop_files(int page, HDROP drop);
-int _console_find_open();
+int console_find_open();
 
 // The message pump: handles what is waiting and returns; the loop's end.
 int _pump();
@@ -116,7 +124,7 @@ int _pump();
 void _offer_message(MSG* msg);
 void _quit_loop();
 // Offers `accel` to `window` every message, after the console's own (1 when it was added).
-int _add_page_accel(HWND window, HACCEL accel);
+int add_page_accel(HWND window, HACCEL accel);
 
 // The console frame: the owner of the library's message boxes (null before start-up).
 HWND console_window();
@@ -134,13 +142,10 @@ int early_drop_flag();
 class measuring_dc {
 public:
     explicit measuring_dc(int page);
-    ~measuring_dc();
-    measuring_dc(const measuring_dc&) = delete;
-    measuring_dc& operator=(const measuring_dc&) = delete;
     HDC get() const { return dc_; }
 private:
     HDC dc_;
-    HGDIOBJ previous_font_;
+    selected_object font_;
 };
 
 // Message boxes go through this seam so that tests can answer them headless.

@@ -20,7 +20,7 @@ void _wmf_context_init(wmf_context* c)
     c->metafile = nullptr;
 }
 
-int _wmf_read_header(wmf_context* c, FILE* file)
+int wmf_read_header(wmf_context* c, FILE* file)
 {
     if (!file || fseek(file, 0, SEEK_SET) != 0) return 0;
     if (fread(&c->header, sizeof c->header, 1, file) != 1) return 0;
@@ -33,12 +33,12 @@ int _wmf_read_header(wmf_context* c, FILE* file)
 
 int _wmf_read(wmf_context* c, FILE* file)
 {
-    if (!_wmf_read_header(c, file)) return 0;
+    if (!wmf_read_header(c, file)) return 0;
     long start = ftell(file);
     if (start < 0 || fseek(file, 0, SEEK_END) != 0) return 0;
     long end = ftell(file);
     if (end <= start || end - start > WMF_MAX_BYTES || fseek(file, start, SEEK_SET) != 0) return 0;
-    if (!_can_allocate((size_t)(end - start))) return 0;
+    if (!can_allocate((size_t)(end - start))) return 0;
     std::vector<BYTE> body((size_t)(end - start));
     if (fread(body.data(), 1, body.size(), file) != body.size()) return 0;
     // Only a body whose every record was checked reaches the player.
@@ -50,7 +50,7 @@ int _wmf_read(wmf_context* c, FILE* file)
 void _wmf_size(wmf_context* c, int* width, int* height, int* units_per_inch)
 {
     int xdpi, ydpi;
-    _screen_dpi(&xdpi, &ydpi);
+    screen_dpi(&xdpi, &ydpi);
     double upi = c->header.units_per_inch ? c->header.units_per_inch : 1;
     *width = (int)(c->width / upi * xdpi);
     *height = (int)(c->height / upi * ydpi);
@@ -64,12 +64,16 @@ void _wmf_context_free(wmf_context* c)
 }
 
 namespace {
+// One WMF operation on a file: the context's metafile is freed, and the file
+// closed, at the end of the scope.
+using wmf_context_holder = holder<null_handle_traits<wmf_context*, _wmf_context_free>>;
 struct wmf_scope {
     wmf_context c;
+    wmf_context_holder freed;
     c_file file;
-    FILE* f;
-    explicit wmf_scope(const char* path) : file(fopen(path, "rb")), f(file.get()) { _wmf_context_init(&c); }
-    ~wmf_scope() { _wmf_context_free(&c); }
+    explicit wmf_scope(const char* path) : freed(&c), file(fopen(path, "rb")) { _wmf_context_init(&c); }
+    // Header and body read and the metafile loaded.
+    bool read() { return file && _wmf_read(&c, file.get()); }
 };
 
 // Rows rendered at a time: the picture is played once per band into a small
@@ -80,7 +84,7 @@ enum { BAND_BYTES = 8 * 1024 * 1024 };
 // over the background for new pages; `play` plays it into the DC given.
 template <class Play> _bmap* render_in_bands(int width, int height, int ext_x, int ext_y, Play play)
 {
-    _bmap* b = _bmap_new(width, height);
+    _bmap* b = bmap_new(width, height);
     if (!b) return nullptr;
     int band = b->stride > BAND_BYTES ? 1 : BAND_BYTES / b->stride;
     if (band > height) band = height;
@@ -89,7 +93,8 @@ template <class Play> _bmap* render_in_bands(int width, int height, int ext_x, i
     bi.bmiHeader.biHeight = -band;
     void* bits = nullptr;
     owned_object dib(CreateDIBSection(nullptr, &bi, DIB_RGB_COLORS, &bits, nullptr, 0));
-    HDC dc = dib.get() && bits ? CreateCompatibleDC(nullptr) : nullptr;
+    created_dc memory(dib.get() && bits ? CreateCompatibleDC(nullptr) : nullptr);
+    HDC dc = memory.get();
     if (!dc) {
         _bmap_delete(b);
         return nullptr;
@@ -115,7 +120,6 @@ template <class Play> _bmap* render_in_bands(int width, int height, int ext_x, i
             memcpy(b->pixels + (size_t)top * b->stride, bits, (size_t)rows * b->stride);
         }
     }
-    DeleteDC(dc);
     return b;
 }
 }  // namespace
@@ -123,17 +127,17 @@ template <class Play> _bmap* render_in_bands(int width, int height, int ext_x, i
 int _wmf_info(const char* path, int* width, int* height, int* xres, int* yres)
 {
     wmf_scope s(path);
-    if (!s.f || !_wmf_read(&s.c, s.f)) return 0;
+    if (!s.read()) return 0;
     int upi;
     _wmf_size(&s.c, width, height, &upi);
-    _screen_dpi(xres, yres);
+    screen_dpi(xres, yres);
     return 1;
 }
 
 _bmap* _wmf_load(const char* path, double scale)
 {
     wmf_scope s(path);
-    if (!s.f || !_wmf_read(&s.c, s.f)) return nullptr;
+    if (!s.read()) return nullptr;
     int w, h, upi;
     _wmf_size(&s.c, &w, &h, &upi);
     double tw = w * scale, th = h * scale;
@@ -142,14 +146,14 @@ _bmap* _wmf_load(const char* path, double scale)
     _bmap* b = render_in_bands((int)tw, (int)th, s.c.width, s.c.height,
                                [metafile](HDC dc) { PlayMetaFile(dc, metafile); });
     if (!b) return nullptr;
-    b->header.biXPelsPerMeter = b->header.biYPelsPerMeter = _dpi_to_ppm(upi);
+    b->header.biXPelsPerMeter = b->header.biYPelsPerMeter = dpi_to_ppm(upi);
     return b;
 }
 
 int _wmf_to_clipboard(const char* path)
 {
     wmf_scope s(path);
-    if (!s.f || !_wmf_read(&s.c, s.f)) return 0;
+    if (!s.read()) return 0;
     // The clipboard keeps its own copy, made by playing the picture.
     HDC record = CreateMetaFileA(nullptr);
     if (!record) return 0;
@@ -157,7 +161,7 @@ int _wmf_to_clipboard(const char* path)
     HMETAFILE copy = CloseMetaFile(record);
     if (!copy) return 0;
     double upi = s.c.header.units_per_inch;
-    return _metafile_pict_to_clipboard(console_frame, copy, MM_LOENGLISH, (LONG)(s.c.width / upi * 100),
+    return metafile_pict_to_clipboard(console_frame, copy, MM_LOENGLISH, (LONG)(s.c.width / upi * 100),
                                        (LONG)(100 * (s.c.height / upi)));
 }
 
@@ -169,7 +173,7 @@ static HENHMETAFILE emf_open(const char* path)
     if (!file.get() || fseek(file.get(), 0, SEEK_END) != 0) return nullptr;
     long end = ftell(file.get());
     if (end < 88 || end > WMF_MAX_BYTES || fseek(file.get(), 0, SEEK_SET) != 0) return nullptr;
-    if (!_can_allocate((size_t)end)) return nullptr;
+    if (!can_allocate((size_t)end)) return nullptr;
     std::vector<BYTE> bytes((size_t)end);
     if (fread(bytes.data(), 1, bytes.size(), file.get()) != bytes.size()) return nullptr;
     if (!emf_bytes_sound(bytes.data(), bytes.size())) return nullptr;
@@ -189,48 +193,37 @@ static bool emf_size(HENHMETAFILE emf, int* width, int* height)
 
 int _emf_info(const char* path, int* width, int* height, int* xres, int* yres)
 {
-    HENHMETAFILE emf = emf_open(path);
-    if (!emf) return 0;
-    bool ok = emf_size(emf, width, height);
-    DeleteEnhMetaFile(emf);
-    if (!ok) return 0;
-    _screen_dpi(xres, yres);
+    enh_metafile_holder emf(emf_open(path));
+    if (!emf || !emf_size(emf.get(), width, height)) return 0;
+    screen_dpi(xres, yres);
     return 1;
 }
 
 _bmap* _emf_load(const char* path, double scale)
 {
-    HENHMETAFILE emf = emf_open(path);
-    if (!emf) return nullptr;
+    enh_metafile_holder held(emf_open(path));
     int w, h;
-    _bmap* b = nullptr;
-    double tw = 0, th = 0;
-    if (emf_size(emf, &w, &h)) {
-        tw = w * scale;
-        th = h * scale;
-    }
-    if (tw >= 1 && th >= 1 && tw < 65536 && th < 65536) {
-        RECT frame = {0, 0, w, h};
-        b = render_in_bands((int)tw, (int)th, w, h, [emf, &frame](HDC dc) { PlayEnhMetaFile(dc, emf, &frame); });
-    }
-    DeleteEnhMetaFile(emf);
+    if (!held || !emf_size(held.get(), &w, &h)) return nullptr;
+    double tw = w * scale, th = h * scale;
+    if (!(tw >= 1 && th >= 1 && tw < 65536 && th < 65536)) return nullptr;
+    RECT frame = {0, 0, w, h};
+    HENHMETAFILE emf = held.get();
+    _bmap* b = render_in_bands((int)tw, (int)th, w, h, [emf, &frame](HDC dc) { PlayEnhMetaFile(dc, emf, &frame); });
     if (!b) return nullptr;
     int xdpi, ydpi;
-    _screen_dpi(&xdpi, &ydpi);
-    b->header.biXPelsPerMeter = b->header.biYPelsPerMeter = _dpi_to_ppm(xdpi);
+    screen_dpi(&xdpi, &ydpi);
+    b->header.biXPelsPerMeter = b->header.biYPelsPerMeter = dpi_to_ppm(xdpi);
     return b;
 }
 
 int _emf_to_clipboard(const char* path)
 {
-    HENHMETAFILE emf = emf_open(path);
+    enh_metafile_holder emf(emf_open(path));
     if (!emf) return 0;
     {
         clipboard_open clip(console_frame);
-        if (!clip || !EmptyClipboard() || !SetClipboardData(CF_ENHMETAFILE, emf)) {
-            DeleteEnhMetaFile(emf);
-            return 0;
-        }
+        if (!clip || !EmptyClipboard() || !SetClipboardData(CF_ENHMETAFILE, emf.get())) return 0;
+        emf.release();   // the clipboard owns it now
     }
     _pump();
     return 1;

@@ -35,7 +35,7 @@ struct wmf_context {
 void _wmf_context_init(wmf_context* c);
 // Reads the header from the start of the file; 0 for a plain metafile (no key,
 // or 0 units per inch) or an empty box.
-int _wmf_read_header(wmf_context* c, FILE* file);
+int wmf_read_header(wmf_context* c, FILE* file);
 // Header and metafile body; 1 when both were read and the metafile loaded.
 int _wmf_read(wmf_context* c, FILE* file);
 void _wmf_size(wmf_context* c, int* width, int* height, int* units_per_inch);

@@ -17,7 +17,7 @@ static int fullscreen_counter;
 
 static const DWORD child_style_default = WS_CHILD | WS_VISIBLE | WS_VSCROLL;
 
-void _page_layout(page_record* p)
+void page_layout(page_record* p)
 {
     if (!p || p->kind != PAGE_FRAMED || !p->frame) return;
     RECT rc;
@@ -63,9 +63,9 @@ static void leave_current(int erase)
     page_record* p = current_page;
     if (!p) return;
     if (p->kind == PAGE_BUFFER) {
-        _drawing_state_unselect(p->dc);
+        drawing_state_unselect(p->dc);
     } else {
-        _record_close(p);
+        record_close(p);
         if (current_window_dc) ReleaseDC(p->frame, current_window_dc);
         current_window_dc = nullptr;
         if (p->kind == PAGE_FRAMED && erase >= 0) invalidate_page(p, erase);
@@ -73,7 +73,7 @@ static void leave_current(int erase)
     current_page = nullptr;
 }
 
-void _page_release_current(page_record* p)
+void page_release_current(page_record* p)
 {
     if (p && p == current_page) leave_current(-1);
 }
@@ -83,10 +83,10 @@ static void enter_current(page_record* p)
 {
     current_page = p;
     if (p->kind == PAGE_BUFFER) {
-        _drawing_state_select(p->dc);
+        drawing_state_select(p->dc);
         return;
     }
-    _record_open(p);
+    record_open(p);
     current_window_dc = GetDC(p->frame);
 }
 
@@ -99,8 +99,8 @@ int _selectpage(int erase, int page)
     // entered as if another page were being left.
     if (current_page && p == current_page) {
         if (p->kind == PAGE_BUFFER) return 1;
-        _record_close(p);
-        _record_open(p);
+        record_close(p);
+        record_open(p);
         _page_invalidate(erase);
         return 1;
     }
@@ -169,7 +169,7 @@ int _newpage(int page, double x, double y, double width, double height)
                                frame, nullptr, kavtrel_instance, nullptr);
     DragAcceptFiles(frame, TRUE);
     if (_fit_client(frame, width, height)) _fit_client(frame, width, height);
-    _page_layout(p);
+    page_layout(p);
     become_page(p);
     p->background = new_page_background;
     _page_defaults();
@@ -214,7 +214,7 @@ int _newpage_fullscreen(int page, COLORREF colour)
     return 1;
 }
 
-const char* _fullscreen_class_name() { return fullscreen_class; }
+const char* fullscreen_class_name() { return fullscreen_class; }
 
 int _hide_fullscreen_pages()
 {
@@ -336,10 +336,10 @@ int _fit_client(HWND frame, double width, double height)
 
 // The console frame is going: close the current recording, let go of its
 // DCs and the drawing objects, and free every slot.
-void _pages_shutdown()
+void pages_shutdown()
 {
     leave_current(-1);
-    _drawing_objects_delete();
+    drawing_objects_delete();
     for (int i = 1; i < PAGE_SLOTS; i++)
         if (page_table[i]) _page_free(i);
 }

@@ -26,11 +26,11 @@ void _progress(int page, double value, double low, double high);
 void _page_invalidate(int erase);
 int _fit_client(HWND frame, double width, double height);
 // Closes the current recording, deletes the drawing objects, frees every slot.
-void _pages_shutdown();
+void pages_shutdown();
 // The full-screen class in use ("" before the first full-screen page).
-const char* _fullscreen_class_name();
+const char* fullscreen_class_name();
 // Progress percentage for value in low..high, clamped to 0..100.
-int _progress_percent(double value, double low, double high);
+int progress_percent(double value, double low, double high);
 
 // Drawing state, primitives, recording and buffers.
 struct page_info {

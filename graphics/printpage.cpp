@@ -7,28 +7,6 @@
 static BOOL WINAPI print_dialog_real(PRINTDLGA* pd) { return PrintDlgA(pd); }
 BOOL (WINAPI* kavtrel_print_dialog)(PRINTDLGA*) = print_dialog_real;
 
-namespace {
-// The dialog's memory and the printer DC, given back on every way out.
-struct print_dialog_result {
-    PRINTDLGA& pd;
-    explicit print_dialog_result(PRINTDLGA& p) : pd(p) {}
-    ~print_dialog_result()
-    {
-        if (pd.hDevMode) GlobalFree(pd.hDevMode);
-        if (pd.hDevNames) GlobalFree(pd.hDevNames);
-        pd.hDevMode = pd.hDevNames = nullptr;
-        if (pd.hDC) DeleteDC(pd.hDC);
-    }
-    // Deletes the DC now; its result is the caller's.
-    BOOL delete_dc()
-    {
-        BOOL ok = DeleteDC(pd.hDC);
-        pd.hDC = nullptr;
-        return ok;
-    }
-};
-}  // namespace
-
 int _printpage(HWND window, HENHMETAFILE picture)
 {
     static PRINTDLGA pd;
@@ -37,8 +15,10 @@ int _printpage(HWND window, HENHMETAFILE picture)
     pd.Flags = PD_RETURNDC;
     pd.hwndOwner = window;
     if (!kavtrel_print_dialog(&pd)) return 0;
-    print_dialog_result held(pd);
-    if (!pd.hDC) return 0;
+    // The dialog's memory and the printer DC are given back on every way out.
+    created_dc printer(pd.hDC);
+    global_block dev_names(pd.hDevNames), dev_mode(pd.hDevMode);
+    if (!printer) return 0;
 
     RECT client = {0, 0, 0, 0};
     GetClientRect(window, &client);
@@ -51,7 +31,7 @@ int _printpage(HWND window, HENHMETAFILE picture)
             dy = GetDeviceCaps(screen, LOGPIXELSY);
         }
     }
-    HDC dc = pd.hDC;
+    HDC dc = printer.get();
     int px = GetDeviceCaps(dc, LOGPIXELSX), py = GetDeviceCaps(dc, LOGPIXELSY);
 
     DOCINFOA doc = {};
@@ -66,10 +46,11 @@ int _printpage(HWND window, HENHMETAFILE picture)
     SetWindowExtEx(dc, 20 * w, 20 * h, nullptr);
     SetViewportExtEx(dc, (int)((double)w / dx * px), (int)((double)h / dy * py), nullptr);
     SetWindowOrgEx(dc, -20 * dx, -20 * dy, nullptr);
-    _play_recording(dc, picture);
+    play_recording(dc, picture);
     bool ok = EndPage(dc) > 0;
     if (!ok) AbortDoc(dc);
     else ok = EndDoc(dc) > 0;
-    BOOL deleted = held.delete_dc();
+    // Deleting the DC finishes the job: its result is the caller's.
+    BOOL deleted = DeleteDC(printer.release());
     return ok && deleted ? 1 : 0;
 }

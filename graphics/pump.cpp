@@ -12,7 +12,7 @@ static int not_busy() { return 0; }
 int (*kavtrel_busy_query)() = not_busy;
 static int close_pending;
 
-int _add_page_accel(HWND window, HACCEL accel)
+int add_page_accel(HWND window, HACCEL accel)
 {
     if (page_accels.count >= PAGE_ACCEL_MAX) return 0;
     page_accels.window[page_accels.count] = window;
@@ -48,7 +48,7 @@ int _pump()
     return 0;
 }
 
-int _message_loop()
+int message_loop()
 {
     MSG msg;
     for (;;) {
@@ -63,11 +63,11 @@ int _message_loop()
 void _quit_loop()
 {
     if (console_frame) DestroyWindow(console_frame);
-    _message_loop();
+    message_loop();
     exit(0);
 }
 
-void _elapsed_format(double s, char* out, size_t cap)
+void elapsed_format(double s, char* out, size_t cap)
 {
     if (s < 1) {
         // A whole number of milliseconds divided by 1000 must come back whole.
@@ -89,12 +89,12 @@ void _elapsed_text()
 {
     double s = (clock() - kavtrel_start_clock) / 1000.0;
     char elapsed[64];
-    _elapsed_format(s, elapsed, sizeof elapsed);
+    elapsed_format(s, elapsed, sizeof elapsed);
     _status_printf(-1, "%s%s", "Done. ", elapsed);
     _pump();
 }
 
-void _request_close()
+void request_close()
 {
     if (kavtrel_busy_query()) {
         close_pending = 1;
@@ -103,10 +103,10 @@ void _request_close()
     if (console_frame) DestroyWindow(console_frame);
 }
 
-int _close_requested() { return close_pending; }
-void _set_close_requested(int on) { close_pending = on; }
+int close_requested() { return close_pending; }
+void set_close_requested(int on) { close_pending = on; }
 
-void _honour_close_request()
+void honour_close_request()
 {
     if (!close_pending) return;
     close_pending = 0;

@@ -30,7 +30,7 @@ static HDC new_recording_dc()
 }
 
 // Plays a recording so that its logical units land on the DC's logical units.
-void _play_recording(HDC dc, HENHMETAFILE picture)
+void play_recording(HDC dc, HENHMETAFILE picture)
 {
     ENHMETAHEADER h;
     if (!picture || !GetEnhMetaFileHeader(picture, sizeof h, &h)) return;
@@ -177,7 +177,7 @@ static bool draws_anything(HENHMETAFILE m)
     return walk(v, w) && w.draws;
 }
 
-void _record_close(page_record* page)
+void record_close(page_record* page)
 {
     if (!page || !page->dc || (page->kind != PAGE_FRAMED && page->kind != PAGE_FULLSCREEN)) return;
     HENHMETAFILE added = CloseEnhMetaFile(page->dc);
@@ -199,11 +199,11 @@ void _record_close(page_record* page)
     }
 }
 
-void _record_open(page_record* page)
+void record_open(page_record* page)
 {
     if (!page || page->dc || (page->kind != PAGE_FRAMED && page->kind != PAGE_FULLSCREEN)) return;
     page->dc = new_recording_dc();
-    _drawing_state_select(page->dc);
+    drawing_state_select(page->dc);
 }
 
 void _paint_page(HWND window, HDC dc, HENHMETAFILE picture, page_record* page)
@@ -214,7 +214,7 @@ void _paint_page(HWND window, HDC dc, HENHMETAFILE picture, page_record* page)
     SetWindowOrgEx(dc, (int)(20 * page->x_origin), (int)(20 * page->y_origin), nullptr);
     SetWindowExtEx(dc, 20 * rc.right, 20 * rc.bottom, nullptr);
     SetViewportExtEx(dc, rc.right, rc.bottom, nullptr);
-    _play_recording(dc, picture);
+    play_recording(dc, picture);
 }
 
 int _replay_page(int page, double x, double y)
@@ -226,7 +226,7 @@ int _replay_page(int page, double x, double y)
     POINT o;
     GetWindowOrgEx(dc, &o);
     SetWindowOrgEx(dc, o.x - (int)(20 * x), o.y - (int)(20 * y), nullptr);
-    _play_recording(dc, m->picture);
+    play_recording(dc, m->picture);
     SetWindowOrgEx(dc, o.x, o.y, nullptr);
     return 1;
 }
@@ -287,7 +287,7 @@ void _clearscreen(int flags)
         if (p->dc) DeleteEnhMetaFile(CloseEnhMetaFile(p->dc));
         p->dc = nullptr;
         p->picture = empty_recording();
-        _record_open(p);
+        record_open(p);
         if (p->kind == PAGE_FRAMED && !p->child && p->background != GetSysColor(COLOR_WINDOW)) {
             HBRUSH brush = CreateSolidBrush(p->background);
             RECT r = {0, 0, 20 * GetSystemMetrics(SM_CXSCREEN), 20 * GetSystemMetrics(SM_CYSCREEN)};

@@ -16,7 +16,7 @@ static void fill_format(CHARFORMATA& f, COLORREF colour)
     text_copy(f.szFaceName, sizeof f.szFaceName, "ＭＳ ゴシック");
 }
 
-int _kavtrel_start(HINSTANCE instance, HINSTANCE previous, const char* command_line)
+int kavtrel_start(HINSTANCE instance, HINSTANCE previous, const char* command_line)
 {
     if (console_frame) return 1;
     kavtrel_instance = instance;
@@ -67,7 +67,7 @@ int _kavtrel_start(HINSTANCE instance, HINSTANCE previous, const char* command_l
     return 1;
 }
 
-void _kavtrel_after_app(int result)
+void kavtrel_after_app(int result)
 {
     app_started = 1;
     if (current_page) _selectpage(0, current_page->number);

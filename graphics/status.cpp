@@ -18,7 +18,7 @@ page_record* _create_statusbar(int page)
         if (p->statusbar)
             p->progressbar = CreateWindowExA(0, "msctls_progress32", "", WS_CHILD, 0, 0, 0, 0,
                                              p->statusbar, nullptr, kavtrel_instance, nullptr);
-        _page_layout(p);
+        page_layout(p);
     }
     return p;
 }
@@ -86,7 +86,7 @@ void _status_text(int page, const char* fmt, ...)
 }
 
 // Percentage shown for value in low..high; only the range's width divides.
-int _progress_percent(double value, double low, double high)
+int progress_percent(double value, double low, double high)
 {
     double range = high - low;
     double pct;
@@ -110,5 +110,5 @@ void _progress(int page, double value, double low, double high)
         SendMessageA(p->progressbar, PBM_SETPOS, 0, 0);
         ShowWindow(p->progressbar, SW_SHOWNA);
     }
-    SendMessageA(p->progressbar, PBM_SETPOS, _progress_percent(value, low, high), 0);
+    SendMessageA(p->progressbar, PBM_SETPOS, progress_percent(value, low, high), 0);
 }

@@ -5,8 +5,8 @@
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR command_line, int show)
 {
-    if (!_kavtrel_start(instance, previous, command_line)) return 0;
+    if (!kavtrel_start(instance, previous, command_line)) return 0;
     int result = app_main();
-    _kavtrel_after_app(result);
-    return _message_loop();
+    kavtrel_after_app(result);
+    return message_loop();
 }

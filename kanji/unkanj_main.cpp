@@ -3,6 +3,7 @@
 // filter piece by piece and reports the result with its message.
 #include "kanji/unkanj.h"
 #include "base/cptext.h"
+#include "base/holders.h"
 #include <windows.h>
 #include <cstdio>
 #include <cstdlib>
@@ -188,19 +189,31 @@ static bool destination_folder(const std::string& destination, std::string* fold
 }
 
 namespace {
+// The standard output switched to binary for the scope; the mode it had goes
+// back at the end (when the switch told it).
+struct binary_stdout_traits {
+    using handle = bool;
+    int old_mode = -1;
+    static bool none() { return false; }
+    void close(bool) const
+    {
+        fflush(stdout);
+        if (old_mode != -1)
+            _setmode(_fileno(stdout), old_mode);
+    }
+};
+using binary_stdout = holder<binary_stdout_traits>;
+
+binary_stdout stdout_to_binary()
+{
+    fflush(stdout);
+    return binary_stdout(true, binary_stdout_traits{_setmode(_fileno(stdout), _O_BINARY)});
+}
+
 // The destination: a file, or the standard output when no name is given.
 struct output_sink {
     std::ofstream file;
-    bool to_stdout = false;
-    int old_mode = -1;
-    ~output_sink()
-    {
-        if (to_stdout) {
-            fflush(stdout);
-            if (old_mode != -1)
-                _setmode(_fileno(stdout), old_mode);
-        }
-    }
+    binary_stdout to_stdout;
     void write(const unsigned char* data, size_t n)
     {
         if (to_stdout)
@@ -214,19 +227,16 @@ struct output_sink {
 // replaces the destination only when the whole run succeeded: a run that the
 // binary rule or a failure stops leaves an earlier destination as it was.
 // The temporary file goes on every way out unless it was moved into place.
-struct pending_output {
-    std::string temp;
-    ~pending_output()
-    {
-        if (!temp.empty())
-            DeleteFileA(temp.c_str());
-    }
+struct pending_output_traits {
+    using handle = std::string;
+    static std::string none() { return std::string(); }
+    void close(const std::string& temp) const { DeleteFileA(temp.c_str()); }
 };
+using pending_output = holder<pending_output_traits>;
 
-struct piece_buffer {
-    unsigned char* data = nullptr;
-    ~piece_buffer() { ::operator delete(data); }
-};
+// A block from unkanj_allocate.
+void free_piece(unsigned char* data) { ::operator delete(data); }
+using piece_buffer = holder<null_handle_traits<unsigned char*, free_piece>>;
 }  // namespace
 
 // Closes the stream (open on the destination) and opens it on a new
@@ -273,14 +283,12 @@ static int run(CUnKanj& k, const std::string& source, const std::string& destina
                 return UNKANJ_DESTINATION_ERROR;
             }
         }
-        if (convert && !open_temporary(destination, &sink.file, &pending.temp)) {
+        if (convert && !open_temporary(destination, &sink.file, pending.receive())) {
             text_format_cut(text, UNKANJ_MESSAGE_BUF, "error:\"%s\" can not open.", destination.c_str());
             return UNKANJ_DESTINATION_ERROR;
         }
     } else if (k.mode == UNKANJ_CONVERT) {
-        sink.to_stdout = true;
-        fflush(stdout);
-        sink.old_mode = _setmode(_fileno(stdout), _O_BINARY);
+        sink.to_stdout = stdout_to_binary();
     }
 
     if (!k.allocate_buffer())
@@ -288,17 +296,16 @@ static int run(CUnKanj& k, const std::string& source, const std::string& destina
     // The output piece is bounded by its size; the engine stops a piece
     // before it could overrun, however much the text expands.
     size_t piece_size = size_t(k.read_size) + 64;
-    piece_buffer piece;
-    piece.data = static_cast<unsigned char*>(unkanj_allocate(piece_size));
-    if (!piece.data)
+    piece_buffer piece(static_cast<unsigned char*>(unkanj_allocate(piece_size)));
+    if (!piece)
         throw std::bad_alloc();
 
     for (;;) {
-        size_t n = k.convert(piece.data, piece_size);
+        size_t n = k.convert(piece.get(), piece_size);
         if (k.mode == UNKANJ_CHECK)
             break;
         if (n > 0)
-            sink.write(piece.data, n);
+            sink.write(piece.get(), n);
         if (n == 0 || k.finished())
             break;
     }
@@ -315,20 +322,20 @@ static int run(CUnKanj& k, const std::string& source, const std::string& destina
         // Stopped by the binary rule: reported as the check reports a binary
         // file, and a destination made by this run goes again.
         sink.file.close();
-        if (created && !pending.temp.empty())
+        if (created && pending)
             DeleteFileA(destination.c_str());
         text_copy(text, UNKANJ_MESSAGE_BUF, check_texts[0]);
         return KANJI_BINARY;
     }
-    if (!pending.temp.empty()) {
+    if (pending) {
         sink.file.close();
         k.source.close();
         if (sink.file.fail() ||
-            !MoveFileExA(pending.temp.c_str(), destination.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_COPY_ALLOWED)) {
+            !MoveFileExA(pending.get().c_str(), destination.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_COPY_ALLOWED)) {
             text_format_cut(text, UNKANJ_MESSAGE_BUF, "error:\"%s\" can not open.", destination.c_str());
             return UNKANJ_DESTINATION_ERROR;
         }
-        pending.temp.clear();
+        pending.release();
     }
     return 0;
 }

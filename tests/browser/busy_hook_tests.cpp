@@ -80,7 +80,7 @@ TEST(Busy, NestingAndWaitCursor)
 // reported, so the output shows where the close came.
 ZOTE_CHILD(close_during_busy)
 {
-    _kavtrel_start(GetModuleHandleA(nullptr), nullptr, "");
+    kavtrel_start(GetModuleHandleA(nullptr), nullptr, "");
     app_hooks.exit_hook = [] { printf("closing\n"); fflush(stdout); };
     _newpage(1, 0, 0, 200, 100);
     busy_begin_wait();

@@ -31,7 +31,7 @@ void paint(_bmap* b, int x0, int x1, COLORREF c)
 // A picture whose left half is `left` and right half `right`.
 void write_halves(const std::string& path, int w, int h, COLORREF left, COLORREF right)
 {
-    _bmap* b = _bmap_new(w, h);
+    _bmap* b = bmap_new(w, h);
     paint(b, 0, w / 2, left);
     paint(b, w / 2, w, right);
     if (path.find(".png") != std::string::npos) save_png_rgb(path.c_str(), b);
@@ -59,7 +59,7 @@ struct painter_bench {
     bench::scratch_dir dir;
     painter_bench()
     {
-        _kavtrel_start(GetModuleHandleA(nullptr), nullptr, "");
+        kavtrel_start(GetModuleHandleA(nullptr), nullptr, "");
         list_fixture::reset_list();
         install_image_format_hooks();
         browser_list.colours[COLOUR_BK] = RGB(255, 255, 255);
@@ -217,8 +217,8 @@ TEST(CellPicture, TextPreviewsOfEveryKanjiCode)
 
 TEST(Layers, OverlayKeepsTheBaseUnderWhite)
 {
-    _bmap* base = _bmap_new(3, 3);
-    _bmap* top = _bmap_new(2, 4);
+    _bmap* base = bmap_new(3, 3);
+    _bmap* top = bmap_new(2, 4);
     paint(base, 0, 3, RGB(0, 0, 0));
     paint(top, 0, 2, RGB(255, 255, 255));
     paint(top, 1, 2, RGB(200, 10, 10));
@@ -255,7 +255,7 @@ const photo photos[] = {
 // image decodes, and whether every cell shows its photo.
 int show_photo_page(const std::string& folder, const std::string& cache_root, std::string* failure)
 {
-    _kavtrel_start(GetModuleHandleA(nullptr), nullptr, "");
+    kavtrel_start(GetModuleHandleA(nullptr), nullptr, "");
     list_fixture::reset_list();
     install_image_format_hooks();
     browser_list.settings.textpic = 1;

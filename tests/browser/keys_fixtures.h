@@ -46,7 +46,7 @@ struct browser_page {
     scoped_restore<app_hook_table> app{app_hooks};
     browser_page(int w, int h)
     {
-        _kavtrel_start(GetModuleHandleA(nullptr), nullptr, "");
+        kavtrel_start(GetModuleHandleA(nullptr), nullptr, "");
         list_fixture::reset_list();
         install_list_view_hooks();
         _newpage(1, 0, 0, -w, -h);

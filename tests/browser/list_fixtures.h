@@ -20,7 +20,7 @@ namespace list_fixture {
 
 inline void write_image(const std::string& path, int w, int h)
 {
-    _bmap* b = _bmap_new(w, h);
+    _bmap* b = bmap_new(w, h);
     if (path.size() > 4 && path.substr(path.size() - 4) == ".png") save_png_rgb(path.c_str(), b);
     else save_jpeg_file(path.c_str(), b, 80);
     _bmap_delete(b);
@@ -77,7 +77,7 @@ inline std::vector<std::string> listing()
 struct browser_page {
     browser_page(int w, int h)
     {
-        _kavtrel_start(GetModuleHandleA(nullptr), nullptr, "");
+        kavtrel_start(GetModuleHandleA(nullptr), nullptr, "");
         list_fixture::reset_list();
         install_list_view_hooks();
         _newpage(1, 0, 0, -w, -h);

@@ -17,7 +17,7 @@ std::string cls(HWND w)
 
 nftw_view* open_view(int w, int h)
 {
-    _bmap* b = _bmap_new(w, h);
+    _bmap* b = bmap_new(w, h);
     return create_nftw_window(_page_hwnd(1), b, 0);
 }
 

@@ -37,7 +37,7 @@ struct cache_bench {
 
     cache_bench()
     {
-        _kavtrel_start(GetModuleHandleA(nullptr), nullptr, "");
+        kavtrel_start(GetModuleHandleA(nullptr), nullptr, "");
         list_fixture::reset_list();
         install_image_format_hooks();
         set_size(128);
@@ -92,7 +92,7 @@ page_info slot_picture(int slot) { return _page_info(slot); }
 // The size a w x h picture gets in a 128 box, by the library's own scaling.
 SIZE thumb_of(int w, int h)
 {
-    _bmap* b = _bmap_new(w, h);
+    _bmap* b = bmap_new(w, h);
     _bmap* s = _bmap_scale(fit_scale(0, w, h, 128, 128), 0.14, b);
     SIZE r = {s->width, s->height};
     _bmap_delete(s);

@@ -92,7 +92,7 @@ TEST(Toolbar, DrawingStaysWithinItsArrays)
 {
     live_settings_kept kept;
     bench::scratch_dir dir;
-    _kavtrel_start(GetModuleHandleA(nullptr), nullptr, "");
+    kavtrel_start(GetModuleHandleA(nullptr), nullptr, "");
     list_fixture::reset_list();
     _newpage(1, 0, 0, -3700, -400);
     load_toolbar_bitmaps(0xFFDEDE);

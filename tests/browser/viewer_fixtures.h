@@ -16,7 +16,7 @@ namespace viewer_fixture {
 
 inline void write_colour_png(const std::string& path, int w, int h, COLORREF c)
 {
-    _bmap* b = _bmap_new(w, h);
+    _bmap* b = bmap_new(w, h);
     for (int y = 0; y < h; y++)
         for (int x = 0; x < w; x++) {
             BYTE* p = b->pixels + y * b->stride + 3 * x;
@@ -55,7 +55,7 @@ struct viewer_page {
 
     viewer_page(int w, int h)
     {
-        _kavtrel_start(GetModuleHandleA(nullptr), nullptr, "");
+        kavtrel_start(GetModuleHandleA(nullptr), nullptr, "");
         list_fixture::reset_list();
         image_format_hooks.load_png = load_png_file;
         image_format_hooks.load_jpeg = load_jpeg_file;

@@ -159,7 +159,7 @@ TEST(Viewer, ModalLoopsEndOnQuitAndClose)
     struct end { const char* what; std::function<void()> act; };
     const end ends[] = {
         {"quit", [] { PostQuitMessage(7); }},
-        {"close", [] { _set_close_requested(1); }},
+        {"close", [] { set_close_requested(1); }},
     };
     for (const end& e : ends) {
         view_one_image(viewer_state, 0);
@@ -175,7 +175,7 @@ TEST(Viewer, ModalLoopsEndOnQuitAndClose)
         fake_clock::on_sleep = nullptr;
         EXPECT_LE(after, 4) << e.what;
         EXPECT_EQ(viewer_state.mode, VIEWER_MODE_ONE) << e.what;
-        _set_close_requested(0);
+        set_close_requested(0);
         MSG m;
         bool quit = PeekMessageA(&m, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE) != 0;
         EXPECT_EQ(quit, std::string(e.what) == "quit") << "the quit message is kept for the main loop";

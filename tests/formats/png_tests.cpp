@@ -105,7 +105,7 @@ std::string inflated_idat(const std::string& bytes)
 // An image of `colours` distinct colours, one per pixel in scan order, then repeated.
 _bmap* image_with_colours(int colours, int w = 20, int h = 20)
 {
-    _bmap* image = _bmap_new(w, h);
+    _bmap* image = bmap_new(w, h);
     for (int i = 0; i < w * h; i++) {
         int c = i % colours;
         put(image, i % w, i / w, c & 0xFF, (c >> 8) * 40, 7);
@@ -305,7 +305,7 @@ TEST(Png, PaletteWriterDepthsAndLimit)
 TEST(Png, PaletteInOrderOfFirstAppearance)
 {
     bench::scratch_dir dir;
-    _bmap* image = _bmap_new(3, 2);
+    _bmap* image = bmap_new(3, 2);
     put(image, 0, 0, 9, 9, 9);
     put(image, 1, 0, 200, 0, 0);
     put(image, 2, 0, 9, 9, 9);
@@ -331,7 +331,7 @@ TEST(Png, PaletteInOrderOfFirstAppearance)
 TEST(Png, GreyAndRgbWritersStoreWhatIsExpected)
 {
     bench::scratch_dir dir;
-    _bmap* image = _bmap_new(4, 3);
+    _bmap* image = bmap_new(4, 3);
     for (int y = 0; y < 3; y++)
         for (int x = 0; x < 4; x++) put(image, x, y, x * 60, y * 100, 33);
     put(image, 0, 0, 255, 0, 0);        // pure red

@@ -52,7 +52,7 @@ TEST(RowPadding, IsZeroOnEveryLoadPath)
              return dir.write("p.bmp", readfix::bmp(w, h, rows, readfix::bmp_options()));
          }, _bmap_read_bmp},
         {"png", [&](int w) {
-             _bmap* b = _bmap_new(w, h);
+             _bmap* b = bmap_new(w, h);
              memset(b->pixels, 0x55, (size_t)b->size);
              std::string path = dir.file("p.png");
              save_png_rgb(path.c_str(), b);

@@ -204,7 +204,7 @@ TEST(Tiff, RefusedKinds)
 TEST(Tiff, WritersStoreTheirTagsAndSamples)
 {
     bench::scratch_dir dir;
-    _bmap* image = _bmap_new(10, 2);
+    _bmap* image = bmap_new(10, 2);
     memset(image->pixels, 0, image->size);
     put(image, 0, 0, 255, 255, 255);
     put(image, 1, 0, 0, 0, 0);

@@ -39,8 +39,8 @@ TEST(Bmap, HeaderIsTopDown24BitWithScreenResolution)
 TEST(Bmap, LiveCounterFollowsOwnedPixels)
 {
     int before = bmap_live_count;
-    _bmap* a = _bmap_new(4, 4);
-    _bmap* b = _bmap_new(4, 4);
+    _bmap* a = bmap_new(4, 4);
+    _bmap* b = bmap_new(4, 4);
     EXPECT_EQ(bmap_live_count, before + 2);
     _bmap_delete(a);
     EXPECT_EQ(bmap_live_count, before + 1);
@@ -55,21 +55,21 @@ TEST(Bmap, LiveCounterFollowsOwnedPixels)
 
 TEST(Bmap, OverflowingSizesAreRefusedBeforeAllocation)
 {
-    EXPECT_FALSE(_bmap_size_ok(65536, 65536));
-    EXPECT_FALSE(_bmap_size_ok(0, 5));
-    EXPECT_FALSE(_bmap_size_ok(5, -1));
-    EXPECT_FALSE(_bmap_size_ok(20000, 20000));   // 1.2 GB
-    EXPECT_TRUE(_bmap_size_ok(4000, 3000));
+    EXPECT_FALSE(bmap_size_ok(65536, 65536));
+    EXPECT_FALSE(bmap_size_ok(0, 5));
+    EXPECT_FALSE(bmap_size_ok(5, -1));
+    EXPECT_FALSE(bmap_size_ok(20000, 20000));   // 1.2 GB
+    EXPECT_TRUE(bmap_size_ok(4000, 3000));
     int before = bmap_live_count;
-    EXPECT_EQ(_bmap_new(65536, 65536), nullptr);
-    EXPECT_EQ(_bmap_new(-3, 4), nullptr);
+    EXPECT_EQ(bmap_new(65536, 65536), nullptr);
+    EXPECT_EQ(bmap_new(-3, 4), nullptr);
     EXPECT_EQ(bmap_live_count, before);
 }
 
 TEST(Bmap, CountColoursNegatesAllGreyImages)
 {
-    _bmap* grey = _bmap_new(5, 2);
-    _bmap* colour = _bmap_new(5, 2);
+    _bmap* grey = bmap_new(5, 2);
+    _bmap* colour = bmap_new(5, 2);
     const uint32_t greys[] = {0x000000, 0x404040, 0x808080, 0xc0c0c0, 0xffffff};
     const uint32_t colours[] = {0xff0000, 0x00ff00, 0x0000ff, 0x808080, 0x123456};
     for (int y = 0; y < 2; y++) {

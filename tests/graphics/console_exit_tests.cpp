@@ -42,9 +42,9 @@ ZOTE_CHILD(close_while_busy)
     kavtrel_busy_query = busy;
     SendMessageA(console_frame, WM_COMMAND, CMD_EXIT, 0);
     SendMessageA(console_frame, WM_CLOSE, 0, 0);
-    if (console_frame && IsWindow(console_frame) && _close_requested()) say("recorded");
+    if (console_frame && IsWindow(console_frame) && close_requested()) say("recorded");
     kavtrel_busy_query = idle;
-    _honour_close_request();
+    honour_close_request();
     if (!console_frame) say("closed");
     MSG msg;
     while (GetMessageA(&msg, nullptr, 0, 0) > 0) DispatchMessageA(&msg);

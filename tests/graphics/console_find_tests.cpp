@@ -103,7 +103,7 @@ TEST_F(ConsoleFind, NotFoundLeavesTheSelectionWhereItWas)
 TEST_F(ConsoleFind, ASecondFindWhileOpenDoesNothingAndClosingRestoresTheStatus)
 {
     SendMessageA(console_frame, WM_COMMAND, CMD_FIND, 0);
-    EXPECT_EQ(_console_find_open(), 1);
+    EXPECT_EQ(console_find_open(), 1);
     EXPECT_EQ(find_dialog_window(), dialog);
     EXPECT_EQ(find_dialogs().count, 1);
     SendMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
@@ -120,7 +120,7 @@ TEST(ConsoleFindHidden, FindDoesNotOpenWhileTheConsoleIsHidden)
 {
     ASSERT_TRUE(ready());
     ShowWindow(console_frame, SW_HIDE);
-    EXPECT_EQ(_console_find_open(), 1);
+    EXPECT_EQ(console_find_open(), 1);
     EXPECT_EQ(find_dialog_window(), nullptr);
     _show_console();
 }

@@ -13,7 +13,7 @@ namespace console_test {
 // Makes the console frame (hidden) the first time; 1 when it exists.
 inline bool ready()
 {
-    static int made = _kavtrel_start(GetModuleHandleA(nullptr), nullptr, "");
+    static int made = kavtrel_start(GetModuleHandleA(nullptr), nullptr, "");
     return made && console_frame && console_edit && console_statusbar;
 }
 

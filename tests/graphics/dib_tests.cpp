@@ -123,11 +123,11 @@ TEST(Dib, BitFieldMasksAreSkippedAndChecked)
     dib_fields d = bitfield_dib(3, 2);
     std::string dib = make_dib(d);
     dib_layout l;
-    ASSERT_TRUE(_dib_layout(dib.data(), dib.size(), nullptr, 0, &l));
+    ASSERT_TRUE(read_dib_layout(dib.data(), dib.size(), nullptr, 0, &l));
     EXPECT_EQ(l.bits - (const BYTE*)dib.data(), 52);
     d.masks = {0xff0000, 0xff0000, 0xff};   // overlapping
     std::string bad = make_dib(d);
-    EXPECT_FALSE(_dib_layout(bad.data(), bad.size(), nullptr, 0, &l));
+    EXPECT_FALSE(read_dib_layout(bad.data(), bad.size(), nullptr, 0, &l));
 }
 
 TEST(Dib, IndicesPastTheTableReadAsBlack)

@@ -275,7 +275,7 @@ TEST(Recording, ReplayAnotherPageAtAnOffset)
 TEST(Recording, ImagesAreDrawnWithTheirColours)
 {
     page_record* p = fresh_page(75);
-    _bmap* b = _bmap_new(4, 2);
+    _bmap* b = bmap_new(4, 2);
     ASSERT_TRUE(b);
     memset(b->pixels, 0, b->size);
     for (int x = 0; x < 4; x++) {
@@ -375,7 +375,7 @@ TEST(Recording, ACoveredAndReselectedPageRepaintsOnTheScreen)
 TEST(Recording, ImagesGoThroughABufferWhereDibStretchingIsMissing)
 {
     page_record* p = fresh_page(90);
-    _bmap* b = _bmap_new(2, 2);
+    _bmap* b = bmap_new(2, 2);
     ASSERT_TRUE(b);
     memset(b->pixels, 0, b->size);
     b->pixels[1] = 255;                    // top-left green
@@ -508,7 +508,7 @@ TEST(Images, SlotTakesThePixelsOver)
 {
     library_ready();
     int live = bmap_live_count;
-    _bmap* b = _bmap_new(3, 3);
+    _bmap* b = bmap_new(3, 3);
     ASSERT_TRUE(b);
     memset(b->pixels, 0x5a, b->size);
     ASSERT_EQ(_page_set_bmap(85, b), 1);

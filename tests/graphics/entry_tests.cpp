@@ -20,7 +20,7 @@ static std::string plain(const std::string& s)
 static std::string elapsed(double s)
 {
     char out[64];
-    _elapsed_format(s, out, sizeof out);
+    elapsed_format(s, out, sizeof out);
     return out;
 }
 
@@ -179,7 +179,7 @@ TEST(Accelerators, ConsoleFindComesBeforeTheApplicationsKeys)
     HACCEL accel = CreateAcceleratorTableA(keys, 2);
     scoped_restore keep_accels(page_accels);
     page_accels.count = 0;
-    ASSERT_EQ(_add_page_accel(target, accel), 1);
+    ASSERT_EQ(add_page_accel(target, accel), 1);
     scoped_restore keep_hooks(app_hooks);
     app_hooks.window_hook = record_commands;
     hooked_commands.clear();
@@ -201,8 +201,8 @@ TEST(Accelerators, AnEleventhPairIsRefused)
 {
     scoped_restore keep_accels(page_accels);
     page_accels.count = 0;
-    for (int i = 0; i < PAGE_ACCEL_MAX; i++) EXPECT_EQ(_add_page_accel(nullptr, nullptr), 1);
-    EXPECT_EQ(_add_page_accel(nullptr, nullptr), 0);
+    for (int i = 0; i < PAGE_ACCEL_MAX; i++) EXPECT_EQ(add_page_accel(nullptr, nullptr), 1);
+    EXPECT_EQ(add_page_accel(nullptr, nullptr), 0);
     EXPECT_EQ(page_accels.count, PAGE_ACCEL_MAX);
 }
 

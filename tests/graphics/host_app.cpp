@@ -68,9 +68,9 @@ int app_main()
         kavtrel_busy_query = busy;
         PostMessageA(page_table[1]->frame, WM_CLOSE, 0, 0);
         _pump();
-        if (console_frame && IsWindow(console_frame) && _close_requested()) say("still running, close recorded");
+        if (console_frame && IsWindow(console_frame) && close_requested()) say("still running, close recorded");
         kavtrel_busy_query = not_busy;
-        _honour_close_request();
+        honour_close_request();
         return 0;
     }
     say("unknown mode");

@@ -132,7 +132,7 @@ inline void set_rgb(_bmap* b, int x, int y, uint32_t c)
 // A w x h image whose every pixel is distinct.
 inline _bmap* distinct_image(int w, int h)
 {
-    _bmap* b = _bmap_new(w, h);
+    _bmap* b = bmap_new(w, h);
     for (int y = 0; y < h; y++)
         for (int x = 0; x < w; x++) set_rgb(b, x, y, (uint32_t)(0x102030 + y * 0x10101 * 7 + x * 0x30201));
     return b;

@@ -37,7 +37,7 @@ _bmap* record_load(int slot, const char* path, int value, int flag)
     last_path = path;
     last_int = value;
     last_flag = flag;
-    return loaders_succeed ? _bmap_new(3 + slot, 2) : nullptr;
+    return loaders_succeed ? bmap_new(3 + slot, 2) : nullptr;
 }
 _bmap* load_jpeg(const char* p, int divisor, int flag) { return record_load(6, p, divisor, flag); }
 _bmap* load_pdf(const char* p, int zoom) { return record_load(8, p, zoom, 0); }

@@ -47,13 +47,13 @@ struct guarded_image {
 
 TEST(Zoom, SizeRuleDropsTheLastRowAtExactMultiples)
 {
-    owned b(_bmap_new(8, 2));
+    owned b(bmap_new(8, 2));
     int w = 0, h = 0;
     ASSERT_EQ(_zoom_size(b.b, 1.0, &w, &h), 1);
     EXPECT_EQ(w, 7);
     EXPECT_EQ(h, 1);
     EXPECT_EQ(_zoom_size(b.b, 0.5, &w, &h), 0);   // 2 rows at 0.5: none left
-    owned c(_bmap_new(9, 9));
+    owned c(bmap_new(9, 9));
     ASSERT_EQ(_zoom_size(c.b, 0.5, &w, &h), 1);
     EXPECT_EQ(w, 4);
     EXPECT_EQ(h, 4);
@@ -74,7 +74,7 @@ TEST(Zoom, FactorOneCopiesAllButTheLastRowAndColumn)
 
 TEST(Zoom, QuarterIsTheExactMeanOfEachBlock)
 {
-    owned src(_bmap_new(17, 9));
+    owned src(bmap_new(17, 9));
     for (int y = 0; y < 9; y++)
         for (int x = 0; x < 17; x++) set_rgb(src.b, x, y, (uint32_t)((x * 37 + y * 11) % 256 * 0x10101 ^ (x * y)));
     owned z(_bmap_zoom(src.b, 0, 0.25));
@@ -95,7 +95,7 @@ TEST(Zoom, AreaWeightsSumToTheWholeBox)
 {
     // A flat picture stays flat at any factor: the edge weights and the
     // normalisation agree to within the final truncation.
-    owned src(_bmap_new(41, 29));
+    owned src(bmap_new(41, 29));
     for (int y = 0; y < 29; y++)
         for (int x = 0; x < 41; x++) set_rgb(src.b, x, y, 0xc88040);
     for (double f : {0.5, 0.45, 0.3, 0.17, 0.1}) {

@@ -9,7 +9,7 @@
 // Starts the library as the process entry would, once; later calls do nothing.
 inline void library_ready()
 {
-    _kavtrel_start(GetModuleHandleA(nullptr), nullptr, "");
+    kavtrel_start(GetModuleHandleA(nullptr), nullptr, "");
 }
 
 // A page's stored picture painted into a 32-bit bitmap of its drawing

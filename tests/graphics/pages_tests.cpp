@@ -107,7 +107,7 @@ TEST(Pages, APageIsSelectedAfterTheCurrentOneWent)
     const loss losses[] = {
         [](int page) { _page_free(page); },
         [](int page) {
-            _bmap* b = _bmap_new(4, 4);
+            _bmap* b = bmap_new(4, 4);
             _page_set_bmap(page, b);
             _bmap_delete(b);
         },
@@ -173,12 +173,12 @@ TEST(Pages, FullScreenClassIsKeptForTheSameColourOnly)
 {
     library_ready();
     ASSERT_EQ(_newpage_fullscreen(30, RGB(0, 0, 0)), 1);
-    std::string first = _fullscreen_class_name();
+    std::string first = fullscreen_class_name();
     EXPECT_EQ(first.rfind("kvtfscrn", 0), 0u);
     ASSERT_EQ(_newpage_fullscreen(30, RGB(0, 0, 0)), 1);
-    EXPECT_EQ(first, _fullscreen_class_name());
+    EXPECT_EQ(first, fullscreen_class_name());
     ASSERT_EQ(_newpage_fullscreen(30, RGB(255, 0, 0)), 1);
-    EXPECT_NE(first, _fullscreen_class_name());
+    EXPECT_NE(first, fullscreen_class_name());
     // A second full-screen page of yet another colour while the first lives: no fatal report.
     ASSERT_EQ(_newpage_fullscreen(31, RGB(0, 255, 0)), 1);
     EXPECT_EQ(_hide_fullscreen_pages(), 2);
@@ -290,15 +290,15 @@ TEST(Status, LongTextThenShortText)
 
 TEST(Progress, PositionIsClamped)
 {
-    EXPECT_EQ(_progress_percent(0, 0, 10), 0);
-    EXPECT_EQ(_progress_percent(5, 0, 10), 50);
-    EXPECT_EQ(_progress_percent(1, 0, 3), 33);
-    EXPECT_EQ(_progress_percent(20, 0, 10), 100);
-    EXPECT_EQ(_progress_percent(-4, 0, 10), 0);
-    EXPECT_EQ(_progress_percent(5, 5, 5), 100);   // empty range: no division
-    EXPECT_EQ(_progress_percent(4, 5, 5), 0);
-    EXPECT_EQ(_progress_percent(1e300, 0, 1e-300), 100);
-    EXPECT_EQ(_progress_percent(0.0 / 0.0, 0, 10), 0);
+    EXPECT_EQ(progress_percent(0, 0, 10), 0);
+    EXPECT_EQ(progress_percent(5, 0, 10), 50);
+    EXPECT_EQ(progress_percent(1, 0, 3), 33);
+    EXPECT_EQ(progress_percent(20, 0, 10), 100);
+    EXPECT_EQ(progress_percent(-4, 0, 10), 0);
+    EXPECT_EQ(progress_percent(5, 5, 5), 100);   // empty range: no division
+    EXPECT_EQ(progress_percent(4, 5, 5), 0);
+    EXPECT_EQ(progress_percent(1e300, 0, 1e-300), 100);
+    EXPECT_EQ(progress_percent(0.0 / 0.0, 0, 10), 0);
 
     library_ready();
     ASSERT_EQ(_newpage(42, 0, 0, -300, -200), 1);
