@@ -192,11 +192,9 @@ template <class T> using com_ptr = holder<com_traits<T>>;
 // sources, the clipboard's owner) and freed by whoever receives them.
 namespace holder_detail {
 inline void local_free(HLOCAL h) { LocalFree(h); }
-inline void global_free(HGLOBAL h) { GlobalFree(h); }
 inline void library_free(HMODULE m) { FreeLibrary(m); }
 }
 using local_memory = holder<null_handle_traits<HLOCAL, holder_detail::local_free>>;
-using global_memory = holder<null_handle_traits<HGLOBAL, holder_detail::global_free>>;
 using library_holder = holder<null_handle_traits<HMODULE, holder_detail::library_free>>;
 
 // A local block locked for the scope: get() is the locked pointer (null when it failed).

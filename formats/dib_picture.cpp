@@ -27,8 +27,8 @@ static _bmap* through_buffer(const dib_layout& d, const void* info)
 _bmap* picture_from_dib(const void* info, size_t info_length, const void* bits, size_t bits_length)
 {
     dib_layout d;
-    if (!info || !_dib_layout(info, info_length, bits, bits_length, &d)) return nullptr;
-    if (!_bmap_size_ok(d.width, d.height)) return nullptr;
+    if (!info || !read_dib_layout(info, info_length, bits, bits_length, &d)) return nullptr;
+    if (!bmap_size_ok(d.width, d.height)) return nullptr;
     if (d.compression == BI_RGB && d.bpp != 16 && d.bpp != 32) return _bmap_from_dib(info, info_length, bits, bits_length);
     if (d.header_size < 40) return nullptr;
     return through_buffer(d, info);

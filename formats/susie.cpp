@@ -126,8 +126,8 @@ _bmap* load_susie_file(const char* path)
     if (!header_at.get() || !bits_at.get()) return nullptr;
     _bmap* b = picture_from_dib(header_at.get(), LocalSize(header.get()), bits_at.get(), LocalSize(bits.get()));
     if (!b) return nullptr;
-    b->header.biXPelsPerMeter = _dpi_to_ppm(info.x_density);
-    b->header.biYPelsPerMeter = _dpi_to_ppm(info.y_density);
+    b->header.biXPelsPerMeter = dpi_to_ppm(info.x_density);
+    b->header.biYPelsPerMeter = dpi_to_ppm(info.y_density);
     return b;
 }
 

@@ -83,7 +83,7 @@ int open_twain_dsm(int select)
 // it holds instead, and its answer is given back.
 static bool ask_one_picture()
 {
-    global_memory container(GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, sizeof(TW_ONEVALUE)));
+    global_block container(GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, sizeof(TW_ONEVALUE)));
     if (!container) return false;
     {
         global_lock value(container.get());
@@ -96,7 +96,7 @@ static bool ask_one_picture()
     if (rc == TWRC_CHECKSTATUS) {
         TW_CAPABILITY ask = {CAP_XFERCOUNT, TWON_DONTCARE16, nullptr};
         rc = dsm(&twain.source, DG_CONTROL, DAT_CAPABILITY, MSG_GET, &ask);
-        global_memory answer(ask.hContainer);
+        global_block answer(ask.hContainer);
         return true;
     }
     return rc == TWRC_SUCCESS;
@@ -136,11 +136,11 @@ int twain_native_transfer()
     TW_HANDLE picture = nullptr;
     TW_UINT16 rc = dsm(&twain.source, DG_IMAGE, DAT_IMAGENATIVEXFER, MSG_GET, &picture);
     if (rc == TWRC_XFERDONE) {
-        global_memory dib((HGLOBAL)picture);
+        global_block dib((HGLOBAL)picture);
         _bmap* b = dib ? picture_of(dib.get()) : nullptr;
         if (b) {
-            if (!b->header.biXPelsPerMeter) b->header.biXPelsPerMeter = _dpi_to_ppm(info.XResolution.Whole);
-            if (!b->header.biYPelsPerMeter) b->header.biYPelsPerMeter = _dpi_to_ppm(info.YResolution.Whole);
+            if (!b->header.biXPelsPerMeter) b->header.biXPelsPerMeter = dpi_to_ppm(info.XResolution.Whole);
+            if (!b->header.biYPelsPerMeter) b->header.biYPelsPerMeter = dpi_to_ppm(info.YResolution.Whole);
             if (twain.last_image) _bmap_delete(twain.last_image);
             twain.last_image = b;
         }
@@ -148,7 +148,7 @@ int twain_native_transfer()
         return b ? 1 : 0;
     }
     if (rc == TWRC_CANCEL) {
-        global_memory dib((HGLOBAL)picture);
+        global_block dib((HGLOBAL)picture);
         twain_end_transfer();
         return 0;
     }
