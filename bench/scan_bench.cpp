@@ -1,6 +1,7 @@
 // Scan benchmark: a folder of 10,000 entries of mixed kinds is scanned,
 // classified and sorted, beside "cmd /c dir /b" of the same folder, with the
 // process's private bytes at 2,500, 5,000 and 10,000 entries.
+#include "bench/bench_common.h"
 #include "browser/browser_list.h"
 #include "browser/paths.h"
 #include "browser/scan.h"
@@ -13,13 +14,6 @@
 #include <cstdio>
 #include <string>
 
-static double now_ms()
-{
-    LARGE_INTEGER f, c;
-    QueryPerformanceFrequency(&f);
-    QueryPerformanceCounter(&c);
-    return c.QuadPart * 1000.0 / f.QuadPart;
-}
 
 static SIZE_T private_bytes()
 {

@@ -9,6 +9,7 @@
 // thumbs.exe [N]                  the whole run (N JPEGs, default 100)
 // thumbs.exe pass FOLDER COUNT    one pass in this process: ms per image,
 //                                 decodes and peak working set
+#include "bench/bench_common.h"
 #include "browser/browser_list.h"
 #include "browser/file_kind.h"
 #include "browser/grid.h"
@@ -28,31 +29,7 @@
 #include <string>
 #include <vector>
 
-static double now_ms()
-{
-    LARGE_INTEGER f, c;
-    QueryPerformanceFrequency(&f);
-    QueryPerformanceCounter(&c);
-    return c.QuadPart * 1000.0 / f.QuadPart;
-}
 
-// Smooth gradients with fine noise (as the decode benchmark): compresses like a photograph.
-static _bmap* photo_like(int w, int h, unsigned seed)
-{
-    _bmap* b = bmap_new(w, h);
-    for (int y = 0; y < h; y++) {
-        BYTE* row = b->pixels + (size_t)y * b->stride;
-        for (int x = 0; x < w; x++) {
-            seed = seed * 1103515245u + 12345u;
-            int noise = (int)((seed >> 16) & 15) - 8;
-            double s = std::sin(x * 0.004) * std::cos(y * 0.003);
-            row[3 * x] = (BYTE)std::clamp((int)(128 + 90 * s) + noise, 0, 255);
-            row[3 * x + 1] = (BYTE)std::clamp((int)(x * 255 / w) + noise, 0, 255);
-            row[3 * x + 2] = (BYTE)std::clamp((int)(y * 255 / h) + noise, 0, 255);
-        }
-    }
-    return b;
-}
 
 // A block of the picture changed per image, so that no two files are equal.
 static void stamp(_bmap* b, int i)
@@ -85,7 +62,7 @@ static void make_set(const std::string& folder, int count, int w, int h, const c
     for (int i = 0; i < count; i++) {
         std::string path = numbered(folder, i, ext);
         if (exists(path)) continue;
-        if (!b) b = photo_like(w, h, 12345);
+        if (!b) b = photo_like(w, h);
         stamp(b, i);
         if (ext[0] == 'j') save_jpeg_file(path.c_str(), b, 90);
         else if (ext[0] == 'p') save_png_rgb(path.c_str(), b);

@@ -2,6 +2,7 @@
 // JPEGs, with the next picture prepared in advance (the normal step) and
 // without it (the preparation dropped first), beside the full-size decode
 // floor of the same files; median of several steps, in ms.
+#include "bench/bench_common.h"
 #include "browser/browser_list.h"
 #include "browser/list_view.h"
 #include "browser/paths.h"
@@ -15,31 +16,7 @@
 #include <string>
 #include <vector>
 
-static double now_ms()
-{
-    LARGE_INTEGER f, c;
-    QueryPerformanceFrequency(&f);
-    QueryPerformanceCounter(&c);
-    return c.QuadPart * 1000.0 / f.QuadPart;
-}
 
-static _bmap* photo_like(int w, int h, int shift)
-{
-    _bmap* b = bmap_new(w, h);
-    unsigned seed = 12345u + shift;
-    for (int y = 0; y < h; y++) {
-        BYTE* row = b->pixels + (size_t)y * b->stride;
-        for (int x = 0; x < w; x++) {
-            seed = seed * 1103515245u + 12345u;
-            int noise = (int)((seed >> 16) & 15) - 8;
-            double s = std::sin((x + shift * 97) * 0.004) * std::cos(y * 0.003);
-            row[3 * x] = (BYTE)std::clamp((int)(128 + 90 * s) + noise, 0, 255);
-            row[3 * x + 1] = (BYTE)std::clamp((int)(x * 255 / w) + noise, 0, 255);
-            row[3 * x + 2] = (BYTE)std::clamp((int)(y * 255 / h) + noise, 0, 255);
-        }
-    }
-    return b;
-}
 
 static double median(std::vector<double> t)
 {
