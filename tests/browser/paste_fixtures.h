@@ -30,25 +30,13 @@ public:
     int answered() const { return answered_; }
     std::string last_text() const { return text_; }
 private:
-    static BOOL CALLBACK find(HWND w, LPARAM out)
-    {
-        DWORD pid;
-        GetWindowThreadProcessId(w, &pid);
-        char cls[32];
-        if (pid == GetCurrentProcessId() && IsWindowVisible(w) && GetClassNameA(w, cls, sizeof cls) &&
-            strcmp(cls, "#32770") == 0) {
-            *reinterpret_cast<HWND*>(out) = w;
-            return FALSE;
-        }
-        return TRUE;
-    }
     static DWORD WINAPI run(void* self)
     {
         dialog_robot& r = *static_cast<dialog_robot*>(self);
         for (const answer& a : r.answers_) {
             HWND dialog = nullptr;
             for (DWORD start = GetTickCount(); !dialog && GetTickCount() - start < 10000 && !r.stop_; Sleep(20))
-                EnumWindows(find, LPARAM(&dialog));
+                dialog = bench::visible_dialog_of_process();
             if (!dialog) return 0;
             char text[1024] = "";
             GetDlgItemTextA(dialog, 1000, text, sizeof text);

@@ -50,18 +50,6 @@ struct dialog_driver {
     std::string failure;     // why the driver could not press, or ""
     HANDLE thread = nullptr;
 
-    static BOOL CALLBACK find_dialog(HWND w, LPARAM out)
-    {
-        DWORD pid;
-        GetWindowThreadProcessId(w, &pid);
-        char cls[32];
-        if (pid == GetCurrentProcessId() && IsWindowVisible(w) && GetClassNameA(w, cls, sizeof cls) &&
-            strcmp(cls, "#32770") == 0) {
-            *reinterpret_cast<HWND*>(out) = w;
-            return FALSE;
-        }
-        return TRUE;
-    }
     static BOOL CALLBACK find_edit(HWND w, LPARAM out)
     {
         char cls[32];
@@ -138,9 +126,7 @@ struct dialog_driver {
     }
     static HWND dialog_of_process()
     {
-        HWND dlg = nullptr;
-        EnumWindows(find_dialog, reinterpret_cast<LPARAM>(&dlg));
-        return dlg;
+        return bench::visible_dialog_of_process();
     }
     static DWORD WINAPI run(void* p)
     {

@@ -220,4 +220,24 @@ void pump_for(DWORD ms)
     } while (GetTickCount() - start < ms);
 }
 
+static BOOL CALLBACK find_process_dialog(HWND w, LPARAM out)
+{
+    DWORD pid;
+    GetWindowThreadProcessId(w, &pid);
+    char cls[32];
+    if (pid == GetCurrentProcessId() && IsWindowVisible(w) && GetClassNameA(w, cls, sizeof cls) &&
+        strcmp(cls, "#32770") == 0) {
+        *reinterpret_cast<HWND*>(out) = w;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+HWND visible_dialog_of_process()
+{
+    HWND found = nullptr;
+    EnumWindows(find_process_dialog, reinterpret_cast<LPARAM>(&found));
+    return found;
+}
+
 }  // namespace bench

@@ -56,6 +56,10 @@ void install_message_box_seam(int answer = IDOK);
 // The folder of the running test executable, with a trailing backslash.
 std::string exe_folder();
 
+// A visible dialog ("#32770") of this process, or null: what robot threads
+// of the tests wait for and answer.
+HWND visible_dialog_of_process();
+
 // Pumps messages for a while (windows under test need their messages).
 void pump_for(DWORD ms);
 
