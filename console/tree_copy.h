@@ -19,6 +19,8 @@ int delete_missing_file(walk_item* item);
 int remove_missing_folder(walk_item* item);
 int copy_file_callback(walk_item* item);
 int make_missing_folder(walk_item* item);
-// Size accumulators: the total is the double that item->raw_time points to.
+// Size accumulators.
 int add_file_size(walk_item* item);
 int add_shadow_size(walk_item* item);
+// Their running total.
+extern double tree_size_total;
