@@ -131,7 +131,7 @@ int archiver_or_console(const char* ext, const char* rest)
 }
 
 int w_unzip(const char*, const char* rest, FILE*) { return archiver_or_console(".zip", rest); }
-int w_tar(const char*, const char* rest, FILE*) { return archiver_or_console(".tar", rest); }
+int w_tar(const char*, const char* rest, FILE*) { return archiver_or_console(".z", rest); }
 int w_cab(const char*, const char* rest, FILE*) { return archiver_or_console(".cab", rest); }
 
 int w_zip(const char*, const char* rest, FILE*)
