@@ -115,3 +115,18 @@ inline bool is_dir(const std::string& p)
     DWORD a = GetFileAttributesA(p.c_str());
     return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY);
 }
+
+// text with every occurrence of root written as "@".
+inline std::string expand_at_root(const std::string& text, const std::string& root)
+{
+    std::string out;
+    for (size_t i = 0; i < text.size();) {
+        if (!root.empty() && text.compare(i, root.size(), root) == 0) {
+            out += '@';
+            i += root.size();
+        } else {
+            out += text[i++];
+        }
+    }
+    return out;
+}
