@@ -12,6 +12,7 @@
 #include <cstdarg>
 #include <cstdio>
 #include <deque>
+#include <functional>
 #include <string>
 
 struct console_drive {
@@ -25,6 +26,7 @@ struct console_drive {
     std::deque<std::string> lines;
     int reloads = 0, quits = 0, keys_read = 0;
     int visible = 1;
+    std::function<void()> at_key;   // runs before each key is read
 
     scoped_restore<console_hook_table> keep_hooks{console_hooks};
     scoped_restore<script_seam_table> keep_seams{script_seams};
@@ -60,6 +62,7 @@ struct console_drive {
     {
         console_drive* d = current();
         d->keys_read++;
+        if (d->at_key) d->at_key();
         if (d->keys.empty()) return KEY_ESC;
         int k = d->keys.front();
         d->keys.pop_front();
