@@ -43,6 +43,8 @@ struct archive_bench {
     void make_lzh(const std::string& archive, const std::vector<std::string>& members)
     {
         for (const std::string& m : members) dir.write("src@\\" + m, "bytes of " + m);
+        std::string parent = p(archive);
+        CreateDirectoryA(parent.substr(0, parent.rfind('\\')).c_str(), nullptr);
         ASSERT_TRUE(open_archiver_for(".lzh"));
         ASSERT_TRUE(open_archiver_for(".lzh")->command("a -r -x1 \"%s\" \"%s\\\"", p(archive).c_str(), p("src@").c_str()));
         bench::remove_tree(p("src@"));
@@ -193,6 +195,31 @@ TEST(ArchiveCommands, CleanShellNewStopsOnAKeyItCannotDelete)
     RegDeleteKeyA(HKEY_CLASSES_ROOT, ".lnk\\ShellNew");
     for (const char* k : {".zzghi\\ShellNew\\Sub", ".zzghi\\ShellNew", ".zzghi", ".zzdef\\Type", ".zzdef", ".zzabc"})
         RegDeleteKeyA(HKEY_CLASSES_ROOT, k);
+}
+
+}  // namespace
+
+namespace {
+
+TEST(ArchiveCommands, ArchiverWordsAndTreeWords)
+{
+    archive_bench b;
+    b.make_lzh("t\\a.lzh", {"m.txt"});
+    b.dir.write("t\\p\\q.txt", "q");
+    b.d.run("lha", "l t\\a.lzh");
+    b.d.run("tar", "tf t\\none.tgz");
+    b.d.run("zip", "tf t\\none.tgz");
+    b.d.run("unzip", "-v t\\none.zip");
+    b.d.run("unpackr", "t");
+    b.d.run("packr", "t");
+    EXPECT_EQ("Unlha\tl t\\a.lzh\nTar\ttf t\\none.tgz\nTar\ttf t\\none.tgz\nUnZip\t-v t\\none.zip\n"
+              "Unlha\tx -n1 -a1 -jf0 \"@\\t\\a.lzh\" \"@\\t\\a.lzh.解凍中\\\"\n"
+              "Unlha\tm -d1 -z2 -t -n1 \"@\\t\\p\" \"@\\t\\p.圧縮中\\\"\n",
+              b.commands());
+    EXPECT_NE(std::string::npos, b.d.out.find("zip tf t\\none.tgz\n"));
+    EXPECT_NE(std::string::npos, b.d.out.find("\nhit any key\n"));
+    EXPECT_TRUE(is_dir(b.p("t\\a.lzh")));
+    EXPECT_TRUE(exists(b.p("t\\p.lzh")));
 }
 
 }  // namespace

@@ -143,3 +143,34 @@ TEST(ConsoleMode, BadCommandsAreIgnoredAndTheConsoleGoesOn)
 }
 
 }  // namespace
+
+namespace {
+
+TEST(ConsoleWords, FolderReloadExitPauseAndShellQuit)
+{
+    bench::scratch_dir dir;
+    dir.write("sub\\f.txt", "f");
+    console_drive d;
+    SetCurrentDirectoryA(dir.path());
+    struct { const char* word; const char* rest; int result; const char* out; int reloads; int keys; } cases[] = {
+        {"cd", "sub", CONSOLE_GO_ON, "cd sub\n", 0, 0},
+        {"zote", nullptr, CONSOLE_GO_ON, "zote \nsent reload message to ZOTE\n", 1, 0},
+        {"pause", nullptr, CONSOLE_GO_ON, "", 0, 1},
+        {"exit", nullptr, CONSOLE_END_RUN, "exit \n", 0, 0},
+        {"shellquit", nullptr, CONSOLE_END_RUN, "", 0, 0},
+        {"question", "yn Go?", CONSOLE_GO_ON, "Go?\n", 0, 1},
+    };
+    for (auto& c : cases) {
+        d.out.clear();
+        d.reloads = d.keys_read = 0;
+        EXPECT_EQ(c.result, d.run(c.word, c.rest)) << c.word;
+        EXPECT_EQ(c.out, d.out) << c.word;
+        EXPECT_EQ(c.reloads, d.reloads) << c.word;
+        EXPECT_EQ(c.keys, d.keys_read) << c.word;
+    }
+    char cwd[MAX_PATH];
+    GetCurrentDirectoryA(sizeof cwd, cwd);
+    EXPECT_EQ(dir.file("sub"), cwd);
+}
+
+}  // namespace

@@ -211,7 +211,8 @@ TEST(Fcopy, MissingSecondFolderAndRelativeFirstFolder)
     console_drive d;
     SetCurrentDirectoryA(dir.path());
     CreateDirectoryA(dir.file("proj").c_str(), nullptr);
-    SetCurrentDirectoryA(dir.file("proj").c_str());
+    CreateDirectoryA(dir.file("other").c_str(), nullptr);
+    SetCurrentDirectoryA(dir.file("other").c_str());
     fcopy("..\\proj", "Q:\\nothing");
     EXPECT_EQ("fcopy: no second folder: Q:\\nothing\\, \nhit any key", d.out);
     d.out.clear();
