@@ -90,13 +90,16 @@ TEST(ConsoleFileWords, RenasNamesFilesAfterScriptLines)
     dir.write("r\\b.jpg", "b");
     dir.write("r\\A.jpg", "a");
     dir.write("r\\c.png", "c");
+    dir.write("r\\01-first.jpg\\in", "taken");   // a folder in the way: reported as failed
     std::string script = dir.write("s.a.txt", "renas r\\x.jpg\nfirst\nsecond\n");
     console_drive d;
     run_script_file(script.c_str(), nullptr);
     std::string r = std::string(dir.path()) + "\\r\\";
-    EXPECT_EQ("renas r\\x.jpg\n" + r + "A.jpg -> " + r + "01-first.jpg\n" + r + "b.jpg -> " + r + "02-second.jpg\n",
+    EXPECT_EQ("renas r\\x.jpg\n*** " + r + "A.jpg -> " + r + "01-first.jpg failed\n" + r + "b.jpg -> " + r +
+                  "02-second.jpg\n",
               d.out);
-    EXPECT_TRUE(exists(r + "01-first.jpg"));
+    EXPECT_EQ("b", bench::read_file(r + "02-second.jpg"));
+    EXPECT_EQ("a", bench::read_file(r + "A.jpg"));
     EXPECT_TRUE(exists(r + "c.png"));
 }
 

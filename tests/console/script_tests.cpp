@@ -197,6 +197,19 @@ TEST(ScriptMode, DispatchesOneShotsScriptsAndConsoleMode)
         EXPECT_NE(std::string::npos, d.status.find("Console Mode"));
     }
     {
+        console_drive d;   // a script with a label: its title is the script's name
+        std::string labelled = dir.write("lab.a.txt", "[x]\necho labelled\n");
+        EXPECT_EQ(1961, script_mode((labelled + " [x]").c_str()));
+        EXPECT_EQ("[x]\nlabelled\n", d.out);
+        EXPECT_EQ("Script - ZOTE\nScript - lab.a.txt\n", d.titles);
+    }
+    {
+        console_drive d;   // "/script fcopy": the command once, then the end
+        SetCurrentDirectoryA(dir.path());
+        EXPECT_EQ(1961, script_mode("/fcopy"));
+        EXPECT_EQ(0u, d.out.find("fcopy: " + std::string(dir.path()) + "\\ - "));
+    }
+    {
         console_drive d;   // an argument longer than its buffer is refused whole
         std::string arg = "/echo " + std::string(300, 'x');
         EXPECT_EQ(1961, script_mode(arg.c_str()));
