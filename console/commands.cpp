@@ -305,6 +305,7 @@ int w_cleanup(const char*, const char*, FILE* script)
         con_out("*** cleanup refused here\n");
         return CONSOLE_GO_ON;
     }
+    close_running_script(script);
     char windows[PATH_BUF];
     GetWindowsDirectoryA(windows, sizeof windows);
     SetCurrentDirectoryA(windows);
@@ -551,7 +552,7 @@ const char* console_word_for(const char* word)
 int run_console_command(const char* word, const char* rest, FILE* script)
 {
     const console_word* w = find_word(word);
-    if (w && !(w->flags & RUN_SKIPPED) && console_blocks.skip[console_blocks.depth]) return CONSOLE_GO_ON;
+    if (!(w && (w->flags & RUN_SKIPPED)) && console_blocks.skip[console_blocks.depth]) return CONSOLE_GO_ON;
     char expanded[EXPANDED_BUF];
     const char* args = nullptr;
     if (rest) {

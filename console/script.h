@@ -35,6 +35,9 @@ int script_mode(const char* text);
 // 1961 when a command ended the run, else 1.
 int run_script_file(const char* path, const char* label);
 void console_mode();
+// Closes the script run_script_file is reading (cleanup deletes its folder);
+// the run then ends without reading on.
+void close_running_script(FILE* script);
 int console_output_on();
 
 // printf and getchar of the console, through the console hooks.

@@ -18,6 +18,16 @@
 
 int script_echo_mode = 0;
 
+// The script being read, or null once cleanup closed it.
+static FILE* running_script;
+
+void close_running_script(FILE* script)
+{
+    if (!script || script != running_script) return;
+    fclose(running_script);
+    running_script = nullptr;
+}
+
 namespace {
 
 void real_hooks()
@@ -202,12 +212,13 @@ int run_script_file(const char* path, const char* label)
     SetCurrentDirectoryA(folder);
     FILE* f = fopen(path, "r");
     if (!f) return CONSOLE_GO_ON;
+    running_script = f;
     char line[SCRIPT_LINE_BUF];
     if (label && *label) {
         bool found = false;
         while (!found && read_line(line, sizeof line, f)) found = strncmp(line, label, strlen(label)) == 0;
         if (!found) {
-            fclose(f);
+            close_running_script(f);
             return CONSOLE_GO_ON;
         }
         con_out("%s", line);
@@ -219,13 +230,13 @@ int run_script_file(const char* path, const char* label)
         if (!line[0]) continue;
         char* rest = next_arg(line);
         if (run_console_command(line, rest, f) == CONSOLE_END_RUN) {
-            fclose(f);
+            close_running_script(f);
             script_seams.reload();
             script_seams.quit();
             return CONSOLE_END_RUN;
         }
     }
-    fclose(f);
+    close_running_script(f);
     script_seams.reload();
     return CONSOLE_GO_ON;
 }

@@ -103,6 +103,18 @@ TEST(ConsoleFileWords, RenasNamesFilesAfterScriptLines)
     EXPECT_TRUE(exists(r + "c.png"));
 }
 
+TEST(ConsoleFileWords, CleanupFromAScriptRemovesItsFolder)
+{
+    bench::scratch_dir dir;
+    dir.write("work\\a\\b.txt", "b");
+    std::string script = dir.write("work\\s.a.txt", "cleanup\necho never\n");
+    console_drive d;
+    EXPECT_EQ(CONSOLE_END_RUN, run_script_file(script.c_str(), nullptr));
+    EXPECT_FALSE(exists(dir.file("work")));
+    EXPECT_EQ(1, d.quits);
+    EXPECT_EQ(std::string::npos, d.out.find("never"));
+}
+
 TEST(ConsoleRegistryWords, RegisterReadSetDeleteAndShortcuts)
 {
     bench::scratch_dir dir;

@@ -104,7 +104,7 @@ TEST(ScriptBlocks, StrayCloseAndDeepNestingAreClamped)
     {
         console_drive d;
         d.type("n");
-        EXPECT_EQ("Q?\nafter\n", run_script(d, dir, "}\n}\nquestion yn Q?\n{\necho in\n}\necho after\n"));
+        EXPECT_EQ("Q?\nafter\n", run_script(d, dir, "}\n}\nquestion yn Q?\n{\necho in\nnosuchword\n}\necho after\n"));
         EXPECT_EQ(0, console_blocks.depth);
     }
     {
