@@ -1,0 +1,225 @@
+// The archive commands through the stand-in archiver DLLs, which log every
+// command line: the exact commands, packing and unpacking in place, lhup in
+// both directions with a failing DLL, lhtest, the viewer's keys, and the
+// cleaning of ShellNew keys.
+#include "console_fixture.h"
+#include "console/archive_commands.h"
+#include "files/archiver.h"
+#include <vector>
+
+namespace {
+
+struct env_set {
+    std::string name;
+    env_set(const char* n, const std::string& v) : name(n) { SetEnvironmentVariableA(n, v.c_str()); }
+    ~env_set() { SetEnvironmentVariableA(name.c_str(), nullptr); }
+    env_set(const env_set&) = delete;
+    env_set& operator=(const env_set&) = delete;
+};
+
+// A scratch folder that is the current folder, with the DLLs' command log.
+struct archive_bench {
+    bench::scratch_dir dir;
+    console_drive d;
+    env_set log{"ZOTE_ARCHIVER_LOG", dir.file("commands.log")};
+    archive_bench() { SetCurrentDirectoryA(dir.path()); }
+    std::string p(const std::string& name) const { return dir.file(name); }
+    // The logged commands, "@" standing for the scratch folder.
+    std::string commands() const
+    {
+        std::string text = bench::read_file(dir.file("commands.log")), out;
+        std::string root = dir.path();
+        for (size_t i = 0; i < text.size();) {
+            if (text.compare(i, root.size(), root) == 0) {
+                out += '@';
+                i += root.size();
+            } else {
+                out += text[i++];
+            }
+        }
+        return out;
+    }
+    void clear_log() const { DeleteFileA(dir.file("commands.log").c_str()); }
+    void make_lzh(const std::string& archive, const std::vector<std::string>& members)
+    {
+        for (const std::string& m : members) dir.write("src@\\" + m, "bytes of " + m);
+        std::string parent = p(archive);
+        CreateDirectoryA(parent.substr(0, parent.rfind('\\')).c_str(), nullptr);
+        ASSERT_TRUE(open_archiver_for(".lzh"));
+        ASSERT_TRUE(open_archiver_for(".lzh")->command("a -r -x1 \"%s\" \"%s\\\"", p(archive).c_str(), p("src@").c_str()));
+        bench::remove_tree(p("src@"));
+        clear_log();
+    }
+};
+
+TEST(ArchiveCommands, PackAndUnpackInPlace)
+{
+    archive_bench b;
+    b.dir.write("my docs\\a.txt", "A");
+    b.dir.write("my docs\\sub\\b.txt", "B");
+    b.d.run("pack", "\"my docs\"");
+    EXPECT_EQ("pack \"my docs\"\nPacking @\\my docs\\\n", expand_at_root(b.d.out, b.dir.path()));
+    EXPECT_EQ("Unlha\tm -d1 -z2 -t -n1 \"@\\my docs\" \"@\\my docs.圧縮中\\\"\n", b.commands());
+    EXPECT_TRUE(exists(b.p("my docs.lzh")));
+    EXPECT_FALSE(exists(b.p("my docs")));
+    EXPECT_FALSE(exists(b.p("my docs.圧縮中")));
+
+    b.clear_log();
+    b.d.out.clear();
+    b.d.run("unpack", "\"my docs.lzh\"");
+    EXPECT_EQ("Unlha\tx -n1 -a1 -jf0 \"@\\my docs.lzh\" \"@\\my docs.lzh.解凍中\\\"\n", b.commands());
+    EXPECT_TRUE(is_dir(b.p("my docs.lzh")));
+    EXPECT_EQ("B", bench::read_file(b.p("my docs.lzh\\sub\\b.txt")));
+}
+
+TEST(ArchiveCommands, PackAndUnpackRefusals)
+{
+    archive_bench b;
+    b.dir.write("x.lzh\\a.txt", "A");
+    EXPECT_EQ(1, pack_folder(b.p("x.lzh").c_str()));
+    EXPECT_EQ("", b.commands());
+    {
+        env_set fail("ZOTE_ARCHIVER_FAIL", "Unlha");
+        b.dir.write("keep\\a.txt", "A");
+        pack_folder(b.p("keep").c_str());
+        EXPECT_EQ("A", bench::read_file(b.p("keep\\a.txt")));
+        EXPECT_FALSE(exists(b.p("keep.lzh")));
+        EXPECT_FALSE(exists(b.p("keep.圧縮中")));
+    }
+    b.make_lzh("y.lzh", {"m.txt"});
+    for (const char* busy : {"y.lzh.解凍中", "y.lzh.圧縮中", "y.圧縮中"}) {
+        CreateDirectoryA(b.p(busy).c_str(), nullptr);
+        EXPECT_EQ(0, unpack_archive(b.p("y.lzh").c_str())) << busy;
+        EXPECT_FALSE(is_dir(b.p("y.lzh"))) << busy;
+        RemoveDirectoryA(b.p(busy).c_str());
+    }
+    env_set fail("ZOTE_ARCHIVER_FAIL", "Unlha");
+    EXPECT_EQ(1, unpack_archive(b.p("y.lzh").c_str()));
+    EXPECT_FALSE(is_dir(b.p("y.lzh")));
+    EXPECT_FALSE(exists(b.p("y.lzh.解凍中")));
+}
+
+TEST(ArchiveCommands, LhupUpdatesAndRefreshesButNeverOnAFailedListing)
+{
+    archive_bench b;
+    b.dir.write("f\\a.txt", "A");
+    b.dir.write("f\\b.txt", "B");
+    b.d.run("lhup", "u ar f *.*");
+    EXPECT_EQ("Unlha\tu -x -t -a1 -n1 \"@\\ar\" \"*.*\"\nUnlha\tl \"@\\ar\" \"*.*\"\n", b.commands());
+    // A file lost from the folder: the archive is made again without it.
+    DeleteFileA(b.p("f\\b.txt").c_str());
+    b.clear_log();
+    b.d.run("lhup", "u ar f *.*");
+    EXPECT_EQ("Unlha\tu -x -t -a1 -n1 \"@\\ar\" \"*.*\"\nUnlha\tl \"@\\ar\" \"*.*\"\n"
+              "Unlha\tu -x -t -a1 -n1 \"@\\ar\" \"*.*\"\n", b.commands());
+    EXPECT_EQ(1, open_archiver_for(".lzh")->member_count(b.p("ar.lzh").c_str()));
+    EXPECT_FALSE(exists(b.p("ar.lzh.old@")));
+
+    // Folder from archive: an extra file goes, through a staging folder.
+    b.dir.write("f\\extra.txt", "E");
+    b.d.run("lhup", "x ar.lzh f *.*");
+    EXPECT_TRUE(exists(b.p("f\\a.txt")));
+    EXPECT_FALSE(exists(b.p("f\\extra.txt")));
+    EXPECT_FALSE(exists(b.p("f.lhup@")));
+
+    // With the DLL failing nothing is deleted on either side.
+    b.dir.write("f\\extra.txt", "E");
+    env_set fail("ZOTE_ARCHIVER_FAIL", "Unlha");
+    b.d.run("lhup", "x ar.lzh f *.*");
+    b.d.run("lhup", "u ar f *.*");
+    EXPECT_TRUE(exists(b.p("f\\a.txt")));
+    EXPECT_TRUE(exists(b.p("f\\extra.txt")));
+    EXPECT_TRUE(exists(b.p("ar.lzh")));
+
+    b.d.out.clear();
+    b.d.run("lhup", "u ar nowhere *.*");
+    EXPECT_NE(std::string::npos, b.d.out.find("nowhere does not exist!\n"));
+}
+
+TEST(ArchiveCommands, LhtestReportsEachArchive)
+{
+    archive_bench b;
+    b.dir.write("t\\other.txt", "x");
+    b.dir.write("t\\bad.lzh", "not an archive");
+    b.make_lzh("t\\good.lzh", {"g.txt"});
+    b.d.run("lhtest", "t");
+    std::string t = b.p("t");
+    EXPECT_EQ(0u, b.d.out.find("lhtest " + t + ".........statrt\n"));
+    EXPECT_NE(std::string::npos, b.d.out.find(t + "\\good.lzh\n"));
+    EXPECT_NE(std::string::npos, b.d.out.find(t + "\\bad.lzh CRC error!\n"));
+    EXPECT_EQ(std::string::npos, b.d.out.find("other.txt"));
+    EXPECT_EQ(b.d.out.size() - (t.size() + 25), b.d.out.rfind("lhtest " + t + ".........finished\n"));
+    EXPECT_EQ(1, b.d.keys_read);
+}
+
+TEST(ArchiveCommands, ViewerKeys)
+{
+    struct { const char* keys; const char* commands; } cases[] = {
+        {"q", "Unlha\tl \"@\\my arch.lzh\"\n"},
+        {"vq", "Unlha\tl \"@\\my arch.lzh\"\nUnlha\tv \"@\\my arch.lzh\"\n"},
+        {"x", "Unlha\tl \"@\\my arch.lzh\"\nUnlha\tx -n1 -a1 -jf0 \"@\\my arch.lzh\" \"@\\my arch\\\"\n"},
+        {"s", "Unlha\tl \"@\\my arch.lzh\"\nUnlha\ts -x -gw3 -n1 \"@\\my arch.lzh\"\n"},
+    };
+    for (auto& c : cases) {
+        archive_bench b;
+        b.make_lzh("my arch.lzh", {"m.txt"});
+        b.d.type(c.keys);
+        b.d.run("view", "\"my arch.lzh\"");
+        EXPECT_EQ(c.commands, b.commands()) << c.keys;
+        EXPECT_NE(std::string::npos, b.d.status.find("select command. viewing " + b.p("my arch.lzh"))) << c.keys;
+        if (c.keys[0] == 'x') EXPECT_EQ("bytes of m.txt", bench::read_file(b.p("my arch\\m.txt")));
+    }
+}
+
+TEST(ArchiveCommands, CleanShellNewStopsOnAKeyItCannotDelete)
+{
+    console_drive d;
+    struct { const char* key; bool gone_after; } keys[] = {
+        {".zzabc\\ShellNew", true}, {".zzdef\\Type\\ShellNew", true}, {".lnk\\ShellNew", false},
+        {".zzghi\\ShellNew\\Sub", false},
+    };
+    for (auto& k : keys) {
+        HKEY h;
+        ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyA(HKEY_CLASSES_ROOT, k.key, &h));
+        RegCloseKey(h);
+    }
+    d.run("cleanshellnew");
+    EXPECT_NE(std::string::npos, d.out.find(" .zzabc\n"));
+    EXPECT_NE(std::string::npos, d.out.find(" .zzdef\n"));
+    EXPECT_NE(std::string::npos, d.out.find("*** .zzghi\\...\\ShellNew not deleted"));
+    HKEY h;
+    EXPECT_NE(ERROR_SUCCESS, RegOpenKeyA(HKEY_CLASSES_ROOT, ".zzabc\\ShellNew", &h));
+    EXPECT_NE(ERROR_SUCCESS, RegOpenKeyA(HKEY_CLASSES_ROOT, ".zzdef\\Type\\ShellNew", &h));
+    ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyA(HKEY_CLASSES_ROOT, ".lnk\\ShellNew", &h));
+    RegCloseKey(h);
+    RegDeleteKeyA(HKEY_CLASSES_ROOT, ".lnk\\ShellNew");
+    for (const char* k : {".zzghi\\ShellNew\\Sub", ".zzghi\\ShellNew", ".zzghi", ".zzdef\\Type", ".zzdef", ".zzabc"})
+        RegDeleteKeyA(HKEY_CLASSES_ROOT, k);
+}
+
+}  // namespace
+
+namespace {
+
+TEST(ArchiveCommands, ArchiverWordsAndTreeWords)
+{
+    archive_bench b;
+    b.make_lzh("t\\a.lzh", {"m.txt"});
+    b.dir.write("t\\p\\q.txt", "q");
+    b.d.run("lha", "l t\\a.lzh");
+    b.d.run("tar", "tf t\\none.tgz");
+    b.d.run("zip", "tf t\\none.tgz");
+    b.d.run("unzip", "-v t\\none.zip");
+    b.d.run("unpackr", "t");
+    b.d.run("packr", "t");
+    EXPECT_EQ("Unlha\tl t\\a.lzh\nTar\ttf t\\none.tgz\nTar\ttf t\\none.tgz\nUnZip\t-v t\\none.zip\n"
+              "Unlha\tx -n1 -a1 -jf0 \"@\\t\\a.lzh\" \"@\\t\\a.lzh.解凍中\\\"\n"
+              "Unlha\tm -d1 -z2 -t -n1 \"@\\t\\p\" \"@\\t\\p.圧縮中\\\"\n",
+              b.commands());
+    EXPECT_NE(std::string::npos, b.d.out.find("zip tf t\\none.tgz\n"));
+    EXPECT_NE(std::string::npos, b.d.out.find("\nhit any key\n"));
+    EXPECT_TRUE(is_dir(b.p("t\\a.lzh")));
+    EXPECT_TRUE(exists(b.p("t\\p.lzh")));
+}
+
+}  // namespace
