@@ -64,3 +64,85 @@ inline void write_bmp(const std::string& path, int width, int height, unsigned c
 }
 
 }  // namespace print_fixture
+
+namespace print_fixture {
+
+const char test_printer[] = "ZOTE Test PostScript";
+const char printer_output[] = "C:\\zote-printer\\page.ps";
+
+inline std::string default_printer()
+{
+    char name[256] = "";
+    DWORD size = sizeof name;
+    return GetDefaultPrinterA(name, &size) ? name : "";
+}
+
+// The bench's test printer, installed here when the bench has not.
+inline bool printer_ready()
+{
+    if (default_printer() == test_printer) return true;
+    std::string setup = bench::exe_folder() + "..\\standins\\printer\\printer_setup.exe";
+    if (GetFileAttributesA(setup.c_str()) == INVALID_FILE_ATTRIBUTES) return false;
+    return bench::run_program(setup, "").exit_code == 0 && default_printer() == test_printer;
+}
+
+}  // namespace print_fixture
+
+namespace print_fixture {
+
+// One record of a page recording, copied out.
+struct emf_record {
+    DWORD type;
+    std::vector<BYTE> bytes;
+    template <class T> const T& as() const { return *reinterpret_cast<const T*>(bytes.data()); }
+};
+
+inline int CALLBACK collect_record(HDC, HANDLETABLE*, const ENHMETARECORD* r, int, LPARAM data)
+{
+    auto* out = reinterpret_cast<std::vector<emf_record>*>(data);
+    const BYTE* p = reinterpret_cast<const BYTE*>(r);
+    out->push_back({r->iType, std::vector<BYTE>(p, p + r->nSize)});
+    return 1;
+}
+
+// The records of a recording (deleted afterwards).
+inline std::vector<emf_record> records_of(HENHMETAFILE page)
+{
+    std::vector<emf_record> out;
+    if (page) {
+        EnumEnhMetaFile(nullptr, page, collect_record, &out, nullptr);
+        DeleteEnhMetaFile(page);
+    }
+    return out;
+}
+
+inline std::vector<emf_record> records_of_type(const std::vector<emf_record>& all, DWORD type)
+{
+    std::vector<emf_record> out;
+    for (const emf_record& r : all)
+        if (r.type == type) out.push_back(r);
+    return out;
+}
+
+// Text records, recorded in either form.
+inline std::vector<emf_record> text_records(const std::vector<emf_record>& all)
+{
+    std::vector<emf_record> out;
+    for (const emf_record& r : all)
+        if (r.type == EMR_EXTTEXTOUTA || r.type == EMR_EXTTEXTOUTW) out.push_back(r);
+    return out;
+}
+
+// The text of a text record, in the ANSI code page.
+inline std::string text_of(const emf_record& r)
+{
+    const EMREXTTEXTOUTA& t = r.as<EMREXTTEXTOUTA>();
+    const char* at = reinterpret_cast<const char*>(r.bytes.data()) + t.emrtext.offString;
+    if (r.type == EMR_EXTTEXTOUTA) return std::string(at, t.emrtext.nChars);
+    char out[2048];
+    int n = WideCharToMultiByte(CP_ACP, 0, reinterpret_cast<const wchar_t*>(at), t.emrtext.nChars, out,
+                                sizeof out, nullptr, nullptr);
+    return std::string(out, n > 0 ? n : 0);
+}
+
+}  // namespace print_fixture
