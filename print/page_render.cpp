@@ -141,8 +141,40 @@ long long page_pixel_total(int page, int cells)
     return total;
 }
 
+// A copy of the browser's cached thumbnail of a list item; the cache keeps its own.
+_bmap* thumbnail_copy(int item)
+{
+    const print_job& job = print_settings.job;
+    if (job.names != browser_list.names || item >= browser_list.count || !browser_list.thumb_cache) return nullptr;
+    thumb_cache_draw(item, &thumb_cache, 0);
+    int slot = thumb_image_index(item, &thumb_cache);
+    page_info info = _page_info(slot);
+    if (slot < 1 || info.kind < 0) return nullptr;
+    if (info.kind == PAGE_BUFFER) return _bmap_from_buffer(slot);
+    if (info.kind != PAGE_IMAGE || !info.image || !info.image->pixels) return nullptr;
+    _bmap* copy = _bmap_new(info.image->width, info.image->height);
+    if (copy) memcpy(copy->pixels, info.image->pixels, (size_t)copy->stride * copy->height);
+    return copy;
+}
+
+// The scale of a thumbnail that stands for the real picture: drawn as the real
+// picture fitted to the cell. A thumbnail whose proportion differs from the
+// file's by more than 6 % is taken as turned.
+double thumbnail_scale(const char* path, const _bmap* thumb, double cw, double ch)
+{
+    int rw, rh, xr, yr;
+    if (!_image_info(path, &rw, &rh, &xr, &yr) || rw < 1 || rh < 1)
+        return std::fmin(cw / thumb->width, ch / thumb->height);
+    double proportion = ((double)rw / thumb->width) / ((double)rh / thumb->height);
+    if (std::fabs(proportion - 1) > 0.06) std::swap(rw, rh);
+    double s = (double)rw / thumb->width;
+    double fit = std::fmin(cw / rw, ch / rh);
+    if (std::fabs(s - 1) < 0.06 && fit >= 1) return 1.0;
+    return s * fit;
+}
+
 // Turning: to the cell's orientation, or by the name's marks.
-void turn_picture(picture_holder& pic, const char* path, double cw, double ch)
+void turn_picture(picture_holder& pic, const char* path, double cw, double ch, bool thumbnail)
 {
     const print_settings_record& r = print_settings.record;
     if (!pic.b) return;
@@ -150,7 +182,7 @@ void turn_picture(picture_holder& pic, const char* path, double cw, double ch)
         bool cell_wide = cw > ch, picture_wide = pic.b->width > pic.b->height;
         if (cw != ch && pic.b->width != pic.b->height && cell_wide != picture_wide)
             pic.replace(_bmap_rotate(pic.b, r.turn_to_fit * -90));
-    } else if (!print_settings.preview || r.poster) {
+    } else if (!thumbnail) {
         int turns = rotation_from_name(path);
         if (turns) pic.replace(_bmap_rotate(pic.b, turns * 90));
     }
@@ -286,18 +318,21 @@ void draw_cell(HDC page_dc, HDC measure, int page, int cell, int cells, long lon
 
     picture_holder pic;
     bool image = entry.record && entry.record->image_kind;
+    bool thumbnail = false;
     if (image) {
-        pic.b = _bmap_load(entry.path, 0, 1.0);
+        if (print_settings.preview && !r.poster) thumbnail = (pic.b = thumbnail_copy(item)) != nullptr;
+        if (!pic.b) pic.b = _bmap_load(entry.path, 0, 1.0);
         if (pic.b && r.poster) {
             int turns = r.turn_to_fit ? 0 : rotation_from_name(entry.path);
             long long per_image = columns * (r.rows < 1 ? 1 : r.rows);
             pic.b = cut_tile(pic.b, (int)columns, r.rows < 1 ? 1 : r.rows, (int)(page % per_image), turns);
         }
-        turn_picture(pic, entry.path, cw, ch);
+        turn_picture(pic, entry.path, cw, ch, thumbnail);
     }
     double dw = 0, dh = 0, xo = 0, yo = 0;
     if (pic.b) {
-        double scale = image_scale_in_cell(entry.path, &pic.b, cw, ch, cells, page_pixels);
+        double scale = thumbnail ? thumbnail_scale(entry.path, pic.b, cw, ch)
+                                 : image_scale_in_cell(entry.path, &pic.b, cw, ch, cells, page_pixels);
         if (r.crop) scale = crop_picture(pic, cw, ch, scale);
         dw = pic.b->width * scale, dh = pic.b->height * scale;
         if (r.size_mode == 0) {
