@@ -11,6 +11,7 @@
 #include "print/print_settings.h"
 #include "print/printer.h"
 #include "resources/print_dialog.h"
+#include "browser/app_hooks.h"
 #include "files/dialogs.h"
 #include "base/holders.h"
 #include "graphics/kavtrel.h"
@@ -322,4 +323,9 @@ int open_print_dialog(int count, const unsigned char* marks, int selected, char*
     if (result == 1) print_pages();
     save_print_settings(&print_settings.record, nullptr);
     return result == 1;
+}
+
+void install_print_hooks()
+{
+    browser_app_hooks.print_selection = open_print_dialog;
 }

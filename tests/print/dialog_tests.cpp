@@ -7,6 +7,7 @@
 #include "print/print_dialog.h"
 #include "print/print_job.h"
 #include "print/printer.h"
+#include "browser/app_hooks.h"
 #include "files/dialogs.h"
 #include "resources/print_dialog.h"
 #include <gtest/gtest.h>
@@ -284,6 +285,13 @@ TEST_F(PrintDialog, TheBrowsersEntryPrintsAndSavesTheSettings)
     EXPECT_EQ(print_settings.pages_sent, 1);
     EXPECT_NE(bench::read_file(printer_output).find("%%Page: 1"), std::string::npos);
     EXPECT_EQ(bench::read_file(s.dir.file("print.p")).size(), 524u);
+
+    // The browser reaches the same entry through its print slot.
+    scoped_restore<browser_app_hook_table> keep_app(browser_app_hooks);
+    install_print_hooks();
+    DeleteFileA(printer_output);
+    EXPECT_EQ(browser_app_hooks.print_selection(3, job->marks.data(), 2, job->name_ptrs.data()), 1);
+    EXPECT_EQ(print_settings.pages_sent, 1);
 }
 
 }  // namespace
