@@ -6,6 +6,7 @@
 #include "print/page_geometry.h"
 #include "print/print_settings.h"
 #include "browser/browser_list.h"
+#include "browser/cell_extras.h"
 #include "browser/comment_files.h"
 #include "browser/file_kind.h"
 #include "browser/image_kinds.h"
@@ -345,6 +346,8 @@ void draw_cell(HDC page_dc, HDC measure, int page, int cell, int cells, long lon
         xo = (cw - dw) * r.align_x * 0.5;
         yo = (ch - dh) * r.align_y * 0.5;
         draw_picture(page_dc, pic.b, (int)(x + xo), (int)(y + yo), (int)dw, (int)dh);
+    } else if (entry.record && entry.record->text) {
+        draw_text_preview(entry.record, page_dc, 9, "ＭＳ 明朝", RGB(0, 0, 0), cw, ch, x, y);
     }
     if (r.caption_comment || r.caption_name) {
         bool at_picture = r.caption_at_picture && pic.b;

@@ -249,3 +249,77 @@ TEST(CellLayout, SquareAndFixedCellsKeepOneRowAtLeast)
 }
 
 }  // namespace
+
+namespace {
+
+struct turn_row { const char* name; int turn; int src_w; bool drawn; };
+
+TEST_F(RenderPage, PicturesTurnToTheCellOrByTheirNames)
+{
+    // Cells on A4 with 4 x 4 are taller than wide; the pictures are 40 x 30.
+    const turn_row rows[] = {
+        {"a.bmp", 1, 30, true}, {"a.bmp", -1, 30, true}, {"a.bmp", 0, 40, true},
+        {"a.r.bmp", 0, 30, true}, {"a.i.bmp", 0, 40, true}, {"a.bmp", 5, 0, false},
+    };
+    for (const turn_row& r : rows) {
+        std::string path = s.dir.file(r.name);
+        write_bmp(path, 40, 30);
+        job.reset(new job_marks(1, {0}));
+        job->names[0] = path;
+        job->name_ptrs[0] = &job->names[0][0];
+        print_settings.record.turn_to_fit = r.turn;
+        layout_cells();
+        std::vector<emf_record> cells = pictures_on(0);
+        ASSERT_EQ(cells.size(), r.drawn ? 1u : 0u) << r.name << " turn " << r.turn;
+        if (r.drawn) EXPECT_EQ(cells[0].as<EMRSTRETCHDIBITS>().cxSrc, r.src_w) << r.name << " turn " << r.turn;
+    }
+}
+
+TEST_F(RenderPage, CaptionsAndCommentLinesAreBoundedAndTheInfoLineSitsUnderThePicture)
+{
+    std::string path = s.dir.file("photo.r.bmp");
+    write_bmp(path, 40, 30);
+    std::string comment;
+    for (int i = 0; i < 100; i++) comment += std::string(2000, 'c') + "\r\n";
+    bench::write_file(s.dir.file("photo.r.txt"), comment);
+    job.reset(new job_marks(1, {0}));
+    job->names[0] = path;
+    job->name_ptrs[0] = &job->names[0][0];
+    print_settings_record& r = print_settings.record;
+    r.caption_name = 1, r.caption_comment = 1, r.show_size = 1, r.turn_to_fit = 0;
+    layout_cells();
+    std::vector<emf_record> all = records_of(render_print_pages(0));
+    std::vector<emf_record> texts = text_records(all);
+    ASSERT_GE(texts.size(), 2u);
+    EXPECT_EQ(text_of(texts[0]).substr(0, 6), "photo ") << "no rotation mark, no extension";
+    EXPECT_LE(texts.size(), 1u + 16u + 1u) << "comment lines are bounded";
+    for (const emf_record& t : texts) EXPECT_LT(text_of(t).size(), 1024u);
+    // The information line: grey, just under the picture.
+    const EMRSTRETCHDIBITS& d = records_of_type(all, EMR_STRETCHDIBITS).at(0).as<EMRSTRETCHDIBITS>();
+    const emf_record& info = texts.back();
+    EXPECT_EQ(info.as<EMREXTTEXTOUTA>().emrtext.ptlReference.y, d.yDest + d.cyDest);
+    EXPECT_NE(text_of(info).find("("), std::string::npos) << text_of(info);
+}
+
+}  // namespace
+
+namespace {
+
+TEST(CellLayout, CentredOnThePaperWithTheUnprintableBorder)
+{
+    fresh_settings s;
+    print_settings_record& r = print_settings.record;
+    print_settings.page_width = 745, print_settings.page_height = 1027;
+    print_settings.offset_x = 64, print_settings.offset_y = 127;   // 75 and 150 pixels at 300 dpi
+    r.centre_on_paper = 1, r.fixed_cell_size = 1, r.cell_width_mm = r.cell_height_mm = 40;
+    layout_cells();
+    double grid_w = r.columns * print_settings.cell_width + (r.columns - 1) * r.gap_x;
+    double grid_h = r.rows * print_settings.cell_height + (r.rows - 1) * r.gap_y;
+    int off_x = tenth_mm_to_screen_px(64), off_y = tenth_mm_to_screen_px(127);
+    double paper_w = 745 + off_x, paper_h = 1027 + off_y;
+    double left = print_settings.margin_left + off_x, top = print_settings.margin_top + off_y;
+    EXPECT_NEAR(left, paper_w - left - grid_w, 1);
+    EXPECT_NEAR(top, paper_h - top - grid_h, 1);
+}
+
+}  // namespace
