@@ -9,7 +9,7 @@
 static int console_dpi()
 {
     int x = 96, y = 96;
-    _screen_dpi(&x, &y);
+    screen_dpi(&x, &y);
     return x > 0 ? x : 96;
 }
 int (*page_unit_dpi)() = console_dpi;

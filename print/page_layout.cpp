@@ -168,7 +168,7 @@ _bmap* cut_tile(_bmap* picture, int columns, int rows, int index, int quarter_tu
     }
     int tw = picture->width / stored_columns, th = picture->height / stored_rows;
     _bmap* tile = nullptr;
-    if (tw >= 1 && th >= 1 && (tile = _bmap_new(tw, th))) {
+    if (tw >= 1 && th >= 1 && (tile = bmap_new(tw, th))) {
         for (int y = 0; y < th; y++)
             memcpy(tile->pixels + (size_t)y * tile->stride,
                    picture->pixels + (size_t)(stored_row * th + y) * picture->stride + (size_t)stored_col * tw * 3,

@@ -153,7 +153,7 @@ _bmap* thumbnail_copy(int item)
     if (slot < 1 || info.kind < 0) return nullptr;
     if (info.kind == PAGE_BUFFER) return _bmap_from_buffer(slot);
     if (info.kind != PAGE_IMAGE || !info.image || !info.image->pixels) return nullptr;
-    _bmap* copy = _bmap_new(info.image->width, info.image->height);
+    _bmap* copy = bmap_new(info.image->width, info.image->height);
     if (copy) memcpy(copy->pixels, info.image->pixels, (size_t)copy->stride * copy->height);
     return copy;
 }
@@ -197,7 +197,7 @@ double crop_picture(picture_holder& pic, double cw, double ch, double scale)
     if (ratio > 1.01) {
         int w = (int)(b->width / ratio);
         if (w < 1) return scale;
-        _bmap* cut = _bmap_new(w, b->height);
+        _bmap* cut = bmap_new(w, b->height);
         if (!cut) return scale;
         int x0 = (b->width - w) / 2;
         for (int y = 0; y < b->height; y++)
@@ -208,7 +208,7 @@ double crop_picture(picture_holder& pic, double cw, double ch, double scale)
     if (ratio < 0.99) {
         int h = (int)(b->height * ratio);
         if (h < 1) return scale;
-        _bmap* cut = _bmap_new(b->width, h);
+        _bmap* cut = bmap_new(b->width, h);
         if (!cut) return scale;
         int y0 = (b->height - h) / 2;
         for (int y = 0; y < h; y++)

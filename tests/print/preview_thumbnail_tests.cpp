@@ -22,7 +22,7 @@ ZOTE_CHILD(preview_from_thumbnails)
     if (!printer_ready() || !select_printer(nullptr)) return 10;
     bench::scratch_dir dir;
     for (const char* name : {"a.bmp", "b.bmp"}) write_bmp(dir.file(name), 400, 300);
-    _kavtrel_start(GetModuleHandleA(nullptr), nullptr, "");
+    kavtrel_start(GetModuleHandleA(nullptr), nullptr, "");
     browser_list_init();
     install_image_format_hooks();
     install_list_view_hooks();

@@ -53,7 +53,7 @@ struct job_marks {
 inline void write_bmp(const std::string& path, int width, int height, unsigned char b = 0,
                       unsigned char g = 0, unsigned char r = 255)
 {
-    _bmap* image = _bmap_new(width, height);
+    _bmap* image = bmap_new(width, height);
     for (int y = 0; y < height; y++)
         for (int x = 0; x < width; x++) {
             BYTE* p = image->pixels + y * image->stride + x * 3;

@@ -203,7 +203,7 @@ TEST_F(RenderPage, TheFrameIsDrawnAfterThePictureWithoutFilling)
 // A 2 x 3 image of six coloured blocks; the colour of a tile's first pixel.
 _bmap* six_blocks()
 {
-    _bmap* b = _bmap_new(20, 30);
+    _bmap* b = bmap_new(20, 30);
     for (int y = 0; y < 30; y++)
         for (int x = 0; x < 20; x++) b->pixels[y * b->stride + x * 3] = (BYTE)((y / 10) * 2 + x / 10 + 1);
     return b;
