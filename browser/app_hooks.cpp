@@ -39,6 +39,11 @@ int no_scripts(const char*)
     return APP_QUIT_AT_ONCE;
 }
 void no_command(int) { ONCE("the command dispatcher"); }
+int no_printing(int, const unsigned char*, int, char* const*)
+{
+    ONCE("printing");
+    return 0;
+}
 }
 
 browser_app_hook_table browser_app_hooks = {
@@ -48,5 +53,5 @@ browser_app_hook_table browser_app_hooks = {
     draw_kind_placeholder, cache_has_none, no_cache,
     no_toolbar, no_toolbar, no_menus, no_scanner,
     no_viewer, no_expand,
-    no_scripts, WinHelpA, no_command,
+    no_scripts, WinHelpA, no_command, no_printing,
 };

@@ -50,5 +50,7 @@ struct browser_app_hook_table {
     BOOL (WINAPI* win_help)(HWND window, LPCSTR file, UINT command, ULONG_PTR data);
     // The dispatcher of browser commands the grid sends (page turns).
     void (*command)(int id);
+    // Printing: the print dialog over the list's marks (1 when it printed).
+    int (*print_selection)(int count, const unsigned char* marks, int selected, char* const* names);
 };
 extern browser_app_hook_table browser_app_hooks;

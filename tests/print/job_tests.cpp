@@ -1,0 +1,118 @@
+// Print jobs on the test printer, whose PostScript lands in a file: pages,
+// the page filter, empty selections, a missing printer and a job that cannot start.
+#include "tests/print/print_fixtures.h"
+#include "print/page_render.h"
+#include "print/print_job.h"
+#include "print/printer.h"
+#include "browser/busy.h"
+#include <gtest/gtest.h>
+#include <memory>
+
+using namespace print_fixture;
+
+namespace {
+
+size_t count_of(const std::string& text, const std::string& what)
+{
+    size_t n = 0;
+    for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) n++;
+    return n;
+}
+
+class PrintJob : public ::testing::Test {
+protected:
+    fresh_settings s;
+    std::unique_ptr<job_marks> job;
+    void SetUp() override
+    {
+        ASSERT_TRUE(printer_ready()) << "no test printer: build printer_setup (standins/printer)";
+        bench::install_message_box_seam(IDOK);
+        bench::message_boxes.clear();
+        DeleteFileA(printer_output);
+    }
+    void TearDown() override
+    {
+        use_printer_dc(nullptr);
+        kavtrel_message_box = keep_box_;
+    }
+    void pictures(int count)
+    {
+        std::vector<int> marked;
+        for (int i = 0; i < count; i++) marked.push_back(i);
+        job.reset(new job_marks(count, marked, s.dir.path()));
+        for (int i = 0; i < count; i++) write_bmp(job->names[i], 16, 16, 0, 255, 0);
+    }
+private:
+    decltype(kavtrel_message_box) keep_box_ = kavtrel_message_box;
+};
+
+TEST_F(PrintJob, EveryPageOfTheRunIsPrinted)
+{
+    ASSERT_TRUE(select_printer(nullptr));
+    pictures(20);
+    layout_cells();
+    int busy = busy_state.counter;
+    EXPECT_EQ(print_pages(), 0);
+    EXPECT_EQ(print_settings.pages_sent, 2);
+    EXPECT_EQ(busy_state.counter, busy);
+    std::string ps = bench::read_file(printer_output);
+    EXPECT_NE(ps.find("%%Title: ZOTE"), std::string::npos) << ps.substr(0, 300);
+    EXPECT_EQ(count_of(ps, "%%Page:"), 2u);
+    EXPECT_EQ(count_of(ps, "\nimage\n"), 20u) << "one picture per cell";
+    EXPECT_EQ(count_of(ps, "/Width 16\n"), 20u);
+    EXPECT_TRUE(bench::message_boxes.empty());
+}
+
+TEST_F(PrintJob, TheFilterPrintsOnePageAndStartCellsCount)
+{
+    struct row { int selected, start, filter, pages; };
+    const row rows[] = {{40, 0, 2, 1}, {40, 0, -1, 3}, {11, 5, -1, 1}, {12, 5, -1, 2}, {40, 0, 7, 0}};
+    for (const row& r : rows) {
+        ASSERT_TRUE(select_printer(nullptr));
+        pictures(r.selected);
+        print_settings.record.start_cell = r.start;
+        print_settings.page_filter = r.filter;
+        layout_cells();
+        DeleteFileA(printer_output);
+        print_pages();
+        EXPECT_EQ(print_settings.pages_sent, r.pages) << r.selected << " filter " << r.filter;
+        EXPECT_EQ(count_of(bench::read_file(printer_output), "%%Page:"), (size_t)r.pages);
+    }
+}
+
+TEST_F(PrintJob, NothingSelectedPrintsNothing)
+{
+    ASSERT_TRUE(select_printer(nullptr));
+    job_marks none(3, {});
+    print_pages();
+    EXPECT_EQ(GetFileAttributesA(printer_output), INVALID_FILE_ATTRIBUTES);
+    EXPECT_TRUE(bench::message_boxes.empty());
+}
+
+TEST_F(PrintJob, AMissingPrinterOrAJobThatCannotStartIsReported)
+{
+    pictures(2);
+    EXPECT_EQ(select_printer("No Such Printer"), 0);
+    print_pages();
+    EXPECT_EQ(bench::message_boxes.size(), 1u);
+    EXPECT_EQ(print_settings.pages_sent, 0);
+
+    // A DC that cannot start a document: reported, and no page rendered for it.
+    HDC probe = CreateCompatibleDC(nullptr);
+    DOCINFOA doc = {sizeof doc, "probe"};
+    int started = StartDocA(probe, &doc);
+    if (started > 0) EndDoc(probe);
+    DeleteDC(probe);
+    if (started > 0) GTEST_SKIP() << "this platform starts documents on memory DCs";
+    use_printer_dc(CreateCompatibleDC(nullptr));
+    print_settings.page_width = print_settings.page_height = 500;
+    int rendered = rendered_page_count;
+    int busy = busy_state.counter;
+    print_pages();
+    EXPECT_EQ(bench::message_boxes.size(), 2u);
+    EXPECT_EQ(rendered_page_count, rendered);
+    EXPECT_EQ(print_settings.pages_sent, 0);
+    EXPECT_EQ(busy_state.counter, busy);
+}
+
+}  // namespace

@@ -1,0 +1,148 @@
+// Shared set-up of the printing tests: the print settings saved and put back,
+// files in a scratch "print setting" folder, a job over a mark array, a fixed
+// page unit, and pictures written as BMP files.
+#pragma once
+#include "print/print_settings.h"
+#include "print/page_geometry.h"
+#include "graphics/kavtrel.h"
+#include "tests/support/bench.h"
+#include <string>
+#include <vector>
+
+namespace print_fixture {
+
+inline int dpi_96() { return 96; }
+
+// The settings as a fresh start gives them, in a scratch folder, restored afterwards.
+struct fresh_settings {
+    scoped_restore<print_settings_state> keep{print_settings};
+    scoped_restore<int (*)()> keep_dpi{page_unit_dpi};
+    bench::scratch_dir dir;
+    fresh_settings()
+    {
+        print_settings_init();
+        print_settings_record& r = print_settings.record;
+        r.version = PRINT_SETTINGS_VERSION;
+        print_settings_defaults(&r);
+        print_settings.page_filter = -1;
+        print_settings.printer_dc = nullptr;
+        text_copy(print_settings.settings_file, dir.file("print.p").c_str());
+        CreateDirectoryA(dir.file("print setting").c_str(), nullptr);
+        text_copy(print_settings.settings_folder, dir.file("print setting").c_str());
+        page_unit_dpi = dpi_96;
+    }
+};
+
+// A job over `count` items of which the listed ones are marked.
+struct job_marks {
+    std::vector<unsigned char> marks;
+    std::vector<std::string> names;
+    std::vector<char*> name_ptrs;
+    job_marks(int count, std::vector<int> marked, const std::string& folder = "")
+        : marks(count), names(count)
+    {
+        for (int i = 0; i < count; i++) names[i] = folder.empty() ? "x" + std::to_string(i) + ".bmp"
+                                                                  : folder + "\\" + std::to_string(i) + ".bmp";
+        for (int i : marked) marks[i] = 1;
+        for (std::string& n : names) name_ptrs.push_back(&n[0]);
+        print_settings.job = {count, marks.data(), (int)marked.size(), name_ptrs.data()};
+    }
+};
+
+// A width x height BMP file in one colour (blue, green, red).
+inline void write_bmp(const std::string& path, int width, int height, unsigned char b = 0,
+                      unsigned char g = 0, unsigned char r = 255)
+{
+    _bmap* image = bmap_new(width, height);
+    for (int y = 0; y < height; y++)
+        for (int x = 0; x < width; x++) {
+            BYTE* p = image->pixels + y * image->stride + x * 3;
+            p[0] = b, p[1] = g, p[2] = r;
+        }
+    _bmap_save_bmp(image, fopen(path.c_str(), "wb"));
+    _bmap_delete(image);
+}
+
+}  // namespace print_fixture
+
+namespace print_fixture {
+
+const char test_printer[] = "ZOTE Test PostScript";
+const char printer_output[] = "C:\\zote-printer\\page.ps";
+
+inline std::string default_printer()
+{
+    char name[256] = "";
+    DWORD size = sizeof name;
+    return GetDefaultPrinterA(name, &size) ? name : "";
+}
+
+// The bench's test printer, installed here when the bench has not.
+inline bool printer_ready()
+{
+    if (default_printer() == test_printer) return true;
+    std::string setup = bench::exe_folder() + "..\\standins\\printer\\printer_setup.exe";
+    if (GetFileAttributesA(setup.c_str()) == INVALID_FILE_ATTRIBUTES) return false;
+    return bench::run_program(setup, "").exit_code == 0 && default_printer() == test_printer;
+}
+
+}  // namespace print_fixture
+
+namespace print_fixture {
+
+// One record of a page recording, copied out.
+struct emf_record {
+    DWORD type;
+    std::vector<BYTE> bytes;
+    template <class T> const T& as() const { return *reinterpret_cast<const T*>(bytes.data()); }
+};
+
+inline int CALLBACK collect_record(HDC, HANDLETABLE*, const ENHMETARECORD* r, int, LPARAM data)
+{
+    auto* out = reinterpret_cast<std::vector<emf_record>*>(data);
+    const BYTE* p = reinterpret_cast<const BYTE*>(r);
+    out->push_back({r->iType, std::vector<BYTE>(p, p + r->nSize)});
+    return 1;
+}
+
+// The records of a recording (deleted afterwards).
+inline std::vector<emf_record> records_of(HENHMETAFILE page)
+{
+    std::vector<emf_record> out;
+    if (page) {
+        EnumEnhMetaFile(nullptr, page, collect_record, &out, nullptr);
+        DeleteEnhMetaFile(page);
+    }
+    return out;
+}
+
+inline std::vector<emf_record> records_of_type(const std::vector<emf_record>& all, DWORD type)
+{
+    std::vector<emf_record> out;
+    for (const emf_record& r : all)
+        if (r.type == type) out.push_back(r);
+    return out;
+}
+
+// Text records, recorded in either form.
+inline std::vector<emf_record> text_records(const std::vector<emf_record>& all)
+{
+    std::vector<emf_record> out;
+    for (const emf_record& r : all)
+        if (r.type == EMR_EXTTEXTOUTA || r.type == EMR_EXTTEXTOUTW) out.push_back(r);
+    return out;
+}
+
+// The text of a text record, in the ANSI code page.
+inline std::string text_of(const emf_record& r)
+{
+    const EMREXTTEXTOUTA& t = r.as<EMREXTTEXTOUTA>();
+    const char* at = reinterpret_cast<const char*>(r.bytes.data()) + t.emrtext.offString;
+    if (r.type == EMR_EXTTEXTOUTA) return std::string(at, t.emrtext.nChars);
+    char out[2048];
+    int n = WideCharToMultiByte(CP_ACP, 0, reinterpret_cast<const wchar_t*>(at), t.emrtext.nChars, out,
+                                sizeof out, nullptr, nullptr);
+    return std::string(out, n > 0 ? n : 0);
+}
+
+}  // namespace print_fixture
