@@ -14,6 +14,7 @@
 #include "browser/viewer.h"
 #include "browser/window_hook.h"
 #include "files/strings.h"
+#include "formats/tiff.h"
 #include "files/fs_query.h"
 #include "graphics/kavtrel.h"
 
@@ -337,7 +338,7 @@ COMMAND_ACTION(act_split_pages)
     if (!entry_full_path(c.index, path)) return;
     {
         busy_guard busy(BUSY_PLAIN);
-        if (!command_hooks.split_pages(c.id, c.index, nullptr)) return;
+        if (!split_multipage_tiff(path)) return;
     }
     reload_after_image_change(path);
 }

@@ -121,7 +121,6 @@ MISSING(print_dialog, "印刷")
 MISSING(save_as, "形式を変えて保存")
 MISSING(count_colours, "色数のカウント")
 MISSING(scanner, "スキャナ")
-MISSING(split_pages, "ページの分割")
 MISSING(edit_in_list, "一覧での編集")
 MISSING(shell_verb, "関連づけられたｱﾌﾟﾘｹｰｼｮﾝでの実行")
 MISSING(size_dialog, "画像ｻｲｽﾞの設定")
@@ -151,7 +150,7 @@ command_hook_table command_hooks = {
     missing_copy_files, missing_cut_files, missing_delete_files, missing_search_dialog, missing_selection,
     missing_move_into, missing_rename_to_first, missing_batch_rename, missing_number_prefixes, missing_archive_password,
     missing_archive_extract, missing_archive_sfx, missing_archive_pack, quiet_no, quiet_no, quiet_no, quiet_no,
-    missing_print_dialog, missing_save_as, missing_count_colours, missing_scanner, missing_split_pages,
+    missing_print_dialog, missing_save_as, missing_count_colours, missing_scanner,
     missing_edit_in_list, missing_shell_verb, missing_size_dialog, missing_cache_dialog, no_version_texts, quiet_no, ask_overwrite_box,
 };
 

@@ -71,12 +71,11 @@ struct command_hook_table {
     int (*save_as)(int id, int index, char* name);            // 110
     int (*count_colours)(int id, int index, char* name);      // 190
     int (*scanner)(int id, int index, char* name);            // 195, 196
-    int (*split_pages)(int id, int index, char* name);        // 283
     int (*edit_in_list)(int id, int index, char* name);       // 330, 331, 332, 282, 281 (after the file is made)
     int (*shell_verb)(int id, int index, char* name);         // 340-349
     int (*size_dialog)(int id, int index, char* name);        // 500: the new size, 0 to keep
     int (*cache_dialog)(int id, int index, char* name);       // 135: 1 when confirmed
-    int (*version_texts)(int id, int index, char* name);      // 131: archiver and plug-in texts into name
+    int (*version_texts)(int id, int index, char* name);      // 131: the archivers' version text into name
     int (*prefixes_on)(int id, int index, char* name);        // 1 while number prefixes are added to the names
     // The question for an existing destination (kind "ファイル", verb "ｺﾋﾟｰ"):
     // IDYES over it, IDNO under a unique name, IDCANCEL skip.

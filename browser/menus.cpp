@@ -10,6 +10,7 @@
 #include "browser/settings.h"
 #include "browser/thumb_cache.h"
 #include "browser/viewer.h"
+#include "base/holders.h"
 #include "files/fs_query.h"
 #include "files/strings.h"
 #include "graphics/kavtrel.h"
@@ -427,12 +428,35 @@ static void view_state(HMENU m)
     enable(m, 251, list && list_has_entries());
 }
 
+// The bytes and the number of files in the cache folder.
+static double cache_folder_bytes(const char* root, int* files)
+{
+    char pattern[PATH_BUF];
+    double bytes = 0;
+    *files = 0;
+    if (!path_join(pattern, sizeof pattern, root, "*.*")) return 0;
+    WIN32_FIND_DATAA fd;
+    find_handle find(FindFirstFileA(pattern, &fd));
+    if (!find) return 0;
+    do {
+        if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) continue;
+        (*files)++;
+        bytes += fd.nFileSizeHigh * 4294967296.0 + fd.nFileSizeLow;
+    } while (FindNextFileA(find.get(), &fd));
+    return bytes;
+}
+
 static void cache_state(HMENU m)
 {
     char text[128];
     const thumb_cache_dir& d = thumb_cache.dir;
     if (d.cache_size <= 0) text_copy(text, "設定(&S) 上限0MB (キャッシュファイル OFF)");
-    else text_format(text, sizeof text, "設定(&S) 上限%dMB (%d%%使用 %d個)", d.cache_size, 0, 0);
+    else {
+        int files = 0;
+        double bytes = cache_folder_bytes(d.primary_root, &files);
+        int percent = static_cast<int>(bytes / (d.cache_size * 1000.0 * 1000.0) * 100.0);
+        text_format(text, sizeof text, "設定(&S) 上限%dMB (%d%%使用 %d個)", d.cache_size, percent, files);
+    }
     retext(m, 135, text);
     bool drive = drive_cache_commands_allowed() != 0;
     enable(m, 139, drive && drive_cache_available(&thumb_cache.dir, 0));

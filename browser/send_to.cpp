@@ -11,6 +11,7 @@
 #include "browser/scan.h"
 #include "browser/viewer.h"
 #include "base/holders.h"
+#include "files/associations.h"
 #include "files/file_ops.h"
 #include "files/fs_query.h"
 #include "files/shortcuts.h"
@@ -156,6 +157,29 @@ static void item(HMENU m, int id, const char* text, bool grey)
 }
 static void separator(HMENU m) { AppendMenuA(m, MF_SEPARATOR, 0, nullptr); }
 
+// The verbs of the entry's type (of "Folder" for a folder), "open" first.
+static void add_shell_verbs(HMENU m, const char* name, bool plain)
+{
+    static char verbs[10][REG_VERB_BUF], texts[10][REG_VERB_BUF];
+    const char* dot = plain ? mb_strrchr(file_name_of(name), '.') : nullptr;
+    int n = list_shell_verbs(plain ? (dot ? dot : "") : "Folder", verbs, texts);
+    if (n <= 0) {
+        item(m, 340, "実行(&O) \t O", !(has_extension(name, ".exe") || has_extension(name, ".lnk")));
+        return;
+    }
+    int d = 0;
+    for (int i = 0; i < n; i++)
+        if (text_equal_ci(verbs[i], "open")) d = i;
+    char text[REG_VERB_BUF + 32];
+    text_format_cut(text, sizeof text, "実行 - %s (&O) \t O", texts[d]);
+    item(m, 340 + d, text, false);
+    if (n < 2) return;
+    HMENU others = CreatePopupMenu();
+    for (int i = 0; i < n; i++)
+        if (i != d) item(others, 340 + i, texts[i], false);
+    AppendMenuA(m, MF_POPUP | MF_STRING, reinterpret_cast<UINT_PTR>(others), "実行 - その他(&G)");
+}
+
 HMENU build_file_context_menu(int index)
 {
     if (index < 0 || index >= L.count || !L.names) return nullptr;
@@ -210,7 +234,7 @@ HMENU build_file_context_menu(int index)
     item(copy, 355, "原寸で(&C)", false);
     item(copy, 356, "表示サイズで(&S)", false);
     AppendMenuA(m, MF_POPUP | MF_STRING, reinterpret_cast<UINT_PTR>(copy), "クリップボードにコピー(&C)");
-    item(m, 340, "実行(&O) \t O", !(has_extension(name, ".exe") || has_extension(name, ".lnk")));
+    add_shell_verbs(m, name, p);
     if (is_drive_root(name)) return m;
     HMENU send = CreatePopupMenu();
     fill_send_to_menu(send);
