@@ -1,6 +1,7 @@
 // The actions of the command table (private to the dispatcher's files).
 #pragma once
 #include "browser/commands.h"
+#include "browser/entry_ops.h"
 
 #define COMMAND_ACTION(name) void name(const command_call& c)
 
@@ -114,8 +115,6 @@ void reload_on_name(const char* name);
 void pack_archive_again();
 // The index of the entry listed under name (its path or its file name), or -1.
 int find_entry_by_name(const char* name);
-// The entry's full path (260 bytes); 0 when it does not fit or there is none.
-int entry_full_path(int index, char* out);
 // Entry i of the jump table the drive and tree menus filled last, or null.
 const char* jump_entry(int i);
 int drive_cache_commands_allowed();

@@ -20,13 +20,6 @@
 
 static browser_list_record& L = browser_list;
 
-int entry_full_path(int index, char* out)
-{
-    if (index < 0 || index >= L.count || !L.names || !L.names[index]) return 0;
-    char listed[PATH_BUF];
-    return entry_listed_path(L.names[index], listed) && full_path(out, PATH_BUF, listed) != nullptr;
-}
-
 int find_entry_by_name(const char* name)
 {
     if (!name || !L.names) return -1;

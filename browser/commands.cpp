@@ -179,4 +179,5 @@ void install_command_hooks()
     browser_ui_hooks.init_menu_popup = on_init_menu_popup;
     browser_app_hooks.command = command_from_grid;
     browser_app_hooks.build_main_menu = main_menu_at_start;
+    install_command_parts();
 }

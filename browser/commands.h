@@ -86,8 +86,10 @@ extern command_hook_table command_hooks;
 // The dispatcher: message is WM_COMMAND or WM_MENUSELECT. The result carries nothing.
 int browser_command(int index, HWND window, UINT message, WPARAM wparam, LPARAM lparam);
 
-// Fills the dispatcher's and the menus' slots of the window hook and start-up.
+// Fills the dispatcher's and the menus' slots of the window hook and start-up,
+// and the dispatcher's own slots with the parts that are built.
 void install_command_hooks();
+void install_command_parts();
 
 // Shared by the dispatcher and the menus: the list holds entries; the drive
 // list is shown; the current folder is a ZIP folder that cannot be written.
@@ -113,8 +115,9 @@ void build_tree_menu();
 void build_size_menu(HMENU popup);
 void clear_menu(HMENU popup);
 void enable_all_menu_items(HMENU popup, int enable);
-// The right-button menu of entry i.
+// The right-button menu of entry i: made, or filled into menu.
 HMENU build_file_context_menu(int index);
+void fill_file_context_menu(HMENU menu, int index);
 
 // ---- Send-to ----
 enum { SEND_TO_FIRST = 5200, SEND_TO_ACTING = 20, SEND_TO_COMMAND_CAP = 32000 };

@@ -184,6 +184,13 @@ HMENU build_file_context_menu(int index)
 {
     if (index < 0 || index >= L.count || !L.names) return nullptr;
     HMENU m = CreatePopupMenu();
+    if (m) fill_file_context_menu(m, index);
+    return m;
+}
+
+void fill_file_context_menu(HMENU m, int index)
+{
+    if (index < 0 || index >= L.count || !L.names) return;
     file_kind* k = list_entry_kind(index);
     viewer_state_record& v = viewer_state;
     int mode = viewer_mode_now();
@@ -235,7 +242,7 @@ HMENU build_file_context_menu(int index)
     item(copy, 356, "表示サイズで(&S)", false);
     AppendMenuA(m, MF_POPUP | MF_STRING, reinterpret_cast<UINT_PTR>(copy), "クリップボードにコピー(&C)");
     add_shell_verbs(m, name, p);
-    if (is_drive_root(name)) return m;
+    if (is_drive_root(name)) return;
     HMENU send = CreatePopupMenu();
     fill_send_to_menu(send);
     AppendMenuA(m, MF_POPUP | MF_STRING, reinterpret_cast<UINT_PTR>(send), "送る(&T)");
@@ -257,7 +264,7 @@ HMENU build_file_context_menu(int index)
         item(m, 330, "名前変更(&M) \t F2", r);
         item(m, 332, "更新時刻の変更(&U) \t Ctrl+F2", r || !p);
     }
-    if (mode == 1 && view) return m;
+    if (mode == 1 && view) return;
     separator(m);
     item(m, 162, "選択/解除(&S) \t Ctrl+Enter", false);
     item(m, 335, "ここまで選択(&H) \t Ctrl+Shift+Enter", false);
@@ -265,5 +272,5 @@ HMENU build_file_context_menu(int index)
     if (list && (folder || (p && k->archive && archive_kind_of(name) >= 0
                             && command_hooks.archive_kind_available(311, archive_kind_of(name), nullptr) > 1)))
         item(m, 311, "選択をこの中へ移動(&I) \t Shift+Enter", (L.marks && L.marks[index]) || L.selected_count <= 0);
-    return m;
+    return;
 }

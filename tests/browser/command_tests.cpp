@@ -5,6 +5,7 @@
 // and Send-to copies, asks and never leaves the window busy.
 #include "browser/commands.h"
 #include "browser/busy.h"
+#include "browser/op_hooks.h"
 #include "browser/paths.h"
 #include "files/special_folders.h"
 #include "tests/browser/viewer_fixtures.h"
@@ -27,6 +28,7 @@ int failing(int id, int, char*) { return reached.push_back(id), 0; }
 // replaced by a recorder.
 struct command_page : viewer_page {
     scoped_restore<command_hook_table> keep_hooks{command_hooks};
+    scoped_restore<browser_op_hook_table> keep_ops{browser_op_hooks};
     scoped_restore<current_folder_state> keep_folder{current_folder};
     bench::scratch_dir dir;
     command_page() : viewer_page(700, 500)
@@ -359,4 +361,20 @@ TEST(SendTo, ProgramCommandLine)
     ASSERT_EQ(send_to_command_line("C:\\tools\\v.exe", files, 2, line, sizeof line), 1);
     EXPECT_STREQ(line, "C:\\tools\\v.exe \"C:\\a b\\x.jpg\" C:\\y.jpg");
     EXPECT_EQ(send_to_command_line("C:\\my tools\\v.exe", files, 2, line, 30), 0);
+}
+
+// With the built parts in the slots, the selection commands mark for real,
+// and highlighting a menu item never carries it out.
+TEST(Commands, BuiltPartsAreWired)
+{
+    command_page p;
+    install_command_parts();
+    p.command(121);
+    EXPECT_EQ(browser_list.selected_count, browser_list.count);
+    p.highlighted(120);
+    EXPECT_EQ(browser_list.selected_count, browser_list.count);
+    p.command(120);
+    EXPECT_EQ(browser_list.selected_count, 0);
+    p.command(162, 2);
+    EXPECT_EQ(browser_list.marks[2], 1);
 }
