@@ -9,6 +9,7 @@
 #include "browser/keys.h"
 #include "browser/browser_list.h"
 #include "browser/busy.h"
+#include "browser/commands.h"
 #include "browser/grid.h"
 #include "browser/list_view.h"
 #include "browser/toolbar.h"
@@ -98,6 +99,7 @@ static void install_library_hooks()
     install_toolbar();
     install_viewer_hooks();
     install_key_hooks();
+    install_command_hooks();
 }
 
 static void create_browser_page()

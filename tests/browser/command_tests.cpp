@@ -1,0 +1,380 @@
+// The command dispatcher and the menus: every identifier a menu carries has
+// an action, commands that belong to parts still missing reach their hook,
+// the guards keep commands out where they must not act, the status line shows
+// the highlighted item's help text, the popups' states follow the situation,
+// and Send-to copies, asks and never leaves the window busy.
+#include "browser/commands.h"
+#include "browser/busy.h"
+#include "browser/op_hooks.h"
+#include "browser/paths.h"
+#include "files/special_folders.h"
+#include "tests/browser/viewer_fixtures.h"
+#include <gtest/gtest.h>
+#include <commctrl.h>
+#include <set>
+
+namespace {
+using viewer_fixture::viewer_page;
+
+std::vector<int> reached;   // identifiers that reached a hook
+int clipboard_answer;       // what clipboard_open says
+int read_only_answer, archive_folder_answer;
+
+int record(int id, int, char*) { return reached.push_back(id), 1; }
+int released(int id, int, char*) { return reached.push_back(-id), 0; }
+int failing(int id, int, char*) { return reached.push_back(id), 0; }
+
+// The dispatcher on a browser page with a fixture folder, every missing part
+// replaced by a recorder.
+struct command_page : viewer_page {
+    scoped_restore<command_hook_table> keep_hooks{command_hooks};
+    scoped_restore<browser_op_hook_table> keep_ops{browser_op_hooks};
+    scoped_restore<current_folder_state> keep_folder{current_folder};
+    bench::scratch_dir dir;
+    command_page() : viewer_page(700, 500)
+    {
+        install_command_hooks();
+        command_hook_table& h = command_hooks;
+        int (**slots)(int, int, char*) = &h.new_entry;
+        for (int (**s)(int, int, char*) = slots; s <= &h.prefixes_on; s++) *s = record;
+        h.clipboard_open = [](int, int, char*) { return clipboard_answer; };
+        h.clipboard_release = released;
+        h.archive_read_only = [](int, int, char*) { return read_only_answer; };
+        h.in_archive_folder = [](int, int, char*) { return archive_folder_answer; };
+        h.archive_kind_available = [](int, int, char*) { return 0; };
+        h.write_back_archive = [](int, int, char*) { return 0; };
+        h.prefixes_on = [](int, int, char*) { return 0; };
+        h.size_dialog = [](int, int, char*) { return 0; };
+        reached.clear();
+        clipboard_answer = 1;
+        read_only_answer = archive_folder_answer = 0;
+        for (const char* n : {"a.png", "b.png", "c.png"}) viewer_fixture::write_colour_png(dir.file(n), 40, 30, RGB(9, 9, 9));
+        open(dir.path());
+        HWND frame = GetParent(_page_hwnd(1));
+        if (!browser_menus.bar || GetMenu(frame) != browser_menus.bar) build_main_menu(frame);
+    }
+    ~command_page() { busy_reset(); }
+    void select(int i)
+    {
+        if (!browser_list.marks[i]) browser_list.selected_count++;
+        browser_list.marks[i] = 1;
+    }
+    static void command(int id, int index = 0)
+    {
+        browser_command(index, _page_hwnd(1), WM_COMMAND, static_cast<WPARAM>(id), 0);
+    }
+    static std::string status()
+    {
+        HWND bar = FindWindowExA(GetParent(_page_hwnd(1)), nullptr, STATUSCLASSNAMEA, nullptr);
+        char text[512] = "";
+        SendMessageA(bar, SB_GETTEXTA, 1, reinterpret_cast<LPARAM>(text));
+        return text;
+    }
+    static std::string highlighted(int id, UINT flags = MF_STRING)
+    {
+        browser_command(0, _page_hwnd(1), WM_MENUSELECT, MAKEWPARAM(id, flags), 0);
+        return status();
+    }
+};
+
+// Every identifier of a menu, walked into its popups.
+void menu_ids(HMENU m, std::set<int>* ids)
+{
+    for (int i = 0; i < GetMenuItemCount(m); i++) {
+        HMENU sub = GetSubMenu(m, i);
+        if (sub) menu_ids(sub, ids);
+        else if (GetMenuItemID(m, i) != 0 && GetMenuItemID(m, i) != static_cast<UINT>(-1)) ids->insert(GetMenuItemID(m, i));
+    }
+}
+
+UINT state_of(HMENU m, int id) { return GetMenuState(m, id, MF_BYCOMMAND); }
+bool greyed(HMENU m, int id) { return (state_of(m, id) & MF_GRAYED) != 0; }
+std::string text_of(HMENU m, int id)
+{
+    char t[256] = "";
+    GetMenuStringA(m, id, t, sizeof t, MF_BYCOMMAND);
+    return t;
+}
+}  // namespace
+
+// Every item of the bar, the size popup and the context menu, and every
+// identifier keys and clicks send, has a row with an action.
+TEST(Commands, EveryIdentifierHasAnAction)
+{
+    command_page p;
+    std::set<int> ids;
+    update_menu_state(browser_menus.size, nullptr);
+    menu_ids(browser_menus.bar, &ids);
+    HMENU context = build_file_context_menu(0);
+    menu_ids(context, &ids);
+    DestroyMenu(context);
+    for (int id : {101, 113, 360, 378, 331, 498, 499, 5000, 5199, 2001, 2255, 1030, 3601, 5219})
+        ids.insert(id);
+    ids.erase(65501);   // the library's close and help
+    ids.erase(65510);
+    EXPECT_GT(ids.size(), 140u);
+    for (int id : ids) {
+        const command_row* row = find_command_row(id);
+        ASSERT_NE(row, nullptr) << "no row for " << id;
+        EXPECT_NE(row->action, nullptr) << id;
+    }
+}
+
+// The commands of parts still missing reach their hook, with the entry.
+TEST(Commands, MissingPartsAreReachedThroughTheirHooks)
+{
+    command_page p;
+    const int hooked[] = {240, 245, 246, 370, 127, 129, 130, 126, 128, 300, 301, 120, 121, 122, 162, 335,
+                          311, 315, 236, 295, 105, 155, 156, 151, 154, 112, 110, 190, 195, 330, 331, 332,
+                          282, 340, 349, 135};
+    for (int id : hooked) {
+        p.select(0);   // a reload by the command before cleared the marks
+        p.select(1);
+        reached.clear();
+        p.command(id, 1);
+        EXPECT_NE(std::find(reached.begin(), reached.end(), id), reached.end()) << id;
+    }
+}
+
+// A default says plainly in the status line what is missing.
+TEST(Commands, DefaultHookSaysWhatIsMissing)
+{
+    command_hook_table defaults = command_hooks;
+    command_page p;
+    command_hooks = defaults;
+    p.select(0);
+    p.command(126);
+    EXPECT_EQ(p.status(), "ファイルのコピーはまだ使えません．");
+}
+
+// Navigation commands stay out of full screen, display commands out of the
+// viewer, entry commands out of an empty list.
+TEST(Commands, GuardsKeepCommandsOut)
+{
+    command_page p;
+    static int mode, full;
+    browser_ui_hooks.viewer_mode = [] { return mode; };
+    browser_ui_hooks.viewer_full_screen = [] { return full; };
+    struct { int id, mode, full, count; bool acts; } cases[] = {
+        {240, 0, 0, 3, true}, {370, 0, 0, 3, true}, {370, 1, 0, 3, false},
+        {127, 1, 0, 3, false}, {135, 0, 0, 3, true}, {135, 1, 0, 3, false},
+        {126, 0, 0, 0, false}, {330, 0, 0, 0, false}, {330, 1, 0, 3, true}, {340, 1, 1, 3, true},
+    };
+    for (auto& c : cases) {
+        mode = c.mode, full = c.full;
+        int saved = browser_list.count;
+        browser_list.count = c.count;
+        p.select(0);
+        reached.clear();
+        p.command(c.id);
+        browser_list.count = saved;
+        EXPECT_EQ(std::count(reached.begin(), reached.end(), c.id) > 0, c.acts) << c.id << " mode " << c.mode;
+    }
+    // Version box: a navigation command, kept out of full screen.
+    mode = 0, full = 1;
+    bench::message_boxes.clear();
+    p.command(131);
+    EXPECT_TRUE(bench::message_boxes.empty());
+    full = 0;
+    p.command(131);
+    ASSERT_EQ(bench::message_boxes.size(), 1u);
+    EXPECT_EQ(bench::message_boxes[0].title, "ZOTEバージョン情報");
+}
+
+// The highlighted item's help text in status field 1.
+TEST(Commands, HelpTextOfTheHighlightedItem)
+{
+    command_page p;
+    EXPECT_EQ(p.highlighted(250), "画面を更新します．");
+    EXPECT_EQ(p.highlighted(65501), "このウインドウを閉じます．");
+    EXPECT_EQ(p.highlighted(703), "一覧画像のサイズを横に 3 枚表示する大きさに変更します．");
+    EXPECT_EQ(p.highlighted(152), "ファイル/フォルダを同名zipファイルに圧縮します．zip32j.dll, zip32.dll(またはizip32j.dll)が必要です．");
+    browser_list.tree_depth = 1;
+    EXPECT_EQ(p.highlighted(370), "サブフォルダを全て畳みます．");
+    browser_list.tree_depth = 0;
+    EXPECT_EQ(p.highlighted(370), "サブフォルダを全て展開します．");
+    EXPECT_EQ(p.highlighted(250, MF_POPUP), "");
+    build_drive_menu("c:\\", nullptr, 1000);
+    EXPECT_EQ(p.highlighted(1001), "ドライブに移動します．Ctrlを押しながら選ぶと新規ウインドウで開きます．");
+    p.highlighted(250);
+    EXPECT_EQ(p.highlighted(499), "画面を更新します．");   // no help: the text stays
+    browser_list_set_entries(nullptr, 0);
+    EXPECT_EQ(p.highlighted(250), "");   // entry commands say nothing on an empty list
+    // Through the window hook, as a menu sends it.
+    SendMessageA(_page_hwnd(1), WM_MENUSELECT, MAKEWPARAM(231, MF_STRING), 0);
+    EXPECT_EQ(p.status(), "デスクトップへ移動します．");
+}
+
+// The popups' states in the situations that change them.
+TEST(Menus, StatesFollowTheSituation)
+{
+    command_page p;
+    static int mode, full;
+    browser_ui_hooks.viewer_mode = [] { return mode; };
+    browser_ui_hooks.viewer_full_screen = [] { return full; };
+    menu_handles& m = browser_menus;
+    mode = full = 0;
+    update_menu_state(m.edit, nullptr);
+    EXPECT_TRUE(greyed(m.edit, 126));   // nothing selected
+    EXPECT_FALSE(greyed(m.edit, 127));
+    EXPECT_EQ(text_of(m.edit, 120), "全選択解除 \t Esc");
+    p.select(1);
+    update_menu_state(m.edit, nullptr);
+    EXPECT_FALSE(greyed(m.edit, 126));
+    read_only_answer = 1;   // a ZIP folder that cannot be written
+    update_menu_state(m.edit, nullptr);
+    EXPECT_TRUE(greyed(m.edit, 128) && greyed(m.edit, 300) && greyed(m.edit, 127));
+    EXPECT_FALSE(greyed(m.edit, 126));
+    read_only_answer = 0;
+    update_menu_state(m.file, nullptr);
+    EXPECT_TRUE(greyed(m.file, 105));
+    archive_folder_answer = 1;
+    update_menu_state(m.file, nullptr);
+    EXPECT_FALSE(greyed(m.file, 105));
+    EXPECT_FALSE(greyed(m.file, 112));
+    update_menu_state(m.view, nullptr);
+    EXPECT_FALSE(greyed(m.view, 379));
+    EXPECT_TRUE((state_of(m.view, 380) & MF_CHECKED) != 0);
+    mode = 1;   // one image
+    update_menu_state(m.view, nullptr);
+    EXPECT_TRUE(greyed(m.view, 379) && greyed(m.view, 380));
+    update_menu_state(m.file, nullptr);
+    EXPECT_EQ(text_of(m.file, 1000), "開く(&O)");
+    full = 1;
+    update_menu_state(m.file, nullptr);
+    EXPECT_TRUE(greyed(m.file, 112));
+    mode = full = 0;
+    viewer_state.interval = 25;
+    update_menu_state(m.slide, nullptr);
+    EXPECT_EQ(text_of(m.slide, 3000), "他の値 2.5秒 (&V)");
+    viewer_state.interval = 20;
+    update_menu_state(m.slide, nullptr);
+    EXPECT_EQ(text_of(m.slide, 3000), "他の値 (&V)");
+    EXPECT_TRUE((state_of(m.slide, 3021) & MF_CHECKED) != 0);
+    browser_list.strip_numbers = 11;
+    update_menu_state(m.size, nullptr);
+    EXPECT_EQ(text_of(m.size, 709), "横 &9 枚 \t 9");
+    EXPECT_EQ(text_of(m.size, 710), "横 10 枚");
+    // The drive list: no current drive, so no drive-cache command and no parent.
+    current_folder.drive_list = 1;
+    update_menu_state(m.cache, nullptr);
+    EXPECT_TRUE(greyed(m.cache, 139) && greyed(m.cache, 140) && greyed(m.cache, 141));
+    build_tree_menu();
+    EXPECT_TRUE(greyed(m.tree, 230) && greyed(m.tree, 233));
+}
+
+// At the drive list, 140 writes nothing into the process's current folder.
+TEST(Commands, CdrPreparationNeedsTheShownFolder)
+{
+    command_page p;
+    bench::install_message_box_seam(IDYES);
+    bench::scratch_dir elsewhere;
+    viewer_fixture::write_colour_png(elsewhere.file("x.png"), 40, 30, RGB(1, 2, 3));
+    SetCurrentDirectoryA(elsewhere.path());
+    current_folder.drive_list = 1;
+    p.command(140);
+    current_folder.drive_list = 0;
+    EXPECT_EQ(GetFileAttributesA(elsewhere.file("autorun.inf").c_str()), INVALID_FILE_ATTRIBUTES);
+    EXPECT_EQ(GetFileAttributesA(elsewhere.file("zote").c_str()), INVALID_FILE_ATTRIBUTES);
+    SetCurrentDirectoryA(p.dir.path());
+}
+
+// A paste that fails still gives the clipboard's set-up back.
+TEST(Commands, FailedPasteReleasesTheClipboard)
+{
+    command_page p;
+    command_hooks.paste = failing;
+    p.command(127);
+    EXPECT_EQ(reached, (std::vector<int>{127, -127}));
+}
+
+// Rotated in the viewer, the same picture is shown again under its new name,
+// though the rename moved it past its neighbour.
+TEST(Commands, RotationInTheViewerReopensByName)
+{
+    command_page p;
+    bench::scratch_dir d;
+    list_fixture::write_image(d.file("x.jpg"), 40, 30);
+    list_fixture::write_image(d.file("x.m.jpg"), 40, 30);
+    p.open(d.path());
+    ASSERT_EQ(p.index_of("x.jpg"), 0);
+    view_one_image(viewer_state, 0);
+    p.command(115, 0);
+    ASSERT_EQ(p.index_of("x.r.jpg"), 1);
+    EXPECT_EQ(viewer_state.mode, VIEWER_MODE_ONE);
+    EXPECT_EQ(viewer_state.current_index, 1);
+    back_to_list(viewer_state);
+    SetCurrentDirectoryA(p.dir.path());
+}
+
+// Send-to: a folder target copies with the overwrite question; a target that
+// is gone ends the command with the window no longer busy.
+TEST(SendTo, FolderTargetAndMissingTarget)
+{
+    command_page p;
+    char send_to[MAX_PATH];
+    ASSERT_TRUE(get_special_folder("SendTo", send_to));
+    CreateDirectoryA(send_to, nullptr);
+    std::string target = std::string(send_to) + "\\zz target";
+    CreateDirectoryA(target.c_str(), nullptr);
+    bench::write_file(target + "\\a.png", "old");
+    bench::write_file(std::string(send_to) + "\\hidden.mapimail", "");
+    HMENU popup = CreatePopupMenu();
+    int n = fill_send_to_menu(popup);
+    int id = 0;
+    for (int i = 0; i < n; i++) {
+        char t[MAX_PATH];
+        GetMenuStringA(popup, i, t, sizeof t, MF_BYPOSITION);
+        EXPECT_STRNE(t, "hidden");
+        if (std::string(t) == "zz target") id = GetMenuItemID(popup, i);
+    }
+    DestroyMenu(popup);
+    ASSERT_NE(id, 0);
+    p.select(1);
+    struct { int answer; std::string a_bytes; bool unique; } cases[] = {
+        {IDCANCEL, "old", false}, {IDNO, "old", true}, {IDYES, "", false}};
+    for (auto& c : cases) {
+        bench::install_message_box_seam(c.answer);
+        bench::message_boxes.clear();
+        DeleteFileA((target + "\\a0.png").c_str());
+        DeleteFileA((target + "\\b.png").c_str());
+        EXPECT_EQ(run_send_to(id, "a.png"), 1);
+        EXPECT_EQ(bench::message_boxes.size(), 1u);
+        std::string a = bench::read_file(target + "\\a.png");
+        if (c.a_bytes.empty()) EXPECT_GT(a.size(), 3u); else EXPECT_EQ(a, c.a_bytes);
+        EXPECT_EQ(GetFileAttributesA((target + "\\a0.png").c_str()) != INVALID_FILE_ATTRIBUTES, c.unique);
+        EXPECT_NE(GetFileAttributesA((target + "\\b.png").c_str()), INVALID_FILE_ATTRIBUTES);   // the selection
+        EXPECT_EQ(busy_state.counter, 0);
+    }
+    bench::remove_tree(target);
+    DeleteFileA((std::string(send_to) + "\\hidden.mapimail").c_str());
+    EXPECT_EQ(run_send_to(id, "a.png"), 0);
+    EXPECT_EQ(busy_state.counter, 0);
+}
+
+// A program's command line quotes paths with blanks and is refused, not
+// cut, past its cap.
+TEST(SendTo, ProgramCommandLine)
+{
+    const char* files[] = {"C:\\a b\\x.jpg", "C:\\y.jpg"};
+    char line[64];
+    ASSERT_EQ(send_to_command_line("C:\\tools\\v.exe", files, 2, line, sizeof line), 1);
+    EXPECT_STREQ(line, "C:\\tools\\v.exe \"C:\\a b\\x.jpg\" C:\\y.jpg");
+    EXPECT_EQ(send_to_command_line("C:\\my tools\\v.exe", files, 2, line, 30), 0);
+}
+
+// With the built parts in the slots, the selection commands mark for real,
+// and highlighting a menu item never carries it out.
+TEST(Commands, BuiltPartsAreWired)
+{
+    command_page p;
+    install_command_parts();
+    p.command(121);
+    EXPECT_EQ(browser_list.selected_count, browser_list.count);
+    p.highlighted(120);
+    EXPECT_EQ(browser_list.selected_count, browser_list.count);
+    p.command(120);
+    EXPECT_EQ(browser_list.selected_count, 0);
+    p.command(162, 2);
+    EXPECT_EQ(browser_list.marks[2], 1);
+}
