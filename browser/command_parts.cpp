@@ -3,6 +3,7 @@
 // folder menus the right button asks for. Slots of parts still missing keep
 // their defaults (commands.cpp).
 #include "browser/commands.h"
+#include "browser/app_hooks.h"
 #include "browser/browser_list.h"
 #include "browser/entry_ops.h"
 #include "browser/file_clipboard.h"
@@ -82,6 +83,14 @@ int edit_in_list(int id, int index, char* name)
 }
 
 void entry_menu(HMENU menu, int index) { fill_file_context_menu(menu, index); }
+// The selection goes to the print dialog as a print job: entry count, marks,
+// number selected and names (the printing library fills the slot).
+int print_selection(int, int, char*)
+{
+    const browser_list_record& l = browser_list;
+    return browser_app_hooks.print_selection(l.count, l.marks, l.selected_count, l.names);
+}
+
 void folder_menu(HMENU menu, const char* folder)
 {
     char path[PATH_BUF];
@@ -105,6 +114,7 @@ void install_command_parts()
     h.write_back_archive = write_back;
     h.archive_read_only = read_only;
     h.prefixes_on = prefixes_on;
+    h.print_dialog = print_selection;
     if (h.edit_in_list != edit_in_list) edit_missing = h.edit_in_list;
     h.edit_in_list = edit_in_list;
     browser_op_hooks.build_entry_menu = entry_menu;

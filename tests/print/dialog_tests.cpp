@@ -8,6 +8,8 @@
 #include "print/print_job.h"
 #include "print/printer.h"
 #include "browser/app_hooks.h"
+#include "browser/browser_list.h"
+#include "browser/commands.h"
 #include "files/dialogs.h"
 #include "resources/print_dialog.h"
 #include <gtest/gtest.h>
@@ -292,6 +294,21 @@ TEST_F(PrintDialog, TheBrowsersEntryPrintsAndSavesTheSettings)
     DeleteFileA(printer_output);
     EXPECT_EQ(browser_app_hooks.print_selection(3, job->marks.data(), 2, job->name_ptrs.data()), 1);
     EXPECT_EQ(print_settings.pages_sent, 1);
+
+    // And the print command (112) hands the list's selection to it.
+    scoped_restore<command_hook_table> keep_commands(command_hooks);
+    install_command_hooks();
+    browser_list_record& l = browser_list;
+    int count = l.count, selected = l.selected_count;
+    unsigned char* marks = l.marks;
+    char** names = l.names;
+    l.count = 3, l.selected_count = 2, l.marks = job->marks.data(), l.names = job->name_ptrs.data();
+    DeleteFileA(printer_output);
+    print_settings.pages_sent = 0;
+    browser_command(0, nullptr, WM_COMMAND, 112, 0);
+    l.count = count, l.selected_count = selected, l.marks = marks, l.names = names;
+    EXPECT_EQ(print_settings.pages_sent, 1);
+    EXPECT_NE(bench::read_file(printer_output).find("%%Page: 1"), std::string::npos);
 }
 
 }  // namespace
