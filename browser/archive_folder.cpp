@@ -112,6 +112,24 @@ int full_path_of(const char* path, char* out)
     return 1;
 }
 
+// The archivers run in the folders they pack or fill; the caller's current
+// folder is given back afterwards.
+struct cwd_keeper {
+    char saved[PATH_BUF];
+    bool ok;
+    cwd_keeper()
+    {
+        DWORD n = GetCurrentDirectoryA(sizeof saved, saved);
+        ok = n && n < sizeof saved;
+    }
+    ~cwd_keeper()
+    {
+        if (ok) SetCurrentDirectoryA(saved);
+    }
+    cwd_keeper(const cwd_keeper&) = delete;
+    cwd_keeper& operator=(const cwd_keeper&) = delete;
+};
+
 }  // namespace
 
 int archive_kind_number(const char* name)
@@ -236,13 +254,16 @@ int extract_archive_all(const char* archive, const char* folder)
 {
     _lha* lha = open_archiver_for(archive);
     if (!lha) return 0;
+    cwd_keeper keep;
+    int extracted;
     {
         busy_guard busy(BUSY_WAIT);
-        if (!lha->extract_all(archive, folder, password_lookup(archive))) return 0;
+        extracted = lha->extract_all(archive, folder, password_lookup(archive));
     }
+    if (count_folder_files(folder) > 0) return 1;
     // Nothing out of an empty archive, or of one holding only folders, is
     // no sign of a password: only encrypted members make the question.
-    if (count_folder_files(folder) > 0 || file_size(archive) == 0 || !lha->is_encrypted(archive)) return 1;
+    if (file_size(archive) == 0 || !lha->is_encrypted(archive)) return extracted;
     while (count_folder_files(folder) == 0) {
         const char* password = ask_archive_password(archive);
         if (!password) {
@@ -331,6 +352,7 @@ int repack_archive(const char* archive, const char* source, const char* password
     _lha* lha = open_archiver_for(archive);
     char made[PATH_BUF];
     if (!lha || !temporary_archive(archive, made)) return 0;
+    cwd_keeper keep;
     if (!lha->create(made, source, password) || GetFileAttributesA(made) == INVALID_FILE_ATTRIBUTES) {
         DeleteFileA(made);
         return 0;

@@ -1,0 +1,217 @@
+// Archives opened as folders: a zip and an LZH made by the real tools are
+// opened, changed inside and written back; a failed write-back keeps the
+// archive; empty and folder-only archives open without a password question;
+// an encrypted one asks and remembers; two instances keep separate folders.
+#include "tests/browser/archive_fixtures.h"
+#include <gtest/gtest.h>
+
+using namespace archive_folder_test;
+
+namespace {
+
+struct edit_case {
+    const char* archive;
+    const char* removed;
+    const char* renamed_from;
+    const char* renamed_to;
+    std::vector<std::string> members;   // after the write-back
+};
+
+const edit_case edit_cases[] = {
+    { "images.zip", "n.txt", "p2.bmp", "p2x.bmp", { "p1.bmp", "p2x.bmp", "sub\\p3.bmp" } },
+    { "images.lzh", "n.txt", "p2.bmp", "p2x.bmp", { "p1.bmp", "p2x.bmp", "sub\\p3.bmp" } },
+};
+
+struct in_work_folder {
+    char saved[MAX_PATH];
+    in_work_folder()
+    {
+        GetCurrentDirectoryA(MAX_PATH, saved);
+        SetCurrentDirectoryA(archive_work.folder);
+    }
+    ~in_work_folder() { SetCurrentDirectoryA(saved); }
+};
+
+}  // namespace
+
+TEST(ArchiveFolder, ChangesInsideAreWrittenBack)
+{
+    prepare();
+    ASSERT_GE(archive_work.instance, 0);
+    for (const edit_case& c : edit_cases) {
+        SCOPED_TRACE(c.archive);
+        bench::scratch_dir dir;
+        std::string archive = copy_fixture(dir, c.archive);
+        ASSERT_EQ(open_archive_as_folder(archive.c_str()), 1);
+        std::string field = bench::read_file(archive_work.folder_file);
+        ASSERT_EQ(field.size(), 260u);
+        EXPECT_EQ(std::string(field.c_str()), archive);
+        {
+            in_work_folder inside;
+            char shown[PATH_BUF];
+            ASSERT_TRUE(archive_display_path(shown));
+            EXPECT_EQ(std::string(shown), archive);
+            ASSERT_TRUE(DeleteFileA(c.removed));
+            ASSERT_TRUE(MoveFileA(c.renamed_from, c.renamed_to));
+            ASSERT_EQ(write_back_archive(nullptr), 1);
+        }
+        leave_archive_folder(archive.c_str());
+        EXPECT_FALSE(archiver_test::exists(archive_work.folder));
+
+        std::vector<std::string> names;
+        for (auto& m : listed_members(archive)) names.push_back(m.first);
+        EXPECT_EQ(names, c.members);
+        bench::scratch_dir out;
+        ASSERT_TRUE(open_archiver_for(archive.c_str())->extract_all(archive.c_str(), out.path(), nullptr));
+        for (const tree_file& f : read_tree(out.path())) {
+            std::string original = f.name == c.renamed_to ? c.renamed_from : f.name;
+            EXPECT_EQ(f.bytes, bench::read_file(fixture("pics\\" + original))) << f.name;
+        }
+        // The real tools read the same archive back in the archive_folder_readback step.
+        CreateDirectoryA(archiver_test::written("").c_str(), nullptr);
+        CopyFileA(archive.c_str(), archiver_test::written(std::string("folder_") + c.archive).c_str(), FALSE);
+    }
+}
+
+TEST(ArchiveFolder, FailedWriteBackKeepsTheArchive)
+{
+    prepare();
+    for (const char* name : { "images.zip", "images.lzh" }) {
+        SCOPED_TRACE(name);
+        bench::scratch_dir dir;
+        std::string archive = copy_fixture(dir, name);
+        std::string before = bench::read_file(archive);
+        ASSERT_EQ(open_archive_as_folder(archive.c_str()), 1);
+        {
+            in_work_folder inside;
+            ASSERT_TRUE(DeleteFileA("p1.bmp"));
+            archiver_test::env_guard fail("ZOTE_ARCHIVER_FAIL", "Zip Unlha UnZip");
+            EXPECT_EQ(write_back_archive(nullptr), 0);
+        }
+        EXPECT_EQ(bench::read_file(archive), before);
+        EXPECT_EQ(read_tree(dir.path()).size(), 1u);   // nothing left beside it
+        leave_archive_folder(archive.c_str());
+    }
+}
+
+TEST(ArchiveFolder, EmptyingTheFolderLeavesAnEmptyArchive)
+{
+    prepare();
+    bench::scratch_dir dir;
+    std::string archive = copy_fixture(dir, "deep.zip");
+    ASSERT_EQ(open_archive_as_folder(archive.c_str()), 1);
+    {
+        in_work_folder inside;
+        ASSERT_TRUE(DeleteFileA("a.txt"));
+        bench::remove_tree(std::string(archive_work.folder) + "\\sub");
+        EXPECT_EQ(write_back_archive(nullptr), 1);
+    }
+    EXPECT_EQ(bench::read_file(archive).size(), 0u);
+    leave_archive_folder(archive.c_str());
+}
+
+TEST(ArchiveFolder, ArchivesWithoutEncryptedMembersNeverAskForAPassword)
+{
+    prepare();
+    for (const char* name : { "zero.zip", "zero.lzh", "folders.zip" }) {
+        SCOPED_TRACE(name);
+        bench::scratch_dir dir;
+        std::string archive = copy_fixture(dir, name);
+        password_robot robot("");
+        EXPECT_EQ(open_archive_as_folder(archive.c_str()), 1);
+        EXPECT_EQ(robot.seen(), 0);
+        leave_archive_folder(archive.c_str());
+    }
+}
+
+TEST(ArchiveFolder, EncryptedArchiveAsksAndRemembersThePassword)
+{
+    prepare();
+    bench::scratch_dir dir;
+    std::string archive = copy_fixture(dir, "crypt.zip");
+    {
+        password_robot robot("sesame42");
+        ASSERT_EQ(open_archive_as_folder(archive.c_str()), 1);
+        EXPECT_EQ(robot.seen(), 1);
+    }
+    ASSERT_NE(password_lookup(archive.c_str()), nullptr);
+    EXPECT_STREQ(password_lookup(archive.c_str()), "sesame42");
+    EXPECT_EQ(bench::read_file(std::string(archive_work.folder) + "\\a.txt"), bench::read_file(fixture("src\\a.txt")));
+    leave_archive_folder(archive.c_str());
+    // A cancelled question removes the half-made folder; the ring is not asked again.
+    password_ring = {};
+    password_robot cancel("");
+    EXPECT_EQ(open_archive_as_folder(archive.c_str()), 0);
+    EXPECT_EQ(cancel.seen(), 1);
+    EXPECT_FALSE(archiver_test::exists(archive_work.folder));
+}
+
+TEST(PasswordRing, TheEleventhPasswordOverwritesTheFirst)
+{
+    password_ring = {};
+    for (int i = 0; i < 11; i++) {
+        std::string path = "c:\\a" + std::to_string(i) + ".zip", pw = "pw" + std::to_string(i);
+        password_ring_add(path.c_str(), pw.c_str());
+    }
+    EXPECT_EQ(password_lookup("c:\\a0.zip"), nullptr);
+    EXPECT_STREQ(password_lookup("c:\\a10.zip"), "pw10");
+    EXPECT_STREQ(password_ring.entries[0].path, "c:\\a10.zip");
+    EXPECT_STREQ(password_lookup("c:\\a5.zip"), "pw5");
+    EXPECT_EQ(password_lookup("C:\\A5.ZIP"), nullptr);   // exact match only
+    EXPECT_EQ(password_ring.next, 1);
+    password_ring = {};
+}
+
+// A second process: claims its work folder, puts a file in it, says where,
+// and once told to go on checks that the file is still there.
+ZOTE_CHILD(twin_work_folder)
+{
+    char dir[MAX_PATH];
+    if (!GetEnvironmentVariableA("ZOTE_TWIN_DIR", dir, sizeof dir)) return 2;
+    setup_archive_work_folders();
+    if (archive_work.instance < 0) return 3;
+    std::string mine = std::string(archive_work.instance_folder) + "\\mine.txt";
+    bench::write_file(mine, "mine");
+    std::string id = std::to_string(GetCurrentProcessId());
+    bench::write_file(std::string(dir) + "\\ready" + id, archive_work.instance_folder);
+    for (int i = 0; i < 3000 && !archiver_test::exists(std::string(dir) + "\\go"); i++) Sleep(10);
+    bench::write_file(std::string(dir) + "\\kept" + id, bench::read_file(mine) == "mine" ? "kept" : "lost");
+    remove_archive_work_folder();
+    return 0;
+}
+
+TEST(ArchiveFolder, InstancesStartedTogetherKeepTheirOwnWorkFolders)
+{
+    prepare();
+    bench::scratch_dir dir;
+    archiver_test::env_guard env("ZOTE_TWIN_DIR", dir.path());
+    char self[MAX_PATH];
+    GetModuleFileNameA(nullptr, self, MAX_PATH);
+    std::string line = std::string("\"") + self + "\" --zote-child=twin_work_folder";
+    PROCESS_INFORMATION pi[2];
+    for (PROCESS_INFORMATION& p : pi) {
+        STARTUPINFOA si = { sizeof si };
+        std::vector<char> cmd(line.begin(), line.end());
+        cmd.push_back(0);
+        ASSERT_TRUE(CreateProcessA(nullptr, cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &p));
+    }
+    HANDLE both[2] = { pi[0].hProcess, pi[1].hProcess };
+    for (int i = 0; i < 3000 && read_tree(dir.path()).size() < 2; i++) Sleep(10);
+    bench::write_file(dir.file("go"), "");
+    EXPECT_EQ(WaitForMultipleObjects(2, both, TRUE, 30000), WAIT_OBJECT_0);
+    std::vector<std::string> folders, kept;
+    for (const tree_file& f : read_tree(dir.path())) {
+        if (f.name.compare(0, 5, "ready") == 0) folders.push_back(f.bytes);
+        if (f.name.compare(0, 4, "kept") == 0) kept.push_back(f.bytes);
+    }
+    for (PROCESS_INFORMATION& p : pi) {
+        CloseHandle(p.hProcess);
+        CloseHandle(p.hThread);
+    }
+    ASSERT_EQ(folders.size(), 2u);
+    EXPECT_NE(folders[0], folders[1]);
+    EXPECT_NE(folders[0], archive_work.instance_folder);
+    EXPECT_NE(folders[1], archive_work.instance_folder);
+    EXPECT_EQ(kept, (std::vector<std::string>{ "kept", "kept" }));
+    EXPECT_TRUE(archiver_test::exists(archive_work.view));   // ours survived their clean-up
+}
