@@ -2,6 +2,9 @@
 // opened, changed inside and written back; a failed write-back keeps the
 // archive; empty and folder-only archives open without a password question;
 // an encrypted one asks and remembers; two instances keep separate folders.
+#include "browser/arccache.h"
+#include "browser/list_hooks.h"
+#include "files/strings.h"
 #include "tests/browser/archive_fixtures.h"
 #include <gtest/gtest.h>
 
@@ -214,4 +217,36 @@ TEST(ArchiveFolder, InstancesStartedTogetherKeepTheirOwnWorkFolders)
     EXPECT_NE(folders[1], archive_work.instance_folder);
     EXPECT_EQ(kept, (std::vector<std::string>{ "kept", "kept" }));
     EXPECT_TRUE(archiver_test::exists(archive_work.view));   // ours survived their clean-up
+}
+
+TEST(ArchiveFolder, OpensInTheGridWithItsPictures)
+{
+    prepare();
+    bench::scratch_dir dir;
+    std::string archive = copy_fixture(dir, "images.zip");
+    arccache_forget(archive.c_str());
+    list_fixture::browser_page page(800, 600);
+    scoped_restore<browser_list_hook_table> keep_list(browser_list_hooks);
+    scoped_restore<browser_path_hook_table> keep_paths(browser_path_hooks);
+    install_archive_folder_hooks();
+    ASSERT_TRUE(change_folder(dir.path()));
+    load_folder(nullptr, 0, 0, nullptr, 0);
+    ASSERT_EQ(browser_list.count, 1);
+    {
+        entry_ref shown(0);
+        ASSERT_NE(shown.shown, nullptr);
+        EXPECT_NE(shown.shown->archive, 0);
+        EXPECT_EQ(bench::read_file(shown.path), bench::read_file(fixture("pics\\p1.bmp")));   // the cell's picture
+    }
+    ASSERT_TRUE(change_folder(archive.c_str()));
+    load_folder(nullptr, 0, 0, nullptr, 0);
+    std::vector<std::string> names;
+    for (int i = 0; i < browser_list.count; i++) names.push_back(file_name_of(browser_list.names[i]));
+    EXPECT_NE(std::find(names.begin(), names.end(), "p1.bmp"), names.end());
+    EXPECT_NE(std::find(names.begin(), names.end(), "p2.bmp"), names.end());
+    char shown_path[PATH_BUF];
+    ASSERT_TRUE(archive_display_path(shown_path));
+    EXPECT_EQ(std::string(shown_path), archive);
+    SetCurrentDirectoryA(dir.path());
+    leave_archive_folder(archive.c_str());
 }
