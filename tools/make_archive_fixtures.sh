@@ -82,4 +82,11 @@ touch -d '2012-03-04 05:06:08' pics/p1.bmp pics/p2.bmp pics/sub/p3.bmp pics/n.tx
 (cd pics && zip -q -X -r ../images.zip . && lha aqo5 ../images.lzh p1.bmp p2.bmp n.txt sub/p3.bmp >/dev/null)
 (cd deep && zip -q -X -r ../deep.zip .)
 (cd onlyfolders && zip -q -X -r ../folders.zip .)
+# A picture whose name is longer than a path, sorting before a short one.
+python3 -c '
+import zipfile
+with zipfile.ZipFile("longname.zip", "w") as z:
+    data = open("pics/p2.bmp", "rb").read()
+    z.writestr(zipfile.ZipInfo("a" * 300 + ".bmp", (2012, 3, 4, 5, 6, 8)), data)
+    z.writestr(zipfile.ZipInfo("short.bmp", (2012, 3, 4, 5, 6, 8)), data)'
 touch "$out/.done"

@@ -141,3 +141,29 @@ TEST(MemberCache, ForeignAndShortRecordsAreDeleted)
         EXPECT_FALSE(archiver_test::exists(record));
     }
 }
+
+TEST(MemberCache, MembersTooLongForAPathAreSkipped)
+{
+    prepare();
+    bench::scratch_dir dir;
+    std::string b = bench::read_file(record_for(copy_fixture(dir, "longname.zip")));
+    ASSERT_EQ(b.size(), 728u);
+    EXPECT_EQ(word_at(b, 24), 1u);
+    EXPECT_EQ(std::string(b.data() + 340), "short.bmp");
+}
+
+TEST(MemberCache, TextFieldsOfARecordAreTerminatedWhenRead)
+{
+    prepare();
+    bench::scratch_dir dir;
+    std::string archive = copy_fixture(dir, "deep.zip");
+    std::string record = record_for(archive);
+    std::string bytes = bench::read_file(record);
+    ASSERT_EQ(bytes.size(), 728u);
+    std::fill(bytes.begin() + 80, bytes.end() - 128, 'x');
+    bench::write_file(record, bytes);
+    arc_member_record r;
+    ASSERT_EQ(read_arc_record(record.c_str(), &r), 1);
+    EXPECT_EQ(strlen(r.block.path), 259u);
+    EXPECT_EQ(strlen(r.block.member), 259u);
+}
