@@ -250,3 +250,99 @@ TEST(ArchiveFolder, OpensInTheGridWithItsPictures)
     SetCurrentDirectoryA(dir.path());
     leave_archive_folder(archive.c_str());
 }
+
+namespace {
+std::string selected_file;
+int one_selected(int index, char* out) { return index == 0 && text_copy(out, PATH_BUF, selected_file.c_str()) ? 1 : 0; }
+int move_into(const char* path, const char* folder)
+{
+    char to[PATH_BUF];
+    return path_join(to, folder, file_name_of(path)) && MoveFileA(path, to) ? 1 : 0;
+}
+}  // namespace
+
+TEST(ArchiveCommands, CompressExtractAndVersions)
+{
+    prepare();
+    bench::scratch_dir dir;
+    // Compress a folder, then extract it beside: ".tar.gz" drops only ".gz".
+    struct { const char* ext; const char* folder; } cases[] = {
+        { ".zip", "box" }, { ".lzh", "box" }, { ".tar.gz", "box.tar" },
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.ext);
+        dir.write("box\\a.txt", "alpha");
+        ASSERT_EQ(compress_selection((dir.file("box") + "\\").c_str(), c.ext), 1);
+        EXPECT_EQ(compress_selection(dir.file("box").c_str(), c.ext), 0);   // never over an existing archive
+        std::string archive = dir.file("box") + c.ext;
+        ASSERT_EQ(listed_members(archive).size(), 1u);
+        bench::remove_tree(dir.file("box"));
+        ASSERT_EQ(extract_archive(archive.c_str()), 1);
+        EXPECT_EQ(bench::read_file(dir.file(c.folder) + "\\a.txt"), "alpha");
+        EXPECT_EQ(extract_archive(archive.c_str()), 0);   // an existing folder is left alone
+        bench::remove_tree(dir.file(c.folder));
+    }
+    char versions[1024];
+    list_archiver_versions(versions, sizeof versions);
+    EXPECT_EQ(std::count(versions, versions + strlen(versions), '\n'), 4);
+}
+
+TEST(ArchiveCommands, CompressIntoAnArchiveMovesTheSelectionIn)
+{
+    prepare();
+    bench::scratch_dir dir;
+    std::string archive = copy_fixture(dir, "images.zip");
+    selected_file = dir.write("new.txt", "fresh");
+    scoped_restore<archive_folder_hook_table> keep(archive_folder_hooks);
+    archive_folder_hooks.selected_path = one_selected;
+    archive_folder_hooks.move_one_item = move_into;
+    ASSERT_EQ(compress_into_archive(archive.c_str()), 1);
+    std::vector<std::string> names;
+    for (auto& m : listed_members(archive)) names.push_back(m.first);
+    EXPECT_EQ(names, (std::vector<std::string>{ "n.txt", "new.txt", "p1.bmp", "p2.bmp", "sub\\p3.bmp" }));
+    char open[PATH_BUF];
+    ASSERT_TRUE(read_open_archive(open));
+    EXPECT_EQ(std::string(open), archive);
+    EXPECT_EQ(bench::read_file(std::string(archive_work.folder) + "\\new.txt"), "fresh");
+    leave_archive_folder(archive.c_str());
+}
+
+TEST(ArchiveCommands, NewAndEmptyPasswordsAtWriteBack)
+{
+    prepare();
+    bench::scratch_dir dir;
+    std::string archive = copy_fixture(dir, "deep.zip");
+    password_ring = {};
+    ASSERT_EQ(open_archive_as_folder(archive.c_str()), 1);
+    _lha* zip = open_archiver_for(archive.c_str());
+    {
+        in_work_folder inside;
+        ASSERT_EQ(write_back_archive("secret7"), 1);
+        EXPECT_EQ(zip->is_encrypted(archive.c_str()), 1);
+        EXPECT_STREQ(password_lookup(archive.c_str()), "secret7");
+        ASSERT_EQ(write_back_archive(""), 1);
+        EXPECT_EQ(zip->is_encrypted(archive.c_str()), 0);
+    }
+    leave_archive_folder(archive.c_str());
+    password_ring = {};
+}
+
+TEST(ArchiveCommands, ClipboardStagingRebuildsThePathBelowTheFolder)
+{
+    prepare();
+    bench::scratch_dir dir;
+    std::string archive = copy_fixture(dir, "images.zip");
+    ASSERT_EQ(open_archive_as_folder(archive.c_str()), 1);
+    char staged[PATH_BUF], root[PATH_BUF];
+    ASSERT_TRUE(zote_temp_path(root, "lzhclip"));
+    {
+        in_work_folder inside;
+        std::string member = std::string(archive_work.folder) + "\\sub\\p3.bmp";
+        ASSERT_EQ(stage_for_clipboard(member.c_str(), 0, staged), 1);
+        EXPECT_EQ(std::string(staged), std::string(root) + "\\sub\\p3.bmp");
+        EXPECT_EQ(bench::read_file(staged), bench::read_file(member));
+    }
+    clear_clipboard_staging();   // the clipboard does not list it: the staging goes
+    EXPECT_FALSE(archiver_test::exists(root));
+    leave_archive_folder(archive.c_str());
+}
