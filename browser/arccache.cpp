@@ -191,7 +191,13 @@ void arccache_forget(const char* archive)
 {
     arc_member_record r;
     char path[PATH_BUF];
-    if (arccache_lookup(archive, &r, path)) DeleteFileA(path);
+    if (!arccache_lookup(archive, &r, path)) return;
+    DeleteFileA(path);
+    // The next record of this name must not find this one's extracted copy.
+    char copies[PATH_BUF];
+    if (archive_work.instance >= 0 && path_join(copies, archive_work.view, file_name_of(path))
+        && GetFileAttributesA(copies) != INVALID_FILE_ATTRIBUTES)
+        rm_tree(copies);
 }
 
 int member_compare(const archive_member_info* a, const archive_member_info* b)

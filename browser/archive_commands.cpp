@@ -118,13 +118,16 @@ void list_archiver_versions(char* out, size_t cap)
 
 int stage_for_clipboard(const char* path, int cut, char* staged)
 {
-    char archive[PATH_BUF], root[PATH_BUF];
-    const char* inside = below(path, archive_work.folder);
+    char archive[PATH_BUF], root[PATH_BUF], full[PATH_BUF];
+    char* name = nullptr;
+    DWORD n = GetFullPathNameA(path, sizeof full, full, &name);   // no ".." climbs out of the staging root
+    if (!n || n >= sizeof full) return 0;
+    const char* inside = below(full, archive_work.folder);
     if (!inside || !*inside || archive_is_read_only() || !read_open_archive(archive)) return 0;
     if (!zote_temp_path(root, "lzhclip") || !path_join(staged, PATH_BUF, root, inside)) return 0;
     char parent[PATH_BUF];
     if (parent_folder(staged, parent) && parent[0]) md_path(parent);
-    return cut ? mv_file(path, staged) : cp_file(path, staged);
+    return cut ? mv_file(full, staged) : cp_file(full, staged);
 }
 
 void clear_clipboard_staging()

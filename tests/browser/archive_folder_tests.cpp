@@ -127,6 +127,25 @@ TEST(ArchiveFolder, ArchivesWithoutEncryptedMembersNeverAskForAPassword)
     }
 }
 
+TEST(ArchiveFolder, HostileMemberNamesStayInsideTheWorkFolder)
+{
+    prepare();
+    for (const char* name : { "hostile.zip", "hostile.tar.gz" }) {
+        SCOPED_TRACE(name);
+        bench::scratch_dir dir;
+        CreateDirectoryA(dir.file("deep").c_str(), nullptr);
+        std::string archive = dir.file(std::string("deep\\") + name);
+        CopyFileA(fixture(name).c_str(), archive.c_str(), FALSE);
+        ASSERT_EQ(open_archive_as_folder(archive.c_str()), 1);
+        std::vector<std::string> inside;
+        for (const tree_file& f : read_tree(archive_work.instance_folder)) inside.push_back(f.name);
+        EXPECT_EQ(inside, (std::vector<std::string>{ "folder.d", "folder\\good.txt" }));
+        EXPECT_EQ(read_tree(dir.path()).size(), 1u);
+        EXPECT_FALSE(archiver_test::exists(std::string(archive_work.root) + "\\evil1.txt"));
+        leave_archive_folder(archive.c_str());
+    }
+}
+
 TEST(ArchiveFolder, EncryptedArchiveAsksAndRemembersThePassword)
 {
     prepare();
@@ -282,6 +301,9 @@ TEST(ArchiveCommands, CompressExtractAndVersions)
         EXPECT_EQ(extract_archive(archive.c_str()), 0);   // an existing folder is left alone
         bench::remove_tree(dir.file(c.folder));
     }
+    std::string lzh = copy_fixture(dir, "images.lzh");
+    EXPECT_EQ(make_self_extracting(lzh.c_str()), 1);
+    EXPECT_TRUE(archiver_test::exists(dir.file("images.exe")));
     char versions[1024];
     list_archiver_versions(versions, sizeof versions);
     EXPECT_EQ(std::count(versions, versions + strlen(versions), '\n'), 4);
