@@ -6,6 +6,10 @@
 #include "browser/app_hooks.h"
 #include "browser/arccache.h"
 #include "browser/browser_list.h"
+#include "browser/entry_ops.h"
+#include "browser/file_clipboard.h"
+#include "browser/op_hooks.h"
+#include "browser/selection.h"
 #include "browser/list_hooks.h"
 #include "browser/paths.h"
 #include "files/archiver.h"
@@ -16,11 +20,30 @@
 #include <cstring>
 
 namespace {
-// Defaults for what the file clipboard and the selection provide; until they
-// are built nothing is moved into an archive and nothing is kept staged.
-int nothing_moved(const char*, const char*) { return 0; }
-int no_selection(int, char*) { return 0; }
-int no_clipboard_file(char*) { return 0; }
+// The file clipboard's move of one item into a folder.
+int move_into_folder(const char* path, const char* folder)
+{
+    char destination[PATH_BUF];
+    overwrite_answers answers = {};
+    return path_join(destination, folder, file_name_of(path)) ? move_one_item(path, destination, &answers) : 0;
+}
+
+// The path of the index-th marked entry.
+int marked_path(int index, char* out)
+{
+    for (int i = 0, seen = 0; i < browser_list.count; i++)
+        if (is_marked(i) && seen++ == index) return entry_full_path(i, out);
+    return 0;
+}
+
+int first_clipboard_file(char* out)
+{
+    clipboard_read_state state = {};
+    clipboard_files_open(&state);
+    int found = clipboard_query_files(&state) && clipboard_file(&state, 0, out);
+    clipboard_files_close(&state);
+    return found;
+}
 
 void status(const char* text) { _status_printf(browser_list.page, "%s", text); }
 
@@ -35,7 +58,7 @@ const char* below(const char* path, const char* folder)
 }
 }  // namespace
 
-archive_folder_hook_table archive_folder_hooks = { nothing_moved, no_selection, no_clipboard_file };
+archive_folder_hook_table archive_folder_hooks = { move_into_folder, marked_path, first_clipboard_file };
 
 int compress_into_archive(const char* archive)
 {
@@ -169,6 +192,32 @@ int map_archive_path(const char* path, char* out)
 }
 
 void no_refresh() {}
+
+// The slots the keys, the mouse and the entry operations call.
+void write_back_after_change() { write_back_archive(nullptr); }
+
+int entry_archive_creation(int index)
+{
+    char path[PATH_BUF];
+    return entry_full_path(index, path) ? archive_kind_available(path) : 0;
+}
+
+int compress_into_entry(int index)
+{
+    char path[PATH_BUF];
+    return entry_full_path(index, path) ? compress_into_archive(path) : 0;
+}
+
+// Entries inside the archive folder go on the clipboard as staged copies.
+int clipboard_path(const char* path, int cut, char* out)
+{
+    char full[PATH_BUF];
+    if (!full_path(full, PATH_BUF, path)) return 0;
+    if (in_archive_folder(full)) return stage_for_clipboard(full, cut, out);
+    return text_copy(out, PATH_BUF, full) ? 1 : 0;
+}
+
+const char* new_archive_extension(int command) { return compress_extension(command - 241); }
 }  // namespace
 
 void install_archive_folder_hooks()
@@ -183,4 +232,11 @@ void install_archive_folder_hooks()
     browser_app_hooks.setup_archive_work_folders = setup_archive_work_folders;
     browser_app_hooks.remove_archive_work_folder = remove_archive_work_folder;
     browser_app_hooks.clear_clipboard_staging = clear_clipboard_staging;
+    browser_op_hooks.write_back_archive = write_back_after_change;
+    browser_op_hooks.archive_read_only = archive_is_read_only;
+    browser_op_hooks.leave_archive_folder = leave_archive_folder;
+    browser_op_hooks.archive_creation = entry_archive_creation;
+    browser_op_hooks.compress_into_archive = compress_into_entry;
+    browser_op_hooks.stage_for_clipboard = clipboard_path;
+    browser_op_hooks.archive_extension = new_archive_extension;
 }

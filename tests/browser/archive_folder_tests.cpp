@@ -364,7 +364,14 @@ TEST(ArchiveCommands, ClipboardStagingRebuildsThePathBelowTheFolder)
         EXPECT_EQ(std::string(staged), std::string(root) + "\\sub\\p3.bmp");
         EXPECT_EQ(bench::read_file(staged), bench::read_file(member));
     }
-    clear_clipboard_staging();   // the clipboard does not list it: the staging goes
+    scoped_restore<archive_folder_hook_table> keep(archive_folder_hooks);
+    static std::string listed;
+    archive_folder_hooks.clipboard_first_file = [](char* out) { return text_copy(out, PATH_BUF, listed.c_str()) ? 1 : 0; };
+    listed = staged;
+    clear_clipboard_staging();   // the clipboard lists it: the staging stays
+    EXPECT_TRUE(archiver_test::exists(staged));
+    listed = "C:\\elsewhere.txt";
+    clear_clipboard_staging();   // it lists something else: the staging goes
     EXPECT_FALSE(archiver_test::exists(root));
     leave_archive_folder(archive.c_str());
 }
