@@ -1,13 +1,11 @@
 // Shared pieces of the tests of archives opened as folders: archives made by
 // the real tools at build time (D:\tests\archives), copied into a scratch
-// folder, the stand-ins' listing, and a robot thread that answers the
-// password dialog.
+// folder, and the stand-ins' listing.
 #pragma once
 #include "browser/archive_folder.h"
 #include "tests/archiver/archiver_fixtures.h"
 #include "tests/browser/list_fixtures.h"
-#include <atomic>
-#include <thread>
+#include "tests/browser/paste_fixtures.h"
 #include <utility>
 
 namespace archive_folder_test {
@@ -15,6 +13,7 @@ namespace archive_folder_test {
 using archiver_test::fixture;
 using archiver_test::read_tree;
 using archiver_test::tree_file;
+using paste_fixture::dialog_robot;
 
 // The list state and this process's work folder, once.
 inline void prepare()
@@ -55,42 +54,5 @@ inline std::vector<std::pair<std::string, DWORD>> listed_members(const std::stri
     std::sort(out.begin(), out.end());
     return out;
 }
-
-// Answers every password dialog that appears while it lives: with the
-// answer (OK) or, when it is empty, with a cancel. Counts the dialogs.
-class password_robot {
-public:
-    explicit password_robot(std::string answer) : answer_(std::move(answer)), thread_([this] { run(); }) {}
-    ~password_robot()
-    {
-        stop_ = true;
-        thread_.join();
-    }
-    int seen() const { return seen_; }
-
-private:
-    void run()
-    {
-        while (!stop_) {
-            HWND d = FindWindowA("#32770", "パスワード");
-            if (d && IsWindowVisible(d)) {
-                seen_++;
-                if (answer_.empty()) {
-                    PostMessageA(d, WM_COMMAND, IDCANCEL, 0);
-                } else {
-                    SetDlgItemTextA(d, 1000, answer_.c_str());
-                    SetDlgItemTextA(d, 1002, answer_.c_str());
-                    PostMessageA(d, WM_COMMAND, IDOK, 0);
-                }
-                while (IsWindow(d) && !stop_) Sleep(10);
-            }
-            Sleep(10);
-        }
-    }
-    std::string answer_;
-    std::atomic<bool> stop_{ false };
-    std::atomic<int> seen_{ 0 };
-    std::thread thread_;
-};
 
 }  // namespace archive_folder_test

@@ -4,6 +4,7 @@
 // an encrypted one asks and remembers; two instances keep separate folders.
 #include "browser/arccache.h"
 #include "browser/list_hooks.h"
+#include "browser/op_hooks.h"
 #include "files/strings.h"
 #include "tests/browser/archive_fixtures.h"
 #include <gtest/gtest.h>
@@ -120,9 +121,9 @@ TEST(ArchiveFolder, ArchivesWithoutEncryptedMembersNeverAskForAPassword)
         SCOPED_TRACE(name);
         bench::scratch_dir dir;
         std::string archive = copy_fixture(dir, name);
-        password_robot robot("");
+        dialog_robot robot({ { IDCANCEL, false } });
         EXPECT_EQ(open_archive_as_folder(archive.c_str()), 1);
-        EXPECT_EQ(robot.seen(), 0);
+        EXPECT_EQ(robot.answered(), 0);
         leave_archive_folder(archive.c_str());
     }
 }
@@ -152,9 +153,9 @@ TEST(ArchiveFolder, EncryptedArchiveAsksAndRemembersThePassword)
     bench::scratch_dir dir;
     std::string archive = copy_fixture(dir, "crypt.zip");
     {
-        password_robot robot("sesame42");
+        dialog_robot robot({ { IDOK, false, "sesame42" } });
         ASSERT_EQ(open_archive_as_folder(archive.c_str()), 1);
-        EXPECT_EQ(robot.seen(), 1);
+        EXPECT_EQ(robot.answered(), 1);
     }
     ASSERT_NE(password_lookup(archive.c_str()), nullptr);
     EXPECT_STREQ(password_lookup(archive.c_str()), "sesame42");
@@ -162,9 +163,9 @@ TEST(ArchiveFolder, EncryptedArchiveAsksAndRemembersThePassword)
     leave_archive_folder(archive.c_str());
     // A cancelled question removes the half-made folder; the ring is not asked again.
     password_ring = {};
-    password_robot cancel("");
+    dialog_robot cancel({ { IDCANCEL, false } });
     EXPECT_EQ(open_archive_as_folder(archive.c_str()), 0);
-    EXPECT_EQ(cancel.seen(), 1);
+    EXPECT_EQ(cancel.answered(), 1);
     EXPECT_FALSE(archiver_test::exists(archive_work.folder));
 }
 
@@ -373,5 +374,30 @@ TEST(ArchiveCommands, ClipboardStagingRebuildsThePathBelowTheFolder)
     listed = "C:\\elsewhere.txt";
     clear_clipboard_staging();   // it lists something else: the staging goes
     EXPECT_FALSE(archiver_test::exists(root));
+    leave_archive_folder(archive.c_str());
+}
+
+TEST(ArchiveFolder, PastedAndRenamedEntriesAreWrittenBackThroughTheSlots)
+{
+    prepare();
+    bench::clipboard_lock lock;
+    bench::scratch_dir dir;
+    std::string archive = copy_fixture(dir, "images.zip");
+    dir.write("src\\new.bmp", bench::read_file(fixture("pics\\p1.bmp")));
+    keys_fixture::browser_page page(800, 600);
+    scoped_restore<browser_list_hook_table> keep_list(browser_list_hooks);
+    scoped_restore<browser_path_hook_table> keep_paths(browser_path_hooks);
+    install_archive_folder_hooks();
+    paste_fixture::mark_and_put(page, dir.file("src"), { "new.bmp" }, 0);
+    ASSERT_EQ(paste_fixture::paste_into(archive), 1);   // entering the archive opens it
+    browser_op_hooks.write_back_archive();
+    // The in-list rename is not built yet: the file is renamed as it would.
+    ASSERT_TRUE(MoveFileA((std::string(archive_work.folder) + "\\p2.bmp").c_str(),
+                          (std::string(archive_work.folder) + "\\p2x.bmp").c_str()));
+    browser_op_hooks.write_back_archive();
+    std::vector<std::string> names;
+    for (auto& m : listed_members(archive)) names.push_back(m.first);
+    EXPECT_EQ(names, (std::vector<std::string>{ "n.txt", "new.bmp", "p1.bmp", "p2x.bmp", "sub\\p3.bmp" }));
+    SetCurrentDirectoryA(dir.path());
     leave_archive_folder(archive.c_str());
 }
