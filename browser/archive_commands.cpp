@@ -193,6 +193,14 @@ int map_archive_path(const char* path, char* out)
 
 void no_refresh() {}
 
+// The title shows the archive's path in place of its work folder.
+int shown_folder(const char* folder, char* out)
+{
+    char archive[PATH_BUF];
+    if (!in_archive_folder(folder) || !read_open_archive(archive)) return 0;
+    return text_format(out, PATH_BUF, "%s%s", archive, folder + strlen(archive_work.folder)) ? 1 : 0;
+}
+
 // The slots the keys, the mouse and the entry operations call.
 void write_back_after_change() { write_back_archive(nullptr); }
 
@@ -229,6 +237,7 @@ void install_archive_folder_hooks()
     browser_path_hooks.map_archive_path = map_archive_path;
     browser_path_hooks.refresh_archive_state = no_refresh;
     browser_path_hooks.in_archive_work_folder = inside_work_folder;
+    browser_path_hooks.display_path = shown_folder;
     browser_app_hooks.setup_archive_work_folders = setup_archive_work_folders;
     browser_app_hooks.remove_archive_work_folder = remove_archive_work_folder;
     browser_app_hooks.clear_clipboard_staging = clear_clipboard_staging;

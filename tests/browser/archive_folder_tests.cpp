@@ -267,6 +267,10 @@ TEST(ArchiveFolder, OpensInTheGridWithItsPictures)
     char shown_path[PATH_BUF];
     ASSERT_TRUE(archive_display_path(shown_path));
     EXPECT_EQ(std::string(shown_path), archive);
+    std::string title = archive + "/";
+    for (char& c : title)
+        if (c == '\\') c = '/';
+    EXPECT_EQ(page.title().compare(0, title.size(), title), 0) << page.title();
     SetCurrentDirectoryA(dir.path());
     leave_archive_folder(archive.c_str());
 }
