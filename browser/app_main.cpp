@@ -6,6 +6,7 @@
 // browser_app_hooks.
 #include "browser/start.h"
 #include "browser/app_hooks.h"
+#include "browser/archive_folder.h"
 #include "browser/keys.h"
 #include "browser/browser_list.h"
 #include "browser/busy.h"
@@ -95,6 +96,7 @@ static void install_library_hooks()
     app_hooks.help_hook = show_help;
     browser_path_hooks.ime_off = ime_off;
     install_list_view_hooks();
+    install_archive_folder_hooks();
     install_settings_and_history();
     install_toolbar();
     install_viewer_hooks();

@@ -234,7 +234,7 @@ int prefetch_next_page()
 static void display_folder(char* out, size_t cap)
 {
     char folder[PATH_BUF];
-    text_copy(folder, current_folder.folder);
+    if (!browser_path_hooks.display_path(current_folder.folder, folder)) text_copy(folder, current_folder.folder);
     if (folder[0] && folder[1] == ':' && folder[0] >= 'a' && folder[0] <= 'z') folder[0] = char(folder[0] - 'a' + 'A');
     if (!current_folder.drive_list) add_backslash(folder);
     for (char* p = folder; *p; p = const_cast<char*>(mb_next(p)))

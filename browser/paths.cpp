@@ -18,6 +18,7 @@ current_folder_state current_folder = { "\\", "\\", 0, 0, 0, 0, 0 };
 static int depth_zero() { return 0; }
 static int plain_by_depth(const char* name);
 static int not_mapped(const char*, char*) { return 0; }
+static int shown_as_is(const char*, char*) { return 0; }
 static void nothing() {}
 static void page_ime_off();
 static int not_inside(const char*) { return 0; }
@@ -47,7 +48,7 @@ static void page_ime_off()
 }
 
 browser_path_hook_table browser_path_hooks = {
-    depth_zero, plain_by_depth, not_mapped, nothing, not_inside, not_followed, no_images, page_ime_off,
+    depth_zero, plain_by_depth, not_mapped, nothing, not_inside, not_followed, no_images, page_ime_off, shown_as_is,
 };
 
 static bool is_backslash_at(const char* p) { return *p == '\\'; }   // p is a character start

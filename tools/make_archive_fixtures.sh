@@ -60,4 +60,33 @@ second = b.index(b"-lh", b.index(b"-lh") + 1) - 2
 b[second + 20] = 7
 open("badheader.lzh", "wb").write(b)'
 head -c 100 plain.tar > truncated.tar
+# Pictures for archives opened as folders: two at the top, one in a
+# subfolder, and a text; an archive whose only picture is in a subfolder;
+# one that holds folders only.
+mkdir -p pics/sub deep/sub onlyfolders/x/y
+python3 - <<'PY'
+import struct
+def bmp(path, w, h, rgb):
+    row = (w * 3 + 3) & ~3
+    pix = (bytes(rgb) * w + b"\0" * (row - w * 3)) * h
+    head = struct.pack("<2sIHHI", b"BM", 54 + len(pix), 0, 0, 54)
+    info = struct.pack("<IiiHHIIiiII", 40, w, h, 1, 24, 0, len(pix), 2835, 2835, 0, 0)
+    open(path, "wb").write(head + info + pix)
+bmp("pics/p1.bmp", 8, 6, (0, 0, 255))
+bmp("pics/p2.bmp", 5, 7, (0, 255, 0))
+bmp("pics/sub/p3.bmp", 4, 4, (255, 0, 0))
+PY
+printf 'notes\r\n' > pics/n.txt
+cp pics/sub/p3.bmp deep/sub/ && printf 'x\r\n' > deep/a.txt
+touch -d '2012-03-04 05:06:08' pics/p1.bmp pics/p2.bmp pics/sub/p3.bmp pics/n.txt deep/sub/p3.bmp deep/a.txt
+(cd pics && zip -q -X -r ../images.zip . && lha aqo5 ../images.lzh p1.bmp p2.bmp n.txt sub/p3.bmp >/dev/null)
+(cd deep && zip -q -X -r ../deep.zip .)
+(cd onlyfolders && zip -q -X -r ../folders.zip .)
+# A picture whose name is longer than a path, sorting before a short one.
+python3 -c '
+import zipfile
+with zipfile.ZipFile("longname.zip", "w") as z:
+    data = open("pics/p2.bmp", "rb").read()
+    z.writestr(zipfile.ZipInfo("a" * 300 + ".bmp", (2012, 3, 4, 5, 6, 8)), data)
+    z.writestr(zipfile.ZipInfo("short.bmp", (2012, 3, 4, 5, 6, 8)), data)'
 touch "$out/.done"

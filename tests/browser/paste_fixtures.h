@@ -10,7 +10,8 @@
 
 namespace paste_fixture {
 
-struct answer { int button; bool tick_all; };
+// text, when given, is typed into the edit fields 1000 and 1002 first.
+struct answer { int button; bool tick_all; const char* text = nullptr; };
 
 class dialog_robot {
 public:
@@ -42,6 +43,10 @@ private:
             GetDlgItemTextA(dialog, 1000, text, sizeof text);
             r.text_ = text;
             if (a.tick_all) SendDlgItemMessageA(dialog, 1005, BM_SETCHECK, BST_CHECKED, 0);
+            if (a.text) {
+                SetDlgItemTextA(dialog, 1000, a.text);
+                SetDlgItemTextA(dialog, 1002, a.text);
+            }
             r.answered_++;
             PostMessageA(dialog, WM_COMMAND, a.button, 0);
             for (DWORD start = GetTickCount(); IsWindow(dialog) && GetTickCount() - start < 10000; Sleep(20)) {}

@@ -1,0 +1,58 @@
+// Shared pieces of the tests of archives opened as folders: archives made by
+// the real tools at build time (D:\tests\archives), copied into a scratch
+// folder, and the stand-ins' listing.
+#pragma once
+#include "browser/archive_folder.h"
+#include "tests/archiver/archiver_fixtures.h"
+#include "tests/browser/list_fixtures.h"
+#include "tests/browser/paste_fixtures.h"
+#include <utility>
+
+namespace archive_folder_test {
+
+using archiver_test::fixture;
+using archiver_test::read_tree;
+using archiver_test::tree_file;
+using paste_fixture::dialog_robot;
+
+// The list state and this process's work folder, once.
+inline void prepare()
+{
+    static bool done = false;
+    if (done) return;
+    done = true;
+    // The bench starts tests in a folder Windows cannot name again.
+    SetCurrentDirectoryA(bench::exe_folder().c_str());
+    list_fixture::reset_list();
+    setup_archive_work_folders();
+}
+
+// A copy of a fixture archive in the scratch folder.
+inline std::string copy_fixture(const bench::scratch_dir& dir, const std::string& name)
+{
+    std::string to = dir.file(name);
+    CopyFileA(fixture(name).c_str(), to.c_str(), FALSE);
+    return to;
+}
+
+// Members as the stand-in lists them: backslash names with their sizes.
+inline std::vector<std::pair<std::string, DWORD>> listed_members(const std::string& archive)
+{
+    std::vector<std::pair<std::string, DWORD>> out;
+    _lha* lha = open_archiver_for(archive.c_str());
+    if (!lha) return out;
+    HARC h = lha->open_archive(nullptr, archive.c_str(), ARCHIVE_OPEN_MODE);
+    if (!h) return out;
+    archive_member_info info;
+    for (int r = lha->find_first(h, &info); r == 0; r = lha->find_next(h, &info)) {
+        std::string n = info.name;
+        for (char& c : n)
+            if (c == '/') c = '\\';
+        if (!n.empty() && n.back() != '\\') out.push_back({ n, info.original_size });
+    }
+    lha->close_archive(h);
+    std::sort(out.begin(), out.end());
+    return out;
+}
+
+}  // namespace archive_folder_test

@@ -1,0 +1,407 @@
+// Archives opened as folders: a zip and an LZH made by the real tools are
+// opened, changed inside and written back; a failed write-back keeps the
+// archive; empty and folder-only archives open without a password question;
+// an encrypted one asks and remembers; two instances keep separate folders.
+#include "browser/arccache.h"
+#include "browser/list_hooks.h"
+#include "browser/op_hooks.h"
+#include "files/strings.h"
+#include "tests/browser/archive_fixtures.h"
+#include <gtest/gtest.h>
+
+using namespace archive_folder_test;
+
+namespace {
+
+struct edit_case {
+    const char* archive;
+    const char* removed;
+    const char* renamed_from;
+    const char* renamed_to;
+    std::vector<std::string> members;   // after the write-back
+};
+
+const edit_case edit_cases[] = {
+    { "images.zip", "n.txt", "p2.bmp", "p2x.bmp", { "p1.bmp", "p2x.bmp", "sub\\p3.bmp" } },
+    { "images.lzh", "n.txt", "p2.bmp", "p2x.bmp", { "p1.bmp", "p2x.bmp", "sub\\p3.bmp" } },
+};
+
+struct in_work_folder {
+    char saved[MAX_PATH];
+    in_work_folder()
+    {
+        GetCurrentDirectoryA(MAX_PATH, saved);
+        SetCurrentDirectoryA(archive_work.folder);
+    }
+    ~in_work_folder() { SetCurrentDirectoryA(saved); }
+};
+
+}  // namespace
+
+TEST(ArchiveFolder, ChangesInsideAreWrittenBack)
+{
+    prepare();
+    ASSERT_GE(archive_work.instance, 0);
+    for (const edit_case& c : edit_cases) {
+        SCOPED_TRACE(c.archive);
+        bench::scratch_dir dir;
+        std::string archive = copy_fixture(dir, c.archive);
+        ASSERT_EQ(open_archive_as_folder(archive.c_str()), 1);
+        std::string field = bench::read_file(archive_work.folder_file);
+        ASSERT_EQ(field.size(), 260u);
+        EXPECT_EQ(std::string(field.c_str()), archive);
+        {
+            in_work_folder inside;
+            char shown[PATH_BUF];
+            ASSERT_TRUE(archive_display_path(shown));
+            EXPECT_EQ(std::string(shown), archive);
+            ASSERT_TRUE(DeleteFileA(c.removed));
+            ASSERT_TRUE(MoveFileA(c.renamed_from, c.renamed_to));
+            ASSERT_EQ(write_back_archive(nullptr), 1);
+        }
+        leave_archive_folder(archive.c_str());
+        EXPECT_FALSE(archiver_test::exists(archive_work.folder));
+
+        std::vector<std::string> names;
+        for (auto& m : listed_members(archive)) names.push_back(m.first);
+        EXPECT_EQ(names, c.members);
+        bench::scratch_dir out;
+        ASSERT_TRUE(open_archiver_for(archive.c_str())->extract_all(archive.c_str(), out.path(), nullptr));
+        for (const tree_file& f : read_tree(out.path())) {
+            std::string original = f.name == c.renamed_to ? c.renamed_from : f.name;
+            EXPECT_EQ(f.bytes, bench::read_file(fixture("pics\\" + original))) << f.name;
+        }
+        // The real tools read the same archive back in the archive_folder_readback step.
+        CreateDirectoryA(archiver_test::written("").c_str(), nullptr);
+        CopyFileA(archive.c_str(), archiver_test::written(std::string("folder_") + c.archive).c_str(), FALSE);
+    }
+}
+
+TEST(ArchiveFolder, FailedWriteBackKeepsTheArchive)
+{
+    prepare();
+    for (const char* name : { "images.zip", "images.lzh" }) {
+        SCOPED_TRACE(name);
+        bench::scratch_dir dir;
+        std::string archive = copy_fixture(dir, name);
+        std::string before = bench::read_file(archive);
+        ASSERT_EQ(open_archive_as_folder(archive.c_str()), 1);
+        {
+            in_work_folder inside;
+            ASSERT_TRUE(DeleteFileA("p1.bmp"));
+            archiver_test::env_guard fail("ZOTE_ARCHIVER_FAIL", "Zip Unlha UnZip");
+            EXPECT_EQ(write_back_archive(nullptr), 0);
+        }
+        EXPECT_EQ(bench::read_file(archive), before);
+        EXPECT_EQ(read_tree(dir.path()).size(), 1u);   // nothing left beside it
+        leave_archive_folder(archive.c_str());
+    }
+}
+
+TEST(ArchiveFolder, EmptyingTheFolderLeavesAnEmptyArchive)
+{
+    prepare();
+    bench::scratch_dir dir;
+    std::string archive = copy_fixture(dir, "deep.zip");
+    ASSERT_EQ(open_archive_as_folder(archive.c_str()), 1);
+    {
+        in_work_folder inside;
+        ASSERT_TRUE(DeleteFileA("a.txt"));
+        bench::remove_tree(std::string(archive_work.folder) + "\\sub");
+        EXPECT_EQ(write_back_archive(nullptr), 1);
+    }
+    EXPECT_EQ(bench::read_file(archive).size(), 0u);
+    leave_archive_folder(archive.c_str());
+}
+
+TEST(ArchiveFolder, ArchivesWithoutEncryptedMembersNeverAskForAPassword)
+{
+    prepare();
+    for (const char* name : { "zero.zip", "zero.lzh", "folders.zip" }) {
+        SCOPED_TRACE(name);
+        bench::scratch_dir dir;
+        std::string archive = copy_fixture(dir, name);
+        dialog_robot robot({ { IDCANCEL, false } });
+        EXPECT_EQ(open_archive_as_folder(archive.c_str()), 1);
+        EXPECT_EQ(robot.answered(), 0);
+        leave_archive_folder(archive.c_str());
+    }
+}
+
+TEST(ArchiveFolder, HostileMemberNamesStayInsideTheWorkFolder)
+{
+    prepare();
+    for (const char* name : { "hostile.zip", "hostile.tar.gz" }) {
+        SCOPED_TRACE(name);
+        bench::scratch_dir dir;
+        CreateDirectoryA(dir.file("deep").c_str(), nullptr);
+        std::string archive = dir.file(std::string("deep\\") + name);
+        CopyFileA(fixture(name).c_str(), archive.c_str(), FALSE);
+        ASSERT_EQ(open_archive_as_folder(archive.c_str()), 1);
+        std::vector<std::string> inside;
+        for (const tree_file& f : read_tree(archive_work.instance_folder)) inside.push_back(f.name);
+        EXPECT_EQ(inside, (std::vector<std::string>{ "folder.d", "folder\\good.txt" }));
+        EXPECT_EQ(read_tree(dir.path()).size(), 1u);
+        EXPECT_FALSE(archiver_test::exists(std::string(archive_work.root) + "\\evil1.txt"));
+        leave_archive_folder(archive.c_str());
+    }
+}
+
+TEST(ArchiveFolder, EncryptedArchiveAsksAndRemembersThePassword)
+{
+    prepare();
+    bench::scratch_dir dir;
+    std::string archive = copy_fixture(dir, "crypt.zip");
+    {
+        dialog_robot robot({ { IDOK, false, "sesame42" } });
+        ASSERT_EQ(open_archive_as_folder(archive.c_str()), 1);
+        EXPECT_EQ(robot.answered(), 1);
+    }
+    ASSERT_NE(password_lookup(archive.c_str()), nullptr);
+    EXPECT_STREQ(password_lookup(archive.c_str()), "sesame42");
+    EXPECT_EQ(bench::read_file(std::string(archive_work.folder) + "\\a.txt"), bench::read_file(fixture("src\\a.txt")));
+    leave_archive_folder(archive.c_str());
+    // A cancelled question removes the half-made folder; the ring is not asked again.
+    password_ring = {};
+    dialog_robot cancel({ { IDCANCEL, false } });
+    EXPECT_EQ(open_archive_as_folder(archive.c_str()), 0);
+    EXPECT_EQ(cancel.answered(), 1);
+    EXPECT_FALSE(archiver_test::exists(archive_work.folder));
+}
+
+TEST(PasswordRing, TheEleventhPasswordOverwritesTheFirst)
+{
+    password_ring = {};
+    for (int i = 0; i < 11; i++) {
+        std::string path = "c:\\a" + std::to_string(i) + ".zip", pw = "pw" + std::to_string(i);
+        password_ring_add(path.c_str(), pw.c_str());
+    }
+    EXPECT_EQ(password_lookup("c:\\a0.zip"), nullptr);
+    EXPECT_STREQ(password_lookup("c:\\a10.zip"), "pw10");
+    EXPECT_STREQ(password_ring.entries[0].path, "c:\\a10.zip");
+    EXPECT_STREQ(password_lookup("c:\\a5.zip"), "pw5");
+    EXPECT_EQ(password_lookup("C:\\A5.ZIP"), nullptr);   // exact match only
+    EXPECT_EQ(password_ring.next, 1);
+    password_ring = {};
+}
+
+// A second process: claims its work folder, puts a file in it, says where,
+// and once told to go on checks that the file is still there.
+ZOTE_CHILD(twin_work_folder)
+{
+    char dir[MAX_PATH];
+    if (!GetEnvironmentVariableA("ZOTE_TWIN_DIR", dir, sizeof dir)) return 2;
+    setup_archive_work_folders();
+    if (archive_work.instance < 0) return 3;
+    std::string mine = std::string(archive_work.instance_folder) + "\\mine.txt";
+    bench::write_file(mine, "mine");
+    std::string id = std::to_string(GetCurrentProcessId());
+    bench::write_file(std::string(dir) + "\\ready" + id, archive_work.instance_folder);
+    for (int i = 0; i < 3000 && !archiver_test::exists(std::string(dir) + "\\go"); i++) Sleep(10);
+    bench::write_file(std::string(dir) + "\\kept" + id, bench::read_file(mine) == "mine" ? "kept" : "lost");
+    remove_archive_work_folder();
+    return 0;
+}
+
+TEST(ArchiveFolder, InstancesStartedTogetherKeepTheirOwnWorkFolders)
+{
+    prepare();
+    bench::scratch_dir dir;
+    archiver_test::env_guard env("ZOTE_TWIN_DIR", dir.path());
+    char self[MAX_PATH];
+    GetModuleFileNameA(nullptr, self, MAX_PATH);
+    std::string line = std::string("\"") + self + "\" --zote-child=twin_work_folder";
+    PROCESS_INFORMATION pi[2];
+    for (PROCESS_INFORMATION& p : pi) {
+        STARTUPINFOA si = { sizeof si };
+        std::vector<char> cmd(line.begin(), line.end());
+        cmd.push_back(0);
+        ASSERT_TRUE(CreateProcessA(nullptr, cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &p));
+    }
+    HANDLE both[2] = { pi[0].hProcess, pi[1].hProcess };
+    for (int i = 0; i < 3000 && read_tree(dir.path()).size() < 2; i++) Sleep(10);
+    bench::write_file(dir.file("go"), "");
+    EXPECT_EQ(WaitForMultipleObjects(2, both, TRUE, 30000), WAIT_OBJECT_0);
+    std::vector<std::string> folders, kept;
+    for (const tree_file& f : read_tree(dir.path())) {
+        if (f.name.compare(0, 5, "ready") == 0) folders.push_back(f.bytes);
+        if (f.name.compare(0, 4, "kept") == 0) kept.push_back(f.bytes);
+    }
+    for (PROCESS_INFORMATION& p : pi) {
+        CloseHandle(p.hProcess);
+        CloseHandle(p.hThread);
+    }
+    ASSERT_EQ(folders.size(), 2u);
+    EXPECT_NE(folders[0], folders[1]);
+    EXPECT_NE(folders[0], archive_work.instance_folder);
+    EXPECT_NE(folders[1], archive_work.instance_folder);
+    EXPECT_EQ(kept, (std::vector<std::string>{ "kept", "kept" }));
+    EXPECT_TRUE(archiver_test::exists(archive_work.view));   // ours survived their clean-up
+}
+
+TEST(ArchiveFolder, OpensInTheGridWithItsPictures)
+{
+    prepare();
+    bench::scratch_dir dir;
+    std::string archive = copy_fixture(dir, "images.zip");
+    arccache_forget(archive.c_str());
+    list_fixture::browser_page page(800, 600);
+    scoped_restore<browser_list_hook_table> keep_list(browser_list_hooks);
+    scoped_restore<browser_path_hook_table> keep_paths(browser_path_hooks);
+    install_archive_folder_hooks();
+    ASSERT_TRUE(change_folder(dir.path()));
+    load_folder(nullptr, 0, 0, nullptr, 0);
+    ASSERT_EQ(browser_list.count, 1);
+    {
+        entry_ref shown(0);
+        ASSERT_NE(shown.shown, nullptr);
+        EXPECT_NE(shown.shown->archive, 0);
+        EXPECT_EQ(bench::read_file(shown.path), bench::read_file(fixture("pics\\p1.bmp")));   // the cell's picture
+    }
+    ASSERT_TRUE(change_folder(archive.c_str()));
+    load_folder(nullptr, 0, 0, nullptr, 0);
+    std::vector<std::string> names;
+    for (int i = 0; i < browser_list.count; i++) names.push_back(file_name_of(browser_list.names[i]));
+    EXPECT_NE(std::find(names.begin(), names.end(), "p1.bmp"), names.end());
+    EXPECT_NE(std::find(names.begin(), names.end(), "p2.bmp"), names.end());
+    char shown_path[PATH_BUF];
+    ASSERT_TRUE(archive_display_path(shown_path));
+    EXPECT_EQ(std::string(shown_path), archive);
+    std::string title = archive + "/";
+    for (char& c : title)
+        if (c == '\\') c = '/';
+    EXPECT_EQ(page.title().compare(0, title.size(), title), 0) << page.title();
+    SetCurrentDirectoryA(dir.path());
+    leave_archive_folder(archive.c_str());
+}
+
+namespace {
+std::string selected_file;
+int one_selected(int index, char* out) { return index == 0 && text_copy(out, PATH_BUF, selected_file.c_str()) ? 1 : 0; }
+int move_into(const char* path, const char* folder)
+{
+    char to[PATH_BUF];
+    return path_join(to, folder, file_name_of(path)) && MoveFileA(path, to) ? 1 : 0;
+}
+}  // namespace
+
+TEST(ArchiveCommands, CompressExtractAndVersions)
+{
+    prepare();
+    bench::scratch_dir dir;
+    // Compress a folder, then extract it beside: ".tar.gz" drops only ".gz".
+    struct { const char* ext; const char* folder; } cases[] = {
+        { ".zip", "box" }, { ".lzh", "box" }, { ".tar.gz", "box.tar" },
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.ext);
+        dir.write("box\\a.txt", "alpha");
+        ASSERT_EQ(compress_selection((dir.file("box") + "\\").c_str(), c.ext), 1);
+        EXPECT_EQ(compress_selection(dir.file("box").c_str(), c.ext), 0);   // never over an existing archive
+        std::string archive = dir.file("box") + c.ext;
+        ASSERT_EQ(listed_members(archive).size(), 1u);
+        bench::remove_tree(dir.file("box"));
+        ASSERT_EQ(extract_archive(archive.c_str()), 1);
+        EXPECT_EQ(bench::read_file(dir.file(c.folder) + "\\a.txt"), "alpha");
+        EXPECT_EQ(extract_archive(archive.c_str()), 0);   // an existing folder is left alone
+        bench::remove_tree(dir.file(c.folder));
+    }
+    std::string lzh = copy_fixture(dir, "images.lzh");
+    EXPECT_EQ(make_self_extracting(lzh.c_str()), 1);
+    EXPECT_TRUE(archiver_test::exists(dir.file("images.exe")));
+    char versions[1024];
+    list_archiver_versions(versions, sizeof versions);
+    EXPECT_EQ(std::count(versions, versions + strlen(versions), '\n'), 4);
+}
+
+TEST(ArchiveCommands, CompressIntoAnArchiveMovesTheSelectionIn)
+{
+    prepare();
+    bench::scratch_dir dir;
+    std::string archive = copy_fixture(dir, "images.zip");
+    selected_file = dir.write("new.txt", "fresh");
+    scoped_restore<archive_folder_hook_table> keep(archive_folder_hooks);
+    archive_folder_hooks.selected_path = one_selected;
+    archive_folder_hooks.move_one_item = move_into;
+    ASSERT_EQ(compress_into_archive(archive.c_str()), 1);
+    std::vector<std::string> names;
+    for (auto& m : listed_members(archive)) names.push_back(m.first);
+    EXPECT_EQ(names, (std::vector<std::string>{ "n.txt", "new.txt", "p1.bmp", "p2.bmp", "sub\\p3.bmp" }));
+    char open[PATH_BUF];
+    ASSERT_TRUE(read_open_archive(open));
+    EXPECT_EQ(std::string(open), archive);
+    EXPECT_EQ(bench::read_file(std::string(archive_work.folder) + "\\new.txt"), "fresh");
+    leave_archive_folder(archive.c_str());
+}
+
+TEST(ArchiveCommands, NewAndEmptyPasswordsAtWriteBack)
+{
+    prepare();
+    bench::scratch_dir dir;
+    std::string archive = copy_fixture(dir, "deep.zip");
+    password_ring = {};
+    ASSERT_EQ(open_archive_as_folder(archive.c_str()), 1);
+    _lha* zip = open_archiver_for(archive.c_str());
+    {
+        in_work_folder inside;
+        ASSERT_EQ(write_back_archive("secret7"), 1);
+        EXPECT_EQ(zip->is_encrypted(archive.c_str()), 1);
+        EXPECT_STREQ(password_lookup(archive.c_str()), "secret7");
+        ASSERT_EQ(write_back_archive(""), 1);
+        EXPECT_EQ(zip->is_encrypted(archive.c_str()), 0);
+    }
+    leave_archive_folder(archive.c_str());
+    password_ring = {};
+}
+
+TEST(ArchiveCommands, ClipboardStagingRebuildsThePathBelowTheFolder)
+{
+    prepare();
+    bench::scratch_dir dir;
+    std::string archive = copy_fixture(dir, "images.zip");
+    ASSERT_EQ(open_archive_as_folder(archive.c_str()), 1);
+    char staged[PATH_BUF], root[PATH_BUF];
+    ASSERT_TRUE(zote_temp_path(root, "lzhclip"));
+    {
+        in_work_folder inside;
+        std::string member = std::string(archive_work.folder) + "\\sub\\p3.bmp";
+        ASSERT_EQ(stage_for_clipboard(member.c_str(), 0, staged), 1);
+        EXPECT_EQ(std::string(staged), std::string(root) + "\\sub\\p3.bmp");
+        EXPECT_EQ(bench::read_file(staged), bench::read_file(member));
+    }
+    scoped_restore<archive_folder_hook_table> keep(archive_folder_hooks);
+    static std::string listed;
+    archive_folder_hooks.clipboard_first_file = [](char* out) { return text_copy(out, PATH_BUF, listed.c_str()) ? 1 : 0; };
+    listed = staged;
+    clear_clipboard_staging();   // the clipboard lists it: the staging stays
+    EXPECT_TRUE(archiver_test::exists(staged));
+    listed = "C:\\elsewhere.txt";
+    clear_clipboard_staging();   // it lists something else: the staging goes
+    EXPECT_FALSE(archiver_test::exists(root));
+    leave_archive_folder(archive.c_str());
+}
+
+TEST(ArchiveFolder, PastedAndRenamedEntriesAreWrittenBackThroughTheSlots)
+{
+    prepare();
+    bench::clipboard_lock lock;
+    bench::scratch_dir dir;
+    std::string archive = copy_fixture(dir, "images.zip");
+    dir.write("src\\new.bmp", bench::read_file(fixture("pics\\p1.bmp")));
+    keys_fixture::browser_page page(800, 600);
+    scoped_restore<browser_list_hook_table> keep_list(browser_list_hooks);
+    scoped_restore<browser_path_hook_table> keep_paths(browser_path_hooks);
+    install_archive_folder_hooks();
+    paste_fixture::mark_and_put(page, dir.file("src"), { "new.bmp" }, 0);
+    ASSERT_EQ(paste_fixture::paste_into(archive), 1);   // entering the archive opens it
+    browser_op_hooks.write_back_archive();
+    // The in-list rename is not built yet: the file is renamed as it would.
+    ASSERT_TRUE(MoveFileA((std::string(archive_work.folder) + "\\p2.bmp").c_str(),
+                          (std::string(archive_work.folder) + "\\p2x.bmp").c_str()));
+    browser_op_hooks.write_back_archive();
+    std::vector<std::string> names;
+    for (auto& m : listed_members(archive)) names.push_back(m.first);
+    EXPECT_EQ(names, (std::vector<std::string>{ "n.txt", "new.bmp", "p1.bmp", "p2x.bmp", "sub\\p3.bmp" }));
+    SetCurrentDirectoryA(dir.path());
+    leave_archive_folder(archive.c_str());
+}
