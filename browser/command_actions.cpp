@@ -18,6 +18,7 @@
 #include "browser/window_hook.h"
 #include "files/dialogs.h"
 #include "files/fs_query.h"
+#include "formats/susie.h"
 #include "files/shell_exec.h"
 #include "files/special_folders.h"
 #include "files/strings.h"
@@ -68,13 +69,15 @@ COMMAND_ACTION(act_version)
     if (!zote_bin_path("..", folder)) text_copy(folder, "");
     long_path_name(folder);
     command_hooks.version_texts(c.id, c.index, texts);
+    static char plugins[SUSIE_LIST_BUF];
+    list_susie_plugins(plugins, sizeof plugins);
     OSVERSIONINFOA os = {sizeof os};
     GetVersionExA(&os);
     msg_info("ZOTEバージョン情報",
              "ZOTE ver.1.67.11.09.25\n\n<ZOTEフォルダ>\n%s\n\n<動作情報>\n動作ﾓｰﾄﾞ = %s, HDC = %d, _bmap = %d, CHAR*[] = %d\n\n"
              "<統合ｱｰｶｲﾊﾞ>\n%s\n<Susie Plugins>\n%s\n",
              folder, os.dwPlatformId == VER_PLATFORM_WIN32_WINDOWS ? "WIN95" : "WIN98/Me/NT/2000/XP", 0, bmap_live_count,
-             listing_names.count, texts, "Susie Plug-in is not loaded.");
+             listing_names.count, texts, plugins);
 }
 
 COMMAND_ACTION(act_uninstall)

@@ -4,6 +4,7 @@
 // their defaults (commands.cpp).
 #include "browser/commands.h"
 #include "browser/app_hooks.h"
+#include "browser/archive_folder.h"
 #include "browser/browser_list.h"
 #include "browser/entry_ops.h"
 #include "browser/file_clipboard.h"
@@ -91,6 +92,44 @@ int print_selection(int, int, char*)
     return browser_app_hooks.print_selection(l.count, l.marks, l.selected_count, l.names);
 }
 
+// The archive commands on the entry at index (its path, a trailing
+// backslash removed) and on the archive shown as the current folder.
+int entry_path(int index, char* path)
+{
+    if (!entry_full_path(index, path)) return 0;
+    remove_backslash(path);
+    return 1;
+}
+int archive_password(int, int, char*) { return set_archive_password(); }
+int archive_extract(int, int index, char*)
+{
+    char path[PATH_BUF];
+    return entry_path(index, path) && extract_archive(path);
+}
+int archive_sfx(int, int index, char*)
+{
+    char path[PATH_BUF];
+    return entry_path(index, path) && make_self_extracting(path);
+}
+int archive_pack(int id, int index, char*)
+{
+    static const char* const extensions[] = {".lzh", ".zip", ".cab", ".gz"};
+    char path[PATH_BUF];
+    if (id < 151 || id > 154 || !entry_path(index, path)) return 0;
+    return compress_selection(path, extensions[id - 151]);
+}
+int in_archive(int, int, char*) { return in_archive_folder(); }
+int kind_available(int, int kind, char*)
+{
+    static const char* const names[] = {"x.lzh", "x.zip", "x.cab", "x.tgz"};
+    return kind >= 0 && kind < 4 ? archive_kind_available(names[kind]) : 0;
+}
+int version_texts(int, int, char* out)
+{
+    list_archiver_versions(out, PATH_BUF);
+    return 1;
+}
+
 void folder_menu(HMENU menu, const char* folder)
 {
     char path[PATH_BUF];
@@ -115,6 +154,13 @@ void install_command_parts()
     h.archive_read_only = read_only;
     h.prefixes_on = prefixes_on;
     h.print_dialog = print_selection;
+    h.archive_password = archive_password;
+    h.archive_extract = archive_extract;
+    h.archive_sfx = archive_sfx;
+    h.archive_pack = archive_pack;
+    h.in_archive_folder = in_archive;
+    h.archive_kind_available = kind_available;
+    h.version_texts = version_texts;
     if (h.edit_in_list != edit_in_list) edit_missing = h.edit_in_list;
     h.edit_in_list = edit_in_list;
     browser_op_hooks.build_entry_menu = entry_menu;

@@ -3,6 +3,9 @@
 // archive; empty and folder-only archives open without a password question;
 // an encrypted one asks and remembers; two instances keep separate folders.
 #include "browser/arccache.h"
+#include "browser/commands.h"
+#include "browser/window_hook.h"
+#include "browser/app_hooks.h"
 #include "browser/list_hooks.h"
 #include "browser/op_hooks.h"
 #include "files/strings.h"
@@ -404,4 +407,39 @@ TEST(ArchiveFolder, PastedAndRenamedEntriesAreWrittenBackThroughTheSlots)
     EXPECT_EQ(names, (std::vector<std::string>{ "n.txt", "new.bmp", "p1.bmp", "p2x.bmp", "sub\\p3.bmp" }));
     SetCurrentDirectoryA(dir.path());
     leave_archive_folder(archive.c_str());
+}
+
+// The dispatcher's pack (151-154) and extract (155) commands act on the
+// entry they are given and reload the list.
+TEST(ArchiveCommands, TheDispatcherPacksAndExtractsTheEntry)
+{
+    prepare();
+    bench::scratch_dir dir;
+    dir.write("box\\a.txt", "alpha");
+    list_fixture::browser_page page(800, 600);
+    scoped_restore<command_hook_table> keep_commands(command_hooks);
+    scoped_restore<browser_ui_hook_table> keep_ui(browser_ui_hooks);
+    scoped_restore<browser_app_hook_table> keep_app(browser_app_hooks);
+    scoped_restore<browser_list_hook_table> keep_list(browser_list_hooks);
+    scoped_restore<browser_path_hook_table> keep_paths(browser_path_hooks);
+    install_command_hooks();
+    install_archive_folder_hooks();
+    auto index_of = [](const char* name) {
+        for (int i = 0; i < browser_list.count; i++)
+            if (strncmp(browser_list.names[i], name, strlen(name)) == 0) return i;
+        return -1;
+    };
+    ASSERT_TRUE(change_folder(dir.path()));
+    load_folder(nullptr, 0, 0, nullptr, 0);
+    int box = index_of("box\\");
+    ASSERT_GE(box, 0);
+    browser_command(box, nullptr, WM_COMMAND, 152, 0);
+    ASSERT_EQ(listed_members(dir.file("box.zip")).size(), 1u);
+    bench::remove_tree(dir.file("box"));
+    load_folder(nullptr, 0, 0, nullptr, 0);
+    int zip = index_of("box.zip");
+    ASSERT_GE(zip, 0);
+    browser_command(zip, nullptr, WM_COMMAND, 155, 0);
+    EXPECT_EQ(bench::read_file(dir.file("box\\a.txt")), "alpha");
+    SetCurrentDirectoryA(bench::exe_folder().c_str());
 }
