@@ -4,18 +4,7 @@
 // gives. A file rather than the output: the relaunched copy outlives the
 // process the test started, and must not hold the test's pipe open.
 #include "graphics/kavtrel.h"
+#include "tests/support/bench.h"
 #include <cstdio>
 
-static int report_box(HWND, const char* text, const char* title, UINT)
-{
-    char log[MAX_PATH];
-    DWORD n = GetEnvironmentVariableA("ZOTE_BOX_LOG", log, sizeof log);
-    FILE* f = n && n < sizeof log ? fopen(log, "ab") : nullptr;
-    if (f) {
-        fprintf(f, "MSGBOX[%s]%s\n", title ? title : "", text ? text : "");
-        fclose(f);
-    }
-    return IDOK;
-}
-
-static const bool box_reported = (kavtrel_message_box = report_box, true);
+static const bool box_reported = (kavtrel_message_box = bench::box_to_log, true);

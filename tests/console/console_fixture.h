@@ -39,14 +39,10 @@ struct console_drive {
     {
         va_list ap;
         va_start(ap, fmt);
-        int n = _vscprintf(fmt, ap);
-        va_end(ap);
-        std::string text(n > 0 ? n : 0, '\0');
-        va_start(ap, fmt);
-        vsnprintf(&text[0], text.size() + 1, fmt, ap);
+        std::string text = bench::vformat(fmt, ap);
         va_end(ap);
         current()->out += text;
-        return n;
+        return (int)text.size();
     }
     static int on_status(int, const char* fmt, ...)
     {

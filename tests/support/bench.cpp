@@ -240,4 +240,27 @@ HWND visible_dialog_of_process()
     return found;
 }
 
+std::string vformat(const char* fmt, va_list ap)
+{
+    va_list count;
+    va_copy(count, ap);
+    int n = _vscprintf(fmt, count);
+    va_end(count);
+    std::string text(n > 0 ? n : 0, '\0');
+    if (n > 0) vsnprintf(&text[0], text.size() + 1, fmt, ap);
+    return text;
+}
+
+int box_to_log(HWND, const char* text, const char* title, UINT)
+{
+    char log[MAX_PATH];
+    DWORD n = GetEnvironmentVariableA("ZOTE_BOX_LOG", log, sizeof log);
+    FILE* f = n && n < sizeof log ? fopen(log, "ab") : nullptr;
+    if (f) {
+        fprintf(f, "MSGBOX[%s]%s\n", title ? title : "", text ? text : "");
+        fclose(f);
+    }
+    return IDOK;
+}
+
 }  // namespace bench

@@ -3,6 +3,7 @@
 #pragma once
 #include "tests/support/restore.h"
 #include <windows.h>
+#include <cstdarg>
 #include <string>
 #include <vector>
 
@@ -55,6 +56,14 @@ void install_message_box_seam(int answer = IDOK);
 
 // The folder of the running test executable, with a trailing backslash.
 std::string exe_folder();
+
+// printf-style text as a string (for the console hooks the tests capture).
+std::string vformat(const char* fmt, va_list ap);
+
+// The message-box seam of host programs: each box is appended as
+// "MSGBOX[title]text" to the file named by ZOTE_BOX_LOG and answered IDOK
+// (a relaunched host must not hold the test's output pipe).
+int box_to_log(HWND owner, const char* text, const char* title, UINT type);
 
 // A visible dialog ("#32770") of this process, or null: what robot threads
 // of the tests wait for and answer.
