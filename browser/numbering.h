@@ -5,6 +5,7 @@
 // rename runs in two passes over temporary names, so no new name meets an
 // old one.
 #pragma once
+#include <windows.h>
 #include <cstddef>
 #include <vector>
 
@@ -79,6 +80,9 @@ int strip_number_prefix(char* const* names, int count, int mode);
 // Moves the marked entries before entry position and numbers every name;
 // 1 when renamed (the caller sorts by name and reloads).
 int add_number_prefix(int position, char* const* names, int count, unsigned char* marks, int no_question);
+
+// Dialog 113 on owner, then the batch rename with its fields: the entries renamed.
+int batch_rename_dialog(HWND owner, char* const* names, int count, unsigned char* marks);
 
 // The browser's entry points on the live list (browser_list): command 236
 // (batch rename dialog), command 295 (add or strip prefixes), the renumber

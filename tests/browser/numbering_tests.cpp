@@ -4,6 +4,8 @@
 // and nothing leaves it.
 #include "browser/numbering.h"
 #include "browser/browser_list.h"
+#include "resources/small_dialogs.h"
+#include "tests/browser/dialog_robot.h"
 #include "tests/support/bench.h"
 #include <gtest/gtest.h>
 #include <map>
@@ -175,4 +177,30 @@ TEST(Numbering, AddStripAndRenumber)
     bench::install_message_box_seam(IDNO);
     EXPECT_EQ(strip_number_prefix(f.names.data(), f.count(), 1), 0);
     EXPECT_EQ(files_of(f.dir).count("a.jpg"), 1u);
+}
+
+TEST(Numbering, BatchRenameDialog)
+{
+    struct { bool ok; std::vector<std::string> after; } cases[] = {
+        {true, {"PIC001.jpg=a.jpg", "PIC002.jpg=b.jpg"}},
+        {false, {"a.jpg=a.jpg", "b.jpg=b.jpg"}},
+    };
+    for (auto& c : cases) {
+        fixture_list f({"a.jpg", "b.jpg"}, "11");
+        in_folder here(f.dir.path());
+        std::string first_shown;
+        dialog_robot::arm([&](HWND d) {
+            first_shown = dialog_robot::text_of(d, IDC_FIELD1);
+            dialog_robot::type(d, IDC_FIELD0, "PIC#");
+            dialog_robot::type(d, IDC_FIELD1, "001");
+            dialog_robot::click(d, c.ok ? IDOK : IDCANCEL);
+        });
+        EXPECT_EQ(batch_rename_dialog(nullptr, f.names.data(), f.count(), f.marks.data()), c.ok ? 2 : 0);
+        std::vector<std::string> after;
+        for (auto& kv : files_of(f.dir)) after.push_back(kv.first + "=" + kv.second);
+        EXPECT_EQ(after, c.after);
+        if (c.ok) {
+            EXPECT_EQ(first_shown, "1");
+        }
+    }
 }
