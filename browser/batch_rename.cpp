@@ -305,6 +305,8 @@ int number_prefix_command()
 
 int renumber_command() { return strip_number_prefix(browser_list.names, browser_list.count, 2); }
 
+int number_order_on() { return names_numbered_in_order(browser_list.names, browser_list.count); }
+
 int move_selection_numbered(int position)
 {
     browser_list_record& l = browser_list;

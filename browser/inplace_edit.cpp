@@ -9,6 +9,7 @@
 #include "browser/file_kind.h"
 #include "browser/grid.h"
 #include "browser/numbering.h"
+#include "browser/op_hooks.h"
 #include "browser/paths.h"
 #include "files/file_ops.h"
 #include "files/fs_query.h"
@@ -149,11 +150,11 @@ int edit_name_in_list(const char* entry, int mode, int hide_prefix, char* out, i
     return text_copy(out, PATH_BUF, target);
 }
 
-int rename_entry_command(int index, int edit_prefix)
+int rename_entry_command(int index, int mode, char* new_path)
 {
     browser_list_record& l = browser_list;
     if (index < 0 || index >= l.count) return 0;
     cell_rect r = name_rect(index);
-    char renamed[PATH_BUF];
-    return edit_name_in_list(l.names[index], edit_prefix ? 1 : 0, number_order, renamed, r.x, r.y, r.width, r.height + 4);
+    return edit_name_in_list(l.names[index], mode, browser_op_hooks.number_order(), new_path, r.x, r.y, r.width,
+                             r.height + 4);
 }

@@ -44,8 +44,9 @@ int edit_file_time_in_list(const char* path, int display_mode, int x, int y, int
 int parse_time_text(const char* text, SYSTEMTIME* time);
 
 // The browser's entry points for entry index of the live list: commands 330
-// and 331 (rename, keeping or editing the prefix), 282 (edit a small text
-// file) and 332 (time stamp). Each returns 1 when something changed.
-int rename_entry_command(int index, int edit_prefix);
+// and 331 (rename mode 0 keeping the prefix, 1 editing it; 2 names a new
+// entry; new_path 260 bytes), 282 (edit a small text file) and 332 (time
+// stamp). Each returns 1 when something changed.
+int rename_entry_command(int index, int mode, char* new_path);
 int edit_text_command(int index);
 int edit_time_command(int index);

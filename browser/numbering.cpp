@@ -5,10 +5,9 @@
 #include "browser/numbering.h"
 #include "browser/comment_files.h"
 #include "browser/names.h"
+#include "browser/op_hooks.h"
 #include "files/strings.h"
 #include <cstring>
-
-int number_order = 0;
 
 int number_prefix_length(const char* name)
 {
@@ -33,7 +32,7 @@ const char* name_without_prefix(const char* name) { return name + number_prefix_
 
 int display_name_without_prefix(const char* name, char* out, size_t cap)
 {
-    return text_copy(out, cap, number_order ? name_without_prefix(name) : name);
+    return text_copy(out, cap, browser_op_hooks.number_order() ? name_without_prefix(name) : name);
 }
 
 // The name of the image beside which a ".txt" name would be its comment.

@@ -9,16 +9,14 @@
 #include <cstddef>
 #include <vector>
 
-// Names are drawn without their number prefix while this is set.
-extern int number_order;
-
 // Bytes of the prefix text (the digits and the ")"), 0 when the name has none.
 int number_prefix_length(const char* name);
 // The prefix's value (at most 999,999,999), 0 when none.
 int number_prefix_value(const char* name);
 // The name after its prefix (the whole name when none).
 const char* name_without_prefix(const char* name);
-// The name for drawing: without its prefix while number_order is on. 1 when it fit.
+// The name for drawing: without its prefix while the folder is in number
+// order (browser_op_hooks.number_order). 1 when it fit.
 int display_name_without_prefix(const char* name, char* out, size_t cap);
 // For a comment text file, the index of the image it belongs to; -1 when none.
 int comment_partner_of(char* const* names, int count, int index);
@@ -86,8 +84,13 @@ int batch_rename_dialog(HWND owner, char* const* names, int count, unsigned char
 
 // The browser's entry points on the live list (browser_list): command 236
 // (batch rename dialog), command 295 (add or strip prefixes), the renumber
-// after deletions, and Shift+click in the number area.
+// after deletions, and Shift+click in the number area. number_order_on: the
+// folder's names are numbered in order.
 int batch_rename_command();
 int number_prefix_command();
 int renumber_command();
 int move_selection_numbered(int position);
+int number_order_on();
+// Fills the dispatcher's and the entry operations' slots with the renames,
+// the editors, the dialogs, saving, scanning and the colour count.
+void install_edit_parts();

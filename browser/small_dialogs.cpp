@@ -15,7 +15,6 @@
 #include "resources/small_dialogs.h"
 #include <cstring>
 
-char dialog_password[PASSWORD_BUF];
 char search_text[256];
 
 static HWND main_window()
@@ -136,61 +135,6 @@ int open_thumb_size_dialog(int current)
 {
     thumb_size_value = current;
     return run_dialog(IDD_THUMB_SIZE, thumb_size_proc, main_window()) == 1 ? thumb_size_value : 0;
-}
-
-// ---- Passwords ----
-
-INT_PTR CALLBACK password_entry_dlg_proc(HWND dialog, UINT message, WPARAM wparam, LPARAM)
-{
-    if (message == WM_INITDIALOG) {
-        SetDlgItemTextA(dialog, IDC_FIELD0, dialog_password);
-        return TRUE;
-    }
-    if (message != WM_COMMAND) return FALSE;
-    if (LOWORD(wparam) == IDOK) {
-        char text[PASSWORD_BUF];
-        get_dlg_text(dialog, IDC_FIELD0, text, sizeof text);
-        if (std::strchr(text, ' ')) return TRUE;   // refused without a word
-        text_copy(dialog_password, text);
-        EndDialog(dialog, 1);
-    } else if (LOWORD(wparam) == IDCANCEL) {
-        EndDialog(dialog, 0);
-    }
-    return TRUE;
-}
-
-INT_PTR CALLBACK password_set_dlg_proc(HWND dialog, UINT message, WPARAM wparam, LPARAM)
-{
-    if (message == WM_INITDIALOG) {
-        SetDlgItemTextA(dialog, IDC_FIELD0, dialog_password);
-        SetDlgItemTextA(dialog, IDC_FIELD1, dialog_password);
-        return TRUE;
-    }
-    if (message != WM_COMMAND) return FALSE;
-    if (LOWORD(wparam) == IDOK) {
-        char first[PASSWORD_BUF], second[PASSWORD_BUF];
-        get_dlg_text(dialog, IDC_FIELD0, first, sizeof first);
-        get_dlg_text(dialog, IDC_FIELD1, second, sizeof second);
-        if (std::strchr(first, ' ')) return TRUE;
-        if (std::strcmp(first, second) != 0) {
-            kavtrel_message_box(dialog, "パスワードが違います．再入力してください．", "警告", MB_OK | MB_ICONEXCLAMATION);
-            SetDlgItemTextA(dialog, IDC_FIELD0, "");
-            SetDlgItemTextA(dialog, IDC_FIELD1, "");
-            return TRUE;
-        }
-        text_copy(dialog_password, first);
-        EndDialog(dialog, 1);
-    } else if (LOWORD(wparam) == IDCANCEL) {
-        EndDialog(dialog, 0);
-    }
-    return TRUE;
-}
-
-int open_password_dialog(HWND owner, int set)
-{
-    INT_PTR r = DialogBoxParamA(kavtrel_instance, MAKEINTRESOURCEA(set ? IDD_PASSWORD_SET : IDD_PASSWORD), owner,
-                                set ? password_set_dlg_proc : password_entry_dlg_proc, 0);
-    return r == 1 ? 1 : 0;
 }
 
 // ---- Thumbnail cache settings ----

@@ -1,5 +1,5 @@
 // Identifiers of the browser's small dialogs (batch rename, save in another
-// format, search, thumbnail size, passwords, cache settings), shared by their
+// format, search, thumbnail size, cache settings), shared by their
 // resources and their procedures.
 #pragma once
 #define IDD_BATCH_RENAME 113
@@ -7,8 +7,6 @@
 #define IDD_THUMB_SIZE 135
 #define IDD_CACHE 145
 #define IDD_SAVE_AS 206
-#define IDD_PASSWORD_SET 214
-#define IDD_PASSWORD 215
 #define IDC_FIELD0 1000
 #define IDC_FIELD1 1002
 #define IDC_CHECK0 1005

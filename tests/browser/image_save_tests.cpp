@@ -21,7 +21,7 @@ namespace {
 // ramp of 24 greys.
 _bmap* make_image(int kind)
 {
-    _bmap* b = _bmap_new(24, 16);
+    _bmap* b = bmap_new(24, 16);
     for (int y = 0; y < 16; y++)
         for (int x = 0; x < 24; x++) {
             switch (kind) {

@@ -36,38 +36,6 @@ TEST(SmallDialogs, ThumbnailSize)
     }
 }
 
-TEST(SmallDialogs, Passwords)
-{
-    bench::install_message_box_seam(IDOK);
-    text_copy(dialog_password, "old");
-    bool stayed = false;
-    dialog_robot::arm([&](HWND d) {
-        type(d, IDC_FIELD0, "a b");
-        click(d, IDOK);
-        stayed = IsWindow(d) != 0;
-        type(d, IDC_FIELD0, "secret");
-        click(d, IDOK);
-    });
-    EXPECT_EQ(open_password_dialog(nullptr, 0), 1);
-    EXPECT_TRUE(stayed);
-    EXPECT_STREQ(dialog_password, "secret");
-    EXPECT_TRUE(bench::message_boxes.empty());
-
-    std::string after_mismatch;
-    dialog_robot::arm([&](HWND d) {
-        type(d, IDC_FIELD0, "one");
-        type(d, IDC_FIELD1, "two");
-        click(d, IDOK);
-        after_mismatch = text_of(d, IDC_FIELD0) + "|" + text_of(d, IDC_FIELD1);
-        click(d, IDOK);   // both empty: an empty password is accepted
-    });
-    EXPECT_EQ(open_password_dialog(nullptr, 1), 1);
-    EXPECT_EQ(after_mismatch, "|");
-    EXPECT_STREQ(dialog_password, "");
-    ASSERT_EQ(bench::message_boxes.size(), 1u);
-    EXPECT_EQ(bench::message_boxes[0].text, "パスワードが違います．再入力してください．");
-}
-
 TEST(SmallDialogs, CacheSettings)
 {
     bench::install_message_box_seam(IDOK);
