@@ -4,6 +4,7 @@
 #include "browser/browser_list.h"
 #include "browser/busy.h"
 #include "browser/thumb_cache.h"
+#include "browser/window_hook.h"
 #include "resources/small_dialogs.h"
 #include "tests/browser/dialog_robot.h"
 #include "tests/support/bench.h"
@@ -80,6 +81,11 @@ TEST(SmallDialogs, SearchWalksPagesAndHoldsTheList)
 {
     bench::install_message_box_seam(IDOK);
     scoped_restore<browser_list_record> keep(browser_list);
+    scoped_restore<browser_ui_hook_table> keep_ui(browser_ui_hooks);
+    int redraws = 0;
+    static int* redraw_count;
+    redraw_count = &redraws;
+    browser_ui_hooks.redraw_list = [] { ++*redraw_count; };
     std::vector<std::string> text;
     for (int i = 0; i < 20; i++) text.push_back("n" + std::to_string(i) + (i == 1 || i == 9 || i == 14 ? "表hit.jpg" : ".jpg"));
     std::vector<char*> names;
@@ -111,6 +117,7 @@ TEST(SmallDialogs, SearchWalksPagesAndHoldsTheList)
     EXPECT_GT(busy_seen, 0);
     // Hits at 9 (page 2), 14 (page 3), 1 (page 0, wrapping), 9 again; no hit keeps the page.
     EXPECT_EQ(rows, (std::vector<int>{4, 6, 0, 4, 4, 6}));
+    EXPECT_EQ(redraws, 5);   // every move but the one without a hit
     ASSERT_EQ(bench::message_boxes.size(), 1u);
     EXPECT_EQ(bench::message_boxes[0].text, "文字列「absent」を含む画像ファイルはありません．");
     EXPECT_EQ(busy_state.counter, 0);
