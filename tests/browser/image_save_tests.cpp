@@ -8,7 +8,7 @@
 #include "formats/png.h"
 #include "formats/tiff.h"
 #include "resources/small_dialogs.h"
-#include "tests/browser/dialog_robot.h"
+#include "tests/browser/dialog_player.h"
 #include "tests/formats/pixel_fixtures.h"
 #include "tests/support/bench.h"
 #include "graphics/kavtrel.h"
@@ -72,6 +72,21 @@ int files_in(const bench::scratch_dir& dir)
     return n;
 }
 
+// Each saved file goes to saved_out beside the test program with the
+// expected picture as a PNG, for ImageMagick to read both back (a later
+// ctest step, tools/check_saved_images.sh).
+void keep_for_readback(const std::string& target, _bmap* original, int rotation, int n)
+{
+    static const int angles[] = {0, -90, -180, 90};
+    std::string folder = bench::exe_folder() + "saved_out";
+    CreateDirectoryA(folder.c_str(), nullptr);
+    std::string stem = folder + "\\case" + std::to_string(n);
+    CopyFileA(target.c_str(), (stem + strrchr(target.c_str(), '.')).c_str(), FALSE);
+    _bmap* expected = rotation ? _bmap_rotate(original, angles[rotation]) : original;
+    save_png_rgb((stem + ".ref.png").c_str(), expected);
+    if (expected != original) _bmap_delete(expected);
+}
+
 struct save_fixture : ::testing::Test {
     bench::scratch_dir dir;
     void SetUp() override
@@ -89,6 +104,7 @@ TEST_F(save_fixture, EveryFormatAndOption)
         {0, SAVE_TIFF, 2, 1, 1, "s.tif"}, {1, SAVE_PNG, 3, 1, 0, "s.png"},  {1, SAVE_TIFF, 0, 1, 0, "s.tif"},
         {2, SAVE_TIFF, 1, 0, 1, "s.tif"}, {3, SAVE_TIFF, 0, 1, 0, "s.tif"}, {3, SAVE_BMP, 3, 0, 1, "s.bmp"},
     };
+    int n = 0;
     for (auto& c : cases) {
         bench::scratch_dir here;
         _bmap* original = make_image(c.kind);
@@ -118,6 +134,7 @@ TEST_F(save_fixture, EveryFormatAndOption)
             EXPECT_NEAR(ydpi, 150, 1) << label;
         }
         EXPECT_EQ(same_time(file_write_time(target.c_str()), before), c.keep == 1) << label;
+        keep_for_readback(target, original, c.rotation, n++);
         bool same_file = std::string(c.target) == "s.png";
         EXPECT_EQ(exists(source), !c.del || same_file) << label;
         EXPECT_EQ(files_in(here), c.del || same_file ? 1 : 2) << label;   // no temporary file left
@@ -273,10 +290,10 @@ TEST_F(save_fixture, DialogChoices)
     save_dialog_values = {SAVE_NONE, 0, 0, 1, 0, 0, 0};
     // A source of another kind: no format is checked, and OK without one cancels.
     bool any_checked = true;
-    dialog_robot::arm([&](HWND d) {
+    dialog_player::arm([&](HWND d) {
         any_checked = false;
         for (int id = IDC_FORMAT_BMP; id <= IDC_FORMAT_TIF; id++) any_checked = any_checked || IsDlgButtonChecked(d, id);
-        dialog_robot::click(d, IDOK);
+        dialog_player::click(d, IDOK);
     });
     EXPECT_EQ(run_save_dialog(nullptr, gif.c_str(), 300, 300, 1), 0);
     EXPECT_FALSE(any_checked);
@@ -286,19 +303,19 @@ TEST_F(save_fixture, DialogChoices)
     save_dialog_values = {SAVE_NONE, 0, 0, 1, 0, 0, 0};
     bool delete_enabled = true, quality_enabled = true, stayed = false;
     std::string note;
-    dialog_robot::arm([&](HWND d) {
+    dialog_player::arm([&](HWND d) {
         delete_enabled = IsWindowEnabled(GetDlgItem(d, IDC_CHECK0));
-        note = dialog_robot::text_of(d, IDC_NOTE);
-        dialog_robot::click(d, IDC_TURN_90);
+        note = dialog_player::text_of(d, IDC_NOTE);
+        dialog_player::click(d, IDC_TURN_90);
         quality_enabled = IsWindowEnabled(GetDlgItem(d, IDC_FIELD0));
-        dialog_robot::click(d, IDC_TURN_0);
-        dialog_robot::type(d, IDC_FIELD0, "101");
-        dialog_robot::click(d, IDOK);
-        stayed = IsWindow(d) && dialog_robot::text_of(d, IDC_FIELD0) == "0";
-        dialog_robot::type(d, IDC_FIELD0, "75");
-        dialog_robot::type(d, IDC_FIELD1, "144");
-        dialog_robot::click(d, IDC_FORMAT_PNG);
-        dialog_robot::click(d, IDOK);
+        dialog_player::click(d, IDC_TURN_0);
+        dialog_player::type(d, IDC_FIELD0, "101");
+        dialog_player::click(d, IDOK);
+        stayed = IsWindow(d) && dialog_player::text_of(d, IDC_FIELD0) == "0";
+        dialog_player::type(d, IDC_FIELD0, "75");
+        dialog_player::type(d, IDC_FIELD1, "144");
+        dialog_player::click(d, IDC_FORMAT_PNG);
+        dialog_player::click(d, IDOK);
     });
     bench::message_boxes.clear();
     EXPECT_EQ(run_save_dialog(nullptr, jpg.c_str(), 72, 72, 0), SAVE_PNG);

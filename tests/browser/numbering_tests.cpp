@@ -5,7 +5,7 @@
 #include "browser/numbering.h"
 #include "browser/browser_list.h"
 #include "resources/small_dialogs.h"
-#include "tests/browser/dialog_robot.h"
+#include "tests/browser/dialog_player.h"
 #include "tests/support/bench.h"
 #include <gtest/gtest.h>
 #include <map>
@@ -189,11 +189,11 @@ TEST(Numbering, BatchRenameDialog)
         fixture_list f({"a.jpg", "b.jpg"}, "11");
         in_folder here(f.dir.path());
         std::string first_shown;
-        dialog_robot::arm([&](HWND d) {
-            first_shown = dialog_robot::text_of(d, IDC_FIELD1);
-            dialog_robot::type(d, IDC_FIELD0, "PIC#");
-            dialog_robot::type(d, IDC_FIELD1, "001");
-            dialog_robot::click(d, c.ok ? IDOK : IDCANCEL);
+        dialog_player::arm([&](HWND d) {
+            first_shown = dialog_player::text_of(d, IDC_FIELD1);
+            dialog_player::type(d, IDC_FIELD0, "PIC#");
+            dialog_player::type(d, IDC_FIELD1, "001");
+            dialog_player::click(d, c.ok ? IDOK : IDCANCEL);
         });
         EXPECT_EQ(batch_rename_dialog(nullptr, f.names.data(), f.count(), f.marks.data()), c.ok ? 2 : 0);
         std::vector<std::string> after;

@@ -1,20 +1,20 @@
 // The small dialogs run as the real modal dialogs, the user's part played by
-// a thread timer in their own loop (dialog_robot.h).
+// a thread timer in their own loop (dialog_player.h).
 #include "browser/small_dialogs.h"
 #include "browser/browser_list.h"
 #include "browser/busy.h"
 #include "browser/thumb_cache.h"
 #include "browser/window_hook.h"
 #include "resources/small_dialogs.h"
-#include "tests/browser/dialog_robot.h"
+#include "tests/browser/dialog_player.h"
 #include "tests/support/bench.h"
 #include <gtest/gtest.h>
 #include <string>
 #include <vector>
 
-using dialog_robot::click;
-using dialog_robot::text_of;
-using dialog_robot::type;
+using dialog_player::click;
+using dialog_player::text_of;
+using dialog_player::type;
 
 TEST(SmallDialogs, ThumbnailSize)
 {
@@ -25,7 +25,7 @@ TEST(SmallDialogs, ThumbnailSize)
     for (auto& c : cases) {
         bench::message_boxes.clear();
         std::string shown;
-        dialog_robot::arm([&](HWND d) {
+        dialog_player::arm([&](HWND d) {
             shown = text_of(d, IDC_FIELD0);
             type(d, IDC_FIELD0, c.typed);
             if (c.boxes) click(d, IDOK);   // refused: the dialog stays
@@ -51,7 +51,7 @@ TEST(SmallDialogs, CacheSettings)
     };
     for (auto& c : cases) {
         bench::message_boxes.clear();
-        dialog_robot::arm([&](HWND d) {
+        dialog_player::arm([&](HWND d) {
             type(d, IDC_FIELD0, c.size);
             type(d, IDC_FIELD1, c.mag);
             type(d, IDC_FIELD2, c.folder.c_str());
@@ -67,7 +67,7 @@ TEST(SmallDialogs, CacheSettings)
 
     // The defaults fill the fields but change nothing until OK.
     std::string shown_mag;
-    dialog_robot::arm([&](HWND d) {
+    dialog_player::arm([&](HWND d) {
         click(d, IDC_DEFAULTS);
         shown_mag = text_of(d, IDC_FIELD1);
         click(d, IDCANCEL);
@@ -97,7 +97,7 @@ TEST(SmallDialogs, SearchWalksPagesAndHoldsTheList)
     browser_list.first_row = 0;
     std::vector<int> rows;
     int busy_seen = 0;
-    dialog_robot::arm([&](HWND d) {
+    dialog_player::arm([&](HWND d) {
         busy_seen = busy_state.counter;
         type(d, IDC_FIELD0, "表HIT");
         for (int press = 0; press < 4; press++) {

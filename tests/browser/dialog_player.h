@@ -1,13 +1,15 @@
 // Plays the user's part in a modal dialog of this thread: a thread timer,
 // fired by the dialog's own message loop once it is idle, finds the visible
-// dialog (waiting until it is shown) and runs the part once.
+// dialog (waiting until it is shown) and runs the part once. Unlike the
+// answering robot of paste_fixtures.h it runs in the dialog's own thread, so
+// one part can type, press several buttons in turn and look at the result.
 #pragma once
 #include <windows.h>
 #include <cstring>
 #include <functional>
 #include <string>
 
-namespace dialog_robot {
+namespace dialog_player {
 
 inline std::function<void(HWND)>& part()
 {
@@ -54,4 +56,4 @@ inline std::string text_of(HWND dialog, int id)
     return t;
 }
 
-}  // namespace dialog_robot
+}  // namespace dialog_player
