@@ -9,6 +9,7 @@
 #include "browser/entry_ops.h"
 #include "browser/file_clipboard.h"
 #include "browser/keys.h"
+#include "browser/numbering.h"
 #include "browser/op_hooks.h"
 #include "browser/selection.h"
 #include "files/strings.h"
@@ -165,4 +166,5 @@ void install_command_parts()
     h.edit_in_list = edit_in_list;
     browser_op_hooks.build_entry_menu = entry_menu;
     browser_op_hooks.build_folder_menu = folder_menu;
+    install_edit_parts();
 }
