@@ -4,42 +4,18 @@
 #include "resources/options_dialog.h"
 #include "tests/browser/list_fixtures.h"
 #include "tests/browser/settings_fixtures.h"
+#include "tests/browser/dialog_player.h"
 #include <gtest/gtest.h>
 #include <functional>
 #include <vector>
 
 namespace {
 
-std::function<void(HWND)> user_part;
 std::vector<std::pair<int, int>> chooser_calls;   // swatch colour before, offered
-
-BOOL CALLBACK find_dialog(HWND w, LPARAM p)
-{
-    char cls[16];
-    GetClassNameA(w, cls, sizeof cls);
-    if (strcmp(cls, "#32770") == 0 && IsWindowVisible(w)) { *reinterpret_cast<HWND*>(p) = w; return FALSE; }
-    return TRUE;
-}
-
-HWND own_dialog()
-{
-    HWND found = nullptr;
-    EnumThreadWindows(GetCurrentThreadId(), find_dialog, reinterpret_cast<LPARAM>(&found));
-    return found;
-}
-
-void CALLBACK play(HWND, UINT, UINT_PTR id, DWORD)
-{
-    HWND dialog = own_dialog();
-    if (!dialog) return;   // not shown yet: the timer fires again
-    KillTimer(nullptr, id);
-    user_part(dialog);
-}
 
 int run_dialog(std::function<void(HWND)> part)
 {
-    user_part = part;
-    SetTimer(nullptr, 0, 10, play);
+    dialog_player::arm(part);
     return run_options_dialog(nullptr);
 }
 
@@ -50,7 +26,7 @@ int fake_chooser(HWND, COLORREF* colour, COLORREF offered, const char*)
     return 1;
 }
 
-void click(HWND dialog, int id) { SendMessageA(GetDlgItem(dialog, id), BM_CLICK, 0, 0); }
+using dialog_player::click;
 
 struct options_dialog : ::testing::Test {
     live_settings_kept kept;
@@ -131,13 +107,12 @@ TEST_F(options_dialog, CancelAndSmallLimitsChangeNothing)
 // The real chooser: titled with the swatch's label, starting at the working colour.
 TEST_F(options_dialog, ChooserShowsTheLabel)
 {
-    user_part = [](HWND d) {
+    dialog_player::arm([](HWND d) {
         char title[64] = {};
         GetWindowTextA(d, title, sizeof title);
         EXPECT_STREQ(title, "背景色");
         SendMessageA(d, WM_COMMAND, IDOK, 0);
-    };
-    SetTimer(nullptr, 0, 10, play);
+    });
     COLORREF colour = 0x345678;
     EXPECT_EQ(choose_colour(nullptr, &colour, 0xFFFFFF, "背景色"), 1);
     EXPECT_EQ(colour, 0x345678u);
