@@ -44,7 +44,10 @@ bool text_copy(char* dst, size_t cap, const char* src)
 {
     if (!cap) return false;
     size_t n = strlen(src);
-    if (n >= cap) { dst[0] = 0; return false; }
+    if (n >= cap) {
+        dst[0] = 0;
+        return false;
+    }
     memmove(dst, src, n + 1);
     return true;
 }
@@ -53,13 +56,16 @@ bool text_copy_n(char* dst, size_t cap, const char* src, size_t n)
 {
     if (!cap) return false;
     size_t len = 0;
-    for (const char* p = src; *p; ) {
+    for (const char* p = src; *p;) {
         const char* q = mb_next(p);
         if (len + (q - p) > n) break;
         len += q - p;
         p = q;
     }
-    if (len >= cap) { dst[0] = 0; return false; }
+    if (len >= cap) {
+        dst[0] = 0;
+        return false;
+    }
     memmove(dst, src, len);
     dst[len] = 0;
     return true;
@@ -79,7 +85,10 @@ static bool format_at(char* dst, size_t cap, size_t at, const char* fmt, va_list
 {
     if (at >= cap) return false;
     int n = vsnprintf(dst + at, cap - at, fmt, ap);
-    if (n < 0 || (size_t)n >= cap - at) { dst[at] = 0; return false; }
+    if (n < 0 || (size_t)n >= cap - at) {
+        dst[at] = 0;
+        return false;
+    }
     return true;
 }
 
@@ -115,7 +124,7 @@ void text_vformat_cut(char* dst, size_t cap, const char* fmt, va_list ap)
     if (n >= 0 && (size_t)n < cap) return;
     // Cut at the last whole character that fits.
     size_t len = strnlen(dst, cap - 1), keep = 0;
-    for (const char* p = dst; (size_t)(p - dst) < len; ) {
+    for (const char* p = dst; (size_t)(p - dst) < len;) {
         const char* q = mb_is_lead((unsigned char)*p) ? p + 2 : p + 1;
         if ((size_t)(q - dst) > len) break;
         keep = q - dst;

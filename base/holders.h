@@ -10,8 +10,7 @@
 #include <cstdlib>
 #include <utility>
 
-template <class Traits>
-class holder {
+template <class Traits> class holder {
 public:
     using handle_type = typename Traits::handle;
 
@@ -53,8 +52,7 @@ private:
 };
 
 // Traits for handles whose empty value is null and whose release needs nothing else.
-template <class H, void (*Close)(H)>
-struct null_handle_traits {
+template <class H, void (*Close)(H)> struct null_handle_traits {
     using handle = H;
     static H none() { return nullptr; }
     void close(H h) const { Close(h); }
@@ -67,11 +65,10 @@ inline void key_close(HKEY k) { RegCloseKey(k); }
 inline void file_close(FILE* f) { fclose(f); }
 inline void heap_free(void* p) { free(p); }
 template <class G> void gdi_delete(G object) { DeleteObject(object); }
-}
+}  // namespace holder_detail
 
 // Kernel handles whose failure value is INVALID_HANDLE_VALUE.
-template <void (*Close)(HANDLE)>
-struct invalid_handle_traits {
+template <void (*Close)(HANDLE)> struct invalid_handle_traits {
     using handle = HANDLE;
     static HANDLE none() { return INVALID_HANDLE_VALUE; }
     void close(HANDLE h) const { Close(h); }
@@ -83,8 +80,7 @@ using reg_key = holder<null_handle_traits<HKEY, holder_detail::key_close>>;
 using c_file = holder<null_handle_traits<FILE*, holder_detail::file_close>>;
 
 // A block from malloc (realloc may be used through release() and reset()).
-template <class T>
-struct heap_traits {
+template <class T> struct heap_traits {
     using handle = T*;
     static T* none() { return nullptr; }
     void close(T* p) const { free(p); }
@@ -105,7 +101,7 @@ inline void global_free(HGLOBAL block) { GlobalFree(block); }
 inline void dc_delete(HDC dc) { DeleteDC(dc); }
 inline void metafile_delete(HMETAFILE m) { DeleteMetaFile(m); }
 inline void enh_metafile_delete(HENHMETAFILE m) { DeleteEnhMetaFile(m); }
-}
+}  // namespace holder_detail
 using global_block = holder<null_handle_traits<HGLOBAL, holder_detail::global_free>>;
 // A DC made by CreateCompatibleDC, CreateDC or a print dialog, deleted at the end.
 using created_dc = holder<null_handle_traits<HDC, holder_detail::dc_delete>>;
@@ -142,7 +138,8 @@ struct selection_traits {
 };
 struct selected_object : holder<selection_traits> {
     selected_object(HDC dc, HGDIOBJ object)
-        : holder(dc && object ? SelectObject(dc, object) : nullptr, selection_traits{dc}) {}
+        : holder(dc && object ? SelectObject(dc, object) : nullptr, selection_traits{dc})
+    {}
 };
 
 // A global block locked for the scope: get() is the locked pointer (null when it failed).
@@ -153,13 +150,12 @@ struct global_lock_traits {
     void close(BYTE*) const { GlobalUnlock(block); }
 };
 struct global_lock : holder<global_lock_traits> {
-    explicit global_lock(HGLOBAL block)
-        : holder(block ? (BYTE*)GlobalLock(block) : nullptr, global_lock_traits{block}) {}
+    explicit global_lock(HGLOBAL block) : holder(block ? (BYTE*)GlobalLock(block) : nullptr, global_lock_traits{block})
+    {}
 };
 
 // States held for a scope: true while held.
-template <void (*End)()>
-struct state_traits {
+template <void (*End)()> struct state_traits {
     using handle = bool;
     static bool none() { return false; }
     void close(bool) const { End(); }
@@ -167,7 +163,7 @@ struct state_traits {
 namespace holder_detail {
 inline void clipboard_close() { CloseClipboard(); }
 inline void com_end() { CoUninitialize(); }
-}
+}  // namespace holder_detail
 
 // The clipboard, open for `owner` until the scope ends.
 struct clipboard_open : holder<state_traits<holder_detail::clipboard_close>> {
@@ -180,8 +176,7 @@ struct com_init : holder<state_traits<holder_detail::com_end>> {
 };
 
 // A COM interface pointer, released at the end.
-template <class T>
-struct com_traits {
+template <class T> struct com_traits {
     using handle = T*;
     static T* none() { return nullptr; }
     void close(T* p) const { p->Release(); }
@@ -193,7 +188,7 @@ template <class T> using com_ptr = holder<com_traits<T>>;
 namespace holder_detail {
 inline void local_free(HLOCAL h) { LocalFree(h); }
 inline void library_free(HMODULE m) { FreeLibrary(m); }
-}
+}  // namespace holder_detail
 using local_memory = holder<null_handle_traits<HLOCAL, holder_detail::local_free>>;
 using library_holder = holder<null_handle_traits<HMODULE, holder_detail::library_free>>;
 
@@ -205,6 +200,5 @@ struct local_lock_traits {
     void close(BYTE*) const { LocalUnlock(block); }
 };
 struct local_lock : holder<local_lock_traits> {
-    explicit local_lock(HLOCAL block)
-        : holder(block ? (BYTE*)LocalLock(block) : nullptr, local_lock_traits{block}) {}
+    explicit local_lock(HLOCAL block) : holder(block ? (BYTE*)LocalLock(block) : nullptr, local_lock_traits{block}) {}
 };

@@ -11,8 +11,6 @@
 #include <string>
 #include <vector>
 
-
-
 static double median_decode(const char* path, int divisor, int runs)
 {
     std::vector<double> t;
@@ -40,8 +38,8 @@ int main()
         return 1;
     }
     median_decode(path.c_str(), 1, 1);  // warm the file cache
-    std::printf("4000x3000 JPEG q90: full size %.1f ms, 1/8 %.1f ms (median of 7)\n",
-                median_decode(path.c_str(), 1, 7), median_decode(path.c_str(), 8, 7));
+    std::printf("4000x3000 JPEG q90: full size %.1f ms, 1/8 %.1f ms (median of 7)\n", median_decode(path.c_str(), 1, 7),
+                median_decode(path.c_str(), 8, 7));
     DeleteFileA(path.c_str());
     return 0;
 }

@@ -14,12 +14,11 @@
 #include <cstdio>
 #include <string>
 
-
 static SIZE_T private_bytes()
 {
     PROCESS_MEMORY_COUNTERS_EX m = {};
     GetProcessMemoryInfo(GetCurrentProcess(), reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&m), sizeof m);
-    return m.PrivateUsage ? m.PrivateUsage : m.PagefileUsage;   // Wine fills only the latter
+    return m.PrivateUsage ? m.PrivateUsage : m.PagefileUsage;  // Wine fills only the latter
 }
 
 static void fill(const std::string& root, int from, int to)
@@ -31,12 +30,18 @@ static void fill(const std::string& root, int from, int to)
             std::snprintf(name, sizeof name, "\\d%05d", i);
             std::string d = root + name;
             CreateDirectoryA(d.c_str(), nullptr);
-            if (i % 20 == 9) { FILE* f = std::fopen((d + "\\a.jpg").c_str(), "wb"); if (f) std::fclose(f); }
+            if (i % 20 == 9) {
+                FILE* f = std::fopen((d + "\\a.jpg").c_str(), "wb");
+                if (f) std::fclose(f);
+            }
             continue;
         }
         std::snprintf(name, sizeof name, "\\f%05d%s", i, exts[i % 8]);
         FILE* f = std::fopen((root + name).c_str(), "wb");
-        if (f) { std::fputs("x", f); std::fclose(f); }
+        if (f) {
+            std::fputs("x", f);
+            std::fclose(f);
+        }
     }
 }
 
@@ -114,10 +119,11 @@ int main()
         int n = 0;
         double ms = scan_ms(&n);
         double dir = dir_ms(root);
-        std::printf("%5d entries (%d listed, %d expected): scan+classify+sort %.1f ms = %.2f ms/1000; dir /b %.1f ms = %.2f ms/1000;"
+        std::printf("%5d entries (%d listed, %d expected): scan+classify+sort %.1f ms = %.2f ms/1000; dir /b %.1f ms = "
+                    "%.2f ms/1000;"
                     " ratio %.2f; private bytes +%lu KB\n",
-                    target, n, expected_listed(target), ms, ms * 1000 / target, dir, dir * 1000 / target, dir > 0 ? ms / dir : 0.0,
-                    static_cast<unsigned long>((private_bytes() - base) / 1024));
+                    target, n, expected_listed(target), ms, ms * 1000 / target, dir, dir * 1000 / target,
+                    dir > 0 ? ms / dir : 0.0, static_cast<unsigned long>((private_bytes() - base) / 1024));
     }
     first_page_ms(root);
     browser_list_set_entries(nullptr, 0);

@@ -29,8 +29,6 @@
 #include <string>
 #include <vector>
 
-
-
 // A block of the picture changed per image, so that no two files are equal.
 static void stamp(_bmap* b, int i)
 {
@@ -64,9 +62,12 @@ static void make_set(const std::string& folder, int count, int w, int h, const c
         if (exists(path)) continue;
         if (!b) b = photo_like(w, h);
         stamp(b, i);
-        if (ext[0] == 'j') save_jpeg_file(path.c_str(), b, 90);
-        else if (ext[0] == 'p') save_png_rgb(path.c_str(), b);
-        else save_tiff_rgb(path.c_str(), b);
+        if (ext[0] == 'j')
+            save_jpeg_file(path.c_str(), b, 90);
+        else if (ext[0] == 'p')
+            save_png_rgb(path.c_str(), b);
+        else
+            save_tiff_rgb(path.c_str(), b);
     }
     _bmap_delete(b);
 }
@@ -109,9 +110,21 @@ static void warm_os_cache(const std::vector<std::string>& files)
 static int decodes;
 static load_jpeg_hook real_jpeg;
 static load_path_hook real_png, real_tiff;
-static _bmap* count_jpeg(const char* p, int d, int f) { decodes++; return real_jpeg(p, d, f); }
-static _bmap* count_png(const char* p) { decodes++; return real_png(p); }
-static _bmap* count_tiff(const char* p) { decodes++; return real_tiff(p); }
+static _bmap* count_jpeg(const char* p, int d, int f)
+{
+    decodes++;
+    return real_jpeg(p, d, f);
+}
+static _bmap* count_png(const char* p)
+{
+    decodes++;
+    return real_png(p);
+}
+static _bmap* count_tiff(const char* p)
+{
+    decodes++;
+    return real_tiff(p);
+}
 
 // The browser's thumbnail path for every image of the folder at size 128:
 // the disk cache, else the cell painter and a new cache file. Slots cycle
@@ -121,8 +134,10 @@ static int one_pass(const std::string& folder, int count, const std::string& cac
     kavtrel_start(GetModuleHandleA(nullptr), nullptr, "");
     browser_list_init();
     install_image_format_hooks();
-    real_jpeg = image_format_hooks.load_jpeg, real_png = image_format_hooks.load_png, real_tiff = image_format_hooks.load_tiff;
-    image_format_hooks.load_jpeg = count_jpeg, image_format_hooks.load_png = count_png, image_format_hooks.load_tiff = count_tiff;
+    real_jpeg = image_format_hooks.load_jpeg, real_png = image_format_hooks.load_png,
+    real_tiff = image_format_hooks.load_tiff;
+    image_format_hooks.load_jpeg = count_jpeg, image_format_hooks.load_png = count_png,
+    image_format_hooks.load_tiff = count_tiff;
     browser_list.thumb_size = browser_list.drawn_size = 128;
     browser_list.bits_per_pixel = 32;
     thumb_cache_dir dir;
@@ -155,7 +170,7 @@ static double run_wait(const std::string& line, DWORD* code = nullptr)
     std::vector<char> cmd(line.begin(), line.end());
     cmd.push_back(0);
     double start = now_ms();
-    std::string cwd = temp_folder();   // the Unix folder the bench was started from has no Windows name
+    std::string cwd = temp_folder();  // the Unix folder the bench was started from has no Windows name
     if (!CreateProcessA(nullptr, cmd.data(), nullptr, nullptr, TRUE, 0, nullptr, cwd.c_str(), &si, &pi)) return -1;
     WaitForSingleObject(pi.hProcess, INFINITE);
     double ms = now_ms() - start;
@@ -200,7 +215,7 @@ static void djpeg_floor(const std::vector<std::string>& files, const std::string
 
 int main(int argc, char** argv)
 {
-    SetProcessAffinityMask(GetCurrentProcess(), 1);   // one core, inherited by the children
+    SetProcessAffinityMask(GetCurrentProcess(), 1);  // one core, inherited by the children
     std::string base = temp_folder() + "zote_thumbs";
     std::string cache = base + "_cache";
     if (argc >= 4 && std::string(argv[1]) == "pass") {
@@ -227,8 +242,14 @@ int main(int argc, char** argv)
     std::fflush(stdout);
 
     std::string self = "\"" + self_path() + "\"";
-    struct { const char* name; std::string folder; int count; } sets[] = {
-        {"jpeg", jpegs, n}, {"png", pngs, 20}, {"tiff", tiffs, 20},
+    struct {
+        const char* name;
+        std::string folder;
+        int count;
+    } sets[] = {
+        {"jpeg", jpegs, n},
+        {"png", pngs, 20},
+        {"tiff", tiffs, 20},
     };
     for (const auto& s : sets) {
         empty_cache(cache);

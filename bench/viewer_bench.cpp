@@ -16,8 +16,6 @@
 #include <string>
 #include <vector>
 
-
-
 static double median(std::vector<double> t)
 {
     std::sort(t.begin(), t.end());
@@ -56,14 +54,14 @@ int main()
     view_one_image(viewer_state, 0);
     for (int i = 0; i < runs; i++) {
         double t = now_ms();
-        viewer_step(viewer_state, 1);   // shows the prepared picture, then prepares the next
+        viewer_step(viewer_state, 1);  // shows the prepared picture, then prepares the next
         prepared.push_back(now_ms() - t);
     }
     for (int i = 0; i < runs; i++) {
         double t = now_ms();
         viewer_step(viewer_state, 1);
         double shown_and_prepared = now_ms() - t;
-        viewer_state.shown_index = -1;   // the preparation dropped
+        viewer_state.shown_index = -1;  // the preparation dropped
         t = now_ms();
         viewer_step(viewer_state, 1);
         unprepared.push_back(now_ms() - t);

@@ -14,7 +14,14 @@ void missing(const char* what)
     OutputDebugStringA(line);
 }
 
-#define ONCE(what) do { static bool said = false; if (!said) { said = true; missing(what); } } while (0)
+#define ONCE(what)                \
+    do {                          \
+        static bool said = false; \
+        if (!said) {              \
+            said = true;          \
+            missing(what);        \
+        }                         \
+    } while (0)
 
 int no_saved_size() { return -1; }
 void no_settings() { ONCE("the settings file"); }
@@ -26,7 +33,7 @@ int no_history() { return 0; }
 int not_in_history(const char*) { return -1; }
 void no_archives() { ONCE("archives opened as folders"); }
 void no_clipboard() {}
-int cache_has_none(int) { return 1; }   // nothing to prefetch without a cache
+int cache_has_none(int) { return 1; }  // nothing to prefetch without a cache
 void no_cache() {}
 void no_toolbar() {}
 void no_menus() { ONCE("the menus"); }
@@ -44,14 +51,13 @@ int no_printing(int, const unsigned char*, int, char* const*)
     ONCE("printing");
     return 0;
 }
-}
+}  // namespace
 
 browser_app_hook_table browser_app_hooks = {
-    no_saved_size, no_settings, no_user_settings, no_handover_settings, no_curstop,
-    no_history_push, no_history, no_history, no_history, not_in_history,
-    no_archives, no_clipboard, no_clipboard, no_clipboard,
-    draw_kind_placeholder, cache_has_none, no_cache,
-    no_toolbar, no_toolbar, no_menus, no_scanner,
-    no_viewer, no_expand,
-    no_scripts, WinHelpA, no_command, no_printing,
+    no_saved_size,   no_settings,  no_user_settings, no_handover_settings, no_curstop,
+    no_history_push, no_history,   no_history,       no_history,           not_in_history,
+    no_archives,     no_clipboard, no_clipboard,     no_clipboard,         draw_kind_placeholder,
+    cache_has_none,  no_cache,     no_toolbar,       no_toolbar,           no_menus,
+    no_scanner,      no_viewer,    no_expand,        no_scripts,           WinHelpA,
+    no_command,      no_printing,
 };

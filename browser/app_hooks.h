@@ -47,7 +47,7 @@ struct browser_app_hook_table {
     // Script runs: the result ends the process (1961).
     int (*script_mode)(const char* text);
     // WinHelp, behind a seam: it leaves a help program running on a missing file.
-    BOOL (WINAPI* win_help)(HWND window, LPCSTR file, UINT command, ULONG_PTR data);
+    BOOL(WINAPI* win_help)(HWND window, LPCSTR file, UINT command, ULONG_PTR data);
     // The dispatcher of browser commands the grid sends (page turns).
     void (*command)(int id);
     // Printing: the print dialog over the list's marks (1 when it printed).

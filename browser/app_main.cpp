@@ -68,10 +68,12 @@ static void check_colour_depth()
     int n = find_windows_by_title(instance_title_ending, TITLE_ENDS, 1, found, 4);
     if (!browser_list.checkdisp || n >= 2 || browser_list.bits_per_pixel >= 16) return;
     char text[512];
-    text_format_cut(text, sizeof text,
-                    "ZOTEはこのﾃﾞｨｽﾌﾟﾚｰ(%dﾋﾞｯﾄ)に画像を正しく表示できません．\n\nﾃﾞｽｸﾄｯﾌﾟを右ｸﾘｯｸして[ﾌﾟﾛﾊﾟﾃｨ]を選び[ﾃﾞｨｽﾌﾟﾚｰの詳細]\n"
-                    "[ｶﾗｰﾊﾟﾚｯﾄ]を High Color 65K色(16ﾋﾞｯﾄ) 以上に設定して下さい．\n\n次回起動時もこの警告を表示しますか？",
-                    browser_list.bits_per_pixel);
+    text_format_cut(
+        text, sizeof text,
+        "ZOTEはこのﾃﾞｨｽﾌﾟﾚｰ(%dﾋﾞｯﾄ)に画像を正しく表示できません．\n\nﾃﾞｽｸﾄｯﾌﾟを右ｸﾘｯｸして[ﾌﾟﾛﾊﾟﾃｨ]を選び["
+        "ﾃﾞｨｽﾌﾟﾚｰの詳細]\n"
+        "[ｶﾗｰﾊﾟﾚｯﾄ]を High Color 65K色(16ﾋﾞｯﾄ) 以上に設定して下さい．\n\n次回起動時もこの警告を表示しますか？",
+        browser_list.bits_per_pixel);
     if (kavtrel_message_box(main_frame(), text, "警告", MB_YESNO) == IDNO) browser_list.checkdisp = 0;
 }
 

@@ -19,14 +19,35 @@
 
 namespace {
 
-void put32(unsigned char* p, uint32_t v) { for (int i = 0; i < 4; i++) p[i] = static_cast<unsigned char>(v >> (8 * i)); }
-uint32_t get32(const unsigned char* p) { uint32_t v = 0; for (int i = 0; i < 4; i++) v |= uint32_t(p[i]) << (8 * i); return v; }
-template <class T> uint32_t bits(T v) { static_assert(sizeof(T) == 4, "word"); uint32_t u; memcpy(&u, &v, 4); return u; }
-template <class T> T from(uint32_t u) { T v; memcpy(&v, &u, 4); return v; }
+void put32(unsigned char* p, uint32_t v)
+{
+    for (int i = 0; i < 4; i++) p[i] = static_cast<unsigned char>(v >> (8 * i));
+}
+uint32_t get32(const unsigned char* p)
+{
+    uint32_t v = 0;
+    for (int i = 0; i < 4; i++) v |= uint32_t(p[i]) << (8 * i);
+    return v;
+}
+template <class T> uint32_t bits(T v)
+{
+    static_assert(sizeof(T) == 4, "word");
+    uint32_t u;
+    memcpy(&u, &v, 4);
+    return u;
+}
+template <class T> T from(uint32_t u)
+{
+    T v;
+    memcpy(&v, &u, 4);
+    return v;
+}
 
 // The summary's fourteen words in their stored order.
-#define SUMMARY_WORDS(X) X(image_count) X(image_bytes) X(image_disk) X(other_count) X(other_bytes) X(other_disk) \
-    X(total_bytes) X(total_disk) X(compressed) X(drive_type) X(kind) X(scale) X(loaded) X(incomplete)
+#define SUMMARY_WORDS(X)                                                                                  \
+    X(image_count)                                                                                        \
+    X(image_bytes) X(image_disk) X(other_count) X(other_bytes) X(other_disk) X(total_bytes) X(total_disk) \
+        X(compressed) X(drive_type) X(kind) X(scale) X(loaded) X(incomplete)
 
 void put_block(unsigned char* p, const archive_info_block& b)
 {
@@ -37,7 +58,9 @@ void put_block(unsigned char* p, const archive_info_block& b)
     put32(p + 8, b.time.dwLowDateTime);
     put32(p + 12, b.time.dwHighDateTime);
     unsigned char* w = p + 16;
-#define PUT_WORD(f) put32(w, bits(b.summary.f)); w += 4;
+#define PUT_WORD(f)              \
+    put32(w, bits(b.summary.f)); \
+    w += 4;
     SUMMARY_WORDS(PUT_WORD)
 #undef PUT_WORD
     memcpy(p + 72, b.path, PATH_BUF);
@@ -51,7 +74,9 @@ void get_block(const unsigned char* p, archive_info_block* b)
     b->time.dwLowDateTime = get32(p + 8);
     b->time.dwHighDateTime = get32(p + 12);
     const unsigned char* w = p + 16;
-#define GET_WORD(f) b->summary.f = from<decltype(b->summary.f)>(get32(w)); w += 4;
+#define GET_WORD(f)                                        \
+    b->summary.f = from<decltype(b->summary.f)>(get32(w)); \
+    w += 4;
     SUMMARY_WORDS(GET_WORD)
 #undef GET_WORD
     memcpy(b->path, p + 72, PATH_BUF);
@@ -72,7 +97,8 @@ const char* record_base(const char* archive)
 bool is_record_of(const char* file, const char* base)
 {
     size_t n = strlen(base);
-    if (CompareStringA(LOCALE_SYSTEM_DEFAULT, NORM_IGNORECASE, file, int(n), base, int(n)) != CSTR_EQUAL || file[n] != '.')
+    if (CompareStringA(LOCALE_SYSTEM_DEFAULT, NORM_IGNORECASE, file, int(n), base, int(n)) != CSTR_EQUAL ||
+        file[n] != '.')
         return false;
     const char* d = file + n + 1;
     if (!*d) return false;
@@ -84,7 +110,8 @@ bool is_record_of(const char* file, const char* base)
 bool archive_stamp(const char* archive, double* size, FILETIME* time)
 {
     WIN32_FILE_ATTRIBUTE_DATA d;
-    if (!GetFileAttributesExA(archive, GetFileExInfoStandard, &d) || (d.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) return false;
+    if (!GetFileAttributesExA(archive, GetFileExInfoStandard, &d) || (d.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+        return false;
     *size = d.nFileSizeHigh * 4294967296.0 + d.nFileSizeLow;
     *time = d.ftLastWriteTime;
     return true;
@@ -164,7 +191,7 @@ int arccache_lookup(const char* archive, arc_member_record* out, char* record_pa
             if ((fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) || !is_record_of(fd.cFileName, base)) continue;
             if (!path_join(full, folder, fd.cFileName)) continue;
             if (!read_arc_record(full, out)) {
-                DeleteFileA(full);   // foreign, damaged or cut short
+                DeleteFileA(full);  // foreign, damaged or cut short
                 continue;
             }
             if (CompareFileTime(&out->block.time, &time) == 0 && out->block.size == size) {
@@ -195,8 +222,8 @@ void arccache_forget(const char* archive)
     DeleteFileA(path);
     // The next record of this name must not find this one's extracted copy.
     char copies[PATH_BUF];
-    if (archive_work.instance >= 0 && path_join(copies, archive_work.view, file_name_of(path))
-        && GetFileAttributesA(copies) != INVALID_FILE_ATTRIBUTES)
+    if (archive_work.instance >= 0 && path_join(copies, archive_work.view, file_name_of(path)) &&
+        GetFileAttributesA(copies) != INVALID_FILE_ATTRIBUTES)
         rm_tree(copies);
 }
 
@@ -221,7 +248,7 @@ static int read_listing(_lha* lha, const char* archive, std::vector<archive_memb
 {
     int count = lha->member_count(archive);
     if (count < 0 || !lha->open_archive || !lha->close_archive) return -1;
-    if (count > ARC_MEMBER_CAP) count = ARC_MEMBER_CAP;   // a damaged count never sizes the buffer
+    if (count > ARC_MEMBER_CAP) count = ARC_MEMBER_CAP;  // a damaged count never sizes the buffer
     HARC h = lha->open_archive(_page_hwnd(browser_list.page), archive, ARCHIVE_OPEN_MODE);
     if (!h) return -1;
     members->resize(size_t(count));
@@ -265,7 +292,8 @@ int arc_summary_build(const char* archive, archive_info_block* out)
     for (archive_member_info& m : members) {
         m.name[ARCHIVE_NAME_MAX] = 0;
         to_backslashes(m.name);
-        if (!m.name[0] || ends_in_backslash(m.name) || strlen(m.name) >= PATH_BUF) continue;   // folders; names too long to keep
+        if (!m.name[0] || ends_in_backslash(m.name) || strlen(m.name) >= PATH_BUF)
+            continue;  // folders; names too long to keep
         if (!counts_member(m.name)) continue;
         if (image_kind_of_ext(ext_of(m.name))) {
             b.summary.image_count++;
@@ -322,14 +350,15 @@ int arccache_extract_member(const archive_info_block* block, const char* destina
     char member[PATH_BUF], extracted[PATH_BUF];
     if (!text_copy(member, block->member)) return 0;
     char* file = file_name_of(member);
-    if (*file == '@' || *file == '-') *file = '?';   // the DLLs read those as command syntax
+    if (*file == '@' || *file == '-') *file = '?';  // the DLLs read those as command syntax
     if (has_extension(block->path, ".zip"))
         for (char* p = member; *p; p = const_cast<char*>(mb_next(p)))
             if (*p == '\\') *p = '/';
     // Extract-one drops the member's folders: it lands at view\<file name>.
     if (!path_join(extracted, archive_work.view, file_name_of(block->member))) return 0;
     DeleteFileA(extracted);
-    if (!lha->extract_one(block->path, archive_work.view, member) || GetFileAttributesA(extracted) == INVALID_FILE_ATTRIBUTES)
+    if (!lha->extract_one(block->path, archive_work.view, member) ||
+        GetFileAttributesA(extracted) == INVALID_FILE_ATTRIBUTES)
         return 0;
     make_parent(destination);
     if (!MoveFileA(extracted, destination)) {
@@ -354,7 +383,9 @@ int arccache_path_for_entry(char* out, int force, const archive_info_block* bloc
 {
     arc_member_record r;
     char record_path[PATH_BUF];
-    if (!block->member[0] || !arccache_lookup(block->path, &r, record_path) || !view_path_of(&r.block, record_path, out)) return 0;
+    if (!block->member[0] || !arccache_lookup(block->path, &r, record_path) ||
+        !view_path_of(&r.block, record_path, out))
+        return 0;
     if (!force && r.snapshot_valid) {
         file_kind_base_data snap = {};
         read_entry_snapshot(r.snapshot, &snap);

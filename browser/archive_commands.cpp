@@ -51,14 +51,15 @@ void status(const char* text) { _status_printf(browser_list.page, "%s", text); }
 const char* below(const char* path, const char* folder)
 {
     size_t n = strlen(folder);
-    if (strlen(path) < n || CompareStringA(LOCALE_SYSTEM_DEFAULT, NORM_IGNORECASE, path, int(n), folder, int(n)) != CSTR_EQUAL)
+    if (strlen(path) < n ||
+        CompareStringA(LOCALE_SYSTEM_DEFAULT, NORM_IGNORECASE, path, int(n), folder, int(n)) != CSTR_EQUAL)
         return nullptr;
     if (path[n] == 0) return path + n;
     return path[n] == '\\' ? path + n + 1 : nullptr;
 }
 }  // namespace
 
-archive_folder_hook_table archive_folder_hooks = { move_into_folder, marked_path, first_clipboard_file };
+archive_folder_hook_table archive_folder_hooks = {move_into_folder, marked_path, first_clipboard_file};
 
 int compress_into_archive(const char* archive)
 {
@@ -74,7 +75,8 @@ int compress_into_archive(const char* archive)
         const char* password = password_lookup(archive);
         if (file_size(archive) == 0 || lha->extract_all(archive, into, password)) {
             char item[PATH_BUF];
-            for (int i = 0; archive_folder_hooks.selected_path(i, item); i++) archive_folder_hooks.move_one_item(item, into);
+            for (int i = 0; archive_folder_hooks.selected_path(i, item); i++)
+                archive_folder_hooks.move_one_item(item, into);
             done = repack_archive(archive, into, password);
         }
         if (done) {
@@ -129,7 +131,7 @@ int compress_selection(const char* path, const char* extension)
 
 void list_archiver_versions(char* out, size_t cap)
 {
-    static const char* const probes[ARCHIVE_KIND_COUNT] = { "a.lzh", "a.zip", "a.cab", "a.gz" };
+    static const char* const probes[ARCHIVE_KIND_COUNT] = {"a.lzh", "a.zip", "a.cab", "a.gz"};
     out[0] = 0;
     for (const char* p : probes) {
         _lha* lha = open_archiver_for(p);
@@ -143,7 +145,7 @@ int stage_for_clipboard(const char* path, int cut, char* staged)
 {
     char archive[PATH_BUF], root[PATH_BUF], full[PATH_BUF];
     char* name = nullptr;
-    DWORD n = GetFullPathNameA(path, sizeof full, full, &name);   // no ".." climbs out of the staging root
+    DWORD n = GetFullPathNameA(path, sizeof full, full, &name);  // no ".." climbs out of the staging root
     if (!n || n >= sizeof full) return 0;
     const char* inside = below(full, archive_work.folder);
     if (!inside || !*inside || archive_is_read_only() || !read_open_archive(archive)) return 0;

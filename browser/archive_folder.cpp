@@ -21,7 +21,7 @@
 #include <cstdio>
 #include <cstring>
 
-archive_work_record archive_work = { -1, {}, {}, {}, {}, {}, {} };
+archive_work_record archive_work = {-1, {}, {}, {}, {}, {}, {}};
 
 namespace {
 
@@ -31,10 +31,10 @@ struct kind_entry {
 };
 // In the order of the kind numbers 1 to 6; ".tar.gz" is tried before ".gz".
 const kind_entry kind_table[6] = {
-    { ".lzh", 0 }, { ".zip", 1 }, { ".cab", 2 }, { ".gz", 3 }, { ".tar.gz", 3 }, { ".z", 3 },
+    {".lzh", 0}, {".zip", 1}, {".cab", 2}, {".gz", 3}, {".tar.gz", 3}, {".z", 3},
 };
-const char* const compress_exts[ARCHIVE_KIND_COUNT] = { ".lzh", ".zip", ".cab", ".gz" };
-const char* const probe_names[ARCHIVE_KIND_COUNT] = { "a.lzh", "a.zip", "a.cab", "a.gz" };
+const char* const compress_exts[ARCHIVE_KIND_COUNT] = {".lzh", ".zip", ".cab", ".gz"};
+const char* const probe_names[ARCHIVE_KIND_COUNT] = {"a.lzh", "a.zip", "a.cab", "a.gz"};
 
 // The mutex that says work folder n is live; held until the process ends.
 HANDLE claimed_mutex;
@@ -63,7 +63,7 @@ void wipe_dead_folders()
 {
     for (int n = 0; n < WORK_FOLDER_COUNT; n++) {
         HANDLE m = try_claim(n);
-        if (!m) continue;   // a live instance holds it
+        if (!m) continue;  // a live instance holds it
         char path[PATH_BUF];
         if (instance_path(path, n) && GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES) rm_tree(path);
         CloseHandle(m);
@@ -73,7 +73,8 @@ void wipe_dead_folders()
 bool is_prefix_folder(const char* path, const char* folder)
 {
     size_t n = strlen(folder);
-    if (!n || strlen(path) < n || CompareStringA(LOCALE_SYSTEM_DEFAULT, NORM_IGNORECASE, path, int(n), folder, int(n)) != CSTR_EQUAL)
+    if (!n || strlen(path) < n ||
+        CompareStringA(LOCALE_SYSTEM_DEFAULT, NORM_IGNORECASE, path, int(n), folder, int(n)) != CSTR_EQUAL)
         return false;
     return path[n] == 0 || path[n] == '\\';
 }
@@ -184,11 +185,11 @@ void setup_archive_work_folders()
             CloseHandle(m);
         }
     }
-    if (archive_work.instance < 0) return;   // all ten in use: archives stay plain files
+    if (archive_work.instance < 0) return;  // all ten in use: archives stay plain files
     char cache[PATH_BUF];
     const char* base = archive_work.instance_folder;
-    if (!path_join(archive_work.folder, base, "folder") || !path_join(archive_work.folder_file, base, "folder.d")
-        || !path_join(archive_work.view, base, "view")) {
+    if (!path_join(archive_work.folder, base, "folder") || !path_join(archive_work.folder_file, base, "folder.d") ||
+        !path_join(archive_work.view, base, "view")) {
         archive_work.instance = -1;
         return;
     }
@@ -201,7 +202,8 @@ void remove_archive_work_folder()
     if (archive_work.instance < 0) return;
     char here[PATH_BUF];
     DWORD n = GetCurrentDirectoryA(sizeof here, here);
-    if (n && n < sizeof here && is_prefix_folder(here, archive_work.instance_folder)) SetCurrentDirectoryA(archive_work.root);
+    if (n && n < sizeof here && is_prefix_folder(here, archive_work.instance_folder))
+        SetCurrentDirectoryA(archive_work.root);
     rm_tree(archive_work.instance_folder);
 }
 
@@ -245,7 +247,8 @@ int write_open_archive(const char* archive)
 int archive_is_read_only()
 {
     char archive[PATH_BUF];
-    return in_archive_folder() && read_open_archive(archive) && archive_work.available[1] < 2 && has_extension(archive, ".zip")
+    return in_archive_folder() && read_open_archive(archive) && archive_work.available[1] < 2 &&
+                   has_extension(archive, ".zip")
                ? 1
                : 0;
 }
@@ -320,7 +323,8 @@ static int temporary_archive(const char* archive, char* out)
     int kind = archive_kind_number(archive);
     const char* ext = kind == 5 ? ".tar.gz" : kind ? kind_table[kind - 1].ext : nullptr;
     char name[32];
-    if (!ext || !text_format(name, sizeof name, "temp%s", ext) || !path_join(out, PATH_BUF, archive_work.instance_folder, name))
+    if (!ext || !text_format(name, sizeof name, "temp%s", ext) ||
+        !path_join(out, PATH_BUF, archive_work.instance_folder, name))
         return 0;
     if (GetFileAttributesA(out) != INVALID_FILE_ATTRIBUTES && !DeleteFileA(out)) return 0;
     return 1;
@@ -384,8 +388,8 @@ int write_back_archive(const char* new_password)
             }
         }
         done = repack_archive(archive, archive_work.folder, password);
-        if (!done && GetFileAttributesA(archive_work.folder) != INVALID_FILE_ATTRIBUTES
-            && count_folder_items(archive_work.folder) == 0) {
+        if (!done && GetFileAttributesA(archive_work.folder) != INVALID_FILE_ATTRIBUTES &&
+            count_folder_items(archive_work.folder) == 0) {
             // Every entry removed: the archive becomes an empty file.
             arccache_forget(archive);
             char fresh[PATH_BUF];

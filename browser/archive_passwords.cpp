@@ -19,7 +19,7 @@ static password_ring_entry* ring_find(const char* path)
 {
     if (!path || !path[0]) return nullptr;
     for (password_ring_entry& e : password_ring.entries)
-        if (strcmp(e.path, path) == 0) return &e;   // exact bytes: double-byte safe
+        if (strcmp(e.path, path) == 0) return &e;  // exact bytes: double-byte safe
     return nullptr;
 }
 
@@ -62,7 +62,7 @@ INT_PTR CALLBACK password_proc(HWND dialog, UINT message, WPARAM wparam, LPARAM 
             if (d->id == 214) {
                 char again[PATH_BUF];
                 GetDlgItemTextA(dialog, 1002, again, PATH_BUF);
-                if (strcmp(again, d->text) != 0) {   // the confirmation must match
+                if (strcmp(again, d->text) != 0) {  // the confirmation must match
                     MessageBeep(MB_ICONEXCLAMATION);
                     SetFocus(GetDlgItem(dialog, 1002));
                     return TRUE;
@@ -90,7 +90,7 @@ HWND dialog_owner()
 
 int password_dialog(int id, char* out)
 {
-    dialog_text d = { id, {} };
+    dialog_text d = {id, {}};
     INT_PTR r = DialogBoxParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(id), dialog_owner(), password_proc,
                                 reinterpret_cast<LPARAM>(&d));
     if (r != IDOK) return 0;

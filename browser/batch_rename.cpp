@@ -39,7 +39,8 @@ static bool split_entry(const char* name, entry_parts* e)
     char listed[PATH_BUF];
     if (!entry_listed_path(name, listed)) return false;
     const char* comp = file_name_of(listed);
-    if (!text_copy_n(e->folder, sizeof e->folder, listed, comp - listed) || !text_copy(e->component, comp)) return false;
+    if (!text_copy_n(e->folder, sizeof e->folder, listed, comp - listed) || !text_copy(e->component, comp))
+        return false;
     e->file = is_plain_entry_name(name) && !mb_strchr(name, '*');
     e->mark = 0;
     e->ext[0] = 0;
@@ -89,8 +90,7 @@ int build_new_name(const rename_request* r, int index, int mode, char* out, size
     if (!split_entry(r->names[index], &e)) return 0;
     char comp[PATH_BUF];
     switch (mode) {
-    case NAME_PRESENT:
-        return text_format(out, cap, "%s%s", e.folder, e.component);
+    case NAME_PRESENT: return text_format(out, cap, "%s%s", e.folder, e.component);
     case NAME_TEMPORARY:
         if (!text_format(comp, sizeof comp, "$@!#%0*d", r->digits, r->plan->number[index]) ||
             !append_file_tail(comp, sizeof comp, e))
@@ -99,7 +99,7 @@ int build_new_name(const rename_request* r, int index, int mode, char* out, size
     default:
         if (r->form == TARGET_PATTERN) {
             if (!pattern_component(r, index, e, comp, sizeof comp)) return 0;
-        } else if (r->form == TARGET_NUMBERED) {   // the number, ")" and the name without its old prefix
+        } else if (r->form == TARGET_NUMBERED) {  // the number, ")" and the name without its old prefix
             if (!text_format(comp, sizeof comp, "%0*d)%s", r->digits, r->plan->number[index],
                              name_without_prefix(e.component)))
                 return 0;
@@ -113,7 +113,7 @@ int build_new_name(const rename_request* r, int index, int mode, char* out, size
 // One entry's move: the listed name and the target, both absolute.
 struct planned_move {
     char from[PATH_BUF], to[PATH_BUF], temp[PATH_BUF];
-    char shown[PATH_BUF];   // the target as the list names it
+    char shown[PATH_BUF];  // the target as the list names it
 };
 
 static int move_with_cache(const char* from, const char* to)
@@ -133,7 +133,8 @@ static int run_two_passes(std::vector<planned_move>& moves, const rename_request
     std::vector<char> parked(moves.size(), 0);
     for (size_t k = 0; k < moves.size(); k++) {
         char temp[PATH_BUF], abs_temp[PATH_BUF];
-        if (!build_new_name(r, order[k], NAME_TEMPORARY, temp, sizeof temp) || !full_path(abs_temp, sizeof abs_temp, temp))
+        if (!build_new_name(r, order[k], NAME_TEMPORARY, temp, sizeof temp) ||
+            !full_path(abs_temp, sizeof abs_temp, temp))
             continue;
         if (path_exists(abs_temp, 0) && !make_name_unique_in_place(abs_temp)) continue;
         if (!move_with_cache(moves[k].from, abs_temp)) continue;
@@ -174,8 +175,8 @@ static bool prepare_move(const rename_request* r, int index, planned_move* m)
 
 static const char rename_title[] = "選択ﾌｧｲﾙの名前変更";
 
-int rename_selected(const char* pattern_in, const char* first_in, int change_prefix,
-                    char* const* names, int count, unsigned char* marks)
+int rename_selected(const char* pattern_in, const char* first_in, int change_prefix, char* const* names, int count,
+                    unsigned char* marks)
 {
     char pattern[PATH_BUF], first[PATH_BUF];
     if (!text_copy(pattern, pattern_in) || !text_copy(first, first_in)) return 0;
@@ -205,7 +206,7 @@ int rename_selected(const char* pattern_in, const char* first_in, int change_pre
     for (size_t k = 0; k < moves.size(); k++) {
         bool clash = false;
         for (size_t j = 0; j < k && !clash; j++) clash = text_equal_ci(moves[k].to, moves[j].to) != 0;
-        if (!clash && path_exists(moves[k].to, 0)) {   // an item of the folder that keeps its name
+        if (!clash && path_exists(moves[k].to, 0)) {  // an item of the folder that keeps its name
             clash = true;
             for (const planned_move& other : moves)
                 if (text_equal_ci(other.from, moves[k].to)) clash = false;
@@ -231,13 +232,14 @@ static int rename_all(char* const* names, int count, const std::vector<int>& ord
     for (int i : order) ordered.push_back(names[i]);
     rename_plan plan;
     rename_plan_alloc(&plan, ordered.data(), count, 1);
-    rename_request r = {ordered.data(), count, &plan, rename_plan_digits(&plan),
-                        numbered ? TARGET_NUMBERED : TARGET_STRIPPED, nullptr, 1};
+    rename_request r = {
+        ordered.data(), count, &plan, rename_plan_digits(&plan), numbered ? TARGET_NUMBERED : TARGET_STRIPPED,
+        nullptr,        1};
     std::vector<planned_move> moves;
     std::vector<int> index;
     for (int k = 0; k < count; k++) {
         planned_move m;
-        if (!prepare_move(&r, k, &m)) continue;   // a name that cannot grow keeps its place
+        if (!prepare_move(&r, k, &m)) continue;  // a name that cannot grow keeps its place
         moves.push_back(m);
         index.push_back(k);
     }
@@ -256,7 +258,8 @@ int strip_number_prefix(char* const* names, int count, int mode)
     if (count <= 0) return 0;
     static const char add_title[] = "番号部分付加について", strip_title[] = "番号部分除去について";
     if (mode == 1) {
-        if (!ask("ﾌｧｲﾙ名の先頭に 番号) を付加して，\n表示順をデフォルトの名前昇順に戻します．\nよろしいですか？", add_title))
+        if (!ask("ﾌｧｲﾙ名の先頭に 番号) を付加して，\n表示順をデフォルトの名前昇順に戻します．\nよろしいですか？",
+                 add_title))
             return 0;
         bool folders = false;
         for (int i = 0; i < count; i++) folders = folders || !is_plain_entry_name(names[i]);
@@ -267,9 +270,10 @@ int strip_number_prefix(char* const* names, int count, int mode)
         std::vector<std::string> keep;
         for (int i = 0; i < count; i++) keep.emplace_back(file_name_of(entry_path_static(names[i])));
         for (std::string& s : keep) comps.push_back(&s[0]);
-        const char* text = prefix_strip_clashes(comps.data(), count)
-            ? "番号部分を除去すると同名ﾌｧｲﾙが生じます．\n同名ﾌｧｲﾙに適当な名前をつけて番号部分を除去しますか？"
-            : "ﾌｧｲﾙ名から番号部分を除去します．\nよろしいですか？";
+        const char* text =
+            prefix_strip_clashes(comps.data(), count)
+                ? "番号部分を除去すると同名ﾌｧｲﾙが生じます．\n同名ﾌｧｲﾙに適当な名前をつけて番号部分を除去しますか？"
+                : "ﾌｧｲﾙ名から番号部分を除去します．\nよろしいですか？";
         if (!ask(text, strip_title)) return 0;
     }
     std::vector<int> order;

@@ -21,7 +21,8 @@ static int no_rotation(const char*) { return 0; }
 static void no_index(int) {}
 
 browser_list_hook_table browser_list_hooks = {
-    load_history, save_history, nothing, nothing, no_index, none_available, no_listing, no_member, never, never, no_rotation,
+    load_history, save_history, nothing, nothing, no_index,    none_available,
+    no_listing,   no_member,    never,   never,   no_rotation,
 };
 
 void destroy_browser_menu(browser_menu* menu)

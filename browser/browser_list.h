@@ -17,7 +17,13 @@ struct browser_menu {
 // Clears the item texts and deletes every item by position.
 void destroy_browser_menu(browser_menu* menu);
 
-enum { PASS_STATUS_BUF = 256, TOOLBAR_BUTTONS = 100, TOOLBAR_FIXED = 50, BROWSER_COLOURS = 8, DEFAULT_BUSY_TIME = 1500 };
+enum {
+    PASS_STATUS_BUF = 256,
+    TOOLBAR_BUTTONS = 100,
+    TOOLBAR_FIXED = 50,
+    BROWSER_COLOURS = 8,
+    DEFAULT_BUSY_TIME = 1500
+};
 
 struct browser_list_record {
     // 1. page and menus
@@ -39,7 +45,7 @@ struct browser_list_record {
     int countfile, countfile_limit;
     int picext, startfolder, checkdisp;
     int bits_per_pixel;
-    COLORREF colours[BROWSER_COLOURS];   // background first
+    COLORREF colours[BROWSER_COLOURS];  // background first
     // 4. grid layout
     int left_margin, top_margin, columns, rows, per_page, count;
     double thumb_size;
@@ -51,8 +57,8 @@ struct browser_list_record {
     int last_row;            // (count - 1) / columns
     int cache_working_size;  // thumbnails the memory cache keeps at this size
     // 5. entries
-    char** names;            // into the listing's name list
-    file_kind* records;      // count records
+    char** names;        // into the listing's name list
+    file_kind* records;  // count records
     unsigned char* cut_marks;
     name_list more_names;
     // 6. thumbnail caches (owned by the caches)
@@ -62,11 +68,11 @@ struct browser_list_record {
     // and the tree end), its fixed buttons and the left strip's buttons
     COLORREF toolbar_colour;
     int button_left[TOOLBAR_BUTTONS], button_right[TOOLBAR_BUTTONS];
-    int button_count;                 // path components
+    int button_count;  // path components
     int fixed_left[TOOLBAR_FIXED], fixed_right[TOOLBAR_FIXED];
     int strip_top[TOOLBAR_FIXED], strip_bottom[TOOLBAR_FIXED];
-    int strip_numbers;                // column-count buttons below the five fixed ones
-    int level_count;                  // tree-level buttons after the path
+    int strip_numbers;  // column-count buttons below the five fixed ones
+    int level_count;    // tree-level buttons after the path
     // 8. settings: the live values of the options no other group keeps
     // (hidden, all, textpic, slide show, cache, text previews), the record the
     // files gave at start, and the defaults (the state before any file was read)

@@ -63,9 +63,12 @@ void busy_reset()
 // Enters one level of the busy state of the kind given; always held.
 static bool busy_enter(busy_kind kind)
 {
-    if (kind == BUSY_PLAIN) busy_begin();
-    else if (kind == BUSY_MOUSE) busy_begin_flag2();
-    else busy_begin_wait();
+    if (kind == BUSY_PLAIN)
+        busy_begin();
+    else if (kind == BUSY_MOUSE)
+        busy_begin_flag2();
+    else
+        busy_begin_wait();
     return true;
 }
 

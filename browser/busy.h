@@ -6,9 +6,9 @@
 #include "base/holders.h"
 
 struct busy_state_record {
-    int counter;   // nesting depth; 0 idle
-    int wait;      // the wait cursor is kept for every message
-    int mouse;     // mouse moves are kept from the browser's handler
+    int counter;  // nesting depth; 0 idle
+    int wait;     // the wait cursor is kept for every message
+    int mouse;    // mouse moves are kept from the browser's handler
 };
 extern busy_state_record busy_state;
 

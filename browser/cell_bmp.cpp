@@ -68,7 +68,8 @@ int draw_associated_icon(const char* path, int slot)
         if (ii.hbmColor) DeleteObject(ii.hbmColor);
         if (ii.hbmMask) DeleteObject(ii.hbmMask);
     }
-    return DrawIcon(p.dc, static_cast<int>((p.width - iw) / 2), static_cast<int>((p.height - ih) / 2), icon.get()) ? 1 : 0;
+    return DrawIcon(p.dc, static_cast<int>((p.width - iw) / 2), static_cast<int>((p.height - ih) / 2), icon.get()) ? 1
+                                                                                                                   : 0;
 }
 
 int draw_drive_icon(HDC dc, int x, int y, const char* root)

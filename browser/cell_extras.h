@@ -22,5 +22,5 @@ void draw_file_icon(HDC dc, int x, int y, const char* path, int fade);
 // The icon and the first lines of a text file, as the settings `txticon` and
 // `txtcont` ask: size is the thumbnail size,
 // drawn the height of the picture area, (x0, y0) its corner.
-void draw_text_preview(const file_kind_base* k, HDC dc, int font_height, const char* face, COLORREF colour,
-                       double size, double drawn, double x0, double y0);
+void draw_text_preview(const file_kind_base* k, HDC dc, int font_height, const char* face, COLORREF colour, double size,
+                       double drawn, double x0, double y0);

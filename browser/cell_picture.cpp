@@ -84,8 +84,8 @@ static void finish_cell_picture(cell_result* r, int rotation, _bmap* b, int slot
             picture = turned;
         }
     }
-    *r = {0, static_cast<int>((w - picture->width) / 2), static_cast<int>((h - picture->height) / 2),
-          picture->width, picture->height};
+    *r = {0, static_cast<int>((w - picture->width) / 2), static_cast<int>((h - picture->height) / 2), picture->width,
+          picture->height};
     if (slot >= 1) _page_set_bmap(slot, picture);
     _bmap_delete(picture);
 }
@@ -123,7 +123,7 @@ static void draw_other_cell(cell_result* r, const file_kind_base* k, double w, d
     }
     placeholder_cell(r, slot, nullptr, w, h);
     if (!name[0] || !draw_associated_icon(name, slot)) placeholder_cell(r, slot, "read error", w, h);
-    r->error = 1;   // a substitute, never stored
+    r->error = 1;  // a substitute, never stored
 }
 
 void draw_file_cell(cell_result* r, const file_kind_base* k, double w, double h, int slot, int fast, int slide)
@@ -164,8 +164,8 @@ void draw_file_cell(cell_result* r, const file_kind_base* k, double w, double h,
         b = rotation ? _bmap_from_buffer(slot) : nullptr;
         if (!b) {
             page_info p = _page_info(slot);
-            *r = {0, static_cast<int>((w - p.width) / 2), static_cast<int>((h - p.height) / 2), static_cast<int>(p.width),
-                  static_cast<int>(p.height)};
+            *r = {0, static_cast<int>((w - p.width) / 2), static_cast<int>((h - p.height) / 2),
+                  static_cast<int>(p.width), static_cast<int>(p.height)};
             return;
         }
         scale = 1.0;

@@ -74,10 +74,11 @@ COMMAND_ACTION(act_version)
     OSVERSIONINFOA os = {sizeof os};
     GetVersionExA(&os);
     msg_info("ZOTEバージョン情報",
-             "ZOTE ver.1.67.11.09.25\n\n<ZOTEフォルダ>\n%s\n\n<動作情報>\n動作ﾓｰﾄﾞ = %s, HDC = %d, _bmap = %d, CHAR*[] = %d\n\n"
+             "ZOTE ver.1.67.11.09.25\n\n<ZOTEフォルダ>\n%s\n\n<動作情報>\n動作ﾓｰﾄﾞ = %s, HDC = %d, _bmap = %d, CHAR*[] "
+             "= %d\n\n"
              "<統合ｱｰｶｲﾊﾞ>\n%s\n<Susie Plugins>\n%s\n",
-             folder, os.dwPlatformId == VER_PLATFORM_WIN32_WINDOWS ? "WIN95" : "WIN98/Me/NT/2000/XP", 0, bmap_live_count,
-             listing_names.count, texts, plugins);
+             folder, os.dwPlatformId == VER_PLATFORM_WIN32_WINDOWS ? "WIN95" : "WIN98/Me/NT/2000/XP", 0,
+             bmap_live_count, listing_names.count, texts, plugins);
 }
 
 COMMAND_ACTION(act_uninstall)
@@ -86,7 +87,8 @@ COMMAND_ACTION(act_uninstall)
     if (!zote_bin_path("..", folder)) text_copy(folder, "");
     long_path_name(folder);
     msg_info("ZOTEｱﾝｲﾝｽﾄｰﾙ",
-             "ZOTEをｱﾝｲﾝｽﾄｰﾙするには，\n\n<ZOTEフォルダ>\n%s\n\n<ZOTE実行ファイル>\n%s\n\n<ﾍﾙﾌﾟファイル>\n%s\n\nを消去して下さい．",
+             "ZOTEをｱﾝｲﾝｽﾄｰﾙするには，\n\n<ZOTEフォルダ>\n%s\n\n<ZOTE実行ファイル>\n%s\n\n<ﾍﾙﾌﾟファイル>\n%"
+             "s\n\nを消去して下さい．",
              folder, start_block.program, start_block.help);
 }
 
@@ -122,10 +124,7 @@ static void drive_popup_at_mouse(const char* path)
     DestroyMenu(popup);
 }
 
-static bool mouse_in_window()
-{
-    return cursor_in_window(_page_hwnd(L.page)) != 0;
-}
+static bool mouse_in_window() { return cursor_in_window(_page_hwnd(L.page)) != 0; }
 
 COMMAND_ACTION(act_drive_popup)
 {
@@ -136,8 +135,7 @@ COMMAND_ACTION(act_subfolder_popup)
 {
     char path[PATH_BUF];
     cache_current_dir();
-    if (!mouse_in_window() || L.tree_flag <= 0 || !path_join(path, sizeof path, current_folder.folder, "dummy"))
-        return;
+    if (!mouse_in_window() || L.tree_flag <= 0 || !path_join(path, sizeof path, current_folder.folder, "dummy")) return;
     drive_popup_at_mouse(path);
 }
 
@@ -208,7 +206,9 @@ COMMAND_ACTION(act_history)
     }
     cache_current_dir();
     browser_app_hooks.history_push(current_folder.folder);
-    int which = c.id == HISTORY_CMD_BACK ? HISTORY_GO_BACK : c.id == HISTORY_CMD_FORWARD ? HISTORY_GO_FORWARD : c.id - 5000;
+    int which = c.id == HISTORY_CMD_BACK      ? HISTORY_GO_BACK
+                : c.id == HISTORY_CMD_FORWARD ? HISTORY_GO_FORWARD
+                                              : c.id - 5000;
     if (!history_go(which)) return;
     cache_current_dir();
     int first = browser_app_hooks.history_update_entered();
@@ -299,8 +299,10 @@ COMMAND_ACTION(act_more_columns)
         if (L.columns + 1 < L.strip_numbers + 2) PostMessageA(c.window, WM_COMMAND, 700 + L.columns + 1, 0);
     } else if (mode == VIEWER_MODE_ONE && viewer_state.actual_view) {
         int fit = max_actual_divisor(viewer_state);
-        if (viewer_state.actual_divisor == fit) PostMessageA(main_window(), WM_COMMAND, 312, 0);
-        else view_actual_size(viewer_state, viewer_state.actual_divisor * 2);
+        if (viewer_state.actual_divisor == fit)
+            PostMessageA(main_window(), WM_COMMAND, 312, 0);
+        else
+            view_actual_size(viewer_state, viewer_state.actual_divisor * 2);
     }
 }
 
@@ -310,8 +312,10 @@ COMMAND_ACTION(act_fewer_columns)
     if (mode == VIEWER_MODE_LIST) {
         if (L.columns - 1 > 1) PostMessageA(c.window, WM_COMMAND, 700 + L.columns - 1, 0);
     } else if (mode == VIEWER_MODE_ONE) {
-        if (!viewer_state.actual_view) view_actual_size(viewer_state, max_actual_divisor(viewer_state));
-        else if (viewer_state.actual_divisor / 2 >= 1) view_actual_size(viewer_state, viewer_state.actual_divisor / 2);
+        if (!viewer_state.actual_view)
+            view_actual_size(viewer_state, max_actual_divisor(viewer_state));
+        else if (viewer_state.actual_divisor / 2 >= 1)
+            view_actual_size(viewer_state, viewer_state.actual_divisor / 2);
     }
 }
 
@@ -358,9 +362,11 @@ int drive_cache_commands_allowed()
 COMMAND_ACTION(act_drive_cache_make)
 {
     if (!drive_cache_commands_allowed() || !drive_cache_available(&thumb_cache.dir, 0)) return;
-    if (msg_yesno("ZOTE", "%s",
-                   "現在のドライブにある全画像のキャッシュファイルを\nドライブの隠しフォルダ \\zote\\cache に作成します．\n\n"
-                   "以後このドライブのキャッシュファイルはこのフォルダに作成されます．\n\n処理には時間がかかります．\n開始しますか？") != 1)
+    if (msg_yesno(
+            "ZOTE", "%s",
+            "現在のドライブにある全画像のキャッシュファイルを\nドライブの隠しフォルダ \\zote\\cache に作成します．\n\n"
+            "以後このドライブのキャッシュファイルはこのフォルダに作成されます．\n\n処理には時間がかかります．\n開始しま"
+            "すか？") != 1)
         return;
     busy_guard busy(BUSY_WAIT);
     _pump();
@@ -370,14 +376,17 @@ COMMAND_ACTION(act_drive_cache_make)
 COMMAND_ACTION(act_cdr)
 {
     if (!drive_cache_commands_allowed()) return;
-    if (msg_yesno("ZOTE", "%s",
-                   "CD-Rで利用するために表示中のフォルダに\nzote.exe, zote.hlp, autorun.inf と zote 隠しフォルダを作成します．\n"
-                   "隠しフォルダには表示中のフォルダにある全画像(サブフォルダも含む)のキャッシュファイルが格納されます．\n\n"
-                   "CD-Rのﾙｰﾄに\n(1) 隠しフォルダ zote をｺﾋﾟｰすると\n    ZOTEでCD-Rを一覧する速度が向上します．\n"
-                   "(2) autorun.inf と zote.exe, zote.hlp をｺﾋﾟｰすると\n    zoteが自動起動するようになります．\n"
-                   "　　(自動起動の設定は autorun.inf をﾃｷｽﾄｴﾃﾞｨﾀで編集して調整して下さい．)\n\n"
-                   "(注意) autorun.inf と zote.exe, zote.hlp は [表示][隠しファイル]をチェックしないと\n    ZOTEでは見えません．\n\n\n"
-                   "処理には時間がかかります．\n開始しますか？") != 1)
+    if (msg_yesno(
+            "ZOTE", "%s",
+            "CD-Rで利用するために表示中のフォルダに\nzote.exe, zote.hlp, autorun.inf と zote "
+            "隠しフォルダを作成します．\n"
+            "隠しフォルダには表示中のフォルダにある全画像(サブフォルダも含む)のキャッシュファイルが格納されます．\n\n"
+            "CD-Rのﾙｰﾄに\n(1) 隠しフォルダ zote をｺﾋﾟｰすると\n    ZOTEでCD-Rを一覧する速度が向上します．\n"
+            "(2) autorun.inf と zote.exe, zote.hlp をｺﾋﾟｰすると\n    zoteが自動起動するようになります．\n"
+            "　　(自動起動の設定は autorun.inf をﾃｷｽﾄｴﾃﾞｨﾀで編集して調整して下さい．)\n\n"
+            "(注意) autorun.inf と zote.exe, zote.hlp は [表示][隠しファイル]をチェックしないと\n    "
+            "ZOTEでは見えません．\n\n\n"
+            "処理には時間がかかります．\n開始しますか？") != 1)
         return;
     busy_guard busy(BUSY_WAIT);
     _pump();

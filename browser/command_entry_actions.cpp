@@ -96,14 +96,18 @@ static void turn_page(int (*turn)())
 
 COMMAND_ACTION(act_next_page)
 {
-    if (viewer_state.mode == VIEWER_MODE_ONE) viewer_step(viewer_state, 1);
-    else if (viewer_state.mode == VIEWER_MODE_LIST) turn_page(page_forward);
+    if (viewer_state.mode == VIEWER_MODE_ONE)
+        viewer_step(viewer_state, 1);
+    else if (viewer_state.mode == VIEWER_MODE_LIST)
+        turn_page(page_forward);
 }
 
 COMMAND_ACTION(act_previous_page)
 {
-    if (viewer_state.mode == VIEWER_MODE_ONE) viewer_step(viewer_state, -1);
-    else if (viewer_state.mode == VIEWER_MODE_LIST) turn_page(page_back);
+    if (viewer_state.mode == VIEWER_MODE_ONE)
+        viewer_step(viewer_state, -1);
+    else if (viewer_state.mode == VIEWER_MODE_LIST)
+        turn_page(page_back);
 }
 
 COMMAND_ACTION(act_first_page)
@@ -164,8 +168,10 @@ COMMAND_ACTION(act_number_prefixes)
     L.fldfirst = 1;
     L.sort_key[0] = 0;
     L.sort_direction = 1;
-    if (name[0]) reload_on_name(name);
-    else reload_at_first_shown();
+    if (name[0])
+        reload_on_name(name);
+    else
+        reload_at_first_shown();
     pack_archive_again();
 }
 

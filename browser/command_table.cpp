@@ -5,9 +5,18 @@
 // without something that carries it out.
 #include "browser/command_actions.h"
 
-#define APP(a, b, g, h, act) {a, b, GROUP_APP, g, h, nullptr, act}
-#define DISP(a, b, g, h, act) {a, b, GROUP_DISPLAY, g, h, nullptr, act}
-#define ENTRY(a, b, h, hv, act) {a, b, GROUP_ENTRY, GUARD_NONE, h, hv, act}
+#define APP(a, b, g, h, act)                \
+    {                                       \
+        a, b, GROUP_APP, g, h, nullptr, act \
+    }
+#define DISP(a, b, g, h, act)                   \
+    {                                           \
+        a, b, GROUP_DISPLAY, g, h, nullptr, act \
+    }
+#define ENTRY(a, b, h, hv, act)                   \
+    {                                             \
+        a, b, GROUP_ENTRY, GUARD_NONE, h, hv, act \
+    }
 
 const command_row command_table[] = {
     APP(111, 111, GUARD_NONE, "全てのZOTEを終了します．", act_quit_all),
@@ -56,10 +65,12 @@ const command_row command_table[] = {
     DISP(139, 139, GUARD_LIST, "画像のキャッシュファイルをドライブに作成します．", act_drive_cache_make),
     DISP(140, 140, GUARD_LIST, "CD-R用のキャッシュファイルを作成します．", act_cdr),
     DISP(141, 141, GUARD_LIST, "ドライブのキャッシュファイルを削除します．", act_drive_cache_delete),
-    DISP(142, 142, GUARD_LIST, "ドライブのキャッシュファイルをHDのキャッシュフォルダにｺﾋﾟｰします．", act_drive_cache_copy),
+    DISP(142, 142, GUARD_LIST, "ドライブのキャッシュファイルをHDのキャッシュフォルダにｺﾋﾟｰします．",
+         act_drive_cache_copy),
     DISP(404, 404, GUARD_NONE, "設定（ウインドウ位置，画像サイズなど）を保存します．", act_settings_save),
     DISP(405, 405, GUARD_NONE, "設定（ウインドウ位置，画像サイズなど）を初期値に戻します．", act_settings_initial),
-    DISP(406, 406, GUARD_NONE, "保存されている設定（ウインドウ位置，画像サイズなど）を呼び出します．", act_settings_load),
+    DISP(406, 406, GUARD_NONE, "保存されている設定（ウインドウ位置，画像サイズなど）を呼び出します．",
+         act_settings_load),
     DISP(407, 407, GUARD_NONE, "現在の設定を[ファイル][設定...]メニューの初期値にします．", act_settings_global_save),
     DISP(408, 408, GUARD_NONE, "[ファイル][設定...]メニューの初期値を標準値に戻します．", act_settings_global_reset),
     DISP(700, 700, GUARD_NONE, "元のサイズに戻します．", act_columns_saved),
@@ -70,7 +81,8 @@ const command_row command_table[] = {
     DISP(397, 397, GUARD_NONE, "設定ﾀﾞｲｱﾛｸﾞﾎﾞｯｸｽを表示します．", act_options),
     DISP(3001, 3601, GUARD_NONE, "ｽﾗｲﾄﾞｼｮｰの間隔を設定します．", act_interval),
     DISP(398, 398, GUARD_NONE, "最後の画像で止めずにｽﾗｲﾄﾞｼｮｰを続けます．", act_toggle_nonstop),
-    DISP(399, 399, GUARD_NONE, "ﾌﾙｽｸﾘｰﾝの画像表示領域を正方形にします（縦，横の写真が大きさで表示されます）．", act_toggle_square),
+    DISP(399, 399, GUARD_NONE, "ﾌﾙｽｸﾘｰﾝの画像表示領域を正方形にします（縦，横の写真が大きさで表示されます）．",
+         act_toggle_square),
     DISP(450, 458, GUARD_NONE, "拡大表示のとき画像を原寸(又は1/2, 1/4, 1/8)で表示します．", act_zoom),
     DISP(3000, 3000, GUARD_NONE, "ｽﾗｲﾄﾞｼｮｰの間隔を任意の値に設定します．", act_interval_dialog),
     DISP(195, 195, GUARD_NONE, "スキャナソースを選択します．", act_scanner),
@@ -106,12 +118,16 @@ const command_row command_table[] = {
     ENTRY(300, 300, "選択されたファイルをごみ箱に入れます．", nullptr, act_delete_files),
     ENTRY(301, 301, "フォルダ内のファイルをファイル名で検索します．", nullptr, act_search),
 
-    ENTRY(280, 280, "このファイルと同じ名前のフォルダを作り，このファイルをその中へ移動します．", nullptr, act_folder_from_file),
-    ENTRY(310, 310, "このフォルダ内のファイルを現在のフォルダに移動してフォルダを消去します．", nullptr, act_dissolve_folder),
-    ENTRY(315, 315, "このフォルダの名前をフォルダの中の先頭のファイル名と同じ名前に変更します．", nullptr, act_rename_to_first),
+    ENTRY(280, 280, "このファイルと同じ名前のフォルダを作り，このファイルをその中へ移動します．", nullptr,
+          act_folder_from_file),
+    ENTRY(310, 310, "このフォルダ内のファイルを現在のフォルダに移動してフォルダを消去します．", nullptr,
+          act_dissolve_folder),
+    ENTRY(315, 315, "このフォルダの名前をフォルダの中の先頭のファイル名と同じ名前に変更します．", nullptr,
+          act_rename_to_first),
     ENTRY(311, 311, "選択したファイル/フォルダをこのフォルダの中に移動します．", nullptr, act_move_into),
     ENTRY(281, 281, "ｺﾒﾝﾄファイル(同じ名前のﾃｷｽﾄファイル)を作り編集します．", nullptr, act_comment_file),
-    ENTRY(155, 155, "圧縮ファイルを拡張子を除いたフォルダに解凍します．unlha32,unzip32,cab32,tar32.dllが必要です．", nullptr, act_extract),
+    ENTRY(155, 155, "圧縮ファイルを拡張子を除いたフォルダに解凍します．unlha32,unzip32,cab32,tar32.dllが必要です．",
+          nullptr, act_extract),
     ENTRY(156, 156, "LHA,CAB自己解凍書庫を作成します．unlha32.dll,cab32.dllが必要です．", nullptr, act_sfx),
     // "%s" and "%s": the extension and the archiver DLL of id - 151.
     ENTRY(151, 154, "ファイル/フォルダを同名%sファイルに圧縮します．%sが必要です．", nullptr, act_pack),
@@ -122,7 +138,8 @@ const command_row command_table[] = {
     ENTRY(331, 331, "このファイルの名前を番号部分も含めて変更します．", nullptr, act_rename),
     // 316's text depends on the entry (".layer" or not).
     ENTRY(316, 316, "フォルダの先頭画像にフォルダ内の同じサイズの画像を重ねます．", nullptr, act_layer),
-    ENTRY(332, 332, "このファイルの更新時刻を変更します．日付の後に時刻が続いていますのでご注意下さい．", nullptr, act_edit_time),
+    ENTRY(332, 332, "このファイルの更新時刻を変更します．日付の後に時刻が続いていますのでご注意下さい．", nullptr,
+          act_edit_time),
     ENTRY(282, 282, "小さなﾃｷｽﾄファイルを直接編集します．", nullptr, act_edit_text),
     ENTRY(340, 349, "関連づけられたｱﾌﾟﾘｹｰｼｮﾝで実行します．", nullptr, act_shell_verb),
     ENTRY(5200, 5219, "この画像と選択された画像をここへ送ります．", nullptr, act_send_to),

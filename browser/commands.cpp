@@ -146,17 +146,44 @@ static int ask_overwrite_box(const char* path, const char* kind, const char* ver
 }
 
 command_hook_table command_hooks = {
-    missing_new_entry, missing_expand_all, quiet_no, missing_paste, quiet_no,
-    missing_copy_files, missing_cut_files, missing_delete_files, missing_search_dialog, missing_selection,
-    missing_move_into, missing_rename_to_first, missing_batch_rename, missing_number_prefixes, missing_archive_password,
-    missing_archive_extract, missing_archive_sfx, missing_archive_pack, quiet_no, quiet_no, quiet_no, quiet_no,
-    missing_print_dialog, missing_save_as, missing_count_colours, missing_scanner,
-    missing_edit_in_list, missing_shell_verb, missing_size_dialog, missing_cache_dialog, no_version_texts, quiet_no, ask_overwrite_box,
+    missing_new_entry,
+    missing_expand_all,
+    quiet_no,
+    missing_paste,
+    quiet_no,
+    missing_copy_files,
+    missing_cut_files,
+    missing_delete_files,
+    missing_search_dialog,
+    missing_selection,
+    missing_move_into,
+    missing_rename_to_first,
+    missing_batch_rename,
+    missing_number_prefixes,
+    missing_archive_password,
+    missing_archive_extract,
+    missing_archive_sfx,
+    missing_archive_pack,
+    quiet_no,
+    quiet_no,
+    quiet_no,
+    quiet_no,
+    missing_print_dialog,
+    missing_save_as,
+    missing_count_colours,
+    missing_scanner,
+    missing_edit_in_list,
+    missing_shell_verb,
+    missing_size_dialog,
+    missing_cache_dialog,
+    no_version_texts,
+    quiet_no,
+    ask_overwrite_box,
 };
 
 static int on_init_menu_popup(HWND window, UINT, WPARAM wparam, LPARAM lparam)
 {
-    if (HIWORD(lparam)) return 0;   // the window's system menu
+    if (HIWORD(lparam)) return 0;  // the window's system menu
     update_menu_state(reinterpret_cast<HMENU>(wparam), window);
     return 0;
 }

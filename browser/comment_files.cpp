@@ -13,7 +13,10 @@
 int comment_file_name(const char* entry, char* out)
 {
     char name[PATH_BUF];
-    if (!text_copy(name, entry) || !replace_extension(name, sizeof name, ".txt")) { out[0] = 0; return 0; }
+    if (!text_copy(name, entry) || !replace_extension(name, sizeof name, ".txt")) {
+        out[0] = 0;
+        return 0;
+    }
     return full_path(out, PATH_BUF, name) ? 1 : 0;
 }
 
@@ -65,8 +68,10 @@ std::vector<std::string> read_comment_lines(const char* entry, HDC dc, int width
     char line[1024];
     while (fgets(line, sizeof line, f.get())) {
         trim_right(line);
-        if (!line[0] || !measure) lines.emplace_back(line);
-        else wrap_line(line, measure, width, lines);
+        if (!line[0] || !measure)
+            lines.emplace_back(line);
+        else
+            wrap_line(line, measure, width, lines);
     }
     return lines;
 }
@@ -76,8 +81,7 @@ int comment_file_selected(const char* image, const unsigned char* marks, char* c
     char comment[PATH_BUF], other[PATH_BUF];
     if (!image_kind_of_path(image) || !comment_exists(image, comment)) return 0;
     for (int i = 0; i < count; i++)
-        if (marks[i] && names[i] && full_path(other, sizeof other, names[i]) && text_equal_ci(other, comment))
-            return 1;
+        if (marks[i] && names[i] && full_path(other, sizeof other, names[i]) && text_equal_ci(other, comment)) return 1;
     return 0;
 }
 
@@ -94,8 +98,7 @@ int is_comment_text(const char* name)
     char path[PATH_BUF];
     for (int i = 0; i < IMAGE_EXT_COUNT; i++) {
         if (!image_kind_enabled[image_ext_kind[i]]) continue;
-        if (text_copy(path, name) && replace_extension(path, sizeof path, image_ext_table[i])
-            && path_exists(path, 0))
+        if (text_copy(path, name) && replace_extension(path, sizeof path, image_ext_table[i]) && path_exists(path, 0))
             return 1;
     }
     return 0;

@@ -46,8 +46,8 @@ void cache_init(thumb_cache_dir* d)
     char temp[PATH_BUF], zote[PATH_BUF];
     DWORD n = GetTempPathA(sizeof temp, temp);
     d->cachemag = 1.0;
-    if (!n || n >= sizeof temp || !path_join(zote, temp, "zote") || !path_join(d->default_root, PATH_BUF, zote, "cache\\")
-        || !path_join(d->marker, PATH_BUF, zote, "zote.l"))
+    if (!n || n >= sizeof temp || !path_join(zote, temp, "zote") ||
+        !path_join(d->default_root, PATH_BUF, zote, "cache\\") || !path_join(d->marker, PATH_BUF, zote, "zote.l"))
         return;
     text_copy(d->primary_root, d->default_root);
     d->primary_end = static_cast<int>(strlen(d->primary_root));
@@ -76,8 +76,8 @@ void drive_cache_root(thumb_cache_dir* d, char letter)
     } else {
         char folder[PATH_BUF];
         DWORD n = GetCurrentDirectoryA(sizeof folder, folder);
-        ok = n && n < sizeof folder && path_join(d->second_root, PATH_BUF, folder, "zote")
-          && path_join(d->second_root, PATH_BUF, d->second_root, "cache\\");
+        ok = n && n < sizeof folder && path_join(d->second_root, PATH_BUF, folder, "zote") &&
+             path_join(d->second_root, PATH_BUF, d->second_root, "cache\\");
     }
     if (!ok) d->second_root[0] = 0;
     d->second_end = static_cast<int>(strlen(d->second_root));
@@ -133,8 +133,8 @@ static _bmap* decode_stored_picture(FILE* f, int w, int h)
     if (!b) return nullptr;
     int dw = 0, dh = 0;
     reset_jpeg_error_state();
-    if (!decompress_jpeg_to_bitmap(f, &dw, &dh, reduction, 1, b->pixels, static_cast<size_t>(b->size))
-        || jpeg_bad_input_flag || dw != b->width || dh != b->height) {
+    if (!decompress_jpeg_to_bitmap(f, &dw, &dh, reduction, 1, b->pixels, static_cast<size_t>(b->size)) ||
+        jpeg_bad_input_flag || dw != b->width || dh != b->height) {
         _bmap_delete(b);
         return nullptr;
     }
@@ -156,8 +156,8 @@ static void put_picture(_bmap* b, int stored_size, int slot)
 
 static bool same_image(const thumb_file_header& a, const thumb_file_header& b)
 {
-    return a.file_size == b.file_size && a.width == b.width && a.height == b.height
-        && text_equal_ci(file_name_of(a.path), file_name_of(b.path));
+    return a.file_size == b.file_size && a.width == b.width && a.height == b.height &&
+           text_equal_ci(file_name_of(a.path), file_name_of(b.path));
 }
 
 // A hit outside the primary root on a drive that is not a fixed disk is kept
@@ -183,8 +183,8 @@ static candidate_result try_candidate(const thumb_cache_dir* d, const char* root
         if (!f) return CANDIDATE_UNUSABLE;
         thumb_read_result r = read_thumb_header(f.get(), &h);
         if (r == THUMB_FILE_FOREIGN || (r == THUMB_FILE_OK && !same_image(h, wanted))) return CANDIDATE_SKIPPED;
-        bool fits = r == THUMB_FILE_OK && h.stored_size >= wanted.stored_size
-                 && read_thumb_picture_size(f.get(), h.stored_size, &w, &hgt);
+        bool fits = r == THUMB_FILE_OK && h.stored_size >= wanted.stored_size &&
+                    read_thumb_picture_size(f.get(), h.stored_size, &w, &hgt);
         if (_bmap* b = fits ? decode_stored_picture(f.get(), w, hgt) : nullptr) {
             put_picture(b, h.stored_size, slot);
             used = true;
@@ -225,10 +225,10 @@ static int write_cache_file(thumb_cache_dir* d, const file_kind_base* k, thumb_f
         c_file f(fopen(file, "wb"));
         if (!f) return 0;
         reset_jpeg_error_state();
-        ok = write_thumb_header(f.get(), h, info.image->width, info.image->height)
-          && compress_bitmap_to_jpeg(f.get(), info.image->width, info.image->height, 0, 0, info.image->pixels,
-                                     stored == 128 ? 96 : 80)
-          && !jpeg_bad_input_flag && fflush(f.get()) == 0;
+        ok = write_thumb_header(f.get(), h, info.image->width, info.image->height) &&
+             compress_bitmap_to_jpeg(f.get(), info.image->width, info.image->height, 0, 0, info.image->pixels,
+                                     stored == 128 ? 96 : 80) &&
+             !jpeg_bad_input_flag && fflush(f.get()) == 0;
     }
     if (!ok) {
         DeleteFileA(file);
@@ -273,7 +273,8 @@ int cache_lookup_or_make(thumb_cache_dir* d, const char* path, int second_flag, 
             find_handle find(FindFirstFileA(pattern, &fd));
             for (bool more = bool(find); more; more = FindNextFileA(find.get(), &fd)) {
                 if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) continue;
-                if (fd.ftLastWriteTime.dwLowDateTime != h.time_low || fd.ftLastWriteTime.dwHighDateTime != h.time_high) continue;
+                if (fd.ftLastWriteTime.dwLowDateTime != h.time_low || fd.ftLastWriteTime.dwHighDateTime != h.time_high)
+                    continue;
                 char file[PATH_BUF];
                 if (!text_format(file, sizeof file, "%s%s", roots[i], fd.cFileName)) continue;
                 candidate_result r = try_candidate(d, roots[i], file, h, slot);
@@ -331,8 +332,8 @@ static std::vector<cache_file_info> cache_files(const char* root, const char* ki
         find_handle find(FindFirstFileA(pattern, &fd));
         for (bool more = bool(find); more; more = FindNextFileA(find.get(), &fd)) {
             char file[PATH_BUF];
-            if ((fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) || fd.cFileName[1] != '.'
-                || !text_format(file, sizeof file, "%s%s", root, fd.cFileName))
+            if ((fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) || fd.cFileName[1] != '.' ||
+                !text_format(file, sizeof file, "%s%s", root, fd.cFileName))
                 continue;
             files.push_back({file, fd.nFileSizeHigh * 4294967296.0 + fd.nFileSizeLow});
         }
@@ -386,8 +387,8 @@ static double weight_of(const cache_file_info& f)
     if (!file) return 1.0;
     thumb_file_header h;
     unsigned char b[14 + 12];
-    if (read_thumb_header(file.get(), &h) != THUMB_FILE_OK || fseek(file.get(), THUMB_PICTURE_OFFSET, SEEK_SET) != 0
-        || fread(b, 1, sizeof b, file.get()) != sizeof b || b[0] != 'B' || b[1] != 'M')
+    if (read_thumb_header(file.get(), &h) != THUMB_FILE_OK || fseek(file.get(), THUMB_PICTURE_OFFSET, SEEK_SET) != 0 ||
+        fread(b, 1, sizeof b, file.get()) != sizeof b || b[0] != 'B' || b[1] != 'M')
         return 1.0;
     int32_t bw, bh;
     memcpy(&bw, b + 18, 4);

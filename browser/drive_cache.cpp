@@ -68,7 +68,7 @@ void walk_images(const char* top)
     walk_item record = {};
     walk_tree(top, "*.*", &record, relocate_file_cb, nullptr, nullptr, skip_cache_folder_cb);
 }
-}
+}  // namespace
 
 int cache_relocate(thumb_cache_dir* d, int drive)
 {
@@ -113,8 +113,8 @@ int prepare_cdr_folder(thumb_cache_dir* d)
     DWORD m = GetModuleFileNameA(nullptr, program, sizeof program);
     if (m && m < sizeof program && path_join(target, folder, "zote.exe")) cp_file(program, target);
     char help[PATH_BUF];
-    if (m && m < sizeof program && parent_folder(program, help) && path_join(help, help, "zote.hlp")
-        && GetFileAttributesA(help) != INVALID_FILE_ATTRIBUTES && path_join(target, folder, "zote.hlp"))
+    if (m && m < sizeof program && parent_folder(program, help) && path_join(help, help, "zote.hlp") &&
+        GetFileAttributesA(help) != INVALID_FILE_ATTRIBUTES && path_join(target, folder, "zote.hlp"))
         cp_file(help, target);
     if (!path_join(target, folder, "autorun.inf")) return 0;
     FILE* f = fopen(target, "w");
@@ -142,8 +142,8 @@ int drive_cache_copy(thumb_cache_dir* d)
 {
     char letter = current_drive_letter();
     char cache[PATH_BUF], pattern[PATH_BUF];
-    if (!letter || !text_format(cache, sizeof cache, "%c:\\zote\\cache\\", letter)
-        || !text_format(pattern, sizeof pattern, "%s*.*", cache))
+    if (!letter || !text_format(cache, sizeof cache, "%c:\\zote\\cache\\", letter) ||
+        !text_format(pattern, sizeof pattern, "%s*.*", cache))
         return 0;
     WIN32_FIND_DATAA fd;
     HANDLE h = FindFirstFileA(pattern, &fd);

@@ -18,8 +18,9 @@ void paste(int id)
 {
     clipboard_read_state s;
     clipboard_files_open(&s);
-    int done = id == CM_PASTE ? paste_files(&s) : id == CM_PASTE_SHORTCUTS ? paste_shortcuts(&s)
-                                                                          : paste_folders_only(&s);
+    int done = id == CM_PASTE             ? paste_files(&s)
+               : id == CM_PASTE_SHORTCUTS ? paste_shortcuts(&s)
+                                          : paste_folders_only(&s);
     clipboard_files_close(&s);
     if (!done) return;
     reload_at_name(last_paste.first_name, 0);
@@ -39,14 +40,17 @@ int entry_dispatch(int index, HWND w, UINT m, WPARAM wp, LPARAM lp)
     case CM_CUT:
         if (copy_or_cut_to_clipboard(1)) reload_keep_selection(browser_list.first_row * browser_list.columns, 1);
         return 1;
-    case CM_PASTE: case CM_PASTE_SHORTCUTS: case CM_PASTE_FOLDERS: paste(id); return 1;
-    case CM_NEW_FOLDER: case CM_NEW_TEXT: create_new_entry(id); return 1;
+    case CM_PASTE:
+    case CM_PASTE_SHORTCUTS:
+    case CM_PASTE_FOLDERS: paste(id); return 1;
+    case CM_NEW_FOLDER:
+    case CM_NEW_TEXT: create_new_entry(id); return 1;
     case CM_FOLDER_LISTING: write_folder_listing(); return 1;
     case CM_RECYCLE: recycle_selected(); return 1;
     default: return next_dispatch(index, w, m, wp, lp);
     }
 }
-}
+}  // namespace
 
 void install_entry_commands()
 {

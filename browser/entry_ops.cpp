@@ -214,8 +214,10 @@ int create_new_entry(int command)
     int index = index_of_path(placeholder);
     int kept = index >= 0 && browser_op_hooks.rename_in_list(index, 2, named) && named[0];
     if (!kept) {
-        if (folder) remove_new_folder(placeholder);
-        else rm_file(placeholder);
+        if (folder)
+            remove_new_folder(placeholder);
+        else
+            rm_file(placeholder);
         named[0] = 0;
     } else if (!folder && ext[0] && !ends_in(named, ext)) {
         char with_ext[PATH_BUF];

@@ -5,7 +5,7 @@
 #pragma once
 
 struct entry_ops_state {
-    int creating;   // a new entry is being named
+    int creating;  // a new entry is being named
 };
 extern entry_ops_state entry_ops;
 

@@ -31,9 +31,12 @@ _bmap* load_entry_picture(const file_kind_base* k, int rotate, int factor)
     int code = rotation_from_name(name);
     if (factor < 1) factor = 1;
     _bmap* b;
-    if (kind == KIND_JPG) b = _bmap_load(name, 1, factor);
-    else if (is_plugin_kind(kind)) b = image_format_hooks.load_plugin ? image_format_hooks.load_plugin(name) : nullptr;
-    else b = _bmap_load(name, 0, 1);
+    if (kind == KIND_JPG)
+        b = _bmap_load(name, 1, factor);
+    else if (is_plugin_kind(kind))
+        b = image_format_hooks.load_plugin ? image_format_hooks.load_plugin(name) : nullptr;
+    else
+        b = _bmap_load(name, 0, 1);
     if (!b) return nullptr;
     if (factor > 1 && kind != KIND_JPG) {
         _bmap* z = _bmap_zoom(b, code, 1.0 / factor);

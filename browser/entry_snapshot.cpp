@@ -7,24 +7,59 @@
 namespace {
 // Offsets of the snapshot fields.
 enum {
-    SNAP_CLASSIFIED = 0, SNAP_FLAGS = 4, SNAP_FLAG_COUNT = 14, SNAP_FILE_SIZE = 20, SNAP_WIDTH = 24,
-    SNAP_HEIGHT = 28, SNAP_TIME = 32, SNAP_ON_DISK = 40, SNAP_XRES = 48, SNAP_YRES = 52,
-    SNAP_SUMMARY = 56, SNAP_DRIVE_TYPE = 112, SNAP_END = 116,
+    SNAP_CLASSIFIED = 0,
+    SNAP_FLAGS = 4,
+    SNAP_FLAG_COUNT = 14,
+    SNAP_FILE_SIZE = 20,
+    SNAP_WIDTH = 24,
+    SNAP_HEIGHT = 28,
+    SNAP_TIME = 32,
+    SNAP_ON_DISK = 40,
+    SNAP_XRES = 48,
+    SNAP_YRES = 52,
+    SNAP_SUMMARY = 56,
+    SNAP_DRIVE_TYPE = 112,
+    SNAP_END = 116,
 };
 static_assert(SNAP_SUMMARY + sizeof(folder_summary_record) == SNAP_DRIVE_TYPE, "summary words");
 static_assert(int(SNAP_END) <= int(ENTRY_SNAPSHOT_BYTES), "snapshot fits its 128 bytes");
 
-void put32(unsigned char* p, uint32_t v) { for (int i = 0; i < 4; i++) p[i] = static_cast<unsigned char>(v >> (8 * i)); }
-uint32_t get32(const unsigned char* p) { uint32_t v = 0; for (int i = 0; i < 4; i++) v |= uint32_t(p[i]) << (8 * i); return v; }
-void put64(unsigned char* p, uint64_t v) { put32(p, uint32_t(v)); put32(p + 4, uint32_t(v >> 32)); }
-uint64_t get64(const unsigned char* p) { return get32(p) | (uint64_t(get32(p + 4)) << 32); }
-template <class T> uint32_t bits32(T v) { static_assert(sizeof(T) == 4, "word"); uint32_t u; memcpy(&u, &v, 4); return u; }
-template <class T> T from32(uint32_t u) { T v; memcpy(&v, &u, 4); return v; }
+void put32(unsigned char* p, uint32_t v)
+{
+    for (int i = 0; i < 4; i++) p[i] = static_cast<unsigned char>(v >> (8 * i));
 }
+uint32_t get32(const unsigned char* p)
+{
+    uint32_t v = 0;
+    for (int i = 0; i < 4; i++) v |= uint32_t(p[i]) << (8 * i);
+    return v;
+}
+void put64(unsigned char* p, uint64_t v)
+{
+    put32(p, uint32_t(v));
+    put32(p + 4, uint32_t(v >> 32));
+}
+uint64_t get64(const unsigned char* p) { return get32(p) | (uint64_t(get32(p + 4)) << 32); }
+template <class T> uint32_t bits32(T v)
+{
+    static_assert(sizeof(T) == 4, "word");
+    uint32_t u;
+    memcpy(&u, &v, 4);
+    return u;
+}
+template <class T> T from32(uint32_t u)
+{
+    T v;
+    memcpy(&v, &u, 4);
+    return v;
+}
+}  // namespace
 
 // The one-byte flags in their stored order.
-#define SNAPSHOT_FLAGS(X) X(plain) X(layer) X(image_kind) X(rotation) X(archive) X(drive_root) \
-    X(shortcut) X(system) X(hidden) X(wildcard) X(text) X(kanji_code) X(probed) X(cut_mark)
+#define SNAPSHOT_FLAGS(X)                                                                                           \
+    X(plain)                                                                                                        \
+    X(layer) X(image_kind) X(rotation) X(archive) X(drive_root) X(shortcut) X(system) X(hidden) X(wildcard) X(text) \
+        X(kanji_code) X(probed) X(cut_mark)
 
 void write_entry_snapshot(const file_kind_base_data& r, unsigned char* out)
 {
@@ -45,10 +80,10 @@ void write_entry_snapshot(const file_kind_base_data& r, unsigned char* out)
     put32(out + SNAP_YRES, bits32(r.yres));
     const folder_summary_record& s = r.summary;
     const uint32_t words[14] = {
-        bits32(s.image_count), bits32(s.image_bytes), bits32(s.image_disk), bits32(s.other_count),
-        bits32(s.other_bytes), bits32(s.other_disk), bits32(s.total_bytes), bits32(s.total_disk),
-        bits32(s.compressed), bits32(s.drive_type), bits32(s.kind), bits32(s.scale), bits32(s.loaded),
-        bits32(s.incomplete),
+        bits32(s.image_count), bits32(s.image_bytes), bits32(s.image_disk),  bits32(s.other_count),
+        bits32(s.other_bytes), bits32(s.other_disk),  bits32(s.total_bytes), bits32(s.total_disk),
+        bits32(s.compressed),  bits32(s.drive_type),  bits32(s.kind),        bits32(s.scale),
+        bits32(s.loaded),      bits32(s.incomplete),
     };
     for (int i = 0; i < 14; i++) put32(out + SNAP_SUMMARY + 4 * i, words[i]);
     put32(out + SNAP_DRIVE_TYPE, bits32(r.drive_type));
@@ -71,12 +106,19 @@ void read_entry_snapshot(const unsigned char* in, file_kind_base_data* r)
     r->yres = from32<int32_t>(get32(in + SNAP_YRES));
     folder_summary_record& s = r->summary;
     const unsigned char* w = in + SNAP_SUMMARY;
-    s.image_count = from32<int32_t>(get32(w)); s.image_bytes = from32<float>(get32(w + 4));
-    s.image_disk = from32<float>(get32(w + 8)); s.other_count = from32<int32_t>(get32(w + 12));
-    s.other_bytes = from32<float>(get32(w + 16)); s.other_disk = from32<float>(get32(w + 20));
-    s.total_bytes = from32<float>(get32(w + 24)); s.total_disk = from32<float>(get32(w + 28));
-    s.compressed = from32<int32_t>(get32(w + 32)); s.drive_type = from32<int32_t>(get32(w + 36));
-    s.kind = from32<int32_t>(get32(w + 40)); s.scale = from32<float>(get32(w + 44));
-    s.loaded = from32<int32_t>(get32(w + 48)); s.incomplete = from32<int32_t>(get32(w + 52));
+    s.image_count = from32<int32_t>(get32(w));
+    s.image_bytes = from32<float>(get32(w + 4));
+    s.image_disk = from32<float>(get32(w + 8));
+    s.other_count = from32<int32_t>(get32(w + 12));
+    s.other_bytes = from32<float>(get32(w + 16));
+    s.other_disk = from32<float>(get32(w + 20));
+    s.total_bytes = from32<float>(get32(w + 24));
+    s.total_disk = from32<float>(get32(w + 28));
+    s.compressed = from32<int32_t>(get32(w + 32));
+    s.drive_type = from32<int32_t>(get32(w + 36));
+    s.kind = from32<int32_t>(get32(w + 40));
+    s.scale = from32<float>(get32(w + 44));
+    s.loaded = from32<int32_t>(get32(w + 48));
+    s.incomplete = from32<int32_t>(get32(w + 52));
     r->drive_type = from32<int32_t>(get32(in + SNAP_DRIVE_TYPE));
 }

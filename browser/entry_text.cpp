@@ -19,12 +19,11 @@ const char* format_file_time(const file_kind_base* r, int style)
     case 1: text_format(text, sizeof text, "%02d %02d %02d", t.wYear % 100, t.wMonth, t.wDay); break;
     case 2: text_format(text, sizeof text, "%02d:%02d", t.wHour, t.wMinute); break;
     case 3:
-        text_format(text, sizeof text, "%02d %02d %02d %02d:%02d", t.wYear % 100, t.wMonth, t.wDay,
-                    t.wHour, t.wMinute);
+        text_format(text, sizeof text, "%02d %02d %02d %02d:%02d", t.wYear % 100, t.wMonth, t.wDay, t.wHour, t.wMinute);
         break;
     case 4:
-        text_format(text, sizeof text, "%04d/%02d/%02d %02d:%02d:%02d", t.wYear, t.wMonth, t.wDay,
-                    t.wHour, t.wMinute, t.wSecond);
+        text_format(text, sizeof text, "%04d/%02d/%02d %02d:%02d:%02d", t.wYear, t.wMonth, t.wDay, t.wHour, t.wMinute,
+                    t.wSecond);
         break;
     default: break;
     }
@@ -100,7 +99,10 @@ static int shortcut_line(const file_kind* r, const char* name, char* out, size_t
 int format_name_with_target(const file_kind* r, char* out, size_t cap)
 {
     char name[PATH_BUF];
-    if (!r->stored_name || !r->name(name)) { out[0] = 0; return 0; }
+    if (!r->stored_name || !r->name(name)) {
+        out[0] = 0;
+        return 0;
+    }
     if (r->drive_root) return text_copy(out, cap, r->stored_name);
     if (!r->plain) {
         if (r->wildcard) return text_copy(out, cap, name);

@@ -119,9 +119,12 @@ int clipboard_set_file_list(int cut)
         for (int i = 0; ok && i < L.count; i++) {
             if (!is_marked(i)) continue;
             char path[PATH_BUF], listed[PATH_BUF];
-            if (!entry_full_path(i, path) || !browser_op_hooks.stage_for_clipboard(path, cut, listed)) ok = false;
-            else if (cut && is_read_only_drive(listed)) ok = false;
-            else if (used + strlen(listed) + 2 > cap) ok = false;
+            if (!entry_full_path(i, path) || !browser_op_hooks.stage_for_clipboard(path, cut, listed))
+                ok = false;
+            else if (cut && is_read_only_drive(listed))
+                ok = false;
+            else if (used + strlen(listed) + 2 > cap)
+                ok = false;
             else {
                 memcpy(bytes.get() + used, listed, strlen(listed) + 1);
                 used += strlen(listed) + 1;
@@ -177,7 +180,7 @@ int need_file_cb(walk_item* item)
     add_file(current_need, f.nFileSizeHigh * 4294967296.0 + f.nFileSizeLow);
     return 1;
 }
-}
+}  // namespace
 
 int paste_space_check(clipboard_read_state* s)
 {
@@ -188,8 +191,8 @@ int paste_space_check(clipboard_read_state* s)
     double free_bytes = disk_free_bytes(current_folder.folder);
     char first[PATH_BUF] = "";
     clipboard_file(s, 0, first);
-    if (s->cut && first[0] && CharUpperA(LPSTR(size_t(BYTE(first[0])))) ==
-                                  CharUpperA(LPSTR(size_t(BYTE(current_folder.folder[0])))))
+    if (s->cut && first[0] &&
+        CharUpperA(LPSTR(size_t(BYTE(first[0])))) == CharUpperA(LPSTR(size_t(BYTE(current_folder.folder[0])))))
         return 1;
     space_need need = {0, 0, per_sector};
     for (int i = 0; i < s->count; i++) {
@@ -212,7 +215,8 @@ int paste_space_check(clipboard_read_state* s)
     // The needed sectors are formatted as an integer, so they are passed as one.
     int needed_sectors = need.sectors > 2147483647.0 ? 2147483647 : int(need.sectors);
     text_format_cut(text, sizeof text,
-                    "ディスク容量が足りないので貼付を中止します．\n　\n  空き容量  %.0lfKB (%.0lfセクタ)\n  必要容量  %.0lfKB (%dセクタ)\n%s",
+                    "ディスク容量が足りないので貼付を中止します．\n　\n  空き容量  %.0lfKB (%.0lfセクタ)\n  必要容量  "
+                    "%.0lfKB (%dセクタ)\n%s",
                     free_bytes * 0.001, free_sectors, need.kilobytes, needed_sectors,
                     s->cut ? "\n切り取ったファイル/フォルダは復元されます．" : "");
     kavtrel_message_box(message_box_owner, text, "ZOTE", MB_OK | MB_ICONEXCLAMATION);
@@ -225,7 +229,8 @@ enum paste_kind { PASTE_ITEMS, PASTE_SHORTCUTS, PASTE_FOLDERS };
 
 static int paste_loop(clipboard_read_state* s, paste_kind kind)
 {
-    static const char* const status[] = {"ファイル/フォルダを貼付中...", "ショートカットを貼付中...", "フォルダのみを貼付中..."};
+    static const char* const status[] = {"ファイル/フォルダを貼付中...", "ショートカットを貼付中...",
+                                         "フォルダのみを貼付中..."};
     if (!s->valid || !clipboard_query_files(s)) return 0;
     busy_guard busy(BUSY_WAIT);
     if (!paste_space_check(s)) return 0;
@@ -238,9 +243,9 @@ static int paste_loop(clipboard_read_state* s, paste_kind kind)
         bool formed = kind == PASTE_SHORTCUTS ? text_format(name, sizeof name, "%s.lnk", file_name_of(source))
                                               : text_copy(name, file_name_of(source));
         if (!formed || !path_join(destination, current_folder.folder, name)) continue;
-        int done = kind == PASTE_ITEMS ? paste_one_item(source, destination, s->cut, &answers)
-                 : kind == PASTE_SHORTCUTS ? paste_one_shortcut(source, destination, &answers)
-                 : paste_folder_tree_only(source, current_folder.folder, &answers);
+        int done = kind == PASTE_ITEMS       ? paste_one_item(source, destination, s->cut, &answers)
+                   : kind == PASTE_SHORTCUTS ? paste_one_shortcut(source, destination, &answers)
+                                             : paste_folder_tree_only(source, current_folder.folder, &answers);
         if (answers.cancel && answers.all) break;
         if (done && last_paste.placed++ == 0) text_copy(last_paste.first_name, name);
         _progress(L.page, i + 1, 0, s->count);
@@ -264,7 +269,7 @@ struct cut_list_record {
     name_list paths;
 };
 cut_list_record cut_list;
-}
+}  // namespace
 
 void read_cut_list()
 {

@@ -24,7 +24,7 @@ struct clipboard_read_state {
     int count;
     int valid;
     int cut;
-    int ole;   // OleInitialize succeeded
+    int ole;  // OleInitialize succeeded
 };
 
 // Reads the clipboard's formats; every caller ends with clipboard_files_close.

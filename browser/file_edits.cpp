@@ -36,11 +36,17 @@ int load_text_for_edit(const char* path, char* out, size_t cap)
     while (fits && fgets(line, sizeof line, f)) {
         size_t n = strlen(line);
         bool ended = n > 0 && line[n - 1] == '\n';
-        if (!ended && !feof(f)) { fits = false; break; }   // a line longer than the editor reads at once
+        if (!ended && !feof(f)) {
+            fits = false;
+            break;
+        }  // a line longer than the editor reads at once
         trim_right(line);
-        if (!ended && line[0] == 0) break;                 // an empty last line adds nothing
+        if (!ended && line[0] == 0) break;  // an empty last line adds nothing
         n = strlen(line);
-        if (used + n + 2 >= cap) { fits = false; break; }
+        if (used + n + 2 >= cap) {
+            fits = false;
+            break;
+        }
         memcpy(out + used, line, n);
         memcpy(out + used + n, "\r\n", 2);
         used += n + 2;
@@ -74,11 +80,11 @@ int edit_text_file_in_list(const char* path, int x, int y, int width, int height
     HFONT font;
     HWND edit = create_inplace_edit(x, y, width, height, "", "ＭＳ ゴシック", ES_MULTILINE | ES_AUTOVSCROLL, &font);
     if (!edit) return 0;
-    SendMessageA(edit, EM_LIMITTEXT, TEXT_EDIT_BUF - 1, 0);   // typing stops where the commit would cut
+    SendMessageA(edit, EM_LIMITTEXT, TEXT_EDIT_BUF - 1, 0);  // typing stops where the commit would cut
     SendMessageA(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.data()));
     HWND main = main_window();
     if (main) set_ime_open(main, text_ime_state);
-    int committed = run_inplace_edit_loop(edit, 10);   // Ctrl+Enter
+    int committed = run_inplace_edit_loop(edit, 10);  // Ctrl+Enter
     int length = committed ? GetWindowTextA(edit, text.data(), static_cast<int>(text.size())) : 0;
     if (main) read_ime_state_and_release(main, &text_ime_state);
     destroy_inplace_edit(edit, font);
@@ -149,10 +155,14 @@ int edit_file_time_in_list(const char* path, int display_mode, int x, int y, int
     file_local_systime(path, &t);
     if (t.wYear == 0) return 0;
     char full[64], drawn[64];
-    text_format(full, sizeof full, "%04d %02d %02d %02d:%02d:%02d", t.wYear, t.wMonth, t.wDay, t.wHour, t.wMinute, t.wSecond);
-    if (display_mode == 1) text_format(drawn, sizeof drawn, "%04d %02d %02d", t.wYear, t.wMonth, t.wDay);
-    else if (display_mode == 2) text_format(drawn, sizeof drawn, "%04d %02d %02d %02d:%02d  ", t.wYear, t.wMonth, t.wDay, t.wHour, t.wMinute);
-    else text_copy(drawn, full);
+    text_format(full, sizeof full, "%04d %02d %02d %02d:%02d:%02d", t.wYear, t.wMonth, t.wDay, t.wHour, t.wMinute,
+                t.wSecond);
+    if (display_mode == 1)
+        text_format(drawn, sizeof drawn, "%04d %02d %02d", t.wYear, t.wMonth, t.wDay);
+    else if (display_mode == 2)
+        text_format(drawn, sizeof drawn, "%04d %02d %02d %02d:%02d  ", t.wYear, t.wMonth, t.wDay, t.wHour, t.wMinute);
+    else
+        text_copy(drawn, full);
     HFONT font;
     HWND edit = create_inplace_edit(x, y, width, height, full, "ＭＳ Ｐゴシック", ES_NUMBER, &font);
     if (!edit) return 0;

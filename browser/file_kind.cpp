@@ -37,7 +37,10 @@ file_kind::~file_kind() { delete link; }
 
 int file_kind::name(char* out) const
 {
-    if (!stored_name) { out[0] = 0; return 1; }
+    if (!stored_name) {
+        out[0] = 0;
+        return 1;
+    }
     if (plain) return text_copy(out, PATH_BUF, stored_name);
     return entry_listed_path(stored_name, out);
 }
@@ -95,7 +98,10 @@ static void classify_drive(file_kind_base* r)
 static void classify_archive(file_kind_base* r)
 {
     archive_info_block* block = new (std::nothrow) archive_info_block();
-    if (!block) { r->archive = 0; return; }
+    if (!block) {
+        r->archive = 0;
+        return;
+    }
     block->summary.scale = 1.0f;
     if (!browser_list_hooks.archive_listing(r->stored_name, block)) {
         delete block;
@@ -132,7 +138,12 @@ static void classify_file(file_kind_base* r)
     r->shortcut = has_ext(r->base_name, ".lnk") ? 1 : 0;
     int w = 0, h = 0, xres = 0, yres = 0;
     r->probed = _image_info(r->stored_name, &w, &h, &xres, &yres) ? 1 : 0;
-    if (r->probed) { r->width = w; r->height = h; r->xres = xres; r->yres = yres; }
+    if (r->probed) {
+        r->width = w;
+        r->height = h;
+        r->xres = xres;
+        r->yres = yres;
+    }
     double on_disk = 0;
     r->file_size = static_cast<uint32_t>(static_cast<uint64_t>(file_size(r->stored_name, &on_disk)));
     r->size_on_disk = on_disk;
@@ -167,14 +178,19 @@ void classify_entry(file_kind_base* r)
     r->drive_type = 0;
     r->kanji_code = -1;
     if (r->drive_root) classify_drive(r);
-    if (r->wildcard) wildcard_time(r);
-    else if (!r->drive_root) classify_file(r);
+    if (r->wildcard)
+        wildcard_time(r);
+    else if (!r->drive_root)
+        classify_file(r);
     if (r->archive) classify_archive(r);
 }
 
 static void set_stored(char* buffer, const char* text, file_kind_base* r)
 {
-    if (!text_copy(buffer, PATH_BUF, text)) { r->classified = 0; return; }
+    if (!text_copy(buffer, PATH_BUF, text)) {
+        r->classified = 0;
+        return;
+    }
     r->stored_name = buffer;
 }
 
@@ -251,8 +267,10 @@ file_kind_base* make_file_kind(const char* name, file_kind_base* r, int mode, in
             r->plain = static_cast<uint8_t>(is_plain_entry_name(name));
             if (!r->wildcard && !r->drive_root) {
                 char folder[PATH_BUF];
-                if (r->plain) set_attribute_flags(r, name);
-                else if (listed_path(r, folder)) set_attribute_flags(r, folder);
+                if (r->plain)
+                    set_attribute_flags(r, name);
+                else if (listed_path(r, folder))
+                    set_attribute_flags(r, folder);
                 if (!r->plain) r->layer = static_cast<uint8_t>(is_layer_entry(name));
             }
         } else {

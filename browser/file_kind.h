@@ -56,7 +56,7 @@ struct file_kind_base_data {
     int32_t xres, yres;
     folder_summary_record summary;
     int32_t drive_type;
-    const char* stored_name;   // borrowed from the list's names or another owner
+    const char* stored_name;  // borrowed from the list's names or another owner
     const char* base_name;
     archive_info_block* info;
     link_kind* link;
@@ -76,7 +76,7 @@ public:
     virtual int name(char* out) const;
     // The resolved shortcut, or the record itself.
     virtual const file_kind_base* target() const;
-    void reset();   // all zero, scale 1.0, kanji code unknown
+    void reset();  // all zero, scale 1.0, kanji code unknown
 };
 
 class file_kind : public file_kind_base {

@@ -46,10 +46,12 @@ int dissolve_folder(const char* entry)
             left++;
             continue;
         }
-        if (mv_file(from, to)) browser_path_hooks.thumbnail_moved(from, to);
-        else left++;
+        if (mv_file(from, to))
+            browser_path_hooks.thumbnail_moved(from, to);
+        else
+            left++;
     }
-    if (left == 0) rd_folder(folder);   // a plain removal: subfolders keep the folder
+    if (left == 0) rd_folder(folder);  // a plain removal: subfolders keep the folder
     return left;
 }
 

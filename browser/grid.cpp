@@ -206,9 +206,12 @@ int first_plain_name_index()
 
 void clamp_first_row()
 {
-    if (L.first_row < 0) L.first_row = 0;
-    else if (L.first_row > L.last_row) L.first_row = (L.count - 1) / L.per_page * L.rows;
-    else if (L.rows > 0 && L.first_row % L.rows) L.first_row -= L.first_row % L.rows;
+    if (L.first_row < 0)
+        L.first_row = 0;
+    else if (L.first_row > L.last_row)
+        L.first_row = (L.count - 1) / L.per_page * L.rows;
+    else if (L.rows > 0 && L.first_row % L.rows)
+        L.first_row -= L.first_row % L.rows;
     // An empty list has last row -1: the page still starts at row 0.
     if (L.first_row < 0) L.first_row = 0;
 }
@@ -218,7 +221,10 @@ void show_entry(const char* name, int i)
     int entry = -1;
     if (name && L.count > 0 && L.names)
         for (int j = 0; j < L.count; j++)
-            if (strncmp(L.names[j], name, strlen(name)) == 0) { entry = j; break; }
+            if (strncmp(L.names[j], name, strlen(name)) == 0) {
+                entry = j;
+                break;
+            }
     if (entry < 0) entry = i < 0 ? 0 : i;
     if (entry > L.count - 1) entry = L.count - 1;
     if (entry < 0) entry = 0;
@@ -247,10 +253,7 @@ void pointer_to_cell_top(HWND window, int column, int row)
     pointer_to(window, cell_centre_x(column), row * L.cell_height + L.top_margin + 3.0);
 }
 
-static void page_command(HWND window, int id)
-{
-    SendMessageA(window, WM_COMMAND, id, 0);
-}
+static void page_command(HWND window, int id) { SendMessageA(window, WM_COMMAND, id, 0); }
 
 void move_pointer_by_key(HWND window, int key)
 {
@@ -265,30 +268,40 @@ void move_pointer_by_key(HWND window, int key)
     bool stop = browser_app_hooks.curstop() != 0, paged = L.page_count >= 2;
     switch (key) {
     case VK_LEFT:
-        if (c > 0) pointer_to_cell_centre(window, c - 1, row);
-        else if (stop) break;
-        else if (row > 0) pointer_to_cell_centre(window, L.columns - 1, row - 1);
+        if (c > 0)
+            pointer_to_cell_centre(window, c - 1, row);
+        else if (stop)
+            break;
+        else if (row > 0)
+            pointer_to_cell_centre(window, L.columns - 1, row - 1);
         else if (paged) {
             pointer_to_cell_centre(window, L.columns - 1, L.rows - 1);
             page_command(window, CMD_PREVIOUS_PAGE);
         }
         break;
     case VK_UP:
-        if (row > 0) pointer_to_cell_centre(window, c, row - 1);
-        else if (paged) page_command(window, CMD_PREVIOUS_PAGE);
+        if (row > 0)
+            pointer_to_cell_centre(window, c, row - 1);
+        else if (paged)
+            page_command(window, CMD_PREVIOUS_PAGE);
         break;
     case VK_RIGHT:
-        if (c < L.columns - 1) pointer_to_cell_centre(window, c + 1, row);
-        else if (stop) break;
-        else if (row < L.rows - 1) pointer_to_cell_centre(window, 0, row + 1);
+        if (c < L.columns - 1)
+            pointer_to_cell_centre(window, c + 1, row);
+        else if (stop)
+            break;
+        else if (row < L.rows - 1)
+            pointer_to_cell_centre(window, 0, row + 1);
         else if (paged) {
             pointer_to_cell_centre(window, 0, 0);
             page_command(window, CMD_NEXT_PAGE);
         }
         break;
     case VK_DOWN:
-        if (row < L.rows - 1) pointer_to_cell_centre(window, c, row + 1);
-        else if (paged) page_command(window, CMD_NEXT_PAGE);
+        if (row < L.rows - 1)
+            pointer_to_cell_centre(window, c, row + 1);
+        else if (paged)
+            page_command(window, CMD_NEXT_PAGE);
         break;
     case 'I': pointer_to_cell_top(window, c, row); break;
     default: break;
@@ -297,7 +310,10 @@ void move_pointer_by_key(HWND window, int key)
 
 // Cell rectangles -----------------------------------------------------------------
 
-struct cell_origin { int column, row; double x0; };
+struct cell_origin {
+    int column, row;
+    double x0;
+};
 
 static cell_origin origin_of(int i)
 {
@@ -379,7 +395,7 @@ int near_cell_centre(const hit_record& h)
 int near_cell_gap(hit_record* hit)
 {
     hit_record& h = *hit;
-    if (L.count <= 0 || h.row < 0 || h.row >= L.rows) return 0;   // below the grid is the next page
+    if (L.count <= 0 || h.row < 0 || h.row >= L.rows) return 0;  // below the grid is the next page
     h.gap_column = static_cast<int>((h.x - L.left_margin + L.cell_width * 0.5) / L.cell_width);
     h.gap_index = h.gap_column + (h.row + L.first_row) * L.columns;
     if (h.gap_index > L.count) return 0;

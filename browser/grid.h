@@ -9,7 +9,14 @@
 
 // Colour roles of browser_list.colours.
 enum {
-    COLOUR_BK = 0, COLOUR_SEL, COLOUR_FILE, COLOUR_LINK, COLOUR_SYS, COLOUR_DATE, COLOUR_OUT, COLOUR_TXT,
+    COLOUR_BK = 0,
+    COLOUR_SEL,
+    COLOUR_FILE,
+    COLOUR_LINK,
+    COLOUR_SYS,
+    COLOUR_DATE,
+    COLOUR_OUT,
+    COLOUR_TXT,
 };
 
 // Thumbnail sizes below this are refused wherever a size is set, so that no
@@ -27,7 +34,9 @@ struct hit_record {
     int on_entry;
 };
 
-struct cell_rect { int x, y, width, height; };
+struct cell_rect {
+    int x, y, width, height;
+};
 
 int compute_grid(int width, int height);
 void layout_list();

@@ -81,8 +81,7 @@ void list_help_texts(HWND window, LPARAM position, char* help, char* kind, size_
     hit_record hit;
     hit_test_list_cell(position, &hit);
     if (hit.x < L.left_margin) {
-        if (hit.y >= L.top_margin)
-            text_format_cut(kind, cap, "一覧ｻｲｽﾞ %d*%d", int(L.thumb_size), int(L.thumb_size));
+        if (hit.y >= L.top_margin) text_format_cut(kind, cap, "一覧ｻｲｽﾞ %d*%d", int(L.thumb_size), int(L.thumb_size));
         return;
     }
     if (hit.y < L.top_margin) return;
@@ -102,8 +101,10 @@ void list_help_texts(HWND window, LPARAM position, char* help, char* kind, size_
     } else {
         entry_kind_text(t, kind, cap);
     }
-    if (near_cell_centre(hit)) text_copy(help, cap, entry_help(t, is_marked(hit.index), L.selected_count > 0));
-    else text_copy(help, cap, background_help(window, &hit));
+    if (near_cell_centre(hit))
+        text_copy(help, cap, entry_help(t, is_marked(hit.index), L.selected_count > 0));
+    else
+        text_copy(help, cap, background_help(window, &hit));
 }
 
 static int list_mode() { return browser_ui_hooks.viewer_mode() == 0; }
@@ -121,29 +122,37 @@ static void button_help(int n, char* out, size_t cap)
     }
     if (list) {
         int k = n - 5;
-        if (k < 10) text_format_cut(out, cap, "一覧ｻｲｽﾞを横 %d 枚分にする(%d)", k, k);
-        else text_format_cut(out, cap, "一覧ｻｲｽﾞを横 %d 枚分にする", k);
+        if (k < 10)
+            text_format_cut(out, cap, "一覧ｻｲｽﾞを横 %d 枚分にする(%d)", k, k);
+        else
+            text_format_cut(out, cap, "一覧ｻｲｽﾞを横 %d 枚分にする", k);
     } else {
         int z = 1 << (n - 6 < 30 ? n - 6 : 30);
-        if (z == 1) text_format_cut(out, cap, "画像を 1/%d 倍に表示する(%d, Enter)", z, z);
-        else text_format_cut(out, cap, "画像を 1/%d 倍に表示する(%d)", z, z);
+        if (z == 1)
+            text_format_cut(out, cap, "画像を 1/%d 倍に表示する(%d, Enter)", z, z);
+        else
+            text_format_cut(out, cap, "画像を 1/%d 倍に表示する(%d)", z, z);
     }
 }
 
 static void tree_switch_help(char* out, size_t cap)
 {
     const char* menu = current_folder.drive_list ? "履歴" : "ﾌｫﾙﾀﾞ";
-    if (!list_mode()) text_format_cut(out, cap, "右ｸﾘｯｸ,App,M=%sﾒﾆｭｰ｜Ctrl+ｸﾘｯｸ=新規ｳｲﾝﾄﾞｳ", menu);
+    if (!list_mode())
+        text_format_cut(out, cap, "右ｸﾘｯｸ,App,M=%sﾒﾆｭｰ｜Ctrl+ｸﾘｯｸ=新規ｳｲﾝﾄﾞｳ", menu);
     else if (L.tree_depth == 0)
         text_format_cut(out, cap, "ｸﾘｯｸ=ｻﾌﾞﾌｫﾙﾀﾞを全展開｜右ｸﾘｯｸ,App,M=%sﾒﾆｭｰ｜Ctrl+ｸﾘｯｸ=新規ｳｲﾝﾄﾞｳ", menu);
-    else text_format_cut(out, cap, "ｸﾘｯｸ=ｻﾌﾞﾌｫﾙﾀﾞを全てたたむ｜右ｸﾘｯｸ,App,M=%sﾒﾆｭｰ｜Ctrl+ｸﾘｯｸ=新規ｳｲﾝﾄﾞｳ", menu);
+    else
+        text_format_cut(out, cap, "ｸﾘｯｸ=ｻﾌﾞﾌｫﾙﾀﾞを全てたたむ｜右ｸﾘｯｸ,App,M=%sﾒﾆｭｰ｜Ctrl+ｸﾘｯｸ=新規ｳｲﾝﾄﾞｳ", menu);
 }
 
 int bar_help_text(HWND, LPARAM position, char* out, size_t cap)
 {
     static const char* const special[] = {
-        "ｸﾘｯｸ=ﾃﾞｽｸﾄｯﾌﾟへ｜右ｸﾘｯｸ,App,M=履歴", "ｸﾘｯｸ=ﾏｲ ﾄﾞｷｭﾒﾝﾄへ｜右ｸﾘｯｸ,App,M=履歴",
-        "ｸﾘｯｸ,L=ﾏｲ ｺﾝﾋﾟｭｰﾀへ｜右ｸﾘｯｸ,App,M=履歴", "ｸﾘｯｸ,Esc=ﾌｫﾙﾀﾞ選択ﾂﾘｰ｜右ｸﾘｯｸ,App,M=履歴",
+        "ｸﾘｯｸ=ﾃﾞｽｸﾄｯﾌﾟへ｜右ｸﾘｯｸ,App,M=履歴",
+        "ｸﾘｯｸ=ﾏｲ ﾄﾞｷｭﾒﾝﾄへ｜右ｸﾘｯｸ,App,M=履歴",
+        "ｸﾘｯｸ,L=ﾏｲ ｺﾝﾋﾟｭｰﾀへ｜右ｸﾘｯｸ,App,M=履歴",
+        "ｸﾘｯｸ,Esc=ﾌｫﾙﾀﾞ選択ﾂﾘｰ｜右ｸﾘｯｸ,App,M=履歴",
     };
     toolbar_hit hit;
     browser_op_hooks.toolbar_hit_test(short(LOWORD(position)), short(HIWORD(position)), &hit);
@@ -160,8 +169,9 @@ int bar_help_text(HWND, LPARAM position, char* out, size_t cap)
         break;
     case BAR_TREE_SWITCH: tree_switch_help(out, cap); break;
     case BAR_TREE_LEVEL:
-        text_copy(out, cap, hit.number > 0 ? "ｸﾘｯｸ=展開されたｻﾌﾞﾌｫﾙﾀﾞをここまでたたむ"
-                                           : "ｸﾘｯｸ=ｻﾌﾞﾌｫﾙﾀﾞを展開する｜右ｸﾘｯｸ,App,M=ｻﾌﾞﾌｫﾙﾀﾞﾒﾆｭｰ");
+        text_copy(out, cap,
+                  hit.number > 0 ? "ｸﾘｯｸ=展開されたｻﾌﾞﾌｫﾙﾀﾞをここまでたたむ"
+                                 : "ｸﾘｯｸ=ｻﾌﾞﾌｫﾙﾀﾞを展開する｜右ｸﾘｯｸ,App,M=ｻﾌﾞﾌｫﾙﾀﾞﾒﾆｭｰ");
         break;
     default: return 0;
     }

@@ -23,7 +23,7 @@ int read_history_file(const char* path, history_block* out)
 {
     c_file file(fopen(path, "rb"));
     if (!file) return 0;
-    static history_block read;   // too large for the stack of a window procedure
+    static history_block read;  // too large for the stack of a window procedure
     size_t got = fread(&read, 1, sizeof read, file.get());
     bool longer = fgetc(file.get()) != EOF;
     if (got != sizeof read || longer || !sound_block(read)) return 0;
@@ -37,7 +37,7 @@ int write_history_file(const char* path, const history_block* block)
     FILE* f = fopen(path, "wb");
     if (!f) return 0;
     bool ok = fwrite(block, 1, sizeof *block, f) == sizeof *block;
-    ok = fclose(f) == 0 && ok;   // closed here: a failed close is a failed write
+    ok = fclose(f) == 0 && ok;  // closed here: a failed close is a failed write
     return ok ? 1 : 0;
 }
 
@@ -106,8 +106,10 @@ int history_push(int update_in_place, int keep_display)
     history_block& b = h.block;
     cache_current_dir();
     int found = find_slot(current_folder.folder);
-    if (found >= 0) h.scratch = b.entries[found];
-    else memset(&h.scratch, 0, sizeof h.scratch);
+    if (found >= 0)
+        h.scratch = b.entries[found];
+    else
+        memset(&h.scratch, 0, sizeof h.scratch);
     int slot;
     if (update_in_place && found >= 0) {
         slot = found;
@@ -198,10 +200,7 @@ int history_nav_flags()
     return (here > 0 ? 1 : 0) | (here + 1 < count ? 2 : 0);
 }
 
-int history_position(const char* path)
-{
-    return path ? find_slot(path) : -1;
-}
+int history_position(const char* path) { return path ? find_slot(path) : -1; }
 
 int history_depth_of(const char* path)
 {

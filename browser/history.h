@@ -8,21 +8,27 @@
 #include <cstdint>
 
 enum {
-    HISTORY_VERSION = 21, HISTORY_SLOTS = 16, HISTORY_MARK_ITEMS = 32768,
-    HISTORY_CMD_ENTRY = 5000, HISTORY_CMD_BACK = 5101, HISTORY_CMD_FORWARD = 5102, HISTORY_CMD_SELECTION = 5103,
-    HISTORY_GO_BACK = 101, HISTORY_GO_FORWARD = 102,
+    HISTORY_VERSION = 21,
+    HISTORY_SLOTS = 16,
+    HISTORY_MARK_ITEMS = 32768,
+    HISTORY_CMD_ENTRY = 5000,
+    HISTORY_CMD_BACK = 5101,
+    HISTORY_CMD_FORWARD = 5102,
+    HISTORY_CMD_SELECTION = 5103,
+    HISTORY_GO_BACK = 101,
+    HISTORY_GO_FORWARD = 102,
 };
 
 struct history_entry {
-    int32_t first_shown;          // first shown row x columns
-    int8_t depth;                 // tree depth
-    uint8_t personal_length;      // nonzero inside the Personal folder
-    uint8_t desktop;              // the folder is the Desktop
-    uint8_t drive_list;           // the entry is the drive list
-    char path[260];               // empty: an unused slot
+    int32_t first_shown;      // first shown row x columns
+    int8_t depth;             // tree depth
+    uint8_t personal_length;  // nonzero inside the Personal folder
+    uint8_t desktop;          // the folder is the Desktop
+    uint8_t drive_list;       // the entry is the drive list
+    char path[260];           // empty: an unused slot
     int32_t selected_count;
-    int32_t item_count;           // of the folder when the marks were stored
-    uint8_t marks[HISTORY_MARK_ITEMS / 8];   // item i is bit i % 8 of byte i / 8
+    int32_t item_count;                     // of the folder when the marks were stored
+    uint8_t marks[HISTORY_MARK_ITEMS / 8];  // item i is bit i % 8 of byte i / 8
 };
 static_assert(sizeof(history_entry) == 4372, "history entry");
 static_assert(offsetof(history_entry, path) == 8, "path");
@@ -31,9 +37,9 @@ static_assert(offsetof(history_entry, marks) == 276, "marks");
 
 struct history_block {
     int32_t version;
-    int32_t position;             // slot of the newest entry
+    int32_t position;  // slot of the newest entry
     history_entry entries[HISTORY_SLOTS];
-    uint8_t order[HISTORY_SLOTS]; // rebuilt before use
+    uint8_t order[HISTORY_SLOTS];  // rebuilt before use
 };
 static_assert(sizeof(history_block) == 69976, "history file");
 static_assert(offsetof(history_block, entries) == 8, "entries");

@@ -18,8 +18,10 @@ static void slashes(char* text)
 static void entry_text(const history_entry& e, char key, char* out, size_t cap)
 {
     char mark = e.depth == 0 ? ' ' : '*';
-    if (e.drive_list) text_format_cut(out, cap, "&%c ﾏｲ ｺﾝﾋﾟｭｰﾀ %c", key, mark);
-    else if (e.desktop) text_format_cut(out, cap, "&%c ﾃﾞｽｸﾄｯﾌﾟ %c", key, mark);
+    if (e.drive_list)
+        text_format_cut(out, cap, "&%c ﾏｲ ｺﾝﾋﾟｭｰﾀ %c", key, mark);
+    else if (e.desktop)
+        text_format_cut(out, cap, "&%c ﾃﾞｽｸﾄｯﾌﾟ %c", key, mark);
     else if (e.personal_length && strlen(e.path) > e.personal_length)
         text_format_cut(out, cap, "&%c ﾏｲ ﾄﾞｷｭﾒﾝﾄ%s %c", key, e.path + e.personal_length + 1, mark);
     else {

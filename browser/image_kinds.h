@@ -4,9 +4,25 @@
 #include "browser/names.h"
 
 enum {
-    IMAGE_KIND_COUNT = 17, IMAGE_EXT_COUNT = 20,
-    KIND_BMP = 0, KIND_CUR, KIND_EMF, KIND_GIF, KIND_ICO, KIND_JPG, KIND_MAG, KIND_PDD, KIND_PDF,
-    KIND_PI, KIND_PIC, KIND_P2, KIND_PNG, KIND_PSD, KIND_Q4, KIND_TIF, KIND_WMF,
+    IMAGE_KIND_COUNT = 17,
+    IMAGE_EXT_COUNT = 20,
+    KIND_BMP = 0,
+    KIND_CUR,
+    KIND_EMF,
+    KIND_GIF,
+    KIND_ICO,
+    KIND_JPG,
+    KIND_MAG,
+    KIND_PDD,
+    KIND_PDF,
+    KIND_PI,
+    KIND_PIC,
+    KIND_P2,
+    KIND_PNG,
+    KIND_PSD,
+    KIND_Q4,
+    KIND_TIF,
+    KIND_WMF,
 };
 
 // Settings keys of the kinds ("BMP" ... "WMF"), by kind index.

@@ -44,15 +44,17 @@ _bmap* load_image_exactly(const char* path)
     if (has_extension(path, ".emf")) return _emf_load(path, 1.0);
     if (has_extension(path, ".wmf")) return _wmf_load(path, 1.0);
     if (has_extension(path, ".png")) return hooks.load_png ? hooks.load_png(path) : nullptr;
-    if (has_extension(path, ".tif") || has_extension(path, ".tiff")) return hooks.load_tiff ? hooks.load_tiff(path) : nullptr;
-    if (has_extension(path, ".psd") || has_extension(path, ".pdd")) return hooks.load_psd ? hooks.load_psd(path) : nullptr;
+    if (has_extension(path, ".tif") || has_extension(path, ".tiff"))
+        return hooks.load_tiff ? hooks.load_tiff(path) : nullptr;
+    if (has_extension(path, ".psd") || has_extension(path, ".pdd"))
+        return hooks.load_psd ? hooks.load_psd(path) : nullptr;
     if (has_extension(path, ".pdf")) return hooks.load_pdf ? hooks.load_pdf(path, 100) : nullptr;
     bool jpeg = has_extension(path, ".jpg") || has_extension(path, ".jpeg") || has_extension(path, ".jpe") ||
                 has_extension(path, ".gif");
     if (!jpeg) return hooks.load_plugin ? hooks.load_plugin(path) : nullptr;
     if (!hooks.load_jpeg) return nullptr;
     _bmap* b = hooks.load_jpeg(path, 1, 0);
-    if (b && jpeg_bad_input_flag && has_extension(path, ".gif") == 0) {   // a damaged stream decodes only in part
+    if (b && jpeg_bad_input_flag && has_extension(path, ".gif") == 0) {  // a damaged stream decodes only in part
         _bmap_delete(b);
         return nullptr;
     }
@@ -71,12 +73,10 @@ static int write_format(const char* path, _bmap* b, const save_choice* c)
     switch (c->format) {
     case SAVE_BMP: {
         FILE* f = fopen(path, "wb");
-        return f ? _bmap_save_bmp(b, f) : 0;   // the writer closes the file
+        return f ? _bmap_save_bmp(b, f) : 0;  // the writer closes the file
     }
-    case SAVE_JPEG:
-        return save_jpeg_file(path, b, c->quality);
-    case SAVE_PNG:
-        return save_png_palette(path, b) || save_png_rgb(path, b) ? 1 : 0;
+    case SAVE_JPEG: return save_jpeg_file(path, b, c->quality);
+    case SAVE_PNG: return save_png_palette(path, b) || save_png_rgb(path, b) ? 1 : 0;
     case SAVE_TIFF: {
         int n = _bmap_count_colors(b);
         if (n > 0) return save_tiff_rgb(path, b);
@@ -144,8 +144,8 @@ int save_image_with_choice(const char* source, const save_choice* c)
         // A read-only file is never replaced (the platform's move may not refuse it).
         DWORD attributes = GetFileAttributesA(target);
         if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY)) return 0;
-        if (!same && kavtrel_message_box(owner_window(), "同じ名前のファイルが存在します．上書きしてよろしいですか？", "警告",
-                                         MB_YESNO) != IDYES)
+        if (!same && kavtrel_message_box(owner_window(), "同じ名前のファイルが存在します．上書きしてよろしいですか？",
+                                         "警告", MB_YESNO) != IDYES)
             return 0;
         if (same && c->format == SAVE_JPEG && c->rotation != 0) return rotate_jpeg_in_place(source, c->rotation);
     }

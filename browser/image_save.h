@@ -13,7 +13,7 @@ enum { SAVE_NONE = 0, SAVE_BMP = 1, SAVE_JPEG = 2, SAVE_PNG = 3, SAVE_TIFF = 4 }
 // clockwise, 2 a half turn, 3 a quarter turn counter-clockwise.
 struct save_choice {
     int format;
-    int quality;          // 0 to 100; 0 the library's default
+    int quality;  // 0 to 100; 0 the library's default
     int delete_source;
     int keep_date;
     int xdpi, ydpi;

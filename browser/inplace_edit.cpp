@@ -79,11 +79,14 @@ int run_inplace_edit_loop(HWND edit, WPARAM commit_char)
         }
         if (got == -1) break;
         if (is_close(m)) {
-            PostMessageA(m.hwnd, m.message, m.wParam, m.lParam);   // handled once the editor has gone
+            PostMessageA(m.hwnd, m.message, m.wParam, m.lParam);  // handled once the editor has gone
             break;
         }
         if (m.hwnd == edit && m.message == WM_CHAR) {
-            if (m.wParam == commit_char) { result = 1; break; }
+            if (m.wParam == commit_char) {
+                result = 1;
+                break;
+            }
             if (m.wParam == VK_ESCAPE) break;
         }
         TranslateMessage(&m);
@@ -109,9 +112,12 @@ int edit_name_in_list(const char* entry, int mode, int hide_prefix, char* out, i
     if (file) {
         mark = strip_rotation_mark(shown);
         char* dot = mb_strrchr(shown, '.');
-        if (dot) { text_copy(ext, dot); *dot = 0; }
+        if (dot) {
+            text_copy(ext, dot);
+            *dot = 0;
+        }
     } else if (has_extension(shown, ".layer")) {
-        text_copy(ext, ".layer");   // put back on commit: the folder stays a layer folder
+        text_copy(ext, ".layer");  // put back on commit: the folder stays a layer folder
         *mb_strrchr(shown, '.') = 0;
     }
     if (mode == 0 && hide_prefix) {

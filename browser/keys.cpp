@@ -48,9 +48,12 @@ static void menu_at_mouse()
 static void enter_key(HWND window)
 {
     bool shift = held(VK_SHIFT), ctrl = held(VK_CONTROL);
-    if (shift && ctrl) post(window, CM_MARK_RANGE, 1);
-    else if (shift) post(window, CM_KEY_SHIFT_ENTER, 1);
-    else if (ctrl) post(window, CM_MARK_ENTRY, 1);
+    if (shift && ctrl)
+        post(window, CM_MARK_RANGE, 1);
+    else if (shift)
+        post(window, CM_KEY_SHIFT_ENTER, 1);
+    else if (ctrl)
+        post(window, CM_MARK_ENTRY, 1);
     else {
         POINT p;
         if (!GetCursorPos(&p) || !ScreenToClient(list_window(), &p)) return;
@@ -85,7 +88,8 @@ static int list_key_command(int key)
 {
     switch (key) {
     case VK_BACK: return CM_PARENT;
-    case VK_SPACE: case VK_NEXT: return CM_PAGE_NEXT;
+    case VK_SPACE:
+    case VK_NEXT: return CM_PAGE_NEXT;
     case VK_PRIOR: return CM_PAGE_BACK;
     case VK_DELETE: return CM_RECYCLE;
     case 'B': return CM_KEY_B;
@@ -114,13 +118,22 @@ static void list_keydown(HWND window, int key)
     }
     switch (key) {
     case VK_RETURN: enter_key(window); break;
-    case VK_SHIFT: case VK_CONTROL: update_cursor(); break;
+    case VK_SHIFT:
+    case VK_CONTROL: update_cursor(); break;
     case VK_ESCAPE: send(window, L.selected_count > 0 ? CM_CLEAR_MARKS : CM_FOLDER_TREE); break;
-    case VK_HOME: case VK_LEFT: case VK_UP: case VK_RIGHT: case VK_DOWN: case 'I':
-        move_pointer_by_key(list_window(), key);
-        break;
-    case 'M': case VK_APPS: menu_at_mouse(); break;
-    case '1': case 'A': case 'F': case 'O': case VK_F2: entry_key(window, key); break;
+    case VK_HOME:
+    case VK_LEFT:
+    case VK_UP:
+    case VK_RIGHT:
+    case VK_DOWN:
+    case 'I': move_pointer_by_key(list_window(), key); break;
+    case 'M':
+    case VK_APPS: menu_at_mouse(); break;
+    case '1':
+    case 'A':
+    case 'F':
+    case 'O':
+    case VK_F2: entry_key(window, key); break;
     default: break;
     }
 }
@@ -129,9 +142,14 @@ static void list_keydown(HWND window, int key)
 static void image_keydown(HWND window, int key, bool full)
 {
     switch (key) {
-    case VK_SPACE: case VK_NEXT: case VK_DOWN: post(window, CM_PAGE_NEXT); break;
-    case VK_PRIOR: case VK_UP: post(window, CM_PAGE_BACK); break;
-    case 'A': if (!full) post(window, CM_OPEN_ONE); break;
+    case VK_SPACE:
+    case VK_NEXT:
+    case VK_DOWN: post(window, CM_PAGE_NEXT); break;
+    case VK_PRIOR:
+    case VK_UP: post(window, CM_PAGE_BACK); break;
+    case 'A':
+        if (!full) post(window, CM_OPEN_ONE);
+        break;
     case 'B': post(window, CM_KEY_B); break;
     case 'T': post(window, CM_KEY_T); break;
     case 'O': open_entry_with_program(browser_ui_hooks.viewer_index(), -1); break;
@@ -148,16 +166,23 @@ static void viewer_keydown(HWND window, int key, int mode)
     bool full = browser_ui_hooks.viewer_full_screen() != 0;
     switch (key) {
     case VK_BACK: post(window, CM_BACK_TO_LIST); return;
-    case VK_ESCAPE: case '0': post(window, scroll ? CM_CLOSE_SCROLL_VIEW : CM_BACK_TO_LIST); return;
-    case '1': case '2': case '4': case '8': send(window, CM_ZOOM_BASE + (key - '0')); return;
+    case VK_ESCAPE:
+    case '0': post(window, scroll ? CM_CLOSE_SCROLL_VIEW : CM_BACK_TO_LIST); return;
+    case '1':
+    case '2':
+    case '4':
+    case '8': send(window, CM_ZOOM_BASE + (key - '0')); return;
     case 'F': post(window, CM_FULL_SCREEN); return;
-    case 'M': case VK_APPS: menu_at_mouse(); return;
+    case 'M':
+    case VK_APPS: menu_at_mouse(); return;
     case 'R': post(window, CM_KEY_R); return;
-    case VK_SHIFT: case VK_CONTROL: update_cursor(); return;
+    case VK_SHIFT:
+    case VK_CONTROL: update_cursor(); return;
     default: break;
     }
     if (mode != 1) return;
-    if (!scroll) image_keydown(window, key, full);
+    if (!scroll)
+        image_keydown(window, key, full);
     else if (key == VK_RETURN) {
         if (!full && !held(VK_CONTROL) && !held(VK_SHIFT)) post(window, CM_CLOSE_SCROLL_VIEW);
     } else {
@@ -168,7 +193,9 @@ static void viewer_keydown(HWND window, int key, int mode)
 int browser_keydown(HWND window, int key)
 {
     int mode = browser_ui_hooks.viewer_mode();
-    if (mode == 0) list_keydown(window, key);
-    else viewer_keydown(window, key, mode);
+    if (mode == 0)
+        list_keydown(window, key);
+    else
+        viewer_keydown(window, key, mode);
     return 0;
 }

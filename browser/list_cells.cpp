@@ -125,8 +125,10 @@ void draw_kind_placeholder(int index, double x, double y, double size)
     _rectangle(1, x + inset, y + inset, x + size - inset, y + size - inset);
     char label[32];
     const char* dot = k->plain && k->image_kind ? mb_strrchr(k->stored_name, '.') : nullptr;
-    if (dot) upper_extension(k->stored_name, label, sizeof label);
-    else text_copy(label, kind_label(k));
+    if (dot)
+        upper_extension(k->stored_name, label, sizeof label);
+    else
+        text_copy(label, kind_label(k));
     double w = list_text_width(label);
     _settextcolor(L.colours[COLOUR_SYS]);
     _moveto(x + (size - w) * 0.5, y + size * 0.5 - 6);
@@ -155,15 +157,16 @@ static void draw_name(file_kind* k, int i, double width)
             after = "@";
         }
         colour = k->system || k->hidden ? L.colours[COLOUR_SYS]
-               : folder_archive ? (in_history >= 0 ? darkened(L.colours[COLOUR_LINK]) : L.colours[COLOUR_LINK])
-               : L.colours[COLOUR_FILE];
+                 : folder_archive       ? (in_history >= 0 ? darkened(L.colours[COLOUR_LINK]) : L.colours[COLOUR_LINK])
+                                        : L.colours[COLOUR_FILE];
     } else {
         if (has_ext(name, ".newfolder")) return;
         after = k->shortcut ? "@" : "/";
         if (in_history > 0) after = k->shortcut ? "@*" : "/*";
         text_format(prefix, sizeof prefix, "%d %s", i + 1, after);
         colour = k->system || k->hidden ? L.colours[COLOUR_SYS]
-               : in_history >= 0 ? darkened(L.colours[COLOUR_LINK]) : L.colours[COLOUR_LINK];
+                 : in_history >= 0      ? darkened(L.colours[COLOUR_LINK])
+                                        : L.colours[COLOUR_LINK];
     }
     fit_name_with_prefix(prefix, width, name, sizeof name);
     text_append(name, after);
@@ -212,9 +215,12 @@ void draw_list_cell(int i, int force)
     }
     draw_name(k, i, L.thumb_size - (text_x - left) + list_text_width("0"));
     if (!k->plain || k->archive || L.time == 0) return;
-    if (L.time == 1) text_copy(line, format_file_time(k, 1));
-    else if (L.time == 2) text_copy(line, format_file_time(k, 3));
-    else text_copy(line, k->image_kind ? format_image_size(k, 0) : format_file_time(k, 3));
+    if (L.time == 1)
+        text_copy(line, format_file_time(k, 1));
+    else if (L.time == 2)
+        text_copy(line, format_file_time(k, 3));
+    else
+        text_copy(line, k->image_kind ? format_image_size(k, 0) : format_file_time(k, 3));
     draw_right_aligned(line, sizeof line, right, bottom.y, L.colours[COLOUR_DATE], TRANSPARENT);
 }
 
@@ -303,7 +309,10 @@ scroll_state* on_list_vscroll(WPARAM code, HWND window)
     case SB_LINEDOWN: pos += s->line_step; break;
     case SB_PAGEUP: pos -= s->page_step; break;
     case SB_PAGEDOWN: pos += s->page_step; break;
-    case SB_THUMBPOSITION: s->position = static_cast<short>(HIWORD(code)); s->changed = 1; return s;
+    case SB_THUMBPOSITION:
+        s->position = static_cast<short>(HIWORD(code));
+        s->changed = 1;
+        return s;
     case SB_THUMBTRACK: s->position = static_cast<short>(HIWORD(code)); return s;
     case SB_ENDSCROLL: s->changed = 1; return nullptr;
     default: return nullptr;

@@ -95,7 +95,7 @@ void reset_selection(const unsigned char* kept, int kept_count)
     for (int i = 0; i < L.count; i++)
         if (L.marks[i]) L.selected_count++;
 }
-}
+}  // namespace
 
 int redraw_checked(int focus, int scroll_bar, int repaint, bool check);
 
@@ -106,12 +106,16 @@ void load_folder(const unsigned char* kept, int kept_count, int first_hint, cons
     load_serial++;
     _pump();
     // Without a rescan the old names stay; the records are made afresh either way.
-    if (!(flags & LOAD_NO_RESCAN)) rescan();
-    else browser_list_set_entries(L.names, L.count);
+    if (!(flags & LOAD_NO_RESCAN))
+        rescan();
+    else
+        browser_list_set_entries(L.names, L.count);
     reset_selection(kept, kept_count);
     layout_list();
-    if (L.count >= 1) show_entry(name_hint, first_hint);
-    else L.first_row = 0;
+    if (L.count >= 1)
+        show_entry(name_hint, first_hint);
+    else
+        L.first_row = 0;
     set_browser_title(L.first_row / (L.rows > 0 ? L.rows : 1) + 1);
     browser_app_hooks.read_cut_marks();
     if (!(flags & LOAD_NO_REDRAW)) redraw_checked(1, 1, 1, false);
@@ -183,8 +187,10 @@ int redraw_checked(int focus, int scroll_bar, int repaint, bool check)
         fill_outside_grid();
         set_browser_title(L.first_row / L.rows + 1);
         HWND window = _page_hwnd(L.page);
-        if (scroll_bar) update_list_scrollbar(L.first_row / L.rows, L.count > 0 ? (L.count - 1) / L.per_page : 0, window);
-        else if (focus) SetFocus(window);
+        if (scroll_bar)
+            update_list_scrollbar(L.first_row / L.rows, L.count > 0 ? (L.count - 1) / L.per_page : 0, window);
+        else if (focus)
+            SetFocus(window);
         int first = L.first_row * L.columns;
         int end = first + L.per_page < L.count ? first + L.per_page : L.count;
         int serial = L.reload_counter;

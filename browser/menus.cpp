@@ -38,10 +38,7 @@ static HMENU add_popup(HMENU m, const char* text)
 }
 static void enable(HMENU m, int id, bool on) { EnableMenuItem(m, id, MF_BYCOMMAND | (on ? MF_ENABLED : MF_GRAYED)); }
 static void check(HMENU m, int id, bool on) { CheckMenuItem(m, id, MF_BYCOMMAND | (on ? MF_CHECKED : MF_UNCHECKED)); }
-static void retext(HMENU m, int id, const char* text)
-{
-    ModifyMenuA(m, id, MF_BYCOMMAND | MF_STRING, id, text);
-}
+static void retext(HMENU m, int id, const char* text) { ModifyMenuA(m, id, MF_BYCOMMAND | MF_STRING, id, text); }
 
 void clear_menu(HMENU popup)
 {
@@ -189,10 +186,7 @@ void build_main_menu(HWND window)
 
 // ---- Drive, subfolder, new-window, cursor and tree popups ----
 
-static int is_drive_spec(const char* path)
-{
-    return path[0] && path[1] == ':' && strlen(path) <= 3;
-}
+static int is_drive_spec(const char* path) { return path[0] && path[1] == ':' && strlen(path) <= 3; }
 
 HMENU build_drive_menu(const char* path, HMENU popup, int first_id)
 {
@@ -299,13 +293,18 @@ void build_tree_menu()
         const char* end = p;
         int seen = 0;
         for (const char* q = path; *q; q = mb_next(q))
-            if (*q == '\\' && ++seen == k + 1) { end = q; break; }
+            if (*q == '\\' && ++seen == k + 1) {
+                end = q;
+                break;
+            }
         if (seen < k + 1) end = path + strlen(path);
         text_copy_n(tree_menu.paths[k], PATH_BUF, path, static_cast<size_t>(end - path));
         if (k == 0 && tree_menu.paths[0][1] == ':') text_append(tree_menu.paths[0], "\\");
         char label[PATH_BUF + 16];
-        if (k == 0) text_copy(label, "ドライブ(&D) \t Ctrl+D");
-        else if (k == levels - 1) text_copy(label, "サブフォルダ(&S) \t Ctrl+S");
+        if (k == 0)
+            text_copy(label, "ドライブ(&D) \t Ctrl+D");
+        else if (k == levels - 1)
+            text_copy(label, "サブフォルダ(&S) \t Ctrl+S");
         else {
             const char* own = mb_strrchr(tree_menu.paths[k], '\\');
             text_format_cut(label, sizeof label, "&%c <%s>", marks[(k - 1) % 24], own ? own + 1 : tree_menu.paths[k]);
@@ -338,8 +337,10 @@ void build_size_menu(HMENU m)
     separator(m);
     for (int n = 2; n <= L.strip_numbers + 1 && n <= 30; n++) {
         char text[64];
-        if (n < 10) text_format(text, sizeof text, "横 &%d 枚 \t %d", n, n);
-        else text_format(text, sizeof text, "横 %d 枚", n);
+        if (n < 10)
+            text_format(text, sizeof text, "横 &%d 枚 \t %d", n, n);
+        else
+            text_format(text, sizeof text, "横 %d 枚", n);
         AppendMenuA(m, MF_STRING | (n == L.columns ? MF_CHECKED : 0), 700 + n, text);
     }
     separator(m);
@@ -393,7 +394,8 @@ static void new_item_state(HMENU m)
 {
     bool base = viewer_mode_now() == 0 && L.tree_depth == 0 && !at_drive_list() && !in_read_only_archive();
     enable(m, 240, base);
-    for (int k = 0; k < 4; k++) enable(m, 241 + k, base && command_hooks.archive_kind_available(241 + k, k, nullptr) > 1);
+    for (int k = 0; k < 4; k++)
+        enable(m, 241 + k, base && command_hooks.archive_kind_available(241 + k, k, nullptr) > 1);
 }
 
 static void edit_state(HMENU m)
@@ -450,7 +452,8 @@ static void cache_state(HMENU m)
 {
     char text[128];
     const thumb_cache_dir& d = thumb_cache.dir;
-    if (d.cache_size <= 0) text_copy(text, "設定(&S) 上限0MB (キャッシュファイル OFF)");
+    if (d.cache_size <= 0)
+        text_copy(text, "設定(&S) 上限0MB (キャッシュファイル OFF)");
     else {
         int files = 0;
         double bytes = cache_folder_bytes(d.primary_root, &files);
@@ -513,18 +516,30 @@ int update_menu_state(HMENU popup, HWND window)
 {
     menu_handles& h = browser_menus;
     if (popup != h.size && popup != h.history && popup != h.new_window) enable_all_menu_items(popup, 1);
-    if (popup == h.file) file_state(popup);
-    else if (popup == h.new_item) new_item_state(popup);
-    else if (popup == h.new_window) build_new_window_menu(popup);
-    else if (popup == h.edit) edit_state(popup);
-    else if (popup == h.view) view_state(popup);
-    else if (popup == h.cache) cache_state(popup);
-    else if (popup == h.initial) initial_state(popup);
-    else if (popup == h.size) build_size_menu(popup);
-    else if (popup == h.slide) slide_state(popup);
-    else if (popup == h.cursor) cursor_state(popup);
-    else if (popup == h.history) build_history_menu(popup);
-    else if (popup == h.tree) build_tree_menu();
+    if (popup == h.file)
+        file_state(popup);
+    else if (popup == h.new_item)
+        new_item_state(popup);
+    else if (popup == h.new_window)
+        build_new_window_menu(popup);
+    else if (popup == h.edit)
+        edit_state(popup);
+    else if (popup == h.view)
+        view_state(popup);
+    else if (popup == h.cache)
+        cache_state(popup);
+    else if (popup == h.initial)
+        initial_state(popup);
+    else if (popup == h.size)
+        build_size_menu(popup);
+    else if (popup == h.slide)
+        slide_state(popup);
+    else if (popup == h.cursor)
+        cursor_state(popup);
+    else if (popup == h.history)
+        build_history_menu(popup);
+    else if (popup == h.tree)
+        build_tree_menu();
     else {
         for (int k = 0; k < tree_menu.level_count; k++)
             if (popup == tree_menu.levels[k]) scan_subfolders(tree_menu.paths[k]);

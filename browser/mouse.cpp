@@ -44,15 +44,20 @@ static void one_image_help(HWND window, WPARAM flags, LPARAM position, char* hel
     hit.x = short(LOWORD(position));
     hit.y = short(HIWORD(position));
     bool marked = is_marked(browser_ui_hooks.viewer_index()) != 0;
-    if ((flags & MK_CONTROL) && (flags & MK_SHIFT)) text_copy(help, HELP_BUF, "Shift+Ctrl+ｸﾘｯｸ=ここまで選択");
+    if ((flags & MK_CONTROL) && (flags & MK_SHIFT))
+        text_copy(help, HELP_BUF, "Shift+Ctrl+ｸﾘｯｸ=ここまで選択");
     else if (flags & MK_CONTROL)
-        text_copy(help, HELP_BUF, marked ? "Ctrl+ｸﾘｯｸ=選択解除｜Shift+Ctrl+ｸﾘｯｸ=ここまで選択"
-                                         : "Ctrl+ｸﾘｯｸ=選択｜Shift+Ctrl+ｸﾘｯｸ=ここまで選択");
-    else if (in_top_left_quarter(window, hit)) text_copy(help, HELP_BUF, "ここでｸﾘｯｸ,Esc=一覧画面へ");
+        text_copy(help, HELP_BUF,
+                  marked ? "Ctrl+ｸﾘｯｸ=選択解除｜Shift+Ctrl+ｸﾘｯｸ=ここまで選択"
+                         : "Ctrl+ｸﾘｯｸ=選択｜Shift+Ctrl+ｸﾘｯｸ=ここまで選択");
+    else if (in_top_left_quarter(window, hit))
+        text_copy(help, HELP_BUF, "ここでｸﾘｯｸ,Esc=一覧画面へ");
     else if (L.count >= 2) {
-        text_copy(help, HELP_BUF, in_upper_half(window, hit)
-            ? "(Alt+)ｸﾘｯｸ=前(選択)へ｜(Alt+)ﾀﾞﾌﾞﾙｸﾘｯｸ=(選択)ｽﾗｲﾄﾞｼｮｰ｜右ｸﾘｯｸ,App,M=ﾒﾆｭｰ｜Ctrl+ｸﾘｯｸ=選択/解除"
-            : "(Alt+)ｸﾘｯｸ=次(選択)へ｜(Alt+)ﾀﾞﾌﾞﾙｸﾘｯｸ=(選択)ｽﾗｲﾄﾞｼｮｰ｜右ｸﾘｯｸ,App,M=ﾒﾆｭｰ｜Ctrl+ｸﾘｯｸ=選択/解除");
+        text_copy(
+            help, HELP_BUF,
+            in_upper_half(window, hit)
+                ? "(Alt+)ｸﾘｯｸ=前(選択)へ｜(Alt+)ﾀﾞﾌﾞﾙｸﾘｯｸ=(選択)ｽﾗｲﾄﾞｼｮｰ｜右ｸﾘｯｸ,App,M=ﾒﾆｭｰ｜Ctrl+ｸﾘｯｸ=選択/解除"
+                : "(Alt+)ｸﾘｯｸ=次(選択)へ｜(Alt+)ﾀﾞﾌﾞﾙｸﾘｯｸ=(選択)ｽﾗｲﾄﾞｼｮｰ｜右ｸﾘｯｸ,App,M=ﾒﾆｭｰ｜Ctrl+ｸﾘｯｸ=選択/解除");
         text_copy(kind, HELP_BUF, "左上でｸﾘｯｸ,Esc=一覧");
     }
 }
@@ -92,7 +97,8 @@ static void button_click(HWND window, int n)
     case 1: SendMessageA(window, WM_COMMAND, CM_PARENT, 0); return;
     case 2: SendMessageA(window, WM_COMMAND, CM_IMAGES_ONLY, 0); return;
     case 3:
-        if (m == 0) SendMessageA(window, WM_COMMAND, CM_FULL_SIZE, 0);
+        if (m == 0)
+            SendMessageA(window, WM_COMMAND, CM_FULL_SIZE, 0);
         else if (m == 1 && browser_ui_hooks.scroll_view_open())
             SendMessageA(page_client_window(L.page), WM_COMMAND, CM_CLOSE_SCROLL_VIEW, 0);
         return;
@@ -101,9 +107,12 @@ static void button_click(HWND window, int n)
     default: break;
     }
     int k = n - 5;
-    if (m == 0 && k == 1) browser_app_hooks.open_viewer(L.first_row * L.columns, 0, 0);
-    else if (m == 0) SendMessageA(window, WM_COMMAND, CM_FULL_SIZE + k, 0);
-    else if (m == 1 && k - 1 < 30) browser_op_hooks.viewer_set_zoom(1 << (k - 1));
+    if (m == 0 && k == 1)
+        browser_app_hooks.open_viewer(L.first_row * L.columns, 0, 0);
+    else if (m == 0)
+        SendMessageA(window, WM_COMMAND, CM_FULL_SIZE + k, 0);
+    else if (m == 1 && k - 1 < 30)
+        browser_op_hooks.viewer_set_zoom(1 << (k - 1));
 }
 
 int on_toolbar_click(HWND window, LPARAM position, WPARAM flags)
@@ -118,16 +127,18 @@ int on_toolbar_click(HWND window, LPARAM position, WPARAM flags)
     case BAR_HISTORY_BACK: SendMessageA(window, WM_COMMAND, CM_HISTORY_BACK, 0); return 1;
     case BAR_HISTORY_FORWARD: SendMessageA(window, WM_COMMAND, CM_HISTORY_FORWARD, 0); return 1;
     case BAR_SPECIAL:
-        if (hit.number == 4) SendMessageA(window, WM_COMMAND, CM_FOLDER_TREE, 0);
-        else goto_special_folder(flags, hit.number);
+        if (hit.number == 4)
+            SendMessageA(window, WM_COMMAND, CM_FOLDER_TREE, 0);
+        else
+            goto_special_folder(flags, hit.number);
         return 1;
     case BAR_TREE_SWITCH:
-        if (ctrl) browser_op_hooks.open_new_window(current_folder.folder);
-        else if (mode() == 0) confirm_expand_all(-1, 1);
+        if (ctrl)
+            browser_op_hooks.open_new_window(current_folder.folder);
+        else if (mode() == 0)
+            confirm_expand_all(-1, 1);
         return 1;
-    case BAR_TREE_LEVEL:
-        confirm_expand_all(hit.number > 0 ? hit.number - 1 : L.tree_depth + 1, 1);
-        return 1;
+    case BAR_TREE_LEVEL: confirm_expand_all(hit.number > 0 ? hit.number - 1 : L.tree_depth + 1, 1); return 1;
     default: return 0;
     }
 }
@@ -136,8 +147,10 @@ int on_toolbar_click(HWND window, LPARAM position, WPARAM flags)
 
 static void mark_click(WPARAM flags, int index)
 {
-    if ((flags & MK_CONTROL) && (flags & MK_SHIFT)) select_range_to(index);
-    else if (flags & MK_CONTROL) toggle_mark(index);
+    if ((flags & MK_CONTROL) && (flags & MK_SHIFT))
+        select_range_to(index);
+    else if (flags & MK_CONTROL)
+        toggle_mark(index);
 }
 
 // Shift+click on the gap between two cells: the marked entries move there by
@@ -178,8 +191,10 @@ static int list_left_button(HWND window, WPARAM flags, LPARAM position)
     hit_record hit;
     hit_test_list_cell(position, &hit);
     if (near_cell_centre(hit)) {
-        if ((flags & MK_SHIFT) && !(flags & MK_CONTROL)) move_selected_into(hit.index);
-        else mark_click(flags, hit.index);
+        if ((flags & MK_SHIFT) && !(flags & MK_CONTROL))
+            move_selected_into(hit.index);
+        else
+            mark_click(flags, hit.index);
         return 1;
     }
     if (on_toolbar_click(window, position, flags)) return 0;
@@ -210,9 +225,12 @@ int on_list_left_button(HWND window, WPARAM flags, LPARAM position)
 {
     if (!from_browser(window)) return 0;
     int m = mode(), again = 1;
-    if (m == 0) again = list_left_button(window, flags, position);
-    else if (m == 1 && !browser_ui_hooks.viewer_full_screen()) again = image_left_button(window, flags, position);
-    else if (m >= 2) browser_op_hooks.end_slide_show();
+    if (m == 0)
+        again = list_left_button(window, flags, position);
+    else if (m == 1 && !browser_ui_hooks.viewer_full_screen())
+        again = image_left_button(window, flags, position);
+    else if (m >= 2)
+        browser_op_hooks.end_slide_show();
     if (again) repost_move(window, flags, position);
     return 0;
 }
@@ -247,11 +265,14 @@ static void list_double_click(HWND window, WPARAM flags, LPARAM position)
     if (!near_cell_centre(hit)) return;
     file_kind* k = list_entry_kind(hit.index);
     const file_kind_base* t = k->target();
-    if (!t->plain || t->archive) enter_entry(t);
-    else if (t->image_kind) browser_app_hooks.open_viewer(hit.index, 0, 0);
+    if (!t->plain || t->archive)
+        enter_entry(t);
+    else if (t->image_kind)
+        browser_app_hooks.open_viewer(hit.index, 0, 0);
     else if (ends_with_ci(L.names[hit.index], ".a.txt"))
         browser_op_hooks.open_new_window(L.names[hit.index]);
-    else open_entry_with_program(hit.index, -1);
+    else
+        open_entry_with_program(hit.index, -1);
     (void)window;
     (void)flags;
 }
@@ -272,8 +293,10 @@ int on_list_double_click(HWND window, WPARAM flags, LPARAM position)
 {
     if (!from_browser(window) || L.count <= 0) return 0;
     int m = mode();
-    if (m == 0) list_double_click(window, flags, position);
-    else if (m == 1) image_double_click(window, position);
+    if (m == 0)
+        list_double_click(window, flags, position);
+    else if (m == 1)
+        image_double_click(window, position);
     if (m == 0) repost_move(window, flags, position);
     return 0;
 }
@@ -317,8 +340,10 @@ int on_list_right_button(WPARAM, HWND window)
         }
     } else if (m == 1 && !browser_ui_hooks.viewer_full_screen() && L.count > 0) {
         window_hook_state.command_index = browser_ui_hooks.viewer_index();
-        if (bar.kind == BAR_PATH_SEGMENT) path_segment_menu(bar.number, menu);
-        else browser_op_hooks.build_entry_menu(menu, window_hook_state.command_index);
+        if (bar.kind == BAR_PATH_SEGMENT)
+            path_segment_menu(bar.number, menu);
+        else
+            browser_op_hooks.build_entry_menu(menu, window_hook_state.command_index);
     } else {
         DestroyMenu(menu);
         return 0;
@@ -335,7 +360,7 @@ int move_slot(HWND w, UINT, WPARAM wp, LPARAM lp) { return browser_mousemove(w, 
 int left_slot(HWND w, UINT, WPARAM wp, LPARAM lp) { return on_list_left_button(w, wp, lp); }
 int double_slot(HWND w, UINT, WPARAM wp, LPARAM lp) { return on_list_double_click(w, wp, lp); }
 int right_slot(HWND w, UINT, WPARAM wp, LPARAM) { return on_list_right_button(wp, w); }
-}
+}  // namespace
 
 void install_key_hooks()
 {

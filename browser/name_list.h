@@ -10,9 +10,9 @@ struct name_link {
 };
 
 struct name_list {
-    name_link head;     // sentinel
-    name_link* tail;    // the link to append after; the sentinel (or null) when empty
-    void** array;       // null until built
+    name_link head;   // sentinel
+    name_link* tail;  // the link to append after; the sentinel (or null) when empty
+    void** array;     // null until built
     int count;
 };
 
@@ -22,8 +22,8 @@ struct sort_record {
     const char* name;
     FILETIME write_time;
     double size;
-    int folder;         // 1 for a folder entry
-    char* cut;          // first backslash of a folder entry, cut to NUL while sorting
+    int folder;  // 1 for a folder entry
+    char* cut;   // first backslash of a folder entry, cut to NUL while sorting
 };
 
 // Copies text (exact length + 1) into a new link. 0 when memory runs out.
@@ -38,7 +38,7 @@ void strlist_clear(name_list* list);
 void sortlist_clear(name_list* list);
 
 // The five lists of the scanner, cleared at exit.
-extern name_list listing_names, listing_records;     // the current listing
-extern name_list image_names, image_records;         // the image names of a folder
-extern name_list tree_names;                         // drives and subfolders of the folder tree
+extern name_list listing_names, listing_records;  // the current listing
+extern name_list image_names, image_records;      // the image names of a folder
+extern name_list tree_names;                      // drives and subfolders of the folder tree
 void clear_scan_lists();

@@ -7,10 +7,7 @@
 #include "files/strings.h"
 #include <cstring>
 
-const char* file_ext_of(const char* path)
-{
-    return mb_strrchr(file_name_of(path), '.');
-}
+const char* file_ext_of(const char* path) { return mb_strrchr(file_name_of(path), '.'); }
 
 bool replace_extension(char* path, size_t cap, const char* ext)
 {
@@ -58,10 +55,7 @@ int image_kind_of_ext(const char* ext)
     return image_kind_enabled[kind] ? kind + 1 : 0;
 }
 
-int image_kind_of_path(const char* path)
-{
-    return image_kind_of_ext(file_ext_of(path));
-}
+int image_kind_of_path(const char* path) { return image_kind_of_ext(file_ext_of(path)); }
 
 int image_kind_of_ext2(const char* ext, int kind)
 {
@@ -82,8 +76,7 @@ void parse_text_ext_list(const char* list)
     l.count = 0;
     l.ext[0] = "";
     if (!list) list = "";
-    bool fits = mb_strstr(list, ". ") ? text_copy(l.text, list)
-                                      : text_format(l.text, sizeof l.text, ". %s", list);
+    bool fits = mb_strstr(list, ". ") ? text_copy(l.text, list) : text_format(l.text, sizeof l.text, ". %s", list);
     if (!fits) return;
     char* p = l.text;
     while (l.count < TEXT_EXT_MAX) {
@@ -101,10 +94,7 @@ void parse_text_ext_list(const char* list)
 // The list holds its default from the start (the settings may replace it).
 static const bool text_ext_list_ready = (parse_text_ext_list(default_text_extensions), true);
 
-int is_text_name(const char* name)
-{
-    return find_in_string_table(file_ext_of(name), text_ext_list.ext);
-}
+int is_text_name(const char* name) { return find_in_string_table(file_ext_of(name), text_ext_list.ext); }
 
 // The mark's position in the path: the last dot of the file name without its
 // extension, when two characters ".r", ".l" or ".i" run from it to the extension.

@@ -29,8 +29,8 @@ int image_kind_of_ext2(const char* ext, int kind);
 enum { TEXT_EXT_MAX = 64, TEXT_EXT_LIST_BUF = 256 };
 struct text_ext_list_record {
     int count;
-    char text[TEXT_EXT_LIST_BUF + 3];     // a 255-character list with ". " in front and its terminator
-    const char* ext[TEXT_EXT_MAX + 1];     // into text; an empty entry ends the table
+    char text[TEXT_EXT_LIST_BUF + 3];   // a 255-character list with ". " in front and its terminator
+    const char* ext[TEXT_EXT_MAX + 1];  // into text; an empty entry ends the table
 };
 extern text_ext_list_record text_ext_list;
 extern const char default_text_extensions[];

@@ -92,7 +92,7 @@ int path_segment_folder(int n, char* out)
     }
     if (seen < n && !(seen == n - 1 && !*p && p > path && *mb_last(path) != '\\')) return 0;
     size_t length = size_t(p - path);
-    if (n == 1 && *p == '\\') length++;   // a drive root keeps its backslash
+    if (n == 1 && *p == '\\') length++;  // a drive root keeps its backslash
     return text_copy_n(out, PATH_BUF, path, length) ? 1 : 0;
 }
 

@@ -13,7 +13,7 @@ int number_prefix_length(const char* name)
 {
     const char* p = name;
     while (*p >= '0' && *p <= '9') p++;
-    if (p == name || *p != ')') return 0;   // ")x" and "1a)x" carry no prefix
+    if (p == name || *p != ')') return 0;  // ")x" and "1a)x" carry no prefix
     return static_cast<int>(p - name) + 1;
 }
 
@@ -23,7 +23,7 @@ int number_prefix_value(const char* name)
     long long v = 0;
     for (int i = 0; i < n - 1; i++) {
         v = v * 10 + (name[i] - '0');
-        if (v > 999999999) return 999999999;   // a longer prefix orders last
+        if (v > 999999999) return 999999999;  // a longer prefix orders last
     }
     return static_cast<int>(v);
 }
@@ -86,7 +86,7 @@ void rename_plan_free(rename_plan* plan)
 
 void rename_plan_mark_partners(const rename_plan* plan, unsigned char* marks)
 {
-    for (int pass = 0; pass < 2; pass++)   // image to comment and comment to image
+    for (int pass = 0; pass < 2; pass++)  // image to comment and comment to image
         for (int i = 0; i < plan->count; i++)
             if (marks[i]) marks[plan->partner[i]] = 1;
 }

@@ -51,13 +51,13 @@ enum { NAME_PRESENT = 0, NAME_TEMPORARY = 1, NAME_TARGET = 2 };
 // prefix, or the name without its prefix.
 enum { TARGET_PATTERN = 0, TARGET_NUMBERED = 1, TARGET_STRIPPED = 2 };
 struct rename_request {
-    char* const* names;    // the list
+    char* const* names;  // the list
     int count;
     const rename_plan* plan;
     int digits;
     int form;
-    const char* pattern;   // TARGET_PATTERN: "#" the number, "*" the old name
-    int change_prefix;     // 0: an old number prefix stays in front
+    const char* pattern;  // TARGET_PATTERN: "#" the number, "*" the old name
+    int change_prefix;    // 0: an old number prefix stays in front
 };
 // Writes entry index's name in the form mode (a path relative to the list's
 // folder; only the last component changes). 1 when it fit in cap.
@@ -67,8 +67,8 @@ int build_new_name(const rename_request* r, int index, int mode, char* out, size
 // and first number as typed. Returns the number of entries renamed; 0 with a
 // message box, touching nothing, when a target is unsafe, repeats, already
 // names another item of the folder or does not fit.
-int rename_selected(const char* pattern, const char* first, int change_prefix,
-                    char* const* names, int count, unsigned char* marks);
+int rename_selected(const char* pattern, const char* first, int change_prefix, char* const* names, int count,
+                    unsigned char* marks);
 // The first final name of the last rename (for the list cursor), or "".
 extern char renamed_first_name[260];
 

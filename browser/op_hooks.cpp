@@ -25,12 +25,35 @@ void no_step(int, int) {}
 void no_zoom(int) {}
 void no_key(int) {}
 int default_interval() { return 30; }
-}
+}  // namespace
 
 browser_op_hook_table browser_op_hooks = {
-    nothing, no_menu, no_toolbar, no_entry_menu, no_folder_menu,
-    no_prefix, no_renumber, zero,
-    nothing, zero, no_leave, none_at, none_at, full_path_only,
-    no_editor, none_at, no_window,
-    no_step, no_step, no_zoom, nothing, default_interval, zero, zero, nothing, no_archive_kind, open_with_association, no_key,
+    nothing,
+    no_menu,
+    no_toolbar,
+    no_entry_menu,
+    no_folder_menu,
+    no_prefix,
+    no_renumber,
+    zero,
+    nothing,
+    zero,
+    no_leave,
+    none_at,
+    none_at,
+    full_path_only,
+    no_editor,
+    none_at,
+    no_window,
+    no_step,
+    no_step,
+    no_zoom,
+    nothing,
+    default_interval,
+    zero,
+    zero,
+    nothing,
+    no_archive_kind,
+    open_with_association,
+    no_key,
 };

@@ -11,14 +11,14 @@
 // What lies under a point of the toolbar line.
 enum toolbar_hit_kind {
     BAR_NONE = 0,
-    BAR_BUTTON,         // number 1..: parent, images only, full size, bigger, smaller, then sizes
-    BAR_LEFT_MARGIN,    // left of the grid's left margin, below its top margin
-    BAR_PATH_SEGMENT,   // number: the segment counted from the drive (1 the drive)
+    BAR_BUTTON,        // number 1..: parent, images only, full size, bigger, smaller, then sizes
+    BAR_LEFT_MARGIN,   // left of the grid's left margin, below its top margin
+    BAR_PATH_SEGMENT,  // number: the segment counted from the drive (1 the drive)
     BAR_HISTORY_BACK,
     BAR_HISTORY_FORWARD,
-    BAR_SPECIAL,        // number 1 Desktop, 2 Personal, 3 drive list, 4 folder tree
+    BAR_SPECIAL,  // number 1 Desktop, 2 Personal, 3 drive list, 4 folder tree
     BAR_TREE_SWITCH,
-    BAR_TREE_LEVEL,     // number n: a level mark; 0 the mark that expands one more level
+    BAR_TREE_LEVEL,  // number n: a level mark; 0 the mark that expands one more level
 };
 struct toolbar_hit {
     int kind;
@@ -41,7 +41,7 @@ struct browser_op_hook_table {
     // the close-up of prefixes after a delete (mode, count).
     int (*add_number_prefix)(int position);
     void (*renumber)(int mode, int count);
-    int (*number_order)();               // the number-order flag of the folder
+    int (*number_order)();  // the number-order flag of the folder
     // Archives opened as folders.
     void (*write_back_archive)();
     int (*archive_read_only)();
@@ -53,7 +53,7 @@ struct browser_op_hook_table {
     int (*stage_for_clipboard)(const char* path, int cut, char* out);
     // In-list editors: the rename (mode 2 for a new entry) and the small-text
     // editor over entry index. 1 when confirmed or saved.
-    int (*rename_in_list)(int index, int mode, char* new_path);   // new_path: 260 bytes
+    int (*rename_in_list)(int index, int mode, char* new_path);  // new_path: 260 bytes
     int (*edit_text)(int index);
     // A new browser window on a path; a script window on a ".a.txt" file.
     int (*open_new_window)(const char* path);

@@ -51,7 +51,7 @@ void slides(int direction, int selected) { start_slide_show(viewer_state, select
 int slide_running() { return viewer_state.mode >= 2; }
 int interval() { return viewer_state.interval; }
 int repeats() { return viewer_state.nonstop; }
-}
+}  // namespace
 
 void install_op_parts()
 {

@@ -15,9 +15,19 @@
 #include <cstdlib>
 #include <cstring>
 
-enum { SWATCH_COUNT = 11, SWATCH_SIZE = 16, SWATCH_ROW_TOP = 362, SWATCH_ROW_STEP = 32,
-       SWATCH_LEFT = 20, SWATCH_STEP = 100, SWATCH_PER_ROW = 5, TXTEXT_LIMIT = SETTINGS_TEXT_BUF - 1,
-       DIALOG_MIN_WIDTH = 520, DIALOG_MIN_HEIGHT = 456, COUNT_LIMIT_LOW = 10 };
+enum {
+    SWATCH_COUNT = 11,
+    SWATCH_SIZE = 16,
+    SWATCH_ROW_TOP = 362,
+    SWATCH_ROW_STEP = 32,
+    SWATCH_LEFT = 20,
+    SWATCH_STEP = 100,
+    SWATCH_PER_ROW = 5,
+    TXTEXT_LIMIT = SETTINGS_TEXT_BUF - 1,
+    DIALOG_MIN_WIDTH = 520,
+    DIALOG_MIN_HEIGHT = 456,
+    COUNT_LIMIT_LOW = 10
+};
 
 struct swatch {
     const char* label;
@@ -26,11 +36,31 @@ struct swatch {
 // In swatch order: toolbar, background, file, link, system, date, outside, text,
 // full-screen background, full-screen text, selection.
 static const swatch swatches[SWATCH_COUNT] = {
-    { "ﾂｰﾙﾊﾞｰの色", 0xFFDEDE }, { "背景色", 0 }, { "ﾌｧｲﾙ名の色", 0 }, { "ﾘﾝｸ,ﾌｫﾙﾀﾞ名の色", 0xFF0000 },
-    { "ﾌｧｲﾙ番号,ｼｽﾃﾑ,隠しﾌｧｲﾙ名の色", 0x808080 }, { "日付の色", 0x0080FF }, { "ｱﾙﾊﾞﾑ領域外の色", 0x808080 },
-    { "ﾃｷｽﾄの色", 0x808080 }, { "ﾌﾙｽｸﾘｰﾝの背景色", 0 }, { "ﾌﾙｽｸﾘｰﾝの文字色", 0x808080 }, { "選択枠の色", 0x0080FF },
+    {"ﾂｰﾙﾊﾞｰの色", 0xFFDEDE},
+    {"背景色", 0},
+    {"ﾌｧｲﾙ名の色", 0},
+    {"ﾘﾝｸ,ﾌｫﾙﾀﾞ名の色", 0xFF0000},
+    {"ﾌｧｲﾙ番号,ｼｽﾃﾑ,隠しﾌｧｲﾙ名の色", 0x808080},
+    {"日付の色", 0x0080FF},
+    {"ｱﾙﾊﾞﾑ領域外の色", 0x808080},
+    {"ﾃｷｽﾄの色", 0x808080},
+    {"ﾌﾙｽｸﾘｰﾝの背景色", 0},
+    {"ﾌﾙｽｸﾘｰﾝの文字色", 0x808080},
+    {"選択枠の色", 0x0080FF},
 };
-enum { SW_TOOLBAR, SW_BACK, SW_FILE, SW_LINK, SW_SYS, SW_DATE, SW_OUT, SW_TEXT, SW_SLIDE_BACK, SW_SLIDE_TEXT, SW_SELECT };
+enum {
+    SW_TOOLBAR,
+    SW_BACK,
+    SW_FILE,
+    SW_LINK,
+    SW_SYS,
+    SW_DATE,
+    SW_OUT,
+    SW_TEXT,
+    SW_SLIDE_BACK,
+    SW_SLIDE_TEXT,
+    SW_SELECT
+};
 
 // The working colours while the dialog is open (it is modal: one at a time).
 static COLORREF working[SWATCH_COUNT];
@@ -41,8 +71,8 @@ static void bind_colour_homes()
 {
     browser_list_record& l = browser_list;
     COLORREF* homes[SWATCH_COUNT] = {
-        &l.toolbar_colour, &l.colours[COLOUR_BK], &l.colours[COLOUR_FILE], &l.colours[COLOUR_LINK],
-        &l.colours[COLOUR_SYS], &l.colours[COLOUR_DATE], &l.colours[COLOUR_OUT], &l.colours[COLOUR_TXT],
+        &l.toolbar_colour,      &l.colours[COLOUR_BK],   &l.colours[COLOUR_FILE], &l.colours[COLOUR_LINK],
+        &l.colours[COLOUR_SYS], &l.colours[COLOUR_DATE], &l.colours[COLOUR_OUT],  &l.colours[COLOUR_TXT],
         &l.settings.sldbkcolor, &l.settings.sldtxtcolor, &l.colours[COLOUR_SEL],
     };
     memcpy(colour_homes, homes, sizeof homes);
@@ -52,7 +82,7 @@ static RECT swatch_rect(int i)
 {
     int left = SWATCH_LEFT + (i % SWATCH_PER_ROW) * SWATCH_STEP;
     int top = SWATCH_ROW_TOP + (i / SWATCH_PER_ROW) * SWATCH_ROW_STEP;
-    return RECT{ left, top, left + SWATCH_SIZE, top + SWATCH_SIZE };
+    return RECT{left, top, left + SWATCH_SIZE, top + SWATCH_SIZE};
 }
 
 static int swatch_at(int x, int y)
@@ -168,7 +198,7 @@ static void on_paint(HWND dialog)
             owned_object brush(CreateSolidBrush(working[i]));
             FillRect(dc, &r, static_cast<HBRUSH>(brush.get()));
             FrameRect(dc, &r, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
-            RECT label = { r.right + 4, r.top, r.left + SWATCH_STEP - 4, r.bottom + 14 };
+            RECT label = {r.right + 4, r.top, r.left + SWATCH_STEP - 4, r.bottom + 14};
             DrawTextA(dc, swatches[i].label, -1, &label, DT_LEFT | DT_WORDBREAK | DT_NOPREFIX);
         }
     }
@@ -186,20 +216,21 @@ static void on_click(HWND dialog, int x, int y)
 INT_PTR CALLBACK options_dlg_proc(HWND dialog, UINT message, WPARAM wparam, LPARAM lparam)
 {
     switch (message) {
-    case WM_INITDIALOG:
-        on_init(dialog);
-        return TRUE;
-    case WM_PAINT:
-        on_paint(dialog);
-        return TRUE;
+    case WM_INITDIALOG: on_init(dialog); return TRUE;
+    case WM_PAINT: on_paint(dialog); return TRUE;
     case WM_LBUTTONDOWN:
         on_click(dialog, static_cast<short>(LOWORD(lparam)), static_cast<short>(HIWORD(lparam)));
         return TRUE;
     case WM_COMMAND:
         switch (LOWORD(wparam)) {
-        case IDOK: on_ok(dialog); EndDialog(dialog, 1); return TRUE;
+        case IDOK:
+            on_ok(dialog);
+            EndDialog(dialog, 1);
+            return TRUE;
         case IDCANCEL: EndDialog(dialog, 0); return TRUE;
-        case IDC_COUNTFILE: case IDC_TXTICON: case IDC_TXTCONT:
+        case IDC_COUNTFILE:
+        case IDC_TXTICON:
+        case IDC_TXTCONT:
             if (HIWORD(wparam) == BN_CLICKED) derive_enabling(dialog);
             return TRUE;
         }

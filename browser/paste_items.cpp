@@ -47,20 +47,37 @@ struct question {
 struct template_writer {
     WORD words[1024];
     int used = 0;
-    void word(WORD w) { if (used < 1024) words[used++] = w; }
-    void align() { if (used & 1) word(0); }
+    void word(WORD w)
+    {
+        if (used < 1024) words[used++] = w;
+    }
+    void align()
+    {
+        if (used & 1) word(0);
+    }
     void text(const char* cp932)
     {
         wchar_t wide[128];
         int n = MultiByteToWideChar(932, 0, cp932, -1, wide, 128);
-        if (n <= 0) { word(0); return; }
+        if (n <= 0) {
+            word(0);
+            return;
+        }
         for (int i = 0; i < n; i++) word(WORD(wide[i]));
     }
     void header(DWORD style, int items, int cx, int cy, const char* title)
     {
-        word(LOWORD(style)); word(HIWORD(style)); word(0); word(0);
-        word(WORD(items)); word(0); word(0); word(WORD(cx)); word(WORD(cy));
-        word(0); word(0);
+        word(LOWORD(style));
+        word(HIWORD(style));
+        word(0);
+        word(0);
+        word(WORD(items));
+        word(0);
+        word(0);
+        word(WORD(cx));
+        word(WORD(cy));
+        word(0);
+        word(0);
         text(title);
         word(9);
         text("MS UI Gothic");
@@ -69,9 +86,17 @@ struct template_writer {
     {
         align();
         style |= WS_CHILD | WS_VISIBLE;
-        word(LOWORD(style)); word(HIWORD(style)); word(0); word(0);
-        word(WORD(x)); word(WORD(y)); word(WORD(cx)); word(WORD(cy)); word(id);
-        word(0xFFFF); word(cls);
+        word(LOWORD(style));
+        word(HIWORD(style));
+        word(0);
+        word(0);
+        word(WORD(x));
+        word(WORD(y));
+        word(WORD(cx));
+        word(WORD(cy));
+        word(id);
+        word(0xFFFF);
+        word(cls);
         text(title);
         word(0);
     }
@@ -104,7 +129,7 @@ INT_PTR CALLBACK question_proc(HWND dialog, UINT message, WPARAM wp, LPARAM lp)
     EndDialog(dialog, id);
     return TRUE;
 }
-}
+}  // namespace
 
 void ask_overwrite_or_rename(const char* operation, const char* placed_kind, const char* existing_kind,
                              const char* existing_path, overwrite_answers* answers)
@@ -158,8 +183,10 @@ static bool clear_other_kind(const char* source, const char* destination)
 {
     bool folder = is_folder(destination);
     if (folder == is_folder(source)) return true;
-    if (folder) rd_folder(destination);
-    else rm_file(destination);
+    if (folder)
+        rd_folder(destination);
+    else
+        rm_file(destination);
     return !exists(destination);
 }
 
@@ -204,8 +231,10 @@ int paste_one_item(const char* source, const char* destination, int cut, overwri
     } else {
         ask_overwrite_or_rename("ペースト", kind_word(source), kind_word(destination), destination, answers);
         if (answers->cancel) return 0;
-        if (answers->yes) answers->done = place_over(source, destination, cut != 0) ? 1 : 0;
-        else answers->done = (cut ? move_as_unique(source, destination) : copy_as_unique(source, destination)) ? 1 : 0;
+        if (answers->yes)
+            answers->done = place_over(source, destination, cut != 0) ? 1 : 0;
+        else
+            answers->done = (cut ? move_as_unique(source, destination) : copy_as_unique(source, destination)) ? 1 : 0;
     }
     return answers->done;
 }
@@ -221,8 +250,10 @@ int move_one_item(const char* source, const char* destination, overwrite_answers
     if (same_or_unknown(source, destination)) return 0;
     ask_overwrite_or_rename("移動", kind_word(source), kind_word(destination), destination, answers);
     if (answers->cancel) return 0;
-    if (answers->yes) answers->done = place_over(source, destination, true) ? 1 : 0;
-    else answers->done = move_as_unique(source, destination) ? 1 : 0;
+    if (answers->yes)
+        answers->done = place_over(source, destination, true) ? 1 : 0;
+    else
+        answers->done = move_as_unique(source, destination) ? 1 : 0;
     return answers->done;
 }
 
@@ -239,7 +270,8 @@ int paste_one_shortcut(const char* source, const char* shortcut, overwrite_answe
         if (answers->cancel) return 0;
         if (answers->yes) {
             if (is_folder(shortcut)) rd_folder(shortcut);
-            answers->done = !is_folder(shortcut) && create_shortcut(shortcut, source, nullptr, nullptr, nullptr, nullptr);
+            answers->done =
+                !is_folder(shortcut) && create_shortcut(shortcut, source, nullptr, nullptr, nullptr, nullptr);
         } else {
             answers->done = shortcut_as_unique(source, shortcut) ? 1 : 0;
         }
@@ -264,11 +296,13 @@ int make_folder_cb(walk_item* item)
     char target[PATH_BUF];
     const char* relative = item->path + t.source_length;
     while (*relative == '\\') relative++;
-    if (!path_join(target, t.root, relative)) t.failures++;
-    else if (!exists(target) && !md_path(target)) t.failures++;
+    if (!path_join(target, t.root, relative))
+        t.failures++;
+    else if (!exists(target) && !md_path(target))
+        t.failures++;
     return 1;
 }
-}
+}  // namespace
 
 int paste_folder_tree_only(const char* source, const char* folder, overwrite_answers* answers)
 {

@@ -13,7 +13,7 @@
 #include <cstdio>
 #include <cstring>
 
-current_folder_state current_folder = { "\\", "\\", 0, 0, 0, 0, 0 };
+current_folder_state current_folder = {"\\", "\\", 0, 0, 0, 0, 0};
 
 static int depth_zero() { return 0; }
 static int plain_by_depth(const char* name);
@@ -31,9 +31,9 @@ static void page_ime_off()
     HWND window = _page_hwnd(1);
     HMODULE imm = window ? LoadLibraryA("imm32.dll") : nullptr;
     if (!imm) return;
-    typedef HANDLE (WINAPI *get_context_fn)(HWND);
-    typedef BOOL (WINAPI *set_open_fn)(HANDLE, BOOL);
-    typedef BOOL (WINAPI *release_fn)(HWND, HANDLE);
+    typedef HANDLE(WINAPI * get_context_fn)(HWND);
+    typedef BOOL(WINAPI * set_open_fn)(HANDLE, BOOL);
+    typedef BOOL(WINAPI * release_fn)(HWND, HANDLE);
     auto get_context = reinterpret_cast<get_context_fn>(GetProcAddress(imm, "ImmGetContext"));
     auto set_open = reinterpret_cast<set_open_fn>(GetProcAddress(imm, "ImmSetOpenStatus"));
     auto release = reinterpret_cast<release_fn>(GetProcAddress(imm, "ImmReleaseContext"));
@@ -51,7 +51,7 @@ browser_path_hook_table browser_path_hooks = {
     depth_zero, plain_by_depth, not_mapped, nothing, not_inside, not_followed, no_images, page_ime_off, shown_as_is,
 };
 
-static bool is_backslash_at(const char* p) { return *p == '\\'; }   // p is a character start
+static bool is_backslash_at(const char* p) { return *p == '\\'; }  // p is a character start
 
 // Position of the n-th (1-based) backslash of name, or null.
 static const char* nth_backslash(const char* name, int n)
@@ -109,8 +109,7 @@ static bool folded_folder(const char* path, char* out)
     return true;
 }
 
-static void display_bytes(const char* special, const char* folder,
-                          unsigned char* exact, unsigned char* length)
+static void display_bytes(const char* special, const char* folder, unsigned char* exact, unsigned char* length)
 {
     char path[PATH_BUF], lowered[PATH_BUF];
     *exact = *length = 0;
@@ -169,11 +168,14 @@ int user_temp_folder(char* out, const char* sub)
 {
     char temp[PATH_BUF], user[257];
     DWORD n = GetTempPathA(sizeof temp, temp);
-    if (!n || n >= sizeof temp) { out[0] = 0; return 0; }
+    if (!n || n >= sizeof temp) {
+        out[0] = 0;
+        return 0;
+    }
     DWORD size = 256;
     if (!GetUserNameA(user, &size) || !user[0]) text_copy(user, "default");
-    if (!path_join(out, PATH_BUF, temp, "zote") || !path_join(out, PATH_BUF, out, "user")
-        || !path_join(out, PATH_BUF, out, user))
+    if (!path_join(out, PATH_BUF, temp, "zote") || !path_join(out, PATH_BUF, out, "user") ||
+        !path_join(out, PATH_BUF, out, user))
         return 0;
     if (sub && *sub && !path_join(out, PATH_BUF, out, sub)) return 0;
     return 1;
@@ -217,7 +219,10 @@ int make_unique_name(char* out, const char* path)
             if (!text_format(out, PATH_BUF, "%s%c%s", stem, *d, ext)) return 0;
             if (!path_exists(out, 0)) return 1;
         }
-        if (!text_append(stem, "0")) { out[0] = 0; return 0; }
+        if (!text_append(stem, "0")) {
+            out[0] = 0;
+            return 0;
+        }
     }
 }
 

@@ -27,8 +27,8 @@ struct browser_path_hook_table {
     void (*refresh_archive_state)();                       // after the current folder was read again
     int (*in_archive_work_folder)(const char* path);       // this instance's archive work folder
     void (*thumbnail_moved)(const char* from, const char* to);
-    int (*scan_folder_images)(const char* folder);         // count of image names collected
-    void (*ime_off)();                                     // switch the IME of page 1's window off
+    int (*scan_folder_images)(const char* folder);  // count of image names collected
+    void (*ime_off)();                              // switch the IME of page 1's window off
     // The folder as the title shows it (out: 260): 1 when it differs, as an
     // opened archive's path shown in place of its work folder.
     int (*display_path)(const char* folder, char* out);

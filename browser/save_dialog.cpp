@@ -43,7 +43,8 @@ static void derive_enabling(HWND dialog)
 static void on_init(HWND dialog)
 {
     save_choice& v = save_dialog_values;
-    if (v.format >= SAVE_BMP && v.format <= SAVE_TIFF) CheckDlgButton(dialog, IDC_FORMAT_BMP + v.format - 1, BST_CHECKED);
+    if (v.format >= SAVE_BMP && v.format <= SAVE_TIFF)
+        CheckDlgButton(dialog, IDC_FORMAT_BMP + v.format - 1, BST_CHECKED);
     CheckDlgButton(dialog, turn_ids[v.rotation >= 0 && v.rotation < 4 ? v.rotation : 0], BST_CHECKED);
     set_dlg_int(dialog, IDC_FIELD0, v.quality);
     set_dlg_int(dialog, IDC_FIELD1, save_dialog_input.xdpi);
@@ -82,8 +83,10 @@ static INT_PTR CALLBACK save_dialog_proc(HWND dialog, UINT message, WPARAM wpara
     }
     if (message != WM_COMMAND) return FALSE;
     int id = LOWORD(wparam);
-    if (id == IDOK) on_ok(dialog);
-    else if (id == IDCANCEL) EndDialog(dialog, 0);
+    if (id == IDOK)
+        on_ok(dialog);
+    else if (id == IDCANCEL)
+        EndDialog(dialog, 0);
     else if (HIWORD(wparam) == BN_CLICKED) {
         // The labels between the format buttons split their group, so the
         // buttons are kept exclusive here.

@@ -159,7 +159,7 @@ int gather_candidate(walk_item* item)
     pass_tick();
     return 1;
 }
-}
+}  // namespace
 
 int first_listed_file_step(const char* folder, char* out)
 {
@@ -232,11 +232,8 @@ int summary_file(walk_item* item)
     return 1;
 }
 
-int summary_enter(walk_item* item)
-{
-    return reinterpret_cast<summary_walk*>(item->names)->stop ? 0 : 1;
-}
-}
+int summary_enter(walk_item* item) { return reinterpret_cast<summary_walk*>(item->names)->stop ? 0 : 1; }
+}  // namespace
 
 folder_summary_record* folder_summary(const char* path, folder_summary_record* out, int limit)
 {

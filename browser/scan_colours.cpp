@@ -18,7 +18,8 @@ static const char base36[] = "0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZ";
 
 void scan_name_of_time(const SYSTEMTIME* t, char out[8])
 {
-    int digits[7] = {(t->wYear + 16) % 36, t->wMonth, t->wDay, t->wHour, t->wMinute / 10, t->wMinute % 10, t->wSecond / 2};
+    int digits[7] = {(t->wYear + 16) % 36, t->wMonth,       t->wDay,       t->wHour,
+                     t->wMinute / 10,      t->wMinute % 10, t->wSecond / 2};
     for (int i = 0; i < 7; i++) out[i] = base36[digits[i] % 36];
     out[7] = 0;
 }
@@ -92,8 +93,10 @@ int count_image_colours(const char* path)
     if (n == 0) return 0;
     char text[PATH_BUF + 64];
     const char* name = file_name_of(path);
-    if (n > 0) text_format_cut(text, sizeof text, "%s には\n%d 色使われています．", name, n);
-    else text_format_cut(text, sizeof text, "%s は\n%d 階調グレースケールです．", name, -n);
+    if (n > 0)
+        text_format_cut(text, sizeof text, "%s には\n%d 色使われています．", name, n);
+    else
+        text_format_cut(text, sizeof text, "%s は\n%d 階調グレースケールです．", name, -n);
     kavtrel_message_box(owner_window(), text, "ZOTE", MB_OK | MB_ICONINFORMATION);
     return n;
 }

@@ -13,9 +13,9 @@
 namespace {
 // One pass of scan_entries. Its lists are reached through their globals only.
 struct scan_pass {
-    int pass;          // the reload counter when this pass began
+    int pass;  // the reload counter when this pass began
     int folders;
-    size_t root_len;   // length of the listed folder with its backslash
+    size_t root_len;  // length of the listed folder with its backslash
     bool abandoned() const { return browser_list.reload_counter != pass; }
 };
 
@@ -25,7 +25,7 @@ int add_entry(const char* name, const WIN32_FIND_DATAA* d, int folder)
     sort_record r = {};
     if (d) {
         r.write_time = d->ftLastWriteTime;
-        r.size = folder ? 0.0 : double(d->nFileSizeLow);   // the low 32 bits, unsigned
+        r.size = folder ? 0.0 : double(d->nFileSizeLow);  // the low 32 bits, unsigned
     }
     r.folder = folder;
     return sortlist_add(&listing_records, r);
@@ -84,7 +84,10 @@ void list_drives(scan_pass* p, int depth, int* deepest)
     if (!n || n >= sizeof drives) return;
     for (const char* d = drives; *d && !p->abandoned(); d += strlen(d) + 1) {
         if (drive_hidden_by_policy(d)) continue;
-        if (!depth) { add_entry(d, nullptr, 0); continue; }
+        if (!depth) {
+            add_entry(d, nullptr, 0);
+            continue;
+        }
         if (GetDriveTypeA(d) == DRIVE_REMOVABLE) continue;
         p->root_len = 0;
         list_folder(p, d, depth, deepest);
@@ -97,7 +100,10 @@ int finish_listing(char*** names)
     int count = listing_names.count;
     auto** records = reinterpret_cast<sort_record**>(strlist_to_array(&listing_records));
     auto** texts = reinterpret_cast<char**>(strlist_to_array(&listing_names));
-    if (!records || !texts) { *names = nullptr; return 0; }
+    if (!records || !texts) {
+        *names = nullptr;
+        return 0;
+    }
     for (int i = 0; i < count; i++) {
         records[i]->name = texts[i];
         records[i]->cut = records[i]->folder ? mb_strchr(texts[i], '\\') : nullptr;
@@ -111,7 +117,7 @@ int finish_listing(char*** names)
     *names = texts;
     return count;
 }
-}
+}  // namespace
 
 int scan_entries(char*** names, int* tree_flag, int* tree_depth)
 {
@@ -162,8 +168,15 @@ int collect_image(walk_item* item)
 struct folder_keeper {
     char saved[PATH_BUF];
     bool ok;
-    folder_keeper() { DWORD n = GetCurrentDirectoryA(sizeof saved, saved); ok = n && n < sizeof saved; }
-    ~folder_keeper() { if (ok) SetCurrentDirectoryA(saved); }
+    folder_keeper()
+    {
+        DWORD n = GetCurrentDirectoryA(sizeof saved, saved);
+        ok = n && n < sizeof saved;
+    }
+    ~folder_keeper()
+    {
+        if (ok) SetCurrentDirectoryA(saved);
+    }
 };
 
 void sort_name_list(name_list* names, name_list* records)
@@ -179,7 +192,7 @@ void sort_name_list(name_list* names, name_list* records)
     sort_records(keys, names->count);
     for (int i = 0; i < names->count; i++) texts[i] = const_cast<char*>(keys[i]->name);
 }
-}
+}  // namespace
 
 int scan_folder_images(const char* folder)
 {
@@ -204,7 +217,7 @@ int collect_subfolder(walk_item* item)
     strlist_add(&tree_names, item->find_data->cFileName);
     return 1;
 }
-}
+}  // namespace
 
 int scan_subfolders(const char* path)
 {

@@ -11,7 +11,7 @@
 #include "graphics/kavtrel.h"
 
 static browser_list_record& L = browser_list;
-static nftw_view* live_view;   // the open view, for the loops' checks
+static nftw_view* live_view;  // the open view, for the loops' checks
 static int view_counter;
 static bool class_ready;
 
@@ -115,8 +115,8 @@ nftw_view* create_nftw_window(HWND parent, _bmap* picture, int index)
     if (v->view_width < 1) v->view_width = 1;
     if (v->view_height < 1) v->view_height = 1;
     make_overview(v, index);
-    v->overview_window = CreateWindowExA(0, "nftw", "", WS_CHILD | WS_BORDER, cw - v->side, 0, v->side, v->side,
-                                         parent, nullptr, kavtrel_instance, nullptr);
+    v->overview_window = CreateWindowExA(0, "nftw", "", WS_CHILD | WS_BORDER, cw - v->side, 0, v->side, v->side, parent,
+                                         nullptr, kavtrel_instance, nullptr);
     v->view_window = CreateWindowExA(0, "nftw", "", WS_CHILD, v->view_x, v->view_y, v->view_width, v->view_height,
                                      parent, nullptr, kavtrel_instance, nullptr);
     if (!direct_dib_stretch) _newbuffer(v->view_slot, v->view_width, v->view_height);
@@ -178,8 +178,12 @@ static void refresh_windows(nftw_view* v)
 void nftw_scroll_loop(nftw_view* v, int dx, int dy)
 {
     while (live_view == v && v->scrolling == 1 && viewer_loop_may_go_on()) {
-        int ax = dx > 0 ? (v->offset_x + v->view_width >= v->picture->width ? 0 : 1) : dx < 0 ? (v->offset_x <= 0 ? 0 : -1) : 0;
-        int ay = dy > 0 ? (v->offset_y + v->view_height >= v->picture->height ? 0 : 1) : dy < 0 ? (v->offset_y <= 0 ? 0 : -1) : 0;
+        int ax = dx > 0   ? (v->offset_x + v->view_width >= v->picture->width ? 0 : 1)
+                 : dx < 0 ? (v->offset_x <= 0 ? 0 : -1)
+                          : 0;
+        int ay = dy > 0   ? (v->offset_y + v->view_height >= v->picture->height ? 0 : 1)
+                 : dy < 0 ? (v->offset_y <= 0 ? 0 : -1)
+                          : 0;
         v->offset_x = clamped(v->offset_x + ax * v->step, v->picture->width - v->view_width - 1);
         v->offset_y = clamped(v->offset_y + ay * v->step, v->picture->height - v->view_height - 1);
         refresh_windows(v);
@@ -224,8 +228,8 @@ void nftw_update_cursor(nftw_view* v)
     static HCURSOR cursors[9];
     static const int ids[9] = {189, 187, 192, 184, 0, 185, 188, 186, 191};
     // Where the program's own cursors are missing, the system's arrows stand in.
-    static const LPCSTR system_ids[9] = {IDC_SIZENWSE, IDC_SIZEWE, IDC_SIZENESW, IDC_SIZENS, IDC_ARROW,
-                                         IDC_SIZENS, IDC_SIZENESW, IDC_SIZEWE, IDC_SIZENWSE};
+    static const LPCSTR system_ids[9] = {IDC_SIZENWSE, IDC_SIZEWE,   IDC_SIZENESW, IDC_SIZENS,  IDC_ARROW,
+                                         IDC_SIZENS,   IDC_SIZENESW, IDC_SIZEWE,   IDC_SIZENWSE};
     if (!cursors[4]) {
         for (int i = 0; i < 9; i++) {
             cursors[i] = ids[i] ? LoadCursorA(kavtrel_instance, MAKEINTRESOURCEA(ids[i])) : nullptr;
@@ -262,8 +266,8 @@ static void paint_view(nftw_view* v, HDC dc)
     const BITMAPINFO* info = reinterpret_cast<const BITMAPINFO*>(&b->header);
     page_info buffer = _page_info(v->view_slot);
     HDC target = !direct_dib_stretch && buffer.dc ? buffer.dc : dc;
-    StretchDIBits(target, 0, 0, w, h, v->offset_x, b->height - v->offset_y - h, w, h, b->pixels, info,
-                  DIB_RGB_COLORS, SRCCOPY);
+    StretchDIBits(target, 0, 0, w, h, v->offset_x, b->height - v->offset_y - h, w, h, b->pixels, info, DIB_RGB_COLORS,
+                  SRCCOPY);
     if (target != dc) BitBlt(dc, 0, 0, w, h, target, 0, 0, SRCCOPY);
 }
 
@@ -280,8 +284,10 @@ static void paint_overview(nftw_view* v, HDC dc)
 
 void nftw_paint(nftw_view* v, HWND window, HDC dc)
 {
-    if (window == v->view_window) paint_view(v, dc);
-    else if (window == v->overview_window) paint_overview(v, dc);
+    if (window == v->view_window)
+        paint_view(v, dc);
+    else if (window == v->overview_window)
+        paint_overview(v, dc);
 }
 
 int nftw_copy_picture(nftw_view* v) { return v && v->picture ? _bmap_to_clipboard(v->picture) : 0; }
@@ -309,9 +315,7 @@ LRESULT CALLBACK nftw_wnd_proc(HWND window, UINT message, WPARAM wparam, LPARAM 
         if (window == v->view_window) nftw_mouse_down(v, lparam);
         return 0;
     case WM_LBUTTONUP:
-    case WM_CAPTURECHANGED:
-        v->scrolling = 0;
-        return 0;
+    case WM_CAPTURECHANGED: v->scrolling = 0; return 0;
     case WM_RBUTTONDOWN: on_right_down(v, window, lparam); return 0;
     case WM_MOUSEMOVE:
         nftw_update_cursor(v);

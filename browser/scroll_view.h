@@ -10,15 +10,15 @@
 struct _bmap;
 
 struct nftw_view {
-    int step;                          // pixels per scroll step
+    int step;  // pixels per scroll step
     HWND overview_window, view_window;
-    int overview_x, overview_y, overview_width, overview_height;   // the miniature in the square
-    int view_x, view_y, view_width, view_height;                   // the view in the parent
+    int overview_x, overview_y, overview_width, overview_height;  // the miniature in the square
+    int view_x, view_y, view_width, view_height;                  // the view in the parent
     int overview_slot, view_slot;
-    _bmap* picture;                    // owned
-    int offset_x, offset_y;            // top-left of the part in view, picture pixels
-    int scrolling;                     // 1 while a scroll loop runs
-    int side;                          // the overview square's side
+    _bmap* picture;          // owned
+    int offset_x, offset_y;  // top-left of the part in view, picture pixels
+    int scrolling;           // 1 while a scroll loop runs
+    int side;                // the overview square's side
 };
 
 // index: the list entry whose cached thumbnail makes the overview. The view

@@ -90,8 +90,10 @@ static void frame(int index, COLORREF colour)
 void draw_mark_frame(int index, int erase)
 {
     if (!list_mode() || !in_list(index)) return;
-    if (L.marks[index]) frame(index, L.colours[COLOUR_SEL]);
-    else if (erase) frame(index, L.colours[COLOUR_BK]);
+    if (L.marks[index])
+        frame(index, L.colours[COLOUR_SEL]);
+    else if (erase)
+        frame(index, L.colours[COLOUR_BK]);
 }
 
 static void viewer_refresh()
@@ -115,10 +117,7 @@ void redraw_selection()
     redraw_list(0, 0, 0, 1);
 }
 
-static int target_index(int index)
-{
-    return list_mode() ? index : browser_ui_hooks.viewer_index();
-}
+static int target_index(int index) { return list_mode() ? index : browser_ui_hooks.viewer_index(); }
 
 void toggle_mark(int index)
 {
@@ -130,8 +129,10 @@ void toggle_mark(int index)
     } else if (in_list(index)) {
         L.marks[index] = !L.marks[index];
         L.selected_count += L.marks[index] ? 1 : -1;
-        if (!L.marks[index]) draw_mark_frame(index, 1);
-        else draw_mark_frame(index, 0);
+        if (!L.marks[index])
+            draw_mark_frame(index, 1);
+        else
+            draw_mark_frame(index, 0);
     }
     if (list_mode()) {
         _selectpage(0, L.page);
@@ -167,8 +168,10 @@ void select_all_and_redraw(int filter)
 {
     remember_selection();
     if (select_all(filter) <= 0) return;
-    if (list_mode()) redraw_list(0, 0, 1, 1);
-    else redraw_selection();
+    if (list_mode())
+        redraw_list(0, 0, 1, 1);
+    else
+        redraw_selection();
 }
 
 void clear_selection()

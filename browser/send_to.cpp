@@ -99,7 +99,8 @@ static void start_program(const char* target, const std::vector<std::string>& fi
     std::vector<const char*> list;
     for (const std::string& f : files) list.push_back(f.c_str());
     heap_buffer<char> line(static_cast<char*>(malloc(SEND_TO_COMMAND_CAP)));
-    if (!line || !send_to_command_line(target, list.data(), static_cast<int>(list.size()), line.get(), SEND_TO_COMMAND_CAP))
+    if (!line ||
+        !send_to_command_line(target, list.data(), static_cast<int>(list.size()), line.get(), SEND_TO_COMMAND_CAP))
         return;
     STARTUPINFOA si = {sizeof si};
     si.dwFlags = STARTF_USESHOWWINDOW;
@@ -123,8 +124,8 @@ int run_send_to(int id, const char* entry_name)
         if (!resolve_shortcut(target, resolved)) return 0;
         text_copy(target, resolved);
     }
-    if (GetFileAttributesA(target) == INVALID_FILE_ATTRIBUTES && !has_extension(target, ".desklink")
-        && !has_extension(target, ".mydocs"))
+    if (GetFileAttributesA(target) == INVALID_FILE_ATTRIBUTES && !has_extension(target, ".desklink") &&
+        !has_extension(target, ".mydocs"))
         return 0;
     std::vector<std::string> files;
     char path[PATH_BUF], listed[PATH_BUF];
@@ -203,8 +204,10 @@ void fill_file_context_menu(HMENU m, int index)
     separator(m);
     if (mode == 1) {
         int fit = max_actual_divisor(v);
-        if (view) item(m, 451, "原寸(&1) \t Enter", v.actual_divisor == 1 || fit < 1);
-        else item(m, 451, "原寸(&1) \t 1, Enter", fit < 1);
+        if (view)
+            item(m, 451, "原寸(&1) \t Enter", v.actual_divisor == 1 || fit < 1);
+        else
+            item(m, 451, "原寸(&1) \t 1, Enter", fit < 1);
         for (int n = 2; n <= 8; n *= 2) {
             char text[32];
             text_format(text, sizeof text, "1/%d(&%d) \t %d", n, n, n);
@@ -232,8 +235,10 @@ void fill_file_context_menu(HMENU m, int index)
                     item(pack, 151 + i, labels[i], command_hooks.archive_kind_available(151 + i, i, nullptr) <= 1);
                 AppendMenuA(m, MF_POPUP | MF_STRING, reinterpret_cast<UINT_PTR>(pack), "圧縮(&P)");
             }
-            if (p && has_extension(name, ".txt")) item(m, 282, "テキストファイルの編集(&E)", r);
-            else item(m, 281, "コメントファイル作成(&E)", r);
+            if (p && has_extension(name, ".txt"))
+                item(m, 282, "テキストファイルの編集(&E)", r);
+            else
+                item(m, 281, "コメントファイル作成(&E)", r);
         }
         separator(m);
     }
@@ -269,8 +274,8 @@ void fill_file_context_menu(HMENU m, int index)
     item(m, 162, "選択/解除(&S) \t Ctrl+Enter", false);
     item(m, 335, "ここまで選択(&H) \t Ctrl+Shift+Enter", false);
     bool folder = !p;
-    if (list && (folder || (p && k->archive && archive_kind_of(name) >= 0
-                            && command_hooks.archive_kind_available(311, archive_kind_of(name), nullptr) > 1)))
+    if (list && (folder || (p && k->archive && archive_kind_of(name) >= 0 &&
+                            command_hooks.archive_kind_available(311, archive_kind_of(name), nullptr) > 1)))
         item(m, 311, "選択をこの中へ移動(&I) \t Shift+Enter", (L.marks && L.marks[index]) || L.selected_count <= 0);
     return;
 }

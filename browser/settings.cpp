@@ -18,45 +18,73 @@
 #include <cstring>
 
 static void no_toolbar() {}
-settings_hook_table settings_hooks = { no_toolbar, choose_colour };
+settings_hook_table settings_hooks = {no_toolbar, choose_colour};
 
 enum field_type { F_INT, F_DOUBLE, F_TEXT };
 struct settings_field {
     const char* key;
     field_type type;
     size_t offset;
-    size_t size;          // text fields: the buffer
-    int low, high;        // integer fields: the range a file may give
+    size_t size;    // text fields: the buffer
+    int low, high;  // integer fields: the range a file may give
 };
 
-#define INT_FIELD(key, member, low, high) { key, F_INT, offsetof(settings_record, member), 0, low, high }
+#define INT_FIELD(key, member, low, high)                           \
+    {                                                               \
+        key, F_INT, offsetof(settings_record, member), 0, low, high \
+    }
 #define ANY_INT(key, member) INT_FIELD(key, member, INT_MIN, INT_MAX)
-#define TEXT_FIELD(key, member) { key, F_TEXT, offsetof(settings_record, member), sizeof(settings_record::member), 0, 0 }
+#define TEXT_FIELD(key, member)                                                               \
+    {                                                                                         \
+        key, F_TEXT, offsetof(settings_record, member), sizeof(settings_record::member), 0, 0 \
+    }
 
 // Window coordinates a file may give: a minimised window reads -32000.
 enum { COORD_LOW = -32000, COORD_HIGH = 32767 };
 
 // Every written field in file order; the kinds follow.
 static const settings_field fields[] = {
-    INT_FIELD("left", left, COORD_LOW, COORD_HIGH), INT_FIELD("top", top, COORD_LOW, COORD_HIGH),
-    INT_FIELD("right", right, COORD_LOW, COORD_HIGH), INT_FIELD("bottom", bottom, COORD_LOW, COORD_HIGH),
+    INT_FIELD("left", left, COORD_LOW, COORD_HIGH),
+    INT_FIELD("top", top, COORD_LOW, COORD_HIGH),
+    INT_FIELD("right", right, COORD_LOW, COORD_HIGH),
+    INT_FIELD("bottom", bottom, COORD_LOW, COORD_HIGH),
     INT_FIELD("w", w, MIN_THUMB_SIZE, MAX_THUMB_SIZE),
-    ANY_INT("time", time), ANY_INT("timetrans", timetrans), ANY_INT("curstop", curstop),
-    INT_FIELD("use_lzh[0]", use_lzh[0], -1, 1), INT_FIELD("use_lzh[1]", use_lzh[1], -1, 1),
-    INT_FIELD("use_lzh[2]", use_lzh[2], -1, 1), INT_FIELD("use_lzh[3]", use_lzh[3], -1, 1),
-    INT_FIELD("countfile", countfile, -1, 1), INT_FIELD("countfile_limit", countfile_limit, 11, INT_MAX),
-    ANY_INT("startfolder", startfolder), ANY_INT("picext", picext), ANY_INT("fldfirst", fldfirst),
-    ANY_INT("checkdisp", checkdisp), INT_FIELD("cache_size", cache_size, 0, INT_MAX / 1000000),
-    { "cachemag", F_DOUBLE, offsetof(settings_record, cachemag), 0, 0, 0 },
+    ANY_INT("time", time),
+    ANY_INT("timetrans", timetrans),
+    ANY_INT("curstop", curstop),
+    INT_FIELD("use_lzh[0]", use_lzh[0], -1, 1),
+    INT_FIELD("use_lzh[1]", use_lzh[1], -1, 1),
+    INT_FIELD("use_lzh[2]", use_lzh[2], -1, 1),
+    INT_FIELD("use_lzh[3]", use_lzh[3], -1, 1),
+    INT_FIELD("countfile", countfile, -1, 1),
+    INT_FIELD("countfile_limit", countfile_limit, 11, INT_MAX),
+    ANY_INT("startfolder", startfolder),
+    ANY_INT("picext", picext),
+    ANY_INT("fldfirst", fldfirst),
+    ANY_INT("checkdisp", checkdisp),
+    INT_FIELD("cache_size", cache_size, 0, INT_MAX / 1000000),
+    {"cachemag", F_DOUBLE, offsetof(settings_record, cachemag), 0, 0, 0},
     TEXT_FIELD("cachepath", cachepath),
-    INT_FIELD("interval", interval, 1, 600), ANY_INT("nonstop", nonstop), ANY_INT("square", square),
-    ANY_INT("all", all), ANY_INT("textpic", textpic), ANY_INT("hidden", hidden),
-    ANY_INT("txticon", txticon), ANY_INT("txtcont", txtcont),
+    INT_FIELD("interval", interval, 1, 600),
+    ANY_INT("nonstop", nonstop),
+    ANY_INT("square", square),
+    ANY_INT("all", all),
+    ANY_INT("textpic", textpic),
+    ANY_INT("hidden", hidden),
+    ANY_INT("txticon", txticon),
+    ANY_INT("txtcont", txtcont),
     TEXT_FIELD("txtext", txtext),
-    ANY_INT("tbcolor", tbcolor), ANY_INT("bkcolor", bkcolor), ANY_INT("selcolor", selcolor),
-    ANY_INT("filecolor", filecolor), ANY_INT("linkcolor", linkcolor), ANY_INT("syscolor", syscolor),
-    ANY_INT("datecolor", datecolor), ANY_INT("outcolor", outcolor), ANY_INT("txtcolor", txtcolor),
-    ANY_INT("sldbkcolor", sldbkcolor), ANY_INT("sldtxtcolor", sldtxtcolor),
+    ANY_INT("tbcolor", tbcolor),
+    ANY_INT("bkcolor", bkcolor),
+    ANY_INT("selcolor", selcolor),
+    ANY_INT("filecolor", filecolor),
+    ANY_INT("linkcolor", linkcolor),
+    ANY_INT("syscolor", syscolor),
+    ANY_INT("datecolor", datecolor),
+    ANY_INT("outcolor", outcolor),
+    ANY_INT("txtcolor", txtcolor),
+    ANY_INT("sldbkcolor", sldbkcolor),
+    ANY_INT("sldtxtcolor", sldtxtcolor),
 };
 enum { FIELD_COUNT = sizeof fields / sizeof fields[0] };
 static_assert(FIELD_COUNT == 41, "every written field but the kinds");
@@ -64,7 +92,10 @@ static_assert(FIELD_COUNT == 41, "every written field but the kinds");
 // The cache ratio a file may give; anything else (negative, not a number) is 0.
 static const double CACHEMAG_HIGH = 1000.0;
 
-static int* int_at(settings_record* r, size_t offset) { return reinterpret_cast<int*>(reinterpret_cast<char*>(r) + offset); }
+static int* int_at(settings_record* r, size_t offset)
+{
+    return reinterpret_cast<int*>(reinterpret_cast<char*>(r) + offset);
+}
 static char* text_at(settings_record* r, size_t offset) { return reinterpret_cast<char*>(r) + offset; }
 
 void settings_defaults(settings_record* live)
@@ -112,8 +143,8 @@ void snapshot_settings(settings_record* out)
     text_copy(out->txtext, live.txtext);
     out->tbcolor = l.toolbar_colour;
     // In the order of the colour roles (COLOUR_BK ... COLOUR_TXT).
-    COLORREF* list_colours[BROWSER_COLOURS] = { &out->bkcolor, &out->selcolor, &out->filecolor, &out->linkcolor,
-                                                &out->syscolor, &out->datecolor, &out->outcolor, &out->txtcolor };
+    COLORREF* list_colours[BROWSER_COLOURS] = {&out->bkcolor,  &out->selcolor,  &out->filecolor, &out->linkcolor,
+                                               &out->syscolor, &out->datecolor, &out->outcolor,  &out->txtcolor};
     for (int i = 0; i < BROWSER_COLOURS; i++) *list_colours[i] = l.colours[i];
     out->sldbkcolor = live.sldbkcolor, out->sldtxtcolor = live.sldtxtcolor;
     out->hidden = live.hidden;
@@ -142,8 +173,8 @@ void apply_settings(const settings_record* r)
     parse_text_ext_list(live.txtext);
     l.toolbar_colour = r->tbcolor;
     settings_hooks.toolbar_reload();
-    const COLORREF list_colours[BROWSER_COLOURS] = { r->bkcolor, r->selcolor, r->filecolor, r->linkcolor,
-                                                     r->syscolor, r->datecolor, r->outcolor, r->txtcolor };
+    const COLORREF list_colours[BROWSER_COLOURS] = {r->bkcolor,  r->selcolor,  r->filecolor, r->linkcolor,
+                                                    r->syscolor, r->datecolor, r->outcolor,  r->txtcolor};
     memcpy(l.colours, list_colours, sizeof l.colours);
     live.sldbkcolor = r->sldbkcolor, live.sldtxtcolor = r->sldtxtcolor;
     viewer_state.interval = r->interval, viewer_state.nonstop = r->nonstop, viewer_state.square = r->square;
@@ -157,10 +188,7 @@ void apply_settings(const settings_record* r)
     MoveWindow(main, r->left, r->top, r->right - r->left, r->bottom - r->top, TRUE);
 }
 
-int settings_equal(const settings_record* a, const settings_record* b)
-{
-    return memcmp(a, b, sizeof *a) == 0 ? 1 : 0;
-}
+int settings_equal(const settings_record* a, const settings_record* b) { return memcmp(a, b, sizeof *a) == 0 ? 1 : 0; }
 
 void clamp_settings(settings_record* r)
 {
@@ -172,7 +200,7 @@ void clamp_settings(settings_record* r)
     }
     if (r->right < r->left) r->right = r->left;
     if (r->bottom < r->top) r->bottom = r->top;
-    if (!(r->cachemag >= 0.0)) r->cachemag = 0.0;   // negative or not a number
+    if (!(r->cachemag >= 0.0)) r->cachemag = 0.0;  // negative or not a number
     if (r->cachemag > CACHEMAG_HIGH) r->cachemag = CACHEMAG_HIGH;
     for (int& k : r->kinds) k = k ? 1 : 0;
 }
@@ -191,8 +219,7 @@ int write_settings_file(const char* path, settings_record r)
         case F_TEXT: ok = ok && fprintf(f, "%s=%s\n", fd.key, text_at(&r, fd.offset)) > 0; break;
         }
     }
-    for (int k = 0; k < IMAGE_KIND_COUNT; k++)
-        ok = ok && fprintf(f, "%s=%d\n", image_kind_keys[k], r.kinds[k]) > 0;
+    for (int k = 0; k < IMAGE_KIND_COUNT; k++) ok = ok && fprintf(f, "%s=%d\n", image_kind_keys[k], r.kinds[k]) > 0;
     ok = (fclose(f) == 0) && ok;
     return ok ? 1 : 0;
 }
@@ -227,7 +254,10 @@ static void parse_line(settings_record* r, const char* line)
     }
     for (int k = 0; k < IMAGE_KIND_COUNT; k++) {
         const char* v = value_of(line, image_kind_keys[k]);
-        if (v) { r->kinds[k] = atoi(v); return; }
+        if (v) {
+            r->kinds[k] = atoi(v);
+            return;
+        }
     }
 }
 
@@ -244,7 +274,10 @@ int parse_settings_file(settings_record* r, FILE* f)
     while (fgets(line, sizeof line, f) && !feof(f)) {
         char* lf = strchr(line, '\n');
         bool whole = lf != nullptr;
-        if (skipping || !whole) { skipping = !whole; continue; }
+        if (skipping || !whole) {
+            skipping = !whole;
+            continue;
+        }
         *lf = 0;
         line[strcspn(line, "\r")] = 0;
         parse_line(r, line);

@@ -10,11 +10,11 @@
 enum { SETTINGS_WORDS = 188, SETTINGS_PATH_BUF = 264, SETTINGS_TEXT_BUF = 256, SETTINGS_KINDS = 17 };
 
 struct settings_record {
-    int left, top, right, bottom;   // the main window's rectangle
-    int w;                          // thumbnail size
-    int reserved;                   // always 0, never written
+    int left, top, right, bottom;  // the main window's rectangle
+    int w;                         // thumbnail size
+    int reserved;                  // always 0, never written
     int time, timetrans, curstop;
-    int use_lzh[4];                 // 1 on, 0 off, -1 undecided
+    int use_lzh[4];  // 1 on, 0 off, -1 undecided
     int countfile, countfile_limit;
     int startfolder, picext, fldfirst, checkdisp;
     int cache_size;
@@ -42,7 +42,7 @@ static_assert(offsetof(settings_record, kinds) == 684, "kinds");
 // What later parts of the browser do when settings are applied. The defaults
 // do nothing.
 struct settings_hook_table {
-    void (*toolbar_reload)();                        // the toolbar bitmaps are made again
+    void (*toolbar_reload)();  // the toolbar bitmaps are made again
     int (*choose_colour)(HWND owner, COLORREF* colour, COLORREF offered, const char* label);
 };
 extern settings_hook_table settings_hooks;
@@ -65,7 +65,7 @@ int parse_settings_file(settings_record* r, FILE* f);
 // The folder of the global zote.ini (the start folder); the current folder
 // while none is set.
 void set_settings_start_folder(const char* folder);
-int global_settings_path(char* out);       // 260 bytes; 1 when it fits
+int global_settings_path(char* out);  // 260 bytes; 1 when it fits
 int user_settings_path(char* out);
 int handover_settings_path(char* out);
 

@@ -18,23 +18,21 @@ void set_settings_start_folder(const char* folder)
 int global_settings_path(char* out)
 {
     char folder[PATH_BUF];
-    if (start_folder[0]) text_copy(folder, start_folder);
+    if (start_folder[0])
+        text_copy(folder, start_folder);
     else {
         DWORD n = GetCurrentDirectoryA(sizeof folder, folder);
-        if (!n || n >= sizeof folder) { out[0] = 0; return 0; }
+        if (!n || n >= sizeof folder) {
+            out[0] = 0;
+            return 0;
+        }
     }
     return path_join(out, PATH_BUF, folder, "zote.ini") ? 1 : 0;
 }
 
-int user_settings_path(char* out)
-{
-    return user_temp_folder(out, "zote.ini");
-}
+int user_settings_path(char* out) { return user_temp_folder(out, "zote.ini"); }
 
-int handover_settings_path(char* out)
-{
-    return user_temp_folder(out, "@zote.ini");
-}
+int handover_settings_path(char* out) { return user_temp_folder(out, "@zote.ini"); }
 
 // Parses the file over the record when it exists (a hidden file counts only
 // when asked). 1 when it was read.
@@ -92,15 +90,16 @@ void save_global_settings()
     if (!global_settings_path(path)) return;
     settings_record now;
     snapshot_settings(&now);
-    if (settings_equal(&now, &browser_list.default_settings)) DeleteFileA(path);
-    else write_settings_file(path, now);
+    if (settings_equal(&now, &browser_list.default_settings))
+        DeleteFileA(path);
+    else
+        write_settings_file(path, now);
 }
 
 void reset_global_settings()
 {
     char path[PATH_BUF];
-    if (global_settings_path(path) && DeleteFileA(path))
-        browser_list.loaded_settings = browser_list.default_settings;
+    if (global_settings_path(path) && DeleteFileA(path)) browser_list.loaded_settings = browser_list.default_settings;
 }
 
 int user_settings_changed()

@@ -28,7 +28,11 @@ static void load_start_settings()
     apply_settings(&r);
 }
 
-static void handover() { settings_record r; write_handover_settings(&r); }
+static void handover()
+{
+    settings_record r;
+    write_handover_settings(&r);
+}
 static int curstop() { return browser_list.settings.curstop; }
 static void push_folder(const char*) { history_push(0, 0); }
 static int go_back() { return history_go(HISTORY_GO_BACK); }

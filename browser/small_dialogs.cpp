@@ -200,7 +200,4 @@ static INT_PTR CALLBACK cache_proc(HWND dialog, UINT message, WPARAM wparam, LPA
     return TRUE;
 }
 
-int open_cache_dialog()
-{
-    return run_dialog(IDD_CACHE, cache_proc, main_window()) == 1 ? 1 : 0;
-}
+int open_cache_dialog() { return run_dialog(IDD_CACHE, cache_proc, main_window()) == 1 ? 1 : 0; }

@@ -157,7 +157,7 @@ int expand_macros(char* path, size_t cap)
     n = GetSystemDirectoryA(value, sizeof value);
     if (n && n < sizeof value && !replace_all(work, sizeof work, "$WinSys", value)) return 0;
     static const char* const macros[][2] = {
-        {"$Desktop", "Desktop"}, {"$Mydocuments", "Personal"}, {"$Mypictures", "Mypictures"},
+        {"$Desktop", "Desktop"},       {"$Mydocuments", "Personal"}, {"$Mypictures", "Mypictures"},
         {"$Commondocs", "Commondocs"}, {"$SendTo", "SendTo"},
     };
     for (const auto& m : macros)
@@ -173,7 +173,10 @@ void parse_command_line(const char* line, start_options* o)
     memset(o, 0, sizeof *o);
     o->path_fits = 1;
     char work[COMMAND_LINE_BUF], last[COMMAND_LINE_BUF] = "";
-    if (!text_copy(work, sizeof work, line ? line : "")) { o->path_fits = 0; return; }
+    if (!text_copy(work, sizeof work, line ? line : "")) {
+        o->path_fits = 0;
+        return;
+    }
     char* token = skip_blanks(work);
     while (*token) {
         char* end = token_end(token);
@@ -185,8 +188,14 @@ void parse_command_line(const char* line, start_options* o)
             const char* p = slash + 1;
             int n = 0;
             switch (*p) {
-            case 'x': o->expand_level = number_after(p + 1, &n) && n > 0 ? n : -2; o->any_option = 1; break;
-            case 'z': o->viewer = 1; o->any_option = 1; break;
+            case 'x':
+                o->expand_level = number_after(p + 1, &n) && n > 0 ? n : -2;
+                o->any_option = 1;
+                break;
+            case 'z':
+                o->viewer = 1;
+                o->any_option = 1;
+                break;
             case 'r':
                 o->viewer = 1;
                 o->direction = p[1] == '-' ? -1 : 1;
@@ -196,7 +205,10 @@ void parse_command_line(const char* line, start_options* o)
                 }
                 o->any_option = 1;
                 break;
-            case 'f': o->full_screen = 1; o->any_option = 1; break;
+            case 'f':
+                o->full_screen = 1;
+                o->any_option = 1;
+                break;
             default: break;
             }
         } else {

@@ -42,7 +42,7 @@ int relaunch_from_temporary_copy(const char* command_line);
 
 // The options of a command line.
 struct start_options {
-    int expand_level;     // 0 none
+    int expand_level;  // 0 none
     int viewer, direction, interval, full_screen;
     int path_given, any_option;
     char path[PATH_BUF];  // the last token, unquoted and with its macros replaced

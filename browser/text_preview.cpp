@@ -97,8 +97,8 @@ static const char* preview_source(const char* path, int code, const char** conve
     const char *in, *out;
     if (!preview_temp_files(&in, &out) || !copy_head(path, in)) return nullptr;
     char command[3 * PATH_BUF], message[UNKANJ_MESSAGE_BUF];
-    bool ok = text_format(command, sizeof command, "t -s -%c \"%s\" \"%s\"", code == KANJI_JIS ? 'J' : 'E', in, out)
-           && unkanj_main(command, message) == 0;
+    bool ok = text_format(command, sizeof command, "t -s -%c \"%s\" \"%s\"", code == KANJI_JIS ? 'J' : 'E', in, out) &&
+              unkanj_main(command, message) == 0;
     DeleteFileA(in);
     if (!ok) return nullptr;
     *converted = out;
@@ -133,8 +133,8 @@ static void fit_line(HDC dc, char* text, double width)
     text[len] = 0;
 }
 
-void draw_text_preview(const file_kind_base* k, HDC dc, int font_height, const char* face, COLORREF colour,
-                       double size, double drawn, double x0, double y0)
+void draw_text_preview(const file_kind_base* k, HDC dc, int font_height, const char* face, COLORREF colour, double size,
+                       double drawn, double x0, double y0)
 {
     char path[PATH_BUF];
     if (!dc || !k->name(path)) return;

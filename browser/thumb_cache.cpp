@@ -54,15 +54,15 @@ void alloc_item_index(thumb_cache_record* cache, int count)
 
 static bool same_key_words(const thumb_cache_entry* e, const file_kind_base* k)
 {
-    return e->file_size == k->file_size && e->width == k->width && e->height == k->height
-        && e->time_low == static_cast<uint32_t>(k->write_time)
-        && e->time_high == static_cast<uint32_t>(k->write_time >> 32);
+    return e->file_size == k->file_size && e->width == k->width && e->height == k->height &&
+           e->time_low == static_cast<uint32_t>(k->write_time) &&
+           e->time_high == static_cast<uint32_t>(k->write_time >> 32);
 }
 
 int cache_entry_matches(const thumb_cache_entry* e, const file_kind_base* k, const char* path)
 {
-    return e->path[0] && !e->stale && e->thumb_size == current_size() && e->background == L.colours[COLOUR_BK]
-        && text_equal_ci(e->path, path) && same_key_words(e, k);
+    return e->path[0] && !e->stale && e->thumb_size == current_size() && e->background == L.colours[COLOUR_BK] &&
+           text_equal_ci(e->path, path) && same_key_words(e, k);
 }
 
 void fill_cache_key(thumb_cache_entry* e, const file_kind_base* k, const char* path)

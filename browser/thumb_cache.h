@@ -13,16 +13,20 @@ class file_kind_base;
 
 // Fixed page slots of the browser's pictures.
 enum {
-    SLOT_ICON = 50, SLOT_TEXT = 51, SLOT_ARCHIVE = 52, SLOT_WILDCARD = 100,
-    THUMB_SLOT_BASE = 100, THUMB_CACHE_ENTRIES = 256,
+    SLOT_ICON = 50,
+    SLOT_TEXT = 51,
+    SLOT_ARCHIVE = 52,
+    SLOT_WILDCARD = 100,
+    THUMB_SLOT_BASE = 100,
+    THUMB_CACHE_ENTRIES = 256,
 };
 
 // Which file, at which size and on which background a cached picture was made.
 struct thumb_cache_entry {
-    char path[PATH_BUF];   // empty: unused
+    char path[PATH_BUF];  // empty: unused
     uint32_t background;
     int32_t layer;
-    uint32_t file_size;    // low 32 bits
+    uint32_t file_size;  // low 32 bits
     int32_t width, height;
     uint32_t time_low, time_high;
     int32_t thumb_size, drawn_size, colour_depth, flag;
@@ -38,13 +42,13 @@ struct thumb_cache_dir {
     char second_root[PATH_BUF];
     int second_end;
     DWORD sector_size;
-    int cache_size;    // MB; 0 switches the disk cache off
+    int cache_size;  // MB; 0 switches the disk cache off
     double cachemag;
 };
 
 struct thumb_cache_record {
-    thumb_cache_entry entries[THUMB_CACHE_ENTRIES];   // entry 0 is never used
-    int32_t* item_index;                              // cache entry of each list entry
+    thumb_cache_entry entries[THUMB_CACHE_ENTRIES];  // entry 0 is never used
+    int32_t* item_index;                             // cache entry of each list entry
     int item_count;
     thumb_cache_dir dir;
 };
@@ -68,13 +72,13 @@ void install_thumbnail_hooks();
 // ---- The cache file on disk ----
 enum { THUMB_HEADER_BYTES = 320, THUMB_FILE_VERSION = 14, THUMB_PICTURE_OFFSET = 328 };
 struct thumb_file_header {
-    int32_t header_size;     // 320
-    int32_t version;         // 14
-    uint32_t file_size;      // the image file's, low 32 bits
-    int32_t width, height;   // the image's, as the list entry holds them
+    int32_t header_size;    // 320
+    int32_t version;        // 14
+    uint32_t file_size;     // the image file's, low 32 bits
+    int32_t width, height;  // the image's, as the list entry holds them
     uint32_t time_low, time_high;
     int32_t zero1[4];
-    int32_t stored_size, stored_size2;   // S: 128 or 256
+    int32_t stored_size, stored_size2;  // S: 128 or 256
     int32_t colour_depth;
     int32_t zero2;
     char path[PATH_BUF];
@@ -87,9 +91,9 @@ static_assert(offsetof(thumb_file_header, colour_depth) == 52, "colour depth at 
 static_assert(offsetof(thumb_file_header, path) == 60, "path at 60");
 
 enum thumb_read_result {
-    THUMB_FILE_OK,        // a header of this format
-    THUMB_FILE_FOREIGN,   // another header size or version: kept
-    THUMB_FILE_BAD,       // short or unreadable: deleted
+    THUMB_FILE_OK,       // a header of this format
+    THUMB_FILE_FOREIGN,  // another header size or version: kept
+    THUMB_FILE_BAD,      // short or unreadable: deleted
 };
 // Writes the header and the stored picture's size; 1 when every byte went out.
 int write_thumb_header(FILE* f, const thumb_file_header& h, int picture_w, int picture_h);
@@ -126,7 +130,9 @@ int prepare_cdr_folder(thumb_cache_dir* d);
 int picture_worth_caching(const thumb_cache_dir* d, const file_kind_base* k);
 
 // ---- The cell painter ----
-struct cell_result { int error, x, y, width, height; };
+struct cell_result {
+    int error, x, y, width, height;
+};
 void draw_file_cell(cell_result* r, const file_kind_base* k, double w, double h, int slot, int fast, int slide);
 void draw_archive_member_cell(cell_result* r, const char* member, int slot, double w, double h, int fast, int slide);
 void placeholder_cell(cell_result* r, int slot, const char* text, double w, double h);

@@ -28,7 +28,7 @@ long file_length(FILE* f)
     long n = ftell(f);
     return fseek(f, 0, SEEK_SET) == 0 ? n : -1;
 }
-}
+}  // namespace
 
 int write_thumb_header(FILE* f, const thumb_file_header& h, int picture_w, int picture_h)
 {
@@ -82,7 +82,8 @@ int read_thumb_picture_size(FILE* f, int stored_size, int* picture_w, int* pictu
     if (stored_size != 128 && stored_size != 256) return 0;
     long length = file_length(f);
     unsigned char b[8];
-    if (length <= THUMB_PICTURE_OFFSET || fseek(f, THUMB_HEADER_BYTES, SEEK_SET) != 0 || fread(b, 1, 8, f) != 8) return 0;
+    if (length <= THUMB_PICTURE_OFFSET || fseek(f, THUMB_HEADER_BYTES, SEEK_SET) != 0 || fread(b, 1, 8, f) != 8)
+        return 0;
     int32_t w = static_cast<int32_t>(get32(b)), h = static_cast<int32_t>(get32(b + 4));
     if (w < 1 || h < 1 || w > stored_size || h > stored_size) return 0;
     // The stream must say the same size, or the decoder would write rows the

@@ -17,11 +17,12 @@
 
 static browser_list_record& L = browser_list;
 
-struct toolbar_picture { int resource, slot; };
+struct toolbar_picture {
+    int resource, slot;
+};
 static const toolbar_picture pictures[TOOLBAR_PICTURES] = {
-    { 127, 31 }, { 131, 32 }, { 130, 30 }, { 138, 33 }, { 141, 34 }, { 140, 35 }, { 142, 36 },
-    { 149, 37 }, { 150, 38 }, { 151, 39 }, { 152, 40 }, { 153, 41 }, { 195, 44 }, { 164, 45 },
-    { 209, 47 }, { 208, 46 }, { 166, 48 }, { 167, 49 }, { 197, 42 }, { 154, 43 },
+    {127, 31}, {131, 32}, {130, 30}, {138, 33}, {141, 34}, {140, 35}, {142, 36}, {149, 37}, {150, 38}, {151, 39},
+    {152, 40}, {153, 41}, {195, 44}, {164, 45}, {209, 47}, {208, 46}, {166, 48}, {167, 49}, {197, 42}, {154, 43},
 };
 
 // The magenta key, and the same as a 16-bit display gives it back.
@@ -45,7 +46,7 @@ int load_toolbar_bitmaps(COLORREF colour)
     HMODULE module = GetModuleHandleA(nullptr);
     int loaded = 0;
     for (const toolbar_picture& p : pictures) {
-        HRSRC found = FindResourceA(module, MAKEINTRESOURCEA(p.resource), MAKEINTRESOURCEA(2));   // RT_BITMAP
+        HRSRC found = FindResourceA(module, MAKEINTRESOURCEA(p.resource), MAKEINTRESOURCEA(2));  // RT_BITMAP
         HGLOBAL block = found ? LoadResource(module, found) : nullptr;
         const void* dib = block ? LockResource(block) : nullptr;
         if (!dib || !page_from_dib_checked(p.slot, dib, SizeofResource(module, found), 0)) continue;
@@ -68,7 +69,7 @@ int split_path_components(char* path, char** parts)
         *p = 0;
         if (*start && n < TOOLBAR_PATH_PARTS) parts[n++] = start;
         if (end) break;
-        start = ++p;   // a backslash is one byte
+        start = ++p;  // a backslash is one byte
     }
     return n;
 }
@@ -103,7 +104,7 @@ static void draw_column_numbers(int top)
 
 static void draw_zoom_steps(int top)
 {
-    static const int steps[] = { 1, 2, 4, 8 };
+    static const int steps[] = {1, 2, 4, 8};
     L.strip_numbers = 0;
     for (int i = 0; i < 4; i++) {
         char text[8];
@@ -125,8 +126,10 @@ static void draw_left_strip(bool viewer)
     set_strip(2, t + 52, t + 73);
     set_strip(3, t + 73, t + 96);
     set_strip(4, t + 96, t + 123);
-    if (viewer) draw_zoom_steps(t + 127);
-    else draw_column_numbers(t + 127);
+    if (viewer)
+        draw_zoom_steps(t + 127);
+    else
+        draw_column_numbers(t + 127);
 }
 
 static void set_fixed(int i, int left, int right) { L.fixed_left[i] = left, L.fixed_right[i] = right; }
@@ -136,9 +139,11 @@ static int draw_drive(int x)
 {
     const char* folder = current_folder.folder;
     if (current_folder.drive_list || folder[1] != ':') return x;
-    char root[4] = { folder[0], ':', '\\', 0 };
+    char root[4] = {folder[0], ':', '\\', 0};
     UINT type = GetDriveTypeA(root);
-    int icon = type == DRIVE_REMOVABLE ? SLOT_DRIVE_REMOVABLE : type == DRIVE_CDROM ? SLOT_DRIVE_CDROM : SLOT_DRIVE_FIXED;
+    int icon = type == DRIVE_REMOVABLE ? SLOT_DRIVE_REMOVABLE
+               : type == DRIVE_CDROM   ? SLOT_DRIVE_CDROM
+                                       : SLOT_DRIVE_FIXED;
     _drawpage(icon, x, 2, 1.0);
     char text[64];
     text_format(text, sizeof text, "%c:", folder[0]);
@@ -162,7 +167,10 @@ static void draw_path(int x)
     char* parts[TOOLBAR_PATH_PARTS];
     int n = split_path_components(shown, parts);
     for (int i = 0; i < n; i++) {
-        if (i > 0) { _drawpage(SLOT_SEPARATOR, x, 3, 1.0); x += 24; }
+        if (i > 0) {
+            _drawpage(SLOT_SEPARATOR, x, 3, 1.0);
+            x += 24;
+        }
         L.button_left[i] = x;
         x = static_cast<int>(text_at(x, 3, parts[i], BLACK));
         L.button_right[i] = x;
@@ -170,7 +178,7 @@ static void draw_path(int x)
     }
     L.button_count = n;
     if (L.tree_depth == 0 && L.fldfirst) text_at(x, 3, "/", GREY);
-    int room = TOOLBAR_BUTTONS - n - 1;   // one button stays for the tree end
+    int room = TOOLBAR_BUTTONS - n - 1;  // one button stays for the tree end
     int levels = L.tree_depth < room ? L.tree_depth : (room > 0 ? room : 0);
     for (int i = 0; i < levels; i++, x += 26) {
         _drawpage(SLOT_TREE_LEVEL, x, 3, 1.0);
@@ -194,7 +202,7 @@ static void draw_top_line()
     if (!in_documents) _drawpage(SLOT_DOCUMENTS, 67, 1, 1.0);
     set_fixed(0, 22, 42);
     set_fixed(1, 44, 64);
-    set_fixed(2, 0, 0);   // no picture of its own on this line
+    set_fixed(2, 0, 0);  // no picture of its own on this line
     set_fixed(3, 67, 85);
     set_fixed(5, 4, 19);
     int end = draw_drive(88);

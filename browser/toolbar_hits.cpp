@@ -19,10 +19,7 @@ int hit_range(const hit_record& hit, int from, int to)
     return 0;
 }
 
-int hit_path_component(const hit_record& hit)
-{
-    return hit_range(hit, 0, L.button_count - 1);
-}
+int hit_path_component(const hit_record& hit) { return hit_range(hit, 0, L.button_count - 1); }
 
 static bool in_fixed(const hit_record& hit, int i)
 {

@@ -182,10 +182,7 @@ RECT viewer_image_box(viewer_state_record& v)
     return r;
 }
 
-static int entry_selected(int index)
-{
-    return L.marks && index >= 0 && index < L.count && L.marks[index];
-}
+static int entry_selected(int index) { return L.marks && index >= 0 && index < L.count && L.marks[index]; }
 
 void draw_viewer_mark(viewer_state_record& v)
 {
@@ -217,8 +214,10 @@ static void kind_text(const viewer_state_record& v, const file_kind_base* k, int
         text_format_cut(out, cap, " %sﾌｫﾙﾀﾞ(%s)", prefix, format_archive_count(k));
     } else if (k->drive_root && k->name(name)) {
         char label[PATH_BUF], kind[64];
-        if (k->drive_type == DRIVE_REMOVABLE) text_format_cut(out, cap, "%s", drive_kind_text(name, kind, sizeof kind));
-        else if (k->summary.image_bytes <= 0) text_format_cut(out, cap, "%s", volume_label_text(name, label, sizeof label));
+        if (k->drive_type == DRIVE_REMOVABLE)
+            text_format_cut(out, cap, "%s", drive_kind_text(name, kind, sizeof kind));
+        else if (k->summary.image_bytes <= 0)
+            text_format_cut(out, cap, "%s", volume_label_text(name, label, sizeof label));
         else {
             char total[64];
             text_copy(total, sizeof total, format_size(k->summary.image_bytes));
@@ -229,12 +228,16 @@ static void kind_text(const viewer_state_record& v, const file_kind_base* k, int
         text_format_cut(out, cap, " %s圧縮ﾌｧｲﾙ(%s)", prefix, format_archive_count(k));
     } else if (k->plain && !k->image_kind) {
         const char* code = code_name(k->kanji_code);
-        if (code) text_format_cut(out, cap, "(%s%sﾃｷｽﾄ %s)", prefix, code, format_size(k->file_size));
-        else text_format_cut(out, cap, "%sﾌｧｲﾙ(%s)", prefix, format_size(k->file_size));
+        if (code)
+            text_format_cut(out, cap, "(%s%sﾃｷｽﾄ %s)", prefix, code, format_size(k->file_size));
+        else
+            text_format_cut(out, cap, "%sﾌｧｲﾙ(%s)", prefix, format_size(k->file_size));
     } else if (k->plain && k->image_kind) {
         int percent = 0;
-        if (divisor > 0) percent = 100 / divisor;
-        else if (v.placement[1] > 0) percent = int(double(v.placement[3]) * 100 / v.placement[1]);
+        if (divisor > 0)
+            percent = 100 / divisor;
+        else if (v.placement[1] > 0)
+            percent = int(double(v.placement[3]) * 100 / v.placement[1]);
         char size[128];
         text_copy(size, sizeof size, format_image_size(k, 0));
         text_format_cut(out, cap, "%s画像(%s %3d%%)", prefix, size, percent);
@@ -268,7 +271,8 @@ void format_viewer_status(viewer_state_record& v, int index, int divisor, char* 
     if (v.full_screen) text_append(out, cap, "  [ESC]で終了");
     if (v.mode == VIEWER_MODE_SLIDE || v.mode == VIEWER_MODE_STARTING) {
         char more[128];
-        text_format_cut(more, sizeof more, "  間隔%2.1f秒%s  ｸﾘｯｸで停止", v.interval / 10.0, v.nonstop ? "-繰り返し" : "");
+        text_format_cut(more, sizeof more, "  間隔%2.1f秒%s  ｸﾘｯｸで停止", v.interval / 10.0,
+                        v.nonstop ? "-繰り返し" : "");
         text_append(out, cap, more);
     }
 }
@@ -407,8 +411,7 @@ static void size_fullscreen_page()
 {
     HWND w = page_drawing_window(VIEWER_PAGE);
     if (!w) return;
-    SetWindowPos(w, HWND_TOPMOST, 0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN),
-                 SWP_SHOWWINDOW);
+    SetWindowPos(w, HWND_TOPMOST, 0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN), SWP_SHOWWINDOW);
 }
 
 void enter_fullscreen(viewer_state_record& v, int index)
@@ -442,7 +445,7 @@ static void show_page_frame()
 int leave_fullscreen(viewer_state_record& v)
 {
     if (!v.full_screen) return 0;
-    v.full_screen = 0;   // first: back_to_list comes here again
+    v.full_screen = 0;  // first: back_to_list comes here again
     enable_menu_bar(MF_ENABLED);
     if (v.previous_mode == VIEWER_MODE_LIST) {
         _selectpage(0, L.page);

@@ -9,22 +9,27 @@
 struct nftw_view;
 
 enum {
-    VIEWER_MODE_LIST = 0, VIEWER_MODE_ONE = 1, VIEWER_MODE_SLIDE = 2, VIEWER_MODE_STARTING = 3,
-    VIEWER_PAGE = 2, VIEWER_SLOT = 11, VIEWER_SLOT2 = 12,
+    VIEWER_MODE_LIST = 0,
+    VIEWER_MODE_ONE = 1,
+    VIEWER_MODE_SLIDE = 2,
+    VIEWER_MODE_STARTING = 3,
+    VIEWER_PAGE = 2,
+    VIEWER_SLOT = 11,
+    VIEWER_SLOT2 = 12,
 };
 
 struct viewer_state_record {
-    int previous_mode;              // the mode when full screen was entered (0: from the list)
+    int previous_mode;  // the mode when full screen was entered (0: from the list)
     int client_width, client_height;
-    int placement[5];               // error word, picture width and height, shown width and height
-    DWORD slide_start;              // clock when the current slide was shown
+    int placement[5];   // error word, picture width and height, shown width and height
+    DWORD slide_start;  // clock when the current slide was shown
     int random_step;
-    int mode;                       // VIEWER_MODE_*
+    int mode;  // VIEWER_MODE_*
     int current_index;
     int shown_x;
-    double zoom;                    // shown width / picture width; 0 for a placeholder
-    int shown_index;                // the entry whose picture slot 11 holds
-    int interval;                   // tenths of a second
+    double zoom;      // shown width / picture width; 0 for a placeholder
+    int shown_index;  // the entry whose picture slot 11 holds
+    int interval;     // tenths of a second
     int full_screen;
     int nonstop;
     int random_placement;
@@ -43,7 +48,7 @@ void viewer_defaults(viewer_state_record& v);
 // The clock and the sleep of the slide show and of the scroll view's loop;
 // tests replace them to run a show without waiting.
 struct viewer_clock_table {
-    DWORD (*now)();        // milliseconds
+    DWORD (*now)();  // milliseconds
     void (*sleep)(DWORD ms);
 };
 extern viewer_clock_table viewer_clock;

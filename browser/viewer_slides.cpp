@@ -14,8 +14,8 @@
 #include <cstdlib>
 
 static browser_list_record& L = browser_list;
-static int pending_index = -1;   // the picture the wait prepares, -1: none
-static int quit_waiting;         // a quit message was put back for the main loop
+static int pending_index = -1;  // the picture the wait prepares, -1: none
+static int quit_waiting;        // a quit message was put back for the main loop
 
 int viewer_loop_may_go_on()
 {
@@ -54,8 +54,10 @@ static int shown_page(const viewer_state_record& v) { return v.full_screen ? VIE
 
 static void redraw_lines(viewer_state_record& v)
 {
-    if (v.full_screen) draw_viewer_status(v, v.current_index, 0);
-    else browser_app_hooks.draw_toolbar();
+    if (v.full_screen)
+        draw_viewer_status(v, v.current_index, 0);
+    else
+        browser_app_hooks.draw_toolbar();
     _selectpage(0, shown_page(v));
 }
 
@@ -73,8 +75,7 @@ void run_slide_show(viewer_state_record& v, int direction)
     pending_index = next_slide_index(v, direction);
     while (wait_slide_interval(v)) {
         int next = pending_index;
-        if (!wraps && ((direction > 0 && v.current_index >= next) || (direction < 0 && v.current_index <= next)))
-            break;
+        if (!wraps && ((direction > 0 && v.current_index >= next) || (direction < 0 && v.current_index <= next))) break;
         if (v.shown_index != next) prepare_fullscreen_image(v, next);
         show_slide(v);
         pending_index = next_slide_index(v, direction);
@@ -149,11 +150,8 @@ int viewer_msg_hook(UINT message, WPARAM wparam, viewer_state_record& v, LPARAM)
     }
     case WM_KEYDOWN:
     case WM_LBUTTONDOWN:
-    case WM_RBUTTONDOWN:
-        v.mode = VIEWER_MODE_ONE;
-        return 1;
-    case WM_SYSCOMMAND:
-        return v.full_screen && (wparam & 0xFFF0) == SC_SCREENSAVE ? 1 : 0;
+    case WM_RBUTTONDOWN: v.mode = VIEWER_MODE_ONE; return 1;
+    case WM_SYSCOMMAND: return v.full_screen && (wparam & 0xFFF0) == SC_SCREENSAVE ? 1 : 0;
     default: return 0;
     }
 }
@@ -244,8 +242,10 @@ void open_viewer(int i, int direction, int full)
     if (o.interval >= 1 && o.interval <= 600) V.interval = o.interval;
     if (L.count <= 0) return;
     if (full) {
-        if (direction) fullscreen_slide_show(V, i);
-        else enter_fullscreen(V, i);
+        if (direction)
+            fullscreen_slide_show(V, i);
+        else
+            enter_fullscreen(V, i);
         return;
     }
     view_one_image(V, i);

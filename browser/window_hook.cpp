@@ -14,21 +14,17 @@ int not_dispatched(int, HWND, UINT, WPARAM, LPARAM) { return 0; }
 void nothing() {}
 void nothing_at(int) {}
 int no_position(WPARAM) { return -1; }
-}
+}  // namespace
 
 browser_ui_hook_table browser_ui_hooks = {
-    zero, zero, zero, not_handled, nothing, nothing, nothing_at, zero,
-    not_handled, not_handled, not_handled, not_handled, not_handled,
-    not_dispatched, not_handled, zero, nothing_at, nothing, nothing, no_position, nothing_at,
-    zero, nothing,
+    zero,        zero,        zero,        not_handled, nothing,     nothing,        nothing_at,  zero,
+    not_handled, not_handled, not_handled, not_handled, not_handled, not_dispatched, not_handled, zero,
+    nothing_at,  nothing,     nothing,     no_position, nothing_at,  zero,           nothing,
 };
 
 window_hook_state_record window_hook_state;
 
-HWND page_client_window(int page)
-{
-    return page_drawing_window(page);
-}
+HWND page_client_window(int page) { return page_drawing_window(page); }
 
 static bool is_list_window(HWND window)
 {
@@ -51,7 +47,10 @@ static int on_busy(HWND w, UINT m, WPARAM wp, LPARAM lp, bool* handled)
         return 0;
     }
     if (m == WM_MOUSEMOVE) return busy_state.mouse ? 0 : browser_ui_hooks.mouse_move(w, m, wp, lp);
-    if (m == WM_MENUSELECT) { *handled = false; return 0; }
+    if (m == WM_MENUSELECT) {
+        *handled = false;
+        return 0;
+    }
     return 0;
 }
 
@@ -83,8 +82,7 @@ static int on_size(HWND w, WPARAM wp, LPARAM lp)
 
 static int on_command(HWND w, UINT m, WPARAM wp, LPARAM lp)
 {
-    if (wp != CMD_DEFERRED_LAYOUT)
-        return browser_ui_hooks.dispatch(window_hook_state.command_index, w, m, wp, lp), 0;
+    if (wp != CMD_DEFERRED_LAYOUT) return browser_ui_hooks.dispatch(window_hook_state.command_index, w, m, wp, lp), 0;
     _pump();
     if (lp == 0) {
         browser_ui_hooks.relayout();
@@ -146,10 +144,19 @@ int app_wndproc_hook(HWND w, UINT m, WPARAM wp, LPARAM lp)
         int result = on_busy(w, m, wp, lp, &handled);
         if (handled) return result;
     }
-    if (m == WM_ENTERMENULOOP) { window_hook_state.in_menu = 1; return 0; }
-    if (m == WM_EXITMENULOOP) { window_hook_state.in_menu = 0; return 0; }
+    if (m == WM_ENTERMENULOOP) {
+        window_hook_state.in_menu = 1;
+        return 0;
+    }
+    if (m == WM_EXITMENULOOP) {
+        window_hook_state.in_menu = 0;
+        return 0;
+    }
     if (window_hook_state.in_menu && m != WM_MENUSELECT && m != WM_INITMENUPOPUP) return 0;
-    if (m == WM_ACTIVATE) { on_activate(w, wp); return 0; }
+    if (m == WM_ACTIVATE) {
+        on_activate(w, wp);
+        return 0;
+    }
     if (window_hook_state.click_activated && (m == WM_LBUTTONDOWN || m == WM_RBUTTONDOWN)) {
         window_hook_state.click_activated = 0;
         return 0;

@@ -69,7 +69,8 @@ int folder_count(const char* folder, const char* pattern, bool recursive)
 // The archive file the DLL reads and writes (".lzh" added to a name without an extension).
 void archive_file(const char* archive, char* out, size_t cap)
 {
-    if (mb_strchr(file_name_of(archive), '.') || !text_format(out, cap, "%s.lzh", archive)) text_copy(out, cap, archive);
+    if (mb_strchr(file_name_of(archive), '.') || !text_format(out, cap, "%s.lzh", archive))
+        text_copy(out, cap, archive);
 }
 
 void update_archive(const char* option, const char* archive, const char* folder, const char* pattern, bool recursive)
@@ -94,8 +95,10 @@ void update_archive(const char* option, const char* archive, const char* folder,
         }
         return;
     }
-    if (recursive) a->command("d -r -n1 -y \"%s\" \"%s\"", archive, pattern);
-    else a->command("d -n1 -y \"%s\" \"%s\"", archive, file_name_of(pattern));
+    if (recursive)
+        a->command("d -r -n1 -y \"%s\" \"%s\"", archive, pattern);
+    else
+        a->command("d -n1 -y \"%s\" \"%s\"", archive, file_name_of(pattern));
     a->command("u%s -x -t -a1 -n1 \"%s\" \"%s\"", option, archive, pattern);
 }
 
@@ -124,10 +127,14 @@ void refresh_folder(const char* option, const char* archive, const char* folder,
     }
     char matching[PATH_BUF];
     if (!path_join(matching, folder, pattern)) return;
-    if (recursive) rm_matching_tree("%s", matching);
-    else rm_matching("%s", matching);
-    if (cp_tree(staging, folder)) rm_tree(staging);
-    else con_out("*** %s kept: copying it back failed\n", staging);
+    if (recursive)
+        rm_matching_tree("%s", matching);
+    else
+        rm_matching("%s", matching);
+    if (cp_tree(staging, folder))
+        rm_tree(staging);
+    else
+        con_out("*** %s kept: copying it back failed\n", staging);
 }
 
 int test_lzh_cb(walk_item* item) { return lha_test_callback(item); }
@@ -154,7 +161,8 @@ int delete_dvi_cb(walk_item* item)
 
 void key_help()
 {
-    con_out("\n...vキーを押すと詳細情報を表示．\n...xキーを押すと.lzhをとったディレクトリに解凍．\n...sキーを押すと自己解凍書庫を作成．\n");
+    con_out("\n...vキーを押すと詳細情報を表示．\n...xキーを押すと.lzhをとったディレクトリに解凍．\n..."
+            "sキーを押すと自己解凍書庫を作成．\n");
 }
 
 void view_lzh(const char* path)
@@ -249,8 +257,10 @@ void sync_folder_with_archive(const char* rest)
     bool recursive = mb_strchr(args, 'r') != nullptr;
     const char* option = recursive ? " -r" : "";
     int logging = file_op_logging;
-    if (mb_strchr(args, 'u')) update_archive(option, archive, folder, pattern, recursive);
-    else refresh_folder(option, archive, folder, pattern, recursive);
+    if (mb_strchr(args, 'u'))
+        update_archive(option, archive, folder, pattern, recursive);
+    else
+        refresh_folder(option, archive, folder, pattern, recursive);
     set_file_op_logging(logging);
 }
 
@@ -266,8 +276,10 @@ int pack_folder(const char* folder_text)
     _pump();
     _lha* a = lha();
     if (!a || !MoveFileA(folder, renamed)) return 1;
-    if (a->command("m -d1 -z2 -t -n1 \"%s\" \"%s\\\"", folder, renamed)) rm_tree(renamed);
-    else MoveFileA(renamed, folder);   // the data back under its own name
+    if (a->command("m -d1 -z2 -t -n1 \"%s\" \"%s\\\"", folder, renamed))
+        rm_tree(renamed);
+    else
+        MoveFileA(renamed, folder);  // the data back under its own name
     return 1;
 }
 
@@ -295,7 +307,8 @@ void pack_subfolders(const char* folder)
     HANDLE h = FindFirstFileA(pattern, &fd);
     if (h == INVALID_HANDLE_VALUE) return;
     do {
-        if (!(fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) || !strcmp(fd.cFileName, ".") || !strcmp(fd.cFileName, ".."))
+        if (!(fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) || !strcmp(fd.cFileName, ".") ||
+            !strcmp(fd.cFileName, ".."))
             continue;
         char sub[PATH_BUF];
         if (path_join(sub, folder, fd.cFileName)) folders.push_back(sub);
@@ -320,8 +333,10 @@ int unpack_archive(const char* archive)
     quiet_logging quiet;
     _lha* a = lha();
     if (!a || !md_path(work)) return 1;
-    if (a->command("x -n1 -a1 -jf0 \"%s\" \"%s\\\"", archive, work) && rm_file(archive)) MoveFileA(work, archive);
-    else rm_tree(work);
+    if (a->command("x -n1 -a1 -jf0 \"%s\" \"%s\\\"", archive, work) && rm_file(archive))
+        MoveFileA(work, archive);
+    else
+        rm_tree(work);
     return 1;
 }
 
@@ -352,7 +367,8 @@ void view_archive(const char* path_text)
     text_format_cut(status, sizeof status, "select command. viewing %s", path);
     con_status(status);
     _lha* a = open_archiver_for(path);
-    if (has_extension(path, ".lzh")) view_lzh(path);
+    if (has_extension(path, ".lzh"))
+        view_lzh(path);
     else if (a && (has_extension(path, ".z") || has_extension(path, ".gz") || has_extension(path, ".tgz")))
         view_listing(a, "tar tf \"%s\"\n", "tf \"%s\"", "tvf \"%s\"", path, false);
     else if (a && has_extension(path, ".zip"))

@@ -90,7 +90,7 @@ int w_open(const char*, const char*, FILE*)
 int w_close(const char*, const char*, FILE*)
 {
     block_state& b = console_blocks;
-    if (b.depth == 0) return CONSOLE_GO_ON;   // a stray "}"
+    if (b.depth == 0) return CONSOLE_GO_ON;  // a stray "}"
     b.skip[b.depth] = 0;
     b.depth--;
     return CONSOLE_GO_ON;
@@ -125,8 +125,10 @@ int w_lha(const char*, const char* rest, FILE*)
 
 int archiver_or_console(const char* ext, const char* rest)
 {
-    if (!rest) console_mode();
-    else run_archiver(ext, rest);
+    if (!rest)
+        console_mode();
+    else
+        run_archiver(ext, rest);
     return CONSOLE_GO_ON;
 }
 
@@ -277,8 +279,10 @@ int w_delr(const char*, const char* rest, FILE*)
 
 int clear_item_cb(walk_item* item)
 {
-    if (item->find_data->dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) rm_tree(item->path);
-    else rm_file(item->path);
+    if (item->find_data->dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+        rm_tree(item->path);
+    else
+        rm_file(item->path);
     return 1;
 }
 
@@ -513,22 +517,53 @@ struct console_word {
 };
 
 const console_word words[] = {
-    {"{", w_open, RUN_SKIPPED},       {"}", w_close, RUN_SKIPPED},   {"zote", w_zote, ECHO},
-    {"lhtest", w_lhtest, 0},          {"lhup", w_lhup, ECHO},        {"lha", w_lha, ECHO},
-    {"unzip", w_unzip, ECHO},         {"tar", w_tar, ECHO},          {"cab", w_cab, ECHO},
-    {"zip", w_zip, ALWAYS_ECHO},      {"cd", w_cd, ECHO},            {"regextrm", w_regextrm, ECHO},
-    {"regext", w_regext, ECHO},       {"cleanshellnew", w_cleanshellnew, 0},
-    {"regset", w_regset, ECHO},       {"regdel", w_regdel, ECHO},    {"regget", w_regget, ECHO},
-    {"sendkey", w_sendkey, ECHO},     {"start", w_start, ECHO},      {"ln", w_ln, ECHO},
-    {"unpackr", w_unpackr, ECHO},     {"unpack", w_unpack, ECHO},    {"packr", w_packr, ECHO},
-    {"pack", w_pack, ECHO},           {"zcopy", w_zcopy, ECHO},      {"delr", w_delr, ECHO},
-    {"rdr", w_rdr, ECHO},             {"cleanup", w_cleanup, ECHO},  {"mboxd", w_mboxd, ECHO},
-    {"@echo", w_at_echo, 0},          {"echo", w_echo, 0},           {"exit", w_exit, ECHO},
-    {"console", w_console, ECHO},     {"pause", w_pause, 0},         {"question", w_question, 0},
-    {"md", w_md, ECHO},               {"rd", w_rd, ECHO},            {"del", w_del, ECHO},
-    {"renas", w_renas, ECHO},         {"ren", w_ren, ECHO},          {"execd", w_execd, 0},
-    {"shellquit", w_shellquit, 0},    {"shell", w_shell, 0},         {"inv", w_inv, ECHO},
-    {"copy", w_copy, ECHO},           {"fcopy", w_fcopy, 0},         {"v", w_view, 0},
+    {"{", w_open, RUN_SKIPPED},
+    {"}", w_close, RUN_SKIPPED},
+    {"zote", w_zote, ECHO},
+    {"lhtest", w_lhtest, 0},
+    {"lhup", w_lhup, ECHO},
+    {"lha", w_lha, ECHO},
+    {"unzip", w_unzip, ECHO},
+    {"tar", w_tar, ECHO},
+    {"cab", w_cab, ECHO},
+    {"zip", w_zip, ALWAYS_ECHO},
+    {"cd", w_cd, ECHO},
+    {"regextrm", w_regextrm, ECHO},
+    {"regext", w_regext, ECHO},
+    {"cleanshellnew", w_cleanshellnew, 0},
+    {"regset", w_regset, ECHO},
+    {"regdel", w_regdel, ECHO},
+    {"regget", w_regget, ECHO},
+    {"sendkey", w_sendkey, ECHO},
+    {"start", w_start, ECHO},
+    {"ln", w_ln, ECHO},
+    {"unpackr", w_unpackr, ECHO},
+    {"unpack", w_unpack, ECHO},
+    {"packr", w_packr, ECHO},
+    {"pack", w_pack, ECHO},
+    {"zcopy", w_zcopy, ECHO},
+    {"delr", w_delr, ECHO},
+    {"rdr", w_rdr, ECHO},
+    {"cleanup", w_cleanup, ECHO},
+    {"mboxd", w_mboxd, ECHO},
+    {"@echo", w_at_echo, 0},
+    {"echo", w_echo, 0},
+    {"exit", w_exit, ECHO},
+    {"console", w_console, ECHO},
+    {"pause", w_pause, 0},
+    {"question", w_question, 0},
+    {"md", w_md, ECHO},
+    {"rd", w_rd, ECHO},
+    {"del", w_del, ECHO},
+    {"renas", w_renas, ECHO},
+    {"ren", w_ren, ECHO},
+    {"execd", w_execd, 0},
+    {"shellquit", w_shellquit, 0},
+    {"shell", w_shell, 0},
+    {"inv", w_inv, ECHO},
+    {"copy", w_copy, ECHO},
+    {"fcopy", w_fcopy, 0},
+    {"v", w_view, 0},
     {"s", w_sfx, 0},
 };
 static_assert(sizeof words / sizeof words[0] == 48, "the 48 words");
@@ -567,7 +602,9 @@ int run_console_command(const char* word, const char* rest, FILE* script)
         con_key();
         return CONSOLE_END_RUN;
     }
-    if (w->flags & ALWAYS_ECHO) con_out("%s %s\n", word, args ? args : "");
-    else if ((w->flags & ECHO) && console_output_on()) con_out("%s %s\n", word, args ? args : "");
+    if (w->flags & ALWAYS_ECHO)
+        con_out("%s %s\n", word, args ? args : "");
+    else if ((w->flags & ECHO) && console_output_on())
+        con_out("%s %s\n", word, args ? args : "");
     return w->run(word, args, script);
 }

@@ -58,7 +58,7 @@ int summary_folder_cb(walk_item* item)
     char folder[PATH_BUF];
     if (!text_copy(folder, item->path)) return 1;
     remove_backslash(folder);
-    if (strlen(folder) <= summing->root_length) return 1;   // the root itself
+    if (strlen(folder) <= summing->root_length) return 1;  // the root itself
     add_name(folder);
     char shadow[PATH_BUF];
     if (summing->shadow && real_path_to_shadow(folder, shadow, sizeof shadow)) {
@@ -137,8 +137,10 @@ void print_direction(const char* f1, const char* f2, int direction)
 bool first_folder(const char* arg, char* out, size_t cap)
 {
     char work[PATH_BUF];
-    if (!arg || !*arg || !strcmp(arg, ".")) work[0] = 0;
-    else if (!text_copy(work, arg)) return false;
+    if (!arg || !*arg || !strcmp(arg, "."))
+        work[0] = 0;
+    else if (!text_copy(work, arg))
+        return false;
     unquote(work);
     return full_path(out, cap, work[0] ? work : nullptr) && add_backslash(out, cap);
 }
@@ -219,8 +221,8 @@ double tree_size(const char* folder)
     tree_size_total = 0;
     walk_item rec = {};
     DWORD a;
-    if (real_path_to_shadow(root, shadow, sizeof shadow) && (a = GetFileAttributesA(shadow)) != INVALID_FILE_ATTRIBUTES &&
-        (a & FILE_ATTRIBUTE_DIRECTORY))
+    if (real_path_to_shadow(root, shadow, sizeof shadow) &&
+        (a = GetFileAttributesA(shadow)) != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY))
         walk_tree(shadow, "*.*", &rec, add_shadow_size, nullptr, nullptr, nullptr);
     else
         walk_tree(root, "*.*", &rec, add_file_size, nullptr, nullptr, nullptr);
@@ -233,7 +235,8 @@ const char* fcopy_date_text(FILETIME time)
     FILETIME local;
     SYSTEMTIME st = {};
     if (FileTimeToLocalFileTime(&time, &local)) FileTimeToSystemTime(&local, &st);
-    text_format(text, sizeof text, "%02d/%02d/%02d %02d:%02d", st.wYear % 100, st.wMonth, st.wDay, st.wHour, st.wMinute);
+    text_format(text, sizeof text, "%02d/%02d/%02d %02d:%02d", st.wYear % 100, st.wMonth, st.wDay, st.wHour,
+                st.wMinute);
     return text;
 }
 
@@ -264,7 +267,8 @@ int fcopy(const char* first, const char* second)
     HANDLE h = path_join(pattern, f1, "*.*") ? FindFirstFileA(pattern, &fd) : INVALID_HANDLE_VALUE;
     if (h != INVALID_HANDLE_VALUE) {
         do {
-            if ((fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && strcmp(fd.cFileName, ".") && strcmp(fd.cFileName, ".."))
+            if ((fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && strcmp(fd.cFileName, ".") &&
+                strcmp(fd.cFileName, ".."))
                 entries.push_back({fd.cFileName, false});
         } while (FindNextFileA(h, &fd));
         FindClose(h);

@@ -11,8 +11,8 @@ struct walk_item;
 
 // The content of every shadow file.
 struct shadow_record {
-    FILETIME write_time;   // the real file's last write
-    double size;           // high x 4294967296 + low
+    FILETIME write_time;  // the real file's last write
+    double size;          // high x 4294967296 + low
 };
 static_assert(sizeof(shadow_record) == 16, "shadow record is 16 bytes");
 static_assert(offsetof(shadow_record, size) == 8, "size at 8");

@@ -79,8 +79,10 @@ int numbered_copy(const char* pattern_text, FILE* script)
             !text_format(to_name, sizeof to_name, "%02d-%s%s", i + 1, line, dot ? dot : "") ||
             !path_join(to, folder, to_name))
             continue;
-        if (MoveFileA(from, to)) con_out("%s -> %s\n", from, to);
-        else con_out("*** %s -> %s failed\n", from, to);
+        if (MoveFileA(from, to))
+            con_out("%s -> %s\n", from, to);
+        else
+            con_out("*** %s -> %s failed\n", from, to);
     }
     free(names);
     free(bytes);

@@ -6,9 +6,9 @@
 #include <cstdio>
 
 enum {
-    SCRIPT_ARG_BUF = 256,       // the argument of a script run
-    SCRIPT_LINE_BUF = 512,      // one script line, terminator included
-    CONSOLE_LINE_BUF = 512,     // one line typed in console mode
+    SCRIPT_ARG_BUF = 256,    // the argument of a script run
+    SCRIPT_LINE_BUF = 512,   // one script line, terminator included
+    CONSOLE_LINE_BUF = 512,  // one line typed in console mode
     KEY_ESC = 27,
     KEY_ENTER = 10,
 };
@@ -20,13 +20,13 @@ extern int script_echo_mode;
 // the line reader, the page and visibility of the console, posting the reload
 // command to every instance and ending the process. Tests replace them.
 struct script_seam_table {
-    void (*install_hooks)();                        // console printf, getchar, status, logging query
-    char* (*getline)(char* buffer, int size);       // the console's line reader
+    void (*install_hooks)();                   // console printf, getchar, status, logging query
+    char* (*getline)(char* buffer, int size);  // the console's line reader
     int (*console_visible)();
     void (*console_setup)(double width, double height, const char* title);
-    void (*console_title)(const char* title);       // the size kept
-    void (*reload)();                               // reload_other_instances
-    void (*quit)();                                 // ends the process (_quit_loop)
+    void (*console_title)(const char* title);  // the size kept
+    void (*reload)();                          // reload_other_instances
+    void (*quit)();                            // ends the process (_quit_loop)
 };
 extern script_seam_table script_seams;
 

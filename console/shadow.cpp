@@ -15,7 +15,8 @@ void fcopy_init_shadow_root()
 {
     char temp[PATH_BUF];
     DWORD n = GetTempPathA(sizeof temp, temp);
-    if (!n || n >= sizeof temp || !add_backslash(temp) || !text_format(shadow_root, sizeof shadow_root, "%szote_fcopy\\", temp))
+    if (!n || n >= sizeof temp || !add_backslash(temp) ||
+        !text_format(shadow_root, sizeof shadow_root, "%szote_fcopy\\", temp))
         shadow_root[0] = 0;
 }
 

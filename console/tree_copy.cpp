@@ -100,10 +100,7 @@ bool ask_older_over_newer(const char* source)
     return overwrite_answer == 'y' || overwrite_answer == 'a';
 }
 
-bool shadow_of(const char* path, char* out)
-{
-    return real_path_to_shadow(path, out, PATH_BUF) && is_dir(out);
-}
+bool shadow_of(const char* path, char* out) { return real_path_to_shadow(path, out, PATH_BUF) && is_dir(out); }
 
 }  // namespace
 
@@ -240,8 +237,10 @@ int walk_tree_copy(const char* source, const char* target, int use_source_shadow
     char source_side[PATH_BUF], target_side[PATH_BUF], shadow[PATH_BUF];
     text_copy(source_side, source);
     text_copy(target_side, target);
-    if (shadow_of(target, shadow)) text_copy(target_side, shadow);
-    else if (use_source_shadow && shadow_of(source, shadow)) text_copy(source_side, shadow);
+    if (shadow_of(target, shadow))
+        text_copy(target_side, shadow);
+    else if (use_source_shadow && shadow_of(source, shadow))
+        text_copy(source_side, shadow);
 
     walk_item copy = {};
     set_walk(source_side, target_side);

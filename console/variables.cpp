@@ -61,15 +61,18 @@ void value_of(int i, char* out, size_t cap)
         env_or("temp", out, cap, "%c:");
         remove_backslash(out);
         break;
-    case 12: look_up_editor(); text_copy(out, cap, text_editor_command); break;
+    case 12:
+        look_up_editor();
+        text_copy(out, cap, text_editor_command);
+        break;
     case 13: GetWindowsDirectoryA(out, (UINT)cap); break;
     case 14: GetSystemDirectoryA(out, (UINT)cap); break;
     }
 }
 
 const char* const variables[] = {
-    "$WinDrv", "$WinDir", "$WinSys", "$Desktop", "$Local", "$Mydocuments", "$Mypictures", "$Commondocs",
-    "$SendTo", "$FD", "$AppDir", "$temp", "$AppFile", "$Bin", "$Dlls",
+    "$WinDrv", "$WinDir", "$WinSys", "$Desktop", "$Local",   "$Mydocuments", "$Mypictures", "$Commondocs",
+    "$SendTo", "$FD",     "$AppDir", "$temp",    "$AppFile", "$Bin",         "$Dlls",
 };
 
 }  // namespace

@@ -23,9 +23,9 @@ void copy_output(char* out, int size, const char* text)
     text_copy_n(out, size, text, n);
 }
 
-const char* const entry_suffixes[] = { "GetAttribute", "Extract", "GetVersion", "SetBackGroundMode",
-                                       "CheckArchive", "GetFileCount", "SetCursorMode", "OpenArchive",
-                                       "CloseArchive", "FindFirst", "FindNext" };
+const char* const entry_suffixes[] = {"GetAttribute", "Extract",      "GetVersion",    "SetBackGroundMode",
+                                      "CheckArchive", "GetFileCount", "SetCursorMode", "OpenArchive",
+                                      "CloseArchive", "FindFirst",    "FindNext"};
 
 }  // namespace
 
@@ -34,13 +34,9 @@ _lha::_lha()
       get_version(nullptr), set_background_mode(nullptr), check_archive(nullptr), get_file_count(nullptr),
       set_cursor_mode(nullptr), open_archive(nullptr), close_archive(nullptr), find_first_entry(nullptr),
       find_next(nullptr), module(nullptr)
-{
-}
+{}
 
-const char* _lha::dll_name() const
-{
-    return names + strlen(names) + 1;
-}
+const char* _lha::dll_name() const { return names + strlen(names) + 1; }
 
 void lha_load(_lha* object, const char* dll, const char* prefix, int kind)
 {
@@ -58,8 +54,8 @@ void lha_load(_lha* object, const char* dll, const char* prefix, int kind)
     FARPROC entries[11];
     for (int i = 0; i < 11; i++) {
         char name[64];
-        entries[i] = text_format(name, sizeof name, "%s%s", prefix, entry_suffixes[i]) ? GetProcAddress(module, name)
-                                                                                        : nullptr;
+        entries[i] =
+            text_format(name, sizeof name, "%s%s", prefix, entry_suffixes[i]) ? GetProcAddress(module, name) : nullptr;
     }
     object->get_attribute = reinterpret_cast<archiver_get_attribute_fn>(entries[0]);
     object->extract_entry = reinterpret_cast<archiver_command_fn>(entries[1]);
@@ -234,10 +230,10 @@ static _lha* make_cab_object() { return new _lha_cab; }
 static _lha* make_tar_object() { return new _lha_tar; }
 
 archiver_kind archiver_kinds[ARCHIVER_KINDS] = {
-    { { ".lzh", nullptr, nullptr }, "unlha32.dll", "Unlha", 1, make_lha_object, nullptr },
-    { { ".zip", nullptr, nullptr }, "unzip32.dll", "UnZip", 0, make_zip_object, nullptr },
-    { { ".cab", nullptr, nullptr }, "cab32.dll", "Cab", 1, make_cab_object, nullptr },
-    { { ".gz", ".tgz", ".z" }, "tar32.dll", "Tar", 0, make_tar_object, nullptr },
+    {{".lzh", nullptr, nullptr}, "unlha32.dll", "Unlha", 1, make_lha_object, nullptr},
+    {{".zip", nullptr, nullptr}, "unzip32.dll", "UnZip", 0, make_zip_object, nullptr},
+    {{".cab", nullptr, nullptr}, "cab32.dll", "Cab", 1, make_cab_object, nullptr},
+    {{".gz", ".tgz", ".z"}, "tar32.dll", "Tar", 0, make_tar_object, nullptr},
 };
 
 _lha* open_archiver_for(const char* archive)

@@ -18,9 +18,9 @@ enum {
 
 class _lha {
 public:
-    char names[ARCHIVER_NAMES];     // prefix, NUL, DLL name, NUL
-    int usable;                     // loaded; for ZIP: creation available
-    int kind;                       // 1: can make self-extracting archives
+    char names[ARCHIVER_NAMES];  // prefix, NUL, DLL name, NUL
+    int usable;                  // loaded; for ZIP: creation available
+    int kind;                    // 1: can make self-extracting archives
     archiver_command_fn command_entry;
     archiver_get_attribute_fn get_attribute;
     archiver_command_fn extract_entry;
@@ -113,7 +113,7 @@ struct archiver_kind {
     const char* prefix;
     int kind;
     _lha* (*make)();
-    _lha* object;                   // made on the first request, kept for the run
+    _lha* object;  // made on the first request, kept for the run
 };
 enum { ARCHIVER_KINDS = 4 };
 extern archiver_kind archiver_kinds[ARCHIVER_KINDS];

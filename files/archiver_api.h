@@ -9,10 +9,10 @@
 typedef HANDLE HARC;
 
 enum {
-    ARCHIVE_NAME_MAX = 512,         // longest member name, without the terminator
-    ARCHIVE_OPEN_MODE = 0x2002,     // OpenArchive mode used for listings
-    ARCHIVE_ENCRYPTED_BIT = 0x40,   // GetAttribute: some member is encrypted
-    ARCHIVE_CHECK_FULL_CRC = 2,     // CheckArchive mode: read and check every member
+    ARCHIVE_NAME_MAX = 512,        // longest member name, without the terminator
+    ARCHIVE_OPEN_MODE = 0x2002,    // OpenArchive mode used for listings
+    ARCHIVE_ENCRYPTED_BIT = 0x40,  // GetAttribute: some member is encrypted
+    ARCHIVE_CHECK_FULL_CRC = 2,    // CheckArchive mode: read and check every member
 };
 
 // One member of a listing, as the DLLs publish it.
@@ -22,9 +22,9 @@ struct archive_member_info {
     DWORD crc;
     UINT flag;
     UINT os_type;
-    WORD ratio;                     // per mille
-    WORD date;                      // DOS date
-    WORD time;                      // DOS time
+    WORD ratio;  // per mille
+    WORD date;   // DOS date
+    WORD time;   // DOS time
     char name[ARCHIVE_NAME_MAX + 1];
     char reserved[3];
     char attribute[8];

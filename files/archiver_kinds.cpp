@@ -104,10 +104,7 @@ int create_stamped(_lha* object, const char* archive, const char* source, const 
 
 // LHA
 
-int _lha_lha::make_sfx(const char* archive)
-{
-    return run_sfx(this, "s -x -n1 -gw3 \"%s\"", archive);
-}
+int _lha_lha::make_sfx(const char* archive) { return run_sfx(this, "s -x -n1 -gw3 \"%s\"", archive); }
 
 int _lha_lha::create(const char* archive, const char* source, const char*)
 {
@@ -204,10 +201,7 @@ int _lha_zip::extract_one(const char* archive, const char* folder, const char* m
 
 // Cabinet
 
-int _lha_cab::make_sfx(const char* archive)
-{
-    return run_sfx(this, "-f -i \"%s\"", archive);
-}
+int _lha_cab::make_sfx(const char* archive) { return run_sfx(this, "-f -i \"%s\"", archive); }
 
 int _lha_cab::create(const char* archive, const char* source, const char*)
 {
@@ -265,7 +259,8 @@ int isolate_file(isolated_file* record, const char* file)
         if (!path_exists(record->work, 0)) break;
     }
     if (!md_path(record->work)) return 0;
-    if (!path_join(record->inside, record->work, file_name_of(record->full)) || !mv_file(record->full, record->inside)) {
+    if (!path_join(record->inside, record->work, file_name_of(record->full)) ||
+        !mv_file(record->full, record->inside)) {
         rd_folder(record->work);
         return 0;
     }

@@ -7,10 +7,7 @@
 #include "graphics/kavtrel.h"
 #include <cstring>
 
-int is_absent_arg(const char* text)
-{
-    return !text || !*text || strncmp(text, "NULL", 4) == 0;
-}
+int is_absent_arg(const char* text) { return !text || !*text || strncmp(text, "NULL", 4) == 0; }
 
 static void log_text(const char* fmt, const char* a, const char* b)
 {
@@ -26,13 +23,22 @@ int reg_read_text(HKEY key, const char* value_name, char* out, DWORD cap)
     if (!key || cap < 2) return 0;
     DWORD type = 0, size = cap;
     LONG r = RegQueryValueExA(key, value_name, nullptr, &type, reinterpret_cast<BYTE*>(out), &size);
-    if (r == ERROR_FILE_NOT_FOUND) { out[0] = 0; return 1; }   // a key without that value
-    if (r != ERROR_SUCCESS || (type != REG_SZ && type != REG_EXPAND_SZ)) { out[0] = 0; return 0; }
+    if (r == ERROR_FILE_NOT_FOUND) {
+        out[0] = 0;
+        return 1;
+    }  // a key without that value
+    if (r != ERROR_SUCCESS || (type != REG_SZ && type != REG_EXPAND_SZ)) {
+        out[0] = 0;
+        return 0;
+    }
     // The text may be stored with or without its terminator; it fits when
     // a terminator fits behind it.
     DWORD length = size;
     if (length > 0 && out[length - 1] == 0) length--;
-    if (length >= cap) { out[0] = 0; return 0; }
+    if (length >= cap) {
+        out[0] = 0;
+        return 0;
+    }
     out[length] = 0;
     return 1;
 }
@@ -104,10 +110,13 @@ static bool verb_key_name(const char* verb_text, const char* verb_key, char* out
 {
     if (!is_absent_arg(verb_key)) return text_copy(out, cap, verb_key);
     size_t n = 0;
-    for (const char* p = verb_text; *p; ) {
+    for (const char* p = verb_text; *p;) {
         const char* q = mb_next(p);
         if (!(q - p == 1 && *p == '&')) {
-            if (n + (q - p) >= cap) { out[0] = 0; return false; }
+            if (n + (q - p) >= cap) {
+                out[0] = 0;
+                return false;
+            }
             memcpy(out + n, p, q - p);
             n += q - p;
         }
@@ -142,16 +151,16 @@ static int extension_type(const char* ext, char* type)
     return reg_read_text(key.get(), nullptr, type, REG_TEXT_BUF);
 }
 
-void register_file_type(const char* name, const char* verb_key, const char* icon,
-                        const char* verb_text, const char* command)
+void register_file_type(const char* name, const char* verb_key, const char* icon, const char* verb_text,
+                        const char* command)
 {
     if (!name || !*name) return;
     reg_key type_key;
     if (name[0] == '.') {
         char type[REG_TEXT_BUF], description[REG_TEXT_BUF];
         reg_key ext_key;
-        bool read = RegOpenKeyA(HKEY_CLASSES_ROOT, name, ext_key.receive()) == ERROR_SUCCESS
-                    && reg_read_text(ext_key.get(), nullptr, type, sizeof type);
+        bool read = RegOpenKeyA(HKEY_CLASSES_ROOT, name, ext_key.receive()) == ERROR_SUCCESS &&
+                    reg_read_text(ext_key.get(), nullptr, type, sizeof type);
         if (!read) {
             type[0] = 0;
             if (!ext_key && RegCreateKeyA(HKEY_CLASSES_ROOT, name, ext_key.receive()) != ERROR_SUCCESS) return;
@@ -224,7 +233,10 @@ int open_type_shell_key(const char* ext, char* type, HKEY* type_key, HKEY* shell
         return 0;
     }
     if (!type[0]) return 0;
-    if (RegOpenKeyA(HKEY_CLASSES_ROOT, type, type_key) != ERROR_SUCCESS) { *type_key = nullptr; return 0; }
+    if (RegOpenKeyA(HKEY_CLASSES_ROOT, type, type_key) != ERROR_SUCCESS) {
+        *type_key = nullptr;
+        return 0;
+    }
     if (RegOpenKeyA(*type_key, "shell", shell_key) != ERROR_SUCCESS) {
         RegCloseKey(*type_key);
         *type_key = *shell_key = nullptr;

@@ -20,8 +20,8 @@ int reg_read_text(HKEY key, const char* value_name, char* out, DWORD cap);
 
 // name: ".ext" or a type name ("Folder", "*"). A verb text beginning with '*'
 // becomes the default verb; the verb key is verb_key, or the verb text without '&'.
-void register_file_type(const char* name, const char* verb_key, const char* icon,
-                        const char* verb_text, const char* command);
+void register_file_type(const char* name, const char* verb_key, const char* icon, const char* verb_text,
+                        const char* command);
 void unregister_file_type(const char* name, const char* verb_text, const char* verb_key);
 
 // Type name of an extension (512 bytes) and its opened type and "shell" keys

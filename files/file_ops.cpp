@@ -13,10 +13,7 @@
 
 int file_op_logging = 1;
 
-void set_file_op_logging(int on)
-{
-    file_op_logging = on;
-}
+void set_file_op_logging(int on) { file_op_logging = on; }
 
 void file_op_log(const char* fmt, ...)
 {
@@ -59,11 +56,7 @@ static item_state probe_item(const char* path)
     return (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) ? ITEM_MISSING : ITEM_UNKNOWN;
 }
 
-static bool has_wildcard(const char* s)
-{
-    return mb_strchr(s, '*') || mb_strchr(s, '?');
-}
-
+static bool has_wildcard(const char* s) { return mb_strchr(s, '*') || mb_strchr(s, '?'); }
 
 // True when path is the folder itself or lies below it under any of its
 // names: path and each of its parents that exist are compared with the
@@ -122,10 +115,7 @@ int cp_file(const char* source, const char* destination)
     return ok;
 }
 
-static char upper_byte(char c)
-{
-    return (c >= 'a' && c <= 'z') ? (char)(c - 'a' + 'A') : c;
-}
+static char upper_byte(char c) { return (c >= 'a' && c <= 'z') ? (char)(c - 'a' + 'A') : c; }
 
 // The outermost folder of path (path itself included) that does not exist
 // yet: everything a copy to path makes lies at or below it.
@@ -151,8 +141,10 @@ static void remove_made(const char* made)
 {
     int logging = file_op_logging;
     file_op_logging = 0;
-    if (is_folder(made)) rm_tree(made);
-    else if (probe_item(made) == ITEM_PRESENT) rm_file(made);
+    if (is_folder(made))
+        rm_tree(made);
+    else if (probe_item(made) == ITEM_PRESENT)
+        rm_file(made);
     file_op_logging = logging;
 }
 
@@ -171,8 +163,10 @@ int mv_file(const char* source, const char* destination)
         remove_made(made);
         return 0;
     }
-    if (is_folder(source)) rm_tree(source);
-    else rm_file(source);
+    if (is_folder(source))
+        rm_tree(source);
+    else
+        rm_file(source);
     file_op_log("..mv %s -> %s\n", source, destination);
     return 1;
 }
@@ -203,8 +197,10 @@ int rd_folder(const char* path)
 {
     DWORD attributes = GetFileAttributesA(path);
     SetFileAttributesA(path, FILE_ATTRIBUTE_NORMAL);
-    if (RemoveDirectoryA(path)) file_op_log("..rd %s\n", path);
-    else if (attributes != INVALID_FILE_ATTRIBUTES) SetFileAttributesA(path, attributes);
+    if (RemoveDirectoryA(path))
+        file_op_log("..rd %s\n", path);
+    else if (attributes != INVALID_FILE_ATTRIBUTES)
+        SetFileAttributesA(path, attributes);
     return 1;
 }
 
@@ -359,8 +355,7 @@ int rm_matching_tree(const char* fmt, ...)
 int cp_command_file_cb(walk_item* item)
 {
     char destination[PATH_BUF];
-    if (!path_join(destination, item->second_path, item->find_data->cFileName) ||
-        !cp_file(item->path, destination))
+    if (!path_join(destination, item->second_path, item->find_data->cFileName) || !cp_file(item->path, destination))
         item->failures++;
     return 1;
 }
@@ -394,7 +389,4 @@ int cp_command(const char* line)
     return cp_file(source, destination);
 }
 
-int set_cwd(const char* path)
-{
-    return SetCurrentDirectoryA(path) ? 1 : 0;
-}
+int set_cwd(const char* path) { return SetCurrentDirectoryA(path) ? 1 : 0; }

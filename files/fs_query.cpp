@@ -9,20 +9,11 @@
 
 static const double TWO_32 = 4294967296.0;
 
-static double to_double(DWORD high, DWORD low)
-{
-    return (double)high * TWO_32 + (double)low;
-}
+static double to_double(DWORD high, DWORD low) { return (double)high * TWO_32 + (double)low; }
 
-static bool is_letter(char c)
-{
-    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
-}
+static bool is_letter(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
 
-static char upper_letter(char c)
-{
-    return (c >= 'a' && c <= 'z') ? (char)(c - 'a' + 'A') : c;
-}
+static char upper_letter(char c) { return (c >= 'a' && c <= 'z') ? (char)(c - 'a' + 'A') : c; }
 
 int path_root(const char* path, char* out, size_t cap)
 {
@@ -174,17 +165,26 @@ char* full_path(char* out, size_t cap, const char* path)
     char absolute[PATH_BUF];
     if (!path || !*skip_blanks(path)) {
         DWORD n = GetCurrentDirectoryA(sizeof absolute, absolute);
-        if (n == 0 || n >= sizeof absolute) { out[0] = 0; return nullptr; }
+        if (n == 0 || n >= sizeof absolute) {
+            out[0] = 0;
+            return nullptr;
+        }
         return text_copy(out, cap, absolute) ? out : nullptr;
     }
     char work[PATH_BUF];
-    if (!text_copy(work, path)) { out[0] = 0; return nullptr; }
+    if (!text_copy(work, path)) {
+        out[0] = 0;
+        return nullptr;
+    }
     unquote(work);
     // A lone backslash stays: it names the current drive's root.
     if (!is_drive_root(work) && strcmp(work, "\\") != 0) remove_backslash(work);
     char* name_part;
     DWORD n = GetFullPathNameA(work, sizeof absolute, absolute, &name_part);
-    if (n == 0 || n >= sizeof absolute) { out[0] = 0; return nullptr; }
+    if (n == 0 || n >= sizeof absolute) {
+        out[0] = 0;
+        return nullptr;
+    }
     return text_copy(out, cap, absolute) ? out : nullptr;
 }
 
@@ -268,10 +268,7 @@ static SYSTEMTIME* raw_to_local(const FILETIME& raw, SYSTEMTIME* out)
     return out;
 }
 
-SYSTEMTIME* file_local_systime(const char* path, SYSTEMTIME* out)
-{
-    return raw_to_local(file_write_time(path), out);
-}
+SYSTEMTIME* file_local_systime(const char* path, SYSTEMTIME* out) { return raw_to_local(file_write_time(path), out); }
 
 int newest_time_cb(walk_item* item)
 {
@@ -294,8 +291,10 @@ SYSTEMTIME* item_local_systime(const char* path, SYSTEMTIME* out)
     rec.raw_time = &newest;
     if (full_path(folder, sizeof folder, path))
         walk_tree(folder, "*.*", &rec, newest_time_cb, nullptr, nullptr, nullptr);
-    if (rec.count == 0) file_local_systime(path, out);
-    else raw_to_local(newest, out);
+    if (rec.count == 0)
+        file_local_systime(path, out);
+    else
+        raw_to_local(newest, out);
     if (had && had < sizeof saved) SetCurrentDirectoryA(saved);
     return out;
 }
@@ -306,7 +305,7 @@ int set_file_write_time(const char* path, FILETIME time)
     if (attributes == INVALID_FILE_ATTRIBUTES) return 0;
     // Backup semantics let a folder be opened as well as a file.
     file_handle h(CreateFileA(path, GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
-                                    (attributes & ~FILE_ATTRIBUTE_DIRECTORY) | FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+                              (attributes & ~FILE_ATTRIBUTE_DIRECTORY) | FILE_FLAG_BACKUP_SEMANTICS, nullptr));
     if (!h) return 0;
     return SetFileTime(h.get(), nullptr, nullptr, &time) ? 1 : 0;
 }

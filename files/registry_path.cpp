@@ -11,7 +11,7 @@ HKEY reg_open_key_path(HKEY root, const char* key_path, int open_only)
     if (!text_copy(line, key_path)) return nullptr;
     HKEY current = root;
     bool opened_any = false;
-    for (char* name = line; name; ) {
+    for (char* name = line; name;) {
         char* rest = next_arg(name);
         unquote(name);
         if (*name) {

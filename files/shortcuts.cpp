@@ -14,8 +14,8 @@ static bool to_wide(const char* s, WCHAR (&w)[MAX_PATH])
     return MultiByteToWideChar(CP_ACP, 0, s, -1, w, MAX_PATH) > 0;
 }
 
-int create_shortcut(const char* shortcut, const char* target, const char* arguments,
-                    const char* folder, const char* show, const char* icon)
+int create_shortcut(const char* shortcut, const char* target, const char* arguments, const char* folder,
+                    const char* show, const char* icon)
 {
     com_init com;
     com_ptr<IShellLinkA> link;
@@ -26,8 +26,10 @@ int create_shortcut(const char* shortcut, const char* target, const char* argume
     if (!is_absent_arg(arguments)) link.get()->SetArguments(arguments);
     if (!is_absent_arg(folder)) link.get()->SetWorkingDirectory(folder);
     if (!is_absent_arg(show)) {
-        if (strstr(show, "min")) link.get()->SetShowCmd(SW_SHOWMINIMIZED);
-        else if (strstr(show, "max")) link.get()->SetShowCmd(SW_SHOWMAXIMIZED);
+        if (strstr(show, "min"))
+            link.get()->SetShowCmd(SW_SHOWMINIMIZED);
+        else if (strstr(show, "max"))
+            link.get()->SetShowCmd(SW_SHOWMAXIMIZED);
     }
     if (!is_absent_arg(icon)) {
         char file[PATH_BUF];
@@ -38,8 +40,7 @@ int create_shortcut(const char* shortcut, const char* target, const char* argume
         if (fits) link.get()->SetIconLocation(file, index);
     }
     com_ptr<IPersistFile> persist;
-    if (FAILED(link.get()->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(persist.receive()))))
-        return 0;
+    if (FAILED(link.get()->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(persist.receive())))) return 0;
     WCHAR wide[MAX_PATH];
     if (!to_wide(shortcut, wide)) return 0;
     return SUCCEEDED(persist.get()->Save(wide, TRUE)) ? 1 : 0;

@@ -4,8 +4,8 @@
 // Writes a shortcut to target. Optional texts (null, empty or beginning with
 // "NULL" mean absent): arguments, working folder, show state ("min" or "max"
 // anywhere in it), icon "file,index". 1 when the shortcut was saved, else 0.
-int create_shortcut(const char* shortcut, const char* target, const char* arguments,
-                    const char* folder, const char* show, const char* icon);
+int create_shortcut(const char* shortcut, const char* target, const char* arguments, const char* folder,
+                    const char* show, const char* icon);
 
 // The target path of a shortcut into out (260 bytes); out stays empty when the
 // shortcut cannot be read. COM must be initialised on the calling thread.

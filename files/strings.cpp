@@ -9,10 +9,7 @@
 #include <cstdlib>
 #include <cstring>
 
-static bool is_single(const char* p, char c)
-{
-    return *p == c && !(mb_is_lead((unsigned char)*p) && p[1]);
-}
+static bool is_single(const char* p, char c) { return *p == c && !(mb_is_lead((unsigned char)*p) && p[1]); }
 
 const char* skip_blanks(const char* s)
 {
@@ -25,8 +22,10 @@ const char* token_end(const char* s)
     const char* p = skip_blanks(s);
     bool quoted = false;
     for (; *p; p = mb_next(p)) {
-        if (is_single(p, '"')) quoted = !quoted;
-        else if (*p == ' ' && !quoted) break;
+        if (is_single(p, '"'))
+            quoted = !quoted;
+        else if (*p == ' ' && !quoted)
+            break;
     }
     return p;
 }
@@ -47,8 +46,7 @@ void trim_right(char* s)
     char* keep = s;
     for (char* p = s; *p; p = const_cast<char*>(mb_next(p))) {
         bool single = !(mb_is_lead((unsigned char)*p) && p[1]);
-        if (!single || (*p != ' ' && *p != '\r' && *p != '\n'))
-            keep = const_cast<char*>(mb_next(p));
+        if (!single || (*p != ' ' && *p != '\r' && *p != '\n')) keep = const_cast<char*>(mb_next(p));
     }
     *keep = 0;
 }
@@ -76,11 +74,17 @@ bool expand_tabs(char* s, size_t cap, int width)
         size_t n = q - p;
         if (is_single(p, '\t')) {
             size_t blanks = width - (out % width);
-            if (out + blanks >= limit) { whole = false; break; }
+            if (out + blanks >= limit) {
+                whole = false;
+                break;
+            }
             memset(work + out, ' ', blanks);
             out += blanks;
         } else {
-            if (out + n >= limit) { whole = false; break; }
+            if (out + n >= limit) {
+                whole = false;
+                break;
+            }
             memcpy(work + out, p, n);
             out += n;
         }
@@ -106,7 +110,7 @@ void unquote(char* s)
             trim(s);
         }
     }
-    for (char* p = s; *p; ) {
+    for (char* p = s; *p;) {
         if (is_single(p, '"') && p[1] == '"') {
             memmove(p, p + 1, strlen(p + 1) + 1);
             continue;
@@ -128,12 +132,18 @@ bool path_join(char* out, size_t cap, const char* folder, const char* name)
     if (!name) name = "";
     if (!folder || !*folder) return text_copy(out, cap, name);
     char work[PATH_BUF];
-    if (!text_copy(work, folder)) { out[0] = 0; return false; }
+    if (!text_copy(work, folder)) {
+        out[0] = 0;
+        return false;
+    }
     trim_right(work);
     remove_backslash(work);
     if (is_single(name, '\\')) name++;
     char joined[PATH_BUF];
-    if (!text_format(joined, sizeof joined, "%s\\%s", work, name)) { out[0] = 0; return false; }
+    if (!text_format(joined, sizeof joined, "%s\\%s", work, name)) {
+        out[0] = 0;
+        return false;
+    }
     trim_right(joined);
     return text_copy(out, cap, joined);
 }
@@ -161,15 +171,9 @@ bool strcat_printf(char* buf, size_t cap, const char* fmt, ...)
     return ok;
 }
 
-int is_empty_str(const char* s)
-{
-    return !s || !*s;
-}
+int is_empty_str(const char* s) { return !s || !*s; }
 
-int text_equal_ci(const char* a, const char* b)
-{
-    return lstrcmpiA(a, b) == 0;
-}
+int text_equal_ci(const char* a, const char* b) { return lstrcmpiA(a, b) == 0; }
 
 int is_in_path_env(const char* folder)
 {
@@ -182,7 +186,7 @@ int is_in_path_env(const char* folder)
     DWORD n = ExpandEnvironmentStringsA("%PATH%", list, sizeof list);
     if (n == 0 || n > sizeof list) return 0;
     // Compare whole entries: "C:\windows" is not found inside "C:\windows\system32".
-    for (char* entry = list; entry; ) {
+    for (char* entry = list; entry;) {
         char* semi = mb_strchr(entry, ';');
         if (semi) *semi = 0;
         trim(entry);
@@ -195,7 +199,7 @@ int is_in_path_env(const char* folder)
 const char* mb_strstr(const char* s, const char* token)
 {
     size_t n = strlen(token);
-    for (const char* p = s; ; p = mb_next(p)) {
+    for (const char* p = s;; p = mb_next(p)) {
         if (strncmp(p, token, n) == 0) return p;
         if (!*p) return nullptr;
     }
@@ -211,15 +215,23 @@ bool replace_all(char* s, size_t cap, const char* token, const char* replacement
     if (!work) return false;
     size_t out = 0;
     bool fits = true;
-    for (const char* p = s; *p && fits; ) {
+    for (const char* p = s; *p && fits;) {
         if (strncmp(p, token, tn) == 0) {
-            if (out + rn >= cap) fits = false;
-            else { memcpy(work + out, replacement, rn); out += rn; }
+            if (out + rn >= cap)
+                fits = false;
+            else {
+                memcpy(work + out, replacement, rn);
+                out += rn;
+            }
             p += tn;
         } else {
             const char* q = mb_next(p);
-            if (out + (q - p) >= cap) fits = false;
-            else { memcpy(work + out, p, q - p); out += q - p; }
+            if (out + (q - p) >= cap)
+                fits = false;
+            else {
+                memcpy(work + out, p, q - p);
+                out += q - p;
+            }
             p = q;
         }
     }
@@ -258,11 +270,17 @@ char* parent_folder(const char* path, char* out, size_t cap)
 {
     if (!out || !cap) return nullptr;
     char work[PATH_BUF];
-    if (!path || !text_copy(work, path)) { out[0] = 0; return nullptr; }
+    if (!path || !text_copy(work, path)) {
+        out[0] = 0;
+        return nullptr;
+    }
     remove_backslash(work);
     char* last = mb_strrchr(work, '\\');
     if (!last) {
-        if (!text_append(work, "\\")) { out[0] = 0; return nullptr; }
+        if (!text_append(work, "\\")) {
+            out[0] = 0;
+            return nullptr;
+        }
     } else {
         last[1] = 0;
     }
@@ -298,16 +316,27 @@ const char* format_size(double x)
     static int turn;
     char* out = buffers[turn];
     turn ^= 1;
-    if (x == 0) text_copy(out, 50, "0KB");
-    else if (x < 100) text_format_cut(out, 50, "%.3lfKB", x / 1000);
-    else if (x < 1e3) text_format_cut(out, 50, "%.2lfKB", x / 1000);
-    else if (x < 1e4) text_format_cut(out, 50, "%.1lfKB", x / 1000);
-    else if (x < 1e6) text_format_cut(out, 50, "%.0lfKB", x / 1000);
-    else if (x < 1e7) text_format_cut(out, 50, "%.1lfMB", x / 1e6);
-    else if (x < 1e9) text_format_cut(out, 50, "%.0lfMB", x / 1e6);
-    else if (x < 1e10) text_format_cut(out, 50, "%.1lfGB", x / 1e9);
-    else if (x < 1e12) text_format_cut(out, 50, "%.0lfGB", x / 1e9);
-    else if (x < 1e13) text_format_cut(out, 50, "%.2lfTB", x / 1e12);
-    else text_format_cut(out, 50, "%.0lfTB", x / 1e12);
+    if (x == 0)
+        text_copy(out, 50, "0KB");
+    else if (x < 100)
+        text_format_cut(out, 50, "%.3lfKB", x / 1000);
+    else if (x < 1e3)
+        text_format_cut(out, 50, "%.2lfKB", x / 1000);
+    else if (x < 1e4)
+        text_format_cut(out, 50, "%.1lfKB", x / 1000);
+    else if (x < 1e6)
+        text_format_cut(out, 50, "%.0lfKB", x / 1000);
+    else if (x < 1e7)
+        text_format_cut(out, 50, "%.1lfMB", x / 1e6);
+    else if (x < 1e9)
+        text_format_cut(out, 50, "%.0lfMB", x / 1e6);
+    else if (x < 1e10)
+        text_format_cut(out, 50, "%.1lfGB", x / 1e9);
+    else if (x < 1e12)
+        text_format_cut(out, 50, "%.0lfGB", x / 1e9);
+    else if (x < 1e13)
+        text_format_cut(out, 50, "%.2lfTB", x / 1e12);
+    else
+        text_format_cut(out, 50, "%.0lfTB", x / 1e12);
     return out;
 }

@@ -39,7 +39,10 @@ void strip_extension(char* path);
 // out = folder + "\" + name (see the rules in strings.cpp); out may be folder's
 // own buffer. False (out empty) when the result does not fit in cap.
 bool path_join(char* out, size_t cap, const char* folder, const char* name);
-template <size_t N> bool path_join(char (&out)[N], const char* folder, const char* name) { return path_join(out, N, folder, name); }
+template <size_t N> bool path_join(char (&out)[N], const char* folder, const char* name)
+{
+    return path_join(out, N, folder, name);
+}
 
 // Removes a backslash that is the last character.
 void remove_backslash(char* path);
@@ -62,7 +65,10 @@ int is_in_path_env(const char* folder);
 // replacement holds the token. False (s unchanged) when the result does not
 // fit in cap. Nothing happens for a null or empty string or token.
 bool replace_all(char* s, size_t cap, const char* token, const char* replacement);
-template <size_t N> bool replace_all(char (&s)[N], const char* token, const char* replacement) { return replace_all(s, N, token, replacement); }
+template <size_t N> bool replace_all(char (&s)[N], const char* token, const char* replacement)
+{
+    return replace_all(s, N, token, replacement);
+}
 
 // Cuts the first (quote-aware) token off the line and returns the rest behind
 // its blanks, or null when there is no rest (the line is then unchanged, or
@@ -90,7 +96,10 @@ const char* format_size(double bytes);
 
 // First occurrence of token in s, matched only at character starts.
 const char* mb_strstr(const char* s, const char* token);
-inline char* mb_strstr(char* s, const char* token) { return const_cast<char*>(mb_strstr(static_cast<const char*>(s), token)); }
+inline char* mb_strstr(char* s, const char* token)
+{
+    return const_cast<char*>(mb_strstr(static_cast<const char*>(s), token));
+}
 
 // Case-insensitive, double-byte-aware equality of two texts.
 int text_equal_ci(const char* a, const char* b);

@@ -12,8 +12,8 @@ long walk_skipped_items;
 
 int identify_item(const char* path, item_identity* id)
 {
-    file_handle h(CreateFileA(path, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                              OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    file_handle h(CreateFileA(path, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                              FILE_FLAG_BACKUP_SEMANTICS, nullptr));
     if (!h) {
         DWORD error = GetLastError();
         return (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) ? 0 : -1;
@@ -43,10 +43,7 @@ struct tree_callbacks {
     walk_cb file, leave, enter, skip;
 };
 
-void identify(const char* folder, walk_frame* frame)
-{
-    frame->known = identify_item(folder, &frame->id) == 1;
-}
+void identify(const char* folder, walk_frame* frame) { frame->known = identify_item(folder, &frame->id) == 1; }
 
 bool on_chain(const walk_frame* chain, const walk_frame& f)
 {
@@ -62,10 +59,7 @@ void skip_item(walk_item* rec)
     walk_skipped_items++;
 }
 
-bool is_dots(const char* name)
-{
-    return strcmp(name, ".") == 0 || strcmp(name, "..") == 0;
-}
+bool is_dots(const char* name) { return strcmp(name, ".") == 0 || strcmp(name, "..") == 0; }
 
 // The search path (folder\pattern) has room beyond the path buffer: a
 // folder that itself fits may still hold items whose paths fit.
@@ -89,7 +83,10 @@ bool item_path(char* out, const char* folder, const char* name)
 template <class Visit> bool each_item(const char* folder, const char* pattern, walk_item* rec, Visit visit)
 {
     char search[SEARCH_BUF];
-    if (!search_path(search, folder, pattern)) { skip_item(rec); return false; }
+    if (!search_path(search, folder, pattern)) {
+        skip_item(rec);
+        return false;
+    }
     WIN32_FIND_DATAA fd;
     find_handle find(FindFirstFileA(search, &fd));
     if (!find) return false;
@@ -104,7 +101,10 @@ template <class Visit> bool each_item(const char* folder, const char* pattern, w
 // An item whose path does not fit is counted as skipped.
 bool at_item(walk_item* rec, char* path, const char* folder, WIN32_FIND_DATAA& fd)
 {
-    if (!item_path(path, folder, fd.cFileName)) { skip_item(rec); return false; }
+    if (!item_path(path, folder, fd.cFileName)) {
+        skip_item(rec);
+        return false;
+    }
     rec->find_data = &fd;
     rec->path = path;
     return true;
@@ -140,14 +140,17 @@ void tree_level(const char* folder, const char* pattern, walk_item* rec, const t
         return !(cb.file && cb.file(rec) == 0);
     });
     if (!listed || !cb.leave) return;
-    if (!text_copy(path, folder) || !add_backslash(path)) { skip_item(rec); return; }
+    if (!text_copy(path, folder) || !add_backslash(path)) {
+        skip_item(rec);
+        return;
+    }
     rec->find_data = own_data;
     rec->path = path;
     cb.leave(rec);
 }
 
-int depth_level(int depth, const char* folder, const char* pattern, walk_item* rec, walk_cb file_cb,
-                walk_cb leaf_cb, walk_cb skip_cb, int level, const walk_frame* self)
+int depth_level(int depth, const char* folder, const char* pattern, walk_item* rec, walk_cb file_cb, walk_cb leaf_cb,
+                walk_cb skip_cb, int level, const walk_frame* self)
 {
     int deepest = level;
     char path[PATH_BUF];
@@ -185,12 +188,15 @@ void walk_folder(walk_cb folder_cb, const char* folder, const char* pattern, wal
     });
 }
 
-void walk_tree(const char* folder, const char* pattern, walk_item* record,
-               walk_cb file_cb, walk_cb leave_cb, walk_cb enter_cb, walk_cb skip_cb)
+void walk_tree(const char* folder, const char* pattern, walk_item* record, walk_cb file_cb, walk_cb leave_cb,
+               walk_cb enter_cb, walk_cb skip_cb)
 {
     walk_item own = {};
     walk_item* rec = record ? record : &own;
-    if (!folder || !*folder) { skip_item(rec); return; }
+    if (!folder || !*folder) {
+        skip_item(rec);
+        return;
+    }
     walk_frame top;
     identify(folder, &top);
     WIN32_FIND_DATAA top_data = {};
@@ -199,12 +205,15 @@ void walk_tree(const char* folder, const char* pattern, walk_item* record,
     tree_level(folder, pattern, rec, cb, &top, &top_data);
 }
 
-int walk_tree_depth(int depth, const char* folder, const char* pattern, walk_item* record,
-                    walk_cb file_cb, walk_cb leaf_cb, walk_cb skip_cb, int level)
+int walk_tree_depth(int depth, const char* folder, const char* pattern, walk_item* record, walk_cb file_cb,
+                    walk_cb leaf_cb, walk_cb skip_cb, int level)
 {
     walk_item own = {};
     walk_item* rec = record ? record : &own;
-    if (!folder || !*folder) { skip_item(rec); return level; }
+    if (!folder || !*folder) {
+        skip_item(rec);
+        return level;
+    }
     walk_frame top;
     identify(folder, &top);
     return depth_level(depth, folder, pattern, rec, file_cb, leaf_cb, skip_cb, level, &top);
@@ -224,7 +233,10 @@ int count_files_in_cb(walk_item* item)
 
 int collect_name_cb(walk_item* item)
 {
-    if (!item->names || item->count < 0 || item->count >= item->names_max) { item->failures++; return 0; }
+    if (!item->names || item->count < 0 || item->count >= item->names_max) {
+        item->failures++;
+        return 0;
+    }
     char* dst = item->names[item->count];
     size_t n = strlen(item->find_data->cFileName) + 1;
     if (!dst || !item->names_end || dst > item->names_end || (size_t)(item->names_end - dst) < n) {

@@ -8,16 +8,16 @@
 
 // The record handed to every callback: ten pointer-sized fields.
 struct walk_item {
-    WIN32_FIND_DATAA* find_data; // 0: the current item's find data
-    char* path;                  // 1: the walker's own buffer: folder\name; folder\ at the leave step
-    intptr_t count;              // 2: files counted, names collected, or the source root's length
-    intptr_t failures;           // 3: items the walk or its callbacks could not handle
-    intptr_t names_max;          // 4: collect_name_cb: entries the name table holds
-    intptr_t flags;              // 5: WALK_* flags
-    const char* second_path;     // 6: a destination folder or a file pattern
-    char* names_end;             // 7: collect_name_cb: one past the end of the name buffer
-    char** names;                // 8: collect_name_cb: the table of name pointers
-    FILETIME* raw_time;          // 9: newest_time_cb: the newest time so far
+    WIN32_FIND_DATAA* find_data;  // 0: the current item's find data
+    char* path;                   // 1: the walker's own buffer: folder\name; folder\ at the leave step
+    intptr_t count;               // 2: files counted, names collected, or the source root's length
+    intptr_t failures;            // 3: items the walk or its callbacks could not handle
+    intptr_t names_max;           // 4: collect_name_cb: entries the name table holds
+    intptr_t flags;               // 5: WALK_* flags
+    const char* second_path;      // 6: a destination folder or a file pattern
+    char* names_end;              // 7: collect_name_cb: one past the end of the name buffer
+    char** names;                 // 8: collect_name_cb: the table of name pointers
+    FILETIME* raw_time;           // 9: newest_time_cb: the newest time so far
 };
 static_assert(sizeof(walk_item) == 10 * sizeof(void*), "walk_item is ten pointer-sized fields");
 static_assert(offsetof(walk_item, second_path) == 6 * sizeof(void*), "field 6");
@@ -52,12 +52,12 @@ void walk_folder(walk_cb folder_cb, const char* folder, const char* pattern, wal
 // The whole tree: a file or enter callback's 0 stops the current folder's
 // listing; a skip callback's nonzero keeps a folder from being entered; the
 // leave callback runs after each listed folder, children before parents.
-void walk_tree(const char* folder, const char* pattern, walk_item* record,
-               walk_cb file_cb, walk_cb leave_cb, walk_cb enter_cb, walk_cb skip_cb);
+void walk_tree(const char* folder, const char* pattern, walk_item* record, walk_cb file_cb, walk_cb leave_cb,
+               walk_cb enter_cb, walk_cb skip_cb);
 // The tree to depth levels: at depth 0 folders go to leaf_cb. Returns the
 // deepest level reached, starting from level.
-int walk_tree_depth(int depth, const char* folder, const char* pattern, walk_item* record,
-                    walk_cb file_cb, walk_cb leaf_cb, walk_cb skip_cb, int level);
+int walk_tree_depth(int depth, const char* folder, const char* pattern, walk_item* record, walk_cb file_cb,
+                    walk_cb leaf_cb, walk_cb skip_cb, int level);
 
 // Adds 1 to count.
 int count_cb(walk_item* item);

@@ -25,7 +25,7 @@ BOOL CALLBACK find_window_by_title_cb(HWND window, LPARAM)
 
 int find_windows_by_title(const char* text, int mode, int visible_only, HWND* table, int capacity)
 {
-    window_search search = { text, visible_only, mode, 0, table, capacity };
+    window_search search = {text, visible_only, mode, 0, table, capacity};
     window_search* saved = window_search_record;
     window_search_record = &search;
     EnumWindows(find_window_by_title_cb, 0);

@@ -3,17 +3,17 @@
 #pragma once
 #include <windows.h>
 
-enum { TITLE_BEGINS = 1, TITLE_ENDS = 2 };   // any other mode: the title contains the text
+enum { TITLE_BEGINS = 1, TITLE_ENDS = 2 };  // any other mode: the title contains the text
 
 // What the enumeration looks for and what it found. The caller points
 // window_search_record at one before it enumerates the top-level windows.
 struct window_search {
-    const char* text;     // the text to find
-    int visible_only;     // skip windows that are not visible
-    int mode;             // TITLE_BEGINS, TITLE_ENDS, else anywhere
-    int count;            // matches so far
-    HWND* table;          // matching windows
-    int capacity;         // room in table; further matches are counted but not stored
+    const char* text;  // the text to find
+    int visible_only;  // skip windows that are not visible
+    int mode;          // TITLE_BEGINS, TITLE_ENDS, else anywhere
+    int count;         // matches so far
+    HWND* table;       // matching windows
+    int capacity;      // room in table; further matches are counted but not stored
 };
 extern window_search* window_search_record;
 

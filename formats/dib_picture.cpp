@@ -29,7 +29,8 @@ _bmap* picture_from_dib(const void* info, size_t info_length, const void* bits, 
     dib_layout d;
     if (!info || !read_dib_layout(info, info_length, bits, bits_length, &d)) return nullptr;
     if (!bmap_size_ok(d.width, d.height)) return nullptr;
-    if (d.compression == BI_RGB && d.bpp != 16 && d.bpp != 32) return _bmap_from_dib(info, info_length, bits, bits_length);
+    if (d.compression == BI_RGB && d.bpp != 16 && d.bpp != 32)
+        return _bmap_from_dib(info, info_length, bits, bits_length);
     if (d.header_size < 40) return nullptr;
     return through_buffer(d, info);
 }

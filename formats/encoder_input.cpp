@@ -58,8 +58,7 @@ const char* const input_reader_messages[] = {
     "Unsupported output file format",
     nullptr,
 };
-static_assert(sizeof(input_reader_messages) / sizeof(input_reader_messages[0]) == 45,
-              "messages 1000 to 1044");
+static_assert(sizeof(input_reader_messages) / sizeof(input_reader_messages[0]) == 45, "messages 1000 to 1044");
 
 int read_input_byte(j_compress_ptr cinfo, FILE* file)
 {

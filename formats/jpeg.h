@@ -43,22 +43,27 @@ _bmap* load_jpeg_file(const char* path, int divisor, int fast);
 int read_jpeg_header_info(FILE* file, int* width, int* height, int* xdpi, int* ydpi);
 // Decodes into `pixels` (24-bit rows padded to 4 bytes, blue green red) holding
 // `capacity` bytes; fails (0) when the decoded image would not fit.
-int decompress_jpeg_to_bitmap(FILE* file, int* width, int* height, int divisor, int fast,
-                              BYTE* pixels, size_t capacity);
+int decompress_jpeg_to_bitmap(FILE* file, int* width, int* height, int divisor, int fast, BYTE* pixels,
+                              size_t capacity);
 // Fills the two JPEG slots of image_format_hooks (probe 0, loader 6).
 void install_jpeg_hooks();
 
 // ---- Writing ----
 // `file` may be null: the encoded bytes are then discarded.
-int compress_bitmap_to_jpeg(FILE* file, int width, int height, int xdpi, int ydpi,
-                            const BYTE* pixels, int quality);
+int compress_bitmap_to_jpeg(FILE* file, int width, int height, int xdpi, int ydpi, const BYTE* pixels, int quality);
 // Quality 0 keeps the library's default.
 int save_jpeg_file(const char* path, _bmap* image, int quality);
 
 // ---- Lossless transforms ----
 enum jpeg_transform_code {
-    XFORM_NONE = 0, XFORM_FLIP_H = 1, XFORM_FLIP_V = 2, XFORM_TRANSPOSE = 3,
-    XFORM_TRANSVERSE = 4, XFORM_ROT_90 = 5, XFORM_ROT_180 = 6, XFORM_ROT_270 = 7
+    XFORM_NONE = 0,
+    XFORM_FLIP_H = 1,
+    XFORM_FLIP_V = 2,
+    XFORM_TRANSPOSE = 3,
+    XFORM_TRANSVERSE = 4,
+    XFORM_ROT_90 = 5,
+    XFORM_ROT_180 = 6,
+    XFORM_ROT_270 = 7
 };
 // Angle counts counter-clockwise; 1 written, 0 failed (the destination is
 // created even when the angle asks for no turn).

@@ -29,8 +29,7 @@ void jpeg_error_box(const char* message)
     if (jpeg_registered_function && jpeg_fatal_flag) {
         char text[768];
         text_format_cut(text, sizeof text, "%s\n \n%s\n \nat function %s",
-                        jpeg_registered_file ? jpeg_registered_file : "", message,
-                        jpeg_registered_function);
+                        jpeg_registered_file ? jpeg_registered_file : "", message, jpeg_registered_function);
         kavtrel_message_box(console_window(), text, "Jpeg-Lib Error", MB_OK | MB_ICONERROR);
     }
 }

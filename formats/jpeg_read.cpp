@@ -70,8 +70,8 @@ int read_jpeg_header_info(FILE* file, int* width, int* height, int* xdpi, int* y
 
 // The decoder behind both the loader (pixels null: the image is made here at
 // the decoder's output size) and the cache's call (pixels with a capacity).
-static int decode_jpeg(FILE* file, int* width, int* height, int divisor, int fast,
-                       BYTE* given_pixels, size_t capacity, int xppm, int yppm, _bmap** made_out)
+static int decode_jpeg(FILE* file, int* width, int* height, int divisor, int fast, BYTE* given_pixels, size_t capacity,
+                       int xppm, int yppm, _bmap** made_out)
 {
     image_in_progress = nullptr;
     reader.err = setup_jpeg_error_manager(&reader_errors);
@@ -113,8 +113,7 @@ static int decode_jpeg(FILE* file, int* width, int* height, int divisor, int fas
     }
 
     int components = reader.output_components;
-    JSAMPARRAY row = (*reader.mem->alloc_sarray)((j_common_ptr)&reader, JPOOL_IMAGE,
-                                                 (JDIMENSION)w * components, 1);
+    JSAMPARRAY row = (*reader.mem->alloc_sarray)((j_common_ptr)&reader, JPOOL_IMAGE, (JDIMENSION)w * components, 1);
     BYTE* out = pixels;
     while (reader.output_scanline < reader.output_height) {
         jpeg_read_scanlines(&reader, row, 1);
@@ -124,9 +123,7 @@ static int decode_jpeg(FILE* file, int* width, int* height, int divisor, int fas
         } else if (components == 4 && reader.out_color_space == JCS_CMYK) {
             cmyk_row_to_bgr(in, out, w, reader.saw_Adobe_marker != 0);
         } else {
-            for (int x = 0; x < w; x++, in += components) {
-                out[3 * x] = out[3 * x + 1] = out[3 * x + 2] = in[0];
-            }
+            for (int x = 0; x < w; x++, in += components) { out[3 * x] = out[3 * x + 1] = out[3 * x + 2] = in[0]; }
         }
         memset(out + 3 * w, 0, row_padding(w));
         out += stride;
@@ -141,8 +138,7 @@ static int decode_jpeg(FILE* file, int* width, int* height, int divisor, int fas
     return 1;
 }
 
-int decompress_jpeg_to_bitmap(FILE* file, int* width, int* height, int divisor, int fast,
-                              BYTE* pixels, size_t capacity)
+int decompress_jpeg_to_bitmap(FILE* file, int* width, int* height, int divisor, int fast, BYTE* pixels, size_t capacity)
 {
     if (!pixels) return 0;
     return decode_jpeg(file, width, height, divisor, fast, pixels, capacity, 0, 0, nullptr);
@@ -174,8 +170,7 @@ _bmap* load_jpeg_file(const char* path, int divisor, int fast)
     if (!f.get()) return nullptr;
     int ow = 0, oh = 0;
     _bmap* image = nullptr;
-    int decoded = decode_jpeg(f.get(), &ow, &oh, divisor, fast, nullptr, 0,
-                              dpi_to_ppm(xdpi), dpi_to_ppm(ydpi), &image);
+    int decoded = decode_jpeg(f.get(), &ow, &oh, divisor, fast, nullptr, 0, dpi_to_ppm(xdpi), dpi_to_ppm(ydpi), &image);
     return decoded ? image : nullptr;
 }
 

@@ -15,10 +15,7 @@ struct file_source {
     boolean start_of_file;
 };
 
-static void init_file_source(j_decompress_ptr cinfo)
-{
-    ((file_source*)cinfo->src)->start_of_file = TRUE;
-}
+static void init_file_source(j_decompress_ptr cinfo) { ((file_source*)cinfo->src)->start_of_file = TRUE; }
 
 static boolean fill_file_source(j_decompress_ptr cinfo)
 {
@@ -63,10 +60,10 @@ static void term_file_source(j_decompress_ptr) {}
 void attach_jpeg_file_source(jpeg_decompress_struct* cinfo, FILE* file)
 {
     if (cinfo->src == nullptr) {
-        file_source* src = (file_source*)(*cinfo->mem->alloc_small)(
-            (j_common_ptr)cinfo, JPOOL_PERMANENT, sizeof(file_source));
-        src->buffer = (JOCTET*)(*cinfo->mem->alloc_small)(
-            (j_common_ptr)cinfo, JPOOL_PERMANENT, SOURCE_BUF * sizeof(JOCTET));
+        file_source* src =
+            (file_source*)(*cinfo->mem->alloc_small)((j_common_ptr)cinfo, JPOOL_PERMANENT, sizeof(file_source));
+        src->buffer =
+            (JOCTET*)(*cinfo->mem->alloc_small)((j_common_ptr)cinfo, JPOOL_PERMANENT, SOURCE_BUF * sizeof(JOCTET));
         cinfo->src = &src->pub;
     }
     file_source* src = (file_source*)cinfo->src;

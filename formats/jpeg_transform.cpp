@@ -30,23 +30,20 @@ struct xform_request {
     JDIMENSION x_crop_imcus, y_crop_imcus;  // crop offset in whole iMCUs
     int imcu_width, imcu_height;            // output iMCU size in pixels
     int num_components;
-    jvirt_barray_ptr* workspace;            // destination block arrays, or null
+    jvirt_barray_ptr* workspace;  // destination block arrays, or null
 };
 
 static bool transposes(int code)
 {
-    return code == XFORM_TRANSPOSE || code == XFORM_TRANSVERSE || code == XFORM_ROT_90 ||
-           code == XFORM_ROT_270;
+    return code == XFORM_TRANSPOSE || code == XFORM_TRANSVERSE || code == XFORM_ROT_90 || code == XFORM_ROT_270;
 }
 static bool mirrors_across(int code)  // left-right, in output space
 {
-    return code == XFORM_FLIP_H || code == XFORM_TRANSVERSE || code == XFORM_ROT_90 ||
-           code == XFORM_ROT_180;
+    return code == XFORM_FLIP_H || code == XFORM_TRANSVERSE || code == XFORM_ROT_90 || code == XFORM_ROT_180;
 }
 static bool mirrors_down(int code)  // top-bottom, in output space
 {
-    return code == XFORM_FLIP_V || code == XFORM_TRANSVERSE || code == XFORM_ROT_270 ||
-           code == XFORM_ROT_180;
+    return code == XFORM_FLIP_V || code == XFORM_TRANSVERSE || code == XFORM_ROT_270 || code == XFORM_ROT_180;
 }
 
 // Output width reduced to whole iMCUs (the partial column is dropped).
@@ -101,17 +98,17 @@ static bool xform_request_workspace(j_decompress_ptr src, xform_request* req)
     req->workspace = nullptr;
     bool in_place = !req->crop && (code == XFORM_NONE || code == XFORM_FLIP_H);
     if (in_place) return true;
-    req->workspace = (jvirt_barray_ptr*)(*src->mem->alloc_small)(
-        (j_common_ptr)src, JPOOL_IMAGE, sizeof(jvirt_barray_ptr) * req->num_components);
+    req->workspace = (jvirt_barray_ptr*)(*src->mem->alloc_small)((j_common_ptr)src, JPOOL_IMAGE,
+                                                                 sizeof(jvirt_barray_ptr) * req->num_components);
     for (int ci = 0; ci < req->num_components; ci++) {
         jpeg_component_info* comp = src->comp_info + ci;
         int h = turn ? comp->v_samp_factor : comp->h_samp_factor;
         int v = turn ? comp->h_samp_factor : comp->v_samp_factor;
         JDIMENSION wb = (JDIMENSION)div_round_up((long)req->output_width * h, req->imcu_width);
         JDIMENSION hb = (JDIMENSION)div_round_up((long)req->output_height * v, req->imcu_height);
-        req->workspace[ci] = (*src->mem->request_virt_barray)(
-            (j_common_ptr)src, JPOOL_IMAGE, FALSE, (JDIMENSION)round_up(wb, h),
-            (JDIMENSION)round_up(hb, v), (JDIMENSION)v);
+        req->workspace[ci] =
+            (*src->mem->request_virt_barray)((j_common_ptr)src, JPOOL_IMAGE, FALSE, (JDIMENSION)round_up(wb, h),
+                                             (JDIMENSION)round_up(hb, v), (JDIMENSION)v);
     }
     return true;
 }
@@ -149,8 +146,13 @@ static unsigned long exif_get32(const JOCTET* p, bool motorola)
 }
 static void exif_put16(JOCTET* p, bool motorola, unsigned v)
 {
-    if (motorola) { p[0] = (JOCTET)(v >> 8); p[1] = (JOCTET)v; }
-    else { p[0] = (JOCTET)v; p[1] = (JOCTET)(v >> 8); }
+    if (motorola) {
+        p[0] = (JOCTET)(v >> 8);
+        p[1] = (JOCTET)v;
+    } else {
+        p[0] = (JOCTET)v;
+        p[1] = (JOCTET)(v >> 8);
+    }
 }
 static void exif_put32(JOCTET* p, bool motorola, unsigned long v)
 {
@@ -165,9 +167,12 @@ static void xform_adjust_exif(JOCTET* data, unsigned length, JDIMENSION width, J
     JOCTET* tiff = data + 6;
     unsigned long size = length - 6;
     bool motorola;
-    if (tiff[0] == 'I' && tiff[1] == 'I') motorola = false;
-    else if (tiff[0] == 'M' && tiff[1] == 'M') motorola = true;
-    else return;
+    if (tiff[0] == 'I' && tiff[1] == 'I')
+        motorola = false;
+    else if (tiff[0] == 'M' && tiff[1] == 'M')
+        motorola = true;
+    else
+        return;
     if (exif_get16(tiff + 2, motorola) != 42) return;
     unsigned long ifd = exif_get32(tiff + 4, motorola);
     if (ifd > size - 2) return;
@@ -187,15 +192,17 @@ static void xform_adjust_exif(JOCTET* data, unsigned length, JDIMENSION width, J
         if (tag != 0xA002 && tag != 0xA003) continue;
         JDIMENSION value = tag == 0xA002 ? width : height;
         unsigned type = exif_get16(entry + 2, motorola);
-        if (type == 3) exif_put16(entry + 8, motorola, value > 65535 ? 65535 : value);
-        else if (type == 4) exif_put32(entry + 8, motorola, value);
+        if (type == 3)
+            exif_put16(entry + 8, motorola, value > 65535 ? 65535 : value);
+        else if (type == 4)
+            exif_put32(entry + 8, motorola, value);
     }
 }
 
 // Sets the destination up for the transformed image and says which block
 // arrays to write.
-static jvirt_barray_ptr* xform_adjust_parameters(j_decompress_ptr src, j_compress_ptr dst,
-                                                 jvirt_barray_ptr* src_arrays, xform_request* req)
+static jvirt_barray_ptr* xform_adjust_parameters(j_decompress_ptr src, j_compress_ptr dst, jvirt_barray_ptr* src_arrays,
+                                                 xform_request* req)
 {
     if (req->force_grayscale && src->jpeg_color_space == JCS_YCbCr && src->num_components == 3) {
         jpeg_set_colorspace(dst, JCS_GRAYSCALE);
@@ -219,9 +226,8 @@ static jvirt_barray_ptr* xform_adjust_parameters(j_decompress_ptr src, j_compres
 // (ox + crop, oy + crop) of the whole transformed image; a mirror moves only
 // the blocks of whole iMCUs, so a partial edge strip stays where it is; a
 // transposing transform then reads the source across the diagonal.
-static void move_blocks(j_decompress_ptr src, j_compress_ptr dst, JDIMENSION x_crop_imcus,
-                        JDIMENSION y_crop_imcus, jvirt_barray_ptr* src_arrays,
-                        jvirt_barray_ptr* dst_arrays, const xform_request* req, bool turn,
+static void move_blocks(j_decompress_ptr src, j_compress_ptr dst, JDIMENSION x_crop_imcus, JDIMENSION y_crop_imcus,
+                        jvirt_barray_ptr* src_arrays, jvirt_barray_ptr* dst_arrays, const xform_request* req, bool turn,
                         bool across, bool down)
 {
     for (int ci = 0; ci < dst->num_components; ci++) {
@@ -230,16 +236,13 @@ static void move_blocks(j_decompress_ptr src, j_compress_ptr dst, JDIMENSION x_c
         int h = dcomp->h_samp_factor, v = dcomp->v_samp_factor;
         JDIMENSION src_cols = (JDIMENSION)round_up(scomp->width_in_blocks, scomp->h_samp_factor);
         JDIMENSION src_rows = (JDIMENSION)round_up(scomp->height_in_blocks, scomp->v_samp_factor);
-        JDIMENSION dst_cols = (JDIMENSION)round_up(
-            div_round_up((long)req->output_width * h, req->imcu_width), h);
-        JDIMENSION dst_rows = (JDIMENSION)round_up(
-            div_round_up((long)req->output_height * v, req->imcu_height), v);
+        JDIMENSION dst_cols = (JDIMENSION)round_up(div_round_up((long)req->output_width * h, req->imcu_width), h);
+        JDIMENSION dst_rows = (JDIMENSION)round_up(div_round_up((long)req->output_height * v, req->imcu_height), v);
         JDIMENSION whole_cols = req->full_width / req->imcu_width * h;
         JDIMENSION whole_rows = req->full_height / req->imcu_height * v;
         JDIMENSION x0 = x_crop_imcus * h, y0 = y_crop_imcus * v;
         for (JDIMENSION oy = 0; oy < dst_rows; oy++) {
-            JBLOCKROW out = (*src->mem->access_virt_barray)((j_common_ptr)src, dst_arrays[ci],
-                                                            oy, 1, TRUE)[0];
+            JBLOCKROW out = (*src->mem->access_virt_barray)((j_common_ptr)src, dst_arrays[ci], oy, 1, TRUE)[0];
             JDIMENSION fy = oy + y0;
             bool flip_v = down && fy < whole_rows;
             JDIMENSION ty = flip_v ? whole_rows - 1 - fy : fy;
@@ -253,8 +256,8 @@ static void move_blocks(j_decompress_ptr src, j_compress_ptr dst, JDIMENSION x_c
                     memset(o, 0, sizeof(JBLOCK));
                     continue;
                 }
-                const JCOEF* in = (*src->mem->access_virt_barray)(
-                    (j_common_ptr)src, src_arrays[ci], sy, 1, FALSE)[0][sx];
+                const JCOEF* in =
+                    (*src->mem->access_virt_barray)((j_common_ptr)src, src_arrays[ci], sy, 1, FALSE)[0][sx];
                 for (int r = 0; r < DCTSIZE; r++)
                     for (int c = 0; c < DCTSIZE; c++) {
                         JCOEF value = turn ? in[c * DCTSIZE + r] : in[r * DCTSIZE + c];
@@ -335,8 +338,7 @@ static void xform_copy_markers_execute(j_decompress_ptr src, j_compress_ptr dst,
 {
     for (jpeg_saved_marker_ptr m = src->marker_list; m; m = m->next) {
         // The encoder's own JFIF or Adobe marker replaces the source's.
-        if (dst->write_JFIF_header && m->marker == JPEG_APP0 && m->data_length >= 5 &&
-            memcmp(m->data, "JFIF", 5) == 0)
+        if (dst->write_JFIF_header && m->marker == JPEG_APP0 && m->data_length >= 5 && memcmp(m->data, "JFIF", 5) == 0)
             continue;
         if (dst->write_Adobe_marker && m->marker == JPEG_APP0 + 14 && m->data_length >= 5 &&
             memcmp(m->data, "Adobe", 5) == 0)
@@ -388,8 +390,7 @@ int transform_jpeg_file_by_code(FILE* source, int code, FILE* destination)
     jvirt_barray_ptr* src_arrays = jpeg_read_coefficients(&xform_source);
     jpeg_copy_critical_parameters(&xform_source, &xform_destination);
     xform_destination.write_JFIF_header = FALSE;
-    jvirt_barray_ptr* dst_arrays =
-        xform_adjust_parameters(&xform_source, &xform_destination, src_arrays, &req);
+    jvirt_barray_ptr* dst_arrays = xform_adjust_parameters(&xform_source, &xform_destination, src_arrays, &req);
     attach_jpeg_file_destination(&xform_destination, destination);
     jpeg_write_coefficients(&xform_destination, dst_arrays);
     xform_copy_markers_execute(&xform_source, &xform_destination, COPY_ALL_MARKERS);

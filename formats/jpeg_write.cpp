@@ -39,8 +39,7 @@ static void term_file_destination(j_compress_ptr cinfo)
     file_destination* dest = (file_destination*)cinfo->dest;
     if (!dest->file) return;
     size_t rest = DESTINATION_BUF - dest->pub.free_in_buffer;
-    if (rest > 0 && fwrite(dest->buffer, 1, rest, dest->file) != rest)
-        ERREXIT(cinfo, JERR_FILE_WRITE);
+    if (rest > 0 && fwrite(dest->buffer, 1, rest, dest->file) != rest) ERREXIT(cinfo, JERR_FILE_WRITE);
     fflush(dest->file);
     if (ferror(dest->file)) ERREXIT(cinfo, JERR_FILE_WRITE);
 }
@@ -48,10 +47,10 @@ static void term_file_destination(j_compress_ptr cinfo)
 void attach_jpeg_file_destination(jpeg_compress_struct* cinfo, FILE* file)
 {
     if (cinfo->dest == nullptr) {
-        file_destination* dest = (file_destination*)(*cinfo->mem->alloc_small)(
-            (j_common_ptr)cinfo, JPOOL_PERMANENT, sizeof(file_destination));
-        dest->buffer = (JOCTET*)(*cinfo->mem->alloc_small)(
-            (j_common_ptr)cinfo, JPOOL_PERMANENT, DESTINATION_BUF * sizeof(JOCTET));
+        file_destination* dest = (file_destination*)(*cinfo->mem->alloc_small)((j_common_ptr)cinfo, JPOOL_PERMANENT,
+                                                                               sizeof(file_destination));
+        dest->buffer =
+            (JOCTET*)(*cinfo->mem->alloc_small)((j_common_ptr)cinfo, JPOOL_PERMANENT, DESTINATION_BUF * sizeof(JOCTET));
         cinfo->dest = &dest->pub;
     }
     file_destination* dest = (file_destination*)cinfo->dest;
@@ -61,8 +60,7 @@ void attach_jpeg_file_destination(jpeg_compress_struct* cinfo, FILE* file)
     dest->file = file;
 }
 
-int compress_bitmap_to_jpeg(FILE* file, int width, int height, int xdpi, int ydpi,
-                            const BYTE* pixels, int quality)
+int compress_bitmap_to_jpeg(FILE* file, int width, int height, int xdpi, int ydpi, const BYTE* pixels, int quality)
 {
     if (width <= 0 || height <= 0 || !pixels) return 0;
     writer.err = setup_jpeg_error_manager(&writer_errors);

@@ -15,10 +15,17 @@ const char* pdf_rect_class = "AcroExch.Rect";
 namespace {
 
 enum {
-    DOC_OPEN = 1, DOC_ACQUIRE_PAGE = 17, DOC_AFTER_PAGE = 6,
-    PAGE_SIZE = 1, PAGE_COPY_TO_CLIPBOARD = 16,
-    POINT_X = 1, POINT_Y = 2,
-    RECT_LEFT = 1, RECT_TOP = 2, RECT_RIGHT = 3, RECT_BOTTOM = 4,
+    DOC_OPEN = 1,
+    DOC_ACQUIRE_PAGE = 17,
+    DOC_AFTER_PAGE = 6,
+    PAGE_SIZE = 1,
+    PAGE_COPY_TO_CLIPBOARD = 16,
+    POINT_X = 1,
+    POINT_Y = 2,
+    RECT_LEFT = 1,
+    RECT_TOP = 2,
+    RECT_RIGHT = 3,
+    RECT_BOTTOM = 4,
 };
 
 struct variant : VARIANT {
@@ -166,7 +173,8 @@ _bmap* load_pdf_page(const char* path, int zoom_percent)
         const int sides[] = {0, 0, page.width, page.height};
         const DISPID ids[] = {RECT_LEFT, RECT_TOP, RECT_RIGHT, RECT_BOTTOM};
         for (int i = 0; i < 4; i++) {
-            if (FAILED(invoke(rect.get(), ids[i], DISPATCH_PROPERTYPUT, {short_arg(sides[i])}, nullptr))) return nullptr;
+            if (FAILED(invoke(rect.get(), ids[i], DISPATCH_PROPERTYPUT, {short_arg(sides[i])}, nullptr)))
+                return nullptr;
         }
         // An empty clipboard first: a render that puts nothing there must not
         // pass off the picture that was there before as the page.

@@ -16,10 +16,7 @@ static void png_read_error(png_structp png, png_const_charp message)
     png_longjmp(png, 1);
 }
 
-static void png_read_warning(png_structp, png_const_charp message)
-{
-    fprintf(stderr, "libpng warning: %s\n", message);
-}
+static void png_read_warning(png_structp, png_const_charp message) { fprintf(stderr, "libpng warning: %s\n", message); }
 
 // Opens the file and checks the 8-byte signature; null on failure.
 static FILE* open_png(const char* path)

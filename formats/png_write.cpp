@@ -21,10 +21,7 @@ static void png_write_warning(png_structp, png_const_charp message)
     fprintf(stderr, "libpng warning: %s\n", message);
 }
 
-static bool image_usable(const _bmap* image)
-{
-    return image && image->pixels && image->width > 0 && image->height > 0;
-}
+static bool image_usable(const _bmap* image) { return image && image->pixels && image->width > 0 && image->height > 0; }
 
 static png_uint_32 ppm_value(LONG ppm) { return ppm > 0 ? (png_uint_32)ppm : 0; }
 
@@ -32,11 +29,11 @@ static png_uint_32 ppm_value(LONG ppm) { return ppm > 0 ? (png_uint_32)ppm : 0; 
 struct png_layout {
     int depth;
     int colour_type;
-    const png_color* palette;   // colour type 3 only
+    const png_color* palette;  // colour type 3 only
     int palette_entries;
-    const BYTE* rows;           // first row, rows `row_stride` bytes apart
+    const BYTE* rows;  // first row, rows `row_stride` bytes apart
     size_t row_stride;
-    bool bgr;                   // samples in blue, green, red order
+    bool bgr;  // samples in blue, green, red order
 };
 
 static int write_png(const char* path, const _bmap* image, const png_layout& layout)
@@ -65,8 +62,8 @@ static int write_png(const char* path, const _bmap* image, const png_layout& lay
     png_init_io(png, file);
     png_set_filter(png, PNG_FILTER_TYPE_BASE, PNG_FILTER_NONE);
     png_set_compression_level(png, 9);
-    png_set_IHDR(png, info, image->width, image->height, layout.depth, layout.colour_type,
-                 PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+    png_set_IHDR(png, info, image->width, image->height, layout.depth, layout.colour_type, PNG_INTERLACE_NONE,
+                 PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
     if (layout.palette) png_set_PLTE(png, info, layout.palette, layout.palette_entries);
     png_set_pHYs(png, info, ppm_value(image->header.biXPelsPerMeter), ppm_value(image->header.biYPelsPerMeter),
                  PNG_RESOLUTION_METER);
@@ -113,8 +110,8 @@ int save_png_gray(const char* path, _bmap* image)
 // scan order from the top-left pixel. False when there are more than 256 colours.
 static bool build_palette(const _bmap* image, BYTE* indices, png_color* palette, int* count)
 {
-    enum { SLOTS = 1024 };   // power of two, well above 256
-    DWORD key[SLOTS];        // colour + 1; 0 = empty
+    enum { SLOTS = 1024 };  // power of two, well above 256
+    DWORD key[SLOTS];       // colour + 1; 0 = empty
     BYTE value[SLOTS];
     memset(key, 0, sizeof key);
     int n = 0;

@@ -40,7 +40,10 @@ struct psd_source {
         if (pos == len) {
             len = fread(buf, 1, sizeof buf, file);
             pos = 0;
-            if (len == 0) { failed = true; return false; }
+            if (len == 0) {
+                failed = true;
+                return false;
+            }
         }
         *out = buf[pos++];
         return true;
@@ -50,15 +53,22 @@ struct psd_source {
     {
         if (!packbits) return file_byte(out);
         for (;;) {
-            if (repeat_left > 0) { repeat_left--; *out = repeat_byte; return true; }
-            if (literal_left > 0) { literal_left--; return file_byte(out); }
+            if (repeat_left > 0) {
+                repeat_left--;
+                *out = repeat_byte;
+                return true;
+            }
+            if (literal_left > 0) {
+                literal_left--;
+                return file_byte(out);
+            }
             unsigned char header;
             if (!file_byte(&header)) return false;
             int n = (signed char)header;
             if (n >= 0) {
                 literal_left = n + 1;
             } else if (n == -128) {
-                continue;   // no data: the next byte is a header again
+                continue;  // no data: the next byte is a header again
             } else {
                 if (!file_byte(&repeat_byte)) return false;
                 repeat_left = 1 - n;
@@ -106,9 +116,15 @@ void decode_plane(_bmap* image, psd_source& src, int channel, const unsigned cha
         if (!src.next(&v)) return;
         BYTE* p = image->pixels + (size_t)(i / (unsigned long)image->width) * image->stride +
                   (size_t)(i % (unsigned long)image->width) * 3;
-        if (channel >= 0) p[channel] = v;
-        else if (channel == -1) p[0] = p[1] = p[2] = v;
-        else { p[2] = table[v]; p[1] = table[256 + v]; p[0] = table[512 + v]; }
+        if (channel >= 0)
+            p[channel] = v;
+        else if (channel == -1)
+            p[0] = p[1] = p[2] = v;
+        else {
+            p[2] = table[v];
+            p[1] = table[256 + v];
+            p[0] = table[512 + v];
+        }
     }
     if (src.packbits) src.end_area();
 }
@@ -123,10 +139,7 @@ bool read_section_length(FILE* file, long long file_size, unsigned long* length)
     return here >= 0 && (long long)*length <= file_size - here;
 }
 
-bool skip(FILE* file, unsigned long long bytes)
-{
-    return fseeko64(file, (long long)bytes, SEEK_CUR) == 0;
-}
+bool skip(FILE* file, unsigned long long bytes) { return fseeko64(file, (long long)bytes, SEEK_CUR) == 0; }
 
 }  // namespace
 
@@ -202,7 +215,7 @@ _bmap* load_psd_file(const char* path)
 
     _bmap* image = bmap_new((int)columns, (int)rows);
     if (!image) return nullptr;
-    memset(image->pixels, 0, (size_t)image->size);   // a short file leaves the rest black
+    memset(image->pixels, 0, (size_t)image->size);  // a short file leaves the rest black
 
     psd_source src(file, compression != 0);
     switch (mode) {
@@ -211,7 +224,7 @@ _bmap* load_psd_file(const char* path)
     case MODE_INDEXED: decode_plane(image, src, -2, table.get()); break;
     case MODE_RGB: {
         unsigned planes = channels < 3 ? channels : 3;
-        static const int order[3] = {2, 1, 0};   // red, green, blue planes
+        static const int order[3] = {2, 1, 0};  // red, green, blue planes
         for (unsigned p = 0; p < planes && !src.failed; p++) decode_plane(image, src, order[p], nullptr);
         break;
     }

@@ -12,7 +12,7 @@ struct bmp_reader {
     JSAMPLE palette[256][3];  // blue green red; entries past the file's table stay black
     int bits;
     JDIMENSION row_bytes;
-    JSAMPARRAY whole;         // file rows, top-down after loading
+    JSAMPARRAY whole;  // file rows, top-down after loading
     JDIMENSION next_row;
 };
 
@@ -44,8 +44,7 @@ static JDIMENSION bmp_load_image(j_compress_ptr cinfo, input_reader* pub)
 {
     bmp_reader* r = (bmp_reader*)pub;
     if (!bmap_size_ok(cinfo->image_width, cinfo->image_height)) ERREXIT1(cinfo, JERR_IMAGE_TOO_BIG, 65535);
-    r->whole = (*cinfo->mem->alloc_sarray)((j_common_ptr)cinfo, JPOOL_IMAGE, r->row_bytes,
-                                           cinfo->image_height);
+    r->whole = (*cinfo->mem->alloc_sarray)((j_common_ptr)cinfo, JPOOL_IMAGE, r->row_bytes, cinfo->image_height);
     for (JDIMENSION i = 0; i < cinfo->image_height; i++)
         read_input_bytes(cinfo, pub->input_file, r->whole[cinfo->image_height - 1 - i], r->row_bytes);
     r->next_row = 0;
@@ -118,13 +117,9 @@ static void bmp_start_input(j_compress_ptr cinfo, input_reader* pub)
     cinfo->in_color_space = JCS_EXT_BGR;
     if (width > 65535 || height > 65535) return;  // the loader refuses the size
     r->row_bytes = (JDIMENSION)(((unsigned long)width * r->bits + 31) / 32 * 4);
-    pub->buffer = (*cinfo->mem->alloc_sarray)((j_common_ptr)cinfo, JPOOL_IMAGE,
-                                              (JDIMENSION)width * 3, 1);
+    pub->buffer = (*cinfo->mem->alloc_sarray)((j_common_ptr)cinfo, JPOOL_IMAGE, (JDIMENSION)width * 3, 1);
     pub->buffer_height = 1;
     pub->get_pixel_rows = bmp_load_image;
 }
 
-input_reader* bmp_init_reader(j_compress_ptr cinfo)
-{
-    return new_input_reader<bmp_reader>(cinfo, bmp_start_input);
-}
+input_reader* bmp_init_reader(j_compress_ptr cinfo) { return new_input_reader<bmp_reader>(cinfo, bmp_start_input); }

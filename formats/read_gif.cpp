@@ -24,7 +24,7 @@ struct gif_reader {
     // LZW state.
     int input_code_size, code_size, clear_code, end_code, next_free, limit;
     int old_code, first_char;
-    bool ended;                // an end code or the data ran out: the rest is 0
+    bool ended;  // an end code or the data ran out: the rest is 0
     UINT16 prefix[LZW_TABLE];
     BYTE suffix[LZW_TABLE];
     BYTE stack[LZW_TABLE + 1];
@@ -32,7 +32,7 @@ struct gif_reader {
     // Interlaced images are decoded whole first.
     bool interlaced;
     JSAMPARRAY whole;
-    JDIMENSION pass_row;       // rows delivered so far
+    JDIMENSION pass_row;  // rows delivered so far
 };
 
 static int gif_byte(gif_reader* r)
@@ -203,8 +203,8 @@ static JDIMENSION gif_load_interlaced(j_compress_ptr cinfo, input_reader* pub)
 {
     gif_reader* r = (gif_reader*)pub;
     if (!bmap_size_ok(cinfo->image_width, cinfo->image_height)) ERREXIT1(cinfo, JERR_IMAGE_TOO_BIG, 65535);
-    r->whole = (*cinfo->mem->alloc_sarray)((j_common_ptr)cinfo, JPOOL_IMAGE, cinfo->image_width * 3,
-                                           cinfo->image_height);
+    r->whole =
+        (*cinfo->mem->alloc_sarray)((j_common_ptr)cinfo, JPOOL_IMAGE, cinfo->image_width * 3, cinfo->image_height);
     for (JDIMENSION y = 0; y < cinfo->image_height; y++) gif_decode_row(cinfo, r, r->whole[y]);
     r->pass_row = 0;
     pub->get_pixel_rows = gif_deliver_interlaced;
@@ -269,7 +269,4 @@ static void gif_start_input(j_compress_ptr cinfo, input_reader* pub)
     pub->get_pixel_rows = r->interlaced ? gif_load_interlaced : gif_get_row;
 }
 
-input_reader* gif_init_reader(j_compress_ptr cinfo)
-{
-    return new_input_reader<gif_reader>(cinfo, gif_start_input);
-}
+input_reader* gif_init_reader(j_compress_ptr cinfo) { return new_input_reader<gif_reader>(cinfo, gif_start_input); }

@@ -8,10 +8,10 @@
 
 struct ppm_reader {
     input_reader pub;
-    int format;               // '2', '3', '5' or '6'
+    int format;  // '2', '3', '5' or '6'
     unsigned maxval;
-    JSAMPLE* rescale;         // maxval + 1 entries
-    BYTE* raw_row;            // one file row of a raw file
+    JSAMPLE* rescale;  // maxval + 1 entries
+    BYTE* raw_row;     // one file row of a raw file
     size_t raw_bytes;
 };
 
@@ -45,10 +45,7 @@ static unsigned ppm_read_number(j_compress_ptr cinfo, FILE* f)
     return (unsigned)value;
 }
 
-static JSAMPLE ppm_scale(const ppm_reader* r, unsigned v)
-{
-    return r->rescale[v > r->maxval ? r->maxval : v];
-}
+static JSAMPLE ppm_scale(const ppm_reader* r, unsigned v) { return r->rescale[v > r->maxval ? r->maxval : v]; }
 
 static JDIMENSION ppm_get_text_row(j_compress_ptr cinfo, input_reader* pub)
 {
@@ -99,8 +96,7 @@ static void ppm_start_input(j_compress_ptr cinfo, input_reader* pub)
     FILE* f = pub->input_file;
     if (read_input_byte(cinfo, f) != 'P') ERREXIT(cinfo, JERR_PPM_NOT);
     r->format = read_input_byte(cinfo, f);
-    if (r->format != '2' && r->format != '3' && r->format != '5' && r->format != '6')
-        ERREXIT(cinfo, JERR_PPM_NOT);
+    if (r->format != '2' && r->format != '3' && r->format != '5' && r->format != '6') ERREXIT(cinfo, JERR_PPM_NOT);
     unsigned w = ppm_read_number(cinfo, f);
     unsigned h = ppm_read_number(cinfo, f);
     unsigned maxval = ppm_read_number(cinfo, f);
@@ -114,8 +110,7 @@ static void ppm_start_input(j_compress_ptr cinfo, input_reader* pub)
     if (w > 65535 || h > 65535) return;  // the loader refuses the size
     r->rescale = (JSAMPLE*)(*cinfo->mem->alloc_small)((j_common_ptr)cinfo, JPOOL_IMAGE, maxval + 1);
     for (unsigned v = 0; v <= maxval; v++) r->rescale[v] = (JSAMPLE)((v * 255UL + maxval / 2) / maxval);
-    pub->buffer = (*cinfo->mem->alloc_sarray)((j_common_ptr)cinfo, JPOOL_IMAGE,
-                                              w * cinfo->input_components, 1);
+    pub->buffer = (*cinfo->mem->alloc_sarray)((j_common_ptr)cinfo, JPOOL_IMAGE, w * cinfo->input_components, 1);
     pub->buffer_height = 1;
     if (r->format == '2' || r->format == '3') {
         pub->get_pixel_rows = ppm_get_text_row;
@@ -126,7 +121,4 @@ static void ppm_start_input(j_compress_ptr cinfo, input_reader* pub)
     }
 }
 
-input_reader* ppm_init_reader(j_compress_ptr cinfo)
-{
-    return new_input_reader<ppm_reader>(cinfo, ppm_start_input);
-}
+input_reader* ppm_init_reader(j_compress_ptr cinfo) { return new_input_reader<ppm_reader>(cinfo, ppm_start_input); }

@@ -14,8 +14,8 @@ struct tga_reader {
     int pixel_size;            // bytes per file pixel
     int mapped;
     int rle;
-    int run_left;              // pixels left in the current packet
-    int run_repeats;           // the packet repeats one pixel
+    int run_left;     // pixels left in the current packet
+    int run_repeats;  // the packet repeats one pixel
     BYTE run_pixel[4];
     JSAMPARRAY whole;
     JDIMENSION next_row;
@@ -35,8 +35,10 @@ static void tga_read_pixel(j_compress_ptr cinfo, tga_reader* r, BYTE* pixel)
         if (r->run_repeats) read_input_bytes(cinfo, f, r->run_pixel, r->pixel_size);
     }
     r->run_left--;
-    if (r->run_repeats) memcpy(pixel, r->run_pixel, r->pixel_size);
-    else read_input_bytes(cinfo, f, pixel, r->pixel_size);
+    if (r->run_repeats)
+        memcpy(pixel, r->run_pixel, r->pixel_size);
+    else
+        read_input_bytes(cinfo, f, pixel, r->pixel_size);
 }
 
 static JSAMPLE widen5(unsigned v) { return (JSAMPLE)((v * 255 + 15) / 31); }
@@ -83,10 +85,8 @@ static JDIMENSION tga_load_image(j_compress_ptr cinfo, input_reader* pub)
     tga_reader* r = (tga_reader*)pub;
     if (!bmap_size_ok(cinfo->image_width, cinfo->image_height)) ERREXIT1(cinfo, JERR_IMAGE_TOO_BIG, 65535);
     r->whole = (*cinfo->mem->alloc_sarray)((j_common_ptr)cinfo, JPOOL_IMAGE,
-                                           cinfo->image_width * cinfo->input_components,
-                                           cinfo->image_height);
-    for (JDIMENSION i = 0; i < cinfo->image_height; i++)
-        tga_read_row(cinfo, r, r->whole[cinfo->image_height - 1 - i]);
+                                           cinfo->image_width * cinfo->input_components, cinfo->image_height);
+    for (JDIMENSION i = 0; i < cinfo->image_height; i++) tga_read_row(cinfo, r, r->whole[cinfo->image_height - 1 - i]);
     r->next_row = 0;
     pub->get_pixel_rows = tga_deliver_row;
     return tga_deliver_row(cinfo, pub);
@@ -106,8 +106,7 @@ static void tga_start_input(j_compress_ptr cinfo, input_reader* pub)
     r->pixel_size = bits / 8;
     r->rle = type > 8;
     int base = type > 8 ? type - 8 : type;
-    if (map_type > 1 || width < 1 || height < 1 || bits % 8 != 0 || bits < 8 || bits > 32 ||
-        (flags & 0xC0) != 0)
+    if (map_type > 1 || width < 1 || height < 1 || bits % 8 != 0 || bits < 8 || bits > 32 || (flags & 0xC0) != 0)
         ERREXIT(cinfo, JERR_TGA_BADPARMS);
     for (int i = 0; i < id_length; i++) read_input_byte(cinfo, f);
     if (map_type == 1) {
@@ -128,19 +127,14 @@ static void tga_start_input(j_compress_ptr cinfo, input_reader* pub)
         if (bits != 8) ERREXIT(cinfo, JERR_TGA_BADPARMS);
         cinfo->input_components = 1;
         break;
-    default:
-        ERREXIT(cinfo, JERR_TGA_BADPARMS);
+    default: ERREXIT(cinfo, JERR_TGA_BADPARMS);
     }
     cinfo->in_color_space = cinfo->input_components == 1 ? JCS_GRAYSCALE : JCS_EXT_BGR;
     cinfo->image_width = width;
     cinfo->image_height = height;
-    pub->buffer = (*cinfo->mem->alloc_sarray)((j_common_ptr)cinfo, JPOOL_IMAGE,
-                                              width * cinfo->input_components, 1);
+    pub->buffer = (*cinfo->mem->alloc_sarray)((j_common_ptr)cinfo, JPOOL_IMAGE, width * cinfo->input_components, 1);
     pub->buffer_height = 1;
     pub->get_pixel_rows = (flags & 0x20) ? tga_get_row : tga_load_image;
 }
 
-input_reader* tga_init_reader(j_compress_ptr cinfo)
-{
-    return new_input_reader<tga_reader>(cinfo, tga_start_input);
-}
+input_reader* tga_init_reader(j_compress_ptr cinfo) { return new_input_reader<tga_reader>(cinfo, tga_start_input); }

@@ -10,8 +10,8 @@
 #include <cstring>
 
 susie_plugin susie_plugin_table[SUSIE_SLOTS] = {
-    {""},           {"iftiff.spi"}, {"iftiff6.spi"}, {"ifpng.spi"}, {"ifpi.spi"},
-    {"ifmag.spi"},  {"ifxld4.spi"}, {"ifpic.spi"},   {"ifpic2.spi"}, {"ifmm.spi"},
+    {""},          {"iftiff.spi"}, {"iftiff6.spi"}, {"ifpng.spi"},  {"ifpi.spi"},
+    {"ifmag.spi"}, {"ifxld4.spi"}, {"ifpic.spi"},   {"ifpic2.spi"}, {"ifmm.spi"},
 };
 char susie_plugin_folder[PATH_BUF];
 
@@ -75,7 +75,10 @@ int find_susie_plugin(const char* name)
         int i = load_susie_plugin(2);
         return i ? i : load_susie_plugin(1);
     }
-    static const struct { const char* ext; int index; } table[] = {
+    static const struct {
+        const char* ext;
+        int index;
+    } table[] = {
         {".png", 3}, {".pi", 4}, {".mag", 5}, {".q4", 6}, {".pic", 7}, {".p2", 8}, {".mpg", 9},
     };
     for (const auto& t : table)

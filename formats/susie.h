@@ -17,7 +17,7 @@ struct susie_picture_info {
     LONG width, height;
     WORD x_density, y_density;  // dots per inch
     SHORT colour_depth;
-    HLOCAL info_text;           // freed by the caller
+    HLOCAL info_text;  // freed by the caller
 };
 #pragma pack(pop)
 static_assert(sizeof(susie_picture_info) == 26, "picture info is 26 bytes");
@@ -27,8 +27,8 @@ static_assert(offsetof(susie_picture_info, info_text) == 22, "info text at 22");
 // The three entries, standard calling convention.
 typedef int(WINAPI* susie_plugin_info_fn)(int number, LPSTR buffer, int buffer_size);
 typedef int(WINAPI* susie_picture_info_fn)(LPCSTR name, LONG length, UINT flag, susie_picture_info* info);
-typedef int(WINAPI* susie_picture_fn)(LPCSTR name, LONG length, UINT flag, HANDLE* info, HANDLE* bits,
-                                      FARPROC progress, LONG data);
+typedef int(WINAPI* susie_picture_fn)(LPCSTR name, LONG length, UINT flag, HANDLE* info, HANDLE* bits, FARPROC progress,
+                                      LONG data);
 
 enum { SUSIE_SLOTS = 10, SUSIE_TEXT = 256 };
 // Room for every loaded plug-in's description, one line each.
@@ -57,4 +57,3 @@ _bmap* load_susie_file(const char* path);
 // count only); "Susie Plug-in is not loaded." when none is. The count.
 int list_susie_plugins(char* out, size_t cap);
 void free_susie_plugins();
-

@@ -8,7 +8,7 @@
 namespace tiff_detail {
 inline void close(TIFF* tif) { TIFFClose(tif); }
 inline void free_buffer(unsigned char* data) { _TIFFfree(data); }
-}
+}  // namespace tiff_detail
 using tiff_file = holder<null_handle_traits<TIFF*, tiff_detail::close>>;
 using tiff_buffer = holder<null_handle_traits<unsigned char*, tiff_detail::free_buffer>>;
 

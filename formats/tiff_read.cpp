@@ -17,7 +17,7 @@ namespace {
 int resolution_dpi(float value, double per_inch)
 {
     double v = (double)value * per_inch + 0.5;
-    if (!(v > 0)) return 0;                 // also NaN
+    if (!(v > 0)) return 0;  // also NaN
     if (v > 1000000.0) return 1000000;
     return (int)v;
 }
@@ -173,7 +173,7 @@ _bmap* load_tiff_file(const char* path)
     row_format f;
     f.spp = spp;
     f.min_is_white = photometric == PHOTOMETRIC_MINISWHITE;
-    size_t needed = 0;   // bytes of a scanline the conversion reads
+    size_t needed = 0;  // bytes of a scanline the conversion reads
     if (photometric == PHOTOMETRIC_RGB && bps == 8) {
         // Samples must be interleaved: red, green and blue and a few extra
         // ones. More is no image this reader knows, only a huge scanline.
@@ -188,9 +188,12 @@ _bmap* load_tiff_file(const char* path)
         f.kind = PALETTE4;
         needed = ((size_t)w + 1) / 2;
     } else if (spp == 1) {
-        if (bps == 8) f.kind = GREY8, needed = w;
-        else if (bps == 4) f.kind = GREY4, needed = ((size_t)w + 1) / 2;
-        else if (bps == 1) f.kind = GREY1, needed = ((size_t)w + 7) / 8;
+        if (bps == 8)
+            f.kind = GREY8, needed = w;
+        else if (bps == 4)
+            f.kind = GREY4, needed = ((size_t)w + 1) / 2;
+        else if (bps == 1)
+            f.kind = GREY1, needed = ((size_t)w + 7) / 8;
     }
     if (f.kind == NONE) return nullptr;
 

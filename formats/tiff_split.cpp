@@ -17,26 +17,57 @@ namespace {
 
 enum tag_kind { U16, U32, FLOAT, TEXT, EXTRA_SAMPLES, COLOUR_MAP, TWO_U16, FLOAT_ARRAY, JPEG_TABLES };
 
-struct copied_tag { ttag_t tag; tag_kind kind; };
+struct copied_tag {
+    ttag_t tag;
+    tag_kind kind;
+};
 
 // Copied in this order when the source directory has them. The JPEG tables
 // and the YCbCr tags keep JPEG-compressed pages decodable on their own.
 const copied_tag copied_tags[] = {
-    {TIFFTAG_SUBFILETYPE, U32},      {TIFFTAG_TILEWIDTH, U32},        {TIFFTAG_TILELENGTH, U32},
-    {TIFFTAG_IMAGEWIDTH, U32},       {TIFFTAG_IMAGELENGTH, U32},      {TIFFTAG_BITSPERSAMPLE, U16},
-    {TIFFTAG_COMPRESSION, U16},      {TIFFTAG_PREDICTOR, U16},        {TIFFTAG_PHOTOMETRIC, U16},
-    {TIFFTAG_THRESHHOLDING, U16},    {TIFFTAG_FILLORDER, U16},        {TIFFTAG_ORIENTATION, U16},
-    {TIFFTAG_SAMPLESPERPIXEL, U16},  {TIFFTAG_MINSAMPLEVALUE, U16},   {TIFFTAG_MAXSAMPLEVALUE, U16},
-    {TIFFTAG_XRESOLUTION, FLOAT},    {TIFFTAG_YRESOLUTION, FLOAT},    {TIFFTAG_GROUP3OPTIONS, U32},
-    {TIFFTAG_GROUP4OPTIONS, U32},    {TIFFTAG_RESOLUTIONUNIT, U16},   {TIFFTAG_PLANARCONFIG, U16},
-    {TIFFTAG_ROWSPERSTRIP, U32},     {TIFFTAG_XPOSITION, FLOAT},      {TIFFTAG_YPOSITION, FLOAT},
-    {TIFFTAG_IMAGEDEPTH, U32},       {TIFFTAG_TILEDEPTH, U32},        {TIFFTAG_SAMPLEFORMAT, U16},
-    {TIFFTAG_EXTRASAMPLES, EXTRA_SAMPLES}, {TIFFTAG_COLORMAP, COLOUR_MAP}, {TIFFTAG_PAGENUMBER, TWO_U16},
-    {TIFFTAG_ARTIST, TEXT},          {TIFFTAG_IMAGEDESCRIPTION, TEXT}, {TIFFTAG_MAKE, TEXT},
-    {TIFFTAG_MODEL, TEXT},           {TIFFTAG_SOFTWARE, TEXT},        {TIFFTAG_DATETIME, TEXT},
-    {TIFFTAG_HOSTCOMPUTER, TEXT},    {TIFFTAG_PAGENAME, TEXT},        {TIFFTAG_DOCUMENTNAME, TEXT},
-    {TIFFTAG_JPEGTABLES, JPEG_TABLES},     {TIFFTAG_YCBCRCOEFFICIENTS, FLOAT_ARRAY},
-    {TIFFTAG_YCBCRSUBSAMPLING, TWO_U16}, {TIFFTAG_YCBCRPOSITIONING, U16},
+    {TIFFTAG_SUBFILETYPE, U32},
+    {TIFFTAG_TILEWIDTH, U32},
+    {TIFFTAG_TILELENGTH, U32},
+    {TIFFTAG_IMAGEWIDTH, U32},
+    {TIFFTAG_IMAGELENGTH, U32},
+    {TIFFTAG_BITSPERSAMPLE, U16},
+    {TIFFTAG_COMPRESSION, U16},
+    {TIFFTAG_PREDICTOR, U16},
+    {TIFFTAG_PHOTOMETRIC, U16},
+    {TIFFTAG_THRESHHOLDING, U16},
+    {TIFFTAG_FILLORDER, U16},
+    {TIFFTAG_ORIENTATION, U16},
+    {TIFFTAG_SAMPLESPERPIXEL, U16},
+    {TIFFTAG_MINSAMPLEVALUE, U16},
+    {TIFFTAG_MAXSAMPLEVALUE, U16},
+    {TIFFTAG_XRESOLUTION, FLOAT},
+    {TIFFTAG_YRESOLUTION, FLOAT},
+    {TIFFTAG_GROUP3OPTIONS, U32},
+    {TIFFTAG_GROUP4OPTIONS, U32},
+    {TIFFTAG_RESOLUTIONUNIT, U16},
+    {TIFFTAG_PLANARCONFIG, U16},
+    {TIFFTAG_ROWSPERSTRIP, U32},
+    {TIFFTAG_XPOSITION, FLOAT},
+    {TIFFTAG_YPOSITION, FLOAT},
+    {TIFFTAG_IMAGEDEPTH, U32},
+    {TIFFTAG_TILEDEPTH, U32},
+    {TIFFTAG_SAMPLEFORMAT, U16},
+    {TIFFTAG_EXTRASAMPLES, EXTRA_SAMPLES},
+    {TIFFTAG_COLORMAP, COLOUR_MAP},
+    {TIFFTAG_PAGENUMBER, TWO_U16},
+    {TIFFTAG_ARTIST, TEXT},
+    {TIFFTAG_IMAGEDESCRIPTION, TEXT},
+    {TIFFTAG_MAKE, TEXT},
+    {TIFFTAG_MODEL, TEXT},
+    {TIFFTAG_SOFTWARE, TEXT},
+    {TIFFTAG_DATETIME, TEXT},
+    {TIFFTAG_HOSTCOMPUTER, TEXT},
+    {TIFFTAG_PAGENAME, TEXT},
+    {TIFFTAG_DOCUMENTNAME, TEXT},
+    {TIFFTAG_JPEGTABLES, JPEG_TABLES},
+    {TIFFTAG_YCBCRCOEFFICIENTS, FLOAT_ARRAY},
+    {TIFFTAG_YCBCRSUBSAMPLING, TWO_U16},
+    {TIFFTAG_YCBCRPOSITIONING, U16},
     {TIFFTAG_REFERENCEBLACKWHITE, FLOAT_ARRAY},
 };
 
@@ -101,9 +132,9 @@ void copy_jpeg_tables(TIFF* in, TIFF* out)
     if (tables.empty()) return;
     const TIFFField* target = TIFFFindField(out, TIFFTAG_JPEGTABLES, TIFF_ANY);
     if (!target) {
-        static const TIFFFieldInfo definition = {(ttag_t)TIFFTAG_JPEGTABLES, TIFF_VARIABLE2, TIFF_VARIABLE2,
-                                                 TIFF_UNDEFINED, FIELD_CUSTOM, 1, 1,
-                                                 const_cast<char*>("JPEGTables")};
+        static const TIFFFieldInfo definition = {
+            (ttag_t)TIFFTAG_JPEGTABLES,     TIFF_VARIABLE2, TIFF_VARIABLE2, TIFF_UNDEFINED, FIELD_CUSTOM, 1, 1,
+            const_cast<char*>("JPEGTables")};
         if (TIFFMergeFieldInfo(out, &definition, 1) != 0) return;
         target = TIFFFindField(out, TIFFTAG_JPEGTABLES, TIFF_ANY);
     }
@@ -178,14 +209,15 @@ int copy_raw_pieces(TIFF* in, TIFF* out, bool tiles)
         if ((tmsize_t)count > capacity) {
             void* grown = _TIFFrealloc(buffer.get(), (tmsize_t)count);
             if (!grown) return 0;
-            buffer.release();   // realloc took the old block
+            buffer.release();  // realloc took the old block
             buffer.reset((unsigned char*)grown);
             capacity = (tmsize_t)count;
         }
         tmsize_t got = tiles ? TIFFReadRawTile(in, i, buffer.get(), (tmsize_t)count)
                              : TIFFReadRawStrip(in, i, buffer.get(), (tmsize_t)count);
         if (got < 0) return 0;
-        tmsize_t put = tiles ? TIFFWriteRawTile(out, i, buffer.get(), got) : TIFFWriteRawStrip(out, i, buffer.get(), got);
+        tmsize_t put =
+            tiles ? TIFFWriteRawTile(out, i, buffer.get(), got) : TIFFWriteRawStrip(out, i, buffer.get(), got);
         if (put < 0) return 0;
     }
     return 1;
@@ -209,13 +241,13 @@ int split_multipage_tiff(const char* path)
     if (!full_path(folder, sizeof folder, path)) return 0;
     char* name = mb_strrchr(folder, '\\');
     char* dot = mb_strrchr(name ? name : folder, '.');
-    if (!dot) return 0;   // the folder would be the file itself
+    if (!dot) return 0;  // the folder would be the file itself
     *dot = 0;
 
     // Every page name has the same length: if the first fits, all do.
     char page[PATH_BUF];
     if (!text_format(page, sizeof page, "%s\\%08d.tif", folder, 1)) return 0;
-    if (!md_path(folder)) return 0;   // also 0 when the folder exists already
+    if (!md_path(folder)) return 0;  // also 0 when the folder exists already
 
     for (int number = 1;; number++) {
         if (!text_format(page, sizeof page, "%s\\%08d.tif", folder, number)) return 0;

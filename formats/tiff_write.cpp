@@ -12,10 +12,7 @@
 namespace {
 
 // Pixels per metre to whole dots per inch.
-float dpi_of(LONG ppm)
-{
-    return ppm > 0 ? (float)(int)(ppm * 0.0254 + 0.5) : 0.0f;
-}
+float dpi_of(LONG ppm) { return ppm > 0 ? (float)(int)(ppm * 0.0254 + 0.5) : 0.0f; }
 
 void write_tiff_resolution(TIFF* tif, const _bmap* image)
 {
@@ -45,7 +42,7 @@ void convert_row(writer_kind kind, const BYTE* in, int width, BYTE* out, size_t 
     case WRITE_BILEVEL:
         memset(out, 0, out_size);
         for (int x = 0; x < width; x++, in += 3)
-            if (luminance256(in) / 256 < 128) out[x / 8] |= (BYTE)(0x80 >> (x % 8));   // dark is black (1)
+            if (luminance256(in) / 256 < 128) out[x / 8] |= (BYTE)(0x80 >> (x % 8));  // dark is black (1)
         break;
     }
 }
@@ -70,9 +67,9 @@ int write_tiff(const char* path, _bmap* image, writer_kind kind)
     TIFFSetField(tif, TIFFTAG_COMPRESSION, compression);
     write_tiff_resolution(tif, image);
 
-    size_t row_size = kind == WRITE_RGB ? (size_t)image->width * 3
-                    : kind == WRITE_GREY ? (size_t)image->width
-                                         : (size_t)image->width / 8 + 1;
+    size_t row_size = kind == WRITE_RGB    ? (size_t)image->width * 3
+                      : kind == WRITE_GREY ? (size_t)image->width
+                                           : (size_t)image->width / 8 + 1;
     std::vector<BYTE> row(row_size);
     for (int y = 0; y < image->height; y++) {
         convert_row(kind, image->pixels + (size_t)y * image->stride, image->width, row.data(), row_size);

@@ -12,9 +12,9 @@ struct twain_state {
     HMODULE module;
     twain_entry_fn entry;
     HWND parent;
-    int source_open;        // the source is enabled and its loop runs
+    int source_open;  // the source is enabled and its loop runs
     int dsm_open;
-    int source_opened;      // MSG_OPENDS succeeded
+    int source_opened;  // MSG_OPENDS succeeded
     _bmap* last_image;
     TW_IDENTITY application, source;
     TW_USERINTERFACE ui;

@@ -80,16 +80,13 @@ _bmap::~_bmap()
 }
 
 _bmap::_bmap(_bmap& from, take_over)
-    : width(from.width), height(from.height), stride(from.stride), pixels(from.pixels), size(from.size),
-      bpp(from.bpp), header(from.header), reserved(from.reserved), not_owner(from.not_owner)
+    : width(from.width), height(from.height), stride(from.stride), pixels(from.pixels), size(from.size), bpp(from.bpp),
+      header(from.header), reserved(from.reserved), not_owner(from.not_owner)
 {
     from.not_owner = 1;
 }
 
-_bmap* bmap_take_over(_bmap* from)
-{
-    return new _bmap(*from, _bmap::take_over{});
-}
+_bmap* bmap_take_over(_bmap* from) { return new _bmap(*from, _bmap::take_over{}); }
 
 bool can_allocate(size_t bytes)
 {
@@ -106,10 +103,7 @@ _bmap* bmap_new(int width, int height)
     return new (std::nothrow) _bmap(width, height);
 }
 
-void _bmap_delete(_bmap* b)
-{
-    delete b;
-}
+void _bmap_delete(_bmap* b) { delete b; }
 
 int _bmap_count_colors(_bmap* b)
 {

@@ -10,12 +10,12 @@ struct _bmap {
     int width;
     int height;
     int stride;
-    BYTE* pixels;           // top-down rows, blue green red
+    BYTE* pixels;  // top-down rows, blue green red
     int size;
-    int bpp;                // always 24
+    int bpp;  // always 24
     BITMAPINFOHEADER header;
     int reserved;
-    int not_owner;          // 1 when another object took the pixels over
+    int not_owner;  // 1 when another object took the pixels over
 
     _bmap(int width, int height);
     ~_bmap();
@@ -70,13 +70,13 @@ int _cursor_info(const char* path, int* width, int* height, int* xres, int* yres
 // The checked layout of a DIB: every pointer lies inside the block it came
 // from, and the rows fit. Only uncompressed and bit-field DIBs pass.
 struct dib_layout {
-    DWORD header_size;      // 12 for the OS/2 header
-    int width, height;      // height > 0
+    DWORD header_size;  // 12 for the OS/2 header
+    int width, height;  // height > 0
     bool bottom_up;
     int bpp;
-    DWORD compression;      // BI_RGB or BI_BITFIELDS
-    int colours;            // colour-table entries present
-    int entry_size;         // 4, or 3 for the OS/2 header
+    DWORD compression;  // BI_RGB or BI_BITFIELDS
+    int colours;        // colour-table entries present
+    int entry_size;     // 4, or 3 for the OS/2 header
     const BYTE* table;
     const BYTE* bits;
     size_t row_bytes;

@@ -54,8 +54,7 @@ int _page_release(page_record* p)
         }
         p->image = nullptr;
         return 1;
-    default:
-        return 0;
+    default: return 0;
     }
 }
 
@@ -154,7 +153,7 @@ int _count_buffers()
 int _page_set_bmap(int slot, _bmap* b)
 {
     if (!slot_ok(slot) || !b) return 0;
-    if (b->not_owner) return 0;   // its pixels already belong to another object
+    if (b->not_owner) return 0;  // its pixels already belong to another object
     page_record* p = page_table[slot];
     if (p) {
         if (p->kind != PAGE_FRAMED && p->kind != PAGE_FULLSCREEN && p->kind != PAGE_BUFFER && p->kind != PAGE_IMAGE)
@@ -222,8 +221,7 @@ page_info _page_info(int slot)
         }
         r.image = p->image;
         break;
-    default:
-        break;
+    default: break;
     }
     return r;
 }

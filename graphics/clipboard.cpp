@@ -226,7 +226,7 @@ int _page_copy(HENHMETAFILE picture, HWND window)
                                                           : page_copy_wmf_pixels(picture, window, cw, ch);
     if (!copy) return 0;
     if (!metafile_pict_to_clipboard(window, copy, MM_ANISOTROPIC, (LONG)(cw * 1000.0 / xdpi * 2.54),
-                                     (LONG)(2.54 * (1000.0 * ch / ydpi))))
+                                    (LONG)(2.54 * (1000.0 * ch / ydpi))))
         return 0;
     // Beside the old picture, the enhanced one, so that the clipboard need
     // not convert (it would convert the 16-bit picture).

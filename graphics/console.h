@@ -10,9 +10,9 @@
 #include <cstdarg>
 
 enum {
-    CONSOLE_TEXT_LIMIT = 256000,      // characters in the control
-    CONSOLE_PRINTF_BUF = 128000,      // bytes of one formatted output, terminator included
-    CONSOLE_GETLINE_MAX = 65535,      // characters one line read may take
+    CONSOLE_TEXT_LIMIT = 256000,  // characters in the control
+    CONSOLE_PRINTF_BUF = 128000,  // bytes of one formatted output, terminator included
+    CONSOLE_GETLINE_MAX = 65535,  // characters one line read may take
 };
 
 // The console's printf and getchar behind con_printf and _getchar_entry
@@ -43,7 +43,7 @@ void handle_drop(HWND window, int page, HDROP drop);
 // Printing: the print dialog goes through this seam (tests take the default
 // printer with it); the stored picture is printed at its screen size, one
 // inch in from the corner of the printable area.
-extern BOOL (WINAPI* kavtrel_print_dialog)(PRINTDLGA*);
+extern BOOL(WINAPI* kavtrel_print_dialog)(PRINTDLGA*);
 int _printpage(HWND window, HENHMETAFILE picture);
 
 // The handlers' entries for the console's text, find and drop messages and
@@ -51,4 +51,3 @@ int _printpage(HWND window, HENHMETAFILE picture);
 // when the message was one of them and is done with (its result in *result).
 bool on_console_io_message(HWND window, UINT message, WPARAM wparam, LPARAM lparam, LRESULT* result);
 bool on_page_io_message(HWND window, UINT message, WPARAM wparam, LPARAM lparam, LRESULT* result);
-

@@ -16,8 +16,7 @@ void _show_caret_pos()
     LRESULT line = SendMessageA(console_edit, EM_EXLINEFROMCHAR, 0, sel.cpMin);
     LRESULT start = SendMessageA(console_edit, EM_LINEINDEX, line, 0);
     _status_printf(-2, "%d %d", (int)line + 1, (int)(sel.cpMin - start));
-    if (!console_printf_busy)
-        SendMessageA(console_edit, EM_SETCHARFORMAT, SCF_SELECTION, (LPARAM)&console_format);
+    if (!console_printf_busy) SendMessageA(console_edit, EM_SETCHARFORMAT, SCF_SELECTION, (LPARAM)&console_format);
 }
 
 // Both formats get the size alone for the change; each keeps its other
@@ -36,9 +35,12 @@ void _console_setsize(int console_units, int printf_units)
 
 void _console_fontsize(int n)
 {
-    if (n < 0) _console_setsize(12, 12);
-    else if (n == 0) _console_setsize(15, 15);
-    else _console_setsize(18, 18);
+    if (n < 0)
+        _console_setsize(12, 12);
+    else if (n == 0)
+        _console_setsize(15, 15);
+    else
+        _console_setsize(18, 18);
 }
 
 void _console_textcolor(COLORREF colour)

@@ -5,13 +5,13 @@
 #include "graphics/internal.h"
 #include <commctrl.h>
 
-static UINT find_message_id;     // 0 while no dialog is open
+static UINT find_message_id;  // 0 while no dialog is open
 static char find_text[256];
 static FINDREPLACEA find_record;
 static HWND find_dialog;
 static char saved_status[1024];
-static int wrapping;             // inside the one search from the top
-static CHARRANGE search_start;   // the selection when the user asked
+static int wrapping;            // inside the one search from the top
+static CHARRANGE search_start;  // the selection when the user asked
 
 // Part 1 of the console status bar, or empty when it does not fit.
 static void read_status_part1(char* out, size_t cap)
@@ -89,7 +89,8 @@ bool on_find_message(UINT message, LPARAM lparam, LRESULT* result)
     *result = 0;
     FINDREPLACEA* record = (FINDREPLACEA*)lparam;
     if (!record) return true;
-    if (record->Flags & FR_DIALOGTERM) on_find_closed();
+    if (record->Flags & FR_DIALOGTERM)
+        on_find_closed();
     else if ((record->Flags & FR_FINDNEXT) && console_edit && record->lpstrFindWhat && record->lpstrFindWhat[0])
         find_next(record);
     return true;

@@ -74,7 +74,7 @@ int con_vprintf(const char* fmt, va_list ap)
     if (!console_edit) return n;
 
     _show_console();
-    set_text_limit();   // also when the frame was shown some other way
+    set_text_limit();  // also when the frame was shown some other way
     console_printf_busy = 1;
     LONG p = caret_to_end();
     // The byte count bounds the character count, so the limit is never passed.

@@ -83,8 +83,10 @@ static bool on_page_copy_print(HWND window, int id, LRESULT* result)
 {
     page_record* p = _page_of_frame(window);
     if (p) {
-        if (id == CMD_COPY) _page_copy(p->picture, window);
-        else _printpage(window, p->picture);
+        if (id == CMD_COPY)
+            _page_copy(p->picture, window);
+        else
+            _printpage(window, p->picture);
     }
     *result = 0;
     return true;

@@ -12,11 +12,11 @@ void console_create(HWND frame)
     if (!riched_library) riched_library = LoadLibraryA("RICHED32.DLL");
     RECT rc;
     GetClientRect(frame, &rc);
-    console_edit = CreateWindowExA(WS_EX_CONTROLPARENT | WS_EX_CLIENTEDGE, "RichEdit", "",
-                                   WS_CHILD | WS_VISIBLE | WS_VSCROLL | WS_HSCROLL | ES_MULTILINE |
-                                       ES_AUTOVSCROLL | ES_AUTOHSCROLL | ES_DISABLENOSCROLL,
-                                   0, 0, rc.right, rc.bottom, frame, (HMENU)(UINT_PTR)ID_CONSOLE_EDIT,
-                                   kavtrel_instance, nullptr);
+    console_edit =
+        CreateWindowExA(WS_EX_CONTROLPARENT | WS_EX_CLIENTEDGE, "RichEdit", "",
+                        WS_CHILD | WS_VISIBLE | WS_VSCROLL | WS_HSCROLL | ES_MULTILINE | ES_AUTOVSCROLL |
+                            ES_AUTOHSCROLL | ES_DISABLENOSCROLL,
+                        0, 0, rc.right, rc.bottom, frame, (HMENU)(UINT_PTR)ID_CONSOLE_EDIT, kavtrel_instance, nullptr);
     if (!console_edit) return;
     console_font = CreateFontA(12, 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0, 0, "ＭＳ ゴシック");
     SendMessageA(console_edit, WM_SETFONT, (WPARAM)console_font, 0);
@@ -37,4 +37,3 @@ void console_release_library()
     if (riched_library) FreeLibrary(riched_library);
     riched_library = nullptr;
 }
-

@@ -34,14 +34,19 @@ bool read_dib_layout(const void* dib, size_t length, const void* bits, size_t bi
     long long width, height;
     if (d.header_size == 12) {
         width = read_u16(p + 4);
-        height = read_u16(p + 6);   // always bottom-up
+        height = read_u16(p + 6);  // always bottom-up
         d.bpp = read_u16(p + 10);
         d.compression = BI_RGB;
         d.entry_size = 3;
         if (d.bpp <= 8) d.colours = 1 << d.bpp;
     } else {
         switch (d.header_size) {
-        case 40: case 52: case 56: case 64: case 108: case 124: break;
+        case 40:
+        case 52:
+        case 56:
+        case 64:
+        case 108:
+        case 124: break;
         default: return false;
         }
         if (length < d.header_size) return false;
@@ -66,14 +71,17 @@ bool read_dib_layout(const void* dib, size_t length, const void* bits, size_t bi
     if (height < 0) height = -height;
     if (width <= 0 || height <= 0 || height > INT_MAX) return false;
     switch (d.bpp) {
-    case 1: case 4: case 8: case 24:
+    case 1:
+    case 4:
+    case 8:
+    case 24:
         if (d.compression != BI_RGB) return false;
         break;
-    case 16: case 32:
+    case 16:
+    case 32:
         if (d.compression != BI_RGB && d.compression != BI_BITFIELDS) return false;
         break;
-    default:
-        return false;
+    default: return false;
     }
     size_t table_at = d.header_size;
     if (d.compression == BI_BITFIELDS) {
@@ -122,9 +130,12 @@ _bmap* _bmap_from_dib(const void* dib, size_t length, const void* bits, size_t b
         }
         for (int x = 0; x < d.width; x++) {
             int index;
-            if (d.bpp == 1) index = (src[x / 8] >> (7 - x % 8)) & 1;
-            else if (d.bpp == 4) index = (x & 1) ? src[x / 2] & 15 : src[x / 2] >> 4;
-            else index = src[x];
+            if (d.bpp == 1)
+                index = (src[x / 8] >> (7 - x % 8)) & 1;
+            else if (d.bpp == 4)
+                index = (x & 1) ? src[x / 2] & 15 : src[x / 2] >> 4;
+            else
+                index = src[x];
             // An index past the table reads as black rather than past the block.
             const BYTE* c = index < d.colours ? d.table + index * d.entry_size : black;
             dst[3 * x] = c[0];
@@ -214,7 +225,8 @@ int _page_from_bmap(int slot, _bmap* b)
     if (slot < 1 || !b || !b->pixels) return 0;
     if (!_newbuffer(slot, b->width, b->height)) return 0;
     page_info info = _page_info(slot);
-    return SetDIBits(info.dc, info.bitmap, 0, (UINT)b->height, b->pixels, (const BITMAPINFO*)&b->header, DIB_RGB_COLORS);
+    return SetDIBits(info.dc, info.bitmap, 0, (UINT)b->height, b->pixels, (const BITMAPINFO*)&b->header,
+                     DIB_RGB_COLORS);
 }
 
 int page_from_dib_checked(int slot, const void* dib, size_t length, size_t bits_offset)

@@ -61,7 +61,7 @@ void drawing_objects_delete()
 static HBRUSH mask_brush(const char* function, const char* message)
 {
     WORD rows[8];
-    for (int i = 0; i < 8; i++) rows[i] = draw_fill_mask[i];   // low byte first: the row's 8 pixels
+    for (int i = 0; i < 8; i++) rows[i] = draw_fill_mask[i];  // low byte first: the row's 8 pixels
     HBITMAP bitmap = CreateBitmap(8, 8, 1, 1, rows);
     HBRUSH brush = CreatePatternBrush(bitmap);
     if (!DeleteObject(bitmap)) _fatal(message, function);
@@ -171,8 +171,8 @@ int _setfont(const char* description)
     if (!h) return 0;
     double height = strtod(h + 1, nullptr);
     if (units(height) == 0) return 0;
-    HFONT font = CreateFontA(units(height), 0, draw_font_angle * 10, draw_font_orientation * 10, FW_NORMAL,
-                             draw_italic, draw_underline, draw_strikeout, DEFAULT_CHARSET, 0, 0, 0, 0, face_buf);
+    HFONT font = CreateFontA(units(height), 0, draw_font_angle * 10, draw_font_orientation * 10, FW_NORMAL, draw_italic,
+                             draw_underline, draw_strikeout, DEFAULT_CHARSET, 0, 0, 0, 0, face_buf);
     if (!font) return 0;
     text_copy(draw_font_face, face_buf);
     SelectObject(dc, font);
@@ -187,8 +187,11 @@ int _rectangle(int mode, double x1, double y1, double x2, double y2)
     if (!dc) return 0;
     if (mode == 0) return Rectangle(dc, units(x1), units(y1), units(x2), units(y2));
     if (mode == 1) {
-        POINT p[5] = {{units(x1), units(y1)}, {units(x2), units(y1)}, {units(x2), units(y2)},
-                      {units(x1), units(y2)}, {units(x1), units(y1)}};
+        POINT p[5] = {{units(x1), units(y1)},
+                      {units(x2), units(y1)},
+                      {units(x2), units(y2)},
+                      {units(x1), units(y2)},
+                      {units(x1), units(y1)}};
         return Polyline(dc, p, 5);
     }
     return 0;
@@ -215,7 +218,5 @@ HWND page_drawing_window(int page)
 }
 
 measuring_dc::measuring_dc(int page)
-    : dc_(page >= 1 && page < PAGE_SLOTS && page_table[page] ? page_table[page]->dc : nullptr),
-      font_(dc_, draw_font)
-{
-}
+    : dc_(page >= 1 && page < PAGE_SLOTS && page_table[page] ? page_table[page]->dc : nullptr), font_(dc_, draw_font)
+{}

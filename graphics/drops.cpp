@@ -51,6 +51,8 @@ void handle_drop(HWND window, int page, HDROP drop)
         early_drop = 1;
         return;
     }
-    if (app_hooks.drop_hook && window && IsWindowVisible(window)) _drop_files(page, drop);
-    else DragFinish(drop);
+    if (app_hooks.drop_hook && window && IsWindowVisible(window))
+        _drop_files(page, drop);
+    else
+        DragFinish(drop);
 }

@@ -147,7 +147,7 @@ static void paint_page_window(HWND window)
     page_record* p = _page_of_child(window);
     if (!p) {
         p = _page_of_frame(window);
-        if (p && p->child) p = nullptr;   // the drawing child paints, not its frame
+        if (p && p->child) p = nullptr;  // the drawing child paints, not its frame
     }
     if (p && p->picture) _paint_page(window, dc, p->picture, p);
     EndPaint(window, &ps);

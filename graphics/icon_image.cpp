@@ -36,7 +36,6 @@ HICON file_icon(const char* path)
     return info.hIcon;
 }
 
-
 int _page_load_icon(int slot, const char* path)
 {
     if (extension_is(path_extension(path), ".BMP")) {

@@ -57,18 +57,30 @@ int _image_info(const char* path, int* width, int* height, int* xres, int* yres)
     const char* ext = path_extension(path);
     image_format_hook_table& hooks = image_format_hooks;
     int ok = 0;
-    if (!ext) ok = _icon_info(path, width, height, xres, yres);
-    else if (extension_is(ext, ".BMP")) ok = _bmp_info(path, width, height, xres, yres);
-    else if (extension_is(ext, ".CUR")) ok = _cursor_info(path, width, height, xres, yres);
-    else if (extension_is(ext, ".EMF")) ok = _emf_info(path, width, height, xres, yres);
-    else if (extension_is(ext, ".ICO")) ok = _icon_info(path, width, height, xres, yres);
-    else if (extension_is(ext, ".JPG", ".JPEG", ".JPE", ".GIF")) ok = hooks.probe_jpeg(path, width, height, xres, yres);
-    else if (extension_is(ext, ".PNG")) ok = hooks.probe_png(path, width, height, xres, yres);
-    else if (extension_is(ext, ".PDD", ".PSD")) ok = hooks.probe_psd(path, width, height);
-    else if (extension_is(ext, ".PDF")) ok = hooks.probe_pdf(path, width, height, xres, yres);
-    else if (extension_is(ext, ".TIF", ".TIFF")) ok = hooks.probe_tiff(path, width, height, xres, yres);
-    else if (extension_is(ext, ".WMF")) ok = _wmf_info(path, width, height, xres, yres);
-    else ok = hooks.probe_plugin(path, width, height, xres, yres);
+    if (!ext)
+        ok = _icon_info(path, width, height, xres, yres);
+    else if (extension_is(ext, ".BMP"))
+        ok = _bmp_info(path, width, height, xres, yres);
+    else if (extension_is(ext, ".CUR"))
+        ok = _cursor_info(path, width, height, xres, yres);
+    else if (extension_is(ext, ".EMF"))
+        ok = _emf_info(path, width, height, xres, yres);
+    else if (extension_is(ext, ".ICO"))
+        ok = _icon_info(path, width, height, xres, yres);
+    else if (extension_is(ext, ".JPG", ".JPEG", ".JPE", ".GIF"))
+        ok = hooks.probe_jpeg(path, width, height, xres, yres);
+    else if (extension_is(ext, ".PNG"))
+        ok = hooks.probe_png(path, width, height, xres, yres);
+    else if (extension_is(ext, ".PDD", ".PSD"))
+        ok = hooks.probe_psd(path, width, height);
+    else if (extension_is(ext, ".PDF"))
+        ok = hooks.probe_pdf(path, width, height, xres, yres);
+    else if (extension_is(ext, ".TIF", ".TIFF"))
+        ok = hooks.probe_tiff(path, width, height, xres, yres);
+    else if (extension_is(ext, ".WMF"))
+        ok = _wmf_info(path, width, height, xres, yres);
+    else
+        ok = hooks.probe_plugin(path, width, height, xres, yres);
     if (!ok) ok = _icon_info(path, width, height, xres, yres);
     return ok;
 }
@@ -79,16 +91,26 @@ _bmap* _bmap_load(const char* path, int flag, double scale)
     if (!ext) return nullptr;
     image_format_hook_table& hooks = image_format_hooks;
     _bmap* b;
-    if (extension_is(ext, ".BMP")) b = _bmap_load_bmp(path);
-    else if (extension_is(ext, ".CUR", ".ICO")) b = _bmap_icon_image(path);
-    else if (extension_is(ext, ".EMF")) b = _emf_load(path, scale);
-    else if (extension_is(ext, ".JPG", ".JPEG", ".JPE", ".GIF")) b = hooks.load_jpeg(path, (int)scale, flag);
-    else if (extension_is(ext, ".PNG")) b = hooks.load_png(path);
-    else if (extension_is(ext, ".PDD", ".PSD")) b = hooks.load_psd(path);
-    else if (extension_is(ext, ".PDF")) b = hooks.load_pdf(path, (int)(scale * 100));
-    else if (extension_is(ext, ".TIF", ".TIFF")) b = hooks.load_tiff(path);
-    else if (extension_is(ext, ".WMF")) b = _wmf_load(path, scale);
-    else b = hooks.load_plugin(path);
+    if (extension_is(ext, ".BMP"))
+        b = _bmap_load_bmp(path);
+    else if (extension_is(ext, ".CUR", ".ICO"))
+        b = _bmap_icon_image(path);
+    else if (extension_is(ext, ".EMF"))
+        b = _emf_load(path, scale);
+    else if (extension_is(ext, ".JPG", ".JPEG", ".JPE", ".GIF"))
+        b = hooks.load_jpeg(path, (int)scale, flag);
+    else if (extension_is(ext, ".PNG"))
+        b = hooks.load_png(path);
+    else if (extension_is(ext, ".PDD", ".PSD"))
+        b = hooks.load_psd(path);
+    else if (extension_is(ext, ".PDF"))
+        b = hooks.load_pdf(path, (int)(scale * 100));
+    else if (extension_is(ext, ".TIF", ".TIFF"))
+        b = hooks.load_tiff(path);
+    else if (extension_is(ext, ".WMF"))
+        b = _wmf_load(path, scale);
+    else
+        b = hooks.load_plugin(path);
     if (!b) b = _bmap_icon_image(path);
     return b;
 }

@@ -22,20 +22,30 @@ int _zoom_size(_bmap* b, double f, int* width, int* height)
 }
 
 // The result image for an unturned size w x h, turned by the rotation code.
-static _bmap* rotated_result(int w, int h, int rotation)
-{
-    return (rotation & 1) ? bmap_new(h, w) : bmap_new(w, h);
-}
+static _bmap* rotated_result(int w, int h, int rotation) { return (rotation & 1) ? bmap_new(h, w) : bmap_new(w, h); }
 
 // Where unturned result pixel (i, j) of a w x h picture lands.
 static BYTE* place(_bmap* r, int rotation, int i, int j, int w, int h)
 {
     int row, col;
     switch (rotation) {
-    case 1: row = w - 1 - i; col = j; break;
-    case -1: row = i; col = h - 1 - j; break;
-    case 2: case -2: row = h - 1 - j; col = w - 1 - i; break;
-    default: row = j; col = i; break;
+    case 1:
+        row = w - 1 - i;
+        col = j;
+        break;
+    case -1:
+        row = i;
+        col = h - 1 - j;
+        break;
+    case 2:
+    case -2:
+        row = h - 1 - j;
+        col = w - 1 - i;
+        break;
+    default:
+        row = j;
+        col = i;
+        break;
     }
     return r->pixels + (size_t)row * r->stride + (size_t)col * 3;
 }
@@ -83,8 +93,7 @@ _bmap* _bmap_reduce_bilinear(_bmap* b, int rotation, double f)
             unsigned wa = (256 - vx) * (256 - vy), wb = vx * (256 - vy), wc = (256 - vx) * vy, wd = vx * vy;
             const BYTE *a = row0 + 3 * x0, *bb = row0 + 3 * x1, *c = row1 + 3 * x0, *d = row1 + 3 * x1;
             BYTE* out = place(r, rotation, i, j, w, h);
-            for (int ch = 0; ch < 3; ch++)
-                out[ch] = (BYTE)((a[ch] * wa + bb[ch] * wb + c[ch] * wc + d[ch] * wd) >> 16);
+            for (int ch = 0; ch < 3; ch++) out[ch] = (BYTE)((a[ch] * wa + bb[ch] * wb + c[ch] * wc + d[ch] * wd) >> 16);
         }
     }
     return r;
@@ -94,7 +103,7 @@ _bmap* _bmap_zoom(_bmap* b, int rotation, double f)
 {
     if (!b || !b->pixels || !rotation_ok(rotation) || !(f > 0) || f > 1) return nullptr;
     if (f > 0.5) return _bmap_reduce_bilinear(b, rotation, f);
-    float s = (float)(1 / f);   // source pixels per result pixel
+    float s = (float)(1 / f);  // source pixels per result pixel
     int w, h;
     if (!_zoom_size(b, f, &w, &h)) return nullptr;
     _bmap* r = rotated_result(w, h, rotation);
@@ -111,11 +120,17 @@ _bmap* _bmap_zoom(_bmap* b, int rotation, double f)
     for (int j = 0; j < h; j++) {
         int y0 = start[j], y1 = start[j + 1];
         float wy0 = 1 - frac[j], wy1 = frac[j + 1];
-        if (y1 > b->height - 1) { y1 = b->height - 1; wy1 = 0; }
+        if (y1 > b->height - 1) {
+            y1 = b->height - 1;
+            wy1 = 0;
+        }
         for (int i = 0; i < w; i++) {
             int x0 = start[i], x1 = start[i + 1];
             float wx0 = 1 - frac[i], wx1 = frac[i + 1];
-            if (x1 > b->width - 1) { x1 = b->width - 1; wx1 = 0; }
+            if (x1 > b->width - 1) {
+                x1 = b->width - 1;
+                wx1 = 0;
+            }
             unsigned whole[3] = {0, 0, 0};
             float edge[3] = {0, 0, 0};
             for (int y = y0; y <= y1; y++) {
@@ -179,7 +194,8 @@ _bmap* _bmap_rotate(_bmap* b, int angle)
     switch (angle) {
     case 90: code = 1; break;
     case -90: code = -1; break;
-    case 180: case -180: code = 2; break;
+    case 180:
+    case -180: code = 2; break;
     default: return nullptr;
     }
     _bmap* r = rotated_result(b->width, b->height, code);

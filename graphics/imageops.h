@@ -42,4 +42,4 @@ int _page_copy(HENHMETAFILE picture, HWND window);
 const char* path_extension(const char* path);
 // True when the extension equals one of the texts (case-insensitive).
 bool extension_is(const char* ext, const char* a, const char* b = nullptr, const char* c = nullptr,
-                   const char* d = nullptr);
+                  const char* d = nullptr);

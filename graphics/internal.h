@@ -7,19 +7,19 @@
 
 struct page_record {
     int number;
-    int kind;               // page_kind
-    HDC dc;                 // recording DC while current (kinds 0, 1); memory DC (kind 2)
+    int kind;  // page_kind
+    HDC dc;    // recording DC while current (kinds 0, 1); memory DC (kind 2)
     COLORREF background;
-    HWND frame;             // kinds 0, 1
+    HWND frame;  // kinds 0, 1
     DWORD child_style;
-    HENHMETAFILE picture;   // kinds 0, 1: everything drawn so far
+    HENHMETAFILE picture;  // kinds 0, 1: everything drawn so far
     HWND statusbar;
     HWND progressbar;
-    HWND child;             // kind 0: the drawing child
+    HWND child;  // kind 0: the drawing child
     double x_origin, y_origin;
     int buffer_height, buffer_width;
     HBITMAP bitmap, previous_bitmap;
-    _bmap* image;           // kind 4, owned
+    _bmap* image;  // kind 4, owned
 };
 
 extern page_record* page_table[PAGE_SLOTS];

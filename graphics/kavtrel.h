@@ -20,18 +20,18 @@ typedef _bmap* (*load_jpeg_hook)(const char* path, int divisor, int flag);
 typedef _bmap* (*load_path_hook)(const char* path);
 typedef _bmap* (*load_pdf_hook)(const char* path, int zoom_percent);
 struct image_format_hook_table {
-    probe_hook probe_jpeg;      // 0 (also GIF)
-    probe_hook probe_png;       // 1
-    probe_psd_hook probe_psd;   // 2
-    probe_hook probe_pdf;       // 3
-    probe_hook probe_tiff;      // 4
-    probe_hook probe_plugin;    // 5
-    load_jpeg_hook load_jpeg;   // 6 (also GIF)
-    load_path_hook load_psd;    // 7
-    load_pdf_hook load_pdf;     // 8
-    load_path_hook load_png;    // 9
-    load_path_hook load_tiff;   // 10
-    load_path_hook load_plugin; // 11
+    probe_hook probe_jpeg;       // 0 (also GIF)
+    probe_hook probe_png;        // 1
+    probe_psd_hook probe_psd;    // 2
+    probe_hook probe_pdf;        // 3
+    probe_hook probe_tiff;       // 4
+    probe_hook probe_plugin;     // 5
+    load_jpeg_hook load_jpeg;    // 6 (also GIF)
+    load_path_hook load_psd;     // 7
+    load_pdf_hook load_pdf;      // 8
+    load_path_hook load_png;     // 9
+    load_path_hook load_tiff;    // 10
+    load_path_hook load_plugin;  // 11
 };
 extern image_format_hook_table image_format_hooks;
 
@@ -53,8 +53,8 @@ int _wait_double_click(UINT button_message, HWND window);
 
 // Application callbacks; null until app_main fills them.
 struct app_hook_table {
-    int (*window_hook)(HWND, UINT, WPARAM, LPARAM);       // nonzero = handled
-    void (*drop_hook)(int page, int count, char** names); // page 0 = console
+    int (*window_hook)(HWND, UINT, WPARAM, LPARAM);        // nonzero = handled
+    void (*drop_hook)(int page, int count, char** names);  // page 0 = console
     void (*exit_hook)();
     void (*help_hook)();
 };
@@ -73,9 +73,20 @@ extern char* kavtrel_command_line;
 // Library command identifiers.
 enum {
     ID_CONSOLE_EDIT = 65500,
-    CMD_EXIT = 65501, CMD_PRINT_PAGE, CMD_COPY, CMD_PASTE, CMD_CUT, CMD_CLEAR_ALL,
-    CMD_SELECT_ALL, CMD_UNDO, CMD_FIND, CMD_HELP, CMD_FONT_BIG, CMD_FONT_NORMAL,
-    CMD_FONT_SMALL, CMD_WINDOW_FIRST = 65514,
+    CMD_EXIT = 65501,
+    CMD_PRINT_PAGE,
+    CMD_COPY,
+    CMD_PASTE,
+    CMD_CUT,
+    CMD_CLEAR_ALL,
+    CMD_SELECT_ALL,
+    CMD_UNDO,
+    CMD_FIND,
+    CMD_HELP,
+    CMD_FONT_BIG,
+    CMD_FONT_NORMAL,
+    CMD_FONT_SMALL,
+    CMD_WINDOW_FIRST = 65514,
     ID_CONSOLE_STATUSBAR = 1222,
     APP_QUIT_AT_ONCE = 1961,
 };
@@ -88,24 +99,20 @@ void kavtrel_after_app(int result);
 // The main message loop: the quit message's wParam.
 int message_loop();
 
-
 // A close of the program (window close or Exit) that arrives while the
 // application is busy is recorded rather than acted on; the busy state honours
 // it when its outermost level ends. The busy query defaults to "not busy".
 extern int (*kavtrel_busy_query)();
-void request_close();              // destroy the console frame, or record the request while busy
+void request_close();  // destroy the console frame, or record the request while busy
 int close_requested();
 void set_close_requested(int on);
-void honour_close_request();       // destroys the console frame when a close was recorded
+void honour_close_request();  // destroys the console frame when a close was recorded
 
 // Clean-up of the scanner library at the console's destruction; null until set.
 extern void (*scanner_unload_hook)();
 
-
-
 // Title for dialogs run with _title_dlgproc (empty: keep the resource's title).
 extern char dialog_title[256];
-
 
 // The console: showing it, its caret, a page's Window-menu entry, its font
 // sizes, the find dialog and file drops.
@@ -143,6 +150,7 @@ class measuring_dc {
 public:
     explicit measuring_dc(int page);
     HDC get() const { return dc_; }
+
 private:
     HDC dc_;
     selected_object font_;

@@ -61,8 +61,7 @@ HMENU _console_menu()
     }
     AppendMenuA(bar, MF_POPUP, (UINT_PTR)edit_popup, "&Edit");
 
-    if (GetMenuItemCount(window_popup) == 0)
-        AppendMenuA(window_popup, MF_STRING, CMD_WINDOW_FIRST, "&Window");
+    if (GetMenuItemCount(window_popup) == 0) AppendMenuA(window_popup, MF_STRING, CMD_WINDOW_FIRST, "&Window");
     AppendMenuA(bar, MF_POPUP, (UINT_PTR)window_popup, "&Window");
 
     HMENU help = CreatePopupMenu();
@@ -110,23 +109,25 @@ static void refresh_edit_menu(HMENU popup)
     }
     LONG a = console_format.yHeight, b = printf_format.yHeight;
     UINT id = 0;
-    if (a == 270 && b == 270) id = CMD_FONT_BIG;
-    else if (a == 225 && b == 225) id = CMD_FONT_NORMAL;
-    else if (a == 180 && b == 180) id = CMD_FONT_SMALL;
+    if (a == 270 && b == 270)
+        id = CMD_FONT_BIG;
+    else if (a == 225 && b == 225)
+        id = CMD_FONT_NORMAL;
+    else if (a == 180 && b == 180)
+        id = CMD_FONT_SMALL;
     _check_font_item(id);
 }
 
 void _update_window_menu(HMENU popup)
 {
     if (!popup) return;
-    if (popup == window_popup) rebuild_window_menu(popup);
-    else if (popup == edit_popup) refresh_edit_menu(popup);
+    if (popup == window_popup)
+        rebuild_window_menu(popup);
+    else if (popup == edit_popup)
+        refresh_edit_menu(popup);
 }
 
-void _menu_separator(HMENU menu)
-{
-    AppendMenuA(menu, MF_SEPARATOR, 0, nullptr);
-}
+void _menu_separator(HMENU menu) { AppendMenuA(menu, MF_SEPARATOR, 0, nullptr); }
 
 void _menu_enable(UINT id, HMENU menu, int on)
 {

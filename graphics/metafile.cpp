@@ -143,8 +143,8 @@ _bmap* _wmf_load(const char* path, double scale)
     double tw = w * scale, th = h * scale;
     if (!(tw >= 1 && th >= 1 && tw < 65536 && th < 65536)) return nullptr;
     HMETAFILE metafile = s.c.metafile;
-    _bmap* b = render_in_bands((int)tw, (int)th, s.c.width, s.c.height,
-                               [metafile](HDC dc) { PlayMetaFile(dc, metafile); });
+    _bmap* b =
+        render_in_bands((int)tw, (int)th, s.c.width, s.c.height, [metafile](HDC dc) { PlayMetaFile(dc, metafile); });
     if (!b) return nullptr;
     b->header.biXPelsPerMeter = b->header.biYPelsPerMeter = dpi_to_ppm(upi);
     return b;
@@ -162,7 +162,7 @@ int _wmf_to_clipboard(const char* path)
     if (!copy) return 0;
     double upi = s.c.header.units_per_inch;
     return metafile_pict_to_clipboard(console_frame, copy, MM_LOENGLISH, (LONG)(s.c.width / upi * 100),
-                                       (LONG)(100 * (s.c.height / upi)));
+                                      (LONG)(100 * (s.c.height / upi)));
 }
 
 // An EMF file read whole and checked record by record before the system
@@ -223,7 +223,7 @@ int _emf_to_clipboard(const char* path)
     {
         clipboard_open clip(console_frame);
         if (!clip || !EmptyClipboard() || !SetClipboardData(CF_ENHMETAFILE, emf.get())) return 0;
-        emf.release();   // the clipboard owns it now
+        emf.release();  // the clipboard owns it now
     }
     _pump();
     return 1;

@@ -10,7 +10,7 @@ struct _bmap;
 // The 22-byte placeable header at the start of a ".WMF" file.
 #pragma pack(push, 2)
 struct wmf_placeable_header {
-    DWORD key;                  // 0x9AC6CDD7
+    DWORD key;  // 0x9AC6CDD7
     WORD handle;
     SHORT left, top, right, bottom;
     WORD units_per_inch;
@@ -27,9 +27,9 @@ enum : DWORD { WMF_PLACEABLE_KEY = 0x9AC6CDD7u };
 // so concurrent instances never share a file.
 struct wmf_context {
     wmf_placeable_header header;
-    int header_size;            // 22
-    int width, height;          // bounding box, in metafile units
-    HMETAFILE metafile;         // null until loaded
+    int header_size;     // 22
+    int width, height;   // bounding box, in metafile units
+    HMETAFILE metafile;  // null until loaded
 };
 
 void _wmf_context_init(wmf_context* c);

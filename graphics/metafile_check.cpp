@@ -43,7 +43,7 @@ bool dib_sizes(const BYTE* info, u64 available, DWORD usage, long long rows, u64
         LONG w = (LONG)u32(info + 4), h = (LONG)u32(info + 8);
         if (w <= 0 || h == 0 || h == LONG_MIN) return false;
         width = (u64)w;
-        height = h < 0 ? (u64)-(long long)h : (u64)h;
+        height = h < 0 ? (u64) - (long long)h : (u64)h;
         bpp = u16(info + 14);
         compression = u32(info + 16);
         size_image = u32(info + 20);
@@ -52,18 +52,16 @@ bool dib_sizes(const BYTE* info, u64 available, DWORD usage, long long rows, u64
         colours = used ? used : bpp <= 8 ? 1u << bpp : 0;
         entry = usage == DIB_PAL_COLORS ? 2 : 4;
         switch (compression) {
-        case BI_RGB:
-            break;
+        case BI_RGB: break;
         case BI_BITFIELDS:
             if (bpp != 16 && bpp != 32) return false;
-            if (table_at < 52) table_at = 52;   // the three masks follow a short header
+            if (table_at < 52) table_at = 52;  // the three masks follow a short header
             break;
         case BI_RLE8:
         case BI_RLE4:
             if (bpp != (compression == BI_RLE8 ? 8u : 4u) || h < 0 || size_image == 0) return false;
             break;
-        default:
-            return false;   // JPEG, PNG and unknown compressions are not drawn from metafiles
+        default: return false;  // JPEG, PNG and unknown compressions are not drawn from metafiles
         }
     }
     if (width == 0 || height == 0) return false;
@@ -99,15 +97,37 @@ bool dib_at(const BYTE* record, u64 size, DWORD off_bmi, DWORD cb_bmi, DWORD off
 // ---- standard metafiles ----
 
 enum : WORD {
-    WMF_EOF = 0x0000, WMF_REALIZEPALETTE = 0x0035, WMF_SETPALENTRIES = 0x0037, WMF_CREATEPALETTE = 0x00F7,
-    WMF_SELECTCLIPREGION = 0x012C, WMF_INVERTREGION = 0x012A, WMF_PAINTREGION = 0x012B, WMF_SELECTOBJECT = 0x012D,
-    WMF_DIBCREATEPATTERNBRUSH = 0x0142, WMF_DELETEOBJECT = 0x01F0, WMF_CREATEPATTERNBRUSH = 0x01F9,
-    WMF_FILLREGION = 0x0228, WMF_SELECTPALETTE = 0x0234, WMF_CREATEPENINDIRECT = 0x02FA,
-    WMF_CREATEFONTINDIRECT = 0x02FB, WMF_CREATEBRUSHINDIRECT = 0x02FC, WMF_POLYGON = 0x0324,
-    WMF_POLYLINE = 0x0325, WMF_FRAMEREGION = 0x0429, WMF_ANIMATEPALETTE = 0x0436, WMF_TEXTOUT = 0x0521,
-    WMF_POLYPOLYGON = 0x0538, WMF_ESCAPE = 0x0626, WMF_CREATEREGION = 0x06FF, WMF_BITBLT = 0x0922,
-    WMF_DIBBITBLT = 0x0940, WMF_EXTTEXTOUT = 0x0A32, WMF_STRETCHBLT = 0x0B23, WMF_DIBSTRETCHBLT = 0x0B41,
-    WMF_SETDIBTODEV = 0x0D33, WMF_STRETCHDIB = 0x0F43,
+    WMF_EOF = 0x0000,
+    WMF_REALIZEPALETTE = 0x0035,
+    WMF_SETPALENTRIES = 0x0037,
+    WMF_CREATEPALETTE = 0x00F7,
+    WMF_SELECTCLIPREGION = 0x012C,
+    WMF_INVERTREGION = 0x012A,
+    WMF_PAINTREGION = 0x012B,
+    WMF_SELECTOBJECT = 0x012D,
+    WMF_DIBCREATEPATTERNBRUSH = 0x0142,
+    WMF_DELETEOBJECT = 0x01F0,
+    WMF_CREATEPATTERNBRUSH = 0x01F9,
+    WMF_FILLREGION = 0x0228,
+    WMF_SELECTPALETTE = 0x0234,
+    WMF_CREATEPENINDIRECT = 0x02FA,
+    WMF_CREATEFONTINDIRECT = 0x02FB,
+    WMF_CREATEBRUSHINDIRECT = 0x02FC,
+    WMF_POLYGON = 0x0324,
+    WMF_POLYLINE = 0x0325,
+    WMF_FRAMEREGION = 0x0429,
+    WMF_ANIMATEPALETTE = 0x0436,
+    WMF_TEXTOUT = 0x0521,
+    WMF_POLYPOLYGON = 0x0538,
+    WMF_ESCAPE = 0x0626,
+    WMF_CREATEREGION = 0x06FF,
+    WMF_BITBLT = 0x0922,
+    WMF_DIBBITBLT = 0x0940,
+    WMF_EXTTEXTOUT = 0x0A32,
+    WMF_STRETCHBLT = 0x0B23,
+    WMF_DIBSTRETCHBLT = 0x0B41,
+    WMF_SETDIBTODEV = 0x0D33,
+    WMF_STRETCHDIB = 0x0F43,
 };
 
 // The parameters of one record: `words` 16-bit words.
@@ -135,34 +155,23 @@ bool wmf_record_sound(WORD function, const wmf_params& r, WORD objects)
     u64 bytes = r.words * 2;
     switch (function) {
     case WMF_EOF:
-    case WMF_REALIZEPALETTE:
-        return true;
+    case WMF_REALIZEPALETTE: return true;
     case WMF_SELECTOBJECT:
     case WMF_DELETEOBJECT:
     case WMF_INVERTREGION:
-    case WMF_PAINTREGION:
-        return wmf_object(r, 0, objects);
-    case WMF_SELECTCLIPREGION:
-        return r.has(1) && (r.at(0) == 0 || r.at(0) < objects);
-    case WMF_SELECTPALETTE:
-        return wmf_object(r, 1, objects);
-    case WMF_FILLREGION:
-        return wmf_object(r, 0, objects) && wmf_object(r, 1, objects);
-    case WMF_FRAMEREGION:
-        return wmf_object(r, 2, objects) && wmf_object(r, 3, objects);
-    case WMF_CREATEPENINDIRECT:
-        return r.has(5);
-    case WMF_CREATEBRUSHINDIRECT:
-        return r.has(4);
-    case WMF_CREATEFONTINDIRECT:
-        return r.has(9 + 16);   // the fixed fields and the 32-byte face name, read whole
+    case WMF_PAINTREGION: return wmf_object(r, 0, objects);
+    case WMF_SELECTCLIPREGION: return r.has(1) && (r.at(0) == 0 || r.at(0) < objects);
+    case WMF_SELECTPALETTE: return wmf_object(r, 1, objects);
+    case WMF_FILLREGION: return wmf_object(r, 0, objects) && wmf_object(r, 1, objects);
+    case WMF_FRAMEREGION: return wmf_object(r, 2, objects) && wmf_object(r, 3, objects);
+    case WMF_CREATEPENINDIRECT: return r.has(5);
+    case WMF_CREATEBRUSHINDIRECT: return r.has(4);
+    case WMF_CREATEFONTINDIRECT: return r.has(9 + 16);  // the fixed fields and the 32-byte face name, read whole
     case WMF_CREATEPALETTE:
     case WMF_SETPALENTRIES:
-    case WMF_ANIMATEPALETTE:
-        return r.has(2) && r.has(2 + 2 * (u64)r.at(1));
+    case WMF_ANIMATEPALETTE: return r.has(2) && r.has(2 + 2 * (u64)r.at(1));
     case WMF_POLYGON:
-    case WMF_POLYLINE:
-        return r.has(1) && r.has(1 + 2 * (u64)r.at(0));
+    case WMF_POLYLINE: return r.has(1) && r.has(1 + 2 * (u64)r.at(0));
     case WMF_POLYPOLYGON: {
         if (!r.has(1) || !r.has(1 + (u64)r.at(0))) return false;
         u64 points = 0;
@@ -183,8 +192,7 @@ bool wmf_record_sound(WORD function, const wmf_params& r, WORD objects)
         bool rect = (r.at(3) & (ETO_OPAQUE | ETO_CLIPPED)) != 0;
         return r.has(4 + (rect ? 4 : 0) + ((u64)r.at(2) + 1) / 2);
     }
-    case WMF_ESCAPE:
-        return r.has(2) && 4 + (u64)r.at(1) <= bytes;
+    case WMF_ESCAPE: return r.has(2) && 4 + (u64)r.at(1) <= bytes;
     case WMF_CREATEREGION: {
         // Bands of "count, top, bottom, count x values, count".
         if (!r.has(11)) return false;
@@ -197,27 +205,21 @@ bool wmf_record_sound(WORD function, const wmf_params& r, WORD objects)
         }
         return true;
     }
-    case WMF_STRETCHDIB:
-        return r.has(11) && dib_in_place(p + 22, bytes - 22, r.at(2));
-    case WMF_DIBSTRETCHBLT:
-        return r.has(10) && dib_in_place(p + 20, bytes - 20, DIB_RGB_COLORS);
+    case WMF_STRETCHDIB: return r.has(11) && dib_in_place(p + 22, bytes - 22, r.at(2));
+    case WMF_DIBSTRETCHBLT: return r.has(10) && dib_in_place(p + 20, bytes - 20, DIB_RGB_COLORS);
     case WMF_DIBBITBLT:
-        if (r.words <= 9) return r.has(9);   // no bitmap: a pattern fill
+        if (r.words <= 9) return r.has(9);  // no bitmap: a pattern fill
         return dib_in_place(p + 16, bytes - 16, DIB_RGB_COLORS);
-    case WMF_SETDIBTODEV:
-        return r.has(9) && dib_in_place(p + 18, bytes - 18, r.at(0), r.at(1));
-    case WMF_DIBCREATEPATTERNBRUSH:
-        return r.has(2) && dib_in_place(p + 4, bytes - 4, r.at(1));
+    case WMF_SETDIBTODEV: return r.has(9) && dib_in_place(p + 18, bytes - 18, r.at(0), r.at(1));
+    case WMF_DIBCREATEPATTERNBRUSH: return r.has(2) && dib_in_place(p + 4, bytes - 4, r.at(1));
     case WMF_CREATEPATTERNBRUSH:
         // A bitmap header at word 2; a plain pattern's bits follow it at word 24.
         if (!r.has(2 + 20)) return false;
         if (r.at(0) == BS_DIBPATTERN) return dib_in_place(p + 4, bytes - 4, r.at(1));
         if (r.at(0) != BS_PATTERN || !r.has(24)) return r.at(0) != BS_PATTERN;
         return ddb_fits(u32(p + 8), u32(p + 12), u16(p + 16), u16(p + 18), bytes - 48);
-    case WMF_STRETCHBLT:
-        return r.has(15) && ddb_fits(r.at(10), r.at(11), r.at(13), r.at(14), bytes - 30);
-    case WMF_BITBLT:
-        return r.has(12) && ddb_fits(r.at(7), r.at(8), r.at(10), r.at(11), bytes - 24);
+    case WMF_STRETCHBLT: return r.has(15) && ddb_fits(r.at(10), r.at(11), r.at(13), r.at(14), bytes - 30);
+    case WMF_BITBLT: return r.has(12) && ddb_fits(r.at(7), r.at(8), r.at(10), r.at(11), bytes - 24);
     default:
         // Fixed-size records carry their parameter count in the high byte.
         return r.has(function >> 8);
@@ -233,72 +235,105 @@ enum : DWORD { EMR_SMALL_TEXT_OUT = 108, EMR_TEXT_JUSTIFICATION = 120 };
 DWORD emf_fixed_size(DWORD type)
 {
     switch (type) {
-    case EMR_POLYBEZIER: case EMR_POLYGON: case EMR_POLYLINE: case EMR_POLYBEZIERTO: case EMR_POLYLINETO:
-    case EMR_POLYBEZIER16: case EMR_POLYGON16: case EMR_POLYLINE16: case EMR_POLYBEZIERTO16:
-    case EMR_POLYLINETO16: case EMR_POLYDRAW: case EMR_POLYDRAW16:
-        return 28;
-    case EMR_POLYPOLYLINE: case EMR_POLYPOLYGON: case EMR_POLYPOLYLINE16: case EMR_POLYPOLYGON16:
-        return 32;
-    case EMR_SETWINDOWEXTEX: case EMR_SETWINDOWORGEX: case EMR_SETVIEWPORTEXTEX: case EMR_SETVIEWPORTORGEX:
-    case EMR_SETBRUSHORGEX: case EMR_OFFSETCLIPRGN: case EMR_MOVETOEX: case EMR_LINETO: case EMR_RESIZEPALETTE:
-    case EMR_TEXT_JUSTIFICATION:
-        return 16;
-    case EMR_EOF: case EMR_SETPIXELV:
-        return 20;
-    case EMR_SETMAPPERFLAGS: case EMR_SETMAPMODE: case EMR_SETBKMODE: case EMR_SETPOLYFILLMODE:
-    case EMR_SETROP2: case EMR_SETSTRETCHBLTMODE: case EMR_SETTEXTALIGN: case EMR_SETTEXTCOLOR:
-    case EMR_SETBKCOLOR: case EMR_RESTOREDC: case EMR_SELECTOBJECT: case EMR_DELETEOBJECT:
-    case EMR_SELECTPALETTE: case EMR_SETARCDIRECTION: case EMR_SETMITERLIMIT: case EMR_SELECTCLIPPATH:
-    case EMR_SETICMMODE: case EMR_SETCOLORSPACE: case EMR_DELETECOLORSPACE: case EMR_SETLAYOUT:
-    case EMR_GDICOMMENT:
-        return 12;
-    case EMR_SETCOLORADJUSTMENT: case EMR_SETWORLDTRANSFORM: case EMR_ROUNDRECT:
-        return 32;
-    case EMR_EXCLUDECLIPRECT: case EMR_INTERSECTCLIPRECT: case EMR_SCALEVIEWPORTEXTEX:
-    case EMR_SCALEWINDOWEXTEX: case EMR_ELLIPSE: case EMR_RECTANGLE: case EMR_EXTFLOODFILL:
-    case EMR_FILLPATH: case EMR_STROKEANDFILLPATH: case EMR_STROKEPATH: case EMR_CREATEBRUSHINDIRECT:
-    case EMR_COLORCORRECTPALETTE:
-        return 24;
-    case EMR_MODIFYWORLDTRANSFORM:
-        return 36;
-    case EMR_CREATEPEN: case EMR_ANGLEARC: case EMR_INVERTRGN: case EMR_PAINTRGN:
-        return 28;
-    case EMR_ARC: case EMR_CHORD: case EMR_PIE: case EMR_ARCTO: case EMR_FRAMERGN:
-        return 40;
-    case EMR_CREATEPALETTE: case EMR_EXTSELECTCLIPRGN:
-        return 16;
-    case EMR_SETPALETTEENTRIES:
-        return 20;
-    case EMR_FILLRGN: case EMR_CREATEMONOBRUSH: case EMR_CREATEDIBPATTERNBRUSHPT:
-        return 32;
-    case EMR_BITBLT:
-        return 100;
-    case EMR_STRETCHBLT: case EMR_ALPHABLEND: case EMR_TRANSPARENTBLT:
-        return 108;
-    case EMR_MASKBLT:
-        return 128;
-    case EMR_PLGBLT:
-        return 140;
-    case EMR_SETDIBITSTODEVICE: case EMR_EXTTEXTOUTA: case EMR_EXTTEXTOUTW:
-        return 76;
-    case EMR_STRETCHDIBITS:
-        return 80;
-    case EMR_EXTCREATEFONTINDIRECTW:
-        return 12 + sizeof(LOGFONTW);
-    case EMR_EXTCREATEPEN:
-        return 52;
-    case EMR_POLYTEXTOUTA: case EMR_POLYTEXTOUTW:
-        return 40;
-    case EMR_SMALL_TEXT_OUT:
-        return 36;
-    case EMR_GRADIENTFILL:
-        return 36;
-    case EMR_CREATECOLORSPACE:
-        return 12 + sizeof(LOGCOLORSPACEA);
-    case EMR_PIXELFORMAT:
-        return 8 + sizeof(PIXELFORMATDESCRIPTOR);
-    default:
-        return 8;
+    case EMR_POLYBEZIER:
+    case EMR_POLYGON:
+    case EMR_POLYLINE:
+    case EMR_POLYBEZIERTO:
+    case EMR_POLYLINETO:
+    case EMR_POLYBEZIER16:
+    case EMR_POLYGON16:
+    case EMR_POLYLINE16:
+    case EMR_POLYBEZIERTO16:
+    case EMR_POLYLINETO16:
+    case EMR_POLYDRAW:
+    case EMR_POLYDRAW16: return 28;
+    case EMR_POLYPOLYLINE:
+    case EMR_POLYPOLYGON:
+    case EMR_POLYPOLYLINE16:
+    case EMR_POLYPOLYGON16: return 32;
+    case EMR_SETWINDOWEXTEX:
+    case EMR_SETWINDOWORGEX:
+    case EMR_SETVIEWPORTEXTEX:
+    case EMR_SETVIEWPORTORGEX:
+    case EMR_SETBRUSHORGEX:
+    case EMR_OFFSETCLIPRGN:
+    case EMR_MOVETOEX:
+    case EMR_LINETO:
+    case EMR_RESIZEPALETTE:
+    case EMR_TEXT_JUSTIFICATION: return 16;
+    case EMR_EOF:
+    case EMR_SETPIXELV: return 20;
+    case EMR_SETMAPPERFLAGS:
+    case EMR_SETMAPMODE:
+    case EMR_SETBKMODE:
+    case EMR_SETPOLYFILLMODE:
+    case EMR_SETROP2:
+    case EMR_SETSTRETCHBLTMODE:
+    case EMR_SETTEXTALIGN:
+    case EMR_SETTEXTCOLOR:
+    case EMR_SETBKCOLOR:
+    case EMR_RESTOREDC:
+    case EMR_SELECTOBJECT:
+    case EMR_DELETEOBJECT:
+    case EMR_SELECTPALETTE:
+    case EMR_SETARCDIRECTION:
+    case EMR_SETMITERLIMIT:
+    case EMR_SELECTCLIPPATH:
+    case EMR_SETICMMODE:
+    case EMR_SETCOLORSPACE:
+    case EMR_DELETECOLORSPACE:
+    case EMR_SETLAYOUT:
+    case EMR_GDICOMMENT: return 12;
+    case EMR_SETCOLORADJUSTMENT:
+    case EMR_SETWORLDTRANSFORM:
+    case EMR_ROUNDRECT: return 32;
+    case EMR_EXCLUDECLIPRECT:
+    case EMR_INTERSECTCLIPRECT:
+    case EMR_SCALEVIEWPORTEXTEX:
+    case EMR_SCALEWINDOWEXTEX:
+    case EMR_ELLIPSE:
+    case EMR_RECTANGLE:
+    case EMR_EXTFLOODFILL:
+    case EMR_FILLPATH:
+    case EMR_STROKEANDFILLPATH:
+    case EMR_STROKEPATH:
+    case EMR_CREATEBRUSHINDIRECT:
+    case EMR_COLORCORRECTPALETTE: return 24;
+    case EMR_MODIFYWORLDTRANSFORM: return 36;
+    case EMR_CREATEPEN:
+    case EMR_ANGLEARC:
+    case EMR_INVERTRGN:
+    case EMR_PAINTRGN: return 28;
+    case EMR_ARC:
+    case EMR_CHORD:
+    case EMR_PIE:
+    case EMR_ARCTO:
+    case EMR_FRAMERGN: return 40;
+    case EMR_CREATEPALETTE:
+    case EMR_EXTSELECTCLIPRGN: return 16;
+    case EMR_SETPALETTEENTRIES: return 20;
+    case EMR_FILLRGN:
+    case EMR_CREATEMONOBRUSH:
+    case EMR_CREATEDIBPATTERNBRUSHPT: return 32;
+    case EMR_BITBLT: return 100;
+    case EMR_STRETCHBLT:
+    case EMR_ALPHABLEND:
+    case EMR_TRANSPARENTBLT: return 108;
+    case EMR_MASKBLT: return 128;
+    case EMR_PLGBLT: return 140;
+    case EMR_SETDIBITSTODEVICE:
+    case EMR_EXTTEXTOUTA:
+    case EMR_EXTTEXTOUTW: return 76;
+    case EMR_STRETCHDIBITS: return 80;
+    case EMR_EXTCREATEFONTINDIRECTW: return 12 + sizeof(LOGFONTW);
+    case EMR_EXTCREATEPEN: return 52;
+    case EMR_POLYTEXTOUTA:
+    case EMR_POLYTEXTOUTW: return 40;
+    case EMR_SMALL_TEXT_OUT: return 36;
+    case EMR_GRADIENTFILL: return 36;
+    case EMR_CREATECOLORSPACE: return 12 + sizeof(LOGCOLORSPACEA);
+    case EMR_PIXELFORMAT: return 8 + sizeof(PIXELFORMATDESCRIPTOR);
+    default: return 8;
     }
 }
 
@@ -353,52 +388,57 @@ bool emf_poly_counts(const emf_record& r, u64 point_size)
 bool emf_record_sound(DWORD type, const emf_record& r, WORD handles)
 {
     switch (type) {
-    case EMR_POLYBEZIER: case EMR_POLYGON: case EMR_POLYLINE: case EMR_POLYBEZIERTO: case EMR_POLYLINETO:
-        return emf_points(r, 24, 28, 8);
-    case EMR_POLYBEZIER16: case EMR_POLYGON16: case EMR_POLYLINE16: case EMR_POLYBEZIERTO16: case EMR_POLYLINETO16:
-        return emf_points(r, 24, 28, 4);
-    case EMR_POLYDRAW:
-        return emf_points(r, 24, 28, 9);
-    case EMR_POLYDRAW16:
-        return emf_points(r, 24, 28, 5);
-    case EMR_POLYPOLYLINE: case EMR_POLYPOLYGON:
-        return emf_poly_counts(r, 8);
-    case EMR_POLYPOLYLINE16: case EMR_POLYPOLYGON16:
-        return emf_poly_counts(r, 4);
+    case EMR_POLYBEZIER:
+    case EMR_POLYGON:
+    case EMR_POLYLINE:
+    case EMR_POLYBEZIERTO:
+    case EMR_POLYLINETO: return emf_points(r, 24, 28, 8);
+    case EMR_POLYBEZIER16:
+    case EMR_POLYGON16:
+    case EMR_POLYLINE16:
+    case EMR_POLYBEZIERTO16:
+    case EMR_POLYLINETO16: return emf_points(r, 24, 28, 4);
+    case EMR_POLYDRAW: return emf_points(r, 24, 28, 9);
+    case EMR_POLYDRAW16: return emf_points(r, 24, 28, 5);
+    case EMR_POLYPOLYLINE:
+    case EMR_POLYPOLYGON: return emf_poly_counts(r, 8);
+    case EMR_POLYPOLYLINE16:
+    case EMR_POLYPOLYGON16: return emf_poly_counts(r, 4);
     case EMR_EOF: {
         u64 entries = r.at(8), offset = r.at(12);
         return entries == 0 || offset + entries * 4 <= r.size;
     }
-    case EMR_SELECTOBJECT:
-        return emf_object(r.at(8), handles, true);
-    case EMR_SELECTPALETTE:
-        return emf_object(r.at(8), handles, true);
-    case EMR_DELETEOBJECT: case EMR_CREATEPEN: case EMR_CREATEBRUSHINDIRECT: case EMR_EXTCREATEFONTINDIRECTW:
-    case EMR_RESIZEPALETTE: case EMR_SETCOLORSPACE: case EMR_DELETECOLORSPACE: case EMR_CREATECOLORSPACE:
-    case EMR_COLORCORRECTPALETTE:
-        return emf_object(r.at(8), handles, false);
-    case EMR_CREATEPALETTE:
-        return emf_object(r.at(8), handles, false) && 16 + (u64)u16(r.p + 14) * 4 <= r.size;
-    case EMR_SETPALETTEENTRIES:
-        return emf_object(r.at(8), handles, false) && 20 + (u64)r.at(16) * 4 <= r.size;
+    case EMR_SELECTOBJECT: return emf_object(r.at(8), handles, true);
+    case EMR_SELECTPALETTE: return emf_object(r.at(8), handles, true);
+    case EMR_DELETEOBJECT:
+    case EMR_CREATEPEN:
+    case EMR_CREATEBRUSHINDIRECT:
+    case EMR_EXTCREATEFONTINDIRECTW:
+    case EMR_RESIZEPALETTE:
+    case EMR_SETCOLORSPACE:
+    case EMR_DELETECOLORSPACE:
+    case EMR_CREATECOLORSPACE:
+    case EMR_COLORCORRECTPALETTE: return emf_object(r.at(8), handles, false);
+    case EMR_CREATEPALETTE: return emf_object(r.at(8), handles, false) && 16 + (u64)u16(r.p + 14) * 4 <= r.size;
+    case EMR_SETPALETTEENTRIES: return emf_object(r.at(8), handles, false) && 20 + (u64)r.at(16) * 4 <= r.size;
     case EMR_EXTCREATEPEN: {
         if (!emf_object(r.at(8), handles, false) || 52 + (u64)r.at(48) * 4 > r.size) return false;
         return r.at(16) == 0 || dib_at(r.p, r.size, r.at(12), r.at(16), r.at(20), r.at(24), DIB_RGB_COLORS);
     }
-    case EMR_CREATEMONOBRUSH: case EMR_CREATEDIBPATTERNBRUSHPT:
+    case EMR_CREATEMONOBRUSH:
+    case EMR_CREATEDIBPATTERNBRUSHPT:
         return emf_object(r.at(8), handles, false) &&
                dib_at(r.p, r.size, r.at(16), r.at(20), r.at(24), r.at(28), r.at(12));
-    case EMR_GDICOMMENT:
-        return 12 + (u64)r.at(8) <= r.size;
-    case EMR_EXTSELECTCLIPRGN:
-        return emf_region(r, 16, r.at(8));
-    case EMR_FILLRGN:
-        return emf_object(r.at(28), handles, false) && emf_region(r, 32, r.at(24));
-    case EMR_FRAMERGN:
-        return emf_object(r.at(28), handles, false) && emf_region(r, 40, r.at(24));
-    case EMR_INVERTRGN: case EMR_PAINTRGN:
-        return emf_region(r, 28, r.at(24));
-    case EMR_BITBLT: case EMR_STRETCHBLT: case EMR_ALPHABLEND: case EMR_TRANSPARENTBLT:
+    case EMR_GDICOMMENT: return 12 + (u64)r.at(8) <= r.size;
+    case EMR_EXTSELECTCLIPRGN: return emf_region(r, 16, r.at(8));
+    case EMR_FILLRGN: return emf_object(r.at(28), handles, false) && emf_region(r, 32, r.at(24));
+    case EMR_FRAMERGN: return emf_object(r.at(28), handles, false) && emf_region(r, 40, r.at(24));
+    case EMR_INVERTRGN:
+    case EMR_PAINTRGN: return emf_region(r, 28, r.at(24));
+    case EMR_BITBLT:
+    case EMR_STRETCHBLT:
+    case EMR_ALPHABLEND:
+    case EMR_TRANSPARENTBLT:
         // Without a source bitmap the record is a pattern fill.
         return r.at(88) == 0 || dib_at(r.p, r.size, r.at(84), r.at(88), r.at(92), r.at(96), r.at(80));
     case EMR_MASKBLT:
@@ -407,15 +447,12 @@ bool emf_record_sound(DWORD type, const emf_record& r, WORD handles)
     case EMR_PLGBLT:
         return (r.at(100) == 0 || dib_at(r.p, r.size, r.at(96), r.at(100), r.at(104), r.at(108), r.at(92))) &&
                (r.at(128) == 0 || dib_at(r.p, r.size, r.at(124), r.at(128), r.at(132), r.at(136), r.at(120)));
-    case EMR_SETDIBITSTODEVICE:
-        return dib_at(r.p, r.size, r.at(48), r.at(52), r.at(56), r.at(60), r.at(64), r.at(72));
-    case EMR_STRETCHDIBITS:
-        return dib_at(r.p, r.size, r.at(48), r.at(52), r.at(56), r.at(60), r.at(64));
-    case EMR_EXTTEXTOUTA:
-        return emf_text(r, 36, 1);
-    case EMR_EXTTEXTOUTW:
-        return emf_text(r, 36, 2);
-    case EMR_POLYTEXTOUTA: case EMR_POLYTEXTOUTW: {
+    case EMR_SETDIBITSTODEVICE: return dib_at(r.p, r.size, r.at(48), r.at(52), r.at(56), r.at(60), r.at(64), r.at(72));
+    case EMR_STRETCHDIBITS: return dib_at(r.p, r.size, r.at(48), r.at(52), r.at(56), r.at(60), r.at(64));
+    case EMR_EXTTEXTOUTA: return emf_text(r, 36, 1);
+    case EMR_EXTTEXTOUTW: return emf_text(r, 36, 2);
+    case EMR_POLYTEXTOUTA:
+    case EMR_POLYTEXTOUTW: {
         u64 count = r.at(36);
         if (40 + count * 40 > r.size) return false;
         for (u64 i = 0; i < count; i++)
@@ -424,8 +461,8 @@ bool emf_record_sound(DWORD type, const emf_record& r, WORD handles)
     }
     case EMR_SMALL_TEXT_OUT: {
         u64 chars = r.at(16), options = r.at(20);
-        u64 at = 36 + (options & 0x100 ? 0 : 16);   // a clipping rectangle unless ETO_NO_RECT
-        return at + chars * (options & 0x200 ? 1 : 2) <= r.size;   // ETO_SMALL_CHARS: one byte each
+        u64 at = 36 + (options & 0x100 ? 0 : 16);                 // a clipping rectangle unless ETO_NO_RECT
+        return at + chars * (options & 0x200 ? 1 : 2) <= r.size;  // ETO_SMALL_CHARS: one byte each
     }
     case EMR_GRADIENTFILL: {
         u64 vertices = r.at(24), shapes = r.at(28), mode = r.at(32);
@@ -436,8 +473,7 @@ bool emf_record_sound(DWORD type, const emf_record& r, WORD handles)
             if (r.at(at + 4 * i) >= vertices) return false;
         return true;
     }
-    default:
-        return true;
+    default: return true;
     }
 }
 
@@ -462,7 +498,7 @@ bool wmf_body_sound(const BYTE* body, size_t length)
         at += words * 2;
         if (function == WMF_EOF) return true;
     }
-    return false;   // no end record
+    return false;  // no end record
 }
 
 bool emf_bytes_sound(const BYTE* bytes, size_t length)
@@ -493,5 +529,5 @@ bool emf_bytes_sound(const BYTE* bytes, size_t length)
         count++;
         if (type == EMR_EOF) return at == total && count == records;
     }
-    return false;   // no end record
+    return false;  // no end record
 }

@@ -51,10 +51,7 @@ static void invalidate_page(page_record* p, int erase)
     InvalidateRect(p->frame, &rc, erase);
 }
 
-void _page_invalidate(int erase)
-{
-    invalidate_page(current_page, erase);
-}
+void _page_invalidate(int erase) { invalidate_page(current_page, erase); }
 
 // The current page stops being current: its recording is closed into its
 // stored picture and its DCs let go, so that nothing points at it afterwards.
@@ -94,7 +91,7 @@ int _selectpage(int erase, int page)
 {
     if (page < 1 || page >= PAGE_SLOTS || !page_table[page]) return 0;
     page_record* p = page_table[page];
-    if (p->kind == PAGE_IMAGE) return 0;   // an image has no DC to draw into
+    if (p->kind == PAGE_IMAGE) return 0;  // an image has no DC to draw into
     // With the current page freed or replaced, none is current: N is
     // entered as if another page were being left.
     if (current_page && p == current_page) {
@@ -150,13 +147,12 @@ int _newpage(int page, double x, double y, double width, double height)
     page_record* p = new_record(page, PAGE_FRAMED);
     p->child_style = child_style_default;
 
-    HBRUSH brush = new_page_background == GetSysColor(COLOR_WINDOW)
-        ? (HBRUSH)(COLOR_WINDOW + 1) : CreateSolidBrush(new_page_background);
+    HBRUSH brush = new_page_background == GetSysColor(COLOR_WINDOW) ? (HBRUSH)(COLOR_WINDOW + 1)
+                                                                    : CreateSolidBrush(new_page_background);
     const char* cls = _register_page_class(brush);
     int w = (int)(width < 0 ? -width : width), h = (int)(height < 0 ? -height : height);
-    HWND frame = cls ? CreateWindowExA(WS_EX_WINDOWEDGE, cls, " - ZOTE1.67",
-                                       WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, (int)x, (int)y, w, h,
-                                       nullptr, CreateMenu(), kavtrel_instance, nullptr)
+    HWND frame = cls ? CreateWindowExA(WS_EX_WINDOWEDGE, cls, " - ZOTE1.67", WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN,
+                                       (int)x, (int)y, w, h, nullptr, CreateMenu(), kavtrel_instance, nullptr)
                      : nullptr;
     if (!frame) {
         drop_record(page);
@@ -165,8 +161,8 @@ int _newpage(int page, double x, double y, double width, double height)
     p->frame = frame;
     RECT rc;
     GetClientRect(frame, &rc);
-    p->child = CreateWindowExA(WS_EX_CLIENTEDGE, cls, "", p->child_style, 0, 0, rc.right, rc.bottom,
-                               frame, nullptr, kavtrel_instance, nullptr);
+    p->child = CreateWindowExA(WS_EX_CLIENTEDGE, cls, "", p->child_style, 0, 0, rc.right, rc.bottom, frame, nullptr,
+                               kavtrel_instance, nullptr);
     DragAcceptFiles(frame, TRUE);
     if (_fit_client(frame, width, height)) _fit_client(frame, width, height);
     page_layout(p);
@@ -201,8 +197,8 @@ int _newpage_fullscreen(int page, COLORREF colour)
         fullscreen_counter++;
         fullscreen_colour = colour;
     }
-    HWND window = CreateWindowExA(WS_EX_TOPMOST, fullscreen_class, "", WS_CHILD | WS_VISIBLE | WS_MAXIMIZE,
-                                  0, 0, 10, 10, GetDesktopWindow(), nullptr, kavtrel_instance, nullptr);
+    HWND window = CreateWindowExA(WS_EX_TOPMOST, fullscreen_class, "", WS_CHILD | WS_VISIBLE | WS_MAXIMIZE, 0, 0, 10,
+                                  10, GetDesktopWindow(), nullptr, kavtrel_instance, nullptr);
     if (!window) {
         drop_record(page);
         _fatal("failed to CreateWindow", "_newpage");
@@ -239,9 +235,8 @@ int _setbkcolor(COLORREF colour)
             GetWindowRect(p->child, &rc);
             DestroyWindow(p->child);
             const char* cls = _register_page_class(CreateSolidBrush(colour));
-            p->child = cls ? CreateWindowExA(WS_EX_CLIENTEDGE, cls, "", p->child_style, 0, 0,
-                                             rc.right - rc.left, rc.bottom - rc.top, p->frame, nullptr,
-                                             kavtrel_instance, nullptr)
+            p->child = cls ? CreateWindowExA(WS_EX_CLIENTEDGE, cls, "", p->child_style, 0, 0, rc.right - rc.left,
+                                             rc.bottom - rc.top, p->frame, nullptr, kavtrel_instance, nullptr)
                            : nullptr;
         }
         p->background = colour;

@@ -8,7 +8,6 @@ struct _bmap;
 enum page_kind { PAGE_FRAMED = 0, PAGE_FULLSCREEN = 1, PAGE_BUFFER = 2, PAGE_IMAGE = 4 };
 enum { PAGE_SLOTS = 4000 };
 
-
 int _newpage(int page, double x, double y, double width, double height);
 int _newpage_fullscreen(int page, COLORREF colour);
 int _selectpage(int erase, int page);
@@ -41,10 +40,12 @@ struct page_info {
     HBITMAP* bitmap_field;
     _bmap* image;
 };
-struct text_size { double width, height; };
-struct point_d { double x, y; };
-
-
+struct text_size {
+    double width, height;
+};
+struct point_d {
+    double x, y;
+};
 
 void init_CurWnd();
 void _page_defaults();
@@ -70,4 +71,3 @@ int _page_to_bmap(int slot);
 int _page_from_dib(int slot, const BITMAPINFOHEADER* dib);
 page_info _page_info(int slot);
 INT_PTR CALLBACK _title_dlgproc(HWND, UINT, WPARAM, LPARAM);
-

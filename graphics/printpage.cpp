@@ -5,7 +5,7 @@
 #include "base/holders.h"
 
 static BOOL WINAPI print_dialog_real(PRINTDLGA* pd) { return PrintDlgA(pd); }
-BOOL (WINAPI* kavtrel_print_dialog)(PRINTDLGA*) = print_dialog_real;
+BOOL(WINAPI* kavtrel_print_dialog)(PRINTDLGA*) = print_dialog_real;
 
 int _printpage(HWND window, HENHMETAFILE picture)
 {
@@ -48,8 +48,10 @@ int _printpage(HWND window, HENHMETAFILE picture)
     SetWindowOrgEx(dc, -20 * dx, -20 * dy, nullptr);
     play_recording(dc, picture);
     bool ok = EndPage(dc) > 0;
-    if (!ok) AbortDoc(dc);
-    else ok = EndDoc(dc) > 0;
+    if (!ok)
+        AbortDoc(dc);
+    else
+        ok = EndDoc(dc) > 0;
     // Deleting the DC finishes the job: its result is the caller's.
     BOOL deleted = DeleteDC(printer.release());
     return ok && deleted ? 1 : 0;

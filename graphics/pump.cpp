@@ -113,7 +113,4 @@ void honour_close_request()
     if (console_frame) DestroyWindow(console_frame);
 }
 
-void _offer_message(MSG* msg)
-{
-    offer_and_dispatch(msg);
-}
+void _offer_message(MSG* msg) { offer_and_dispatch(msg); }

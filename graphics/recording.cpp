@@ -54,36 +54,58 @@ static std::vector<BYTE> recording_bytes(HENHMETAFILE m)
     return v;
 }
 
-static DWORD rec_type(const BYTE* r) { DWORD t; memcpy(&t, r, 4); return t; }
-static DWORD rec_size(const BYTE* r) { DWORD s; memcpy(&s, r + 4, 4); return s; }
+static DWORD rec_type(const BYTE* r)
+{
+    DWORD t;
+    memcpy(&t, r, 4);
+    return t;
+}
+static DWORD rec_size(const BYTE* r)
+{
+    DWORD s;
+    memcpy(&s, r + 4, 4);
+    return s;
+}
 
 // Records that only change state; a recording made of these alone drew nothing.
 static bool state_only(DWORD type)
 {
     switch (type) {
-    case EMR_HEADER: case EMR_EOF:
-    case EMR_CREATEPEN: case EMR_EXTCREATEPEN: case EMR_CREATEBRUSHINDIRECT:
-    case EMR_CREATEMONOBRUSH: case EMR_CREATEDIBPATTERNBRUSHPT: case EMR_EXTCREATEFONTINDIRECTW:
-    case EMR_SELECTOBJECT: case EMR_DELETEOBJECT:
-    case EMR_SETTEXTCOLOR: case EMR_SETBKCOLOR: case EMR_SETBKMODE: case EMR_SETTEXTALIGN:
-    case EMR_SETSTRETCHBLTMODE: case EMR_SETBRUSHORGEX: case EMR_SETMAPMODE:
-    case EMR_SETWINDOWORGEX: case EMR_SETWINDOWEXTEX: case EMR_SETVIEWPORTORGEX: case EMR_SETVIEWPORTEXTEX:
-    case EMR_GDICOMMENT:
-        return true;
-    default:
-        return false;
+    case EMR_HEADER:
+    case EMR_EOF:
+    case EMR_CREATEPEN:
+    case EMR_EXTCREATEPEN:
+    case EMR_CREATEBRUSHINDIRECT:
+    case EMR_CREATEMONOBRUSH:
+    case EMR_CREATEDIBPATTERNBRUSHPT:
+    case EMR_EXTCREATEFONTINDIRECTW:
+    case EMR_SELECTOBJECT:
+    case EMR_DELETEOBJECT:
+    case EMR_SETTEXTCOLOR:
+    case EMR_SETBKCOLOR:
+    case EMR_SETBKMODE:
+    case EMR_SETTEXTALIGN:
+    case EMR_SETSTRETCHBLTMODE:
+    case EMR_SETBRUSHORGEX:
+    case EMR_SETMAPMODE:
+    case EMR_SETWINDOWORGEX:
+    case EMR_SETWINDOWEXTEX:
+    case EMR_SETVIEWPORTORGEX:
+    case EMR_SETVIEWPORTEXTEX:
+    case EMR_GDICOMMENT: return true;
+    default: return false;
     }
 }
 
 static bool creates_object(DWORD type)
 {
     return type == EMR_CREATEPEN || type == EMR_EXTCREATEPEN || type == EMR_CREATEBRUSHINDIRECT ||
-           type == EMR_CREATEMONOBRUSH || type == EMR_CREATEDIBPATTERNBRUSHPT ||
-           type == EMR_EXTCREATEFONTINDIRECTW || type == EMR_CREATEPALETTE;
+           type == EMR_CREATEMONOBRUSH || type == EMR_CREATEDIBPATTERNBRUSHPT || type == EMR_EXTCREATEFONTINDIRECTW ||
+           type == EMR_CREATEPALETTE;
 }
 
 struct record_walk {
-    std::vector<const BYTE*> records;   // header and EOF excluded
+    std::vector<const BYTE*> records;  // header and EOF excluded
     const ENHMETAHEADER* header = nullptr;
     bool draws = false;
 };
@@ -96,8 +118,10 @@ static bool walk(const std::vector<BYTE>& bytes, record_walk& w)
         DWORD size = rec_size(r);
         if (size < 8 || size % 4 || at + size > bytes.size()) return false;
         DWORD type = rec_type(r);
-        if (type == EMR_HEADER) w.header = (const ENHMETAHEADER*)r;
-        else if (type == EMR_EOF) break;
+        if (type == EMR_HEADER)
+            w.header = (const ENHMETAHEADER*)r;
+        else if (type == EMR_EOF)
+            break;
         else {
             w.records.push_back(r);
             if (!state_only(type)) w.draws = true;
@@ -138,8 +162,10 @@ static HENHMETAFILE append_recording(HENHMETAFILE stored, HENHMETAFILE added)
         if (rec_size(r) < 12) continue;
         memcpy(&index, r + 8, 4);
         if (index >= live.size()) continue;
-        if (creates_object(type)) live[index] = true;
-        else if (type == EMR_DELETEOBJECT) live[index] = false;
+        if (creates_object(type))
+            live[index] = true;
+        else if (type == EMR_DELETEOBJECT)
+            live[index] = false;
     }
     put_dwords(out, {EMR_SELECTOBJECT, 12, 0x80000000u | BLACK_PEN});
     put_dwords(out, {EMR_SELECTOBJECT, 12, 0x80000000u | WHITE_BRUSH});
@@ -159,7 +185,8 @@ static HENHMETAFILE append_recording(HENHMETAFILE stored, HENHMETAFILE added)
     h->nPalEntries = 0;
     const RECTL& nb = wb.header->rclBounds;
     if (!bounds_empty(nb)) {
-        if (bounds_empty(h->rclBounds)) h->rclBounds = nb;
+        if (bounds_empty(h->rclBounds))
+            h->rclBounds = nb;
         else {
             if (nb.left < h->rclBounds.left) h->rclBounds.left = nb.left;
             if (nb.top < h->rclBounds.top) h->rclBounds.top = nb.top;
@@ -236,18 +263,13 @@ void _drawpage(int slot, double x, double y, double scale)
     if (!current_page || !current_page->dc || slot < 1 || slot >= PAGE_SLOTS || !page_table[slot]) return;
     page_record* m = page_table[slot];
     switch (m->kind) {
-    case PAGE_FRAMED:
-        _replay_page(slot, x, y);
-        break;
+    case PAGE_FRAMED: _replay_page(slot, x, y); break;
     case PAGE_BUFFER:
         StretchBlt(current_page->dc, (int)(20 * x), (int)(20 * y), (int)(m->buffer_width * scale * 20),
                    (int)(m->buffer_height * scale * 20), m->dc, 0, 0, m->buffer_width, m->buffer_height, SRCCOPY);
         break;
-    case PAGE_IMAGE:
-        _draw_bmap(m->image, x, y, scale);
-        break;
-    default:
-        break;
+    case PAGE_IMAGE: _draw_bmap(m->image, x, y, scale); break;
+    default: break;
     }
 }
 
@@ -269,10 +291,7 @@ void _draw_bmap(_bmap* b, double x, double y, double scale)
     _page_free(slot);
 }
 
-static HENHMETAFILE empty_recording()
-{
-    return CloseEnhMetaFile(new_recording_dc());
-}
+static HENHMETAFILE empty_recording() { return CloseEnhMetaFile(new_recording_dc()); }
 
 void _clearscreen(int flags)
 {

@@ -45,15 +45,14 @@ int kavtrel_start(HINSTANCE instance, HINSTANCE previous, const char* command_li
     }
 
     int w = 2 * GetSystemMetrics(SM_CXSCREEN) / 3 - 16, h = 2 * GetSystemMetrics(SM_CYSCREEN) / 3 - 16;
-    HWND frame = CreateWindowExA(WS_EX_WINDOWEDGE, "kavtrelMain", "Console 1.13",
-                                 WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, CW_USEDEFAULT, CW_USEDEFAULT, w, h,
-                                 nullptr, _console_menu(), instance, nullptr);
+    HWND frame = CreateWindowExA(WS_EX_WINDOWEDGE, "kavtrelMain", "Console 1.13", WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN,
+                                 CW_USEDEFAULT, CW_USEDEFAULT, w, h, nullptr, _console_menu(), instance, nullptr);
     if (!frame) return 0;
     console_frame = frame;
     MoveWindow(frame, 16, 16, w, h, TRUE);
 
-    console_statusbar = CreateWindowExA(0, "msctls_statusbar32", "", WS_CHILD | WS_VISIBLE | SBARS_SIZEGRIP,
-                                        0, 0, 0, 0, frame, (HMENU)(UINT_PTR)ID_CONSOLE_STATUSBAR, instance, nullptr);
+    console_statusbar = CreateWindowExA(0, "msctls_statusbar32", "", WS_CHILD | WS_VISIBLE | SBARS_SIZEGRIP, 0, 0, 0, 0,
+                                        frame, (HMENU)(UINT_PTR)ID_CONSOLE_STATUSBAR, instance, nullptr);
     SendMessageA(frame, WM_SIZE, 0, 0);
 
     fill_format(console_format, 0xff0000);

@@ -13,11 +13,11 @@ page_record* _create_statusbar(int page)
     if (page < 1 || page >= PAGE_SLOTS || !page_table[page]) return nullptr;
     page_record* p = page_table[page];
     if (!p->statusbar && p->frame) {
-        p->statusbar = CreateWindowExA(0, "msctls_statusbar32", "", WS_CHILD | WS_VISIBLE | SBARS_SIZEGRIP,
-                                       0, 0, 0, 0, p->frame, nullptr, kavtrel_instance, nullptr);
+        p->statusbar = CreateWindowExA(0, "msctls_statusbar32", "", WS_CHILD | WS_VISIBLE | SBARS_SIZEGRIP, 0, 0, 0, 0,
+                                       p->frame, nullptr, kavtrel_instance, nullptr);
         if (p->statusbar)
-            p->progressbar = CreateWindowExA(0, "msctls_progress32", "", WS_CHILD, 0, 0, 0, 0,
-                                             p->statusbar, nullptr, kavtrel_instance, nullptr);
+            p->progressbar = CreateWindowExA(0, "msctls_progress32", "", WS_CHILD, 0, 0, 0, 0, p->statusbar, nullptr,
+                                             kavtrel_instance, nullptr);
         page_layout(p);
     }
     return p;
@@ -66,10 +66,7 @@ int _status_printf(int page, const char* fmt, ...)
     return _statusbar_set(page, text);
 }
 
-static bool is_shown(HWND w)
-{
-    return w && (GetWindowLongA(w, GWL_STYLE) & WS_VISIBLE);
-}
+static bool is_shown(HWND w) { return w && (GetWindowLongA(w, GWL_STYLE) & WS_VISIBLE); }
 
 void _status_text(int page, const char* fmt, ...)
 {
@@ -90,9 +87,11 @@ int progress_percent(double value, double low, double high)
 {
     double range = high - low;
     double pct;
-    if (range == 0) pct = value >= high ? 100 : 0;
-    else pct = value / range * 100 + 0.5;
-    if (!(pct >= 0)) pct = 0;   // also NaN
+    if (range == 0)
+        pct = value >= high ? 100 : 0;
+    else
+        pct = value / range * 100 + 0.5;
+    if (!(pct >= 0)) pct = 0;  // also NaN
     if (pct > 100) pct = 100;
     return (int)pct;
 }
@@ -102,7 +101,7 @@ void _progress(int page, double value, double low, double high)
     page_record* p = _create_statusbar(page);
     if (!p || !p->statusbar || !p->progressbar) return;
     if (!is_shown(p->progressbar)) {
-        SendMessageA(p->statusbar, SB_SETTEXTA, 0, (LPARAM)"");
+        SendMessageA(p->statusbar, SB_SETTEXTA, 0, (LPARAM) "");
         RECT sb;
         GetWindowRect(p->statusbar, &sb);
         int edge = GetSystemMetrics(SM_CYEDGE);

@@ -7,9 +7,12 @@
 int _wait_double_click(UINT button_message, HWND window)
 {
     UINT awaited;
-    if (button_message == WM_LBUTTONDOWN) awaited = WM_LBUTTONDBLCLK;
-    else if (button_message == WM_RBUTTONDOWN) awaited = WM_RBUTTONDBLCLK;
-    else return 0;
+    if (button_message == WM_LBUTTONDOWN)
+        awaited = WM_LBUTTONDBLCLK;
+    else if (button_message == WM_RBUTTONDOWN)
+        awaited = WM_RBUTTONDBLCLK;
+    else
+        return 0;
     DWORD limit = GetDoubleClickTime(), start = GetTickCount();
     for (;;) {
         MSG msg;

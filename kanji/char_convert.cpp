@@ -8,8 +8,7 @@ static bool jis_byte(unsigned b) { return b >= 0x21 && b <= 0x7E; }
 unsigned jis_to_sjis(unsigned code)
 {
     unsigned hi = code >> 8, lo = code & 0xFF;
-    if (code > 0xFFFF || !jis_byte(hi) || !jis_byte(lo))
-        return 0;
+    if (code > 0xFFFF || !jis_byte(hi) || !jis_byte(lo)) return 0;
     unsigned s1 = ((hi + 1) >> 1) + (hi <= 0x5E ? 0x70 : 0xB0);
     unsigned s2;
     if (hi & 1)
@@ -22,8 +21,7 @@ unsigned jis_to_sjis(unsigned code)
 unsigned sjis_to_jis(unsigned code)
 {
     unsigned s1 = code >> 8, s2 = code & 0xFF;
-    if (code > 0xFFFF || !(kanji_byte_class[s1] & KC_SJIS_LEAD) || s2 < 0x40 || s2 == 0x7F || s2 > 0xFC)
-        return 0;
+    if (code > 0xFFFF || !(kanji_byte_class[s1] & KC_SJIS_LEAD) || s2 < 0x40 || s2 == 0x7F || s2 > 0xFC) return 0;
     unsigned hi = (s1 <= 0x9F ? s1 - 0x70 : s1 - 0xB0) * 2 - 1;
     unsigned lo;
     if (s2 >= 0x9F) {
@@ -32,8 +30,7 @@ unsigned sjis_to_jis(unsigned code)
     } else {
         lo = s2 - (s2 >= 0x80 ? 0x20 : 0x1F);
     }
-    if (!jis_byte(hi) || !jis_byte(lo))
-        return 0;
+    if (!jis_byte(hi) || !jis_byte(lo)) return 0;
     return hi << 8 | lo;
 }
 
@@ -55,16 +52,13 @@ int CUnKanj::select_converter(int input)
     converter = nullptr;
     switch (input) {
     case KANJI_JIS:
-        converter = output_code == KANJI_EUC ? jis_to_euc
-                  : output_code == KANJI_SJIS ? jis_to_sjis : same_code;
+        converter = output_code == KANJI_EUC ? jis_to_euc : output_code == KANJI_SJIS ? jis_to_sjis : same_code;
         break;
     case KANJI_EUC:
-        converter = output_code == KANJI_JIS ? euc_to_jis
-                  : output_code == KANJI_SJIS ? euc_to_sjis : nullptr;
+        converter = output_code == KANJI_JIS ? euc_to_jis : output_code == KANJI_SJIS ? euc_to_sjis : nullptr;
         break;
     case KANJI_SJIS:
-        converter = output_code == KANJI_JIS ? sjis_to_jis
-                  : output_code == KANJI_EUC ? sjis_to_euc : nullptr;
+        converter = output_code == KANJI_JIS ? sjis_to_jis : output_code == KANJI_EUC ? sjis_to_euc : nullptr;
         break;
     }
     no_converter = converter ? 0 : 1;
@@ -77,8 +71,7 @@ unsigned gaiji_sjis_to_euc(unsigned sjis)
     while (lo <= hi) {
         int mid = (lo + hi) / 2;
         unsigned key = gaiji_forward_table[mid].sjis;
-        if (key == sjis)
-            return gaiji_forward_table[mid].euc;
+        if (key == sjis) return gaiji_forward_table[mid].euc;
         if (key < sjis)
             lo = mid + 1;
         else
@@ -89,14 +82,12 @@ unsigned gaiji_sjis_to_euc(unsigned sjis)
 
 unsigned gaiji_euc_to_sjis(unsigned euc)
 {
-    if (euc < 0xA2C3 || euc > 0xF4FE)
-        return 0;
+    if (euc < 0xA2C3 || euc > 0xF4FE) return 0;
     int lo = 0, hi = GAIJI_REVERSE_COUNT - 1;
     while (lo <= hi) {
         int mid = (lo + hi) / 2;
         unsigned key = gaiji_reverse_table[mid].euc;
-        if (key == euc)
-            return gaiji_reverse_table[mid].sjis;
+        if (key == euc) return gaiji_reverse_table[mid].sjis;
         if (key < euc)
             lo = mid + 1;
         else

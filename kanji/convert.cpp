@@ -20,20 +20,17 @@ static void* default_allocate(size_t bytes) { return ::operator new(bytes, std::
 void* (*unkanj_allocate)(size_t bytes) = default_allocate;
 
 CUnKanj::CUnKanj()
-    : read_size(0x10000), buffer(nullptr), buffer_size(0), read_pos(0), last_read(0), data_end(0),
-      delivered(0), at_end(0), tenth(0), twentieth(0), mode(UNKANJ_CONVERT), input_code(0),
-      output_code(0), line_end_mode(LINE_END_KEEP), ki_letter('B'), ko_letter('B'), gaiji(0),
-      bad_bytes(0), jis_state(JIS_ASCII), ascii_so_far(1), remembered(0), converter(nullptr),
-      c0(0), c1(0), c2(0), k0(0), k1(0), k2(0), no_converter(1), out_state(JIS_ASCII), decided(0),
-      examining(0), sjis_count(0), euc_count(0), fills(0), first_read(0), started(0), done(0),
-      out_(nullptr), out_len_(0)
-{
-}
+    : read_size(0x10000), buffer(nullptr), buffer_size(0), read_pos(0), last_read(0), data_end(0), delivered(0),
+      at_end(0), tenth(0), twentieth(0), mode(UNKANJ_CONVERT), input_code(0), output_code(0),
+      line_end_mode(LINE_END_KEEP), ki_letter('B'), ko_letter('B'), gaiji(0), bad_bytes(0), jis_state(JIS_ASCII),
+      ascii_so_far(1), remembered(0), converter(nullptr), c0(0), c1(0), c2(0), k0(0), k1(0), k2(0), no_converter(1),
+      out_state(JIS_ASCII), decided(0), examining(0), sjis_count(0), euc_count(0), fills(0), first_read(0), started(0),
+      done(0), out_(nullptr), out_len_(0)
+{}
 
 CUnKanj::~CUnKanj()
 {
-    if (source.is_open())
-        source.close();
+    if (source.is_open()) source.close();
     ::operator delete(buffer);
 }
 
@@ -45,8 +42,7 @@ int CUnKanj::open_source(const char* name)
 
 int CUnKanj::allocate_buffer()
 {
-    if (buffer)
-        return 1;
+    if (buffer) return 1;
     buffer_size = size_t(read_size) + BUFFER_PADDING;
     buffer = static_cast<unsigned char*>(unkanj_allocate(buffer_size));
     if (!buffer) {
@@ -80,8 +76,7 @@ void CUnKanj::reset()
 // to the buffer's start and reads the rest from the source.
 void CUnKanj::fill_buffer()
 {
-    if (!buffer && !allocate_buffer())
-        throw std::bad_alloc();
+    if (!buffer && !allocate_buffer()) throw std::bad_alloc();
     size_t keep_from = examining ? remembered : read_pos;
     size_t keep = data_end - keep_from;
     memmove(buffer, buffer + keep_from, keep);
@@ -93,14 +88,12 @@ void CUnKanj::fill_buffer()
         source.read(reinterpret_cast<char*>(buffer) + keep, want);
         got = size_t(source.gcount());
     }
-    if (got < want)
-        at_end = 1;
+    if (got < want) at_end = 1;
     last_read = got;
     data_end = keep + got;
     memset(buffer + data_end, 0, buffer_size - data_end);
     fills++;
-    if (fills == 1)
-        first_read = got;
+    if (fills == 1) first_read = got;
     if (delivered == 0) {
         tenth = got / 10;
         twentieth = got / 20;
@@ -125,8 +118,7 @@ size_t CUnKanj::convert(unsigned char* out, size_t size)
     }
     out_ = out;
     out_len_ = 0;
-    if (size < OUTPUT_MARGIN)
-        return 0;
+    if (size < OUTPUT_MARGIN) return 0;
     while (!done && out_len_ + OUTPUT_MARGIN <= size) {
         if (!at_end && data_end - read_pos < REFILL_MARGIN) {
             // Detection looks no further than one buffer from where it began.
@@ -141,8 +133,7 @@ size_t CUnKanj::convert(unsigned char* out, size_t size)
                 decide_by_counts();
                 continue;
             }
-            if (output_code == KANJI_JIS)
-                set_jis_state(JIS_ASCII);
+            if (output_code == KANJI_JIS) set_jis_state(JIS_ASCII);
             done = 1;
             break;
         }
@@ -173,8 +164,7 @@ size_t CUnKanj::convert(unsigned char* out, size_t size)
 void CUnKanj::mark_bad()
 {
     if (!examining) {
-        if (output_code == KANJI_JIS)
-            set_jis_state(JIS_ASCII);
+        if (output_code == KANJI_JIS) set_jis_state(JIS_ASCII);
         put('*');
     }
     bad_bytes++;
@@ -189,8 +179,7 @@ void CUnKanj::mark_bad()
 
 void CUnKanj::put_stars()
 {
-    if (output_code == KANJI_JIS)
-        set_jis_state(JIS_ASCII);
+    if (output_code == KANJI_JIS) set_jis_state(JIS_ASCII);
     put('*');
     put('*');
 }
@@ -200,20 +189,17 @@ void CUnKanj::put_stars()
 // decoder sees ASCII again after SI.
 void CUnKanj::set_jis_state(int state)
 {
-    if (out_state == state)
-        return;
+    if (out_state == state) return;
     if (out_state == JIS_KANA) {
         put(SI);
     } else if (out_state == JIS_KANJI) {
         put(ESC);
-        if (ko_letter != 'H')
-            put('(');
+        if (ko_letter != 'H') put('(');
         put(static_cast<unsigned char>(ko_letter));
     }
     if (state == JIS_KANJI) {
         put(ESC);
-        if (ki_letter != 'K')
-            put('$');
+        if (ki_letter != 'K') put('$');
         put(static_cast<unsigned char>(ki_letter));
     } else if (state == JIS_KANA) {
         put(SO);
@@ -241,8 +227,7 @@ void CUnKanj::line_end()
 
 void CUnKanj::copy_ascii()
 {
-    if (output_code == KANJI_JIS)
-        set_jis_state(JIS_ASCII);
+    if (output_code == KANJI_JIS) set_jis_state(JIS_ASCII);
     if (c0 == CR || c0 == LF) {
         line_end();
     } else {
@@ -266,8 +251,7 @@ void CUnKanj::put_kana(unsigned char kana)
 
 void CUnKanj::put_pair(unsigned code)
 {
-    if (output_code == KANJI_JIS)
-        set_jis_state(JIS_KANJI);
+    if (output_code == KANJI_JIS) set_jis_state(JIS_KANJI);
     put(static_cast<unsigned char>(code >> 8));
     put(static_cast<unsigned char>(code));
 }
@@ -325,8 +309,7 @@ void CUnKanj::from_jis()
                 read_pos += 2;
             } else {
                 mark_bad();
-                if (k1 & KC_JIS)
-                    mark_bad();
+                if (k1 & KC_JIS) mark_bad();
             }
         } else if (k0 & KC_ASCII) {
             copy_ascii();
@@ -411,8 +394,7 @@ void CUnKanj::from_sjis()
         if (!code && gaiji && output_code == KANJI_EUC) {
             unsigned euc = gaiji_sjis_to_euc(sjis);
             if (euc) {
-                if (euc != 0xA2CC && euc != 0xA2E8)
-                    put(SS3);
+                if (euc != 0xA2CC && euc != 0xA2E8) put(SS3);
                 put(static_cast<unsigned char>(euc >> 8));
                 put(static_cast<unsigned char>(euc));
                 return;

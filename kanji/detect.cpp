@@ -36,8 +36,7 @@ void CUnKanj::decide_by_counts()
 
 static bool jis_escape(unsigned char b1, unsigned char b2)
 {
-    return (b1 == '$' && (b2 == 'B' || b2 == '@')) || b1 == 'K' ||
-           (b1 == '(' && (b2 == 'J' || b2 == 'B')) || b1 == 'H';
+    return (b1 == '$' && (b2 == 'B' || b2 == '@')) || b1 == 'K' || (b1 == '(' && (b2 == 'J' || b2 == 'B')) || b1 == 'H';
 }
 
 void CUnKanj::detect_step()
@@ -69,8 +68,7 @@ void CUnKanj::detect_step()
     if (k0 == (KC_SJIS_LEAD | KC_SJIS_TRAIL) && (k1 & KC_SJIS_TRAIL) && (k2 & 0x39)) {
         sjis_count++;
         read_pos += 2;
-        if (size_t(sjis_count) > tenth)
-            decide(KANJI_SJIS);
+        if (size_t(sjis_count) > tenth) decide(KANJI_SJIS);
         return;
     }
     if (c0 < 0x80) {
@@ -84,21 +82,17 @@ void CUnKanj::detect_step()
     bool euc_form = euc_pair || euc_kana || euc_triple;
     if (sjis_pair && !euc_form) {
         read_pos += 2;
-        if (output_code != KANJI_SJIS)
-            sjis_count++;
-        if (size_t(sjis_count) > twentieth)
-            decide(KANJI_SJIS);
+        if (output_code != KANJI_SJIS) sjis_count++;
+        if (size_t(sjis_count) > twentieth) decide(KANJI_SJIS);
     } else if (euc_form && !sjis_pair) {
         read_pos += euc_triple ? 3 : 2;
-        if (output_code == KANJI_EUC)
-            return;
+        if (output_code == KANJI_EUC) return;
         if (!(k0 & KC_KANA)) {
             decide(KANJI_EUC);
             return;
         }
         euc_count++;
-        if (size_t(euc_count) > twentieth)
-            decide(KANJI_EUC);
+        if (size_t(euc_count) > twentieth) decide(KANJI_EUC);
     } else {
         // Both readings fit (or neither): nothing is counted. An SS3 triple
         // is stepped whole, or its last byte would lead a false pair.

@@ -36,14 +36,14 @@ int unkanj_main(const char* command, char* message);
 
 // Byte classes: one set of flag bits per byte value; 0 is a bad byte.
 enum {
-    KC_ASCII = 0x01,       // text in ASCII
-    KC_JIS = 0x02,         // a byte of a JIS double-byte code
-    KC_EUC = 0x04,         // a byte of an EUC double-byte code
+    KC_ASCII = 0x01,  // text in ASCII
+    KC_JIS = 0x02,    // a byte of a JIS double-byte code
+    KC_EUC = 0x04,    // a byte of an EUC double-byte code
     KC_SJIS_LEAD = 0x08,
     KC_SJIS_TRAIL = 0x10,
-    KC_KANA = 0x20,        // half-width katakana
-    KC_SHIFT = 0x40,       // SO, SI, ESC
-    KC_SS = 0x80,          // EUC single shift 0x8E, 0x8F
+    KC_KANA = 0x20,   // half-width katakana
+    KC_SHIFT = 0x40,  // SO, SI, ESC
+    KC_SS = 0x80,     // EUC single shift 0x8E, 0x8F
 };
 extern const unsigned char kanji_byte_class[256];
 
@@ -60,8 +60,12 @@ unsigned same_code(unsigned code);
 
 // The IBM extension kanji of Shift-JIS (0xFA40-0xFC4B) and their EUC codes:
 // the code after SS3 0x8F, or a plain two-byte code (0xA2CC, 0xA2E8).
-struct gaiji_forward_entry { unsigned short sjis, euc; };
-struct gaiji_reverse_entry { unsigned short sjis, euc; };
+struct gaiji_forward_entry {
+    unsigned short sjis, euc;
+};
+struct gaiji_reverse_entry {
+    unsigned short sjis, euc;
+};
 enum { GAIJI_FORWARD_COUNT = 388, GAIJI_REVERSE_COUNT = 386 };
 extern const gaiji_forward_entry gaiji_forward_table[GAIJI_FORWARD_COUNT];  // by Shift-JIS code
 extern const gaiji_reverse_entry gaiji_reverse_table[GAIJI_REVERSE_COUNT];  // by EUC code
@@ -100,29 +104,29 @@ public:
     // or a check has decided).
     bool finished() const { return done != 0; }
 
-    unsigned read_size;           // bytes read per buffer
+    unsigned read_size;  // bytes read per buffer
     std::ifstream source;
-    unsigned char* buffer;        // read buffer: read size + padding
+    unsigned char* buffer;  // read buffer: read size + padding
     size_t buffer_size;
-    size_t read_pos;              // the current byte
-    size_t last_read;             // bytes read by the last fill
-    size_t data_end;              // end of the usable data
-    unsigned long delivered;      // bytes delivered by earlier pieces
-    int at_end;                   // nothing more to read
-    size_t tenth, twentieth;      // detection thresholds
+    size_t read_pos;          // the current byte
+    size_t last_read;         // bytes read by the last fill
+    size_t data_end;          // end of the usable data
+    unsigned long delivered;  // bytes delivered by earlier pieces
+    int at_end;               // nothing more to read
+    size_t tenth, twentieth;  // detection thresholds
     int mode;
-    int input_code;               // 0 = detect
-    int output_code;              // 0 = none given
+    int input_code;   // 0 = detect
+    int output_code;  // 0 = none given
     int line_end_mode;
     char ki_letter, ko_letter;
     int gaiji;
     int bad_bytes;
-    int jis_state;                // shift state of a JIS input
+    int jis_state;  // shift state of a JIS input
     int ascii_so_far;
-    size_t remembered;            // where detection goes back to
+    size_t remembered;  // where detection goes back to
     kanji_converter converter;
-    unsigned char c0, c1, c2;     // look-ahead window
-    unsigned char k0, k1, k2;     // and its classes
+    unsigned char c0, c1, c2;  // look-ahead window
+    unsigned char k0, k1, k2;  // and its classes
     int no_converter;
 
 private:
@@ -145,12 +149,12 @@ private:
     void put_kana(unsigned char kana);
     void put_pair(unsigned code);
 
-    int out_state;                // shift state of a JIS output
-    int decided;                  // the input code is known
-    int examining;                // detection past the ASCII text
+    int out_state;  // shift state of a JIS output
+    int decided;    // the input code is known
+    int examining;  // detection past the ASCII text
     int sjis_count, euc_count;
-    int fills;                    // buffers filled so far
-    size_t first_read;            // bytes read by the first fill
+    int fills;          // buffers filled so far
+    size_t first_read;  // bytes read by the first fill
     int started;
     int done;
     unsigned char* out_;

@@ -12,41 +12,33 @@
 #include <io.h>
 #include <new>
 
-static const char usage_text[] =
-    "unkanj version 0.05 : kanji code filter\n"
-    "author: the ZOTE kanji team\n"
-    "unkanj {t|c|?} [-switch] src [dst]\n"
-    " t:convert c:check ?:help\n"
-    " -j -e -s:output JIS/EUC/SJIS -J -E -S:input\n"
-    " -crlf -cr -lf -ki{b@k} -ko{bjh} -rN(KB) -g1\n";
+static const char usage_text[] = "unkanj version 0.05 : kanji code filter\n"
+                                 "author: the ZOTE kanji team\n"
+                                 "unkanj {t|c|?} [-switch] src [dst]\n"
+                                 " t:convert c:check ?:help\n"
+                                 " -j -e -s:output JIS/EUC/SJIS -J -E -S:input\n"
+                                 " -crlf -cr -lf -ki{b@k} -ko{bjh} -rN(KB) -g1\n";
 
 static const char* const check_texts[] = {
-    "check ok -> may be <<binary>> file.",
-    "check ok -> may be <<ascii>> file.",
-    "check ok -> may be <<jis>> file.",
-    "check ok -> may be <<euc>> file.",
-    "check ok -> may be <<shift-jis>> file.",
+    "check ok -> may be <<binary>> file.", "check ok -> may be <<ascii>> file.",     "check ok -> may be <<jis>> file.",
+    "check ok -> may be <<euc>> file.",    "check ok -> may be <<shift-jis>> file.",
 };
 
 // Splits the command at blanks; a token that begins with a double quote runs
 // to the next double quote.
 static const char* next_token(const char* p, std::string* token)
 {
-    while (*p == ' ' || *p == '\t')
-        p++;
-    if (!*p)
-        return nullptr;
+    while (*p == ' ' || *p == '\t') p++;
+    if (!*p) return nullptr;
     token->clear();
     if (*p == '"') {
         const char* end = p + 1;
-        while (*end && *end != '"')
-            end++;
+        while (*end && *end != '"') end++;
         token->assign(p + 1, end);
         return *end ? end + 1 : end;
     }
     const char* end = p;
-    while (*end && *end != ' ' && *end != '\t')
-        end++;
+    while (*end && *end != ' ' && *end != '\t') end++;
     token->assign(p, end);
     return end;
 }
@@ -54,8 +46,7 @@ static const char* next_token(const char* p, std::string* token)
 static bool parse_long_switch(CUnKanj* k, std::string s)
 {
     for (char& c : s)
-        if (c >= 'a' && c <= 'z')
-            c = char(c - 'a' + 'A');
+        if (c >= 'a' && c <= 'z') c = char(c - 'a' + 'A');
     if (s == "CRLF") {
         k->line_end_mode = LINE_END_CRLF;
     } else if (s == "CR") {
@@ -68,16 +59,13 @@ static bool parse_long_switch(CUnKanj* k, std::string s)
         k->ko_letter = s[2];
     } else if (s[0] == 'R') {
         // 1 to 65536 KB: larger sizes would wrap the byte count.
-        if (s.size() < 2 || s.size() > 6)
-            return false;
+        if (s.size() < 2 || s.size() > 6) return false;
         unsigned long n = 0;
         for (size_t i = 1; i < s.size(); i++) {
-            if (s[i] < '0' || s[i] > '9')
-                return false;
+            if (s[i] < '0' || s[i] > '9') return false;
             n = n * 10 + unsigned(s[i] - '0');
         }
-        if (n < 1 || n > 65536)
-            return false;
+        if (n < 1 || n > 65536) return false;
         k->read_size = unsigned(n * 1024);
     } else if (s == "G1") {
         k->gaiji = 1;
@@ -110,8 +98,7 @@ int parse_unkanj_switches(CUnKanj* k, const char* command, std::string* source, 
     destination->clear();
     std::string token;
     const char* p = next_token(command, &token);
-    if (!p || token.empty())
-        return 0;
+    if (!p || token.empty()) return 0;
     char c = token[0];
     if (c == '?') {
         k->mode = UNKANJ_HELP;
@@ -126,8 +113,7 @@ int parse_unkanj_switches(CUnKanj* k, const char* command, std::string* source, 
     int names = 0;
     while ((p = next_token(p, &token)) != nullptr) {
         if (!token.empty() && (token[0] == '-' || token[0] == '/')) {
-            if (!parse_switch(k, token.substr(1)))
-                return 0;
+            if (!parse_switch(k, token.substr(1))) return 0;
         } else if (names == 0) {
             *source = token;
             names++;
@@ -144,23 +130,18 @@ int parse_unkanj_switches(CUnKanj* k, const char* command, std::string* source, 
 int make_output_dirs(const char* path)
 {
     size_t length = strlen(path);
-    if (length == 0)
-        return 0;
+    if (length == 0) return 0;
     char prefix[PATH_BUF];
-    if (length >= sizeof prefix)
-        return 0;
+    if (length >= sizeof prefix) return 0;
     int result = 0;
     int backslashes = 0;
     bool unc = path[0] == '\\' && path[1] == '\\';
     for (const char* p = path; *p; p = mb_next(p)) {
-        if (*p != '\\')
-            continue;
+        if (*p != '\\') continue;
         backslashes++;
         size_t n = size_t(p - path);
-        if (unc && backslashes <= 2)
-            continue;
-        if (n == 0 || path[n - 1] == ':')
-            continue;
+        if (unc && backslashes <= 2) continue;
+        if (n == 0 || path[n - 1] == ':') continue;
         memcpy(prefix, path, n);
         prefix[n] = 0;
         result = CreateDirectoryA(prefix, nullptr) || GetLastError() == ERROR_ALREADY_EXISTS;
@@ -176,14 +157,12 @@ static bool destination_folder(const std::string& destination, std::string* fold
     const char* slash = mb_strrchr(destination.c_str(), '\\');
     if (slash) {
         folder->assign(destination.c_str(), slash);
-        if (folder->empty() || (*folder)[folder->size() - 1] == ':')
-            folder->push_back('\\');
+        if (folder->empty() || (*folder)[folder->size() - 1] == ':') folder->push_back('\\');
         return true;
     }
     char current[MAX_PATH];
     DWORD n = GetCurrentDirectoryA(sizeof current, current);
-    if (n == 0 || n >= sizeof current)
-        return false;
+    if (n == 0 || n >= sizeof current) return false;
     folder->assign(current, n);
     return true;
 }
@@ -198,8 +177,7 @@ struct binary_stdout_traits {
     void close(bool) const
     {
         fflush(stdout);
-        if (old_mode != -1)
-            _setmode(_fileno(stdout), old_mode);
+        if (old_mode != -1) _setmode(_fileno(stdout), old_mode);
     }
 };
 using binary_stdout = holder<binary_stdout_traits>;
@@ -246,16 +224,14 @@ static bool open_temporary(const std::string& destination, std::ofstream* file, 
     file->close();
     std::string folder;
     char name[MAX_PATH];
-    if (!destination_folder(destination, &folder) || !GetTempFileNameA(folder.c_str(), "ukj", 0, name))
-        return false;
+    if (!destination_folder(destination, &folder) || !GetTempFileNameA(folder.c_str(), "ukj", 0, name)) return false;
     *temp = name;
     file->clear();
     file->open(name, std::ios::out | std::ios::binary | std::ios::trunc);
     return file->is_open();
 }
 
-static int run(CUnKanj& k, const std::string& source, const std::string& destination, char* text,
-               bool* check_to_stdout)
+static int run(CUnKanj& k, const std::string& source, const std::string& destination, char* text, bool* check_to_stdout)
 {
     if (!k.open_source(source.c_str())) {
         text_format_cut(text, UNKANJ_MESSAGE_BUF, "error:\"%s\" can not open.", source.c_str());
@@ -291,30 +267,23 @@ static int run(CUnKanj& k, const std::string& source, const std::string& destina
         sink.to_stdout = stdout_to_binary();
     }
 
-    if (!k.allocate_buffer())
-        throw std::bad_alloc();
+    if (!k.allocate_buffer()) throw std::bad_alloc();
     // The output piece is bounded by its size; the engine stops a piece
     // before it could overrun, however much the text expands.
     size_t piece_size = size_t(k.read_size) + 64;
     piece_buffer piece(static_cast<unsigned char*>(unkanj_allocate(piece_size)));
-    if (!piece)
-        throw std::bad_alloc();
+    if (!piece) throw std::bad_alloc();
 
     for (;;) {
         size_t n = k.convert(piece.get(), piece_size);
-        if (k.mode == UNKANJ_CHECK)
-            break;
-        if (n > 0)
-            sink.write(piece.get(), n);
-        if (n == 0 || k.finished())
-            break;
+        if (k.mode == UNKANJ_CHECK) break;
+        if (n > 0) sink.write(piece.get(), n);
+        if (n == 0 || k.finished()) break;
     }
     if (k.mode == UNKANJ_CHECK) {
         int code = k.input_code;
-        if (code < KANJI_BINARY || code > KANJI_SJIS)
-            code = KANJI_ASCII;
-        if (destination.empty())
-            *check_to_stdout = true;
+        if (code < KANJI_BINARY || code > KANJI_SJIS) code = KANJI_ASCII;
+        if (destination.empty()) *check_to_stdout = true;
         text_copy(text, UNKANJ_MESSAGE_BUF, check_texts[code + 1]);
         return code;
     }
@@ -322,16 +291,15 @@ static int run(CUnKanj& k, const std::string& source, const std::string& destina
         // Stopped by the binary rule: reported as the check reports a binary
         // file, and a destination made by this run goes again.
         sink.file.close();
-        if (created && pending)
-            DeleteFileA(destination.c_str());
+        if (created && pending) DeleteFileA(destination.c_str());
         text_copy(text, UNKANJ_MESSAGE_BUF, check_texts[0]);
         return KANJI_BINARY;
     }
     if (pending) {
         sink.file.close();
         k.source.close();
-        if (sink.file.fail() ||
-            !MoveFileExA(pending.get().c_str(), destination.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_COPY_ALLOWED)) {
+        if (sink.file.fail() || !MoveFileExA(pending.get().c_str(), destination.c_str(),
+                                             MOVEFILE_REPLACE_EXISTING | MOVEFILE_COPY_ALLOWED)) {
             text_format_cut(text, UNKANJ_MESSAGE_BUF, "error:\"%s\" can not open.", destination.c_str());
             return UNKANJ_DESTINATION_ERROR;
         }

@@ -14,24 +14,15 @@ static int console_dpi()
 }
 int (*page_unit_dpi)() = console_dpi;
 
-int screen_px_to_tenth_mm(double units)
-{
-    return (int)(254.0 / page_unit_dpi() * units + 0.5);
-}
+int screen_px_to_tenth_mm(double units) { return (int)(254.0 / page_unit_dpi() * units + 0.5); }
 
-int tenth_mm_to_screen_px(double tenths)
-{
-    return (int)(page_unit_dpi() * tenths / 254.0 + 0.5);
-}
+int tenth_mm_to_screen_px(double tenths) { return (int)(page_unit_dpi() * tenths / 254.0 + 0.5); }
 
-int near_mm(double a, double b)
-{
-    return std::fabs(a - b) < 1.5;
-}
+int near_mm(double a, double b) { return std::fabs(a - b) < 1.5; }
 
 const paper_row paper_table[PAPER_ROWS] = {
-    {"A4縦", 210, 297}, {"A4横", 297, 210}, {"B5縦", 182, 257}, {"B5横", 257, 182},
-    {"A6縦", 105, 148}, {"A6横", 148, 105}, {"ハガキ縦", 100, 147}, {"ハガキ横", 147, 100},
+    {"A4縦", 210, 297},         {"A4横", 297, 210},         {"B5縦", 182, 257},     {"B5横", 257, 182},
+    {"A6縦", 105, 148},         {"A6横", 148, 105},         {"ハガキ縦", 100, 147}, {"ハガキ横", 147, 100},
     {"往復ハガキ縦", 200, 147}, {"往復ハガキ横", 147, 200},
 };
 
@@ -60,10 +51,7 @@ int start_offset()
     return start >= 0 && start < cells_per_sheet() ? start : 0;
 }
 
-static int selected_count()
-{
-    return print_settings.job.selected > 0 ? print_settings.job.selected : 0;
-}
+static int selected_count() { return print_settings.job.selected > 0 ? print_settings.job.selected : 0; }
 
 long long cells_to_print()
 {
@@ -81,10 +69,7 @@ int print_page_count()
     return pages > PRINT_PAGE_LIMIT ? PRINT_PAGE_LIMIT : (int)pages;
 }
 
-int first_page_offset(int page)
-{
-    return !print_settings.record.poster && page <= 0 ? start_offset() : 0;
-}
+int first_page_offset(int page) { return !print_settings.record.poster && page <= 0 ? start_offset() : 0; }
 
 // Cells on the pages before `page` (page within the run).
 static long long cells_before(int page)
@@ -128,8 +113,9 @@ int item_of_cell(int page, int cell)
 double progress_fraction(int page, int cell)
 {
     const print_settings_record& r = print_settings.record;
-    double whole = r.poster ? (double)cells_per_sheet() * selected_count()
-                            : r.fill_page ? (double)(cells_per_sheet() - start_offset()) : selected_count();
+    double whole = r.poster      ? (double)cells_per_sheet() * selected_count()
+                   : r.fill_page ? (double)(cells_per_sheet() - start_offset())
+                                 : selected_count();
     if (whole <= 0) return 1.0;
     return (cell + 1 + (double)cells_before(page)) / whole;
 }

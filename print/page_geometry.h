@@ -14,7 +14,10 @@ int near_mm(double a, double b);
 const char* paper_size_text(double width_mm, double height_mm);
 
 enum { PAPER_ROWS = 10, PRINT_PAGE_LIMIT = 10000 };
-struct paper_row { const char* name; double first, second; };
+struct paper_row {
+    const char* name;
+    double first, second;
+};
 extern const paper_row paper_table[PAPER_ROWS];
 
 // The run over print_settings: cells of the whole run (64 bits: a poster of
@@ -22,7 +25,7 @@ extern const paper_row paper_table[PAPER_ROWS];
 // PRINT_PAGE_LIMIT.
 long long cells_to_print();
 int print_page_count();
-int start_offset();                 // start_cell when 0 <= start_cell < columns x rows, else 0
+int start_offset();  // start_cell when 0 <= start_cell < columns x rows, else 0
 int first_page_offset(int page);
 int cells_on_page(int page);
 // The list item of a cell, or -1 when no item is marked.

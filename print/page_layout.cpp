@@ -55,8 +55,10 @@ static void far_offsets(int* right, int* bottom)
 static void even_out(int* first, int* second, int first_offset, int second_offset)
 {
     int d = (tenth_mm_to_screen_px(first_offset) - tenth_mm_to_screen_px(second_offset)) + (*first - *second);
-    if (d < 1) *first -= d;
-    else *second += d;
+    if (d < 1)
+        *first -= d;
+    else
+        *second += d;
 }
 
 void layout_cells()
@@ -230,9 +232,12 @@ int date_size_text(const file_kind_base* entry, HDC dc, char* out, size_t cap, i
     out[0] = 0;
     if (date || time) text_copy(out, cap, format_file_time(entry, date && time ? 3 : date ? 1 : 2));
     if (size && !entry->drive_root) {
-        if (entry->image_kind) text_append_format(out, cap, " (%s)", format_image_size(entry, 0));
-        else if (entry->plain) text_append_format(out, cap, " (%s)", format_size(entry->file_size));
-        else text_append_format(out, cap, " (%s %s)", format_image_size(entry, 0), format_archive_count(entry));
+        if (entry->image_kind)
+            text_append_format(out, cap, " (%s)", format_image_size(entry, 0));
+        else if (entry->plain)
+            text_append_format(out, cap, " (%s)", format_size(entry->file_size));
+        else
+            text_append_format(out, cap, " (%s %s)", format_image_size(entry, 0), format_archive_count(entry));
     }
     return shorten(dc, out, cap, max_width);
 }

@@ -39,14 +39,16 @@ struct picture_holder {
 struct measuring {
     window_dc screen;
     HDC dc;
-    measuring() : screen(print_settings.printer_dc ? nullptr : GetDesktopWindow()),
-                  dc(print_settings.printer_dc ? print_settings.printer_dc : screen.get()) {}
+    measuring()
+        : screen(print_settings.printer_dc ? nullptr : GetDesktopWindow()),
+          dc(print_settings.printer_dc ? print_settings.printer_dc : screen.get())
+    {}
 };
 
 HFONT make_font(int height)
 {
-    return CreateFontA(height, 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
-                       CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH, "ＭＳ Ｐ明朝");
+    return CreateFontA(height, 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
+                       DEFAULT_QUALITY, DEFAULT_PITCH, "ＭＳ Ｐ明朝");
 }
 
 // A font selected into the recording and the measuring DC for the scope.
@@ -54,7 +56,8 @@ struct page_font {
     font_holder font;
     selected_object in_page, in_measure;
     page_font(HDC page, HDC measure, int height)
-        : font(make_font(height)), in_page(page, font.get()), in_measure(measure, font.get()) {}
+        : font(make_font(height)), in_page(page, font.get()), in_measure(measure, font.get())
+    {}
 };
 
 void put_text(HDC dc, int x, int y, const char* text, COLORREF colour)
@@ -71,8 +74,10 @@ void header_text(int page, char* out, size_t cap)
     out[0] = 0;
     if (r.header_folder) {
         const current_folder_state& f = current_folder;
-        if (f.drive_list) text_copy(out, cap, "ﾏｲ ｺﾝﾋﾟｭｰﾀ");
-        else if (f.desktop_exact) text_copy(out, cap, "ﾃﾞｽｸﾄｯﾌﾟ");
+        if (f.drive_list)
+            text_copy(out, cap, "ﾏｲ ｺﾝﾋﾟｭｰﾀ");
+        else if (f.desktop_exact)
+            text_copy(out, cap, "ﾃﾞｽｸﾄｯﾌﾟ");
         else if (f.personal_exact || f.personal_length)
             text_format(out, cap, "ﾏｲ ﾄﾞｷｭﾒﾝﾄ%s", f.personal_exact ? "" : f.folder + f.personal_length + 1);
         else if (f.folder[0]) {
@@ -97,8 +102,10 @@ void draw_header(HDC page_dc, HDC measure, int page)
     char shown[HEADER_BUF];
     int width = caption_text(text, measure, shown, sizeof shown, 1, available);
     int x = s.margin_left;
-    if (r.header_align == 1) x += (available - width) / 2;
-    else if (r.header_align == 2) x += available - width;
+    if (r.header_align == 1)
+        x += (available - width) / 2;
+    else if (r.header_align == 2)
+        x += available - width;
     put_text(page_dc, x, 0, shown, RGB(0, 0, 0));
 }
 
@@ -115,8 +122,10 @@ struct cell_entry {
             entry_ref ref(item);
             if (ref.effective) {
                 record = ref.effective;
-                if (ref.path[0]) text_copy(path, ref.path);
-                else record->name(path);
+                if (ref.path[0])
+                    text_copy(path, ref.path);
+                else
+                    record->name(path);
                 return;
             }
         }
@@ -201,7 +210,8 @@ double crop_picture(picture_holder& pic, double cw, double ch, double scale)
         if (!cut) return scale;
         int x0 = (b->width - w) / 2;
         for (int y = 0; y < b->height; y++)
-            memcpy(cut->pixels + (size_t)y * cut->stride, b->pixels + (size_t)y * b->stride + (size_t)x0 * 3, (size_t)w * 3);
+            memcpy(cut->pixels + (size_t)y * cut->stride, b->pixels + (size_t)y * b->stride + (size_t)x0 * 3,
+                   (size_t)w * 3);
         pic.replace(cut);
         return scale * ratio;
     }
@@ -212,7 +222,8 @@ double crop_picture(picture_holder& pic, double cw, double ch, double scale)
         if (!cut) return scale;
         int y0 = (b->height - h) / 2;
         for (int y = 0; y < h; y++)
-            memcpy(cut->pixels + (size_t)y * cut->stride, b->pixels + (size_t)(y0 + y) * b->stride, (size_t)b->width * 3);
+            memcpy(cut->pixels + (size_t)y * cut->stride, b->pixels + (size_t)(y0 + y) * b->stride,
+                   (size_t)b->width * 3);
         pic.replace(cut);
         return scale / ratio;
     }
@@ -359,8 +370,10 @@ void draw_cell(HDC page_dc, HDC measure, int page, int cell, int cells, long lon
         char text[CAPTION_BUF];
         int width = date_size_text(entry.record, measure, text, sizeof text, r.show_date, r.show_time, r.show_size, dw);
         int tx = (int)(x + xo);
-        if (r.info_align == 1) tx += (int)((dw - width) / 2);
-        else if (r.info_align == 2) tx += (int)(dw - width);
+        if (r.info_align == 1)
+            tx += (int)((dw - width) / 2);
+        else if (r.info_align == 2)
+            tx += (int)(dw - width);
         put_text(page_dc, tx, (int)(y + yo + dh), text, RGB(0x80, 0x80, 0x80));
     }
     if (r.frame) {
@@ -373,10 +386,7 @@ void draw_cell(HDC page_dc, HDC measure, int page, int cell, int cells, long lon
 
 }  // namespace
 
-RECT page_rect()
-{
-    return RECT{0, 0, print_settings.page_width, print_settings.page_height};
-}
+RECT page_rect() { return RECT{0, 0, print_settings.page_width, print_settings.page_height}; }
 
 HENHMETAFILE render_print_pages(int page)
 {

@@ -19,8 +19,8 @@ double image_scale_in_cell(const char* path, _bmap** picture, double cell_width,
 // than max_width on dc (a screen DC when null). out: cap bytes. Its width.
 int caption_text(const char* path, HDC dc, char* out, size_t cap, int whole_path, double max_width);
 // Date, time and size of an entry, shortened the same way. Its width.
-int date_size_text(const file_kind_base* entry, HDC dc, char* out, size_t cap, int date, int time,
-                   int size, double max_width);
+int date_size_text(const file_kind_base* entry, HDC dc, char* out, size_t cap, int date, int time, int size,
+                   double max_width);
 // Tile `index` of a picture cut into columns x rows, the index counted in the
 // picture as it is shown after `quarter_turns`; null when it cannot be cut.
 // The source is deleted.

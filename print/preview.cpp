@@ -118,9 +118,9 @@ void create_preview_window(HWND dialog)
     double aspect = (double)GetDeviceCaps(printer, PHYSICALHEIGHT) / GetDeviceCaps(printer, PHYSICALWIDTH);
     double width = available_w * aspect <= available_h ? available_w : available_h / aspect;
     int height = (int)(width * aspect + 0.5);
-    preview->child = CreateWindowExA(0, preview_class, "", WS_CHILD | WS_VISIBLE | WS_BORDER,
-                                     20 + (available_w - (int)width) / 2, 10, (int)width, height, dialog, nullptr,
-                                     GetModuleHandleA(nullptr), nullptr);
+    preview->child =
+        CreateWindowExA(0, preview_class, "", WS_CHILD | WS_VISIBLE | WS_BORDER, 20 + (available_w - (int)width) / 2,
+                        10, (int)width, height, dialog, nullptr, GetModuleHandleA(nullptr), nullptr);
     render_into_slot(0);
     preview->current = 0;
     update_controls();
@@ -163,10 +163,20 @@ void repaint_preview()
 bool on_command(HWND dialog, int id)
 {
     switch (id) {
-    case IDC_PV_NEXT: if (turn_preview_page(1)) repaint_preview(); return true;
-    case IDC_PV_PREVIOUS: if (turn_preview_page(-1)) repaint_preview(); return true;
-    case IDOK: print_settings.page_filter = -1; EndDialog(dialog, 1); return true;
-    case IDC_PV_THIS_PAGE: print_settings.page_filter = preview->current; EndDialog(dialog, 1); return true;
+    case IDC_PV_NEXT:
+        if (turn_preview_page(1)) repaint_preview();
+        return true;
+    case IDC_PV_PREVIOUS:
+        if (turn_preview_page(-1)) repaint_preview();
+        return true;
+    case IDOK:
+        print_settings.page_filter = -1;
+        EndDialog(dialog, 1);
+        return true;
+    case IDC_PV_THIS_PAGE:
+        print_settings.page_filter = preview->current;
+        EndDialog(dialog, 1);
+        return true;
     case IDCANCEL: EndDialog(dialog, 0); return true;
     }
     return false;
@@ -194,8 +204,8 @@ INT_PTR CALLBACK preview_dialog_proc(HWND dialog, UINT message, WPARAM wparam, L
 int open_preview_dialog(HWND owner)
 {
     if (print_settings.job.selected <= 0 || !print_settings.printer_dc || preview) return 0;
-    INT_PTR result = DialogBoxParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_PRINT_PREVIEW), owner,
-                                     preview_dialog_proc, 0);
+    INT_PTR result =
+        DialogBoxParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_PRINT_PREVIEW), owner, preview_dialog_proc, 0);
     destroy_preview_window();
     return result == 1;
 }

@@ -30,33 +30,48 @@ print_dialog_hook_table print_dialog_hooks = {nullptr, open_preview_dialog, defa
 namespace {
 
 typedef int32_t print_settings_record::*field_ptr;
-struct control_field { int id; field_ptr field; };
-struct pair_field { int first, second; field_ptr field; };
+struct control_field {
+    int id;
+    field_ptr field;
+};
+struct pair_field {
+    int first, second;
+    field_ptr field;
+};
 
 const control_field boxes[] = {
-    {IDC_PR_FRAME, &print_settings_record::frame}, {IDC_PR_CROP, &print_settings_record::crop},
-    {IDC_PR_FILL, &print_settings_record::fill_page}, {IDC_PR_SQUARE, &print_settings_record::square_cells},
+    {IDC_PR_FRAME, &print_settings_record::frame},
+    {IDC_PR_CROP, &print_settings_record::crop},
+    {IDC_PR_FILL, &print_settings_record::fill_page},
+    {IDC_PR_SQUARE, &print_settings_record::square_cells},
     {IDC_PR_CAPTION_NAME, &print_settings_record::caption_name},
     {IDC_PR_CAPTION_COMMENT, &print_settings_record::caption_comment},
     {IDC_PR_AT_PICTURE, &print_settings_record::caption_at_picture},
     {IDC_PR_KEEP_PREFIX, &print_settings_record::keep_number_prefix},
     {IDC_PR_HEADER_FOLDER, &print_settings_record::header_folder},
     {IDC_PR_PAGE_NUMBER, &print_settings_record::header_page_number},
-    {IDC_PR_DATE, &print_settings_record::show_date}, {IDC_PR_TIME, &print_settings_record::show_time},
-    {IDC_PR_SIZE, &print_settings_record::show_size}, {IDC_PR_CENTRE, &print_settings_record::centre_on_paper},
+    {IDC_PR_DATE, &print_settings_record::show_date},
+    {IDC_PR_TIME, &print_settings_record::show_time},
+    {IDC_PR_SIZE, &print_settings_record::show_size},
+    {IDC_PR_CENTRE, &print_settings_record::centre_on_paper},
 };
 const control_field three_state[] = {
-    {IDC_PR_POSTER, &print_settings_record::poster}, {IDC_PR_QUIRK, &print_settings_record::printer_quirk},
-    {IDC_PR_DIB_MODE, &print_settings_record::dib_mode}, {IDC_PR_FIXED, &print_settings_record::fixed_cell_size},
+    {IDC_PR_POSTER, &print_settings_record::poster},
+    {IDC_PR_QUIRK, &print_settings_record::printer_quirk},
+    {IDC_PR_DIB_MODE, &print_settings_record::dib_mode},
+    {IDC_PR_FIXED, &print_settings_record::fixed_cell_size},
 };
 const control_field numbers[] = {
-    {IDC_PR_COLUMNS, &print_settings_record::columns}, {IDC_PR_ROWS, &print_settings_record::rows},
+    {IDC_PR_COLUMNS, &print_settings_record::columns},
+    {IDC_PR_ROWS, &print_settings_record::rows},
     {IDC_PR_PAGE_BASE, &print_settings_record::page_number_base},
     {IDC_PR_START_CELL, &print_settings_record::start_cell},
-    {IDC_PR_CELL_W, &print_settings_record::cell_width_mm}, {IDC_PR_CELL_H, &print_settings_record::cell_height_mm},
+    {IDC_PR_CELL_W, &print_settings_record::cell_width_mm},
+    {IDC_PR_CELL_H, &print_settings_record::cell_height_mm},
 };
 const control_field lengths[] = {
-    {IDC_PR_GAP_X, &print_settings_record::gap_x}, {IDC_PR_GAP_Y, &print_settings_record::gap_y},
+    {IDC_PR_GAP_X, &print_settings_record::gap_x},
+    {IDC_PR_GAP_Y, &print_settings_record::gap_y},
     {IDC_PR_CAPTION_FONT, &print_settings_record::caption_font},
     {IDC_PR_HEADER_FONT, &print_settings_record::header_font},
     {IDC_PR_INFO_FONT, &print_settings_record::info_font},
@@ -247,7 +262,8 @@ void load_named(HWND dialog)
         } else if (other_version) {
             // Only a file that was opened and found of another version is offered for deletion.
             char path[PATH_BUF];
-            if (msg_yesno("印刷設定の読込", "印刷設定ファイルのバージョンが違います．\n\nこのファイルを削除してよろしいですか？") == 1 &&
+            if (msg_yesno("印刷設定の読込",
+                          "印刷設定ファイルのバージョンが違います．\n\nこのファイルを削除してよろしいですか？") == 1 &&
                 print_settings_path(selection, path))
                 DeleteFileA(path);
         }
@@ -276,7 +292,10 @@ void on_command(HWND dialog, int id)
         choose_printer(dialog, 0);
         update_print_dialog(dialog);
         break;
-    case IDC_PR_DEFAULTS: print_settings_defaults(&r); refresh(dialog); return;
+    case IDC_PR_DEFAULTS:
+        print_settings_defaults(&r);
+        refresh(dialog);
+        return;
     case IDC_PR_POSTER_2X1: apply_preset(dialog, preset_poster_2x1); return;
     case IDC_PR_CONTACT: apply_preset(dialog, preset_contact_sheet); return;
     case IDC_PR_FULL_DATED: apply_preset(dialog, preset_full_page_dated); return;
@@ -318,14 +337,11 @@ int open_print_dialog(int count, const unsigned char* marks, int selected, char*
     print_settings.job = {count, marks, selected, names};
     load_print_settings(&print_settings.record, nullptr);
     HWND owner = _page_hwnd(1);
-    INT_PTR result = DialogBoxParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_PRINT), owner,
-                                     print_dialog_proc, 0);
+    INT_PTR result =
+        DialogBoxParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_PRINT), owner, print_dialog_proc, 0);
     if (result == 1) print_pages();
     save_print_settings(&print_settings.record, nullptr);
     return result == 1;
 }
 
-void install_print_hooks()
-{
-    browser_app_hooks.print_selection = open_print_dialog;
-}
+void install_print_hooks() { browser_app_hooks.print_selection = open_print_dialog; }

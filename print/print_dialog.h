@@ -28,7 +28,7 @@ void update_print_dialog(HWND dialog);
 
 // What the dialog calls outside itself; tests answer here.
 struct print_dialog_hook_table {
-    void (*opened)(HWND dialog);   // after WM_INITDIALOG (null: nothing)
+    void (*opened)(HWND dialog);  // after WM_INITDIALOG (null: nothing)
     int (*open_preview)(HWND owner);
     int (*load_dialog)(char* buffer, const char* folder, HWND owner);
     int (*save_dialog)(HWND owner, const char* folder, char* name);

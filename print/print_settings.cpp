@@ -56,8 +56,7 @@ void print_settings_init()
     char folder[PATH_BUF];
     if (user_temp_folder(folder, nullptr)) {
         path_join(print_settings.settings_file, folder, "print.p");
-        if (path_join(print_settings.settings_folder, folder, "print setting"))
-            md_path(print_settings.settings_folder);
+        if (path_join(print_settings.settings_folder, folder, "print setting")) md_path(print_settings.settings_folder);
     }
 }
 

@@ -62,20 +62,20 @@ struct print_job {
 
 struct print_settings_state {
     print_settings_record record;
-    char settings_file[PATH_BUF];     // the per-user "print.p"
-    char settings_folder[PATH_BUF];   // the per-user folder "print setting"
-    int margin_left, margin_top, margin_right, margin_bottom;   // effective, page units
+    char settings_file[PATH_BUF];                              // the per-user "print.p"
+    char settings_folder[PATH_BUF];                            // the per-user folder "print setting"
+    int margin_left, margin_top, margin_right, margin_bottom;  // effective, page units
     print_job job;
     HDC printer_dc;
-    int offset_x, offset_y;           // unprintable left and top, tenths of a millimetre
-    int page_width, page_height;      // printable area, page units
+    int offset_x, offset_y;       // unprintable left and top, tenths of a millimetre
+    int page_width, page_height;  // printable area, page units
     double cell_width, cell_height;
     int preview;
-    int page_filter;                  // -1 every page, else the one page to print
+    int page_filter;  // -1 every page, else the one page to print
     char last_printer[40];
-    HGLOBAL devmode, devnames;        // the kept printer choice
+    HGLOBAL devmode, devnames;  // the kept printer choice
     int printer_chosen;
-    int pages_sent;                   // pages the last job sent to the printer
+    int pages_sent;  // pages the last job sent to the printer
 };
 extern print_settings_state print_settings;
 

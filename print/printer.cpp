@@ -9,10 +9,7 @@
 
 BOOL(WINAPI* print_dialog_call)(PRINTDLGA*) = PrintDlgA;
 
-static int device_to_tenth_mm(int pixels, int dpi)
-{
-    return dpi > 0 ? (int)(pixels * 254.0 / dpi + 0.5) : 0;
-}
+static int device_to_tenth_mm(int pixels, int dpi) { return dpi > 0 ? (int)(pixels * 254.0 / dpi + 0.5) : 0; }
 
 static int device_to_units(int pixels, int dpi)
 {

@@ -74,8 +74,10 @@ void fill_info(const member& m, archive_member_info* info)
     if (ARCHIVER_KIND == KIND_UNZIP || ARCHIVER_KIND == KIND_TAR)
         for (size_t i = 0; i < name.size(); i++) {
             unsigned char c = name[i];
-            if ((c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC)) i++;
-            else if (c == '\\') name[i] = '/';
+            if ((c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC))
+                i++;
+            else if (c == '\\')
+                name[i] = '/';
         }
     size_t n = name.size() < size_t(ARCHIVE_NAME_MAX) ? name.size() : size_t(ARCHIVE_NAME_MAX);
     memcpy(info->name, name.data(), n);
@@ -116,10 +118,7 @@ EXPORT int WINAPI ENTRY(Extract)(HWND window, LPCSTR command, LPSTR output, DWOR
 }
 
 #ifndef ARCHIVER_NO_VERSION
-EXPORT WORD WINAPI ENTRY(GetVersion)()
-{
-    return ARCHIVER_VERSION;
-}
+EXPORT WORD WINAPI ENTRY(GetVersion)() { return ARCHIVER_VERSION; }
 #endif
 
 EXPORT BOOL WINAPI ENTRY(SetBackGroundMode)(BOOL) { return TRUE; }

@@ -10,7 +10,7 @@
 namespace {
 
 struct command_line {
-    std::string word;               // LHA and tar: the command word ("x", "tvf", ...)
+    std::string word;  // LHA and tar: the command word ("x", "tvf", ...)
     std::vector<std::string> switches;
     std::vector<std::string> args;  // the archive, then folder and patterns
     std::string password;
@@ -35,8 +35,10 @@ void tokenize(const char* s, std::vector<std::string>* tokens, std::vector<bool>
                 s += 2;
                 continue;
             }
-            if (*s == '"') in_quotes = !in_quotes;
-            else t += *s;
+            if (*s == '"')
+                in_quotes = !in_quotes;
+            else
+                t += *s;
             s++;
         }
         tokens->push_back(t);
@@ -45,8 +47,8 @@ void tokenize(const char* s, std::vector<std::string>* tokens, std::vector<bool>
 
 bool is_word(int kind, const std::string& t)
 {
-    static const char* const lha[] = { "a", "m", "u", "d", "x", "e", "l", "v", "s", "t" };
-    static const char* const tar[] = { "x", "c", "t", "tf", "tvf", "xf", "xvf", "cf", "czf", "xzf" };
+    static const char* const lha[] = {"a", "m", "u", "d", "x", "e", "l", "v", "s", "t"};
+    static const char* const tar[] = {"x", "c", "t", "tf", "tvf", "xf", "xvf", "cf", "czf", "xzf"};
     if (kind == KIND_LHA) return std::find(std::begin(lha), std::end(lha), t) != std::end(lha);
     if (kind == KIND_TAR) return std::find(std::begin(tar), std::end(tar), t) != std::end(tar);
     return false;
@@ -63,8 +65,10 @@ command_line parse(int kind, const char* text)
         const std::string& t = tokens[i];
         if (!quoted[i] && t.size() > 1 && t[0] == '-') {
             if (takes_password && t.compare(0, 2, "-P") == 0) {
-                if (t.size() > 2) c.password = t.substr(2);
-                else if (i + 1 < tokens.size()) c.password = tokens[++i];
+                if (t.size() > 2)
+                    c.password = t.substr(2);
+                else if (i + 1 < tokens.size())
+                    c.password = tokens[++i];
             } else {
                 c.switches.push_back(t);
             }
@@ -118,8 +122,8 @@ std::string dos_text(time_t t)
     WORD date, time;
     dos_date_time(t, &date, &time);
     char s[32];
-    snprintf(s, sizeof s, "%04d-%02d-%02d %02d:%02d:%02d", 1980 + (date >> 9), (date >> 5) & 15, date & 31,
-             time >> 11, (time >> 5) & 63, (time & 31) * 2);
+    snprintf(s, sizeof s, "%04d-%02d-%02d %02d:%02d:%02d", 1980 + (date >> 9), (date >> 5) & 15, date & 31, time >> 11,
+             (time >> 5) & 63, (time & 31) * 2);
     return s;
 }
 
@@ -212,7 +216,8 @@ int pack(int kind, const command_line& c, bool fresh, bool move_sources, std::st
     if (!collect_sources(base, patterns, recursive, archive, &sources)) return RESULT_NOTHING;
     member_list existing;
     if (!fresh && file_exists(archive)) {
-        int r = read_archive(archive.c_str(), c.password.c_str(), [](const member&) { return true; }, &existing);
+        int r = read_archive(
+            archive.c_str(), c.password.c_str(), [](const member&) { return true; }, &existing);
         if (r != RESULT_OK) return r;
         for (const member& m : existing.members)
             if (m.failed) return RESULT_BAD_ARCHIVE;
@@ -244,13 +249,16 @@ int remove_members(const command_line& c, std::string* out)
     std::string archive = lha_archive_name(c.args[0]);
     std::vector<std::string> patterns(c.args.begin() + 1, c.args.end());
     member_list list;
-    int r = read_archive(archive.c_str(), nullptr, [](const member&) { return true; }, &list);
+    int r = read_archive(
+        archive.c_str(), nullptr, [](const member&) { return true; }, &list);
     if (r != RESULT_OK) return r;
     std::vector<member> kept;
     for (member& m : list.members) {
         if (m.failed) return RESULT_BAD_ARCHIVE;
-        if (!m.folder && any_match(patterns, m.name, c.has("-r"))) *out += "deleted: " + m.name + "\n";
-        else kept.push_back(m);
+        if (!m.folder && any_match(patterns, m.name, c.has("-r")))
+            *out += "deleted: " + m.name + "\n";
+        else
+            kept.push_back(m);
     }
     return write_lzh(archive, kept);
 }
@@ -316,7 +324,8 @@ int make_sfx_marker(int kind, const command_line& c, std::string* out)
 bool check_archive_file(const char* archive, const char* password)
 {
     member_list list;
-    int r = read_archive(archive, password, [](const member&) { return true; }, &list);
+    int r = read_archive(
+        archive, password, [](const member&) { return true; }, &list);
     if (r != RESULT_OK || list.damaged) return false;
     for (const member& m : list.members)
         if (m.failed) return false;
@@ -341,8 +350,7 @@ int run_command(int kind, const char* text, std::string* out)
         if (c.has("-v") || c.has("-lv") || c.has("-l")) return list(kind, c, !c.has("-l"), out);
         if (c.has("-t")) return test_archive(c);
         return RESULT_BAD_COMMAND;
-    case KIND_ZIP:
-        return pack(kind, c, false, c.has("-m"), out);
+    case KIND_ZIP: return pack(kind, c, false, c.has("-m"), out);
     case KIND_CAB:
         if (c.has("-x")) return extract(c, c.has("-j"), out);
         if (c.has("-a")) return pack(kind, c, false, false, out);
@@ -356,7 +364,6 @@ int run_command(int kind, const char* text, std::string* out)
             return extract(c, c.has("--use-directory=0"), out);
         if (c.word == "c" || c.word == "cf" || c.word == "czf" || c.has("-c")) return pack(kind, c, true, false, out);
         return RESULT_BAD_COMMAND;
-    default:
-        return RESULT_BAD_COMMAND;
+    default: return RESULT_BAD_COMMAND;
     }
 }

@@ -78,10 +78,7 @@ bool name_is_safe(const std::string& name)
     return true;
 }
 
-bool wildcard_match(const char* pattern, const char* name)
-{
-    return match_here(pattern, name);
-}
+bool wildcard_match(const char* pattern, const char* name) { return match_here(pattern, name); }
 
 std::string base_name(const std::string& path)
 {
@@ -111,10 +108,7 @@ bool is_folder_path(const std::string& path)
     return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY);
 }
 
-bool file_exists(const std::string& path)
-{
-    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
-}
+bool file_exists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
 bool make_folders(const std::string& folder)
 {
@@ -137,7 +131,7 @@ FILETIME time_to_filetime(time_t t)
 {
     ULARGE_INTEGER u;
     u.QuadPart = static_cast<unsigned long long>(t) * 10000000ULL + 116444736000000000ULL;
-    FILETIME ft = { u.LowPart, u.HighPart };
+    FILETIME ft = {u.LowPart, u.HighPart};
     return ft;
 }
 
@@ -154,8 +148,8 @@ bool write_whole_file(const std::string& path, const std::string& bytes, time_t 
     HANDLE h = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (h == INVALID_HANDLE_VALUE) return false;
     DWORD done = 0;
-    bool ok = bytes.empty() || (WriteFile(h, bytes.data(), static_cast<DWORD>(bytes.size()), &done, nullptr) &&
-                                done == bytes.size());
+    bool ok = bytes.empty() ||
+              (WriteFile(h, bytes.data(), static_cast<DWORD>(bytes.size()), &done, nullptr) && done == bytes.size());
     FILETIME ft = time_to_filetime(mtime);
     if (ok && mtime) SetFileTime(h, nullptr, nullptr, &ft);
     CloseHandle(h);

@@ -85,7 +85,11 @@ bool valid_utf8(const std::string& s, bool* beyond_ascii)
     *beyond_ascii = false;
     for (size_t i = 0; i < s.size();) {
         unsigned char c = s[i];
-        int more = c < 0x80 ? 0 : c >= 0xC2 && c <= 0xDF ? 1 : c >= 0xE0 && c <= 0xEF ? 2 : c >= 0xF0 && c <= 0xF4 ? 3 : -1;
+        int more = c < 0x80                 ? 0
+                   : c >= 0xC2 && c <= 0xDF ? 1
+                   : c >= 0xE0 && c <= 0xEF ? 2
+                   : c >= 0xF0 && c <= 0xF4 ? 3
+                                            : -1;
         if (more < 0 || i + more >= s.size() + (more == 0 ? 1 : 0)) return false;
         for (int k = 1; k <= more; k++)
             if ((static_cast<unsigned char>(s[i + k]) & 0xC0) != 0x80) return false;

@@ -15,25 +15,25 @@ enum standin_kind { KIND_LHA = 1, KIND_UNZIP, KIND_ZIP, KIND_CAB, KIND_TAR, KIND
 // Result codes of the command entry (0 is success).
 enum {
     RESULT_OK = 0,
-    RESULT_WARNING = 0x8001,        // done, but some member was refused or failed
+    RESULT_WARNING = 0x8001,  // done, but some member was refused or failed
     RESULT_BAD_COMMAND = 0x8002,
     RESULT_NO_ARCHIVE = 0x8003,
     RESULT_BAD_ARCHIVE = 0x8004,
     RESULT_PASSWORD = 0x8005,
     RESULT_WRITE = 0x8006,
-    RESULT_NOTHING = 0x8007,        // no member or file matched
+    RESULT_NOTHING = 0x8007,  // no member or file matched
     RESULT_TOLD_TO_FAIL = 0x8008,
     RESULT_DAMAGED_LISTING = 0x8009,
 };
 
 struct member {
-    std::string name;               // cp932, folders separated by backslashes
+    std::string name;  // cp932, folders separated by backslashes
     bool folder = false;
     bool encrypted = false;
-    bool loaded = false;            // data holds the member's bytes
-    bool failed = false;            // wanted, but its bytes could not be read
+    bool loaded = false;  // data holds the member's bytes
+    bool failed = false;  // wanted, but its bytes could not be read
     std::string data;
-    std::string source;             // the file it comes from, when packing
+    std::string source;  // the file it comes from, when packing
     long long size = 0;
     time_t mtime = 0;
     DWORD attributes = 0;
@@ -42,7 +42,7 @@ struct member {
 struct member_list {
     std::vector<member> members;
     bool any_encrypted = false;
-    bool damaged = false;           // the listing stops at an error
+    bool damaged = false;  // the listing stops at an error
 };
 
 // Reading (reader.cpp). The bytes of the members that want() accepts are read

@@ -63,13 +63,13 @@ std::string lzh_header(const member& m)
     std::string name = base_name(m.name), folder = m.folder ? m.name : m.name.substr(0, m.name.size() - name.size());
     if (m.folder) name.clear();
     std::string h;
-    put16(h, 0);                                  // total header size, set below
+    put16(h, 0);  // total header size, set below
     h += m.folder ? "-lhd-" : "-lh0-";
     put32(h, static_cast<unsigned long>(m.data.size()));
     put32(h, static_cast<unsigned long>(m.data.size()));
     put32(h, static_cast<unsigned long>(m.mtime));
     h += '\x20';
-    h += '\x02';                                  // header level
+    h += '\x02';  // header level
     put16(h, m.folder ? 0 : crc16(m.data));
     h += 'M';
     auto extended = [&h](char type, const std::string& body) {
@@ -78,7 +78,7 @@ std::string lzh_header(const member& m)
         h += body;
     };
     size_t crc_at = h.size() + 3;
-    extended('\x00', std::string(2, '\0'));    // header CRC, filled in below
+    extended('\x00', std::string(2, '\0'));  // header CRC, filled in below
     if (!name.empty() || !m.folder) extended('\x01', name);
     if (!folder.empty()) {
         std::string f = folder;
@@ -96,7 +96,7 @@ std::string lzh_header(const member& m)
     std::string attribute;
     put16(attribute, m.folder ? 0x10 : 0x20);
     extended('\x40', attribute);
-    put16(h, 0);                                  // no further extended header
+    put16(h, 0);  // no further extended header
     // A size whose low byte is 0 would read as the end mark: pad one byte.
     if ((h.size() & 0xFF) == 0) h += '\0';
     set16(h, 0, static_cast<unsigned>(h.size()));
@@ -111,7 +111,7 @@ void cab_file_entry(std::string& s, const member& m, unsigned long offset)
     dos_date_time(m.mtime, &date, &time);
     put32(s, static_cast<unsigned long>(m.data.size()));
     put32(s, offset);
-    put16(s, 0);                                  // folder 0
+    put16(s, 0);  // folder 0
     put16(s, date);
     put16(s, time);
     put16(s, 0x20);
@@ -184,8 +184,10 @@ int write_through_libarchive(const std::string& path, std::vector<member>& membe
             std::string name = m.name;
             for (size_t i = 0; i < name.size(); i++) {
                 unsigned char c = name[i];
-                if ((c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC)) i++;
-                else if (c == '\\') name[i] = '/';
+                if ((c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC))
+                    i++;
+                else if (c == '\\')
+                    name[i] = '/';
             }
             if (m.folder) name += '/';
             archive_entry_copy_pathname(e, to_utf8(name).c_str());
@@ -274,7 +276,7 @@ int write_cab(const std::string& path, std::vector<member>& members)
     put16(cab, 0);
     put32(cab, data_at);
     put16(cab, blocks_count);
-    put16(cab, 0);                                // no compression
+    put16(cab, 0);  // no compression
     cab += entries;
     cab += blocks;
     (void)total;

@@ -49,9 +49,16 @@ public:
         if (!n) delete this;
         return (ULONG)n;
     }
-    HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* n) override { *n = 0; return S_OK; }
+    HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* n) override
+    {
+        *n = 0;
+        return S_OK;
+    }
     HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override { return DISP_E_UNKNOWNNAME; }
+    HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override
+    {
+        return DISP_E_UNKNOWNNAME;
+    }
     HRESULT STDMETHODCALLTYPE Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS* params, VARIANT* result,
                                      EXCEPINFO*, UINT*) override
     {
@@ -59,6 +66,7 @@ public:
         if (result) VariantInit(result);
         return call(id, flags, params, result);
     }
+
 protected:
     virtual HRESULT call(DISPID id, WORD flags, DISPPARAMS* params, VARIANT* result) = 0;
     // Argument i in the caller's order, converted to `type`.
@@ -70,21 +78,31 @@ protected:
     }
     static HRESULT give_long(VARIANT* result, LONG v)
     {
-        if (result) { result->vt = VT_I4; result->lVal = v; }
+        if (result) {
+            result->vt = VT_I4;
+            result->lVal = v;
+        }
         return S_OK;
     }
     static HRESULT give_short(VARIANT* result, int v)
     {
-        if (result) { result->vt = VT_I2; result->iVal = (SHORT)v; }
+        if (result) {
+            result->vt = VT_I2;
+            result->iVal = (SHORT)v;
+        }
         return S_OK;
     }
     static HRESULT give_object(VARIANT* result, IDispatch* object)
     {
-        if (!result) { object->Release(); return S_OK; }
+        if (!result) {
+            object->Release();
+            return S_OK;
+        }
         result->vt = VT_DISPATCH;
         result->pdispVal = object;
         return S_OK;
     }
+
 private:
     LONG refs_ = 1;
 };
@@ -99,13 +117,14 @@ public:
         if (id == 2) return give_short(result, y_);
         return DISP_E_MEMBERNOTFOUND;
     }
+
 private:
     int x_, y_;
 };
 
 class rect_object : public dispatch_object {
 public:
-    int sides[4] = {};   // left, top, right, bottom
+    int sides[4] = {};  // left, top, right, bottom
     HRESULT call(DISPID id, WORD flags, DISPPARAMS* params, VARIANT* result) override
     {
         if (id < 1 || id > 4) return DISP_E_MEMBERNOTFOUND;
@@ -173,6 +192,7 @@ public:
         CloseClipboard();
         return give_long(result, ok ? 1 : 0);
     }
+
 private:
     int width_, height_;
 };
@@ -210,7 +230,10 @@ public:
         }
         if (id == 17) {
             if (!open_) {
-                if (result) { result->vt = VT_DISPATCH; result->pdispVal = nullptr; }
+                if (result) {
+                    result->vt = VT_DISPATCH;
+                    result->pdispVal = nullptr;
+                }
                 return S_OK;
             }
             return give_object(result, new page_object(width_, height_));
@@ -218,6 +241,7 @@ public:
         if (id == 6) return give_long(result, open_ ? 1 : 0);
         return DISP_E_MEMBERNOTFOUND;
     }
+
 private:
     bool open_ = false;
     int width_ = 0, height_ = 0;
@@ -250,6 +274,7 @@ public:
         lock ? InterlockedIncrement(&live_objects) : InterlockedDecrement(&live_objects);
         return S_OK;
     }
+
 private:
     bool rect_;
 };
@@ -272,9 +297,6 @@ __declspec(dllexport) HRESULT WINAPI DllGetClassObject(REFCLSID clsid, REFIID ii
     return CLASS_E_CLASSNOTAVAILABLE;
 }
 
-__declspec(dllexport) HRESULT WINAPI DllCanUnloadNow()
-{
-    return live_objects == 0 ? S_OK : S_FALSE;
-}
+__declspec(dllexport) HRESULT WINAPI DllCanUnloadNow() { return live_objects == 0 ? S_OK : S_FALSE; }
 
 }  // extern "C"

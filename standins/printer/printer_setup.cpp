@@ -13,33 +13,32 @@ static const char driver_name[] = "Wine PostScript Driver";
 static const char default_output[] = "C:\\zote-printer\\page.ps";
 
 // A 600-dpi A4 PostScript device whose imageable area is the whole sheet.
-static const char ppd_text[] =
-    "*PPD-Adobe: \"4.3\"\n"
-    "*FormatVersion: \"4.3\"\n"
-    "*FileVersion: \"1.0\"\n"
-    "*LanguageVersion: English\n"
-    "*LanguageEncoding: ISOLatin1\n"
-    "*PCFileName: \"ZOTETEST.PPD\"\n"
-    "*Manufacturer: \"ZOTE\"\n"
-    "*Product: \"(ZOTE Test PostScript)\"\n"
-    "*ModelName: \"ZOTE Test PostScript\"\n"
-    "*ShortNickName: \"ZOTE Test PostScript\"\n"
-    "*NickName: \"ZOTE Test PostScript\"\n"
-    "*PSVersion: \"(3010.000) 0\"\n"
-    "*LanguageLevel: \"3\"\n"
-    "*ColorDevice: True\n"
-    "*DefaultColorSpace: RGB\n"
-    "*DefaultResolution: 600dpi\n"
-    "*OpenUI *PageSize: PickOne\n"
-    "*DefaultPageSize: A4\n"
-    "*PageSize A4/A4: \"<</PageSize[595 842]>>setpagedevice\"\n"
-    "*CloseUI: *PageSize\n"
-    "*DefaultImageableArea: A4\n"
-    "*ImageableArea A4/A4: \"0 0 595 842\"\n"
-    "*DefaultPaperDimension: A4\n"
-    "*PaperDimension A4/A4: \"595 842\"\n"
-    "*DefaultFont: Courier\n"
-    "*Font Courier: Standard \"(002.004S)\" Standard ROM\n";
+static const char ppd_text[] = "*PPD-Adobe: \"4.3\"\n"
+                               "*FormatVersion: \"4.3\"\n"
+                               "*FileVersion: \"1.0\"\n"
+                               "*LanguageVersion: English\n"
+                               "*LanguageEncoding: ISOLatin1\n"
+                               "*PCFileName: \"ZOTETEST.PPD\"\n"
+                               "*Manufacturer: \"ZOTE\"\n"
+                               "*Product: \"(ZOTE Test PostScript)\"\n"
+                               "*ModelName: \"ZOTE Test PostScript\"\n"
+                               "*ShortNickName: \"ZOTE Test PostScript\"\n"
+                               "*NickName: \"ZOTE Test PostScript\"\n"
+                               "*PSVersion: \"(3010.000) 0\"\n"
+                               "*LanguageLevel: \"3\"\n"
+                               "*ColorDevice: True\n"
+                               "*DefaultColorSpace: RGB\n"
+                               "*DefaultResolution: 600dpi\n"
+                               "*OpenUI *PageSize: PickOne\n"
+                               "*DefaultPageSize: A4\n"
+                               "*PageSize A4/A4: \"<</PageSize[595 842]>>setpagedevice\"\n"
+                               "*CloseUI: *PageSize\n"
+                               "*DefaultImageableArea: A4\n"
+                               "*ImageableArea A4/A4: \"0 0 595 842\"\n"
+                               "*DefaultPaperDimension: A4\n"
+                               "*PaperDimension A4/A4: \"595 842\"\n"
+                               "*DefaultFont: Courier\n"
+                               "*Font Courier: Standard \"(002.004S)\" Standard ROM\n";
 
 static bool write_ppd(const char* path)
 {
@@ -54,7 +53,7 @@ static bool map_port(const char* output)
 {
     char target[1024];
     snprintf(target, sizeof target, "%s", output);
-    typedef char* (CDECL * unix_name_fn)(LPCWSTR);
+    typedef char*(CDECL * unix_name_fn)(LPCWSTR);
     auto unix_name = (unix_name_fn)GetProcAddress(GetModuleHandleA("kernel32.dll"), "wine_get_unix_file_name");
     if (unix_name) {
         WCHAR wide[MAX_PATH];
@@ -67,8 +66,8 @@ static bool map_port(const char* output)
         }
     }
     HKEY key;
-    if (RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\Wine\\Printing\\Spooler", 0, nullptr, 0,
-                        KEY_SET_VALUE, nullptr, &key, nullptr) != ERROR_SUCCESS)
+    if (RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\Wine\\Printing\\Spooler", 0, nullptr, 0, KEY_SET_VALUE, nullptr,
+                        &key, nullptr) != ERROR_SUCCESS)
         return false;
     LONG r = RegSetValueExA(key, "LPT1:", 0, REG_SZ, (const BYTE*)target, (DWORD)strlen(target) + 1);
     RegCloseKey(key);

@@ -12,11 +12,11 @@
 namespace {
 
 struct pixmap {
-    int format = 0;                // '2', '3', '5', '6'
+    int format = 0;  // '2', '3', '5', '6'
     unsigned width = 0, height = 0, maxval = 0;
     int dpi = 0;
     bool top_down = false;
-    std::vector<unsigned char> samples;   // top-down rows, R G B or grey
+    std::vector<unsigned char> samples;  // top-down rows, R G B or grey
     bool grey() const { return format == '2' || format == '5'; }
 };
 
@@ -63,17 +63,25 @@ bool read_pixmap(const char* name, pixmap* p, bool body)
         ok = p->format == '2' || p->format == '3' || p->format == '5' || p->format == '6';
     }
     ok = ok && r.number(&p->width) && r.number(&p->height) && r.number(&p->maxval);
-    ok = ok && p->width > 0 && p->height > 0 && p->maxval > 0 && p->maxval <= 65535 &&
-         p->width <= 16384 && p->height <= 16384;
+    ok = ok && p->width > 0 && p->height > 0 && p->maxval > 0 && p->maxval <= 65535 && p->width <= 16384 &&
+         p->height <= 16384;
     if (ok && body) {
         size_t count = (size_t)p->width * p->height * (p->grey() ? 1 : 3);
         p->samples.resize(count);
         bool raw = p->format == '5' || p->format == '6';
         for (size_t i = 0; ok && i < count; i++) {
             unsigned v = 0;
-            if (!raw) ok = r.number(&v);
-            else if (p->maxval < 256) { int c = getc(f); ok = c != EOF; v = (unsigned)c; }
-            else { int a = getc(f), b = getc(f); ok = b != EOF; v = (unsigned)(a << 8 | b); }
+            if (!raw)
+                ok = r.number(&v);
+            else if (p->maxval < 256) {
+                int c = getc(f);
+                ok = c != EOF;
+                v = (unsigned)c;
+            } else {
+                int a = getc(f), b = getc(f);
+                ok = b != EOF;
+                v = (unsigned)(a << 8 | b);
+            }
             if (v > p->maxval) v = p->maxval;
             p->samples[i] = (unsigned char)((v * 255UL + p->maxval / 2) / p->maxval);
         }
@@ -135,8 +143,8 @@ __declspec(dllexport) int WINAPI GetPictureInfo(LPCSTR name, LONG, UINT flag, su
 }
 
 #ifndef SPI_NO_PICTURE
-__declspec(dllexport) int WINAPI GetPicture(LPCSTR name, LONG, UINT flag, HANDLE* info_out, HANDLE* bits_out,
-                                            FARPROC, LONG)
+__declspec(dllexport) int WINAPI
+    GetPicture(LPCSTR name, LONG, UINT flag, HANDLE* info_out, HANDLE* bits_out, FARPROC, LONG)
 {
     pixmap p;
     if ((flag & 7) != 0 || !info_out || !bits_out || !read_pixmap(name, &p, true)) return 2;
@@ -161,8 +169,13 @@ __declspec(dllexport) int WINAPI GetPicture(LPCSTR name, LONG, UINT flag, HANDLE
         unsigned char* dst = bits.data() + row * (p.top_down ? y : p.height - 1 - y);
         const unsigned char* src = p.samples.data() + (size_t)y * p.width * (bpp / 8);
         for (unsigned x = 0; x < p.width; x++) {
-            if (bpp == 8) dst[x] = src[x];
-            else { dst[3 * x] = src[3 * x + 2]; dst[3 * x + 1] = src[3 * x + 1]; dst[3 * x + 2] = src[3 * x]; }
+            if (bpp == 8)
+                dst[x] = src[x];
+            else {
+                dst[3 * x] = src[3 * x + 2];
+                dst[3 * x + 1] = src[3 * x + 1];
+                dst[3 * x + 2] = src[3 * x];
+            }
         }
     }
     *info_out = local_copy(header.data(), header.size());

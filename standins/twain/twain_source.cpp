@@ -69,7 +69,8 @@ HGLOBAL picture(int bpp, LONG ppm)
             int i = x + 4 * y;
             BYTE r, g, b;
             colour(i, &r, &g, &b);
-            if (bpp == 8) dst[x] = (BYTE)i;
+            if (bpp == 8)
+                dst[x] = (BYTE)i;
             else if (bpp == 16) {
                 WORD v = (WORD)((r >> 3) << 10 | (g >> 3) << 5 | (b >> 3));
                 memcpy(dst + 2 * x, &v, 2);
@@ -100,7 +101,10 @@ TW_UINT16 identity(TW_UINT16 msg, TW_IDENTITY* id)
         log("OPENDS");
         return mode() == "noopen" ? TWRC_FAILURE : TWRC_SUCCESS;
     }
-    if (msg == MSG_CLOSEDS) { log("CLOSEDS"); return TWRC_SUCCESS; }
+    if (msg == MSG_CLOSEDS) {
+        log("CLOSEDS");
+        return TWRC_SUCCESS;
+    }
     return TWRC_FAILURE;
 }
 
@@ -134,11 +138,16 @@ TW_UINT16 control(TW_UINT16 dat, TW_UINT16 msg, TW_MEMREF data)
             log("ENABLEDS");
             if (mode() == "noenable") return TWRC_FAILURE;
             TW_USERINTERFACE* ui = (TW_USERINTERFACE*)data;
-            if (ui->hParent) PostMessageA((HWND)ui->hParent, event_message(), 0, 0);
-            else PostThreadMessageA(GetCurrentThreadId(), event_message(), 0, 0);
+            if (ui->hParent)
+                PostMessageA((HWND)ui->hParent, event_message(), 0, 0);
+            else
+                PostThreadMessageA(GetCurrentThreadId(), event_message(), 0, 0);
             return TWRC_SUCCESS;
         }
-        if (msg == MSG_DISABLEDS) { log("DISABLEDS"); return TWRC_SUCCESS; }
+        if (msg == MSG_DISABLEDS) {
+            log("DISABLEDS");
+            return TWRC_SUCCESS;
+        }
         return TWRC_FAILURE;
     case DAT_EVENT: {
         TW_EVENT* event = (TW_EVENT*)data;
@@ -186,8 +195,8 @@ TW_UINT16 image(TW_UINT16 dat, TW_UINT16 msg, TW_MEMREF data)
 
 }  // namespace
 
-extern "C" __declspec(dllexport) TW_UINT16 WINAPI DS_Entry(TW_IDENTITY* origin, TW_UINT32 group, TW_UINT16 dat,
-                                                           TW_UINT16 msg, TW_MEMREF data)
+extern "C" __declspec(dllexport) TW_UINT16 WINAPI
+    DS_Entry(TW_IDENTITY* origin, TW_UINT32 group, TW_UINT16 dat, TW_UINT16 msg, TW_MEMREF data)
 {
     if (!data && !(group == DG_CONTROL && dat == DAT_USERINTERFACE)) return TWRC_FAILURE;
     if (group == DG_CONTROL) return control(dat, msg, data);

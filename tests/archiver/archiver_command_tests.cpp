@@ -14,19 +14,24 @@ namespace {
 // stand-ins are told to fail) and a source folder and file.
 struct command_bench {
     bench::scratch_dir dir;
-    command_log log{ dir };
-    env_guard fail{ "ZOTE_ARCHIVER_FAIL", "Unlha UnZip Zip Cab Tar" };
+    command_log log{dir};
+    env_guard fail{"ZOTE_ARCHIVER_FAIL", "Unlha UnZip Zip Cab Tar"};
     std::string out = dir.file("out");
     std::string src = dir.file("src");
     std::string file = dir.file("one.txt");
     command_bench()
     {
-        for (const char* a : { "a.lzh", "a.zip", "a.cab", "a.tgz" }) dir.write(a, "not empty");
+        for (const char* a : {"a.lzh", "a.zip", "a.cab", "a.tgz"}) dir.write(a, "not empty");
         dir.write("src\\x.txt", "x");
         dir.write("one.txt", "one");
     }
     std::string arc(const char* ext) const { return dir.file(std::string("a") + ext); }
-    std::string take() { std::string t = log.text(); DeleteFileA(log.path.c_str()); return t; }
+    std::string take()
+    {
+        std::string t = log.text();
+        DeleteFileA(log.path.c_str());
+        return t;
+    }
 };
 
 }  // namespace
@@ -40,31 +45,46 @@ TEST(ArchiverCommands, ExactCommandStringsPerKindAndOperation)
     _lha* tar = open_archiver_for(b.arc(".tgz").c_str());
     ASSERT_TRUE(lha && zip && cab && tar);
     const std::string L = b.arc(".lzh"), Z = b.arc(".zip"), C = b.arc(".cab"), T = b.arc(".tgz"), O = b.out;
-    struct row { std::function<void()> act; std::string expected; };
+    struct row {
+        std::function<void()> act;
+        std::string expected;
+    };
     const row rows[] = {
-        { [&] { lha->extract_all(L.c_str(), O.c_str(), nullptr); }, "Unlha\tx -- -n1 \"" + L + "\" \"" + O + "\\\"\n" },
-        { [&] { lha->extract_all(L.c_str(), (O + "\\").c_str(), nullptr); }, "Unlha\tx -- -n1 \"" + L + "\" \"" + O + "\\\"\n" },
-        { [&] { zip->extract_all(Z.c_str(), O.c_str(), nullptr); }, "UnZip\t-x --i -qq -Pmirkal \"" + Z + "\" \"" + O + "\\\"\n" },
-        { [&] { zip->extract_all(Z.c_str(), O.c_str(), "pw"); }, "UnZip\t-x --i -qq -Ppw \"" + Z + "\" \"" + O + "\\\"\n" },
-        { [&] { cab->extract_all(C.c_str(), (O + "\\").c_str(), nullptr); }, "Cab\t-x -i -o \"" + C + "\" \"" + O + "\\\" *.*\n" },
-        { [&] { tar->extract_all(T.c_str(), O.c_str(), nullptr); }, "Tar\t--display-dialog=0 -x \"" + T + "\" \"" + O + "\\\"\n" },
-        { [&] { lha->extract_one(L.c_str(), O.c_str(), "m.jpg"); }, "Unlha\te -- -y -n1 \"" + L + "\" \"" + O + "\\\" \"m.jpg\"\n" },
-        { [&] { zip->extract_one(Z.c_str(), O.c_str(), "d/m.jpg"); }, "UnZip\t-x -j --i -o -qq -Pmirkal \"" + Z + "\" \"" + O + "\\\" \"d/m.jpg\"\n" },
-        { [&] { cab->extract_one(C.c_str(), O.c_str(), "m.jpg"); }, "Cab\t-x -i -j -o \"" + C + "\" \"" + O + "\\\" \"m.jpg\"\n" },
-        { [&] { tar->extract_one(T.c_str(), O.c_str(), "m.jpg"); }, "Tar\t--display-dialog=0 --use-directory=0 -x \"" + T + "\" \"" + O + "\\\" \"m.jpg\"\n" },
-        { [&] { lha->create(L.c_str(), (b.src + "\\").c_str(), nullptr); }, "Unlha\ta -- -d1 -z2 -t -n1 \"" + L + "\" \"" + b.src + "\\\"\n" },
-        { [&] { lha->create(L.c_str(), b.file.c_str(), nullptr); }, "Unlha\ta -- -d1 -z2 -t -n1 \"" + L + "\" \"" + b.file + "\"\n" },
-        { [&] { zip->create(Z.c_str(), b.src.c_str(), nullptr); }, "Zip\t-r -o -q \"" + Z + "\" *.*\n" },
-        { [&] { zip->create(Z.c_str(), b.src.c_str(), ""); }, "Zip\t-r -o -q \"" + Z + "\" *.*\n" },
-        { [&] { zip->create(Z.c_str(), b.file.c_str(), "pw"); }, "Zip\t-r -o -q -P pw \"" + Z + "\" *.*\n" },
-        { [&] { cab->create(C.c_str(), b.src.c_str(), nullptr); }, "Cab\t-a -r -i \"" + C + "\" *.*\n" },
-        { [&] { tar->create(T.c_str(), b.file.c_str(), nullptr); }, "Tar\t--display-dialog=0 -c -z -f \"" + T + "\" *.*\n" },
-        { [&] { lha->make_sfx(L.c_str()); }, "Unlha\ts -x -n1 -gw3 \"" + L + "\"\n" },
-        { [&] { cab->make_sfx(C.c_str()); }, "Cab\t-f -i \"" + C + "\"\n" },
+        {[&] { lha->extract_all(L.c_str(), O.c_str(), nullptr); }, "Unlha\tx -- -n1 \"" + L + "\" \"" + O + "\\\"\n"},
+        {[&] { lha->extract_all(L.c_str(), (O + "\\").c_str(), nullptr); },
+         "Unlha\tx -- -n1 \"" + L + "\" \"" + O + "\\\"\n"},
+        {[&] { zip->extract_all(Z.c_str(), O.c_str(), nullptr); },
+         "UnZip\t-x --i -qq -Pmirkal \"" + Z + "\" \"" + O + "\\\"\n"},
+        {[&] { zip->extract_all(Z.c_str(), O.c_str(), "pw"); },
+         "UnZip\t-x --i -qq -Ppw \"" + Z + "\" \"" + O + "\\\"\n"},
+        {[&] { cab->extract_all(C.c_str(), (O + "\\").c_str(), nullptr); },
+         "Cab\t-x -i -o \"" + C + "\" \"" + O + "\\\" *.*\n"},
+        {[&] { tar->extract_all(T.c_str(), O.c_str(), nullptr); },
+         "Tar\t--display-dialog=0 -x \"" + T + "\" \"" + O + "\\\"\n"},
+        {[&] { lha->extract_one(L.c_str(), O.c_str(), "m.jpg"); },
+         "Unlha\te -- -y -n1 \"" + L + "\" \"" + O + "\\\" \"m.jpg\"\n"},
+        {[&] { zip->extract_one(Z.c_str(), O.c_str(), "d/m.jpg"); },
+         "UnZip\t-x -j --i -o -qq -Pmirkal \"" + Z + "\" \"" + O + "\\\" \"d/m.jpg\"\n"},
+        {[&] { cab->extract_one(C.c_str(), O.c_str(), "m.jpg"); },
+         "Cab\t-x -i -j -o \"" + C + "\" \"" + O + "\\\" \"m.jpg\"\n"},
+        {[&] { tar->extract_one(T.c_str(), O.c_str(), "m.jpg"); },
+         "Tar\t--display-dialog=0 --use-directory=0 -x \"" + T + "\" \"" + O + "\\\" \"m.jpg\"\n"},
+        {[&] { lha->create(L.c_str(), (b.src + "\\").c_str(), nullptr); },
+         "Unlha\ta -- -d1 -z2 -t -n1 \"" + L + "\" \"" + b.src + "\\\"\n"},
+        {[&] { lha->create(L.c_str(), b.file.c_str(), nullptr); },
+         "Unlha\ta -- -d1 -z2 -t -n1 \"" + L + "\" \"" + b.file + "\"\n"},
+        {[&] { zip->create(Z.c_str(), b.src.c_str(), nullptr); }, "Zip\t-r -o -q \"" + Z + "\" *.*\n"},
+        {[&] { zip->create(Z.c_str(), b.src.c_str(), ""); }, "Zip\t-r -o -q \"" + Z + "\" *.*\n"},
+        {[&] { zip->create(Z.c_str(), b.file.c_str(), "pw"); }, "Zip\t-r -o -q -P pw \"" + Z + "\" *.*\n"},
+        {[&] { cab->create(C.c_str(), b.src.c_str(), nullptr); }, "Cab\t-a -r -i \"" + C + "\" *.*\n"},
+        {[&] { tar->create(T.c_str(), b.file.c_str(), nullptr); },
+         "Tar\t--display-dialog=0 -c -z -f \"" + T + "\" *.*\n"},
+        {[&] { lha->make_sfx(L.c_str()); }, "Unlha\ts -x -n1 -gw3 \"" + L + "\"\n"},
+        {[&] { cab->make_sfx(C.c_str()); }, "Cab\t-f -i \"" + C + "\"\n"},
     };
     for (const row& r : rows) {
         // create deletes its target first: bring the archive back each time.
-        for (const char* a : { "a.lzh", "a.zip", "a.cab", "a.tgz" }) b.dir.write(a, "not empty");
+        for (const char* a : {"a.lzh", "a.zip", "a.cab", "a.tgz"}) b.dir.write(a, "not empty");
         r.act();
         EXPECT_EQ(b.take(), r.expected);
     }
@@ -79,16 +99,30 @@ TEST(ArchiverCommands, RefusedWithoutCallingTheDll)
     ASSERT_TRUE(lha && zip);
     b.dir.write("empty.zip", "");
     std::string long_name(1100, 'a');
-    struct { const char* what; std::function<int()> act; int result; } rows[] = {
-        { "empty archive counts as extracted", [&] { return zip->extract_all(b.dir.file("empty.zip").c_str(), b.out.c_str(), nullptr); }, 1 },
-        { "missing archive", [&] { return zip->extract_all(b.dir.file("none.zip").c_str(), b.out.c_str(), nullptr); }, 0 },
-        { "missing source", [&] { return lha->create(b.arc(".lzh").c_str(), b.dir.file("nothing").c_str(), nullptr); }, 0 },
-        { "command past the buffer", [&] { return lha->command("l \"%s\"", long_name.c_str()); }, 0 },
-        { "password with a blank", [&] { return zip->extract_all(b.arc(".zip").c_str(), b.out.c_str(), "open sesame"); }, 0 },
-        { "password with a quote", [&] { return zip->extract_all(b.arc(".zip").c_str(), b.out.c_str(), "a\"b"); }, 0 },
-        { "create password with a blank", [&] { return zip->create(b.arc(".zip").c_str(), b.src.c_str(), "x \"y\" *.*"); }, 0 },
-        { "output buffer without its size", [&] { char buf[8]; return zip->run(buf, 0, "-v \"%s\"", b.arc(".zip").c_str()); }, 0 },
-        { "unsafe member", [&] { return lha->extract_one(b.arc(".lzh").c_str(), b.out.c_str(), "..\\x"); }, 0 },
+    struct {
+        const char* what;
+        std::function<int()> act;
+        int result;
+    } rows[] = {
+        {"empty archive counts as extracted",
+         [&] { return zip->extract_all(b.dir.file("empty.zip").c_str(), b.out.c_str(), nullptr); }, 1},
+        {"missing archive", [&] { return zip->extract_all(b.dir.file("none.zip").c_str(), b.out.c_str(), nullptr); },
+         0},
+        {"missing source", [&] { return lha->create(b.arc(".lzh").c_str(), b.dir.file("nothing").c_str(), nullptr); },
+         0},
+        {"command past the buffer", [&] { return lha->command("l \"%s\"", long_name.c_str()); }, 0},
+        {"password with a blank", [&] { return zip->extract_all(b.arc(".zip").c_str(), b.out.c_str(), "open sesame"); },
+         0},
+        {"password with a quote", [&] { return zip->extract_all(b.arc(".zip").c_str(), b.out.c_str(), "a\"b"); }, 0},
+        {"create password with a blank",
+         [&] { return zip->create(b.arc(".zip").c_str(), b.src.c_str(), "x \"y\" *.*"); }, 0},
+        {"output buffer without its size",
+         [&] {
+             char buf[8];
+             return zip->run(buf, 0, "-v \"%s\"", b.arc(".zip").c_str());
+         },
+         0},
+        {"unsafe member", [&] { return lha->extract_one(b.arc(".lzh").c_str(), b.out.c_str(), "..\\x"); }, 0},
     };
     for (const auto& r : rows) {
         EXPECT_EQ(r.act(), r.result) << r.what;
@@ -159,9 +193,12 @@ TEST(ArchiverCommands, ListingHasSevenLinesBesidesTheMembers)
 
 TEST(ArchiverFactory, OneObjectPerKindByExtension)
 {
-    struct { const char* name; const char* prefix; } rows[] = {
-        { "x.LZH", "Unlha" }, { "x.zip", "UnZip" }, { "x.Cab", "Cab" }, { "x.gz", "Tar" },
-        { "x.tar.gz", "Tar" }, { "x.TGZ", "Tar" }, { "x.z", "Tar" }, { "x.rar", nullptr }, { "x.tar", nullptr },
+    struct {
+        const char* name;
+        const char* prefix;
+    } rows[] = {
+        {"x.LZH", "Unlha"}, {"x.zip", "UnZip"}, {"x.Cab", "Cab"},   {"x.gz", "Tar"},    {"x.tar.gz", "Tar"},
+        {"x.TGZ", "Tar"},   {"x.z", "Tar"},     {"x.rar", nullptr}, {"x.tar", nullptr},
     };
     for (const auto& r : rows) {
         _lha* a = open_archiver_for(r.name);

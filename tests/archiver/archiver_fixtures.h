@@ -33,7 +33,8 @@ struct env_guard {
 struct command_log {
     std::string path;
     env_guard env;
-    explicit command_log(const bench::scratch_dir& dir) : path(dir.file("commands.log")), env("ZOTE_ARCHIVER_LOG", path) {}
+    explicit command_log(const bench::scratch_dir& dir) : path(dir.file("commands.log")), env("ZOTE_ARCHIVER_LOG", path)
+    {}
     std::string text() const { return bench::read_file(path); }
 };
 
@@ -100,7 +101,7 @@ inline std::vector<tree_file> read_tree(const std::string& root, const std::stri
         if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
             for (tree_file& f : read_tree(root + "\\" + n, prefix + n + "\\")) out.push_back(f);
         } else {
-            out.push_back({ prefix + n, bench::read_file(root + "\\" + n) });
+            out.push_back({prefix + n, bench::read_file(root + "\\" + n)});
         }
     } while (FindNextFileA(h, &fd));
     FindClose(h);
@@ -114,7 +115,8 @@ inline void file_dos_time(const std::string& path, WORD* date, WORD* time)
     WIN32_FILE_ATTRIBUTE_DATA d;
     FILETIME local;
     *date = *time = 0;
-    if (GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &d) && FileTimeToLocalFileTime(&d.ftLastWriteTime, &local))
+    if (GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &d) &&
+        FileTimeToLocalFileTime(&d.ftLastWriteTime, &local))
         FileTimeToDosDateTime(&local, date, time);
 }
 

@@ -11,23 +11,23 @@ namespace {
 
 struct read_case {
     const char* archive;
-    const char* source;             // the tree it was made from
-    bool times;                     // the tool stored local DOS times
+    const char* source;  // the tree it was made from
+    bool times;          // the tool stored local DOS times
     std::vector<std::string> members;
 };
 
 const read_case read_cases[] = {
-    { "stored.zip", "src", true, { "a.txt", "sub\\b.txt", "sub\\c.bin", "画像.txt" } },
-    { "deflate.zip", "src", true, { "a.txt", "sub\\b.txt", "sub\\c.bin", "画像.txt" } },
-    { "lh_z.lzh", "lzhsrc", true, { "a.txt", "b.txt" } },
-    { "lh_o5.lzh", "lzhsrc", true, { "a.txt", "b.txt" } },
-    { "lh_o6.lzh", "lzhsrc", true, { "a.txt", "b.txt" } },
-    { "lh_o7.lzh", "lzhsrc", true, { "a.txt", "b.txt" } },
+    {"stored.zip", "src", true, {"a.txt", "sub\\b.txt", "sub\\c.bin", "画像.txt"}},
+    {"deflate.zip", "src", true, {"a.txt", "sub\\b.txt", "sub\\c.bin", "画像.txt"}},
+    {"lh_z.lzh", "lzhsrc", true, {"a.txt", "b.txt"}},
+    {"lh_o5.lzh", "lzhsrc", true, {"a.txt", "b.txt"}},
+    {"lh_o6.lzh", "lzhsrc", true, {"a.txt", "b.txt"}},
+    {"lh_o7.lzh", "lzhsrc", true, {"a.txt", "b.txt"}},
     // gcab stores UTC times, so only names, sizes and bytes are compared.
-    { "none.cab", "src", false, { "a.txt", "sub\\b.txt", "sub\\c.bin" } },
-    { "mszip.cab", "src", false, { "a.txt", "sub\\b.txt", "sub\\c.bin" } },
-    { "packed.tar.gz", "src", true, { "a.txt", "sub\\b.txt", "sub\\c.bin", "画像.txt" } },
-    { "packed.tgz", "src", true, { "a.txt", "sub\\b.txt", "sub\\c.bin", "画像.txt" } },
+    {"none.cab", "src", false, {"a.txt", "sub\\b.txt", "sub\\c.bin"}},
+    {"mszip.cab", "src", false, {"a.txt", "sub\\b.txt", "sub\\c.bin"}},
+    {"packed.tar.gz", "src", true, {"a.txt", "sub\\b.txt", "sub\\c.bin", "画像.txt"}},
+    {"packed.tgz", "src", true, {"a.txt", "sub\\b.txt", "sub\\c.bin", "画像.txt"}},
 };
 
 std::string slashes_to_backslashes(std::string s)
@@ -77,17 +77,15 @@ TEST(ArchiverRead, ListsAndExtractsArchivesOfTheRealTools)
             WORD d1, t1, d2, t2;
             file_dos_time(dir.file(f.name), &d1, &t1);
             file_dos_time(source + "\\" + f.name, &d2, &t2);
-            if (rc.times) {
-                EXPECT_EQ(d1 * 65536 + t1, d2 * 65536 + t2) << f.name;
-            }
+            if (rc.times) { EXPECT_EQ(d1 * 65536 + t1, d2 * 65536 + t2) << f.name; }
         }
     }
 }
 
 TEST(ArchiverRead, ExtractsOneMemberWithoutItsFolder)
 {
-    const char* const cases[][2] = { { "deflate.zip", "sub/b.txt" }, { "lh_o5.lzh", "b.txt" },
-                                     { "mszip.cab", "sub\\b.txt" }, { "packed.tgz", "sub/b.txt" } };
+    const char* const cases[][2] = {
+        {"deflate.zip", "sub/b.txt"}, {"lh_o5.lzh", "b.txt"}, {"mszip.cab", "sub\\b.txt"}, {"packed.tgz", "sub/b.txt"}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c[0]);
         std::string archive = fixture(c[0]);
@@ -117,8 +115,15 @@ TEST(ArchiverRead, EncryptedZipNeedsItsPassword)
     ASSERT_NE(zip, nullptr);
     EXPECT_EQ(zip->is_encrypted(crypt.c_str()), 1);
     EXPECT_EQ(zip->is_encrypted(plain.c_str()), 0);
-    struct { const char* password; int result; size_t files; } cases[] = {
-        { nullptr, 0, 0 }, { "", 0, 0 }, { "wrong", 0, 0 }, { "sesame42", 1, 4 },
+    struct {
+        const char* password;
+        int result;
+        size_t files;
+    } cases[] = {
+        {nullptr, 0, 0},
+        {"", 0, 0},
+        {"wrong", 0, 0},
+        {"sesame42", 1, 4},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.password ? c.password : "(none)");
@@ -132,7 +137,7 @@ TEST(ArchiverRead, EncryptedZipNeedsItsPassword)
 
 TEST(ArchiverRead, HostileMembersLandNowhereOutsideTheTarget)
 {
-    for (const char* name : { "hostile.zip", "hostile.tar.gz" }) {
+    for (const char* name : {"hostile.zip", "hostile.tar.gz"}) {
         SCOPED_TRACE(name);
         std::string archive = fixture(name);
         bench::scratch_dir dir;
@@ -145,23 +150,28 @@ TEST(ArchiverRead, HostileMembersLandNowhereOutsideTheTarget)
         EXPECT_EQ(bench::read_file(out + "\\good.txt"), "good");
         std::vector<tree_file> inside = read_tree(dir.path());
         ASSERT_EQ(inside.size(), 1u) << inside.back().name;
-        for (const char* outside : { "C:\\evil3.txt", "C:\\evil4.txt", "C:\\tmp\\evil5.txt", "C:\\evil1.txt",
-                                     "C:\\evil2.txt", "C:\\evil6.txt" })
+        for (const char* outside : {"C:\\evil3.txt", "C:\\evil4.txt", "C:\\tmp\\evil5.txt", "C:\\evil1.txt",
+                                    "C:\\evil2.txt", "C:\\evil6.txt"})
             EXPECT_FALSE(exists(outside)) << outside;
         // The caller refuses such names before the DLL sees them.
-        for (const char* member : { "../evil1.txt", "..\\evil2.txt", "C:\\evil3.txt", "\\evil4.txt", "/tmp/evil5.txt",
-                                    "sub/../../evil6.txt" })
+        for (const char* member :
+             {"../evil1.txt", "..\\evil2.txt", "C:\\evil3.txt", "\\evil4.txt", "/tmp/evil5.txt", "sub/../../evil6.txt"})
             EXPECT_EQ(lha->extract_one(archive.c_str(), out.c_str(), member), 0) << member;
     }
 }
 
 TEST(ArchiverRead, DamagedArchivesFailCleanly)
 {
-    struct { const char* name; int extracted; int count; int count_by_listing; } cases[] = {
-        { "zero.zip", 1, -1, -1 },          // an empty archive counts as extracted
-        { "truncated.zip", 0, -1, -1 },
-        { "truncated.lzh", 0, 2, 2 },       // both headers whole, the data cut
-        { "badheader.lzh", 0, -1, -1 },     // the listing stops at a damaged header
+    struct {
+        const char* name;
+        int extracted;
+        int count;
+        int count_by_listing;
+    } cases[] = {
+        {"zero.zip", 1, -1, -1},  // an empty archive counts as extracted
+        {"truncated.zip", 0, -1, -1},
+        {"truncated.lzh", 0, 2, 2},    // both headers whole, the data cut
+        {"badheader.lzh", 0, -1, -1},  // the listing stops at a damaged header
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);

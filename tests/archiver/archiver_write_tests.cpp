@@ -12,13 +12,13 @@ using namespace archiver_test;
 namespace {
 
 struct write_case {
-    const char* archive;            // written into archives_out
+    const char* archive;  // written into archives_out
     const char* password;
 };
 
 const write_case write_cases[] = {
-    { "written.lzh", nullptr }, { "written.zip", nullptr }, { "written_crypt.zip", "sesame42" },
-    { "written.cab", nullptr }, { "written.tgz", nullptr }, { "written.tar.gz", nullptr },
+    {"written.lzh", nullptr}, {"written.zip", nullptr}, {"written_crypt.zip", "sesame42"},
+    {"written.cab", nullptr}, {"written.tgz", nullptr}, {"written.tar.gz", nullptr},
 };
 
 // A copy of the fixtures' source tree to pack.
@@ -60,14 +60,14 @@ TEST(ArchiverWrite, FolderRoundTripThroughEveryKind)
             file_dos_time(out + "\\" + got[i].name, &d1, &t1);
             file_dos_time(source + "\\" + want[i].name, &d2, &t2);
             EXPECT_EQ(d1, d2) << got[i].name;
-            EXPECT_EQ(t1 / 2, t2 / 2) << got[i].name;   // two-second DOS steps
+            EXPECT_EQ(t1 / 2, t2 / 2) << got[i].name;  // two-second DOS steps
         }
     }
 }
 
 TEST(ArchiverWrite, SingleFileGoesThroughAWorkFolder)
 {
-    for (const char* name : { "one.lzh", "one.zip", "one.cab", "one.tgz" }) {
+    for (const char* name : {"one.lzh", "one.zip", "one.cab", "one.tgz"}) {
         SCOPED_TRACE(name);
         bench::scratch_dir dir;
         std::string file = dir.write("画像.txt", "one file");
@@ -113,11 +113,11 @@ TEST(ArchiverWrite, IsolateFileTakesTheNextFreeWorkFolder)
 
 TEST(ArchiverWrite, CabinetAndTarTakeTheNewestFileTime)
 {
-    for (const char* name : { "t.cab", "t.tgz" }) {
+    for (const char* name : {"t.cab", "t.tgz"}) {
         SCOPED_TRACE(name);
         bench::scratch_dir dir;
         std::string older = dir.write("src\\a.txt", "a"), newest = dir.write("src\\sub\\b.txt", "b");
-        SYSTEMTIME t2008 = { 2008, 3, 0, 4, 5, 6, 8, 0 }, t2010 = { 2010, 7, 0, 8, 9, 10, 12, 0 };
+        SYSTEMTIME t2008 = {2008, 3, 0, 4, 5, 6, 8, 0}, t2010 = {2010, 7, 0, 8, 9, 10, 12, 0};
         set_file_local_systime(older.c_str(), &t2008);
         set_file_local_systime(newest.c_str(), &t2010);
         std::string archive = dir.file(name);
@@ -134,7 +134,7 @@ TEST(ArchiverWrite, CabinetAndTarTakeTheNewestFileTime)
 
 TEST(ArchiverWrite, CreateNeverAddsToAStaleArchive)
 {
-    for (const char* name : { "s.lzh", "s.zip", "s.cab", "s.tgz" }) {
+    for (const char* name : {"s.lzh", "s.zip", "s.cab", "s.tgz"}) {
         SCOPED_TRACE(name);
         bench::scratch_dir dir;
         std::string archive = dir.file(name);
@@ -156,7 +156,7 @@ TEST(ArchiverWrite, SelfExtractingOutputIsAMarkerBesideTheArchive)
 {
     bench::scratch_dir dir;
     dir.write("src\\a.txt", "a");
-    for (const char* name : { "x.lzh", "x.cab" }) {
+    for (const char* name : {"x.lzh", "x.cab"}) {
         std::string archive = dir.file(name);
         _lha* lha = open_archiver_for(archive.c_str());
         ASSERT_EQ(lha->create(archive.c_str(), dir.file("src").c_str(), nullptr), 1);

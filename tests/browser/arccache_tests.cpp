@@ -49,16 +49,16 @@ TEST(MemberCache, RecordFileHoldsTheSummaryByteByByte)
     ASSERT_TRUE(GetFileAttributesExA(archive.c_str(), GetFileExInfoStandard, &d));
     double size;
     memcpy(&size, b.data() + 8, 8);
-    EXPECT_EQ(word_at(b, 0), 3u);                       // type
-    EXPECT_EQ(word_at(b, 4), 0u);                       // no snapshot yet
+    EXPECT_EQ(word_at(b, 0), 3u);  // type
+    EXPECT_EQ(word_at(b, 4), 0u);  // no snapshot yet
     EXPECT_EQ(size, double(d.nFileSizeLow));
     EXPECT_EQ(word_at(b, 16), d.ftLastWriteTime.dwLowDateTime);
     EXPECT_EQ(word_at(b, 20), d.ftLastWriteTime.dwHighDateTime);
-    EXPECT_EQ(word_at(b, 24), 3u);                      // pictures, the subfolder's too
+    EXPECT_EQ(word_at(b, 24), 3u);  // pictures, the subfolder's too
     EXPECT_EQ(float_at(b, 28), 466.0f);
-    EXPECT_EQ(word_at(b, 36), 0u);                      // the text is not shown
+    EXPECT_EQ(word_at(b, 36), 0u);  // the text is not shown
     EXPECT_EQ(float_at(b, 48), float(d.nFileSizeLow));
-    EXPECT_EQ(word_at(b, 64), 1u);                      // representative is a picture
+    EXPECT_EQ(word_at(b, 64), 1u);  // representative is a picture
     EXPECT_EQ(float_at(b, 68), float(d.nFileSizeLow / 466.0));
     EXPECT_EQ(std::string(b.data() + 80), archive);
     EXPECT_EQ(std::string(b.data() + 340), "p1.bmp");
@@ -73,7 +73,7 @@ TEST(MemberCache, EmptyOrFoldersOnlyArchiveHasRatioOne)
 {
     prepare();
     browser_list.settings.all = 1;
-    for (const char* name : { "zero.zip", "folders.zip" }) {
+    for (const char* name : {"zero.zip", "folders.zip"}) {
         SCOPED_TRACE(name);
         bench::scratch_dir dir;
         std::string b = bench::read_file(record_for(copy_fixture(dir, name)));
@@ -129,8 +129,12 @@ TEST(MemberCache, ForeignAndShortRecordsAreDeleted)
     std::string bytes = bench::read_file(record);
     std::string foreign = bytes;
     foreign[0] = 7;
-    struct damage { const char* what; std::string bytes; } cases[] = {
-        { "foreign type", foreign }, { "cut short", bytes.substr(0, 700) },
+    struct damage {
+        const char* what;
+        std::string bytes;
+    } cases[] = {
+        {"foreign type", foreign},
+        {"cut short", bytes.substr(0, 700)},
     };
     for (const damage& c : cases) {
         SCOPED_TRACE(c.what);

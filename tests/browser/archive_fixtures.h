@@ -48,7 +48,7 @@ inline std::vector<std::pair<std::string, DWORD>> listed_members(const std::stri
         std::string n = info.name;
         for (char& c : n)
             if (c == '/') c = '\\';
-        if (!n.empty() && n.back() != '\\') out.push_back({ n, info.original_size });
+        if (!n.empty() && n.back() != '\\') out.push_back({n, info.original_size});
     }
     lha->close_archive(h);
     std::sort(out.begin(), out.end());

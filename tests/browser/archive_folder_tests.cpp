@@ -21,12 +21,12 @@ struct edit_case {
     const char* removed;
     const char* renamed_from;
     const char* renamed_to;
-    std::vector<std::string> members;   // after the write-back
+    std::vector<std::string> members;  // after the write-back
 };
 
 const edit_case edit_cases[] = {
-    { "images.zip", "n.txt", "p2.bmp", "p2x.bmp", { "p1.bmp", "p2x.bmp", "sub\\p3.bmp" } },
-    { "images.lzh", "n.txt", "p2.bmp", "p2x.bmp", { "p1.bmp", "p2x.bmp", "sub\\p3.bmp" } },
+    {"images.zip", "n.txt", "p2.bmp", "p2x.bmp", {"p1.bmp", "p2x.bmp", "sub\\p3.bmp"}},
+    {"images.lzh", "n.txt", "p2.bmp", "p2x.bmp", {"p1.bmp", "p2x.bmp", "sub\\p3.bmp"}},
 };
 
 struct in_work_folder {
@@ -83,7 +83,7 @@ TEST(ArchiveFolder, ChangesInsideAreWrittenBack)
 TEST(ArchiveFolder, FailedWriteBackKeepsTheArchive)
 {
     prepare();
-    for (const char* name : { "images.zip", "images.lzh" }) {
+    for (const char* name : {"images.zip", "images.lzh"}) {
         SCOPED_TRACE(name);
         bench::scratch_dir dir;
         std::string archive = copy_fixture(dir, name);
@@ -96,7 +96,7 @@ TEST(ArchiveFolder, FailedWriteBackKeepsTheArchive)
             EXPECT_EQ(write_back_archive(nullptr), 0);
         }
         EXPECT_EQ(bench::read_file(archive), before);
-        EXPECT_EQ(read_tree(dir.path()).size(), 1u);   // nothing left beside it
+        EXPECT_EQ(read_tree(dir.path()).size(), 1u);  // nothing left beside it
         leave_archive_folder(archive.c_str());
     }
 }
@@ -120,11 +120,11 @@ TEST(ArchiveFolder, EmptyingTheFolderLeavesAnEmptyArchive)
 TEST(ArchiveFolder, ArchivesWithoutEncryptedMembersNeverAskForAPassword)
 {
     prepare();
-    for (const char* name : { "zero.zip", "zero.lzh", "folders.zip" }) {
+    for (const char* name : {"zero.zip", "zero.lzh", "folders.zip"}) {
         SCOPED_TRACE(name);
         bench::scratch_dir dir;
         std::string archive = copy_fixture(dir, name);
-        dialog_robot robot({ { IDCANCEL, false } });
+        dialog_robot robot({{IDCANCEL, false}});
         EXPECT_EQ(open_archive_as_folder(archive.c_str()), 1);
         EXPECT_EQ(robot.answered(), 0);
         leave_archive_folder(archive.c_str());
@@ -134,7 +134,7 @@ TEST(ArchiveFolder, ArchivesWithoutEncryptedMembersNeverAskForAPassword)
 TEST(ArchiveFolder, HostileMemberNamesStayInsideTheWorkFolder)
 {
     prepare();
-    for (const char* name : { "hostile.zip", "hostile.tar.gz" }) {
+    for (const char* name : {"hostile.zip", "hostile.tar.gz"}) {
         SCOPED_TRACE(name);
         bench::scratch_dir dir;
         CreateDirectoryA(dir.file("deep").c_str(), nullptr);
@@ -143,7 +143,7 @@ TEST(ArchiveFolder, HostileMemberNamesStayInsideTheWorkFolder)
         ASSERT_EQ(open_archive_as_folder(archive.c_str()), 1);
         std::vector<std::string> inside;
         for (const tree_file& f : read_tree(archive_work.instance_folder)) inside.push_back(f.name);
-        EXPECT_EQ(inside, (std::vector<std::string>{ "folder.d", "folder\\good.txt" }));
+        EXPECT_EQ(inside, (std::vector<std::string>{"folder.d", "folder\\good.txt"}));
         EXPECT_EQ(read_tree(dir.path()).size(), 1u);
         EXPECT_FALSE(archiver_test::exists(std::string(archive_work.root) + "\\evil1.txt"));
         leave_archive_folder(archive.c_str());
@@ -156,7 +156,7 @@ TEST(ArchiveFolder, EncryptedArchiveAsksAndRemembersThePassword)
     bench::scratch_dir dir;
     std::string archive = copy_fixture(dir, "crypt.zip");
     {
-        dialog_robot robot({ { IDOK, false, "sesame42" } });
+        dialog_robot robot({{IDOK, false, "sesame42"}});
         ASSERT_EQ(open_archive_as_folder(archive.c_str()), 1);
         EXPECT_EQ(robot.answered(), 1);
     }
@@ -166,7 +166,7 @@ TEST(ArchiveFolder, EncryptedArchiveAsksAndRemembersThePassword)
     leave_archive_folder(archive.c_str());
     // A cancelled question removes the half-made folder; the ring is not asked again.
     password_ring = {};
-    dialog_robot cancel({ { IDCANCEL, false } });
+    dialog_robot cancel({{IDCANCEL, false}});
     EXPECT_EQ(open_archive_as_folder(archive.c_str()), 0);
     EXPECT_EQ(cancel.answered(), 1);
     EXPECT_FALSE(archiver_test::exists(archive_work.folder));
@@ -183,7 +183,7 @@ TEST(PasswordRing, TheEleventhPasswordOverwritesTheFirst)
     EXPECT_STREQ(password_lookup("c:\\a10.zip"), "pw10");
     EXPECT_STREQ(password_ring.entries[0].path, "c:\\a10.zip");
     EXPECT_STREQ(password_lookup("c:\\a5.zip"), "pw5");
-    EXPECT_EQ(password_lookup("C:\\A5.ZIP"), nullptr);   // exact match only
+    EXPECT_EQ(password_lookup("C:\\A5.ZIP"), nullptr);  // exact match only
     EXPECT_EQ(password_ring.next, 1);
     password_ring = {};
 }
@@ -216,12 +216,12 @@ TEST(ArchiveFolder, InstancesStartedTogetherKeepTheirOwnWorkFolders)
     std::string line = std::string("\"") + self + "\" --zote-child=twin_work_folder";
     PROCESS_INFORMATION pi[2];
     for (PROCESS_INFORMATION& p : pi) {
-        STARTUPINFOA si = { sizeof si };
+        STARTUPINFOA si = {sizeof si};
         std::vector<char> cmd(line.begin(), line.end());
         cmd.push_back(0);
         ASSERT_TRUE(CreateProcessA(nullptr, cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &p));
     }
-    HANDLE both[2] = { pi[0].hProcess, pi[1].hProcess };
+    HANDLE both[2] = {pi[0].hProcess, pi[1].hProcess};
     for (int i = 0; i < 3000 && read_tree(dir.path()).size() < 2; i++) Sleep(10);
     bench::write_file(dir.file("go"), "");
     EXPECT_EQ(WaitForMultipleObjects(2, both, TRUE, 30000), WAIT_OBJECT_0);
@@ -238,8 +238,8 @@ TEST(ArchiveFolder, InstancesStartedTogetherKeepTheirOwnWorkFolders)
     EXPECT_NE(folders[0], folders[1]);
     EXPECT_NE(folders[0], archive_work.instance_folder);
     EXPECT_NE(folders[1], archive_work.instance_folder);
-    EXPECT_EQ(kept, (std::vector<std::string>{ "kept", "kept" }));
-    EXPECT_TRUE(archiver_test::exists(archive_work.view));   // ours survived their clean-up
+    EXPECT_EQ(kept, (std::vector<std::string>{"kept", "kept"}));
+    EXPECT_TRUE(archiver_test::exists(archive_work.view));  // ours survived their clean-up
 }
 
 TEST(ArchiveFolder, OpensInTheGridWithItsPictures)
@@ -259,7 +259,7 @@ TEST(ArchiveFolder, OpensInTheGridWithItsPictures)
         entry_ref shown(0);
         ASSERT_NE(shown.shown, nullptr);
         EXPECT_NE(shown.shown->archive, 0);
-        EXPECT_EQ(bench::read_file(shown.path), bench::read_file(fixture("pics\\p1.bmp")));   // the cell's picture
+        EXPECT_EQ(bench::read_file(shown.path), bench::read_file(fixture("pics\\p1.bmp")));  // the cell's picture
     }
     ASSERT_TRUE(change_folder(archive.c_str()));
     load_folder(nullptr, 0, 0, nullptr, 0);
@@ -293,20 +293,25 @@ TEST(ArchiveCommands, CompressExtractAndVersions)
     prepare();
     bench::scratch_dir dir;
     // Compress a folder, then extract it beside: ".tar.gz" drops only ".gz".
-    struct { const char* ext; const char* folder; } cases[] = {
-        { ".zip", "box" }, { ".lzh", "box" }, { ".tar.gz", "box.tar" },
+    struct {
+        const char* ext;
+        const char* folder;
+    } cases[] = {
+        {".zip", "box"},
+        {".lzh", "box"},
+        {".tar.gz", "box.tar"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.ext);
         dir.write("box\\a.txt", "alpha");
         ASSERT_EQ(compress_selection((dir.file("box") + "\\").c_str(), c.ext), 1);
-        EXPECT_EQ(compress_selection(dir.file("box").c_str(), c.ext), 0);   // never over an existing archive
+        EXPECT_EQ(compress_selection(dir.file("box").c_str(), c.ext), 0);  // never over an existing archive
         std::string archive = dir.file("box") + c.ext;
         ASSERT_EQ(listed_members(archive).size(), 1u);
         bench::remove_tree(dir.file("box"));
         ASSERT_EQ(extract_archive(archive.c_str()), 1);
         EXPECT_EQ(bench::read_file(dir.file(c.folder) + "\\a.txt"), "alpha");
-        EXPECT_EQ(extract_archive(archive.c_str()), 0);   // an existing folder is left alone
+        EXPECT_EQ(extract_archive(archive.c_str()), 0);  // an existing folder is left alone
         bench::remove_tree(dir.file(c.folder));
     }
     std::string lzh = copy_fixture(dir, "images.lzh");
@@ -329,7 +334,7 @@ TEST(ArchiveCommands, CompressIntoAnArchiveMovesTheSelectionIn)
     ASSERT_EQ(compress_into_archive(archive.c_str()), 1);
     std::vector<std::string> names;
     for (auto& m : listed_members(archive)) names.push_back(m.first);
-    EXPECT_EQ(names, (std::vector<std::string>{ "n.txt", "new.txt", "p1.bmp", "p2.bmp", "sub\\p3.bmp" }));
+    EXPECT_EQ(names, (std::vector<std::string>{"n.txt", "new.txt", "p1.bmp", "p2.bmp", "sub\\p3.bmp"}));
     char open[PATH_BUF];
     ASSERT_TRUE(read_open_archive(open));
     EXPECT_EQ(std::string(open), archive);
@@ -374,12 +379,14 @@ TEST(ArchiveCommands, ClipboardStagingRebuildsThePathBelowTheFolder)
     }
     scoped_restore<archive_folder_hook_table> keep(archive_folder_hooks);
     static std::string listed;
-    archive_folder_hooks.clipboard_first_file = [](char* out) { return text_copy(out, PATH_BUF, listed.c_str()) ? 1 : 0; };
+    archive_folder_hooks.clipboard_first_file = [](char* out) {
+        return text_copy(out, PATH_BUF, listed.c_str()) ? 1 : 0;
+    };
     listed = staged;
-    clear_clipboard_staging();   // the clipboard lists it: the staging stays
+    clear_clipboard_staging();  // the clipboard lists it: the staging stays
     EXPECT_TRUE(archiver_test::exists(staged));
     listed = "C:\\elsewhere.txt";
-    clear_clipboard_staging();   // it lists something else: the staging goes
+    clear_clipboard_staging();  // it lists something else: the staging goes
     EXPECT_FALSE(archiver_test::exists(root));
     leave_archive_folder(archive.c_str());
 }
@@ -395,8 +402,8 @@ TEST(ArchiveFolder, PastedAndRenamedEntriesAreWrittenBackThroughTheSlots)
     scoped_restore<browser_list_hook_table> keep_list(browser_list_hooks);
     scoped_restore<browser_path_hook_table> keep_paths(browser_path_hooks);
     install_archive_folder_hooks();
-    paste_fixture::mark_and_put(page, dir.file("src"), { "new.bmp" }, 0);
-    ASSERT_EQ(paste_fixture::paste_into(archive), 1);   // entering the archive opens it
+    paste_fixture::mark_and_put(page, dir.file("src"), {"new.bmp"}, 0);
+    ASSERT_EQ(paste_fixture::paste_into(archive), 1);  // entering the archive opens it
     browser_op_hooks.write_back_archive();
     // The in-list rename is not built yet: the file is renamed as it would.
     ASSERT_TRUE(MoveFileA((std::string(archive_work.folder) + "\\p2.bmp").c_str(),
@@ -404,7 +411,7 @@ TEST(ArchiveFolder, PastedAndRenamedEntriesAreWrittenBackThroughTheSlots)
     browser_op_hooks.write_back_archive();
     std::vector<std::string> names;
     for (auto& m : listed_members(archive)) names.push_back(m.first);
-    EXPECT_EQ(names, (std::vector<std::string>{ "n.txt", "new.bmp", "p1.bmp", "p2x.bmp", "sub\\p3.bmp" }));
+    EXPECT_EQ(names, (std::vector<std::string>{"n.txt", "new.bmp", "p1.bmp", "p2x.bmp", "sub\\p3.bmp"}));
     SetCurrentDirectoryA(dir.path());
     leave_archive_folder(archive.c_str());
 }

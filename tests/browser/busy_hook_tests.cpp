@@ -13,7 +13,7 @@
 #include <string>
 
 namespace {
-std::string reached;   // the handler the last message reached
+std::string reached;  // the handler the last message reached
 
 int record(const char* name)
 {
@@ -51,7 +51,7 @@ struct recording_hooks {
 };
 
 bool wait_cursor() { return GetCursor() == LoadCursor(nullptr, IDC_WAIT); }
-}
+}  // namespace
 
 TEST(Busy, NestingAndWaitCursor)
 {
@@ -62,11 +62,11 @@ TEST(Busy, NestingAndWaitCursor)
     busy_begin_flag2();
     EXPECT_EQ(busy_state.counter, 2);
     EXPECT_EQ(busy_state.mouse, 1);
-    busy_end();   // an inner end clears both flags but stays busy
+    busy_end();  // an inner end clears both flags but stays busy
     EXPECT_EQ(busy_state.counter, 1);
     EXPECT_EQ(busy_state.wait + busy_state.mouse, 0);
     busy_end();
-    busy_end();   // never below idle
+    busy_end();  // never below idle
     EXPECT_EQ(busy_state.counter, 0);
     {
         busy_guard outer(BUSY_WAIT);
@@ -81,7 +81,10 @@ TEST(Busy, NestingAndWaitCursor)
 ZOTE_CHILD(close_during_busy)
 {
     kavtrel_start(GetModuleHandleA(nullptr), nullptr, "");
-    app_hooks.exit_hook = [] { printf("closing\n"); fflush(stdout); };
+    app_hooks.exit_hook = [] {
+        printf("closing\n");
+        fflush(stdout);
+    };
     _newpage(1, 0, 0, 200, 100);
     busy_begin_wait();
     busy_begin();
@@ -109,7 +112,10 @@ TEST(WindowHook, BusyKeepsInputOutAndSlideShowTakesAll)
     recording_hooks hooks;
     HWND w = CreateWindowA("STATIC", "hook", WS_OVERLAPPEDWINDOW, 0, 0, 100, 100, nullptr, nullptr, nullptr, nullptr);
     enum { IDLE, BUSY_PLAIN_LEVEL, BUSY_WAIT_LEVEL, BUSY_MOUSE_LEVEL, SLIDE_SHOW_BUSY };
-    struct { UINT message; const char* reached[5]; } table[] = {
+    struct {
+        UINT message;
+        const char* reached[5];
+    } table[] = {
         {WM_COMMAND, {"dispatch", "", "", "", "viewer"}},
         {WM_KEYDOWN, {"key", "", "", "", "viewer"}},
         {WM_LBUTTONDOWN, {"left", "", "", "", "viewer"}},
@@ -130,9 +136,7 @@ TEST(WindowHook, BusyKeepsInputOutAndSlideShowTakesAll)
             EXPECT_EQ(reached, t.reached[state]) << "state " << state << " message " << t.message;
             // Kept-out messages answer 0, so they go on to the default procedure.
             EXPECT_EQ(result, state == SLIDE_SHOW_BUSY ? 7 : 0) << state << " " << t.message;
-            if (state == BUSY_WAIT_LEVEL) {
-                EXPECT_TRUE(wait_cursor()) << t.message;
-            }
+            if (state == BUSY_WAIT_LEVEL) { EXPECT_TRUE(wait_cursor()) << t.message; }
         }
     }
     DestroyWindow(w);

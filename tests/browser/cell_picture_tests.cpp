@@ -34,16 +34,19 @@ void write_halves(const std::string& path, int w, int h, COLORREF left, COLORREF
     _bmap* b = bmap_new(w, h);
     paint(b, 0, w / 2, left);
     paint(b, w / 2, w, right);
-    if (path.find(".png") != std::string::npos) save_png_rgb(path.c_str(), b);
-    else if (path.find(".tif") != std::string::npos) save_tiff_rgb(path.c_str(), b);
-    else save_jpeg_file(path.c_str(), b, 90);
+    if (path.find(".png") != std::string::npos)
+        save_png_rgb(path.c_str(), b);
+    else if (path.find(".tif") != std::string::npos)
+        save_tiff_rgb(path.c_str(), b);
+    else
+        save_jpeg_file(path.c_str(), b, 90);
     _bmap_delete(b);
 }
 
 bool close_to(COLORREF a, COLORREF b, int tolerance = 24)
 {
-    return abs(GetRValue(a) - GetRValue(b)) <= tolerance && abs(GetGValue(a) - GetGValue(b)) <= tolerance
-        && abs(GetBValue(a) - GetBValue(b)) <= tolerance;
+    return abs(GetRValue(a) - GetRValue(b)) <= tolerance && abs(GetGValue(a) - GetGValue(b)) <= tolerance &&
+           abs(GetBValue(a) - GetBValue(b)) <= tolerance;
 }
 
 // A pixel of a slot's picture (an image slot's or a buffer's).
@@ -89,16 +92,20 @@ std::string bmp_v5(int w, int h, COLORREF c, void (*spoil)(BITMAPFILEHEADER&, BI
     v.bV5RedMask = 0x00FF0000, v.bV5GreenMask = 0x0000FF00, v.bV5BlueMask = 0x000000FF;
     v.bV5CSType = LCS_sRGB;
     std::string pixels;
-    for (int i = 0; i < w * h; i++) pixels += std::string{char(GetBValue(c)), char(GetGValue(c)), char(GetRValue(c)), 0};
+    for (int i = 0; i < w * h; i++)
+        pixels += std::string{char(GetBValue(c)), char(GetGValue(c)), char(GetRValue(c)), 0};
     fh.bfType = 0x4D42;
     fh.bfOffBits = sizeof fh + sizeof v;
     fh.bfSize = DWORD(fh.bfOffBits + pixels.size());
     if (spoil) spoil(fh, v);
-    return std::string(reinterpret_cast<char*>(&fh), sizeof fh) + std::string(reinterpret_cast<char*>(&v), sizeof v) + pixels;
+    return std::string(reinterpret_cast<char*>(&fh), sizeof fh) + std::string(reinterpret_cast<char*>(&v), sizeof v) +
+           pixels;
 }
 
-const char sjis_text[] = "\x93\xfa\x96\x7b\x82\xcc\x8e\xca\x90\x5e\r\n\x93\xfa\x96\x7b\x82\xcc\x8e\xca\x90\x5e\r\nABC\tdef\r\n";
-const char euc_text[] = "\xc6\xfc\xcb\xdc\xa4\xce\xbc\xcc\xbf\xbf\r\n\xc6\xfc\xcb\xdc\xa4\xce\xbc\xcc\xbf\xbf\r\nABC\tdef\r\n";
+const char sjis_text[] =
+    "\x93\xfa\x96\x7b\x82\xcc\x8e\xca\x90\x5e\r\n\x93\xfa\x96\x7b\x82\xcc\x8e\xca\x90\x5e\r\nABC\tdef\r\n";
+const char euc_text[] =
+    "\xc6\xfc\xcb\xdc\xa4\xce\xbc\xcc\xbf\xbf\r\n\xc6\xfc\xcb\xdc\xa4\xce\xbc\xcc\xbf\xbf\r\nABC\tdef\r\n";
 const char jis_text[] = "\x1b\x24\x42\x46\x7c\x4b\x5c\x24\x4e\x3c\x4c\x3f\x3f\x1b\x28\x42\r\n"
                         "\x1b\x24\x42\x46\x7c\x4b\x5c\x24\x4e\x3c\x4c\x3f\x3f\x1b\x28\x42\r\nABC\tdef\r\n";
 
@@ -113,12 +120,17 @@ std::string slot_pixels(int slot)
         }
     return all;
 }
-}
+}  // namespace
 
 TEST(RotationNames, MarksStrippedInsertedAndTurnedByRename)
 {
-    struct { const char* from; int turn; const char* to; } names[] = {
-        {"a.jpg", -1, "a.r.jpg"}, {"a.r.jpg", 1, "a.jpg"}, {"a.i.jpg", -1, "a.l.jpg"}, {"c:\\表\\b.L.png", 1, "c:\\表\\b.i.png"},
+    struct {
+        const char* from;
+        int turn;
+        const char* to;
+    } names[] = {
+        {"a.jpg", -1, "a.r.jpg"},    {"a.r.jpg", 1, "a.jpg"},
+        {"a.i.jpg", -1, "a.l.jpg"},  {"c:\\表\\b.L.png", 1, "c:\\表\\b.i.png"},
         {"x.y.jpg", 1, "x.y.l.jpg"},
     };
     for (const auto& n : names) {
@@ -140,7 +152,7 @@ TEST(RotationNames, MarksStrippedInsertedAndTurnedByRename)
     EXPECT_EQ(rotate_by_rename(image.c_str(), -1), 1);
     EXPECT_EQ(GetFileAttributesA(b.dir.file("a.r.jpg").c_str()) != INVALID_FILE_ATTRIBUTES, true);
     EXPECT_EQ(bench::read_file(b.dir.file("a.r.txt")), "comment\r\n");
-    EXPECT_EQ(rotate_by_rename(b.dir.file("note.txt").c_str(), 1), 0);   // not an image
+    EXPECT_EQ(rotate_by_rename(b.dir.file("note.txt").c_str(), 1), 0);  // not an image
 }
 
 TEST(CellPicture, RotationMarkAppliesAtEveryScale)
@@ -148,7 +160,7 @@ TEST(CellPicture, RotationMarkAppliesAtEveryScale)
     painter_bench b;
     std::string path = b.dir.file("turn.r.png");
     write_halves(path, 128, 96, RGB(255, 0, 0), RGB(0, 0, 255));
-    for (double box : {128.0, 64.0}) {   // scales 1.0 and 0.5
+    for (double box : {128.0, 64.0}) {  // scales 1.0 and 0.5
         cell_result r = b.draw(path, box);
         ASSERT_EQ(r.error, 0) << box;
         EXPECT_NEAR(r.width, 96 * box / 128, 1) << box;
@@ -163,15 +175,22 @@ TEST(CellPicture, BmpCellsThroughTheCheckedReader)
 {
     painter_bench b;
     std::string good = b.dir.write("v5.bmp", bmp_v5(64, 32, RGB(10, 200, 30)));
-    cell_result r = b.draw(good, 32);   // scale 0.5
+    cell_result r = b.draw(good, 32);  // scale 0.5
     EXPECT_EQ(r.error, 0);
     EXPECT_EQ(r.width, 32);
     EXPECT_EQ(r.height, 16);
     EXPECT_TRUE(close_to(slot_pixel(120, 16, 8), RGB(10, 200, 30), 4));
 
-    struct { const char* name; void (*spoil)(BITMAPFILEHEADER&, BITMAPV5HEADER&); } crafted[] = {
+    struct {
+        const char* name;
+        void (*spoil)(BITMAPFILEHEADER&, BITMAPV5HEADER&);
+    } crafted[] = {
         {"tall.bmp", [](BITMAPFILEHEADER&, BITMAPV5HEADER& v) { v.bV5Height = 3000; }},
-        {"colours.bmp", [](BITMAPFILEHEADER&, BITMAPV5HEADER& v) { v.bV5BitCount = 8; v.bV5ClrUsed = 0x7FFFFFFF; }},
+        {"colours.bmp",
+         [](BITMAPFILEHEADER&, BITMAPV5HEADER& v) {
+             v.bV5BitCount = 8;
+             v.bV5ClrUsed = 0x7FFFFFFF;
+         }},
         {"offset.bmp", [](BITMAPFILEHEADER& f, BITMAPV5HEADER&) { f.bfOffBits = 0x7FFFFFF0; }},
         {"size.bmp", [](BITMAPFILEHEADER& f, BITMAPV5HEADER&) { f.bfSize = 0x7FFFFFF0; }},
     };
@@ -188,8 +207,13 @@ TEST(CellPicture, TextPreviewsOfEveryKanjiCode)
     browser_list.settings.txticon = 0;
     browser_list.settings.txtcont = 1;
     browser_list.colours[COLOUR_TXT] = RGB(0, 0, 0);
-    struct { const char* name; std::string bytes; } texts[] = {
-        {"sjis.txt", sjis_text}, {"euc.txt", euc_text}, {"jis.txt", jis_text},
+    struct {
+        const char* name;
+        std::string bytes;
+    } texts[] = {
+        {"sjis.txt", sjis_text},
+        {"euc.txt", euc_text},
+        {"jis.txt", jis_text},
     };
     std::string first;
     for (const auto& t : texts) {
@@ -223,8 +247,14 @@ TEST(Layers, OverlayKeepsTheBaseUnderWhite)
     paint(top, 0, 2, RGB(255, 255, 255));
     paint(top, 1, 2, RGB(200, 10, 10));
     overlay_copy(base, top);
-    struct { int x, y; COLORREF c; } expect[] = {
-        {0, 0, RGB(0, 0, 0)}, {1, 0, RGB(200, 10, 10)}, {1, 2, RGB(200, 10, 10)}, {2, 1, RGB(0, 0, 0)},
+    struct {
+        int x, y;
+        COLORREF c;
+    } expect[] = {
+        {0, 0, RGB(0, 0, 0)},
+        {1, 0, RGB(200, 10, 10)},
+        {1, 2, RGB(200, 10, 10)},
+        {2, 1, RGB(0, 0, 0)},
     };
     for (const auto& e : expect) {
         const BYTE* p = base->pixels + e.y * base->stride + 3 * e.x;
@@ -239,16 +269,30 @@ namespace {
 int decodes;
 load_jpeg_hook real_jpeg;
 load_path_hook real_png, real_tiff;
-_bmap* count_jpeg(const char* p, int d, int f) { decodes++; return real_jpeg(p, d, f); }
-_bmap* count_png(const char* p) { decodes++; return real_png(p); }
-_bmap* count_tiff(const char* p) { decodes++; return real_tiff(p); }
+_bmap* count_jpeg(const char* p, int d, int f)
+{
+    decodes++;
+    return real_jpeg(p, d, f);
+}
+_bmap* count_png(const char* p)
+{
+    decodes++;
+    return real_png(p);
+}
+_bmap* count_tiff(const char* p)
+{
+    decodes++;
+    return real_tiff(p);
+}
 
 struct photo {
     const char* name;
     COLORREF colour;
 };
 const photo photos[] = {
-    {"a.jpg", RGB(220, 30, 30)}, {"b.png", RGB(30, 200, 40)}, {"c.tif", RGB(40, 40, 210)},
+    {"a.jpg", RGB(220, 30, 30)},
+    {"b.png", RGB(30, 200, 40)},
+    {"c.tif", RGB(40, 40, 210)},
 };
 
 // Page 1 showing the folder with the caches of a fresh start; the number of
@@ -259,8 +303,10 @@ int show_photo_page(const std::string& folder, const std::string& cache_root, st
     list_fixture::reset_list();
     install_image_format_hooks();
     browser_list.settings.textpic = 1;
-    real_jpeg = image_format_hooks.load_jpeg, real_png = image_format_hooks.load_png, real_tiff = image_format_hooks.load_tiff;
-    image_format_hooks.load_jpeg = count_jpeg, image_format_hooks.load_png = count_png, image_format_hooks.load_tiff = count_tiff;
+    real_jpeg = image_format_hooks.load_jpeg, real_png = image_format_hooks.load_png,
+    real_tiff = image_format_hooks.load_tiff;
+    image_format_hooks.load_jpeg = count_jpeg, image_format_hooks.load_png = count_png,
+    image_format_hooks.load_tiff = count_tiff;
     install_list_view_hooks();
     install_thumbnail_hooks();
     thumb_cache_init(&thumb_cache);
@@ -294,7 +340,7 @@ int show_photo_page(const std::string& folder, const std::string& cache_root, st
     _page_free(1);
     return n;
 }
-}
+}  // namespace
 
 ZOTE_CHILD(photo_page_second_run)
 {
@@ -312,7 +358,8 @@ TEST(PhotoPage, ThumbnailsShownThenTakenFromTheDiskCache)
     bench::scratch_dir dir;
     CreateDirectoryA(dir.file("photos").c_str(), nullptr);
     CreateDirectoryA(dir.file("cache").c_str(), nullptr);
-    for (const photo& p : photos) write_halves(dir.file(std::string("photos\\") + p.name), 800, 600, p.colour, p.colour);
+    for (const photo& p : photos)
+        write_halves(dir.file(std::string("photos\\") + p.name), 800, 600, p.colour, p.colour);
     dir.write("photos\\note.txt", "memo\r\n");
     std::string failure;
     EXPECT_EQ(show_photo_page(dir.file("photos"), dir.file("cache"), &failure), 3);
@@ -320,7 +367,7 @@ TEST(PhotoPage, ThumbnailsShownThenTakenFromTheDiskCache)
     SetEnvironmentVariableA("ZOTE_PHOTO_FOLDER", dir.file("photos").c_str());
     SetEnvironmentVariableA("ZOTE_PHOTO_CACHE", dir.file("cache").c_str());
     bench::child_result r = bench::run_child("photo_page_second_run", 60000);
-    EXPECT_EQ(r.exit_code, 0u) << r.output;   // no decode: every picture came from a cache file
+    EXPECT_EQ(r.exit_code, 0u) << r.output;  // no decode: every picture came from a cache file
 }
 
 TEST(DriveCache, RemovedFromAnotherDriveKeepingForeignFiles)
@@ -331,7 +378,10 @@ TEST(DriveCache, RemovedFromAnotherDriveKeepingForeignFiles)
     char saved[MAX_PATH];
     GetCurrentDirectoryA(sizeof saved, saved);
     ASSERT_TRUE(SetCurrentDirectoryA("h:\\"));
-    struct { bool foreign; bool zote_left; } cases[] = {{true, true}, {false, false}};
+    struct {
+        bool foreign;
+        bool zote_left;
+    } cases[] = {{true, true}, {false, false}};
     for (const auto& c : cases) {
         CreateDirectoryA("h:\\zote", nullptr);
         CreateDirectoryA("h:\\zote\\cache", nullptr);

@@ -16,8 +16,8 @@
 namespace {
 using viewer_fixture::viewer_page;
 
-std::vector<int> reached;   // identifiers that reached a hook
-int clipboard_answer;       // what clipboard_open says
+std::vector<int> reached;  // identifiers that reached a hook
+int clipboard_answer;      // what clipboard_open says
 int read_only_answer, archive_folder_answer;
 
 int record(int id, int, char*) { return reached.push_back(id), 1; }
@@ -48,7 +48,8 @@ struct command_page : viewer_page {
         reached.clear();
         clipboard_answer = 1;
         read_only_answer = archive_folder_answer = 0;
-        for (const char* n : {"a.png", "b.png", "c.png"}) viewer_fixture::write_colour_png(dir.file(n), 40, 30, RGB(9, 9, 9));
+        for (const char* n : {"a.png", "b.png", "c.png"})
+            viewer_fixture::write_colour_png(dir.file(n), 40, 30, RGB(9, 9, 9));
         open(dir.path());
         HWND frame = GetParent(_page_hwnd(1));
         if (!browser_menus.bar || GetMenu(frame) != browser_menus.bar) build_main_menu(frame);
@@ -82,8 +83,10 @@ void menu_ids(HMENU m, std::set<int>* ids)
 {
     for (int i = 0; i < GetMenuItemCount(m); i++) {
         HMENU sub = GetSubMenu(m, i);
-        if (sub) menu_ids(sub, ids);
-        else if (GetMenuItemID(m, i) != 0 && GetMenuItemID(m, i) != static_cast<UINT>(-1)) ids->insert(GetMenuItemID(m, i));
+        if (sub)
+            menu_ids(sub, ids);
+        else if (GetMenuItemID(m, i) != 0 && GetMenuItemID(m, i) != static_cast<UINT>(-1))
+            ids->insert(GetMenuItemID(m, i));
     }
 }
 
@@ -108,9 +111,8 @@ TEST(Commands, EveryIdentifierHasAnAction)
     HMENU context = build_file_context_menu(0);
     menu_ids(context, &ids);
     DestroyMenu(context);
-    for (int id : {101, 113, 360, 378, 331, 498, 499, 5000, 5199, 2001, 2255, 1030, 3601, 5219})
-        ids.insert(id);
-    ids.erase(65501);   // the library's close and help
+    for (int id : {101, 113, 360, 378, 331, 498, 499, 5000, 5199, 2001, 2255, 1030, 3601, 5219}) ids.insert(id);
+    ids.erase(65501);  // the library's close and help
     ids.erase(65510);
     EXPECT_GT(ids.size(), 140u);
     for (int id : ids) {
@@ -124,11 +126,10 @@ TEST(Commands, EveryIdentifierHasAnAction)
 TEST(Commands, MissingPartsAreReachedThroughTheirHooks)
 {
     command_page p;
-    const int hooked[] = {240, 245, 246, 370, 127, 129, 130, 126, 128, 300, 301, 120, 121, 122, 162, 335,
-                          311, 315, 236, 295, 105, 155, 156, 151, 154, 112, 110, 190, 195, 330, 331, 332,
-                          282, 340, 349, 135};
+    const int hooked[] = {240, 245, 246, 370, 127, 129, 130, 126, 128, 300, 301, 120, 121, 122, 162, 335, 311, 315,
+                          236, 295, 105, 155, 156, 151, 154, 112, 110, 190, 195, 330, 331, 332, 282, 340, 349, 135};
     for (int id : hooked) {
-        p.select(0);   // a reload by the command before cleared the marks
+        p.select(0);  // a reload by the command before cleared the marks
         p.select(1);
         reached.clear();
         p.command(id, 1);
@@ -155,10 +156,13 @@ TEST(Commands, GuardsKeepCommandsOut)
     static int mode, full;
     browser_ui_hooks.viewer_mode = [] { return mode; };
     browser_ui_hooks.viewer_full_screen = [] { return full; };
-    struct { int id, mode, full, count; bool acts; } cases[] = {
-        {240, 0, 0, 3, true}, {370, 0, 0, 3, true}, {370, 1, 0, 3, false},
-        {127, 1, 0, 3, false}, {135, 0, 0, 3, true}, {135, 1, 0, 3, false},
-        {126, 0, 0, 0, false}, {330, 0, 0, 0, false}, {330, 1, 0, 3, true}, {340, 1, 1, 3, true},
+    struct {
+        int id, mode, full, count;
+        bool acts;
+    } cases[] = {
+        {240, 0, 0, 3, true}, {370, 0, 0, 3, true},  {370, 1, 0, 3, false}, {127, 1, 0, 3, false},
+        {135, 0, 0, 3, true}, {135, 1, 0, 3, false}, {126, 0, 0, 0, false}, {330, 0, 0, 0, false},
+        {330, 1, 0, 3, true}, {340, 1, 1, 3, true},
     };
     for (auto& c : cases) {
         mode = c.mode, full = c.full;
@@ -188,7 +192,8 @@ TEST(Commands, HelpTextOfTheHighlightedItem)
     EXPECT_EQ(p.highlighted(250), "画面を更新します．");
     EXPECT_EQ(p.highlighted(65501), "このウインドウを閉じます．");
     EXPECT_EQ(p.highlighted(703), "一覧画像のサイズを横に 3 枚表示する大きさに変更します．");
-    EXPECT_EQ(p.highlighted(152), "ファイル/フォルダを同名zipファイルに圧縮します．zip32j.dll, zip32.dll(またはizip32j.dll)が必要です．");
+    EXPECT_EQ(p.highlighted(152),
+              "ファイル/フォルダを同名zipファイルに圧縮します．zip32j.dll, zip32.dll(またはizip32j.dll)が必要です．");
     browser_list.tree_depth = 1;
     EXPECT_EQ(p.highlighted(370), "サブフォルダを全て畳みます．");
     browser_list.tree_depth = 0;
@@ -197,9 +202,9 @@ TEST(Commands, HelpTextOfTheHighlightedItem)
     build_drive_menu("c:\\", nullptr, 1000);
     EXPECT_EQ(p.highlighted(1001), "ドライブに移動します．Ctrlを押しながら選ぶと新規ウインドウで開きます．");
     p.highlighted(250);
-    EXPECT_EQ(p.highlighted(499), "画面を更新します．");   // no help: the text stays
+    EXPECT_EQ(p.highlighted(499), "画面を更新します．");  // no help: the text stays
     browser_list_set_entries(nullptr, 0);
-    EXPECT_EQ(p.highlighted(250), "");   // entry commands say nothing on an empty list
+    EXPECT_EQ(p.highlighted(250), "");  // entry commands say nothing on an empty list
     // Through the window hook, as a menu sends it.
     SendMessageA(_page_hwnd(1), WM_MENUSELECT, MAKEWPARAM(231, MF_STRING), 0);
     EXPECT_EQ(p.status(), "デスクトップへ移動します．");
@@ -215,13 +220,13 @@ TEST(Menus, StatesFollowTheSituation)
     menu_handles& m = browser_menus;
     mode = full = 0;
     update_menu_state(m.edit, nullptr);
-    EXPECT_TRUE(greyed(m.edit, 126));   // nothing selected
+    EXPECT_TRUE(greyed(m.edit, 126));  // nothing selected
     EXPECT_FALSE(greyed(m.edit, 127));
     EXPECT_EQ(text_of(m.edit, 120), "全選択解除 \t Esc");
     p.select(1);
     update_menu_state(m.edit, nullptr);
     EXPECT_FALSE(greyed(m.edit, 126));
-    read_only_answer = 1;   // a ZIP folder that cannot be written
+    read_only_answer = 1;  // a ZIP folder that cannot be written
     update_menu_state(m.edit, nullptr);
     EXPECT_TRUE(greyed(m.edit, 128) && greyed(m.edit, 300) && greyed(m.edit, 127));
     EXPECT_FALSE(greyed(m.edit, 126));
@@ -235,7 +240,7 @@ TEST(Menus, StatesFollowTheSituation)
     update_menu_state(m.view, nullptr);
     EXPECT_FALSE(greyed(m.view, 379));
     EXPECT_TRUE((state_of(m.view, 380) & MF_CHECKED) != 0);
-    mode = 1;   // one image
+    mode = 1;  // one image
     update_menu_state(m.view, nullptr);
     EXPECT_TRUE(greyed(m.view, 379) && greyed(m.view, 380));
     update_menu_state(m.file, nullptr);
@@ -331,8 +336,11 @@ TEST(SendTo, FolderTargetAndMissingTarget)
     DestroyMenu(popup);
     ASSERT_NE(id, 0);
     p.select(1);
-    struct { int answer; std::string a_bytes; bool unique; } cases[] = {
-        {IDCANCEL, "old", false}, {IDNO, "old", true}, {IDYES, "", false}};
+    struct {
+        int answer;
+        std::string a_bytes;
+        bool unique;
+    } cases[] = {{IDCANCEL, "old", false}, {IDNO, "old", true}, {IDYES, "", false}};
     for (auto& c : cases) {
         bench::install_message_box_seam(c.answer);
         bench::message_boxes.clear();
@@ -341,9 +349,12 @@ TEST(SendTo, FolderTargetAndMissingTarget)
         EXPECT_EQ(run_send_to(id, "a.png"), 1);
         EXPECT_EQ(bench::message_boxes.size(), 1u);
         std::string a = bench::read_file(target + "\\a.png");
-        if (c.a_bytes.empty()) EXPECT_GT(a.size(), 3u); else EXPECT_EQ(a, c.a_bytes);
+        if (c.a_bytes.empty())
+            EXPECT_GT(a.size(), 3u);
+        else
+            EXPECT_EQ(a, c.a_bytes);
         EXPECT_EQ(GetFileAttributesA((target + "\\a0.png").c_str()) != INVALID_FILE_ATTRIBUTES, c.unique);
-        EXPECT_NE(GetFileAttributesA((target + "\\b.png").c_str()), INVALID_FILE_ATTRIBUTES);   // the selection
+        EXPECT_NE(GetFileAttributesA((target + "\\b.png").c_str()), INVALID_FILE_ATTRIBUTES);  // the selection
         EXPECT_EQ(busy_state.counter, 0);
     }
     bench::remove_tree(target);

@@ -12,11 +12,15 @@
 namespace {
 struct in_folder {
     char saved[MAX_PATH];
-    explicit in_folder(const char* path) { GetCurrentDirectoryA(MAX_PATH, saved); SetCurrentDirectoryA(path); }
+    explicit in_folder(const char* path)
+    {
+        GetCurrentDirectoryA(MAX_PATH, saved);
+        SetCurrentDirectoryA(path);
+    }
     ~in_folder() { SetCurrentDirectoryA(saved); }
 };
 bool exists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
-}
+}  // namespace
 
 TEST(CommentFiles, PairedWithTheirImages)
 {
@@ -32,17 +36,17 @@ TEST(CommentFiles, PairedWithTheirImages)
     EXPECT_EQ(is_comment_text("ソ.txt"), 0);
     EXPECT_EQ(create_comment_file("表.jpg"), 1);
     EXPECT_EQ(bench::read_file(dir.file("表.txt")), "\r\n");
-    EXPECT_EQ(create_comment_file("表.jpg"), 0);           // exists already
+    EXPECT_EQ(create_comment_file("表.jpg"), 0);  // exists already
     EXPECT_EQ(is_comment_text("表.txt"), 1);
     EXPECT_EQ(is_comment_text("表.TXT"), 1);
     EXPECT_EQ(is_comment_text("表.jpg"), 0);
 
     bench::write_file(dir.file("能.txt"), "x");
-    EXPECT_EQ(is_comment_text("能.txt"), 0);              // no image beside it
+    EXPECT_EQ(is_comment_text("能.txt"), 0);  // no image beside it
     bench::write_file(dir.file("能.Tiff"), "x");
     EXPECT_EQ(is_comment_text("能.txt"), 1);
     image_kind_enabled[KIND_TIF] = 0;
-    EXPECT_EQ(is_comment_text("能.txt"), 0);              // the image's kind is switched off
+    EXPECT_EQ(is_comment_text("能.txt"), 0);  // the image's kind is switched off
     image_kind_enabled[KIND_TIF] = 1;
 
     char n0[] = "表.txt", n1[] = "能.txt", n2[] = "表.jpg";
@@ -77,7 +81,7 @@ TEST(CommentFiles, LinesTrimmedAndWrapped)
     EXPECT_EQ(lines[2], "");
     EXPECT_EQ(lines[3], "表ソ能");
 
-    lines = read_comment_lines(dir.file("a.png").c_str(), dc, w.cx);   // four characters to a line
+    lines = read_comment_lines(dir.file("a.png").c_str(), dc, w.cx);  // four characters to a line
     ASSERT_GE(lines.size(), 8u);
     EXPECT_EQ(lines[0], "firs");
     EXPECT_EQ(lines[1], "t li");
@@ -91,9 +95,9 @@ TEST(CommentFiles, LinesTrimmedAndWrapped)
         EXPECT_FALSE(lines[i].empty());
         joined += lines[i];
     }
-    EXPECT_EQ(joined, "表ソ能");                          // wrapped between whole characters
+    EXPECT_EQ(joined, "表ソ能");  // wrapped between whole characters
 
-    EXPECT_TRUE(read_comment_lines(dir.file("a.txt").c_str(), dc, 100).empty());   // not an image
+    EXPECT_TRUE(read_comment_lines(dir.file("a.txt").c_str(), dc, 100).empty());  // not an image
     EXPECT_TRUE(read_comment_lines(dir.file("b.png").c_str(), dc, 100).empty());
     DeleteDC(dc);
 }
@@ -106,14 +110,14 @@ TEST(FolderOps, FolderFromFile)
     EXPECT_TRUE(exists(dir.file("ソ\\ソ.jpg")));
     EXPECT_FALSE(exists(file));
 
-    std::string other = dir.write("ソ.png", "y");              // the folder exists now
+    std::string other = dir.write("ソ.png", "y");  // the folder exists now
     EXPECT_EQ(make_folder_from_file(other.c_str()), 0);
     EXPECT_TRUE(exists(other));
     EXPECT_FALSE(exists(dir.file("ソ\\ソ.png")));
 
     std::string image = dir.write("表.png", "z");
     ASSERT_EQ(move_entry_into_folder(image.c_str(), dir.file("ソ").c_str()), 1);
-    EXPECT_TRUE(exists(dir.file("ソ\\表")));                   // an image loses its extension
+    EXPECT_TRUE(exists(dir.file("ソ\\表")));  // an image loses its extension
     std::string text = dir.write("能.txt", "z");
     ASSERT_EQ(move_entry_into_folder(text.c_str(), dir.file("ソ").c_str()), 1);
     EXPECT_TRUE(exists(dir.file("ソ\\能.txt")));
@@ -123,8 +127,12 @@ namespace {
 std::string moves;
 void record_move(const char* from, const char* to) { moves += std::string(from) + ">" + to + "\n"; }
 std::string scanned;
-int record_scan(const char* folder) { scanned = folder; return 2; }
+int record_scan(const char* folder)
+{
+    scanned = folder;
+    return 2;
 }
+}  // namespace
 
 TEST(FolderOps, LayerFolderImagesGoThroughTheScan)
 {

@@ -21,7 +21,10 @@ inline BOOL CALLBACK find_dialog(HWND w, LPARAM p)
 {
     char cls[16];
     GetClassNameA(w, cls, sizeof cls);
-    if (strcmp(cls, "#32770") == 0 && IsWindowVisible(w)) { *reinterpret_cast<HWND*>(p) = w; return FALSE; }
+    if (strcmp(cls, "#32770") == 0 && IsWindowVisible(w)) {
+        *reinterpret_cast<HWND*>(p) = w;
+        return FALSE;
+    }
     return TRUE;
 }
 
@@ -35,7 +38,7 @@ inline HWND own_dialog()
 inline void CALLBACK play(HWND, UINT, UINT_PTR id, DWORD)
 {
     HWND dialog = own_dialog();
-    if (!dialog) return;   // not shown yet: the timer fires again
+    if (!dialog) return;  // not shown yet: the timer fires again
     KillTimer(nullptr, id);
     part()(dialog);
 }

@@ -18,11 +18,11 @@ TEST(Drop, DroppedFoldersAndFilesOpenTheirFolders)
     struct row {
         int page;
         std::vector<std::string> names;
-        std::string shown;   // the current folder afterwards
+        std::string shown;  // the current folder afterwards
     } rows[] = {
         {1, {one}, one},
-        {1, {one, file}, dir.file("two")},   // the last one stays
-        {2, {one}, ""},                       // other pages are not the browser's
+        {1, {one, file}, dir.file("two")},  // the last one stays
+        {2, {one}, ""},                     // other pages are not the browser's
         {1, {missing}, ""},
     };
     for (const row& r : rows) {

@@ -12,13 +12,20 @@ int renumbered;
 int numbered() { return 1; }
 void count_renumber(int, int) { renumbered++; }
 bool exists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
-}
+}  // namespace
 
 // The shell asks; Yes deletes, No keeps the files and is a failure. A folder
 // numbered in order closes up its numbers unless nothing is left.
 TEST(EntryOps, RecycleBinAsksAndADeclineIsAFailure)
 {
-    struct recycle_case { const char* name; int button; int marked; int result; bool gone; int renumbers; };
+    struct recycle_case {
+        const char* name;
+        int button;
+        int marked;
+        int result;
+        bool gone;
+        int renumbers;
+    };
     const recycle_case cases[] = {
         {"declined", IDNO, 1, 0, false, 0},
         {"one of three", IDYES, 1, 1, true, 1},
@@ -56,7 +63,7 @@ int type_name(int index, int, char* new_path)
     return 1;
 }
 int press_escape(int, int, char*) { return 0; }
-}
+}  // namespace
 
 TEST(EntryOps, NewEntriesNeverTouchAnOldPlaceholder)
 {

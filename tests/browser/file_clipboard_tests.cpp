@@ -29,7 +29,7 @@ std::string payload(const std::string& name, size_t n)
     for (size_t i = 0; i < n; i++) bytes[i] = char((i * 31 + name.size() * 7 + name[0]) & 0xFF);
     return bytes;
 }
-}
+}  // namespace
 
 // The second process: reads what the first put on the clipboard and pastes it.
 ZOTE_CHILD(paste_from_clipboard)
@@ -73,7 +73,8 @@ TEST(FileClipboard, CopyInOneProcessPasteInAnother)
         bench::child_result r = bench::run_child("paste_from_clipboard");
         EXPECT_EQ(r.exit_code, 0u) << r.output;
         EXPECT_NE(r.output.find(cut ? "valid=1 cut=1 effect=2 count=3" : "valid=1 cut=0 effect=5 count=3"),
-                  std::string::npos) << r.output;
+                  std::string::npos)
+            << r.output;
         EXPECT_NE(r.output.find("pFiles=20 wide=0"), std::string::npos) << r.output;
         // In list order.
         size_t a = r.output.find("file=a b.jpg"), z = r.output.find("file=z.jpg"), k = r.output.find("file=表.jpg");
@@ -100,7 +101,7 @@ TEST(FileClipboard, OverwriteAnswers)
         const char* name;
         std::vector<answer> answers;
         int dialogs;
-        const char* after;   // per file: n new over old, o old kept, r old kept and a renamed copy
+        const char* after;  // per file: n new over old, o old kept, r old kept and a renamed copy
     };
     const answers_case cases[] = {
         {"yes each", {{1, false}, {1, false}, {1, false}}, 3, "nnn"},

@@ -20,18 +20,45 @@ std::string kind_text(void (*set)(file_kind&))
 }
 toolbar_hit bar_answer;
 void fixed_bar(int, int, toolbar_hit* out) { *out = bar_answer; }
-}
+}  // namespace
 
 TEST(HelpTexts, KindTextOfEveryKind)
 {
-    struct kind_case { void (*set)(file_kind&); const char* text; };
+    struct kind_case {
+        void (*set)(file_kind&);
+        const char* text;
+    };
     const kind_case cases[] = {
         {[](file_kind& k) { k.drive_root = 1; }, "ﾄﾞﾗｲﾌﾞ"},
-        {[](file_kind& k) { k.shortcut = 1; k.file_size = 2000; }, "ﾘﾝｸ 2.0KB"},
-        {[](file_kind& k) { k.archive = 2; k.summary.other_count = 5; k.file_size = 3000; }, "圧縮 +5 3.0KB"},
-        {[](file_kind& k) { k.text = 1; k.kanji_code = 2; k.file_size = 1000; }, "EUCﾃｷｽﾄ 1.0KB"},
-        {[](file_kind& k) { k.text = 1; k.kanji_code = 3; k.file_size = 1000; }, "ﾃｷｽﾄ 1.0KB"},
-        {[](file_kind& k) { k.text = 1; k.kanji_code = -1; k.file_size = 1000; }, "ﾃｷｽﾄ 1.0KB"},
+        {[](file_kind& k) {
+             k.shortcut = 1;
+             k.file_size = 2000;
+         },
+         "ﾘﾝｸ 2.0KB"},
+        {[](file_kind& k) {
+             k.archive = 2;
+             k.summary.other_count = 5;
+             k.file_size = 3000;
+         },
+         "圧縮 +5 3.0KB"},
+        {[](file_kind& k) {
+             k.text = 1;
+             k.kanji_code = 2;
+             k.file_size = 1000;
+         },
+         "EUCﾃｷｽﾄ 1.0KB"},
+        {[](file_kind& k) {
+             k.text = 1;
+             k.kanji_code = 3;
+             k.file_size = 1000;
+         },
+         "ﾃｷｽﾄ 1.0KB"},
+        {[](file_kind& k) {
+             k.text = 1;
+             k.kanji_code = -1;
+             k.file_size = 1000;
+         },
+         "ﾃｷｽﾄ 1.0KB"},
         {[](file_kind& k) { k.file_size = 4000; }, "ﾌｧｲﾙ 4.0KB"},
     };
     for (const kind_case& c : cases) EXPECT_EQ(kind_text(c.set), c.text);
@@ -56,7 +83,10 @@ TEST(HelpTexts, EntryHelpByMarksAndToolbarTexts)
     EXPECT_EQ(std::string(kind), "一覧ｻｲｽﾞ " + std::to_string(int(browser_list.thumb_size)) + "*" +
                                      std::to_string(int(browser_list.thumb_size)));
     browser_op_hooks.toolbar_hit_test = fixed_bar;
-    struct bar_case { toolbar_hit hit; const char* text; };
+    struct bar_case {
+        toolbar_hit hit;
+        const char* text;
+    };
     const bar_case bars[] = {
         {{BAR_BUTTON, 1}, "親ﾌｫﾙﾀﾞへ(BackSpace)"},
         {{BAR_BUTTON, 7}, "一覧ｻｲｽﾞを横 2 枚分にする(2)"},
@@ -89,7 +119,9 @@ TEST(Navigation, PathSegmentsAndTheTreeSwitch)
     ASSERT_TRUE(path_segment_folder(parts - 1, folder));
     EXPECT_EQ(std::string(folder), dir.file("nav"));
     // -2 sets all levels, -1 toggles between none and all, 0 one level, n stays n.
-    struct expand_case { int from, requested, to; };
+    struct expand_case {
+        int from, requested, to;
+    };
     const expand_case cases[] = {{0, -2, -1}, {0, -1, -1}, {-1, -1, 0}, {0, 0, 1}, {2, 0, 0}, {0, 3, 3}};
     for (const expand_case& c : cases)
         EXPECT_EQ(next_expand_state(c.from, c.requested, 1), c.to) << c.from << " " << c.requested;

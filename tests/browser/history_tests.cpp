@@ -60,26 +60,33 @@ TEST_F(history_fixture, FileIsTakenOnlyWhenWholeAndSound)
     strcpy(good->entries[2].path, "C:\\b");
     std::string bytes = block_bytes(*good);
     std::string no_nul = bytes;
-    memset(&no_nul[offsetof(history_block, entries) + 3 * sizeof(history_entry) + offsetof(history_entry, path)], 'x', 260);
+    memset(&no_nul[offsetof(history_block, entries) + 3 * sizeof(history_entry) + offsetof(history_entry, path)], 'x',
+           260);
     std::string far_position = bytes;
     far_position[4] = 99;
     std::string old_version = bytes;
     old_version[0] = 20;
-    struct { const char* name; std::string bytes; int taken; } table[] = {
-        { "whole", bytes, 1 },
-        { "short", bytes.substr(0, 100), 0 },
-        { "one byte short", bytes.substr(0, bytes.size() - 1), 0 },
-        { "longer", bytes + "x", 0 },
-        { "version 20", old_version, 0 },
-        { "position 99", far_position, 0 },
-        { "path without terminator", no_nul, 0 },
+    struct {
+        const char* name;
+        std::string bytes;
+        int taken;
+    } table[] = {
+        {"whole", bytes, 1},
+        {"short", bytes.substr(0, 100), 0},
+        {"one byte short", bytes.substr(0, bytes.size() - 1), 0},
+        {"longer", bytes + "x", 0},
+        {"version 20", old_version, 0},
+        {"position 99", far_position, 0},
+        {"path without terminator", no_nul, 0},
     };
     for (auto& t : table) {
         std::string path = dir.write("history", t.bytes);
         std::unique_ptr<history_block> out(new history_block());
         EXPECT_EQ(read_history_file(path.c_str(), out.get()), t.taken) << t.name;
-        if (t.taken) EXPECT_EQ(block_bytes(*out), t.bytes) << t.name;
-        else EXPECT_EQ(out->version, 0) << t.name << ": the block is left alone";
+        if (t.taken)
+            EXPECT_EQ(block_bytes(*out), t.bytes) << t.name;
+        else
+            EXPECT_EQ(out->version, 0) << t.name << ": the block is left alone";
     }
     EXPECT_EQ(read_history_file(dir.file("missing").c_str(), good.get()), 0);
 }
@@ -116,7 +123,7 @@ TEST_F(history_fixture, RevisitMovesToNewestAndKeepsMarks)
     browser_list.selected_count = 0;
     visit(1);
     visit(0);
-    EXPECT_EQ(order(), (std::vector<std::string>{ folder(1), folder(0) }));
+    EXPECT_EQ(order(), (std::vector<std::string>{folder(1), folder(0)}));
     memset(marks, 0, sizeof marks);
     restore_history_selection();
     EXPECT_EQ(marks[3] + marks[99], 2);
@@ -173,7 +180,7 @@ std::vector<std::pair<std::string, UINT>> menu_items(HMENU m)
     for (int i = 0; i < GetMenuItemCount(m); i++) {
         char text[300] = {};
         GetMenuStringA(m, i, text, sizeof text, MF_BYPOSITION);
-        out.push_back({ text, GetMenuState(m, i, MF_BYPOSITION) });
+        out.push_back({text, GetMenuState(m, i, MF_BYPOSITION)});
     }
     return out;
 }
@@ -193,8 +200,10 @@ TEST_F(history_fixture, MenuListsNewestFirstWithSlashes)
     EXPECT_TRUE(items[1].second & MF_GRAYED) << "nothing to go forward to";
     EXPECT_TRUE(items[3].second & MF_SEPARATOR);
     std::string f1 = folder(1), f0 = folder(0);
-    for (char& c : f1) if (c == '\\') c = '/';
-    for (char& c : f0) if (c == '\\') c = '/';
+    for (char& c : f1)
+        if (c == '\\') c = '/';
+    for (char& c : f0)
+        if (c == '\\') c = '/';
     EXPECT_EQ(items[4].first, "&0 C" + f1.substr(1) + " *");
     EXPECT_TRUE(items[4].second & MF_GRAYED) << "the current folder";
     EXPECT_EQ(items[5].first, "&1 C" + f0.substr(1) + "  ");

@@ -59,7 +59,10 @@ FILETIME old_time(const std::string& path)
     return file_write_time(path.c_str());
 }
 
-bool same_time(FILETIME a, FILETIME b) { return a.dwLowDateTime == b.dwLowDateTime && a.dwHighDateTime == b.dwHighDateTime; }
+bool same_time(FILETIME a, FILETIME b)
+{
+    return a.dwLowDateTime == b.dwLowDateTime && a.dwHighDateTime == b.dwHighDateTime;
+}
 bool exists(const std::string& p) { return GetFileAttributesA(p.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
 int files_in(const bench::scratch_dir& dir)
@@ -67,7 +70,9 @@ int files_in(const bench::scratch_dir& dir)
     int n = 0;
     WIN32_FIND_DATAA d;
     HANDLE h = FindFirstFileA(dir.file("*").c_str(), &d);
-    do { n += d.cFileName[0] != '.'; } while (FindNextFileA(h, &d));
+    do {
+        n += d.cFileName[0] != '.';
+    } while (FindNextFileA(h, &d));
     FindClose(h);
     return n;
 }
@@ -99,7 +104,10 @@ struct save_fixture : ::testing::Test {
 
 TEST_F(save_fixture, EveryFormatAndOption)
 {
-    struct { int kind, format, rotation, keep, del; const char* target; } cases[] = {
+    struct {
+        int kind, format, rotation, keep, del;
+        const char* target;
+    } cases[] = {
         {0, SAVE_BMP, 0, 1, 0, "s.bmp"},  {0, SAVE_JPEG, 0, 1, 1, "s.jpg"}, {0, SAVE_PNG, 1, 0, 0, "s.png"},
         {0, SAVE_TIFF, 2, 1, 1, "s.tif"}, {1, SAVE_PNG, 3, 1, 0, "s.png"},  {1, SAVE_TIFF, 0, 1, 0, "s.tif"},
         {2, SAVE_TIFF, 1, 0, 1, "s.tif"}, {3, SAVE_TIFF, 0, 1, 0, "s.tif"}, {3, SAVE_BMP, 3, 0, 1, "s.bmp"},
@@ -137,7 +145,7 @@ TEST_F(save_fixture, EveryFormatAndOption)
         keep_for_readback(target, original, c.rotation, n++);
         bool same_file = std::string(c.target) == "s.png";
         EXPECT_EQ(exists(source), !c.del || same_file) << label;
-        EXPECT_EQ(files_in(here), c.del || same_file ? 1 : 2) << label;   // no temporary file left
+        EXPECT_EQ(files_in(here), c.del || same_file ? 1 : 2) << label;  // no temporary file left
         _bmap_delete(back);
         _bmap_delete(original);
     }
@@ -174,7 +182,10 @@ TEST_F(save_fixture, FailuresKeepTheOriginal)
     std::string png = make_png(dir, "p.png", 0);
     std::string other = make_jpeg(dir, "p.jpg");
     std::string good = make_jpeg(dir, "g.jpg");
-    struct { std::string source, locked; save_choice choice; } cases[] = {
+    struct {
+        std::string source, locked;
+        save_choice choice;
+    } cases[] = {
         {png, other, {SAVE_JPEG, 50, 1, 1, 72, 72, 0}},
         {png, png, {SAVE_PNG, 0, 0, 1, 72, 72, 2}},
         {good, good, {SAVE_JPEG, 0, 0, 1, 72, 72, 0}},
@@ -184,15 +195,19 @@ TEST_F(save_fixture, FailuresKeepTheOriginal)
         for (auto& c : cases) {
             std::string source_bytes = bench::read_file(c.source), locked_bytes = bench::read_file(c.locked);
             HANDLE h = INVALID_HANDLE_VALUE;
-            if (held) h = CreateFileA(c.locked.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
-            else SetFileAttributesA(c.locked.c_str(), FILE_ATTRIBUTE_READONLY);
+            if (held)
+                h = CreateFileA(c.locked.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+            else
+                SetFileAttributesA(c.locked.c_str(), FILE_ATTRIBUTE_READONLY);
             EXPECT_EQ(save_image_with_choice(c.source.c_str(), &c.choice), 0) << c.locked << held;
-            if (held) CloseHandle(h);
-            else SetFileAttributesA(c.locked.c_str(), FILE_ATTRIBUTE_NORMAL);
+            if (held)
+                CloseHandle(h);
+            else
+                SetFileAttributesA(c.locked.c_str(), FILE_ATTRIBUTE_NORMAL);
             EXPECT_TRUE(bench::read_file(c.locked) == locked_bytes) << c.locked << held;
             EXPECT_TRUE(bench::read_file(c.source) == source_bytes) << c.locked << held;
         }
-    EXPECT_EQ(files_in(dir), 4);   // cut.jpg, p.png, p.jpg, g.jpg: no temporary file left
+    EXPECT_EQ(files_in(dir), 4);  // cut.jpg, p.png, p.jpg, g.jpg: no temporary file left
 
     // A refused overwrite touches nothing.
     bench::install_message_box_seam(IDNO);
@@ -204,7 +219,11 @@ TEST_F(save_fixture, FailuresKeepTheOriginal)
 
 TEST_F(save_fixture, ColourCounts)
 {
-    struct { int kind; int count; const char* text; } cases[] = {
+    struct {
+        int kind;
+        int count;
+        const char* text;
+    } cases[] = {
         {0, 384, "c.png には\n384 色使われています．"},
         {1, 4, "c.png には\n4 色使われています．"},
         {2, -2, "c.png は\n2 階調グレースケールです．"},
@@ -220,15 +239,17 @@ TEST_F(save_fixture, ColourCounts)
     }
     bench::write_file(dir.file("bad.png"), "not an image");
     bench::message_boxes.clear();
-    EXPECT_EQ(count_image_colours(dir.file("bad.png").c_str()), 0);   // never the icon's colours
+    EXPECT_EQ(count_image_colours(dir.file("bad.png").c_str()), 0);  // never the icon's colours
     EXPECT_TRUE(bench::message_boxes.empty());
 }
 
 TEST_F(save_fixture, ResolutionGuess)
 {
-    struct { int x, w, h, expect; } cases[] = {
-        {0, 2160, 1300, 600}, {1, 1300, 2160, 600}, {0, 2161, 1300, 300}, {0, 2106, 1278, 600},
-        {0, 640, 480, 300},   {96, 2160, 1300, 96},
+    struct {
+        int x, w, h, expect;
+    } cases[] = {
+        {0, 2160, 1300, 600}, {1, 1300, 2160, 600}, {0, 2161, 1300, 300},
+        {0, 2106, 1278, 600}, {0, 640, 480, 300},   {96, 2160, 1300, 96},
     };
     for (auto& c : cases) {
         int x = c.x, y = c.x;
@@ -241,7 +262,7 @@ TEST_F(save_fixture, ResolutionGuess)
 namespace {
 int scan_kind = 0;
 _bmap* scanner(HWND) { return scan_kind < 0 ? nullptr : make_image(scan_kind); }
-}
+}  // namespace
 
 TEST_F(save_fixture, ScansGetUniqueNamesInEveryFormat)
 {
@@ -249,7 +270,7 @@ TEST_F(save_fixture, ScansGetUniqueNamesInEveryFormat)
     char name[8];
     scan_name_of_time(&t, name);
     EXPECT_STREQ(name, "B9PE37M");
-    t.wYear = 2047;   // the year code repeats every 36 years
+    t.wYear = 2047;  // the year code repeats every 36 years
     scan_name_of_time(&t, name);
     EXPECT_STREQ(name, "B9PE37M");
 
@@ -258,14 +279,21 @@ TEST_F(save_fixture, ScansGetUniqueNamesInEveryFormat)
     char saved[MAX_PATH];
     GetCurrentDirectoryA(MAX_PATH, saved);
     SetCurrentDirectoryA(dir.path());
-    struct { int kind; const char* ext; int (*probe)(const char*, int*, int*, int*, int*); } cases[] = {
-        {0, ".jpg", probe_jpeg_file}, {1, ".png", probe_png_file}, {2, ".tif", probe_tiff_file}, {3, ".png", probe_png_file},
+    struct {
+        int kind;
+        const char* ext;
+        int (*probe)(const char*, int*, int*, int*, int*);
+    } cases[] = {
+        {0, ".jpg", probe_jpeg_file},
+        {1, ".png", probe_png_file},
+        {2, ".tif", probe_tiff_file},
+        {3, ".png", probe_png_file},
     };
     for (auto& c : cases) {
         scan_kind = c.kind;
         char first[MAX_PATH], second[MAX_PATH];
         ASSERT_EQ(scan_to_file(first), 1);
-        ASSERT_EQ(scan_to_file(second), 1);   // well within two seconds of the first
+        ASSERT_EQ(scan_to_file(second), 1);  // well within two seconds of the first
         EXPECT_NE(std::string(first), std::string(second));
         for (const char* p : {first, second}) {
             EXPECT_EQ(p[0], '_');
@@ -292,7 +320,8 @@ TEST_F(save_fixture, DialogChoices)
     bool any_checked = true;
     dialog_player::arm([&](HWND d) {
         any_checked = false;
-        for (int id = IDC_FORMAT_BMP; id <= IDC_FORMAT_TIF; id++) any_checked = any_checked || IsDlgButtonChecked(d, id);
+        for (int id = IDC_FORMAT_BMP; id <= IDC_FORMAT_TIF; id++)
+            any_checked = any_checked || IsDlgButtonChecked(d, id);
         dialog_player::click(d, IDOK);
     });
     EXPECT_EQ(run_save_dialog(nullptr, gif.c_str(), 300, 300, 1), 0);

@@ -29,7 +29,7 @@ void note_shown(HWND edit)
 // Runs the editor on this thread while the robot plays its part on another.
 struct robot {
     std::thread worker;
-    std::string seen;   // the editor's text when it was shown
+    std::string seen;  // the editor's text when it was shown
     explicit robot(std::function<void(HWND)> part)
     {
         shown_edit = nullptr;
@@ -99,8 +99,8 @@ struct editors : ::testing::Test {
 
 TEST_F(editors, RenameCommitsAndCancels)
 {
-    HWND other = CreateWindowExA(0, "EDIT", "", WS_CHILD | WS_VISIBLE, 200, 200, 50, 20, page_drawing_window(1), nullptr,
-                                 nullptr, nullptr);
+    HWND other = CreateWindowExA(0, "EDIT", "", WS_CHILD | WS_VISIBLE, 200, 200, 50, 20, page_drawing_window(1),
+                                 nullptr, nullptr, nullptr);
     struct rename_case {
         const char* entry;
         int mode;
@@ -113,11 +113,15 @@ TEST_F(editors, RenameCommitsAndCancels)
     files start = {{"photo.r.jpg", "p"}, {"photo.r.txt", "c"}, {"03)sun.jpg", "s"}, {"b.jpg", "b"}};
     auto typed = [](const char* t) { return [t](HWND e) { type_and(e, t, VK_RETURN); }; };
     rename_case cases[] = {
-        {"photo.r.jpg", 0, "photo", typed(" trip "), 1, files{{"trip.r.jpg", "p"}, {"trip.r.txt", "c"}, {"03)sun.jpg", "s"}, {"b.jpg", "b"}}},
-        {"photo.r.jpg", 0, "photo", typed("b"), 1, files{{"b.r.jpg", "p"}, {"b.r.txt", "c"}, {"03)sun.jpg", "s"}, {"b.jpg", "b"}}},
-        {"03)sun.jpg", 0, "sun", typed("moon"), 1, files{{"photo.r.jpg", "p"}, {"photo.r.txt", "c"}, {"03)moon.jpg", "s"}, {"b.jpg", "b"}}},
-        {"03)sun.jpg", 1, "03)sun", typed("1)sun"), 1, files{{"photo.r.jpg", "p"}, {"photo.r.txt", "c"}, {"1)sun.jpg", "s"}, {"b.jpg", "b"}}},
-        {"03)sun.jpg", 1, "03)sun", typed("b"), 0, start},   // "b.jpg" exists
+        {"photo.r.jpg", 0, "photo", typed(" trip "), 1,
+         files{{"trip.r.jpg", "p"}, {"trip.r.txt", "c"}, {"03)sun.jpg", "s"}, {"b.jpg", "b"}}},
+        {"photo.r.jpg", 0, "photo", typed("b"), 1,
+         files{{"b.r.jpg", "p"}, {"b.r.txt", "c"}, {"03)sun.jpg", "s"}, {"b.jpg", "b"}}},
+        {"03)sun.jpg", 0, "sun", typed("moon"), 1,
+         files{{"photo.r.jpg", "p"}, {"photo.r.txt", "c"}, {"03)moon.jpg", "s"}, {"b.jpg", "b"}}},
+        {"03)sun.jpg", 1, "03)sun", typed("1)sun"), 1,
+         files{{"photo.r.jpg", "p"}, {"photo.r.txt", "c"}, {"1)sun.jpg", "s"}, {"b.jpg", "b"}}},
+        {"03)sun.jpg", 1, "03)sun", typed("b"), 0, start},  // "b.jpg" exists
         {"b.jpg", 0, "b", typed("..\\b2"), 0, start},
         {"b.jpg", 0, "b", typed("sub/b2"), 0, start},
         {"b.jpg", 0, "b", typed("c:b2"), 0, start},
@@ -126,7 +130,7 @@ TEST_F(editors, RenameCommitsAndCancels)
         {"b.jpg", 0, "b", [&](HWND) { PostMessageA(other, WM_LBUTTONDOWN, 0, 0); }, 0, start},
         {"b.jpg", 0, "b", [&](HWND) { PostMessageA(frame(), WM_COMMAND, 65501, 0); }, 0, start},
         {"b.jpg", 0, "b", [&](HWND) { PostMessageA(frame(), WM_SYSCOMMAND, SC_CLOSE, 0); }, 0, start},
-        {"b.jpg", 0, "b", [&](HWND) { SendMessageA(frame(), WM_COMMAND, 65501, 0); }, 0, start},   // closes the window
+        {"b.jpg", 0, "b", [&](HWND) { SendMessageA(frame(), WM_COMMAND, 65501, 0); }, 0, start},  // closes the window
     };
     int n = 0;
     for (rename_case& c : cases) {
@@ -140,14 +144,14 @@ TEST_F(editors, RenameCommitsAndCancels)
         EXPECT_EQ(result, c.renamed) << n;
         EXPECT_EQ(files_of(here), c.after) << n;
         EXPECT_FALSE(inplace_edit_active());
-        if (n == 11 || n == 12) {   // a posted close command is put back for the program's own loop
+        if (n == 11 || n == 12) {  // a posted close command is put back for the program's own loop
             UINT id = n == 12 ? WM_SYSCOMMAND : WM_COMMAND;
             MSG m;
             EXPECT_TRUE(PeekMessageA(&m, frame(), id, id, PM_REMOVE)) << n;
         }
         n++;
     }
-    EXPECT_FALSE(IsWindow(other));   // the sent close took the page with it
+    EXPECT_FALSE(IsWindow(other));  // the sent close took the page with it
 }
 
 TEST_F(editors, QuitEndsTheEditorAndIsPutBack)
@@ -169,20 +173,20 @@ TEST_F(editors, QuitEndsTheEditorAndIsPutBack)
 TEST_F(editors, TextFilesRoundTripOrAreRefused)
 {
     std::string lf_only;
-    for (int i = 0; i < 7999; i++) lf_only += "x\n";   // 15,998 bytes, 23,997 with a CR on every line
+    for (int i = 0; i < 7999; i++) lf_only += "x\n";  // 15,998 bytes, 23,997 with a CR on every line
     struct text_case {
         std::string bytes;
-        const char* typed;     // null: commit untouched
+        const char* typed;  // null: commit untouched
         bool opens;
-        std::string after;     // the file afterwards
+        std::string after;  // the file afterwards
     };
     std::string over_line = std::string(1030, 'x') + "\n";
-    std::string split_kanji = std::string(1023, 'x') + "\x95\x5C" + "\n";   // 表 across the 1024-byte read
+    std::string split_kanji = std::string(1023, 'x') + "\x95\x5C" + "\n";  // 表 across the 1024-byte read
     text_case cases[] = {
         {"a\nb  \n\nlast", nullptr, true, "a\r\nb\r\n\r\nlast\r\n"},
         {"a\r\n表 \r\n", nullptr, true, "a\r\n表\r\n"},
         {"old\n", "new\r\ntext", true, "new\r\ntext"},
-        {lf_only, nullptr, false, lf_only},                     // fits 16,000 bytes only without CRs
+        {lf_only, nullptr, false, lf_only},  // fits 16,000 bytes only without CRs
         {std::string(16001, 'y'), nullptr, false, std::string(16001, 'y')},
         {over_line, nullptr, false, over_line},
         {split_kanji, nullptr, false, split_kanji},
@@ -211,13 +215,23 @@ TEST_F(editors, TextFilesRoundTripOrAreRefused)
 TEST_F(editors, TimeStamps)
 {
     SYSTEMTIME base = {2020, 3, 0, 4, 5, 6, 7, 800};
-    struct { const char* text; int ok; SYSTEMTIME want; } cases[] = {
+    struct {
+        const char* text;
+        int ok;
+        SYSTEMTIME want;
+    } cases[] = {
         {"2019 12 31", 1, {2019, 12, 0, 31, 5, 6, 7, 0}},
         {" 2019 12 31 23:59 ", 1, {2019, 12, 0, 31, 23, 59, 7, 0}},
         {"2019 1 2 3:04:05", 1, {2019, 1, 0, 2, 3, 4, 5, 0}},
-        {"2019 2 30", 1, {2019, 2, 0, 30, 5, 6, 7, 0}},   // in range; the system refuses it later
-        {"2019 13 1", 0, base}, {"2019 1 1 24:00", 0, base}, {"2019 1 1 1:60", 0, base}, {"", 0, base},
-        {"70000 1 1", 0, base}, {"1600 1 1", 0, base},   {"2019 1 1 1 1", 0, base}, {"2019 x 1", 0, base},
+        {"2019 2 30", 1, {2019, 2, 0, 30, 5, 6, 7, 0}},  // in range; the system refuses it later
+        {"2019 13 1", 0, base},
+        {"2019 1 1 24:00", 0, base},
+        {"2019 1 1 1:60", 0, base},
+        {"", 0, base},
+        {"70000 1 1", 0, base},
+        {"1600 1 1", 0, base},
+        {"2019 1 1 1 1", 0, base},
+        {"2019 x 1", 0, base},
     };
     for (auto& c : cases) {
         SYSTEMTIME t = base;
@@ -226,20 +240,24 @@ TEST_F(editors, TimeStamps)
     }
 
     std::string path = dir.write("a.jpg", "a");
-    struct { const char* typed; int result; int year; } edits[] = {
-        {"2015 06 07 08:09:10", 1, 2015}, {"2015 02 30", 0, 2015}, {"2016 13 01", 0, 2015},
+    struct {
+        const char* typed;
+        int result;
+        int year;
+    } edits[] = {
+        {"2015 06 07 08:09:10", 1, 2015},
+        {"2015 02 30", 0, 2015},
+        {"2016 13 01", 0, 2015},
     };
     for (auto& e : edits) {
         {
             robot r([&e](HWND edit) { type_and(edit, e.typed, VK_RETURN); });
             EXPECT_EQ(edit_file_time_in_list(path.c_str(), 2, 10, 10, 150, 18), e.result) << e.typed;
-            EXPECT_EQ(r.done().size(), 19u);   // the full form, whatever the cell shows
+            EXPECT_EQ(r.done().size(), 19u);  // the full form, whatever the cell shows
         }
         SYSTEMTIME now;
         file_local_systime(path.c_str(), &now);
         EXPECT_EQ(now.wYear, e.year) << e.typed;
-        if (e.result) {
-            EXPECT_EQ(now.wSecond, 10);
-        }
+        if (e.result) { EXPECT_EQ(now.wSecond, 10); }
     }
 }

@@ -16,7 +16,10 @@ namespace keys_fixture {
 
 // Commands that reached the dispatcher, with their value. A sent command is
 // there as soon as the key's handler returns; a posted one after a pump.
-struct command_seen { int id; LPARAM value; };
+struct command_seen {
+    int id;
+    LPARAM value;
+};
 inline std::vector<command_seen>& commands()
 {
     static std::vector<command_seen> seen;

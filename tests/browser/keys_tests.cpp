@@ -9,7 +9,12 @@
 using namespace keys_fixture;
 
 namespace {
-struct key_case { int key; bool shift, ctrl; int id; bool posted; };
+struct key_case {
+    int key;
+    bool shift, ctrl;
+    int id;
+    bool posted;
+};
 
 std::vector<int> ids()
 {
@@ -33,7 +38,7 @@ void press(HWND window, const key_case& k, std::vector<int>* sent, std::vector<i
 
 int viewer_one() { return 1; }
 int scroll_open() { return 1; }
-}
+}  // namespace
 
 TEST(Keys, ListKeysSendOrPostTheirCommands)
 {
@@ -43,13 +48,14 @@ TEST(Keys, ListKeysSendOrPostTheirCommands)
     page.load(dir.file("keys"));
     page.centre(0, 0);
     const key_case cases[] = {
-        {VK_BACK, 0, 0, 230, false}, {VK_SPACE, 0, 0, 173, false}, {VK_NEXT, 0, 0, 173, false},
-        {VK_PRIOR, 0, 0, 172, false}, {VK_DELETE, 0, 0, 300, false}, {'0', 0, 0, 700, false},
-        {'2', 0, 0, 702, false}, {'9', 0, 0, 709, false}, {'B', 0, 0, 175, false}, {'C', 0, 0, 372, false},
-        {'D', 0, 0, 375, false}, {'H', 0, 0, 379, false}, {'L', 0, 0, 233, false}, {'R', 0, 0, 366, false},
-        {'T', 0, 0, 174, false}, {'V', 0, 0, 371, false}, {'X', 0, 0, 370, false}, {'Y', 0, 0, 234, false},
-        {VK_F5, 0, 0, 250, false}, {VK_F2, 0, 0, 330, false}, {VK_F2, 0, 1, 332, false},
-        {VK_ESCAPE, 0, 0, 1000, false}, {VK_RETURN, 1, 0, 311, true}, {VK_RETURN, 0, 1, 162, true},
+        {VK_BACK, 0, 0, 230, false},    {VK_SPACE, 0, 0, 173, false},  {VK_NEXT, 0, 0, 173, false},
+        {VK_PRIOR, 0, 0, 172, false},   {VK_DELETE, 0, 0, 300, false}, {'0', 0, 0, 700, false},
+        {'2', 0, 0, 702, false},        {'9', 0, 0, 709, false},       {'B', 0, 0, 175, false},
+        {'C', 0, 0, 372, false},        {'D', 0, 0, 375, false},       {'H', 0, 0, 379, false},
+        {'L', 0, 0, 233, false},        {'R', 0, 0, 366, false},       {'T', 0, 0, 174, false},
+        {'V', 0, 0, 371, false},        {'X', 0, 0, 370, false},       {'Y', 0, 0, 234, false},
+        {VK_F5, 0, 0, 250, false},      {VK_F2, 0, 0, 330, false},     {VK_F2, 0, 1, 332, false},
+        {VK_ESCAPE, 0, 0, 1000, false}, {VK_RETURN, 1, 0, 311, true},  {VK_RETURN, 0, 1, 162, true},
         {VK_RETURN, 1, 1, 335, true},
     };
     for (const key_case& k : cases) {
@@ -84,7 +90,10 @@ TEST(Keys, EscapeF2AndEnterFollowTheState)
     // Enter is a double click where the pointer is.
     static LPARAM clicked;
     clicked = -1;
-    browser_ui_hooks.left_double = [](HWND, UINT, WPARAM, LPARAM lp) { clicked = lp; return 0; };
+    browser_ui_hooks.left_double = [](HWND, UINT, WPARAM, LPARAM lp) {
+        clicked = lp;
+        return 0;
+    };
     LPARAM at = page.centre(1, 0);
     press(page.window(), {VK_RETURN, 0, 0, 0, false}, &sent, &posted);
     EXPECT_EQ(clicked, at);
@@ -95,9 +104,9 @@ TEST(Keys, ViewerKeys)
     browser_page page(800, 600);
     browser_ui_hooks.viewer_mode = viewer_one;
     const key_case cases[] = {
-        {'1', 0, 0, 451, false}, {'2', 0, 0, 452, false}, {'4', 0, 0, 454, false}, {'8', 0, 0, 458, false},
-        {VK_BACK, 0, 0, 360, true}, {VK_ESCAPE, 0, 0, 360, true}, {'F', 0, 0, 313, true},
-        {VK_SPACE, 0, 0, 173, true}, {VK_UP, 0, 0, 172, true}, {VK_RETURN, 0, 0, 451, true},
+        {'1', 0, 0, 451, false},    {'2', 0, 0, 452, false},      {'4', 0, 0, 454, false}, {'8', 0, 0, 458, false},
+        {VK_BACK, 0, 0, 360, true}, {VK_ESCAPE, 0, 0, 360, true}, {'F', 0, 0, 313, true},  {VK_SPACE, 0, 0, 173, true},
+        {VK_UP, 0, 0, 172, true},   {VK_RETURN, 0, 0, 451, true},
     };
     for (const key_case& k : cases) {
         SCOPED_TRACE(k.key);
@@ -121,20 +130,31 @@ TEST(Keys, PointerMovesAtEveryEdge)
     images(dir, "one", 6);
     images(dir, "two", 40);
     browser_page page(800, 600);
-    struct move_case { const char* folder; int column, row, key, to_column, to_row, command; };
+    struct move_case {
+        const char* folder;
+        int column, row, key, to_column, to_row, command;
+    };
     // -1 stands for the last column or row of the folder's grid.
     const int c = 0, r = 0;
     const move_case cases[] = {
-        {"one", 1, 0, VK_LEFT, 0, 0, 0}, {"one", 0, 1, VK_LEFT, c - 1, 0, 0}, {"one", 0, 0, VK_LEFT, 0, 0, 0},
-        {"one", 0, 0, VK_RIGHT, 1, 0, 0}, {"one", c - 1, 0, VK_RIGHT, 0, 1, 0},
-        {"one", c - 1, r - 1, VK_RIGHT, c - 1, r - 1, 0}, {"one", 0, 0, VK_UP, 0, 0, 0},
-        {"one", 0, 0, VK_DOWN, 0, 1, 0}, {"one", 0, r - 1, VK_DOWN, 0, r - 1, 0}, {"one", 2, 1, VK_HOME, 0, 0, 0},
-        {"two", c - 1, r - 1, VK_RIGHT, 0, 0, 173}, {"two", 0, 0, VK_LEFT, c - 1, r - 1, 172},
-        {"two", 1, 0, VK_UP, 1, 0, 172}, {"two", 1, r - 1, VK_DOWN, 1, r - 1, 173},
+        {"one", 1, 0, VK_LEFT, 0, 0, 0},
+        {"one", 0, 1, VK_LEFT, c - 1, 0, 0},
+        {"one", 0, 0, VK_LEFT, 0, 0, 0},
+        {"one", 0, 0, VK_RIGHT, 1, 0, 0},
+        {"one", c - 1, 0, VK_RIGHT, 0, 1, 0},
+        {"one", c - 1, r - 1, VK_RIGHT, c - 1, r - 1, 0},
+        {"one", 0, 0, VK_UP, 0, 0, 0},
+        {"one", 0, 0, VK_DOWN, 0, 1, 0},
+        {"one", 0, r - 1, VK_DOWN, 0, r - 1, 0},
+        {"one", 2, 1, VK_HOME, 0, 0, 0},
+        {"two", c - 1, r - 1, VK_RIGHT, 0, 0, 173},
+        {"two", 0, 0, VK_LEFT, c - 1, r - 1, 172},
+        {"two", 1, 0, VK_UP, 1, 0, 172},
+        {"two", 1, r - 1, VK_DOWN, 1, r - 1, 173},
     };
     for (const move_case& m : cases) {
-        SCOPED_TRACE(std::string(m.folder) + " " + std::to_string(m.key) + " from " + std::to_string(m.column) +
-                     "," + std::to_string(m.row));
+        SCOPED_TRACE(std::string(m.folder) + " " + std::to_string(m.key) + " from " + std::to_string(m.column) + "," +
+                     std::to_string(m.row));
         page.load(dir.file(m.folder));
         auto col = [](int v) { return v < 0 ? browser_list.columns + v : v; };
         auto row = [](int v) { return v < 0 ? browser_list.rows + v : v; };

@@ -21,8 +21,10 @@ namespace list_fixture {
 inline void write_image(const std::string& path, int w, int h)
 {
     _bmap* b = bmap_new(w, h);
-    if (path.size() > 4 && path.substr(path.size() - 4) == ".png") save_png_rgb(path.c_str(), b);
-    else save_jpeg_file(path.c_str(), b, 80);
+    if (path.size() > 4 && path.substr(path.size() - 4) == ".png")
+        save_png_rgb(path.c_str(), b);
+    else
+        save_jpeg_file(path.c_str(), b, 80);
     _bmap_delete(b);
 }
 
@@ -33,8 +35,8 @@ inline void set_time(const std::string& path, int minutes)
     SystemTimeToFileTime(&st, &ft);
     ULARGE_INTEGER u = {{ft.dwLowDateTime, ft.dwHighDateTime}};
     u.QuadPart += ULONGLONG(minutes) * 600000000ULL;
-    HANDLE h = CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                           OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    HANDLE h = CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                           FILE_FLAG_BACKUP_SEMANTICS, nullptr);
     ft.dwLowDateTime = u.LowPart;
     ft.dwHighDateTime = u.HighPart;
     SetFileTime(h, nullptr, nullptr, &ft);
@@ -58,7 +60,11 @@ inline void reset_list()
 
 struct in_folder {
     char saved[MAX_PATH];
-    explicit in_folder(const char* path) { GetCurrentDirectoryA(MAX_PATH, saved); SetCurrentDirectoryA(path); }
+    explicit in_folder(const char* path)
+    {
+        GetCurrentDirectoryA(MAX_PATH, saved);
+        SetCurrentDirectoryA(path);
+    }
     ~in_folder() { SetCurrentDirectoryA(saved); }
 };
 

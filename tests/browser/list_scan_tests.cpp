@@ -22,7 +22,7 @@ int fake_listing(const char* path, archive_info_block* out)
     strcpy(out->member, "x.jpg");
     return 1;
 }
-}
+}  // namespace
 
 TEST(ListEntries, EveryKindClassified)
 {
@@ -31,7 +31,7 @@ TEST(ListEntries, EveryKindClassified)
     in_folder here(dir.path());
     write_image(dir.file("表.jpg"), 32, 16);
     write_image(dir.file("ソ.png"), 8, 4);
-    bench::write_file(dir.file("memo.txt"), "\x93\xfa\x96\x7b\r\n");      // 日本 in Shift-JIS
+    bench::write_file(dir.file("memo.txt"), "\x93\xfa\x96\x7b\r\n");  // 日本 in Shift-JIS
     bench::write_file(dir.file("data.dat"), std::string(30, '\x01'));
     bench::write_file(dir.file("pack.zip"), "PK");
     bench::write_file(dir.file("other.xyz"), "x");
@@ -55,15 +55,15 @@ TEST(ListEntries, EveryKindClassified)
     auto names = listing();
     EXPECT_EQ(joined(names), "data.dat|empty\\*.*|memo.txt|other.xyz|pack.zip|to empty.lnk|to file.lnk|"
                              "to folder.lnk|ソ.png|能\\a.jpg|表.jpg");
-    struct row { const char* name; int plain, image_kind, archive, text, kanji, shortcut, wildcard, width; };
+    struct row {
+        const char* name;
+        int plain, image_kind, archive, text, kanji, shortcut, wildcard, width;
+    };
     const row table[] = {
-        {"表.jpg", 1, KIND_JPG + 1, 0, 0, -1, 0, 0, 32},
-        {"ソ.png", 1, KIND_PNG + 1, 0, 0, -1, 0, 0, 8},
-        {"memo.txt", 1, 0, 0, 19, 3, 0, 0, -1},   // ".txt" is the 19th text extension
-        {"pack.zip", 1, 0, 7, 0, -1, 0, 0, -1},
-        {"能\\a.jpg", 0, KIND_JPG + 1, 0, 0, -1, 0, 0, 4},
-        {"empty\\*.*", 0, 0, 0, 0, -1, 0, 1, 0},
-        {"to file.lnk", 1, 0, 0, 0, -1, 1, 0, -1},
+        {"表.jpg", 1, KIND_JPG + 1, 0, 0, -1, 0, 0, 32}, {"ソ.png", 1, KIND_PNG + 1, 0, 0, -1, 0, 0, 8},
+        {"memo.txt", 1, 0, 0, 19, 3, 0, 0, -1},  // ".txt" is the 19th text extension
+        {"pack.zip", 1, 0, 7, 0, -1, 0, 0, -1},          {"能\\a.jpg", 0, KIND_JPG + 1, 0, 0, -1, 0, 0, 4},
+        {"empty\\*.*", 0, 0, 0, 0, -1, 0, 1, 0},         {"to file.lnk", 1, 0, 0, 0, -1, 1, 0, -1},
     };
     for (const row& r : table) {
         int i = 0;
@@ -87,7 +87,11 @@ TEST(ListEntries, EveryKindClassified)
 
     // Shortcuts: to a file, to a folder shown by its first file, to an empty folder unresolved.
     char line[PATH_BUF];
-    auto at = [&](const char* n) { int i = 0; while (names[i] != n) i++; return list_entry_kind(i); };
+    auto at = [&](const char* n) {
+        int i = 0;
+        while (names[i] != n) i++;
+        return list_entry_kind(i);
+    };
     EXPECT_NE(at("to file.lnk")->target(), at("to file.lnk"));
     ASSERT_TRUE(format_name_with_target(at("to folder.lnk"), line, sizeof line));
     EXPECT_EQ(std::string(line), "to folder.lnk→" + dir.file("能") + "｜a.jpg");
@@ -95,13 +99,13 @@ TEST(ListEntries, EveryKindClassified)
     ASSERT_TRUE(format_name_with_target(at("能\\a.jpg"), line, sizeof line));
     EXPECT_EQ(std::string(line), "能｜a.jpg");
     char small[16];
-    EXPECT_EQ(format_name_with_target(at("to folder.lnk"), small, sizeof small), 0);   // refused, not cut
+    EXPECT_EQ(format_name_with_target(at("to folder.lnk"), small, sizeof small), 0);  // refused, not cut
     EXPECT_EQ(small[0], 0);
 
     browser_list.settings.hidden = 1;
     names = listing();
     EXPECT_NE(joined(names).find("hid.jpg"), std::string::npos);
-    EXPECT_EQ(joined(names).find("sys.jpg"), std::string::npos);   // hidden and system: never
+    EXPECT_EQ(joined(names).find("sys.jpg"), std::string::npos);  // hidden and system: never
     browser_list_hooks.archiver_available = [](int) { return 0; };
     browser_list_hooks.archive_listing = [](const char*, archive_info_block*) { return 0; };
     browser_list_set_entries(nullptr, 0);
@@ -112,9 +116,12 @@ TEST(ListEntries, PlainNamesStepOverTrailBytes)
 {
     reset_list();
     browser_list.tree_flag = 1;
-    struct { const char* name; int depth, plain; } table[] = {
-        {"表", 0, 1}, {"ソ.jpg", 0, 1}, {"表\\a.jpg", 0, 0}, {"表\\ソ\\a.jpg", 1, 0}, {"表\\ソ", 1, 1},
-        {"C:", 0, 0}, {"C:\\", 0, 0}, {"a*.*", 0, 0},
+    struct {
+        const char* name;
+        int depth, plain;
+    } table[] = {
+        {"表", 0, 1},     {"ソ.jpg", 0, 1}, {"表\\a.jpg", 0, 0}, {"表\\ソ\\a.jpg", 1, 0},
+        {"表\\ソ", 1, 1}, {"C:", 0, 0},     {"C:\\", 0, 0},      {"a*.*", 0, 0},
     };
     for (auto& row : table) {
         browser_list.tree_depth = row.depth;
@@ -129,7 +136,10 @@ TEST(FolderScan, SortOrders)
     bench::scratch_dir dir;
     in_folder here(dir.path());
     // name, size, minutes; folders hold one image.
-    struct { const char* name; int size, minutes; } files[] = {
+    struct {
+        const char* name;
+        int size, minutes;
+    } files[] = {
         {"b.jpg", 30, 5}, {"A.png", 10, 6}, {"c.JPG", 20, 1}, {"ア.jpg", 5, 9}, {"ッ.jpg", 6, 2}, {"Ｂ.jpg", 40, 3},
     };
     for (auto& f : files) {
@@ -141,7 +151,10 @@ TEST(FolderScan, SortOrders)
     set_time(dir.file("m"), 4);
     // Ties of the extension key fall back to the whole name; full-width Ｂ sorts
     // beside b, ア and ッ stay apart (a byte-wise fold would make them equal).
-    struct { int key, folders_first, direction; const char* want; } table[] = {
+    struct {
+        int key, folders_first, direction;
+        const char* want;
+    } table[] = {
         {0, 0, 1, "A.png|b.jpg|Ｂ.jpg|c.JPG|m\\z.png|ア.jpg|ッ.jpg"},
         {0, 0, -1, "ッ.jpg|ア.jpg|m\\z.png|c.JPG|Ｂ.jpg|b.jpg|A.png"},
         {0, 1, -1, "m\\z.png|ッ.jpg|ア.jpg|c.JPG|Ｂ.jpg|b.jpg|A.png"},
@@ -159,8 +172,8 @@ TEST(FolderScan, SortOrders)
         browser_list.sort_key[0] = (unsigned char)row.key;
         browser_list.fldfirst = (unsigned char)row.folders_first;
         browser_list.sort_direction = (signed char)row.direction;
-        EXPECT_EQ(joined(listing()), row.want) << "key " << row.key << " folders first " << row.folders_first
-                                               << " direction " << row.direction;
+        EXPECT_EQ(joined(listing()), row.want)
+            << "key " << row.key << " folders first " << row.folders_first << " direction " << row.direction;
     }
     browser_list_set_entries(nullptr, 0);
 }
@@ -170,7 +183,7 @@ TEST(FolderScan, FirstListedFileSkipsEmptySubfolders)
     reset_list();
     bench::scratch_dir dir;
     CreateDirectoryA(dir.file("p").c_str(), nullptr);
-    CreateDirectoryA(dir.file("p\\a").c_str(), nullptr);          // empty, sorts first
+    CreateDirectoryA(dir.file("p\\a").c_str(), nullptr);  // empty, sorts first
     CreateDirectoryA(dir.file("p\\b").c_str(), nullptr);
     bench::write_file(dir.file("p\\b\\ソ.jpg"), "x");
     bench::write_file(dir.file("p\\z.jpg"), "x");
@@ -180,7 +193,7 @@ TEST(FolderScan, FirstListedFileSkipsEmptySubfolders)
     EXPECT_EQ(std::string(out), dir.file("p\\b\\ソ.jpg"));
     browser_list.fldfirst = 0;
     ASSERT_EQ(first_listed_file(dir.file("p").c_str(), out), 1);
-    EXPECT_EQ(std::string(out), dir.file("p\\b\\ソ.jpg"));      // "a" and "b" sort before "z.jpg"
+    EXPECT_EQ(std::string(out), dir.file("p\\b\\ソ.jpg"));  // "a" and "b" sort before "z.jpg"
     EXPECT_EQ(first_listed_file(dir.file("p\\a").c_str(), out), 0);
 }
 
@@ -201,7 +214,7 @@ LRESULT CALLBACK reload_proc(HWND w, UINT m, WPARAM wp, LPARAM lp)
     }
     return 0;
 }
-}
+}  // namespace
 
 TEST(FolderScan, ReloadDuringAPassReadsNothingFreed)
 {
@@ -209,7 +222,7 @@ TEST(FolderScan, ReloadDuringAPassReadsNothingFreed)
     bench::scratch_dir dir;
     in_folder here(dir.path());
     for (int i = 0; i < 40; i++) bench::write_file(dir.file("f" + std::to_string(i) + ".jpg"), "x");
-    listing();                                  // the entries point into the first listing
+    listing();  // the entries point into the first listing
     ASSERT_EQ(browser_list.count, 40);
     WNDCLASSA wc = {};
     wc.lpfnWndProc = reload_proc;
@@ -218,7 +231,7 @@ TEST(FolderScan, ReloadDuringAPassReadsNothingFreed)
     RegisterClassA(&wc);
     HWND w = CreateWindowA("list_reload_probe", "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
     stale_reads = reloads = 0;
-    browser_list.busy_time = 0;                 // refresh after every entry
+    browser_list.busy_time = 0;  // refresh after every entry
     pass_begin("scan");
     PostMessageA(w, WM_APP, 0, 0);
     PostMessageA(w, WM_APP, 0, 0);

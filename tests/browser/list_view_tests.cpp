@@ -27,7 +27,7 @@ int page_step()
     GetScrollInfo(_page_hwnd(1), SB_VERT, &si);
     return scroll_state_of(_page_hwnd(1))->page_step;
 }
-}
+}  // namespace
 
 TEST(ListView, TitleCountsAndPages)
 {
@@ -35,7 +35,7 @@ TEST(ListView, TitleCountsAndPages)
     images(dir, "表示", 30);
     browser_page page(1000, 700);
     std::string folder = dir.file("表示");
-    folder[0] = char(tolower(folder[0]));   // a lower-case drive letter is shown upper-case
+    folder[0] = char(tolower(folder[0]));  // a lower-case drive letter is shown upper-case
     ASSERT_TRUE(change_folder(folder.c_str()));
     load_folder(nullptr, 0, 0, nullptr, 0);
     EXPECT_EQ(browser_list.count, 30);
@@ -56,7 +56,9 @@ TEST(ListView, TitleCountsAndPages)
 TEST(ListView, ScrollPageSteps)
 {
     browser_page page(400, 300);
-    struct { int last_page, step; } table[] = {{1, 1}, {9, 2}, {24, 2}, {40, 4}};
+    struct {
+        int last_page, step;
+    } table[] = {{1, 1}, {9, 2}, {24, 2}, {40, 4}};
     for (const auto& t : table) {
         update_list_scrollbar(0, t.last_page, _page_hwnd(1));
         EXPECT_EQ(page_step(), t.step) << t.last_page;

@@ -13,11 +13,15 @@
 #include <vector>
 
 namespace {
-typedef std::map<std::string, std::string> folder_files;   // name -> bytes
+typedef std::map<std::string, std::string> folder_files;  // name -> bytes
 
 struct in_folder {
     char saved[MAX_PATH];
-    explicit in_folder(const char* path) { GetCurrentDirectoryA(MAX_PATH, saved); SetCurrentDirectoryA(path); }
+    explicit in_folder(const char* path)
+    {
+        GetCurrentDirectoryA(MAX_PATH, saved);
+        SetCurrentDirectoryA(path);
+    }
     ~in_folder() { SetCurrentDirectoryA(saved); }
 };
 
@@ -29,7 +33,8 @@ folder_files files_of(const bench::scratch_dir& dir)
     if (h == INVALID_HANDLE_VALUE) return out;
     do {
         std::string n = d.cFileName;
-        if (n != "." && n != "..") out[n] = (d.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) ? "<dir>" : bench::read_file(dir.file(n));
+        if (n != "." && n != "..")
+            out[n] = (d.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) ? "<dir>" : bench::read_file(dir.file(n));
     } while (FindNextFileA(h, &d));
     FindClose(h);
     return out;
@@ -42,8 +47,7 @@ struct fixture_list {
     std::vector<std::string> text;
     std::vector<char*> names;
     std::vector<unsigned char> marks;
-    explicit fixture_list(const std::vector<std::string>& listed, const std::string& marked = "")
-        : text(listed)
+    explicit fixture_list(const std::vector<std::string>& listed, const std::string& marked = "") : text(listed)
     {
         for (std::string& n : text) {
             dir.write(n, n);
@@ -60,8 +64,11 @@ struct fixture_list {
 
 TEST(Numbering, PrefixesParsed)
 {
-    struct { const char* name; int length, value; } cases[] = {
-        {"12)a.jpg", 3, 12}, {"1a)b.jpg", 0, 0}, {"\x82\x50)a.jpg", 0, 0},   // a double-byte digit
+    struct {
+        const char* name;
+        int length, value;
+    } cases[] = {
+        {"12)a.jpg", 3, 12}, {"1a)b.jpg", 0, 0}, {"\x82\x50)a.jpg", 0, 0},  // a double-byte digit
         {")x.jpg", 0, 0},    {"12)", 3, 12},     {"123456789012)x", 13, 999999999}, {"表.jpg", 0, 0},
     };
     for (auto& c : cases) {
@@ -84,7 +91,7 @@ TEST(Numbering, PlanSharesNumbersWithComments)
     in_folder here(f.dir.path());
     rename_plan plan;
     rename_plan_alloc(&plan, f.names.data(), f.count(), 1);
-    EXPECT_EQ(plan.number, (std::vector<int>{1, 1, 2, 3}));   // "ソ.txt" has no image
+    EXPECT_EQ(plan.number, (std::vector<int>{1, 1, 2, 3}));  // "ソ.txt" has no image
     EXPECT_EQ(plan.partner, (std::vector<int>{1, 0, 2, 3}));
     rename_plan_mark_partners(&plan, f.marks.data());
     EXPECT_EQ(f.marks, (std::vector<unsigned char>{1, 1, 0, 0}));
@@ -97,17 +104,35 @@ TEST(Numbering, BatchRenameByPattern)
         std::vector<std::string> listed;
         std::string marked, pattern, first;
         int change_prefix;
-        std::vector<std::string> after;   // every file afterwards (bytes: the old name)
-        const char* box;                  // the refusal shown, or null
+        std::vector<std::string> after;  // every file afterwards (bytes: the old name)
+        const char* box;                 // the refusal shown, or null
     };
     const char* bad = "不正なﾌｧｲﾙが生じるので処理を中止します．";
     const char* same = "同じ名前のﾌｧｲﾙが生じるので処理を中止します．";
     std::vector<std::string> three = {"表.jpg", "表.txt", "b.r.jpg", "c.jpg"};
     std::vector<rename_case> cases = {
-        {three, "1011", "PIC#", "001", 1, {"PIC001.jpg=表.jpg", "PIC001.txt=表.txt", "PIC002.r.jpg=b.r.jpg", "PIC003.jpg=c.jpg"}, nullptr},
-        {{"03)sun.jpg", "04)ソ.jpg"}, "11", "x*_#", "7", 0, {"03)xsun_7.jpg=03)sun.jpg", "04)xソ_8.jpg=04)ソ.jpg"}, nullptr},
+        {three,
+         "1011",
+         "PIC#",
+         "001",
+         1,
+         {"PIC001.jpg=表.jpg", "PIC001.txt=表.txt", "PIC002.r.jpg=b.r.jpg", "PIC003.jpg=c.jpg"},
+         nullptr},
+        {{"03)sun.jpg", "04)ソ.jpg"},
+         "11",
+         "x*_#",
+         "7",
+         0,
+         {"03)xsun_7.jpg=03)sun.jpg", "04)xソ_8.jpg=04)ソ.jpg"},
+         nullptr},
         {{"03)sun.jpg"}, "1", "*", "1", 1, {"03)sun.jpg=03)sun.jpg"}, nullptr},
-        {{"PIC2.jpg", "a.jpg", "b.jpg"}, "011", "PIC#", "1", 1, {"PIC2.jpg=PIC2.jpg", "a.jpg=a.jpg", "b.jpg=b.jpg"}, same},
+        {{"PIC2.jpg", "a.jpg", "b.jpg"},
+         "011",
+         "PIC#",
+         "1",
+         1,
+         {"PIC2.jpg=PIC2.jpg", "a.jpg=a.jpg", "b.jpg=b.jpg"},
+         same},
         {{"a.jpg", "b.jpg"}, "11", "same", "1", 1, {"a.jpg=a.jpg", "b.jpg=b.jpg"}, same},
         {{"a.jpg", "b.jpg"}, "11", "b", "1", 1, {"a.jpg=a.jpg", "b.jpg=b.jpg"}, same},
     };
@@ -116,7 +141,8 @@ TEST(Numbering, BatchRenameByPattern)
     for (const rename_case& c : cases) {
         fixture_list f(c.listed, c.marked);
         in_folder here(f.dir.path());
-        int renamed = rename_selected(c.pattern.c_str(), c.first.c_str(), c.change_prefix, f.names.data(), f.count(), f.marks.data());
+        int renamed = rename_selected(c.pattern.c_str(), c.first.c_str(), c.change_prefix, f.names.data(), f.count(),
+                                      f.marks.data());
         std::vector<std::string> after;
         for (auto& kv : files_of(f.dir)) after.push_back(kv.first + "=" + kv.second);
         EXPECT_EQ(after, c.after) << c.pattern;
@@ -136,7 +162,7 @@ TEST(Numbering, BatchRenameDigitsAndStrayTemporaryName)
     for (int i = 0; i < 12; i++) twelve.push_back(std::string(1, char('a' + i)) + ".jpg");
     fixture_list f(twelve, "100000000001");
     in_folder here(f.dir.path());
-    f.dir.write("$@!#01.jpg", "stray");   // a leftover named like a's temporary name
+    f.dir.write("$@!#01.jpg", "stray");  // a leftover named like a's temporary name
     EXPECT_EQ(rename_selected("P#", "1", 1, f.names.data(), f.count(), f.marks.data()), 2);
     folder_files got = files_of(f.dir);
     EXPECT_EQ(got["P01.jpg"], "a.jpg");
@@ -150,15 +176,24 @@ TEST(Numbering, AddStripAndRenumber)
 {
     struct prefix_case {
         std::vector<std::string> listed;
-        int mode;   // 0 strip, 1 add, 2 renumber, 3: add with the marks moved to entry 1
+        int mode;  // 0 strip, 1 add, 2 renumber, 3: add with the marks moved to entry 1
         std::string marked;
         std::vector<std::string> after;
     };
     std::vector<prefix_case> cases = {
-        {{"1)a.jpg", "1)a.txt", "3)b.jpg", "c.jpg"}, 2, "", {"1)a.jpg=1)a.jpg", "1)a.txt=1)a.txt", "2)b.jpg=3)b.jpg", "3)c.jpg=c.jpg"}},
+        {{"1)a.jpg", "1)a.txt", "3)b.jpg", "c.jpg"},
+         2,
+         "",
+         {"1)a.jpg=1)a.jpg", "1)a.txt=1)a.txt", "2)b.jpg=3)b.jpg", "3)c.jpg=c.jpg"}},
         {{"1)x.jpg", "2)x.jpg", "3)表.jpg"}, 0, "", {"x.jpg=1)x.jpg", "x0.jpg=2)x.jpg", "表.jpg=3)表.jpg"}},
-        {{"a.jpg", "b.jpg", "c.jpg", "c.txt"}, 1, "", {"1)a.jpg=a.jpg", "2)b.jpg=b.jpg", "3)c.jpg=c.jpg", "3)c.txt=c.txt"}},
-        {{"a.jpg", "b.jpg", "c.jpg", "c.txt"}, 3, "0010", {"1)a.jpg=a.jpg", "2)c.jpg=c.jpg", "2)c.txt=c.txt", "3)b.jpg=b.jpg"}},
+        {{"a.jpg", "b.jpg", "c.jpg", "c.txt"},
+         1,
+         "",
+         {"1)a.jpg=a.jpg", "2)b.jpg=b.jpg", "3)c.jpg=c.jpg", "3)c.txt=c.txt"}},
+        {{"a.jpg", "b.jpg", "c.jpg", "c.txt"},
+         3,
+         "0010",
+         {"1)a.jpg=a.jpg", "2)c.jpg=c.jpg", "2)c.txt=c.txt", "3)b.jpg=b.jpg"}},
     };
     for (const prefix_case& c : cases) {
         fixture_list f(c.listed, c.marked);
@@ -181,7 +216,10 @@ TEST(Numbering, AddStripAndRenumber)
 
 TEST(Numbering, BatchRenameDialog)
 {
-    struct { bool ok; std::vector<std::string> after; } cases[] = {
+    struct {
+        bool ok;
+        std::vector<std::string> after;
+    } cases[] = {
         {true, {"PIC001.jpg=a.jpg", "PIC002.jpg=b.jpg"}},
         {false, {"a.jpg=a.jpg", "b.jpg=b.jpg"}},
     };
@@ -199,8 +237,6 @@ TEST(Numbering, BatchRenameDialog)
         std::vector<std::string> after;
         for (auto& kv : files_of(f.dir)) after.push_back(kv.first + "=" + kv.second);
         EXPECT_EQ(after, c.after);
-        if (c.ok) {
-            EXPECT_EQ(first_shown, "1");
-        }
+        if (c.ok) { EXPECT_EQ(first_shown, "1"); }
     }
 }

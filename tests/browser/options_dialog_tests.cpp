@@ -11,7 +11,7 @@
 
 namespace {
 
-std::vector<std::pair<int, int>> chooser_calls;   // swatch colour before, offered
+std::vector<std::pair<int, int>> chooser_calls;  // swatch colour before, offered
 
 int run_dialog(std::function<void(HWND)> part)
 {
@@ -21,7 +21,7 @@ int run_dialog(std::function<void(HWND)> part)
 
 int fake_chooser(HWND, COLORREF* colour, COLORREF offered, const char*)
 {
-    chooser_calls.push_back({ int(*colour), int(offered) });
+    chooser_calls.push_back({int(*colour), int(offered)});
     *colour = 0x123456;
     return 1;
 }
@@ -47,22 +47,22 @@ TEST_F(options_dialog, OkStoresTheControlsAndTheFileFollows)
     int result = run_dialog([](HWND d) {
         EXPECT_EQ(IsDlgButtonChecked(d, IDC_COUNTFILE), UINT(BST_CHECKED));
         EXPECT_FALSE(IsWindowEnabled(GetDlgItem(d, IDC_COUNTLIMIT)));
-        click(d, IDC_COUNTFILE);   // checked -> undecided
+        click(d, IDC_COUNTFILE);  // checked -> undecided
         EXPECT_TRUE(IsWindowEnabled(GetDlgItem(d, IDC_COUNTLIMIT)));
         SetDlgItemTextA(d, IDC_COUNTLIMIT, "120");
-        click(d, IDC_LZH0 + 1);    // checked -> undecided
-        click(d, IDC_LZH0 + 1);    // undecided -> unchecked
+        click(d, IDC_LZH0 + 1);  // checked -> undecided
+        click(d, IDC_LZH0 + 1);  // undecided -> unchecked
         click(d, IDC_KIND0 + KIND_GIF);
-        click(d, IDC_TXTICON);     // icon off, content on: the icon box is locked
+        click(d, IDC_TXTICON);  // icon off, content on: the icon box is locked
         EXPECT_FALSE(IsWindowEnabled(GetDlgItem(d, IDC_TXTICON)));
         EXPECT_FALSE(IsWindowEnabled(GetDlgItem(d, IDC_KIND0 + KIND_MAG))) << "no plug-in";
         SetDlgItemTextA(d, IDC_TXTEXT, "");
         for (int i = 0; i < 300; i++) SendDlgItemMessageA(d, IDC_TXTEXT, WM_CHAR, 'e', 0);
         EXPECT_EQ(GetWindowTextLengthA(GetDlgItem(d, IDC_TXTEXT)), 255) << "room for the terminator";
-        SendMessageA(d, WM_LBUTTONDOWN, 0, MAKELPARAM(19, 362));   // just outside
-        SendMessageA(d, WM_LBUTTONDOWN, 0, MAKELPARAM(36, 378));   // toolbar swatch, far corner
-        SendMessageA(d, WM_LBUTTONDOWN, 0, MAKELPARAM(37, 378));   // just outside
-        SendMessageA(d, WM_LBUTTONDOWN, 0, MAKELPARAM(20, 426));   // row 3: the selection frame
+        SendMessageA(d, WM_LBUTTONDOWN, 0, MAKELPARAM(19, 362));  // just outside
+        SendMessageA(d, WM_LBUTTONDOWN, 0, MAKELPARAM(36, 378));  // toolbar swatch, far corner
+        SendMessageA(d, WM_LBUTTONDOWN, 0, MAKELPARAM(37, 378));  // just outside
+        SendMessageA(d, WM_LBUTTONDOWN, 0, MAKELPARAM(20, 426));  // row 3: the selection frame
         click(d, IDOK);
     });
     ASSERT_EQ(result, 1);
@@ -84,8 +84,8 @@ TEST_F(options_dialog, OkStoresTheControlsAndTheFileFollows)
     snapshot_settings(&now);
     ASSERT_EQ(write_settings_file(path.c_str(), now), 1);
     std::string text = bench::read_file(path);
-    for (const char* line : { "countfile=-1\r\n", "countfile_limit=120\r\n", "use_lzh[1]=0\r\n", "GIF=0\r\n",
-                              "txticon=0\r\n", "tbcolor=1193046\r\n", "selcolor=1193046\r\n" })
+    for (const char* line : {"countfile=-1\r\n", "countfile_limit=120\r\n", "use_lzh[1]=0\r\n", "GIF=0\r\n",
+                             "txticon=0\r\n", "tbcolor=1193046\r\n", "selcolor=1193046\r\n"})
         EXPECT_NE(text.find(line), std::string::npos) << line;
 }
 
@@ -93,14 +93,16 @@ TEST_F(options_dialog, CancelAndSmallLimitsChangeNothing)
 {
     browser_list.countfile = -1;
     EXPECT_EQ(run_dialog([](HWND d) {
-        SetDlgItemTextA(d, IDC_COUNTLIMIT, "10");
-        click(d, IDOK);
-    }), 1);
+                  SetDlgItemTextA(d, IDC_COUNTLIMIT, "10");
+                  click(d, IDOK);
+              }),
+              1);
     EXPECT_EQ(browser_list.countfile_limit, 50) << "a limit of 10 or less is not taken";
     EXPECT_EQ(run_dialog([](HWND d) {
-        click(d, IDC_STARTFOLDER);
-        click(d, IDCANCEL);
-    }), 0);
+                  click(d, IDC_STARTFOLDER);
+                  click(d, IDCANCEL);
+              }),
+              0);
     EXPECT_EQ(browser_list.startfolder, 1);
 }
 

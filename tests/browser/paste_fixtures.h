@@ -11,7 +11,11 @@
 namespace paste_fixture {
 
 // text, when given, is typed into the edit fields 1000 and 1002 first.
-struct answer { int button; bool tick_all; const char* text = nullptr; };
+struct answer {
+    int button;
+    bool tick_all;
+    const char* text = nullptr;
+};
 
 class dialog_robot {
 public:
@@ -30,6 +34,7 @@ public:
     // Dialogs answered so far.
     int answered() const { return answered_; }
     std::string last_text() const { return text_; }
+
 private:
     static DWORD WINAPI run(void* self)
     {

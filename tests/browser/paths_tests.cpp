@@ -31,10 +31,18 @@ struct depth_hook {
 struct folder_restored {
     char saved[MAX_PATH];
     current_folder_state state;
-    folder_restored() { GetCurrentDirectoryA(MAX_PATH, saved); state = current_folder; }
-    ~folder_restored() { SetCurrentDirectoryA(saved); current_folder = state; }
+    folder_restored()
+    {
+        GetCurrentDirectoryA(MAX_PATH, saved);
+        state = current_folder;
+    }
+    ~folder_restored()
+    {
+        SetCurrentDirectoryA(saved);
+        current_folder = state;
+    }
 };
-}
+}  // namespace
 
 TEST(EntryPaths, CutToTheListingDepth)
 {
@@ -93,9 +101,9 @@ TEST(EntryPaths, LayerEntries)
     bench::scratch_dir dir;
     depth_hook depth(0);
     EXPECT_EQ(is_layer_entry("表.layer\\a.png"), 1);
-    EXPECT_EQ(is_layer_entry("表.layer\\a.txt"), 0);     // not an image
+    EXPECT_EQ(is_layer_entry("表.layer\\a.txt"), 0);  // not an image
     EXPECT_EQ(is_layer_entry("表\\a.png"), 0);
-    EXPECT_EQ(is_layer_entry("a.png"), 0);               // a plain file
+    EXPECT_EQ(is_layer_entry("a.png"), 0);  // a plain file
     EXPECT_EQ(is_layer_entry("表.layer\\*.png"), 0);
 }
 
@@ -105,10 +113,10 @@ TEST(UniqueNames, CharactersBeforeTheExtension)
     char out[PATH_BUF];
     std::string ka = dir.file("ソ能.tar.gz");
     ASSERT_TRUE(make_unique_name(out, ka.c_str()));
-    EXPECT_EQ(std::string(out), ka);                      // free: the name itself
+    EXPECT_EQ(std::string(out), ka);  // free: the name itself
     bench::write_file(ka, "x");
     ASSERT_TRUE(make_unique_name(out, ka.c_str()));
-    EXPECT_EQ(std::string(out), dir.file("ソ能0.tar.gz"));   // the extension starts at the first dot
+    EXPECT_EQ(std::string(out), dir.file("ソ能0.tar.gz"));  // the extension starts at the first dot
 
     // A folder whose name ends in 0x5C: a.jpg, a0 ... az, then a00.
     std::string folder = std::string(dir.path()) + "\\表";
@@ -180,7 +188,7 @@ TEST(FolderPaths, TempFolderDriveTestAndFirstExisting)
 
     EXPECT_EQ(is_drive_writable("C:\\anything"), 0);
     EXPECT_EQ(GetFileAttributesA("C:\\@readonlytest@"), INVALID_FILE_ATTRIBUTES);
-    EXPECT_EQ(is_drive_writable("Q:\\"), 1);               // no such drive
+    EXPECT_EQ(is_drive_writable("Q:\\"), 1);  // no such drive
 
     bench::scratch_dir dir;
     bench::write_file(dir.file("ソ.jpg"), "x");
@@ -211,5 +219,5 @@ TEST(Shortcuts, ResolvedToFileOrFolder)
     EXPECT_EQ(lstrcmpiA(out, folder.c_str()), 0) << out;
     EXPECT_EQ(resolve_shortcut(to_folder.c_str(), nullptr), 2);
     EXPECT_EQ(resolve_shortcut(to_gone.c_str(), out), 0);
-    EXPECT_EQ(resolve_shortcut(file.c_str(), out), 0);     // not a shortcut
+    EXPECT_EQ(resolve_shortcut(file.c_str(), out), 0);  // not a shortcut
 }

@@ -39,7 +39,10 @@ TEST(ScrollView, NarrowEqualAndWidePictures)
     nftw_view* probe = open_view(4000, 4000);
     int vw = probe->view_width, vh = probe->view_height, vx = probe->view_x;
     destroy_nftw_window(probe);
-    struct row { int w, h, key, steps, x, y; const char* what; };
+    struct row {
+        int w, h, key, steps, x, y;
+        const char* what;
+    };
     const row rows[] = {
         {vw / 2, vh / 2, VK_RIGHT, 3, 0, 0, "narrower: centred, nothing scrolls"},
         {vw, vh, VK_RIGHT, 3, 0, 0, "as large as the view: nothing scrolls"},
@@ -92,8 +95,9 @@ TEST(ScrollView, DragEndsWhenReleasedOutside)
     GetWindowRect(v->view_window, &r);
     SetCursorPos(r.right - 5, (r.top + r.bottom) / 2);
     POINT at = {r.right - 5, (r.top + r.bottom) / 2};
-    ASSERT_EQ(WindowFromPoint(at), v->view_window) << r.left << "," << r.top << " " << r.right << "," << r.bottom
-        << " visible " << IsWindowVisible(v->view_window) << " frame " << IsWindowVisible(frame) << " " << cls(WindowFromPoint(at));
+    ASSERT_EQ(WindowFromPoint(at), v->view_window)
+        << r.left << "," << r.top << " " << r.right << "," << r.bottom << " visible " << IsWindowVisible(v->view_window)
+        << " frame " << IsWindowVisible(frame) << " " << cls(WindowFromPoint(at));
     int forced = 0, steps = 0;
     fake_clock::sleeps = 0;
     fake_clock::on_sleep = [&](int n) {

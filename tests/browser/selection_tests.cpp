@@ -28,8 +28,12 @@ COLORREF shown_pixel(HWND window, int x, int y)
     return c;
 }
 
-struct marks_case { const char* name; void (*act)(); std::vector<int> marked; };
-}
+struct marks_case {
+    const char* name;
+    void (*act)();
+    std::vector<int> marked;
+};
+}  // namespace
 
 TEST(Selection, OperationsKeepCountAndBytes)
 {
@@ -39,13 +43,43 @@ TEST(Selection, OperationsKeepCountAndBytes)
     page.load(dir.file("sel"));
     const marks_case cases[] = {
         {"range without earlier mark", [] { select_range_to(3); }, {0, 1, 2, 3}},
-        {"range from nearest mark", [] { toggle_mark(5); select_range_to(8); }, {5, 6, 7, 8}},
-        {"range ending on a mark", [] { toggle_mark(4); select_range_to(4); }, {4}},
-        {"toggle twice", [] { toggle_mark(2); toggle_mark(2); }, {}},
-        {"toggle -1 clears", [] { select_all(0); toggle_mark(-1); }, {}},
-        {"past the end", [] { toggle_mark(10); select_range_to(99); }, {}},
+        {"range from nearest mark",
+         [] {
+             toggle_mark(5);
+             select_range_to(8);
+         },
+         {5, 6, 7, 8}},
+        {"range ending on a mark",
+         [] {
+             toggle_mark(4);
+             select_range_to(4);
+         },
+         {4}},
+        {"toggle twice",
+         [] {
+             toggle_mark(2);
+             toggle_mark(2);
+         },
+         {}},
+        {"toggle -1 clears",
+         [] {
+             select_all(0);
+             toggle_mark(-1);
+         },
+         {}},
+        {"past the end",
+         [] {
+             toggle_mark(10);
+             select_range_to(99);
+         },
+         {}},
         {"select all", [] { select_all_and_redraw(0); }, {0, 1, 2, 3, 4, 5, 6, 7, 8, 9}},
-        {"clear", [] { select_all(0); clear_selection(); }, {}},
+        {"clear",
+         [] {
+             select_all(0);
+             clear_selection();
+         },
+         {}},
     };
     for (const marks_case& c : cases) {
         SCOPED_TRACE(c.name);

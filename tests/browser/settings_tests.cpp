@@ -43,7 +43,6 @@ settings_record sample()
 
 std::string lines(const std::string& path) { return bench::read_file(path); }
 
-
 ZOTE_CHILD(default_settings_file)
 {
     install_thumbnail_hooks();
@@ -67,7 +66,9 @@ TEST(Settings, DefaultLinesInTheirOrder)
         "startfolder=1\r\npicext=0\r\nfldfirst=1\r\ncheckdisp=1\r\ncache_size=32\r\ncachemag=1.000000\r\n"
         "cachepath=\r\ninterval=30\r\nnonstop=0\r\nsquare=1\r\nall=1\r\ntextpic=1\r\nhidden=0\r\ntxticon=1\r\n"
         "txtcont=1\r\ntxtext=.bat .c .cc .cgi .cpp .dat .f .for .h .inf .ini .mac .myc .js .log .pl .tex .txt .vbs\r\n"
-        "tbcolor=16768734\r\nbkcolor=" + std::to_string(GetSysColor(COLOR_WINDOW)) + "\r\nselcolor=8421504\r\n"
+        "tbcolor=16768734\r\nbkcolor=" +
+        std::to_string(GetSysColor(COLOR_WINDOW)) +
+        "\r\nselcolor=8421504\r\n"
         "filecolor=0\r\nlinkcolor=16711680\r\nsyscolor=8421504\r\ndatecolor=33023\r\noutcolor=8421504\r\n"
         "txtcolor=0\r\nsldbkcolor=0\r\nsldtxtcolor=8421504\r\n"
         "BMP=1\r\nCUR=1\r\nEMF=1\r\nGIF=1\r\nICO=1\r\nJPG=1\r\nMAG=0\r\nPDD=1\r\nPDF=1\r\nPI=0\r\nPIC=0\r\nP2=0\r\n"
@@ -125,15 +126,20 @@ TEST(Settings, SnapshotsOfEqualStateAreEqual)
 TEST(Settings, LineRules)
 {
     bench::scratch_dir dir;
-    struct { const char* name; std::string text; int want_w; int want_time; } table[] = {
-        { "only w", "w=96\n", 96, 7 },
-        { "blanks before the key", " w=96\n", 128, 7 },
-        { "other case", "W=96\nTime=5\n", 128, 7 },
-        { "later line wins", "w=70\nw=96\n", 96, 7 },
-        { "carriage return cut", "w=96\r\ntime=3\r\n", 96, 3 },
-        { "last line without line end", "time=3\nw=96", 128, 3 },
-        { "unknown keys", "width=96\nfoo\n=3\n", 128, 7 },
-        { "tail of an overlong line", "cachepath=" + std::string(1010, 'a') + "w=96\ntime=3\n", 128, 3 },
+    struct {
+        const char* name;
+        std::string text;
+        int want_w;
+        int want_time;
+    } table[] = {
+        {"only w", "w=96\n", 96, 7},
+        {"blanks before the key", " w=96\n", 128, 7},
+        {"other case", "W=96\nTime=5\n", 128, 7},
+        {"later line wins", "w=70\nw=96\n", 96, 7},
+        {"carriage return cut", "w=96\r\ntime=3\r\n", 96, 3},
+        {"last line without line end", "time=3\nw=96", 128, 3},
+        {"unknown keys", "width=96\nfoo\n=3\n", 128, 7},
+        {"tail of an overlong line", "cachepath=" + std::string(1010, 'a') + "w=96\ntime=3\n", 128, 3},
     };
     for (auto& t : table) {
         settings_record start = sample();
@@ -150,14 +156,25 @@ TEST(Settings, LineRules)
 TEST(Settings, HandEditedValuesAreClamped)
 {
     bench::scratch_dir dir;
-    struct { const char* line; const char* written; } table[] = {
-        { "w=0", "w=64" }, { "w=-20", "w=64" }, { "w=100000", "w=1024" },
-        { "interval=0", "interval=1" }, { "interval=99999", "interval=600" },
-        { "countfile_limit=-4", "countfile_limit=11" }, { "countfile=-9", "countfile=-1" },
-        { "use_lzh[2]=7", "use_lzh[2]=1" }, { "cache_size=-5", "cache_size=0" },
-        { "cachemag=-1", "cachemag=0.000000" }, { "cachemag=nan", "cachemag=0.000000" },
-        { "cachemag=1e300", "cachemag=1000.000000" }, { "right=-5", "right=10" },
-        { "top=-99999", "top=-32000" }, { "JPG=5", "JPG=1" },
+    struct {
+        const char* line;
+        const char* written;
+    } table[] = {
+        {"w=0", "w=64"},
+        {"w=-20", "w=64"},
+        {"w=100000", "w=1024"},
+        {"interval=0", "interval=1"},
+        {"interval=99999", "interval=600"},
+        {"countfile_limit=-4", "countfile_limit=11"},
+        {"countfile=-9", "countfile=-1"},
+        {"use_lzh[2]=7", "use_lzh[2]=1"},
+        {"cache_size=-5", "cache_size=0"},
+        {"cachemag=-1", "cachemag=0.000000"},
+        {"cachemag=nan", "cachemag=0.000000"},
+        {"cachemag=1e300", "cachemag=1000.000000"},
+        {"right=-5", "right=10"},
+        {"top=-99999", "top=-32000"},
+        {"JPG=5", "JPG=1"},
     };
     std::string out = dir.file("out.ini");
     for (auto& t : table) {
@@ -170,9 +187,13 @@ TEST(Settings, HandEditedValuesAreClamped)
 TEST(Settings, LongTextsSurviveOrAreRefusedWhole)
 {
     bench::scratch_dir dir;
-    struct { const char* key; size_t length; bool kept; } table[] = {
-        { "cachepath", 250, true }, { "cachepath", 263, true }, { "cachepath", 264, false },
-        { "txtext", 255, true }, { "txtext", 256, false },
+    struct {
+        const char* key;
+        size_t length;
+        bool kept;
+    } table[] = {
+        {"cachepath", 250, true}, {"cachepath", 263, true}, {"cachepath", 264, false},
+        {"txtext", 255, true},    {"txtext", 256, false},
     };
     const settings_record start = sample();
     for (auto& t : table) {

@@ -13,7 +13,10 @@
 namespace {
 const char* const title_ending = " - ZOTE1.67";
 
-struct found_window { const char* part; HWND window; };
+struct found_window {
+    const char* part;
+    HWND window;
+};
 
 BOOL CALLBACK match_title(HWND w, LPARAM lp)
 {
@@ -92,8 +95,8 @@ struct install_bench {
         std::string line = "\"" + program + "\" relaunch_album";
         STARTUPINFOA si = {sizeof si};
         PROCESS_INFORMATION pi;
-        if (!CreateProcessA(program.c_str(), &line[0], nullptr, nullptr, FALSE, 0, nullptr,
-                            dir.file("pics").c_str(), &si, &pi))
+        if (!CreateProcessA(program.c_str(), &line[0], nullptr, nullptr, FALSE, 0, nullptr, dir.file("pics").c_str(),
+                            &si, &pi))
             return false;
         bool ended = WaitForSingleObject(pi.hProcess, 30000) == WAIT_OBJECT_0;
         CloseHandle(pi.hThread);
@@ -101,9 +104,12 @@ struct install_bench {
         return ended;
     }
     std::string boxes() const { return bench::read_file(dir.file("boxes.txt")); }
-    bool exists(const std::string& name) const { return GetFileAttributesA((bin + name).c_str()) != INVALID_FILE_ATTRIBUTES; }
+    bool exists(const std::string& name) const
+    {
+        return GetFileAttributesA((bin + name).c_str()) != INVALID_FILE_ATTRIBUTES;
+    }
 };
-}
+}  // namespace
 
 TEST(Relaunch, CopyHandOverAndFailures)
 {
@@ -142,7 +148,8 @@ TEST(Relaunch, CopyHandOverAndFailures)
             char title[512];
             GetWindowTextA(window, title, sizeof title);
             std::string shown = b.album + "\\";
-            for (char& c : shown) if (c == '\\') c = '/';
+            for (char& c : shown)
+                if (c == '\\') c = '/';
             EXPECT_EQ(std::string(title).find(shown), 0u) << title;
             close_browser(window);
         }
@@ -153,9 +160,12 @@ TEST(Relaunch, HandOverFileReadWhole)
 {
     bench::scratch_dir dir;
     handover_block full;
-    memset(&full, 'A', sizeof full);   // no field terminated
+    memset(&full, 'A', sizeof full);  // no field terminated
     std::string bytes(reinterpret_cast<const char*>(&full), sizeof full);
-    struct { size_t size; int ok; } table[] = {{0, 0}, {1043, 0}, {1044, 1}, {1045, 0}, {2088, 0}};
+    struct {
+        size_t size;
+        int ok;
+    } table[] = {{0, 0}, {1043, 0}, {1044, 1}, {1045, 0}, {2088, 0}};
     for (const auto& t : table) {
         std::string body = bytes;
         body.resize(t.size, 'A');
@@ -175,8 +185,13 @@ TEST(CommandLine, TooLongIsRefusedNeverCut)
     char windows[PATH_BUF];
     size_t windir = GetWindowsDirectoryA(windows, sizeof windows);
     // Lengths in bytes after trimming and expanding; 259 is the most a field holds.
-    struct { const char* head; size_t macro_growth; } shapes[] = {
-        {"", 0}, {"$WinDir\\", windir - 7}, {"$WinDir\\$WinDrv\\", windir - 7 + 1 - 7},
+    struct {
+        const char* head;
+        size_t macro_growth;
+    } shapes[] = {
+        {"", 0},
+        {"$WinDir\\", windir - 7},
+        {"$WinDir\\$WinDrv\\", windir - 7 + 1 - 7},
     };
     for (const auto& s : shapes) {
         for (size_t want : {250u, 258u, 259u, 260u, 261u, 400u}) {
@@ -205,9 +220,7 @@ TEST(CommandLine, TooLongIsRefusedNeverCut)
         handover_block b;
         int ok = fill_handover(&b, 0, line.c_str());
         EXPECT_EQ(ok, n <= PATH_BUF - 1 ? 1 : 0) << n;
-        if (ok) {
-            EXPECT_EQ(std::string(b.command_line), std::string(n, 'c'));
-        }
+        if (ok) { EXPECT_EQ(std::string(b.command_line), std::string(n, 'c')); }
     }
 }
 

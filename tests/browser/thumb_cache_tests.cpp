@@ -99,7 +99,7 @@ SIZE thumb_of(int w, int h)
     _bmap_delete(b);
     return r;
 }
-}
+}  // namespace
 
 TEST(DiskCache, FileLayoutWrittenAndReadBack)
 {
@@ -112,11 +112,27 @@ TEST(DiskCache, FileLayoutWrittenAndReadBack)
     file_kind k;
     make_file_kind(png.c_str(), &k, 1, 0);
     const SIZE t = thumb_of(512, 384);
-    struct { size_t offset; uint32_t value; } words[] = {
-        {0, 320}, {4, 14}, {8, k.file_size}, {12, 512}, {16, 384},
-        {20, uint32_t(k.write_time)}, {24, uint32_t(k.write_time >> 32)},
-        {28, 0}, {32, 0}, {36, 0}, {40, 0}, {44, 128}, {48, 128}, {52, 32}, {56, 0},
-        {320, uint32_t(t.cx)}, {324, uint32_t(t.cy)},
+    struct {
+        size_t offset;
+        uint32_t value;
+    } words[] = {
+        {0, 320},
+        {4, 14},
+        {8, k.file_size},
+        {12, 512},
+        {16, 384},
+        {20, uint32_t(k.write_time)},
+        {24, uint32_t(k.write_time >> 32)},
+        {28, 0},
+        {32, 0},
+        {36, 0},
+        {40, 0},
+        {44, 128},
+        {48, 128},
+        {52, 32},
+        {56, 0},
+        {320, uint32_t(t.cx)},
+        {324, uint32_t(t.cy)},
     };
     for (const auto& w : words) EXPECT_EQ(word_at(bytes, w.offset), w.value) << "offset " << w.offset;
     EXPECT_EQ(std::string(bytes.data() + 60), png);
@@ -168,7 +184,12 @@ TEST(DiskCache, CorruptFilesFailCleanlyAndAreRebuilt)
     ASSERT_EQ(b.look(png), 1);
     const std::string file = b.root + "$.bad.png.0";
     const std::string good = bench::read_file(file);
-    struct { const char* what; size_t offset; uint32_t value; size_t cut; } table[] = {
+    struct {
+        const char* what;
+        size_t offset;
+        uint32_t value;
+        size_t cut;
+    } table[] = {
         {"short", 0, 0, 100},
         {"header only", 0, 0, 320},
         {"width larger than the stream", 320, 100, 0},
@@ -210,9 +231,16 @@ TEST(DiskCache, ClearingAndCleanUpTouchOnlyCacheFiles)
     cache_bench b;
     const char* foreign[] = {"holiday.jpg", "notes.txt", "$notes", "a.b.c"};
     for (const char* f : foreign) bench::write_file(b.root + f, "mine");
-    struct { const char* what; int (*act)(thumb_cache_dir*); } table[] = {
+    struct {
+        const char* what;
+        int (*act)(thumb_cache_dir*);
+    } table[] = {
         {"clear", cache_clear},
-        {"size 0", [](thumb_cache_dir* d) { d->cache_size = 0; return cache_clean(d); }},
+        {"size 0",
+         [](thumb_cache_dir* d) {
+             d->cache_size = 0;
+             return cache_clean(d);
+         }},
     };
     bench::install_message_box_seam(IDOK);
     for (const auto& t : table) {
@@ -227,15 +255,15 @@ TEST(DiskCache, ClearingAndCleanUpTouchOnlyCacheFiles)
 TEST(DiskCache, MarkerHeldElsewhereBlocksWritesAndClearing)
 {
     cache_bench b;
-    FILE* other = fopen(b.d.marker, "wb");   // as another instance holds it
+    FILE* other = fopen(b.d.marker, "wb");  // as another instance holds it
     ASSERT_NE(other, nullptr);
     bench::install_message_box_seam(IDOK);
     EXPECT_EQ(b.look(b.image("locked.png", 512, 384)), 0);
     EXPECT_EQ(cache_clear(&b.d), 0);
     EXPECT_EQ(cache_lock_toggle(&b.d), 0);
     fclose(other);
-    EXPECT_EQ(cache_lock_toggle(&b.d), 1);   // taken
-    EXPECT_EQ(cache_lock_toggle(&b.d), 1);   // given back
+    EXPECT_EQ(cache_lock_toggle(&b.d), 1);  // taken
+    EXPECT_EQ(cache_lock_toggle(&b.d), 1);  // given back
     EXPECT_EQ(GetFileAttributesA(b.d.marker), INVALID_FILE_ATTRIBUTES);
     EXPECT_EQ(b.look(b.image("free.png", 512, 384)), 1);
 }
@@ -243,7 +271,7 @@ TEST(DiskCache, MarkerHeldElsewhereBlocksWritesAndClearing)
 TEST(MemoryCache, HitsMissesAndReplacement)
 {
     cache_bench b;
-    b.d.cache_size = 0;   // pictures drawn directly: this is about the keys
+    b.d.cache_size = 0;  // pictures drawn directly: this is about the keys
     thumb_cache_record& c = thumb_cache;
     thumb_cache_init(&c);
     c.dir = b.d;
@@ -257,7 +285,9 @@ TEST(MemoryCache, HitsMissesAndReplacement)
         return thumb_cache_fetch(&c, &k);
     };
     // Working size 4: entries 1 to 3 in turn, then entry 1 is replaced first.
-    struct { int file, layer, entry; } table[] = {
+    struct {
+        int file, layer, entry;
+    } table[] = {
         {0, 0, 1}, {1, 0, 2}, {2, 0, 3}, {0, 0, 1}, {1, 0, 2}, {3, 0, 1}, {4, 0, 2}, {2, 0, 3}, {2, 1, 3},
     };
     for (const auto& t : table)
@@ -286,7 +316,10 @@ TEST(MemoryCache, HitsMissesAndReplacement)
 
 TEST(CellPicture, RotationMarksAndFitScale)
 {
-    struct { const char* name; int code; } names[] = {
+    struct {
+        const char* name;
+        int code;
+    } names[] = {
         {"photo.R.jpg", -1}, {"a.l.png", 1}, {"c:\\x.y\\a.i.jpg", 2}, {"photo.r", 0}, {"a.jpg.r", 0}, {"a.jpg", 0},
     };
     for (const auto& n : names) EXPECT_EQ(rotation_from_name(n.name), n.code) << n.name;
@@ -299,10 +332,14 @@ TEST(CellPicture, ImagesScaledTurnedOrMarkedInRed)
 {
     cache_bench b;
     std::string turned = b.image("turn.r.png", 512, 384), tall = b.image("thin.png", 1, 1000);
-    struct { std::string path; int error; bool portrait; } table[] = {
-        {turned, 0, true},   // a shrunk picture is turned too
+    struct {
+        std::string path;
+        int error;
+        bool portrait;
+    } table[] = {
+        {turned, 0, true},  // a shrunk picture is turned too
         {b.image("flat.png", 512, 384), 0, false},
-        {tall, 1, true},     // 0.128 pixels wide: "too small"
+        {tall, 1, true},  // 0.128 pixels wide: "too small"
     };
     for (const auto& t : table) {
         file_kind k;

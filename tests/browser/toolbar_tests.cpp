@@ -15,9 +15,13 @@ TEST(Toolbar, SplitPathComponents)
 {
     std::string deep = "C:";
     for (int i = 0; i < 110; i++) deep += "\\d";
-    struct { std::string path; int count; const char* last; } table[] = {
-        { "C:\\a\\b", 3, "b" }, { "C:\\", 1, "C:" }, { "C:\\表\\ソ", 3, "ソ" }, { "\\\\server\\share", 2, "share" },
-        { deep, 100, "d" },
+    struct {
+        std::string path;
+        int count;
+        const char* last;
+    } table[] = {
+        {"C:\\a\\b", 3, "b"}, {"C:\\", 1, "C:"}, {"C:\\表\\ソ", 3, "ソ"}, {"\\\\server\\share", 2, "share"},
+        {deep, 100, "d"},
     };
     for (auto& t : table) {
         char path[1024];
@@ -53,31 +57,35 @@ TEST(Toolbar, HitTestsOnRecordedRanges)
     browser_list_record& l = browser_list;
     l.top_margin = l.left_margin = 20;
     l.button_count = 3, l.level_count = 2, l.tree_flag = 1;
-    const int lefts[] = { 100, 130, 160, 190, 220, 250 };
+    const int lefts[] = {100, 130, 160, 190, 220, 250};
     for (int i = 0; i < 6; i++) l.button_left[i] = lefts[i], l.button_right[i] = lefts[i] + 20;
-    const int fixed[6][2] = { { 22, 42 }, { 44, 64 }, { 0, 0 }, { 67, 85 }, { 88, 98 }, { 4, 19 } };
+    const int fixed[6][2] = {{22, 42}, {44, 64}, {0, 0}, {67, 85}, {88, 98}, {4, 19}};
     for (int i = 0; i < 6; i++) l.fixed_left[i] = fixed[i][0], l.fixed_right[i] = fixed[i][1];
     for (int i = 0; i < 5; i++) l.strip_top[i] = 28 + 20 * i, l.strip_bottom[i] = 48 + 20 * i;
     l.strip_numbers = 0;
     current_folder.desktop_length = current_folder.personal_length = 0;
     typedef int (*test_fn)(const hit_record&);
-    struct { const char* name; test_fn fn; int x, y, want; } table[] = {
-        { "path, right edge", hit_path_component, 120, 5, 1 },
-        { "path, below the line", hit_path_component, 120, 21, 0 },
-        { "path, on the margin", hit_path_component, 130, 20, 2 },
-        { "not the last component", hit_path_component, 170, 5, 0 },
-        { "last component", hit_last_component, 180, 5, 3 },
-        { "tree level 2", hit_tree_level, 240, 5, 2 },
-        { "tree end", hit_tree_end, 255, 5, 1 },
-        { "back arrow, right edge", hit_history_arrow, 42, 5, 1 },
-        { "forward arrow", hit_history_arrow, 50, 5, 2 },
-        { "fixed 3", hit_fixed_button, 67, 5, 2 },
-        { "fixed 3, right edge excluded", hit_fixed_button, 85, 5, 0 },
-        { "fixed 5", hit_fixed_button, 4, 5, 4 },
-        { "strip 2", hit_left_strip, 5, 50, 2 },
-        { "strip, right of the margin", hit_left_strip, 21, 50, 0 },
-        { "whole line: path", hit_test_toolbar, 165, 5, 3 },
-        { "whole line: tree end", hit_test_toolbar, 255, 5, 5 },
+    struct {
+        const char* name;
+        test_fn fn;
+        int x, y, want;
+    } table[] = {
+        {"path, right edge", hit_path_component, 120, 5, 1},
+        {"path, below the line", hit_path_component, 120, 21, 0},
+        {"path, on the margin", hit_path_component, 130, 20, 2},
+        {"not the last component", hit_path_component, 170, 5, 0},
+        {"last component", hit_last_component, 180, 5, 3},
+        {"tree level 2", hit_tree_level, 240, 5, 2},
+        {"tree end", hit_tree_end, 255, 5, 1},
+        {"back arrow, right edge", hit_history_arrow, 42, 5, 1},
+        {"forward arrow", hit_history_arrow, 50, 5, 2},
+        {"fixed 3", hit_fixed_button, 67, 5, 2},
+        {"fixed 3, right edge excluded", hit_fixed_button, 85, 5, 0},
+        {"fixed 5", hit_fixed_button, 4, 5, 4},
+        {"strip 2", hit_left_strip, 5, 50, 2},
+        {"strip, right of the margin", hit_left_strip, 21, 50, 0},
+        {"whole line: path", hit_test_toolbar, 165, 5, 3},
+        {"whole line: tree end", hit_test_toolbar, 255, 5, 5},
     };
     for (auto& t : table) {
         hit_record hit = {};

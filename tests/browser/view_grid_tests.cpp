@@ -14,17 +14,21 @@ void grid_of(int count, double size = 128.0)
     browser_list.thumb_size = size;
     browser_list.first_row = 0;
 }
-}
+}  // namespace
 
 TEST(Grid, LayoutTable)
 {
-    struct { int w, h; double size; int count; int columns, rows, per_page, pages, cache; double drawn; } table[] = {
-        {1000, 700, 128, 100, 6, 4, 24, 5, 256, 128},
-        {1000, 700, 200, 10, 4, 3, 12, 1, 163, 200},
-        {1000, 700, 256, 10, 3, 2, 6, 2, 128, 256},
-        {1000, 700, 64, 10, 12, 8, 96, 1, 256, 64},
-        {100, 100, 128, 0, 1, 1, 1, 0, 256, 128},      // narrower than a cell: still one
-        {1000, 700, 0, 5, 12, 8, 96, 1, 256, 64},      // a size of 0 is raised to the floor
+    struct {
+        int w, h;
+        double size;
+        int count;
+        int columns, rows, per_page, pages, cache;
+        double drawn;
+    } table[] = {
+        {1000, 700, 128, 100, 6, 4, 24, 5, 256, 128}, {1000, 700, 200, 10, 4, 3, 12, 1, 163, 200},
+        {1000, 700, 256, 10, 3, 2, 6, 2, 128, 256},   {1000, 700, 64, 10, 12, 8, 96, 1, 256, 64},
+        {100, 100, 128, 0, 1, 1, 1, 0, 256, 128},  // narrower than a cell: still one
+        {1000, 700, 0, 5, 12, 8, 96, 1, 256, 64},  // a size of 0 is raised to the floor
         {1000, 700, -5, 5, 12, 8, 96, 1, 256, 64},
     };
     for (const auto& t : table) {
@@ -47,8 +51,15 @@ TEST(Grid, PagingAndClamp)
     // 100 entries at 6 x 4: last row 16, pages 5.
     grid_of(100);
     compute_grid(1000, 700);
-    struct { int first_row; int (*move)(); int result, after; } table[] = {
-        {0, page_forward, 1, 4}, {16, page_forward, 1, 0}, {0, page_back, 1, 16}, {4, page_back, 1, 0},
+    struct {
+        int first_row;
+        int (*move)();
+        int result, after;
+    } table[] = {
+        {0, page_forward, 1, 4},
+        {16, page_forward, 1, 0},
+        {0, page_back, 1, 16},
+        {4, page_back, 1, 0},
     };
     for (const auto& t : table) {
         browser_list.first_row = t.first_row;
@@ -60,8 +71,11 @@ TEST(Grid, PagingAndClamp)
     EXPECT_EQ(page_forward(), 0);
     EXPECT_EQ(page_back(), 0);
     // An empty folder on a 1 x 1 grid has last row -1: the page stays at row 0.
-    struct { int count, w, h, first_row, want; } clamp[] = {
-        {100, 1000, 700, 5, 4}, {100, 1000, 700, -3, 0}, {100, 1000, 700, 99, 16}, {0, 100, 100, 0, 0}, {0, 100, 100, 7, 0},
+    struct {
+        int count, w, h, first_row, want;
+    } clamp[] = {
+        {100, 1000, 700, 5, 4}, {100, 1000, 700, -3, 0}, {100, 1000, 700, 99, 16},
+        {0, 100, 100, 0, 0},    {0, 100, 100, 7, 0},
     };
     for (const auto& c : clamp) {
         grid_of(c.count);
@@ -75,7 +89,7 @@ TEST(Grid, PagingAndClamp)
 TEST(Grid, HitTestsAtEveryEdge)
 {
     grid_of(10);
-    compute_grid(1000, 700);   // cells 142 x 142 from (20, 20)
+    compute_grid(1000, 700);  // cells 142 x 142 from (20, 20)
     browser_list.count = 0;
     hit_record h;
     hit_test_list_cell(MAKELPARAM(100, 100), &h);
@@ -83,9 +97,13 @@ TEST(Grid, HitTestsAtEveryEdge)
     EXPECT_EQ(h.on_entry, 0);
     EXPECT_EQ(near_cell_gap(&h), 0);
     // The name line's edges are inside, the centre circle's edge is outside.
-    struct { int x, y; int name, centre, corner; } table[] = {
-        {21, 21, 1, 0, 1}, {20 + 128, 20 + 12, 1, 0, 0}, {20 + 129, 20, 0, 0, 0}, {20 + 71, 20 + 71, 0, 1, 0},
-        {20 + 71 + 32, 20 + 71, 0, 0, 0}, {20 + 71 + 31, 20 + 71, 0, 1, 0}, {20 + 70, 20 + 70, 0, 1, 1},
+    struct {
+        int x, y;
+        int name, centre, corner;
+    } table[] = {
+        {21, 21, 1, 0, 1},           {20 + 128, 20 + 12, 1, 0, 0},     {20 + 129, 20, 0, 0, 0},
+        {20 + 71, 20 + 71, 0, 1, 0}, {20 + 71 + 32, 20 + 71, 0, 0, 0}, {20 + 71 + 31, 20 + 71, 0, 1, 0},
+        {20 + 70, 20 + 70, 0, 1, 1},
     };
     // Hit tests read entries: a real listing of ten files.
     bench::scratch_dir dir;
@@ -112,11 +130,16 @@ TEST(Grid, NameFittingEnds)
 {
     // Every character is 10 pixels wide: a prefix wider than the cell still ends.
     list_text_width = [](const char* t) { return 10.0 * strlen(t); };
-    struct { const char* prefix; double width; const char* name; const char* want; } table[] = {
+    struct {
+        const char* prefix;
+        double width;
+        const char* name;
+        const char* want;
+    } table[] = {
         {"1 ", 100, "abc", "abc"},
         {"1 ", 60, "abcdefgh", "a.."},
         {"12 <ZIP>", 64, "abcdefgh", ".."},
-        {"1 ", 70, "\x95\x5c\x8e\xa6\x95\x5c", "\x95\x5c.."},   // a double-byte name is cut by characters
+        {"1 ", 70, "\x95\x5c\x8e\xa6\x95\x5c", "\x95\x5c.."},  // a double-byte name is cut by characters
     };
     for (const auto& t : table) {
         char name[64];
@@ -129,6 +152,6 @@ TEST(Grid, NameFittingEnds)
     EXPECT_LT(draw_fitted_name(text, sizeof text, 50), 50);
     EXPECT_STREQ(text, "..ij");
     text_copy(text, "abc");
-    EXPECT_GE(draw_fitted_name(text, sizeof text, 5), 0);   // nothing fits: it still ends
+    EXPECT_GE(draw_fitted_name(text, sizeof text, 5), 0);  // nothing fits: it still ends
     list_text_width = [](const char* t) { return _text_extent(t).width / 20.0; };
 }

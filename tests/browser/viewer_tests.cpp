@@ -47,7 +47,10 @@ TEST(Viewer, StepsOverImagesTextsAndFolders)
     int a = page.index_of("a.png"), b = page.index_of("b.png"), c = page.index_of("c.txt"), d = page.index_of("d.png");
     int last = browser_list.count - 1;
     ASSERT_TRUE(a >= 0 && b >= 0 && c >= 0 && d >= 0) << names();
-    struct step { int from, direction, selected_only, to; const char* why; };
+    struct step {
+        int from, direction, selected_only, to;
+        const char* why;
+    };
     const step steps[] = {
         {a, 1, 0, b, "the comment text beside a.png is stepped over"},
         {b, 1, 0, c, "a plain text is shown"},
@@ -109,16 +112,21 @@ TEST(Viewer, FullScreenCoversTheScreenAndLeavesToTheList)
 TEST(Viewer, SlideShowOrderStopAndInterval)
 {
     bench::scratch_dir dir;
-    for (int i = 0; i < 5; i++) write_colour_png(dir.file(std::string(1, char('a' + i)) + ".png"), 20, 20, RGB(i * 40, 0, 0));
+    for (int i = 0; i < 5; i++)
+        write_colour_png(dir.file(std::string(1, char('a' + i)) + ".png"), 20, 20, RGB(i * 40, 0, 0));
     viewer_page page(800, 600);
     page.open(dir.path());
     ASSERT_EQ(browser_list.count, 5);
-    struct show { int start, direction, nonstop, interval, key_after; std::vector<int> order; DWORD gap; };
+    struct show {
+        int start, direction, nonstop, interval, key_after;
+        std::vector<int> order;
+        DWORD gap;
+    };
     const show shows[] = {
-        {2, 1, 0, 5, 0, {3, 4}, 500},            // stops at the end of the list
+        {2, 1, 0, 5, 0, {3, 4}, 500},  // stops at the end of the list
         {2, -1, 0, 5, 0, {1, 0}, 500},
-        {2, 1, 1, 30, 7, {3, 4, 0, 1, 2, 3, 4}, 3000},   // nonstop wraps until a key
-        {3, 1, 0, 0, 0, {4}, 0},                 // interval 0: no wait at all
+        {2, 1, 1, 30, 7, {3, 4, 0, 1, 2, 3, 4}, 3000},  // nonstop wraps until a key
+        {3, 1, 0, 0, 0, {4}, 0},                        // interval 0: no wait at all
     };
     for (const show& s : shows) {
         view_one_image(viewer_state, s.start);
@@ -133,8 +141,7 @@ TEST(Viewer, SlideShowOrderStopAndInterval)
                 order.push_back(seen);
                 times.push_back(viewer_state.slide_start);
             }
-            if (s.key_after && int(order.size()) == s.key_after)
-                PostMessageA(_page_hwnd(1), WM_KEYDOWN, VK_SPACE, 0);
+            if (s.key_after && int(order.size()) == s.key_after) PostMessageA(_page_hwnd(1), WM_KEYDOWN, VK_SPACE, 0);
         };
         DWORD started = fake_clock::ms;
         start_slide_show(viewer_state, 0, s.direction);
@@ -153,10 +160,14 @@ TEST(Viewer, SlideShowOrderStopAndInterval)
 TEST(Viewer, ModalLoopsEndOnQuitAndClose)
 {
     bench::scratch_dir dir;
-    for (int i = 0; i < 3; i++) write_colour_png(dir.file(std::string(1, char('a' + i)) + ".png"), 20, 20, RGB(0, i * 60, 0));
+    for (int i = 0; i < 3; i++)
+        write_colour_png(dir.file(std::string(1, char('a' + i)) + ".png"), 20, 20, RGB(0, i * 60, 0));
     viewer_page page(800, 600);
     page.open(dir.path());
-    struct end { const char* what; std::function<void()> act; };
+    struct end {
+        const char* what;
+        std::function<void()> act;
+    };
     const end ends[] = {
         {"quit", [] { PostQuitMessage(7); }},
         {"close", [] { set_close_requested(1); }},
@@ -168,7 +179,7 @@ TEST(Viewer, ModalLoopsEndOnQuitAndClose)
         fake_clock::on_sleep = [&](int n) {
             if (n == 3) e.act();
             after = n;
-            if (n > 200) viewer_state.mode = VIEWER_MODE_ONE;   // the loop did not see it
+            if (n > 200) viewer_state.mode = VIEWER_MODE_ONE;  // the loop did not see it
         };
         fake_clock::sleeps = 0;
         start_slide_show(viewer_state, 0, 1);
@@ -202,7 +213,7 @@ TEST(Viewer, CopyTakesThePictureShownNotThePreparedNext)
     int bytes = dib->biBitCount / 8, stride = (w * bytes + 3) & ~3;
     const BYTE* centre = bits + (hh / 2) * stride + (w / 2) * bytes;
     EXPECT_EQ(w * 3, hh * 4) << "a.png's proportions";
-    EXPECT_EQ(centre[2], 255);   // red, blue 0
+    EXPECT_EQ(centre[2], 255);  // red, blue 0
     EXPECT_EQ(centre[0], 0);
     GlobalUnlock(h);
     CloseClipboard();
@@ -221,7 +232,7 @@ TEST(Viewer, VanishedFileShowsAnEmptyPictureWithoutDividingByZero)
     EXPECT_EQ(viewer_state.zoom, 0.0);
     EXPECT_EQ(max_actual_divisor(viewer_state), 0);
     EXPECT_EQ(actual_view_allowed(viewer_state, 1), 0);
-    viewer_state.placement[1] = 0;   // the record of a header error: no picture size
+    viewer_state.placement[1] = 0;  // the record of a header error: no picture size
     viewer_state.placement[3] = 120;
     std::string s = status_of(page.index_of("b.png"));
     EXPECT_NE(s.find("  0%)"), std::string::npos) << s;
@@ -231,7 +242,10 @@ TEST(Viewer, ActualSizeDivisors)
 {
     viewer_state_record v;
     viewer_defaults(v);
-    struct row { double zoom; int divisor; };
+    struct row {
+        double zoom;
+        int divisor;
+    };
     for (row r : {row{1.0, 0}, row{0.3, 2}, row{0.1, 8}, row{0.99, 1}, row{0.2, 4}}) {
         v.zoom = r.zoom;
         EXPECT_EQ(max_actual_divisor(v), r.divisor) << r.zoom;

@@ -46,7 +46,8 @@ struct archive_bench {
         std::string parent = p(archive);
         CreateDirectoryA(parent.substr(0, parent.rfind('\\')).c_str(), nullptr);
         ASSERT_TRUE(open_archiver_for(".lzh"));
-        ASSERT_TRUE(open_archiver_for(".lzh")->command("a -r -x1 \"%s\" \"%s\\\"", p(archive).c_str(), p("src@").c_str()));
+        ASSERT_TRUE(
+            open_archiver_for(".lzh")->command("a -r -x1 \"%s\" \"%s\\\"", p(archive).c_str(), p("src@").c_str()));
         bench::remove_tree(p("src@"));
         clear_log();
     }
@@ -111,7 +112,8 @@ TEST(ArchiveCommands, LhupUpdatesAndRefreshesButNeverOnAFailedListing)
     b.clear_log();
     b.d.run("lhup", "u ar f *.*");
     EXPECT_EQ("Unlha\tu -x -t -a1 -n1 \"@\\ar\" \"*.*\"\nUnlha\tl \"@\\ar\" \"*.*\"\n"
-              "Unlha\tu -x -t -a1 -n1 \"@\\ar\" \"*.*\"\n", b.commands());
+              "Unlha\tu -x -t -a1 -n1 \"@\\ar\" \"*.*\"\n",
+              b.commands());
     EXPECT_EQ(1, open_archiver_for(".lzh")->member_count(b.p("ar.lzh").c_str()));
     EXPECT_FALSE(exists(b.p("ar.lzh.old@")));
 
@@ -154,7 +156,10 @@ TEST(ArchiveCommands, LhtestReportsEachArchive)
 
 TEST(ArchiveCommands, ViewerKeys)
 {
-    struct { const char* keys; const char* commands; } cases[] = {
+    struct {
+        const char* keys;
+        const char* commands;
+    } cases[] = {
         {"q", "Unlha\tl \"@\\my arch.lzh\"\n"},
         {"vq", "Unlha\tl \"@\\my arch.lzh\"\nUnlha\tv \"@\\my arch.lzh\"\n"},
         {"x", "Unlha\tl \"@\\my arch.lzh\"\nUnlha\tx -n1 -a1 -jf0 \"@\\my arch.lzh\" \"@\\my arch\\\"\n"},
@@ -174,8 +179,13 @@ TEST(ArchiveCommands, ViewerKeys)
 TEST(ArchiveCommands, CleanShellNewStopsOnAKeyItCannotDelete)
 {
     console_drive d;
-    struct { const char* key; bool gone_after; } keys[] = {
-        {".zzabc\\ShellNew", true}, {".zzdef\\Type\\ShellNew", true}, {".lnk\\ShellNew", false},
+    struct {
+        const char* key;
+        bool gone_after;
+    } keys[] = {
+        {".zzabc\\ShellNew", true},
+        {".zzdef\\Type\\ShellNew", true},
+        {".lnk\\ShellNew", false},
         {".zzghi\\ShellNew\\Sub", false},
     };
     for (auto& k : keys) {

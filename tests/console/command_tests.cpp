@@ -19,9 +19,9 @@ std::string expand_at(const std::string& text, const std::string& dir)
 }
 
 struct tree_case {
-    const char* line;                   // word and rest, "@" standing for the scratch folder
+    const char* line;  // word and rest, "@" standing for the scratch folder
     const char* out;
-    std::vector<const char*> present;   // after the command
+    std::vector<const char*> present;  // after the command
     std::vector<const char*> missing;
 };
 
@@ -31,16 +31,28 @@ TEST(ConsoleFileWords, OnAScratchTree)
         {"md a\\b", "md a\\b\n..md @\\a\n..md @\\a\\b\n", {"a\\b"}, {}},
         {"del x\\*.txt", "del x\\*.txt\n..rm @\\x\\1.txt\n", {"x\\2.jpg", "x\\y\\3.txt"}, {"x\\1.txt"}},
         {"deltree x\\*.jpg", "deltree x\\*.jpg\n..rm @\\x\\2.jpg\n", {"x\\1.txt"}, {"x\\2.jpg"}},
-        {"delr x\\*.txt", "delr x\\*.txt\n..rm @\\x\\y\\3.txt\n..rm @\\x\\1.txt\n", {"x\\2.jpg"}, {"x\\1.txt", "x\\y\\3.txt"}},
+        {"delr x\\*.txt",
+         "delr x\\*.txt\n..rm @\\x\\y\\3.txt\n..rm @\\x\\1.txt\n",
+         {"x\\2.jpg"},
+         {"x\\1.txt", "x\\y\\3.txt"}},
         {"rd x", "rd x\n", {"x\\1.txt"}, {}},
-        {"ren x\\1.txt x\\9.txt", "ren x\\1.txt x\\9.txt\n..mv @\\x\\1.txt -> @\\x\\9.txt\n", {"x\\9.txt"}, {"x\\1.txt"}},
+        {"ren x\\1.txt x\\9.txt",
+         "ren x\\1.txt x\\9.txt\n..mv @\\x\\1.txt -> @\\x\\9.txt\n",
+         {"x\\9.txt"},
+         {"x\\1.txt"}},
         {"ren x\\1.txt", "ren x\\1.txt\n", {"x\\1.txt"}, {}},
-        {"copy x\\1.txt x\\c.txt", "copy x\\1.txt x\\c.txt\n..cp @\\x\\1.txt -> @\\x\\c.txt\n", {"x\\1.txt", "x\\c.txt"}, {}},
+        {"copy x\\1.txt x\\c.txt",
+         "copy x\\1.txt x\\c.txt\n..cp @\\x\\1.txt -> @\\x\\c.txt\n",
+         {"x\\1.txt", "x\\c.txt"},
+         {}},
         {"inv a.lzh", "inv a.lzh\n..mv @\\a.lzh -> @\\a\n", {"a"}, {"a.lzh"}},
         {"inv x\\1.txt", "inv x\\1.txt\n..mv @\\x\\1.txt -> @\\x\\1.txt.lzh\n", {"x\\1.txt.lzh"}, {}},
         {"execd \"\" zero.txt", "..rm @\\zero.txt\n", {"x"}, {"zero.txt"}},
         {"execd \"\" x\\1.txt", "", {"x\\1.txt"}, {}},
-        {"mboxd m", "mboxd m\n create emptyfile @\\m\\Inbox\n", {"m\\Inbox", "m\\Inbox.sbd\\Sub"}, {"m\\Inbox.sbd\\Sub.sbd"}},
+        {"mboxd m",
+         "mboxd m\n create emptyfile @\\m\\Inbox\n",
+         {"m\\Inbox", "m\\Inbox.sbd\\Sub"},
+         {"m\\Inbox.sbd\\Sub.sbd"}},
         {"renas x\\*.txt", "renas x\\*.txt\n*** renas runs only from a script\n", {"x\\1.txt"}, {}},
         {"cleanup", "cleanup \n*** cleanup runs only from a script\n", {"x\\1.txt", "a.lzh"}, {}},
         {"echo", "\n", {}, {}},
@@ -90,7 +102,7 @@ TEST(ConsoleFileWords, RenasNamesFilesAfterScriptLines)
     dir.write("r\\b.jpg", "b");
     dir.write("r\\A.jpg", "a");
     dir.write("r\\c.png", "c");
-    dir.write("r\\01-first.jpg\\in", "taken");   // a folder in the way: reported as failed
+    dir.write("r\\01-first.jpg\\in", "taken");  // a folder in the way: reported as failed
     std::string script = dir.write("s.a.txt", "renas r\\x.jpg\nfirst\nsecond\n");
     console_drive d;
     run_script_file(script.c_str(), nullptr);
@@ -151,7 +163,9 @@ TEST(ConsoleRegistryWords, RegisterReadSetDeleteAndShortcuts)
 TEST(ConsoleMode, BadCommandsAreIgnoredAndTheConsoleGoesOn)
 {
     console_drive d;
-    d.type("a" "k" "b");   // a line, the key of the bad command, the next line
+    d.type("a"
+           "k"
+           "b");  // a line, the key of the bad command, the next line
     d.lines = {"cp x y", "echo still here"};
     console_mode();
     EXPECT_EQ("*** bad command: cp\nstill here\n", d.out);
@@ -167,7 +181,14 @@ TEST(ConsoleWords, FolderReloadExitPauseAndShellQuit)
     dir.write("sub\\f.txt", "f");
     console_drive d;
     SetCurrentDirectoryA(dir.path());
-    struct { const char* word; const char* rest; int result; const char* out; int reloads; int keys; } cases[] = {
+    struct {
+        const char* word;
+        const char* rest;
+        int result;
+        const char* out;
+        int reloads;
+        int keys;
+    } cases[] = {
         {"cd", "sub", CONSOLE_GO_ON, "cd sub\n", 0, 0},
         {"zote", nullptr, CONSOLE_GO_ON, "zote \nsent reload message to ZOTE\n", 1, 0},
         {"pause", nullptr, CONSOLE_GO_ON, "", 0, 1},

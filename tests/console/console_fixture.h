@@ -26,7 +26,7 @@ struct console_drive {
     std::deque<std::string> lines;
     int reloads = 0, quits = 0, keys_read = 0;
     int visible = 1;
-    std::function<void()> at_key;   // runs before each key is read
+    std::function<void()> at_key;  // runs before each key is read
 
     scoped_restore<console_hook_table> keep_hooks{console_hooks};
     scoped_restore<script_seam_table> keep_seams{script_seams};

@@ -42,10 +42,7 @@ struct drive_folder {
     drive_folder& operator=(const drive_folder&) = delete;
 };
 
-bool bench_has_drives()
-{
-    return GetDriveTypeA("F:\\") == DRIVE_REMOVABLE && GetDriveTypeA("N:\\") == DRIVE_REMOTE;
-}
+bool bench_has_drives() { return GetDriveTypeA("F:\\") == DRIVE_REMOVABLE && GetDriveTypeA("N:\\") == DRIVE_REMOTE; }
 #define NEED_DRIVES() \
     if (!bench_has_drives()) GTEST_SKIP() << "the bench prefix predates its F:/N: drives: remove build/bench"
 
@@ -60,7 +57,10 @@ TEST(FcopyShadow, PathsMapBothWays)
 {
     scoped_restore<char[260]> keep(shadow_root);
     strcpy(shadow_root, "C:\\T\\zote_fcopy\\");
-    struct { const char* real; const char* shadow; } cases[] = {
+    struct {
+        const char* real;
+        const char* shadow;
+    } cases[] = {
         {"C:\\a\\b", "C:\\T\\zote_fcopy\\C_\\a\\b"},
         {"\\\\srv\\share\\x", "C:\\T\\zote_fcopy\\_srv\\share\\x"},
     };
@@ -83,7 +83,10 @@ TEST(FcopyShadow, RecordsHoldTimeAndSizeAsDouble)
     bench::scratch_dir dir;
     scoped_restore<char[260]> keep(shadow_root);
     strcpy(shadow_root, (std::string(dir.path()) + "\\root\\").c_str());
-    struct { DWORD high, low; const char* top; } cases[] = {{1, 0x40000000, "\xf4\x41"}, {1, 0, "\xf0\x41"}};
+    struct {
+        DWORD high, low;
+        const char* top;
+    } cases[] = {{1, 0x40000000, "\xf4\x41"}, {1, 0, "\xf0\x41"}};
     for (auto& c : cases) {
         WIN32_FIND_DATAA found = {};
         found.ftLastWriteTime = at(5);
@@ -141,9 +144,11 @@ TEST(Fcopy, ListsSharedFoldersAndMirrorsTheChangedOnes)
     std::string one = dir.file("one") + "\\", second = two.path + "\\";
     EXPECT_EQ(0u, d.out.find("fcopy: " + one + " - " + second + " \n"));
     char row[256];
-    snprintf(row, sizeof row, " %-36s == %-36s\n", "same                   21/03/02 18:00", "                       21/03/02 18:00");
+    snprintf(row, sizeof row, " %-36s == %-36s\n", "same                   21/03/02 18:00",
+             "                       21/03/02 18:00");
     EXPECT_NE(std::string::npos, d.out.find(row)) << d.out;
-    snprintf(row, sizeof row, " %-36s → %-36s\n", "changed                21/03/09 18:00", "                       21/03/03 18:00");
+    snprintf(row, sizeof row, " %-36s → %-36s\n", "changed                21/03/09 18:00",
+             "                       21/03/03 18:00");
     EXPECT_NE(std::string::npos, d.out.find(row)) << d.out;
     EXPECT_EQ(std::string::npos, d.out.find("only1"));
     EXPECT_EQ(std::string::npos, d.out.find(" name "));

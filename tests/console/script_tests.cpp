@@ -16,12 +16,21 @@ std::string run_script(console_drive& d, const bench::scratch_dir& dir, const st
 
 TEST(ConsoleWords, PrefixMatchInTableOrder)
 {
-    struct { const char* typed; const char* runs; } cases[] = {
-        {"deltree", "del"}, {"delete", "del"}, {"delr", "delr"}, {"sync", "s"}, {"view", "v"},
-        {"shellquit", "shellquit"}, {"shell", "shell"}, {"regextrm", "regextrm"}, {"regext", "regext"},
-        {"unpackr", "unpackr"}, {"unpack", "unpack"}, {"packr", "packr"}, {"pack", "pack"},
-        {"rdr", "rdr"}, {"rd", "rd"}, {"renas", "renas"}, {"ren", "ren"}, {"@echo", "@echo"},
-        {"echo", "echo"}, {"cp", nullptr}, {"", nullptr},
+    struct {
+        const char* typed;
+        const char* runs;
+    } cases[] = {
+        {"deltree", "del"},   {"delete", "del"},
+        {"delr", "delr"},     {"sync", "s"},
+        {"view", "v"},        {"shellquit", "shellquit"},
+        {"shell", "shell"},   {"regextrm", "regextrm"},
+        {"regext", "regext"}, {"unpackr", "unpackr"},
+        {"unpack", "unpack"}, {"packr", "packr"},
+        {"pack", "pack"},     {"rdr", "rdr"},
+        {"rd", "rd"},         {"renas", "renas"},
+        {"ren", "ren"},       {"@echo", "@echo"},
+        {"echo", "echo"},     {"cp", nullptr},
+        {"", nullptr},
     };
     for (auto& c : cases) {
         const char* w = console_word_for(c.typed);
@@ -34,7 +43,11 @@ TEST(ScriptFile, LabelsEndMarkersCommentsAndTabs)
     bench::scratch_dir dir;
     const std::string text =
         "[one]\necho in one\n:\n[two]\necho in two\n// a comment\n  echo\ttabbed\n\n:\necho never\n";
-    struct { const char* label; const char* out; int reloads; } cases[] = {
+    struct {
+        const char* label;
+        const char* out;
+        int reloads;
+    } cases[] = {
         {"[two]", "[two]\nin two\ntabbed\n", 1},
         {"[one]", "[one]\nin one\n", 1},
         {"[none]", "", 0},
@@ -85,7 +98,10 @@ TEST(ScriptBlocks, QuestionsSwitchBlocksOffIncludingNestedOnes)
     bench::scratch_dir dir;
     const std::string nested =
         "question yn Install?\n{\necho inst\nquestion yn Docs?\n{\necho docs\n}\n}\necho after\n";
-    struct { const char* keys; const char* out; } cases[] = {
+    struct {
+        const char* keys;
+        const char* out;
+    } cases[] = {
         {"n", "Install?\nafter\n"},
         {"yn", "Install?\ninst\nDocs?\nafter\n"},
         {"yy", "Install?\ninst\nDocs?\ndocs\nafter\n"},
@@ -125,7 +141,13 @@ TEST(ConsoleVariables, ExpandBoundedAndRefuseSelfContainingValues)
     char windows[MAX_PATH];
     GetWindowsDirectoryA(windows, sizeof windows);
     char buf[EXPANDED_BUF];
-    struct { const char* temp; const char* app_dir; const char* in; std::string want; bool ok; } cases[] = {
+    struct {
+        const char* temp;
+        const char* app_dir;
+        const char* in;
+        std::string want;
+        bool ok;
+    } cases[] = {
         {"C:\\tmpx\\", nullptr, "$WinDrv:\\x", std::string(1, windows[0]) + ":\\x", true},
         {"C:\\tmpx\\", nullptr, "  $temp\\a  ", "C:\\tmpx\\a", true},
         {"C:\\tmpx", nullptr, "$AppDir", std::string(1, windows[0]) + ":\\progra~1", true},
@@ -141,7 +163,7 @@ TEST(ConsoleVariables, ExpandBoundedAndRefuseSelfContainingValues)
         EXPECT_EQ(c.want, buf) << c.in;
     }
     std::string many;
-    for (int i = 0; i < 150; i++) many += "$WinDir";   // 1,500 bytes once expanded
+    for (int i = 0; i < 150; i++) many += "$WinDir";  // 1,500 bytes once expanded
     EXPECT_FALSE(expand_variables(many.c_str(), buf, sizeof buf));
     EXPECT_STREQ("", buf);
     SetEnvironmentVariableA("temp", saved_temp);
@@ -155,7 +177,11 @@ TEST(ConsoleVariables, ExpandBoundedAndRefuseSelfContainingValues)
 
 TEST(ConsoleVariables, CutAfterExe)
 {
-    struct { const char* in; const char* line; const char* args; } cases[] = {
+    struct {
+        const char* in;
+        const char* line;
+        const char* args;
+    } cases[] = {
         {"\"C:\\Prog\\Ed.EXE\" %1", "c:\\prog\\ed.exe", "%1"},
         {"\"C:\\a.exe\\b.exe /x\"", "c:\\a.exe\\b.exe", "/x"},
         {"C:\\ed.exe", "c:\\ed.exe", nullptr},
@@ -185,11 +211,11 @@ TEST(ScriptMode, DispatchesOneShotsScriptsAndConsoleMode)
         d.type("x");
         EXPECT_EQ(1961, script_mode(script.c_str()));
         EXPECT_EQ("from script\n", d.out);
-        EXPECT_EQ(1, d.keys_read);   // one key after the run, the output being on
+        EXPECT_EQ(1, d.keys_read);  // one key after the run, the output being on
         EXPECT_EQ(1, d.reloads);
     }
     {
-        console_drive d;   // a wildcard opens console mode: two lines typed, then ESC
+        console_drive d;  // a wildcard opens console mode: two lines typed, then ESC
         d.type("ab");
         d.lines = {"echo typed", "   "};
         EXPECT_EQ(1961, script_mode("*.jpg"));
@@ -197,20 +223,20 @@ TEST(ScriptMode, DispatchesOneShotsScriptsAndConsoleMode)
         EXPECT_NE(std::string::npos, d.status.find("Console Mode"));
     }
     {
-        console_drive d;   // a script with a label: its title is the script's name
+        console_drive d;  // a script with a label: its title is the script's name
         std::string labelled = dir.write("lab.a.txt", "[x]\necho labelled\n");
         EXPECT_EQ(1961, script_mode((labelled + " [x]").c_str()));
         EXPECT_EQ("[x]\nlabelled\n", d.out);
         EXPECT_EQ("Script - ZOTE\nScript - lab.a.txt\n", d.titles);
     }
     {
-        console_drive d;   // "/script fcopy": the command once, then the end
+        console_drive d;  // "/script fcopy": the command once, then the end
         SetCurrentDirectoryA(dir.path());
         EXPECT_EQ(1961, script_mode("/fcopy"));
         EXPECT_EQ(0u, d.out.find("fcopy: " + std::string(dir.path()) + "\\ - "));
     }
     {
-        console_drive d;   // an argument longer than its buffer is refused whole
+        console_drive d;  // an argument longer than its buffer is refused whole
         std::string arg = "/echo " + std::string(300, 'x');
         EXPECT_EQ(1961, script_mode(arg.c_str()));
         EXPECT_EQ("*** argument too long\n", d.out);
@@ -220,7 +246,9 @@ TEST(ScriptMode, DispatchesOneShotsScriptsAndConsoleMode)
 TEST(ScriptMode, EchoModeTransitions)
 {
     console_drive d;
-    struct { int mode, visible, logging, answer, mode_after; } cases[] = {
+    struct {
+        int mode, visible, logging, answer, mode_after;
+    } cases[] = {
         {2, 0, 1, 1, 1}, {1, 0, 1, 0, 1}, {1, 1, 1, 1, 1}, {0, 1, 1, 0, 0}, {2, 1, 0, 0, 2},
     };
     for (auto& c : cases) {

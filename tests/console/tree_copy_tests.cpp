@@ -35,7 +35,7 @@ struct copy_case {
     const char* dst_bytes;
     int dst_second;
     const char* keys;
-    const char* out;          // "S" and "T" stand for the two paths
+    const char* out;  // "S" and "T" stand for the two paths
     const char* dst_after;
 };
 
@@ -147,7 +147,8 @@ TEST(TreeCopy, AFileHeldOpenLosesNothing)
         put(dir, "t\\dir.txt\\held.txt", "held", at(2020, 2));
         put(dir, "s\\dir.txt", "file over a folder", at(2020, 10));
         HANDLE h = CreateFileA((lock_source ? s : t).c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
-        HANDLE held = CreateFileA(dir.file("t\\dir.txt\\held.txt").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+        HANDLE held =
+            CreateFileA(dir.file("t\\dir.txt\\held.txt").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
         ASSERT_NE(INVALID_HANDLE_VALUE, h);
         EXPECT_EQ(1, walk_tree_copy(dir.file("s").c_str(), dir.file("t").c_str(), 0));
         CloseHandle(h);
@@ -161,7 +162,10 @@ TEST(TreeCopy, AFileHeldOpenLosesNothing)
 
 TEST(TreeCopy, CompareFileTimes)
 {
-    struct { FILETIME a, b; int want; } cases[] = {
+    struct {
+        FILETIME a, b;
+        int want;
+    } cases[] = {
         {at(2020, 10), at(2020, 10), 0}, {at(2020, 10), at(2020, 11), 0}, {at(2020, 10), at(2020, 12), -1},
         {at(2021, 0), at(2020, 58), 1},  {at(1970, 0), at(1971, 0), -1},  {at(1975, 3), at(1975, 2), 1},
     };

@@ -40,14 +40,14 @@ struct seam {
 
 // What the driver thread saw and what it does.
 struct dialog_driver {
-    std::string type;       // text for the file-name field; empty: none
-    WPARAM button = IDOK;   // IDOK or IDCANCEL; 0: WM_CLOSE
-    bool file_dialog = true; // the folder picker takes the same message numbers otherwise
-    std::string selected;    // folder picker: wait until its tree selects this name
+    std::string type;         // text for the file-name field; empty: none
+    WPARAM button = IDOK;     // IDOK or IDCANCEL; 0: WM_CLOSE
+    bool file_dialog = true;  // the folder picker takes the same message numbers otherwise
+    std::string selected;     // folder picker: wait until its tree selects this name
     std::string title, folder, filter;
     HWND owner = nullptr;
     bool found = false;
-    std::string failure;     // why the driver could not press, or ""
+    std::string failure;  // why the driver could not press, or ""
     HANDLE thread = nullptr;
 
     static BOOL CALLBACK find_edit(HWND w, LPARAM out)
@@ -106,13 +106,17 @@ struct dialog_driver {
             if (name_box) {
                 char cls[32];
                 GetClassNameA(name_box, cls, sizeof cls);
-                if (lstrcmpiA(cls, "Edit") == 0) edit = name_box;
-                else EnumChildWindows(name_box, find_edit, reinterpret_cast<LPARAM>(&edit));
+                if (lstrcmpiA(cls, "Edit") == 0)
+                    edit = name_box;
+                else
+                    EnumChildWindows(name_box, find_edit, reinterpret_cast<LPARAM>(&edit));
             }
             if (edit) SendMessageA(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(d->type.c_str()));
         }
-        if (d->button) PostMessageA(dlg, WM_COMMAND, d->button, 0);
-        else PostMessageA(dlg, WM_CLOSE, 0, 0);
+        if (d->button)
+            PostMessageA(dlg, WM_COMMAND, d->button, 0);
+        else
+            PostMessageA(dlg, WM_CLOSE, 0, 0);
     }
     // Polls cond every 50 ms for at most a minute (a cold start of the shell
     // can take long); false when it never held.
@@ -124,10 +128,7 @@ struct dialog_driver {
         }
         return cond();
     }
-    static HWND dialog_of_process()
-    {
-        return bench::visible_dialog_of_process();
-    }
+    static HWND dialog_of_process() { return bench::visible_dialog_of_process(); }
     static DWORD WINAPI run(void* p)
     {
         auto* d = static_cast<dialog_driver*>(p);
@@ -167,7 +168,7 @@ struct dialog_driver {
     void finish()
     {
         if (thread) {
-            WaitForSingleObject(thread, INFINITE);   // the driver's own waits are bounded
+            WaitForSingleObject(thread, INFINITE);  // the driver's own waits are bounded
             CloseHandle(thread);
             thread = nullptr;
         }
@@ -183,7 +184,11 @@ struct cwd_keeper {
 
 struct owner_window {
     HWND w;
-    owner_window() { w = CreateWindowA("STATIC", "owner", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 200, 100, nullptr, nullptr, nullptr, nullptr); }
+    owner_window()
+    {
+        w = CreateWindowA("STATIC", "owner", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 200, 100, nullptr, nullptr,
+                          nullptr, nullptr);
+    }
     ~owner_window() { DestroyWindow(w); }
 };
 

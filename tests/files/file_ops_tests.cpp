@@ -12,10 +12,7 @@
 
 namespace {
 
-bool exists(const std::string& p)
-{
-    return GetFileAttributesA(p.c_str()) != INVALID_FILE_ATTRIBUTES;
-}
+bool exists(const std::string& p) { return GetFileAttributesA(p.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
 // A fresh folder on drive D:, removed afterwards.
 struct d_drive_dir {
@@ -348,7 +345,9 @@ TEST(FileOps, FailedCrossDriveMoveRemovesOnlyWhatItMade)
     std::string locked = dir.write("tree\\sub\\locked.txt", "locked");
     std::string tree = dir.file("tree");
     // The destination alone is new, or a new folder above it as well.
-    struct { std::string target, made; } cases[] = {
+    struct {
+        std::string target, made;
+    } cases[] = {
         {d.path + "\\tree", d.path + "\\tree"},
         {d.path + "\\new\\deeper\\tree", d.path + "\\new"},
     };

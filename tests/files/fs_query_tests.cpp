@@ -133,9 +133,7 @@ TEST(FsQuery, DiskSpaceAndSizesAsDoubles)
     EXPECT_DOUBLE_EQ(total_bytes, (double)total.QuadPart);
     // Free space moves while other programs write: compare within 1 GB.
     EXPECT_NEAR(free_bytes, (double)avail.QuadPart, 1e9);
-    if (total.QuadPart > 4294967296ull) {
-        EXPECT_GT(total_bytes, 4294967296.0);
-    }
+    if (total.QuadPart > 4294967296ull) { EXPECT_GT(total_bytes, 4294967296.0); }
     double a = -1, b = -1, c = -1;
     get_disk_free("Q:\\", &a, &b, &c);
     EXPECT_EQ(a, 0);
@@ -181,8 +179,14 @@ TEST(FsQuery, DriveKindsFromTheDriveSettings)
     // E: to H: come from the bench's drive settings (a prefix made before
     // them has none).
     if (GetDriveTypeA("E:\\") != DRIVE_CDROM) GTEST_SKIP() << "the bench made no drive fixtures";
-    struct { const char* path; const char* kind; } rows[] = {
-        {"E:\\", "CD-ROM"}, {"f:\\x", "ﾘﾑｰﾊﾞﾌﾞﾙ"}, {"G:", "RAMﾃﾞｨｽｸ"}, {"H:\\画像", "固定"},
+    struct {
+        const char* path;
+        const char* kind;
+    } rows[] = {
+        {"E:\\", "CD-ROM"},
+        {"f:\\x", "ﾘﾑｰﾊﾞﾌﾞﾙ"},
+        {"G:", "RAMﾃﾞｨｽｸ"},
+        {"H:\\画像", "固定"},
     };
     for (auto& r : rows) {
         char out[64] = "unchanged";
@@ -216,7 +220,10 @@ TEST(FsQuery, TimesRoundTrip)
     cwd_keeper keep;
     std::string file = dir.write("t.txt", "x");
     SYSTEMTIME set = {};
-    set.wYear = 2010; set.wMonth = 6; set.wDay = 15; set.wHour = 12;
+    set.wYear = 2010;
+    set.wMonth = 6;
+    set.wDay = 15;
+    set.wHour = 12;
     ASSERT_EQ(set_file_local_systime(file.c_str(), &set), 1);
     SYSTEMTIME got;
     file_local_systime(file.c_str(), &got);

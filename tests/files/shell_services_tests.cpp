@@ -85,7 +85,7 @@ TEST(ShellAssociations, RegisterListAndUnregisterVerbs)
     unregister_file_type(".zqa", "印刷(&P)", "print2");
     EXPECT_FALSE(key_exists("ZQAfile\\Shell\\print2"));
     EXPECT_EQ(list_shell_verbs(".zqa", verbs, texts), 0);
-    EXPECT_TRUE(key_exists(".zqa"));   // the extension and type keys stay
+    EXPECT_TRUE(key_exists(".zqa"));  // the extension and type keys stay
 
     // Deleting a key path removes the whole tree below it.
     EXPECT_EQ(reg_delete_key("ZQAfile", nullptr), ERROR_SUCCESS);
@@ -178,10 +178,10 @@ TEST(ShellExecution, OpensWithTheChosenVerb)
     ASSERT_EQ(open_with_association(file.c_str(), 1), 1);
     EXPECT_EQ(wait_for_file(marker), "second\r\n");
     DeleteFileA(marker.c_str());
-    ASSERT_EQ(open_with_association(file.c_str(), -1), 1);   // the default verb
+    ASSERT_EQ(open_with_association(file.c_str(), -1), 1);  // the default verb
     EXPECT_EQ(wait_for_file(marker), "first\r\n");
     DeleteFileA(marker.c_str());
-    ASSERT_EQ(open_with_association(file.c_str(), 3), 1);    // beyond the list: no verb
+    ASSERT_EQ(open_with_association(file.c_str(), 3), 1);  // beyond the list: no verb
     EXPECT_EQ(wait_for_file(marker), "first\r\n");
     DeleteFileA(marker.c_str());
 
@@ -193,7 +193,7 @@ TEST(ShellExecution, FailuresAreReported)
 {
     bench::scratch_dir dir;
     std::string file = dir.write("a.zqnone", "x");
-    EXPECT_EQ(open_with_association(file.c_str(), 0), 0);       // no association at all
+    EXPECT_EQ(open_with_association(file.c_str(), 0), 0);  // no association at all
     EXPECT_EQ(run_program("%s", "C:\\no\\such\\program.exe"), 0);
     EXPECT_EQ(run_program("%s", "cmd.exe /c exit"), 1);
 }
@@ -203,17 +203,19 @@ TEST(Shortcuts, RoundTripOfTargetArgumentsFolderAndShowState)
     bench::scratch_dir dir;
     std::string target = dir.write("target.txt", "x");
     std::string lnk = dir.file("a.lnk");
-    ASSERT_EQ(create_shortcut(lnk.c_str(), target.c_str(), "-x \"y z\"", dir.path(), "max", "C:\\windows\\notepad.exe,3"), 1);
+    ASSERT_EQ(
+        create_shortcut(lnk.c_str(), target.c_str(), "-x \"y z\"", dir.path(), "max", "C:\\windows\\notepad.exe,3"), 1);
     std::string bytes = bench::read_file(lnk);
     ASSERT_GT(bytes.size(), 0x40u);
-    EXPECT_EQ(bytes[0x3C], 3);   // show maximised
+    EXPECT_EQ(bytes[0x3C], 3);  // show maximised
 
     char out[PATH_BUF];
     EXPECT_EQ(read_shortcut_path(lnk.c_str(), out), S_OK);
     EXPECT_EQ(lstrcmpiA(out, target.c_str()), 0);
 
     IShellLinkA* link = nullptr;
-    ASSERT_TRUE(SUCCEEDED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA, (void**)&link)));
+    ASSERT_TRUE(
+        SUCCEEDED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA, (void**)&link)));
     IPersistFile* persist = nullptr;
     ASSERT_TRUE(SUCCEEDED(link->QueryInterface(IID_IPersistFile, (void**)&persist)));
     WCHAR wide[MAX_PATH];
@@ -233,7 +235,7 @@ TEST(Shortcuts, RoundTripOfTargetArgumentsFolderAndShowState)
 
     std::string lnk2 = dir.file("b.lnk");
     ASSERT_EQ(create_shortcut(lnk2.c_str(), target.c_str(), "NULL", "", "minimised", nullptr), 1);
-    EXPECT_EQ(bench::read_file(lnk2)[0x3C], 2);   // show minimised
+    EXPECT_EQ(bench::read_file(lnk2)[0x3C], 2);  // show minimised
     std::string lnk3 = dir.file("c.lnk");
     ASSERT_EQ(create_shortcut(lnk3.c_str(), target.c_str(), nullptr, nullptr, "normal", nullptr), 1);
     EXPECT_EQ(bench::read_file(lnk3)[0x3C], 1);
@@ -261,9 +263,12 @@ TEST(Shortcuts, DoubleByteTargetAndFailures)
 
 TEST(SpecialFolders, EachNameGivesAnExistingFolder)
 {
-    struct { const char* name; const char* ends; } cases[] = {
-        {"Personal", "Documents"}, {"Mypictures", "Pictures"}, {"Commondocs", "Documents"},
-        {"SendTo", "SendTo"}, {"Desktop", "Desktop"}, {"Mypics", "Desktop"}, {"PersonalX", "Documents"},
+    struct {
+        const char* name;
+        const char* ends;
+    } cases[] = {
+        {"Personal", "Documents"}, {"Mypictures", "Pictures"}, {"Commondocs", "Documents"}, {"SendTo", "SendTo"},
+        {"Desktop", "Desktop"},    {"Mypics", "Desktop"},      {"PersonalX", "Documents"},
     };
     for (auto& c : cases) {
         char out[PATH_BUF] = "x";
@@ -284,7 +289,10 @@ TEST(SpecialFolders, EachNameGivesAnExistingFolder)
 namespace {
 LRESULT CALLBACK host_proc(HWND w, UINT m, WPARAM wp, LPARAM lp)
 {
-    if (m == WM_CLOSE) { PostQuitMessage(0); return 0; }
+    if (m == WM_CLOSE) {
+        PostQuitMessage(0);
+        return 0;
+    }
     return DefWindowProcA(w, m, wp, lp);
 }
 }  // namespace
@@ -298,7 +306,8 @@ ZOTE_CHILD(title_windows)
     char hex[2048] = "";
     GetEnvironmentVariableA("ZOTE_HOST_TITLES", hex, sizeof hex);
     std::string titles;
-    for (size_t i = 0; hex[i] && hex[i + 1]; i += 2) titles += (char)strtol(std::string(hex + i, 2).c_str(), nullptr, 16);
+    for (size_t i = 0; hex[i] && hex[i + 1]; i += 2)
+        titles += (char)strtol(std::string(hex + i, 2).c_str(), nullptr, 16);
     WNDCLASSA wc = {};
     wc.lpfnWndProc = host_proc;
     wc.hInstance = GetModuleHandleA(nullptr);
@@ -313,8 +322,8 @@ ZOTE_CHILD(title_windows)
         std::string title = line.substr(start, end - start);
         bool hidden = !title.empty() && title[0] == '-';
         if (hidden) title.erase(0, 1);
-        HWND w = CreateWindowA("zoteHostWindow", title.c_str(), WS_OVERLAPPEDWINDOW, 10, 10 + y, 300, 100,
-                               nullptr, nullptr, wc.hInstance, nullptr);
+        HWND w = CreateWindowA("zoteHostWindow", title.c_str(), WS_OVERLAPPEDWINDOW, 10, 10 + y, 300, 100, nullptr,
+                               nullptr, wc.hInstance, nullptr);
         if (w && !hidden) ShowWindow(w, SW_SHOWNOACTIVATE);
         y += 30;
         start = end + 1;
@@ -412,14 +421,19 @@ TEST(ShellAssociations, TextsThatFillTheBufferExactly)
     ASSERT_EQ(RegCreateKeyA(HKEY_CLASSES_ROOT, ".zqf", &key), ERROR_SUCCESS);
     // With or without its terminator stored: 511 bytes fit the 512-byte
     // buffer, 512 do not.
-    struct { size_t length; bool terminated; int result; } cases[] = {
+    struct {
+        size_t length;
+        bool terminated;
+        int result;
+    } cases[] = {
         {511, true, 1}, {511, false, 1}, {512, true, 0}, {512, false, 0}, {0, true, 1},
     };
     for (auto& c : cases) {
         std::string text(c.length, 'c');
         if (c.length > 1) text.replace(c.length / 2, 2, "表");
         ASSERT_EQ(RegSetValueExA(key, nullptr, 0, REG_SZ, (const BYTE*)text.c_str(),
-                                 (DWORD)(text.size() + (c.terminated ? 1 : 0))), ERROR_SUCCESS);
+                                 (DWORD)(text.size() + (c.terminated ? 1 : 0))),
+                  ERROR_SUCCESS);
         char out[REG_TEXT_BUF];
         memset(out, 'x', sizeof out);
         EXPECT_EQ(reg_read_text(key, nullptr, out, sizeof out), c.result) << c.length << c.terminated;

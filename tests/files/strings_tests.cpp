@@ -191,12 +191,14 @@ TEST(Strings, ExtensionsAndDriveRoots)
 
 TEST(Strings, FormatSizeTable)
 {
-    struct { double x; const char* text; } rows[] = {
-        {0, "0KB"}, {1, "0.001KB"}, {99, "0.099KB"}, {100, "0.10KB"}, {999, "1.00KB"},
-        {1000, "1.0KB"}, {9999, "10.0KB"}, {10000, "10KB"}, {999999, "1000KB"},
-        {1e6, "1.0MB"}, {9999999, "10.0MB"}, {1e7, "10MB"}, {123456789, "123MB"},
-        {1e9, "1.0GB"}, {1e10, "10GB"}, {1e12 - 1, "1000GB"}, {1e12, "1.00TB"},
-        {1e13 - 1, "10.00TB"}, {1e13, "10TB"},
+    struct {
+        double x;
+        const char* text;
+    } rows[] = {
+        {0, "0KB"},           {1, "0.001KB"},   {99, "0.099KB"},       {100, "0.10KB"},    {999, "1.00KB"},
+        {1000, "1.0KB"},      {9999, "10.0KB"}, {10000, "10KB"},       {999999, "1000KB"}, {1e6, "1.0MB"},
+        {9999999, "10.0MB"},  {1e7, "10MB"},    {123456789, "123MB"},  {1e9, "1.0GB"},     {1e10, "10GB"},
+        {1e12 - 1, "1000GB"}, {1e12, "1.00TB"}, {1e13 - 1, "10.00TB"}, {1e13, "10TB"},
     };
     for (auto& r : rows) EXPECT_STREQ(format_size(r.x), r.text) << r.x;
     const char* a = format_size(1);

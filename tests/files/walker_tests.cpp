@@ -17,11 +17,31 @@ namespace {
 
 std::vector<std::string> events;
 
-int note_file(walk_item* item) { events.push_back("file " + std::string(item->path)); return 1; }
-int note_leave(walk_item* item) { events.push_back("leave " + std::string(item->path)); return 1; }
-int note_enter(walk_item* item) { events.push_back("enter " + std::string(item->path)); return 1; }
-int note_leaf(walk_item* item) { events.push_back("leaf " + std::string(item->path)); return 1; }
-int stop_at_file(walk_item* item) { events.push_back("file " + std::string(item->path)); return 0; }
+int note_file(walk_item* item)
+{
+    events.push_back("file " + std::string(item->path));
+    return 1;
+}
+int note_leave(walk_item* item)
+{
+    events.push_back("leave " + std::string(item->path));
+    return 1;
+}
+int note_enter(walk_item* item)
+{
+    events.push_back("enter " + std::string(item->path));
+    return 1;
+}
+int note_leaf(walk_item* item)
+{
+    events.push_back("leaf " + std::string(item->path));
+    return 1;
+}
+int stop_at_file(walk_item* item)
+{
+    events.push_back("file " + std::string(item->path));
+    return 0;
+}
 int stop_in_stop(walk_item* item)
 {
     events.push_back("file " + std::string(item->path));

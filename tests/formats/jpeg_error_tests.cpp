@@ -43,7 +43,7 @@ TEST(JpegErrors, WriteFailureReturnsThroughTheRecoveryPoint)
     bench::scratch_dir dir;
     std::string path = dir.write("readonly.jpg", "x");
     std::vector<BYTE> pixels(64 * 64 * 3, 128);
-    FILE* f = fopen(path.c_str(), "rb");   // writes to it fail
+    FILE* f = fopen(path.c_str(), "rb");  // writes to it fail
     EXPECT_EQ(0, compress_bitmap_to_jpeg(f, 64, 64, 72, 72, pixels.data(), 90));
     fclose(f);
     EXPECT_EQ(1, jpeg_fatal_flag);
@@ -59,7 +59,11 @@ TEST(JpegErrors, FourComponentFilesConvertToRgb)
 {
     bench::scratch_dir dir;
     const int C = 200, M = 10, Y = 20, K = 30;
-    struct { J_COLOR_SPACE space; bool adobe; int r, g, b; } cases[] = {
+    struct {
+        J_COLOR_SPACE space;
+        bool adobe;
+        int r, g, b;
+    } cases[] = {
         {JCS_CMYK, true, C * K / 255, M * K / 255, Y * K / 255},
         {JCS_YCCK, true, C * K / 255, M * K / 255, Y * K / 255},
         {JCS_CMYK, false, (255 - C) * (255 - K) / 255, (255 - M) * (255 - K) / 255, (255 - Y) * (255 - K) / 255},
@@ -83,7 +87,12 @@ TEST(JpegErrors, FourComponentFilesConvertToRgb)
         jpeg_set_quality(&c, 100, TRUE);
         jpeg_start_compress(&c, TRUE);
         std::vector<JSAMPLE> row(16 * 4);
-        for (int i = 0; i < 16; i++) { row[4 * i] = C; row[4 * i + 1] = M; row[4 * i + 2] = Y; row[4 * i + 3] = K; }
+        for (int i = 0; i < 16; i++) {
+            row[4 * i] = C;
+            row[4 * i + 1] = M;
+            row[4 * i + 2] = Y;
+            row[4 * i + 3] = K;
+        }
         while (c.next_scanline < c.image_height) {
             JSAMPROW p = row.data();
             jpeg_write_scanlines(&c, &p, 1);

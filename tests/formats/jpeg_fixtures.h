@@ -18,7 +18,7 @@ struct options {
     bool jfif = true;
     int density_unit = 1, xdensity = 72, ydensity = 72;
     int quality = 90;
-    int h_samp = 2, v_samp = 2;   // luma sampling (chroma 1x1)
+    int h_samp = 2, v_samp = 2;                        // luma sampling (chroma 1x1)
     std::vector<std::pair<int, std::string>> markers;  // written after the header, in order
 };
 
@@ -55,8 +55,10 @@ inline bool write(const std::string& path, const options& o)
     while (c.next_scanline < c.image_height) {
         int y = (int)c.next_scanline;
         for (int x = 0; x < o.width; x++) {
-            if (o.grey) row[x] = sample(x, y, 0);
-            else for (int k = 0; k < 3; k++) row[3 * x + k] = sample(x, y, k);
+            if (o.grey)
+                row[x] = sample(x, y, 0);
+            else
+                for (int k = 0; k < 3; k++) row[3 * x + k] = sample(x, y, k);
         }
         JSAMPROW p = row.data();
         jpeg_write_scanlines(&c, &p, 1);
@@ -70,8 +72,8 @@ inline bool write(const std::string& path, const options& o)
 struct component {
     int h_samp = 0, v_samp = 0;
     int width_blocks = 0, height_blocks = 0;
-    std::vector<JCOEF> blocks;       // width_blocks x height_blocks blocks of 64
-    std::vector<UINT16> quant;       // 64 values
+    std::vector<JCOEF> blocks;  // width_blocks x height_blocks blocks of 64
+    std::vector<UINT16> quant;  // 64 values
     const JCOEF* block(int bx, int by) const { return &blocks[((size_t)by * width_blocks + bx) * 64]; }
 };
 
@@ -134,21 +136,46 @@ inline std::string exif_block(bool motorola, unsigned width, unsigned height)
 {
     std::string t;
     auto p16 = [&](unsigned v) {
-        if (motorola) { t += (char)(v >> 8); t += (char)v; } else { t += (char)v; t += (char)(v >> 8); }
+        if (motorola) {
+            t += (char)(v >> 8);
+            t += (char)v;
+        } else {
+            t += (char)v;
+            t += (char)(v >> 8);
+        }
     };
     auto p32 = [&](unsigned long v) {
-        if (motorola) { p16((unsigned)(v >> 16)); p16((unsigned)v); } else { p16((unsigned)v); p16((unsigned)(v >> 16)); }
+        if (motorola) {
+            p16((unsigned)(v >> 16));
+            p16((unsigned)v);
+        } else {
+            p16((unsigned)v);
+            p16((unsigned)(v >> 16));
+        }
     };
     t += motorola ? "MM" : "II";
     p16(42);
     p32(8);
-    p16(1);                             // IFD0: one entry
-    p16(0x8769); p16(4); p32(1); p32(26);
+    p16(1);  // IFD0: one entry
+    p16(0x8769);
+    p16(4);
+    p32(1);
+    p32(26);
     p32(0);
-    p16(3);                             // Exif IFD at 26
-    p16(0x9000); p16(7); p32(4); t += "0230";
-    p16(0xA002); p16(4); p32(1); p32(width);
-    p16(0xA003); p16(3); p32(1); p16(height); p16(0);
+    p16(3);  // Exif IFD at 26
+    p16(0x9000);
+    p16(7);
+    p32(4);
+    t += "0230";
+    p16(0xA002);
+    p16(4);
+    p32(1);
+    p32(width);
+    p16(0xA003);
+    p16(3);
+    p32(1);
+    p16(height);
+    p16(0);
     p32(0);
     return std::string("Exif\0\0", 6) + t;
 }

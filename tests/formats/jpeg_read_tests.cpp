@@ -25,9 +25,12 @@ probe_result probe(const std::string& path)
 std::string with_sof_size(std::string bytes, int w, int h)
 {
     for (size_t i = 0; i + 9 < bytes.size(); i++)
-        if ((unsigned char)bytes[i] == 0xFF && ((unsigned char)bytes[i + 1] == 0xC0 || (unsigned char)bytes[i + 1] == 0xC2)) {
-            bytes[i + 5] = (char)(h >> 8); bytes[i + 6] = (char)h;
-            bytes[i + 7] = (char)(w >> 8); bytes[i + 8] = (char)w;
+        if ((unsigned char)bytes[i] == 0xFF &&
+            ((unsigned char)bytes[i + 1] == 0xC0 || (unsigned char)bytes[i + 1] == 0xC2)) {
+            bytes[i + 5] = (char)(h >> 8);
+            bytes[i + 6] = (char)h;
+            bytes[i + 7] = (char)(w >> 8);
+            bytes[i + 8] = (char)w;
             break;
         }
     return bytes;
@@ -37,7 +40,9 @@ TEST(JpegProbe, DensityUnitsBecomeDotsPerInch)
 {
     bench::scratch_dir dir;
     jpegfix::options o;
-    o.density_unit = 2; o.xdensity = 40; o.ydensity = 40;
+    o.density_unit = 2;
+    o.xdensity = 40;
+    o.ydensity = 40;
     ASSERT_TRUE(jpegfix::write(dir.file("cm.jpg"), o));
     probe_result r = probe(dir.file("cm.jpg"));
     EXPECT_EQ(1, r.ok);
@@ -46,14 +51,18 @@ TEST(JpegProbe, DensityUnitsBecomeDotsPerInch)
     EXPECT_EQ(102, r.xdpi);
     EXPECT_EQ(102, r.ydpi);
 
-    o.density_unit = 0; o.xdensity = 1; o.ydensity = 1;
+    o.density_unit = 0;
+    o.xdensity = 1;
+    o.ydensity = 1;
     ASSERT_TRUE(jpegfix::write(dir.file("aspect.JPG"), o));
     r = probe(dir.file("aspect.JPG"));
     EXPECT_EQ(1, r.ok);
     EXPECT_EQ(1, r.xdpi);
     EXPECT_EQ(1, r.ydpi);
 
-    o.density_unit = 1; o.xdensity = 72; o.ydensity = 300;
+    o.density_unit = 1;
+    o.xdensity = 72;
+    o.ydensity = 300;
     ASSERT_TRUE(jpegfix::write(dir.file("inch.jpeg"), o));
     r = probe(dir.file("inch.jpeg"));
     EXPECT_EQ(72, r.xdpi);
@@ -64,7 +73,8 @@ TEST(JpegProbe, EmptyAndForeignFilesFailQuietly)
 {
     bench::scratch_dir dir;
     std::string empty = dir.write("empty.jpg", "");
-    std::string png = dir.write("picture.jpg", std::string("\x89PNG\r\n\x1a\n\0\0\0\rIHDR", 16) + std::string(40, '\0'));
+    std::string png =
+        dir.write("picture.jpg", std::string("\x89PNG\r\n\x1a\n\0\0\0\rIHDR", 16) + std::string(40, '\0'));
     std::string one = dir.write("one.jpg", "\xFF");
     int live = bmap_live_count;
     for (const std::string& path : {empty, png, one}) {
@@ -87,8 +97,14 @@ TEST(JpegLoad, ColourGreyAndProgressiveImages)
 {
     bench::scratch_dir dir;
     jpegfix::options o;
-    o.width = 101; o.height = 75; o.quality = 100; o.h_samp = 1; o.v_samp = 1;
-    o.density_unit = 1; o.xdensity = 300; o.ydensity = 72;
+    o.width = 101;
+    o.height = 75;
+    o.quality = 100;
+    o.h_samp = 1;
+    o.v_samp = 1;
+    o.density_unit = 1;
+    o.xdensity = 300;
+    o.ydensity = 72;
     ASSERT_TRUE(jpegfix::write(dir.file("colour.jpg"), o));
     _bmap* b = load_jpeg_file(dir.file("colour.jpg").c_str(), 1, 0);
     ASSERT_NE(nullptr, b);
@@ -118,7 +134,8 @@ TEST(JpegLoad, ColourGreyAndProgressiveImages)
         }
     _bmap_delete(b);
 
-    o.grey = false; o.progressive = true;
+    o.grey = false;
+    o.progressive = true;
     ASSERT_TRUE(jpegfix::write(dir.file("prog.jpg"), o));
     b = load_jpeg_file(dir.file("prog.jpg").c_str(), 1, 0);
     ASSERT_NE(nullptr, b);
@@ -131,10 +148,13 @@ TEST(JpegLoad, ReducedSizesComeFromTheDecoder)
 {
     bench::scratch_dir dir;
     jpegfix::options o;
-    o.width = 101; o.height = 75;
+    o.width = 101;
+    o.height = 75;
     ASSERT_TRUE(jpegfix::write(dir.file("odd.jpg"), o));
-    struct { int n, w, h; } cases[] = {{1, 101, 75}, {2, 51, 38}, {3, 38, 29}, {4, 26, 19}, {5, 26, 19},
-                                       {7, 26, 19}, {8, 13, 10}, {9, 13, 10}, {16, 13, 10}, {0, 202, 150}};
+    struct {
+        int n, w, h;
+    } cases[] = {{1, 101, 75}, {2, 51, 38}, {3, 38, 29}, {4, 26, 19},  {5, 26, 19},
+                 {7, 26, 19},  {8, 13, 10}, {9, 13, 10}, {16, 13, 10}, {0, 202, 150}};
     int live = bmap_live_count;
     for (auto& c : cases) {
         _bmap* b = load_jpeg_file(dir.file("odd.jpg").c_str(), c.n, 0);
@@ -165,7 +185,8 @@ TEST(JpegLoad, DamagedFilesFailOrLoadWithoutLeaks)
 {
     bench::scratch_dir dir;
     jpegfix::options o;
-    o.width = 96; o.height = 64;
+    o.width = 96;
+    o.height = 64;
     ASSERT_TRUE(jpegfix::write(dir.file("whole.jpg"), o));
     std::string bytes = bench::read_file(dir.file("whole.jpg"));
 
@@ -213,7 +234,9 @@ TEST(JpegSave, DensityQualityAndRoundTrip)
 {
     bench::scratch_dir dir;
     jpegfix::options o;
-    o.width = 50; o.height = 30; o.quality = 100;
+    o.width = 50;
+    o.height = 30;
+    o.quality = 100;
     ASSERT_TRUE(jpegfix::write(dir.file("src.jpg"), o));
     _bmap* b = load_jpeg_file(dir.file("src.jpg").c_str(), 1, 0);
     ASSERT_NE(nullptr, b);
@@ -222,7 +245,9 @@ TEST(JpegSave, DensityQualityAndRoundTrip)
     for (int y = 0; y < 30; y++)  // smooth, so that subsampled chroma stays close
         for (int x = 0; x < 50; x++) {
             BYTE* p = b->pixels + y * b->stride + 3 * x;
-            p[0] = (BYTE)(x * 2); p[1] = (BYTE)(y * 3 + 20); p[2] = 100;
+            p[0] = (BYTE)(x * 2);
+            p[1] = (BYTE)(y * 3 + 20);
+            p[2] = 100;
         }
 
     ASSERT_EQ(1, save_jpeg_file(dir.file("q100.jpg").c_str(), b, 100));

@@ -44,14 +44,16 @@ void expect_turned(const jpegfix::coefficients& src, const jpegfix::coefficients
                 for (int r = 0; r < 8; r++)
                     for (int c = 0; c < 8; c++) {
                         int expected;
-                        if (k == 1) expected = s.block(by, sh - 1 - bx)[c * 8 + r] * ((c & 1) ? -1 : 1);
-                        else if (k == 3) expected = s.block(sw - 1 - by, bx)[c * 8 + r] * ((r & 1) ? -1 : 1);
-                        else expected = s.block(sw - 1 - bx, sh - 1 - by)[r * 8 + c] * (((r + c) & 1) ? -1 : 1);
+                        if (k == 1)
+                            expected = s.block(by, sh - 1 - bx)[c * 8 + r] * ((c & 1) ? -1 : 1);
+                        else if (k == 3)
+                            expected = s.block(sw - 1 - by, bx)[c * 8 + r] * ((r & 1) ? -1 : 1);
+                        else
+                            expected = s.block(sw - 1 - bx, sh - 1 - by)[r * 8 + c] * (((r + c) & 1) ? -1 : 1);
                         ASSERT_EQ(expected, o[r * 8 + c]) << "comp " << ci << " block " << bx << "," << by;
                     }
             }
-        for (int q = 0; q < 64; q++)
-            ASSERT_EQ(k == 2 ? s.quant[q] : s.quant[(q % 8) * 8 + q / 8], d.quant[q]);
+        for (int q = 0; q < 64; q++) ASSERT_EQ(k == 2 ? s.quant[q] : s.quant[(q % 8) * 8 + q / 8], d.quant[q]);
     }
 }
 
@@ -60,11 +62,14 @@ TEST(JpegRotate, QuarterTurnsMoveCoefficientsExactly)
     bench::scratch_dir dir;
     for (bool grey : {false, true}) {
         jpegfix::options o;
-        o.width = 64; o.height = 48; o.grey = grey;
+        o.width = 64;
+        o.height = 48;
+        o.grey = grey;
         ASSERT_TRUE(jpegfix::write(dir.file("src.jpg"), o));
         jpegfix::coefficients src = jpegfix::read(dir.file("src.jpg"));
-        struct { int angle, k; } table[] = {{90, 3}, {450, 3}, {-270, 3}, {45, 3}, {180, 2}, {-180, 2},
-                                            {270, 1}, {-90, 1}};
+        struct {
+            int angle, k;
+        } table[] = {{90, 3}, {450, 3}, {-270, 3}, {45, 3}, {180, 2}, {-180, 2}, {270, 1}, {-90, 1}};
         for (auto& t : table) {
             ASSERT_EQ(1, rotate_jpeg_file(dir.file("src.jpg").c_str(), t.angle, dir.file("dst.jpg").c_str()))
                 << t.angle;
@@ -94,7 +99,8 @@ TEST(JpegRotate, PartialEdgeStripStaysInPlace)
 {
     bench::scratch_dir dir;
     jpegfix::options o;
-    o.width = 100; o.height = 75;   // 16 x 16 iMCUs: a partial strip on both edges
+    o.width = 100;
+    o.height = 75;  // 16 x 16 iMCUs: a partial strip on both edges
     ASSERT_TRUE(jpegfix::write(dir.file("src.jpg"), o));
     ASSERT_EQ(1, rotate_jpeg_file(dir.file("src.jpg").c_str(), -90, dir.file("dst.jpg").c_str()));
     jpegfix::coefficients s = jpegfix::read(dir.file("src.jpg"));
@@ -109,8 +115,8 @@ TEST(JpegRotate, PartialEdgeStripStaysInPlace)
         for (int bx = 0; bx < dl.width_blocks; bx++)
             for (int r = 0; r < 8; r++)
                 for (int c = 0; c < 8; c++) {
-                    int expected = bx < 8 ? sl.block(by, 7 - bx)[c * 8 + r] * ((c & 1) ? -1 : 1)
-                                          : sl.block(by, bx)[c * 8 + r];
+                    int expected =
+                        bx < 8 ? sl.block(by, 7 - bx)[c * 8 + r] * ((c & 1) ? -1 : 1) : sl.block(by, bx)[c * 8 + r];
                     ASSERT_EQ(expected, dl.block(bx, by)[r * 8 + c]) << bx << "," << by;
                 }
 }
@@ -142,7 +148,10 @@ TEST(JpegTransform, AllEightCodesOnAnOddSizedImage)
 {
     bench::scratch_dir dir;
     jpegfix::options o;
-    o.width = 100; o.height = 75; o.grey = true; o.quality = 95;
+    o.width = 100;
+    o.height = 75;
+    o.grey = true;
+    o.quality = 95;
     ASSERT_TRUE(jpegfix::write(dir.file("src.jpg"), o));
     _bmap* src = load_jpeg_file(dir.file("src.jpg").c_str(), 1, 0);
     ASSERT_NE(nullptr, src);
@@ -164,7 +173,9 @@ TEST(JpegRotate, MarkersKeptInOrderAndExifSizeSwapped)
     bench::scratch_dir dir;
     for (bool motorola : {false, true}) {
         jpegfix::options o;
-        o.width = 80; o.height = 48; o.jfif = false;
+        o.width = 80;
+        o.height = 48;
+        o.jfif = false;
         o.markers = {{JPEG_APP0 + 1, jpegfix::exif_block(motorola, 80, 48)},
                      {JPEG_COM, "a comment"},
                      {JPEG_APP0 + 2, std::string("ICC_PROFILE\0\1\1", 14) + "profile bytes"}};
@@ -187,7 +198,9 @@ TEST(JpegRotate, DensityKeptAndBrokenInputsFailCleanly)
 {
     bench::scratch_dir dir;
     jpegfix::options o;
-    o.density_unit = 1; o.xdensity = 300; o.ydensity = 150;
+    o.density_unit = 1;
+    o.xdensity = 300;
+    o.ydensity = 150;
     o.markers = {{JPEG_COM, "after JFIF"}};
     ASSERT_TRUE(jpegfix::write(dir.file("src.jpg"), o));
     ASSERT_EQ(1, rotate_jpeg_file(dir.file("src.jpg").c_str(), 180, dir.file("dst.jpg").c_str()));
@@ -203,7 +216,7 @@ TEST(JpegRotate, DensityKeptAndBrokenInputsFailCleanly)
     // An Exif block whose offsets point outside it is copied untouched.
     o.jfif = false;
     std::string exif = jpegfix::exif_block(false, 64, 48);
-    exif[6 + 8 + 2 + 8] = (char)0xF0;   // the Exif IFD pointer far past the end
+    exif[6 + 8 + 2 + 8] = (char)0xF0;  // the Exif IFD pointer far past the end
     o.markers = {{JPEG_APP0 + 1, exif}};
     ASSERT_TRUE(jpegfix::write(dir.file("badexif.jpg"), o));
     ASSERT_EQ(1, rotate_jpeg_file(dir.file("badexif.jpg").c_str(), 90, dir.file("dst.jpg").c_str()));
@@ -215,7 +228,8 @@ TEST(JpegRotate, DensityKeptAndBrokenInputsFailCleanly)
     std::string bytes = bench::read_file(dir.file("src.jpg"));
     size_t sof = bytes.find("\xFF\xC0");
     ASSERT_NE(std::string::npos, sof);
-    bytes[sof + 7] = 0; bytes[sof + 8] = 0;
+    bytes[sof + 7] = 0;
+    bytes[sof + 8] = 0;
     dir.write("zero.jpg", bytes);
     dir.write("png.jpg", std::string("\x89PNG\r\n\x1a\n", 8) + std::string(64, 'x'));
     dir.write("empty.jpg", "");
@@ -238,7 +252,7 @@ TEST(JpegTransform, HugeClaimedSizeFailsBeforeTheCoefficientsAreBuilt)
     std::string bytes = bench::read_file(small);
     size_t sof = bytes.find("\xFF\xC2");
     ASSERT_NE(sof, std::string::npos);
-    bytes.replace(sof + 5, 4, std::string("\x20\x01\x40\x00", 4));   // height 8193, width 16384
+    bytes.replace(sof + 5, 4, std::string("\x20\x01\x40\x00", 4));  // height 8193, width 16384
     std::string huge = dir.write("huge.jpg", bytes);
     ASSERT_LT(bytes.size(), 2000u);
     EXPECT_EQ(transform_file(huge, XFORM_ROT_90, dir.file("turned.jpg")), 0);

@@ -18,8 +18,10 @@ const char* const rect_clsid = "{6E0C4F7A-8C1D-4C55-9B1E-2A5D3C7B9A02}";
 void set_default(const std::string& key, const std::string& name, const std::string& value)
 {
     HKEY k;
-    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(HKEY_LOCAL_MACHINE, key.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, &k, nullptr));
-    RegSetValueExA(k, name.empty() ? nullptr : name.c_str(), 0, REG_SZ, (const BYTE*)value.c_str(), (DWORD)value.size() + 1);
+    ASSERT_EQ(ERROR_SUCCESS,
+              RegCreateKeyExA(HKEY_LOCAL_MACHINE, key.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, &k, nullptr));
+    RegSetValueExA(k, name.empty() ? nullptr : name.c_str(), 0, REG_SZ, (const BYTE*)value.c_str(),
+                   (DWORD)value.size() + 1);
     RegCloseKey(k);
 }
 
@@ -27,7 +29,8 @@ void set_default(const std::string& key, const std::string& name, const std::str
 void register_server()
 {
     std::string dll = bench::exe_folder() + "standin_pdf.dll";
-    const std::pair<const char*, const char*> classes[] = {{"AcroExch.PDDoc", document_clsid}, {"AcroExch.Rect", rect_clsid}};
+    const std::pair<const char*, const char*> classes[] = {{"AcroExch.PDDoc", document_clsid},
+                                                           {"AcroExch.Rect", rect_clsid}};
     for (const auto& c : classes) {
         std::string clsid_key = std::string("Software\\Classes\\CLSID\\") + c.second + "\\InprocServer32";
         set_default(std::string("Software\\Classes\\") + c.first + "\\CLSID", "", c.second);
@@ -91,7 +94,10 @@ TEST(Pdf, ProbesTheFirstPagesSizeInPoints)
 {
     register_server();
     bench::scratch_dir dir;
-    struct { const char* box; int w, h; } cases[] = {{"0 0 595 842", 595, 842}, {"10 20 110 220", 100, 200}, {"0 0 612 792", 612, 792}};
+    struct {
+        const char* box;
+        int w, h;
+    } cases[] = {{"0 0 595 842", 595, 842}, {"10 20 110 220", 100, 200}, {"0 0 612 792", 612, 792}};
     for (const auto& c : cases) {
         std::string path = dir.write("p.pdf", pdf(c.box));
         int w = 0, h = 0, xd = -1, yd = -1;
@@ -109,7 +115,9 @@ TEST(Pdf, PagesArePageSizeTimesZoom)
     bench::clipboard_lock lock;
     bench::scratch_dir dir;
     std::string path = dir.write("表.pdf", pdf("0 0 595 842"));
-    struct { int zoom, w, h; } cases[] = {{100, 595, 842}, {50, 297, 421}, {25, 148, 210}, {150, 892, 1263}};
+    struct {
+        int zoom, w, h;
+    } cases[] = {{100, 595, 842}, {50, 297, 421}, {25, 148, 210}, {150, 892, 1263}};
     for (const auto& c : cases) {
         _bmap* b = load_pdf_page(path.c_str(), c.zoom);
         ASSERT_TRUE(b) << c.zoom;
@@ -131,7 +139,13 @@ TEST(Pdf, FailuresLeaveNoPicture)
     std::string long_path(300, 'a');
     scoped_restore<const char*> keep_class{pdf_document_class};
     int live = bmap_live_count;
-    struct { const char* name; const char* path; const char* mode; const char* document_class; bool probes; } cases[] = {
+    struct {
+        const char* name;
+        const char* path;
+        const char* mode;
+        const char* document_class;
+        bool probes;
+    } cases[] = {
         {"no server", good.c_str(), "", "ZoteTest.NoSuchServer", false},
         {"not a pdf", not_pdf.c_str(), "", "AcroExch.PDDoc", false},
         {"missing file", "D:\\no\\such.pdf", "", "AcroExch.PDDoc", false},

@@ -30,8 +30,7 @@ bool write_fixture(const std::string& path, int w, int h, int depth, int colour_
         return false;
     }
     png_init_io(png, file);
-    png_set_IHDR(png, info, w, h, depth, colour_type, interlace, PNG_COMPRESSION_TYPE_DEFAULT,
-                 PNG_FILTER_TYPE_DEFAULT);
+    png_set_IHDR(png, info, w, h, depth, colour_type, interlace, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
     if (extra) extra(png, info);
     png_write_info(png, info);
     std::vector<png_bytep> pointers;
@@ -50,7 +49,7 @@ struct png_facts {
     std::vector<png_color> palette;
     png_uint_32 xres = 0, yres = 0;
     int unit = -1;
-    std::vector<std::string> rows;   // as stored (indices, grey or RGB)
+    std::vector<std::string> rows;  // as stored (indices, grey or RGB)
 };
 
 png_facts read_fixture(const std::string& path)
@@ -118,7 +117,8 @@ _bmap* image_with_colours(int colours, int w = 20, int h = 20)
 TEST(Png, SignatureMismatchFailsQuietly)
 {
     bench::scratch_dir dir;
-    std::string jpeg = dir.write("photo.png", std::string("\xFF\xD8\xFF\xE0\x00\x10JFIF\x00\x01\x01\x00\x00\x01\x00\x01", 18));
+    std::string jpeg =
+        dir.write("photo.png", std::string("\xFF\xD8\xFF\xE0\x00\x10JFIF\x00\x01\x01\x00\x00\x01\x00\x01", 18));
     int w = -1, h = -1, x = -1, y = -1;
     EXPECT_EQ(probe_png_file(jpeg.c_str(), &w, &h, &x, &y), 0);
     EXPECT_EQ(load_png_file(jpeg.c_str()), nullptr);
@@ -173,7 +173,7 @@ TEST(Png, GreyDepthsLoadAsEqualChannels)
     bench::scratch_dir dir;
     std::string g16 = dir.file("g16.png"), g2 = dir.file("g2.png");
     ASSERT_TRUE(write_fixture(g16, 2, 1, 16, PNG_COLOR_TYPE_GRAY, {std::string("\x12\x34\xFF\x00", 4)}));
-    ASSERT_TRUE(write_fixture(g2, 4, 1, 2, PNG_COLOR_TYPE_GRAY, {std::string("\x1B", 1)}));   // 0 1 2 3
+    ASSERT_TRUE(write_fixture(g2, 4, 1, 2, PNG_COLOR_TYPE_GRAY, {std::string("\x1B", 1)}));  // 0 1 2 3
     _bmap* image = load_png_file(g16.c_str());
     ASSERT_NE(image, nullptr);
     EXPECT_EQ(at(image, 0, 0), (rgb{0x12, 0x12, 0x12}));
@@ -272,7 +272,9 @@ TEST(Png, InterlacedAndTruncated)
 TEST(Png, PaletteWriterDepthsAndLimit)
 {
     bench::scratch_dir dir;
-    struct { int colours, depth; } cases[] = {{1, 1}, {2, 1}, {3, 2}, {4, 2}, {5, 4}, {16, 4}, {17, 8}, {256, 8}};
+    struct {
+        int colours, depth;
+    } cases[] = {{1, 1}, {2, 1}, {3, 2}, {4, 2}, {5, 4}, {16, 4}, {17, 8}, {256, 8}};
     for (auto c : cases) {
         _bmap* image = image_with_colours(c.colours);
         image->header.biXPelsPerMeter = 2835;
@@ -334,10 +336,10 @@ TEST(Png, GreyAndRgbWritersStoreWhatIsExpected)
     _bmap* image = bmap_new(4, 3);
     for (int y = 0; y < 3; y++)
         for (int x = 0; x < 4; x++) put(image, x, y, x * 60, y * 100, 33);
-    put(image, 0, 0, 255, 0, 0);        // pure red
-    put(image, 1, 0, 255, 255, 255);    // white
-    put(image, 2, 0, 0, 255, 0);        // pure green
-    put(image, 3, 0, 0, 0, 255);        // pure blue
+    put(image, 0, 0, 255, 0, 0);      // pure red
+    put(image, 1, 0, 255, 255, 255);  // white
+    put(image, 2, 0, 0, 255, 0);      // pure green
+    put(image, 3, 0, 0, 0, 255);      // pure blue
     image->header.biXPelsPerMeter = 3780;
     image->header.biYPelsPerMeter = 3780;
 
@@ -356,7 +358,7 @@ TEST(Png, GreyAndRgbWritersStoreWhatIsExpected)
     png_facts c = read_fixture(colour);
     ASSERT_TRUE(c.ok);
     EXPECT_EQ(c.colour_type, PNG_COLOR_TYPE_RGB);
-    EXPECT_EQ(c.rows[0].substr(0, 6), std::string("\xFF\x00\x00\xFF\xFF\xFF", 6));   // stored red first
+    EXPECT_EQ(c.rows[0].substr(0, 6), std::string("\xFF\x00\x00\xFF\xFF\xFF", 6));  // stored red first
     EXPECT_EQ(c.unit, PNG_RESOLUTION_METER);
     EXPECT_EQ(c.xres, 3780u);
 
@@ -370,7 +372,7 @@ TEST(Png, GreyAndRgbWritersStoreWhatIsExpected)
     std::string pal = dir.file("pal.png");
     ASSERT_GT(save_png_palette(pal.c_str(), image), 0);
     std::string data = inflated_idat(bench::read_file(pal));
-    ASSERT_EQ(data.size(), 3u * 3);   // 4 pixels of 4 bits = 2 bytes + the filter byte
+    ASSERT_EQ(data.size(), 3u * 3);  // 4 pixels of 4 bits = 2 bytes + the filter byte
     for (int y = 0; y < 3; y++) EXPECT_EQ(data[y * 3], 0);
 
     // A missing folder or an absent image fails.

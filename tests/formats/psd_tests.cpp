@@ -10,8 +10,16 @@
 
 namespace {
 
-void be16(std::string& s, unsigned v) { s += (char)(v >> 8); s += (char)v; }
-void be32(std::string& s, unsigned long v) { be16(s, (unsigned)(v >> 16)); be16(s, (unsigned)v); }
+void be16(std::string& s, unsigned v)
+{
+    s += (char)(v >> 8);
+    s += (char)v;
+}
+void be32(std::string& s, unsigned long v)
+{
+    be16(s, (unsigned)(v >> 16));
+    be16(s, (unsigned)v);
+}
 
 std::string header(unsigned channels, unsigned long height, unsigned long width, unsigned depth, unsigned mode,
                    unsigned version = 1)
@@ -34,11 +42,11 @@ std::string psd(unsigned channels, unsigned long height, unsigned long width, un
     std::string s = header(channels, height, width, depth, mode);
     be32(s, colour_data.size());
     s += colour_data;
-    be32(s, 4);        // image resources: skipped
+    be32(s, 4);  // image resources: skipped
     s += "junk";
-    be32(s, 0);        // layers and masks
+    be32(s, 0);  // layers and masks
     be16(s, compression);
-    if (compression == 1) s += std::string(channels * height * 2, '\x01');   // row byte counts, skipped
+    if (compression == 1) s += std::string(channels * height * 2, '\x01');  // row byte counts, skipped
     return s + data;
 }
 
@@ -74,18 +82,20 @@ std::string packbits_rows(const std::string& plane, size_t width)
     return out;
 }
 
-struct pixel { int b, g, r; };
+struct pixel {
+    int b, g, r;
+};
 pixel at(const _bmap* image, int x, int y)
 {
     const BYTE* p = image->pixels + y * image->stride + x * 3;
     return {p[0], p[1], p[2]};
 }
-#define EXPECT_PIXEL(image, x, y, R, G, B)                                  \
-    do {                                                                    \
-        pixel px_ = at(image, x, y);                                        \
-        EXPECT_EQ(px_.r, R) << "red at " << x << "," << y;                 \
-        EXPECT_EQ(px_.g, G) << "green at " << x << "," << y;               \
-        EXPECT_EQ(px_.b, B) << "blue at " << x << "," << y;                \
+#define EXPECT_PIXEL(image, x, y, R, G, B)                   \
+    do {                                                     \
+        pixel px_ = at(image, x, y);                         \
+        EXPECT_EQ(px_.r, R) << "red at " << x << "," << y;   \
+        EXPECT_EQ(px_.g, G) << "green at " << x << "," << y; \
+        EXPECT_EQ(px_.b, B) << "blue at " << x << "," << y;  \
     } while (0)
 
 // Planes of a w x h RGB test pattern.
@@ -105,11 +115,11 @@ TEST(Psd, HeaderRules)
     EXPECT_EQ(check_psd_header((const unsigned char*)header(1, 1, 1, 8, 1).data()), 1);
     EXPECT_EQ(check_psd_header((const unsigned char*)header(1, 1, 1, 8, 2).data()), 1);
     EXPECT_EQ(check_psd_header((const unsigned char*)header(1, 1, 1, 1, 0).data()), 1);
-    EXPECT_EQ(check_psd_header((const unsigned char*)header(3, 1, 1, 8, 3, 2).data()), 0);   // version 2
-    EXPECT_EQ(check_psd_header((const unsigned char*)header(3, 1, 1, 16, 3).data()), 0);     // 16-bit RGB
-    EXPECT_EQ(check_psd_header((const unsigned char*)header(4, 1, 1, 8, 4).data()), 0);      // CMYK
-    EXPECT_EQ(check_psd_header((const unsigned char*)header(1, 1, 1, 1, 1).data()), 0);      // 1-bit grey
-    EXPECT_EQ(check_psd_header((const unsigned char*)header(1, 1, 1, 8, 0).data()), 0);      // 8-bit bitmap
+    EXPECT_EQ(check_psd_header((const unsigned char*)header(3, 1, 1, 8, 3, 2).data()), 0);  // version 2
+    EXPECT_EQ(check_psd_header((const unsigned char*)header(3, 1, 1, 16, 3).data()), 0);    // 16-bit RGB
+    EXPECT_EQ(check_psd_header((const unsigned char*)header(4, 1, 1, 8, 4).data()), 0);     // CMYK
+    EXPECT_EQ(check_psd_header((const unsigned char*)header(1, 1, 1, 1, 1).data()), 0);     // 1-bit grey
+    EXPECT_EQ(check_psd_header((const unsigned char*)header(1, 1, 1, 8, 0).data()), 0);     // 8-bit bitmap
     std::string bad = header(3, 1, 1, 8, 3);
     bad[0] = '7';
     EXPECT_EQ(check_psd_header((const unsigned char*)bad.data()), 0);
@@ -153,7 +163,7 @@ TEST(Psd, BitmapWidthTenUsesTwoBytesPerRow)
         EXPECT_EQ(image->width, 10);
         EXPECT_EQ(image->height, 2);
         for (int x = 0; x < 8; x++) {
-            int v = x % 2 == 0 ? 0 : 255;   // a set bit is black
+            int v = x % 2 == 0 ? 0 : 255;  // a set bit is black
             EXPECT_PIXEL(image, x, 0, v, v, v);
         }
         EXPECT_PIXEL(image, 8, 0, 0, 0, 0);
@@ -187,7 +197,7 @@ TEST(Psd, GreyAndRgbPlanesWithAlphaIgnored)
 TEST(Psd, PackBitsEqualsItsRawTwin)
 {
     bench::scratch_dir dir;
-    const int w = 150, h = 4;   // rows wider than one packet, with long runs
+    const int w = 150, h = 4;  // rows wider than one packet, with long runs
     std::string r = plane_of(w, h, 0), g = plane_of(w, h, 1), b = plane_of(w, h, 2);
     std::string raw = dir.write("raw.psd", psd(3, h, w, 8, 3, "", 0, r + g + b));
     std::string packed = packbits_rows(r, w) + packbits_rows(g, w) + packbits_rows(b, w);
@@ -273,7 +283,7 @@ TEST(Psd, LoadsThroughTheImageHooks)
     int w = 0, h = 0, x = -1, y = -1;
     EXPECT_EQ(_image_info(path.c_str(), &w, &h, &x, &y), 1);
     EXPECT_EQ(w, 2);
-    EXPECT_EQ(x, 0);   // no resolution in the probe
+    EXPECT_EQ(x, 0);  // no resolution in the probe
     _bmap* image = _bmap_load(path.c_str(), 0, 1.0);
     ASSERT_NE(image, nullptr);
     EXPECT_PIXEL(image, 1, 0, 6, 6, 6);

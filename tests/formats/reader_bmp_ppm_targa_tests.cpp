@@ -132,7 +132,7 @@ TEST(ReaderBmp, DepthsHeadersAndDensity)
     ASSERT_NE(nullptr, b);
     expect_pixel(b, 0, 0, 2, 1, 5);
     expect_pixel(b, 1, 1, 2, 1, 255);
-    EXPECT_NE(0, b->header.biXPelsPerMeter);   // no density: the screen's
+    EXPECT_NE(0, b->header.biXPelsPerMeter);  // no density: the screen's
     _bmap_delete(b);
     os2.bits = 24;
     os2.palette.clear();
@@ -154,11 +154,17 @@ TEST(ReaderBmp, RefusedFiles)
     std::string good = with([](readfix::bmp_options&) {});
     expect_failure(dir, "BX" + good.substr(2), "Not a BMP file - does not start with BM");
     expect_failure(dir, with([](readfix::bmp_options& o) { o.header = 20; }), "Invalid BMP file: bad header length");
-    expect_failure(dir, with([](readfix::bmp_options& o) { o.planes = 2; }), "Invalid BMP file: biPlanes not equal to 1");
-    expect_failure(dir, with([](readfix::bmp_options& o) { o.bits = 4; }), "Only 8- and 24-bit BMP files are supported");
-    expect_failure(dir, with([](readfix::bmp_options& o) { o.compression = 1; }), "Sorry, compressed BMPs not yet supported");
+    expect_failure(dir, with([](readfix::bmp_options& o) { o.planes = 2; }),
+                   "Invalid BMP file: biPlanes not equal to 1");
+    expect_failure(dir, with([](readfix::bmp_options& o) { o.bits = 4; }),
+                   "Only 8- and 24-bit BMP files are supported");
+    expect_failure(dir, with([](readfix::bmp_options& o) { o.compression = 1; }),
+                   "Sorry, compressed BMPs not yet supported");
     expect_failure(dir, with([](readfix::bmp_options& o) { o.top_down = true; }), "Empty BMP image");
-    expect_failure(dir, with([](readfix::bmp_options& o) { o.bits = 8; o.colours_used = 300; }),
+    expect_failure(dir, with([](readfix::bmp_options& o) {
+                       o.bits = 8;
+                       o.colours_used = 300;
+                   }),
                    "Unsupported BMP colormap format");
     expect_failure(dir, good.substr(0, good.size() - 2), "Premature end of input file", false);
     expect_failure(dir, good.substr(0, 20), "Premature end of input file");
@@ -166,7 +172,10 @@ TEST(ReaderBmp, RefusedFiles)
     // A header claiming 40000 x 40000 probes but never loads.
     readfix::bmp_options o;
     std::string huge = readfix::bmp(1, 1, rows, o);
-    huge[18] = (char)0x40; huge[19] = (char)0x9C; huge[22] = (char)0x40; huge[23] = (char)0x9C;
+    huge[18] = (char)0x40;
+    huge[19] = (char)0x9C;
+    huge[22] = (char)0x40;
+    huge[23] = (char)0x9C;
     dir.write("huge.gif", huge);
     int w = 0, h = 0, xd, yd;
     EXPECT_EQ(1, probe_jpeg_file(dir.file("huge.gif").c_str(), &w, &h, &xd, &yd));
@@ -186,7 +195,7 @@ TEST(ReaderPpm, TextRawAndWideSamples)
     b = load(dir, "P3\n# a comment\n2 1 # another\n15\n15 0 0  0 7 20\n");
     ASSERT_NE(nullptr, b);
     expect_pixel(b, 0, 0, 0, 0, 255);
-    expect_pixel(b, 1, 0, 255, 119, 0);   // 20 is above 15: clamped
+    expect_pixel(b, 1, 0, 255, 119, 0);  // 20 is above 15: clamped
     _bmap_delete(b);
 
     b = load(dir, "P2 3 1 100 0 50 100\n");
@@ -229,7 +238,10 @@ TEST(ReaderPpm, TextFilesEndingInTheirLastSample)
 {
     bench::scratch_dir dir;
     // Complete files with no white space after the last sample.
-    struct { const char* text; int x, blue, green, red; } cases[] = {
+    struct {
+        const char* text;
+        int x, blue, green, red;
+    } cases[] = {
         {"P2 3 1 100 0 50 100", 2, 255, 255, 255},
         {"P2\n1 1\n255\n7", 0, 7, 7, 7},
         {"P3 2 1 255 1 2 3 10 20 30", 1, 30, 20, 10},
@@ -310,7 +322,8 @@ TEST(ReaderTarga, RefusedFiles)
     expect_failure(dir, readfix::tga_header(1, 1, 1, 8, 0, 1, 2, 16) + "xxxxx", "Unsupported Targa colormap format");
     expect_failure(dir, readfix::tga_header(1, 1, 1, 8, 0, 1, 300, 24) + "xxxxx", "Unsupported Targa colormap format");
     expect_failure(dir, readfix::tga_header(2, 2, 2, 24, 0) + "xxxxx", "Premature end of input file", false);
-    expect_failure(dir, readfix::tga_header(10, 4, 4, 24, 0) + bgr({0x83, 1, 2, 3}), "Premature end of input file", false);
+    expect_failure(dir, readfix::tga_header(10, 4, 4, 24, 0) + bgr({0x83, 1, 2, 3}), "Premature end of input file",
+                   false);
     expect_failure(dir, readfix::tga_header(2, 0, 1, 24, 0), "Invalid or unsupported Targa file");
 }
 

@@ -8,10 +8,20 @@
 
 namespace readfix {
 
-inline void put16(std::string& s, unsigned v) { s += (char)(v & 255); s += (char)((v >> 8) & 255); }
-inline void put32(std::string& s, unsigned long v) { put16(s, (unsigned)(v & 0xFFFF)); put16(s, (unsigned)(v >> 16)); }
+inline void put16(std::string& s, unsigned v)
+{
+    s += (char)(v & 255);
+    s += (char)((v >> 8) & 255);
+}
+inline void put32(std::string& s, unsigned long v)
+{
+    put16(s, (unsigned)(v & 0xFFFF));
+    put16(s, (unsigned)(v >> 16));
+}
 
-struct rgb { unsigned char r, g, b; };
+struct rgb {
+    unsigned char r, g, b;
+};
 
 // LZW codes for `indices`, least significant bit first. The code width
 // follows the decoder's table exactly; `clear_when_full` false keeps
@@ -27,10 +37,18 @@ inline std::string lzw(const std::vector<int>& indices, int min_code, bool clear
     auto emit = [&](int code) {
         acc |= (unsigned long)code << nbits;
         nbits += width;
-        while (nbits >= 8) { out += (char)(acc & 255); acc >>= 8; nbits -= 8; }
-        if (code == clear) { width = min_code + 1; dec_next = end + 1; first = true; }
-        else if (code == end) {}
-        else if (first) first = false;
+        while (nbits >= 8) {
+            out += (char)(acc & 255);
+            acc >>= 8;
+            nbits -= 8;
+        }
+        if (code == clear) {
+            width = min_code + 1;
+            dec_next = end + 1;
+            first = true;
+        } else if (code == end) {
+        } else if (first)
+            first = false;
         else if (dec_next < 4096) {
             dec_next++;
             if (dec_next >= (1 << width) && width < 12) width++;
@@ -43,10 +61,18 @@ inline std::string lzw(const std::vector<int>& indices, int min_code, bool clear
     for (size_t i = 1; i < indices.size(); i++) {
         int c = indices[i];
         auto it = table.find({prefix, c});
-        if (it != table.end()) { prefix = it->second; continue; }
+        if (it != table.end()) {
+            prefix = it->second;
+            continue;
+        }
         emit(prefix);
-        if (enc_next < 4096) table[{prefix, c}] = enc_next++;
-        else if (clear_when_full) { emit(clear); table.clear(); enc_next = end + 1; }
+        if (enc_next < 4096)
+            table[{prefix, c}] = enc_next++;
+        else if (clear_when_full) {
+            emit(clear);
+            table.clear();
+            enc_next = end + 1;
+        }
         prefix = c;
     }
     emit(prefix);
@@ -71,8 +97,8 @@ struct gif_options {
     std::string version = "89a";
     std::vector<rgb> global, local;
     bool interlaced = false;
-    int min_code = 0;            // 0: from the palette size
-    std::string before_image;    // extension blocks or stray bytes
+    int min_code = 0;          // 0: from the palette size
+    std::string before_image;  // extension blocks or stray bytes
     bool clear_when_full = true;
     int aspect = 0;
 };
@@ -84,7 +110,9 @@ inline std::string palette_bytes(const std::vector<rgb>& p, int* bits)
     std::string s;
     for (int i = 0; i < (2 << (n - 1)); i++) {
         rgb c = i < (int)p.size() ? p[i] : rgb{0, 0, 0};
-        s += (char)c.r; s += (char)c.g; s += (char)c.b;
+        s += (char)c.r;
+        s += (char)c.g;
+        s += (char)c.b;
     }
     *bits = n - 1;
     return s;
@@ -94,7 +122,8 @@ inline std::string palette_bytes(const std::vector<rgb>& p, int* bits)
 inline std::string gif(int w, int h, const std::vector<int>& pixels, const gif_options& o)
 {
     std::string s = "GIF" + o.version;
-    put16(s, w); put16(s, h);
+    put16(s, w);
+    put16(s, h);
     int gbits = 0;
     std::string gtable = o.global.empty() ? "" : palette_bytes(o.global, &gbits);
     s += (char)(o.global.empty() ? 0 : 0x80 | gbits);
@@ -103,7 +132,10 @@ inline std::string gif(int w, int h, const std::vector<int>& pixels, const gif_o
     s += gtable;
     s += o.before_image;
     s += ',';
-    put16(s, 0); put16(s, 0); put16(s, w); put16(s, h);
+    put16(s, 0);
+    put16(s, 0);
+    put16(s, w);
+    put16(s, h);
     int lbits = 0;
     std::string ltable = o.local.empty() ? "" : palette_bytes(o.local, &lbits);
     s += (char)((o.local.empty() ? 0 : 0x80 | lbits) | (o.interlaced ? 0x40 : 0));
@@ -140,7 +172,7 @@ struct bmp_options {
     int colours_used = 0;
     long xppm = 2835, yppm = 2835;
     std::vector<rgb> palette;
-    bool top_down = false;       // negative height
+    bool top_down = false;  // negative height
 };
 
 inline std::string bmp(int w, int h, const std::vector<std::string>& rows_top_down, const bmp_options& o)
@@ -148,18 +180,28 @@ inline std::string bmp(int w, int h, const std::vector<std::string>& rows_top_do
     std::string info;
     put32(info, o.header);
     if (o.header == 12) {
-        put16(info, w); put16(info, h); put16(info, o.planes); put16(info, o.bits);
+        put16(info, w);
+        put16(info, h);
+        put16(info, o.planes);
+        put16(info, o.bits);
     } else {
-        put32(info, w); put32(info, o.top_down ? (unsigned long)-h : h);
-        put16(info, o.planes); put16(info, o.bits);
-        put32(info, o.compression); put32(info, 0);
-        put32(info, o.xppm); put32(info, o.yppm);
-        put32(info, o.colours_used); put32(info, 0);
+        put32(info, w);
+        put32(info, o.top_down ? (unsigned long)-h : h);
+        put16(info, o.planes);
+        put16(info, o.bits);
+        put32(info, o.compression);
+        put32(info, 0);
+        put32(info, o.xppm);
+        put32(info, o.yppm);
+        put32(info, o.colours_used);
+        put32(info, 0);
         info.resize(o.header, '\0');
     }
     std::string table;
     for (const rgb& c : o.palette) {
-        table += (char)c.b; table += (char)c.g; table += (char)c.r;
+        table += (char)c.b;
+        table += (char)c.g;
+        table += (char)c.r;
         if (o.header != 12) table += '\0';
     }
     std::string bits;
@@ -177,14 +219,22 @@ inline std::string bmp(int w, int h, const std::vector<std::string>& rows_top_do
 }
 
 // An 18-byte Targa header, then the id, colour map and data as given.
-inline std::string tga_header(int type, int w, int h, int bits, int flags, int map_type = 0,
-                              int map_length = 0, int map_bits = 0, int id_length = 0)
+inline std::string tga_header(int type, int w, int h, int bits, int flags, int map_type = 0, int map_length = 0,
+                              int map_bits = 0, int id_length = 0)
 {
     std::string s;
-    s += (char)id_length; s += (char)map_type; s += (char)type;
-    put16(s, 0); put16(s, map_length); s += (char)map_bits;
-    put16(s, 0); put16(s, 0); put16(s, w); put16(s, h);
-    s += (char)bits; s += (char)flags;
+    s += (char)id_length;
+    s += (char)map_type;
+    s += (char)type;
+    put16(s, 0);
+    put16(s, map_length);
+    s += (char)map_bits;
+    put16(s, 0);
+    put16(s, 0);
+    put16(s, w);
+    put16(s, h);
+    s += (char)bits;
+    s += (char)flags;
     return s;
 }
 

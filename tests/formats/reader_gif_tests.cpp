@@ -18,8 +18,11 @@ std::vector<int> pattern(int w, int h, int colours, unsigned seed = 0)
     std::vector<int> p((size_t)w * h);
     unsigned v = seed;
     for (size_t i = 0; i < p.size(); i++) {
-        if (seed) { v = v * 1103515245u + 12345u; p[i] = (int)((v >> 16) % colours); }
-        else p[i] = (int)((i * 7 + i / w) % colours);
+        if (seed) {
+            v = v * 1103515245u + 12345u;
+            p[i] = (int)((v >> 16) % colours);
+        } else
+            p[i] = (int)((i * 7 + i / w) % colours);
     }
     return p;
 }
@@ -72,7 +75,9 @@ TEST(ReaderGif, TransparencyLocalTableAndInterlace)
     readfix::gif_options o;
     o.global = four;
     // Graphic control extension making index 1 transparent: drawn in its table colour.
-    o.before_image = std::string("!\xF9\x04\x01\0\0\x01\0", 8) + std::string("!\xFE\x03" "abc\0", 7);
+    o.before_image = std::string("!\xF9\x04\x01\0\0\x01\0", 8) + std::string("!\xFE\x03"
+                                                                             "abc\0",
+                                                                             7);
     o.aspect = 40;
     std::vector<int> idx = pattern(9, 4, 4);
     _bmap* b = load(dir, readfix::gif(9, 4, idx, o));
@@ -104,7 +109,8 @@ TEST(ReaderGif, LzwGrowthFullTableAndRuns)
 {
     bench::scratch_dir dir;
     std::vector<rgb> pal256;
-    for (int i = 0; i < 256; i++) pal256.push_back({(unsigned char)i, (unsigned char)(255 - i), (unsigned char)(i * 3)});
+    for (int i = 0; i < 256; i++)
+        pal256.push_back({(unsigned char)i, (unsigned char)(255 - i), (unsigned char)(i * 3)});
     // Noise needs well over 4096 codes: with and without clear codes once full.
     std::vector<int> noise = pattern(160, 120, 256, 7);
     for (bool clear : {true, false}) {
@@ -147,7 +153,11 @@ TEST(ReaderGif, BrokenFilesFailWithTheirMessages)
     size_t image = good.find(',', 13 + 12);
     ASSERT_NE(std::string::npos, image);
 
-    struct { const char* what; std::string bytes; const char* message; } cases[] = {
+    struct {
+        const char* what;
+        std::string bytes;
+        const char* message;
+    } cases[] = {
         {"not a GIF", "GIX89a" + good.substr(6), "Not a GIF file"},
         {"trailer first", good.substr(0, 13 + 12) + ";", "Too few images in GIF file"},
         {"stray byte", good.substr(0, image) + "\x55" + good.substr(image), "Bogus char 0x55 in GIF file, ignoring"},
@@ -164,9 +174,7 @@ TEST(ReaderGif, BrokenFilesFailWithTheirMessages)
         jpeg_last_message[0] = 0;
         EXPECT_EQ(nullptr, load(dir, c.bytes)) << c.what;
         EXPECT_EQ(1, jpeg_bad_input_flag) << c.what;
-        if (c.message) {
-            EXPECT_STREQ(c.message, jpeg_last_message) << c.what;
-        }
+        if (c.message) { EXPECT_STREQ(c.message, jpeg_last_message) << c.what; }
     }
     EXPECT_EQ(live, bmap_live_count);
 

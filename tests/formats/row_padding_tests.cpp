@@ -44,29 +44,39 @@ TEST(RowPadding, IsZeroOnEveryLoadPath)
 {
     bench::scratch_dir dir;
     const int h = 3;
-    struct loader { const char* name; std::function<std::string(int)> write; _bmap* (*load)(const char*); };
+    struct loader {
+        const char* name;
+        std::function<std::string(int)> write;
+        _bmap* (*load)(const char*);
+    };
     const loader loaders[] = {
-        {"bmp 24", [&](int w) {
+        {"bmp 24",
+         [&](int w) {
              std::vector<std::string> rows;
              rows_of(w, h, 3, &rows);
              return dir.write("p.bmp", readfix::bmp(w, h, rows, readfix::bmp_options()));
-         }, _bmap_read_bmp},
-        {"png", [&](int w) {
+         },
+         _bmap_read_bmp},
+        {"png",
+         [&](int w) {
              _bmap* b = bmap_new(w, h);
              memset(b->pixels, 0x55, (size_t)b->size);
              std::string path = dir.file("p.png");
              save_png_rgb(path.c_str(), b);
              _bmap_delete(b);
              return path;
-         }, load_png_file},
-        {"tiff", [&](int w) {
+         },
+         load_png_file},
+        {"tiff",
+         [&](int w) {
              tiff_page p;
              p.width = w, p.height = h, p.spp = 3, p.photometric = PHOTOMETRIC_RGB;
              rows_of(w, h, 3, &p.rows);
              std::string path = dir.file("p.tif");
              write_tiff_pages(path, {p});
              return path;
-         }, load_tiff_file},
+         },
+         load_tiff_file},
     };
     for (const loader& l : loaders)
         for (int w : {1, 2, 3, 5}) {

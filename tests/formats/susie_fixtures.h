@@ -9,7 +9,11 @@
 struct plugin_folder {
     bench::scratch_dir dir;
     scoped_restore<char[PATH_BUF]> keep_folder{susie_plugin_folder};
-    plugin_folder() { free_susie_plugins(); text_copy(susie_plugin_folder, dir.path()); }
+    plugin_folder()
+    {
+        free_susie_plugins();
+        text_copy(susie_plugin_folder, dir.path());
+    }
     ~plugin_folder() { free_susie_plugins(); }
     // Copies the stand-in `built` (a file beside the test program) as `name`.
     bool install(const char* name, const char* built = "standin_susie.spi") const

@@ -17,9 +17,12 @@ std::string pixmap(const char* magic, int w, int h, int maxval, const std::strin
     int per = magic[1] == '3' || magic[1] == '6' ? 3 : 1;
     for (int i = 0; i < w * h * per; i++) {
         int v = (i * 37 + 11) % (maxval + 1);
-        if (text) s += std::to_string(v) + (i % 12 == 11 ? "\n" : " ");
-        else if (maxval > 255) s += std::string{(char)(v >> 8), (char)(v & 255)};
-        else s += (char)v;
+        if (text)
+            s += std::to_string(v) + (i % 12 == 11 ? "\n" : " ");
+        else if (maxval > 255)
+            s += std::string{(char)(v >> 8), (char)(v & 255)};
+        else
+            s += (char)v;
     }
     return s;
 }
@@ -31,9 +34,12 @@ TEST(Susie, ChoosesThePluginByExtension)
     plugin_folder plugins;
     ASSERT_TRUE(plugins.install("iftiff.spi"));
     ASSERT_TRUE(plugins.install("ifpic.spi"));
-    struct { const char* name; int index; } cases[] = {
-        {"a.TIF", 1}, {"a.tiff", 1}, {"A.PIC", 7}, {"a.pic.bak", 0}, {"a.mag", 0},
-        {"noext", 0}, {"表.pic", 7}, {"a.png", 0},
+    struct {
+        const char* name;
+        int index;
+    } cases[] = {
+        {"a.TIF", 1}, {"a.tiff", 1}, {"A.PIC", 7},  {"a.pic.bak", 0},
+        {"a.mag", 0}, {"noext", 0},  {"表.pic", 7}, {"a.png", 0},
     };
     for (const auto& c : cases) EXPECT_EQ(c.index, find_susie_plugin(c.name)) << c.name;
     ASSERT_TRUE(plugins.install("iftiff6.spi"));
@@ -46,11 +52,16 @@ TEST(Susie, PicturesEqualTheProgramsOwnReader)
 {
     plugin_folder plugins;
     ASSERT_TRUE(plugins.install("ifmag.spi"));
-    struct { const char* magic; int w, h, maxval; const char* comments; bool text; } cases[] = {
-        {"P6", 7, 5, 255, "", false},       // colour, rows padded
-        {"P5", 9, 4, 255, "", false},       // grey through an 8-bit palette
-        {"P3", 3, 3, 15, "", true},         // text, rescaled
-        {"P6", 5, 3, 1000, "", false},      // two bytes a sample
+    struct {
+        const char* magic;
+        int w, h, maxval;
+        const char* comments;
+        bool text;
+    } cases[] = {
+        {"P6", 7, 5, 255, "", false},   // colour, rows padded
+        {"P5", 9, 4, 255, "", false},   // grey through an 8-bit palette
+        {"P3", 3, 3, 15, "", true},     // text, rescaled
+        {"P6", 5, 3, 1000, "", false},  // two bytes a sample
         {"P6", 6, 4, 255, "#topdown\n", false},
         {"P2", 4, 2, 255, "#topdown\n", true},
     };
@@ -78,7 +89,10 @@ TEST(Susie, DensitiesBecomePixelsPerMetre)
 {
     plugin_folder plugins;
     ASSERT_TRUE(plugins.install("ifpi.spi"));
-    struct { const char* comments; LONG ppm; } cases[] = {{"#dpi 300\n", 11811}, {"#dpi 72\n", 2835}, {"", 0}};
+    struct {
+        const char* comments;
+        LONG ppm;
+    } cases[] = {{"#dpi 300\n", 11811}, {"#dpi 72\n", 2835}, {"", 0}};
     for (const auto& c : cases) {
         std::string path = plugins.dir.write("d.pi", pixmap("P6", 2, 2, 255, c.comments, false));
         _bmap* b = load_susie_file(path.c_str());
@@ -139,9 +153,10 @@ TEST(Susie, ListsTheLoadedPluginsDescriptions)
 
 TEST(Susie, APluginPlantedInTheBrowsedFolderIsNotLoaded)
 {
-    plugin_folder plugins;   // empty: no plug-in installed
+    plugin_folder plugins;  // empty: no plug-in installed
     bench::scratch_dir browsed;
-    ASSERT_TRUE(CopyFileA((bench::exe_folder() + "standin_susie.spi").c_str(), browsed.file("ifmag.spi").c_str(), FALSE));
+    ASSERT_TRUE(
+        CopyFileA((bench::exe_folder() + "standin_susie.spi").c_str(), browsed.file("ifmag.spi").c_str(), FALSE));
     std::string picture = browsed.write("x.mag", pixmap("P6", 2, 2, 255, "", false));
     char previous[MAX_PATH];
     GetCurrentDirectoryA(sizeof previous, previous);

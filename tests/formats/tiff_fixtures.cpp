@@ -48,7 +48,8 @@ bool write_tiled_tiff(const std::string& path, int pages, uint32_t w, uint32_t h
         for (uint32_t ty = 0; ty < h && ok; ty += tile)
             for (uint32_t tx = 0; tx < w && ok; tx += tile) {
                 for (uint32_t y = 0; y < tile; y++)
-                    for (uint32_t x = 0; x < tile; x++) buf[y * tile + x] = (unsigned char)(page * 50 + tx + x + ty + y);
+                    for (uint32_t x = 0; x < tile; x++)
+                        buf[y * tile + x] = (unsigned char)(page * 50 + tx + x + ty + y);
                 ok = TIFFWriteTile(t, buf.data(), tx, ty, 0, 0) > 0;
             }
         if (ok && pages > 1) ok = TIFFWriteDirectory(t) == 1;

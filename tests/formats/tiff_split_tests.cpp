@@ -73,8 +73,8 @@ void expect_same_page(const std::string& source, int page, const std::string& co
     ASSERT_EQ(pieces, tiles ? TIFFNumberOfTiles(b) : TIFFNumberOfStrips(b));
     EXPECT_GE(pieces, least_pieces);
     for (uint32_t i = 0; i < pieces; i++) EXPECT_EQ(raw_strip(a, i, tiles), raw_strip(b, i, tiles)) << "piece " << i;
-    for (ttag_t tag : {TIFFTAG_IMAGEWIDTH, TIFFTAG_IMAGELENGTH, TIFFTAG_ROWSPERSTRIP, TIFFTAG_TILEWIDTH,
-                       TIFFTAG_SUBFILETYPE}) {
+    for (ttag_t tag :
+         {TIFFTAG_IMAGEWIDTH, TIFFTAG_IMAGELENGTH, TIFFTAG_ROWSPERSTRIP, TIFFTAG_TILEWIDTH, TIFFTAG_SUBFILETYPE}) {
         uint32_t va = 0, vb = 0;
         EXPECT_EQ(TIFFGetField(a, tag, &va), TIFFGetField(b, tag, &vb)) << tag;
         EXPECT_EQ(va, vb) << tag;
@@ -103,7 +103,9 @@ void expect_same_page(const std::string& source, int page, const std::string& co
 // file's bytes, or 0. Lets tests read and patch what libtiff would not.
 size_t entry_at(const std::string& f, int index, uint16_t tag)
 {
-    auto u16 = [&](size_t at) { return at + 2 <= f.size() ? (unsigned)(unsigned char)f[at] | (unsigned char)f[at + 1] << 8 : 0u; };
+    auto u16 = [&](size_t at) {
+        return at + 2 <= f.size() ? (unsigned)(unsigned char)f[at] | (unsigned char)f[at + 1] << 8 : 0u;
+    };
     auto u32 = [&](size_t at) { return at + 4 <= f.size() ? u16(at) | u16(at + 2) << 16 : 0u; };
     if (f.compare(0, 2, "II") != 0) return 0;
     size_t ifd = u32(4);
@@ -120,8 +122,10 @@ std::string first_directory_jpeg_tables(const std::string& path)
     std::string f = bench::read_file(path);
     size_t e = entry_at(f, 0, TIFFTAG_JPEGTABLES);
     if (!e) return "(none)";
-    auto u32 = [&](size_t at) { return (unsigned)(unsigned char)f[at] | (unsigned char)f[at + 1] << 8 |
-                                       (unsigned char)f[at + 2] << 16 | (unsigned)(unsigned char)f[at + 3] << 24; };
+    auto u32 = [&](size_t at) {
+        return (unsigned)(unsigned char)f[at] | (unsigned char)f[at + 1] << 8 | (unsigned char)f[at + 2] << 16 |
+               (unsigned)(unsigned char)f[at + 3] << 24;
+    };
     size_t count = u32(e + 4);
     return count <= 4 ? f.substr(e + 8, count) : f.substr(u32(e + 8), count);
 }
@@ -163,7 +167,7 @@ TEST(TiffSplit, FailureHalfWayKeepsTheEarlierPages)
     bench::scratch_dir dir;
     std::string source = dir.file("broken.tif");
     tiff_page one = g4_page(1), two = g4_page(2);
-    one.rows_per_strip = two.rows_per_strip = 30;   // one strip each
+    one.rows_per_strip = two.rows_per_strip = 30;  // one strip each
     ASSERT_TRUE(write_tiff_pages(source, {one, two}));
     // Point the second page's strip past the end of the file.
     std::string bytes = bench::read_file(source);
@@ -296,8 +300,14 @@ bool decode_jpeg(const std::string& tables, const std::string& image, std::vecto
 void define_jpeg_tables(TIFF* t)
 {
     if (TIFFFindField(t, TIFFTAG_JPEGTABLES, TIFF_ANY)) return;
-    static const TIFFFieldInfo info = {TIFFTAG_JPEGTABLES, TIFF_VARIABLE2, TIFF_VARIABLE2, TIFF_UNDEFINED,
-                                       FIELD_CUSTOM, 1, 1, const_cast<char*>("JPEGTables")};
+    static const TIFFFieldInfo info = {TIFFTAG_JPEGTABLES,
+                                       TIFF_VARIABLE2,
+                                       TIFF_VARIABLE2,
+                                       TIFF_UNDEFINED,
+                                       FIELD_CUSTOM,
+                                       1,
+                                       1,
+                                       const_cast<char*>("JPEGTables")};
     TIFFMergeFieldInfo(t, &info, 1);
 }
 
@@ -308,7 +318,7 @@ TEST(TiffSplit, JpegPagesStayDecodable)
     std::string tables, stream;
     ASSERT_TRUE(encode_jpeg(tables, stream));
     std::vector<unsigned char> pixels;
-    ASSERT_FALSE(decode_jpeg("", stream, pixels));   // the strip alone lacks its tables
+    ASSERT_FALSE(decode_jpeg("", stream, pixels));  // the strip alone lacks its tables
 
     bench::scratch_dir dir;
     std::string source = dir.file("photo.tif");

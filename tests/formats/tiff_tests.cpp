@@ -59,11 +59,16 @@ TEST(Tiff, ResolutionUnits)
     EXPECT_EQ(x, 0);
     EXPECT_EQ(y, 0);
 
-    struct { uint16_t unit; float xres, yres; int xdpi, ydpi; LONG xppm; } cases[] = {
+    struct {
+        uint16_t unit;
+        float xres, yres;
+        int xdpi, ydpi;
+        LONG xppm;
+    } cases[] = {
         {RESUNIT_CENTIMETER, 118.11f, 47.24f, 300, 120, 11811},
         {RESUNIT_INCH, 72.0f, 71.6f, 72, 72, 2835},
         {RESUNIT_NONE, 72.0f, 72.0f, 0, 0, 0},
-        {RESUNIT_CENTIMETER, 4e9f, 4e9f, 1000000, 1000000, 39370079},   // clamped, not undefined
+        {RESUNIT_CENTIMETER, 4e9f, 4e9f, 1000000, 1000000, 39370079},  // clamped, not undefined
     };
     for (auto c : cases) {
         p.extra = [c](TIFF* t) {
@@ -112,14 +117,14 @@ TEST(Tiff, RgbAndGreyDepths)
         EXPECT_EQ(at(image, 2, 0), grey(inverted ? 0 : 255));
         _bmap_delete(image);
 
-        image = load_page(dir, page(3, 1, 1, 4, photometric, std::string("\x1E\x50", 2)));   // 1, 14, 5
+        image = load_page(dir, page(3, 1, 1, 4, photometric, std::string("\x1E\x50", 2)));  // 1, 14, 5
         ASSERT_NE(image, nullptr);
         EXPECT_EQ(at(image, 0, 0), grey(inverted ? 255 - 17 : 17));
         EXPECT_EQ(at(image, 1, 0), grey(inverted ? 255 - 14 * 17 : 14 * 17));
         EXPECT_EQ(at(image, 2, 0), grey(inverted ? 255 - 5 * 17 : 5 * 17));
         _bmap_delete(image);
 
-        image = load_page(dir, page(10, 1, 1, 1, photometric, std::string("\xA0\x40", 2)));   // 1010000000 01
+        image = load_page(dir, page(10, 1, 1, 1, photometric, std::string("\xA0\x40", 2)));  // 1010000000 01
         ASSERT_NE(image, nullptr);
         int set = inverted ? 0 : 255, clear = inverted ? 255 : 0;
         EXPECT_EQ(at(image, 0, 0), grey(set));
@@ -148,9 +153,7 @@ TEST(Tiff, PaletteMapsOfBothWidths)
             ASSERT_NE(image, nullptr) << "bps " << bps;
             EXPECT_EQ(at(image, 0, 0), (rgb{10, 20, 30})) << "bps " << bps << " wide " << wide;
             EXPECT_EQ(at(image, 1, 0), (rgb{250, 128, 5})) << "bps " << bps << " wide " << wide;
-            if (bps == 4) {
-                EXPECT_EQ(at(image, 2, 0), (rgb{0, 0, 0}));
-            }
+            if (bps == 4) { EXPECT_EQ(at(image, 2, 0), (rgb{0, 0, 0})); }
             _bmap_delete(image);
         }
     }
@@ -189,7 +192,7 @@ TEST(Tiff, RefusedKinds)
         size_t e = ifd + 2 + 12 * i;
         int tag = (unsigned char)bytes[e] | (unsigned char)bytes[e + 1] << 8;
         if (tag != TIFFTAG_IMAGEWIDTH && tag != TIFFTAG_IMAGELENGTH) continue;
-        bytes.replace(e + 8, 4, std::string("\x40\x9C\x00\x00", 4));   // 40000, short or long
+        bytes.replace(e + 8, 4, std::string("\x40\x9C\x00\x00", 4));  // 40000, short or long
         patched++;
     }
     ASSERT_EQ(patched, 2);
@@ -209,13 +212,16 @@ TEST(Tiff, WritersStoreTheirTagsAndSamples)
     put(image, 0, 0, 255, 255, 255);
     put(image, 1, 0, 0, 0, 0);
     put(image, 2, 0, 10, 20, 30);
-    put(image, 3, 0, 127, 127, 127);   // luminance 127: black
-    put(image, 4, 0, 128, 128, 128);   // luminance 128: white
+    put(image, 3, 0, 127, 127, 127);  // luminance 127: black
+    put(image, 4, 0, 128, 128, 128);  // luminance 128: white
     put(image, 9, 1, 255, 255, 255);
     image->header.biXPelsPerMeter = 3780;
     image->header.biYPelsPerMeter = 11811;
 
-    struct { int (*save)(const char*, _bmap*); uint16_t spp, bps, photometric, compression; } writers[] = {
+    struct {
+        int (*save)(const char*, _bmap*);
+        uint16_t spp, bps, photometric, compression;
+    } writers[] = {
         {save_tiff_rgb, 3, 8, PHOTOMETRIC_RGB, COMPRESSION_NONE},
         {save_tiff_gray, 1, 8, PHOTOMETRIC_MINISWHITE, COMPRESSION_NONE},
         {save_tiff_bilevel, 1, 1, PHOTOMETRIC_MINISWHITE, COMPRESSION_CCITTFAX4},
@@ -256,19 +262,20 @@ TEST(Tiff, WritersStoreTheirTagsAndSamples)
         if (wr.spp == 3) {
             EXPECT_EQ(row.substr(0, 9), std::string("\xFF\xFF\xFF\x00\x00\x00\x0A\x14\x1E", 9));
         } else if (wr.bps == 8) {
-            EXPECT_EQ(s[0], 0);      // white
-            EXPECT_EQ(s[1], 255);    // black
-            EXPECT_EQ(s[2], 255 - 19);   // (540 + 3660 + 570) / 256 = 18.6, rounded
+            EXPECT_EQ(s[0], 0);         // white
+            EXPECT_EQ(s[1], 255);       // black
+            EXPECT_EQ(s[2], 255 - 19);  // (540 + 3660 + 570) / 256 = 18.6, rounded
         } else {
             // Bits: white 0, black 1, (10,20,30) 1, 127 -> 1, 128 -> 0, rest black.
-            EXPECT_EQ(s[0], 0x77);   // 0111 0111
-            EXPECT_EQ(s[1], 0xC0);   // 11
+            EXPECT_EQ(s[0], 0x77);  // 0111 0111
+            EXPECT_EQ(s[1], 0xC0);  // 11
         }
         TIFFClose(t);
         _bmap* back = load_tiff_file(path.c_str());
         ASSERT_NE(back, nullptr);
         EXPECT_EQ(back->header.biXPelsPerMeter, 3780);
-        if (wr.spp == 3) EXPECT_EQ(at(back, 2, 0), (rgb{10, 20, 30}));
+        if (wr.spp == 3)
+            EXPECT_EQ(at(back, 2, 0), (rgb{10, 20, 30}));
         else if (wr.bps == 1) {
             EXPECT_EQ(at(back, 3, 0), grey(0));
             EXPECT_EQ(at(back, 4, 0), grey(255));
@@ -356,7 +363,7 @@ TEST(Tiff, StripThatFailsToDecodeFailsTheLoad)
         TIFFClose(t);
         std::string bytes = bench::read_file(path);
         ASSERT_LE(offset + count, bytes.size());
-        bytes.replace((size_t)offset, (size_t)count, std::string((size_t)count, '\xFF'));   // not a zlib stream
+        bytes.replace((size_t)offset, (size_t)count, std::string((size_t)count, '\xFF'));  // not a zlib stream
         bench::write_file(path, bytes);
         EXPECT_EQ(load_tiff_file(path.c_str()), nullptr) << "strip " << broken;
     }
@@ -367,8 +374,9 @@ TEST(Tiff, JpegCompressedPagesLoad)
 {
     bench::scratch_dir dir;
     // Flat 8-pixel blocks survive JPEG almost exactly inside, also with YCbCr subsampling.
-    struct { uint16_t spp, photometric; } kinds[] = {
-        {1, PHOTOMETRIC_MINISBLACK}, {3, PHOTOMETRIC_RGB}, {3, PHOTOMETRIC_YCBCR}};
+    struct {
+        uint16_t spp, photometric;
+    } kinds[] = {{1, PHOTOMETRIC_MINISBLACK}, {3, PHOTOMETRIC_RGB}, {3, PHOTOMETRIC_YCBCR}};
     const rgb colours[4] = {{200, 30, 40}, {20, 180, 60}, {40, 50, 220}, {250, 250, 250}};
     for (auto k : kinds) {
         tiff_page p = page(32, 16, k.spp, 8, k.photometric, "");
@@ -382,14 +390,16 @@ TEST(Tiff, JpegCompressedPagesLoad)
             p.rows[y].clear();
             for (uint32_t x = 0; x < 32; x++) {
                 rgb c = colours[x / 8];
-                if (k.spp == 1) p.rows[y] += (char)c.g;
-                else p.rows[y] += std::string{(char)c.r, (char)c.g, (char)c.b};
+                if (k.spp == 1)
+                    p.rows[y] += (char)c.g;
+                else
+                    p.rows[y] += std::string{(char)c.r, (char)c.g, (char)c.b};
             }
         }
         _bmap* image = load_page(dir, p);
         ASSERT_NE(image, nullptr) << "photometric " << k.photometric;
         for (int x = 0; x < 32; x++) {
-            if (x % 8 < 2 || x % 8 > 5) continue;   // chroma is blended across block edges
+            if (x % 8 < 2 || x % 8 > 5) continue;  // chroma is blended across block edges
             rgb want = k.spp == 1 ? grey(colours[x / 8].g) : colours[x / 8], got = at(image, x, 5);
             EXPECT_NEAR(got.r, want.r, 3) << x << " photometric " << k.photometric;
             EXPECT_NEAR(got.g, want.g, 3) << x << " photometric " << k.photometric;
@@ -406,18 +416,22 @@ TEST(Tiff, SampleCountsTheReaderDoesNotKnowAreRefused)
     // Whole pages whose strips are all there: only the sample count is wrong.
     // 65535 samples a pixel: 32768 pixels wide, one scanline would take 2 GB.
     std::vector<uint16_t> map(3 * 256, 0);
-    struct { uint16_t spp, photometric; } cases[] = {
-        {65535, PHOTOMETRIC_PALETTE}, {2, PHOTOMETRIC_PALETTE}, {1000, PHOTOMETRIC_RGB}};
+    struct {
+        uint16_t spp, photometric;
+    } cases[] = {{65535, PHOTOMETRIC_PALETTE}, {2, PHOTOMETRIC_PALETTE}, {1000, PHOTOMETRIC_RGB}};
     for (auto c : cases) {
         const uint32_t w = 2, h = 2;
         std::string strip((size_t)w * h * c.spp, '\x01');
-        std::vector<tiff_entry> entries = {
-            tiff_long(TIFFTAG_IMAGEWIDTH, w), tiff_long(TIFFTAG_IMAGELENGTH, h),
-            tiff_short(TIFFTAG_BITSPERSAMPLE, 8), tiff_short(TIFFTAG_COMPRESSION, COMPRESSION_NONE),
-            tiff_short(TIFFTAG_PHOTOMETRIC, c.photometric), tiff_long(TIFFTAG_STRIPOFFSETS, 8),
-            tiff_short(TIFFTAG_SAMPLESPERPIXEL, c.spp), tiff_long(TIFFTAG_ROWSPERSTRIP, h),
-            tiff_long(TIFFTAG_STRIPBYTECOUNTS, (uint32_t)strip.size()),
-            tiff_short(TIFFTAG_PLANARCONFIG, PLANARCONFIG_CONTIG)};
+        std::vector<tiff_entry> entries = {tiff_long(TIFFTAG_IMAGEWIDTH, w),
+                                           tiff_long(TIFFTAG_IMAGELENGTH, h),
+                                           tiff_short(TIFFTAG_BITSPERSAMPLE, 8),
+                                           tiff_short(TIFFTAG_COMPRESSION, COMPRESSION_NONE),
+                                           tiff_short(TIFFTAG_PHOTOMETRIC, c.photometric),
+                                           tiff_long(TIFFTAG_STRIPOFFSETS, 8),
+                                           tiff_short(TIFFTAG_SAMPLESPERPIXEL, c.spp),
+                                           tiff_long(TIFFTAG_ROWSPERSTRIP, h),
+                                           tiff_long(TIFFTAG_STRIPBYTECOUNTS, (uint32_t)strip.size()),
+                                           tiff_short(TIFFTAG_PLANARCONFIG, PLANARCONFIG_CONTIG)};
         if (c.photometric == PHOTOMETRIC_PALETTE) entries.push_back(tiff_shorts(TIFFTAG_COLORMAP, map));
         std::string path = dir.write("samples.tif", build_tiff(entries, strip));
         int pw = 0, ph = 0;

@@ -19,12 +19,14 @@ void install_source()
     GetWindowsDirectoryA(windows, sizeof windows);
     std::string target = std::string(windows) + "\\twain_32\\sane.ds";
     std::string built = bench::read_file(bench::exe_folder() + "standin_twain.ds");
-    if (bench::read_file(target) != built) CopyFileA((bench::exe_folder() + "standin_twain.ds").c_str(), target.c_str(), FALSE);
+    if (bench::read_file(target) != built)
+        CopyFileA((bench::exe_folder() + "standin_twain.ds").c_str(), target.c_str(), FALSE);
 }
 
 struct twain_session {
     bench::scratch_dir dir;
-    HWND parent = CreateWindowA("STATIC", "scan parent", WS_OVERLAPPED, 0, 0, 50, 50, nullptr, nullptr, nullptr, nullptr);
+    HWND parent =
+        CreateWindowA("STATIC", "scan parent", WS_OVERLAPPED, 0, 0, 50, 50, nullptr, nullptr, nullptr, nullptr);
     std::string log = dir.file("calls.log");
     explicit twain_session(const char* mode)
     {
@@ -53,7 +55,10 @@ const char* const full_scan =
 
 TEST(Twain, ScansEachDepthIntoANewFile)
 {
-    struct { const char* mode; LONG ppm; } cases[] = {{"24", 11811}, {"8", 11811}, {"16", 11811}, {"32", 11811}, {"ppm", 3780}};
+    struct {
+        const char* mode;
+        LONG ppm;
+    } cases[] = {{"24", 11811}, {"8", 11811}, {"16", 11811}, {"32", 11811}, {"ppm", 3780}};
     for (const auto& c : cases) {
         twain_session s(c.mode);
         _bmap* b = s.scan();
@@ -88,9 +93,14 @@ TEST(Twain, ASourceAskingForItsStatusStillScans)
 TEST(Twain, CancelFailureAndCloseLeaveNothingAndCloseEverything)
 {
     int live = bmap_live_count;
-    struct { const char* mode; const char* calls; } cases[] = {
-        {"cancel", "OPENDS\nCAPABILITY SET XFERCOUNT 1\nENABLEDS\nEVENT\nIMAGEINFO\nNATIVEXFER\nENDXFER\nDISABLEDS\nCLOSEDS\n"},
-        {"failure", "OPENDS\nCAPABILITY SET XFERCOUNT 1\nENABLEDS\nEVENT\nIMAGEINFO\nNATIVEXFER\nRESET\nDISABLEDS\nCLOSEDS\n"},
+    struct {
+        const char* mode;
+        const char* calls;
+    } cases[] = {
+        {"cancel",
+         "OPENDS\nCAPABILITY SET XFERCOUNT 1\nENABLEDS\nEVENT\nIMAGEINFO\nNATIVEXFER\nENDXFER\nDISABLEDS\nCLOSEDS\n"},
+        {"failure",
+         "OPENDS\nCAPABILITY SET XFERCOUNT 1\nENABLEDS\nEVENT\nIMAGEINFO\nNATIVEXFER\nRESET\nDISABLEDS\nCLOSEDS\n"},
         {"close", "OPENDS\nCAPABILITY SET XFERCOUNT 1\nENABLEDS\nEVENT\nDISABLEDS\nCLOSEDS\n"},
         {"noenable", "OPENDS\nCAPABILITY SET XFERCOUNT 1\nENABLEDS\nCLOSEDS\n"},
         {"noopen", "OPENDS\n"},

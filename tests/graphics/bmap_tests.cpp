@@ -28,7 +28,7 @@ TEST(Bmap, HeaderIsTopDown24BitWithScreenResolution)
     EXPECT_EQ(h.biBitCount, 24);
     EXPECT_EQ(h.biCompression, (DWORD)BI_RGB);
     EXPECT_EQ(h.biSizeImage, 0u);
-    EXPECT_EQ(h.biXPelsPerMeter, 3780);   // 96 dpi
+    EXPECT_EQ(h.biXPelsPerMeter, 3780);  // 96 dpi
     EXPECT_EQ(h.biYPelsPerMeter, 3780);
     EXPECT_EQ(h.biClrUsed, 0u);
     EXPECT_EQ(h.biClrImportant, 0u);
@@ -58,7 +58,7 @@ TEST(Bmap, OverflowingSizesAreRefusedBeforeAllocation)
     EXPECT_FALSE(bmap_size_ok(65536, 65536));
     EXPECT_FALSE(bmap_size_ok(0, 5));
     EXPECT_FALSE(bmap_size_ok(5, -1));
-    EXPECT_FALSE(bmap_size_ok(20000, 20000));   // 1.2 GB
+    EXPECT_FALSE(bmap_size_ok(20000, 20000));  // 1.2 GB
     EXPECT_TRUE(bmap_size_ok(4000, 3000));
     int before = bmap_live_count;
     EXPECT_EQ(bmap_new(65536, 65536), nullptr);

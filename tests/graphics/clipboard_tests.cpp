@@ -83,7 +83,7 @@ TEST(Clipboard, DamagedDibIsRefused)
     d.width = 4;
     d.height = 3;
     std::string dib = make_dib(d);
-    fixtures::put32(dib, 8, 3000);   // claims far more rows than the block holds
+    fixtures::put32(dib, 8, 3000);  // claims far more rows than the block holds
     put_dib(dib);
     EXPECT_EQ(_page_from_clipboard(3990), 0);
     _page_free(3990);

@@ -27,12 +27,13 @@ HDROP make_drop(const std::vector<std::string>& names)
     return (HDROP)h;
 }
 
-bool freed(HDROP drop)
-{
-    return GlobalSize((HGLOBAL)drop) == 0;
-}
+bool freed(HDROP drop) { return GlobalSize((HGLOBAL)drop) == 0; }
 
-struct hook_call { int page = -1, count = -1; std::vector<std::string> names; int calls = 0; };
+struct hook_call {
+    int page = -1, count = -1;
+    std::vector<std::string> names;
+    int calls = 0;
+};
 hook_call last_call;
 
 void record_drop(int page, int count, char** names)
@@ -74,7 +75,7 @@ protected:
 TEST_F(ConsoleDrop, BeforeStartTheFirstNameReplacesTheCommandLine)
 {
     HDROP kept = make_drop({"C:\\a"});
-    EXPECT_FALSE(freed(kept));   // the check itself tells a live handle
+    EXPECT_FALSE(freed(kept));  // the check itself tells a live handle
     GlobalFree(kept);
     app_started = 0;
     app_hooks.drop_hook = record_drop;
@@ -94,7 +95,7 @@ TEST_F(ConsoleDrop, BeforeStartAFullPathFitsButALongerNameLeavesTheCommandLine)
     EXPECT_STREQ(kavtrel_command_line, "/start");
     EXPECT_TRUE(freed(d));
 
-    std::string full = "C:\\" + std::string(PATH_BUF - 4, 'f');   // 259 bytes and its zero
+    std::string full = "C:\\" + std::string(PATH_BUF - 4, 'f');  // 259 bytes and its zero
     d = drop(full.c_str());
     EXPECT_EQ(std::string(kavtrel_command_line), full);
     EXPECT_TRUE(freed(d));

@@ -7,7 +7,10 @@ using namespace console_test;
 
 namespace {
 
-struct dialog_search { HWND found; int count; };
+struct dialog_search {
+    HWND found;
+    int count;
+};
 
 BOOL CALLBACK visit_dialog(HWND w, LPARAM p)
 {
@@ -71,11 +74,11 @@ TEST_F(ConsoleFind, FindsForwardThenWrapsToAnEarlierMatch)
     EXPECT_EQ(status(1), "found");
     find("alpha");
     EXPECT_EQ(selection().cpMin, 11);
-    find("alpha");   // nothing after the second: wraps to the first
+    find("alpha");  // nothing after the second: wraps to the first
     EXPECT_EQ(selection().cpMin, 0);
     EXPECT_EQ(selection().cpMax, 5);
     select(20, 20);
-    find("beta");    // occurs only before the caret
+    find("beta");  // occurs only before the caret
     EXPECT_EQ(selection().cpMin, 6);
     EXPECT_EQ(selection().cpMax, 10);
 }

@@ -28,7 +28,7 @@ TEST_F(ConsoleIo, PrintfWritesCrLfInBlackAndTypedTextIsBlue)
     EXPECT_EQ(colour_of(3, 4), RGB(0, 0, 0));
     EXPECT_EQ(colour_of(4, 5), RGB(0, 0, 255));
     LONG end = 5;
-    select(0, 2);   // printf writes at the end, whatever is selected
+    select(0, 2);  // printf writes at the end, whatever is selected
 
     // printf after typing is black again.
     con_printf("%s", "y");
@@ -74,10 +74,10 @@ TEST_F(ConsoleIo, FormatBufferTakes127999CharactersAndEveryNewlineDoubles)
         std::string over(n, 'c');
         status_seen.clear();
         PostMessageA(watch, WM_APP, 0, 0);
-        type("k");   // the overflow report waits for a key
+        type("k");  // the overflow report waits for a key
         EXPECT_EQ(con_printf("%s", over.c_str()), -1) << n;
         EXPECT_EQ(status_seen, "error: too many chars in printf");
-        EXPECT_EQ(text(), "k") << n;   // only the key typed for the wait
+        EXPECT_EQ(text(), "k") << n;  // only the key typed for the wait
         clear();
     }
     DestroyWindow(watch);
@@ -118,7 +118,7 @@ TEST_F(ConsoleIo, GetlineReturnsTheWholeLineWithItsPromptWithinTheBuffer)
     while (!got.empty() && (got.back() == '\r' || got.back() == '\n')) got.pop_back();
     EXPECT_EQ(got, "name? abc");
     EXPECT_TRUE(SendMessageA(console_edit, EM_GETOPTIONS, 0, 0) & ECO_READONLY);
-    EXPECT_EQ(selection().cpMin, SendMessageA(console_edit, EM_LINEINDEX, 1, 0));   // Enter made a new line
+    EXPECT_EQ(selection().cpMin, SendMessageA(console_edit, EM_LINEINDEX, 1, 0));  // Enter made a new line
 
     // A small buffer takes what fits and never half a character.
     con_printf("あい");
@@ -135,7 +135,10 @@ TEST_F(ConsoleIo, GetlineReturnsTheWholeLineWithItsPromptWithinTheBuffer)
 
 TEST_F(ConsoleIo, FontCommandsSetBothHeightsAndTheEditMenuChecksFollow)
 {
-    struct { int id; LONG twips; } cases[] = {{CMD_FONT_BIG, 270}, {CMD_FONT_NORMAL, 225}, {CMD_FONT_SMALL, 180}};
+    struct {
+        int id;
+        LONG twips;
+    } cases[] = {{CMD_FONT_BIG, 270}, {CMD_FONT_NORMAL, 225}, {CMD_FONT_SMALL, 180}};
     for (auto& c : cases) {
         SendMessageA(console_frame, WM_COMMAND, c.id, 0);
         EXPECT_EQ(console_format.yHeight, c.twips);

@@ -23,7 +23,10 @@ _bmap* from_guarded(const std::string& dib)
 struct owned {
     _bmap* b;
     explicit owned(_bmap* p) : b(p) {}
-    ~owned() { if (b) _bmap_delete(b); }
+    ~owned()
+    {
+        if (b) _bmap_delete(b);
+    }
 };
 
 uint32_t palette_colour(int i) { return (uint32_t)(0x010203 * (i + 1) + 0x400000); }
@@ -84,7 +87,7 @@ TEST(Dib, TrueColourAndResolutionAreCopied)
     EXPECT_EQ(rgb_at(b.b, 4, 1), 0x112233u * 5 + 1);
     EXPECT_EQ(rgb_at(b.b, 0, 0), 0x112233u);
     EXPECT_EQ(b.b->header.biXPelsPerMeter, 2835);
-    EXPECT_EQ(b.b->header.biYPelsPerMeter, 0);   // a 0 stays 0
+    EXPECT_EQ(b.b->header.biYPelsPerMeter, 0);  // a 0 stays 0
 }
 
 TEST(Dib, LongerAndOs2HeadersPlaceTheTableRight)
@@ -125,7 +128,7 @@ TEST(Dib, BitFieldMasksAreSkippedAndChecked)
     dib_layout l;
     ASSERT_TRUE(read_dib_layout(dib.data(), dib.size(), nullptr, 0, &l));
     EXPECT_EQ(l.bits - (const BYTE*)dib.data(), 52);
-    d.masks = {0xff0000, 0xff0000, 0xff};   // overlapping
+    d.masks = {0xff0000, 0xff0000, 0xff};  // overlapping
     std::string bad = make_dib(d);
     EXPECT_FALSE(read_dib_layout(bad.data(), bad.size(), nullptr, 0, &l));
 }
@@ -155,10 +158,22 @@ TEST(Dib, CorruptHeadersFailWithoutOverrun)
         corrupt([](dib_fields& d) { d.height = INT_MIN; }),
         corrupt([](dib_fields& d) { d.clr_used = 0x40000000; }),
         corrupt([](dib_fields& d) { d.clr_used = 257; }),
-        corrupt([](dib_fields& d) { d.width = 65536; d.height = 65536; }),
+        corrupt([](dib_fields& d) {
+            d.width = 65536;
+            d.height = 65536;
+        }),
         corrupt([](dib_fields& d) { d.header_size = 44; }),
-        corrupt([](dib_fields& d) { d.header_size = 12; d.width = 60000; d.height = 60000; }),
-        corrupt([](dib_fields& d) { d.bpp = 24; d.palette.clear(); d.width = 0x7fffffff; d.height = 3; }),
+        corrupt([](dib_fields& d) {
+            d.header_size = 12;
+            d.width = 60000;
+            d.height = 60000;
+        }),
+        corrupt([](dib_fields& d) {
+            d.bpp = 24;
+            d.palette.clear();
+            d.width = 0x7fffffff;
+            d.height = 3;
+        }),
     };
     // Rows cut short and a header cut short.
     std::string full = make_dib(paletted(8, 4, 4));
@@ -186,11 +201,11 @@ TEST(DibFile, BmpFilesReadThroughTheirOffsets)
     std::string bad_magic = plain;
     bad_magic[0] = 'X';
     std::string big_size = plain;
-    put32(big_size, 2, (uint32_t)plain.size() + 1);     // bfSize past the end of the file
+    put32(big_size, 2, (uint32_t)plain.size() + 1);  // bfSize past the end of the file
     std::string tiny_size = plain;
     put32(tiny_size, 2, 10);
     std::string into_header = plain;
-    put32(into_header, 10, 20);                          // rows inside the header
+    put32(into_header, 10, 20);  // rows inside the header
     std::string past_end = plain;
     put32(past_end, 10, (uint32_t)plain.size() + 100);
     int n = 0;

@@ -63,10 +63,10 @@ TEST(Drawing, RectangleCoordinatesAreTwentiethsTruncated)
     EXPECT_EQ(boxes[0].top, 20);
     EXPECT_EQ(boxes[0].right, 40 - 1);
     EXPECT_EQ(boxes[0].bottom, 40 - 1);
-    EXPECT_EQ(boxes[1].left, 1);     // 0.07 x 20 = 1.4
+    EXPECT_EQ(boxes[1].left, 1);  // 0.07 x 20 = 1.4
     EXPECT_EQ(boxes[1].top, 1);
     EXPECT_EQ(boxes[1].right, 21 - 1);
-    EXPECT_EQ(boxes[1].bottom, 21 - 1);   // 1.099 x 20 = 21.98
+    EXPECT_EQ(boxes[1].bottom, 21 - 1);  // 1.099 x 20 = 21.98
     free_slots(60, 60);
 }
 
@@ -115,19 +115,22 @@ TEST(Drawing, FontSpecIsParsed)
     EXPECT_STREQ(draw_font_face, "ＭＳ Ｐゴシック");
     HFONT kept = draw_font;
     EXPECT_EQ(_setfont("t'Arial' h0"), 0);
-    EXPECT_EQ(_setfont("t x h12"), 0);          // no quote after the t
-    EXPECT_EQ(_setfont("t'Arial h12"), 0);      // face never closed
-    EXPECT_EQ(_setfont("t'Arial'"), 0);         // no height
-    EXPECT_EQ(_setfont("t'" "0123456789012345678901234567890123456789" "' h9"), 0);   // face too long
+    EXPECT_EQ(_setfont("t x h12"), 0);      // no quote after the t
+    EXPECT_EQ(_setfont("t'Arial h12"), 0);  // face never closed
+    EXPECT_EQ(_setfont("t'Arial'"), 0);     // no height
+    EXPECT_EQ(_setfont("t'"
+                       "0123456789012345678901234567890123456789"
+                       "' h9"),
+              0);  // face too long
     EXPECT_EQ(draw_font, kept);
     ASSERT_EQ(_setfont("  t'Arial'   h7.5 "), 1);
     EXPECT_EQ(current_font().lfHeight, 150);
     _page_defaults();
-    EXPECT_EQ(current_font().lfHeight, 300);    // "System" 15
+    EXPECT_EQ(current_font().lfHeight, 300);  // "System" 15
     EXPECT_STREQ(current_font().lfFaceName, "System");
     free_slots(62, 62);
     EXPECT_EQ(current_page, nullptr);
-    EXPECT_EQ(_setfont("t'Arial' h12"), 0);     // no current page
+    EXPECT_EQ(_setfont("t'Arial' h12"), 0);  // no current page
 }
 
 TEST(Drawing, DefaultsPenWidthAndColours)
@@ -135,7 +138,7 @@ TEST(Drawing, DefaultsPenWidthAndColours)
     fresh_page(63);
     LOGPEN lp = {};
     GetObjectA(draw_pen, sizeof lp, &lp);
-    EXPECT_EQ(lp.lopnWidth.x, 4);   // 0.2 x 20
+    EXPECT_EQ(lp.lopnWidth.x, 4);  // 0.2 x 20
     EXPECT_EQ(_setcolor(RGB(1, 2, 3)), 0u);
     EXPECT_EQ(_setcolor(0), RGB(1, 2, 3));
     EXPECT_EQ(_settextcolor(RGB(9, 9, 9)), 0u);
@@ -173,9 +176,9 @@ TEST(Recording, DrawingStateIsSelectedIntoEveryNewRecording)
     EXPECT_EQ(GetCurrentObject(current_page->dc, OBJ_BRUSH), (HGDIOBJ)draw_brush);
     EXPECT_EQ(GetTextColor(current_page->dc), RGB(0, 128, 0));
     ASSERT_EQ(_newbuffer(67, 30, 30), 1);
-    ASSERT_EQ(_selectpage(0, 67), 1);   // a buffer gets it as well
+    ASSERT_EQ(_selectpage(0, 67), 1);  // a buffer gets it as well
     EXPECT_EQ(GetCurrentObject(current_page->dc, OBJ_FONT), (HGDIOBJ)draw_font);
-    ASSERT_EQ(_selectpage(0, 66), 1);   // and lets go of it when left
+    ASSERT_EQ(_selectpage(0, 66), 1);  // and lets go of it when left
     EXPECT_NE(GetCurrentObject(page_table[67]->dc, OBJ_FONT), (HGDIOBJ)draw_font);
     free_slots(65, 67);
 }
@@ -204,7 +207,7 @@ static void check_reselection(int width, int x0, int cycles)
     rendered last = render_page(a);
     ASSERT_LT(x0 + 41, first.width);
     EXPECT_TRUE(first.pixels == last.pixels);
-    EXPECT_EQ(GetEnhMetaFileBits(a->picture, 0, nullptr), size_after_drawing);   // no growth without drawing
+    EXPECT_EQ(GetEnhMetaFileBits(a->picture, 0, nullptr), size_after_drawing);  // no growth without drawing
 
     // Exactly the shapes, at their pixels: black outlines (the pen is centred
     // on the edge, so it covers the right and bottom pixel too), the second
@@ -224,10 +227,7 @@ static void check_reselection(int width, int x0, int cycles)
     free_slots(70, 71);
 }
 
-TEST(Recording, HundredReselectionsRepaintExactly)
-{
-    check_reselection(400, 50, 100);
-}
+TEST(Recording, HundredReselectionsRepaintExactly) { check_reselection(400, 50, 100); }
 
 TEST(Recording, FarRightOfAWideScreenRepaintsExactly)
 {
@@ -257,9 +257,9 @@ TEST(Recording, ReplayAnotherPageAtAnOffset)
     page_record* a = fresh_page(73);
     _rectangle(0, 0, 0, 10, 10);
     page_record* b = fresh_page(74);
-    EXPECT_EQ(_replay_page(74, 0, 0), 0);   // not the current page itself
+    EXPECT_EQ(_replay_page(74, 0, 0), 0);  // not the current page itself
     EXPECT_EQ(_replay_page(73, 50, 40), 1);
-    _drawpage(73, 100, 100, 5.0);           // the scale is not used for a framed page
+    _drawpage(73, 100, 100, 5.0);  // the scale is not used for a framed page
     _selectpage(0, 74);
     rendered r = render_page(b);
     EXPECT_EQ(r.at(55, 45), 0u);
@@ -279,7 +279,7 @@ TEST(Recording, ImagesAreDrawnWithTheirColours)
     ASSERT_TRUE(b);
     memset(b->pixels, 0, b->size);
     for (int x = 0; x < 4; x++) {
-        BYTE* top = b->pixels + x * 3;               // first row: red
+        BYTE* top = b->pixels + x * 3;  // first row: red
         top[2] = 255;
         BYTE* bottom = b->pixels + b->stride + x * 3;  // second row: blue
         bottom[0] = 255;
@@ -345,10 +345,10 @@ TEST(Recording, ACoveredAndReselectedPageRepaintsOnTheScreen)
     pump_paint();
     rendered expected = render_page(p);
     ASSERT_GT(expected.width, 100);
-    EXPECT_EQ(expected.at(30, 30), 0u);                                   // the filled rectangle
-    EXPECT_EQ(expected.at(102, 62), corner);                              // the image, 5 pixels a pixel
+    EXPECT_EQ(expected.at(30, 30), 0u);       // the filled rectangle
+    EXPECT_EQ(expected.at(102, 62), corner);  // the image, 5 pixels a pixel
     EXPECT_EQ(expected.at(117, 72), last);
-    int text_pixels = 0;                                                  // the text
+    int text_pixels = 0;  // the text
     for (int y = 10; y < 30; y++)
         for (int x = 70; x < 110; x++) text_pixels += expected.at(x, y) != 0xffffffu;
     EXPECT_GT(text_pixels, 10);
@@ -362,7 +362,7 @@ TEST(Recording, ACoveredAndReselectedPageRepaintsOnTheScreen)
         RECT all = {0, 0, expected.width, expected.height};
         FillRect(dc, &all, (HBRUSH)red.get());
     }
-    EXPECT_EQ(screen_pixels(window).at(30, 30), 0xff0000u);   // really spoilt
+    EXPECT_EQ(screen_pixels(window).at(30, 30), 0xff0000u);  // really spoilt
     InvalidateRect(window, nullptr, TRUE);
     UpdateWindow(window);
     pump_paint();
@@ -378,8 +378,8 @@ TEST(Recording, ImagesGoThroughABufferWhereDibStretchingIsMissing)
     _bmap* b = bmap_new(2, 2);
     ASSERT_TRUE(b);
     memset(b->pixels, 0, b->size);
-    b->pixels[1] = 255;                    // top-left green
-    b->pixels[b->stride + 3 + 2] = 255;    // bottom-right red
+    b->pixels[1] = 255;                  // top-left green
+    b->pixels[b->stride + 3 + 2] = 255;  // bottom-right red
     int buffers = _count_buffers();
     direct_dib_stretch = 0;
     _draw_bmap(b, 10, 10, 10.0);
@@ -437,7 +437,7 @@ TEST(Clear, BufferIsRefilledAndConsoleKept)
 TEST(Buffers, NewBufferRules)
 {
     page_record* framed = fresh_page(80);
-    EXPECT_EQ(_newbuffer(80, 10, 10), 0);   // a framed page stays
+    EXPECT_EQ(_newbuffer(80, 10, 10), 0);  // a framed page stays
     EXPECT_TRUE(IsWindow(framed->frame));
     EXPECT_EQ(page_table[80]->kind, PAGE_FRAMED);
 
@@ -446,7 +446,7 @@ TEST(Buffers, NewBufferRules)
     HDC dc = buf->dc;
     HBITMAP bmp = buf->bitmap;
     SetPixel(dc, 1, 1, RGB(5, 6, 7));
-    ASSERT_EQ(_newbuffer(81, 16, 8), 1);     // same size: only refilled
+    ASSERT_EQ(_newbuffer(81, 16, 8), 1);  // same size: only refilled
     EXPECT_EQ(page_table[81]->dc, dc);
     EXPECT_EQ(page_table[81]->bitmap, bmp);
     EXPECT_EQ(GetPixel(dc, 1, 1), buf->background);
@@ -458,7 +458,7 @@ TEST(Buffers, NewBufferRules)
     EXPECT_EQ(info.dc, dc);
     EXPECT_EQ(info.bitmap_field, &page_table[81]->bitmap);
 
-    EXPECT_EQ(_newbuffer(82, 60000, 60000), 0);   // falls back to 9 x 9
+    EXPECT_EQ(_newbuffer(82, 60000, 60000), 0);  // falls back to 9 x 9
     ASSERT_TRUE(page_table[82]);
     EXPECT_EQ(page_table[82]->buffer_width, 9);
     EXPECT_EQ(page_table[82]->buffer_height, 9);
@@ -513,7 +513,7 @@ TEST(Images, SlotTakesThePixelsOver)
     memset(b->pixels, 0x5a, b->size);
     ASSERT_EQ(_page_set_bmap(85, b), 1);
     EXPECT_EQ(b->not_owner, 1);
-    EXPECT_EQ(_page_set_bmap(86, b), 0);   // its pixels are no longer its own to give
+    EXPECT_EQ(_page_set_bmap(86, b), 0);  // its pixels are no longer its own to give
     _bmap_delete(b);
     EXPECT_EQ(bmap_live_count, live + 1);
     page_info info = _page_info(85);
@@ -546,7 +546,7 @@ TEST(Images, BufferBecomesAnImage)
 TEST(Images, BitFieldDibIsReadPastItsMasks)
 {
     library_ready();
-    fixtures::dib_fields d = fixtures::bitfield_dib(2, -2);   // top-down
+    fixtures::dib_fields d = fixtures::bitfield_dib(2, -2);  // top-down
     const uint32_t pixels[2][2] = {{0x112233, 0x445566}, {0x778899, 0xaabbcc}};
     d.pixel = [&pixels](int x, int y) { return pixels[y][x]; };
     std::string dib = fixtures::make_dib(d);

@@ -29,7 +29,7 @@ TEST(Elapsed, EachRuleStartsAtItsEdge)
     EXPECT_EQ(elapsed(0.0), "0msec");
     EXPECT_EQ(elapsed(0.999), "999msec");
     EXPECT_EQ(elapsed(1.0), "1.0sec");
-    EXPECT_EQ(elapsed(9.96), "10.0sec");   // one decimal, rounded
+    EXPECT_EQ(elapsed(9.96), "10.0sec");  // one decimal, rounded
     EXPECT_EQ(elapsed(10.0), "10sec");
     EXPECT_EQ(elapsed(59.9), "59sec");
     EXPECT_EQ(elapsed(60.0), "1min0sec");
@@ -88,11 +88,22 @@ TEST(ConsoleMenu, TextsAndCommandsAsBuilt)
     EXPECT_EQ(file[0].id, 65501u);
 
     auto edit = items_of(GetSubMenu(bar, 1));
-    struct { const char* text; UINT id; } want[] = {
-        {"&Undo", 65508}, {nullptr, 0}, {"Cu&t \t Ctrl+X", 65505}, {"&Copy \t Ctrl+C", 65503},
-        {"&Paste \t Ctrl+V", 65504}, {"Clea&r All", 65506}, {"Select &All \t Ctrl+A", 65507},
-        {nullptr, 0}, {"&Find \t F3", 65509}, {nullptr, 0}, {"font &Big", 65511},
-        {"font &Normal", 65512}, {"font &Small", 65513}};
+    struct {
+        const char* text;
+        UINT id;
+    } want[] = {{"&Undo", 65508},
+                {nullptr, 0},
+                {"Cu&t \t Ctrl+X", 65505},
+                {"&Copy \t Ctrl+C", 65503},
+                {"&Paste \t Ctrl+V", 65504},
+                {"Clea&r All", 65506},
+                {"Select &All \t Ctrl+A", 65507},
+                {nullptr, 0},
+                {"&Find \t F3", 65509},
+                {nullptr, 0},
+                {"font &Big", 65511},
+                {"font &Normal", 65512},
+                {"font &Small", 65513}};
     ASSERT_EQ(edit.size(), sizeof want / sizeof want[0]);
     for (size_t i = 0; i < edit.size(); i++) {
         if (!want[i].text) {
@@ -117,7 +128,7 @@ TEST(ConsoleMenu, FontItemFollowsBothFormats)
     _update_window_menu(edit_popup);
     EXPECT_EQ(GetMenuState(edit_popup, 65511, MF_BYCOMMAND) & MF_CHECKED, (UINT)MF_CHECKED);
     EXPECT_EQ(GetMenuState(edit_popup, 65513, MF_BYCOMMAND) & MF_CHECKED, 0u);
-    printf_format.yHeight = 180;   // mixed: nothing checked
+    printf_format.yHeight = 180;  // mixed: nothing checked
     _update_window_menu(edit_popup);
     for (UINT id = 65511; id <= 65513; id++) EXPECT_EQ(GetMenuState(edit_popup, id, MF_BYCOMMAND) & MF_CHECKED, 0u);
     console_format.yHeight = a;
@@ -130,7 +141,7 @@ TEST(WindowMenu, NumbersPagesAfterTheVisibleConsole)
     ASSERT_EQ(_newpage(5, 0, 0, 300, 200), 1);
     ASSERT_EQ(_newpage(6, 0, 0, 300, 200), 1);
     SetWindowTextA(page_table[5]->frame, "five");
-    SetWindowTextA(page_table[6]->frame, std::string(2000, 'x').c_str());   // bounded in the menu
+    SetWindowTextA(page_table[6]->frame, std::string(2000, 'x').c_str());  // bounded in the menu
 
     ShowWindow(console_frame, SW_SHOWNA);
     _update_window_menu(window_popup);
@@ -190,8 +201,8 @@ TEST(Accelerators, ConsoleFindComesBeforeTheApplicationsKeys)
     PostMessageA(console_edit, WM_KEYDOWN, VK_F4, 1);
     _pump();
 
-    EXPECT_EQ(hooked_commands, std::vector<UINT>({65509}));   // F3: the console's Find
-    EXPECT_EQ(page_commands, std::vector<UINT>({778}));       // F4: the application's, F3 never
+    EXPECT_EQ(hooked_commands, std::vector<UINT>({65509}));  // F3: the console's Find
+    EXPECT_EQ(page_commands, std::vector<UINT>({778}));      // F4: the application's, F3 never
 
     DestroyAcceleratorTable(accel);
     DestroyWindow(target);
@@ -261,20 +272,11 @@ static void expect_host_output(const char* mode, const char* expected)
     EXPECT_EQ(plain(r.output), expected) << mode;
 }
 
-TEST(Program, Result1961EndsAtOnceConsoleVisible)
-{
-    expect_host_output("visible-1961", "app_main\nexit hook\n");
-}
+TEST(Program, Result1961EndsAtOnceConsoleVisible) { expect_host_output("visible-1961", "app_main\nexit hook\n"); }
 
-TEST(Program, Result1961EndsAtOnceConsoleHidden)
-{
-    expect_host_output("hidden-1961", "app_main\nexit hook\n");
-}
+TEST(Program, Result1961EndsAtOnceConsoleHidden) { expect_host_output("hidden-1961", "app_main\nexit hook\n"); }
 
-TEST(Program, HiddenConsoleWithoutPageEndsAtOnce)
-{
-    expect_host_output("hidden-no-page", "app_main\nexit hook\n");
-}
+TEST(Program, HiddenConsoleWithoutPageEndsAtOnce) { expect_host_output("hidden-no-page", "app_main\nexit hook\n"); }
 
 TEST(Program, ClosingAPageEndsTheProgramInOrder)
 {

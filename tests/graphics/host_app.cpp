@@ -48,7 +48,7 @@ int app_main()
         return APP_QUIT_AT_ONCE;
     }
     if (!strcmp(mode, "hidden-1961")) {
-        _newpage(1, 0, 0, 200, 100);   // a page would otherwise keep the program running
+        _newpage(1, 0, 0, 200, 100);  // a page would otherwise keep the program running
         return APP_QUIT_AT_ONCE;
     }
     if (!strcmp(mode, "hidden-no-page")) return 0;

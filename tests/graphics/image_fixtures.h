@@ -11,21 +11,25 @@
 
 namespace fixtures {
 
-inline void put16(std::string& s, size_t at, uint16_t v) { s[at] = (char)v; s[at + 1] = (char)(v >> 8); }
+inline void put16(std::string& s, size_t at, uint16_t v)
+{
+    s[at] = (char)v;
+    s[at + 1] = (char)(v >> 8);
+}
 inline void put32(std::string& s, size_t at, uint32_t v)
 {
     for (int i = 0; i < 4; i++) s[at + i] = (char)(v >> (8 * i));
 }
 
 struct dib_fields {
-    uint32_t header_size = 40;          // 12, 40, 108, 124
+    uint32_t header_size = 40;  // 12, 40, 108, 124
     int32_t width = 1;
-    int32_t height = 1;                 // positive: stored bottom-up
+    int32_t height = 1;  // positive: stored bottom-up
     uint16_t bpp = 24;
     uint32_t compression = BI_RGB;
-    int32_t clr_used = -1;              // -1: palette.size()
-    std::vector<uint32_t> palette;      // 0x00RRGGBB
-    std::vector<uint32_t> masks;        // written after a 40-byte header, or inside longer ones
+    int32_t clr_used = -1;          // -1: palette.size()
+    std::vector<uint32_t> palette;  // 0x00RRGGBB
+    std::vector<uint32_t> masks;    // written after a 40-byte header, or inside longer ones
     int32_t xppm = 0, yppm = 0;
     // Raw value of pixel (x, y), y counted from the top: an index, or 0xRRGGBB.
     std::function<uint32_t(int, int)> pixel = [](int, int) { return 0u; };
@@ -67,7 +71,11 @@ inline std::string make_dib(const dib_fields& d, size_t* rows_at = nullptr)
             for (size_t i = 0; i < d.masks.size() && i < 3; i++) put32(s, 40 + 4 * i, d.masks[i]);
     }
     if (d.header_size == 40)
-        for (uint32_t m : d.masks) { std::string t(4, '\0'); put32(t, 0, m); s += t; }
+        for (uint32_t m : d.masks) {
+            std::string t(4, '\0');
+            put32(t, 0, m);
+            s += t;
+        }
     for (uint32_t c : d.palette) {
         s += (char)(c & 255);
         s += (char)((c >> 8) & 255);
@@ -75,7 +83,7 @@ inline std::string make_dib(const dib_fields& d, size_t* rows_at = nullptr)
         if (d.header_size != 12) s += '\0';
     }
     if (rows_at) *rows_at = s.size();
-    if (d.width <= 0 || h <= 0 || h > 4096 || d.width > 4096) return s;   // corrupt sizes: no rows
+    if (d.width <= 0 || h <= 0 || h > 4096 || d.width > 4096) return s;  // corrupt sizes: no rows
     size_t row = ((size_t)d.width * d.bpp + 31) / 32 * 4;
     for (int r = 0; r < h; r++) {
         int y = d.height > 0 ? h - 1 - r : r;
@@ -87,7 +95,11 @@ inline std::string make_dib(const dib_fields& d, size_t* rows_at = nullptr)
             case 4: line[x / 2] |= (char)((x & 1) ? (v & 15) : (v & 15) << 4); break;
             case 8: line[x] = (char)v; break;
             case 16: put16(line, 2 * x, (uint16_t)v); break;
-            case 24: line[3 * x] = (char)v; line[3 * x + 1] = (char)(v >> 8); line[3 * x + 2] = (char)(v >> 16); break;
+            case 24:
+                line[3 * x] = (char)v;
+                line[3 * x + 1] = (char)(v >> 8);
+                line[3 * x + 2] = (char)(v >> 16);
+                break;
             case 32: put32(line, 4 * x, v); break;
             }
         }

@@ -47,8 +47,8 @@ class ImageLoad : public testing::Test {
 protected:
     void SetUp() override
     {
-        image_format_hooks = {probe<0>, probe<1>, probe_psd, probe<3>, probe<4>, probe<5>,
-                              load_jpeg, load<7>, load_pdf, load<9>, load<10>, load<11>};
+        image_format_hooks = {probe<0>,  probe<1>, probe_psd, probe<3>, probe<4>, probe<5>,
+                              load_jpeg, load<7>,  load_pdf,  load<9>,  load<10>, load<11>};
         last_slot = -1;
         probes_succeed = loaders_succeed = true;
     }
@@ -81,7 +81,7 @@ TEST_F(ImageLoad, ProbesAreChosenByExtensionIgnoringCase)
     EXPECT_EQ(info_slot("a.tif"), 4);
     EXPECT_EQ(info_slot("a.TIFF"), 4);
     EXPECT_EQ(info_slot("a.jpeg2"), 5);
-    EXPECT_EQ(info_slot("C:\\a.b\\file"), 5);       // the folder's dot
+    EXPECT_EQ(info_slot("C:\\a.b\\file"), 5);  // the folder's dot
     int w, h, xr, yr;
     ASSERT_NE(_image_info("a.png", &w, &h, &xr, &yr), 0);
     EXPECT_EQ(w, 101);
@@ -89,7 +89,7 @@ TEST_F(ImageLoad, ProbesAreChosenByExtensionIgnoringCase)
     EXPECT_EQ(xr, 72);
     ASSERT_NE(_image_info("a.psd", &w, &h, &xr, &yr), 0);
     EXPECT_EQ(w, 102);
-    EXPECT_EQ(xr, 0);   // the Photoshop probe gives no resolution
+    EXPECT_EQ(xr, 0);  // the Photoshop probe gives no resolution
 }
 
 TEST_F(ImageLoad, FailingOrMissingProbesReportTheIconSize)
@@ -122,7 +122,7 @@ TEST_F(ImageLoad, BmpProbeReadsTheHeader)
     int w, h, xr, yr;
     ASSERT_NE(_image_info(path.c_str(), &w, &h, &xr, &yr), 0);
     EXPECT_EQ(w, 6);
-    EXPECT_EQ(h, -4);   // as stored
+    EXPECT_EQ(h, -4);  // as stored
     EXPECT_EQ(xr, 96);
     EXPECT_EQ(yr, 300);
     d.header_size = 12;
@@ -137,12 +137,12 @@ TEST_F(ImageLoad, BmpProbeReadsTheHeader)
 TEST_F(ImageLoad, LoadersGetTheirArguments)
 {
     EXPECT_EQ(load_slot("a.JPG", 4.7), 6);
-    EXPECT_EQ(last_int, 4);   // reduction divisor trunc(scale)
+    EXPECT_EQ(last_int, 4);  // reduction divisor trunc(scale)
     EXPECT_EQ(last_flag, 7);
     EXPECT_EQ(load_slot("a.gif"), 6);
     EXPECT_EQ(load_slot("a.psd"), 7);
     EXPECT_EQ(load_slot("a.pdf", 1.5), 8);
-    EXPECT_EQ(last_int, 150);   // zoom percent
+    EXPECT_EQ(last_int, 150);  // zoom percent
     EXPECT_EQ(load_slot("a.png"), 9);
     EXPECT_EQ(load_slot("a.tiff"), 10);
     EXPECT_EQ(load_slot("a.jpeg2"), 11);
@@ -167,7 +167,7 @@ TEST_F(ImageLoad, FailedLoadsFallBackToAnIconSizedImage)
     ASSERT_NE(b, nullptr);
     EXPECT_EQ(b->width, 32);
     EXPECT_EQ(b->height, 32);
-    EXPECT_EQ(b->header.biXPelsPerMeter, 2835);   // 72 dpi
+    EXPECT_EQ(b->header.biXPelsPerMeter, 2835);  // 72 dpi
     _bmap_delete(b);
     EXPECT_EQ(bmap_live_count, live);
     EXPECT_EQ(_count_buffers(), 0);
@@ -215,7 +215,7 @@ TEST_F(ImageLoad, IconFilesShowTheirOwnPicture)
     d.height = 64;
     d.pixel = [](int, int) { return 0x2080c0u; };
     std::string dib = make_dib(d);
-    dib.resize(40 + 32 * 96);   // colour rows only
+    dib.resize(40 + 32 * 96);  // colour rows only
     dib += std::string(32 * 4, '\0');
     put32(ico, 6 + 8, (uint32_t)dib.size());
     put32(ico, 6 + 12, 22);

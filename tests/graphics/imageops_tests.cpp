@@ -15,14 +15,18 @@ namespace {
 struct owned {
     _bmap* b;
     explicit owned(_bmap* p) : b(p) {}
-    ~owned() { if (b) _bmap_delete(b); }
+    ~owned()
+    {
+        if (b) _bmap_delete(b);
+    }
 };
 
 bool same_pixels(const _bmap* a, const _bmap* b)
 {
     if (!a || !b || a->width != b->width || a->height != b->height) return false;
     for (int y = 0; y < a->height; y++)
-        if (memcmp(a->pixels + (size_t)y * a->stride, b->pixels + (size_t)y * b->stride, (size_t)a->width * 3)) return false;
+        if (memcmp(a->pixels + (size_t)y * a->stride, b->pixels + (size_t)y * b->stride, (size_t)a->width * 3))
+            return false;
     return true;
 }
 
@@ -52,7 +56,7 @@ TEST(Zoom, SizeRuleDropsTheLastRowAtExactMultiples)
     ASSERT_EQ(_zoom_size(b.b, 1.0, &w, &h), 1);
     EXPECT_EQ(w, 7);
     EXPECT_EQ(h, 1);
-    EXPECT_EQ(_zoom_size(b.b, 0.5, &w, &h), 0);   // 2 rows at 0.5: none left
+    EXPECT_EQ(_zoom_size(b.b, 0.5, &w, &h), 0);  // 2 rows at 0.5: none left
     owned c(bmap_new(9, 9));
     ASSERT_EQ(_zoom_size(c.b, 0.5, &w, &h), 1);
     EXPECT_EQ(w, 4);
@@ -144,8 +148,8 @@ TEST(Rotate, PlacesEveryPixelByTheTurn)
     for (int y = 0; y < 2; y++)
         for (int x = 0; x < 3; x++) {
             uint32_t c = rgb_at(src.b, x, y);
-            EXPECT_EQ(rgb_at(ccw.b, y, 3 - 1 - x), c);   // row w-1-x, column y
-            EXPECT_EQ(rgb_at(cw.b, 2 - 1 - y, x), c);    // row x, column h-1-y
+            EXPECT_EQ(rgb_at(ccw.b, y, 3 - 1 - x), c);  // row w-1-x, column y
+            EXPECT_EQ(rgb_at(cw.b, 2 - 1 - y, x), c);   // row x, column h-1-y
             EXPECT_EQ(rgb_at(half.b, 3 - 1 - x, 2 - 1 - y), c);
         }
     EXPECT_EQ(owned(_bmap_rotate(src.b, 270)).b, nullptr);
@@ -209,7 +213,7 @@ TEST(BmpOut, SaveAndReloadGiveTheSamePixels)
     EXPECT_EQ(fh->bfType, 0x4D42);
     EXPECT_EQ(fh->bfSize, 54u + 48);
     EXPECT_EQ(fh->bfOffBits, 54u);
-    EXPECT_EQ(ih->biHeight, 3);   // bottom-up
+    EXPECT_EQ(ih->biHeight, 3);  // bottom-up
     EXPECT_EQ(ih->biXPelsPerMeter, 2835);
     // The first stored row is the bottom one.
     EXPECT_EQ(memcmp(bytes.data() + 54, src.b->pixels + 2 * src.b->stride, 15), 0);

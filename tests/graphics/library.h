@@ -7,10 +7,7 @@
 #include <vector>
 
 // Starts the library as the process entry would, once; later calls do nothing.
-inline void library_ready()
-{
-    kavtrel_start(GetModuleHandleA(nullptr), nullptr, "");
-}
+inline void library_ready() { kavtrel_start(GetModuleHandleA(nullptr), nullptr, ""); }
 
 // A page's stored picture painted into a 32-bit bitmap of its drawing
 // window's client size (or w x h when given), white beforehand. Pixels are

@@ -20,8 +20,10 @@ std::string words(std::initializer_list<uint32_t> values, int bytes_each)
     std::string s;
     for (uint32_t v : values) {
         std::string t(bytes_each, '\0');
-        if (bytes_each == 2) put16(t, 0, (uint16_t)v);
-        else put32(t, 0, v);
+        if (bytes_each == 2)
+            put16(t, 0, (uint16_t)v);
+        else
+            put32(t, 0, v);
         s += t;
     }
     return s;
@@ -45,7 +47,8 @@ std::string wmf_body(const std::string& records, uint16_t objects = 1, uint32_t 
     uint32_t total = (uint32_t)(18 + all.size()) / 2;
     uint32_t largest = 3;
     for (size_t at = 0; at + 4 <= all.size();) {
-        uint32_t w = (uint8_t)all[at] | (uint8_t)all[at + 1] << 8 | (uint8_t)all[at + 2] << 16 | (uint32_t)(uint8_t)all[at + 3] << 24;
+        uint32_t w = (uint8_t)all[at] | (uint8_t)all[at + 1] << 8 | (uint8_t)all[at + 2] << 16 |
+                     (uint32_t)(uint8_t)all[at + 3] << 24;
         if (w > largest && w < 0x10000) largest = w;
         if (w < 3 || at + 2 * (uint64_t)w > all.size()) break;
         at += 2 * (size_t)w;
@@ -77,8 +80,8 @@ std::string emf_file(const std::string& records, uint16_t handles = 2, int recor
     std::string h(108, '\0');
     put32(h, 0, EMR_HEADER);
     put32(h, 4, 108);
-    put32(h, 8, 0), put32(h, 12, 0), put32(h, 16, 99), put32(h, 20, 99);   // bounds
-    put32(h, 24, 0), put32(h, 28, 0), put32(h, 32, 2646), put32(h, 36, 2646);   // frame, 0.01 mm
+    put32(h, 8, 0), put32(h, 12, 0), put32(h, 16, 99), put32(h, 20, 99);       // bounds
+    put32(h, 24, 0), put32(h, 28, 0), put32(h, 32, 2646), put32(h, 36, 2646);  // frame, 0.01 mm
     put32(h, 40, ENHMETA_SIGNATURE);
     put32(h, 44, 0x10000);
     put32(h, 48, (uint32_t)(108 + records.size() + eof.size()));
@@ -105,12 +108,17 @@ std::string emf_stretchdibits(int32_t w, int32_t h)
     std::string dib = make_dib(d);
     put32(dib, 4, (uint32_t)w);
     put32(dib, 8, (uint32_t)h);
-    std::string fixed = words({0, 0, 99, 99, 0, 0, 0, 0, 2, 2, 80, 40, 80 + 40, (uint32_t)dib.size() - 40,
-                               DIB_RGB_COLORS, SRCCOPY, 50, 50}, 4);
+    std::string fixed = words(
+        {0, 0, 99, 99, 0, 0, 0, 0, 2, 2, 80, 40, 80 + 40, (uint32_t)dib.size() - 40, DIB_RGB_COLORS, SRCCOPY, 50, 50},
+        4);
     return emf_record(EMR_STRETCHDIBITS, fixed + dib);
 }
 
-struct damaged { const char* name; bool wmf; std::string bytes; };
+struct damaged {
+    const char* name;
+    bool wmf;
+    std::string bytes;
+};
 
 std::vector<damaged> damaged_metafiles()
 {
@@ -120,21 +128,20 @@ std::vector<damaged> damaged_metafiles()
     d.height = 2;
     std::string dib = make_dib(d);
     std::string big_dib = dib;
-    put32(big_dib, 4, 2500), put32(big_dib, 8, 2800);   // 20 MB of bits claimed
+    put32(big_dib, 4, 2500), put32(big_dib, 8, 2800);  // 20 MB of bits claimed
     std::string stretch = words({SRCCOPY & 0xffff, SRCCOPY >> 16, 2, 2, 0, 0, 50, 50, 0, 0}, 2);
     return {
         {"wmf control", true, placeable_wmf(wmf_body(wmf_record(META_RECTANGLE, rect16)))},
         {"wmf body of six bytes", true, placeable_wmf(std::string("\x01\x00\x09\x00\x00\x03", 6))},
         {"wmf claims more than it holds", true,
-         placeable_wmf(wmf_body(wmf_record(3 + 1 + 2 * 65280, META_POLYGON, words({65280}, 2)), 1, 159)
-                           .substr(0, 26))},
-        {"wmf polygon past its record", true, placeable_wmf(wmf_body(wmf_record(META_POLYGON, words({65280, 1, 1}, 2))))},
+         placeable_wmf(wmf_body(wmf_record(3 + 1 + 2 * 65280, META_POLYGON, words({65280}, 2)), 1, 159).substr(0, 26))},
+        {"wmf polygon past its record", true,
+         placeable_wmf(wmf_body(wmf_record(META_POLYGON, words({65280, 1, 1}, 2))))},
         {"wmf record of 0x80000000 words", true,
          placeable_wmf(wmf_body(wmf_record(0x80000000u, META_RECTANGLE, rect16)))},
         {"wmf record of no words", true, placeable_wmf(wmf_body(wmf_record(0, META_RECTANGLE, rect16)))},
         {"wmf object past the table", true, placeable_wmf(wmf_body(wmf_record(META_SELECTOBJECT, words({5}, 2)), 2))},
-        {"wmf without its end", true,
-         placeable_wmf(wmf_body(wmf_record(META_RECTANGLE, rect16)).substr(0, 18 + 14))},
+        {"wmf without its end", true, placeable_wmf(wmf_body(wmf_record(META_RECTANGLE, rect16)).substr(0, 18 + 14))},
         {"wmf text of negative length", true,
          placeable_wmf(wmf_body(wmf_record(META_TEXTOUT, words({0xfff0, 0x4141, 5, 5}, 2))))},
         {"wmf stretched bitmap without its bits", true,
@@ -146,8 +153,7 @@ std::vector<damaged> damaged_metafiles()
         {"emf record count wrong", false, emf_file(emf_rectangle(), 2, 3)},
         {"emf without its end", false, emf_file(emf_rectangle()).substr(0, 108 + 24)},
         {"emf object past the table", false, emf_file(emf_record(EMR_SELECTOBJECT, words({7}, 4)))},
-        {"emf pen made over the metafile", false,
-         emf_file(emf_record(EMR_CREATEPEN, words({0, 0, 1, 0, 0}, 4)))},
+        {"emf pen made over the metafile", false, emf_file(emf_record(EMR_CREATEPEN, words({0, 0, 1, 0, 0}, 4)))},
         {"emf polygon past its record", false,
          emf_file(emf_record(EMR_POLYGON16, words({0, 0, 99, 99, 65280, 0x00050005}, 4)))},
         {"emf text past its record", false,
@@ -209,7 +215,7 @@ void draw_sample(HDC dc)
     d.pixel = [](int x, int y) { return (uint32_t)(x ? (y ? 0x00ff00 : 0xffff00) : (y ? 0x00ffff : 0xff00ff)); };
     std::string dib = make_dib(d);
     BITMAPINFOHEADER* bh = (BITMAPINFOHEADER*)&dib[0];
-    bh->biSizeImage = (DWORD)dib.size() - 40;   // the standard metafile keeps no bits without it
+    bh->biSizeImage = (DWORD)dib.size() - 40;  // the standard metafile keeps no bits without it
     StretchDIBits(dc, 20, 120, 40, 40, 0, 0, 2, 2, dib.data() + 40, (BITMAPINFO*)bh, DIB_RGB_COLORS, SRCCOPY);
     // Marks the picture's extent.
     SetPixel(dc, 0, 0, RGB(255, 255, 255));
@@ -230,7 +236,7 @@ std::string system_wmf()
     h.key = WMF_PLACEABLE_KEY;
     h.right = 200;
     h.bottom = 200;
-    h.units_per_inch = 96;   // one unit per pixel on a 96-dpi screen
+    h.units_per_inch = 96;  // one unit per pixel on a 96-dpi screen
     return std::string((const char*)&h, sizeof h) + bytes;
 }
 
@@ -286,10 +292,13 @@ ZOTE_CHILD(metafile_mutations)
     library_ready();
     bench::scratch_dir dir;
     std::string originals[2] = {system_wmf(), system_emf(dir)};
-    static const uint32_t values[] = {0, 1, 2, 3, 0x7f, 0x80, 0xff, 0x7fff, 0x8000, 0xffff, 0x7fffffff, 0x80000000u,
-                                      0xffffffffu, 0x10000, 0x3c};
+    static const uint32_t values[] = {0,      1,      2,          3,           0x7f,        0x80,    0xff, 0x7fff,
+                                      0x8000, 0xffff, 0x7fffffff, 0x80000000u, 0xffffffffu, 0x10000, 0x3c};
     uint32_t seed = 20240611;
-    auto next = [&seed]() { seed = seed * 1103515245u + 12345u; return seed >> 8; };
+    auto next = [&seed]() {
+        seed = seed * 1103515245u + 12345u;
+        return seed >> 8;
+    };
     for (int i = 0; i < 2000; i++) {
         bool wmf = i % 2 == 0;
         std::string bytes = originals[wmf ? 0 : 1];

@@ -79,7 +79,7 @@ TEST(Metafile, PlaceableWmfSizeAndRendering)
     ASSERT_NE(b, nullptr);
     EXPECT_EQ(b->width, 48);
     EXPECT_EQ(b->height, 24);
-    EXPECT_EQ(b->header.biXPelsPerMeter, 56693);   // 1440 dpi
+    EXPECT_EQ(b->header.biXPelsPerMeter, 56693);  // 1440 dpi
     EXPECT_EQ(b->header.biYPelsPerMeter, 56693);
     EXPECT_EQ(rgb_at(b, 24, 12), 0xff0000u);
     _bmap_delete(b);
@@ -98,7 +98,7 @@ TEST(Metafile, PlainWmfFailsCleanly)
         EXPECT_EQ(_wmf_info(p.c_str(), &w, &h, &xr, &yr), 0) << p;
         EXPECT_EQ(_wmf_load(p.c_str(), 1), nullptr) << p;
         ASSERT_NE(_image_info(p.c_str(), &w, &h, &xr, &yr), 0);
-        EXPECT_EQ(w, 32) << p;   // the icon size stands in
+        EXPECT_EQ(w, 32) << p;  // the icon size stands in
     }
     // A placeable header over a body that is no metafile does not load.
     std::string bad_body = dir.write("badbody.wmf", placeable(1440, 720, 1440, std::string(64, '\x7f')));
@@ -123,7 +123,7 @@ TEST(Metafile, EmfSizeIsTheBoundsEdges)
     EXPECT_EQ(b->header.biXPelsPerMeter, 3780);
     EXPECT_EQ(rgb_at(b, b->width / 2, b->height / 2), 0x0000ffu);
     _bmap_delete(b);
-    EXPECT_EQ(_emf_load(path.c_str(), 0.001), nullptr);   // nothing left at that scale
+    EXPECT_EQ(_emf_load(path.c_str(), 0.001), nullptr);  // nothing left at that scale
     EXPECT_EQ(_emf_info(dir.file("none.emf").c_str(), &w, &h, &xr, &yr), 0);
 }
 
@@ -138,7 +138,7 @@ TEST(Metafile, ClipboardFormats)
     ASSERT_NE(h, nullptr);
     METAFILEPICT* pict = (METAFILEPICT*)GlobalLock(h);
     EXPECT_EQ(pict->mm, MM_LOENGLISH);
-    EXPECT_EQ(pict->xExt, 100);   // one inch in hundredths
+    EXPECT_EQ(pict->xExt, 100);  // one inch in hundredths
     EXPECT_EQ(pict->yExt, 50);
     EXPECT_NE(pict->hMF, nullptr);
     GlobalUnlock(h);

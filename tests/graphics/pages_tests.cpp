@@ -65,7 +65,7 @@ TEST(Pages, RecreatingAPageFreesTheOldOne)
 {
     library_ready();
     ASSERT_EQ(_newpage(23, 0, 0, 200, 100), 1);
-    ASSERT_EQ(_newpage(24, 0, 0, 200, 100), 1);   // 24 is current now
+    ASSERT_EQ(_newpage(24, 0, 0, 200, 100), 1);  // 24 is current now
     HWND old_frame = page_table[23]->frame;
     ASSERT_EQ(_newpage(23, 0, 0, 200, 100), 1);
     EXPECT_FALSE(IsWindow(old_frame));
@@ -89,8 +89,8 @@ TEST(Pages, RecreatingTheCurrentPageReleasesItFirst)
     EXPECT_TRUE(_rectangle(0, 10, 10, 20, 20));
     ASSERT_EQ(_selectpage(0, 25), 1);
     rendered r = render_page(page_table[25]);
-    EXPECT_EQ(r.at(15, 15), 0u);          // filled solid in the text colour
-    EXPECT_EQ(r.at(3, 3), 0xffffffu);     // nothing of the old page
+    EXPECT_EQ(r.at(15, 15), 0u);       // filled solid in the text colour
+    EXPECT_EQ(r.at(3, 3), 0xffffffu);  // nothing of the old page
     // Freeing the current page leaves no current page behind.
     _page_free(25);
     EXPECT_EQ(current_page, nullptr);
@@ -152,7 +152,7 @@ TEST(Pages, SetBackgroundColour)
     RECT before;
     GetClientRect(child, &before);
 
-    _setbkcolor(GetSysColor(COLOR_WINDOW));   // the colour in use: the child stays
+    _setbkcolor(GetSysColor(COLOR_WINDOW));  // the colour in use: the child stays
     EXPECT_EQ(page_table[26]->child, child);
 
     _setbkcolor(RGB(10, 20, 30));
@@ -254,7 +254,7 @@ TEST(Status, PagesAndConsoleParts)
     GetWindowRect(page_table[40]->child, &child);
     GetWindowRect(page_table[40]->statusbar, &bar);
     EXPECT_LE(child.bottom, bar.top);
-    EXPECT_EQ(_status_printf(41, "empty slot"), 1);   // nothing to write to
+    EXPECT_EQ(_status_printf(41, "empty slot"), 1);  // nothing to write to
     EXPECT_EQ(_status_printf(PAGE_SLOTS, "past the table"), 1);
     EXPECT_EQ(_status_printf(0x7fffffff, "far past the table"), 1);
     free_slots(40, 40);
@@ -279,12 +279,12 @@ TEST(Status, LongTextThenShortText)
     std::string long_text(600, 'a');
     _status_printf(-1, "%s", long_text.c_str());
     EXPECT_EQ(part_text(console_statusbar, 1), long_text);
-    _status_printf(-1, "%s", long_text.c_str());   // compared without overrunning
+    _status_printf(-1, "%s", long_text.c_str());  // compared without overrunning
     EXPECT_EQ(part_text(console_statusbar, 1), long_text);
     _status_printf(-1, "short");
     EXPECT_EQ(part_text(console_statusbar, 1), "short");
     std::string huge(5000, 'b');
-    _status_printf(-1, "%s", huge.c_str());   // cut to the format buffer, never overrun
+    _status_printf(-1, "%s", huge.c_str());  // cut to the format buffer, never overrun
     EXPECT_LT(part_text(console_statusbar, 1).size(), 1024u);
 }
 
@@ -295,7 +295,7 @@ TEST(Progress, PositionIsClamped)
     EXPECT_EQ(progress_percent(1, 0, 3), 33);
     EXPECT_EQ(progress_percent(20, 0, 10), 100);
     EXPECT_EQ(progress_percent(-4, 0, 10), 0);
-    EXPECT_EQ(progress_percent(5, 5, 5), 100);   // empty range: no division
+    EXPECT_EQ(progress_percent(5, 5, 5), 100);  // empty range: no division
     EXPECT_EQ(progress_percent(4, 5, 5), 0);
     EXPECT_EQ(progress_percent(1e300, 0, 1e-300), 100);
     EXPECT_EQ(progress_percent(0.0 / 0.0, 0, 10), 0);
@@ -313,7 +313,7 @@ TEST(Progress, PositionIsClamped)
     EXPECT_EQ(SendMessageA(bar, PBM_GETPOS, 0, 0), 0);
     _progress(42, 3, 3, 3);
     EXPECT_EQ(SendMessageA(bar, PBM_GETPOS, 0, 0), 100);
-    _status_text(42, "done");   // a status text hides the progress bar
+    _status_text(42, "done");  // a status text hides the progress bar
     EXPECT_FALSE(GetWindowLongA(bar, GWL_STYLE) & WS_VISIBLE);
     free_slots(42, 42);
 }

@@ -20,8 +20,7 @@ static unsigned expected_class(unsigned b)
 
 TEST(KanjiCodes, EveryByteHasItsClass)
 {
-    for (unsigned b = 0; b < 256; b++)
-        EXPECT_EQ(expected_class(b), kanji_byte_class[b]) << "byte " << std::hex << b;
+    for (unsigned b = 0; b < 256; b++) EXPECT_EQ(expected_class(b), kanji_byte_class[b]) << "byte " << std::hex << b;
     // Spot values as listed for the table.
     EXPECT_EQ(0x13, kanji_byte_class[0x40]);
     EXPECT_EQ(0x98, kanji_byte_class[0x8E]);
@@ -41,10 +40,10 @@ TEST(KanjiCodes, ConvertersKeepToTheirRanges)
     EXPECT_EQ(0u, jis_to_sjis(0x217F));
     EXPECT_EQ(0u, jis_to_sjis(0x7F21));
     EXPECT_EQ(0x2422u, sjis_to_jis(0x82A0));
-    EXPECT_EQ(0u, sjis_to_jis(0xF040));   // user range
-    EXPECT_EQ(0u, sjis_to_jis(0x817F));   // 0x7F is no trail byte
+    EXPECT_EQ(0u, sjis_to_jis(0xF040));  // user range
+    EXPECT_EQ(0u, sjis_to_jis(0x817F));  // 0x7F is no trail byte
     EXPECT_EQ(0u, sjis_to_jis(0x8130));
-    EXPECT_EQ(0u, sjis_to_jis(0xB1B1));   // half-width kana is no lead byte
+    EXPECT_EQ(0u, sjis_to_jis(0xB1B1));  // half-width kana is no lead byte
     EXPECT_EQ(0u, sjis_to_euc(0xF040));
     EXPECT_EQ(0xA4A2u, sjis_to_euc(0x82A0));
     EXPECT_EQ(0x2422u, euc_to_jis(0xA4A2));
@@ -55,13 +54,23 @@ TEST(KanjiCodes, ConvertersKeepToTheirRanges)
 
 TEST(KanjiCodes, ConverterChoiceFollowsTheCodes)
 {
-    struct { int in, out; kanji_converter conv; } cases[] = {
-        {KANJI_JIS, KANJI_EUC, jis_to_euc}, {KANJI_JIS, KANJI_SJIS, jis_to_sjis},
-        {KANJI_JIS, KANJI_JIS, same_code}, {KANJI_JIS, 0, same_code},
-        {KANJI_EUC, KANJI_JIS, euc_to_jis}, {KANJI_EUC, KANJI_SJIS, euc_to_sjis},
-        {KANJI_SJIS, KANJI_JIS, sjis_to_jis}, {KANJI_SJIS, KANJI_EUC, sjis_to_euc},
-        {KANJI_EUC, KANJI_EUC, nullptr}, {KANJI_SJIS, KANJI_SJIS, nullptr},
-        {KANJI_EUC, 0, nullptr}, {KANJI_SJIS, 0, nullptr}, {KANJI_ASCII, KANJI_SJIS, nullptr},
+    struct {
+        int in, out;
+        kanji_converter conv;
+    } cases[] = {
+        {KANJI_JIS, KANJI_EUC, jis_to_euc},
+        {KANJI_JIS, KANJI_SJIS, jis_to_sjis},
+        {KANJI_JIS, KANJI_JIS, same_code},
+        {KANJI_JIS, 0, same_code},
+        {KANJI_EUC, KANJI_JIS, euc_to_jis},
+        {KANJI_EUC, KANJI_SJIS, euc_to_sjis},
+        {KANJI_SJIS, KANJI_JIS, sjis_to_jis},
+        {KANJI_SJIS, KANJI_EUC, sjis_to_euc},
+        {KANJI_EUC, KANJI_EUC, nullptr},
+        {KANJI_SJIS, KANJI_SJIS, nullptr},
+        {KANJI_EUC, 0, nullptr},
+        {KANJI_SJIS, 0, nullptr},
+        {KANJI_ASCII, KANJI_SJIS, nullptr},
     };
     for (auto& c : cases) {
         CUnKanj k;
@@ -79,35 +88,31 @@ TEST(KanjiCodes, GaijiTablesHoldTheExtensionKanji)
     int valid = 0;
     for (unsigned code = 0xFA40; code <= 0xFC4B; code++) {
         unsigned t = code & 0xFF;
-        if ((t >= 0x40 && t <= 0x7E) || (t >= 0x80 && t <= 0xFC))
-            valid++;
+        if ((t >= 0x40 && t <= 0x7E) || (t >= 0x80 && t <= 0xFC)) valid++;
     }
     EXPECT_EQ(GAIJI_FORWARD_COUNT, valid);
     for (int i = 1; i < GAIJI_FORWARD_COUNT; i++)
         ASSERT_LT(gaiji_forward_table[i - 1].sjis, gaiji_forward_table[i].sjis);
-    for (int i = 1; i < GAIJI_REVERSE_COUNT; i++)
-        ASSERT_LT(gaiji_reverse_table[i - 1].euc, gaiji_reverse_table[i].euc);
+    for (int i = 1; i < GAIJI_REVERSE_COUNT; i++) ASSERT_LT(gaiji_reverse_table[i - 1].euc, gaiji_reverse_table[i].euc);
     EXPECT_EQ(0xFA55, gaiji_reverse_table[0].sjis);
     EXPECT_EQ(0xA2C3, gaiji_reverse_table[0].euc);
     EXPECT_EQ(0xFC4B, gaiji_reverse_table[GAIJI_REVERSE_COUNT - 1].sjis);
     EXPECT_EQ(0xF4FE, gaiji_reverse_table[GAIJI_REVERSE_COUNT - 1].euc);
 
-    struct { unsigned sjis, euc; } samples[] = {
-        {0xFA40, 0xF3F3}, {0xFA41, 0xF3F4}, {0xFA4A, 0xF3FD}, {0xFA54, 0xA2CC}, {0xFA55, 0xA2C3},
-        {0xFA58, 0xF4AB}, {0xFA59, 0xF4AC}, {0xFA5A, 0xF4AD}, {0xFA5B, 0xA2E8}, {0xFA5C, 0xD4E3},
-        {0xFC4B, 0xF4FE},
+    struct {
+        unsigned sjis, euc;
+    } samples[] = {
+        {0xFA40, 0xF3F3}, {0xFA41, 0xF3F4}, {0xFA4A, 0xF3FD}, {0xFA54, 0xA2CC}, {0xFA55, 0xA2C3}, {0xFA58, 0xF4AB},
+        {0xFA59, 0xF4AC}, {0xFA5A, 0xF4AD}, {0xFA5B, 0xA2E8}, {0xFA5C, 0xD4E3}, {0xFC4B, 0xF4FE},
     };
     for (auto& s : samples) {
         EXPECT_EQ(s.euc, gaiji_sjis_to_euc(s.sjis)) << std::hex << s.sjis;
-        if (s.euc != 0xA2CC && s.euc != 0xA2E8) {
-            EXPECT_EQ(s.sjis, gaiji_euc_to_sjis(s.euc)) << std::hex << s.euc;
-        }
+        if (s.euc != 0xA2CC && s.euc != 0xA2E8) { EXPECT_EQ(s.sjis, gaiji_euc_to_sjis(s.euc)) << std::hex << s.euc; }
     }
     // The two plain codes have no way back; every other entry goes both ways.
     int both_ways = 0;
     for (auto& e : gaiji_forward_table)
-        if (gaiji_euc_to_sjis(e.euc) == e.sjis)
-            both_ways++;
+        if (gaiji_euc_to_sjis(e.euc) == e.sjis) both_ways++;
     EXPECT_EQ(GAIJI_REVERSE_COUNT, both_ways);
     EXPECT_EQ(0u, gaiji_sjis_to_euc(0xFA7F));
     EXPECT_EQ(0u, gaiji_euc_to_sjis(0xA2C2));
@@ -148,11 +153,21 @@ TEST(KanjiCodes, EveryJisX0208CharacterMatchesIconv)
 
     // Whole files through the filter, all six directions, byte-exact.
     bench::scratch_dir dir;
-    struct { const char* switches; const std::string* from; const std::string* to; } runs[] = {
-        {"-s -J", &jis, &sjis}, {"-e -J", &jis, &euc}, {"-s -E", &euc, &sjis},
-        {"-j -E", &euc, &jis}, {"-j -S", &sjis, &jis}, {"-e -S", &sjis, &euc},
+    struct {
+        const char* switches;
+        const std::string* from;
+        const std::string* to;
+    } runs[] = {
+        {"-s -J", &jis, &sjis},
+        {"-e -J", &jis, &euc},
+        {"-s -E", &euc, &sjis},
+        {"-j -E", &euc, &jis},
+        {"-j -S", &sjis, &jis},
+        {"-e -S", &sjis, &euc},
         // Detected rather than given.
-        {"-s", &jis, &sjis}, {"-j", &euc, &jis}, {"-e", &sjis, &euc},
+        {"-s", &jis, &sjis},
+        {"-j", &euc, &jis},
+        {"-e", &sjis, &euc},
     };
     for (auto& r : runs) {
         std::string out = convert_text(dir, r.switches, *r.from);

@@ -50,17 +50,16 @@ TEST(KanjiCommand, SwitchesAreReadIntoTheFilter)
 TEST(KanjiCommand, BadCommandsAreParameterErrors)
 {
     const char* bad[] = {
-        "x a", "", "   ", "t a b c", "t -g0 a", "t -g a", "t -g2 a", "t -r a", "t -r0 a", "t -rx a",
-        "t -r-1 a", "t -r65537 a", "t -r4194305 a", "t -r4194304 a", "t -kix a", "t -kox a", "t -ki a",
-        "t -foo a", "t -J2 a", "t -x a", "t - a", "t -C a",
+        "x a",     "",         "   ",      "t a b c",     "t -g0 a",       "t -g a",        "t -g2 a",  "t -r a",
+        "t -r0 a", "t -rx a",  "t -r-1 a", "t -r65537 a", "t -r4194305 a", "t -r4194304 a", "t -kix a", "t -kox a",
+        "t -ki a", "t -foo a", "t -J2 a",  "t -x a",      "t - a",         "t -C a",
     };
     bench::scratch_dir dir;
     std::string src = dir.write("a.txt", "text");
     for (const char* c : bad) {
         std::string command = c;
         size_t at = command.find(" a");
-        if (at != std::string::npos)
-            command.replace(at, 2, " \"" + src + "\"");
+        if (at != std::string::npos) command.replace(at, 2, " \"" + src + "\"");
         unkanj_result r = unkanj(command);
         EXPECT_EQ(UNKANJ_PARAMETER_ERROR, r.code) << c;
         EXPECT_EQ("parameter error.", r.message) << c;

@@ -7,13 +7,16 @@
 TEST(KanjiConvert, HalfWidthKanaToJisUsesShiftOutAndIn)
 {
     bench::scratch_dir dir;
-    EXPECT_EQ(hex("\x0E\x31\x0F" "a"), hex(convert_text(dir, "-j -S", "\xB1" "a")));
+    EXPECT_EQ(hex("\x0E\x31\x0F"
+                  "a"),
+              hex(convert_text(dir, "-j -S",
+                               "\xB1"
+                               "a")));
     // Closed at the end of the input, also after kanji.
     EXPECT_EQ(hex("\x0E\x31\x0F"), hex(convert_text(dir, "-j -S", "\xB1")));
     EXPECT_EQ(hex("\x1B$B$\"\x1B(B"), hex(convert_text(dir, "-j -S", "\x82\xA0")));
     // Kana to kanji and back: every change leaves the old state first.
-    EXPECT_EQ(hex("\x0E\x31\x0F\x1B$B$\"\x1B(B\x0E\x31\x0F"),
-              hex(convert_text(dir, "-j -S", "\xB1\x82\xA0\xB1")));
+    EXPECT_EQ(hex("\x0E\x31\x0F\x1B$B$\"\x1B(B\x0E\x31\x0F"), hex(convert_text(dir, "-j -S", "\xB1\x82\xA0\xB1")));
     // EUC kana and kanji to JIS.
     EXPECT_EQ(hex("\x0E\x31\x0F\x1B$B$\"\x1B(B\n"), hex(convert_text(dir, "-j -E", "\x8E\xB1\xA4\xA2\n")));
 }
@@ -21,7 +24,8 @@ TEST(KanjiConvert, HalfWidthKanaToJisUsesShiftOutAndIn)
 TEST(KanjiConvert, KiAndKoLetters)
 {
     bench::scratch_dir dir;
-    std::string sj = "\x82\xA0" "a";
+    std::string sj = "\x82\xA0"
+                     "a";
     EXPECT_EQ(hex("\x1B$B$\"\x1B(Ba"), hex(convert_text(dir, "-j -S", sj)));
     EXPECT_EQ(hex("\x1B$@$\"\x1B(Ba"), hex(convert_text(dir, "-j -ki@ -S", sj)));
     EXPECT_EQ(hex("\x1BK$\"\x1B(Ba"), hex(convert_text(dir, "-j -kik -S", sj)));
@@ -29,18 +33,37 @@ TEST(KanjiConvert, KiAndKoLetters)
     EXPECT_EQ(hex("\x1B$B$\"\x1BHa"), hex(convert_text(dir, "-j -koh -S", sj)));
     EXPECT_EQ(hex("\x1BK$\"\x1BHa"), hex(convert_text(dir, "-j -kiK -koH -S", sj)));
     // Every JIS introducer and closer is read back.
-    std::string jis = "\x1B$@$\"\x1B(J" "a" "\x1BK$\"\x1BH" "b" "\x1B$B$\"\x1B(B" "c";
-    EXPECT_EQ(hex("\x82\xA0" "a\x82\xA0" "b\x82\xA0" "c"), hex(convert_text(dir, "-s -J", jis)));
-    EXPECT_EQ(hex("\xA4\xA2" "a\xA4\xA2" "b\xA4\xA2" "c"), hex(convert_text(dir, "-e", jis)));
+    std::string jis = "\x1B$@$\"\x1B(J"
+                      "a"
+                      "\x1BK$\"\x1BH"
+                      "b"
+                      "\x1B$B$\"\x1B(B"
+                      "c";
+    EXPECT_EQ(hex("\x82\xA0"
+                  "a\x82\xA0"
+                  "b\x82\xA0"
+                  "c"),
+              hex(convert_text(dir, "-s -J", jis)));
+    EXPECT_EQ(hex("\xA4\xA2"
+                  "a\xA4\xA2"
+                  "b\xA4\xA2"
+                  "c"),
+              hex(convert_text(dir, "-e", jis)));
 }
 
 TEST(KanjiConvert, UnconvertibleCharactersAndBadBytes)
 {
     bench::scratch_dir dir;
     // A user-range character becomes "**"; a bad byte "*".
-    EXPECT_EQ("a**b", convert_text(dir, "-e -S", "a\xF0\x40" "b"));
-    EXPECT_EQ("a*b", convert_text(dir, "-e -S", "a\x01" "b"));
-    EXPECT_EQ("a**b", convert_text(dir, "-j -S", "a\xF0\x40" "b"));
+    EXPECT_EQ("a**b", convert_text(dir, "-e -S",
+                                   "a\xF0\x40"
+                                   "b"));
+    EXPECT_EQ("a*b", convert_text(dir, "-e -S",
+                                  "a\x01"
+                                  "b"));
+    EXPECT_EQ("a**b", convert_text(dir, "-j -S",
+                                   "a\xF0\x40"
+                                   "b"));
     EXPECT_EQ(hex("\x1B$B$\"\x1B(B**"), hex(convert_text(dir, "-j -S", "\x82\xA0\xF0\x40")));
     // A lead byte without its trail byte is one bad byte; the line end stays.
     EXPECT_EQ("*\r\n", convert_text(dir, "-e -S", "\x82\r\n"));
@@ -49,7 +72,9 @@ TEST(KanjiConvert, UnconvertibleCharactersAndBadBytes)
     // JIS: a kanji byte without its partner; blanks inside kanji are kept.
     EXPECT_EQ(hex("\x82\xA0*a \x82\xA0"), hex(convert_text(dir, "-s -J", "\x1B$B$\"$\x1B(Ba\x1B$B $\"")));
     // EUC: SS2 with no kana after it.
-    EXPECT_EQ("*a", convert_text(dir, "-s -E", "\x8E" "a"));
+    EXPECT_EQ("*a", convert_text(dir, "-s -E",
+                                 "\x8E"
+                                 "a"));
 }
 
 TEST(KanjiConvert, ExtensionKanjiWithAndWithoutTheGaijiSwitch)
@@ -64,9 +89,15 @@ TEST(KanjiConvert, ExtensionKanjiWithAndWithoutTheGaijiSwitch)
     // JIS output has no way to write them.
     EXPECT_EQ("**", convert_text(dir, "-j -g1 -E", "\x8F\xF3\xF3"));
     // A JIS X 0212 code outside the extension range: bad with -g1, "**" without.
-    EXPECT_EQ("*a", convert_text(dir, "-s -g1 -E", "\x8F\xA2\xAF" "a"));
-    EXPECT_EQ("*a", convert_text(dir, "-s -g1 -E", "\x8F\xF5\xA1" "a"));
-    EXPECT_EQ("**a", convert_text(dir, "-s -E", "\x8F\xA2\xAF" "a"));
+    EXPECT_EQ("*a", convert_text(dir, "-s -g1 -E",
+                                 "\x8F\xA2\xAF"
+                                 "a"));
+    EXPECT_EQ("*a", convert_text(dir, "-s -g1 -E",
+                                 "\x8F\xF5\xA1"
+                                 "a"));
+    EXPECT_EQ("**a", convert_text(dir, "-s -E",
+                                  "\x8F\xA2\xAF"
+                                  "a"));
     // A code in range but not in the table.
     EXPECT_EQ("**", convert_text(dir, "-s -g1 -E", "\x8F\xB0\xA1"));
     // The plain EUC codes of 0xFA54 and 0xFA5B are ordinary characters.
@@ -89,8 +120,7 @@ TEST(KanjiConvert, SameCodePassesThrough)
 {
     bench::scratch_dir dir;
     std::string all;
-    for (int i = 0; i < 256; i++)
-        all += char(i);
+    for (int i = 0; i < 256; i++) all += char(i);
     all += "\x82\xA0\xA4\xA2\r\n\r";
     EXPECT_TRUE(all == convert_text(dir, "-s -S", all));
     EXPECT_TRUE(all == convert_text(dir, "-e -E", all));
@@ -106,8 +136,7 @@ TEST(KanjiConvert, SameCodePassesThrough)
 static std::string repeat(const std::string& unit, size_t n)
 {
     std::string s;
-    while (s.size() < n)
-        s += unit;
+    while (s.size() < n) s += unit;
     return s;
 }
 
@@ -120,14 +149,15 @@ TEST(KanjiConvert, CharactersStraddlingOneKilobytePieces)
         std::string sj = head + "\x82\xA0" + std::string(1020, 'b') + "\r\n" + std::string(1020, 'c') + "\x88\x9F";
         std::string euc = head + "\xA4\xA2" + std::string(1020, 'b') + "\n" + std::string(1020, 'c') + "\xB0\xA1";
         EXPECT_EQ(euc, convert_text(dir, "-r1 -e -S -lf", sj)) << shift;
-        std::string jis = head + "\x1B$B$\"\x1B(B" + std::string(1020, 'b') + "\r\n" + std::string(1020, 'c') +
-                          "\x1B$B0!\x1B(B";
+        std::string jis =
+            head + "\x1B$B$\"\x1B(B" + std::string(1020, 'b') + "\r\n" + std::string(1020, 'c') + "\x1B$B0!\x1B(B";
         std::string sj_crlf = head + "\x82\xA0" + std::string(1020, 'b') + "\r\n" + std::string(1020, 'c') + "\x88\x9F";
         EXPECT_EQ(sj_crlf, convert_text(dir, "-r1 -s -J", jis)) << shift;
         EXPECT_EQ(jis, convert_text(dir, "-r1 -j -S -crlf", sj)) << shift;
         std::string triple = head + "\x8F\xF3\xF3" + std::string(1020, 'b') + "\x8F\xF4\xFE" + "z";
         EXPECT_EQ(head + "\xFA\x40" + std::string(1020, 'b') + "\xFC\x4B" + "z",
-                  convert_text(dir, "-r1 -g1 -s -E", triple)) << shift;
+                  convert_text(dir, "-r1 -g1 -s -E", triple))
+            << shift;
     }
 }
 
@@ -156,8 +186,7 @@ TEST(KanjiConvert, ThreefoldExpansionNeverOverruns)
     for (int guard = 0; guard < 100000 && !k.finished(); guard++) {
         size_t n = k.convert(piece.data(), 64);
         ASSERT_LE(n, 64u);
-        for (size_t i = 64; i < piece.size(); i++)
-            ASSERT_EQ(0xEE, piece[i]);
+        for (size_t i = 64; i < piece.size(); i++) ASSERT_EQ(0xEE, piece[i]);
         joined.append(reinterpret_cast<char*>(piece.data()), n);
     }
     EXPECT_TRUE(expect == joined);
@@ -217,9 +246,14 @@ TEST(KanjiConvert, BinaryInputLeavesNoCutDestination)
     std::string src = dir.file("in.txt"), dst = dir.file("out.txt");
     // Whether the destination existed before or not, and whether converted
     // text came before the binary bytes or not.
-    struct { std::string input; bool existed; } cases[] = {
-        {std::string(100, '\x01'), false}, {text_then_binary, false},
-        {std::string(100, '\x01'), true}, {text_then_binary, true},
+    struct {
+        std::string input;
+        bool existed;
+    } cases[] = {
+        {std::string(100, '\x01'), false},
+        {text_then_binary, false},
+        {std::string(100, '\x01'), true},
+        {text_then_binary, true},
     };
     for (auto& c : cases) {
         DeleteFileA(dst.c_str());

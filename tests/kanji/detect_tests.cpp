@@ -2,7 +2,7 @@
 // their messages, the thresholds of the counts and the binary rule.
 #include "tests/kanji/kanji_bench.h"
 
-static const std::string sjis_hiragana = "\x82\xA0\x82\xA2\x82\xA4\x82\xA6\x82\xA8";   // あいうえお
+static const std::string sjis_hiragana = "\x82\xA0\x82\xA2\x82\xA4\x82\xA6\x82\xA8";  // あいうえお
 static const std::string euc_hiragana = "\xA4\xA2\xA4\xA4\xA4\xA6\xA4\xA8\xA4\xAA";
 
 TEST(KanjiDetect, EachCodeIsRecognised)
@@ -27,7 +27,11 @@ TEST(KanjiDetect, EachCodeIsRecognised)
 TEST(KanjiDetect, MessagesNameTheCode)
 {
     bench::scratch_dir dir;
-    struct { std::string text; int code; const char* message; } cases[] = {
+    struct {
+        std::string text;
+        int code;
+        const char* message;
+    } cases[] = {
         {"", 0, "check ok -> may be <<ascii>> file."},
         {"\x1B$B$\"\x1B(B", 1, "check ok -> may be <<jis>> file."},
         {euc_hiragana, 2, "check ok -> may be <<euc>> file."},
@@ -46,8 +50,7 @@ TEST(KanjiDetect, JisEscapeAfterLongAsciiText)
 {
     bench::scratch_dir dir;
     std::string prefix;
-    while (prefix.size() < 3 * 1024)
-        prefix += "an ascii line of text\r\n";
+    while (prefix.size() < 3 * 1024) prefix += "an ascii line of text\r\n";
     EXPECT_EQ(KANJI_JIS, check_text(dir, prefix + "\x1B$B$\"\x1B(B\r\n"));
     EXPECT_EQ(KANJI_SJIS, check_text(dir, prefix + sjis_hiragana));
     // Converted, the prefix is written once and the rest converted.
@@ -72,8 +75,7 @@ TEST(KanjiDetect, BinaryNeedsMoreThanTenBadBytesAndAFifth)
     bench::scratch_dir dir;
     auto with_bad = [](size_t size, size_t bad) {
         std::string s(size, 'a');
-        for (size_t i = 0; i < bad; i++)
-            s[5 + i * 3] = '\x01';
+        for (size_t i = 0; i < bad; i++) s[5 + i * 3] = '\x01';
         return s;
     };
     EXPECT_EQ(KANJI_ASCII, check_text(dir, with_bad(100, 11)));
@@ -100,10 +102,18 @@ TEST(KanjiDetect, EucThreeByteCharactersAreSteppedWhole)
     // JIS X 0212 characters (SS3 and two bytes; 伳 勡 槅, as iconv's EUC-JP
     // writes them) whose last byte could lead a Shift-JIS pair with the
     // ASCII byte behind it.
-    std::string supplementary = "\x8F\xB0\xE0" "a" "\x8F\xB3\xF0" "b" "\x8F\xC4\xE5" "\r\n";
+    std::string supplementary = "\x8F\xB0\xE0"
+                                "a"
+                                "\x8F\xB3\xF0"
+                                "b"
+                                "\x8F\xC4\xE5"
+                                "\r\n";
     // Alone they read as Shift-JIS pairs as well and count for neither code;
     // beside EUC hiragana the text is EUC.
-    struct { std::string unit; int code; } cases[] = {
+    struct {
+        std::string unit;
+        int code;
+    } cases[] = {
         {supplementary, KANJI_ASCII},
         {euc_hiragana + supplementary, KANJI_EUC},
     };

@@ -23,15 +23,14 @@ inline unkanj_result unkanj(const std::string& command)
 
 // Writes input to a source file, runs "t <switches> src dst" and returns the
 // destination's bytes (the result code in *code).
-inline std::string convert_text(const bench::scratch_dir& dir, const std::string& switches,
-                                const std::string& input, int* code = nullptr)
+inline std::string convert_text(const bench::scratch_dir& dir, const std::string& switches, const std::string& input,
+                                int* code = nullptr)
 {
     std::string src = dir.write("in.txt", input);
     std::string dst = dir.file("out.txt");
     DeleteFileA(dst.c_str());
     unkanj_result r = unkanj("t " + switches + " \"" + src + "\" \"" + dst + "\"");
-    if (code)
-        *code = r.code;
+    if (code) *code = r.code;
     return bench::read_file(dst);
 }
 
@@ -48,8 +47,7 @@ inline std::string hex(const std::string& s)
     static const char digits[] = "0123456789ABCDEF";
     std::string out;
     for (unsigned char c : s) {
-        if (!out.empty())
-            out += ' ';
+        if (!out.empty()) out += ' ';
         out += digits[c >> 4];
         out += digits[c & 15];
     }

@@ -73,6 +73,7 @@ protected:
         job_marks none(1, {0});
         return open_print_dialog(none.marks.size(), none.marks.data(), 1, none.name_ptrs.data());
     }
+
 private:
     decltype(kavtrel_message_box) keep_box_ = kavtrel_message_box;
 };
@@ -102,7 +103,9 @@ TEST_F(PrintDialog, EveryControlComesBackAsItWasFilled)
     open_dialog_only();
     EXPECT_STREQ(gap_shown, "5");
     for (size_t at = 4; at < sizeof before; at += 4) {
-        if (at >= offsetof(print_settings_record, pixel_budget_text) && at < offsetof(print_settings_record, header_page_number)) continue;
+        if (at >= offsetof(print_settings_record, pixel_budget_text) &&
+            at < offsetof(print_settings_record, header_page_number))
+            continue;
         if (at >= offsetof(print_settings_record, title)) break;
         if (at == offsetof(print_settings_record, pixel_budget)) continue;
         int32_t a, b;
@@ -116,11 +119,17 @@ TEST_F(PrintDialog, EveryControlComesBackAsItWasFilled)
     EXPECT_EQ(print_settings.record.gap_y, tenth_mm_to_screen_px(60));
 }
 
-struct preset_row { void (*preset)(print_settings_record*); std::vector<std::pair<size_t, int32_t>> values; };
+struct preset_row {
+    void (*preset)(print_settings_record*);
+    std::vector<std::pair<size_t, int32_t>> values;
+};
 
 TEST_F(PrintDialog, EachLayoutSetsItsFieldsOnly)
 {
-#define AT(f, v) {offsetof(print_settings_record, f), v}
+#define AT(f, v)                              \
+    {                                         \
+        offsetof(print_settings_record, f), v \
+    }
     const preset_row rows[] = {
         {preset_poster_2x1, {AT(poster, 1), AT(columns, 2), AT(rows, 1), AT(centre_on_paper, 1), AT(crop, 0)}},
         {preset_contact_sheet, {AT(columns, 4), AT(square_cells, 1), AT(caption_comment, 1), AT(poster, 0)}},
@@ -189,7 +198,12 @@ HGLOBAL devmode_named(const char* name, DWORD fields, size_t name_bytes)
 
 TEST_F(PrintDialog, PrinterQuirksComeFromTheDevmodeOnlyWhenThePrinterChanges)
 {
-    struct row { const char* name; DWORD fields; int quirk; const char* budget; };
+    struct row {
+        const char* name;
+        DWORD fields;
+        int quirk;
+        const char* budget;
+    };
     const row rows[] = {
         {"EPSON PM-770C", DM_COLOR, 1, "1152*864*5"},
         {"HP DeskJet 970C", DM_COLOR, 1, "1152*864*20"},
@@ -252,7 +266,12 @@ TEST_F(PrintDialog, OnlyAFileOfAnotherVersionIsOfferedForDeletion)
     old.version = 44;
     bench::write_file(s.dir.file("print setting\\old.p"), std::string((char*)&old, sizeof old));
     bench::write_file(s.dir.file("elsewhere.p"), std::string((char*)&old, sizeof old));
-    struct row { std::string chosen; int answer; size_t questions; bool old_kept; };
+    struct row {
+        std::string chosen;
+        int answer;
+        size_t questions;
+        bool old_kept;
+    };
     const row rows[] = {
         {s.dir.file("print setting\\old.p"), IDNO, 1, true},
         {s.dir.file("print setting\\missing.p"), IDYES, 0, true},
@@ -269,8 +288,8 @@ TEST_F(PrintDialog, OnlyAFileOfAnotherVersionIsOfferedForDeletion)
         };
         open_dialog_only();
         EXPECT_EQ(bench::message_boxes.size(), r.questions) << r.chosen;
-        EXPECT_EQ(GetFileAttributesA(s.dir.file("print setting\\old.p").c_str()) != INVALID_FILE_ATTRIBUTES,
-                  r.old_kept) << r.chosen;
+        EXPECT_EQ(GetFileAttributesA(s.dir.file("print setting\\old.p").c_str()) != INVALID_FILE_ATTRIBUTES, r.old_kept)
+            << r.chosen;
         EXPECT_NE(GetFileAttributesA(s.dir.file("elsewhere.p").c_str()), INVALID_FILE_ATTRIBUTES);
     }
 }

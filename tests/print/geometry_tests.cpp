@@ -13,7 +13,8 @@ TEST(PageGeometry, UnitsAndPaperNames)
     fresh_settings s;
     EXPECT_EQ(screen_px_to_tenth_mm(96), 254);
     EXPECT_EQ(tenth_mm_to_screen_px(254), 96);
-    EXPECT_EQ(std::string(paper_size_text(210, 297)), "\x41\x34\x8f\x63\x28\x32\x31\x30\x81\x7e\x32\x39\x37\x6d\x6d\x29");
+    EXPECT_EQ(std::string(paper_size_text(210, 297)),
+              "\x41\x34\x8f\x63\x28\x32\x31\x30\x81\x7e\x32\x39\x37\x6d\x6d\x29");
     for (const paper_row& row : paper_table) {
         std::string text = paper_size_text(row.first, row.second);
         EXPECT_EQ(text.compare(0, strlen(row.name), row.name), 0) << text;
@@ -28,7 +29,7 @@ TEST(PageGeometry, UnitsAndPaperNames)
 struct run_row {
     int columns, rows, start, poster, fill, selected, count;
     int pages;
-    std::vector<int> cells;   // of the first pages
+    std::vector<int> cells;  // of the first pages
 };
 
 TEST(PageGeometry, PagesAndCellsOfARun)
@@ -37,13 +38,13 @@ TEST(PageGeometry, PagesAndCellsOfARun)
         {4, 4, 4, 0, 0, 20, 20, 2, {12, 8, 0}},
         {4, 4, 5, 0, 0, 11, 11, 1, {11, 0}},
         {4, 4, 5, 0, 0, 12, 12, 2, {11, 1}},
-        {4, 4, 16, 0, 0, 16, 16, 1, {16}},        // a start of 16 or more counts as 0
-        {4, 4, -5, 0, 0, 16, 16, 1, {16}},        // and so does a negative one
+        {4, 4, 16, 0, 0, 16, 16, 1, {16}},  // a start of 16 or more counts as 0
+        {4, 4, -5, 0, 0, 16, 16, 1, {16}},  // and so does a negative one
         {4, 4, 0, 0, 0, 16, 16, 1, {16, 0}},
         {1, 1, 0, 0, 0, 1, 1, 1, {1}},
         {4, 4, 3, 0, 1, 3, 10, 1, {13}},
         {2, 2, 0, 1, 0, 3, 3, 12, {1, 1}},
-        {0, -3, 0, 0, 0, 5, 5, 5, {1, 1}},        // columns and rows count at least 1
+        {0, -3, 0, 0, 0, 5, 5, 5, {1, 1}},  // columns and rows count at least 1
         {32767, 32767, 0, 1, 0, 3, 3, PRINT_PAGE_LIMIT, {1}},
     };
     for (const run_row& r : rows) {
@@ -57,10 +58,9 @@ TEST(PageGeometry, PagesAndCellsOfARun)
         std::string where = std::to_string(r.columns) + "x" + std::to_string(r.rows) + " start " +
                             std::to_string(r.start) + " poster " + std::to_string(r.poster);
         EXPECT_EQ(print_page_count(), r.pages) << where;
-        for (size_t p = 0; p < r.cells.size(); p++) EXPECT_EQ(cells_on_page((int)p), r.cells[p]) << where << " page " << p;
-        if (r.cells.size() == 1 && r.pages < PRINT_PAGE_LIMIT) {
-            EXPECT_EQ(cells_on_page(r.pages), 0) << where;
-        }
+        for (size_t p = 0; p < r.cells.size(); p++)
+            EXPECT_EQ(cells_on_page((int)p), r.cells[p]) << where << " page " << p;
+        if (r.cells.size() == 1 && r.pages < PRINT_PAGE_LIMIT) { EXPECT_EQ(cells_on_page(r.pages), 0) << where; }
         // The last cell of the run completes it.
         int last = r.pages - 1;
         if (r.pages < PRINT_PAGE_LIMIT) {

@@ -42,6 +42,7 @@ protected:
         job.reset(new job_marks(count, marked, s.dir.path()));
         for (int i = 0; i < count; i++) write_bmp(job->names[i], 16, 16, 0, 255, 0);
     }
+
 private:
     decltype(kavtrel_message_box) keep_box_ = kavtrel_message_box;
 };
@@ -65,7 +66,9 @@ TEST_F(PrintJob, EveryPageOfTheRunIsPrinted)
 
 TEST_F(PrintJob, TheFilterPrintsOnePageAndStartCellsCount)
 {
-    struct row { int selected, start, filter, pages; };
+    struct row {
+        int selected, start, filter, pages;
+    };
     const row rows[] = {{40, 0, 2, 1}, {40, 0, -1, 3}, {11, 5, -1, 1}, {12, 5, -1, 2}, {40, 0, 7, 0}};
     for (const row& r : rows) {
         ASSERT_TRUE(select_printer(nullptr));

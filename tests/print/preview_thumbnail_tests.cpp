@@ -44,7 +44,7 @@ ZOTE_CHILD(preview_from_thumbnails)
     if (cells.size() != 2) return 13;
     const EMRSTRETCHDIBITS& d = cells[0].as<EMRSTRETCHDIBITS>();
     printf("source %ld x %ld, drawn %ld x %ld\n", d.cxSrc, d.cySrc, d.cxDest, d.cyDest);
-    if (d.cxSrc >= 400) return 14;   // a thumbnail, not the file
+    if (d.cxSrc >= 400) return 14;  // a thumbnail, not the file
     // Drawn as the real picture fitted to the cell.
     double fit = std::fmin(print_settings.cell_width / 400, print_settings.cell_height / 300);
     if (std::fabs(d.cxDest - 400 * fit) > 2) return 15;

@@ -38,11 +38,10 @@ struct job_marks {
     std::vector<unsigned char> marks;
     std::vector<std::string> names;
     std::vector<char*> name_ptrs;
-    job_marks(int count, std::vector<int> marked, const std::string& folder = "")
-        : marks(count), names(count)
+    job_marks(int count, std::vector<int> marked, const std::string& folder = "") : marks(count), names(count)
     {
-        for (int i = 0; i < count; i++) names[i] = folder.empty() ? "x" + std::to_string(i) + ".bmp"
-                                                                  : folder + "\\" + std::to_string(i) + ".bmp";
+        for (int i = 0; i < count; i++)
+            names[i] = folder.empty() ? "x" + std::to_string(i) + ".bmp" : folder + "\\" + std::to_string(i) + ".bmp";
         for (int i : marked) marks[i] = 1;
         for (std::string& n : names) name_ptrs.push_back(&n[0]);
         print_settings.job = {count, marks.data(), (int)marked.size(), name_ptrs.data()};
@@ -50,8 +49,8 @@ struct job_marks {
 };
 
 // A width x height BMP file in one colour (blue, green, red).
-inline void write_bmp(const std::string& path, int width, int height, unsigned char b = 0,
-                      unsigned char g = 0, unsigned char r = 255)
+inline void write_bmp(const std::string& path, int width, int height, unsigned char b = 0, unsigned char g = 0,
+                      unsigned char r = 255)
 {
     _bmap* image = bmap_new(width, height);
     for (int y = 0; y < height; y++)
@@ -140,8 +139,8 @@ inline std::string text_of(const emf_record& r)
     const char* at = reinterpret_cast<const char*>(r.bytes.data()) + t.emrtext.offString;
     if (r.type == EMR_EXTTEXTOUTA) return std::string(at, t.emrtext.nChars);
     char out[2048];
-    int n = WideCharToMultiByte(CP_ACP, 0, reinterpret_cast<const wchar_t*>(at), t.emrtext.nChars, out,
-                                sizeof out, nullptr, nullptr);
+    int n = WideCharToMultiByte(CP_ACP, 0, reinterpret_cast<const wchar_t*>(at), t.emrtext.nChars, out, sizeof out,
+                                nullptr, nullptr);
     return std::string(out, n > 0 ? n : 0);
 }
 

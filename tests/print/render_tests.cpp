@@ -42,14 +42,17 @@ TEST_F(RenderPage, ThePrinterGivesThePageInScreenUnits)
     int dpi = GetDeviceCaps(dc, LOGPIXELSX);
     ASSERT_GT(dpi, 0);
     EXPECT_EQ(print_settings.page_width, (int)(GetDeviceCaps(dc, HORZRES) * 96.0 / dpi + 0.5));
-    EXPECT_EQ(print_settings.page_height, (int)(GetDeviceCaps(dc, VERTRES) * 96.0 / GetDeviceCaps(dc, LOGPIXELSY) + 0.5));
+    EXPECT_EQ(print_settings.page_height,
+              (int)(GetDeviceCaps(dc, VERTRES) * 96.0 / GetDeviceCaps(dc, LOGPIXELSY) + 0.5));
     // Offsets in device pixels become tenths of a millimetre (75 pixels at 300 dpi are 64, not 750).
     EXPECT_EQ(print_settings.offset_x, (int)(GetDeviceCaps(dc, PHYSICALOFFSETX) * 254.0 / dpi + 0.5));
     EXPECT_NEAR(paper_width_mm(), 210, 1);
     EXPECT_NEAR(paper_height_mm(), 297, 1);
 }
 
-struct cell_row { int start, align_x, align_y, size_mode; };
+struct cell_row {
+    int start, align_x, align_y, size_mode;
+};
 
 TEST_F(RenderPage, EachCellHoldsOnePictureAtItsRectangle)
 {
@@ -121,13 +124,19 @@ TEST_F(RenderPage, CaptionsDropTheDriveAndShorteningAlwaysEnds)
     EXPECT_LT(strlen(tiny), sizeof tiny);
 }
 
-struct crop_row { int w, h; int src_w, src_h; int drawn_w, drawn_h; };
+struct crop_row {
+    int w, h;
+    int src_w, src_h;
+    int drawn_w, drawn_h;
+};
 
 TEST_F(RenderPage, CropsKeepTheCentreAtTheCellsSize)
 {
     // Cells of 100 x 100 units, 1 x 1 per page.
     const crop_row rows[] = {
-        {300, 400, 300, 300, 100, 100}, {400, 300, 300, 300, 100, 100}, {201, 200, 201, 200, 100, 99},
+        {300, 400, 300, 300, 100, 100},
+        {400, 300, 300, 300, 100, 100},
+        {201, 200, 201, 200, 100, 99},
     };
     for (const crop_row& row : rows) {
         pictures(1, row.w, row.h);
@@ -158,7 +167,7 @@ TEST_F(RenderPage, AQuirkyPrinterGetsPicturesShrunkToTheBudget)
     r.pixel_budget = 10000;
     std::vector<emf_record> cells = pictures_on(0);
     ASSERT_EQ(cells.size(), 1u);
-    EXPECT_NEAR(cells[0].as<EMRSTRETCHDIBITS>().cxSrc, 100, 1);   // sqrt(10000 / 40000) of 200
+    EXPECT_NEAR(cells[0].as<EMRSTRETCHDIBITS>().cxSrc, 100, 1);  // sqrt(10000 / 40000) of 200
     EXPECT_EQ(cells[0].as<EMRSTRETCHDIBITS>().cxDest, 50);
     r.printer_quirk = 0;
     cells = pictures_on(0);
@@ -179,7 +188,7 @@ TEST_F(RenderPage, TheFrameIsDrawnAfterThePictureWithoutFilling)
     ASSERT_GT(picture, 0u);
     EXPECT_GT(frame, picture);
     const EMRRECTANGLE& box = all[frame].as<EMRRECTANGLE>();
-    EXPECT_NEAR(box.rclBox.right + 1 - box.rclBox.left, print_settings.cell_width, 1);   // the box is inclusive
+    EXPECT_NEAR(box.rclBox.right + 1 - box.rclBox.left, print_settings.cell_width, 1);  // the box is inclusive
 
     // Played into a white page the picture's centre stays red: the frame does not fill.
     const EMRSTRETCHDIBITS& d = all[picture].as<EMRSTRETCHDIBITS>();
@@ -211,10 +220,12 @@ _bmap* six_blocks()
 
 TEST(PosterTiles, TilesAreCountedAsThePictureIsShown)
 {
-    struct row { int turns, index, colour; };
+    struct row {
+        int turns, index, colour;
+    };
     // Blocks: 1 2 / 3 4 / 5 6. Turned a quarter left the picture shows 2 4 6 / 1 3 5 (3 x 2).
-    const row rows[] = {{0, 0, 1}, {0, 5, 6}, {0, 3, 4}, {2, 0, 6}, {2, 5, 1}, {1, 0, 2}, {1, 2, 6}, {1, 3, 1},
-                        {-1, 0, 5}, {-1, 2, 1}};
+    const row rows[] = {{0, 0, 1}, {0, 5, 6}, {0, 3, 4}, {2, 0, 6},  {2, 5, 1},
+                        {1, 0, 2}, {1, 2, 6}, {1, 3, 1}, {-1, 0, 5}, {-1, 2, 1}};
     for (const row& r : rows) {
         int columns = r.turns & 1 ? 3 : 2, lines = r.turns & 1 ? 2 : 3;
         _bmap* tile = cut_tile(six_blocks(), columns, lines, r.index, r.turns);
@@ -223,7 +234,7 @@ TEST(PosterTiles, TilesAreCountedAsThePictureIsShown)
         EXPECT_EQ(tile->pixels[0], r.colour) << "turns " << r.turns << " tile " << r.index;
         _bmap_delete(tile);
     }
-    EXPECT_EQ(cut_tile(six_blocks(), 40, 1, 0, 0), nullptr);   // more columns than pixels
+    EXPECT_EQ(cut_tile(six_blocks(), 40, 1, 0, 0), nullptr);  // more columns than pixels
 }
 
 TEST(CellLayout, SquareAndFixedCellsKeepOneRowAtLeast)
@@ -252,13 +263,18 @@ TEST(CellLayout, SquareAndFixedCellsKeepOneRowAtLeast)
 
 namespace {
 
-struct turn_row { const char* name; int turn; int src_w; bool drawn; };
+struct turn_row {
+    const char* name;
+    int turn;
+    int src_w;
+    bool drawn;
+};
 
 TEST_F(RenderPage, PicturesTurnToTheCellOrByTheirNames)
 {
     // Cells on A4 with 4 x 4 are taller than wide; the pictures are 40 x 30.
     const turn_row rows[] = {
-        {"a.bmp", 1, 30, true}, {"a.bmp", -1, 30, true}, {"a.bmp", 0, 40, true},
+        {"a.bmp", 1, 30, true},   {"a.bmp", -1, 30, true},  {"a.bmp", 0, 40, true},
         {"a.r.bmp", 0, 30, true}, {"a.i.bmp", 0, 40, true}, {"a.bmp", 5, 0, false},
     };
     for (const turn_row& r : rows) {
@@ -310,7 +326,7 @@ TEST(CellLayout, CentredOnThePaperWithTheUnprintableBorder)
     fresh_settings s;
     print_settings_record& r = print_settings.record;
     print_settings.page_width = 745, print_settings.page_height = 1027;
-    print_settings.offset_x = 64, print_settings.offset_y = 127;   // 75 and 150 pixels at 300 dpi
+    print_settings.offset_x = 64, print_settings.offset_y = 127;  // 75 and 150 pixels at 300 dpi
     r.centre_on_paper = 1, r.fixed_cell_size = 1, r.cell_width_mm = r.cell_height_mm = 40;
     layout_cells();
     double grid_w = r.columns * print_settings.cell_width + (r.columns - 1) * r.gap_x;

@@ -8,23 +8,62 @@ using print_fixture::fresh_settings;
 
 namespace {
 
-struct offset_row { size_t offset, expected; const char* field; };
+struct offset_row {
+    size_t offset, expected;
+    const char* field;
+};
 
 TEST(PrintSettings, EveryFieldSitsAtItsOffset)
 {
-#define ROW(f, o) {offsetof(print_settings_record, f), o, #f}
+#define ROW(f, o)                                 \
+    {                                             \
+        offsetof(print_settings_record, f), o, #f \
+    }
     const offset_row rows[] = {
-        ROW(version, 0), ROW(gap_x, 4), ROW(gap_y, 8), ROW(margin_left, 12), ROW(margin_top, 16),
-        ROW(margin_right, 20), ROW(margin_bottom, 24), ROW(centre_on_paper, 28), ROW(columns, 32),
-        ROW(rows, 36), ROW(poster, 40), ROW(fixed_cell_size, 44), ROW(cell_width_mm, 48),
-        ROW(cell_height_mm, 52), ROW(turn_to_fit, 56), ROW(square_cells, 60), ROW(header_folder, 64),
-        ROW(header_align, 68), ROW(fill_page, 72), ROW(size_mode, 76), ROW(align_y, 80), ROW(align_x, 84),
-        ROW(show_date, 88), ROW(show_size, 92), ROW(show_time, 96), ROW(info_align, 100),
-        ROW(caption_comment, 104), ROW(caption_name, 108), ROW(keep_number_prefix, 112),
-        ROW(caption_at_picture, 116), ROW(printer_quirk, 120), ROW(pixel_budget, 124),
-        ROW(pixel_budget_text, 128), ROW(header_page_number, 228), ROW(page_number_base, 232),
-        ROW(header_height, 236), ROW(header_font, 240), ROW(caption_font, 244), ROW(info_font, 248),
-        ROW(dib_mode, 252), ROW(start_cell, 256), ROW(frame, 260), ROW(crop, 264), ROW(title, 268),
+        ROW(version, 0),
+        ROW(gap_x, 4),
+        ROW(gap_y, 8),
+        ROW(margin_left, 12),
+        ROW(margin_top, 16),
+        ROW(margin_right, 20),
+        ROW(margin_bottom, 24),
+        ROW(centre_on_paper, 28),
+        ROW(columns, 32),
+        ROW(rows, 36),
+        ROW(poster, 40),
+        ROW(fixed_cell_size, 44),
+        ROW(cell_width_mm, 48),
+        ROW(cell_height_mm, 52),
+        ROW(turn_to_fit, 56),
+        ROW(square_cells, 60),
+        ROW(header_folder, 64),
+        ROW(header_align, 68),
+        ROW(fill_page, 72),
+        ROW(size_mode, 76),
+        ROW(align_y, 80),
+        ROW(align_x, 84),
+        ROW(show_date, 88),
+        ROW(show_size, 92),
+        ROW(show_time, 96),
+        ROW(info_align, 100),
+        ROW(caption_comment, 104),
+        ROW(caption_name, 108),
+        ROW(keep_number_prefix, 112),
+        ROW(caption_at_picture, 116),
+        ROW(printer_quirk, 120),
+        ROW(pixel_budget, 124),
+        ROW(pixel_budget_text, 128),
+        ROW(header_page_number, 228),
+        ROW(page_number_base, 232),
+        ROW(header_height, 236),
+        ROW(header_font, 240),
+        ROW(caption_font, 244),
+        ROW(info_font, 248),
+        ROW(dib_mode, 252),
+        ROW(start_cell, 256),
+        ROW(frame, 260),
+        ROW(crop, 264),
+        ROW(title, 268),
     };
 #undef ROW
     for (const offset_row& r : rows) EXPECT_EQ(r.offset, r.expected) << r.field;
@@ -46,7 +85,7 @@ TEST(PrintSettings, SavedDefaultsAreTheDocumentedBytes)
     ASSERT_EQ(bytes.size(), 524u);
     EXPECT_EQ(bytes.substr(0, 4), std::string("\x2d\0\0\0", 4));
     const std::pair<size_t, int32_t> words[] = {
-        {4, 20}, {8, 20}, {12, 0}, {32, 4}, {36, 4}, {48, 40}, {52, 40}, {56, 1}, {68, 2}, {76, 1},
+        {4, 20}, {8, 20}, {12, 0},  {32, 4},  {36, 4},   {48, 40},  {52, 40}, {56, 1},  {68, 2},  {76, 1},
         {80, 1}, {84, 1}, {100, 2}, {232, 1}, {236, 15}, {240, 10}, {244, 9}, {248, 8}, {252, 0}, {256, 0},
     };
     for (auto& w : words) EXPECT_EQ(word_at(bytes, w.first), w.second) << "offset " << w.first;
@@ -84,7 +123,10 @@ TEST(PrintSettings, EveryFieldChangedComesBackAndOtherVersionsChangeNothing)
 TEST(PrintSettings, ShortAndHostileFilesLoadOnlyWhatTheyHoldAndTextsEnd)
 {
     fresh_settings s;
-    struct row { std::string bytes; int ok; };
+    struct row {
+        std::string bytes;
+        int ok;
+    };
     std::string header("\x2d\0\0\0", 4);
     std::string hundred = header + std::string(96, '\x01');
     std::string full = header + std::string(520, 'A');
@@ -129,10 +171,18 @@ TEST(PrintSettings, AFailedSaveKeepsTheOldFile)
 
 TEST(PrintSettings, PixelBudgetIsAProductOfUpToSixFactorsWithoutWrapping)
 {
-    struct row { const char* text; int32_t budget; };
+    struct row {
+        const char* text;
+        int32_t budget;
+    };
     const row rows[] = {
-        {"1152*864*20", 19906560}, {"1152*864*5", 4976640}, {"1*2*3*4*5*6*7", 720},
-        {"99999*99999*99999", 0x7fffffff}, {"abc", 0}, {"", 0}, {"40000000000", 0x7fffffff},
+        {"1152*864*20", 19906560},
+        {"1152*864*5", 4976640},
+        {"1*2*3*4*5*6*7", 720},
+        {"99999*99999*99999", 0x7fffffff},
+        {"abc", 0},
+        {"", 0},
+        {"40000000000", 0x7fffffff},
     };
     for (const row& r : rows) {
         print_settings_record rec = {};

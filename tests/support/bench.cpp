@@ -79,7 +79,10 @@ child_result run_program(const std::string& exe, const std::string& args, DWORD 
     child_result r;
     SECURITY_ATTRIBUTES sa = {sizeof sa, nullptr, TRUE};
     HANDLE rd = nullptr, wr = nullptr;
-    if (!CreatePipe(&rd, &wr, &sa, 0)) { r.exit_code = (DWORD)-1; return r; }
+    if (!CreatePipe(&rd, &wr, &sa, 0)) {
+        r.exit_code = (DWORD)-1;
+        return r;
+    }
     SetHandleInformation(rd, HANDLE_FLAG_INHERIT, 0);
     STARTUPINFOA si = {};
     si.cb = sizeof si;
@@ -158,8 +161,10 @@ std::string scratch_dir::write(const std::string& name, const std::string& bytes
 {
     std::string full = file(name);
     for (size_t i = path_.size() + 1; i < full.size(); i++) {
-        if (full[i] == '\\') CreateDirectoryA(full.substr(0, i).c_str(), nullptr);
-        else if (mb_is_lead((unsigned char)full[i])) i++;
+        if (full[i] == '\\')
+            CreateDirectoryA(full.substr(0, i).c_str(), nullptr);
+        else if (mb_is_lead((unsigned char)full[i]))
+            i++;
     }
     write_file(full, bytes);
     return full;
@@ -175,7 +180,8 @@ bool remove_tree(const std::string& path)
             if (name == "." || name == "..") continue;
             std::string full = path + "\\" + name;
             SetFileAttributesA(full.c_str(), FILE_ATTRIBUTE_NORMAL);
-            if ((fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && !(fd.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT))
+            if ((fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) &&
+                !(fd.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT))
                 remove_tree(full);
             else if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
                 RemoveDirectoryA(full.c_str());

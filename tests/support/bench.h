@@ -22,6 +22,7 @@ public:
     std::string file(const std::string& name) const { return path_ + "\\" + name; }
     // Writes bytes to path\name, making the subfolders.
     std::string write(const std::string& name, const std::string& bytes) const;
+
 private:
     std::string path_;
 };
@@ -32,7 +33,7 @@ bool write_file(const std::string& path, const std::string& bytes);
 
 struct child_result {
     DWORD exit_code = 0;
-    std::string output;   // stdout and stderr together
+    std::string output;  // stdout and stderr together
     bool timed_out = false;
 };
 
@@ -50,7 +51,10 @@ void run_child_if_asked(int argc, char** argv);
 
 // The message-box seam: records every box and answers with `answer`;
 // in a child process it also prints "MSGBOX[title]text" so the parent sees it.
-struct message_box_record { std::string title, text; UINT type; };
+struct message_box_record {
+    std::string title, text;
+    UINT type;
+};
 extern std::vector<message_box_record> message_boxes;
 void install_message_box_seam(int answer = IDOK);
 
@@ -74,7 +78,7 @@ void pump_for(DWORD ms);
 
 }  // namespace bench
 
-#define ZOTE_CHILD(name) \
-    static int zote_child_##name(); \
+#define ZOTE_CHILD(name)                                                                 \
+    static int zote_child_##name();                                                      \
     static bool zote_child_reg_##name = bench::register_child(#name, zote_child_##name); \
     static int zote_child_##name()

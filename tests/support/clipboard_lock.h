@@ -20,6 +20,7 @@ public:
     }
     clipboard_lock(const clipboard_lock&) = delete;
     clipboard_lock& operator=(const clipboard_lock&) = delete;
+
 private:
     HANDLE mutex_;
 };

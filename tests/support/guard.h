@@ -17,6 +17,7 @@ public:
     size_t size() const { return size_; }
     // Copies bytes into a new guarded block's data.
     static guard_block* of(const std::string& bytes);
+
 private:
     BYTE* base_ = nullptr;
     size_t reserved_ = 0;
