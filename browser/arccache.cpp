@@ -14,40 +14,18 @@
 #include "graphics/kavtrel.h"
 #include "base/holders.h"
 #include <cstdio>
+#include "base/le_fields.h"
 #include <cstring>
 #include <vector>
 
 namespace {
 
-void put32(unsigned char* p, uint32_t v)
-{
-    for (int i = 0; i < 4; i++) p[i] = static_cast<unsigned char>(v >> (8 * i));
-}
-uint32_t get32(const unsigned char* p)
-{
-    uint32_t v = 0;
-    for (int i = 0; i < 4; i++) v |= uint32_t(p[i]) << (8 * i);
-    return v;
-}
-template <class T> uint32_t bits(T v)
-{
-    static_assert(sizeof(T) == 4, "word");
-    uint32_t u;
-    memcpy(&u, &v, 4);
-    return u;
-}
-template <class T> T from(uint32_t u)
-{
-    T v;
-    memcpy(&v, &u, 4);
-    return v;
-}
-
 // The summary's fourteen words in their stored order.
-#define SUMMARY_WORDS(X)                                                                                  \
-    X(image_count)                                                                                        \
-    X(image_bytes) X(image_disk) X(other_count) X(other_bytes) X(other_disk) X(total_bytes) X(total_disk) \
-        X(compressed) X(drive_type) X(kind) X(scale) X(loaded) X(incomplete)
+#define SUMMARY_WORDS(X)                                                                                               \
+    X(image_count)                                                                                                     \
+    X(image_bytes)                                                                                                     \
+    X(image_disk) X(other_count) X(other_bytes) X(other_disk) X(total_bytes) X(total_disk) X(compressed) X(drive_type) \
+        X(kind) X(scale) X(loaded) X(incomplete)
 
 void put_block(unsigned char* p, const archive_info_block& b)
 {
@@ -58,8 +36,8 @@ void put_block(unsigned char* p, const archive_info_block& b)
     put32(p + 8, b.time.dwLowDateTime);
     put32(p + 12, b.time.dwHighDateTime);
     unsigned char* w = p + 16;
-#define PUT_WORD(f)              \
-    put32(w, bits(b.summary.f)); \
+#define PUT_WORD(f)                \
+    put32(w, bits32(b.summary.f)); \
     w += 4;
     SUMMARY_WORDS(PUT_WORD)
 #undef PUT_WORD
@@ -74,8 +52,8 @@ void get_block(const unsigned char* p, archive_info_block* b)
     b->time.dwLowDateTime = get32(p + 8);
     b->time.dwHighDateTime = get32(p + 12);
     const unsigned char* w = p + 16;
-#define GET_WORD(f)                                        \
-    b->summary.f = from<decltype(b->summary.f)>(get32(w)); \
+#define GET_WORD(f)                                          \
+    b->summary.f = from32<decltype(b->summary.f)>(get32(w)); \
     w += 4;
     SUMMARY_WORDS(GET_WORD)
 #undef GET_WORD

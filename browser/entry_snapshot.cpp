@@ -2,6 +2,7 @@
 // of a list entry in a fixed 128-byte little-endian layout, written and read
 // field by field so that the file never depends on the compiler's padding.
 #include "browser/file_kind.h"
+#include "base/le_fields.h"
 #include <cstring>
 
 namespace {
@@ -24,41 +25,13 @@ enum {
 static_assert(SNAP_SUMMARY + sizeof(folder_summary_record) == SNAP_DRIVE_TYPE, "summary words");
 static_assert(int(SNAP_END) <= int(ENTRY_SNAPSHOT_BYTES), "snapshot fits its 128 bytes");
 
-void put32(unsigned char* p, uint32_t v)
-{
-    for (int i = 0; i < 4; i++) p[i] = static_cast<unsigned char>(v >> (8 * i));
-}
-uint32_t get32(const unsigned char* p)
-{
-    uint32_t v = 0;
-    for (int i = 0; i < 4; i++) v |= uint32_t(p[i]) << (8 * i);
-    return v;
-}
-void put64(unsigned char* p, uint64_t v)
-{
-    put32(p, uint32_t(v));
-    put32(p + 4, uint32_t(v >> 32));
-}
-uint64_t get64(const unsigned char* p) { return get32(p) | (uint64_t(get32(p + 4)) << 32); }
-template <class T> uint32_t bits32(T v)
-{
-    static_assert(sizeof(T) == 4, "word");
-    uint32_t u;
-    memcpy(&u, &v, 4);
-    return u;
-}
-template <class T> T from32(uint32_t u)
-{
-    T v;
-    memcpy(&v, &u, 4);
-    return v;
-}
 }  // namespace
 
 // The one-byte flags in their stored order.
-#define SNAPSHOT_FLAGS(X)                                                                                           \
-    X(plain)                                                                                                        \
-    X(layer) X(image_kind) X(rotation) X(archive) X(drive_root) X(shortcut) X(system) X(hidden) X(wildcard) X(text) \
+#define SNAPSHOT_FLAGS(X)                                                                                  \
+    X(plain)                                                                                               \
+    X(layer)                                                                                               \
+    X(image_kind) X(rotation) X(archive) X(drive_root) X(shortcut) X(system) X(hidden) X(wildcard) X(text) \
         X(kanji_code) X(probed) X(cut_mark)
 
 void write_entry_snapshot(const file_kind_base_data& r, unsigned char* out)

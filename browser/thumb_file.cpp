@@ -6,22 +6,10 @@
 #include "browser/thumb_cache.h"
 #include "files/strings.h"
 #include "formats/jpeg.h"
+#include "base/le_fields.h"
 #include <cstring>
 
 namespace {
-void put32(unsigned char* p, uint32_t v)
-{
-    p[0] = static_cast<unsigned char>(v);
-    p[1] = static_cast<unsigned char>(v >> 8);
-    p[2] = static_cast<unsigned char>(v >> 16);
-    p[3] = static_cast<unsigned char>(v >> 24);
-}
-
-uint32_t get32(const unsigned char* p)
-{
-    return p[0] | (uint32_t(p[1]) << 8) | (uint32_t(p[2]) << 16) | (uint32_t(p[3]) << 24);
-}
-
 long file_length(FILE* f)
 {
     if (fseek(f, 0, SEEK_END) != 0) return -1;

@@ -1,5 +1,5 @@
 // The TWAIN records and values the scanner code passes to the source
-// manager, laid out as the TWAIN specification publishes them for 32-bit
+// manager, laid out as TWAIN publishes them for 32-bit
 // Windows (two-byte packing, handles and pointers of pointer size). The
 // toolchain has no twain.h, so each record is pinned here by its size; the
 // stand-in source includes the same header, and the pins keep both honest.
