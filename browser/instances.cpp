@@ -1,6 +1,7 @@
 // Other instances (found by the common ending of their titles), new windows,
 // help, and what every instance does when it ends or gets files dropped on it.
 #include "browser/start.h"
+#include "browser/viewer.h"
 #include "browser/app_hooks.h"
 #include "browser/browser_list.h"
 #include "browser/busy.h"
@@ -159,6 +160,7 @@ void app_on_drop(int page, int count, char** names)
         if (!(a & FILE_ATTRIBUTE_DIRECTORY) && !parent_folder(path, path)) continue;
         browser_app_hooks.history_push(current_folder.folder);
         if (!change_folder(path)) continue;
+        back_to_list(viewer_state);
         int first = browser_app_hooks.history_push_entered();
         load_folder(nullptr, 0, first, nullptr, 0);
     }
