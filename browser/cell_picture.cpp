@@ -137,7 +137,7 @@ void draw_file_cell(cell_result* r, const file_kind_base* k, double w, double h,
         return;
     }
     char name[PATH_BUF];
-    if (!k->name(name) || !name[0]) {
+    if (!entry_picture_name(k, name) || !name[0]) {
         placeholder_cell(r, slot, "read error", w, h);
         return;
     }

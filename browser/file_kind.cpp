@@ -53,6 +53,12 @@ const file_kind_base* file_kind::target() const
 
 int link_kind::name(char* out) const { return text_copy(out, PATH_BUF, target_path); }
 
+int entry_picture_name(const file_kind_base* k, char* out)
+{
+    if (!k->plain && !k->drive_root && !k->wildcard && k->stored_name) return text_copy(out, PATH_BUF, k->stored_name);
+    return k->name(out);
+}
+
 int has_ext(const char* name, const char* ext)
 {
     const char* from = mb_strrchr(name, ext[0]);

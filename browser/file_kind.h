@@ -109,6 +109,9 @@ void link_kind_init(const char* shortcut, link_kind* link);
 // The text from the last occurrence of ext's first character equals ext
 // (case-insensitive); a name without that character matches only ".".
 int has_ext(const char* name, const char* ext);
+// The file whose picture the entry shows: a folder node's whole stored name
+// (its first listed file), else the entry's name. 0 when it does not fit.
+int entry_picture_name(const file_kind_base* k, char* out);
 int is_plain_entry_name(const char* name);
 
 // The classified fields as the 128-byte member snapshot of the extracted-member

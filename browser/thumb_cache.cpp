@@ -87,7 +87,7 @@ void fill_cache_key(thumb_cache_entry* e, const file_kind_base* k, const char* p
 static void entry_full_path(const file_kind_base* k, char* out)
 {
     char name[PATH_BUF];
-    if (!k->name(name) || !full_path(out, PATH_BUF, name)) out[0] = 0;
+    if (!entry_picture_name(k, name) || !full_path(out, PATH_BUF, name)) out[0] = 0;
 }
 
 static void draw_wildcard_picture()

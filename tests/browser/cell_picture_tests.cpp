@@ -396,3 +396,24 @@ TEST(DriveCache, RemovedFromAnotherDriveKeepingForeignFiles)
     }
     SetCurrentDirectoryA(saved);
 }
+
+// A subfolder's cell shows the picture of its first listed file: the painter
+// loads the entry's whole name, not the folder the list shows for it.
+TEST(CellPicture, AFolderShowsItsFirstPicture)
+{
+    painter_bench b;
+    CreateDirectoryA(b.dir.file("表示").c_str(), nullptr);
+    write_halves(b.dir.file("表示\\a.jpg"), 128, 96, RGB(255, 0, 0), RGB(255, 0, 0));
+    char saved[MAX_PATH];
+    GetCurrentDirectoryA(sizeof saved, saved);
+    ASSERT_TRUE(SetCurrentDirectoryA(b.dir.path()));
+    browser_list.tree_flag = 1, browser_list.tree_depth = 0;  // a listing with folder names
+    file_kind k;
+    make_file_kind("表示\\a.jpg", &k, 0, 0);
+    ASSERT_EQ(k.plain, 0);  // a folder node
+    cell_result r;
+    draw_file_cell(&r, &k, 128, 128, 120, 1, 0);
+    SetCurrentDirectoryA(saved);
+    EXPECT_EQ(r.error, 0);
+    EXPECT_TRUE(close_to(slot_pixel(120, r.width / 2, r.height / 2), RGB(255, 0, 0)));
+}
