@@ -202,3 +202,24 @@ struct local_lock_traits {
 struct local_lock : holder<local_lock_traits> {
     explicit local_lock(HLOCAL block) : holder(block ? (BYTE*)LocalLock(block) : nullptr, local_lock_traits{block}) {}
 };
+
+// The process's current folder, put back at the end of the scope (callers
+// that must change it for a while: the folder scan, the archivers).
+class current_folder_kept {
+public:
+    current_folder_kept()
+    {
+        DWORD n = GetCurrentDirectoryA(sizeof saved_, saved_);
+        ok_ = n && n < sizeof saved_;
+    }
+    ~current_folder_kept()
+    {
+        if (ok_) SetCurrentDirectoryA(saved_);
+    }
+    current_folder_kept(const current_folder_kept&) = delete;
+    current_folder_kept& operator=(const current_folder_kept&) = delete;
+
+private:
+    char saved_[MAX_PATH];
+    bool ok_;
+};

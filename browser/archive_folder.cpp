@@ -113,24 +113,6 @@ int full_path_of(const char* path, char* out)
     return 1;
 }
 
-// The archivers run in the folders they pack or fill; the caller's current
-// folder is given back afterwards.
-struct cwd_keeper {
-    char saved[PATH_BUF];
-    bool ok;
-    cwd_keeper()
-    {
-        DWORD n = GetCurrentDirectoryA(sizeof saved, saved);
-        ok = n && n < sizeof saved;
-    }
-    ~cwd_keeper()
-    {
-        if (ok) SetCurrentDirectoryA(saved);
-    }
-    cwd_keeper(const cwd_keeper&) = delete;
-    cwd_keeper& operator=(const cwd_keeper&) = delete;
-};
-
 }  // namespace
 
 int archive_kind_number(const char* name)
@@ -257,7 +239,7 @@ int extract_archive_all(const char* archive, const char* folder)
 {
     _lha* lha = open_archiver_for(archive);
     if (!lha) return 0;
-    cwd_keeper keep;
+    current_folder_kept keep;
     int extracted;
     {
         busy_guard busy(BUSY_WAIT);
@@ -356,7 +338,7 @@ int repack_archive(const char* archive, const char* source, const char* password
     _lha* lha = open_archiver_for(archive);
     char made[PATH_BUF];
     if (!lha || !temporary_archive(archive, made)) return 0;
-    cwd_keeper keep;
+    current_folder_kept keep;
     if (!lha->create(made, source, password) || GetFileAttributesA(made) == INVALID_FILE_ATTRIBUTES) {
         DeleteFileA(made);
         return 0;

@@ -7,6 +7,7 @@
 #include "files/fs_query.h"
 #include "files/strings.h"
 #include "files/walker.h"
+#include "base/holders.h"
 #include <algorithm>
 #include <cstring>
 
@@ -164,21 +165,6 @@ int collect_image(walk_item* item)
     return 1;
 }
 
-// Returns to the remembered folder on every way out.
-struct folder_keeper {
-    char saved[PATH_BUF];
-    bool ok;
-    folder_keeper()
-    {
-        DWORD n = GetCurrentDirectoryA(sizeof saved, saved);
-        ok = n && n < sizeof saved;
-    }
-    ~folder_keeper()
-    {
-        if (ok) SetCurrentDirectoryA(saved);
-    }
-};
-
 void sort_name_list(name_list* names, name_list* records)
 {
     auto** texts = reinterpret_cast<char**>(strlist_to_array(names));
@@ -197,7 +183,7 @@ void sort_name_list(name_list* names, name_list* records)
 int scan_folder_images(const char* folder)
 {
     sort_mode = current_sort_mode();
-    folder_keeper keep;
+    current_folder_kept keep;
     char path[PATH_BUF];
     if (!full_path(path, sizeof path, folder)) return 0;
     strlist_clear(&image_names);
@@ -229,7 +215,7 @@ int scan_subfolders(const char* path)
             for (const char* d = drives; *d; d += strlen(d) + 1)
                 if (!drive_hidden_by_policy(d)) strlist_add(&tree_names, d);
     } else {
-        folder_keeper keep;
+        current_folder_kept keep;
         char parent[PATH_BUF];
         if (!text_copy(parent, path)) return 0;
         remove_backslash(parent);
