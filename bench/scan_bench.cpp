@@ -72,10 +72,12 @@ static double dir_ms(const std::string& root)
     return now_ms() - t;
 }
 
-// Files listed by default: the five image extensions of the mix and every
-// subfolder; ".txt" (text files off), ".zip" (no archiver) and ".xyz" are not.
+// Files listed: with "all" on (the settings' default) every entry; else the
+// five image extensions of the mix and every subfolder (".txt" with text
+// files off, ".zip" with no archiver and ".xyz" are not).
 static int expected_listed(int made)
 {
+    if (browser_list.settings.all) return made;
     int n = 0;
     for (int i = 0; i < made; i++) {
         int kind = i % 8;
