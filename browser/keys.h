@@ -88,8 +88,6 @@ void path_segment_menu(int n, HMENU menu);
 // centre), or -1.
 int entry_under_mouse(HWND window);
 
-// Fills the grid's key and mouse slots of the window hook, the cut marks, the
-// folder-tree switch, and puts the commands of these parts in front of the
-// dispatcher.
+// Fills the grid's key and mouse slots of the window hook, the cut marks and
+// the folder-tree switch (their commands are the dispatcher's).
 void install_key_hooks();
-void install_entry_commands();

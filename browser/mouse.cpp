@@ -371,6 +371,5 @@ void install_key_hooks()
     browser_ui_hooks.right_down = right_slot;
     browser_app_hooks.expand_all = confirm_expand_all;
     install_clipboard_hooks();
-    install_entry_commands();
     install_op_parts();
 }
