@@ -4,21 +4,14 @@
 #include "browser/folder_ops.h"
 #include "browser/image_kinds.h"
 #include "browser/paths.h"
+#include "tests/browser/list_fixtures.h"
 #include "tests/support/bench.h"
 #include <gtest/gtest.h>
 #include <cstring>
 #include <string>
 
 namespace {
-struct in_folder {
-    char saved[MAX_PATH];
-    explicit in_folder(const char* path)
-    {
-        GetCurrentDirectoryA(MAX_PATH, saved);
-        SetCurrentDirectoryA(path);
-    }
-    ~in_folder() { SetCurrentDirectoryA(saved); }
-};
+using list_fixture::in_folder;
 bool exists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 }  // namespace
 

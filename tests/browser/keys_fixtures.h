@@ -43,30 +43,23 @@ inline void set_modifiers(bool shift, bool ctrl, bool alt)
 }
 
 // Page 1 as the browser makes it (client w x h) over dir\folder with n images.
-struct browser_page {
+// The hook tables the page changes, saved before it changes them.
+struct page_hooks_kept {
     scoped_restore<browser_ui_hook_table> ui{browser_ui_hooks};
     scoped_restore<browser_op_hook_table> ops{browser_op_hooks};
     scoped_restore<app_hook_table> app{app_hooks};
-    browser_page(int w, int h)
+};
+
+struct browser_page : page_hooks_kept, list_fixture::browser_page {
+    browser_page(int w, int h) : list_fixture::browser_page(w, h)
     {
-        kavtrel_start(GetModuleHandleA(nullptr), nullptr, "");
-        list_fixture::reset_list();
-        install_list_view_hooks();
-        _newpage(1, 0, 0, -w, -h);
-        bench::install_message_box_seam(IDOK);
-        bench::message_boxes.clear();
         commands().clear();
         app_hooks.window_hook = app_wndproc_hook;
         browser_ui_hooks.dispatch = record_command;
         ShowWindow(GetAncestor(window(), GA_ROOT), SW_SHOW);
         SetForegroundWindow(GetAncestor(window(), GA_ROOT));
     }
-    ~browser_page()
-    {
-        set_modifiers(false, false, false);
-        browser_list_set_entries(nullptr, 0);
-        _page_free(1);
-    }
+    ~browser_page() { set_modifiers(false, false, false); }
     HWND window() const { return _page_hwnd(1); }
     // The pointer to a client point of the page, and that point as a message position.
     LPARAM point(int x, int y) const

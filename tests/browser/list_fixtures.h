@@ -2,6 +2,7 @@
 // images written by the project's writers, a shortcut made through the shell
 // and names whose trail byte is 0x5C.
 #pragma once
+#include "base/holders.h"
 #include "browser/browser_list.h"
 #include "browser/scan.h"
 #include "browser/image_kinds.h"
@@ -58,14 +59,10 @@ inline void reset_list()
     current_folder.drive_list = 0;
 }
 
+// The current folder moved to path for the scope.
 struct in_folder {
-    char saved[MAX_PATH];
-    explicit in_folder(const char* path)
-    {
-        GetCurrentDirectoryA(MAX_PATH, saved);
-        SetCurrentDirectoryA(path);
-    }
-    ~in_folder() { SetCurrentDirectoryA(saved); }
+    current_folder_kept kept;
+    explicit in_folder(const char* path) { SetCurrentDirectoryA(path); }
 };
 
 // The sorted listing of the current folder.

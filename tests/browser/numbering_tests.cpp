@@ -6,6 +6,7 @@
 #include "browser/browser_list.h"
 #include "resources/small_dialogs.h"
 #include "tests/browser/dialog_player.h"
+#include "tests/browser/list_fixtures.h"
 #include "tests/support/bench.h"
 #include <gtest/gtest.h>
 #include <map>
@@ -15,15 +16,7 @@
 namespace {
 typedef std::map<std::string, std::string> folder_files;  // name -> bytes
 
-struct in_folder {
-    char saved[MAX_PATH];
-    explicit in_folder(const char* path)
-    {
-        GetCurrentDirectoryA(MAX_PATH, saved);
-        SetCurrentDirectoryA(path);
-    }
-    ~in_folder() { SetCurrentDirectoryA(saved); }
-};
+using list_fixture::in_folder;
 
 folder_files files_of(const bench::scratch_dir& dir)
 {
