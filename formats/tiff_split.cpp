@@ -191,28 +191,25 @@ void copy_tag(TIFF* in, TIFF* out, const copied_tag& t)
 }
 
 // Raw copy of every strip (or tile) in order; 0 on a read, write or allocation failure.
+// The buffer holds the longest piece the file has, never what the header's
+// width and height would make of one: a header may claim gigabytes.
 int copy_raw_pieces(TIFF* in, TIFF* out, bool tiles)
 {
     uint64_t* counts = nullptr;
     if (!TIFFGetField(in, tiles ? TIFFTAG_TILEBYTECOUNTS : TIFFTAG_STRIPBYTECOUNTS, &counts) || !counts) return 0;
     uint32_t pieces = tiles ? TIFFNumberOfTiles(in) : TIFFNumberOfStrips(in);
-    tmsize_t capacity = tiles ? TIFFTileSize(in) : TIFFStripSize(in);
-    if (capacity <= 0) capacity = 1;
-    tiff_buffer buffer;
-    buffer.reset((unsigned char*)_TIFFmalloc(capacity));
-    if (!buffer.get()) return 0;
     uint64_t file_size = TIFFGetSizeProc(in)(TIFFClientdata(in));
+    uint64_t longest = 1;
+    for (uint32_t i = 0; i < pieces; i++) {
+        // A piece cannot be longer than the file that holds it.
+        if (counts[i] > 0x7FFFFFFF || counts[i] > file_size) return 0;
+        if (counts[i] > longest) longest = counts[i];
+    }
+    tiff_buffer buffer;
+    buffer.reset((unsigned char*)_TIFFmalloc((tmsize_t)longest));
+    if (!buffer.get()) return 0;
     for (uint32_t i = 0; i < pieces; i++) {
         uint64_t count = counts[i];
-        // A piece cannot be longer than the file that holds it.
-        if (count > 0x7FFFFFFF || count > file_size) return 0;
-        if ((tmsize_t)count > capacity) {
-            void* grown = _TIFFrealloc(buffer.get(), (tmsize_t)count);
-            if (!grown) return 0;
-            buffer.release();  // realloc took the old block
-            buffer.reset((unsigned char*)grown);
-            capacity = (tmsize_t)count;
-        }
         tmsize_t got = tiles ? TIFFReadRawTile(in, i, buffer.get(), (tmsize_t)count)
                              : TIFFReadRawStrip(in, i, buffer.get(), (tmsize_t)count);
         if (got < 0) return 0;

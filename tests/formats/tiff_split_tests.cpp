@@ -412,3 +412,32 @@ TEST(TiffSplit, StripLongerThanTheFileFailsBeforeItIsRead)
         EXPECT_EQ(tiff_errors.find("Read error"), std::string::npos) << tiff_errors;
     }
 }
+
+TEST(TiffSplit, HeadersClaimingHugeStripsSplitWithBuffersOfTheFile)
+{
+    bench::scratch_dir dir;
+    // A first page of one short G4 strip whose width and length are changed
+    // to claim about 2 GB, 1 GB and 388 MB of rows. The raw copy needs a
+    // buffer as long as the strip the file holds, not as the claim.
+    const uint32_t lengths[] = {264000, 132000, 50000};
+    for (uint32_t length : lengths) {
+        std::string source = dir.file("claim" + std::to_string(length) + ".tif");
+        tiff_page first = g4_page(1);
+        first.rows_per_strip = 30;
+        ASSERT_TRUE(write_tiff_pages(source, {first, g4_page(2)}));
+        std::string bytes = bench::read_file(source);
+        for (auto tag_value : {std::make_pair(TIFFTAG_IMAGEWIDTH, 65000u), std::make_pair(TIFFTAG_IMAGELENGTH, length),
+                               std::make_pair(TIFFTAG_ROWSPERSTRIP, length)}) {
+            size_t e = entry_at(bytes, 0, (uint16_t)tag_value.first);
+            ASSERT_NE(e, 0u) << tag_value.first;
+            bytes[e + 2] = TIFF_LONG, bytes[e + 3] = 0;
+            for (int i = 0; i < 4; i++) bytes[e + 8 + i] = (char)(tag_value.second >> (8 * i));
+        }
+        bench::write_file(source, bytes);
+
+        ASSERT_EQ(split_multipage_tiff(source.c_str()), 1) << length;
+        std::string folder = source.substr(0, source.size() - 4);
+        expect_same_page(source, 0, folder + "\\00000001.tif", false, 1);
+        expect_same_page(source, 1, folder + "\\00000002.tif", false);
+    }
+}
