@@ -12,6 +12,9 @@ namespace {
 
 typedef unsigned long long u64;
 
+// A bitmap whose pixels index the current palette, with no colour table of its own.
+enum : DWORD { PAL_INDICES = 2 };
+
 WORD u16(const BYTE* p) { return (WORD)(p[0] | p[1] << 8); }
 DWORD u32(const BYTE* p) { return (DWORD)p[0] | (DWORD)p[1] << 8 | (DWORD)p[2] << 16 | (DWORD)p[3] << 24; }
 
@@ -26,8 +29,8 @@ bool bit_count_ok(u64 bpp, bool core)
 // whose header lies inside `available` bytes and whose sizes make sense pass.
 bool dib_sizes(const BYTE* info, u64 available, DWORD usage, long long rows, u64* info_size, u64* bits_size)
 {
-    // Monochrome brushes name DIB_PAL_INDICES (2); the player reads two-byte entries for it.
-    if (available < 12 || usage > 2) return false;
+    // Monochrome brushes name PAL_INDICES; the player reads two-byte entries for it.
+    if (available < 12 || usage > PAL_INDICES) return false;
     DWORD header = u32(info);
     u64 width, height, bpp, colours, entry, table_at = header;
     DWORD compression = BI_RGB, size_image = 0;
@@ -85,13 +88,42 @@ bool dib_in_place(const BYTE* info, u64 available, DWORD usage, long long rows =
     return dib_sizes(info, available, usage, rows, &info_size, &bits_size) && bits_size <= available - info_size;
 }
 
-// A DIB given by offsets and sizes inside an EMF record of `size` bytes.
+// A DIB given by offsets and sizes inside an EMF record of `size` bytes. The
+// system records a mask naming PAL_INDICES with its header alone; the table
+// the player may read after it must still lie inside the record.
 bool dib_at(const BYTE* record, u64 size, DWORD off_bmi, DWORD cb_bmi, DWORD off_bits, DWORD cb_bits, DWORD usage,
             long long rows = -1)
 {
     if ((u64)off_bmi + cb_bmi > size || (u64)off_bits + cb_bits > size) return false;
-    u64 info_size, bits_size;
-    return dib_sizes(record + off_bmi, cb_bmi, usage, rows, &info_size, &bits_size) && bits_size <= cb_bits;
+    u64 info_size, bits_size, header_room = cb_bmi;
+    if (usage == PAL_INDICES) {
+        if (cb_bmi < 12 || u32(record + off_bmi) > cb_bmi) return false;
+        header_room = size - off_bmi;
+    }
+    return dib_sizes(record + off_bmi, header_room, usage, rows, &info_size, &bits_size) && bits_size <= cb_bits;
+}
+
+// The source bitmap of a bit-block record, whose fields start at `at`
+// (usage, header offset and size, bits offset and size). The player reads a
+// bitmap whenever the header offset is set, so a size of 0 does not make the
+// record a pattern fill.
+bool blt_source(const BYTE* record, u64 size, u64 at)
+{
+    DWORD usage = u32(record + at), off_bmi = u32(record + at + 4), cb_bmi = u32(record + at + 8);
+    if (off_bmi == 0 && cb_bmi == 0) return true;
+    return dib_at(record, size, off_bmi, cb_bmi, u32(record + at + 12), u32(record + at + 16), usage);
+}
+
+// The mask of a masked or parallelogram bit block: the player reads one even
+// when the record names none, taking the record's own first bytes for its
+// header. Those read as a bitmap only when their bit count is one; then its
+// bits must fit the record like any other.
+bool blt_mask(const BYTE* record, u64 size, u64 at)
+{
+    if (u32(record + at + 4) != 0 || u32(record + at + 8) != 0) return blt_source(record, size, at);
+    if (!bit_count_ok(u16(record + 14), false)) return true;
+    DWORD bits_at = u32(record + at + 12);
+    return bits_at < size && dib_at(record, size, 0, (DWORD)size, bits_at, (DWORD)(size - bits_at), u32(record + at));
 }
 
 // ---- standard metafiles ----
@@ -161,7 +193,7 @@ bool wmf_record_sound(WORD function, const wmf_params& r, WORD objects)
     case WMF_INVERTREGION:
     case WMF_PAINTREGION: return wmf_object(r, 0, objects);
     case WMF_SELECTCLIPREGION: return r.has(1) && (r.at(0) == 0 || r.at(0) < objects);
-    case WMF_SELECTPALETTE: return wmf_object(r, 1, objects);
+    case WMF_SELECTPALETTE: return wmf_object(r, 0, objects);
     case WMF_FILLREGION: return wmf_object(r, 0, objects) && wmf_object(r, 1, objects);
     case WMF_FRAMEREGION: return wmf_object(r, 2, objects) && wmf_object(r, 3, objects);
     case WMF_CREATEPENINDIRECT: return r.has(5);
@@ -229,7 +261,13 @@ bool wmf_record_sound(WORD function, const wmf_params& r, WORD objects)
 // ---- enhanced metafiles ----
 
 // Record types the headers name only for later systems.
-enum : DWORD { EMR_SMALL_TEXT_OUT = 108, EMR_TEXT_JUSTIFICATION = 120 };
+enum : DWORD {
+    EMR_DRAW_ESCAPE = 105,
+    EMR_EXT_ESCAPE = 106,
+    EMR_SMALL_TEXT_OUT = 108,
+    EMR_NAMED_ESCAPE = 110,
+    EMR_TEXT_JUSTIFICATION = 120
+};
 
 // Smallest size of each record type, header included (0: no fixed part known).
 DWORD emf_fixed_size(DWORD type)
@@ -385,6 +423,27 @@ bool emf_poly_counts(const emf_record& r, u64 point_size)
     return sum <= points && 32 + polys * 4 + points * point_size <= r.size;
 }
 
+// The source of an alpha blend: the player copies the record's whole bits
+// into a section made from the header without looking whether one was made,
+// so the bits may not be more than the header describes, and the header must
+// be one a section can be made of (colour masks included).
+bool alpha_source(const emf_record& r)
+{
+    if (r.at(84) == 0 && r.at(88) == 0) return true;  // nothing is drawn without a source
+    if (!blt_source(r.p, r.size, 80) || r.at(80) != DIB_RGB_COLORS) return false;
+    u64 info_size, bits_size;
+    const BYTE* info = r.p + r.at(84);
+    if (u32(info) < 40 || !dib_sizes(info, r.at(88), DIB_RGB_COLORS, -1, &info_size, &bits_size)) return false;
+    DWORD compression = u32(info + 16);
+    if (compression == BI_BITFIELDS) {
+        for (int i = 0; i < 3; i++)
+            if (u32(info + 40 + 4 * i) == 0) return false;
+    } else if (compression != BI_RGB) {
+        return false;
+    }
+    return r.at(96) <= bits_size;
+}
+
 bool emf_record_sound(DWORD type, const emf_record& r, WORD handles)
 {
     switch (type) {
@@ -430,6 +489,17 @@ bool emf_record_sound(DWORD type, const emf_record& r, WORD handles)
         return emf_object(r.at(8), handles, false) &&
                dib_at(r.p, r.size, r.at(16), r.at(20), r.at(24), r.at(28), r.at(12));
     case EMR_GDICOMMENT: return 12 + (u64)r.at(8) <= r.size;
+    case EMR_DRAW_ESCAPE:
+    case EMR_EXT_ESCAPE: return r.size >= 16 && 16 + (u64)r.at(12) <= r.size;
+    case EMR_NAMED_ESCAPE: {
+        // The data, padded to four bytes, then the driver's name with its end.
+        if (r.size < 20) return false;
+        u64 name = 20 + ((u64)r.at(16) + 3) / 4 * 4, name_bytes = r.at(12);
+        if (name + name_bytes > r.size || name_bytes < 2) return false;
+        for (u64 i = name; i + 1 < name + name_bytes; i += 2)
+            if (u16(r.p + i) == 0) return true;
+        return false;
+    }
     case EMR_EXTSELECTCLIPRGN: return emf_region(r, 16, r.at(8));
     case EMR_FILLRGN: return emf_object(r.at(28), handles, false) && emf_region(r, 32, r.at(24));
     case EMR_FRAMERGN: return emf_object(r.at(28), handles, false) && emf_region(r, 40, r.at(24));
@@ -437,16 +507,10 @@ bool emf_record_sound(DWORD type, const emf_record& r, WORD handles)
     case EMR_PAINTRGN: return emf_region(r, 28, r.at(24));
     case EMR_BITBLT:
     case EMR_STRETCHBLT:
-    case EMR_ALPHABLEND:
-    case EMR_TRANSPARENTBLT:
-        // Without a source bitmap the record is a pattern fill.
-        return r.at(88) == 0 || dib_at(r.p, r.size, r.at(84), r.at(88), r.at(92), r.at(96), r.at(80));
-    case EMR_MASKBLT:
-        return (r.at(88) == 0 || dib_at(r.p, r.size, r.at(84), r.at(88), r.at(92), r.at(96), r.at(80))) &&
-               (r.at(116) == 0 || dib_at(r.p, r.size, r.at(112), r.at(116), r.at(120), r.at(124), r.at(108)));
-    case EMR_PLGBLT:
-        return (r.at(100) == 0 || dib_at(r.p, r.size, r.at(96), r.at(100), r.at(104), r.at(108), r.at(92))) &&
-               (r.at(128) == 0 || dib_at(r.p, r.size, r.at(124), r.at(128), r.at(132), r.at(136), r.at(120)));
+    case EMR_TRANSPARENTBLT: return blt_source(r.p, r.size, 80);
+    case EMR_ALPHABLEND: return alpha_source(r);
+    case EMR_MASKBLT: return blt_source(r.p, r.size, 80) && blt_mask(r.p, r.size, 108);
+    case EMR_PLGBLT: return blt_source(r.p, r.size, 92) && blt_mask(r.p, r.size, 120);
     case EMR_SETDIBITSTODEVICE: return dib_at(r.p, r.size, r.at(48), r.at(52), r.at(56), r.at(60), r.at(64), r.at(72));
     case EMR_STRETCHDIBITS: return dib_at(r.p, r.size, r.at(48), r.at(52), r.at(56), r.at(60), r.at(64));
     case EMR_EXTTEXTOUTA: return emf_text(r, 36, 1);
@@ -510,6 +574,10 @@ bool emf_bytes_sound(const BYTE* bytes, size_t length)
     if (u32(h) != EMR_HEADER || u32(h + 40) != ENHMETA_SIGNATURE) return false;
     if (header_size < 88 || header_size % 4 || header_size > total || total > length || total % 4) return false;
     if (handles < 1 || records < 2) return false;
+    // The reference device's size in pixels and millimetres scales the whole
+    // picture when it is played into its frame.
+    if ((LONG)u32(h + 72) <= 0 || (LONG)u32(h + 76) <= 0 || (LONG)u32(h + 80) <= 0 || (LONG)u32(h + 84) <= 0)
+        return false;
     u64 description = u32(h + 60), description_at = u32(h + 64);
     if (description && description_at + description * 2 > header_size) return false;
     if (header_size >= 100) {

@@ -1,9 +1,11 @@
 // Metafiles from browsed folders are checked before they are played:
 // damaged ones written byte by byte are refused cleanly, metafiles made by
-// the system still load with their pixels, and thousands of mutated copies
-// neither crash nor hang the process.
+// the system still load as the system draws them, recordings with one field
+// changed are refused where the players would read what is not there, and
+// thousands of mutated copies neither crash nor hang.
 #include "tests/graphics/library.h"
 #include "tests/graphics/image_fixtures.h"
+#include "tests/graphics/metafile_seeds.h"
 #include "tests/support/bench.h"
 #include "tests/support/clipboard_lock.h"
 #include <gtest/gtest.h>
@@ -190,65 +192,6 @@ TEST(MetafileCheck, DamagedMetafilesAreRefused)
 
 namespace {
 
-// A picture the system records: a red triangle, a thick blue line, black
-// text and a 2 x 2 bitmap stretched to 40 x 40 pixels, over 200 x 200 units.
-void draw_sample(HDC dc)
-{
-    HBRUSH red = CreateSolidBrush(RGB(255, 0, 0));
-    HGDIOBJ old_brush = SelectObject(dc, red);
-    HGDIOBJ old_pen = SelectObject(dc, GetStockObject(NULL_PEN));
-    POINT triangle[3] = {{10, 10}, {90, 10}, {10, 90}};
-    Polygon(dc, triangle, 3);
-    HPEN blue = CreatePen(PS_SOLID, 6, RGB(0, 0, 255));
-    SelectObject(dc, blue);
-    MoveToEx(dc, 110, 20, nullptr);
-    LineTo(dc, 190, 20);
-    SelectObject(dc, old_pen);
-    SelectObject(dc, old_brush);
-    DeleteObject(blue);
-    DeleteObject(red);
-    SetBkMode(dc, TRANSPARENT);
-    TextOutA(dc, 110, 110, "WWW", 3);
-    dib_fields d;
-    d.width = 2;
-    d.height = 2;
-    d.pixel = [](int x, int y) { return (uint32_t)(x ? (y ? 0x00ff00 : 0xffff00) : (y ? 0x00ffff : 0xff00ff)); };
-    std::string dib = make_dib(d);
-    BITMAPINFOHEADER* bh = (BITMAPINFOHEADER*)&dib[0];
-    bh->biSizeImage = (DWORD)dib.size() - 40;  // the standard metafile keeps no bits without it
-    StretchDIBits(dc, 20, 120, 40, 40, 0, 0, 2, 2, dib.data() + 40, (BITMAPINFO*)bh, DIB_RGB_COLORS, SRCCOPY);
-    // Marks the picture's extent.
-    SetPixel(dc, 0, 0, RGB(255, 255, 255));
-    SetPixel(dc, 199, 199, RGB(255, 255, 255));
-}
-
-std::string system_wmf()
-{
-    HDC dc = CreateMetaFileA(nullptr);
-    SetWindowExtEx(dc, 200, 200, nullptr);
-    draw_sample(dc);
-    HMETAFILE mf = CloseMetaFile(dc);
-    UINT n = GetMetaFileBitsEx(mf, 0, nullptr);
-    std::string bytes(n, '\0');
-    GetMetaFileBitsEx(mf, n, &bytes[0]);
-    DeleteMetaFile(mf);
-    wmf_placeable_header h{};
-    h.key = WMF_PLACEABLE_KEY;
-    h.right = 200;
-    h.bottom = 200;
-    h.units_per_inch = 96;  // one unit per pixel on a 96-dpi screen
-    return std::string((const char*)&h, sizeof h) + bytes;
-}
-
-std::string system_emf(const bench::scratch_dir& dir)
-{
-    std::string path = dir.file("sample_src.emf");
-    HDC dc = CreateEnhMetaFileA(nullptr, path.c_str(), nullptr, nullptr);
-    draw_sample(dc);
-    DeleteEnhMetaFile(CloseEnhMetaFile(dc));
-    return bench::read_file(path);
-}
-
 void expect_sample_pixels(_bmap* b, const char* kind)
 {
     ASSERT_NE(b, nullptr) << kind;
@@ -266,6 +209,58 @@ void expect_sample_pixels(_bmap* b, const char* kind)
     EXPECT_TRUE(text) << kind;
 }
 
+// The picture as the system's own player draws it into a w x h image over
+// the background for new pages, through the loader's mapping: the pixels'
+// bytes, rows top-down without padding.
+std::string system_drawing(const std::string& bytes, bool wmf, int w, int h)
+{
+    BITMAPINFO bi = {};
+    bi.bmiHeader.biSize = sizeof bi.bmiHeader;
+    bi.bmiHeader.biWidth = w;
+    bi.bmiHeader.biHeight = -h;
+    bi.bmiHeader.biPlanes = 1;
+    bi.bmiHeader.biBitCount = 24;
+    void* bits = nullptr;
+    HBITMAP dib = CreateDIBSection(nullptr, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HDC dc = CreateCompatibleDC(nullptr);
+    HGDIOBJ old = SelectObject(dc, dib);
+    RECT all = {0, 0, w, h};
+    HBRUSH fill = CreateSolidBrush(new_page_background);
+    FillRect(dc, &all, fill);
+    DeleteObject(fill);
+    SetStretchBltMode(dc, COLORONCOLOR);
+    SetMapMode(dc, MM_ANISOTROPIC);
+    SetViewportExtEx(dc, w, h, nullptr);
+    if (wmf) {
+        const wmf_placeable_header* ph = (const wmf_placeable_header*)bytes.data();
+        SetWindowExtEx(dc, ph->right - ph->left, ph->bottom - ph->top, nullptr);
+        HMETAFILE mf = SetMetaFileBitsEx((UINT)(bytes.size() - sizeof *ph), (const BYTE*)bytes.data() + sizeof *ph);
+        PlayMetaFile(dc, mf);
+        DeleteMetaFile(mf);
+    } else {
+        const ENHMETAHEADER* eh = (const ENHMETAHEADER*)bytes.data();
+        RECT frame = {0, 0, eh->rclBounds.right, eh->rclBounds.bottom};
+        SetWindowExtEx(dc, frame.right, frame.bottom, nullptr);
+        HENHMETAFILE emf = SetEnhMetaFileBits((UINT)bytes.size(), (const BYTE*)bytes.data());
+        PlayEnhMetaFile(dc, emf, &frame);
+        DeleteEnhMetaFile(emf);
+    }
+    GdiFlush();
+    std::string pixels;
+    for (int y = 0; y < h; y++) pixels.append((const char*)bits + (size_t)y * ((w * 3 + 3) & ~3), (size_t)w * 3);
+    SelectObject(dc, old);
+    DeleteDC(dc);
+    DeleteObject(dib);
+    return pixels;
+}
+
+std::string image_pixels(const _bmap* b)
+{
+    std::string pixels;
+    for (int y = 0; y < b->height; y++) pixels.append((const char*)b->pixels + (size_t)y * b->stride, (size_t)b->width * 3);
+    return pixels;
+}
+
 }  // namespace
 
 TEST(MetafileCheck, SystemMadeMetafilesStillLoad)
@@ -274,16 +269,59 @@ TEST(MetafileCheck, SystemMadeMetafilesStillLoad)
     COLORREF background = new_page_background;
     _setbkcolor(RGB(255, 255, 255));
     bench::scratch_dir dir;
-    std::string wmf = dir.write("sample.wmf", system_wmf());
-    std::string emf = dir.write("sample.emf", system_emf(dir));
+    std::string wmf = dir.write("sample.wmf", seeds::sample_wmf());
+    std::string emf = dir.write("sample.emf", seeds::sample_emf(dir));
     _bmap* b = _bmap_load(wmf.c_str(), 0, 1);
     expect_sample_pixels(b, "wmf");
     if (b) _bmap_delete(b);
     b = _bmap_load(emf.c_str(), 0, 1);
     expect_sample_pixels(b, "emf");
     if (b) _bmap_delete(b);
+
+    // Pens, arcs, bit blocks, a palette and text: probed, loaded as the
+    // system's own players draw them, and copied.
+    struct seed {
+        const char* name;
+        bool wmf;
+        std::string bytes;
+    } rich[] = {{"rich wmf", true, seeds::rich_wmf()},
+                {"rich wmf at 48 units per inch", true, seeds::rich_wmf(48)},
+                {"rich emf", false, seeds::rich_emf(dir)}};
+    for (const seed& r : rich) {
+        std::string path = dir.write(r.wmf ? "rich.wmf" : "rich.emf", r.bytes);
+        int w = 0, h = 0, xr, yr;
+        EXPECT_EQ(r.wmf ? _wmf_info(path.c_str(), &w, &h, &xr, &yr) : _emf_info(path.c_str(), &w, &h, &xr, &yr), 1)
+            << r.name;
+        b = _bmap_load(path.c_str(), 0, 1);
+        ASSERT_NE(b, nullptr) << r.name;
+        EXPECT_EQ(b->width, w) << r.name;
+        std::string drawn = system_drawing(r.bytes, r.wmf, b->width, b->height);
+        EXPECT_TRUE(image_pixels(b) == drawn) << r.name;
+        EXPECT_NE(drawn.find_first_not_of('\xff'), std::string::npos) << r.name;
+        _bmap_delete(b);
+        bench::clipboard_lock lock;
+        EXPECT_EQ(_file_to_clipboard(path.c_str()), 1) << r.name;
+    }
     _setbkcolor(background);
 }
+
+namespace {
+
+// A placeable header's fields count as a record of their own.
+enum : uint32_t { PLACEABLE = 0xffffffff };
+
+// Empties the clipboard for a child: an owner window in this process, which
+// does not pump while the child waits, would block it.
+void clipboard_for_child()
+{
+    bench::clipboard_lock lock;
+    if (OpenClipboard(nullptr)) {
+        EmptyClipboard();
+        CloseClipboard();
+    }
+}
+
+}  // namespace
 
 // Single-byte, word and double-word changes of system-made metafiles at
 // random places, each probed, loaded and copied, from a fixed seed.
@@ -291,7 +329,7 @@ ZOTE_CHILD(metafile_mutations)
 {
     library_ready();
     bench::scratch_dir dir;
-    std::string originals[2] = {system_wmf(), system_emf(dir)};
+    std::string originals[2] = {seeds::sample_wmf(), seeds::sample_emf(dir)};
     static const uint32_t values[] = {0,      1,      2,          3,           0x7f,        0x80,    0xff, 0x7fff,
                                       0x8000, 0xffff, 0x7fffffff, 0x80000000u, 0xffffffffu, 0x10000, 0x3c};
     uint32_t seed = 20240611;
@@ -305,7 +343,7 @@ ZOTE_CHILD(metafile_mutations)
         size_t at = next() % bytes.size();
         uint32_t value = next() % 3 ? values[next() % (sizeof values / sizeof *values)] : next();
         int width = 1 << (next() % 3);
-        for (int k = 0; k < width && at + k < bytes.size(); k++) bytes[at + k] = (char)(value >> (8 * k));
+        seeds::put(bytes, at, value, width);
         std::string path = dir.write(wmf ? "m.wmf" : "m.emf", bytes);
         int w, h, xr, yr;
         _image_info(path.c_str(), &w, &h, &xr, &yr);
@@ -321,17 +359,130 @@ ZOTE_CHILD(metafile_mutations)
 
 TEST(MetafileCheck, MutatedMetafilesNeitherCrashNorHang)
 {
-    {
-        // The child empties the clipboard; an owner window in this process,
-        // which does not pump while waiting, would block it.
-        bench::clipboard_lock lock;
-        if (OpenClipboard(nullptr)) {
-            EmptyClipboard();
-            CloseClipboard();
-        }
-    }
+    clipboard_for_child();
     bench::child_result r = bench::run_child("metafile_mutations", 180000);
     EXPECT_FALSE(r.timed_out);
     EXPECT_EQ(r.exit_code, 0u);
     EXPECT_NE(r.output.find("mutations done"), std::string::npos) << r.output.substr(0, 2000);
 }
+
+namespace {
+
+// A recording with one field changed, and what must become of it.
+enum seed_kind { RICH_WMF, RICH_EMF };
+enum outcome { REFUSED, LOADS };
+struct one_change {
+    const char* name;
+    seed_kind seed;
+    uint32_t type;  // the record changed (0: none)
+    int nth;
+    uint16_t at;
+    int width;
+    uint32_t value;
+    outcome expected;
+};
+
+// The player reads a source bitmap whenever its header's offset is set.
+const one_change bit_blocks_without_their_size[] = {
+    {"emf unchanged", RICH_EMF, 0, 0, 0, 0, 0, LOADS},
+    {"bit block", RICH_EMF, EMR_BITBLT, 0, 88, 4, 0, REFUSED},
+    {"stretched block", RICH_EMF, EMR_STRETCHBLT, 0, 88, 4, 0, REFUSED},
+    {"masked block", RICH_EMF, EMR_MASKBLT, 0, 88, 4, 0, REFUSED},
+    {"masked block's mask", RICH_EMF, EMR_MASKBLT, 0, 116, 4, 0, REFUSED},
+    {"parallelogram block", RICH_EMF, EMR_PLGBLT, 0, 100, 4, 0, REFUSED},
+    {"transparent block", RICH_EMF, EMR_TRANSPARENTBLT, 0, 88, 4, 0, REFUSED},
+    {"alpha block", RICH_EMF, EMR_ALPHABLEND, 0, 88, 4, 0, REFUSED},
+};
+
+// A palette's one parameter is its index.
+const one_change palette_selections[] = {
+    {"wmf with a palette", RICH_WMF, 0, 0, 0, 0, 0, LOADS},
+    {"wmf with a palette at 48 units per inch", RICH_WMF, PLACEABLE, 0, 14, 2, 48, LOADS},
+    {"palette index past the table", RICH_WMF, META_SELECTPALETTE, 0, 6, 2, 0x100, REFUSED},
+};
+
+std::string seed_bytes(seed_kind kind, const bench::scratch_dir& dir)
+{
+    return kind == RICH_EMF ? seeds::rich_emf(dir) : seeds::rich_wmf();
+}
+
+std::string changed(const one_change& c, const bench::scratch_dir& dir)
+{
+    std::string bytes = seed_bytes(c.seed, dir);
+    if (!c.type) return bytes;
+    size_t at = 0;
+    if (c.type != PLACEABLE) {
+        at = seeds::find_record(c.seed == RICH_EMF ? seeds::emf_records(bytes) : seeds::wmf_records(bytes), c.type, c.nth);
+        if (!at && c.type != EMR_HEADER) return "";  // no such record: reported as a failure
+    }
+    seeds::put(bytes, at + c.at, c.value, c.width);
+    return bytes;
+}
+
+// The rows of a table, by its name.
+std::vector<one_change> rows_named(const std::string& name)
+{
+    auto rows = [](const auto& table) { return std::vector<one_change>(std::begin(table), std::end(table)); };
+    if (name == "bit blocks") return rows(bit_blocks_without_their_size);
+    if (name == "palettes") return rows(palette_selections);
+    return {};
+}
+
+}  // namespace
+
+// The rows of the table named by ZOTE_METAFILE_ROWS: each probed, loaded at
+// full size and copied, its outcome printed as "row NAME|info load copy".
+ZOTE_CHILD(metafile_rows)
+{
+    library_ready();
+    bench::scratch_dir dir;
+    char name[64] = "";
+    GetEnvironmentVariableA("ZOTE_METAFILE_ROWS", name, sizeof name);
+    for (const one_change& c : rows_named(name)) {
+        printf("running %s\n", c.name);
+        fflush(stdout);
+        bool wmf = c.seed != RICH_EMF;
+        std::string path = dir.write(wmf ? "row.wmf" : "row.emf", changed(c, dir));
+        int w, h, xr, yr;
+        int info = wmf ? _wmf_info(path.c_str(), &w, &h, &xr, &yr) : _emf_info(path.c_str(), &w, &h, &xr, &yr);
+        _bmap* b = wmf ? _wmf_load(path.c_str(), 1) : _emf_load(path.c_str(), 1);
+        if (b) _bmap_delete(b);
+        bench::clipboard_lock lock;
+        int copied = _file_to_clipboard(path.c_str());
+        printf("row %s|%d %d %d\n", c.name, info, b != nullptr, copied);
+        fflush(stdout);
+    }
+    printf("rows done\n");
+    return 0;
+}
+
+namespace {
+
+// Runs a table in a child with a time limit and checks every row's outcome.
+void expect_rows(const char* table)
+{
+    clipboard_for_child();
+    SetEnvironmentVariableA("ZOTE_METAFILE_ROWS", table);
+    bench::child_result r = bench::run_child("metafile_rows", 60000);
+    SetEnvironmentVariableA("ZOTE_METAFILE_ROWS", nullptr);
+    size_t last = r.output.rfind("running ");
+    std::string where = last == std::string::npos ? r.output.substr(0, 2000) : r.output.substr(last, 200);
+    ASSERT_FALSE(r.timed_out) << where;
+    ASSERT_EQ(r.exit_code, 0u) << where;
+    ASSERT_NE(r.output.find("rows done"), std::string::npos) << r.output;
+    for (const one_change& c : rows_named(table)) {
+        std::string row = std::string("row ") + c.name + "|";
+        size_t at = r.output.find(row);
+        ASSERT_NE(at, std::string::npos) << c.name;
+        EXPECT_EQ(r.output.substr(at + row.size(), 5), c.expected == LOADS ? "1 1 1" : "0 0 0") << c.name;
+    }
+}
+
+}  // namespace
+
+// Bit blocks that name a bitmap by its offset but give it no size.
+TEST(MetafileCheck, BitBlocksNamingABitmapMustHoldIt) { expect_rows("bit blocks"); }
+
+// Every standard metafile the system records with a palette names it by the
+// record's one parameter.
+TEST(MetafileCheck, PalettesAreSelectedByTheirOneParameter) { expect_rows("palettes"); }
