@@ -1,11 +1,14 @@
 // Metafile images: placeable WMF files (22-byte header, then a standard
 // metafile) and EMF files, probed for size, rendered into a _bmap a band of
 // rows at a time, and put on the clipboard. The WMF body is loaded
-// from memory, so no temporary file is shared between instances.
+// from memory, so no temporary file is shared between instances. Every
+// record is checked first, and every drawing record measured against the
+// picture's frame, before any of them is drawn, probed or copied.
 #include "graphics/kavtrel.h"
 #include "graphics/internal.h"
 #include "base/holders.h"
 #include "graphics/metafile_check.h"
+#include "graphics/metafile_play.h"
 #include <cstring>
 #include <vector>
 
@@ -110,10 +113,7 @@ template <class Play> _bmap* render_in_bands(int width, int height, int ext_x, i
             RECT all = {0, 0, width, band};
             FillRect(dc, &all, (HBRUSH)fill.get());
             SetStretchBltMode(dc, COLORONCOLOR);
-            SetMapMode(dc, MM_ANISOTROPIC);
-            SetWindowExtEx(dc, ext_x, ext_y, nullptr);
-            SetViewportExtEx(dc, width, height, nullptr);
-            SetViewportOrgEx(dc, 0, -top, nullptr);
+            set_picture_mapping(dc, ext_x, ext_y, width, height, top);
             play(dc);
             GdiFlush();
             int rows = height - top < band ? height - top : band;
@@ -124,10 +124,18 @@ template <class Play> _bmap* render_in_bands(int width, int height, int ext_x, i
 }
 }  // namespace
 
+// The picture at its full size must stay within its frame.
+static bool wmf_full_size_within_frame(wmf_context* c)
+{
+    int w, h, upi;
+    _wmf_size(c, &w, &h, &upi);
+    return wmf_within_frame(c->metafile, c->width, c->height, w > 1 ? w : 1, h > 1 ? h : 1);
+}
+
 int _wmf_info(const char* path, int* width, int* height, int* xres, int* yres)
 {
     wmf_scope s(path);
-    if (!s.read()) return 0;
+    if (!s.read() || !wmf_full_size_within_frame(&s.c)) return 0;
     int upi;
     _wmf_size(&s.c, width, height, &upi);
     screen_dpi(xres, yres);
@@ -143,8 +151,8 @@ _bmap* _wmf_load(const char* path, double scale)
     double tw = w * scale, th = h * scale;
     if (!(tw >= 1 && th >= 1 && tw < 65536 && th < 65536)) return nullptr;
     HMETAFILE metafile = s.c.metafile;
-    _bmap* b =
-        render_in_bands((int)tw, (int)th, s.c.width, s.c.height, [metafile](HDC dc) { PlayMetaFile(dc, metafile); });
+    if (!wmf_within_frame(metafile, s.c.width, s.c.height, (int)tw, (int)th)) return nullptr;
+    _bmap* b = render_in_bands((int)tw, (int)th, s.c.width, s.c.height, [metafile](HDC dc) { wmf_play(dc, metafile); });
     if (!b) return nullptr;
     b->header.biXPelsPerMeter = b->header.biYPelsPerMeter = dpi_to_ppm(upi);
     return b;
@@ -153,11 +161,11 @@ _bmap* _wmf_load(const char* path, double scale)
 int _wmf_to_clipboard(const char* path)
 {
     wmf_scope s(path);
-    if (!s.read()) return 0;
+    if (!s.read() || !wmf_full_size_within_frame(&s.c)) return 0;
     // The clipboard keeps its own copy, made by playing the picture.
     HDC record = CreateMetaFileA(nullptr);
     if (!record) return 0;
-    PlayMetaFile(record, s.c.metafile);
+    wmf_play(record, s.c.metafile);
     HMETAFILE copy = CloseMetaFile(record);
     if (!copy) return 0;
     double upi = s.c.header.units_per_inch;
@@ -195,6 +203,7 @@ int _emf_info(const char* path, int* width, int* height, int* xres, int* yres)
 {
     enh_metafile_holder emf(emf_open(path));
     if (!emf || !emf_size(emf.get(), width, height)) return 0;
+    if (!emf_within_frame(emf.get(), *width, *height, *width, *height)) return 0;
     screen_dpi(xres, yres);
     return 1;
 }
@@ -206,6 +215,7 @@ _bmap* _emf_load(const char* path, double scale)
     if (!held || !emf_size(held.get(), &w, &h)) return nullptr;
     double tw = w * scale, th = h * scale;
     if (!(tw >= 1 && th >= 1 && tw < 65536 && th < 65536)) return nullptr;
+    if (!emf_within_frame(held.get(), w, h, (int)tw, (int)th)) return nullptr;
     RECT frame = {0, 0, w, h};
     HENHMETAFILE emf = held.get();
     _bmap* b = render_in_bands((int)tw, (int)th, w, h, [emf, &frame](HDC dc) { PlayEnhMetaFile(dc, emf, &frame); });
@@ -220,6 +230,9 @@ int _emf_to_clipboard(const char* path)
 {
     enh_metafile_holder emf(emf_open(path));
     if (!emf) return 0;
+    int w, h;
+    if (!emf_size(emf.get(), &w, &h)) w = h = 1;  // no extent: held to a single pixel
+    if (!emf_within_frame(emf.get(), w, h, w, h)) return 0;
     {
         clipboard_open clip(console_frame);
         if (!clip || !EmptyClipboard() || !SetClipboardData(CF_ENHMETAFILE, emf.get())) return 0;

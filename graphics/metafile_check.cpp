@@ -543,6 +543,42 @@ bool emf_record_sound(DWORD type, const emf_record& r, WORD handles)
 
 }  // namespace
 
+bool wmf_record_bitmap(WORD function, const BYTE* params, size_t bytes, size_t* header_at, DWORD* bits_size)
+{
+    wmf_params r = {params, bytes / 2};
+    size_t at;
+    DWORD usage = DIB_RGB_COLORS;
+    long long rows = -1;
+    switch (function) {
+    case WMF_STRETCHDIB:
+        if (!r.has(11)) return false;
+        at = 22;
+        usage = r.at(2);
+        break;
+    case WMF_DIBSTRETCHBLT:
+        if (r.words <= 11) return false;  // no bitmap: a pattern fill
+        at = 20;
+        break;
+    case WMF_DIBBITBLT:
+        if (r.words <= 9) return false;
+        at = 16;
+        break;
+    case WMF_SETDIBTODEV:
+        if (!r.has(9)) return false;
+        at = 18;
+        usage = r.at(0);
+        rows = r.at(1);
+        break;
+    default: return false;
+    }
+    u64 info_size, bits;
+    if (bytes < at || !dib_sizes(params + at, bytes - at, usage, rows, &info_size, &bits) || bits > 0xffffffffu)
+        return false;
+    *header_at = at;
+    *bits_size = (DWORD)bits;
+    return true;
+}
+
 bool wmf_body_sound(const BYTE* body, size_t length)
 {
     if (!body || length < 18) return false;

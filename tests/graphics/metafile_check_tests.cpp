@@ -1,8 +1,8 @@
 // Metafiles from browsed folders are checked before they are played:
 // damaged ones written byte by byte are refused cleanly, metafiles made by
-// the system still load as the system draws them, recordings with one field
-// changed are refused where the players would read what is not there, and
-// thousands of mutated copies neither crash nor hang.
+// the system still load as the system draws them, each number that made the
+// system's players crash or hang is refused when one field of a recording
+// is changed to it, and thousands of mutated copies neither crash nor hang.
 #include "tests/graphics/library.h"
 #include "tests/graphics/image_fixtures.h"
 #include "tests/graphics/metafile_seeds.h"
@@ -307,8 +307,115 @@ TEST(MetafileCheck, SystemMadeMetafilesStillLoad)
 
 namespace {
 
+// The numeric fields of the records the players take sizes, widths, radii,
+// counts and offsets from: record type, byte offset in the record, width.
+struct field {
+    uint32_t type;
+    uint16_t at;
+    uint8_t width;
+};
+
 // A placeable header's fields count as a record of their own.
 enum : uint32_t { PLACEABLE = 0xffffffff };
+
+const field emf_fields[] = {
+    {EMR_HEADER, 8, 4}, {EMR_HEADER, 16, 4}, {EMR_HEADER, 20, 4}, {EMR_HEADER, 24, 4}, {EMR_HEADER, 32, 4},
+    {EMR_HEADER, 36, 4}, {EMR_HEADER, 56, 2}, {EMR_HEADER, 72, 4}, {EMR_HEADER, 76, 4}, {EMR_HEADER, 80, 4},
+    {EMR_HEADER, 84, 4}, {EMR_CREATEPEN, 8, 4}, {EMR_CREATEPEN, 16, 4}, {EMR_EXTCREATEPEN, 12, 4},
+    {EMR_EXTCREATEPEN, 16, 4}, {EMR_EXTCREATEPEN, 28, 4}, {EMR_EXTCREATEPEN, 32, 4}, {EMR_EXTCREATEPEN, 48, 4},
+    {EMR_SELECTOBJECT, 8, 4}, {EMR_MOVETOEX, 8, 4}, {EMR_LINETO, 12, 4}, {EMR_ARC, 8, 4}, {EMR_ARC, 16, 4},
+    {EMR_ARC, 24, 4}, {EMR_ANGLEARC, 8, 4}, {EMR_ANGLEARC, 16, 4}, {EMR_ANGLEARC, 20, 4}, {EMR_ANGLEARC, 24, 4},
+    {EMR_CHORD, 20, 4}, {EMR_PIE, 12, 4}, {EMR_ELLIPSE, 16, 4}, {EMR_ROUNDRECT, 24, 4}, {EMR_ROUNDRECT, 28, 4},
+    {EMR_CREATEPALETTE, 12, 4}, {EMR_SELECTPALETTE, 8, 4}, {EMR_BITBLT, 24, 4}, {EMR_BITBLT, 32, 4},
+    {EMR_BITBLT, 36, 4}, {EMR_BITBLT, 44, 4}, {EMR_BITBLT, 52, 4}, {EMR_BITBLT, 84, 4}, {EMR_BITBLT, 88, 4},
+    {EMR_BITBLT, 92, 4}, {EMR_BITBLT, 96, 4}, {EMR_STRETCHBLT, 32, 4}, {EMR_STRETCHBLT, 88, 4},
+    {EMR_STRETCHBLT, 100, 4}, {EMR_STRETCHBLT, 104, 4}, {EMR_MASKBLT, 36, 4}, {EMR_MASKBLT, 88, 4},
+    {EMR_MASKBLT, 100, 4}, {EMR_MASKBLT, 112, 4}, {EMR_MASKBLT, 116, 4}, {EMR_MASKBLT, 124, 4}, {EMR_PLGBLT, 24, 4},
+    {EMR_PLGBLT, 40, 4}, {EMR_PLGBLT, 60, 4}, {EMR_PLGBLT, 64, 4}, {EMR_PLGBLT, 100, 4}, {EMR_PLGBLT, 124, 4},
+    {EMR_PLGBLT, 128, 4}, {EMR_TRANSPARENTBLT, 88, 4}, {EMR_TRANSPARENTBLT, 104, 4}, {EMR_ALPHABLEND, 88, 4},
+    {EMR_ALPHABLEND, 96, 4}, {EMR_ALPHABLEND, 100, 4}, {EMR_SETDIBITSTODEVICE, 40, 4},
+    {EMR_SETDIBITSTODEVICE, 72, 4}, {EMR_EXTCREATEFONTINDIRECTW, 12, 4}, {EMR_EXTCREATEFONTINDIRECTW, 16, 4},
+    {EMR_EXTTEXTOUTW, 36, 4}, {EMR_EXTTEXTOUTW, 44, 4}, {EMR_EXTTEXTOUTW, 48, 4}, {EMR_EXTTEXTOUTW, 72, 4},
+    {EMR_EOF, 8, 4},
+};
+
+// Parameters of standard-metafile records count from byte 6 of the record.
+const field wmf_fields[] = {
+    {PLACEABLE, 10, 2}, {PLACEABLE, 14, 2}, {META_SETWINDOWEXT, 6, 2}, {META_SETWINDOWEXT, 8, 2},
+    {META_CREATEPENINDIRECT, 8, 2}, {META_CREATEFONTINDIRECT, 6, 2}, {META_CREATEFONTINDIRECT, 8, 2},
+    {META_SELECTOBJECT, 6, 2}, {META_SELECTPALETTE, 6, 2}, {META_CREATEPALETTE, 8, 2}, {META_LINETO, 6, 2},
+    {META_ARC, 6, 2}, {META_ARC, 12, 2}, {META_ARC, 18, 2}, {META_CHORD, 16, 2}, {META_PIE, 20, 2},
+    {META_ELLIPSE, 8, 2}, {META_ROUNDRECT, 6, 2}, {META_ROUNDRECT, 8, 2}, {META_PATBLT, 10, 2},
+    {META_DIBBITBLT, 10, 2}, {META_DIBBITBLT, 14, 2}, {META_DIBBITBLT, 20, 2}, {META_DIBSTRETCHBLT, 10, 2},
+    {META_DIBSTRETCHBLT, 18, 2}, {META_SETDIBTODEV, 8, 2}, {META_SETDIBTODEV, 16, 2}, {META_EXTTEXTOUT, 10, 2},
+};
+
+// The bitmaps inside records: the offset of their header (or of the record
+// field holding it, for enhanced metafiles), and the header's fields.
+struct bitmap_place {
+    uint32_t type;
+    uint16_t at;
+    bool indirect;
+};
+const bitmap_place bitmap_places[] = {
+    {EMR_BITBLT, 84, true},     {EMR_STRETCHBLT, 84, true},  {EMR_MASKBLT, 84, true},
+    {EMR_MASKBLT, 112, true},   {EMR_PLGBLT, 96, true},      {EMR_TRANSPARENTBLT, 84, true},
+    {EMR_ALPHABLEND, 84, true}, {EMR_SETDIBITSTODEVICE, 48, true}, {META_DIBBITBLT, 6 + 16, false},
+    {META_DIBSTRETCHBLT, 6 + 20, false}, {META_SETDIBTODEV, 6 + 18, false},
+};
+const field bitmap_fields[] = {{0, 4, 4}, {0, 8, 4}, {0, 14, 2}, {0, 16, 4}, {0, 20, 4}, {0, 32, 4}};
+
+const uint32_t values_32[] = {0, 0x7fff, 0x7f000003, 0x80000000u, 0xffffffffu};
+const uint32_t values_16[] = {0, 0x7fff, 0x8000, 0xffff, 32513};
+// A picture's own extent set to 0x7fff only makes a wide picture, slow to draw.
+const uint32_t moderate = 0x7fff;
+
+// One changed field: where and what; `copy` when the case is copied too.
+struct change {
+    size_t at;
+    uint32_t value;
+    int width;
+    bool copy;
+};
+
+// Every field of the tables in every record of a seed, with every value.
+std::vector<change> field_changes(const std::string& bytes, bool wmf)
+{
+    std::vector<change> all;
+    std::vector<seeds::record> records = wmf ? seeds::wmf_records(bytes) : seeds::emf_records(bytes);
+    if (wmf) records.push_back({0, sizeof(wmf_placeable_header), PLACEABLE});
+    auto add = [&all](size_t at, int width, bool extent, bool copy) {
+        for (uint32_t v : width == 4 ? values_32 : values_16)
+            if (!extent || v != moderate) all.push_back({at, v, width, copy || all.size() % 8 == 0});
+    };
+    const field* fields = wmf ? wmf_fields : emf_fields;
+    size_t count = wmf ? sizeof wmf_fields / sizeof *wmf_fields : sizeof emf_fields / sizeof *emf_fields;
+    for (const seeds::record& r : records) {
+        bool extent = r.type == EMR_HEADER || r.type == PLACEABLE;
+        for (const field* f = fields; f < fields + count; f++)
+            if (f->type == r.type && f->at + (size_t)f->width <= r.size) add(r.at + f->at, f->width, extent, false);
+        // A standard metafile's bitmaps are copied for the clipboard by the system's recorder.
+        for (const bitmap_place& b : bitmap_places) {
+            if (b.type != r.type || b.at + (size_t)4 > r.size) continue;
+            size_t header = b.indirect ? seeds::get32(bytes, r.at + b.at) : b.at;
+            if (!header || header + 40 > r.size) continue;
+            for (const field& f : bitmap_fields) add(r.at + header + f.at, f.width, false, wmf);
+        }
+    }
+    return all;
+}
+
+// Probes, loads at full size and (when asked) copies one metafile file.
+void try_everything(const std::string& path, double scale, bool copy)
+{
+    int w, h, xr, yr;
+    _image_info(path.c_str(), &w, &h, &xr, &yr);
+    if (_bmap* b = _bmap_load(path.c_str(), 0, scale)) _bmap_delete(b);
+    if (copy) {
+        bench::clipboard_lock lock;
+        _file_to_clipboard(path.c_str());
+    }
+}
 
 // Empties the clipboard for a child: an owner window in this process, which
 // does not pump while the child waits, would block it.
@@ -323,12 +430,26 @@ void clipboard_for_child()
 
 }  // namespace
 
-// Single-byte, word and double-word changes of system-made metafiles at
-// random places, each probed, loaded and copied, from a fixed seed.
+// Each sized field of the rich recordings set to each boundary value, then
+// single-byte, word and double-word changes at random places of the small
+// ones, from a fixed seed: each probed, loaded and copied. Each case is
+// named before it runs, so that a crash or a hang names it.
 ZOTE_CHILD(metafile_mutations)
 {
     library_ready();
     bench::scratch_dir dir;
+    std::string rich[2] = {seeds::rich_wmf(), seeds::rich_emf(dir)};
+    int cases = 0;
+    for (int k = 0; k < 2; k++) {
+        bool wmf = k == 0;
+        for (const change& c : field_changes(rich[k], wmf)) {
+            std::string bytes = rich[k];
+            seeds::put(bytes, c.at, c.value, c.width);
+            printf("case %d: rich %s, byte %u = 0x%x\n", cases++, wmf ? "wmf" : "emf", (unsigned)c.at, c.value);
+            fflush(stdout);
+            try_everything(dir.write(wmf ? "m.wmf" : "m.emf", bytes), 1, c.copy);
+        }
+    }
     std::string originals[2] = {seeds::sample_wmf(), seeds::sample_emf(dir)};
     static const uint32_t values[] = {0,      1,      2,          3,           0x7f,        0x80,    0xff, 0x7fff,
                                       0x8000, 0xffff, 0x7fffffff, 0x80000000u, 0xffffffffu, 0x10000, 0x3c};
@@ -337,21 +458,16 @@ ZOTE_CHILD(metafile_mutations)
         seed = seed * 1103515245u + 12345u;
         return seed >> 8;
     };
-    for (int i = 0; i < 2000; i++) {
+    for (int i = 0; i < 600; i++) {
         bool wmf = i % 2 == 0;
         std::string bytes = originals[wmf ? 0 : 1];
         size_t at = next() % bytes.size();
         uint32_t value = next() % 3 ? values[next() % (sizeof values / sizeof *values)] : next();
         int width = 1 << (next() % 3);
         seeds::put(bytes, at, value, width);
-        std::string path = dir.write(wmf ? "m.wmf" : "m.emf", bytes);
-        int w, h, xr, yr;
-        _image_info(path.c_str(), &w, &h, &xr, &yr);
-        if (_bmap* b = _bmap_load(path.c_str(), 0, 0.5)) _bmap_delete(b);
-        if (i % 10 == 0) {
-            bench::clipboard_lock lock;
-            _file_to_clipboard(path.c_str());
-        }
+        printf("case %d: sample %s, byte %u = 0x%x\n", cases++, wmf ? "wmf" : "emf", (unsigned)at, value);
+        fflush(stdout);
+        try_everything(dir.write(wmf ? "m.wmf" : "m.emf", bytes), 0.5, i % 10 == 0);
     }
     printf("mutations done\n");
     return 0;
@@ -360,16 +476,18 @@ ZOTE_CHILD(metafile_mutations)
 TEST(MetafileCheck, MutatedMetafilesNeitherCrashNorHang)
 {
     clipboard_for_child();
-    bench::child_result r = bench::run_child("metafile_mutations", 180000);
-    EXPECT_FALSE(r.timed_out);
-    EXPECT_EQ(r.exit_code, 0u);
-    EXPECT_NE(r.output.find("mutations done"), std::string::npos) << r.output.substr(0, 2000);
+    bench::child_result r = bench::run_child("metafile_mutations", 120000);
+    size_t last = r.output.rfind("case ");
+    std::string where = last == std::string::npos ? r.output.substr(0, 2000) : r.output.substr(last, 200);
+    EXPECT_FALSE(r.timed_out) << where;
+    EXPECT_EQ(r.exit_code, 0u) << where;
+    EXPECT_NE(r.output.find("mutations done"), std::string::npos) << where;
 }
 
 namespace {
 
 // A recording with one field changed, and what must become of it.
-enum seed_kind { RICH_WMF, RICH_EMF };
+enum seed_kind { RICH_WMF, RICH_WMF_2_UPI, RICH_EMF };
 enum outcome { REFUSED, LOADS };
 struct one_change {
     const char* name;
@@ -380,6 +498,24 @@ struct one_change {
     int width;
     uint32_t value;
     outcome expected;
+};
+
+const one_change numbers_beyond_the_frame[] = {
+    {"emf unchanged", RICH_EMF, 0, 0, 0, 0, 0, LOADS},
+    {"emf device width 0", RICH_EMF, EMR_HEADER, 0, 72, 4, 0, REFUSED},
+    {"emf millimetre width 0x7f000000", RICH_EMF, EMR_HEADER, 0, 80, 4, 0x7f000000, REFUSED},
+    {"emf millimetre height 0x7f000000", RICH_EMF, EMR_HEADER, 0, 84, 4, 0x7f000000, REFUSED},
+    {"emf pen width 0x7f000003", RICH_EMF, EMR_CREATEPEN, 0, 16, 4, 0x7f000003, REFUSED},
+    {"emf extended pen width 0x7f000003", RICH_EMF, EMR_EXTCREATEPEN, 0, 32, 4, 0x7f000003, REFUSED},
+    {"emf arc radius 0x7f000000", RICH_EMF, EMR_ANGLEARC, 0, 16, 4, 0x7f000000, REFUSED},
+    {"emf arc box right 0x7f000000", RICH_EMF, EMR_ARC, 0, 16, 4, 0x7f000000, REFUSED},
+    {"emf stretched source height 0x7f000000", RICH_EMF, EMR_STRETCHBLT, 0, 104, 4, 0x7f000000, REFUSED},
+    {"emf masked block height 0x80000000", RICH_EMF, EMR_MASKBLT, 0, 36, 4, 0x80000000u, REFUSED},
+    {"emf font height 65536", RICH_EMF, EMR_EXTCREATEFONTINDIRECTW, 0, 12, 4, 65536, REFUSED},
+    {"wmf unchanged", RICH_WMF, 0, 0, 0, 0, 0, LOADS},
+    {"wmf pen width 32513", RICH_WMF, META_CREATEPENINDIRECT, 0, 8, 2, 32513, REFUSED},
+    {"wmf at 2 units per inch with pen width 32513", RICH_WMF_2_UPI, META_CREATEPENINDIRECT, 0, 8, 2, 32513, REFUSED},
+    {"wmf arc box right 32767 at 2 units per inch", RICH_WMF_2_UPI, META_ARC, 0, 12, 2, 32767, REFUSED},
 };
 
 // The player reads a source bitmap whenever its header's offset is set.
@@ -394,6 +530,13 @@ const one_change bit_blocks_without_their_size[] = {
     {"alpha block", RICH_EMF, EMR_ALPHABLEND, 0, 88, 4, 0, REFUSED},
 };
 
+// A bitmap header claiming more bits than its record holds: the copy for
+// the clipboard was recorded with as many bits as the header claimed.
+const one_change bitmap_size_claims[] = {
+    {"bit block claiming 16 MB of bits", RICH_WMF, META_DIBBITBLT, 0, 6 + 16 + 20, 4, 0x01000000, LOADS},
+    {"bits to the device claiming 16 MB", RICH_WMF, META_SETDIBTODEV, 0, 6 + 18 + 20, 4, 0x01000000, LOADS},
+};
+
 // A palette's one parameter is its index.
 const one_change palette_selections[] = {
     {"wmf with a palette", RICH_WMF, 0, 0, 0, 0, 0, LOADS},
@@ -403,7 +546,7 @@ const one_change palette_selections[] = {
 
 std::string seed_bytes(seed_kind kind, const bench::scratch_dir& dir)
 {
-    return kind == RICH_EMF ? seeds::rich_emf(dir) : seeds::rich_wmf();
+    return kind == RICH_EMF ? seeds::rich_emf(dir) : seeds::rich_wmf(kind == RICH_WMF_2_UPI ? 2 : 96);
 }
 
 std::string changed(const one_change& c, const bench::scratch_dir& dir)
@@ -423,7 +566,9 @@ std::string changed(const one_change& c, const bench::scratch_dir& dir)
 std::vector<one_change> rows_named(const std::string& name)
 {
     auto rows = [](const auto& table) { return std::vector<one_change>(std::begin(table), std::end(table)); };
+    if (name == "numbers") return rows(numbers_beyond_the_frame);
     if (name == "bit blocks") return rows(bit_blocks_without_their_size);
+    if (name == "bitmap sizes") return rows(bitmap_size_claims);
     if (name == "palettes") return rows(palette_selections);
     return {};
 }
@@ -480,9 +625,18 @@ void expect_rows(const char* table)
 
 }  // namespace
 
+// Device and millimetre sizes, pen widths, arc radii and boxes, bit-block
+// sizes and text sizes far beyond the picture's frame: each made the
+// system's players hang, crash or write out of bounds at full size.
+TEST(MetafileCheck, NumbersBeyondTheFrameAreRefused) { expect_rows("numbers"); }
+
 // Bit blocks that name a bitmap by its offset but give it no size.
 TEST(MetafileCheck, BitBlocksNamingABitmapMustHoldIt) { expect_rows("bit blocks"); }
 
 // Every standard metafile the system records with a palette names it by the
 // record's one parameter.
 TEST(MetafileCheck, PalettesAreSelectedByTheirOneParameter) { expect_rows("palettes"); }
+
+// Standard metafiles copied for the clipboard: each bitmap's bits are sized
+// from its width, height and depth, not from the size its header claims.
+TEST(MetafileCheck, CopiesSizeBitsFromTheBitmap) { expect_rows("bitmap sizes"); }
