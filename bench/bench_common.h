@@ -1,11 +1,43 @@
-// What the benchmarks share: a millisecond clock and a photo-like picture
-// (smooth gradients with fine noise: it compresses like a photograph, not
-// like a flat fill). `shift` varies the picture, so no two files are equal.
+// What the benchmarks share: a millisecond clock and medians, whole
+// processes started as a user starts them, the floor of libjpeg-turbo's own
+// i686 djpeg in the same Wine, one report line per figure (the figure, its
+// floor, their ratio and the target) and a photo-like picture (smooth
+// gradients with fine noise: it compresses like a photograph, not like a flat
+// fill; `shift` varies the picture, so no two files are equal).
+//
+// No benchmark pins itself: under Wine SetProcessAffinityMask moves a process
+// to host CPU 0 whatever `taskset` asked. The caller pins the whole run
+// (`taskset -c 3 bash bench/run.sh`); every program and floor inherits it.
 #pragma once
+#include "base/holders.h"
+#include "formats/jpeg.h"
 #include "graphics/kavtrel.h"
 #include <windows.h>
 #include <algorithm>
 #include <cmath>
+#include <cstdarg>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+// Process and thread handles, given back at the end of their scope.
+using kernel_object = holder<null_handle_traits<HANDLE, holder_detail::handle_close>>;
+
+// Where the figures go: the output this program was started with (a
+// benchmark that runs the program itself sends the program's own output to
+// NUL, as zote.exe has none).
+inline FILE* bench_out = stdout;
+
+// A line of the report, written at once.
+inline void say(const char* format, ...) __attribute__((format(printf, 1, 2)));
+inline void say(const char* format, ...)
+{
+    va_list ap;
+    va_start(ap, format);
+    std::vfprintf(bench_out, format, ap);
+    va_end(ap);
+    std::fflush(bench_out);
+}
 
 inline double now_ms()
 {
@@ -13,6 +45,104 @@ inline double now_ms()
     QueryPerformanceFrequency(&f);
     QueryPerformanceCounter(&c);
     return c.QuadPart * 1000.0 / f.QuadPart;
+}
+
+inline double median(std::vector<double> t)
+{
+    if (t.empty()) return -1;
+    std::sort(t.begin(), t.end());
+    return t[t.size() / 2];
+}
+
+inline std::string temp_folder()
+{
+    char t[MAX_PATH];
+    GetTempPathA(sizeof t, t);
+    return t;
+}
+
+// The folder of this program, with its backslash.
+inline std::string exe_folder()
+{
+    char p[MAX_PATH];
+    GetModuleFileNameA(nullptr, p, sizeof p);
+    std::string s = p;
+    return s.substr(0, s.find_last_of('\\') + 1);
+}
+
+inline bool exists(const std::string& p) { return GetFileAttributesA(p.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+// Starts a command line with creation flags 0 and waits for it: ms, -1 when it
+// could not start. CREATE_NO_WINDOW would make `cmd` several times slower
+// under Wine than a user's start. The folder is the temporary one: the Unix
+// folder a benchmark was started from has no Windows name.
+inline double run_process(const std::string& line)
+{
+    STARTUPINFOA si = {sizeof si};
+    PROCESS_INFORMATION pi;
+    std::vector<char> cmd(line.begin(), line.end());
+    cmd.push_back(0);
+    std::string cwd = temp_folder();
+    double start = now_ms();
+    if (!CreateProcessA(nullptr, cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, cwd.c_str(), &si, &pi)) return -1;
+    kernel_object process(pi.hProcess), thread(pi.hThread);
+    WaitForSingleObject(pi.hProcess, INFINITE);
+    return now_ms() - start;
+}
+
+// The i686 djpeg beside the benchmark: median ms of `djpeg ARGS -outfile NUL
+// FILE` over the files (rounds times each), less the median cost of starting
+// it (the same on an 8x8 picture). -1 without djpeg.
+inline double djpeg_floor(const std::string& args, const std::vector<std::string>& files, int rounds = 1)
+{
+    std::string djpeg = exe_folder() + "djpeg.exe";
+    if (!exists(djpeg) || files.empty()) return -1;
+    std::string tiny = temp_folder() + "zote_bench_tiny.jpg";
+    if (!exists(tiny)) {
+        _bmap* b = bmap_new(8, 8);
+        save_jpeg_file(tiny.c_str(), b, 90);
+        _bmap_delete(b);
+    }
+    auto run = [&](const std::string& f) {
+        return run_process("\"" + djpeg + "\" " + args + " -outfile NUL \"" + f + "\"");
+    };
+    std::vector<double> start, decode;
+    for (int r = 0; r < rounds; r++)
+        for (const std::string& f : files) {
+            start.push_back(run(tiny));
+            decode.push_back(run(f));
+        }
+    return median(decode) - median(start);
+}
+
+// One figure: its value, its floor and the ratio, and the target, either in
+// ms (target_ms) or as a ratio to the floor (target_ratio); 0 for none.
+inline void report(const char* what, double ms, const char* floor_name = nullptr, double floor_ms = 0,
+                   double target_ms = 0, double target_ratio = 0)
+{
+    char line[512];
+    size_t n = ms < 0 ? std::snprintf(line, sizeof line, "%-46s  not observed", what)
+                      : std::snprintf(line, sizeof line, "%-46s %9.1f ms", what, ms);
+    auto add = [&](const char* format, auto... values) {
+        if (n < sizeof line) n += std::snprintf(line + n, sizeof line - n, format, values...);
+    };
+    if (floor_name && floor_ms <= 0) add(" | %s: not measured", floor_name);
+    if (floor_name && floor_ms > 0) add(" | %s %.1f ms", floor_name, floor_ms);
+    if (floor_name && floor_ms > 0 && ms >= 0) add(": %.2fx", ms / floor_ms);
+    const char* verdict = ms < 0 ? "" : ms <= target_ms ? ": within" : ": over";
+    if (target_ms > 0) add(" | target <= %.0f ms%s", target_ms, verdict);
+    verdict = ms < 0 || floor_ms <= 0 ? "" : ms <= target_ratio * floor_ms ? ": within" : ": over";
+    if (target_ratio > 0) add(" | target <= %.2fx%s", target_ratio, verdict);
+    say("%s\n", line);
+}
+
+// The processors this run may use, as the caller pinned it.
+inline void report_cpus()
+{
+    DWORD_PTR process = 0, system = 0;
+    GetProcessAffinityMask(GetCurrentProcess(), &process, &system);
+    say("CPUS affinity 0x%lx of 0x%lx (pinned by the caller, inherited by every floor)\n",
+        static_cast<unsigned long>(process), static_cast<unsigned long>(system));
 }
 
 inline _bmap* photo_like(int w, int h, int shift = 0)
@@ -32,4 +162,16 @@ inline _bmap* photo_like(int w, int h, int shift = 0)
         }
     }
     return b;
+}
+
+// Photo-like JPEGs (quality 90) at paths, made only when missing: the corpus
+// is kept between runs.
+inline void make_photos(const std::vector<std::string>& paths, int w, int h)
+{
+    for (size_t i = 0; i < paths.size(); i++) {
+        if (exists(paths[i])) continue;
+        _bmap* b = photo_like(w, h, (int)i);
+        save_jpeg_file(paths[i].c_str(), b, 90);
+        _bmap_delete(b);
+    }
 }
