@@ -25,13 +25,7 @@ shot="$build/zote-screenshot.png"
 # Without a folder argument the run opens a small sample folder with Japanese names.
 args=("$@")
 if [ ${#args[@]} -eq 0 ]; then
-  sample="$build/sample"
-  rm -rf "$sample" && mkdir -p "$sample/表示" "$sample/旅行 2020" "$sample/空のﾌｫﾙﾀﾞ"
-  for n in 海 山 ソース 能登 十和田湖 夕焼けの写真ファイル名がとても長い場合 a b; do
-    convert -size 64x48 "plasma:" "$sample/$n.jpg" 2>/dev/null || : > "$sample/$n.jpg"
-  done
-  convert -size 64x64 "gradient:skyblue-navy" "$sample/表示/一枚目.png" 2>/dev/null || : > "$sample/表示/一枚目.png"
-  cp "$sample/海.jpg" "$sample/旅行 2020/x.jpg"; echo "ZOTE" > "$sample/readme.txt"
+  bash "$here/tools/make_sample.sh" "$build/sample"
   args=("D:\\sample")
 fi
 bash "$here/tools/bench.sh" exec "$build/zote.exe" "${args[@]}" &
