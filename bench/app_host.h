@@ -3,7 +3,8 @@
 // hooks, settings and caches are those of zote.exe. The benchmark then gives
 // the window a user's input (a key, a dropped folder) and reads what the user
 // sees from the windows, each moment on the clock: the page's paints, the
-// status bar's texts and the title. Nothing inside the program is timed.
+// status bar's texts and progress, and the title. Nothing inside the program
+// is timed.
 #pragma once
 #include "bench/bench_common.h"
 #include "browser/browser_list.h"
@@ -21,15 +22,15 @@
 #include <vector>
 
 struct ui_event {
-    enum kind_t { PAINT, STATUS, TITLE } kind;
+    enum kind_t { PAINT, STATUS, TITLE, PROGRESS } kind;
     double ms;
     std::string text;  // the status or the title
-    int viewer_index;  // the viewer's entry when the page was painted
+    int value;         // the viewer's entry at a paint; the percent of a progress
 };
 inline std::vector<ui_event> ui_events;
 
 namespace app_host {
-inline WNDPROC page_proc, status_proc, frame_proc;
+inline WNDPROC page_proc, status_proc, progress_proc, frame_proc;
 
 inline LRESULT CALLBACK watch_page(HWND w, UINT m, WPARAM wp, LPARAM lp)
 {
@@ -44,6 +45,12 @@ inline LRESULT CALLBACK watch_status(HWND w, UINT m, WPARAM wp, LPARAM lp)
     if (m == SB_SETTEXTA && LOBYTE(LOWORD(wp)) == 1 && lp)
         ui_events.push_back({ui_event::STATUS, now_ms(), reinterpret_cast<const char*>(lp), -1});
     return CallWindowProcA(status_proc, w, m, wp, lp);
+}
+
+inline LRESULT CALLBACK watch_progress(HWND w, UINT m, WPARAM wp, LPARAM lp)
+{
+    if (m == PBM_SETPOS) ui_events.push_back({ui_event::PROGRESS, now_ms(), "", int(wp)});
+    return CallWindowProcA(progress_proc, w, m, wp, lp);
 }
 
 inline LRESULT CALLBACK watch_frame(HWND w, UINT m, WPARAM wp, LPARAM lp)
@@ -92,8 +99,10 @@ inline bool start_program(const std::string& command_line)
     app_host::frame_proc = app_host::watch(frame_window(), app_host::watch_frame);
     HWND bar = FindWindowExA(frame_window(), nullptr, STATUSCLASSNAMEA, nullptr);
     app_host::status_proc = app_host::watch(bar, app_host::watch_status);
+    HWND progress = FindWindowExA(bar, nullptr, PROGRESS_CLASSA, nullptr);
+    app_host::progress_proc = app_host::watch(progress, app_host::watch_progress);
     settle();
-    return app_host::page_proc && app_host::status_proc;
+    return app_host::page_proc && app_host::status_proc && app_host::progress_proc;
 }
 
 // Gives the program an input (post puts it into the queue, as the user's

@@ -88,20 +88,22 @@ struct open_times {
     double scan, drawn, taken;
 };
 
-// Drops the folder on the window; from the events, the whole times.
+// Drops the folder on the window; from the events, the whole times. The
+// page is complete when the second pass ends (its status gives way); it is
+// shown by the next paint, or already by the paint after the pass's last
+// progress when that said 100 %.
 open_times open_folder(const std::string& folder)
 {
     double start = now_ms();
     double taken = user_input([&] { post_drop(folder); });
-    double last_second = -1, drawn = -1;
-    for (const ui_event& e : ui_events)
-        if (e.kind == ui_event::STATUS && e.text == second_pass) last_second = e.ms;
-    if (last_second >= 0)
-        for (const ui_event& e : ui_events)
-            if (e.kind == ui_event::STATUS && e.ms > last_second && e.text != second_pass) {
-                drawn = event_after(start, ui_event::PAINT, e.ms);
-                break;
-            }
+    double second = -1, progress = -1, end = -1;
+    for (const ui_event& e : ui_events) {
+        if (e.kind == ui_event::STATUS && e.text == second_pass) second = e.ms, progress = end = -1;
+        if (second < 0 || end >= 0) continue;
+        if (e.kind == ui_event::PROGRESS) progress = e.value == 100 ? e.ms : -1;
+        if (e.kind == ui_event::STATUS && e.text != second_pass) end = e.ms;
+    }
+    double drawn = end < 0 ? -1 : event_after(start, ui_event::PAINT, progress >= 0 ? progress : end);
     return {event_after(start, ui_event::STATUS, start, first_pass), drawn, taken};
 }
 

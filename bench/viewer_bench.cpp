@@ -21,7 +21,7 @@
 static double shown_at(double start, int entry)
 {
     for (const ui_event& e : ui_events)
-        if (e.kind == ui_event::PAINT && e.viewer_index == entry) return e.ms - start;
+        if (e.kind == ui_event::PAINT && e.value == entry) return e.ms - start;
     return -1;
 }
 
