@@ -72,19 +72,33 @@ inline std::string exe_folder()
 
 inline bool exists(const std::string& p) { return GetFileAttributesA(p.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
-// Starts a command line with creation flags 0 and waits for it: ms, -1 when it
-// could not start. CREATE_NO_WINDOW would make `cmd` several times slower
-// under Wine than a user's start. The folder is the temporary one: the Unix
-// folder a benchmark was started from has no Windows name.
-inline double run_process(const std::string& line)
+// Starts a command line with creation flags 0 (CREATE_NO_WINDOW would make
+// `cmd` several times slower under Wine than a user's start), in the
+// temporary folder (the Unix folder a benchmark was started from has no
+// Windows name). quiet: the program's own output goes to NUL, unseen as
+// when a user starts it. The caller owns pi's handles.
+inline bool start_process(const std::string& line, PROCESS_INFORMATION* pi, bool quiet = false)
 {
+    SECURITY_ATTRIBUTES inherit = {sizeof inherit, nullptr, TRUE};
+    file_handle nul(quiet ? CreateFileA("NUL", GENERIC_WRITE, FILE_SHARE_WRITE, &inherit, OPEN_EXISTING, 0, nullptr)
+                          : INVALID_HANDLE_VALUE);
     STARTUPINFOA si = {sizeof si};
-    PROCESS_INFORMATION pi;
+    if (nul) {
+        si.dwFlags = STARTF_USESTDHANDLES;
+        si.hStdInput = si.hStdOutput = si.hStdError = nul.get();
+    }
     std::vector<char> cmd(line.begin(), line.end());
     cmd.push_back(0);
     std::string cwd = temp_folder();
+    return CreateProcessA(nullptr, cmd.data(), nullptr, nullptr, nul ? TRUE : FALSE, 0, nullptr, cwd.c_str(), &si, pi);
+}
+
+// Starts a command line and waits for it: ms, -1 when it could not start.
+inline double run_process(const std::string& line)
+{
+    PROCESS_INFORMATION pi;
     double start = now_ms();
-    if (!CreateProcessA(nullptr, cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, cwd.c_str(), &si, &pi)) return -1;
+    if (!start_process(line, &pi)) return -1;
     kernel_object process(pi.hProcess), thread(pi.hThread);
     WaitForSingleObject(pi.hProcess, INFINITE);
     return now_ms() - start;

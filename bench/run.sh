@@ -16,6 +16,8 @@ benches=("$@")
 [ ${#benches[@]} -gt 0 ] || benches=(scan_bench decode_bench viewer_bench thumbs startup_bench)
 cmake --build "$build" -j"${ZOTE_JOBS:-3}" --target "${benches[@]}"
 export ZOTE_BENCH="$build/bench"
+# The folder benchmark's folders (made once), beside the programs as ..\scan_folders.
+bash "$here/bench/make_folders.sh" "$build/scan_folders"
 # The start-up benchmark starts zote.exe on the sample folder of tools/run.sh;
 # the temporary copy goes, so that this build is what starts.
 bash "$here/tools/make_sample.sh" "$build/sample"

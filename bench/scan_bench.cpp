@@ -8,14 +8,14 @@
 // entries in this process. Classifying every entry, which opening a folder
 // never does, is timed apart.
 //
-// The folders (kept between runs under the temporary folder, cp932 names
-// with the trail byte 0x5C): 10,000 entries of mixed kinds with a subfolder
-// every tenth entry (every other one holding a picture), the same without
-// subfolders, 100,000 entries mixed alike, and a folder holding one
-// subfolder with 3,000 empty folders (its first listed file is searched
-// through all of them).
+// The folders are made by bench/make_folders.sh (see there): 10,000 entries
+// of mixed kinds with a subfolder every tenth entry, the same without
+// subfolders, a folder holding one subfolder with 3,000 empty folders (its
+// first listed file is searched through all of them), and 100,000 entries
+// mixed as the first.
 //
-// scan_bench.exe [quick]    quick: small folders and one round (a smoke run)
+// scan_bench.exe [quick] [ROOT]   ROOT: the made folders (default ..\scan_folders
+//                                 beside this program); quick: the small set, one round
 #include "bench/app_host.h"
 #include "browser/browser_list.h"
 #include <cstdio>
@@ -26,48 +26,15 @@ namespace {
 struct corpus {
     const char* what;
     const char* folder;
-    int entries;        // files and folders in the folder itself
-    int folder_every;   // every nth entry a subfolder (0: none)
-    int nested_empty;   // one subfolder holding this many empty folders
-    double target_ms;   // first page drawn
+    bool deep;         // subfolders are read: the dir floor lists them too
+    double target_ms;  // first page drawn
+    int rounds;
 };
 
 // The drawing passes' status texts: the first cell is drawn after the first
 // appears, and the page is complete once the second gives way.
 const char* const first_pass = "描画中...";
 const char* const second_pass = "ﾌｧｲﾙ数ｶｳﾝﾄ中...";
-
-bool write_file(const std::string& path, const char* text)
-{
-    file_handle f(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
-    DWORD n = 0;
-    return f && WriteFile(f.get(), text, (DWORD)strlen(text), &n, nullptr);
-}
-
-void fill(const std::string& root, const corpus& c)
-{
-    static const char* const exts[] = {".jpg", ".png", ".txt", ".zip", ".bmp", ".xyz", ".gif", ".tif"};
-    CreateDirectoryA(root.c_str(), nullptr);
-    char name[64];
-    for (int i = 0; i < c.entries; i++) {
-        if (c.folder_every && i % c.folder_every == c.folder_every - 1) {
-            std::snprintf(name, sizeof name, "\\ソ%05d", i);
-            CreateDirectoryA((root + name).c_str(), nullptr);
-            if (i % (2 * c.folder_every) == c.folder_every - 1) write_file(root + name + "\\能.jpg", "");
-            continue;
-        }
-        std::snprintf(name, sizeof name, "\\表示%05d%s", i, exts[i % 8]);
-        write_file(root + name, "x");
-    }
-    if (c.nested_empty) {
-        std::string sub = root + "\\表";
-        CreateDirectoryA(sub.c_str(), nullptr);
-        for (int i = 0; i < c.nested_empty; i++) {
-            std::snprintf(name, sizeof name, "\\空%05d", i);
-            CreateDirectoryA((sub + name).c_str(), nullptr);
-        }
-    }
-}
 
 // Every entry below folder, as few calls as listing it takes.
 int walk(const std::string& folder)
@@ -107,21 +74,17 @@ open_times open_folder(const std::string& folder)
     return {event_after(start, ui_event::STATUS, start, first_pass), drawn, taken};
 }
 
-void measure(const corpus& c, const std::string& root, int rounds)
+void measure(const corpus& c, const std::string& root)
 {
     std::string folder = root + "\\" + c.folder;
-    std::string made = folder + ".made";
-    if (!exists(made)) {
-        double t = now_ms();
-        fill(folder, c);
-        write_file(made, "");
-        say("(made %s in %.0f s)\n", folder.c_str(), (now_ms() - t) / 1000);
+    if (!exists(folder + ".made")) {
+        say("%s: not made (bench/make_folders.sh)\n", folder.c_str());
+        return;
     }
-    bool deep = c.folder_every || c.nested_empty;
-    std::string dir = std::string("cmd /c dir /b ") + (deep ? "/s " : "") + "\"" + folder + "\" > nul";
+    std::string dir = std::string("cmd /c dir /b ") + (c.deep ? "/s " : "") + "\"" + folder + "\" > nul";
     std::vector<double> scan, drawn, taken, dir_ms, walk_ms;
     int listed = 0;
-    for (int r = 0; r < rounds; r++) {
+    for (int r = 0; r < c.rounds; r++) {
         open_times o = open_folder(folder);
         scan.push_back(o.scan), drawn.push_back(o.drawn), taken.push_back(o.taken);
         listed = browser_list.count;
@@ -131,12 +94,12 @@ void measure(const corpus& c, const std::string& root, int rounds)
         walk_ms.push_back(now_ms() - t);
         open_folder(root + "\\start");  // the next drop opens another folder
     }
-    say("== %s: %d listed, medians of %d\n", c.what, listed, rounds);
-    std::string d = deep ? "dir /b /s" : "dir /b";
+    say("== %s: %d listed, medians of %d\n", c.what, listed, c.rounds);
+    const char* d = c.deep ? "dir /b /s" : "dir /b";
     report("scan and layout (drop to first cell drawn)", median(scan), "FindFirstFile walk", median(walk_ms));
-    report("first page drawn (drop to its paint)", median(drawn), d.c_str(), median(dir_ms), c.target_ms);
-    report("input taken again (with the prefetch)", median(taken), d.c_str(), median(dir_ms));
-    if (!c.entries) return;
+    report("first page drawn (drop to its paint)", median(drawn), d, median(dir_ms), c.target_ms);
+    report("input taken again (with the prefetch)", median(taken), d, median(dir_ms));
+    if (listed < 2) return;
     open_folder(folder);
     browser_list_set_entries(browser_list.names, browser_list.count);  // records made afresh
     double t = now_ms();
@@ -148,29 +111,29 @@ void measure(const corpus& c, const std::string& root, int rounds)
 int main(int argc, char** argv)
 {
     bool quick = argc >= 2 && !strcmp(argv[1], "quick");
+    std::string root = argc >= 2 + quick ? argv[1 + quick] : exe_folder() + "..\\scan_folders";
+    char full[MAX_PATH];
+    if (GetFullPathNameA(root.c_str(), sizeof full, full, nullptr)) root = full;
     report_cpus();
-    std::string root = temp_folder() + (quick ? "zote_scan_quick" : "zote_scan_bench");
-    CreateDirectoryA(root.c_str(), nullptr);
-    CreateDirectoryA((root + "\\start").c_str(), nullptr);
     if (!start_program("\"" + root + "\\start\"")) {
-        say("the program did not start\n");
+        say("the program did not start on %s\\start\n", root.c_str());
         return 1;
     }
-    const corpus full[] = {
-        {"10,000 entries, 1,000 subfolders", "mixed10000", 10000, 10, 0, 300},
-        {"10,000 entries, no subfolders", "flat10000", 10000, 0, 0, 300},
-        {"a subfolder of 3,000 empty folders", "nested3000", 0, 0, 3000, 300},
+    const corpus full_set[] = {
+        {"10,000 entries, 1,000 subfolders", "mixed10000", true, 300, 5},
+        {"10,000 entries, no subfolders", "flat10000", false, 300, 5},
+        {"a subfolder of 3,000 empty folders", "nested3000", true, 300, 5},
         // The target of 10,000 entries, ten times.
-        {"100,000 entries, 10,000 subfolders", "mixed100000", 100000, 10, 0, 3000},
+        {"100,000 entries, 10,000 subfolders", "mixed100000", true, 3000, 3},
     };
-    const corpus small[] = {
-        {"200 entries, 20 subfolders", "mixed200", 200, 10, 0, 300},
-        {"200 entries, no subfolders", "flat200", 200, 0, 0, 300},
-        {"a subfolder of 60 empty folders", "nested60", 0, 0, 60, 300},
+    const corpus quick_set[] = {
+        {"200 entries, 20 subfolders", "mixed200", true, 300, 1},
+        {"200 entries, no subfolders", "flat200", false, 300, 1},
+        {"a subfolder of 60 empty folders", "nested60", true, 300, 1},
     };
     if (quick)
-        for (const corpus& c : small) measure(c, root, 1);
+        for (const corpus& c : quick_set) measure(c, root);
     else
-        for (const corpus& c : full) measure(c, root, c.entries >= 100000 ? 3 : 5);
+        for (const corpus& c : full_set) measure(c, root);
     return 0;
 }

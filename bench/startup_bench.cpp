@@ -58,18 +58,9 @@ double thread_cpu_ms(HANDLE thread)
 double start_until_steady(const std::string& line, window_match m, bool match_pid)
 {
     const double quiet = 500, poll = 5, give_up = 60000;
-    // The program's own output goes nowhere, as when a user starts it.
-    SECURITY_ATTRIBUTES inherit = {sizeof inherit, nullptr, TRUE};
-    file_handle nul(CreateFileA("NUL", GENERIC_WRITE, FILE_SHARE_WRITE, &inherit, OPEN_EXISTING, 0, nullptr));
-    STARTUPINFOA si = {sizeof si};
-    si.dwFlags = STARTF_USESTDHANDLES;
-    si.hStdInput = si.hStdOutput = si.hStdError = nul.get();
     PROCESS_INFORMATION pi;
-    std::vector<char> cmd(line.begin(), line.end());
-    cmd.push_back(0);
-    std::string cwd = temp_folder();
     double start = now_ms();
-    if (!CreateProcessA(nullptr, cmd.data(), nullptr, nullptr, TRUE, 0, nullptr, cwd.c_str(), &si, &pi)) return -1;
+    if (!start_process(line, &pi, true)) return -1;
     kernel_object started(pi.hProcess), started_thread(pi.hThread);
     if (match_pid) m.pid = pi.dwProcessId;
     kernel_object thread;

@@ -68,7 +68,7 @@ TEST(Benchmarks, EveryFigureObservedBesideItsFloor)
         std::vector<figure> figures;
     } table[] = {
         {"scan_bench",
-         "quick",
+         "quick \"" + bench::exe_folder() + "..\\scan_folders_quick\"",
          {{"scan and layout", "FindFirstFile walk", 3},
           {"first page drawn", "| dir /b", 3},
           {"input taken again", "| dir /b", 3},
