@@ -17,6 +17,7 @@
 #include <cmath>
 #include <cstdarg>
 #include <cstdio>
+#include <initializer_list>
 #include <string>
 #include <vector>
 
@@ -129,10 +130,17 @@ inline double djpeg_floor(const std::string& args, const std::vector<std::string
     return median(decode) - median(start);
 }
 
-// One figure: its value, its floor and the ratio, and the target, either in
-// ms (target_ms) or as a ratio to the floor (target_ratio); 0 for none.
-inline void report(const char* what, double ms, const char* floor_name = nullptr, double floor_ms = 0,
-                   double target_ms = 0, double target_ratio = 0)
+// A floor: what the least a machine does for the same result costs.
+struct floor_figure {
+    const char* name;
+    double ms;  // 0 or less: not measured
+};
+
+// One figure: its value, each floor with the ratio to it, and the target,
+// either in ms (target_ms) or as a ratio to the first floor (target_ratio);
+// 0 for none.
+inline void report(const char* what, double ms, std::initializer_list<floor_figure> floors = {}, double target_ms = 0,
+                   double target_ratio = 0)
 {
     char line[512];
     size_t n = ms < 0 ? std::snprintf(line, sizeof line, "%-46s  not observed", what)
@@ -140,12 +148,15 @@ inline void report(const char* what, double ms, const char* floor_name = nullptr
     auto add = [&](const char* format, auto... values) {
         if (n < sizeof line) n += std::snprintf(line + n, sizeof line - n, format, values...);
     };
-    if (floor_name && floor_ms <= 0) add(" | %s: not measured", floor_name);
-    if (floor_name && floor_ms > 0) add(" | %s %.1f ms", floor_name, floor_ms);
-    if (floor_name && floor_ms > 0 && ms >= 0) add(": %.2fx", ms / floor_ms);
+    for (const floor_figure& f : floors) {
+        if (f.ms <= 0) add(" | %s: not measured", f.name);
+        if (f.ms > 0) add(" | %s %.1f ms", f.name, f.ms);
+        if (f.ms > 0 && ms >= 0) add(": %.2fx", ms / f.ms);
+    }
     const char* verdict = ms < 0 ? "" : ms <= target_ms ? ": within" : ": over";
     if (target_ms > 0) add(" | target <= %.0f ms%s", target_ms, verdict);
-    verdict = ms < 0 || floor_ms <= 0 ? "" : ms <= target_ratio * floor_ms ? ": within" : ": over";
+    double first = floors.size() ? floors.begin()->ms : 0;
+    verdict = ms < 0 || first <= 0 ? "" : ms <= target_ratio * first ? ": within" : ": over";
     if (target_ratio > 0) add(" | target <= %.2fx%s", target_ratio, verdict);
     say("%s\n", line);
 }

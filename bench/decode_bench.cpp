@@ -32,7 +32,8 @@ int main(int argc, char** argv)
     install_image_format_hooks();
     std::vector<std::string> paths;
     for (int i = 0; i < files; i++)
-        paths.push_back(temp_folder() + (quick ? "zote_decode_quick" : "zote_decode_bench") + std::to_string(i) + ".jpg");
+        paths.push_back(temp_folder() + (quick ? "zote_decode_quick" : "zote_decode_bench") + std::to_string(i) +
+                        ".jpg");
     make_photos(paths, quick ? 800 : 4000, quick ? 600 : 3000);
     std::vector<double> full, eighth, full_floor, eighth_floor, warm;
     load_each(paths, 1, warm);  // the files into the OS cache
@@ -43,7 +44,7 @@ int main(int argc, char** argv)
         eighth_floor.push_back(djpeg_floor("-scale 1/8", paths));
     }
     say("== %d JPEGs %s q90: medians of %d loads of each\n", files, quick ? "800x600" : "4000x3000", rounds);
-    report("full-size load, as the viewer loads", median(full), "djpeg", median(full_floor), 0, 1.05);
-    report("1/8 load, as a thumbnail loads", median(eighth), "djpeg -scale 1/8", median(eighth_floor));
+    report("full-size load, as the viewer loads", median(full), {{"djpeg", median(full_floor)}}, 0, 1.05);
+    report("1/8 load, as a thumbnail loads", median(eighth), {{"djpeg -scale 1/8", median(eighth_floor)}});
     return 0;
 }

@@ -95,16 +95,17 @@ void measure(const corpus& c, const std::string& root)
         open_folder(root + "\\start");  // the next drop opens another folder
     }
     say("== %s: %d listed, medians of %d\n", c.what, listed, c.rounds);
-    const char* d = c.deep ? "dir /b /s" : "dir /b";
-    report("scan and layout (drop to first cell drawn)", median(scan), "FindFirstFile walk", median(walk_ms));
-    report("first page drawn (drop to its paint)", median(drawn), d, median(dir_ms), c.target_ms);
-    report("input taken again (with the prefetch)", median(taken), d, median(dir_ms));
+    floor_figure walked = {"FindFirstFile walk", median(walk_ms)},
+                 dir_floor = {c.deep ? "dir /b /s" : "dir /b", median(dir_ms)};
+    report("scan and layout (drop to first cell drawn)", median(scan), {walked});
+    report("first page drawn (drop to its paint)", median(drawn), {walked, dir_floor}, c.target_ms);
+    report("input taken again (with the prefetch)", median(taken), {walked, dir_floor});
     if (listed < 2) return;
     open_folder(folder);
     browser_list_set_entries(browser_list.names, browser_list.count);  // records made afresh
     double t = now_ms();
     for (int i = 0; i < browser_list.count; i++) list_entry_kind(i);
-    report("classify every entry (apart from opening)", now_ms() - t, "FindFirstFile walk", median(walk_ms));
+    report("classify every entry (apart from opening)", now_ms() - t, {walked});
 }
 }  // namespace
 

@@ -115,6 +115,6 @@ int main(int argc, char** argv)
         n.push_back(b);
     }
     say("== start-up on %s: medians of %d\n", folder.c_str(), rounds);
-    report("start to a steady first grid", median(z), "notepad to steady", median(n), 0, 2.0);
+    report("start to a steady first grid", median(z), {{"notepad to steady", median(n)}}, 0, 2.0);
     return 0;
 }

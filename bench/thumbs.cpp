@@ -215,9 +215,8 @@ int main(int argc, char** argv)
     make_set(pngs, z.others, z.other_w, z.other_h, "png");
     make_set(tiffs, z.others, z.other_w, z.other_h, "tif");
     make_linked_set(many, jpegs, z.jpegs, z.linked);
-    say("CORPUS %s: %d JPEG %dx%d q90, %d PNG and %d TIFF %dx%d, %d linked names (%.0f s)\n", base.c_str(),
-                z.jpegs, z.jpeg_w, z.jpeg_h, z.others, z.others, z.other_w, z.other_h, z.linked,
-                (now_ms() - t) / 1000);
+    say("CORPUS %s: %d JPEG %dx%d q90, %d PNG and %d TIFF %dx%d, %d linked names (%.0f s)\n", base.c_str(), z.jpegs,
+        z.jpeg_w, z.jpeg_h, z.others, z.others, z.other_w, z.other_h, z.linked, (now_ms() - t) / 1000);
     struct {
         const char* name;
         std::string folder;
@@ -238,13 +237,13 @@ int main(int argc, char** argv)
         memory[i] = pass(("MEMORY " + std::to_string(z.memory[i]) + " cold").c_str(), many, z.memory[i]);
     }
     empty_cache(cache);
-    say("== thumbnails at 128 of %dx%d JPEGs and %dx%d PNG and TIFF, ms per image\n", z.jpeg_w, z.jpeg_h,
-                z.other_w, z.other_h);
-    report("cold JPEG thumbnail", sets[0].cold.ms_per_image, "djpeg -scale 1/8", floor, 0, 1.25);
-    report("warm JPEG thumbnail (from the disk cache)", sets[0].warm.ms_per_image, "cold", sets[0].cold.ms_per_image);
+    say("== thumbnails at 128 of %dx%d JPEGs and %dx%d PNG and TIFF, ms per image\n", z.jpeg_w, z.jpeg_h, z.other_w,
+        z.other_h);
+    report("cold JPEG thumbnail", sets[0].cold.ms_per_image, {{"djpeg -scale 1/8", floor}}, 0, 1.25);
+    report("warm JPEG thumbnail (from the disk cache)", sets[0].warm.ms_per_image,
+           {{"cold", sets[0].cold.ms_per_image}});
     report("cold PNG thumbnail", sets[1].cold.ms_per_image);
     report("cold TIFF thumbnail", sets[2].cold.ms_per_image);
-    for (int i = 0; i < 2; i++)
-        say("peak working set for %d images: %.1f MB\n", z.memory[i], memory[i].peak_mb);
+    for (int i = 0; i < 2; i++) say("peak working set for %d images: %.1f MB\n", z.memory[i], memory[i].peak_mb);
     return 0;
 }

@@ -51,12 +51,11 @@ int main(int argc, char** argv)
         }
         floor.push_back(djpeg_floor("", paths));
     }
-    say("== one-image viewer, %d pictures %s: medians of %d\n", files, quick ? "640x480" : "4000x3000",
-                rounds);
-    double f = median(floor);
-    report("next picture shown, prepared (Page Down)", median(prepared), "djpeg full size", f, 100);
-    report("next picture shown, unprepared (Page Up)", median(unprepared), "djpeg full size", f, 0, 1.25);
-    report("Page Down keeps the next key waiting", median(blocks_next), "djpeg full size", f, 100);
-    report("Page Up keeps the next key waiting", median(blocks_back), "djpeg full size", f, 100);
+    say("== one-image viewer, %d pictures %s: medians of %d\n", files, quick ? "640x480" : "4000x3000", rounds);
+    floor_figure f = {"djpeg full size", median(floor)};
+    report("next picture shown, prepared (Page Down)", median(prepared), {f}, 100);
+    report("next picture shown, unprepared (Page Up)", median(unprepared), {f}, 0, 1.25);
+    report("Page Down keeps the next key waiting", median(blocks_next), {f}, 100);
+    report("Page Up keeps the next key waiting", median(blocks_back), {f}, 100);
     return 0;
 }
