@@ -75,6 +75,8 @@ template <void (*Close)(HANDLE)> struct invalid_handle_traits {
 };
 using find_handle = holder<invalid_handle_traits<holder_detail::find_close>>;
 using file_handle = holder<invalid_handle_traits<holder_detail::handle_close>>;
+// Kernel objects whose failure value is null (events, semaphores, processes).
+using kernel_object = holder<null_handle_traits<HANDLE, holder_detail::handle_close>>;
 
 using reg_key = holder<null_handle_traits<HKEY, holder_detail::key_close>>;
 using c_file = holder<null_handle_traits<FILE*, holder_detail::file_close>>;

@@ -74,6 +74,11 @@ static bool on_frame_menu_message(UINT message, WPARAM wparam, bool help_goes_on
     case WM_CLOSE: return on_close(result);
     case WM_INITMENUPOPUP: return on_init_menu_popup(wparam);
     case WM_COMMAND: return on_frame_command(wparam, help_goes_on, result);
+    case WM_ENTERIDLE: _announce_idle(); return false;
+    }
+    if (_take_idle_probe(message)) {
+        *result = 0;
+        return true;
     }
     return false;
 }
