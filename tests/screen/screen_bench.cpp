@@ -36,6 +36,20 @@ int shot::count_other(RECT r, COLORREF colour, int tolerance) const
     return n;
 }
 
+bool shot::save(const std::string& path) const
+{
+    BITMAPINFOHEADER ih = {sizeof ih, width, -height, 1, 32, BI_RGB};
+    BITMAPFILEHEADER fh = {0x4D42, 0, 0, 0, sizeof fh + sizeof ih};
+    fh.bfSize = fh.bfOffBits + DWORD(pixels.size() * 4);
+    std::string bytes(reinterpret_cast<const char*>(&fh), sizeof fh);
+    bytes.append(reinterpret_cast<const char*>(&ih), sizeof ih);
+    for (COLORREF c : pixels) {
+        DWORD bgr = (DWORD(GetRValue(c)) << 16) | (DWORD(GetGValue(c)) << 8) | GetBValue(c);
+        bytes.append(reinterpret_cast<const char*>(&bgr), 4);
+    }
+    return bench::write_file(path, bytes);
+}
+
 COLORREF picture_colour(int i)
 {
     // 5 x 4 x 3 levels 45 apart: 60 colours, none near white or the greys of the text.
@@ -168,15 +182,15 @@ std::string page_differences(const shot& s, const grid& g, const std::vector<cel
         out += "cell " + std::to_string(i + 1) + ": " + what + " (" + std::to_string(n) + ")\n";
     };
     for (int i = 0; i < g.per_page(); i++) {
-        RECT c = g.cell(i);
+        // The edges of the cell touch the toolbar's strips.
+        RECT c = g.cell(i), inner = {c.left + 1, c.top + 1, c.right - 1, c.bottom - 1};
         if (i >= int(cells.size())) {
-            if (int n = s.count_other(c, background())) note(i, "not empty", n);
+            if (int n = s.count_other(inner, background())) note(i, "not empty", n);
             continue;
         }
         RECT name = g.name_line(i), counts = g.count_line(i);
         if (s.count_other(name, background()) < 8) note(i, "no name", 0);
         if (cells[i].counts && s.count_other(counts, background()) < 8) note(i, "no counts", 0);
-        RECT inner = {c.left + 1, c.top + 1, c.right - 1, c.bottom - 1};
         if (cells[i].picture == ANY_PICTURE) {
             if (stray_pixels(s, inner, {name, counts}) < 8) note(i, "no picture", 0);
             continue;
@@ -192,6 +206,13 @@ std::string page_differences(const shot& s, const grid& g, const std::vector<cel
         if (int n = stray_pixels(s, inner, {around, name, counts, bottom})) note(i, "stray pixels", n);
     }
     return out;
+}
+
+std::string check_page(const shot& s, const grid& g, const std::vector<cell_expected>& cells, const std::string& label)
+{
+    std::string d = page_differences(s, g, cells);
+    if (!d.empty()) s.save(bench::exe_folder() + "screen-" + label + ".bmp");
+    return d;
 }
 
 // Finding windows --------------------------------------------------------------------

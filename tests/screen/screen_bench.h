@@ -23,6 +23,8 @@ struct shot {
     int count(RECT r, COLORREF colour, int tolerance = 12) const;
     // Pixels in the rectangle that differ from colour by more than the tolerance.
     int count_other(RECT r, COLORREF colour, int tolerance = 12) const;
+    // Written as a BMP file (to look at when a test fails).
+    bool save(const std::string& path) const;
 };
 bool near_colour(COLORREF a, COLORREF b, int tolerance = 12);
 
@@ -66,6 +68,8 @@ struct cell_expected {
 // picture and its name and, around them, nothing else; every later cell of the
 // page is background only.
 std::string page_differences(const shot& s, const grid& g, const std::vector<cell_expected>& cells);
+// The same, keeping the shot beside the test program as screen-<label>.bmp when anything differs.
+std::string check_page(const shot& s, const grid& g, const std::vector<cell_expected>& cells, const std::string& label);
 // The cells of pictures first .. first + n - 1 of a test folder.
 std::vector<cell_expected> picture_cells(int first, int n);
 // The page's background (the list's default colour).

@@ -17,5 +17,5 @@ TEST(Start, ShowsTheFolderPageByPage)
     screen::shot s = z.capture();
     screen::grid g = screen::grid::of(s);
     ASSERT_EQ(g.per_page(), 48) << "the window was laid out for 8 x 6 cells";
-    EXPECT_EQ(screen::page_differences(s, g, screen::picture_cells(0, 48)), "");
+    EXPECT_EQ(screen::check_page(s, g, screen::picture_cells(0, 48), "start"), "");
 }
