@@ -75,3 +75,25 @@ TEST(GridRedraw, EveryPageShowsItsOwnCellsOnly)
         EXPECT_EQ(screen::check_page(shot, g, s.cells, s.label), "") << s.what;
     }
 }
+
+TEST(GridRedraw, PicturesStayBelowTheirNames)
+{
+    bench::scratch_dir dir;
+    std::string album = dir.file("縦横ソ");
+    CreateDirectoryA(album.c_str(), nullptr);
+    struct {
+        int width, height;
+    } shapes[] = {{200, 300}, {300, 200}, {120, 480}, {128, 128}};
+    for (int i = 0; i < 4; i++)
+        screen::write_picture(album + "\\" + screen::picture_name(i), shapes[i].width, shapes[i].height,
+                              screen::picture_colour(i));
+    screen::zote_session z(album);
+    ASSERT_TRUE(z.running());
+    screen::shot s = z.capture();
+    screen::grid g = screen::grid::of(s);
+    for (int i = 0; i < 4; i++) {
+        RECT name = g.name_line(i);
+        EXPECT_EQ(s.count(name, screen::picture_colour(i)), 0) << shapes[i].width << "x" << shapes[i].height;
+    }
+    EXPECT_EQ(screen::check_page(s, g, picture_cells(0, 4), "portrait"), "");
+}
