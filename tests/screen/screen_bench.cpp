@@ -135,7 +135,16 @@ POINT grid::centre(int position) const
     return p;
 }
 
-const COLORREF ANY_PICTURE = 0xFF000000;
+const COLORREF ANY_PICTURE = 0xFF000000, NOTHING = 0xFE000000;
+
+bool framed(const shot& s, const grid& g, int position)
+{
+    RECT c = g.cell(position);
+    RECT top = {c.left + 1, c.top + 1, c.right - 1, c.top + 2},
+         left = {c.left + 1, c.top + 1, c.left + 2, c.bottom - 1};
+    int want = c.right - c.left - 2, grey = RGB(0x80, 0x80, 0x80);
+    return s.count(top, grey, 4) >= want * 9 / 10 && s.count(left, grey, 4) >= want * 9 / 10;
+}
 
 COLORREF background() { return GetSysColor(COLOR_WINDOW); }
 
@@ -184,7 +193,7 @@ std::string page_differences(const shot& s, const grid& g, const std::vector<cel
     for (int i = 0; i < g.per_page(); i++) {
         // The edges of the cell touch the toolbar's strips.
         RECT c = g.cell(i), inner = {c.left + 1, c.top + 1, c.right - 1, c.bottom - 1};
-        if (i >= int(cells.size())) {
+        if (i >= int(cells.size()) || cells[i].picture == NOTHING) {
             if (int n = s.count_other(inner, background())) note(i, "not empty", n);
             continue;
         }

@@ -57,8 +57,9 @@ struct grid {
 };
 
 // What a drawn cell shows at its picture: a colour, or ANY_PICTURE for a
-// picture of several colours (such as the frame of a folder without pictures).
-extern const COLORREF ANY_PICTURE;
+// picture of several colours (such as the frame of a folder without pictures);
+// NOTHING for an entry that is not drawn at all (a cut one).
+extern const COLORREF ANY_PICTURE, NOTHING;
 struct cell_expected {
     COLORREF picture;
     bool counts = false;  // a folder: the second pass writes its size above the bottom line
@@ -74,6 +75,8 @@ std::string check_page(const shot& s, const grid& g, const std::vector<cell_expe
 std::vector<cell_expected> picture_cells(int first, int n);
 // The page's background (the list's default colour).
 COLORREF background();
+// Whether the cell at position carries the selection frame (grey, a pixel inside its edges).
+bool framed(const shot& s, const grid& g, int position);
 
 class zote_session {
 public:

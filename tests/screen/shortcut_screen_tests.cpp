@@ -1,0 +1,58 @@
+// The Ctrl chords the menus show, pressed in the running program: select all
+// without any dialog, copy and paste a picture into a subfolder, cut one away.
+// The clipboard is shared by every process on the display: the clipboard
+// stories hold the tests' clipboard lock.
+#include "tests/screen/screen_bench.h"
+#include "tests/support/clipboard_lock.h"
+#include <gtest/gtest.h>
+
+using screen::cell_expected;
+
+namespace {
+bool ends_with(const std::string& s, const std::string& end)
+{
+    return s.size() >= end.size() && s.compare(s.size() - end.size(), end.size(), end) == 0;
+}
+
+bool exists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+}  // namespace
+
+TEST(Shortcuts, CtrlAMarksEveryCellAndOpensNoDialog)
+{
+    bench::scratch_dir dir;
+    std::string album = dir.file("全部表");
+    screen::write_pictures(album, 0, 12);
+    screen::zote_session z(album);
+    ASSERT_TRUE(z.running());
+    screen::grid g = screen::grid::of(z.capture());
+    z.move_to(g.centre(3));  // A alone acts on the picture under the mouse
+    z.key('A', {VK_CONTROL});
+    std::vector<HWND> opened = z.other_windows();
+    EXPECT_TRUE(opened.empty()) << "a window opened";
+    for (HWND w : opened) PostMessageA(w, WM_CLOSE, 0, 0);
+    EXPECT_TRUE(ends_with(z.title(), " 12.12画像 1/1頁 - ZOTE1.67")) << z.title();
+    screen::shot s = z.capture();
+    for (int i = 0; i < 12; i++) EXPECT_TRUE(screen::framed(s, g, i)) << "cell " << i + 1;
+    EXPECT_FALSE(screen::framed(s, g, 12));
+}
+
+// A cut picture waits on the clipboard: its cell is not drawn, after the cut
+// and after F5 alike.
+TEST(Shortcuts, CutPictureIsNotDrawn)
+{
+    bench::clipboard_lock lock;
+    bench::scratch_dir dir;
+    std::string album = dir.file("切取能");
+    screen::write_pictures(album, 0, 3);
+    screen::zote_session z(album);
+    ASSERT_TRUE(z.running());
+    screen::grid g = screen::grid::of(z.capture());
+    z.click(g.centre(1), {VK_CONTROL});
+    z.key('X', {VK_CONTROL});
+    std::vector<cell_expected> cells = screen::picture_cells(0, 3);
+    cells[1].picture = screen::NOTHING;
+    EXPECT_EQ(screen::check_page(z.capture(), g, cells, "cut"), "");
+    z.key(VK_F5);
+    EXPECT_EQ(screen::check_page(z.capture(), g, cells, "cut-reload"), "");
+    EXPECT_TRUE(exists(album + "\\" + screen::picture_name(1))) << "a cut moves nothing before the paste";
+}
