@@ -36,6 +36,32 @@ TEST(Shortcuts, CtrlAMarksEveryCellAndOpensNoDialog)
     EXPECT_FALSE(screen::framed(s, g, 12));
 }
 
+// A picture marked with Ctrl+click, copied with Ctrl+C (the mark goes) and
+// pasted with Ctrl+V inside a subfolder: the file is there and shown.
+TEST(Shortcuts, CopyAndPasteIntoASubfolder)
+{
+    bench::clipboard_lock lock;
+    bench::scratch_dir dir;
+    std::string album = dir.file("写真ソ"), inner = album + "\\中表";
+    screen::write_pictures(album, 0, 3);
+    CreateDirectoryA(inner.c_str(), nullptr);
+    screen::zote_session z(album);
+    ASSERT_TRUE(z.running());
+    screen::grid g = screen::grid::of(z.capture());
+    const cell_expected folder = {screen::ANY_PICTURE};
+    z.click(g.centre(1), {VK_CONTROL});  // the folder comes first: cell 2 is picture 0
+    EXPECT_TRUE(screen::framed(z.capture(), g, 1));
+    z.key('C', {VK_CONTROL});
+    std::vector<cell_expected> cells = {folder};
+    for (const cell_expected& c : screen::picture_cells(0, 3)) cells.push_back(c);
+    EXPECT_EQ(screen::check_page(z.capture(), g, cells, "copied"), "") << "the copy leaves no mark";
+    EXPECT_TRUE(ends_with(z.title(), " 4画像 1/1頁 - ZOTE1.67")) << z.title();
+    z.double_click(g.centre(0));
+    z.key('V', {VK_CONTROL});
+    EXPECT_TRUE(exists(inner + "\\" + screen::picture_name(0)));
+    EXPECT_EQ(screen::check_page(z.capture(), g, screen::picture_cells(0, 1), "pasted"), "");
+}
+
 // A cut picture waits on the clipboard: its cell is not drawn, after the cut
 // and after F5 alike.
 TEST(Shortcuts, CutPictureIsNotDrawn)
