@@ -1,5 +1,6 @@
 // The screen bench (see screen_bench.h).
 #include "tests/screen/screen_bench.h"
+#include "tests/support/canvas.h"
 #include "formats/jpeg.h"
 #include "graphics/bmap.h"
 #include "graphics/kavtrel.h"
@@ -428,6 +429,13 @@ std::string zote_session::title() const { return frame_ ? window_text(frame_) : 
 
 void zote_session::send(const INPUT& input)
 {
+    // Input goes to the foreground window: another test's window must not take it.
+    DWORD owner = 0;
+    GetWindowThreadProcessId(GetForegroundWindow(), &owner);
+    if (owner != pid_) {
+        SetForegroundWindow(frame_);
+        EXPECT_TRUE(settle());
+    }
     INPUT in = input;
     SendInput(1, &in, sizeof in);
     EXPECT_TRUE(settle()) << "input " << in.type << " " << in.ki.wVk << " " << in.mi.dwFlags;
@@ -498,26 +506,13 @@ shot zote_session::capture() const
     ClientToScreen(page_, &origin);
     s.width = rc.right;
     s.height = rc.bottom;
-    BITMAPINFO bi = {};
-    bi.bmiHeader.biSize = sizeof bi.bmiHeader;
-    bi.bmiHeader.biWidth = s.width;
-    bi.bmiHeader.biHeight = -s.height;
-    bi.bmiHeader.biPlanes = 1;
-    bi.bmiHeader.biBitCount = 32;
-    void* bits = nullptr;
+    bench::canvas c(s.width, s.height);
     HDC screen = GetDC(nullptr);
-    HDC mem = CreateCompatibleDC(screen);
-    HBITMAP dib = CreateDIBSection(screen, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
-    HGDIOBJ old = SelectObject(mem, dib);
-    BitBlt(mem, 0, 0, s.width, s.height, screen, origin.x, origin.y, SRCCOPY);
-    GdiFlush();
-    s.pixels.resize(size_t(s.width) * s.height);
-    const DWORD* p = static_cast<const DWORD*>(bits);
-    for (size_t i = 0; i < s.pixels.size(); i++) s.pixels[i] = RGB((p[i] >> 16) & 255, (p[i] >> 8) & 255, p[i] & 255);
-    SelectObject(mem, old);
-    DeleteObject(dib);
-    DeleteDC(mem);
+    BitBlt(c.dc(), 0, 0, s.width, s.height, screen, origin.x, origin.y, SRCCOPY);
     ReleaseDC(nullptr, screen);
+    const DWORD* p = c.pixels();
+    s.pixels.resize(size_t(s.width) * s.height);
+    for (size_t i = 0; i < s.pixels.size(); i++) s.pixels[i] = RGB((p[i] >> 16) & 255, (p[i] >> 8) & 255, p[i] & 255);
     return s;
 }
 

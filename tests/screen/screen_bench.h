@@ -27,6 +27,10 @@ struct shot {
     bool save(const std::string& path) const;
 };
 bool near_colour(COLORREF a, COLORREF b, int tolerance = 12);
+inline bool ends_with(const std::string& s, const std::string& end)
+{
+    return s.size() >= end.size() && s.compare(s.size() - end.size(), end.size(), end) == 0;
+}
 
 // Picture i of a test folder has a colour of its own, far from white, grey
 // and the text colours.
@@ -38,6 +42,13 @@ std::string picture_name(int i);
 // Pictures first .. first + n - 1 by those names and colours, made in folder
 // (created when missing).
 void write_pictures(const std::string& folder, int first, int n, int width = 64, int height = 48);
+// A new folder of the name holding pictures 0 .. n - 1, removed at the end.
+struct picture_folder {
+    bench::scratch_dir dir;
+    std::string path;
+    picture_folder(const char* name, int n) : path(dir.file(name)) { write_pictures(path, 0, n); }
+    std::string file(const std::string& name) const { return path + "\\" + name; }
+};
 
 // The grid as the page lays it out: margins of 20 pixels, cells of the
 // thumbnail size and a gap of 14, as many as fit the client area.
@@ -106,6 +117,8 @@ public:
     bool settle(DWORD ms = 30000);
 
     shot capture() const;
+    // The grid of what the page shows now at the start's thumbnail size.
+    grid page_grid() const { return grid::of(capture()); }
     // Visible top-level windows of the program other than its frame (dialogs,
     // message boxes, new windows).
     std::vector<HWND> other_windows() const;

@@ -9,22 +9,17 @@
 using screen::cell_expected;
 
 namespace {
-bool ends_with(const std::string& s, const std::string& end)
-{
-    return s.size() >= end.size() && s.compare(s.size() - end.size(), end.size(), end) == 0;
-}
+using screen::ends_with;
 
 bool exists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 }  // namespace
 
 TEST(Shortcuts, CtrlAMarksEveryCellAndOpensNoDialog)
 {
-    bench::scratch_dir dir;
-    std::string album = dir.file("全部表");
-    screen::write_pictures(album, 0, 12);
-    screen::zote_session z(album);
+    screen::picture_folder album("全部表", 12);
+    screen::zote_session z(album.path);
     ASSERT_TRUE(z.running());
-    screen::grid g = screen::grid::of(z.capture());
+    screen::grid g = z.page_grid();
     z.move_to(g.centre(3));  // A alone acts on the picture under the mouse
     z.key('A', {VK_CONTROL});
     std::vector<HWND> opened = z.other_windows();
@@ -41,13 +36,12 @@ TEST(Shortcuts, CtrlAMarksEveryCellAndOpensNoDialog)
 TEST(Shortcuts, CopyAndPasteIntoASubfolder)
 {
     bench::clipboard_lock lock;
-    bench::scratch_dir dir;
-    std::string album = dir.file("写真ソ"), inner = album + "\\中表";
-    screen::write_pictures(album, 0, 3);
+    screen::picture_folder album("写真ソ", 3);
+    std::string inner = album.file("中表");
     CreateDirectoryA(inner.c_str(), nullptr);
-    screen::zote_session z(album);
+    screen::zote_session z(album.path);
     ASSERT_TRUE(z.running());
-    screen::grid g = screen::grid::of(z.capture());
+    screen::grid g = z.page_grid();
     const cell_expected folder = {screen::ANY_PICTURE};
     z.click(g.centre(1), {VK_CONTROL});  // the folder comes first: cell 2 is picture 0
     EXPECT_TRUE(screen::framed(z.capture(), g, 1));
@@ -67,12 +61,10 @@ TEST(Shortcuts, CopyAndPasteIntoASubfolder)
 TEST(Shortcuts, CutPictureIsNotDrawn)
 {
     bench::clipboard_lock lock;
-    bench::scratch_dir dir;
-    std::string album = dir.file("切取能");
-    screen::write_pictures(album, 0, 3);
-    screen::zote_session z(album);
+    screen::picture_folder album("切取能", 3);
+    screen::zote_session z(album.path);
     ASSERT_TRUE(z.running());
-    screen::grid g = screen::grid::of(z.capture());
+    screen::grid g = z.page_grid();
     z.click(g.centre(1), {VK_CONTROL});
     z.key('X', {VK_CONTROL});
     std::vector<cell_expected> cells = screen::picture_cells(0, 3);
@@ -80,5 +72,5 @@ TEST(Shortcuts, CutPictureIsNotDrawn)
     EXPECT_EQ(screen::check_page(z.capture(), g, cells, "cut"), "");
     z.key(VK_F5);
     EXPECT_EQ(screen::check_page(z.capture(), g, cells, "cut-reload"), "");
-    EXPECT_TRUE(exists(album + "\\" + screen::picture_name(1))) << "a cut moves nothing before the paste";
+    EXPECT_TRUE(exists(album.file(screen::picture_name(1)))) << "a cut moves nothing before the paste";
 }

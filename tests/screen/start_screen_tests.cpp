@@ -7,10 +7,8 @@
 
 TEST(Start, ShowsTheFolderPageByPage)
 {
-    bench::scratch_dir dir;
-    std::string album = dir.file("写真表");
-    screen::write_pictures(album, 0, 60);
-    screen::zote_session z(album);
+    screen::picture_folder album("写真表", 60);
+    screen::zote_session z(album.path);
     ASSERT_TRUE(z.running());
     std::string title = z.title();
     EXPECT_NE(title.find("/写真表/ 60画像 1/2頁 - ZOTE1.67"), std::string::npos) << title;

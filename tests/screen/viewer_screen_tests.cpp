@@ -5,14 +5,26 @@
 #include <gtest/gtest.h>
 
 namespace {
+using screen::ends_with;
+
 // Ten pictures; the second is 300 x 200, shown in the window at full size.
-struct album {
-    bench::scratch_dir dir;
-    std::string path = dir.file("旅行ソ");
-    album()
+struct album : screen::picture_folder {
+    album() : picture_folder("旅行ソ", 10)
     {
-        screen::write_pictures(path, 0, 10);
-        screen::write_picture(path + "\\" + screen::picture_name(1), 300, 200, screen::picture_colour(1));
+        screen::write_picture(file(screen::picture_name(1)), 300, 200, screen::picture_colour(1));
+    }
+};
+
+// The program on the album with its second picture opened in the window.
+struct second_picture_shown {
+    album a;
+    screen::zote_session z{a.path};
+    screen::shot s;
+    second_picture_shown()
+    {
+        z.move_to(z.page_grid().centre(1));
+        z.key(VK_RETURN);
+        s = z.capture();
     }
 };
 
@@ -28,11 +40,6 @@ RECT viewer_box(const screen::shot& s)
     r.bottom = r.top + side;
     return r;
 }
-
-bool ends_with(const std::string& s, const std::string& end)
-{
-    return s.size() >= end.size() && s.compare(s.size() - end.size(), end.size(), end) == 0;
-}
 }  // namespace
 
 TEST(Viewer, LeavingDrawsTheListAgain)
@@ -40,7 +47,7 @@ TEST(Viewer, LeavingDrawsTheListAgain)
     album a;
     screen::zote_session z(a.path);
     ASSERT_TRUE(z.running());
-    screen::grid g = screen::grid::of(z.capture());
+    screen::grid g = z.page_grid();
     struct {
         WORD open;
         const char* label;
@@ -57,12 +64,8 @@ TEST(Viewer, LeavingDrawsTheListAgain)
 
 TEST(Viewer, StatusLineShowsAboveThePicture)
 {
-    album a;
-    screen::zote_session z(a.path);
-    ASSERT_TRUE(z.running());
-    z.move_to(screen::grid::of(z.capture()).centre(1));
-    z.key(VK_RETURN);
-    screen::shot s = z.capture();
+    second_picture_shown v;
+    const screen::shot& s = v.s;
     RECT box = viewer_box(s);
     // The line of name, size, zoom and date, on the list's background.
     RECT line = {box.left, box.top - 14, box.left + 300, box.top - 1};
@@ -74,12 +77,8 @@ TEST(Viewer, StatusLineShowsAboveThePicture)
 
 TEST(Viewer, StripMarksTheZoomStep)
 {
-    album a;
-    screen::zote_session z(a.path);
-    ASSERT_TRUE(z.running());
-    z.move_to(screen::grid::of(z.capture()).centre(1));
-    z.key(VK_RETURN);
-    screen::shot s = z.capture();
+    second_picture_shown v;
+    const screen::shot& s = v.s;
     // The steps /1, /2, /4 and /8 one under the other in the left strip; the
     // picture is shown at full size, so /1 is the current one, in white.
     for (int step = 0; step < 4; step++) {

@@ -6,14 +6,11 @@
 
 TEST(NewWindow, ScriptEntryOpensAWindowOfItsOwn)
 {
-    bench::scratch_dir dir;
-    std::string album = dir.file("台本表");
-    screen::write_pictures(album, 0, 2);
-    bench::write_file(album + "\\実行ソ.a.txt", "// 何もしない能\r\n");
-    screen::zote_session z(album);
+    screen::picture_folder album("台本表", 2);
+    bench::write_file(album.file("実行ソ.a.txt"), "// 何もしない能\r\n");
+    screen::zote_session z(album.path);
     ASSERT_TRUE(z.running());
-    screen::grid g = screen::grid::of(z.capture());
-    z.double_click(g.centre(2));  // after the two pictures
+    z.double_click(z.page_grid().centre(2));  // after the two pictures
     HWND script = screen::zote_session::window_titled("\\台本表\\実行ソ.a.txt", 30000);
     ASSERT_NE(script, nullptr) << "no window for the script";
     DWORD pid = 0;
