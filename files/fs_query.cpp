@@ -5,6 +5,7 @@
 #include "files/registry_path.h"
 #include "files/strings.h"
 #include "files/walker.h"
+#include <cmath>
 #include <cstring>
 
 static const double TWO_32 = 4294967296.0;
@@ -101,6 +102,26 @@ double disk_free_bytes(const char* path)
     double avail = 0;
     get_disk_free(path, &avail, nullptr, nullptr);
     return avail;
+}
+
+int get_drive_clusters(const char* path, drive_clusters* out)
+{
+    *out = {};
+    char root[PATH_BUF];
+    DWORD sectors, bytes, free_clusters, clusters;
+    if (!path_root(path, root, sizeof root) || !GetDiskFreeSpaceA(root, &sectors, &bytes, &free_clusters, &clusters) ||
+        !sectors || !bytes)
+        return 0;
+    out->sectors_per_cluster = sectors;
+    out->bytes_per_sector = bytes;
+    out->cluster_bytes = double(sectors) * double(bytes);
+    out->free_clusters = double(free_clusters);
+    return 1;
+}
+
+double clusters_for(double size, const drive_clusters& d)
+{
+    return d.cluster_bytes > 0 ? std::ceil(size / d.cluster_bytes) : 0;
 }
 
 entry_loader* load_compressed_size_fn(entry_loader* loader)
