@@ -1,6 +1,7 @@
 // File system queries (see fs_query.h). GetDiskFreeSpaceExA and
 // GetCompressedFileSizeA are looked up in kernel32 at run time, once.
 #include "files/fs_query.h"
+#include "base/dll_load.h"
 #include "base/holders.h"
 #include "files/registry_path.h"
 #include "files/strings.h"
@@ -45,7 +46,7 @@ static entry_loader* load_kernel32_entry(entry_loader* loader, const char* name)
 {
     if (loader->tried) return loader;
     loader->tried = 1;
-    loader->module = LoadLibraryA("kernel32.dll");
+    loader->module = load_system_dll("kernel32.dll");
     loader->entry = loader->module ? GetProcAddress(loader->module, name) : nullptr;
     if (!loader->entry && loader->module) {
         FreeLibrary(loader->module);
