@@ -139,8 +139,7 @@ static void note_name(char* list, size_t cap, const char* path)
 // the temporary name, which the report then shows.
 static void move_back(const planned_move& m, pass_report* report)
 {
-    if (!move_with_cache(m.temp, m.from))
-        note_name(report->left_temporary, sizeof report->left_temporary, m.temp);
+    if (!move_with_cache(m.temp, m.from)) note_name(report->left_temporary, sizeof report->left_temporary, m.temp);
 }
 
 static void show_report(const char* what, const pass_report& report, const char* title)

@@ -192,8 +192,8 @@ bool copy_fits(const char* target)
     if (counting.clusters <= counting.drive.free_clusters) return true;
     // format_size has two buffers used in turn: enough for the two sizes of one line.
     const drive_clusters& d = counting.drive;
-    con_out("*** not enough space on %s: %s needed, %s free\n", target, format_size(counting.clusters * d.cluster_bytes),
-            format_size(d.free_clusters * d.cluster_bytes));
+    con_out("*** not enough space on %s: %s needed, %s free\n", target,
+            format_size(counting.clusters * d.cluster_bytes), format_size(d.free_clusters * d.cluster_bytes));
     return false;
 }
 

@@ -192,19 +192,23 @@ TEST(MemberCache, CraftedMemberNamesStayInsideTheViewFolder)
             if (c == '\\') c = '/';
         return up + s;
     };
-    const std::string members[] = {
-        slashed(thesis),
-        slashed(fresh),
-        std::string(up).replace(1, 1, "\\") + thesis.substr(2),
-        "..",
-        "x/..",
-        "...",
-        "C:" + thesis.substr(2),
+    const struct {
+        const char* what;
+        std::string name;
+    } members[] = {
+        {"slashes up to a file", slashed(thesis)},
+        {"slashes up to a new name", slashed(fresh)},
+        {"backslashes up to a file", std::string(up).replace(1, 1, "\\") + thesis.substr(2)},
+        {"parent", ".."},
+        {"folder and parent", "x/.."},
+        {"dots only", "..."},
+        {"drive", "C:" + thesis.substr(2)},
     };
     std::string record = record_for(archive);
     ASSERT_FALSE(record.empty());
-    for (const std::string& m : members) {
-        SCOPED_TRACE(m);
+    for (const auto& c : members) {
+        SCOPED_TRACE(c.what);
+        const std::string& m = c.name;
         ASSERT_LT(m.size(), size_t(PATH_BUF));
         arc_member_record r;
         ASSERT_EQ(read_arc_record(record.c_str(), &r), 1);

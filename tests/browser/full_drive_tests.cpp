@@ -20,17 +20,6 @@ std::vector<std::string> names_in(const std::string& folder)
     return names;
 }
 
-// Bytes that no archiver makes smaller.
-std::string noise(size_t n, unsigned seed)
-{
-    std::string s(n, '\0');
-    for (char& c : s) {
-        seed = seed * 1103515245u + 12345u;
-        c = char(seed >> 16);
-    }
-    return s;
-}
-
 }  // namespace
 
 // Twelve files of 100 bytes need twelve clusters (96 sectors), though their
@@ -83,7 +72,7 @@ TEST(FullDrive, WriteBackThatDoesNotFitKeepsTheArchive)
         ASSERT_TRUE(CopyFileA(fixture(fixture_name).c_str(), archive.c_str(), FALSE));
         std::string before = bench::read_file(archive);
         ASSERT_EQ(open_archive_as_folder(archive.c_str()), 1);
-        ASSERT_TRUE(bench::write_file(std::string(archive_work.folder) + "\\大きな能.bin", noise(200000, 7)));
+        ASSERT_TRUE(bench::write_file(std::string(archive_work.folder) + "\\大きな能.bin", bench::noise(200000, 7)));
         ASSERT_TRUE(drive.leave_free(10));
         {
             list_fixture::in_folder inside(archive_work.folder);

@@ -14,17 +14,6 @@
 
 namespace {
 
-// Bytes that no archiver or file system makes smaller.
-std::string noise(size_t n, unsigned seed)
-{
-    std::string s(n, '\0');
-    for (char& c : s) {
-        seed = seed * 1103515245u + 12345u;
-        c = char(seed >> 16);
-    }
-    return s;
-}
-
 std::vector<std::string> names_in(const std::string& folder)
 {
     std::vector<std::string> names;
@@ -48,7 +37,7 @@ TEST(FullDrive, CopiesAndMovesThatDoNotFitLeaveEverythingAsItWas)
     if (!drive.unusable().empty()) GTEST_SKIP() << drive.unusable();
     ASSERT_EQ(drive.cluster_bytes(), 4096.0);
     bench::scratch_dir dir;
-    const std::string picture = noise(30000, 1), other = noise(9000, 2), old = noise(10000, 3);
+    const std::string picture = bench::noise(30000, 1), other = bench::noise(9000, 2), old = bench::noise(10000, 3);
     std::string source = dir.write("大表\\写真ソ.jpg", picture);
     dir.write("大表\\能.jpg", other);
     std::string folder = drive.file("保存表");
