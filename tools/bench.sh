@@ -141,7 +141,9 @@ case "$cmd" in
     ;;
   stop)
     wineserver -k >/dev/null 2>&1 || true
-    # Unmounted, so that the build tree holding the prefix can be removed.
+    # Unmounted once no program of the prefix is left on it, so that the
+    # build tree holding the prefix can be removed.
+    wineserver -w >/dev/null 2>&1 || true
     umount "$WINEPREFIX/zote-drives/small" >/dev/null 2>&1 || true
     for f in "$state"/display-*.pid; do [ -f "$f" ] && kill "$(cat "$f")" 2>/dev/null; done
     rm -f "$state"/display-*
