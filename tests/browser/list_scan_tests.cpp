@@ -1,8 +1,12 @@
 // Classification, scanning and sorting on real folders under the bench.
+#include "browser/app_hooks.h"
 #include "browser/commands.h"
 #include "browser/file_kind.h"
 #include "browser/list_hooks.h"
+#include "browser/op_hooks.h"
+#include "browser/window_hook.h"
 #include "tests/browser/list_fixtures.h"
+#include "tests/support/restore.h"
 #include <gtest/gtest.h>
 #include <algorithm>
 #include <cstring>
@@ -263,6 +267,11 @@ TEST(FolderScan, TreeLevelsFollowExpandAndCollapse)
     write_image(dir.file("表\\a.jpg"), 4, 4);
     write_image(dir.file("表\\ソ\\b.jpg"), 4, 4);
     write_image(dir.file("表\\ソ\\能\\c.jpg"), 4, 4);
+    // The dispatcher with its parts, for this test only.
+    scoped_restore<command_hook_table> keep_commands(command_hooks);
+    scoped_restore<browser_ui_hook_table> keep_ui(browser_ui_hooks);
+    scoped_restore<browser_app_hook_table> keep_app(browser_app_hooks);
+    scoped_restore<browser_op_hook_table> keep_ops(browser_op_hooks);
     browser_page page(800, 600);
     install_command_hooks();
     image_kind_enabled[KIND_JPG] = 1;
