@@ -10,7 +10,7 @@
 namespace screen {
 
 static const char title_ending[] = " - ZOTE1.67";
-enum { CELL = 142, MARGIN = 20, LABEL_GAP = 14 };
+enum { MARGIN = 20, LABEL_GAP = 14 };
 
 bool near_colour(COLORREF a, COLORREF b, int tolerance)
 {
@@ -30,11 +30,9 @@ int shot::count(RECT r, COLORREF colour, int tolerance) const
 
 int shot::count_other(RECT r, COLORREF colour, int tolerance) const
 {
-    int n = 0;
-    for (int y = r.top > 0 ? r.top : 0; y < r.bottom && y < height; y++)
-        for (int x = r.left > 0 ? r.left : 0; x < r.right && x < width; x++)
-            if (!near_colour(at(x, y), colour, tolerance)) n++;
-    return n;
+    RECT all = {0, 0, width, height}, in;
+    if (!IntersectRect(&in, &r, &all)) return 0;
+    return (in.right - in.left) * (in.bottom - in.top) - count(in, colour, tolerance);
 }
 
 bool shot::save(const std::string& path) const
@@ -92,7 +90,6 @@ void write_pictures(const std::string& folder, int first, int n, int width, int 
 grid grid::of(const shot& s, int size)
 {
     grid g;
-    g.size = size;
     g.cell_size = size + LABEL_GAP;
     g.columns = (s.width - MARGIN) / g.cell_size;
     g.rows = (s.height - MARGIN) / g.cell_size;
@@ -248,9 +245,7 @@ BOOL CALLBACK match_window(HWND w, LPARAM lp)
     GetWindowThreadProcessId(w, &pid);
     if (pid == GetCurrentProcessId() || !IsWindowVisible(w)) return TRUE;
     std::string t = window_text(w);
-    size_t e = strlen(title_ending);
-    bool ends = t.size() >= e && t.compare(t.size() - e, e, title_ending) == 0;
-    if ((!s->ending || ends) && t.find(s->part) != std::string::npos) {
+    if ((!s->ending || ends_with(t, title_ending)) && t.find(s->part) != std::string::npos) {
         s->found = w;
         return FALSE;
     }
@@ -318,31 +313,37 @@ struct env_for_scope {
 
 HWND zote_session::window_titled(const std::string& text, DWORD ms) { return find_window(text, false, ms); }
 
+// Posts the message that closes the window and waits for its process; a
+// process that does not end is ended by force (and the result is false).
+static bool end_by_message(HANDLE process, HWND window, UINT message, WPARAM wparam)
+{
+    PostMessageA(window, message, wparam, 0);
+    if (WaitForSingleObject(process, 30000) == WAIT_OBJECT_0) return true;
+    TerminateProcess(process, 1);
+    WaitForSingleObject(process, 5000);
+    return false;
+}
+
 bool close_window_process(HWND window)
 {
     DWORD pid = 0;
     GetWindowThreadProcessId(window, &pid);
     HANDLE process = OpenProcess(SYNCHRONIZE | PROCESS_TERMINATE, FALSE, pid);
     if (!process) return false;
-    PostMessageA(window, WM_CLOSE, 0, 0);
-    bool ended = WaitForSingleObject(process, 30000) == WAIT_OBJECT_0;
-    if (!ended) {
-        TerminateProcess(process, 1);
-        WaitForSingleObject(process, 5000);
-    }
+    bool ended = end_by_message(process, window, WM_CLOSE, 0);
     CloseHandle(process);
     return ended;
 }
 
 // The session -------------------------------------------------------------------------
 
-zote_session::zote_session(const std::string& folder, const std::string& options)
+zote_session::zote_session(const std::string& folder)
 {
     std::string temp = dir_.file("temp"), start = dir_.file("start");
     CreateDirectoryA(temp.c_str(), nullptr);
     CreateDirectoryA(start.c_str(), nullptr);
     std::string program = program_path();
-    std::string line = "\"" + program + "\" " + options + (options.empty() ? "" : " ") + "\"" + folder + "\"";
+    std::string line = "\"" + program + "\" \"" + folder + "\"";
     {
         // Its own temporary folder (copy, caches, history, per-user settings);
         // the global settings live in the folder it starts in.
@@ -371,7 +372,7 @@ zote_session::zote_session(const std::string& folder, const std::string& options
     process_ = OpenProcess(SYNCHRONIZE | PROCESS_QUERY_INFORMATION | PROCESS_TERMINATE, FALSE, pid_);
     frame_ = frame;
     page_ = drawing_child(frame);
-    // The semaphore exists once the main loop has started.
+    // The library makes the semaphore as it starts.
     char name[64];
     snprintf(name, sizeof name, "kavtrel-idle-%lu", pid_);
     DWORD start_wait = GetTickCount();
@@ -391,15 +392,7 @@ zote_session::~zote_session()
     if (process_) CloseHandle(process_);
 }
 
-bool zote_session::close()
-{
-    if (!process_) return true;
-    PostMessageA(frame_, WM_COMMAND, CMD_EXIT, 0);
-    if (WaitForSingleObject(process_, 30000) == WAIT_OBJECT_0) return true;
-    TerminateProcess(process_, 1);
-    WaitForSingleObject(process_, 5000);
-    return false;
-}
+bool zote_session::close() { return !process_ || end_by_message(process_, frame_, WM_COMMAND, CMD_EXIT); }
 
 bool zote_session::wait_idle(DWORD ms)
 {

@@ -1,11 +1,12 @@
 // The screen bench: the real zote.exe started on a folder the test made, in
 // a temporary folder and a settings folder of its own, driven by real input
 // (SendInput) and read back from the screen. After every input the bench
-// waits until the program waits for the user again: the program releases the
-// semaphore "kavtrel-idle-<process id>" whenever its main loop finds nothing
-// left to do or a modal dialog or menu of it goes idle. (WaitForInputIdle
-// cannot tell: Wine sets the idle event once and never resets it, and the
-// drawing passes pump with PeekMessage, which answers sent messages mid-draw.)
+// waits until the program waits for the user again: it posts the registered
+// message "kavtrel-idle-probe", and the program releases the semaphore
+// "kavtrel-idle-<process id>" once its main loop finds nothing left to do or
+// a modal dialog or menu of it goes idle. (WaitForInputIdle cannot tell: Wine
+// sets the idle event once and never resets it, and the drawing passes pump
+// with PeekMessage, which answers sent messages in the middle of a redraw.)
 #pragma once
 #include "tests/support/bench.h"
 #include <windows.h>
@@ -53,7 +54,7 @@ struct picture_folder {
 // The grid as the page lays it out: margins of 20 pixels, cells of the
 // thumbnail size and a gap of 14, as many as fit the client area.
 struct grid {
-    int size = 128, cell_size = 142;
+    int cell_size = 142;
     int columns = 1, rows = 1;
     static grid of(const shot& s, int size = 128);
     // The grid after the column command n (the largest size that fits n columns and a row).
@@ -91,9 +92,9 @@ bool framed(const shot& s, const grid& g, int position);
 
 class zote_session {
 public:
-    // Starts the installed program on folder (a full path) with more
-    // arguments before it, and waits for its window.
-    explicit zote_session(const std::string& folder, const std::string& options = "");
+    // Starts the installed program on folder (a full path) and waits until
+    // its window waits for the user.
+    explicit zote_session(const std::string& folder);
     ~zote_session();
     zote_session(const zote_session&) = delete;
     zote_session& operator=(const zote_session&) = delete;
@@ -132,7 +133,6 @@ public:
 private:
     // One input event, then settle().
     void send(const INPUT& input);
-    void send_keys(WORD vk, std::initializer_list<WORD> held);
     bool wait_idle(DWORD ms);
     void drain_idle();
     bench::scratch_dir dir_;
