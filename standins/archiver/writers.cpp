@@ -82,16 +82,8 @@ std::string lzh_header(const member& m)
     if (!name.empty() || !m.folder) extended('\x01', name);
     if (!folder.empty()) {
         std::string f = folder;
-        if (f.back() != '\\') f += '\\';
-        for (size_t i = 0; i < f.size(); i++) {
-            unsigned char c = f[i];
-            if ((c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC)) {
-                i++;
-                continue;
-            }
-            if (c == '\\') f[i] = '\xFF';
-        }
-        extended('\x02', f);
+        if (!ends_in_backslash(f)) f += '\\';
+        extended('\x02', swap_separators(f, '\\', '\xFF'));
     }
     std::string attribute;
     put16(attribute, m.folder ? 0x10 : 0x20);
@@ -119,20 +111,15 @@ void cab_file_entry(std::string& s, const member& m, unsigned long offset)
     s += '\0';
 }
 
-// zip and pax carry names in UTF-8 (libarchive, in the "C" locale, passes
-// the bytes through as they are).
-std::string to_utf8(const std::string& cp932)
+// The name as UTF-16, for libarchive to store in UTF-8.
+std::wstring to_wide(const std::string& cp932)
 {
     int n = MultiByteToWideChar(932, 0, cp932.c_str(), -1, nullptr, 0);
-    if (n <= 0) return cp932;
+    if (n <= 0) return std::wstring();
     std::wstring wide(n, L'\0');
     MultiByteToWideChar(932, 0, cp932.c_str(), -1, &wide[0], n);
-    int m = WideCharToMultiByte(CP_UTF8, 0, wide.c_str(), -1, nullptr, 0, nullptr, nullptr);
-    if (m <= 0) return cp932;
-    std::string out(m, '\0');
-    WideCharToMultiByte(CP_UTF8, 0, wide.c_str(), -1, &out[0], m, nullptr, nullptr);
-    out.resize(m - 1);
-    return out;
+    wide.resize(n - 1);
+    return wide;
 }
 
 struct writer {
@@ -153,7 +140,10 @@ la_ssize_t write_cb(archive*, void* data, const void* buffer, size_t length)
     return done;
 }
 
-int write_through_libarchive(const std::string& path, std::vector<member>& members, bool zip, const char* password)
+// Names go in as the cp932 bytes they are (libarchive, in the "C" locale,
+// copies them), or in UTF-8: zip then sets its UTF-8 flag, tar becomes pax.
+int write_through_libarchive(const std::string& path, std::vector<member>& members, bool zip, const char* password,
+                             bool utf8)
 {
     if (!load_all(members)) return RESULT_WRITE;
     std::string temp = temp_name(path);
@@ -163,15 +153,17 @@ int write_through_libarchive(const std::string& path, std::vector<member>& membe
         if (zip) {
             archive_write_set_format_zip(w.a);
             archive_write_set_option(w.a, "zip", "compression", "deflate");
-            // Names go in as UTF-8 bytes and are marked so.
-            archive_write_set_option(w.a, "zip", "hdrcharset", "UTF-8");
+            if (utf8) archive_write_set_option(w.a, "zip", "hdrcharset", "UTF-8");
             if (password && *password) {
                 if (archive_write_set_option(w.a, "zip", "encryption", "traditional") != ARCHIVE_OK ||
                     archive_write_set_passphrase(w.a, password) != ARCHIVE_OK)
                     return RESULT_WRITE;
             }
         } else {
-            archive_write_set_format_pax_restricted(w.a);
+            if (utf8)
+                archive_write_set_format_pax_restricted(w.a);
+            else
+                archive_write_set_format_gnutar(w.a);
             archive_write_add_filter_gzip(w.a);
         }
         w.h = CreateFileA(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
@@ -181,16 +173,11 @@ int write_through_libarchive(const std::string& path, std::vector<member>& membe
         for (member& m : members) {
             if (!ok) break;
             archive_entry* e = archive_entry_new();
-            std::string name = m.name;
-            for (size_t i = 0; i < name.size(); i++) {
-                unsigned char c = name[i];
-                if ((c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC))
-                    i++;
-                else if (c == '\\')
-                    name[i] = '/';
-            }
-            if (m.folder) name += '/';
-            archive_entry_copy_pathname(e, to_utf8(name).c_str());
+            std::string name = swap_separators(m.name, '\\', '/') + (m.folder ? "/" : "");
+            if (utf8)
+                archive_entry_copy_pathname_w(e, to_wide(name).c_str());
+            else
+                archive_entry_copy_pathname(e, name.c_str());
             archive_entry_set_filetype(e, m.folder ? AE_IFDIR : AE_IFREG);
             archive_entry_set_perm(e, m.folder ? 0755 : 0644);
             archive_entry_set_size(e, m.folder ? 0 : static_cast<la_int64_t>(m.data.size()));
@@ -284,12 +271,12 @@ int write_cab(const std::string& path, std::vector<member>& members)
     return finish(path, temp, write_whole_file(temp, cab, 0));
 }
 
-int write_zip(const std::string& path, std::vector<member>& members, const char* password)
+int write_zip(const std::string& path, std::vector<member>& members, const char* password, bool utf8)
 {
-    return write_through_libarchive(path, members, true, password);
+    return write_through_libarchive(path, members, true, password, utf8);
 }
 
-int write_tar_gz(const std::string& path, std::vector<member>& members)
+int write_tar_gz(const std::string& path, std::vector<member>& members, bool utf8)
 {
-    return write_through_libarchive(path, members, false, nullptr);
+    return write_through_libarchive(path, members, false, nullptr, utf8);
 }
