@@ -25,6 +25,8 @@ inline void prepare()
     SetCurrentDirectoryA(bench::exe_folder().c_str());
     list_fixture::reset_list();
     setup_archive_work_folders();
+    // Failed and refused write-backs say so in message boxes.
+    bench::install_message_box_seam(IDOK);
 }
 
 // A copy of a fixture archive in the scratch folder.
