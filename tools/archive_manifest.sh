@@ -7,6 +7,10 @@
 #                               in UTF-8, read from ENCODING (cp932 or utf8)
 #   zip_utf8_flags ARCHIVE      "utf8" when every non-ASCII name has the zip's
 #                               UTF-8 flag, "none" when none has, else "mixed"
+#   check_japanese PREFIX TREE TMP
+#                               the Japanese archives PREFIXjp.zip ... (cwd)
+#                               hold TREE exactly (a cabinet has no empty
+#                               folder), names in the model archives' encoding
 unpack() {
   mkdir -p "$2"
   case "$1" in
@@ -37,4 +41,25 @@ flags = [bool(i.flag_bits & 0x800) for i in zipfile.ZipFile(sys.argv[1]).infolis
          if not i.orig_filename.isascii()]
 print("utf8" if flags and all(flags) else "none" if not any(flags) else "mixed")
 PY
+}
+
+check_japanese() {
+  local want expected got archive encoding
+  want=$(manifest "$2" utf8)
+  while read -r archive encoding; do
+    unpack "$PWD/$1$archive" "$3/$1$archive"
+    expected=$want
+    [ "${archive##*.}" = cab ] && expected=$(printf '%s\n' "$want" | grep -v '^空/$')
+    got=$(manifest "$3/$1$archive" "$encoding")
+    [ "$got" = "$expected" ] || { echo "$1$archive: members differ"; diff <(echo "$expected") <(echo "$got"); return 1; }
+  done <<'LIST'
+jp.zip cp932
+jp_utf8.zip utf8
+jp.lzh cp932
+jp.cab utf8
+jp.tar.gz cp932
+jp_utf8.tar.gz utf8
+LIST
+  [ "$(zip_utf8_flags "$1jp.zip")" = none ] || { echo "$1jp.zip: UTF-8 flag set"; return 1; }
+  [ "$(zip_utf8_flags "$1jp_utf8.zip")" = utf8 ] || { echo "$1jp_utf8.zip: UTF-8 flag missing"; return 1; }
 }

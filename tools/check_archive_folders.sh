@@ -26,21 +26,5 @@ cp -a ../archives/jsrc/. "$tmp/want/"
 rm "$tmp/want/日本語.txt"
 mv "$tmp/want/表示.txt" "$tmp/want/予定表.txt"
 printf 'yobi\r\n' > "$tmp/want/ソフト/十/予備.txt"
-want=$(manifest "$tmp/want" utf8)
-while read -r archive encoding; do
-  unpack "$PWD/folder_$archive" "$tmp/jp_$archive"
-  expected=$want
-  [ "${archive##*.}" = cab ] && expected=$(printf '%s\n' "$want" | grep -v '^空/$')
-  got=$(manifest "$tmp/jp_$archive" "$encoding")
-  [ "$got" = "$expected" ] || { echo "folder_$archive: members differ"; diff <(echo "$expected") <(echo "$got"); exit 1; }
-done <<'LIST'
-jp.zip cp932
-jp_utf8.zip utf8
-jp.lzh cp932
-jp.cab utf8
-jp.tar.gz cp932
-jp_utf8.tar.gz utf8
-LIST
-[ "$(zip_utf8_flags folder_jp.zip)" = none ] || { echo "folder_jp.zip: UTF-8 flag set"; exit 1; }
-[ "$(zip_utf8_flags folder_jp_utf8.zip)" = utf8 ] || { echo "folder_jp_utf8.zip: UTF-8 flag missing"; exit 1; }
+check_japanese folder_ "$tmp/want" "$tmp"
 echo "archives written back from folders read back"

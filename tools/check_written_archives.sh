@@ -20,21 +20,5 @@ for d in cab lzh zip; do cmp "$tmp/$d/sub/b.txt" ../archives/src/sub/b.txt; done
 # The Japanese tree packed like the tools' archives: every name (trail bytes
 # 0x5C included) and every file's md5 as in the tree, the empty folder where
 # the format keeps folders, and the names in the model's encoding.
-want=$(manifest ../archives/jsrc utf8)
-while read -r archive encoding; do
-  unpack "$PWD/$archive" "$tmp/$archive"
-  expected=$want
-  [ "${archive##*.}" = cab ] && expected=$(printf '%s\n' "$want" | grep -v '^空/$')
-  got=$(manifest "$tmp/$archive" "$encoding")
-  [ "$got" = "$expected" ] || { echo "$archive: members differ"; diff <(echo "$expected") <(echo "$got"); exit 1; }
-done <<'LIST'
-written_jp.zip cp932
-written_jp_utf8.zip utf8
-written_jp.lzh cp932
-written_jp.cab utf8
-written_jp.tar.gz cp932
-written_jp_utf8.tar.gz utf8
-LIST
-[ "$(zip_utf8_flags written_jp.zip)" = none ] || { echo "written_jp.zip: UTF-8 flag set"; exit 1; }
-[ "$(zip_utf8_flags written_jp_utf8.zip)" = utf8 ] || { echo "written_jp_utf8.zip: UTF-8 flag missing"; exit 1; }
+check_japanese written_ ../archives/jsrc "$tmp"
 echo "written archives read back"

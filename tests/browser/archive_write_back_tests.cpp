@@ -94,31 +94,52 @@ TEST(ArchiveWriteBack, JapaneseNamesSurviveDeleteRenameAndAdd)
     }
 }
 
-TEST(ArchiveWriteBack, DamagedArchiveOpensReadOnlyAndSaysSo)
+// A damaged archive says so when it opens; a read-only one only when a
+// change would go in. Both show read-only, and a write-back changes nothing,
+// beside them neither.
+TEST(ArchiveWriteBack, DamagedAndReadOnlyArchivesRefuseWithAMessage)
 {
     prepare();
-    for (const char* name : {"truncated.lzh", "truncated.zip"}) {
-        SCOPED_TRACE(name);
+    const std::string damaged = "\n書庫が壊れているので書き戻しません．";
+    const std::string read_only = "\n書庫が読み出し専用なので書き戻しません．";
+    struct {
+        const char* archive;
+        bool read_only_file;
+        const char* opened;  // the message on opening, if any
+        const std::string& refused;
+    } cases[] = {
+        {"truncated.lzh", false, "\n書庫が壊れているので読み出し専用で開きます．", damaged},
+        {"truncated.zip", false, "\n書庫が壊れているので読み出し専用で開きます．", damaged},
+        {"images.zip", true, nullptr, read_only},
+        {"jp.lzh", true, nullptr, read_only},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.archive);
         bench::scratch_dir dir;
-        std::string archive = copy_fixture(dir, name);
+        std::string archive = copy_fixture(dir, c.archive);
         std::string before = bench::read_file(archive);
+        if (c.read_only_file) ASSERT_TRUE(SetFileAttributesA(archive.c_str(), FILE_ATTRIBUTE_READONLY));
         bench::message_boxes.clear();
         ASSERT_EQ(open_archive_as_folder(archive.c_str()), 1);
-        ASSERT_EQ(bench::message_boxes.size(), 1u);
-        EXPECT_EQ(bench::message_boxes[0].text, archive + "\n書庫が壊れているので読み出し専用で開きます．");
+        std::vector<std::string> said, want;
+        if (c.opened) want.push_back(archive + c.opened);
         {
             in_folder inside;
             EXPECT_EQ(archive_is_read_only(), 1);
             std::vector<tree_file> shown = read_tree(archive_work.folder);
             ASSERT_FALSE(shown.empty());
             ASSERT_TRUE(DeleteFileA(work(shown[0].name).c_str()));
+            ASSERT_TRUE(bench::write_file(work("new.txt"), "new"));
             EXPECT_EQ(write_back_archive(nullptr), 0);
+            want.push_back(archive + c.refused);
         }
-        ASSERT_EQ(bench::message_boxes.size(), 2u);
-        EXPECT_EQ(bench::message_boxes[1].text, archive + "\n書庫が壊れているので書き戻しません．");
+        for (const auto& box : bench::message_boxes) said.push_back(box.text);
+        EXPECT_EQ(said, want);
         EXPECT_EQ(bench::read_file(archive), before);
-        EXPECT_EQ(read_tree(dir.path()).size(), 1u);
+        if (c.read_only_file) EXPECT_TRUE(GetFileAttributesA(archive.c_str()) & FILE_ATTRIBUTE_READONLY);
+        EXPECT_EQ(read_tree(dir.path()).size(), 1u) << "no old copy beside it";
         leave_archive_folder(archive.c_str());
+        SetFileAttributesA(archive.c_str(), FILE_ATTRIBUTE_NORMAL);
     }
     // A sound archive opened next is writable again.
     bench::scratch_dir dir;
@@ -129,35 +150,6 @@ TEST(ArchiveWriteBack, DamagedArchiveOpensReadOnlyAndSaysSo)
         EXPECT_EQ(archive_is_read_only(), 0);
     }
     leave_archive_folder(sound.c_str());
-}
-
-TEST(ArchiveWriteBack, ReadOnlyArchiveRefusesWithAMessageAndLeavesNothing)
-{
-    prepare();
-    for (const char* name : {"images.zip", "jp.lzh"}) {
-        SCOPED_TRACE(name);
-        bench::scratch_dir dir;
-        std::string archive = copy_fixture(dir, name);
-        std::string before = bench::read_file(archive);
-        ASSERT_TRUE(SetFileAttributesA(archive.c_str(), FILE_ATTRIBUTE_READONLY));
-        bench::message_boxes.clear();
-        ASSERT_EQ(open_archive_as_folder(archive.c_str()), 1);
-        EXPECT_TRUE(bench::message_boxes.empty());
-        {
-            in_folder inside;
-            EXPECT_EQ(archive_is_read_only(), 1);
-            ASSERT_TRUE(bench::write_file(work("new.txt"), "new"));
-            EXPECT_EQ(write_back_archive(nullptr), 0);
-            EXPECT_EQ(write_back_archive(nullptr), 0);
-        }
-        ASSERT_EQ(bench::message_boxes.size(), 2u);
-        EXPECT_EQ(bench::message_boxes[0].text, archive + "\n書庫が読み出し専用なので書き戻しません．");
-        EXPECT_EQ(bench::read_file(archive), before);
-        EXPECT_EQ(GetFileAttributesA(archive.c_str()) & FILE_ATTRIBUTE_READONLY, DWORD(FILE_ATTRIBUTE_READONLY));
-        EXPECT_EQ(read_tree(dir.path()).size(), 1u) << "no old copy beside it";
-        leave_archive_folder(archive.c_str());
-        SetFileAttributesA(archive.c_str(), FILE_ATTRIBUTE_NORMAL);
-    }
 }
 
 // LHA packs no hidden or system file without -a1: the new archive would lose
@@ -184,24 +176,14 @@ TEST(ArchiveWriteBack, APackThatLeavesAFileOutKeepsTheArchive)
     leave_archive_folder(archive.c_str());
 }
 
-namespace {
-std::string chosen;
-int one_chosen(int index, char* out) { return index == 0 && text_copy(out, PATH_BUF, chosen.c_str()) ? 1 : 0; }
-int move_to(const char* path, const char* folder)
-{
-    char to[PATH_BUF];
-    return path_join(to, folder, file_name_of(path)) && MoveFileA(path, to) ? 1 : 0;
-}
-}  // namespace
-
 // Moving the selection into an archive that cannot take it leaves the
 // selection where it was.
 TEST(ArchiveWriteBack, CompressIntoARefusedArchiveKeepsTheSelection)
 {
     prepare();
     scoped_restore<archive_folder_hook_table> keep(archive_folder_hooks);
-    archive_folder_hooks.selected_path = one_chosen;
-    archive_folder_hooks.move_one_item = move_to;
+    archive_folder_hooks.selected_path = one_selected;
+    archive_folder_hooks.move_one_item = move_into;
     struct {
         const char* archive;
         const char* fail;  // stand-ins told to fail
@@ -212,11 +194,11 @@ TEST(ArchiveWriteBack, CompressIntoARefusedArchiveKeepsTheSelection)
         bench::scratch_dir dir;
         std::string archive = copy_fixture(dir, c.archive);
         std::string before = bench::read_file(archive);
-        chosen = dir.write("表示.txt", "chosen");
+        selected_file = dir.write("表示.txt", "chosen");
         if (c.read_only) SetFileAttributesA(archive.c_str(), FILE_ATTRIBUTE_READONLY);
         archiver_test::env_guard fail("ZOTE_ARCHIVER_FAIL", c.fail);
         EXPECT_EQ(compress_into_archive(archive.c_str()), 0);
-        EXPECT_EQ(bench::read_file(chosen), "chosen");
+        EXPECT_EQ(bench::read_file(selected_file), "chosen");
         EXPECT_EQ(bench::read_file(archive), before);
         SetFileAttributesA(archive.c_str(), FILE_ATTRIBUTE_NORMAL);
     }
