@@ -240,9 +240,8 @@ int archive_write_refusal(const char* archive)
 int archive_is_read_only()
 {
     char archive[PATH_BUF];
-    return in_archive_folder() && read_open_archive(archive) && archive_write_refusal(archive) != ARCHIVE_WRITABLE
-               ? 1
-               : 0;
+    return in_archive_folder() && read_open_archive(archive) && archive_write_refusal(archive) != ARCHIVE_WRITABLE ? 1
+                                                                                                                   : 0;
 }
 
 void say_write_refused(const char* archive, int why)

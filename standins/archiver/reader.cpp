@@ -177,8 +177,7 @@ std::vector<cab_name> cabinet_table(HANDLE h)
     std::vector<cab_name> names;
     unsigned char head[36];
     DWORD got = 0;
-    if (!ReadFile(h, head, sizeof head, &got, nullptr) ||
-        got != sizeof head || memcmp(head, "MSCF", 4) != 0)
+    if (!ReadFile(h, head, sizeof head, &got, nullptr) || got != sizeof head || memcmp(head, "MSCF", 4) != 0)
         return names;
     unsigned long files_at = get32(head + 16);
     unsigned count = get16(head + 28);

@@ -1,8 +1,11 @@
 // The stand-in archiver DLL's inside: one source built under each DLL name
 // the program loads, with the entry prefix and the kind fixed at build time.
-// Archives are read through libarchive; zip and tar.gz are written through
-// it too, LZH (-lh0-, level 2) and cabinets (uncompressed) by small writers
-// of our own. Nothing here shows a window.
+// Archives are read through libarchive; zip is written through it too, tar
+// (gzipped by libarchive), LZH (-lh0-, level 2) and cabinets (uncompressed)
+// by small writers of our own. Member names are cp932 bytes as the archive
+// stores them, handed over unchanged; names an archive stores in UTF-8 are
+// handed over in cp932 and marked, and written in UTF-8 again when asked
+// (zip -UN=UTF8, tar --format=pax). Nothing here shows a window.
 #pragma once
 #include <windows.h>
 #include <ctime>

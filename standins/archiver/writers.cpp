@@ -1,8 +1,10 @@
 // Writes whole archives: zip (deflate, optional traditional PKWARE
-// encryption) and gzip-compressed tar through libarchive; LZH with stored
-// (-lh0-) members and level-2 headers, and uncompressed cabinets, by our own
-// writers, since libarchive writes neither. Every writer fills a temporary
-// file beside the target and moves it into place only when all went well.
+// encryption) through libarchive; tar (GNU headers for cp932 names, pax for
+// UTF-8 ones, gzipped through libarchive), LZH with stored (-lh0-) members
+// and level-2 headers, and uncompressed cabinets by our own writers, since
+// libarchive writes neither LZH nor cabinets and mangles Japanese tar names.
+// Every writer fills a temporary file beside the target and moves it into
+// place only when all went well.
 #include "standins/archiver/standin.h"
 #include <archive.h>
 #include <archive_entry.h>
@@ -141,7 +143,11 @@ std::string tar_header(const std::string& name, char type, unsigned long long si
     tar_octal(h, 124, 12, size);
     tar_octal(h, 136, 12, static_cast<unsigned long long>(mtime));
     h[156] = type;
-    h.replace(257, 8, gnu ? std::string("ustar  \0", 8) : std::string("ustar\0" "00", 8));
+    h.replace(257, 8,
+              gnu ? std::string("ustar  \0", 8)
+                  : std::string("ustar\0"
+                                "00",
+                                8));
     h.replace(148, 8, "        ");
     unsigned sum = 0;
     for (unsigned char c : h) sum += c;
@@ -214,8 +220,7 @@ la_ssize_t write_cb(archive*, void* data, const void* buffer, size_t length)
 // Names go in as UTF-16 and come out as cp932 bytes, or in UTF-8 with the
 // zip's UTF-8 flag set. (Handed over as bytes, libarchive on Windows would
 // turn every 0x5C into "/", trail bytes included.)
-int write_zip_through_libarchive(const std::string& path, std::vector<member>& members, const char* password,
-                                 bool utf8)
+int write_zip_through_libarchive(const std::string& path, std::vector<member>& members, const char* password, bool utf8)
 {
     if (!load_all(members)) return RESULT_WRITE;
     std::string temp = temp_name(path);

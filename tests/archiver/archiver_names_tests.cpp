@@ -17,14 +17,14 @@ struct names_case {
 };
 
 const names_case names_cases[] = {
-    {"jp.zip", true},         {"jp_utf8.zip", true}, {"jp.lzh", true},      {"jp_l0.lzh", false},
-    {"jp.cab", false},        {"jp_mszip.cab", false}, {"jp.tar.gz", true}, {"jp_utf8.tar.gz", true},
+    {"jp.zip", true},  {"jp_utf8.zip", true},   {"jp.lzh", true},    {"jp_l0.lzh", false},
+    {"jp.cab", false}, {"jp_mszip.cab", false}, {"jp.tar.gz", true}, {"jp_utf8.tar.gz", true},
 };
 
 std::vector<std::string> japanese_files()
 {
     std::vector<std::string> names = {"readme.txt", "ソフト\\十\\予定.txt", "ソフト\\能力.txt",
-                                      "写真.jpg",   "日本語.txt",          "表示.txt"};
+                                      "写真.jpg",   "日本語.txt",           "表示.txt"};
     std::sort(names.begin(), names.end());
     return names;
 }
@@ -50,7 +50,8 @@ std::vector<std::string> listed_names(_lha* lha, const std::string& archive)
     HARC h = lha->open_archive(nullptr, archive.c_str(), ARCHIVE_OPEN_MODE);
     if (!h) return names;
     archive_member_info info;
-    for (int r = lha->find_first(h, &info); r == 0; r = lha->find_next(h, &info)) names.push_back(backslashes(info.name));
+    for (int r = lha->find_first(h, &info); r == 0; r = lha->find_next(h, &info))
+        names.push_back(backslashes(info.name));
     lha->close_archive(h);
     std::sort(names.begin(), names.end());
     return names;
@@ -109,12 +110,9 @@ TEST(ArchiverNames, CreateLikeAModelKeepsItsNameEncoding)
         int utf8;
         bool folders;
     } cases[] = {
-        {"jp.zip", "written_jp.zip", 0, true},
-        {"jp_utf8.zip", "written_jp_utf8.zip", 1, true},
-        {"jp.lzh", "written_jp.lzh", 0, true},
-        {"jp.cab", "written_jp.cab", 0, false},
-        {"jp.tar.gz", "written_jp.tar.gz", 0, true},
-        {"jp_utf8.tar.gz", "written_jp_utf8.tar.gz", 1, true},
+        {"jp.zip", "written_jp.zip", 0, true},       {"jp_utf8.zip", "written_jp_utf8.zip", 1, true},
+        {"jp.lzh", "written_jp.lzh", 0, true},       {"jp.cab", "written_jp.cab", 0, false},
+        {"jp.tar.gz", "written_jp.tar.gz", 0, true}, {"jp_utf8.tar.gz", "written_jp_utf8.tar.gz", 1, true},
     };
     CreateDirectoryA(written("").c_str(), nullptr);
     std::vector<tree_file> originals = read_tree(fixture("jsrc"));
@@ -172,9 +170,8 @@ TEST(ArchiverNames, DamageIsFoundByTheListingOrTheTest)
         const char* archive;
         int damaged;
     } cases[] = {
-        {"truncated.zip", 1}, {"truncated.lzh", 1}, {"badheader.lzh", 1}, {"truncated.tar", 1},
-        {"zero.zip", 0},      {"deflate.zip", 0},   {"crypt.zip", 0},     {"jp.cab", 0},
-        {"jp.lzh", 0},        {"packed.tgz", 0},
+        {"truncated.zip", 1}, {"truncated.lzh", 1}, {"badheader.lzh", 1}, {"truncated.tar", 1}, {"zero.zip", 0},
+        {"deflate.zip", 0},   {"crypt.zip", 0},     {"jp.cab", 0},        {"jp.lzh", 0},        {"packed.tgz", 0},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.archive);

@@ -53,8 +53,8 @@ TEST(ArchiveWriteBack, JapaneseNamesSurviveDeleteRenameAndAdd)
         int utf8;
         bool folders;
     } cases[] = {
-        {"jp.zip", 0, true}, {"jp_utf8.zip", 1, true},    {"jp.lzh", 0, true},
-        {"jp.cab", 0, false}, {"jp.tar.gz", 0, true}, {"jp_utf8.tar.gz", 1, true},
+        {"jp.zip", 0, true},  {"jp_utf8.zip", 1, true}, {"jp.lzh", 0, true},
+        {"jp.cab", 0, false}, {"jp.tar.gz", 0, true},   {"jp_utf8.tar.gz", 1, true},
     };
     CreateDirectoryA(archiver_test::written("").c_str(), nullptr);
     for (const auto& c : cases) {
