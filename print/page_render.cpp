@@ -5,6 +5,7 @@
 #include "print/page_render.h"
 #include "print/page_geometry.h"
 #include "print/print_settings.h"
+#include "print/printer.h"
 #include "browser/browser_list.h"
 #include "browser/cell_extras.h"
 #include "browser/comment_files.h"
@@ -404,6 +405,8 @@ HENHMETAFILE render_print_pages(int page)
     }
     HDC page_dc = CreateEnhMetaFileA(print_settings.printer_dc, nullptr, &frame, "ZOTE");
     if (!page_dc) return nullptr;
+    // Text is measured as the paper shows it, whatever state the printer DC was left in.
+    printer_page_mapping paper(print_settings.printer_dc);
     rendered_page_count++;
     draw_header(page_dc, m.dc, page);
     long long pixels = page_pixel_total(page, cells);

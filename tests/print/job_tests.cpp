@@ -5,6 +5,7 @@
 #include "print/print_job.h"
 #include "print/printer.h"
 #include "browser/busy.h"
+#include "base/holders.h"
 #include <gtest/gtest.h>
 #include <memory>
 
@@ -116,6 +117,53 @@ TEST_F(PrintJob, AMissingPrinterOrAJobThatCannotStartIsReported)
     EXPECT_EQ(rendered_page_count, rendered);
     EXPECT_EQ(print_settings.pages_sent, 0);
     EXPECT_EQ(busy_state.counter, busy);
+}
+
+// The Unix file the spooler writes port LPT1: to, changed for the scope.
+class port_output {
+public:
+    explicit port_output(const char* unix_path)
+    {
+        RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\Wine\\Printing\\Spooler", 0, nullptr, 0, KEY_ALL_ACCESS,
+                        nullptr, key_.receive(), nullptr);
+        DWORD size = sizeof saved_;
+        had_ = RegQueryValueExA(key_.get(), "LPT1:", nullptr, nullptr, (BYTE*)saved_, &size) == ERROR_SUCCESS;
+        RegSetValueExA(key_.get(), "LPT1:", 0, REG_SZ, (const BYTE*)unix_path, (DWORD)strlen(unix_path) + 1);
+    }
+    ~port_output()
+    {
+        if (had_) RegSetValueExA(key_.get(), "LPT1:", 0, REG_SZ, (const BYTE*)saved_, (DWORD)strlen(saved_) + 1);
+    }
+
+private:
+    reg_key key_;
+    char saved_[1024] = "";
+    bool had_ = false;
+};
+
+TEST_F(PrintJob, AJobThePortCannotTakeIsReportedAndThePrinterKeepsItsMapping)
+{
+    ASSERT_TRUE(select_printer(nullptr));
+    pictures(3);
+    layout_cells();
+    HDC dc = print_settings.printer_dc;
+    int busy = busy_state.counter;
+    {
+        port_output unwritable("/nonexistent-zote-port/表/page.ps");
+        print_pages();
+    }
+    ASSERT_EQ(bench::message_boxes.size(), 1u);
+    EXPECT_EQ(bench::message_boxes[0].text, "印刷を完了できませんでした");
+    EXPECT_EQ(print_settings.pages_sent, 0);
+    EXPECT_EQ(busy_state.counter, busy);
+    EXPECT_EQ(GetMapMode(dc), MM_TEXT);
+
+    // The port is back: the same printer prints again, silently.
+    print_pages();
+    EXPECT_EQ(bench::message_boxes.size(), 1u);
+    EXPECT_EQ(print_settings.pages_sent, 1);
+    EXPECT_EQ(count_of(bench::read_file(printer_output), "%%Page:"), 1u);
+    EXPECT_EQ(GetMapMode(dc), MM_TEXT);
 }
 
 }  // namespace

@@ -110,6 +110,51 @@ TEST_F(RenderPage, TheHeaderIsAlignedAndShortened)
     EXPECT_EQ(shown.substr(shown.size() - 2), "..");
 }
 
+// Each text of a page recording with where it starts.
+std::vector<std::string> placed_texts(int page)
+{
+    std::vector<std::string> out;
+    for (const emf_record& t : text_records(records_of(render_print_pages(page)))) {
+        const POINTL& at = t.as<EMREXTTEXTOUTA>().emrtext.ptlReference;
+        out.push_back(std::to_string(at.x) + "," + std::to_string(at.y) + " " + text_of(t));
+    }
+    return out;
+}
+
+TEST_F(RenderPage, TextIsMeasuredAsOnPaperWhateverStateThePrinterDcIsIn)
+{
+    pictures(2, 10, 10);
+    print_settings_record& r = print_settings.record;
+    text_copy(r.title, "表示ソ能 WWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWW");
+    r.header_align = 2, r.header_font = 24, r.show_date = r.show_time = 1, r.info_align = 2;
+    layout_cells();
+    HDC dc = print_settings.printer_dc;
+    std::vector<std::string> fresh = placed_texts(0);
+    ASSERT_EQ(fresh.size(), 3u);
+    EXPECT_NE(fresh[0].find(".."), std::string::npos) << fresh[0];
+    struct mapping {
+        int mode, window_w, window_h, viewport_w, viewport_h;
+    };
+    // As on paper (page units onto the printable area), and as another caller may leave it.
+    const mapping states[] = {
+        {MM_ANISOTROPIC, print_settings.page_width, print_settings.page_height, GetDeviceCaps(dc, HORZRES),
+         GetDeviceCaps(dc, VERTRES)},
+        {MM_ANISOTROPIC, 1, 1, 3, 3},
+        {MM_LOMETRIC, 0, 0, 0, 0},
+    };
+    for (const mapping& m : states) {
+        int saved = SaveDC(dc);
+        SetMapMode(dc, m.mode);
+        if (m.mode == MM_ANISOTROPIC) {
+            SetWindowExtEx(dc, m.window_w, m.window_h, nullptr);
+            SetViewportExtEx(dc, m.viewport_w, m.viewport_h, nullptr);
+        }
+        EXPECT_EQ(placed_texts(0), fresh) << "mode " << m.mode << " window " << m.window_w;
+        EXPECT_EQ(GetMapMode(dc), m.mode) << "the renderer leaves the DC as it found it";
+        RestoreDC(dc, saved);
+    }
+}
+
 TEST_F(RenderPage, CaptionsDropTheDriveAndShorteningAlwaysEnds)
 {
     char out[64];
