@@ -314,6 +314,21 @@ void draw_caption(HDC page_dc, HDC measure, const cell_entry& entry, int x, int 
     }
 }
 
+// Date, time and size in grey, aligned within `width` from `left`, never left of it.
+void draw_info_line(HDC page_dc, HDC measure, const file_kind_base* entry, double left, double top, double width)
+{
+    const print_settings_record& r = print_settings.record;
+    page_font font(page_dc, measure, r.info_font);
+    char text[CAPTION_BUF];
+    int shown = date_size_text(entry, measure, text, sizeof text, r.show_date, r.show_time, r.show_size, width);
+    double x = left;
+    if (r.info_align == 1)
+        x += (width - shown) / 2;
+    else if (r.info_align == 2)
+        x += width - shown;
+    put_text(page_dc, (int)std::fmax(x, left), (int)top, text, RGB(0x80, 0x80, 0x80));
+}
+
 void draw_cell(HDC page_dc, HDC measure, int page, int cell, int cells, long long page_pixels)
 {
     print_settings_state& s = print_settings;
@@ -367,15 +382,11 @@ void draw_cell(HDC page_dc, HDC measure, int page, int cell, int cells, long lon
                      at_picture ? dw : cw);
     }
     if (image && (r.show_date || r.show_size || r.show_time)) {
-        page_font font(page_dc, measure, r.info_font);
-        char text[CAPTION_BUF];
-        int width = date_size_text(entry.record, measure, text, sizeof text, r.show_date, r.show_time, r.show_size, dw);
-        int tx = (int)(x + xo);
-        if (r.info_align == 1)
-            tx += (int)((dw - width) / 2);
-        else if (r.info_align == 2)
-            tx += (int)(dw - width);
-        put_text(page_dc, tx, (int)(y + yo + dh), text, RGB(0x80, 0x80, 0x80));
+        // Under the picture; without one (a file gone since it was listed) across the cell where it would stand.
+        if (pic.b)
+            draw_info_line(page_dc, measure, entry.record, x + xo, y + yo + dh, dw);
+        else
+            draw_info_line(page_dc, measure, entry.record, x, y + ch * r.align_y * 0.5, cw);
     }
     if (r.frame) {
         pen_holder pen(CreatePen(PS_SOLID, 0, RGB(0, 0, 0)));

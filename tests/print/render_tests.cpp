@@ -362,6 +362,30 @@ TEST_F(RenderPage, CaptionsAndCommentLinesAreBoundedAndTheInfoLineSitsUnderThePi
     EXPECT_NE(text_of(info).find("("), std::string::npos) << text_of(info);
 }
 
+TEST_F(RenderPage, TheInfoLineOfAPictureGoneSinceItWasListedStaysInItsCell)
+{
+    job.reset(new job_marks(2, {0, 1}));
+    job->names[0] = s.dir.file("表ソ能.bmp");  // never written
+    job->names[1] = s.dir.file("ある.bmp");
+    write_bmp(job->names[1], 40, 30);
+    for (int i = 0; i < 2; i++) job->name_ptrs[i] = &job->names[i][0];
+    print_settings_record& r = print_settings.record;
+    r.show_date = r.show_size = 1, r.frame = 1;
+    for (int align = 0; align < 3; align++) {
+        r.info_align = align;
+        layout_cells();
+        std::vector<emf_record> texts = text_records(records_of(render_print_pages(0)));
+        ASSERT_EQ(texts.size(), 2u) << align;
+        // The first cell starts at the page's left edge, the second one cell and a gap to its right.
+        for (int c = 0; c < 2; c++) {
+            double cell_x = c * (print_settings.cell_width + r.gap_x);
+            int x = texts[c].as<EMREXTTEXTOUTA>().emrtext.ptlReference.x;
+            EXPECT_GE(x, (int)cell_x) << "cell " << c << " align " << align << " " << text_of(texts[c]);
+            EXPECT_LT(x, (int)(cell_x + print_settings.cell_width)) << "cell " << c << " align " << align;
+        }
+    }
+}
+
 }  // namespace
 
 namespace {
