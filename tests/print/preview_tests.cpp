@@ -177,7 +177,9 @@ TEST_F(Preview, TheFirstPreviewOfASessionShowsWhatLaterOnesAndThePaperShow)
     pictures(3);
     print_settings_record& r = print_settings.record;
     // Right-aligned texts and a header shortened with "..": both follow measured widths.
-    text_copy(r.title, "表示ソ能の写真 WWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWW");
+    text_copy(
+        r.title,
+        "表示ソ能の写真 WWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWW");
     r.header_align = 2, r.header_page_number = 1, r.header_font = 24;
     r.show_date = r.show_time = 1, r.info_align = 2, r.info_font = 16;
     layout_cells();

@@ -125,7 +125,9 @@ TEST_F(RenderPage, TextIsMeasuredAsOnPaperWhateverStateThePrinterDcIsIn)
 {
     pictures(2, 10, 10);
     print_settings_record& r = print_settings.record;
-    text_copy(r.title, "表示ソ能 WWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWW");
+    text_copy(
+        r.title,
+        "表示ソ能 WWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWW");
     r.header_align = 2, r.header_font = 24, r.show_date = r.show_time = 1, r.info_align = 2;
     layout_cells();
     HDC dc = print_settings.printer_dc;
