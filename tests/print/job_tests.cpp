@@ -9,6 +9,7 @@
 #include "base/holders.h"
 #include <gtest/gtest.h>
 #include <algorithm>
+#include <cmath>
 #include <memory>
 
 using namespace print_fixture;
@@ -226,6 +227,30 @@ std::vector<std::string> images_of(const std::string& ps, int w, int h)
         out.push_back(run_length_decode(ascii85_decode(ps, data + 7)));
     }
     return out;
+}
+
+TEST_F(PrintJob, ACameraPhotoSpoolsAtItsSizeOnPaper)
+{
+    ASSERT_TRUE(select_printer(nullptr));
+    program_image_formats formats;
+    job.reset(new job_marks(1, {0}));
+    job->names[0] = camera_photo();
+    job->name_ptrs[0] = &job->names[0][0];
+    layout_cells();
+    print_pages();
+    ASSERT_EQ(print_settings.pages_sent, 1);
+    // Its 12 million pixels would take 46 MB of PostScript; in a 4 x 4 cell at
+    // 600 dpi the paper shows 1.7 million of them.
+    std::string ps = bench::read_file(printer_output);
+    EXPECT_LT(ps.size(), 8000000u);
+    EXPECT_GT(ps.size(), 4000000u);
+    HDC dc = print_settings.printer_dc;
+    double cell_across = print_settings.cell_width * GetDeviceCaps(dc, HORZRES) / print_settings.page_width;
+    size_t at = ps.find("/Width ");
+    ASSERT_NE(at, std::string::npos);
+    int width = atoi(ps.c_str() + at + 7);
+    EXPECT_LE(width, std::ceil(cell_across));
+    EXPECT_GE(width, cell_across - 8);
 }
 
 TEST_F(PrintJob, ATextEntryPrintsItsFadedIconNotABlackBlock)

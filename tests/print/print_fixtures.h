@@ -5,7 +5,9 @@
 #include "print/print_settings.h"
 #include "print/page_geometry.h"
 #include "graphics/kavtrel.h"
+#include "browser/start.h"
 #include "tests/support/bench.h"
+#include "tests/support/photos.h"
 #include <string>
 #include <vector>
 
@@ -60,6 +62,22 @@ inline void write_bmp(const std::string& path, int width, int height, unsigned c
         }
     _bmap_save_bmp(image, fopen(path.c_str(), "wb"));
     _bmap_delete(image);
+}
+
+// The image formats the program installs at start-up, for the scope.
+struct program_image_formats {
+    scoped_restore<image_format_hook_table> keep{image_format_hooks};
+    program_image_formats() { install_image_format_hooks(); }
+};
+
+// A 4000 x 3000 camera photo under a cp932 name, made once per test program
+// ("" when it could not be written).
+inline std::string camera_photo()
+{
+    static bench::scratch_dir dir;
+    static const std::string path = dir.file("表ソ能の写真.jpg");
+    static const bool made = write_camera_photo(path);
+    return made ? path : "";
 }
 
 }  // namespace print_fixture

@@ -3,6 +3,7 @@
 // crops, the pixel budget, tiles of posters, captions, frames and layouts.
 #include "tests/print/print_fixtures.h"
 #include "print/page_render.h"
+#include "print/print_dialog.h"
 #include "print/printer.h"
 #include <gtest/gtest.h>
 #include <cmath>
@@ -219,6 +220,47 @@ TEST_F(RenderPage, AQuirkyPrinterGetsPicturesShrunkToTheBudget)
     r.printer_quirk = 0;
     cells = pictures_on(0);
     EXPECT_EQ(cells[0].as<EMRSTRETCHDIBITS>().cxSrc, 200);
+}
+
+struct photo_layout {
+    const char* name;
+    void (*arrange)(print_settings_record*);
+};
+
+TEST_F(RenderPage, CameraPhotosAreRecordedAtTheirSizeOnPaperNotTheCamerasSize)
+{
+    program_image_formats formats;
+    const photo_layout layouts[] = {
+        {"4x4", [](print_settings_record*) {}},
+        {"contact sheet", preset_contact_sheet},
+        {"cropped", [](print_settings_record* r) { r->crop = 1; }},
+        {"filling", [](print_settings_record* r) { r->size_mode = 2, r->columns = 3, r->rows = 5; }},
+        {"unturned", [](print_settings_record* r) { r->turn_to_fit = 0, r->columns = 1, r->rows = 6; }},
+        {"poster 2x1", preset_poster_2x1},
+    };
+    HDC dc = print_settings.printer_dc;
+    for (const photo_layout& l : layouts) {
+        print_settings_record& r = print_settings.record;
+        print_settings_defaults(&r);
+        l.arrange(&r);
+        job.reset(new job_marks(1, {0}));
+        job->names[0] = camera_photo();
+        job->name_ptrs[0] = &job->names[0][0];
+        layout_cells();
+        std::vector<emf_record> cells = pictures_on(0);
+        ASSERT_EQ(cells.size(), 1u) << l.name;
+        const EMRSTRETCHDIBITS& d = cells[0].as<EMRSTRETCHDIBITS>();
+        // The drawn size in printer pixels, the drawn size being cut to whole page units.
+        double across = (d.cxDest + 1.0) * GetDeviceCaps(dc, HORZRES) / print_settings.page_width;
+        double down = (d.cyDest + 1.0) * GetDeviceCaps(dc, VERTRES) / print_settings.page_height;
+        EXPECT_LE(d.cxSrc, std::ceil(across)) << l.name;
+        EXPECT_LE(d.cySrc, std::ceil(down)) << l.name;
+        // Never less than paper shows (to a pixel and the cut unit), nor more than the camera gave.
+        double shown = (double)GetDeviceCaps(dc, HORZRES) / print_settings.page_width;
+        EXPECT_GE(d.cxSrc + 2, std::fmin(across - shown, r.poster ? 2000 : 4000)) << l.name;
+        // The recording holds those pixels, not the camera's 36 MB.
+        EXPECT_LE(cells[0].bytes.size(), std::ceil(across) * (std::ceil(down) + 1) * 3 + 1024) << l.name;
+    }
 }
 
 TEST_F(RenderPage, TheFrameIsDrawnAfterThePictureWithoutFilling)
