@@ -10,37 +10,11 @@
 #include "print/print_job.h"
 #include "print/print_settings.h"
 #include "print/printer.h"
+#include "tests/support/test_printer.h"
 #include <windows.h>
 #include <cstdio>
 #include <string>
 #include <vector>
-
-static const char test_printer[] = "ZOTE Test PostScript";
-static const char printer_output[] = "C:\\zote-printer\\page.ps";
-
-static std::string default_printer()
-{
-    char name[256] = "";
-    DWORD size = sizeof name;
-    return GetDefaultPrinterA(name, &size) ? name : "";
-}
-
-// The test printer, installed by its set-up program beside the bench's build when missing.
-static bool printer_ready()
-{
-    if (default_printer() == test_printer) return true;
-    char exe[MAX_PATH];
-    GetModuleFileNameA(nullptr, exe, sizeof exe);
-    std::string setup = exe;
-    setup = setup.substr(0, setup.rfind('\\')) + "\\..\\standins\\printer\\printer_setup.exe";
-    STARTUPINFOA si = {sizeof si};
-    PROCESS_INFORMATION pi;
-    if (!CreateProcessA(setup.c_str(), nullptr, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) return false;
-    WaitForSingleObject(pi.hProcess, 60000);
-    CloseHandle(pi.hThread);
-    CloseHandle(pi.hProcess);
-    return default_printer() == test_printer;
-}
 
 static double file_mb(const char* path)
 {
@@ -72,8 +46,8 @@ int main()
 {
     install_jpeg_hooks();
     print_settings_init();
-    if (!printer_ready() || !select_printer(nullptr)) {
-        std::printf("print bench: no test printer \"%s\"\n", test_printer);
+    if (!bench::test_printer_ready() || !select_printer(nullptr)) {
+        std::printf("print bench: no test printer \"%s\"\n", bench::test_printer_name);
         return 1;
     }
     char temp[MAX_PATH];
@@ -115,10 +89,10 @@ int main()
         print_settings.page_filter = -1;
         layout_cells();
         double recorded = recording_mb();
-        DeleteFileA(printer_output);
+        DeleteFileA(bench::test_printer_output);
         t = now_ms();
         print_pages();
-        double seconds = (now_ms() - t) / 1000, mb = file_mb(printer_output);
+        double seconds = (now_ms() - t) / 1000, mb = file_mb(bench::test_printer_output);
         bool ok = (!l.spool_target_mb || (mb >= 0 && mb < l.spool_target_mb)) &&
                   (!l.time_target_s || seconds < l.time_target_s);
         failed += !ok;

@@ -8,6 +8,7 @@
 #include "browser/start.h"
 #include "tests/support/bench.h"
 #include "tests/support/photos.h"
+#include "tests/support/test_printer.h"
 #include <string>
 #include <vector>
 
@@ -84,24 +85,9 @@ inline std::string camera_photo()
 
 namespace print_fixture {
 
-const char test_printer[] = "ZOTE Test PostScript";
-const char printer_output[] = "C:\\zote-printer\\page.ps";
-
-inline std::string default_printer()
-{
-    char name[256] = "";
-    DWORD size = sizeof name;
-    return GetDefaultPrinterA(name, &size) ? name : "";
-}
-
-// The bench's test printer, installed here when the bench has not.
-inline bool printer_ready()
-{
-    if (default_printer() == test_printer) return true;
-    std::string setup = bench::exe_folder() + "..\\standins\\printer\\printer_setup.exe";
-    if (GetFileAttributesA(setup.c_str()) == INVALID_FILE_ATTRIBUTES) return false;
-    return bench::run_program(setup, "").exit_code == 0 && default_printer() == test_printer;
-}
+const char* const test_printer = bench::test_printer_name;
+const char* const printer_output = bench::test_printer_output;
+inline bool printer_ready() { return bench::test_printer_ready(); }
 
 }  // namespace print_fixture
 
