@@ -3,6 +3,7 @@
 // one object per archive kind for the run. The kinds' own command strings
 // live in archiver_kinds.cpp.
 #include "files/archiver.h"
+#include "base/dll_load.h"
 #include "files/dialogs.h"
 #include "files/strings.h"
 #include "graphics/kavtrel.h"
@@ -42,7 +43,7 @@ void lha_load(_lha* object, const char* dll, const char* prefix, int kind)
 {
     size_t np = strlen(prefix), nd = strlen(dll);
     if (np + nd + 2 > sizeof object->names) return;
-    HMODULE module = LoadLibraryA(dll);
+    HMODULE module = load_installed_dll(dll);
     if (!module) return;
     memset(object->names, 0, sizeof object->names);
     memcpy(object->names, prefix, np);

@@ -5,6 +5,7 @@
 // deleted: the DLLs add to an existing archive, which would bring back
 // members of a stale one.
 #include "files/archiver.h"
+#include "base/dll_load.h"
 #include "files/dialogs.h"
 #include "files/file_ops.h"
 #include "files/fs_query.h"
@@ -140,8 +141,8 @@ void _lha_zip::load_creator()
     if (!module) return;
     lha_load(&creator, "zip32j.dll", "Zip", 0);
     if (!creator.module) return;
-    HMODULE probe = LoadLibraryA("zip32.dll");
-    if (!probe) probe = LoadLibraryA("izip32j.dll");
+    HMODULE probe = load_installed_dll("zip32.dll");
+    if (!probe) probe = load_installed_dll("izip32j.dll");
     if (probe) {
         usable = 1;
         FreeLibrary(probe);
