@@ -144,6 +144,17 @@ struct selected_object : holder<selection_traits> {
     {}
 };
 
+// A DC's state (mapping, selections, colours) saved for the scope and restored at its end.
+struct saved_state_traits {
+    using handle = int;
+    HDC dc = nullptr;
+    static int none() { return 0; }
+    void close(int level) const { RestoreDC(dc, level); }
+};
+struct saved_dc_state : holder<saved_state_traits> {
+    explicit saved_dc_state(HDC dc) : holder(dc ? SaveDC(dc) : 0, saved_state_traits{dc}) {}
+};
+
 // A global block locked for the scope: get() is the locked pointer (null when it failed).
 struct global_lock_traits {
     using handle = BYTE*;

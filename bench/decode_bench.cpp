@@ -30,10 +30,7 @@ int main()
     char temp[MAX_PATH];
     GetTempPathA(sizeof temp, temp);
     std::string path = std::string(temp) + "zote_decode_bench.jpg";
-    _bmap* b = photo_like(4000, 3000);
-    int saved = save_jpeg_file(path.c_str(), b, 90);
-    _bmap_delete(b);
-    if (!saved) {
+    if (!write_camera_photo(path)) {
         std::printf("decode bench: could not write %s\n", path.c_str());
         return 1;
     }

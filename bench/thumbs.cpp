@@ -232,11 +232,7 @@ int main(int argc, char** argv)
     make_set(tiffs, 20, 1600, 1200, "tif");
     make_linked_set(many, jpegs, n, 1000);
     std::string tiny = base + "\\tiny.jpg";
-    if (!exists(tiny)) {
-        _bmap* b = photo_like(8, 8, 1);
-        save_jpeg_file(tiny.c_str(), b, 90);
-        _bmap_delete(b);
-    }
+    if (!exists(tiny)) write_camera_photo(tiny, 8, 8, 1);
     std::printf("CORPUS %s: %d JPEG 4000x3000 q90, 20 PNG and 20 TIFF 1600x1200, 1000 linked names (%.0f s)\n",
                 base.c_str(), n, (now_ms() - t) / 1000);
     std::fflush(stdout);

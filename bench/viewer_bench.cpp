@@ -35,12 +35,7 @@ int main()
     std::string folder = std::string(temp) + "zote_viewer_bench";
     CreateDirectoryA(folder.c_str(), nullptr);
     const int files = 4, runs = 7;
-    for (int i = 0; i < files; i++) {
-        _bmap* b = photo_like(4000, 3000, i);
-        std::string path = folder + "\\" + char('a' + i) + ".jpg";
-        save_jpeg_file(path.c_str(), b, 90);
-        _bmap_delete(b);
-    }
+    for (int i = 0; i < files; i++) write_camera_photo(folder + "\\" + char('a' + i) + ".jpg", 4000, 3000, i);
     _newpage(1, 0, 0, -1000, -750);
     change_folder(folder.c_str());
     load_folder(nullptr, 0, 0, nullptr, 0);
