@@ -1,28 +1,23 @@
 // What the benchmarks share: a millisecond clock and medians, whole
 // processes started as a user starts them, the floor of libjpeg-turbo's own
 // i686 djpeg in the same Wine, one report line per figure (the figure, its
-// floor, their ratio and the target) and a photo-like picture (smooth
-// gradients with fine noise: it compresses like a photograph, not like a flat
-// fill; `shift` varies the picture, so no two files are equal).
+// floors, the ratios and the target), and the camera photos the tests use too.
 //
 // No benchmark pins itself: under Wine SetProcessAffinityMask moves a process
 // to host CPU 0 whatever `taskset` asked. The caller pins the whole run
 // (`taskset -c 3 bash bench/run.sh`); every program and floor inherits it.
 #pragma once
 #include "base/holders.h"
-#include "formats/jpeg.h"
 #include "graphics/kavtrel.h"
+#include "tests/support/photos.h"
 #include <windows.h>
 #include <algorithm>
-#include <cmath>
 #include <cstdarg>
 #include <cstdio>
 #include <initializer_list>
 #include <string>
 #include <vector>
 
-// Process and thread handles, given back at the end of their scope.
-using kernel_object = holder<null_handle_traits<HANDLE, holder_detail::handle_close>>;
 
 // Where the figures go: the output this program was started with (a
 // benchmark that runs the program itself sends the program's own output to
@@ -113,11 +108,7 @@ inline double djpeg_floor(const std::string& args, const std::vector<std::string
     std::string djpeg = exe_folder() + "djpeg.exe";
     if (!exists(djpeg) || files.empty()) return -1;
     std::string tiny = temp_folder() + "zote_bench_tiny.jpg";
-    if (!exists(tiny)) {
-        _bmap* b = bmap_new(8, 8);
-        save_jpeg_file(tiny.c_str(), b, 90);
-        _bmap_delete(b);
-    }
+    if (!exists(tiny)) write_camera_photo(tiny, 8, 8);
     auto run = [&](const std::string& f) {
         return run_process("\"" + djpeg + "\" " + args + " -outfile NUL \"" + f + "\"");
     };
@@ -170,33 +161,10 @@ inline void report_cpus()
         static_cast<unsigned long>(process), static_cast<unsigned long>(system));
 }
 
-inline _bmap* photo_like(int w, int h, int shift = 0)
-{
-    _bmap* b = bmap_new(w, h);
-    if (!b) return nullptr;
-    unsigned seed = 12345u + shift;
-    for (int y = 0; y < h; y++) {
-        BYTE* row = b->pixels + (size_t)y * b->stride;
-        for (int x = 0; x < w; x++) {
-            seed = seed * 1103515245u + 12345u;
-            int noise = (int)((seed >> 16) & 15) - 8;
-            double s = std::sin((x + shift * 97) * 0.004) * std::cos(y * 0.003);
-            row[3 * x] = (BYTE)std::clamp((int)(128 + 90 * s) + noise, 0, 255);
-            row[3 * x + 1] = (BYTE)std::clamp((int)(x * 255 / w) + noise, 0, 255);
-            row[3 * x + 2] = (BYTE)std::clamp((int)(y * 255 / h) + noise, 0, 255);
-        }
-    }
-    return b;
-}
-
-// Photo-like JPEGs (quality 90) at paths, made only when missing: the corpus
-// is kept between runs.
+// Camera photos at paths, each another picture, made only when missing: the
+// corpus is kept between runs.
 inline void make_photos(const std::vector<std::string>& paths, int w, int h)
 {
-    for (size_t i = 0; i < paths.size(); i++) {
-        if (exists(paths[i])) continue;
-        _bmap* b = photo_like(w, h, (int)i);
-        save_jpeg_file(paths[i].c_str(), b, 90);
-        _bmap_delete(b);
-    }
+    for (size_t i = 0; i < paths.size(); i++)
+        if (!exists(paths[i])) write_camera_photo(paths[i], w, h, (int)i);
 }

@@ -276,10 +276,20 @@ int pack_folder(const char* folder_text)
     _pump();
     _lha* a = lha();
     if (!a || !MoveFileA(folder, renamed)) return 1;
-    if (a->command("m -d1 -z2 -t -n1 \"%s\" \"%s\\\"", folder, renamed))
-        rm_tree(renamed);
-    else
+    if (!a->command("m -d1 -z2 -t -n1 \"%s\" \"%s\\\"", folder, renamed)) {
         MoveFileA(renamed, folder);  // the data back under its own name
+        return 1;
+    }
+    // What the DLL left behind (hidden and system files, for one) goes only
+    // when the archive lists it; otherwise the remains keep the folder's name.
+    char file[PATH_BUF];
+    archive_file(folder, file, sizeof file);
+    if (a->holds_folder(file, renamed)) {
+        rm_tree(renamed);
+    } else {
+        MoveFileA(renamed, folder);
+        con_out("*** %s kept: files the archive does not hold\n", folder);
+    }
     return 1;
 }
 

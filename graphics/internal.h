@@ -74,6 +74,12 @@ extern HWND console_edit;
 extern int app_started;
 
 extern clock_t kavtrel_start_clock;
+// The idle signal for tools that drive the program (pump.cpp): a probe
+// message is noted (1 when message is the probe), and the next time the
+// program waits for the user the signal is given.
+void idle_signal_init();
+int _take_idle_probe(UINT message);
+void _announce_idle();
 extern HACCEL console_accel;
 extern HMENU edit_popup, window_popup;
 extern CHARFORMATA console_format, printf_format;

@@ -4,9 +4,8 @@
 // A figure a benchmark can no longer observe (the program stopped showing
 // what the benchmark watches for) fails here rather than in a later
 // measuring run. No time is checked.
-#include "formats/jpeg.h"
-#include "graphics/kavtrel.h"
 #include "tests/support/bench.h"
+#include "tests/support/photos.h"
 #include <gtest/gtest.h>
 #include <sstream>
 #include <string>
@@ -53,9 +52,7 @@ TEST(Benchmarks, EveryFigureObservedBesideItsFloor)
     // The folder the start-up benchmark starts the program on.
     std::string album = temp.dir.file("表ソ能");
     CreateDirectoryA(album.c_str(), nullptr);
-    _bmap* b = bmap_new(64, 48);
-    ASSERT_TRUE(save_jpeg_file((album + "\\能.jpg").c_str(), b, 80));
-    _bmap_delete(b);
+    ASSERT_TRUE(write_camera_photo(album + "\\能.jpg", 64, 48));
     std::string zote = bench::exe_folder() + "..\\zote.exe";
     struct figure {
         const char* what;

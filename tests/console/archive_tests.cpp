@@ -73,6 +73,31 @@ TEST(ArchiveCommands, PackAndUnpackInPlace)
     EXPECT_EQ("B", bench::read_file(b.p("my docs.lzh\\sub\\b.txt")));
 }
 
+// The DLL packs no hidden or system file without -a1: the folder is deleted
+// only as far as the archive holds it; what it does not hold stays under the
+// folder's own name.
+TEST(ArchiveCommands, PackingInPlaceKeepsWhatTheArchiveDoesNotHold)
+{
+    archive_bench b;
+    b.dir.write("写真\\表示.txt", "shown");
+    b.dir.write("写真\\ソフト\\能力.txt", "ability");
+    std::string hidden = b.dir.write("写真\\ソフト\\隠し.txt", "hidden");
+    std::string system = b.dir.write("写真\\十.sys", "system");
+    SetFileAttributesA(hidden.c_str(), FILE_ATTRIBUTE_HIDDEN);
+    SetFileAttributesA(system.c_str(), FILE_ATTRIBUTE_SYSTEM);
+    EXPECT_EQ(1, pack_folder(b.p("写真").c_str()));
+    EXPECT_FALSE(exists(b.p("写真.圧縮中")));
+    EXPECT_EQ("hidden", bench::read_file(hidden));
+    EXPECT_EQ("system", bench::read_file(system));
+    EXPECT_FALSE(exists(b.p("写真\\表示.txt")));
+    EXPECT_NE(std::string::npos, b.d.out.find("*** " + b.p("写真") + " kept: files the archive does not hold\n"));
+    bench::scratch_dir out;
+    ASSERT_TRUE(open_archiver_for(".lzh")->extract_all(b.p("写真.lzh").c_str(), out.path(), nullptr));
+    EXPECT_EQ("shown", bench::read_file(out.file("表示.txt")));
+    EXPECT_EQ("ability", bench::read_file(out.file("ソフト\\能力.txt")));
+    EXPECT_FALSE(exists(out.file("ソフト\\隠し.txt")));
+}
+
 TEST(ArchiveCommands, PackAndUnpackRefusals)
 {
     archive_bench b;

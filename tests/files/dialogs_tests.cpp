@@ -243,8 +243,23 @@ TEST(Dialogs, MultipleSelectionIsReordered)
     EXPECT_STREQ(buffer, "C:\\x\\one");
 }
 
+// The options each file dialog was asked with; the real dialog runs.
+DWORD asked_flags;
+BOOL WINAPI open_and_note(OPENFILENAMEA* ofn)
+{
+    asked_flags = ofn->Flags;
+    return GetOpenFileNameA(ofn);
+}
+BOOL WINAPI save_and_note(OPENFILENAMEA* ofn)
+{
+    asked_flags = ofn->Flags;
+    return GetSaveFileNameA(ofn);
+}
+
 TEST(Dialogs, LoadDialogHeadless)
 {
+    scoped_restore keep_call(open_file_dialog_call);
+    open_file_dialog_call = open_and_note;
     cwd_keeper keep;
     bench::scratch_dir dir;
     dir.write("a", "1");
@@ -263,6 +278,7 @@ TEST(Dialogs, LoadDialogHeadless)
     EXPECT_EQ(d.owner, owner.w);
     EXPECT_EQ(d.filter, "印刷設定ﾌｧｲﾙ");
     EXPECT_EQ(d.folder, std::string(dir.path()));
+    EXPECT_EQ(asked_flags & (OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST), (DWORD)(OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST));
     ASSERT_EQ(n, 4);
     EXPECT_EQ(std::string(buffer), dir.file("b"));
     EXPECT_EQ(print_settings_selection, buffer);
@@ -286,6 +302,8 @@ TEST(Dialogs, SaveDialogHeadless)
     owner_window owner;
     scoped_restore keep_owner(message_box_owner);
     message_box_owner = owner.w;
+    scoped_restore keep_call(save_file_dialog_call);
+    save_file_dialog_call = save_and_note;
     char name[PATH_BUF] = "ユーザー設定";
     dialog_driver d;
     d.start();
@@ -295,6 +313,9 @@ TEST(Dialogs, SaveDialogHeadless)
     EXPECT_EQ(d.title, "印刷設定の保存");
     EXPECT_EQ(d.owner, owner.w);
     EXPECT_EQ(std::string(name), dir.file("ユーザー設定"));
+    // A settings file is saved under a new name: the file need not exist, its folder must.
+    EXPECT_EQ(asked_flags & (OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST), (DWORD)OFN_PATHMUSTEXIST);
+    EXPECT_EQ(GetFileAttributesA(name), INVALID_FILE_ATTRIBUTES);
 
     dialog_driver cancel;
     cancel.button = IDCANCEL;

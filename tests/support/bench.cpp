@@ -213,6 +213,16 @@ bool write_file(const std::string& path, const std::string& bytes)
     return fclose(f) == 0 && ok;
 }
 
+std::string noise(size_t n, unsigned seed)
+{
+    std::string s(n, '\0');
+    for (char& c : s) {
+        seed = seed * 1103515245u + 12345u;
+        c = char(seed >> 16);
+    }
+    return s;
+}
+
 void pump_for(DWORD ms)
 {
     DWORD start = GetTickCount();

@@ -30,6 +30,8 @@ private:
 bool remove_tree(const std::string& path);
 std::string read_file(const std::string& path);
 bool write_file(const std::string& path, const std::string& bytes);
+// n bytes that no archiver or file system makes smaller, the same for a seed.
+std::string noise(size_t n, unsigned seed);
 
 struct child_result {
     DWORD exit_code = 0;
