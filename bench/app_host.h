@@ -89,8 +89,8 @@ inline bool start_program(const std::string& command_line)
     handover_block b;
     char param[PATH_BUF];
     if (!zote_bin_path("param", param) || !fill_handover(&b, 0, command_line.c_str())) return false;
-    std::string folder = param;
-    md_path(folder.substr(0, folder.find_last_of('\\')).c_str());
+    std::string folder(param, mb_strrchr(param, '\\') - param);
+    md_path(folder.c_str());
     if (!write_handover(param, b)) return false;
     int result = app_main();
     kavtrel_after_app(result);

@@ -7,6 +7,7 @@
 // to host CPU 0 whatever `taskset` asked. The caller pins the whole run
 // (`taskset -c 3 bash bench/run.sh`); every program and floor inherits it.
 #pragma once
+#include "base/cptext.h"
 #include "base/holders.h"
 #include "graphics/kavtrel.h"
 #include "tests/support/photos.h"
@@ -62,8 +63,8 @@ inline std::string exe_folder()
 {
     char p[MAX_PATH];
     GetModuleFileNameA(nullptr, p, sizeof p);
-    std::string s = p;
-    return s.substr(0, s.find_last_of('\\') + 1);
+    const char* slash = mb_strrchr(p, '\\');
+    return std::string(p, slash ? slash + 1 - p : 0);
 }
 
 inline bool exists(const std::string& p) { return GetFileAttributesA(p.c_str()) != INVALID_FILE_ATTRIBUTES; }

@@ -1,22 +1,27 @@
 // Start-up benchmark: from starting zote.exe on a folder, as a user starts
 // the installed program (it relaunches itself from its copy in the temporary
-// folder), until its first grid is steady: the window shows the folder and
-// the thread behind it has stopped using the processor. Floor: Wine's own
-// notepad, from its start until its window is steady in the same way. The
-// two run in turn, after one start of each that is not counted (the first
-// start makes the temporary copy).
+// folder), until its first grid is steady: its window shows the folder and
+// the program waits for the user with nothing left to do (it says so through
+// its idle probe once its main loop finds the queue empty). Floor: Wine's
+// own notepad, from its start until it first waits for the user
+// (WaitForInputIdle, which tells for a program that does not pump while it
+// starts). The two run in turn, after one start of each that is not counted
+// (the first start makes the temporary copy).
 //
 // startup_bench.exe [PROGRAM FOLDER [ROUNDS]]
 //   default: ..\zote.exe on ..\sample beside this program, five rounds
 #include "bench/bench_common.h"
+#include "files/strings.h"
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <string>
 
 namespace {
-// A visible top-level window of the process (pid), or one whose title holds
-// part and ends as the program's titles end (pid 0).
+const char* const title_ending = " - ZOTE1.67";
+
+// A visible top-level window of the process pid, or (pid 0) the program's
+// window whose title names part.
 struct window_match {
     DWORD pid;
     std::string part;
@@ -31,8 +36,7 @@ BOOL CALLBACK match_window(HWND w, LPARAM lp)
     GetWindowThreadProcessId(w, &pid);
     char t[512];
     int n = GetWindowTextA(w, t, sizeof t);
-    std::string title(t, n > 0 ? n : 0);
-    const std::string ending = " - ZOTE1.67";
+    std::string title(t, n > 0 ? n : 0), ending = title_ending;
     bool ours = m->pid ? pid == m->pid
                        : title.size() > ending.size() &&
                              title.compare(title.size() - ending.size(), ending.size(), ending) == 0 &&
@@ -42,52 +46,58 @@ BOOL CALLBACK match_window(HWND w, LPARAM lp)
     return FALSE;
 }
 
-double thread_cpu_ms(HANDLE thread)
+HWND find_window(window_match m)
 {
-    FILETIME c, e, k, u;
-    if (!GetThreadTimes(thread, &c, &e, &k, &u)) return -1;
-    ULARGE_INTEGER kk = {{k.dwLowDateTime, k.dwHighDateTime}}, uu = {{u.dwLowDateTime, u.dwHighDateTime}};
-    return (kk.QuadPart + uu.QuadPart) / 1e4;
+    EnumWindows(match_window, reinterpret_cast<LPARAM>(&m));
+    return m.found;
 }
 
-// Starts the command line and waits until the window that m finds is
-// steady: shown, and its thread without processor time for `quiet` ms. The
-// ms from the start to the later of the window's coming and the thread's
-// last use of the processor; -1 when no window came. The window is closed
-// and its process waited for.
-double start_until_steady(const std::string& line, window_match m, bool match_pid)
+// Closes a window and waits for its process to end.
+void close_window(HWND w)
 {
-    const double quiet = 500, poll = 5, give_up = 60000;
+    DWORD pid = 0;
+    GetWindowThreadProcessId(w, &pid);
+    kernel_object process(OpenProcess(SYNCHRONIZE, FALSE, pid));
+    PostMessageA(w, WM_CLOSE, 0, 0);
+    if (process) WaitForSingleObject(process.get(), 30000);
+}
+
+const DWORD give_up = 60000;
+
+// zote.exe on the folder: ms until its grid is steady, -1 when it was not.
+double zote_start(const std::string& line, const std::string& folder_name)
+{
     PROCESS_INFORMATION pi;
     double start = now_ms();
     if (!start_process(line, &pi, true)) return -1;
-    kernel_object started(pi.hProcess), started_thread(pi.hThread);
-    if (match_pid) m.pid = pi.dwProcessId;
-    kernel_object thread;
-    double seen = -1, busy = -1, cpu = -1;
-    while (now_ms() - start < give_up) {
-        Sleep((DWORD)poll);
-        if (!thread) {
-            m.found = nullptr;
-            EnumWindows(match_window, reinterpret_cast<LPARAM>(&m));
-            if (!m.found) continue;
-            seen = now_ms();
-            thread.reset(OpenThread(THREAD_QUERY_INFORMATION, FALSE, GetWindowThreadProcessId(m.found, nullptr)));
-            if (!thread) break;
-        }
-        double c = thread_cpu_ms(thread.get());
-        if (c != cpu) cpu = c, busy = now_ms();
-        if (now_ms() - busy >= quiet) break;
-    }
-    double steady = seen < 0 ? -1 : std::max(seen, busy) - start;
-    if (m.found) {
-        DWORD pid = 0;
-        GetWindowThreadProcessId(m.found, &pid);
-        kernel_object process(OpenProcess(SYNCHRONIZE, FALSE, pid));
-        PostMessageA(m.found, WM_CLOSE, 0, 0);
-        if (process) WaitForSingleObject(process.get(), 30000);
-    }
+    kernel_object installed(pi.hProcess), thread(pi.hThread);
+    // The probe only has to arrive before the program is done: a slow look
+    // leaves it the processor.
+    HWND frame = nullptr;
+    while (!(frame = find_window({0, folder_name, nullptr})) && now_ms() - start < give_up) Sleep(10);
+    DWORD pid = 0;
+    if (frame) GetWindowThreadProcessId(frame, &pid);
+    kernel_object idle(OpenSemaphoreA(SYNCHRONIZE, FALSE, ("kavtrel-idle-" + std::to_string(pid)).c_str()));
+    double steady = -1;
+    if (idle && PostMessageA(frame, RegisterWindowMessageA("kavtrel-idle-probe"), 0, 0) &&
+        WaitForSingleObject(idle.get(), give_up) == WAIT_OBJECT_0)
+        steady = now_ms() - start;
+    if (frame) close_window(frame);
     WaitForSingleObject(pi.hProcess, 30000);
+    return steady;
+}
+
+// Wine's notepad: ms until it first waits for the user.
+double notepad_start()
+{
+    PROCESS_INFORMATION pi;
+    double start = now_ms();
+    if (!start_process("notepad.exe", &pi, true)) return -1;
+    kernel_object process(pi.hProcess), thread(pi.hThread);
+    double steady = WaitForInputIdle(pi.hProcess, give_up) == 0 ? now_ms() - start : -1;
+    HWND w = nullptr;
+    for (int i = 0; i < 1000 && !(w = find_window({pi.dwProcessId, "", nullptr})); i++) Sleep(5);
+    if (w) close_window(w);
     return steady;
 }
 }  // namespace
@@ -105,11 +115,10 @@ int main(int argc, char** argv)
         say("start-up: %s or %s is missing\n", program.c_str(), folder.c_str());
         return 1;
     }
-    window_match zote = {0, folder.substr(folder.find_last_of('\\') + 1), nullptr}, notepad = {0, "", nullptr};
-    std::string zote_line = "\"" + program + "\" \"" + folder + "\"";
+    std::string line = "\"" + program + "\" \"" + folder + "\"", name = file_name_of(folder.c_str());
     std::vector<double> z, n;
     for (int r = 0; r <= rounds; r++) {
-        double a = start_until_steady(zote_line, zote, false), b = start_until_steady("notepad.exe", notepad, true);
+        double a = zote_start(line, name), b = notepad_start();
         if (r == 0) continue;
         z.push_back(a);
         n.push_back(b);
