@@ -231,6 +231,9 @@ public:
     }
     current_folder_kept(const current_folder_kept&) = delete;
     current_folder_kept& operator=(const current_folder_kept&) = delete;
+    // False when the current folder could not be read (a cp932 path longer
+    // than the buffer): nothing will be put back, so the caller must not move.
+    explicit operator bool() const { return ok_; }
 
 private:
     char saved_[MAX_PATH];

@@ -6,6 +6,7 @@
 // members of a stale one.
 #include "files/archiver.h"
 #include "base/dll_load.h"
+#include "base/holders.h"
 #include "files/dialogs.h"
 #include "files/file_ops.h"
 #include "files/fs_query.h"
@@ -69,13 +70,11 @@ int run_in_source(_lha* runner, const char* source, const char* line)
         isolate_file_undo(&record);
         return result;
     }
-    char folder[PATH_BUF], saved[PATH_BUF];
+    char folder[PATH_BUF];
     if (!full_path(folder, sizeof folder, source)) return 0;
-    DWORD n = GetCurrentDirectoryA(sizeof saved, saved);
-    if (n == 0 || n >= sizeof saved || !SetCurrentDirectoryA(folder)) return 0;
-    int result = runner->command("%s", line);
-    SetCurrentDirectoryA(saved);
-    return result;
+    current_folder_kept keep;
+    if (!keep || !SetCurrentDirectoryA(folder)) return 0;
+    return runner->command("%s", line);
 }
 
 // The common start of the ZIP, cabinet and tar creates: the absolute archive

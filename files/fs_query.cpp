@@ -305,8 +305,7 @@ SYSTEMTIME* item_local_systime(const char* path, SYSTEMTIME* out)
     DWORD attributes = path ? GetFileAttributesA(path) : INVALID_FILE_ATTRIBUTES;
     if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY))
         return file_local_systime(path, out);
-    char saved[PATH_BUF];
-    DWORD had = GetCurrentDirectoryA(sizeof saved, saved);
+    current_folder_kept keep;
     char folder[PATH_BUF];
     FILETIME newest = {0, 0};
     walk_item rec = {};
@@ -317,7 +316,6 @@ SYSTEMTIME* item_local_systime(const char* path, SYSTEMTIME* out)
         file_local_systime(path, out);
     else
         raw_to_local(newest, out);
-    if (had && had < sizeof saved) SetCurrentDirectoryA(saved);
     return out;
 }
 

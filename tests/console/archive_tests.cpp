@@ -22,6 +22,7 @@ struct archive_bench {
     bench::scratch_dir dir;
     console_drive d;
     env_set log{"ZOTE_ARCHIVER_LOG", dir.file("commands.log")};
+    current_folder_kept back;  // the current folder comes back before the scratch folder goes
     archive_bench() { SetCurrentDirectoryA(dir.path()); }
     std::string p(const std::string& name) const { return dir.file(name); }
     // The logged commands, "@" standing for the scratch folder.
@@ -161,6 +162,34 @@ TEST(ArchiveCommands, LhupUpdatesAndRefreshesButNeverOnAFailedListing)
     b.d.out.clear();
     b.d.run("lhup", "u ar nowhere *.*");
     EXPECT_NE(std::string::npos, b.d.out.find("nowhere does not exist!\n"));
+}
+
+// lhup works in the folder it synchronises and comes back to the current
+// folder; one too long to be read back leaves both folders alone.
+TEST(ArchiveCommands, LhupComesBackToTheCurrentFolderOrDoesNothing)
+{
+    archive_bench b;
+    b.dir.write("表ソ能\\a.txt", "A");
+    std::string plain = b.p("十予"), deep = bench::deep_cp932_folder(b.dir.path(), MAX_PATH + 10);
+    CreateDirectoryA(plain.c_str(), nullptr);
+    std::string args = "u \"" + b.p("ar") + "\" \"" + b.p("表ソ能") + "\" *.*";
+    struct {
+        std::string start;
+        bool runs;
+    } cases[] = {{plain, true}, {deep, false}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.start);
+        b.clear_log();
+        b.d.out.clear();
+        ASSERT_TRUE(SetCurrentDirectoryA(c.start.c_str()));
+        b.d.run("lhup", args.c_str());
+        char now[4 * MAX_PATH];
+        GetCurrentDirectoryA(sizeof now, now);
+        EXPECT_EQ(now, c.start);
+        EXPECT_EQ(b.commands().empty(), !c.runs);
+        EXPECT_EQ(b.d.out.find("*** current folder too long, " + b.p("表ソ能") + " left alone\n") != std::string::npos,
+                  !c.runs);
+    }
 }
 
 TEST(ArchiveCommands, LhtestReportsEachArchive)

@@ -5,6 +5,7 @@
 #include "files/dialogs.h"
 #include "graphics/kavtrel.h"
 #include "files/strings.h"
+#include "base/holders.h"
 #include "tests/support/bench.h"
 #include <gtest/gtest.h>
 #include <commdlg.h>
@@ -175,13 +176,6 @@ struct dialog_driver {
     }
 };
 
-// The file dialogs move the current folder into the scratch folder.
-struct cwd_keeper {
-    char saved[MAX_PATH];
-    cwd_keeper() { GetCurrentDirectoryA(MAX_PATH, saved); }
-    ~cwd_keeper() { SetCurrentDirectoryA(saved); }
-};
-
 struct owner_window {
     HWND w;
     owner_window()
@@ -260,7 +254,7 @@ TEST(Dialogs, LoadDialogHeadless)
 {
     scoped_restore keep_call(open_file_dialog_call);
     open_file_dialog_call = open_and_note;
-    cwd_keeper keep;
+    current_folder_kept keep;  // the file dialog moves the current folder
     bench::scratch_dir dir;
     dir.write("a", "1");
     dir.write("b", "2");
@@ -297,7 +291,7 @@ TEST(Dialogs, LoadDialogHeadless)
 
 TEST(Dialogs, SaveDialogHeadless)
 {
-    cwd_keeper keep;
+    current_folder_kept keep;  // the file dialog moves the current folder
     bench::scratch_dir dir;
     owner_window owner;
     scoped_restore keep_owner(message_box_owner);

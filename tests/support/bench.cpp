@@ -170,6 +170,16 @@ std::string scratch_dir::write(const std::string& name, const std::string& bytes
     return full;
 }
 
+std::string deep_cp932_folder(const std::string& root, size_t bytes)
+{
+    std::string path = root;
+    while (path.size() <= bytes) {
+        path += "\\表ソ能表ソ能表ソ能表";
+        CreateDirectoryA(path.c_str(), nullptr);
+    }
+    return path;
+}
+
 bool remove_tree(const std::string& path)
 {
     WIN32_FIND_DATAA fd;
