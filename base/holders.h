@@ -75,6 +75,8 @@ template <void (*Close)(HANDLE)> struct invalid_handle_traits {
 };
 using find_handle = holder<invalid_handle_traits<holder_detail::find_close>>;
 using file_handle = holder<invalid_handle_traits<holder_detail::handle_close>>;
+// Kernel objects whose failure value is null (events, semaphores, processes).
+using kernel_object = holder<null_handle_traits<HANDLE, holder_detail::handle_close>>;
 
 using reg_key = holder<null_handle_traits<HKEY, holder_detail::key_close>>;
 using c_file = holder<null_handle_traits<FILE*, holder_detail::file_close>>;
@@ -140,6 +142,17 @@ struct selected_object : holder<selection_traits> {
     selected_object(HDC dc, HGDIOBJ object)
         : holder(dc && object ? SelectObject(dc, object) : nullptr, selection_traits{dc})
     {}
+};
+
+// A DC's state (mapping, selections, colours) saved for the scope and restored at its end.
+struct saved_state_traits {
+    using handle = int;
+    HDC dc = nullptr;
+    static int none() { return 0; }
+    void close(int level) const { RestoreDC(dc, level); }
+};
+struct saved_dc_state : holder<saved_state_traits> {
+    explicit saved_dc_state(HDC dc) : holder(dc ? SaveDC(dc) : 0, saved_state_traits{dc}) {}
 };
 
 // A global block locked for the scope: get() is the locked pointer (null when it failed).
@@ -218,6 +231,9 @@ public:
     }
     current_folder_kept(const current_folder_kept&) = delete;
     current_folder_kept& operator=(const current_folder_kept&) = delete;
+    // False when the current folder could not be read (a cp932 path longer
+    // than the buffer): nothing will be put back, so the caller must not move.
+    explicit operator bool() const { return ok_; }
 
 private:
     char saved_[MAX_PATH];

@@ -1,5 +1,10 @@
 #!/usr/bin/env bash
-# Builds the benchmarks and runs each once under the Wine bench (not part of ctest).
+# Builds the benchmarks and runs them all under the Wine bench (not part of
+# ctest). Each prints its figures beside their floors, as ratios, with the
+# targets; the output of each is kept in build/bench_programs/NAME.out.
+# Pinning is the caller's: `taskset -c 3 bash bench/run.sh` runs every
+# program and every floor on CPU 3 (a Windows program that pins itself under
+# Wine lands on CPU 0, the busiest core of a shared machine).
 # Usage: bench/run.sh [benchmark ...]   (default: all of them)
 set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
@@ -8,11 +13,16 @@ build=${ZOTE_BUILD:-$here/build}
 cmake -S "$here" -B "$build" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$here/cmake/mingw-i686.cmake" \
       -DZOTE_DEPS="$ZOTE_DEPS_PREFIX" >/dev/null
 benches=("$@")
-[ ${#benches[@]} -gt 0 ] || benches=(scan_bench decode_bench viewer_bench thumbs)
+[ ${#benches[@]} -gt 0 ] || benches=(scan_bench decode_bench viewer_bench thumbs startup_bench print_bench)
 cmake --build "$build" -j"${ZOTE_JOBS:-3}" --target "${benches[@]}"
 export ZOTE_BENCH="$build/bench"
-# The thumbnail benchmark measures beside libjpeg-turbo's own i686 djpeg.
-cp "$ZOTE_DEPS_PREFIX/bin/djpeg.exe" "$build/bench_programs/" 2>/dev/null || true
+# The folder benchmark's folders (made once), beside the programs as ..\scan_folders.
+bash "$here/bench/make_folders.sh" "$build/scan_folders"
+# The start-up benchmark starts zote.exe on the sample folder of tools/run.sh;
+# the temporary copy goes, so that this build is what starts.
+bash "$here/tools/make_sample.sh" "$build/sample"
+rm -rf "$ZOTE_BENCH"/prefix/drive_c/users/*/Temp/zote/bin
+echo "== processors: $(taskset -pc $$ | sed 's/.*: //')"
 for b in "${benches[@]}"; do
   echo "== $b"
   bash "$here/tools/bench.sh" exec "$build/bench_programs/$b.exe" | tee "$build/bench_programs/$b.out"

@@ -1,14 +1,16 @@
 // Thumbnail benchmark: how long a folder of photographs takes to show as
 // thumbnails, cold (empty memory and disk caches, files in the OS cache) and
 // warm (a new process, every thumbnail from the disk cache), beside the floor
-// of libjpeg-turbo's own `djpeg -scale 1/8` run under the same Wine. The
-// corpus is made here: N photo-like 4000x3000 JPEGs at quality 90 and a PNG
-// and a TIFF set. Everything runs on one core. Peak working sets are printed
-// for 100 and 1,000 images: the slots bound memory, not the folder size.
+// of libjpeg-turbo's own `djpeg -scale 1/8` run under the same Wine on the
+// same files. The corpus is made here: N photo-like 4000x3000 JPEGs at
+// quality 90 and a PNG and a TIFF set. Peak working sets are printed for 100
+// and 1,000 images: the slots bound memory, not the folder size. Each pass
+// runs in a process of its own, on the processors the caller pinned.
 //
-// thumbs.exe [N]                  the whole run (N JPEGs, default 100)
-// thumbs.exe pass FOLDER COUNT    one pass in this process: ms per image,
-//                                 decodes and peak working set
+// thumbs.exe [N | quick]               the whole run (N JPEGs, default 100;
+//                                      quick: a smoke run on small pictures)
+// thumbs.exe pass FOLDER COUNT [OUT]   one pass in this process: ms per image,
+//                                      decodes and peak working set (also into OUT)
 #include "bench/bench_common.h"
 #include "browser/browser_list.h"
 #include "browser/file_kind.h"
@@ -26,6 +28,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -34,15 +37,6 @@ static void stamp(_bmap* b, int i)
 {
     for (int y = 0; y < 64; y++)
         for (int x = 0; x < 64; x++) b->pixels[(size_t)y * b->stride + 3 * x] = (BYTE)(i * 37 + x + y);
-}
-
-static bool exists(const std::string& p) { return GetFileAttributesA(p.c_str()) != INVALID_FILE_ATTRIBUTES; }
-
-static std::string temp_folder()
-{
-    char t[MAX_PATH];
-    GetTempPathA(sizeof t, t);
-    return t;
 }
 
 static std::string numbered(const std::string& folder, int i, const char* ext)
@@ -128,8 +122,9 @@ static _bmap* count_tiff(const char* p)
 
 // The browser's thumbnail path for every image of the folder at size 128:
 // the disk cache, else the cell painter and a new cache file. Slots cycle
-// through the memory cache's 255 as the grid's cache does.
-static int one_pass(const std::string& folder, int count, const std::string& cache_root)
+// through the memory cache's 255 as the grid's cache does. The line printed
+// goes to out too, when given.
+static int one_pass(const std::string& folder, int count, const std::string& cache_root, const char* out)
 {
     kavtrel_start(GetModuleHandleA(nullptr), nullptr, "");
     browser_list_init();
@@ -157,34 +152,14 @@ static int one_pass(const std::string& folder, int count, const std::string& cac
     double ms = (now_ms() - start) / (files.empty() ? 1 : files.size());
     PROCESS_MEMORY_COUNTERS pmc = {sizeof pmc};
     GetProcessMemoryInfo(GetCurrentProcess(), &pmc, sizeof pmc);
-    std::printf("PASS images=%d ms_per_image=%.2f decodes=%d cache_files_used_or_written=%d peak_ws_mb=%.1f\n",
-                (int)files.size(), ms, decodes, from_cache, pmc.PeakWorkingSetSize / 1048576.0);
+    char line[256];
+    std::snprintf(line, sizeof line,
+                  "PASS images=%d ms_per_image=%.2f decodes=%d cache_files_used_or_written=%d peak_ws_mb=%.1f\n",
+                  (int)files.size(), ms, decodes, from_cache, pmc.PeakWorkingSetSize / 1048576.0);
+    say("%s", line);
+    if (out)
+        if (c_file f{std::fopen(out, "w")}) std::fputs(line, f.get());
     return 0;
-}
-
-// Runs a command line and waits; its output goes where ours goes.
-static double run_wait(const std::string& line, DWORD* code = nullptr)
-{
-    STARTUPINFOA si = {sizeof si};
-    PROCESS_INFORMATION pi;
-    std::vector<char> cmd(line.begin(), line.end());
-    cmd.push_back(0);
-    double start = now_ms();
-    std::string cwd = temp_folder();  // the Unix folder the bench was started from has no Windows name
-    if (!CreateProcessA(nullptr, cmd.data(), nullptr, nullptr, TRUE, 0, nullptr, cwd.c_str(), &si, &pi)) return -1;
-    WaitForSingleObject(pi.hProcess, INFINITE);
-    double ms = now_ms() - start;
-    if (code) GetExitCodeProcess(pi.hProcess, code);
-    CloseHandle(pi.hThread);
-    CloseHandle(pi.hProcess);
-    return ms;
-}
-
-static std::string self_path()
-{
-    char p[MAX_PATH];
-    GetModuleFileNameA(nullptr, p, sizeof p);
-    return p;
 }
 
 static void empty_cache(const std::string& root)
@@ -193,82 +168,82 @@ static void empty_cache(const std::string& root)
     for (const std::string& f : files_of(root)) DeleteFileA(f.c_str());
 }
 
-// The i686 djpeg beside this program: ms per image of `-scale 1/8`, less
-// the cost of starting it (measured on an 8x8 picture).
-static void djpeg_floor(const std::vector<std::string>& files, const std::string& tiny)
+struct pass_result {
+    double ms_per_image, peak_mb;
+};
+
+// One pass in a process of its own; what it printed, read back.
+static pass_result pass(const char* title, const std::string& folder, int count)
 {
-    std::string self = self_path();
-    std::string djpeg = self.substr(0, self.find_last_of('\\') + 1) + "djpeg.exe";
-    if (!exists(djpeg)) {
-        std::printf("FLOOR i686 djpeg: not found beside the benchmark\n");
-        return;
+    say("%s\n", title);
+    std::string out = temp_folder() + "zote_thumbs_pass.txt";
+    DeleteFileA(out.c_str());
+    char self[MAX_PATH];
+    GetModuleFileNameA(nullptr, self, sizeof self);
+    run_process("\"" + std::string(self) + "\" pass \"" + folder + "\" " + std::to_string(count) + " \"" + out + "\"");
+    pass_result r = {-1, -1};
+    if (c_file f{std::fopen(out.c_str(), "r")}) {
+        char line[256] = "";
+        std::fgets(line, sizeof line, f.get());
+        const char *ms = std::strstr(line, "ms_per_image="), *peak = std::strstr(line, "peak_ws_mb=");
+        if (ms && peak) r = {std::atof(ms + 13), std::atof(peak + 11)};
     }
-    auto mean = [&](const std::vector<std::string>& set) {
-        double total = 0;
-        for (const std::string& f : set) total += run_wait("\"" + djpeg + "\" -scale 1/8 -outfile NUL \"" + f + "\"");
-        return total / set.size();
-    };
-    double start_cost = mean(std::vector<std::string>(files.size() < 20 ? files.size() : 20, tiny));
-    double raw = mean(files);
-    std::printf("FLOOR djpeg_i686_raw_ms=%.2f start_ms=%.2f djpeg_i686_ms=%.2f\n", raw, start_cost, raw - start_cost);
+    return r;
 }
 
 int main(int argc, char** argv)
 {
-    SetProcessAffinityMask(GetCurrentProcess(), 1);  // one core, inherited by the children
     std::string base = temp_folder() + "zote_thumbs";
     std::string cache = base + "_cache";
-    if (argc >= 4 && std::string(argv[1]) == "pass") {
-        std::string root = argc >= 5 ? argv[4] : cache;
-        return one_pass(argv[2], atoi(argv[3]), root);
+    if (argc >= 4 && std::string(argv[1]) == "pass")
+        return one_pass(argv[2], atoi(argv[3]), cache, argc >= 5 ? argv[4] : nullptr);
+    // The sizes of the run; quick: a smoke run on small pictures.
+    struct {
+        int jpegs, jpeg_w, jpeg_h, others, other_w, other_h, linked, memory[2];
+    } z = {100, 4000, 3000, 20, 1600, 1200, 1000, {100, 1000}};
+    if (argc >= 2 && std::string(argv[1]) == "quick") {
+        z = {3, 800, 600, 2, 400, 300, 20, {10, 20}};
+        base += "_quick";
+    } else if (argc >= 2 && atoi(argv[1]) > 0) {
+        z.jpegs = atoi(argv[1]);
     }
-    int n = argc >= 2 ? atoi(argv[1]) : 100;
-    if (n < 1) n = 100;
+    report_cpus();
     CreateDirectoryA(base.c_str(), nullptr);
     std::string jpegs = base + "\\jpeg", pngs = base + "\\png", tiffs = base + "\\tiff", many = base + "\\many";
     double t = now_ms();
-    make_set(jpegs, n, 4000, 3000, "jpg");
-    make_set(pngs, 20, 1600, 1200, "png");
-    make_set(tiffs, 20, 1600, 1200, "tif");
-    make_linked_set(many, jpegs, n, 1000);
-    std::string tiny = base + "\\tiny.jpg";
-    if (!exists(tiny)) {
-        _bmap* b = photo_like(8, 8, 1);
-        save_jpeg_file(tiny.c_str(), b, 90);
-        _bmap_delete(b);
-    }
-    std::printf("CORPUS %s: %d JPEG 4000x3000 q90, 20 PNG and 20 TIFF 1600x1200, 1000 linked names (%.0f s)\n",
-                base.c_str(), n, (now_ms() - t) / 1000);
-    std::fflush(stdout);
-
-    std::string self = "\"" + self_path() + "\"";
+    make_set(jpegs, z.jpegs, z.jpeg_w, z.jpeg_h, "jpg");
+    make_set(pngs, z.others, z.other_w, z.other_h, "png");
+    make_set(tiffs, z.others, z.other_w, z.other_h, "tif");
+    make_linked_set(many, jpegs, z.jpegs, z.linked);
+    say("CORPUS %s: %d JPEG %dx%d q90, %d PNG and %d TIFF %dx%d, %d linked names (%.0f s)\n", base.c_str(), z.jpegs,
+        z.jpeg_w, z.jpeg_h, z.others, z.others, z.other_w, z.other_h, z.linked, (now_ms() - t) / 1000);
     struct {
         const char* name;
         std::string folder;
         int count;
-    } sets[] = {
-        {"jpeg", jpegs, n},
-        {"png", pngs, 20},
-        {"tiff", tiffs, 20},
-    };
-    for (const auto& s : sets) {
+        pass_result cold, warm;
+    } sets[] = {{"jpeg", jpegs, z.jpegs, {}, {}}, {"png", pngs, z.others, {}, {}}, {"tiff", tiffs, z.others, {}, {}}};
+    for (auto& s : sets) {
         empty_cache(cache);
-        std::printf("SET %s cold\n", s.name);
-        std::fflush(stdout);
-        run_wait(self + " pass \"" + s.folder + "\" " + std::to_string(s.count));
-        std::printf("SET %s warm\n", s.name);
-        std::fflush(stdout);
-        run_wait(self + " pass \"" + s.folder + "\" " + std::to_string(s.count));
+        s.cold = pass(("SET " + std::string(s.name) + " cold").c_str(), s.folder, s.count);
+        s.warm = pass(("SET " + std::string(s.name) + " warm").c_str(), s.folder, s.count);
     }
     std::vector<std::string> files = files_of(jpegs);
     warm_os_cache(files);
-    djpeg_floor(files, tiny);
-    for (int count : {100, 1000}) {
+    double floor = djpeg_floor("-scale 1/8", files);
+    pass_result memory[2];
+    for (int i = 0; i < 2; i++) {
         empty_cache(cache);
-        std::printf("MEMORY %d cold\n", count);
-        std::fflush(stdout);
-        run_wait(self + " pass \"" + many + "\" " + std::to_string(count));
+        memory[i] = pass(("MEMORY " + std::to_string(z.memory[i]) + " cold").c_str(), many, z.memory[i]);
     }
     empty_cache(cache);
+    say("== thumbnails at 128 of %dx%d JPEGs and %dx%d PNG and TIFF, ms per image\n", z.jpeg_w, z.jpeg_h, z.other_w,
+        z.other_h);
+    report("cold JPEG thumbnail", sets[0].cold.ms_per_image, {{"djpeg -scale 1/8", floor}}, 0, 1.25);
+    report("warm JPEG thumbnail (from the disk cache)", sets[0].warm.ms_per_image,
+           {{"cold", sets[0].cold.ms_per_image}});
+    report("cold PNG thumbnail", sets[1].cold.ms_per_image);
+    report("cold TIFF thumbnail", sets[2].cold.ms_per_image);
+    for (int i = 0; i < 2; i++) say("peak working set for %d images: %.1f MB\n", z.memory[i], memory[i].peak_mb);
     return 0;
 }

@@ -1,82 +1,61 @@
-// Viewer benchmark: next-image latency in the one-image viewer for 4000x3000
-// JPEGs, with the next picture prepared in advance (the normal step) and
-// without it (the preparation dropped first), beside the full-size decode
-// floor of the same files; median of several steps, in ms.
-#include "bench/bench_common.h"
+// Viewer benchmark: the program started in its one-image viewer (/z) on a
+// folder of photo-like 4000x3000 JPEGs; a stepping key goes to the window as
+// the user presses it. Timed from the key: the next picture shown (the
+// page's first paint with the new entry), when it was prepared in advance
+// (Page Down: the entry after the shown one is always prepared) and when it
+// was not (Page Up), and how long the key press keeps the program from taking
+// the next key (showing, then preparing the entry after it). Floor:
+// libjpeg-turbo's own i686 djpeg decoding the same files at full size in the
+// same Wine, in the same rounds.
+//
+// viewer_bench.exe [quick]    quick: small pictures and one round (a smoke run)
+#include "bench/app_host.h"
 #include "browser/browser_list.h"
-#include "browser/list_view.h"
-#include "browser/paths.h"
 #include "browser/viewer.h"
-#include "formats/jpeg.h"
-#include "graphics/kavtrel.h"
-#include <windows.h>
-#include <algorithm>
-#include <cmath>
 #include <cstdio>
+#include <cstring>
 #include <string>
 #include <vector>
 
-static double median(std::vector<double> t)
+// The ms from start to the page's first paint showing entry; -1 when none.
+static double shown_at(double start, int entry)
 {
-    std::sort(t.begin(), t.end());
-    return t[t.size() / 2];
+    for (const ui_event& e : ui_events)
+        if (e.kind == ui_event::PAINT && e.value == entry) return e.ms - start;
+    return -1;
 }
 
-int main()
+int main(int argc, char** argv)
 {
-    kavtrel_start(GetModuleHandleA(nullptr), nullptr, "");
-    image_format_hooks.probe_jpeg = probe_jpeg_file;
-    image_format_hooks.load_jpeg = load_jpeg_file;
-    browser_list_init();
-    install_list_view_hooks();
-    install_viewer_hooks();
-    char temp[MAX_PATH];
-    GetTempPathA(sizeof temp, temp);
-    std::string folder = std::string(temp) + "zote_viewer_bench";
+    bool quick = argc >= 2 && !strcmp(argv[1], "quick");
+    int files = quick ? 3 : 6, rounds = quick ? 1 : 5;
+    report_cpus();
+    std::string folder = temp_folder() + (quick ? "zote_viewer_quick" : "zote_viewer_bench");
     CreateDirectoryA(folder.c_str(), nullptr);
-    const int files = 4, runs = 7;
-    for (int i = 0; i < files; i++) {
-        _bmap* b = photo_like(4000, 3000, i);
-        std::string path = folder + "\\" + char('a' + i) + ".jpg";
-        save_jpeg_file(path.c_str(), b, 90);
-        _bmap_delete(b);
+    std::vector<std::string> paths;
+    for (int i = 0; i < files; i++) paths.push_back(folder + "\\写真" + std::to_string(i) + ".jpg");
+    make_photos(paths, quick ? 640 : 4000, quick ? 480 : 3000);
+    if (!start_program("/z \"" + folder + "\"") || viewer_state.mode != VIEWER_MODE_ONE) {
+        say("the program did not start in its viewer\n");
+        return 1;
     }
-    _newpage(1, 0, 0, -1000, -750);
-    change_folder(folder.c_str());
-    load_folder(nullptr, 0, 0, nullptr, 0);
-    std::vector<double> floor_ms, prepared, unprepared;
-    for (int i = 0; i < runs; i++) {
-        double t = now_ms();
-        _bmap* b = load_jpeg_file((folder + "\\a.jpg").c_str(), 1, 0);
-        floor_ms.push_back(now_ms() - t);
-        _bmap_delete(b);
+    std::vector<double> prepared, unprepared, blocks_next, blocks_back, floor;
+    for (int r = 0; r < rounds; r++) {
+        for (int key : {VK_NEXT, VK_PRIOR}) {
+            int n = browser_list.count, now = viewer_state.current_index;
+            int entry = key == VK_NEXT ? (now + 1) % n : (now + n - 1) % n;
+            double start = now_ms();
+            double blocked = user_input([&] { post_key(key); });
+            (key == VK_NEXT ? prepared : unprepared).push_back(shown_at(start, entry));
+            (key == VK_NEXT ? blocks_next : blocks_back).push_back(blocked);
+        }
+        floor.push_back(djpeg_floor("", paths));
     }
-    view_one_image(viewer_state, 0);
-    for (int i = 0; i < runs; i++) {
-        double t = now_ms();
-        viewer_step(viewer_state, 1);  // shows the prepared picture, then prepares the next
-        prepared.push_back(now_ms() - t);
-    }
-    for (int i = 0; i < runs; i++) {
-        double t = now_ms();
-        viewer_step(viewer_state, 1);
-        double shown_and_prepared = now_ms() - t;
-        viewer_state.shown_index = -1;  // the preparation dropped
-        t = now_ms();
-        viewer_step(viewer_state, 1);
-        unprepared.push_back(now_ms() - t);
-        (void)shown_and_prepared;
-    }
-    // The shown part alone: the step's time less the preparation of the one after.
-    std::vector<double> show_only;
-    for (int i = 0; i < runs; i++) {
-        double t = now_ms();
-        show_slide(viewer_state);
-        show_only.push_back(now_ms() - t);
-    }
-    std::printf("4000x3000 JPEG q90: full-size decode %.1f ms; viewer step with the next prepared %.1f ms "
-                "(of which showing %.1f ms), without it %.1f ms (medians of %d)\n",
-                median(floor_ms), median(prepared), median(show_only), median(unprepared), runs);
-    for (int i = 0; i < files; i++) DeleteFileA((folder + "\\" + char('a' + i) + ".jpg").c_str());
+    say("== one-image viewer, %d pictures %s: medians of %d\n", files, quick ? "640x480" : "4000x3000", rounds);
+    floor_figure f = {"djpeg full size", median(floor)};
+    report("next picture shown, prepared (Page Down)", median(prepared), {f}, 100);
+    report("next picture shown, unprepared (Page Up)", median(unprepared), {f}, 0, 1.25);
+    report("Page Down keeps the next key waiting", median(blocks_next), {f}, 100);
+    report("Page Up keeps the next key waiting", median(blocks_back), {f}, 100);
     return 0;
 }

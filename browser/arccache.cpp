@@ -295,11 +295,38 @@ int arc_summary_build(const char* archive, archive_info_block* out)
     return 1;
 }
 
+// The member's file name: what follows its last "\" or "/". A record may be
+// crafted, so the name must be a plain one: no drive or stream colon, not
+// made of dots only (".", "..", "..." all name a folder above).
+static const char* member_file_name(const char* member)
+{
+    const char* name = member;
+    for (const char* p = member; *p; p = mb_next(p))
+        if (*p == '\\' || *p == '/') name = p + 1;
+    if (!name[0] || mb_strchr(name, ':') || name[strspn(name, ".")] == 0) return nullptr;
+    return name;
+}
+
+// The absolute form of folder\name (PATH_BUF) when it lies directly in the
+// folder, both resolved, so that no separator or ".." leads out of it.
+static bool resolves_into(const char* folder, const char* name, char* out)
+{
+    char joined[PATH_BUF], where[PATH_BUF], parent[PATH_BUF];
+    if (!path_join(joined, folder, name) || !full_path(out, PATH_BUF, joined) ||
+        !full_path(where, sizeof where, folder) || !parent_folder(out, parent))
+        return false;
+    remove_backslash(parent);
+    return text_equal_ci(parent, where) != 0;
+}
+
 static int view_path_of(const archive_info_block* block, const char* record_path, char* out)
 {
-    const char* member_file = file_name_of(block->member);
-    if (!member_file[0] || !strcmp(member_file, ".") || !strcmp(member_file, "..")) return 0;
-    return text_format(out, PATH_BUF, "%s\\%s\\%s", archive_work.view, file_name_of(record_path), member_file) ? 1 : 0;
+    const char* member_file = member_file_name(block->member);
+    char folder[PATH_BUF];
+    return member_file && path_join(folder, archive_work.view, file_name_of(record_path)) &&
+                   resolves_into(folder, member_file, out)
+               ? 1
+               : 0;
 }
 
 static bool extractable_kind(const char* member)
@@ -314,11 +341,16 @@ static void make_parent(const char* path)
     if (parent_folder(path, parent) && parent[0]) md_path(parent);
 }
 
-int arccache_extract_member(const archive_info_block* block, const char* destination)
+int arccache_extract_member(const archive_info_block* block, const char* destination_in)
 {
-    if (archive_work.instance < 0 || !in_instance_folder(destination)) return 0;
+    // Only inside this instance's work folder, however the path is spelt.
+    char destination[PATH_BUF];
+    if (archive_work.instance < 0 || !full_path(destination, sizeof destination, destination_in) ||
+        !in_instance_folder(destination))
+        return 0;
+    const char* member_file = member_file_name(block->member);
     _lha* lha = open_archiver_for(block->path);
-    if (!lha || !block->member[0]) return 0;
+    if (!lha || !member_file) return 0;
     if (lha->is_encrypted(block->path) || !extractable_kind(block->member)) {
         make_parent(destination);
         c_file f(fopen(destination, "wb"));
@@ -333,7 +365,7 @@ int arccache_extract_member(const archive_info_block* block, const char* destina
         for (char* p = member; *p; p = const_cast<char*>(mb_next(p)))
             if (*p == '\\') *p = '/';
     // Extract-one drops the member's folders: it lands at view\<file name>.
-    if (!path_join(extracted, archive_work.view, file_name_of(block->member))) return 0;
+    if (!resolves_into(archive_work.view, member_file, extracted)) return 0;
     DeleteFileA(extracted);
     if (!lha->extract_one(block->path, archive_work.view, member) ||
         GetFileAttributesA(extracted) == INVALID_FILE_ATTRIBUTES)

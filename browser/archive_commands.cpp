@@ -18,6 +18,8 @@
 #include "files/strings.h"
 #include "graphics/kavtrel.h"
 #include <cstring>
+#include <string>
+#include <vector>
 
 namespace {
 // The file clipboard's move of one item into a folder.
@@ -65,6 +67,12 @@ int compress_into_archive(const char* archive)
 {
     _lha* lha = open_archiver_for(archive);
     if (archive_work.instance < 0 || !lha || archive_kind_available(archive) < 2) return 0;
+    int why = archive_write_refusal(archive);
+    if (why == ARCHIVE_WRITABLE && lha->is_damaged(archive)) why = ARCHIVE_DAMAGED;
+    if (why != ARCHIVE_WRITABLE) {
+        say_write_refused(archive, why);
+        return 0;
+    }
     status("");
     status("圧縮処理中...");
     char into[PATH_BUF];
@@ -73,10 +81,11 @@ int compress_into_archive(const char* archive)
         rm_tree(into);
         md_path(into);
         const char* password = password_lookup(archive);
+        std::vector<std::string> moved;
         if (file_size(archive) == 0 || lha->extract_all(archive, into, password)) {
             char item[PATH_BUF];
             for (int i = 0; archive_folder_hooks.selected_path(i, item); i++)
-                archive_folder_hooks.move_one_item(item, into);
+                if (archive_folder_hooks.move_one_item(item, into)) moved.push_back(item);
             done = repack_archive(archive, into, password);
         }
         if (done) {
@@ -85,6 +94,12 @@ int compress_into_archive(const char* archive)
             rm_tree(archive_work.folder);
             MoveFileA(into, archive_work.folder);
         } else {
+            // The archive stayed as it was: the selection goes back where it was.
+            for (const std::string& item : moved) {
+                char inside[PATH_BUF], parent[PATH_BUF];
+                if (path_join(inside, into, file_name_of(item.c_str())) && parent_folder(item.c_str(), parent))
+                    archive_folder_hooks.move_one_item(inside, parent);
+            }
             rm_tree(into);
         }
     }

@@ -11,6 +11,7 @@
 #include "browser/busy.h"
 #include "browser/paths.h"
 #include "files/archiver.h"
+#include "files/dialogs.h"
 #include "files/file_ops.h"
 #include "files/fs_query.h"
 #include "files/strings.h"
@@ -21,7 +22,7 @@
 #include <cstdio>
 #include <cstring>
 
-archive_work_record archive_work = {-1, {}, {}, {}, {}, {}, {}};
+archive_work_record archive_work = {-1, {}, {}, {}, {}, {}, {}, 0};
 
 namespace {
 
@@ -226,13 +227,29 @@ int write_open_archive(const char* archive)
     return f && fwrite(field, 1, PATH_BUF, f.get()) == PATH_BUF ? 1 : 0;
 }
 
+int archive_write_refusal(const char* archive)
+{
+    if (archive_work.available[1] < 2 && has_extension(archive, ".zip")) return ARCHIVE_NO_CREATOR;
+    char open[PATH_BUF];
+    if (archive_work.damaged && read_open_archive(open) && text_equal_ci(open, archive)) return ARCHIVE_DAMAGED;
+    DWORD a = GetFileAttributesA(archive);
+    if (a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_READONLY)) return ARCHIVE_READ_ONLY_FILE;
+    return ARCHIVE_WRITABLE;
+}
+
 int archive_is_read_only()
 {
     char archive[PATH_BUF];
-    return in_archive_folder() && read_open_archive(archive) && archive_work.available[1] < 2 &&
-                   has_extension(archive, ".zip")
-               ? 1
-               : 0;
+    return in_archive_folder() && read_open_archive(archive) && archive_write_refusal(archive) != ARCHIVE_WRITABLE ? 1
+                                                                                                                   : 0;
+}
+
+void say_write_refused(const char* archive, int why)
+{
+    if (why == ARCHIVE_DAMAGED)
+        msg_info("ZOTE", "%s\n書庫が壊れているので書き戻しません．", archive);
+    else if (why == ARCHIVE_READ_ONLY_FILE)
+        msg_info("ZOTE", "%s\n書庫が読み出し専用なので書き戻しません．", archive);
 }
 
 int extract_archive_all(const char* archive, const char* folder)
@@ -271,8 +288,16 @@ int open_archive_as_folder(const char* path)
     rm_tree(archive_work.folder);
     DeleteFileA(archive_work.folder_file);
     md_path(archive_work.folder);
-    if (!extract_archive_all(archive, archive_work.folder)) return 0;
-    return write_open_archive(archive);
+    archive_work.damaged = 0;
+    if (!extract_archive_all(archive, archive_work.folder) || !write_open_archive(archive)) return 0;
+    // What a damaged archive still gives is shown, but never written back:
+    // that would drop what a repair tool could still recover.
+    _lha* lha = open_archiver_for(archive);
+    if (lha && lha->is_damaged(archive)) {
+        archive_work.damaged = 1;
+        msg_info("ZOTE", "%s\n書庫が壊れているので読み出し専用で開きます．", archive);
+    }
+    return 1;
 }
 
 void leave_archive_folder(const char* path)
@@ -339,7 +364,10 @@ int repack_archive(const char* archive, const char* source, const char* password
     char made[PATH_BUF];
     if (!lha || !temporary_archive(archive, made)) return 0;
     current_folder_kept keep;
-    if (!lha->create(made, source, password) || GetFileAttributesA(made) == INVALID_FILE_ATTRIBUTES) {
+    // A DLL that skipped a file (hidden, system, a name it could not take)
+    // would lose it with the old archive: the new one must list them all.
+    if (!lha->create_like(made, source, password, archive) || GetFileAttributesA(made) == INVALID_FILE_ATTRIBUTES ||
+        !lha->holds_folder(made, source)) {
         DeleteFileA(made);
         return 0;
     }
@@ -349,42 +377,51 @@ int repack_archive(const char* archive, const char* source, const char* password
     return 0;
 }
 
-int write_back_archive(const char* new_password)
+// Packs "folder" into the archive under the busy state; 1 when replaced.
+static int pack_folder_into(const char* archive, const char* new_password)
 {
-    if (!in_archive_folder() || archive_is_read_only()) return 0;
     busy_guard busy(BUSY_WAIT);
     int page = browser_list.page;
     _status_printf(page, "%s", "");
     _status_printf(page, "%s", "圧縮処理中...");
-    char archive[PATH_BUF];
-    int done = 0;
-    if (read_open_archive(archive)) {
-        const char* password = password_lookup(archive);
-        if (new_password) {
-            if (new_password[0]) {
-                password_ring_set(archive, new_password);
-                password = new_password;
-            } else {
-                password = nullptr;
-                if (password_lookup(archive)) password_ring_set(archive, "");
-            }
+    const char* password = password_lookup(archive);
+    if (new_password) {
+        if (new_password[0]) {
+            password_ring_set(archive, new_password);
+            password = new_password;
+        } else {
+            password = nullptr;
+            if (password_lookup(archive)) password_ring_set(archive, "");
         }
-        done = repack_archive(archive, archive_work.folder, password);
-        if (!done && GetFileAttributesA(archive_work.folder) != INVALID_FILE_ATTRIBUTES &&
-            count_folder_items(archive_work.folder) == 0) {
-            // Every entry removed: the archive becomes an empty file.
-            arccache_forget(archive);
-            char fresh[PATH_BUF];
-            if (beside_name(fresh, archive, "new")) {
-                c_file f(fopen(fresh, "wb"));
-                bool made = static_cast<bool>(f);
-                f.reset();
-                done = made && replace_archive_with(archive, fresh);
-                if (!done) DeleteFileA(fresh);
-            }
+    }
+    int done = repack_archive(archive, archive_work.folder, password);
+    if (!done && GetFileAttributesA(archive_work.folder) != INVALID_FILE_ATTRIBUTES &&
+        count_folder_items(archive_work.folder) == 0) {
+        // Every entry removed: the archive becomes an empty file.
+        arccache_forget(archive);
+        char fresh[PATH_BUF];
+        if (beside_name(fresh, archive, "new")) {
+            c_file f(fopen(fresh, "wb"));
+            bool made = static_cast<bool>(f);
+            f.reset();
+            done = made && replace_archive_with(archive, fresh);
+            if (!done) DeleteFileA(fresh);
         }
     }
     _status_printf(page, "%s", "");
+    return done;
+}
+
+int write_back_archive(const char* new_password)
+{
+    char archive[PATH_BUF];
+    if (!in_archive_folder() || !read_open_archive(archive)) return 0;
+    if (int why = archive_write_refusal(archive)) {
+        say_write_refused(archive, why);
+        return 0;
+    }
+    int done = pack_folder_into(archive, new_password);
+    if (!done) msg_info("ZOTE", "%s\n書庫に書き戻せませんでした．", archive);
     return done;
 }
 

@@ -30,6 +30,7 @@ struct archive_work_record {
     char folder[PATH_BUF];              // ...\folder
     char folder_file[PATH_BUF];         // ...\folder.d
     char view[PATH_BUF];                // ...\view
+    int damaged;                        // the open archive's listing or test reported damage
 };
 extern archive_work_record archive_work;
 
@@ -53,6 +54,14 @@ int in_archive_folder(const char* path = nullptr);
 // 1 when path lies anywhere in this instance's work folder.
 int in_instance_folder(const char* path);
 int archive_is_read_only();
+// Why an archive cannot be written: 0 it can; ARCHIVE_NO_CREATOR (a zip
+// without the creation DLL, refused silently); ARCHIVE_DAMAGED (the open
+// archive, as found when it was opened); ARCHIVE_READ_ONLY_FILE.
+enum { ARCHIVE_WRITABLE, ARCHIVE_NO_CREATOR, ARCHIVE_DAMAGED, ARCHIVE_READ_ONLY_FILE };
+int archive_write_refusal(const char* archive);
+// Tells the user why a change cannot go into the archive (a zip without its
+// creation DLL is refused silently).
+void say_write_refused(const char* archive, int why);
 // The open archive's path from "folder.d" (PATH_BUF): 0 when there is none.
 int read_open_archive(char* out);
 int write_open_archive(const char* archive);
@@ -80,7 +89,8 @@ const char* ask_archive_password(const char* path);
 int password_dialog(int id, char* out);
 
 // Packs source into archive through "temp" beside the work folder and swaps
-// it in only when complete. 1 when the archive was replaced.
+// it in only when it lists every file of source. Names keep the encoding
+// archive had. 1 when the archive was replaced.
 int repack_archive(const char* archive, const char* source, const char* password);
 
 int compress_into_archive(const char* archive);

@@ -3,7 +3,8 @@
 // first to a temporary name and then to its target, so a new name never
 // meets an old one. Targets are checked before any file moves: a target must
 // be a safe name in the entry's own folder and must not name an item of the
-// folder that is not itself being renamed.
+// folder that is not itself being renamed. A file that cannot move (held open
+// by another program) puts the others back, and the user is told which.
 #include "browser/numbering.h"
 #include "browser/browser_list.h"
 #include "browser/file_kind.h"
@@ -123,40 +124,79 @@ static int move_with_cache(const char* from, const char* to)
     return 1;
 }
 
+// The names of the files a pass could not move, for the report.
+struct pass_report {
+    char failed[1024];
+    char left_temporary[1024];
+};
+
+static void note_name(char* list, size_t cap, const char* path)
+{
+    text_append_format(list, cap, "%s%s", list[0] ? "\n" : "", file_name_of(path));
+}
+
+// Puts a parked entry back under its own name; when even that fails it keeps
+// the temporary name, which the report then shows.
+static void move_back(const planned_move& m, pass_report* report)
+{
+    if (!move_with_cache(m.temp, m.from)) note_name(report->left_temporary, sizeof report->left_temporary, m.temp);
+}
+
+static void show_report(const char* what, const pass_report& report, const char* title)
+{
+    char text[2200];
+    text_format_cut(text, sizeof text, "%s\n\n%s%s%s", what, report.failed,
+                    report.left_temporary[0] ? "\n\n次のﾌｧｲﾙは一時的な名前のまま残っています．\n" : "",
+                    report.left_temporary);
+    kavtrel_message_box(owner_window(), text, title, MB_OK | MB_ICONEXCLAMATION);
+}
+
 // Pass 1 takes every entry to a free temporary name, pass 2 to its target;
-// with unique set a target that exists by then is made unique, otherwise the
-// entry stays under its temporary name. Returns the entries renamed.
+// with unique set a target that exists by then is made unique. An entry that
+// cannot leave its name in pass 1 (a file held open) stops the rename: the
+// entries already parked go back to their names. An entry that cannot reach
+// its target in pass 2 goes back to its old name. Either way the user is told
+// which files. Returns the entries renamed.
 static int run_two_passes(std::vector<planned_move>& moves, const rename_request* r, const std::vector<int>& order,
-                          bool unique)
+                          bool unique, const char* title)
 {
     renamed_first_name[0] = 0;
-    std::vector<char> parked(moves.size(), 0);
-    for (size_t k = 0; k < moves.size(); k++) {
-        char temp[PATH_BUF], abs_temp[PATH_BUF];
-        if (!build_new_name(r, order[k], NAME_TEMPORARY, temp, sizeof temp) ||
-            !full_path(abs_temp, sizeof abs_temp, temp))
-            continue;
-        if (path_exists(abs_temp, 0) && !make_name_unique_in_place(abs_temp)) continue;
-        if (!move_with_cache(moves[k].from, abs_temp)) continue;
-        text_copy(moves[k].temp, abs_temp);
-        parked[k] = 1;
+    pass_report report = {};
+    size_t parked = 0;
+    for (; parked < moves.size(); parked++) {
+        char temp[PATH_BUF];
+        planned_move& m = moves[parked];
+        if (!build_new_name(r, order[parked], NAME_TEMPORARY, temp, sizeof temp) ||
+            !full_path(m.temp, sizeof m.temp, temp) || (path_exists(m.temp, 0) && !make_name_unique_in_place(m.temp)) ||
+            !move_with_cache(m.from, m.temp))
+            break;
+    }
+    if (parked < moves.size()) {
+        note_name(report.failed, sizeof report.failed, moves[parked].from);
+        while (parked-- > 0) move_back(moves[parked], &report);
+        show_report("次のﾌｧｲﾙの名前を変更できないので処理を中止しました．", report, title);
+        return 0;
     }
     int renamed = 0;
-    for (size_t k = 0; k < moves.size(); k++) {
-        if (!parked[k]) continue;
+    for (planned_move& m : moves) {
         char target[PATH_BUF];
-        text_copy(target, moves[k].to);
-        if (unique && path_exists(target, 0) && !make_name_unique_in_place(target)) continue;
-        if (!move_with_cache(moves[k].temp, target)) continue;
+        text_copy(target, m.to);
+        if ((unique && path_exists(target, 0) && !make_name_unique_in_place(target)) ||
+            !move_with_cache(m.temp, target)) {
+            note_name(report.failed, sizeof report.failed, m.from);
+            move_back(m, &report);
+            continue;
+        }
         renamed++;
         if (!renamed_first_name[0]) {
             char shown[PATH_BUF];
-            text_copy(shown, moves[k].shown);
+            text_copy(shown, m.shown);
             *file_name_of(shown) = 0;
             if (!text_append(shown, file_name_of(target))) shown[0] = 0;
             text_copy(renamed_first_name, shown);
         }
     }
+    if (report.failed[0]) show_report("次のﾌｧｲﾙの名前を変更できませんでした．", report, title);
     return renamed;
 }
 
@@ -173,7 +213,8 @@ static bool prepare_move(const rename_request* r, int index, planned_move* m)
     return full_path(m->from, sizeof m->from, present) && full_path(m->to, sizeof m->to, m->shown);
 }
 
-static const char rename_title[] = "選択ﾌｧｲﾙの名前変更";
+static const char rename_title[] = "選択ﾌｧｲﾙの名前変更", add_title[] = "番号部分付加について",
+                  strip_title[] = "番号部分除去について";
 
 int rename_selected(const char* pattern_in, const char* first_in, int change_prefix, char* const* names, int count,
                     unsigned char* marks)
@@ -216,7 +257,7 @@ int rename_selected(const char* pattern_in, const char* first_in, int change_pre
             return 0;
         }
     }
-    return run_two_passes(moves, &r, order, false);
+    return run_two_passes(moves, &r, order, false, rename_title);
 }
 
 static int ask(const char* text, const char* title)
@@ -226,7 +267,7 @@ static int ask(const char* text, const char* title)
 
 // Every name of the list, numbered in the given order, to its numbered or
 // stripped name.
-static int rename_all(char* const* names, int count, const std::vector<int>& order, bool numbered)
+static int rename_all(char* const* names, int count, const std::vector<int>& order, bool numbered, const char* title)
 {
     std::vector<char*> ordered;
     for (int i : order) ordered.push_back(names[i]);
@@ -243,7 +284,7 @@ static int rename_all(char* const* names, int count, const std::vector<int>& ord
         moves.push_back(m);
         index.push_back(k);
     }
-    return run_two_passes(moves, &r, index, !numbered) > 0;
+    return run_two_passes(moves, &r, index, !numbered, title) > 0;
 }
 
 static int any_prefix(char* const* names, int count)
@@ -256,7 +297,6 @@ static int any_prefix(char* const* names, int count)
 int strip_number_prefix(char* const* names, int count, int mode)
 {
     if (count <= 0) return 0;
-    static const char add_title[] = "番号部分付加について", strip_title[] = "番号部分除去について";
     if (mode == 1) {
         if (!ask("ﾌｧｲﾙ名の先頭に 番号) を付加して，\n表示順をデフォルトの名前昇順に戻します．\nよろしいですか？",
                  add_title))
@@ -278,7 +318,7 @@ int strip_number_prefix(char* const* names, int count, int mode)
     }
     std::vector<int> order;
     for (int i = 0; i < count; i++) order.push_back(i);
-    return rename_all(names, count, order, mode != 0);
+    return rename_all(names, count, order, mode != 0, mode == 0 ? strip_title : add_title);
 }
 
 int add_number_prefix(int position, char* const* names, int count, unsigned char* marks, int no_question)
@@ -296,9 +336,9 @@ int add_number_prefix(int position, char* const* names, int count, unsigned char
         if (!marks[i]) order.push_back(i);
     if (!no_question &&
         !ask("この操作でﾌｧｲﾙ名の先頭に 番号) が付加され，\n表示順がデフォルトの名前昇順に戻ります．\nよろしいですか？",
-             "番号部分付加について"))
+             add_title))
         return 0;
-    return rename_all(names, count, order, true);
+    return rename_all(names, count, order, true, add_title);
 }
 
 int number_prefix_command()

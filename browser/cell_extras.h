@@ -17,7 +17,8 @@ int draw_dib_scaled(const void* info, const dib_layout& d, int slot, double scal
 int draw_associated_icon(const char* path, int slot);
 // The program's removable-drive icon (resource 182, else the drive's own) at (x, y).
 int draw_drive_icon(HDC dc, int x, int y, const char* root);
-// The file's icon at (x, y), faded toward white by fade (> 0).
+// The file's icon at (x, y), faded toward white by fade (> 0); drawn as one
+// picture, so that page recordings and printers show it too.
 void draw_file_icon(HDC dc, int x, int y, const char* path, int fade);
 // The icon and the first lines of a text file, as the settings `txticon` and
 // `txtcont` ask: size is the thumbnail size,

@@ -203,8 +203,11 @@ COMMAND_ACTION(act_leave_slide)
     viewer_state_record& v = viewer_state;
     if (v.mode == VIEWER_MODE_ONE && !v.full_screen) {
         back_to_list(v);
+        browser_ui_hooks.redraw_list();
     } else if (v.mode == VIEWER_MODE_ONE) {
-        leave_fullscreen(v);
+        // Full screen entered from the list goes back to the list; entered from
+        // the window viewer, back to that picture.
+        if (leave_fullscreen(v)) browser_ui_hooks.redraw_list();
         _hide_fullscreen_pages();
     } else if (v.mode >= VIEWER_MODE_SLIDE) {
         v.mode = VIEWER_MODE_ONE;

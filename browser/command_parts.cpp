@@ -39,7 +39,13 @@ int paste(int id, int, char* name)
     return done;
 }
 
-int copy_files(int, int, char*) { return copy_or_cut_to_clipboard(0); }
+// A copy leaves the files where they are and clears the marks.
+int copy_files(int, int, char*)
+{
+    if (!copy_or_cut_to_clipboard(0)) return 0;
+    clear_selection();
+    return 1;
+}
 int cut_files(int, int, char*)
 {
     if (!copy_or_cut_to_clipboard(1)) return 0;

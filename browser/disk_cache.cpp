@@ -4,7 +4,9 @@
 // A file's own write time is the image's, so a changed image never matches.
 // The marker file "zote.l" held open is the lock of clean-ups between
 // instances. Only the cache's own files ("$.*.*", "@.*.*") are ever deleted:
-// the primary root may be a folder the user chose.
+// the primary root may be a folder the user chose. The search for an image's
+// files ("*.name.*") meets any file of a matching name there, so it deletes
+// one only when its header says it is a cache file.
 #include "browser/thumb_cache.h"
 #include "browser/browser_list.h"
 #include "browser/grid.h"

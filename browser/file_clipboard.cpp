@@ -20,7 +20,6 @@
 #include "graphics/kavtrel.h"
 #include <ole2.h>
 #include <shlobj.h>
-#include <cmath>
 #include <cstring>
 
 paste_record last_paste;
@@ -163,15 +162,15 @@ int copy_or_cut_to_clipboard(int cut)
 namespace {
 struct space_need {
     double kilobytes;
-    double sectors;
-    DWORD bytes_per_sector;
+    double clusters;
+    drive_clusters drive;
 };
 space_need* current_need;
 
 void add_file(space_need* n, double size)
 {
     n->kilobytes += size * 0.001;
-    n->sectors += std::ceil(size / n->bytes_per_sector);
+    n->clusters += clusters_for(size, n->drive);
 }
 
 int need_file_cb(walk_item* item)
@@ -182,19 +181,18 @@ int need_file_cb(walk_item* item)
 }
 }  // namespace
 
+// Every file takes whole clusters of the current drive, so the need is
+// counted in clusters; the message shows them as sectors.
 int paste_space_check(clipboard_read_state* s)
 {
-    char root[PATH_BUF];
-    if (!path_root(current_folder.folder, root, sizeof root)) return 1;
-    DWORD per_cluster = 0, per_sector = 0, free_clusters = 0, clusters = 0;
-    if (!GetDiskFreeSpaceA(root, &per_cluster, &per_sector, &free_clusters, &clusters) || per_sector == 0) return 1;
+    space_need need = {};
+    if (!get_drive_clusters(current_folder.folder, &need.drive)) return 1;
     double free_bytes = disk_free_bytes(current_folder.folder);
     char first[PATH_BUF] = "";
     clipboard_file(s, 0, first);
     if (s->cut && first[0] &&
         CharUpperA(LPSTR(size_t(BYTE(first[0])))) == CharUpperA(LPSTR(size_t(BYTE(current_folder.folder[0])))))
         return 1;
-    space_need need = {0, 0, per_sector};
     for (int i = 0; i < s->count; i++) {
         char path[PATH_BUF];
         if (!clipboard_file(s, i, path)) continue;
@@ -209,11 +207,12 @@ int paste_space_check(clipboard_read_state* s)
             add_file(&need, file_size(path));
         }
     }
-    double free_sectors = double(per_cluster) * free_clusters;
-    if (need.sectors < free_sectors) return 1;
+    if (need.clusters < need.drive.free_clusters) return 1;
+    double per_cluster = need.drive.sectors_per_cluster;
+    double free_sectors = per_cluster * need.drive.free_clusters, needed = per_cluster * need.clusters;
     char text[1024];
     // The needed sectors are formatted as an integer, so they are passed as one.
-    int needed_sectors = need.sectors > 2147483647.0 ? 2147483647 : int(need.sectors);
+    int needed_sectors = needed > 2147483647.0 ? 2147483647 : int(needed);
     text_format_cut(text, sizeof text,
                     "ディスク容量が足りないので貼付を中止します．\n　\n  空き容量  %.0lfKB (%.0lfセクタ)\n  必要容量  "
                     "%.0lfKB (%dセクタ)\n%s",

@@ -132,14 +132,9 @@ static void classify_file(file_kind_base* r)
     }
     r->text = static_cast<uint8_t>(is_text_name(r->base_name));
     if (r->text) {
-        char command[PATH_BUF + 8], message[UNKANJ_MESSAGE_BUF];
-        if (text_format(command, sizeof command, "c \"%s\"", r->stored_name)) {
-            int code = unkanj_main(command, message);
-            r->kanji_code = static_cast<int8_t>(code < 0 ? -1 : code);
-            if (code < 0) r->text = 0;
-        } else {
-            r->text = 0;
-        }
+        int code = kanji_code_of_file(r->stored_name);
+        r->kanji_code = static_cast<int8_t>(code < 0 ? -1 : code);
+        if (code < 0) r->text = 0;
     }
     r->shortcut = has_ext(r->base_name, ".lnk") ? 1 : 0;
     int w = 0, h = 0, xres = 0, yres = 0;

@@ -30,9 +30,10 @@ int compute_grid(int width, int height)
 {
     int old_columns = L.columns, old_rows = L.rows;
     L.thumb_size = floored_size(L.thumb_size);
-    L.drawn_size = L.thumb_size;
+    // The cells are square; the picture area is what the name line leaves.
     L.cell_width = L.thumb_size + L.label_gap;
-    L.cell_height = L.drawn_size + L.label_gap;
+    L.cell_height = L.thumb_size + L.label_gap;
+    L.drawn_size = L.cell_height - L.label_gap * 0.5 - PICTURE_TOP;
     L.columns = static_cast<int>((width - L.left_margin) / L.cell_width);
     L.rows = static_cast<int>((height - L.top_margin) / L.cell_height);
     if (L.columns < 1) L.columns = 1;
@@ -332,8 +333,8 @@ cell_rect name_rect(int i)
     char number[16];
     text_format(number, sizeof number, "%d ", i + 1);
     int w1 = static_cast<int>(_text_extent(number).width / 20);
-    return {static_cast<int>(o.x0) + w1, static_cast<int>(o.row * L.cell_height + L.top_margin + 2.0),
-            static_cast<int>(L.thumb_size) - w1, 13};
+    return {static_cast<int>(o.x0) + w1, static_cast<int>(o.row * L.cell_height + L.top_margin + NAME_LINE_TOP),
+            static_cast<int>(L.thumb_size) - w1, NAME_LINE_HEIGHT};
 }
 
 cell_rect detail_line_rect(int i)

@@ -23,6 +23,10 @@ enum {
 // division by the size and no cell narrower than its text can happen.
 enum { MIN_THUMB_SIZE = 64, MAX_THUMB_SIZE = 1024 };
 
+// A cell: the name line along its top, the picture area below it down to the
+// cell's bottom gap, so that no picture covers the name.
+enum { NAME_LINE_TOP = 2, NAME_LINE_HEIGHT = 13, PICTURE_TOP = NAME_LINE_TOP + NAME_LINE_HEIGHT };
+
 // Page commands the key moves send to the browser's window.
 enum { CMD_PREVIOUS_PAGE = 172, CMD_NEXT_PAGE = 173 };
 

@@ -190,8 +190,18 @@ static void viewer_keydown(HWND window, int key, int mode)
     }
 }
 
+// A key held with Ctrl is a chord, never its plain key: the menus' chords
+// arrive as commands from the accelerator table, and of the key tables only
+// Enter and F2 have Ctrl forms (Shift and Ctrl themselves refresh the cursor).
+static bool chord_of_its_own(int key)
+{
+    if (!held(VK_CONTROL)) return false;
+    return key != VK_RETURN && key != VK_F2 && key != VK_SHIFT && key != VK_CONTROL;
+}
+
 int browser_keydown(HWND window, int key)
 {
+    if (chord_of_its_own(key)) return 0;
     int mode = browser_ui_hooks.viewer_mode();
     if (mode == 0)
         list_keydown(window, key);

@@ -11,7 +11,11 @@ struct file_kind_base;
 
 // Commands the keys and clicks send (the dispatcher owns their effects).
 enum browser_command_id {
+    CM_NEW_WINDOW = 100,
+    CM_DRIVE_MENU = 101,
     CM_OPEN_ONE = 110,
+    CM_PRINT = 112,
+    CM_SUBFOLDER_MENU = 113,
     CM_CLEAR_MARKS = 120,
     CM_SELECT_ALL = 121,
     CM_SELECT_ALL_FILTERED = 122,
@@ -25,6 +29,7 @@ enum browser_command_id {
     CM_PAGE_NEXT = 173,
     CM_KEY_T = 174,
     CM_KEY_B = 175,
+    CM_SCAN = 196,
     CM_PREVIOUS_SELECTED_PAGE = 221,
     CM_NEXT_SELECTED_PAGE = 222,
     CM_PARENT = 230,
@@ -35,6 +40,7 @@ enum browser_command_id {
     CM_FOLDER_LISTING = 246,
     CM_RELOAD = 250,
     CM_RECYCLE = 300,
+    CM_SEARCH = 301,
     CM_KEY_SHIFT_ENTER = 311,
     CM_CLOSE_SCROLL_VIEW = 312,
     CM_FULL_SCREEN = 313,

@@ -22,6 +22,11 @@ static browser_list_record& L = browser_list;
 static int load_serial, stale_reload_serial = -1;
 
 namespace {
+// Shows what the page holds so far: its recording is closed into the page's
+// picture (an invalidation alone would repaint the picture of before) and the
+// window painted from it.
+void repaint_page() { _selectpage(0, L.page); }
+
 // The progress bookkeeping of one drawing pass.
 struct draw_pass {
     int repaint;
@@ -46,7 +51,7 @@ void pass_step(draw_pass* p)
     _status_printf(L.page, "%s", p->status);
     _progress(L.page, p->done, 0, p->total);
     if (p->done != p->last_repaint && (p->repaint || p->last_repaint >= 0)) {
-        _page_invalidate(0);
+        repaint_page();
         p->last_repaint = p->done;
     }
     _pump();
@@ -54,7 +59,7 @@ void pass_step(draw_pass* p)
 
 void pass_finish(draw_pass* p)
 {
-    if (p->done != p->last_repaint) _page_invalidate(0);
+    if (p->done != p->last_repaint) repaint_page();
     if (GetTickCount() - p->start > static_cast<DWORD>(L.busy_time)) _status_printf(L.page, "%s", "");
 }
 

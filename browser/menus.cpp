@@ -13,6 +13,7 @@
 #include "base/holders.h"
 #include "files/fs_query.h"
 #include "files/strings.h"
+#include "formats/twain.h"
 #include "graphics/kavtrel.h"
 #include <cstdio>
 
@@ -356,23 +357,13 @@ void build_size_menu(HMENU m)
 
 // ---- State of each popup ----
 
-static int twain_present()
-{
-    static int known = -1;
-    if (known < 0) {
-        HMODULE dll = LoadLibraryA("twain_32.dll");
-        known = dll && GetProcAddress(dll, "DSM_Entry") ? 1 : 0;
-    }
-    return known;
-}
-
 static void file_state(HMENU m)
 {
     int mode = viewer_mode_now();
     bool list = mode == 0, entries = list_has_entries(), ro = in_read_only_archive() != 0;
     retext(m, 1000, list ? "開く(&O) \t Esc" : "開く(&O)");
     enable(m, 236, L.selected_count > 1 && !at_drive_list() && !ro);
-    bool twain = twain_present() != 0;
+    bool twain = load_twain_dsm(nullptr) != 0;
     enable(m, 195, twain);
     enable(m, 196, twain && drive_cache_commands_allowed());
     enable(m, 112, entries && !viewer_full_screen_now() && L.selected_count > 0);

@@ -258,6 +258,13 @@ static bool ends_with_ci(const char* name, const char* tail)
     return size_t(p - name) == n - t && text_equal_ci(p, tail);
 }
 
+// A script file opens a window of its own, which runs it.
+static void open_script_window(int index)
+{
+    char path[PATH_BUF];
+    if (entry_full_path(index, path)) browser_op_hooks.open_new_window(path);
+}
+
 static void list_double_click(HWND window, WPARAM flags, LPARAM position)
 {
     hit_record hit;
@@ -270,7 +277,7 @@ static void list_double_click(HWND window, WPARAM flags, LPARAM position)
     else if (t->image_kind)
         browser_app_hooks.open_viewer(hit.index, 0, 0);
     else if (ends_with_ci(L.names[hit.index], ".a.txt"))
-        browser_op_hooks.open_new_window(L.names[hit.index]);
+        open_script_window(hit.index);
     else
         open_entry_with_program(hit.index, -1);
     (void)window;

@@ -3,6 +3,7 @@
 // taken for a separator, and names are compared with a double-byte-aware
 // case-insensitive compare.
 #include "browser/paths.h"
+#include "base/dll_load.h"
 #include "browser/names.h"
 #include "files/fs_query.h"
 #include "files/shortcuts.h"
@@ -29,7 +30,7 @@ static int no_images(const char*) { return 0; }
 static void page_ime_off()
 {
     HWND window = _page_hwnd(1);
-    HMODULE imm = window ? LoadLibraryA("imm32.dll") : nullptr;
+    HMODULE imm = window ? load_system_dll("imm32.dll") : nullptr;
     if (!imm) return;
     typedef HANDLE(WINAPI * get_context_fn)(HWND);
     typedef BOOL(WINAPI * set_open_fn)(HANDLE, BOOL);

@@ -14,7 +14,8 @@ void compute_archive_switches();
 
 // Lists the current folder. names: the sorted name array (owned by the
 // listing list); tree_flag: the count of folders; tree_depth in: the depth
-// asked for (0 none), out: the deepest level + 1. Returns the entry count.
+// asked for (0 none, -1 every level), out: the levels opened (0 when the
+// folder has no subfolders). Returns the entry count.
 int scan_entries(char*** names, int* tree_flag, int* tree_depth);
 int compare_entries(const sort_record* a, const sort_record* b);
 int compare_entries_qsort(const void* a, const void* b);

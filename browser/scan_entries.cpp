@@ -66,12 +66,15 @@ int scan_subfolder(walk_item* item)
     return 1;
 }
 
+// A depth below 0 asks for every level: more than a path can hold.
+int walk_depth(int depth) { return depth < 0 ? PATH_BUF : depth; }
+
 void list_folder(scan_pass* p, const char* folder, int depth, int* deepest)
 {
     walk_item rec = {};
     rec.names = reinterpret_cast<char**>(p);
-    if (depth > 0) {
-        int level = walk_tree_depth(depth, folder, "*.*", &rec, scan_file, scan_subfolder, nullptr, 0);
+    if (depth != 0) {
+        int level = walk_tree_depth(walk_depth(depth), folder, "*.*", &rec, scan_file, scan_subfolder, nullptr, 0);
         if (level > *deepest) *deepest = level;
     } else {
         walk_folder(scan_subfolder, folder, "*.*", &rec, scan_file);
@@ -147,7 +150,10 @@ int scan_entries(char*** names, int* tree_flag, int* tree_depth)
         return listing_names.array ? listing_names.count : 0;
     }
     if (tree_flag) *tree_flag = p.folders;
-    if (tree_depth && *tree_depth) *tree_depth = deepest + 1;
+    // The levels the listing really opened: a request deeper than the tree
+    // (or all of it) becomes the tree's depth, so that one level closes with
+    // one collapse, and the names' backslashes tell files from folders.
+    if (tree_depth && *tree_depth) *tree_depth = deepest;
     return finish_listing(names);
 }
 

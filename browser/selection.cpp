@@ -185,10 +185,14 @@ void clear_selection()
                 L.marks[i] = 0;
                 draw_mark_frame(i, 1);
             }
-        _selectpage(0, L.page);
-        redraw_list(0, 0, 0, 1);
     }
+    // Cleared before the redraw, whose title tells the selected count.
     if (L.marks && L.count > 0) memset(L.marks, 0, L.count);
     L.selected_count = 0;
-    if (!list_mode()) redraw_selection();
+    if (list_mode()) {
+        _selectpage(0, L.page);
+        redraw_list(0, 0, 0, 1);
+    } else {
+        redraw_selection();
+    }
 }

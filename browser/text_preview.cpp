@@ -17,6 +17,8 @@
 #include <cstring>
 
 enum { PREVIEW_LINE_READ = 512, PREVIEW_LINE_KEEP = 509, PREVIEW_COPY_BYTES = 4096, KEY_COLOUR = 0x030201 };
+// The icon's square and its 24-bit pixels (rows of 96 bytes need no padding).
+enum { ICON_SIDE = 32, ICON_BYTES = ICON_SIDE * ICON_SIDE * 3 };
 
 static HICON entry_icon(const char* path)
 {
@@ -26,33 +28,55 @@ static HICON entry_icon(const char* path)
     return file_icon(path);
 }
 
+// Whether dc can give its pixels back: a screen or a memory bitmap, not a
+// page recording or a printer.
+static bool pixels_readable(HDC dc)
+{
+    DWORD type = GetObjectType(dc);
+    return type == OBJ_MEMDC || (type == OBJ_DC && GetDeviceCaps(dc, TECHNOLOGY) == DT_RASDISPLAY);
+}
+
+// The icon is put together in a memory bitmap, since neither a page recording
+// nor a printer can give pixels back, and goes to dc as one picture. The
+// bitmap starts as the background (dc's own where it can be read, else the
+// white of paper). To fade, the icon is drawn on the key colour: the pixels
+// still showing the key take the background back, the others are pulled
+// toward white.
 void draw_file_icon(HDC dc, int x, int y, const char* path, int fade)
 {
     icon_holder icon(entry_icon(path));
     if (!icon) return;
-    if (fade <= 0) {
-        DrawIcon(dc, x, y, icon.get());
-        return;
-    }
-    // The icon is drawn on the key colour; pixels still showing the key get the
-    // background back, the others are pulled toward white.
-    COLORREF before[32][32];
-    for (int j = 0; j < 32; j++)
-        for (int i = 0; i < 32; i++) before[j][i] = GetPixel(dc, x + i, y + j);
-    brush_holder key(CreateSolidBrush(KEY_COLOUR));
-    RECT r = {x, y, x + 32, y + 32};
-    FillRect(dc, &r, key.get());
-    DrawIcon(dc, x, y, icon.get());
-    for (int j = 0; j < 32; j++)
-        for (int i = 0; i < 32; i++) {
-            COLORREF c = GetPixel(dc, x + i, y + j);
-            if (c == KEY_COLOUR) {
-                SetPixel(dc, x + i, y + j, before[j][i]);
-                continue;
-            }
-            auto faded = [fade](int v) { return (v + 255 * fade - 255) / fade; };
-            SetPixel(dc, x + i, y + j, RGB(faded(GetRValue(c)), faded(GetGValue(c)), faded(GetBValue(c))));
+    BITMAPINFO bi = {};
+    bi.bmiHeader = {sizeof(BITMAPINFOHEADER), ICON_SIDE, -ICON_SIDE, 1, 24, BI_RGB, ICON_BYTES};
+    created_dc memory(CreateCompatibleDC(nullptr));
+    void* bits = nullptr;
+    bitmap_holder canvas(memory ? CreateDIBSection(memory.get(), &bi, DIB_RGB_COLORS, &bits, nullptr, 0) : nullptr);
+    if (!canvas || !bits) return;
+    BYTE* p = static_cast<BYTE*>(bits);
+    BYTE background[ICON_BYTES];
+    {
+        selected_object into(memory.get(), canvas.get());
+        if (!pixels_readable(dc) || !BitBlt(memory.get(), 0, 0, ICON_SIDE, ICON_SIDE, dc, x, y, SRCCOPY))
+            PatBlt(memory.get(), 0, 0, ICON_SIDE, ICON_SIDE, WHITENESS);
+        GdiFlush();
+        memcpy(background, p, sizeof background);
+        if (fade > 0) {
+            brush_holder key(CreateSolidBrush(KEY_COLOUR));
+            RECT r = {0, 0, ICON_SIDE, ICON_SIDE};
+            FillRect(memory.get(), &r, key.get());
         }
+        DrawIcon(memory.get(), 0, 0, icon.get());
+        GdiFlush();
+    }
+    for (int at = 0; fade > 0 && at < ICON_BYTES; at += 3) {
+        BYTE* c = p + at;  // blue, green, red
+        if (RGB(c[2], c[1], c[0]) == KEY_COLOUR) {
+            memcpy(c, background + at, 3);
+            continue;
+        }
+        for (int k = 0; k < 3; k++) c[k] = static_cast<BYTE>((c[k] + 255 * fade - 255) / fade);
+    }
+    StretchDIBits(dc, x, y, ICON_SIDE, ICON_SIDE, 0, 0, ICON_SIDE, ICON_SIDE, bits, &bi, DIB_RGB_COLORS, SRCCOPY);
 }
 
 // This instance's pair of converter files in the temporary folder, named once.
@@ -139,8 +163,8 @@ void draw_text_preview(const file_kind_base* k, HDC dc, int font_height, const c
     char path[PATH_BUF];
     if (!dc || !k->name(path)) return;
     if (browser_list.settings.txticon)
-        draw_file_icon(dc, static_cast<int>(x0 + (size - 32) / 2), static_cast<int>(y0 + (drawn - 32) / 2), path,
-                       browser_list.settings.txtcont ? 3 : 0);
+        draw_file_icon(dc, static_cast<int>(x0 + (size - ICON_SIDE) / 2),
+                       static_cast<int>(y0 + (drawn - ICON_SIDE) / 2), path, browser_list.settings.txtcont ? 3 : 0);
     if (!browser_list.settings.txtcont) return;
     font_holder font(CreateFontA(font_height, 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0, 0, face));
     selected_object use_font(dc, font.get());

@@ -231,10 +231,9 @@ static int draw_hook(int i) { return thumb_cache_draw(i, &thumb_cache, 0) == 2 ?
 
 void draw_kind_placeholder(int index, double x, double y, double size);
 
-// Images and wildcard entries show their picture centred in the thumbnail
-// area; other kinds keep the frame with their kind.
-// Every entry shows its picture centred in the thumbnail area; a folder
-// without one keeps the frame with its kind.
+// Every entry shows its picture centred in the picture area (the thumbnail
+// size wide, the drawn size high, from x and y); a folder without one keeps
+// the frame with its kind.
 static void draw_picture_hook(int i, double x, double y, double size)
 {
     if (!list_entry_kind(i)) return;

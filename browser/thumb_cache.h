@@ -90,10 +90,12 @@ static_assert(offsetof(thumb_file_header, stored_size) == 44, "stored size at 44
 static_assert(offsetof(thumb_file_header, colour_depth) == 52, "colour depth at 52");
 static_assert(offsetof(thumb_file_header, path) == 60, "path at 60");
 
+// A file is a cache file by its header only: its first two words are 320 and
+// 14. Any other file met by a name search is someone else's and is kept.
 enum thumb_read_result {
     THUMB_FILE_OK,       // a header of this format
-    THUMB_FILE_FOREIGN,  // another header size or version: kept
-    THUMB_FILE_BAD,      // short or unreadable: deleted
+    THUMB_FILE_FOREIGN,  // not a cache file (other first words, or too short for them): kept
+    THUMB_FILE_BAD,      // a cache file cut short: deleted
 };
 // Writes the header and the stored picture's size; 1 when every byte went out.
 int write_thumb_header(FILE* f, const thumb_file_header& h, int picture_w, int picture_h);

@@ -43,9 +43,10 @@ int write_thumb_header(FILE* f, const thumb_file_header& h, int picture_w, int p
 thumb_read_result read_thumb_header(FILE* f, thumb_file_header* h)
 {
     memset(h, 0, sizeof *h);
-    long length = file_length(f);
     unsigned char b[THUMB_HEADER_BYTES];
-    if (length < THUMB_HEADER_BYTES || fread(b, 1, sizeof b, f) != sizeof b) return THUMB_FILE_BAD;
+    size_t got = fread(b, 1, sizeof b, f);
+    if (got < 8 || get32(b) != THUMB_HEADER_BYTES || get32(b + 4) != THUMB_FILE_VERSION) return THUMB_FILE_FOREIGN;
+    if (got < sizeof b) return THUMB_FILE_BAD;
     h->header_size = static_cast<int32_t>(get32(b + 0));
     h->version = static_cast<int32_t>(get32(b + 4));
     h->file_size = get32(b + 8);
@@ -60,7 +61,6 @@ thumb_read_result read_thumb_header(FILE* f, thumb_file_header* h)
     h->zero2 = static_cast<int32_t>(get32(b + 56));
     memcpy(h->path, b + 60, PATH_BUF - 1);
     h->path[PATH_BUF - 1] = 0;
-    if (h->header_size != THUMB_HEADER_BYTES || h->version != THUMB_FILE_VERSION) return THUMB_FILE_FOREIGN;
     return THUMB_FILE_OK;
 }
 

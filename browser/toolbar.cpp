@@ -8,6 +8,7 @@
 #include "browser/history.h"
 #include "browser/paths.h"
 #include "browser/settings.h"
+#include "browser/viewer.h"
 #include "browser/window_hook.h"
 #include "files/fs_query.h"
 #include "files/strings.h"
@@ -105,11 +106,12 @@ static void draw_column_numbers(int top)
 static void draw_zoom_steps(int top)
 {
     static const int steps[] = {1, 2, 4, 8};
+    int current = viewer_zoom_step(viewer_state);
     L.strip_numbers = 0;
     for (int i = 0; i < 4; i++) {
         char text[8];
         text_format(text, sizeof text, "/%d", steps[i]);
-        text_at((20 - text_width(text)) / 2, top + i * 20 + 4, text, BLACK);
+        text_at((20 - text_width(text)) / 2, top + i * 20 + 4, text, steps[i] == current ? WHITE : BLACK);
         set_strip(TOOLBAR_STRIP_FIXED + i, top + i * 20, top + (i + 1) * 20);
         L.strip_numbers = i + 1;
     }

@@ -277,24 +277,44 @@ void format_viewer_status(viewer_state_record& v, int index, int divisor, char* 
     }
 }
 
+// The divisor that the status line is being drawn for (0 outside it).
+static int status_divisor;
+
+int viewer_zoom_step(const viewer_state_record& v)
+{
+    if (status_divisor > 0) return status_divisor;
+    if (v.actual_view) return v.actual_divisor;
+    return v.zoom >= 0.99 ? 1 : 0;
+}
+
+// Fills a band of the current page; a fill takes the text colour.
+static void fill_band(double left, double top, double right, double bottom, COLORREF colour)
+{
+    _setcolor(colour);
+    _settextcolor(colour);
+    _rectangle(0, left, top, right, bottom);
+}
+
 void draw_viewer_status(viewer_state_record& v, int index, int divisor)
 {
     char line[1024];
     format_viewer_status(v, index, divisor, line, sizeof line);
     if (v.full_screen) {
         _selectpage(0, VIEWER_PAGE);
-        _setcolor(v.slide_background);
-        _rectangle(0, 0, 0, v.client_width, 12);
+        fill_band(0, 0, v.client_width, 12, v.slide_background);
         _setfont("t'ＭＳ Ｐゴシック' h12");
         _settextcolor(v.slide_text);
         _moveto(L.cell_width * L.columns / 2 + L.left_margin, 0);
         _puttext(line, TRANSPARENT);
         return;
     }
+    _setfont("t'ＭＳ Ｐゴシック' h12");
+    status_divisor = divisor;
     browser_app_hooks.draw_toolbar();
+    status_divisor = 0;
     RECT box = viewer_image_box(v);
-    _setcolor(L.colours[COLOUR_BK]);
-    _rectangle(0, 0, box.top - 14, v.client_width, box.top - 1);
+    // Right of the left strip, which the toolbar has just drawn.
+    fill_band(L.left_margin, box.top - 14, v.client_width, box.top - 1, L.colours[COLOUR_BK]);
     _settextcolor(L.colours[COLOUR_SYS]);
     _moveto(box.left, box.top - 12);
     _puttext(line, TRANSPARENT);

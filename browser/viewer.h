@@ -60,6 +60,9 @@ int next_slide_index(viewer_state_record& v, int direction);
 void load_viewer_image(viewer_state_record& v, int index, double width, double height);
 void prepare_fullscreen_image(viewer_state_record& v, int index);
 void draw_viewer_status(viewer_state_record& v, int index, int divisor);
+// The zoom step (1, 2, 4 or 8) that the left strip marks as the current one:
+// the actual-size divisor shown, else 1 for a picture shown at full size; 0 for none.
+int viewer_zoom_step(const viewer_state_record& v);
 void show_slide(viewer_state_record& v);
 RECT viewer_image_box(viewer_state_record& v);
 void draw_viewer_mark(viewer_state_record& v);

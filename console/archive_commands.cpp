@@ -40,14 +40,6 @@ struct quiet_logging {
     quiet_logging& operator=(const quiet_logging&) = delete;
 };
 
-struct cwd_keeper {
-    char saved[PATH_BUF];
-    cwd_keeper() { GetCurrentDirectoryA(sizeof saved, saved); }
-    ~cwd_keeper() { SetCurrentDirectoryA(saved); }
-    cwd_keeper(const cwd_keeper&) = delete;
-    cwd_keeper& operator=(const cwd_keeper&) = delete;
-};
-
 // The archive's listing line count less 7; -1 when the listing failed.
 int archived_count(const char* option, const char* archive, const char* pattern, bool recursive)
 {
@@ -248,7 +240,14 @@ void sync_folder_with_archive(const char* rest)
     remove_backslash(folder_text);
     char archive[PATH_BUF], folder[PATH_BUF];
     if (!full_path(archive, sizeof archive, archive_text) || !full_path(folder, sizeof folder, folder_text)) return;
-    cwd_keeper keep;
+    // A current folder too long to be read could not be put back, and the
+    // commands after this one would run in the synchronised folder: stop first.
+    current_folder_kept keep;
+    if (!keep) {
+        con_out("*** current folder too long, %s left alone\n", folder);
+        con_key();
+        return;
+    }
     if (!SetCurrentDirectoryA(folder)) {
         con_out("%s does not exist!\n", folder);
         con_key();
@@ -276,10 +275,20 @@ int pack_folder(const char* folder_text)
     _pump();
     _lha* a = lha();
     if (!a || !MoveFileA(folder, renamed)) return 1;
-    if (a->command("m -d1 -z2 -t -n1 \"%s\" \"%s\\\"", folder, renamed))
-        rm_tree(renamed);
-    else
+    if (!a->command("m -d1 -z2 -t -n1 \"%s\" \"%s\\\"", folder, renamed)) {
         MoveFileA(renamed, folder);  // the data back under its own name
+        return 1;
+    }
+    // What the DLL left behind (hidden and system files, for one) goes only
+    // when the archive lists it; otherwise the remains keep the folder's name.
+    char file[PATH_BUF];
+    archive_file(folder, file, sizeof file);
+    if (a->holds_folder(file, renamed)) {
+        rm_tree(renamed);
+    } else {
+        MoveFileA(renamed, folder);
+        con_out("*** %s kept: files the archive does not hold\n", folder);
+    }
     return 1;
 }
 

@@ -2,8 +2,11 @@
 // new or changed file copied (an older one over a newer only after the
 // question); only when that walk completed without a failure is the target
 // walked to delete what the source no longer has, so that an interrupted or
-// failed copy never costs the target a file. Paths are mapped between the
-// trees by replacing the walked tree's leading prefix once.
+// failed copy never costs the target a file. Before anything is written the
+// files to copy are counted against the target drive's free clusters, so a
+// nearly full (removable) target is refused rather than filled halfway.
+// Paths are mapped between the trees by replacing the walked tree's leading
+// prefix once.
 #include "console/tree_copy.h"
 #include "console/fcopy.h"
 #include "console/script.h"
@@ -143,6 +146,59 @@ int remove_missing_folder(walk_item* item)
     return 1;
 }
 
+namespace {
+
+// Why a source file is to be copied onto its target, or not.
+enum copy_need { COPY_NONE, COPY_MISSING, COPY_NEWER, COPY_OTHER_SIZE, COPY_OLDER };
+
+copy_need copy_needed(const char* source, const FILETIME& source_time, const char* target)
+{
+    if (missing(target) || is_dir(target)) return COPY_MISSING;
+    FILETIME target_time = file_write_time(target);
+    int order = compare_file_times(&source_time, &target_time);
+    bool same_size = shadow_size(source) == shadow_size(target);
+    if (order > 0) return COPY_NEWER;
+    if (same_size) return COPY_NONE;
+    return order == 0 ? COPY_OTHER_SIZE : COPY_OLDER;
+}
+
+// What the copy walk will write, in clusters of the target's drive: every
+// file that may be copied (an older one too, which the question may let
+// through) at its full size, as the target it replaces stays until the copy
+// is complete and stale files go only after the walk.
+struct space_count {
+    drive_clusters drive;
+    double clusters;
+} counting;
+
+int count_needed_cb(walk_item* item)
+{
+    char target[PATH_BUF];
+    if (!map_path(item->path, target, sizeof target) ||
+        copy_needed(item->path, item->find_data->ftLastWriteTime, target) == COPY_NONE)
+        return 1;
+    counting.clusters += clusters_for(shadow_size(item->path), counting.drive);
+    return 1;
+}
+
+// False (with a console line) when the files to copy do not fit on the
+// target's drive; a drive that cannot be asked is not refused.
+bool copy_fits(const char* target)
+{
+    counting = {};
+    if (!get_drive_clusters(target, &counting.drive)) return true;
+    walk_item count = {};
+    walk_tree(current.walked, "*.*", &count, count_needed_cb, nullptr, nullptr, nullptr);
+    if (counting.clusters <= counting.drive.free_clusters) return true;
+    // format_size has two buffers used in turn: enough for the two sizes of one line.
+    const drive_clusters& d = counting.drive;
+    con_out("*** not enough space on %s: %s needed, %s free\n", target,
+            format_size(counting.clusters * d.cluster_bytes), format_size(d.free_clusters * d.cluster_bytes));
+    return false;
+}
+
+}  // namespace
+
 int copy_file_callback(walk_item* item)
 {
     const char* source = item->path;
@@ -151,8 +207,6 @@ int copy_file_callback(walk_item* item)
         item->failures++;
         return 1;
     }
-    int out = console_output_on();
-    bool copy = false;
     if (is_dir(target)) {
         // A folder where the file belongs: removed once; when it stays, the file is skipped.
         _pump();
@@ -163,23 +217,21 @@ int copy_file_callback(walk_item* item)
             return 1;
         }
     }
-    if (missing(target)) {
-        _pump();
-        copy = true;
-    } else {
-        FILETIME target_time = file_write_time(target);
-        int order = compare_file_times(&item->find_data->ftLastWriteTime, &target_time);
-        bool same_size = shadow_size(source) == shadow_size(target);
-        if (order > 0) {
-            if (out) con_out("..t");
-            copy = true;
-        } else if (order == 0) {
-            if (!same_size && out) con_out("..s");
-            copy = !same_size;
-        } else if (!same_size) {
-            if (out) con_out("..a");
-            copy = ask_older_over_newer(source);
-        }
+    int out = console_output_on();
+    bool copy = true;
+    switch (copy_needed(source, item->find_data->ftLastWriteTime, target)) {
+    case COPY_NONE: copy = false; break;
+    case COPY_MISSING: _pump(); break;
+    case COPY_NEWER:
+        if (out) con_out("..t");
+        break;
+    case COPY_OTHER_SIZE:
+        if (out) con_out("..s");
+        break;
+    case COPY_OLDER:
+        if (out) con_out("..a");
+        copy = ask_older_over_newer(source);
+        break;
     }
     if (copy && !copy_one(source, target)) item->failures++;
     return 1;
@@ -233,7 +285,6 @@ int walk_tree_copy(const char* source, const char* target, int use_source_shadow
         con_out("*** the target lies inside the source: %s\n", target);
         return 0;
     }
-    if (missing(target)) md_path(target);
     char source_side[PATH_BUF], target_side[PATH_BUF], shadow[PATH_BUF];
     text_copy(source_side, source);
     text_copy(target_side, target);
@@ -242,8 +293,10 @@ int walk_tree_copy(const char* source, const char* target, int use_source_shadow
     else if (use_source_shadow && shadow_of(source, shadow))
         text_copy(source_side, shadow);
 
-    walk_item copy = {};
     set_walk(source_side, target_side);
+    if (!copy_fits(target)) return 0;
+    if (missing(target)) md_path(target);
+    walk_item copy = {};
     walk_tree(current.walked, "*.*", &copy, copy_file_callback, make_missing_folder, nullptr, nullptr);
     if (copy.failures) {
         con_out("*** %d item(s) not copied: nothing deleted in %s\n", (int)copy.failures, target);

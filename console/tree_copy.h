@@ -11,7 +11,8 @@ struct walk_item;
 // 'i' stop the asking.
 extern char overwrite_answer;
 
-// 1 when the copy ran; 0 when the source is missing (nothing is touched).
+// 1 when the copy ran; 0 when the source is missing or the files to copy do
+// not fit on the target's drive (nothing is touched).
 int walk_tree_copy(const char* source, const char* target, int use_source_shadow);
 int compare_file_times(const FILETIME* a, const FILETIME* b);
 

@@ -3,11 +3,15 @@
 // one object per archive kind for the run. The kinds' own command strings
 // live in archiver_kinds.cpp.
 #include "files/archiver.h"
+#include "base/dll_load.h"
 #include "files/dialogs.h"
+#include "files/fs_query.h"
 #include "files/strings.h"
+#include "files/walker.h"
 #include "graphics/kavtrel.h"
 #include <cstdlib>
 #include <cstring>
+#include <vector>
 
 namespace {
 
@@ -33,7 +37,7 @@ _lha::_lha()
     : names(), usable(0), kind(0), command_entry(nullptr), get_attribute(nullptr), extract_entry(nullptr),
       get_version(nullptr), set_background_mode(nullptr), check_archive(nullptr), get_file_count(nullptr),
       set_cursor_mode(nullptr), open_archive(nullptr), close_archive(nullptr), find_first_entry(nullptr),
-      find_next(nullptr), module(nullptr)
+      find_next(nullptr), module(nullptr), utf8_names(0)
 {}
 
 const char* _lha::dll_name() const { return names + strlen(names) + 1; }
@@ -42,7 +46,7 @@ void lha_load(_lha* object, const char* dll, const char* prefix, int kind)
 {
     size_t np = strlen(prefix), nd = strlen(dll);
     if (np + nd + 2 > sizeof object->names) return;
-    HMODULE module = LoadLibraryA(dll);
+    HMODULE module = load_installed_dll(dll);
     if (!module) return;
     memset(object->names, 0, sizeof object->names);
     memcpy(object->names, prefix, np);
@@ -162,6 +166,110 @@ int _lha::member_count(const char* archive)
     }
     close_archive(handle);
     return step == -1 ? count : -1;
+}
+
+int _lha::for_each_member(const char* archive, int (*fn)(const archive_member_info& info, void* data), void* data)
+{
+    if (!module || !open_archive || !find_first_entry || !find_next || !close_archive) return 0;
+    HARC handle = open_archive(nullptr, archive, ARCHIVE_OPEN_MODE);
+    if (!handle) return 0;
+    archive_member_info info;
+    int step = find_first_entry(handle, "*.*", &info);
+    while (step == 0) {
+        info.name[ARCHIVE_NAME_MAX] = 0;
+        if (!fn(info, data)) break;
+        step = find_next(handle, &info);
+    }
+    close_archive(handle);
+    return step == -1 ? 1 : 0;
+}
+
+int _lha::is_damaged(const char* archive)
+{
+    if (!module || file_size(archive) == 0) return 0;
+    if (member_count(archive) < 0) return 1;
+    if (is_encrypted(archive) || !check_archive) return 0;
+    return check_archive(archive, ARCHIVE_CHECK_FULL_CRC) ? 0 : 1;
+}
+
+static int utf8_member(const archive_member_info& info, void* found)
+{
+    if (info.flag & ARCHIVE_FLAG_NAME_UTF8) *static_cast<int*>(found) = 1;
+    return *static_cast<int*>(found) == 0;
+}
+
+int _lha::names_in_utf8(const char* archive)
+{
+    int found = 0;
+    for_each_member(archive, utf8_member, &found);
+    return found;
+}
+
+int _lha::create_like(const char* archive, const char* source, const char* password, const char* model)
+{
+    utf8_names = model && names_in_utf8(model);
+    int result = create(archive, source, password);
+    utf8_names = 0;
+    return result;
+}
+
+namespace {
+
+// A listed member's name as a path below the folder: backslashes, no "./".
+void member_path(const char* name, char* out, size_t cap)
+{
+    text_copy_n(out, cap, name, strlen(name));
+    for (char* p = out; *p; p = const_cast<char*>(mb_next(p)))
+        if (*p == '/') *p = '\\';
+    while (out[0] == '.' && out[1] == '\\') memmove(out, out + 2, strlen(out + 2) + 1);
+}
+
+struct member_entry {
+    char name[ARCHIVE_NAME_MAX + 1];
+    DWORD size;
+};
+
+int collect_member(const archive_member_info& info, void* data)
+{
+    member_entry m;
+    member_path(info.name, m.name, sizeof m.name);
+    m.size = info.original_size;
+    static_cast<std::vector<member_entry>*>(data)->push_back(m);
+    return 1;
+}
+
+// The walk of the folder's files against the listing.
+struct holds_state {
+    const std::vector<member_entry>* members;
+    size_t root;  // length of the folder's path with its backslash
+    bool all_held;
+};
+holds_state* holding;
+
+int check_held_cb(walk_item* item)
+{
+    const char* below = item->path + holding->root;
+    DWORD size = item->find_data->nFileSizeLow;
+    for (const member_entry& m : *holding->members)
+        if (m.size == size && lstrcmpiA(m.name, below) == 0) return 1;
+    holding->all_held = false;
+    return 0;
+}
+
+}  // namespace
+
+int _lha::holds_folder(const char* archive, const char* folder)
+{
+    std::vector<member_entry> members;
+    char root[PATH_BUF];
+    if (!for_each_member(archive, collect_member, &members) || !text_copy(root, folder)) return 0;
+    add_backslash(root);
+    holds_state state = {&members, strlen(root), true};
+    holding = &state;
+    walk_item record = {};
+    walk_tree(folder, "*.*", &record, check_held_cb, nullptr, nullptr, nullptr);
+    holding = nullptr;
+    return state.all_held && record.failures == 0 ? 1 : 0;
 }
 
 int _lha::find_first(HARC archive, archive_member_info* info)

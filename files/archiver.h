@@ -55,7 +55,26 @@ public:
     int member_count(const char* archive);
     int find_first(HARC archive, archive_member_info* info);
 
+    // Calls fn with each member the listing gives (folders included as the
+    // DLL lists them) until fn answers 0. 1 when the whole listing was read.
+    int for_each_member(const char* archive, int (*fn)(const archive_member_info& info, void* data), void* data);
+    // 1 when the archive's listing stops at damage or its full test fails.
+    // An empty file is not damaged; an encrypted archive's test needs its
+    // password, so only its listing counts.
+    int is_damaged(const char* archive);
+    // 1 when the archive stores some member's name in UTF-8.
+    int names_in_utf8(const char* archive);
+    // create(), with the member names stored as model stores them: cp932
+    // bytes, or UTF-8 when model's are so.
+    int create_like(const char* archive, const char* source, const char* password, const char* model);
+    // 1 when the archive lists every file below folder under its name there
+    // (without regard to case) with its size: nothing a pack skipped is lost
+    // when the folder goes.
+    int holds_folder(const char* archive, const char* folder);
+
 protected:
+    int utf8_names;  // the create in progress stores names in UTF-8
+
     // Forms the command and calls the entry with the status text shown;
     // -1 when nothing was called (no module, or the command did not fit).
     int call(char* output, DWORD size, const char* fmt, va_list ap);

@@ -13,6 +13,9 @@ enum {
     ARCHIVE_OPEN_MODE = 0x2002,    // OpenArchive mode used for listings
     ARCHIVE_ENCRYPTED_BIT = 0x40,  // GetAttribute: some member is encrypted
     ARCHIVE_CHECK_FULL_CRC = 2,    // CheckArchive mode: read and check every member
+    // Member record flag: the archive stores the name in UTF-8 (the record
+    // holds it in cp932, as every name). Writing the archive again keeps it so.
+    ARCHIVE_FLAG_NAME_UTF8 = 0x0800,
 };
 
 // One member of a listing, as the DLLs publish it.

@@ -5,6 +5,8 @@
 // deleted: the DLLs add to an existing archive, which would bring back
 // members of a stale one.
 #include "files/archiver.h"
+#include "base/dll_load.h"
+#include "base/holders.h"
 #include "files/dialogs.h"
 #include "files/file_ops.h"
 #include "files/fs_query.h"
@@ -68,13 +70,11 @@ int run_in_source(_lha* runner, const char* source, const char* line)
         isolate_file_undo(&record);
         return result;
     }
-    char folder[PATH_BUF], saved[PATH_BUF];
+    char folder[PATH_BUF];
     if (!full_path(folder, sizeof folder, source)) return 0;
-    DWORD n = GetCurrentDirectoryA(sizeof saved, saved);
-    if (n == 0 || n >= sizeof saved || !SetCurrentDirectoryA(folder)) return 0;
-    int result = runner->command("%s", line);
-    SetCurrentDirectoryA(saved);
-    return result;
+    current_folder_kept keep;
+    if (!keep || !SetCurrentDirectoryA(folder)) return 0;
+    return runner->command("%s", line);
 }
 
 // The common start of the ZIP, cabinet and tar creates: the absolute archive
@@ -140,8 +140,8 @@ void _lha_zip::load_creator()
     if (!module) return;
     lha_load(&creator, "zip32j.dll", "Zip", 0);
     if (!creator.module) return;
-    HMODULE probe = LoadLibraryA("zip32.dll");
-    if (!probe) probe = LoadLibraryA("izip32j.dll");
+    HMODULE probe = load_installed_dll("zip32.dll");
+    if (!probe) probe = load_installed_dll("izip32j.dll");
     if (probe) {
         usable = 1;
         FreeLibrary(probe);
@@ -176,8 +176,11 @@ int _lha_zip::create(const char* archive, const char* source, const char* passwo
     if (with_password && !archive_password_is_safe(password)) return 0;
     char absolute[PATH_BUF], line[ARCHIVER_COMMAND_BUF];
     if (!prepare_create(archive, source, absolute)) return 0;
-    bool formed = with_password ? text_format(line, sizeof line, "-r -o -q -P %s \"%s\" *.*", password, absolute)
-                                : text_format(line, sizeof line, "-r -o -q \"%s\" *.*", absolute);
+    // Names stay as the archive had them: -UN=UTF8 stores them in UTF-8.
+    const char* names = utf8_names ? " -UN=UTF8" : "";
+    bool formed = with_password
+                      ? text_format(line, sizeof line, "-r -o -q%s -P %s \"%s\" *.*", names, password, absolute)
+                      : text_format(line, sizeof line, "-r -o -q%s \"%s\" *.*", names, absolute);
     return formed ? run_in_source(&creator, source, line) : 0;
 }
 
@@ -227,7 +230,10 @@ int _lha_cab::extract_one(const char* archive, const char* folder, const char* m
 
 int _lha_tar::create(const char* archive, const char* source, const char*)
 {
-    return create_stamped(this, archive, source, "--display-dialog=0 -c -z -f \"%s\" *.*");
+    // pax stores the names in UTF-8 when the archive had them so.
+    return create_stamped(this, archive, source,
+                          utf8_names ? "--display-dialog=0 -c -z --format=pax -f \"%s\" *.*"
+                                     : "--display-dialog=0 -c -z -f \"%s\" *.*");
 }
 
 int _lha_tar::extract_all(const char* archive, const char* folder, const char*)

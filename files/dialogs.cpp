@@ -9,6 +9,8 @@
 #include <cstring>
 
 HWND message_box_owner;
+BOOL(WINAPI* open_file_dialog_call)(OPENFILENAMEA*) = GetOpenFileNameA;
+BOOL(WINAPI* save_file_dialog_call)(OPENFILENAMEA*) = GetSaveFileNameA;
 char* print_settings_selection;
 char* print_settings_next;
 
@@ -117,7 +119,7 @@ int load_print_settings_dialog(char* buffer, const char* folder, HWND owner)
     ofn.lpstrInitialDir = start[0] ? start : nullptr;
     ofn.lpstrTitle = "印刷設定の読込";
     ofn.Flags = OFN_EXPLORER | OFN_ALLOWMULTISELECT | OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_SHOWHELP;
-    if (!GetOpenFileNameA(&ofn)) return 0;
+    if (!open_file_dialog_call(&ofn)) return 0;
     int n = reorder_multi_selection(buffer, PRINT_SETTINGS_SELECTION_BUF);
     if (n == 0) return 0;
     print_settings_selection = buffer;
@@ -140,8 +142,8 @@ int save_print_settings_dialog(HWND owner, const char* folder, char* name)
     ofn.nMaxFile = sizeof file;
     ofn.lpstrInitialDir = start[0] ? start : nullptr;
     ofn.lpstrTitle = "印刷設定の保存";
-    ofn.Flags = OFN_EXPLORER | OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_SHOWHELP;
-    if (!GetSaveFileNameA(&ofn)) return 0;
+    ofn.Flags = OFN_EXPLORER | OFN_PATHMUSTEXIST | OFN_SHOWHELP;
+    if (!save_file_dialog_call(&ofn)) return 0;
     return name && text_copy(name, PATH_BUF, file) ? 1 : 0;
 }
 

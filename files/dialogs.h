@@ -2,6 +2,7 @@
 // message box goes through kavtrel_message_box so tests can answer it.
 #pragma once
 #include <windows.h>
+#include <commdlg.h>
 #include <cstddef>
 
 // The window that owns message boxes and dialogs when the caller names none
@@ -28,8 +29,13 @@ int load_print_settings_dialog(char* buffer, const char* folder, HWND owner);
 // (the first name moves to the end). Returns the number of strings before the
 // rewrite, or 0 when the joined path does not fit a path buffer.
 int reorder_multi_selection(char* buffer, size_t cap);
-// Save dialog; name (260 bytes) gives the proposed name and receives the chosen path.
+// Save dialog; name (260 bytes) gives the proposed name and receives the chosen
+// path. A new file may be named: only its folder must exist.
 int save_print_settings_dialog(HWND owner, const char* folder, char* name);
+// The common dialogs behind the two; tests put a function here that looks at
+// the request before it runs the real dialog.
+extern BOOL(WINAPI* open_file_dialog_call)(OPENFILENAMEA*);
+extern BOOL(WINAPI* save_file_dialog_call)(OPENFILENAMEA*);
 // Folder picker opening at folder (260 bytes, in and out). 1 when a folder was chosen.
 int browse_for_folder(HWND owner, char* folder, const char* title);
 int CALLBACK browse_folder_cb(HWND dialog, UINT message, LPARAM param, LPARAM data);

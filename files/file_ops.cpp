@@ -2,7 +2,7 @@
 // Destructive walks never enter links (the walker's default) and remove a
 // link itself rather than what it points to; tree copies report any item
 // that failed, so a move across drives keeps its source unless the copy is
-// complete.
+// complete. A file copy replaces its destination only once it is whole.
 #include "files/file_ops.h"
 #include "files/fs_query.h"
 #include "base/holders.h"
@@ -107,10 +107,33 @@ int rm_file(const char* path)
     return 0;
 }
 
+// Deletes a file this module made, whatever attributes the copy gave it.
+static void remove_quietly(const char* path)
+{
+    SetFileAttributesA(path, FILE_ATTRIBUTE_NORMAL);
+    DeleteFileA(path);
+}
+
+// Copies one file whole: to a free temporary name in the destination's
+// folder first, which takes the destination's place only once the copy is
+// complete. A copy that fails halfway (a full drive, a read error) leaves the
+// destination as it was and no part of a file behind. A file is never copied
+// onto itself under another spelling.
+static bool copy_whole_file(const char* source, const char* destination)
+{
+    char target[PATH_BUF], folder[PATH_BUF], temp[MAX_PATH];
+    if (!full_path(target, sizeof target, destination) || same_item(source, target) != 0 ||
+        !parent_folder(target, folder) || !GetTempFileNameA(folder, "zcp", 0, temp))
+        return false;
+    if (CopyFileA(source, temp, FALSE) && MoveFileExA(temp, target, MOVEFILE_REPLACE_EXISTING)) return true;
+    remove_quietly(temp);
+    return false;
+}
+
 int cp_file(const char* source, const char* destination)
 {
     if (!path_exists(source, 0)) return 0;
-    int ok = is_folder(source) ? cp_tree(source, destination) : (CopyFileA(source, destination, FALSE) ? 1 : 0);
+    int ok = is_folder(source) ? cp_tree(source, destination) : (copy_whole_file(source, destination) ? 1 : 0);
     if (ok) file_op_log("..cp %s -> %s\n", source, destination);
     return ok;
 }
@@ -214,7 +237,7 @@ int cp_tree_file_cb(walk_item* item)
 {
     char destination[PATH_BUF];
     if (!path_join(destination, item->second_path, item->find_data->cFileName) ||
-        !CopyFileA(item->path, destination, FALSE))
+        !copy_whole_file(item->path, destination))
         item->failures++;
     return 1;
 }

@@ -1,10 +1,12 @@
 // File system queries (see fs_query.h). GetDiskFreeSpaceExA and
 // GetCompressedFileSizeA are looked up in kernel32 at run time, once.
 #include "files/fs_query.h"
+#include "base/dll_load.h"
 #include "base/holders.h"
 #include "files/registry_path.h"
 #include "files/strings.h"
 #include "files/walker.h"
+#include <cmath>
 #include <cstring>
 
 static const double TWO_32 = 4294967296.0;
@@ -44,7 +46,7 @@ static entry_loader* load_kernel32_entry(entry_loader* loader, const char* name)
 {
     if (loader->tried) return loader;
     loader->tried = 1;
-    loader->module = LoadLibraryA("kernel32.dll");
+    loader->module = load_system_dll("kernel32.dll");
     loader->entry = loader->module ? GetProcAddress(loader->module, name) : nullptr;
     if (!loader->entry && loader->module) {
         FreeLibrary(loader->module);
@@ -101,6 +103,26 @@ double disk_free_bytes(const char* path)
     double avail = 0;
     get_disk_free(path, &avail, nullptr, nullptr);
     return avail;
+}
+
+int get_drive_clusters(const char* path, drive_clusters* out)
+{
+    *out = {};
+    char root[PATH_BUF];
+    DWORD sectors, bytes, free_clusters, clusters;
+    if (!path_root(path, root, sizeof root) || !GetDiskFreeSpaceA(root, &sectors, &bytes, &free_clusters, &clusters) ||
+        !sectors || !bytes)
+        return 0;
+    out->sectors_per_cluster = sectors;
+    out->bytes_per_sector = bytes;
+    out->cluster_bytes = double(sectors) * double(bytes);
+    out->free_clusters = double(free_clusters);
+    return 1;
+}
+
+double clusters_for(double size, const drive_clusters& d)
+{
+    return d.cluster_bytes > 0 ? std::ceil(size / d.cluster_bytes) : 0;
 }
 
 entry_loader* load_compressed_size_fn(entry_loader* loader)
@@ -283,8 +305,7 @@ SYSTEMTIME* item_local_systime(const char* path, SYSTEMTIME* out)
     DWORD attributes = path ? GetFileAttributesA(path) : INVALID_FILE_ATTRIBUTES;
     if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY))
         return file_local_systime(path, out);
-    char saved[PATH_BUF];
-    DWORD had = GetCurrentDirectoryA(sizeof saved, saved);
+    current_folder_kept keep;
     char folder[PATH_BUF];
     FILETIME newest = {0, 0};
     walk_item rec = {};
@@ -295,7 +316,6 @@ SYSTEMTIME* item_local_systime(const char* path, SYSTEMTIME* out)
         file_local_systime(path, out);
     else
         raw_to_local(newest, out);
-    if (had && had < sizeof saved) SetCurrentDirectoryA(saved);
     return out;
 }
 

@@ -27,6 +27,20 @@ void get_disk_free(const char* path, double* free_for_caller, double* total, dou
 double disk_total_bytes(const char* path);
 double disk_free_bytes(const char* path);
 
+// The allocation units of the drive of path (GetDiskFreeSpaceA on its root).
+// A file takes whole clusters, so room is counted in them, never in bytes or
+// sectors: a hundred small files need a hundred clusters.
+struct drive_clusters {
+    DWORD sectors_per_cluster;
+    DWORD bytes_per_sector;
+    double cluster_bytes;
+    double free_clusters;
+};
+// 0 (all fields 0) when the drive cannot be asked.
+int get_drive_clusters(const char* path, drive_clusters* out);
+// The clusters a file of size bytes takes.
+double clusters_for(double size, const drive_clusters& d);
+
 // Fills the compressed-size loader with GetCompressedFileSizeA.
 entry_loader* load_compressed_size_fn(entry_loader* loader);
 // Bytes the file occupies on disk, or its plain size when that cannot be had.

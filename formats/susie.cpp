@@ -5,6 +5,7 @@
 // (an extracted archive, a disc) must never run.
 #include "formats/susie.h"
 #include "formats/dib_picture.h"
+#include "base/dll_load.h"
 #include "base/holders.h"
 #include "graphics/kavtrel.h"
 #include <cstring>
@@ -15,38 +16,14 @@ susie_plugin susie_plugin_table[SUSIE_SLOTS] = {
 };
 char susie_plugin_folder[PATH_BUF];
 
-// The folder of this program (with its trailing backslash), "" when unknown.
-static bool program_folder(char* out, size_t cap)
-{
-    char exe[PATH_BUF];
-    DWORD n = GetModuleFileNameA(nullptr, exe, sizeof exe);
-    if (n == 0 || n >= sizeof exe) return false;
-    char* slash = mb_strrchr(exe, '\\');
-    if (!slash) return false;
-    slash[1] = 0;
-    return text_copy(out, cap, exe);
-}
-
-static HMODULE load_from(const char* folder, const char* file_name)
-{
-    if (!folder || !folder[0]) return nullptr;
-    char path[PATH_BUF];
-    const char* last = mb_last(folder);
-    const char* sep = last && *last == '\\' ? "" : "\\";
-    if (!text_format(path, sizeof path, "%s%s%s", folder, sep, file_name)) return nullptr;
-    if (GetFileAttributesA(path) == INVALID_FILE_ATTRIBUTES) return nullptr;
-    // The plug-in's own imports are searched from its folder first.
-    return LoadLibraryExA(path, nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
-}
-
 int load_susie_plugin(int index)
 {
     if (index < 1 || index >= SUSIE_SLOTS) return 0;
     susie_plugin& p = susie_plugin_table[index];
     if (p.module) return index;
     char own[PATH_BUF];
-    library_holder module(load_from(susie_plugin_folder, p.file_name));
-    if (!module && program_folder(own, sizeof own)) module.reset(load_from(own, p.file_name));
+    library_holder module(load_dll_from(susie_plugin_folder, p.file_name));
+    if (!module && program_folder(own, sizeof own)) module.reset(load_dll_from(own, p.file_name));
     if (!module) return 0;
     auto info = (susie_plugin_info_fn)GetProcAddress(module.get(), "GetPluginInfo");
     auto picture_info = (susie_picture_info_fn)GetProcAddress(module.get(), "GetPictureInfo");

@@ -4,6 +4,7 @@
 // closing of source and source manager, which every exit path goes through.
 #include "formats/twain.h"
 #include "formats/dib_picture.h"
+#include "base/dll_load.h"
 #include "base/holders.h"
 #include "graphics/kavtrel.h"
 #include <cstring>
@@ -14,7 +15,7 @@ const char* twain_dsm_name = "twain_32.dll";
 int load_twain_dsm(HWND parent)
 {
     if (!twain.module) {
-        HMODULE m = LoadLibraryA(twain_dsm_name);
+        HMODULE m = load_installed_dll(twain_dsm_name);
         if (!m) return 0;
         auto entry = (twain_entry_fn)GetProcAddress(m, "DSM_Entry");
         if (!entry) {

@@ -1,5 +1,6 @@
 // The console's rich-edit control, made when the console frame is created
 // and let go of when it is destroyed, and the console's two text formats.
+#include "base/dll_load.h"
 #include "graphics/kavtrel.h"
 #include "graphics/internal.h"
 
@@ -9,7 +10,7 @@ static HMODULE riched_library;
 
 void console_create(HWND frame)
 {
-    if (!riched_library) riched_library = LoadLibraryA("RICHED32.DLL");
+    if (!riched_library) riched_library = load_installed_dll("RICHED32.DLL");
     RECT rc;
     GetClientRect(frame, &rc);
     console_edit =

@@ -7,19 +7,7 @@
 #include <cstdlib>
 #include <cstring>
 
-double draw_line_width = 0.2;
-int draw_pen_style = PS_SOLID;
-COLORREF draw_pen_colour = 0;
-COLORREF draw_text_colour = 0;
-COLORREF draw_back_colour = 0xffffff;
-unsigned char draw_fill_mask[8];
-int draw_font_angle, draw_font_orientation;
-BYTE draw_italic, draw_underline, draw_strikeout;
-char draw_font_face[LF_FACESIZE];
-HPEN draw_pen;
-HBRUSH draw_brush;
-HFONT draw_font;
-static double text_x, text_y;
+drawing_state drawing;
 
 static HDC cur_dc() { return current_page ? current_page->dc : nullptr; }
 
@@ -31,11 +19,11 @@ static int units(double v) { return (int)(v * 20); }
 void drawing_state_select(HDC dc)
 {
     if (!dc) return;
-    if (draw_pen) SelectObject(dc, draw_pen);
-    if (draw_brush) SelectObject(dc, draw_brush);
-    if (draw_font) SelectObject(dc, draw_font);
-    SetTextColor(dc, draw_text_colour);
-    SetBkColor(dc, draw_back_colour);
+    if (drawing.pen) SelectObject(dc, drawing.pen);
+    if (drawing.brush) SelectObject(dc, drawing.brush);
+    if (drawing.font) SelectObject(dc, drawing.font);
+    SetTextColor(dc, drawing.text_colour);
+    SetBkColor(dc, drawing.back_colour);
 }
 
 // A buffer DC that stops being current lets go of the shared objects, so a
@@ -50,18 +38,18 @@ void drawing_state_unselect(HDC dc)
 
 void drawing_objects_delete()
 {
-    if (draw_pen) DeleteObject(draw_pen);
-    if (draw_brush) DeleteObject(draw_brush);
-    if (draw_font) DeleteObject(draw_font);
-    draw_pen = nullptr;
-    draw_brush = nullptr;
-    draw_font = nullptr;
+    if (drawing.pen) DeleteObject(drawing.pen);
+    if (drawing.brush) DeleteObject(drawing.brush);
+    if (drawing.font) DeleteObject(drawing.font);
+    drawing.pen = nullptr;
+    drawing.brush = nullptr;
+    drawing.font = nullptr;
 }
 
 static HBRUSH mask_brush(const char* function, const char* message)
 {
     WORD rows[8];
-    for (int i = 0; i < 8; i++) rows[i] = draw_fill_mask[i];  // low byte first: the row's 8 pixels
+    for (int i = 0; i < 8; i++) rows[i] = drawing.fill_mask[i];  // low byte first: the row's 8 pixels
     HBITMAP bitmap = CreateBitmap(8, 8, 1, 1, rows);
     HBRUSH brush = CreatePatternBrush(bitmap);
     if (!DeleteObject(bitmap)) _fatal(message, function);
@@ -70,24 +58,24 @@ static HBRUSH mask_brush(const char* function, const char* message)
 
 void init_CurWnd()
 {
-    if (!draw_pen) draw_pen = CreatePen(PS_SOLID, 1, 0);
-    if (!draw_brush) draw_brush = mask_brush("init_CurWnd", "failed to delete bitmap object.");
-    if (!draw_font)
-        draw_font = CreateFontA(15, 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0, 0, "ＭＳ ゴシック");
+    if (!drawing.pen) drawing.pen = CreatePen(PS_SOLID, 1, 0);
+    if (!drawing.brush) drawing.brush = mask_brush("init_CurWnd", "failed to delete bitmap object.");
+    if (!drawing.font)
+        drawing.font = CreateFontA(15, 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0, 0, "ＭＳ ゴシック");
     drawing_state_select(cur_dc());
 }
 
 void _page_defaults()
 {
-    draw_line_width = 0.2;
-    draw_pen_style = PS_SOLID;
+    drawing.line_width = 0.2;
+    drawing.pen_style = PS_SOLID;
     _setcolor(0);
     _setfillmask();
     _setfont("t'System' h15");
     HDC dc = cur_dc();
     if (!dc) return;
-    draw_text_colour = 0;
-    draw_back_colour = 0xffffff;
+    drawing.text_colour = 0;
+    drawing.back_colour = 0xffffff;
     SetTextColor(dc, 0);
     SetBkColor(dc, 0xffffff);
 }
@@ -96,12 +84,12 @@ COLORREF _setcolor(COLORREF colour)
 {
     HDC dc = cur_dc();
     if (!dc) return (COLORREF)-1;
-    HPEN pen = CreatePen(draw_pen_style, units(draw_line_width), colour);
+    HPEN pen = CreatePen(drawing.pen_style, units(drawing.line_width), colour);
     SelectObject(dc, pen);
-    if (draw_pen && !DeleteObject(draw_pen)) _fatal("failed to delete pen object.", "_setcolor");
-    draw_pen = pen;
-    COLORREF previous = draw_pen_colour;
-    draw_pen_colour = colour;
+    if (drawing.pen && !DeleteObject(drawing.pen)) _fatal("failed to delete pen object.", "_setcolor");
+    drawing.pen = pen;
+    COLORREF previous = drawing.pen_colour;
+    drawing.pen_colour = colour;
     return previous;
 }
 
@@ -111,23 +99,22 @@ void _setfillmask()
     if (!dc) return;
     HBRUSH brush = mask_brush("_setfillmask", "failed to delete bitmap object");
     SelectObject(dc, brush);
-    if (draw_brush && !DeleteObject(draw_brush)) _fatal("failed to delete brush object.", "_setfillmask");
-    draw_brush = brush;
+    if (drawing.brush && !DeleteObject(drawing.brush)) _fatal("failed to delete brush object.", "_setfillmask");
+    drawing.brush = brush;
 }
 
 COLORREF _settextcolor(COLORREF colour)
 {
     HDC dc = cur_dc();
     if (!dc) return (COLORREF)-1;
-    draw_text_colour = colour;
+    drawing.text_colour = colour;
     return SetTextColor(dc, colour);
 }
 
 point_d _moveto(double x, double y)
 {
-    point_d old = {text_x, text_y};
-    text_x = x;
-    text_y = y;
+    point_d old = drawing.text_at;
+    drawing.text_at = {x, y};
     return old;
 }
 
@@ -136,7 +123,7 @@ text_size _text_extent(const char* text)
     text_size r = {0, 0};
     window_dc dc(console_frame);
     if (!dc) return r;
-    selected_object font(dc, draw_font);
+    selected_object font(dc, drawing.font);
     SIZE s = {0, 0};
     GetTextExtentPoint32A(dc, text, (int)strlen(text), &s);
     r.width = s.cx;
@@ -149,10 +136,10 @@ void _puttext(const char* text, int background_mode)
     HDC dc = cur_dc();
     if (!dc || !text) return;
     SetBkMode(dc, background_mode);
-    draw_back_colour = current_page->background;
-    SetBkColor(dc, draw_back_colour);
+    drawing.back_colour = current_page->background;
+    SetBkColor(dc, drawing.back_colour);
     SetTextAlign(dc, TA_TOP | TA_LEFT);
-    TextOutA(dc, units(text_x), units(text_y), text, (int)strlen(text));
+    TextOutA(dc, units(drawing.text_at.x), units(drawing.text_at.y), text, (int)strlen(text));
 }
 
 int _setfont(const char* description)
@@ -171,13 +158,14 @@ int _setfont(const char* description)
     if (!h) return 0;
     double height = strtod(h + 1, nullptr);
     if (units(height) == 0) return 0;
-    HFONT font = CreateFontA(units(height), 0, draw_font_angle * 10, draw_font_orientation * 10, FW_NORMAL, draw_italic,
-                             draw_underline, draw_strikeout, DEFAULT_CHARSET, 0, 0, 0, 0, face_buf);
+    HFONT font =
+        CreateFontA(units(height), 0, drawing.font_angle * 10, drawing.font_orientation * 10, FW_NORMAL, drawing.italic,
+                    drawing.underline, drawing.strikeout, DEFAULT_CHARSET, 0, 0, 0, 0, face_buf);
     if (!font) return 0;
-    text_copy(draw_font_face, face_buf);
+    text_copy(drawing.font_face, face_buf);
     SelectObject(dc, font);
-    if (draw_font && !DeleteObject(draw_font)) _fatal("failed to delete font object.", "_setfont");
-    draw_font = font;
+    if (drawing.font && !DeleteObject(drawing.font)) _fatal("failed to delete font object.", "_setfont");
+    drawing.font = font;
     return 1;
 }
 
@@ -218,5 +206,5 @@ HWND page_drawing_window(int page)
 }
 
 measuring_dc::measuring_dc(int page)
-    : dc_(page >= 1 && page < PAGE_SLOTS && page_table[page] ? page_table[page]->dc : nullptr), font_(dc_, draw_font)
+    : dc_(page >= 1 && page < PAGE_SLOTS && page_table[page] ? page_table[page]->dc : nullptr), font_(dc_, drawing.font)
 {}

@@ -74,6 +74,11 @@ static bool on_frame_menu_message(UINT message, WPARAM wparam, bool help_goes_on
     case WM_CLOSE: return on_close(result);
     case WM_INITMENUPOPUP: return on_init_menu_popup(wparam);
     case WM_COMMAND: return on_frame_command(wparam, help_goes_on, result);
+    case WM_ENTERIDLE: _announce_idle(); return false;
+    }
+    if (_take_idle_probe(message)) {
+        *result = 0;
+        return true;
     }
     return false;
 }
@@ -140,6 +145,19 @@ int _console_handle_message(HWND window, WPARAM wparam, UINT message, LPARAM lpa
     return console_message(window, message, wparam, lparam, &result) ? 0 : 1;
 }
 
+// The picture covers only what was drawn: the rest of the window is the
+// page's background, whether or not the window was invalidated with an erase.
+static void paint_background(HWND window, HDC dc, const RECT& area, const page_record* p)
+{
+    HBRUSH brush = (HBRUSH)GetClassLongPtrA(window, GCLP_HBRBACKGROUND);
+    if (brush) {
+        FillRect(dc, &area, brush);
+        return;
+    }
+    brush_holder own(CreateSolidBrush(p->background));
+    if (own) FillRect(dc, &area, own.get());
+}
+
 static void paint_page_window(HWND window)
 {
     PAINTSTRUCT ps;
@@ -149,6 +167,7 @@ static void paint_page_window(HWND window)
         p = _page_of_frame(window);
         if (p && p->child) p = nullptr;  // the drawing child paints, not its frame
     }
+    if (p) paint_background(window, dc, ps.rcPaint, p);
     if (p && p->picture) _paint_page(window, dc, p->picture, p);
     EndPaint(window, &ps);
 }

@@ -37,16 +37,23 @@ void page_layout(page_record* page);
 // and leaves no current page. Every free or re-creation of a slot runs it first.
 void page_release_current(page_record* page);
 
-extern double draw_line_width;
-extern int draw_pen_style;
-extern COLORREF draw_pen_colour, draw_text_colour, draw_back_colour;
-extern unsigned char draw_fill_mask[8];
-extern int draw_font_angle, draw_font_orientation;
-extern BYTE draw_italic, draw_underline, draw_strikeout;
-extern char draw_font_face[LF_FACESIZE];
-extern HPEN draw_pen;
-extern HBRUSH draw_brush;
-extern HFONT draw_font;
+// The drawing state: one set for the whole library, applied to the current
+// page. The pen, brush and font are made by init_CurWnd and replaced by each
+// setter, which deletes the object it replaces.
+struct drawing_state {
+    double line_width = 0.2;  // page units
+    int pen_style = PS_SOLID;
+    COLORREF pen_colour = 0, text_colour = 0, back_colour = 0xffffff;
+    unsigned char fill_mask[8] = {};           // one byte per pattern row; all zero fills solid
+    int font_angle = 0, font_orientation = 0;  // degrees
+    BYTE italic = 0, underline = 0, strikeout = 0;
+    char font_face[LF_FACESIZE] = {};  // the last face _setfont was given
+    HPEN pen = nullptr;
+    HBRUSH brush = nullptr;
+    HFONT font = nullptr;
+    point_d text_at = {0, 0};  // where _puttext writes, page units
+};
+extern drawing_state drawing;
 
 // The drawing state goes with the current page: whenever a page becomes
 // current (created, selected or re-selected), the library's pen, brush,
@@ -74,6 +81,12 @@ extern HWND console_edit;
 extern int app_started;
 
 extern clock_t kavtrel_start_clock;
+// The idle signal for tools that drive the program (pump.cpp): a probe
+// message is noted (1 when message is the probe), and the next time the
+// program waits for the user the signal is given.
+void idle_signal_init();
+int _take_idle_probe(UINT message);
+void _announce_idle();
 extern HACCEL console_accel;
 extern HMENU edit_popup, window_popup;
 extern CHARFORMATA console_format, printf_format;

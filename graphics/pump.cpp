@@ -2,6 +2,8 @@
 // the end-of-run elapsed-time text and the recorded close request.
 #include "graphics/kavtrel.h"
 #include "graphics/internal.h"
+#include "base/holders.h"
+#include <climits>
 #include <cstdlib>
 
 HACCEL console_accel;
@@ -48,10 +50,47 @@ int _pump()
     return 0;
 }
 
+// The program says when it waits for the user. WaitForInputIdle cannot tell:
+// Wine sets a process's idle event once and never resets it, and a pass that
+// pumps with PeekMessage answers sent messages in the middle of its work. So
+// a tool that drives the program (the screen tests) posts the registered
+// message "kavtrel-idle-probe" to one of its windows after its input, and the
+// library answers by releasing the semaphore "kavtrel-idle-<process id>" once
+// the program has nothing left to do: when the main loop finds its queue empty
+// (that empty peek has also put the windows' pixels on the display), or when a
+// modal dialog or menu of the program goes idle (WM_ENTERIDLE). One probe, one
+// release.
+static kernel_object idle_semaphore;
+static UINT idle_probe_message;
+static int idle_probe_pending;
+
+void idle_signal_init()
+{
+    char name[64];
+    idle_probe_message = RegisterWindowMessageA("kavtrel-idle-probe");
+    if (!idle_semaphore && text_format(name, sizeof name, "kavtrel-idle-%lu", GetCurrentProcessId()))
+        idle_semaphore.reset(CreateSemaphoreA(nullptr, 0, LONG_MAX, name));
+}
+
+int _take_idle_probe(UINT message)
+{
+    if (!idle_probe_message || message != idle_probe_message) return 0;
+    idle_probe_pending = 1;
+    return 1;
+}
+
+void _announce_idle()
+{
+    if (!idle_probe_pending) return;
+    idle_probe_pending = 0;
+    if (idle_semaphore) ReleaseSemaphore(idle_semaphore.get(), 1, nullptr);
+}
+
 int message_loop()
 {
     MSG msg;
     for (;;) {
+        if (idle_probe_pending && !PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE)) _announce_idle();
         BOOL got = GetMessageA(&msg, nullptr, 0, 0);
         if (got == 0) return (int)msg.wParam;
         if (got == -1) return 0;

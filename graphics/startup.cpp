@@ -29,6 +29,7 @@ int kavtrel_start(HINSTANCE instance, HINSTANCE previous, const char* command_li
 
     text_copy(kavtrel_command_line_buf, command_line ? command_line : "");
     kavtrel_command_line = kavtrel_command_line_buf;
+    idle_signal_init();
 
     InitCommonControls();
     if (!previous) {

@@ -33,6 +33,10 @@ enum { UNKANJ_MESSAGE_BUF = 256 };
 // to the standard error stream). Returns the kanji code for `c`, 0 for `t` and
 // `?`, or one of the errors above.
 int unkanj_main(const char* command, char* message);
+// The code of a text file as `c` finds it, or an error above, without the
+// check text that `c` writes to the standard output: for callers that only
+// want to know (the browser classifying its entries).
+int kanji_code_of_file(const char* path);
 
 // Byte classes: one set of flag bits per byte value; 0 is a bad byte.
 enum {

@@ -308,7 +308,8 @@ static int run(CUnKanj& k, const std::string& source, const std::string& destina
     return 0;
 }
 
-int unkanj_main(const char* command, char* message)
+// One command; quiet keeps the check text of `c` off the standard output.
+static int unkanj_run(const char* command, char* message, bool quiet)
 {
     char text[UNKANJ_MESSAGE_BUF] = "";
     int result = 0;
@@ -333,7 +334,9 @@ int unkanj_main(const char* command, char* message)
             }
         }
     }
-    if (check_to_stdout) {
+    if (check_to_stdout && quiet) {
+        text[0] = 0;
+    } else if (check_to_stdout) {
         fputs(text, stdout);
         fflush(stdout);
         text[0] = 0;
@@ -345,4 +348,13 @@ int unkanj_main(const char* command, char* message)
         fflush(stderr);
     }
     return result;
+}
+
+int unkanj_main(const char* command, char* message) { return unkanj_run(command, message, false); }
+
+int kanji_code_of_file(const char* path)
+{
+    char command[PATH_BUF + 8], message[UNKANJ_MESSAGE_BUF];
+    if (!text_format(command, sizeof command, "c \"%s\"", path)) return UNKANJ_PARAMETER_ERROR;
+    return unkanj_run(command, message, true);
 }

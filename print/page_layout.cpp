@@ -84,13 +84,14 @@ void layout_cells()
     int reserve = reserves(r);
     double cw, ch;
     if (!r.fixed_cell_size) {
-        cw = (usable_w - (columns - 1) * (double)r.gap_x) / columns;
+        // Gaps, margins and reserves wider than the page leave cells of one unit, never of a negative size.
+        cw = std::fmax(1, (usable_w - (columns - 1) * (double)r.gap_x) / columns);
         if (r.square_cells && cw + r.gap_y > 0) {
             double q = (usable_h + r.gap_y - reserve) / (cw + r.gap_y);
             rows = (long long)q + (q - std::floor(q) > 0.5 ? 1 : 0);
             if (rows < 1) rows = 1;
         }
-        ch = (usable_h - (rows - 1) * (double)r.gap_y - reserve) / rows;
+        ch = std::fmax(1, (usable_h - (rows - 1) * (double)r.gap_y - reserve) / rows);
         if (r.square_cells && ch < cw) {
             double spare = (cw - ch) * columns;
             cw = ch;

@@ -5,6 +5,7 @@
 #include "print/page_render.h"
 #include "print/page_geometry.h"
 #include "print/print_settings.h"
+#include "print/printer.h"
 #include "browser/browser_list.h"
 #include "browser/cell_extras.h"
 #include "browser/comment_files.h"
@@ -245,6 +246,51 @@ double physical_limit(const char* path, const _bmap* b, double dw, double dh)
     return std::fmin(1.0, m);
 }
 
+// Printer pixels per page unit across and down, or 0 when there is no printer.
+double printer_pixels_per_unit(bool across)
+{
+    const print_settings_state& s = print_settings;
+    if (!s.printer_dc || s.page_width <= 0 || s.page_height <= 0) return 0;
+    return across ? (double)GetDeviceCaps(s.printer_dc, HORZRES) / s.page_width
+                  : (double)GetDeviceCaps(s.printer_dc, VERTRES) / s.page_height;
+}
+
+// The JPEG decoder's reduction (1, 2, 4 or 8) that still leaves a picture at
+// least the pixels of the largest it can be drawn in its cell (covering it),
+// counted in page units and in printer pixels alike: a camera photo in a
+// small cell is then decoded, turned and shrunk at a fraction of its size.
+// Posters and sizes that cannot be probed are decoded whole.
+int load_divisor(const char* path, double cw, double ch)
+{
+    const print_settings_record& r = print_settings.record;
+    double per_x = printer_pixels_per_unit(true), per_y = printer_pixels_per_unit(false);
+    const char* ext = path_extension(path);
+    int w, h, xr, yr;
+    if (r.poster || !per_x || !per_y || !extension_is(ext, ".JPG", ".JPEG", ".JPE") ||
+        !_image_info(path, &w, &h, &xr, &yr) || w < 1 || h < 1)
+        return 1;
+    // Turned as turn_picture will turn it.
+    bool turned = r.turn_to_fit ? cw != ch && w != h && (cw > ch) != (w > h) : (rotation_from_name(path) & 1) != 0;
+    if (turned) std::swap(w, h);
+    double cover = std::fmax(cw * std::fmax(per_x, 1) / w, ch * std::fmax(per_y, 1) / h);
+    int divisor = 1;
+    while (divisor < 8 && 2 * divisor * cover <= 1) divisor *= 2;
+    return divisor;
+}
+
+// A picture goes to the printer with no more pixels than it covers there:
+// shrunk to its drawn size in printer pixels before it is recorded, so that a
+// page of camera photos is recorded and spooled at the paper's resolution,
+// not at the cameras'.
+void shrink_to_printer_pixels(picture_holder& pic, double dw, double dh)
+{
+    double across = std::ceil(dw * printer_pixels_per_unit(true)),
+           down = std::ceil(dh * printer_pixels_per_unit(false));
+    double f = std::fmax(across / pic.b->width, down / pic.b->height);
+    if (!(f > 0 && f < 1)) return;
+    if (_bmap* smaller = _bmap_zoom(pic.b, 0, f)) pic.replace(smaller);
+}
+
 void draw_picture(HDC page_dc, _bmap* b, int x, int y, int dw, int dh)
 {
     SetStretchBltMode(page_dc, HALFTONE);
@@ -313,6 +359,21 @@ void draw_caption(HDC page_dc, HDC measure, const cell_entry& entry, int x, int 
     }
 }
 
+// Date, time and size in grey, aligned within `width` from `left`, never left of it.
+void draw_info_line(HDC page_dc, HDC measure, const file_kind_base* entry, double left, double top, double width)
+{
+    const print_settings_record& r = print_settings.record;
+    page_font font(page_dc, measure, r.info_font);
+    char text[CAPTION_BUF];
+    int shown = date_size_text(entry, measure, text, sizeof text, r.show_date, r.show_time, r.show_size, width);
+    double x = left;
+    if (r.info_align == 1)
+        x += (width - shown) / 2;
+    else if (r.info_align == 2)
+        x += width - shown;
+    put_text(page_dc, (int)std::fmax(x, left), (int)top, text, RGB(0x80, 0x80, 0x80));
+}
+
 void draw_cell(HDC page_dc, HDC measure, int page, int cell, int cells, long long page_pixels)
 {
     print_settings_state& s = print_settings;
@@ -333,7 +394,7 @@ void draw_cell(HDC page_dc, HDC measure, int page, int cell, int cells, long lon
     bool thumbnail = false;
     if (image) {
         if (print_settings.preview && !r.poster) thumbnail = (pic.b = thumbnail_copy(item)) != nullptr;
-        if (!pic.b) pic.b = _bmap_load(entry.path, 0, 1.0);
+        if (!pic.b) pic.b = _bmap_load(entry.path, 0, load_divisor(entry.path, cw, ch));
         if (pic.b && r.poster) {
             int turns = r.turn_to_fit ? 0 : rotation_from_name(entry.path);
             long long per_image = columns * (r.rows < 1 ? 1 : r.rows);
@@ -356,6 +417,7 @@ void draw_cell(HDC page_dc, HDC measure, int page, int cell, int cells, long lon
         }
         xo = (cw - dw) * r.align_x * 0.5;
         yo = (ch - dh) * r.align_y * 0.5;
+        shrink_to_printer_pixels(pic, dw, dh);
         draw_picture(page_dc, pic.b, (int)(x + xo), (int)(y + yo), (int)dw, (int)dh);
     } else if (entry.record && entry.record->text) {
         draw_text_preview(entry.record, page_dc, 9, "ＭＳ 明朝", RGB(0, 0, 0), cw, ch, x, y);
@@ -366,15 +428,11 @@ void draw_cell(HDC page_dc, HDC measure, int page, int cell, int cells, long lon
                      at_picture ? dw : cw);
     }
     if (image && (r.show_date || r.show_size || r.show_time)) {
-        page_font font(page_dc, measure, r.info_font);
-        char text[CAPTION_BUF];
-        int width = date_size_text(entry.record, measure, text, sizeof text, r.show_date, r.show_time, r.show_size, dw);
-        int tx = (int)(x + xo);
-        if (r.info_align == 1)
-            tx += (int)((dw - width) / 2);
-        else if (r.info_align == 2)
-            tx += (int)(dw - width);
-        put_text(page_dc, tx, (int)(y + yo + dh), text, RGB(0x80, 0x80, 0x80));
+        // Under the picture; without one (a file gone since it was listed) across the cell where it would stand.
+        if (pic.b)
+            draw_info_line(page_dc, measure, entry.record, x + xo, y + yo + dh, dw);
+        else
+            draw_info_line(page_dc, measure, entry.record, x, y + ch * r.align_y * 0.5, cw);
     }
     if (r.frame) {
         pen_holder pen(CreatePen(PS_SOLID, 0, RGB(0, 0, 0)));
@@ -404,6 +462,8 @@ HENHMETAFILE render_print_pages(int page)
     }
     HDC page_dc = CreateEnhMetaFileA(print_settings.printer_dc, nullptr, &frame, "ZOTE");
     if (!page_dc) return nullptr;
+    // Text is measured as the paper shows it, whatever state the printer DC was left in.
+    printer_page_mapping paper(print_settings.printer_dc);
     rendered_page_count++;
     draw_header(page_dc, m.dc, page);
     long long pixels = page_pixel_total(page, cells);

@@ -65,7 +65,7 @@ void paint_preview_page(HDC dc, bool erase)
     double hs = GetDeviceCaps(printer, HORZSIZE), vs = GetDeviceCaps(printer, VERTSIZE);
     if (hs <= 0 || vs <= 0) return;
     int w = print_settings.page_width, h = print_settings.page_height;
-    int saved = SaveDC(dc);
+    saved_dc_state saved(dc);
     SetMapMode(dc, MM_ANISOTROPIC);
     SetWindowExtEx(dc, (int)(w * paper_width_mm() / hs), (int)(h * paper_height_mm() / vs), nullptr);
     SetViewportExtEx(dc, client.right, client.bottom, nullptr);
@@ -73,7 +73,7 @@ void paint_preview_page(HDC dc, bool erase)
                    nullptr);
     RECT area = page_rect();
     PlayEnhMetaFile(dc, page, &area);
-    RestoreDC(dc, saved);
+    saved.reset();
     update_controls();
 }
 

@@ -242,18 +242,15 @@ void refresh(HWND dialog)
 
 void save_named(HWND dialog)
 {
-    char cwd[PATH_BUF] = "";
-    GetCurrentDirectoryA(sizeof cwd, cwd);
+    current_folder_kept keep;  // the file dialog moves the current folder
     char name[PATH_BUF] = "ユーザー設定";
     if (print_dialog_hooks.save_dialog(dialog, print_settings.settings_folder, name))
         save_print_settings(&print_settings.record, name);
-    SetCurrentDirectoryA(cwd);
 }
 
 void load_named(HWND dialog)
 {
-    char cwd[PATH_BUF] = "";
-    GetCurrentDirectoryA(sizeof cwd, cwd);
+    current_folder_kept keep;  // the file dialog moves the current folder
     static char selection[PRINT_SETTINGS_SELECTION_BUF];
     if (print_dialog_hooks.load_dialog(selection, print_settings.settings_folder, dialog)) {
         int other_version = 0;
@@ -268,7 +265,6 @@ void load_named(HWND dialog)
                 DeleteFileA(path);
         }
     }
-    SetCurrentDirectoryA(cwd);
 }
 
 void apply_preset(HWND dialog, void (*preset)(print_settings_record*))

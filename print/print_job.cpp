@@ -4,6 +4,7 @@
 #include "print/page_geometry.h"
 #include "print/page_render.h"
 #include "print/print_settings.h"
+#include "print/printer.h"
 #include "browser/busy.h"
 #include "graphics/kavtrel.h"
 
@@ -12,19 +13,21 @@ static void report(const char* text)
     kavtrel_message_box(console_window(), text, "ZOTE", MB_OK | MB_ICONEXCLAMATION);
 }
 
-static void print_one_page(HDC dc, int page)
+// One page played into the printer; false when the printer refused it.
+static bool print_one_page(HDC dc, int page)
 {
-    StartPage(dc);
-    SetMapMode(dc, MM_ANISOTROPIC);
-    SetWindowExtEx(dc, print_settings.page_width, print_settings.page_height, nullptr);
-    SetViewportExtEx(dc, GetDeviceCaps(dc, HORZRES), GetDeviceCaps(dc, VERTRES), nullptr);
-    if (HENHMETAFILE recording = render_print_pages(page)) {
-        RECT area = page_rect();
-        PlayEnhMetaFile(dc, recording, &area);
-        DeleteEnhMetaFile(recording);
+    if (StartPage(dc) <= 0) return false;
+    {
+        printer_page_mapping mapping(dc);
+        if (HENHMETAFILE recording = render_print_pages(page)) {
+            RECT area = page_rect();
+            PlayEnhMetaFile(dc, recording, &area);
+            DeleteEnhMetaFile(recording);
+        }
     }
-    EndPage(dc);
+    if (EndPage(dc) <= 0) return false;
     print_settings.pages_sent++;
+    return true;
 }
 
 int print_pages()
@@ -49,10 +52,20 @@ int print_pages()
         return 0;
     }
     int pages = print_page_count();
-    for (int i = 0; i < pages; i++) {
-        if (print_settings.page_filter == -1 || print_settings.page_filter == i) print_one_page(dc, i);
+    bool sent = true;
+    for (int i = 0; i < pages && sent; i++) {
+        if (print_settings.page_filter == -1 || print_settings.page_filter == i) sent = print_one_page(dc, i);
     }
-    EndDoc(dc);
+    // A page or the document the printer could not take (a port that cannot
+    // be written fails only here) is said, as a job that cannot start is.
+    if (sent)
+        sent = EndDoc(dc) > 0;
+    else
+        AbortDoc(dc);
+    if (!sent) {
+        print_settings.pages_sent = 0;
+        report("印刷を完了できませんでした");
+    }
     _pump();
     return 0;
 }

@@ -5,5 +5,6 @@
 
 // 0 always; print_settings.pages_sent says how many pages went out. A job
 // that cannot start (no printer, StartDoc failed or cancelled) is reported
-// and renders nothing.
+// and renders nothing; one whose pages or end the printer refuses is
+// reported too, and counts no page. The printer DC keeps its mapping.
 int print_pages();

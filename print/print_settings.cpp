@@ -87,6 +87,78 @@ void evaluate_pixel_budget(print_settings_record* r)
     r->pixel_budget = factors ? (int32_t)product : 0;
 }
 
+namespace {
+
+// Lengths in page units (over two metres), font heights, and cell sizes in
+// millimetres: far beyond any paper, small enough for the layout's sums.
+enum : int32_t { LENGTH_HIGH = 10000, FONT_HIGH = 1000, CELL_MM_HIGH = 10000, GRID_HIGH = 32767, BASE_LIMIT = 1000000 };
+
+struct field_range {
+    int32_t print_settings_record::*field;
+    int32_t low, high;
+};
+typedef print_settings_record R;
+const field_range ranges[] = {
+    {&R::gap_x, 0, LENGTH_HIGH},
+    {&R::gap_y, 0, LENGTH_HIGH},
+    {&R::margin_left, 0, LENGTH_HIGH},
+    {&R::margin_top, 0, LENGTH_HIGH},
+    {&R::margin_right, 0, LENGTH_HIGH},
+    {&R::margin_bottom, 0, LENGTH_HIGH},
+    {&R::centre_on_paper, 0, 1},
+    {&R::columns, 1, GRID_HIGH},
+    {&R::rows, 1, GRID_HIGH},
+    {&R::poster, -1, 1},
+    {&R::fixed_cell_size, -1, 1},
+    {&R::cell_width_mm, 1, CELL_MM_HIGH},
+    {&R::cell_height_mm, 1, CELL_MM_HIGH},
+    {&R::turn_to_fit, -1, 1},
+    {&R::square_cells, 0, 1},
+    {&R::header_folder, 0, 1},
+    {&R::header_align, 0, 2},
+    {&R::fill_page, 0, 1},
+    {&R::size_mode, 0, 2},
+    {&R::align_y, 0, 2},
+    {&R::align_x, 0, 2},
+    {&R::show_date, 0, 1},
+    {&R::show_size, 0, 1},
+    {&R::show_time, 0, 1},
+    {&R::info_align, 0, 2},
+    {&R::caption_comment, 0, 1},
+    {&R::caption_name, 0, 1},
+    {&R::keep_number_prefix, 0, 1},
+    {&R::caption_at_picture, 0, 1},
+    {&R::printer_quirk, -1, 1},
+    {&R::header_page_number, 0, 1},
+    {&R::page_number_base, -BASE_LIMIT, BASE_LIMIT},
+    {&R::header_height, 0, LENGTH_HIGH},
+    {&R::header_font, 0, FONT_HIGH},
+    {&R::caption_font, 0, FONT_HIGH},
+    {&R::info_font, 0, FONT_HIGH},
+    {&R::dib_mode, -1, 1},
+    {&R::start_cell, 0, INT32_MAX},
+    {&R::frame, 0, 1},
+    {&R::crop, 0, 1},
+};
+// Every word has its range but the version, the budget (from its text) and the two texts.
+static_assert(sizeof ranges / sizeof ranges[0] + 2 + (PIXEL_BUDGET_TEXT + PRINT_TITLE_TEXT) / 4 ==
+                  sizeof(print_settings_record) / 4,
+              "a range for every word");
+
+}  // namespace
+
+void clamp_print_settings(print_settings_record* r)
+{
+    for (const field_range& f : ranges) {
+        int32_t& v = r->*f.field;
+        if (v < f.low) v = f.low;
+        if (v > f.high) v = f.high;
+    }
+    r->pixel_budget_text[sizeof r->pixel_budget_text - 1] = 0;
+    r->title[sizeof r->title - 1] = 0;
+    evaluate_pixel_budget(r);
+}
+
 int print_settings_path(const char* name, char* out)
 {
     if (!name || !*name) return text_copy(out, PATH_BUF, print_settings.settings_file) && out[0];
@@ -134,7 +206,6 @@ int load_print_settings(print_settings_record* r, const char* name, int* other_v
         return 0;
     }
     memcpy(r, bytes, n);
-    r->pixel_budget_text[sizeof r->pixel_budget_text - 1] = 0;
-    r->title[sizeof r->title - 1] = 0;
+    clamp_print_settings(r);
     return 1;
 }

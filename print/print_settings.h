@@ -94,8 +94,13 @@ int print_settings_path(const char* name, char* out);
 // Writes the 524 bytes through a temporary file that then replaces the old
 // one, so a failed write leaves the old file as it was. 1 on success.
 int save_print_settings(const print_settings_record* r, const char* name);
+// Brings every field into the range the dialog and the layouts give, and the
+// budget back in line with its text: a settings file may be hand-edited or
+// come from anywhere.
+void clamp_print_settings(print_settings_record* r);
 // Reads a file of this version over the record (a shorter file only its
-// bytes); both text fields are terminated afterwards. 1 on success; 0 when it
+// bytes); both text fields are terminated and every field is brought into
+// its range afterwards (clamp_print_settings). 1 on success; 0 when it
 // could not be read, with *other_version set when the file was opened and
 // its first word is another version.
 int load_print_settings(print_settings_record* r, const char* name, int* other_version = nullptr);

@@ -61,6 +61,14 @@ int select_printer(const char* name)
     return 1;
 }
 
+printer_page_mapping::printer_page_mapping(HDC dc) : saved_(dc)
+{
+    if (!saved_) return;
+    SetMapMode(dc, MM_ANISOTROPIC);
+    SetWindowExtEx(dc, print_settings.page_width, print_settings.page_height, nullptr);
+    SetViewportExtEx(dc, GetDeviceCaps(dc, HORZRES), GetDeviceCaps(dc, VERTRES), nullptr);
+}
+
 static INT_PTR CALLBACK printer_setup_hook(HWND dialog, UINT message, WPARAM, LPARAM)
 {
     if (message == WM_INITDIALOG) SetWindowTextA(dialog, "ﾌﾟﾘﾝﾀ設定");

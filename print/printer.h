@@ -2,6 +2,7 @@
 // and the unprintable offsets, and the kept printer choice of the dialog.
 #pragma once
 #include <windows.h>
+#include "base/holders.h"
 
 // Takes dc over as the printer of the run; the DC chosen before is deleted.
 // A null dc clears the choice.
@@ -23,3 +24,14 @@ int printer_copies();
 
 // The printer dialog; tests put an answering function here.
 extern BOOL(WINAPI* print_dialog_call)(PRINTDLGA*);
+
+// The printer DC mapped from page units onto its printable area while the
+// object lives, as a page is printed and its text is measured; the DC's
+// earlier state comes back afterwards.
+class printer_page_mapping {
+public:
+    explicit printer_page_mapping(HDC dc);
+
+private:
+    saved_dc_state saved_;
+};

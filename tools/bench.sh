@@ -112,6 +112,8 @@ ensure() { # screen
   fi
   # D: is the build tree that holds this bench, where the programs under test live.
   ln -sfn "$build" "$WINEPREFIX/dosdevices/d:"
+  # The small drive is a mount, which a stop or a reboot takes away.
+  . "$here/tools/bench.d/small_drive.sh"
   unlock
 }
 
@@ -139,6 +141,10 @@ case "$cmd" in
     ;;
   stop)
     wineserver -k >/dev/null 2>&1 || true
+    # Unmounted once no program of the prefix is left on it, so that the
+    # build tree holding the prefix can be removed.
+    wineserver -w >/dev/null 2>&1 || true
+    umount "$WINEPREFIX/zote-drives/small" >/dev/null 2>&1 || true
     for f in "$state"/display-*.pid; do [ -f "$f" ] && kill "$(cat "$f")" 2>/dev/null; done
     rm -f "$state"/display-*
     ;;

@@ -3,6 +3,7 @@
 # inside them, with the real Linux tools: exactly the expected members and
 # bytes. Usage: check_archive_folders.sh DIR
 set -euo pipefail
+. "$(cd "$(dirname "$0")" && pwd)/archive_manifest.sh"
 cd "$1"
 src=../archives/pics
 tmp=$(mktemp -d); trap 'rm -rf "$tmp"' EXIT
@@ -15,4 +16,15 @@ for d in zip lzh; do
     || { echo "$d: wrong members"; exit 1; }
   cmp "$tmp/$d/p1.bmp" "$src/p1.bmp" && cmp "$tmp/$d/p2x.bmp" "$src/p2.bmp" && cmp "$tmp/$d/sub/p3.bmp" "$src/sub/p3.bmp"
 done
+
+# Japanese names after a delete (日本語.txt), a rename (表示.txt to 予定表.txt)
+# and an add (ソフト/十/予備.txt): every other member's name and md5 as in the
+# tree, the empty folder where the format keeps folders, the names in the
+# archive's own encoding.
+mkdir -p "$tmp/want"
+cp -a ../archives/jsrc/. "$tmp/want/"
+rm "$tmp/want/日本語.txt"
+mv "$tmp/want/表示.txt" "$tmp/want/予定表.txt"
+printf 'yobi\r\n' > "$tmp/want/ソフト/十/予備.txt"
+check_japanese folder_ "$tmp/want" "$tmp"
 echo "archives written back from folders read back"

@@ -2,6 +2,7 @@
 # Reads the archives that the archiver tests wrote through the stand-in DLLs
 # with the real Linux tools. Usage: check_written_archives.sh DIR
 set -euo pipefail
+. "$(cd "$(dirname "$0")" && pwd)/archive_manifest.sh"
 cd "$1"
 unzip -tq written.zip
 unzip -tq -P sesame42 written_crypt.zip
@@ -15,4 +16,9 @@ cabextract -t written.cab
 tmp=$(mktemp -d); trap 'rm -rf "$tmp"' EXIT
 cabextract -q -d "$tmp/cab" written.cab && lhasa xqw="$tmp/lzh" written.lzh && unzip -q -d "$tmp/zip" written.zip
 for d in cab lzh zip; do cmp "$tmp/$d/sub/b.txt" ../archives/src/sub/b.txt; done
+
+# The Japanese tree packed like the tools' archives: every name (trail bytes
+# 0x5C included) and every file's md5 as in the tree, the empty folder where
+# the format keeps folders, and the names in the model's encoding.
+check_japanese written_ ../archives/jsrc "$tmp"
 echo "written archives read back"

@@ -89,4 +89,34 @@ with zipfile.ZipFile("longname.zip", "w") as z:
     data = open("pics/p2.bmp", "rb").read()
     z.writestr(zipfile.ZipInfo("a" * 300 + ".bmp", (2012, 3, 4, 5, 6, 8)), data)
     z.writestr(zipfile.ZipInfo("short.bmp", (2012, 3, 4, 5, 6, 8)), data)'
+# Japanese names: trail bytes 0x5C (表 ソ 能 十 予), nested folders and an
+# empty folder. "jsrc" holds the tree under UTF-8 names (for the checks and
+# the tools that take UTF-8), "jsrc932" the same tree under cp932 names, as
+# a Japanese Windows writes them. Archives keep cp932 names as raw bytes
+# (zip without the UTF-8 flag, GNU tar, LZH through jlha set to MS932,
+# gcab); jp_utf8.zip and jp_utf8.tar.gz carry the names in UTF-8.
+mkdir -p "jsrc/ソフト/十" "jsrc/空"
+printf 'hyouji\r\n' > "jsrc/表示.txt"
+printf 'nihongo\r\n' > "jsrc/日本語.txt"
+for i in $(seq 1 300); do printf 'nouryoku %04d\n' "$i"; done > "jsrc/ソフト/能力.txt"
+printf 'yotei\r\n' > "jsrc/ソフト/十/予定.txt"
+printf 'readme\r\n' > jsrc/readme.txt
+convert -size 8x6 xc:red -strip -quality 90 "jsrc/写真.jpg"
+find jsrc -type f -exec touch -d '2013-04-05 06:07:08' {} +
+(cd jsrc && find . -depth -mindepth 1 -print0) | while IFS= read -r -d '' f; do
+  t="jsrc932/$(printf '%s' "${f#./}" | iconv -f UTF-8 -t CP932)"
+  if [ -d "jsrc/$f" ]; then mkdir -p "$t"; else mkdir -p "$(dirname "$t")"; cp -p "jsrc/$f" "$t"; fi
+done
+find jsrc jsrc932 -type d -exec touch -d '2013-04-05 06:07:08' {} +
+(cd jsrc932 && LC_ALL=C zip -q -X -r -UN=N ../jp.zip .)
+(cd jsrc && LC_ALL=C.UTF-8 zip -q -X -r -UN=UTF8 ../jp_utf8.zip .)
+LC_ALL=C tar --format=gnu -czf jp.tar.gz -C jsrc932 .
+LC_ALL=C.UTF-8 tar --format=pax -czf jp_utf8.tar.gz -C jsrc .
+jfiles=("表示.txt" "日本語.txt" "写真.jpg" "readme.txt" "ソフト/能力.txt" "ソフト/十/予定.txt")
+jlha932() { LC_ALL=C.UTF-8 JAVA_TOOL_OPTIONS=-Dlha.encoding=MS932 jlha "$@" >/dev/null 2>&1; }
+(cd jsrc && jlha932 a2 ../jp.lzh "${jfiles[@]}" "空")
+(cd jsrc && jlha932 a0 ../jp_l0.lzh "${jfiles[@]}")
+cfiles=()
+for f in "${jfiles[@]}"; do cfiles+=("$(printf '%s' "$f" | iconv -f UTF-8 -t CP932)"); done
+(cd jsrc932 && LC_ALL=C gcab -c ../jp.cab "${cfiles[@]}" >/dev/null && LC_ALL=C gcab -c -z ../jp_mszip.cab "${cfiles[@]}" >/dev/null)
 touch "$out/.done"

@@ -10,13 +10,17 @@ build=${ZOTE_BUILD:-$here/build}
 cmake -S "$here" -B "$build" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$here/cmake/mingw-i686.cmake" \
       -DZOTE_DEPS="$ZOTE_DEPS_PREFIX" >/dev/null
 cmake --build "$build" -j"$(nproc)" --target zote
-# The stand-in archiver DLLs, when libarchive is there, go into the prefix.
+# The stand-in archiver DLLs, when libarchive is there, go into the prefix, and
+# the test printer is installed as the tests have it, so that printing and its
+# preview work from this command too.
 cmake --build "$build" -j"$(nproc)" --target archiver_standins >/dev/null 2>&1 || true
+cmake --build "$build" -j"$(nproc)" --target printer_setup >/dev/null
 export ZOTE_BENCH="$build/bench"
 # The program relaunches from its copy in the temporary folder, refreshed only
 # when the build number grows: drop the copy so that this build is what runs.
 rm -rf "$build"/bench/prefix/drive_c/users/*/Temp/zote/bin
 bash "$here/tools/bench.sh" shell bash "$here/tools/bench.d/archivers.sh"
+bash "$here/tools/bench.sh" exec "$build/standins/printer/printer_setup.exe" >/dev/null
 if [ -n "${DISPLAY:-}" ] && [ -z "${ZOTE_HEADLESS:-}" ]; then
   # A real display: the bench's prefix, shown on the user's screen.
   exec bash "$here/tools/bench.sh" shell bash -c 'export DISPLAY='"$DISPLAY"'; wine "D:\\zote.exe" "$@"' zote "$@"
@@ -25,13 +29,7 @@ shot="$build/zote-screenshot.png"
 # Without a folder argument the run opens a small sample folder with Japanese names.
 args=("$@")
 if [ ${#args[@]} -eq 0 ]; then
-  sample="$build/sample"
-  rm -rf "$sample" && mkdir -p "$sample/表示" "$sample/旅行 2020" "$sample/空のﾌｫﾙﾀﾞ"
-  for n in 海 山 ソース 能登 十和田湖 夕焼けの写真ファイル名がとても長い場合 a b; do
-    convert -size 64x48 "plasma:" "$sample/$n.jpg" 2>/dev/null || : > "$sample/$n.jpg"
-  done
-  convert -size 64x64 "gradient:skyblue-navy" "$sample/表示/一枚目.png" 2>/dev/null || : > "$sample/表示/一枚目.png"
-  cp "$sample/海.jpg" "$sample/旅行 2020/x.jpg"; echo "ZOTE" > "$sample/readme.txt"
+  bash "$here/tools/make_sample.sh" "$build/sample"
   args=("D:\\sample")
 fi
 bash "$here/tools/bench.sh" exec "$build/zote.exe" "${args[@]}" &

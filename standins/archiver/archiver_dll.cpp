@@ -70,17 +70,12 @@ void fill_info(const member& m, archive_member_info* info)
     info->compressed_size = static_cast<DWORD>(m.size);
     info->ratio = 1000;
     dos_date_time(m.mtime, &info->date, &info->time);
-    std::string name = m.name;
-    if (ARCHIVER_KIND == KIND_UNZIP || ARCHIVER_KIND == KIND_TAR)
-        for (size_t i = 0; i < name.size(); i++) {
-            unsigned char c = name[i];
-            if ((c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC))
-                i++;
-            else if (c == '\\')
-                name[i] = '/';
-        }
+    // zip and tar name folders with "/", the others with "\".
+    bool slashes = ARCHIVER_KIND == KIND_UNZIP || ARCHIVER_KIND == KIND_TAR;
+    std::string name = slashes ? swap_separators(m.name, '\\', '/') : m.name;
     size_t n = name.size() < size_t(ARCHIVE_NAME_MAX) ? name.size() : size_t(ARCHIVE_NAME_MAX);
     memcpy(info->name, name.data(), n);
+    if (m.utf8) info->flag |= ARCHIVE_FLAG_NAME_UTF8;
     memcpy(info->attribute, m.encrypted ? "---a-e" : "---a--", 6);
     memcpy(info->mode, m.encrypted ? "crypt" : "stored", m.encrypted ? 5 : 6);
 }

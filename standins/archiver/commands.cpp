@@ -17,8 +17,6 @@ struct command_line {
     bool has(const char* s) const { return std::find(switches.begin(), switches.end(), s) != switches.end(); }
 };
 
-bool is_lead(unsigned char c) { return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC); }
-
 // Splits into tokens; quoted tells whether a token began with a quote.
 void tokenize(const char* s, std::vector<std::string>* tokens, std::vector<bool>* quoted)
 {
@@ -29,7 +27,7 @@ void tokenize(const char* s, std::vector<std::string>* tokens, std::vector<bool>
         bool in_quotes = false;
         quoted->push_back(*s == '"');
         while (*s && (in_quotes || (*s != ' ' && *s != '\t'))) {
-            if (is_lead(*s) && s[1]) {
+            if (lead_byte(*s) && s[1]) {
                 t += s[0];
                 t += s[1];
                 s += 2;
@@ -93,20 +91,6 @@ std::string current_folder()
     char cwd[MAX_PATH];
     DWORD n = GetCurrentDirectoryA(sizeof cwd, cwd);
     return n && n < sizeof cwd ? std::string(cwd) : std::string();
-}
-
-std::string strip_slash(std::string s)
-{
-    while (s.size() > 3 && s.back() == '\\') s.pop_back();
-    return s;
-}
-
-bool ends_in_backslash(const std::string& s)
-{
-    if (s.empty()) return false;
-    size_t last = 0;
-    for (size_t i = 0; i < s.size(); i += is_lead(s[i]) && i + 1 < s.size() ? 2 : 1) last = i;
-    return s[last] == '\\';
 }
 
 bool any_match(const std::vector<std::string>& patterns, const std::string& name, bool recursive)
@@ -185,13 +169,14 @@ int extract(const command_line& c, bool junk, std::string* out)
     return result;
 }
 
-int write_kind(int kind, const std::string& archive, std::vector<member>& members, const std::string& password)
+int write_kind(int kind, const std::string& archive, std::vector<member>& members, const std::string& password,
+               bool utf8)
 {
     switch (kind) {
     case KIND_LHA: return write_lzh(archive, members);
     case KIND_CAB: return write_cab(archive, members);
-    case KIND_ZIP: return write_zip(archive, members, password.c_str());
-    default: return write_tar_gz(archive, members);
+    case KIND_ZIP: return write_zip(archive, members, password.c_str(), utf8);
+    default: return write_tar_gz(archive, members, utf8);
     }
 }
 
@@ -211,9 +196,14 @@ int pack(int kind, const command_line& c, bool fresh, bool move_sources, std::st
         whole_tree = c.args.size() == 2;
     }
     std::vector<std::string> patterns(c.args.begin() + first_pattern, c.args.end());
-    bool recursive = whole_tree || kind == KIND_TAR || c.has("-r") || c.has("-x1");
+    source_rules rules;
+    rules.recursive = whole_tree || kind == KIND_TAR || c.has("-r") || c.has("-x1");
+    // zip -r, tar and LHA -d1 store folders as members; cabinets hold files only.
+    rules.folders = kind == KIND_TAR || (kind == KIND_ZIP && c.has("-r")) || (kind == KIND_LHA && c.has("-d1"));
+    rules.skip_hidden = kind == KIND_LHA && !c.has("-a1") && !c.has("-a2");
+    rules.exclude = archive;
     std::vector<member> sources;
-    if (!collect_sources(base, patterns, recursive, archive, &sources)) return RESULT_NOTHING;
+    if (!collect_sources(base, patterns, rules, &sources)) return RESULT_NOTHING;
     member_list existing;
     if (!fresh && file_exists(archive)) {
         int r = read_archive(
@@ -231,9 +221,15 @@ int pack(int kind, const command_line& c, bool fresh, bool move_sources, std::st
     }
     all.insert(all.end(), sources.begin(), sources.end());
     if (all.empty()) return RESULT_NOTHING;
-    int result = write_kind(kind, archive, all, c.password);
+    // Names in UTF-8 when asked (zip -UN=UTF8, tar --format=pax) or when the
+    // archive added to has them so; cp932 bytes otherwise.
+    bool utf8 = c.has("-UN=UTF8") || c.has("--format=pax");
+    for (const member& m : existing.members)
+        if (m.utf8) utf8 = true;
+    int result = write_kind(kind, archive, all, c.password, utf8);
     if (result != RESULT_OK) return result;
     for (const member& s : sources) {
+        if (s.folder) continue;
         *out += "added: " + s.name + "\n";
         if (move_sources) {
             SetFileAttributesA(s.source.c_str(), FILE_ATTRIBUTE_NORMAL);

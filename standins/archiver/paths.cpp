@@ -5,8 +5,6 @@
 
 namespace {
 
-bool is_lead(unsigned char c) { return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC); }
-
 char fold(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 32) : c; }
 
 bool match_here(const char* p, const char* n)
@@ -17,22 +15,22 @@ bool match_here(const char* p, const char* n)
             // "*.*" and "*." accept a name without a dot.
             if (p[0] == '.' && (p[1] == '*' || p[1] == 0) && (p[1] == 0 || p[2] == 0)) {
                 bool has_dot = false;
-                for (const char* q = n; *q; q += is_lead(*q) && q[1] ? 2 : 1)
+                for (const char* q = n; *q; q += lead_byte(*q) && q[1] ? 2 : 1)
                     if (*q == '.') has_dot = true;
                 if (!has_dot) return true;
             }
-            for (const char* q = n;; q += is_lead(*q) && q[1] ? 2 : 1) {
+            for (const char* q = n;; q += lead_byte(*q) && q[1] ? 2 : 1) {
                 if (match_here(p, q)) return true;
                 if (!*q) return false;
             }
         }
         if (!*n) return false;
         if (*p == '?') {
-            n += is_lead(*n) && n[1] ? 2 : 1;
+            n += lead_byte(*n) && n[1] ? 2 : 1;
             p++;
             continue;
         }
-        if (is_lead(*p)) {
+        if (lead_byte(*p)) {
             if (p[0] != n[0] || p[1] != n[1]) return false;
             p += 2;
             n += 2;
@@ -47,17 +45,33 @@ bool match_here(const char* p, const char* n)
 
 }  // namespace
 
-std::string to_backslashes(const std::string& s)
+std::string swap_separators(const std::string& s, char from, char to)
 {
     std::string out = s;
     for (size_t i = 0; i < out.size(); i++) {
-        if (is_lead(out[i]) && i + 1 < out.size()) {
+        if (lead_byte(out[i]) && i + 1 < out.size()) {
             i++;
             continue;
         }
-        if (out[i] == '/') out[i] = '\\';
+        if (out[i] == from) out[i] = to;
     }
     return out;
+}
+
+std::string to_backslashes(const std::string& s) { return swap_separators(s, '/', '\\'); }
+
+bool ends_in_backslash(const std::string& s)
+{
+    if (s.empty()) return false;
+    size_t last = 0;
+    for (size_t i = 0; i < s.size(); i += lead_byte(s[i]) && i + 1 < s.size() ? 2 : 1) last = i;
+    return s[last] == '\\';
+}
+
+std::string strip_slash(std::string s)
+{
+    while (s.size() > 3 && ends_in_backslash(s)) s.pop_back();
+    return s;
 }
 
 bool name_is_safe(const std::string& name)
@@ -65,7 +79,7 @@ bool name_is_safe(const std::string& name)
     if (name.empty() || name[0] == '\\' || name[0] == '/') return false;
     size_t start = 0;
     for (size_t i = 0; i <= name.size(); i++) {
-        if (i < name.size() && is_lead(name[i]) && i + 1 < name.size()) {
+        if (i < name.size() && lead_byte(name[i]) && i + 1 < name.size()) {
             i++;
             continue;
         }
@@ -84,7 +98,7 @@ std::string base_name(const std::string& path)
 {
     size_t cut = 0;
     for (size_t i = 0; i < path.size(); i++) {
-        if (is_lead(path[i]) && i + 1 < path.size()) {
+        if (lead_byte(path[i]) && i + 1 < path.size()) {
             i++;
             continue;
         }
@@ -113,8 +127,7 @@ bool file_exists(const std::string& path) { return GetFileAttributesA(path.c_str
 bool make_folders(const std::string& folder)
 {
     if (folder.empty() || is_folder_path(folder)) return true;
-    std::string parent = folder.substr(0, folder.size() - base_name(folder).size());
-    while (parent.size() > 3 && parent.back() == '\\') parent.pop_back();
+    std::string parent = strip_slash(folder.substr(0, folder.size() - base_name(folder).size()));
     if (parent != folder && !parent.empty() && !make_folders(parent)) return false;
     return CreateDirectoryA(folder.c_str(), nullptr) || is_folder_path(folder);
 }
@@ -180,7 +193,7 @@ std::string absolute_path(const std::string& path)
 namespace {
 
 void add_tree(const std::string& folder, const std::string& prefix, const std::string& pattern, bool recursive,
-              const std::string& exclude, std::vector<member>* out)
+              const source_rules& rules, std::vector<member>* out)
 {
     WIN32_FIND_DATAA fd;
     HANDLE h = FindFirstFileA((folder + "\\*").c_str(), &fd);
@@ -189,19 +202,24 @@ void add_tree(const std::string& folder, const std::string& prefix, const std::s
         std::string name = fd.cFileName;
         if (name == "." || name == "..") continue;
         std::string path = folder + "\\" + name;
-        bool dir = (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
-        if (dir) {
-            if (recursive) add_tree(path, prefix + name + "\\", pattern, true, exclude, out);
-            continue;
-        }
-        if (!wildcard_match(pattern.c_str(), name.c_str())) continue;
-        if (!exclude.empty() && lstrcmpiA(path.c_str(), exclude.c_str()) == 0) continue;
         member m;
         m.name = prefix + name;
         m.source = path;
-        m.size = (static_cast<long long>(fd.nFileSizeHigh) << 32) | fd.nFileSizeLow;
         m.mtime = filetime_to_time(fd.ftLastWriteTime);
         m.attributes = fd.dwFileAttributes;
+        if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+            if (!recursive) continue;
+            if (rules.folders) {
+                m.folder = true;
+                out->push_back(m);
+            }
+            add_tree(path, prefix + name + "\\", pattern, true, rules, out);
+            continue;
+        }
+        if (rules.skip_hidden && (fd.dwFileAttributes & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM))) continue;
+        if (!wildcard_match(pattern.c_str(), name.c_str())) continue;
+        if (!rules.exclude.empty() && lstrcmpiA(path.c_str(), rules.exclude.c_str()) == 0) continue;
+        m.size = (static_cast<long long>(fd.nFileSizeHigh) << 32) | fd.nFileSizeLow;
         out->push_back(m);
     } while (FindNextFileA(h, &fd));
     FindClose(h);
@@ -209,8 +227,8 @@ void add_tree(const std::string& folder, const std::string& prefix, const std::s
 
 }  // namespace
 
-bool collect_sources(const std::string& base, const std::vector<std::string>& patterns, bool recursive,
-                     const std::string& exclude, std::vector<member>* out)
+bool collect_sources(const std::string& base, const std::vector<std::string>& patterns, const source_rules& rules,
+                     std::vector<member>* out)
 {
     std::vector<std::string> list = patterns;
     if (list.empty()) list.push_back("*.*");
@@ -221,15 +239,22 @@ bool collect_sources(const std::string& base, const std::vector<std::string>& pa
         std::string name = base_name(p);
         std::string dir_part = p.substr(0, p.size() - name.size());
         std::string folder = path.substr(0, path.size() - name.size());
-        while (!folder.empty() && folder.back() == '\\') folder.pop_back();
+        while (ends_in_backslash(folder)) folder.pop_back();
         std::string prefix = absolute ? std::string() : dir_part;
         if (name.find_first_of("*?") != std::string::npos) {
-            add_tree(folder, prefix, name, recursive, exclude, out);
+            add_tree(folder, prefix, name, rules.recursive, rules, out);
         } else if (is_folder_path(path)) {
-            add_tree(path, prefix + name + "\\", "*", true, exclude, out);
+            if (rules.folders) {
+                member m;
+                m.name = prefix + name;
+                m.folder = true;
+                m.source = path;
+                out->push_back(m);
+            }
+            add_tree(path, prefix + name + "\\", "*", true, rules, out);
         } else if (file_exists(path)) {
             size_t before = out->size();
-            add_tree(folder, prefix, name, false, exclude, out);
+            add_tree(folder, prefix, name, false, rules, out);
             if (out->size() == before) return false;
         } else {
             return false;

@@ -76,10 +76,10 @@ bool open_reader(reader& r, const char* path, const char* password, bool raw)
     return archive_read_open1(r.a) == ARCHIVE_OK;
 }
 
-// The member's name in cp932. In the "C" locale libarchive hands back the
-// header's bytes as they are: UTF-8 for zip names with the UTF-8 flag and for
-// pax, the local code page otherwise. A name that is valid UTF-8 beyond ASCII
-// is taken as UTF-8 (cp932 Japanese almost never is).
+// Names are handed over in cp932. In the "C" locale libarchive gives the
+// header's bytes as they are: UTF-8 for zip names with the UTF-8 flag and
+// for pax, the local code page otherwise. A name that is valid UTF-8 beyond
+// ASCII is taken as UTF-8 (cp932 Japanese almost never is).
 bool valid_utf8(const std::string& s, bool* beyond_ascii)
 {
     *beyond_ascii = false;
@@ -99,34 +99,117 @@ bool valid_utf8(const std::string& s, bool* beyond_ascii)
     return true;
 }
 
-std::string entry_name(archive_entry* e)
+bool wide_to_cp932(const wchar_t* w, std::string* out)
 {
-    const char* raw = archive_entry_pathname(e);
-    if (!raw) raw = archive_entry_pathname_utf8(e);
-    if (!raw) {
-        // Only a wide form: a name read as Unicode that the locale cannot hold.
-        const wchar_t* w = archive_entry_pathname_w(e);
-        int m = w ? WideCharToMultiByte(932, 0, w, -1, nullptr, 0, nullptr, nullptr) : 0;
-        if (m <= 1) return "";
-        std::string out(m, '\0');
-        WideCharToMultiByte(932, 0, w, -1, &out[0], m, nullptr, nullptr);
-        out.resize(m - 1);
-        return out;
-    }
-    std::string name = raw;
-    bool beyond = false;
-    if (!valid_utf8(name, &beyond) || !beyond) return name;
+    BOOL lossy = FALSE;
+    int m = WideCharToMultiByte(932, 0, w, -1, nullptr, 0, nullptr, &lossy);
+    if (m <= 1 || lossy) return false;
+    out->assign(m, '\0');
+    WideCharToMultiByte(932, 0, w, -1, &(*out)[0], m, nullptr, nullptr);
+    out->resize(m - 1);
+    return true;
+}
+
+bool utf8_to_cp932(const std::string& name, std::string* out)
+{
     int n = MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, name.c_str(), -1, nullptr, 0);
-    if (n <= 0) return name;
+    if (n <= 0) return false;
     std::wstring wide(n, L'\0');
     MultiByteToWideChar(CP_UTF8, 0, name.c_str(), -1, &wide[0], n);
-    BOOL lossy = FALSE;
-    int m = WideCharToMultiByte(932, 0, wide.c_str(), -1, nullptr, 0, nullptr, &lossy);
-    if (m <= 0 || lossy) return name;
-    std::string out(m, '\0');
-    WideCharToMultiByte(932, 0, wide.c_str(), -1, &out[0], m, nullptr, nullptr);
-    out.resize(m - 1);
-    return out;
+    return wide_to_cp932(wide.c_str(), out);
+}
+
+// libarchive turns the backslashes of DOS names (LHA level 0, cabinets, zip
+// entries made on DOS) into "/" byte by byte, trail bytes 0x5C included.
+// A "/" is never a cp932 trail byte: after a lead byte it was one.
+std::string restore_trail_bytes(std::string name)
+{
+    for (size_t i = 0; i + 1 < name.size(); i++)
+        if (lead_byte(name[i])) {
+            if (name[i + 1] == '/') name[i + 1] = '\\';
+            i++;
+        }
+    return name;
+}
+
+// A name stored as bytes: cp932, or UTF-8 where it is valid UTF-8.
+void decode_name(const std::string& stored, member* m)
+{
+    bool beyond = false;
+    std::string converted;
+    if (valid_utf8(stored, &beyond) && beyond && utf8_to_cp932(stored, &converted)) {
+        m->name = converted;
+        m->utf8 = true;
+        return;
+    }
+    m->name = restore_trail_bytes(stored);
+}
+
+void entry_name(archive_entry* e, member* m)
+{
+    if (const char* raw = archive_entry_pathname(e)) {
+        decode_name(raw, m);
+        return;
+    }
+    // No byte form: the name was read as Unicode.
+    const char* utf8 = archive_entry_pathname_utf8(e);
+    const wchar_t* w = utf8 ? nullptr : archive_entry_pathname_w(e);
+    std::string converted;
+    if ((utf8 && utf8_to_cp932(utf8, &converted)) || (w && wide_to_cp932(w, &converted))) {
+        m->name = converted;
+        m->utf8 = true;
+    }
+}
+
+// A cabinet's member names as its file table holds them: libarchive drops
+// the cp932 names that the header marks UTF-8 (as gcab does) and mends
+// others. Empty when the table cannot be read.
+struct cab_name {
+    std::string bytes;
+    unsigned long size;
+};
+
+unsigned get16(const unsigned char* p) { return p[0] | (p[1] << 8); }
+unsigned long get32(const unsigned char* p) { return get16(p) | (static_cast<unsigned long>(get16(p + 2)) << 16); }
+
+std::vector<cab_name> cabinet_table(HANDLE h)
+{
+    std::vector<cab_name> names;
+    unsigned char head[36];
+    DWORD got = 0;
+    if (!ReadFile(h, head, sizeof head, &got, nullptr) || got != sizeof head || memcmp(head, "MSCF", 4) != 0)
+        return names;
+    unsigned long files_at = get32(head + 16);
+    unsigned count = get16(head + 28);
+    // Each entry: 16 bytes and a name of at most 256 bytes with its terminator.
+    std::string table(static_cast<size_t>(count) * (16 + 257), '\0');
+    if (SetFilePointer(h, static_cast<LONG>(files_at), nullptr, FILE_BEGIN) != files_at ||
+        !ReadFile(h, &table[0], static_cast<DWORD>(table.size()), &got, nullptr))
+        return names;
+    table.resize(got);
+    const unsigned char* p = reinterpret_cast<const unsigned char*>(table.data());
+    size_t at = 0;
+    for (unsigned i = 0; i < count; i++) {
+        if (at + 16 >= table.size()) return std::vector<cab_name>();
+        size_t end = table.find('\0', at + 16);
+        if (end == std::string::npos) return std::vector<cab_name>();
+        cab_name n;
+        n.size = get32(p + at);
+        n.bytes = table.substr(at + 16, end - at - 16);
+        names.push_back(n);
+        at = end + 1;
+    }
+    return names;
+}
+
+std::vector<cab_name> cabinet_names(const char* path)
+{
+    std::vector<cab_name> names;
+    HANDLE h = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return names;
+    names = cabinet_table(h);
+    CloseHandle(h);
+    return names;
 }
 
 bool read_data(archive* a, std::string* out)
@@ -146,6 +229,7 @@ int read_entries(reader& r, const char* archive_path, bool raw, const member_fil
 {
     archive_entry* e;
     int count = 0;
+    std::vector<cab_name> cab;
     for (;;) {
         int s = archive_read_next_header(r.a, &e);
         if (s == ARCHIVE_EOF) return RESULT_OK;
@@ -154,13 +238,20 @@ int read_entries(reader& r, const char* archive_path, bool raw, const member_fil
             out->damaged = true;
             return RESULT_BAD_ARCHIVE;
         }
-        count++;
+        if (count++ == 0 && !raw && archive_format(r.a) == ARCHIVE_FORMAT_CAB) cab = cabinet_names(archive_path);
         member m;
-        m.name = raw ? raw_member_name(archive_path) : to_backslashes(entry_name(e));
+        const cab_name* listed = count <= static_cast<int>(cab.size()) ? &cab[count - 1] : nullptr;
+        if (raw)
+            m.name = raw_member_name(archive_path);
+        else if (listed && listed->size == static_cast<unsigned long>(archive_entry_size(e)))
+            decode_name(listed->bytes, &m);
+        else
+            entry_name(e, &m);
+        m.name = to_backslashes(m.name);
         // tar's "./name" is the name itself.
         while (m.name.compare(0, 2, ".\\") == 0) m.name.erase(0, 2);
         if (m.name == ".") m.name.clear();
-        while (!m.name.empty() && m.name.back() == '\\') {
+        while (ends_in_backslash(m.name)) {
             m.name.pop_back();
             m.folder = true;
         }

@@ -1,8 +1,11 @@
 // The stand-in archiver DLL's inside: one source built under each DLL name
 // the program loads, with the entry prefix and the kind fixed at build time.
-// Archives are read through libarchive; zip and tar.gz are written through
-// it too, LZH (-lh0-, level 2) and cabinets (uncompressed) by small writers
-// of our own. Nothing here shows a window.
+// Archives are read through libarchive; zip is written through it too, tar
+// (gzipped by libarchive), LZH (-lh0-, level 2) and cabinets (uncompressed)
+// by small writers of our own. Member names are cp932 bytes as the archive
+// stores them, handed over unchanged; names an archive stores in UTF-8 are
+// handed over in cp932 and marked, and written in UTF-8 again when asked
+// (zip -UN=UTF8, tar --format=pax). Nothing here shows a window.
 #pragma once
 #include <windows.h>
 #include <ctime>
@@ -29,6 +32,7 @@ enum {
 struct member {
     std::string name;  // cp932, folders separated by backslashes
     bool folder = false;
+    bool utf8 = false;  // the archive stores the name in UTF-8
     bool encrypted = false;
     bool loaded = false;  // data holds the member's bytes
     bool failed = false;  // wanted, but its bytes could not be read
@@ -53,8 +57,15 @@ typedef std::function<bool(const member&)> member_filter;
 int read_archive(const char* path, const char* password, const member_filter& want, member_list* out);
 std::string raw_member_name(const char* archive);
 
-// Names and patterns (paths.cpp).
+// Names and patterns (paths.cpp). Names are cp932: a lead byte begins a
+// double-byte character whose trail byte may be 0x5C, the backslash.
+inline bool lead_byte(unsigned char c) { return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC); }
+// Every separator `from` made `to`, double-byte characters stepped over.
+std::string swap_separators(const std::string& s, char from, char to);
 std::string to_backslashes(const std::string& s);
+// The path without trailing backslashes (a drive's root keeps its own).
+std::string strip_slash(std::string s);
+bool ends_in_backslash(const std::string& s);
 bool name_is_safe(const std::string& name);
 bool wildcard_match(const char* pattern, const char* name);
 bool member_matches(const std::string& pattern, const std::string& name, bool recursive);
@@ -69,15 +80,23 @@ FILETIME time_to_filetime(time_t t);
 void dos_date_time(time_t t, WORD* date, WORD* time);
 std::string absolute_path(const std::string& path);
 
+// What a pack takes from the folders it walks.
+struct source_rules {
+    bool recursive = false;
+    bool folders = false;      // every folder walked becomes a member too (empty ones are kept)
+    bool skip_hidden = false;  // hidden and system files stay out, as LHA does without -a1
+    std::string exclude;       // the archive itself
+};
 // Collects the files to pack: patterns relative to base (or absolute paths).
 // A folder named directly, or a pattern with recursion, takes the tree below.
-bool collect_sources(const std::string& base, const std::vector<std::string>& patterns, bool recursive,
-                     const std::string& exclude, std::vector<member>* out);
+bool collect_sources(const std::string& base, const std::vector<std::string>& patterns, const source_rules& rules,
+                     std::vector<member>* out);
 
 // Writing (writers.cpp): the whole archive anew, through a temporary file
 // that replaces the target only when everything was written.
 int write_lzh(const std::string& path, std::vector<member>& members);
 int write_cab(const std::string& path, std::vector<member>& members);
-int write_zip(const std::string& path, std::vector<member>& members, const char* password);
-int write_tar_gz(const std::string& path, std::vector<member>& members);
+// zip and tar keep names as cp932 bytes, or store them in UTF-8.
+int write_zip(const std::string& path, std::vector<member>& members, const char* password, bool utf8);
+int write_tar_gz(const std::string& path, std::vector<member>& members, bool utf8);
 bool load_member_data(member* m);

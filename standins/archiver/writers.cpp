@@ -1,11 +1,14 @@
 // Writes whole archives: zip (deflate, optional traditional PKWARE
-// encryption) and gzip-compressed tar through libarchive; LZH with stored
-// (-lh0-) members and level-2 headers, and uncompressed cabinets, by our own
-// writers, since libarchive writes neither. Every writer fills a temporary
-// file beside the target and moves it into place only when all went well.
+// encryption) through libarchive; tar (GNU headers for cp932 names, pax for
+// UTF-8 ones, gzipped through libarchive), LZH with stored (-lh0-) members
+// and level-2 headers, and uncompressed cabinets by our own writers, since
+// libarchive writes neither LZH nor cabinets and mangles Japanese tar names.
+// Every writer fills a temporary file beside the target and moves it into
+// place only when all went well.
 #include "standins/archiver/standin.h"
 #include <archive.h>
 #include <archive_entry.h>
+#include <algorithm>
 #include <cstring>
 
 namespace {
@@ -82,16 +85,8 @@ std::string lzh_header(const member& m)
     if (!name.empty() || !m.folder) extended('\x01', name);
     if (!folder.empty()) {
         std::string f = folder;
-        if (f.back() != '\\') f += '\\';
-        for (size_t i = 0; i < f.size(); i++) {
-            unsigned char c = f[i];
-            if ((c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC)) {
-                i++;
-                continue;
-            }
-            if (c == '\\') f[i] = '\xFF';
-        }
-        extended('\x02', f);
+        if (!ends_in_backslash(f)) f += '\\';
+        extended('\x02', swap_separators(f, '\\', '\xFF'));
     }
     std::string attribute;
     put16(attribute, m.folder ? 0x10 : 0x20);
@@ -119,20 +114,89 @@ void cab_file_entry(std::string& s, const member& m, unsigned long offset)
     s += '\0';
 }
 
-// zip and pax carry names in UTF-8 (libarchive, in the "C" locale, passes
-// the bytes through as they are).
-std::string to_utf8(const std::string& cp932)
+// The name as UTF-16, for libarchive to store in UTF-8.
+std::wstring to_wide(const std::string& cp932)
 {
     int n = MultiByteToWideChar(932, 0, cp932.c_str(), -1, nullptr, 0);
-    if (n <= 0) return cp932;
+    if (n <= 0) return std::wstring();
     std::wstring wide(n, L'\0');
     MultiByteToWideChar(932, 0, cp932.c_str(), -1, &wide[0], n);
-    int m = WideCharToMultiByte(CP_UTF8, 0, wide.c_str(), -1, nullptr, 0, nullptr, nullptr);
-    if (m <= 0) return cp932;
-    std::string out(m, '\0');
-    WideCharToMultiByte(CP_UTF8, 0, wide.c_str(), -1, &out[0], m, nullptr, nullptr);
-    out.resize(m - 1);
+    wide.resize(n - 1);
+    return wide;
+}
+
+// tar: 512-byte headers with octal numbers. Names as cp932 bytes go in GNU
+// headers (a long one in a "././@LongLink" entry before); names in UTF-8 go
+// in pax "path" records wherever they are not plain short ASCII.
+void tar_octal(std::string& h, size_t at, size_t width, unsigned long long v)
+{
+    for (size_t i = width - 1; i-- > 0; v >>= 3) h[at + i] = static_cast<char>('0' + (v & 7));
+}
+
+std::string tar_header(const std::string& name, char type, unsigned long long size, time_t mtime, bool gnu)
+{
+    std::string h(512, '\0');
+    h.replace(0, name.size() < 100 ? name.size() : 100, name, 0, 100);
+    tar_octal(h, 100, 8, type == '5' ? 0755 : 0644);
+    tar_octal(h, 108, 8, 0);
+    tar_octal(h, 116, 8, 0);
+    tar_octal(h, 124, 12, size);
+    tar_octal(h, 136, 12, static_cast<unsigned long long>(mtime));
+    h[156] = type;
+    h.replace(257, 8,
+              gnu ? std::string("ustar  \0", 8)
+                  : std::string("ustar\0"
+                                "00",
+                                8));
+    h.replace(148, 8, "        ");
+    unsigned sum = 0;
+    for (unsigned char c : h) sum += c;
+    tar_octal(h, 148, 7, sum);
+    h[154] = '\0';
+    return h;
+}
+
+void tar_data(std::string& tar, const std::string& bytes)
+{
+    tar += bytes;
+    tar.append((512 - bytes.size() % 512) % 512, '\0');
+}
+
+// One pax record: its own length in decimal, a blank, key=value, a line feed.
+std::string pax_record(const std::string& key, const std::string& value)
+{
+    size_t body = key.size() + value.size() + 3, n = body + 1;
+    while (std::to_string(n).size() + body != n) n = std::to_string(n).size() + body;
+    return std::to_string(n) + " " + key + "=" + value + "\n";
+}
+
+std::string to_utf8(const std::string& cp932)
+{
+    std::wstring w = to_wide(cp932);
+    int n = WideCharToMultiByte(CP_UTF8, 0, w.c_str(), -1, nullptr, 0, nullptr, nullptr);
+    if (n <= 1) return std::string();
+    std::string out(n, '\0');
+    WideCharToMultiByte(CP_UTF8, 0, w.c_str(), -1, &out[0], n, nullptr, nullptr);
+    out.resize(n - 1);
     return out;
+}
+
+void tar_member(std::string& tar, const member& m, bool utf8)
+{
+    std::string name = swap_separators(m.name, '\\', '/') + (m.folder ? "/" : "");
+    char type = m.folder ? '5' : '0';
+    unsigned long long size = m.folder ? 0 : m.data.size();
+    bool ascii = std::all_of(name.begin(), name.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+    if (utf8 && (!ascii || name.size() > 100)) {
+        std::string records = pax_record("path", to_utf8(name));
+        tar += tar_header("PaxHeader", 'x', records.size(), m.mtime, false);
+        tar_data(tar, records);
+    } else if (!utf8 && name.size() > 100) {
+        tar += tar_header("././@LongLink", 'L', name.size() + 1, 0, true);
+        tar_data(tar, name + '\0');
+    }
+    tar += tar_header(utf8 && !ascii ? std::string("PaxPath") : name, type, size, m.mtime, !utf8);
+    if (!m.folder) tar_data(tar, m.data);
 }
 
 struct writer {
@@ -153,26 +217,23 @@ la_ssize_t write_cb(archive*, void* data, const void* buffer, size_t length)
     return done;
 }
 
-int write_through_libarchive(const std::string& path, std::vector<member>& members, bool zip, const char* password)
+// Names go in as UTF-16 and come out as cp932 bytes, or in UTF-8 with the
+// zip's UTF-8 flag set. (Handed over as bytes, libarchive on Windows would
+// turn every 0x5C into "/", trail bytes included.)
+int write_zip_through_libarchive(const std::string& path, std::vector<member>& members, const char* password, bool utf8)
 {
     if (!load_all(members)) return RESULT_WRITE;
     std::string temp = temp_name(path);
     bool ok;
     {
         writer w;
-        if (zip) {
-            archive_write_set_format_zip(w.a);
-            archive_write_set_option(w.a, "zip", "compression", "deflate");
-            // Names go in as UTF-8 bytes and are marked so.
-            archive_write_set_option(w.a, "zip", "hdrcharset", "UTF-8");
-            if (password && *password) {
-                if (archive_write_set_option(w.a, "zip", "encryption", "traditional") != ARCHIVE_OK ||
-                    archive_write_set_passphrase(w.a, password) != ARCHIVE_OK)
-                    return RESULT_WRITE;
-            }
-        } else {
-            archive_write_set_format_pax_restricted(w.a);
-            archive_write_add_filter_gzip(w.a);
+        archive_write_set_format_zip(w.a);
+        archive_write_set_option(w.a, "zip", "compression", "deflate");
+        archive_write_set_option(w.a, "zip", "hdrcharset", utf8 ? "UTF-8" : "CP932");
+        if (password && *password) {
+            if (archive_write_set_option(w.a, "zip", "encryption", "traditional") != ARCHIVE_OK ||
+                archive_write_set_passphrase(w.a, password) != ARCHIVE_OK)
+                return RESULT_WRITE;
         }
         w.h = CreateFileA(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
         if (w.h == INVALID_HANDLE_VALUE) return RESULT_WRITE;
@@ -181,16 +242,8 @@ int write_through_libarchive(const std::string& path, std::vector<member>& membe
         for (member& m : members) {
             if (!ok) break;
             archive_entry* e = archive_entry_new();
-            std::string name = m.name;
-            for (size_t i = 0; i < name.size(); i++) {
-                unsigned char c = name[i];
-                if ((c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC))
-                    i++;
-                else if (c == '\\')
-                    name[i] = '/';
-            }
-            if (m.folder) name += '/';
-            archive_entry_copy_pathname(e, to_utf8(name).c_str());
+            std::string name = swap_separators(m.name, '\\', '/') + (m.folder ? "/" : "");
+            archive_entry_copy_pathname_w(e, to_wide(name).c_str());
             archive_entry_set_filetype(e, m.folder ? AE_IFDIR : AE_IFREG);
             archive_entry_set_perm(e, m.folder ? 0755 : 0644);
             archive_entry_set_size(e, m.folder ? 0 : static_cast<la_int64_t>(m.data.size()));
@@ -284,12 +337,38 @@ int write_cab(const std::string& path, std::vector<member>& members)
     return finish(path, temp, write_whole_file(temp, cab, 0));
 }
 
-int write_zip(const std::string& path, std::vector<member>& members, const char* password)
+int write_zip(const std::string& path, std::vector<member>& members, const char* password, bool utf8)
 {
-    return write_through_libarchive(path, members, true, password);
+    return write_zip_through_libarchive(path, members, password, utf8);
 }
 
-int write_tar_gz(const std::string& path, std::vector<member>& members)
+// The tar stream is ours (libarchive's pax writer wants every name in the
+// process's locale, which cannot hold Japanese in "C"); libarchive only
+// gzips it, as one raw entry.
+int write_tar_gz(const std::string& path, std::vector<member>& members, bool utf8)
 {
-    return write_through_libarchive(path, members, false, nullptr);
+    if (!load_all(members)) return RESULT_WRITE;
+    std::string tar;
+    for (const member& m : members) tar_member(tar, m, utf8);
+    tar.append(1024, '\0');
+    std::string temp = temp_name(path);
+    bool ok;
+    {
+        writer w;
+        archive_write_set_format_raw(w.a);
+        archive_write_add_filter_gzip(w.a);
+        w.h = CreateFileA(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (w.h == INVALID_HANDLE_VALUE) return RESULT_WRITE;
+        archive_write_set_bytes_in_last_block(w.a, 1);
+        ok = archive_write_open(w.a, &w, nullptr, write_cb, nullptr) == ARCHIVE_OK;
+        archive_entry* e = archive_entry_new();
+        archive_entry_set_pathname(e, "tar");
+        archive_entry_set_filetype(e, AE_IFREG);
+        archive_entry_set_size(e, static_cast<la_int64_t>(tar.size()));
+        ok = ok && archive_write_header(w.a, e) == ARCHIVE_OK &&
+             archive_write_data(w.a, tar.data(), tar.size()) == static_cast<la_ssize_t>(tar.size());
+        archive_entry_free(e);
+        if (archive_write_close(w.a) != ARCHIVE_OK) ok = false;
+    }
+    return finish(path, temp, ok);
 }

@@ -79,6 +79,17 @@ TEST(ArchiverCommands, ExactCommandStringsPerKindAndOperation)
         {[&] { cab->create(C.c_str(), b.src.c_str(), nullptr); }, "Cab\t-a -r -i \"" + C + "\" *.*\n"},
         {[&] { tar->create(T.c_str(), b.file.c_str(), nullptr); },
          "Tar\t--display-dialog=0 -c -z -f \"" + T + "\" *.*\n"},
+        // Written like an archive whose names are UTF-8, or like one in cp932.
+        {[&] { zip->create_like(Z.c_str(), b.src.c_str(), nullptr, fixture("jp_utf8.zip").c_str()); },
+         "Zip\t-r -o -q -UN=UTF8 \"" + Z + "\" *.*\n"},
+        {[&] { zip->create_like(Z.c_str(), b.src.c_str(), "pw", fixture("jp_utf8.zip").c_str()); },
+         "Zip\t-r -o -q -UN=UTF8 -P pw \"" + Z + "\" *.*\n"},
+        {[&] { zip->create_like(Z.c_str(), b.src.c_str(), nullptr, fixture("jp.zip").c_str()); },
+         "Zip\t-r -o -q \"" + Z + "\" *.*\n"},
+        {[&] { tar->create_like(T.c_str(), b.src.c_str(), nullptr, fixture("jp_utf8.tar.gz").c_str()); },
+         "Tar\t--display-dialog=0 -c -z --format=pax -f \"" + T + "\" *.*\n"},
+        {[&] { tar->create_like(T.c_str(), b.src.c_str(), nullptr, fixture("jp.tar.gz").c_str()); },
+         "Tar\t--display-dialog=0 -c -z -f \"" + T + "\" *.*\n"},
         {[&] { lha->make_sfx(L.c_str()); }, "Unlha\ts -x -n1 -gw3 \"" + L + "\"\n"},
         {[&] { cab->make_sfx(C.c_str()); }, "Cab\t-f -i \"" + C + "\"\n"},
     };

@@ -109,6 +109,42 @@ inline std::vector<tree_file> read_tree(const std::string& root, const std::stri
     return out;
 }
 
+// A copy of a tree, empty folders included.
+inline void copy_tree(const std::string& from, const std::string& to)
+{
+    CreateDirectoryA(to.c_str(), nullptr);
+    WIN32_FIND_DATAA fd;
+    HANDLE h = FindFirstFileA((from + "\\*").c_str(), &fd);
+    if (h == INVALID_HANDLE_VALUE) return;
+    do {
+        std::string n = fd.cFileName;
+        if (n == "." || n == "..") continue;
+        if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+            copy_tree(from + "\\" + n, to + "\\" + n);
+        else
+            CopyFileA((from + "\\" + n).c_str(), (to + "\\" + n).c_str(), FALSE);
+    } while (FindNextFileA(h, &fd));
+    FindClose(h);
+}
+
+// The folders below root (relative names, sorted), empty ones included.
+inline std::vector<std::string> read_folders(const std::string& root, const std::string& prefix = "")
+{
+    std::vector<std::string> out;
+    WIN32_FIND_DATAA fd;
+    HANDLE h = FindFirstFileA((root + "\\*").c_str(), &fd);
+    if (h == INVALID_HANDLE_VALUE) return out;
+    do {
+        std::string n = fd.cFileName;
+        if (n == "." || n == ".." || !(fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) continue;
+        out.push_back(prefix + n);
+        for (const std::string& f : read_folders(root + "\\" + n, prefix + n + "\\")) out.push_back(f);
+    } while (FindNextFileA(h, &fd));
+    FindClose(h);
+    std::sort(out.begin(), out.end());
+    return out;
+}
+
 // The DOS date and time of a file's last write, in local time.
 inline void file_dos_time(const std::string& path, WORD* date, WORD* time)
 {

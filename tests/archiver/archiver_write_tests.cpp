@@ -21,18 +21,6 @@ const write_case write_cases[] = {
     {"written.cab", nullptr}, {"written.tgz", nullptr}, {"written.tar.gz", nullptr},
 };
 
-// A copy of the fixtures' source tree to pack.
-void copy_tree(const std::string& from, const std::string& to)
-{
-    CreateDirectoryA(to.c_str(), nullptr);
-    for (const tree_file& f : read_tree(from)) {
-        std::string target = to + "\\" + f.name;
-        std::string parent = target.substr(0, target.find_last_of('\\'));
-        CreateDirectoryA(parent.c_str(), nullptr);
-        CopyFileA((from + "\\" + f.name).c_str(), target.c_str(), FALSE);
-    }
-}
-
 }  // namespace
 
 TEST(ArchiverWrite, FolderRoundTripThroughEveryKind)

@@ -171,3 +171,55 @@ TEST(MemberCache, TextFieldsOfARecordAreTerminatedWhenRead)
     EXPECT_EQ(strlen(r.block.path), 259u);
     EXPECT_EQ(strlen(r.block.member), 259u);
 }
+
+// A record shared through the temporary folder may be crafted: whatever
+// separators and ".." its member name holds, drawing the archive's cell
+// (the member's path) writes nothing outside this instance's "view" folder.
+TEST(MemberCache, CraftedMemberNamesStayInsideTheViewFolder)
+{
+    prepare();
+    bench::scratch_dir dir;
+    std::string archive = dir.file("表ソ\\写真能.zip");
+    CreateDirectoryA(dir.file("表ソ").c_str(), nullptr);
+    ASSERT_TRUE(CopyFileA(fixture("images.zip").c_str(), archive.c_str(), FALSE));
+    std::string thesis = dir.write("論文表.docx", "precious"), fresh = dir.file("新しい能.docx");
+    // From C:\ up: enough ".." to reach the root from any work folder.
+    std::string up = "x";
+    for (int i = 0; i < 40; i++) up += "/..";
+    auto slashed = [&](const std::string& path) {
+        std::string s = path.substr(2);  // drops "C:"
+        for (char& c : s)
+            if (c == '\\') c = '/';
+        return up + s;
+    };
+    const struct {
+        const char* what;
+        std::string name;
+    } members[] = {
+        {"slashes up to a file", slashed(thesis)},
+        {"slashes up to a new name", slashed(fresh)},
+        {"backslashes up to a file", std::string(up).replace(1, 1, "\\") + thesis.substr(2)},
+        {"parent", ".."},
+        {"folder and parent", "x/.."},
+        {"dots only", "..."},
+        {"drive", "C:" + thesis.substr(2)},
+    };
+    std::string record = record_for(archive);
+    ASSERT_FALSE(record.empty());
+    for (const auto& c : members) {
+        SCOPED_TRACE(c.what);
+        const std::string& m = c.name;
+        ASSERT_LT(m.size(), size_t(PATH_BUF));
+        arc_member_record r;
+        ASSERT_EQ(read_arc_record(record.c_str(), &r), 1);
+        memcpy(r.block.member, m.c_str(), m.size() + 1);
+        r.snapshot_valid = 0;
+        ASSERT_EQ(write_arc_record(record.c_str(), r), 1);
+        char member[PATH_BUF] = "";
+        if (arccache_member_path(archive.c_str(), member)) { EXPECT_TRUE(in_instance_folder(member)) << member; }
+        // Nor does a destination spelt with the name, as a caller might form it.
+        arccache_extract_member(&r.block, (std::string(archive_work.view) + "\\" + m).c_str());
+        EXPECT_EQ(bench::read_file(thesis), "precious");
+        EXPECT_FALSE(archiver_test::exists(fresh));
+    }
+}

@@ -3,6 +3,7 @@
 // folder, and the stand-ins' listing.
 #pragma once
 #include "browser/archive_folder.h"
+#include "files/strings.h"
 #include "tests/archiver/archiver_fixtures.h"
 #include "tests/browser/list_fixtures.h"
 #include "tests/browser/paste_fixtures.h"
@@ -25,6 +26,8 @@ inline void prepare()
     SetCurrentDirectoryA(bench::exe_folder().c_str());
     list_fixture::reset_list();
     setup_archive_work_folders();
+    // Failed and refused write-backs say so in message boxes.
+    bench::install_message_box_seam(IDOK);
 }
 
 // A copy of a fixture archive in the scratch folder.
@@ -33,6 +36,18 @@ inline std::string copy_fixture(const bench::scratch_dir& dir, const std::string
     std::string to = dir.file(name);
     CopyFileA(fixture(name).c_str(), to.c_str(), FALSE);
     return to;
+}
+
+// The selection slot and the move slot of compress-into, for one file.
+inline std::string selected_file;
+inline int one_selected(int index, char* out)
+{
+    return index == 0 && text_copy(out, PATH_BUF, selected_file.c_str()) ? 1 : 0;
+}
+inline int move_into(const char* path, const char* folder)
+{
+    char to[PATH_BUF];
+    return path_join(to, folder, file_name_of(path)) && MoveFileA(path, to) ? 1 : 0;
 }
 
 // Members as the stand-in lists them: backslash names with their sizes.

@@ -278,16 +278,6 @@ TEST(ArchiveFolder, OpensInTheGridWithItsPictures)
     leave_archive_folder(archive.c_str());
 }
 
-namespace {
-std::string selected_file;
-int one_selected(int index, char* out) { return index == 0 && text_copy(out, PATH_BUF, selected_file.c_str()) ? 1 : 0; }
-int move_into(const char* path, const char* folder)
-{
-    char to[PATH_BUF];
-    return path_join(to, folder, file_name_of(path)) && MoveFileA(path, to) ? 1 : 0;
-}
-}  // namespace
-
 TEST(ArchiveCommands, CompressExtractAndVersions)
 {
     prepare();

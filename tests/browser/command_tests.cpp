@@ -5,6 +5,7 @@
 // and Send-to copies, asks and never leaves the window busy.
 #include "browser/commands.h"
 #include "browser/busy.h"
+#include "browser/keys.h"
 #include "browser/op_hooks.h"
 #include "browser/paths.h"
 #include "files/special_folders.h"
@@ -120,6 +121,82 @@ TEST(Commands, EveryIdentifierHasAnAction)
         ASSERT_NE(row, nullptr) << "no row for " << id;
         EXPECT_NE(row->action, nullptr) << id;
     }
+}
+
+namespace {
+// The Ctrl and Alt chords of a menu's items, as their texts give them after
+// the tab, with the item's identifier (a popup's: the command of its chord).
+struct chord {
+    BYTE modifiers;  // FCONTROL, FALT, FSHIFT
+    WORD key;
+    int id;
+    std::string text;
+};
+
+WORD key_of(const std::string& name)
+{
+    if (name.size() == 1) return static_cast<WORD>(name[0]);
+    if (name == "↑") return VK_UP;
+    if (name == "↓") return VK_DOWN;
+    if (name == "F2") return VK_F2;
+    if (name == "Enter") return VK_RETURN;
+    return 0;
+}
+
+void menu_chords(HMENU m, std::vector<chord>* out)
+{
+    for (int i = 0; i < GetMenuItemCount(m); i++) {
+        char text[256] = "";
+        GetMenuStringA(m, i, text, sizeof text, MF_BYPOSITION);
+        HMENU sub = GetSubMenu(m, i);
+        std::string label = text;
+        size_t tab = label.find('\t');
+        if (tab != std::string::npos) {
+            std::string keys = label.substr(label.find_first_not_of(' ', tab + 1));
+            chord c = {0, 0, static_cast<int>(GetMenuItemID(m, i)), label};
+            for (const char* mod : {"Ctrl+", "Alt+", "Shift+"}) {
+                if (keys.compare(0, strlen(mod), mod) != 0) continue;
+                c.modifiers |= mod[0] == 'C' ? FCONTROL : mod[0] == 'A' ? FALT : FSHIFT;
+                keys.erase(0, strlen(mod));
+            }
+            c.key = key_of(keys);
+            // The tree menu's drive and subfolder levels are popups; their chords open them at the mouse.
+            if (sub) c.id = label.find("ドライブ") == 0 ? CM_DRIVE_MENU : CM_SUBFOLDER_MENU;
+            if (c.modifiers & (FCONTROL | FALT)) out->push_back(c);
+        }
+        if (sub) menu_chords(sub, out);
+    }
+}
+}  // namespace
+
+// Every Ctrl and Alt chord the menus show beside an item is in the window's
+// accelerator table with that item's command, and the table holds nothing
+// else. The chords with Enter and F2 are the key table's (it looks at the
+// entry under the mouse).
+TEST(Menus, EveryChordShownIsAnAccelerator)
+{
+    command_page p;
+    build_tree_menu();
+    build_new_window_menu(browser_menus.new_window);
+    std::vector<chord> shown;
+    menu_chords(browser_menus.bar, &shown);
+    HMENU context = build_file_context_menu(0);
+    menu_chords(context, &shown);
+    DestroyMenu(context);
+    HACCEL table = LoadAcceleratorsA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(116));
+    ASSERT_NE(table, nullptr);
+    std::vector<ACCEL> entries(CopyAcceleratorTableA(table, nullptr, 0));
+    CopyAcceleratorTableA(table, entries.data(), static_cast<int>(entries.size()));
+    std::set<std::pair<int, int>> expected;
+    for (const chord& c : shown) {
+        if (c.key == VK_RETURN || c.key == VK_F2) continue;
+        ASSERT_NE(c.key, 0) << c.text;
+        expected.insert({(FVIRTKEY | c.modifiers) << 16 | c.key, c.id});
+    }
+    std::set<std::pair<int, int>> found;
+    for (const ACCEL& a : entries) found.insert({a.fVirt << 16 | a.key, a.cmd});
+    EXPECT_EQ(found, expected);
+    EXPECT_EQ(expected.size(), 12u);
 }
 
 // The commands of parts still missing reach their hook, with the entry.

@@ -3,6 +3,7 @@
 // a double click, F2 and Escape by state, the viewer's keys, and the clicks
 // that mark, page and go up.
 #include "browser/keys.h"
+#include "browser/app_hooks.h"
 #include "browser/selection.h"
 #include "tests/browser/keys_fixtures.h"
 
@@ -119,6 +120,37 @@ TEST(Keys, ViewerKeys)
         std::vector<int> sent, posted;
         press(page.window(), {key, 0, 0, 0, true}, &sent, &posted);
         EXPECT_EQ(posted, std::vector<int>{312});
+    }
+}
+
+// A letter, digit or other key held with Ctrl is a chord, never its plain
+// key: the list and the viewer do nothing for it (the menus' chords come as
+// commands from the accelerator table instead). Enter and F2 keep their Ctrl
+// forms.
+TEST(Keys, ChordsNeverFallThroughToPlainKeys)
+{
+    bench::scratch_dir dir;
+    images(dir, "chords", 5);
+    browser_page page(800, 600);
+    page.load(dir.file("chords"));
+    // The right-button menu, the viewer and a program count as commands here.
+    scoped_restore<browser_app_hook_table> keep_app(browser_app_hooks);
+    browser_ui_hooks.right_down = [](HWND, UINT, WPARAM, LPARAM) { return record_command(0, nullptr, 0, 0, 0); };
+    browser_app_hooks.open_viewer = [](int, int, int) { record_command(0, nullptr, 0, 1, 0); };
+    browser_op_hooks.open_with = [](const char*, int) { return record_command(0, nullptr, 0, 2, 0); };
+    std::vector<int> keys = {VK_SPACE, VK_NEXT, VK_PRIOR, VK_BACK, VK_DELETE, VK_ESCAPE, VK_F5, VK_APPS};
+    for (int k = '0'; k <= '9'; k++) keys.push_back(k);
+    for (int k = 'A'; k <= 'Z'; k++) keys.push_back(k);
+    static int mode;
+    browser_ui_hooks.viewer_mode = [] { return mode; };
+    for (int m : {0, 1}) {
+        mode = m;
+        for (int key : keys) {
+            page.centre(0, 0);  // the keys that act on the entry under the mouse find one
+            std::vector<int> sent, posted;
+            press(page.window(), {key, 0, 1, 0, false}, &sent, &posted);
+            EXPECT_TRUE(sent.empty() && posted.empty()) << "Ctrl+" << key << " in mode " << m;
+        }
     }
 }
 

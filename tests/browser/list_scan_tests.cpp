@@ -1,8 +1,14 @@
 // Classification, scanning and sorting on real folders under the bench.
+#include "browser/app_hooks.h"
+#include "browser/commands.h"
 #include "browser/file_kind.h"
 #include "browser/list_hooks.h"
+#include "browser/op_hooks.h"
+#include "browser/window_hook.h"
 #include "tests/browser/list_fixtures.h"
+#include "tests/support/restore.h"
 #include <gtest/gtest.h>
+#include <algorithm>
 #include <cstring>
 
 using namespace list_fixture;
@@ -247,4 +253,53 @@ TEST(FolderScan, ReloadDuringAPassReadsNothingFreed)
     for (int i = 0; i < n; i++) EXPECT_EQ(names[i][0], 'f');
     DestroyWindow(w);
     browser_list_set_entries(nullptr, 0);
+}
+
+// The folder tree opened and closed through its commands on a real page:
+// V opens one level more, C closes one, X opens every level and X again
+// closes them all. After each, the list shows exactly the levels asked for:
+// files down to the depth, and the folders at the depth as entries of their own.
+TEST(FolderScan, TreeLevelsFollowExpandAndCollapse)
+{
+    bench::scratch_dir dir;
+    write_image(dir.file("top.jpg"), 4, 4);
+    for (const char* sub : {"表", "表\\ソ", "表\\ソ\\能"}) CreateDirectoryA(dir.file(sub).c_str(), nullptr);
+    write_image(dir.file("表\\a.jpg"), 4, 4);
+    write_image(dir.file("表\\ソ\\b.jpg"), 4, 4);
+    write_image(dir.file("表\\ソ\\能\\c.jpg"), 4, 4);
+    // The dispatcher with its parts, for this test only.
+    scoped_restore<command_hook_table> keep_commands(command_hooks);
+    scoped_restore<browser_ui_hook_table> keep_ui(browser_ui_hooks);
+    scoped_restore<browser_app_hook_table> keep_app(browser_app_hooks);
+    scoped_restore<browser_op_hook_table> keep_ops(browser_op_hooks);
+    browser_page page(800, 600);
+    install_command_hooks();
+    image_kind_enabled[KIND_JPG] = 1;
+    in_folder here(dir.path());
+    ASSERT_TRUE(change_folder(dir.path()));
+    load_folder(nullptr, 0, 0, nullptr, 0);
+    ASSERT_EQ(browser_list.count, 2);
+    struct {
+        int command, depth;
+        const char* entries;  // in byte order, "|" between names, "/" after a folder entry
+    } steps[] = {
+        {371, 1, "top.jpg|表\\a.jpg|表\\ソ\\b.jpg/"},
+        {371, 2, "top.jpg|表\\a.jpg|表\\ソ\\b.jpg|表\\ソ\\能\\c.jpg/"},
+        {372, 1, "top.jpg|表\\a.jpg|表\\ソ\\b.jpg/"},
+        {372, 0, "top.jpg|表\\a.jpg/"},
+        {370, 3, "top.jpg|表\\a.jpg|表\\ソ\\b.jpg|表\\ソ\\能\\c.jpg"},
+        {372, 2, "top.jpg|表\\a.jpg|表\\ソ\\b.jpg|表\\ソ\\能\\c.jpg/"},
+        {370, 0, "top.jpg|表\\a.jpg/"},
+    };
+    for (const auto& s : steps) {
+        browser_command(0, _page_hwnd(1), WM_COMMAND, s.command, 0);
+        std::vector<std::string> names;
+        for (int i = 0; i < browser_list.count; i++)
+            names.push_back(browser_list.names[i] + std::string(list_entry_kind(i)->plain ? "" : "/"));
+        std::sort(names.begin(), names.end());
+        std::string shown;
+        for (const std::string& n : names) shown += (shown.empty() ? "" : "|") + n;
+        EXPECT_EQ(browser_list.tree_depth, s.depth) << s.command;
+        EXPECT_EQ(shown, s.entries) << s.command;
+    }
 }

@@ -165,6 +165,42 @@ TEST(Numbering, BatchRenameDigitsAndStrayTemporaryName)
     EXPECT_STREQ(renamed_first_name, "P01.jpg");
 }
 
+// A file another program holds open cannot leave its name: the rename stops,
+// every file already parked under a temporary name goes back, and the user
+// is told which file it was. Nothing is left under "$@!#".
+TEST(Numbering, AFileHeldOpenStopsTheRenameAndIsReported)
+{
+    struct held_case {
+        std::vector<std::string> listed;
+        int held;  // index of the file held open
+        int mode;  // -1 batch rename "表#" from 2, else strip_number_prefix's mode
+        const char* title;
+    };
+    const held_case cases[] = {
+        {{"表1.jpg", "表2.jpg"}, 1, -1, "選択ﾌｧｲﾙの名前変更"},
+        {{"表1.jpg", "表2.jpg"}, 0, -1, "選択ﾌｧｲﾙの名前変更"},
+        {{"1)ソ.jpg", "1)ソ.txt", "3)能.jpg"}, 2, 2, "番号部分付加について"},
+    };
+    for (const held_case& c : cases) {
+        SCOPED_TRACE(c.listed[c.held]);
+        fixture_list f(c.listed, std::string(c.listed.size(), '1'));
+        in_folder here(f.dir.path());
+        folder_files before = files_of(f.dir);
+        HANDLE held = CreateFileA(f.dir.file(c.listed[c.held]).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                  OPEN_EXISTING, 0, nullptr);
+        ASSERT_NE(held, INVALID_HANDLE_VALUE);
+        int done = c.mode < 0 ? rename_selected("表#", "2", 1, f.names.data(), f.count(), f.marks.data())
+                              : strip_number_prefix(f.names.data(), f.count(), c.mode);
+        CloseHandle(held);
+        EXPECT_EQ(done, 0);
+        EXPECT_EQ(files_of(f.dir), before);
+        ASSERT_EQ(bench::message_boxes.size(), 1u);
+        EXPECT_EQ(bench::message_boxes[0].title, c.title);
+        EXPECT_EQ(bench::message_boxes[0].text,
+                  "次のﾌｧｲﾙの名前を変更できないので処理を中止しました．\n\n" + c.listed[c.held]);
+    }
+}
+
 TEST(Numbering, AddStripAndRenumber)
 {
     struct prefix_case {

@@ -2,6 +2,7 @@
 // as and wider than the view; key scrolling on the test clock; a drag whose
 // button is released outside the view; the alternating slot pairs.
 #include "browser/scroll_view.h"
+#include "browser/cell_extras.h"
 #include "tests/browser/viewer_fixtures.h"
 #include <gtest/gtest.h>
 
@@ -129,4 +130,45 @@ TEST(ScrollView, DragEndsWhenReleasedOutside)
     EXPECT_GT(v->offset_x, 0);
     EXPECT_EQ(v->scrolling, 0);
     destroy_nftw_window(v);
+}
+
+// Over each edge zone the view shows the program's own arrow toward the side
+// the picture scrolls to; the middle keeps the system arrow.
+TEST(ScrollView, EdgeZonesShowTheProgramsOwnCursors)
+{
+    viewer_page page(800, 600);
+    nftw_view* v = open_view(4000, 4000);
+    v->offset_x = v->offset_y = 1000;  // every edge can scroll
+    const int ids[3][3] = {{189, 187, 192}, {184, 0, 185}, {188, 186, 191}};  // [x zone][y zone]
+    for (int zx = -1; zx <= 1; zx++)
+        for (int zy = -1; zy <= 1; zy++) {
+            POINT p = {v->view_width * (2 * zx + 3) / 6, v->view_height * (2 * zy + 3) / 6};
+            ClientToScreen(v->view_window, &p);
+            SetCursorPos(p.x, p.y);
+            nftw_update_cursor(v);
+            int id = ids[zx + 1][zy + 1];
+            HCURSOR want = id ? LoadCursorA(kavtrel_instance, MAKEINTRESOURCEA(id)) : LoadCursor(nullptr, IDC_ARROW);
+            ASSERT_NE(want, nullptr) << id;
+            EXPECT_EQ(GetCursor(), want) << zx << "," << zy;
+        }
+    destroy_nftw_window(v);
+}
+
+// A removable drive's cell shows the program's own drive picture (its green
+// lamp), not the shell's icon.
+TEST(ScrollView, RemovableDriveCellShowsTheProgramsOwnPicture)
+{
+    BITMAPINFO bi = {};
+    bi.bmiHeader = {sizeof(BITMAPINFOHEADER), 32, -32, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+    void* bits = nullptr;
+    HDC dc = CreateCompatibleDC(nullptr);
+    HBITMAP dib = CreateDIBSection(dc, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HGDIOBJ old = SelectObject(dc, dib);
+    PatBlt(dc, 0, 0, 32, 32, WHITENESS);
+    EXPECT_EQ(draw_drive_icon(dc, 0, 0, "C:\\"), 1);
+    GdiFlush();
+    EXPECT_EQ(static_cast<const DWORD*>(bits)[20 * 32 + 25] & 0xFFFFFF, 0x1EC83Cu);  // the lamp
+    SelectObject(dc, old);
+    DeleteObject(dib);
+    DeleteDC(dc);
 }

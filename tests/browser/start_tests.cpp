@@ -156,6 +156,50 @@ TEST(Relaunch, CopyHandOverAndFailures)
     }
 }
 
+namespace {
+bool exists(const std::string& p) { return GetFileAttributesA(p.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+// The bench's installed cabinet DLL moved aside for a scope, as on a machine
+// that has none; put back however the test ends (or at the next start, were
+// a run cut short).
+struct cabinet_dll_absent {
+    std::string installed, aside;
+    cabinet_dll_absent()
+    {
+        char system[MAX_PATH];
+        GetSystemDirectoryA(system, sizeof system);
+        installed = std::string(system) + "\\cab32.dll";
+        aside = installed + ".zote-test-aside";
+        if (!exists(installed) && exists(aside)) MoveFileA(aside.c_str(), installed.c_str());
+        MoveFileA(installed.c_str(), aside.c_str());
+    }
+    ~cabinet_dll_absent() { MoveFileA(aside.c_str(), installed.c_str()); }
+};
+}  // namespace
+
+// Started from a folder that holds DLLs of the names it loads (a download
+// folder, say), with no cabinet DLL installed: none of them ever runs, in the
+// start folder or in the folder shown.
+TEST(Relaunch, DllsPlantedInTheStartFolderNeverRun)
+{
+    install_bench b;
+    cabinet_dll_absent no_cabinet;
+    ASSERT_FALSE(exists(no_cabinet.installed));
+    b.dir.write("pics\\relaunch_album\\表ソ能.jpg", "x");
+    const char* names[] = {"cab32.dll",   "unlha32.dll", "unzip32.dll",  "zip32j.dll",   "zip32.dll",
+                           "izip32j.dll", "tar32.dll",   "twain_32.dll", "riched32.dll", "imm32.dll"};
+    const std::string folders[] = {b.dir.file("pics"), b.album};
+    std::string planted = bench::exe_folder() + "standin_planted.dll";
+    for (const std::string& f : folders)
+        for (const char* n : names) ASSERT_TRUE(CopyFileA(planted.c_str(), (f + "\\" + n).c_str(), FALSE));
+    ASSERT_TRUE(b.start());
+    HWND window = wait_for_browser("relaunch_album");
+    ASSERT_TRUE(window);
+    close_browser(window);
+    for (const std::string& f : folders)
+        for (const char* n : names) EXPECT_FALSE(exists(f + "\\" + n + ".ran")) << f << "\\" << n;
+}
+
 TEST(Relaunch, HandOverFileReadWhole)
 {
     bench::scratch_dir dir;

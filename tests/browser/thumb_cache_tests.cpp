@@ -214,6 +214,33 @@ TEST(DiskCache, CorruptFilesFailCleanlyAndAreRebuilt)
     }
 }
 
+// A cache folder the user chose may hold the user's own files; the search
+// "*.name.*" meets those whose names fit, and a file is deleted only when its
+// header says it is a cache file, whatever its length and time stamp.
+TEST(DiskCache, FilesOfOthersMetByTheSearchAreKept)
+{
+    cache_bench b;
+    std::string png = b.image("表ソ.png", 512, 384, 5);
+    struct {
+        const char* name;
+        std::string bytes;
+    } others[] = {
+        {"メモ.表ソ.png.txt", "a short note"},
+        {"能.表ソ.png.bak", ""},
+        {"古い.表ソ.png.old", std::string(1000, 'o')},
+        {"一語.表ソ.png.1", std::string("\x40\x01\0\0", 4)},
+        {"違う版.表ソ.png.2", std::string("\x40\x01\0\0\x0d\0\0\0", 8) + std::string(100, 'v')},
+    };
+    for (const auto& o : others) {
+        ASSERT_TRUE(bench::write_file(b.root + o.name, o.bytes));
+        list_fixture::set_time(b.root + o.name, 5);
+    }
+    EXPECT_EQ(b.look(png), 1);
+    for (const auto& o : others) EXPECT_EQ(bench::read_file(b.root + o.name), o.bytes) << o.name;
+    EXPECT_EQ(b.files().size(), std::size(others) + 1);
+    EXPECT_EQ(b.look(png, 102), 1);  // and the cache file written beside them is found
+}
+
 TEST(DiskCache, PathsThatDoNotFitSkipTheDiskCache)
 {
     cache_bench b;

@@ -23,13 +23,13 @@ TEST(Grid, LayoutTable)
         double size;
         int count;
         int columns, rows, per_page, pages, cache;
-        double drawn;
+        double drawn;  // the picture area's height: the cell less its name line and its bottom gap
     } table[] = {
-        {1000, 700, 128, 100, 6, 4, 24, 5, 256, 128}, {1000, 700, 200, 10, 4, 3, 12, 1, 163, 200},
-        {1000, 700, 256, 10, 3, 2, 6, 2, 128, 256},   {1000, 700, 64, 10, 12, 8, 96, 1, 256, 64},
-        {100, 100, 128, 0, 1, 1, 1, 0, 256, 128},  // narrower than a cell: still one
-        {1000, 700, 0, 5, 12, 8, 96, 1, 256, 64},  // a size of 0 is raised to the floor
-        {1000, 700, -5, 5, 12, 8, 96, 1, 256, 64},
+        {1000, 700, 128, 100, 6, 4, 24, 5, 256, 120}, {1000, 700, 200, 10, 4, 3, 12, 1, 163, 192},
+        {1000, 700, 256, 10, 3, 2, 6, 2, 128, 248},   {1000, 700, 64, 10, 12, 8, 96, 1, 256, 56},
+        {100, 100, 128, 0, 1, 1, 1, 0, 256, 120},  // narrower than a cell: still one
+        {1000, 700, 0, 5, 12, 8, 96, 1, 256, 56},  // a size of 0 is raised to the floor
+        {1000, 700, -5, 5, 12, 8, 96, 1, 256, 56},
     };
     for (const auto& t : table) {
         grid_of(t.count, t.size);
@@ -40,6 +40,7 @@ TEST(Grid, LayoutTable)
         EXPECT_EQ(browser_list.page_count, t.pages) << t.size;
         EXPECT_EQ(browser_list.cache_working_size, t.cache) << t.size;
         EXPECT_EQ(browser_list.drawn_size, t.drawn) << t.size;
+        EXPECT_EQ(browser_list.cell_height, browser_list.cell_width) << t.size;
     }
     grid_of(10);
     EXPECT_EQ(compute_grid(1000, 700), 1);

@@ -22,6 +22,7 @@ struct archive_bench {
     bench::scratch_dir dir;
     console_drive d;
     env_set log{"ZOTE_ARCHIVER_LOG", dir.file("commands.log")};
+    current_folder_kept back;  // the current folder comes back before the scratch folder goes
     archive_bench() { SetCurrentDirectoryA(dir.path()); }
     std::string p(const std::string& name) const { return dir.file(name); }
     // The logged commands, "@" standing for the scratch folder.
@@ -71,6 +72,31 @@ TEST(ArchiveCommands, PackAndUnpackInPlace)
     EXPECT_EQ("Unlha\tx -n1 -a1 -jf0 \"@\\my docs.lzh\" \"@\\my docs.lzh.解凍中\\\"\n", b.commands());
     EXPECT_TRUE(is_dir(b.p("my docs.lzh")));
     EXPECT_EQ("B", bench::read_file(b.p("my docs.lzh\\sub\\b.txt")));
+}
+
+// The DLL packs no hidden or system file without -a1: the folder is deleted
+// only as far as the archive holds it; what it does not hold stays under the
+// folder's own name.
+TEST(ArchiveCommands, PackingInPlaceKeepsWhatTheArchiveDoesNotHold)
+{
+    archive_bench b;
+    b.dir.write("写真\\表示.txt", "shown");
+    b.dir.write("写真\\ソフト\\能力.txt", "ability");
+    std::string hidden = b.dir.write("写真\\ソフト\\隠し.txt", "hidden");
+    std::string system = b.dir.write("写真\\十.sys", "system");
+    SetFileAttributesA(hidden.c_str(), FILE_ATTRIBUTE_HIDDEN);
+    SetFileAttributesA(system.c_str(), FILE_ATTRIBUTE_SYSTEM);
+    EXPECT_EQ(1, pack_folder(b.p("写真").c_str()));
+    EXPECT_FALSE(exists(b.p("写真.圧縮中")));
+    EXPECT_EQ("hidden", bench::read_file(hidden));
+    EXPECT_EQ("system", bench::read_file(system));
+    EXPECT_FALSE(exists(b.p("写真\\表示.txt")));
+    EXPECT_NE(std::string::npos, b.d.out.find("*** " + b.p("写真") + " kept: files the archive does not hold\n"));
+    bench::scratch_dir out;
+    ASSERT_TRUE(open_archiver_for(".lzh")->extract_all(b.p("写真.lzh").c_str(), out.path(), nullptr));
+    EXPECT_EQ("shown", bench::read_file(out.file("表示.txt")));
+    EXPECT_EQ("ability", bench::read_file(out.file("ソフト\\能力.txt")));
+    EXPECT_FALSE(exists(out.file("ソフト\\隠し.txt")));
 }
 
 TEST(ArchiveCommands, PackAndUnpackRefusals)
@@ -136,6 +162,34 @@ TEST(ArchiveCommands, LhupUpdatesAndRefreshesButNeverOnAFailedListing)
     b.d.out.clear();
     b.d.run("lhup", "u ar nowhere *.*");
     EXPECT_NE(std::string::npos, b.d.out.find("nowhere does not exist!\n"));
+}
+
+// lhup works in the folder it synchronises and comes back to the current
+// folder; one too long to be read back leaves both folders alone.
+TEST(ArchiveCommands, LhupComesBackToTheCurrentFolderOrDoesNothing)
+{
+    archive_bench b;
+    b.dir.write("表ソ能\\a.txt", "A");
+    std::string plain = b.p("十予"), deep = bench::deep_cp932_folder(b.dir.path(), MAX_PATH + 10);
+    CreateDirectoryA(plain.c_str(), nullptr);
+    std::string args = "u \"" + b.p("ar") + "\" \"" + b.p("表ソ能") + "\" *.*";
+    struct {
+        std::string start;
+        bool runs;
+    } cases[] = {{plain, true}, {deep, false}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.start);
+        b.clear_log();
+        b.d.out.clear();
+        ASSERT_TRUE(SetCurrentDirectoryA(c.start.c_str()));
+        b.d.run("lhup", args.c_str());
+        char now[4 * MAX_PATH];
+        GetCurrentDirectoryA(sizeof now, now);
+        EXPECT_EQ(now, c.start);
+        EXPECT_EQ(b.commands().empty(), !c.runs);
+        EXPECT_EQ(b.d.out.find("*** current folder too long, " + b.p("表ソ能") + " left alone\n") != std::string::npos,
+                  !c.runs);
+    }
 }
 
 TEST(ArchiveCommands, LhtestReportsEachArchive)

@@ -5,6 +5,7 @@
 #include "console/fcopy.h"
 #include "console/tree_copy.h"
 #include "files/fs_query.h"
+#include "tests/support/small_drive.h"
 
 namespace {
 
@@ -157,6 +158,39 @@ TEST(TreeCopy, AFileHeldOpenLosesNothing)
         EXPECT_EQ("keep", bench::read_file(dir.file("t\\only.txt")));
         EXPECT_EQ("held", bench::read_file(dir.file("t\\dir.txt\\held.txt")));
         EXPECT_NE(std::string::npos, d.out.find("nothing deleted"));
+    }
+}
+
+// Onto a nearly full drive (S:, the bench's 1 MB drive) the files to copy are
+// counted in whole clusters before anything is written: twenty files of ten
+// bytes need twenty clusters. Refused, the target keeps every file it had.
+TEST(TreeCopy, ATargetWithoutRoomIsRefusedBeforeAnything)
+{
+    bench::small_drive drive;
+    if (!drive.unusable().empty()) GTEST_SKIP() << drive.unusable();
+    bench::scratch_dir dir;
+    console_drive d;
+    for (int i = 0; i < 20; i++) put(dir, "写真表\\ソ" + std::to_string(i) + ".jpg", "0123456789", at(2020, 10));
+    std::string target = drive.file("控え表");
+    ASSERT_TRUE(CreateDirectoryA(target.c_str(), nullptr));
+    ASSERT_TRUE(bench::write_file(target + "\\古い能.jpg", "stale"));
+    struct {
+        double free_clusters;
+        int result;
+        const char* line;
+        int files;
+    } cases[] = {
+        {15, 0, "*** not enough space on S:\\控え表: 82KB needed, 61KB free\n", 1},
+        {21, 1, nullptr, 20},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.free_clusters);
+        ASSERT_TRUE(drive.leave_free(c.free_clusters));
+        d.out.clear();
+        EXPECT_EQ(c.result, walk_tree_copy(dir.file("写真表").c_str(), target.c_str(), 0));
+        if (c.line) { EXPECT_EQ(c.line, d.out); }
+        EXPECT_EQ(c.files, count_files(target.c_str(), "*.*"));
+        EXPECT_EQ(c.result == 0, exists(target + "\\古い能.jpg"));
     }
 }
 

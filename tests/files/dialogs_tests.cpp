@@ -5,6 +5,7 @@
 #include "files/dialogs.h"
 #include "graphics/kavtrel.h"
 #include "files/strings.h"
+#include "base/holders.h"
 #include "tests/support/bench.h"
 #include <gtest/gtest.h>
 #include <commdlg.h>
@@ -175,13 +176,6 @@ struct dialog_driver {
     }
 };
 
-// The file dialogs move the current folder into the scratch folder.
-struct cwd_keeper {
-    char saved[MAX_PATH];
-    cwd_keeper() { GetCurrentDirectoryA(MAX_PATH, saved); }
-    ~cwd_keeper() { SetCurrentDirectoryA(saved); }
-};
-
 struct owner_window {
     HWND w;
     owner_window()
@@ -243,9 +237,24 @@ TEST(Dialogs, MultipleSelectionIsReordered)
     EXPECT_STREQ(buffer, "C:\\x\\one");
 }
 
+// The options each file dialog was asked with; the real dialog runs.
+DWORD asked_flags;
+BOOL WINAPI open_and_note(OPENFILENAMEA* ofn)
+{
+    asked_flags = ofn->Flags;
+    return GetOpenFileNameA(ofn);
+}
+BOOL WINAPI save_and_note(OPENFILENAMEA* ofn)
+{
+    asked_flags = ofn->Flags;
+    return GetSaveFileNameA(ofn);
+}
+
 TEST(Dialogs, LoadDialogHeadless)
 {
-    cwd_keeper keep;
+    scoped_restore keep_call(open_file_dialog_call);
+    open_file_dialog_call = open_and_note;
+    current_folder_kept keep;  // the file dialog moves the current folder
     bench::scratch_dir dir;
     dir.write("a", "1");
     dir.write("b", "2");
@@ -263,6 +272,7 @@ TEST(Dialogs, LoadDialogHeadless)
     EXPECT_EQ(d.owner, owner.w);
     EXPECT_EQ(d.filter, "印刷設定ﾌｧｲﾙ");
     EXPECT_EQ(d.folder, std::string(dir.path()));
+    EXPECT_EQ(asked_flags & (OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST), (DWORD)(OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST));
     ASSERT_EQ(n, 4);
     EXPECT_EQ(std::string(buffer), dir.file("b"));
     EXPECT_EQ(print_settings_selection, buffer);
@@ -281,11 +291,13 @@ TEST(Dialogs, LoadDialogHeadless)
 
 TEST(Dialogs, SaveDialogHeadless)
 {
-    cwd_keeper keep;
+    current_folder_kept keep;  // the file dialog moves the current folder
     bench::scratch_dir dir;
     owner_window owner;
     scoped_restore keep_owner(message_box_owner);
     message_box_owner = owner.w;
+    scoped_restore keep_call(save_file_dialog_call);
+    save_file_dialog_call = save_and_note;
     char name[PATH_BUF] = "ユーザー設定";
     dialog_driver d;
     d.start();
@@ -295,6 +307,9 @@ TEST(Dialogs, SaveDialogHeadless)
     EXPECT_EQ(d.title, "印刷設定の保存");
     EXPECT_EQ(d.owner, owner.w);
     EXPECT_EQ(std::string(name), dir.file("ユーザー設定"));
+    // A settings file is saved under a new name: the file need not exist, its folder must.
+    EXPECT_EQ(asked_flags & (OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST), (DWORD)OFN_PATHMUSTEXIST);
+    EXPECT_EQ(GetFileAttributesA(name), INVALID_FILE_ATTRIBUTES);
 
     dialog_driver cancel;
     cancel.button = IDCANCEL;

@@ -3,20 +3,11 @@
 // time round trips (the bench runs in Asia/Tokyo, without daylight saving).
 #include "files/fs_query.h"
 #include "files/strings.h"
+#include "base/holders.h"
 #include "tests/support/bench.h"
 #include <gtest/gtest.h>
 #include <cstring>
 #include <string>
-
-namespace {
-
-struct cwd_keeper {
-    char saved[MAX_PATH];
-    cwd_keeper() { GetCurrentDirectoryA(MAX_PATH, saved); }
-    ~cwd_keeper() { SetCurrentDirectoryA(saved); }
-};
-
-}  // namespace
 
 TEST(FsQuery, PathRoots)
 {
@@ -68,7 +59,7 @@ TEST(FsQuery, ExistenceAndHiddenItems)
 TEST(FsQuery, FullAndLongPaths)
 {
     bench::scratch_dir dir;
-    cwd_keeper keep;
+    current_folder_kept keep;
     std::string sub = dir.file("Long Folder Name 画像");
     ASSERT_TRUE(CreateDirectoryA(sub.c_str(), nullptr));
     std::string file = dir.write("Long Folder Name 画像\\another name.jpeg", "x");
@@ -217,7 +208,7 @@ TEST(FsQuery, DrivePolicy)
 TEST(FsQuery, TimesRoundTrip)
 {
     bench::scratch_dir dir;
-    cwd_keeper keep;
+    current_folder_kept keep;
     std::string file = dir.write("t.txt", "x");
     SYSTEMTIME set = {};
     set.wYear = 2010;

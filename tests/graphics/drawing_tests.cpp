@@ -102,7 +102,7 @@ TEST(Drawing, OutlineIsAClosedFivePointLineAndOtherModesDrawNothing)
 static LOGFONTA current_font()
 {
     LOGFONTA lf = {};
-    GetObjectA(draw_font, sizeof lf, &lf);
+    GetObjectA(drawing.font, sizeof lf, &lf);
     return lf;
 }
 
@@ -112,8 +112,8 @@ TEST(Drawing, FontSpecIsParsed)
     ASSERT_EQ(_setfont("t'ＭＳ Ｐゴシック' h12"), 1);
     EXPECT_EQ(current_font().lfHeight, 240);
     EXPECT_STREQ(current_font().lfFaceName, "ＭＳ Ｐゴシック");
-    EXPECT_STREQ(draw_font_face, "ＭＳ Ｐゴシック");
-    HFONT kept = draw_font;
+    EXPECT_STREQ(drawing.font_face, "ＭＳ Ｐゴシック");
+    HFONT kept = drawing.font;
     EXPECT_EQ(_setfont("t'Arial' h0"), 0);
     EXPECT_EQ(_setfont("t x h12"), 0);      // no quote after the t
     EXPECT_EQ(_setfont("t'Arial h12"), 0);  // face never closed
@@ -122,7 +122,7 @@ TEST(Drawing, FontSpecIsParsed)
                        "0123456789012345678901234567890123456789"
                        "' h9"),
               0);  // face too long
-    EXPECT_EQ(draw_font, kept);
+    EXPECT_EQ(drawing.font, kept);
     ASSERT_EQ(_setfont("  t'Arial'   h7.5 "), 1);
     EXPECT_EQ(current_font().lfHeight, 150);
     _page_defaults();
@@ -137,7 +137,7 @@ TEST(Drawing, DefaultsPenWidthAndColours)
 {
     fresh_page(63);
     LOGPEN lp = {};
-    GetObjectA(draw_pen, sizeof lp, &lp);
+    GetObjectA(drawing.pen, sizeof lp, &lp);
     EXPECT_EQ(lp.lopnWidth.x, 4);  // 0.2 x 20
     EXPECT_EQ(_setcolor(RGB(1, 2, 3)), 0u);
     EXPECT_EQ(_setcolor(0), RGB(1, 2, 3));
@@ -148,6 +148,35 @@ TEST(Drawing, DefaultsPenWidthAndColours)
     EXPECT_EQ(old.x, 3);
     EXPECT_EQ(old.y, 4);
     free_slots(63, 63);
+}
+
+// Text lands at the text position in twentieths, truncated, and writing does
+// not move the position: a second text without _moveto lands on the first.
+TEST(Drawing, TextIsRecordedAtTheTextPosition)
+{
+    struct {
+        double x, y;
+        LONG want_x, want_y;
+    } cases[] = {{0, 0, 0, 0}, {1, 2, 20, 40}, {0.07, 10.5, 1, 210}, {123.456, 7.99, 2469, 159}};
+    page_record* p = fresh_page(68);
+    for (auto& c : cases) {
+        _clearscreen(2 | 4);
+        _moveto(c.x, c.y);
+        _puttext("表示", TRANSPARENT);
+        _puttext("ソ", TRANSPARENT);
+        _selectpage(0, 68);
+        int texts = 0;
+        for (auto& r : records_of(p->picture)) {
+            if (type_of(r) != EMR_EXTTEXTOUTW && type_of(r) != EMR_EXTTEXTOUTA) continue;
+            POINTL at;
+            memcpy(&at, &r[offsetof(EMREXTTEXTOUTW, emrtext.ptlReference)], sizeof at);
+            EXPECT_EQ(at.x, c.want_x) << c.x;
+            EXPECT_EQ(at.y, c.want_y) << c.y;
+            texts++;
+        }
+        EXPECT_EQ(texts, 2) << c.x;
+    }
+    free_slots(68, 68);
 }
 
 TEST(Drawing, EmptyFillMaskFillsInTheTextColour)
@@ -171,15 +200,15 @@ TEST(Recording, DrawingStateIsSelectedIntoEveryNewRecording)
     ASSERT_EQ(_setfont("t'Arial' h12"), 1);
     _settextcolor(RGB(0, 128, 0));
     ASSERT_EQ(_selectpage(0, 65), 1);
-    EXPECT_EQ(GetCurrentObject(current_page->dc, OBJ_FONT), (HGDIOBJ)draw_font);
-    EXPECT_EQ(GetCurrentObject(current_page->dc, OBJ_PEN), (HGDIOBJ)draw_pen);
-    EXPECT_EQ(GetCurrentObject(current_page->dc, OBJ_BRUSH), (HGDIOBJ)draw_brush);
+    EXPECT_EQ(GetCurrentObject(current_page->dc, OBJ_FONT), (HGDIOBJ)drawing.font);
+    EXPECT_EQ(GetCurrentObject(current_page->dc, OBJ_PEN), (HGDIOBJ)drawing.pen);
+    EXPECT_EQ(GetCurrentObject(current_page->dc, OBJ_BRUSH), (HGDIOBJ)drawing.brush);
     EXPECT_EQ(GetTextColor(current_page->dc), RGB(0, 128, 0));
     ASSERT_EQ(_newbuffer(67, 30, 30), 1);
     ASSERT_EQ(_selectpage(0, 67), 1);  // a buffer gets it as well
-    EXPECT_EQ(GetCurrentObject(current_page->dc, OBJ_FONT), (HGDIOBJ)draw_font);
+    EXPECT_EQ(GetCurrentObject(current_page->dc, OBJ_FONT), (HGDIOBJ)drawing.font);
     ASSERT_EQ(_selectpage(0, 66), 1);  // and lets go of it when left
-    EXPECT_NE(GetCurrentObject(page_table[67]->dc, OBJ_FONT), (HGDIOBJ)draw_font);
+    EXPECT_NE(GetCurrentObject(page_table[67]->dc, OBJ_FONT), (HGDIOBJ)drawing.font);
     free_slots(65, 67);
 }
 
@@ -498,7 +527,7 @@ TEST(Buffers, RemakingTheCurrentBufferKeepsItCurrent)
     ASSERT_EQ(_newbuffer(84, 20, 20), 1);
     EXPECT_EQ(current_page, page_table[84]);
     EXPECT_EQ(GetObjectType(current_page->dc), (DWORD)OBJ_MEMDC);
-    EXPECT_EQ(GetCurrentObject(current_page->dc, OBJ_PEN), (HGDIOBJ)draw_pen);
+    EXPECT_EQ(GetCurrentObject(current_page->dc, OBJ_PEN), (HGDIOBJ)drawing.pen);
     _page_free(84);
     EXPECT_EQ(current_page, nullptr);
     free_slots(83, 83);

@@ -4,6 +4,7 @@
 #pragma once
 #include "graphics/kavtrel.h"
 #include "graphics/internal.h"
+#include "tests/support/canvas.h"
 #include <vector>
 
 // Starts the library as the process entry would, once; later calls do nothing.
@@ -26,25 +27,12 @@ inline rendered render_page(page_record* p, int w = 0, int h = 0)
     GetClientRect(window, &rc);
     r.width = w ? w : rc.right;
     r.height = h ? h : rc.bottom;
-    BITMAPINFO bi = {};
-    bi.bmiHeader.biSize = sizeof bi.bmiHeader;
-    bi.bmiHeader.biWidth = r.width;
-    bi.bmiHeader.biHeight = -r.height;
-    bi.bmiHeader.biPlanes = 1;
-    bi.bmiHeader.biBitCount = 32;
-    void* bits = nullptr;
-    HDC dc = CreateCompatibleDC(nullptr);
-    HBITMAP bmp = CreateDIBSection(dc, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
-    HGDIOBJ old = SelectObject(dc, bmp);
+    bench::canvas c(r.width, r.height);
     RECT all = {0, 0, r.width, r.height};
-    FillRect(dc, &all, (HBRUSH)GetStockObject(WHITE_BRUSH));
-    if (p->picture) _paint_page(window, dc, p->picture, p);
-    GdiFlush();
-    r.pixels.assign((DWORD*)bits, (DWORD*)bits + (size_t)r.width * r.height);
+    FillRect(c.dc(), &all, (HBRUSH)GetStockObject(WHITE_BRUSH));
+    if (p->picture) _paint_page(window, c.dc(), p->picture, p);
+    r.pixels.assign(c.pixels(), c.pixels() + (size_t)r.width * r.height);
     for (DWORD& px : r.pixels) px &= 0xffffff;
-    SelectObject(dc, old);
-    DeleteObject(bmp);
-    DeleteDC(dc);
     return r;
 }
 

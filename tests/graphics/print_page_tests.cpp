@@ -4,31 +4,15 @@
 #include "graphics/internal.h"
 #include "tests/graphics/library.h"
 #include "tests/support/bench.h"
+#include "tests/support/test_printer.h"
 #include <gtest/gtest.h>
 #include <string>
 
 namespace {
 
-const char printer_name[] = "ZOTE Test PostScript";
-const char output_file[] = "C:\\zote-printer\\page.ps";
-
-std::string default_printer()
-{
-    char name[256] = "";
-    DWORD size = sizeof name;
-    if (!GetDefaultPrinterA(name, &size)) return "";
-    return name;
-}
-
-// The test printer, installed by the bench; installed here when missing.
-bool printer_ready()
-{
-    if (default_printer() == printer_name) return true;
-    std::string setup = bench::exe_folder() + "..\\standins\\printer\\printer_setup.exe";
-    if (GetFileAttributesA(setup.c_str()) == INVALID_FILE_ATTRIBUTES) return false;
-    bench::child_result r = bench::run_program(setup, "");
-    return r.exit_code == 0 && default_printer() == printer_name;
-}
+const char* const printer_name = bench::test_printer_name;
+const char* const output_file = bench::test_printer_output;
+bool printer_ready() { return bench::test_printer_ready(); }
 
 int dialog_calls;
 DWORD dialog_struct_size;

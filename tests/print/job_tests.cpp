@@ -5,7 +5,11 @@
 #include "print/print_job.h"
 #include "print/printer.h"
 #include "browser/busy.h"
+#include "browser/browser_list.h"
+#include "base/holders.h"
 #include <gtest/gtest.h>
+#include <algorithm>
+#include <cmath>
 #include <memory>
 
 using namespace print_fixture;
@@ -116,6 +120,160 @@ TEST_F(PrintJob, AMissingPrinterOrAJobThatCannotStartIsReported)
     EXPECT_EQ(rendered_page_count, rendered);
     EXPECT_EQ(print_settings.pages_sent, 0);
     EXPECT_EQ(busy_state.counter, busy);
+}
+
+// The Unix file the spooler writes port LPT1: to, changed for the scope.
+class port_output {
+public:
+    explicit port_output(const char* unix_path)
+    {
+        RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\Wine\\Printing\\Spooler", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
+                        key_.receive(), nullptr);
+        DWORD size = sizeof saved_;
+        had_ = RegQueryValueExA(key_.get(), "LPT1:", nullptr, nullptr, (BYTE*)saved_, &size) == ERROR_SUCCESS;
+        RegSetValueExA(key_.get(), "LPT1:", 0, REG_SZ, (const BYTE*)unix_path, (DWORD)strlen(unix_path) + 1);
+    }
+    ~port_output()
+    {
+        if (had_) RegSetValueExA(key_.get(), "LPT1:", 0, REG_SZ, (const BYTE*)saved_, (DWORD)strlen(saved_) + 1);
+    }
+
+private:
+    reg_key key_;
+    char saved_[1024] = "";
+    bool had_ = false;
+};
+
+TEST_F(PrintJob, AJobThePortCannotTakeIsReportedAndThePrinterKeepsItsMapping)
+{
+    ASSERT_TRUE(select_printer(nullptr));
+    pictures(3);
+    layout_cells();
+    HDC dc = print_settings.printer_dc;
+    int busy = busy_state.counter;
+    {
+        port_output unwritable("/nonexistent-zote-port/表/page.ps");
+        print_pages();
+    }
+    ASSERT_EQ(bench::message_boxes.size(), 1u);
+    EXPECT_EQ(bench::message_boxes[0].text, "印刷を完了できませんでした");
+    EXPECT_EQ(print_settings.pages_sent, 0);
+    EXPECT_EQ(busy_state.counter, busy);
+    EXPECT_EQ(GetMapMode(dc), MM_TEXT);
+
+    // The port is back: the same printer prints again, silently.
+    print_pages();
+    EXPECT_EQ(bench::message_boxes.size(), 1u);
+    EXPECT_EQ(print_settings.pages_sent, 1);
+    EXPECT_EQ(count_of(bench::read_file(printer_output), "%%Page:"), 1u);
+    EXPECT_EQ(GetMapMode(dc), MM_TEXT);
+}
+
+}  // namespace
+
+namespace {
+
+// Bytes of an ASCII85 text up to its "~>".
+std::string ascii85_decode(const std::string& text, size_t at)
+{
+    std::string out;
+    unsigned long group = 0;
+    int n = 0;
+    for (; at < text.size(); at++) {
+        char c = text[at];
+        if (c == '~') break;
+        if (c == 'z' && n == 0) {
+            out.append(4, '\0');
+            continue;
+        }
+        if (c < '!' || c > 'u') continue;
+        group = group * 85 + (c - '!');
+        if (++n == 5) {
+            for (int k = 3; k >= 0; k--) out += (char)((group >> (8 * k)) & 0xff);
+            group = 0, n = 0;
+        }
+    }
+    if (n > 1) {
+        for (int k = n; k < 5; k++) group = group * 85 + 84;
+        for (int k = 3; k > 4 - n; k--) out += (char)((group >> (8 * k)) & 0xff);
+    }
+    return out;
+}
+
+std::string run_length_decode(const std::string& bytes)
+{
+    std::string out;
+    for (size_t i = 0; i < bytes.size();) {
+        unsigned length = (unsigned char)bytes[i++];
+        if (length == 128) break;
+        if (length < 128) {
+            out += bytes.substr(i, length + 1);
+            i += length + 1;
+        } else if (i < bytes.size()) {
+            out.append(257 - length, bytes[i++]);
+        }
+    }
+    return out;
+}
+
+// The RGB samples of each w x h image of a PostScript page, as the printer gets them.
+std::vector<std::string> images_of(const std::string& ps, int w, int h)
+{
+    std::vector<std::string> out;
+    std::string size = "/Width " + std::to_string(w) + "\n /Height " + std::to_string(h) + "\n";
+    for (size_t at = ps.find(size); at != std::string::npos; at = ps.find(size, at + 1)) {
+        size_t data = ps.find("\nimage\n", at);
+        if (data == std::string::npos) break;
+        out.push_back(run_length_decode(ascii85_decode(ps, data + 7)));
+    }
+    return out;
+}
+
+TEST_F(PrintJob, ACameraPhotoSpoolsAtItsSizeOnPaper)
+{
+    ASSERT_TRUE(select_printer(nullptr));
+    program_image_formats formats;
+    job.reset(new job_marks(1, {0}));
+    job->names[0] = camera_photo();
+    job->name_ptrs[0] = &job->names[0][0];
+    layout_cells();
+    print_pages();
+    ASSERT_EQ(print_settings.pages_sent, 1);
+    // Its 12 million pixels would take 46 MB of PostScript; in a 4 x 4 cell at
+    // 600 dpi the paper shows 1.7 million of them.
+    std::string ps = bench::read_file(printer_output);
+    EXPECT_LT(ps.size(), 8000000u);
+    EXPECT_GT(ps.size(), 4000000u);
+    HDC dc = print_settings.printer_dc;
+    double cell_across = print_settings.cell_width * GetDeviceCaps(dc, HORZRES) / print_settings.page_width;
+    size_t at = ps.find("/Width ");
+    ASSERT_NE(at, std::string::npos);
+    int width = atoi(ps.c_str() + at + 7);
+    EXPECT_LE(width, std::ceil(cell_across));
+    EXPECT_GE(width, cell_across - 8);
+}
+
+TEST_F(PrintJob, ATextEntryPrintsItsFadedIconNotABlackBlock)
+{
+    ASSERT_TRUE(select_printer(nullptr));
+    scoped_restore<settings_record> keep_settings(browser_list.settings);
+    browser_list.settings.txticon = 1, browser_list.settings.txtcont = 1;
+    std::string path = s.dir.file("表ソ能.txt");
+    bench::write_file(path, "一行目\r\nsecond line\r\n");
+    job.reset(new job_marks(1, {0}));
+    job->names[0] = path;
+    job->name_ptrs[0] = &job->names[0][0];
+    layout_cells();
+    print_pages();
+    std::vector<std::string> icons = images_of(bench::read_file(printer_output), 32, 32);
+    ASSERT_EQ(icons.size(), 1u) << "the icon goes out as one picture";
+    ASSERT_EQ(icons[0].size(), 32u * 32 * 3);
+    // Faded to a third of its strength over white paper: every sample is light, and the icon shows.
+    int darkest = 255;
+    size_t white = 0;
+    for (unsigned char v : icons[0]) darkest = std::min(darkest, (int)v), white += v == 255;
+    EXPECT_GE(darkest, 170);
+    EXPECT_LT(white, icons[0].size());
 }
 
 }  // namespace

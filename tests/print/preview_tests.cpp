@@ -7,6 +7,7 @@
 #include "print/print_job.h"
 #include "print/printer.h"
 #include "resources/print_dialog.h"
+#include "base/holders.h"
 #include <gtest/gtest.h>
 #include <memory>
 
@@ -131,6 +132,72 @@ TEST_F(Preview, TheSheetHasThePapersProportion)
     double paper = double(GetDeviceCaps(dc, PHYSICALHEIGHT)) / GetDeviceCaps(dc, PHYSICALWIDTH);
     EXPECT_NEAR(sheet_ratio, paper, 0.01);
     EXPECT_FALSE(IsWindow(sheet));
+}
+
+// The sheet's pixels once the shown dialog has painted it, then back.
+std::vector<DWORD> sheet_pixels;
+bool captured;
+VOID CALLBACK capture_sheet(HWND dialog, UINT, UINT_PTR id, DWORD)
+{
+    KillTimer(dialog, id);
+    HWND sheet = FindWindowExA(dialog, nullptr, "zotepvwnd", nullptr);
+    RedrawWindow(sheet, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
+    RECT r = {};
+    GetClientRect(sheet, &r);
+    BITMAPINFO bi = {{sizeof(BITMAPINFOHEADER), r.right, -r.bottom, 1, 32}};
+    void* bits = nullptr;
+    created_dc memory(CreateCompatibleDC(nullptr));
+    bitmap_holder copy(CreateDIBSection(memory.get(), &bi, DIB_RGB_COLORS, &bits, nullptr, 0));
+    if (copy && bits) {
+        selected_object into(memory.get(), copy.get());
+        window_dc from(sheet);
+        BitBlt(memory.get(), 0, 0, r.right, r.bottom, from, 0, 0, SRCCOPY);
+        GdiFlush();
+        sheet_pixels.assign((DWORD*)bits, (DWORD*)bits + (size_t)r.right * r.bottom);
+    }
+    PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
+}
+void capture_when_shown(HWND dialog)
+{
+    if (captured) return;
+    captured = true;
+    SetTimer(dialog, 1, 100, capture_sheet);
+}
+
+std::vector<DWORD> preview_of_first_page()
+{
+    sheet_pixels.clear();
+    captured = false;
+    open_preview_dialog(nullptr);
+    return sheet_pixels;
+}
+
+TEST_F(Preview, TheFirstPreviewOfASessionShowsWhatLaterOnesAndThePaperShow)
+{
+    pictures(3);
+    print_settings_record& r = print_settings.record;
+    // Right-aligned texts and a header shortened with "..": both follow measured widths.
+    text_copy(
+        r.title,
+        "表示ソ能の写真 WWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWW");
+    r.header_align = 2, r.header_page_number = 1, r.header_font = 24;
+    r.show_date = r.show_time = 1, r.info_align = 2, r.info_font = 16;
+    layout_cells();
+    preview_step_hook = capture_when_shown;
+    std::vector<DWORD> first = preview_of_first_page();
+    ASSERT_FALSE(first.empty());
+    size_t inked = 0;
+    for (DWORD p : first) inked += (p & 0xffffff) != 0xffffff;
+    ASSERT_GT(inked, 100u) << "the sheet shows the page";
+
+    DeleteFileA(printer_output);
+    print_pages();
+    ASSERT_EQ(print_settings.pages_sent, 1);
+    std::vector<DWORD> later = preview_of_first_page();
+    ASSERT_EQ(later.size(), first.size());
+    size_t differ = 0;
+    for (size_t i = 0; i < first.size(); i++) differ += first[i] != later[i];
+    EXPECT_EQ(differ, 0u);
 }
 
 TEST_F(Preview, NothingSelectedOrNoPrinterOpensNothing)

@@ -5,7 +5,10 @@
 #include "print/print_settings.h"
 #include "print/page_geometry.h"
 #include "graphics/kavtrel.h"
+#include "browser/start.h"
 #include "tests/support/bench.h"
+#include "tests/support/photos.h"
+#include "tests/support/test_printer.h"
 #include <string>
 #include <vector>
 
@@ -62,28 +65,29 @@ inline void write_bmp(const std::string& path, int width, int height, unsigned c
     _bmap_delete(image);
 }
 
+// The image formats the program installs at start-up, for the scope.
+struct program_image_formats {
+    scoped_restore<image_format_hook_table> keep{image_format_hooks};
+    program_image_formats() { install_image_format_hooks(); }
+};
+
+// A 4000 x 3000 camera photo under a cp932 name, made once per test program
+// ("" when it could not be written).
+inline std::string camera_photo()
+{
+    static bench::scratch_dir dir;
+    static const std::string path = dir.file("表ソ能の写真.jpg");
+    static const bool made = write_camera_photo(path);
+    return made ? path : "";
+}
+
 }  // namespace print_fixture
 
 namespace print_fixture {
 
-const char test_printer[] = "ZOTE Test PostScript";
-const char printer_output[] = "C:\\zote-printer\\page.ps";
-
-inline std::string default_printer()
-{
-    char name[256] = "";
-    DWORD size = sizeof name;
-    return GetDefaultPrinterA(name, &size) ? name : "";
-}
-
-// The bench's test printer, installed here when the bench has not.
-inline bool printer_ready()
-{
-    if (default_printer() == test_printer) return true;
-    std::string setup = bench::exe_folder() + "..\\standins\\printer\\printer_setup.exe";
-    if (GetFileAttributesA(setup.c_str()) == INVALID_FILE_ATTRIBUTES) return false;
-    return bench::run_program(setup, "").exit_code == 0 && default_printer() == test_printer;
-}
+const char* const test_printer = bench::test_printer_name;
+const char* const printer_output = bench::test_printer_output;
+inline bool printer_ready() { return bench::test_printer_ready(); }
 
 }  // namespace print_fixture
 

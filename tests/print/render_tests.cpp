@@ -3,6 +3,7 @@
 // crops, the pixel budget, tiles of posters, captions, frames and layouts.
 #include "tests/print/print_fixtures.h"
 #include "print/page_render.h"
+#include "print/print_dialog.h"
 #include "print/printer.h"
 #include <gtest/gtest.h>
 #include <cmath>
@@ -110,6 +111,53 @@ TEST_F(RenderPage, TheHeaderIsAlignedAndShortened)
     EXPECT_EQ(shown.substr(shown.size() - 2), "..");
 }
 
+// Each text of a page recording with where it starts.
+std::vector<std::string> placed_texts(int page)
+{
+    std::vector<std::string> out;
+    for (const emf_record& t : text_records(records_of(render_print_pages(page)))) {
+        const POINTL& at = t.as<EMREXTTEXTOUTA>().emrtext.ptlReference;
+        out.push_back(std::to_string(at.x) + "," + std::to_string(at.y) + " " + text_of(t));
+    }
+    return out;
+}
+
+TEST_F(RenderPage, TextIsMeasuredAsOnPaperWhateverStateThePrinterDcIsIn)
+{
+    pictures(2, 10, 10);
+    print_settings_record& r = print_settings.record;
+    text_copy(
+        r.title,
+        "表示ソ能 WWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWW");
+    r.header_align = 2, r.header_font = 24, r.show_date = r.show_time = 1, r.info_align = 2;
+    layout_cells();
+    HDC dc = print_settings.printer_dc;
+    std::vector<std::string> fresh = placed_texts(0);
+    ASSERT_EQ(fresh.size(), 3u);
+    EXPECT_NE(fresh[0].find(".."), std::string::npos) << fresh[0];
+    struct mapping {
+        int mode, window_w, window_h, viewport_w, viewport_h;
+    };
+    // As on paper (page units onto the printable area), and as another caller may leave it.
+    const mapping states[] = {
+        {MM_ANISOTROPIC, print_settings.page_width, print_settings.page_height, GetDeviceCaps(dc, HORZRES),
+         GetDeviceCaps(dc, VERTRES)},
+        {MM_ANISOTROPIC, 1, 1, 3, 3},
+        {MM_LOMETRIC, 0, 0, 0, 0},
+    };
+    for (const mapping& m : states) {
+        int saved = SaveDC(dc);
+        SetMapMode(dc, m.mode);
+        if (m.mode == MM_ANISOTROPIC) {
+            SetWindowExtEx(dc, m.window_w, m.window_h, nullptr);
+            SetViewportExtEx(dc, m.viewport_w, m.viewport_h, nullptr);
+        }
+        EXPECT_EQ(placed_texts(0), fresh) << "mode " << m.mode << " window " << m.window_w;
+        EXPECT_EQ(GetMapMode(dc), m.mode) << "the renderer leaves the DC as it found it";
+        RestoreDC(dc, saved);
+    }
+}
+
 TEST_F(RenderPage, CaptionsDropTheDriveAndShorteningAlwaysEnds)
 {
     char out[64];
@@ -172,6 +220,47 @@ TEST_F(RenderPage, AQuirkyPrinterGetsPicturesShrunkToTheBudget)
     r.printer_quirk = 0;
     cells = pictures_on(0);
     EXPECT_EQ(cells[0].as<EMRSTRETCHDIBITS>().cxSrc, 200);
+}
+
+struct photo_layout {
+    const char* name;
+    void (*arrange)(print_settings_record*);
+};
+
+TEST_F(RenderPage, CameraPhotosAreRecordedAtTheirSizeOnPaperNotTheCamerasSize)
+{
+    program_image_formats formats;
+    const photo_layout layouts[] = {
+        {"4x4", [](print_settings_record*) {}},
+        {"contact sheet", preset_contact_sheet},
+        {"cropped", [](print_settings_record* r) { r->crop = 1; }},
+        {"filling", [](print_settings_record* r) { r->size_mode = 2, r->columns = 3, r->rows = 5; }},
+        {"unturned", [](print_settings_record* r) { r->turn_to_fit = 0, r->columns = 1, r->rows = 6; }},
+        {"poster 2x1", preset_poster_2x1},
+    };
+    HDC dc = print_settings.printer_dc;
+    for (const photo_layout& l : layouts) {
+        print_settings_record& r = print_settings.record;
+        print_settings_defaults(&r);
+        l.arrange(&r);
+        job.reset(new job_marks(1, {0}));
+        job->names[0] = camera_photo();
+        job->name_ptrs[0] = &job->names[0][0];
+        layout_cells();
+        std::vector<emf_record> cells = pictures_on(0);
+        ASSERT_EQ(cells.size(), 1u) << l.name;
+        const EMRSTRETCHDIBITS& d = cells[0].as<EMRSTRETCHDIBITS>();
+        // The drawn size in printer pixels, the drawn size being cut to whole page units.
+        double across = (d.cxDest + 1.0) * GetDeviceCaps(dc, HORZRES) / print_settings.page_width;
+        double down = (d.cyDest + 1.0) * GetDeviceCaps(dc, VERTRES) / print_settings.page_height;
+        EXPECT_LE(d.cxSrc, std::ceil(across)) << l.name;
+        EXPECT_LE(d.cySrc, std::ceil(down)) << l.name;
+        // Never less than paper shows (to a pixel and the cut unit), nor more than the camera gave.
+        double shown = (double)GetDeviceCaps(dc, HORZRES) / print_settings.page_width;
+        EXPECT_GE(d.cxSrc + 2, std::fmin(across - shown, r.poster ? 2000 : 4000)) << l.name;
+        // The recording holds those pixels, not the camera's 36 MB.
+        EXPECT_LE(cells[0].bytes.size(), std::ceil(across) * (std::ceil(down) + 1) * 3 + 1024) << l.name;
+    }
 }
 
 TEST_F(RenderPage, TheFrameIsDrawnAfterThePictureWithoutFilling)
@@ -315,6 +404,30 @@ TEST_F(RenderPage, CaptionsAndCommentLinesAreBoundedAndTheInfoLineSitsUnderThePi
     const emf_record& info = texts.back();
     EXPECT_EQ(info.as<EMREXTTEXTOUTA>().emrtext.ptlReference.y, d.yDest + d.cyDest);
     EXPECT_NE(text_of(info).find("("), std::string::npos) << text_of(info);
+}
+
+TEST_F(RenderPage, TheInfoLineOfAPictureGoneSinceItWasListedStaysInItsCell)
+{
+    job.reset(new job_marks(2, {0, 1}));
+    job->names[0] = s.dir.file("表ソ能.bmp");  // never written
+    job->names[1] = s.dir.file("ある.bmp");
+    write_bmp(job->names[1], 40, 30);
+    for (int i = 0; i < 2; i++) job->name_ptrs[i] = &job->names[i][0];
+    print_settings_record& r = print_settings.record;
+    r.show_date = r.show_size = 1, r.frame = 1;
+    for (int align = 0; align < 3; align++) {
+        r.info_align = align;
+        layout_cells();
+        std::vector<emf_record> texts = text_records(records_of(render_print_pages(0)));
+        ASSERT_EQ(texts.size(), 2u) << align;
+        // The first cell starts at the page's left edge, the second one cell and a gap to its right.
+        for (int c = 0; c < 2; c++) {
+            double cell_x = c * (print_settings.cell_width + r.gap_x);
+            int x = texts[c].as<EMREXTTEXTOUTA>().emrtext.ptlReference.x;
+            EXPECT_GE(x, (int)cell_x) << "cell " << c << " align " << align << " " << text_of(texts[c]);
+            EXPECT_LT(x, (int)(cell_x + print_settings.cell_width)) << "cell " << c << " align " << align;
+        }
+    }
 }
 
 }  // namespace

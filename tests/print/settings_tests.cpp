@@ -1,6 +1,7 @@
 // The print settings record on disk: its layout, defaults, round trip, other
 // versions, short and hostile files, where named files land, and the pixel budget.
 #include "tests/print/print_fixtures.h"
+#include "print/page_render.h"
 #include <gtest/gtest.h>
 #include <cstring>
 
@@ -100,8 +101,8 @@ TEST(PrintSettings, EveryFieldChangedComesBackAndOtherVersionsChangeNothing)
     unsigned char* p = reinterpret_cast<unsigned char*>(&changed);
     for (size_t i = 0; i < sizeof changed; i++) p[i] = (unsigned char)(i * 7 + 1);
     changed.version = PRINT_SETTINGS_VERSION;
-    changed.pixel_budget_text[99] = 0;
-    changed.title[255] = 0;
+    // Every field changed within its range: loading keeps values in range.
+    clamp_print_settings(&changed);
     ASSERT_EQ(save_print_settings(&changed, "mine"), 1);
     print_settings_record back = print_settings.record;
     EXPECT_EQ(load_print_settings(&back, "mine"), 1);
@@ -128,7 +129,8 @@ TEST(PrintSettings, ShortAndHostileFilesLoadOnlyWhatTheyHoldAndTextsEnd)
         int ok;
     };
     std::string header("\x2d\0\0\0", 4);
-    std::string hundred = header + std::string(96, '\x01');
+    std::string hundred = header;
+    for (int i = 0; i < 24; i++) hundred += std::string("\x02\0\0\0", 4);
     std::string full = header + std::string(520, 'A');
     const row rows[] = {{"", 0}, {std::string("\x2d\0", 2), 0}, {hundred, 1}, {full, 1}, {full + "tail", 1}};
     for (const row& r : rows) {
@@ -136,12 +138,62 @@ TEST(PrintSettings, ShortAndHostileFilesLoadOnlyWhatTheyHoldAndTextsEnd)
         print_settings_record rec = print_settings.record;
         EXPECT_EQ(load_print_settings(&rec, "f"), r.ok) << r.bytes.size();
         if (r.bytes.size() == 100) {
-            EXPECT_EQ(rec.columns, 0x01010101);
+            EXPECT_EQ(rec.columns, 2);
             EXPECT_EQ(rec.header_font, 10) << "words past the file keep their values";
         }
         EXPECT_LT(strlen(rec.pixel_budget_text), sizeof rec.pixel_budget_text);
         EXPECT_LT(strlen(rec.title), sizeof rec.title);
     }
+}
+
+TEST(PrintSettings, HandEditedValuesAreBroughtIntoTheirRangesOnLoad)
+{
+    fresh_settings s;
+    struct row {
+        size_t offset;
+        int32_t written, loaded;
+    };
+    const row rows[] = {
+        {offsetof(print_settings_record, gap_y), 2000000000, 10000},
+        {offsetof(print_settings_record, gap_x), -40, 0},
+        {offsetof(print_settings_record, margin_top), -1, 0},
+        {offsetof(print_settings_record, columns), 0, 1},
+        {offsetof(print_settings_record, rows), 100000, 32767},
+        {offsetof(print_settings_record, cell_width_mm), -3, 1},
+        {offsetof(print_settings_record, turn_to_fit), 5, 1},
+        {offsetof(print_settings_record, turn_to_fit), -7, -1},
+        {offsetof(print_settings_record, header_align), 3, 2},
+        {offsetof(print_settings_record, size_mode), -2, 0},
+        {offsetof(print_settings_record, align_x), 9, 2},
+        {offsetof(print_settings_record, frame), 7, 1},
+        {offsetof(print_settings_record, header_font), 1 << 30, 1000},
+        {offsetof(print_settings_record, info_font), -8, 0},
+        {offsetof(print_settings_record, start_cell), -5, 0},
+        {offsetof(print_settings_record, page_number_base), 0x7fffffff, 1000000},
+        {offsetof(print_settings_record, dib_mode), 4, 1},
+        {offsetof(print_settings_record, pixel_budget), 123, 4976640},
+        {offsetof(print_settings_record, columns), 7, 7},
+    };
+    for (const row& r : rows) {
+        print_settings_record written = print_settings.record;
+        memcpy(reinterpret_cast<char*>(&written) + r.offset, &r.written, 4);
+        ASSERT_EQ(save_print_settings(&written, "表ソ能"), 1);
+        print_settings_record loaded = print_settings.record;
+        ASSERT_EQ(load_print_settings(&loaded, "表ソ能"), 1);
+        int32_t v;
+        memcpy(&v, reinterpret_cast<char*>(&loaded) + r.offset, 4);
+        EXPECT_EQ(v, r.loaded) << "offset " << r.offset << " written " << r.written;
+    }
+
+    // The largest gap a file can give still leaves cells of a positive size.
+    print_settings.page_width = 794, print_settings.page_height = 1123;
+    print_settings_record& rec = print_settings.record;
+    rec.gap_x = rec.gap_y = 2000000000;
+    ASSERT_EQ(save_print_settings(&rec, "gap"), 1);
+    ASSERT_EQ(load_print_settings(&rec, "gap"), 1);
+    layout_cells();
+    EXPECT_GT(print_settings.cell_width, 0);
+    EXPECT_GT(print_settings.cell_height, 0);
 }
 
 TEST(PrintSettings, NamedFilesLandInTheSettingsFolderOnly)

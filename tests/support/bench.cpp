@@ -170,6 +170,16 @@ std::string scratch_dir::write(const std::string& name, const std::string& bytes
     return full;
 }
 
+std::string deep_cp932_folder(const std::string& root, size_t bytes)
+{
+    std::string path = root;
+    while (path.size() <= bytes) {
+        path += "\\表ソ能表ソ能表ソ能表";
+        CreateDirectoryA(path.c_str(), nullptr);
+    }
+    return path;
+}
+
 bool remove_tree(const std::string& path)
 {
     WIN32_FIND_DATAA fd;
@@ -211,6 +221,16 @@ bool write_file(const std::string& path, const std::string& bytes)
     if (!f) return false;
     bool ok = fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
     return fclose(f) == 0 && ok;
+}
+
+std::string noise(size_t n, unsigned seed)
+{
+    std::string s(n, '\0');
+    for (char& c : s) {
+        seed = seed * 1103515245u + 12345u;
+        c = char(seed >> 16);
+    }
+    return s;
 }
 
 void pump_for(DWORD ms)

@@ -27,9 +27,15 @@ private:
     std::string path_;
 };
 
+// Nested folders named with 0x5C trail bytes (表ソ能) under root, made until
+// the path is longer than `bytes` cp932 bytes; the deepest one. The path stays
+// short in characters, so it can still become the current folder.
+std::string deep_cp932_folder(const std::string& root, size_t bytes);
 bool remove_tree(const std::string& path);
 std::string read_file(const std::string& path);
 bool write_file(const std::string& path, const std::string& bytes);
+// n bytes that no archiver or file system makes smaller, the same for a seed.
+std::string noise(size_t n, unsigned seed);
 
 struct child_result {
     DWORD exit_code = 0;

@@ -1,0 +1,99 @@
+// The benchmarks in their quick form, run as bench/run.sh runs them but on
+// small folders and pictures, with a temporary folder of their own: every
+// figure each one reports must have been observed, beside the floor named.
+// A figure a benchmark can no longer observe (the program stopped showing
+// what the benchmark watches for) fails here rather than in a later
+// measuring run. No time is checked.
+#include "tests/support/bench.h"
+#include "tests/support/photos.h"
+#include <gtest/gtest.h>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace {
+// Every line of out that begins with what.
+std::vector<std::string> lines_of(const std::string& out, const std::string& what)
+{
+    std::vector<std::string> found;
+    std::istringstream in(out);
+    for (std::string line; std::getline(in, line);)
+        if (line.compare(0, what.size(), what) == 0) found.push_back(line);
+    return found;
+}
+
+// TMP and TEMP moved to a scratch folder for the scope: the benchmarks'
+// folders, caches and the program's temporary copy go with it.
+struct own_temp {
+    bench::scratch_dir dir;
+    std::string saved_tmp, saved_temp;
+    own_temp() : saved_tmp(get("TMP")), saved_temp(get("TEMP"))
+    {
+        SetEnvironmentVariableA("TMP", dir.path());
+        SetEnvironmentVariableA("TEMP", dir.path());
+    }
+    ~own_temp()
+    {
+        SetEnvironmentVariableA("TMP", saved_tmp.c_str());
+        SetEnvironmentVariableA("TEMP", saved_temp.c_str());
+    }
+    static std::string get(const char* name)
+    {
+        char v[MAX_PATH] = "";
+        GetEnvironmentVariableA(name, v, sizeof v);
+        return v;
+    }
+};
+}  // namespace
+
+TEST(Benchmarks, EveryFigureObservedBesideItsFloor)
+{
+    own_temp temp;
+    // The folder the start-up benchmark starts the program on.
+    std::string album = temp.dir.file("表ソ能");
+    CreateDirectoryA(album.c_str(), nullptr);
+    ASSERT_TRUE(write_camera_photo(album + "\\能.jpg", 64, 48));
+    std::string zote = bench::exe_folder() + "..\\zote.exe";
+    struct figure {
+        const char* what;
+        const char* floor;  // named on each of its lines
+        size_t lines;
+    };
+    struct {
+        const char* program;
+        std::string args;
+        std::vector<figure> figures;
+    } table[] = {
+        {"scan_bench",
+         "quick \"" + bench::exe_folder() + "..\\scan_folders_quick\"",
+         {{"scan and layout", "FindFirstFile walk", 3},
+          {"first page drawn", "| dir /b", 3},
+          {"input taken again", "| dir /b", 3},
+          {"classify every entry", "FindFirstFile walk", 2}}},
+        {"viewer_bench",
+         "quick",
+         {{"next picture shown, prepared", "djpeg full size", 1},
+          {"next picture shown, unprepared", "djpeg full size", 1},
+          {"Page Down keeps", "djpeg full size", 1},
+          {"Page Up keeps", "djpeg full size", 1}}},
+        {"decode_bench", "quick", {{"full-size load", "| djpeg", 1}, {"1/8 load", "| djpeg -scale 1/8", 1}}},
+        {"thumbs", "quick", {{"cold JPEG thumbnail", "| djpeg -scale 1/8", 1}, {"warm JPEG", "| cold", 1}}},
+        {"startup_bench", "\"" + zote + "\" \"" + album + "\" 1", {{"start to a steady first grid", "notepad", 1}}},
+    };
+    for (const auto& t : table) {
+        std::string exe = bench::exe_folder() + "..\\bench_programs\\" + t.program + ".exe";
+        bench::child_result r = bench::run_program(exe, t.args, 300000);
+        ASSERT_FALSE(r.timed_out) << t.program;
+        EXPECT_EQ(r.exit_code, 0u) << t.program << "\n" << r.output;
+        EXPECT_EQ(lines_of(r.output, "CPUS affinity").size(), 1u) << t.program;
+        for (const figure& f : t.figures) {
+            std::vector<std::string> lines = lines_of(r.output, f.what);
+            EXPECT_EQ(lines.size(), f.lines) << t.program << ": " << f.what << "\n" << r.output;
+            for (const std::string& line : lines) {
+                EXPECT_EQ(line.find("not observed"), std::string::npos) << t.program << ": " << line;
+                EXPECT_NE(line.find(" ms |"), std::string::npos) << t.program << ": " << line;
+                EXPECT_NE(line.find(f.floor), std::string::npos) << t.program << ": " << line;
+            }
+        }
+    }
+}

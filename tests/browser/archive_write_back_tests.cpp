@@ -1,0 +1,205 @@
+// Write-back of archives with Japanese names, made by zip, jlha, gcab and tar
+// (trail bytes 0x5C in 表, ソ, 十, 予; a nested and an empty folder): a
+// delete, a rename and an add each keep every other member byte for byte,
+// under its own name and in the archive's own name encoding. Damaged and
+// read-only archives open read-only and refuse the write-back with a
+// message, leaving nothing behind; a pack that would leave a file out never
+// replaces the archive. The archives written here are read by the real tools
+// in the archive_folder_readback step.
+#include "browser/archive_folder.h"
+#include "files/strings.h"
+#include "tests/browser/archive_fixtures.h"
+#include <gtest/gtest.h>
+
+using namespace archive_folder_test;
+
+namespace {
+
+struct in_folder {
+    char saved[MAX_PATH];
+    in_folder()
+    {
+        GetCurrentDirectoryA(MAX_PATH, saved);
+        SetCurrentDirectoryA(archive_work.folder);
+    }
+    ~in_folder() { SetCurrentDirectoryA(saved); }
+};
+
+std::string work(const std::string& name) { return std::string(archive_work.folder) + "\\" + name; }
+
+// The members as the DLL lists them, with their bytes, read back by
+// extracting the archive: "name size:hash", and the folders.
+std::vector<std::string> contents(const std::string& archive, std::vector<std::string>* folders)
+{
+    bench::scratch_dir out;
+    open_archiver_for(archive.c_str())->extract_all(archive.c_str(), out.path(), password_lookup(archive.c_str()));
+    std::vector<std::string> lines;
+    for (const tree_file& f : read_tree(out.path()))
+        lines.push_back(f.name + " " + std::to_string(f.bytes.size()) + ":" +
+                        std::to_string(std::hash<std::string>()(f.bytes)));
+    if (folders) *folders = archiver_test::read_folders(out.path());
+    return lines;
+}
+
+std::string original(const std::string& name) { return bench::read_file(fixture("jsrc\\" + name)); }
+
+}  // namespace
+
+TEST(ArchiveWriteBack, JapaneseNamesSurviveDeleteRenameAndAdd)
+{
+    prepare();
+    struct {
+        const char* archive;
+        int utf8;
+        bool folders;
+    } cases[] = {
+        {"jp.zip", 0, true},  {"jp_utf8.zip", 1, true}, {"jp.lzh", 0, true},
+        {"jp.cab", 0, false}, {"jp.tar.gz", 0, true},   {"jp_utf8.tar.gz", 1, true},
+    };
+    CreateDirectoryA(archiver_test::written("").c_str(), nullptr);
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.archive);
+        bench::scratch_dir dir;
+        std::string archive = copy_fixture(dir, c.archive);
+        ASSERT_EQ(open_archive_as_folder(archive.c_str()), 1);
+        EXPECT_EQ(archive_is_read_only(), 0);
+        {
+            in_folder inside;
+            ASSERT_TRUE(DeleteFileA(work("日本語.txt").c_str()));
+            ASSERT_EQ(write_back_archive(nullptr), 1);
+            ASSERT_TRUE(MoveFileA(work("表示.txt").c_str(), work("予定表.txt").c_str()));
+            ASSERT_EQ(write_back_archive(nullptr), 1);
+            ASSERT_TRUE(bench::write_file(work("ソフト\\十\\予備.txt"), "yobi\r\n"));
+            ASSERT_EQ(write_back_archive(nullptr), 1);
+        }
+        leave_archive_folder(archive.c_str());
+        std::vector<std::string> folders, want_folders = {"ソフト", "ソフト\\十"};
+        if (c.folders) want_folders.push_back("空");
+        std::sort(want_folders.begin(), want_folders.end());
+        std::vector<std::string> want;
+        for (const char* name : {"readme.txt", "写真.jpg", "ソフト\\能力.txt", "ソフト\\十\\予定.txt"})
+            want.push_back(name + std::string(" ") + std::to_string(original(name).size()) + ":" +
+                           std::to_string(std::hash<std::string>()(original(name))));
+        std::string added = "yobi\r\n";
+        want.push_back("ソフト\\十\\予備.txt " + std::to_string(added.size()) + ":" +
+                       std::to_string(std::hash<std::string>()(added)));
+        want.push_back("予定表.txt " + std::to_string(original("表示.txt").size()) + ":" +
+                       std::to_string(std::hash<std::string>()(original("表示.txt"))));
+        std::sort(want.begin(), want.end());
+        EXPECT_EQ(contents(archive, &folders), want);
+        EXPECT_EQ(folders, want_folders);
+        EXPECT_EQ(open_archiver_for(archive.c_str())->names_in_utf8(archive.c_str()), c.utf8);
+        EXPECT_EQ(read_tree(dir.path()).size(), 1u) << "nothing left beside the archive";
+        CopyFileA(archive.c_str(), archiver_test::written(std::string("folder_") + c.archive).c_str(), FALSE);
+    }
+}
+
+// A damaged archive says so when it opens; a read-only one only when a
+// change would go in. Both show read-only, and a write-back changes nothing,
+// beside them neither.
+TEST(ArchiveWriteBack, DamagedAndReadOnlyArchivesRefuseWithAMessage)
+{
+    prepare();
+    const std::string damaged = "\n書庫が壊れているので書き戻しません．";
+    const std::string read_only = "\n書庫が読み出し専用なので書き戻しません．";
+    struct {
+        const char* archive;
+        bool read_only_file;
+        const char* opened;  // the message on opening, if any
+        const std::string& refused;
+    } cases[] = {
+        {"truncated.lzh", false, "\n書庫が壊れているので読み出し専用で開きます．", damaged},
+        {"truncated.zip", false, "\n書庫が壊れているので読み出し専用で開きます．", damaged},
+        {"images.zip", true, nullptr, read_only},
+        {"jp.lzh", true, nullptr, read_only},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.archive);
+        bench::scratch_dir dir;
+        std::string archive = copy_fixture(dir, c.archive);
+        std::string before = bench::read_file(archive);
+        if (c.read_only_file) ASSERT_TRUE(SetFileAttributesA(archive.c_str(), FILE_ATTRIBUTE_READONLY));
+        bench::message_boxes.clear();
+        ASSERT_EQ(open_archive_as_folder(archive.c_str()), 1);
+        std::vector<std::string> said, want;
+        if (c.opened) want.push_back(archive + c.opened);
+        {
+            in_folder inside;
+            EXPECT_EQ(archive_is_read_only(), 1);
+            std::vector<tree_file> shown = read_tree(archive_work.folder);
+            ASSERT_FALSE(shown.empty());
+            ASSERT_TRUE(DeleteFileA(work(shown[0].name).c_str()));
+            ASSERT_TRUE(bench::write_file(work("new.txt"), "new"));
+            EXPECT_EQ(write_back_archive(nullptr), 0);
+            want.push_back(archive + c.refused);
+        }
+        for (const auto& box : bench::message_boxes) said.push_back(box.text);
+        EXPECT_EQ(said, want);
+        EXPECT_EQ(bench::read_file(archive), before);
+        if (c.read_only_file) EXPECT_TRUE(GetFileAttributesA(archive.c_str()) & FILE_ATTRIBUTE_READONLY);
+        EXPECT_EQ(read_tree(dir.path()).size(), 1u) << "no old copy beside it";
+        leave_archive_folder(archive.c_str());
+        SetFileAttributesA(archive.c_str(), FILE_ATTRIBUTE_NORMAL);
+    }
+    // A sound archive opened next is writable again.
+    bench::scratch_dir dir;
+    std::string sound = copy_fixture(dir, "images.zip");
+    ASSERT_EQ(open_archive_as_folder(sound.c_str()), 1);
+    {
+        in_folder inside;
+        EXPECT_EQ(archive_is_read_only(), 0);
+    }
+    leave_archive_folder(sound.c_str());
+}
+
+// LHA packs no hidden or system file without -a1: the new archive would lose
+// it, so the old one stays and the user is told.
+TEST(ArchiveWriteBack, APackThatLeavesAFileOutKeepsTheArchive)
+{
+    prepare();
+    bench::scratch_dir dir;
+    std::string archive = copy_fixture(dir, "jp.lzh");
+    std::string before = bench::read_file(archive);
+    ASSERT_EQ(open_archive_as_folder(archive.c_str()), 1);
+    bench::message_boxes.clear();
+    {
+        in_folder inside;
+        ASSERT_TRUE(bench::write_file(work("ソフト\\隠し.txt"), "hidden"));
+        ASSERT_TRUE(SetFileAttributesA(work("ソフト\\隠し.txt").c_str(), FILE_ATTRIBUTE_HIDDEN));
+        EXPECT_EQ(write_back_archive(nullptr), 0);
+    }
+    ASSERT_EQ(bench::message_boxes.size(), 1u);
+    EXPECT_EQ(bench::message_boxes[0].text, archive + "\n書庫に書き戻せませんでした．");
+    EXPECT_EQ(bench::read_file(archive), before);
+    EXPECT_EQ(read_tree(dir.path()).size(), 1u);
+    EXPECT_EQ(read_tree(archive_work.instance_folder + std::string("\\folder")).size(), 7u) << "the folder keeps it";
+    leave_archive_folder(archive.c_str());
+}
+
+// Moving the selection into an archive that cannot take it leaves the
+// selection where it was.
+TEST(ArchiveWriteBack, CompressIntoARefusedArchiveKeepsTheSelection)
+{
+    prepare();
+    scoped_restore<archive_folder_hook_table> keep(archive_folder_hooks);
+    archive_folder_hooks.selected_path = one_selected;
+    archive_folder_hooks.move_one_item = move_into;
+    struct {
+        const char* archive;
+        const char* fail;  // stand-ins told to fail
+        bool read_only;
+    } cases[] = {{"truncated.zip", "", false}, {"images.zip", "", true}, {"images.zip", "Zip", false}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.archive) + " " + c.fail);
+        bench::scratch_dir dir;
+        std::string archive = copy_fixture(dir, c.archive);
+        std::string before = bench::read_file(archive);
+        selected_file = dir.write("表示.txt", "chosen");
+        if (c.read_only) SetFileAttributesA(archive.c_str(), FILE_ATTRIBUTE_READONLY);
+        archiver_test::env_guard fail("ZOTE_ARCHIVER_FAIL", c.fail);
+        EXPECT_EQ(compress_into_archive(archive.c_str()), 0);
+        EXPECT_EQ(bench::read_file(selected_file), "chosen");
+        EXPECT_EQ(bench::read_file(archive), before);
+        SetFileAttributesA(archive.c_str(), FILE_ATTRIBUTE_NORMAL);
+    }
+}

@@ -1,0 +1,147 @@
+// The screen bench: the real zote.exe started on a folder the test made, in
+// a temporary folder and a settings folder of its own, driven by real input
+// (SendInput) and read back from the screen. After every input the bench
+// waits until the program waits for the user again: it posts the registered
+// message "kavtrel-idle-probe", and the program releases the semaphore
+// "kavtrel-idle-<process id>" once its main loop finds nothing left to do or
+// a modal dialog or menu of it goes idle. (WaitForInputIdle cannot tell: Wine
+// sets the idle event once and never resets it, and the drawing passes pump
+// with PeekMessage, which answers sent messages in the middle of a redraw.)
+#pragma once
+#include "tests/support/bench.h"
+#include <windows.h>
+#include <string>
+#include <vector>
+
+namespace screen {
+
+// What the window shows: the pixels of a window's client area, top-down.
+struct shot {
+    int width = 0, height = 0;
+    std::vector<COLORREF> pixels;
+    COLORREF at(int x, int y) const { return pixels[size_t(y) * width + x]; }
+    // Pixels in [left, right) x [top, bottom) within tolerance of colour.
+    int count(RECT r, COLORREF colour, int tolerance = 12) const;
+    // Pixels in the rectangle that differ from colour by more than the tolerance.
+    int count_other(RECT r, COLORREF colour, int tolerance = 12) const;
+    // Written as a BMP file (to look at when a test fails).
+    bool save(const std::string& path) const;
+};
+bool near_colour(COLORREF a, COLORREF b, int tolerance = 12);
+inline bool ends_with(const std::string& s, const std::string& end)
+{
+    return s.size() >= end.size() && s.compare(s.size() - end.size(), end.size(), end) == 0;
+}
+
+// Picture i of a test folder has a colour of its own, far from white, grey
+// and the text colours.
+COLORREF picture_colour(int i);
+// A JPEG of one colour, written by the project's writer.
+void write_picture(const std::string& path, int width, int height, COLORREF colour);
+// Names with trail bytes 0x5C: "%02d表.jpg", "%02dソ.jpg", "%02d能.jpg" in turn.
+std::string picture_name(int i);
+// Pictures first .. first + n - 1 by those names and colours, made in folder
+// (created when missing).
+void write_pictures(const std::string& folder, int first, int n, int width = 64, int height = 48);
+// A new folder of the name holding pictures 0 .. n - 1, removed at the end.
+struct picture_folder {
+    bench::scratch_dir dir;
+    std::string path;
+    picture_folder(const char* name, int n) : path(dir.file(name)) { write_pictures(path, 0, n); }
+    std::string file(const std::string& name) const { return path + "\\" + name; }
+};
+
+// The grid as the page lays it out: margins of 20 pixels, cells of the
+// thumbnail size and a gap of 14, as many as fit the client area.
+struct grid {
+    int cell_size = 142;
+    int columns = 1, rows = 1;
+    static grid of(const shot& s, int size = 128);
+    // The grid after the column command n (the largest size that fits n columns and a row).
+    static grid at_columns(const shot& s, int n);
+    int per_page() const { return columns * rows; }
+    // The cell of the i-th position on the page: left, top, right, bottom.
+    RECT cell(int position) const;
+    // Its name line and the line of counts above its bottom line.
+    RECT name_line(int position) const;
+    RECT count_line(int position) const;
+    POINT centre(int position) const;
+};
+
+// What a drawn cell shows at its picture: a colour, or ANY_PICTURE for a
+// picture of several colours (such as the frame of a folder without pictures);
+// NOTHING for an entry that is not drawn at all (a cut one).
+extern const COLORREF ANY_PICTURE, NOTHING;
+struct cell_expected {
+    COLORREF picture;
+    bool counts = false;  // a folder: the second pass writes its size above the bottom line
+};
+// The differences between the page and the cells expected in positions
+// 0, 1, ... (one line each; empty when there are none): a drawn cell shows its
+// picture and its name and, around them, nothing else; every later cell of the
+// page is background only.
+std::string page_differences(const shot& s, const grid& g, const std::vector<cell_expected>& cells);
+// The same, keeping the shot beside the test program as screen-<label>.bmp when anything differs.
+std::string check_page(const shot& s, const grid& g, const std::vector<cell_expected>& cells, const std::string& label);
+// The cells of pictures first .. first + n - 1 of a test folder.
+std::vector<cell_expected> picture_cells(int first, int n);
+// The page's background (the list's default colour).
+COLORREF background();
+// Whether the cell at position carries the selection frame (grey, a pixel inside its edges).
+bool framed(const shot& s, const grid& g, int position);
+
+class zote_session {
+public:
+    // Starts the installed program on folder (a full path) and waits until
+    // its window waits for the user.
+    explicit zote_session(const std::string& folder);
+    ~zote_session();
+    zote_session(const zote_session&) = delete;
+    zote_session& operator=(const zote_session&) = delete;
+
+    bool running() const { return frame_ != nullptr; }
+    HWND frame() const { return frame_; }
+    HWND page() const { return page_; }
+    DWORD process_id() const { return pid_; }
+    std::string title() const;
+
+    // Input, one event at a time, each followed by settle(): keys with
+    // modifiers held (VK_CONTROL, VK_SHIFT, VK_MENU), the pointer on a point
+    // of the page's client area, clicks there.
+    void key(WORD vk, std::initializer_list<WORD> held = {});
+    void move_to(POINT client);
+    void click(POINT client, std::initializer_list<WORD> held = {});
+    void double_click(POINT client);
+    // Waits until the program waits for the user again, with every message
+    // that the input caused handled (a moved pointer comes back from the X
+    // server as a second move); false when it does not within the time.
+    bool settle(DWORD ms = 30000);
+
+    shot capture() const;
+    // The grid of what the page shows now at the start's thumbnail size.
+    grid page_grid() const { return grid::of(capture()); }
+    // Visible top-level windows of the program other than its frame (dialogs,
+    // message boxes, new windows).
+    std::vector<HWND> other_windows() const;
+    // A visible top-level window of another process whose title holds text.
+    static HWND window_titled(const std::string& text, DWORD ms);
+
+    // Closes the program (command 65501) and waits for its end; false when it
+    // had to be ended by force.
+    bool close();
+
+private:
+    // One input event, then settle().
+    void send(const INPUT& input);
+    bool wait_idle(DWORD ms);
+    void drain_idle();
+    bench::scratch_dir dir_;
+    HWND frame_ = nullptr, page_ = nullptr;
+    HANDLE process_ = nullptr, idle_ = nullptr;
+    DWORD pid_ = 0;
+};
+
+// Ends another process's window and waits for its process.
+bool close_window_process(HWND window);
+
+}  // namespace screen

@@ -1,0 +1,19 @@
+// The program as a user starts it: the installed zote.exe relaunches from its
+// copy in the temporary folder and shows the folder it was given, every
+// picture in a cell of its own, with the folder, the count and the page in
+// its title.
+#include "tests/screen/screen_bench.h"
+#include <gtest/gtest.h>
+
+TEST(Start, ShowsTheFolderPageByPage)
+{
+    screen::picture_folder album("写真表", 60);
+    screen::zote_session z(album.path);
+    ASSERT_TRUE(z.running());
+    std::string title = z.title();
+    EXPECT_NE(title.find("/写真表/ 60画像 1/2頁 - ZOTE1.67"), std::string::npos) << title;
+    screen::shot s = z.capture();
+    screen::grid g = screen::grid::of(s);
+    ASSERT_EQ(g.per_page(), 48) << "the window was laid out for 8 x 6 cells";
+    EXPECT_EQ(screen::check_page(s, g, screen::picture_cells(0, 48), "start"), "");
+}

@@ -1,0 +1,90 @@
+// The viewer as a user meets it: a picture opened from the list, in the
+// window or full screen, its status line and the zoom steps of the left
+// strip, and the list drawn again on the way back.
+#include "tests/screen/screen_bench.h"
+#include <gtest/gtest.h>
+
+namespace {
+using screen::ends_with;
+
+// Ten pictures; the second is 300 x 200, shown in the window at full size.
+struct album : screen::picture_folder {
+    album() : picture_folder("旅行ソ", 10)
+    {
+        screen::write_picture(file(screen::picture_name(1)), 300, 200, screen::picture_colour(1));
+    }
+};
+
+// The program on the album with its second picture opened in the window.
+struct second_picture_shown {
+    album a;
+    screen::zote_session z{a.path};
+    screen::shot s;
+    second_picture_shown()
+    {
+        z.move_to(z.page_grid().centre(1));
+        z.key(VK_RETURN);
+        s = z.capture();
+    }
+};
+
+// The picture box of the window viewer for a client area: the largest
+// square below the toolbar line with room for the status line.
+RECT viewer_box(const screen::shot& s)
+{
+    int t = 20, a = s.width - 2, b = s.height - t - 32, side = a < b ? a : b;
+    RECT r;
+    r.left = (s.width - side) / 2;
+    r.top = (s.height - t - side - 2) / 2 + t + 2;
+    r.right = r.left + side;
+    r.bottom = r.top + side;
+    return r;
+}
+}  // namespace
+
+TEST(Viewer, LeavingDrawsTheListAgain)
+{
+    album a;
+    screen::zote_session z(a.path);
+    ASSERT_TRUE(z.running());
+    screen::grid g = z.page_grid();
+    struct {
+        WORD open;
+        const char* label;
+    } ways[] = {{VK_RETURN, "back-from-window"}, {'F', "back-from-full-screen"}};
+    for (const auto& w : ways) {
+        z.move_to(g.centre(2));
+        z.key(w.open);
+        EXPECT_TRUE(ends_with(z.title(), " 3/10枚 - ZOTE1.67")) << z.title();
+        z.key(VK_ESCAPE);
+        EXPECT_TRUE(ends_with(z.title(), "/旅行ソ/ 10画像 1/1頁 - ZOTE1.67")) << w.label << ": " << z.title();
+        EXPECT_EQ(screen::check_page(z.capture(), g, screen::picture_cells(0, 10), w.label), "") << w.label;
+    }
+}
+
+TEST(Viewer, StatusLineShowsAboveThePicture)
+{
+    second_picture_shown v;
+    const screen::shot& s = v.s;
+    RECT box = viewer_box(s);
+    // The line of name, size, zoom and date, on the list's background.
+    RECT line = {box.left, box.top - 14, box.left + 300, box.top - 1};
+    int area = (line.right - line.left) * (line.bottom - line.top);
+    EXPECT_GT(s.count(line, screen::background()), area / 2);
+    EXPECT_GT(s.count_other(line, screen::background()), 40);
+    if (HasFailure()) s.save(bench::exe_folder() + "screen-status-line.bmp");
+}
+
+TEST(Viewer, StripMarksTheZoomStep)
+{
+    second_picture_shown v;
+    const screen::shot& s = v.s;
+    // The steps /1, /2, /4 and /8 one under the other in the left strip; the
+    // picture is shown at full size, so /1 is the current one, in white.
+    for (int step = 0; step < 4; step++) {
+        RECT row = {0, 20 + 127 + 20 * step, 20, 20 + 147 + 20 * step};
+        int white = s.count(row, RGB(255, 255, 255), 4);
+        EXPECT_EQ(white > 4, step == 0) << "/" << (1 << step) << ": " << white;
+    }
+    if (HasFailure()) s.save(bench::exe_folder() + "screen-zoom-steps.bmp");
+}
