@@ -85,8 +85,13 @@ struct frame_reach {
 frame_reach reach_of(int width, int height)
 {
     double longer = std::max(width, height), reach = std::max<double>(REACH_LEAST, 2 * longer);
-    return {-reach, -reach, width + reach, height + reach, 2 * reach, longer / 8 + PEN_LEAST,
-            std::min<double>(2 * reach, TEXT_MOST)};
+    frame_reach r;
+    r.left = r.top = -reach;
+    r.right = width + reach, r.bottom = height + reach;
+    r.most = 2 * reach;
+    r.pen_most = longer / 8 + PEN_LEAST;
+    r.text_most = std::min<double>(2 * reach, TEXT_MOST);
+    return r;
 }
 
 // Measures one record through mapping `t`; every test is written so that a

@@ -7,7 +7,9 @@
 #include "tests/graphics/image_fixtures.h"
 #include "tests/graphics/metafile_seeds.h"
 #include "tests/support/bench.h"
+#include "tests/support/canvas.h"
 #include "tests/support/clipboard_lock.h"
+#include <algorithm>
 #include <gtest/gtest.h>
 #include <functional>
 #include <string>
@@ -209,55 +211,42 @@ void expect_sample_pixels(_bmap* b, const char* kind)
     EXPECT_TRUE(text) << kind;
 }
 
-// The picture as the system's own player draws it into a w x h image over
-// the background for new pages, through the loader's mapping: the pixels'
-// bytes, rows top-down without padding.
-std::string system_drawing(const std::string& bytes, bool wmf, int w, int h)
+// Pixels (0xRRGGBB) of the picture as the system's own player draws it into
+// a w x h image over the background for new pages, through the loader's mapping.
+std::vector<uint32_t> system_drawing(const std::string& bytes, bool wmf, int w, int h)
 {
-    BITMAPINFO bi = {};
-    bi.bmiHeader.biSize = sizeof bi.bmiHeader;
-    bi.bmiHeader.biWidth = w;
-    bi.bmiHeader.biHeight = -h;
-    bi.bmiHeader.biPlanes = 1;
-    bi.bmiHeader.biBitCount = 24;
-    void* bits = nullptr;
-    HBITMAP dib = CreateDIBSection(nullptr, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
-    HDC dc = CreateCompatibleDC(nullptr);
-    HGDIOBJ old = SelectObject(dc, dib);
+    bench::canvas c(w, h);
     RECT all = {0, 0, w, h};
     HBRUSH fill = CreateSolidBrush(new_page_background);
-    FillRect(dc, &all, fill);
+    FillRect(c.dc(), &all, fill);
     DeleteObject(fill);
-    SetStretchBltMode(dc, COLORONCOLOR);
-    SetMapMode(dc, MM_ANISOTROPIC);
-    SetViewportExtEx(dc, w, h, nullptr);
+    SetStretchBltMode(c.dc(), COLORONCOLOR);
+    SetMapMode(c.dc(), MM_ANISOTROPIC);
+    SetViewportExtEx(c.dc(), w, h, nullptr);
     if (wmf) {
         const wmf_placeable_header* ph = (const wmf_placeable_header*)bytes.data();
-        SetWindowExtEx(dc, ph->right - ph->left, ph->bottom - ph->top, nullptr);
+        SetWindowExtEx(c.dc(), ph->right - ph->left, ph->bottom - ph->top, nullptr);
         HMETAFILE mf = SetMetaFileBitsEx((UINT)(bytes.size() - sizeof *ph), (const BYTE*)bytes.data() + sizeof *ph);
-        PlayMetaFile(dc, mf);
+        PlayMetaFile(c.dc(), mf);
         DeleteMetaFile(mf);
     } else {
         const ENHMETAHEADER* eh = (const ENHMETAHEADER*)bytes.data();
         RECT frame = {0, 0, eh->rclBounds.right, eh->rclBounds.bottom};
-        SetWindowExtEx(dc, frame.right, frame.bottom, nullptr);
+        SetWindowExtEx(c.dc(), frame.right, frame.bottom, nullptr);
         HENHMETAFILE emf = SetEnhMetaFileBits((UINT)bytes.size(), (const BYTE*)bytes.data());
-        PlayEnhMetaFile(dc, emf, &frame);
+        PlayEnhMetaFile(c.dc(), emf, &frame);
         DeleteEnhMetaFile(emf);
     }
-    GdiFlush();
-    std::string pixels;
-    for (int y = 0; y < h; y++) pixels.append((const char*)bits + (size_t)y * ((w * 3 + 3) & ~3), (size_t)w * 3);
-    SelectObject(dc, old);
-    DeleteDC(dc);
-    DeleteObject(dib);
+    std::vector<uint32_t> pixels(c.pixels(), c.pixels() + (size_t)w * h);
+    for (uint32_t& p : pixels) p &= 0xffffff;
     return pixels;
 }
 
-std::string image_pixels(const _bmap* b)
+std::vector<uint32_t> image_pixels(const _bmap* b)
 {
-    std::string pixels;
-    for (int y = 0; y < b->height; y++) pixels.append((const char*)b->pixels + (size_t)y * b->stride, (size_t)b->width * 3);
+    std::vector<uint32_t> pixels;
+    for (int y = 0; y < b->height; y++)
+        for (int x = 0; x < b->width; x++) pixels.push_back(rgb_at(b, x, y));
     return pixels;
 }
 
@@ -295,9 +284,9 @@ TEST(MetafileCheck, SystemMadeMetafilesStillLoad)
         b = _bmap_load(path.c_str(), 0, 1);
         ASSERT_NE(b, nullptr) << r.name;
         EXPECT_EQ(b->width, w) << r.name;
-        std::string drawn = system_drawing(r.bytes, r.wmf, b->width, b->height);
+        std::vector<uint32_t> drawn = system_drawing(r.bytes, r.wmf, b->width, b->height);
         EXPECT_TRUE(image_pixels(b) == drawn) << r.name;
-        EXPECT_NE(drawn.find_first_not_of('\xff'), std::string::npos) << r.name;
+        EXPECT_NE(std::count(drawn.begin(), drawn.end(), 0xffffffu), (long)drawn.size()) << r.name;
         _bmap_delete(b);
         bench::clipboard_lock lock;
         EXPECT_EQ(_file_to_clipboard(path.c_str()), 1) << r.name;
@@ -308,46 +297,64 @@ TEST(MetafileCheck, SystemMadeMetafilesStillLoad)
 namespace {
 
 // The numeric fields of the records the players take sizes, widths, radii,
-// counts and offsets from: record type, byte offset in the record, width.
-struct field {
+// counts and offsets from: record type, width of the fields and their byte
+// offsets in the record (from byte 6 of a standard metafile's record on).
+struct fields_of {
     uint32_t type;
-    uint16_t at;
-    uint8_t width;
+    int width;
+    std::vector<uint16_t> at;
 };
 
 // A placeable header's fields count as a record of their own.
 enum : uint32_t { PLACEABLE = 0xffffffff };
 
-const field emf_fields[] = {
-    {EMR_HEADER, 8, 4}, {EMR_HEADER, 16, 4}, {EMR_HEADER, 20, 4}, {EMR_HEADER, 24, 4}, {EMR_HEADER, 32, 4},
-    {EMR_HEADER, 36, 4}, {EMR_HEADER, 56, 2}, {EMR_HEADER, 72, 4}, {EMR_HEADER, 76, 4}, {EMR_HEADER, 80, 4},
-    {EMR_HEADER, 84, 4}, {EMR_CREATEPEN, 8, 4}, {EMR_CREATEPEN, 16, 4}, {EMR_EXTCREATEPEN, 12, 4},
-    {EMR_EXTCREATEPEN, 16, 4}, {EMR_EXTCREATEPEN, 28, 4}, {EMR_EXTCREATEPEN, 32, 4}, {EMR_EXTCREATEPEN, 48, 4},
-    {EMR_SELECTOBJECT, 8, 4}, {EMR_MOVETOEX, 8, 4}, {EMR_LINETO, 12, 4}, {EMR_ARC, 8, 4}, {EMR_ARC, 16, 4},
-    {EMR_ARC, 24, 4}, {EMR_ANGLEARC, 8, 4}, {EMR_ANGLEARC, 16, 4}, {EMR_ANGLEARC, 20, 4}, {EMR_ANGLEARC, 24, 4},
-    {EMR_CHORD, 20, 4}, {EMR_PIE, 12, 4}, {EMR_ELLIPSE, 16, 4}, {EMR_ROUNDRECT, 24, 4}, {EMR_ROUNDRECT, 28, 4},
-    {EMR_CREATEPALETTE, 12, 4}, {EMR_SELECTPALETTE, 8, 4}, {EMR_BITBLT, 24, 4}, {EMR_BITBLT, 32, 4},
-    {EMR_BITBLT, 36, 4}, {EMR_BITBLT, 44, 4}, {EMR_BITBLT, 52, 4}, {EMR_BITBLT, 84, 4}, {EMR_BITBLT, 88, 4},
-    {EMR_BITBLT, 92, 4}, {EMR_BITBLT, 96, 4}, {EMR_STRETCHBLT, 32, 4}, {EMR_STRETCHBLT, 88, 4},
-    {EMR_STRETCHBLT, 100, 4}, {EMR_STRETCHBLT, 104, 4}, {EMR_MASKBLT, 36, 4}, {EMR_MASKBLT, 88, 4},
-    {EMR_MASKBLT, 100, 4}, {EMR_MASKBLT, 112, 4}, {EMR_MASKBLT, 116, 4}, {EMR_MASKBLT, 124, 4}, {EMR_PLGBLT, 24, 4},
-    {EMR_PLGBLT, 40, 4}, {EMR_PLGBLT, 60, 4}, {EMR_PLGBLT, 64, 4}, {EMR_PLGBLT, 100, 4}, {EMR_PLGBLT, 124, 4},
-    {EMR_PLGBLT, 128, 4}, {EMR_TRANSPARENTBLT, 88, 4}, {EMR_TRANSPARENTBLT, 104, 4}, {EMR_ALPHABLEND, 88, 4},
-    {EMR_ALPHABLEND, 96, 4}, {EMR_ALPHABLEND, 100, 4}, {EMR_SETDIBITSTODEVICE, 40, 4},
-    {EMR_SETDIBITSTODEVICE, 72, 4}, {EMR_EXTCREATEFONTINDIRECTW, 12, 4}, {EMR_EXTCREATEFONTINDIRECTW, 16, 4},
-    {EMR_EXTTEXTOUTW, 36, 4}, {EMR_EXTTEXTOUTW, 44, 4}, {EMR_EXTTEXTOUTW, 48, 4}, {EMR_EXTTEXTOUTW, 72, 4},
-    {EMR_EOF, 8, 4},
+const std::vector<fields_of> emf_fields = {
+    {EMR_HEADER, 4, {8, 16, 20, 24, 32, 36, 72, 76, 80, 84}},
+    {EMR_HEADER, 2, {56}},
+    {EMR_CREATEPEN, 4, {8, 16}},
+    {EMR_EXTCREATEPEN, 4, {12, 16, 28, 32, 48}},
+    {EMR_SELECTOBJECT, 4, {8}},
+    {EMR_MOVETOEX, 4, {8}},
+    {EMR_LINETO, 4, {12}},
+    {EMR_ARC, 4, {8, 16, 24}},
+    {EMR_ANGLEARC, 4, {8, 16, 20, 24}},
+    {EMR_CHORD, 4, {20}},
+    {EMR_PIE, 4, {12}},
+    {EMR_ELLIPSE, 4, {16}},
+    {EMR_ROUNDRECT, 4, {24, 28}},
+    {EMR_CREATEPALETTE, 4, {12}},
+    {EMR_SELECTPALETTE, 4, {8}},
+    {EMR_BITBLT, 4, {24, 32, 36, 44, 52, 84, 88, 92, 96}},
+    {EMR_STRETCHBLT, 4, {32, 88, 100, 104}},
+    {EMR_MASKBLT, 4, {36, 88, 100, 112, 116, 124}},
+    {EMR_PLGBLT, 4, {24, 40, 60, 64, 100, 124, 128}},
+    {EMR_TRANSPARENTBLT, 4, {88, 104}},
+    {EMR_ALPHABLEND, 4, {88, 96, 100}},
+    {EMR_SETDIBITSTODEVICE, 4, {40, 72}},
+    {EMR_EXTCREATEFONTINDIRECTW, 4, {12, 16}},
+    {EMR_EXTTEXTOUTW, 4, {36, 44, 48, 72}},
+    {EMR_EOF, 4, {8}},
 };
 
-// Parameters of standard-metafile records count from byte 6 of the record.
-const field wmf_fields[] = {
-    {PLACEABLE, 10, 2}, {PLACEABLE, 14, 2}, {META_SETWINDOWEXT, 6, 2}, {META_SETWINDOWEXT, 8, 2},
-    {META_CREATEPENINDIRECT, 8, 2}, {META_CREATEFONTINDIRECT, 6, 2}, {META_CREATEFONTINDIRECT, 8, 2},
-    {META_SELECTOBJECT, 6, 2}, {META_SELECTPALETTE, 6, 2}, {META_CREATEPALETTE, 8, 2}, {META_LINETO, 6, 2},
-    {META_ARC, 6, 2}, {META_ARC, 12, 2}, {META_ARC, 18, 2}, {META_CHORD, 16, 2}, {META_PIE, 20, 2},
-    {META_ELLIPSE, 8, 2}, {META_ROUNDRECT, 6, 2}, {META_ROUNDRECT, 8, 2}, {META_PATBLT, 10, 2},
-    {META_DIBBITBLT, 10, 2}, {META_DIBBITBLT, 14, 2}, {META_DIBBITBLT, 20, 2}, {META_DIBSTRETCHBLT, 10, 2},
-    {META_DIBSTRETCHBLT, 18, 2}, {META_SETDIBTODEV, 8, 2}, {META_SETDIBTODEV, 16, 2}, {META_EXTTEXTOUT, 10, 2},
+const std::vector<fields_of> wmf_fields = {
+    {PLACEABLE, 2, {10, 14}},
+    {META_SETWINDOWEXT, 2, {6, 8}},
+    {META_CREATEPENINDIRECT, 2, {8}},
+    {META_CREATEFONTINDIRECT, 2, {6, 8}},
+    {META_SELECTOBJECT, 2, {6}},
+    {META_SELECTPALETTE, 2, {6}},
+    {META_CREATEPALETTE, 2, {8}},
+    {META_LINETO, 2, {6}},
+    {META_ARC, 2, {6, 12, 18}},
+    {META_CHORD, 2, {16}},
+    {META_PIE, 2, {20}},
+    {META_ELLIPSE, 2, {8}},
+    {META_ROUNDRECT, 2, {6, 8}},
+    {META_PATBLT, 2, {10}},
+    {META_DIBBITBLT, 2, {10, 14, 20}},
+    {META_DIBSTRETCHBLT, 2, {10, 18}},
+    {META_SETDIBTODEV, 2, {8, 16}},
+    {META_EXTTEXTOUT, 2, {10}},
 };
 
 // The bitmaps inside records: the offset of their header (or of the record
@@ -357,13 +364,13 @@ struct bitmap_place {
     uint16_t at;
     bool indirect;
 };
-const bitmap_place bitmap_places[] = {
-    {EMR_BITBLT, 84, true},     {EMR_STRETCHBLT, 84, true},  {EMR_MASKBLT, 84, true},
-    {EMR_MASKBLT, 112, true},   {EMR_PLGBLT, 96, true},      {EMR_TRANSPARENTBLT, 84, true},
-    {EMR_ALPHABLEND, 84, true}, {EMR_SETDIBITSTODEVICE, 48, true}, {META_DIBBITBLT, 6 + 16, false},
-    {META_DIBSTRETCHBLT, 6 + 20, false}, {META_SETDIBTODEV, 6 + 18, false},
-};
-const field bitmap_fields[] = {{0, 4, 4}, {0, 8, 4}, {0, 14, 2}, {0, 16, 4}, {0, 20, 4}, {0, 32, 4}};
+const std::vector<bitmap_place> bitmap_places = {{EMR_BITBLT, 84, true},           {EMR_STRETCHBLT, 84, true},
+                                                 {EMR_MASKBLT, 84, true},          {EMR_MASKBLT, 112, true},
+                                                 {EMR_PLGBLT, 96, true},           {EMR_TRANSPARENTBLT, 84, true},
+                                                 {EMR_ALPHABLEND, 84, true},       {EMR_SETDIBITSTODEVICE, 48, true},
+                                                 {META_DIBBITBLT, 6 + 16, false},  {META_DIBSTRETCHBLT, 6 + 20, false},
+                                                 {META_SETDIBTODEV, 6 + 18, false}};
+const fields_of bitmap_fields[] = {{0, 4, {4, 8, 16, 20, 32}}, {0, 2, {14}}};
 
 const uint32_t values_32[] = {0, 0x7fff, 0x7f000003, 0x80000000u, 0xffffffffu};
 const uint32_t values_16[] = {0, 0x7fff, 0x8000, 0xffff, 32513};
@@ -388,18 +395,18 @@ std::vector<change> field_changes(const std::string& bytes, bool wmf)
         for (uint32_t v : width == 4 ? values_32 : values_16)
             if (!extent || v != moderate) all.push_back({at, v, width, copy || all.size() % 8 == 0});
     };
-    const field* fields = wmf ? wmf_fields : emf_fields;
-    size_t count = wmf ? sizeof wmf_fields / sizeof *wmf_fields : sizeof emf_fields / sizeof *emf_fields;
     for (const seeds::record& r : records) {
         bool extent = r.type == EMR_HEADER || r.type == PLACEABLE;
-        for (const field* f = fields; f < fields + count; f++)
-            if (f->type == r.type && f->at + (size_t)f->width <= r.size) add(r.at + f->at, f->width, extent, false);
+        for (const fields_of& f : wmf ? wmf_fields : emf_fields)
+            for (uint16_t at : f.at)
+                if (f.type == r.type && at + (size_t)f.width <= r.size) add(r.at + at, f.width, extent, false);
         // A standard metafile's bitmaps are copied for the clipboard by the system's recorder.
         for (const bitmap_place& b : bitmap_places) {
             if (b.type != r.type || b.at + (size_t)4 > r.size) continue;
             size_t header = b.indirect ? seeds::get32(bytes, r.at + b.at) : b.at;
             if (!header || header + 40 > r.size) continue;
-            for (const field& f : bitmap_fields) add(r.at + header + f.at, f.width, false, wmf);
+            for (const fields_of& f : bitmap_fields)
+                for (uint16_t at : f.at) add(r.at + header + at, f.width, false, wmf);
         }
     }
     return all;
@@ -555,7 +562,8 @@ std::string changed(const one_change& c, const bench::scratch_dir& dir)
     if (!c.type) return bytes;
     size_t at = 0;
     if (c.type != PLACEABLE) {
-        at = seeds::find_record(c.seed == RICH_EMF ? seeds::emf_records(bytes) : seeds::wmf_records(bytes), c.type, c.nth);
+        at = seeds::find_record(c.seed == RICH_EMF ? seeds::emf_records(bytes) : seeds::wmf_records(bytes), c.type,
+                                c.nth);
         if (!at && c.type != EMR_HEADER) return "";  // no such record: reported as a failure
     }
     seeds::put(bytes, at + c.at, c.value, c.width);

@@ -220,13 +220,13 @@ inline std::string with_extended_pen(std::string emf, int nth)
     std::string ext(52, '\0');
     put(ext, 0, EMR_EXTCREATEPEN, 4);
     put(ext, 4, 52, 4);
-    put(ext, 8, get32(emf, at + 8), 4);                      // object number
-    put(ext, 28, get32(emf, at + 12) | PS_GEOMETRIC, 4);     // style
-    put(ext, 32, get32(emf, at + 16), 4);                    // width
+    put(ext, 8, get32(emf, at + 8), 4);                   // object number
+    put(ext, 28, get32(emf, at + 12) | PS_GEOMETRIC, 4);  // style
+    put(ext, 32, get32(emf, at + 16), 4);                 // width
     put(ext, 36, BS_SOLID, 4);
-    put(ext, 40, get32(emf, at + 24), 4);                    // colour
+    put(ext, 40, get32(emf, at + 24), 4);  // colour
     emf.replace(at, 28, ext);
-    put(emf, 48, get32(emf, 48) + 52 - 28, 4);               // the file's size
+    put(emf, 48, get32(emf, 48) + 52 - 28, 4);  // the file's size
     return emf;
 }
 
