@@ -14,9 +14,19 @@ mkdir -p "$state"
 state=$(cd "$state" && pwd)
 build=$(dirname "$state")
 
-export WINEPREFIX="$state/prefix"
+# One prefix per screen size: Wine's desktop process takes the screen's size
+# from the display it starts on, and every program of that prefix then lays
+# its windows out for that size, whichever display it runs on.
+default_screen=1280x1024x24
+use_screen() { # screen
+  local tag=""
+  [ "$1" = "$default_screen" ] || tag="-$1"
+  export WINEPREFIX="$state/prefix$tag"
+  export HOME="$state/home$tag"
+  mkdir -p "$HOME"
+}
+use_screen "$default_screen"
 export WINEARCH=win32
-export HOME="$state/home"
 # Japan time written the POSIX way: Wine's msvcrt reads TZ too and takes a
 # zone name such as Asia/Tokyo for UTC, so its mktime and localtime would be
 # nine hours off the system's local time.
@@ -28,7 +38,6 @@ export WINEDEBUG=${WINEDEBUG:--all}
 # No Mono/Gecko prompts, and no debugger: a crash ends the program instead of
 # leaving it waiting in winedbg.
 export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree,mshtml=;winedbg.exe=d}
-mkdir -p "$HOME"
 
 lock() { exec 9>"$state/.lock"; flock 9; }
 unlock() { flock -u 9; }
@@ -57,7 +66,7 @@ prepare_prefix() {
   # A half-made prefix may still have a server and services running: end them
   # first, or they would linger beside the new prefix's.
   [ -d "$WINEPREFIX" ] && wineserver -k >/dev/null 2>&1
-  rm -rf "$WINEPREFIX" "$state/services.pid"
+  rm -rf "$WINEPREFIX" "$WINEPREFIX.services.pid"
   wineboot -i >/dev/null 2>&1
   wineserver -w
   # No drive onto the Linux root: tests never reach outside the prefix.
@@ -94,12 +103,13 @@ services_pid() {
   done
 }
 services_alive() {
-  local p; p=$(cat "$state/services.pid" 2>/dev/null)
+  local p; p=$(cat "$WINEPREFIX.services.pid" 2>/dev/null)
   [ -n "$p" ] && kill -0 "$p" 2>/dev/null && [ "$(services_pid)" = "$p" ]
 }
 
 ensure() { # screen
   lock
+  use_screen "$1"
   export DISPLAY=$(display_for "$1")
   prepare_prefix
   # A persistent wineserver keeps every later start quick.
@@ -108,7 +118,7 @@ ensure() { # screen
   # program under test would hold its output pipe open after it ends.
   if ! services_alive; then
     wine cmd /c exit >/dev/null 2>&1 </dev/null
-    services_pid > "$state/services.pid"
+    services_pid > "$WINEPREFIX.services.pid"
   fi
   # D: is the build tree that holds this bench, where the programs under test live.
   ln -sfn "$build" "$WINEPREFIX/dosdevices/d:"
@@ -129,22 +139,26 @@ dos_path() {
 cmd=${1:-}; shift || true
 case "$cmd" in
   exec)
-    screen=1280x1024x24
+    screen=$default_screen
     if [ "${1:-}" = "--screen" ]; then screen=$2; shift 2; fi
     ensure "$screen"
     prog=$(dos_path "$1"); shift
     exec wine "$prog" "$@"
     ;;
   shell)
-    ensure 1280x1024x24
+    ensure "$default_screen"
     exec "$@"
     ;;
   stop)
-    wineserver -k >/dev/null 2>&1 || true
-    # Unmounted once no program of the prefix is left on it, so that the
-    # build tree holding the prefix can be removed.
-    wineserver -w >/dev/null 2>&1 || true
-    umount "$WINEPREFIX/zote-drives/small" >/dev/null 2>&1 || true
+    for WINEPREFIX in "$state"/prefix "$state"/prefix-*; do
+      [ -d "$WINEPREFIX" ] || continue
+      export WINEPREFIX
+      wineserver -k >/dev/null 2>&1 || true
+      # Unmounted once no program of the prefix is left on it, so that the
+      # build tree holding the prefix can be removed.
+      wineserver -w >/dev/null 2>&1 || true
+      umount "$WINEPREFIX/zote-drives/small" >/dev/null 2>&1 || true
+    done
     for f in "$state"/display-*.pid; do [ -f "$f" ] && kill "$(cat "$f")" 2>/dev/null; done
     rm -f "$state"/display-*
     ;;
