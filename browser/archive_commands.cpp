@@ -2,6 +2,7 @@
 // archive, compress a selection, archiver versions), the clipboard staging
 // of entries copied or cut inside an archive, and the hook slots this Part
 // fills in the list, the path rules and start-up.
+#include "browser/command_ids.h"
 #include "browser/archive_folder.h"
 #include "browser/app_hooks.h"
 #include "browser/arccache.h"
@@ -242,7 +243,7 @@ int clipboard_path(const char* path, int cut, char* out)
     return text_copy(out, PATH_BUF, full) ? 1 : 0;
 }
 
-const char* new_archive_extension(int command) { return compress_extension(command - 241); }
+const char* new_archive_extension(int command) { return compress_extension(command - CM_NEW_ARCHIVE_FIRST); }
 }  // namespace
 
 void install_archive_folder_hooks()

@@ -102,7 +102,7 @@ COMMAND_ACTION(act_open_dialog)
 COMMAND_ACTION(act_jump)
 {
     char target[PATH_BUF];
-    const char* entry = jump_entry(c.id - 1001);
+    const char* entry = jump_entry(c.id - CM_JUMP_FIRST);
     if (!entry || !text_copy(target, entry)) return;
     if (GetKeyState(VK_CONTROL) < 0) {
         char line[PATH_BUF + 3];
@@ -148,7 +148,7 @@ COMMAND_ACTION(act_new_window)
 
 COMMAND_ACTION(act_new_window_drive)
 {
-    const char* entry = jump_entry(c.id - 2001);
+    const char* entry = jump_entry(c.id - CM_DRIVE_NEW_WINDOW_FIRST);
     char line[PATH_BUF + 3];
     if (entry && text_format(line, sizeof line, "\"%s\"", entry)) open_new_window_on_ctrl_release(line);
 }
@@ -179,7 +179,7 @@ COMMAND_ACTION(act_parent)
 COMMAND_ACTION(act_special_folder)
 {
     char target[PATH_BUF];
-    if (get_special_folder(c.id == 231 ? "Desktop" : "Personal", target)) go_to(target);
+    if (get_special_folder(c.id == CM_DESKTOP ? "Desktop" : "Personal", target)) go_to(target);
 }
 
 COMMAND_ACTION(act_drive_list)
@@ -198,7 +198,7 @@ COMMAND_ACTION(act_root)
 
 COMMAND_ACTION(act_history)
 {
-    if (c.id == HISTORY_CMD_SELECTION) {
+    if (c.id == CM_HISTORY_SELECTION) {
         if (!L.marks) return;
         restore_history_selection();
         redraw_list(0, 0, 1, 1);
@@ -206,9 +206,9 @@ COMMAND_ACTION(act_history)
     }
     cache_current_dir();
     browser_app_hooks.history_push(current_folder.folder);
-    int which = c.id == HISTORY_CMD_BACK      ? HISTORY_GO_BACK
-                : c.id == HISTORY_CMD_FORWARD ? HISTORY_GO_FORWARD
-                                              : c.id - 5000;
+    int which = c.id == CM_HISTORY_BACK      ? HISTORY_GO_BACK
+                : c.id == CM_HISTORY_FORWARD ? HISTORY_GO_FORWARD
+                                             : c.id - CM_HISTORY_FIRST;
     if (!history_go(which)) return;
     cache_current_dir();
     int first = browser_app_hooks.history_update_entered();
@@ -266,7 +266,7 @@ COMMAND_ACTION(act_folders_first)
 
 COMMAND_ACTION(act_sort)
 {
-    L.sort_key[0] = static_cast<unsigned char>(c.id - 380);
+    L.sort_key[0] = static_cast<unsigned char>(c.id - CM_SORT_FIRST);
     sort_again();
 }
 
@@ -290,17 +290,17 @@ static void apply_columns(int n)
     if (set_columns_per_row(n)) reload_at_first_shown();
 }
 
-COMMAND_ACTION(act_columns) { apply_columns(c.id - 700); }
+COMMAND_ACTION(act_columns) { apply_columns(c.id - CM_FULL_SIZE); }
 
 COMMAND_ACTION(act_more_columns)
 {
     int mode = viewer_state.mode;
     if (mode == VIEWER_MODE_LIST) {
-        if (L.columns + 1 < L.strip_numbers + 2) PostMessageA(c.window, WM_COMMAND, 700 + L.columns + 1, 0);
+        if (L.columns + 1 < L.strip_numbers + 2) PostMessageA(c.window, WM_COMMAND, CM_FULL_SIZE + L.columns + 1, 0);
     } else if (mode == VIEWER_MODE_ONE && viewer_state.actual_view) {
         int fit = max_actual_divisor(viewer_state);
         if (viewer_state.actual_divisor == fit)
-            PostMessageA(main_window(), WM_COMMAND, 312, 0);
+            PostMessageA(main_window(), WM_COMMAND, CM_VIEW_ONE, 0);
         else
             view_actual_size(viewer_state, viewer_state.actual_divisor * 2);
     }
@@ -310,7 +310,7 @@ COMMAND_ACTION(act_fewer_columns)
 {
     int mode = viewer_state.mode;
     if (mode == VIEWER_MODE_LIST) {
-        if (L.columns - 1 > 1) PostMessageA(c.window, WM_COMMAND, 700 + L.columns - 1, 0);
+        if (L.columns - 1 > 1) PostMessageA(c.window, WM_COMMAND, CM_FULL_SIZE + L.columns - 1, 0);
     } else if (mode == VIEWER_MODE_ONE) {
         if (!viewer_state.actual_view)
             view_actual_size(viewer_state, max_actual_divisor(viewer_state));
@@ -321,7 +321,7 @@ COMMAND_ACTION(act_fewer_columns)
 
 COMMAND_ACTION(act_thumb_size)
 {
-    set_thumbnail_size(c.id - 500);
+    set_thumbnail_size(c.id - CM_SIZE_DIALOG);
     reload_at_first_shown();
 }
 
@@ -471,7 +471,7 @@ static void set_interval(int tenths)
     L.settings.interval = tenths;
 }
 
-COMMAND_ACTION(act_interval) { set_interval(c.id - 3001); }
+COMMAND_ACTION(act_interval) { set_interval(c.id - CM_INTERVAL_FIRST); }
 
 COMMAND_ACTION(act_toggle_nonstop)
 {
@@ -487,7 +487,7 @@ COMMAND_ACTION(act_toggle_square)
 
 COMMAND_ACTION(act_zoom)
 {
-    if (viewer_state.mode == VIEWER_MODE_ONE) view_actual_size(viewer_state, c.id - 450);
+    if (viewer_state.mode == VIEWER_MODE_ONE) view_actual_size(viewer_state, c.id - CM_ZOOM_BASE);
 }
 
 COMMAND_ACTION(act_interval_dialog)
@@ -502,10 +502,10 @@ COMMAND_ACTION(act_interval_dialog)
 // The scan is written into the shown folder, which the drive list is not.
 COMMAND_ACTION(act_scanner)
 {
-    if (c.id == 196 && !drive_cache_commands_allowed()) return;
+    if (c.id == CM_SCAN && !drive_cache_commands_allowed()) return;
     char name[PATH_BUF] = "";
     int done = command_hooks.scanner(c.id, c.index, name);
-    if (c.id != 196) return;
+    if (c.id != CM_SCAN) return;
     HWND w = main_window();
     if (done) {
         _pump();

@@ -65,12 +65,16 @@ COMMAND_ACTION(act_pointer_key)
     int mode = viewer_state.mode;
     HWND w = _page_hwnd(L.page);
     if (mode == VIEWER_MODE_ONE) {
-        if (c.id == 171) PostMessageA(c.window, WM_COMMAND, 173, 0);
-        if (c.id == 170) PostMessageA(c.window, WM_COMMAND, 172, 0);
+        if (c.id == CM_POINTER_DOWN) PostMessageA(c.window, WM_COMMAND, CM_PAGE_NEXT, 0);
+        if (c.id == CM_POINTER_UP) PostMessageA(c.window, WM_COMMAND, CM_PAGE_BACK, 0);
         return;
     }
     if (mode != VIEWER_MODE_LIST) return;
-    int key = c.id == 171 ? VK_DOWN : c.id == 170 ? VK_UP : c.id == 164 ? VK_LEFT : c.id == 166 ? VK_RIGHT : VK_HOME;
+    int key = c.id == CM_POINTER_DOWN    ? VK_DOWN
+              : c.id == CM_POINTER_UP    ? VK_UP
+              : c.id == CM_POINTER_LEFT  ? VK_LEFT
+              : c.id == CM_POINTER_RIGHT ? VK_RIGHT
+                                         : VK_HOME;
     move_pointer_by_key(w, key);
 }
 
@@ -442,10 +446,11 @@ COMMAND_ACTION(act_select_range)
 COMMAND_ACTION(act_rotate)
 {
     char path[PATH_BUF], turned[PATH_BUF];
-    if (!entry_full_path(c.index, path) || !rotated_name(path, c.id == 115 ? -1 : 1, turned, sizeof turned)) return;
+    if (!entry_full_path(c.index, path) || !rotated_name(path, c.id == CM_ROTATE_RIGHT ? -1 : 1, turned, sizeof turned))
+        return;
     {
         busy_guard busy(BUSY_PLAIN);
-        if (!rotate_by_rename(path, c.id == 115 ? -1 : 1)) return;
+        if (!rotate_by_rename(path, c.id == CM_ROTATE_RIGHT ? -1 : 1)) return;
     }
     reload_after_image_change(turned);
 }

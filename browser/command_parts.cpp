@@ -15,7 +15,7 @@
 #include "files/strings.h"
 
 namespace {
-int new_entry(int id, int, char*) { return id == 246 ? write_folder_listing() : create_new_entry(id); }
+int new_entry(int id, int, char*) { return id == CM_FOLDER_LISTING ? write_folder_listing() : create_new_entry(id); }
 int expand_all(int, int, char*) { return confirm_expand_all(-1, 1), 1; }
 
 // 2 when the clipboard's files were cut, 1 copied, 0 none.
@@ -33,7 +33,9 @@ int paste(int id, int, char* name)
 {
     clipboard_read_state s;
     clipboard_files_open(&s);
-    int done = id == 127 ? paste_files(&s) : id == 129 ? paste_shortcuts(&s) : paste_folders_only(&s);
+    int done = id == CM_PASTE             ? paste_files(&s)
+               : id == CM_PASTE_SHORTCUTS ? paste_shortcuts(&s)
+                                          : paste_folders_only(&s);
     clipboard_files_close(&s);
     if (done && name) text_copy(name, PATH_BUF, last_paste.first_name);
     return done;
@@ -57,18 +59,18 @@ int delete_files(int, int, char*) { return recycle_selected(); }
 int selection(int id, int index, char*)
 {
     switch (id) {
-    case 120: clear_selection(); break;
-    case 121: select_all_and_redraw(0); break;
-    case 122: select_all_and_redraw(1); break;
-    case 162: toggle_mark(index); break;
-    case 335: select_range_to(index); break;
+    case CM_CLEAR_MARKS: clear_selection(); break;
+    case CM_SELECT_ALL: select_all_and_redraw(0); break;
+    case CM_SELECT_ALL_FILTERED: select_all_and_redraw(1); break;
+    case CM_MARK_ENTRY: toggle_mark(index); break;
+    case CM_MARK_RANGE: select_range_to(index); break;
     default: return 0;
     }
     return 1;
 }
 
 int move_into(int, int index, char*) { return move_selected_into(index); }
-int shell_verb(int id, int index, char*) { return open_entry_with_program(index, id - 340); }
+int shell_verb(int id, int index, char*) { return open_entry_with_program(index, id - CM_SHELL_VERB_FIRST); }
 
 int write_back(int, int, char*) { return browser_op_hooks.write_back_archive(), 0; }
 int read_only(int, int, char*) { return browser_op_hooks.archive_read_only(); }
@@ -81,12 +83,12 @@ int (*edit_missing)(int, int, char*);
 int edit_in_list(int id, int index, char* name)
 {
     char renamed[PATH_BUF] = "";
-    if (id == 330 || id == 331) {
-        if (!browser_op_hooks.rename_in_list(index, id - 330, renamed)) return 0;
+    if (id == CM_RENAME || id == CM_RENAME_WITH_NUMBER) {
+        if (!browser_op_hooks.rename_in_list(index, id - CM_RENAME, renamed)) return 0;
         if (name) text_copy(name, PATH_BUF, renamed);
         return 1;
     }
-    if (id == 282 || id == 281) return browser_op_hooks.edit_text(index);
+    if (id == CM_EDIT_TEXT || id == CM_COMMENT_FILE) return browser_op_hooks.edit_text(index);
     return edit_missing(id, index, name);
 }
 
@@ -122,8 +124,8 @@ int archive_pack(int id, int index, char*)
 {
     static const char* const extensions[] = {".lzh", ".zip", ".cab", ".gz"};
     char path[PATH_BUF];
-    if (id < 151 || id > 154 || !entry_path(index, path)) return 0;
-    return compress_selection(path, extensions[id - 151]);
+    if (id < CM_PACK_FIRST || id > CM_PACK_LAST || !entry_path(index, path)) return 0;
+    return compress_selection(path, extensions[id - CM_PACK_FIRST]);
 }
 int in_archive(int, int, char*) { return in_archive_folder(); }
 int kind_available(int, int kind, char*)

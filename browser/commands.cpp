@@ -40,16 +40,17 @@ int command_help_text(int id, char* out, size_t cap)
     if (!row || !row->help) return 0;
     const char* help = row->help;
     if (row->help_viewer && viewer_mode_now() == VIEWER_MODE_ONE) help = row->help_viewer;
-    if (id >= 1001 && id <= 1030 && jump_entry(0) && is_drive_root(jump_entry(0)))
+    if (id >= CM_JUMP_FIRST && id <= CM_JUMP_LAST && jump_entry(0) && is_drive_root(jump_entry(0)))
         help = "ドライブに移動します．Ctrlを押しながら選ぶと新規ウインドウで開きます．";
-    if (id == 370 && browser_list.tree_depth != 0) help = "サブフォルダを全て畳みます．";
-    if (id == 316) {
+    if (id == CM_EXPAND_ALL && browser_list.tree_depth != 0) help = "サブフォルダを全て畳みます．";
+    if (id == CM_LAYER) {
         int i = window_hook_state.command_index;
         if (i >= 0 && i < browser_list.count && browser_list.names && has_extension(browser_list.names[i], ".layer"))
             help = "画像を重ねない通常のフォルダに戻します．";
     }
-    if (id >= 701 && id <= 730) return text_format(out, cap, help, id - 700);
-    if (id >= 151 && id <= 154) return text_format(out, cap, help, pack_extensions[id - 151], pack_dlls[id - 151]);
+    if (id >= CM_COLUMNS_FIRST && id <= CM_COLUMNS_LAST) return text_format(out, cap, help, id - CM_FULL_SIZE);
+    if (id >= CM_PACK_FIRST && id <= CM_PACK_LAST)
+        return text_format(out, cap, help, pack_extensions[id - CM_PACK_FIRST], pack_dlls[id - CM_PACK_FIRST]);
     return text_copy(out, cap, help);
 }
 
@@ -58,7 +59,7 @@ static void on_menu_select(WPARAM wparam)
     int id = LOWORD(wparam);
     UINT flags = HIWORD(wparam);
     if (flags & MF_POPUP) return arrow_and_empty();
-    if (id == 498 || id == 499) return;
+    if (id == CM_BIGGER || id == CM_SMALLER) return;
     const command_row* row = find_command_row(id);
     char text[512];
     if ((row && row->group == GROUP_ENTRY && !list_has_entries()) || !command_help_text(id, text, sizeof text))

@@ -4,6 +4,7 @@
 // line while its menu item is highlighted), its guard and its action.
 #pragma once
 #include <windows.h>
+#include "browser/command_ids.h"
 
 // Guards of a command row: which state it acts in.
 enum command_guard {
@@ -120,7 +121,7 @@ HMENU build_file_context_menu(int index);
 void fill_file_context_menu(HMENU menu, int index);
 
 // ---- Send-to ----
-enum { SEND_TO_FIRST = 5200, SEND_TO_ACTING = 20, SEND_TO_COMMAND_CAP = 32000 };
+enum { SEND_TO_ACTING = 20, SEND_TO_COMMAND_CAP = 32000 };
 // Fills popup with the Send-to folder's entries (".mapimail" left out) and
 // keeps their paths; the number of items.
 int fill_send_to_menu(HMENU popup);

@@ -53,7 +53,7 @@ int count_colours(int, int index, char*)
 // 196 scans into the shown folder; 195 (the source choice) stays with the scanner's own slot.
 int scanner(int id, int index, char* name)
 {
-    if (id != 196) return earlier_scanner(id, index, name);
+    if (id != CM_SCAN) return earlier_scanner(id, index, name);
     char out[PATH_BUF];
     if (!scan_to_file(out)) return 0;
     give_name(name, out);
@@ -72,7 +72,7 @@ int cache_dialog(int, int, char*) { return open_cache_dialog(); }
 // 332 is the time-stamp editor; the others go to the rename and text slots.
 int edit_in_list(int id, int index, char* name)
 {
-    if (id == 332) return edit_time_command(index);
+    if (id == CM_TIME_STAMP) return edit_time_command(index);
     return earlier_edit_in_list(id, index, name);
 }
 

@@ -277,14 +277,14 @@ void move_pointer_by_key(HWND window, int key)
             pointer_to_cell_centre(window, L.columns - 1, row - 1);
         else if (paged) {
             pointer_to_cell_centre(window, L.columns - 1, L.rows - 1);
-            page_command(window, CMD_PREVIOUS_PAGE);
+            page_command(window, CM_PAGE_BACK);
         }
         break;
     case VK_UP:
         if (row > 0)
             pointer_to_cell_centre(window, c, row - 1);
         else if (paged)
-            page_command(window, CMD_PREVIOUS_PAGE);
+            page_command(window, CM_PAGE_BACK);
         break;
     case VK_RIGHT:
         if (c < L.columns - 1)
@@ -295,14 +295,14 @@ void move_pointer_by_key(HWND window, int key)
             pointer_to_cell_centre(window, 0, row + 1);
         else if (paged) {
             pointer_to_cell_centre(window, 0, 0);
-            page_command(window, CMD_NEXT_PAGE);
+            page_command(window, CM_PAGE_NEXT);
         }
         break;
     case VK_DOWN:
         if (row < L.rows - 1)
             pointer_to_cell_centre(window, c, row + 1);
         else if (paged)
-            page_command(window, CMD_NEXT_PAGE);
+            page_command(window, CM_PAGE_NEXT);
         break;
     case 'I': pointer_to_cell_top(window, c, row); break;
     default: break;

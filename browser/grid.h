@@ -27,9 +27,6 @@ enum { MIN_THUMB_SIZE = 64, MAX_THUMB_SIZE = 1024 };
 // cell's bottom gap, so that no picture covers the name.
 enum { NAME_LINE_TOP = 2, NAME_LINE_HEIGHT = 13, PICTURE_TOP = NAME_LINE_TOP + NAME_LINE_HEIGHT };
 
-// Page commands the key moves send to the browser's window.
-enum { CMD_PREVIOUS_PAGE = 172, CMD_NEXT_PAGE = 173 };
-
 struct hit_record {
     int x, y;
     int column, row;

@@ -6,15 +6,12 @@
 #include <windows.h>
 #include <cstddef>
 #include <cstdint>
+#include "browser/command_ids.h"
 
 enum {
     HISTORY_VERSION = 21,
     HISTORY_SLOTS = 16,
     HISTORY_MARK_ITEMS = 32768,
-    HISTORY_CMD_ENTRY = 5000,
-    HISTORY_CMD_BACK = 5101,
-    HISTORY_CMD_FORWARD = 5102,
-    HISTORY_CMD_SELECTION = 5103,
     HISTORY_GO_BACK = 101,
     HISTORY_GO_FORWARD = 102,
 };

@@ -39,15 +39,15 @@ void build_history_menu(HMENU menu)
     bool viewing = browser_ui_hooks.viewer_mode() >= 2 || browser_ui_hooks.viewer_full_screen();
     int flags = history_nav_flags();
     auto state = [&](bool on) { return MF_STRING | (on && !viewing && count > 0 ? MF_ENABLED : MF_GRAYED); };
-    AppendMenuA(menu, state(flags & 1), HISTORY_CMD_BACK, "戻る(&P) \t Alt+←");
-    AppendMenuA(menu, state(flags & 2), HISTORY_CMD_FORWARD, "進む(&G) \t Alt+→");
-    AppendMenuA(menu, state(has_history_selection()), HISTORY_CMD_SELECTION, "以前の選択(&S) \t Alt+Enter");
+    AppendMenuA(menu, state(flags & 1), CM_HISTORY_BACK, "戻る(&P) \t Alt+←");
+    AppendMenuA(menu, state(flags & 2), CM_HISTORY_FORWARD, "進む(&G) \t Alt+→");
+    AppendMenuA(menu, state(has_history_selection()), CM_HISTORY_SELECTION, "以前の選択(&S) \t Alt+Enter");
     if (count > 0) AppendMenuA(menu, MF_SEPARATOR, 0, nullptr);
     for (int i = count - 1; i >= 0; i--) {
         const history_entry& e = browser_history.block.entries[order[i]];
         char text[PATH_BUF + 32];
         entry_text(e, access_keys[count - 1 - i], text, sizeof text);
         bool current = strcmp(e.path, current_folder.folder) == 0;
-        AppendMenuA(menu, MF_STRING | (current || viewing ? MF_GRAYED : MF_ENABLED), HISTORY_CMD_ENTRY + i, text);
+        AppendMenuA(menu, MF_STRING | (current || viewing ? MF_GRAYED : MF_ENABLED), CM_HISTORY_FIRST + i, text);
     }
 }

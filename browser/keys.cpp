@@ -51,7 +51,7 @@ static void enter_key(HWND window)
     if (shift && ctrl)
         post(window, CM_MARK_RANGE, 1);
     else if (shift)
-        post(window, CM_KEY_SHIFT_ENTER, 1);
+        post(window, CM_MOVE_INTO, 1);
     else if (ctrl)
         post(window, CM_MARK_ENTRY, 1);
     else {
@@ -72,7 +72,7 @@ static void entry_key(HWND window, int key)
     case 'O': open_entry_with_program(i, -1); break;
     case 'A':
         window_hook_state.command_index = i;
-        browser_ui_hooks.dispatch(i, window, WM_COMMAND, CM_OPEN_ONE, 0);
+        browser_ui_hooks.dispatch(i, window, WM_COMMAND, CM_SAVE_AS, 0);
         break;
     case VK_F2:
         if (L.tree_depth != 0) break;
@@ -92,15 +92,15 @@ static int list_key_command(int key)
     case VK_NEXT: return CM_PAGE_NEXT;
     case VK_PRIOR: return CM_PAGE_BACK;
     case VK_DELETE: return CM_RECYCLE;
-    case 'B': return CM_KEY_B;
-    case 'C': return CM_KEY_C;
+    case 'B': return CM_LAST_PAGE;
+    case 'C': return CM_COLLAPSE_ONE;
     case 'D': return CM_DATE_DISPLAY;
     case 'H': return CM_IMAGES_ONLY;
     case 'L': return CM_DRIVE_LIST;
-    case 'R': return CM_KEY_R;
-    case 'T': return CM_KEY_T;
-    case 'V': return CM_KEY_V;
-    case 'X': return CM_KEY_X;
+    case 'R': return CM_SCREEN_SAVER;
+    case 'T': return CM_FIRST_PAGE;
+    case 'V': return CM_EXPAND_ONE;
+    case 'X': return CM_EXPAND_ALL;
     case 'Y': return CM_DRIVE_ROOT;
     case VK_F5: return CM_RELOAD;
     default: break;
@@ -148,10 +148,10 @@ static void image_keydown(HWND window, int key, bool full)
     case VK_PRIOR:
     case VK_UP: post(window, CM_PAGE_BACK); break;
     case 'A':
-        if (!full) post(window, CM_OPEN_ONE);
+        if (!full) post(window, CM_SAVE_AS);
         break;
-    case 'B': post(window, CM_KEY_B); break;
-    case 'T': post(window, CM_KEY_T); break;
+    case 'B': post(window, CM_LAST_PAGE); break;
+    case 'T': post(window, CM_FIRST_PAGE); break;
     case 'O': open_entry_with_program(browser_ui_hooks.viewer_index(), -1); break;
     case VK_RETURN:
         if (!full && !held(VK_CONTROL) && !held(VK_SHIFT)) post(window, CM_ZOOM_ONE);
@@ -167,7 +167,7 @@ static void viewer_keydown(HWND window, int key, int mode)
     switch (key) {
     case VK_BACK: post(window, CM_BACK_TO_LIST); return;
     case VK_ESCAPE:
-    case '0': post(window, scroll ? CM_CLOSE_SCROLL_VIEW : CM_BACK_TO_LIST); return;
+    case '0': post(window, scroll ? CM_VIEW_ONE : CM_BACK_TO_LIST); return;
     case '1':
     case '2':
     case '4':
@@ -175,7 +175,7 @@ static void viewer_keydown(HWND window, int key, int mode)
     case 'F': post(window, CM_FULL_SCREEN); return;
     case 'M':
     case VK_APPS: menu_at_mouse(); return;
-    case 'R': post(window, CM_KEY_R); return;
+    case 'R': post(window, CM_SCREEN_SAVER); return;
     case VK_SHIFT:
     case VK_CONTROL: update_cursor(); return;
     default: break;
@@ -184,7 +184,7 @@ static void viewer_keydown(HWND window, int key, int mode)
     if (!scroll)
         image_keydown(window, key, full);
     else if (key == VK_RETURN) {
-        if (!full && !held(VK_CONTROL) && !held(VK_SHIFT)) post(window, CM_CLOSE_SCROLL_VIEW);
+        if (!full && !held(VK_CONTROL) && !held(VK_SHIFT)) post(window, CM_VIEW_ONE);
     } else {
         browser_op_hooks.scroll_view_key(key);
     }

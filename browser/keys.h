@@ -6,63 +6,9 @@
 #pragma once
 #include <windows.h>
 #include <cstddef>
+#include "browser/command_ids.h"
 
 struct file_kind_base;
-
-// Commands the keys and clicks send (the dispatcher owns their effects).
-enum browser_command_id {
-    CM_NEW_WINDOW = 100,
-    CM_DRIVE_MENU = 101,
-    CM_OPEN_ONE = 110,
-    CM_PRINT = 112,
-    CM_SUBFOLDER_MENU = 113,
-    CM_CLEAR_MARKS = 120,
-    CM_SELECT_ALL = 121,
-    CM_SELECT_ALL_FILTERED = 122,
-    CM_COPY = 126,
-    CM_PASTE = 127,
-    CM_CUT = 128,
-    CM_PASTE_SHORTCUTS = 129,
-    CM_PASTE_FOLDERS = 130,
-    CM_MARK_ENTRY = 162,
-    CM_PAGE_BACK = 172,
-    CM_PAGE_NEXT = 173,
-    CM_KEY_T = 174,
-    CM_KEY_B = 175,
-    CM_SCAN = 196,
-    CM_PREVIOUS_SELECTED_PAGE = 221,
-    CM_NEXT_SELECTED_PAGE = 222,
-    CM_PARENT = 230,
-    CM_DRIVE_LIST = 233,
-    CM_DRIVE_ROOT = 234,
-    CM_NEW_FOLDER = 240,
-    CM_NEW_TEXT = 245,
-    CM_FOLDER_LISTING = 246,
-    CM_RELOAD = 250,
-    CM_RECYCLE = 300,
-    CM_SEARCH = 301,
-    CM_KEY_SHIFT_ENTER = 311,
-    CM_CLOSE_SCROLL_VIEW = 312,
-    CM_FULL_SCREEN = 313,
-    CM_RENAME = 330,
-    CM_TIME_STAMP = 332,
-    CM_MARK_RANGE = 335,
-    CM_BACK_TO_LIST = 360,
-    CM_KEY_R = 366,
-    CM_KEY_X = 370,
-    CM_KEY_V = 371,
-    CM_KEY_C = 372,
-    CM_DATE_DISPLAY = 375,
-    CM_IMAGES_ONLY = 379,
-    CM_ZOOM_BASE = 450,
-    CM_ZOOM_ONE = 451,
-    CM_BIGGER = 498,
-    CM_SMALLER = 499,
-    CM_FULL_SIZE = 700,
-    CM_FOLDER_TREE = 1000,
-    CM_HISTORY_BACK = 5101,
-    CM_HISTORY_FORWARD = 5102,
-};
 
 int browser_keydown(HWND window, int key);
 int browser_mousemove(HWND window, WPARAM flags, LPARAM position);

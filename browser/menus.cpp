@@ -54,108 +54,108 @@ void enable_all_menu_items(HMENU popup, int on)
 
 static void build_file_popup(HMENU m)
 {
-    add(m, 1000, "開く(&O) \t Esc");
+    add(m, CM_FOLDER_TREE, "開く(&O) \t Esc");
     browser_menus.new_window = add_popup(m, "新規ウインドウ(&N)");
-    add(m, 247, "エクスプローラ(&E)");
+    add(m, CM_EXPLORER, "エクスプローラ(&E)");
     separator(m);
     HMENU n = browser_menus.new_item = add_popup(m, "新規作成(&W)");
-    add(n, 240, "フォルダ(&F)");
+    add(n, CM_NEW_FOLDER, "フォルダ(&F)");
     separator(n);
-    add(n, 241, "LHA(.lzh)圧縮フォルダ(&L)");
-    add(n, 242, "ZIP(.zip)圧縮フォルダ(&Z)");
-    add(n, 243, "CAB(.cab)圧縮フォルダ(&C)");
-    add(n, 244, "TAR(.tgz)圧縮フォルダ(&T)");
+    add(n, CM_NEW_ARCHIVE_FIRST, "LHA(.lzh)圧縮フォルダ(&L)");
+    add(n, CM_NEW_ARCHIVE_FIRST + 1, "ZIP(.zip)圧縮フォルダ(&Z)");
+    add(n, CM_NEW_ARCHIVE_FIRST + 2, "CAB(.cab)圧縮フォルダ(&C)");
+    add(n, CM_NEW_ARCHIVE_LAST, "TAR(.tgz)圧縮フォルダ(&T)");
     separator(n);
-    add(n, 245, "テキスト(.txt)ファイル(&W)");
-    add(n, 246, "ファイル一覧-フォルダ名.txt(&F)");
-    add(m, 295, "番号部分付加/除去(&B)");
-    add(m, 236, "選択画像の名前変更(&R)");
-    add(m, 105, "パスワードの追加/変更/削除(&E)");
+    add(n, CM_NEW_TEXT, "テキスト(.txt)ファイル(&W)");
+    add(n, CM_FOLDER_LISTING, "ファイル一覧-フォルダ名.txt(&F)");
+    add(m, CM_NUMBER_PREFIXES, "番号部分付加/除去(&B)");
+    add(m, CM_BATCH_RENAME, "選択画像の名前変更(&R)");
+    add(m, CM_ARCHIVE_PASSWORD, "パスワードの追加/変更/削除(&E)");
     separator(m);
-    add(m, 195, "スキャナソースの選択(&L)");
-    add(m, 196, "イメージのスキャン(&M) \t Ctrl+M");
-    add(m, 112, "選択画像の印刷(&P) \t Ctrl+P");
+    add(m, CM_SCAN_SOURCE, "スキャナソースの選択(&L)");
+    add(m, CM_SCAN, "イメージのスキャン(&M) \t Ctrl+M");
+    add(m, CM_PRINT, "選択画像の印刷(&P) \t Ctrl+P");
     separator(m);
-    add(m, 404, "設定の保存(&S)");
-    add(m, 405, "設定を初期値に戻す(&I)");
-    add(m, 406, "設定の呼出(&G)");
+    add(m, CM_SETTINGS_SAVE, "設定の保存(&S)");
+    add(m, CM_SETTINGS_INITIAL, "設定を初期値に戻す(&I)");
+    add(m, CM_SETTINGS_LOAD, "設定の呼出(&G)");
     separator(m);
     add(m, 65501, "終了(&X)");
-    add(m, 111, "全終了(&Q)");
+    add(m, CM_QUIT_ALL, "全終了(&Q)");
 }
 
 static void build_edit_popup(HMENU m)
 {
-    add(m, 122, "全ファイル選択(&A) \t Ctrl+A");
-    add(m, 121, "全ファイル・フォルダ選択");
-    add(m, 120, "全選択解除 \t Esc");
+    add(m, CM_SELECT_ALL_FILTERED, "全ファイル選択(&A) \t Ctrl+A");
+    add(m, CM_SELECT_ALL, "全ファイル・フォルダ選択");
+    add(m, CM_CLEAR_MARKS, "全選択解除 \t Esc");
     separator(m);
-    add(m, 126, "選択ファイルのコピー(&C) \t Ctrl+C");
-    add(m, 128, "選択ファイルの切取(&T) \t Ctrl+X");
-    add(m, 127, "貼付(&P) \t Ctrl+V");
-    add(m, 129, "ショートカットの貼付(&S)");
-    add(m, 130, "フォルダの貼付(&F)");
-    add(m, 300, "選択ファイルの削除(&D) \t Del");
+    add(m, CM_COPY, "選択ファイルのコピー(&C) \t Ctrl+C");
+    add(m, CM_CUT, "選択ファイルの切取(&T) \t Ctrl+X");
+    add(m, CM_PASTE, "貼付(&P) \t Ctrl+V");
+    add(m, CM_PASTE_SHORTCUTS, "ショートカットの貼付(&S)");
+    add(m, CM_PASTE_FOLDERS, "フォルダの貼付(&F)");
+    add(m, CM_RECYCLE, "選択ファイルの削除(&D) \t Del");
     separator(m);
-    add(m, 301, "検索(&F) \t Ctrl+F");
+    add(m, CM_SEARCH, "検索(&F) \t Ctrl+F");
 }
 
 static void build_view_popup(HMENU m)
 {
-    add(m, 375, "日付表示(&D) \t D");
-    add(m, 379, "画像のみ(&H) \t H");
-    add(m, 350, "隠しファイル(&S)");
+    add(m, CM_DATE_DISPLAY, "日付表示(&D) \t D");
+    add(m, CM_IMAGES_ONLY, "画像のみ(&H) \t H");
+    add(m, CM_SHOW_HIDDEN, "隠しファイル(&S)");
     separator(m);
-    add(m, 380, "名前順(&N)");
-    add(m, 381, "日付順(&T)");
-    add(m, 382, "サイズ順(&Q)");
-    add(m, 383, "種類順(&K)");
+    add(m, CM_SORT_FIRST, "名前順(&N)");
+    add(m, CM_SORT_FIRST + 1, "日付順(&T)");
+    add(m, CM_SORT_FIRST + 2, "サイズ順(&Q)");
+    add(m, CM_SORT_LAST, "種類順(&K)");
     separator(m);
-    add(m, 384, "降順(&X)");
-    add(m, 385, "フォルダを先(&F)");
+    add(m, CM_SORT_DIRECTION, "降順(&X)");
+    add(m, CM_FOLDERS_FIRST, "フォルダを先(&F)");
     separator(m);
-    add(m, 250, "最新の情報に更新(&R) \t F5");
-    add(m, 251, "ファイル数のカウント(&A)");
+    add(m, CM_RELOAD, "最新の情報に更新(&R) \t F5");
+    add(m, CM_COUNT_FILES, "ファイル数のカウント(&A)");
     separator(m);
     HMENU c = browser_menus.cache = add_popup(m, "キャッシュファイル(&C)");
-    add(c, 139, "ドライブに作成(&L)");
-    add(c, 142, "ドライブからコピー(&C)");
-    add(c, 141, "ドライブから削除(&E)");
+    add(c, CM_DRIVE_CACHE_MAKE, "ドライブに作成(&L)");
+    add(c, CM_DRIVE_CACHE_COPY, "ドライブからコピー(&C)");
+    add(c, CM_DRIVE_CACHE_DELETE, "ドライブから削除(&E)");
     separator(c);
-    add(c, 140, "CD-R用に作成(&R)");
+    add(c, CM_CDR_CACHE, "CD-R用に作成(&R)");
     separator(c);
-    add(c, 135, "設定(&S)");
-    add(c, 137, "削除(&R)");
+    add(c, CM_CACHE_SETTINGS, "設定(&S)");
+    add(c, CM_CACHE_CLEAR, "削除(&R)");
     HMENU i = browser_menus.initial = add_popup(m, "設定の初期値変更(&I)");
-    add(i, 407, "現在の設定(&C)");
-    add(i, 408, "標準値(&S)");
-    add(m, 397, "オプション(&O)");
+    add(i, CM_SETTINGS_GLOBAL_SAVE, "現在の設定(&C)");
+    add(i, CM_SETTINGS_GLOBAL_RESET, "標準値(&S)");
+    add(m, CM_OPTIONS, "オプション(&O)");
 }
 
 static void build_slide_popup(HMENU m)
 {
-    add(m, 312, "拡大(&Z) \t Enter");
-    add(m, 313, "フルスクリーン(&F) \t F");
+    add(m, CM_VIEW_ONE, "拡大(&Z) \t Enter");
+    add(m, CM_FULL_SCREEN, "フルスクリーン(&F) \t F");
     separator(m);
-    add(m, 451, "原寸(&Z) \t Enter");
+    add(m, CM_ZOOM_ONE, "原寸(&Z) \t Enter");
     for (int n = 2; n <= 8; n *= 2) {
         char text[32];
         text_format(text, sizeof text, "1/%d(&%d)", n, n);
-        add(m, 450 + n, text);
+        add(m, CM_ZOOM_BASE + n, text);
     }
     separator(m);
-    add(m, 367, "スライドショー(&L)");
-    add(m, 368, "選択画像のスライドショー(&S)");
-    add(m, 366, "スクリーンセーバー(&R) \t R");
+    add(m, CM_SLIDE_SHOW, "スライドショー(&L)");
+    add(m, CM_SELECTED_SLIDE_SHOW, "選択画像のスライドショー(&S)");
+    add(m, CM_SCREEN_SAVER, "スクリーンセーバー(&R) \t R");
     separator(m);
-    add(m, 398, "繰り返し(&C)");
-    add(m, 399, "正方形領域(&I)");
+    add(m, CM_NONSTOP, "繰り返し(&C)");
+    add(m, CM_SQUARE, "正方形領域(&I)");
     separator(m);
-    add(m, 3001, " &0.0 秒 間隔");
+    add(m, CM_INTERVAL_FIRST, " &0.0 秒 間隔");
     const char* const seconds[] = {" &1.0 秒", " &2.0 秒", " &3.0 秒", " &4.0 秒", " &5.0 秒"};
-    for (int i = 0; i < 5; i++) add(m, 3011 + 10 * i, seconds[i]);
-    add(m, 3091, " &9.0 秒");
-    add(m, 3000, " 他の値(&V)");
+    for (int i = 0; i < 5; i++) add(m, CM_INTERVAL_FIRST + 10 + 10 * i, seconds[i]);
+    add(m, CM_INTERVAL_FIRST + 90, " &9.0 秒");
+    add(m, CM_INTERVAL_DIALOG, " 他の値(&V)");
 }
 
 void build_main_menu(HWND window)
@@ -177,8 +177,8 @@ void build_main_menu(HWND window)
     h.help = add_popup(bar, "ヘルプ(&H)");
     add(h.help, 65510, "ヘルプ(&H)");
     separator(h.help);
-    add(h.help, 132, "アンインストール(&U)");
-    add(h.help, 131, "バージョン情報(&V)");
+    add(h.help, CM_UNINSTALL, "アンインストール(&U)");
+    add(h.help, CM_VERSION, "バージョン情報(&V)");
     tree_menu.folder[0] = 0;
     build_tree_menu();
     DrawMenuBar(window);
@@ -221,28 +221,28 @@ HMENU build_drive_menu(const char* path, HMENU popup, int first_id)
 void build_new_window_menu(HMENU popup)
 {
     clear_menu(popup);
-    add(popup, 100, "新規ｳｲﾝﾄﾞｳ(&N) \t Ctrl+N");
+    add(popup, CM_NEW_WINDOW, "新規ｳｲﾝﾄﾞｳ(&N) \t Ctrl+N");
     separator(popup);
-    build_drive_menu("c:\\", popup, 2000);
+    build_drive_menu("c:\\", popup, CM_DRIVE_NEW_WINDOW);
 }
 
 HMENU build_cursor_menu()
 {
     HMENU m = CreatePopupMenu();
-    add(m, 174, "先頭頁(&T) \t T");
-    add(m, 172, "前頁(&P) \t PgUp");
-    add(m, 173, "次頁(&N) \t PgDn Space");
-    add(m, 175, "末尾頁(&B) \t B");
+    add(m, CM_FIRST_PAGE, "先頭頁(&T) \t T");
+    add(m, CM_PAGE_BACK, "前頁(&P) \t PgUp");
+    add(m, CM_PAGE_NEXT, "次頁(&N) \t PgDn Space");
+    add(m, CM_LAST_PAGE, "末尾頁(&B) \t B");
     separator(m);
-    add(m, 170, "ｶｰｿﾙを上へ \t ↑");
-    add(m, 171, "ｶｰｿﾙを下へ \t ↓");
-    add(m, 164, "ｶｰｿﾙを左へ \t ←");
-    add(m, 166, "ｶｰｿﾙを右へ \t →");
-    add(m, 160, "ｶｰｿﾙを左上角に(&H) \t Home");
-    add(m, 161, "ｶｰｿﾙをファイル名位置に(&I) \t I");
+    add(m, CM_POINTER_UP, "ｶｰｿﾙを上へ \t ↑");
+    add(m, CM_POINTER_DOWN, "ｶｰｿﾙを下へ \t ↓");
+    add(m, CM_POINTER_LEFT, "ｶｰｿﾙを左へ \t ←");
+    add(m, CM_POINTER_RIGHT, "ｶｰｿﾙを右へ \t →");
+    add(m, CM_POINTER_HOME, "ｶｰｿﾙを左上角に(&H) \t Home");
+    add(m, CM_POINTER_NAME, "ｶｰｿﾙをファイル名位置に(&I) \t I");
     separator(m);
-    add(m, 221, "前の選択画像へ \t Alt+↑");
-    add(m, 222, "次の選択画像へ \t Alt+↓");
+    add(m, CM_PREVIOUS_SELECTED_PAGE, "前の選択画像へ \t Alt+↑");
+    add(m, CM_NEXT_SELECTED_PAGE, "次の選択画像へ \t Alt+↓");
     return m;
 }
 
@@ -254,15 +254,15 @@ static void tree_menu_state()
     for (int k = 0; k < tree_menu.level_count; k++)
         EnableMenuItem(m, k + 1, MF_BYPOSITION | (mode >= 2 ? MF_GRAYED : MF_ENABLED));
     EnableMenuItem(m, tree_menu.level_count, MF_BYPOSITION | (mode < 2 && subfolders ? MF_ENABLED : MF_GRAYED));
-    enable(m, 370, mode == 0 && (subfolders || L.tree_depth != 0));
-    enable(m, 371, mode == 0 && subfolders);
-    enable(m, 372, mode == 0 && L.tree_depth != 0);
-    enable(m, 230, mode == 0 && !at_drive_list());
+    enable(m, CM_EXPAND_ALL, mode == 0 && (subfolders || L.tree_depth != 0));
+    enable(m, CM_EXPAND_ONE, mode == 0 && subfolders);
+    enable(m, CM_COLLAPSE_ONE, mode == 0 && L.tree_depth != 0);
+    enable(m, CM_PARENT, mode == 0 && !at_drive_list());
     bool nav = mode < 2 && !viewer_full_screen_now();
-    enable(m, 231, nav);
-    enable(m, 232, nav);
-    enable(m, 233, nav && !at_drive_list());
-    enable(m, 234, nav && !at_drive_list());
+    enable(m, CM_DESKTOP, nav);
+    enable(m, CM_PERSONAL, nav);
+    enable(m, CM_DRIVE_LIST, nav && !at_drive_list());
+    enable(m, CM_DRIVE_ROOT, nav && !at_drive_list());
 }
 
 void build_tree_menu()
@@ -275,7 +275,7 @@ void build_tree_menu()
     clear_menu(m);
     tree_menu.level_count = 0;
     bool list = viewer_mode_now() == 0;
-    add(m, 1000, list ? "ﾂﾘｰで選択(&O) \t Esc" : "ﾂﾘｰで選択(&O)");
+    add(m, CM_FOLDER_TREE, list ? "ﾂﾘｰで選択(&O) \t Esc" : "ﾂﾘｰで選択(&O)");
     char path[PATH_BUF];
     if (!path_join(path, sizeof path, current_folder.folder, "dummy\\")) path[0] = 0;
     int levels = 0;
@@ -311,20 +311,20 @@ void build_tree_menu()
             text_format_cut(label, sizeof label, "&%c <%s>", marks[(k - 1) % 24], own ? own + 1 : tree_menu.paths[k]);
         }
         tree_menu.levels[k] = add_popup(m, label);
-        build_drive_menu(tree_menu.paths[k], tree_menu.levels[k], 1000);
+        build_drive_menu(tree_menu.paths[k], tree_menu.levels[k], CM_FOLDER_TREE);
     }
     tree_menu.level_count = levels;
     separator(m);
-    add(m, 370, "全展開(&X) \t X");
-    add(m, 371, "展開(&V) \t V");
-    add(m, 372, "たたむ(&C) \t C");
+    add(m, CM_EXPAND_ALL, "全展開(&X) \t X");
+    add(m, CM_EXPAND_ONE, "展開(&V) \t V");
+    add(m, CM_COLLAPSE_ONE, "たたむ(&C) \t C");
     separator(m);
-    add(m, 231, "デスクトップへ(&T)");
-    add(m, 232, "マイドキュメントへ(&M)");
-    add(m, 233, "マイコンピュータへ(&L) \t L");
-    add(m, 234, "ルートフォルダへ(&Y) \t Y");
+    add(m, CM_DESKTOP, "デスクトップへ(&T)");
+    add(m, CM_PERSONAL, "マイドキュメントへ(&M)");
+    add(m, CM_DRIVE_LIST, "マイコンピュータへ(&L) \t L");
+    add(m, CM_DRIVE_ROOT, "ルートフォルダへ(&Y) \t Y");
     separator(m);
-    add(m, 230, "親フォルダへ(&P) \t BackSpace");
+    add(m, CM_PARENT, "親フォルダへ(&P) \t BackSpace");
     browser_menus.cursor = build_cursor_menu();
     AppendMenuA(m, MF_POPUP | MF_STRING, reinterpret_cast<UINT_PTR>(browser_menus.cursor), "カーソル(&M)");
     tree_menu_state();
@@ -333,8 +333,8 @@ void build_tree_menu()
 void build_size_menu(HMENU m)
 {
     clear_menu(m);
-    add(m, 700, "戻す(&0) \t 0");
-    add(m, 403, "余白(&W)");
+    add(m, CM_FULL_SIZE, "戻す(&0) \t 0");
+    add(m, CM_FIT_WINDOW, "余白(&W)");
     separator(m);
     for (int n = 2; n <= L.strip_numbers + 1 && n <= 30; n++) {
         char text[64];
@@ -342,16 +342,16 @@ void build_size_menu(HMENU m)
             text_format(text, sizeof text, "横 &%d 枚 \t %d", n, n);
         else
             text_format(text, sizeof text, "横 %d 枚", n);
-        AppendMenuA(m, MF_STRING | (n == L.columns ? MF_CHECKED : 0), 700 + n, text);
+        AppendMenuA(m, MF_STRING | (n == L.columns ? MF_CHECKED : 0), CM_FULL_SIZE + n, text);
     }
     separator(m);
-    add(m, 564, "064 * 064  小(&M)");
-    add(m, 596, "096 * 096  小さめ(&S)");
-    add(m, 628, "128 * 128  標準(&N)");
-    add(m, 660, "160 * 160  大きめ(&L)");
-    add(m, 692, "192 * 192  大(&H)");
+    add(m, CM_SIZE_DIALOG + 64, "064 * 064  小(&M)");
+    add(m, CM_SIZE_DIALOG + 96, "096 * 096  小さめ(&S)");
+    add(m, CM_SIZE_DIALOG + 128, "128 * 128  標準(&N)");
+    add(m, CM_SIZE_DIALOG + 160, "160 * 160  大きめ(&L)");
+    add(m, CM_SIZE_DIALOG + 192, "192 * 192  大(&H)");
     separator(m);
-    add(m, 500, "他の値(&V)");
+    add(m, CM_SIZE_DIALOG, "他の値(&V)");
     enable_all_menu_items(m, viewer_mode_now() == 0);
 }
 
@@ -361,32 +361,32 @@ static void file_state(HMENU m)
 {
     int mode = viewer_mode_now();
     bool list = mode == 0, entries = list_has_entries(), ro = in_read_only_archive() != 0;
-    retext(m, 1000, list ? "開く(&O) \t Esc" : "開く(&O)");
-    enable(m, 236, L.selected_count > 1 && !at_drive_list() && !ro);
+    retext(m, CM_FOLDER_TREE, list ? "開く(&O) \t Esc" : "開く(&O)");
+    enable(m, CM_BATCH_RENAME, L.selected_count > 1 && !at_drive_list() && !ro);
     bool twain = load_twain_dsm(nullptr) != 0;
-    enable(m, 195, twain);
-    enable(m, 196, twain && drive_cache_commands_allowed());
-    enable(m, 112, entries && !viewer_full_screen_now() && L.selected_count > 0);
-    enable(m, 105, command_hooks.in_archive_folder(105, 0, nullptr) != 0);
-    retext(m, 295, command_hooks.prefixes_on(295, 0, nullptr) ? "番号部分除去(&B)" : "番号部分付加(&B)");
-    enable(m, 295, list && L.tree_depth == 0 && entries && !at_drive_list() && !ro);
+    enable(m, CM_SCAN_SOURCE, twain);
+    enable(m, CM_SCAN, twain && drive_cache_commands_allowed());
+    enable(m, CM_PRINT, entries && !viewer_full_screen_now() && L.selected_count > 0);
+    enable(m, CM_ARCHIVE_PASSWORD, command_hooks.in_archive_folder(105, 0, nullptr) != 0);
+    retext(m, CM_NUMBER_PREFIXES, command_hooks.prefixes_on(295, 0, nullptr) ? "番号部分除去(&B)" : "番号部分付加(&B)");
+    enable(m, CM_NUMBER_PREFIXES, list && L.tree_depth == 0 && entries && !at_drive_list() && !ro);
     settings_record live;
     snapshot_settings(&live);
     bool differ = !settings_equal(&live, &L.loaded_settings);
     int user_changed = user_settings_changed();
     char user[PATH_BUF];
     bool user_file = user_settings_path(user) && GetFileAttributesA(user) != INVALID_FILE_ATTRIBUTES;
-    enable(m, 404, list && differ && user_changed);
-    enable(m, 405, list && differ);
-    enable(m, 406, list && user_file && user_changed == 1);
+    enable(m, CM_SETTINGS_SAVE, list && differ && user_changed);
+    enable(m, CM_SETTINGS_INITIAL, list && differ);
+    enable(m, CM_SETTINGS_LOAD, list && user_file && user_changed == 1);
 }
 
 static void new_item_state(HMENU m)
 {
     bool base = viewer_mode_now() == 0 && L.tree_depth == 0 && !at_drive_list() && !in_read_only_archive();
-    enable(m, 240, base);
+    enable(m, CM_NEW_FOLDER, base);
     for (int k = 0; k < 4; k++)
-        enable(m, 241 + k, base && command_hooks.archive_kind_available(241 + k, k, nullptr) > 1);
+        enable(m, CM_NEW_ARCHIVE_FIRST + k, base && command_hooks.archive_kind_available(241 + k, k, nullptr) > 1);
 }
 
 static void edit_state(HMENU m)
@@ -394,31 +394,31 @@ static void edit_state(HMENU m)
     int mode = viewer_mode_now();
     bool list = mode == 0, a = list_has_entries() && !viewer_full_screen_now(), s = L.selected_count > 0;
     bool w = !in_read_only_archive(), l = list && list_has_entries();
-    retext(m, 120, list ? "全選択解除 \t Esc" : "全選択解除");
-    enable(m, 120, a && s);
-    enable(m, 121, a);
-    enable(m, 122, a);
-    enable(m, 126, l && s);
-    enable(m, 128, l && s && w);
-    enable(m, 300, l && s && w);
-    int clip = command_hooks.clipboard_open(127, 0, nullptr);
-    command_hooks.clipboard_release(127, 0, nullptr);
-    enable(m, 127, clip > 0 && list && w);
-    enable(m, 129, clip == 1 && list && w);
-    enable(m, 130, clip == 1 && list && w);
-    enable(m, 301, l);
+    retext(m, CM_CLEAR_MARKS, list ? "全選択解除 \t Esc" : "全選択解除");
+    enable(m, CM_CLEAR_MARKS, a && s);
+    enable(m, CM_SELECT_ALL, a);
+    enable(m, CM_SELECT_ALL_FILTERED, a);
+    enable(m, CM_COPY, l && s);
+    enable(m, CM_CUT, l && s && w);
+    enable(m, CM_RECYCLE, l && s && w);
+    int clip = command_hooks.clipboard_open(CM_PASTE, 0, nullptr);
+    command_hooks.clipboard_release(CM_PASTE, 0, nullptr);
+    enable(m, CM_PASTE, clip > 0 && list && w);
+    enable(m, CM_PASTE_SHORTCUTS, clip == 1 && list && w);
+    enable(m, CM_PASTE_FOLDERS, clip == 1 && list && w);
+    enable(m, CM_SEARCH, l);
 }
 
 static void view_state(HMENU m)
 {
     bool list = viewer_mode_now() == 0;
     enable_all_menu_items(m, list);
-    check(m, 350, L.settings.hidden != 0);
-    for (int id = 380; id <= 383; id++) check(m, id, L.sort_key[0] == id - 380);
-    check(m, 384, L.sort_direction < 1);
-    check(m, 385, L.fldfirst != 0);
-    check(m, 379, L.settings.all == 0);
-    enable(m, 251, list && list_has_entries());
+    check(m, CM_SHOW_HIDDEN, L.settings.hidden != 0);
+    for (int id = 380; id <= CM_SORT_LAST; id++) check(m, id, L.sort_key[0] == id - 380);
+    check(m, CM_SORT_DIRECTION, L.sort_direction < 1);
+    check(m, CM_FOLDERS_FIRST, L.fldfirst != 0);
+    check(m, CM_IMAGES_ONLY, L.settings.all == 0);
+    enable(m, CM_COUNT_FILES, list && list_has_entries());
 }
 
 // The bytes and the number of files in the cache folder.
@@ -451,21 +451,21 @@ static void cache_state(HMENU m)
         int percent = static_cast<int>(bytes / (d.cache_size * 1000.0 * 1000.0) * 100.0);
         text_format(text, sizeof text, "設定(&S) 上限%dMB (%d%%使用 %d個)", d.cache_size, percent, files);
     }
-    retext(m, 135, text);
+    retext(m, CM_CACHE_SETTINGS, text);
     bool drive = drive_cache_commands_allowed() != 0;
-    enable(m, 139, drive && drive_cache_available(&thumb_cache.dir, 0));
-    enable(m, 140, drive);
+    enable(m, CM_DRIVE_CACHE_MAKE, drive && drive_cache_available(&thumb_cache.dir, 0));
+    enable(m, CM_CDR_CACHE, drive);
     bool folder = drive && drive_cache_available(&thumb_cache.dir, 1);
-    enable(m, 141, folder);
-    enable(m, 142, folder);
+    enable(m, CM_DRIVE_CACHE_DELETE, folder);
+    enable(m, CM_DRIVE_CACHE_COPY, folder);
 }
 
 static void initial_state(HMENU m)
 {
     settings_record live;
     snapshot_settings(&live);
-    enable(m, 407, !settings_equal(&live, &L.loaded_settings));
-    enable(m, 408, !settings_equal(&L.loaded_settings, &L.default_settings));
+    enable(m, CM_SETTINGS_GLOBAL_SAVE, !settings_equal(&live, &L.loaded_settings));
+    enable(m, CM_SETTINGS_GLOBAL_RESET, !settings_equal(&L.loaded_settings, &L.default_settings));
 }
 
 static void slide_state(HMENU m)
@@ -473,34 +473,35 @@ static void slide_state(HMENU m)
     viewer_state_record& v = viewer_state;
     for (int i = GetMenuItemCount(m) - 1; i >= 0; i--) {
         int id = static_cast<int>(GetMenuItemID(m, i));
-        if (id >= 3001 && id <= 3601) check(m, id, false);
+        if (id >= CM_INTERVAL_FIRST && id <= CM_INTERVAL_LAST) check(m, id, false);
     }
     int interval = v.interval;
     char text[64];
-    if (CheckMenuItem(m, 3001 + interval, MF_BYCOMMAND | MF_CHECKED) == static_cast<DWORD>(-1))
+    if (CheckMenuItem(m, CM_INTERVAL_FIRST + interval, MF_BYCOMMAND | MF_CHECKED) == static_cast<DWORD>(-1))
         text_format(text, sizeof text, "他の値 %3.1f秒 (&V)", interval / 10.0);
     else
         text_copy(text, "他の値 (&V)");
-    retext(m, 3000, text);
+    retext(m, CM_INTERVAL_DIALOG, text);
     int mode = viewer_mode_now();
     bool view = v.actual_view != nullptr;
-    enable(m, 312, !(mode == 1 && !view));
-    enable(m, 313, mode == 0 || mode == 1);
-    retext(m, 451, mode == 1 && view ? "原寸(&Z)" : "原寸(&Z) \t Enter");
-    for (int n = 1; n <= 8; n *= 2) enable(m, 450 + n, mode == 1 && actual_view_allowed(v, n));
-    enable(m, 368, L.selected_count > 0);
-    check(m, 398, v.nonstop != 0);
-    check(m, 399, v.square != 0);
+    enable(m, CM_VIEW_ONE, !(mode == 1 && !view));
+    enable(m, CM_FULL_SCREEN, mode == 0 || mode == 1);
+    retext(m, CM_ZOOM_ONE, mode == 1 && view ? "原寸(&Z)" : "原寸(&Z) \t Enter");
+    for (int n = 1; n <= 8; n *= 2) enable(m, CM_ZOOM_BASE + n, mode == 1 && actual_view_allowed(v, n));
+    enable(m, CM_SELECTED_SLIDE_SHOW, L.selected_count > 0);
+    check(m, CM_NONSTOP, v.nonstop != 0);
+    check(m, CM_SQUARE, v.square != 0);
 }
 
 static void cursor_state(HMENU m)
 {
     int mode = viewer_mode_now();
     bool a2 = mode == 0 && list_has_entries(), b2 = mode != 2 && list_has_entries();
-    for (int id : {170, 171, 172, 173, 174, 175}) enable(m, id, b2);
-    for (int id : {164, 166, 160, 161}) enable(m, id, a2);
-    enable(m, 221, b2 && L.selected_count > 0);
-    enable(m, 222, b2 && L.selected_count > 0);
+    for (int id : {CM_POINTER_UP, CM_POINTER_DOWN, CM_PAGE_BACK, CM_PAGE_NEXT, CM_FIRST_PAGE, CM_LAST_PAGE})
+        enable(m, id, b2);
+    for (int id : {CM_POINTER_LEFT, CM_POINTER_RIGHT, CM_POINTER_HOME, CM_POINTER_NAME}) enable(m, id, a2);
+    enable(m, CM_PREVIOUS_SELECTED_PAGE, b2 && L.selected_count > 0);
+    enable(m, CM_NEXT_SELECTED_PAGE, b2 && L.selected_count > 0);
 }
 
 int update_menu_state(HMENU popup, HWND window)

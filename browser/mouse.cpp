@@ -100,7 +100,7 @@ static void button_click(HWND window, int n)
         if (m == 0)
             SendMessageA(window, WM_COMMAND, CM_FULL_SIZE, 0);
         else if (m == 1 && browser_ui_hooks.scroll_view_open())
-            SendMessageA(page_client_window(L.page), WM_COMMAND, CM_CLOSE_SCROLL_VIEW, 0);
+            SendMessageA(page_client_window(L.page), WM_COMMAND, CM_VIEW_ONE, 0);
         return;
     case 4: PostMessageA(window, WM_COMMAND, CM_BIGGER, 0); return;
     case 5: PostMessageA(window, WM_COMMAND, CM_SMALLER, 0); return;

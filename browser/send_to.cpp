@@ -41,7 +41,7 @@ int fill_send_to_menu(HMENU popup)
         if (!path_join(path, sizeof path, folder, fd.cFileName) || !text_copy(label, fd.cFileName)) continue;
         char* dot = const_cast<char*>(mb_strrchr(label, '.'));
         if (dot) *dot = 0;
-        AppendMenuA(popup, MF_STRING, SEND_TO_FIRST + send_to_targets.size(), label);
+        AppendMenuA(popup, MF_STRING, CM_SEND_TO_FIRST + send_to_targets.size(), label);
         send_to_targets.push_back(path);
     } while (FindNextFileA(find.get(), &fd));
     return static_cast<int>(send_to_targets.size());
@@ -113,7 +113,7 @@ static void start_program(const char* target, const std::vector<std::string>& fi
 
 int run_send_to(int id, const char* entry_name)
 {
-    int n = id - SEND_TO_FIRST;
+    int n = id - CM_SEND_TO_FIRST;
     if (n < 0 || n >= SEND_TO_ACTING || n >= static_cast<int>(send_to_targets.size())) return 0;
     busy_guard busy(BUSY_WAIT);
     _pump();

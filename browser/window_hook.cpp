@@ -70,19 +70,19 @@ static int on_size(HWND w, WPARAM wp, LPARAM lp)
     if (mode == 0) {
         _selectpage(0, browser_list.page);
         _clearscreen(2);
-        PostMessageA(w, WM_COMMAND, CMD_DEFERRED_LAYOUT, 0);
+        PostMessageA(w, WM_COMMAND, CM_DEFERRED_LAYOUT, 0);
     } else if (mode == 1) {
         browser_ui_hooks.viewer_size();
         _selectpage(0, browser_list.page);
         _clearscreen(2);
-        PostMessageA(w, WM_COMMAND, CMD_DEFERRED_LAYOUT, 1);
+        PostMessageA(w, WM_COMMAND, CM_DEFERRED_LAYOUT, 1);
     }
     return 0;
 }
 
 static int on_command(HWND w, UINT m, WPARAM wp, LPARAM lp)
 {
-    if (wp != CMD_DEFERRED_LAYOUT) return browser_ui_hooks.dispatch(window_hook_state.command_index, w, m, wp, lp), 0;
+    if (wp != CM_DEFERRED_LAYOUT) return browser_ui_hooks.dispatch(window_hook_state.command_index, w, m, wp, lp), 0;
     _pump();
     if (lp == 0) {
         browser_ui_hooks.relayout();

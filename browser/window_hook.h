@@ -3,6 +3,7 @@
 // the viewer or the scroll view, unless the busy state keeps it out.
 #pragma once
 #include <windows.h>
+#include "browser/command_ids.h"
 
 // The handlers of the grid, the viewer, the scroll view, the menus and the
 // command dispatcher. Each default does nothing and answers 0, which passes
@@ -44,8 +45,5 @@ extern window_hook_state_record window_hook_state;
 
 // The client window of a page (the drawing child of a framed page), or null.
 HWND page_client_window(int page);
-
-// The command of the deferred re-layout, posted after a size change.
-enum { CMD_DEFERRED_LAYOUT = 5 };
 
 int app_wndproc_hook(HWND window, UINT message, WPARAM wparam, LPARAM lparam);

@@ -430,13 +430,13 @@ TEST(ArchiveCommands, TheDispatcherPacksAndExtractsTheEntry)
     load_folder(nullptr, 0, 0, nullptr, 0);
     int box = index_of("box\\");
     ASSERT_GE(box, 0);
-    browser_command(box, nullptr, WM_COMMAND, 152, 0);
+    browser_command(box, nullptr, WM_COMMAND, CM_PACK_FIRST + 1, 0);
     ASSERT_EQ(listed_members(dir.file("box.zip")).size(), 1u);
     bench::remove_tree(dir.file("box"));
     load_folder(nullptr, 0, 0, nullptr, 0);
     int zip = index_of("box.zip");
     ASSERT_GE(zip, 0);
-    browser_command(zip, nullptr, WM_COMMAND, 155, 0);
+    browser_command(zip, nullptr, WM_COMMAND, CM_EXTRACT, 0);
     EXPECT_EQ(bench::read_file(dir.file("box\\a.txt")), "alpha");
     SetCurrentDirectoryA(bench::exe_folder().c_str());
 }

@@ -207,7 +207,7 @@ TEST_F(history_fixture, MenuListsNewestFirstWithSlashes)
     EXPECT_EQ(items[4].first, "&0 C" + f1.substr(1) + " *");
     EXPECT_TRUE(items[4].second & MF_GRAYED) << "the current folder";
     EXPECT_EQ(items[5].first, "&1 C" + f0.substr(1) + "  ");
-    EXPECT_EQ(GetMenuItemID(m, 5), UINT(HISTORY_CMD_ENTRY + 0));
+    EXPECT_EQ(GetMenuItemID(m, 5), UINT(CM_HISTORY_FIRST + 0));
     EXPECT_EQ(history_position(folder(0).c_str()), 1) << "visited folders are drawn darker";
     EXPECT_EQ(history_position(dir.path()), -1);
     DestroyMenu(m);

@@ -324,7 +324,7 @@ TEST_F(PrintDialog, TheBrowsersEntryPrintsAndSavesTheSettings)
     l.count = 3, l.selected_count = 2, l.marks = job->marks.data(), l.names = job->name_ptrs.data();
     DeleteFileA(printer_output);
     print_settings.pages_sent = 0;
-    browser_command(0, nullptr, WM_COMMAND, 112, 0);
+    browser_command(0, nullptr, WM_COMMAND, CM_PRINT, 0);
     l.count = count, l.selected_count = selected, l.marks = marks, l.names = names;
     EXPECT_EQ(print_settings.pages_sent, 1);
     EXPECT_NE(bench::read_file(printer_output).find("%%Page: 1"), std::string::npos);
