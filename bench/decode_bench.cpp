@@ -6,7 +6,7 @@
 //
 // decode_bench.exe [quick]    quick: small pictures and one round (a smoke run)
 #include "bench/bench_common.h"
-#include "browser/start.h"
+#include "browser/model/start.h"
 #include "graphics/kavtrel.h"
 #include <cstdio>
 #include <cstring>

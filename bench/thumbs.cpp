@@ -12,11 +12,11 @@
 // thumbs.exe pass FOLDER COUNT [OUT]   one pass in this process: ms per image,
 //                                      decodes and peak working set (also into OUT)
 #include "bench/bench_common.h"
-#include "browser/browser_list.h"
-#include "browser/file_kind.h"
-#include "browser/grid.h"
-#include "browser/start.h"
-#include "browser/thumb_cache.h"
+#include "browser/model/browser_list.h"
+#include "browser/model/file_kind.h"
+#include "browser/grid/grid.h"
+#include "browser/model/start.h"
+#include "browser/caches/thumb_cache.h"
 #include "files/strings.h"
 #include "formats/jpeg.h"
 #include "formats/png.h"

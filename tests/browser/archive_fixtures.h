@@ -2,7 +2,7 @@
 // the real tools at build time (D:\tests\archives), copied into a scratch
 // folder, and the stand-ins' listing.
 #pragma once
-#include "browser/archive_folder.h"
+#include "browser/archives/archive_folder.h"
 #include "files/strings.h"
 #include "tests/archiver/archiver_fixtures.h"
 #include "tests/browser/list_fixtures.h"

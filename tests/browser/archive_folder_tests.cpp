@@ -2,12 +2,12 @@
 // opened, changed inside and written back; a failed write-back keeps the
 // archive; empty and folder-only archives open without a password question;
 // an encrypted one asks and remembers; two instances keep separate folders.
-#include "browser/arccache.h"
-#include "browser/commands.h"
-#include "browser/window_hook.h"
-#include "browser/app_hooks.h"
-#include "browser/list_hooks.h"
-#include "browser/op_hooks.h"
+#include "browser/archives/arccache.h"
+#include "browser/commands/commands.h"
+#include "browser/model/window_hook.h"
+#include "browser/model/app_hooks.h"
+#include "browser/model/list_hooks.h"
+#include "browser/model/op_hooks.h"
 #include "files/strings.h"
 #include "tests/browser/archive_fixtures.h"
 #include <gtest/gtest.h>

@@ -6,7 +6,7 @@
 // message, leaving nothing behind; a pack that would leave a file out never
 // replaces the archive. The archives written here are read by the real tools
 // in the archive_folder_readback step.
-#include "browser/archive_folder.h"
+#include "browser/archives/archive_folder.h"
 #include "files/strings.h"
 #include "tests/browser/archive_fixtures.h"
 #include <gtest/gtest.h>

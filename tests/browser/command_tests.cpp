@@ -3,11 +3,11 @@
 // the guards keep commands out where they must not act, the status line shows
 // the highlighted item's help text, the popups' states follow the situation,
 // and Send-to copies, asks and never leaves the window busy.
-#include "browser/commands.h"
-#include "browser/busy.h"
-#include "browser/keys.h"
-#include "browser/op_hooks.h"
-#include "browser/paths.h"
+#include "browser/commands/commands.h"
+#include "browser/model/busy.h"
+#include "browser/commands/keys.h"
+#include "browser/model/op_hooks.h"
+#include "browser/model/paths.h"
 #include "files/special_folders.h"
 #include "tests/browser/viewer_fixtures.h"
 #include <gtest/gtest.h>

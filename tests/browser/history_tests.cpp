@@ -1,6 +1,6 @@
 // Navigation history: the file checked whole before use, pushes past sixteen,
 // revisits, steps across a folder that is gone, remembered marks and the menu.
-#include "browser/history.h"
+#include "browser/model/history.h"
 #include "tests/browser/list_fixtures.h"
 #include <gtest/gtest.h>
 #include <cstring>

@@ -1,8 +1,8 @@
 // Saving in another format, scanning to a file and counting colours, on real
 // files written and read back by the format libraries. The original must
 // survive every failure byte for byte.
-#include "browser/image_save.h"
-#include "browser/start.h"
+#include "browser/operations/image_save.h"
+#include "browser/model/start.h"
 #include "files/fs_query.h"
 #include "formats/jpeg.h"
 #include "formats/png.h"

@@ -1,8 +1,8 @@
 // The in-list editors on page 1, driven by a robot thread: it waits (bounded)
 // until the editor's control is shown, then types, commits or cancels by
 // messages, as the user's keys and clicks would arrive.
-#include "browser/inplace_edit.h"
-#include "browser/window_hook.h"
+#include "browser/operations/inplace_edit.h"
+#include "browser/model/window_hook.h"
 #include "files/fs_query.h"
 #include "tests/browser/list_fixtures.h"
 #include "tests/support/bench.h"

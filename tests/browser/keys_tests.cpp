@@ -2,9 +2,9 @@
 // pointer's moves at every edge of the grid over one and two pages, Enter as
 // a double click, F2 and Escape by state, the viewer's keys, and the clicks
 // that mark, page and go up.
-#include "browser/keys.h"
-#include "browser/app_hooks.h"
-#include "browser/selection.h"
+#include "browser/commands/keys.h"
+#include "browser/model/app_hooks.h"
+#include "browser/grid/selection.h"
 #include "tests/browser/keys_fixtures.h"
 
 using namespace keys_fixture;

@@ -1,10 +1,10 @@
 // Classification, scanning and sorting on real folders under the bench.
-#include "browser/app_hooks.h"
-#include "browser/commands.h"
-#include "browser/file_kind.h"
-#include "browser/list_hooks.h"
-#include "browser/op_hooks.h"
-#include "browser/window_hook.h"
+#include "browser/model/app_hooks.h"
+#include "browser/commands/commands.h"
+#include "browser/model/file_kind.h"
+#include "browser/model/list_hooks.h"
+#include "browser/model/op_hooks.h"
+#include "browser/model/window_hook.h"
 #include "tests/browser/list_fixtures.h"
 #include "tests/support/restore.h"
 #include <gtest/gtest.h>

@@ -1,11 +1,11 @@
 // Keeps the live settings of the shared browser state across a settings test,
 // so that the list tests running later in the same program see them as before.
 #pragma once
-#include "browser/viewer.h"
-#include "browser/browser_list.h"
-#include "browser/image_kinds.h"
-#include "browser/settings.h"
-#include "browser/thumb_cache.h"
+#include "browser/viewer/viewer.h"
+#include "browser/model/browser_list.h"
+#include "browser/model/image_kinds.h"
+#include "browser/model/settings.h"
+#include "browser/caches/thumb_cache.h"
 
 struct live_settings_kept {
     bool started = (browser_list_init(), true);

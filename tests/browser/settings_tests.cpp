@@ -1,8 +1,8 @@
 // Settings: the default lines, the round trip through a real zote.ini, the
 // line rules of the reader, hand-edited values clamped, long texts, and the
 // global, per-user and hand-over files.
-#include "browser/settings.h"
-#include "browser/app_hooks.h"
+#include "browser/model/settings.h"
+#include "browser/model/app_hooks.h"
 #include "tests/browser/list_fixtures.h"
 #include "tests/browser/settings_fixtures.h"
 #include <gtest/gtest.h>

@@ -7,9 +7,9 @@
 #include "print/print_dialog.h"
 #include "print/print_job.h"
 #include "print/printer.h"
-#include "browser/app_hooks.h"
-#include "browser/browser_list.h"
-#include "browser/commands.h"
+#include "browser/model/app_hooks.h"
+#include "browser/model/browser_list.h"
+#include "browser/commands/commands.h"
 #include "files/dialogs.h"
 #include "resources/print_dialog.h"
 #include <gtest/gtest.h>

@@ -4,8 +4,8 @@
 #include "print/page_render.h"
 #include "print/print_job.h"
 #include "print/printer.h"
-#include "browser/busy.h"
-#include "browser/browser_list.h"
+#include "browser/model/busy.h"
+#include "browser/model/browser_list.h"
 #include "base/holders.h"
 #include <gtest/gtest.h>
 #include <algorithm>

@@ -3,11 +3,11 @@
 #include "tests/print/print_fixtures.h"
 #include "print/page_render.h"
 #include "print/printer.h"
-#include "browser/browser_list.h"
-#include "browser/list_view.h"
-#include "browser/paths.h"
-#include "browser/start.h"
-#include "browser/thumb_cache.h"
+#include "browser/model/browser_list.h"
+#include "browser/grid/list_view.h"
+#include "browser/model/paths.h"
+#include "browser/model/start.h"
+#include "browser/caches/thumb_cache.h"
 #include <gtest/gtest.h>
 #include <cmath>
 

@@ -5,7 +5,7 @@
 #include "print/print_settings.h"
 #include "print/page_geometry.h"
 #include "graphics/kavtrel.h"
-#include "browser/start.h"
+#include "browser/model/start.h"
 #include "tests/support/bench.h"
 #include "tests/support/photos.h"
 #include "tests/support/test_printer.h"

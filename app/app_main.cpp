@@ -1,0 +1,221 @@
+// The application's main function: decides whether this process is the
+// installed program (which relaunches from its temporary copy) or the copy
+// (which runs the browser), hands script runs to the console, plugs the
+// image formats, printing and the window library's hooks in, creates the
+// browser's page, loads the settings, applies the command line and opens the
+// start folder.
+#include "browser/model/start.h"
+#include "browser/model/app_hooks.h"
+#include "browser/archives/archive_folder.h"
+#include "browser/commands/keys.h"
+#include "browser/model/browser_list.h"
+#include "browser/model/busy.h"
+#include "browser/commands/commands.h"
+#include "browser/grid/grid.h"
+#include "browser/grid/list_view.h"
+#include "browser/commands/toolbar.h"
+#include "browser/model/paths.h"
+#include "browser/caches/thumb_cache.h"
+#include "browser/viewer/viewer.h"
+#include "browser/model/window_hook.h"
+#include "console/script.h"
+#include "print/print_dialog.h"
+#include "files/file_ops.h"
+#include "files/fs_query.h"
+#include "files/strings.h"
+#include "files/window_search.h"
+#include "formats/jpeg.h"
+#include "formats/pdf.h"
+#include "formats/png.h"
+#include "formats/psd.h"
+#include "formats/tiff.h"
+#include "graphics/kavtrel.h"
+#include <imm.h>
+#include <cstdlib>
+#include <cstring>
+#include <ctime>
+
+void install_image_format_hooks()
+{
+    image_format_hooks.probe_jpeg = probe_jpeg_file;
+    image_format_hooks.probe_png = probe_png_file;
+    image_format_hooks.probe_psd = probe_psd_file;
+    image_format_hooks.probe_tiff = probe_tiff_file;
+    image_format_hooks.load_jpeg = load_jpeg_file;
+    image_format_hooks.load_psd = load_psd_file;
+    image_format_hooks.load_png = load_png_file;
+    image_format_hooks.load_tiff = load_tiff_file;
+    image_format_hooks.probe_pdf = probe_pdf_file;
+    image_format_hooks.load_pdf = load_pdf_page;
+}
+
+static void ime_off()
+{
+    HWND w = _page_hwnd(browser_list.page);
+    HIMC imc = w ? ImmGetContext(w) : nullptr;
+    if (!imc) return;
+    ImmSetOpenStatus(imc, FALSE);
+    ImmReleaseContext(w, imc);
+}
+
+static HWND main_frame()
+{
+    HWND child = _page_hwnd(browser_list.page);
+    return child ? GetParent(child) : nullptr;
+}
+
+static void check_colour_depth()
+{
+    HWND found[4];
+    int n = find_windows_by_title(instance_title_ending, TITLE_ENDS, 1, found, 4);
+    if (!browser_list.checkdisp || n >= 2 || browser_list.bits_per_pixel >= 16) return;
+    char text[512];
+    text_format_cut(
+        text, sizeof text,
+        "ZOTEはこのﾃﾞｨｽﾌﾟﾚｰ(%dﾋﾞｯﾄ)に画像を正しく表示できません．\n\nﾃﾞｽｸﾄｯﾌﾟを右ｸﾘｯｸして[ﾌﾟﾛﾊﾟﾃｨ]を選び["
+        "ﾃﾞｨｽﾌﾟﾚｰの詳細]\n"
+        "[ｶﾗｰﾊﾟﾚｯﾄ]を High Color 65K色(16ﾋﾞｯﾄ) 以上に設定して下さい．\n\n次回起動時もこの警告を表示しますか？",
+        browser_list.bits_per_pixel);
+    if (kavtrel_message_box(main_frame(), text, "警告", MB_YESNO) == IDNO) browser_list.checkdisp = 0;
+}
+
+static int param_path(char* out) { return zote_bin_path("param", out); }
+
+// Step 3: the start state handed over by the installed program or another window.
+static void take_handover(const char* param)
+{
+    if (!read_handover(param, &start_block)) fill_handover(&start_block, early_drop_flag(), kavtrel_command_line);
+    DeleteFileA(param);
+    SetCurrentDirectoryA(start_block.current_folder);
+    srand(static_cast<unsigned>(time(nullptr)));
+}
+
+static void install_library_hooks()
+{
+    console_hooks.printf_hook = con_printf;
+    console_hooks.getchar_hook = _getchar_entry;
+    console_hooks.status_hook = _status_printf;
+    app_hooks.window_hook = app_wndproc_hook;
+    app_hooks.exit_hook = app_on_exit;
+    app_hooks.help_hook = show_help;
+    browser_path_hooks.ime_off = ime_off;
+    install_list_view_hooks();
+    install_archive_folder_hooks();
+    install_settings_and_history();
+    install_toolbar();
+    install_viewer_hooks();
+    install_key_hooks();
+    install_command_hooks();
+    install_print_hooks();
+}
+
+static void create_browser_page()
+{
+    RECT area;
+    SystemParametersInfoA(SPI_GETWORKAREA, 0, &area, 0);
+    _newpage(browser_list.page, 0, 0, static_cast<int>((area.right - area.left) * 0.95),
+             static_cast<int>((area.bottom - area.top) * 0.95));
+    _status_printf(browser_list.page, "%s", "初期化中...");
+}
+
+static void temporary_housekeeping()
+{
+    char path[PATH_BUF];
+    if (zote_bin_path("..\\cache", path)) md_path(path);
+    if (zote_bin_path("..\\clean.hst", path)) DeleteFileA(path);
+    if (zote_bin_path("..\\lhacut", path) && GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES) rm_tree(path);
+    browser_app_hooks.clear_clipboard_staging();
+    if (user_temp_folder(path, nullptr)) md_path(path);
+}
+
+// Step 15: the start folder and options; out_file gets a file given by name.
+static void apply_command_line(start_options* o, char* file)
+{
+    parse_command_line(start_block.command_line, o);
+    file[0] = 0;
+    if (!o->path_given) return;
+    char path[PATH_BUF], target[PATH_BUF];
+    if (!o->path_fits || !full_path(path, sizeof path, o->path)) {
+        kavtrel_message_box(main_frame(), "指定されたﾊﾟｽが長すぎます．", "ZOTE", MB_OK);
+        o->path_given = 0;
+        return;
+    }
+    if (resolve_shortcut(path, target)) text_copy(path, target);
+    DWORD a = GetFileAttributesA(path);
+    if (a != INVALID_FILE_ATTRIBUTES && !(a & FILE_ATTRIBUTE_DIRECTORY)) {
+        text_copy(file, PATH_BUF, path);
+        parent_folder(path, path);
+    }
+    change_folder(path);
+}
+
+static void open_start_folder(const start_options& o, const char* file)
+{
+    cache_current_dir();
+    browser_app_hooks.history_push(current_folder.folder);
+    ime_off();
+    if (!start_block.early_drop && !o.path_given && browser_list.startfolder && browser_app_hooks.history_go_back()) {
+        load_folder(nullptr, 0, browser_app_hooks.history_update_entered(), nullptr, o.any_option);
+    } else if (!file[0]) {
+        load_folder(nullptr, 0, 0, nullptr, o.any_option);
+    } else {
+        load_folder(nullptr, 0, 0, file_name_of(file), o.any_option);
+    }
+}
+
+int app_main()
+{
+    install_image_format_hooks();
+    char param[PATH_BUF];
+    if (!param_path(param)) return APP_QUIT_AT_ONCE;
+    if (GetFileAttributesA(param) == INVALID_FILE_ATTRIBUTES) return relaunch_from_temporary_copy(kavtrel_command_line);
+    take_handover(param);
+    install_image_plugins(start_block.program);
+    char script[COMMAND_LINE_BUF];
+    if (script_text_of(start_block.command_line, script, sizeof script)) return script_mode(script);
+
+    install_thumbnail_hooks();
+    browser_list_init();
+    install_library_hooks();
+    browser_app_hooks.setup_archive_work_folders();
+    create_browser_page();
+    temporary_housekeeping();
+    _selectpage(0, browser_list.page);
+    browser_app_hooks.load_twain();
+    browser_app_hooks.build_main_menu();
+    HACCEL accel = LoadAcceleratorsA(kavtrel_instance, MAKEINTRESOURCEA(116));
+    if (accel) add_page_accel(main_frame(), accel);
+
+    busy_begin_wait();
+    {
+        layout_list();
+        fit_window_to_list();
+        _page_resize(browser_list.page, 0, 0, nullptr);
+        browser_app_hooks.load_start_settings();
+        POINT at;
+        if (measure_other_instances(&at) > 0) _page_move(browser_list.page, at.x, at.y);
+        HWND frame = main_frame();
+        UpdateWindow(frame);
+        SetForegroundWindow(frame);
+        ShowWindow(frame, SW_SHOWNORMAL);
+        browser_app_hooks.load_toolbar();
+        HDC dc = GetDC(frame);
+        browser_list.bits_per_pixel = GetDeviceCaps(dc, BITSPIXEL);
+        ReleaseDC(frame, dc);
+        check_colour_depth();
+        browser_app_hooks.save_user_settings();
+
+        start_options o;
+        char file[PATH_BUF];
+        apply_command_line(&o, file);
+        open_start_folder(o, file);
+        if (o.expand_level) browser_app_hooks.expand_all(o.expand_level, o.viewer || o.full_screen);
+        if (o.viewer) browser_app_hooks.open_viewer(0, o.direction, 0);
+        if (o.full_screen) browser_app_hooks.open_viewer(0, o.direction, 1);
+    }
+    app_hooks.drop_hook = app_on_drop;
+    _pump();
+    busy_end();
+    _pump();
+    return 0;
+}

@@ -1,0 +1,211 @@
+// The dispatcher (see commands.h): WM_MENUSELECT shows the help text of the
+// highlighted item in the status line; WM_COMMAND finds the identifier's row,
+// checks its guard and runs its action. The hook table at the bottom holds
+// the functions of browser parts that are not here yet.
+#include "browser/commands/command_actions.h"
+#include "browser/model/browser_list.h"
+#include "browser/model/busy.h"
+#include "browser/model/paths.h"
+#include "browser/viewer/viewer.h"
+#include "browser/model/window_hook.h"
+#include "browser/model/app_hooks.h"
+#include "browser/model/name_list.h"
+#include "files/strings.h"
+#include "base/cptext.h"
+#include "graphics/kavtrel.h"
+
+int list_has_entries() { return browser_list.count >= 1; }
+int at_drive_list() { return current_folder.drive_list != 0; }
+int in_read_only_archive() { return command_hooks.archive_read_only(0, 0, nullptr); }
+int viewer_mode_now() { return browser_ui_hooks.viewer_mode(); }
+int viewer_full_screen_now() { return browser_ui_hooks.viewer_full_screen(); }
+
+static void status_line(const char* text) { _status_printf(browser_list.page, "%s", text); }
+
+static void arrow_and_empty()
+{
+    SetCursor(LoadCursor(nullptr, IDC_ARROW));
+    status_line("");
+}
+
+static const char* const pack_extensions[4] = {"lzh", "zip", "cab", "gz"};
+static const char* const pack_dlls[4] = {"unlha32.dll", "zip32j.dll, zip32.dll(またはizip32j.dll)", "cab32.dll",
+                                         "tar32.dll"};
+
+int command_help_text(int id, char* out, size_t cap)
+{
+    if (id == 65501) return text_copy(out, cap, "このウインドウを閉じます．");
+    if (id == 65510) return text_copy(out, cap, "ﾍﾙﾌﾟを表示します．");
+    const command_row* row = find_command_row(id);
+    if (!row || !row->help) return 0;
+    const char* help = row->help;
+    if (row->help_viewer && viewer_mode_now() == VIEWER_MODE_ONE) help = row->help_viewer;
+    if (id >= CM_JUMP_FIRST && id <= CM_JUMP_LAST && jump_entry(0) && is_drive_root(jump_entry(0)))
+        help = "ドライブに移動します．Ctrlを押しながら選ぶと新規ウインドウで開きます．";
+    if (id == CM_EXPAND_ALL && browser_list.tree_depth != 0) help = "サブフォルダを全て畳みます．";
+    if (id == CM_LAYER) {
+        int i = window_hook_state.command_index;
+        if (i >= 0 && i < browser_list.count && browser_list.names && has_extension(browser_list.names[i], ".layer"))
+            help = "画像を重ねない通常のフォルダに戻します．";
+    }
+    if (id >= CM_COLUMNS_FIRST && id <= CM_COLUMNS_LAST) return text_format(out, cap, help, id - CM_FULL_SIZE);
+    if (id >= CM_PACK_FIRST && id <= CM_PACK_LAST)
+        return text_format(out, cap, help, pack_extensions[id - CM_PACK_FIRST], pack_dlls[id - CM_PACK_FIRST]);
+    return text_copy(out, cap, help);
+}
+
+static void on_menu_select(WPARAM wparam)
+{
+    int id = LOWORD(wparam);
+    UINT flags = HIWORD(wparam);
+    if (flags & MF_POPUP) return arrow_and_empty();
+    if (id == CM_BIGGER || id == CM_SMALLER) return;
+    const command_row* row = find_command_row(id);
+    char text[512];
+    if ((row && row->group == GROUP_ENTRY && !list_has_entries()) || !command_help_text(id, text, sizeof text))
+        return arrow_and_empty();
+    status_line(text);
+}
+
+static bool guard_allows(const command_row& row)
+{
+    int mode = viewer_mode_now();
+    if (row.group == GROUP_ENTRY && !list_has_entries()) return false;
+    if ((row.guard & GUARD_NAV) && (mode >= VIEWER_MODE_SLIDE || viewer_full_screen_now())) return false;
+    if ((row.guard & GUARD_LIST) && mode != VIEWER_MODE_LIST) return false;
+    return true;
+}
+
+int browser_command(int index, HWND window, UINT message, WPARAM wparam, LPARAM lparam)
+{
+    if (message == WM_MENUSELECT) {
+        on_menu_select(wparam);
+        return 0;
+    }
+    // Notifications of child controls carry their window in lparam: not commands.
+    if (message != WM_COMMAND || (lparam != 0 && lparam != 1)) return 0;
+    const command_row* row = find_command_row(LOWORD(wparam));
+    if (row && guard_allows(*row)) row->action(command_call{LOWORD(wparam), index, window, lparam});
+    update_cursor();
+    return 0;
+}
+
+// ---- Browser parts not here yet ----
+
+static int say_missing(const char* what)
+{
+    char text[256];
+    text_format_cut(text, sizeof text, "%sはまだ使えません．", what);
+    status_line(text);
+    return 0;
+}
+
+#define MISSING(slot, what) \
+    static int missing_##slot(int, int, char*) { return say_missing(what); }
+MISSING(new_entry, "新規作成")
+MISSING(expand_all, "全展開")
+MISSING(paste, "貼付")
+MISSING(copy_files, "ファイルのコピー")
+MISSING(cut_files, "ファイルの切取")
+MISSING(delete_files, "ファイルの削除")
+MISSING(search_dialog, "ファイルの検索")
+MISSING(selection, "画像の選択")
+MISSING(move_into, "フォルダへの移動")
+MISSING(rename_to_first, "先頭ファイル名への変更")
+MISSING(batch_rename, "名前の一括変更")
+MISSING(number_prefixes, "番号部分の付加/除去")
+MISSING(archive_password, "パスワードの設定")
+MISSING(archive_extract, "解凍")
+MISSING(archive_sfx, "自己解凍書庫の作成")
+MISSING(archive_pack, "圧縮")
+MISSING(print_dialog, "印刷")
+MISSING(save_as, "形式を変えて保存")
+MISSING(count_colours, "色数のカウント")
+MISSING(scanner, "スキャナ")
+MISSING(edit_in_list, "一覧での編集")
+MISSING(shell_verb, "関連づけられたｱﾌﾟﾘｹｰｼｮﾝでの実行")
+MISSING(size_dialog, "画像ｻｲｽﾞの設定")
+MISSING(cache_dialog, "ファイルキャッシュの設定")
+#undef MISSING
+
+// Quiet defaults: the clipboard holds no files, there is nothing to free or
+// pack, no archive folder, no archiver and no version texts.
+static int quiet_no(int, int, char*) { return 0; }
+static int no_version_texts(int, int, char* out)
+{
+    if (out) text_copy(out, PATH_BUF, "");
+    return 0;
+}
+
+// Until the file clipboard's question is here: a plain yes/no/cancel box.
+static int ask_overwrite_box(const char* path, const char* kind, const char* verb)
+{
+    char text[PATH_BUF + 128];
+    text_format_cut(text, sizeof text, "%s\n\n同じ名前の%sがあります．上書きして%sしますか？", path, kind, verb);
+    HWND child = _page_hwnd(browser_list.page);
+    return kavtrel_message_box(child ? GetParent(child) : nullptr, text, "ZOTE", MB_YESNOCANCEL);
+}
+
+command_hook_table command_hooks = {
+    missing_new_entry,
+    missing_expand_all,
+    quiet_no,
+    missing_paste,
+    quiet_no,
+    missing_copy_files,
+    missing_cut_files,
+    missing_delete_files,
+    missing_search_dialog,
+    missing_selection,
+    missing_move_into,
+    missing_rename_to_first,
+    missing_batch_rename,
+    missing_number_prefixes,
+    missing_archive_password,
+    missing_archive_extract,
+    missing_archive_sfx,
+    missing_archive_pack,
+    quiet_no,
+    quiet_no,
+    quiet_no,
+    quiet_no,
+    missing_print_dialog,
+    missing_save_as,
+    missing_count_colours,
+    missing_scanner,
+    missing_edit_in_list,
+    missing_shell_verb,
+    missing_size_dialog,
+    missing_cache_dialog,
+    no_version_texts,
+    quiet_no,
+    ask_overwrite_box,
+};
+
+static int on_init_menu_popup(HWND window, UINT, WPARAM wparam, LPARAM lparam)
+{
+    if (HIWORD(lparam)) return 0;  // the window's system menu
+    update_menu_state(reinterpret_cast<HMENU>(wparam), window);
+    return 0;
+}
+
+static void command_from_grid(int id)
+{
+    HWND w = _page_hwnd(browser_list.page);
+    browser_command(window_hook_state.command_index, w, WM_COMMAND, static_cast<WPARAM>(id), 0);
+}
+
+static void main_menu_at_start()
+{
+    HWND child = _page_hwnd(browser_list.page);
+    if (child) build_main_menu(GetParent(child));
+}
+
+void install_command_hooks()
+{
+    browser_ui_hooks.dispatch = browser_command;
+    browser_ui_hooks.init_menu_popup = on_init_menu_popup;
+    browser_app_hooks.command = command_from_grid;
+    browser_app_hooks.build_main_menu = main_menu_at_start;
+    install_command_parts();
+}

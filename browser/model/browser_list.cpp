@@ -1,0 +1,124 @@
+// The browser's state record and its start and end. Defaults are set by one
+// function in a fixed order rather than by static constructors, whose order
+// across files the language does not fix.
+#include "browser/model/browser_list.h"
+#include "browser/model/history.h"
+#include "browser/model/image_kinds.h"
+#include "browser/model/list_hooks.h"
+#include "browser/model/paths.h"
+#include <cstdlib>
+#include <new>
+#include <cstring>
+
+browser_list_record browser_list;
+
+static void nothing() {}
+static int none_available(int) { return 0; }
+static int no_listing(const char*, archive_info_block*) { return 0; }
+static int no_member(const char*, char*) { return 0; }
+static int never(const char*) { return 0; }
+static int no_rotation(const char*) { return 0; }
+static void no_index(int) {}
+
+browser_list_hook_table browser_list_hooks = {
+    load_history, save_history, nothing, nothing, no_index,    none_available,
+    no_listing,   no_member,    never,   never,   no_rotation,
+};
+
+void destroy_browser_menu(browser_menu* menu)
+{
+    strlist_clear(&menu->texts);
+    if (menu->handle)
+        while (GetMenuItemCount(menu->handle) > 0 && DeleteMenu(menu->handle, 0, MF_BYPOSITION)) {}
+    menu->count = 0;
+}
+
+static int list_tree_depth() { return browser_list.tree_depth; }
+
+void browser_list_defaults(browser_list_record& l)
+{
+    memset(&l, 0, sizeof l);
+    l.page = 1;
+    l.busy_time = DEFAULT_BUSY_TIME;
+    l.toolbar_colour = 0xFFDEDE;
+    l.time = 0;
+    l.timetrans = 1;
+    l.fldfirst = 1;
+    l.sort_direction = 1;
+    static const COLORREF others[BROWSER_COLOURS - 1] = {
+        0x808080, 0x000000, 0xFF0000, 0x808080, 0x0080FF, 0x808080, 0x000000,
+    };
+    l.colours[0] = GetSysColor(COLOR_WINDOW);
+    memcpy(l.colours + 1, others, sizeof others);
+    l.thumb_size = 128.0;
+    for (int& on : l.use_lzh) on = 1;
+    l.countfile = -1;
+    l.countfile_limit = 50;
+    l.startfolder = 1;
+    l.picext = 0;
+    l.checkdisp = 1;
+    l.left_margin = l.top_margin = 20;
+    l.label_gap = 14;
+    settings_defaults(&l.settings);
+}
+
+void browser_list_init()
+{
+    static bool done = false;
+    if (done) return;
+    done = true;
+    browser_list_defaults(browser_list);
+    browser_path_hooks.tree_depth = list_tree_depth;
+    init_image_kinds();
+    browser_list.popup.handle = CreatePopupMenu();
+    browser_list_hooks.thumbnail_cache_build();
+    browser_list_hooks.history_load();
+    atexit(browser_list_exit);
+}
+
+void browser_list_exit()
+{
+    browser_list_record& l = browser_list;
+    delete[] l.records;
+    l.records = nullptr;
+    l.names = nullptr;
+    l.count = 0;
+    free(l.marks);
+    l.marks = nullptr;
+    l.selected_count = 0;
+    browser_list_hooks.history_save();
+    browser_list_hooks.thumbnail_cache_free();
+    strlist_clear(&l.more_names);
+    strlist_clear(&l.main_menu.texts);
+    destroy_browser_menu(&l.popup);
+    clear_scan_lists();
+}
+
+void browser_list_set_entries(char** names, int count)
+{
+    browser_list_record& l = browser_list;
+    delete[] l.records;
+    l.records = nullptr;
+    l.names = names;
+    l.count = 0;
+    if (count > 0 && names) {
+        l.records = new (std::nothrow) file_kind[count];
+        if (l.records) l.count = count;
+    }
+    browser_list_hooks.thumbnail_index(l.count);
+}
+
+file_kind* list_entry_kind(int index)
+{
+    browser_list_record& l = browser_list;
+    if (index < 0 || index >= l.count || !l.records) return nullptr;
+    make_file_kind(l.names[index], &l.records[index], 0, 0);
+    return &l.records[index];
+}
+
+int last_visible_index()
+{
+    const browser_list_record& l = browser_list;
+    int last = l.first_row * l.columns + l.per_page - 1;
+    return last < l.count - 1 ? last : l.count - 1;
+}

@@ -1,0 +1,59 @@
+// The defaults of browser_op_hooks (see op_hooks.h). Each stands in for a
+// part that is not built yet and does the least that keeps the browser
+// usable.
+#include "browser/model/op_hooks.h"
+#include "files/fs_query.h"
+#include "files/shell_exec.h"
+#include "base/cptext.h"
+
+namespace {
+void nothing() {}
+void no_menu(HMENU) {}
+void no_toolbar(int, int, toolbar_hit* out) { *out = {BAR_NONE, 0}; }
+void no_entry_menu(HMENU, int) {}
+void no_folder_menu(HMENU, const char*) {}
+int no_prefix(int) { return 0; }
+void no_renumber(int, int) {}
+int zero() { return 0; }
+void no_leave(const char*) {}
+int none_at(int) { return 0; }
+int full_path_only(const char* path, int, char* out) { return full_path(out, PATH_BUF, path) != nullptr; }
+int no_editor(int, int, char*) { return 0; }
+const char* no_archive_kind(int) { return nullptr; }
+int no_window(const char*) { return 0; }
+void no_step(int, int) {}
+void no_zoom(int) {}
+void no_key(int) {}
+int default_interval() { return 30; }
+}  // namespace
+
+browser_op_hook_table browser_op_hooks = {
+    nothing,
+    no_menu,
+    no_toolbar,
+    no_entry_menu,
+    no_folder_menu,
+    no_prefix,
+    no_renumber,
+    zero,
+    nothing,
+    zero,
+    no_leave,
+    none_at,
+    none_at,
+    full_path_only,
+    no_editor,
+    none_at,
+    no_window,
+    no_step,
+    no_step,
+    no_zoom,
+    nothing,
+    default_interval,
+    zero,
+    zero,
+    nothing,
+    no_archive_kind,
+    open_with_association,
+    no_key,
+};
