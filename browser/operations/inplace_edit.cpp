@@ -16,9 +16,6 @@
 #include "files/strings.h"
 #include "graphics/kavtrel.h"
 
-static void nothing_shown(HWND) {}
-inplace_edit_hook_table inplace_edit_hooks = {nothing_shown};
-
 enum { CLOSE_COMMAND = 65501, EDIT_FONT_HEIGHT = 12 };
 
 static struct {
@@ -68,7 +65,6 @@ int inplace_edit_active() { return edit_loop.active; }
 int run_inplace_edit_loop(HWND edit, WPARAM commit_char)
 {
     edit_loop.active = 1;
-    inplace_edit_hooks.shown(edit);
     int result = 0;
     for (;;) {
         MSG m;

@@ -6,12 +6,6 @@
 #include <windows.h>
 #include <cstddef>
 
-// Called when an editor's control has been shown (default: nothing).
-struct inplace_edit_hook_table {
-    void (*shown)(HWND edit);
-};
-extern inplace_edit_hook_table inplace_edit_hooks;
-
 // A child "EDIT" of the browser page's window over the cell, with its font
 // (height 12, the face given); shown and focused. Null on failure.
 HWND create_inplace_edit(int x, int y, int width, int height, const char* text, const char* face, DWORD style,
