@@ -3,6 +3,7 @@
 // eleven colour swatches painted below the controls. OK stores everything
 // into the live state; the caller lays the list out again.
 #include "browser/model/settings.h"
+#include "browser/commands/toolbar.h"
 #include "browser/model/browser_list.h"
 #include "browser/grid/grid.h"
 #include "browser/model/image_kinds.h"
@@ -183,7 +184,7 @@ static void on_ok(HWND dialog)
     parse_text_ext_list(live.txtext);
     bool toolbar_changed = working[SW_TOOLBAR] != *colour_homes[SW_TOOLBAR];
     for (int i = 0; i < SWATCH_COUNT; i++) *colour_homes[i] = working[i];
-    if (toolbar_changed) settings_hooks.toolbar_reload();
+    if (toolbar_changed) reload_toolbar_pictures();
 }
 
 static void on_paint(HWND dialog)
@@ -209,7 +210,7 @@ static void on_click(HWND dialog, int x, int y)
 {
     int i = swatch_at(x, y);
     if (i < 0) return;
-    if (settings_hooks.choose_colour(dialog, &working[i], swatches[i].offered, swatches[i].label))
+    if (colour_chooser(dialog, &working[i], swatches[i].offered, swatches[i].label))
         InvalidateRect(dialog, nullptr, TRUE);
 }
 
@@ -246,6 +247,8 @@ static UINT_PTR CALLBACK colour_hook(HWND dialog, UINT message, WPARAM, LPARAM l
         SetWindowTextA(dialog, reinterpret_cast<const char*>(reinterpret_cast<CHOOSECOLORA*>(lparam)->lCustData));
     return 0;
 }
+
+int (*colour_chooser)(HWND, COLORREF*, COLORREF, const char*) = choose_colour;
 
 int choose_colour(HWND owner, COLORREF* colour, COLORREF offered, const char* label)
 {

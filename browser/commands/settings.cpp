@@ -4,6 +4,7 @@
 // and colours, the image-kind switches); the rest is kept in
 // browser_list.settings.
 #include "browser/model/settings.h"
+#include "browser/commands/toolbar.h"
 #include "browser/model/browser_list.h"
 #include "browser/model/busy.h"
 #include "browser/grid/grid.h"
@@ -16,9 +17,6 @@
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
-
-static void no_toolbar() {}
-settings_hook_table settings_hooks = {no_toolbar, choose_colour};
 
 enum field_type { F_INT, F_DOUBLE, F_TEXT };
 struct settings_field {
@@ -172,7 +170,7 @@ void apply_settings(const settings_record* r)
     if (!text_copy(live.txtext, r->txtext)) live.txtext[0] = 0;
     parse_text_ext_list(live.txtext);
     l.toolbar_colour = r->tbcolor;
-    settings_hooks.toolbar_reload();
+    reload_toolbar_pictures();
     const COLORREF list_colours[BROWSER_COLOURS] = {r->bkcolor,  r->selcolor,  r->filecolor, r->linkcolor,
                                                     r->syscolor, r->datecolor, r->outcolor,  r->txtcolor};
     memcpy(l.colours, list_colours, sizeof l.colours);

@@ -226,11 +226,10 @@ void draw_toolbar()
     draw_top_line();
 }
 
-static void reload_pictures() { load_toolbar_bitmaps(L.toolbar_colour); }
+void reload_toolbar_pictures() { load_toolbar_bitmaps(L.toolbar_colour); }
 
 void install_toolbar()
 {
     browser_app_hooks.draw_toolbar = draw_toolbar;
-    browser_app_hooks.load_toolbar = reload_pictures;
-    settings_hooks.toolbar_reload = reload_pictures;
+    browser_app_hooks.load_toolbar = reload_toolbar_pictures;
 }

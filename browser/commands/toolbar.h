@@ -37,6 +37,8 @@ void recolor_toolbar_bitmap(int slot);
 // 100) go to parts. Returns their number.
 int split_path_components(char* path, char** parts);
 void draw_toolbar();
+// The toolbar's pictures made again in the toolbar colour.
+void reload_toolbar_pictures();
 // Fills the slots of start-up, drawing and the settings with the toolbar.
 void install_toolbar();
 

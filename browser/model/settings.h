@@ -39,14 +39,6 @@ static_assert(offsetof(settings_record, tbcolor) == 636, "tbcolor");
 static_assert(offsetof(settings_record, hidden) == 680, "hidden");
 static_assert(offsetof(settings_record, kinds) == 684, "kinds");
 
-// What later parts of the browser do when settings are applied. The defaults
-// do nothing.
-struct settings_hook_table {
-    void (*toolbar_reload)();  // the toolbar bitmaps are made again
-    int (*choose_colour)(HWND owner, COLORREF* colour, COLORREF offered, const char* label);
-};
-extern settings_hook_table settings_hooks;
-
 // The live values of the options that no other part of the browser keeps
 // (the cache fields of the record live in the thumbnail cache's state).
 void settings_defaults(settings_record* live);
@@ -87,3 +79,6 @@ void install_settings_and_history();
 int run_options_dialog(HWND owner);
 INT_PTR CALLBACK options_dlg_proc(HWND dialog, UINT message, WPARAM wparam, LPARAM lparam);
 int choose_colour(HWND owner, COLORREF* colour, COLORREF offered, const char* label);
+// The system's colour dialog as the options dialog reaches it (choose_colour),
+// behind a seam like the message box's: tests answer in its place.
+extern int (*colour_chooser)(HWND owner, COLORREF* colour, COLORREF offered, const char* label);

@@ -35,7 +35,7 @@ struct options_dialog : ::testing::Test {
     {
         list_fixture::reset_list();
         settings_defaults(&browser_list.settings);
-        settings_hooks.choose_colour = fake_chooser;
+        colour_chooser = fake_chooser;
         chooser_calls.clear();
     }
 };
