@@ -10,7 +10,6 @@
 #include "browser/model/paths.h"
 #include "files/strings.h"
 #include "files/fs_query.h"
-#include "formats/twain.h"
 
 namespace {
 int (*earlier_edit_in_list)(int, int, char*);
@@ -60,12 +59,6 @@ int scanner(int id, int index, char* name)
     return 1;
 }
 
-_bmap* acquire_from_scanner(HWND owner)
-{
-    if (!load_twain_dsm(owner) || !open_twain_dsm(0)) return nullptr;
-    return twain_acquire();
-}
-
 int size_dialog(int, int current, char*) { return open_thumb_size_dialog(current); }
 int cache_dialog(int, int, char*) { return open_cache_dialog(); }
 
@@ -96,7 +89,6 @@ void install_edit_parts()
     h.cache_dialog = cache_dialog;
     if (h.edit_in_list != edit_in_list) earlier_edit_in_list = h.edit_in_list;
     h.edit_in_list = edit_in_list;
-    scan_hooks.acquire = acquire_from_scanner;
     browser_op_hook_table& o = browser_op_hooks;
     o.rename_in_list = rename_in_list;
     o.edit_text = edit_text_command;

@@ -40,7 +40,7 @@ int run_save_dialog(HWND owner, const char* source, int xdpi, int ydpi, int reso
 // Command 110 on an entry name: probe, dialog, save. 1 when a file was written.
 int save_image_as_format(const char* entry);
 
-// What the scanner supplies. Default: no scanner (null).
+// The scanner, an outside component: the TWAIN source (tests stand in for it).
 struct scan_hook_table {
     // One image acquired from the scanner without the source choice, or null
     // when cancelled or failed.

@@ -1,5 +1,6 @@
 // Scanning into a new file named by the time of the scan, and counting the
-// colours of an image. The scanner itself is reached through scan_hooks.
+// colours of an image. The scanner, an outside component, is reached through
+// scan_hooks, where tests stand in for it.
 #include "browser/operations/image_save.h"
 #include "browser/model/busy.h"
 #include "browser/model/browser_list.h"
@@ -8,11 +9,16 @@
 #include "formats/jpeg.h"
 #include "formats/png.h"
 #include "formats/tiff.h"
+#include "formats/twain.h"
 #include "graphics/kavtrel.h"
 
-// No scanner until the TWAIN acquisition plugs in.
-static _bmap* no_scanner(HWND) { return nullptr; }
-scan_hook_table scan_hooks = {no_scanner};
+// One image from the TWAIN source, without the source choice.
+static _bmap* acquire_from_scanner(HWND owner)
+{
+    if (!load_twain_dsm(owner) || !open_twain_dsm(0)) return nullptr;
+    return twain_acquire();
+}
+scan_hook_table scan_hooks = {.acquire = acquire_from_scanner};
 
 static const char base36[] = "0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZ";
 
