@@ -101,17 +101,5 @@ void list_archiver_versions(char* out, size_t cap);
 int stage_for_clipboard(const char* path, int cut, char* staged);
 void clear_clipboard_staging();
 
-// What this Part takes from the selection and the file clipboard, through
-// slots that tests may fill with their own.
-struct archive_folder_hook_table {
-    // Moves an entry into a folder (the file clipboard's one-item move).
-    int (*move_one_item)(const char* path, const char* folder);
-    // The marked entries' paths, one call each; an index past the end gives 0.
-    int (*selected_path)(int index, char* out);
-    // The first file the clipboard lists (PATH_BUF).
-    int (*clipboard_first_file)(char* out);
-};
-extern archive_folder_hook_table archive_folder_hooks;
-
 // Fills the browser's list, path and application slots that this Part serves.
 void install_archive_folder_hooks();

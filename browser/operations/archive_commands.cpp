@@ -62,8 +62,6 @@ const char* below(const char* path, const char* folder)
 }
 }  // namespace
 
-archive_folder_hook_table archive_folder_hooks = {move_into_folder, marked_path, first_clipboard_file};
-
 int compress_into_archive(const char* archive)
 {
     _lha* lha = open_archiver_for(archive);
@@ -85,8 +83,8 @@ int compress_into_archive(const char* archive)
         std::vector<std::string> moved;
         if (file_size(archive) == 0 || lha->extract_all(archive, into, password)) {
             char item[PATH_BUF];
-            for (int i = 0; archive_folder_hooks.selected_path(i, item); i++)
-                if (archive_folder_hooks.move_one_item(item, into)) moved.push_back(item);
+            for (int i = 0; marked_path(i, item); i++)
+                if (move_into_folder(item, into)) moved.push_back(item);
             done = repack_archive(archive, into, password);
         }
         if (done) {
@@ -99,7 +97,7 @@ int compress_into_archive(const char* archive)
             for (const std::string& item : moved) {
                 char inside[PATH_BUF], parent[PATH_BUF];
                 if (path_join(inside, into, file_name_of(item.c_str())) && parent_folder(item.c_str(), parent))
-                    archive_folder_hooks.move_one_item(inside, parent);
+                    move_into_folder(inside, parent);
             }
             rm_tree(into);
         }
@@ -175,7 +173,7 @@ void clear_clipboard_staging()
 {
     char root[PATH_BUF], first[PATH_BUF];
     if (!zote_temp_path(root, "lzhclip")) return;
-    if (archive_folder_hooks.clipboard_first_file(first) && below(first, root)) return;
+    if (first_clipboard_file(first) && below(first, root)) return;
     if (GetFileAttributesA(root) != INVALID_FILE_ATTRIBUTES) rm_tree(root);
 }
 

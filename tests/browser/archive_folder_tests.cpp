@@ -317,11 +317,11 @@ TEST(ArchiveCommands, CompressIntoAnArchiveMovesTheSelectionIn)
     prepare();
     bench::scratch_dir dir;
     std::string archive = copy_fixture(dir, "images.zip");
-    selected_file = dir.write("new.txt", "fresh");
-    scoped_restore<archive_folder_hook_table> keep(archive_folder_hooks);
-    archive_folder_hooks.selected_path = one_selected;
-    archive_folder_hooks.move_one_item = move_into;
-    ASSERT_EQ(compress_into_archive(archive.c_str()), 1);
+    dir.write("new.txt", "fresh");
+    {
+        one_marked marked(dir.path(), "new.txt");
+        ASSERT_EQ(compress_into_archive(archive.c_str()), 1);
+    }
     std::vector<std::string> names;
     for (auto& m : listed_members(archive)) names.push_back(m.first);
     EXPECT_EQ(names, (std::vector<std::string>{"n.txt", "new.txt", "p1.bmp", "p2.bmp", "sub\\p3.bmp"}));
@@ -367,15 +367,11 @@ TEST(ArchiveCommands, ClipboardStagingRebuildsThePathBelowTheFolder)
         EXPECT_EQ(std::string(staged), std::string(root) + "\\sub\\p3.bmp");
         EXPECT_EQ(bench::read_file(staged), bench::read_file(member));
     }
-    scoped_restore<archive_folder_hook_table> keep(archive_folder_hooks);
-    static std::string listed;
-    archive_folder_hooks.clipboard_first_file = [](char* out) {
-        return text_copy(out, PATH_BUF, listed.c_str()) ? 1 : 0;
-    };
-    listed = staged;
+    bench::clipboard_lock lock;
+    ASSERT_EQ(put_on_clipboard(staged), 1);
     clear_clipboard_staging();  // the clipboard lists it: the staging stays
     EXPECT_TRUE(archiver_test::exists(staged));
-    listed = "C:\\elsewhere.txt";
+    ASSERT_EQ(put_on_clipboard(dir.write("elsewhere.txt", "other")), 1);
     clear_clipboard_staging();  // it lists something else: the staging goes
     EXPECT_FALSE(archiver_test::exists(root));
     leave_archive_folder(archive.c_str());
