@@ -18,6 +18,8 @@
 #include "browser/caches/thumb_cache.h"
 #include "browser/viewer/viewer.h"
 #include "browser/model/window_hook.h"
+#include "browser/model/history.h"
+#include "browser/model/settings.h"
 #include "console/script.h"
 #include "print/print_dialog.h"
 #include "files/file_ops.h"
@@ -101,7 +103,7 @@ static void install_library_hooks()
     browser_path_hooks.ime_off = ime_off;
     install_list_view_hooks();
     install_archive_folder_hooks();
-    install_settings_and_history();
+    set_settings_start_folder(start_block.current_folder);
     install_toolbar();
     install_viewer_hooks();
     install_key_hooks();
@@ -124,7 +126,7 @@ static void temporary_housekeeping()
     if (zote_bin_path("..\\cache", path)) md_path(path);
     if (zote_bin_path("..\\clean.hst", path)) DeleteFileA(path);
     if (zote_bin_path("..\\lhacut", path) && GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES) rm_tree(path);
-    browser_app_hooks.clear_clipboard_staging();
+    clear_clipboard_staging();
     if (user_temp_folder(path, nullptr)) md_path(path);
 }
 
@@ -152,10 +154,10 @@ static void apply_command_line(start_options* o, char* file)
 static void open_start_folder(const start_options& o, const char* file)
 {
     cache_current_dir();
-    browser_app_hooks.history_push(current_folder.folder);
+    history_push(0, 0);
     ime_off();
-    if (!start_block.early_drop && !o.path_given && browser_list.startfolder && browser_app_hooks.history_go_back()) {
-        load_folder(nullptr, 0, browser_app_hooks.history_update_entered(), nullptr, o.any_option);
+    if (!start_block.early_drop && !o.path_given && browser_list.startfolder && history_go(HISTORY_GO_BACK)) {
+        load_folder(nullptr, 0, history_update_entered(), nullptr, o.any_option);
     } else if (!file[0]) {
         load_folder(nullptr, 0, 0, nullptr, o.any_option);
     } else {
@@ -177,12 +179,12 @@ int app_main()
     install_thumbnail_hooks();
     browser_list_init();
     install_library_hooks();
-    browser_app_hooks.setup_archive_work_folders();
+    setup_archive_work_folders();
     create_browser_page();
     temporary_housekeeping();
     _selectpage(0, browser_list.page);
-    browser_app_hooks.load_twain();
-    browser_app_hooks.build_main_menu();
+    load_scanner();
+    build_main_menu(main_frame());
     HACCEL accel = LoadAcceleratorsA(kavtrel_instance, MAKEINTRESOURCEA(116));
     if (accel) add_page_accel(main_frame(), accel);
 
@@ -191,27 +193,27 @@ int app_main()
         layout_list();
         fit_window_to_list();
         _page_resize(browser_list.page, 0, 0, nullptr);
-        browser_app_hooks.load_start_settings();
+        load_start_settings();
         POINT at;
         if (measure_other_instances(&at) > 0) _page_move(browser_list.page, at.x, at.y);
         HWND frame = main_frame();
         UpdateWindow(frame);
         SetForegroundWindow(frame);
         ShowWindow(frame, SW_SHOWNORMAL);
-        browser_app_hooks.load_toolbar();
+        reload_toolbar_pictures();
         HDC dc = GetDC(frame);
         browser_list.bits_per_pixel = GetDeviceCaps(dc, BITSPIXEL);
         ReleaseDC(frame, dc);
         check_colour_depth();
-        browser_app_hooks.save_user_settings();
+        save_user_settings();
 
         start_options o;
         char file[PATH_BUF];
         apply_command_line(&o, file);
         open_start_folder(o, file);
-        if (o.expand_level) browser_app_hooks.expand_all(o.expand_level, o.viewer || o.full_screen);
-        if (o.viewer) browser_app_hooks.open_viewer(0, o.direction, 0);
-        if (o.full_screen) browser_app_hooks.open_viewer(0, o.direction, 1);
+        if (o.expand_level) confirm_expand_all(o.expand_level, o.viewer || o.full_screen);
+        if (o.viewer) open_viewer(0, o.direction, 0);
+        if (o.full_screen) open_viewer(0, o.direction, 1);
     }
     app_hooks.drop_hook = app_on_drop;
     _pump();

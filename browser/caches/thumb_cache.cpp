@@ -249,7 +249,6 @@ static void draw_picture_hook(int i, double x, double y, double size)
 }
 
 static void rename_hook(const char* from, const char* to) { thumb_cache_rename(&thumb_cache, from, to); }
-static void clean_hook() { cache_clean(&thumb_cache.dir); }
 
 void install_thumbnail_hooks()
 {
@@ -259,7 +258,6 @@ void install_thumbnail_hooks()
     browser_list_hooks.rotation_of_name = rotation_from_name;
     browser_app_hooks.thumb_cache_draw = draw_hook;
     browser_app_hooks.draw_cell_picture = draw_picture_hook;
-    browser_app_hooks.clean_thumb_cache = clean_hook;
     browser_path_hooks.thumbnail_moved = rename_hook;
     browser_path_hooks.scan_folder_images = scan_folder_images;
 }

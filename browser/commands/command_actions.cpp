@@ -49,7 +49,7 @@ static HWND main_window()
 // the position the history remembers for it.
 static void enter_current_folder()
 {
-    int first = browser_app_hooks.history_push_entered();
+    int first = history_push_entered();
     if (viewer_state.mode == VIEWER_MODE_ONE) viewer_state.mode = VIEWER_MODE_LIST;
     load_folder(nullptr, 0, first, nullptr, 0);
 }
@@ -57,7 +57,7 @@ static void enter_current_folder()
 static void go_to(const char* path)
 {
     cache_current_dir();
-    browser_app_hooks.history_push(current_folder.folder);
+    history_push(0, 0);
     if (change_folder(path)) enter_current_folder();
 }
 
@@ -95,7 +95,7 @@ COMMAND_ACTION(act_uninstall)
 COMMAND_ACTION(act_open_dialog)
 {
     cache_current_dir();
-    browser_app_hooks.history_push(current_folder.folder);
+    history_push(0, 0);
     if (choose_folder_dialog()) enter_current_folder();
 }
 
@@ -205,13 +205,13 @@ COMMAND_ACTION(act_history)
         return;
     }
     cache_current_dir();
-    browser_app_hooks.history_push(current_folder.folder);
+    history_push(0, 0);
     int which = c.id == CM_HISTORY_BACK      ? HISTORY_GO_BACK
                 : c.id == CM_HISTORY_FORWARD ? HISTORY_GO_FORWARD
                                              : c.id - CM_HISTORY_FIRST;
     if (!history_go(which)) return;
     cache_current_dir();
-    int first = browser_app_hooks.history_update_entered();
+    int first = history_update_entered();
     if (viewer_state.mode == VIEWER_MODE_ONE) viewer_state.mode = VIEWER_MODE_LIST;
     load_folder(nullptr, 0, first, nullptr, 0);
 }
@@ -332,7 +332,7 @@ COMMAND_ACTION(act_cache_settings)
     if (!command_hooks.cache_dialog(c.id, c.index, nullptr)) return;
     busy_guard busy(BUSY_WAIT);
     _status_printf(L.page, "%s", "キャッシュファイル整理中...");
-    browser_app_hooks.save_user_settings();
+    save_user_settings();
     cache_clean(&thumb_cache.dir);
 }
 
@@ -413,12 +413,12 @@ COMMAND_ACTION(act_drive_cache_copy)
     _status_printf(L.page, "%s", "");
 }
 
-COMMAND_ACTION(act_settings_save) { browser_app_hooks.save_user_settings(); }
+COMMAND_ACTION(act_settings_save) { save_user_settings(); }
 
 COMMAND_ACTION(act_settings_initial)
 {
     apply_settings(&L.loaded_settings);
-    browser_app_hooks.save_user_settings();
+    save_user_settings();
     reload_at_first_shown();
 }
 
@@ -427,7 +427,7 @@ COMMAND_ACTION(act_settings_load)
     settings_record r = {};
     load_global_and_user_settings(&r, 0);
     apply_settings(&r);
-    browser_app_hooks.save_user_settings();
+    save_user_settings();
     reload_at_first_shown();
 }
 

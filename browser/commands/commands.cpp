@@ -189,23 +189,9 @@ static int on_init_menu_popup(HWND window, UINT, WPARAM wparam, LPARAM lparam)
     return 0;
 }
 
-static void command_from_grid(int id)
-{
-    HWND w = _page_hwnd(browser_list.page);
-    browser_command(window_hook_state.command_index, w, WM_COMMAND, static_cast<WPARAM>(id), 0);
-}
-
-static void main_menu_at_start()
-{
-    HWND child = _page_hwnd(browser_list.page);
-    if (child) build_main_menu(GetParent(child));
-}
-
 void install_command_hooks()
 {
     browser_ui_hooks.dispatch = browser_command;
     browser_ui_hooks.init_menu_popup = on_init_menu_popup;
-    browser_app_hooks.command = command_from_grid;
-    browser_app_hooks.build_main_menu = main_menu_at_start;
     install_command_parts();
 }

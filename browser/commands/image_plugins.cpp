@@ -13,7 +13,7 @@
 #include "graphics/kavtrel.h"
 #include <cstdlib>
 
-static void load_scanner()
+void load_scanner()
 {
     HWND child = _page_hwnd(browser_list.page);
     load_twain_dsm(child ? GetParent(child) : nullptr);
@@ -33,7 +33,6 @@ void install_image_plugins(const char* program_path)
     image_format_hooks.probe_plugin = probe_susie_file;
     image_format_hooks.load_plugin = load_susie_file;
     image_plugin_lookup = find_susie_plugin;
-    browser_app_hooks.load_twain = load_scanner;
     scanner_unload_hook = unload_twain_dsm;
     if (!exit_registered) exit_registered = atexit(free_susie_plugins) == 0;
 }

@@ -9,6 +9,10 @@
 #include "browser/grid/list_view.h"
 #include "browser/model/paths.h"
 #include "browser/model/window_hook.h"
+#include "browser/model/history.h"
+#include "browser/caches/thumb_cache.h"
+#include "browser/archives/archive_folder.h"
+#include "browser/model/settings.h"
 #include "files/file_ops.h"
 #include "files/fs_query.h"
 #include "files/shell_exec.h"
@@ -68,7 +72,8 @@ void close_other_instances()
 
 void start_new_instance(const char* command_line)
 {
-    browser_app_hooks.write_handover_settings();
+    settings_record handed;
+    write_handover_settings(&handed);
     handover_block b;
     char exe[PATH_BUF], param[PATH_BUF];
     if (!fill_handover(&b, 0, command_line) || !zote_bin_path("zote.exe", exe) || !zote_bin_path("param", param)) {
@@ -131,17 +136,17 @@ void show_help()
 
 void app_on_exit()
 {
-    browser_app_hooks.history_push(current_folder.folder);
+    history_push(0, 0);
     HWND found[INSTANCE_MAX];
     if (find_instances(found) < 2) {
         busy_guard busy(BUSY_WAIT);
         _status_printf(browser_list.page, "%s", "終了中...");
-        browser_app_hooks.clean_thumb_cache();
+        cache_clean(&thumb_cache.dir);
     }
     HWND frame = main_frame();
     if (frame) ShowWindow(frame, SW_HIDE);
-    browser_app_hooks.clear_clipboard_staging();
-    browser_app_hooks.remove_archive_work_folder();
+    clear_clipboard_staging();
+    remove_archive_work_folder();
     HWND window = current_page_frame() ? current_page_frame() : console_window();
     browser_app_hooks.win_help(window, nullptr, HELP_QUIT, 0);
 }
@@ -158,10 +163,10 @@ void app_on_drop(int page, int count, char** names)
         DWORD a = GetFileAttributesA(path);
         if (a == INVALID_FILE_ATTRIBUTES) continue;
         if (!(a & FILE_ATTRIBUTE_DIRECTORY) && !parent_folder(path, path)) continue;
-        browser_app_hooks.history_push(current_folder.folder);
+        history_push(0, 0);
         if (!change_folder(path)) continue;
         back_to_list(viewer_state);
-        int first = browser_app_hooks.history_push_entered();
+        int first = history_push_entered();
         load_folder(nullptr, 0, first, nullptr, 0);
     }
 }

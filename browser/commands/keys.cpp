@@ -9,6 +9,7 @@
 #include "browser/grid/grid.h"
 #include "browser/model/op_hooks.h"
 #include "browser/model/window_hook.h"
+#include "browser/viewer/viewer.h"
 #include "graphics/kavtrel.h"
 
 static browser_list_record& L = browser_list;
@@ -67,8 +68,8 @@ static void entry_key(HWND window, int key)
     int i = entry_under_mouse(window);
     if (i < 0) return;
     switch (key) {
-    case '1': browser_app_hooks.open_viewer(i, 0, 0); break;
-    case 'F': browser_app_hooks.open_viewer(i, 0, 1); break;
+    case '1': open_viewer(i, 0, 0); break;
+    case 'F': open_viewer(i, 0, 1); break;
     case 'O': open_entry_with_program(i, -1); break;
     case 'A':
         window_hook_state.command_index = i;

@@ -14,6 +14,8 @@
 #include "browser/model/paths.h"
 #include "browser/grid/selection.h"
 #include "browser/model/window_hook.h"
+#include "browser/model/history.h"
+#include "browser/viewer/viewer.h"
 #include "files/strings.h"
 #include "graphics/kavtrel.h"
 #include <cstring>
@@ -108,7 +110,7 @@ static void button_click(HWND window, int n)
     }
     int k = n - 5;
     if (m == 0 && k == 1)
-        browser_app_hooks.open_viewer(L.first_row * L.columns, 0, 0);
+        open_viewer(L.first_row * L.columns, 0, 0);
     else if (m == 0)
         SendMessageA(window, WM_COMMAND, CM_FULL_SIZE + k, 0);
     else if (m == 1 && k - 1 < 30)
@@ -243,9 +245,9 @@ static void enter_entry(const file_kind_base* target)
 {
     char path[PATH_BUF];
     if (!target->name(path)) return;
-    browser_app_hooks.history_push(current_folder.folder);
+    history_push(0, 0);
     if (!change_folder(path)) return;
-    load_folder(nullptr, 0, browser_app_hooks.history_push_entered(), nullptr, 0);
+    load_folder(nullptr, 0, history_push_entered(), nullptr, 0);
 }
 
 // 1 when name ends in tail at a character start, ignoring case.
@@ -275,7 +277,7 @@ static void list_double_click(HWND window, WPARAM flags, LPARAM position)
     if (!t->plain || t->archive)
         enter_entry(t);
     else if (t->image_kind)
-        browser_app_hooks.open_viewer(hit.index, 0, 0);
+        open_viewer(hit.index, 0, 0);
     else if (ends_with_ci(L.names[hit.index], ".a.txt"))
         open_script_window(hit.index);
     else
@@ -376,7 +378,6 @@ void install_key_hooks()
     browser_ui_hooks.left_down = left_slot;
     browser_ui_hooks.left_double = double_slot;
     browser_ui_hooks.right_down = right_slot;
-    browser_app_hooks.expand_all = confirm_expand_all;
     install_clipboard_hooks();
     install_op_parts();
 }

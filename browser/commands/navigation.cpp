@@ -7,6 +7,7 @@
 #include "browser/grid/list_view.h"
 #include "browser/model/op_hooks.h"
 #include "browser/model/paths.h"
+#include "browser/model/history.h"
 #include "files/dialogs.h"
 #include "files/special_folders.h"
 #include "files/strings.h"
@@ -34,7 +35,7 @@ void confirm_expand_all(int requested, int ask)
     int i = entry_under_mouse(nullptr);
     if (i >= 0 && L.names) text_copy(name, L.names[i]);
     reload_at_name(name, 0);
-    browser_app_hooks.history_update_entered();
+    history_update_entered();
 }
 
 // Enters target, or opens it in a new window with Ctrl.
@@ -44,9 +45,9 @@ static void go_to(WPARAM flags, const char* target)
         browser_op_hooks.open_new_window(target);
         return;
     }
-    browser_app_hooks.history_push(current_folder.folder);
+    history_push(0, 0);
     if (!change_folder(target)) return;
-    load_folder(nullptr, 0, browser_app_hooks.history_push_entered(), nullptr, 0);
+    load_folder(nullptr, 0, history_push_entered(), nullptr, 0);
 }
 
 // The parent of the current folder as the browser goes up: the Desktop from

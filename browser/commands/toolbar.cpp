@@ -231,5 +231,4 @@ void reload_toolbar_pictures() { load_toolbar_bitmaps(L.toolbar_colour); }
 void install_toolbar()
 {
     browser_app_hooks.draw_toolbar = draw_toolbar;
-    browser_app_hooks.load_toolbar = reload_toolbar_pictures;
 }

@@ -6,6 +6,7 @@
 #include "browser/model/browser_list.h"
 #include "browser/model/list_hooks.h"
 #include "browser/model/window_hook.h"
+#include "browser/model/settings.h"
 #include "graphics/kavtrel.h"
 #include <cstring>
 
@@ -41,7 +42,7 @@ int compute_grid(int width, int height)
     L.per_page = L.columns * L.rows;
     L.page_count = (L.count - 1) / L.per_page + 1;
     L.last_row = (L.count - 1) / L.columns;
-    int saved = browser_app_hooks.saved_thumb_size();
+    int saved = saved_thumb_size();
     L.saved_size = saved > 0 ? saved : static_cast<int>(L.thumb_size);
     int n = static_cast<int>(128.0 / L.thumb_size * 256.0);
     L.cache_working_size = n < 4 ? 4 : n > 256 ? 256 : n;
@@ -266,7 +267,7 @@ void move_pointer_by_key(HWND window, int key)
         return;
     }
     int c = static_cast<int>(p.x / L.cell_width), row = static_cast<int>(p.y / L.cell_height);
-    bool stop = browser_app_hooks.curstop() != 0, paged = L.page_count >= 2;
+    bool stop = browser_list.settings.curstop != 0, paged = L.page_count >= 2;
     switch (key) {
     case VK_LEFT:
         if (c > 0)

@@ -9,6 +9,7 @@
 #include "browser/model/paths.h"
 #include "browser/model/scan.h"
 #include "browser/model/window_hook.h"
+#include "browser/model/history.h"
 #include "files/strings.h"
 #include "graphics/kavtrel.h"
 #include <cstring>
@@ -141,7 +142,7 @@ static void draw_name(file_kind* k, int i, double width)
     shown_name(L.names[i], name, sizeof name);
     text_format(prefix, sizeof prefix, "%d ", i + 1);
     const file_kind_base* t = k->target();
-    int in_history = browser_app_hooks.history_position(k->stored_name);
+    int in_history = history_position(k->stored_name);
     COLORREF colour;
     const char* after = "";
     if (k->plain) {

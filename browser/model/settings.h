@@ -70,9 +70,12 @@ void reset_global_settings();
 int user_settings_changed();
 void write_handover_settings(settings_record* r);
 
-// Fills the start-up, grid and drawing slots with the settings files and the
-// navigation history (browser_app_hooks).
-void install_settings_and_history();
+// The size `w` as the settings files give it now, else as they gave it at
+// start (-1: none).
+int saved_thumb_size();
+// Start-up: the defaults snapshot, the loaded record, and the hand-over file
+// or else the global and per-user files applied.
+void load_start_settings();
 
 // The options dialog (resource 199) on the owner; 1 when OK was pressed, and
 // the list is then laid out and drawn again.

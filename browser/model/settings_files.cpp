@@ -120,3 +120,10 @@ void write_handover_settings(settings_record* r)
     if (global_settings_path(path)) parse_if_present(r, path, 1);
     if (handover_settings_path(path)) write_settings_file(path, *r);
 }
+
+int saved_thumb_size()
+{
+    settings_record r;
+    if (load_global_and_user_settings(&r, 1)) return r.w;
+    return browser_list.loaded_settings.w > 0 ? browser_list.loaded_settings.w : -1;
+}

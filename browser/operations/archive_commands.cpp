@@ -254,9 +254,6 @@ void install_archive_folder_hooks()
     browser_path_hooks.refresh_archive_state = no_refresh;
     browser_path_hooks.in_archive_work_folder = inside_work_folder;
     browser_path_hooks.display_path = shown_folder;
-    browser_app_hooks.setup_archive_work_folders = setup_archive_work_folders;
-    browser_app_hooks.remove_archive_work_folder = remove_archive_work_folder;
-    browser_app_hooks.clear_clipboard_staging = clear_clipboard_staging;
     browser_op_hooks.write_back_archive = write_back_after_change;
     browser_op_hooks.archive_read_only = archive_is_read_only;
     browser_op_hooks.leave_archive_folder = leave_archive_folder;

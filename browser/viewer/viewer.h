@@ -44,6 +44,9 @@ extern viewer_state_record viewer_state;
 
 // The defaults a fresh start gives the record.
 void viewer_defaults(viewer_state_record& v);
+// Entry i in the viewer as the start-up options ask: direction 0 without a
+// slide show, full screen or in the browser window.
+void open_viewer(int i, int direction, int full);
 
 // The clock and the sleep of the slide show and of the scroll view's loop;
 // tests replace them to run a show without waiting.

@@ -233,6 +233,7 @@ void view_key_up()
 {
     if (V.actual_view) V.actual_view->scrolling = 0;
 }
+}  // namespace
 
 // The start-up options: /z one image, /r a slide show, /f full screen.
 void open_viewer(int i, int direction, int full)
@@ -251,7 +252,6 @@ void open_viewer(int i, int direction, int full)
     view_one_image(V, i);
     if (direction) start_slide_show(V, 0, direction);
 }
-}  // namespace
 
 void install_viewer_hooks()
 {
@@ -266,5 +266,4 @@ void install_viewer_hooks()
     ui.leave_full_screen = leave;
     ui.scroll_view_open = view_open;
     ui.scroll_view_key_up = view_key_up;
-    browser_app_hooks.open_viewer = open_viewer;
 }
