@@ -32,7 +32,6 @@
 #include "formats/psd.h"
 #include "formats/tiff.h"
 #include "graphics/kavtrel.h"
-#include <imm.h>
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
@@ -49,15 +48,6 @@ void install_image_format_hooks()
     image_format_hooks.load_tiff = load_tiff_file;
     image_format_hooks.probe_pdf = probe_pdf_file;
     image_format_hooks.load_pdf = load_pdf_page;
-}
-
-static void ime_off()
-{
-    HWND w = _page_hwnd(browser_list.page);
-    HIMC imc = w ? ImmGetContext(w) : nullptr;
-    if (!imc) return;
-    ImmSetOpenStatus(imc, FALSE);
-    ImmReleaseContext(w, imc);
 }
 
 static HWND main_frame()
@@ -100,7 +90,6 @@ static void install_library_hooks()
     app_hooks.window_hook = app_wndproc_hook;
     app_hooks.exit_hook = app_on_exit;
     app_hooks.help_hook = show_help;
-    browser_path_hooks.ime_off = ime_off;
     install_list_view_hooks();
     install_archive_folder_hooks();
     set_settings_start_folder(start_block.current_folder);

@@ -255,7 +255,6 @@ void install_thumbnail_hooks()
     browser_list_hooks.thumbnail_cache_build = build_cache;
     browser_list_hooks.thumbnail_cache_free = free_cache;
     browser_list_hooks.thumbnail_index = index_for_entries;
-    browser_list_hooks.rotation_of_name = rotation_from_name;
     browser_app_hooks.thumb_cache_draw = draw_hook;
     browser_app_hooks.draw_cell_picture = draw_picture_hook;
     browser_path_hooks.thumbnail_moved = rename_hook;

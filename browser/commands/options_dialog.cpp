@@ -271,7 +271,7 @@ int choose_colour(HWND owner, COLORREF* colour, COLORREF offered, const char* la
 int run_options_dialog(HWND owner)
 {
     INT_PTR r = DialogBoxParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_OPTIONS), owner, options_dlg_proc, 0);
-    browser_path_hooks.ime_off();
+    ime_off();
     if (r != 1) return 0;
     browser_ui_hooks.relayout();
     browser_ui_hooks.redraw_list();

@@ -56,7 +56,7 @@ static int on_busy(HWND w, UINT m, WPARAM wp, LPARAM lp, bool* handled)
 
 static void on_activate(HWND w, WPARAM wp)
 {
-    browser_path_hooks.ime_off();
+    ime_off();
     if (busy_state.counter == 0 && browser_ui_hooks.viewer_mode() == 0 && browser_ui_hooks.shown_entries_changed())
         browser_ui_hooks.reload_at(browser_list.columns * browser_list.first_row);
     if (LOWORD(wp) == WA_CLICKACTIVE && cursor_inside(_page_hwnd(browser_list.page)))

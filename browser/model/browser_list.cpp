@@ -6,23 +6,32 @@
 #include "browser/model/image_kinds.h"
 #include "browser/model/list_hooks.h"
 #include "browser/model/paths.h"
+#include "graphics/kavtrel.h"
+#include <imm.h>
 #include <cstdlib>
 #include <new>
 #include <cstring>
 
 browser_list_record browser_list;
 
-static void nothing() {}
-static int none_available(int) { return 0; }
-static int no_listing(const char*, archive_info_block*) { return 0; }
-static int no_member(const char*, char*) { return 0; }
-static int never(const char*) { return 0; }
-static int no_rotation(const char*) { return 0; }
-static void no_index(int) {}
+namespace {
+void no_cache() {}
+void no_index(int) {}
+int none_available(int) { return 0; }
+int no_listing(const char*, archive_info_block*) { return 0; }
+int no_member(const char*, char*) { return 0; }
+int never(const char*) { return 0; }
+}  // namespace
 
 browser_list_hook_table browser_list_hooks = {
-    load_history, save_history, nothing, nothing, no_index,    none_available,
-    no_listing,   no_member,    never,   never,   no_rotation,
+    .thumbnail_cache_build = no_cache,
+    .thumbnail_cache_free = no_cache,
+    .thumbnail_index = no_index,
+    .archiver_available = none_available,
+    .archive_listing = no_listing,
+    .archive_member_path = no_member,
+    .in_archive_work_folder = never,
+    .is_cut = never,
 };
 
 void destroy_browser_menu(browser_menu* menu)
@@ -32,8 +41,6 @@ void destroy_browser_menu(browser_menu* menu)
         while (GetMenuItemCount(menu->handle) > 0 && DeleteMenu(menu->handle, 0, MF_BYPOSITION)) {}
     menu->count = 0;
 }
-
-static int list_tree_depth() { return browser_list.tree_depth; }
 
 void browser_list_defaults(browser_list_record& l)
 {
@@ -68,11 +75,10 @@ void browser_list_init()
     if (done) return;
     done = true;
     browser_list_defaults(browser_list);
-    browser_path_hooks.tree_depth = list_tree_depth;
     init_image_kinds();
     browser_list.popup.handle = CreatePopupMenu();
     browser_list_hooks.thumbnail_cache_build();
-    browser_list_hooks.history_load();
+    load_history();
     atexit(browser_list_exit);
 }
 
@@ -86,7 +92,7 @@ void browser_list_exit()
     free(l.marks);
     l.marks = nullptr;
     l.selected_count = 0;
-    browser_list_hooks.history_save();
+    save_history();
     browser_list_hooks.thumbnail_cache_free();
     strlist_clear(&l.more_names);
     strlist_clear(&l.main_menu.texts);
@@ -121,4 +127,13 @@ int last_visible_index()
     const browser_list_record& l = browser_list;
     int last = l.first_row * l.columns + l.per_page - 1;
     return last < l.count - 1 ? last : l.count - 1;
+}
+
+void ime_off()
+{
+    HWND w = _page_hwnd(browser_list.page);
+    HIMC imc = w ? ImmGetContext(w) : nullptr;
+    if (!imc) return;
+    ImmSetOpenStatus(imc, FALSE);
+    ImmReleaseContext(w, imc);
 }

@@ -96,6 +96,8 @@ void browser_list_init();
 // Frees the record at exit: records, selection, history saved, cache index,
 // names, menus.
 void browser_list_exit();
+// Switches the IME of the browser page's window off.
+void ime_off();
 
 // Replaces the entries with a new list (the record array is made fresh).
 void browser_list_set_entries(char** names, int count);

@@ -124,7 +124,7 @@ static void classify_file(file_kind_base* r)
 {
     r->image_kind = static_cast<uint8_t>(image_kind_of_ext(mb_strrchr(r->base_name, '.')));
     if (r->image_kind) {
-        r->rotation = static_cast<int8_t>(browser_list_hooks.rotation_of_name(r->stored_name));
+        r->rotation = static_cast<int8_t>(rotation_from_name(r->stored_name));
     } else {
         int kind = archive_kind_of(r->base_name);
         if (kind >= 0 && !browser_list_hooks.in_archive_work_folder(r->stored_name))

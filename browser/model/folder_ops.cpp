@@ -1,5 +1,6 @@
 // Folder operations of the browser (see folder_ops.h).
 #include "browser/model/folder_ops.h"
+#include "browser/model/browser_list.h"
 #include "browser/model/image_kinds.h"
 #include "browser/model/paths.h"
 #include "files/dialogs.h"
@@ -82,6 +83,6 @@ int choose_folder_dialog()
     }
     int chosen = browse_for_folder(nullptr, folder, "画像を一覧するﾌｫﾙﾀﾞの選択");
     if (chosen) chosen = change_folder(folder);
-    browser_path_hooks.ime_off();
+    ime_off();
     return chosen;
 }

@@ -3,7 +3,7 @@
 // taken for a separator, and names are compared with a double-byte-aware
 // case-insensitive compare.
 #include "browser/model/paths.h"
-#include "base/dll_load.h"
+#include "browser/model/browser_list.h"
 #include "browser/model/names.h"
 #include "files/fs_query.h"
 #include "files/shortcuts.h"
@@ -16,40 +16,20 @@
 
 current_folder_state current_folder = {"\\", "\\", 0, 0, 0, 0, 0};
 
-static int depth_zero() { return 0; }
-static int plain_by_depth(const char* name);
-static int not_mapped(const char*, char*) { return 0; }
-static int shown_as_is(const char*, char*) { return 0; }
-static void nothing() {}
-static void page_ime_off();
-static int not_inside(const char*) { return 0; }
-static void not_followed(const char*, const char*) {}
-static int no_images(const char*) { return 0; }
-
-// Switches the IME of page 1's window off (imm32 is loaded only for this).
-static void page_ime_off()
-{
-    HWND window = _page_hwnd(1);
-    HMODULE imm = window ? load_system_dll("imm32.dll") : nullptr;
-    if (!imm) return;
-    typedef HANDLE(WINAPI * get_context_fn)(HWND);
-    typedef BOOL(WINAPI * set_open_fn)(HANDLE, BOOL);
-    typedef BOOL(WINAPI * release_fn)(HWND, HANDLE);
-    auto get_context = reinterpret_cast<get_context_fn>(GetProcAddress(imm, "ImmGetContext"));
-    auto set_open = reinterpret_cast<set_open_fn>(GetProcAddress(imm, "ImmSetOpenStatus"));
-    auto release = reinterpret_cast<release_fn>(GetProcAddress(imm, "ImmReleaseContext"));
-    if (get_context && set_open && release) {
-        HANDLE context = get_context(window);
-        if (context) {
-            set_open(context, FALSE);
-            release(window, context);
-        }
-    }
-    FreeLibrary(imm);
-}
+namespace {
+int not_mapped(const char*, char*) { return 0; }
+int shown_as_is(const char*, char*) { return 0; }
+int not_inside(const char*) { return 0; }
+void not_followed(const char*, const char*) {}
+int no_images(const char*) { return 0; }
+}  // namespace
 
 browser_path_hook_table browser_path_hooks = {
-    depth_zero, plain_by_depth, not_mapped, nothing, not_inside, not_followed, no_images, page_ime_off, shown_as_is,
+    .map_archive_path = not_mapped,
+    .in_archive_work_folder = not_inside,
+    .thumbnail_moved = not_followed,
+    .scan_folder_images = no_images,
+    .display_path = shown_as_is,
 };
 
 static bool is_backslash_at(const char* p) { return *p == '\\'; }  // p is a character start
@@ -62,11 +42,11 @@ static const char* nth_backslash(const char* name, int n)
     return nullptr;
 }
 
-static int plain_by_depth(const char* name)
+static int is_plain_entry(const char* name)
 {
     if (is_drive_root(name)) return 0;
     if (mb_strchr(name, '*')) return 0;
-    return nth_backslash(name, browser_path_hooks.tree_depth() + 1) ? 0 : 1;
+    return nth_backslash(name, browser_list.tree_depth + 1) ? 0 : 1;
 }
 
 int backslash_depth(const char* name)
@@ -81,7 +61,7 @@ int backslash_depth(const char* name)
 int entry_listed_path(const char* name, char* out)
 {
     if (is_drive_root(name)) return text_copy(out, PATH_BUF, name);
-    const char* cut = nth_backslash(name, browser_path_hooks.tree_depth() + 1);
+    const char* cut = nth_backslash(name, browser_list.tree_depth + 1);
     if (!cut) return text_copy(out, PATH_BUF, name);
     return text_copy_n(out, PATH_BUF, name, cut - name);
 }
@@ -89,14 +69,14 @@ int entry_listed_path(const char* name, char* out)
 const char* entry_path_static(const char* name)
 {
     static char shared[PATH_BUF];
-    if (is_drive_root(name) || !nth_backslash(name, browser_path_hooks.tree_depth() + 1)) return name;
+    if (is_drive_root(name) || !nth_backslash(name, browser_list.tree_depth + 1)) return name;
     entry_listed_path(name, shared);
     return shared;
 }
 
 int is_layer_entry(const char* name)
 {
-    if (browser_path_hooks.is_plain_entry(name) || mb_strchr(name, '*')) return 0;
+    if (is_plain_entry(name) || mb_strchr(name, '*')) return 0;
     if (!image_kind_of_path(name)) return 0;
     return has_extension(entry_path_static(name), ".layer");
 }
@@ -151,7 +131,6 @@ void cache_current_dir()
     DWORD n = GetCurrentDirectoryA(sizeof current_folder.folder, current_folder.folder);
     if (!n || n >= sizeof current_folder.folder) current_folder.folder[0] = 0;
     text_copy(current_folder.copy, current_folder.folder);
-    browser_path_hooks.refresh_archive_state();
 }
 
 int is_drive_writable(const char* path)

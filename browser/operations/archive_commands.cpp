@@ -207,8 +207,6 @@ int map_archive_path(const char* path, char* out)
     return *rest ? path_join(out, PATH_BUF, archive_work.folder, rest) : text_copy(out, PATH_BUF, archive_work.folder);
 }
 
-void no_refresh() {}
-
 // The title shows the archive's path in place of its work folder.
 int shown_folder(const char* folder, char* out)
 {
@@ -251,7 +249,6 @@ void install_archive_folder_hooks()
     browser_list_hooks.archive_member_path = arccache_member_path;
     browser_list_hooks.in_archive_work_folder = inside_work_folder;
     browser_path_hooks.map_archive_path = map_archive_path;
-    browser_path_hooks.refresh_archive_state = no_refresh;
     browser_path_hooks.in_archive_work_folder = inside_work_folder;
     browser_path_hooks.display_path = shown_folder;
     browser_op_hooks.write_back_archive = write_back_after_change;

@@ -39,7 +39,7 @@ static INT_PTR CALLBACK batch_rename_proc(HWND dialog, UINT message, WPARAM wpar
 int batch_rename_dialog(HWND owner, char* const* names, int count, unsigned char* marks)
 {
     INT_PTR r = DialogBoxParamA(kavtrel_instance, MAKEINTRESOURCEA(IDD_BATCH_RENAME), owner, batch_rename_proc, 0);
-    browser_path_hooks.ime_off();
+    ime_off();
     if (r != 1) return 0;
     return rename_selected(rename_fields.pattern, rename_fields.first, rename_fields.change_prefix, names, count,
                            marks);

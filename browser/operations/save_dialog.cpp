@@ -2,6 +2,7 @@
 // for the run; the first time, the format is the source's own (none for a
 // source of another kind).
 #include "browser/operations/image_save.h"
+#include "browser/model/browser_list.h"
 #include "browser/model/dialog_items.h"
 #include "browser/model/paths.h"
 #include "graphics/kavtrel.h"
@@ -107,6 +108,6 @@ int run_save_dialog(HWND owner, const char* source, int xdpi, int ydpi, int reso
     save_dialog_input.ydpi = v.ydpi = ydpi;
     save_dialog_input.unknown = resolution_unknown;
     INT_PTR r = DialogBoxParamA(kavtrel_instance, MAKEINTRESOURCEA(IDD_SAVE_AS), owner, save_dialog_proc, 0);
-    browser_path_hooks.ime_off();
+    ime_off();
     return static_cast<int>(r);
 }

@@ -26,7 +26,7 @@ static HWND main_window()
 static INT_PTR run_dialog(int id, DLGPROC proc, HWND owner)
 {
     INT_PTR r = DialogBoxParamA(kavtrel_instance, MAKEINTRESOURCEA(id), owner, proc, 0);
-    browser_path_hooks.ime_off();
+    ime_off();
     return r;
 }
 
