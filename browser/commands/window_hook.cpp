@@ -17,9 +17,29 @@ int no_position(WPARAM) { return -1; }
 }  // namespace
 
 browser_ui_hook_table browser_ui_hooks = {
-    zero,        zero,        zero,        not_handled, nothing,     nothing,        nothing_at,  zero,
-    not_handled, not_handled, not_handled, not_handled, not_handled, not_dispatched, not_handled, zero,
-    nothing_at,  nothing,     nothing,     no_position, nothing_at,  zero,           nothing,
+    .viewer_mode = zero,
+    .viewer_full_screen = zero,
+    .viewer_index = zero,
+    .viewer_message = not_handled,
+    .viewer_size = nothing,
+    .viewer_show_again = nothing,
+    .viewer_show_index = nothing_at,
+    .leave_full_screen = zero,
+    .key_down = not_handled,
+    .mouse_move = not_handled,
+    .left_down = not_handled,
+    .left_double = not_handled,
+    .right_down = not_handled,
+    .dispatch = not_dispatched,
+    .init_menu_popup = not_handled,
+    .shown_entries_changed = zero,
+    .reload_at = nothing_at,
+    .relayout = nothing,
+    .redraw_list = nothing,
+    .scroll_position = no_position,
+    .show_page_title = nothing_at,
+    .scroll_view_open = zero,
+    .scroll_view_key_up = nothing,
 };
 
 window_hook_state_record window_hook_state;
