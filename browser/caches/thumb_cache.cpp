@@ -234,10 +234,10 @@ void draw_kind_placeholder(int index, double x, double y, double size);
 // Every entry shows its picture centred in the picture area (the thumbnail
 // size wide, the drawn size high, from x and y); a folder without one keeps
 // the frame with its kind.
-static void draw_picture_hook(int i, double x, double y, double size)
+static void draw_picture_hook(int i, double x, double y, double size, int force)
 {
     if (!list_entry_kind(i)) return;
-    thumb_cache_draw(i, &thumb_cache, 0);
+    thumb_cache_draw(i, &thumb_cache, force);
     int slot = thumb_image_index(i, &thumb_cache);
     page_info info = _page_info(slot);
     if (slot < 1 || info.kind < 0) {

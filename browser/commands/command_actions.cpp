@@ -201,7 +201,7 @@ COMMAND_ACTION(act_history)
     if (c.id == CM_HISTORY_SELECTION) {
         if (!L.marks) return;
         restore_history_selection();
-        redraw_list(0, 0, 1, 1);
+        redraw_list(0, 0, 0, 1);
         return;
     }
     cache_current_dir();
@@ -457,7 +457,7 @@ COMMAND_ACTION(act_toggle_hidden)
 COMMAND_ACTION(act_date_mode)
 {
     L.time = static_cast<unsigned char>((L.time + 1) % 4);
-    redraw_list(0, 0, 1, 1);
+    redraw_list(0, 0, 0, 1);
 }
 
 COMMAND_ACTION(act_options)

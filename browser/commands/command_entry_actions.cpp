@@ -95,7 +95,7 @@ COMMAND_ACTION(act_pointer_name)
 
 static void turn_page(int (*turn)())
 {
-    if (turn()) redraw_list(0, 1, 1, 1);
+    if (turn()) redraw_list(0, 1, 0, 1);
 }
 
 COMMAND_ACTION(act_next_page)
@@ -121,7 +121,7 @@ COMMAND_ACTION(act_first_page)
         viewer_show_entry(viewer_state, 0);
     } else if (viewer_state.mode == VIEWER_MODE_LIST && L.first_row != 0) {
         L.first_row = 0;
-        redraw_list(0, 1, 1, 1);
+        redraw_list(0, 1, 0, 1);
     }
 }
 
@@ -135,7 +135,7 @@ COMMAND_ACTION(act_last_page)
     int last = (L.count - 1) / L.columns / L.rows * L.rows;
     if (L.first_row != last) {
         L.first_row = last;
-        redraw_list(0, 1, 1, 1);
+        redraw_list(0, 1, 0, 1);
     }
 }
 
@@ -147,7 +147,7 @@ static void to_selected(int forward)
         int i = forward ? next_selected_index(from) : previous_selected_index(from);
         if (i >= 0 && i != from) viewer_show_entry(viewer_state, i);
     } else if (viewer_state.mode == VIEWER_MODE_LIST) {
-        if (forward ? page_of_next_selected() : page_of_previous_selected()) redraw_list(0, 1, 1, 1);
+        if (forward ? page_of_next_selected() : page_of_previous_selected()) redraw_list(0, 1, 0, 1);
     }
 }
 

@@ -190,7 +190,7 @@ void draw_list_cell(int i, int force)
     int column = p % L.columns, row = (p / L.columns) % L.rows;
     double cx = column * L.cell_width + L.left_margin, cy = row * L.cell_height + L.top_margin;
     double size = L.thumb_size;
-    browser_app_hooks.draw_cell_picture(i, cx + (L.cell_width - size) * 0.5, cy + PICTURE_TOP, size);
+    browser_app_hooks.draw_cell_picture(i, cx + (L.cell_width - size) * 0.5, cy + PICTURE_TOP, size, force);
     if (browser_ui_hooks.viewer_mode() == 0 && L.marks && L.marks[i]) {
         _setcolor(L.colours[COLOUR_SEL]);
         _rectangle(1, cx + 1, cy + 1, cx + L.cell_width - 1, cy + L.cell_height - 1);

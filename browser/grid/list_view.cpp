@@ -80,7 +80,7 @@ void rescan()
             if (n && n < sizeof windows) change_folder(windows);
         }
     }
-    ::pass_begin("ﾌｫﾙﾀﾞ検索中...");
+    scan_pass_begin("ﾌｫﾙﾀﾞ検索中...");
     char** names = nullptr;
     int flag = 0, depth = L.tree_depth;
     int count = scan_entries(&names, &flag, &depth);
@@ -102,7 +102,7 @@ void reset_selection(const unsigned char* kept, int kept_count)
 }
 }  // namespace
 
-int redraw_checked(int focus, int scroll_bar, int repaint, bool check);
+int redraw_checked(int focus, int scroll_bar, int force, int repaint, bool check);
 
 void load_folder(const unsigned char* kept, int kept_count, int first_hint, const char* name_hint, int flags)
 {
@@ -123,7 +123,7 @@ void load_folder(const unsigned char* kept, int kept_count, int first_hint, cons
         L.first_row = 0;
     set_browser_title(L.first_row / (L.rows > 0 ? L.rows : 1) + 1);
     browser_app_hooks.read_cut_marks();
-    if (!(flags & LOAD_NO_REDRAW)) redraw_checked(1, 1, 1, false);
+    if (!(flags & LOAD_NO_REDRAW)) redraw_checked(1, 1, 0, 1, false);
 }
 
 void on_size_relayout(int first_index)
@@ -167,7 +167,7 @@ static void say(const char* text)
     kavtrel_message_box(_page_hwnd(L.page) ? GetParent(_page_hwnd(L.page)) : console_window(), text, "ZOTE", MB_OK);
 }
 
-int redraw_checked(int focus, int scroll_bar, int repaint, bool check)
+int redraw_checked(int focus, int scroll_bar, int force, int repaint, bool check)
 {
     {
         busy_guard busy(BUSY_WAIT);
@@ -202,7 +202,7 @@ int redraw_checked(int focus, int scroll_bar, int repaint, bool check)
         draw_pass pass;
         pass_begin(&pass, repaint, end - first, "描画中...");
         for (int i = first; i < end && serial == L.reload_counter; i++) {
-            draw_list_cell(i, 0);
+            draw_list_cell(i, force);
             pass_step(&pass);
         }
         pass_begin(&pass, repaint, end - first, "ﾌｧｲﾙ数ｶｳﾝﾄ中...");
@@ -218,7 +218,7 @@ int redraw_checked(int focus, int scroll_bar, int repaint, bool check)
 
 int redraw_list(int focus, int scroll_bar, int force, int repaint)
 {
-    return redraw_checked(focus, scroll_bar, repaint, true);
+    return redraw_checked(focus, scroll_bar, force, repaint, true);
 }
 
 int prefetch_next_page()

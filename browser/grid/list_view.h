@@ -12,12 +12,15 @@ enum { LOAD_NO_REDRAW = 1, LOAD_NO_RESCAN = 2 };
 // kept: selection marks of the old list (count bytes) or null.
 void load_folder(const unsigned char* kept, int kept_count, int first_hint, const char* name_hint, int flags);
 void on_size_relayout(int first_index);
+// Redraws the shown page (force: every shown picture made again, not taken
+// from the cache); nonzero when a reload happened instead.
 int redraw_list(int focus, int scroll_bar, int force, int repaint);
 int list_still_valid();
 void set_browser_title(int number);
 // The title text for the number shown (cap bytes); the folder part is cut to fit.
 void format_browser_title(char* out, size_t cap, int number);
 
+// The first pass of one cell (force: its picture made again).
 void draw_list_cell(int i, int force);
 void draw_cell_details(int i);
 int prefetch_next_page();

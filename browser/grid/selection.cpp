@@ -169,7 +169,7 @@ void select_all_and_redraw(int filter)
     remember_selection();
     if (select_all(filter) <= 0) return;
     if (list_mode())
-        redraw_list(0, 0, 1, 1);
+        redraw_list(0, 0, 0, 1);
     else
         redraw_selection();
 }

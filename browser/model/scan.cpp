@@ -114,7 +114,7 @@ void sort_records(sort_record** records, int count)
 
 // Pass progress --------------------------------------------------------------
 
-void pass_begin(const char* status)
+void scan_pass_begin(const char* status)
 {
     browser_list.pass_running = 1;
     browser_list.pass_clock = GetTickCount();

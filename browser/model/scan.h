@@ -39,6 +39,6 @@ folder_summary_record* folder_summary(const char* path, folder_summary_record* o
 // Pass progress of long walks: the status text grows by a square on every
 // refresh and pending messages are handled. A pass that sees the reload
 // counter move on (a newer pass ran inside a refresh) stops.
-void pass_begin(const char* status);
+void scan_pass_begin(const char* status);
 void pass_end();
 void pass_tick();

@@ -143,7 +143,7 @@ void edit_small_text()
     _status_text(L.page, "%s", "ﾃｷｽﾄﾌｧｲﾙの編集中．Ctrl+Enter=確定｜Esc=ｷｬﾝｾﾙ");
     busy_guard busy(BUSY_PLAIN);
     if (!browser_op_hooks.edit_text(window_hook_state.command_index)) return;
-    redraw_list(1, 1, 1, 1);
+    redraw_list(1, 1, 0, 1);
     browser_op_hooks.write_back_archive();
 }
 

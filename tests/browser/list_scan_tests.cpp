@@ -238,7 +238,7 @@ TEST(FolderScan, ReloadDuringAPassReadsNothingFreed)
     HWND w = CreateWindowA("list_reload_probe", "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
     stale_reads = reloads = 0;
     browser_list.busy_time = 0;  // refresh after every entry
-    pass_begin("scan");
+    scan_pass_begin("scan");
     PostMessageA(w, WM_APP, 0, 0);
     PostMessageA(w, WM_APP, 0, 0);
     char** names;
