@@ -4,6 +4,7 @@
 // image formats, printing and the window library's hooks in, creates the
 // browser's page, loads the settings, applies the command line and opens the
 // start folder.
+#include "app/start_up.h"
 #include "browser/model/start.h"
 #include "browser/model/app_hooks.h"
 #include "browser/archives/archive_folder.h"
@@ -21,34 +22,14 @@
 #include "browser/model/history.h"
 #include "browser/model/settings.h"
 #include "console/script.h"
-#include "print/print_dialog.h"
 #include "files/file_ops.h"
 #include "files/fs_query.h"
 #include "files/strings.h"
 #include "files/window_search.h"
-#include "formats/jpeg.h"
-#include "formats/pdf.h"
-#include "formats/png.h"
-#include "formats/psd.h"
-#include "formats/tiff.h"
 #include "graphics/kavtrel.h"
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
-
-void install_image_format_hooks()
-{
-    image_format_hooks.probe_jpeg = probe_jpeg_file;
-    image_format_hooks.probe_png = probe_png_file;
-    image_format_hooks.probe_psd = probe_psd_file;
-    image_format_hooks.probe_tiff = probe_tiff_file;
-    image_format_hooks.load_jpeg = load_jpeg_file;
-    image_format_hooks.load_psd = load_psd_file;
-    image_format_hooks.load_png = load_png_file;
-    image_format_hooks.load_tiff = load_tiff_file;
-    image_format_hooks.probe_pdf = probe_pdf_file;
-    image_format_hooks.load_pdf = load_pdf_page;
-}
 
 static HWND main_frame()
 {
@@ -80,24 +61,6 @@ static void take_handover(const char* param)
     DeleteFileA(param);
     SetCurrentDirectoryA(start_block.current_folder);
     srand(static_cast<unsigned>(time(nullptr)));
-}
-
-static void install_library_hooks()
-{
-    console_hooks.printf_hook = con_printf;
-    console_hooks.getchar_hook = _getchar_entry;
-    console_hooks.status_hook = _status_printf;
-    app_hooks.window_hook = app_wndproc_hook;
-    app_hooks.exit_hook = app_on_exit;
-    app_hooks.help_hook = show_help;
-    install_list_view_hooks();
-    install_archive_folder_hooks();
-    set_settings_start_folder(start_block.current_folder);
-    install_toolbar();
-    install_viewer_hooks();
-    install_key_hooks();
-    install_command_hooks();
-    install_print_hooks();
 }
 
 static void create_browser_page()
@@ -167,7 +130,7 @@ int app_main()
 
     install_thumbnail_hooks();
     browser_list_init();
-    install_library_hooks();
+    install_program_hooks();
     setup_archive_work_folders();
     create_browser_page();
     temporary_housekeeping();

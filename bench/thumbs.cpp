@@ -11,6 +11,7 @@
 //                                      quick: a smoke run on small pictures)
 // thumbs.exe pass FOLDER COUNT [OUT]   one pass in this process: ms per image,
 //                                      decodes and peak working set (also into OUT)
+#include "app/start_up.h"
 #include "bench/bench_common.h"
 #include "browser/model/browser_list.h"
 #include "browser/model/file_kind.h"

@@ -228,7 +228,4 @@ void draw_toolbar()
 
 void reload_toolbar_pictures() { load_toolbar_bitmaps(L.toolbar_colour); }
 
-void install_toolbar()
-{
-    browser_app_hooks.draw_toolbar = draw_toolbar;
-}
+void install_toolbar() { browser_app_hooks.draw_toolbar = draw_toolbar; }

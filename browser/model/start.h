@@ -62,7 +62,6 @@ void open_new_window_for_path(const char* path);
 void show_help();
 void app_on_exit();
 void app_on_drop(int page, int count, char** names);
-void install_image_format_hooks();
 // Susie plug-ins from the installed program's folder (path of its exe) and the
 // copy's own, and the scanner's source manager.
 void install_image_plugins(const char* program_path);

@@ -1,6 +1,7 @@
 // Saving in another format, scanning to a file and counting colours, on real
 // files written and read back by the format libraries. The original must
 // survive every failure byte for byte.
+#include "app/start_up.h"
 #include "browser/operations/image_save.h"
 #include "browser/model/start.h"
 #include "files/fs_query.h"

@@ -2,6 +2,7 @@
 // back, edited images and same-named images in two folders, corrupt cache
 // files of every kind, clearing beside foreign files, and the in-memory
 // cache's hits, misses and round-robin replacement.
+#include "app/start_up.h"
 #include "browser/grid/grid.h"
 #include "browser/model/start.h"
 #include "browser/caches/thumb_cache.h"

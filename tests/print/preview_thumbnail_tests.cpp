@@ -1,5 +1,6 @@
 // The preview draws the browser's cached thumbnails, sized as the real
 // pictures, and leaves the cache's slots holding their pictures.
+#include "app/start_up.h"
 #include "tests/print/print_fixtures.h"
 #include "print/page_render.h"
 #include "print/printer.h"

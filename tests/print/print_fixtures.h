@@ -2,6 +2,7 @@
 // files in a scratch "print setting" folder, a job over a mark array, a fixed
 // page unit, and pictures written as BMP files.
 #pragma once
+#include "app/start_up.h"
 #include "print/print_settings.h"
 #include "print/page_geometry.h"
 #include "graphics/kavtrel.h"
