@@ -35,7 +35,7 @@ void confirm_expand_all(int requested, int ask)
     int i = entry_under_mouse(nullptr);
     if (i >= 0 && L.names) text_copy(name, L.names[i]);
     reload_at_name(name, 0);
-    history_update_entered();
+    history_push(1, 0);  // the position and the new depth recorded in place
 }
 
 // Enters target, or opens it in a new window with Ctrl.
