@@ -9,7 +9,7 @@
 #include "browser/scan.h"
 #include "files/fs_query.h"
 #include "files/strings.h"
-#include "graphics/bmap.h"
+#include "graphics/kavtrel.h"
 #include "kanji/unkanj.h"
 #include <cstring>
 #include <new>

@@ -12,8 +12,7 @@
 #include "browser/window_hook.h"
 #include "files/fs_query.h"
 #include "files/strings.h"
-#include "graphics/bmap.h"
-#include "graphics/pages.h"
+#include "graphics/kavtrel.h"
 #include <cstring>
 
 static browser_list_record& L = browser_list;

@@ -10,7 +10,6 @@
 #include "files/fs_query.h"
 #include "files/strings.h"
 #include "files/walker.h"
-#include "graphics/console.h"
 #include "graphics/kavtrel.h"
 #include <cstring>
 #include <string>

@@ -11,7 +11,6 @@
 #include "files/file_ops.h"
 #include "files/fs_query.h"
 #include "files/strings.h"
-#include "graphics/console.h"
 #include "graphics/kavtrel.h"
 #include <cstdarg>
 #include <cstring>

@@ -4,7 +4,7 @@
 // against the file's length and the image size limit before anything is made.
 #include "base/holders.h"
 #include "formats/psd.h"
-#include "graphics/bmap.h"
+#include "graphics/kavtrel.h"
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>

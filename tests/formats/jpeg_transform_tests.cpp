@@ -2,7 +2,7 @@
 // DCT coefficients, every transform code compared pixel-wise with our own
 // turn of the decoded source, the angle table, markers and the Exif size.
 #include "formats/jpeg.h"
-#include "graphics/bmap.h"
+#include "graphics/kavtrel.h"
 #include "tests/formats/jpeg_fixtures.h"
 #include "tests/support/bench.h"
 #include <gtest/gtest.h>

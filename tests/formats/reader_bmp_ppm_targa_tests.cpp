@@ -2,7 +2,7 @@
 // reader by the first byte: valid variants pixel by pixel, malformed ones
 // with their exact messages, and claimed sizes too large for the process.
 #include "formats/jpeg.h"
-#include "graphics/bmap.h"
+#include "graphics/kavtrel.h"
 #include "tests/formats/reader_fixtures.h"
 #include "tests/support/bench.h"
 #include "tests/support/guard.h"

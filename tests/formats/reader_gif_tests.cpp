@@ -2,7 +2,7 @@
 // checked pixel by pixel, and broken ones that must fail without reading
 // outside or hanging.
 #include "formats/jpeg.h"
-#include "graphics/bmap.h"
+#include "graphics/kavtrel.h"
 #include "tests/formats/reader_fixtures.h"
 #include "tests/support/bench.h"
 #include <gtest/gtest.h>

@@ -2,7 +2,7 @@
 // each row's pixels are zero, so no stale heap byte reaches a saved file.
 #include "formats/png.h"
 #include "formats/tiff.h"
-#include "graphics/bmap.h"
+#include "graphics/kavtrel.h"
 #include "tests/formats/reader_fixtures.h"
 #include "tests/formats/tiff_fixtures.h"
 #include "tests/support/bench.h"

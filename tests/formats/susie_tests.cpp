@@ -3,7 +3,7 @@
 // faulty plug-ins, the description list, and where plug-ins are loaded from.
 #include "formats/jpeg.h"
 #include "formats/susie.h"
-#include "graphics/bmap.h"
+#include "graphics/kavtrel.h"
 #include "tests/formats/susie_fixtures.h"
 #include <gtest/gtest.h>
 #include <cstring>

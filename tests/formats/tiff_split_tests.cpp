@@ -2,7 +2,7 @@
 // tiles equal to the source's, the copied tags (JPEG tables and YCbCr tags
 // included, so JPEG pages stay decodable), and names too long for a path.
 #include "formats/tiff.h"
-#include "graphics/bmap.h"
+#include "graphics/kavtrel.h"
 #include "tests/support/bench.h"
 #include "tests/formats/tiff_fixtures.h"
 #include <gtest/gtest.h>

@@ -4,7 +4,7 @@
 // and close requests that end with nothing scanned and everything closed.
 #include "formats/png.h"
 #include "formats/twain.h"
-#include "graphics/bmap.h"
+#include "graphics/kavtrel.h"
 #include "tests/formats/pixel_fixtures.h"
 #include "tests/support/bench.h"
 #include <gtest/gtest.h>

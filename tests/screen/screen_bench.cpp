@@ -2,7 +2,6 @@
 #include "tests/screen/screen_bench.h"
 #include "tests/support/canvas.h"
 #include "formats/jpeg.h"
-#include "graphics/bmap.h"
 #include "graphics/kavtrel.h"
 #include <gtest/gtest.h>
 #include <cstdlib>
