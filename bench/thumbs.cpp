@@ -17,7 +17,7 @@
 #include "browser/grid.h"
 #include "browser/start.h"
 #include "browser/thumb_cache.h"
-#include "files/strings.h"
+#include "files/files.h"
 #include "formats/jpeg.h"
 #include "formats/png.h"
 #include "formats/tiff.h"

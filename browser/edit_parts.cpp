@@ -8,8 +8,7 @@
 #include "browser/op_hooks.h"
 #include "browser/small_dialogs.h"
 #include "browser/paths.h"
-#include "files/strings.h"
-#include "files/fs_query.h"
+#include "files/files.h"
 #include "formats/twain.h"
 
 namespace {

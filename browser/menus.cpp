@@ -11,8 +11,7 @@
 #include "browser/thumb_cache.h"
 #include "browser/viewer.h"
 #include "base/holders.h"
-#include "files/fs_query.h"
-#include "files/strings.h"
+#include "files/files.h"
 #include "formats/twain.h"
 #include "graphics/kavtrel.h"
 #include <cstdio>

@@ -14,7 +14,7 @@
 #include "browser/paths.h"
 #include "browser/selection.h"
 #include "browser/window_hook.h"
-#include "files/strings.h"
+#include "files/files.h"
 #include "graphics/kavtrel.h"
 #include <cstring>
 

@@ -7,9 +7,7 @@
 #include "browser/list_view.h"
 #include "browser/op_hooks.h"
 #include "browser/paths.h"
-#include "files/dialogs.h"
-#include "files/special_folders.h"
-#include "files/strings.h"
+#include "files/files.h"
 
 static browser_list_record& L = browser_list;
 

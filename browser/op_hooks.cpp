@@ -2,8 +2,7 @@
 // part that is not built yet and does the least that keeps the browser
 // usable.
 #include "browser/op_hooks.h"
-#include "files/fs_query.h"
-#include "files/shell_exec.h"
+#include "files/files.h"
 #include "base/cptext.h"
 
 namespace {

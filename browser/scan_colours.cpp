@@ -4,7 +4,7 @@
 #include "browser/busy.h"
 #include "browser/browser_list.h"
 #include "browser/paths.h"
-#include "files/strings.h"
+#include "files/files.h"
 #include "formats/jpeg.h"
 #include "formats/png.h"
 #include "formats/tiff.h"

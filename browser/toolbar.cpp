@@ -10,8 +10,7 @@
 #include "browser/settings.h"
 #include "browser/viewer.h"
 #include "browser/window_hook.h"
-#include "files/fs_query.h"
-#include "files/strings.h"
+#include "files/files.h"
 #include "graphics/kavtrel.h"
 #include <cstring>
 

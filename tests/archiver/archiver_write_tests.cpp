@@ -4,7 +4,7 @@
 // step. The one-file work folder, the cabinet's time, and a create that
 // never revives the members of a stale archive.
 #include "tests/archiver/archiver_fixtures.h"
-#include "files/fs_query.h"
+#include "files/files.h"
 #include <gtest/gtest.h>
 
 using namespace archiver_test;

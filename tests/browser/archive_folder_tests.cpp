@@ -8,7 +8,7 @@
 #include "browser/app_hooks.h"
 #include "browser/list_hooks.h"
 #include "browser/op_hooks.h"
-#include "files/strings.h"
+#include "files/files.h"
 #include "tests/browser/archive_fixtures.h"
 #include <gtest/gtest.h>
 

@@ -8,7 +8,7 @@
 #include "browser/keys.h"
 #include "browser/op_hooks.h"
 #include "browser/paths.h"
-#include "files/special_folders.h"
+#include "files/files.h"
 #include "tests/browser/viewer_fixtures.h"
 #include <gtest/gtest.h>
 #include <commctrl.h>

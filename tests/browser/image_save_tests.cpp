@@ -3,7 +3,7 @@
 // survive every failure byte for byte.
 #include "browser/image_save.h"
 #include "browser/start.h"
-#include "files/fs_query.h"
+#include "files/files.h"
 #include "formats/jpeg.h"
 #include "formats/png.h"
 #include "formats/tiff.h"

@@ -8,7 +8,7 @@
 #include "browser/image_kinds.h"
 #include "browser/list_view.h"
 #include "browser/paths.h"
-#include "files/shortcuts.h"
+#include "files/files.h"
 #include "formats/jpeg.h"
 #include "formats/png.h"
 #include "graphics/kavtrel.h"

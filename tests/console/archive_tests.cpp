@@ -4,7 +4,7 @@
 // cleaning of ShellNew keys.
 #include "console_fixture.h"
 #include "console/archive_commands.h"
-#include "files/archiver.h"
+#include "files/files.h"
 #include <vector>
 
 namespace {

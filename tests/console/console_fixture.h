@@ -4,7 +4,7 @@
 #pragma once
 #include "console/commands.h"
 #include "console/script.h"
-#include "files/file_ops.h"
+#include "files/files.h"
 #include "graphics/kavtrel.h"
 #include "tests/support/bench.h"
 #include "tests/support/restore.h"

@@ -5,7 +5,7 @@
 #include "console_fixture.h"
 #include "console/fcopy.h"
 #include "console/tree_copy.h"
-#include "files/fs_query.h"
+#include "files/files.h"
 
 namespace {
 

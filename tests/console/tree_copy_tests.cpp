@@ -4,7 +4,7 @@
 #include "console_fixture.h"
 #include "console/fcopy.h"
 #include "console/tree_copy.h"
-#include "files/fs_query.h"
+#include "files/files.h"
 #include "tests/support/small_drive.h"
 
 namespace {

@@ -10,7 +10,7 @@
 #include "browser/app_hooks.h"
 #include "browser/browser_list.h"
 #include "browser/commands.h"
-#include "files/dialogs.h"
+#include "files/files.h"
 #include "resources/print_dialog.h"
 #include <gtest/gtest.h>
 #include <cstring>
