@@ -18,9 +18,7 @@
 #include "browser/start.h"
 #include "browser/thumb_cache.h"
 #include "files/files.h"
-#include "formats/jpeg.h"
-#include "formats/png.h"
-#include "formats/tiff.h"
+#include "formats/formats.h"
 #include "graphics/kavtrel.h"
 #include <windows.h>
 #include <psapi.h>

@@ -19,11 +19,7 @@
 #include "browser/viewer.h"
 #include "browser/window_hook.h"
 #include "files/files.h"
-#include "formats/jpeg.h"
-#include "formats/pdf.h"
-#include "formats/png.h"
-#include "formats/psd.h"
-#include "formats/tiff.h"
+#include "formats/formats.h"
 #include "graphics/kavtrel.h"
 #include <imm.h>
 #include <cstdlib>

@@ -17,7 +17,7 @@
 #include "browser/viewer.h"
 #include "browser/window_hook.h"
 #include "files/files.h"
-#include "formats/susie.h"
+#include "formats/formats.h"
 #include "graphics/kavtrel.h"
 #include <cstring>
 

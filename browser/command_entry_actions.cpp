@@ -14,7 +14,7 @@
 #include "browser/viewer.h"
 #include "browser/window_hook.h"
 #include "files/files.h"
-#include "formats/tiff.h"
+#include "formats/formats.h"
 #include "graphics/kavtrel.h"
 
 static browser_list_record& L = browser_list;

@@ -15,7 +15,7 @@
 #include "browser/paths.h"
 #include "files/files.h"
 #include "base/holders.h"
-#include "formats/jpeg.h"
+#include "formats/formats.h"
 #include "graphics/kavtrel.h"
 #include <cstdlib>
 #include <cstring>

@@ -9,7 +9,7 @@
 #include "browser/small_dialogs.h"
 #include "browser/paths.h"
 #include "files/files.h"
-#include "formats/twain.h"
+#include "formats/formats.h"
 
 namespace {
 int (*earlier_edit_in_list)(int, int, char*);

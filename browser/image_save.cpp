@@ -8,9 +8,7 @@
 #include "browser/browser_list.h"
 #include "browser/paths.h"
 #include "files/files.h"
-#include "formats/jpeg.h"
-#include "formats/png.h"
-#include "formats/tiff.h"
+#include "formats/formats.h"
 #include "graphics/kavtrel.h"
 #include <cstdio>
 

@@ -12,7 +12,7 @@
 #include "browser/viewer.h"
 #include "base/holders.h"
 #include "files/files.h"
-#include "formats/twain.h"
+#include "formats/formats.h"
 #include "graphics/kavtrel.h"
 #include <cstdio>
 

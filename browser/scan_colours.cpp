@@ -5,9 +5,7 @@
 #include "browser/browser_list.h"
 #include "browser/paths.h"
 #include "files/files.h"
-#include "formats/jpeg.h"
-#include "formats/png.h"
-#include "formats/tiff.h"
+#include "formats/formats.h"
 #include "graphics/kavtrel.h"
 
 // No scanner until the TWAIN acquisition plugs in.

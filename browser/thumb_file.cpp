@@ -5,7 +5,7 @@
 // checked against the file before anything is sized from it.
 #include "browser/thumb_cache.h"
 #include "files/files.h"
-#include "formats/jpeg.h"
+#include "formats/formats.h"
 #include "base/le_fields.h"
 #include <cstring>
 

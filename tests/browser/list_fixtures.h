@@ -9,8 +9,7 @@
 #include "browser/list_view.h"
 #include "browser/paths.h"
 #include "files/files.h"
-#include "formats/jpeg.h"
-#include "formats/png.h"
+#include "formats/formats.h"
 #include "graphics/kavtrel.h"
 #include "tests/support/bench.h"
 #include <objbase.h>

@@ -1,7 +1,7 @@
 // Lossless JPEG transforms: the quarter turns compared block by block on the
 // DCT coefficients, every transform code compared pixel-wise with our own
 // turn of the decoded source, the angle table, markers and the Exif size.
-#include "formats/jpeg.h"
+#include "formats/formats.h"
 #include "graphics/kavtrel.h"
 #include "tests/formats/jpeg_fixtures.h"
 #include "tests/support/bench.h"

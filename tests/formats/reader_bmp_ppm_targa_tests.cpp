@@ -1,7 +1,7 @@
 // The BMP, PPM/PGM and Targa readers behind ".gif" names, and the choice of
 // reader by the first byte: valid variants pixel by pixel, malformed ones
 // with their exact messages, and claimed sizes too large for the process.
-#include "formats/jpeg.h"
+#include "formats/formats.h"
 #include "graphics/kavtrel.h"
 #include "tests/formats/reader_fixtures.h"
 #include "tests/support/bench.h"

@@ -1,7 +1,6 @@
 // Row padding of loaded images: whatever path made the image, the bytes after
 // each row's pixels are zero, so no stale heap byte reaches a saved file.
-#include "formats/png.h"
-#include "formats/tiff.h"
+#include "formats/formats.h"
 #include "graphics/kavtrel.h"
 #include "tests/formats/reader_fixtures.h"
 #include "tests/formats/tiff_fixtures.h"

@@ -2,8 +2,7 @@
 // installed as "sane.ds": a picture in each bit depth saved as a new file,
 // the resolution rules, a source asking for its status, and cancel, failure
 // and close requests that end with nothing scanned and everything closed.
-#include "formats/png.h"
-#include "formats/twain.h"
+#include "formats/formats.h"
 #include "graphics/kavtrel.h"
 #include "tests/formats/pixel_fixtures.h"
 #include "tests/support/bench.h"

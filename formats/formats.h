@@ -1,0 +1,13 @@
+// The image formats library's interface: probe, load and save of JPEG (and
+// GIF), PNG, TIFF, PSD and PDF pages, the JPEG codec routines of the
+// thumbnail cache and lossless rotation, Susie image plug-ins and TWAIN
+// scanning. Other libraries include this header only; the pieces below are
+// the library's own.
+#pragma once
+#include "formats/jpeg.h"
+#include "formats/png.h"
+#include "formats/tiff.h"
+#include "formats/psd.h"
+#include "formats/pdf.h"
+#include "formats/susie.h"
+#include "formats/twain.h"
