@@ -4,6 +4,7 @@
 // unterminated output, missing archives).
 #include "tests/archiver/archiver_fixtures.h"
 #include "files/files.h"
+#include "files/internal.h"  // the kinds table, DLL loading and output line counts, used directly
 #include <gtest/gtest.h>
 
 using namespace archiver_test;

@@ -5,6 +5,7 @@
 // never revives the members of a stale archive.
 #include "tests/archiver/archiver_fixtures.h"
 #include "files/files.h"
+#include "files/internal.h"  // a file is isolated and put back directly
 #include <gtest/gtest.h>
 
 using namespace archiver_test;

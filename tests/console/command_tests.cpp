@@ -4,6 +4,7 @@
 // words and shortcuts.
 #include "console_fixture.h"
 #include "files/files.h"
+#include "files/internal.h"  // registry values the commands wrote are read back
 #include <objbase.h>
 #include <vector>
 

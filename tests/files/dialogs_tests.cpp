@@ -3,6 +3,7 @@
 // process, reads its title, folder, filter and owner, types a name and
 // presses a button.
 #include "files/files.h"
+#include "files/internal.h"  // a multiple selection is rewritten directly
 #include "graphics/kavtrel.h"
 #include "base/holders.h"
 #include "tests/support/bench.h"

@@ -2,6 +2,7 @@
 // moves across drives (C: is the prefix, D: the build tree), tree copies
 // that fail, and folders copied into themselves.
 #include "files/files.h"
+#include "files/internal.h"  // clear_tree is called directly
 #include "tests/files/log_capture.h"
 #include "tests/support/bench.h"
 #include <gtest/gtest.h>

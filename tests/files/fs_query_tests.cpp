@@ -2,6 +2,7 @@
 // and long paths, disk space past 4 GB, sizes past 4 GiB, the drive policy and
 // time round trips (the bench runs in Asia/Tokyo, without daylight saving).
 #include "files/files.h"
+#include "files/internal.h"  // disk space and the newest time below a folder, asked directly
 #include "base/holders.h"
 #include "tests/support/bench.h"
 #include <gtest/gtest.h>

@@ -2,6 +2,7 @@
 // prefix's registry, shortcuts through the shell-link object, special
 // folders and the search for the program's windows across processes.
 #include "files/files.h"
+#include "files/internal.h"  // registry values, default verbs and the title search callback, asked directly
 #include "graphics/kavtrel.h"
 #include "base/cptext.h"
 #include "tests/support/bench.h"
