@@ -4,6 +4,7 @@
 // pixel-size tags follow the new size.
 #include "base/holders.h"
 #include "formats/jpeg.h"
+#include "formats/internal.h"
 #include "graphics/kavtrel.h"
 #include <cstring>
 #include <jpeglib.h>

@@ -2,6 +2,7 @@
 // is given), the encoder from 24-bit blue-green-red rows, and the save hook.
 #include "base/holders.h"
 #include "formats/jpeg.h"
+#include "formats/internal.h"
 #include "graphics/kavtrel.h"
 #include <jpeglib.h>
 #include <jerror.h>

@@ -2,6 +2,7 @@
 // DCT coefficients, every transform code compared pixel-wise with our own
 // turn of the decoded source, the angle table, markers and the Exif size.
 #include "formats/formats.h"
+#include "formats/internal.h"  // transforms by code, called directly
 #include "graphics/kavtrel.h"
 #include "tests/formats/jpeg_fixtures.h"
 #include "tests/support/bench.h"

@@ -2,6 +2,7 @@
 // colour modes, raw and PackBits data, and malformed files that must neither
 // crash nor read outside their buffers.
 #include "formats/formats.h"
+#include "formats/internal.h"  // header bytes are checked directly
 #include "graphics/kavtrel.h"
 #include "tests/support/bench.h"
 #include <gtest/gtest.h>

@@ -2,6 +2,7 @@
 // reader by the first byte: valid variants pixel by pixel, malformed ones
 // with their exact messages, and claimed sizes too large for the process.
 #include "formats/formats.h"
+#include "formats/internal.h"  // the readers of GIF-named files, called directly
 #include "graphics/kavtrel.h"
 #include "tests/formats/reader_fixtures.h"
 #include "tests/support/bench.h"

@@ -2,6 +2,7 @@
 // extension, pictures equal to the program's own pixmap reader's, bad files,
 // faulty plug-ins, the description list, and where plug-ins are loaded from.
 #include "formats/formats.h"
+#include "formats/internal.h"  // the plug-in table and extension matching, checked directly
 #include "graphics/kavtrel.h"
 #include "tests/formats/susie_fixtures.h"
 #include <gtest/gtest.h>

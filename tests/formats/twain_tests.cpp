@@ -3,6 +3,7 @@
 // the resolution rules, a source asking for its status, and cancel, failure
 // and close requests that end with nothing scanned and everything closed.
 #include "formats/formats.h"
+#include "formats/internal.h"  // the TWAIN session and the source manager name, read and set directly
 #include "graphics/kavtrel.h"
 #include "tests/formats/pixel_fixtures.h"
 #include "tests/support/bench.h"
