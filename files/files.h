@@ -2,7 +2,8 @@
 // the file system, logged file operations and tree walks, the archiver-DLL
 // wrappers, file types and associations, shell runs and shortcuts, special
 // folders, the common dialogs and finding windows by title. Other libraries
-// include this header only; the pieces below are the library's own.
+// include this header, never the pieces it gathers; files/internal.h is the
+// library's own.
 #pragma once
 #include "files/strings.h"
 #include "files/fs_query.h"
