@@ -37,8 +37,7 @@ enum jpeg_transform_code {
 };
 // k clockwise quarter turns (1 to 3).
 int transform_jpeg_file(FILE* source, int k, FILE* destination);
-// Any of the eight transform codes (the others have no caller in the program
-// yet); 1 written, 0 failed.
+// Any of the eight transform codes; 1 written, 0 failed.
 int transform_jpeg_file_by_code(FILE* source, int code, FILE* destination);
 
 // ---- Readers for GIF-named files (BMP, PPM/PGM, GIF, Targa by the first byte) ----
