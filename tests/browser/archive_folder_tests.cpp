@@ -10,6 +10,7 @@
 #include "browser/op_hooks.h"
 #include "files/strings.h"
 #include "tests/browser/archive_fixtures.h"
+#include "tests/browser/dialog_player.h"
 #include <gtest/gtest.h>
 
 using namespace archive_folder_test;
@@ -439,4 +440,61 @@ TEST(ArchiveCommands, TheDispatcherPacksAndExtractsTheEntry)
     browser_command(zip, nullptr, WM_COMMAND, 155, 0);
     EXPECT_EQ(bench::read_file(dir.file("box\\a.txt")), "alpha");
     SetCurrentDirectoryA(bench::exe_folder().c_str());
+}
+
+// Command 105 through the dispatcher: dialog 214 keeps a password with a
+// blank out without a word, and a confirmation that differs says so and
+// empties both fields; only a password typed twice alike is set.
+TEST(ArchiveCommands, PasswordDialogRefusesBlanksAndMismatches)
+{
+    prepare();
+    bench::scratch_dir dir;
+    std::string archive = copy_fixture(dir, "deep.zip");
+    password_ring = {};
+    list_fixture::browser_page page(800, 600);
+    scoped_restore<command_hook_table> keep_commands(command_hooks);
+    scoped_restore<browser_ui_hook_table> keep_ui(browser_ui_hooks);
+    install_command_hooks();
+    ASSERT_EQ(open_archive_as_folder(archive.c_str()), 1);
+    in_work_folder inside;
+    ASSERT_TRUE(change_folder(archive_work.folder));
+    load_folder(nullptr, 0, 0, nullptr, 0);
+    ASSERT_GE(browser_list.count, 1);
+    struct attempt {
+        const char* first;
+        const char* again;
+        size_t boxes;  // the mismatch message
+        bool emptied;  // both fields emptied
+    } attempts[] = {
+        {"表 ソ", "表 ソ", 0, false},
+        {" ", " ", 0, false},
+        {"能登", "能登x", 1, true},
+    };
+    bench::message_boxes.clear();
+    std::vector<std::string> seen;
+    dialog_player::arm([&](HWND d) {
+        for (const attempt& a : attempts) {
+            size_t before = bench::message_boxes.size();
+            dialog_player::type(d, 1000, a.first);
+            dialog_player::type(d, 1002, a.again);
+            dialog_player::click(d, IDOK);
+            EXPECT_TRUE(IsWindowVisible(d)) << a.first;
+            EXPECT_EQ(bench::message_boxes.size() - before, a.boxes) << a.first;
+            std::string left = dialog_player::text_of(d, 1000) + "|" + dialog_player::text_of(d, 1002);
+            EXPECT_EQ(left == "|", a.emptied) << a.first << ": " << left;
+        }
+        dialog_player::type(d, 1000, "表7");
+        dialog_player::type(d, 1002, "表7");
+        dialog_player::click(d, IDOK);
+    });
+    browser_command(0, nullptr, WM_COMMAND, 105, 0);
+    ASSERT_EQ(bench::message_boxes.size(), 1u);
+    EXPECT_EQ(bench::message_boxes[0].text, "パスワードが違います．再入力してください．");
+    EXPECT_EQ(bench::message_boxes[0].title, "警告");
+    ASSERT_NE(password_lookup(archive.c_str()), nullptr);
+    EXPECT_STREQ(password_lookup(archive.c_str()), "表7");
+    EXPECT_EQ(open_archiver_for(archive.c_str())->is_encrypted(archive.c_str()), 1);
+    SetCurrentDirectoryA(dir.path());
+    leave_archive_folder(archive.c_str());
+    password_ring = {};
 }
