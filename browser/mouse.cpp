@@ -111,8 +111,8 @@ static void button_click(HWND window, int n)
         browser_app_hooks.open_viewer(L.first_row * L.columns, 0, 0);
     else if (m == 0)
         SendMessageA(window, WM_COMMAND, CM_FULL_SIZE + k, 0);
-    else if (m == 1 && k - 1 < 30)
-        browser_op_hooks.viewer_set_zoom(1 << (k - 1));
+    else if (m == 1 && k <= 4)  // the strip's zoom steps /1, /2, /4, /8
+        SendMessageA(window, WM_COMMAND, CM_ZOOM_BASE + (1 << (k - 1)), 0);
 }
 
 int on_toolbar_click(HWND window, LPARAM position, WPARAM flags)

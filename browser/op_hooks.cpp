@@ -22,8 +22,6 @@ int no_editor(int, int, char*) { return 0; }
 const char* no_archive_kind(int) { return nullptr; }
 int no_window(const char*) { return 0; }
 void no_step(int, int) {}
-void no_zoom(int) {}
-void no_key(int) {}
 int default_interval() { return 30; }
 }  // namespace
 
@@ -47,7 +45,6 @@ browser_op_hook_table browser_op_hooks = {
     no_window,
     no_step,
     no_step,
-    no_zoom,
     nothing,
     default_interval,
     zero,
@@ -55,5 +52,4 @@ browser_op_hook_table browser_op_hooks = {
     nothing,
     no_archive_kind,
     open_with_association,
-    no_key,
 };

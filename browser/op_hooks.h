@@ -61,7 +61,6 @@ struct browser_op_hook_table {
     // and slide show (direction, selected).
     void (*viewer_step)(int direction, int selected);
     void (*slide_show)(int direction, int selected);
-    void (*viewer_set_zoom)(int divisor);
     // The viewer's status line and the window title.
     void (*viewer_status)();
     // The slide interval in tenths of a second and the repeat flag.
@@ -74,8 +73,6 @@ struct browser_op_hook_table {
     const char* (*archive_extension)(int command);
     // Opening a path with its associated program (behind a seam: tests launch nothing).
     int (*open_with)(const char* path, int verb);
-    // Keys the scroll view handles while it is open.
-    void (*scroll_view_key)(int key);
 };
 extern browser_op_hook_table browser_op_hooks;
 

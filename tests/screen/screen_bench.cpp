@@ -463,6 +463,19 @@ void zote_session::key(WORD vk, std::initializer_list<WORD> held)
     for (WORD k : held) send(key_input(k, false));
 }
 
+void zote_session::tap(WORD vk)
+{
+    DWORD owner = 0;
+    GetWindowThreadProcessId(GetForegroundWindow(), &owner);
+    if (owner != pid_) {
+        SetForegroundWindow(frame_);
+        EXPECT_TRUE(settle());
+    }
+    INPUT both[2] = {key_input(vk, true), key_input(vk, false)};
+    SendInput(2, both, sizeof both[0]);
+    EXPECT_TRUE(settle()) << "after the key " << vk;
+}
+
 void zote_session::move_to(POINT client)
 {
     POINT p = client, now;

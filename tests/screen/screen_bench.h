@@ -109,6 +109,9 @@ public:
     // modifiers held (VK_CONTROL, VK_SHIFT, VK_MENU), the pointer on a point
     // of the page's client area, clicks there.
     void key(WORD vk, std::initializer_list<WORD> held = {});
+    // A key pressed and released in one go, for keys whose handler runs as
+    // long as the key is held (the release ends it): then settle().
+    void tap(WORD vk);
     void move_to(POINT client);
     void click(POINT client, std::initializer_list<WORD> held = {});
     void double_click(POINT client);
