@@ -13,6 +13,7 @@
 #include "browser/op_hooks.h"
 #include "browser/paths.h"
 #include "browser/selection.h"
+#include "browser/start.h"
 #include "browser/window_hook.h"
 #include "files/strings.h"
 #include "graphics/kavtrel.h"
@@ -134,7 +135,7 @@ int on_toolbar_click(HWND window, LPARAM position, WPARAM flags)
         return 1;
     case BAR_TREE_SWITCH:
         if (ctrl)
-            browser_op_hooks.open_new_window(current_folder.folder);
+            open_folder_on_ctrl_release(current_folder.folder);
         else if (mode() == 0)
             confirm_expand_all(-1, 1);
         return 1;
@@ -262,7 +263,7 @@ static bool ends_with_ci(const char* name, const char* tail)
 static void open_script_window(int index)
 {
     char path[PATH_BUF];
-    if (entry_full_path(index, path)) browser_op_hooks.open_new_window(path);
+    if (entry_full_path(index, path)) open_new_window_for_path(path);
 }
 
 static void list_double_click(HWND window, WPARAM flags, LPARAM position)

@@ -7,6 +7,7 @@
 #include "browser/list_view.h"
 #include "browser/op_hooks.h"
 #include "browser/paths.h"
+#include "browser/start.h"
 #include "files/dialogs.h"
 #include "files/special_folders.h"
 #include "files/strings.h"
@@ -41,7 +42,7 @@ void confirm_expand_all(int requested, int ask)
 static void go_to(WPARAM flags, const char* target)
 {
     if (flags & MK_CONTROL) {
-        browser_op_hooks.open_new_window(target);
+        open_folder_on_ctrl_release(target);
         return;
     }
     browser_app_hooks.history_push(current_folder.folder);

@@ -20,7 +20,6 @@ int none_at(int) { return 0; }
 int full_path_only(const char* path, int, char* out) { return full_path(out, PATH_BUF, path) != nullptr; }
 int no_editor(int, int, char*) { return 0; }
 const char* no_archive_kind(int) { return nullptr; }
-int no_window(const char*) { return 0; }
 void no_step(int, int) {}
 int default_interval() { return 30; }
 }  // namespace
@@ -42,7 +41,6 @@ browser_op_hook_table browser_op_hooks = {
     full_path_only,
     no_editor,
     none_at,
-    no_window,
     no_step,
     no_step,
     nothing,

@@ -55,8 +55,6 @@ struct browser_op_hook_table {
     // editor over entry index. 1 when confirmed or saved.
     int (*rename_in_list)(int index, int mode, char* new_path);  // new_path: 260 bytes
     int (*edit_text)(int index);
-    // A new browser window on a path; a script window on a ".a.txt" file.
-    int (*open_new_window)(const char* path);
     // The viewer's single click step (-1 back, 1 forward; selected: marked only)
     // and slide show (direction, selected).
     void (*viewer_step)(int direction, int selected);
