@@ -136,15 +136,6 @@ static int no_version_texts(int, int, char* out)
     return 0;
 }
 
-// Until the file clipboard's question is here: a plain yes/no/cancel box.
-static int ask_overwrite_box(const char* path, const char* kind, const char* verb)
-{
-    char text[PATH_BUF + 128];
-    text_format_cut(text, sizeof text, "%s\n\n同じ名前の%sがあります．上書きして%sしますか？", path, kind, verb);
-    HWND child = _page_hwnd(browser_list.page);
-    return kavtrel_message_box(child ? GetParent(child) : nullptr, text, "ZOTE", MB_YESNOCANCEL);
-}
-
 command_hook_table command_hooks = {
     missing_new_entry,
     missing_expand_all,
@@ -178,7 +169,6 @@ command_hook_table command_hooks = {
     missing_cache_dialog,
     no_version_texts,
     quiet_no,
-    ask_overwrite_box,
 };
 
 static int on_init_menu_popup(HWND window, UINT, WPARAM wparam, LPARAM lparam)

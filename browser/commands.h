@@ -77,9 +77,6 @@ struct command_hook_table {
     int (*cache_dialog)(int id, int index, char* name);            // 135: 1 when confirmed
     int (*version_texts)(int id, int index, char* name);           // 131: the archivers' version text into name
     int (*prefixes_on)(int id, int index, char* name);             // 1 while number prefixes are added to the names
-    // The question for an existing destination (kind "ファイル", verb "ｺﾋﾟｰ"):
-    // IDYES over it, IDNO under a unique name, IDCANCEL skip.
-    int (*ask_overwrite)(const char* path, const char* kind, const char* verb);
 };
 extern command_hook_table command_hooks;
 

@@ -9,6 +9,7 @@
 #include "browser/op_hooks.h"
 #include "browser/paths.h"
 #include "files/special_folders.h"
+#include "tests/browser/paste_fixtures.h"
 #include "tests/browser/viewer_fixtures.h"
 #include <gtest/gtest.h>
 #include <commctrl.h>
@@ -389,17 +390,17 @@ TEST(Commands, RotationInTheViewerReopensByName)
     SetCurrentDirectoryA(p.dir.path());
 }
 
-// Send-to: a folder target copies with the overwrite question; a target that
-// is gone ends the command with the window no longer busy.
+// Send-to: a folder target copies with the overwrite question (dialog
+// "上書きの確認", whose "全て" answers for the rest of the command); a target
+// that is gone ends the command with the window no longer busy.
 TEST(SendTo, FolderTargetAndMissingTarget)
 {
     command_page p;
     char send_to[MAX_PATH];
     ASSERT_TRUE(get_special_folder("SendTo", send_to));
     CreateDirectoryA(send_to, nullptr);
-    std::string target = std::string(send_to) + "\\zz target";
+    std::string target = std::string(send_to) + "\\zz 送る表";
     CreateDirectoryA(target.c_str(), nullptr);
-    bench::write_file(target + "\\a.png", "old");
     bench::write_file(std::string(send_to) + "\\hidden.mapimail", "");
     HMENU popup = CreatePopupMenu();
     int n = fill_send_to_menu(popup);
@@ -408,30 +409,47 @@ TEST(SendTo, FolderTargetAndMissingTarget)
         char t[MAX_PATH];
         GetMenuStringA(popup, i, t, sizeof t, MF_BYPOSITION);
         EXPECT_STRNE(t, "hidden");
-        if (std::string(t) == "zz target") id = GetMenuItemID(popup, i);
+        if (std::string(t) == "zz 送る表") id = GetMenuItemID(popup, i);
     }
     DestroyMenu(popup);
     ASSERT_NE(id, 0);
     p.select(1);
+    p.select(2);
+    using paste_fixture::answer;
     struct {
-        int answer;
-        std::string a_bytes;
-        bool unique;
-    } cases[] = {{IDCANCEL, "old", false}, {IDNO, "old", true}, {IDYES, "", false}};
+        const char* what;
+        std::vector<answer> answers;
+        int asked;
+        bool replaced;  // a.png and b.png hold the picture
+        bool unique;    // a0.png and b0.png were made
+    } cases[] = {
+        {"cancel each", {{IDCANCEL, false}, {IDCANCEL, false}}, 2, false, false},
+        {"no to all", {{4, true}}, 1, false, true},
+        {"yes to all", {{1, true}}, 1, true, false},
+        {"no, then yes", {{4, false}, {1, false}}, 2, false, false},
+    };
     for (auto& c : cases) {
-        bench::install_message_box_seam(c.answer);
-        bench::message_boxes.clear();
-        DeleteFileA((target + "\\a0.png").c_str());
-        DeleteFileA((target + "\\b.png").c_str());
-        EXPECT_EQ(run_send_to(id, "a.png"), 1);
-        EXPECT_EQ(bench::message_boxes.size(), 1u);
-        std::string a = bench::read_file(target + "\\a.png");
-        if (c.a_bytes.empty())
-            EXPECT_GT(a.size(), 3u);
-        else
-            EXPECT_EQ(a, c.a_bytes);
-        EXPECT_EQ(GetFileAttributesA((target + "\\a0.png").c_str()) != INVALID_FILE_ATTRIBUTES, c.unique);
-        EXPECT_NE(GetFileAttributesA((target + "\\b.png").c_str()), INVALID_FILE_ATTRIBUTES);  // the selection
+        SCOPED_TRACE(c.what);
+        for (const char* name : {"a.png", "b.png"}) bench::write_file(target + "\\" + name, "old");
+        for (const char* name : {"a0.png", "b0.png", "c.png"}) DeleteFileA((target + "\\" + name).c_str());
+        {
+            paste_fixture::dialog_robot robot(c.answers);
+            p.command(id, 0);
+            EXPECT_EQ(robot.answered(), c.asked);
+        }
+        auto exists = [&](const char* name) {
+            return GetFileAttributesA((target + "\\" + name).c_str()) != INVALID_FILE_ATTRIBUTES;
+        };
+        EXPECT_EQ(bench::read_file(target + "\\a.png") != "old", c.replaced);
+        if (std::string(c.what) != "no, then yes") {
+            EXPECT_EQ(bench::read_file(target + "\\b.png") != "old", c.replaced);
+            EXPECT_EQ(exists("a0.png"), c.unique);
+            EXPECT_EQ(exists("b0.png"), c.unique);
+        } else {
+            EXPECT_TRUE(exists("a0.png"));
+            EXPECT_NE(bench::read_file(target + "\\b.png"), "old");
+        }
+        EXPECT_TRUE(exists("c.png"));  // no question: it was not there
         EXPECT_EQ(busy_state.counter, 0);
     }
     bench::remove_tree(target);
