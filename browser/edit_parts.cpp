@@ -99,7 +99,6 @@ void install_edit_parts()
     scan_hooks.acquire = acquire_from_scanner;
     browser_op_hook_table& o = browser_op_hooks;
     o.rename_in_list = rename_in_list;
-    o.edit_text = edit_text_command;
     o.add_number_prefix = add_prefix;
     o.renumber = renumber;
     o.number_order = number_order_on;

@@ -40,7 +40,6 @@ browser_op_hook_table browser_op_hooks = {
     none_at,
     full_path_only,
     no_editor,
-    none_at,
     no_step,
     no_step,
     nothing,

@@ -51,10 +51,8 @@ struct browser_op_hook_table {
     // The path to list on the clipboard for a list entry (out 260 bytes);
     // entries inside an archive folder are staged first. Default: the full path.
     int (*stage_for_clipboard)(const char* path, int cut, char* out);
-    // In-list editors: the rename (mode 2 for a new entry) and the small-text
-    // editor over entry index. 1 when confirmed or saved.
+    // The in-list rename over entry index (mode 2 for a new entry): 1 when confirmed.
     int (*rename_in_list)(int index, int mode, char* new_path);  // new_path: 260 bytes
-    int (*edit_text)(int index);
     // The viewer's single click step (-1 back, 1 forward; selected: marked only)
     // and slide show (direction, selected).
     void (*viewer_step)(int direction, int selected);

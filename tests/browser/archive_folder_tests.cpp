@@ -4,6 +4,7 @@
 // an encrypted one asks and remembers; two instances keep separate folders.
 #include "browser/arccache.h"
 #include "browser/commands.h"
+#include "browser/inplace_edit.h"
 #include "browser/window_hook.h"
 #include "browser/app_hooks.h"
 #include "browser/list_hooks.h"
@@ -497,4 +498,69 @@ TEST(ArchiveCommands, PasswordDialogRefusesBlanksAndMismatches)
     SetCurrentDirectoryA(dir.path());
     leave_archive_folder(archive.c_str());
     password_ring = {};
+}
+
+// Commands 282 (edit a text file) and 281 (make the comment file of a
+// picture and edit it) inside an archive folder: the editor opens over the
+// cell, and what is typed with Ctrl+Enter is in the archive when it is
+// opened again.
+namespace {
+const char* typed_text;
+void type_and_commit(HWND edit)
+{
+    SendMessageA(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(typed_text));
+    PostMessageA(edit, WM_CHAR, 10, 0);  // Ctrl+Enter
+}
+}  // namespace
+
+TEST(ArchiveFolder, TextEditedInTheListIsWrittenBack)
+{
+    prepare();
+    bench::scratch_dir dir;
+    list_fixture::browser_page page(800, 600);
+    scoped_restore<command_hook_table> keep_commands(command_hooks);
+    scoped_restore<browser_ui_hook_table> keep_ui(browser_ui_hooks);
+    scoped_restore<browser_op_hook_table> keep_ops(browser_op_hooks);
+    scoped_restore<browser_list_hook_table> keep_list(browser_list_hooks);
+    scoped_restore<browser_path_hook_table> keep_paths(browser_path_hooks);
+    scoped_restore<inplace_edit_hook_table> keep_editor(inplace_edit_hooks);
+    scoped_restore<app_hook_table> keep_app(app_hooks);
+    install_command_hooks();
+    install_archive_folder_hooks();
+    app_hooks.window_hook = app_wndproc_hook;
+    inplace_edit_hooks.shown = type_and_commit;
+    HWND frame = GetParent(_page_hwnd(1));
+    ShowWindow(frame, SW_SHOW);
+    SetForegroundWindow(frame);
+    for (DWORD until = GetTickCount() + 10000; GetForegroundWindow() != frame && GetTickCount() < until;)
+        bench::pump_for(50);
+    bench::pump_for(50);
+    struct {
+        int command;
+        const char* entry;   // the entry the command is given
+        const char* member;  // the text file edited
+        const char* text;
+    } cases[] = {
+        {282, "n.txt", "n.txt", "表ソ能\r\nnotes"},
+        {281, "p1.bmp", "p1.txt", "コメント表"},
+    };
+    std::string archive = copy_fixture(dir, "images.zip");
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.member);
+        ASSERT_EQ(open_archive_as_folder(archive.c_str()), 1);
+        ASSERT_TRUE(change_folder(archive_work.folder));
+        load_folder(nullptr, 0, 0, nullptr, 0);
+        int index = -1;
+        for (int i = 0; i < browser_list.count; i++)
+            if (strcmp(file_name_of(browser_list.names[i]), c.entry) == 0) index = i;
+        ASSERT_GE(index, 0);
+        typed_text = c.text;
+        browser_command(index, _page_hwnd(1), WM_COMMAND, c.command, 0);
+        SetCurrentDirectoryA(dir.path());
+        leave_archive_folder(archive.c_str());
+        ASSERT_EQ(open_archive_as_folder(archive.c_str()), 1);
+        EXPECT_EQ(bench::read_file(std::string(archive_work.folder) + "\\" + c.member), c.text);
+        leave_archive_folder(archive.c_str());
+    }
+    SetCurrentDirectoryA(dir.path());
 }
