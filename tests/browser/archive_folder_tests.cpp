@@ -4,6 +4,9 @@
 // an encrypted one asks and remembers; two instances keep separate folders.
 #include "browser/arccache.h"
 #include "browser/commands.h"
+#include "browser/history.h"
+#include "browser/keys.h"
+#include "browser/paths.h"
 #include "browser/inplace_edit.h"
 #include "browser/window_hook.h"
 #include "browser/app_hooks.h"
@@ -13,6 +16,7 @@
 #include "tests/browser/archive_fixtures.h"
 #include "tests/browser/dialog_player.h"
 #include <gtest/gtest.h>
+#include <algorithm>
 
 using namespace archive_folder_test;
 
@@ -563,4 +567,54 @@ TEST(ArchiveFolder, TextEditedInTheListIsWrittenBack)
         leave_archive_folder(archive.c_str());
     }
     SetCurrentDirectoryA(dir.path());
+}
+
+// BackSpace at the top of an archive folder goes to the folder that holds the
+// archive, and the history keeps the archive's own path, never the work folder.
+TEST(ArchiveFolder, BackSpaceLeavesToTheArchivesFolder)
+{
+    prepare();
+    bench::scratch_dir dir;
+    CreateDirectoryA(dir.file("外表").c_str(), nullptr);
+    std::string archive = dir.file("外表\\images.zip");
+    CopyFileA(fixture("images.zip").c_str(), archive.c_str(), FALSE);
+    list_fixture::browser_page page(800, 600);
+    scoped_restore<command_hook_table> keep_commands(command_hooks);
+    scoped_restore<browser_ui_hook_table> keep_ui(browser_ui_hooks);
+    scoped_restore<browser_op_hook_table> keep_ops(browser_op_hooks);
+    scoped_restore<browser_app_hook_table> keep_app_hooks(browser_app_hooks);
+    scoped_restore<browser_list_hook_table> keep_list(browser_list_hooks);
+    scoped_restore<browser_path_hook_table> keep_paths(browser_path_hooks);
+    scoped_restore<app_hook_table> keep_app(app_hooks);
+    scoped_restore<history_state> keep_history(browser_history);
+    browser_history = {};
+    install_key_hooks();
+    install_command_hooks();
+    install_archive_folder_hooks();
+    app_hooks.window_hook = app_wndproc_hook;
+    browser_app_hooks.history_push = [](const char*) { history_push(0, 0); };
+    browser_app_hooks.history_push_entered = history_push_entered;
+    auto paths_kept = [] {
+        std::vector<std::string> out;
+        for (const history_entry& e : browser_history.block.entries)
+            if (e.path[0]) out.push_back(e.path);
+        return out;
+    };
+    ASSERT_TRUE(change_folder(dir.file("外表").c_str()));
+    load_folder(nullptr, 0, 0, nullptr, 0);
+    // Into the archive as a double click enters it.
+    history_push(0, 0);
+    ASSERT_TRUE(change_folder(archive.c_str()));
+    history_push_entered();
+    load_folder(nullptr, 0, 0, nullptr, 0);
+    ASSERT_TRUE(in_archive_folder());
+    SendMessageA(_page_hwnd(1), WM_KEYDOWN, VK_BACK, 0);
+    cache_current_dir();
+    EXPECT_EQ(same_folder(current_folder.folder, dir.file("外表").c_str()), 0) << current_folder.folder;
+    std::vector<std::string> kept = paths_kept();
+    EXPECT_NE(std::find(kept.begin(), kept.end(), archive), kept.end());
+    for (const std::string& p : kept)
+        EXPECT_EQ(p.find(archive_work.instance_folder), std::string::npos) << "a work folder kept: " << p;
+    SetCurrentDirectoryA(dir.path());
+    leave_archive_folder(archive.c_str());
 }
