@@ -31,7 +31,7 @@ void toolbar_kind_at(int x, int y, toolbar_hit* out)
     } else if (hit_last_component(hit)) {
         *out = {BAR_TREE_SWITCH, 0};
     } else if (!current_folder.drive_list) {
-        if (int segment = hit_path_component(hit)) *out = {BAR_PATH_SEGMENT, segment};
+        if (hit_path_component(hit)) *out = {BAR_PATH_SEGMENT, hit_test_toolbar(hit)};
     }
 }
 

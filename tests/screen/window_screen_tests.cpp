@@ -70,3 +70,25 @@ TEST(NewWindow, CtrlClickOnTheToolbarOpensTheFolderInANewWindow)
         EXPECT_TRUE(screen::ends_with(z.title(), "/窓表ソ/ 2画像 1/1頁 - ZOTE1.67")) << c.what << ": " << z.title();
     }
 }
+
+// Below the documents folder the path line starts after that folder's own
+// path: a click on its first button opens the folder it names.
+TEST(Toolbar, PathButtonBelowTheDocumentsOpensTheFolderShown)
+{
+    char documents[MAX_PATH];
+    ASSERT_EQ(SHGetFolderPathA(nullptr, CSIDL_PERSONAL, nullptr, 0, documents), S_OK);
+    std::string top = std::string(documents) + "\\道具表ソ", inner = top + "\\2020能";
+    CreateDirectoryA(top.c_str(), nullptr);
+    screen::write_pictures(inner, 0, 2);
+    {
+        screen::zote_session z(inner);
+        ASSERT_TRUE(z.running());
+        EXPECT_TRUE(screen::ends_with(z.title(), "/道具表ソ/2020能/ 2画像 1/1頁 - ZOTE1.67")) << z.title();
+        int first = screen::first_path_button(z.capture());
+        ASSERT_GT(first, 0);
+        z.click({first + 3, 10});
+        EXPECT_TRUE(screen::ends_with(z.title(), "/" + last_component(documents) + "/道具表ソ/ 1画像 1/1頁 - ZOTE1.67"))
+            << z.title();
+    }
+    bench::remove_tree(top);
+}
