@@ -293,9 +293,9 @@ COMMAND_ACTION(act_dissolve_folder)
 
 COMMAND_ACTION(act_rename_to_first)
 {
-    char name[PATH_BUF] = "";
-    if (!command_hooks.rename_to_first(c.id, c.index, name)) return;
-    reload_on_name(name[0] ? name : nullptr);
+    char path[PATH_BUF], name[PATH_BUF] = "";
+    if (!entry_full_path(c.index, path) || !rename_folder_to_first_file(path, name)) return;
+    reload_on_name(name);
     pack_archive_again();
 }
 

@@ -1,7 +1,6 @@
 // The dispatcher's slots filled with the parts that are built: the entry
 // operations, the selection marks and the file clipboard; and the entry and
-// folder menus the right button asks for. Slots of parts still missing keep
-// their defaults (commands.cpp).
+// folder menus the right button asks for.
 #include "browser/commands.h"
 #include "browser/app_hooks.h"
 #include "browser/archive_folder.h"

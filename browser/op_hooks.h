@@ -1,8 +1,7 @@
 // What the keys, the mouse, the selection, the file clipboard and the entry
-// operations ask of browser parts that are not built yet: the history's
+// operations ask of the browser parts that start-up plugs in: the history's
 // record of a selection, the toolbar's hit tests, the menus, number prefixes,
-// archives opened as folders, the in-list editors, new windows and the
-// viewer's steps. Each slot has a harmless default (in op_hooks.cpp) that
+// archives opened as folders, the in-list rename and the viewer's steps. Each slot has a harmless default (in op_hooks.cpp) that
 // does nothing or the least that keeps the browser usable; a part plugs in by
 // filling its slot.
 #pragma once

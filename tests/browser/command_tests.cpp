@@ -9,6 +9,7 @@
 #include "browser/op_hooks.h"
 #include "browser/paths.h"
 #include "files/special_folders.h"
+#include "formats/twain.h"
 #include "tests/browser/paste_fixtures.h"
 #include "tests/browser/viewer_fixtures.h"
 #include <gtest/gtest.h>
@@ -204,8 +205,8 @@ TEST(Menus, EveryChordShownIsAnAccelerator)
 TEST(Commands, MissingPartsAreReachedThroughTheirHooks)
 {
     command_page p;
-    const int hooked[] = {240, 245, 246, 370, 127, 129, 130, 126, 128, 300, 301, 120, 121, 122, 162, 335, 311, 315,
-                          236, 295, 105, 155, 156, 151, 154, 112, 110, 190, 195, 330, 331, 332, 282, 340, 349, 135};
+    const int hooked[] = {240, 245, 246, 370, 127, 129, 130, 126, 128, 300, 301, 120, 121, 122, 162, 335, 311,
+                          236, 295, 105, 155, 156, 151, 154, 112, 110, 190, 195, 330, 331, 332, 340, 349, 135};
     for (int id : hooked) {
         p.select(0);  // a reload by the command before cleared the marks
         p.select(1);
@@ -215,15 +216,21 @@ TEST(Commands, MissingPartsAreReachedThroughTheirHooks)
     }
 }
 
-// A default says plainly in the status line what is missing.
-TEST(Commands, DefaultHookSaysWhatIsMissing)
+// The program's start-up fills every slot of the dispatcher with a part;
+// only the clipboard's release, which the paste does itself, keeps its
+// default.
+TEST(Commands, StartUpFillsEverySlot)
 {
-    command_hook_table defaults = command_hooks;
-    command_page p;
-    command_hooks = defaults;
-    p.select(0);
-    p.command(126);
-    EXPECT_EQ(p.status(), "ファイルのコピーはまだ使えません．");
+    const command_hook_table defaults = command_hooks;
+    scoped_restore<command_hook_table> keep(command_hooks);
+    install_command_hooks();
+    typedef int (*slot)(int, int, char*);
+    const slot* before = &defaults.new_entry;
+    const slot* after = &command_hooks.new_entry;
+    const int count = int(&command_hooks.prefixes_on - &command_hooks.new_entry) + 1;
+    const int release = int(&command_hooks.clipboard_release - &command_hooks.new_entry);
+    for (int i = 0; i < count; i++)
+        if (i != release) EXPECT_NE(before[i], after[i]) << "slot " << i << " keeps its default";
 }
 
 // Navigation commands stay out of full screen, display commands out of the
@@ -483,4 +490,67 @@ TEST(Commands, BuiltPartsAreWired)
     EXPECT_EQ(browser_list.selected_count, 0);
     p.command(162, 2);
     EXPECT_EQ(browser_list.marks[2], 1);
+}
+
+// Command 315 renames a folder after the first file it lists (without its
+// extension); a name already taken leaves everything as it was.
+TEST(Commands, FolderRenamedAfterItsFirstFile)
+{
+    struct {
+        const char* what;
+        bool taken;  // a folder of the new name exists already
+        const char* expected;
+    } cases[] = {
+        {"free name", false, "01ソ"},
+        {"name taken", true, "束ね表"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        command_page p;
+        CreateDirectoryA(p.dir.file("束ね表").c_str(), nullptr);
+        for (const char* n : {"束ね表\\02能.png", "束ね表\\01ソ.png"})
+            viewer_fixture::write_colour_png(p.dir.file(n), 40, 30, RGB(9, 9, 9));
+        if (c.taken) CreateDirectoryA(p.dir.file("01ソ").c_str(), nullptr);
+        p.open(p.dir.path());
+        auto folder_entry = [](const std::string& name) {
+            for (int i = 0; i < browser_list.count; i++)
+                if (strncmp(browser_list.names[i], name.c_str(), name.size()) == 0) return i;
+            return -1;
+        };
+        int folder = folder_entry("束ね表");
+        ASSERT_GE(folder, 0);
+        p.command(315, folder);
+        EXPECT_NE(GetFileAttributesA(p.dir.file(std::string(c.expected) + "\\01ソ.png").c_str()),
+                  INVALID_FILE_ATTRIBUTES);
+        EXPECT_EQ(GetFileAttributesA(p.dir.file("束ね表").c_str()) != INVALID_FILE_ATTRIBUTES, c.taken);
+        EXPECT_GE(folder_entry(c.expected), 0);
+    }
+}
+
+// Command 195 lets the user choose the scanner's source in the source
+// manager's own dialog (answered here with its first source).
+namespace {
+HHOOK source_choice_hook;
+LRESULT CALLBACK choose_first_source(int code, WPARAM wparam, LPARAM lparam)
+{
+    if (code == HCBT_ACTIVATE) PostMessageA((HWND)wparam, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+    return CallNextHookEx(source_choice_hook, code, wparam, lparam);
+}
+}  // namespace
+
+TEST(Commands, ScannerSourceChoice)
+{
+    char windows[MAX_PATH];
+    GetWindowsDirectoryA(windows, sizeof windows);
+    std::string installed = std::string(windows) + "\\twain_32\\sane.ds";
+    std::string built = bench::exe_folder() + "standin_twain.ds";
+    if (bench::read_file(installed) != bench::read_file(built)) CopyFileA(built.c_str(), installed.c_str(), FALSE);
+    command_page p;
+    install_command_hooks();
+    memset(twain.source.ProductName, 0, sizeof twain.source.ProductName);
+    source_choice_hook = SetWindowsHookExA(WH_CBT, choose_first_source, nullptr, GetCurrentThreadId());
+    p.command(195);
+    UnhookWindowsHookEx(source_choice_hook);
+    EXPECT_STREQ(twain.source.ProductName, "ZOTE test scanner");
+    EXPECT_EQ(twain.dsm_open, 0);
 }
