@@ -101,10 +101,10 @@ static int no_version_texts(int, int, char* out)
 }
 
 command_hook_table command_hooks = {
-    quiet_no, quiet_no, quiet_no, quiet_no, quiet_no, quiet_no, quiet_no, quiet_no, quiet_no, quiet_no,
-    quiet_no, quiet_no, quiet_no, quiet_no, quiet_no, quiet_no, quiet_no, quiet_no, quiet_no, quiet_no,
-    quiet_no, quiet_no, quiet_no, quiet_no, quiet_no, quiet_no, quiet_no, quiet_no, quiet_no, no_version_texts,
-    quiet_no,
+    quiet_no, quiet_no, quiet_no, quiet_no, quiet_no, quiet_no,         quiet_no, quiet_no,
+    quiet_no, quiet_no, quiet_no, quiet_no, quiet_no, quiet_no,         quiet_no, quiet_no,
+    quiet_no, quiet_no, quiet_no, quiet_no, quiet_no, quiet_no,         quiet_no, quiet_no,
+    quiet_no, quiet_no, quiet_no, quiet_no, quiet_no, no_version_texts, quiet_no,
 };
 
 static int on_init_menu_popup(HWND window, UINT, WPARAM wparam, LPARAM lparam)
