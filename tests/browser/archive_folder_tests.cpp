@@ -529,6 +529,7 @@ TEST(ArchiveFolder, TextEditedInTheListIsWrittenBack)
     scoped_restore<browser_path_hook_table> keep_paths(browser_path_hooks);
     scoped_restore<inplace_edit_hook_table> keep_editor(inplace_edit_hooks);
     scoped_restore<app_hook_table> keep_app(app_hooks);
+    browser_list.settings.textpic = 1;  // text files are listed
     install_command_hooks();
     install_archive_folder_hooks();
     app_hooks.window_hook = app_wndproc_hook;
@@ -557,7 +558,9 @@ TEST(ArchiveFolder, TextEditedInTheListIsWrittenBack)
         int index = -1;
         for (int i = 0; i < browser_list.count; i++)
             if (strcmp(file_name_of(browser_list.names[i]), c.entry) == 0) index = i;
-        ASSERT_GE(index, 0);
+        std::string names;
+        for (int i = 0; i < browser_list.count; i++) names += std::string(browser_list.names[i]) + " ";
+        ASSERT_GE(index, 0) << names;
         typed_text = c.text;
         browser_command(index, _page_hwnd(1), WM_COMMAND, c.command, 0);
         SetCurrentDirectoryA(dir.path());
