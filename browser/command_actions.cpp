@@ -177,8 +177,8 @@ COMMAND_ACTION(act_parent)
     cache_current_dir();
     if (current_folder.desktop_exact) return;
     char target[PATH_BUF];
-    if (archive_parent(target)) {
-    } else if (current_folder.drive_list || current_folder.personal_exact) {
+    if (archive_parent(target)) return go_to(target);
+    if (current_folder.drive_list || current_folder.personal_exact) {
         if (!get_special_folder("Desktop", target)) return;
     } else if (is_drive_root(current_folder.folder)) {
         text_copy(target, "\\");
