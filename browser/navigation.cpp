@@ -8,6 +8,7 @@
 #include "browser/op_hooks.h"
 #include "browser/paths.h"
 #include "browser/start.h"
+#include "browser/toolbar.h"
 #include "files/dialogs.h"
 #include "files/special_folders.h"
 #include "files/strings.h"
@@ -84,7 +85,8 @@ void goto_special_folder(WPARAM flags, int which)
 int path_segment_folder(int n, char* out)
 {
     if (n < 1 || current_folder.drive_list) return 0;
-    const char* path = current_folder.folder;
+    char path[PATH_BUF];
+    toolbar_shown_path(path);
     int seen = 0;
     const char* p = path;
     for (; *p; p = mb_next(p)) {

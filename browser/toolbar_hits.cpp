@@ -74,12 +74,12 @@ int hit_left_strip(const hit_record& hit)
 // the documents folder the path buttons start after that folder's own path.
 static int hidden_components()
 {
-    const char* folder = current_folder.folder;
-    size_t n = current_folder.personal_length;
-    if (!n || strlen(folder) <= n) return 0;
-    char prefix[PATH_BUF];
+    char path[PATH_BUF];
+    int shown = toolbar_shown_path(path);
+    if (!shown) return 0;
+    path[shown] = 0;  // the documents folder itself
     char* parts[TOOLBAR_PATH_PARTS];
-    return text_copy_n(prefix, sizeof prefix, folder, n + 1) ? split_path_components(prefix, parts) : 0;
+    return split_path_components(path, parts);
 }
 
 // A path button's number counts the components from the drive, those the

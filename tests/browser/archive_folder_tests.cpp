@@ -7,6 +7,7 @@
 #include "browser/history.h"
 #include "browser/keys.h"
 #include "browser/paths.h"
+#include "browser/toolbar.h"
 #include "browser/inplace_edit.h"
 #include "browser/window_hook.h"
 #include "browser/app_hooks.h"
@@ -572,52 +573,88 @@ TEST(ArchiveFolder, TextEditedInTheListIsWrittenBack)
     SetCurrentDirectoryA(dir.path());
 }
 
-// BackSpace at the top of an archive folder goes to the folder that holds the
-// archive, and the history keeps the archive's own path, never the work folder.
-TEST(ArchiveFolder, BackSpaceLeavesToTheArchivesFolder)
-{
-    prepare();
+// The grid inside images.zip, which lies in the folder 外表, entered as a
+// double click enters it, with the real keys, mouse, dispatcher, toolbar,
+// archive part and history.
+namespace {
+struct archive_entered {
     bench::scratch_dir dir;
-    CreateDirectoryA(dir.file("外表").c_str(), nullptr);
-    std::string archive = dir.file("外表\\images.zip");
-    CopyFileA(fixture("images.zip").c_str(), archive.c_str(), FALSE);
-    list_fixture::browser_page page(800, 600);
-    scoped_restore<command_hook_table> keep_commands(command_hooks);
-    scoped_restore<browser_ui_hook_table> keep_ui(browser_ui_hooks);
-    scoped_restore<browser_op_hook_table> keep_ops(browser_op_hooks);
-    scoped_restore<browser_app_hook_table> keep_app_hooks(browser_app_hooks);
-    scoped_restore<browser_list_hook_table> keep_list(browser_list_hooks);
-    scoped_restore<browser_path_hook_table> keep_paths(browser_path_hooks);
-    scoped_restore<app_hook_table> keep_app(app_hooks);
-    scoped_restore<history_state> keep_history(browser_history);
-    browser_history = {};
-    install_key_hooks();
-    install_command_hooks();
-    install_archive_folder_hooks();
-    app_hooks.window_hook = app_wndproc_hook;
-    browser_app_hooks.history_push = [](const char*) { history_push(0, 0); };
-    browser_app_hooks.history_push_entered = history_push_entered;
-    auto paths_kept = [] {
+    std::string outer = dir.file("外表"), archive = dir.file("外表\\images.zip");
+    list_fixture::browser_page page{800, 600};
+    scoped_restore<command_hook_table> keep_commands{command_hooks};
+    scoped_restore<browser_ui_hook_table> keep_ui{browser_ui_hooks};
+    scoped_restore<browser_op_hook_table> keep_ops{browser_op_hooks};
+    scoped_restore<browser_app_hook_table> keep_app_hooks{browser_app_hooks};
+    scoped_restore<browser_list_hook_table> keep_list{browser_list_hooks};
+    scoped_restore<browser_path_hook_table> keep_paths{browser_path_hooks};
+    scoped_restore<app_hook_table> keep_app{app_hooks};
+    scoped_restore<history_state> keep_history{browser_history};
+    archive_entered()
+    {
+        prepare();
+        CreateDirectoryA(outer.c_str(), nullptr);
+        CopyFileA(fixture("images.zip").c_str(), archive.c_str(), FALSE);
+        browser_history = {};
+        install_key_hooks();
+        install_command_hooks();
+        install_archive_folder_hooks();
+        install_toolbar();
+        load_toolbar_bitmaps(0xFFDEDE);
+        app_hooks.window_hook = app_wndproc_hook;
+        browser_app_hooks.history_push = [](const char*) { history_push(0, 0); };
+        browser_app_hooks.history_push_entered = history_push_entered;
+        EXPECT_TRUE(change_folder(outer.c_str()));
+        load_folder(nullptr, 0, 0, nullptr, 0);
+        history_push(0, 0);
+        EXPECT_TRUE(change_folder(archive.c_str()));
+        history_push_entered();
+        load_folder(nullptr, 0, 0, nullptr, 0);
+        EXPECT_TRUE(in_archive_folder());
+    }
+    ~archive_entered()
+    {
+        SetCurrentDirectoryA(dir.path());
+        leave_archive_folder(archive.c_str());
+    }
+    bool in_outer() const
+    {
+        cache_current_dir();
+        return same_folder(current_folder.folder, outer.c_str()) == 0;
+    }
+    static std::vector<std::string> paths_kept()
+    {
         std::vector<std::string> out;
         for (const history_entry& e : browser_history.block.entries)
             if (e.path[0]) out.push_back(e.path);
         return out;
-    };
-    ASSERT_TRUE(change_folder(dir.file("外表").c_str()));
-    load_folder(nullptr, 0, 0, nullptr, 0);
-    // Into the archive as a double click enters it.
-    history_push(0, 0);
-    ASSERT_TRUE(change_folder(archive.c_str()));
-    history_push_entered();
-    load_folder(nullptr, 0, 0, nullptr, 0);
-    ASSERT_TRUE(in_archive_folder());
+    }
+};
+}  // namespace
+
+// BackSpace at the top of an archive folder goes to the folder that holds the
+// archive, and the history keeps the archive's own path, never the work folder.
+TEST(ArchiveFolder, BackSpaceLeavesToTheArchivesFolder)
+{
+    archive_entered a;
     SendMessageA(_page_hwnd(1), WM_KEYDOWN, VK_BACK, 0);
-    cache_current_dir();
-    EXPECT_EQ(same_folder(current_folder.folder, dir.file("外表").c_str()), 0) << current_folder.folder;
-    std::vector<std::string> kept = paths_kept();
-    EXPECT_NE(std::find(kept.begin(), kept.end(), archive), kept.end());
+    EXPECT_TRUE(a.in_outer()) << current_folder.folder;
+    std::vector<std::string> kept = a.paths_kept();
+    EXPECT_NE(std::find(kept.begin(), kept.end(), a.archive), kept.end());
     for (const std::string& p : kept)
         EXPECT_EQ(p.find(archive_work.instance_folder), std::string::npos) << "a work folder kept: " << p;
-    SetCurrentDirectoryA(dir.path());
-    leave_archive_folder(archive.c_str());
+}
+
+// Inside an archive folder the toolbar's path shows the archive's own path,
+// and its buttons lead to the folders of that path, not into the work folder.
+TEST(ArchiveFolder, ToolbarPathIsTheArchivesOwn)
+{
+    archive_entered a;
+    char shown[PATH_BUF];
+    char* parts[TOOLBAR_PATH_PARTS];
+    ASSERT_TRUE(text_copy(shown, a.archive.c_str()));
+    ASSERT_EQ(browser_list.button_count, split_path_components(shown, parts)) << a.archive;
+    int i = browser_list.button_count - 2;  // 外表, before images.zip
+    int x = (browser_list.button_left[i] + browser_list.button_right[i]) / 2;
+    SendMessageA(_page_hwnd(1), WM_LBUTTONDOWN, 0, MAKELPARAM(x, 10));
+    EXPECT_TRUE(a.in_outer()) << current_folder.folder;
 }
