@@ -1,10 +1,9 @@
 // The application's main function: decides whether this process is the
 // installed program (which relaunches from its temporary copy) or the copy
-// (which runs the browser), hands script runs to the console, plugs the
-// image formats, printing and the window library's hooks in, creates the
-// browser's page, loads the settings, applies the command line and opens the
-// start folder.
-#include "app/start_up.h"
+// (which runs the browser), hands script runs on, installs the hooks,
+// creates the browser's page, loads the settings, applies the command line
+// and opens the start folder. Parts not built yet are reached through
+// browser_app_hooks.
 #include "browser/model/start.h"
 #include "browser/model/app_hooks.h"
 #include "browser/archives/archive_folder.h"
@@ -19,13 +18,12 @@
 #include "browser/caches/thumb_cache.h"
 #include "browser/viewer/viewer.h"
 #include "browser/model/window_hook.h"
+#include "files/files.h"
+#include "formats/formats.h"
+#include "app/start_up.h"
 #include "browser/model/history.h"
 #include "browser/model/settings.h"
-#include "console/script.h"
-#include "files/file_ops.h"
-#include "files/fs_query.h"
-#include "files/strings.h"
-#include "files/window_search.h"
+#include "console/console.h"
 #include "graphics/kavtrel.h"
 #include <cstdlib>
 #include <cstring>

@@ -7,15 +7,14 @@
 #include "browser/grid/list_view.h"
 #include "browser/model/settings.h"
 #include "browser/model/start.h"
+#include "browser/model/numbering.h"
+#include "browser/model/op_hooks.h"
 #include "browser/model/window_hook.h"
+#include "browser/operations/file_clipboard.h"
 #include "browser/viewer/viewer.h"
-#include "formats/jpeg.h"
-#include "formats/pdf.h"
-#include "formats/png.h"
-#include "formats/psd.h"
-#include "formats/tiff.h"
+#include "formats/formats.h"
 #include "graphics/kavtrel.h"
-#include "print/print_dialog.h"
+#include "print/print.h"
 
 void install_image_format_hooks()
 {
@@ -45,6 +44,10 @@ void install_program_hooks()
     install_toolbar();
     install_viewer_hooks();
     install_key_hooks();
+    install_clipboard_hooks();
+    install_op_parts();
     install_command_hooks();
+    install_command_parts();
+    install_edit_parts();
     install_print_hooks();
 }

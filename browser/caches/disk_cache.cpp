@@ -13,11 +13,9 @@
 #include "browser/model/file_kind.h"
 #include "browser/model/image_kinds.h"
 #include "browser/model/paths.h"
-#include "files/file_ops.h"
-#include "files/fs_query.h"
+#include "files/files.h"
 #include "base/holders.h"
-#include "files/strings.h"
-#include "formats/jpeg.h"
+#include "formats/formats.h"
 #include "graphics/kavtrel.h"
 #include <cstdlib>
 #include <cstring>

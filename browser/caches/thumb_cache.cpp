@@ -13,8 +13,7 @@
 #include "browser/caches/cell_extras.h"
 #include "browser/model/scan.h"
 #include "browser/caches/thumb_layers.h"
-#include "files/fs_query.h"
-#include "files/strings.h"
+#include "files/files.h"
 #include "graphics/kavtrel.h"
 #include <cstdlib>
 #include <cstring>

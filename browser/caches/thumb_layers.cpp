@@ -7,7 +7,7 @@
 #include "browser/model/folder_ops.h"
 #include "browser/model/name_list.h"
 #include "browser/model/paths.h"
-#include "files/strings.h"
+#include "files/files.h"
 #include "graphics/kavtrel.h"
 #include <cstring>
 

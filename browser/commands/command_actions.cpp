@@ -4,6 +4,7 @@
 #include "browser/commands/command_actions.h"
 #include "browser/model/browser_list.h"
 #include "browser/model/app_hooks.h"
+#include "browser/archives/archive_folder.h"
 #include "browser/model/busy.h"
 #include "browser/model/folder_ops.h"
 #include "browser/grid/grid.h"
@@ -16,12 +17,9 @@
 #include "browser/caches/thumb_cache.h"
 #include "browser/viewer/viewer.h"
 #include "browser/model/window_hook.h"
-#include "files/dialogs.h"
-#include "files/fs_query.h"
-#include "formats/susie.h"
-#include "files/shell_exec.h"
-#include "files/special_folders.h"
-#include "files/strings.h"
+#include "browser/operations/file_clipboard.h"
+#include "files/files.h"
+#include "formats/formats.h"
 #include "graphics/kavtrel.h"
 #include <cstring>
 
@@ -161,11 +159,22 @@ COMMAND_ACTION(act_explorer)
 
 COMMAND_ACTION(act_new_entry) { command_hooks.new_entry(c.id, c.index, nullptr); }
 
+// At the top of an archive folder, the folder that holds the archive.
+static bool archive_parent(char* target)
+{
+    char archive[PATH_BUF];
+    if (!in_archive_folder() || same_folder(current_folder.folder, archive_work.folder) != 0 ||
+        !read_open_archive(archive))
+        return false;
+    return parent_folder(archive, target, PATH_BUF) != 0;
+}
+
 COMMAND_ACTION(act_parent)
 {
     cache_current_dir();
     if (current_folder.desktop_exact) return;
     char target[PATH_BUF];
+    if (archive_parent(target)) return go_to(target);
     if (current_folder.drive_list || current_folder.personal_exact) {
         if (!get_special_folder("Desktop", target)) return;
     } else if (is_drive_root(current_folder.folder)) {
@@ -216,18 +225,20 @@ COMMAND_ACTION(act_history)
     load_folder(nullptr, 0, first, nullptr, 0);
 }
 
-// The clipboard's OLE set-up is undone whether the paste worked or not.
+// The clipboard is opened once: its file list is read and pasted from, and
+// its OLE set-up is undone on every way out.
 COMMAND_ACTION(act_paste)
 {
-    if (command_hooks.clipboard_open(c.id, c.index, nullptr) <= 0) {
-        command_hooks.clipboard_release(c.id, c.index, nullptr);
-        return;
-    }
-    char name[PATH_BUF] = "";
-    int done = command_hooks.paste(c.id, c.index, name);
-    command_hooks.clipboard_release(c.id, c.index, nullptr);
+    clipboard_read_state s;
+    clipboard_files_open(&s);
+    int done = 0;
+    if (clipboard_query_files(&s) > 0)
+        done = c.id == CM_PASTE             ? paste_files(&s)
+               : c.id == CM_PASTE_SHORTCUTS ? paste_shortcuts(&s)
+                                            : paste_folders_only(&s);
+    clipboard_files_close(&s);
     if (!done) return;
-    reload_on_name(name[0] ? name : nullptr);
+    reload_on_name(last_paste.first_name[0] ? last_paste.first_name : nullptr);
     pack_archive_again();
 }
 

@@ -1,7 +1,6 @@
 // The dispatcher's slots filled with the parts that are built: the entry
 // operations, the selection marks and the file clipboard; and the entry and
-// folder menus the right button asks for. Slots of parts still missing keep
-// their defaults (commands.cpp).
+// folder menus the right button asks for.
 #include "browser/commands/commands.h"
 #include "browser/model/app_hooks.h"
 #include "browser/archives/archive_folder.h"
@@ -12,7 +11,7 @@
 #include "browser/model/numbering.h"
 #include "browser/model/op_hooks.h"
 #include "browser/grid/selection.h"
-#include "files/strings.h"
+#include "files/files.h"
 
 namespace {
 int new_entry(int id, int, char*) { return id == CM_FOLDER_LISTING ? write_folder_listing() : create_new_entry(id); }
@@ -26,19 +25,6 @@ int clipboard_holds(int, int, char*)
     int n = clipboard_query_files(&s) > 0 ? (s.cut ? 2 : 1) : 0;
     clipboard_files_close(&s);
     return n;
-}
-
-// The clipboard is closed on every way out, whatever the paste did.
-int paste(int id, int, char* name)
-{
-    clipboard_read_state s;
-    clipboard_files_open(&s);
-    int done = id == CM_PASTE             ? paste_files(&s)
-               : id == CM_PASTE_SHORTCUTS ? paste_shortcuts(&s)
-                                          : paste_folders_only(&s);
-    clipboard_files_close(&s);
-    if (done && name) text_copy(name, PATH_BUF, last_paste.first_name);
-    return done;
 }
 
 // A copy leaves the files where they are and clears the marks.
@@ -75,22 +61,6 @@ int shell_verb(int id, int index, char*) { return open_entry_with_program(index,
 int write_back(int, int, char*) { return browser_op_hooks.write_back_archive(), 0; }
 int read_only(int, int, char*) { return browser_op_hooks.archive_read_only(); }
 int prefixes_on(int, int, char*) { return browser_op_hooks.number_order(); }
-
-int (*edit_missing)(int, int, char*);
-// The rename editors (330 without, 331 with the number part) and the small
-// text editor (282, and 281 after the comment file was made); the time
-// stamp editor is not built yet.
-int edit_in_list(int id, int index, char* name)
-{
-    char renamed[PATH_BUF] = "";
-    if (id == CM_RENAME || id == CM_RENAME_WITH_NUMBER) {
-        if (!browser_op_hooks.rename_in_list(index, id - CM_RENAME, renamed)) return 0;
-        if (name) text_copy(name, PATH_BUF, renamed);
-        return 1;
-    }
-    if (id == CM_EDIT_TEXT || id == CM_COMMENT_FILE) return browser_op_hooks.edit_text(index);
-    return edit_missing(id, index, name);
-}
 
 void entry_menu(HMENU menu, int index) { fill_file_context_menu(menu, index); }
 // The selection goes to the print dialog as a print job: entry count, marks,
@@ -152,7 +122,6 @@ void install_command_parts()
     h.new_entry = new_entry;
     h.expand_all = expand_all;
     h.clipboard_open = clipboard_holds;
-    h.paste = paste;
     h.copy_files = copy_files;
     h.cut_files = cut_files;
     h.delete_files = delete_files;
@@ -170,9 +139,6 @@ void install_command_parts()
     h.in_archive_folder = in_archive;
     h.archive_kind_available = kind_available;
     h.version_texts = version_texts;
-    if (h.edit_in_list != edit_in_list) edit_missing = h.edit_in_list;
-    h.edit_in_list = edit_in_list;
     browser_op_hooks.build_entry_menu = entry_menu;
     browser_op_hooks.build_folder_menu = folder_menu;
-    install_edit_parts();
 }

@@ -8,13 +8,11 @@
 #include "browser/model/op_hooks.h"
 #include "browser/operations/small_dialogs.h"
 #include "browser/model/paths.h"
-#include "files/strings.h"
-#include "files/fs_query.h"
+#include "files/files.h"
+#include "formats/formats.h"
+#include "graphics/kavtrel.h"
 
 namespace {
-int (*earlier_edit_in_list)(int, int, char*);
-int (*earlier_scanner)(int, int, char*);
-
 void give_name(char* name, const char* text)
 {
     if (name) text_copy(name, PATH_BUF, text);
@@ -49,10 +47,17 @@ int count_colours(int, int index, char*)
     return count_image_colours(path) != 0;
 }
 
-// 196 scans into the shown folder; 195 (the source choice) stays with the scanner's own slot.
-int scanner(int id, int index, char* name)
+HWND main_frame()
 {
-    if (id != CM_SCAN) return earlier_scanner(id, index, name);
+    HWND child = _page_hwnd(browser_list.page);
+    return child ? GetParent(child) : nullptr;
+}
+
+// 195 lets the user choose the scanner's source; 196 scans into the shown folder.
+int scanner(int id, int, char* name)
+{
+    if (id == CM_SCAN_SOURCE) return load_twain_dsm(main_frame()) && open_twain_dsm(1);
+    if (id != CM_SCAN) return 0;
     char out[PATH_BUF];
     if (!scan_to_file(out)) return 0;
     give_name(name, out);
@@ -62,11 +67,16 @@ int scanner(int id, int index, char* name)
 int size_dialog(int, int current, char*) { return open_thumb_size_dialog(current); }
 int cache_dialog(int, int, char*) { return open_cache_dialog(); }
 
-// 332 is the time-stamp editor; the others go to the rename and text slots.
+// The in-list editors: the rename (330 without, 331 with the number part)
+// and the time stamp (332).
 int edit_in_list(int id, int index, char* name)
 {
     if (id == CM_TIME_STAMP) return edit_time_command(index);
-    return earlier_edit_in_list(id, index, name);
+    if (id != CM_RENAME && id != CM_RENAME_WITH_NUMBER) return 0;
+    char renamed[PATH_BUF] = "";
+    if (!rename_entry_command(index, id - CM_RENAME, renamed)) return 0;
+    give_name(name, renamed);
+    return 1;
 }
 
 int rename_in_list(int index, int mode, char* new_path) { return rename_entry_command(index, mode, new_path); }
@@ -83,15 +93,12 @@ void install_edit_parts()
     h.number_prefixes = number_prefixes;
     h.save_as = save_as;
     h.count_colours = count_colours;
-    if (h.scanner != scanner) earlier_scanner = h.scanner;
     h.scanner = scanner;
     h.size_dialog = size_dialog;
     h.cache_dialog = cache_dialog;
-    if (h.edit_in_list != edit_in_list) earlier_edit_in_list = h.edit_in_list;
     h.edit_in_list = edit_in_list;
     browser_op_hook_table& o = browser_op_hooks;
     o.rename_in_list = rename_in_list;
-    o.edit_text = edit_text_command;
     o.add_number_prefix = add_prefix;
     o.renumber = renumber;
     o.number_order = number_order_on;

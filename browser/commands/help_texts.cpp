@@ -9,7 +9,7 @@
 #include "browser/model/paths.h"
 #include "browser/grid/selection.h"
 #include "browser/model/window_hook.h"
-#include "files/strings.h"
+#include "files/files.h"
 
 static browser_list_record& L = browser_list;
 

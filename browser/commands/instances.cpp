@@ -9,15 +9,11 @@
 #include "browser/grid/list_view.h"
 #include "browser/model/paths.h"
 #include "browser/model/window_hook.h"
+#include "files/files.h"
 #include "browser/model/history.h"
 #include "browser/caches/thumb_cache.h"
 #include "browser/archives/archive_folder.h"
 #include "browser/model/settings.h"
-#include "files/file_ops.h"
-#include "files/fs_query.h"
-#include "files/shell_exec.h"
-#include "files/strings.h"
-#include "files/window_search.h"
 #include "graphics/kavtrel.h"
 #include <cstring>
 
@@ -100,6 +96,12 @@ void open_new_window_on_ctrl_release(const char* command_line)
         _pump();
     }
     _pump();
+}
+
+void open_folder_on_ctrl_release(const char* folder)
+{
+    char line[PATH_BUF + 3];
+    if (text_format(line, sizeof line, "\"%s\"", folder)) open_new_window_on_ctrl_release(line);
 }
 
 void open_new_window_for_path(const char* path)

@@ -8,8 +8,9 @@
 #include "browser/operations/entry_ops.h"
 #include "browser/grid/grid.h"
 #include "browser/model/op_hooks.h"
-#include "browser/model/window_hook.h"
+#include "browser/viewer/scroll_view.h"
 #include "browser/viewer/viewer.h"
+#include "browser/model/window_hook.h"
 #include "graphics/kavtrel.h"
 
 static browser_list_record& L = browser_list;
@@ -186,8 +187,8 @@ static void viewer_keydown(HWND window, int key, int mode)
         image_keydown(window, key, full);
     else if (key == VK_RETURN) {
         if (!full && !held(VK_CONTROL) && !held(VK_SHIFT)) post(window, CM_VIEW_ONE);
-    } else {
-        browser_op_hooks.scroll_view_key(key);
+    } else if (viewer_state.actual_view) {
+        nftw_key_scroll(viewer_state.actual_view, key);
     }
 }
 

@@ -11,9 +11,8 @@
 #include "browser/caches/thumb_cache.h"
 #include "browser/viewer/viewer.h"
 #include "base/holders.h"
-#include "files/fs_query.h"
-#include "files/strings.h"
-#include "formats/twain.h"
+#include "files/files.h"
+#include "formats/formats.h"
 #include "graphics/kavtrel.h"
 #include <cstdio>
 
@@ -402,7 +401,6 @@ static void edit_state(HMENU m)
     enable(m, CM_CUT, l && s && w);
     enable(m, CM_RECYCLE, l && s && w);
     int clip = command_hooks.clipboard_open(CM_PASTE, 0, nullptr);
-    command_hooks.clipboard_release(CM_PASTE, 0, nullptr);
     enable(m, CM_PASTE, clip > 0 && list && w);
     enable(m, CM_PASTE_SHORTCUTS, clip == 1 && list && w);
     enable(m, CM_PASTE_FOLDERS, clip == 1 && list && w);

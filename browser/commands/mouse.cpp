@@ -13,10 +13,11 @@
 #include "browser/model/op_hooks.h"
 #include "browser/model/paths.h"
 #include "browser/grid/selection.h"
+#include "browser/model/start.h"
 #include "browser/model/window_hook.h"
+#include "files/files.h"
 #include "browser/model/history.h"
 #include "browser/viewer/viewer.h"
-#include "files/strings.h"
 #include "graphics/kavtrel.h"
 #include <cstring>
 
@@ -113,8 +114,8 @@ static void button_click(HWND window, int n)
         open_viewer(L.first_row * L.columns, 0, 0);
     else if (m == 0)
         SendMessageA(window, WM_COMMAND, CM_FULL_SIZE + k, 0);
-    else if (m == 1 && k - 1 < 30)
-        browser_op_hooks.viewer_set_zoom(1 << (k - 1));
+    else if (m == 1 && k <= 4)  // the strip's zoom steps /1, /2, /4, /8
+        SendMessageA(window, WM_COMMAND, CM_ZOOM_BASE + (1 << (k - 1)), 0);
 }
 
 int on_toolbar_click(HWND window, LPARAM position, WPARAM flags)
@@ -136,7 +137,7 @@ int on_toolbar_click(HWND window, LPARAM position, WPARAM flags)
         return 1;
     case BAR_TREE_SWITCH:
         if (ctrl)
-            browser_op_hooks.open_new_window(current_folder.folder);
+            open_folder_on_ctrl_release(current_folder.folder);
         else if (mode() == 0)
             confirm_expand_all(-1, 1);
         return 1;
@@ -232,7 +233,7 @@ int on_list_left_button(HWND window, WPARAM flags, LPARAM position)
     else if (m == 1 && !browser_ui_hooks.viewer_full_screen())
         again = image_left_button(window, flags, position);
     else if (m >= 2)
-        browser_op_hooks.end_slide_show();
+        viewer_state.mode = VIEWER_MODE_ONE;  // the click ends the slide show
     if (again) repost_move(window, flags, position);
     return 0;
 }
@@ -264,7 +265,7 @@ static bool ends_with_ci(const char* name, const char* tail)
 static void open_script_window(int index)
 {
     char path[PATH_BUF];
-    if (entry_full_path(index, path)) browser_op_hooks.open_new_window(path);
+    if (entry_full_path(index, path)) open_new_window_for_path(path);
 }
 
 static void list_double_click(HWND window, WPARAM flags, LPARAM position)
@@ -378,6 +379,4 @@ void install_key_hooks()
     browser_ui_hooks.left_down = left_slot;
     browser_ui_hooks.left_double = double_slot;
     browser_ui_hooks.right_down = right_slot;
-    install_clipboard_hooks();
-    install_op_parts();
 }

@@ -1,14 +1,13 @@
 // The slots of browser_op_hooks that parts already built fill: the toolbar's
 // hit tests seen as the kinds the clicks and help texts act on, the history's
-// record of a selection and its menu, the viewer's steps and slide show, and
-// new windows (a browser on a folder, a script run on a ".a.txt" file).
+// record of a selection and its menu, and the viewer's steps and slide show.
 #include "browser/model/op_hooks.h"
 #include "browser/model/browser_list.h"
 #include "browser/model/history.h"
 #include "browser/model/paths.h"
-#include "browser/model/start.h"
 #include "browser/commands/toolbar.h"
 #include "browser/viewer/viewer.h"
+#include "browser/model/start.h"
 
 namespace {
 const browser_list_record& L = browser_list;
@@ -33,7 +32,7 @@ void toolbar_kind_at(int x, int y, toolbar_hit* out)
     } else if (hit_last_component(hit)) {
         *out = {BAR_TREE_SWITCH, 0};
     } else if (!current_folder.drive_list) {
-        if (int segment = hit_path_component(hit)) *out = {BAR_PATH_SEGMENT, segment};
+        if (hit_path_component(hit)) *out = {BAR_PATH_SEGMENT, hit_test_toolbar(hit)};
     }
 }
 
@@ -51,14 +50,14 @@ void step(int direction, int selected)
 
 void slides(int direction, int selected) { start_slide_show(viewer_state, selected, direction); }
 int slide_running() { return viewer_state.mode >= 2; }
+// The viewer's status line again, after its entry's mark changed.
+void viewer_status()
+{
+    viewer_state_record& v = viewer_state;
+    draw_viewer_status(v, v.current_index, v.actual_view ? v.actual_divisor : 0);
+}
 int interval() { return viewer_state.interval; }
 int repeats() { return viewer_state.nonstop; }
-
-int new_window(const char* path)
-{
-    open_new_window_for_path(path);
-    return 1;
-}
 }  // namespace
 
 void install_op_parts()
@@ -69,7 +68,7 @@ void install_op_parts()
     browser_op_hooks.viewer_step = step;
     browser_op_hooks.slide_show = slides;
     browser_op_hooks.slide_running = slide_running;
+    browser_op_hooks.viewer_status = viewer_status;
     browser_op_hooks.slide_interval = interval;
     browser_op_hooks.slide_repeats = repeats;
-    browser_op_hooks.open_new_window = new_window;
 }

@@ -12,7 +12,7 @@
 #include "browser/caches/thumb_cache.h"
 #include "browser/viewer/viewer.h"
 #include "base/cptext.h"
-#include "graphics/pages.h"
+#include "graphics/kavtrel.h"
 #include <climits>
 #include <cmath>
 #include <cstdlib>

@@ -9,8 +9,8 @@
 #include "browser/model/paths.h"
 #include "browser/model/scan.h"
 #include "browser/model/window_hook.h"
+#include "files/files.h"
 #include "browser/model/history.h"
-#include "files/strings.h"
 #include "graphics/kavtrel.h"
 #include <cstring>
 

@@ -9,7 +9,7 @@
 #include "browser/model/paths.h"
 #include "browser/model/scan.h"
 #include "browser/model/window_hook.h"
-#include "files/strings.h"
+#include "files/files.h"
 #include "graphics/kavtrel.h"
 #include <cstdlib>
 #include <cstring>

@@ -6,7 +6,7 @@
 #include "browser/grid/list_view.h"
 #include "browser/model/op_hooks.h"
 #include "browser/model/window_hook.h"
-#include "files/strings.h"
+#include "files/files.h"
 #include "graphics/kavtrel.h"
 #include <cstdlib>
 #include <cstring>

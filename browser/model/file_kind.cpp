@@ -7,9 +7,8 @@
 #include "browser/model/list_hooks.h"
 #include "browser/model/paths.h"
 #include "browser/model/scan.h"
-#include "files/fs_query.h"
-#include "files/strings.h"
-#include "graphics/bmap.h"
+#include "files/files.h"
+#include "graphics/kavtrel.h"
 #include "kanji/unkanj.h"
 #include <cstring>
 #include <new>

@@ -6,7 +6,7 @@
 #include "browser/model/comment_files.h"
 #include "browser/model/names.h"
 #include "browser/model/op_hooks.h"
-#include "files/strings.h"
+#include "files/files.h"
 #include <cstring>
 
 int number_prefix_length(const char* name)

@@ -3,12 +3,10 @@
 // taken for a separator, and names are compared with a double-byte-aware
 // case-insensitive compare.
 #include "browser/model/paths.h"
-#include "browser/model/browser_list.h"
+#include "base/dll_load.h"
 #include "browser/model/names.h"
-#include "files/fs_query.h"
-#include "files/shortcuts.h"
-#include "files/special_folders.h"
-#include "files/strings.h"
+#include "files/files.h"
+#include "browser/model/browser_list.h"
 #include "graphics/kavtrel.h"
 #include <windows.h>
 #include <cstdio>

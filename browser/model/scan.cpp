@@ -8,9 +8,7 @@
 #include "browser/model/image_kinds.h"
 #include "browser/model/list_hooks.h"
 #include "browser/model/paths.h"
-#include "files/fs_query.h"
-#include "files/strings.h"
-#include "files/walker.h"
+#include "files/files.h"
 #include "graphics/kavtrel.h"
 #include <algorithm>
 #include <cstring>

@@ -4,9 +4,7 @@
 #include "browser/model/browser_list.h"
 #include "browser/model/image_kinds.h"
 #include "browser/model/paths.h"
-#include "files/fs_query.h"
-#include "files/strings.h"
-#include "files/walker.h"
+#include "files/files.h"
 #include "base/holders.h"
 #include <algorithm>
 #include <cstring>

@@ -2,7 +2,6 @@
 // archive, compress a selection, archiver versions), the clipboard staging
 // of entries copied or cut inside an archive, and the hook slots this Part
 // fills in the list, the path rules and start-up.
-#include "browser/model/command_ids.h"
 #include "browser/archives/archive_folder.h"
 #include "browser/model/app_hooks.h"
 #include "browser/archives/arccache.h"
@@ -13,10 +12,8 @@
 #include "browser/grid/selection.h"
 #include "browser/model/list_hooks.h"
 #include "browser/model/paths.h"
-#include "files/archiver.h"
-#include "files/file_ops.h"
-#include "files/fs_query.h"
-#include "files/strings.h"
+#include "files/files.h"
+#include "browser/model/command_ids.h"
 #include "graphics/kavtrel.h"
 #include <cstring>
 #include <string>

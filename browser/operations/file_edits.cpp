@@ -8,8 +8,7 @@
 #include "browser/model/file_kind.h"
 #include "browser/grid/grid.h"
 #include "browser/model/paths.h"
-#include "files/fs_query.h"
-#include "files/strings.h"
+#include "files/files.h"
 #include "graphics/kavtrel.h"
 #include <cstdio>
 #include <cstdlib>

@@ -7,12 +7,8 @@
 #include "browser/model/busy.h"
 #include "browser/model/browser_list.h"
 #include "browser/model/paths.h"
-#include "files/file_ops.h"
-#include "files/fs_query.h"
-#include "files/strings.h"
-#include "formats/jpeg.h"
-#include "formats/png.h"
-#include "formats/tiff.h"
+#include "files/files.h"
+#include "formats/formats.h"
 #include "graphics/kavtrel.h"
 #include <cstdio>
 

@@ -11,9 +11,7 @@
 #include "browser/model/numbering.h"
 #include "browser/model/op_hooks.h"
 #include "browser/model/paths.h"
-#include "files/file_ops.h"
-#include "files/fs_query.h"
-#include "files/strings.h"
+#include "files/files.h"
 #include "graphics/kavtrel.h"
 
 enum { CLOSE_COMMAND = 65501, EDIT_FONT_HEIGHT = 12 };

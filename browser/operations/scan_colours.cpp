@@ -1,15 +1,11 @@
 // Scanning into a new file named by the time of the scan, and counting the
-// colours of an image. The scanner, an outside component, is reached through
-// scan_hooks, where tests stand in for it.
+// colours of an image. The scanner itself is reached through scan_hooks.
 #include "browser/operations/image_save.h"
 #include "browser/model/busy.h"
 #include "browser/model/browser_list.h"
 #include "browser/model/paths.h"
-#include "files/strings.h"
-#include "formats/jpeg.h"
-#include "formats/png.h"
-#include "formats/tiff.h"
-#include "formats/twain.h"
+#include "files/files.h"
+#include "formats/formats.h"
 #include "graphics/kavtrel.h"
 
 // One image from the TWAIN source, without the source choice.

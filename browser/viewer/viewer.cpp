@@ -12,8 +12,7 @@
 #include "browser/viewer/scroll_view.h"
 #include "browser/caches/thumb_cache.h"
 #include "browser/model/window_hook.h"
-#include "files/fs_query.h"
-#include "files/strings.h"
+#include "files/files.h"
 #include "graphics/kavtrel.h"
 #include <cmath>
 #include <cstring>
@@ -40,7 +39,7 @@ viewer_state_record viewer_state = made_default();
 
 static DWORD tick_now() { return GetTickCount(); }
 static void tick_sleep(DWORD ms) { Sleep(ms); }
-viewer_clock_table viewer_clock = {tick_now, tick_sleep};
+viewer_clock_table viewer_clock = {.now = tick_now, .sleep = tick_sleep};
 
 // Stepping ---------------------------------------------------------------------
 

@@ -5,7 +5,6 @@
 #include "browser/model/browser_list.h"
 #include "browser/model/window_hook.h"
 #include "graphics/kavtrel.h"
-#include "graphics/pages.h"
 #include "tests/support/bench.h"
 #include <gtest/gtest.h>
 #include <algorithm>

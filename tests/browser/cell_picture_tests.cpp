@@ -3,7 +3,6 @@
 // headers), text previews of every kanji code, layered overlays, a started
 // browser page of photos whose second run in a new process takes every
 // thumbnail from the disk cache, and the drive cache removed from a drive.
-#include "app/start_up.h"
 #include "browser/caches/cell_extras.h"
 #include "browser/caches/entry_picture.h"
 #include "browser/grid/grid.h"
@@ -12,7 +11,8 @@
 #include "browser/model/start.h"
 #include "browser/caches/thumb_cache.h"
 #include "browser/caches/thumb_layers.h"
-#include "formats/tiff.h"
+#include "formats/formats.h"
+#include "app/start_up.h"
 #include "base/holders.h"
 #include "tests/browser/list_fixtures.h"
 #include <gtest/gtest.h>

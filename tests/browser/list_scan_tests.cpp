@@ -5,6 +5,7 @@
 #include "browser/model/list_hooks.h"
 #include "browser/model/op_hooks.h"
 #include "browser/model/window_hook.h"
+#include "browser/model/numbering.h"
 #include "tests/browser/list_fixtures.h"
 #include "tests/support/restore.h"
 #include <gtest/gtest.h>
@@ -274,6 +275,8 @@ TEST(FolderScan, TreeLevelsFollowExpandAndCollapse)
     scoped_restore<browser_op_hook_table> keep_ops(browser_op_hooks);
     browser_page page(800, 600);
     install_command_hooks();
+    install_command_parts();
+    install_edit_parts();
     image_kind_enabled[KIND_JPG] = 1;
     in_folder here(dir.path());
     ASSERT_TRUE(change_folder(dir.path()));

@@ -4,13 +4,12 @@
 // OK refused on empty layouts, named files of another version, and a whole
 // print from the browser's entry.
 #include "tests/print/print_fixtures.h"
-#include "print/print_dialog.h"
-#include "print/print_job.h"
-#include "print/printer.h"
+#include "print/print.h"
 #include "browser/model/app_hooks.h"
 #include "browser/model/browser_list.h"
 #include "browser/commands/commands.h"
-#include "files/dialogs.h"
+#include "browser/model/numbering.h"
+#include "files/files.h"
 #include "resources/print_dialog.h"
 #include <gtest/gtest.h>
 #include <cstring>
@@ -317,6 +316,8 @@ TEST_F(PrintDialog, TheBrowsersEntryPrintsAndSavesTheSettings)
     // And the print command (112) hands the list's selection to it.
     scoped_restore<command_hook_table> keep_commands(command_hooks);
     install_command_hooks();
+    install_command_parts();
+    install_edit_parts();
     browser_list_record& l = browser_list;
     int count = l.count, selected = l.selected_count;
     unsigned char* marks = l.marks;

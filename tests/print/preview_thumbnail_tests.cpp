@@ -2,8 +2,7 @@
 // pictures, and leaves the cache's slots holding their pictures.
 #include "app/start_up.h"
 #include "tests/print/print_fixtures.h"
-#include "print/page_render.h"
-#include "print/printer.h"
+#include "print/print.h"
 #include "browser/model/browser_list.h"
 #include "browser/grid/list_view.h"
 #include "browser/model/paths.h"
