@@ -6,6 +6,7 @@
 #include "browser/commands/toolbar.h"
 #include "browser/model/browser_list.h"
 #include "browser/grid/grid.h"
+#include "browser/grid/list_view.h"
 #include "browser/model/image_kinds.h"
 #include "browser/model/paths.h"
 #include "browser/model/window_hook.h"
@@ -273,7 +274,7 @@ int run_options_dialog(HWND owner)
     INT_PTR r = DialogBoxParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_OPTIONS), owner, options_dlg_proc, 0);
     ime_off();
     if (r != 1) return 0;
-    browser_ui_hooks.relayout();
+    on_size_relayout(browser_list.first_row * browser_list.columns);
     browser_ui_hooks.redraw_list();
     return 1;
 }

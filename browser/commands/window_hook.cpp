@@ -5,6 +5,9 @@
 #include "browser/model/browser_list.h"
 #include "browser/model/busy.h"
 #include "browser/model/paths.h"
+#include "browser/grid/list_view.h"
+#include "browser/viewer/scroll_view.h"
+#include "browser/viewer/viewer.h"
 #include "graphics/kavtrel.h"
 
 namespace {
@@ -12,8 +15,6 @@ int zero() { return 0; }
 int not_handled(HWND, UINT, WPARAM, LPARAM) { return 0; }
 int not_dispatched(int, HWND, UINT, WPARAM, LPARAM) { return 0; }
 void nothing() {}
-void nothing_at(int) {}
-int no_position(WPARAM) { return -1; }
 }  // namespace
 
 browser_ui_hook_table browser_ui_hooks = {
@@ -21,10 +22,6 @@ browser_ui_hook_table browser_ui_hooks = {
     .viewer_full_screen = zero,
     .viewer_index = zero,
     .viewer_message = not_handled,
-    .viewer_size = nothing,
-    .viewer_show_again = nothing,
-    .viewer_show_index = nothing_at,
-    .leave_full_screen = zero,
     .key_down = not_handled,
     .mouse_move = not_handled,
     .left_down = not_handled,
@@ -32,14 +29,8 @@ browser_ui_hook_table browser_ui_hooks = {
     .right_down = not_handled,
     .dispatch = not_dispatched,
     .init_menu_popup = not_handled,
-    .shown_entries_changed = zero,
-    .reload_at = nothing_at,
-    .relayout = nothing,
     .redraw_list = nothing,
-    .scroll_position = no_position,
-    .show_page_title = nothing_at,
     .scroll_view_open = zero,
-    .scroll_view_key_up = nothing,
 };
 
 window_hook_state_record window_hook_state;
@@ -77,8 +68,8 @@ static int on_busy(HWND w, UINT m, WPARAM wp, LPARAM lp, bool* handled)
 static void on_activate(HWND w, WPARAM wp)
 {
     ime_off();
-    if (busy_state.counter == 0 && browser_ui_hooks.viewer_mode() == 0 && browser_ui_hooks.shown_entries_changed())
-        browser_ui_hooks.reload_at(browser_list.columns * browser_list.first_row);
+    if (busy_state.counter == 0 && browser_ui_hooks.viewer_mode() == 0 && list_shown_entries_changed())
+        load_folder(nullptr, 0, browser_list.columns * browser_list.first_row, nullptr, 0);
     if (LOWORD(wp) == WA_CLICKACTIVE && cursor_inside(_page_hwnd(browser_list.page)))
         window_hook_state.click_activated = 1;
 }
@@ -92,7 +83,7 @@ static int on_size(HWND w, WPARAM wp, LPARAM lp)
         _clearscreen(2);
         PostMessageA(w, WM_COMMAND, CM_DEFERRED_LAYOUT, 0);
     } else if (mode == 1) {
-        browser_ui_hooks.viewer_size();
+        close_actual_view(viewer_state);  // the view follows the window: closed, the picture made again
         _selectpage(0, browser_list.page);
         _clearscreen(2);
         PostMessageA(w, WM_COMMAND, CM_DEFERRED_LAYOUT, 1);
@@ -105,12 +96,13 @@ static int on_command(HWND w, UINT m, WPARAM wp, LPARAM lp)
     if (wp != CM_DEFERRED_LAYOUT) return browser_ui_hooks.dispatch(window_hook_state.command_index, w, m, wp, lp), 0;
     _pump();
     if (lp == 0) {
-        browser_ui_hooks.relayout();
+        on_size_relayout(browser_list.first_row * browser_list.columns);
     } else {
         busy_guard busy(BUSY_WAIT);
         busy_reset();
         busy_begin_wait();
-        browser_ui_hooks.viewer_show_again();
+        viewer_state.shown_index = -1;
+        viewer_show_entry(viewer_state, viewer_state.current_index);
     }
     return 1;
 }
@@ -124,7 +116,7 @@ static int on_syscommand(WPARAM wp)
         if (!full) return 0;
         if (mode == 2) return 1;
         ShowCursor(FALSE);
-        if (browser_ui_hooks.leave_full_screen()) browser_ui_hooks.redraw_list();
+        if (leave_fullscreen(viewer_state)) browser_ui_hooks.redraw_list();
         _hide_fullscreen_pages();
         ShowCursor(TRUE);
         return 0;
@@ -138,7 +130,7 @@ static int on_vscroll(HWND w, WPARAM wp)
 {
     int mode = browser_ui_hooks.viewer_mode();
     if (!is_list_window(w) || browser_list.count <= 0 || mode >= 2) return 0;
-    int position = browser_ui_hooks.scroll_position(wp);
+    int position = list_scroll_position(wp);
     if (position < 0) return 0;
     if (mode == 0) {
         int row = position * browser_list.rows;
@@ -147,9 +139,9 @@ static int on_vscroll(HWND w, WPARAM wp)
             browser_ui_hooks.redraw_list();
         }
     } else if (browser_ui_hooks.viewer_index() != position) {
-        browser_ui_hooks.viewer_show_index(position);
+        viewer_show_entry(viewer_state, position);
     }
-    if (LOWORD(wp) == SB_THUMBTRACK) browser_ui_hooks.show_page_title(position + 1);
+    if (LOWORD(wp) == SB_THUMBTRACK) set_browser_title(position + 1);
     return 0;
 }
 
@@ -186,7 +178,7 @@ int app_wndproc_hook(HWND w, UINT m, WPARAM wp, LPARAM lp)
     case WM_KEYDOWN: return ui.key_down(w, m, wp, lp);
     case WM_KEYUP:
         if (mode < 2) update_cursor();
-        if (mode == 1 && ui.scroll_view_open()) ui.scroll_view_key_up();
+        if (mode == 1 && ui.scroll_view_open() && viewer_state.actual_view) viewer_state.actual_view->scrolling = 0;
         return 0;
     case WM_COMMAND:
     case WM_MENUSELECT: return on_command(w, m, wp, lp);

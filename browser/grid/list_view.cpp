@@ -276,23 +276,13 @@ void set_browser_title(int number)
 
 // The ui hooks -------------------------------------------------------------------------
 
-static int shown_entries_changed() { return stale_once(); }
-static void reload_at(int first) { load_folder(nullptr, 0, first, nullptr, 0); }
-static void relayout() { on_size_relayout(L.first_row * L.columns); }
-static void redraw() { redraw_list(1, 1, 0, 1); }
-static int scroll_position(WPARAM code)
+int list_shown_entries_changed() { return stale_once(); }
+int list_scroll_position(WPARAM code)
 {
     scroll_state* s = on_list_vscroll(code, _page_hwnd(L.page));
     return s ? s->position : -1;
 }
-static void show_page_title(int page) { set_browser_title(page); }
 
-void install_list_view_hooks()
-{
-    browser_ui_hooks.shown_entries_changed = shown_entries_changed;
-    browser_ui_hooks.reload_at = reload_at;
-    browser_ui_hooks.relayout = relayout;
-    browser_ui_hooks.redraw_list = redraw;
-    browser_ui_hooks.scroll_position = scroll_position;
-    browser_ui_hooks.show_page_title = show_page_title;
-}
+static void redraw() { redraw_list(1, 1, 0, 1); }
+
+void install_list_view_hooks() { browser_ui_hooks.redraw_list = redraw; }

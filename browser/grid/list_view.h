@@ -51,4 +51,9 @@ void fit_name_with_prefix(const char* prefix, double width, char* name, size_t c
 double draw_fitted_name(char* text, size_t cap, double width);
 
 // Fills the browser's ui hooks that folder loading provides.
+// 1 once per load when the shown entries no longer match the disk or the
+// clipboard's cut marks (the window's activation then reloads).
+int list_shown_entries_changed();
+// The list's new page for a scroll-bar code, or -1 when nothing moved.
+int list_scroll_position(WPARAM code);
 void install_list_view_hooks();

@@ -5,19 +5,17 @@
 #include <windows.h>
 #include "browser/model/command_ids.h"
 
-// The handlers of the grid, the viewer, the scroll view, the menus and the
-// command dispatcher. Each default does nothing and answers 0, which passes
-// the message on to the default window procedure; the parts that handle
-// them fill their slots.
+// What the window hook and the rooms below the commands ask of the viewer,
+// the keys and mouse, the dispatcher and the list's redraw: the viewer's
+// state, the input handlers and the menus' state. Each first value does
+// nothing and answers 0, which passes the message on to the default window
+// procedure; the program's start-up fills every slot, and tests fill them
+// with their own.
 struct browser_ui_hook_table {
     int (*viewer_mode)();                               // 0 list, 1 one image, 2 and above slide show (viewer)
     int (*viewer_full_screen)();                        // viewer
     int (*viewer_index)();                              // the viewer's current entry
     int (*viewer_message)(HWND, UINT, WPARAM, LPARAM);  // slide show handler (viewer)
-    void (*viewer_size)();                              // viewer size handler
-    void (*viewer_show_again)();                        // prepare and show the current image again (viewer)
-    void (*viewer_show_index)(int index);               // show the entry when not shown (viewer)
-    int (*leave_full_screen)();                         // 1 when left (viewer)
     int (*key_down)(HWND, UINT, WPARAM, LPARAM);        // grid keys
     int (*mouse_move)(HWND, UINT, WPARAM, LPARAM);      // grid mouse
     int (*left_down)(HWND, UINT, WPARAM, LPARAM);
@@ -25,14 +23,8 @@ struct browser_ui_hook_table {
     int (*right_down)(HWND, UINT, WPARAM, LPARAM);
     int (*dispatch)(int index, HWND, UINT, WPARAM, LPARAM);  // command dispatcher
     int (*init_menu_popup)(HWND, UINT, WPARAM, LPARAM);      // menu state update
-    int (*shown_entries_changed)();                          // the shown entries differ from the disk (folder loading)
-    void (*reload_at)(int first_index);                      // reload the folder (folder loading)
-    void (*relayout)();                                      // re-layout keeping the first shown entry (folder loading)
     void (*redraw_list)();                                   // (folder loading)
-    int (*scroll_position)(WPARAM code);                     // new thumb position, or -1 (folder loading)
-    void (*show_page_title)(int page);                       // title while the thumb is tracked (folder loading)
     int (*scroll_view_open)();                               // scroll view
-    void (*scroll_view_key_up)();                            // clears its key word (scroll view)
 };
 extern browser_ui_hook_table browser_ui_hooks;
 

@@ -216,23 +216,7 @@ int message(HWND w, UINT m, WPARAM wp, LPARAM lp)
         browser_ui_hooks.init_menu_popup(w, m, wp, lp);
     return viewer_msg_hook(m, wp, V, lp);
 }
-// The view's geometry follows the window: it is closed and the picture made again.
-void size_changed() { close_actual_view(V); }
-void show_again()
-{
-    V.shown_index = -1;
-    viewer_show_entry(V, V.current_index);
-}
-void show_index(int i)
-{
-    if (i != V.current_index) viewer_show_entry(V, i);
-}
-int leave() { return leave_fullscreen(V); }
 int view_open() { return V.actual_view != nullptr; }
-void view_key_up()
-{
-    if (V.actual_view) V.actual_view->scrolling = 0;
-}
 }  // namespace
 
 // The start-up options: /z one image, /r a slide show, /f full screen.
@@ -260,10 +244,5 @@ void install_viewer_hooks()
     ui.viewer_full_screen = full_screen;
     ui.viewer_index = index;
     ui.viewer_message = message;
-    ui.viewer_size = size_changed;
-    ui.viewer_show_again = show_again;
-    ui.viewer_show_index = show_index;
-    ui.leave_full_screen = leave;
     ui.scroll_view_open = view_open;
-    ui.scroll_view_key_up = view_key_up;
 }
