@@ -31,9 +31,14 @@ int archive_kind_of(const char* name);
 int scan_folder_images(const char* folder);
 int scan_subfolders(const char* path);
 // The folder's first listed file in sort order, searched into subfolders; an
-// empty subfolder gives way to the next candidate. out: PATH_BUF. 1 / 0.
+// empty subfolder gives way to the next candidate. A search lists at most
+// FIRST_FILE_SEARCH_FOLDERS folders (a tree of empty folders costs no more
+// than that); the folders it did not list are passed over. out: PATH_BUF. 1 / 0.
+enum { FIRST_FILE_SEARCH_FOLDERS = 50 };
 int first_listed_file(const char* folder, char* out);
 int first_listed_file_step(const char* folder, char* out);
+// Counts and sizes of the tree under path. A negative limit stops the walk,
+// incomplete, past browser_list.countfile_limit files or folders entered.
 folder_summary_record* folder_summary(const char* path, folder_summary_record* out, int limit);
 
 // Pass progress of long walks: the status text grows by a square on every

@@ -204,6 +204,75 @@ TEST(FolderScan, FirstListedFileSkipsEmptySubfolders)
 }
 
 namespace {
+// count folders named 空00.. (empty, or holding one image each) under folder.
+void make_folders(const std::string& folder, int count, bool with_image)
+{
+    CreateDirectoryA(folder.c_str(), nullptr);
+    for (int i = 0; i < count; i++) {
+        char name[16];
+        snprintf(name, sizeof name, "\\空%02d", i);
+        CreateDirectoryA((folder + name).c_str(), nullptr);
+        if (with_image) bench::write_file(folder + name + "\\能.jpg", "x");
+    }
+}
+}  // namespace
+
+// A tree of empty folders costs a summary and a first-file search no more
+// than the count limit of folders: the summary stops there, incomplete, and
+// the search passes over the folders it did not list.
+TEST(FolderScan, SummaryAndSearchAreBoundedByFoldersVisited)
+{
+    reset_list();
+    bench::scratch_dir dir;
+    ASSERT_EQ(browser_list.countfile_limit, 50);
+    struct {
+        const char* name;
+        int folders, files;
+        bool images_in_folders;
+        int limit;  // the countfile setting
+        int incomplete, counted;
+    } table[] = {
+        {"表空60", 60, 0, false, -1, 1, 0},   // past the folder limit
+        {"表空40", 40, 2, false, -1, 0, 2},   // within it
+        {"表空60全", 60, 0, false, 1, 0, 0},  // counted without limit
+        {"ソ60", 0, 60, false, -1, 1, 51},    // past the file limit, as before
+        {"能30", 30, 0, true, -1, 0, 30},     // one image in each folder
+    };
+    for (auto& row : table) {
+        std::string folder = dir.file(row.name);
+        make_folders(folder, row.folders, row.images_in_folders);
+        for (int i = 0; i < row.files; i++) bench::write_file(folder + "\\f" + std::to_string(i) + ".jpg", "x");
+        folder_summary_record s;
+        folder_summary(folder.c_str(), &s, row.limit);
+        EXPECT_EQ(s.incomplete, row.incomplete) << row.name;
+        EXPECT_EQ(s.image_count + s.other_count, row.counted) << row.name;
+    }
+
+    // 60 empty folders sort before 表.jpg (folders first): the search lists 50
+    // of them, passes over the rest and still finds the file after them.
+    browser_list.fldfirst = 1;
+    std::string p = dir.file("p");
+    make_folders(p, 60, false);
+    bench::write_file(p + "\\表.jpg", "x");
+    char out[PATH_BUF];
+    ASSERT_EQ(first_listed_file(p.c_str(), out), 1);
+    EXPECT_EQ(std::string(out), p + "\\表.jpg");
+    // One level down the same tree holds nothing within the bound.
+    std::string q = dir.file("q");
+    CreateDirectoryA(q.c_str(), nullptr);
+    make_folders(q + "\\ソ", 60, false);
+    EXPECT_EQ(first_listed_file(q.c_str(), out), 0);
+    // Within the bound an image in the last folder is found.
+    std::string r = dir.file("r");
+    CreateDirectoryA(r.c_str(), nullptr);
+    make_folders(r + "\\ソ", 40, false);
+    bench::write_file(r + "\\ソ\\空39\\能.jpg", "x");
+    ASSERT_EQ(first_listed_file(r.c_str(), out), 1);
+    EXPECT_EQ(std::string(out), r + "\\ソ\\空39\\能.jpg");
+    browser_list.fldfirst = 0;
+}
+
+namespace {
 // A posted message arrives while a scan refreshes its progress: its handler
 // reads the entries and reloads, as a command arriving then would.
 int stale_reads = 0, reloads = 0;
