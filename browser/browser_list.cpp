@@ -6,6 +6,7 @@
 #include "browser/image_kinds.h"
 #include "browser/list_hooks.h"
 #include "browser/paths.h"
+#include "browser/scan.h"
 #include <cstdlib>
 #include <new>
 #include <cstring>
@@ -112,6 +113,7 @@ file_kind* list_entry_kind(int index)
 {
     browser_list_record& l = browser_list;
     if (index < 0 || index >= l.count || !l.records) return nullptr;
+    find_entry_first_file(index);
     make_file_kind(l.names[index], &l.records[index], 0, 0);
     return &l.records[index];
 }

@@ -296,6 +296,7 @@ entry_ref::entry_ref(int index) : shown(nullptr), effective(nullptr)
 {
     path[0] = 0;
     if (index < 0 || index >= browser_list.count || !browser_list.records) return;
+    find_entry_first_file(index);
     file_kind* r = &browser_list.records[index];
     make_file_kind(browser_list.names[index], r, 0, browser_list.countfile != 0);
     shown = effective = r->target();

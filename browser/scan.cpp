@@ -258,12 +258,29 @@ int summary_enter(walk_item* item)
 }
 }  // namespace
 
+// The drive type of a path's root. Under Wine the question costs several
+// milliseconds, and a page of folders asks it of one drive again and again:
+// the answer is kept for as long as the list is not loaded or drawn anew.
+static int32_t drive_type_of(const char* path)
+{
+    static char last_root[PATH_BUF];
+    static int32_t last_type;
+    static int last_pass = -1;
+    char root[PATH_BUF];
+    if (!path_root(path, root, sizeof root)) return 0;
+    if (last_pass != browser_list.reload_counter || lstrcmpiA(root, last_root) != 0) {
+        last_type = int32_t(GetDriveTypeA(root));
+        text_copy(last_root, root);
+        last_pass = browser_list.reload_counter;
+    }
+    return last_type;
+}
+
 folder_summary_record* folder_summary(const char* path, folder_summary_record* out, int limit)
 {
     memset(out, 0, sizeof *out);
     out->scale = 1.0f;
-    char root[PATH_BUF];
-    out->drive_type = path_root(path, root, sizeof root) ? int32_t(GetDriveTypeA(root)) : 0;
+    out->drive_type = drive_type_of(path);
     if (limit < 0 && (out->drive_type == DRIVE_REMOVABLE || out->drive_type == DRIVE_REMOTE)) {
         out->incomplete = 1;
         return out;
