@@ -114,7 +114,8 @@ file_kind* list_entry_kind(int index)
     browser_list_record& l = browser_list;
     if (index < 0 || index >= l.count || !l.records) return nullptr;
     find_entry_first_file(index);
-    make_file_kind(l.names[index], &l.records[index], 0, 0);
+    listed_facts facts;
+    make_file_kind(l.names[index], &l.records[index], 0, 0, listed_facts_of(index, &facts) ? &facts : nullptr);
     return &l.records[index];
 }
 

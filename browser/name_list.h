@@ -22,8 +22,9 @@ struct sort_record {
     const char* name;
     FILETIME write_time;
     double size;
-    int folder;  // 1 for a folder entry
-    char* cut;   // first backslash of a folder entry, cut to NUL while sorting
+    int folder;        // 1 for a folder entry
+    char* cut;         // first backslash of a folder entry, cut to NUL while sorting
+    DWORD attributes;  // of the find data, for the entry's classification
 };
 
 // Copies text (exact length + 1) into a new link. 0 when memory runs out.

@@ -154,7 +154,7 @@ int gather_candidate(walk_item* item)
     auto* walk = reinterpret_cast<candidate_walk*>(item->names);
     candidate c;
     c.name = item->path;
-    c.key = {nullptr, d->ftLastWriteTime, double(d->nFileSizeLow), folder ? 1 : 0, nullptr};
+    c.key = {nullptr, d->ftLastWriteTime, double(d->nFileSizeLow), folder ? 1 : 0, nullptr, d->dwFileAttributes};
     walk->found.push_back(c);
     pass_tick();
     return 1;

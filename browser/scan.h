@@ -33,6 +33,9 @@ int find_first_files_step(DWORD ms);
 // any other way than by list_entry_kind).
 void find_all_first_files();
 int first_files_to_find();
+// The listing's facts of entry index of the browser's list when it is a file
+// of the last listing: 1, else 0.
+int listed_facts_of(int index, listed_facts* out);
 int compare_entries(const sort_record* a, const sort_record* b);
 int compare_entries_qsort(const void* a, const void* b);
 // Stable sort by compare_entries in the current sort mode.

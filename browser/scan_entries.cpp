@@ -43,6 +43,7 @@ int add_entry(const char* name, const WIN32_FIND_DATAA* d, int folder)
     if (d) {
         r.write_time = d->ftLastWriteTime;
         r.size = folder ? 0.0 : double(d->nFileSizeLow);  // the low 32 bits, unsigned
+        r.attributes = d->dwFileAttributes;
     }
     r.folder = folder;
     return sortlist_add(&listing_records, r);
@@ -209,6 +210,17 @@ void find_all_first_files()
 
 int first_files_to_find() { return later.left; }
 
+int listed_facts_of(int index, listed_facts* out)
+{
+    if (!browser_lists_this_listing() || !listing_records.array || index < 0 || index >= listing_records.count)
+        return 0;
+    const auto* r = static_cast<const sort_record*>(listing_records.array[index]);
+    // Files only: a folder's find data is the folder's, not its first file's.
+    if (!r || r->folder || r->name != browser_list.names[index]) return 0;
+    *out = {r->attributes, r->write_time, static_cast<uint32_t>(r->size)};
+    return 1;
+}
+
 int scan_entries(char*** names, int* tree_flag, int* tree_depth)
 {
     scan_listing(names, tree_flag, tree_depth);
@@ -268,7 +280,7 @@ int collect_image(walk_item* item)
     const char* name = d->cFileName;
     if (!image_kind_of_path(name) || !is_listed_name(mb_strrchr(name, '.'))) return 1;
     if (strlist_add(&image_names, name)) {
-        sort_record r = {nullptr, d->ftLastWriteTime, double(d->nFileSizeLow), 0, nullptr};
+        sort_record r = {nullptr, d->ftLastWriteTime, double(d->nFileSizeLow), 0, nullptr, d->dwFileAttributes};
         sortlist_add(&image_records, r);
     }
     return 1;

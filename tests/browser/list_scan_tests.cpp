@@ -118,6 +118,39 @@ TEST(ListEntries, EveryKindClassified)
     CoUninitialize();
 }
 
+// A listed file is classified from what the listing read of it; a folder
+// entry, named by its first listed file, from that file, never from the
+// folder's own find data.
+TEST(ListEntries, SizesTimesAndAttributesAreTheEntrysOwn)
+{
+    reset_list();
+    bench::scratch_dir dir;
+    in_folder here(dir.path());
+    browser_list.settings.hidden = 1;
+    browser_list.settings.textpic = 1;
+    bench::write_file(dir.file("表.jpg"), std::string(700, 'x'));
+    set_time(dir.file("表.jpg"), 11);
+    bench::write_file(dir.file("ソ.txt"), "text\r\n");
+    SetFileAttributesA(dir.file("ソ.txt").c_str(), FILE_ATTRIBUTE_HIDDEN);
+    CreateDirectoryA(dir.file("能").c_str(), nullptr);
+    bench::write_file(dir.file("能\\a.jpg"), std::string(300, 'y'));
+    set_time(dir.file("能\\a.jpg"), 22);
+    set_time(dir.file("能"), 33);
+    auto names = listing();
+    ASSERT_EQ(joined(names), "ソ.txt|能\\a.jpg|表.jpg");
+    for (int i = 0; i < browser_list.count; i++) {
+        WIN32_FILE_ATTRIBUTE_DATA own;
+        ASSERT_TRUE(GetFileAttributesExA(names[i].c_str(), GetFileExInfoStandard, &own)) << names[i];
+        file_kind* k = list_entry_kind(i);
+        uint64_t time = (uint64_t(own.ftLastWriteTime.dwHighDateTime) << 32) | own.ftLastWriteTime.dwLowDateTime;
+        EXPECT_EQ(k->file_size, own.nFileSizeLow) << names[i];
+        EXPECT_EQ(k->write_time, time) << names[i];
+        EXPECT_EQ(k->hidden, (own.dwFileAttributes & FILE_ATTRIBUTE_HIDDEN) ? 1 : 0) << names[i];
+    }
+    SetFileAttributesA(dir.file("ソ.txt").c_str(), FILE_ATTRIBUTE_NORMAL);
+    browser_list_set_entries(nullptr, 0);
+}
+
 TEST(ListEntries, PlainNamesStepOverTrailBytes)
 {
     reset_list();
