@@ -128,6 +128,8 @@ void load_viewer_image(viewer_state_record& v, int index, double width, double h
 
 void prepare_fullscreen_image(viewer_state_record& v, int index)
 {
+    // One full-size picture after another: each takes the pixels of the last.
+    bmap_keep_spare(1);
     if (v.mode != VIEWER_MODE_SLIDE) _status_text(L.page, "%s", "画像準備中...");
     refresh_entry(index);
     if (entry_file_gone(index)) {
@@ -492,6 +494,7 @@ void back_to_list(viewer_state_record& v)
 {
     if (v.mode == VIEWER_MODE_LIST) return;
     v.mode = VIEWER_MODE_LIST;
+    bmap_keep_spare(0);
     update_cursor();
     _pump();
     {
