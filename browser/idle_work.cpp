@@ -1,9 +1,10 @@
-// The browser's idle work (see idle_work.h): the first listed files of the
-// listing's folders that no drawing has needed yet.
+// The browser's idle work (see idle_work.h): the viewer's next picture, then
+// the first listed files of the listing's folders that no drawing has needed yet.
 #include "browser/idle_work.h"
 #include "browser/browser_list.h"
 #include "browser/busy.h"
 #include "browser/scan.h"
+#include "browser/viewer.h"
 #include "graphics/kavtrel.h"
 
 // A step stays short, so that input waits no longer than this for it.
@@ -12,7 +13,7 @@ static const DWORD step_ms = 10;
 int browser_idle_step()
 {
     if (busy_state.counter > 0 || !_page_hwnd(browser_list.page)) return 0;
-    return find_first_files_step(step_ms);
+    return viewer_idle_step() || find_first_files_step(step_ms);
 }
 
 void install_idle_work() { kavtrel_idle_hook = browser_idle_step; }
