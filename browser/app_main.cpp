@@ -20,15 +20,8 @@
 #include "browser/thumb_cache.h"
 #include "browser/viewer.h"
 #include "browser/window_hook.h"
-#include "files/file_ops.h"
-#include "files/fs_query.h"
-#include "files/strings.h"
-#include "files/window_search.h"
-#include "formats/jpeg.h"
-#include "formats/pdf.h"
-#include "formats/png.h"
-#include "formats/psd.h"
-#include "formats/tiff.h"
+#include "files/files.h"
+#include "formats/formats.h"
 #include "graphics/kavtrel.h"
 #include <imm.h>
 #include <cstdlib>

@@ -9,11 +9,7 @@
 #include "browser/list_view.h"
 #include "browser/paths.h"
 #include "browser/window_hook.h"
-#include "files/file_ops.h"
-#include "files/fs_query.h"
-#include "files/shell_exec.h"
-#include "files/strings.h"
-#include "files/window_search.h"
+#include "files/files.h"
 #include "graphics/kavtrel.h"
 #include <cstring>
 
@@ -95,6 +91,12 @@ void open_new_window_on_ctrl_release(const char* command_line)
         _pump();
     }
     _pump();
+}
+
+void open_folder_on_ctrl_release(const char* folder)
+{
+    char line[PATH_BUF + 3];
+    if (text_format(line, sizeof line, "\"%s\"", folder)) open_new_window_on_ctrl_release(line);
 }
 
 void open_new_window_for_path(const char* path)

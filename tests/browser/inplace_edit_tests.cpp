@@ -3,7 +3,7 @@
 // messages, as the user's keys and clicks would arrive.
 #include "browser/inplace_edit.h"
 #include "browser/window_hook.h"
-#include "files/fs_query.h"
+#include "files/files.h"
 #include "tests/browser/list_fixtures.h"
 #include "tests/support/bench.h"
 #include <gtest/gtest.h>
