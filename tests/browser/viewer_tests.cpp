@@ -6,8 +6,8 @@
 #include "tests/support/clipboard_lock.h"
 #include "browser/commands.h"
 #include "browser/keys.h"
-#include "files/strings.h"
-#include "formats/png.h"
+#include "files/files.h"
+#include "formats/formats.h"
 #include <gtest/gtest.h>
 
 using namespace viewer_fixture;
