@@ -15,6 +15,7 @@
 #include "browser/grid/list_view.h"
 #include "browser/commands/toolbar.h"
 #include "browser/model/paths.h"
+#include "browser/model/scan.h"
 #include "browser/caches/thumb_cache.h"
 #include "browser/viewer/viewer.h"
 #include "browser/model/window_hook.h"
@@ -162,6 +163,8 @@ int app_main()
         apply_command_line(&o, file);
         open_start_folder(o, file);
         if (o.expand_level) confirm_expand_all(o.expand_level, o.viewer || o.full_screen);
+        // The viewer steps over the entries by their names.
+        if (o.viewer || o.full_screen) find_all_first_files();
         if (o.viewer) open_viewer(0, o.direction, 0);
         if (o.full_screen) open_viewer(0, o.direction, 1);
     }

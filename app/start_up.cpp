@@ -11,6 +11,7 @@
 #include "browser/model/op_hooks.h"
 #include "browser/model/window_hook.h"
 #include "browser/operations/file_clipboard.h"
+#include "browser/viewer/idle_work.h"
 #include "browser/viewer/viewer.h"
 #include "formats/formats.h"
 #include "graphics/kavtrel.h"
@@ -49,5 +50,6 @@ void install_program_hooks()
     install_command_hooks();
     install_command_parts();
     install_edit_parts();
+    install_idle_work();
     install_print_hooks();
 }
