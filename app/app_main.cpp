@@ -5,6 +5,9 @@
 // and opens the start folder. Parts not built yet are reached through
 // browser_app_hooks.
 #include "browser/model/start.h"
+#include "browser/operations/archive_commands.h"
+#include "browser/commands/instances.h"
+#include "browser/commands/image_plugins.h"
 #include "browser/model/app_hooks.h"
 #include "browser/archives/archive_folder.h"
 #include "browser/commands/keys.h"

@@ -1,6 +1,8 @@
 // The installers app_main runs (see start_up.h), each called here once.
 #include "app/start_up.h"
 #include "browser/archives/archive_folder.h"
+#include "browser/operations/archive_commands.h"
+#include "browser/commands/instances.h"
 #include "browser/commands/commands.h"
 #include "browser/commands/keys.h"
 #include "browser/commands/toolbar.h"

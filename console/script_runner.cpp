@@ -6,6 +6,7 @@
 #include "console/commands.h"
 #include "console/archive_commands.h"
 #include "browser/model/app_hooks.h"
+#include "browser/commands/instances.h"
 #include "browser/model/start.h"
 #include "files/files.h"
 #include "graphics/kavtrel.h"

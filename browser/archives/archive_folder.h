@@ -92,14 +92,3 @@ int password_dialog(int id, char* out);
 // it in only when it lists every file of source. Names keep the encoding
 // archive had. 1 when the archive was replaced.
 int repack_archive(const char* archive, const char* source, const char* password);
-
-int compress_into_archive(const char* archive);
-int extract_archive(const char* path);
-int make_self_extracting(const char* path);
-int compress_selection(const char* path, const char* extension);
-void list_archiver_versions(char* out, size_t cap);
-int stage_for_clipboard(const char* path, int cut, char* staged);
-void clear_clipboard_staging();
-
-// Fills the browser's list, path and application slots that this Part serves.
-void install_archive_folder_hooks();

@@ -2,6 +2,12 @@
 // changes through the history, new windows, the display switches, sizes and
 // sort orders, the caches and the settings files.
 #include "browser/commands/command_actions.h"
+#include "browser/operations/archive_commands.h"
+#include "browser/commands/instances.h"
+#include "browser/commands/command_parts.h"
+#include "browser/commands/keys.h"
+#include "browser/operations/small_dialogs.h"
+#include "browser/model/op_hooks.h"
 #include "browser/model/browser_list.h"
 #include "browser/model/app_hooks.h"
 #include "browser/archives/archive_folder.h"
@@ -28,7 +34,7 @@ static browser_list_record& L = browser_list;
 int first_shown_index() { return L.columns * L.first_row; }
 void reload_at_first_shown() { load_folder(nullptr, 0, first_shown_index(), nullptr, 0); }
 void reload_on_name(const char* name) { load_folder(nullptr, 0, first_shown_index(), name, 0); }
-void pack_archive_again() { command_hooks.write_back_archive(0, 0, nullptr); }
+void pack_archive_again() { browser_op_hooks.write_back_archive(); }
 
 const char* jump_entry(int i)
 {
@@ -66,7 +72,7 @@ COMMAND_ACTION(act_version)
     char folder[PATH_BUF], texts[PATH_BUF];
     if (!zote_bin_path("..", folder)) text_copy(folder, "");
     long_path_name(folder);
-    command_hooks.version_texts(c.id, c.index, texts);
+    list_archiver_versions(texts, sizeof texts);
     static char plugins[SUSIE_LIST_BUF];
     list_susie_plugins(plugins, sizeof plugins);
     OSVERSIONINFOA os = {sizeof os};
@@ -157,7 +163,7 @@ COMMAND_ACTION(act_explorer)
     if (!current_folder.drive_list) open_with_association(current_folder.folder, 0);
 }
 
-COMMAND_ACTION(act_new_entry) { command_hooks.new_entry(c.id, c.index, nullptr); }
+COMMAND_ACTION(act_new_entry) { make_new_entry(c.id); }
 
 // At the top of an archive folder, the folder that holds the archive.
 static bool archive_parent(char* target)
@@ -242,7 +248,7 @@ COMMAND_ACTION(act_paste)
     pack_archive_again();
 }
 
-COMMAND_ACTION(act_expand_all) { command_hooks.expand_all(c.id, c.index, nullptr); }
+COMMAND_ACTION(act_expand_all) { confirm_expand_all(-1, 1); }
 
 COMMAND_ACTION(act_expand_one)
 {
@@ -289,7 +295,7 @@ COMMAND_ACTION(act_sort_direction)
 
 COMMAND_ACTION(act_size_dialog)
 {
-    int size = command_hooks.size_dialog(c.id, static_cast<int>(L.thumb_size), nullptr);
+    int size = open_thumb_size_dialog(static_cast<int>(L.thumb_size));
     if (size > 0) {
         set_thumbnail_size(size);
         reload_at_first_shown();
@@ -340,7 +346,7 @@ COMMAND_ACTION(act_fit_window) { fit_window_to_list(); }
 
 COMMAND_ACTION(act_cache_settings)
 {
-    if (!command_hooks.cache_dialog(c.id, c.index, nullptr)) return;
+    if (!open_cache_dialog()) return;
     busy_guard busy(BUSY_WAIT);
     _status_printf(L.page, "%s", "キャッシュファイル整理中...");
     save_user_settings();
@@ -515,7 +521,7 @@ COMMAND_ACTION(act_scanner)
 {
     if (c.id == CM_SCAN && !drive_cache_commands_allowed()) return;
     char name[PATH_BUF] = "";
-    int done = command_hooks.scanner(c.id, c.index, name);
+    int done = scanner_command(c.id, name);
     if (c.id != CM_SCAN) return;
     HWND w = main_window();
     if (done) {

@@ -2,6 +2,9 @@
 // viewer and slide shows, the file operations on one entry or the
 // selection, and the reload after an image changed on disk.
 #include "browser/commands/command_actions.h"
+#include "browser/commands/command_parts.h"
+#include "browser/archives/archive_folder.h"
+#include "browser/operations/small_dialogs.h"
 #include "browser/model/browser_list.h"
 #include "browser/model/busy.h"
 #include "browser/model/comment_files.h"
@@ -159,7 +162,7 @@ COMMAND_ACTION(act_batch_rename)
     busy_guard busy(BUSY_PLAIN);
     if (L.selected_count <= 1) return;
     char name[PATH_BUF] = "";
-    if (!command_hooks.batch_rename(c.id, c.index, name)) return;
+    if (!batch_rename_naming(name)) return;
     reload_on_name(name[0] ? name : nullptr);
     pack_archive_again();
 }
@@ -168,7 +171,7 @@ COMMAND_ACTION(act_number_prefixes)
 {
     busy_guard busy(BUSY_WAIT);
     char name[PATH_BUF] = "";
-    if (!command_hooks.number_prefixes(c.id, c.index, name)) return;
+    if (!number_prefixes_naming(name)) return;
     L.fldfirst = 1;
     L.sort_key[0] = 0;
     L.sort_direction = 1;
@@ -179,12 +182,12 @@ COMMAND_ACTION(act_number_prefixes)
     pack_archive_again();
 }
 
-COMMAND_ACTION(act_password) { command_hooks.archive_password(c.id, c.index, nullptr); }
+COMMAND_ACTION(act_password) { set_archive_password(); }
 
 COMMAND_ACTION(act_print)
 {
     busy_guard busy(BUSY_PLAIN);
-    command_hooks.print_dialog(c.id, c.index, nullptr);
+    print_selection();
 }
 
 COMMAND_ACTION(act_reload)
@@ -200,7 +203,7 @@ COMMAND_ACTION(act_count_files)
     L.countfile = saved;
 }
 
-COMMAND_ACTION(act_selection) { command_hooks.selection(c.id, c.index, nullptr); }
+COMMAND_ACTION(act_selection) { change_selection(c.id, c.index); }
 
 COMMAND_ACTION(act_leave_slide)
 {
@@ -259,21 +262,21 @@ COMMAND_ACTION(act_copy_files)
 {
     if (!list_with_selection()) return;
     busy_guard busy(BUSY_PLAIN);
-    command_hooks.copy_files(c.id, c.index, nullptr);
+    copy_selection_to_clipboard();
 }
 
 COMMAND_ACTION(act_cut_files)
 {
     if (in_read_only_archive() || !list_with_selection()) return;
     busy_guard busy(BUSY_PLAIN);
-    command_hooks.cut_files(c.id, c.index, nullptr);
+    cut_selection_to_clipboard();
 }
 
-COMMAND_ACTION(act_delete_files) { command_hooks.delete_files(c.id, c.index, nullptr); }
+COMMAND_ACTION(act_delete_files) { recycle_selected(); }
 
 COMMAND_ACTION(act_search)
 {
-    if (viewer_state.mode == VIEWER_MODE_LIST) command_hooks.search_dialog(c.id, c.index, nullptr);
+    if (viewer_state.mode == VIEWER_MODE_LIST) open_search_dialog();
 }
 
 COMMAND_ACTION(act_folder_from_file)
@@ -307,7 +310,7 @@ COMMAND_ACTION(act_move_into)
     int i = target_index(c);
     if (i < 0) return;
     char name[PATH_BUF] = "";
-    if (!command_hooks.move_into(c.id, i, name)) return;
+    if (!move_selected_into(i)) return;
     reload_at_first_shown();
     pack_archive_again();
 }
@@ -326,17 +329,17 @@ COMMAND_ACTION(act_comment_file)
     if (i >= 0) edit_small_text(i);
 }
 
-static void archive_action(int (*hook)(int, int, char*), const command_call& c, bool pack)
+static void archive_action(int (*part)(int, int), const command_call& c, bool pack)
 {
     busy_guard busy(BUSY_PLAIN);
-    if (!hook(c.id, c.index, nullptr)) return;
+    if (!part(c.id, c.index)) return;
     reload_at_first_shown();
     if (pack) pack_archive_again();
 }
 
-COMMAND_ACTION(act_extract) { archive_action(command_hooks.archive_extract, c, true); }
-COMMAND_ACTION(act_sfx) { archive_action(command_hooks.archive_sfx, c, false); }
-COMMAND_ACTION(act_pack) { archive_action(command_hooks.archive_pack, c, true); }
+COMMAND_ACTION(act_extract) { archive_action(extract_entry_archive, c, true); }
+COMMAND_ACTION(act_sfx) { archive_action(make_entry_self_extracting, c, false); }
+COMMAND_ACTION(act_pack) { archive_action(pack_selection, c, true); }
 
 COMMAND_ACTION(act_split_pages)
 {
@@ -352,11 +355,11 @@ COMMAND_ACTION(act_split_pages)
 COMMAND_ACTION(act_save_as)
 {
     char name[PATH_BUF] = "";
-    if (!command_hooks.save_as(c.id, c.index, name)) return;
+    if (!save_entry_as(c.index)) return;
     reload_after_image_change(name[0] ? name : nullptr);
 }
 
-COMMAND_ACTION(act_count_colours) { command_hooks.count_colours(c.id, c.index, nullptr); }
+COMMAND_ACTION(act_count_colours) { count_entry_colours(c.index); }
 
 static void edit_status(const char* fmt, int index)
 {
@@ -372,7 +375,7 @@ COMMAND_ACTION(act_rename)
     char name[PATH_BUF] = "";
     {
         busy_guard busy(BUSY_MOUSE);
-        if (!command_hooks.edit_in_list(c.id, c.index, name)) return;
+        if (!edit_entry_in_list(c.id, c.index, name)) return;
     }
     reload_on_name(name[0] ? name : nullptr);
     pack_archive_again();
@@ -408,14 +411,14 @@ COMMAND_ACTION(act_edit_time)
     edit_status("[%d] %s の更新時刻を変更中．Enter=確定｜Esc=ｷｬﾝｾﾙ", c.index);
     {
         busy_guard busy(BUSY_MOUSE);
-        if (!command_hooks.edit_in_list(c.id, c.index, nullptr)) return;
+        if (!edit_entry_in_list(c.id, c.index, nullptr)) return;
     }
     reload_at_first_shown();
     pack_archive_again();
 }
 
 COMMAND_ACTION(act_edit_text) { edit_small_text(c.index); }
-COMMAND_ACTION(act_shell_verb) { command_hooks.shell_verb(c.id, c.index, nullptr); }
+COMMAND_ACTION(act_shell_verb) { open_entry_with_program(c.index, c.id - CM_SHELL_VERB_FIRST); }
 
 COMMAND_ACTION(act_send_to)
 {
@@ -432,7 +435,7 @@ COMMAND_ACTION(act_toggle_mark)
     int i = target_index(c);
     if (i < 0) return;
     busy_guard busy(BUSY_PLAIN);
-    command_hooks.selection(c.id, i, nullptr);
+    change_selection(c.id, i);
 }
 
 COMMAND_ACTION(act_select_range)
@@ -440,7 +443,7 @@ COMMAND_ACTION(act_select_range)
     int i = target_index(c);
     if (i < 0) return;
     busy_guard busy(BUSY_PLAIN);
-    command_hooks.selection(c.id, i, nullptr);
+    change_selection(c.id, i);
 }
 
 COMMAND_ACTION(act_rotate)

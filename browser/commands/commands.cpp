@@ -1,8 +1,8 @@
 // The dispatcher (see commands.h): WM_MENUSELECT shows the help text of the
 // highlighted item in the status line; WM_COMMAND finds the identifier's row,
-// checks its guard and runs its action. The hook table at the bottom holds
-// the defaults of the slots that start-up fills.
+// checks its guard and runs its action.
 #include "browser/commands/command_actions.h"
+#include "browser/model/op_hooks.h"
 #include "browser/model/browser_list.h"
 #include "browser/model/busy.h"
 #include "browser/model/paths.h"
@@ -16,7 +16,7 @@
 
 int list_has_entries() { return browser_list.count >= 1; }
 int at_drive_list() { return current_folder.drive_list != 0; }
-int in_read_only_archive() { return command_hooks.archive_read_only(0, 0, nullptr); }
+int in_read_only_archive() { return browser_op_hooks.archive_read_only(); }
 int viewer_mode_now() { return browser_ui_hooks.viewer_mode(); }
 int viewer_full_screen_now() { return browser_ui_hooks.viewer_full_screen(); }
 
@@ -89,49 +89,6 @@ int browser_command(int index, HWND window, UINT message, WPARAM wparam, LPARAM 
     update_cursor();
     return 0;
 }
-
-// ---- The slots' defaults ----
-
-// Until start-up fills the slots: the clipboard holds no files, a command
-// does nothing, and there is no archive folder, no archiver and no version text.
-static int quiet_no(int, int, char*) { return 0; }
-static int no_version_texts(int, int, char* out)
-{
-    if (out) text_copy(out, PATH_BUF, "");
-    return 0;
-}
-
-command_hook_table command_hooks = {
-    .new_entry = quiet_no,
-    .expand_all = quiet_no,
-    .clipboard_open = quiet_no,
-    .copy_files = quiet_no,
-    .cut_files = quiet_no,
-    .delete_files = quiet_no,
-    .search_dialog = quiet_no,
-    .selection = quiet_no,
-    .move_into = quiet_no,
-    .batch_rename = quiet_no,
-    .number_prefixes = quiet_no,
-    .archive_password = quiet_no,
-    .archive_extract = quiet_no,
-    .archive_sfx = quiet_no,
-    .archive_pack = quiet_no,
-    .write_back_archive = quiet_no,
-    .archive_read_only = quiet_no,
-    .in_archive_folder = quiet_no,
-    .archive_kind_available = quiet_no,
-    .print_dialog = quiet_no,
-    .save_as = quiet_no,
-    .count_colours = quiet_no,
-    .scanner = quiet_no,
-    .edit_in_list = quiet_no,
-    .shell_verb = quiet_no,
-    .size_dialog = quiet_no,
-    .cache_dialog = quiet_no,
-    .version_texts = no_version_texts,
-    .prefixes_on = quiet_no,
-};
 
 static int on_init_menu_popup(HWND window, UINT, WPARAM wparam, LPARAM lparam)
 {

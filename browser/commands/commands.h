@@ -40,51 +40,18 @@ const command_row* find_command_row(int id);
 // The help text of id for the current state (cap bytes); 0 when it has none.
 int command_help_text(int id, char* out, size_t cap);
 
-// What the dispatcher hands to the browser parts that start-up plugs in. Every
-// slot takes the identifier and the entry and answers 1 when it did its work
-// (the dispatcher then reloads or packs the archive again); name, when given,
-// has room for 260 bytes and receives the name to put the cursor on. The
-// defaults do nothing and answer 0.
-struct command_hook_table {
-    int (*new_entry)(int id, int index, char* name);               // 240-246: new folder, archive, text, listing
-    int (*expand_all)(int id, int index, char* name);              // 370: the whole tree open or closed
-    int (*clipboard_open)(int id, int index, char* name);          // 1 when the clipboard holds files (and 2 when cut)
-    int (*copy_files)(int id, int index, char* name);              // 126
-    int (*cut_files)(int id, int index, char* name);               // 128
-    int (*delete_files)(int id, int index, char* name);            // 300: to the recycle bin
-    int (*search_dialog)(int id, int index, char* name);           // 301
-    int (*selection)(int id, int index, char* name);               // 120, 121, 122, 162, 335, 5103
-    int (*move_into)(int id, int index, char* name);               // 311
-    int (*batch_rename)(int id, int index, char* name);            // 236
-    int (*number_prefixes)(int id, int index, char* name);         // 295
-    int (*archive_password)(int id, int index, char* name);        // 105
-    int (*archive_extract)(int id, int index, char* name);         // 155
-    int (*archive_sfx)(int id, int index, char* name);             // 156
-    int (*archive_pack)(int id, int index, char* name);            // 151-154
-    int (*write_back_archive)(int id, int index, char* name);      // after a change inside an archive folder
-    int (*archive_read_only)(int id, int index, char* name);       // 1 in a ZIP folder that cannot be written
-    int (*in_archive_folder)(int id, int index, char* name);       // 1 when the current folder lies in the work folder
-    int (*archive_kind_available)(int id, int index, char* name);  // index: kind 0..3; >1 writable
-    int (*print_dialog)(int id, int index, char* name);            // 112
-    int (*save_as)(int id, int index, char* name);                 // 110
-    int (*count_colours)(int id, int index, char* name);           // 190
-    int (*scanner)(int id, int index, char* name);                 // 195, 196
-    int (*edit_in_list)(int id, int index, char* name);            // 330, 331, 332, 282, 281 (after the file is made)
-    int (*shell_verb)(int id, int index, char* name);              // 340-349
-    int (*size_dialog)(int id, int index, char* name);             // 500: the new size, 0 to keep
-    int (*cache_dialog)(int id, int index, char* name);            // 135: 1 when confirmed
-    int (*version_texts)(int id, int index, char* name);           // 131: the archivers' version text into name
-    int (*prefixes_on)(int id, int index, char* name);             // 1 while number prefixes are added to the names
-};
-extern command_hook_table command_hooks;
-
 // The dispatcher: message is WM_COMMAND or WM_MENUSELECT. The result carries nothing.
 int browser_command(int index, HWND window, UINT message, WPARAM wparam, LPARAM lparam);
 
-// Fills the dispatcher's and the menus' slots of the window hook and start-up,
-// and the dispatcher's own slots with the parts that are built.
+// Fills the dispatcher's and the menus' slots of the window hook, and the
+// entry and folder menus the right button asks for.
 void install_command_hooks();
 void install_command_parts();
+// Fills the entry operations' slots with the renames and the number order.
+void install_edit_parts();
+// Fills the entry operations' slots with the toolbar, history, menus, viewer
+// and archive parts.
+void install_op_parts();
 
 // Shared by the dispatcher and the menus: the list holds entries; the drive
 // list is shown; the current folder is a ZIP folder that cannot be written.

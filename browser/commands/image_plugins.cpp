@@ -5,6 +5,7 @@
 // manager, loaded once the browser's window exists (it becomes the parent of
 // the sources' windows) and unloaded with the console.
 #include "browser/model/start.h"
+#include "browser/commands/image_plugins.h"
 #include "browser/model/app_hooks.h"
 #include "browser/model/browser_list.h"
 #include "browser/model/image_kinds.h"

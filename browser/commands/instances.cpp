@@ -1,6 +1,8 @@
 // Other instances (found by the common ending of their titles), new windows,
 // help, and what every instance does when it ends or gets files dropped on it.
 #include "browser/model/start.h"
+#include "browser/operations/archive_commands.h"
+#include "browser/commands/instances.h"
 #include "browser/viewer/viewer.h"
 #include "browser/model/app_hooks.h"
 #include "browser/model/browser_list.h"

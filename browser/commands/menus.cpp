@@ -2,6 +2,9 @@
 // brought up to date (texts, checks, greyed items, and for the size, new-window
 // and tree popups the whole item list) when Windows announces it.
 #include "browser/commands/command_actions.h"
+#include "browser/operations/batch_rename.h"
+#include "browser/commands/command_parts.h"
+#include "browser/archives/archive_folder.h"
 #include "browser/model/browser_list.h"
 #include "browser/model/history.h"
 #include "browser/model/name_list.h"
@@ -366,8 +369,8 @@ static void file_state(HMENU m)
     enable(m, CM_SCAN_SOURCE, twain);
     enable(m, CM_SCAN, twain && drive_cache_commands_allowed());
     enable(m, CM_PRINT, entries && !viewer_full_screen_now() && L.selected_count > 0);
-    enable(m, CM_ARCHIVE_PASSWORD, command_hooks.in_archive_folder(105, 0, nullptr) != 0);
-    retext(m, CM_NUMBER_PREFIXES, command_hooks.prefixes_on(295, 0, nullptr) ? "番号部分除去(&B)" : "番号部分付加(&B)");
+    enable(m, CM_ARCHIVE_PASSWORD, in_archive_folder() != 0);
+    retext(m, CM_NUMBER_PREFIXES, number_order_on() ? "番号部分除去(&B)" : "番号部分付加(&B)");
     enable(m, CM_NUMBER_PREFIXES, list && L.tree_depth == 0 && entries && !at_drive_list() && !ro);
     settings_record live;
     snapshot_settings(&live);
@@ -384,8 +387,7 @@ static void new_item_state(HMENU m)
 {
     bool base = viewer_mode_now() == 0 && L.tree_depth == 0 && !at_drive_list() && !in_read_only_archive();
     enable(m, CM_NEW_FOLDER, base);
-    for (int k = 0; k < 4; k++)
-        enable(m, CM_NEW_ARCHIVE_FIRST + k, base && command_hooks.archive_kind_available(241 + k, k, nullptr) > 1);
+    for (int k = 0; k < 4; k++) enable(m, CM_NEW_ARCHIVE_FIRST + k, base && archive_kind_ready(k) > 1);
 }
 
 static void edit_state(HMENU m)
@@ -400,7 +402,7 @@ static void edit_state(HMENU m)
     enable(m, CM_COPY, l && s);
     enable(m, CM_CUT, l && s && w);
     enable(m, CM_RECYCLE, l && s && w);
-    int clip = command_hooks.clipboard_open(CM_PASTE, 0, nullptr);
+    int clip = clipboard_holds_files();
     enable(m, CM_PASTE, clip > 0 && list && w);
     enable(m, CM_PASTE_SHORTCUTS, clip == 1 && list && w);
     enable(m, CM_PASTE_FOLDERS, clip == 1 && list && w);

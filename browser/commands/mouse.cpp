@@ -2,6 +2,7 @@
 // the left button, double click and right button in the list and in the
 // viewer, the toolbar line's clicks and the entry's popup menu.
 #include "browser/commands/keys.h"
+#include "browser/commands/instances.h"
 #include "browser/model/app_hooks.h"
 #include "browser/model/browser_list.h"
 #include "browser/model/busy.h"

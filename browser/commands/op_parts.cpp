@@ -1,6 +1,7 @@
 // The slots of browser_op_hooks that parts already built fill: the toolbar's
 // hit tests seen as the kinds the clicks and help texts act on, the history's
 // record of a selection and its menu, and the viewer's steps and slide show.
+#include "browser/commands/commands.h"
 #include "browser/model/op_hooks.h"
 #include "browser/model/browser_list.h"
 #include "browser/model/history.h"

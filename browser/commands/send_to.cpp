@@ -3,6 +3,7 @@
 // ".desklink": shortcuts there), the documents folder (".mydocs") or a
 // program started with the files on its command line.
 #include "browser/commands/command_actions.h"
+#include "browser/commands/command_parts.h"
 #include "browser/model/browser_list.h"
 #include "browser/model/busy.h"
 #include "browser/operations/file_clipboard.h"
@@ -218,14 +219,13 @@ void fill_file_context_menu(HMENU m, int index)
         if (!at_drive_list()) {
             if (p && k->archive) {
                 int kind = archive_kind_of(name);
-                int available = kind >= 0 ? command_hooks.archive_kind_available(155, kind, nullptr) : 0;
+                int available = kind >= 0 ? archive_kind_ready(kind) : 0;
                 item(m, 155, "解凍(&X)", !available);
                 item(m, 156, "自己解凍書庫の作成(&S)", !available);
             } else {
                 HMENU pack = CreatePopupMenu();
                 const char* const labels[4] = {"LHA(&P)", "ZIP(&Z)", "CAB(&C)", "TGZ(&T)"};
-                for (int i = 0; i < 4; i++)
-                    item(pack, 151 + i, labels[i], command_hooks.archive_kind_available(151 + i, i, nullptr) <= 1);
+                for (int i = 0; i < 4; i++) item(pack, 151 + i, labels[i], archive_kind_ready(i) <= 1);
                 AppendMenuA(m, MF_POPUP | MF_STRING, reinterpret_cast<UINT_PTR>(pack), "圧縮(&P)");
             }
             if (p && has_extension(name, ".txt"))
@@ -267,8 +267,8 @@ void fill_file_context_menu(HMENU m, int index)
     item(m, 162, "選択/解除(&S) \t Ctrl+Enter", false);
     item(m, 335, "ここまで選択(&H) \t Ctrl+Shift+Enter", false);
     bool folder = !p;
-    if (list && (folder || (p && k->archive && archive_kind_of(name) >= 0 &&
-                            command_hooks.archive_kind_available(311, archive_kind_of(name), nullptr) > 1)))
+    if (list &&
+        (folder || (p && k->archive && archive_kind_of(name) >= 0 && archive_kind_ready(archive_kind_of(name)) > 1)))
         item(m, 311, "選択をこの中へ移動(&I) \t Shift+Enter", (L.marks && L.marks[index]) || L.selected_count <= 0);
     return;
 }

@@ -69,6 +69,3 @@ struct browser_op_hook_table {
     int (*open_with)(const char* path, int verb);
 };
 extern browser_op_hook_table browser_op_hooks;
-
-// Fills the slots whose parts are built (toolbar, history, viewer).
-void install_op_parts();

@@ -1,7 +1,7 @@
 // Start-up of the program: the hand-over file "param" through which the
 // installed program (or another window) hands its start state to the copy in
-// the temporary folder, the relaunch, the command line with its options and
-// macros, other instances, help, exit and drops.
+// the temporary folder, the relaunch, and the command line with its options
+// and macros.
 #pragma once
 #include <windows.h>
 #include <cstddef>
@@ -53,19 +53,3 @@ void parse_command_line(const char* line, start_options* out);
 int expand_macros(char* path, size_t cap);
 // The text for the script runner, or 0 when the line asks for no script run.
 int script_text_of(const char* line, char* out, size_t cap);
-
-int measure_other_instances(POINT* out);
-void close_other_instances();
-void start_new_instance(const char* command_line);
-void open_new_window_on_ctrl_release(const char* command_line);
-void open_new_window_for_path(const char* path);
-// A folder clicked with Ctrl: its new window opens once Ctrl is released.
-void open_folder_on_ctrl_release(const char* folder);
-void show_help();
-void app_on_exit();
-void app_on_drop(int page, int count, char** names);
-// Susie plug-ins from the installed program's folder (path of its exe) and the
-// copy's own, and the scanner's source manager.
-void install_image_plugins(const char* program_path);
-// The scanner's source manager loaded for the main window.
-void load_scanner();

@@ -6,6 +6,7 @@
 // folder that is not itself being renamed. A file that cannot move (held open
 // by another program) puts the others back, and the user is told which.
 #include "browser/model/numbering.h"
+#include "browser/operations/batch_rename.h"
 #include "browser/model/browser_list.h"
 #include "browser/model/file_kind.h"
 #include "browser/model/paths.h"

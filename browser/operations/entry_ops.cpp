@@ -183,7 +183,9 @@ static int index_of_path(const char* path)
 {
     for (int i = 0; i < L.count; i++) {
         char p[PATH_BUF];
-        if (entry_full_path(i, p) && text_equal_ci(p, path)) return i;
+        if (!entry_full_path(i, p)) continue;
+        remove_backslash(p);  // a folder entry's path ends in a backslash
+        if (text_equal_ci(p, path)) return i;
     }
     return -1;
 }

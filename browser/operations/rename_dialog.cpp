@@ -1,6 +1,7 @@
 // Dialog 113, the batch rename of the selection (command 236). The pattern,
 // the first number and the check box are kept for the run.
 #include "browser/model/numbering.h"
+#include "browser/operations/batch_rename.h"
 #include "browser/model/browser_list.h"
 #include "browser/model/dialog_items.h"
 #include "browser/model/paths.h"

@@ -3,6 +3,7 @@
 // archive; empty and folder-only archives open without a password question;
 // an encrypted one asks and remembers; two instances keep separate folders.
 #include "browser/archives/arccache.h"
+#include "browser/operations/archive_commands.h"
 #include "browser/commands/commands.h"
 #include "browser/model/history.h"
 #include "browser/commands/keys.h"
@@ -420,7 +421,6 @@ TEST(ArchiveCommands, TheDispatcherPacksAndExtractsTheEntry)
     bench::scratch_dir dir;
     dir.write("box\\a.txt", "alpha");
     list_fixture::browser_page page(800, 600);
-    scoped_restore<command_hook_table> keep_commands(command_hooks);
     scoped_restore<browser_ui_hook_table> keep_ui(browser_ui_hooks);
     scoped_restore<browser_app_hook_table> keep_app(browser_app_hooks);
     scoped_restore<browser_list_hook_table> keep_list(browser_list_hooks);
@@ -459,7 +459,6 @@ TEST(ArchiveCommands, PasswordDialogRefusesBlanksAndMismatches)
     std::string archive = copy_fixture(dir, "deep.zip");
     password_ring = {};
     list_fixture::browser_page page(800, 600);
-    scoped_restore<command_hook_table> keep_commands(command_hooks);
     scoped_restore<browser_ui_hook_table> keep_ui(browser_ui_hooks);
     install_command_hooks();
     install_command_parts();
@@ -526,7 +525,6 @@ TEST(ArchiveFolder, TextEditedInTheListIsWrittenBack)
     prepare();
     bench::scratch_dir dir;
     list_fixture::browser_page page(800, 600);
-    scoped_restore<command_hook_table> keep_commands(command_hooks);
     scoped_restore<browser_ui_hook_table> keep_ui(browser_ui_hooks);
     scoped_restore<browser_op_hook_table> keep_ops(browser_op_hooks);
     scoped_restore<browser_list_hook_table> keep_list(browser_list_hooks);
@@ -586,7 +584,6 @@ struct archive_entered {
     bench::scratch_dir dir;
     std::string outer = dir.file("外表"), archive = dir.file("外表\\images.zip");
     list_fixture::browser_page page{800, 600};
-    scoped_restore<command_hook_table> keep_commands{command_hooks};
     scoped_restore<browser_ui_hook_table> keep_ui{browser_ui_hooks};
     scoped_restore<browser_op_hook_table> keep_ops{browser_op_hooks};
     scoped_restore<browser_app_hook_table> keep_app_hooks{browser_app_hooks};

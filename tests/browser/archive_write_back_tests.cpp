@@ -7,6 +7,7 @@
 // replaces the archive. The archives written here are read by the real tools
 // in the archive_folder_readback step.
 #include "browser/archives/archive_folder.h"
+#include "browser/operations/archive_commands.h"
 #include "files/files.h"
 #include "tests/browser/archive_fixtures.h"
 #include <gtest/gtest.h>

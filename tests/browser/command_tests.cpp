@@ -3,7 +3,10 @@
 // the guards keep commands out where they must not act, the status line shows
 // the highlighted item's help text, the popups' states follow the situation,
 // and Send-to copies, asks and never leaves the window busy.
+#include "browser/commands/command_parts.h"
 #include "browser/commands/commands.h"
+#include "browser/archives/archive_folder.h"
+#include "browser/model/app_hooks.h"
 #include "browser/model/busy.h"
 #include "browser/commands/keys.h"
 #include "browser/model/op_hooks.h"
@@ -12,25 +15,60 @@
 #include "files/files.h"
 #include "formats/formats.h"
 #include "formats/internal.h"  // the chosen scanner source is read from the TWAIN session
+#include "tests/browser/archive_fixtures.h"
+#include "tests/browser/editor_robot.h"
 #include "tests/browser/paste_fixtures.h"
 #include "tests/browser/viewer_fixtures.h"
 #include <gtest/gtest.h>
 #include <commctrl.h>
+#include <functional>
 #include <set>
 
 namespace {
 using viewer_fixture::viewer_page;
 
-std::vector<int> reached;  // identifiers that reached a hook
-int clipboard_answer;      // what clipboard_open says
-int read_only_answer, archive_folder_answer;
+std::vector<int> verbs_run;  // the shell verbs handed to the program launcher
+int read_only_answer;        // whether the shown ZIP folder cannot be written
 
-int record(int id, int, char*) { return reached.push_back(id), 1; }
+// Watches the modal windows this thread shows during a command: records each
+// caption and answers it with button, as the user would.
+struct dialog_watch {
+    static dialog_watch* current;
+    HHOOK hook;
+    int button;
+    std::vector<std::string> captions;
+    explicit dialog_watch(int answer = IDCANCEL) : button(answer)
+    {
+        current = this;
+        hook = SetWindowsHookExA(WH_CBT, on_activate, nullptr, GetCurrentThreadId());
+    }
+    ~dialog_watch()
+    {
+        UnhookWindowsHookEx(hook);
+        current = nullptr;
+    }
+    dialog_watch(const dialog_watch&) = delete;
+    dialog_watch& operator=(const dialog_watch&) = delete;
+    static LRESULT CALLBACK on_activate(int code, WPARAM wparam, LPARAM lparam)
+    {
+        dialog_watch* w = current;
+        HWND window = reinterpret_cast<HWND>(wparam);
+        char cls[16] = "";
+        if (code == HCBT_ACTIVATE && w && GetClassNameA(window, cls, sizeof cls) && strcmp(cls, "#32770") == 0) {
+            char caption[256] = "";
+            GetWindowTextA(window, caption, sizeof caption);
+            w->captions.push_back(caption);
+            PostMessageA(window, WM_COMMAND, MAKEWPARAM(w->button, BN_CLICKED), 0);
+        }
+        return CallNextHookEx(w ? w->hook : nullptr, code, wparam, lparam);
+    }
+};
+dialog_watch* dialog_watch::current;
 
-// The dispatcher on a browser page with a fixture folder, every missing part
-// replaced by a recorder.
+// The dispatcher on a browser page with a fixture folder and the program's
+// own parts; only the program launcher and the archive's write state are
+// the test's.
 struct command_page : viewer_page {
-    scoped_restore<command_hook_table> keep_hooks{command_hooks};
     scoped_restore<browser_op_hook_table> keep_ops{browser_op_hooks};
     scoped_restore<current_folder_state> keep_folder{current_folder};
     bench::scratch_dir dir;
@@ -39,19 +77,10 @@ struct command_page : viewer_page {
         install_command_hooks();
         install_command_parts();
         install_edit_parts();
-        command_hook_table& h = command_hooks;
-        int (**slots)(int, int, char*) = &h.new_entry;
-        for (int (**s)(int, int, char*) = slots; s <= &h.prefixes_on; s++) *s = record;
-        h.clipboard_open = [](int, int, char*) { return clipboard_answer; };
-        h.archive_read_only = [](int, int, char*) { return read_only_answer; };
-        h.in_archive_folder = [](int, int, char*) { return archive_folder_answer; };
-        h.archive_kind_available = [](int, int, char*) { return 0; };
-        h.write_back_archive = [](int, int, char*) { return 0; };
-        h.prefixes_on = [](int, int, char*) { return 0; };
-        h.size_dialog = [](int, int, char*) { return 0; };
-        reached.clear();
-        clipboard_answer = 1;
-        read_only_answer = archive_folder_answer = 0;
+        browser_op_hooks.open_with = [](const char*, int verb) { return verbs_run.push_back(verb), 1; };
+        browser_op_hooks.archive_read_only = [] { return read_only_answer; };
+        verbs_run.clear();
+        read_only_answer = 0;
         for (const char* n : {"a.png", "b.png", "c.png"})
             viewer_fixture::write_colour_png(dir.file(n), 40, 30, RGB(9, 9, 9));
         open(dir.path());
@@ -202,34 +231,195 @@ TEST(Menus, EveryChordShownIsAnAccelerator)
     EXPECT_EQ(expected.size(), 12u);
 }
 
-// The commands that act through the dispatcher's slots reach them, with the entry.
-TEST(Commands, SlotCommandsAreReachedWithTheirEntry)
+namespace {
+bool exists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+int files_like(const command_page& p, const char* pattern)
 {
-    command_page p;
-    const int hooked[] = {240, 245, 246, 370, 126, 128, 300, 301, 120, 121, 122, 162, 335, 311, 236, 295,
-                          105, 155, 156, 151, 154, 112, 110, 190, 195, 330, 331, 332, 340, 349, 135};
-    for (int id : hooked) {
-        p.select(0);  // a reload by the command before cleared the marks
-        p.select(1);
-        reached.clear();
-        p.command(id, 1);
-        EXPECT_NE(std::find(reached.begin(), reached.end(), id), reached.end()) << id;
+    int n = 0;
+    WIN32_FIND_DATAA found;
+    HANDLE h = FindFirstFileA(p.dir.file(pattern).c_str(), &found);
+    if (h == INVALID_HANDLE_VALUE) return 0;
+    do n++;
+    while (FindNextFileA(h, &found));
+    FindClose(h);
+    return n;
+}
+int index_of(const char* name)
+{
+    for (int i = 0; i < browser_list.count; i++)
+        if (strncmp(browser_list.names[i], name, strlen(name)) == 0) return i;
+    return -1;
+}
+int printed_selection;  // what the printing library was handed
+}  // namespace
+
+// Each command reaches the part that carries it out, with its entry: a
+// mark, the clipboard, a file made, moved or gone, the dialog it opens
+// (cancelled here), the in-list editor it opens (left with Esc), the
+// program it starts or the print job it hands over.
+TEST(Commands, CommandsReachTheirParts)
+{
+    archive_folder_test::prepare();
+    bench::clipboard_lock lock;
+    scoped_restore<browser_app_hook_table> keep_app(browser_app_hooks);
+    static std::string edited;  // what the in-list editor showed
+    struct command_case {
+        int id;
+        const char* entry;               // the entry the command names
+        std::vector<const char*> marks;  // the entries marked before
+        const char* dialog;              // the caption of the dialog it opens ("" the shell's), or null
+        bool editor;                     // it opens the in-list editor
+        std::function<void(command_page&)> before;
+        std::function<bool(command_page&)> done;
+    };
+    auto none = [](command_page&) {};
+    auto selected = [](int n) { return [n](command_page&) { return browser_list.selected_count == n; }; };
+    auto shown = [](command_page&) { return true; };
+    auto seen = [](const char* text) { return [text](command_page&) { return edited == text; }; };
+    auto folder_made = [](command_page& p) {
+        CreateDirectoryA(p.dir.file("束表").c_str(), nullptr);
+        viewer_fixture::write_colour_png(p.dir.file("束表\\d.png"), 40, 30, RGB(9, 9, 9));
+        p.open(p.dir.path());
+    };
+    const command_case cases[] = {
+        {CM_SELECT_ALL, "a.png", {}, nullptr, false, none, selected(3)},
+        {CM_CLEAR_MARKS, "a.png", {"a.png", "b.png"}, nullptr, false, none, selected(0)},
+        {CM_SELECT_ALL_FILTERED, "a.png", {}, nullptr, false, none, selected(3)},
+        {CM_MARK_ENTRY, "c.png", {}, nullptr, false, none, [](command_page&) { return browser_list.marks[2] == 1; }},
+        {CM_MARK_RANGE, "c.png", {"a.png"}, nullptr, false, none, selected(3)},
+        {CM_COPY,
+         "a.png",
+         {"b.png", "c.png"},
+         nullptr,
+         false,
+         none,
+         [](command_page&) { return clipboard_holds_files() == 1 && browser_list.selected_count == 0; }},
+        {CM_CUT, "a.png", {"b.png"}, nullptr, false, none, [](command_page&) { return clipboard_holds_files() == 2; }},
+        {CM_RECYCLE, "a.png", {"a.png"}, "", false, none, [](command_page& p) { return !exists(p.dir.file("a.png")); }},
+        {CM_MOVE_INTO,
+         "束表",
+         {"a.png"},
+         nullptr,
+         false,
+         folder_made,
+         [](command_page& p) { return exists(p.dir.file("束表\\a.png")) && !exists(p.dir.file("a.png")); }},
+        {CM_NUMBER_PREFIXES,
+         "a.png",
+         {},
+         nullptr,
+         false,
+         none,
+         [](command_page& p) { return !exists(p.dir.file("a.png")) && files_like(p, "*.png") == 3; }},
+        {CM_FOLDER_LISTING,
+         "a.png",
+         {},
+         nullptr,
+         false,
+         none,
+         [](command_page& p) { return exists(p.dir.file(std::string(file_name_of(p.dir.path())) + ".txt")); }},
+        {CM_EXPAND_ALL,
+         "a.png",
+         {},
+         nullptr,
+         false,
+         folder_made,
+         [](command_page&) { return browser_list.tree_depth != 0; }},
+        {CM_SEARCH, "a.png", {}, "ﾌｧｲﾙの検索", false, none, shown},
+        {CM_BATCH_RENAME, "a.png", {"a.png", "b.png"}, "選択ﾌｧｲﾙの名前をまとめて変更", false, none, shown},
+        {CM_SAVE_AS, "a.png", {}, "形式を変えて保存", false, none, shown},
+        {CM_CACHE_SETTINGS, "a.png", {}, "ﾌｧｲﾙｷｬｯｼｭの設定", false, none, shown},
+        {CM_SIZE_DIALOG, "a.png", {}, "一覧表示の画像ｻｲｽﾞ設定", false, none, shown},
+        {CM_COUNT_COLOURS,
+         "b.png",
+         {},
+         nullptr,
+         false,
+         none,
+         [](command_page&) {
+             return bench::message_boxes.size() == 1 && bench::message_boxes[0].text.find("b.png") == 0;
+         }},
+        {CM_RENAME, "b.png", {}, nullptr, true, none, seen("b")},
+        {CM_RENAME_WITH_NUMBER, "b.png", {}, nullptr, true, none, seen("b")},
+        {CM_TIME_STAMP, "b.png", {}, nullptr, true, none, [](command_page&) { return !edited.empty(); }},
+        {CM_SHELL_VERB_FIRST,
+         "a.png",
+         {},
+         nullptr,
+         false,
+         none,
+         [](command_page&) { return verbs_run == std::vector<int>{0}; }},
+        {CM_SHELL_VERB_LAST,
+         "a.png",
+         {},
+         nullptr,
+         false,
+         none,
+         [](command_page&) { return verbs_run == std::vector<int>{9}; }},
+        {CM_PRINT,
+         "a.png",
+         {"a.png", "c.png"},
+         nullptr,
+         false,
+         none,
+         [](command_page&) { return printed_selection == 2; }},
+        {CM_PACK_FIRST + 1,
+         "b.png",
+         {"b.png"},
+         nullptr,
+         false,
+         none,
+         [](command_page& p) { return files_like(p, "*.zip") == 1; }},
+    };
+    for (const command_case& c : cases) {
+        SCOPED_TRACE(c.id);
+        command_page p;
+        browser_app_hooks.print_selection = [](int, const unsigned char*, int selected, char* const*) {
+            return printed_selection = selected, 1;
+        };
+        printed_selection = 0;
+        c.before(p);
+        bench::install_message_box_seam(IDYES);  // the prefixes' question
+        for (const char* name : c.marks) p.select(index_of(name));
+        int index = index_of(c.entry);
+        std::string listed;
+        for (int i = 0; i < browser_list.count; i++) listed += std::string(browser_list.names[i]) + "|";
+        ASSERT_GE(index, 0) << c.entry << " in " << listed;
+        bench::message_boxes.clear();
+        edited.clear();
+        dialog_watch watch(c.dialog && !c.dialog[0] ? IDYES : IDCANCEL);
+        if (c.editor) {
+            editor_robot::robot user([](HWND edit) { PostMessageA(edit, WM_CHAR, VK_ESCAPE, 0); });
+            p.command(c.id, index);
+            edited = user.done();
+        } else {
+            p.command(c.id, index);
+        }
+        if (c.dialog && c.dialog[0]) EXPECT_EQ(watch.captions, std::vector<std::string>{c.dialog});
+        if (c.dialog && !c.dialog[0]) EXPECT_EQ(watch.captions.size(), 1u) << "the shell's question";
+        if (!c.dialog) EXPECT_TRUE(watch.captions.empty());
+        std::string boxes;
+        for (auto& b : bench::message_boxes) boxes += b.title + ": " + b.text + "|";
+        EXPECT_TRUE(c.done(p)) << "editor showed " << edited << " boxes " << boxes << " png " << files_like(p, "*.png");
+        SetCurrentDirectoryA(p.dir.path());
     }
 }
 
-// The program's start-up fills every slot of the dispatcher with a part.
-TEST(Commands, StartUpFillsEverySlot)
+// The archive password command (105) opens its dialog inside an archive folder.
+TEST(Commands, PasswordOfTheShownArchive)
 {
-    const command_hook_table defaults = command_hooks;
-    scoped_restore<command_hook_table> keep(command_hooks);
-    install_command_hooks();
-    install_command_parts();
-    install_edit_parts();
-    typedef int (*slot)(int, int, char*);
-    const slot* before = &defaults.new_entry;
-    const slot* after = &command_hooks.new_entry;
-    const int count = int(&command_hooks.prefixes_on - &command_hooks.new_entry) + 1;
-    for (int i = 0; i < count; i++) EXPECT_NE(before[i], after[i]) << "slot " << i << " keeps its default";
+    archive_folder_test::prepare();
+    command_page p;
+    std::string archive = archive_folder_test::copy_fixture(p.dir, "images.zip");
+    ASSERT_EQ(open_archive_as_folder(archive.c_str()), 1);
+    ASSERT_TRUE(change_folder(archive_work.folder));
+    load_folder(nullptr, 0, 0, nullptr, 0);
+    {
+        dialog_watch watch;
+        p.command(CM_ARCHIVE_PASSWORD);
+        EXPECT_EQ(watch.captions, std::vector<std::string>{"パスワード"});
+    }
+    SetCurrentDirectoryA(p.dir.path());
+    leave_archive_folder(archive.c_str());
 }
 
 // Navigation commands stay out of full screen, display commands out of the
@@ -240,24 +430,52 @@ TEST(Commands, GuardsKeepCommandsOut)
     static int mode, full;
     browser_ui_hooks.viewer_mode = [] { return mode; };
     browser_ui_hooks.viewer_full_screen = [] { return full; };
+    bench::install_message_box_seam(IDOK);
+    bench::clipboard_lock lock;
+    std::string listing = p.dir.file(std::string(file_name_of(p.dir.path())) + ".txt");
+    CreateDirectoryA(p.dir.file("束表").c_str(), nullptr);  // something to expand
+    viewer_fixture::write_colour_png(p.dir.file("束表\\d.png"), 40, 30, RGB(9, 9, 9));
     struct {
         int id, mode, full, count;
         bool acts;
     } cases[] = {
-        {240, 0, 0, 3, true}, {370, 0, 0, 3, true},  {370, 1, 0, 3, false}, {127, 1, 0, 3, false},
-        {135, 0, 0, 3, true}, {135, 1, 0, 3, false}, {126, 0, 0, 0, false}, {330, 0, 0, 0, false},
-        {330, 1, 0, 3, true}, {340, 1, 1, 3, true},
+        {CM_FOLDER_LISTING, 0, 0, 3, true}, {CM_EXPAND_ALL, 0, 0, 3, true},
+        {CM_EXPAND_ALL, 1, 0, 3, false},    {CM_PASTE, 1, 0, 3, false},
+        {CM_CACHE_SETTINGS, 0, 0, 3, true}, {CM_CACHE_SETTINGS, 1, 0, 3, false},
+        {CM_COPY, 0, 0, 0, false},          {CM_COUNT_COLOURS, 0, 0, 0, false},
+        {CM_COUNT_COLOURS, 1, 0, 3, true},  {CM_SHELL_VERB_FIRST, 1, 1, 3, true},
     };
     for (auto& c : cases) {
+        SCOPED_TRACE(c.id);
+        mode = full = 0;
+        p.open(p.dir.path());
+        const int a = index_of("a.png");
+        p.select(a);
+        ASSERT_EQ(copy_or_cut_to_clipboard(0), 1);  // a.png waits to be pasted
+        if (c.id == CM_COPY) {
+            OpenClipboard(nullptr);
+            EmptyClipboard();
+            CloseClipboard();
+        }
+        DeleteFileA(listing.c_str());
+        browser_list.tree_depth = 0;
+        verbs_run.clear();
+        bench::message_boxes.clear();
         mode = c.mode, full = c.full;
         int saved = browser_list.count;
         browser_list.count = c.count;
-        p.select(0);
-        reached.clear();
-        p.command(c.id);
-        browser_list.count = saved;
-        EXPECT_EQ(std::count(reached.begin(), reached.end(), c.id) > 0, c.acts) << c.id << " mode " << c.mode;
+        p.select(a);
+        dialog_watch watch;
+        p.command(c.id, a);
+        if (browser_list.count == c.count) browser_list.count = saved;
+        bool acted = exists(listing) || browser_list.tree_depth != 0 || !watch.captions.empty() ||
+                     (c.id == CM_COPY && clipboard_holds_files()) || !bench::message_boxes.empty() ||
+                     !verbs_run.empty() || files_like(p, "*.png") != 3;
+        EXPECT_EQ(acted, c.acts) << c.id << " mode " << c.mode;
     }
+    mode = full = 0;
+    DeleteFileA(listing.c_str());
+    p.open(p.dir.path());
     // Version box: a navigation command, kept out of full screen.
     mode = 0, full = 1;
     bench::message_boxes.clear();
@@ -303,6 +521,10 @@ TEST(Menus, StatesFollowTheSituation)
     browser_ui_hooks.viewer_full_screen = [] { return full; };
     menu_handles& m = browser_menus;
     mode = full = 0;
+    bench::clipboard_lock lock;
+    p.select(0);
+    ASSERT_EQ(copy_or_cut_to_clipboard(0), 1);  // a file to paste
+    clear_selection();
     update_menu_state(m.edit, nullptr);
     EXPECT_TRUE(greyed(m.edit, 126));  // nothing selected
     EXPECT_FALSE(greyed(m.edit, 127));
@@ -317,7 +539,9 @@ TEST(Menus, StatesFollowTheSituation)
     read_only_answer = 0;
     update_menu_state(m.file, nullptr);
     EXPECT_TRUE(greyed(m.file, 105));
-    archive_folder_answer = 1;
+    scoped_restore<archive_work_record> keep_work(archive_work);
+    archive_work.instance = 0;  // the shown folder as this instance's archive work folder
+    ASSERT_TRUE(text_copy(archive_work.folder, p.dir.path()));
     update_menu_state(m.file, nullptr);
     EXPECT_FALSE(greyed(m.file, 105));
     EXPECT_FALSE(greyed(m.file, 112));

@@ -2,6 +2,7 @@
 // itself, a dropped file its parent; several drops leave the last one shown.
 // Drops on other pages, or with nothing that exists, change nothing.
 #include "browser/model/start.h"
+#include "browser/commands/instances.h"
 #include "browser/model/app_hooks.h"
 #include "browser/viewer/viewer.h"
 #include "tests/browser/list_fixtures.h"

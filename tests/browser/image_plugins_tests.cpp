@@ -3,6 +3,7 @@
 // the scanner's source manager is loaded with the browser and unloaded with
 // the console.
 #include "browser/model/app_hooks.h"
+#include "browser/commands/image_plugins.h"
 #include "browser/model/image_kinds.h"
 #include "browser/model/start.h"
 #include "formats/formats.h"

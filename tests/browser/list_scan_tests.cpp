@@ -415,7 +415,6 @@ TEST(FolderScan, TreeLevelsFollowExpandAndCollapse)
     write_image(dir.file("表\\ソ\\b.jpg"), 4, 4);
     write_image(dir.file("表\\ソ\\能\\c.jpg"), 4, 4);
     // The dispatcher with its parts, for this test only.
-    scoped_restore<command_hook_table> keep_commands(command_hooks);
     scoped_restore<browser_ui_hook_table> keep_ui(browser_ui_hooks);
     scoped_restore<browser_app_hook_table> keep_app(browser_app_hooks);
     scoped_restore<browser_op_hook_table> keep_ops(browser_op_hooks);

@@ -3,6 +3,7 @@
 // Each case checks every file of the folder afterwards, so nothing is lost
 // and nothing leaves it.
 #include "browser/model/numbering.h"
+#include "browser/operations/batch_rename.h"
 #include "browser/model/browser_list.h"
 #include "resources/small_dialogs.h"
 #include "tests/browser/dialog_player.h"

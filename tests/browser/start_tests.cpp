@@ -4,6 +4,7 @@
 // command line are refused rather than cut; other instances are found and
 // closed.
 #include "browser/model/start.h"
+#include "browser/commands/instances.h"
 #include "browser/model/browser_list.h"
 #include "tests/browser/list_fixtures.h"
 #include "tests/support/guard.h"

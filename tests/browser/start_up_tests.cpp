@@ -5,6 +5,8 @@
 // few slots whose first value is already the real action are named apart.
 #include "app/start_up.h"
 #include "browser/caches/thumb_cache.h"
+#include "browser/operations/batch_rename.h"
+#include "browser/commands/image_plugins.h"
 #include "browser/commands/commands.h"
 #include "browser/model/app_hooks.h"
 #include "browser/model/browser_list.h"
@@ -108,35 +110,6 @@ std::vector<slot> filled_slots()
         SLOT(browser_op_hooks, slide_repeats),
         SLOT(browser_op_hooks, slide_running),
         SLOT(browser_op_hooks, archive_extension),
-        SLOT(command_hooks, new_entry),
-        SLOT(command_hooks, expand_all),
-        SLOT(command_hooks, clipboard_open),
-        SLOT(command_hooks, copy_files),
-        SLOT(command_hooks, cut_files),
-        SLOT(command_hooks, delete_files),
-        SLOT(command_hooks, search_dialog),
-        SLOT(command_hooks, selection),
-        SLOT(command_hooks, move_into),
-        SLOT(command_hooks, batch_rename),
-        SLOT(command_hooks, number_prefixes),
-        SLOT(command_hooks, archive_password),
-        SLOT(command_hooks, archive_extract),
-        SLOT(command_hooks, archive_sfx),
-        SLOT(command_hooks, archive_pack),
-        SLOT(command_hooks, write_back_archive),
-        SLOT(command_hooks, archive_read_only),
-        SLOT(command_hooks, in_archive_folder),
-        SLOT(command_hooks, archive_kind_available),
-        SLOT(command_hooks, print_dialog),
-        SLOT(command_hooks, save_as),
-        SLOT(command_hooks, count_colours),
-        SLOT(command_hooks, scanner),
-        SLOT(command_hooks, edit_in_list),
-        SLOT(command_hooks, shell_verb),
-        SLOT(command_hooks, size_dialog),
-        SLOT(command_hooks, cache_dialog),
-        SLOT(command_hooks, version_texts),
-        SLOT(command_hooks, prefixes_on),
     };
 }
 

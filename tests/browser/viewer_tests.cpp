@@ -301,7 +301,6 @@ TEST(Viewer, AKeyWaitingGoesBeforeThePreparationOfTheNextPicture)
     write_colour_png(dir.file("表2.png"), 600, 800, RGB(0, 255, 0));  // the bytes of 800 x 600
     write_colour_png(dir.file("表3.png"), 700, 500, RGB(255, 255, 0));
     viewer_page page(800, 600);
-    scoped_restore<command_hook_table> keep_commands{command_hooks};
     install_key_hooks();
     install_command_hooks();
     page.open(dir.path());

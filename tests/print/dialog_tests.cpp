@@ -314,7 +314,6 @@ TEST_F(PrintDialog, TheBrowsersEntryPrintsAndSavesTheSettings)
     EXPECT_EQ(print_settings.pages_sent, 1);
 
     // And the print command (112) hands the list's selection to it.
-    scoped_restore<command_hook_table> keep_commands(command_hooks);
     install_command_hooks();
     install_command_parts();
     install_edit_parts();

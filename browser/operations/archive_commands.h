@@ -1,0 +1,15 @@
+// The archive commands on entries and the selection, and the clipboard
+// staging of entries copied or cut inside an archive folder.
+#pragma once
+#include <cstddef>
+
+int compress_into_archive(const char* archive);
+int extract_archive(const char* path);
+int make_self_extracting(const char* path);
+int compress_selection(const char* path, const char* extension);
+void list_archiver_versions(char* out, size_t cap);
+int stage_for_clipboard(const char* path, int cut, char* staged);
+void clear_clipboard_staging();
+
+// Fills the browser's list, path and application slots the archive folders serve.
+void install_archive_folder_hooks();
