@@ -5,6 +5,7 @@
 // closed.
 #include "browser/start.h"
 #include "browser/browser_list.h"
+#include "browser/paths.h"
 #include "tests/browser/list_fixtures.h"
 #include "tests/support/guard.h"
 #include <gtest/gtest.h>
@@ -303,4 +304,124 @@ TEST(Instances, SecondFindsFirstAndClosesOthersNotItself)
     ASSERT_TRUE(PeekMessageA(&m, own, WM_COMMAND, WM_COMMAND, PM_REMOVE));
     EXPECT_EQ(m.wParam, WPARAM(CMD_EXIT));
     EXPECT_FALSE(PeekMessageA(&m, own, WM_COMMAND, WM_COMMAND, PM_REMOVE));
+}
+
+namespace {
+BOOL CALLBACK collect_browsers(HWND w, LPARAM lp)
+{
+    auto* all = reinterpret_cast<std::vector<HWND>*>(lp);
+    char t[512];
+    int n = GetWindowTextA(w, t, sizeof t);
+    std::string title(t, n > 0 ? n : 0);
+    size_t e = strlen(title_ending);
+    if (IsWindowVisible(w) && title.size() > e && title.compare(title.size() - e, e, title_ending) == 0)
+        all->push_back(w);
+    return TRUE;
+}
+
+// The browser windows showing part other than known, waited for while one starts.
+HWND wait_for_another_browser(const char* part, HWND known)
+{
+    DWORD start = GetTickCount();
+    while (GetTickCount() - start < 30000) {
+        std::vector<HWND> all;
+        EnumWindows(collect_browsers, reinterpret_cast<LPARAM>(&all));
+        for (HWND w : all) {
+            char t[512];
+            GetWindowTextA(w, t, sizeof t);
+            if (w != known && strstr(t, part)) return w;
+        }
+        bench::pump_for(50);
+    }
+    return nullptr;
+}
+
+RECT window_rect(HWND w)
+{
+    RECT r = {};
+    GetWindowRect(w, &r);
+    return r;
+}
+
+std::string user_file(const char* name)
+{
+    char path[MAX_PATH];
+    return user_temp_folder(path, name) ? path : "";
+}
+
+// Writes a file inside the bench's temporary folder, making its folders.
+bool write_made(const install_bench& b, const std::string& path, const std::string& bytes)
+{
+    if (path.compare(0, b.dir.file("").size(), b.dir.file("")) != 0) return false;
+    return b.dir.write(path.substr(b.dir.file("").size()), bytes) == path;
+}
+}  // namespace
+
+// A first start after versions before 1.25 gathers their loose cache folder
+// and settings file into the program's folder and says so once; files that
+// this version no longer reads go, and the per-user settings under their old
+// name become the per-user zote.ini.
+TEST(Housekeeping, OldVersionFilesGatheredOnceOldNamesDropped)
+{
+    install_bench b;
+    b.dir.write("temp\\zote_cache\\$.表.jpg.0", "thumb");
+    b.dir.write("temp\\zote.p", "old settings");
+    b.dir.write("temp\\zote\\history", "old history");
+    b.dir.write("temp\\zote\\print.p", "old print settings");
+    std::string old_user = user_file("zote.p"), user = user_file("zote.ini");
+    ASSERT_FALSE(old_user.empty());
+    ASSERT_TRUE(write_made(b, old_user, "picext=1\n"));
+
+    ASSERT_TRUE(b.start());
+    HWND window = wait_for_browser("relaunch_album");
+    ASSERT_TRUE(window);
+    const std::string box =
+        "MSGBOX[ZOTEﾊﾞｰｼﾞｮﾝｱｯﾌﾟ情報]ver1.25から一時ﾌｫﾙﾀﾞのZOTE関連ﾌｧｲﾙを\nZOTEﾌｫﾙﾀﾞ一つにまとめました．\n"
+        "1.25以前のﾊﾞｰｼﾞｮﾝのZOTEとの併用は避けて下さい．\n";
+    EXPECT_EQ(b.boxes(), box);
+    EXPECT_EQ(bench::read_file(b.temp + "\\zote\\cache\\$.表.jpg.0"), "thumb");
+    for (const char* gone : {"\\zote_cache", "\\zote.p", "\\zote\\zote.p", "\\zote\\history", "\\zote\\print.p"})
+        EXPECT_FALSE(exists(b.temp + gone)) << gone;
+    EXPECT_FALSE(exists(old_user));
+    EXPECT_NE(bench::read_file(user).find("picext=1"), std::string::npos);
+    close_browser(window);
+
+    // The next start finds everything in place and says nothing.
+    ASSERT_TRUE(b.start());
+    window = wait_for_browser("relaunch_album");
+    ASSERT_TRUE(window);
+    EXPECT_EQ(b.boxes(), box);
+    close_browser(window);
+}
+
+// A second window opens down and right of the first; that offset is no
+// place of the user's: once both are closed, the next window opens where the
+// first one did, whether or not the per-user settings differ from the global ones.
+TEST(Instances, CascadeOffsetIsNeverSavedAsThePlace)
+{
+    for (bool own_settings : {false, true}) {
+        install_bench b;
+        if (own_settings) { ASSERT_TRUE(write_made(b, user_file("zote.ini"), "picext=1\n")); }
+        ASSERT_TRUE(b.start());
+        HWND first = wait_for_browser("relaunch_album");
+        ASSERT_TRUE(first);
+        RECT at_first = window_rect(first);
+        ASSERT_TRUE(b.start());
+        HWND second = wait_for_another_browser("relaunch_album", first);
+        ASSERT_TRUE(second) << own_settings;
+        RECT at_second = window_rect(second);
+        int step = GetSystemMetrics(SM_CYEDGE) + GetSystemMetrics(SM_CYBORDER) + GetSystemMetrics(SM_CYCAPTION);
+        EXPECT_EQ(at_second.left, at_first.left + step) << own_settings;
+        EXPECT_EQ(at_second.top, at_first.top + step) << own_settings;
+        close_browser(second);
+        close_browser(first);
+
+        ASSERT_TRUE(b.start());
+        HWND next = wait_for_browser("relaunch_album");
+        ASSERT_TRUE(next);
+        RECT at_next = window_rect(next);
+        EXPECT_TRUE(EqualRect(&at_next, &at_first)) << own_settings << ": " << at_next.left << "," << at_next.top
+                                                    << " not " << at_first.left << "," << at_first.top;
+        close_browser(next);
+    }
 }
