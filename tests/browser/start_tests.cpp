@@ -17,6 +17,7 @@ const char* const title_ending = " - ZOTE1.67";
 struct found_window {
     const char* part;
     HWND window;
+    HWND other_than;
 };
 
 BOOL CALLBACK match_title(HWND w, LPARAM lp)
@@ -26,19 +27,19 @@ BOOL CALLBACK match_title(HWND w, LPARAM lp)
     int n = GetWindowTextA(w, t, sizeof t);
     std::string title(t, n > 0 ? n : 0);
     size_t e = strlen(title_ending);
-    if (IsWindowVisible(w) && title.size() > e && title.compare(title.size() - e, e, title_ending) == 0 &&
-        title.find(f->part) != std::string::npos) {
+    if (w != f->other_than && IsWindowVisible(w) && title.size() > e &&
+        title.compare(title.size() - e, e, title_ending) == 0 && title.find(f->part) != std::string::npos) {
         f->window = w;
         return FALSE;
     }
     return TRUE;
 }
 
-// The browser window whose title names part, waited for while it starts.
-HWND wait_for_browser(const char* part, DWORD ms = 30000)
+// The browser window whose title names part (other than a known one), waited for while it starts.
+HWND wait_for_browser(const char* part, HWND other_than = nullptr, DWORD ms = 30000)
 {
     DWORD start = GetTickCount();
-    found_window f = {part, nullptr};
+    found_window f = {part, nullptr, other_than};
     while (EnumWindows(match_title, reinterpret_cast<LPARAM>(&f)), !f.window && GetTickCount() - start < ms)
         bench::pump_for(50);
     return f.window;
@@ -307,35 +308,6 @@ TEST(Instances, SecondFindsFirstAndClosesOthersNotItself)
 }
 
 namespace {
-BOOL CALLBACK collect_browsers(HWND w, LPARAM lp)
-{
-    auto* all = reinterpret_cast<std::vector<HWND>*>(lp);
-    char t[512];
-    int n = GetWindowTextA(w, t, sizeof t);
-    std::string title(t, n > 0 ? n : 0);
-    size_t e = strlen(title_ending);
-    if (IsWindowVisible(w) && title.size() > e && title.compare(title.size() - e, e, title_ending) == 0)
-        all->push_back(w);
-    return TRUE;
-}
-
-// The browser windows showing part other than known, waited for while one starts.
-HWND wait_for_another_browser(const char* part, HWND known)
-{
-    DWORD start = GetTickCount();
-    while (GetTickCount() - start < 30000) {
-        std::vector<HWND> all;
-        EnumWindows(collect_browsers, reinterpret_cast<LPARAM>(&all));
-        for (HWND w : all) {
-            char t[512];
-            GetWindowTextA(w, t, sizeof t);
-            if (w != known && strstr(t, part)) return w;
-        }
-        bench::pump_for(50);
-    }
-    return nullptr;
-}
-
 RECT window_rect(HWND w)
 {
     RECT r = {};
@@ -407,7 +379,7 @@ TEST(Instances, CascadeOffsetIsNeverSavedAsThePlace)
         ASSERT_TRUE(first);
         RECT at_first = window_rect(first);
         ASSERT_TRUE(b.start());
-        HWND second = wait_for_another_browser("relaunch_album", first);
+        HWND second = wait_for_browser("relaunch_album", first);
         ASSERT_TRUE(second) << own_settings;
         RECT at_second = window_rect(second);
         int step = GetSystemMetrics(SM_CYEDGE) + GetSystemMetrics(SM_CYBORDER) + GetSystemMetrics(SM_CYCAPTION);
