@@ -58,16 +58,24 @@ INT_PTR CALLBACK password_proc(HWND dialog, UINT message, WPARAM wparam, LPARAM 
         return FALSE;
     case WM_COMMAND:
         if (LOWORD(wparam) == IDOK && d) {
-            GetDlgItemTextA(dialog, 1000, d->text, PATH_BUF);
+            char typed[PATH_BUF];
+            GetDlgItemTextA(dialog, 1000, typed, PATH_BUF);
+            // A password with a blank cannot go on the archiver's command
+            // line: the dialog stays, without a word.
+            if (strchr(typed, ' ')) return TRUE;
             if (d->id == 214) {
                 char again[PATH_BUF];
                 GetDlgItemTextA(dialog, 1002, again, PATH_BUF);
-                if (strcmp(again, d->text) != 0) {  // the confirmation must match
-                    MessageBeep(MB_ICONEXCLAMATION);
-                    SetFocus(GetDlgItem(dialog, 1002));
+                if (strcmp(again, typed) != 0) {  // the confirmation must match
+                    kavtrel_message_box(dialog, "パスワードが違います．再入力してください．", "警告",
+                                        MB_OK | MB_ICONEXCLAMATION);
+                    SetDlgItemTextA(dialog, 1000, "");
+                    SetDlgItemTextA(dialog, 1002, "");
+                    SetFocus(GetDlgItem(dialog, 1000));
                     return TRUE;
                 }
             }
+            text_copy(d->text, typed);
             EndDialog(dialog, IDOK);
             return TRUE;
         }

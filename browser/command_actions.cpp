@@ -4,6 +4,7 @@
 #include "browser/command_actions.h"
 #include "browser/browser_list.h"
 #include "browser/app_hooks.h"
+#include "browser/archive_folder.h"
 #include "browser/busy.h"
 #include "browser/folder_ops.h"
 #include "browser/grid.h"
@@ -161,11 +162,22 @@ COMMAND_ACTION(act_explorer)
 
 COMMAND_ACTION(act_new_entry) { command_hooks.new_entry(c.id, c.index, nullptr); }
 
+// At the top of an archive folder, the folder that holds the archive.
+static bool archive_parent(char* target)
+{
+    char archive[PATH_BUF];
+    if (!in_archive_folder() || same_folder(current_folder.folder, archive_work.folder) != 0 ||
+        !read_open_archive(archive))
+        return false;
+    return parent_folder(archive, target, PATH_BUF) != 0;
+}
+
 COMMAND_ACTION(act_parent)
 {
     cache_current_dir();
     if (current_folder.desktop_exact) return;
     char target[PATH_BUF];
+    if (archive_parent(target)) return go_to(target);
     if (current_folder.drive_list || current_folder.personal_exact) {
         if (!get_special_folder("Desktop", target)) return;
     } else if (is_drive_root(current_folder.folder)) {

@@ -5,6 +5,7 @@
 #include "browser/browser_list.h"
 #include "browser/busy.h"
 #include "browser/comment_files.h"
+#include "browser/entry_ops.h"
 #include "browser/entry_picture.h"
 #include "browser/folder_ops.h"
 #include "browser/grid.h"
@@ -292,9 +293,9 @@ COMMAND_ACTION(act_dissolve_folder)
 
 COMMAND_ACTION(act_rename_to_first)
 {
-    char name[PATH_BUF] = "";
-    if (!command_hooks.rename_to_first(c.id, c.index, name)) return;
-    reload_on_name(name[0] ? name : nullptr);
+    char path[PATH_BUF], name[PATH_BUF] = "";
+    if (!entry_full_path(c.index, path) || !rename_folder_to_first_file(path, name)) return;
+    reload_on_name(name);
     pack_archive_again();
 }
 
@@ -319,7 +320,7 @@ COMMAND_ACTION(act_comment_file)
         pack_archive_again();
     }
     int i = find_entry_by_name(comment);
-    if (i >= 0) command_hooks.edit_in_list(282, i, nullptr);
+    if (i >= 0) edit_small_text(i);
 }
 
 static void archive_action(int (*hook)(int, int, char*), const command_call& c, bool pack)
@@ -410,7 +411,7 @@ COMMAND_ACTION(act_edit_time)
     pack_archive_again();
 }
 
-COMMAND_ACTION(act_edit_text) { command_hooks.edit_in_list(c.id, c.index, nullptr); }
+COMMAND_ACTION(act_edit_text) { edit_small_text(c.index); }
 COMMAND_ACTION(act_shell_verb) { command_hooks.shell_verb(c.id, c.index, nullptr); }
 
 COMMAND_ACTION(act_send_to)

@@ -1,7 +1,6 @@
 // The dispatcher's slots filled with the parts that are built: the entry
 // operations, the selection marks and the file clipboard; and the entry and
-// folder menus the right button asks for. Slots of parts still missing keep
-// their defaults (commands.cpp).
+// folder menus the right button asks for.
 #include "browser/commands.h"
 #include "browser/app_hooks.h"
 #include "browser/archive_folder.h"
@@ -75,9 +74,7 @@ int read_only(int, int, char*) { return browser_op_hooks.archive_read_only(); }
 int prefixes_on(int, int, char*) { return browser_op_hooks.number_order(); }
 
 int (*edit_missing)(int, int, char*);
-// The rename editors (330 without, 331 with the number part) and the small
-// text editor (282, and 281 after the comment file was made); the time
-// stamp editor is not built yet.
+// The rename editors: 330 without, 331 with the number part.
 int edit_in_list(int id, int index, char* name)
 {
     char renamed[PATH_BUF] = "";
@@ -86,7 +83,6 @@ int edit_in_list(int id, int index, char* name)
         if (name) text_copy(name, PATH_BUF, renamed);
         return 1;
     }
-    if (id == 282 || id == 281) return browser_op_hooks.edit_text(index);
     return edit_missing(id, index, name);
 }
 

@@ -1,7 +1,7 @@
 // The dispatcher (see commands.h): WM_MENUSELECT shows the help text of the
 // highlighted item in the status line; WM_COMMAND finds the identifier's row,
 // checks its guard and runs its action. The hook table at the bottom holds
-// the functions of browser parts that are not here yet.
+// the defaults of the slots that start-up fills.
 #include "browser/command_actions.h"
 #include "browser/browser_list.h"
 #include "browser/busy.h"
@@ -89,46 +89,10 @@ int browser_command(int index, HWND window, UINT message, WPARAM wparam, LPARAM 
     return 0;
 }
 
-// ---- Browser parts not here yet ----
+// ---- The slots' defaults ----
 
-static int say_missing(const char* what)
-{
-    char text[256];
-    text_format_cut(text, sizeof text, "%sはまだ使えません．", what);
-    status_line(text);
-    return 0;
-}
-
-#define MISSING(slot, what) \
-    static int missing_##slot(int, int, char*) { return say_missing(what); }
-MISSING(new_entry, "新規作成")
-MISSING(expand_all, "全展開")
-MISSING(paste, "貼付")
-MISSING(copy_files, "ファイルのコピー")
-MISSING(cut_files, "ファイルの切取")
-MISSING(delete_files, "ファイルの削除")
-MISSING(search_dialog, "ファイルの検索")
-MISSING(selection, "画像の選択")
-MISSING(move_into, "フォルダへの移動")
-MISSING(rename_to_first, "先頭ファイル名への変更")
-MISSING(batch_rename, "名前の一括変更")
-MISSING(number_prefixes, "番号部分の付加/除去")
-MISSING(archive_password, "パスワードの設定")
-MISSING(archive_extract, "解凍")
-MISSING(archive_sfx, "自己解凍書庫の作成")
-MISSING(archive_pack, "圧縮")
-MISSING(print_dialog, "印刷")
-MISSING(save_as, "形式を変えて保存")
-MISSING(count_colours, "色数のカウント")
-MISSING(scanner, "スキャナ")
-MISSING(edit_in_list, "一覧での編集")
-MISSING(shell_verb, "関連づけられたｱﾌﾟﾘｹｰｼｮﾝでの実行")
-MISSING(size_dialog, "画像ｻｲｽﾞの設定")
-MISSING(cache_dialog, "ファイルキャッシュの設定")
-#undef MISSING
-
-// Quiet defaults: the clipboard holds no files, there is nothing to free or
-// pack, no archive folder, no archiver and no version texts.
+// Until start-up fills the slots: the clipboard holds no files, a command
+// does nothing, and there is no archive folder, no archiver and no version text.
 static int quiet_no(int, int, char*) { return 0; }
 static int no_version_texts(int, int, char* out)
 {
@@ -136,49 +100,11 @@ static int no_version_texts(int, int, char* out)
     return 0;
 }
 
-// Until the file clipboard's question is here: a plain yes/no/cancel box.
-static int ask_overwrite_box(const char* path, const char* kind, const char* verb)
-{
-    char text[PATH_BUF + 128];
-    text_format_cut(text, sizeof text, "%s\n\n同じ名前の%sがあります．上書きして%sしますか？", path, kind, verb);
-    HWND child = _page_hwnd(browser_list.page);
-    return kavtrel_message_box(child ? GetParent(child) : nullptr, text, "ZOTE", MB_YESNOCANCEL);
-}
-
 command_hook_table command_hooks = {
-    missing_new_entry,
-    missing_expand_all,
-    quiet_no,
-    missing_paste,
-    quiet_no,
-    missing_copy_files,
-    missing_cut_files,
-    missing_delete_files,
-    missing_search_dialog,
-    missing_selection,
-    missing_move_into,
-    missing_rename_to_first,
-    missing_batch_rename,
-    missing_number_prefixes,
-    missing_archive_password,
-    missing_archive_extract,
-    missing_archive_sfx,
-    missing_archive_pack,
-    quiet_no,
-    quiet_no,
-    quiet_no,
-    quiet_no,
-    missing_print_dialog,
-    missing_save_as,
-    missing_count_colours,
-    missing_scanner,
-    missing_edit_in_list,
-    missing_shell_verb,
-    missing_size_dialog,
-    missing_cache_dialog,
-    no_version_texts,
-    quiet_no,
-    ask_overwrite_box,
+    quiet_no, quiet_no, quiet_no, quiet_no, quiet_no, quiet_no,         quiet_no, quiet_no,
+    quiet_no, quiet_no, quiet_no, quiet_no, quiet_no, quiet_no,         quiet_no, quiet_no,
+    quiet_no, quiet_no, quiet_no, quiet_no, quiet_no, quiet_no,         quiet_no, quiet_no,
+    quiet_no, quiet_no, quiet_no, quiet_no, quiet_no, no_version_texts, quiet_no,
 };
 
 static int on_init_menu_popup(HWND window, UINT, WPARAM wparam, LPARAM lparam)

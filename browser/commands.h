@@ -39,11 +39,11 @@ const command_row* find_command_row(int id);
 // The help text of id for the current state (cap bytes); 0 when it has none.
 int command_help_text(int id, char* out, size_t cap);
 
-// What the dispatcher hands to browser parts that are not here yet. Every
+// What the dispatcher hands to the browser parts that start-up plugs in. Every
 // slot takes the identifier and the entry and answers 1 when it did its work
 // (the dispatcher then reloads or packs the archive again); name, when given,
 // has room for 260 bytes and receives the name to put the cursor on. The
-// defaults only say in the status line that the function is missing.
+// defaults do nothing and answer 0.
 struct command_hook_table {
     int (*new_entry)(int id, int index, char* name);               // 240-246: new folder, archive, text, listing
     int (*expand_all)(int id, int index, char* name);              // 370: the whole tree open or closed
@@ -56,7 +56,6 @@ struct command_hook_table {
     int (*search_dialog)(int id, int index, char* name);           // 301
     int (*selection)(int id, int index, char* name);               // 120, 121, 122, 162, 335, 5103
     int (*move_into)(int id, int index, char* name);               // 311
-    int (*rename_to_first)(int id, int index, char* name);         // 315: the folder named after its first file
     int (*batch_rename)(int id, int index, char* name);            // 236
     int (*number_prefixes)(int id, int index, char* name);         // 295
     int (*archive_password)(int id, int index, char* name);        // 105
@@ -77,9 +76,6 @@ struct command_hook_table {
     int (*cache_dialog)(int id, int index, char* name);            // 135: 1 when confirmed
     int (*version_texts)(int id, int index, char* name);           // 131: the archivers' version text into name
     int (*prefixes_on)(int id, int index, char* name);             // 1 while number prefixes are added to the names
-    // The question for an existing destination (kind "ファイル", verb "ｺﾋﾟｰ"):
-    // IDYES over it, IDNO under a unique name, IDCANCEL skip.
-    int (*ask_overwrite)(const char* path, const char* kind, const char* verb);
 };
 extern command_hook_table command_hooks;
 

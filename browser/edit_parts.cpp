@@ -11,10 +11,10 @@
 #include "files/strings.h"
 #include "files/fs_query.h"
 #include "formats/twain.h"
+#include "graphics/kavtrel.h"
 
 namespace {
 int (*earlier_edit_in_list)(int, int, char*);
-int (*earlier_scanner)(int, int, char*);
 
 void give_name(char* name, const char* text)
 {
@@ -50,10 +50,17 @@ int count_colours(int, int index, char*)
     return count_image_colours(path) != 0;
 }
 
-// 196 scans into the shown folder; 195 (the source choice) stays with the scanner's own slot.
-int scanner(int id, int index, char* name)
+HWND main_frame()
 {
-    if (id != 196) return earlier_scanner(id, index, name);
+    HWND child = _page_hwnd(browser_list.page);
+    return child ? GetParent(child) : nullptr;
+}
+
+// 195 lets the user choose the scanner's source; 196 scans into the shown folder.
+int scanner(int id, int, char* name)
+{
+    if (id == 195) return load_twain_dsm(main_frame()) && open_twain_dsm(1);
+    if (id != 196) return 0;
     char out[PATH_BUF];
     if (!scan_to_file(out)) return 0;
     give_name(name, out);
@@ -90,7 +97,6 @@ void install_edit_parts()
     h.number_prefixes = number_prefixes;
     h.save_as = save_as;
     h.count_colours = count_colours;
-    if (h.scanner != scanner) earlier_scanner = h.scanner;
     h.scanner = scanner;
     h.size_dialog = size_dialog;
     h.cache_dialog = cache_dialog;
@@ -99,7 +105,6 @@ void install_edit_parts()
     scan_hooks.acquire = acquire_from_scanner;
     browser_op_hook_table& o = browser_op_hooks;
     o.rename_in_list = rename_in_list;
-    o.edit_text = edit_text_command;
     o.add_number_prefix = add_prefix;
     o.renumber = renumber;
     o.number_order = number_order_on;

@@ -9,6 +9,7 @@
 #include "browser/file_clipboard.h"
 #include "browser/file_kind.h"
 #include "browser/grid.h"
+#include "browser/inplace_edit.h"
 #include "browser/list_view.h"
 #include "browser/op_hooks.h"
 #include "browser/paths.h"
@@ -138,11 +139,11 @@ int open_entry_with_program(int index, int verb)
     return browser_op_hooks.open_with(path, verb);
 }
 
-void edit_small_text()
+void edit_small_text(int index)
 {
     _status_text(L.page, "%s", "ﾃｷｽﾄﾌｧｲﾙの編集中．Ctrl+Enter=確定｜Esc=ｷｬﾝｾﾙ");
     busy_guard busy(BUSY_PLAIN);
-    if (!browser_op_hooks.edit_text(window_hook_state.command_index)) return;
+    if (!edit_text_command(index)) return;
     redraw_list(1, 1, 1, 1);
     browser_op_hooks.write_back_archive();
 }

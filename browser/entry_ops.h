@@ -18,7 +18,7 @@ void renumber_after_delete();
 int move_selected_into(int index);
 // Opens entry index with the associated program (verb -1: the default).
 int open_entry_with_program(int index, int verb);
-void edit_small_text();
+void edit_small_text(int index);
 // Commands 240 (folder) and 245 (text file); others by the archive kinds.
 // 1 when a new entry was kept.
 int create_new_entry(int command);

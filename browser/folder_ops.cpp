@@ -2,6 +2,7 @@
 #include "browser/folder_ops.h"
 #include "browser/image_kinds.h"
 #include "browser/paths.h"
+#include "browser/scan.h"
 #include "files/dialogs.h"
 #include "files/file_ops.h"
 #include "files/fs_query.h"
@@ -22,6 +23,20 @@ int make_folder_from_file(const char* path)
     if (!path_join(target, folder, file_name_of(file))) return 0;
     if (!md_path(folder)) return 0;
     return mv_file(file, target);
+}
+
+int rename_folder_to_first_file(const char* entry, char* new_name)
+{
+    char folder[PATH_BUF], first[PATH_BUF], parent[PATH_BUF], name[PATH_BUF], target[PATH_BUF];
+    if (!full_path(folder, sizeof folder, entry)) return 0;
+    remove_backslash(folder);
+    if (!first_listed_file(folder, first) || !parent_folder(folder, parent)) return 0;
+    if (!text_copy(name, file_name_of(first))) return 0;
+    strip_extension(name);
+    if (!name[0] || !path_join(target, parent, name)) return 0;
+    if (text_equal_ci(target, folder) || path_exists(target, 0)) return 0;
+    if (!MoveFileA(folder, target)) return 0;
+    return text_copy(new_name, PATH_BUF, name) ? 1 : 0;
 }
 
 int dissolve_folder(const char* entry)

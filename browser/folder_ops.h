@@ -10,6 +10,10 @@ int make_folder_from_file(const char* path);
 // when none was left behind the folder is removed. Returns the number of
 // files left behind, or -1 when the folder cannot be read.
 int dissolve_folder(const char* entry);
+// Renames the folder after the first file it lists (the file its cell shows),
+// without that file's extension; the new name goes to new_name (PATH_BUF).
+// 0 when there is no such file, the name is taken or the rename failed.
+int rename_folder_to_first_file(const char* entry, char* new_name);
 // Moves the entry to its file name inside folder (an image without its extension).
 int move_entry_into_folder(const char* entry, const char* folder);
 // The image names of a ".layer" folder entry (collected by the folder scan); their count.

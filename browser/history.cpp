@@ -74,10 +74,19 @@ static int build_order()
     return n;
 }
 
+// The path the history keeps for a folder: an archive folder by the
+// archive's own path, never by this instance's work folder.
+void history_kept_path(const char* folder, char* out)
+{
+    if (!browser_path_hooks.display_path(folder, out)) text_copy(out, PATH_BUF, folder);
+}
+
 static int find_slot(const char* path)
 {
+    char kept[PATH_BUF];
+    history_kept_path(path, kept);
     for (int i = 0; i < HISTORY_SLOTS; i++)
-        if (browser_history.block.entries[i].path[0] && strcmp(browser_history.block.entries[i].path, path) == 0)
+        if (browser_history.block.entries[i].path[0] && strcmp(browser_history.block.entries[i].path, kept) == 0)
             return i;
     return -1;
 }
@@ -125,7 +134,7 @@ int history_push(int update_in_place, int keep_display)
     history_entry& e = b.entries[slot];
     e = h.scratch;
     memset(e.path, 0, sizeof e.path);
-    text_copy(e.path, current_folder.folder);
+    history_kept_path(current_folder.folder, e.path);
     e.personal_length = current_folder.personal_length;
     e.desktop = current_folder.desktop_exact;
     e.drive_list = static_cast<uint8_t>(current_folder.drive_list ? 1 : 0);
@@ -156,9 +165,10 @@ int history_update_entered()
 static int current_position(int count)
 {
     cache_current_dir();
+    char here[PATH_BUF];
+    history_kept_path(current_folder.folder, here);
     for (int i = 0; i < count; i++)
-        if (strcmp(browser_history.block.entries[browser_history.block.order[i]].path, current_folder.folder) == 0)
-            return i;
+        if (strcmp(browser_history.block.entries[browser_history.block.order[i]].path, here) == 0) return i;
     return -1;
 }
 

@@ -72,6 +72,9 @@ int history_nav_flags();
 int history_depth_of(const char* path);
 // The slot (0..15) holding the path, or -1: visited folders are drawn darker.
 int history_position(const char* path);
+// The path the history keeps for a folder (out: PATH_BUF): an archive folder
+// by the archive's own path.
+void history_kept_path(const char* folder, char* out);
 void store_history_selection(history_entry* e);
 void restore_history_selection();
 int has_history_selection();

@@ -43,11 +43,13 @@ void build_history_menu(HMENU menu)
     AppendMenuA(menu, state(flags & 2), HISTORY_CMD_FORWARD, "進む(&G) \t Alt+→");
     AppendMenuA(menu, state(has_history_selection()), HISTORY_CMD_SELECTION, "以前の選択(&S) \t Alt+Enter");
     if (count > 0) AppendMenuA(menu, MF_SEPARATOR, 0, nullptr);
+    char here[PATH_BUF];
+    history_kept_path(current_folder.folder, here);
     for (int i = count - 1; i >= 0; i--) {
         const history_entry& e = browser_history.block.entries[order[i]];
         char text[PATH_BUF + 32];
         entry_text(e, access_keys[count - 1 - i], text, sizeof text);
-        bool current = strcmp(e.path, current_folder.folder) == 0;
+        bool current = strcmp(e.path, here) == 0;
         AppendMenuA(menu, MF_STRING | (current || viewing ? MF_GRAYED : MF_ENABLED), HISTORY_CMD_ENTRY + i, text);
     }
 }

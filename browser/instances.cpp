@@ -97,6 +97,12 @@ void open_new_window_on_ctrl_release(const char* command_line)
     _pump();
 }
 
+void open_folder_on_ctrl_release(const char* folder)
+{
+    char line[PATH_BUF + 3];
+    if (text_format(line, sizeof line, "\"%s\"", folder)) open_new_window_on_ctrl_release(line);
+}
+
 void open_new_window_for_path(const char* path)
 {
     char line[PATH_BUF + 3];

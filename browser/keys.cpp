@@ -8,6 +8,8 @@
 #include "browser/entry_ops.h"
 #include "browser/grid.h"
 #include "browser/op_hooks.h"
+#include "browser/scroll_view.h"
+#include "browser/viewer.h"
 #include "browser/window_hook.h"
 #include "graphics/kavtrel.h"
 
@@ -185,8 +187,8 @@ static void viewer_keydown(HWND window, int key, int mode)
         image_keydown(window, key, full);
     else if (key == VK_RETURN) {
         if (!full && !held(VK_CONTROL) && !held(VK_SHIFT)) post(window, CM_CLOSE_SCROLL_VIEW);
-    } else {
-        browser_op_hooks.scroll_view_key(key);
+    } else if (viewer_state.actual_view) {
+        nftw_key_scroll(viewer_state.actual_view, key);
     }
 }
 

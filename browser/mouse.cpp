@@ -13,6 +13,7 @@
 #include "browser/op_hooks.h"
 #include "browser/paths.h"
 #include "browser/selection.h"
+#include "browser/start.h"
 #include "browser/window_hook.h"
 #include "files/strings.h"
 #include "graphics/kavtrel.h"
@@ -111,8 +112,8 @@ static void button_click(HWND window, int n)
         browser_app_hooks.open_viewer(L.first_row * L.columns, 0, 0);
     else if (m == 0)
         SendMessageA(window, WM_COMMAND, CM_FULL_SIZE + k, 0);
-    else if (m == 1 && k - 1 < 30)
-        browser_op_hooks.viewer_set_zoom(1 << (k - 1));
+    else if (m == 1 && k <= 4)  // the strip's zoom steps /1, /2, /4, /8
+        SendMessageA(window, WM_COMMAND, CM_ZOOM_BASE + (1 << (k - 1)), 0);
 }
 
 int on_toolbar_click(HWND window, LPARAM position, WPARAM flags)
@@ -134,7 +135,7 @@ int on_toolbar_click(HWND window, LPARAM position, WPARAM flags)
         return 1;
     case BAR_TREE_SWITCH:
         if (ctrl)
-            browser_op_hooks.open_new_window(current_folder.folder);
+            open_folder_on_ctrl_release(current_folder.folder);
         else if (mode() == 0)
             confirm_expand_all(-1, 1);
         return 1;
@@ -262,7 +263,7 @@ static bool ends_with_ci(const char* name, const char* tail)
 static void open_script_window(int index)
 {
     char path[PATH_BUF];
-    if (entry_full_path(index, path)) browser_op_hooks.open_new_window(path);
+    if (entry_full_path(index, path)) open_new_window_for_path(path);
 }
 
 static void list_double_click(HWND window, WPARAM flags, LPARAM position)

@@ -7,6 +7,8 @@
 #include "browser/list_view.h"
 #include "browser/op_hooks.h"
 #include "browser/paths.h"
+#include "browser/start.h"
+#include "browser/toolbar.h"
 #include "files/dialogs.h"
 #include "files/special_folders.h"
 #include "files/strings.h"
@@ -41,7 +43,7 @@ void confirm_expand_all(int requested, int ask)
 static void go_to(WPARAM flags, const char* target)
 {
     if (flags & MK_CONTROL) {
-        browser_op_hooks.open_new_window(target);
+        open_folder_on_ctrl_release(target);
         return;
     }
     browser_app_hooks.history_push(current_folder.folder);
@@ -83,7 +85,8 @@ void goto_special_folder(WPARAM flags, int which)
 int path_segment_folder(int n, char* out)
 {
     if (n < 1 || current_folder.drive_list) return 0;
-    const char* path = current_folder.folder;
+    char path[PATH_BUF];
+    toolbar_shown_path(path);
     int seen = 0;
     const char* p = path;
     for (; *p; p = mb_next(p)) {

@@ -1,6 +1,5 @@
-// The defaults of browser_op_hooks (see op_hooks.h). Each stands in for a
-// part that is not built yet and does the least that keeps the browser
-// usable.
+// The defaults of browser_op_hooks (see op_hooks.h), in place until start-up
+// fills the slots: each does the least that keeps the browser usable.
 #include "browser/op_hooks.h"
 #include "files/fs_query.h"
 #include "files/shell_exec.h"
@@ -20,40 +19,13 @@ int none_at(int) { return 0; }
 int full_path_only(const char* path, int, char* out) { return full_path(out, PATH_BUF, path) != nullptr; }
 int no_editor(int, int, char*) { return 0; }
 const char* no_archive_kind(int) { return nullptr; }
-int no_window(const char*) { return 0; }
 void no_step(int, int) {}
-void no_zoom(int) {}
-void no_key(int) {}
 int default_interval() { return 30; }
 }  // namespace
 
 browser_op_hook_table browser_op_hooks = {
-    nothing,
-    no_menu,
-    no_toolbar,
-    no_entry_menu,
-    no_folder_menu,
-    no_prefix,
-    no_renumber,
-    zero,
-    nothing,
-    zero,
-    no_leave,
-    none_at,
-    none_at,
-    full_path_only,
-    no_editor,
-    none_at,
-    no_window,
-    no_step,
-    no_step,
-    no_zoom,
-    nothing,
-    default_interval,
-    zero,
-    zero,
-    nothing,
-    no_archive_kind,
-    open_with_association,
-    no_key,
+    nothing,          no_menu,        no_toolbar, no_entry_menu, no_folder_menu,  no_prefix,
+    no_renumber,      zero,           nothing,    zero,          no_leave,        none_at,
+    none_at,          full_path_only, no_editor,  no_step,       no_step,         nothing,
+    default_interval, zero,           zero,       nothing,       no_archive_kind, open_with_association,
 };

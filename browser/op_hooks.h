@@ -1,8 +1,7 @@
 // What the keys, the mouse, the selection, the file clipboard and the entry
-// operations ask of browser parts that are not built yet: the history's
+// operations ask of the browser parts that start-up plugs in: the history's
 // record of a selection, the toolbar's hit tests, the menus, number prefixes,
-// archives opened as folders, the in-list editors, new windows and the
-// viewer's steps. Each slot has a harmless default (in op_hooks.cpp) that
+// archives opened as folders, the in-list rename and the viewer's steps. Each slot has a harmless default (in op_hooks.cpp) that
 // does nothing or the least that keeps the browser usable; a part plugs in by
 // filling its slot.
 #pragma once
@@ -51,17 +50,12 @@ struct browser_op_hook_table {
     // The path to list on the clipboard for a list entry (out 260 bytes);
     // entries inside an archive folder are staged first. Default: the full path.
     int (*stage_for_clipboard)(const char* path, int cut, char* out);
-    // In-list editors: the rename (mode 2 for a new entry) and the small-text
-    // editor over entry index. 1 when confirmed or saved.
+    // The in-list rename over entry index (mode 2 for a new entry): 1 when confirmed.
     int (*rename_in_list)(int index, int mode, char* new_path);  // new_path: 260 bytes
-    int (*edit_text)(int index);
-    // A new browser window on a path; a script window on a ".a.txt" file.
-    int (*open_new_window)(const char* path);
     // The viewer's single click step (-1 back, 1 forward; selected: marked only)
     // and slide show (direction, selected).
     void (*viewer_step)(int direction, int selected);
     void (*slide_show)(int direction, int selected);
-    void (*viewer_set_zoom)(int divisor);
     // The viewer's status line and the window title.
     void (*viewer_status)();
     // The slide interval in tenths of a second and the repeat flag.
@@ -74,8 +68,6 @@ struct browser_op_hook_table {
     const char* (*archive_extension)(int command);
     // Opening a path with its associated program (behind a seam: tests launch nothing).
     int (*open_with)(const char* path, int verb);
-    // Keys the scroll view handles while it is open.
-    void (*scroll_view_key)(int key);
 };
 extern browser_op_hook_table browser_op_hooks;
 

@@ -1,12 +1,10 @@
 // The slots of browser_op_hooks that parts already built fill: the toolbar's
 // hit tests seen as the kinds the clicks and help texts act on, the history's
-// record of a selection and its menu, the viewer's steps and slide show, and
-// new windows (a browser on a folder, a script run on a ".a.txt" file).
+// record of a selection and its menu, and the viewer's steps and slide show.
 #include "browser/op_hooks.h"
 #include "browser/browser_list.h"
 #include "browser/history.h"
 #include "browser/paths.h"
-#include "browser/start.h"
 #include "browser/toolbar.h"
 #include "browser/viewer.h"
 
@@ -33,7 +31,7 @@ void toolbar_kind_at(int x, int y, toolbar_hit* out)
     } else if (hit_last_component(hit)) {
         *out = {BAR_TREE_SWITCH, 0};
     } else if (!current_folder.drive_list) {
-        if (int segment = hit_path_component(hit)) *out = {BAR_PATH_SEGMENT, segment};
+        if (hit_path_component(hit)) *out = {BAR_PATH_SEGMENT, hit_test_toolbar(hit)};
     }
 }
 
@@ -53,12 +51,6 @@ void slides(int direction, int selected) { start_slide_show(viewer_state, select
 int slide_running() { return viewer_state.mode >= 2; }
 int interval() { return viewer_state.interval; }
 int repeats() { return viewer_state.nonstop; }
-
-int new_window(const char* path)
-{
-    open_new_window_for_path(path);
-    return 1;
-}
 }  // namespace
 
 void install_op_parts()
@@ -71,5 +63,4 @@ void install_op_parts()
     browser_op_hooks.slide_running = slide_running;
     browser_op_hooks.slide_interval = interval;
     browser_op_hooks.slide_repeats = repeats;
-    browser_op_hooks.open_new_window = new_window;
 }

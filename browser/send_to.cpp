@@ -5,6 +5,7 @@
 #include "browser/command_actions.h"
 #include "browser/browser_list.h"
 #include "browser/busy.h"
+#include "browser/file_clipboard.h"
 #include "browser/file_kind.h"
 #include "browser/names.h"
 #include "browser/paths.h"
@@ -57,40 +58,37 @@ int send_to_command_line(const char* target, const char* const* files, int count
     return 1;
 }
 
-// The answer for an existing destination: IDYES over it, IDNO under a
-// unique name, IDCANCEL skip. One answer may stand for the whole command.
-static int ask_existing(const char* path, const char* kind, const char* verb)
+// An existing destination asks the overwrite question ("上書きの確認"):
+// yes over it, no under a unique name, cancel skips it. With "全て" ticked,
+// one answer stands for the rest of the command.
+static bool place_existing(char* to, const char* kind, const char* operation, overwrite_answers* answers)
 {
-    return command_hooks.ask_overwrite(path, kind, verb);
+    if (GetFileAttributesA(to) == INVALID_FILE_ATTRIBUTES) return true;
+    ask_overwrite_or_rename(operation, kind, kind, to, answers);
+    if (answers->cancel) return false;
+    return answers->yes || make_name_unique_in_place(to);
 }
 
 static void copy_into(const char* folder, const std::vector<std::string>& files)
 {
+    overwrite_answers answers = {};
     for (const std::string& f : files) {
         char to[PATH_BUF];
         if (!path_join(to, sizeof to, folder, file_name_of(f.c_str()))) continue;
-        if (GetFileAttributesA(to) != INVALID_FILE_ATTRIBUTES) {
-            int answer = ask_existing(to, "ファイル", "ｺﾋﾟｰ");
-            if (answer == IDCANCEL) continue;
-            if (answer == IDNO && !make_name_unique_in_place(to)) continue;
-        }
-        cp_file(f.c_str(), to);
+        if (place_existing(to, "ファイル", "ｺﾋﾟｰ", &answers)) cp_file(f.c_str(), to);
     }
 }
 
 static void links_on_desktop(const std::vector<std::string>& files)
 {
+    overwrite_answers answers = {};
     char desktop[PATH_BUF];
     if (!get_special_folder("Desktop", desktop)) return;
     for (const std::string& f : files) {
         char link[PATH_BUF];
         if (!path_join(link, sizeof link, desktop, file_name_of(f.c_str())) || !text_append(link, ".lnk")) continue;
-        if (GetFileAttributesA(link) != INVALID_FILE_ATTRIBUTES) {
-            int answer = ask_existing(link, "ﾘﾝｸ", "作ろう");
-            if (answer == IDCANCEL) continue;
-            if (answer == IDNO && !make_name_unique_in_place(link)) continue;
-        }
-        create_shortcut(link, f.c_str(), nullptr, nullptr, nullptr, nullptr);
+        if (place_existing(link, "ﾘﾝｸ", "作成", &answers))
+            create_shortcut(link, f.c_str(), nullptr, nullptr, nullptr, nullptr);
     }
 }
 

@@ -61,6 +61,8 @@ void close_other_instances();
 void start_new_instance(const char* command_line);
 void open_new_window_on_ctrl_release(const char* command_line);
 void open_new_window_for_path(const char* path);
+// A folder clicked with Ctrl: its new window opens once Ctrl is released.
+void open_folder_on_ctrl_release(const char* folder);
 void show_help();
 void app_on_exit();
 void app_on_drop(int page, int count, char** names);

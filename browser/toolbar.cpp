@@ -155,6 +155,14 @@ static int draw_drive(int x)
     return static_cast<int>(end) + 6;
 }
 
+int toolbar_shown_path(char* out)
+{
+    if (browser_path_hooks.display_path(current_folder.folder, out)) return 0;
+    text_copy(out, PATH_BUF, current_folder.folder);
+    size_t n = current_folder.personal_length;
+    return n && strlen(out) > n ? static_cast<int>(n + 1) : 0;
+}
+
 // The path as buttons, then the tree levels and the tree end, all within
 // the line's hundred buttons.
 static void draw_path(int x)
@@ -162,10 +170,7 @@ static void draw_path(int x)
     L.button_count = L.level_count = 0;
     if (current_folder.drive_list) return;
     char path[PATH_BUF];
-    text_copy(path, current_folder.folder);
-    char* shown = path;
-    if (current_folder.personal_length && strlen(path) > current_folder.personal_length)
-        shown = path + current_folder.personal_length + 1;
+    char* shown = path + toolbar_shown_path(path);
     char* parts[TOOLBAR_PATH_PARTS];
     int n = split_path_components(shown, parts);
     for (int i = 0; i < n; i++) {

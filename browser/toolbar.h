@@ -33,6 +33,10 @@ enum {
 // their magenta pixels the colour. 1 when all loaded.
 int load_toolbar_bitmaps(COLORREF colour);
 void recolor_toolbar_bitmap(int slot);
+// The path the line's buttons show (out: PATH_BUF): the current folder, or
+// for an archive folder the archive's own path. The result is where the
+// shown part begins: below the documents folder, after that folder's path.
+int toolbar_shown_path(char* out);
 // Cuts the path in place at each backslash; the non-empty parts (at most
 // 100) go to parts. Returns their number.
 int split_path_components(char* path, char** parts);

@@ -4,6 +4,7 @@
 #include "browser/toolbar.h"
 #include "browser/browser_list.h"
 #include "browser/paths.h"
+#include <cstring>
 
 static const browser_list_record& L = browser_list;
 
@@ -69,13 +70,23 @@ int hit_left_strip(const hit_record& hit)
     return 0;
 }
 
+// The components of the current folder that the line does not show: below
+// the documents folder the path buttons start after that folder's own path.
+static int hidden_components()
+{
+    char path[PATH_BUF];
+    int shown = toolbar_shown_path(path);
+    if (!shown) return 0;
+    path[shown] = 0;  // the documents folder itself
+    char* parts[TOOLBAR_PATH_PARTS];
+    return split_path_components(path, parts);
+}
+
+// A path button's number counts the components from the drive, those the
+// line leaves out included, so that it names the folder the button shows.
 int hit_test_toolbar(const hit_record& hit)
 {
     int path = hit_range(hit, 0, L.button_count);
-    if (path) {
-        if (current_folder.drive_list) return 0;
-        bool special = current_folder.desktop_length || current_folder.personal_length;
-        return special ? path + 1 : path;
-    }
+    if (path) return current_folder.drive_list ? 0 : path + hidden_components();
     return hit_tree_end(hit) ? L.button_count + 2 : 0;
 }

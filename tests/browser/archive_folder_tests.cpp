@@ -4,13 +4,20 @@
 // an encrypted one asks and remembers; two instances keep separate folders.
 #include "browser/arccache.h"
 #include "browser/commands.h"
+#include "browser/history.h"
+#include "browser/keys.h"
+#include "browser/paths.h"
+#include "browser/toolbar.h"
+#include "browser/inplace_edit.h"
 #include "browser/window_hook.h"
 #include "browser/app_hooks.h"
 #include "browser/list_hooks.h"
 #include "browser/op_hooks.h"
 #include "files/strings.h"
 #include "tests/browser/archive_fixtures.h"
+#include "tests/browser/dialog_player.h"
 #include <gtest/gtest.h>
+#include <algorithm>
 
 using namespace archive_folder_test;
 
@@ -439,4 +446,215 @@ TEST(ArchiveCommands, TheDispatcherPacksAndExtractsTheEntry)
     browser_command(zip, nullptr, WM_COMMAND, 155, 0);
     EXPECT_EQ(bench::read_file(dir.file("box\\a.txt")), "alpha");
     SetCurrentDirectoryA(bench::exe_folder().c_str());
+}
+
+// Command 105 through the dispatcher: dialog 214 keeps a password with a
+// blank out without a word, and a confirmation that differs says so and
+// empties both fields; only a password typed twice alike is set.
+TEST(ArchiveCommands, PasswordDialogRefusesBlanksAndMismatches)
+{
+    prepare();
+    bench::scratch_dir dir;
+    std::string archive = copy_fixture(dir, "deep.zip");
+    password_ring = {};
+    list_fixture::browser_page page(800, 600);
+    scoped_restore<command_hook_table> keep_commands(command_hooks);
+    scoped_restore<browser_ui_hook_table> keep_ui(browser_ui_hooks);
+    install_command_hooks();
+    ASSERT_EQ(open_archive_as_folder(archive.c_str()), 1);
+    in_work_folder inside;
+    ASSERT_TRUE(change_folder(archive_work.folder));
+    load_folder(nullptr, 0, 0, nullptr, 0);
+    ASSERT_GE(browser_list.count, 1);
+    struct attempt {
+        const char* first;
+        const char* again;
+        size_t boxes;  // the mismatch message
+        bool emptied;  // both fields emptied
+    } attempts[] = {
+        {"表 ソ", "表 ソ", 0, false},
+        {" ", " ", 0, false},
+        {"能登", "能登x", 1, true},
+    };
+    bench::message_boxes.clear();
+    std::vector<std::string> seen;
+    dialog_player::arm([&](HWND d) {
+        for (const attempt& a : attempts) {
+            size_t before = bench::message_boxes.size();
+            dialog_player::type(d, 1000, a.first);
+            dialog_player::type(d, 1002, a.again);
+            dialog_player::click(d, IDOK);
+            EXPECT_TRUE(IsWindowVisible(d)) << a.first;
+            EXPECT_EQ(bench::message_boxes.size() - before, a.boxes) << a.first;
+            std::string left = dialog_player::text_of(d, 1000) + "|" + dialog_player::text_of(d, 1002);
+            EXPECT_EQ(left == "|", a.emptied) << a.first << ": " << left;
+        }
+        dialog_player::type(d, 1000, "表7");
+        dialog_player::type(d, 1002, "表7");
+        dialog_player::click(d, IDOK);
+    });
+    browser_command(0, nullptr, WM_COMMAND, 105, 0);
+    ASSERT_EQ(bench::message_boxes.size(), 1u);
+    EXPECT_EQ(bench::message_boxes[0].text, "パスワードが違います．再入力してください．");
+    EXPECT_EQ(bench::message_boxes[0].title, "警告");
+    ASSERT_NE(password_lookup(archive.c_str()), nullptr);
+    EXPECT_STREQ(password_lookup(archive.c_str()), "表7");
+    EXPECT_EQ(open_archiver_for(archive.c_str())->is_encrypted(archive.c_str()), 1);
+    SetCurrentDirectoryA(dir.path());
+    leave_archive_folder(archive.c_str());
+    password_ring = {};
+}
+
+// Commands 282 (edit a text file) and 281 (make the comment file of a
+// picture and edit it) inside an archive folder: the editor opens over the
+// cell, and what is typed with Ctrl+Enter is in the archive when it is
+// opened again.
+namespace {
+const char* typed_text;
+void type_and_commit(HWND edit)
+{
+    SendMessageA(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(typed_text));
+    PostMessageA(edit, WM_CHAR, 10, 0);  // Ctrl+Enter
+}
+}  // namespace
+
+TEST(ArchiveFolder, TextEditedInTheListIsWrittenBack)
+{
+    prepare();
+    bench::scratch_dir dir;
+    list_fixture::browser_page page(800, 600);
+    scoped_restore<command_hook_table> keep_commands(command_hooks);
+    scoped_restore<browser_ui_hook_table> keep_ui(browser_ui_hooks);
+    scoped_restore<browser_op_hook_table> keep_ops(browser_op_hooks);
+    scoped_restore<browser_list_hook_table> keep_list(browser_list_hooks);
+    scoped_restore<browser_path_hook_table> keep_paths(browser_path_hooks);
+    scoped_restore<inplace_edit_hook_table> keep_editor(inplace_edit_hooks);
+    scoped_restore<app_hook_table> keep_app(app_hooks);
+    browser_list.settings.textpic = 1;  // text files are listed
+    install_command_hooks();
+    install_archive_folder_hooks();
+    app_hooks.window_hook = app_wndproc_hook;
+    inplace_edit_hooks.shown = type_and_commit;
+    HWND frame = GetParent(_page_hwnd(1));
+    ShowWindow(frame, SW_SHOW);
+    SetForegroundWindow(frame);
+    for (DWORD until = GetTickCount() + 10000; GetForegroundWindow() != frame && GetTickCount() < until;)
+        bench::pump_for(50);
+    bench::pump_for(50);
+    struct {
+        int command;
+        const char* entry;   // the entry the command is given
+        const char* member;  // the text file edited
+        const char* text;
+    } cases[] = {
+        {282, "n.txt", "n.txt", "表ソ能\r\nnotes"},
+        {281, "p1.bmp", "p1.txt", "コメント表"},
+    };
+    std::string archive = copy_fixture(dir, "images.zip");
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.member);
+        ASSERT_EQ(open_archive_as_folder(archive.c_str()), 1);
+        ASSERT_TRUE(change_folder(archive_work.folder));
+        load_folder(nullptr, 0, 0, nullptr, 0);
+        int index = -1;
+        for (int i = 0; i < browser_list.count; i++)
+            if (strcmp(file_name_of(browser_list.names[i]), c.entry) == 0) index = i;
+        std::string names;
+        for (int i = 0; i < browser_list.count; i++) names += std::string(browser_list.names[i]) + " ";
+        ASSERT_GE(index, 0) << names;
+        typed_text = c.text;
+        browser_command(index, _page_hwnd(1), WM_COMMAND, c.command, 0);
+        SetCurrentDirectoryA(dir.path());
+        leave_archive_folder(archive.c_str());
+        ASSERT_EQ(open_archive_as_folder(archive.c_str()), 1);
+        EXPECT_EQ(bench::read_file(std::string(archive_work.folder) + "\\" + c.member), c.text);
+        leave_archive_folder(archive.c_str());
+    }
+    SetCurrentDirectoryA(dir.path());
+}
+
+// The grid inside images.zip, which lies in the folder 外表, entered as a
+// double click enters it, with the real keys, mouse, dispatcher, toolbar,
+// archive part and history.
+namespace {
+struct archive_entered {
+    bench::scratch_dir dir;
+    std::string outer = dir.file("外表"), archive = dir.file("外表\\images.zip");
+    list_fixture::browser_page page{800, 600};
+    scoped_restore<command_hook_table> keep_commands{command_hooks};
+    scoped_restore<browser_ui_hook_table> keep_ui{browser_ui_hooks};
+    scoped_restore<browser_op_hook_table> keep_ops{browser_op_hooks};
+    scoped_restore<browser_app_hook_table> keep_app_hooks{browser_app_hooks};
+    scoped_restore<browser_list_hook_table> keep_list{browser_list_hooks};
+    scoped_restore<browser_path_hook_table> keep_paths{browser_path_hooks};
+    scoped_restore<app_hook_table> keep_app{app_hooks};
+    scoped_restore<history_state> keep_history{browser_history};
+    archive_entered()
+    {
+        prepare();
+        CreateDirectoryA(outer.c_str(), nullptr);
+        CopyFileA(fixture("images.zip").c_str(), archive.c_str(), FALSE);
+        browser_history = {};
+        install_key_hooks();
+        install_command_hooks();
+        install_archive_folder_hooks();
+        install_toolbar();
+        load_toolbar_bitmaps(0xFFDEDE);
+        app_hooks.window_hook = app_wndproc_hook;
+        browser_app_hooks.history_push = [](const char*) { history_push(0, 0); };
+        browser_app_hooks.history_push_entered = history_push_entered;
+        EXPECT_TRUE(change_folder(outer.c_str()));
+        load_folder(nullptr, 0, 0, nullptr, 0);
+        history_push(0, 0);
+        EXPECT_TRUE(change_folder(archive.c_str()));
+        history_push_entered();
+        load_folder(nullptr, 0, 0, nullptr, 0);
+        EXPECT_TRUE(in_archive_folder());
+    }
+    ~archive_entered()
+    {
+        SetCurrentDirectoryA(dir.path());
+        leave_archive_folder(archive.c_str());
+    }
+    bool in_outer() const
+    {
+        cache_current_dir();
+        return same_folder(current_folder.folder, outer.c_str()) == 0;
+    }
+    static std::vector<std::string> paths_kept()
+    {
+        std::vector<std::string> out;
+        for (const history_entry& e : browser_history.block.entries)
+            if (e.path[0]) out.push_back(e.path);
+        return out;
+    }
+};
+}  // namespace
+
+// BackSpace at the top of an archive folder goes to the folder that holds the
+// archive, and the history keeps the archive's own path, never the work folder.
+TEST(ArchiveFolder, BackSpaceLeavesToTheArchivesFolder)
+{
+    archive_entered a;
+    SendMessageA(_page_hwnd(1), WM_KEYDOWN, VK_BACK, 0);
+    EXPECT_TRUE(a.in_outer()) << current_folder.folder;
+    std::vector<std::string> kept = a.paths_kept();
+    EXPECT_NE(std::find(kept.begin(), kept.end(), a.archive), kept.end());
+    for (const std::string& p : kept)
+        EXPECT_EQ(p.find(archive_work.instance_folder), std::string::npos) << "a work folder kept: " << p;
+}
+
+// Inside an archive folder the toolbar's path shows the archive's own path,
+// and its buttons lead to the folders of that path, not into the work folder.
+TEST(ArchiveFolder, ToolbarPathIsTheArchivesOwn)
+{
+    archive_entered a;
+    char shown[PATH_BUF];
+    char* parts[TOOLBAR_PATH_PARTS];
+    ASSERT_TRUE(text_copy(shown, a.archive.c_str()));
+    ASSERT_EQ(browser_list.button_count, split_path_components(shown, parts)) << a.archive;
+    int i = browser_list.button_count - 2;  // 外表, before images.zip
+    int x = (browser_list.button_left[i] + browser_list.button_right[i]) / 2;
+    SendMessageA(_page_hwnd(1), WM_LBUTTONDOWN, 0, MAKELPARAM(x, 10));
+    EXPECT_TRUE(a.in_outer()) << current_folder.folder;
 }

@@ -9,6 +9,8 @@
 #include "browser/op_hooks.h"
 #include "browser/paths.h"
 #include "files/special_folders.h"
+#include "formats/twain.h"
+#include "tests/browser/paste_fixtures.h"
 #include "tests/browser/viewer_fixtures.h"
 #include <gtest/gtest.h>
 #include <commctrl.h>
@@ -203,8 +205,8 @@ TEST(Menus, EveryChordShownIsAnAccelerator)
 TEST(Commands, MissingPartsAreReachedThroughTheirHooks)
 {
     command_page p;
-    const int hooked[] = {240, 245, 246, 370, 127, 129, 130, 126, 128, 300, 301, 120, 121, 122, 162, 335, 311, 315,
-                          236, 295, 105, 155, 156, 151, 154, 112, 110, 190, 195, 330, 331, 332, 282, 340, 349, 135};
+    const int hooked[] = {240, 245, 246, 370, 127, 129, 130, 126, 128, 300, 301, 120, 121, 122, 162, 335, 311,
+                          236, 295, 105, 155, 156, 151, 154, 112, 110, 190, 195, 330, 331, 332, 340, 349, 135};
     for (int id : hooked) {
         p.select(0);  // a reload by the command before cleared the marks
         p.select(1);
@@ -214,15 +216,21 @@ TEST(Commands, MissingPartsAreReachedThroughTheirHooks)
     }
 }
 
-// A default says plainly in the status line what is missing.
-TEST(Commands, DefaultHookSaysWhatIsMissing)
+// The program's start-up fills every slot of the dispatcher with a part;
+// only the clipboard's release, which the paste does itself, keeps its
+// default.
+TEST(Commands, StartUpFillsEverySlot)
 {
-    command_hook_table defaults = command_hooks;
-    command_page p;
-    command_hooks = defaults;
-    p.select(0);
-    p.command(126);
-    EXPECT_EQ(p.status(), "ファイルのコピーはまだ使えません．");
+    const command_hook_table defaults = command_hooks;
+    scoped_restore<command_hook_table> keep(command_hooks);
+    install_command_hooks();
+    typedef int (*slot)(int, int, char*);
+    const slot* before = &defaults.new_entry;
+    const slot* after = &command_hooks.new_entry;
+    const int count = int(&command_hooks.prefixes_on - &command_hooks.new_entry) + 1;
+    const int release = int(&command_hooks.clipboard_release - &command_hooks.new_entry);
+    for (int i = 0; i < count; i++)
+        if (i != release) EXPECT_NE(before[i], after[i]) << "slot " << i << " keeps its default";
 }
 
 // Navigation commands stay out of full screen, display commands out of the
@@ -389,17 +397,17 @@ TEST(Commands, RotationInTheViewerReopensByName)
     SetCurrentDirectoryA(p.dir.path());
 }
 
-// Send-to: a folder target copies with the overwrite question; a target that
-// is gone ends the command with the window no longer busy.
+// Send-to: a folder target copies with the overwrite question (dialog
+// "上書きの確認", whose "全て" answers for the rest of the command); a target
+// that is gone ends the command with the window no longer busy.
 TEST(SendTo, FolderTargetAndMissingTarget)
 {
     command_page p;
     char send_to[MAX_PATH];
     ASSERT_TRUE(get_special_folder("SendTo", send_to));
     CreateDirectoryA(send_to, nullptr);
-    std::string target = std::string(send_to) + "\\zz target";
+    std::string target = std::string(send_to) + "\\zz 送る表";
     CreateDirectoryA(target.c_str(), nullptr);
-    bench::write_file(target + "\\a.png", "old");
     bench::write_file(std::string(send_to) + "\\hidden.mapimail", "");
     HMENU popup = CreatePopupMenu();
     int n = fill_send_to_menu(popup);
@@ -408,30 +416,47 @@ TEST(SendTo, FolderTargetAndMissingTarget)
         char t[MAX_PATH];
         GetMenuStringA(popup, i, t, sizeof t, MF_BYPOSITION);
         EXPECT_STRNE(t, "hidden");
-        if (std::string(t) == "zz target") id = GetMenuItemID(popup, i);
+        if (std::string(t) == "zz 送る表") id = GetMenuItemID(popup, i);
     }
     DestroyMenu(popup);
     ASSERT_NE(id, 0);
     p.select(1);
+    p.select(2);
+    using paste_fixture::answer;
     struct {
-        int answer;
-        std::string a_bytes;
-        bool unique;
-    } cases[] = {{IDCANCEL, "old", false}, {IDNO, "old", true}, {IDYES, "", false}};
+        const char* what;
+        std::vector<answer> answers;
+        int asked;
+        bool replaced;  // a.png and b.png hold the picture
+        bool unique;    // a0.png and b0.png were made
+    } cases[] = {
+        {"cancel each", {{IDCANCEL, false}, {IDCANCEL, false}}, 2, false, false},
+        {"no to all", {{4, true}}, 1, false, true},
+        {"yes to all", {{1, true}}, 1, true, false},
+        {"no, then yes", {{4, false}, {1, false}}, 2, false, false},
+    };
     for (auto& c : cases) {
-        bench::install_message_box_seam(c.answer);
-        bench::message_boxes.clear();
-        DeleteFileA((target + "\\a0.png").c_str());
-        DeleteFileA((target + "\\b.png").c_str());
-        EXPECT_EQ(run_send_to(id, "a.png"), 1);
-        EXPECT_EQ(bench::message_boxes.size(), 1u);
-        std::string a = bench::read_file(target + "\\a.png");
-        if (c.a_bytes.empty())
-            EXPECT_GT(a.size(), 3u);
-        else
-            EXPECT_EQ(a, c.a_bytes);
-        EXPECT_EQ(GetFileAttributesA((target + "\\a0.png").c_str()) != INVALID_FILE_ATTRIBUTES, c.unique);
-        EXPECT_NE(GetFileAttributesA((target + "\\b.png").c_str()), INVALID_FILE_ATTRIBUTES);  // the selection
+        SCOPED_TRACE(c.what);
+        for (const char* name : {"a.png", "b.png"}) bench::write_file(target + "\\" + name, "old");
+        for (const char* name : {"a0.png", "b0.png", "c.png"}) DeleteFileA((target + "\\" + name).c_str());
+        {
+            paste_fixture::dialog_robot robot(c.answers);
+            p.command(id, 0);
+            EXPECT_EQ(robot.answered(), c.asked);
+        }
+        auto exists = [&](const char* name) {
+            return GetFileAttributesA((target + "\\" + name).c_str()) != INVALID_FILE_ATTRIBUTES;
+        };
+        EXPECT_EQ(bench::read_file(target + "\\a.png") != "old", c.replaced);
+        if (std::string(c.what) != "no, then yes") {
+            EXPECT_EQ(bench::read_file(target + "\\b.png") != "old", c.replaced);
+            EXPECT_EQ(exists("a0.png"), c.unique);
+            EXPECT_EQ(exists("b0.png"), c.unique);
+        } else {
+            EXPECT_TRUE(exists("a0.png"));
+            EXPECT_NE(bench::read_file(target + "\\b.png"), "old");
+        }
+        EXPECT_TRUE(exists("c.png"));  // no question: it was not there
         EXPECT_EQ(busy_state.counter, 0);
     }
     bench::remove_tree(target);
@@ -465,4 +490,67 @@ TEST(Commands, BuiltPartsAreWired)
     EXPECT_EQ(browser_list.selected_count, 0);
     p.command(162, 2);
     EXPECT_EQ(browser_list.marks[2], 1);
+}
+
+// Command 315 renames a folder after the first file it lists (without its
+// extension); a name already taken leaves everything as it was.
+TEST(Commands, FolderRenamedAfterItsFirstFile)
+{
+    struct {
+        const char* what;
+        bool taken;  // a folder of the new name exists already
+        const char* expected;
+    } cases[] = {
+        {"free name", false, "01ソ"},
+        {"name taken", true, "束ね表"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        command_page p;
+        CreateDirectoryA(p.dir.file("束ね表").c_str(), nullptr);
+        for (const char* n : {"束ね表\\02能.png", "束ね表\\01ソ.png"})
+            viewer_fixture::write_colour_png(p.dir.file(n), 40, 30, RGB(9, 9, 9));
+        if (c.taken) CreateDirectoryA(p.dir.file("01ソ").c_str(), nullptr);
+        p.open(p.dir.path());
+        auto folder_entry = [](const std::string& name) {
+            for (int i = 0; i < browser_list.count; i++)
+                if (strncmp(browser_list.names[i], name.c_str(), name.size()) == 0) return i;
+            return -1;
+        };
+        int folder = folder_entry("束ね表");
+        ASSERT_GE(folder, 0);
+        p.command(315, folder);
+        EXPECT_NE(GetFileAttributesA(p.dir.file(std::string(c.expected) + "\\01ソ.png").c_str()),
+                  INVALID_FILE_ATTRIBUTES);
+        EXPECT_EQ(GetFileAttributesA(p.dir.file("束ね表").c_str()) != INVALID_FILE_ATTRIBUTES, c.taken);
+        EXPECT_GE(folder_entry(c.expected), 0);
+    }
+}
+
+// Command 195 lets the user choose the scanner's source in the source
+// manager's own dialog (answered here with its first source).
+namespace {
+HHOOK source_choice_hook;
+LRESULT CALLBACK choose_first_source(int code, WPARAM wparam, LPARAM lparam)
+{
+    if (code == HCBT_ACTIVATE) PostMessageA((HWND)wparam, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+    return CallNextHookEx(source_choice_hook, code, wparam, lparam);
+}
+}  // namespace
+
+TEST(Commands, ScannerSourceChoice)
+{
+    char windows[MAX_PATH];
+    GetWindowsDirectoryA(windows, sizeof windows);
+    std::string installed = std::string(windows) + "\\twain_32\\sane.ds";
+    std::string built = bench::exe_folder() + "standin_twain.ds";
+    if (bench::read_file(installed) != bench::read_file(built)) CopyFileA(built.c_str(), installed.c_str(), FALSE);
+    command_page p;
+    install_command_hooks();
+    memset(twain.source.ProductName, 0, sizeof twain.source.ProductName);
+    source_choice_hook = SetWindowsHookExA(WH_CBT, choose_first_source, nullptr, GetCurrentThreadId());
+    p.command(195);
+    UnhookWindowsHookEx(source_choice_hook);
+    EXPECT_STREQ(twain.source.ProductName, "ZOTE test scanner");
+    EXPECT_EQ(twain.dsm_open, 0);
 }

@@ -92,6 +92,28 @@ TEST(Toolbar, HitTestsOnRecordedRanges)
         hit.x = t.x, hit.y = t.y;
         EXPECT_EQ(t.fn(hit), t.want) << t.name;
     }
+    // Below the documents folder the line leaves its path out: a path button
+    // counts from the drive with those components; below the Desktop the
+    // whole path is shown.
+    scoped_restore<current_folder_state> keep(current_folder);
+    const char* documents = "c:\\users\\root\\documents";
+    struct {
+        const char* folder;
+        int personal, desktop;
+        int x, want;
+    } below[] = {
+        {"c:\\users\\root\\documents\\表pics\\2020", int(strlen(documents)) - 1, 0, 105, 5},
+        {"c:\\users\\root\\documents\\表pics\\2020", int(strlen(documents)) - 1, 0, 135, 6},
+        {"c:\\users\\root\\desktop\\ソ", 0, 20, 105, 1},
+    };
+    for (auto& b : below) {
+        text_copy(current_folder.folder, b.folder);
+        current_folder.personal_length = static_cast<unsigned char>(b.personal);
+        current_folder.desktop_length = static_cast<unsigned char>(b.desktop);
+        hit_record hit = {};
+        hit.x = b.x, hit.y = 5;
+        EXPECT_EQ(hit_test_toolbar(hit), b.want) << b.folder << " at " << b.x;
+    }
 }
 
 // A wide page offers at most the column counts the commands can set, and a

@@ -463,6 +463,19 @@ void zote_session::key(WORD vk, std::initializer_list<WORD> held)
     for (WORD k : held) send(key_input(k, false));
 }
 
+void zote_session::tap(WORD vk)
+{
+    DWORD owner = 0;
+    GetWindowThreadProcessId(GetForegroundWindow(), &owner);
+    if (owner != pid_) {
+        SetForegroundWindow(frame_);
+        EXPECT_TRUE(settle());
+    }
+    INPUT both[2] = {key_input(vk, true), key_input(vk, false)};
+    SendInput(2, both, sizeof both[0]);
+    EXPECT_TRUE(settle()) << "after the key " << vk;
+}
+
 void zote_session::move_to(POINT client)
 {
     POINT p = client, now;
@@ -481,6 +494,15 @@ void zote_session::click(POINT client, std::initializer_list<WORD> held)
     for (WORD k : held) send(key_input(k, false));
 }
 
+void zote_session::chord_click(POINT client, WORD held)
+{
+    move_to(client);
+    INPUT all[4] = {key_input(held, true), button_input(MOUSEEVENTF_LEFTDOWN), button_input(MOUSEEVENTF_LEFTUP),
+                    key_input(held, false)};
+    SendInput(4, all, sizeof all[0]);
+    EXPECT_TRUE(settle()) << "after the click with " << held;
+}
+
 void zote_session::double_click(POINT client)
 {
     move_to(client);
@@ -488,6 +510,22 @@ void zote_session::double_click(POINT client)
         send(button_input(MOUSEEVENTF_LEFTDOWN));
         send(button_input(MOUSEEVENTF_LEFTUP));
     }
+}
+
+int first_path_button(const shot& s)
+{
+    auto column_has = [&](int x, auto test) {
+        for (int y = 3; y < 17 && y < s.height; y++)
+            if (test(s.at(x, y))) return true;
+        return false;
+    };
+    auto black = [](COLORREF c) { return GetRValue(c) < 0x50 && GetGValue(c) < 0x50 && GetBValue(c) < 0x50; };
+    auto grey = [](COLORREF c) { return near_colour(c, RGB(0x80, 0x80, 0x80), 6); };
+    // The drive's icon and letter end before 106; its free space follows in grey.
+    int x = 106;
+    while (x < s.width && !column_has(x, grey)) x++;
+    while (x < s.width && !column_has(x, black)) x++;
+    return x < s.width ? x : -1;
 }
 
 shot zote_session::capture() const

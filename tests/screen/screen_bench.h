@@ -85,6 +85,10 @@ std::string page_differences(const shot& s, const grid& g, const std::vector<cel
 std::string check_page(const shot& s, const grid& g, const std::vector<cell_expected>& cells, const std::string& label);
 // The cells of pictures first .. first + n - 1 of a test folder.
 std::vector<cell_expected> picture_cells(int first, int n);
+// The x of the first path button of the toolbar line: the first black text
+// after the drive's free space, which is written in grey. -1 when not found.
+int first_path_button(const shot& s);
+
 // The page's background (the list's default colour).
 COLORREF background();
 // Whether the cell at position carries the selection frame (grey, a pixel inside its edges).
@@ -109,9 +113,15 @@ public:
     // modifiers held (VK_CONTROL, VK_SHIFT, VK_MENU), the pointer on a point
     // of the page's client area, clicks there.
     void key(WORD vk, std::initializer_list<WORD> held = {});
+    // A key pressed and released in one go, for keys whose handler runs as
+    // long as the key is held (the release ends it): then settle().
+    void tap(WORD vk);
     void move_to(POINT client);
     void click(POINT client, std::initializer_list<WORD> held = {});
     void double_click(POINT client);
+    // A click with a key held, all four events sent at once, for handlers
+    // that wait for the key's release: then settle().
+    void chord_click(POINT client, WORD held);
     // Waits until the program waits for the user again, with every message
     // that the input caused handled (a moved pointer comes back from the X
     // server as a second move); false when it does not within the time.

@@ -17,3 +17,12 @@ TEST(Start, ShowsTheFolderPageByPage)
     ASSERT_EQ(g.per_page(), 48) << "the window was laid out for 8 x 6 cells";
     EXPECT_EQ(screen::check_page(s, g, screen::picture_cells(0, 48), "start"), "");
 }
+
+// No text of the program tells the user that something cannot be used yet.
+TEST(Program, NoTextSaysNotYetUsable)
+{
+    std::string program = bench::read_file(bench::exe_folder() + "..\\zote.exe");
+    ASSERT_GT(program.size(), 100000u);
+    const char not_yet[] = "\x82\xdc\x82\xbe\x8e\x67\x82\xa6\x82\xdc\x82\xb9\x82\xf1";  // "まだ使えません" in cp932
+    EXPECT_EQ(program.find(not_yet), std::string::npos);
+}

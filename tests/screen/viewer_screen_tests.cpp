@@ -2,8 +2,11 @@
 // window or full screen, its status line and the zoom steps of the left
 // strip, and the list drawn again on the way back.
 #include "tests/screen/screen_bench.h"
+#include "formats/jpeg.h"
 #include "formats/png.h"
 #include "graphics/bmap.h"
+#include <cstdlib>
+#include <cstring>
 #include <gtest/gtest.h>
 
 namespace {
@@ -133,4 +136,98 @@ TEST(Viewer, LayerFolderShowsItsLayersComposed)
     EXPECT_GT(s.count(box, base), 300 * 200 / 2);
     EXPECT_GT(s.count(box, top), 100 * 80 / 2);
     if (HasFailure()) s.save(bench::exe_folder() + "screen-layers.bmp");
+}
+
+// The scroll view: a large picture whose red grows along x and green along y
+// (each wrapping every 256 pixels), opened from the window viewer.
+namespace {
+void write_gradient(const std::string& path, int width, int height)
+{
+    _bmap* b = bmap_new(width, height);
+    for (int y = 0; y < height; y++) {
+        BYTE* row = b->pixels + size_t(y) * b->stride;
+        for (int x = 0; x < width; x++) {
+            row[3 * x] = 64;
+            row[3 * x + 1] = BYTE(y % 256);
+            row[3 * x + 2] = BYTE(x % 256);
+        }
+    }
+    save_jpeg_file(path.c_str(), b, 95);
+    _bmap_delete(b);
+}
+
+struct large_picture_shown {
+    screen::picture_folder a{"大判表", 0};
+    screen::zote_session z{(write_gradient(a.file("大判ソ.jpg"), 2400, 1800), a.path)};
+    large_picture_shown()
+    {
+        z.move_to(z.page_grid().centre(0));
+        z.key(VK_RETURN);
+    }
+};
+
+BOOL CALLBACK find_view(HWND w, LPARAM p)
+{
+    char cls[16] = "";
+    GetClassNameA(w, cls, sizeof cls);
+    // The part in view has no border; the overview square has one.
+    if (strcmp(cls, "nftw") == 0 && IsWindowVisible(w) && !(GetWindowLongA(w, GWL_STYLE) & WS_BORDER)) {
+        *reinterpret_cast<HWND*>(p) = w;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+// The colour of the scroll view's pixel (8, 8), or CLR_INVALID without a view.
+COLORREF view_corner(const screen::zote_session& z)
+{
+    HWND view = nullptr;
+    EnumChildWindows(z.page(), find_view, reinterpret_cast<LPARAM>(&view));
+    if (!view) return CLR_INVALID;
+    POINT p = {8, 8};
+    MapWindowPoints(view, z.page(), &p, 1);
+    return z.capture().at(p.x, p.y);
+}
+
+int white_in_zoom_row(const screen::shot& s, int step)
+{
+    RECT row = {0, 20 + 127 + 20 * step, 20, 20 + 147 + 20 * step};
+    return s.count(row, RGB(255, 255, 255), 4);
+}
+}  // namespace
+
+// A click on a zoom step of the left strip opens the scroll view at that
+// step, and the strip marks it.
+TEST(Viewer, StripZoomStepsOpenTheScrollView)
+{
+    large_picture_shown v;
+    ASSERT_TRUE(v.z.running());
+    EXPECT_EQ(view_corner(v.z), CLR_INVALID) << "a scroll view before the click";
+    v.z.click({10, 20 + 127 + 20 + 10});  // "/2"
+    EXPECT_NE(view_corner(v.z), CLR_INVALID) << "no scroll view after the click on /2";
+    screen::shot s = v.z.capture();
+    for (int step = 0; step < 4; step++) EXPECT_EQ(white_in_zoom_row(s, step) > 4, step == 1) << "/" << (1 << step);
+    if (HasFailure()) s.save(bench::exe_folder() + "screen-zoom-click.bmp");
+}
+
+// The cursor keys scroll the picture at actual size: Right moves the part in
+// view right (red grows), Down moves it down (green grows).
+TEST(Viewer, CursorKeysScrollTheActualSizeView)
+{
+    large_picture_shown v;
+    ASSERT_TRUE(v.z.running());
+    v.z.key('1');
+    COLORREF start = view_corner(v.z);
+    ASSERT_NE(start, CLR_INVALID) << "no scroll view after 1";
+    EXPECT_LT(GetRValue(start), 24);
+    EXPECT_LT(GetGValue(start), 24);
+    v.z.tap(VK_RIGHT);
+    COLORREF right = view_corner(v.z);
+    EXPECT_GT(int(GetRValue(right)) - GetRValue(start), 20) << std::hex << start << " " << right;
+    EXPECT_LT(abs(int(GetGValue(right)) - GetGValue(start)), 8);
+    v.z.tap(VK_DOWN);
+    COLORREF down = view_corner(v.z);
+    EXPECT_GT(int(GetGValue(down)) - GetGValue(right), 20) << std::hex << right << " " << down;
+    EXPECT_LT(abs(int(GetRValue(down)) - GetRValue(right)), 8);
+    if (HasFailure()) v.z.capture().save(bench::exe_folder() + "screen-scroll-keys.bmp");
 }

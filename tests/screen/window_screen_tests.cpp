@@ -3,6 +3,7 @@
 // in its console window, titled with the script's path.
 #include "tests/screen/screen_bench.h"
 #include <gtest/gtest.h>
+#include <shlobj.h>
 
 TEST(NewWindow, ScriptEntryOpensAWindowOfItsOwn)
 {
@@ -18,4 +19,76 @@ TEST(NewWindow, ScriptEntryOpensAWindowOfItsOwn)
     EXPECT_NE(pid, z.process_id());
     EXPECT_TRUE(screen::close_window_process(script));
     EXPECT_TRUE(z.settle());  // the script asked every window to reload
+}
+
+// Ctrl+click on a folder of the toolbar line opens that folder in a window of
+// its own once Ctrl is released: the drive's path button, the documents
+// button and the last path button (the tree switch, the folder shown).
+namespace {
+std::string last_component(std::string path)
+{
+    while (!path.empty() && path.back() == '\\') path.pop_back();
+    return path.substr(path.find_last_of('\\') + 1);
+}
+
+int last_black_column(const screen::shot& s)
+{
+    for (int x = s.width - 1; x > 0; x--)
+        for (int y = 3; y < 17; y++) {
+            COLORREF c = s.at(x, y);
+            if (GetRValue(c) < 0x50 && GetGValue(c) < 0x50 && GetBValue(c) < 0x50) return x;
+        }
+    return -1;
+}
+}  // namespace
+
+TEST(NewWindow, CtrlClickOnTheToolbarOpensTheFolderInANewWindow)
+{
+    screen::picture_folder album("窓表ソ", 2);
+    char documents[MAX_PATH];
+    ASSERT_EQ(SHGetFolderPathA(nullptr, CSIDL_PERSONAL, nullptr, 0, documents), S_OK);
+    screen::zote_session z(album.path);
+    ASSERT_TRUE(z.running());
+    screen::shot s = z.capture();
+    int first = screen::first_path_button(s), last = last_black_column(s);
+    ASSERT_GT(first, 0);
+    ASSERT_GT(last, first);
+    struct {
+        const char* what;
+        POINT at;
+        std::string title;
+    } cases[] = {
+        {"drive's path button", {first + 3, 10}, "C:/ "},
+        {"documents button", {76, 10}, "/" + last_component(documents) + "/ "},
+        {"tree switch", {last - 3, 10}, "/窓表ソ/ "},
+    };
+    for (const auto& c : cases) {
+        z.chord_click(c.at, VK_CONTROL);
+        HWND opened = screen::zote_session::window_titled(c.title, 30000);
+        EXPECT_NE(opened, nullptr) << c.what << ": no window titled " << c.title;
+        if (opened) EXPECT_TRUE(screen::close_window_process(opened)) << c.what;
+        EXPECT_TRUE(screen::ends_with(z.title(), "/窓表ソ/ 2画像 1/1頁 - ZOTE1.67")) << c.what << ": " << z.title();
+    }
+}
+
+// Below the documents folder the path line starts after that folder's own
+// path: a click on its first button opens the folder it names.
+TEST(Toolbar, PathButtonBelowTheDocumentsOpensTheFolderShown)
+{
+    char documents[MAX_PATH];
+    ASSERT_EQ(SHGetFolderPathA(nullptr, CSIDL_PERSONAL, nullptr, 0, documents), S_OK);
+    std::string top = std::string(documents) + "\\道具表ソ", inner = top + "\\2020能";
+    CreateDirectoryA(top.c_str(), nullptr);
+    screen::write_pictures(inner, 0, 2);
+    {
+        screen::zote_session z(inner);
+        ASSERT_TRUE(z.running());
+        EXPECT_TRUE(screen::ends_with(z.title(), "/道具表ソ/2020能/ 2画像 1/1頁 - ZOTE1.67")) << z.title();
+        int first = screen::first_path_button(z.capture());
+        ASSERT_GT(first, 0);
+        z.click({first + 3, 10});
+        EXPECT_TRUE(screen::ends_with(z.title(), "/" + last_component(documents) + "/道具表ソ/ 1画像 1/1頁 - ZOTE1.67"))
+            << z.title();
+    }
+    bench::remove_tree(top);
 }
