@@ -10,7 +10,7 @@
 #include "browser/browser_list.h"
 #include "browser/start.h"
 #include "browser/viewer.h"
-#include "files/file_ops.h"
+#include "files/files.h"
 #include "graphics/kavtrel.h"
 #include <windows.h>
 #include <commctrl.h>

@@ -8,11 +8,7 @@
 // per printer pixel: a photo drawn 1144 x 1525 pixels in a 4 x 4 cell spools
 // 6.7 MB, whatever the camera's size. Targets are reported, never enforced.
 #include "bench/bench_common.h"
-#include "print/page_render.h"
-#include "print/print_dialog.h"
-#include "print/print_job.h"
-#include "print/print_settings.h"
-#include "print/printer.h"
+#include "print/print.h"
 #include "tests/support/test_printer.h"
 #include <windows.h>
 #include <cstdio>

@@ -11,7 +11,7 @@
 // startup_bench.exe [PROGRAM FOLDER [ROUNDS]]
 //   default: ..\zote.exe on ..\sample beside this program, five rounds
 #include "bench/bench_common.h"
-#include "files/strings.h"
+#include "files/files.h"
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>

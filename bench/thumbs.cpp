@@ -17,10 +17,8 @@
 #include "browser/grid.h"
 #include "browser/start.h"
 #include "browser/thumb_cache.h"
-#include "files/strings.h"
-#include "formats/jpeg.h"
-#include "formats/png.h"
-#include "formats/tiff.h"
+#include "files/files.h"
+#include "formats/formats.h"
 #include "graphics/kavtrel.h"
 #include <windows.h>
 #include <psapi.h>

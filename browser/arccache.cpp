@@ -7,10 +7,7 @@
 #include "browser/archive_folder.h"
 #include "browser/browser_list.h"
 #include "browser/names.h"
-#include "files/archiver.h"
-#include "files/file_ops.h"
-#include "files/fs_query.h"
-#include "files/strings.h"
+#include "files/files.h"
 #include "graphics/kavtrel.h"
 #include "base/holders.h"
 #include <cstdio>

@@ -5,7 +5,7 @@
 // the member's classified fields.
 #pragma once
 #include "browser/file_kind.h"
-#include "files/archiver_api.h"
+#include "files/files.h"
 #include <cstdint>
 
 enum { ARC_RECORD_BYTES = 728, ARC_RECORD_TYPE = 3, ARC_MEMBER_CAP = 65536 };

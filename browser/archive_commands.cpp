@@ -12,10 +12,7 @@
 #include "browser/selection.h"
 #include "browser/list_hooks.h"
 #include "browser/paths.h"
-#include "files/archiver.h"
-#include "files/file_ops.h"
-#include "files/fs_query.h"
-#include "files/strings.h"
+#include "files/files.h"
 #include "graphics/kavtrel.h"
 #include <cstring>
 #include <string>

@@ -9,9 +9,7 @@
 #include "browser/browser_list.h"
 #include "browser/file_kind.h"
 #include "browser/paths.h"
-#include "files/file_ops.h"
-#include "files/fs_query.h"
-#include "files/strings.h"
+#include "files/files.h"
 #include "graphics/kavtrel.h"
 #include <cstdlib>
 #include <cstring>

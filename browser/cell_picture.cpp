@@ -9,8 +9,7 @@
 #include "browser/image_kinds.h"
 #include "browser/cell_extras.h"
 #include "browser/list_hooks.h"
-#include "files/fs_query.h"
-#include "files/strings.h"
+#include "files/files.h"
 #include "base/holders.h"
 #include "graphics/kavtrel.h"
 #include <cstring>

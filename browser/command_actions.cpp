@@ -17,12 +17,8 @@
 #include "browser/thumb_cache.h"
 #include "browser/viewer.h"
 #include "browser/window_hook.h"
-#include "files/dialogs.h"
-#include "files/fs_query.h"
-#include "formats/susie.h"
-#include "files/shell_exec.h"
-#include "files/special_folders.h"
-#include "files/strings.h"
+#include "files/files.h"
+#include "formats/formats.h"
 #include "graphics/kavtrel.h"
 #include <cstring>
 

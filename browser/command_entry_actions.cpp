@@ -14,9 +14,8 @@
 #include "browser/rotate_rename.h"
 #include "browser/viewer.h"
 #include "browser/window_hook.h"
-#include "files/strings.h"
-#include "formats/tiff.h"
-#include "files/fs_query.h"
+#include "files/files.h"
+#include "formats/formats.h"
 #include "graphics/kavtrel.h"
 
 static browser_list_record& L = browser_list;

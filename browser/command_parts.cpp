@@ -11,7 +11,7 @@
 #include "browser/numbering.h"
 #include "browser/op_hooks.h"
 #include "browser/selection.h"
-#include "files/strings.h"
+#include "files/files.h"
 
 namespace {
 int new_entry(int id, int, char*) { return id == 246 ? write_folder_listing() : create_new_entry(id); }

@@ -10,7 +10,7 @@
 #include "browser/window_hook.h"
 #include "browser/app_hooks.h"
 #include "browser/name_list.h"
-#include "files/strings.h"
+#include "files/files.h"
 #include "base/cptext.h"
 #include "graphics/kavtrel.h"
 

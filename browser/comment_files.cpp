@@ -2,9 +2,7 @@
 #include "browser/comment_files.h"
 #include "browser/image_kinds.h"
 #include "browser/paths.h"
-#include "files/file_ops.h"
-#include "files/fs_query.h"
-#include "files/strings.h"
+#include "files/files.h"
 #include "base/holders.h"
 #include "graphics/kavtrel.h"
 #include <cstdio>

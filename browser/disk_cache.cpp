@@ -13,11 +13,9 @@
 #include "browser/file_kind.h"
 #include "browser/image_kinds.h"
 #include "browser/paths.h"
-#include "files/file_ops.h"
-#include "files/fs_query.h"
+#include "files/files.h"
 #include "base/holders.h"
-#include "files/strings.h"
-#include "formats/jpeg.h"
+#include "formats/formats.h"
 #include "graphics/kavtrel.h"
 #include <cstdlib>
 #include <cstring>

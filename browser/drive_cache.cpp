@@ -5,9 +5,7 @@
 #include "browser/browser_list.h"
 #include "browser/image_kinds.h"
 #include "browser/paths.h"
-#include "files/file_ops.h"
-#include "files/strings.h"
-#include "files/walker.h"
+#include "files/files.h"
 #include "graphics/kavtrel.h"
 #include <cstring>
 

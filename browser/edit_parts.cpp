@@ -8,9 +8,8 @@
 #include "browser/op_hooks.h"
 #include "browser/small_dialogs.h"
 #include "browser/paths.h"
-#include "files/strings.h"
-#include "files/fs_query.h"
-#include "formats/twain.h"
+#include "files/files.h"
+#include "formats/formats.h"
 #include "graphics/kavtrel.h"
 
 namespace {

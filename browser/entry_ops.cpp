@@ -16,9 +16,7 @@
 #include "browser/selection.h"
 #include "browser/window_hook.h"
 #include "base/holders.h"
-#include "files/file_ops.h"
-#include "files/fs_query.h"
-#include "files/strings.h"
+#include "files/files.h"
 #include "graphics/kavtrel.h"
 #include <shellapi.h>
 #include <cstdio>

@@ -6,7 +6,7 @@
 #include "browser/image_kinds.h"
 #include "browser/thumb_cache.h"
 #include "browser/thumb_layers.h"
-#include "files/strings.h"
+#include "files/files.h"
 #include "graphics/kavtrel.h"
 #include <string>
 #include <vector>

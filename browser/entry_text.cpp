@@ -3,7 +3,7 @@
 // buffer: a line that does not fit is refused, never cut.
 #include "browser/file_kind.h"
 #include "browser/browser_list.h"
-#include "files/strings.h"
+#include "files/files.h"
 #include <cstring>
 
 enum { ENTRY_TEXT_BUF = 512 };

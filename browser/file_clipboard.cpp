@@ -13,10 +13,7 @@
 #include "browser/paths.h"
 #include "browser/selection.h"
 #include "base/holders.h"
-#include "files/dialogs.h"
-#include "files/fs_query.h"
-#include "files/strings.h"
-#include "files/walker.h"
+#include "files/files.h"
 #include "graphics/kavtrel.h"
 #include <ole2.h>
 #include <shlobj.h>

@@ -8,8 +8,7 @@
 #include "browser/file_kind.h"
 #include "browser/grid.h"
 #include "browser/paths.h"
-#include "files/fs_query.h"
-#include "files/strings.h"
+#include "files/files.h"
 #include "graphics/kavtrel.h"
 #include <cstdio>
 #include <cstdlib>

@@ -7,9 +7,8 @@
 #include "browser/list_hooks.h"
 #include "browser/paths.h"
 #include "browser/scan.h"
-#include "files/fs_query.h"
-#include "files/strings.h"
-#include "graphics/bmap.h"
+#include "files/files.h"
+#include "graphics/kavtrel.h"
 #include "kanji/unkanj.h"
 #include <cstring>
 #include <new>

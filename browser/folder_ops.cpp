@@ -3,12 +3,8 @@
 #include "browser/image_kinds.h"
 #include "browser/paths.h"
 #include "browser/scan.h"
-#include "files/dialogs.h"
-#include "files/file_ops.h"
-#include "files/fs_query.h"
+#include "files/files.h"
 #include "base/holders.h"
-#include "files/strings.h"
-#include "files/walker.h"
 #include "graphics/kavtrel.h"
 #include <cstring>
 #include <string>

@@ -9,7 +9,7 @@
 #include "browser/paths.h"
 #include "browser/selection.h"
 #include "browser/window_hook.h"
-#include "files/strings.h"
+#include "files/files.h"
 
 static browser_list_record& L = browser_list;
 

@@ -2,7 +2,7 @@
 // the plug-in kinds (see image_kinds.h). The rules that look names up in
 // these tables live in names.cpp.
 #include "browser/image_kinds.h"
-#include "files/strings.h"
+#include "files/files.h"
 #include <cstring>
 
 const char* const image_kind_keys[IMAGE_KIND_COUNT] = {

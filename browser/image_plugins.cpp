@@ -8,8 +8,7 @@
 #include "browser/app_hooks.h"
 #include "browser/browser_list.h"
 #include "browser/image_kinds.h"
-#include "formats/susie.h"
-#include "formats/twain.h"
+#include "formats/formats.h"
 #include "graphics/kavtrel.h"
 #include <cstdlib>
 

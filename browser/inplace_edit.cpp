@@ -11,9 +11,7 @@
 #include "browser/numbering.h"
 #include "browser/op_hooks.h"
 #include "browser/paths.h"
-#include "files/file_ops.h"
-#include "files/fs_query.h"
-#include "files/strings.h"
+#include "files/files.h"
 #include "graphics/kavtrel.h"
 
 static void nothing_shown(HWND) {}

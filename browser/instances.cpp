@@ -9,11 +9,7 @@
 #include "browser/list_view.h"
 #include "browser/paths.h"
 #include "browser/window_hook.h"
-#include "files/file_ops.h"
-#include "files/fs_query.h"
-#include "files/shell_exec.h"
-#include "files/strings.h"
-#include "files/window_search.h"
+#include "files/files.h"
 #include "graphics/kavtrel.h"
 #include <cstring>
 

@@ -11,7 +11,7 @@
 #include "browser/paths.h"
 #include "browser/scan.h"
 #include "browser/window_hook.h"
-#include "files/strings.h"
+#include "files/files.h"
 #include "graphics/kavtrel.h"
 #include <cstring>
 

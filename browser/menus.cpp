@@ -11,9 +11,8 @@
 #include "browser/thumb_cache.h"
 #include "browser/viewer.h"
 #include "base/holders.h"
-#include "files/fs_query.h"
-#include "files/strings.h"
-#include "formats/twain.h"
+#include "files/files.h"
+#include "formats/formats.h"
 #include "graphics/kavtrel.h"
 #include <cstdio>
 

@@ -15,7 +15,7 @@
 #include "browser/selection.h"
 #include "browser/start.h"
 #include "browser/window_hook.h"
-#include "files/strings.h"
+#include "files/files.h"
 #include "graphics/kavtrel.h"
 #include <cstring>
 

@@ -4,7 +4,7 @@
 // settings) and in the text-file list (see names.h).
 #include "browser/names.h"
 #include "browser/image_kinds.h"
-#include "files/strings.h"
+#include "files/files.h"
 #include <cstring>
 
 const char* file_ext_of(const char* path) { return mb_strrchr(file_name_of(path), '.'); }

@@ -9,9 +9,7 @@
 #include "browser/paths.h"
 #include "browser/start.h"
 #include "browser/toolbar.h"
-#include "files/dialogs.h"
-#include "files/special_folders.h"
-#include "files/strings.h"
+#include "files/files.h"
 
 static browser_list_record& L = browser_list;
 

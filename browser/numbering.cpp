@@ -6,7 +6,7 @@
 #include "browser/comment_files.h"
 #include "browser/names.h"
 #include "browser/op_hooks.h"
-#include "files/strings.h"
+#include "files/files.h"
 #include <cstring>
 
 int number_prefix_length(const char* name)

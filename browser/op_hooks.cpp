@@ -1,8 +1,7 @@
 // The defaults of browser_op_hooks (see op_hooks.h), in place until start-up
 // fills the slots: each does the least that keeps the browser usable.
 #include "browser/op_hooks.h"
-#include "files/fs_query.h"
-#include "files/shell_exec.h"
+#include "files/files.h"
 #include "base/cptext.h"
 
 namespace {

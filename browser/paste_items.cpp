@@ -6,12 +6,7 @@
 // free name until its replacement is complete, and put back if that fails.
 #include "browser/file_clipboard.h"
 #include "browser/paths.h"
-#include "files/dialogs.h"
-#include "files/file_ops.h"
-#include "files/fs_query.h"
-#include "files/shortcuts.h"
-#include "files/strings.h"
-#include "files/walker.h"
+#include "files/files.h"
 #include <cstring>
 #include <cwchar>
 

@@ -5,10 +5,7 @@
 #include "browser/paths.h"
 #include "base/dll_load.h"
 #include "browser/names.h"
-#include "files/fs_query.h"
-#include "files/shortcuts.h"
-#include "files/special_folders.h"
-#include "files/strings.h"
+#include "files/files.h"
 #include "graphics/kavtrel.h"
 #include <windows.h>
 #include <cstdio>

@@ -4,8 +4,7 @@
 #include "browser/rotate_rename.h"
 #include "browser/comment_files.h"
 #include "browser/names.h"
-#include "files/file_ops.h"
-#include "files/strings.h"
+#include "files/files.h"
 
 // Quarter turns counter-clockwise of each mark, and the mark of each count.
 static int turns_of(char letter) { return letter == 'r' ? 3 : letter == 'l' ? 1 : letter == 'i' ? 2 : 0; }

@@ -8,9 +8,7 @@
 #include "browser/image_kinds.h"
 #include "browser/list_hooks.h"
 #include "browser/paths.h"
-#include "files/fs_query.h"
-#include "files/strings.h"
-#include "files/walker.h"
+#include "files/files.h"
 #include "graphics/kavtrel.h"
 #include <algorithm>
 #include <cstring>

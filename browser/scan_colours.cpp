@@ -4,10 +4,8 @@
 #include "browser/busy.h"
 #include "browser/browser_list.h"
 #include "browser/paths.h"
-#include "files/strings.h"
-#include "formats/jpeg.h"
-#include "formats/png.h"
-#include "formats/tiff.h"
+#include "files/files.h"
+#include "formats/formats.h"
 #include "graphics/kavtrel.h"
 
 // No scanner until the TWAIN acquisition plugs in.

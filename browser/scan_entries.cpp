@@ -4,9 +4,7 @@
 #include "browser/browser_list.h"
 #include "browser/image_kinds.h"
 #include "browser/paths.h"
-#include "files/fs_query.h"
-#include "files/strings.h"
-#include "files/walker.h"
+#include "files/files.h"
 #include "base/holders.h"
 #include <algorithm>
 #include <cstring>

@@ -6,7 +6,7 @@
 #include "browser/list_view.h"
 #include "browser/op_hooks.h"
 #include "browser/window_hook.h"
-#include "files/strings.h"
+#include "files/files.h"
 #include "graphics/kavtrel.h"
 #include <cstdlib>
 #include <cstring>

@@ -12,12 +12,7 @@
 #include "browser/scan.h"
 #include "browser/viewer.h"
 #include "base/holders.h"
-#include "files/associations.h"
-#include "files/file_ops.h"
-#include "files/fs_query.h"
-#include "files/shortcuts.h"
-#include "files/special_folders.h"
-#include "files/strings.h"
+#include "files/files.h"
 #include "graphics/kavtrel.h"
 #include <string>
 #include <vector>

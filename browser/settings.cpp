@@ -11,7 +11,7 @@
 #include "browser/thumb_cache.h"
 #include "browser/viewer.h"
 #include "base/cptext.h"
-#include "graphics/pages.h"
+#include "graphics/kavtrel.h"
 #include <climits>
 #include <cmath>
 #include <cstdlib>

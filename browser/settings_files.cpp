@@ -4,8 +4,7 @@
 #include "browser/settings.h"
 #include "browser/browser_list.h"
 #include "browser/paths.h"
-#include "files/fs_query.h"
-#include "files/strings.h"
+#include "files/files.h"
 #include <cstring>
 
 static char start_folder[PATH_BUF];

@@ -9,8 +9,7 @@
 #include "browser/paths.h"
 #include "browser/thumb_cache.h"
 #include "browser/window_hook.h"
-#include "files/dialogs.h"
-#include "files/strings.h"
+#include "files/files.h"
 #include "graphics/kavtrel.h"
 #include "resources/small_dialogs.h"
 #include <cstring>

@@ -3,11 +3,7 @@
 // fit whole: a command line or path that does not is refused, because a cut
 // one names another folder.
 #include "browser/start.h"
-#include "files/file_ops.h"
-#include "files/fs_query.h"
-#include "files/shell_exec.h"
-#include "files/special_folders.h"
-#include "files/strings.h"
+#include "files/files.h"
 #include "graphics/kavtrel.h"
 #include <cstdio>
 #include <cstdlib>

@@ -10,7 +10,7 @@
 #include "browser/file_kind.h"
 #include "browser/grid.h"
 #include "base/holders.h"
-#include "files/strings.h"
+#include "files/files.h"
 #include "graphics/kavtrel.h"
 #include "kanji/unkanj.h"
 #include <cstdio>

@@ -13,8 +13,7 @@
 #include "browser/cell_extras.h"
 #include "browser/scan.h"
 #include "browser/thumb_layers.h"
-#include "files/fs_query.h"
-#include "files/strings.h"
+#include "files/files.h"
 #include "graphics/kavtrel.h"
 #include <cstdlib>
 #include <cstring>

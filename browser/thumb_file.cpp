@@ -4,8 +4,8 @@
 // here only, field by field in little-endian order, and every size in it is
 // checked against the file before anything is sized from it.
 #include "browser/thumb_cache.h"
-#include "files/strings.h"
-#include "formats/jpeg.h"
+#include "files/files.h"
+#include "formats/formats.h"
 #include "base/le_fields.h"
 #include <cstring>
 

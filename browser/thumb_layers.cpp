@@ -7,7 +7,7 @@
 #include "browser/folder_ops.h"
 #include "browser/name_list.h"
 #include "browser/paths.h"
-#include "files/strings.h"
+#include "files/files.h"
 #include "graphics/kavtrel.h"
 #include <cstring>
 

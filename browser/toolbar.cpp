@@ -10,10 +10,8 @@
 #include "browser/settings.h"
 #include "browser/viewer.h"
 #include "browser/window_hook.h"
-#include "files/fs_query.h"
-#include "files/strings.h"
-#include "graphics/bmap.h"
-#include "graphics/pages.h"
+#include "files/files.h"
+#include "graphics/kavtrel.h"
 #include <cstring>
 
 static browser_list_record& L = browser_list;

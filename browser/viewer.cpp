@@ -13,8 +13,7 @@
 #include "browser/scroll_view.h"
 #include "browser/thumb_cache.h"
 #include "browser/window_hook.h"
-#include "files/fs_query.h"
-#include "files/strings.h"
+#include "files/files.h"
 #include "graphics/kavtrel.h"
 #include <cmath>
 #include <cstring>

@@ -6,12 +6,7 @@
 #include "console/archive_commands.h"
 #include "console/commands.h"
 #include "console/script.h"
-#include "files/archiver.h"
-#include "files/file_ops.h"
-#include "files/fs_query.h"
-#include "files/strings.h"
-#include "files/walker.h"
-#include "graphics/console.h"
+#include "files/files.h"
 #include "graphics/kavtrel.h"
 #include <cstring>
 #include <string>

@@ -7,13 +7,7 @@
 #include "console/fcopy.h"
 #include "console/script.h"
 #include "console/tree_copy.h"
-#include "files/archiver.h"
-#include "files/associations.h"
-#include "files/file_ops.h"
-#include "files/fs_query.h"
-#include "files/shell_exec.h"
-#include "files/shortcuts.h"
-#include "files/strings.h"
+#include "files/files.h"
 #include <windows.h>
 #include <cstring>
 

@@ -6,11 +6,7 @@
 #include "console/fcopy.h"
 #include "console/script.h"
 #include "console/tree_copy.h"
-#include "files/file_ops.h"
-#include "files/fs_query.h"
-#include "files/strings.h"
-#include "files/walker.h"
-#include "graphics/console.h"
+#include "files/files.h"
 #include "graphics/kavtrel.h"
 #include <cstring>
 #include <string>

@@ -3,11 +3,7 @@
 // renas, which names a folder's files after the lines of the running script.
 #include "console/commands.h"
 #include "console/script.h"
-#include "files/file_ops.h"
-#include "files/fs_query.h"
-#include "files/strings.h"
-#include "files/walker.h"
-#include "files/window_search.h"
+#include "files/files.h"
 #include <windows.h>
 #include <cstdlib>
 #include <cstring>

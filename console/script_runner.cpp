@@ -7,11 +7,7 @@
 #include "console/archive_commands.h"
 #include "browser/app_hooks.h"
 #include "browser/start.h"
-#include "files/archiver.h"
-#include "files/file_ops.h"
-#include "files/fs_query.h"
-#include "files/strings.h"
-#include "graphics/console.h"
+#include "files/files.h"
 #include "graphics/kavtrel.h"
 #include <cstdarg>
 #include <cstring>

@@ -3,9 +3,7 @@
 // that comparisons read local files. Without a root (before any fcopy, or
 // after one was left with ESC) nothing lies in the shadow tree.
 #include "console/fcopy.h"
-#include "files/file_ops.h"
-#include "files/fs_query.h"
-#include "files/strings.h"
+#include "files/files.h"
 #include <cstdio>
 #include <cstring>
 

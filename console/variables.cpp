@@ -3,9 +3,7 @@
 // that would grow past it is refused rather than cut, and a value that holds
 // a variable's token is refused rather than expanded again and again.
 #include "console/commands.h"
-#include "files/associations.h"
-#include "files/special_folders.h"
-#include "files/strings.h"
+#include "files/files.h"
 #include <windows.h>
 #include <cctype>
 #include <cstring>

@@ -3,6 +3,7 @@
 // one object per archive kind for the run. The kinds' own command strings
 // live in archiver_kinds.cpp.
 #include "files/archiver.h"
+#include "files/internal.h"
 #include "base/dll_load.h"
 #include "files/dialogs.h"
 #include "files/fs_query.h"

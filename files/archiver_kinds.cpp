@@ -5,6 +5,7 @@
 // deleted: the DLLs add to an existing archive, which would bring back
 // members of a stale one.
 #include "files/archiver.h"
+#include "files/internal.h"
 #include "base/dll_load.h"
 #include "base/holders.h"
 #include "files/dialogs.h"

@@ -2,7 +2,7 @@
 // (see associations.h). Registry failures are silent: the operations stop.
 #include "files/associations.h"
 #include "base/holders.h"
-#include "files/registry_path.h"
+#include "files/internal.h"
 #include "files/strings.h"
 #include "graphics/kavtrel.h"
 #include <cstring>

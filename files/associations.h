@@ -6,17 +6,11 @@
 
 enum { REG_TEXT_BUF = 512, REG_VERB_BUF = 256, MAX_SHELL_VERBS = 10 };
 
-// 1 when an optional text argument is absent: null, empty or beginning with "NULL".
-int is_absent_arg(const char* text);
-
 // Sets a string value of a key path below HKEY_CLASSES_ROOT (created as needed).
 LONG reg_set_string(const char* key_path, const char* value_name, const char* text);
 // Deletes the key path itself (no subkey given) or the subkey below it, with
 // everything below the deleted key.
 LONG reg_delete_key(const char* key_path, const char* subkey);
-// Reads a key's value as text; a missing value reads as empty. 0 when the key
-// or value cannot be read as text (cap bytes, always terminated).
-int reg_read_text(HKEY key, const char* value_name, char* out, DWORD cap);
 
 // name: ".ext" or a type name ("Folder", "*"). A verb text beginning with '*'
 // becomes the default verb; the verb key is verb_key, or the verb text without '&'.
@@ -24,11 +18,6 @@ void register_file_type(const char* name, const char* verb_key, const char* icon
                         const char* command);
 void unregister_file_type(const char* name, const char* verb_text, const char* verb_key);
 
-// Type name of an extension (512 bytes) and its opened type and "shell" keys
-// (the caller closes them). 1 when both opened.
-int open_type_shell_key(const char* ext, char* type, HKEY* type_key, HKEY* shell_key);
-// The type's default verb (256 bytes), "open" when none is set.
-int default_verb(const char* ext, char* verb);
 // The command of the default verb (512 bytes).
 int assoc_open_command(const char* ext, char* command);
 // Up to 10 verbs with their menu texts (256 bytes each); the number of verbs.

@@ -1,5 +1,6 @@
 // Message boxes, print-settings file dialogs and the folder picker (see dialogs.h).
 #include "files/dialogs.h"
+#include "files/internal.h"
 #include "files/strings.h"
 #include "base/holders.h"
 #include "graphics/kavtrel.h"

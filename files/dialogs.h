@@ -25,10 +25,6 @@ extern char* print_settings_next;
 // Returns the number of strings of the selection (1: one full path; more: the
 // first file's full path, then the remaining names), or 0.
 int load_print_settings_dialog(char* buffer, const char* folder, HWND owner);
-// Rewrites a multiple selection "folder\0a\0b\0c\0\0" as "folder\b\0c\0a\0\0"
-// (the first name moves to the end). Returns the number of strings before the
-// rewrite, or 0 when the joined path does not fit a path buffer.
-int reorder_multi_selection(char* buffer, size_t cap);
 // Save dialog; name (260 bytes) gives the proposed name and receives the chosen
 // path. A new file may be named: only its folder must exist.
 int save_print_settings_dialog(HWND owner, const char* folder, char* name);
@@ -38,4 +34,3 @@ extern BOOL(WINAPI* open_file_dialog_call)(OPENFILENAMEA*);
 extern BOOL(WINAPI* save_file_dialog_call)(OPENFILENAMEA*);
 // Folder picker opening at folder (260 bytes, in and out). 1 when a folder was chosen.
 int browse_for_folder(HWND owner, char* folder, const char* title);
-int CALLBACK browse_folder_cb(HWND dialog, UINT message, LPARAM param, LPARAM data);

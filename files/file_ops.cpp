@@ -4,6 +4,7 @@
 // that failed, so a move across drives keeps its source unless the copy is
 // complete. A file copy replaces its destination only once it is whole.
 #include "files/file_ops.h"
+#include "files/internal.h"
 #include "files/fs_query.h"
 #include "base/holders.h"
 #include "files/strings.h"

@@ -31,16 +31,12 @@ int mv_file(const char* source, const char* destination);
 int md_path(const char* path);
 // Removes an empty folder (attributes reset first); always 1.
 int rd_folder(const char* path);
-void rd_folder_full(const char* path);
 // Copies a folder tree; 0 when the destination lies inside the source or any
 // item failed to copy.
 int cp_tree(const char* source, const char* destination);
 // Deletes a tree: files, then folders bottom-up, then the folder. Links
 // inside it are removed without touching what they point to. Always 1.
 int rm_tree(const char* folder);
-// The two walks of rm_tree on the absolute path, without its final removal
-// (the walk's own leave step still removes the folder once it is empty).
-void clear_tree(const char* folder);
 // Deletes the files matching the pattern at the end of the formed path (one
 // level; in the tree variant also in every folder below). 0 when the formed
 // path does not fit.
@@ -48,15 +44,3 @@ int rm_matching(const char* fmt, ...) __attribute__((format(gnu_printf, 1, 2)));
 int rm_matching_tree(const char* fmt, ...) __attribute__((format(gnu_printf, 1, 2)));
 // The console's copy command: "source [destination]" with wildcards.
 int cp_command(const char* line);
-int set_cwd(const char* path);
-
-// Walk callbacks of the operations above (each returns 1).
-int rm_file_cb(walk_item* item);
-int rd_folder_cb(walk_item* item);
-int cp_tree_file_cb(walk_item* item);
-int cp_tree_folder_cb(walk_item* item);
-int cp_command_file_cb(walk_item* item);
-int rm_matching_leave_cb(walk_item* item);
-// Skip callback of destructive walks: removes a link folder ("..rd") and
-// keeps the walk out of it; 0 for an ordinary folder.
-int rm_link_cb(walk_item* item);

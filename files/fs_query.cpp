@@ -3,7 +3,7 @@
 #include "files/fs_query.h"
 #include "base/dll_load.h"
 #include "base/holders.h"
-#include "files/registry_path.h"
+#include "files/internal.h"
 #include "files/strings.h"
 #include "files/walker.h"
 #include <cmath>

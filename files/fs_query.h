@@ -6,24 +6,10 @@
 #include <windows.h>
 #include <cstddef>
 
-struct walk_item;
-
-// A kernel32 entry looked up on first use and kept for the whole run.
-struct entry_loader {
-    HMODULE module;
-    FARPROC entry;
-    int tried;
-};
-
 // The root of path: "\\server\share\" for a UNC path, else "X:\". 0 for a UNC
 // path without a share (out holds "\\server") or when the root does not fit.
 int path_root(const char* path, char* out, size_t cap);
 
-// Fills the free-space loader with GetDiskFreeSpaceExA when kernel32 has it.
-entry_loader* load_disk_free_ex(entry_loader* loader);
-// Bytes free for the caller, total bytes and total free bytes of the drive of
-// path (any output may be null); all 0 when the query fails.
-void get_disk_free(const char* path, double* free_for_caller, double* total, double* total_free);
 double disk_total_bytes(const char* path);
 double disk_free_bytes(const char* path);
 
@@ -41,8 +27,6 @@ int get_drive_clusters(const char* path, drive_clusters* out);
 // The clusters a file of size bytes takes.
 double clusters_for(double size, const drive_clusters& d);
 
-// Fills the compressed-size loader with GetCompressedFileSizeA.
-entry_loader* load_compressed_size_fn(entry_loader* loader);
 // Bytes the file occupies on disk, or its plain size when that cannot be had.
 double compressed_file_size(const char* path);
 
@@ -72,11 +56,6 @@ int drive_hidden_by_policy(const char* path);
 FILETIME file_write_time(const char* path);
 // The same as local time; every field 0 when it does not exist. Returns out.
 SYSTEMTIME* file_local_systime(const char* path, SYSTEMTIME* out);
-// A file's local time, or for a folder the newest file anywhere below it (the
-// folder's own time when it holds no file). Returns out.
-SYSTEMTIME* item_local_systime(const char* path, SYSTEMTIME* out);
-// Walker file callback: counts the file and keeps the later time in raw_time.
-int newest_time_cb(walk_item* item);
 // Sets only the last-write time of a file or folder. 1 or 0.
 int set_file_write_time(const char* path, FILETIME time);
 // The same from a local time.

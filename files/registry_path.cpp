@@ -1,5 +1,5 @@
 // Opening registry key paths written as blank-separated key names.
-#include "files/registry_path.h"
+#include "files/internal.h"
 #include "files/strings.h"
 #include "graphics/kavtrel.h"
 

@@ -1,5 +1,6 @@
 // Shell execution of verbs and programs (see shell_exec.h).
 #include "files/shell_exec.h"
+#include "files/internal.h"
 #include "files/associations.h"
 #include "files/fs_query.h"
 #include "files/strings.h"

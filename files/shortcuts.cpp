@@ -1,5 +1,6 @@
 // Shortcut files through IShellLinkA and IPersistFile (see shortcuts.h).
 #include "files/shortcuts.h"
+#include "files/internal.h"
 #include "files/associations.h"
 #include "base/cptext.h"
 #include "base/holders.h"

@@ -3,6 +3,7 @@
 // is found by a forward scan: in "C:\画像\" the byte before the final
 // backslash is the trail byte 0x9C, which looks like a lead byte.
 #include "files/strings.h"
+#include "files/internal.h"
 #include <windows.h>
 #include <cstdarg>
 #include <cstdio>

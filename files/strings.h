@@ -16,8 +16,6 @@ inline char* skip_blanks(char* s) { return const_cast<char*>(skip_blanks(static_
 const char* token_end(const char* s);
 inline char* token_end(char* s) { return const_cast<char*>(token_end(static_cast<const char*>(s))); }
 
-// Removes leading blanks in place; returns s (null for null).
-char* trim_left(char* s);
 // Removes trailing blanks, CR and LF in place.
 void trim_right(char* s);
 // trim_left then trim_right.
@@ -51,14 +49,8 @@ void remove_backslash(char* path);
 bool add_backslash(char* path, size_t cap);
 template <size_t N> bool add_backslash(char (&path)[N]) { return add_backslash(path, N); }
 
-// printf-style append behind the buffer's current end. False (unchanged) on overflow.
-bool strcat_printf(char* buf, size_t cap, const char* fmt, ...) __attribute__((format(gnu_printf, 3, 4)));
-
 // 1 for null or empty.
 int is_empty_str(const char* s);
-
-// 1 when the folder is one of the entries of %PATH% (case-insensitive, whole entries).
-int is_in_path_env(const char* folder);
 
 // Replaces every occurrence of token by replacement, left to right; the
 // search goes on behind each inserted replacement, so it ends even when the

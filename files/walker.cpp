@@ -4,6 +4,7 @@
 // counted, never cut. Each walked folder is identified by volume and file
 // index, so a link back up the tree (a cycle) is never entered twice.
 #include "files/walker.h"
+#include "files/internal.h"
 #include "base/holders.h"
 #include "files/strings.h"
 #include <cstring>

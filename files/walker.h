@@ -33,20 +33,6 @@ enum {
 
 typedef int (*walk_cb)(walk_item* item);
 
-// An item's identity: its volume and its file index. Two names of one
-// folder (a short name, a link, a drive letter mapped onto it) share it.
-struct item_identity {
-    DWORD volume, index_high, index_low;
-};
-// 1 when identified, 0 when the item is missing, -1 when it cannot be told.
-int identify_item(const char* path, item_identity* id);
-bool same_identity(const item_identity& a, const item_identity& b);
-
-// Count of items skipped because their path did not fit the walker's
-// 260-byte buffer or because they would close a cycle (also added to the
-// record's failures field). Never reset by the walkers.
-extern long walk_skipped_items;
-
 // One level: folders to folder_cb, files to file_cb; results ignored.
 void walk_folder(walk_cb folder_cb, const char* folder, const char* pattern, walk_item* record, walk_cb file_cb);
 // The whole tree: a file or enter callback's 0 stops the current folder's
@@ -61,8 +47,6 @@ int walk_tree_depth(int depth, const char* folder, const char* pattern, walk_ite
 
 // Adds 1 to count.
 int count_cb(walk_item* item);
-// Adds the files of the folder in path matching the pattern in second_path.
-int count_files_in_cb(walk_item* item);
 // Copies the item's name to names[count], packed behind the previous name in
 // one buffer that the caller gives as names[0] (ending at names_end, table of
 // names_max entries); count grows by one. A name that does not fit stops the
@@ -76,6 +60,3 @@ int count_files(const char* folder, const char* pattern);
 int count_files_tree(const char* path, const char* folder_pattern);
 // qsort comparator of two name pointers, case-insensitive and double-byte aware.
 int compare_names_ci(const void* a, const void* b);
-// Replaces the file-name part of path (a 260-byte buffer) by the first
-// matching item's name. 0 (unchanged) when nothing matches or it does not fit.
-int resolve_wildcard_name(char* path);

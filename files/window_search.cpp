@@ -1,5 +1,6 @@
 // Top-level window search by title (see window_search.h).
 #include "files/window_search.h"
+#include "files/internal.h"
 #include "files/strings.h"
 #include <cstring>
 

@@ -17,9 +17,6 @@ struct window_search {
 };
 extern window_search* window_search_record;
 
-// EnumWindows callback over window_search_record; always continues.
-BOOL CALLBACK find_window_by_title_cb(HWND window, LPARAM unused);
-
 // Runs the whole search: fills table with up to capacity windows and returns
 // the number of matches stored.
 int find_windows_by_title(const char* text, int mode, int visible_only, HWND* table, int capacity);

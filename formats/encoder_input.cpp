@@ -4,8 +4,9 @@
 // the image's size, density and rows into a _bmap.
 #include "base/holders.h"
 #include "formats/jpeg.h"
+#include "formats/internal.h"
 #include "formats/input_reader.h"
-#include "graphics/bmap.h"
+#include "graphics/kavtrel.h"
 #include <cstring>
 #include <jerror.h>
 

@@ -1,6 +1,7 @@
 // The shared JPEG error state: flags, the single recovery point, and the
 // error manager whose exit jumps back there instead of ending the process.
 #include "formats/jpeg.h"
+#include "formats/internal.h"
 #include "graphics/kavtrel.h"
 #include <cstdio>
 #include <jpeglib.h>

@@ -2,6 +2,7 @@
 // into 24-bit blue-green-red rows that the thumbnail cache also calls.
 #include "base/holders.h"
 #include "formats/jpeg.h"
+#include "formats/internal.h"
 #include "graphics/kavtrel.h"
 #include <cstring>
 #include <jpeglib.h>

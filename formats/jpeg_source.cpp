@@ -3,6 +3,7 @@
 // marker suspends the decoder with both error flags set instead of failing,
 // and a file that ends early gets a warning and a closing end-of-image.
 #include "formats/jpeg.h"
+#include "formats/internal.h"
 #include <jpeglib.h>
 #include <jerror.h>
 

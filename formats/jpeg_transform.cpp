@@ -4,7 +4,8 @@
 // pixel-size tags follow the new size.
 #include "base/holders.h"
 #include "formats/jpeg.h"
-#include "graphics/bmap.h"
+#include "formats/internal.h"
+#include "graphics/kavtrel.h"
 #include <cstring>
 #include <jpeglib.h>
 #include <jerror.h>

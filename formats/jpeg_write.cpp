@@ -2,7 +2,8 @@
 // is given), the encoder from 24-bit blue-green-red rows, and the save hook.
 #include "base/holders.h"
 #include "formats/jpeg.h"
-#include "graphics/bmap.h"
+#include "formats/internal.h"
+#include "graphics/kavtrel.h"
 #include <jpeglib.h>
 #include <jerror.h>
 

@@ -4,7 +4,7 @@
 // libpng reports errors through our handler, which jumps back to the recovery
 // point set in each entry; no object with a destructor lives across it.
 #include "formats/png.h"
-#include "graphics/bmap.h"
+#include "graphics/kavtrel.h"
 #include <png.h>
 #include <climits>
 #include <cstdio>

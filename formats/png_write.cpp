@@ -4,7 +4,7 @@
 // "none", zlib level 9 and pHYs in pixels per metre. Library errors jump back
 // to the recovery point in write_png, which frees what it made.
 #include "formats/png.h"
-#include "graphics/bmap.h"
+#include "graphics/kavtrel.h"
 #include <png.h>
 #include <cstdio>
 #include <cstdlib>

@@ -4,10 +4,6 @@
 
 struct _bmap;
 
-enum { PSD_HEADER_SIZE = 26 };
-
-// 1 when the 26 header bytes describe a file this reader decodes, else 0.
-int check_psd_header(const unsigned char* header);
 // Width and height from the header (no resolution); 1 success, 0 failure.
 int probe_psd_file(const char* path, int* width, int* height);
 // A new image, or null.

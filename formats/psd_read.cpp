@@ -4,7 +4,8 @@
 // against the file's length and the image size limit before anything is made.
 #include "base/holders.h"
 #include "formats/psd.h"
-#include "graphics/bmap.h"
+#include "formats/internal.h"
+#include "graphics/kavtrel.h"
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>

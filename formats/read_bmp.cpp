@@ -3,7 +3,7 @@
 // the whole image is read on the first row request and delivered top-down.
 #include "formats/jpeg.h"
 #include "formats/input_reader.h"
-#include "graphics/bmap.h"
+#include "graphics/kavtrel.h"
 #include <cstring>
 #include <jerror.h>
 

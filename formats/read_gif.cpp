@@ -5,7 +5,7 @@
 // then yields 0) instead of ending the decode.
 #include "formats/jpeg.h"
 #include "formats/input_reader.h"
-#include "graphics/bmap.h"
+#include "graphics/kavtrel.h"
 #include <cstring>
 #include <jerror.h>
 

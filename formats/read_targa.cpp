@@ -4,7 +4,7 @@
 // top-down; indices past the colour map read black.
 #include "formats/jpeg.h"
 #include "formats/input_reader.h"
-#include "graphics/bmap.h"
+#include "graphics/kavtrel.h"
 #include <cstring>
 #include <jerror.h>
 

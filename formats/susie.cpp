@@ -4,6 +4,7 @@
 // browser makes the shown folder current, and a DLL of a plug-in's name there
 // (an extracted archive, a disc) must never run.
 #include "formats/susie.h"
+#include "formats/internal.h"
 #include "formats/dib_picture.h"
 #include "base/dll_load.h"
 #include "base/holders.h"

@@ -24,33 +24,15 @@ static_assert(sizeof(susie_picture_info) == 26, "picture info is 26 bytes");
 static_assert(offsetof(susie_picture_info, x_density) == 16, "density at 16");
 static_assert(offsetof(susie_picture_info, info_text) == 22, "info text at 22");
 
-// The three entries, standard calling convention.
-typedef int(WINAPI* susie_plugin_info_fn)(int number, LPSTR buffer, int buffer_size);
-typedef int(WINAPI* susie_picture_info_fn)(LPCSTR name, LONG length, UINT flag, susie_picture_info* info);
-typedef int(WINAPI* susie_picture_fn)(LPCSTR name, LONG length, UINT flag, HANDLE* info, HANDLE* bits, FARPROC progress,
-                                      LONG data);
-
 enum { SUSIE_SLOTS = 10, SUSIE_TEXT = 256 };
 // Room for every loaded plug-in's description, one line each.
 enum { SUSIE_LIST_BUF = (SUSIE_SLOTS - 1) * (SUSIE_TEXT + 1) + 32 };
-
-struct susie_plugin {
-    const char* file_name;
-    HMODULE module;
-    susie_plugin_info_fn get_plugin_info;
-    susie_picture_info_fn get_picture_info;
-    susie_picture_fn get_picture;
-};
-extern susie_plugin susie_plugin_table[SUSIE_SLOTS];
 
 // The folder searched before the program's own (empty: none). Start-up sets
 // it to the installed program's folder.
 extern char susie_plugin_folder[PATH_BUF];
 
-int load_susie_plugin(int index);
 int find_susie_plugin(const char* name);
-int susie_ext_matches(const char* name, const char* ext);
-int get_susie_picture_info(const char* name, int* width, int* height, int* xdpi, int* ydpi);
 int probe_susie_file(const char* path, int* width, int* height, int* xdpi, int* ydpi);
 _bmap* load_susie_file(const char* path);
 // The loaded plug-ins' descriptions, one a line, into out (cap bytes; null:

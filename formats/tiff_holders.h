@@ -2,7 +2,7 @@
 // written is finished), and a buffer from _TIFFmalloc freed, on every way out.
 #pragma once
 #include "base/holders.h"
-#include "graphics/bmap.h"
+#include "graphics/kavtrel.h"
 #include <tiffio.h>
 
 namespace tiff_detail {

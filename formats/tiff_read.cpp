@@ -4,7 +4,7 @@
 // and other layouts are refused rather than read as garbage.
 #include "formats/tiff_holders.h"
 #include "formats/tiff.h"
-#include "graphics/bmap.h"
+#include "graphics/kavtrel.h"
 #include <tiffio.h>
 #include <cmath>
 #include <cstdlib>

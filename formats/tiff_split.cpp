@@ -5,8 +5,7 @@
 #include "base/holders.h"
 #include "formats/tiff.h"
 #include "base/cptext.h"
-#include "files/file_ops.h"
-#include "files/fs_query.h"
+#include "files/files.h"
 #include <windows.h>
 #include <tiffio.h>
 #include <cstdio>

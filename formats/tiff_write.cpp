@@ -3,7 +3,7 @@
 // resolution stored as whole dots per inch.
 #include "formats/tiff.h"
 #include "formats/tiff_holders.h"
-#include "graphics/bmap.h"
+#include "graphics/kavtrel.h"
 #include <tiffio.h>
 #include <cstdlib>
 #include <cstring>

@@ -8,21 +8,6 @@
 
 struct _bmap;
 
-struct twain_state {
-    HMODULE module;
-    twain_entry_fn entry;
-    HWND parent;
-    int source_open;  // the source is enabled and its loop runs
-    int dsm_open;
-    int source_opened;  // MSG_OPENDS succeeded
-    _bmap* last_image;
-    TW_IDENTITY application, source;
-    TW_USERINTERFACE ui;
-};
-extern twain_state twain;
-
-// The source manager's DLL (fixed; tests point it at a missing name).
-extern const char* twain_dsm_name;
 // 1 when the source manager is available; a given window becomes the parent.
 int load_twain_dsm(HWND parent);
 // Opens the source manager; with `select` also runs its source selection,
@@ -33,8 +18,3 @@ int open_twain_dsm(int select);
 _bmap* twain_acquire();
 // Unloads the source manager (at the console's end).
 void unload_twain_dsm();
-
-int twain_process_event(MSG* message);
-int twain_native_transfer();
-void twain_end_transfer();
-void twain_close();

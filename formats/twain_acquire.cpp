@@ -3,6 +3,7 @@
 // in which the source's events arrive, the native transfer of a DIB and the
 // closing of source and source manager, which every exit path goes through.
 #include "formats/twain.h"
+#include "formats/internal.h"
 #include "formats/dib_picture.h"
 #include "base/dll_load.h"
 #include "base/holders.h"

@@ -15,19 +15,14 @@ enum {
     CONSOLE_GETLINE_MAX = 65535,  // characters one line read may take
 };
 
-// The console's printf and getchar behind con_printf and _getchar_entry
-// (kavtrel.h), and getline. mingw's <stdio.h> owns the plain names; the
+// The console's printf behind con_printf (kavtrel.h; con_getchar and
+// con_getline are there too). mingw's <stdio.h> owns the plain names; the
 // application reaches these through console_hooks.
 int con_vprintf(const char* fmt, va_list ap);
-int con_getchar();
-// Reads the caret's line after Enter into buffer (size bytes, terminated,
-// never splitting a double-byte character); returns buffer.
-char* con_getline(char* buffer, int size);
 
 // _show_console, _show_caret_pos, _show_page, _console_fontsize,
-// _console_setsize, console_find_open, _early_drop and _drop_files are
-// declared in kavtrel.h, which the handlers include.
-void _console_textcolor(COLORREF colour);
+// _console_setsize, _console_textcolor, console_find_open, _early_drop and
+// _drop_files are declared in kavtrel.h, which the handlers include.
 // 1 while printf inserts its text (the caret display then leaves the format).
 extern int console_printf_busy;
 

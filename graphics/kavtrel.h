@@ -47,6 +47,10 @@ extern console_hook_table console_hooks;
 // hooks (mingw's <stdio.h> owns the plain names).
 int con_printf(const char* fmt, ...) __attribute__((format(gnu_printf, 1, 2)));
 int _getchar_entry();
+int con_getchar();
+// Reads the caret's line after Enter into buffer (size bytes, terminated,
+// never splitting a double-byte character); returns buffer.
+char* con_getline(char* buffer, int size);
 // Waits out the double-click time after a button press on the window: 1 when
 // a second press came (a double click), 0 when it did not.
 int _wait_double_click(UINT button_message, HWND window);
@@ -121,6 +125,8 @@ void _show_caret_pos();
 void _show_page(int k);
 void _console_fontsize(int n);
 void _console_setsize(int console_unit, int printf_unit);
+// The colour of the text printed from now on.
+void _console_textcolor(COLORREF colour);
 void _early_drop(HDROP drop);
 void _drop_files(int page, HDROP drop);
 int console_find_open();

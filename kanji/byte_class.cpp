@@ -1,6 +1,6 @@
 // The byte-class table of the kanji converter: what each byte value can be in
 // ASCII, JIS, EUC and Shift-JIS text. A byte of class 0 cannot occur in text.
-#include "kanji/unkanj.h"
+#include "kanji/internal.h"
 
 #define R2(v) v, v
 #define R4(v) R2(v), R2(v)

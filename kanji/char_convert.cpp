@@ -1,7 +1,7 @@
 // Per-character code conversion between JIS, EUC and Shift-JIS (JIS X 0208),
 // the choice of converter for a pair of codes, and the look-ups in the
 // extension-kanji tables.
-#include "kanji/unkanj.h"
+#include "kanji/internal.h"
 
 static bool jis_byte(unsigned b) { return b >= 0x21 && b <= 0x7E; }
 

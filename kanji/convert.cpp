@@ -2,7 +2,7 @@
 // piece loop, and the character-by-character conversion from JIS, EUC and
 // Shift-JIS with the JIS shift sequences, line-end rewriting and the marking
 // of bytes that cannot be text. Detection of the input code is in detect.cpp.
-#include "kanji/unkanj.h"
+#include "kanji/internal.h"
 #include <cstring>
 #include <new>
 

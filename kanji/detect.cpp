@@ -3,7 +3,7 @@
 // EUC-only form decide, or the Shift-JIS and EUC counts pass their
 // thresholds; otherwise the counts decide at the end of the buffer. The
 // conversion then goes back to the remembered byte.
-#include "kanji/unkanj.h"
+#include "kanji/internal.h"
 
 enum { SO = 0x0E, ESC = 0x1B, SS2 = 0x8E, SS3 = 0x8F };
 

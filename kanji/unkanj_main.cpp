@@ -1,7 +1,7 @@
 // The converter's command interface: parses the command string into a
 // CUnKanj, opens the source and the destination (making its folders), runs the
 // filter piece by piece and reports the result with its message.
-#include "kanji/unkanj.h"
+#include "kanji/internal.h"
 #include "base/cptext.h"
 #include "base/holders.h"
 #include <windows.h>

@@ -8,7 +8,7 @@
 #include "browser/file_kind.h"
 #include "browser/image_kinds.h"
 #include "base/holders.h"
-#include "files/strings.h"
+#include "files/files.h"
 #include "graphics/kavtrel.h"
 #include <cmath>
 #include <cstring>

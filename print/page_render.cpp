@@ -15,7 +15,7 @@
 #include "browser/paths.h"
 #include "browser/thumb_cache.h"
 #include "base/holders.h"
-#include "files/strings.h"
+#include "files/files.h"
 #include "graphics/kavtrel.h"
 #include <cmath>
 #include <cstring>

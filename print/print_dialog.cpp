@@ -12,7 +12,7 @@
 #include "print/printer.h"
 #include "resources/print_dialog.h"
 #include "browser/app_hooks.h"
-#include "files/dialogs.h"
+#include "files/files.h"
 #include "base/holders.h"
 #include "graphics/kavtrel.h"
 #include <commctrl.h>

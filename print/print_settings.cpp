@@ -4,8 +4,7 @@
 // anywhere the user picks.
 #include "print/print_settings.h"
 #include "browser/paths.h"
-#include "files/file_ops.h"
-#include "files/strings.h"
+#include "files/files.h"
 #include "base/holders.h"
 #include <climits>
 #include <cstdio>

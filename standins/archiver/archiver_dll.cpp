@@ -6,7 +6,7 @@
 // untouched, ZOTE_ARCHIVER_OUTPUT replaces the output text,
 // ZOTE_ARCHIVER_FILL fills the whole output buffer without a terminator, and
 // ZOTE_ARCHIVER_NO_COUNT makes GetFileCount answer -1.
-#include "files/archiver_api.h"
+#include "files/files.h"
 #include "standins/archiver/commands.h"
 #include <cstring>
 

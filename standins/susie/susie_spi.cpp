@@ -3,7 +3,7 @@
 // bottom-up 24-bit DIBs and grey files as 8-bit DIBs with a grey palette.
 // Comment lines steer it: "#dpi N" sets the densities it reports, "#topdown"
 // makes it hand the rows over top-down (a negative height).
-#include "formats/susie.h"
+#include "formats/formats.h"
 #include <cstdio>
 #include <cstring>
 #include <string>

@@ -6,7 +6,7 @@
 // ("24" default, "8", "16", "32", "ppm": 24 bits carrying 3780 pixels per
 // metre) or a fault ("cancel", "failure", "close", "checkstatus", "noopen",
 // "noenable"); ZOTE_TWAIN_LOG names a file that gets one line per call.
-#include "formats/twain_records.h"
+#include "formats/formats.h"
 #include <cstdio>
 #include <cstring>
 #include <string>

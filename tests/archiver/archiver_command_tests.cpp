@@ -3,7 +3,8 @@
 // texts, and the command-line faults (long commands, unsafe passwords,
 // unterminated output, missing archives).
 #include "tests/archiver/archiver_fixtures.h"
-#include "files/file_ops.h"
+#include "files/files.h"
+#include "files/internal.h"  // the kinds table, DLL loading and output line counts, used directly
 #include <gtest/gtest.h>
 
 using namespace archiver_test;

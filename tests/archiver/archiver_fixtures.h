@@ -2,7 +2,7 @@
 // at build time (D:\tests\archives), the stand-ins' command log and test
 // switches, status-hook capture, and file helpers.
 #pragma once
-#include "files/archiver.h"
+#include "files/files.h"
 #include "graphics/kavtrel.h"
 #include "tests/support/bench.h"
 #include <algorithm>

@@ -4,7 +4,8 @@
 // step. The one-file work folder, the cabinet's time, and a create that
 // never revives the members of a stale archive.
 #include "tests/archiver/archiver_fixtures.h"
-#include "files/fs_query.h"
+#include "files/files.h"
+#include "files/internal.h"  // a file is isolated and put back directly
 #include <gtest/gtest.h>
 
 using namespace archiver_test;

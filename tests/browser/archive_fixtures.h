@@ -3,7 +3,7 @@
 // folder, and the stand-ins' listing.
 #pragma once
 #include "browser/archive_folder.h"
-#include "files/strings.h"
+#include "files/files.h"
 #include "tests/archiver/archiver_fixtures.h"
 #include "tests/browser/list_fixtures.h"
 #include "tests/browser/paste_fixtures.h"

@@ -13,7 +13,7 @@
 #include "browser/app_hooks.h"
 #include "browser/list_hooks.h"
 #include "browser/op_hooks.h"
-#include "files/strings.h"
+#include "files/files.h"
 #include "tests/browser/archive_fixtures.h"
 #include "tests/browser/dialog_player.h"
 #include <gtest/gtest.h>

@@ -7,7 +7,7 @@
 // replaces the archive. The archives written here are read by the real tools
 // in the archive_folder_readback step.
 #include "browser/archive_folder.h"
-#include "files/strings.h"
+#include "files/files.h"
 #include "tests/browser/archive_fixtures.h"
 #include <gtest/gtest.h>
 

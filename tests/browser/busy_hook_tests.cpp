@@ -5,7 +5,6 @@
 #include "browser/browser_list.h"
 #include "browser/window_hook.h"
 #include "graphics/kavtrel.h"
-#include "graphics/pages.h"
 #include "tests/support/bench.h"
 #include <gtest/gtest.h>
 #include <algorithm>

@@ -11,7 +11,7 @@
 #include "browser/start.h"
 #include "browser/thumb_cache.h"
 #include "browser/thumb_layers.h"
-#include "formats/tiff.h"
+#include "formats/formats.h"
 #include "base/holders.h"
 #include "tests/browser/list_fixtures.h"
 #include <gtest/gtest.h>

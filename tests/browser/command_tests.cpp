@@ -8,8 +8,9 @@
 #include "browser/keys.h"
 #include "browser/op_hooks.h"
 #include "browser/paths.h"
-#include "files/special_folders.h"
-#include "formats/twain.h"
+#include "files/files.h"
+#include "formats/formats.h"
+#include "formats/internal.h"  // the chosen scanner source is read from the TWAIN session
 #include "tests/browser/paste_fixtures.h"
 #include "tests/browser/viewer_fixtures.h"
 #include <gtest/gtest.h>

@@ -3,8 +3,7 @@
 // item, pastes onto the item itself, the overwrite answers, and a cut across
 // two drives with a file held open.
 #include "browser/file_clipboard.h"
-#include "files/file_ops.h"
-#include "files/strings.h"
+#include "files/files.h"
 #include "base/holders.h"
 #include <shlobj.h>
 #include "tests/browser/paste_fixtures.h"

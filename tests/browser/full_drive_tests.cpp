@@ -1,7 +1,7 @@
 // The browser's operations onto a full drive (S:, the bench's 1 MB drive):
 // a paste is weighed in whole clusters before its first item, and a
 // write-back whose archive does not fit leaves the archive as it was.
-#include "files/strings.h"
+#include "files/files.h"
 #include "tests/browser/archive_fixtures.h"
 #include "tests/support/small_drive.h"
 #include <gtest/gtest.h>

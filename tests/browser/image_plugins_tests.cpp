@@ -5,7 +5,7 @@
 #include "browser/app_hooks.h"
 #include "browser/image_kinds.h"
 #include "browser/start.h"
-#include "formats/twain.h"
+#include "formats/formats.h"
 #include "graphics/kavtrel.h"
 #include "tests/formats/susie_fixtures.h"
 #include <gtest/gtest.h>

@@ -3,10 +3,8 @@
 // survive every failure byte for byte.
 #include "browser/image_save.h"
 #include "browser/start.h"
-#include "files/fs_query.h"
-#include "formats/jpeg.h"
-#include "formats/png.h"
-#include "formats/tiff.h"
+#include "files/files.h"
+#include "formats/formats.h"
 #include "resources/small_dialogs.h"
 #include "tests/browser/dialog_player.h"
 #include "tests/formats/pixel_fixtures.h"

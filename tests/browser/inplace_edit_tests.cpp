@@ -7,7 +7,7 @@
 #include "browser/list_view.h"
 #include "browser/op_hooks.h"
 #include "browser/window_hook.h"
-#include "files/fs_query.h"
+#include "files/files.h"
 #include "tests/browser/list_fixtures.h"
 #include "tests/support/bench.h"
 #include <gtest/gtest.h>

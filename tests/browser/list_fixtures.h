@@ -8,9 +8,8 @@
 #include "browser/image_kinds.h"
 #include "browser/list_view.h"
 #include "browser/paths.h"
-#include "files/shortcuts.h"
-#include "formats/jpeg.h"
-#include "formats/png.h"
+#include "files/files.h"
+#include "formats/formats.h"
 #include "graphics/kavtrel.h"
 #include "tests/support/bench.h"
 #include <objbase.h>

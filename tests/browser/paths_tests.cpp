@@ -1,8 +1,7 @@
 // The browser's path rules on real folders, with double-byte names whose
 // trail byte is 0x5C (表 95 5C, ソ 83 5C, 能 94 5C) and ア/ッ pairs.
 #include "browser/paths.h"
-#include "files/shortcuts.h"
-#include "files/special_folders.h"
+#include "files/files.h"
 #include "base/cptext.h"
 #include "tests/support/bench.h"
 #include <gtest/gtest.h>

@@ -2,8 +2,7 @@
 // on recorded ranges, and drawing on a real page that is very wide or shows
 // a very deep tree, which must stay within the recorded arrays.
 #include "browser/toolbar.h"
-#include "graphics/bmap.h"
-#include "graphics/pages.h"
+#include "graphics/kavtrel.h"
 #include "tests/browser/list_fixtures.h"
 #include "tests/browser/settings_fixtures.h"
 #include <gtest/gtest.h>

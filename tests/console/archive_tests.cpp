@@ -3,8 +3,8 @@
 // both directions with a failing DLL, lhtest, the viewer's keys, and the
 // cleaning of ShellNew keys.
 #include "console_fixture.h"
-#include "console/archive_commands.h"
-#include "files/archiver.h"
+#include "console/archive_commands.h"  // packing and unpacking in place, called directly
+#include "files/files.h"
 #include <vector>
 
 namespace {

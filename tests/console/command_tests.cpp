@@ -3,9 +3,8 @@
 // execd, mboxd, renas, the words refused without a script, the registry
 // words and shortcuts.
 #include "console_fixture.h"
-#include "files/associations.h"
-#include "files/shortcuts.h"
-#include "files/strings.h"
+#include "files/files.h"
+#include "files/internal.h"  // registry values the commands wrote are read back
 #include <objbase.h>
 #include <vector>
 

@@ -2,9 +2,8 @@
 // and typed lines come from scripted queues (ESC once they run out), and the
 // seams record reloads, quits and titles instead of acting on other windows.
 #pragma once
-#include "console/commands.h"
-#include "console/script.h"
-#include "files/file_ops.h"
+#include "console/console.h"
+#include "files/files.h"
 #include "graphics/kavtrel.h"
 #include "tests/support/bench.h"
 #include "tests/support/restore.h"

@@ -3,9 +3,9 @@
 // keys, what is copied and what is left alone, and the network side compared
 // through its shadow records.
 #include "console_fixture.h"
-#include "console/fcopy.h"
-#include "console/tree_copy.h"
-#include "files/fs_query.h"
+#include "console/fcopy.h"      // shadow paths and records, drive finding and fcopy itself, called directly
+#include "console/tree_copy.h"  // the mirror copy walked directly
+#include "files/files.h"
 
 namespace {
 

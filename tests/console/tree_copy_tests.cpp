@@ -2,9 +2,9 @@
 // exact console lines; the overwrite answers; folders replaced by files; a
 // target whose name extends the source's; a missing source; files held open.
 #include "console_fixture.h"
-#include "console/fcopy.h"
-#include "console/tree_copy.h"
-#include "files/fs_query.h"
+#include "console/fcopy.h"      // the shadow root is set and cleared around a case
+#include "console/tree_copy.h"  // the mirror copy, its time comparison and overwrite answers, called directly
+#include "files/files.h"
 #include "tests/support/small_drive.h"
 
 namespace {

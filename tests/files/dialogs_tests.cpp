@@ -2,9 +2,9 @@
 // folder picker driven headless: a second thread finds the dialog of this
 // process, reads its title, folder, filter and owner, types a name and
 // presses a button.
-#include "files/dialogs.h"
+#include "files/files.h"
+#include "files/internal.h"  // a multiple selection is rewritten directly
 #include "graphics/kavtrel.h"
-#include "files/strings.h"
 #include "base/holders.h"
 #include "tests/support/bench.h"
 #include <gtest/gtest.h>

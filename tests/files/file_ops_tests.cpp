@@ -1,9 +1,8 @@
 // Logged file operations on real files: exact log lines and their order,
 // moves across drives (C: is the prefix, D: the build tree), tree copies
 // that fail, and folders copied into themselves.
-#include "files/file_ops.h"
-#include "files/fs_query.h"
-#include "files/strings.h"
+#include "files/files.h"
+#include "files/internal.h"  // clear_tree is called directly
 #include "tests/files/log_capture.h"
 #include "tests/support/bench.h"
 #include <gtest/gtest.h>

@@ -1,8 +1,8 @@
 // File system queries on real files under Wine: roots, existence, absolute
 // and long paths, disk space past 4 GB, sizes past 4 GiB, the drive policy and
 // time round trips (the bench runs in Asia/Tokyo, without daylight saving).
-#include "files/fs_query.h"
-#include "files/strings.h"
+#include "files/files.h"
+#include "files/internal.h"  // disk space and the newest time below a folder, asked directly
 #include "base/holders.h"
 #include "tests/support/bench.h"
 #include <gtest/gtest.h>

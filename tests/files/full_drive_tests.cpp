@@ -2,8 +2,7 @@
 // that cannot complete leaves its target as it was and no part of a file
 // behind, a move across drives keeps its source, and the room of a drive is
 // counted in whole clusters.
-#include "files/file_ops.h"
-#include "files/fs_query.h"
+#include "files/files.h"
 #include "tests/support/bench.h"
 #include "tests/support/small_drive.h"
 #include <gtest/gtest.h>

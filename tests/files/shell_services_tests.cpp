@@ -1,12 +1,8 @@
 // Shell services under Wine: file-type associations and their verbs in the
 // prefix's registry, shortcuts through the shell-link object, special
 // folders and the search for the program's windows across processes.
-#include "files/associations.h"
-#include "files/registry_path.h"
-#include "files/shell_exec.h"
-#include "files/shortcuts.h"
-#include "files/special_folders.h"
-#include "files/window_search.h"
+#include "files/files.h"
+#include "files/internal.h"  // registry values, default verbs and the title search callback, asked directly
 #include "graphics/kavtrel.h"
 #include "base/cptext.h"
 #include "tests/support/bench.h"

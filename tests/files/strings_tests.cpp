@@ -1,7 +1,7 @@
 // String and path helpers on cp932 text: trail bytes of 0x5C, the last
 // character of names like 画像, bounded results and the size text.
-#include "files/strings.h"
-#include "files/registry_path.h"
+#include "files/files.h"
+#include "files/internal.h"  // small helpers and registry key paths, called directly
 #include "tests/support/bench.h"
 #include <gtest/gtest.h>
 #include <cstring>

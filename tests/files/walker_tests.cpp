@@ -2,9 +2,8 @@
 // post-order leave steps, depth limits, paths past the 260-byte buffer, and
 // links: a link out of a tree keeps its target's files, a cycle ends. The
 // links come from the bench (C:\zote-links), since Wine cannot make them.
-#include "files/file_ops.h"
-#include "files/strings.h"
-#include "files/walker.h"
+#include "files/files.h"
+#include "files/internal.h"  // wildcard names and the skipped-item count are checked directly
 #include "tests/files/log_capture.h"
 #include "tests/support/bench.h"
 #include <gtest/gtest.h>

@@ -1,7 +1,8 @@
 // The shared JPEG error state: the error box appears only for a fatal error
 // while a function name is registered, write errors come back through the
 // recovery point, and four-component files load as their first plane.
-#include "formats/jpeg.h"
+#include "formats/formats.h"
+#include "formats/internal.h"  // library messages are sent to the error box directly
 #include "graphics/kavtrel.h"
 #include "tests/formats/jpeg_fixtures.h"
 #include "tests/support/bench.h"

@@ -1,7 +1,7 @@
 // JPEG probe, load and save through files written with libjpeg: resolution
 // rules, greyscale, progressive and odd sizes, reduced loads against guard
 // pages, broken files, and the encoder's density and quality.
-#include "formats/jpeg.h"
+#include "formats/formats.h"
 #include "graphics/kavtrel.h"
 #include "tests/formats/jpeg_fixtures.h"
 #include "tests/support/bench.h"

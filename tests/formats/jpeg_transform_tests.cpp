@@ -1,8 +1,9 @@
 // Lossless JPEG transforms: the quarter turns compared block by block on the
 // DCT coefficients, every transform code compared pixel-wise with our own
 // turn of the decoded source, the angle table, markers and the Exif size.
-#include "formats/jpeg.h"
-#include "graphics/bmap.h"
+#include "formats/formats.h"
+#include "formats/internal.h"  // transforms by code, called directly
+#include "graphics/kavtrel.h"
 #include "tests/formats/jpeg_fixtures.h"
 #include "tests/support/bench.h"
 #include <gtest/gtest.h>

@@ -2,8 +2,8 @@
 // server registered under HKLM): page sizes from real PDF files written
 // here, pictures at several zooms off the clipboard, and the failures: no
 // server, a file it cannot open, a failing render, unknown members.
-#include "formats/pdf.h"
-#include "graphics/bmap.h"
+#include "formats/formats.h"
+#include "graphics/kavtrel.h"
 #include "tests/formats/pixel_fixtures.h"
 #include "tests/support/bench.h"
 #include "tests/support/clipboard_lock.h"

@@ -1,7 +1,7 @@
 // Pixel access for the format tests: a colour as red, green, blue, read from
 // and written to a 24-bit _bmap (stored blue, green, red).
 #pragma once
-#include "graphics/bmap.h"
+#include "graphics/kavtrel.h"
 #include <ostream>
 
 struct rgb {

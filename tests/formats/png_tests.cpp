@@ -1,7 +1,7 @@
 // PNG reading and writing against files made and inspected with libpng and
 // zlib: every colour kind, background compositing, resolution, and the
 // writers' depths, palette order, grey weights and row filters.
-#include "formats/png.h"
+#include "formats/formats.h"
 #include "graphics/kavtrel.h"
 #include "tests/support/bench.h"
 #include "tests/formats/pixel_fixtures.h"

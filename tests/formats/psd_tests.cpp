@@ -1,7 +1,8 @@
 // The Photoshop reader against byte-built files: header rules, the four
 // colour modes, raw and PackBits data, and malformed files that must neither
 // crash nor read outside their buffers.
-#include "formats/psd.h"
+#include "formats/formats.h"
+#include "formats/internal.h"  // header bytes are checked directly
 #include "graphics/kavtrel.h"
 #include "tests/support/bench.h"
 #include <gtest/gtest.h>

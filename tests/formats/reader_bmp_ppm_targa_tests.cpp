@@ -1,8 +1,9 @@
 // The BMP, PPM/PGM and Targa readers behind ".gif" names, and the choice of
 // reader by the first byte: valid variants pixel by pixel, malformed ones
 // with their exact messages, and claimed sizes too large for the process.
-#include "formats/jpeg.h"
-#include "graphics/bmap.h"
+#include "formats/formats.h"
+#include "formats/internal.h"  // the readers of GIF-named files, called directly
+#include "graphics/kavtrel.h"
 #include "tests/formats/reader_fixtures.h"
 #include "tests/support/bench.h"
 #include "tests/support/guard.h"

@@ -1,8 +1,8 @@
 // The GIF reader behind ".gif" names: files made by the test's own encoder,
 // checked pixel by pixel, and broken ones that must fail without reading
 // outside or hanging.
-#include "formats/jpeg.h"
-#include "graphics/bmap.h"
+#include "formats/formats.h"
+#include "graphics/kavtrel.h"
 #include "tests/formats/reader_fixtures.h"
 #include "tests/support/bench.h"
 #include <gtest/gtest.h>

@@ -1,8 +1,7 @@
 // Row padding of loaded images: whatever path made the image, the bytes after
 // each row's pixels are zero, so no stale heap byte reaches a saved file.
-#include "formats/png.h"
-#include "formats/tiff.h"
-#include "graphics/bmap.h"
+#include "formats/formats.h"
+#include "graphics/kavtrel.h"
 #include "tests/formats/reader_fixtures.h"
 #include "tests/formats/tiff_fixtures.h"
 #include "tests/support/bench.h"

@@ -2,7 +2,7 @@
 // the program searches, holding copies of a built stand-in under plug-in
 // names. Every plug-in is unloaded before the folder goes.
 #pragma once
-#include "formats/susie.h"
+#include "formats/formats.h"
 #include "tests/support/bench.h"
 #include <string>
 

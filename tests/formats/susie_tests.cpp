@@ -1,9 +1,9 @@
 // Susie plug-ins through the stand-in plug-in DLL: the choice of plug-in by
 // extension, pictures equal to the program's own pixmap reader's, bad files,
 // faulty plug-ins, the description list, and where plug-ins are loaded from.
-#include "formats/jpeg.h"
-#include "formats/susie.h"
-#include "graphics/bmap.h"
+#include "formats/formats.h"
+#include "formats/internal.h"  // the plug-in table and extension matching, checked directly
+#include "graphics/kavtrel.h"
 #include "tests/formats/susie_fixtures.h"
 #include <gtest/gtest.h>
 #include <cstring>

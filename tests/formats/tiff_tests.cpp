@@ -1,7 +1,7 @@
 // TIFF reading and writing against files made and inspected with libtiff:
 // every photometric and depth the loader takes, the kinds it refuses, both
 // resolution units, and the tags and samples the three writers store.
-#include "formats/tiff.h"
+#include "formats/formats.h"
 #include "graphics/kavtrel.h"
 #include "tests/support/bench.h"
 #include "tests/formats/pixel_fixtures.h"

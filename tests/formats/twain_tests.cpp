@@ -2,9 +2,9 @@
 // installed as "sane.ds": a picture in each bit depth saved as a new file,
 // the resolution rules, a source asking for its status, and cancel, failure
 // and close requests that end with nothing scanned and everything closed.
-#include "formats/png.h"
-#include "formats/twain.h"
-#include "graphics/bmap.h"
+#include "formats/formats.h"
+#include "formats/internal.h"  // the TWAIN session and the source manager name, read and set directly
+#include "graphics/kavtrel.h"
 #include "tests/formats/pixel_fixtures.h"
 #include "tests/support/bench.h"
 #include <gtest/gtest.h>

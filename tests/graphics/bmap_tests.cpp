@@ -1,7 +1,6 @@
 // The _bmap image: row padding, header bytes, the live counter, size refusal
 // and colour counting.
 #include "graphics/kavtrel.h"
-#include "graphics/internal.h"
 #include "tests/graphics/image_fixtures.h"
 #include <gtest/gtest.h>
 

@@ -1,7 +1,6 @@
 // Images through the clipboard: the CF_DIB layout we put there, bit-field
 // DIBs and damaged DIBs taken from there, BMP files and page copies.
 #include "graphics/kavtrel.h"
-#include "graphics/internal.h"
 #include "tests/graphics/image_fixtures.h"
 #include "tests/graphics/library.h"
 #include "tests/support/bench.h"

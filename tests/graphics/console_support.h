@@ -1,8 +1,7 @@
 // Shared by the console tests: the console frame made once per test process,
 // its text, status parts and selection read back through messages.
 #pragma once
-#include "graphics/console.h"
-#include "graphics/internal.h"
+#include "graphics/internal.h"  // the console frame, its edit control and status bar are read directly
 #include "tests/support/bench.h"
 #include <commctrl.h>
 #include <gtest/gtest.h>

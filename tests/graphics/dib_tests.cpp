@@ -2,7 +2,6 @@
 // the header variants, and corrupt headers that must fail without reading
 // past their block (the block ends at a no-access page).
 #include "graphics/kavtrel.h"
-#include "graphics/internal.h"
 #include "tests/graphics/image_fixtures.h"
 #include "tests/support/bench.h"
 #include "tests/support/guard.h"

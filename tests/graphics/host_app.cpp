@@ -1,7 +1,7 @@
 // A program built on the library's process entry whose app_main does what its
 // command line names, so that tests can watch how the program starts and ends.
 #include "graphics/kavtrel.h"
-#include "graphics/internal.h"
+#include "graphics/internal.h"  // reports the page table and the console frame as the program ends
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>

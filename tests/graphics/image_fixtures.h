@@ -2,7 +2,6 @@
 // byte, and small _bmap pictures with distinct pixels.
 #pragma once
 #include "graphics/kavtrel.h"
-#include "graphics/internal.h"
 #include <cstdint>
 #include <cstring>
 #include <functional>

@@ -1,7 +1,6 @@
 // Loading by extension: which image-format hook each extension reaches, the
 // arguments it gets, and the fall-backs to the icon size and icon image.
 #include "graphics/kavtrel.h"
-#include "graphics/internal.h"
 #include "tests/graphics/image_fixtures.h"
 #include "tests/support/bench.h"
 #include <gtest/gtest.h>

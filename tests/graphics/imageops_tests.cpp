@@ -1,7 +1,6 @@
 // Reduction and rotation: exact results where they are defined, turned
 // results against _bmap_rotate, no read outside the source, and BMP output.
 #include "graphics/kavtrel.h"
-#include "graphics/internal.h"
 #include "tests/graphics/image_fixtures.h"
 #include "tests/support/bench.h"
 #include "tests/support/guard.h"

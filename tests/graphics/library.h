@@ -3,7 +3,7 @@
 // the way a page window paints them.
 #pragma once
 #include "graphics/kavtrel.h"
-#include "graphics/internal.h"
+#include "graphics/internal.h"  // pages are rendered as their window paints them, from their records
 #include "tests/support/canvas.h"
 #include <vector>
 

@@ -4,7 +4,6 @@
 // records let a test change one field of one record.
 #pragma once
 #include "graphics/kavtrel.h"
-#include "graphics/internal.h"
 #include "tests/graphics/image_fixtures.h"
 #include "tests/support/bench.h"
 #include <string>

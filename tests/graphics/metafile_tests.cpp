@@ -1,7 +1,6 @@
 // Metafile images written by the tests: placeable WMF sizes, rendering and
 // clipboard extents, plain WMF refused cleanly, and EMF bounds.
 #include "graphics/kavtrel.h"
-#include "graphics/internal.h"
 #include "tests/graphics/image_fixtures.h"
 #include "tests/support/bench.h"
 #include "tests/support/clipboard_lock.h"

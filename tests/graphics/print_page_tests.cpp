@@ -1,7 +1,7 @@
 // Printing a page's stored picture to the bench's PostScript test printer,
 // whose spooled output lands in C:\zote-printer\page.ps.
-#include "graphics/console.h"
-#include "graphics/internal.h"
+#include "graphics/console.h"   // _printpage is called directly with a stored picture
+#include "graphics/internal.h"  // the stored picture is taken from the page record
 #include "tests/graphics/library.h"
 #include "tests/support/bench.h"
 #include "tests/support/test_printer.h"

@@ -2,6 +2,7 @@
 // and every JIS X 0208 character converted between the three codes against
 // texts made by iconv.
 #include "tests/kanji/kanji_bench.h"
+#include "kanji/internal.h"  // byte classes, converters and extension tables are checked one by one
 
 // The class of each byte, built from the meaning of each bit.
 static unsigned expected_class(unsigned b)

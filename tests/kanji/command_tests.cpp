@@ -2,6 +2,7 @@
 // messages, the usage text, the destination's folders, and where messages go
 // without a caller buffer.
 #include "tests/kanji/kanji_bench.h"
+#include "kanji/internal.h"  // switch parsing, the output folders and the allocation seam
 #include "tests/support/restore.h"
 
 static int parse(const std::string& command, CUnKanj* k = nullptr)

@@ -2,6 +2,7 @@
 // letters, "**" and "*", the extension kanji, line ends, pass-through, and
 // pieces: characters straddling buffer boundaries and text that expands.
 #include "tests/kanji/kanji_bench.h"
+#include "kanji/internal.h"  // one case feeds CUnKanj pieces of a set size
 #include <algorithm>
 
 TEST(KanjiConvert, HalfWidthKanaToJisUsesShiftOutAndIn)

@@ -4,13 +4,11 @@
 // OK refused on empty layouts, named files of another version, and a whole
 // print from the browser's entry.
 #include "tests/print/print_fixtures.h"
-#include "print/print_dialog.h"
-#include "print/print_job.h"
-#include "print/printer.h"
+#include "print/print.h"
 #include "browser/app_hooks.h"
 #include "browser/browser_list.h"
 #include "browser/commands.h"
-#include "files/dialogs.h"
+#include "files/files.h"
 #include "resources/print_dialog.h"
 #include <gtest/gtest.h>
 #include <cstring>

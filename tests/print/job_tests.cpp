@@ -1,9 +1,7 @@
 // Print jobs on the test printer, whose PostScript lands in a file: pages,
 // the page filter, empty selections, a missing printer and a job that cannot start.
 #include "tests/print/print_fixtures.h"
-#include "print/page_render.h"
-#include "print/print_job.h"
-#include "print/printer.h"
+#include "print/print.h"
 #include "browser/busy.h"
 #include "browser/browser_list.h"
 #include "base/holders.h"

@@ -2,10 +2,8 @@
 // the user pages forward and back, each page rendered once, clicks during a
 // rendering, the sheet's proportion, and the page filter it hands to printing.
 #include "tests/print/print_fixtures.h"
-#include "print/page_render.h"
-#include "print/preview.h"
-#include "print/print_job.h"
-#include "print/printer.h"
+#include "print/print.h"
+#include "print/preview.h"  // the preview dialog is opened and stepped directly
 #include "resources/print_dialog.h"
 #include "base/holders.h"
 #include <gtest/gtest.h>

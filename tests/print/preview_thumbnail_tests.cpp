@@ -1,8 +1,7 @@
 // The preview draws the browser's cached thumbnails, sized as the real
 // pictures, and leaves the cache's slots holding their pictures.
 #include "tests/print/print_fixtures.h"
-#include "print/page_render.h"
-#include "print/printer.h"
+#include "print/print.h"
 #include "browser/browser_list.h"
 #include "browser/list_view.h"
 #include "browser/paths.h"

@@ -2,8 +2,8 @@
 // files in a scratch "print setting" folder, a job over a mark array, a fixed
 // page unit, and pictures written as BMP files.
 #pragma once
-#include "print/print_settings.h"
-#include "print/page_geometry.h"
+#include "print/print.h"
+#include "print/page_geometry.h"  // page units pinned to a fixed resolution; cells and pages counted directly
 #include "graphics/kavtrel.h"
 #include "browser/start.h"
 #include "tests/support/bench.h"

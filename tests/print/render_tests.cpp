@@ -2,9 +2,7 @@
 // picture per cell at its rectangle, the header's alignment and shortening,
 // crops, the pixel budget, tiles of posters, captions, frames and layouts.
 #include "tests/print/print_fixtures.h"
-#include "print/page_render.h"
-#include "print/print_dialog.h"
-#include "print/printer.h"
+#include "print/print.h"
 #include <gtest/gtest.h>
 #include <cmath>
 #include <cstring>

@@ -1,7 +1,7 @@
 // The print settings record on disk: its layout, defaults, round trip, other
 // versions, short and hostile files, where named files land, and the pixel budget.
 #include "tests/print/print_fixtures.h"
-#include "print/page_render.h"
+#include "print/print.h"
 #include <gtest/gtest.h>
 #include <cstring>
 

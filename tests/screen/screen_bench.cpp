@@ -1,8 +1,7 @@
 // The screen bench (see screen_bench.h).
 #include "tests/screen/screen_bench.h"
 #include "tests/support/canvas.h"
-#include "formats/jpeg.h"
-#include "graphics/bmap.h"
+#include "formats/formats.h"
 #include "graphics/kavtrel.h"
 #include <gtest/gtest.h>
 #include <cstdlib>

@@ -2,9 +2,8 @@
 // window or full screen, its status line and the zoom steps of the left
 // strip, and the list drawn again on the way back.
 #include "tests/screen/screen_bench.h"
-#include "formats/jpeg.h"
-#include "formats/png.h"
-#include "graphics/bmap.h"
+#include "formats/formats.h"
+#include "graphics/kavtrel.h"
 #include <cstdlib>
 #include <cstring>
 #include <gtest/gtest.h>

@@ -2,7 +2,7 @@
 // fine noise, which compress like a photograph rather than like a flat fill,
 // and camera photos of them written as JPEG files by the program's own writer.
 #pragma once
-#include "formats/jpeg.h"
+#include "formats/formats.h"
 #include "graphics/kavtrel.h"
 #include <windows.h>
 #include <algorithm>
