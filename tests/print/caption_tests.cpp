@@ -3,8 +3,7 @@
 // comment caption without the name still tells the subfolder of an expanded
 // tree.
 #include "tests/print/print_fixtures.h"
-#include "print/page_render.h"
-#include "print/printer.h"
+#include "print/print.h"
 #include "browser/browser_list.h"
 #include "browser/list_view.h"
 #include "browser/numbering.h"
