@@ -69,11 +69,12 @@ inline WNDPROC watch(HWND w, WNDPROC with)
 inline HWND page_window() { return _page_hwnd(browser_list.page); }
 inline HWND frame_window() { return page_window() ? GetParent(page_window()) : nullptr; }
 
-// Handles messages until none waits: the ms it took.
+// Handles messages and the program's idle work until neither is left, as
+// its main loop does between inputs: the ms it took.
 inline double settle()
 {
     double t = now_ms();
-    _pump();
+    _settle();
     return now_ms() - t;
 }
 
@@ -108,7 +109,7 @@ inline bool start_program(const std::string& command_line)
 // Gives the program an input (post puts it into the queue, as the user's
 // input arrives) and handles messages until none waits. ui_events then holds
 // what the user saw; the result is the ms the input kept the program from
-// taking the next one.
+// taking the next one. The idle work the input leaves is not done: settle().
 template <class Post> double user_input(Post post)
 {
     ui_events.clear();

@@ -12,9 +12,11 @@
 #include "browser/busy.h"
 #include "browser/commands.h"
 #include "browser/grid.h"
+#include "browser/idle_work.h"
 #include "browser/list_view.h"
 #include "browser/toolbar.h"
 #include "browser/paths.h"
+#include "browser/scan.h"
 #include "browser/settings.h"
 #include "browser/thumb_cache.h"
 #include "browser/viewer.h"
@@ -98,6 +100,7 @@ static void install_library_hooks()
     install_viewer_hooks();
     install_key_hooks();
     install_command_hooks();
+    install_idle_work();
 }
 
 static void create_browser_page()
@@ -255,6 +258,8 @@ int app_main()
         apply_command_line(&o, file);
         open_start_folder(o, file);
         if (o.expand_level) browser_app_hooks.expand_all(o.expand_level, o.viewer || o.full_screen);
+        // The viewer steps over the entries by their names.
+        if (o.viewer || o.full_screen) find_all_first_files();
         if (o.viewer) browser_app_hooks.open_viewer(0, o.direction, 0);
         if (o.full_screen) browser_app_hooks.open_viewer(0, o.direction, 1);
     }

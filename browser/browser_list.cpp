@@ -6,6 +6,7 @@
 #include "browser/image_kinds.h"
 #include "browser/list_hooks.h"
 #include "browser/paths.h"
+#include "browser/scan.h"
 #include <cstdlib>
 #include <new>
 #include <cstring>
@@ -112,7 +113,9 @@ file_kind* list_entry_kind(int index)
 {
     browser_list_record& l = browser_list;
     if (index < 0 || index >= l.count || !l.records) return nullptr;
-    make_file_kind(l.names[index], &l.records[index], 0, 0);
+    find_entry_first_file(index);
+    listed_facts facts;
+    make_file_kind(l.names[index], &l.records[index], 0, 0, listed_facts_of(index, &facts) ? &facts : nullptr);
     return &l.records[index];
 }
 

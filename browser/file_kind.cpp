@@ -119,6 +119,9 @@ static void classify_archive(file_kind_base* r)
     r->summary.loaded = r->plain;
 }
 
+// The listing's facts of the entry being classified, when it has them.
+static const listed_facts* classified_facts;
+
 static void classify_file(file_kind_base* r)
 {
     r->image_kind = static_cast<uint8_t>(image_kind_of_ext(mb_strrchr(r->base_name, '.')));
@@ -145,9 +148,16 @@ static void classify_file(file_kind_base* r)
         r->yres = yres;
     }
     double on_disk = 0;
-    r->file_size = static_cast<uint32_t>(static_cast<uint64_t>(file_size(r->stored_name, &on_disk)));
+    FILETIME t;
+    if (const listed_facts* f = classified_facts) {
+        r->file_size = f->size;
+        if (f->attributes & FILE_ATTRIBUTE_COMPRESSED) on_disk = compressed_file_size(r->stored_name);
+        t = f->write_time;
+    } else {
+        r->file_size = static_cast<uint32_t>(static_cast<uint64_t>(file_size(r->stored_name, &on_disk)));
+        t = file_write_time(r->stored_name);
+    }
     r->size_on_disk = on_disk;
-    FILETIME t = file_write_time(r->stored_name);
     r->write_time = (static_cast<uint64_t>(t.dwHighDateTime) << 32) | t.dwLowDateTime;
     r->cut_mark = browser_list_hooks.is_cut(r->stored_name) ? 1 : 0;
     if (r->plain && !r->archive) {
@@ -255,7 +265,8 @@ static void complete_summary(file_kind_base* r, int mode)
     r->summary.loaded = 1;
 }
 
-file_kind_base* make_file_kind(const char* name, file_kind_base* r, int mode, int want_summary)
+file_kind_base* make_file_kind(const char* name, file_kind_base* r, int mode, int want_summary,
+                               const listed_facts* facts)
 {
     if (!r->stored_name && name) {
         r->summary.loaded = 0;
@@ -265,7 +276,11 @@ file_kind_base* make_file_kind(const char* name, file_kind_base* r, int mode, in
         if (mode == 0) {
             r->wildcard = mb_strchr(name, '*') ? 1 : 0;
             r->plain = static_cast<uint8_t>(is_plain_entry_name(name));
-            if (!r->wildcard && !r->drive_root) {
+            if (!r->plain || r->wildcard || r->drive_root) facts = nullptr;
+            if (facts) {
+                r->system = (facts->attributes & FILE_ATTRIBUTE_SYSTEM) ? 1 : 0;
+                r->hidden = (facts->attributes & FILE_ATTRIBUTE_HIDDEN) ? 1 : 0;
+            } else if (!r->wildcard && !r->drive_root) {
                 char folder[PATH_BUF];
                 if (r->plain)
                     set_attribute_flags(r, name);
@@ -274,12 +289,15 @@ file_kind_base* make_file_kind(const char* name, file_kind_base* r, int mode, in
                 if (!r->plain) r->layer = static_cast<uint8_t>(is_layer_entry(name));
             }
         } else {
+            facts = nullptr;
             r->wildcard = 0;
             DWORD a = GetFileAttributesA(name);
             r->plain = (a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY)) ? 0 : 1;
             if (!r->drive_root) set_attribute_flags(r, name);
         }
+        classified_facts = facts;
         classify_entry(r);
+        classified_facts = nullptr;
         r->classified = 1;
         if (r->shortcut) {
             delete r->link;
@@ -295,6 +313,7 @@ entry_ref::entry_ref(int index) : shown(nullptr), effective(nullptr)
 {
     path[0] = 0;
     if (index < 0 || index >= browser_list.count || !browser_list.records) return;
+    find_entry_first_file(index);
     file_kind* r = &browser_list.records[index];
     make_file_kind(browser_list.names[index], r, 0, browser_list.countfile != 0);
     shown = effective = r->target();

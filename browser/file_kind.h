@@ -102,8 +102,17 @@ static_assert(sizeof(file_kind) == 144, "list record size on the target");
 static_assert(sizeof(file_kind) == 160, "list record size with 64-bit pointers");
 #endif
 
-// Mode 0 classifies a list name, mode 1 a path from elsewhere by its attributes.
-file_kind_base* make_file_kind(const char* name, file_kind_base* record, int mode, int want_summary);
+// What the listing already holds of a plain file entry, from its find data:
+// classifying the entry takes these instead of asking for them again.
+struct listed_facts {
+    DWORD attributes;
+    FILETIME write_time;
+    uint32_t size;  // the low 32 bits
+};
+// Mode 0 classifies a list name, mode 1 a path from elsewhere by its
+// attributes; facts (mode 0, plain files only) are the listing's.
+file_kind_base* make_file_kind(const char* name, file_kind_base* record, int mode, int want_summary,
+                               const listed_facts* facts = nullptr);
 void classify_entry(file_kind_base* record);
 void link_kind_init(const char* shortcut, link_kind* link);
 // The text from the last occurrence of ext's first character equals ext

@@ -69,6 +69,18 @@ static void free_item(void* item, bool is_text)
     }
 }
 
+char* strlist_replace(name_list* list, int index, const char* text)
+{
+    if (!list->array || index < 0 || index >= list->count) return nullptr;
+    size_t n = strlen(text) + 1;
+    char* copy = new (std::nothrow) char[n];
+    if (!copy) return nullptr;
+    memcpy(copy, text, n);
+    free_item(list->array[index], true);
+    list->array[index] = copy;
+    return copy;
+}
+
 static void clear_items(name_list* list, bool texts)
 {
     if (list->array) {

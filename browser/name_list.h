@@ -22,8 +22,9 @@ struct sort_record {
     const char* name;
     FILETIME write_time;
     double size;
-    int folder;  // 1 for a folder entry
-    char* cut;   // first backslash of a folder entry, cut to NUL while sorting
+    int folder;        // 1 for a folder entry
+    char* cut;         // first backslash of a folder entry, cut to NUL while sorting
+    DWORD attributes;  // of the find data, for the entry's classification
 };
 
 // Copies text (exact length + 1) into a new link. 0 when memory runs out.
@@ -32,6 +33,10 @@ int strlist_add(name_list* list, const char* text);
 int sortlist_add(name_list* list, const sort_record& record);
 // Moves the items into a null-terminated array (kept when it exists); the array.
 void** strlist_to_array(name_list* list);
+// Replaces text index of a built array by a copy of text, freeing the old
+// one as a clear does. The new text, or null (the old one kept) when memory
+// runs out or there is no such item.
+char* strlist_replace(name_list* list, int index, const char* text);
 // Frees every item and the array; count 0. Freed texts are overwritten first,
 // so that a stale reader sees no old name.
 void strlist_clear(name_list* list);

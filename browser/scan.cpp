@@ -152,15 +152,21 @@ int gather_candidate(walk_item* item)
     auto* walk = reinterpret_cast<candidate_walk*>(item->names);
     candidate c;
     c.name = item->path;
-    c.key = {nullptr, d->ftLastWriteTime, double(d->nFileSizeLow), folder ? 1 : 0, nullptr};
+    c.key = {nullptr, d->ftLastWriteTime, double(d->nFileSizeLow), folder ? 1 : 0, nullptr, d->dwFileAttributes};
     walk->found.push_back(c);
     pass_tick();
     return 1;
 }
 }  // namespace
 
-int first_listed_file_step(const char* folder, char* out)
+// The search below one folder; *folders_left: the folders it may still list.
+// Once they are spent, the folders not yet listed are passed over and a file
+// after them can still be the one found.
+static int search_step(const char* folder, char* out, int* folders_left)
 {
+    out[0] = 0;
+    if (*folders_left <= 0) return 0;
+    --*folders_left;
     candidate_walk walk;
     walk_item rec = {};
     rec.names = reinterpret_cast<char**>(&walk);
@@ -181,10 +187,16 @@ int first_listed_file_step(const char* folder, char* out)
             if (text_copy(out, PATH_BUF, c.name.c_str())) return count;
             continue;
         }
-        if (first_listed_file_step(c.name.c_str(), out) && out[0]) return count;
+        if (search_step(c.name.c_str(), out, folders_left) && out[0]) return count;
     }
     out[0] = 0;
     return 0;
+}
+
+int first_listed_file_step(const char* folder, char* out)
+{
+    int folders_left = FIRST_FILE_SEARCH_FOLDERS;
+    return search_step(folder, out, &folders_left);
 }
 
 int first_listed_file(const char* folder, char* out)
@@ -199,12 +211,24 @@ namespace {
 struct summary_walk {
     folder_summary_record* out;
     int limit;
+    int folders;  // entered so far
     int stop;
 };
+
+// With a negative limit a walk ends, incomplete, past the count limit of
+// files or of folders entered: a tree of empty folders is bounded too.
+bool past_limit(summary_walk* w, int count)
+{
+    if (w->limit >= 0 || count <= browser_list.countfile_limit) return false;
+    w->out->incomplete = 1;
+    w->stop = 1;
+    return true;
+}
 
 int summary_file(walk_item* item)
 {
     auto* w = reinterpret_cast<summary_walk*>(item->names);
+    if (w->stop) return 0;
     const WIN32_FIND_DATAA* d = item->find_data;
     double size = d->nFileSizeHigh * 4294967296.0 + d->nFileSizeLow;
     double disk = size;
@@ -222,28 +246,44 @@ int summary_file(walk_item* item)
         s.other_bytes += float(size);
         s.other_disk += float(disk);
     }
-    if (w->limit < 0 && s.image_count + s.other_count > browser_list.countfile_limit) {
-        s.incomplete = 1;
-        w->stop = 1;
-        return 0;
-    }
-    return 1;
+    return past_limit(w, s.image_count + s.other_count) ? 0 : 1;
 }
 
-int summary_enter(walk_item* item) { return reinterpret_cast<summary_walk*>(item->names)->stop ? 0 : 1; }
+int summary_enter(walk_item* item)
+{
+    auto* w = reinterpret_cast<summary_walk*>(item->names);
+    return w->stop || past_limit(w, ++w->folders) ? 0 : 1;
+}
 }  // namespace
+
+// The drive type of a path's root. Under Wine the question costs several
+// milliseconds, and a page of folders asks it of one drive again and again:
+// the answer is kept for as long as the list is not loaded or drawn anew.
+static int32_t drive_type_of(const char* path)
+{
+    static char last_root[PATH_BUF];
+    static int32_t last_type;
+    static int last_pass = -1;
+    char root[PATH_BUF];
+    if (!path_root(path, root, sizeof root)) return 0;
+    if (last_pass != browser_list.reload_counter || lstrcmpiA(root, last_root) != 0) {
+        last_type = int32_t(GetDriveTypeA(root));
+        text_copy(last_root, root);
+        last_pass = browser_list.reload_counter;
+    }
+    return last_type;
+}
 
 folder_summary_record* folder_summary(const char* path, folder_summary_record* out, int limit)
 {
     memset(out, 0, sizeof *out);
     out->scale = 1.0f;
-    char root[PATH_BUF];
-    out->drive_type = path_root(path, root, sizeof root) ? int32_t(GetDriveTypeA(root)) : 0;
+    out->drive_type = drive_type_of(path);
     if (limit < 0 && (out->drive_type == DRIVE_REMOVABLE || out->drive_type == DRIVE_REMOTE)) {
         out->incomplete = 1;
         return out;
     }
-    summary_walk w = {out, limit, 0};
+    summary_walk w = {out, limit, 0, 0};
     walk_item rec = {};
     rec.names = reinterpret_cast<char**>(&w);
     walk_tree(path, "*.*", &rec, summary_file, nullptr, summary_enter, nullptr);

@@ -243,7 +243,8 @@ static void draw_picture_hook(int i, double x, double y, double size)
         draw_kind_placeholder(i, x, y, size);
         return;
     }
-    if (!_selectpage(0, L.page)) return;
+    // Page 1 stays current over a page of cells unless a picture was made.
+    if (current_page_number() != L.page && !_selectpage(0, L.page)) return;
     _drawpage(slot, x + (size - info.width) * 0.5, y + (L.drawn_size - info.height) * 0.5, 1.0);
 }
 

@@ -147,6 +147,8 @@ void load_viewer_image(viewer_state_record& v, int index, double width, double h
 
 void prepare_fullscreen_image(viewer_state_record& v, int index)
 {
+    // One full-size picture after another: each takes the pixels of the last.
+    bmap_keep_spare(1);
     if (v.mode != VIEWER_MODE_SLIDE) _status_text(L.page, "%s", "画像準備中...");
     refresh_entry(index);
     if (entry_file_gone(index)) {
@@ -341,6 +343,24 @@ void draw_viewer_status(viewer_state_record& v, int index, int divisor)
 
 // Showing ------------------------------------------------------------------------------
 
+// The entry to prepare in idle time (-1: none): the one after the picture
+// just shown, prepared once it is painted and no input waits, so that a key
+// pressed meanwhile is handled first.
+static int next_to_prepare = -1;
+
+static void prepare_later(viewer_state_record& v) { next_to_prepare = next_slide_index(v, 1); }
+
+int viewer_idle_step()
+{
+    viewer_state_record& v = viewer_state;
+    int index = next_to_prepare;
+    if (index < 0) return 0;
+    next_to_prepare = -1;
+    if (v.mode != VIEWER_MODE_ONE || index >= L.count || !_page_hwnd(L.page)) return 1;
+    if (v.shown_index != index || _page_info(VIEWER_SLOT).kind < 0) prepare_fullscreen_image(v, index);
+    return 1;
+}
+
 void show_slide(viewer_state_record& v)
 {
     if (v.actual_view) close_actual_view(v);
@@ -394,7 +414,7 @@ void viewer_show_entry(viewer_state_record& v, int index)
     }
     update_cursor();
     v.current_index = index;
-    prepare_fullscreen_image(v, next_slide_index(v, 1));
+    prepare_later(v);
 }
 
 void viewer_step(viewer_state_record& v, int direction)
@@ -431,7 +451,7 @@ void view_one_image(viewer_state_record& v, int index)
     }
     update_cursor();
     if (HWND frame = page_frame(L.page)) EnableWindow(frame, TRUE);
-    prepare_fullscreen_image(v, next_slide_index(v, 1));
+    prepare_later(v);
 }
 
 // The menu bar of page 1's frame, every item greyed or enabled by position.
@@ -473,7 +493,7 @@ void enter_fullscreen(viewer_state_record& v, int index)
     }
     update_cursor();
     if (HWND frame = page_frame(L.page)) EnableWindow(frame, TRUE);
-    prepare_fullscreen_image(v, next_slide_index(v, 1));
+    prepare_later(v);
 }
 
 static void show_page_frame()
@@ -503,7 +523,7 @@ int leave_fullscreen(viewer_state_record& v)
         show_page_frame();
         show_slide(v);
     }
-    prepare_fullscreen_image(v, next_slide_index(v, 1));
+    prepare_later(v);
     return 0;
 }
 
@@ -511,6 +531,8 @@ void back_to_list(viewer_state_record& v)
 {
     if (v.mode == VIEWER_MODE_LIST) return;
     v.mode = VIEWER_MODE_LIST;
+    next_to_prepare = -1;
+    bmap_keep_spare(0);
     update_cursor();
     _pump();
     {

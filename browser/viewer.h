@@ -74,9 +74,13 @@ void view_one_image(viewer_state_record& v, int index);
 void back_to_list(viewer_state_record& v);
 void enter_fullscreen(viewer_state_record& v, int index);
 int leave_fullscreen(viewer_state_record& v);
-// Shows entry index (preparing it unless it is the prepared one), then
-// prepares the one after it; the one-image commands next, previous, first, last.
+// Shows entry index (preparing it unless it is the prepared one); the one
+// after it is prepared in idle time. The one-image commands next, previous,
+// first, last.
 void viewer_show_entry(viewer_state_record& v, int index);
+// The viewer's idle work: the entry after the one shown is prepared in idle
+// time (1 when a step was taken, 0 when nothing waits).
+int viewer_idle_step();
 void viewer_step(viewer_state_record& v, int direction);
 // The picture shown to the clipboard (command 356 in the viewer): 1 when put.
 int copy_image_shown(viewer_state_record& v);

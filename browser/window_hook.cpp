@@ -5,6 +5,7 @@
 #include "browser/browser_list.h"
 #include "browser/busy.h"
 #include "browser/paths.h"
+#include "browser/scan.h"
 #include "graphics/kavtrel.h"
 
 namespace {
@@ -133,6 +134,22 @@ static int on_vscroll(HWND w, WPARAM wp)
     return 0;
 }
 
+// Input that a handler acts on reads the entries' names: the first listed
+// files still to be found are found first. Drawing, scrolling and mouse moves
+// find those of the entries they touch themselves.
+static bool reads_entry_names(UINT m, WPARAM wp)
+{
+    switch (m) {
+    case WM_KEYDOWN:
+    case WM_LBUTTONDOWN:
+    case WM_LBUTTONDBLCLK:
+    case WM_RBUTTONDOWN:
+    case WM_INITMENUPOPUP: return true;
+    case WM_COMMAND: return wp != CMD_DEFERRED_LAYOUT;
+    default: return false;
+    }
+}
+
 int app_wndproc_hook(HWND w, UINT m, WPARAM wp, LPARAM lp)
 {
     const browser_ui_hook_table& ui = browser_ui_hooks;
@@ -161,6 +178,7 @@ int app_wndproc_hook(HWND w, UINT m, WPARAM wp, LPARAM lp)
         window_hook_state.click_activated = 0;
         return 0;
     }
+    if (reads_entry_names(m, wp)) find_all_first_files();
     switch (m) {
     case WM_SIZE: return on_size(w, wp, lp);
     case WM_KEYDOWN: return ui.key_down(w, m, wp, lp);

@@ -1,8 +1,9 @@
 // The directory walker and its counting callbacks. Items are listed with
 // FindFirstFileA/FindNextFileA in the order the file system gives. Paths are
 // built in 260-byte buffers; an item whose path does not fit is skipped and
-// counted, never cut. Each walked folder is identified by volume and file
-// index, so a link back up the tree (a cycle) is never entered twice.
+// counted, never cut. A folder reached through a link is identified by
+// volume and file index, so a link back up the tree (a cycle) is never
+// entered twice.
 #include "files/walker.h"
 #include "files/internal.h"
 #include "base/holders.h"
@@ -34,23 +35,32 @@ bool same_identity(const item_identity& a, const item_identity& b)
 
 namespace {
 
+// A folder being walked. Its identity is read only when a link (a reparse
+// point) lies on the way down to it: a walk that follows no link only
+// descends, and cannot meet a folder of its own chain again, so a plain walk
+// opens no folder beyond listing it.
 struct walk_frame {
-    item_identity id = {};
-    bool known = false;
+    const char* path = nullptr;
+    mutable item_identity id = {};
+    mutable int identified = 0;  // 1 known, -1 cannot be told, 0 not read yet
+    bool linked = false;         // a link lies on the chain down to this folder
     const walk_frame* parent = nullptr;
+    bool known() const
+    {
+        if (!identified) identified = identify_item(path, &id) == 1 ? 1 : -1;
+        return identified == 1;
+    }
 };
 
 struct tree_callbacks {
     walk_cb file, leave, enter, skip;
 };
 
-void identify(const char* folder, walk_frame* frame) { frame->known = identify_item(folder, &frame->id) == 1; }
-
 bool on_chain(const walk_frame* chain, const walk_frame& f)
 {
-    if (!f.known) return false;
+    if (!f.known()) return false;
     for (const walk_frame* p = chain; p; p = p->parent)
-        if (p->known && same_identity(p->id, f.id)) return true;
+        if (p->known() && same_identity(p->id, f.id)) return true;
     return false;
 }
 
@@ -114,10 +124,12 @@ bool at_item(walk_item* rec, char* path, const char* folder, WIN32_FIND_DATAA& f
 // Whether the folder item at path may be entered; fills its frame.
 bool may_enter(const char* path, const WIN32_FIND_DATAA& fd, walk_item* rec, const walk_frame* chain, walk_frame* child)
 {
-    if ((fd.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) && !(rec->flags & WALK_FOLLOW_LINKS)) return false;
-    identify(path, child);
+    bool link = (fd.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
+    if (link && !(rec->flags & WALK_FOLLOW_LINKS)) return false;
+    child->path = path;
     child->parent = chain;
-    if (on_chain(chain, *child)) {
+    child->linked = link || (chain && chain->linked);
+    if (child->linked && on_chain(chain, *child)) {
         skip_item(rec);
         return false;
     }
@@ -199,7 +211,7 @@ void walk_tree(const char* folder, const char* pattern, walk_item* record, walk_
         return;
     }
     walk_frame top;
-    identify(folder, &top);
+    top.path = folder;
     WIN32_FIND_DATAA top_data = {};
     top_data.dwFileAttributes = FILE_ATTRIBUTE_DIRECTORY;
     tree_callbacks cb = {file_cb, leave_cb, enter_cb, skip_cb};
@@ -216,7 +228,7 @@ int walk_tree_depth(int depth, const char* folder, const char* pattern, walk_ite
         return level;
     }
     walk_frame top;
-    identify(folder, &top);
+    top.path = folder;
     return depth_level(depth, folder, pattern, rec, file_cb, leaf_cb, skip_cb, level, &top);
 }
 

@@ -10,6 +10,36 @@ int bmap_live_count = 0;
 
 static int padded_stride(long long width) { return (int)(((width * 24 + 31) / 32) * 4); }
 
+// The pixels of the last large image freed while spare pixels are kept: the
+// next image of the same byte size takes them, with no fresh allocation
+// (nor its probe) and no page faults on the first writes.
+static BYTE* spare_pixels;
+static long long spare_bytes;
+static int spare_kept;
+enum { SPARE_MIN_BYTES = 1024 * 1024 };
+
+static BYTE* take_spare(long long bytes)
+{
+    if (!spare_pixels || spare_bytes != bytes) return nullptr;
+    BYTE* p = spare_pixels;
+    spare_pixels = nullptr;
+    spare_bytes = 0;
+    return p;
+}
+
+static void drop_spare()
+{
+    free(spare_pixels);
+    spare_pixels = nullptr;
+    spare_bytes = 0;
+}
+
+void bmap_keep_spare(int on)
+{
+    spare_kept = on;
+    if (!on) drop_spare();
+}
+
 bool bmap_size_ok(long long width, long long height)
 {
     if (width <= 0 || height <= 0) return false;
@@ -23,7 +53,8 @@ _bmap::_bmap(int w, int h)
     memset(&header, 0, sizeof header);
     long long bytes = (long long)padded_stride(w) * h;
     pixels = nullptr;
-    if (bmap_size_ok(w, h)) pixels = (BYTE*)malloc((size_t)bytes);
+    if (bmap_size_ok(w, h)) pixels = take_spare(bytes);
+    if (!pixels && bmap_size_ok(w, h)) pixels = (BYTE*)malloc((size_t)bytes);
     if (!pixels) _fatal("could not allocate b", "_bmap::_bmap");
     // Loaders write only the pixels of each row: the padding after them is
     // zeroed here so that no stale heap byte reaches a saved file.
@@ -73,7 +104,13 @@ _bmap::~_bmap()
 {
     if (not_owner == 0 && pixels) {
         width = height = 0;
-        free(pixels);
+        if (spare_kept && size >= SPARE_MIN_BYTES) {
+            drop_spare();
+            spare_pixels = pixels;
+            spare_bytes = size;
+        } else {
+            free(pixels);
+        }
         bmap_live_count--;
         pixels = nullptr;
     }
@@ -99,7 +136,8 @@ bool can_allocate(size_t bytes)
 _bmap* bmap_new(int width, int height)
 {
     if (!bmap_size_ok(width, height)) return nullptr;
-    if (!can_allocate((size_t)padded_stride(width) * height)) return nullptr;
+    long long bytes = (long long)padded_stride(width) * height;
+    if (!(spare_pixels && spare_bytes == bytes) && !can_allocate((size_t)bytes)) return nullptr;
     return new (std::nothrow) _bmap(width, height);
 }
 

@@ -196,6 +196,7 @@ INT_PTR CALLBACK _title_dlgproc(HWND dialog, UINT message, WPARAM, LPARAM)
 HWND console_window() { return console_frame; }
 HWND console_edit_window() { return console_edit; }
 HWND current_page_frame() { return current_page ? current_page->frame : nullptr; }
+int current_page_number() { return current_page ? current_page->number : 0; }
 int early_drop_flag() { return early_drop; }
 
 HWND page_drawing_window(int page)

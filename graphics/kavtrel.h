@@ -133,6 +133,15 @@ int console_find_open();
 
 // The message pump: handles what is waiting and returns; the loop's end.
 int _pump();
+// The application's idle work, which the main loop runs while no message
+// waits: each call does one short step and returns nonzero, or returns 0
+// when nothing is left to do. The default has nothing to do.
+extern int (*kavtrel_idle_hook)();
+// Idle steps while no message waits: 1 when work is left (a message came first).
+int _idle();
+// Messages and idle work until neither waits, as the main loop leaves the
+// program (for tools and tests that drive it in their own process).
+void _settle();
 // One message through the console's and the pages' accelerators, else translated and dispatched.
 void _offer_message(MSG* msg);
 void _quit_loop();
@@ -145,6 +154,10 @@ HWND console_window();
 HWND console_edit_window();
 // The frame of the current page, or null when there is none.
 HWND current_page_frame();
+// The number of the current page, 0 when there is none. Selecting the page
+// that is already current closes its recording into its picture, which costs
+// as much as the picture holds: a caller that only needs it current asks first.
+int current_page_number();
 // A page's drawing window: its child, else its frame; null for an empty slot.
 HWND page_drawing_window(int page);
 // Nonzero when files were dropped on the console before the application started.

@@ -1,4 +1,4 @@
-// The message pump, the main loop, the quit path, application accelerators,
+// The message pump, the main loop with its idle work, the quit path, application accelerators,
 // the end-of-run elapsed-time text and the recorded close request.
 #include "graphics/kavtrel.h"
 #include "graphics/internal.h"
@@ -86,11 +86,30 @@ void _announce_idle()
     if (idle_semaphore) ReleaseSemaphore(idle_semaphore.get(), 1, nullptr);
 }
 
+static int no_idle_work() { return 0; }
+int (*kavtrel_idle_hook)() = no_idle_work;
+
+int _idle()
+{
+    MSG msg;
+    while (!PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE))
+        if (!kavtrel_idle_hook()) return 0;
+    return 1;
+}
+
+void _settle()
+{
+    do _pump();
+    while (_idle());
+}
+
+// Waiting messages go first; the idle work runs in the gaps between them, and
+// the program says it is idle only once that work is done too.
 int message_loop()
 {
     MSG msg;
     for (;;) {
-        if (idle_probe_pending && !PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE)) _announce_idle();
+        if (!_idle() && idle_probe_pending && !PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE)) _announce_idle();
         BOOL got = GetMessageA(&msg, nullptr, 0, 0);
         if (got == 0) return (int)msg.wParam;
         if (got == -1) return 0;
@@ -102,6 +121,7 @@ int message_loop()
 void _quit_loop()
 {
     if (console_frame) DestroyWindow(console_frame);
+    kavtrel_idle_hook = no_idle_work;  // the application's windows are gone
     message_loop();
     exit(0);
 }

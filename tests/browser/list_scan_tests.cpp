@@ -118,6 +118,39 @@ TEST(ListEntries, EveryKindClassified)
     CoUninitialize();
 }
 
+// A listed file is classified from what the listing read of it; a folder
+// entry, named by its first listed file, from that file, never from the
+// folder's own find data.
+TEST(ListEntries, SizesTimesAndAttributesAreTheEntrysOwn)
+{
+    reset_list();
+    bench::scratch_dir dir;
+    in_folder here(dir.path());
+    browser_list.settings.hidden = 1;
+    browser_list.settings.textpic = 1;
+    bench::write_file(dir.file("表.jpg"), std::string(700, 'x'));
+    set_time(dir.file("表.jpg"), 11);
+    bench::write_file(dir.file("ソ.txt"), "text\r\n");
+    SetFileAttributesA(dir.file("ソ.txt").c_str(), FILE_ATTRIBUTE_HIDDEN);
+    CreateDirectoryA(dir.file("能").c_str(), nullptr);
+    bench::write_file(dir.file("能\\a.jpg"), std::string(300, 'y'));
+    set_time(dir.file("能\\a.jpg"), 22);
+    set_time(dir.file("能"), 33);
+    auto names = listing();
+    ASSERT_EQ(joined(names), "ソ.txt|能\\a.jpg|表.jpg");
+    for (int i = 0; i < browser_list.count; i++) {
+        WIN32_FILE_ATTRIBUTE_DATA own;
+        ASSERT_TRUE(GetFileAttributesExA(names[i].c_str(), GetFileExInfoStandard, &own)) << names[i];
+        file_kind* k = list_entry_kind(i);
+        uint64_t time = (uint64_t(own.ftLastWriteTime.dwHighDateTime) << 32) | own.ftLastWriteTime.dwLowDateTime;
+        EXPECT_EQ(k->file_size, own.nFileSizeLow) << names[i];
+        EXPECT_EQ(k->write_time, time) << names[i];
+        EXPECT_EQ(k->hidden, (own.dwFileAttributes & FILE_ATTRIBUTE_HIDDEN) ? 1 : 0) << names[i];
+    }
+    SetFileAttributesA(dir.file("ソ.txt").c_str(), FILE_ATTRIBUTE_NORMAL);
+    browser_list_set_entries(nullptr, 0);
+}
+
 TEST(ListEntries, PlainNamesStepOverTrailBytes)
 {
     reset_list();
@@ -201,6 +234,119 @@ TEST(FolderScan, FirstListedFileSkipsEmptySubfolders)
     ASSERT_EQ(first_listed_file(dir.file("p").c_str(), out), 1);
     EXPECT_EQ(std::string(out), dir.file("p\\b\\ソ.jpg"));  // "a" and "b" sort before "z.jpg"
     EXPECT_EQ(first_listed_file(dir.file("p\\a").c_str(), out), 0);
+}
+
+// Subfolders whose first listed file is found after the sort, in any order
+// of the search, get the names and places that a search during the walk
+// gives them, in every sort mode.
+TEST(FolderScan, FirstFilesFoundLaterNameAsFoundDuringTheWalk)
+{
+    reset_list();
+    bench::scratch_dir dir;
+    in_folder here(dir.path());
+    for (int i = 0; i < 12; i++) {
+        char folder[16];
+        snprintf(folder, sizeof folder, "ソ%02d", i);
+        CreateDirectoryA(dir.file(folder).c_str(), nullptr);
+        set_time(dir.file(folder), 30 - i);
+        if (i % 3 == 0) bench::write_file(dir.file(std::string(folder) + "\\能.jpg"), std::string(i + 1, 'x'));
+        if (i % 3 == 1) {
+            CreateDirectoryA(dir.file(std::string(folder) + "\\表").c_str(), nullptr);
+            bench::write_file(dir.file(std::string(folder) + "\\表\\能.png"), "x");
+        }
+        bench::write_file(dir.file("表" + std::to_string(i) + (i % 2 ? ".jpg" : ".png")), std::string(20 - i, 'x'));
+    }
+    for (int key = 0; key < 4; key++)
+        for (int first = 0; first < 2; first++)
+            for (int direction : {1, -1}) {
+                browser_list.sort_key[0] = (unsigned char)key;
+                browser_list.fldfirst = (unsigned char)first;
+                browser_list.sort_direction = (signed char)direction;
+                std::string during = joined(listing());
+                char** names = nullptr;
+                int flag = 0, depth = 0;
+                int n = scan_listing(&names, &flag, &depth);
+                browser_list.tree_flag = flag;
+                browser_list_set_entries(names, n);
+                ASSERT_EQ(first_files_to_find(), 12);
+                EXPECT_EQ(std::count_if(names, names + n, [](const char* x) { return strstr(x, "\\*.*"); }), 12);
+                // One entry as a drawing asks for it, the rest in idle steps.
+                find_entry_first_file(n - 1);
+                while (find_first_files_step(1)) {}
+                EXPECT_EQ(joined(std::vector<std::string>(names, names + n)), during)
+                    << "key " << key << " folders first " << first << " direction " << direction;
+                EXPECT_EQ(first_files_to_find(), 0);
+            }
+    browser_list_set_entries(nullptr, 0);
+}
+
+namespace {
+// count folders named 空00.. (empty, or holding one image each) under folder.
+void make_folders(const std::string& folder, int count, bool with_image)
+{
+    CreateDirectoryA(folder.c_str(), nullptr);
+    for (int i = 0; i < count; i++) {
+        char name[16];
+        snprintf(name, sizeof name, "\\空%02d", i);
+        CreateDirectoryA((folder + name).c_str(), nullptr);
+        if (with_image) bench::write_file(folder + name + "\\能.jpg", "x");
+    }
+}
+}  // namespace
+
+// A tree of empty folders costs a summary and a first-file search no more
+// than the count limit of folders: the summary stops there, incomplete, and
+// the search passes over the folders it did not list.
+TEST(FolderScan, SummaryAndSearchAreBoundedByFoldersVisited)
+{
+    reset_list();
+    bench::scratch_dir dir;
+    ASSERT_EQ(browser_list.countfile_limit, 50);
+    struct {
+        const char* name;
+        int folders, files;
+        bool images_in_folders;
+        int limit;  // the countfile setting
+        int incomplete, counted;
+    } table[] = {
+        {"表空60", 60, 0, false, -1, 1, 0},   // past the folder limit
+        {"表空40", 40, 2, false, -1, 0, 2},   // within it
+        {"表空60全", 60, 0, false, 1, 0, 0},  // counted without limit
+        {"ソ60", 0, 60, false, -1, 1, 51},    // past the file limit, as before
+        {"能30", 30, 0, true, -1, 0, 30},     // one image in each folder
+    };
+    for (auto& row : table) {
+        std::string folder = dir.file(row.name);
+        make_folders(folder, row.folders, row.images_in_folders);
+        for (int i = 0; i < row.files; i++) bench::write_file(folder + "\\f" + std::to_string(i) + ".jpg", "x");
+        folder_summary_record s;
+        folder_summary(folder.c_str(), &s, row.limit);
+        EXPECT_EQ(s.incomplete, row.incomplete) << row.name;
+        EXPECT_EQ(s.image_count + s.other_count, row.counted) << row.name;
+    }
+
+    // 60 empty folders sort before 表.jpg (folders first): the search lists 50
+    // of them, passes over the rest and still finds the file after them.
+    browser_list.fldfirst = 1;
+    std::string p = dir.file("p");
+    make_folders(p, 60, false);
+    bench::write_file(p + "\\表.jpg", "x");
+    char out[PATH_BUF];
+    ASSERT_EQ(first_listed_file(p.c_str(), out), 1);
+    EXPECT_EQ(std::string(out), p + "\\表.jpg");
+    // One level down the same tree holds nothing within the bound.
+    std::string q = dir.file("q");
+    CreateDirectoryA(q.c_str(), nullptr);
+    make_folders(q + "\\ソ", 60, false);
+    EXPECT_EQ(first_listed_file(q.c_str(), out), 0);
+    // Within the bound an image in the last folder is found.
+    std::string r = dir.file("r");
+    CreateDirectoryA(r.c_str(), nullptr);
+    make_folders(r + "\\ソ", 40, false);
+    bench::write_file(r + "\\ソ\\空39\\能.jpg", "x");
+    ASSERT_EQ(first_listed_file(r.c_str(), out), 1);
+    EXPECT_EQ(std::string(out), r + "\\ソ\\空39\\能.jpg");
+    browser_list.fldfirst = 0;
 }
 
 namespace {

@@ -2,6 +2,8 @@
 // pages, the scroll bar's page steps, the selection across a resize, an empty
 // folder, and a list that stays stale reloading only once.
 #include "browser/grid.h"
+#include "browser/idle_work.h"
+#include "browser/scan.h"
 #include "browser/list_view.h"
 #include "browser/list_hooks.h"
 #include "browser/window_hook.h"
@@ -120,4 +122,51 @@ TEST(ListView, StaleListReloadsOncePerLoad)
     EXPECT_EQ(browser_list.count, 4);
     ASSERT_EQ(bench::message_boxes.size(), 1u);
     EXPECT_EQ(bench::message_boxes[0].text, "ﾌｫﾙﾀﾞの内容が変更されました．再読み込みします．");
+}
+
+// Opening a folder searches the first listed file of the subfolders drawn on
+// the first page; the others are found in idle time after it is shown, or at
+// once when input that reads the names arrives first. Either way the names
+// end as a search during the walk gives them.
+TEST(ListView, FirstFilesOfFoldersFoundForThePageThenInIdleTime)
+{
+    bench::scratch_dir dir;
+    for (int i = 0; i < 60; i++) {
+        char folder[32];
+        snprintf(folder, sizeof folder, "表示\\ソ%02d", i);
+        if (i % 3 == 0) dir.write(std::string(folder) + "\\能.jpg", "x");
+        if (i % 3 == 1) dir.write(std::string(folder) + "\\表\\能.jpg", "x");
+        if (i % 3 == 2) CreateDirectoryA(dir.file(folder).c_str(), nullptr);
+    }
+    browser_page page(1000, 700);
+    std::vector<std::string> during;
+    {
+        list_fixture::in_folder here(dir.file("表示").c_str());
+        during = list_fixture::listing();
+    }
+    ASSERT_EQ(during.size(), 60u);
+    EXPECT_EQ(during[0], "ソ00\\能.jpg");
+    EXPECT_EQ(during[1], "ソ01\\表\\能.jpg");
+    EXPECT_EQ(during[2], "ソ02\\*.*");
+    auto names = [] { return std::vector<std::string>(browser_list.names, browser_list.names + browser_list.count); };
+
+    install_idle_work();
+    for (int by_key : {0, 1}) {
+        ASSERT_TRUE(change_folder(dir.file("表示").c_str()));
+        load_folder(nullptr, 0, 0, nullptr, 0);
+        ASSERT_EQ(browser_list.count, 60);
+        ASSERT_EQ(browser_list.per_page, 24);
+        std::vector<std::string> shown = names();
+        // The first page is found; the last waits.
+        for (int i = 0; i < 24; i++) EXPECT_EQ(shown[i], during[i]) << i;
+        EXPECT_EQ(shown[57], "ソ57\\*.*");
+        EXPECT_GE(first_files_to_find(), 8);
+        if (by_key)
+            app_wndproc_hook(_page_hwnd(1), WM_KEYDOWN, VK_RIGHT, 0);
+        else
+            _settle();
+        EXPECT_EQ(first_files_to_find(), 0);
+        EXPECT_EQ(names(), during) << (by_key ? "by a key" : "in idle time");
+    }
+    kavtrel_idle_hook = [] { return 0; };
 }

@@ -3,6 +3,7 @@
 // the viewer's loops that only moves when they sleep.
 #pragma once
 #include "browser/grid.h"
+#include "browser/idle_work.h"
 #include "browser/list_view.h"
 #include "browser/viewer.h"
 #include "browser/window_hook.h"
@@ -52,6 +53,7 @@ struct viewer_page {
     scoped_restore<browser_ui_hook_table> keep_ui{browser_ui_hooks};
     scoped_restore<app_hook_table> keep_app{app_hooks};
     scoped_restore<image_format_hook_table> keep_formats{image_format_hooks};
+    scoped_restore<int (*)()> keep_idle{kavtrel_idle_hook};
 
     viewer_page(int w, int h)
     {
@@ -61,6 +63,7 @@ struct viewer_page {
         image_format_hooks.load_jpeg = load_jpeg_file;
         install_list_view_hooks();
         install_viewer_hooks();
+        install_idle_work();
         app_hooks.window_hook = app_wndproc_hook;
         viewer_defaults(viewer_state);
         fake_clock::ms = 100000;

@@ -4,6 +4,10 @@
 // shown; a vanished file; and the modal loops' ends.
 #include "tests/browser/viewer_fixtures.h"
 #include "tests/support/clipboard_lock.h"
+#include "browser/commands.h"
+#include "browser/keys.h"
+#include "files/files.h"
+#include "formats/formats.h"
 #include <gtest/gtest.h>
 
 using namespace viewer_fixture;
@@ -201,6 +205,7 @@ TEST(Viewer, CopyTakesThePictureShownNotThePreparedNext)
     viewer_page page(800, 600);
     page.open(dir.path());
     view_one_image(viewer_state, page.index_of("a.png"));
+    _settle();
     ASSERT_EQ(viewer_state.shown_index, page.index_of("b.png")) << "the next picture is prepared";
     ASSERT_EQ(copy_image_shown(viewer_state), 1);
     ASSERT_TRUE(OpenClipboard(nullptr));
@@ -253,4 +258,81 @@ TEST(Viewer, ActualSizeDivisors)
     EXPECT_EQ(v.interval, 30);
     EXPECT_EQ(v.square, 1);
     EXPECT_EQ(v.slide_text, COLORREF(0x808080));
+}
+
+namespace {
+std::string loaded;
+_bmap* counting_png(const char* path)
+{
+    loaded += std::string(file_name_of(path)) + " ";
+    return load_png_file(path);
+}
+
+// A pixel at the centre of the viewer's picture box as the window shows it.
+COLORREF centre_shown()
+{
+    HWND window = _page_hwnd(1);
+    ShowWindow(GetAncestor(window, GA_ROOT), SW_SHOWNOACTIVATE);
+    InvalidateRect(window, nullptr, FALSE);
+    UpdateWindow(window);
+    RECT box = viewer_image_box(viewer_state);
+    HDC dc = GetDC(window);
+    COLORREF c = GetPixel(dc, (box.left + box.right) / 2, (box.top + box.bottom) / 2);
+    ReleaseDC(window, dc);
+    return c;
+}
+
+void press(int key)
+{
+    PostMessageA(_page_hwnd(1), WM_KEYDOWN, key, 1);
+    PostMessageA(_page_hwnd(1), WM_KEYUP, key, 0xC0000001);
+}
+}  // namespace
+
+// The picture after the one shown is prepared in idle time, once the shown
+// one is painted: a key that is already waiting goes first. Full-size pixels
+// are kept from one picture for the next of the same bytes, also when its
+// shape differs, and a picture of another size gets its own.
+TEST(Viewer, AKeyWaitingGoesBeforeThePreparationOfTheNextPicture)
+{
+    bench::scratch_dir dir;
+    write_colour_png(dir.file("表0.png"), 800, 600, RGB(255, 0, 0));
+    write_colour_png(dir.file("表1.png"), 800, 600, RGB(0, 0, 255));
+    write_colour_png(dir.file("表2.png"), 600, 800, RGB(0, 255, 0));  // the bytes of 800 x 600
+    write_colour_png(dir.file("表3.png"), 700, 500, RGB(255, 255, 0));
+    viewer_page page(800, 600);
+    scoped_restore<command_hook_table> keep_commands{command_hooks};
+    install_key_hooks();
+    install_command_hooks();
+    page.open(dir.path());
+    image_format_hooks.load_png = counting_png;
+    loaded.clear();
+    view_one_image(viewer_state, 0);
+    EXPECT_EQ(loaded, "表0.png ") << "the next picture waits for idle time";
+    EXPECT_EQ(centre_shown(), RGB(255, 0, 0));
+    press(VK_NEXT);
+    _pump();
+    EXPECT_EQ(viewer_state.current_index, 1);
+    EXPECT_EQ(loaded, "表0.png 表1.png ") << "the key before the preparation";
+    EXPECT_EQ(centre_shown(), RGB(0, 0, 255));
+    struct step {
+        int index;
+        COLORREF colour;
+        const char* loaded_before;  // by the idle time before the key
+    } steps[] = {
+        {2, RGB(0, 255, 0), "表0.png 表1.png 表2.png "},
+        {3, RGB(255, 255, 0), "表0.png 表1.png 表2.png 表3.png "},
+        {0, RGB(255, 0, 0), "表0.png 表1.png 表2.png 表3.png 表0.png "},
+    };
+    for (const step& s : steps) {
+        _settle();
+        EXPECT_EQ(loaded, s.loaded_before) << "prepared in idle time";
+        EXPECT_EQ(viewer_state.shown_index, s.index);
+        press(VK_NEXT);
+        _pump();
+        EXPECT_EQ(viewer_state.current_index, s.index);
+        EXPECT_EQ(loaded, s.loaded_before) << "shown as prepared";
+        EXPECT_EQ(centre_shown(), s.colour) << s.index;
+    }
+    back_to_list(viewer_state);
 }
