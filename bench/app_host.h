@@ -7,9 +7,9 @@
 // is timed.
 #pragma once
 #include "bench/bench_common.h"
-#include "browser/browser_list.h"
-#include "browser/start.h"
-#include "browser/viewer.h"
+#include "browser/model/browser_list.h"
+#include "browser/model/start.h"
+#include "browser/viewer/viewer.h"
 #include "files/files.h"
 #include "graphics/kavtrel.h"
 #include <windows.h>

@@ -6,8 +6,9 @@
 // decoding the same files in the same Wine, in the same rounds.
 //
 // decode_bench.exe [quick]    quick: small pictures and one round (a smoke run)
+#include "app/start_up.h"
 #include "bench/bench_common.h"
-#include "browser/start.h"
+#include "browser/model/start.h"
 #include "graphics/kavtrel.h"
 #include <cstdio>
 #include <cstring>

@@ -19,7 +19,7 @@
 // scan_bench.exe [quick] [ROOT]   ROOT: the made folders (default ..\scan_folders
 //                                 beside this program); quick: the small set, one round
 #include "bench/app_host.h"
-#include "browser/browser_list.h"
+#include "browser/model/browser_list.h"
 #include <cstdio>
 #include <cstring>
 #include <string>

@@ -11,12 +11,13 @@
 //                                      quick: a smoke run on small pictures)
 // thumbs.exe pass FOLDER COUNT [OUT]   one pass in this process: ms per image,
 //                                      decodes and peak working set (also into OUT)
+#include "app/start_up.h"
 #include "bench/bench_common.h"
-#include "browser/browser_list.h"
-#include "browser/file_kind.h"
-#include "browser/grid.h"
-#include "browser/start.h"
-#include "browser/thumb_cache.h"
+#include "browser/model/browser_list.h"
+#include "browser/model/file_kind.h"
+#include "browser/grid/grid.h"
+#include "browser/model/start.h"
+#include "browser/caches/thumb_cache.h"
 #include "files/files.h"
 #include "formats/formats.h"
 #include "graphics/kavtrel.h"

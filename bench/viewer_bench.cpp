@@ -11,8 +11,8 @@
 //
 // viewer_bench.exe [quick]    quick: small pictures and one round (a smoke run)
 #include "bench/app_host.h"
-#include "browser/browser_list.h"
-#include "browser/viewer.h"
+#include "browser/model/browser_list.h"
+#include "browser/viewer/viewer.h"
 #include <cstdio>
 #include <cstring>
 #include <string>

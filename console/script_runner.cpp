@@ -5,9 +5,10 @@
 #include "console/script.h"
 #include "console/commands.h"
 #include "console/archive_commands.h"
-#include "browser/app_hooks.h"
-#include "browser/start.h"
+#include "browser/model/app_hooks.h"
+#include "browser/model/start.h"
 #include "files/files.h"
+#include "graphics/kavtrel.h"
 #include "graphics/kavtrel.h"
 #include <cstdarg>
 #include <cstring>

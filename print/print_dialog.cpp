@@ -11,7 +11,7 @@
 #include "print/print_settings.h"
 #include "print/printer.h"
 #include "resources/print_dialog.h"
-#include "browser/app_hooks.h"
+#include "browser/model/app_hooks.h"
 #include "files/files.h"
 #include "base/holders.h"
 #include "graphics/kavtrel.h"

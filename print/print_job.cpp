@@ -5,7 +5,7 @@
 #include "print/page_render.h"
 #include "print/print_settings.h"
 #include "print/printer.h"
-#include "browser/busy.h"
+#include "browser/model/busy.h"
 #include "graphics/kavtrel.h"
 
 static void report(const char* text)

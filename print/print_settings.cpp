@@ -3,7 +3,7 @@
 // and its two text fields are terminated, since a settings file may come from
 // anywhere the user picks.
 #include "print/print_settings.h"
-#include "browser/paths.h"
+#include "browser/model/paths.h"
 #include "files/files.h"
 #include "base/holders.h"
 #include <climits>

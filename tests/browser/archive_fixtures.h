@@ -2,7 +2,7 @@
 // the real tools at build time (D:\tests\archives), copied into a scratch
 // folder, and the stand-ins' listing.
 #pragma once
-#include "browser/archive_folder.h"
+#include "browser/archives/archive_folder.h"
 #include "files/files.h"
 #include "tests/archiver/archiver_fixtures.h"
 #include "tests/browser/list_fixtures.h"
@@ -38,16 +38,36 @@ inline std::string copy_fixture(const bench::scratch_dir& dir, const std::string
     return to;
 }
 
-// The selection slot and the move slot of compress-into, for one file.
-inline std::string selected_file;
-inline int one_selected(int index, char* out)
+// The list of a folder's entries with the one named name alone marked, as
+// the user leaves it before compress-into or a copy to the clipboard.
+struct one_marked {
+    list_fixture::in_folder at;
+    int all = browser_list.settings.all;
+    one_marked(const std::string& folder, const std::string& name) : at(folder.c_str())
+    {
+        browser_list.settings.all = 1;  // every file is listed, not only images
+        list_fixture::listing();
+        selection_reset();
+        for (int i = 0; i < browser_list.count; i++)
+            if (name == browser_list.names[i]) browser_list.marks[i] = 1, browser_list.selected_count = 1;
+    }
+    ~one_marked()
+    {
+        selection_free();
+        browser_list_set_entries(nullptr, 0);
+        browser_list.settings.all = all;
+    }
+    one_marked(const one_marked&) = delete;
+    one_marked& operator=(const one_marked&) = delete;
+};
+
+// The file at path alone on the clipboard, copied by the browser's own writer.
+inline int put_on_clipboard(const std::string& path)
 {
-    return index == 0 && text_copy(out, PATH_BUF, selected_file.c_str()) ? 1 : 0;
-}
-inline int move_into(const char* path, const char* folder)
-{
-    char to[PATH_BUF];
-    return path_join(to, folder, file_name_of(path)) && MoveFileA(path, to) ? 1 : 0;
+    char folder[PATH_BUF];
+    if (!parent_folder(path.c_str(), folder)) return 0;
+    one_marked marked(folder, file_name_of(path.c_str()));
+    return copy_or_cut_to_clipboard(0);
 }
 
 // Members as the stand-in lists them: backslash names with their sizes.

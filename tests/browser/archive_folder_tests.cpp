@@ -2,17 +2,20 @@
 // opened, changed inside and written back; a failed write-back keeps the
 // archive; empty and folder-only archives open without a password question;
 // an encrypted one asks and remembers; two instances keep separate folders.
-#include "browser/arccache.h"
-#include "browser/commands.h"
-#include "browser/history.h"
-#include "browser/keys.h"
-#include "browser/paths.h"
-#include "browser/toolbar.h"
-#include "browser/inplace_edit.h"
-#include "browser/window_hook.h"
-#include "browser/app_hooks.h"
-#include "browser/list_hooks.h"
-#include "browser/op_hooks.h"
+#include "browser/archives/arccache.h"
+#include "browser/commands/commands.h"
+#include "browser/model/history.h"
+#include "browser/commands/keys.h"
+#include "browser/model/paths.h"
+#include "browser/commands/toolbar.h"
+#include "browser/operations/inplace_edit.h"
+#include "tests/browser/editor_robot.h"
+#include "browser/model/window_hook.h"
+#include "browser/model/app_hooks.h"
+#include "browser/model/list_hooks.h"
+#include "browser/model/op_hooks.h"
+#include "browser/operations/file_clipboard.h"
+#include "browser/model/numbering.h"
 #include "files/files.h"
 #include "tests/browser/archive_fixtures.h"
 #include "tests/browser/dialog_player.h"
@@ -324,11 +327,11 @@ TEST(ArchiveCommands, CompressIntoAnArchiveMovesTheSelectionIn)
     prepare();
     bench::scratch_dir dir;
     std::string archive = copy_fixture(dir, "images.zip");
-    selected_file = dir.write("new.txt", "fresh");
-    scoped_restore<archive_folder_hook_table> keep(archive_folder_hooks);
-    archive_folder_hooks.selected_path = one_selected;
-    archive_folder_hooks.move_one_item = move_into;
-    ASSERT_EQ(compress_into_archive(archive.c_str()), 1);
+    dir.write("new.txt", "fresh");
+    {
+        one_marked marked(dir.path(), "new.txt");
+        ASSERT_EQ(compress_into_archive(archive.c_str()), 1);
+    }
     std::vector<std::string> names;
     for (auto& m : listed_members(archive)) names.push_back(m.first);
     EXPECT_EQ(names, (std::vector<std::string>{"n.txt", "new.txt", "p1.bmp", "p2.bmp", "sub\\p3.bmp"}));
@@ -374,15 +377,11 @@ TEST(ArchiveCommands, ClipboardStagingRebuildsThePathBelowTheFolder)
         EXPECT_EQ(std::string(staged), std::string(root) + "\\sub\\p3.bmp");
         EXPECT_EQ(bench::read_file(staged), bench::read_file(member));
     }
-    scoped_restore<archive_folder_hook_table> keep(archive_folder_hooks);
-    static std::string listed;
-    archive_folder_hooks.clipboard_first_file = [](char* out) {
-        return text_copy(out, PATH_BUF, listed.c_str()) ? 1 : 0;
-    };
-    listed = staged;
+    bench::clipboard_lock lock;
+    ASSERT_EQ(put_on_clipboard(staged), 1);
     clear_clipboard_staging();  // the clipboard lists it: the staging stays
     EXPECT_TRUE(archiver_test::exists(staged));
-    listed = "C:\\elsewhere.txt";
+    ASSERT_EQ(put_on_clipboard(dir.write("elsewhere.txt", "other")), 1);
     clear_clipboard_staging();  // it lists something else: the staging goes
     EXPECT_FALSE(archiver_test::exists(root));
     leave_archive_folder(archive.c_str());
@@ -402,7 +401,7 @@ TEST(ArchiveFolder, PastedAndRenamedEntriesAreWrittenBackThroughTheSlots)
     paste_fixture::mark_and_put(page, dir.file("src"), {"new.bmp"}, 0);
     ASSERT_EQ(paste_fixture::paste_into(archive), 1);  // entering the archive opens it
     browser_op_hooks.write_back_archive();
-    // The in-list rename is not built yet: the file is renamed as it would.
+    // A rename inside the work folder, as the in-list rename makes it.
     ASSERT_TRUE(MoveFileA((std::string(archive_work.folder) + "\\p2.bmp").c_str(),
                           (std::string(archive_work.folder) + "\\p2x.bmp").c_str()));
     browser_op_hooks.write_back_archive();
@@ -427,6 +426,8 @@ TEST(ArchiveCommands, TheDispatcherPacksAndExtractsTheEntry)
     scoped_restore<browser_list_hook_table> keep_list(browser_list_hooks);
     scoped_restore<browser_path_hook_table> keep_paths(browser_path_hooks);
     install_command_hooks();
+    install_command_parts();
+    install_edit_parts();
     install_archive_folder_hooks();
     auto index_of = [](const char* name) {
         for (int i = 0; i < browser_list.count; i++)
@@ -437,13 +438,13 @@ TEST(ArchiveCommands, TheDispatcherPacksAndExtractsTheEntry)
     load_folder(nullptr, 0, 0, nullptr, 0);
     int box = index_of("box\\");
     ASSERT_GE(box, 0);
-    browser_command(box, nullptr, WM_COMMAND, 152, 0);
+    browser_command(box, nullptr, WM_COMMAND, CM_PACK_FIRST + 1, 0);
     ASSERT_EQ(listed_members(dir.file("box.zip")).size(), 1u);
     bench::remove_tree(dir.file("box"));
     load_folder(nullptr, 0, 0, nullptr, 0);
     int zip = index_of("box.zip");
     ASSERT_GE(zip, 0);
-    browser_command(zip, nullptr, WM_COMMAND, 155, 0);
+    browser_command(zip, nullptr, WM_COMMAND, CM_EXTRACT, 0);
     EXPECT_EQ(bench::read_file(dir.file("box\\a.txt")), "alpha");
     SetCurrentDirectoryA(bench::exe_folder().c_str());
 }
@@ -461,6 +462,8 @@ TEST(ArchiveCommands, PasswordDialogRefusesBlanksAndMismatches)
     scoped_restore<command_hook_table> keep_commands(command_hooks);
     scoped_restore<browser_ui_hook_table> keep_ui(browser_ui_hooks);
     install_command_hooks();
+    install_command_parts();
+    install_edit_parts();
     ASSERT_EQ(open_archive_as_folder(archive.c_str()), 1);
     in_work_folder inside;
     ASSERT_TRUE(change_folder(archive_work.folder));
@@ -493,7 +496,7 @@ TEST(ArchiveCommands, PasswordDialogRefusesBlanksAndMismatches)
         dialog_player::type(d, 1002, "表7");
         dialog_player::click(d, IDOK);
     });
-    browser_command(0, nullptr, WM_COMMAND, 105, 0);
+    browser_command(0, nullptr, WM_COMMAND, CM_ARCHIVE_PASSWORD, 0);
     ASSERT_EQ(bench::message_boxes.size(), 1u);
     EXPECT_EQ(bench::message_boxes[0].text, "パスワードが違います．再入力してください．");
     EXPECT_EQ(bench::message_boxes[0].title, "警告");
@@ -528,13 +531,13 @@ TEST(ArchiveFolder, TextEditedInTheListIsWrittenBack)
     scoped_restore<browser_op_hook_table> keep_ops(browser_op_hooks);
     scoped_restore<browser_list_hook_table> keep_list(browser_list_hooks);
     scoped_restore<browser_path_hook_table> keep_paths(browser_path_hooks);
-    scoped_restore<inplace_edit_hook_table> keep_editor(inplace_edit_hooks);
     scoped_restore<app_hook_table> keep_app(app_hooks);
     browser_list.settings.textpic = 1;  // text files are listed
     install_command_hooks();
+    install_command_parts();
+    install_edit_parts();
     install_archive_folder_hooks();
     app_hooks.window_hook = app_wndproc_hook;
-    inplace_edit_hooks.shown = type_and_commit;
     HWND frame = GetParent(_page_hwnd(1));
     ShowWindow(frame, SW_SHOW);
     SetForegroundWindow(frame);
@@ -547,8 +550,8 @@ TEST(ArchiveFolder, TextEditedInTheListIsWrittenBack)
         const char* member;  // the text file edited
         const char* text;
     } cases[] = {
-        {282, "n.txt", "n.txt", "表ソ能\r\nnotes"},
-        {281, "p1.bmp", "p1.txt", "コメント表"},
+        {CM_EDIT_TEXT, "n.txt", "n.txt", "表ソ能\r\nnotes"},
+        {CM_COMMENT_FILE, "p1.bmp", "p1.txt", "コメント表"},
     };
     std::string archive = copy_fixture(dir, "images.zip");
     for (const auto& c : cases) {
@@ -563,7 +566,9 @@ TEST(ArchiveFolder, TextEditedInTheListIsWrittenBack)
         for (int i = 0; i < browser_list.count; i++) names += std::string(browser_list.names[i]) + " ";
         ASSERT_GE(index, 0) << names;
         typed_text = c.text;
+        editor_robot::robot typist(type_and_commit);
         browser_command(index, _page_hwnd(1), WM_COMMAND, c.command, 0);
+        typist.done();
         SetCurrentDirectoryA(dir.path());
         leave_archive_folder(archive.c_str());
         ASSERT_EQ(open_archive_as_folder(archive.c_str()), 1);
@@ -596,13 +601,15 @@ struct archive_entered {
         CopyFileA(fixture("images.zip").c_str(), archive.c_str(), FALSE);
         browser_history = {};
         install_key_hooks();
+        install_clipboard_hooks();
+        install_op_parts();
         install_command_hooks();
+        install_command_parts();
+        install_edit_parts();
         install_archive_folder_hooks();
         install_toolbar();
         load_toolbar_bitmaps(0xFFDEDE);
         app_hooks.window_hook = app_wndproc_hook;
-        browser_app_hooks.history_push = [](const char*) { history_push(0, 0); };
-        browser_app_hooks.history_push_entered = history_push_entered;
         EXPECT_TRUE(change_folder(outer.c_str()));
         load_folder(nullptr, 0, 0, nullptr, 0);
         history_push(0, 0);

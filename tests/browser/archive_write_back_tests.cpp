@@ -6,7 +6,7 @@
 // message, leaving nothing behind; a pack that would leave a file out never
 // replaces the archive. The archives written here are read by the real tools
 // in the archive_folder_readback step.
-#include "browser/archive_folder.h"
+#include "browser/archives/archive_folder.h"
 #include "files/files.h"
 #include "tests/browser/archive_fixtures.h"
 #include <gtest/gtest.h>
@@ -181,9 +181,6 @@ TEST(ArchiveWriteBack, APackThatLeavesAFileOutKeepsTheArchive)
 TEST(ArchiveWriteBack, CompressIntoARefusedArchiveKeepsTheSelection)
 {
     prepare();
-    scoped_restore<archive_folder_hook_table> keep(archive_folder_hooks);
-    archive_folder_hooks.selected_path = one_selected;
-    archive_folder_hooks.move_one_item = move_into;
     struct {
         const char* archive;
         const char* fail;  // stand-ins told to fail
@@ -194,11 +191,14 @@ TEST(ArchiveWriteBack, CompressIntoARefusedArchiveKeepsTheSelection)
         bench::scratch_dir dir;
         std::string archive = copy_fixture(dir, c.archive);
         std::string before = bench::read_file(archive);
-        selected_file = dir.write("表示.txt", "chosen");
+        std::string selected = dir.write("表示.txt", "chosen");
         if (c.read_only) SetFileAttributesA(archive.c_str(), FILE_ATTRIBUTE_READONLY);
         archiver_test::env_guard fail("ZOTE_ARCHIVER_FAIL", c.fail);
-        EXPECT_EQ(compress_into_archive(archive.c_str()), 0);
-        EXPECT_EQ(bench::read_file(selected_file), "chosen");
+        {
+            one_marked marked(dir.path(), "表示.txt");
+            EXPECT_EQ(compress_into_archive(archive.c_str()), 0);
+        }
+        EXPECT_EQ(bench::read_file(selected), "chosen");
         EXPECT_EQ(bench::read_file(archive), before);
         SetFileAttributesA(archive.c_str(), FILE_ATTRIBUTE_NORMAL);
     }

@@ -1,9 +1,9 @@
 // The busy state and the application's window hook: nesting and the wait
 // cursor, a close asked for while busy that waits for the outermost end, and
 // which handler each message reaches while busy or during a slide show.
-#include "browser/busy.h"
-#include "browser/browser_list.h"
-#include "browser/window_hook.h"
+#include "browser/model/busy.h"
+#include "browser/model/browser_list.h"
+#include "browser/model/window_hook.h"
 #include "graphics/kavtrel.h"
 #include "tests/support/bench.h"
 #include <gtest/gtest.h>

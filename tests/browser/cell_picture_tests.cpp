@@ -3,15 +3,16 @@
 // headers), text previews of every kanji code, layered overlays, a started
 // browser page of photos whose second run in a new process takes every
 // thumbnail from the disk cache, and the drive cache removed from a drive.
-#include "browser/cell_extras.h"
-#include "browser/entry_picture.h"
-#include "browser/grid.h"
-#include "browser/list_view.h"
-#include "browser/rotate_rename.h"
-#include "browser/start.h"
-#include "browser/thumb_cache.h"
-#include "browser/thumb_layers.h"
+#include "browser/caches/cell_extras.h"
+#include "browser/caches/entry_picture.h"
+#include "browser/grid/grid.h"
+#include "browser/grid/list_view.h"
+#include "browser/model/rotate_rename.h"
+#include "browser/model/start.h"
+#include "browser/caches/thumb_cache.h"
+#include "browser/caches/thumb_layers.h"
 #include "formats/formats.h"
+#include "app/start_up.h"
 #include "base/holders.h"
 #include "tests/browser/list_fixtures.h"
 #include <gtest/gtest.h>

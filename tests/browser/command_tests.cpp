@@ -1,13 +1,14 @@
 // The command dispatcher and the menus: every identifier a menu carries has
-// an action, commands that belong to parts still missing reach their hook,
+// an action, commands that act through the dispatcher's slots reach them,
 // the guards keep commands out where they must not act, the status line shows
 // the highlighted item's help text, the popups' states follow the situation,
 // and Send-to copies, asks and never leaves the window busy.
-#include "browser/commands.h"
-#include "browser/busy.h"
-#include "browser/keys.h"
-#include "browser/op_hooks.h"
-#include "browser/paths.h"
+#include "browser/commands/commands.h"
+#include "browser/model/busy.h"
+#include "browser/commands/keys.h"
+#include "browser/model/op_hooks.h"
+#include "browser/model/paths.h"
+#include "browser/model/numbering.h"
 #include "files/files.h"
 #include "formats/formats.h"
 #include "formats/internal.h"  // the chosen scanner source is read from the TWAIN session
@@ -25,8 +26,6 @@ int clipboard_answer;      // what clipboard_open says
 int read_only_answer, archive_folder_answer;
 
 int record(int id, int, char*) { return reached.push_back(id), 1; }
-int released(int id, int, char*) { return reached.push_back(-id), 0; }
-int failing(int id, int, char*) { return reached.push_back(id), 0; }
 
 // The dispatcher on a browser page with a fixture folder, every missing part
 // replaced by a recorder.
@@ -38,11 +37,12 @@ struct command_page : viewer_page {
     command_page() : viewer_page(700, 500)
     {
         install_command_hooks();
+        install_command_parts();
+        install_edit_parts();
         command_hook_table& h = command_hooks;
         int (**slots)(int, int, char*) = &h.new_entry;
         for (int (**s)(int, int, char*) = slots; s <= &h.prefixes_on; s++) *s = record;
         h.clipboard_open = [](int, int, char*) { return clipboard_answer; };
-        h.clipboard_release = released;
         h.archive_read_only = [](int, int, char*) { return read_only_answer; };
         h.in_archive_folder = [](int, int, char*) { return archive_folder_answer; };
         h.archive_kind_available = [](int, int, char*) { return 0; };
@@ -202,12 +202,12 @@ TEST(Menus, EveryChordShownIsAnAccelerator)
     EXPECT_EQ(expected.size(), 12u);
 }
 
-// The commands of parts still missing reach their hook, with the entry.
-TEST(Commands, MissingPartsAreReachedThroughTheirHooks)
+// The commands that act through the dispatcher's slots reach them, with the entry.
+TEST(Commands, SlotCommandsAreReachedWithTheirEntry)
 {
     command_page p;
-    const int hooked[] = {240, 245, 246, 370, 127, 129, 130, 126, 128, 300, 301, 120, 121, 122, 162, 335, 311,
-                          236, 295, 105, 155, 156, 151, 154, 112, 110, 190, 195, 330, 331, 332, 340, 349, 135};
+    const int hooked[] = {240, 245, 246, 370, 126, 128, 300, 301, 120, 121, 122, 162, 335, 311, 236, 295,
+                          105, 155, 156, 151, 154, 112, 110, 190, 195, 330, 331, 332, 340, 349, 135};
     for (int id : hooked) {
         p.select(0);  // a reload by the command before cleared the marks
         p.select(1);
@@ -217,21 +217,19 @@ TEST(Commands, MissingPartsAreReachedThroughTheirHooks)
     }
 }
 
-// The program's start-up fills every slot of the dispatcher with a part;
-// only the clipboard's release, which the paste does itself, keeps its
-// default.
+// The program's start-up fills every slot of the dispatcher with a part.
 TEST(Commands, StartUpFillsEverySlot)
 {
     const command_hook_table defaults = command_hooks;
     scoped_restore<command_hook_table> keep(command_hooks);
     install_command_hooks();
+    install_command_parts();
+    install_edit_parts();
     typedef int (*slot)(int, int, char*);
     const slot* before = &defaults.new_entry;
     const slot* after = &command_hooks.new_entry;
     const int count = int(&command_hooks.prefixes_on - &command_hooks.new_entry) + 1;
-    const int release = int(&command_hooks.clipboard_release - &command_hooks.new_entry);
-    for (int i = 0; i < count; i++)
-        if (i != release) EXPECT_NE(before[i], after[i]) << "slot " << i << " keeps its default";
+    for (int i = 0; i < count; i++) EXPECT_NE(before[i], after[i]) << "slot " << i << " keeps its default";
 }
 
 // Navigation commands stay out of full screen, display commands out of the
@@ -370,13 +368,19 @@ TEST(Commands, CdrPreparationNeedsTheShownFolder)
     SetCurrentDirectoryA(p.dir.path());
 }
 
-// A paste that fails still gives the clipboard's set-up back.
-TEST(Commands, FailedPasteReleasesTheClipboard)
+// A paste with no files on the clipboard pastes nothing and closes the
+// clipboard again.
+TEST(Commands, PasteOfNoFilesLeavesTheClipboardClosed)
 {
     command_page p;
-    command_hooks.paste = failing;
-    p.command(127);
-    EXPECT_EQ(reached, (std::vector<int>{127, -127}));
+    bench::clipboard_lock lock;
+    ASSERT_TRUE(OpenClipboard(nullptr));
+    EmptyClipboard();
+    CloseClipboard();
+    p.command(CM_PASTE);
+    EXPECT_EQ(browser_list.count, 3) << "nothing was pasted";
+    EXPECT_TRUE(OpenClipboard(nullptr)) << "the paste left the clipboard open";
+    CloseClipboard();
 }
 
 // Rotated in the viewer, the same picture is shown again under its new name,
@@ -548,6 +552,8 @@ TEST(Commands, ScannerSourceChoice)
     if (bench::read_file(installed) != bench::read_file(built)) CopyFileA(built.c_str(), installed.c_str(), FALSE);
     command_page p;
     install_command_hooks();
+    install_command_parts();
+    install_edit_parts();
     memset(twain.source.ProductName, 0, sizeof twain.source.ProductName);
     source_choice_hook = SetWindowsHookExA(WH_CBT, choose_first_source, nullptr, GetCurrentThreadId());
     p.command(195);

@@ -1,9 +1,9 @@
 // Comment files beside images and the folder operations, on real files with
 // double-byte names whose trail byte is 0x5C.
-#include "browser/comment_files.h"
-#include "browser/folder_ops.h"
-#include "browser/image_kinds.h"
-#include "browser/paths.h"
+#include "browser/model/comment_files.h"
+#include "browser/model/folder_ops.h"
+#include "browser/model/image_kinds.h"
+#include "browser/model/paths.h"
 #include "tests/browser/list_fixtures.h"
 #include "tests/support/bench.h"
 #include <gtest/gtest.h>

@@ -1,9 +1,9 @@
 // Files dropped on the browser page open their folders: a dropped folder
 // itself, a dropped file its parent; several drops leave the last one shown.
 // Drops on other pages, or with nothing that exists, change nothing.
-#include "browser/start.h"
-#include "browser/app_hooks.h"
-#include "browser/viewer.h"
+#include "browser/model/start.h"
+#include "browser/model/app_hooks.h"
+#include "browser/viewer/viewer.h"
 #include "tests/browser/list_fixtures.h"
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 // Entry operations on real files: the recycle bin through the shell's own
 // question, new entries named in place beside an old placeholder, and the
 // clipboard list of a path that fills its buffer.
-#include "browser/entry_ops.h"
+#include "browser/operations/entry_ops.h"
 #include "tests/browser/paste_fixtures.h"
 
 using namespace keys_fixture;

@@ -1,9 +1,9 @@
 // The status line's texts: kind texts of every entry kind, the help text by
 // kind and marks, the toolbar buttons' texts, and the navigation helpers
 // (path segments, the folder-tree switch).
-#include "browser/file_kind.h"
-#include "browser/keys.h"
-#include "browser/selection.h"
+#include "browser/model/file_kind.h"
+#include "browser/commands/keys.h"
+#include "browser/grid/selection.h"
 #include "tests/browser/keys_fixtures.h"
 
 using namespace keys_fixture;

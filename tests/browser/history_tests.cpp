@@ -1,6 +1,6 @@
 // Navigation history: the file checked whole before use, pushes past sixteen,
 // revisits, steps across a folder that is gone, remembered marks and the menu.
-#include "browser/history.h"
+#include "browser/model/history.h"
 #include "tests/browser/list_fixtures.h"
 #include <gtest/gtest.h>
 #include <cstring>
@@ -207,7 +207,7 @@ TEST_F(history_fixture, MenuListsNewestFirstWithSlashes)
     EXPECT_EQ(items[4].first, "&0 C" + f1.substr(1) + " *");
     EXPECT_TRUE(items[4].second & MF_GRAYED) << "the current folder";
     EXPECT_EQ(items[5].first, "&1 C" + f0.substr(1) + "  ");
-    EXPECT_EQ(GetMenuItemID(m, 5), UINT(HISTORY_CMD_ENTRY + 0));
+    EXPECT_EQ(GetMenuItemID(m, 5), UINT(CM_HISTORY_FIRST + 0));
     EXPECT_EQ(history_position(folder(0).c_str()), 1) << "visited folders are drawn darker";
     EXPECT_EQ(history_position(dir.path()), -1);
     DestroyMenu(m);

@@ -1,6 +1,6 @@
 // Image kinds by extension with their switches, and the text-file list.
-#include "browser/image_kinds.h"
-#include "browser/paths.h"
+#include "browser/model/image_kinds.h"
+#include "browser/model/paths.h"
 #include "tests/support/restore.h"
 #include <gtest/gtest.h>
 #include <windows.h>

@@ -2,9 +2,9 @@
 // installed program enable their kinds and load through the image hooks;
 // the scanner's source manager is loaded with the browser and unloaded with
 // the console.
-#include "browser/app_hooks.h"
-#include "browser/image_kinds.h"
-#include "browser/start.h"
+#include "browser/model/app_hooks.h"
+#include "browser/model/image_kinds.h"
+#include "browser/model/start.h"
 #include "formats/formats.h"
 #include "graphics/kavtrel.h"
 #include "tests/formats/susie_fixtures.h"

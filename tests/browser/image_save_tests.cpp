@@ -1,10 +1,11 @@
 // Saving in another format, scanning to a file and counting colours, on real
 // files written and read back by the format libraries. The original must
 // survive every failure byte for byte.
-#include "browser/image_save.h"
-#include "browser/start.h"
+#include "browser/operations/image_save.h"
+#include "browser/model/start.h"
 #include "files/files.h"
 #include "formats/formats.h"
+#include "app/start_up.h"
 #include "resources/small_dialogs.h"
 #include "tests/browser/dialog_player.h"
 #include "tests/formats/pixel_fixtures.h"

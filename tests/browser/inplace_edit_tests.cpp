@@ -1,62 +1,21 @@
 // The in-list editors on page 1, driven by a robot thread: it waits (bounded)
-// until the editor's control is shown, then types, commits or cancels by
+// until the editor's control is shown on the page, then types, commits or cancels by
 // messages, as the user's keys and clicks would arrive.
-#include "browser/inplace_edit.h"
-#include "browser/entry_ops.h"
-#include "browser/grid.h"
-#include "browser/list_view.h"
-#include "browser/op_hooks.h"
-#include "browser/window_hook.h"
+#include "browser/operations/inplace_edit.h"
+#include "browser/operations/entry_ops.h"
+#include "browser/grid/grid.h"
+#include "browser/grid/list_view.h"
+#include "browser/model/op_hooks.h"
+#include "browser/model/window_hook.h"
 #include "files/files.h"
+#include "tests/browser/editor_robot.h"
 #include "tests/browser/list_fixtures.h"
 #include "tests/support/bench.h"
 #include <gtest/gtest.h>
-#include <chrono>
-#include <condition_variable>
-#include <functional>
 #include <map>
-#include <mutex>
-#include <thread>
 
 namespace {
-std::mutex robot_lock;
-std::condition_variable robot_wake;
-HWND shown_edit = nullptr;
-
-void note_shown(HWND edit)
-{
-    std::lock_guard<std::mutex> hold(robot_lock);
-    shown_edit = edit;
-    robot_wake.notify_all();
-}
-
-// Runs the editor on this thread while the robot plays its part on another.
-struct robot {
-    std::thread worker;
-    std::string seen;  // the editor's text when it was shown
-    explicit robot(std::function<void(HWND)> part)
-    {
-        shown_edit = nullptr;
-        inplace_edit_hooks.shown = note_shown;
-        worker = std::thread([this, part] {
-            std::unique_lock<std::mutex> hold(robot_lock);
-            if (!robot_wake.wait_for(hold, std::chrono::seconds(20), [] { return shown_edit != nullptr; })) return;
-            HWND edit = shown_edit;
-            hold.unlock();
-            char text[256] = "";
-            SendMessageA(edit, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text));
-            seen = text;
-            part(edit);
-        });
-    }
-    // Waits for the robot and gives what the editor showed.
-    std::string done()
-    {
-        if (worker.joinable()) worker.join();
-        return seen;
-    }
-    ~robot() { done(); }
-};
+using editor_robot::robot;
 
 void type_and(HWND edit, const char* text, WPARAM key)
 {
@@ -79,7 +38,6 @@ std::map<std::string, std::string> files_of(const bench::scratch_dir& dir)
 struct editors : ::testing::Test {
     list_fixture::browser_page page{400, 300};
     bench::scratch_dir dir;
-    scoped_restore<inplace_edit_hook_table> keep{inplace_edit_hooks};
     scoped_restore<app_hook_table> keep_app{app_hooks};
     void SetUp() override
     {

@@ -2,10 +2,10 @@
 // mouse, selection and entry-operation tests, and a recorder of the commands
 // the browser's window receives.
 #pragma once
-#include "browser/grid.h"
-#include "browser/list_view.h"
-#include "browser/op_hooks.h"
-#include "browser/window_hook.h"
+#include "browser/grid/grid.h"
+#include "browser/grid/list_view.h"
+#include "browser/model/op_hooks.h"
+#include "browser/model/window_hook.h"
 #include "tests/browser/list_fixtures.h"
 #include "tests/support/restore.h"
 #include <gtest/gtest.h>

@@ -2,9 +2,10 @@
 // pointer's moves at every edge of the grid over one and two pages, Enter as
 // a double click, F2 and Escape by state, the viewer's keys, and the clicks
 // that mark, page and go up.
-#include "browser/keys.h"
-#include "browser/app_hooks.h"
-#include "browser/selection.h"
+#include "browser/commands/keys.h"
+#include "browser/model/app_hooks.h"
+#include "browser/viewer/viewer.h"
+#include "browser/grid/selection.h"
 #include "tests/browser/keys_fixtures.h"
 
 using namespace keys_fixture;
@@ -133,10 +134,9 @@ TEST(Keys, ChordsNeverFallThroughToPlainKeys)
     images(dir, "chords", 5);
     browser_page page(800, 600);
     page.load(dir.file("chords"));
-    // The right-button menu, the viewer and a program count as commands here.
-    scoped_restore<browser_app_hook_table> keep_app(browser_app_hooks);
+    // The right-button menu and a program count as commands here; the viewer
+    // must stay closed.
     browser_ui_hooks.right_down = [](HWND, UINT, WPARAM, LPARAM) { return record_command(0, nullptr, 0, 0, 0); };
-    browser_app_hooks.open_viewer = [](int, int, int) { record_command(0, nullptr, 0, 1, 0); };
     browser_op_hooks.open_with = [](const char*, int) { return record_command(0, nullptr, 0, 2, 0); };
     std::vector<int> keys = {VK_SPACE, VK_NEXT, VK_PRIOR, VK_BACK, VK_DELETE, VK_ESCAPE, VK_F5, VK_APPS};
     for (int k = '0'; k <= '9'; k++) keys.push_back(k);
@@ -150,6 +150,7 @@ TEST(Keys, ChordsNeverFallThroughToPlainKeys)
             std::vector<int> sent, posted;
             press(page.window(), {key, 0, 1, 0, false}, &sent, &posted);
             EXPECT_TRUE(sent.empty() && posted.empty()) << "Ctrl+" << key << " in mode " << m;
+            EXPECT_EQ(viewer_state.mode, VIEWER_MODE_LIST) << "Ctrl+" << key << " in mode " << m;
         }
     }
 }

@@ -3,11 +3,11 @@
 // and names whose trail byte is 0x5C.
 #pragma once
 #include "base/holders.h"
-#include "browser/browser_list.h"
-#include "browser/scan.h"
-#include "browser/image_kinds.h"
-#include "browser/list_view.h"
-#include "browser/paths.h"
+#include "browser/model/browser_list.h"
+#include "browser/model/scan.h"
+#include "browser/model/image_kinds.h"
+#include "browser/grid/list_view.h"
+#include "browser/model/paths.h"
 #include "files/files.h"
 #include "formats/formats.h"
 #include "graphics/kavtrel.h"

@@ -1,10 +1,11 @@
 // Classification, scanning and sorting on real folders under the bench.
-#include "browser/app_hooks.h"
-#include "browser/commands.h"
-#include "browser/file_kind.h"
-#include "browser/list_hooks.h"
-#include "browser/op_hooks.h"
-#include "browser/window_hook.h"
+#include "browser/model/app_hooks.h"
+#include "browser/commands/commands.h"
+#include "browser/model/file_kind.h"
+#include "browser/model/list_hooks.h"
+#include "browser/model/op_hooks.h"
+#include "browser/model/window_hook.h"
+#include "browser/model/numbering.h"
 #include "tests/browser/list_fixtures.h"
 #include "tests/support/restore.h"
 #include <gtest/gtest.h>
@@ -384,7 +385,7 @@ TEST(FolderScan, ReloadDuringAPassReadsNothingFreed)
     HWND w = CreateWindowA("list_reload_probe", "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
     stale_reads = reloads = 0;
     browser_list.busy_time = 0;  // refresh after every entry
-    pass_begin("scan");
+    scan_pass_begin("scan");
     PostMessageA(w, WM_APP, 0, 0);
     PostMessageA(w, WM_APP, 0, 0);
     char** names;
@@ -420,6 +421,8 @@ TEST(FolderScan, TreeLevelsFollowExpandAndCollapse)
     scoped_restore<browser_op_hook_table> keep_ops(browser_op_hooks);
     browser_page page(800, 600);
     install_command_hooks();
+    install_command_parts();
+    install_edit_parts();
     image_kind_enabled[KIND_JPG] = 1;
     in_folder here(dir.path());
     ASSERT_TRUE(change_folder(dir.path()));

@@ -1,6 +1,6 @@
 // The state record's defaults, the visible range and the record layouts.
-#include "browser/browser_list.h"
-#include "browser/file_kind.h"
+#include "browser/model/browser_list.h"
+#include "browser/model/file_kind.h"
 #include "tests/browser/list_fixtures.h"
 #include <gtest/gtest.h>
 #include <cstring>

@@ -1,12 +1,12 @@
 // A started browser page on real fixture folders: title bytes, counts and
 // pages, the scroll bar's page steps, the selection across a resize, an empty
 // folder, and a list that stays stale reloading only once.
-#include "browser/grid.h"
-#include "browser/idle_work.h"
-#include "browser/scan.h"
-#include "browser/list_view.h"
-#include "browser/list_hooks.h"
-#include "browser/window_hook.h"
+#include "browser/grid/grid.h"
+#include "browser/viewer/idle_work.h"
+#include "browser/model/scan.h"
+#include "browser/grid/list_view.h"
+#include "browser/model/list_hooks.h"
+#include "browser/model/window_hook.h"
 #include "tests/browser/list_fixtures.h"
 #include <gtest/gtest.h>
 #include <string>

@@ -2,8 +2,8 @@
 // folders: partners, gaps, names that exist already and hostile patterns.
 // Each case checks every file of the folder afterwards, so nothing is lost
 // and nothing leaves it.
-#include "browser/numbering.h"
-#include "browser/browser_list.h"
+#include "browser/model/numbering.h"
+#include "browser/model/browser_list.h"
 #include "resources/small_dialogs.h"
 #include "tests/browser/dialog_player.h"
 #include "tests/browser/list_fixtures.h"

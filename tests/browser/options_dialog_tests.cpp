@@ -1,6 +1,6 @@
 // The options dialog run as the real modal dialog: a thread timer, fired by
 // the dialog's own message loop once it is idle, plays the user's part.
-#include "browser/settings.h"
+#include "browser/model/settings.h"
 #include "resources/options_dialog.h"
 #include "tests/browser/list_fixtures.h"
 #include "tests/browser/settings_fixtures.h"
@@ -35,7 +35,7 @@ struct options_dialog : ::testing::Test {
     {
         list_fixture::reset_list();
         settings_defaults(&browser_list.settings);
-        settings_hooks.choose_colour = fake_chooser;
+        colour_chooser = fake_chooser;
         chooser_calls.clear();
     }
 };

@@ -1,7 +1,8 @@
 // The browser's path rules on real folders, with double-byte names whose
 // trail byte is 0x5C (表 95 5C, ソ 83 5C, 能 94 5C) and ア/ッ pairs.
-#include "browser/paths.h"
+#include "browser/model/paths.h"
 #include "files/files.h"
+#include "browser/model/browser_list.h"
 #include "base/cptext.h"
 #include "tests/support/bench.h"
 #include <gtest/gtest.h>
@@ -16,14 +17,10 @@ struct com_environment : testing::Environment {
 };
 testing::Environment* const com_env = testing::AddGlobalTestEnvironment(new com_environment);
 
-int listing_depth;
+// The list's tree depth for the scope.
 struct depth_hook {
-    explicit depth_hook(int depth)
-    {
-        listing_depth = depth;
-        browser_path_hooks.tree_depth = [] { return listing_depth; };
-    }
-    ~depth_hook() { listing_depth = 0; }
+    explicit depth_hook(int depth) { browser_list.tree_depth = depth; }
+    ~depth_hook() { browser_list.tree_depth = 0; }
 };
 
 // Restores the process's current folder and the browser's folder state.

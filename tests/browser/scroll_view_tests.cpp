@@ -1,8 +1,8 @@
 // The scroll view over a real browser page: pictures narrower than, as wide
 // as and wider than the view; key scrolling on the test clock; a drag whose
 // button is released outside the view; the alternating slot pairs.
-#include "browser/scroll_view.h"
-#include "browser/cell_extras.h"
+#include "browser/viewer/scroll_view.h"
+#include "browser/caches/cell_extras.h"
 #include "tests/browser/viewer_fixtures.h"
 #include <gtest/gtest.h>
 
@@ -138,7 +138,7 @@ TEST(ScrollView, EdgeZonesShowTheProgramsOwnCursors)
 {
     viewer_page page(800, 600);
     nftw_view* v = open_view(4000, 4000);
-    v->offset_x = v->offset_y = 1000;  // every edge can scroll
+    v->offset_x = v->offset_y = 1000;                                         // every edge can scroll
     const int ids[3][3] = {{189, 187, 192}, {184, 0, 185}, {188, 186, 191}};  // [x zone][y zone]
     for (int zx = -1; zx <= 1; zx++)
         for (int zy = -1; zy <= 1; zy++) {

@@ -1,6 +1,6 @@
 // Selection marks on a real page: ranges, toggles, the select-all filter,
 // clearing, the history record before a change, and the frames' pixels.
-#include "browser/selection.h"
+#include "browser/grid/selection.h"
 #include "tests/browser/keys_fixtures.h"
 
 using namespace keys_fixture;

@@ -1,8 +1,8 @@
 // Settings: the default lines, the round trip through a real zote.ini, the
 // line rules of the reader, hand-edited values clamped, long texts, and the
 // global, per-user and hand-over files.
-#include "browser/settings.h"
-#include "browser/app_hooks.h"
+#include "browser/model/settings.h"
+#include "browser/model/app_hooks.h"
 #include "tests/browser/list_fixtures.h"
 #include "tests/browser/settings_fixtures.h"
 #include <gtest/gtest.h>
@@ -289,22 +289,19 @@ TEST_F(settings_files, HandOverFileIsReadOnce)
 // and the grid's saved size read from the files.
 TEST_F(settings_files, StartSettingsApplyTheGlobalFile)
 {
-    browser_app_hook_table app = browser_app_hooks;
-    install_settings_and_history();
     set_settings_start_folder(dir.path());
     browser_list.thumb_size = 128.0;
     settings_record r;
     snapshot_settings(&r);
     r.w = 96;
     ASSERT_EQ(write_settings_file(global, r), 1);
-    browser_app_hooks.load_start_settings();
+    load_start_settings();
     EXPECT_EQ(browser_list.default_settings.w, 128);
     EXPECT_EQ(browser_list.loaded_settings.w, 96);
     EXPECT_EQ(browser_list.thumb_size, 96.0);
-    EXPECT_EQ(browser_app_hooks.saved_thumb_size(), 96);
+    EXPECT_EQ(saved_thumb_size(), 96);
     DeleteFileA(global);
-    EXPECT_EQ(browser_app_hooks.saved_thumb_size(), 96) << "as loaded at start";
-    browser_app_hooks = app;
+    EXPECT_EQ(saved_thumb_size(), 96) << "as loaded at start";
 }
 
 }  // namespace

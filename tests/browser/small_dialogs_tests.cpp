@@ -1,10 +1,10 @@
 // The small dialogs run as the real modal dialogs, the user's part played by
 // a thread timer in their own loop (dialog_player.h).
-#include "browser/small_dialogs.h"
-#include "browser/browser_list.h"
-#include "browser/busy.h"
-#include "browser/thumb_cache.h"
-#include "browser/window_hook.h"
+#include "browser/operations/small_dialogs.h"
+#include "browser/model/browser_list.h"
+#include "browser/model/busy.h"
+#include "browser/caches/thumb_cache.h"
+#include "browser/model/window_hook.h"
 #include "resources/small_dialogs.h"
 #include "tests/browser/dialog_player.h"
 #include "tests/support/bench.h"

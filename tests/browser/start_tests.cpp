@@ -3,9 +3,9 @@
 // that fails or a start that fails are handled; the hand-over file and the
 // command line are refused rather than cut; other instances are found and
 // closed.
-#include "browser/start.h"
-#include "browser/browser_list.h"
-#include "browser/paths.h"
+#include "browser/model/start.h"
+#include "browser/model/browser_list.h"
+#include "browser/model/paths.h"
 #include "tests/browser/list_fixtures.h"
 #include "tests/support/guard.h"
 #include <gtest/gtest.h>

@@ -2,9 +2,10 @@
 // back, edited images and same-named images in two folders, corrupt cache
 // files of every kind, clearing beside foreign files, and the in-memory
 // cache's hits, misses and round-robin replacement.
-#include "browser/grid.h"
-#include "browser/start.h"
-#include "browser/thumb_cache.h"
+#include "app/start_up.h"
+#include "browser/grid/grid.h"
+#include "browser/model/start.h"
+#include "browser/caches/thumb_cache.h"
 #include "tests/browser/list_fixtures.h"
 #include <gtest/gtest.h>
 #include <algorithm>

@@ -1,7 +1,7 @@
 // The grid's geometry, paging and hit tests as functions of the grid record,
 // and the name fitting that must end whatever the cell width.
-#include "browser/grid.h"
-#include "browser/list_view.h"
+#include "browser/grid/grid.h"
+#include "browser/grid/list_view.h"
 #include "tests/browser/list_fixtures.h"
 #include <gtest/gtest.h>
 #include <cstring>

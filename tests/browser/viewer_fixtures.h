@@ -2,11 +2,11 @@
 // pictures in flat colours written by the project's writers, and a clock for
 // the viewer's loops that only moves when they sleep.
 #pragma once
-#include "browser/grid.h"
-#include "browser/idle_work.h"
-#include "browser/list_view.h"
-#include "browser/viewer.h"
-#include "browser/window_hook.h"
+#include "browser/grid/grid.h"
+#include "browser/viewer/idle_work.h"
+#include "browser/grid/list_view.h"
+#include "browser/viewer/viewer.h"
+#include "browser/model/window_hook.h"
 #include "tests/browser/list_fixtures.h"
 #include "tests/support/restore.h"
 #include <functional>

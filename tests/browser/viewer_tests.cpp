@@ -4,8 +4,8 @@
 // shown; a vanished file; and the modal loops' ends.
 #include "tests/browser/viewer_fixtures.h"
 #include "tests/support/clipboard_lock.h"
-#include "browser/commands.h"
-#include "browser/keys.h"
+#include "browser/commands/commands.h"
+#include "browser/commands/keys.h"
 #include "files/files.h"
 #include "formats/formats.h"
 #include <gtest/gtest.h>

@@ -5,9 +5,10 @@
 // print from the browser's entry.
 #include "tests/print/print_fixtures.h"
 #include "print/print.h"
-#include "browser/app_hooks.h"
-#include "browser/browser_list.h"
-#include "browser/commands.h"
+#include "browser/model/app_hooks.h"
+#include "browser/model/browser_list.h"
+#include "browser/commands/commands.h"
+#include "browser/model/numbering.h"
 #include "files/files.h"
 #include "resources/print_dialog.h"
 #include <gtest/gtest.h>
@@ -315,6 +316,8 @@ TEST_F(PrintDialog, TheBrowsersEntryPrintsAndSavesTheSettings)
     // And the print command (112) hands the list's selection to it.
     scoped_restore<command_hook_table> keep_commands(command_hooks);
     install_command_hooks();
+    install_command_parts();
+    install_edit_parts();
     browser_list_record& l = browser_list;
     int count = l.count, selected = l.selected_count;
     unsigned char* marks = l.marks;
@@ -322,7 +325,7 @@ TEST_F(PrintDialog, TheBrowsersEntryPrintsAndSavesTheSettings)
     l.count = 3, l.selected_count = 2, l.marks = job->marks.data(), l.names = job->name_ptrs.data();
     DeleteFileA(printer_output);
     print_settings.pages_sent = 0;
-    browser_command(0, nullptr, WM_COMMAND, 112, 0);
+    browser_command(0, nullptr, WM_COMMAND, CM_PRINT, 0);
     l.count = count, l.selected_count = selected, l.marks = marks, l.names = names;
     EXPECT_EQ(print_settings.pages_sent, 1);
     EXPECT_NE(bench::read_file(printer_output).find("%%Page: 1"), std::string::npos);

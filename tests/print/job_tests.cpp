@@ -2,8 +2,8 @@
 // the page filter, empty selections, a missing printer and a job that cannot start.
 #include "tests/print/print_fixtures.h"
 #include "print/print.h"
-#include "browser/busy.h"
-#include "browser/browser_list.h"
+#include "browser/model/busy.h"
+#include "browser/model/browser_list.h"
 #include "base/holders.h"
 #include <gtest/gtest.h>
 #include <algorithm>

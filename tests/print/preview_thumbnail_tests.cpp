@@ -1,12 +1,13 @@
 // The preview draws the browser's cached thumbnails, sized as the real
 // pictures, and leaves the cache's slots holding their pictures.
+#include "app/start_up.h"
 #include "tests/print/print_fixtures.h"
 #include "print/print.h"
-#include "browser/browser_list.h"
-#include "browser/list_view.h"
-#include "browser/paths.h"
-#include "browser/start.h"
-#include "browser/thumb_cache.h"
+#include "browser/model/browser_list.h"
+#include "browser/grid/list_view.h"
+#include "browser/model/paths.h"
+#include "browser/model/start.h"
+#include "browser/caches/thumb_cache.h"
 #include <gtest/gtest.h>
 #include <cmath>
 

@@ -4,8 +4,9 @@
 #pragma once
 #include "print/print.h"
 #include "print/page_geometry.h"  // page units pinned to a fixed resolution; cells and pages counted directly
+#include "app/start_up.h"
 #include "graphics/kavtrel.h"
-#include "browser/start.h"
+#include "browser/model/start.h"
 #include "tests/support/bench.h"
 #include "tests/support/photos.h"
 #include "tests/support/test_printer.h"

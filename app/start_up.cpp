@@ -1,0 +1,55 @@
+// The installers app_main runs (see start_up.h), each called here once.
+#include "app/start_up.h"
+#include "browser/archives/archive_folder.h"
+#include "browser/commands/commands.h"
+#include "browser/commands/keys.h"
+#include "browser/commands/toolbar.h"
+#include "browser/grid/list_view.h"
+#include "browser/model/settings.h"
+#include "browser/model/start.h"
+#include "browser/model/numbering.h"
+#include "browser/model/op_hooks.h"
+#include "browser/model/window_hook.h"
+#include "browser/operations/file_clipboard.h"
+#include "browser/viewer/idle_work.h"
+#include "browser/viewer/viewer.h"
+#include "formats/formats.h"
+#include "graphics/kavtrel.h"
+#include "print/print.h"
+
+void install_image_format_hooks()
+{
+    image_format_hooks.probe_jpeg = probe_jpeg_file;
+    image_format_hooks.probe_png = probe_png_file;
+    image_format_hooks.probe_psd = probe_psd_file;
+    image_format_hooks.probe_tiff = probe_tiff_file;
+    image_format_hooks.load_jpeg = load_jpeg_file;
+    image_format_hooks.load_psd = load_psd_file;
+    image_format_hooks.load_png = load_png_file;
+    image_format_hooks.load_tiff = load_tiff_file;
+    image_format_hooks.probe_pdf = probe_pdf_file;
+    image_format_hooks.load_pdf = load_pdf_page;
+}
+
+void install_program_hooks()
+{
+    console_hooks.printf_hook = con_printf;
+    console_hooks.getchar_hook = _getchar_entry;
+    console_hooks.status_hook = _status_printf;
+    app_hooks.window_hook = app_wndproc_hook;
+    app_hooks.exit_hook = app_on_exit;
+    app_hooks.help_hook = show_help;
+    install_list_view_hooks();
+    install_archive_folder_hooks();
+    set_settings_start_folder(start_block.current_folder);
+    install_toolbar();
+    install_viewer_hooks();
+    install_key_hooks();
+    install_clipboard_hooks();
+    install_op_parts();
+    install_command_hooks();
+    install_command_parts();
+    install_edit_parts();
+    install_idle_work();
+    install_print_hooks();
+}

@@ -1,0 +1,9 @@
+// How the program's start-up joins its libraries: the image formats into the
+// window library, the browser's rooms into the window library's application
+// hooks and into each other's remaining slots, and the printing library into
+// the browser. app_main runs them in this order: the image formats first,
+// the thumbnail cache before the list's state is made, the rest after it.
+#pragma once
+
+void install_image_format_hooks();
+void install_program_hooks();

@@ -1,0 +1,428 @@
+// Archives opened as folders: kinds, availability, this instance's work
+// folder, opening, leaving and the write-back. A work folder is claimed by a
+// named mutex held for the life of the process and by CreateDirectory, so two
+// instances starting together never share one, and the clean-up of a first
+// instance never wipes a folder that a live instance holds. The write-back
+// makes the new archive first, moves it beside the old one and swaps it in
+// only when it is complete: a failure leaves the old archive as it was.
+#include "browser/archives/archive_folder.h"
+#include "browser/archives/arccache.h"
+#include "browser/model/browser_list.h"
+#include "browser/model/busy.h"
+#include "browser/model/paths.h"
+#include "files/files.h"
+#include "graphics/kavtrel.h"
+#include "base/holders.h"
+#include <cstdio>
+#include <cstring>
+
+archive_work_record archive_work = {-1, {}, {}, {}, {}, {}, {}, 0};
+
+namespace {
+
+struct kind_entry {
+    const char* ext;
+    int archiver;
+};
+// In the order of the kind numbers 1 to 6; ".tar.gz" is tried before ".gz".
+const kind_entry kind_table[6] = {
+    {".lzh", 0}, {".zip", 1}, {".cab", 2}, {".gz", 3}, {".tar.gz", 3}, {".z", 3},
+};
+const char* const compress_exts[ARCHIVE_KIND_COUNT] = {".lzh", ".zip", ".cab", ".gz"};
+const char* const probe_names[ARCHIVE_KIND_COUNT] = {"a.lzh", "a.zip", "a.cab", "a.gz"};
+
+// The mutex that says work folder n is live; held until the process ends.
+HANDLE claimed_mutex;
+
+HANDLE try_claim(int n)
+{
+    char name[64];
+    text_format(name, sizeof name, "zote_archive_work_%d", n);
+    HANDLE m = CreateMutexA(nullptr, FALSE, name);
+    if (m && GetLastError() == ERROR_ALREADY_EXISTS) {
+        CloseHandle(m);
+        return nullptr;
+    }
+    return m;
+}
+
+bool instance_path(char* out, int n)
+{
+    char sub[16];
+    text_format(sub, sizeof sub, "lha%d", n);
+    return path_join(out, PATH_BUF, archive_work.root, sub);
+}
+
+// Removes the work folders of instances that are no longer running.
+void wipe_dead_folders()
+{
+    for (int n = 0; n < WORK_FOLDER_COUNT; n++) {
+        HANDLE m = try_claim(n);
+        if (!m) continue;  // a live instance holds it
+        char path[PATH_BUF];
+        if (instance_path(path, n) && GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES) rm_tree(path);
+        CloseHandle(m);
+    }
+}
+
+bool is_prefix_folder(const char* path, const char* folder)
+{
+    size_t n = strlen(folder);
+    if (!n || strlen(path) < n ||
+        CompareStringA(LOCALE_SYSTEM_DEFAULT, NORM_IGNORECASE, path, int(n), folder, int(n)) != CSTR_EQUAL)
+        return false;
+    return path[n] == 0 || path[n] == '\\';
+}
+
+int count_folder_items(const char* folder)
+{
+    walk_item record = {};
+    walk_tree(folder, "*.*", &record, count_cb, nullptr, count_cb, nullptr);
+    return int(record.count);
+}
+
+int count_folder_files(const char* folder)
+{
+    walk_item record = {};
+    walk_tree(folder, "*.*", &record, count_cb, nullptr, nullptr, nullptr);
+    return int(record.count);
+}
+
+// Beside the archive, a name that does not exist yet.
+bool beside_name(char* out, const char* archive, const char* tag)
+{
+    for (int i = 0; i < 100; i++) {
+        if (!text_format(out, PATH_BUF, "%s.%s%d", archive, tag, i)) return false;
+        if (GetFileAttributesA(out) == INVALID_FILE_ATTRIBUTES) return true;
+    }
+    return false;
+}
+
+// The full path without a trailing backslash (PATH_BUF).
+int full_path_of(const char* path, char* out)
+{
+    char* name = nullptr;
+    DWORD n = GetFullPathNameA(path, PATH_BUF, out, &name);
+    if (!n || n >= PATH_BUF) return 0;
+    remove_backslash(out);
+    return 1;
+}
+
+}  // namespace
+
+int archive_kind_number(const char* name)
+{
+    if (has_extension(name, ".tar.gz")) return 5;
+    for (int i = 0; i < 6; i++)
+        if (i != 4 && has_extension(name, kind_table[i].ext)) return i + 1;
+    return 0;
+}
+
+int archiver_of_kind(int kind) { return kind >= 1 && kind <= 6 ? kind_table[kind - 1].archiver : -1; }
+
+int archive_kind_available(const char* name)
+{
+    int a = archiver_of_kind(archive_kind_number(name));
+    return a < 0 ? 0 : archive_work.available[a];
+}
+
+const char* compress_extension(int archiver)
+{
+    return archiver >= 0 && archiver < ARCHIVE_KIND_COUNT ? compress_exts[archiver] : nullptr;
+}
+
+int zote_temp_path(char* out, const char* sub)
+{
+    char temp[PATH_BUF];
+    DWORD n = GetTempPathA(sizeof temp, temp);
+    if (!n || n >= sizeof temp || !path_join(out, PATH_BUF, temp, "zote")) return 0;
+    return !sub || path_join(out, PATH_BUF, out, sub) ? 1 : 0;
+}
+
+void setup_archive_work_folders()
+{
+    for (int a = 0; a < ARCHIVE_KIND_COUNT; a++) {
+        _lha* lha = open_archiver_for(probe_names[a]);
+        archive_work.available[a] = !lha ? 0 : (a == 1 && !lha->usable) ? 1 : 2;
+        if (lha && lha->set_cursor_mode) lha->set_cursor_mode(FALSE);
+    }
+    if (!zote_temp_path(archive_work.root, nullptr)) return;
+    md_path(archive_work.root);
+    HWND others[4];
+    if (find_windows_by_title(instance_title_ending, TITLE_ENDS, 1, others, 4) == 0) wipe_dead_folders();
+    for (int n = 0; n < WORK_FOLDER_COUNT && archive_work.instance < 0; n++) {
+        char path[PATH_BUF];
+        HANDLE m = try_claim(n);
+        if (!m) continue;
+        if (instance_path(path, n) && CreateDirectoryA(path, nullptr)) {
+            claimed_mutex = m;
+            archive_work.instance = n;
+            text_copy(archive_work.instance_folder, path);
+        } else {
+            CloseHandle(m);
+        }
+    }
+    if (archive_work.instance < 0) return;  // all ten in use: archives stay plain files
+    char cache[PATH_BUF];
+    const char* base = archive_work.instance_folder;
+    if (!path_join(archive_work.folder, base, "folder") || !path_join(archive_work.folder_file, base, "folder.d") ||
+        !path_join(archive_work.view, base, "view")) {
+        archive_work.instance = -1;
+        return;
+    }
+    md_path(archive_work.view);
+    if (zote_temp_path(cache, "cache_arc")) md_path(cache);
+}
+
+void remove_archive_work_folder()
+{
+    if (archive_work.instance < 0) return;
+    char here[PATH_BUF];
+    DWORD n = GetCurrentDirectoryA(sizeof here, here);
+    if (n && n < sizeof here && is_prefix_folder(here, archive_work.instance_folder))
+        SetCurrentDirectoryA(archive_work.root);
+    rm_tree(archive_work.instance_folder);
+}
+
+int in_instance_folder(const char* path)
+{
+    return archive_work.instance >= 0 && path && is_prefix_folder(path, archive_work.instance_folder) ? 1 : 0;
+}
+
+int in_archive_folder(const char* path)
+{
+    if (archive_work.instance < 0) return 0;
+    char here[PATH_BUF];
+    if (!path) {
+        DWORD n = GetCurrentDirectoryA(sizeof here, here);
+        if (!n || n >= sizeof here) return 0;
+        path = here;
+    }
+    return is_prefix_folder(path, archive_work.folder) ? 1 : 0;
+}
+
+int read_open_archive(char* out)
+{
+    out[0] = 0;
+    if (archive_work.instance < 0) return 0;
+    c_file f(fopen(archive_work.folder_file, "rb"));
+    if (!f) return 0;
+    size_t n = fread(out, 1, PATH_BUF, f.get());
+    out[PATH_BUF - 1] = 0;
+    if (n != PATH_BUF) out[0] = 0;
+    return out[0] ? 1 : 0;
+}
+
+int write_open_archive(const char* archive)
+{
+    char field[PATH_BUF] = {};
+    if (!text_copy(field, archive)) return 0;
+    c_file f(fopen(archive_work.folder_file, "wb"));
+    return f && fwrite(field, 1, PATH_BUF, f.get()) == PATH_BUF ? 1 : 0;
+}
+
+int archive_write_refusal(const char* archive)
+{
+    if (archive_work.available[1] < 2 && has_extension(archive, ".zip")) return ARCHIVE_NO_CREATOR;
+    char open[PATH_BUF];
+    if (archive_work.damaged && read_open_archive(open) && text_equal_ci(open, archive)) return ARCHIVE_DAMAGED;
+    DWORD a = GetFileAttributesA(archive);
+    if (a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_READONLY)) return ARCHIVE_READ_ONLY_FILE;
+    return ARCHIVE_WRITABLE;
+}
+
+int archive_is_read_only()
+{
+    char archive[PATH_BUF];
+    return in_archive_folder() && read_open_archive(archive) && archive_write_refusal(archive) != ARCHIVE_WRITABLE ? 1
+                                                                                                                   : 0;
+}
+
+void say_write_refused(const char* archive, int why)
+{
+    if (why == ARCHIVE_DAMAGED)
+        msg_info("ZOTE", "%s\n書庫が壊れているので書き戻しません．", archive);
+    else if (why == ARCHIVE_READ_ONLY_FILE)
+        msg_info("ZOTE", "%s\n書庫が読み出し専用なので書き戻しません．", archive);
+}
+
+int extract_archive_all(const char* archive, const char* folder)
+{
+    _lha* lha = open_archiver_for(archive);
+    if (!lha) return 0;
+    current_folder_kept keep;
+    int extracted;
+    {
+        busy_guard busy(BUSY_WAIT);
+        extracted = lha->extract_all(archive, folder, password_lookup(archive));
+    }
+    if (count_folder_files(folder) > 0) return 1;
+    // Nothing out of an empty archive, or of one holding only folders, is
+    // no sign of a password: only encrypted members make the question.
+    if (file_size(archive) == 0 || !lha->is_encrypted(archive)) return extracted;
+    while (count_folder_files(folder) == 0) {
+        const char* password = ask_archive_password(archive);
+        if (!password) {
+            rm_tree(folder);
+            return 0;
+        }
+        busy_guard busy(BUSY_WAIT);
+        lha->extract_all(archive, folder, password);
+    }
+    return 1;
+}
+
+int open_archive_as_folder(const char* path)
+{
+    if (archive_work.instance < 0 || !archive_kind_available(path)) return 0;
+    char archive[PATH_BUF];
+    if (!full_path_of(path, archive)) return 0;
+    busy_guard busy(BUSY_WAIT);
+    if (in_archive_folder()) SetCurrentDirectoryA(archive_work.instance_folder);
+    rm_tree(archive_work.folder);
+    DeleteFileA(archive_work.folder_file);
+    md_path(archive_work.folder);
+    archive_work.damaged = 0;
+    if (!extract_archive_all(archive, archive_work.folder) || !write_open_archive(archive)) return 0;
+    // What a damaged archive still gives is shown, but never written back:
+    // that would drop what a repair tool could still recover.
+    _lha* lha = open_archiver_for(archive);
+    if (lha && lha->is_damaged(archive)) {
+        archive_work.damaged = 1;
+        msg_info("ZOTE", "%s\n書庫が壊れているので読み出し専用で開きます．", archive);
+    }
+    return 1;
+}
+
+void leave_archive_folder(const char* path)
+{
+    char archive[PATH_BUF], probe[PATH_BUF];
+    if (in_archive_folder() || !read_open_archive(archive) || !full_path_of(path, probe)) return;
+    // Walk up to an existing path, stopping at a drive root.
+    while (GetFileAttributesA(probe) == INVALID_FILE_ATTRIBUTES && !is_drive_root(probe)) {
+        char parent[PATH_BUF];
+        if (!parent_folder(probe, parent) || !parent[0] || !text_copy(probe, parent)) return;
+        remove_backslash(probe);
+    }
+    if (!text_equal_ci(probe, archive) && !is_prefix_folder(archive, probe)) return;
+    rm_tree(archive_work.folder);
+    DeleteFileA(archive_work.folder_file);
+}
+
+int archive_display_path(char* out)
+{
+    char here[PATH_BUF], archive[PATH_BUF];
+    DWORD n = GetCurrentDirectoryA(sizeof here, here);
+    if (!n || n >= sizeof here) return 0;
+    if (!in_archive_folder(here) || !read_open_archive(archive)) return text_copy(out, PATH_BUF, here);
+    return text_format(out, PATH_BUF, "%s%s", archive, here + strlen(archive_work.folder));
+}
+
+// The temporary archive "temp" with the archive's extension, a stale one deleted.
+static int temporary_archive(const char* archive, char* out)
+{
+    int kind = archive_kind_number(archive);
+    const char* ext = kind == 5 ? ".tar.gz" : kind ? kind_table[kind - 1].ext : nullptr;
+    char name[32];
+    if (!ext || !text_format(name, sizeof name, "temp%s", ext) ||
+        !path_join(out, PATH_BUF, archive_work.instance_folder, name))
+        return 0;
+    if (GetFileAttributesA(out) != INVALID_FILE_ATTRIBUTES && !DeleteFileA(out)) return 0;
+    return 1;
+}
+
+static int replace_archive_with(const char* archive, const char* made)
+{
+    char fresh[PATH_BUF], old[PATH_BUF];
+    if (!beside_name(fresh, archive, "new") || !beside_name(old, archive, "old")) return 0;
+    if (!MoveFileExA(made, fresh, MOVEFILE_COPY_ALLOWED | MOVEFILE_WRITE_THROUGH)) {
+        DeleteFileA(fresh);
+        return 0;
+    }
+    if (!MoveFileA(archive, old)) {
+        DeleteFileA(fresh);
+        return 0;
+    }
+    if (!MoveFileA(fresh, archive)) {
+        MoveFileA(old, archive);
+        DeleteFileA(fresh);
+        return 0;
+    }
+    DeleteFileA(old);
+    return 1;
+}
+
+int repack_archive(const char* archive, const char* source, const char* password)
+{
+    _lha* lha = open_archiver_for(archive);
+    char made[PATH_BUF];
+    if (!lha || !temporary_archive(archive, made)) return 0;
+    current_folder_kept keep;
+    // A DLL that skipped a file (hidden, system, a name it could not take)
+    // would lose it with the old archive: the new one must list them all.
+    if (!lha->create_like(made, source, password, archive) || GetFileAttributesA(made) == INVALID_FILE_ATTRIBUTES ||
+        !lha->holds_folder(made, source)) {
+        DeleteFileA(made);
+        return 0;
+    }
+    arccache_forget(archive);
+    if (replace_archive_with(archive, made)) return 1;
+    DeleteFileA(made);
+    return 0;
+}
+
+// Packs "folder" into the archive under the busy state; 1 when replaced.
+static int pack_folder_into(const char* archive, const char* new_password)
+{
+    busy_guard busy(BUSY_WAIT);
+    int page = browser_list.page;
+    _status_printf(page, "%s", "");
+    _status_printf(page, "%s", "圧縮処理中...");
+    const char* password = password_lookup(archive);
+    if (new_password) {
+        if (new_password[0]) {
+            password_ring_set(archive, new_password);
+            password = new_password;
+        } else {
+            password = nullptr;
+            if (password_lookup(archive)) password_ring_set(archive, "");
+        }
+    }
+    int done = repack_archive(archive, archive_work.folder, password);
+    if (!done && GetFileAttributesA(archive_work.folder) != INVALID_FILE_ATTRIBUTES &&
+        count_folder_items(archive_work.folder) == 0) {
+        // Every entry removed: the archive becomes an empty file.
+        arccache_forget(archive);
+        char fresh[PATH_BUF];
+        if (beside_name(fresh, archive, "new")) {
+            c_file f(fopen(fresh, "wb"));
+            bool made = static_cast<bool>(f);
+            f.reset();
+            done = made && replace_archive_with(archive, fresh);
+            if (!done) DeleteFileA(fresh);
+        }
+    }
+    _status_printf(page, "%s", "");
+    return done;
+}
+
+int write_back_archive(const char* new_password)
+{
+    char archive[PATH_BUF];
+    if (!in_archive_folder() || !read_open_archive(archive)) return 0;
+    if (int why = archive_write_refusal(archive)) {
+        say_write_refused(archive, why);
+        return 0;
+    }
+    int done = pack_folder_into(archive, new_password);
+    if (!done) msg_info("ZOTE", "%s\n書庫に書き戻せませんでした．", archive);
+    return done;
+}
+
+int set_archive_password()
+{
+    if (!in_archive_folder() || archive_is_read_only()) return 0;
+    char password[PATH_BUF];
+    if (!password_dialog(214, password)) return 0;
+    return write_back_archive(password);
+}

@@ -1,0 +1,105 @@
+// Archives opened as folders: the archive kinds and which can be written
+// back, this instance's work folder T\zote\lha<N> ("folder" with the extracted
+// archive, "folder.d" naming it, "view" for single members, "into" and
+// "temp.<ext>" while packing), opening and leaving, the write-back after a
+// change, the ring of remembered passwords and the archive commands.
+#pragma once
+#include "base/cptext.h"
+
+class _lha;
+
+enum { ARCHIVE_KIND_COUNT = 4, PASSWORD_RING_SIZE = 10, WORK_FOLDER_COUNT = 10 };
+
+// The ring of remembered passwords; memory only.
+struct password_ring_entry {
+    char path[PATH_BUF];
+    char password[PATH_BUF];
+};
+struct password_ring_record {
+    password_ring_entry entries[PASSWORD_RING_SIZE];
+    int next;
+};
+extern password_ring_record password_ring;
+
+// The work folders of this instance, chosen once at start-up.
+struct archive_work_record {
+    int instance;                       // N of lha<N>, -1 when none could be claimed
+    int available[ARCHIVE_KIND_COUNT];  // LZH, ZIP, CAB, TAR: 2 writable, 1 read only, 0 none
+    char root[PATH_BUF];                // T\zote
+    char instance_folder[PATH_BUF];     // T\zote\lha<N>
+    char folder[PATH_BUF];              // ...\folder
+    char folder_file[PATH_BUF];         // ...\folder.d
+    char view[PATH_BUF];                // ...\view
+    int damaged;                        // the open archive's listing or test reported damage
+};
+extern archive_work_record archive_work;
+
+// Kind 1 to 6 by the name's last extension (.lzh .zip .cab .gz .tar.gz .z), else 0.
+int archive_kind_number(const char* name);
+// The archiver (0..3) that serves a kind number, -1 for none.
+int archiver_of_kind(int kind);
+int archive_kind_available(const char* name);
+// The kind's extension for the compress commands 241 to 244 (0..3).
+const char* compress_extension(int archiver);
+
+// Start-up: availability, the instance's folder (claimed atomically), "view"
+// and cache_arc. At exit: the instance's folder removed.
+void setup_archive_work_folders();
+void remove_archive_work_folder();
+// T\zote joined with sub into out (PATH_BUF): 1 when it fit.
+int zote_temp_path(char* out, const char* sub);
+
+// 1 when path (or the current folder for null) lies inside "folder".
+int in_archive_folder(const char* path = nullptr);
+// 1 when path lies anywhere in this instance's work folder.
+int in_instance_folder(const char* path);
+int archive_is_read_only();
+// Why an archive cannot be written: 0 it can; ARCHIVE_NO_CREATOR (a zip
+// without the creation DLL, refused silently); ARCHIVE_DAMAGED (the open
+// archive, as found when it was opened); ARCHIVE_READ_ONLY_FILE.
+enum { ARCHIVE_WRITABLE, ARCHIVE_NO_CREATOR, ARCHIVE_DAMAGED, ARCHIVE_READ_ONLY_FILE };
+int archive_write_refusal(const char* archive);
+// Tells the user why a change cannot go into the archive (a zip without its
+// creation DLL is refused silently).
+void say_write_refused(const char* archive, int why);
+// The open archive's path from "folder.d" (PATH_BUF): 0 when there is none.
+int read_open_archive(char* out);
+int write_open_archive(const char* archive);
+int open_archive_as_folder(const char* path);
+void leave_archive_folder(const char* path);
+// The current folder with "folder" replaced by the archive's path (PATH_BUF).
+int archive_display_path(char* out);
+// Packs "folder" into the open archive again. password: null keeps the
+// remembered one, "" removes it. 1 when the archive was replaced.
+int write_back_archive(const char* new_password);
+int set_archive_password();
+// Extracts everything, asking for a password while nothing came out of an
+// archive that has encrypted members. 1 when the folder holds the contents.
+int extract_archive_all(const char* archive, const char* folder);
+
+void password_ring_add(const char* path, const char* password);
+// Replaces the remembered password of path, or adds one.
+void password_ring_set(const char* path, const char* password);
+// The remembered password or null.
+const char* password_lookup(const char* path);
+// Shows the password question; the ring's password or null when cancelled.
+const char* ask_archive_password(const char* path);
+// The dialogs 214 (set, with confirmation) and 215 (ask): 1 and the text in
+// out (PATH_BUF) when confirmed.
+int password_dialog(int id, char* out);
+
+// Packs source into archive through "temp" beside the work folder and swaps
+// it in only when it lists every file of source. Names keep the encoding
+// archive had. 1 when the archive was replaced.
+int repack_archive(const char* archive, const char* source, const char* password);
+
+int compress_into_archive(const char* archive);
+int extract_archive(const char* path);
+int make_self_extracting(const char* path);
+int compress_selection(const char* path, const char* extension);
+void list_archiver_versions(char* out, size_t cap);
+int stage_for_clipboard(const char* path, int cut, char* staged);
+void clear_clipboard_staging();
+
+// Fills the browser's list, path and application slots that this Part serves.
+void install_archive_folder_hooks();

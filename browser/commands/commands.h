@@ -1,0 +1,127 @@
+// The command dispatcher: every menu item, accelerator, key and click of the
+// browser becomes one integer command identifier, carried out here. The
+// identifier table below holds each command's help text (shown in the status
+// line while its menu item is highlighted), its guard and its action.
+#pragma once
+#include <windows.h>
+#include "browser/model/command_ids.h"
+
+// Guards of a command row: which state it acts in.
+enum command_guard {
+    GUARD_NONE = 0,
+    GUARD_NAV = 1,   // not in a slide show and not full screen
+    GUARD_LIST = 2,  // list mode only
+};
+// Groups, in the order the dispatcher tests them; entry commands need entries.
+enum command_group { GROUP_APP, GROUP_DISPLAY, GROUP_ENTRY };
+
+// The call a row's action receives.
+struct command_call {
+    int id;         // the identifier
+    int index;      // the entry the command acts on
+    HWND window;    // the window that received the command
+    LPARAM lparam;  // 1: a click in the grid
+};
+
+struct command_row {
+    int first, last;  // identifiers first..last
+    command_group group;
+    int guard;                // command_guard bits
+    const char* help;         // null: no help text
+    const char* help_viewer;  // in one-image mode, when it differs; else null
+    void (*action)(const command_call& c);
+};
+// The table in test order, and its length.
+extern const command_row command_table[];
+extern const int command_table_rows;
+// The row that carries id, or null.
+const command_row* find_command_row(int id);
+
+// The help text of id for the current state (cap bytes); 0 when it has none.
+int command_help_text(int id, char* out, size_t cap);
+
+// What the dispatcher hands to the browser parts that start-up plugs in. Every
+// slot takes the identifier and the entry and answers 1 when it did its work
+// (the dispatcher then reloads or packs the archive again); name, when given,
+// has room for 260 bytes and receives the name to put the cursor on. The
+// defaults do nothing and answer 0.
+struct command_hook_table {
+    int (*new_entry)(int id, int index, char* name);               // 240-246: new folder, archive, text, listing
+    int (*expand_all)(int id, int index, char* name);              // 370: the whole tree open or closed
+    int (*clipboard_open)(int id, int index, char* name);          // 1 when the clipboard holds files (and 2 when cut)
+    int (*copy_files)(int id, int index, char* name);              // 126
+    int (*cut_files)(int id, int index, char* name);               // 128
+    int (*delete_files)(int id, int index, char* name);            // 300: to the recycle bin
+    int (*search_dialog)(int id, int index, char* name);           // 301
+    int (*selection)(int id, int index, char* name);               // 120, 121, 122, 162, 335, 5103
+    int (*move_into)(int id, int index, char* name);               // 311
+    int (*batch_rename)(int id, int index, char* name);            // 236
+    int (*number_prefixes)(int id, int index, char* name);         // 295
+    int (*archive_password)(int id, int index, char* name);        // 105
+    int (*archive_extract)(int id, int index, char* name);         // 155
+    int (*archive_sfx)(int id, int index, char* name);             // 156
+    int (*archive_pack)(int id, int index, char* name);            // 151-154
+    int (*write_back_archive)(int id, int index, char* name);      // after a change inside an archive folder
+    int (*archive_read_only)(int id, int index, char* name);       // 1 in a ZIP folder that cannot be written
+    int (*in_archive_folder)(int id, int index, char* name);       // 1 when the current folder lies in the work folder
+    int (*archive_kind_available)(int id, int index, char* name);  // index: kind 0..3; >1 writable
+    int (*print_dialog)(int id, int index, char* name);            // 112
+    int (*save_as)(int id, int index, char* name);                 // 110
+    int (*count_colours)(int id, int index, char* name);           // 190
+    int (*scanner)(int id, int index, char* name);                 // 195, 196
+    int (*edit_in_list)(int id, int index, char* name);            // 330, 331, 332, 282, 281 (after the file is made)
+    int (*shell_verb)(int id, int index, char* name);              // 340-349
+    int (*size_dialog)(int id, int index, char* name);             // 500: the new size, 0 to keep
+    int (*cache_dialog)(int id, int index, char* name);            // 135: 1 when confirmed
+    int (*version_texts)(int id, int index, char* name);           // 131: the archivers' version text into name
+    int (*prefixes_on)(int id, int index, char* name);             // 1 while number prefixes are added to the names
+};
+extern command_hook_table command_hooks;
+
+// The dispatcher: message is WM_COMMAND or WM_MENUSELECT. The result carries nothing.
+int browser_command(int index, HWND window, UINT message, WPARAM wparam, LPARAM lparam);
+
+// Fills the dispatcher's and the menus' slots of the window hook and start-up,
+// and the dispatcher's own slots with the parts that are built.
+void install_command_hooks();
+void install_command_parts();
+
+// Shared by the dispatcher and the menus: the list holds entries; the drive
+// list is shown; the current folder is a ZIP folder that cannot be written.
+int list_has_entries();
+int at_drive_list();
+int in_read_only_archive();
+int viewer_mode_now();
+int viewer_full_screen_now();
+
+// ---- Menus built in code ----
+struct menu_handles {
+    HMENU bar, file, edit, view, size, slide, tree, history, help;
+    HMENU new_window, new_item, cache, initial, cursor;
+};
+extern menu_handles browser_menus;
+void build_main_menu(HWND window);
+// The WM_INITMENUPOPUP handler: texts, checks and enabled states; 1.
+int update_menu_state(HMENU popup, HWND window);
+HMENU build_drive_menu(const char* path, HMENU popup, int first_id);
+void build_new_window_menu(HMENU popup);
+HMENU build_cursor_menu();
+void build_tree_menu();
+void build_size_menu(HMENU popup);
+void clear_menu(HMENU popup);
+void enable_all_menu_items(HMENU popup, int enable);
+// The right-button menu of entry i: made, or filled into menu.
+HMENU build_file_context_menu(int index);
+void fill_file_context_menu(HMENU menu, int index);
+
+// ---- Send-to ----
+enum { SEND_TO_ACTING = 20, SEND_TO_COMMAND_CAP = 32000 };
+// Fills popup with the Send-to folder's entries (".mapimail" left out) and
+// keeps their paths; the number of items.
+int fill_send_to_menu(HMENU popup);
+// Sends the entry and the selection to target id - 5200; 1 when the target
+// was there.
+int run_send_to(int id, const char* entry_name);
+// The command line of a program target for the files (quoted when they hold
+// a blank); 0 when it would pass the cap (nothing is cut).
+int send_to_command_line(const char* target, const char* const* files, int count, char* out, size_t cap);

@@ -1,0 +1,320 @@
+// Folder loading, the redraw with its passes, the validity check against the
+// disk, and the window title (see list_view.h).
+#include "browser/grid/list_view.h"
+#include "browser/model/app_hooks.h"
+#include "browser/model/browser_list.h"
+#include "browser/model/busy.h"
+#include "browser/operations/entry_ops.h"
+#include "browser/grid/grid.h"
+#include "browser/model/list_hooks.h"
+#include "browser/model/paths.h"
+#include "browser/model/scan.h"
+#include "browser/model/window_hook.h"
+#include "files/files.h"
+#include "graphics/kavtrel.h"
+#include <cstdlib>
+#include <cstring>
+
+static browser_list_record& L = browser_list;
+
+// Loads so far, and the load that a stale list already caused: a list that is
+// still stale right after such a reload (a name the code page cannot reopen)
+// is drawn as it is rather than reloaded again.
+static int load_serial, stale_reload_serial = -1;
+
+namespace {
+// Shows what the page holds so far: its recording is closed into the page's
+// picture (an invalidation alone would repaint the picture of before) and the
+// window painted from it.
+void repaint_page() { _selectpage(0, L.page); }
+
+// The progress bookkeeping of one drawing pass.
+struct draw_pass {
+    int repaint;
+    int total, done, last_repaint;
+    DWORD start, last_update;
+    const char* status;
+};
+
+void pass_begin(draw_pass* p, int repaint, int total, const char* status)
+{
+    DWORD now = GetTickCount();
+    *p = {repaint, total, 0, -1, now - 750, now - 750, status};
+    _status_printf(L.page, "%s", status);
+}
+
+void pass_step(draw_pass* p)
+{
+    p->done++;
+    DWORD now = GetTickCount();
+    if (now - p->last_update <= static_cast<DWORD>(L.busy_time)) return;
+    p->last_update = now;
+    _status_printf(L.page, "%s", p->status);
+    _progress(L.page, p->done, 0, p->total);
+    if (p->done != p->last_repaint && (p->repaint || p->last_repaint >= 0)) {
+        repaint_page();
+        p->last_repaint = p->done;
+    }
+    _pump();
+}
+
+void pass_finish(draw_pass* p)
+{
+    if (p->done != p->last_repaint) repaint_page();
+    if (GetTickCount() - p->start > static_cast<DWORD>(L.busy_time)) _status_printf(L.page, "%s", "");
+}
+
+bool enter_current_folder()
+{
+    cache_current_dir();
+    if (current_folder.drive_list) return change_folder("\\") != 0;
+    return change_folder(current_folder.folder) != 0;
+}
+
+void rescan()
+{
+    if (!enter_current_folder()) {
+        L.tree_depth = 0;
+        if (!enter_current_folder()) {
+            char windows[PATH_BUF];
+            UINT n = GetWindowsDirectoryA(windows, sizeof windows);
+            if (n && n < sizeof windows) change_folder(windows);
+        }
+    }
+    scan_pass_begin("ﾌｫﾙﾀﾞ検索中...");
+    char** names = nullptr;
+    int flag = 0, depth = L.tree_depth;
+    int count = scan_listing(&names, &flag, &depth);
+    ::pass_end();
+    L.tree_flag = flag;
+    if (L.tree_depth) L.tree_depth = depth;
+    browser_list_set_entries(names, count);
+}
+
+// The entry being named moves to the first cell of the page, where its name
+// is typed in place; the entries between shift by one, with their marks.
+void move_new_entry_to_page()
+{
+    int first = L.first_row * L.columns;
+    if (first < 0 || first >= L.count) return;
+    int i = 0;
+    while (i < L.count && !is_new_entry_name(L.names[i])) i++;
+    if (i == L.count || i == first) return;
+    char* name = L.names[i];
+    unsigned char mark = L.marks ? L.marks[i] : 0;
+    int from = i < first ? i + 1 : first, to = i < first ? i : first + 1, n = i < first ? first - i : i - first;
+    memmove(&L.names[to], &L.names[from], n * sizeof *L.names);
+    if (L.marks) memmove(&L.marks[to], &L.marks[from], n);
+    L.names[first] = name;
+    if (L.marks) L.marks[first] = mark;
+    // The records follow their names.
+    browser_list_set_entries(L.names, L.count);
+}
+
+void reset_selection(const unsigned char* kept, int kept_count)
+{
+    free(L.marks);
+    L.marks = L.count > 0 ? static_cast<unsigned char*>(calloc(L.count, 1)) : nullptr;
+    L.selected_count = 0;
+    if (!L.marks || !kept || kept_count != L.count) return;
+    memcpy(L.marks, kept, L.count);
+    for (int i = 0; i < L.count; i++)
+        if (L.marks[i]) L.selected_count++;
+}
+}  // namespace
+
+int redraw_checked(int focus, int scroll_bar, int force, int repaint, bool check);
+
+int is_new_entry_name(const char* name)
+{
+    if (!name || !name[0] || mb_is_lead(static_cast<unsigned char>(name[0]))) return 0;
+    static const char tail[] = ".newfolder";
+    size_t n = sizeof tail - 1;
+    if (strncmp(name + 1, tail, n) != 0) return 0;
+    char after = name[1 + n];
+    return after == 0 || after == '.' || after == '\\';
+}
+
+void load_folder(const unsigned char* kept, int kept_count, int first_hint, const char* name_hint, int flags)
+{
+    busy_guard busy(BUSY_WAIT);
+    L.reload_counter++;
+    load_serial++;
+    _pump();
+    // Without a rescan the old names stay; the records are made afresh either way.
+    if (!(flags & LOAD_NO_RESCAN))
+        rescan();
+    else
+        browser_list_set_entries(L.names, L.count);
+    reset_selection(kept, kept_count);
+    layout_list();
+    if (L.count >= 1)
+        show_entry(name_hint, first_hint);
+    else
+        L.first_row = 0;
+    set_browser_title(L.first_row / (L.rows > 0 ? L.rows : 1) + 1);
+    if (entry_ops.creating) move_new_entry_to_page();
+    browser_app_hooks.read_cut_marks();
+    if (!(flags & LOAD_NO_REDRAW)) redraw_checked(1, 1, 0, 1, false);
+}
+
+void on_size_relayout(int first_index)
+{
+    int n = L.count;
+    unsigned char* kept = n > 0 && L.marks ? static_cast<unsigned char*>(malloc(n)) : nullptr;
+    if (kept) memcpy(kept, L.marks, n);
+    load_folder(kept, n, first_index, nullptr, LOAD_NO_RESCAN);
+    free(kept);
+}
+
+int list_still_valid()
+{
+    if (L.count <= 0 || !L.names) return 1;
+    int first = L.first_row * L.columns;
+    int from = first - L.per_page, to = first + 2 * L.per_page;
+    if (from < 0) from = 0;
+    if (to > L.count) to = L.count;
+    for (int i = from; i < to; i++) {
+        const char* name = L.names[i];
+        if (is_drive_root(name) || mb_strchr(name, '*')) continue;
+        char path[PATH_BUF];
+        if (!entry_listed_path(name, path)) continue;
+        if (GetFileAttributesA(path) == INVALID_FILE_ATTRIBUTES) return 0;
+        file_kind* k = list_entry_kind(i);
+        if (k && (k->cut_mark != 0) != (browser_list_hooks.is_cut(name) != 0)) return 0;
+    }
+    return 1;
+}
+
+// 1 when the list must be reloaded because the disk changed: once per load.
+static int stale_once()
+{
+    if (load_serial == stale_reload_serial || list_still_valid()) return 0;
+    stale_reload_serial = load_serial + 1;
+    return 1;
+}
+
+static void say(const char* text)
+{
+    kavtrel_message_box(_page_hwnd(L.page) ? GetParent(_page_hwnd(L.page)) : console_window(), text, "ZOTE", MB_OK);
+}
+
+int redraw_checked(int focus, int scroll_bar, int force, int repaint, bool check)
+{
+    {
+        busy_guard busy(BUSY_WAIT);
+        L.reload_counter++;
+        if (check && !enter_current_folder()) {
+            say("ﾒﾃﾞｨｱが交換されました．");
+            stale_reload_serial = load_serial + 1;
+            load_folder(nullptr, 0, 0, nullptr, 0);
+            return 1;
+        }
+        if (check && stale_once()) {
+            say("ﾌｫﾙﾀﾞの内容が変更されました．再読み込みします．");
+            load_folder(nullptr, 0, 0, nullptr, 0);
+            return 1;
+        }
+        if (!_selectpage(0, L.page)) return 0;
+        _setbkcolor(L.colours[COLOUR_BK]);
+        _clearscreen(2 | 4);
+        _setfont("t'ＭＳ Ｐゴシック' h12");
+        clamp_first_row();
+        browser_app_hooks.draw_toolbar();
+        fill_outside_grid();
+        set_browser_title(L.first_row / L.rows + 1);
+        HWND window = _page_hwnd(L.page);
+        if (scroll_bar)
+            update_list_scrollbar(L.first_row / L.rows, L.count > 0 ? (L.count - 1) / L.per_page : 0, window);
+        else if (focus)
+            SetFocus(window);
+        int first = L.first_row * L.columns;
+        int end = first + L.per_page < L.count ? first + L.per_page : L.count;
+        int serial = L.reload_counter;
+        draw_pass pass;
+        pass_begin(&pass, repaint, end - first, "描画中...");
+        for (int i = first; i < end && serial == L.reload_counter; i++) {
+            draw_list_cell(i, force);
+            pass_step(&pass);
+        }
+        pass_begin(&pass, repaint, end - first, "ﾌｧｲﾙ数ｶｳﾝﾄ中...");
+        for (int i = first; i < end && serial == L.reload_counter; i++) {
+            draw_cell_details(i);
+            pass_step(&pass);
+        }
+        pass_finish(&pass);
+        _status_printf(L.page, "%s", "");
+    }
+    return prefetch_next_page();
+}
+
+int redraw_list(int focus, int scroll_bar, int force, int repaint)
+{
+    return redraw_checked(focus, scroll_bar, force, repaint, true);
+}
+
+int prefetch_next_page()
+{
+    if (L.per_page * 6 > L.cache_working_size || L.count <= 0) return 0;
+    int serial = L.reload_counter;
+    int first = L.first_row * L.columns;
+    int end = first + 2 * L.per_page < L.count ? first + 2 * L.per_page : L.count;
+    for (int i = first + L.per_page; i < end; i++) {
+        if (browser_app_hooks.thumb_cache_draw(i)) continue;
+        _pump();
+        if (serial != L.reload_counter) return 1;
+    }
+    for (int i = first - 1; i >= 0 && i >= first - L.per_page; i--) {
+        if (browser_app_hooks.thumb_cache_draw(i)) continue;
+        _pump();
+        if (serial != L.reload_counter) return 1;
+    }
+    return 0;
+}
+
+// The title ---------------------------------------------------------------------
+
+static void display_folder(char* out, size_t cap)
+{
+    char folder[PATH_BUF];
+    if (!browser_path_hooks.display_path(current_folder.folder, folder)) text_copy(folder, current_folder.folder);
+    if (folder[0] && folder[1] == ':' && folder[0] >= 'a' && folder[0] <= 'z') folder[0] = char(folder[0] - 'a' + 'A');
+    if (!current_folder.drive_list) add_backslash(folder);
+    for (char* p = folder; *p; p = const_cast<char*>(mb_next(p)))
+        if (*p == '\\') *p = '/';
+    text_copy_n(out, cap, folder, strlen(folder));
+}
+
+void format_browser_title(char* out, size_t cap, int number)
+{
+    char folder[PATH_BUF], suffix[16] = "";
+    display_folder(folder, sizeof folder);
+    if (L.selected_count > 0) text_format(suffix, sizeof suffix, ".%d", L.selected_count);
+    if (browser_ui_hooks.viewer_mode() == 0)
+        text_format_cut(out, cap, "%s %d%s画像 %d/%d頁 - ZOTE1.67", folder, L.count, suffix, number, L.page_count);
+    else
+        text_format_cut(out, cap, "%s %d/%d%s枚 - ZOTE1.67", folder, number, L.count, suffix);
+}
+
+void set_browser_title(int number)
+{
+    HWND child = _page_hwnd(L.page);
+    HWND frame = child ? GetParent(child) : nullptr;
+    if (!frame) return;
+    char title[512];
+    format_browser_title(title, sizeof title, number);
+    SetWindowTextA(frame, title);
+}
+
+// The ui hooks -------------------------------------------------------------------------
+
+int list_shown_entries_changed() { return stale_once(); }
+int list_scroll_position(WPARAM code)
+{
+    scroll_state* s = on_list_vscroll(code, _page_hwnd(L.page));
+    return s ? s->position : -1;
+}
+
+static void redraw() { redraw_list(1, 1, 0, 1); }
+
+void install_list_view_hooks() { browser_ui_hooks.redraw_list = redraw; }

@@ -1,0 +1,100 @@
+// The nesting busy state and the cursor that goes with it (see busy.h).
+#include "browser/model/busy.h"
+#include "browser/model/browser_list.h"
+#include "browser/model/window_hook.h"
+#include "graphics/kavtrel.h"
+
+busy_state_record busy_state;
+
+static int is_busy() { return busy_state.counter > 0; }
+// The library asks before it acts on a close; registered with the first use.
+static const bool busy_query_ready = (kavtrel_busy_query = is_busy, true);
+
+void busy_begin()
+{
+    update_cursor();
+    _pump();
+    busy_state.counter++;
+    busy_state.wait = 0;
+    _pump();
+}
+
+void busy_begin_wait()
+{
+    busy_state.counter++;
+    busy_state.wait = 1;
+    SetCursor(LoadCursor(nullptr, IDC_WAIT));
+    _pump();
+}
+
+void busy_begin_flag2()
+{
+    busy_state.counter++;
+    busy_state.mouse = 1;
+    _pump();
+}
+
+static void become_idle()
+{
+    update_cursor();
+    if (console_window()) EnableWindow(console_window(), TRUE);
+}
+
+void busy_end()
+{
+    _pump();
+    if (busy_state.counter > 0) busy_state.counter--;
+    busy_state.wait = busy_state.mouse = 0;
+    if (busy_state.counter == 0) {
+        become_idle();
+        honour_close_request();
+    }
+    _pump();
+}
+
+void busy_reset()
+{
+    _pump();
+    busy_state = {};
+    become_idle();
+    _pump();
+}
+
+// Enters one level of the busy state of the kind given; always held.
+static bool busy_enter(busy_kind kind)
+{
+    if (kind == BUSY_PLAIN)
+        busy_begin();
+    else if (kind == BUSY_MOUSE)
+        busy_begin_flag2();
+    else
+        busy_begin_wait();
+    return true;
+}
+
+busy_guard::busy_guard(busy_kind kind) : holder(busy_enter(kind)) {}
+
+// The window whose cursor the mouse position decides.
+static HWND cursor_window()
+{
+    if (browser_ui_hooks.viewer_full_screen()) return page_client_window(2);
+    if (browser_list.page) return page_client_window(browser_list.page);
+    return console_edit_window();
+}
+
+void update_cursor()
+{
+    HWND window = cursor_window();
+    if (!window) return;
+    POINT p;
+    RECT client;
+    if (!GetCursorPos(&p) || !ScreenToClient(window, &p) || !GetClientRect(window, &client)) return;
+    if (!PtInRect(&client, p)) {
+        SetCursor(LoadCursor(nullptr, IDC_ARROW));
+        return;
+    }
+    WPARAM keys = 0;
+    if (GetKeyState(VK_SHIFT) < 0) keys |= MK_SHIFT;
+    if (GetKeyState(VK_CONTROL) < 0) keys |= MK_CONTROL;
+    SendMessageA(window, WM_MOUSEMOVE, keys, MAKELPARAM(p.x, p.y));
+}

@@ -1,0 +1,258 @@
+// The archive commands (compress into an archive, extract, self-extracting
+// archive, compress a selection, archiver versions), the clipboard staging
+// of entries copied or cut inside an archive, and the hook slots this Part
+// fills in the list, the path rules and start-up.
+#include "browser/archives/archive_folder.h"
+#include "browser/model/app_hooks.h"
+#include "browser/archives/arccache.h"
+#include "browser/model/browser_list.h"
+#include "browser/operations/entry_ops.h"
+#include "browser/operations/file_clipboard.h"
+#include "browser/model/op_hooks.h"
+#include "browser/grid/selection.h"
+#include "browser/model/list_hooks.h"
+#include "browser/model/paths.h"
+#include "files/files.h"
+#include "browser/model/command_ids.h"
+#include "graphics/kavtrel.h"
+#include <cstring>
+#include <string>
+#include <vector>
+
+namespace {
+// The file clipboard's move of one item into a folder.
+int move_into_folder(const char* path, const char* folder)
+{
+    char destination[PATH_BUF];
+    overwrite_answers answers = {};
+    return path_join(destination, folder, file_name_of(path)) ? move_one_item(path, destination, &answers) : 0;
+}
+
+// The path of the index-th marked entry.
+int marked_path(int index, char* out)
+{
+    for (int i = 0, seen = 0; i < browser_list.count; i++)
+        if (is_marked(i) && seen++ == index) return entry_full_path(i, out);
+    return 0;
+}
+
+int first_clipboard_file(char* out)
+{
+    clipboard_read_state state = {};
+    clipboard_files_open(&state);
+    int found = clipboard_query_files(&state) && clipboard_file(&state, 0, out);
+    clipboard_files_close(&state);
+    return found;
+}
+
+void status(const char* text) { _status_printf(browser_list.page, "%s", text); }
+
+// The part of path below folder ("" for folder itself), or null.
+const char* below(const char* path, const char* folder)
+{
+    size_t n = strlen(folder);
+    if (strlen(path) < n ||
+        CompareStringA(LOCALE_SYSTEM_DEFAULT, NORM_IGNORECASE, path, int(n), folder, int(n)) != CSTR_EQUAL)
+        return nullptr;
+    if (path[n] == 0) return path + n;
+    return path[n] == '\\' ? path + n + 1 : nullptr;
+}
+}  // namespace
+
+int compress_into_archive(const char* archive)
+{
+    _lha* lha = open_archiver_for(archive);
+    if (archive_work.instance < 0 || !lha || archive_kind_available(archive) < 2) return 0;
+    int why = archive_write_refusal(archive);
+    if (why == ARCHIVE_WRITABLE && lha->is_damaged(archive)) why = ARCHIVE_DAMAGED;
+    if (why != ARCHIVE_WRITABLE) {
+        say_write_refused(archive, why);
+        return 0;
+    }
+    status("");
+    status("圧縮処理中...");
+    char into[PATH_BUF];
+    int done = 0;
+    if (path_join(into, archive_work.instance_folder, "into")) {
+        rm_tree(into);
+        md_path(into);
+        const char* password = password_lookup(archive);
+        std::vector<std::string> moved;
+        if (file_size(archive) == 0 || lha->extract_all(archive, into, password)) {
+            char item[PATH_BUF];
+            for (int i = 0; marked_path(i, item); i++)
+                if (move_into_folder(item, into)) moved.push_back(item);
+            done = repack_archive(archive, into, password);
+        }
+        if (done) {
+            write_open_archive(archive);
+            if (in_archive_folder()) SetCurrentDirectoryA(archive_work.instance_folder);
+            rm_tree(archive_work.folder);
+            MoveFileA(into, archive_work.folder);
+        } else {
+            // The archive stayed as it was: the selection goes back where it was.
+            for (const std::string& item : moved) {
+                char inside[PATH_BUF], parent[PATH_BUF];
+                if (path_join(inside, into, file_name_of(item.c_str())) && parent_folder(item.c_str(), parent))
+                    move_into_folder(inside, parent);
+            }
+            rm_tree(into);
+        }
+    }
+    status("");
+    return done;
+}
+
+int extract_archive(const char* path)
+{
+    char target[PATH_BUF];
+    if (!text_copy(target, path)) return 0;
+    strip_extension(target);
+    if (!target[0] || GetFileAttributesA(target) != INVALID_FILE_ATTRIBUTES) return 0;
+    status("解凍中...");
+    md_path(target);
+    int done = extract_archive_all(path, target);
+    status("");
+    return done;
+}
+
+int make_self_extracting(const char* path)
+{
+    _lha* lha = open_archiver_for(path);
+    if (!lha) return 0;
+    status("自己解凍書庫作成中...");
+    int done = lha->make_sfx(path);
+    status("");
+    return done;
+}
+
+int compress_selection(const char* path, const char* extension)
+{
+    char source[PATH_BUF], archive[PATH_BUF];
+    if (!text_copy(source, path)) return 0;
+    remove_backslash(source);
+    if (!text_format(archive, sizeof archive, "%s%s", source, extension)) return 0;
+    _lha* lha = open_archiver_for(archive);
+    if (!lha || GetFileAttributesA(archive) != INVALID_FILE_ATTRIBUTES) return 0;
+    status("圧縮中...");
+    int done = lha->create(archive, source, nullptr);
+    status("");
+    return done;
+}
+
+void list_archiver_versions(char* out, size_t cap)
+{
+    static const char* const probes[ARCHIVE_KIND_COUNT] = {"a.lzh", "a.zip", "a.cab", "a.gz"};
+    out[0] = 0;
+    for (const char* p : probes) {
+        _lha* lha = open_archiver_for(p);
+        char line[256];
+        if (lha && lha->version_text(line, sizeof line)) text_append_format(out, cap, "%s\n", line);
+    }
+    if (!out[0]) text_copy(out, cap, "なし\n");
+}
+
+int stage_for_clipboard(const char* path, int cut, char* staged)
+{
+    char archive[PATH_BUF], root[PATH_BUF], full[PATH_BUF];
+    char* name = nullptr;
+    DWORD n = GetFullPathNameA(path, sizeof full, full, &name);  // no ".." climbs out of the staging root
+    if (!n || n >= sizeof full) return 0;
+    const char* inside = below(full, archive_work.folder);
+    if (!inside || !*inside || archive_is_read_only() || !read_open_archive(archive)) return 0;
+    if (!zote_temp_path(root, "lzhclip") || !path_join(staged, PATH_BUF, root, inside)) return 0;
+    char parent[PATH_BUF];
+    if (parent_folder(staged, parent) && parent[0]) md_path(parent);
+    return cut ? mv_file(full, staged) : cp_file(full, staged);
+}
+
+void clear_clipboard_staging()
+{
+    char root[PATH_BUF], first[PATH_BUF];
+    if (!zote_temp_path(root, "lzhclip")) return;
+    if (first_clipboard_file(first) && below(first, root)) return;
+    if (GetFileAttributesA(root) != INVALID_FILE_ATTRIBUTES) rm_tree(root);
+}
+
+namespace {
+int available(int k) { return k >= 0 && k < ARCHIVE_KIND_COUNT ? archive_work.available[k] : 0; }
+
+int inside_work_folder(const char* path)
+{
+    char full[PATH_BUF];
+    char* name = nullptr;
+    DWORD n = GetFullPathNameA(path, sizeof full, full, &name);
+    return n && n < sizeof full && in_instance_folder(full) ? 1 : 0;
+}
+
+// An archive entry opens as its work folder; a path below the open archive
+// maps into it.
+int map_archive_path(const char* path, char* out)
+{
+    if (archive_work.instance < 0 || inside_work_folder(path)) return 0;
+    DWORD a = GetFileAttributesA(path);
+    if (a != INVALID_FILE_ATTRIBUTES && !(a & FILE_ATTRIBUTE_DIRECTORY) && archive_kind_available(path)) {
+        if (!open_archive_as_folder(path)) return 0;
+        return text_copy(out, PATH_BUF, archive_work.folder) ? 1 : 0;
+    }
+    char archive[PATH_BUF], full[PATH_BUF];
+    char* name = nullptr;
+    DWORD n = GetFullPathNameA(path, sizeof full, full, &name);
+    if (!n || n >= sizeof full || !read_open_archive(archive)) return 0;
+    const char* rest = below(full, archive);
+    if (!rest) return 0;
+    return *rest ? path_join(out, PATH_BUF, archive_work.folder, rest) : text_copy(out, PATH_BUF, archive_work.folder);
+}
+
+// The title shows the archive's path in place of its work folder.
+int shown_folder(const char* folder, char* out)
+{
+    char archive[PATH_BUF];
+    if (!in_archive_folder(folder) || !read_open_archive(archive)) return 0;
+    return text_format(out, PATH_BUF, "%s%s", archive, folder + strlen(archive_work.folder)) ? 1 : 0;
+}
+
+// The slots the keys, the mouse and the entry operations call.
+void write_back_after_change() { write_back_archive(nullptr); }
+
+int entry_archive_creation(int index)
+{
+    char path[PATH_BUF];
+    return entry_full_path(index, path) ? archive_kind_available(path) : 0;
+}
+
+int compress_into_entry(int index)
+{
+    char path[PATH_BUF];
+    return entry_full_path(index, path) ? compress_into_archive(path) : 0;
+}
+
+// Entries inside the archive folder go on the clipboard as staged copies.
+int clipboard_path(const char* path, int cut, char* out)
+{
+    char full[PATH_BUF];
+    if (!full_path(full, PATH_BUF, path)) return 0;
+    if (in_archive_folder(full)) return stage_for_clipboard(full, cut, out);
+    return text_copy(out, PATH_BUF, full) ? 1 : 0;
+}
+
+const char* new_archive_extension(int command) { return compress_extension(command - CM_NEW_ARCHIVE_FIRST); }
+}  // namespace
+
+void install_archive_folder_hooks()
+{
+    browser_list_hooks.archiver_available = available;
+    browser_list_hooks.archive_listing = arc_summary_build;
+    browser_list_hooks.archive_member_path = arccache_member_path;
+    browser_list_hooks.in_archive_work_folder = inside_work_folder;
+    browser_path_hooks.map_archive_path = map_archive_path;
+    browser_path_hooks.in_archive_work_folder = inside_work_folder;
+    browser_path_hooks.display_path = shown_folder;
+    browser_op_hooks.write_back_archive = write_back_after_change;
+    browser_op_hooks.archive_read_only = archive_is_read_only;
+    browser_op_hooks.leave_archive_folder = leave_archive_folder;
+    browser_op_hooks.archive_creation = entry_archive_creation;
+    browser_op_hooks.compress_into_archive = compress_into_entry;
+    browser_op_hooks.stage_for_clipboard = clipboard_path;
+    browser_op_hooks.archive_extension = new_archive_extension;
+}

@@ -1,0 +1,252 @@
+// Per-entry operations of the browser (see entry_ops.h). The recycle bin goes
+// through the shell, which asks the user; a declined or partly aborted delete
+// is a failure and leaves the list as it was. New entries are made under a
+// placeholder name that did not exist before, so naming one never truncates
+// or removes a file the user already had.
+#include "browser/operations/entry_ops.h"
+#include "browser/model/browser_list.h"
+#include "browser/model/busy.h"
+#include "browser/operations/file_clipboard.h"
+#include "browser/model/file_kind.h"
+#include "browser/grid/grid.h"
+#include "browser/operations/inplace_edit.h"
+#include "browser/grid/list_view.h"
+#include "browser/model/op_hooks.h"
+#include "browser/model/paths.h"
+#include "browser/grid/selection.h"
+#include "browser/model/window_hook.h"
+#include "base/holders.h"
+#include "files/files.h"
+#include "graphics/kavtrel.h"
+#include <shellapi.h>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+entry_ops_state entry_ops;
+
+static browser_list_record& L = browser_list;
+
+static int first_shown() { return L.first_row * L.columns; }
+
+int entry_full_path(int index, char* out)
+{
+    file_kind* k = list_entry_kind(index);
+    if (!k) return 0;
+    char name[PATH_BUF];
+    if (!k->name(name)) return 0;
+    return full_path(out, PATH_BUF, name) != nullptr;
+}
+
+void reload_keep_selection(int first, int keep)
+{
+    int n = L.count;
+    heap_buffer<unsigned char> kept(keep && n > 0 && L.marks ? static_cast<unsigned char*>(malloc(n)) : nullptr);
+    if (kept) memcpy(kept.get(), L.marks, n);
+    load_folder(kept.get(), kept ? n : 0, first, nullptr, 0);
+}
+
+void reload_at_name(const char* name, int keep)
+{
+    int n = L.count;
+    heap_buffer<unsigned char> kept(keep && n > 0 && L.marks ? static_cast<unsigned char*>(malloc(n)) : nullptr);
+    if (kept) memcpy(kept.get(), L.marks, n);
+    bool named = name && name[0];
+    load_folder(kept.get(), kept ? n : 0, named ? first_shown() : 0, named ? name : nullptr, 0);
+}
+
+void renumber_after_delete()
+{
+    if (!browser_op_hooks.number_order()) return;
+    reload_keep_selection(first_shown(), 1);
+    browser_op_hooks.renumber(2, L.count);
+}
+
+// The marked entries' full paths, each terminated, with a final terminator:
+// one path slot per marked entry and one byte for the end.
+static char* marked_path_list()
+{
+    size_t cap = size_t(L.selected_count) * PATH_BUF + 1;
+    char* list = static_cast<char*>(calloc(cap, 1));
+    if (!list) return nullptr;
+    size_t used = 0;
+    for (int i = 0; i < L.count; i++) {
+        if (!is_marked(i)) continue;
+        char path[PATH_BUF];
+        if (!entry_full_path(i, path) || used + strlen(path) + 2 > cap) {
+            free(list);
+            return nullptr;
+        }
+        if (list_entry_kind(i)->target()->archive) browser_op_hooks.leave_archive_folder(path);
+        memcpy(list + used, path, strlen(path) + 1);
+        used += strlen(path) + 1;
+    }
+    return list;
+}
+
+int recycle_selected()
+{
+    if (browser_ui_hooks.viewer_mode() != 0 || L.selected_count <= 0 || browser_op_hooks.archive_read_only()) return 0;
+    busy_guard busy(BUSY_PLAIN);
+    heap_buffer<char> list(marked_path_list());
+    if (!list) return 0;
+    SHFILEOPSTRUCTA op = {};
+    op.hwnd = GetAncestor(page_client_window(L.page), GA_ROOT);
+    op.wFunc = FO_DELETE;
+    op.pFrom = list.get();
+    op.fFlags = FOF_ALLOWUNDO;
+    if (SHFileOperationA(&op) != 0 || op.fAnyOperationsAborted) return 0;
+    if (L.count - L.selected_count > 0) renumber_after_delete();
+    reload_keep_selection(count_unselected_to_first(), 0);
+    browser_op_hooks.write_back_archive();
+    return 1;
+}
+
+int move_selected_into(int index)
+{
+    busy_guard busy(BUSY_WAIT);
+    if (L.selected_count <= 0 || is_marked(index)) return 0;
+    file_kind* k = list_entry_kind(index);
+    if (!k) return 0;
+    const file_kind_base* t = k->target();
+    if (!t->plain) {
+        char folder[PATH_BUF];
+        if (!t->name(folder)) return 0;
+        overwrite_answers answers = {};
+        for (int i = 0; i < L.count; i++) {
+            char source[PATH_BUF], destination[PATH_BUF];
+            if (!is_marked(i) || !entry_full_path(i, source)) continue;
+            if (!path_join(destination, folder, file_name_of(source))) continue;
+            move_one_item(source, destination, &answers);
+            if (answers.cancel && answers.all) break;
+        }
+    } else if (t->archive && browser_op_hooks.archive_creation(index) >= 2) {
+        browser_op_hooks.compress_into_archive(index);
+    } else {
+        return 0;
+    }
+    reload_keep_selection(count_unselected_to_first(), 0);
+    browser_op_hooks.write_back_archive();
+    return 1;
+}
+
+int open_entry_with_program(int index, int verb)
+{
+    char path[PATH_BUF];
+    if (!entry_full_path(index, path)) return 0;
+    return browser_op_hooks.open_with(path, verb);
+}
+
+void edit_small_text(int index)
+{
+    _status_text(L.page, "%s", "ﾃｷｽﾄﾌｧｲﾙの編集中．Ctrl+Enter=確定｜Esc=ｷｬﾝｾﾙ");
+    busy_guard busy(BUSY_PLAIN);
+    if (!edit_text_command(index)) return;
+    redraw_list(1, 1, 0, 1);
+    browser_op_hooks.write_back_archive();
+}
+
+// New entries ------------------------------------------------------------------
+
+// Makes the placeholder: "<c>.newfolder" plus the extension, with the first
+// character the first of 0-9 and a-z whose name is free. The item is made
+// with calls that fail on an existing name, so nothing there is touched.
+static int make_placeholder(const char* ext, bool folder, char* path)
+{
+    static const char firsts[] = "0123456789abcdefghijklmnopqrstuvwxyz";
+    for (const char* c = firsts; *c; c++) {
+        char name[32];
+        text_format(name, sizeof name, "%c.newfolder%s", *c, ext);
+        if (!path_join(path, PATH_BUF, current_folder.folder, name)) return 0;
+        if (folder) {
+            if (CreateDirectoryA(path, nullptr)) {
+                file_op_log("..md %s\n", path);
+                return 1;
+            }
+        } else {
+            file_handle h(CreateFileA(path, GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
+            if (h) return 1;
+        }
+        DWORD error = GetLastError();
+        if (error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS) return 0;
+    }
+    return 0;
+}
+
+static void remove_new_folder(const char* path)
+{
+    SetFileAttributesA(path, FILE_ATTRIBUTE_NORMAL);
+    if (RemoveDirectoryA(path)) file_op_log("..rd %s\n", path);
+}
+
+static int index_of_path(const char* path)
+{
+    for (int i = 0; i < L.count; i++) {
+        char p[PATH_BUF];
+        if (entry_full_path(i, p) && text_equal_ci(p, path)) return i;
+    }
+    return -1;
+}
+
+static bool ends_in(const char* path, const char* tail)
+{
+    size_t n = strlen(path), t = strlen(tail);
+    return n >= t && text_equal_ci(path + n - t, tail);
+}
+
+int create_new_entry(int command)
+{
+    const char* ext = command == 240 ? "" : command == 245 ? ".txt" : browser_op_hooks.archive_extension(command);
+    const char* word = command == 240 ? "ﾌｫﾙﾀﾞ" : command == 245 ? "ﾃｷｽﾄﾌｧｲﾙ" : "圧縮ﾌｫﾙﾀﾞ";
+    if (!ext) return 0;
+    bool folder = command == 240;
+    busy_guard busy(BUSY_WAIT);
+    entry_ops.creating = 1;
+    char placeholder[PATH_BUF];
+    if (!make_placeholder(ext, folder, placeholder)) {
+        entry_ops.creating = 0;
+        return 0;
+    }
+    reload_keep_selection(first_shown(), 0);
+    _status_text(L.page, "%s名を入力して下さい．Enter=確定｜Esc=ｷｬﾝｾﾙ", word);
+    char named[PATH_BUF] = "";
+    int index = index_of_path(placeholder);
+    int kept = index >= 0 && browser_op_hooks.rename_in_list(index, 2, named) && named[0];
+    if (!kept) {
+        if (folder)
+            remove_new_folder(placeholder);
+        else
+            rm_file(placeholder);
+        named[0] = 0;
+    } else if (!folder && ext[0] && !ends_in(named, ext)) {
+        char with_ext[PATH_BUF];
+        if (text_format(with_ext, sizeof with_ext, "%s%s", named, ext) && mv_file(named, with_ext))
+            text_copy(named, with_ext);
+    }
+    if (kept && folder && ends_in(named, ".newfolder")) {
+        remove_new_folder(named);
+        kept = 0;
+        named[0] = 0;
+    }
+    entry_ops.creating = 0;
+    reload_at_name(named[0] ? file_name_of(named) : "", 0);
+    browser_op_hooks.write_back_archive();
+    return kept;
+}
+
+int write_folder_listing()
+{
+    char base[PATH_BUF], name[PATH_BUF], path[PATH_BUF];
+    if (!text_copy(base, current_folder.folder)) return 0;
+    remove_backslash(base);
+    if (!text_format(name, sizeof name, "%s.txt", is_drive_root(base) ? "" : file_name_of(base))) return 0;
+    if (!path_join(path, current_folder.folder, name)) return 0;
+    {
+        c_file f(fopen(path, "w"));
+        if (!f) return 0;
+        for (int i = 0; i < L.count; i++)
+            if (!is_marked(i)) fprintf(f.get(), "%s\n", L.names[i]);
+    }
+    reload_at_name(name, 0);
+    return 1;
+}

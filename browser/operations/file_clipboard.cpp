@@ -1,0 +1,308 @@
+// The file clipboard (see file_clipboard.h): the shell's CF_HDROP list with
+// its "Preferred DropEffect", written from the marked entries and read
+// through the OLE clipboard, so that Explorer and other instances exchange
+// files with the browser; the paste loops with their space check; the cut
+// marks drawn on entries that wait to be moved.
+#include "browser/operations/file_clipboard.h"
+#include "browser/model/app_hooks.h"
+#include "browser/model/browser_list.h"
+#include "browser/model/busy.h"
+#include "browser/operations/entry_ops.h"
+#include "browser/model/list_hooks.h"
+#include "browser/model/op_hooks.h"
+#include "browser/model/paths.h"
+#include "browser/grid/selection.h"
+#include "base/holders.h"
+#include "files/files.h"
+#include "graphics/kavtrel.h"
+#include <ole2.h>
+#include <shlobj.h>
+#include <cstring>
+
+paste_record last_paste;
+
+static browser_list_record& L = browser_list;
+
+static UINT drop_effect_format() { return RegisterClipboardFormatA("Preferred DropEffect"); }
+
+// Reading -----------------------------------------------------------------------
+
+static DWORD read_effect(IDataObject* data, FORMATETC* format)
+{
+    STGMEDIUM medium = {};
+    DWORD effect = 0;
+    if (FAILED(data->GetData(format, &medium))) return 0;
+    if (medium.tymed == TYMED_HGLOBAL && GlobalSize(medium.hGlobal) >= sizeof(DWORD)) {
+        global_lock bytes(medium.hGlobal);
+        if (bytes) memcpy(&effect, bytes.get(), sizeof effect);
+    }
+    ReleaseStgMedium(&medium);
+    return effect;
+}
+
+void clipboard_files_open(clipboard_read_state* s)
+{
+    memset(s, 0, sizeof *s);
+    s->ole = SUCCEEDED(OleInitialize(nullptr));
+    if (FAILED(OleGetClipboard(&s->data)) || !s->data) return;
+    IEnumFORMATETC* formats = nullptr;
+    if (FAILED(s->data->EnumFormatEtc(DATADIR_GET, &formats)) || !formats) return;
+    com_ptr<IEnumFORMATETC> list(formats);
+    bool effect_found = false, drop_found = false;
+    FORMATETC f;
+    while (!(effect_found && drop_found) && list.get()->Next(1, &f, nullptr) == S_OK) {
+        if (f.cfFormat == drop_effect_format()) {
+            s->effect = read_effect(s->data, &f);
+            effect_found = true;
+        } else if (f.cfFormat == CF_HDROP) {
+            s->drop_format = f;
+            drop_found = true;
+        }
+        if (f.ptd) CoTaskMemFree(f.ptd);
+        if (drop_found) s->drop_format.ptd = nullptr;
+    }
+    s->valid = effect_found && drop_found;
+    s->cut = (s->effect & DROPEFFECT_MOVE) != 0;
+}
+
+void clipboard_files_close(clipboard_read_state* s)
+{
+    if (s->medium.tymed != TYMED_NULL) ReleaseStgMedium(&s->medium);
+    if (s->data) s->data->Release();
+    if (s->ole) OleUninitialize();
+    memset(s, 0, sizeof *s);
+}
+
+int clipboard_query_files(clipboard_read_state* s)
+{
+    if (!s->data || !s->valid) return 0;
+    if (s->medium.tymed == TYMED_NULL) {
+        FORMATETC f = s->drop_format;
+        f.tymed = TYMED_HGLOBAL;
+        if (FAILED(s->data->GetData(&f, &s->medium)) || s->medium.tymed != TYMED_HGLOBAL) return 0;
+    }
+    s->count = int(DragQueryFileA(HDROP(s->medium.hGlobal), 0xFFFFFFFF, nullptr, 0));
+    return 1;
+}
+
+int clipboard_file(clipboard_read_state* s, int i, char* out)
+{
+    out[0] = 0;
+    if (s->medium.tymed != TYMED_HGLOBAL || i < 0 || i >= s->count) return 0;
+    HDROP drop = HDROP(s->medium.hGlobal);
+    UINT length = DragQueryFileA(drop, UINT(i), nullptr, 0);
+    if (length == 0 || length >= PATH_BUF) return 0;
+    return DragQueryFileA(drop, UINT(i), out, PATH_BUF) == length;
+}
+
+// Writing -----------------------------------------------------------------------
+
+static bool is_read_only_drive(const char* path) { return is_drive_writable(path) != 0; }
+
+int clipboard_set_file_list(int cut)
+{
+    // One path slot with its terminator per entry, the header, the final terminator.
+    size_t cap = sizeof(DROPFILES) + size_t(L.selected_count) * PATH_BUF + 1;
+    HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, cap);
+    if (!block) return 0;
+    bool ok = L.selected_count > 0;
+    {
+        global_lock bytes(block);
+        if (!bytes) ok = false;
+        DROPFILES* header = reinterpret_cast<DROPFILES*>(bytes.get());
+        if (ok) header->pFiles = sizeof(DROPFILES);
+        size_t used = sizeof(DROPFILES);
+        for (int i = 0; ok && i < L.count; i++) {
+            if (!is_marked(i)) continue;
+            char path[PATH_BUF], listed[PATH_BUF];
+            if (!entry_full_path(i, path) || !browser_op_hooks.stage_for_clipboard(path, cut, listed))
+                ok = false;
+            else if (cut && is_read_only_drive(listed))
+                ok = false;
+            else if (used + strlen(listed) + 2 > cap)
+                ok = false;
+            else {
+                memcpy(bytes.get() + used, listed, strlen(listed) + 1);
+                used += strlen(listed) + 1;
+            }
+        }
+    }
+    if (!ok || !SetClipboardData(CF_HDROP, block)) {
+        GlobalFree(block);
+        return 0;
+    }
+    return 1;
+}
+
+int copy_or_cut_to_clipboard(int cut)
+{
+    clipboard_open open(GetAncestor(_page_hwnd(L.page), GA_ROOT));
+    if (!open) return 0;
+    EmptyClipboard();
+    HGLOBAL effect = GlobalAlloc(GMEM_MOVEABLE, sizeof(DWORD));
+    if (effect) {
+        DWORD value = cut ? DROPEFFECT_MOVE : (DROPEFFECT_COPY | DROPEFFECT_LINK);
+        {
+            global_lock bytes(effect);
+            if (bytes) memcpy(bytes.get(), &value, sizeof value);
+        }
+        if (!SetClipboardData(drop_effect_format(), effect)) GlobalFree(effect);
+    }
+    if (clipboard_set_file_list(cut)) return 1;
+    kavtrel_message_box(message_box_owner, "このファイルは切り取れません．", "ZOTE - 警告", MB_ICONEXCLAMATION);
+    EmptyClipboard();
+    return 0;
+}
+
+// The space check ------------------------------------------------------------------
+
+namespace {
+struct space_need {
+    double kilobytes;
+    double clusters;
+    drive_clusters drive;
+};
+space_need* current_need;
+
+void add_file(space_need* n, double size)
+{
+    n->kilobytes += size * 0.001;
+    n->clusters += clusters_for(size, n->drive);
+}
+
+int need_file_cb(walk_item* item)
+{
+    const WIN32_FIND_DATAA& f = *item->find_data;
+    add_file(current_need, f.nFileSizeHigh * 4294967296.0 + f.nFileSizeLow);
+    return 1;
+}
+}  // namespace
+
+// Every file takes whole clusters of the current drive, so the need is
+// counted in clusters; the message shows them as sectors.
+int paste_space_check(clipboard_read_state* s)
+{
+    space_need need = {};
+    if (!get_drive_clusters(current_folder.folder, &need.drive)) return 1;
+    double free_bytes = disk_free_bytes(current_folder.folder);
+    char first[PATH_BUF] = "";
+    clipboard_file(s, 0, first);
+    if (s->cut && first[0] &&
+        CharUpperA(LPSTR(size_t(BYTE(first[0])))) == CharUpperA(LPSTR(size_t(BYTE(current_folder.folder[0])))))
+        return 1;
+    for (int i = 0; i < s->count; i++) {
+        char path[PATH_BUF];
+        if (!clipboard_file(s, i, path)) continue;
+        DWORD a = GetFileAttributesA(path);
+        if (a == INVALID_FILE_ATTRIBUTES) continue;
+        if (a & FILE_ATTRIBUTE_DIRECTORY) {
+            walk_item record = {};
+            current_need = &need;
+            walk_tree(path, "*.*", &record, need_file_cb, nullptr, nullptr, nullptr);
+            current_need = nullptr;
+        } else {
+            add_file(&need, file_size(path));
+        }
+    }
+    if (need.clusters < need.drive.free_clusters) return 1;
+    double per_cluster = need.drive.sectors_per_cluster;
+    double free_sectors = per_cluster * need.drive.free_clusters, needed = per_cluster * need.clusters;
+    char text[1024];
+    // The needed sectors are formatted as an integer, so they are passed as one.
+    int needed_sectors = needed > 2147483647.0 ? 2147483647 : int(needed);
+    text_format_cut(text, sizeof text,
+                    "ディスク容量が足りないので貼付を中止します．\n　\n  空き容量  %.0lfKB (%.0lfセクタ)\n  必要容量  "
+                    "%.0lfKB (%dセクタ)\n%s",
+                    free_bytes * 0.001, free_sectors, need.kilobytes, needed_sectors,
+                    s->cut ? "\n切り取ったファイル/フォルダは復元されます．" : "");
+    kavtrel_message_box(message_box_owner, text, "ZOTE", MB_OK | MB_ICONEXCLAMATION);
+    return 0;
+}
+
+// The paste loops ------------------------------------------------------------------
+
+enum paste_kind { PASTE_ITEMS, PASTE_SHORTCUTS, PASTE_FOLDERS };
+
+static int paste_loop(clipboard_read_state* s, paste_kind kind)
+{
+    static const char* const status[] = {"ファイル/フォルダを貼付中...", "ショートカットを貼付中...",
+                                         "フォルダのみを貼付中..."};
+    if (!s->valid || !clipboard_query_files(s)) return 0;
+    busy_guard busy(BUSY_WAIT);
+    if (!paste_space_check(s)) return 0;
+    last_paste = {};
+    _status_printf(L.page, "%s", status[kind]);
+    overwrite_answers answers = {};
+    for (int i = 0; i < s->count; i++) {
+        char source[PATH_BUF], destination[PATH_BUF], name[PATH_BUF];
+        if (!clipboard_file(s, i, source)) continue;
+        bool formed = kind == PASTE_SHORTCUTS ? text_format(name, sizeof name, "%s.lnk", file_name_of(source))
+                                              : text_copy(name, file_name_of(source));
+        if (!formed || !path_join(destination, current_folder.folder, name)) continue;
+        int done = kind == PASTE_ITEMS       ? paste_one_item(source, destination, s->cut, &answers)
+                   : kind == PASTE_SHORTCUTS ? paste_one_shortcut(source, destination, &answers)
+                                             : paste_folder_tree_only(source, current_folder.folder, &answers);
+        if (answers.cancel && answers.all) break;
+        if (done && last_paste.placed++ == 0) text_copy(last_paste.first_name, name);
+        _progress(L.page, i + 1, 0, s->count);
+        Sleep(kind == PASTE_ITEMS ? 10 : 100);
+    }
+    _status_printf(L.page, "%s", "");
+    if (kind == PASTE_ITEMS && s->cut) OleSetClipboard(nullptr);
+    return 1;
+}
+
+int paste_files(clipboard_read_state* s) { return paste_loop(s, PASTE_ITEMS); }
+int paste_shortcuts(clipboard_read_state* s) { return paste_loop(s, PASTE_SHORTCUTS); }
+int paste_folders_only(clipboard_read_state* s) { return paste_loop(s, PASTE_FOLDERS); }
+
+// Cut marks -------------------------------------------------------------------------
+
+namespace {
+struct cut_list_record {
+    int count;
+    char folder[PATH_BUF];
+    name_list paths;
+};
+cut_list_record cut_list;
+}  // namespace
+
+void read_cut_list()
+{
+    strlist_clear(&cut_list.paths);
+    cut_list.count = 0;
+    cut_list.folder[0] = 0;
+    if (!IsClipboardFormatAvailable(CF_HDROP)) return;
+    clipboard_read_state s;
+    clipboard_files_open(&s);
+    if (s.cut && clipboard_query_files(&s)) {
+        for (int i = 0; i < s.count; i++) {
+            char path[PATH_BUF];
+            if (!clipboard_file(&s, i, path)) continue;
+            if (cut_list.count == 0 && parent_folder(path, cut_list.folder)) remove_backslash(cut_list.folder);
+            strlist_add(&cut_list.paths, path);
+            cut_list.count++;
+        }
+    }
+    clipboard_files_close(&s);
+    if (cut_list.count) strlist_to_array(&cut_list.paths);
+}
+
+int is_cut_entry(const char* name)
+{
+    if (cut_list.count == 0) return 0;
+    char folder[PATH_BUF], path[PATH_BUF];
+    if (!text_copy(folder, current_folder.folder)) return 0;
+    remove_backslash(folder);
+    if (!text_equal_ci(folder, cut_list.folder) || !full_path(path, sizeof path, name)) return 0;
+    char** paths = reinterpret_cast<char**>(cut_list.paths.array);
+    for (int i = 0; paths && paths[i]; i++)
+        if (text_equal_ci(paths[i], path)) return 1;
+    return 0;
+}
+
+void install_clipboard_hooks()
+{
+    browser_list_hooks.is_cut = is_cut_entry;
+    browser_app_hooks.read_cut_marks = read_cut_list;
+}

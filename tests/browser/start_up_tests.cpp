@@ -1,0 +1,179 @@
+// The program's start-up joins every slot: in a fresh process, the
+// installers app_main runs, in its order, give every slot of the browser's
+// tables, of the window library's application and console hooks and of the
+// image formats a real action in place of what it held before start-up. The
+// few slots whose first value is already the real action are named apart.
+#include "app/start_up.h"
+#include "browser/caches/thumb_cache.h"
+#include "browser/commands/commands.h"
+#include "browser/model/app_hooks.h"
+#include "browser/model/browser_list.h"
+#include "browser/model/list_hooks.h"
+#include "browser/model/op_hooks.h"
+#include "browser/model/paths.h"
+#include "browser/model/start.h"
+#include "browser/model/window_hook.h"
+#include "graphics/kavtrel.h"
+#include "tests/support/bench.h"
+#include <gtest/gtest.h>
+#include <cstddef>
+#include <cstdio>
+#include <cstring>
+#include <map>
+#include <string>
+#include <vector>
+
+namespace {
+
+struct slot {
+    const char* name;
+    const void* table;
+    size_t offset, size;
+};
+#define SLOT(table, field) \
+    slot { #table "." #field, &table, offsetof(decltype(table), field), sizeof table.field }
+
+// Every slot that start-up fills.
+std::vector<slot> filled_slots()
+{
+    return {
+        SLOT(image_format_hooks, probe_jpeg),
+        SLOT(image_format_hooks, probe_png),
+        SLOT(image_format_hooks, probe_psd),
+        SLOT(image_format_hooks, probe_pdf),
+        SLOT(image_format_hooks, probe_tiff),
+        SLOT(image_format_hooks, probe_plugin),
+        SLOT(image_format_hooks, load_jpeg),
+        SLOT(image_format_hooks, load_psd),
+        SLOT(image_format_hooks, load_pdf),
+        SLOT(image_format_hooks, load_png),
+        SLOT(image_format_hooks, load_tiff),
+        SLOT(image_format_hooks, load_plugin),
+        SLOT(console_hooks, printf_hook),
+        SLOT(console_hooks, getchar_hook),
+        SLOT(console_hooks, status_hook),
+        SLOT(app_hooks, window_hook),
+        SLOT(app_hooks, exit_hook),
+        SLOT(app_hooks, help_hook),
+        SLOT(browser_app_hooks, read_cut_marks),
+        SLOT(browser_app_hooks, draw_cell_picture),
+        SLOT(browser_app_hooks, thumb_cache_draw),
+        SLOT(browser_app_hooks, draw_toolbar),
+        SLOT(browser_app_hooks, print_selection),
+        SLOT(browser_list_hooks, thumbnail_cache_build),
+        SLOT(browser_list_hooks, thumbnail_cache_free),
+        SLOT(browser_list_hooks, thumbnail_index),
+        SLOT(browser_list_hooks, archiver_available),
+        SLOT(browser_list_hooks, archive_listing),
+        SLOT(browser_list_hooks, archive_member_path),
+        SLOT(browser_list_hooks, in_archive_work_folder),
+        SLOT(browser_list_hooks, is_cut),
+        SLOT(browser_path_hooks, map_archive_path),
+        SLOT(browser_path_hooks, in_archive_work_folder),
+        SLOT(browser_path_hooks, thumbnail_moved),
+        SLOT(browser_path_hooks, scan_folder_images),
+        SLOT(browser_path_hooks, display_path),
+        SLOT(browser_ui_hooks, viewer_mode),
+        SLOT(browser_ui_hooks, viewer_full_screen),
+        SLOT(browser_ui_hooks, viewer_index),
+        SLOT(browser_ui_hooks, viewer_message),
+        SLOT(browser_ui_hooks, key_down),
+        SLOT(browser_ui_hooks, mouse_move),
+        SLOT(browser_ui_hooks, left_down),
+        SLOT(browser_ui_hooks, left_double),
+        SLOT(browser_ui_hooks, right_down),
+        SLOT(browser_ui_hooks, dispatch),
+        SLOT(browser_ui_hooks, init_menu_popup),
+        SLOT(browser_ui_hooks, redraw_list),
+        SLOT(browser_ui_hooks, scroll_view_open),
+        SLOT(browser_op_hooks, record_selection),
+        SLOT(browser_op_hooks, build_history_menu),
+        SLOT(browser_op_hooks, toolbar_hit_test),
+        SLOT(browser_op_hooks, build_entry_menu),
+        SLOT(browser_op_hooks, build_folder_menu),
+        SLOT(browser_op_hooks, add_number_prefix),
+        SLOT(browser_op_hooks, renumber),
+        SLOT(browser_op_hooks, number_order),
+        SLOT(browser_op_hooks, write_back_archive),
+        SLOT(browser_op_hooks, archive_read_only),
+        SLOT(browser_op_hooks, leave_archive_folder),
+        SLOT(browser_op_hooks, archive_creation),
+        SLOT(browser_op_hooks, compress_into_archive),
+        SLOT(browser_op_hooks, stage_for_clipboard),
+        SLOT(browser_op_hooks, rename_in_list),
+        SLOT(browser_op_hooks, viewer_step),
+        SLOT(browser_op_hooks, slide_show),
+        SLOT(browser_op_hooks, viewer_status),
+        SLOT(browser_op_hooks, slide_interval),
+        SLOT(browser_op_hooks, slide_repeats),
+        SLOT(browser_op_hooks, slide_running),
+        SLOT(browser_op_hooks, archive_extension),
+        SLOT(command_hooks, new_entry),
+        SLOT(command_hooks, expand_all),
+        SLOT(command_hooks, clipboard_open),
+        SLOT(command_hooks, copy_files),
+        SLOT(command_hooks, cut_files),
+        SLOT(command_hooks, delete_files),
+        SLOT(command_hooks, search_dialog),
+        SLOT(command_hooks, selection),
+        SLOT(command_hooks, move_into),
+        SLOT(command_hooks, batch_rename),
+        SLOT(command_hooks, number_prefixes),
+        SLOT(command_hooks, archive_password),
+        SLOT(command_hooks, archive_extract),
+        SLOT(command_hooks, archive_sfx),
+        SLOT(command_hooks, archive_pack),
+        SLOT(command_hooks, write_back_archive),
+        SLOT(command_hooks, archive_read_only),
+        SLOT(command_hooks, in_archive_folder),
+        SLOT(command_hooks, archive_kind_available),
+        SLOT(command_hooks, print_dialog),
+        SLOT(command_hooks, save_as),
+        SLOT(command_hooks, count_colours),
+        SLOT(command_hooks, scanner),
+        SLOT(command_hooks, edit_in_list),
+        SLOT(command_hooks, shell_verb),
+        SLOT(command_hooks, size_dialog),
+        SLOT(command_hooks, cache_dialog),
+        SLOT(command_hooks, version_texts),
+        SLOT(command_hooks, prefixes_on),
+    };
+}
+
+// The slots whose first value is the real action: WinHelp itself behind its
+// seam, and the association's program opened by the shell.
+std::vector<slot> real_from_the_start()
+{
+    return {SLOT(browser_app_hooks, win_help), SLOT(browser_op_hooks, open_with)};
+}
+
+std::string bytes_at(const slot& s) { return std::string(static_cast<const char*>(s.table) + s.offset, s.size); }
+
+}  // namespace
+
+// Runs the start-up's installers as app_main does and prints every slot that
+// still holds what it held before, one a line.
+ZOTE_CHILD(start_up_slots)
+{
+    std::vector<slot> slots = filled_slots();
+    std::map<std::string, std::string> before;
+    for (const slot& s : slots) before[s.name] = bytes_at(s);
+    install_image_format_hooks();
+    install_image_plugins(nullptr);
+    install_thumbnail_hooks();
+    browser_list_init();
+    install_program_hooks();
+    for (const slot& s : slots)
+        if (bytes_at(s) == before[s.name]) printf("%s\n", s.name);
+    for (const slot& s : real_from_the_start())
+        if (bytes_at(s) == std::string(s.size, '\0')) printf("%s is empty\n", s.name);
+    fflush(stdout);
+    return 0;
+}
+
+TEST(StartUp, EverySlotHoldsARealAction)
+{
+    bench::child_result r = bench::run_child("start_up_slots");
+    EXPECT_EQ(r.exit_code, 0u);
+    EXPECT_EQ(r.output, "") << "slots start-up leaves as they were";
+}
