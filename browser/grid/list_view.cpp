@@ -4,7 +4,6 @@
 #include "browser/model/app_hooks.h"
 #include "browser/model/browser_list.h"
 #include "browser/model/busy.h"
-#include "browser/operations/entry_ops.h"
 #include "browser/grid/grid.h"
 #include "browser/model/list_hooks.h"
 #include "browser/model/paths.h"
@@ -125,6 +124,8 @@ void reset_selection(const unsigned char* kept, int kept_count)
 
 int redraw_checked(int focus, int scroll_bar, int force, int repaint, bool check);
 
+int new_entry_pending;
+
 int is_new_entry_name(const char* name)
 {
     if (!name || !name[0] || mb_is_lead(static_cast<unsigned char>(name[0]))) return 0;
@@ -153,7 +154,7 @@ void load_folder(const unsigned char* kept, int kept_count, int first_hint, cons
     else
         L.first_row = 0;
     set_browser_title(L.first_row / (L.rows > 0 ? L.rows : 1) + 1);
-    if (entry_ops.creating) move_new_entry_to_page();
+    if (new_entry_pending) move_new_entry_to_page();
     browser_app_hooks.read_cut_marks();
     if (!(flags & LOAD_NO_REDRAW)) redraw_checked(1, 1, 0, 1, false);
 }

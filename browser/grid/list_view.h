@@ -23,6 +23,9 @@ void format_browser_title(char* out, size_t cap, int number);
 // A list name that is the placeholder of a new entry being named: one
 // character and ".newfolder", alone or before an extension or a subpath.
 int is_new_entry_name(const char* name);
+// Set while a new entry is being named: a load moves its placeholder to the
+// first cell of the page shown.
+extern int new_entry_pending;
 
 // The first pass of one cell (force: its picture made again).
 void draw_list_cell(int i, int force);

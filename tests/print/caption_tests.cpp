@@ -2,14 +2,13 @@
 // a folder in number order goes unless the print settings keep it, and a
 // comment caption without the name still tells the subfolder of an expanded
 // tree.
+#include "app/start_up.h"
 #include "tests/print/print_fixtures.h"
 #include "print/print.h"
-#include "browser/browser_list.h"
-#include "browser/list_view.h"
-#include "browser/numbering.h"
-#include "browser/paths.h"
-#include "browser/start.h"
-#include "browser/thumb_cache.h"
+#include "browser/model/browser_list.h"
+#include "browser/grid/list_view.h"
+#include "browser/model/numbering.h"
+#include "browser/model/paths.h"
 #include <gtest/gtest.h>
 
 using namespace print_fixture;
