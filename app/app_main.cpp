@@ -2,8 +2,7 @@
 // installed program (which relaunches from its temporary copy) or the copy
 // (which runs the browser), hands script runs on, installs the hooks,
 // creates the browser's page, loads the settings, applies the command line
-// and opens the start folder. Parts not built yet are reached through
-// browser_app_hooks.
+// and opens the start folder.
 #include "browser/model/start.h"
 #include "browser/operations/archive_commands.h"
 #include "browser/commands/instances.h"
@@ -18,6 +17,7 @@
 #include "browser/grid/list_view.h"
 #include "browser/commands/toolbar.h"
 #include "browser/model/paths.h"
+#include "browser/model/settings.h"
 #include "browser/model/scan.h"
 #include "browser/caches/thumb_cache.h"
 #include "browser/viewer/viewer.h"
@@ -74,14 +74,60 @@ static void create_browser_page()
     _status_printf(browser_list.page, "%s", "初期化中...");
 }
 
-static void temporary_housekeeping()
+static bool present(const char* path) { return GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES; }
+
+// Whether T\zote had no cache folder when this process started: the first
+// start of this layout (the cache set-up makes the folder before step 8).
+static bool first_start_of_layout()
+{
+    char cache[PATH_BUF];
+    return zote_temp_path("zote\\cache", cache) && !present(cache);
+}
+
+// Versions before 1.25 kept their cache folder and settings file loose in the
+// temporary folder. The first start of this layout gathers them into T\zote
+// and says so.
+static void gather_old_files(bool first_start)
+{
+    char cache[PATH_BUF], old_cache[PATH_BUF], old_settings[PATH_BUF], settings[PATH_BUF];
+    if (!first_start || !zote_temp_path("zote\\cache", cache)) return;
+    if (!zote_temp_path("zote_cache", old_cache) || !zote_temp_path("zote.p", old_settings) ||
+        !zote_temp_path("zote\\zote.p", settings))
+        return;
+    bool had_cache = present(old_cache), had_settings = present(old_settings);
+    if (!had_cache && !had_settings) return;
+    // The old cache becomes the cache folder, which the cache set-up may have made empty.
+    if (had_cache) RemoveDirectoryA(cache);
+    msg_info(
+        "ZOTEﾊﾞｰｼﾞｮﾝｱｯﾌﾟ情報", "%s",
+        "ver1.25から一時ﾌｫﾙﾀﾞのZOTE関連ﾌｧｲﾙを\nZOTEﾌｫﾙﾀﾞ一つにまとめました．\n1.25以前のﾊﾞｰｼﾞｮﾝのZOTEとの併用は避けて下"
+        "さい．");
+    if (had_cache) mv_file(old_cache, cache);
+    if (had_settings) mv_file(old_settings, settings);
+}
+
+// Files of older versions that this one no longer reads: the shared settings,
+// history and print settings (each is per user now), and the per-user
+// settings under their old name, which become the per-user zote.ini.
+static void drop_old_files()
+{
+    char path[PATH_BUF], old_name[PATH_BUF];
+    for (const char* old : {"zote\\zote.p", "zote\\history", "zote\\print.p"})
+        if (zote_temp_path(old, path)) DeleteFileA(path);
+    if (user_temp_folder(old_name, "zote.p") && user_temp_folder(path, "zote.ini") && present(old_name))
+        mv_file(old_name, path);
+}
+
+static void temporary_housekeeping(bool first_start)
 {
     char path[PATH_BUF];
-    if (zote_bin_path("..\\cache", path)) md_path(path);
-    if (zote_bin_path("..\\clean.hst", path)) DeleteFileA(path);
-    if (zote_bin_path("..\\lhacut", path) && GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES) rm_tree(path);
+    gather_old_files(first_start);
+    if (zote_temp_path("zote\\cache", path)) md_path(path);
+    if (zote_temp_path("zote\\clean.hst", path)) DeleteFileA(path);
+    if (zote_temp_path("zote\\lhacut", path) && present(path)) rm_tree(path);
     clear_clipboard_staging();
     if (user_temp_folder(path, nullptr)) md_path(path);
+    drop_old_files();
 }
 
 // Step 15: the start folder and options; out_file gets a file given by name.
@@ -130,12 +176,13 @@ int app_main()
     char script[COMMAND_LINE_BUF];
     if (script_text_of(start_block.command_line, script, sizeof script)) return script_mode(script);
 
+    bool first_start = first_start_of_layout();
     install_thumbnail_hooks();
     browser_list_init();
     install_program_hooks();
     setup_archive_work_folders();
     create_browser_page();
-    temporary_housekeeping();
+    temporary_housekeeping(first_start);
     _selectpage(0, browser_list.page);
     load_scanner();
     build_main_menu(main_frame());
@@ -148,9 +195,16 @@ int app_main()
         fit_window_to_list();
         _page_resize(browser_list.page, 0, 0, nullptr);
         load_start_settings();
-        POINT at;
-        if (measure_other_instances(&at) > 0) _page_move(browser_list.page, at.x, at.y);
         HWND frame = main_frame();
+        POINT at;
+        if (measure_other_instances(&at) > 0) {
+            RECT given, moved;
+            GetWindowRect(frame, &given);
+            _page_move(browser_list.page, at.x, at.y);
+            GetWindowRect(frame, &moved);
+            note_cascade_move(given, moved);
+        }
+        _progress(browser_list.page, 0, 0, 1);
         UpdateWindow(frame);
         SetForegroundWindow(frame);
         ShowWindow(frame, SW_SHOWNORMAL);

@@ -11,17 +11,32 @@ static _bmap* load_path_none(const char*) { return nullptr; }
 static _bmap* load_pdf_none(const char*, int) { return nullptr; }
 
 image_format_hook_table image_format_hooks = {
-    probe_none,     probe_none,     probe_psd_none, probe_none,     probe_none,     probe_none,
-    load_jpeg_none, load_path_none, load_pdf_none,  load_path_none, load_path_none, load_path_none,
+    .probe_jpeg = probe_none,
+    .probe_png = probe_none,
+    .probe_psd = probe_psd_none,
+    .probe_pdf = probe_none,
+    .probe_tiff = probe_none,
+    .probe_plugin = probe_none,
+    .load_jpeg = load_jpeg_none,
+    .load_psd = load_path_none,
+    .load_pdf = load_pdf_none,
+    .load_png = load_path_none,
+    .load_tiff = load_path_none,
+    .load_plugin = load_path_none,
 };
 
 static int printf_none(const char*, ...) { return 1; }
 static int getchar_none() { return 1; }
 static int logging_off() { return 0; }
 static int status_none(int, const char*, ...) { return 1; }
-console_hook_table console_hooks = {printf_none, getchar_none, logging_off, status_none};
+console_hook_table console_hooks = {
+    .printf_hook = printf_none,
+    .getchar_hook = getchar_none,
+    .logging_on = logging_off,
+    .status_hook = status_none,
+};
 
-app_hook_table app_hooks = {nullptr, nullptr, nullptr, nullptr};
+app_hook_table app_hooks = {};
 
 HINSTANCE kavtrel_instance;
 int direct_dib_stretch = 1;

@@ -11,9 +11,11 @@
 #include "browser/model/comment_files.h"
 #include "browser/model/file_kind.h"
 #include "browser/model/image_kinds.h"
+#include "browser/model/numbering.h"
 #include "browser/model/paths.h"
 #include "browser/caches/thumb_cache.h"
 #include "base/holders.h"
+#include "files/files.h"
 #include "graphics/kavtrel.h"
 #include <cmath>
 #include <cstring>
@@ -110,11 +112,14 @@ void draw_header(HDC page_dc, HDC measure, int page)
     put_text(page_dc, x, 0, shown, RGB(0, 0, 0));
 }
 
-// The path that names the item's picture, and its entry record.
+// The path that names the item's picture, its entry record, and its name as
+// the list shows it (with the subfolders of an expanded tree; the file name
+// for a job of paths from elsewhere).
 struct cell_entry {
     file_kind own;
     const file_kind_base* record = nullptr;
     char path[PATH_BUF] = "";
+    char shown[PATH_BUF] = "";
     explicit cell_entry(int item)
     {
         const print_job& job = print_settings.job;
@@ -127,11 +132,13 @@ struct cell_entry {
                     text_copy(path, ref.path);
                 else
                     record->name(path);
+                if (file_kind* listed = list_entry_kind(item)) listed->name(shown);
                 return;
             }
         }
         if (!text_copy(path, job.names[item])) return;
         record = make_file_kind(path, &own, 1, 0);
+        if (record->base_name) text_copy(shown, record->base_name);
     }
 };
 
@@ -318,18 +325,29 @@ void draw_picture(HDC page_dc, _bmap* b, int x, int y, int dw, int dh)
     DeleteDC(memory);
 }
 
-void draw_caption(HDC page_dc, HDC measure, const cell_entry& entry, int x, int y, double width)
+// The caption's name: the rotation mark (".r", ".l", ".i" before the
+// extension) never shows; the number prefix goes while the browser hides it,
+// unless the settings keep it.
+static void caption_name(const cell_entry& entry, char* name, size_t cap)
 {
     const print_settings_record& r = print_settings.record;
-    page_font font(page_dc, measure, r.caption_font);
-    char name[CAPTION_BUF] = "";
-    const char* shown = entry.record && entry.record->base_name ? entry.record->base_name : entry.path;
-    text_copy_n(name, sizeof name, shown, sizeof name - 1);
-    // A rotation mark (".r", ".l", ".i" before the extension) is not part of the caption.
+    text_copy_n(name, cap, entry.shown[0] ? entry.shown : entry.path, cap - 1);
     if (rotation_from_name(name)) {
         char* dot = mb_strrchr(name, '.');
         if (dot && dot - name >= 2 && dot[-2] == '.') memmove(dot - 2, dot, strlen(dot) + 1);
     }
+    char* last = file_name_of(name);
+    char without[CAPTION_BUF];
+    if (!r.keep_number_prefix && display_name_without_prefix(last, without, sizeof without))
+        text_copy(last, cap - (last - name), without);
+}
+
+void draw_caption(HDC page_dc, HDC measure, const cell_entry& entry, int x, int y, double width)
+{
+    const print_settings_record& r = print_settings.record;
+    page_font font(page_dc, measure, r.caption_font);
+    char name[CAPTION_BUF];
+    caption_name(entry, name, sizeof name);
     std::vector<std::string> lines;
     const print_job& job = print_settings.job;
     if (r.caption_comment && !comment_file_selected(entry.path, job.marks, job.names, job.count))
@@ -340,7 +358,9 @@ void draw_caption(HDC page_dc, HDC measure, const cell_entry& entry, int x, int 
             caption_text(name, measure, text, sizeof text, 0, width);
             text_append(text, " ");
         } else {
-            text[0] = 0;
+            // Without the name the comment still tells the subfolder it belongs to.
+            *file_name_of(name) = 0;
+            caption_text(name, measure, text, sizeof text, 1, width);
         }
     } else if (r.caption_name) {
         caption_text(name, measure, text, sizeof text, 0, width);

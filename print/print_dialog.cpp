@@ -24,8 +24,12 @@ static int default_load_dialog(char* buffer, const char* folder, HWND owner)
 {
     return load_print_settings_dialog(buffer, folder, owner);
 }
-print_dialog_hook_table print_dialog_hooks = {nullptr, open_preview_dialog, default_load_dialog,
-                                              save_print_settings_dialog};
+print_dialog_hook_table print_dialog_hooks = {
+    .opened = nullptr,
+    .open_preview = open_preview_dialog,
+    .load_dialog = default_load_dialog,
+    .save_dialog = save_print_settings_dialog,
+};
 
 namespace {
 

@@ -141,10 +141,13 @@ static _bmap* decode_stored_picture(FILE* f, int w, int h)
     return b;
 }
 
-static void put_picture(_bmap* b, int stored_size, int slot)
+// A stored picture fitted to the picture area: files made for a larger
+// size, and files made while the area was the whole thumbnail square (before
+// it left room for the name line), hold pictures taller than the area.
+static void put_picture(_bmap* b, int slot)
 {
-    if (stored_size != static_cast<int>(L.thumb_size)) {
-        double r = fit_scale(0, b->width, b->height, static_cast<int>(L.thumb_size), static_cast<int>(L.drawn_size));
+    double r = fit_scale(0, b->width, b->height, static_cast<int>(L.thumb_size), static_cast<int>(L.drawn_size));
+    if (r < 1.0) {
         if (_bmap* s = _bmap_scale(r, 0.14, b)) {
             _bmap_delete(b);
             b = s;
@@ -186,7 +189,7 @@ static candidate_result try_candidate(const thumb_cache_dir* d, const char* root
         bool fits = r == THUMB_FILE_OK && h.stored_size >= wanted.stored_size &&
                     read_thumb_picture_size(f.get(), h.stored_size, &w, &hgt);
         if (_bmap* b = fits ? decode_stored_picture(f.get(), w, hgt) : nullptr) {
-            put_picture(b, h.stored_size, slot);
+            put_picture(b, slot);
             used = true;
         }
     }
@@ -235,7 +238,8 @@ static int write_cache_file(thumb_cache_dir* d, const file_kind_base* k, thumb_f
         return 0;
     }
     set_file_write_time(file, FILETIME{h.time_low, h.time_high});
-    if (size < stored) fit_slot_picture(slot, size, static_cast<int>(L.drawn_size));
+    // The file keeps the stored square; the cell gets the picture area.
+    fit_slot_picture(slot, size, static_cast<int>(L.drawn_size));
     return 1;
 }
 

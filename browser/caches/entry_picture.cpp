@@ -26,7 +26,8 @@ static _bmap* turned(_bmap* b, int code)
 _bmap* load_entry_picture(const file_kind_base* k, int rotate, int factor)
 {
     char name[PATH_BUF];
-    if (!k->image_kind || !k->name(name)) return nullptr;
+    // A folder's picture is its first image, whose path the entry holds.
+    if (!k->image_kind || !entry_picture_name(k, name) || !name[0]) return nullptr;
     int kind = k->image_kind - 1;
     int code = rotation_from_name(name);
     if (factor < 1) factor = 1;

@@ -113,6 +113,16 @@ static HWND main_window()
     return child ? GetAncestor(child, GA_ROOT) : nullptr;
 }
 
+static RECT cascade_given, cascade_moved;
+static bool cascaded;
+
+void note_cascade_move(const RECT& given, const RECT& moved)
+{
+    cascade_given = given;
+    cascade_moved = moved;
+    cascaded = !EqualRect(&given, &moved);
+}
+
 // The record is zeroed first, text fields included, so that equal settings
 // compare equal word for word.
 void snapshot_settings(settings_record* out)
@@ -123,6 +133,7 @@ void snapshot_settings(settings_record* out)
     RECT rc;
     HWND main = main_window();
     if (main && GetWindowRect(main, &rc)) {
+        if (cascaded && EqualRect(&rc, &cascade_moved)) rc = cascade_given;
         out->left = rc.left, out->top = rc.top, out->right = rc.right, out->bottom = rc.bottom;
     }
     out->w = static_cast<int>(l.thumb_size);

@@ -6,6 +6,8 @@
 #include "browser/model/browser_list.h"
 #include "browser/grid/grid.h"
 #include "browser/model/list_hooks.h"
+#include "browser/model/names.h"
+#include "browser/model/numbering.h"
 #include "browser/model/paths.h"
 #include "browser/model/scan.h"
 #include "browser/model/window_hook.h"
@@ -136,6 +138,17 @@ void draw_kind_placeholder(int index, double x, double y, double size)
     _puttext(label, TRANSPARENT);
 }
 
+// A file's name as the cell shows it: an image without its rotation mark,
+// and without its number prefix while the folder is in number order.
+static void hide_marks(const file_kind* k, char* name, size_t cap)
+{
+    char* last = mb_strrchr(name, '/');
+    last = last ? last + 1 : name;
+    if (k->image_kind) strip_rotation_mark(last);
+    char shown[CELL_TEXT_BUF];
+    if (display_name_without_prefix(last, shown, sizeof shown)) text_copy(last, cap - (last - name), shown);
+}
+
 static void draw_name(file_kind* k, int i, double width)
 {
     char name[CELL_TEXT_BUF], prefix[CELL_TEXT_BUF], ext[16];
@@ -146,7 +159,8 @@ static void draw_name(file_kind* k, int i, double width)
     COLORREF colour;
     const char* after = "";
     if (k->plain) {
-        if (has_ext(name, ".newfolder") && strlen(name) == 11) return;
+        if (is_new_entry_name(L.names[i])) return;
+        hide_marks(k, name, sizeof name);
         bool folder_archive = k->archive != 0;
         if (folder_archive || ((t->image_kind || k->shortcut) && !L.picext)) cut_extension(name);
         if (folder_archive) {
@@ -215,7 +229,13 @@ void draw_list_cell(int i, int force)
         return;
     }
     draw_name(k, i, L.thumb_size - (text_x - left) + list_text_width("0"));
-    if (!k->plain || k->archive || L.time == 0) return;
+    if (!k->plain || k->archive) return;
+    // A file that shows no picture tells its kind and size above the bottom line.
+    if (!k->target()->image_kind) {
+        text_format_cut(line, sizeof line, "%s ", format_image_size(k, 0));
+        draw_right_aligned(line, sizeof line, right, bottom.y - 12, L.colours[COLOUR_SYS], TRANSPARENT);
+    }
+    if (L.time == 0) return;
     if (L.time == 1)
         text_copy(line, format_file_time(k, 1));
     else if (L.time == 2)

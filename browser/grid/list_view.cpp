@@ -90,6 +90,26 @@ void rescan()
     browser_list_set_entries(names, count);
 }
 
+// The entry being named moves to the first cell of the page, where its name
+// is typed in place; the entries between shift by one, with their marks.
+void move_new_entry_to_page()
+{
+    int first = L.first_row * L.columns;
+    if (first < 0 || first >= L.count) return;
+    int i = 0;
+    while (i < L.count && !is_new_entry_name(L.names[i])) i++;
+    if (i == L.count || i == first) return;
+    char* name = L.names[i];
+    unsigned char mark = L.marks ? L.marks[i] : 0;
+    int from = i < first ? i + 1 : first, to = i < first ? i : first + 1, n = i < first ? first - i : i - first;
+    memmove(&L.names[to], &L.names[from], n * sizeof *L.names);
+    if (L.marks) memmove(&L.marks[to], &L.marks[from], n);
+    L.names[first] = name;
+    if (L.marks) L.marks[first] = mark;
+    // The records follow their names.
+    browser_list_set_entries(L.names, L.count);
+}
+
 void reset_selection(const unsigned char* kept, int kept_count)
 {
     free(L.marks);
@@ -103,6 +123,18 @@ void reset_selection(const unsigned char* kept, int kept_count)
 }  // namespace
 
 int redraw_checked(int focus, int scroll_bar, int force, int repaint, bool check);
+
+int new_entry_pending;
+
+int is_new_entry_name(const char* name)
+{
+    if (!name || !name[0] || mb_is_lead(static_cast<unsigned char>(name[0]))) return 0;
+    static const char tail[] = ".newfolder";
+    size_t n = sizeof tail - 1;
+    if (strncmp(name + 1, tail, n) != 0) return 0;
+    char after = name[1 + n];
+    return after == 0 || after == '.' || after == '\\';
+}
 
 void load_folder(const unsigned char* kept, int kept_count, int first_hint, const char* name_hint, int flags)
 {
@@ -122,6 +154,7 @@ void load_folder(const unsigned char* kept, int kept_count, int first_hint, cons
     else
         L.first_row = 0;
     set_browser_title(L.first_row / (L.rows > 0 ? L.rows : 1) + 1);
+    if (new_entry_pending) move_new_entry_to_page();
     browser_app_hooks.read_cut_marks();
     if (!(flags & LOAD_NO_REDRAW)) redraw_checked(1, 1, 0, 1, false);
 }

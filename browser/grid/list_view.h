@@ -20,6 +20,13 @@ void set_browser_title(int number);
 // The title text for the number shown (cap bytes); the folder part is cut to fit.
 void format_browser_title(char* out, size_t cap, int number);
 
+// A list name that is the placeholder of a new entry being named: one
+// character and ".newfolder", alone or before an extension or a subpath.
+int is_new_entry_name(const char* name);
+// Set while a new entry is being named: a load moves its placeholder to the
+// first cell of the page shown.
+extern int new_entry_pending;
+
 // The first pass of one cell (force: its picture made again).
 void draw_list_cell(int i, int force);
 void draw_cell_details(int i);

@@ -44,6 +44,10 @@ static_assert(offsetof(settings_record, kinds) == 684, "kinds");
 void settings_defaults(settings_record* live);
 
 void snapshot_settings(settings_record* out);
+// A window started beside others is moved down and right from the place its
+// settings gave it (given). While it stays where it was moved, snapshots keep
+// the given place: the offset is no setting of the user's.
+void note_cascade_move(const RECT& given, const RECT& moved);
 void apply_settings(const settings_record* r);
 int settings_equal(const settings_record* a, const settings_record* b);
 // Brings hand-edited values into the ranges the commands can give.

@@ -11,7 +11,7 @@
 
 handover_block start_block;
 
-static int temp_path(const char* tail, char* out)
+int zote_temp_path(const char* tail, char* out)
 {
     char temp[PATH_BUF];
     DWORD n = GetTempPathA(sizeof temp, temp);
@@ -21,7 +21,7 @@ static int temp_path(const char* tail, char* out)
 int zote_bin_path(const char* name, char* out)
 {
     char tail[PATH_BUF];
-    return text_format(tail, sizeof tail, "zote\\bin\\%s", name) && temp_path(tail, out);
+    return text_format(tail, sizeof tail, "zote\\bin\\%s", name) && zote_temp_path(tail, out);
 }
 
 static int help_path_of(const char* program, char* out)
@@ -105,7 +105,7 @@ static int refresh_temporary_copy(const handover_block& b, const char* exe)
 int relaunch_from_temporary_copy(const char* command_line)
 {
     char exe[PATH_BUF], param[PATH_BUF], folder[PATH_BUF];
-    if (!temp_path("zote\\bin", folder) || !zote_bin_path("zote.exe", exe) || !zote_bin_path("param", param)) {
+    if (!zote_temp_path("zote\\bin", folder) || !zote_bin_path("zote.exe", exe) || !zote_bin_path("param", param)) {
         kavtrel_message_box(nullptr, "一時ﾌｫﾙﾀﾞのﾊﾟｽが長すぎます．", "ZOTE", MB_OK | MB_ICONERROR);
         return APP_QUIT_AT_ONCE;
     }

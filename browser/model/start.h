@@ -26,6 +26,8 @@ static_assert(offsetof(handover_block, help) == 784, "help at 784");
 // The block this process started with (the relaunched copy keeps it).
 extern handover_block start_block;
 
+// T\<tail> (T the user's temporary folder) into out (PATH_BUF). 1 when it fits.
+int zote_temp_path(const char* tail, char* out);
 // T\zote\bin\<name> into out (PATH_BUF). 1 when it fits.
 int zote_bin_path(const char* name, char* out);
 // Fills a block from this process: the flag, the current folder, the trimmed

@@ -203,10 +203,10 @@ int create_new_entry(int command)
     if (!ext) return 0;
     bool folder = command == 240;
     busy_guard busy(BUSY_WAIT);
-    entry_ops.creating = 1;
+    entry_ops.creating = new_entry_pending = 1;
     char placeholder[PATH_BUF];
     if (!make_placeholder(ext, folder, placeholder)) {
-        entry_ops.creating = 0;
+        entry_ops.creating = new_entry_pending = 0;
         return 0;
     }
     reload_keep_selection(first_shown(), 0);
@@ -230,7 +230,7 @@ int create_new_entry(int command)
         kept = 0;
         named[0] = 0;
     }
-    entry_ops.creating = 0;
+    entry_ops.creating = new_entry_pending = 0;
     reload_at_name(named[0] ? file_name_of(named) : "", 0);
     browser_op_hooks.write_back_archive();
     return kept;

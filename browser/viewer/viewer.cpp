@@ -7,6 +7,7 @@
 #include "browser/model/browser_list.h"
 #include "browser/model/busy.h"
 #include "browser/model/comment_files.h"
+#include "browser/caches/entry_picture.h"
 #include "browser/grid/grid.h"
 #include "browser/grid/list_view.h"
 #include "browser/viewer/scroll_view.h"
@@ -101,13 +102,32 @@ static void client_of(int page, int* w, int* h)
     *h = r.bottom;
 }
 
+// A layer entry: its layers composed at full size, then fitted into the box.
+// 0 when there is no picture to show (the cell painter then reports why).
+static int draw_layered_picture(cell_result* r, int index, double width, double height)
+{
+    _bmap* b = load_entry_pages(index, 1, 1);
+    if (!b) return 0;
+    double scale = fit_scale(0, b->width, b->height, width, height);
+    if (scale < 1.0) {
+        _bmap* fitted = _bmap_scale(scale, 0.14, b);
+        _bmap_delete(b);
+        if (!fitted) return 0;
+        b = fitted;
+    }
+    *r = {0, 0, 0, b->width, b->height};
+    int shown = _page_set_bmap(VIEWER_SLOT, b);
+    _bmap_delete(b);
+    return shown;
+}
+
 void load_viewer_image(viewer_state_record& v, int index, double width, double height)
 {
     entry_ref e(index);
     cell_result r = {};
     if (!e.effective) {
         placeholder_cell(&r, VIEWER_SLOT, nullptr, 10, 10);
-    } else {
+    } else if (!e.effective->layer || !draw_layered_picture(&r, index, width, height)) {
         draw_file_cell(&r, e.effective, width, height, VIEWER_SLOT, 0, 1);
     }
     int pw = e.effective ? e.effective->width : 0, ph = e.effective ? e.effective->height : 0;
@@ -585,7 +605,9 @@ void view_actual_size(viewer_state_record& v, int divisor)
         entry_ref e(v.current_index);
         char path[PATH_BUF];
         _bmap* b = nullptr;
-        if (e.effective && e.effective->name(path)) {
+        if (e.effective && e.effective->layer) {
+            b = load_entry_pages(v.current_index, 1, divisor);
+        } else if (e.effective && e.effective->name(path)) {
             b = _bmap_load(path, 0, divisor);
             int wanted = e.effective->width / divisor;
             if (b && divisor > 1 && wanted > 0 && b->width > wanted + 1) {

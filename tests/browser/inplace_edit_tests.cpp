@@ -2,6 +2,10 @@
 // until the editor's control is shown on the page, then types, commits or cancels by
 // messages, as the user's keys and clicks would arrive.
 #include "browser/operations/inplace_edit.h"
+#include "browser/operations/entry_ops.h"
+#include "browser/grid/grid.h"
+#include "browser/grid/list_view.h"
+#include "browser/model/op_hooks.h"
 #include "browser/model/window_hook.h"
 #include "files/files.h"
 #include "tests/browser/editor_robot.h"
@@ -218,4 +222,42 @@ TEST_F(editors, TimeStamps)
         EXPECT_EQ(now.wYear, e.year) << e.typed;
         if (e.result) { EXPECT_EQ(now.wSecond, 10); }
     }
+}
+
+// A new folder is named in place over the first cell of the page shown, and
+// that cell is the new entry's, though its name sorts onto another page.
+TEST_F(editors, NewFolderIsNamedOverTheFirstCellOfItsPage)
+{
+    scoped_restore<browser_op_hook_table> keep_ops{browser_op_hooks};
+    browser_op_hooks.rename_in_list = [](int index, int mode, char* out) {
+        return rename_entry_command(index, mode, out);
+    };
+    for (int i = 0; i < 12; i++) {
+        char name[32];
+        snprintf(name, sizeof name, "%02d表.jpg", i);
+        dir.write(name, "x");
+    }
+    list_fixture::in_folder in(dir.path());
+    load_folder(nullptr, 0, 11, nullptr, 0);
+    int first = browser_list.first_row * browser_list.columns;
+    ASSERT_GT(first, 0) << "the last page is shown";
+    cell_rect expected = name_rect(first);
+    POINT at = {-1, -1};
+    std::string named_there;
+    robot r([&](HWND edit) {
+        RECT e;
+        GetWindowRect(edit, &e);
+        at = {e.left, e.top};
+        ScreenToClient(GetParent(edit), &at);
+        named_there = browser_list.names[first];
+        type_and(edit, "旅行表", VK_RETURN);
+    });
+    EXPECT_EQ(create_new_entry(240), 1);
+    r.done();
+    EXPECT_EQ(at.x, expected.x);
+    EXPECT_EQ(at.y, expected.y);
+    EXPECT_EQ(named_there.substr(0, 11), "0.newfolder");
+    DWORD a = GetFileAttributesA(dir.file("旅行表").c_str());
+    EXPECT_TRUE(a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY));
+    EXPECT_FALSE(path_exists(dir.file("0.newfolder").c_str(), 0));
 }

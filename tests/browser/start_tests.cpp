@@ -6,6 +6,7 @@
 #include "browser/model/start.h"
 #include "browser/commands/instances.h"
 #include "browser/model/browser_list.h"
+#include "browser/model/paths.h"
 #include "tests/browser/list_fixtures.h"
 #include "tests/support/guard.h"
 #include <gtest/gtest.h>
@@ -17,6 +18,7 @@ const char* const title_ending = " - ZOTE1.67";
 struct found_window {
     const char* part;
     HWND window;
+    HWND other_than;
 };
 
 BOOL CALLBACK match_title(HWND w, LPARAM lp)
@@ -26,19 +28,19 @@ BOOL CALLBACK match_title(HWND w, LPARAM lp)
     int n = GetWindowTextA(w, t, sizeof t);
     std::string title(t, n > 0 ? n : 0);
     size_t e = strlen(title_ending);
-    if (IsWindowVisible(w) && title.size() > e && title.compare(title.size() - e, e, title_ending) == 0 &&
-        title.find(f->part) != std::string::npos) {
+    if (w != f->other_than && IsWindowVisible(w) && title.size() > e &&
+        title.compare(title.size() - e, e, title_ending) == 0 && title.find(f->part) != std::string::npos) {
         f->window = w;
         return FALSE;
     }
     return TRUE;
 }
 
-// The browser window whose title names part, waited for while it starts.
-HWND wait_for_browser(const char* part, DWORD ms = 30000)
+// The browser window whose title names part (other than a known one), waited for while it starts.
+HWND wait_for_browser(const char* part, HWND other_than = nullptr, DWORD ms = 30000)
 {
     DWORD start = GetTickCount();
-    found_window f = {part, nullptr};
+    found_window f = {part, nullptr, other_than};
     while (EnumWindows(match_title, reinterpret_cast<LPARAM>(&f)), !f.window && GetTickCount() - start < ms)
         bench::pump_for(50);
     return f.window;
@@ -304,4 +306,95 @@ TEST(Instances, SecondFindsFirstAndClosesOthersNotItself)
     ASSERT_TRUE(PeekMessageA(&m, own, WM_COMMAND, WM_COMMAND, PM_REMOVE));
     EXPECT_EQ(m.wParam, WPARAM(CMD_EXIT));
     EXPECT_FALSE(PeekMessageA(&m, own, WM_COMMAND, WM_COMMAND, PM_REMOVE));
+}
+
+namespace {
+RECT window_rect(HWND w)
+{
+    RECT r = {};
+    GetWindowRect(w, &r);
+    return r;
+}
+
+std::string user_file(const char* name)
+{
+    char path[MAX_PATH];
+    return user_temp_folder(path, name) ? path : "";
+}
+
+// Writes a file inside the bench's temporary folder, making its folders.
+bool write_made(const install_bench& b, const std::string& path, const std::string& bytes)
+{
+    if (path.compare(0, b.dir.file("").size(), b.dir.file("")) != 0) return false;
+    return b.dir.write(path.substr(b.dir.file("").size()), bytes) == path;
+}
+}  // namespace
+
+// A first start after versions before 1.25 gathers their loose cache folder
+// and settings file into the program's folder and says so once; files that
+// this version no longer reads go, and the per-user settings under their old
+// name become the per-user zote.ini.
+TEST(Housekeeping, OldVersionFilesGatheredOnceOldNamesDropped)
+{
+    install_bench b;
+    b.dir.write("temp\\zote_cache\\$.表.jpg.0", "thumb");
+    b.dir.write("temp\\zote.p", "old settings");
+    b.dir.write("temp\\zote\\history", "old history");
+    b.dir.write("temp\\zote\\print.p", "old print settings");
+    std::string old_user = user_file("zote.p"), user = user_file("zote.ini");
+    ASSERT_FALSE(old_user.empty());
+    ASSERT_TRUE(write_made(b, old_user, "picext=1\n"));
+
+    ASSERT_TRUE(b.start());
+    HWND window = wait_for_browser("relaunch_album");
+    ASSERT_TRUE(window);
+    const std::string box =
+        "MSGBOX[ZOTEﾊﾞｰｼﾞｮﾝｱｯﾌﾟ情報]ver1.25から一時ﾌｫﾙﾀﾞのZOTE関連ﾌｧｲﾙを\nZOTEﾌｫﾙﾀﾞ一つにまとめました．\n"
+        "1.25以前のﾊﾞｰｼﾞｮﾝのZOTEとの併用は避けて下さい．\n";
+    EXPECT_EQ(b.boxes(), box);
+    EXPECT_EQ(bench::read_file(b.temp + "\\zote\\cache\\$.表.jpg.0"), "thumb");
+    for (const char* gone : {"\\zote_cache", "\\zote.p", "\\zote\\zote.p", "\\zote\\history", "\\zote\\print.p"})
+        EXPECT_FALSE(exists(b.temp + gone)) << gone;
+    EXPECT_FALSE(exists(old_user));
+    EXPECT_NE(bench::read_file(user).find("picext=1"), std::string::npos);
+    close_browser(window);
+
+    // The next start finds everything in place and says nothing.
+    ASSERT_TRUE(b.start());
+    window = wait_for_browser("relaunch_album");
+    ASSERT_TRUE(window);
+    EXPECT_EQ(b.boxes(), box);
+    close_browser(window);
+}
+
+// A second window opens down and right of the first; that offset is no
+// place of the user's: once both are closed, the next window opens where the
+// first one did, whether or not the per-user settings differ from the global ones.
+TEST(Instances, CascadeOffsetIsNeverSavedAsThePlace)
+{
+    for (bool own_settings : {false, true}) {
+        install_bench b;
+        if (own_settings) { ASSERT_TRUE(write_made(b, user_file("zote.ini"), "picext=1\n")); }
+        ASSERT_TRUE(b.start());
+        HWND first = wait_for_browser("relaunch_album");
+        ASSERT_TRUE(first);
+        RECT at_first = window_rect(first);
+        ASSERT_TRUE(b.start());
+        HWND second = wait_for_browser("relaunch_album", first);
+        ASSERT_TRUE(second) << own_settings;
+        RECT at_second = window_rect(second);
+        int step = GetSystemMetrics(SM_CYEDGE) + GetSystemMetrics(SM_CYBORDER) + GetSystemMetrics(SM_CYCAPTION);
+        EXPECT_EQ(at_second.left, at_first.left + step) << own_settings;
+        EXPECT_EQ(at_second.top, at_first.top + step) << own_settings;
+        close_browser(second);
+        close_browser(first);
+
+        ASSERT_TRUE(b.start());
+        HWND next = wait_for_browser("relaunch_album");
+        ASSERT_TRUE(next);
+        RECT at_next = window_rect(next);
+        EXPECT_TRUE(EqualRect(&at_next, &at_first)) << own_settings << ": " << at_next.left << "," << at_next.top
+                                                    << " not " << at_first.left << "," << at_first.top;
+        close_browser(next);
+    }
 }

@@ -379,3 +379,34 @@ TEST(CellPicture, ImagesScaledTurnedOrMarkedInRed)
         EXPECT_GE(_page_info(104).width, 1) << t.path;
     }
 }
+
+// A cache file holds its picture in the stored square, while a cell's
+// picture area is lower by the name line: a portrait comes to the cell fitted
+// to the area, made now or read from a file made while the area was the
+// whole square.
+TEST(DiskCache, PortraitsFitThePictureAreaMadeOrRead)
+{
+    cache_bench b;
+    std::string png = b.image("縦表.png", 384, 512, 3);
+    browser_list.drawn_size = 128;
+    EXPECT_EQ(b.look(png, 101), 1);
+    EXPECT_GT(slot_picture(101).height, 120) << "the old file holds a picture taller than the area";
+    ASSERT_EQ(b.files().size(), 1u);
+    struct {
+        const char* what;
+        bool fresh;
+    } cases[] = {{"read from the old file", false}, {"made now", true}};
+    int slot = 102;
+    for (const auto& c : cases) {
+        browser_list.drawn_size = 120;
+        if (c.fresh)
+            for (const std::string& f : b.files()) DeleteFileA((b.root + f).c_str());
+        EXPECT_EQ(b.look(png, slot), 1) << c.what;
+        page_info p = slot_picture(slot);
+        EXPECT_EQ(p.kind, PAGE_IMAGE) << c.what;
+        EXPECT_LE(p.height, 120) << c.what;
+        EXPECT_GE(p.height, 119) << c.what;
+        EXPECT_EQ(b.files().size(), 1u) << c.what;
+        slot++;
+    }
+}

@@ -46,8 +46,20 @@ class ImageLoad : public testing::Test {
 protected:
     void SetUp() override
     {
-        image_format_hooks = {probe<0>,  probe<1>, probe_psd, probe<3>, probe<4>, probe<5>,
-                              load_jpeg, load<7>,  load_pdf,  load<9>,  load<10>, load<11>};
+        image_format_hooks = {
+            .probe_jpeg = probe<0>,
+            .probe_png = probe<1>,
+            .probe_psd = probe_psd,
+            .probe_pdf = probe<3>,
+            .probe_tiff = probe<4>,
+            .probe_plugin = probe<5>,
+            .load_jpeg = load_jpeg,
+            .load_psd = load<7>,
+            .load_pdf = load_pdf,
+            .load_png = load<9>,
+            .load_tiff = load<10>,
+            .load_plugin = load<11>,
+        };
         last_slot = -1;
         probes_succeed = loaders_succeed = true;
     }

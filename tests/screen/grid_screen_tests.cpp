@@ -83,17 +83,67 @@ TEST(GridRedraw, PicturesStayBelowTheirNames)
     CreateDirectoryA(album.c_str(), nullptr);
     struct {
         int width, height;
-    } shapes[] = {{200, 300}, {300, 200}, {120, 480}, {128, 128}};
-    for (int i = 0; i < 4; i++)
+    } shapes[] = {{200, 300}, {300, 200}, {120, 480}, {128, 128}, {600, 1200}};  // the last goes to the disk cache
+    const int n = sizeof shapes / sizeof shapes[0];
+    for (int i = 0; i < n; i++)
         screen::write_picture(album + "\\" + screen::picture_name(i), shapes[i].width, shapes[i].height,
                               screen::picture_colour(i));
     screen::zote_session z(album);
     ASSERT_TRUE(z.running());
     screen::shot s = z.capture();
     screen::grid g = screen::grid::of(s);
-    for (int i = 0; i < 4; i++) {
+    for (int i = 0; i < n; i++) {
         RECT name = g.name_line(i);
         EXPECT_EQ(s.count(name, screen::picture_colour(i)), 0) << shapes[i].width << "x" << shapes[i].height;
     }
-    EXPECT_EQ(screen::check_page(s, g, picture_cells(0, 4), "portrait"), "");
+    EXPECT_EQ(screen::check_page(s, g, picture_cells(0, n), "portrait"), "");
+}
+
+namespace {
+// What the name line of the first cell shows for a folder holding one picture of the name.
+std::vector<COLORREF> name_line_for(const std::string& name)
+{
+    bench::scratch_dir dir;
+    std::string album = dir.file("名前表");
+    CreateDirectoryA(album.c_str(), nullptr);
+    screen::write_picture(album + "\\" + name, 64, 48, screen::picture_colour(0));
+    screen::zote_session z(album);
+    std::vector<COLORREF> pixels;
+    if (!z.running()) return pixels;
+    screen::shot s = z.capture();
+    RECT r = screen::grid::of(s).name_line(0);
+    for (int y = r.top; y < r.bottom; y++)
+        for (int x = r.left; x < r.right; x++) pixels.push_back(s.at(x, y));
+    return pixels;
+}
+}  // namespace
+
+// A cell names its picture without the rotation mark, and without the
+// number prefix while the folder's names are numbered in order.
+TEST(GridNames, RotationMarkAndNumberOrderPrefixAreNotShown)
+{
+    std::vector<COLORREF> plain = name_line_for("01表.jpg");
+    ASSERT_FALSE(plain.empty());
+    EXPECT_TRUE(name_line_for("01表.r.jpg") == plain) << "the rotation mark shows";
+    EXPECT_TRUE(name_line_for("1)01表.jpg") == plain) << "the prefix of a numbered folder shows";
+    EXPECT_FALSE(name_line_for("5)01表.jpg") == plain) << "a prefix out of order is hidden";
+}
+
+// A file without a picture tells its size on the line above its bottom line;
+// a picture's cell keeps that line empty.
+TEST(GridNames, FilesWithoutPicturesTellTheirSize)
+{
+    bench::scratch_dir dir;
+    std::string album = dir.file("情報ソ");
+    screen::write_pictures(album, 0, 1);
+    bench::write_file(album + "\\01ソ.bin", std::string(3000, 'b'));
+    bench::write_file(album + "\\02能.txt", "メモ表\r\n");
+    screen::zote_session z(album);
+    ASSERT_TRUE(z.running());
+    screen::shot s = z.capture();
+    screen::grid g = screen::grid::of(s);
+    EXPECT_EQ(s.count_other(g.count_line(0), screen::background()), 0);
+    EXPECT_GE(s.count_other(g.count_line(1), screen::background()), 8) << "data file";
+    EXPECT_GE(s.count_other(g.count_line(2), screen::background()), 8) << "text file";
+    if (HasFailure()) s.save(bench::exe_folder() + "screen-info.bmp");
 }

@@ -93,6 +93,50 @@ TEST(Viewer, StripMarksTheZoomStep)
     if (HasFailure()) s.save(bench::exe_folder() + "screen-zoom-steps.bmp");
 }
 
+namespace {
+// A picture of one colour with a centred rectangle of another (0: none), as PNG.
+void write_png(const std::string& path, COLORREF colour, COLORREF centre)
+{
+    _bmap* b = bmap_new(300, 200);
+    for (int y = 0; y < 200; y++)
+        for (int x = 0; x < 300; x++) {
+            bool inside = centre && x >= 100 && x < 200 && y >= 60 && y < 140;
+            COLORREF c = inside ? centre : colour;
+            BYTE* p = b->pixels + size_t(y) * b->stride + 3 * x;
+            p[0] = GetBValue(c), p[1] = GetGValue(c), p[2] = GetRValue(c);
+        }
+    save_png_rgb(path.c_str(), b);
+    _bmap_delete(b);
+}
+}  // namespace
+
+// A ".layer" folder is one picture in the viewer: its images laid one over
+// the other, white being transparent.
+TEST(Viewer, LayerFolderShowsItsLayersComposed)
+{
+    bench::scratch_dir dir;
+    std::string album = dir.file("重ね表"), layers = album + "\\01ソ.layer";
+    screen::write_pictures(album, 0, 1);
+    CreateDirectoryA(layers.c_str(), nullptr);
+    const COLORREF base = screen::picture_colour(3), top = screen::picture_colour(5);
+    write_png(layers + "\\1表.png", base, 0);
+    write_png(layers + "\\2能.png", RGB(255, 255, 255), top);
+    screen::zote_session z(album);
+    ASSERT_TRUE(z.running());
+    screen::shot s = z.capture();
+    screen::grid g = screen::grid::of(s);
+    // The plain picture is opened, then the next entry is the layer folder.
+    int picture = s.count(g.cell(0), screen::picture_colour(0)) > 0 ? 0 : 1;
+    z.move_to(g.centre(picture));
+    z.key(VK_RETURN);
+    z.key(VK_SPACE);
+    s = z.capture();
+    RECT box = viewer_box(s);
+    EXPECT_GT(s.count(box, base), 300 * 200 / 2);
+    EXPECT_GT(s.count(box, top), 100 * 80 / 2);
+    if (HasFailure()) s.save(bench::exe_folder() + "screen-layers.bmp");
+}
+
 // The scroll view: a large picture whose red grows along x and green along y
 // (each wrapping every 256 pixels), opened from the window viewer.
 namespace {
