@@ -7,6 +7,7 @@
 #include "print/print.h"
 #include "browser/model/browser_list.h"
 #include "browser/grid/list_view.h"
+#include "browser/commands/commands.h"
 #include "browser/model/numbering.h"
 #include "browser/model/paths.h"
 #include <gtest/gtest.h>
