@@ -1,6 +1,6 @@
-// The application's main function: decides whether this process is the
+// The application's start: before any window, whether this process is the
 // installed program (which relaunches from its temporary copy) or the copy
-// (which runs the browser), hands script runs on, installs the hooks,
+// (which runs the browser); then the main function hands script runs on, installs the hooks,
 // creates the browser's page, loads the settings, applies the command line
 // and opens the start folder.
 #include "browser/model/start.h"
@@ -163,6 +163,17 @@ static void open_start_folder(const start_options& o, const char* file)
     } else {
         load_folder(nullptr, 0, 0, file_name_of(file), o.any_option);
     }
+}
+
+// Step 2 before the library's console frame and fonts exist: the installed
+// program only copies itself, writes the hand-over file and starts the copy,
+// none of which needs a window.
+int app_before_windows(const char* command_line)
+{
+    char param[PATH_BUF];
+    if (!param_path(param)) return APP_QUIT_AT_ONCE;
+    if (GetFileAttributesA(param) != INVALID_FILE_ATTRIBUTES) return 0;
+    return relaunch_from_temporary_copy(command_line);
 }
 
 int app_main()
