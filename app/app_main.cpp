@@ -130,11 +130,14 @@ static void temporary_housekeeping(bool first_start)
     drop_old_files();
 }
 
-// Step 15: the start folder and options; out_file gets a file given by name.
-static void apply_command_line(start_options* o, char* file)
+// Step 15: the options, the start folder as a full path (the folder this
+// process started in when none is given; a relative path is taken from there)
+// and a file given by name (else empty).
+static void apply_command_line(start_options* o, char* folder, char* file)
 {
     parse_command_line(start_block.command_line, o);
     file[0] = 0;
+    text_copy(folder, PATH_BUF, start_block.current_folder);
     if (!o->path_given) return;
     char path[PATH_BUF], target[PATH_BUF];
     if (!o->path_fits || !full_path(path, sizeof path, o->path)) {
@@ -148,12 +151,14 @@ static void apply_command_line(start_options* o, char* file)
         text_copy(file, PATH_BUF, path);
         parent_folder(path, path);
     }
-    change_folder(path);
+    text_copy(folder, PATH_BUF, path);
 }
 
-static void open_start_folder(const start_options& o, const char* file)
+// Step 16: the start folder is entered once; its listing takes it from the
+// cache. A folder that cannot be entered leaves the one this process started in.
+static void open_start_folder(const start_options& o, const char* folder, const char* file)
 {
-    cache_current_dir();
+    if (!change_folder(folder)) cache_current_dir();
     history_push(0, 0);
     ime_off();
     if (!start_block.early_drop && !o.path_given && browser_list.startfolder && history_go(HISTORY_GO_BACK)) {
@@ -227,9 +232,9 @@ int app_main()
         save_user_settings();
 
         start_options o;
-        char file[PATH_BUF];
-        apply_command_line(&o, file);
-        open_start_folder(o, file);
+        char folder[PATH_BUF], file[PATH_BUF];
+        apply_command_line(&o, folder, file);
+        open_start_folder(o, folder, file);
         if (o.expand_level) confirm_expand_all(o.expand_level, o.viewer || o.full_screen);
         // The viewer steps over the entries by their names.
         if (o.viewer || o.full_screen) find_all_first_files();
