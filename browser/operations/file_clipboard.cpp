@@ -9,7 +9,7 @@
 #include "browser/model/busy.h"
 #include "browser/operations/entry_ops.h"
 #include "browser/model/list_hooks.h"
-#include "browser/model/op_hooks.h"
+#include "browser/operations/archive_commands.h"
 #include "browser/model/paths.h"
 #include "browser/grid/selection.h"
 #include "base/holders.h"
@@ -115,7 +115,7 @@ int clipboard_set_file_list(int cut)
         for (int i = 0; ok && i < L.count; i++) {
             if (!is_marked(i)) continue;
             char path[PATH_BUF], listed[PATH_BUF];
-            if (!entry_full_path(i, path) || !browser_op_hooks.stage_for_clipboard(path, cut, listed))
+            if (!entry_full_path(i, path) || !clipboard_entry_path(path, cut, listed))
                 ok = false;
             else if (cut && is_read_only_drive(listed))
                 ok = false;
