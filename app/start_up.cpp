@@ -48,7 +48,6 @@ void install_program_hooks()
     install_toolbar();
     install_viewer_hooks();
     install_key_hooks();
-    install_clipboard_hooks();
     install_command_hooks();
     install_idle_work();
     install_browser_seams();

@@ -6,14 +6,12 @@
 void draw_kind_placeholder(int index, double x, double y, double size);
 
 namespace {
-void no_cut_marks() {}
 void kind_placeholder(int index, double x, double y, double size, int) { draw_kind_placeholder(index, x, y, size); }
 int nothing_to_prefetch(int) { return 1; }
 void no_toolbar_line() {}
 }  // namespace
 
 browser_app_hook_table browser_app_hooks = {
-    .read_cut_marks = no_cut_marks,
     .draw_cell_picture = kind_placeholder,
     .thumb_cache_draw = nothing_to_prefetch,
     .draw_toolbar = no_toolbar_line,

@@ -6,8 +6,6 @@
 #include <windows.h>
 
 struct browser_app_hook_table {
-    // The file clipboard: the cut marks read again for the list's names.
-    void (*read_cut_marks)();
     // Thumbnails: draw entry i's picture centred in the cell's thumbnail area
     // (x, y, size in page units), made again first when force is set; make it
     // current in the cache (1 when it was already valid).

@@ -597,7 +597,6 @@ struct archive_entered {
         CopyFileA(fixture("images.zip").c_str(), archive.c_str(), FALSE);
         browser_history = {};
         install_key_hooks();
-        install_clipboard_hooks();
         install_command_hooks();
         install_archive_folder_hooks();
         install_toolbar();
