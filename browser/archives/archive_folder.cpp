@@ -123,7 +123,20 @@ int archiver_of_kind(int kind) { return kind >= 1 && kind <= 6 ? kind_table[kind
 int archive_kind_available(const char* name)
 {
     int a = archiver_of_kind(archive_kind_number(name));
-    return a < 0 ? 0 : archive_work.available[a];
+    return archiver_availability(a);
+}
+
+int archiver_availability(int a)
+{
+    static bool probed[ARCHIVE_KIND_COUNT];
+    if (a < 0 || a >= ARCHIVE_KIND_COUNT) return 0;
+    if (!probed[a]) {
+        probed[a] = true;
+        _lha* lha = open_archiver_for(probe_names[a]);
+        archive_work.available[a] = !lha ? 0 : (a == 1 && !lha->usable) ? 1 : 2;
+        if (lha && lha->set_cursor_mode) lha->set_cursor_mode(FALSE);
+    }
+    return archive_work.available[a];
 }
 
 const char* compress_extension(int archiver)
@@ -141,11 +154,6 @@ int zote_temp_path(char* out, const char* sub)
 
 void setup_archive_work_folders()
 {
-    for (int a = 0; a < ARCHIVE_KIND_COUNT; a++) {
-        _lha* lha = open_archiver_for(probe_names[a]);
-        archive_work.available[a] = !lha ? 0 : (a == 1 && !lha->usable) ? 1 : 2;
-        if (lha && lha->set_cursor_mode) lha->set_cursor_mode(FALSE);
-    }
     if (!zote_temp_path(archive_work.root, nullptr)) return;
     md_path(archive_work.root);
     HWND others[4];
@@ -223,7 +231,7 @@ int write_open_archive(const char* archive)
 
 int archive_write_refusal(const char* archive)
 {
-    if (archive_work.available[1] < 2 && has_extension(archive, ".zip")) return ARCHIVE_NO_CREATOR;
+    if (has_extension(archive, ".zip") && archiver_availability(1) < 2) return ARCHIVE_NO_CREATOR;
     char open[PATH_BUF];
     if (archive_work.damaged && read_open_archive(open) && text_equal_ci(open, archive)) return ARCHIVE_DAMAGED;
     DWORD a = GetFileAttributesA(archive);

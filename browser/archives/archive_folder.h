@@ -26,7 +26,7 @@ extern password_ring_record password_ring;
 // The work folders of this instance, chosen once at start-up.
 struct archive_work_record {
     int instance;                       // N of lha<N>, -1 when none could be claimed
-    int available[ARCHIVE_KIND_COUNT];  // LZH, ZIP, CAB, TAR: 2 writable, 1 read only, 0 none
+    int available[ARCHIVE_KIND_COUNT];  // LZH, ZIP, CAB, TAR: 2 writable, 1 read only, 0 none (once probed)
     char root[PATH_BUF];                // T\zote
     char instance_folder[PATH_BUF];     // T\zote\lha<N>
     char folder[PATH_BUF];              // ...\folder
@@ -41,11 +41,13 @@ int archive_kind_number(const char* name);
 // The archiver (0..3) that serves a kind number, -1 for none.
 int archiver_of_kind(int kind);
 int archive_kind_available(const char* name);
+// The availability word of archiver a (0..3, else 0). Its DLL is loaded when
+// the word is first asked for: a start on a folder without archives loads none.
+int archiver_availability(int a);
 // The kind's extension for the compress commands 241 to 244 (0..3).
 const char* compress_extension(int archiver);
 
-// Start-up: availability, the instance's folder (claimed atomically), "view"
-// and cache_arc. At exit: the instance's folder removed.
+// Start-up: the instance's folder (claimed atomically), "view" and cache_arc. At exit: the instance's folder removed.
 void setup_archive_work_folders();
 void remove_archive_work_folder();
 // T\zote joined with sub into out (PATH_BUF): 1 when it fit.

@@ -182,8 +182,9 @@ void build_main_menu(HWND window)
     separator(h.help);
     add(h.help, CM_UNINSTALL, "アンインストール(&U)");
     add(h.help, CM_VERSION, "バージョン情報(&V)");
+    // The tree popup is filled when it first opens, for the folder shown then:
+    // at start-up no folder is shown yet.
     tree_menu.folder[0] = 0;
-    build_tree_menu();
     DrawMenuBar(window);
     SetFocus(window);
 }

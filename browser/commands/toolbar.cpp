@@ -229,7 +229,19 @@ void draw_toolbar()
     draw_top_line();
 }
 
-void reload_toolbar_pictures() { load_toolbar_bitmaps(L.toolbar_colour); }
+// Pictures already loaded in the toolbar colour are kept: start-up applies
+// the settings and then shows the window, and each asks for them.
+void reload_toolbar_pictures()
+{
+    static COLORREF loaded_colour;
+    static bool loaded;
+    bool all_there = loaded && loaded_colour == L.toolbar_colour;
+    for (const toolbar_picture& p : pictures)
+        if (!_page_info(p.slot).dc) all_there = false;
+    if (all_there) return;
+    loaded = load_toolbar_bitmaps(L.toolbar_colour) != 0;
+    loaded_colour = L.toolbar_colour;
+}
 
 toolbar_hit toolbar_hit_at(int x, int y)
 {

@@ -25,18 +25,23 @@ int current_sort_mode()
     return (l.sort_key[0] + 10 * (l.fldfirst ? 1 : 0) + 1) * direction;
 }
 
+// A switch is on when the setting asks for the kind; whether its archiver is
+// there is asked only of a name with its extension, so that a folder without
+// archives loads no archiver DLL.
 void compute_archive_switches()
 {
-    for (int k = 0; k < 4; k++)
-        archive_switch[k] = browser_list.use_lzh[k] && browser_list_hooks.archiver_available(k) ? 1 : 0;
+    for (int k = 0; k < 4; k++) archive_switch[k] = browser_list.use_lzh[k] ? 1 : 0;
 }
 
 int archive_kind_of(const char* name)
 {
     static const char* const exts[] = {".lzh", ".zip", ".cab", ".tgz", ".gz", ".z"};
     static const int kinds[] = {0, 1, 2, 3, 3, 3};
-    for (int i = 0; i < 6; i++)
-        if (has_ext(name, exts[i])) return archive_switch[kinds[i]] ? kinds[i] : -1;
+    for (int i = 0; i < 6; i++) {
+        if (!has_ext(name, exts[i])) continue;
+        int k = kinds[i];
+        return archive_switch[k] && browser_list_hooks.archiver_available(k) ? k : -1;
+    }
     return -1;
 }
 

@@ -9,7 +9,7 @@
 // (sort key + 10 x folders-first + 1) x direction, from the listing bytes.
 int current_sort_mode();
 extern int sort_mode;          // the mode of the running scan or search
-extern int archive_switch[4];  // LZH, ZIP, CAB, GZ/TAR open as folders (set by each scan)
+extern int archive_switch[4];  // LZH, ZIP, CAB, GZ/TAR asked for by the settings (set by each scan)
 void compute_archive_switches();
 
 // Lists the current folder. names: the sorted name array (owned by the

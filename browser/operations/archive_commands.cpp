@@ -175,7 +175,7 @@ void clear_clipboard_staging()
 }
 
 namespace {
-int available(int k) { return k >= 0 && k < ARCHIVE_KIND_COUNT ? archive_work.available[k] : 0; }
+int available(int k) { return archiver_availability(k); }
 
 int inside_work_folder(const char* path)
 {

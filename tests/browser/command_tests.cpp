@@ -145,13 +145,14 @@ std::string text_of(HMENU m, int id)
 }
 }  // namespace
 
-// Every item of the bar, the size popup and the context menu, and every
-// identifier keys and clicks send, has a row with an action.
+// Every item of the bar, the size and tree popups and the context menu, and
+// every identifier keys and clicks send, has a row with an action.
 TEST(Commands, EveryIdentifierHasAnAction)
 {
     command_page p;
     std::set<int> ids;
     update_menu_state(browser_menus.size, nullptr);
+    update_menu_state(browser_menus.tree, nullptr);
     menu_ids(browser_menus.bar, &ids);
     HMENU context = build_file_context_menu(0);
     menu_ids(context, &ids);

@@ -274,7 +274,7 @@ static void expect_host_output(const char* mode, const char* expected)
 
 TEST(Program, Result1961BeforeWindowsEndsWithNoneMade)
 {
-    expect_host_output("before-windows-1961", "before windows, none made\n");
+    expect_host_output("before-windows-1961", "before windows, none made\ncommon controls not loaded\n");
 }
 
 TEST(Program, Result1961EndsAtOnceConsoleVisible) { expect_host_output("visible-1961", "app_main\nexit hook\n"); }

@@ -43,6 +43,7 @@ int app_before_windows(const char* command_line)
 {
     if (strcmp(command_line, "before-windows-1961")) return 0;
     say(console_frame || current_page ? "before windows, windows made" : "before windows, none made");
+    say(GetModuleHandleA("comctl32.dll") ? "common controls loaded" : "common controls not loaded");
     return APP_QUIT_AT_ONCE;
 }
 
