@@ -23,6 +23,27 @@ page_record* _create_statusbar(int page)
     return p;
 }
 
+// A status bar paints itself whole, its theme's background included (some
+// 14 ms), at every change of a text. The text is set while the bar is marked
+// hidden and its part painted with the window's next paint, so that texts
+// set one after another between two pumps cost one painting.
+static void set_part_text(HWND bar, int part, const char* text)
+{
+    LONG style = GetWindowLongA(bar, GWL_STYLE);
+    if (!(style & WS_VISIBLE)) {
+        SendMessageA(bar, SB_SETTEXTA, part, (LPARAM)text);
+        return;
+    }
+    SetWindowLongA(bar, GWL_STYLE, style & ~WS_VISIBLE);
+    SendMessageA(bar, SB_SETTEXTA, part, (LPARAM)text);
+    SetWindowLongA(bar, GWL_STYLE, style);
+    RECT r;
+    if (SendMessageA(bar, SB_GETRECT, part, (LPARAM)&r))
+        InvalidateRect(bar, &r, FALSE);
+    else
+        InvalidateRect(bar, nullptr, FALSE);
+}
+
 // Sets a part's text unless it already shows exactly that text. The current
 // text is read only when its length matches, into a buffer of that length.
 static void set_part(HWND bar, int part, const char* text)
@@ -35,7 +56,7 @@ static void set_part(HWND bar, int part, const char* text)
         SendMessageA(bar, SB_GETTEXTA, part, (LPARAM)now.data());
         if (memcmp(now.data(), text, n) == 0) return;
     }
-    SendMessageA(bar, SB_SETTEXTA, part, (LPARAM)text);
+    set_part_text(bar, part, text);
 }
 
 int _statusbar_set(int page, const char* text)

@@ -2,6 +2,7 @@
 // current one), background colours, full-screen classes, status texts and
 // the progress bar.
 #include "tests/graphics/library.h"
+#include "tests/support/bench.h"
 #include <gtest/gtest.h>
 #include <commctrl.h>
 #include <string>
@@ -210,10 +211,26 @@ TEST(Pages, ResizeCentresInTheWorkArea)
 // Counts the texts actually sent to a status bar.
 static WNDPROC status_proc;
 static int texts_sent;
+static int paints;
 static LRESULT CALLBACK counting_status(HWND w, UINT m, WPARAM wp, LPARAM lp)
 {
     if (m == SB_SETTEXTA) texts_sent++;
+    if (m == WM_PAINT) paints++;
     return CallWindowProcA(status_proc, w, m, wp, lp);
+}
+
+// Dark pixels of a status bar part as the window shows it: its text.
+static int dark_pixels(HWND bar, int part)
+{
+    RECT r;
+    SendMessageA(bar, SB_GETRECT, part, (LPARAM)&r);
+    HDC dc = GetDC(bar);
+    int n = 0;
+    for (int x = r.left + 2; x < r.left + 60 && x < r.right - 2; x++)
+        for (int y = r.top + 2; y < r.bottom - 2; y++)
+            if (GetRValue(GetPixel(dc, x, y)) < 96) n++;
+    ReleaseDC(bar, dc);
+    return n;
 }
 
 static std::string part_text(HWND bar, int part)
@@ -271,6 +288,35 @@ TEST(Status, UnchangedTextIsNotSentAgain)
     _status_printf(-1, "same %d", 6);
     EXPECT_EQ(texts_sent, 2);
     SetWindowLongPtrA(console_statusbar, GWLP_WNDPROC, (LONG_PTR)status_proc);
+}
+
+// Texts set one after another are painted once, at the next pump, and the
+// screen shows the last of them.
+TEST(Status, TextsBetweenPumpsPaintedOnceWithTheLast)
+{
+    library_ready();
+    ASSERT_EQ(_newpage(40, 0, 0, -300, -200), 1);
+    _status_printf(40, "%s", "");
+    HWND frame = page_table[40]->frame, bar = page_table[40]->statusbar;
+    ShowWindow(frame, SW_SHOWNA);
+    bench::pump_for(100);
+    status_proc = (WNDPROC)SetWindowLongPtrA(bar, GWLP_WNDPROC, (LONG_PTR)counting_status);
+    struct {
+        const char* texts[3];
+        bool drawn;
+    } table[] = {{{"表示中", "ソース", "能能能能"}, true}, {{"描画中...", "", nullptr}, false}};
+    for (const auto& t : table) {
+        paints = 0;
+        for (const char* text : t.texts)
+            if (text) _status_printf(40, "%s", text);
+        EXPECT_EQ(paints, 0) << t.texts[0];
+        EXPECT_TRUE(IsWindowVisible(bar));
+        _pump();
+        EXPECT_EQ(paints, 1) << t.texts[0];
+        EXPECT_EQ(dark_pixels(bar, 1) > 0, t.drawn) << t.texts[0];
+    }
+    SetWindowLongPtrA(bar, GWLP_WNDPROC, (LONG_PTR)status_proc);
+    free_slots(40, 40);
 }
 
 TEST(Status, LongTextThenShortText)
