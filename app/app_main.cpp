@@ -21,7 +21,6 @@
 #include "browser/model/scan.h"
 #include "browser/caches/thumb_cache.h"
 #include "browser/viewer/viewer.h"
-#include "browser/model/window_hook.h"
 #include "files/files.h"
 #include "formats/formats.h"
 #include "app/start_up.h"

@@ -43,9 +43,6 @@ int command_help_text(int id, char* out, size_t cap);
 // The dispatcher: message is WM_COMMAND or WM_MENUSELECT. The result carries nothing.
 int browser_command(int index, HWND window, UINT message, WPARAM wparam, LPARAM lparam);
 
-// Fills the dispatcher's and the menus' slots of the window hook, and the
-// entry and folder menus the right button asks for.
-void install_command_hooks();
 void install_command_parts();
 // Fills the entry operations' slots with the renames and the number order.
 void install_edit_parts();
@@ -58,8 +55,6 @@ void install_op_parts();
 int list_has_entries();
 int at_drive_list();
 int in_read_only_archive();
-int viewer_mode_now();
-int viewer_full_screen_now();
 
 // ---- Menus built in code ----
 struct menu_handles {
@@ -70,6 +65,8 @@ extern menu_handles browser_menus;
 void build_main_menu(HWND window);
 // The WM_INITMENUPOPUP handler: texts, checks and enabled states; 1.
 int update_menu_state(HMENU popup, HWND window);
+// The window's WM_INITMENUPOPUP: the menu state updated, the system menu left alone.
+int on_init_menu_popup(HWND window, WPARAM wparam, LPARAM lparam);
 HMENU build_drive_menu(const char* path, HMENU popup, int first_id);
 void build_new_window_menu(HMENU popup);
 HMENU build_cursor_menu();

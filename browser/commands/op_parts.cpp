@@ -50,12 +50,12 @@ void step(int direction, int selected)
 }
 
 void slides(int direction, int selected) { start_slide_show(viewer_state, selected, direction); }
-int slide_running() { return viewer_state.mode >= 2; }
+int slide_running() { return viewer_now.mode >= 2; }
 // The viewer's status line again, after its entry's mark changed.
 void viewer_status()
 {
     viewer_state_record& v = viewer_state;
-    draw_viewer_status(v, v.current_index, v.actual_view ? v.actual_divisor : 0);
+    draw_viewer_status(v, viewer_now.current_index, v.actual_view ? v.actual_divisor : 0);
 }
 int interval() { return viewer_state.interval; }
 int repeats() { return viewer_state.nonstop; }

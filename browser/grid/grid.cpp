@@ -4,8 +4,8 @@
 #include "browser/grid/grid.h"
 #include "browser/model/app_hooks.h"
 #include "browser/model/browser_list.h"
+#include "browser/model/command_ids.h"
 #include "browser/model/list_hooks.h"
-#include "browser/model/window_hook.h"
 #include "browser/model/settings.h"
 #include "graphics/kavtrel.h"
 #include <cstring>

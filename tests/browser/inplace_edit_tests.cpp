@@ -6,7 +6,7 @@
 #include "browser/grid/grid.h"
 #include "browser/grid/list_view.h"
 #include "browser/model/op_hooks.h"
-#include "browser/model/window_hook.h"
+#include "browser/commands/window_hook.h"
 #include "files/files.h"
 #include "tests/browser/editor_robot.h"
 #include "tests/browser/list_fixtures.h"

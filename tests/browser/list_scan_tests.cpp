@@ -4,7 +4,6 @@
 #include "browser/model/file_kind.h"
 #include "browser/model/list_hooks.h"
 #include "browser/model/op_hooks.h"
-#include "browser/model/window_hook.h"
 #include "browser/model/numbering.h"
 #include "tests/browser/list_fixtures.h"
 #include "tests/support/restore.h"
@@ -415,11 +414,9 @@ TEST(FolderScan, TreeLevelsFollowExpandAndCollapse)
     write_image(dir.file("表\\ソ\\b.jpg"), 4, 4);
     write_image(dir.file("表\\ソ\\能\\c.jpg"), 4, 4);
     // The dispatcher with its parts, for this test only.
-    scoped_restore<browser_ui_hook_table> keep_ui(browser_ui_hooks);
     scoped_restore<browser_app_hook_table> keep_app(browser_app_hooks);
     scoped_restore<browser_op_hook_table> keep_ops(browser_op_hooks);
     browser_page page(800, 600);
-    install_command_hooks();
     install_command_parts();
     install_edit_parts();
     image_kind_enabled[KIND_JPG] = 1;

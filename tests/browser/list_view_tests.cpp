@@ -6,7 +6,7 @@
 #include "browser/model/scan.h"
 #include "browser/grid/list_view.h"
 #include "browser/model/list_hooks.h"
-#include "browser/model/window_hook.h"
+#include "browser/commands/window_hook.h"
 #include "tests/browser/list_fixtures.h"
 #include <gtest/gtest.h>
 #include <string>

@@ -314,7 +314,6 @@ TEST_F(PrintDialog, TheBrowsersEntryPrintsAndSavesTheSettings)
     EXPECT_EQ(print_settings.pages_sent, 1);
 
     // And the print command (112) hands the list's selection to it.
-    install_command_hooks();
     install_command_parts();
     install_edit_parts();
     browser_list_record& l = browser_list;
