@@ -72,7 +72,6 @@ std::vector<slot> filled_slots()
         SLOT(browser_path_hooks, map_archive_path),
         SLOT(browser_path_hooks, in_archive_work_folder),
         SLOT(browser_path_hooks, thumbnail_moved),
-        SLOT(browser_path_hooks, scan_folder_images),
         SLOT(browser_path_hooks, display_path),
         SLOT(browser_op_hooks, record_selection),
         SLOT(browser_op_hooks, build_history_menu),
