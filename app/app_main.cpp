@@ -17,7 +17,7 @@
 #include "browser/grid/list_view.h"
 #include "browser/commands/toolbar.h"
 #include "browser/model/paths.h"
-#include "browser/model/settings.h"
+#include "browser/commands/settings.h"
 #include "browser/model/scan.h"
 #include "browser/caches/thumb_cache.h"
 #include "browser/viewer/viewer.h"
@@ -25,7 +25,6 @@
 #include "formats/formats.h"
 #include "app/start_up.h"
 #include "browser/model/history.h"
-#include "browser/model/settings.h"
 #include "console/console.h"
 #include "graphics/kavtrel.h"
 #include <cstdlib>

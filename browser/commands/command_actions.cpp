@@ -18,7 +18,7 @@
 #include "browser/grid/list_view.h"
 #include "browser/model/name_list.h"
 #include "browser/model/paths.h"
-#include "browser/model/settings.h"
+#include "browser/commands/settings.h"
 #include "browser/model/start.h"
 #include "browser/caches/thumb_cache.h"
 #include "browser/viewer/viewer.h"
@@ -448,7 +448,7 @@ COMMAND_ACTION(act_settings_load)
 }
 
 COMMAND_ACTION(act_settings_global_save) { save_global_settings(); }
-COMMAND_ACTION(act_settings_global_reset) { reset_global_settings(); }
+COMMAND_ACTION(act_settings_global_reset) { forget_global_settings(); }
 
 COMMAND_ACTION(act_columns_saved) { apply_columns(columns_at_saved_size()); }
 

@@ -14,7 +14,7 @@
 #include "browser/model/history.h"
 #include "browser/caches/thumb_cache.h"
 #include "browser/archives/archive_folder.h"
-#include "browser/model/settings.h"
+#include "browser/commands/settings.h"
 #include "graphics/kavtrel.h"
 #include <cstring>
 

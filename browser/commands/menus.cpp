@@ -10,7 +10,7 @@
 #include "browser/model/name_list.h"
 #include "browser/model/paths.h"
 #include "browser/model/scan.h"
-#include "browser/model/settings.h"
+#include "browser/commands/settings.h"
 #include "browser/caches/thumb_cache.h"
 #include "browser/viewer/viewer.h"
 #include "base/holders.h"

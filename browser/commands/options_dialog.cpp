@@ -2,7 +2,7 @@
 // options, the archive kinds and the image kinds, the text extensions, and
 // eleven colour swatches painted below the controls. OK stores everything
 // into the live state; the caller lays the list out again.
-#include "browser/model/settings.h"
+#include "browser/commands/settings.h"
 #include "browser/commands/toolbar.h"
 #include "browser/model/browser_list.h"
 #include "browser/grid/grid.h"
