@@ -4,7 +4,7 @@
 #pragma once
 #include "browser/grid/grid.h"
 #include "browser/grid/list_view.h"
-#include "browser/model/op_hooks.h"
+#include "browser/model/seams.h"
 #include "browser/commands/window_hook.h"
 #include "browser/model/command_ids.h"
 #include "browser/viewer/viewer.h"
@@ -55,7 +55,7 @@ struct page_hooks_kept {
     scoped_restore<viewer_now_record> now{viewer_now};
     scoped_restore<viewer_state_record> viewer{viewer_state};
     scoped_restore<image_format_hook_table> formats{image_format_hooks};
-    scoped_restore<browser_op_hook_table> ops{browser_op_hooks};
+    scoped_restore<browser_seam_table> seams{browser_seams};
     scoped_restore<app_hook_table> app{app_hooks};
 };
 

@@ -145,7 +145,7 @@ TEST(Keys, ChordsNeverFallThroughToPlainKeys)
     page.load(dir.file("chords"));
     // The right-button menu and a program count as commands here; the viewer
     // keeps its mode.
-    browser_op_hooks.open_with = [](const char*, int) { return commands().push_back({WM_COMMAND, 0, 2}), 1; };
+    browser_seams.open_with = [](const char*, int) { return commands().push_back({WM_COMMAND, 0, 2}), 1; };
     std::vector<int> keys = {VK_SPACE, VK_NEXT, VK_PRIOR, VK_BACK, VK_DELETE, VK_ESCAPE, VK_F5, VK_APPS};
     for (int k = '0'; k <= '9'; k++) keys.push_back(k);
     for (int k = 'A'; k <= 'Z'; k++) keys.push_back(k);
