@@ -142,6 +142,9 @@ int _idle();
 // Messages and idle work until neither waits, as the main loop leaves the
 // program (for tools and tests that drive it in their own process).
 void _settle();
+// For a loop of the program's own (an editor's) just before it blocks for
+// its next message: says the program is idle when nothing waits.
+void _idle_before_wait();
 // One message through the console's and the pages' accelerators, else translated and dispatched.
 void _offer_message(MSG* msg);
 void _quit_loop();

@@ -86,6 +86,12 @@ void _announce_idle()
     if (idle_semaphore) ReleaseSemaphore(idle_semaphore.get(), 1, nullptr);
 }
 
+void _idle_before_wait()
+{
+    MSG msg;
+    if (idle_probe_pending && !PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE)) _announce_idle();
+}
+
 static int no_idle_work() { return 0; }
 int (*kavtrel_idle_hook)() = no_idle_work;
 

@@ -18,6 +18,8 @@ struct password_ring_entry {
 struct password_ring_record {
     password_ring_entry entries[PASSWORD_RING_SIZE];
     int next;
+    // The last password confirmed in either dialog; both open showing it.
+    char last_typed[PATH_BUF];
 };
 extern password_ring_record password_ring;
 

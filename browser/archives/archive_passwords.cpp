@@ -54,6 +54,8 @@ INT_PTR CALLBACK password_proc(HWND dialog, UINT message, WPARAM wparam, LPARAM 
         SetWindowLongPtrA(dialog, DWLP_USER, lparam);
         SendDlgItemMessageA(dialog, 1000, EM_LIMITTEXT, PATH_BUF - 1, 0);
         SendDlgItemMessageA(dialog, 1002, EM_LIMITTEXT, PATH_BUF - 1, 0);
+        SetDlgItemTextA(dialog, 1000, password_ring.last_typed);
+        if (reinterpret_cast<dialog_text*>(lparam)->id == 214) SetDlgItemTextA(dialog, 1002, password_ring.last_typed);
         SetFocus(GetDlgItem(dialog, 1000));
         return FALSE;
     case WM_COMMAND:
@@ -76,6 +78,7 @@ INT_PTR CALLBACK password_proc(HWND dialog, UINT message, WPARAM wparam, LPARAM 
                 }
             }
             text_copy(d->text, typed);
+            text_copy(password_ring.last_typed, typed);
             EndDialog(dialog, IDOK);
             return TRUE;
         }

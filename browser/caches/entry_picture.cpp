@@ -89,13 +89,14 @@ int copy_image_full_size(int index)
     file_kind* e = list_entry_kind(index);
     if (!e) return 0;
     const file_kind_base* k = e->target();
+    // A folder's picture is its first image; a layer folder's, its layers composed.
     char name[PATH_BUF];
-    if (!k->image_kind || !k->name(name)) return 0;
+    if (!k->image_kind || !entry_picture_name(k, name) || !name[0]) return 0;
     int kind = k->image_kind - 1;
-    if (kind == KIND_BMP || kind == KIND_EMF || kind == KIND_WMF) return _file_to_clipboard(name);
+    if (!k->layer && (kind == KIND_BMP || kind == KIND_EMF || kind == KIND_WMF)) return _file_to_clipboard(name);
     // PDF pages, icons and cursors go as they load; the others turned by their mark.
     int rotate = kind != KIND_PDF && kind != KIND_ICO && kind != KIND_CUR;
-    return picture_to_clipboard(load_entry_picture(k, rotate, 1));
+    return picture_to_clipboard(load_entry_pages(index, rotate, 1));
 }
 
 int copy_image_shown(int index, int in_list)

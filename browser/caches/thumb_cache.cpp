@@ -258,5 +258,4 @@ void install_thumbnail_hooks()
     browser_app_hooks.thumb_cache_draw = draw_hook;
     browser_app_hooks.draw_cell_picture = draw_picture_hook;
     browser_path_hooks.thumbnail_moved = rename_hook;
-    browser_path_hooks.scan_folder_images = scan_folder_images;
 }

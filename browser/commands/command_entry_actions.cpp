@@ -309,7 +309,6 @@ COMMAND_ACTION(act_move_into)
 {
     int i = target_index(c);
     if (i < 0) return;
-    char name[PATH_BUF] = "";
     if (!move_selected_into(i)) return;
     reload_at_first_shown();
     pack_archive_again();

@@ -81,7 +81,7 @@ int scan_layer_images(const char* name)
     if (!is_layer_entry(name)) return 0;
     char folder[PATH_BUF];
     if (!entry_listed_path(name, folder)) return 0;
-    return browser_path_hooks.scan_folder_images(folder);
+    return scan_folder_images(folder);
 }
 
 int choose_folder_dialog()

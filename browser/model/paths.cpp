@@ -19,14 +19,12 @@ int not_mapped(const char*, char*) { return 0; }
 int shown_as_is(const char*, char*) { return 0; }
 int not_inside(const char*) { return 0; }
 void not_followed(const char*, const char*) {}
-int no_images(const char*) { return 0; }
 }  // namespace
 
 browser_path_hook_table browser_path_hooks = {
     .map_archive_path = not_mapped,
     .in_archive_work_folder = not_inside,
     .thumbnail_moved = not_followed,
-    .scan_folder_images = no_images,
     .display_path = shown_as_is,
 };
 

@@ -27,7 +27,6 @@ struct browser_path_hook_table {
     int (*map_archive_path)(const char* path, char* out);  // 1 when path lies in an opened archive (out: 260)
     int (*in_archive_work_folder)(const char* path);       // this instance's archive work folder
     void (*thumbnail_moved)(const char* from, const char* to);
-    int (*scan_folder_images)(const char* folder);  // count of image names collected
     // The folder as the title shows it (out: 260): 1 when it differs, as an
     // opened archive's path shown in place of its work folder.
     int (*display_path)(const char* folder, char* out);

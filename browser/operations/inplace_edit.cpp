@@ -66,6 +66,7 @@ int run_inplace_edit_loop(HWND edit, WPARAM commit_char)
     int result = 0;
     for (;;) {
         MSG m;
+        _idle_before_wait();
         BOOL got = GetMessageA(&m, nullptr, 0, 0);
         if (got == 0) {
             PostQuitMessage(static_cast<int>(m.wParam));

@@ -451,7 +451,8 @@ TEST(ArchiveCommands, TheDispatcherPacksAndExtractsTheEntry)
 
 // Command 105 through the dispatcher: dialog 214 keeps a password with a
 // blank out without a word, and a confirmation that differs says so and
-// empties both fields; only a password typed twice alike is set.
+// empties both fields; only a password typed twice alike is set, and the
+// dialog opens again showing it.
 TEST(ArchiveCommands, PasswordDialogRefusesBlanksAndMismatches)
 {
     prepare();
@@ -496,6 +497,13 @@ TEST(ArchiveCommands, PasswordDialogRefusesBlanksAndMismatches)
         dialog_player::click(d, IDOK);
     });
     browser_command(0, nullptr, WM_COMMAND, CM_ARCHIVE_PASSWORD, 0);
+    std::string shown;
+    dialog_player::arm([&](HWND d) {
+        shown = dialog_player::text_of(d, 1000) + "|" + dialog_player::text_of(d, 1002);
+        dialog_player::click(d, IDCANCEL);
+    });
+    browser_command(0, nullptr, WM_COMMAND, CM_ARCHIVE_PASSWORD, 0);
+    EXPECT_EQ(shown, "表7|表7") << "the dialog opens with the password last confirmed";
     ASSERT_EQ(bench::message_boxes.size(), 1u);
     EXPECT_EQ(bench::message_boxes[0].text, "パスワードが違います．再入力してください．");
     EXPECT_EQ(bench::message_boxes[0].title, "警告");

@@ -119,24 +119,19 @@ TEST(FolderOps, FolderFromFile)
 namespace {
 std::string moves;
 void record_move(const char* from, const char* to) { moves += std::string(from) + ">" + to + "\n"; }
-std::string scanned;
-int record_scan(const char* folder)
-{
-    scanned = folder;
-    return 2;
-}
 }  // namespace
 
 TEST(FolderOps, LayerFolderImagesGoThroughTheScan)
 {
-    scoped_restore keep_hooks(browser_path_hooks);
-    browser_path_hooks.scan_folder_images = record_scan;
-    scanned.clear();
-    EXPECT_EQ(scan_layer_images("表.layer\\a.png"), 2);
-    EXPECT_EQ(scanned, "表.layer");
-    scanned.clear();
-    EXPECT_EQ(scan_layer_images("表\\a.png"), 0);
-    EXPECT_EQ(scanned, "");
+    bench::scratch_dir dir;
+    for (const char* name : {"表.layer\\a.png", "表.layer\\bソ.png", "表.layer\\c.txt", "表\\a.png", "表\\b.png"}) {
+        CreateDirectoryA(dir.file(std::string(name).substr(0, std::string(name).find('\\'))).c_str(), nullptr);
+        dir.write(name, "x");
+    }
+    current_folder_kept keep;
+    ASSERT_TRUE(SetCurrentDirectoryA(dir.path()));
+    EXPECT_EQ(scan_layer_images("表.layer\\a.png"), 2) << "the layer folder's images";
+    EXPECT_EQ(scan_layer_images("表\\a.png"), 0) << "a plain folder has no layers";
 }
 
 TEST(FolderOps, DissolveIntoParent)

@@ -73,7 +73,6 @@ std::vector<slot> filled_slots()
         SLOT(browser_path_hooks, map_archive_path),
         SLOT(browser_path_hooks, in_archive_work_folder),
         SLOT(browser_path_hooks, thumbnail_moved),
-        SLOT(browser_path_hooks, scan_folder_images),
         SLOT(browser_path_hooks, display_path),
         SLOT(browser_ui_hooks, viewer_mode),
         SLOT(browser_ui_hooks, viewer_full_screen),

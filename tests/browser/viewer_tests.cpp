@@ -4,6 +4,7 @@
 // shown; a vanished file; and the modal loops' ends.
 #include "tests/browser/viewer_fixtures.h"
 #include "tests/support/clipboard_lock.h"
+#include "browser/caches/entry_picture.h"
 #include "browser/commands/commands.h"
 #include "browser/commands/keys.h"
 #include "files/files.h"
@@ -197,6 +198,32 @@ TEST(Viewer, ModalLoopsEndOnQuitAndClose)
     }
 }
 
+namespace {
+struct clipboard_picture {
+    int width = 0, height = 0;
+    COLORREF centre = CLR_INVALID;
+};
+
+// The DIB on the clipboard: its size and the colour at its centre.
+clipboard_picture clipboard_dib()
+{
+    clipboard_picture p;
+    if (!OpenClipboard(nullptr)) return p;
+    HANDLE h = GetClipboardData(CF_DIB);
+    const BITMAPINFOHEADER* dib = h ? static_cast<const BITMAPINFOHEADER*>(GlobalLock(h)) : nullptr;
+    if (dib) {
+        int w = dib->biWidth, hh = dib->biHeight < 0 ? -dib->biHeight : dib->biHeight;
+        const BYTE* bits = reinterpret_cast<const BYTE*>(dib + 1) + (dib->biCompression == BI_BITFIELDS ? 12 : 0);
+        int bytes = dib->biBitCount / 8, stride = (w * bytes + 3) & ~3;
+        const BYTE* centre = bits + (hh / 2) * stride + (w / 2) * bytes;
+        p.width = w, p.height = hh, p.centre = RGB(centre[2], centre[1], centre[0]);
+        GlobalUnlock(h);
+    }
+    CloseClipboard();
+    return p;
+}
+}  // namespace
+
 TEST(Viewer, CopyTakesThePictureShownNotThePreparedNext)
 {
     bench::clipboard_lock lock;
@@ -208,20 +235,43 @@ TEST(Viewer, CopyTakesThePictureShownNotThePreparedNext)
     _settle();
     ASSERT_EQ(viewer_state.shown_index, page.index_of("b.png")) << "the next picture is prepared";
     ASSERT_EQ(copy_image_shown(viewer_state), 1);
-    ASSERT_TRUE(OpenClipboard(nullptr));
-    HANDLE h = GetClipboardData(CF_DIB);
-    ASSERT_NE(h, nullptr);
-    const BITMAPINFOHEADER* dib = static_cast<const BITMAPINFOHEADER*>(GlobalLock(h));
-    ASSERT_NE(dib, nullptr);
-    int w = dib->biWidth, hh = dib->biHeight < 0 ? -dib->biHeight : dib->biHeight;
-    const BYTE* bits = reinterpret_cast<const BYTE*>(dib + 1) + (dib->biCompression == BI_BITFIELDS ? 12 : 0);
-    int bytes = dib->biBitCount / 8, stride = (w * bytes + 3) & ~3;
-    const BYTE* centre = bits + (hh / 2) * stride + (w / 2) * bytes;
-    EXPECT_EQ(w * 3, hh * 4) << "a.png's proportions";
-    EXPECT_EQ(centre[2], 255);  // red, blue 0
-    EXPECT_EQ(centre[0], 0);
-    GlobalUnlock(h);
-    CloseClipboard();
+    clipboard_picture p = clipboard_dib();
+    EXPECT_EQ(p.width * 3, p.height * 4) << "a.png's proportions";
+    EXPECT_EQ(p.centre, RGB(255, 0, 0));
+}
+
+// The full-size copy of a file, of a folder (its first image) and of a layer
+// folder (its layers composed, white being transparent), as the viewer shows them.
+TEST(Viewer, FullSizeCopyIsThePictureTheEntryShows)
+{
+    bench::clipboard_lock lock;
+    bench::scratch_dir dir;
+    write_colour_png(dir.file("表.png"), 40, 30, RGB(255, 0, 0));
+    CreateDirectoryA(dir.file("ソ").c_str(), nullptr);
+    write_colour_png(dir.file("ソ\\1能.png"), 20, 50, RGB(0, 255, 0));
+    CreateDirectoryA(dir.file("能.layer").c_str(), nullptr);
+    write_colour_png(dir.file("能.layer\\1表.png"), 60, 40, RGB(255, 0, 0));
+    write_colour_png(dir.file("能.layer\\2ソ.png"), 60, 40, RGB(0, 0, 255));
+    viewer_page page(800, 600);
+    page.open(dir.path());
+    const struct {
+        const char* entry;
+        int width, height;
+        COLORREF centre;
+    } cases[] = {
+        {"表.png", 40, 30, RGB(255, 0, 0)},
+        {"ソ\\1能.png", 20, 50, RGB(0, 255, 0)},
+        {"能.layer\\1表.png", 60, 40, RGB(0, 0, 255)},
+    };
+    for (const auto& c : cases) {
+        int index = page.index_of(c.entry);
+        ASSERT_GE(index, 0) << c.entry << ": " << names();
+        ASSERT_EQ(copy_image_full_size(index), 1) << c.entry;
+        clipboard_picture p = clipboard_dib();
+        EXPECT_EQ(p.width, c.width) << c.entry;
+        EXPECT_EQ(p.height, c.height) << c.entry;
+        EXPECT_EQ(p.centre, c.centre) << c.entry;
+    }
 }
 
 TEST(Viewer, VanishedFileShowsAnEmptyPictureWithoutDividingByZero)

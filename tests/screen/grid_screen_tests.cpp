@@ -147,3 +147,30 @@ TEST(GridNames, FilesWithoutPicturesTellTheirSize)
     EXPECT_GE(s.count_other(g.count_line(2), screen::background()), 8) << "text file";
     if (HasFailure()) s.save(bench::exe_folder() + "screen-info.bmp");
 }
+
+// F2 opens the name editor over the cell under the mouse; the program waits
+// for the user inside it, and what is typed with Enter renames the file,
+// whose picture the page shows again under its new name.
+TEST(GridEditor, F2RenamesThePictureUnderTheMouse)
+{
+    screen::picture_folder album("名前表", 3);
+    screen::zote_session z(album.path);
+    ASSERT_TRUE(z.running());
+    screen::grid g = z.page_grid();
+    RECT cell = g.cell(1), top = {cell.left, cell.top, cell.right, cell.top + 30};
+    const COLORREF border = RGB(158, 158, 158);  // the edit field's frame
+    z.move_to(g.centre(1));
+    z.key(VK_F2);
+    screen::shot s = z.capture();
+    EXPECT_GT(s.count(top, border), 2 * (cell.right - cell.left) / 2) << "the editor is open over the name";
+    z.key(VK_END);
+    z.key('Z');
+    z.key(VK_RETURN);
+    std::string renamed = album.file(screen::picture_name(1).substr(0, 4) + "z.jpg");
+    EXPECT_NE(GetFileAttributesA(renamed.c_str()), INVALID_FILE_ATTRIBUTES) << renamed;
+    EXPECT_EQ(GetFileAttributesA(album.file(screen::picture_name(1)).c_str()), INVALID_FILE_ATTRIBUTES);
+    s = z.capture();
+    EXPECT_EQ(s.count(top, border), 0) << "the editor is gone";
+    EXPECT_EQ(screen::check_page(s, g, screen::picture_cells(0, 3), "renamed"), "");
+    if (HasFailure()) s.save(bench::exe_folder() + "screen-rename.bmp");
+}
