@@ -10,7 +10,7 @@
 #include "browser/model/settings.h"
 #include "browser/model/start.h"
 #include "browser/model/numbering.h"
-#include "browser/model/op_hooks.h"
+#include "browser/model/seams.h"
 #include "browser/model/window_hook.h"
 #include "browser/operations/file_clipboard.h"
 #include "browser/viewer/idle_work.h"
@@ -18,6 +18,7 @@
 #include "formats/formats.h"
 #include "graphics/kavtrel.h"
 #include "print/print.h"
+#include "files/files.h"
 
 void install_image_format_hooks()
 {
@@ -47,11 +48,16 @@ void install_program_hooks()
     install_toolbar();
     install_viewer_hooks();
     install_key_hooks();
-    install_clipboard_hooks();
-    install_op_parts();
     install_command_hooks();
-    install_command_parts();
-    install_edit_parts();
     install_idle_work();
-    install_print_hooks();
+    install_browser_seams();
+}
+
+void install_browser_seams()
+{
+    browser_seams = {
+        .win_help = WinHelpA,
+        .print_selection = open_print_dialog,
+        .open_with = open_with_association,
+    };
 }

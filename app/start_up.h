@@ -7,3 +7,6 @@
 
 void install_image_format_hooks();
 void install_program_hooks();
+// The browser's seams to WinHelp, the printing library and the programs
+// associated with files (part of install_program_hooks).
+void install_browser_seams();

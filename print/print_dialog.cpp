@@ -11,7 +11,6 @@
 #include "print/print_settings.h"
 #include "print/printer.h"
 #include "resources/print_dialog.h"
-#include "browser/model/app_hooks.h"
 #include "files/files.h"
 #include "base/holders.h"
 #include "graphics/kavtrel.h"
@@ -343,5 +342,3 @@ int open_print_dialog(int count, const unsigned char* marks, int selected, char*
     save_print_settings(&print_settings.record, nullptr);
     return result == 1;
 }
-
-void install_print_hooks() { browser_app_hooks.print_selection = open_print_dialog; }

@@ -9,8 +9,6 @@
 // dialog, prints when it ends with 1, and always saves "print.p". The
 // dialog's result (1 printed, 0 not).
 int open_print_dialog(int count, const unsigned char* marks, int selected, char* const* names);
-// Puts open_print_dialog into the browser's print slot (browser_app_hooks).
-void install_print_hooks();
 
 // The five layouts offered as buttons.
 struct print_settings_record;

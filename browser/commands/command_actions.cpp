@@ -7,7 +7,6 @@
 #include "browser/commands/command_parts.h"
 #include "browser/commands/keys.h"
 #include "browser/operations/small_dialogs.h"
-#include "browser/model/op_hooks.h"
 #include "browser/model/browser_list.h"
 #include "browser/model/app_hooks.h"
 #include "browser/archives/archive_folder.h"
@@ -34,7 +33,7 @@ static browser_list_record& L = browser_list;
 int first_shown_index() { return L.columns * L.first_row; }
 void reload_at_first_shown() { load_folder(nullptr, 0, first_shown_index(), nullptr, 0); }
 void reload_on_name(const char* name) { load_folder(nullptr, 0, first_shown_index(), name, 0); }
-void pack_archive_again() { browser_op_hooks.write_back_archive(); }
+void pack_archive_again() { write_back_archive(nullptr); }
 
 const char* jump_entry(int i)
 {

@@ -4,26 +4,24 @@
 #include "browser/commands/command_parts.h"
 #include "browser/operations/archive_commands.h"
 #include "browser/commands/commands.h"
-#include "browser/model/app_hooks.h"
+#include "browser/model/seams.h"
 #include "browser/archives/archive_folder.h"
 #include "browser/model/browser_list.h"
 #include "browser/operations/entry_ops.h"
 #include "browser/operations/file_clipboard.h"
 #include "browser/commands/keys.h"
 #include "browser/model/numbering.h"
-#include "browser/model/op_hooks.h"
 #include "browser/grid/selection.h"
+#include "browser/viewer/viewer.h"
 #include "files/files.h"
 
-namespace {
-void entry_menu(HMENU menu, int index) { fill_file_context_menu(menu, index); }
-
-void folder_menu(HMENU menu, const char* folder)
+void fill_folder_menu(HMENU menu, const char* folder)
 {
     char path[PATH_BUF];
     if (path_join(path, sizeof path, folder, "dummy")) build_drive_menu(path, menu, 1000);
 }
 
+namespace {
 // The archive commands' entry: its path, a trailing backslash removed.
 int entry_path(int index, char* path)
 {
@@ -48,7 +46,7 @@ int clipboard_holds_files()
 int copy_selection_to_clipboard()
 {
     if (!copy_or_cut_to_clipboard(0)) return 0;
-    clear_selection();
+    if (clear_selection()) redraw_viewer_status(viewer_state);
     return 1;
 }
 int cut_selection_to_clipboard()
@@ -60,23 +58,25 @@ int cut_selection_to_clipboard()
 
 int change_selection(int id, int index)
 {
+    int viewer_shown;
     switch (id) {
-    case CM_CLEAR_MARKS: clear_selection(); break;
-    case CM_SELECT_ALL: select_all_and_redraw(0); break;
-    case CM_SELECT_ALL_FILTERED: select_all_and_redraw(1); break;
-    case CM_MARK_ENTRY: toggle_mark(index); break;
-    case CM_MARK_RANGE: select_range_to(index); break;
+    case CM_CLEAR_MARKS: viewer_shown = clear_selection(); break;
+    case CM_SELECT_ALL: viewer_shown = select_all_and_redraw(0); break;
+    case CM_SELECT_ALL_FILTERED: viewer_shown = select_all_and_redraw(1); break;
+    case CM_MARK_ENTRY: viewer_shown = toggle_mark(index); break;
+    case CM_MARK_RANGE: viewer_shown = select_range_to(index); break;
     default: return 0;
     }
+    if (viewer_shown) redraw_viewer_status(viewer_state);
     return 1;
 }
 
 // The selection goes to the print dialog as a print job: entry count, marks,
-// number selected and names (the printing library fills the slot).
+// number selected and names (the printing library behind its seam).
 int print_selection()
 {
     const browser_list_record& l = browser_list;
-    return browser_app_hooks.print_selection(l.count, l.marks, l.selected_count, l.names);
+    return browser_seams.print_selection(l.count, l.marks, l.selected_count, l.names);
 }
 
 int extract_entry_archive(int, int index)
@@ -100,10 +100,4 @@ int archive_kind_ready(int kind)
 {
     static const char* const names[] = {"x.lzh", "x.zip", "x.cab", "x.tgz"};
     return kind >= 0 && kind < 4 ? archive_kind_available(names[kind]) : 0;
-}
-
-void install_command_parts()
-{
-    browser_op_hooks.build_entry_menu = entry_menu;
-    browser_op_hooks.build_folder_menu = folder_menu;
 }

@@ -2,7 +2,7 @@
 // highlighted item in the status line; WM_COMMAND finds the identifier's row,
 // checks its guard and runs its action.
 #include "browser/commands/command_actions.h"
-#include "browser/model/op_hooks.h"
+#include "browser/archives/archive_folder.h"
 #include "browser/model/browser_list.h"
 #include "browser/model/busy.h"
 #include "browser/model/paths.h"
@@ -16,7 +16,7 @@
 
 int list_has_entries() { return browser_list.count >= 1; }
 int at_drive_list() { return current_folder.drive_list != 0; }
-int in_read_only_archive() { return browser_op_hooks.archive_read_only(); }
+int in_read_only_archive() { return archive_is_read_only(); }
 int viewer_mode_now() { return browser_ui_hooks.viewer_mode(); }
 int viewer_full_screen_now() { return browser_ui_hooks.viewer_full_screen(); }
 

@@ -43,15 +43,8 @@ int command_help_text(int id, char* out, size_t cap);
 // The dispatcher: message is WM_COMMAND or WM_MENUSELECT. The result carries nothing.
 int browser_command(int index, HWND window, UINT message, WPARAM wparam, LPARAM lparam);
 
-// Fills the dispatcher's and the menus' slots of the window hook, and the
-// entry and folder menus the right button asks for.
+// Fills the dispatcher's and the menus' slots of the window hook.
 void install_command_hooks();
-void install_command_parts();
-// Fills the entry operations' slots with the renames and the number order.
-void install_edit_parts();
-// Fills the entry operations' slots with the toolbar, history, menus, viewer
-// and archive parts.
-void install_op_parts();
 
 // Shared by the dispatcher and the menus: the list holds entries; the drive
 // list is shown; the current folder is a ZIP folder that cannot be written.
@@ -80,6 +73,8 @@ void enable_all_menu_items(HMENU popup, int enable);
 // The right-button menu of entry i: made, or filled into menu.
 HMENU build_file_context_menu(int index);
 void fill_file_context_menu(HMENU menu, int index);
+// The subfolders of folder into menu, from command 1000 on.
+void fill_folder_menu(HMENU menu, const char* folder);
 
 // ---- Send-to ----
 enum { SEND_TO_ACTING = 20, SEND_TO_COMMAND_CAP = 32000 };

@@ -1,5 +1,5 @@
 // The renames, in-list editors, saving, scanning and colour count the
-// command actions call, and the entry operations' slots they fill.
+// command actions call.
 #include "browser/model/browser_list.h"
 #include "browser/operations/batch_rename.h"
 #include "browser/commands/command_parts.h"
@@ -7,7 +7,6 @@
 #include "browser/operations/image_save.h"
 #include "browser/operations/inplace_edit.h"
 #include "browser/model/numbering.h"
-#include "browser/model/op_hooks.h"
 #include "browser/operations/small_dialogs.h"
 #include "browser/model/paths.h"
 #include "files/files.h"
@@ -76,20 +75,4 @@ int edit_entry_in_list(int id, int index, char* name)
     if (!rename_entry_command(index, id - CM_RENAME, renamed)) return 0;
     give_name(name, renamed);
     return 1;
-}
-
-namespace {
-int rename_in_list(int index, int mode, char* new_path) { return rename_entry_command(index, mode, new_path); }
-
-int add_prefix(int position) { return move_selection_numbered(position); }
-void renumber(int mode, int) { strip_number_prefix(browser_list.names, browser_list.count, mode); }
-}  // namespace
-
-void install_edit_parts()
-{
-    browser_op_hook_table& o = browser_op_hooks;
-    o.rename_in_list = rename_in_list;
-    o.add_number_prefix = add_prefix;
-    o.renumber = renumber;
-    o.number_order = number_order_on;
 }

@@ -5,7 +5,7 @@
 #include "browser/model/browser_list.h"
 #include "browser/model/file_kind.h"
 #include "browser/grid/grid.h"
-#include "browser/model/op_hooks.h"
+#include "browser/commands/toolbar.h"
 #include "browser/model/paths.h"
 #include "browser/grid/selection.h"
 #include "browser/model/window_hook.h"
@@ -146,7 +146,7 @@ static void tree_switch_help(char* out, size_t cap)
         text_format_cut(out, cap, "ｸﾘｯｸ=ｻﾌﾞﾌｫﾙﾀﾞを全てたたむ｜右ｸﾘｯｸ,App,M=%sﾒﾆｭｰ｜Ctrl+ｸﾘｯｸ=新規ｳｲﾝﾄﾞｳ", menu);
 }
 
-int bar_help_text(HWND, LPARAM position, char* out, size_t cap)
+int toolbar_help_text(toolbar_hit hit, char* out, size_t cap)
 {
     static const char* const special[] = {
         "ｸﾘｯｸ=ﾃﾞｽｸﾄｯﾌﾟへ｜右ｸﾘｯｸ,App,M=履歴",
@@ -154,8 +154,6 @@ int bar_help_text(HWND, LPARAM position, char* out, size_t cap)
         "ｸﾘｯｸ,L=ﾏｲ ｺﾝﾋﾟｭｰﾀへ｜右ｸﾘｯｸ,App,M=履歴",
         "ｸﾘｯｸ,Esc=ﾌｫﾙﾀﾞ選択ﾂﾘｰ｜右ｸﾘｯｸ,App,M=履歴",
     };
-    toolbar_hit hit;
-    browser_op_hooks.toolbar_hit_test(short(LOWORD(position)), short(HIWORD(position)), &hit);
     out[0] = 0;
     switch (hit.kind) {
     case BAR_BUTTON: button_help(hit.number, out, cap); break;
@@ -176,4 +174,9 @@ int bar_help_text(HWND, LPARAM position, char* out, size_t cap)
     default: return 0;
     }
     return 1;
+}
+
+int bar_help_text(HWND, LPARAM position, char* out, size_t cap)
+{
+    return toolbar_help_text(toolbar_hit_at(short(LOWORD(position)), short(HIWORD(position))), out, cap);
 }

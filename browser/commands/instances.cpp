@@ -4,7 +4,7 @@
 #include "browser/operations/archive_commands.h"
 #include "browser/commands/instances.h"
 #include "browser/viewer/viewer.h"
-#include "browser/model/app_hooks.h"
+#include "browser/model/seams.h"
 #include "browser/model/browser_list.h"
 #include "browser/model/busy.h"
 #include "browser/grid/grid.h"
@@ -134,8 +134,8 @@ void show_help()
     info.dy = ((a.bottom - a.top) * 3 / 4) * 1024 / H;
     info.wMax = 5;
     HWND window = current_page_frame() ? current_page_frame() : console_window();
-    browser_app_hooks.win_help(window, help, HELP_FORCEFILE, 0);
-    browser_app_hooks.win_help(window, help, HELP_SETWINPOS, reinterpret_cast<ULONG_PTR>(&info));
+    browser_seams.win_help(window, help, HELP_FORCEFILE, 0);
+    browser_seams.win_help(window, help, HELP_SETWINPOS, reinterpret_cast<ULONG_PTR>(&info));
 }
 
 void app_on_exit()
@@ -152,7 +152,7 @@ void app_on_exit()
     clear_clipboard_staging();
     remove_archive_work_folder();
     HWND window = current_page_frame() ? current_page_frame() : console_window();
-    browser_app_hooks.win_help(window, nullptr, HELP_QUIT, 0);
+    browser_seams.win_help(window, nullptr, HELP_QUIT, 0);
 }
 
 void app_on_drop(int page, int count, char** names)

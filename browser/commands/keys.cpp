@@ -7,7 +7,6 @@
 #include "browser/model/busy.h"
 #include "browser/operations/entry_ops.h"
 #include "browser/grid/grid.h"
-#include "browser/model/op_hooks.h"
 #include "browser/viewer/scroll_view.h"
 #include "browser/viewer/viewer.h"
 #include "browser/model/window_hook.h"

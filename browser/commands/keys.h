@@ -17,8 +17,11 @@ int on_list_double_click(HWND window, WPARAM flags, LPARAM position);
 int on_list_right_button(WPARAM flags, HWND window);
 // 1 when the click hit the toolbar line and was consumed.
 int on_toolbar_click(HWND window, LPARAM position, WPARAM flags);
-// The help text of the toolbar button at the point into out; nonzero when written.
+// The help text of the toolbar button at the point into out; nonzero when
+// written. toolbar_help_text: the same for what lies there.
 int bar_help_text(HWND window, LPARAM position, char* out, size_t cap);
+struct toolbar_hit;
+int toolbar_help_text(toolbar_hit hit, char* out, size_t cap);
 // The kind text of an entry for the status line into out.
 void entry_kind_text(const file_kind_base* entry, char* out, size_t cap);
 // The help text for the list's point (status part 2) and kind text (part 1).

@@ -3,6 +3,7 @@
 // and tree popups the whole item list) when Windows announces it.
 #include "browser/commands/command_actions.h"
 #include "browser/operations/batch_rename.h"
+#include "browser/model/numbering.h"
 #include "browser/commands/command_parts.h"
 #include "browser/archives/archive_folder.h"
 #include "browser/model/browser_list.h"

@@ -11,7 +11,10 @@
 #include "browser/model/file_kind.h"
 #include "browser/grid/grid.h"
 #include "browser/grid/list_view.h"
-#include "browser/model/op_hooks.h"
+#include "browser/commands/toolbar.h"
+#include "browser/commands/commands.h"
+#include "browser/operations/batch_rename.h"
+#include "browser/archives/archive_folder.h"
 #include "browser/model/paths.h"
 #include "browser/grid/selection.h"
 #include "browser/model/start.h"
@@ -75,8 +78,8 @@ int browser_mousemove(HWND window, WPARAM flags, LPARAM position)
     int m = mode();
     bool kind_set = true;
     if (m >= 2) {
-        text_format_cut(help, sizeof help, "ｽﾗｲﾄﾞｼｮｰ(%3.1f秒間隔%s)  ｸﾘｯｸかESCで停止．",
-                        browser_op_hooks.slide_interval() / 10.0, browser_op_hooks.slide_repeats() ? "-繰り返し" : "");
+        text_format_cut(help, sizeof help, "ｽﾗｲﾄﾞｼｮｰ(%3.1f秒間隔%s)  ｸﾘｯｸかESCで停止．", viewer_state.interval / 10.0,
+                        viewer_state.nonstop ? "-繰り返し" : "");
         kind_set = false;
     } else if (bar_help_text(window, position, help, sizeof help)) {
         SetCursor(LoadCursor(nullptr, IDC_ARROW));
@@ -121,8 +124,7 @@ static void button_click(HWND window, int n)
 
 int on_toolbar_click(HWND window, LPARAM position, WPARAM flags)
 {
-    toolbar_hit hit;
-    browser_op_hooks.toolbar_hit_test(short(LOWORD(position)), short(HIWORD(position)), &hit);
+    toolbar_hit hit = toolbar_hit_at(short(LOWORD(position)), short(HIWORD(position)));
     bool ctrl = (flags & MK_CONTROL) != 0;
     switch (hit.kind) {
     case BAR_BUTTON: button_click(window, hit.number); return 1;
@@ -151,10 +153,12 @@ int on_toolbar_click(HWND window, LPARAM position, WPARAM flags)
 
 static void mark_click(WPARAM flags, int index)
 {
+    int viewer_shown = 0;
     if ((flags & MK_CONTROL) && (flags & MK_SHIFT))
-        select_range_to(index);
+        viewer_shown = select_range_to(index);
     else if (flags & MK_CONTROL)
-        toggle_mark(index);
+        viewer_shown = toggle_mark(index);
+    if (viewer_shown) redraw_viewer_status(viewer_state);
 }
 
 // Shift+click on the gap between two cells: the marked entries move there by
@@ -162,11 +166,11 @@ static void mark_click(WPARAM flags, int index)
 static void move_marked_to_gap(int gap_index)
 {
     busy_guard busy(BUSY_WAIT);
-    if (!browser_op_hooks.add_number_prefix(gap_index)) return;
+    if (!move_selection_numbered(gap_index)) return;
     L.sort_key[0] = 0;
     L.sort_direction = 1;
     load_folder(nullptr, 0, L.first_row * L.columns, nullptr, 0);
-    browser_op_hooks.write_back_archive();
+    write_back_archive(nullptr);
 }
 
 static void list_background_click(HWND window, WPARAM flags, hit_record* hit)
@@ -221,7 +225,9 @@ static int image_left_button(HWND window, WPARAM flags, LPARAM position)
         return 1;
     }
     bool upper = in_upper_half(window, hit) != 0, alt = held(VK_MENU);
-    if (!_wait_double_click(WM_LBUTTONDOWN, window)) browser_op_hooks.viewer_step(upper ? -1 : 1, alt);
+    if (_wait_double_click(WM_LBUTTONDOWN, window)) return 1;
+    viewer_state.selected_only = alt;
+    viewer_step(viewer_state, upper ? -1 : 1);
     return 1;
 }
 
@@ -290,13 +296,13 @@ static void list_double_click(HWND window, WPARAM flags, LPARAM position)
 
 static void image_double_click(HWND window, LPARAM position)
 {
-    if (browser_op_hooks.slide_running()) return;
+    if (viewer_state.mode >= 2) return;
     hit_record hit = {};
     hit.y = short(HIWORD(position));
     int direction = in_upper_half(window, hit) ? -1 : 1;
     bool full = browser_ui_hooks.viewer_full_screen() != 0;
     if (full) ShowCursor(FALSE);
-    browser_op_hooks.slide_show(direction, held(VK_MENU));
+    start_slide_show(viewer_state, held(VK_MENU), direction);
     if (full) ShowCursor(TRUE);
 }
 
@@ -333,8 +339,7 @@ int on_list_right_button(WPARAM, HWND window)
     POINT p;
     if (!GetCursorPos(&p) || !ScreenToClient(window, &p)) return 0;
     LPARAM position = MAKELPARAM(p.x, p.y);
-    toolbar_hit bar;
-    browser_op_hooks.toolbar_hit_test(p.x, p.y, &bar);
+    toolbar_hit bar = toolbar_hit_at(p.x, p.y);
     HMENU menu = CreatePopupMenu();
     if (!menu) return 0;
     int m = mode();
@@ -343,18 +348,18 @@ int on_list_right_button(WPARAM, HWND window)
         hit_test_list_cell(position, &hit);
         if (near_cell_centre(hit)) {
             window_hook_state.command_index = hit.index;
-            browser_op_hooks.build_entry_menu(menu, hit.index);
+            fill_file_context_menu(menu, hit.index);
         } else if (bar.kind == BAR_PATH_SEGMENT) {
             path_segment_menu(bar.number, menu);
         } else {
-            browser_op_hooks.build_history_menu(menu);
+            build_history_menu(menu);
         }
     } else if (m == 1 && !browser_ui_hooks.viewer_full_screen() && L.count > 0) {
         window_hook_state.command_index = browser_ui_hooks.viewer_index();
         if (bar.kind == BAR_PATH_SEGMENT)
             path_segment_menu(bar.number, menu);
         else
-            browser_op_hooks.build_entry_menu(menu, window_hook_state.command_index);
+            fill_file_context_menu(menu, window_hook_state.command_index);
     } else {
         DestroyMenu(menu);
         return 0;

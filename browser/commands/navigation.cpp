@@ -6,7 +6,7 @@
 #include "browser/model/browser_list.h"
 #include "browser/operations/entry_ops.h"
 #include "browser/grid/list_view.h"
-#include "browser/model/op_hooks.h"
+#include "browser/commands/commands.h"
 #include "browser/model/paths.h"
 #include "browser/model/start.h"
 #include "browser/commands/toolbar.h"
@@ -108,5 +108,5 @@ void goto_path_segment(int n, WPARAM flags)
 void path_segment_menu(int n, HMENU menu)
 {
     char folder[PATH_BUF];
-    if (path_segment_folder(n, folder)) browser_op_hooks.build_folder_menu(menu, folder);
+    if (path_segment_folder(n, folder)) fill_folder_menu(menu, folder);
 }

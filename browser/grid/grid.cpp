@@ -2,6 +2,7 @@
 // it reads and writes the grid group of browser_list; nothing here draws
 // except the band outside the grid.
 #include "browser/grid/grid.h"
+#include "browser/model/clipboard_files.h"
 #include "browser/model/app_hooks.h"
 #include "browser/model/browser_list.h"
 #include "browser/model/list_hooks.h"
@@ -369,7 +370,7 @@ void hit_test_list_cell(LPARAM position, hit_record* hit)
         h.x <= L.left_margin || h.y <= L.top_margin)
         return;
     file_kind* k = list_entry_kind(h.index);
-    h.on_entry = k && !browser_list_hooks.is_cut(L.names[h.index]) ? 1 : 0;
+    h.on_entry = k && !is_cut_entry(L.names[h.index]) ? 1 : 0;
 }
 
 int in_first_cell_corner(const hit_record& h)

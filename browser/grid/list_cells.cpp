@@ -2,6 +2,7 @@
 // line (first pass) and its content counts (second pass); the text fitting
 // both passes use; and the list's scroll bar in page units.
 #include "browser/grid/list_view.h"
+#include "browser/model/clipboard_files.h"
 #include "browser/model/app_hooks.h"
 #include "browser/model/browser_list.h"
 #include "browser/grid/grid.h"
@@ -199,7 +200,7 @@ static void draw_right_aligned(char* text, size_t cap, double right, double y, C
 void draw_list_cell(int i, int force)
 {
     file_kind* k = list_entry_kind(i);
-    if (!k || browser_list_hooks.is_cut(L.names[i])) return;
+    if (!k || is_cut_entry(L.names[i])) return;
     int p = i - L.first_row * L.columns;
     int column = p % L.columns, row = (p / L.columns) % L.rows;
     double cx = column * L.cell_width + L.left_margin, cy = row * L.cell_height + L.top_margin;
@@ -249,7 +250,7 @@ void draw_cell_details(int i)
 {
     if (L.thumb_size <= 0) return;
     file_kind* k = list_entry_kind(i);
-    if (!k || browser_list_hooks.is_cut(L.names[i]) || k->drive_root || k->target()->drive_root) return;
+    if (!k || is_cut_entry(L.names[i]) || k->drive_root || k->target()->drive_root) return;
     if (k->plain && !k->archive) return;
     make_file_kind(L.names[i], k, 0, L.countfile != 0);
     const file_kind_base* t = k->target();

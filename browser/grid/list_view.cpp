@@ -1,6 +1,7 @@
 // Folder loading, the redraw with its passes, the validity check against the
 // disk, and the window title (see list_view.h).
 #include "browser/grid/list_view.h"
+#include "browser/model/clipboard_files.h"
 #include "browser/model/app_hooks.h"
 #include "browser/model/browser_list.h"
 #include "browser/model/busy.h"
@@ -155,7 +156,7 @@ void load_folder(const unsigned char* kept, int kept_count, int first_hint, cons
         L.first_row = 0;
     set_browser_title(L.first_row / (L.rows > 0 ? L.rows : 1) + 1);
     if (new_entry_pending) move_new_entry_to_page();
-    browser_app_hooks.read_cut_marks();
+    read_cut_list();
     if (!(flags & LOAD_NO_REDRAW)) redraw_checked(1, 1, 0, 1, false);
 }
 
@@ -182,7 +183,7 @@ int list_still_valid()
         if (!entry_listed_path(name, path)) continue;
         if (GetFileAttributesA(path) == INVALID_FILE_ATTRIBUTES) return 0;
         file_kind* k = list_entry_kind(i);
-        if (k && (k->cut_mark != 0) != (browser_list_hooks.is_cut(name) != 0)) return 0;
+        if (k && (k->cut_mark != 0) != (is_cut_entry(name) != 0)) return 0;
     }
     return 1;
 }

@@ -4,7 +4,7 @@
 #include "browser/model/browser_list.h"
 #include "browser/grid/grid.h"
 #include "browser/grid/list_view.h"
-#include "browser/model/op_hooks.h"
+#include "browser/model/history.h"
 #include "browser/model/window_hook.h"
 #include "files/files.h"
 #include "graphics/kavtrel.h"
@@ -34,7 +34,7 @@ void selection_reset()
 
 static void remember_selection()
 {
-    if (L.selected_count > 0) browser_op_hooks.record_selection();
+    if (L.selected_count > 0) record_history_selection();
 }
 
 // A drive name: a letter, a colon, at most three characters in all.
@@ -96,30 +96,25 @@ void draw_mark_frame(int index, int erase)
         frame(index, L.colours[COLOUR_BK]);
 }
 
-static void viewer_refresh()
-{
-    browser_op_hooks.viewer_status();
-    set_browser_title(L.first_row / (L.rows > 0 ? L.rows : 1) + 1);
-}
-
 static void page_title() { set_browser_title(L.first_row / (L.rows > 0 ? L.rows : 1) + 1); }
 
-void redraw_selection()
+int redraw_selection()
 {
     if (!list_mode()) {
-        viewer_refresh();
-        return;
+        page_title();
+        return 1;
     }
     int first = L.first_row * L.columns;
     int last = first + L.per_page - 1 < L.count - 1 ? first + L.per_page - 1 : L.count - 1;
     for (int i = first; i <= last; i++) draw_mark_frame(i, 1);
     _selectpage(0, L.page);
     redraw_list(0, 0, 0, 1);
+    return 0;
 }
 
 static int target_index(int index) { return list_mode() ? index : browser_ui_hooks.viewer_index(); }
 
-void toggle_mark(int index)
+int toggle_mark(int index)
 {
     remember_selection();
     index = target_index(index);
@@ -134,19 +129,20 @@ void toggle_mark(int index)
         else
             draw_mark_frame(index, 0);
     }
-    if (list_mode()) {
-        _selectpage(0, L.page);
+    if (!list_mode()) {
         page_title();
-    } else {
-        viewer_refresh();
+        return 1;
     }
+    _selectpage(0, L.page);
+    page_title();
+    return 0;
 }
 
-void select_range_to(int index)
+int select_range_to(int index)
 {
     remember_selection();
     index = target_index(index);
-    if (!in_list(index)) return;
+    if (!in_list(index)) return 0;
     int from = index;
     while (from > 0 && !L.marks[from]) from--;
     int first = L.first_row * L.columns;
@@ -156,27 +152,24 @@ void select_range_to(int index)
         L.selected_count++;
         if (list_mode() && i >= first) draw_mark_frame(i, 0);
     }
-    if (list_mode()) {
-        _selectpage(0, L.page);
-        page_title();
-    } else {
-        redraw_selection();
-    }
+    if (!list_mode()) return redraw_selection();
+    _selectpage(0, L.page);
+    page_title();
+    return 0;
 }
 
-void select_all_and_redraw(int filter)
+int select_all_and_redraw(int filter)
 {
     remember_selection();
-    if (select_all(filter) <= 0) return;
-    if (list_mode())
-        redraw_list(0, 0, 0, 1);
-    else
-        redraw_selection();
+    if (select_all(filter) <= 0) return 0;
+    if (!list_mode()) return redraw_selection();
+    redraw_list(0, 0, 0, 1);
+    return 0;
 }
 
-void clear_selection()
+int clear_selection()
 {
-    if (L.selected_count == 0) return;
+    if (L.selected_count == 0) return 0;
     remember_selection();
     if (list_mode()) {
         int first = L.first_row * L.columns, last = last_visible_index();
@@ -189,10 +182,8 @@ void clear_selection()
     // Cleared before the redraw, whose title tells the selected count.
     if (L.marks && L.count > 0) memset(L.marks, 0, L.count);
     L.selected_count = 0;
-    if (list_mode()) {
-        _selectpage(0, L.page);
-        redraw_list(0, 0, 0, 1);
-    } else {
-        redraw_selection();
-    }
+    if (!list_mode()) return redraw_selection();
+    _selectpage(0, L.page);
+    redraw_list(0, 0, 0, 1);
+    return 0;
 }

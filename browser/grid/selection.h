@@ -3,7 +3,9 @@
 // operations that select all, toggle, select a range and clear, each followed
 // by the frames of the visible cells. The marks are made afresh by every
 // folder load (sized to the entry count), so an index at or past the count is
-// never a mark.
+// never a mark. The operations that change marks return 1 when the one-image
+// viewer is shown: the caller draws its status line again, which tells the
+// shown entry's mark.
 #pragma once
 
 // Frees the mark bytes.
@@ -18,12 +20,12 @@ void mark_cell_rect(int index, int* left, int* top, int* right, int* bottom);
 // A marked cell's frame in the selection colour; an unmarked one's in the
 // background colour when erase is set.
 void draw_mark_frame(int index, int erase);
-void redraw_selection();
+int redraw_selection();
 // Ctrl+click: marks or unmarks one entry; -1 clears every mark.
-void toggle_mark(int index);
+int toggle_mark(int index);
 // Ctrl+Shift+click: marks from the nearest marked entry before index (or 0) to index.
-void select_range_to(int index);
-void select_all_and_redraw(int filter);
-void clear_selection();
+int select_range_to(int index);
+int select_all_and_redraw(int filter);
+int clear_selection();
 // 1 when entry index is marked.
 int is_marked(int index);

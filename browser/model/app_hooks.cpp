@@ -1,23 +1,18 @@
 // The table of app_hooks.h as it stands before start-up fills it: no cut
-// marks, the kind's placeholder picture, no toolbar line, no printing.
+// marks, the kind's placeholder picture, no toolbar line.
 #include "browser/model/app_hooks.h"
 #include "browser/model/browser_list.h"
 
 void draw_kind_placeholder(int index, double x, double y, double size);
 
 namespace {
-void no_cut_marks() {}
 void kind_placeholder(int index, double x, double y, double size, int) { draw_kind_placeholder(index, x, y, size); }
 int nothing_to_prefetch(int) { return 1; }
 void no_toolbar_line() {}
-int no_printing(int, const unsigned char*, int, char* const*) { return 0; }
 }  // namespace
 
 browser_app_hook_table browser_app_hooks = {
-    .read_cut_marks = no_cut_marks,
     .draw_cell_picture = kind_placeholder,
     .thumb_cache_draw = nothing_to_prefetch,
     .draw_toolbar = no_toolbar_line,
-    .win_help = WinHelpA,
-    .print_selection = no_printing,
 };

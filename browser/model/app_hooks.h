@@ -1,15 +1,11 @@
 // What list loading and drawing ask of rooms above them: the file
-// clipboard's cut marks, the thumbnail cache's pictures and the toolbar line;
-// and the two outside components of the whole program: WinHelp and the
-// printing library. The program's start-up fills every slot
-// (install_thumbnail_hooks, install_file_clipboard, install_toolbar and the
-// printing library's install_print_hooks); tests fill them with their own.
+// clipboard's cut marks, the thumbnail cache's pictures and the toolbar line.
+// The program's start-up fills every slot (install_thumbnail_hooks,
+// install_file_clipboard, install_toolbar); tests fill them with their own.
 #pragma once
 #include <windows.h>
 
 struct browser_app_hook_table {
-    // The file clipboard: the cut marks read again for the list's names.
-    void (*read_cut_marks)();
     // Thumbnails: draw entry i's picture centred in the cell's thumbnail area
     // (x, y, size in page units), made again first when force is set; make it
     // current in the cache (1 when it was already valid).
@@ -17,9 +13,5 @@ struct browser_app_hook_table {
     int (*thumb_cache_draw)(int index);
     // The toolbar line, drawn on every redraw.
     void (*draw_toolbar)();
-    // WinHelp, behind a seam: it leaves a help program running on a missing file.
-    BOOL(WINAPI* win_help)(HWND window, LPCSTR file, UINT command, ULONG_PTR data);
-    // Printing: the print dialog over the list's marks (1 when it printed).
-    int (*print_selection)(int count, const unsigned char* marks, int selected, char* const* names);
 };
 extern browser_app_hook_table browser_app_hooks;

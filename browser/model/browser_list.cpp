@@ -32,7 +32,6 @@ browser_list_hook_table browser_list_hooks = {
     .archive_listing = no_listing,
     .archive_member_path = no_member,
     .in_archive_work_folder = never,
-    .is_cut = never,
 };
 
 void destroy_browser_menu(browser_menu* menu)

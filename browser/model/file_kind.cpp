@@ -2,6 +2,7 @@
 // file_kind.h). Every backslash is found with the double-byte walkers, so a
 // trail byte 0x5C (表, ソ) never counts as a separator.
 #include "browser/model/file_kind.h"
+#include "browser/model/clipboard_files.h"
 #include "browser/model/browser_list.h"
 #include "browser/model/image_kinds.h"
 #include "browser/model/list_hooks.h"
@@ -159,7 +160,7 @@ static void classify_file(file_kind_base* r)
     }
     r->size_on_disk = on_disk;
     r->write_time = (static_cast<uint64_t>(t.dwHighDateTime) << 32) | t.dwLowDateTime;
-    r->cut_mark = browser_list_hooks.is_cut(r->stored_name) ? 1 : 0;
+    r->cut_mark = is_cut_entry(r->stored_name) ? 1 : 0;
     if (r->plain && !r->archive) {
         r->summary.image_count = r->width;
         r->summary.other_count = r->height;

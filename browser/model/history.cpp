@@ -109,6 +109,12 @@ void store_history_selection(history_entry* e)
         if (l.marks[i]) e->marks[i / 8] |= static_cast<uint8_t>(1 << (i % 8));
 }
 
+void record_history_selection()
+{
+    int slot = history_position(current_folder.folder);
+    if (slot >= 0) store_history_selection(&browser_history.block.entries[slot]);
+}
+
 int history_push(int update_in_place, int keep_display)
 {
     history_state& h = browser_history;

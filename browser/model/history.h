@@ -73,6 +73,8 @@ int history_position(const char* path);
 // by the archive's own path.
 void history_kept_path(const char* folder, char* out);
 void store_history_selection(history_entry* e);
+// The selection into the current folder's entry, when the folder is in the history.
+void record_history_selection();
 void restore_history_selection();
 int has_history_selection();
 // The order list (slots, oldest first), rebuilt; returns its length.

@@ -25,7 +25,5 @@ struct browser_list_hook_table {
     int (*archive_member_path)(const char* archive, char* out);
     // 1 when the path lies in this instance's archive work folder.
     int (*in_archive_work_folder)(const char* path);
-    // 1 when the entry is marked as cut in the file clipboard.
-    int (*is_cut)(const char* name);
 };
 extern browser_list_hook_table browser_list_hooks;

@@ -5,7 +5,7 @@
 #include "browser/model/numbering.h"
 #include "browser/model/comment_files.h"
 #include "browser/model/names.h"
-#include "browser/model/op_hooks.h"
+#include "browser/model/browser_list.h"
 #include "files/files.h"
 #include <cstring>
 
@@ -30,9 +30,26 @@ int number_prefix_value(const char* name)
 
 const char* name_without_prefix(const char* name) { return name + number_prefix_length(name); }
 
+// Asked for every cell drawn, and the answer walks the whole list: it is kept
+// while the list and its reload counter stay the same (a change of the names
+// always comes with a reload).
+int number_order_on()
+{
+    static struct {
+        char** names;
+        int count, reload, answer;
+        bool known;
+    } kept;
+    const browser_list_record& l = browser_list;
+    if (!kept.known || kept.names != l.names || kept.count != l.count || kept.reload != l.reload_counter) {
+        kept = {l.names, l.count, l.reload_counter, names_numbered_in_order(l.names, l.count), true};
+    }
+    return kept.answer;
+}
+
 int display_name_without_prefix(const char* name, char* out, size_t cap)
 {
-    return text_copy(out, cap, browser_op_hooks.number_order() ? name_without_prefix(name) : name);
+    return text_copy(out, cap, number_order_on() ? name_without_prefix(name) : name);
 }
 
 // The name of the image beside which a ".txt" name would be its comment.

@@ -15,8 +15,10 @@ int number_prefix_length(const char* name);
 int number_prefix_value(const char* name);
 // The name after its prefix (the whole name when none).
 const char* name_without_prefix(const char* name);
+// 1 when the shown folder's names are numbered in order (browser_list).
+int number_order_on();
 // The name for drawing: without its prefix while the folder is in number
-// order (browser_op_hooks.number_order). 1 when it fit.
+// order. 1 when it fit.
 int display_name_without_prefix(const char* name, char* out, size_t cap);
 // For a comment text file, the index of the image it belongs to; -1 when none.
 int comment_partner_of(char* const* names, int count, int index);

@@ -9,7 +9,6 @@
 #include "browser/model/browser_list.h"
 #include "browser/operations/entry_ops.h"
 #include "browser/operations/file_clipboard.h"
-#include "browser/model/op_hooks.h"
 #include "browser/grid/selection.h"
 #include "browser/model/list_hooks.h"
 #include "browser/model/paths.h"
@@ -212,9 +211,7 @@ int shown_folder(const char* folder, char* out)
     if (!in_archive_folder(folder) || !read_open_archive(archive)) return 0;
     return text_format(out, PATH_BUF, "%s%s", archive, folder + strlen(archive_work.folder)) ? 1 : 0;
 }
-
-// The slots the keys, the mouse and the entry operations call.
-void write_back_after_change() { write_back_archive(nullptr); }
+}  // namespace
 
 int entry_archive_creation(int index)
 {
@@ -229,16 +226,13 @@ int compress_into_entry(int index)
 }
 
 // Entries inside the archive folder go on the clipboard as staged copies.
-int clipboard_path(const char* path, int cut, char* out)
+int clipboard_entry_path(const char* path, int cut, char* out)
 {
     char full[PATH_BUF];
     if (!full_path(full, PATH_BUF, path)) return 0;
     if (in_archive_folder(full)) return stage_for_clipboard(full, cut, out);
     return text_copy(out, PATH_BUF, full) ? 1 : 0;
 }
-
-const char* new_archive_extension(int command) { return compress_extension(command - CM_NEW_ARCHIVE_FIRST); }
-}  // namespace
 
 void install_archive_folder_hooks()
 {
@@ -249,11 +243,4 @@ void install_archive_folder_hooks()
     browser_path_hooks.map_archive_path = map_archive_path;
     browser_path_hooks.in_archive_work_folder = inside_work_folder;
     browser_path_hooks.display_path = shown_folder;
-    browser_op_hooks.write_back_archive = write_back_after_change;
-    browser_op_hooks.archive_read_only = archive_is_read_only;
-    browser_op_hooks.leave_archive_folder = leave_archive_folder;
-    browser_op_hooks.archive_creation = entry_archive_creation;
-    browser_op_hooks.compress_into_archive = compress_into_entry;
-    browser_op_hooks.stage_for_clipboard = clipboard_path;
-    browser_op_hooks.archive_extension = new_archive_extension;
 }

@@ -10,6 +10,13 @@ int compress_selection(const char* path, const char* extension);
 void list_archiver_versions(char* out, size_t cap);
 int stage_for_clipboard(const char* path, int cut, char* staged);
 void clear_clipboard_staging();
+// The list entry at index: above 1 when it is an archive its archiver can
+// write; compressing the selection into it.
+int entry_archive_creation(int index);
+int compress_into_entry(int index);
+// The path to list on the clipboard for a list entry (out: PATH_BUF); entries
+// inside an archive folder are staged first.
+int clipboard_entry_path(const char* path, int cut, char* out);
 
 // Fills the browser's list, path and application slots the archive folders serve.
 void install_archive_folder_hooks();

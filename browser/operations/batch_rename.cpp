@@ -348,23 +348,6 @@ int number_prefix_command()
 
 int renumber_command() { return strip_number_prefix(browser_list.names, browser_list.count, 2); }
 
-// Asked for every cell drawn, and the answer walks the whole list: it is kept
-// while the list and its reload counter stay the same (a change of the names
-// always comes with a reload).
-int number_order_on()
-{
-    static struct {
-        char** names;
-        int count, reload, answer;
-        bool known;
-    } kept;
-    const browser_list_record& l = browser_list;
-    if (!kept.known || kept.names != l.names || kept.count != l.count || kept.reload != l.reload_counter) {
-        kept = {l.names, l.count, l.reload_counter, names_numbered_in_order(l.names, l.count), true};
-    }
-    return kept.answer;
-}
-
 int move_selection_numbered(int position)
 {
     browser_list_record& l = browser_list;

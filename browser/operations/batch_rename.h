@@ -30,10 +30,8 @@ int batch_rename_dialog(HWND owner, char* const* names, int count, unsigned char
 
 // The browser's entry points on the live list (browser_list): command 236
 // (batch rename dialog), command 295 (add or strip prefixes), the renumber
-// after deletions, and Shift+click in the number area. number_order_on: the
-// folder's names are numbered in order.
+// after deletions, and Shift+click in the number area.
 int batch_rename_command();
 int number_prefix_command();
 int renumber_command();
 int move_selection_numbered(int position);
-int number_order_on();

@@ -11,7 +11,12 @@
 #include "browser/grid/grid.h"
 #include "browser/operations/inplace_edit.h"
 #include "browser/grid/list_view.h"
-#include "browser/model/op_hooks.h"
+#include "browser/archives/archive_folder.h"
+#include "browser/operations/archive_commands.h"
+#include "browser/operations/batch_rename.h"
+#include "browser/model/numbering.h"
+#include "browser/model/seams.h"
+#include "browser/model/command_ids.h"
 #include "browser/model/paths.h"
 #include "browser/grid/selection.h"
 #include "browser/model/window_hook.h"
@@ -57,9 +62,9 @@ void reload_at_name(const char* name, int keep)
 
 void renumber_after_delete()
 {
-    if (!browser_op_hooks.number_order()) return;
+    if (!number_order_on()) return;
     reload_keep_selection(first_shown(), 1);
-    browser_op_hooks.renumber(2, L.count);
+    renumber_command();
 }
 
 // The marked entries' full paths, each terminated, with a final terminator:
@@ -77,7 +82,7 @@ static char* marked_path_list()
             free(list);
             return nullptr;
         }
-        if (list_entry_kind(i)->target()->archive) browser_op_hooks.leave_archive_folder(path);
+        if (list_entry_kind(i)->target()->archive) leave_archive_folder(path);
         memcpy(list + used, path, strlen(path) + 1);
         used += strlen(path) + 1;
     }
@@ -86,7 +91,7 @@ static char* marked_path_list()
 
 int recycle_selected()
 {
-    if (browser_ui_hooks.viewer_mode() != 0 || L.selected_count <= 0 || browser_op_hooks.archive_read_only()) return 0;
+    if (browser_ui_hooks.viewer_mode() != 0 || L.selected_count <= 0 || archive_is_read_only()) return 0;
     busy_guard busy(BUSY_PLAIN);
     heap_buffer<char> list(marked_path_list());
     if (!list) return 0;
@@ -98,7 +103,7 @@ int recycle_selected()
     if (SHFileOperationA(&op) != 0 || op.fAnyOperationsAborted) return 0;
     if (L.count - L.selected_count > 0) renumber_after_delete();
     reload_keep_selection(count_unselected_to_first(), 0);
-    browser_op_hooks.write_back_archive();
+    write_back_archive(nullptr);
     return 1;
 }
 
@@ -120,13 +125,13 @@ int move_selected_into(int index)
             move_one_item(source, destination, &answers);
             if (answers.cancel && answers.all) break;
         }
-    } else if (t->archive && browser_op_hooks.archive_creation(index) >= 2) {
-        browser_op_hooks.compress_into_archive(index);
+    } else if (t->archive && entry_archive_creation(index) >= 2) {
+        compress_into_entry(index);
     } else {
         return 0;
     }
     reload_keep_selection(count_unselected_to_first(), 0);
-    browser_op_hooks.write_back_archive();
+    write_back_archive(nullptr);
     return 1;
 }
 
@@ -134,7 +139,7 @@ int open_entry_with_program(int index, int verb)
 {
     char path[PATH_BUF];
     if (!entry_full_path(index, path)) return 0;
-    return browser_op_hooks.open_with(path, verb);
+    return browser_seams.open_with(path, verb);
 }
 
 void edit_small_text(int index)
@@ -143,7 +148,7 @@ void edit_small_text(int index)
     busy_guard busy(BUSY_PLAIN);
     if (!edit_text_command(index)) return;
     redraw_list(1, 1, 0, 1);
-    browser_op_hooks.write_back_archive();
+    write_back_archive(nullptr);
 }
 
 // New entries ------------------------------------------------------------------
@@ -198,7 +203,9 @@ static bool ends_in(const char* path, const char* tail)
 
 int create_new_entry(int command)
 {
-    const char* ext = command == 240 ? "" : command == 245 ? ".txt" : browser_op_hooks.archive_extension(command);
+    const char* ext = command == 240   ? ""
+                      : command == 245 ? ".txt"
+                                       : compress_extension(command - CM_NEW_ARCHIVE_FIRST);
     const char* word = command == 240 ? "ﾌｫﾙﾀﾞ" : command == 245 ? "ﾃｷｽﾄﾌｧｲﾙ" : "圧縮ﾌｫﾙﾀﾞ";
     if (!ext) return 0;
     bool folder = command == 240;
@@ -213,7 +220,7 @@ int create_new_entry(int command)
     _status_text(L.page, "%s名を入力して下さい．Enter=確定｜Esc=ｷｬﾝｾﾙ", word);
     char named[PATH_BUF] = "";
     int index = index_of_path(placeholder);
-    int kept = index >= 0 && browser_op_hooks.rename_in_list(index, 2, named) && named[0];
+    int kept = index >= 0 && rename_entry_command(index, 2, named) && named[0];
     if (!kept) {
         if (folder)
             remove_new_folder(placeholder);
@@ -232,7 +239,7 @@ int create_new_entry(int command)
     }
     entry_ops.creating = new_entry_pending = 0;
     reload_at_name(named[0] ? file_name_of(named) : "", 0);
-    browser_op_hooks.write_back_archive();
+    write_back_archive(nullptr);
     return kept;
 }
 

@@ -1,15 +1,13 @@
 // The file clipboard (see file_clipboard.h): the shell's CF_HDROP list with
 // its "Preferred DropEffect", written from the marked entries and read
 // through the OLE clipboard, so that Explorer and other instances exchange
-// files with the browser; the paste loops with their space check; the cut
-// marks drawn on entries that wait to be moved.
+// files with the browser; the paste loops with their space check.
 #include "browser/operations/file_clipboard.h"
-#include "browser/model/app_hooks.h"
+#include "browser/model/clipboard_files.h"
 #include "browser/model/browser_list.h"
 #include "browser/model/busy.h"
 #include "browser/operations/entry_ops.h"
-#include "browser/model/list_hooks.h"
-#include "browser/model/op_hooks.h"
+#include "browser/operations/archive_commands.h"
 #include "browser/model/paths.h"
 #include "browser/grid/selection.h"
 #include "base/holders.h"
@@ -22,78 +20,6 @@
 paste_record last_paste;
 
 static browser_list_record& L = browser_list;
-
-static UINT drop_effect_format() { return RegisterClipboardFormatA("Preferred DropEffect"); }
-
-// Reading -----------------------------------------------------------------------
-
-static DWORD read_effect(IDataObject* data, FORMATETC* format)
-{
-    STGMEDIUM medium = {};
-    DWORD effect = 0;
-    if (FAILED(data->GetData(format, &medium))) return 0;
-    if (medium.tymed == TYMED_HGLOBAL && GlobalSize(medium.hGlobal) >= sizeof(DWORD)) {
-        global_lock bytes(medium.hGlobal);
-        if (bytes) memcpy(&effect, bytes.get(), sizeof effect);
-    }
-    ReleaseStgMedium(&medium);
-    return effect;
-}
-
-void clipboard_files_open(clipboard_read_state* s)
-{
-    memset(s, 0, sizeof *s);
-    s->ole = SUCCEEDED(OleInitialize(nullptr));
-    if (FAILED(OleGetClipboard(&s->data)) || !s->data) return;
-    IEnumFORMATETC* formats = nullptr;
-    if (FAILED(s->data->EnumFormatEtc(DATADIR_GET, &formats)) || !formats) return;
-    com_ptr<IEnumFORMATETC> list(formats);
-    bool effect_found = false, drop_found = false;
-    FORMATETC f;
-    while (!(effect_found && drop_found) && list.get()->Next(1, &f, nullptr) == S_OK) {
-        if (f.cfFormat == drop_effect_format()) {
-            s->effect = read_effect(s->data, &f);
-            effect_found = true;
-        } else if (f.cfFormat == CF_HDROP) {
-            s->drop_format = f;
-            drop_found = true;
-        }
-        if (f.ptd) CoTaskMemFree(f.ptd);
-        if (drop_found) s->drop_format.ptd = nullptr;
-    }
-    s->valid = effect_found && drop_found;
-    s->cut = (s->effect & DROPEFFECT_MOVE) != 0;
-}
-
-void clipboard_files_close(clipboard_read_state* s)
-{
-    if (s->medium.tymed != TYMED_NULL) ReleaseStgMedium(&s->medium);
-    if (s->data) s->data->Release();
-    if (s->ole) OleUninitialize();
-    memset(s, 0, sizeof *s);
-}
-
-int clipboard_query_files(clipboard_read_state* s)
-{
-    if (!s->data || !s->valid) return 0;
-    if (s->medium.tymed == TYMED_NULL) {
-        FORMATETC f = s->drop_format;
-        f.tymed = TYMED_HGLOBAL;
-        if (FAILED(s->data->GetData(&f, &s->medium)) || s->medium.tymed != TYMED_HGLOBAL) return 0;
-    }
-    s->count = int(DragQueryFileA(HDROP(s->medium.hGlobal), 0xFFFFFFFF, nullptr, 0));
-    return 1;
-}
-
-int clipboard_file(clipboard_read_state* s, int i, char* out)
-{
-    out[0] = 0;
-    if (s->medium.tymed != TYMED_HGLOBAL || i < 0 || i >= s->count) return 0;
-    HDROP drop = HDROP(s->medium.hGlobal);
-    UINT length = DragQueryFileA(drop, UINT(i), nullptr, 0);
-    if (length == 0 || length >= PATH_BUF) return 0;
-    return DragQueryFileA(drop, UINT(i), out, PATH_BUF) == length;
-}
 
 // Writing -----------------------------------------------------------------------
 
@@ -115,7 +41,7 @@ int clipboard_set_file_list(int cut)
         for (int i = 0; ok && i < L.count; i++) {
             if (!is_marked(i)) continue;
             char path[PATH_BUF], listed[PATH_BUF];
-            if (!entry_full_path(i, path) || !browser_op_hooks.stage_for_clipboard(path, cut, listed))
+            if (!entry_full_path(i, path) || !clipboard_entry_path(path, cut, listed))
                 ok = false;
             else if (cut && is_read_only_drive(listed))
                 ok = false;
@@ -255,54 +181,3 @@ static int paste_loop(clipboard_read_state* s, paste_kind kind)
 int paste_files(clipboard_read_state* s) { return paste_loop(s, PASTE_ITEMS); }
 int paste_shortcuts(clipboard_read_state* s) { return paste_loop(s, PASTE_SHORTCUTS); }
 int paste_folders_only(clipboard_read_state* s) { return paste_loop(s, PASTE_FOLDERS); }
-
-// Cut marks -------------------------------------------------------------------------
-
-namespace {
-struct cut_list_record {
-    int count;
-    char folder[PATH_BUF];
-    name_list paths;
-};
-cut_list_record cut_list;
-}  // namespace
-
-void read_cut_list()
-{
-    strlist_clear(&cut_list.paths);
-    cut_list.count = 0;
-    cut_list.folder[0] = 0;
-    if (!IsClipboardFormatAvailable(CF_HDROP)) return;
-    clipboard_read_state s;
-    clipboard_files_open(&s);
-    if (s.cut && clipboard_query_files(&s)) {
-        for (int i = 0; i < s.count; i++) {
-            char path[PATH_BUF];
-            if (!clipboard_file(&s, i, path)) continue;
-            if (cut_list.count == 0 && parent_folder(path, cut_list.folder)) remove_backslash(cut_list.folder);
-            strlist_add(&cut_list.paths, path);
-            cut_list.count++;
-        }
-    }
-    clipboard_files_close(&s);
-    if (cut_list.count) strlist_to_array(&cut_list.paths);
-}
-
-int is_cut_entry(const char* name)
-{
-    if (cut_list.count == 0) return 0;
-    char folder[PATH_BUF], path[PATH_BUF];
-    if (!text_copy(folder, current_folder.folder)) return 0;
-    remove_backslash(folder);
-    if (!text_equal_ci(folder, cut_list.folder) || !full_path(path, sizeof path, name)) return 0;
-    char** paths = reinterpret_cast<char**>(cut_list.paths.array);
-    for (int i = 0; paths && paths[i]; i++)
-        if (text_equal_ci(paths[i], path)) return 1;
-    return 0;
-}
-
-void install_clipboard_hooks()
-{
-    browser_list_hooks.is_cut = is_cut_entry;
-    browser_app_hooks.read_cut_marks = read_cut_list;
-}

@@ -1,13 +1,14 @@
 // The file clipboard: copy and cut of the marked entries as the shell does it
 // (CF_HDROP with "Preferred DropEffect"), paste of the clipboard's files into
 // the current folder (as items, shortcuts or folder structure only), the
-// overwrite-or-rename question, one-item moves, and the cut marks. No paste
-// loses an item: an item is never placed over itself, a replaced item goes
+// overwrite-or-rename question and one-item moves; the clipboard's reading
+// and the cut marks lie below (model/clipboard_files.h). No paste loses an
+// item: an item is never placed over itself, a replaced item goes
 // only once its replacement is in place, and a cut source goes only once its
 // copy is complete.
 #pragma once
 #include <windows.h>
-#include <objidl.h>
+#include "browser/model/clipboard_files.h"
 
 // The answers of the overwrite question; done is the last operation's result.
 struct overwrite_answers {
@@ -15,24 +16,6 @@ struct overwrite_answers {
 };
 static_assert(sizeof(overwrite_answers) == 5, "five answer bytes");
 
-// What was read from the clipboard for one operation.
-struct clipboard_read_state {
-    IDataObject* data;
-    FORMATETC drop_format;
-    STGMEDIUM medium;
-    DWORD effect;
-    int count;
-    int valid;
-    int cut;
-    int ole;  // OleInitialize succeeded
-};
-
-// Reads the clipboard's formats; every caller ends with clipboard_files_close.
-void clipboard_files_open(clipboard_read_state* state);
-void clipboard_files_close(clipboard_read_state* state);
-int clipboard_query_files(clipboard_read_state* state);
-// File i of the list into out (260 bytes): 0 when missing or too long.
-int clipboard_file(clipboard_read_state* state, int i, char* out);
 int paste_space_check(clipboard_read_state* state);
 int paste_files(clipboard_read_state* state);
 int paste_shortcuts(clipboard_read_state* state);
@@ -53,16 +36,9 @@ int move_as_unique(const char* source, const char* destination);
 int shortcut_as_unique(const char* source, const char* destination);
 void rename_file_and_cache(const char* old_name, const char* new_name);
 
-// Cut marks: the clipboard's cut files, when they lie in the current folder.
-void read_cut_list();
-int is_cut_entry(const char* name);
-
 // The name of the first item the last paste placed, and how many it placed.
 struct paste_record {
     char first_name[MAX_PATH];
     int placed;
 };
 extern paste_record last_paste;
-
-// Fills the list's cut-mark slots.
-void install_clipboard_hooks();

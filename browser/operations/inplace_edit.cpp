@@ -9,7 +9,6 @@
 #include "browser/model/file_kind.h"
 #include "browser/grid/grid.h"
 #include "browser/model/numbering.h"
-#include "browser/model/op_hooks.h"
 #include "browser/model/paths.h"
 #include "files/files.h"
 #include "graphics/kavtrel.h"
@@ -156,6 +155,5 @@ int rename_entry_command(int index, int mode, char* new_path)
     browser_list_record& l = browser_list;
     if (index < 0 || index >= l.count) return 0;
     cell_rect r = name_rect(index);
-    return edit_name_in_list(l.names[index], mode, browser_op_hooks.number_order(), new_path, r.x, r.y, r.width,
-                             r.height + 4);
+    return edit_name_in_list(l.names[index], mode, number_order_on(), new_path, r.x, r.y, r.width, r.height + 4);
 }

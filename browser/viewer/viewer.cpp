@@ -341,6 +341,11 @@ void draw_viewer_status(viewer_state_record& v, int index, int divisor)
     _puttext(line, TRANSPARENT);
 }
 
+void redraw_viewer_status(viewer_state_record& v)
+{
+    draw_viewer_status(v, v.current_index, v.actual_view ? v.actual_divisor : 0);
+}
+
 // Showing ------------------------------------------------------------------------------
 
 // The entry to prepare in idle time (-1: none): the one after the picture

@@ -63,6 +63,8 @@ int next_slide_index(viewer_state_record& v, int direction);
 void load_viewer_image(viewer_state_record& v, int index, double width, double height);
 void prepare_fullscreen_image(viewer_state_record& v, int index);
 void draw_viewer_status(viewer_state_record& v, int index, int divisor);
+// The status line again for the entry shown, after its mark changed.
+void redraw_viewer_status(viewer_state_record& v);
 // The zoom step (1, 2, 4 or 8) that the left strip marks as the current one:
 // the actual-size divisor shown, else 1 for a picture shown at full size; 0 for none.
 int viewer_zoom_step(const viewer_state_record& v);

@@ -14,7 +14,6 @@
 #include "browser/model/window_hook.h"
 #include "browser/model/app_hooks.h"
 #include "browser/model/list_hooks.h"
-#include "browser/model/op_hooks.h"
 #include "browser/operations/file_clipboard.h"
 #include "browser/model/numbering.h"
 #include "files/files.h"
@@ -388,7 +387,7 @@ TEST(ArchiveCommands, ClipboardStagingRebuildsThePathBelowTheFolder)
     leave_archive_folder(archive.c_str());
 }
 
-TEST(ArchiveFolder, PastedAndRenamedEntriesAreWrittenBackThroughTheSlots)
+TEST(ArchiveFolder, PastedAndRenamedEntriesAreWrittenBack)
 {
     prepare();
     bench::clipboard_lock lock;
@@ -401,11 +400,11 @@ TEST(ArchiveFolder, PastedAndRenamedEntriesAreWrittenBackThroughTheSlots)
     install_archive_folder_hooks();
     paste_fixture::mark_and_put(page, dir.file("src"), {"new.bmp"}, 0);
     ASSERT_EQ(paste_fixture::paste_into(archive), 1);  // entering the archive opens it
-    browser_op_hooks.write_back_archive();
+    write_back_archive(nullptr);
     // A rename inside the work folder, as the in-list rename makes it.
     ASSERT_TRUE(MoveFileA((std::string(archive_work.folder) + "\\p2.bmp").c_str(),
                           (std::string(archive_work.folder) + "\\p2x.bmp").c_str()));
-    browser_op_hooks.write_back_archive();
+    write_back_archive(nullptr);
     std::vector<std::string> names;
     for (auto& m : listed_members(archive)) names.push_back(m.first);
     EXPECT_EQ(names, (std::vector<std::string>{"n.txt", "new.bmp", "p1.bmp", "p2x.bmp", "sub\\p3.bmp"}));
@@ -426,8 +425,6 @@ TEST(ArchiveCommands, TheDispatcherPacksAndExtractsTheEntry)
     scoped_restore<browser_list_hook_table> keep_list(browser_list_hooks);
     scoped_restore<browser_path_hook_table> keep_paths(browser_path_hooks);
     install_command_hooks();
-    install_command_parts();
-    install_edit_parts();
     install_archive_folder_hooks();
     auto index_of = [](const char* name) {
         for (int i = 0; i < browser_list.count; i++)
@@ -462,8 +459,6 @@ TEST(ArchiveCommands, PasswordDialogRefusesBlanksAndMismatches)
     list_fixture::browser_page page(800, 600);
     scoped_restore<browser_ui_hook_table> keep_ui(browser_ui_hooks);
     install_command_hooks();
-    install_command_parts();
-    install_edit_parts();
     ASSERT_EQ(open_archive_as_folder(archive.c_str()), 1);
     in_work_folder inside;
     ASSERT_TRUE(change_folder(archive_work.folder));
@@ -534,14 +529,11 @@ TEST(ArchiveFolder, TextEditedInTheListIsWrittenBack)
     bench::scratch_dir dir;
     list_fixture::browser_page page(800, 600);
     scoped_restore<browser_ui_hook_table> keep_ui(browser_ui_hooks);
-    scoped_restore<browser_op_hook_table> keep_ops(browser_op_hooks);
     scoped_restore<browser_list_hook_table> keep_list(browser_list_hooks);
     scoped_restore<browser_path_hook_table> keep_paths(browser_path_hooks);
     scoped_restore<app_hook_table> keep_app(app_hooks);
     browser_list.settings.textpic = 1;  // text files are listed
     install_command_hooks();
-    install_command_parts();
-    install_edit_parts();
     install_archive_folder_hooks();
     app_hooks.window_hook = app_wndproc_hook;
     HWND frame = GetParent(_page_hwnd(1));
@@ -593,7 +585,6 @@ struct archive_entered {
     std::string outer = dir.file("外表"), archive = dir.file("外表\\images.zip");
     list_fixture::browser_page page{800, 600};
     scoped_restore<browser_ui_hook_table> keep_ui{browser_ui_hooks};
-    scoped_restore<browser_op_hook_table> keep_ops{browser_op_hooks};
     scoped_restore<browser_app_hook_table> keep_app_hooks{browser_app_hooks};
     scoped_restore<browser_list_hook_table> keep_list{browser_list_hooks};
     scoped_restore<browser_path_hook_table> keep_paths{browser_path_hooks};
@@ -606,11 +597,7 @@ struct archive_entered {
         CopyFileA(fixture("images.zip").c_str(), archive.c_str(), FALSE);
         browser_history = {};
         install_key_hooks();
-        install_clipboard_hooks();
-        install_op_parts();
         install_command_hooks();
-        install_command_parts();
-        install_edit_parts();
         install_archive_folder_hooks();
         install_toolbar();
         load_toolbar_bitmaps(0xFFDEDE);

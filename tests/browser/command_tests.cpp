@@ -6,10 +6,9 @@
 #include "browser/commands/command_parts.h"
 #include "browser/commands/commands.h"
 #include "browser/archives/archive_folder.h"
-#include "browser/model/app_hooks.h"
 #include "browser/model/busy.h"
 #include "browser/commands/keys.h"
-#include "browser/model/op_hooks.h"
+#include "browser/model/seams.h"
 #include "browser/model/paths.h"
 #include "browser/model/numbering.h"
 #include "files/files.h"
@@ -28,7 +27,6 @@ namespace {
 using viewer_fixture::viewer_page;
 
 std::vector<int> verbs_run;  // the shell verbs handed to the program launcher
-int read_only_answer;        // whether the shown ZIP folder cannot be written
 
 // Watches the modal windows this thread shows during a command: records each
 // caption and answers it with button, as the user would.
@@ -66,21 +64,16 @@ struct dialog_watch {
 dialog_watch* dialog_watch::current;
 
 // The dispatcher on a browser page with a fixture folder and the program's
-// own parts; only the program launcher and the archive's write state are
-// the test's.
+// own parts; only the program launcher is the test's.
 struct command_page : viewer_page {
-    scoped_restore<browser_op_hook_table> keep_ops{browser_op_hooks};
+    scoped_restore<browser_seam_table> keep_seams{browser_seams};
     scoped_restore<current_folder_state> keep_folder{current_folder};
     bench::scratch_dir dir;
     command_page() : viewer_page(700, 500)
     {
         install_command_hooks();
-        install_command_parts();
-        install_edit_parts();
-        browser_op_hooks.open_with = [](const char*, int verb) { return verbs_run.push_back(verb), 1; };
-        browser_op_hooks.archive_read_only = [] { return read_only_answer; };
+        browser_seams.open_with = [](const char*, int verb) { return verbs_run.push_back(verb), 1; };
         verbs_run.clear();
-        read_only_answer = 0;
         for (const char* n : {"a.png", "b.png", "c.png"})
             viewer_fixture::write_colour_png(dir.file(n), 40, 30, RGB(9, 9, 9));
         open(dir.path());
@@ -109,6 +102,25 @@ struct command_page : viewer_page {
         browser_command(0, _page_hwnd(1), WM_MENUSELECT, MAKEWPARAM(id, flags), 0);
         return status();
     }
+};
+
+// The shown folder as this instance's work folder of a ZIP archive whose
+// file is read-only: nothing may be written back into it.
+struct read_only_zip_folder {
+    scoped_restore<archive_work_record> keep{archive_work};
+    bench::scratch_dir work;
+    std::string zip;
+    explicit read_only_zip_folder(const command_page& p)
+    {
+        zip = work.write("旅表.zip", "PK\x05\x06" + std::string(18, '\0'));
+        archive_work.instance = 0;
+        text_copy(archive_work.folder, p.dir.path());
+        text_copy(archive_work.folder_file, work.file("folder.d").c_str());
+        EXPECT_TRUE(write_open_archive(zip.c_str()));
+        SetFileAttributesA(zip.c_str(), FILE_ATTRIBUTE_READONLY);
+        EXPECT_EQ(archive_is_read_only(), 1);
+    }
+    ~read_only_zip_folder() { SetFileAttributesA(zip.c_str(), FILE_ATTRIBUTE_NORMAL); }
 };
 
 // Every identifier of a menu, walked into its popups.
@@ -261,7 +273,6 @@ TEST(Commands, CommandsReachTheirParts)
 {
     archive_folder_test::prepare();
     bench::clipboard_lock lock;
-    scoped_restore<browser_app_hook_table> keep_app(browser_app_hooks);
     static std::string edited;  // what the in-list editor showed
     struct command_case {
         int id;
@@ -373,7 +384,7 @@ TEST(Commands, CommandsReachTheirParts)
     for (const command_case& c : cases) {
         SCOPED_TRACE(c.id);
         command_page p;
-        browser_app_hooks.print_selection = [](int, const unsigned char*, int selected, char* const*) {
+        browser_seams.print_selection = [](int, const unsigned char*, int selected, char* const*) {
             return printed_selection = selected, 1;
         };
         printed_selection = 0;
@@ -532,11 +543,12 @@ TEST(Menus, StatesFollowTheSituation)
     p.select(1);
     update_menu_state(m.edit, nullptr);
     EXPECT_FALSE(greyed(m.edit, 126));
-    read_only_answer = 1;  // a ZIP folder that cannot be written
-    update_menu_state(m.edit, nullptr);
-    EXPECT_TRUE(greyed(m.edit, 128) && greyed(m.edit, 300) && greyed(m.edit, 127));
-    EXPECT_FALSE(greyed(m.edit, 126));
-    read_only_answer = 0;
+    {
+        read_only_zip_folder zip(p);
+        update_menu_state(m.edit, nullptr);
+        EXPECT_TRUE(greyed(m.edit, 128) && greyed(m.edit, 300) && greyed(m.edit, 127));
+        EXPECT_FALSE(greyed(m.edit, 126));
+    }
     update_menu_state(m.file, nullptr);
     EXPECT_TRUE(greyed(m.file, 105));
     scoped_restore<archive_work_record> keep_work(archive_work);
@@ -705,12 +717,11 @@ TEST(SendTo, ProgramCommandLine)
     EXPECT_EQ(send_to_command_line("C:\\my tools\\v.exe", files, 2, line, 30), 0);
 }
 
-// With the built parts in the slots, the selection commands mark for real,
-// and highlighting a menu item never carries it out.
-TEST(Commands, BuiltPartsAreWired)
+// The selection commands mark for real, and highlighting a menu item never
+// carries it out.
+TEST(Commands, SelectionCommandsMarkAndHighlightingDoesNot)
 {
     command_page p;
-    install_command_parts();
     p.command(121);
     EXPECT_EQ(browser_list.selected_count, browser_list.count);
     p.highlighted(120);
@@ -776,8 +787,6 @@ TEST(Commands, ScannerSourceChoice)
     if (bench::read_file(installed) != bench::read_file(built)) CopyFileA(built.c_str(), installed.c_str(), FALSE);
     command_page p;
     install_command_hooks();
-    install_command_parts();
-    install_edit_parts();
     memset(twain.source.ProductName, 0, sizeof twain.source.ProductName);
     source_choice_hook = SetWindowsHookExA(WH_CBT, choose_first_source, nullptr, GetCurrentThreadId());
     p.command(195);

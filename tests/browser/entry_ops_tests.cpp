@@ -2,16 +2,40 @@
 // question, new entries named in place beside an old placeholder, and the
 // clipboard list of a path that fills its buffer.
 #include "browser/operations/entry_ops.h"
+#include "browser/model/numbering.h"
+#include "tests/browser/editor_robot.h"
 #include "tests/browser/paste_fixtures.h"
+#include <algorithm>
 
 using namespace keys_fixture;
 using namespace paste_fixture;
 
 namespace {
-int renumbered;
-int numbered() { return 1; }
-void count_renumber(int, int) { renumbered++; }
 bool exists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+// The names in the folder, in the order FindFirstFile gives them.
+std::vector<std::string> names_in(const std::string& folder)
+{
+    std::vector<std::string> names;
+    WIN32_FIND_DATAA found;
+    HANDLE h = FindFirstFileA((folder + "\\*").c_str(), &found);
+    if (h == INVALID_HANDLE_VALUE) return names;
+    do {
+        if (found.cFileName[0] != '.') names.push_back(found.cFileName);
+    } while (FindNextFileA(h, &found));
+    FindClose(h);
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+// The in-list editor as the user leaves it: the name typed, then Enter or Esc.
+editor_robot::robot user_types(const char* name, WPARAM key)
+{
+    return editor_robot::robot([name, key](HWND edit) {
+        SendMessageA(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(name));
+        PostMessageA(edit, WM_CHAR, key, 0);
+    });
+}
 }  // namespace
 
 // The shell asks; Yes deletes, No keeps the files and is a failure. A folder
@@ -23,47 +47,28 @@ TEST(EntryOps, RecycleBinAsksAndADeclineIsAFailure)
         int button;
         int marked;
         int result;
-        bool gone;
-        int renumbers;
+        std::vector<std::string> left;
     };
     const recycle_case cases[] = {
-        {"declined", IDNO, 1, 0, false, 0},
-        {"one of three", IDYES, 1, 1, true, 1},
-        {"all three", IDYES, 3, 1, true, 0},
+        {"declined", IDNO, 1, 0, {"1)旅表.jpg", "2)山ソ.jpg", "3)能.jpg"}},
+        {"one of three", IDYES, 1, 1, {"1)山ソ.jpg", "2)能.jpg"}},
+        {"all three", IDYES, 3, 1, {}},
     };
     for (const recycle_case& c : cases) {
         SCOPED_TRACE(c.name);
         bench::scratch_dir dir;
-        images(dir, "bin", 3);
+        for (const char* name : {"1)旅表.jpg", "2)山ソ.jpg", "3)能.jpg"}) dir.write(std::string("bin\\") + name, "x");
         browser_page page(800, 600);
         page.load(dir.file("bin"));
-        browser_op_hooks.number_order = numbered;
-        browser_op_hooks.renumber = count_renumber;
-        renumbered = 0;
+        ASSERT_EQ(number_order_on(), 1);
         for (int i = 0; i < c.marked; i++) toggle_mark(i);
         dialog_robot robot({{c.button, false}});
         EXPECT_EQ(recycle_selected(), c.result);
         EXPECT_EQ(robot.answered(), 1);
-        EXPECT_EQ(exists(dir.file("bin\\000.jpg")), !c.gone);
-        EXPECT_EQ(renumbered, c.renumbers);
-        EXPECT_EQ(browser_list.count, c.gone ? 3 - c.marked : 3);
+        EXPECT_EQ(names_in(dir.file("bin")), c.left);
+        EXPECT_EQ(browser_list.count, int(c.left.size()));
     }
 }
-
-namespace {
-std::string typed_name;
-// The in-list editor as a user who types a name and presses Enter.
-int type_name(int index, int, char* new_path)
-{
-    char old_path[MAX_PATH];
-    if (!entry_full_path(index, old_path)) return 0;
-    std::string to = std::string(current_folder.folder) + "\\" + typed_name;
-    if (!MoveFileA(old_path, to.c_str())) return 0;
-    text_copy(new_path, MAX_PATH, to.c_str());
-    return 1;
-}
-int press_escape(int, int, char*) { return 0; }
-}  // namespace
 
 TEST(EntryOps, NewEntriesNeverTouchAnOldPlaceholder)
 {
@@ -73,22 +78,32 @@ TEST(EntryOps, NewEntriesNeverTouchAnOldPlaceholder)
     browser_page page(800, 600);
     browser_list.settings.textpic = 1;
     page.load(dir.file("new"));
-    browser_op_hooks.rename_in_list = press_escape;
-    EXPECT_EQ(create_new_entry(245), 0);
-    EXPECT_EQ(create_new_entry(240), 0);
+    {
+        auto user = user_types("", VK_ESCAPE);
+        EXPECT_EQ(create_new_entry(245), 0);
+    }
+    {
+        auto user = user_types("", VK_ESCAPE);
+        EXPECT_EQ(create_new_entry(240), 0);
+    }
     EXPECT_EQ(bench::read_file(dir.file("new\\0.newfolder.txt")), "keep me");
     EXPECT_TRUE(exists(dir.file("new\\0.newfolder\\inside.jpg")));
     EXPECT_FALSE(exists(dir.file("new\\1.newfolder.txt")));
     EXPECT_FALSE(exists(dir.file("new\\1.newfolder")));
-    browser_op_hooks.rename_in_list = type_name;
-    typed_name = "memo";
-    EXPECT_EQ(create_new_entry(245), 1);
+    {
+        auto user = user_types("memo", VK_RETURN);
+        EXPECT_EQ(create_new_entry(245), 1);
+    }
     EXPECT_TRUE(exists(dir.file("new\\memo.txt")));
-    typed_name = "album";
-    EXPECT_EQ(create_new_entry(240), 1);
+    {
+        auto user = user_types("album", VK_RETURN);
+        EXPECT_EQ(create_new_entry(240), 1);
+    }
     EXPECT_TRUE(exists(dir.file("new\\album")));
-    typed_name = "2.newfolder";
-    EXPECT_EQ(create_new_entry(240), 0);
+    {
+        auto user = user_types("2.newfolder", VK_RETURN);
+        EXPECT_EQ(create_new_entry(240), 0);
+    }
     EXPECT_FALSE(exists(dir.file("new\\2.newfolder")));
     EXPECT_EQ(bench::read_file(dir.file("new\\0.newfolder.txt")), "keep me");
 }

@@ -3,6 +3,7 @@
 // (path segments, the folder-tree switch).
 #include "browser/model/file_kind.h"
 #include "browser/commands/keys.h"
+#include "browser/commands/toolbar.h"
 #include "browser/grid/selection.h"
 #include "tests/browser/keys_fixtures.h"
 
@@ -18,8 +19,6 @@ std::string kind_text(void (*set)(file_kind&))
     entry_kind_text(&k, out, sizeof out);
     return out;
 }
-toolbar_hit bar_answer;
-void fixed_bar(int, int, toolbar_hit* out) { *out = bar_answer; }
 }  // namespace
 
 TEST(HelpTexts, KindTextOfEveryKind)
@@ -82,7 +81,6 @@ TEST(HelpTexts, EntryHelpByMarksAndToolbarTexts)
     list_help_texts(page.window(), page.point(5, 100), help, kind, sizeof help);
     EXPECT_EQ(std::string(kind), "一覧ｻｲｽﾞ " + std::to_string(int(browser_list.thumb_size)) + "*" +
                                      std::to_string(int(browser_list.thumb_size)));
-    browser_op_hooks.toolbar_hit_test = fixed_bar;
     struct bar_case {
         toolbar_hit hit;
         const char* text;
@@ -96,10 +94,17 @@ TEST(HelpTexts, EntryHelpByMarksAndToolbarTexts)
         {{BAR_LEFT_MARGIN, 0}, ""},
     };
     for (const bar_case& b : bars) {
-        bar_answer = b.hit;
-        EXPECT_TRUE(bar_help_text(page.window(), 0, help, sizeof help));
+        EXPECT_TRUE(toolbar_help_text(b.hit, help, sizeof help));
         EXPECT_STREQ(help, b.text);
     }
+    // At a point of the toolbar line as drawn: the parent button atop the strip.
+    _selectpage(0, 1);
+    draw_toolbar();
+    ASSERT_GT(browser_list.strip_bottom[0], browser_list.strip_top[0]);
+    LPARAM parent =
+        MAKELPARAM(browser_list.left_margin / 2, (browser_list.strip_top[0] + browser_list.strip_bottom[0]) / 2);
+    EXPECT_TRUE(bar_help_text(page.window(), parent, help, sizeof help));
+    EXPECT_STREQ(help, "親ﾌｫﾙﾀﾞへ(BackSpace)");
 }
 
 TEST(Navigation, PathSegmentsAndTheTreeSwitch)

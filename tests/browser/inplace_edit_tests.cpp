@@ -5,7 +5,6 @@
 #include "browser/operations/entry_ops.h"
 #include "browser/grid/grid.h"
 #include "browser/grid/list_view.h"
-#include "browser/model/op_hooks.h"
 #include "browser/model/window_hook.h"
 #include "files/files.h"
 #include "tests/browser/editor_robot.h"
@@ -228,10 +227,6 @@ TEST_F(editors, TimeStamps)
 // that cell is the new entry's, though its name sorts onto another page.
 TEST_F(editors, NewFolderIsNamedOverTheFirstCellOfItsPage)
 {
-    scoped_restore<browser_op_hook_table> keep_ops{browser_op_hooks};
-    browser_op_hooks.rename_in_list = [](int index, int mode, char* out) {
-        return rename_entry_command(index, mode, out);
-    };
     for (int i = 0; i < 12; i++) {
         char name[32];
         snprintf(name, sizeof name, "%02d表.jpg", i);

@@ -4,7 +4,7 @@
 #pragma once
 #include "browser/grid/grid.h"
 #include "browser/grid/list_view.h"
-#include "browser/model/op_hooks.h"
+#include "browser/model/seams.h"
 #include "browser/model/window_hook.h"
 #include "tests/browser/list_fixtures.h"
 #include "tests/support/restore.h"
@@ -46,7 +46,7 @@ inline void set_modifiers(bool shift, bool ctrl, bool alt)
 // The hook tables the page changes, saved before it changes them.
 struct page_hooks_kept {
     scoped_restore<browser_ui_hook_table> ui{browser_ui_hooks};
-    scoped_restore<browser_op_hook_table> ops{browser_op_hooks};
+    scoped_restore<browser_seam_table> seams{browser_seams};
     scoped_restore<app_hook_table> app{app_hooks};
 };
 

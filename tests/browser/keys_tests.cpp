@@ -137,7 +137,7 @@ TEST(Keys, ChordsNeverFallThroughToPlainKeys)
     // The right-button menu and a program count as commands here; the viewer
     // must stay closed.
     browser_ui_hooks.right_down = [](HWND, UINT, WPARAM, LPARAM) { return record_command(0, nullptr, 0, 0, 0); };
-    browser_op_hooks.open_with = [](const char*, int) { return record_command(0, nullptr, 0, 2, 0); };
+    browser_seams.open_with = [](const char*, int) { return record_command(0, nullptr, 0, 2, 0); };
     std::vector<int> keys = {VK_SPACE, VK_NEXT, VK_PRIOR, VK_BACK, VK_DELETE, VK_ESCAPE, VK_F5, VK_APPS};
     for (int k = '0'; k <= '9'; k++) keys.push_back(k);
     for (int k = 'A'; k <= 'Z'; k++) keys.push_back(k);

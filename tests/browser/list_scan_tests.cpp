@@ -3,7 +3,6 @@
 #include "browser/commands/commands.h"
 #include "browser/model/file_kind.h"
 #include "browser/model/list_hooks.h"
-#include "browser/model/op_hooks.h"
 #include "browser/model/window_hook.h"
 #include "browser/model/numbering.h"
 #include "tests/browser/list_fixtures.h"
@@ -457,11 +456,8 @@ TEST(FolderScan, TreeLevelsFollowExpandAndCollapse)
     // The dispatcher with its parts, for this test only.
     scoped_restore<browser_ui_hook_table> keep_ui(browser_ui_hooks);
     scoped_restore<browser_app_hook_table> keep_app(browser_app_hooks);
-    scoped_restore<browser_op_hook_table> keep_ops(browser_op_hooks);
     browser_page page(800, 600);
     install_command_hooks();
-    install_command_parts();
-    install_edit_parts();
     image_kind_enabled[KIND_JPG] = 1;
     in_folder here(dir.path());
     ASSERT_TRUE(change_folder(dir.path()));

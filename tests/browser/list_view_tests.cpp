@@ -5,7 +5,6 @@
 #include "browser/viewer/idle_work.h"
 #include "browser/model/scan.h"
 #include "browser/grid/list_view.h"
-#include "browser/model/list_hooks.h"
 #include "browser/model/window_hook.h"
 #include "tests/browser/list_fixtures.h"
 #include <gtest/gtest.h>
@@ -107,13 +106,19 @@ TEST(ListView, StaleListReloadsOncePerLoad)
     browser_page page(1000, 700);
     ASSERT_TRUE(change_folder(dir.file("s").c_str()));
     load_folder(nullptr, 0, 0, nullptr, 0);
-    // A check that never passes, as for a name the code page cannot reopen.
-    auto saved = browser_list_hooks.is_cut;
-    browser_list_hooks.is_cut = [](const char*) { return 1; };
+    // A check that never passes: a name the code page cannot reopen.
+    wchar_t folder[MAX_PATH];
+    ASSERT_GT(MultiByteToWideChar(CP_ACP, 0, dir.file("s").c_str(), -1, folder, MAX_PATH), 0);
+    std::wstring unmapped = std::wstring(folder) + L"\\\uD55C.jpg";
+    HANDLE made = CreateFileW(unmapped.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr);
+    ASSERT_NE(made, INVALID_HANDLE_VALUE);
+    CloseHandle(made);
+    load_folder(nullptr, 0, 0, nullptr, 0);
+    ASSERT_EQ(browser_list.count, 6);
     EXPECT_EQ(redraw_list(1, 1, 0, 1), 1);
     EXPECT_EQ(redraw_list(1, 1, 0, 1), 0);
     EXPECT_EQ(bench::message_boxes.size(), 1u);
-    browser_list_hooks.is_cut = saved;
+    DeleteFileW(unmapped.c_str());
     // A file deleted behind the browser's back is noticed once.
     bench::message_boxes.clear();
     load_folder(nullptr, 0, 0, nullptr, 0);

@@ -1,14 +1,12 @@
 // Selection marks on a real page: ranges, toggles, the select-all filter,
 // clearing, the history record before a change, and the frames' pixels.
 #include "browser/grid/selection.h"
+#include "browser/model/history.h"
 #include "tests/browser/keys_fixtures.h"
 
 using namespace keys_fixture;
 
 namespace {
-int history_records;
-void count_record() { history_records++; }
-
 int marked_bytes()
 {
     int n = 0;
@@ -117,14 +115,23 @@ TEST(Selection, HistoryRecordsOnlyANonEmptySelection)
     images(dir, "hist", 4);
     browser_page page(800, 600);
     page.load(dir.file("hist"));
-    browser_op_hooks.record_selection = count_record;
-    history_records = 0;
+    scoped_restore<history_state> keep_history(browser_history);
+    history_push(0, 1);
+    int slot = history_position(current_folder.folder);
+    ASSERT_GE(slot, 0);
+    history_entry& e = browser_history.block.entries[slot];
+    e.selected_count = 0;
+    memset(e.marks, 0, sizeof e.marks);
     clear_selection();
     toggle_mark(1);
-    EXPECT_EQ(history_records, 0);
+    EXPECT_EQ(e.selected_count, 0);  // nothing was marked before
     toggle_mark(2);
+    EXPECT_EQ(e.selected_count, 1);
+    EXPECT_EQ(e.marks[0], 1 << 1);
     clear_selection();
-    EXPECT_EQ(history_records, 2);
+    EXPECT_EQ(e.selected_count, 2);
+    EXPECT_EQ(e.marks[0], (1 << 1) | (1 << 2));
+    EXPECT_EQ(browser_list.selected_count, 0);
 }
 
 TEST(Selection, FramesAtTheCellRectangle)

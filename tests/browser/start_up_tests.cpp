@@ -11,7 +11,7 @@
 #include "browser/model/app_hooks.h"
 #include "browser/model/browser_list.h"
 #include "browser/model/list_hooks.h"
-#include "browser/model/op_hooks.h"
+#include "browser/model/seams.h"
 #include "browser/model/paths.h"
 #include "browser/model/start.h"
 #include "browser/model/window_hook.h"
@@ -57,11 +57,10 @@ std::vector<slot> filled_slots()
         SLOT(app_hooks, window_hook),
         SLOT(app_hooks, exit_hook),
         SLOT(app_hooks, help_hook),
-        SLOT(browser_app_hooks, read_cut_marks),
         SLOT(browser_app_hooks, draw_cell_picture),
         SLOT(browser_app_hooks, thumb_cache_draw),
         SLOT(browser_app_hooks, draw_toolbar),
-        SLOT(browser_app_hooks, print_selection),
+        SLOT(browser_seams, print_selection),
         SLOT(browser_list_hooks, thumbnail_cache_build),
         SLOT(browser_list_hooks, thumbnail_cache_free),
         SLOT(browser_list_hooks, thumbnail_index),
@@ -69,7 +68,6 @@ std::vector<slot> filled_slots()
         SLOT(browser_list_hooks, archive_listing),
         SLOT(browser_list_hooks, archive_member_path),
         SLOT(browser_list_hooks, in_archive_work_folder),
-        SLOT(browser_list_hooks, is_cut),
         SLOT(browser_path_hooks, map_archive_path),
         SLOT(browser_path_hooks, in_archive_work_folder),
         SLOT(browser_path_hooks, thumbnail_moved),
@@ -87,37 +85,12 @@ std::vector<slot> filled_slots()
         SLOT(browser_ui_hooks, init_menu_popup),
         SLOT(browser_ui_hooks, redraw_list),
         SLOT(browser_ui_hooks, scroll_view_open),
-        SLOT(browser_op_hooks, record_selection),
-        SLOT(browser_op_hooks, build_history_menu),
-        SLOT(browser_op_hooks, toolbar_hit_test),
-        SLOT(browser_op_hooks, build_entry_menu),
-        SLOT(browser_op_hooks, build_folder_menu),
-        SLOT(browser_op_hooks, add_number_prefix),
-        SLOT(browser_op_hooks, renumber),
-        SLOT(browser_op_hooks, number_order),
-        SLOT(browser_op_hooks, write_back_archive),
-        SLOT(browser_op_hooks, archive_read_only),
-        SLOT(browser_op_hooks, leave_archive_folder),
-        SLOT(browser_op_hooks, archive_creation),
-        SLOT(browser_op_hooks, compress_into_archive),
-        SLOT(browser_op_hooks, stage_for_clipboard),
-        SLOT(browser_op_hooks, rename_in_list),
-        SLOT(browser_op_hooks, viewer_step),
-        SLOT(browser_op_hooks, slide_show),
-        SLOT(browser_op_hooks, viewer_status),
-        SLOT(browser_op_hooks, slide_interval),
-        SLOT(browser_op_hooks, slide_repeats),
-        SLOT(browser_op_hooks, slide_running),
-        SLOT(browser_op_hooks, archive_extension),
     };
 }
 
 // The slots whose first value is the real action: WinHelp itself behind its
 // seam, and the association's program opened by the shell.
-std::vector<slot> real_from_the_start()
-{
-    return {SLOT(browser_app_hooks, win_help), SLOT(browser_op_hooks, open_with)};
-}
+std::vector<slot> real_from_the_start() { return {SLOT(browser_seams, win_help), SLOT(browser_seams, open_with)}; }
 
 std::string bytes_at(const slot& s) { return std::string(static_cast<const char*>(s.table) + s.offset, s.size); }
 

@@ -59,7 +59,6 @@ ZOTE_CHILD(captions_from_the_list)
     browser_list_init();
     install_image_format_hooks();
     install_list_view_hooks();
-    install_edit_parts();
     _newpage(1, 0, 0, -900, -600);
     if (!change_folder(dir.file("木ソ").c_str())) return 11;
     print_first_captions({"tree, comment without name", -1, 0, 1, 0});

@@ -5,7 +5,8 @@
 // print from the browser's entry.
 #include "tests/print/print_fixtures.h"
 #include "print/print.h"
-#include "browser/model/app_hooks.h"
+#include "app/start_up.h"
+#include "browser/model/seams.h"
 #include "browser/model/browser_list.h"
 #include "browser/commands/commands.h"
 #include "browser/model/numbering.h"
@@ -306,17 +307,15 @@ TEST_F(PrintDialog, TheBrowsersEntryPrintsAndSavesTheSettings)
     EXPECT_NE(bench::read_file(printer_output).find("%%Page: 1"), std::string::npos);
     EXPECT_EQ(bench::read_file(s.dir.file("print.p")).size(), 524u);
 
-    // The browser reaches the same entry through its print slot.
-    scoped_restore<browser_app_hook_table> keep_app(browser_app_hooks);
-    install_print_hooks();
+    // The browser reaches the same entry through its print seam.
+    scoped_restore<browser_seam_table> keep_seams(browser_seams);
+    install_browser_seams();
     DeleteFileA(printer_output);
-    EXPECT_EQ(browser_app_hooks.print_selection(3, job->marks.data(), 2, job->name_ptrs.data()), 1);
+    EXPECT_EQ(browser_seams.print_selection(3, job->marks.data(), 2, job->name_ptrs.data()), 1);
     EXPECT_EQ(print_settings.pages_sent, 1);
 
     // And the print command (112) hands the list's selection to it.
     install_command_hooks();
-    install_command_parts();
-    install_edit_parts();
     browser_list_record& l = browser_list;
     int count = l.count, selected = l.selected_count;
     unsigned char* marks = l.marks;
