@@ -304,7 +304,7 @@ TEST(FolderScan, FirstFilesFoundLaterNameAsFoundDuringTheWalk)
                 std::string during = joined(listing());
                 char** names = nullptr;
                 int flag = 0, depth = 0;
-                int n = scan_listing(&names, &flag, &depth);
+                int n = scan_listing(dir.path(), &names, &flag, &depth);
                 browser_list.tree_flag = flag;
                 browser_list_set_entries(names, n);
                 ASSERT_EQ(first_files_to_find(), 12);
