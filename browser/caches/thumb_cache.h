@@ -66,6 +66,12 @@ int thumb_cache_fetch(thumb_cache_record* cache, const file_kind_base* k);
 int thumb_cache_draw(int i, thumb_cache_record* cache, int force);
 int thumb_image_index(int i, thumb_cache_record* cache);
 void thumb_cache_rename(thumb_cache_record* cache, const char* old_path, const char* new_path);
+// The list's entries in the program's cache (thumb_cache): entry index's
+// picture made current, 1 when it already was; its picture drawn centred in
+// the cell's picture area (x, y, size in page units), made again first when
+// force is set: 0 when the entry has no picture to show.
+int thumb_cache_current(int index);
+int draw_cell_picture(int index, double x, double y, double size, int force);
 // Fills the browser's thumbnail hooks with the caches.
 void install_thumbnail_hooks();
 

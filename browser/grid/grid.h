@@ -6,18 +6,7 @@
 // value lives in the grid group of browser_list.
 #pragma once
 #include <windows.h>
-
-// Colour roles of browser_list.colours.
-enum {
-    COLOUR_BK = 0,
-    COLOUR_SEL,
-    COLOUR_FILE,
-    COLOUR_LINK,
-    COLOUR_SYS,
-    COLOUR_DATE,
-    COLOUR_OUT,
-    COLOUR_TXT,
-};
+#include "browser/model/browser_list.h"
 
 // Thumbnail sizes below this are refused wherever a size is set, so that no
 // division by the size and no cell narrower than its text can happen.

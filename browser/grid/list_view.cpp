@@ -2,6 +2,7 @@
 // disk, and the window title (see list_view.h).
 #include "browser/grid/list_view.h"
 #include "browser/model/clipboard_files.h"
+#include "browser/caches/thumb_cache.h"
 #include "browser/model/app_hooks.h"
 #include "browser/model/browser_list.h"
 #include "browser/model/busy.h"
@@ -262,12 +263,12 @@ int prefetch_next_page()
     int first = L.first_row * L.columns;
     int end = first + 2 * L.per_page < L.count ? first + 2 * L.per_page : L.count;
     for (int i = first + L.per_page; i < end; i++) {
-        if (browser_app_hooks.thumb_cache_draw(i)) continue;
+        if (thumb_cache_current(i)) continue;
         _pump();
         if (serial != L.reload_counter) return 1;
     }
     for (int i = first - 1; i >= 0 && i >= first - L.per_page; i--) {
-        if (browser_app_hooks.thumb_cache_draw(i)) continue;
+        if (thumb_cache_current(i)) continue;
         _pump();
         if (serial != L.reload_counter) return 1;
     }

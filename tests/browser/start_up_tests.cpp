@@ -57,8 +57,6 @@ std::vector<slot> filled_slots()
         SLOT(app_hooks, window_hook),
         SLOT(app_hooks, exit_hook),
         SLOT(app_hooks, help_hook),
-        SLOT(browser_app_hooks, draw_cell_picture),
-        SLOT(browser_app_hooks, thumb_cache_draw),
         SLOT(browser_app_hooks, draw_toolbar),
         SLOT(browser_seams, print_selection),
         SLOT(browser_list_hooks, thumbnail_cache_build),
