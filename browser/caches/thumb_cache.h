@@ -72,8 +72,12 @@ void thumb_cache_rename(thumb_cache_record* cache, const char* old_path, const c
 // force is set: 0 when the entry has no picture to show.
 int thumb_cache_current(int index);
 int draw_cell_picture(int index, double x, double y, double size, int force);
-// Fills the browser's thumbnail hooks with the caches.
-void install_thumbnail_hooks();
+// The program's cache (thumb_cache), started once the list's state is made
+// and freed at exit; its per-entry index made afresh for the list's entries
+// (nothing while no cache was started); a file's pictures following its move.
+void start_thumbnail_cache();
+void index_thumbnails_of_list();
+void thumbnail_moved(const char* from, const char* to);
 
 // ---- The cache file on disk ----
 enum { THUMB_HEADER_BYTES = 320, THUMB_FILE_VERSION = 14, THUMB_PICTURE_OFFSET = 328 };

@@ -90,6 +90,7 @@ void rescan()
     L.tree_flag = flag;
     if (L.tree_depth) L.tree_depth = depth;
     browser_list_set_entries(names, count);
+    index_thumbnails_of_list();
 }
 
 // The entry being named moves to the first cell of the page, where its name
@@ -110,6 +111,7 @@ void move_new_entry_to_page()
     if (L.marks) L.marks[first] = mark;
     // The records follow their names.
     browser_list_set_entries(L.names, L.count);
+    index_thumbnails_of_list();
 }
 
 void reset_selection(const unsigned char* kept, int kept_count)
@@ -145,10 +147,12 @@ void load_folder(const unsigned char* kept, int kept_count, int first_hint, cons
     load_serial++;
     _pump();
     // Without a rescan the old names stay; the records are made afresh either way.
-    if (!(flags & LOAD_NO_RESCAN))
+    if (!(flags & LOAD_NO_RESCAN)) {
         rescan();
-    else
+    } else {
         browser_list_set_entries(L.names, L.count);
+        index_thumbnails_of_list();
+    }
     reset_selection(kept, kept_count);
     layout_list();
     if (L.count >= 1)

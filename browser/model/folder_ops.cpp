@@ -36,37 +36,6 @@ int rename_folder_to_first_file(const char* entry, char* new_name)
     return text_copy(new_name, PATH_BUF, name) ? 1 : 0;
 }
 
-int dissolve_folder(const char* entry)
-{
-    char folder[PATH_BUF], parent[PATH_BUF], pattern[PATH_BUF];
-    if (!full_path(folder, sizeof folder, entry) || !parent_folder(folder, parent)) return -1;
-    if (!path_join(pattern, folder, "*.*")) return -1;
-    // The names first: the folder changes while its files move.
-    std::vector<std::string> files;
-    {
-        WIN32_FIND_DATAA found;
-        find_handle find(FindFirstFileA(pattern, &found));
-        if (!find) return -1;
-        do {
-            if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) files.emplace_back(found.cFileName);
-        } while (FindNextFileA(find.get(), &found));
-    }
-    int left = 0;
-    for (const std::string& name : files) {
-        char from[PATH_BUF], to[PATH_BUF];
-        if (!path_join(from, folder, name.c_str()) || !path_join(to, parent, name.c_str()) || path_exists(to, 0)) {
-            left++;
-            continue;
-        }
-        if (mv_file(from, to))
-            browser_path_hooks.thumbnail_moved(from, to);
-        else
-            left++;
-    }
-    if (left == 0) rd_folder(folder);  // a plain removal: subfolders keep the folder
-    return left;
-}
-
 int move_entry_into_folder(const char* entry, const char* folder)
 {
     char name[PATH_BUF], to[PATH_BUF];
