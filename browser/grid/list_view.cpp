@@ -1,6 +1,7 @@
 // Folder loading, the redraw with its passes, the validity check against the
 // disk, and the window title (see list_view.h).
 #include "browser/grid/list_view.h"
+#include "browser/model/archive_work.h"
 #include "browser/model/clipboard_files.h"
 #include "browser/caches/thumb_cache.h"
 #include "browser/model/app_hooks.h"
@@ -284,7 +285,7 @@ int prefetch_next_page()
 static void display_folder(char* out, size_t cap)
 {
     char folder[PATH_BUF];
-    if (!browser_path_hooks.display_path(current_folder.folder, folder)) text_copy(folder, current_folder.folder);
+    if (!archive_shown_folder(current_folder.folder, folder)) text_copy(folder, current_folder.folder);
     if (folder[0] && folder[1] == ':' && folder[0] >= 'a' && folder[0] <= 'z') folder[0] = char(folder[0] - 'a' + 'A');
     if (!current_folder.drive_list) add_backslash(folder);
     for (char* p = folder; *p; p = const_cast<char*>(mb_next(p)))

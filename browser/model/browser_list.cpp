@@ -16,17 +16,13 @@
 browser_list_record browser_list;
 
 namespace {
-int none_available(int) { return 0; }
 int no_listing(const char*, archive_info_block*) { return 0; }
 int no_member(const char*, char*) { return 0; }
-int never(const char*) { return 0; }
 }  // namespace
 
 browser_list_hook_table browser_list_hooks = {
-    .archiver_available = none_available,
     .archive_listing = no_listing,
     .archive_member_path = no_member,
-    .in_archive_work_folder = never,
 };
 
 void destroy_browser_menu(browser_menu* menu)

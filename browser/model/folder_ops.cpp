@@ -1,5 +1,6 @@
 // Folder operations of the browser (see folder_ops.h).
 #include "browser/model/folder_ops.h"
+#include "browser/model/archive_work.h"
 #include "browser/model/image_kinds.h"
 #include "browser/model/paths.h"
 #include "browser/model/scan.h"
@@ -59,7 +60,7 @@ int choose_folder_dialog()
     char folder[PATH_BUF] = "";
     if (!current_folder.drive_list) {
         DWORD n = GetCurrentDirectoryA(sizeof folder, folder);
-        if (!n || n >= sizeof folder || browser_path_hooks.in_archive_work_folder(folder)) folder[0] = 0;
+        if (!n || n >= sizeof folder || in_archive_work_folder(folder)) folder[0] = 0;
     }
     int chosen = browse_for_folder(nullptr, folder, "画像を一覧するﾌｫﾙﾀﾞの選択");
     if (chosen) chosen = change_folder(folder);

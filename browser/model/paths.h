@@ -24,10 +24,6 @@ extern current_folder_state current_folder;
 // fills them (install_archive_folder_hooks).
 struct browser_path_hook_table {
     int (*map_archive_path)(const char* path, char* out);  // 1 when path lies in an opened archive (out: 260)
-    int (*in_archive_work_folder)(const char* path);       // this instance's archive work folder
-    // The folder as the title shows it (out: 260): 1 when it differs, as an
-    // opened archive's path shown in place of its work folder.
-    int (*display_path)(const char* folder, char* out);
 };
 extern browser_path_hook_table browser_path_hooks;
 
