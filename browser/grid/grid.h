@@ -7,10 +7,7 @@
 #pragma once
 #include <windows.h>
 #include "browser/model/browser_list.h"
-
-// Thumbnail sizes below this are refused wherever a size is set, so that no
-// division by the size and no cell narrower than its text can happen.
-enum { MIN_THUMB_SIZE = 64, MAX_THUMB_SIZE = 1024 };
+#include "browser/model/settings.h"  // the sizes a thumbnail may have
 
 // A cell: the name line along its top, the picture area below it down to the
 // cell's bottom gap, so that no picture covers the name.

@@ -12,7 +12,7 @@
 #include "browser/model/numbering.h"
 #include "browser/model/paths.h"
 #include "browser/model/scan.h"
-#include "browser/model/window_hook.h"
+#include "browser/model/viewer_now.h"
 #include "files/files.h"
 #include "browser/model/history.h"
 #include "graphics/kavtrel.h"
@@ -209,7 +209,7 @@ void draw_list_cell(int i, int force)
     // A cell without a picture keeps the frame with its kind.
     double px = cx + (L.cell_width - size) * 0.5, py = cy + PICTURE_TOP;
     if (!draw_cell_picture(i, px, py, size, force)) draw_kind_placeholder(i, px, py, size);
-    if (browser_ui_hooks.viewer_mode() == 0 && L.marks && L.marks[i]) {
+    if (viewer_now.mode == 0 && L.marks && L.marks[i]) {
         _setcolor(L.colours[COLOUR_SEL]);
         _rectangle(1, cx + 1, cy + 1, cx + L.cell_width - 1, cy + L.cell_height - 1);
     }

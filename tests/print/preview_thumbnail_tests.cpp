@@ -25,7 +25,6 @@ ZOTE_CHILD(preview_from_thumbnails)
     kavtrel_start(GetModuleHandleA(nullptr), nullptr, "");
     browser_list_init();
     install_image_format_hooks();
-    install_list_view_hooks();
     start_thumbnail_cache();
     _newpage(1, 0, 0, -900, -600);
     if (!change_folder(dir.path())) return 11;
