@@ -89,16 +89,16 @@ static void finish_cell_picture(cell_result* r, int rotation, _bmap* b, int slot
     _bmap_delete(picture);
 }
 
-void draw_archive_member_cell(cell_result* r, const char* member, int slot, double w, double h, int fast, int slide)
+void draw_archive_member_cell(cell_result* r, const char* member, int slot, double w, double h, int jpeg, int slide)
 {
     file_kind k;
     make_file_kind(member, &k, 1, 0);
-    draw_file_cell(r, &k, w, h, slot, fast, slide);
+    draw_file_cell(r, &k, w, h, slot, jpeg, slide);
 }
 
 // Entries that are no image: a removable drive's icon, a text preview, an
 // archive's member, or the shell's icon of the file.
-static void draw_other_cell(cell_result* r, const file_kind_base* k, double w, double h, int slot, int fast, int slide)
+static void draw_other_cell(cell_result* r, const file_kind_base* k, double w, double h, int slot, int jpeg, int slide)
 {
     char name[PATH_BUF];
     if (!k->name(name)) name[0] = 0;
@@ -117,7 +117,7 @@ static void draw_other_cell(cell_result* r, const file_kind_base* k, double w, d
     }
     char member[PATH_BUF];
     if (k->archive && name[0] && browser_list_hooks.archive_member_path(name, member)) {
-        draw_archive_member_cell(r, member, slot, w, h, fast, slide);
+        draw_archive_member_cell(r, member, slot, w, h, jpeg, slide);
         return;
     }
     placeholder_cell(r, slot, nullptr, w, h);
@@ -125,14 +125,14 @@ static void draw_other_cell(cell_result* r, const file_kind_base* k, double w, d
     r->error = 1;  // a substitute, never stored
 }
 
-void draw_file_cell(cell_result* r, const file_kind_base* k, double w, double h, int slot, int fast, int slide)
+void draw_file_cell(cell_result* r, const file_kind_base* k, double w, double h, int slot, int jpeg, int slide)
 {
     if (k->wildcard) {
         wildcard_frame(r, slot, w, h);
         return;
     }
     if (!k->image_kind) {
-        draw_other_cell(r, k, w, h, slot, fast, slide);
+        draw_other_cell(r, k, w, h, slot, jpeg, slide);
         return;
     }
     char name[PATH_BUF];
@@ -171,9 +171,9 @@ void draw_file_cell(cell_result* r, const file_kind_base* k, double w, double h,
     } else if (kind == KIND_EMF || kind == KIND_WMF) {
         b = _bmap_load(name, 0, scale);
         scale = 1.0;
-    } else if (kind == KIND_JPG && fast) {
+    } else if (kind == KIND_JPG && jpeg != CELL_JPEG_FULL) {
         int n = scale <= 0.125 ? 8 : scale <= 0.25 ? 4 : scale <= 0.5 ? 2 : 1;
-        b = _bmap_load(name, 1, n);
+        b = _bmap_load(name, jpeg == CELL_JPEG_FAST ? 1 : 0, n);
         if (b) scale = fit_scale(rotation, b->width, b->height, w, h);
     } else if (is_plugin_kind(kind) && image_format_hooks.load_plugin) {
         b = image_format_hooks.load_plugin(name);

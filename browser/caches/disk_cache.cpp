@@ -101,7 +101,7 @@ static bool marker_free(const thumb_cache_dir* d)
 static void draw_direct(const file_kind_base* k, int slot)
 {
     cell_result r;
-    draw_file_cell(&r, k, L.thumb_size, L.drawn_size, slot, 1, 0);
+    draw_file_cell(&r, k, L.thumb_size, L.drawn_size, slot, CELL_JPEG_FAST, 0);
 }
 
 // Reading -----------------------------------------------------------------------
@@ -215,7 +215,7 @@ static int write_cache_file(thumb_cache_dir* d, const file_kind_base* k, thumb_f
     int size = static_cast<int>(L.thumb_size);
     int stored = size > 128 ? 256 : 128;
     cell_result r;
-    draw_file_cell(&r, k, stored, stored, slot, 1, 0);
+    draw_file_cell(&r, k, stored, stored, slot, CELL_JPEG_FAST, 0);
     page_info info = _page_info(slot);
     char file[PATH_BUF];
     if (r.error || info.kind != PAGE_IMAGE || !info.image || !new_cache_file_name(file, write_root(d), '$', h.path)) {

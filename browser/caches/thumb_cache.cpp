@@ -99,7 +99,7 @@ static void draw_wildcard_picture()
     file_kind_base any;
     any.wildcard = 1;
     cell_result r;
-    draw_file_cell(&r, &any, L.thumb_size, L.drawn_size, SLOT_WILDCARD, 1, 0);
+    draw_file_cell(&r, &any, L.thumb_size, L.drawn_size, SLOT_WILDCARD, CELL_JPEG_FAST, 0);
 }
 
 // A layer entry's picture: every further layer file drawn into the same slot
@@ -189,7 +189,7 @@ static int shared_slot_picture(const file_kind_base* t, thumb_cache_record* cach
     }
     if (t->text) {
         cell_result r;
-        draw_file_cell(&r, t, L.thumb_size, L.drawn_size, SLOT_TEXT, 1, 0);
+        draw_file_cell(&r, t, L.thumb_size, L.drawn_size, SLOT_TEXT, CELL_JPEG_FAST, 0);
         return SLOT_TEXT;
     }
     return _page_load_icon(SLOT_ICON, path) ? SLOT_ICON : 0;

@@ -135,8 +135,13 @@ int picture_worth_caching(const thumb_cache_dir* d, const file_kind_base* k);
 struct cell_result {
     int error, x, y, width, height;
 };
-void draw_file_cell(cell_result* r, const file_kind_base* k, double w, double h, int slot, int fast, int slide);
-void draw_archive_member_cell(cell_result* r, const char* member, int slot, double w, double h, int fast, int slide);
+// How the cell painter decodes a JPEG: at full size, or reduced by libjpeg
+// (1/2, 1/4 or 1/8, the most that still covers the box) and then fitted,
+// either fast (thumbnails) or with the decoder's smooth upsampling (the
+// viewer, whose picture fills the window).
+enum cell_jpeg { CELL_JPEG_FULL = 0, CELL_JPEG_FAST = 1, CELL_JPEG_REDUCED = 2 };
+void draw_file_cell(cell_result* r, const file_kind_base* k, double w, double h, int slot, int jpeg, int slide);
+void draw_archive_member_cell(cell_result* r, const char* member, int slot, double w, double h, int jpeg, int slide);
 void placeholder_cell(cell_result* r, int slot, const char* text, double w, double h);
 double fit_scale(int rotation, double w, double h, double box_w, double box_h);
 // The picture in the slot scaled to fit w x h (tolerance 0.14); 1 when done.

@@ -84,7 +84,7 @@ void rescan()
     scan_pass_begin("ﾌｫﾙﾀﾞ検索中...");
     char** names = nullptr;
     int flag = 0, depth = L.tree_depth;
-    int count = scan_listing(&names, &flag, &depth);
+    int count = scan_listing(current_folder.folder, &names, &flag, &depth);
     ::pass_end();
     L.tree_flag = flag;
     if (L.tree_depth) L.tree_depth = depth;

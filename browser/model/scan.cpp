@@ -11,6 +11,7 @@
 #include "files/files.h"
 #include "graphics/kavtrel.h"
 #include <algorithm>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -72,31 +73,44 @@ static const char* ext_or_empty(const char* name)
     return dot ? dot : "";
 }
 
-static int by_key(const sort_record* a, const sort_record* b, int key)
+// The order of two entries in the current sort mode; names(ext) compares
+// their names (ext: their extensions).
+template <class Names> static int by_key(const sort_record* a, const sort_record* b, int key, const Names& names)
 {
     switch (key) {
     case 2: return CompareFileTime(&a->write_time, &b->write_time);
     case 3: return a->size < b->size ? -1 : a->size > b->size ? 1 : 0;
     case 4: {
-        int c = lstrcmpiA(ext_or_empty(a->name), ext_or_empty(b->name));
-        return c ? c : lstrcmpiA(a->name, b->name);
+        int c = names(true);
+        return c ? c : names(false);
     }
-    default: return lstrcmpiA(a->name, b->name);
+    default: return names(false);
     }
 }
 
-int compare_entries(const sort_record* a, const sort_record* b)
+static int sort_key_of_mode(int mode)
+{
+    if (mode >= 11 && mode <= 14) return mode - 10;
+    return mode >= 1 && mode <= 4 ? mode : 1;
+}
+
+template <class Names> static int entry_order(const sort_record* a, const sort_record* b, const Names& names)
 {
     int m = sort_mode;
     int direction = m < 0 ? -1 : 1;
     int mode = m < 0 ? -m : m;
-    if (mode >= 11 && mode <= 14) {
-        int first = b->folder - a->folder;
-        if (first) return first;
-        return direction * by_key(a, b, mode - 10);
-    }
-    if (mode >= 1 && mode <= 4) return direction * by_key(a, b, mode);
-    return by_key(a, b, 1);
+    bool folders_first = mode >= 11 && mode <= 14;
+    if (folders_first && b->folder != a->folder) return b->folder - a->folder;
+    int order = by_key(a, b, sort_key_of_mode(mode), names);
+    // A mode outside the table sorts by name, upward.
+    return folders_first || (mode >= 1 && mode <= 4) ? direction * order : order;
+}
+
+int compare_entries(const sort_record* a, const sort_record* b)
+{
+    return entry_order(a, b, [&](bool ext) {
+        return ext ? lstrcmpiA(ext_or_empty(a->name), ext_or_empty(b->name)) : lstrcmpiA(a->name, b->name);
+    });
 }
 
 int compare_entries_qsort(const void* a, const void* b)
@@ -104,10 +118,72 @@ int compare_entries_qsort(const void* a, const void* b)
     return compare_entries(*static_cast<sort_record* const*>(a), *static_cast<sort_record* const*>(b));
 }
 
+// lstrcmpiA asks the system's collation at every comparison, two code page
+// conversions included (about 0.8 us each under Wine): sorting 10,000 names
+// spent 70 ms there. The sort keys of the same collation are made once per
+// name instead; two keys compared byte by byte order the names as lstrcmpiA
+// does, since they are what the collation compares.
+namespace {
+struct keyed_record {
+    sort_record* record;
+    size_t whole, ext;  // where the keys of its name and extension begin
+};
+
+// Appends the sort key of text (with its terminating zero) to keys; false
+// when the system gives none.
+bool add_key(std::vector<char>& keys, const char* text, LCID locale, UINT code_page)
+{
+    enum { KEY_ROOM = PATH_BUF * 8 };
+    WCHAR wide[PATH_BUF * 2];
+    if (MultiByteToWideChar(code_page, 0, text, -1, wide, PATH_BUF * 2) <= 0) return false;
+    size_t at = keys.size();
+    keys.resize(at + KEY_ROOM);
+    int made =
+        LCMapStringW(locale, LCMAP_SORTKEY | NORM_IGNORECASE, wide, -1, reinterpret_cast<LPWSTR>(&keys[at]), KEY_ROOM);
+    keys.resize(made > 0 ? at + made : at);
+    return made > 0 && keys.back() == 0;
+}
+
+// The records with the keys of their names (and extensions, for the
+// extension key); false when a key could not be made.
+bool make_keys(sort_record** records, int count, bool ext, std::vector<keyed_record>* out, std::vector<char>* keys)
+{
+    // lstrcmpiA compares in the thread's locale, its text read in that locale's code page.
+    LCID locale = GetThreadLocale();
+    char cp_text[8];
+    UINT code_page = CP_ACP;
+    if (GetLocaleInfoA(locale, LOCALE_IDEFAULTANSICODEPAGE, cp_text, sizeof cp_text)) code_page = atoi(cp_text);
+    keys->reserve(size_t(count) * (ext ? 64 : 48));
+    out->resize(count);
+    for (int i = 0; i < count; i++) {
+        keyed_record& r = (*out)[i];
+        r.record = records[i];
+        r.whole = keys->size();
+        if (!add_key(*keys, records[i]->name, locale, code_page)) return false;
+        r.ext = keys->size();
+        if (ext && !add_key(*keys, ext_or_empty(records[i]->name), locale, code_page)) return false;
+    }
+    return true;
+}
+}  // namespace
+
 void sort_records(sort_record** records, int count)
 {
-    std::stable_sort(records, records + count,
-                     [](const sort_record* a, const sort_record* b) { return compare_entries(a, b) < 0; });
+    int key = sort_key_of_mode(sort_mode < 0 ? -sort_mode : sort_mode);
+    std::vector<keyed_record> keyed;
+    std::vector<char> keys;
+    if (key == 2 || key == 3 || !make_keys(records, count, key == 4, &keyed, &keys)) {
+        std::stable_sort(records, records + count,
+                         [](const sort_record* a, const sort_record* b) { return compare_entries(a, b) < 0; });
+        return;
+    }
+    const char* k = keys.data();
+    std::stable_sort(keyed.begin(), keyed.end(), [k](const keyed_record& a, const keyed_record& b) {
+        return entry_order(a.record, b.record, [&](bool ext) {
+                   return ext ? strcmp(k + a.ext, k + b.ext) : strcmp(k + a.whole, k + b.whole);
+               }) < 0;
+    });
+    for (int i = 0; i < count; i++) records[i] = keyed[i].record;
 }
 
 // Pass progress --------------------------------------------------------------

@@ -127,7 +127,7 @@ void load_viewer_image(viewer_state_record& v, int index, double width, double h
     if (!e.effective) {
         placeholder_cell(&r, VIEWER_SLOT, nullptr, 10, 10);
     } else if (!e.effective->layer || !draw_layered_picture(&r, index, width, height)) {
-        draw_file_cell(&r, e.effective, width, height, VIEWER_SLOT, 0, 1);
+        draw_file_cell(&r, e.effective, width, height, VIEWER_SLOT, CELL_JPEG_REDUCED, 1);
     }
     int pw = e.effective ? e.effective->width : 0, ph = e.effective ? e.effective->height : 0;
     char name[PATH_BUF];

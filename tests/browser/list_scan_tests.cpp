@@ -216,6 +216,46 @@ TEST(FolderScan, SortOrders)
     browser_list_set_entries(nullptr, 0);
 }
 
+// A sort compares names by their sort keys, made once per name; the order is
+// the one lstrcmpiA gives, tie for tie, for names of every kind a folder holds.
+TEST(FolderScan, SortKeysOrderNamesAsTheSystemComparesThem)
+{
+    const char* const names[] = {
+        "表示00001.txt", "表示00001.TXT", "表示00010.txt", "表示9.txt", "a-b.jpg", "ab.jpg",     "a'b.jpg",
+        "a_b.jpg",       "a b.jpg",       "A.jpg",         "a.jpg",     "ａ.jpg",  "Ａ.JPG",     "ｱ.jpg",
+        "ア.jpg",        "あ.jpg",        "ッ.jpg",        "ツ.jpg",    "ｶﾞ.jpg",  "ガ.jpg",     "カ.jpg",
+        "ｰ.jpg",         "ー.jpg",        "能.jpg",        "ソ.jpg",    "表.jpg",  "1.jpg",      "10.jpg",
+        "9.jpg",         "~a.jpg",        "!a.jpg",        "#a.jpg",    "(a).jpg", "[a].jpg",    "{a}.jpg",
+        "+a.jpg",        "=a.jpg",        "@a.jpg",        "^a.jpg",    "`a.jpg",  "a",          "a.",
+        "a.b.c",         "ⅰ.jpg",         "①.jpg",         "髙.jpg",    "ヴ.png",  "表\\ソ.jpg", "sub\\a.jpg",
+        "ソ00009\\*.*",  "x.ZIP",         "x.zip",         "x.lzh",     "能.",     "",           "-",
+    };
+    int n = static_cast<int>(sizeof names / sizeof *names);
+    std::vector<sort_record> records(n);
+    for (int i = 0; i < n; i++) records[i] = {names[i], {}, 0.0, i % 5 == 0, nullptr, 0};
+    scoped_restore<int> keep_mode(sort_mode);
+    for (int mode : {1, -1, 4, -4, 11, -11, 14, -14}) {
+        sort_mode = mode;
+        // Forward, backward and interleaved: ties keep the order they came in.
+        for (int start : {0, 1, 2}) {
+            std::vector<sort_record*> in;
+            int half = (n + 1) / 2;
+            for (int i = 0; i < n; i++)
+                in.push_back(&records[start == 1   ? n - 1 - i
+                                      : start == 2 ? (i < half ? 2 * i : 2 * (i - half) + 1)
+                                                   : i]);
+            std::vector<sort_record*> want = in;
+            std::stable_sort(want.begin(), want.end(),
+                             [](const sort_record* a, const sort_record* b) { return compare_entries(a, b) < 0; });
+            std::vector<sort_record*> got = in;
+            sort_records(got.data(), n);
+            std::vector<std::string> w, g;
+            for (int i = 0; i < n; i++) w.push_back(want[i]->name), g.push_back(got[i]->name);
+            EXPECT_EQ(joined(g), joined(w)) << "mode " << mode << " start " << start;
+        }
+    }
+}
+
 TEST(FolderScan, FirstListedFileSkipsEmptySubfolders)
 {
     reset_list();
@@ -264,7 +304,7 @@ TEST(FolderScan, FirstFilesFoundLaterNameAsFoundDuringTheWalk)
                 std::string during = joined(listing());
                 char** names = nullptr;
                 int flag = 0, depth = 0;
-                int n = scan_listing(&names, &flag, &depth);
+                int n = scan_listing(dir.path(), &names, &flag, &depth);
                 browser_list.tree_flag = flag;
                 browser_list_set_entries(names, n);
                 ASSERT_EQ(first_files_to_find(), 12);

@@ -3,10 +3,14 @@
 // strip, and the list drawn again on the way back.
 #include "tests/screen/screen_bench.h"
 #include "formats/formats.h"
+#include "formats/jpeg.h"
+#include "tests/support/photos.h"
 #include "graphics/kavtrel.h"
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <gtest/gtest.h>
+#include <string>
 
 namespace {
 using screen::ends_with;
@@ -229,4 +233,98 @@ TEST(Viewer, CursorKeysScrollTheActualSizeView)
     EXPECT_GT(int(GetGValue(down)) - GetGValue(right), 20) << std::hex << right << " " << down;
     EXPECT_LT(abs(int(GetRValue(down)) - GetRValue(right)), 8);
     if (HasFailure()) v.z.capture().save(bench::exe_folder() + "screen-scroll-keys.bmp");
+}
+
+// Photos larger than the window are decoded reduced (1/2, 1/4) and then
+// fitted: the window shows them at the size, turn and look of the photo
+// decoded at full size and fitted.
+namespace {
+struct photo_case {
+    const char* name;
+    int width, height;
+};
+const photo_case photos[] = {
+    {"01表.jpg", 1800, 1350},    // about 1/2 of the box's scale: decoded at 1/2
+    {"02ソ.r.jpg", 1800, 1350},  // turned by its mark: the fit takes its height as its width
+    {"03能.jpg", 3200, 800},     // a panorama: decoded at 1/4
+    {"04表.jpg", 600, 450},      // inside the box: shown at full size
+};
+
+// The photo as the viewer showed it before the reduced decode: loaded at
+// full size, fitted into the square side, then turned by its mark.
+_bmap* fitted_at_full_size(const std::string& path, int turn, int side)
+{
+    _bmap* b = load_jpeg_file(path.c_str(), 1, 0);
+    if (!b) return nullptr;
+    double w = b->width, h = b->height;
+    if (turn % 2) std::swap(w, h);
+    double r = 1;
+    if (w > side) r = side / w;
+    if (side < r * h) r = side / h;
+    if (r != 1) {
+        _bmap* s = _bmap_scale(r, 0.14, b);
+        _bmap_delete(b);
+        b = s;
+    }
+    if (b && turn) {
+        _bmap* t = _bmap_rotate(b, turn * 90);
+        _bmap_delete(b);
+        b = t;
+    }
+    return b;
+}
+
+// The rectangle of the box's pixels that are not the background.
+RECT shown_picture(const screen::shot& s, RECT box)
+{
+    RECT r = {box.right, box.bottom, box.left, box.top};
+    for (int y = box.top; y < box.bottom; y++)
+        for (int x = box.left; x < box.right; x++)
+            if (!screen::near_colour(s.at(x, y), screen::background(), 0)) {
+                r.left = std::min<LONG>(r.left, x), r.right = std::max<LONG>(r.right, x + 1);
+                r.top = std::min<LONG>(r.top, y), r.bottom = std::max<LONG>(r.bottom, y + 1);
+            }
+    return r;
+}
+
+// The mean difference per channel between the shot at r and the picture.
+double mean_difference(const screen::shot& s, RECT r, const _bmap* b)
+{
+    double sum = 0;
+    int n = 0;
+    for (int y = 0; y < b->height && r.top + y < r.bottom; y++)
+        for (int x = 0; x < b->width && r.left + x < r.right; x++) {
+            COLORREF c = s.at(r.left + x, r.top + y);
+            const BYTE* p = b->pixels + size_t(y) * b->stride + 3 * x;
+            sum += abs(GetBValue(c) - p[0]) + abs(GetGValue(c) - p[1]) + abs(GetRValue(c) - p[2]);
+            n += 3;
+        }
+    return n ? sum / n : 255;
+}
+}  // namespace
+
+TEST(Viewer, LargePhotosShowAsFittedAtFullSize)
+{
+    screen::picture_folder a{"写真表", 0};
+    for (int i = 0; i < 4; i++)
+        ASSERT_TRUE(write_camera_photo(a.file(photos[i].name), photos[i].width, photos[i].height, i));
+    screen::zote_session z(a.path);
+    ASSERT_TRUE(z.running());
+    z.move_to(z.page_grid().centre(0));
+    z.key(VK_RETURN);
+    for (int i = 0; i < 4; i++) {
+        if (i) z.key(VK_SPACE);
+        screen::shot s = z.capture();
+        RECT box = viewer_box(s);
+        int side = box.right - box.left - 10;
+        int turn = strstr(photos[i].name, ".r.") ? -1 : 0;
+        _bmap* want = fitted_at_full_size(a.file(photos[i].name), turn, side);
+        ASSERT_NE(want, nullptr);
+        RECT shown = shown_picture(s, box);
+        EXPECT_NEAR(shown.right - shown.left, want->width, 1) << photos[i].name;
+        EXPECT_NEAR(shown.bottom - shown.top, want->height, 1) << photos[i].name;
+        EXPECT_LT(mean_difference(s, shown, want), 4.0) << photos[i].name;
+        _bmap_delete(want);
+        if (HasFailure()) s.save(bench::exe_folder() + "screen-photo-" + std::to_string(i) + ".bmp");
+    }
 }
