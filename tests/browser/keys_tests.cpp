@@ -4,6 +4,7 @@
 // that mark, page and go up.
 #include "browser/commands/keys.h"
 #include "browser/model/app_hooks.h"
+#include "browser/viewer/scroll_view.h"
 #include "browser/viewer/viewer.h"
 #include "browser/grid/selection.h"
 #include "tests/browser/keys_fixtures.h"
@@ -137,6 +138,16 @@ TEST(Keys, ViewerKeys)
         press(page.window(), {key, 0, 0, 0, true}, &sent, &posted);
         EXPECT_EQ(posted, std::vector<int>{CM_VIEW_ONE});
     }
+    // Its right button goes on to the browser's window at the same point,
+    // whose hook shows the entry menu there.
+    HWND view = viewer_state.actual_view->view_window;
+    POINT at = {10, 20};
+    MapWindowPoints(view, page.window(), &at, 1);
+    commands().clear();
+    SendMessageA(view, WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(10, 20));
+    ASSERT_EQ(commands().size(), 1u);
+    EXPECT_EQ(commands()[0].message, UINT(WM_RBUTTONDOWN));
+    EXPECT_EQ(commands()[0].value, MAKELPARAM(at.x, at.y));
 }
 
 // A letter, digit or other key held with Ctrl is a chord, never its plain
