@@ -3,7 +3,6 @@
 // strip, and the list drawn again on the way back.
 #include "tests/screen/screen_bench.h"
 #include "formats/formats.h"
-#include "formats/jpeg.h"
 #include "tests/support/photos.h"
 #include "graphics/kavtrel.h"
 #include <algorithm>
