@@ -1,6 +1,6 @@
-// The application's main function: decides whether this process is the
+// The application's start: before any window, whether this process is the
 // installed program (which relaunches from its temporary copy) or the copy
-// (which runs the browser), hands script runs on, installs the hooks,
+// (which runs the browser); then the main function hands script runs on, installs the hooks,
 // creates the browser's page, loads the settings, applies the command line
 // and opens the start folder.
 #include "browser/model/start.h"
@@ -17,16 +17,14 @@
 #include "browser/grid/list_view.h"
 #include "browser/commands/toolbar.h"
 #include "browser/model/paths.h"
-#include "browser/model/settings.h"
+#include "browser/commands/settings.h"
 #include "browser/model/scan.h"
 #include "browser/caches/thumb_cache.h"
 #include "browser/viewer/viewer.h"
-#include "browser/model/window_hook.h"
 #include "files/files.h"
 #include "formats/formats.h"
 #include "app/start_up.h"
 #include "browser/model/history.h"
-#include "browser/model/settings.h"
 #include "console/console.h"
 #include "graphics/kavtrel.h"
 #include <cstdlib>
@@ -130,11 +128,14 @@ static void temporary_housekeeping(bool first_start)
     drop_old_files();
 }
 
-// Step 15: the start folder and options; out_file gets a file given by name.
-static void apply_command_line(start_options* o, char* file)
+// Step 15: the options, the start folder as a full path (the folder this
+// process started in when none is given; a relative path is taken from there)
+// and a file given by name (else empty).
+static void apply_command_line(start_options* o, char* folder, char* file)
 {
     parse_command_line(start_block.command_line, o);
     file[0] = 0;
+    text_copy(folder, PATH_BUF, start_block.current_folder);
     if (!o->path_given) return;
     char path[PATH_BUF], target[PATH_BUF];
     if (!o->path_fits || !full_path(path, sizeof path, o->path)) {
@@ -148,12 +149,14 @@ static void apply_command_line(start_options* o, char* file)
         text_copy(file, PATH_BUF, path);
         parent_folder(path, path);
     }
-    change_folder(path);
+    text_copy(folder, PATH_BUF, path);
 }
 
-static void open_start_folder(const start_options& o, const char* file)
+// Step 16: the start folder is entered once; its listing takes it from the
+// cache. A folder that cannot be entered leaves the one this process started in.
+static void open_start_folder(const start_options& o, const char* folder, const char* file)
 {
-    cache_current_dir();
+    if (!change_folder(folder)) cache_current_dir();
     history_push(0, 0);
     ime_off();
     if (!start_block.early_drop && !o.path_given && browser_list.startfolder && history_go(HISTORY_GO_BACK)) {
@@ -163,6 +166,17 @@ static void open_start_folder(const start_options& o, const char* file)
     } else {
         load_folder(nullptr, 0, 0, file_name_of(file), o.any_option);
     }
+}
+
+// Step 2 before the library's console frame and fonts exist: the installed
+// program only copies itself, writes the hand-over file and starts the copy,
+// none of which needs a window.
+int app_before_windows(const char* command_line)
+{
+    char param[PATH_BUF];
+    if (!param_path(param)) return APP_QUIT_AT_ONCE;
+    if (GetFileAttributesA(param) != INVALID_FILE_ATTRIBUTES) return 0;
+    return relaunch_from_temporary_copy(command_line);
 }
 
 int app_main()
@@ -216,9 +230,9 @@ int app_main()
         save_user_settings();
 
         start_options o;
-        char file[PATH_BUF];
-        apply_command_line(&o, file);
-        open_start_folder(o, file);
+        char folder[PATH_BUF], file[PATH_BUF];
+        apply_command_line(&o, folder, file);
+        open_start_folder(o, folder, file);
         if (o.expand_level) confirm_expand_all(o.expand_level, o.viewer || o.full_screen);
         // The viewer steps over the entries by their names.
         if (o.viewer || o.full_screen) find_all_first_files();

@@ -11,7 +11,7 @@
 #include "browser/model/start.h"
 #include "browser/model/numbering.h"
 #include "browser/model/seams.h"
-#include "browser/model/window_hook.h"
+#include "browser/commands/window_hook.h"
 #include "browser/operations/file_clipboard.h"
 #include "browser/viewer/idle_work.h"
 #include "browser/viewer/viewer.h"
@@ -42,13 +42,9 @@ void install_program_hooks()
     app_hooks.window_hook = app_wndproc_hook;
     app_hooks.exit_hook = app_on_exit;
     app_hooks.help_hook = show_help;
-    install_list_view_hooks();
     install_archive_folder_hooks();
     set_settings_start_folder(start_block.current_folder);
     install_toolbar();
-    install_viewer_hooks();
-    install_key_hooks();
-    install_command_hooks();
     install_idle_work();
     install_browser_seams();
 }

@@ -35,7 +35,7 @@ inline WNDPROC page_proc, status_proc, progress_proc, frame_proc;
 inline LRESULT CALLBACK watch_page(HWND w, UINT m, WPARAM wp, LPARAM lp)
 {
     LRESULT r = CallWindowProcA(page_proc, w, m, wp, lp);
-    if (m == WM_PAINT) ui_events.push_back({ui_event::PAINT, now_ms(), "", viewer_state.current_index});
+    if (m == WM_PAINT) ui_events.push_back({ui_event::PAINT, now_ms(), "", viewer_now.current_index});
     return r;
 }
 

@@ -36,14 +36,14 @@ int main(int argc, char** argv)
     std::vector<std::string> paths;
     for (int i = 0; i < files; i++) paths.push_back(folder + "\\写真" + std::to_string(i) + ".jpg");
     make_photos(paths, quick ? 640 : 4000, quick ? 480 : 3000);
-    if (!start_program("/z \"" + folder + "\"") || viewer_state.mode != VIEWER_MODE_ONE) {
+    if (!start_program("/z \"" + folder + "\"") || viewer_now.mode != VIEWER_MODE_ONE) {
         say("the program did not start in its viewer\n");
         return 1;
     }
     std::vector<double> prepared, unprepared, blocks_next, blocks_back, idle_next, floor;
     for (int r = 0; r < rounds; r++) {
         for (int key : {VK_NEXT, VK_PRIOR}) {
-            int n = browser_list.count, now = viewer_state.current_index;
+            int n = browser_list.count, now = viewer_now.current_index;
             int entry = key == VK_NEXT ? (now + 1) % n : (now + n - 1) % n;
             double start = now_ms();
             double blocked = user_input([&] { post_key(key); });

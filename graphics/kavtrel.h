@@ -64,6 +64,11 @@ struct app_hook_table {
 };
 extern app_hook_table app_hooks;
 
+// The application's first look at its start, before the library makes any
+// window: APP_QUIT_AT_ONCE ends the process there and then, with nothing shown
+// and no window made (the installed program hands over to its temporary copy
+// from here); 0 goes on to the console frame and app_main.
+int app_before_windows(const char* command_line);
 // The application's main function (browser). 1961 ends the process at once.
 int app_main();
 

@@ -17,11 +17,10 @@
 #include "browser/grid/list_view.h"
 #include "browser/model/name_list.h"
 #include "browser/model/paths.h"
-#include "browser/model/settings.h"
+#include "browser/commands/settings.h"
 #include "browser/model/start.h"
 #include "browser/caches/thumb_cache.h"
 #include "browser/viewer/viewer.h"
-#include "browser/model/window_hook.h"
 #include "browser/operations/file_clipboard.h"
 #include "files/files.h"
 #include "formats/formats.h"
@@ -53,7 +52,7 @@ static HWND main_window()
 static void enter_current_folder()
 {
     int first = history_push_entered();
-    if (viewer_state.mode == VIEWER_MODE_ONE) viewer_state.mode = VIEWER_MODE_LIST;
+    if (viewer_now.mode == VIEWER_MODE_ONE) viewer_now.mode = VIEWER_MODE_LIST;
     load_folder(nullptr, 0, first, nullptr, 0);
 }
 
@@ -226,7 +225,7 @@ COMMAND_ACTION(act_history)
     if (!history_go(which)) return;
     cache_current_dir();
     int first = history_update_entered();
-    if (viewer_state.mode == VIEWER_MODE_ONE) viewer_state.mode = VIEWER_MODE_LIST;
+    if (viewer_now.mode == VIEWER_MODE_ONE) viewer_now.mode = VIEWER_MODE_LIST;
     load_folder(nullptr, 0, first, nullptr, 0);
 }
 
@@ -310,7 +309,7 @@ COMMAND_ACTION(act_columns) { apply_columns(c.id - CM_FULL_SIZE); }
 
 COMMAND_ACTION(act_more_columns)
 {
-    int mode = viewer_state.mode;
+    int mode = viewer_now.mode;
     if (mode == VIEWER_MODE_LIST) {
         if (L.columns + 1 < L.strip_numbers + 2) PostMessageA(c.window, WM_COMMAND, CM_FULL_SIZE + L.columns + 1, 0);
     } else if (mode == VIEWER_MODE_ONE && viewer_state.actual_view) {
@@ -324,7 +323,7 @@ COMMAND_ACTION(act_more_columns)
 
 COMMAND_ACTION(act_fewer_columns)
 {
-    int mode = viewer_state.mode;
+    int mode = viewer_now.mode;
     if (mode == VIEWER_MODE_LIST) {
         if (L.columns - 1 > 1) PostMessageA(c.window, WM_COMMAND, CM_FULL_SIZE + L.columns - 1, 0);
     } else if (mode == VIEWER_MODE_ONE) {
@@ -448,7 +447,7 @@ COMMAND_ACTION(act_settings_load)
 }
 
 COMMAND_ACTION(act_settings_global_save) { save_global_settings(); }
-COMMAND_ACTION(act_settings_global_reset) { reset_global_settings(); }
+COMMAND_ACTION(act_settings_global_reset) { forget_global_settings(); }
 
 COMMAND_ACTION(act_columns_saved) { apply_columns(columns_at_saved_size()); }
 
@@ -503,7 +502,7 @@ COMMAND_ACTION(act_toggle_square)
 
 COMMAND_ACTION(act_zoom)
 {
-    if (viewer_state.mode == VIEWER_MODE_ONE) view_actual_size(viewer_state, c.id - CM_ZOOM_BASE);
+    if (viewer_now.mode == VIEWER_MODE_ONE) view_actual_size(viewer_state, c.id - CM_ZOOM_BASE);
 }
 
 COMMAND_ACTION(act_interval_dialog)

@@ -16,7 +16,6 @@
 #include "browser/model/paths.h"
 #include "browser/model/rotate_rename.h"
 #include "browser/viewer/viewer.h"
-#include "browser/model/window_hook.h"
 #include "files/files.h"
 #include "formats/formats.h"
 #include "graphics/kavtrel.h"
@@ -50,13 +49,13 @@ static int target_index(const command_call& c)
 // picture is found by its new name, since a rename can move it in the order.
 static void reload_after_image_change(const char* new_name)
 {
-    if (viewer_state.mode != VIEWER_MODE_ONE) {
+    if (viewer_now.mode != VIEWER_MODE_ONE) {
         reload_at_first_shown();
         pack_archive_again();
         return;
     }
-    int index = viewer_state.current_index;
-    viewer_state.mode = VIEWER_MODE_LIST;
+    int index = viewer_now.current_index;
+    viewer_now.mode = VIEWER_MODE_LIST;
     reload_at_first_shown();
     int found = find_entry_by_name(new_name);
     view_one_image(viewer_state, found >= 0 ? found : index);
@@ -65,7 +64,7 @@ static void reload_after_image_change(const char* new_name)
 
 COMMAND_ACTION(act_pointer_key)
 {
-    int mode = viewer_state.mode;
+    int mode = viewer_now.mode;
     HWND w = _page_hwnd(L.page);
     if (mode == VIEWER_MODE_ONE) {
         if (c.id == CM_POINTER_DOWN) PostMessageA(c.window, WM_COMMAND, CM_PAGE_NEXT, 0);
@@ -103,26 +102,26 @@ static void turn_page(int (*turn)())
 
 COMMAND_ACTION(act_next_page)
 {
-    if (viewer_state.mode == VIEWER_MODE_ONE)
+    if (viewer_now.mode == VIEWER_MODE_ONE)
         viewer_step(viewer_state, 1);
-    else if (viewer_state.mode == VIEWER_MODE_LIST)
+    else if (viewer_now.mode == VIEWER_MODE_LIST)
         turn_page(page_forward);
 }
 
 COMMAND_ACTION(act_previous_page)
 {
-    if (viewer_state.mode == VIEWER_MODE_ONE)
+    if (viewer_now.mode == VIEWER_MODE_ONE)
         viewer_step(viewer_state, -1);
-    else if (viewer_state.mode == VIEWER_MODE_LIST)
+    else if (viewer_now.mode == VIEWER_MODE_LIST)
         turn_page(page_back);
 }
 
 COMMAND_ACTION(act_first_page)
 {
-    if (viewer_state.mode == VIEWER_MODE_ONE) {
+    if (viewer_now.mode == VIEWER_MODE_ONE) {
         busy_guard busy(BUSY_WAIT);
         viewer_show_entry(viewer_state, 0);
-    } else if (viewer_state.mode == VIEWER_MODE_LIST && L.first_row != 0) {
+    } else if (viewer_now.mode == VIEWER_MODE_LIST && L.first_row != 0) {
         L.first_row = 0;
         redraw_list(0, 1, 0, 1);
     }
@@ -130,11 +129,11 @@ COMMAND_ACTION(act_first_page)
 
 COMMAND_ACTION(act_last_page)
 {
-    if (viewer_state.mode == VIEWER_MODE_ONE) {
+    if (viewer_now.mode == VIEWER_MODE_ONE) {
         viewer_show_entry(viewer_state, L.count - 1);
         return;
     }
-    if (viewer_state.mode != VIEWER_MODE_LIST || L.rows <= 0 || L.columns <= 0) return;
+    if (viewer_now.mode != VIEWER_MODE_LIST || L.rows <= 0 || L.columns <= 0) return;
     int last = (L.count - 1) / L.columns / L.rows * L.rows;
     if (L.first_row != last) {
         L.first_row = last;
@@ -145,11 +144,11 @@ COMMAND_ACTION(act_last_page)
 static void to_selected(int forward)
 {
     if (L.selected_count <= 0) return;
-    if (viewer_state.mode == VIEWER_MODE_ONE && !viewer_state.full_screen) {
-        int from = viewer_state.current_index;
+    if (viewer_now.mode == VIEWER_MODE_ONE && !viewer_now.full_screen) {
+        int from = viewer_now.current_index;
         int i = forward ? next_selected_index(from) : previous_selected_index(from);
         if (i >= 0 && i != from) viewer_show_entry(viewer_state, i);
-    } else if (viewer_state.mode == VIEWER_MODE_LIST) {
+    } else if (viewer_now.mode == VIEWER_MODE_LIST) {
         if (forward ? page_of_next_selected() : page_of_previous_selected()) redraw_list(0, 1, 0, 1);
     }
 }
@@ -192,7 +191,7 @@ COMMAND_ACTION(act_print)
 
 COMMAND_ACTION(act_reload)
 {
-    if (viewer_state.mode == VIEWER_MODE_LIST) reload_at_first_shown();
+    if (viewer_now.mode == VIEWER_MODE_LIST) reload_at_first_shown();
 }
 
 COMMAND_ACTION(act_count_files)
@@ -208,16 +207,16 @@ COMMAND_ACTION(act_selection) { change_selection(c.id, c.index); }
 COMMAND_ACTION(act_leave_slide)
 {
     viewer_state_record& v = viewer_state;
-    if (v.mode == VIEWER_MODE_ONE && !v.full_screen) {
+    if (viewer_now.mode == VIEWER_MODE_ONE && !viewer_now.full_screen) {
         back_to_list(v);
-        browser_ui_hooks.redraw_list();
-    } else if (v.mode == VIEWER_MODE_ONE) {
+        redraw_whole_list();
+    } else if (viewer_now.mode == VIEWER_MODE_ONE) {
         // Full screen entered from the list goes back to the list; entered from
         // the window viewer, back to that picture.
-        if (leave_fullscreen(v)) browser_ui_hooks.redraw_list();
+        if (leave_fullscreen(v)) redraw_whole_list();
         _hide_fullscreen_pages();
-    } else if (v.mode >= VIEWER_MODE_SLIDE) {
-        v.mode = VIEWER_MODE_ONE;
+    } else if (viewer_now.mode >= VIEWER_MODE_SLIDE) {
+        viewer_now.mode = VIEWER_MODE_ONE;
     }
 }
 
@@ -225,8 +224,8 @@ COMMAND_ACTION(act_leave_slide)
 static int show_start(bool* allowed)
 {
     *allowed = true;
-    if (viewer_state.mode == VIEWER_MODE_LIST) return first_shown_index();
-    if (viewer_state.mode == VIEWER_MODE_ONE && !viewer_state.full_screen) return 0;
+    if (viewer_now.mode == VIEWER_MODE_LIST) return first_shown_index();
+    if (viewer_now.mode == VIEWER_MODE_ONE && !viewer_now.full_screen) return 0;
     *allowed = false;
     return 0;
 }
@@ -256,7 +255,7 @@ COMMAND_ACTION(act_selected_slide_show)
     viewer_state.selected_only = 0;
 }
 
-static bool list_with_selection() { return viewer_state.mode == VIEWER_MODE_LIST && L.selected_count > 0; }
+static bool list_with_selection() { return viewer_now.mode == VIEWER_MODE_LIST && L.selected_count > 0; }
 
 COMMAND_ACTION(act_copy_files)
 {
@@ -276,7 +275,7 @@ COMMAND_ACTION(act_delete_files) { recycle_selected(); }
 
 COMMAND_ACTION(act_search)
 {
-    if (viewer_state.mode == VIEWER_MODE_LIST) open_search_dialog();
+    if (viewer_now.mode == VIEWER_MODE_LIST) open_search_dialog();
 }
 
 COMMAND_ACTION(act_folder_from_file)
@@ -425,7 +424,7 @@ COMMAND_ACTION(act_send_to)
 }
 
 COMMAND_ACTION(act_copy_full) { copy_image_full_size(c.index); }
-COMMAND_ACTION(act_copy_shown) { copy_image_shown(c.index, viewer_state.mode == VIEWER_MODE_LIST); }
+COMMAND_ACTION(act_copy_shown) { copy_image_shown(c.index, viewer_now.mode == VIEWER_MODE_LIST); }
 COMMAND_ACTION(act_view_one) { view_one_image(viewer_state, c.index); }
 COMMAND_ACTION(act_view_full) { enter_fullscreen(viewer_state, c.index); }
 

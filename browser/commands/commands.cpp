@@ -7,7 +7,7 @@
 #include "browser/model/busy.h"
 #include "browser/model/paths.h"
 #include "browser/viewer/viewer.h"
-#include "browser/model/window_hook.h"
+#include "browser/commands/window_hook.h"
 #include "browser/model/app_hooks.h"
 #include "browser/model/name_list.h"
 #include "files/files.h"
@@ -17,8 +17,6 @@
 int list_has_entries() { return browser_list.count >= 1; }
 int at_drive_list() { return current_folder.drive_list != 0; }
 int in_read_only_archive() { return archive_is_read_only(); }
-int viewer_mode_now() { return browser_ui_hooks.viewer_mode(); }
-int viewer_full_screen_now() { return browser_ui_hooks.viewer_full_screen(); }
 
 static void status_line(const char* text) { _status_printf(browser_list.page, "%s", text); }
 
@@ -39,7 +37,7 @@ int command_help_text(int id, char* out, size_t cap)
     const command_row* row = find_command_row(id);
     if (!row || !row->help) return 0;
     const char* help = row->help;
-    if (row->help_viewer && viewer_mode_now() == VIEWER_MODE_ONE) help = row->help_viewer;
+    if (row->help_viewer && viewer_now.mode == VIEWER_MODE_ONE) help = row->help_viewer;
     if (id >= CM_JUMP_FIRST && id <= CM_JUMP_LAST && jump_entry(0) && is_drive_root(jump_entry(0)))
         help = "ドライブに移動します．Ctrlを押しながら選ぶと新規ウインドウで開きます．";
     if (id == CM_EXPAND_ALL && browser_list.tree_depth != 0) help = "サブフォルダを全て畳みます．";
@@ -69,9 +67,9 @@ static void on_menu_select(WPARAM wparam)
 
 static bool guard_allows(const command_row& row)
 {
-    int mode = viewer_mode_now();
+    int mode = viewer_now.mode;
     if (row.group == GROUP_ENTRY && !list_has_entries()) return false;
-    if ((row.guard & GUARD_NAV) && (mode >= VIEWER_MODE_SLIDE || viewer_full_screen_now())) return false;
+    if ((row.guard & GUARD_NAV) && (mode >= VIEWER_MODE_SLIDE || viewer_now.full_screen)) return false;
     if ((row.guard & GUARD_LIST) && mode != VIEWER_MODE_LIST) return false;
     return true;
 }
@@ -90,15 +88,9 @@ int browser_command(int index, HWND window, UINT message, WPARAM wparam, LPARAM 
     return 0;
 }
 
-static int on_init_menu_popup(HWND window, UINT, WPARAM wparam, LPARAM lparam)
+int on_init_menu_popup(HWND window, WPARAM wparam, LPARAM lparam)
 {
     if (HIWORD(lparam)) return 0;  // the window's system menu
     update_menu_state(reinterpret_cast<HMENU>(wparam), window);
     return 0;
-}
-
-void install_command_hooks()
-{
-    browser_ui_hooks.dispatch = browser_command;
-    browser_ui_hooks.init_menu_popup = on_init_menu_popup;
 }

@@ -43,16 +43,11 @@ int command_help_text(int id, char* out, size_t cap);
 // The dispatcher: message is WM_COMMAND or WM_MENUSELECT. The result carries nothing.
 int browser_command(int index, HWND window, UINT message, WPARAM wparam, LPARAM lparam);
 
-// Fills the dispatcher's and the menus' slots of the window hook.
-void install_command_hooks();
-
 // Shared by the dispatcher and the menus: the list holds entries; the drive
 // list is shown; the current folder is a ZIP folder that cannot be written.
 int list_has_entries();
 int at_drive_list();
 int in_read_only_archive();
-int viewer_mode_now();
-int viewer_full_screen_now();
 
 // ---- Menus built in code ----
 struct menu_handles {
@@ -63,6 +58,8 @@ extern menu_handles browser_menus;
 void build_main_menu(HWND window);
 // The WM_INITMENUPOPUP handler: texts, checks and enabled states; 1.
 int update_menu_state(HMENU popup, HWND window);
+// The window's WM_INITMENUPOPUP: the menu state updated, the system menu left alone.
+int on_init_menu_popup(HWND window, WPARAM wparam, LPARAM lparam);
 HMENU build_drive_menu(const char* path, HMENU popup, int first_id);
 void build_new_window_menu(HMENU popup);
 HMENU build_cursor_menu();

@@ -8,7 +8,7 @@
 #include "browser/commands/toolbar.h"
 #include "browser/model/paths.h"
 #include "browser/grid/selection.h"
-#include "browser/model/window_hook.h"
+#include "browser/model/viewer_now.h"
 #include "files/files.h"
 
 static browser_list_record& L = browser_list;
@@ -107,7 +107,7 @@ void list_help_texts(HWND window, LPARAM position, char* help, char* kind, size_
         text_copy(help, cap, background_help(window, &hit));
 }
 
-static int list_mode() { return browser_ui_hooks.viewer_mode() == 0; }
+static int list_mode() { return viewer_now.mode == 0; }
 
 static void button_help(int n, char* out, size_t cap)
 {

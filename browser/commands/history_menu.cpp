@@ -2,7 +2,7 @@
 // per remembered folder, newest first, with the path shown with "/".
 #include "browser/model/history.h"
 #include "browser/model/paths.h"
-#include "browser/model/window_hook.h"
+#include "browser/model/viewer_now.h"
 #include "base/cptext.h"
 #include <cstring>
 
@@ -36,7 +36,7 @@ void build_history_menu(HMENU menu)
     while (GetMenuItemCount(menu) > 0 && DeleteMenu(menu, 0, MF_BYPOSITION)) {}
     const uint8_t* order;
     int count = history_order(&order);
-    bool viewing = browser_ui_hooks.viewer_mode() >= 2 || browser_ui_hooks.viewer_full_screen();
+    bool viewing = viewer_now.mode >= 2 || viewer_now.full_screen;
     int flags = history_nav_flags();
     auto state = [&](bool on) { return MF_STRING | (on && !viewing && count > 0 ? MF_ENABLED : MF_GRAYED); };
     AppendMenuA(menu, state(flags & 1), CM_HISTORY_BACK, "戻る(&P) \t Alt+←");

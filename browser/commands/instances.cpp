@@ -10,12 +10,11 @@
 #include "browser/grid/grid.h"
 #include "browser/grid/list_view.h"
 #include "browser/model/paths.h"
-#include "browser/model/window_hook.h"
 #include "files/files.h"
 #include "browser/model/history.h"
 #include "browser/caches/thumb_cache.h"
 #include "browser/archives/archive_folder.h"
-#include "browser/model/settings.h"
+#include "browser/commands/settings.h"
 #include "graphics/kavtrel.h"
 #include <cstring>
 
@@ -157,7 +156,7 @@ void app_on_exit()
 
 void app_on_drop(int page, int count, char** names)
 {
-    if (page != 1 || count <= 0 || browser_ui_hooks.viewer_mode() > 1 || browser_ui_hooks.viewer_full_screen()) return;
+    if (page != 1 || count <= 0 || viewer_now.mode > 1 || viewer_now.full_screen) return;
     for (int i = 0; i < count; i++) {
         char path[PATH_BUF];
         if (!names[i] || !text_copy(path, names[i]) || !path_exists(path, 0)) continue;

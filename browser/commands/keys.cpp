@@ -2,6 +2,7 @@
 // "the entry under the mouse" find nothing unless the pointer lies inside the
 // page window and within the centre circle of a cell.
 #include "browser/commands/keys.h"
+#include "browser/commands/commands.h"
 #include "browser/model/app_hooks.h"
 #include "browser/model/browser_list.h"
 #include "browser/model/busy.h"
@@ -9,7 +10,7 @@
 #include "browser/grid/grid.h"
 #include "browser/viewer/scroll_view.h"
 #include "browser/viewer/viewer.h"
-#include "browser/model/window_hook.h"
+#include "browser/commands/window_hook.h"
 #include "graphics/kavtrel.h"
 
 static browser_list_record& L = browser_list;
@@ -19,7 +20,7 @@ static bool held(int key) { return GetKeyState(key) < 0; }
 static void send(HWND window, int id, LPARAM value = 0) { SendMessageA(window, WM_COMMAND, id, value); }
 static void post(HWND window, int id, LPARAM value = 0) { PostMessageA(window, WM_COMMAND, id, value); }
 
-static HWND list_window() { return page_client_window(L.page); }
+static HWND list_window() { return page_drawing_window(L.page); }
 
 // The mouse position in the list window's client coordinates; 0 when outside it.
 static int mouse_in_list(POINT* p)
@@ -73,7 +74,7 @@ static void entry_key(HWND window, int key)
     case 'O': open_entry_with_program(i, -1); break;
     case 'A':
         window_hook_state.command_index = i;
-        browser_ui_hooks.dispatch(i, window, WM_COMMAND, CM_SAVE_AS, 0);
+        browser_command(i, window, WM_COMMAND, CM_SAVE_AS, 0);
         break;
     case VK_F2:
         if (L.tree_depth != 0) break;
@@ -153,7 +154,7 @@ static void image_keydown(HWND window, int key, bool full)
         break;
     case 'B': post(window, CM_LAST_PAGE); break;
     case 'T': post(window, CM_FIRST_PAGE); break;
-    case 'O': open_entry_with_program(browser_ui_hooks.viewer_index(), -1); break;
+    case 'O': open_entry_with_program(viewer_now.current_index, -1); break;
     case VK_RETURN:
         if (!full && !held(VK_CONTROL) && !held(VK_SHIFT)) post(window, CM_ZOOM_ONE);
         break;
@@ -163,8 +164,8 @@ static void image_keydown(HWND window, int key, bool full)
 
 static void viewer_keydown(HWND window, int key, int mode)
 {
-    bool scroll = mode == 1 && browser_ui_hooks.scroll_view_open();
-    bool full = browser_ui_hooks.viewer_full_screen() != 0;
+    bool scroll = mode == 1 && viewer_state.actual_view;
+    bool full = viewer_now.full_screen != 0;
     switch (key) {
     case VK_BACK: post(window, CM_BACK_TO_LIST); return;
     case VK_ESCAPE:
@@ -203,7 +204,7 @@ static bool chord_of_its_own(int key)
 int browser_keydown(HWND window, int key)
 {
     if (chord_of_its_own(key)) return 0;
-    int mode = browser_ui_hooks.viewer_mode();
+    int mode = viewer_now.mode;
     if (mode == 0)
         list_keydown(window, key);
     else

@@ -42,7 +42,3 @@ void path_segment_menu(int n, HMENU menu);
 // The entry under the mouse (inside the page window and near a cell's
 // centre), or -1.
 int entry_under_mouse(HWND window);
-
-// Fills the grid's key and mouse slots of the window hook, the cut marks and
-// the folder-tree switch (their commands are the dispatcher's).
-void install_key_hooks();

@@ -11,7 +11,7 @@
 #include "browser/model/name_list.h"
 #include "browser/model/paths.h"
 #include "browser/model/scan.h"
-#include "browser/model/settings.h"
+#include "browser/commands/settings.h"
 #include "browser/caches/thumb_cache.h"
 #include "browser/viewer/viewer.h"
 #include "base/holders.h"
@@ -252,7 +252,7 @@ HMENU build_cursor_menu()
 static void tree_menu_state()
 {
     HMENU m = browser_menus.tree;
-    int mode = viewer_mode_now();
+    int mode = viewer_now.mode;
     bool subfolders = L.tree_flag > 0;
     for (int k = 0; k < tree_menu.level_count; k++)
         EnableMenuItem(m, k + 1, MF_BYPOSITION | (mode >= 2 ? MF_GRAYED : MF_ENABLED));
@@ -261,7 +261,7 @@ static void tree_menu_state()
     enable(m, CM_EXPAND_ONE, mode == 0 && subfolders);
     enable(m, CM_COLLAPSE_ONE, mode == 0 && L.tree_depth != 0);
     enable(m, CM_PARENT, mode == 0 && !at_drive_list());
-    bool nav = mode < 2 && !viewer_full_screen_now();
+    bool nav = mode < 2 && !viewer_now.full_screen;
     enable(m, CM_DESKTOP, nav);
     enable(m, CM_PERSONAL, nav);
     enable(m, CM_DRIVE_LIST, nav && !at_drive_list());
@@ -277,7 +277,7 @@ void build_tree_menu()
     text_copy(tree_menu.folder, current_folder.folder);
     clear_menu(m);
     tree_menu.level_count = 0;
-    bool list = viewer_mode_now() == 0;
+    bool list = viewer_now.mode == 0;
     add(m, CM_FOLDER_TREE, list ? "ﾂﾘｰで選択(&O) \t Esc" : "ﾂﾘｰで選択(&O)");
     char path[PATH_BUF];
     if (!path_join(path, sizeof path, current_folder.folder, "dummy\\")) path[0] = 0;
@@ -355,21 +355,21 @@ void build_size_menu(HMENU m)
     add(m, CM_SIZE_DIALOG + 192, "192 * 192  大(&H)");
     separator(m);
     add(m, CM_SIZE_DIALOG, "他の値(&V)");
-    enable_all_menu_items(m, viewer_mode_now() == 0);
+    enable_all_menu_items(m, viewer_now.mode == 0);
 }
 
 // ---- State of each popup ----
 
 static void file_state(HMENU m)
 {
-    int mode = viewer_mode_now();
+    int mode = viewer_now.mode;
     bool list = mode == 0, entries = list_has_entries(), ro = in_read_only_archive() != 0;
     retext(m, CM_FOLDER_TREE, list ? "開く(&O) \t Esc" : "開く(&O)");
     enable(m, CM_BATCH_RENAME, L.selected_count > 1 && !at_drive_list() && !ro);
     bool twain = load_twain_dsm(nullptr) != 0;
     enable(m, CM_SCAN_SOURCE, twain);
     enable(m, CM_SCAN, twain && drive_cache_commands_allowed());
-    enable(m, CM_PRINT, entries && !viewer_full_screen_now() && L.selected_count > 0);
+    enable(m, CM_PRINT, entries && !viewer_now.full_screen && L.selected_count > 0);
     enable(m, CM_ARCHIVE_PASSWORD, in_archive_folder() != 0);
     retext(m, CM_NUMBER_PREFIXES, number_order_on() ? "番号部分除去(&B)" : "番号部分付加(&B)");
     enable(m, CM_NUMBER_PREFIXES, list && L.tree_depth == 0 && entries && !at_drive_list() && !ro);
@@ -386,15 +386,15 @@ static void file_state(HMENU m)
 
 static void new_item_state(HMENU m)
 {
-    bool base = viewer_mode_now() == 0 && L.tree_depth == 0 && !at_drive_list() && !in_read_only_archive();
+    bool base = viewer_now.mode == 0 && L.tree_depth == 0 && !at_drive_list() && !in_read_only_archive();
     enable(m, CM_NEW_FOLDER, base);
     for (int k = 0; k < 4; k++) enable(m, CM_NEW_ARCHIVE_FIRST + k, base && archive_kind_ready(k) > 1);
 }
 
 static void edit_state(HMENU m)
 {
-    int mode = viewer_mode_now();
-    bool list = mode == 0, a = list_has_entries() && !viewer_full_screen_now(), s = L.selected_count > 0;
+    int mode = viewer_now.mode;
+    bool list = mode == 0, a = list_has_entries() && !viewer_now.full_screen, s = L.selected_count > 0;
     bool w = !in_read_only_archive(), l = list && list_has_entries();
     retext(m, CM_CLEAR_MARKS, list ? "全選択解除 \t Esc" : "全選択解除");
     enable(m, CM_CLEAR_MARKS, a && s);
@@ -412,7 +412,7 @@ static void edit_state(HMENU m)
 
 static void view_state(HMENU m)
 {
-    bool list = viewer_mode_now() == 0;
+    bool list = viewer_now.mode == 0;
     enable_all_menu_items(m, list);
     check(m, CM_SHOW_HIDDEN, L.settings.hidden != 0);
     for (int id = 380; id <= CM_SORT_LAST; id++) check(m, id, L.sort_key[0] == id - 380);
@@ -483,7 +483,7 @@ static void slide_state(HMENU m)
     else
         text_copy(text, "他の値 (&V)");
     retext(m, CM_INTERVAL_DIALOG, text);
-    int mode = viewer_mode_now();
+    int mode = viewer_now.mode;
     bool view = v.actual_view != nullptr;
     enable(m, CM_VIEW_ONE, !(mode == 1 && !view));
     enable(m, CM_FULL_SCREEN, mode == 0 || mode == 1);
@@ -496,7 +496,7 @@ static void slide_state(HMENU m)
 
 static void cursor_state(HMENU m)
 {
-    int mode = viewer_mode_now();
+    int mode = viewer_now.mode;
     bool a2 = mode == 0 && list_has_entries(), b2 = mode != 2 && list_has_entries();
     for (int id : {CM_POINTER_UP, CM_POINTER_DOWN, CM_PAGE_BACK, CM_PAGE_NEXT, CM_FIRST_PAGE, CM_LAST_PAGE})
         enable(m, id, b2);

@@ -18,7 +18,7 @@
 #include "browser/model/paths.h"
 #include "browser/grid/selection.h"
 #include "browser/model/start.h"
-#include "browser/model/window_hook.h"
+#include "browser/commands/window_hook.h"
 #include "files/files.h"
 #include "browser/model/history.h"
 #include "browser/viewer/viewer.h"
@@ -30,12 +30,12 @@ static browser_list_record& L = browser_list;
 enum { HELP_BUF = 512 };
 
 static bool held(int key) { return GetKeyState(key) < 0; }
-static int mode() { return browser_ui_hooks.viewer_mode(); }
+static int mode() { return viewer_now.mode; }
 
 static bool from_browser(HWND window)
 {
-    return window && (window == page_client_window(L.page) || window == _page_hwnd(L.page) ||
-                      window == page_client_window(2) || window == _page_hwnd(2));
+    return window && (window == page_drawing_window(L.page) || window == _page_hwnd(L.page) ||
+                      window == page_drawing_window(2) || window == _page_hwnd(2));
 }
 
 static void repost_move(HWND window, WPARAM flags, LPARAM position)
@@ -50,7 +50,7 @@ static void one_image_help(HWND window, WPARAM flags, LPARAM position, char* hel
     hit_record hit = {};
     hit.x = short(LOWORD(position));
     hit.y = short(HIWORD(position));
-    bool marked = is_marked(browser_ui_hooks.viewer_index()) != 0;
+    bool marked = is_marked(viewer_now.current_index) != 0;
     if ((flags & MK_CONTROL) && (flags & MK_SHIFT))
         text_copy(help, HELP_BUF, "Shift+Ctrl+ｸﾘｯｸ=ここまで選択");
     else if (flags & MK_CONTROL)
@@ -72,7 +72,7 @@ static void one_image_help(HWND window, WPARAM flags, LPARAM position, char* hel
 int browser_mousemove(HWND window, WPARAM flags, LPARAM position)
 {
     if (!from_browser(window)) return 0;
-    bool full = browser_ui_hooks.viewer_full_screen() != 0;
+    bool full = viewer_now.full_screen != 0;
     if (!full && GetActiveWindow() != GetAncestor(window, GA_ROOT)) return 0;
     char help[HELP_BUF] = "", kind[HELP_BUF] = "";
     int m = mode();
@@ -106,8 +106,8 @@ static void button_click(HWND window, int n)
     case 3:
         if (m == 0)
             SendMessageA(window, WM_COMMAND, CM_FULL_SIZE, 0);
-        else if (m == 1 && browser_ui_hooks.scroll_view_open())
-            SendMessageA(page_client_window(L.page), WM_COMMAND, CM_VIEW_ONE, 0);
+        else if (m == 1 && viewer_state.actual_view)
+            SendMessageA(page_drawing_window(L.page), WM_COMMAND, CM_VIEW_ONE, 0);
         return;
     case 4: PostMessageA(window, WM_COMMAND, CM_BIGGER, 0); return;
     case 5: PostMessageA(window, WM_COMMAND, CM_SMALLER, 0); return;
@@ -214,7 +214,7 @@ static int image_left_button(HWND window, WPARAM flags, LPARAM position)
 {
     if (on_toolbar_click(window, position, flags)) return 0;
     if (flags & MK_CONTROL) {
-        mark_click(flags, browser_ui_hooks.viewer_index());
+        mark_click(flags, viewer_now.current_index);
         return 1;
     }
     hit_record hit = {};
@@ -237,10 +237,10 @@ int on_list_left_button(HWND window, WPARAM flags, LPARAM position)
     int m = mode(), again = 1;
     if (m == 0)
         again = list_left_button(window, flags, position);
-    else if (m == 1 && !browser_ui_hooks.viewer_full_screen())
+    else if (m == 1 && !viewer_now.full_screen)
         again = image_left_button(window, flags, position);
     else if (m >= 2)
-        viewer_state.mode = VIEWER_MODE_ONE;  // the click ends the slide show
+        viewer_now.mode = VIEWER_MODE_ONE;  // the click ends the slide show
     if (again) repost_move(window, flags, position);
     return 0;
 }
@@ -296,11 +296,11 @@ static void list_double_click(HWND window, WPARAM flags, LPARAM position)
 
 static void image_double_click(HWND window, LPARAM position)
 {
-    if (viewer_state.mode >= 2) return;
+    if (viewer_now.mode >= 2) return;
     hit_record hit = {};
     hit.y = short(HIWORD(position));
     int direction = in_upper_half(window, hit) ? -1 : 1;
-    bool full = browser_ui_hooks.viewer_full_screen() != 0;
+    bool full = viewer_now.full_screen != 0;
     if (full) ShowCursor(FALSE);
     start_slide_show(viewer_state, held(VK_MENU), direction);
     if (full) ShowCursor(TRUE);
@@ -354,8 +354,8 @@ int on_list_right_button(WPARAM, HWND window)
         } else {
             build_history_menu(menu);
         }
-    } else if (m == 1 && !browser_ui_hooks.viewer_full_screen() && L.count > 0) {
-        window_hook_state.command_index = browser_ui_hooks.viewer_index();
+    } else if (m == 1 && !viewer_now.full_screen && L.count > 0) {
+        window_hook_state.command_index = viewer_now.current_index;
         if (bar.kind == BAR_PATH_SEGMENT)
             path_segment_menu(bar.number, menu);
         else
@@ -366,23 +366,4 @@ int on_list_right_button(WPARAM, HWND window)
     }
     entry_popup_menu(menu, window);
     return 0;
-}
-
-// The window hook's slots ----------------------------------------------------------
-
-namespace {
-int key_slot(HWND w, UINT, WPARAM wp, LPARAM) { return browser_keydown(w, int(wp)); }
-int move_slot(HWND w, UINT, WPARAM wp, LPARAM lp) { return browser_mousemove(w, wp, lp); }
-int left_slot(HWND w, UINT, WPARAM wp, LPARAM lp) { return on_list_left_button(w, wp, lp); }
-int double_slot(HWND w, UINT, WPARAM wp, LPARAM lp) { return on_list_double_click(w, wp, lp); }
-int right_slot(HWND w, UINT, WPARAM wp, LPARAM) { return on_list_right_button(wp, w); }
-}  // namespace
-
-void install_key_hooks()
-{
-    browser_ui_hooks.key_down = key_slot;
-    browser_ui_hooks.mouse_move = move_slot;
-    browser_ui_hooks.left_down = left_slot;
-    browser_ui_hooks.left_double = double_slot;
-    browser_ui_hooks.right_down = right_slot;
 }

@@ -2,14 +2,13 @@
 // options, the archive kinds and the image kinds, the text extensions, and
 // eleven colour swatches painted below the controls. OK stores everything
 // into the live state; the caller lays the list out again.
-#include "browser/model/settings.h"
+#include "browser/commands/settings.h"
 #include "browser/commands/toolbar.h"
 #include "browser/model/browser_list.h"
 #include "browser/grid/grid.h"
 #include "browser/grid/list_view.h"
 #include "browser/model/image_kinds.h"
 #include "browser/model/paths.h"
-#include "browser/model/window_hook.h"
 #include "base/holders.h"
 #include "base/cptext.h"
 #include "resources/options_dialog.h"
@@ -275,6 +274,6 @@ int run_options_dialog(HWND owner)
     ime_off();
     if (r != 1) return 0;
     on_size_relayout(browser_list.first_row * browser_list.columns);
-    browser_ui_hooks.redraw_list();
+    redraw_whole_list();
     return 1;
 }

@@ -188,13 +188,13 @@ void fill_file_context_menu(HMENU m, int index)
     if (index < 0 || index >= L.count || !L.names) return;
     file_kind* k = list_entry_kind(index);
     viewer_state_record& v = viewer_state;
-    int mode = viewer_mode_now();
+    int mode = viewer_now.mode;
     bool list = mode == 0, view = v.actual_view != nullptr;
     bool t = L.tree_depth != 0, r = in_read_only_archive() != 0;
     bool p = k && k->plain, image = k && k->image_kind != 0;
     const char* name = L.names[index];
     item(m, 312, "拡大(&Z) \t Enter", !(list || (mode == 1 && !view)));
-    item(m, 313, "フルスクリーン(&F) \t F", viewer_full_screen_now() != 0);
+    item(m, 313, "フルスクリーン(&F) \t F", viewer_now.full_screen != 0);
     separator(m);
     if (mode == 1) {
         int fit = max_actual_divisor(v);

@@ -9,7 +9,6 @@
 #include "browser/model/paths.h"
 #include "browser/model/settings.h"
 #include "browser/viewer/viewer.h"
-#include "browser/model/window_hook.h"
 #include "files/files.h"
 #include "graphics/kavtrel.h"
 #include <cstring>
@@ -223,7 +222,7 @@ void draw_toolbar()
     _settextcolor(L.toolbar_colour);
     _rectangle(0, 0, 0, s.cx, L.top_margin);
     _rectangle(0, 0, 0, L.left_margin, s.cy);
-    int mode = browser_ui_hooks.viewer_mode();
+    int mode = viewer_now.mode;
     if (mode >= 2) return;
     draw_left_strip(mode == 1);
     draw_top_line();

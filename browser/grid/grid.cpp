@@ -5,9 +5,8 @@
 #include "browser/model/clipboard_files.h"
 #include "browser/model/app_hooks.h"
 #include "browser/model/browser_list.h"
+#include "browser/model/command_ids.h"
 #include "browser/model/list_hooks.h"
-#include "browser/model/window_hook.h"
-#include "browser/model/settings.h"
 #include "graphics/kavtrel.h"
 #include <cstring>
 
@@ -43,8 +42,6 @@ int compute_grid(int width, int height)
     L.per_page = L.columns * L.rows;
     L.page_count = (L.count - 1) / L.per_page + 1;
     L.last_row = (L.count - 1) / L.columns;
-    int saved = saved_thumb_size();
-    L.saved_size = saved > 0 ? saved : static_cast<int>(L.thumb_size);
     int n = static_cast<int>(128.0 / L.thumb_size * 256.0);
     L.cache_working_size = n < 4 ? 4 : n > 256 ? 256 : n;
     return L.columns != old_columns || L.rows != old_rows ? 1 : 0;
@@ -72,10 +69,13 @@ void fit_window_to_list()
     MoveWindow(frame, wr.left, wr.top, w, h, TRUE);
 }
 
+// The size the settings files hold, else the one shown.
+static int saved_size() { return L.saved_size > 0 ? L.saved_size : static_cast<int>(L.thumb_size); }
+
 int columns_at_saved_size()
 {
     SIZE s = list_client_size();
-    return (s.cx - L.left_margin) / (L.saved_size + L.label_gap);
+    return (s.cx - L.left_margin) / (saved_size() + L.label_gap);
 }
 
 int size_for_columns(int wanted)
@@ -90,7 +90,7 @@ int size_for_columns(int wanted)
 
 int set_columns_per_row(int wanted)
 {
-    int candidate = columns_at_saved_size() == wanted ? L.saved_size : size_for_columns(wanted);
+    int candidate = columns_at_saved_size() == wanted ? saved_size() : size_for_columns(wanted);
     if (candidate < MIN_THUMB_SIZE || candidate == L.thumb_size) return 0;
     L.thumb_size = candidate;
     return candidate;

@@ -6,6 +6,7 @@
 // value lives in the grid group of browser_list.
 #pragma once
 #include <windows.h>
+#include "browser/model/settings.h"  // the sizes a thumbnail may have
 
 // Colour roles of browser_list.colours.
 enum {
@@ -18,10 +19,6 @@ enum {
     COLOUR_OUT,
     COLOUR_TXT,
 };
-
-// Thumbnail sizes below this are refused wherever a size is set, so that no
-// division by the size and no cell narrower than its text can happen.
-enum { MIN_THUMB_SIZE = 64, MAX_THUMB_SIZE = 1024 };
 
 // A cell: the name line along its top, the picture area below it down to the
 // cell's bottom gap, so that no picture covers the name.

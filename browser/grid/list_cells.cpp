@@ -11,7 +11,7 @@
 #include "browser/model/numbering.h"
 #include "browser/model/paths.h"
 #include "browser/model/scan.h"
-#include "browser/model/window_hook.h"
+#include "browser/model/viewer_now.h"
 #include "files/files.h"
 #include "browser/model/history.h"
 #include "graphics/kavtrel.h"
@@ -206,7 +206,7 @@ void draw_list_cell(int i, int force)
     double cx = column * L.cell_width + L.left_margin, cy = row * L.cell_height + L.top_margin;
     double size = L.thumb_size;
     browser_app_hooks.draw_cell_picture(i, cx + (L.cell_width - size) * 0.5, cy + PICTURE_TOP, size, force);
-    if (browser_ui_hooks.viewer_mode() == 0 && L.marks && L.marks[i]) {
+    if (viewer_now.mode == 0 && L.marks && L.marks[i]) {
         _setcolor(L.colours[COLOUR_SEL]);
         _rectangle(1, cx + 1, cy + 1, cx + L.cell_width - 1, cy + L.cell_height - 1);
     }

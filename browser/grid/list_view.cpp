@@ -9,7 +9,7 @@
 #include "browser/model/list_hooks.h"
 #include "browser/model/paths.h"
 #include "browser/model/scan.h"
-#include "browser/model/window_hook.h"
+#include "browser/model/viewer_now.h"
 #include "files/files.h"
 #include "graphics/kavtrel.h"
 #include <cstdlib>
@@ -84,7 +84,7 @@ void rescan()
     scan_pass_begin("ﾌｫﾙﾀﾞ検索中...");
     char** names = nullptr;
     int flag = 0, depth = L.tree_depth;
-    int count = scan_listing(&names, &flag, &depth);
+    int count = scan_listing(current_folder.folder, &names, &flag, &depth);
     ::pass_end();
     L.tree_flag = flag;
     if (L.tree_depth) L.tree_depth = depth;
@@ -292,7 +292,7 @@ void format_browser_title(char* out, size_t cap, int number)
     char folder[PATH_BUF], suffix[16] = "";
     display_folder(folder, sizeof folder);
     if (L.selected_count > 0) text_format(suffix, sizeof suffix, ".%d", L.selected_count);
-    if (browser_ui_hooks.viewer_mode() == 0)
+    if (viewer_now.mode == VIEWER_MODE_LIST)
         text_format_cut(out, cap, "%s %d%s画像 %d/%d頁 - ZOTE1.67", folder, L.count, suffix, number, L.page_count);
     else
         text_format_cut(out, cap, "%s %d/%d%s枚 - ZOTE1.67", folder, number, L.count, suffix);
@@ -308,7 +308,7 @@ void set_browser_title(int number)
     SetWindowTextA(frame, title);
 }
 
-// The ui hooks -------------------------------------------------------------------------
+// What the window hook asks of the list ----------------------------------------------
 
 int list_shown_entries_changed() { return stale_once(); }
 int list_scroll_position(WPARAM code)
@@ -317,6 +317,4 @@ int list_scroll_position(WPARAM code)
     return s ? s->position : -1;
 }
 
-static void redraw() { redraw_list(1, 1, 0, 1); }
-
-void install_list_view_hooks() { browser_ui_hooks.redraw_list = redraw; }
+void redraw_whole_list() { redraw_list(1, 1, 0, 1); }

@@ -15,6 +15,9 @@ void on_size_relayout(int first_index);
 // Redraws the shown page (force: every shown picture made again, not taken
 // from the cache); nonzero when a reload happened instead.
 int redraw_list(int focus, int scroll_bar, int force, int repaint);
+// The whole page drawn again with its focus and scroll bar, as after the
+// viewer, a dialog or a scroll changed what the list shows.
+void redraw_whole_list();
 int list_still_valid();
 void set_browser_title(int number);
 // The title text for the number shown (cap bytes); the folder part is cut to fit.
@@ -57,10 +60,8 @@ void fit_name_with_prefix(const char* prefix, double width, char* name, size_t c
 // than width; returns its width.
 double draw_fitted_name(char* text, size_t cap, double width);
 
-// Fills the browser's ui hooks that folder loading provides.
 // 1 once per load when the shown entries no longer match the disk or the
 // clipboard's cut marks (the window's activation then reloads).
 int list_shown_entries_changed();
 // The list's new page for a scroll-bar code, or -1 when nothing moved.
 int list_scroll_position(WPARAM code);
-void install_list_view_hooks();

@@ -5,7 +5,7 @@
 #include "browser/grid/grid.h"
 #include "browser/grid/list_view.h"
 #include "browser/model/history.h"
-#include "browser/model/window_hook.h"
+#include "browser/model/viewer_now.h"
 #include "files/files.h"
 #include "graphics/kavtrel.h"
 #include <cstdlib>
@@ -15,7 +15,7 @@ static browser_list_record& L = browser_list;
 
 static bool in_list(int index) { return L.marks && index >= 0 && index < L.count; }
 
-static bool list_mode() { return browser_ui_hooks.viewer_mode() == 0; }
+static bool list_mode() { return viewer_now.mode == 0; }
 
 int is_marked(int index) { return in_list(index) && L.marks[index] ? 1 : 0; }
 
@@ -112,7 +112,7 @@ int redraw_selection()
     return 0;
 }
 
-static int target_index(int index) { return list_mode() ? index : browser_ui_hooks.viewer_index(); }
+static int target_index(int index) { return list_mode() ? index : viewer_now.current_index; }
 
 int toggle_mark(int index)
 {

@@ -53,7 +53,7 @@ struct browser_list_record {
     double cell_width, cell_height;
     int label_height, page_count, first_row, last_shown;
     double drawn_size;       // the thumbnail size taken at the last layout
-    int saved_size;          // the size the settings files hold
+    int saved_size;          // the size the settings files hold (0: none), read at start and on saving
     int last_row;            // (count - 1) / columns
     int cache_working_size;  // thumbnails the memory cache keeps at this size
     // 5. entries

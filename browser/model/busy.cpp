@@ -1,7 +1,7 @@
 // The nesting busy state and the cursor that goes with it (see busy.h).
 #include "browser/model/busy.h"
 #include "browser/model/browser_list.h"
-#include "browser/model/window_hook.h"
+#include "browser/model/viewer_now.h"
 #include "graphics/kavtrel.h"
 
 busy_state_record busy_state;
@@ -77,8 +77,8 @@ busy_guard::busy_guard(busy_kind kind) : holder(busy_enter(kind)) {}
 // The window whose cursor the mouse position decides.
 static HWND cursor_window()
 {
-    if (browser_ui_hooks.viewer_full_screen()) return page_client_window(2);
-    if (browser_list.page) return page_client_window(browser_list.page);
+    if (viewer_now.full_screen) return page_drawing_window(2);
+    if (browser_list.page) return page_drawing_window(browser_list.page);
     return console_edit_window();
 }
 

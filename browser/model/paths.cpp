@@ -97,21 +97,24 @@ static void display_bytes(const char* special, const char* folder, unsigned char
     *exact = folder[n] == 0 ? 1 : 0;
 }
 
+// The folder entered is cached at once, as the process reports it, so that
+// the walk from a path to its listing reads it back from the cache.
 int change_folder(const char* path)
 {
     if (path[0] == '\\' && path[1] != '\\') {
         current_folder.drive_list = 1;
         current_folder.desktop_exact = current_folder.desktop_length = 0;
         current_folder.personal_exact = current_folder.personal_length = 0;
+        cache_current_dir();
         return 1;
     }
     current_folder.drive_list = 0;
     char mapped[PATH_BUF];
     const char* target = browser_path_hooks.map_archive_path(path, mapped) ? mapped : path;
     if (!SetCurrentDirectoryA(target)) return 0;
-    char here[PATH_BUF], folded[PATH_BUF];
-    DWORD n = GetCurrentDirectoryA(sizeof here, here);
-    if (!n || n >= sizeof here || !folded_folder(here, folded)) folded[0] = 0;
+    cache_current_dir();
+    char folded[PATH_BUF];
+    if (!folded_folder(current_folder.folder, folded)) folded[0] = 0;
     display_bytes("Desktop", folded, &current_folder.desktop_exact, &current_folder.desktop_length);
     display_bytes("Personal", folded, &current_folder.personal_exact, &current_folder.personal_length);
     return 1;

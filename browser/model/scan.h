@@ -17,12 +17,13 @@ void compute_archive_switches();
 // asked for (0 none, -1 every level), out: the levels opened (0 when the
 // folder has no subfolders). Returns the entry count.
 int scan_entries(char*** names, int* tree_flag, int* tree_depth);
-// The same listing in the same order, with each subfolder's first listed
-// file left to be found: until then the folder is named "folder\*.*". The
+// The same listing in the same order, of the folder the caller has just
+// entered (change_folder; the drive list ignores it), with each subfolder's
+// first listed file left to be found: until then the folder is named "folder\*.*". The
 // browser finds them for the entries it draws (find_entry_first_file, called
 // by list_entry_kind) and the rest in its idle time; once all are found the
 // names are those of scan_entries.
-int scan_listing(char*** names, int* tree_flag, int* tree_depth);
+int scan_listing(const char* entered, char*** names, int* tree_flag, int* tree_depth);
 // The first listed file of entry index of the browser's list, when it is
 // still to be found (nothing when the entries are not the last listing's).
 void find_entry_first_file(int index);

@@ -219,16 +219,27 @@ int listed_facts_of(int index, listed_facts* out)
     return 1;
 }
 
+// The current folder as the process has it, entered again: the cache follows.
+static bool enter_process_folder()
+{
+    if (current_folder.drive_list) return true;
+    char folder[PATH_BUF];
+    DWORD n = GetCurrentDirectoryA(sizeof folder, folder);
+    return n && n < sizeof folder && change_folder(folder);
+}
+
 int scan_entries(char*** names, int* tree_flag, int* tree_depth)
 {
-    scan_listing(names, tree_flag, tree_depth);
+    *names = nullptr;
+    if (!enter_process_folder()) return 0;
+    scan_listing(current_folder.folder, names, tree_flag, tree_depth);
     find_all_first_files();
     // A newer listing made inside a refresh stands in for this one.
     *names = reinterpret_cast<char**>(listing_names.array);
     return *names ? listing_names.count : 0;
 }
 
-int scan_listing(char*** names, int* tree_flag, int* tree_depth)
+int scan_listing(const char* entered, char*** names, int* tree_flag, int* tree_depth)
 {
     *names = nullptr;
     // Nothing may read the entries while their lists are freed and refilled.
@@ -250,8 +261,7 @@ int scan_listing(char*** names, int* tree_flag, int* tree_depth)
         list_drives(&p, depth, &deepest);
     } else {
         char folder[PATH_BUF];
-        DWORD n = GetCurrentDirectoryA(sizeof folder, folder);
-        if (!n || n >= sizeof folder || !change_folder(folder) || !add_backslash(folder)) return 0;
+        if (!text_copy(folder, entered) || !add_backslash(folder)) return 0;
         p.root_len = strlen(folder);
         text_copy(later.root, folder);
         later.root_len = p.root_len;

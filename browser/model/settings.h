@@ -1,11 +1,15 @@
 // The browser's settings record: every user setting in one fixed record of
-// 188 words, snapshot from the live state, written to and read from zote.ini
-// files as "key=value" lines, compared to decide whether a file must be
-// written, and applied back. The options dialog edits the live state.
+// 188 words, written to and read from zote.ini files as "key=value" lines and
+// compared to decide whether a file must be written. Taking it from the live
+// state and applying it back is the commands' (commands/settings.h).
 #pragma once
 #include <windows.h>
 #include <cstddef>
 #include <cstdio>
+
+// The sizes a thumbnail may have: below the least, no division by the size
+// and no cell narrower than its text can happen.
+enum { MIN_THUMB_SIZE = 64, MAX_THUMB_SIZE = 1024 };
 
 enum { SETTINGS_WORDS = 188, SETTINGS_PATH_BUF = 264, SETTINGS_TEXT_BUF = 256, SETTINGS_KINDS = 17 };
 
@@ -42,13 +46,6 @@ static_assert(offsetof(settings_record, kinds) == 684, "kinds");
 // The live values of the options that no other part of the browser keeps
 // (the cache fields of the record live in the thumbnail cache's state).
 void settings_defaults(settings_record* live);
-
-void snapshot_settings(settings_record* out);
-// A window started beside others is moved down and right from the place its
-// settings gave it (given). While it stays where it was moved, snapshots keep
-// the given place: the offset is no setting of the user's.
-void note_cascade_move(const RECT& given, const RECT& moved);
-void apply_settings(const settings_record* r);
 int settings_equal(const settings_record* a, const settings_record* b);
 // Brings hand-edited values into the ranges the commands can give.
 void clamp_settings(settings_record* r);
@@ -65,27 +62,20 @@ int global_settings_path(char* out);  // 260 bytes; 1 when it fits
 int user_settings_path(char* out);
 int handover_settings_path(char* out);
 
-int load_settings(settings_record* r);
-int load_global_and_user_settings(settings_record* r, int hidden_counts);
+// The files read over r, each when it exists (the per-user one while hidden
+// only when hidden_counts): 1 when one was read.
+int read_global_settings(settings_record* r);
+int read_global_and_user_settings(settings_record* r, int hidden_counts);
+// The hand-over file read over r and deleted: 1 when read.
 int load_handover_settings(settings_record* r);
-void save_user_settings();
-void save_global_settings();
+// now, the live state's record, to the per-user file, which is hidden instead
+// while now equals what was loaded at start.
+void write_user_settings(const settings_record& now);
+// now to the global file, which is deleted instead while now equals the defaults.
+void write_global_settings(const settings_record& now);
 void reset_global_settings();
-int user_settings_changed();
-void write_handover_settings(settings_record* r);
-
-// The size `w` as the settings files give it now, else as they gave it at
-// start (-1: none).
-int saved_thumb_size();
-// Start-up: the defaults snapshot, the loaded record, and the hand-over file
-// or else the global and per-user files applied.
-void load_start_settings();
-
-// The options dialog (resource 199) on the owner; 1 when OK was pressed, and
-// the list is then laid out and drawn again.
-int run_options_dialog(HWND owner);
-INT_PTR CALLBACK options_dlg_proc(HWND dialog, UINT message, WPARAM wparam, LPARAM lparam);
-int choose_colour(HWND owner, COLORREF* colour, COLORREF offered, const char* label);
-// The system's colour dialog as the options dialog reaches it (choose_colour),
-// behind a seam like the message box's: tests answer in its place.
-extern int (*colour_chooser)(HWND owner, COLORREF* colour, COLORREF offered, const char* label);
+// 1 when now differs from what the files give (the loaded record while no
+// per-user file exists).
+int user_settings_differ(const settings_record& now);
+// The global file read over now and written as the hand-over file.
+void write_handover_file(settings_record* now);

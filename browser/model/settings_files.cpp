@@ -42,16 +42,14 @@ static int parse_if_present(settings_record* r, const char* path, int hidden_cou
     return f ? parse_settings_file(r, f) : 0;
 }
 
-int load_settings(settings_record* r)
+int read_global_settings(settings_record* r)
 {
-    snapshot_settings(r);
     char path[PATH_BUF];
     return global_settings_path(path) && parse_if_present(r, path, 1);
 }
 
-int load_global_and_user_settings(settings_record* r, int hidden_counts)
+int read_global_and_user_settings(settings_record* r, int hidden_counts)
 {
-    snapshot_settings(r);
     char path[PATH_BUF];
     int read = 0;
     if (global_settings_path(path)) read |= parse_if_present(r, path, 1);
@@ -69,12 +67,10 @@ int load_handover_settings(settings_record* r)
     return read;
 }
 
-void save_user_settings()
+void write_user_settings(const settings_record& now)
 {
     char path[PATH_BUF];
     if (!user_settings_path(path)) return;
-    settings_record now;
-    snapshot_settings(&now);
     if (settings_equal(&now, &browser_list.loaded_settings)) {
         SetFileAttributesA(path, FILE_ATTRIBUTE_HIDDEN);
         return;
@@ -83,12 +79,10 @@ void save_user_settings()
     write_settings_file(path, now);
 }
 
-void save_global_settings()
+void write_global_settings(const settings_record& now)
 {
     char path[PATH_BUF];
     if (!global_settings_path(path)) return;
-    settings_record now;
-    snapshot_settings(&now);
     if (settings_equal(&now, &browser_list.default_settings))
         DeleteFileA(path);
     else
@@ -101,28 +95,19 @@ void reset_global_settings()
     if (global_settings_path(path) && DeleteFileA(path)) browser_list.loaded_settings = browser_list.default_settings;
 }
 
-int user_settings_changed()
+int user_settings_differ(const settings_record& now)
 {
-    settings_record now, files;
-    snapshot_settings(&now);
     char path[PATH_BUF];
     if (!user_settings_path(path) || !path_exists(path, 1))
         return settings_equal(&now, &browser_list.loaded_settings) ? 0 : 1;
-    load_global_and_user_settings(&files, 0);
+    settings_record files = now;
+    read_global_and_user_settings(&files, 0);
     return settings_equal(&now, &files) ? 0 : 1;
 }
 
-void write_handover_settings(settings_record* r)
+void write_handover_file(settings_record* now)
 {
-    snapshot_settings(r);
     char path[PATH_BUF];
-    if (global_settings_path(path)) parse_if_present(r, path, 1);
-    if (handover_settings_path(path)) write_settings_file(path, *r);
-}
-
-int saved_thumb_size()
-{
-    settings_record r;
-    if (load_global_and_user_settings(&r, 1)) return r.w;
-    return browser_list.loaded_settings.w > 0 ? browser_list.loaded_settings.w : -1;
+    if (global_settings_path(path)) parse_if_present(now, path, 1);
+    if (handover_settings_path(path)) write_settings_file(path, *now);
 }

@@ -19,7 +19,7 @@
 #include "browser/model/command_ids.h"
 #include "browser/model/paths.h"
 #include "browser/grid/selection.h"
-#include "browser/model/window_hook.h"
+#include "browser/model/viewer_now.h"
 #include "base/holders.h"
 #include "files/files.h"
 #include "graphics/kavtrel.h"
@@ -91,12 +91,12 @@ static char* marked_path_list()
 
 int recycle_selected()
 {
-    if (browser_ui_hooks.viewer_mode() != 0 || L.selected_count <= 0 || archive_is_read_only()) return 0;
+    if (viewer_now.mode != 0 || L.selected_count <= 0 || archive_is_read_only()) return 0;
     busy_guard busy(BUSY_PLAIN);
     heap_buffer<char> list(marked_path_list());
     if (!list) return 0;
     SHFILEOPSTRUCTA op = {};
-    op.hwnd = GetAncestor(page_client_window(L.page), GA_ROOT);
+    op.hwnd = GetAncestor(page_drawing_window(L.page), GA_ROOT);
     op.wFunc = FO_DELETE;
     op.pFrom = list.get();
     op.fFlags = FOF_ALLOWUNDO;

@@ -8,7 +8,7 @@
 #include "browser/model/dialog_items.h"
 #include "browser/model/paths.h"
 #include "browser/caches/thumb_cache.h"
-#include "browser/model/window_hook.h"
+#include "browser/grid/list_view.h"
 #include "files/files.h"
 #include "graphics/kavtrel.h"
 #include "resources/small_dialogs.h"
@@ -72,7 +72,7 @@ int find_files_by_substring(HWND owner)
     int last = ((l.count - 1) / page) * search_state.rows;
     if (row > last) row = last;
     l.first_row = row < 0 ? 0 : row;
-    browser_ui_hooks.redraw_list();
+    redraw_whole_list();
     SetCursor(LoadCursor(nullptr, IDC_ARROW));
     return 1;
 }

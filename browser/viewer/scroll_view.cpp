@@ -6,7 +6,6 @@
 #include "browser/grid/grid.h"
 #include "browser/caches/thumb_cache.h"
 #include "browser/viewer/viewer.h"
-#include "browser/model/window_hook.h"
 #include "base/holders.h"
 #include "graphics/kavtrel.h"
 
@@ -294,16 +293,14 @@ int nftw_copy_picture(nftw_view* v) { return v && v->picture ? _bmap_to_clipboar
 
 // The window procedure ------------------------------------------------------------------
 
-static void on_right_down(nftw_view* v, HWND window, LPARAM lp)
+// The right button goes on to the browser's window below, whose hook shows
+// the entry menu of the viewer's entry at the point.
+static void on_right_down(HWND window, WPARAM flags, LPARAM lp)
 {
     POINT p = {short(LOWORD(lp)), short(HIWORD(lp))};
     HWND parent = GetParent(window);
     MapWindowPoints(window, parent, &p, 1);
-    window_hook_state.command_index = viewer_state.current_index;
-    // The file context menu is built by the menus; the grid's right-button
-    // handler shows it at the position in the parent.
-    browser_ui_hooks.right_down(parent, WM_RBUTTONDOWN, 0, MAKELPARAM(p.x, p.y));
-    (void)v;
+    SendMessageA(parent, WM_RBUTTONDOWN, flags, MAKELPARAM(p.x, p.y));
 }
 
 LRESULT CALLBACK nftw_wnd_proc(HWND window, UINT message, WPARAM wparam, LPARAM lparam)
@@ -316,7 +313,7 @@ LRESULT CALLBACK nftw_wnd_proc(HWND window, UINT message, WPARAM wparam, LPARAM 
         return 0;
     case WM_LBUTTONUP:
     case WM_CAPTURECHANGED: v->scrolling = 0; return 0;
-    case WM_RBUTTONDOWN: on_right_down(v, window, lparam); return 0;
+    case WM_RBUTTONDOWN: on_right_down(window, wparam, lparam); return 0;
     case WM_MOUSEMOVE:
         nftw_update_cursor(v);
         _statusbar_set(L.page, "");

@@ -12,7 +12,6 @@
 #include "browser/grid/list_view.h"
 #include "browser/viewer/scroll_view.h"
 #include "browser/caches/thumb_cache.h"
-#include "browser/model/window_hook.h"
 #include "files/files.h"
 #include "graphics/kavtrel.h"
 #include <cmath>
@@ -48,7 +47,7 @@ static int comment_at(int j) { return L.names && j >= 0 && j < L.count && is_com
 
 int next_slide_index(viewer_state_record& v, int direction)
 {
-    int n = L.count, i = v.current_index;
+    int n = L.count, i = viewer_now.current_index;
     if (n <= 0) return 0;
     if (i < 0 || i >= n) i = 0;
     if (v.selected_only) {
@@ -96,7 +95,7 @@ static void refresh_entry(int index)
 static void client_of(int page, int* w, int* h)
 {
     RECT r = {0, 0, 0, 0};
-    HWND window = page_client_window(page);
+    HWND window = page_drawing_window(page);
     if (window) GetClientRect(window, &r);
     *w = r.right;
     *h = r.bottom;
@@ -149,11 +148,11 @@ void prepare_fullscreen_image(viewer_state_record& v, int index)
 {
     // One full-size picture after another: each takes the pixels of the last.
     bmap_keep_spare(1);
-    if (v.mode != VIEWER_MODE_SLIDE) _status_text(L.page, "%s", "画像準備中...");
+    if (viewer_now.mode != VIEWER_MODE_SLIDE) _status_text(L.page, "%s", "画像準備中...");
     refresh_entry(index);
     if (entry_file_gone(index)) {
         _newbuffer(VIEWER_SLOT, 10, 10);
-        _page_fill(VIEWER_SLOT, v.full_screen ? v.slide_background : L.colours[COLOUR_BK]);
+        _page_fill(VIEWER_SLOT, viewer_now.full_screen ? v.slide_background : L.colours[COLOUR_BK]);
         v.placement[0] = 1;
         v.placement[1] = v.placement[2] = 0;
         v.placement[3] = v.placement[4] = 10;
@@ -161,7 +160,7 @@ void prepare_fullscreen_image(viewer_state_record& v, int index)
         return;
     }
     double w, h;
-    if (v.full_screen) {
+    if (viewer_now.full_screen) {
         client_of(VIEWER_PAGE, &v.client_width, &v.client_height);
         int cw = v.client_width, ch = v.client_height;
         if (v.random_placement) {
@@ -180,7 +179,7 @@ void prepare_fullscreen_image(viewer_state_record& v, int index)
     if (w < 10) w = 10;
     if (h < 10) h = 10;
     load_viewer_image(v, index, w, h);
-    if (!v.full_screen) _status_text(L.page, "%s", "");
+    if (!viewer_now.full_screen) _status_text(L.page, "%s", "");
 }
 
 // The zoom of the prepared picture; 0 when it has no size (a placeholder).
@@ -208,7 +207,7 @@ static int entry_selected(int index) { return L.marks && index >= 0 && index < L
 void draw_viewer_mark(viewer_state_record& v)
 {
     RECT r = viewer_image_box(v);
-    _setcolor(entry_selected(v.current_index) ? 0x808080 : L.colours[COLOUR_BK]);
+    _setcolor(entry_selected(viewer_now.current_index) ? 0x808080 : L.colours[COLOUR_BK]);
     _rectangle(1, r.left, r.top, r.right, r.bottom);
 }
 
@@ -289,8 +288,8 @@ void format_viewer_status(viewer_state_record& v, int index, int divisor, char* 
     char position[32];
     text_format_cut(position, sizeof position, "%d/%d", index + 1, L.count);
     text_format_cut(out, cap, "%s %s %s %s", position, name, kind, date);
-    if (v.full_screen) text_append(out, cap, "  [ESC]で終了");
-    if (v.mode == VIEWER_MODE_SLIDE || v.mode == VIEWER_MODE_STARTING) {
+    if (viewer_now.full_screen) text_append(out, cap, "  [ESC]で終了");
+    if (viewer_now.mode == VIEWER_MODE_SLIDE || viewer_now.mode == VIEWER_MODE_STARTING) {
         char more[128];
         text_format_cut(more, sizeof more, "  間隔%2.1f秒%s  ｸﾘｯｸで停止", v.interval / 10.0,
                         v.nonstop ? "-繰り返し" : "");
@@ -320,7 +319,7 @@ void draw_viewer_status(viewer_state_record& v, int index, int divisor)
 {
     char line[1024];
     format_viewer_status(v, index, divisor, line, sizeof line);
-    if (v.full_screen) {
+    if (viewer_now.full_screen) {
         _selectpage(0, VIEWER_PAGE);
         fill_band(0, 0, v.client_width, 12, v.slide_background);
         _setfont("t'ＭＳ Ｐゴシック' h12");
@@ -343,7 +342,7 @@ void draw_viewer_status(viewer_state_record& v, int index, int divisor)
 
 void redraw_viewer_status(viewer_state_record& v)
 {
-    draw_viewer_status(v, v.current_index, v.actual_view ? v.actual_divisor : 0);
+    draw_viewer_status(v, viewer_now.current_index, v.actual_view ? v.actual_divisor : 0);
 }
 
 // Showing ------------------------------------------------------------------------------
@@ -361,7 +360,7 @@ int viewer_idle_step()
     int index = next_to_prepare;
     if (index < 0) return 0;
     next_to_prepare = -1;
-    if (v.mode != VIEWER_MODE_ONE || index >= L.count || !_page_hwnd(L.page)) return 1;
+    if (viewer_now.mode != VIEWER_MODE_ONE || index >= L.count || !_page_hwnd(L.page)) return 1;
     if (v.shown_index != index || _page_info(VIEWER_SLOT).kind < 0) prepare_fullscreen_image(v, index);
     return 1;
 }
@@ -370,16 +369,16 @@ void show_slide(viewer_state_record& v)
 {
     if (v.actual_view) close_actual_view(v);
     v.zoom = placement_zoom(v);
-    v.current_index = v.shown_index;
-    set_browser_title(v.current_index + 1);
-    int page = v.full_screen ? VIEWER_PAGE : L.page;
+    viewer_now.current_index = v.shown_index;
+    set_browser_title(viewer_now.current_index + 1);
+    int page = viewer_now.full_screen ? VIEWER_PAGE : L.page;
     _selectpage(0, page);
     client_of(page, &v.client_width, &v.client_height);
     _clearscreen(2);
-    draw_viewer_status(v, v.current_index, 0);
+    draw_viewer_status(v, viewer_now.current_index, 0);
     _selectpage(0, page);
     int w = v.placement[3], h = v.placement[4];
-    if (v.full_screen) {
+    if (viewer_now.full_screen) {
         double x = int((v.client_width - w) * 0.5), y = int((v.client_height - h) * 0.5);
         if (v.random_placement && v.random_step) {
             int side = v.client_width < v.client_height ? v.client_width : v.client_height;
@@ -389,13 +388,13 @@ void show_slide(viewer_state_record& v)
         v.shown_x = int(x);
         _drawpage(VIEWER_SLOT, x, y, 1);
     } else {
-        HWND child = page_client_window(L.page);
-        if (child) update_list_scrollbar(v.current_index, L.count > 0 ? L.count - 1 : 0, child);
+        HWND child = page_drawing_window(L.page);
+        if (child) update_list_scrollbar(viewer_now.current_index, L.count > 0 ? L.count - 1 : 0, child);
         int t = L.top_margin;
         double x = (v.client_width - w) * 0.5, y = (v.client_height - t - 2 - h) * 0.5 + t + 2;
         v.shown_x = int(x);
         _drawpage(VIEWER_SLOT, x, y, 1);
-        if (entry_selected(v.current_index)) draw_viewer_mark(v);
+        if (entry_selected(viewer_now.current_index)) draw_viewer_mark(v);
     }
     _selectpage(1, page);
     _pump();
@@ -418,7 +417,7 @@ void viewer_show_entry(viewer_state_record& v, int index)
         show_slide(v);
     }
     update_cursor();
-    v.current_index = index;
+    viewer_now.current_index = index;
     prepare_later(v);
 }
 
@@ -441,16 +440,16 @@ void view_one_image(viewer_state_record& v, int index)
 {
     if (L.count <= 0) return;
     index = clamp_index(index);
-    v.previous_mode = v.mode;
+    v.previous_mode = viewer_now.mode;
     {
         busy_guard busy(BUSY_WAIT);
-        v.mode = VIEWER_MODE_ONE;
+        viewer_now.mode = VIEWER_MODE_ONE;
         _selectpage(0, L.page);
         _clearscreen(2);
-        HWND child = page_client_window(L.page);
+        HWND child = page_drawing_window(L.page);
         if (child) update_list_scrollbar(index, L.count - 1, child);
         set_browser_title(index + 1);
-        if (!v.full_screen) _status_text(L.page, "%s", "");
+        if (!viewer_now.full_screen) _status_text(L.page, "%s", "");
         prepare_fullscreen_image(v, index);
         show_slide(v);
     }
@@ -484,9 +483,9 @@ void enter_fullscreen(viewer_state_record& v, int index)
     index = clamp_index(index);
     {
         busy_guard busy(BUSY_WAIT);
-        v.previous_mode = v.mode;
-        if (v.mode == VIEWER_MODE_LIST) v.mode = VIEWER_MODE_ONE;
-        v.full_screen = 1;
+        v.previous_mode = viewer_now.mode;
+        if (viewer_now.mode == VIEWER_MODE_LIST) viewer_now.mode = VIEWER_MODE_ONE;
+        viewer_now.full_screen = 1;
         _newpage_fullscreen(VIEWER_PAGE, v.slide_background);
         size_fullscreen_page();
         _selectpage(0, VIEWER_PAGE);
@@ -508,8 +507,8 @@ static void show_page_frame()
 
 int leave_fullscreen(viewer_state_record& v)
 {
-    if (!v.full_screen) return 0;
-    v.full_screen = 0;  // first: back_to_list comes here again
+    if (!viewer_now.full_screen) return 0;
+    viewer_now.full_screen = 0;  // first: back_to_list comes here again
     enable_menu_bar(MF_ENABLED);
     if (v.previous_mode == VIEWER_MODE_LIST) {
         _selectpage(0, L.page);
@@ -522,7 +521,7 @@ int leave_fullscreen(viewer_state_record& v)
     }
     {
         busy_guard busy(BUSY_WAIT);
-        prepare_fullscreen_image(v, v.current_index);
+        prepare_fullscreen_image(v, viewer_now.current_index);
         _selectpage(0, L.page);
         _clearscreen(2);
         show_page_frame();
@@ -534,8 +533,8 @@ int leave_fullscreen(viewer_state_record& v)
 
 void back_to_list(viewer_state_record& v)
 {
-    if (v.mode == VIEWER_MODE_LIST) return;
-    v.mode = VIEWER_MODE_LIST;
+    if (viewer_now.mode == VIEWER_MODE_LIST) return;
+    viewer_now.mode = VIEWER_MODE_LIST;
     next_to_prepare = -1;
     bmap_keep_spare(0);
     update_cursor();
@@ -544,9 +543,9 @@ void back_to_list(viewer_state_record& v)
         busy_guard busy(BUSY_WAIT);
         _selectpage(0, L.page);
         _clearscreen(2);
-        v.current_index = L.count > 0 ? clamp_index(v.current_index) : 0;
+        viewer_now.current_index = L.count > 0 ? clamp_index(viewer_now.current_index) : 0;
         if (L.per_page > 0 && L.columns > 0) {
-            L.first_row = v.current_index / L.per_page * L.rows;
+            L.first_row = viewer_now.current_index / L.per_page * L.rows;
             clamp_first_row();
         }
         if (v.actual_view) close_actual_view(v);
@@ -558,12 +557,12 @@ void back_to_list(viewer_state_record& v)
 
 int copy_image_shown(viewer_state_record& v)
 {
-    if (L.count <= 0 || v.current_index < 0 || v.current_index >= L.count) return 0;
-    if (mb_strchr(L.names[v.current_index], '*')) return 0;
+    if (L.count <= 0 || viewer_now.current_index < 0 || viewer_now.current_index >= L.count) return 0;
+    if (mb_strchr(L.names[viewer_now.current_index], '*')) return 0;
     if (v.actual_view) return nftw_copy_picture(v.actual_view);
     // Slot 11 holds the next entry once it has been prepared in advance.
-    if (v.shown_index != v.current_index || _page_info(VIEWER_SLOT).kind < 0)
-        prepare_fullscreen_image(v, v.current_index);
+    if (v.shown_index != viewer_now.current_index || _page_info(VIEWER_SLOT).kind < 0)
+        prepare_fullscreen_image(v, viewer_now.current_index);
     if (!_page_to_bmap(VIEWER_SLOT)) return 0;
     page_info info = _page_info(VIEWER_SLOT);
     return info.image ? _bmap_to_clipboard(info.image) : 0;
@@ -587,7 +586,7 @@ int actual_view_allowed(viewer_state_record& v, int divisor)
         if (v.actual_view && v.actual_divisor == divisor) return 0;
         return divisor <= max_actual_divisor(v);
     }
-    return v.mode == VIEWER_MODE_ONE && v.actual_view != nullptr;
+    return viewer_now.mode == VIEWER_MODE_ONE && v.actual_view != nullptr;
 }
 
 void close_actual_view(viewer_state_record& v)
@@ -599,19 +598,19 @@ void close_actual_view(viewer_state_record& v)
 
 void view_actual_size(viewer_state_record& v, int divisor)
 {
-    if (v.full_screen || divisor < 1 || !(v.zoom > 0) || v.zoom > 0.99) return;
+    if (viewer_now.full_screen || divisor < 1 || !(v.zoom > 0) || v.zoom > 0.99) return;
     if (divisor > max_actual_divisor(v) || (v.actual_view && v.actual_divisor == divisor)) return;
     _status_text(L.page, "%s", "画像準備中...");
     {
         busy_guard busy(BUSY_WAIT);
         _selectpage(0, L.page);
         _clearscreen(2);
-        draw_viewer_status(v, v.current_index, divisor);
-        entry_ref e(v.current_index);
+        draw_viewer_status(v, viewer_now.current_index, divisor);
+        entry_ref e(viewer_now.current_index);
         char path[PATH_BUF];
         _bmap* b = nullptr;
         if (e.effective && e.effective->layer) {
-            b = load_entry_pages(v.current_index, 1, divisor);
+            b = load_entry_pages(viewer_now.current_index, 1, divisor);
         } else if (e.effective && e.effective->name(path)) {
             b = _bmap_load(path, 0, divisor);
             int wanted = e.effective->width / divisor;
@@ -630,7 +629,7 @@ void view_actual_size(viewer_state_record& v, int divisor)
         }
         if (b) {
             nftw_view* old = v.actual_view;
-            v.actual_view = create_nftw_window(page_client_window(L.page), b, v.current_index);
+            v.actual_view = create_nftw_window(page_drawing_window(L.page), b, viewer_now.current_index);
             v.actual_divisor = divisor;
             if (old) destroy_nftw_window(old);
         }

@@ -1,18 +1,16 @@
 // The image viewer: one entry at a time in the browser window (one-image
 // mode) or on a full-screen page, stepped by hand or as a slide show, with
 // the picture of the entry to come prepared in advance in image slot 11.
-// Its state is one global record; while a slide show runs the application's
-// window hook hands every message to viewer_msg_hook.
+// Its state is one global record, and the mode, the full-screen flag and the
+// shown entry that the rooms below read are viewer_now (model); while a slide
+// show runs the application's window hook hands every message to viewer_msg_hook.
 #pragma once
 #include <windows.h>
+#include "browser/model/viewer_now.h"
 
 struct nftw_view;
 
 enum {
-    VIEWER_MODE_LIST = 0,
-    VIEWER_MODE_ONE = 1,
-    VIEWER_MODE_SLIDE = 2,
-    VIEWER_MODE_STARTING = 3,
     VIEWER_PAGE = 2,
     VIEWER_SLOT = 11,
     VIEWER_SLOT2 = 12,
@@ -24,13 +22,10 @@ struct viewer_state_record {
     int placement[5];   // error word, picture width and height, shown width and height
     DWORD slide_start;  // clock when the current slide was shown
     int random_step;
-    int mode;  // VIEWER_MODE_*
-    int current_index;
     int shown_x;
     double zoom;      // shown width / picture width; 0 for a placeholder
     int shown_index;  // the entry whose picture slot 11 holds
     int interval;     // tenths of a second
-    int full_screen;
     int nonstop;
     int random_placement;
     int selected_only;
@@ -108,7 +103,3 @@ void view_actual_size(viewer_state_record& v, int divisor);
 void close_actual_view(viewer_state_record& v);
 int actual_view_allowed(viewer_state_record& v, int divisor);
 int max_actual_divisor(viewer_state_record& v);
-
-// Fills the viewer's slots of browser_ui_hooks and the start-up option hook
-// of browser_app_hooks.
-void install_viewer_hooks();

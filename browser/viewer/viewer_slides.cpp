@@ -7,9 +7,9 @@
 #include "browser/model/browser_list.h"
 #include "browser/model/busy.h"
 #include "browser/grid/grid.h"
+#include "browser/grid/list_view.h"
 #include "browser/viewer/scroll_view.h"
 #include "browser/model/start.h"
-#include "browser/model/window_hook.h"
 #include "graphics/kavtrel.h"
 #include <cstdlib>
 
@@ -34,59 +34,61 @@ int viewer_loop_may_go_on()
 int wait_slide_interval(viewer_state_record& v)
 {
     if (pending_index >= 0 && v.shown_index != pending_index) prepare_fullscreen_image(v, pending_index);
-    while (v.mode == VIEWER_MODE_SLIDE) {
+    while (viewer_now.mode == VIEWER_MODE_SLIDE) {
         // Tenths of a second: whole seconds would stretch a 0.5 s interval to 1 s.
         int elapsed = int((viewer_clock.now() - v.slide_start) / 100);
         if (elapsed >= v.interval) break;
-        if (!v.full_screen) _progress(L.page, elapsed, 0, v.interval);
+        if (!viewer_now.full_screen) _progress(L.page, elapsed, 0, v.interval);
         viewer_clock.sleep(100);
         if (!viewer_loop_may_go_on()) {
-            v.mode = VIEWER_MODE_ONE;
+            viewer_now.mode = VIEWER_MODE_ONE;
             break;
         }
         _pump();
     }
-    if (!v.full_screen && _page_hwnd(L.page)) _progress(L.page, 0, 0, 0);
-    return v.mode == VIEWER_MODE_SLIDE;
+    if (!viewer_now.full_screen && _page_hwnd(L.page)) _progress(L.page, 0, 0, 0);
+    return viewer_now.mode == VIEWER_MODE_SLIDE;
 }
 
-static int shown_page(const viewer_state_record& v) { return v.full_screen ? VIEWER_PAGE : L.page; }
+static int shown_page() { return viewer_now.full_screen ? VIEWER_PAGE : L.page; }
 
 static void redraw_lines(viewer_state_record& v)
 {
-    if (v.full_screen)
-        draw_viewer_status(v, v.current_index, 0);
+    if (viewer_now.full_screen)
+        draw_viewer_status(v, viewer_now.current_index, 0);
     else
         browser_app_hooks.draw_toolbar();
-    _selectpage(0, shown_page(v));
+    _selectpage(0, shown_page());
 }
 
 void run_slide_show(viewer_state_record& v, int direction)
 {
     quit_waiting = 0;
-    v.mode = VIEWER_MODE_STARTING;
+    viewer_now.mode = VIEWER_MODE_STARTING;
     _pump();
-    v.mode = VIEWER_MODE_SLIDE;
+    viewer_now.mode = VIEWER_MODE_SLIDE;
     redraw_lines(v);
-    if (!v.full_screen) update_cursor();
+    if (!viewer_now.full_screen) update_cursor();
     _pump();
     v.slide_start = viewer_clock.now();
     bool wraps = v.nonstop || (v.random_placement && v.random_step);
     pending_index = next_slide_index(v, direction);
     while (wait_slide_interval(v)) {
         int next = pending_index;
-        if (!wraps && ((direction > 0 && v.current_index >= next) || (direction < 0 && v.current_index <= next))) break;
+        if (!wraps && ((direction > 0 && viewer_now.current_index >= next) ||
+                       (direction < 0 && viewer_now.current_index <= next)))
+            break;
         if (v.shown_index != next) prepare_fullscreen_image(v, next);
         show_slide(v);
         pending_index = next_slide_index(v, direction);
     }
     pending_index = -1;
-    v.mode = VIEWER_MODE_ONE;
+    viewer_now.mode = VIEWER_MODE_ONE;
     v.selected_only = 0;
     if (quit_waiting || close_requested() || !_page_hwnd(L.page)) return;
     redraw_lines(v);
     _pump();
-    if (!v.full_screen) update_cursor();
+    if (!viewer_now.full_screen) update_cursor();
 }
 
 void start_slide_show(viewer_state_record& v, int selected_only, int direction)
@@ -95,7 +97,7 @@ void start_slide_show(viewer_state_record& v, int selected_only, int direction)
     if (selected_only && L.selected_count <= 0) return;
     v.random_step = 0;
     v.selected_only = selected_only;
-    bool hide = v.full_screen != 0;
+    bool hide = viewer_now.full_screen != 0;
     if (hide) ShowCursor(FALSE);
     run_slide_show(v, direction);
     if (hide) ShowCursor(TRUE);
@@ -104,8 +106,8 @@ void start_slide_show(viewer_state_record& v, int selected_only, int direction)
 
 static void leave_after_show(viewer_state_record& v)
 {
-    v.mode = VIEWER_MODE_ONE;
-    if (leave_fullscreen(v)) browser_ui_hooks.redraw_list();
+    viewer_now.mode = VIEWER_MODE_ONE;
+    if (leave_fullscreen(v)) redraw_whole_list();
     _hide_fullscreen_pages();
 }
 
@@ -138,10 +140,10 @@ void random_slide_show(viewer_state_record& v, int index)
 
 int viewer_msg_hook(UINT message, WPARAM wparam, viewer_state_record& v, LPARAM)
 {
-    if (v.mode == VIEWER_MODE_STARTING) return 0;
+    if (viewer_now.mode == VIEWER_MODE_STARTING) return 0;
     switch (message) {
     case WM_INITMENUPOPUP: {
-        if (v.full_screen) return 0;
+        if (viewer_now.full_screen) return 0;
         // No command may run during a show.
         HMENU menu = reinterpret_cast<HMENU>(wparam);
         int n = GetMenuItemCount(menu);
@@ -150,8 +152,8 @@ int viewer_msg_hook(UINT message, WPARAM wparam, viewer_state_record& v, LPARAM)
     }
     case WM_KEYDOWN:
     case WM_LBUTTONDOWN:
-    case WM_RBUTTONDOWN: v.mode = VIEWER_MODE_ONE; return 1;
-    case WM_SYSCOMMAND: return v.full_screen && (wparam & 0xFFF0) == SC_SCREENSAVE ? 1 : 0;
+    case WM_RBUTTONDOWN: viewer_now.mode = VIEWER_MODE_ONE; return 1;
+    case WM_SYSCOMMAND: return viewer_now.full_screen && (wparam & 0xFFF0) == SC_SCREENSAVE ? 1 : 0;
     default: return 0;
     }
 }
@@ -203,21 +205,7 @@ int ask_slide_interval(int interval)
     return r == 1 ? value : -1;
 }
 
-// The hook slots --------------------------------------------------------------------
-
-namespace {
-viewer_state_record& V = viewer_state;
-int mode() { return V.mode; }
-int full_screen() { return V.full_screen; }
-int index() { return V.current_index; }
-int message(HWND w, UINT m, WPARAM wp, LPARAM lp)
-{
-    if (m == WM_INITMENUPOPUP && V.mode != VIEWER_MODE_STARTING && !V.full_screen)
-        browser_ui_hooks.init_menu_popup(w, m, wp, lp);
-    return viewer_msg_hook(m, wp, V, lp);
-}
-int view_open() { return V.actual_view != nullptr; }
-}  // namespace
+static viewer_state_record& V = viewer_state;
 
 // The start-up options: /z one image, /r a slide show, /f full screen.
 void open_viewer(int i, int direction, int full)
@@ -235,14 +223,4 @@ void open_viewer(int i, int direction, int full)
     }
     view_one_image(V, i);
     if (direction) start_slide_show(V, 0, direction);
-}
-
-void install_viewer_hooks()
-{
-    browser_ui_hook_table& ui = browser_ui_hooks;
-    ui.viewer_mode = mode;
-    ui.viewer_full_screen = full_screen;
-    ui.viewer_index = index;
-    ui.viewer_message = message;
-    ui.scroll_view_open = view_open;
 }

@@ -11,7 +11,7 @@
 #include "browser/commands/toolbar.h"
 #include "browser/operations/inplace_edit.h"
 #include "tests/browser/editor_robot.h"
-#include "browser/model/window_hook.h"
+#include "browser/commands/window_hook.h"
 #include "browser/model/app_hooks.h"
 #include "browser/model/list_hooks.h"
 #include "browser/operations/file_clipboard.h"
@@ -420,11 +420,9 @@ TEST(ArchiveCommands, TheDispatcherPacksAndExtractsTheEntry)
     bench::scratch_dir dir;
     dir.write("box\\a.txt", "alpha");
     list_fixture::browser_page page(800, 600);
-    scoped_restore<browser_ui_hook_table> keep_ui(browser_ui_hooks);
     scoped_restore<browser_app_hook_table> keep_app(browser_app_hooks);
     scoped_restore<browser_list_hook_table> keep_list(browser_list_hooks);
     scoped_restore<browser_path_hook_table> keep_paths(browser_path_hooks);
-    install_command_hooks();
     install_archive_folder_hooks();
     auto index_of = [](const char* name) {
         for (int i = 0; i < browser_list.count; i++)
@@ -457,8 +455,6 @@ TEST(ArchiveCommands, PasswordDialogRefusesBlanksAndMismatches)
     std::string archive = copy_fixture(dir, "deep.zip");
     password_ring = {};
     list_fixture::browser_page page(800, 600);
-    scoped_restore<browser_ui_hook_table> keep_ui(browser_ui_hooks);
-    install_command_hooks();
     ASSERT_EQ(open_archive_as_folder(archive.c_str()), 1);
     in_work_folder inside;
     ASSERT_TRUE(change_folder(archive_work.folder));
@@ -528,12 +524,10 @@ TEST(ArchiveFolder, TextEditedInTheListIsWrittenBack)
     prepare();
     bench::scratch_dir dir;
     list_fixture::browser_page page(800, 600);
-    scoped_restore<browser_ui_hook_table> keep_ui(browser_ui_hooks);
     scoped_restore<browser_list_hook_table> keep_list(browser_list_hooks);
     scoped_restore<browser_path_hook_table> keep_paths(browser_path_hooks);
     scoped_restore<app_hook_table> keep_app(app_hooks);
     browser_list.settings.textpic = 1;  // text files are listed
-    install_command_hooks();
     install_archive_folder_hooks();
     app_hooks.window_hook = app_wndproc_hook;
     HWND frame = GetParent(_page_hwnd(1));
@@ -584,7 +578,6 @@ struct archive_entered {
     bench::scratch_dir dir;
     std::string outer = dir.file("外表"), archive = dir.file("外表\\images.zip");
     list_fixture::browser_page page{800, 600};
-    scoped_restore<browser_ui_hook_table> keep_ui{browser_ui_hooks};
     scoped_restore<browser_app_hook_table> keep_app_hooks{browser_app_hooks};
     scoped_restore<browser_list_hook_table> keep_list{browser_list_hooks};
     scoped_restore<browser_path_hook_table> keep_paths{browser_path_hooks};
@@ -596,8 +589,6 @@ struct archive_entered {
         CreateDirectoryA(outer.c_str(), nullptr);
         CopyFileA(fixture("images.zip").c_str(), archive.c_str(), FALSE);
         browser_history = {};
-        install_key_hooks();
-        install_command_hooks();
         install_archive_folder_hooks();
         install_toolbar();
         load_toolbar_bitmaps(0xFFDEDE);

@@ -3,52 +3,16 @@
 // which handler each message reaches while busy or during a slide show.
 #include "browser/model/busy.h"
 #include "browser/model/browser_list.h"
-#include "browser/model/window_hook.h"
+#include "browser/model/viewer_now.h"
+#include "browser/commands/window_hook.h"
 #include "graphics/kavtrel.h"
 #include "tests/support/bench.h"
+#include "tests/support/restore.h"
 #include <gtest/gtest.h>
 #include <algorithm>
 #include <cstdio>
-#include <string>
 
 namespace {
-std::string reached;  // the handler the last message reached
-
-int record(const char* name)
-{
-    reached = name;
-    return 0;
-}
-
-int viewer_mode_now;
-int viewer_message(HWND, UINT, WPARAM, LPARAM) { return record("viewer"), 7; }
-int key_down(HWND, UINT, WPARAM, LPARAM) { return record("key"); }
-int mouse_move(HWND, UINT, WPARAM, LPARAM) { return record("mouse"); }
-int left_down(HWND, UINT, WPARAM, LPARAM) { return record("left"); }
-int right_down(HWND, UINT, WPARAM, LPARAM) { return record("right"); }
-int dispatch(int, HWND, UINT, WPARAM, LPARAM) { return record("dispatch"); }
-
-// Recording handlers in the hook table for the test's length.
-struct recording_hooks {
-    browser_ui_hook_table saved = browser_ui_hooks;
-    recording_hooks()
-    {
-        browser_ui_hooks.viewer_mode = [] { return viewer_mode_now; };
-        browser_ui_hooks.viewer_message = viewer_message;
-        browser_ui_hooks.key_down = key_down;
-        browser_ui_hooks.mouse_move = mouse_move;
-        browser_ui_hooks.left_down = left_down;
-        browser_ui_hooks.right_down = right_down;
-        browser_ui_hooks.dispatch = dispatch;
-    }
-    ~recording_hooks()
-    {
-        browser_ui_hooks = saved;
-        viewer_mode_now = 0;
-        busy_reset();
-    }
-};
-
 bool wait_cursor() { return GetCursor() == LoadCursor(nullptr, IDC_WAIT); }
 }  // namespace
 
@@ -108,35 +72,37 @@ TEST(Busy, CloseRequestHonouredAtOutermostEnd)
 
 TEST(WindowHook, BusyKeepsInputOutAndSlideShowTakesAll)
 {
-    recording_hooks hooks;
+    scoped_restore<viewer_now_record> keep_now(viewer_now);
     HWND w = CreateWindowA("STATIC", "hook", WS_OVERLAPPEDWINDOW, 0, 0, 100, 100, nullptr, nullptr, nullptr, nullptr);
     enum { IDLE, BUSY_PLAIN_LEVEL, BUSY_WAIT_LEVEL, BUSY_MOUSE_LEVEL, SLIDE_SHOW_BUSY };
+    const window_hook_target out = HOOK_DEFAULT, wait = HOOK_WAIT_CURSOR, show = HOOK_SLIDE_SHOW;
     struct {
         UINT message;
-        const char* reached[5];
+        window_hook_target reached[5];
     } table[] = {
-        {WM_COMMAND, {"dispatch", "", "", "", "viewer"}},
-        {WM_KEYDOWN, {"key", "", "", "", "viewer"}},
-        {WM_LBUTTONDOWN, {"left", "", "", "", "viewer"}},
-        {WM_RBUTTONDOWN, {"right", "", "", "", "viewer"}},
-        {WM_MOUSEMOVE, {"mouse", "mouse", "", "", "viewer"}},
-        {WM_MENUSELECT, {"dispatch", "dispatch", "", "dispatch", "viewer"}},
+        {WM_COMMAND, {HOOK_COMMAND, out, wait, out, show}},
+        {WM_KEYDOWN, {HOOK_KEY_DOWN, out, wait, out, show}},
+        {WM_LBUTTONDOWN, {HOOK_LEFT_DOWN, out, wait, out, show}},
+        {WM_RBUTTONDOWN, {HOOK_RIGHT_DOWN, out, wait, out, show}},
+        {WM_MOUSEMOVE, {HOOK_MOUSE_MOVE, HOOK_MOUSE_MOVE, wait, out, show}},
+        {WM_MENUSELECT, {HOOK_MENU_SELECT, HOOK_MENU_SELECT, wait, HOOK_MENU_SELECT, show}},
     };
     for (int state = IDLE; state <= SLIDE_SHOW_BUSY; state++) {
         busy_reset();
-        viewer_mode_now = state == SLIDE_SHOW_BUSY ? 2 : 0;
+        viewer_now.mode = state == SLIDE_SHOW_BUSY ? VIEWER_MODE_SLIDE : VIEWER_MODE_LIST;
         if (state == BUSY_PLAIN_LEVEL) busy_begin();
         if (state == BUSY_WAIT_LEVEL || state == SLIDE_SHOW_BUSY) busy_begin_wait();
         if (state == BUSY_MOUSE_LEVEL) busy_begin_flag2();
         for (const auto& t : table) {
-            reached.clear();
-            SetCursor(LoadCursor(nullptr, IDC_ARROW));
-            int result = app_wndproc_hook(w, t.message, 100, 0);
-            EXPECT_EQ(reached, t.reached[state]) << "state " << state << " message " << t.message;
+            window_hook_target target = window_hook_target_of(t.message);
+            EXPECT_EQ(target, t.reached[state]) << "state " << state << " message " << t.message;
+            if (target != out && target != wait) continue;
             // Kept-out messages answer 0, so they go on to the default procedure.
-            EXPECT_EQ(result, state == SLIDE_SHOW_BUSY ? 7 : 0) << state << " " << t.message;
-            if (state == BUSY_WAIT_LEVEL) { EXPECT_TRUE(wait_cursor()) << t.message; }
+            SetCursor(LoadCursor(nullptr, IDC_ARROW));
+            EXPECT_EQ(app_wndproc_hook(w, t.message, 100, 0), 0) << state << " " << t.message;
+            EXPECT_EQ(wait_cursor(), target == wait) << state << " " << t.message;
         }
     }
+    busy_reset();
     DestroyWindow(w);
 }

@@ -71,7 +71,6 @@ struct command_page : viewer_page {
     bench::scratch_dir dir;
     command_page() : viewer_page(700, 500)
     {
-        install_command_hooks();
         browser_seams.open_with = [](const char*, int verb) { return verbs_run.push_back(verb), 1; };
         verbs_run.clear();
         for (const char* n : {"a.png", "b.png", "c.png"})
@@ -103,6 +102,21 @@ struct command_page : viewer_page {
         return status();
     }
 };
+
+// The viewer in the mode a case asks for, entered as the user's commands enter
+// it (full screen from the list), and left again to the list.
+void show_in_viewer(int mode, int full, int index)
+{
+    if (full)
+        enter_fullscreen(viewer_state, index);
+    else if (mode == VIEWER_MODE_ONE)
+        view_one_image(viewer_state, index);
+}
+void back_from_viewer()
+{
+    leave_fullscreen(viewer_state);
+    back_to_list(viewer_state);
+}
 
 // The shown folder as this instance's work folder of a ZIP archive whose
 // file is read-only: nothing may be written back into it.
@@ -438,9 +452,6 @@ TEST(Commands, PasswordOfTheShownArchive)
 TEST(Commands, GuardsKeepCommandsOut)
 {
     command_page p;
-    static int mode, full;
-    browser_ui_hooks.viewer_mode = [] { return mode; };
-    browser_ui_hooks.viewer_full_screen = [] { return full; };
     bench::install_message_box_seam(IDOK);
     bench::clipboard_lock lock;
     std::string listing = p.dir.file(std::string(file_name_of(p.dir.path())) + ".txt");
@@ -458,7 +469,6 @@ TEST(Commands, GuardsKeepCommandsOut)
     };
     for (auto& c : cases) {
         SCOPED_TRACE(c.id);
-        mode = full = 0;
         p.open(p.dir.path());
         const int a = index_of("a.png");
         p.select(a);
@@ -472,7 +482,9 @@ TEST(Commands, GuardsKeepCommandsOut)
         browser_list.tree_depth = 0;
         verbs_run.clear();
         bench::message_boxes.clear();
-        mode = c.mode, full = c.full;
+        show_in_viewer(c.mode, c.full, a);
+        ASSERT_EQ(viewer_now.mode, c.mode);
+        ASSERT_EQ(viewer_now.full_screen, c.full);
         int saved = browser_list.count;
         browser_list.count = c.count;
         p.select(a);
@@ -483,16 +495,16 @@ TEST(Commands, GuardsKeepCommandsOut)
                      (c.id == CM_COPY && clipboard_holds_files()) || !bench::message_boxes.empty() ||
                      !verbs_run.empty() || files_like(p, "*.png") != 3;
         EXPECT_EQ(acted, c.acts) << c.id << " mode " << c.mode;
+        back_from_viewer();
     }
-    mode = full = 0;
     DeleteFileA(listing.c_str());
     p.open(p.dir.path());
     // Version box: a navigation command, kept out of full screen.
-    mode = 0, full = 1;
+    show_in_viewer(VIEWER_MODE_LIST, 1, 0);
     bench::message_boxes.clear();
     p.command(131);
     EXPECT_TRUE(bench::message_boxes.empty());
-    full = 0;
+    back_from_viewer();
     p.command(131);
     ASSERT_EQ(bench::message_boxes.size(), 1u);
     EXPECT_EQ(bench::message_boxes[0].title, "ZOTEバージョン情報");
@@ -527,11 +539,7 @@ TEST(Commands, HelpTextOfTheHighlightedItem)
 TEST(Menus, StatesFollowTheSituation)
 {
     command_page p;
-    static int mode, full;
-    browser_ui_hooks.viewer_mode = [] { return mode; };
-    browser_ui_hooks.viewer_full_screen = [] { return full; };
     menu_handles& m = browser_menus;
-    mode = full = 0;
     bench::clipboard_lock lock;
     p.select(0);
     ASSERT_EQ(copy_or_cut_to_clipboard(0), 1);  // a file to paste
@@ -560,15 +568,15 @@ TEST(Menus, StatesFollowTheSituation)
     update_menu_state(m.view, nullptr);
     EXPECT_FALSE(greyed(m.view, 379));
     EXPECT_TRUE((state_of(m.view, 380) & MF_CHECKED) != 0);
-    mode = 1;  // one image
+    show_in_viewer(VIEWER_MODE_ONE, 0, 0);
     update_menu_state(m.view, nullptr);
     EXPECT_TRUE(greyed(m.view, 379) && greyed(m.view, 380));
     update_menu_state(m.file, nullptr);
     EXPECT_EQ(text_of(m.file, 1000), "開く(&O)");
-    full = 1;
+    show_in_viewer(VIEWER_MODE_ONE, 1, 0);
     update_menu_state(m.file, nullptr);
     EXPECT_TRUE(greyed(m.file, 112));
-    mode = full = 0;
+    back_from_viewer();
     viewer_state.interval = 25;
     update_menu_state(m.slide, nullptr);
     EXPECT_EQ(text_of(m.slide, 3000), "他の値 2.5秒 (&V)");
@@ -632,8 +640,8 @@ TEST(Commands, RotationInTheViewerReopensByName)
     view_one_image(viewer_state, 0);
     p.command(115, 0);
     ASSERT_EQ(p.index_of("x.r.jpg"), 1);
-    EXPECT_EQ(viewer_state.mode, VIEWER_MODE_ONE);
-    EXPECT_EQ(viewer_state.current_index, 1);
+    EXPECT_EQ(viewer_now.mode, VIEWER_MODE_ONE);
+    EXPECT_EQ(viewer_now.current_index, 1);
     back_to_list(viewer_state);
     SetCurrentDirectoryA(p.dir.path());
 }
@@ -786,7 +794,6 @@ TEST(Commands, ScannerSourceChoice)
     std::string built = bench::exe_folder() + "standin_twain.ds";
     if (bench::read_file(installed) != bench::read_file(built)) CopyFileA(built.c_str(), installed.c_str(), FALSE);
     command_page p;
-    install_command_hooks();
     memset(twain.source.ProductName, 0, sizeof twain.source.ProductName);
     source_choice_hook = SetWindowsHookExA(WH_CBT, choose_first_source, nullptr, GetCurrentThreadId());
     p.command(195);

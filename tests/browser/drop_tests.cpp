@@ -28,9 +28,10 @@ TEST(Drop, DroppedFoldersAndFilesOpenTheirFolders)
         {1, {missing}, ""},
     };
     scoped_restore<viewer_state_record> keep_viewer(viewer_state);
+    scoped_restore<viewer_now_record> keep_now(viewer_now);
     for (const row& r : rows) {
         ASSERT_TRUE(change_folder(dir.path()));
-        viewer_state.mode = VIEWER_MODE_ONE;  // a drop on the one-image view goes back to the list
+        viewer_now.mode = VIEWER_MODE_ONE;  // a drop on the one-image view goes back to the list
         std::vector<char*> names;
         for (const std::string& n : r.names) names.push_back(const_cast<char*>(n.c_str()));
         app_on_drop(r.page, (int)names.size(), names.data());
@@ -38,7 +39,7 @@ TEST(Drop, DroppedFoldersAndFilesOpenTheirFolders)
         char now[MAX_PATH];
         GetCurrentDirectoryA(sizeof now, now);
         EXPECT_EQ(lstrcmpiA(now, want.c_str()), 0) << r.names.back() << " -> " << now;
-        EXPECT_EQ(viewer_state.mode, r.shown.empty() ? VIEWER_MODE_ONE : VIEWER_MODE_LIST) << r.names.back();
+        EXPECT_EQ(viewer_now.mode, r.shown.empty() ? VIEWER_MODE_ONE : VIEWER_MODE_LIST) << r.names.back();
     }
     SetCurrentDirectoryA(bench::exe_folder().c_str());
 }

@@ -5,7 +5,7 @@
 #include "browser/operations/entry_ops.h"
 #include "browser/grid/grid.h"
 #include "browser/grid/list_view.h"
-#include "browser/model/window_hook.h"
+#include "browser/commands/window_hook.h"
 #include "files/files.h"
 #include "tests/browser/editor_robot.h"
 #include "tests/browser/list_fixtures.h"

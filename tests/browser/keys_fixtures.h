@@ -1,11 +1,13 @@
 // A started browser page over a scratch folder of small images, for the key,
 // mouse, selection and entry-operation tests, and a recorder of the commands
-// the browser's window receives.
+// and clicks the browser's window receives.
 #pragma once
 #include "browser/grid/grid.h"
 #include "browser/grid/list_view.h"
 #include "browser/model/seams.h"
-#include "browser/model/window_hook.h"
+#include "browser/commands/window_hook.h"
+#include "browser/model/command_ids.h"
+#include "browser/viewer/viewer.h"
 #include "tests/browser/list_fixtures.h"
 #include "tests/support/restore.h"
 #include <gtest/gtest.h>
@@ -14,10 +16,13 @@
 
 namespace keys_fixture {
 
-// Commands that reached the dispatcher, with their value. A sent command is
-// there as soon as the key's handler returns; a posted one after a pump.
+// What reached the browser's window from a key or click: commands with their
+// value, the right button (the entry menu) and double clicks at their point.
+// A sent one is there as soon as the handler returns; a posted one after a
+// pump. They stop at the window hook; every other message goes on to it.
 struct command_seen {
-    int id;
+    UINT message;
+    int id;  // the command; 0 for a button
     LPARAM value;
 };
 inline std::vector<command_seen>& commands()
@@ -25,10 +30,12 @@ inline std::vector<command_seen>& commands()
     static std::vector<command_seen> seen;
     return seen;
 }
-inline int record_command(int, HWND, UINT, WPARAM wp, LPARAM lp)
+inline int recording_hook(HWND w, UINT m, WPARAM wp, LPARAM lp)
 {
-    commands().push_back({LOWORD(wp), lp});
-    return 0;
+    bool command = m == WM_COMMAND && wp != CM_DEFERRED_LAYOUT;
+    if (!command && m != WM_RBUTTONDOWN && m != WM_LBUTTONDBLCLK) return app_wndproc_hook(w, m, wp, lp);
+    commands().push_back({m, command ? int(LOWORD(wp)) : 0, lp});
+    return 1;
 }
 
 // The modifier keys as GetKeyState reports them to this thread.
@@ -45,7 +52,9 @@ inline void set_modifiers(bool shift, bool ctrl, bool alt)
 // Page 1 as the browser makes it (client w x h) over dir\folder with n images.
 // The hook tables the page changes, saved before it changes them.
 struct page_hooks_kept {
-    scoped_restore<browser_ui_hook_table> ui{browser_ui_hooks};
+    scoped_restore<viewer_now_record> now{viewer_now};
+    scoped_restore<viewer_state_record> viewer{viewer_state};
+    scoped_restore<image_format_hook_table> formats{image_format_hooks};
     scoped_restore<browser_seam_table> seams{browser_seams};
     scoped_restore<app_hook_table> app{app_hooks};
 };
@@ -54,12 +63,15 @@ struct browser_page : page_hooks_kept, list_fixture::browser_page {
     browser_page(int w, int h) : list_fixture::browser_page(w, h)
     {
         commands().clear();
-        app_hooks.window_hook = app_wndproc_hook;
-        browser_ui_hooks.dispatch = record_command;
+        app_hooks.window_hook = recording_hook;
         ShowWindow(GetAncestor(window(), GA_ROOT), SW_SHOW);
         SetForegroundWindow(GetAncestor(window(), GA_ROOT));
     }
-    ~browser_page() { set_modifiers(false, false, false); }
+    ~browser_page()
+    {
+        set_modifiers(false, false, false);
+        close_actual_view(viewer_state);
+    }
     HWND window() const { return _page_hwnd(1); }
     // The pointer to a client point of the page, and that point as a message position.
     LPARAM point(int x, int y) const

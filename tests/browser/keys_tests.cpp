@@ -25,6 +25,15 @@ std::vector<int> ids()
     return out;
 }
 
+// The double clicks the window received, at their points.
+std::vector<LPARAM> double_clicks()
+{
+    std::vector<LPARAM> out;
+    for (const command_seen& c : commands())
+        if (c.message == WM_LBUTTONDBLCLK) out.push_back(c.value);
+    return out;
+}
+
 // The key's commands: those seen at once, then those seen after a pump.
 void press(HWND window, const key_case& k, std::vector<int>* sent, std::vector<int>* posted)
 {
@@ -37,9 +46,6 @@ void press(HWND window, const key_case& k, std::vector<int>* sent, std::vector<i
     posted->assign(all.begin() + sent->size(), all.end());
     set_modifiers(false, false, false);
 }
-
-int viewer_one() { return 1; }
-int scroll_open() { return 1; }
 }  // namespace
 
 TEST(Keys, ListKeysSendOrPostTheirCommands)
@@ -90,21 +96,22 @@ TEST(Keys, EscapeF2AndEnterFollowTheState)
     EXPECT_TRUE(sent.empty());
     browser_list.tree_depth = 0;
     // Enter is a double click where the pointer is.
-    static LPARAM clicked;
-    clicked = -1;
-    browser_ui_hooks.left_double = [](HWND, UINT, WPARAM, LPARAM lp) {
-        clicked = lp;
-        return 0;
-    };
     LPARAM at = page.centre(1, 0);
     press(page.window(), {VK_RETURN, 0, 0, 0, false}, &sent, &posted);
-    EXPECT_EQ(clicked, at);
+    EXPECT_EQ(double_clicks(), std::vector<LPARAM>{at});
 }
 
 TEST(Keys, ViewerKeys)
 {
+    // A picture larger than the window, shown in the browser window.
+    bench::scratch_dir dir;
+    CreateDirectoryA(dir.file("表").c_str(), nullptr);
+    list_fixture::write_image(dir.file("表\\big.png"), 1600, 1200);
     browser_page page(800, 600);
-    browser_ui_hooks.viewer_mode = viewer_one;
+    image_format_hooks.load_png = load_png_file;
+    page.load(dir.file("表"));
+    view_one_image(viewer_state, 0);
+    ASSERT_EQ(viewer_now.mode, VIEWER_MODE_ONE);
     const key_case cases[] = {
         {'1', 0, 0, 451, false},    {'2', 0, 0, 452, false},      {'4', 0, 0, 454, false}, {'8', 0, 0, 458, false},
         {VK_BACK, 0, 0, 360, true}, {VK_ESCAPE, 0, 0, 360, true}, {'F', 0, 0, 313, true},  {VK_SPACE, 0, 0, 173, true},
@@ -116,7 +123,9 @@ TEST(Keys, ViewerKeys)
         press(page.window(), k, &sent, &posted);
         EXPECT_EQ(k.posted ? posted : sent, std::vector<int>{k.id});
     }
-    browser_ui_hooks.scroll_view_open = scroll_open;
+    // In the actual-size view.
+    view_actual_size(viewer_state, 1);
+    ASSERT_TRUE(viewer_state.actual_view);
     for (int key : {int(VK_ESCAPE), int('0'), int(VK_RETURN)}) {
         std::vector<int> sent, posted;
         press(page.window(), {key, 0, 0, 0, true}, &sent, &posted);
@@ -135,22 +144,19 @@ TEST(Keys, ChordsNeverFallThroughToPlainKeys)
     browser_page page(800, 600);
     page.load(dir.file("chords"));
     // The right-button menu and a program count as commands here; the viewer
-    // must stay closed.
-    browser_ui_hooks.right_down = [](HWND, UINT, WPARAM, LPARAM) { return record_command(0, nullptr, 0, 0, 0); };
-    browser_seams.open_with = [](const char*, int) { return record_command(0, nullptr, 0, 2, 0); };
+    // keeps its mode.
+    browser_seams.open_with = [](const char*, int) { return commands().push_back({WM_COMMAND, 0, 2}), 1; };
     std::vector<int> keys = {VK_SPACE, VK_NEXT, VK_PRIOR, VK_BACK, VK_DELETE, VK_ESCAPE, VK_F5, VK_APPS};
     for (int k = '0'; k <= '9'; k++) keys.push_back(k);
     for (int k = 'A'; k <= 'Z'; k++) keys.push_back(k);
-    static int mode;
-    browser_ui_hooks.viewer_mode = [] { return mode; };
-    for (int m : {0, 1}) {
-        mode = m;
+    for (int m : {VIEWER_MODE_LIST, VIEWER_MODE_ONE}) {
+        viewer_now.mode = m;  // the keys read the mode; no picture needs to be shown
         for (int key : keys) {
             page.centre(0, 0);  // the keys that act on the entry under the mouse find one
             std::vector<int> sent, posted;
             press(page.window(), {key, 0, 1, 0, false}, &sent, &posted);
             EXPECT_TRUE(sent.empty() && posted.empty()) << "Ctrl+" << key << " in mode " << m;
-            EXPECT_EQ(viewer_state.mode, VIEWER_MODE_LIST) << "Ctrl+" << key << " in mode " << m;
+            EXPECT_EQ(viewer_now.mode, m) << "Ctrl+" << key << " in mode " << m;
         }
     }
 }

@@ -81,7 +81,6 @@ struct browser_page {
     {
         kavtrel_start(GetModuleHandleA(nullptr), nullptr, "");
         list_fixture::reset_list();
-        install_list_view_hooks();
         _newpage(1, 0, 0, -w, -h);
         bench::install_message_box_seam(IDOK);
         bench::message_boxes.clear();

@@ -3,7 +3,6 @@
 #include "browser/commands/commands.h"
 #include "browser/model/file_kind.h"
 #include "browser/model/list_hooks.h"
-#include "browser/model/window_hook.h"
 #include "browser/model/numbering.h"
 #include "tests/browser/list_fixtures.h"
 #include "tests/support/restore.h"
@@ -305,7 +304,7 @@ TEST(FolderScan, FirstFilesFoundLaterNameAsFoundDuringTheWalk)
                 std::string during = joined(listing());
                 char** names = nullptr;
                 int flag = 0, depth = 0;
-                int n = scan_listing(&names, &flag, &depth);
+                int n = scan_listing(dir.path(), &names, &flag, &depth);
                 browser_list.tree_flag = flag;
                 browser_list_set_entries(names, n);
                 ASSERT_EQ(first_files_to_find(), 12);
@@ -454,10 +453,8 @@ TEST(FolderScan, TreeLevelsFollowExpandAndCollapse)
     write_image(dir.file("表\\ソ\\b.jpg"), 4, 4);
     write_image(dir.file("表\\ソ\\能\\c.jpg"), 4, 4);
     // The dispatcher with its parts, for this test only.
-    scoped_restore<browser_ui_hook_table> keep_ui(browser_ui_hooks);
     scoped_restore<browser_app_hook_table> keep_app(browser_app_hooks);
     browser_page page(800, 600);
-    install_command_hooks();
     image_kind_enabled[KIND_JPG] = 1;
     in_folder here(dir.path());
     ASSERT_TRUE(change_folder(dir.path()));

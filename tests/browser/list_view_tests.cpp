@@ -5,7 +5,7 @@
 #include "browser/viewer/idle_work.h"
 #include "browser/model/scan.h"
 #include "browser/grid/list_view.h"
-#include "browser/model/window_hook.h"
+#include "browser/commands/window_hook.h"
 #include "tests/browser/list_fixtures.h"
 #include <gtest/gtest.h>
 #include <string>

@@ -1,6 +1,6 @@
 // The options dialog run as the real modal dialog: a thread timer, fired by
 // the dialog's own message loop once it is idle, plays the user's part.
-#include "browser/model/settings.h"
+#include "browser/commands/settings.h"
 #include "resources/options_dialog.h"
 #include "tests/browser/list_fixtures.h"
 #include "tests/browser/settings_fixtures.h"

@@ -1,8 +1,9 @@
 // Settings: the default lines, the round trip through a real zote.ini, the
 // line rules of the reader, hand-edited values clamped, long texts, and the
 // global, per-user and hand-over files.
-#include "browser/model/settings.h"
+#include "browser/commands/settings.h"
 #include "browser/model/app_hooks.h"
+#include "browser/grid/grid.h"
 #include "tests/browser/list_fixtures.h"
 #include "tests/browser/settings_fixtures.h"
 #include <gtest/gtest.h>
@@ -286,7 +287,8 @@ TEST_F(settings_files, HandOverFileIsReadOnce)
 }
 
 // Start-up: the defaults before any file, the global file loaded and applied,
-// and the grid's saved size read from the files.
+// and the grid's saved size read from the files once there, never on a
+// layout, and again when the settings are saved.
 TEST_F(settings_files, StartSettingsApplyTheGlobalFile)
 {
     set_settings_start_folder(dir.path());
@@ -299,9 +301,17 @@ TEST_F(settings_files, StartSettingsApplyTheGlobalFile)
     EXPECT_EQ(browser_list.default_settings.w, 128);
     EXPECT_EQ(browser_list.loaded_settings.w, 96);
     EXPECT_EQ(browser_list.thumb_size, 96.0);
-    EXPECT_EQ(saved_thumb_size(), 96);
+    EXPECT_EQ(browser_list.saved_size, 96);
+    r.w = 200;  // another window saves its size
+    ASSERT_EQ(write_settings_file(global, r), 1);
+    compute_grid(1000, 700);
+    EXPECT_EQ(browser_list.saved_size, 96) << "as read at start";
     DeleteFileA(global);
-    EXPECT_EQ(saved_thumb_size(), 96) << "as loaded at start";
+    browser_list.thumb_size = 160.0;
+    save_user_settings();
+    EXPECT_EQ(browser_list.saved_size, 160) << "as saved";
+    forget_global_settings();
+    EXPECT_EQ(browser_list.saved_size, 160) << "the per-user file still gives it";
 }
 
 }  // namespace

@@ -4,11 +4,14 @@
 #include "browser/model/browser_list.h"
 #include "browser/model/busy.h"
 #include "browser/caches/thumb_cache.h"
-#include "browser/model/window_hook.h"
+#include "browser/grid/grid.h"
+#include "tests/browser/list_fixtures.h"
 #include "resources/small_dialogs.h"
 #include "tests/browser/dialog_player.h"
 #include "tests/support/bench.h"
 #include <gtest/gtest.h>
+#include <cstdio>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -93,46 +96,56 @@ TEST(SmallDialogs, CacheSettings)
 
 TEST(SmallDialogs, SearchWalksPagesAndHoldsTheList)
 {
-    bench::install_message_box_seam(IDOK);
-    scoped_restore<browser_list_record> keep(browser_list);
-    scoped_restore<browser_ui_hook_table> keep_ui(browser_ui_hooks);
-    int redraws = 0;
-    static int* redraw_count;
-    redraw_count = &redraws;
-    browser_ui_hooks.redraw_list = [] { ++*redraw_count; };
-    std::vector<std::string> text;
-    for (int i = 0; i < 20; i++)
-        text.push_back("n" + std::to_string(i) + (i == 1 || i == 9 || i == 14 ? "表hit.jpg" : ".jpg"));
-    std::vector<char*> names;
-    for (std::string& t : text) names.push_back(&t[0]);
-    browser_list.names = names.data();
-    browser_list.count = 20;
-    browser_list.columns = 2;
-    browser_list.rows = 2;  // four entries a page
-    browser_list.first_row = 0;
-    std::vector<int> rows;
-    int busy_seen = 0;
+    // Five pages of names on a real page over a real folder; hits on the
+    // first, third and fourth page.
+    bench::scratch_dir dir;
+    list_fixture::browser_page page(1000, 700);
+    browser_list.count = 1;
+    compute_grid(1000, 700);
+    const int per_page = browser_list.per_page, rows = browser_list.rows;
+    ASSERT_GT(per_page, 1);
+    for (int i = 0; i < 5 * per_page; i++) {
+        bool hit = i == 1 || i == 2 * per_page + 1 || i == 3 * per_page + 2;
+        char name[64];
+        snprintf(name, sizeof name, "表\\n%03d%s", i, hit ? "表hit.jpg" : ".jpg");
+        dir.write(name, "x");
+    }
+    ASSERT_TRUE(change_folder(dir.file("表").c_str()));
+    load_folder(nullptr, 0, 0, nullptr, 0);
+    ASSERT_EQ(browser_list.count, 5 * per_page);
+    ASSERT_EQ(browser_list.per_page, per_page);
+    std::vector<int> shown_rows;
+    std::vector<std::string> titles;
+    int redraws = browser_list.reload_counter, busy_seen = 0;
+    auto seen = [&] {
+        shown_rows.push_back(browser_list.first_row);
+        std::string t = page.title();
+        titles.push_back(t.substr(t.find("画像 ") + strlen("画像 ")));
+    };
     dialog_player::arm([&](HWND d) {
         busy_seen = busy_state.counter;
         type(d, IDC_FIELD0, "表HIT");
         for (int press = 0; press < 4; press++) {
             click(d, IDOK);
-            rows.push_back(browser_list.first_row);
+            seen();
         }
         type(d, IDC_FIELD0, "absent");
         click(d, IDOK);
-        rows.push_back(browser_list.first_row);
+        seen();
         type(d, IDC_FIELD0, "");
         click(d, IDOK);  // an empty text matches the next page's first name
-        rows.push_back(browser_list.first_row);
+        seen();
         click(d, IDCANCEL);
     });
     search_text[0] = 'x';
+    bench::message_boxes.clear();
     open_search_dialog();
     EXPECT_GT(busy_seen, 0);
-    // Hits at 9 (page 2), 14 (page 3), 1 (page 0, wrapping), 9 again; no hit keeps the page.
-    EXPECT_EQ(rows, (std::vector<int>{4, 6, 0, 4, 4, 6}));
-    EXPECT_EQ(redraws, 5);  // every move but the one without a hit
+    // Hits on page 3, 4, 1 (wrapping), 3 again; no hit keeps the page.
+    EXPECT_EQ(shown_rows, (std::vector<int>{2 * rows, 3 * rows, 0, 2 * rows, 2 * rows, 3 * rows}));
+    EXPECT_EQ(titles, (std::vector<std::string>{"3/5頁 - ZOTE1.67", "4/5頁 - ZOTE1.67", "1/5頁 - ZOTE1.67",
+                                                "3/5頁 - ZOTE1.67", "3/5頁 - ZOTE1.67", "4/5頁 - ZOTE1.67"}));
+    EXPECT_EQ(browser_list.reload_counter - redraws, 5);  // every move but the one without a hit
     ASSERT_EQ(bench::message_boxes.size(), 1u);
     EXPECT_EQ(bench::message_boxes[0].text, "文字列「absent」を含む画像ファイルはありません．");
     EXPECT_EQ(busy_state.counter, 0);

@@ -14,7 +14,6 @@
 #include "browser/model/seams.h"
 #include "browser/model/paths.h"
 #include "browser/model/start.h"
-#include "browser/model/window_hook.h"
 #include "graphics/kavtrel.h"
 #include "tests/support/bench.h"
 #include <gtest/gtest.h>
@@ -72,19 +71,6 @@ std::vector<slot> filled_slots()
         SLOT(browser_path_hooks, in_archive_work_folder),
         SLOT(browser_path_hooks, thumbnail_moved),
         SLOT(browser_path_hooks, display_path),
-        SLOT(browser_ui_hooks, viewer_mode),
-        SLOT(browser_ui_hooks, viewer_full_screen),
-        SLOT(browser_ui_hooks, viewer_index),
-        SLOT(browser_ui_hooks, viewer_message),
-        SLOT(browser_ui_hooks, key_down),
-        SLOT(browser_ui_hooks, mouse_move),
-        SLOT(browser_ui_hooks, left_down),
-        SLOT(browser_ui_hooks, left_double),
-        SLOT(browser_ui_hooks, right_down),
-        SLOT(browser_ui_hooks, dispatch),
-        SLOT(browser_ui_hooks, init_menu_popup),
-        SLOT(browser_ui_hooks, redraw_list),
-        SLOT(browser_ui_hooks, scroll_view_open),
     };
 }
 

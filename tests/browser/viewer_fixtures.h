@@ -1,4 +1,4 @@
-// A started browser page with the viewer's hooks on a fixture folder of
+// A started browser page with the viewer on a fixture folder of
 // pictures in flat colours written by the project's writers, and a clock for
 // the viewer's loops that only moves when they sleep.
 #pragma once
@@ -6,7 +6,7 @@
 #include "browser/viewer/idle_work.h"
 #include "browser/grid/list_view.h"
 #include "browser/viewer/viewer.h"
-#include "browser/model/window_hook.h"
+#include "browser/commands/window_hook.h"
 #include "tests/browser/list_fixtures.h"
 #include "tests/support/restore.h"
 #include <functional>
@@ -49,8 +49,8 @@ inline std::function<void(int)> fake_clock::on_sleep;
 
 struct viewer_page {
     scoped_restore<viewer_state_record> keep_state{viewer_state};
+    scoped_restore<viewer_now_record> keep_now{viewer_now};
     scoped_restore<viewer_clock_table> keep_clock{viewer_clock};
-    scoped_restore<browser_ui_hook_table> keep_ui{browser_ui_hooks};
     scoped_restore<app_hook_table> keep_app{app_hooks};
     scoped_restore<image_format_hook_table> keep_formats{image_format_hooks};
     scoped_restore<int (*)()> keep_idle{kavtrel_idle_hook};
@@ -61,11 +61,10 @@ struct viewer_page {
         list_fixture::reset_list();
         image_format_hooks.load_png = load_png_file;
         image_format_hooks.load_jpeg = load_jpeg_file;
-        install_list_view_hooks();
-        install_viewer_hooks();
         install_idle_work();
         app_hooks.window_hook = app_wndproc_hook;
         viewer_defaults(viewer_state);
+        viewer_now = {};
         fake_clock::ms = 100000;
         fake_clock::sleeps = 0;
         fake_clock::on_sleep = nullptr;

@@ -72,8 +72,8 @@ TEST(Viewer, StepsOverImagesTextsAndFolders)
         view_one_image(viewer_state, s.from);
         viewer_state.selected_only = s.selected_only;
         viewer_step(viewer_state, s.direction);
-        EXPECT_EQ(viewer_state.current_index, s.to) << s.why << ": " << names();
-        EXPECT_EQ(viewer_state.mode, VIEWER_MODE_ONE);
+        EXPECT_EQ(viewer_now.current_index, s.to) << s.why << ": " << names();
+        EXPECT_EQ(viewer_now.mode, VIEWER_MODE_ONE);
     }
     browser_list.selected_count = 0;
     memset(browser_list.marks, 0, browser_list.count);
@@ -88,7 +88,7 @@ TEST(Viewer, StepsOverImagesTextsAndFolders)
     EXPECT_NE(status_of(last).find("ﾌｫﾙﾀﾞ("), std::string::npos) << status_of(last);
     EXPECT_EQ(status_of(c).find("画像("), std::string::npos) << status_of(c);
     back_to_list(viewer_state);
-    EXPECT_EQ(viewer_state.mode, VIEWER_MODE_LIST);
+    EXPECT_EQ(viewer_now.mode, VIEWER_MODE_LIST);
     set_browser_title(1);
     EXPECT_NE(page.title().find("画像 1/1頁 - ZOTE1.67"), std::string::npos) << page.title();
 }
@@ -105,13 +105,13 @@ TEST(Viewer, FullScreenCoversTheScreenAndLeavesToTheList)
     GetClientRect(page_drawing_window(VIEWER_PAGE), &r);
     EXPECT_EQ(r.right, GetSystemMetrics(SM_CXSCREEN));
     EXPECT_EQ(r.bottom, GetSystemMetrics(SM_CYSCREEN));
-    EXPECT_EQ(viewer_state.full_screen, 1);
+    EXPECT_EQ(viewer_now.full_screen, 1);
     EXPECT_NE(status_of(b).find("  [ESC]で終了"), std::string::npos);
     // Entered from the list: leaving goes back to it, once.
     EXPECT_EQ(leave_fullscreen(viewer_state), 1);
-    EXPECT_EQ(viewer_state.mode, VIEWER_MODE_LIST);
-    EXPECT_EQ(viewer_state.full_screen, 0);
-    EXPECT_EQ(viewer_state.current_index, b);
+    EXPECT_EQ(viewer_now.mode, VIEWER_MODE_LIST);
+    EXPECT_EQ(viewer_now.full_screen, 0);
+    EXPECT_EQ(viewer_now.current_index, b);
 }
 
 TEST(Viewer, SlideShowOrderStopAndInterval)
@@ -141,8 +141,8 @@ TEST(Viewer, SlideShowOrderStopAndInterval)
         std::vector<DWORD> times;
         int seen = s.start;
         fake_clock::on_sleep = [&](int) {
-            if (viewer_state.current_index != seen) {
-                seen = viewer_state.current_index;
+            if (viewer_now.current_index != seen) {
+                seen = viewer_now.current_index;
                 order.push_back(seen);
                 times.push_back(viewer_state.slide_start);
             }
@@ -151,12 +151,12 @@ TEST(Viewer, SlideShowOrderStopAndInterval)
         DWORD started = fake_clock::ms;
         start_slide_show(viewer_state, 0, s.direction);
         fake_clock::on_sleep = nullptr;
-        if (viewer_state.current_index != seen) {
-            order.push_back(viewer_state.current_index);
+        if (viewer_now.current_index != seen) {
+            order.push_back(viewer_now.current_index);
             times.push_back(viewer_state.slide_start);
         }
         EXPECT_EQ(order, s.order) << "from " << s.start;
-        EXPECT_EQ(viewer_state.mode, VIEWER_MODE_ONE);
+        EXPECT_EQ(viewer_now.mode, VIEWER_MODE_ONE);
         if (!times.empty()) EXPECT_EQ(times[0] - started, s.gap) << "from " << s.start;
         for (size_t i = 1; i < times.size(); i++) EXPECT_EQ(times[i] - times[i - 1], s.gap);
     }
@@ -184,13 +184,13 @@ TEST(Viewer, ModalLoopsEndOnQuitAndClose)
         fake_clock::on_sleep = [&](int n) {
             if (n == 3) e.act();
             after = n;
-            if (n > 200) viewer_state.mode = VIEWER_MODE_ONE;  // the loop did not see it
+            if (n > 200) viewer_now.mode = VIEWER_MODE_ONE;  // the loop did not see it
         };
         fake_clock::sleeps = 0;
         start_slide_show(viewer_state, 0, 1);
         fake_clock::on_sleep = nullptr;
         EXPECT_LE(after, 4) << e.what;
-        EXPECT_EQ(viewer_state.mode, VIEWER_MODE_ONE) << e.what;
+        EXPECT_EQ(viewer_now.mode, VIEWER_MODE_ONE) << e.what;
         set_close_requested(0);
         MSG m;
         bool quit = PeekMessageA(&m, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE) != 0;
@@ -283,7 +283,7 @@ TEST(Viewer, VanishedFileShowsAnEmptyPictureWithoutDividingByZero)
     int d = page.index_of("d.png");
     DeleteFileA(dir.file("d.png").c_str());
     viewer_show_entry(viewer_state, d);
-    EXPECT_EQ(viewer_state.current_index, d);
+    EXPECT_EQ(viewer_now.current_index, d);
     EXPECT_EQ(viewer_state.zoom, 0.0);
     EXPECT_EQ(max_actual_divisor(viewer_state), 0);
     EXPECT_EQ(actual_view_allowed(viewer_state, 1), 0);
@@ -351,8 +351,6 @@ TEST(Viewer, AKeyWaitingGoesBeforeThePreparationOfTheNextPicture)
     write_colour_png(dir.file("表2.png"), 600, 800, RGB(0, 255, 0));  // the bytes of 800 x 600
     write_colour_png(dir.file("表3.png"), 700, 500, RGB(255, 255, 0));
     viewer_page page(800, 600);
-    install_key_hooks();
-    install_command_hooks();
     page.open(dir.path());
     image_format_hooks.load_png = counting_png;
     loaded.clear();
@@ -361,7 +359,7 @@ TEST(Viewer, AKeyWaitingGoesBeforeThePreparationOfTheNextPicture)
     EXPECT_EQ(centre_shown(), RGB(255, 0, 0));
     press(VK_NEXT);
     _pump();
-    EXPECT_EQ(viewer_state.current_index, 1);
+    EXPECT_EQ(viewer_now.current_index, 1);
     EXPECT_EQ(loaded, "表0.png 表1.png ") << "the key before the preparation";
     EXPECT_EQ(centre_shown(), RGB(0, 0, 255));
     struct step {
@@ -379,7 +377,7 @@ TEST(Viewer, AKeyWaitingGoesBeforeThePreparationOfTheNextPicture)
         EXPECT_EQ(viewer_state.shown_index, s.index);
         press(VK_NEXT);
         _pump();
-        EXPECT_EQ(viewer_state.current_index, s.index);
+        EXPECT_EQ(viewer_now.current_index, s.index);
         EXPECT_EQ(loaded, s.loaded_before) << "shown as prepared";
         EXPECT_EQ(centre_shown(), s.colour) << s.index;
     }

@@ -272,6 +272,11 @@ static void expect_host_output(const char* mode, const char* expected)
     EXPECT_EQ(plain(r.output), expected) << mode;
 }
 
+TEST(Program, Result1961BeforeWindowsEndsWithNoneMade)
+{
+    expect_host_output("before-windows-1961", "before windows, none made\n");
+}
+
 TEST(Program, Result1961EndsAtOnceConsoleVisible) { expect_host_output("visible-1961", "app_main\nexit hook\n"); }
 
 TEST(Program, Result1961EndsAtOnceConsoleHidden) { expect_host_output("hidden-1961", "app_main\nexit hook\n"); }

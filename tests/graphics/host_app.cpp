@@ -38,6 +38,14 @@ static void report_slots()
     if (!slots_in_use()) say("slots freed");
 }
 
+// "before-windows-1961" ends the start before the library makes a window.
+int app_before_windows(const char* command_line)
+{
+    if (strcmp(command_line, "before-windows-1961")) return 0;
+    say(console_frame || current_page ? "before windows, windows made" : "before windows, none made");
+    return APP_QUIT_AT_ONCE;
+}
+
 int app_main()
 {
     say("app_main");

@@ -58,7 +58,6 @@ ZOTE_CHILD(captions_from_the_list)
     kavtrel_start(GetModuleHandleA(nullptr), nullptr, "");
     browser_list_init();
     install_image_format_hooks();
-    install_list_view_hooks();
     _newpage(1, 0, 0, -900, -600);
     if (!change_folder(dir.file("木ソ").c_str())) return 11;
     print_first_captions({"tree, comment without name", -1, 0, 1, 0});

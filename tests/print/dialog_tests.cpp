@@ -315,7 +315,6 @@ TEST_F(PrintDialog, TheBrowsersEntryPrintsAndSavesTheSettings)
     EXPECT_EQ(print_settings.pages_sent, 1);
 
     // And the print command (112) hands the list's selection to it.
-    install_command_hooks();
     browser_list_record& l = browser_list;
     int count = l.count, selected = l.selected_count;
     unsigned char* marks = l.marks;

@@ -25,7 +25,6 @@ ZOTE_CHILD(preview_from_thumbnails)
     kavtrel_start(GetModuleHandleA(nullptr), nullptr, "");
     browser_list_init();
     install_image_format_hooks();
-    install_list_view_hooks();
     install_thumbnail_hooks();
     thumb_cache_init(&thumb_cache);
     browser_list.thumb_cache = &thumb_cache;
