@@ -16,8 +16,6 @@
 #include <cstdio>
 #include <cstring>
 
-archive_work_record archive_work = {-1, {}, {}, {}, {}, {}, {}, 0};
-
 namespace {
 
 struct kind_entry {
@@ -29,7 +27,6 @@ const kind_entry kind_table[6] = {
     {".lzh", 0}, {".zip", 1}, {".cab", 2}, {".gz", 3}, {".tar.gz", 3}, {".z", 3},
 };
 const char* const compress_exts[ARCHIVE_KIND_COUNT] = {".lzh", ".zip", ".cab", ".gz"};
-const char* const probe_names[ARCHIVE_KIND_COUNT] = {"a.lzh", "a.zip", "a.cab", "a.gz"};
 
 // The mutex that says work folder n is live; held until the process ends.
 HANDLE claimed_mutex;
@@ -63,15 +60,6 @@ void wipe_dead_folders()
         if (instance_path(path, n) && GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES) rm_tree(path);
         CloseHandle(m);
     }
-}
-
-bool is_prefix_folder(const char* path, const char* folder)
-{
-    size_t n = strlen(folder);
-    if (!n || strlen(path) < n ||
-        CompareStringA(LOCALE_SYSTEM_DEFAULT, NORM_IGNORECASE, path, int(n), folder, int(n)) != CSTR_EQUAL)
-        return false;
-    return path[n] == 0 || path[n] == '\\';
 }
 
 int count_folder_items(const char* folder)
@@ -123,20 +111,7 @@ int archiver_of_kind(int kind) { return kind >= 1 && kind <= 6 ? kind_table[kind
 int archive_kind_available(const char* name)
 {
     int a = archiver_of_kind(archive_kind_number(name));
-    return archiver_availability(a);
-}
-
-int archiver_availability(int a)
-{
-    static bool probed[ARCHIVE_KIND_COUNT];
-    if (a < 0 || a >= ARCHIVE_KIND_COUNT) return 0;
-    if (!probed[a]) {
-        probed[a] = true;
-        _lha* lha = open_archiver_for(probe_names[a]);
-        archive_work.available[a] = !lha ? 0 : (a == 1 && !lha->usable) ? 1 : 2;
-        if (lha && lha->set_cursor_mode) lha->set_cursor_mode(FALSE);
-    }
-    return archive_work.available[a];
+    return archiver_available(a);
 }
 
 const char* compress_extension(int archiver)
@@ -192,46 +167,9 @@ void remove_archive_work_folder()
     rm_tree(archive_work.instance_folder);
 }
 
-int in_instance_folder(const char* path)
-{
-    return archive_work.instance >= 0 && path && is_prefix_folder(path, archive_work.instance_folder) ? 1 : 0;
-}
-
-int in_archive_folder(const char* path)
-{
-    if (archive_work.instance < 0) return 0;
-    char here[PATH_BUF];
-    if (!path) {
-        DWORD n = GetCurrentDirectoryA(sizeof here, here);
-        if (!n || n >= sizeof here) return 0;
-        path = here;
-    }
-    return is_prefix_folder(path, archive_work.folder) ? 1 : 0;
-}
-
-int read_open_archive(char* out)
-{
-    out[0] = 0;
-    if (archive_work.instance < 0) return 0;
-    c_file f(fopen(archive_work.folder_file, "rb"));
-    if (!f) return 0;
-    size_t n = fread(out, 1, PATH_BUF, f.get());
-    out[PATH_BUF - 1] = 0;
-    if (n != PATH_BUF) out[0] = 0;
-    return out[0] ? 1 : 0;
-}
-
-int write_open_archive(const char* archive)
-{
-    char field[PATH_BUF] = {};
-    if (!text_copy(field, archive)) return 0;
-    c_file f(fopen(archive_work.folder_file, "wb"));
-    return f && fwrite(field, 1, PATH_BUF, f.get()) == PATH_BUF ? 1 : 0;
-}
-
 int archive_write_refusal(const char* archive)
 {
-    if (has_extension(archive, ".zip") && archiver_availability(1) < 2) return ARCHIVE_NO_CREATOR;
+    if (has_extension(archive, ".zip") && archiver_available(1) < 2) return ARCHIVE_NO_CREATOR;
     char open[PATH_BUF];
     if (archive_work.damaged && read_open_archive(open) && text_equal_ci(open, archive)) return ARCHIVE_DAMAGED;
     DWORD a = GetFileAttributesA(archive);

@@ -4,6 +4,7 @@
 // progress refresh (which handles pending messages) it reads the lists again
 // through their globals, holding no pointer into them across the refresh.
 #include "browser/model/scan.h"
+#include "browser/model/archive_work.h"
 #include "browser/model/browser_list.h"
 #include "browser/model/image_kinds.h"
 #include "browser/model/list_hooks.h"
@@ -41,7 +42,7 @@ int archive_kind_of(const char* name)
     for (int i = 0; i < 6; i++) {
         if (!has_ext(name, exts[i])) continue;
         int k = kinds[i];
-        return archive_switch[k] && browser_list_hooks.archiver_available(k) ? k : -1;
+        return archive_switch[k] && archiver_available(k) ? k : -1;
     }
     return -1;
 }
