@@ -129,6 +129,7 @@ int zote_temp_path(char* out, const char* sub)
 
 void setup_archive_work_folders()
 {
+    for (int& a : archive_work.available) a = -1;  // each archiver's DLL loads when first asked for
     if (!zote_temp_path(archive_work.root, nullptr)) return;
     md_path(archive_work.root);
     HWND others[4];

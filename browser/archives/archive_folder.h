@@ -32,8 +32,9 @@ int archive_kind_available(const char* name);
 // The kind's extension for the compress commands 241 to 244 (0..3).
 const char* compress_extension(int archiver);
 
-// Start-up: the instance's folder (claimed atomically), "view" and cache_arc.
-// At exit: the instance's folder removed.
+// Start-up: the archivers left to be asked (archiver_available), the
+// instance's folder (claimed atomically), "view" and cache_arc. At exit: the
+// instance's folder removed.
 void setup_archive_work_folders();
 void remove_archive_work_folder();
 // T\zote joined with sub into out (PATH_BUF): 1 when it fit.

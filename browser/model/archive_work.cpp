@@ -22,10 +22,8 @@ bool is_prefix_folder(const char* path, const char* folder)
 int archiver_available(int kind)
 {
     static const char* const probe_names[ARCHIVE_KIND_COUNT] = {"a.lzh", "a.zip", "a.cab", "a.gz"};
-    static bool probed[ARCHIVE_KIND_COUNT];
     if (kind < 0 || kind >= ARCHIVE_KIND_COUNT) return 0;
-    if (!probed[kind]) {
-        probed[kind] = true;
+    if (archive_work.available[kind] < 0) {
         _lha* lha = open_archiver_for(probe_names[kind]);
         archive_work.available[kind] = !lha ? 0 : (kind == 1 && !lha->usable) ? 1 : 2;
         if (lha && lha->set_cursor_mode) lha->set_cursor_mode(FALSE);

@@ -11,7 +11,7 @@ enum { ARCHIVE_KIND_COUNT = 4 };
 // The work folders of this instance, chosen once at start-up.
 struct archive_work_record {
     int instance;                       // N of lha<N>, -1 when none could be claimed
-    int available[ARCHIVE_KIND_COUNT];  // LZH, ZIP, CAB, TAR: 2 writable, 1 read only, 0 none (once probed)
+    int available[ARCHIVE_KIND_COUNT];  // LZH, ZIP, CAB, TAR: 2 writable, 1 read only, 0 none, -1 ask the DLL
     char root[PATH_BUF];                // T\zote
     char instance_folder[PATH_BUF];     // T\zote\lha<N>
     char folder[PATH_BUF];              // ...\folder
@@ -24,8 +24,9 @@ extern archive_work_record archive_work;
 // 1 when path is folder or lies below it (case ignored).
 bool is_prefix_folder(const char* path, const char* folder);
 // The availability word of archiver kind 0..3 (LZH, ZIP, CAB, GZ/TAR): 0 when
-// its DLL is not there, so that no archive opens as a folder. The DLL is
-// loaded when the word is first asked for.
+// its DLL is not there (or before start-up), so that no archive opens as a
+// folder. Start-up leaves the words to be asked: the DLL is loaded when its
+// word is first asked for.
 int archiver_available(int kind);
 // 1 when path (or the current folder for null) lies inside "folder".
 int in_archive_folder(const char* path = nullptr);
