@@ -191,7 +191,6 @@ int app_main()
     if (script_text_of(start_block.command_line, script, sizeof script)) return script_mode(script);
 
     bool first_start = first_start_of_layout();
-    install_thumbnail_hooks();
     browser_list_init();
     install_program_hooks();
     setup_archive_work_folders();

@@ -6,6 +6,7 @@
 #include "browser/commands/commands.h"
 #include "browser/commands/keys.h"
 #include "browser/commands/toolbar.h"
+#include "browser/caches/thumb_cache.h"
 #include "browser/grid/list_view.h"
 #include "browser/model/settings.h"
 #include "browser/model/start.h"
@@ -36,6 +37,7 @@ void install_image_format_hooks()
 
 void install_program_hooks()
 {
+    start_thumbnail_cache();
     console_hooks.printf_hook = con_printf;
     console_hooks.getchar_hook = _getchar_entry;
     console_hooks.status_hook = _status_printf;

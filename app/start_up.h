@@ -2,7 +2,7 @@
 // window library, the browser's rooms into the window library's application
 // hooks and into each other's remaining slots, and the printing library into
 // the browser. app_main runs them in this order: the image formats first,
-// the thumbnail cache before the list's state is made, the rest after it.
+// the rest (the thumbnail cache first) once the list's state is made.
 #pragma once
 
 void install_image_format_hooks();

@@ -16,8 +16,6 @@
 #include <cstdio>
 #include <cstring>
 
-archive_work_record archive_work = {-1, {}, {}, {}, {}, {}, {}, 0};
-
 namespace {
 
 struct kind_entry {
@@ -63,15 +61,6 @@ void wipe_dead_folders()
         if (instance_path(path, n) && GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES) rm_tree(path);
         CloseHandle(m);
     }
-}
-
-bool is_prefix_folder(const char* path, const char* folder)
-{
-    size_t n = strlen(folder);
-    if (!n || strlen(path) < n ||
-        CompareStringA(LOCALE_SYSTEM_DEFAULT, NORM_IGNORECASE, path, int(n), folder, int(n)) != CSTR_EQUAL)
-        return false;
-    return path[n] == 0 || path[n] == '\\';
 }
 
 int count_folder_items(const char* folder)
@@ -182,43 +171,6 @@ void remove_archive_work_folder()
     if (n && n < sizeof here && is_prefix_folder(here, archive_work.instance_folder))
         SetCurrentDirectoryA(archive_work.root);
     rm_tree(archive_work.instance_folder);
-}
-
-int in_instance_folder(const char* path)
-{
-    return archive_work.instance >= 0 && path && is_prefix_folder(path, archive_work.instance_folder) ? 1 : 0;
-}
-
-int in_archive_folder(const char* path)
-{
-    if (archive_work.instance < 0) return 0;
-    char here[PATH_BUF];
-    if (!path) {
-        DWORD n = GetCurrentDirectoryA(sizeof here, here);
-        if (!n || n >= sizeof here) return 0;
-        path = here;
-    }
-    return is_prefix_folder(path, archive_work.folder) ? 1 : 0;
-}
-
-int read_open_archive(char* out)
-{
-    out[0] = 0;
-    if (archive_work.instance < 0) return 0;
-    c_file f(fopen(archive_work.folder_file, "rb"));
-    if (!f) return 0;
-    size_t n = fread(out, 1, PATH_BUF, f.get());
-    out[PATH_BUF - 1] = 0;
-    if (n != PATH_BUF) out[0] = 0;
-    return out[0] ? 1 : 0;
-}
-
-int write_open_archive(const char* archive)
-{
-    char field[PATH_BUF] = {};
-    if (!text_copy(field, archive)) return 0;
-    c_file f(fopen(archive_work.folder_file, "wb"));
-    return f && fwrite(field, 1, PATH_BUF, f.get()) == PATH_BUF ? 1 : 0;
 }
 
 int archive_write_refusal(const char* archive)

@@ -5,10 +5,11 @@
 // change, the ring of remembered passwords and the archive commands.
 #pragma once
 #include "base/cptext.h"
+#include "browser/model/archive_work.h"
 
 class _lha;
 
-enum { ARCHIVE_KIND_COUNT = 4, PASSWORD_RING_SIZE = 10, WORK_FOLDER_COUNT = 10 };
+enum { PASSWORD_RING_SIZE = 10, WORK_FOLDER_COUNT = 10 };
 
 // The ring of remembered passwords; memory only.
 struct password_ring_entry {
@@ -22,19 +23,6 @@ struct password_ring_record {
     char last_typed[PATH_BUF];
 };
 extern password_ring_record password_ring;
-
-// The work folders of this instance, chosen once at start-up.
-struct archive_work_record {
-    int instance;                       // N of lha<N>, -1 when none could be claimed
-    int available[ARCHIVE_KIND_COUNT];  // LZH, ZIP, CAB, TAR: 2 writable, 1 read only, 0 none
-    char root[PATH_BUF];                // T\zote
-    char instance_folder[PATH_BUF];     // T\zote\lha<N>
-    char folder[PATH_BUF];              // ...\folder
-    char folder_file[PATH_BUF];         // ...\folder.d
-    char view[PATH_BUF];                // ...\view
-    int damaged;                        // the open archive's listing or test reported damage
-};
-extern archive_work_record archive_work;
 
 // Kind 1 to 6 by the name's last extension (.lzh .zip .cab .gz .tar.gz .z), else 0.
 int archive_kind_number(const char* name);
@@ -51,10 +39,6 @@ void remove_archive_work_folder();
 // T\zote joined with sub into out (PATH_BUF): 1 when it fit.
 int zote_temp_path(char* out, const char* sub);
 
-// 1 when path (or the current folder for null) lies inside "folder".
-int in_archive_folder(const char* path = nullptr);
-// 1 when path lies anywhere in this instance's work folder.
-int in_instance_folder(const char* path);
 int archive_is_read_only();
 // Why an archive cannot be written: 0 it can; ARCHIVE_NO_CREATOR (a zip
 // without the creation DLL, refused silently); ARCHIVE_DAMAGED (the open
@@ -64,9 +48,6 @@ int archive_write_refusal(const char* archive);
 // Tells the user why a change cannot go into the archive (a zip without its
 // creation DLL is refused silently).
 void say_write_refused(const char* archive, int why);
-// The open archive's path from "folder.d" (PATH_BUF): 0 when there is none.
-int read_open_archive(char* out);
-int write_open_archive(const char* archive);
 int open_archive_as_folder(const char* path);
 void leave_archive_folder(const char* path);
 // The current folder with "folder" replaced by the archive's path (PATH_BUF).

@@ -4,7 +4,6 @@
 // flag keeps such substitutes out of the disk cache.
 #include "browser/caches/thumb_cache.h"
 #include "browser/model/browser_list.h"
-#include "browser/grid/grid.h"
 #include "browser/model/file_kind.h"
 #include "browser/model/image_kinds.h"
 #include "browser/caches/cell_extras.h"

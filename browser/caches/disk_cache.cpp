@@ -9,7 +9,6 @@
 // one only when its header says it is a cache file.
 #include "browser/caches/thumb_cache.h"
 #include "browser/model/browser_list.h"
-#include "browser/grid/grid.h"
 #include "browser/model/file_kind.h"
 #include "browser/model/image_kinds.h"
 #include "browser/model/paths.h"

@@ -8,7 +8,6 @@
 #include "browser/caches/thumb_cache.h"
 #include "browser/model/browser_list.h"
 #include "browser/model/file_kind.h"
-#include "browser/grid/grid.h"
 #include "base/holders.h"
 #include "files/files.h"
 #include "graphics/kavtrel.h"

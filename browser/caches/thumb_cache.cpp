@@ -4,9 +4,7 @@
 // Entries are reused round robin; a list entry remembers the cache entry
 // that holds its picture. A miss goes to the disk cache.
 #include "browser/caches/thumb_cache.h"
-#include "browser/model/app_hooks.h"
 #include "browser/model/browser_list.h"
-#include "browser/grid/grid.h"
 #include "browser/model/file_kind.h"
 #include "browser/model/list_hooks.h"
 #include "browser/model/paths.h"
@@ -216,46 +214,38 @@ void thumb_cache_rename(thumb_cache_record* cache, const char* old_path, const c
     }
 }
 
-// The hooks of the list model and the grid ---------------------------------------
+// The program's cache of the list's pictures ---------------------------------------
 
-static void build_cache()
+static void free_cache() { free_item_index(&thumb_cache); }
+
+void start_thumbnail_cache()
 {
     thumb_cache_init(&thumb_cache);
     L.thumb_cache = &thumb_cache;
+    static bool freed_at_exit = atexit(free_cache) == 0;
+    (void)freed_at_exit;
 }
-static void free_cache() { free_item_index(&thumb_cache); }
-static void index_for_entries(int count) { alloc_item_index(&thumb_cache, count); }
 
-static int draw_hook(int i) { return thumb_cache_draw(i, &thumb_cache, 0) == 2 ? 0 : 1; }
+void index_thumbnails_of_list()
+{
+    if (L.thumb_cache) alloc_item_index(&thumb_cache, L.count);
+}
 
-void draw_kind_placeholder(int index, double x, double y, double size);
+void thumbnail_moved(const char* from, const char* to) { thumb_cache_rename(&thumb_cache, from, to); }
+
+int thumb_cache_current(int index) { return thumb_cache_draw(index, &thumb_cache, 0) == 2 ? 0 : 1; }
 
 // Every entry shows its picture centred in the picture area (the thumbnail
-// size wide, the drawn size high, from x and y); a folder without one keeps
-// the frame with its kind.
-static void draw_picture_hook(int i, double x, double y, double size, int force)
+// size wide, the drawn size high, from x and y).
+int draw_cell_picture(int index, double x, double y, double size, int force)
 {
-    if (!list_entry_kind(i)) return;
-    thumb_cache_draw(i, &thumb_cache, force);
-    int slot = thumb_image_index(i, &thumb_cache);
+    if (!list_entry_kind(index)) return 1;
+    thumb_cache_draw(index, &thumb_cache, force);
+    int slot = thumb_image_index(index, &thumb_cache);
     page_info info = _page_info(slot);
-    if (slot < 1 || info.kind < 0) {
-        draw_kind_placeholder(i, x, y, size);
-        return;
-    }
+    if (slot < 1 || info.kind < 0) return 0;
     // Page 1 stays current over a page of cells unless a picture was made.
-    if (current_page_number() != L.page && !_selectpage(0, L.page)) return;
+    if (current_page_number() != L.page && !_selectpage(0, L.page)) return 1;
     _drawpage(slot, x + (size - info.width) * 0.5, y + (L.drawn_size - info.height) * 0.5, 1.0);
-}
-
-static void rename_hook(const char* from, const char* to) { thumb_cache_rename(&thumb_cache, from, to); }
-
-void install_thumbnail_hooks()
-{
-    browser_list_hooks.thumbnail_cache_build = build_cache;
-    browser_list_hooks.thumbnail_cache_free = free_cache;
-    browser_list_hooks.thumbnail_index = index_for_entries;
-    browser_app_hooks.thumb_cache_draw = draw_hook;
-    browser_app_hooks.draw_cell_picture = draw_picture_hook;
-    browser_path_hooks.thumbnail_moved = rename_hook;
+    return 1;
 }

@@ -66,8 +66,18 @@ int thumb_cache_fetch(thumb_cache_record* cache, const file_kind_base* k);
 int thumb_cache_draw(int i, thumb_cache_record* cache, int force);
 int thumb_image_index(int i, thumb_cache_record* cache);
 void thumb_cache_rename(thumb_cache_record* cache, const char* old_path, const char* new_path);
-// Fills the browser's thumbnail hooks with the caches.
-void install_thumbnail_hooks();
+// The list's entries in the program's cache (thumb_cache): entry index's
+// picture made current, 1 when it already was; its picture drawn centred in
+// the cell's picture area (x, y, size in page units), made again first when
+// force is set: 0 when the entry has no picture to show.
+int thumb_cache_current(int index);
+int draw_cell_picture(int index, double x, double y, double size, int force);
+// The program's cache (thumb_cache), started once the list's state is made
+// and freed at exit; its per-entry index made afresh for the list's entries
+// (nothing while no cache was started); a file's pictures following its move.
+void start_thumbnail_cache();
+void index_thumbnails_of_list();
+void thumbnail_moved(const char* from, const char* to);
 
 // ---- The cache file on disk ----
 enum { THUMB_HEADER_BYTES = 320, THUMB_FILE_VERSION = 14, THUMB_PICTURE_OFFSET = 328 };

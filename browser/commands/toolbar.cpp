@@ -3,6 +3,7 @@
 // levels and the tree end share the line's hundred buttons, the column
 // counts the strip's fifty.
 #include "browser/commands/toolbar.h"
+#include "browser/model/archive_work.h"
 #include "browser/model/app_hooks.h"
 #include "browser/model/browser_list.h"
 #include "browser/model/history.h"
@@ -154,7 +155,7 @@ static int draw_drive(int x)
 
 int toolbar_shown_path(char* out)
 {
-    if (browser_path_hooks.display_path(current_folder.folder, out)) return 0;
+    if (archive_shown_folder(current_folder.folder, out)) return 0;
     text_copy(out, PATH_BUF, current_folder.folder);
     size_t n = current_folder.personal_length;
     return n && strlen(out) > n ? static_cast<int>(n + 1) : 0;

@@ -6,19 +6,8 @@
 // value lives in the grid group of browser_list.
 #pragma once
 #include <windows.h>
+#include "browser/model/browser_list.h"
 #include "browser/model/settings.h"  // the sizes a thumbnail may have
-
-// Colour roles of browser_list.colours.
-enum {
-    COLOUR_BK = 0,
-    COLOUR_SEL,
-    COLOUR_FILE,
-    COLOUR_LINK,
-    COLOUR_SYS,
-    COLOUR_DATE,
-    COLOUR_OUT,
-    COLOUR_TXT,
-};
 
 // A cell: the name line along its top, the picture area below it down to the
 // cell's bottom gap, so that no picture covers the name.

@@ -3,6 +3,7 @@
 // both passes use; and the list's scroll bar in page units.
 #include "browser/grid/list_view.h"
 #include "browser/model/clipboard_files.h"
+#include "browser/caches/thumb_cache.h"
 #include "browser/model/app_hooks.h"
 #include "browser/model/browser_list.h"
 #include "browser/grid/grid.h"
@@ -108,8 +109,8 @@ static const char* upper_extension(const char* name, char* out, size_t cap)
     return out;
 }
 
-// The picture area as it is until the thumbnail cache draws pictures: a
-// frame with the kind of the entry, so a cell never shows stale pixels.
+// The picture area of an entry without a picture: a frame with the kind of
+// the entry, so a cell never shows stale pixels.
 static const char* kind_label(const file_kind* k)
 {
     if (k->drive_root) return "ﾄﾞﾗｲﾌﾞ";
@@ -120,7 +121,7 @@ static const char* kind_label(const file_kind* k)
     return k->image_kind ? "画像" : "ﾌｧｲﾙ";
 }
 
-void draw_kind_placeholder(int index, double x, double y, double size)
+static void draw_kind_placeholder(int index, double x, double y, double size)
 {
     file_kind* k = list_entry_kind(index);
     if (!k) return;
@@ -205,7 +206,9 @@ void draw_list_cell(int i, int force)
     int column = p % L.columns, row = (p / L.columns) % L.rows;
     double cx = column * L.cell_width + L.left_margin, cy = row * L.cell_height + L.top_margin;
     double size = L.thumb_size;
-    browser_app_hooks.draw_cell_picture(i, cx + (L.cell_width - size) * 0.5, cy + PICTURE_TOP, size, force);
+    // A cell without a picture keeps the frame with its kind.
+    double px = cx + (L.cell_width - size) * 0.5, py = cy + PICTURE_TOP;
+    if (!draw_cell_picture(i, px, py, size, force)) draw_kind_placeholder(i, px, py, size);
     if (viewer_now.mode == 0 && L.marks && L.marks[i]) {
         _setcolor(L.colours[COLOUR_SEL]);
         _rectangle(1, cx + 1, cy + 1, cx + L.cell_width - 1, cy + L.cell_height - 1);

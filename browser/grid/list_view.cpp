@@ -1,7 +1,9 @@
 // Folder loading, the redraw with its passes, the validity check against the
 // disk, and the window title (see list_view.h).
 #include "browser/grid/list_view.h"
+#include "browser/model/archive_work.h"
 #include "browser/model/clipboard_files.h"
+#include "browser/caches/thumb_cache.h"
 #include "browser/model/app_hooks.h"
 #include "browser/model/browser_list.h"
 #include "browser/model/busy.h"
@@ -89,6 +91,7 @@ void rescan()
     L.tree_flag = flag;
     if (L.tree_depth) L.tree_depth = depth;
     browser_list_set_entries(names, count);
+    index_thumbnails_of_list();
 }
 
 // The entry being named moves to the first cell of the page, where its name
@@ -109,6 +112,7 @@ void move_new_entry_to_page()
     if (L.marks) L.marks[first] = mark;
     // The records follow their names.
     browser_list_set_entries(L.names, L.count);
+    index_thumbnails_of_list();
 }
 
 void reset_selection(const unsigned char* kept, int kept_count)
@@ -144,10 +148,12 @@ void load_folder(const unsigned char* kept, int kept_count, int first_hint, cons
     load_serial++;
     _pump();
     // Without a rescan the old names stay; the records are made afresh either way.
-    if (!(flags & LOAD_NO_RESCAN))
+    if (!(flags & LOAD_NO_RESCAN)) {
         rescan();
-    else
+    } else {
         browser_list_set_entries(L.names, L.count);
+        index_thumbnails_of_list();
+    }
     reset_selection(kept, kept_count);
     layout_list();
     if (L.count >= 1)
@@ -262,12 +268,12 @@ int prefetch_next_page()
     int first = L.first_row * L.columns;
     int end = first + 2 * L.per_page < L.count ? first + 2 * L.per_page : L.count;
     for (int i = first + L.per_page; i < end; i++) {
-        if (browser_app_hooks.thumb_cache_draw(i)) continue;
+        if (thumb_cache_current(i)) continue;
         _pump();
         if (serial != L.reload_counter) return 1;
     }
     for (int i = first - 1; i >= 0 && i >= first - L.per_page; i--) {
-        if (browser_app_hooks.thumb_cache_draw(i)) continue;
+        if (thumb_cache_current(i)) continue;
         _pump();
         if (serial != L.reload_counter) return 1;
     }
@@ -279,7 +285,7 @@ int prefetch_next_page()
 static void display_folder(char* out, size_t cap)
 {
     char folder[PATH_BUF];
-    if (!browser_path_hooks.display_path(current_folder.folder, folder)) text_copy(folder, current_folder.folder);
+    if (!archive_shown_folder(current_folder.folder, folder)) text_copy(folder, current_folder.folder);
     if (folder[0] && folder[1] == ':' && folder[0] >= 'a' && folder[0] <= 'z') folder[0] = char(folder[0] - 'a' + 'A');
     if (!current_folder.drive_list) add_backslash(folder);
     for (char* p = folder; *p; p = const_cast<char*>(mb_next(p)))

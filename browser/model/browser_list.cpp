@@ -16,22 +16,13 @@
 browser_list_record browser_list;
 
 namespace {
-void no_cache() {}
-void no_index(int) {}
-int none_available(int) { return 0; }
 int no_listing(const char*, archive_info_block*) { return 0; }
 int no_member(const char*, char*) { return 0; }
-int never(const char*) { return 0; }
 }  // namespace
 
 browser_list_hook_table browser_list_hooks = {
-    .thumbnail_cache_build = no_cache,
-    .thumbnail_cache_free = no_cache,
-    .thumbnail_index = no_index,
-    .archiver_available = none_available,
     .archive_listing = no_listing,
     .archive_member_path = no_member,
-    .in_archive_work_folder = never,
 };
 
 void destroy_browser_menu(browser_menu* menu)
@@ -77,7 +68,6 @@ void browser_list_init()
     browser_list_defaults(browser_list);
     init_image_kinds();
     browser_list.popup.handle = CreatePopupMenu();
-    browser_list_hooks.thumbnail_cache_build();
     load_history();
     atexit(browser_list_exit);
 }
@@ -93,7 +83,6 @@ void browser_list_exit()
     l.marks = nullptr;
     l.selected_count = 0;
     save_history();
-    browser_list_hooks.thumbnail_cache_free();
     strlist_clear(&l.more_names);
     strlist_clear(&l.main_menu.texts);
     destroy_browser_menu(&l.popup);
@@ -111,7 +100,6 @@ void browser_list_set_entries(char** names, int count)
         l.records = new (std::nothrow) file_kind[count];
         if (l.records) l.count = count;
     }
-    browser_list_hooks.thumbnail_index(l.count);
 }
 
 file_kind* list_entry_kind(int index)

@@ -25,6 +25,18 @@ enum {
     DEFAULT_BUSY_TIME = 1500
 };
 
+// Colour roles of browser_list.colours.
+enum {
+    COLOUR_BK = 0,
+    COLOUR_SEL,
+    COLOUR_FILE,
+    COLOUR_LINK,
+    COLOUR_SYS,
+    COLOUR_DATE,
+    COLOUR_OUT,
+    COLOUR_TXT,
+};
+
 struct browser_list_record {
     // 1. page and menus
     int page;

@@ -2,6 +2,7 @@
 // file_kind.h). Every backslash is found with the double-byte walkers, so a
 // trail byte 0x5C (表, ソ) never counts as a separator.
 #include "browser/model/file_kind.h"
+#include "browser/model/archive_work.h"
 #include "browser/model/clipboard_files.h"
 #include "browser/model/browser_list.h"
 #include "browser/model/image_kinds.h"
@@ -130,8 +131,8 @@ static void classify_file(file_kind_base* r)
         r->rotation = static_cast<int8_t>(rotation_from_name(r->stored_name));
     } else {
         int kind = archive_kind_of(r->base_name);
-        if (kind >= 0 && !browser_list_hooks.in_archive_work_folder(r->stored_name))
-            r->archive = static_cast<uint8_t>(browser_list_hooks.archiver_available(kind));
+        if (kind >= 0 && !in_archive_work_folder(r->stored_name))
+            r->archive = static_cast<uint8_t>(archiver_available(kind));
     }
     r->text = static_cast<uint8_t>(is_text_name(r->base_name));
     if (r->text) {

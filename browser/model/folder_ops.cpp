@@ -1,5 +1,6 @@
 // Folder operations of the browser (see folder_ops.h).
 #include "browser/model/folder_ops.h"
+#include "browser/model/archive_work.h"
 #include "browser/model/image_kinds.h"
 #include "browser/model/paths.h"
 #include "browser/model/scan.h"
@@ -36,37 +37,6 @@ int rename_folder_to_first_file(const char* entry, char* new_name)
     return text_copy(new_name, PATH_BUF, name) ? 1 : 0;
 }
 
-int dissolve_folder(const char* entry)
-{
-    char folder[PATH_BUF], parent[PATH_BUF], pattern[PATH_BUF];
-    if (!full_path(folder, sizeof folder, entry) || !parent_folder(folder, parent)) return -1;
-    if (!path_join(pattern, folder, "*.*")) return -1;
-    // The names first: the folder changes while its files move.
-    std::vector<std::string> files;
-    {
-        WIN32_FIND_DATAA found;
-        find_handle find(FindFirstFileA(pattern, &found));
-        if (!find) return -1;
-        do {
-            if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) files.emplace_back(found.cFileName);
-        } while (FindNextFileA(find.get(), &found));
-    }
-    int left = 0;
-    for (const std::string& name : files) {
-        char from[PATH_BUF], to[PATH_BUF];
-        if (!path_join(from, folder, name.c_str()) || !path_join(to, parent, name.c_str()) || path_exists(to, 0)) {
-            left++;
-            continue;
-        }
-        if (mv_file(from, to))
-            browser_path_hooks.thumbnail_moved(from, to);
-        else
-            left++;
-    }
-    if (left == 0) rd_folder(folder);  // a plain removal: subfolders keep the folder
-    return left;
-}
-
 int move_entry_into_folder(const char* entry, const char* folder)
 {
     char name[PATH_BUF], to[PATH_BUF];
@@ -90,7 +60,7 @@ int choose_folder_dialog()
     char folder[PATH_BUF] = "";
     if (!current_folder.drive_list) {
         DWORD n = GetCurrentDirectoryA(sizeof folder, folder);
-        if (!n || n >= sizeof folder || browser_path_hooks.in_archive_work_folder(folder)) folder[0] = 0;
+        if (!n || n >= sizeof folder || in_archive_work_folder(folder)) folder[0] = 0;
     }
     int chosen = browse_for_folder(nullptr, folder, "画像を一覧するﾌｫﾙﾀﾞの選択");
     if (chosen) chosen = change_folder(folder);

@@ -1,15 +1,11 @@
-// Folder operations of the browser: a folder made from a file, a folder
-// dissolved into its parent, an entry moved into a folder, the images of a
+// Folder operations of the browser: a folder made from a file, an entry
+// moved into a folder, the images of a
 // layer folder, and the dialog that chooses the folder to list.
 #pragma once
 
 // Makes the folder named like the file without its extension and moves the
 // file into it. 1 when done; 0 when the folder exists already or a step failed.
 int make_folder_from_file(const char* path);
-// Moves every file of the folder whose name is free in the parent there;
-// when none was left behind the folder is removed. Returns the number of
-// files left behind, or -1 when the folder cannot be read.
-int dissolve_folder(const char* entry);
 // Renames the folder after the first file it lists (the file its cell shows),
 // without that file's extension; the new name goes to new_name (PATH_BUF).
 // 0 when there is no such file, the name is taken or the rename failed.

@@ -2,6 +2,7 @@
 // selection marks remembered per folder. Slots are kept in push order; the
 // order list (oldest first) is rebuilt from the position before each use.
 #include "browser/model/history.h"
+#include "browser/model/archive_work.h"
 #include "browser/model/browser_list.h"
 #include "browser/model/paths.h"
 #include "base/cptext.h"
@@ -78,7 +79,7 @@ static int build_order()
 // archive's own path, never by this instance's work folder.
 void history_kept_path(const char* folder, char* out)
 {
-    if (!browser_path_hooks.display_path(folder, out)) text_copy(out, PATH_BUF, folder);
+    if (!archive_shown_folder(folder, out)) text_copy(out, PATH_BUF, folder);
 }
 
 static int find_slot(const char* path)

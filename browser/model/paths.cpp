@@ -16,16 +16,10 @@ current_folder_state current_folder = {"\\", "\\", 0, 0, 0, 0, 0};
 
 namespace {
 int not_mapped(const char*, char*) { return 0; }
-int shown_as_is(const char*, char*) { return 0; }
-int not_inside(const char*) { return 0; }
-void not_followed(const char*, const char*) {}
 }  // namespace
 
 browser_path_hook_table browser_path_hooks = {
     .map_archive_path = not_mapped,
-    .in_archive_work_folder = not_inside,
-    .thumbnail_moved = not_followed,
-    .display_path = shown_as_is,
 };
 
 static bool is_backslash_at(const char* p) { return *p == '\\'; }  // p is a character start

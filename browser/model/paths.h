@@ -19,17 +19,11 @@ struct current_folder_state {
 };
 extern current_folder_state current_folder;
 
-// What the path rules ask of the archives opened as folders and the
-// thumbnail cache above them. The slots start with plain paths (no archive
-// open, no cache); the program's start-up fills them
-// (install_archive_folder_hooks, install_thumbnail_hooks).
+// What the path rules ask of the archives opened as folders above them. The
+// slots start with plain paths (no archive open); the program's start-up
+// fills them (install_archive_folder_hooks).
 struct browser_path_hook_table {
     int (*map_archive_path)(const char* path, char* out);  // 1 when path lies in an opened archive (out: 260)
-    int (*in_archive_work_folder)(const char* path);       // this instance's archive work folder
-    void (*thumbnail_moved)(const char* from, const char* to);
-    // The folder as the title shows it (out: 260): 1 when it differs, as an
-    // opened archive's path shown in place of its work folder.
-    int (*display_path)(const char* folder, char* out);
 };
 extern browser_path_hook_table browser_path_hooks;
 

@@ -4,6 +4,7 @@
 // progress refresh (which handles pending messages) it reads the lists again
 // through their globals, holding no pointer into them across the refresh.
 #include "browser/model/scan.h"
+#include "browser/model/archive_work.h"
 #include "browser/model/browser_list.h"
 #include "browser/model/image_kinds.h"
 #include "browser/model/list_hooks.h"
@@ -28,8 +29,7 @@ int current_sort_mode()
 
 void compute_archive_switches()
 {
-    for (int k = 0; k < 4; k++)
-        archive_switch[k] = browser_list.use_lzh[k] && browser_list_hooks.archiver_available(k) ? 1 : 0;
+    for (int k = 0; k < 4; k++) archive_switch[k] = browser_list.use_lzh[k] && archiver_available(k) ? 1 : 0;
 }
 
 int archive_kind_of(const char* name)

@@ -175,21 +175,11 @@ void clear_clipboard_staging()
 }
 
 namespace {
-int available(int k) { return k >= 0 && k < ARCHIVE_KIND_COUNT ? archive_work.available[k] : 0; }
-
-int inside_work_folder(const char* path)
-{
-    char full[PATH_BUF];
-    char* name = nullptr;
-    DWORD n = GetFullPathNameA(path, sizeof full, full, &name);
-    return n && n < sizeof full && in_instance_folder(full) ? 1 : 0;
-}
-
 // An archive entry opens as its work folder; a path below the open archive
 // maps into it.
 int map_archive_path(const char* path, char* out)
 {
-    if (archive_work.instance < 0 || inside_work_folder(path)) return 0;
+    if (archive_work.instance < 0 || in_archive_work_folder(path)) return 0;
     DWORD a = GetFileAttributesA(path);
     if (a != INVALID_FILE_ATTRIBUTES && !(a & FILE_ATTRIBUTE_DIRECTORY) && archive_kind_available(path)) {
         if (!open_archive_as_folder(path)) return 0;
@@ -202,14 +192,6 @@ int map_archive_path(const char* path, char* out)
     const char* rest = below(full, archive);
     if (!rest) return 0;
     return *rest ? path_join(out, PATH_BUF, archive_work.folder, rest) : text_copy(out, PATH_BUF, archive_work.folder);
-}
-
-// The title shows the archive's path in place of its work folder.
-int shown_folder(const char* folder, char* out)
-{
-    char archive[PATH_BUF];
-    if (!in_archive_folder(folder) || !read_open_archive(archive)) return 0;
-    return text_format(out, PATH_BUF, "%s%s", archive, folder + strlen(archive_work.folder)) ? 1 : 0;
 }
 }  // namespace
 
@@ -236,11 +218,7 @@ int clipboard_entry_path(const char* path, int cut, char* out)
 
 void install_archive_folder_hooks()
 {
-    browser_list_hooks.archiver_available = available;
     browser_list_hooks.archive_listing = arc_summary_build;
     browser_list_hooks.archive_member_path = arccache_member_path;
-    browser_list_hooks.in_archive_work_folder = inside_work_folder;
     browser_path_hooks.map_archive_path = map_archive_path;
-    browser_path_hooks.in_archive_work_folder = inside_work_folder;
-    browser_path_hooks.display_path = shown_folder;
 }

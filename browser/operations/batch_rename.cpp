@@ -6,6 +6,7 @@
 // folder that is not itself being renamed. A file that cannot move (held open
 // by another program) puts the others back, and the user is told which.
 #include "browser/model/numbering.h"
+#include "browser/caches/thumb_cache.h"
 #include "browser/operations/batch_rename.h"
 #include "browser/model/browser_list.h"
 #include "browser/model/file_kind.h"
@@ -119,7 +120,7 @@ struct planned_move {
 static int move_with_cache(const char* from, const char* to)
 {
     if (!mv_file(from, to)) return 0;
-    browser_path_hooks.thumbnail_moved(from, to);
+    thumbnail_moved(from, to);
     return 1;
 }
 

@@ -16,6 +16,7 @@
 #include "browser/operations/batch_rename.h"
 #include "browser/model/numbering.h"
 #include "browser/model/seams.h"
+#include "browser/caches/thumb_cache.h"
 #include "browser/model/command_ids.h"
 #include "browser/model/paths.h"
 #include "browser/grid/selection.h"
@@ -27,6 +28,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <string>
+#include <vector>
 
 entry_ops_state entry_ops;
 
@@ -258,4 +261,35 @@ int write_folder_listing()
     }
     reload_at_name(name, 0);
     return 1;
+}
+
+int dissolve_folder(const char* entry)
+{
+    char folder[PATH_BUF], parent[PATH_BUF], pattern[PATH_BUF];
+    if (!full_path(folder, sizeof folder, entry) || !parent_folder(folder, parent)) return -1;
+    if (!path_join(pattern, folder, "*.*")) return -1;
+    // The names first: the folder changes while its files move.
+    std::vector<std::string> files;
+    {
+        WIN32_FIND_DATAA found;
+        find_handle find(FindFirstFileA(pattern, &found));
+        if (!find) return -1;
+        do {
+            if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) files.emplace_back(found.cFileName);
+        } while (FindNextFileA(find.get(), &found));
+    }
+    int left = 0;
+    for (const std::string& name : files) {
+        char from[PATH_BUF], to[PATH_BUF];
+        if (!path_join(from, folder, name.c_str()) || !path_join(to, parent, name.c_str()) || path_exists(to, 0)) {
+            left++;
+            continue;
+        }
+        if (mv_file(from, to))
+            thumbnail_moved(from, to);
+        else
+            left++;
+    }
+    if (left == 0) rd_folder(folder);  // a plain removal: subfolders keep the folder
+    return left;
 }

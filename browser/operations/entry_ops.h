@@ -1,7 +1,7 @@
 // Operations on the selected entries or on the entry under the mouse: the
 // recycle bin, moves into a folder, opening with the associated program, new
-// folders and files named in place, the folder listing, and the reloads that
-// keep the shown position or the marks.
+// folders and files named in place, the folder listing, a folder dissolved
+// into its parent, and the reloads that keep the shown position or the marks.
 #pragma once
 
 struct entry_ops_state {
@@ -28,3 +28,7 @@ void reload_at_name(const char* name, int keep);
 void reload_keep_selection(int first, int keep);
 // The full path of list entry index into out (260 bytes): 1 when it fit.
 int entry_full_path(int index, char* out);
+// Moves every file of the folder whose name is free in the parent there (the
+// thumbnail cache follows); when none was left behind the folder is removed.
+// Returns the number of files left behind, or -1 when the folder cannot be read.
+int dissolve_folder(const char* entry);

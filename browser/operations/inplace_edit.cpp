@@ -3,6 +3,7 @@
 // on the close command (also when another instance sends it) and on WM_QUIT,
 // which it puts back for the program's own loop.
 #include "browser/operations/inplace_edit.h"
+#include "browser/caches/thumb_cache.h"
 #include "browser/model/browser_list.h"
 #include "browser/model/comment_files.h"
 #include "browser/model/dialog_items.h"
@@ -145,7 +146,7 @@ int edit_name_in_list(const char* entry, int mode, int hide_prefix, char* out, i
     if (!text[0] || !is_safe_new_name(name) || !text_format(target, sizeof target, "%s%s", folder, name)) return 0;
     if (path_exists(target, 0)) return 0;
     if (!mv_file(old_path, target)) return 0;
-    browser_path_hooks.thumbnail_moved(old_path, target);
+    thumbnail_moved(old_path, target);
     if (file) move_comment_with_entry(old_path, target);
     return text_copy(out, PATH_BUF, target);
 }

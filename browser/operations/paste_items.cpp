@@ -5,6 +5,7 @@
 // variant of the source is the source. A replaced file is set aside under a
 // free name until its replacement is complete, and put back if that fails.
 #include "browser/operations/file_clipboard.h"
+#include "browser/caches/thumb_cache.h"
 #include "browser/model/paths.h"
 #include "files/files.h"
 #include <cstring>
@@ -319,5 +320,5 @@ void rename_file_and_cache(const char* old_name, const char* new_name)
 {
     char from[PATH_BUF], to[PATH_BUF];
     if (!full_path(from, sizeof from, old_name) || !full_path(to, sizeof to, new_name)) return;
-    browser_path_hooks.thumbnail_moved(from, to);
+    thumbnail_moved(from, to);
 }

@@ -308,9 +308,7 @@ int show_photo_page(const std::string& folder, const std::string& cache_root, st
     real_tiff = image_format_hooks.load_tiff;
     image_format_hooks.load_jpeg = count_jpeg, image_format_hooks.load_png = count_png,
     image_format_hooks.load_tiff = count_tiff;
-    install_thumbnail_hooks();
-    thumb_cache_init(&thumb_cache);
-    browser_list.thumb_cache = &thumb_cache;
+    start_thumbnail_cache();
     set_cache_path(&thumb_cache.dir, cache_root.c_str());
     _newpage(1, 0, 0, -900, -600);
     decodes = 0;

@@ -3,6 +3,7 @@
 #include "browser/commands/commands.h"
 #include "browser/model/file_kind.h"
 #include "browser/model/list_hooks.h"
+#include "browser/model/archive_work.h"
 #include "browser/model/numbering.h"
 #include "tests/browser/list_fixtures.h"
 #include "tests/support/restore.h"
@@ -19,7 +20,6 @@ std::string joined(const std::vector<std::string>& names)
     for (auto& n : names) s += (s.empty() ? "" : "|") + n;
     return s;
 }
-int fake_archiver(int) { return 7; }
 int fake_listing(const char* path, archive_info_block* out)
 {
     out->summary.image_count = 2;
@@ -51,7 +51,8 @@ TEST(ListEntries, EveryKindClassified)
     ASSERT_TRUE(create_shortcut(dir.file("to file.lnk").c_str(), dir.file("表.jpg").c_str(), 0, 0, 0, 0));
     ASSERT_TRUE(create_shortcut(dir.file("to folder.lnk").c_str(), dir.file("能").c_str(), 0, 0, 0, 0));
     ASSERT_TRUE(create_shortcut(dir.file("to empty.lnk").c_str(), dir.file("empty").c_str(), 0, 0, 0, 0));
-    browser_list_hooks.archiver_available = fake_archiver;
+    scoped_restore<archive_work_record> keep_work(archive_work);
+    for (int& a : archive_work.available) a = 2;  // every archiver loaded and writable
     browser_list_hooks.archive_listing = fake_listing;
     browser_list.settings.textpic = 1;
     browser_list.settings.all = 1;
@@ -67,7 +68,7 @@ TEST(ListEntries, EveryKindClassified)
     const row table[] = {
         {"表.jpg", 1, KIND_JPG + 1, 0, 0, -1, 0, 0, 32}, {"ソ.png", 1, KIND_PNG + 1, 0, 0, -1, 0, 0, 8},
         {"memo.txt", 1, 0, 0, 19, 3, 0, 0, -1},  // ".txt" is the 19th text extension
-        {"pack.zip", 1, 0, 7, 0, -1, 0, 0, -1},          {"能\\a.jpg", 0, KIND_JPG + 1, 0, 0, -1, 0, 0, 4},
+        {"pack.zip", 1, 0, 2, 0, -1, 0, 0, -1},          {"能\\a.jpg", 0, KIND_JPG + 1, 0, 0, -1, 0, 0, 4},
         {"empty\\*.*", 0, 0, 0, 0, -1, 0, 1, 0},         {"to file.lnk", 1, 0, 0, 0, -1, 1, 0, -1},
     };
     for (const row& r : table) {
@@ -111,7 +112,6 @@ TEST(ListEntries, EveryKindClassified)
     names = listing();
     EXPECT_NE(joined(names).find("hid.jpg"), std::string::npos);
     EXPECT_EQ(joined(names).find("sys.jpg"), std::string::npos);  // hidden and system: never
-    browser_list_hooks.archiver_available = [](int) { return 0; };
     browser_list_hooks.archive_listing = [](const char*, archive_info_block*) { return 0; };
     browser_list_set_entries(nullptr, 0);
     CoUninitialize();

@@ -46,8 +46,8 @@ std::string lines(const std::string& path) { return bench::read_file(path); }
 
 ZOTE_CHILD(default_settings_file)
 {
-    install_thumbnail_hooks();
     browser_list_init();
+    start_thumbnail_cache();
     settings_record r;
     snapshot_settings(&r);
     char out[MAX_PATH];

@@ -56,21 +56,11 @@ std::vector<slot> filled_slots()
         SLOT(app_hooks, window_hook),
         SLOT(app_hooks, exit_hook),
         SLOT(app_hooks, help_hook),
-        SLOT(browser_app_hooks, draw_cell_picture),
-        SLOT(browser_app_hooks, thumb_cache_draw),
         SLOT(browser_app_hooks, draw_toolbar),
         SLOT(browser_seams, print_selection),
-        SLOT(browser_list_hooks, thumbnail_cache_build),
-        SLOT(browser_list_hooks, thumbnail_cache_free),
-        SLOT(browser_list_hooks, thumbnail_index),
-        SLOT(browser_list_hooks, archiver_available),
         SLOT(browser_list_hooks, archive_listing),
         SLOT(browser_list_hooks, archive_member_path),
-        SLOT(browser_list_hooks, in_archive_work_folder),
         SLOT(browser_path_hooks, map_archive_path),
-        SLOT(browser_path_hooks, in_archive_work_folder),
-        SLOT(browser_path_hooks, thumbnail_moved),
-        SLOT(browser_path_hooks, display_path),
     };
 }
 
@@ -91,7 +81,6 @@ ZOTE_CHILD(start_up_slots)
     for (const slot& s : slots) before[s.name] = bytes_at(s);
     install_image_format_hooks();
     install_image_plugins(nullptr);
-    install_thumbnail_hooks();
     browser_list_init();
     install_program_hooks();
     for (const slot& s : slots)

@@ -25,9 +25,7 @@ ZOTE_CHILD(preview_from_thumbnails)
     kavtrel_start(GetModuleHandleA(nullptr), nullptr, "");
     browser_list_init();
     install_image_format_hooks();
-    install_thumbnail_hooks();
-    thumb_cache_init(&thumb_cache);
-    browser_list.thumb_cache = &thumb_cache;
+    start_thumbnail_cache();
     _newpage(1, 0, 0, -900, -600);
     if (!change_folder(dir.path())) return 11;
     load_folder(nullptr, 0, 0, nullptr, 0);

@@ -1,0 +1,72 @@
+// The state of the archives opened as folders (see archive_work.h).
+#include "browser/model/archive_work.h"
+#include "files/files.h"
+#include "base/holders.h"
+#include <cstdio>
+#include <cstring>
+
+archive_work_record archive_work = {-1, {}, {}, {}, {}, {}, {}, 0};
+
+bool is_prefix_folder(const char* path, const char* folder)
+{
+    size_t n = strlen(folder);
+    if (!n || strlen(path) < n ||
+        CompareStringA(LOCALE_SYSTEM_DEFAULT, NORM_IGNORECASE, path, int(n), folder, int(n)) != CSTR_EQUAL)
+        return false;
+    return path[n] == 0 || path[n] == '\\';
+}
+
+int archiver_available(int kind) { return kind >= 0 && kind < ARCHIVE_KIND_COUNT ? archive_work.available[kind] : 0; }
+
+int in_instance_folder(const char* path)
+{
+    return archive_work.instance >= 0 && path && is_prefix_folder(path, archive_work.instance_folder) ? 1 : 0;
+}
+
+int in_archive_folder(const char* path)
+{
+    if (archive_work.instance < 0) return 0;
+    char here[PATH_BUF];
+    if (!path) {
+        DWORD n = GetCurrentDirectoryA(sizeof here, here);
+        if (!n || n >= sizeof here) return 0;
+        path = here;
+    }
+    return is_prefix_folder(path, archive_work.folder) ? 1 : 0;
+}
+
+int read_open_archive(char* out)
+{
+    out[0] = 0;
+    if (archive_work.instance < 0) return 0;
+    c_file f(fopen(archive_work.folder_file, "rb"));
+    if (!f) return 0;
+    size_t n = fread(out, 1, PATH_BUF, f.get());
+    out[PATH_BUF - 1] = 0;
+    if (n != PATH_BUF) out[0] = 0;
+    return out[0] ? 1 : 0;
+}
+
+int write_open_archive(const char* archive)
+{
+    char field[PATH_BUF] = {};
+    if (!text_copy(field, archive)) return 0;
+    c_file f(fopen(archive_work.folder_file, "wb"));
+    return f && fwrite(field, 1, PATH_BUF, f.get()) == PATH_BUF ? 1 : 0;
+}
+
+int in_archive_work_folder(const char* path)
+{
+    char full[PATH_BUF];
+    char* name = nullptr;
+    DWORD n = GetFullPathNameA(path, sizeof full, full, &name);
+    return n && n < sizeof full && in_instance_folder(full) ? 1 : 0;
+}
+
+// The title shows the archive's path in place of its work folder.
+int archive_shown_folder(const char* folder, char* out)
+{
+    char archive[PATH_BUF];
+    if (!in_archive_folder(folder) || !read_open_archive(archive)) return 0;
+    return text_format(out, PATH_BUF, "%s%s", archive, folder + strlen(archive_work.folder)) ? 1 : 0;
+}

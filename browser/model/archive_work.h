@@ -1,0 +1,39 @@
+// The state of the archives opened as folders, as the list reads it: this
+// instance's work folders with the archivers' availability (written by the
+// archives room at start-up and while an archive is open), whether a path
+// lies in them, the open archive's path and the folder as the title shows it.
+#pragma once
+#include "base/cptext.h"
+
+enum { ARCHIVE_KIND_COUNT = 4 };
+
+// The work folders of this instance, chosen once at start-up.
+struct archive_work_record {
+    int instance;                       // N of lha<N>, -1 when none could be claimed
+    int available[ARCHIVE_KIND_COUNT];  // LZH, ZIP, CAB, TAR: 2 writable, 1 read only, 0 none
+    char root[PATH_BUF];                // T\zote
+    char instance_folder[PATH_BUF];     // T\zote\lha<N>
+    char folder[PATH_BUF];              // ...\folder
+    char folder_file[PATH_BUF];         // ...\folder.d
+    char view[PATH_BUF];                // ...\view
+    int damaged;                        // the open archive's listing or test reported damage
+};
+extern archive_work_record archive_work;
+
+// 1 when path is folder or lies below it (case ignored).
+bool is_prefix_folder(const char* path, const char* folder);
+// The availability word of archiver kind 0..3 (LZH, ZIP, CAB, GZ/TAR); 0 while
+// none is loaded, so that no archive opens as a folder.
+int archiver_available(int kind);
+// 1 when path (or the current folder for null) lies inside "folder".
+int in_archive_folder(const char* path = nullptr);
+// 1 when path lies anywhere in this instance's work folder; the same for a
+// path not yet made full.
+int in_instance_folder(const char* path);
+int in_archive_work_folder(const char* path);
+// The open archive's path from "folder.d" (PATH_BUF): 0 when there is none.
+int read_open_archive(char* out);
+int write_open_archive(const char* archive);
+// The folder as the title shows it (out: PATH_BUF): 1 when it differs, as an
+// opened archive's path shown in place of its work folder.
+int archive_shown_folder(const char* folder, char* out);
