@@ -6,7 +6,6 @@
 #include "browser/model/app_hooks.h"
 #include "browser/model/browser_list.h"
 #include "browser/model/command_ids.h"
-#include "browser/model/list_hooks.h"
 #include "graphics/kavtrel.h"
 #include <cstring>
 

@@ -7,7 +7,6 @@
 #include "browser/model/app_hooks.h"
 #include "browser/model/browser_list.h"
 #include "browser/grid/grid.h"
-#include "browser/model/list_hooks.h"
 #include "browser/model/names.h"
 #include "browser/model/numbering.h"
 #include "browser/model/paths.h"

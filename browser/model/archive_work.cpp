@@ -16,6 +16,14 @@ bool is_prefix_folder(const char* path, const char* folder)
     return path[n] == 0 || path[n] == '\\';
 }
 
+int zote_temp_path(char* out, const char* sub)
+{
+    char temp[PATH_BUF];
+    DWORD n = GetTempPathA(sizeof temp, temp);
+    if (!n || n >= sizeof temp || !path_join(out, PATH_BUF, temp, "zote")) return 0;
+    return !sub || path_join(out, PATH_BUF, out, sub) ? 1 : 0;
+}
+
 int archiver_available(int kind) { return kind >= 0 && kind < ARCHIVE_KIND_COUNT ? archive_work.available[kind] : 0; }
 
 int in_instance_folder(const char* path)
