@@ -206,12 +206,12 @@ static bool ends_in(const char* path, const char* tail)
 
 int create_new_entry(int command)
 {
-    const char* ext = command == 240   ? ""
-                      : command == 245 ? ".txt"
-                                       : compress_extension(command - CM_NEW_ARCHIVE_FIRST);
-    const char* word = command == 240 ? "ﾌｫﾙﾀﾞ" : command == 245 ? "ﾃｷｽﾄﾌｧｲﾙ" : "圧縮ﾌｫﾙﾀﾞ";
+    const char* ext = command == CM_NEW_FOLDER ? ""
+                      : command == CM_NEW_TEXT ? ".txt"
+                                               : compress_extension(command - CM_NEW_ARCHIVE_FIRST);
+    const char* word = command == CM_NEW_FOLDER ? "ﾌｫﾙﾀﾞ" : command == CM_NEW_TEXT ? "ﾃｷｽﾄﾌｧｲﾙ" : "圧縮ﾌｫﾙﾀﾞ";
     if (!ext) return 0;
-    bool folder = command == 240;
+    bool folder = command == CM_NEW_FOLDER;
     busy_guard busy(BUSY_WAIT);
     entry_ops.creating = new_entry_pending = 1;
     char placeholder[PATH_BUF];

@@ -6,6 +6,8 @@
 #include "browser/commands/command_parts.h"
 #include "browser/commands/commands.h"
 #include "browser/archives/archive_folder.h"
+#include "browser/operations/archive_commands.h"
+#include "browser/model/list_hooks.h"
 #include "browser/model/busy.h"
 #include "browser/commands/keys.h"
 #include "browser/model/seams.h"
@@ -67,10 +69,13 @@ dialog_watch* dialog_watch::current;
 // own parts; only the program launcher is the test's.
 struct command_page : viewer_page {
     scoped_restore<browser_seam_table> keep_seams{browser_seams};
+    scoped_restore<browser_list_hook_table> keep_list{browser_list_hooks};
+    scoped_restore<browser_path_hook_table> keep_paths{browser_path_hooks};
     scoped_restore<current_folder_state> keep_folder{current_folder};
     bench::scratch_dir dir;
     command_page() : viewer_page(700, 500)
     {
+        install_archive_folder_hooks();  // archives are listed and act as the program's
         browser_seams.open_with = [](const char*, int verb) { return verbs_run.push_back(verb), 1; };
         verbs_run.clear();
         for (const char* n : {"a.png", "b.png", "c.png"})
@@ -259,6 +264,11 @@ TEST(Menus, EveryChordShownIsAnAccelerator)
 
 namespace {
 bool exists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+bool is_folder(const std::string& path)
+{
+    DWORD a = GetFileAttributesA(path.c_str());
+    return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY);
+}
 int files_like(const command_page& p, const char* pattern)
 {
     int n = 0;
@@ -293,7 +303,7 @@ TEST(Commands, CommandsReachTheirParts)
         const char* entry;               // the entry the command names
         std::vector<const char*> marks;  // the entries marked before
         const char* dialog;              // the caption of the dialog it opens ("" the shell's), or null
-        bool editor;                     // it opens the in-list editor
+        const char* typed;               // it opens the in-list editor: typed and Enter ("": Esc); null: none
         std::function<void(command_page&)> before;
         std::function<bool(command_page&)> done;
     };
@@ -301,99 +311,145 @@ TEST(Commands, CommandsReachTheirParts)
     auto selected = [](int n) { return [n](command_page&) { return browser_list.selected_count == n; }; };
     auto shown = [](command_page&) { return true; };
     auto seen = [](const char* text) { return [text](command_page&) { return edited == text; }; };
+    auto archive_copied = [](const char* name) {
+        return [name](command_page& p) {
+            archive_folder_test::copy_fixture(p.dir, name);
+            p.open(p.dir.path());
+        };
+    };
     auto folder_made = [](command_page& p) {
         CreateDirectoryA(p.dir.file("束表").c_str(), nullptr);
         viewer_fixture::write_colour_png(p.dir.file("束表\\d.png"), 40, 30, RGB(9, 9, 9));
         p.open(p.dir.path());
     };
     const command_case cases[] = {
-        {CM_SELECT_ALL, "a.png", {}, nullptr, false, none, selected(3)},
-        {CM_CLEAR_MARKS, "a.png", {"a.png", "b.png"}, nullptr, false, none, selected(0)},
-        {CM_SELECT_ALL_FILTERED, "a.png", {}, nullptr, false, none, selected(3)},
-        {CM_MARK_ENTRY, "c.png", {}, nullptr, false, none, [](command_page&) { return browser_list.marks[2] == 1; }},
-        {CM_MARK_RANGE, "c.png", {"a.png"}, nullptr, false, none, selected(3)},
+        {CM_SELECT_ALL, "a.png", {}, nullptr, nullptr, none, selected(3)},
+        {CM_CLEAR_MARKS, "a.png", {"a.png", "b.png"}, nullptr, nullptr, none, selected(0)},
+        {CM_SELECT_ALL_FILTERED, "a.png", {}, nullptr, nullptr, none, selected(3)},
+        {CM_MARK_ENTRY, "c.png", {}, nullptr, nullptr, none, [](command_page&) { return browser_list.marks[2] == 1; }},
+        {CM_MARK_RANGE, "c.png", {"a.png"}, nullptr, nullptr, none, selected(3)},
         {CM_COPY,
          "a.png",
          {"b.png", "c.png"},
          nullptr,
-         false,
+         nullptr,
          none,
          [](command_page&) { return clipboard_holds_files() == 1 && browser_list.selected_count == 0; }},
-        {CM_CUT, "a.png", {"b.png"}, nullptr, false, none, [](command_page&) { return clipboard_holds_files() == 2; }},
-        {CM_RECYCLE, "a.png", {"a.png"}, "", false, none, [](command_page& p) { return !exists(p.dir.file("a.png")); }},
+        {CM_CUT,
+         "a.png",
+         {"b.png"},
+         nullptr,
+         nullptr,
+         none,
+         [](command_page&) { return clipboard_holds_files() == 2; }},
+        {CM_RECYCLE,
+         "a.png",
+         {"a.png"},
+         "",
+         nullptr,
+         none,
+         [](command_page& p) { return !exists(p.dir.file("a.png")); }},
         {CM_MOVE_INTO,
          "束表",
          {"a.png"},
          nullptr,
-         false,
+         nullptr,
          folder_made,
          [](command_page& p) { return exists(p.dir.file("束表\\a.png")) && !exists(p.dir.file("a.png")); }},
         {CM_NUMBER_PREFIXES,
          "a.png",
          {},
          nullptr,
-         false,
+         nullptr,
          none,
          [](command_page& p) { return !exists(p.dir.file("a.png")) && files_like(p, "*.png") == 3; }},
         {CM_FOLDER_LISTING,
          "a.png",
          {},
          nullptr,
-         false,
+         nullptr,
          none,
          [](command_page& p) { return exists(p.dir.file(std::string(file_name_of(p.dir.path())) + ".txt")); }},
         {CM_EXPAND_ALL,
          "a.png",
          {},
          nullptr,
-         false,
+         nullptr,
          folder_made,
          [](command_page&) { return browser_list.tree_depth != 0; }},
-        {CM_SEARCH, "a.png", {}, "ﾌｧｲﾙの検索", false, none, shown},
-        {CM_BATCH_RENAME, "a.png", {"a.png", "b.png"}, "選択ﾌｧｲﾙの名前をまとめて変更", false, none, shown},
-        {CM_SAVE_AS, "a.png", {}, "形式を変えて保存", false, none, shown},
-        {CM_CACHE_SETTINGS, "a.png", {}, "ﾌｧｲﾙｷｬｯｼｭの設定", false, none, shown},
-        {CM_SIZE_DIALOG, "a.png", {}, "一覧表示の画像ｻｲｽﾞ設定", false, none, shown},
+        {CM_SEARCH, "a.png", {}, "ﾌｧｲﾙの検索", nullptr, none, shown},
+        {CM_BATCH_RENAME, "a.png", {"a.png", "b.png"}, "選択ﾌｧｲﾙの名前をまとめて変更", nullptr, none, shown},
+        {CM_SAVE_AS, "a.png", {}, "形式を変えて保存", nullptr, none, shown},
+        {CM_CACHE_SETTINGS, "a.png", {}, "ﾌｧｲﾙｷｬｯｼｭの設定", nullptr, none, shown},
+        {CM_SIZE_DIALOG, "a.png", {}, "一覧表示の画像ｻｲｽﾞ設定", nullptr, none, shown},
         {CM_COUNT_COLOURS,
          "b.png",
          {},
          nullptr,
-         false,
+         nullptr,
          none,
          [](command_page&) {
              return bench::message_boxes.size() == 1 && bench::message_boxes[0].text.find("b.png") == 0;
          }},
-        {CM_RENAME, "b.png", {}, nullptr, true, none, seen("b")},
-        {CM_RENAME_WITH_NUMBER, "b.png", {}, nullptr, true, none, seen("b")},
-        {CM_TIME_STAMP, "b.png", {}, nullptr, true, none, [](command_page&) { return !edited.empty(); }},
+        {CM_RENAME, "b.png", {}, nullptr, "", none, seen("b")},
+        {CM_RENAME_WITH_NUMBER, "b.png", {}, nullptr, "", none, seen("b")},
+        {CM_TIME_STAMP, "b.png", {}, nullptr, "", none, [](command_page&) { return !edited.empty(); }},
         {CM_SHELL_VERB_FIRST,
          "a.png",
          {},
          nullptr,
-         false,
+         nullptr,
          none,
          [](command_page&) { return verbs_run == std::vector<int>{0}; }},
         {CM_SHELL_VERB_LAST,
          "a.png",
          {},
          nullptr,
-         false,
+         nullptr,
          none,
          [](command_page&) { return verbs_run == std::vector<int>{9}; }},
         {CM_PRINT,
          "a.png",
          {"a.png", "c.png"},
          nullptr,
-         false,
+         nullptr,
          none,
          [](command_page&) { return printed_selection == 2; }},
         {CM_PACK_FIRST + 1,
          "b.png",
          {"b.png"},
          nullptr,
-         false,
+         nullptr,
          none,
          [](command_page& p) { return files_like(p, "*.zip") == 1; }},
+        {CM_NEW_FOLDER,
+         "a.png",
+         {},
+         nullptr,
+         "新表",
+         none,
+         [](command_page& p) { return is_folder(p.dir.file("新表")); }},
+        {CM_NEW_TEXT,
+         "a.png",
+         {},
+         nullptr,
+         "新表",
+         [](command_page&) { browser_list.settings.textpic = 1; },  // text files listed, as by default
+         [](command_page& p) { return exists(p.dir.file("新表.txt")) && files_like(p, "*.newfolder*") == 0; }},
+        {CM_EXTRACT,
+         "images.zip",
+         {},
+         nullptr,
+         nullptr,
+         archive_copied("images.zip"),
+         [](command_page& p) { return is_folder(p.dir.file("images")) && files_like(p, "images\\*.*") > 0; }},
+        {CM_SFX,
+         "images.lzh",
+         {},
+         nullptr,
+         nullptr,
+         archive_copied("images.lzh"),
+         [](command_page& p) { return exists(p.dir.file("images.exe")); }},
     };
     for (const command_case& c : cases) {
         SCOPED_TRACE(c.id);
@@ -412,8 +468,16 @@ TEST(Commands, CommandsReachTheirParts)
         bench::message_boxes.clear();
         edited.clear();
         dialog_watch watch(c.dialog && !c.dialog[0] ? IDYES : IDCANCEL);
-        if (c.editor) {
-            editor_robot::robot user([](HWND edit) { PostMessageA(edit, WM_CHAR, VK_ESCAPE, 0); });
+        if (c.typed) {
+            const char* typed = c.typed;
+            editor_robot::robot user([typed](HWND edit) {
+                if (!typed[0]) {
+                    PostMessageA(edit, WM_CHAR, VK_ESCAPE, 0);
+                    return;
+                }
+                SendMessageA(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(typed));
+                PostMessageA(edit, WM_CHAR, VK_RETURN, 0);
+            });
             p.command(c.id, index);
             edited = user.done();
         } else {
@@ -502,10 +566,10 @@ TEST(Commands, GuardsKeepCommandsOut)
     // Version box: a navigation command, kept out of full screen.
     show_in_viewer(VIEWER_MODE_LIST, 1, 0);
     bench::message_boxes.clear();
-    p.command(131);
+    p.command(CM_VERSION);
     EXPECT_TRUE(bench::message_boxes.empty());
     back_from_viewer();
-    p.command(131);
+    p.command(CM_VERSION);
     ASSERT_EQ(bench::message_boxes.size(), 1u);
     EXPECT_EQ(bench::message_boxes[0].title, "ZOTEバージョン情報");
 }
@@ -514,24 +578,24 @@ TEST(Commands, GuardsKeepCommandsOut)
 TEST(Commands, HelpTextOfTheHighlightedItem)
 {
     command_page p;
-    EXPECT_EQ(p.highlighted(250), "画面を更新します．");
+    EXPECT_EQ(p.highlighted(CM_RELOAD), "画面を更新します．");
     EXPECT_EQ(p.highlighted(65501), "このウインドウを閉じます．");
-    EXPECT_EQ(p.highlighted(703), "一覧画像のサイズを横に 3 枚表示する大きさに変更します．");
-    EXPECT_EQ(p.highlighted(152),
+    EXPECT_EQ(p.highlighted(CM_FULL_SIZE + 3), "一覧画像のサイズを横に 3 枚表示する大きさに変更します．");
+    EXPECT_EQ(p.highlighted(CM_PACK_FIRST + 1),
               "ファイル/フォルダを同名zipファイルに圧縮します．zip32j.dll, zip32.dll(またはizip32j.dll)が必要です．");
     browser_list.tree_depth = 1;
-    EXPECT_EQ(p.highlighted(370), "サブフォルダを全て畳みます．");
+    EXPECT_EQ(p.highlighted(CM_EXPAND_ALL), "サブフォルダを全て畳みます．");
     browser_list.tree_depth = 0;
-    EXPECT_EQ(p.highlighted(370), "サブフォルダを全て展開します．");
-    EXPECT_EQ(p.highlighted(250, MF_POPUP), "");
-    build_drive_menu("c:\\", nullptr, 1000);
-    EXPECT_EQ(p.highlighted(1001), "ドライブに移動します．Ctrlを押しながら選ぶと新規ウインドウで開きます．");
-    p.highlighted(250);
-    EXPECT_EQ(p.highlighted(499), "画面を更新します．");  // no help: the text stays
+    EXPECT_EQ(p.highlighted(CM_EXPAND_ALL), "サブフォルダを全て展開します．");
+    EXPECT_EQ(p.highlighted(CM_RELOAD, MF_POPUP), "");
+    build_drive_menu("c:\\", nullptr, CM_FOLDER_TREE);
+    EXPECT_EQ(p.highlighted(CM_JUMP_FIRST), "ドライブに移動します．Ctrlを押しながら選ぶと新規ウインドウで開きます．");
+    p.highlighted(CM_RELOAD);
+    EXPECT_EQ(p.highlighted(CM_SMALLER), "画面を更新します．");  // no help: the text stays
     browser_list_set_entries(nullptr, 0);
-    EXPECT_EQ(p.highlighted(250), "");  // entry commands say nothing on an empty list
+    EXPECT_EQ(p.highlighted(CM_RELOAD), "");  // entry commands say nothing on an empty list
     // Through the window hook, as a menu sends it.
-    SendMessageA(_page_hwnd(1), WM_MENUSELECT, MAKEWPARAM(231, MF_STRING), 0);
+    SendMessageA(_page_hwnd(1), WM_MENUSELECT, MAKEWPARAM(CM_DESKTOP, MF_STRING), 0);
     EXPECT_EQ(p.status(), "デスクトップへ移動します．");
 }
 
@@ -545,55 +609,56 @@ TEST(Menus, StatesFollowTheSituation)
     ASSERT_EQ(copy_or_cut_to_clipboard(0), 1);  // a file to paste
     clear_selection();
     update_menu_state(m.edit, nullptr);
-    EXPECT_TRUE(greyed(m.edit, 126));  // nothing selected
-    EXPECT_FALSE(greyed(m.edit, 127));
-    EXPECT_EQ(text_of(m.edit, 120), "全選択解除 \t Esc");
+    EXPECT_TRUE(greyed(m.edit, CM_COPY));  // nothing selected
+    EXPECT_FALSE(greyed(m.edit, CM_PASTE));
+    EXPECT_EQ(text_of(m.edit, CM_CLEAR_MARKS), "全選択解除 \t Esc");
     p.select(1);
     update_menu_state(m.edit, nullptr);
-    EXPECT_FALSE(greyed(m.edit, 126));
+    EXPECT_FALSE(greyed(m.edit, CM_COPY));
     {
         read_only_zip_folder zip(p);
         update_menu_state(m.edit, nullptr);
-        EXPECT_TRUE(greyed(m.edit, 128) && greyed(m.edit, 300) && greyed(m.edit, 127));
-        EXPECT_FALSE(greyed(m.edit, 126));
+        EXPECT_TRUE(greyed(m.edit, CM_CUT) && greyed(m.edit, CM_RECYCLE) && greyed(m.edit, CM_PASTE));
+        EXPECT_FALSE(greyed(m.edit, CM_COPY));
     }
     update_menu_state(m.file, nullptr);
-    EXPECT_TRUE(greyed(m.file, 105));
+    EXPECT_TRUE(greyed(m.file, CM_ARCHIVE_PASSWORD));
     scoped_restore<archive_work_record> keep_work(archive_work);
     archive_work.instance = 0;  // the shown folder as this instance's archive work folder
     ASSERT_TRUE(text_copy(archive_work.folder, p.dir.path()));
     update_menu_state(m.file, nullptr);
-    EXPECT_FALSE(greyed(m.file, 105));
-    EXPECT_FALSE(greyed(m.file, 112));
+    EXPECT_FALSE(greyed(m.file, CM_ARCHIVE_PASSWORD));
+    EXPECT_FALSE(greyed(m.file, CM_PRINT));
     update_menu_state(m.view, nullptr);
-    EXPECT_FALSE(greyed(m.view, 379));
-    EXPECT_TRUE((state_of(m.view, 380) & MF_CHECKED) != 0);
+    EXPECT_FALSE(greyed(m.view, CM_IMAGES_ONLY));
+    EXPECT_TRUE((state_of(m.view, CM_SORT_FIRST) & MF_CHECKED) != 0);
     show_in_viewer(VIEWER_MODE_ONE, 0, 0);
     update_menu_state(m.view, nullptr);
-    EXPECT_TRUE(greyed(m.view, 379) && greyed(m.view, 380));
+    EXPECT_TRUE(greyed(m.view, CM_IMAGES_ONLY) && greyed(m.view, CM_SORT_FIRST));
     update_menu_state(m.file, nullptr);
-    EXPECT_EQ(text_of(m.file, 1000), "開く(&O)");
+    EXPECT_EQ(text_of(m.file, CM_FOLDER_TREE), "開く(&O)");
     show_in_viewer(VIEWER_MODE_ONE, 1, 0);
     update_menu_state(m.file, nullptr);
-    EXPECT_TRUE(greyed(m.file, 112));
+    EXPECT_TRUE(greyed(m.file, CM_PRINT));
     back_from_viewer();
     viewer_state.interval = 25;
     update_menu_state(m.slide, nullptr);
-    EXPECT_EQ(text_of(m.slide, 3000), "他の値 2.5秒 (&V)");
+    EXPECT_EQ(text_of(m.slide, CM_INTERVAL_DIALOG), "他の値 2.5秒 (&V)");
     viewer_state.interval = 20;
     update_menu_state(m.slide, nullptr);
-    EXPECT_EQ(text_of(m.slide, 3000), "他の値 (&V)");
-    EXPECT_TRUE((state_of(m.slide, 3021) & MF_CHECKED) != 0);
+    EXPECT_EQ(text_of(m.slide, CM_INTERVAL_DIALOG), "他の値 (&V)");
+    EXPECT_TRUE((state_of(m.slide, CM_INTERVAL_FIRST + 20) & MF_CHECKED) != 0);
     browser_list.strip_numbers = 11;
     update_menu_state(m.size, nullptr);
-    EXPECT_EQ(text_of(m.size, 709), "横 &9 枚 \t 9");
-    EXPECT_EQ(text_of(m.size, 710), "横 10 枚");
+    EXPECT_EQ(text_of(m.size, CM_FULL_SIZE + 9), "横 &9 枚 \t 9");
+    EXPECT_EQ(text_of(m.size, CM_FULL_SIZE + 10), "横 10 枚");
     // The drive list: no current drive, so no drive-cache command and no parent.
     current_folder.drive_list = 1;
     update_menu_state(m.cache, nullptr);
-    EXPECT_TRUE(greyed(m.cache, 139) && greyed(m.cache, 140) && greyed(m.cache, 141));
+    EXPECT_TRUE(greyed(m.cache, CM_DRIVE_CACHE_MAKE) && greyed(m.cache, CM_CDR_CACHE) &&
+                greyed(m.cache, CM_DRIVE_CACHE_DELETE));
     build_tree_menu();
-    EXPECT_TRUE(greyed(m.tree, 230) && greyed(m.tree, 233));
+    EXPECT_TRUE(greyed(m.tree, CM_PARENT) && greyed(m.tree, CM_DRIVE_LIST));
 }
 
 // At the drive list, 140 writes nothing into the process's current folder.
@@ -605,7 +670,7 @@ TEST(Commands, CdrPreparationNeedsTheShownFolder)
     viewer_fixture::write_colour_png(elsewhere.file("x.png"), 40, 30, RGB(1, 2, 3));
     SetCurrentDirectoryA(elsewhere.path());
     current_folder.drive_list = 1;
-    p.command(140);
+    p.command(CM_CDR_CACHE);
     current_folder.drive_list = 0;
     EXPECT_EQ(GetFileAttributesA(elsewhere.file("autorun.inf").c_str()), INVALID_FILE_ATTRIBUTES);
     EXPECT_EQ(GetFileAttributesA(elsewhere.file("zote").c_str()), INVALID_FILE_ATTRIBUTES);
@@ -638,7 +703,7 @@ TEST(Commands, RotationInTheViewerReopensByName)
     p.open(d.path());
     ASSERT_EQ(p.index_of("x.jpg"), 0);
     view_one_image(viewer_state, 0);
-    p.command(115, 0);
+    p.command(CM_ROTATE_RIGHT, 0);
     ASSERT_EQ(p.index_of("x.r.jpg"), 1);
     EXPECT_EQ(viewer_now.mode, VIEWER_MODE_ONE);
     EXPECT_EQ(viewer_now.current_index, 1);
@@ -730,13 +795,13 @@ TEST(SendTo, ProgramCommandLine)
 TEST(Commands, SelectionCommandsMarkAndHighlightingDoesNot)
 {
     command_page p;
-    p.command(121);
+    p.command(CM_SELECT_ALL);
     EXPECT_EQ(browser_list.selected_count, browser_list.count);
-    p.highlighted(120);
+    p.highlighted(CM_CLEAR_MARKS);
     EXPECT_EQ(browser_list.selected_count, browser_list.count);
-    p.command(120);
+    p.command(CM_CLEAR_MARKS);
     EXPECT_EQ(browser_list.selected_count, 0);
-    p.command(162, 2);
+    p.command(CM_MARK_ENTRY, 2);
     EXPECT_EQ(browser_list.marks[2], 1);
 }
 
@@ -767,7 +832,7 @@ TEST(Commands, FolderRenamedAfterItsFirstFile)
         };
         int folder = folder_entry("束ね表");
         ASSERT_GE(folder, 0);
-        p.command(315, folder);
+        p.command(CM_RENAME_TO_FIRST, folder);
         EXPECT_NE(GetFileAttributesA(p.dir.file(std::string(c.expected) + "\\01ソ.png").c_str()),
                   INVALID_FILE_ATTRIBUTES);
         EXPECT_EQ(GetFileAttributesA(p.dir.file("束ね表").c_str()) != INVALID_FILE_ATTRIBUTES, c.taken);
@@ -796,7 +861,7 @@ TEST(Commands, ScannerSourceChoice)
     command_page p;
     memset(twain.source.ProductName, 0, sizeof twain.source.ProductName);
     source_choice_hook = SetWindowsHookExA(WH_CBT, choose_first_source, nullptr, GetCurrentThreadId());
-    p.command(195);
+    p.command(CM_SCAN_SOURCE);
     UnhookWindowsHookEx(source_choice_hook);
     EXPECT_STREQ(twain.source.ProductName, "ZOTE test scanner");
     EXPECT_EQ(twain.dsm_open, 0);

@@ -4,6 +4,7 @@
 // that mark, page and go up.
 #include "browser/commands/keys.h"
 #include "browser/model/app_hooks.h"
+#include "browser/viewer/scroll_view.h"
 #include "browser/viewer/viewer.h"
 #include "browser/grid/selection.h"
 #include "tests/browser/keys_fixtures.h"
@@ -56,15 +57,19 @@ TEST(Keys, ListKeysSendOrPostTheirCommands)
     page.load(dir.file("keys"));
     page.centre(0, 0);
     const key_case cases[] = {
-        {VK_BACK, 0, 0, 230, false},    {VK_SPACE, 0, 0, 173, false},  {VK_NEXT, 0, 0, 173, false},
-        {VK_PRIOR, 0, 0, 172, false},   {VK_DELETE, 0, 0, 300, false}, {'0', 0, 0, 700, false},
-        {'2', 0, 0, 702, false},        {'9', 0, 0, 709, false},       {'B', 0, 0, 175, false},
-        {'C', 0, 0, 372, false},        {'D', 0, 0, 375, false},       {'H', 0, 0, 379, false},
-        {'L', 0, 0, 233, false},        {'R', 0, 0, 366, false},       {'T', 0, 0, 174, false},
-        {'V', 0, 0, 371, false},        {'X', 0, 0, 370, false},       {'Y', 0, 0, 234, false},
-        {VK_F5, 0, 0, 250, false},      {VK_F2, 0, 0, 330, false},     {VK_F2, 0, 1, 332, false},
-        {VK_ESCAPE, 0, 0, 1000, false}, {VK_RETURN, 1, 0, 311, true},  {VK_RETURN, 0, 1, 162, true},
-        {VK_RETURN, 1, 1, 335, true},
+        {VK_BACK, 0, 0, CM_PARENT, false},      {VK_SPACE, 0, 0, CM_PAGE_NEXT, false},
+        {VK_NEXT, 0, 0, CM_PAGE_NEXT, false},   {VK_PRIOR, 0, 0, CM_PAGE_BACK, false},
+        {VK_DELETE, 0, 0, CM_RECYCLE, false},   {'0', 0, 0, CM_FULL_SIZE, false},
+        {'2', 0, 0, CM_FULL_SIZE + 2, false},   {'9', 0, 0, CM_FULL_SIZE + 9, false},
+        {'B', 0, 0, CM_LAST_PAGE, false},       {'C', 0, 0, CM_COLLAPSE_ONE, false},
+        {'D', 0, 0, CM_DATE_DISPLAY, false},    {'H', 0, 0, CM_IMAGES_ONLY, false},
+        {'L', 0, 0, CM_DRIVE_LIST, false},      {'R', 0, 0, CM_SCREEN_SAVER, false},
+        {'T', 0, 0, CM_FIRST_PAGE, false},      {'V', 0, 0, CM_EXPAND_ONE, false},
+        {'X', 0, 0, CM_EXPAND_ALL, false},      {'Y', 0, 0, CM_DRIVE_ROOT, false},
+        {VK_F5, 0, 0, CM_RELOAD, false},        {VK_F2, 0, 0, CM_RENAME, false},
+        {VK_F2, 0, 1, CM_TIME_STAMP, false},    {VK_ESCAPE, 0, 0, CM_FOLDER_TREE, false},
+        {VK_RETURN, 1, 0, CM_MOVE_INTO, true},  {VK_RETURN, 0, 1, CM_MARK_ENTRY, true},
+        {VK_RETURN, 1, 1, CM_MARK_RANGE, true},
     };
     for (const key_case& k : cases) {
         SCOPED_TRACE(k.key);
@@ -85,7 +90,7 @@ TEST(Keys, EscapeF2AndEnterFollowTheState)
     std::vector<int> sent, posted;
     toggle_mark(2);
     press(page.window(), {VK_ESCAPE, 0, 0, 0, false}, &sent, &posted);
-    EXPECT_EQ(sent, std::vector<int>{120});
+    EXPECT_EQ(sent, std::vector<int>{CM_CLEAR_MARKS});
     // F2 acts only on an entry under the pointer and only without an expanded tree.
     page.point(2, 2);
     press(page.window(), {VK_F2, 0, 0, 0, false}, &sent, &posted);
@@ -113,9 +118,11 @@ TEST(Keys, ViewerKeys)
     view_one_image(viewer_state, 0);
     ASSERT_EQ(viewer_now.mode, VIEWER_MODE_ONE);
     const key_case cases[] = {
-        {'1', 0, 0, 451, false},    {'2', 0, 0, 452, false},      {'4', 0, 0, 454, false}, {'8', 0, 0, 458, false},
-        {VK_BACK, 0, 0, 360, true}, {VK_ESCAPE, 0, 0, 360, true}, {'F', 0, 0, 313, true},  {VK_SPACE, 0, 0, 173, true},
-        {VK_UP, 0, 0, 172, true},   {VK_RETURN, 0, 0, 451, true},
+        {'1', 0, 0, CM_ZOOM_ONE, false},        {'2', 0, 0, CM_ZOOM_BASE + 2, false},
+        {'4', 0, 0, CM_ZOOM_BASE + 4, false},   {'8', 0, 0, CM_ZOOM_BASE + 8, false},
+        {VK_BACK, 0, 0, CM_BACK_TO_LIST, true}, {VK_ESCAPE, 0, 0, CM_BACK_TO_LIST, true},
+        {'F', 0, 0, CM_FULL_SCREEN, true},      {VK_SPACE, 0, 0, CM_PAGE_NEXT, true},
+        {VK_UP, 0, 0, CM_PAGE_BACK, true},      {VK_RETURN, 0, 0, CM_ZOOM_ONE, true},
     };
     for (const key_case& k : cases) {
         SCOPED_TRACE(k.key);
@@ -129,8 +136,18 @@ TEST(Keys, ViewerKeys)
     for (int key : {int(VK_ESCAPE), int('0'), int(VK_RETURN)}) {
         std::vector<int> sent, posted;
         press(page.window(), {key, 0, 0, 0, true}, &sent, &posted);
-        EXPECT_EQ(posted, std::vector<int>{312});
+        EXPECT_EQ(posted, std::vector<int>{CM_VIEW_ONE});
     }
+    // Its right button goes on to the browser's window at the same point,
+    // whose hook shows the entry menu there.
+    HWND view = viewer_state.actual_view->view_window;
+    POINT at = {10, 20};
+    MapWindowPoints(view, page.window(), &at, 1);
+    commands().clear();
+    SendMessageA(view, WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(10, 20));
+    ASSERT_EQ(commands().size(), 1u);
+    EXPECT_EQ(commands()[0].message, UINT(WM_RBUTTONDOWN));
+    EXPECT_EQ(commands()[0].value, MAKELPARAM(at.x, at.y));
 }
 
 // A letter, digit or other key held with Ctrl is a chord, never its plain
@@ -186,10 +203,10 @@ TEST(Keys, PointerMovesAtEveryEdge)
         {"one", 0, 0, VK_DOWN, 0, 1, 0},
         {"one", 0, r - 1, VK_DOWN, 0, r - 1, 0},
         {"one", 2, 1, VK_HOME, 0, 0, 0},
-        {"two", c - 1, r - 1, VK_RIGHT, 0, 0, 173},
-        {"two", 0, 0, VK_LEFT, c - 1, r - 1, 172},
-        {"two", 1, 0, VK_UP, 1, 0, 172},
-        {"two", 1, r - 1, VK_DOWN, 1, r - 1, 173},
+        {"two", c - 1, r - 1, VK_RIGHT, 0, 0, CM_PAGE_NEXT},
+        {"two", 0, 0, VK_LEFT, c - 1, r - 1, CM_PAGE_BACK},
+        {"two", 1, 0, VK_UP, 1, 0, CM_PAGE_BACK},
+        {"two", 1, r - 1, VK_DOWN, 1, r - 1, CM_PAGE_NEXT},
     };
     for (const move_case& m : cases) {
         SCOPED_TRACE(std::string(m.folder) + " " + std::to_string(m.key) + " from " + std::to_string(m.column) + "," +
@@ -236,5 +253,5 @@ TEST(Mouse, ClicksMarkPageAndGoUp)
     // The upper left quarter of the first cell goes up.
     commands().clear();
     on_list_left_button(page.window(), 0, page.point(browser_list.left_margin + 3, browser_list.top_margin + 3));
-    EXPECT_EQ(ids(), std::vector<int>{230});
+    EXPECT_EQ(ids(), std::vector<int>{CM_PARENT});
 }

@@ -1,0 +1,55 @@
+// The folder tree opened from the keyboard: expanding all brings the
+// pictures of every level into the page, the expanded depth stays through the
+// reload the expansion makes and through F5, and the same key folds it again.
+#include "tests/screen/screen_bench.h"
+#include <gtest/gtest.h>
+#include <string>
+
+namespace {
+// An album whose every level holds one picture of its own colour and one
+// subfolder, down to the last level: 木表\00表.jpg, 木表\層1ソ\01ソ.jpg, ...
+struct nested_album {
+    bench::scratch_dir dir;
+    std::string top = dir.file("木表");
+    explicit nested_album(int depth)
+    {
+        std::string folder = top;
+        for (int level = 0; level <= depth; level++) {
+            screen::write_pictures(folder, level, 1);
+            folder += "\\層" + std::to_string(level + 1) + (level % 2 ? "能" : "ソ");
+        }
+    }
+};
+
+// Whether some cell of the page shows picture i.
+bool shows(const screen::shot& s, int i)
+{
+    RECT page = {0, 0, s.width, s.height};
+    return s.count(page, screen::picture_colour(i)) > 200;
+}
+}  // namespace
+
+TEST(FolderTree, ExpandAllOpensEveryLevelAndKeepsItThroughReloads)
+{
+    const int depth = 3;
+    nested_album album(depth);
+    screen::zote_session z(album.top);
+    ASSERT_TRUE(z.running());
+    // A closed folder's cell shows the picture of its last level, so the
+    // levels between tell whether the tree is open.
+    screen::shot s = z.capture();
+    EXPECT_TRUE(shows(s, 0));
+    for (int level = 1; level < depth; level++) EXPECT_FALSE(shows(s, level)) << "level " << level << " at the start";
+    z.key('X');
+    s = z.capture();
+    for (int level = 0; level <= depth; level++) EXPECT_TRUE(shows(s, level)) << "level " << level << " expanded";
+    if (HasFailure()) s.save(bench::exe_folder() + "screen-tree-open.bmp");
+    z.key(VK_F5);
+    s = z.capture();
+    for (int level = 1; level < depth; level++) EXPECT_TRUE(shows(s, level)) << "level " << level << " after F5";
+    z.key('X');
+    s = z.capture();
+    EXPECT_TRUE(shows(s, 0));
+    for (int level = 1; level < depth; level++) EXPECT_FALSE(shows(s, level)) << "level " << level << " folded again";
+    if (HasFailure()) s.save(bench::exe_folder() + "screen-tree.bmp");
+}
