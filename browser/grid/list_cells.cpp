@@ -4,7 +4,6 @@
 #include "browser/grid/list_view.h"
 #include "browser/model/clipboard_files.h"
 #include "browser/caches/thumb_cache.h"
-#include "browser/model/app_hooks.h"
 #include "browser/model/browser_list.h"
 #include "browser/grid/grid.h"
 #include "browser/model/names.h"

@@ -1,10 +1,9 @@
 // The archive commands (compress into an archive, extract, self-extracting
 // archive, compress a selection, archiver versions), the clipboard staging
-// of entries copied or cut inside an archive, and the hook slots the archive
-// folders fill in the list, the path rules and start-up.
+// of entries copied or cut inside an archive, and the path rules' slot that
+// opens an archive entered as a folder.
 #include "browser/operations/archive_commands.h"
 #include "browser/archives/archive_folder.h"
-#include "browser/model/app_hooks.h"
 #include "browser/model/arccache.h"
 #include "browser/model/browser_list.h"
 #include "browser/operations/entry_ops.h"
