@@ -154,7 +154,9 @@ TEST(ArchiveFolder, HostileMemberNamesStayInsideTheWorkFolder)
         CopyFileA(fixture(name).c_str(), archive.c_str(), FALSE);
         ASSERT_EQ(open_archive_as_folder(archive.c_str()), 1);
         std::vector<std::string> inside;
-        for (const tree_file& f : read_tree(archive_work.instance_folder)) inside.push_back(f.name);
+        // Member pictures cached by earlier tests' pages (view\) are not this archive's.
+        for (const tree_file& f : read_tree(archive_work.instance_folder))
+            if (f.name.compare(0, 5, "view\\") != 0) inside.push_back(f.name);
         EXPECT_EQ(inside, (std::vector<std::string>{"folder.d", "folder\\good.txt"}));
         EXPECT_EQ(read_tree(dir.path()).size(), 1u);
         EXPECT_FALSE(archiver_test::exists(std::string(archive_work.root) + "\\evil1.txt"));
