@@ -143,9 +143,6 @@ TEST(ArchiveFolder, ArchivesWithoutEncryptedMembersNeverAskForAPassword)
 TEST(ArchiveFolder, HostileMemberNamesStayInsideTheWorkFolder)
 {
     prepare();
-    // Members other tests' lists extracted for their pictures go first.
-    bench::remove_tree(archive_work.view);
-    ASSERT_TRUE(CreateDirectoryA(archive_work.view, nullptr));
     for (const char* name : {"hostile.zip", "hostile.tar.gz"}) {
         SCOPED_TRACE(name);
         bench::scratch_dir dir;
