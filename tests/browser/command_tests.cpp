@@ -6,6 +6,7 @@
 #include "browser/commands/command_parts.h"
 #include "browser/commands/commands.h"
 #include "browser/archives/archive_folder.h"
+#include "browser/archives/arccache.h"
 #include "browser/operations/archive_commands.h"
 #include "browser/model/busy.h"
 #include "browser/commands/keys.h"
@@ -82,7 +83,18 @@ struct command_page : viewer_page {
         HWND frame = GetParent(_page_hwnd(1));
         if (!browser_menus.bar || GetMenu(frame) != browser_menus.bar) build_main_menu(frame);
     }
-    ~command_page() { busy_reset(); }
+    ~command_page()
+    {
+        busy_reset();
+        // The member cache keeps what it extracted of the archives listed
+        // here in the work folder; it goes with them.
+        WIN32_FIND_DATAA found;
+        HANDLE h = FindFirstFileA(dir.file("*").c_str(), &found);
+        if (h == INVALID_HANDLE_VALUE) return;
+        do arccache_forget(dir.file(found.cFileName).c_str());
+        while (FindNextFileA(h, &found));
+        FindClose(h);
+    }
     void select(int i)
     {
         if (!browser_list.marks[i]) browser_list.selected_count++;

@@ -21,6 +21,26 @@ struct nested_album {
     }
 };
 
+// The middle of the last component of the toolbar's path, the tree switch:
+// the rightmost run of black text on the line (the separators are dark grey).
+POINT tree_switch(const screen::shot& s)
+{
+    int right = -1, left = -1;
+    for (int x = s.width - 1; x >= 0 && left < 0; x--) {
+        bool black = false;
+        for (int y = 2; y < 19 && !black; y++) black = screen::near_colour(s.at(x, y), RGB(0, 0, 0), 8);
+        if (black && right < 0) right = x;
+        if (!black && right >= 0) {
+            // A gap wider than a space ends the component.
+            bool gap = true;
+            for (int g = x; g > x - 6 && g >= 0 && gap; g--)
+                for (int y = 2; y < 19 && gap; y++) gap = !screen::near_colour(s.at(g, y), RGB(0, 0, 0), 8);
+            if (gap) left = x + 1;
+        }
+    }
+    return {(left + right) / 2, 10};
+}
+
 // Whether some cell of the page shows picture i.
 bool shows(const screen::shot& s, int i)
 {
@@ -52,4 +72,27 @@ TEST(FolderTree, ExpandAllOpensEveryLevelAndKeepsItThroughReloads)
     EXPECT_TRUE(shows(s, 0));
     for (int level = 1; level < depth; level++) EXPECT_FALSE(shows(s, level)) << "level " << level << " folded again";
     if (HasFailure()) s.save(bench::exe_folder() + "screen-tree.bmp");
+}
+
+// A click on the path's last component (the tree switch) opens every level
+// and a second one folds them.
+TEST(FolderTree, TheTreeSwitchOpensAndFoldsTheTree)
+{
+    const int depth = 2;
+    nested_album album(depth);
+    screen::zote_session z(album.top);
+    ASSERT_TRUE(z.running());
+    screen::shot s = z.capture();
+    POINT at = tree_switch(s);
+    ASSERT_GT(at.x, 0);
+    EXPECT_FALSE(shows(s, 1));
+    z.click(at);
+    s = z.capture();
+    for (int level = 0; level <= depth; level++) EXPECT_TRUE(shows(s, level)) << "level " << level << " expanded";
+    Sleep(GetDoubleClickTime() + 100);  // a second click, not the second half of a double click
+    z.click(at);
+    s = z.capture();
+    EXPECT_TRUE(shows(s, 0));
+    EXPECT_FALSE(shows(s, 1)) << "folded again";
+    if (HasFailure()) s.save(bench::exe_folder() + "screen-tree-switch.bmp");
 }
