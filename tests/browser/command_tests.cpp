@@ -6,7 +6,7 @@
 #include "browser/commands/command_parts.h"
 #include "browser/commands/commands.h"
 #include "browser/archives/archive_folder.h"
-#include "browser/archives/arccache.h"
+#include "browser/model/arccache.h"
 #include "browser/operations/archive_commands.h"
 #include "browser/model/busy.h"
 #include "browser/commands/keys.h"
