@@ -6,7 +6,7 @@
 // makes the new archive first, moves it beside the old one and swaps it in
 // only when it is complete: a failure leaves the old archive as it was.
 #include "browser/archives/archive_folder.h"
-#include "browser/archives/arccache.h"
+#include "browser/model/arccache.h"
 #include "browser/model/browser_list.h"
 #include "browser/model/busy.h"
 #include "browser/model/paths.h"
@@ -117,14 +117,6 @@ int archive_kind_available(const char* name)
 const char* compress_extension(int archiver)
 {
     return archiver >= 0 && archiver < ARCHIVE_KIND_COUNT ? compress_exts[archiver] : nullptr;
-}
-
-int zote_temp_path(char* out, const char* sub)
-{
-    char temp[PATH_BUF];
-    DWORD n = GetTempPathA(sizeof temp, temp);
-    if (!n || n >= sizeof temp || !path_join(out, PATH_BUF, temp, "zote")) return 0;
-    return !sub || path_join(out, PATH_BUF, out, sub) ? 1 : 0;
 }
 
 void setup_archive_work_folders()

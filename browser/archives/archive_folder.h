@@ -37,8 +37,6 @@ const char* compress_extension(int archiver);
 // instance's folder removed.
 void setup_archive_work_folders();
 void remove_archive_work_folder();
-// T\zote joined with sub into out (PATH_BUF): 1 when it fit.
-int zote_temp_path(char* out, const char* sub);
 
 int archive_is_read_only();
 // Why an archive cannot be written: 0 it can; ARCHIVE_NO_CREATOR (a zip

@@ -3,11 +3,11 @@
 // error text on the background when it cannot be made. The result's error
 // flag keeps such substitutes out of the disk cache.
 #include "browser/caches/thumb_cache.h"
+#include "browser/model/arccache.h"
 #include "browser/model/browser_list.h"
 #include "browser/model/file_kind.h"
 #include "browser/model/image_kinds.h"
 #include "browser/caches/cell_extras.h"
-#include "browser/model/list_hooks.h"
 #include "files/files.h"
 #include "base/holders.h"
 #include "graphics/kavtrel.h"
@@ -115,7 +115,7 @@ static void draw_other_cell(cell_result* r, const file_kind_base* k, double w, d
         return;
     }
     char member[PATH_BUF];
-    if (k->archive && name[0] && browser_list_hooks.archive_member_path(name, member)) {
+    if (k->archive && name[0] && arccache_member_path(name, member)) {
         draw_archive_member_cell(r, member, slot, w, h, jpeg, slide);
         return;
     }

@@ -4,9 +4,9 @@
 // Entries are reused round robin; a list entry remembers the cache entry
 // that holds its picture. A miss goes to the disk cache.
 #include "browser/caches/thumb_cache.h"
+#include "browser/model/arccache.h"
 #include "browser/model/browser_list.h"
 #include "browser/model/file_kind.h"
-#include "browser/model/list_hooks.h"
 #include "browser/model/paths.h"
 #include "browser/caches/cell_extras.h"
 #include "browser/model/scan.h"
@@ -170,7 +170,7 @@ static int shared_slot_picture(const file_kind_base* t, thumb_cache_record* cach
 {
     char path[PATH_BUF], member[PATH_BUF];
     if (!t->name(path)) return 0;
-    if (t->archive && browser_list_hooks.archive_member_path(path, member)) {
+    if (t->archive && arccache_member_path(path, member)) {
         file_kind m;
         make_file_kind(member, &m, 1, 0);
         if (m.image_kind) {

@@ -8,7 +8,6 @@
 #include "browser/commands/keys.h"
 #include "browser/operations/small_dialogs.h"
 #include "browser/model/browser_list.h"
-#include "browser/model/app_hooks.h"
 #include "browser/archives/archive_folder.h"
 #include "browser/model/busy.h"
 #include "browser/model/folder_ops.h"

@@ -8,7 +8,6 @@
 #include "browser/model/paths.h"
 #include "browser/viewer/viewer.h"
 #include "browser/commands/window_hook.h"
-#include "browser/model/app_hooks.h"
 #include "browser/model/name_list.h"
 #include "files/files.h"
 #include "base/cptext.h"

@@ -6,7 +6,6 @@
 // the sources' windows) and unloaded with the console.
 #include "browser/model/start.h"
 #include "browser/commands/image_plugins.h"
-#include "browser/model/app_hooks.h"
 #include "browser/model/browser_list.h"
 #include "browser/model/image_kinds.h"
 #include "formats/formats.h"

@@ -3,7 +3,6 @@
 // page window and within the centre circle of a cell.
 #include "browser/commands/keys.h"
 #include "browser/commands/commands.h"
-#include "browser/model/app_hooks.h"
 #include "browser/model/browser_list.h"
 #include "browser/model/busy.h"
 #include "browser/operations/entry_ops.h"

@@ -3,7 +3,6 @@
 // viewer, the toolbar line's clicks and the entry's popup menu.
 #include "browser/commands/keys.h"
 #include "browser/commands/instances.h"
-#include "browser/model/app_hooks.h"
 #include "browser/model/browser_list.h"
 #include "browser/model/busy.h"
 #include "browser/operations/entry_ops.h"

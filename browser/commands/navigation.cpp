@@ -2,7 +2,6 @@
 // the segments of the current path, and the folder-tree switch (see keys.h).
 #include "browser/commands/keys.h"
 #include "browser/commands/instances.h"
-#include "browser/model/app_hooks.h"
 #include "browser/model/browser_list.h"
 #include "browser/operations/entry_ops.h"
 #include "browser/grid/list_view.h"

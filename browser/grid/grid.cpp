@@ -3,10 +3,8 @@
 // except the band outside the grid.
 #include "browser/grid/grid.h"
 #include "browser/model/clipboard_files.h"
-#include "browser/model/app_hooks.h"
 #include "browser/model/browser_list.h"
 #include "browser/model/command_ids.h"
-#include "browser/model/list_hooks.h"
 #include "graphics/kavtrel.h"
 #include <cstring>
 

@@ -8,7 +8,6 @@
 #include "browser/model/browser_list.h"
 #include "browser/model/busy.h"
 #include "browser/grid/grid.h"
-#include "browser/model/list_hooks.h"
 #include "browser/model/paths.h"
 #include "browser/model/scan.h"
 #include "browser/model/viewer_now.h"

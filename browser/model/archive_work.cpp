@@ -16,6 +16,14 @@ bool is_prefix_folder(const char* path, const char* folder)
     return path[n] == 0 || path[n] == '\\';
 }
 
+int zote_temp_path(char* out, const char* sub)
+{
+    char temp[PATH_BUF];
+    DWORD n = GetTempPathA(sizeof temp, temp);
+    if (!n || n >= sizeof temp || !path_join(out, PATH_BUF, temp, "zote")) return 0;
+    return !sub || path_join(out, PATH_BUF, out, sub) ? 1 : 0;
+}
+
 // The DLL is loaded when the word is first asked for, as a name with the
 // archiver's extension is listed or a command asks: a folder without archives
 // loads none.

@@ -21,6 +21,8 @@ struct archive_work_record {
 };
 extern archive_work_record archive_work;
 
+// T\zote joined with sub into out (PATH_BUF): 1 when it fit.
+int zote_temp_path(char* out, const char* sub);
 // 1 when path is folder or lies below it (case ignored).
 bool is_prefix_folder(const char* path, const char* folder);
 // The availability word of archiver kind 0..3 (LZH, ZIP, CAB, GZ/TAR): 0 when

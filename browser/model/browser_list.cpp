@@ -4,7 +4,6 @@
 #include "browser/model/browser_list.h"
 #include "browser/model/history.h"
 #include "browser/model/image_kinds.h"
-#include "browser/model/list_hooks.h"
 #include "browser/model/paths.h"
 #include "browser/model/scan.h"
 #include "graphics/kavtrel.h"
@@ -14,16 +13,6 @@
 #include <cstring>
 
 browser_list_record browser_list;
-
-namespace {
-int no_listing(const char*, archive_info_block*) { return 0; }
-int no_member(const char*, char*) { return 0; }
-}  // namespace
-
-browser_list_hook_table browser_list_hooks = {
-    .archive_listing = no_listing,
-    .archive_member_path = no_member,
-};
 
 void destroy_browser_menu(browser_menu* menu)
 {

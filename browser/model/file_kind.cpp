@@ -2,11 +2,11 @@
 // file_kind.h). Every backslash is found with the double-byte walkers, so a
 // trail byte 0x5C (表, ソ) never counts as a separator.
 #include "browser/model/file_kind.h"
+#include "browser/model/arccache.h"
 #include "browser/model/archive_work.h"
 #include "browser/model/clipboard_files.h"
 #include "browser/model/browser_list.h"
 #include "browser/model/image_kinds.h"
-#include "browser/model/list_hooks.h"
 #include "browser/model/paths.h"
 #include "browser/model/scan.h"
 #include "files/files.h"
@@ -110,7 +110,7 @@ static void classify_archive(file_kind_base* r)
         return;
     }
     block->summary.scale = 1.0f;
-    if (!browser_list_hooks.archive_listing(r->stored_name, block)) {
+    if (!arc_summary_build(r->stored_name, block)) {
         delete block;
         r->archive = 0;
         return;
@@ -319,7 +319,7 @@ entry_ref::entry_ref(int index) : shown(nullptr), effective(nullptr)
     file_kind* r = &browser_list.records[index];
     make_file_kind(browser_list.names[index], r, 0, browser_list.countfile != 0);
     shown = effective = r->target();
-    if (shown->archive && browser_list_hooks.archive_member_path(shown->stored_name, path)) {
+    if (shown->archive && arccache_member_path(shown->stored_name, path)) {
         make_file_kind(path, &own, 1, 0);
         effective = &own;
     }

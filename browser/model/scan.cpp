@@ -7,7 +7,6 @@
 #include "browser/model/archive_work.h"
 #include "browser/model/browser_list.h"
 #include "browser/model/image_kinds.h"
-#include "browser/model/list_hooks.h"
 #include "browser/model/paths.h"
 #include "files/files.h"
 #include "graphics/kavtrel.h"

@@ -1,16 +1,14 @@
 // The archive commands (compress into an archive, extract, self-extracting
 // archive, compress a selection, archiver versions), the clipboard staging
-// of entries copied or cut inside an archive, and the hook slots the archive
-// folders fill in the list, the path rules and start-up.
+// of entries copied or cut inside an archive, and the path rules' slot that
+// opens an archive entered as a folder.
 #include "browser/operations/archive_commands.h"
 #include "browser/archives/archive_folder.h"
-#include "browser/model/app_hooks.h"
-#include "browser/archives/arccache.h"
+#include "browser/model/arccache.h"
 #include "browser/model/browser_list.h"
 #include "browser/operations/entry_ops.h"
 #include "browser/operations/file_clipboard.h"
 #include "browser/grid/selection.h"
-#include "browser/model/list_hooks.h"
 #include "browser/model/paths.h"
 #include "files/files.h"
 #include "browser/model/command_ids.h"
@@ -216,9 +214,4 @@ int clipboard_entry_path(const char* path, int cut, char* out)
     return text_copy(out, PATH_BUF, full) ? 1 : 0;
 }
 
-void install_archive_folder_hooks()
-{
-    browser_list_hooks.archive_listing = arc_summary_build;
-    browser_list_hooks.archive_member_path = arccache_member_path;
-    browser_path_hooks.map_archive_path = map_archive_path;
-}
+void install_archive_folder_hooks() { browser_path_hooks.map_archive_path = map_archive_path; }

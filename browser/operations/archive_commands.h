@@ -18,5 +18,5 @@ int compress_into_entry(int index);
 // inside an archive folder are staged first.
 int clipboard_entry_path(const char* path, int cut, char* out);
 
-// Fills the browser's list, path and application slots the archive folders serve.
+// Fills the path rules' slot: entering an archive opens it as a folder.
 void install_archive_folder_hooks();

@@ -1,7 +1,7 @@
 // The extracted-member cache: the 728-byte record file read byte by byte,
 // the representative member extracted (also from a subfolder), damaged and
 // foreign records deleted, and a moved archive extracted from where it is now.
-#include "browser/archives/arccache.h"
+#include "browser/model/arccache.h"
 #include "tests/browser/archive_fixtures.h"
 #include <gtest/gtest.h>
 

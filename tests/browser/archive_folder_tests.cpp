@@ -2,7 +2,7 @@
 // opened, changed inside and written back; a failed write-back keeps the
 // archive; empty and folder-only archives open without a password question;
 // an encrypted one asks and remembers; two instances keep separate folders.
-#include "browser/archives/arccache.h"
+#include "browser/model/arccache.h"
 #include "browser/operations/archive_commands.h"
 #include "browser/commands/commands.h"
 #include "browser/model/history.h"
@@ -13,7 +13,6 @@
 #include "tests/browser/editor_robot.h"
 #include "browser/commands/window_hook.h"
 #include "browser/model/app_hooks.h"
-#include "browser/model/list_hooks.h"
 #include "browser/operations/file_clipboard.h"
 #include "browser/model/numbering.h"
 #include "files/files.h"
@@ -261,7 +260,6 @@ TEST(ArchiveFolder, OpensInTheGridWithItsPictures)
     std::string archive = copy_fixture(dir, "images.zip");
     arccache_forget(archive.c_str());
     list_fixture::browser_page page(800, 600);
-    scoped_restore<browser_list_hook_table> keep_list(browser_list_hooks);
     scoped_restore<browser_path_hook_table> keep_paths(browser_path_hooks);
     install_archive_folder_hooks();
     ASSERT_TRUE(change_folder(dir.path()));
@@ -397,7 +395,6 @@ TEST(ArchiveFolder, PastedAndRenamedEntriesAreWrittenBack)
     std::string archive = copy_fixture(dir, "images.zip");
     dir.write("src\\new.bmp", bench::read_file(fixture("pics\\p1.bmp")));
     keys_fixture::browser_page page(800, 600);
-    scoped_restore<browser_list_hook_table> keep_list(browser_list_hooks);
     scoped_restore<browser_path_hook_table> keep_paths(browser_path_hooks);
     install_archive_folder_hooks();
     paste_fixture::mark_and_put(page, dir.file("src"), {"new.bmp"}, 0);
@@ -423,7 +420,6 @@ TEST(ArchiveCommands, TheDispatcherPacksAndExtractsTheEntry)
     dir.write("box\\a.txt", "alpha");
     list_fixture::browser_page page(800, 600);
     scoped_restore<browser_app_hook_table> keep_app(browser_app_hooks);
-    scoped_restore<browser_list_hook_table> keep_list(browser_list_hooks);
     scoped_restore<browser_path_hook_table> keep_paths(browser_path_hooks);
     install_archive_folder_hooks();
     auto index_of = [](const char* name) {
@@ -526,7 +522,6 @@ TEST(ArchiveFolder, TextEditedInTheListIsWrittenBack)
     prepare();
     bench::scratch_dir dir;
     list_fixture::browser_page page(800, 600);
-    scoped_restore<browser_list_hook_table> keep_list(browser_list_hooks);
     scoped_restore<browser_path_hook_table> keep_paths(browser_path_hooks);
     scoped_restore<app_hook_table> keep_app(app_hooks);
     browser_list.settings.textpic = 1;  // text files are listed
@@ -581,7 +576,6 @@ struct archive_entered {
     std::string outer = dir.file("外表"), archive = dir.file("外表\\images.zip");
     list_fixture::browser_page page{800, 600};
     scoped_restore<browser_app_hook_table> keep_app_hooks{browser_app_hooks};
-    scoped_restore<browser_list_hook_table> keep_list{browser_list_hooks};
     scoped_restore<browser_path_hook_table> keep_paths{browser_path_hooks};
     scoped_restore<app_hook_table> keep_app{app_hooks};
     scoped_restore<history_state> keep_history{browser_history};

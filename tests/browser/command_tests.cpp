@@ -6,9 +6,8 @@
 #include "browser/commands/command_parts.h"
 #include "browser/commands/commands.h"
 #include "browser/archives/archive_folder.h"
-#include "browser/archives/arccache.h"
+#include "browser/model/arccache.h"
 #include "browser/operations/archive_commands.h"
-#include "browser/model/list_hooks.h"
 #include "browser/model/busy.h"
 #include "browser/commands/keys.h"
 #include "browser/model/seams.h"
@@ -70,7 +69,6 @@ dialog_watch* dialog_watch::current;
 // own parts; only the program launcher is the test's.
 struct command_page : viewer_page {
     scoped_restore<browser_seam_table> keep_seams{browser_seams};
-    scoped_restore<browser_list_hook_table> keep_list{browser_list_hooks};
     scoped_restore<browser_path_hook_table> keep_paths{browser_path_hooks};
     scoped_restore<current_folder_state> keep_folder{current_folder};
     bench::scratch_dir dir;

@@ -2,8 +2,9 @@
 #include "browser/model/app_hooks.h"
 #include "browser/commands/commands.h"
 #include "browser/model/file_kind.h"
-#include "browser/model/list_hooks.h"
 #include "browser/model/archive_work.h"
+#include "browser/model/arccache.h"
+#include "tests/browser/archive_fixtures.h"
 #include "browser/model/numbering.h"
 #include "tests/browser/list_fixtures.h"
 #include "tests/support/restore.h"
@@ -20,17 +21,12 @@ std::string joined(const std::vector<std::string>& names)
     for (auto& n : names) s += (s.empty() ? "" : "|") + n;
     return s;
 }
-int fake_listing(const char* path, archive_info_block* out)
-{
-    out->summary.image_count = 2;
-    out->summary.total_bytes = 100;
-    strcpy(out->member, "x.jpg");
-    return 1;
-}
 }  // namespace
 
 TEST(ListEntries, EveryKindClassified)
 {
+    archive_folder_test::prepare();  // the archivers loaded, as at start-up
+    ASSERT_GT(archive_work.available[1], 0);
     reset_list();
     bench::scratch_dir dir;
     in_folder here(dir.path());
@@ -38,7 +34,7 @@ TEST(ListEntries, EveryKindClassified)
     write_image(dir.file("ソ.png"), 8, 4);
     bench::write_file(dir.file("memo.txt"), "\x93\xfa\x96\x7b\r\n");  // 日本 in Shift-JIS
     bench::write_file(dir.file("data.dat"), std::string(30, '\x01'));
-    bench::write_file(dir.file("pack.zip"), "PK");
+    CopyFileA(archive_folder_test::fixture("images.zip").c_str(), dir.file("pack.zip").c_str(), FALSE);
     bench::write_file(dir.file("other.xyz"), "x");
     bench::write_file(dir.file("hid.jpg"), "x");
     SetFileAttributesA(dir.file("hid.jpg").c_str(), FILE_ATTRIBUTE_HIDDEN);
@@ -51,9 +47,6 @@ TEST(ListEntries, EveryKindClassified)
     ASSERT_TRUE(create_shortcut(dir.file("to file.lnk").c_str(), dir.file("表.jpg").c_str(), 0, 0, 0, 0));
     ASSERT_TRUE(create_shortcut(dir.file("to folder.lnk").c_str(), dir.file("能").c_str(), 0, 0, 0, 0));
     ASSERT_TRUE(create_shortcut(dir.file("to empty.lnk").c_str(), dir.file("empty").c_str(), 0, 0, 0, 0));
-    scoped_restore<archive_work_record> keep_work(archive_work);
-    for (int& a : archive_work.available) a = 2;  // every archiver loaded and writable
-    browser_list_hooks.archive_listing = fake_listing;
     browser_list.settings.textpic = 1;
     browser_list.settings.all = 1;
     image_kind_enabled[KIND_JPG] = image_kind_enabled[KIND_PNG] = 1;
@@ -66,10 +59,13 @@ TEST(ListEntries, EveryKindClassified)
         int plain, image_kind, archive, text, kanji, shortcut, wildcard, width;
     };
     const row table[] = {
-        {"表.jpg", 1, KIND_JPG + 1, 0, 0, -1, 0, 0, 32}, {"ソ.png", 1, KIND_PNG + 1, 0, 0, -1, 0, 0, 8},
+        {"表.jpg", 1, KIND_JPG + 1, 0, 0, -1, 0, 0, 32},
+        {"ソ.png", 1, KIND_PNG + 1, 0, 0, -1, 0, 0, 8},
         {"memo.txt", 1, 0, 0, 19, 3, 0, 0, -1},  // ".txt" is the 19th text extension
-        {"pack.zip", 1, 0, 2, 0, -1, 0, 0, -1},          {"能\\a.jpg", 0, KIND_JPG + 1, 0, 0, -1, 0, 0, 4},
-        {"empty\\*.*", 0, 0, 0, 0, -1, 0, 1, 0},         {"to file.lnk", 1, 0, 0, 0, -1, 1, 0, -1},
+        {"pack.zip", 1, 0, archive_work.available[1], 0, -1, 0, 0, -1},
+        {"能\\a.jpg", 0, KIND_JPG + 1, 0, 0, -1, 0, 0, 4},
+        {"empty\\*.*", 0, 0, 0, 0, -1, 0, 1, 0},
+        {"to file.lnk", 1, 0, 0, 0, -1, 1, 0, -1},
     };
     for (const row& r : table) {
         int i = 0;
@@ -112,8 +108,8 @@ TEST(ListEntries, EveryKindClassified)
     names = listing();
     EXPECT_NE(joined(names).find("hid.jpg"), std::string::npos);
     EXPECT_EQ(joined(names).find("sys.jpg"), std::string::npos);  // hidden and system: never
-    browser_list_hooks.archive_listing = [](const char*, archive_info_block*) { return 0; };
     browser_list_set_entries(nullptr, 0);
+    arccache_forget(dir.file("pack.zip").c_str());  // its member's copy leaves the work folder
     CoUninitialize();
 }
 

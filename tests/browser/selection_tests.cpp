@@ -156,3 +156,36 @@ TEST(Selection, FramesAtTheCellRectangle)
         EXPECT_EQ(shown_pixel(page.window(), l + 3, t), browser_list.colours[COLOUR_BK]);
     }
 }
+
+// A change of marks while the viewer shows an entry says so, for the caller
+// above to draw the viewer's status line again; in the list it does not.
+TEST(Selection, MarksChangedUnderTheViewerAreReported)
+{
+    bench::scratch_dir dir;
+    images(dir, "shown", 4);
+    browser_page page(800, 600);
+    page.load(dir.file("shown"));
+    struct report_case {
+        int mode;
+        int (*change)();
+        int reported;
+        int selected;
+    };
+    const report_case cases[] = {
+        {VIEWER_MODE_LIST, [] { return toggle_mark(1); }, 0, 1},
+        {VIEWER_MODE_ONE, [] { return toggle_mark(0); }, 1, 1},
+        {VIEWER_MODE_ONE, [] { return select_range_to(0); }, 1, 3},  // 0 to the entry shown
+        {VIEWER_MODE_ONE, [] { return select_all_and_redraw(0); }, 1, 4},
+        {VIEWER_MODE_ONE, [] { return clear_selection(); }, 1, 0},
+        {VIEWER_MODE_ONE, [] { return clear_selection(); }, 0, 0},  // nothing to clear
+    };
+    viewer_now.current_index = 2;
+    for (const report_case& c : cases) {
+        selection_reset();
+        if (c.selected == 0 && c.reported) select_all(0);
+        viewer_now.mode = c.mode;
+        EXPECT_EQ(c.change(), c.reported);
+        EXPECT_EQ(browser_list.selected_count, c.selected);
+    }
+    viewer_now.mode = VIEWER_MODE_LIST;
+}

@@ -10,7 +10,6 @@
 #include "browser/commands/commands.h"
 #include "browser/model/app_hooks.h"
 #include "browser/model/browser_list.h"
-#include "browser/model/list_hooks.h"
 #include "browser/model/seams.h"
 #include "browser/model/paths.h"
 #include "browser/model/start.h"
@@ -58,8 +57,6 @@ std::vector<slot> filled_slots()
         SLOT(app_hooks, help_hook),
         SLOT(browser_app_hooks, draw_toolbar),
         SLOT(browser_seams, print_selection),
-        SLOT(browser_list_hooks, archive_listing),
-        SLOT(browser_list_hooks, archive_member_path),
         SLOT(browser_path_hooks, map_archive_path),
     };
 }

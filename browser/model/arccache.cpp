@@ -3,8 +3,8 @@
 // whole, checked for length and type, their texts terminated. Member names
 // come from the archive: a name that does not fit is skipped, never cut, and
 // an extracted member lands only inside this instance's "view" folder.
-#include "browser/archives/arccache.h"
-#include "browser/archives/archive_folder.h"
+#include "browser/model/arccache.h"
+#include "browser/model/archive_work.h"
 #include "browser/model/browser_list.h"
 #include "browser/model/names.h"
 #include "files/files.h"
@@ -18,13 +18,13 @@
 namespace {
 
 // The summary's fourteen words in their stored order.
-#define SUMMARY_WORDS(X)                                                                                             \
-    X(image_count)                                                                                                   \
-    X(image_bytes)                                                                                                   \
-    X(image_disk)                                                                                                    \
-    X(other_count)                                                                                                   \
-    X(other_bytes) X(other_disk) X(total_bytes) X(total_disk) X(compressed) X(drive_type) X(kind) X(scale) X(loaded) \
-        X(incomplete)
+#define SUMMARY_WORDS(X) \
+    X(image_count)       \
+    X(image_bytes)       \
+    X(image_disk)        \
+    X(other_count)       \
+    X(other_bytes)       \
+    X(other_disk) X(total_bytes) X(total_disk) X(compressed) X(drive_type) X(kind) X(scale) X(loaded) X(incomplete)
 
 void put_block(unsigned char* p, const archive_info_block& b)
 {

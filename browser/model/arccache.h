@@ -37,7 +37,7 @@ void arccache_forget(const char* archive);
 // With an entry, its classified fields come from the record's snapshot.
 int arccache_path_for_entry(char* out, int force, const archive_info_block* block, file_kind_base_data* entry);
 int arccache_extract_member(const archive_info_block* block, const char* destination);
-// The same for an archive known only by its path (the list's hook).
+// The same for an archive known only by its path.
 int arccache_member_path(const char* archive, char* out);
 // Order of two listed members by the list's sort mode and direction.
 int member_compare(const archive_member_info* a, const archive_member_info* b);
