@@ -7,7 +7,6 @@
 #include "browser/operations/archive_commands.h"
 #include "browser/commands/instances.h"
 #include "browser/commands/image_plugins.h"
-#include "browser/model/app_hooks.h"
 #include "browser/archives/archive_folder.h"
 #include "browser/commands/keys.h"
 #include "browser/model/browser_list.h"

@@ -46,7 +46,6 @@ void install_program_hooks()
     app_hooks.help_hook = show_help;
     install_archive_folder_hooks();
     set_settings_start_folder(start_block.current_folder);
-    install_toolbar();
     install_idle_work();
     install_browser_seams();
 }

@@ -5,7 +5,6 @@
 #include "console/script.h"
 #include "console/commands.h"
 #include "console/archive_commands.h"
-#include "browser/model/app_hooks.h"
 #include "browser/commands/instances.h"
 #include "browser/model/start.h"
 #include "files/files.h"

@@ -90,3 +90,21 @@ int hit_test_toolbar(const hit_record& hit)
     if (path) return current_folder.drive_list ? 0 : path + hidden_components();
     return hit_tree_end(hit) ? L.button_count + 2 : 0;
 }
+
+toolbar_hit toolbar_hit_at(int x, int y)
+{
+    hit_record hit = {};
+    hit.x = x;
+    hit.y = y;
+    if (x < L.left_margin && y > L.top_margin) {
+        int n = hit_left_strip(hit);
+        return n ? toolbar_hit{BAR_BUTTON, n} : toolbar_hit{BAR_LEFT_MARGIN, 0};
+    }
+    if (int arrow = hit_history_arrow(hit)) return {arrow == 1 ? BAR_HISTORY_BACK : BAR_HISTORY_FORWARD, 0};
+    if (int fixed = hit_fixed_button(hit)) return {BAR_SPECIAL, fixed};
+    if (int level = hit_tree_level(hit)) return {BAR_TREE_LEVEL, level};
+    if (hit_tree_end(hit)) return {BAR_TREE_LEVEL, 0};
+    if (hit_last_component(hit)) return {BAR_TREE_SWITCH, 0};
+    if (!current_folder.drive_list && hit_path_component(hit)) return {BAR_PATH_SEGMENT, hit_test_toolbar(hit)};
+    return {BAR_NONE, 0};
+}

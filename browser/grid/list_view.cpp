@@ -4,7 +4,7 @@
 #include "browser/model/archive_work.h"
 #include "browser/model/clipboard_files.h"
 #include "browser/caches/thumb_cache.h"
-#include "browser/model/app_hooks.h"
+#include "browser/grid/toolbar.h"
 #include "browser/model/browser_list.h"
 #include "browser/model/busy.h"
 #include "browser/grid/grid.h"
@@ -227,7 +227,7 @@ int redraw_checked(int focus, int scroll_bar, int force, int repaint, bool check
         _clearscreen(2 | 4);
         _setfont("t'ＭＳ Ｐゴシック' h12");
         clamp_first_row();
-        browser_app_hooks.draw_toolbar();
+        draw_toolbar();
         fill_outside_grid();
         set_browser_title(L.first_row / L.rows + 1);
         HWND window = _page_hwnd(L.page);

@@ -14,5 +14,6 @@ struct viewer_now_record {
     int mode;  // VIEWER_MODE_*
     int full_screen;
     int current_index;
+    int zoom_step;  // the step the toolbar's strip marks: 1, 2, 4, 8, or 0 for none
 };
 extern viewer_now_record viewer_now;

@@ -3,7 +3,7 @@
 // page, the status line, one-image mode, full screen and the way back to the
 // grid, and the copy of the picture shown.
 #include "browser/viewer/viewer.h"
-#include "browser/model/app_hooks.h"
+#include "browser/grid/toolbar.h"
 #include "browser/model/browser_list.h"
 #include "browser/model/busy.h"
 #include "browser/model/comment_files.h"
@@ -330,8 +330,9 @@ void draw_viewer_status(viewer_state_record& v, int index, int divisor)
     }
     _setfont("t'ＭＳ Ｐゴシック' h12");
     status_divisor = divisor;
-    browser_app_hooks.draw_toolbar();
+    viewer_now.zoom_step = viewer_zoom_step(v);
     status_divisor = 0;
+    draw_toolbar();
     RECT box = viewer_image_box(v);
     // Right of the left strip, which the toolbar has just drawn.
     fill_band(L.left_margin, box.top - 14, v.client_width, box.top - 1, L.colours[COLOUR_BK]);

@@ -3,7 +3,7 @@
 // and random shows, the message hook that ends a show on a key or click, the
 // interval dialog, and the viewer's slots in the browser's hook tables.
 #include "browser/viewer/viewer.h"
-#include "browser/model/app_hooks.h"
+#include "browser/grid/toolbar.h"
 #include "browser/model/browser_list.h"
 #include "browser/model/busy.h"
 #include "browser/grid/grid.h"
@@ -56,8 +56,10 @@ static void redraw_lines(viewer_state_record& v)
 {
     if (viewer_now.full_screen)
         draw_viewer_status(v, viewer_now.current_index, 0);
-    else
-        browser_app_hooks.draw_toolbar();
+    else {
+        viewer_now.zoom_step = viewer_zoom_step(v);
+        draw_toolbar();
+    }
     _selectpage(0, shown_page());
 }
 

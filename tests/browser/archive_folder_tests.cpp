@@ -12,7 +12,6 @@
 #include "browser/operations/inplace_edit.h"
 #include "tests/browser/editor_robot.h"
 #include "browser/commands/window_hook.h"
-#include "browser/model/app_hooks.h"
 #include "browser/operations/file_clipboard.h"
 #include "browser/model/numbering.h"
 #include "files/files.h"
@@ -419,7 +418,6 @@ TEST(ArchiveCommands, TheDispatcherPacksAndExtractsTheEntry)
     bench::scratch_dir dir;
     dir.write("box\\a.txt", "alpha");
     list_fixture::browser_page page(800, 600);
-    scoped_restore<browser_app_hook_table> keep_app(browser_app_hooks);
     scoped_restore<browser_path_hook_table> keep_paths(browser_path_hooks);
     install_archive_folder_hooks();
     auto index_of = [](const char* name) {
@@ -575,7 +573,6 @@ struct archive_entered {
     bench::scratch_dir dir;
     std::string outer = dir.file("外表"), archive = dir.file("外表\\images.zip");
     list_fixture::browser_page page{800, 600};
-    scoped_restore<browser_app_hook_table> keep_app_hooks{browser_app_hooks};
     scoped_restore<browser_path_hook_table> keep_paths{browser_path_hooks};
     scoped_restore<app_hook_table> keep_app{app_hooks};
     scoped_restore<history_state> keep_history{browser_history};
@@ -586,7 +583,6 @@ struct archive_entered {
         CopyFileA(fixture("images.zip").c_str(), archive.c_str(), FALSE);
         browser_history = {};
         install_archive_folder_hooks();
-        install_toolbar();
         load_toolbar_bitmaps(0xFFDEDE);
         app_hooks.window_hook = app_wndproc_hook;
         EXPECT_TRUE(change_folder(outer.c_str()));

@@ -3,7 +3,6 @@
 // Drops on other pages, or with nothing that exists, change nothing.
 #include "browser/model/start.h"
 #include "browser/commands/instances.h"
-#include "browser/model/app_hooks.h"
 #include "browser/viewer/viewer.h"
 #include "tests/browser/list_fixtures.h"
 #include <gtest/gtest.h>
@@ -15,7 +14,6 @@ TEST(Drop, DroppedFoldersAndFilesOpenTheirFolders)
     dir.write("two\\b.txt", "b");
     list_fixture::write_image(dir.file("two\\p.jpg"), 8, 8);
     list_fixture::browser_page page(640, 480);
-    scoped_restore<browser_app_hook_table> keep_app(browser_app_hooks);
     std::string one = dir.file("one"), file = dir.file("two\\p.jpg"), missing = dir.file("none");
     struct row {
         int page;

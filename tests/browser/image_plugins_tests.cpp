@@ -2,7 +2,6 @@
 // installed program enable their kinds and load through the image hooks;
 // the scanner's source manager is loaded with the browser and unloaded with
 // the console.
-#include "browser/model/app_hooks.h"
 #include "browser/commands/image_plugins.h"
 #include "browser/model/image_kinds.h"
 #include "browser/model/start.h"
@@ -16,7 +15,6 @@ TEST(ImagePlugins, PluginsBesideTheInstalledProgramEnableTheirKinds)
     scoped_restore<int[IMAGE_KIND_COUNT]> keep_switches{image_kind_enabled};
     scoped_restore<int (*)(const char*)> keep_lookup{image_plugin_lookup};
     scoped_restore<image_format_hook_table> keep_hooks{image_format_hooks};
-    scoped_restore<browser_app_hook_table> keep_app{browser_app_hooks};
     scoped_restore<void (*)()> keep_unload{scanner_unload_hook};
     plugin_folder installed;
     ASSERT_TRUE(installed.install("ifmag.spi"));

@@ -3,7 +3,6 @@
 // a double click, F2 and Escape by state, the viewer's keys, and the clicks
 // that mark, page and go up.
 #include "browser/commands/keys.h"
-#include "browser/model/app_hooks.h"
 #include "browser/viewer/scroll_view.h"
 #include "browser/viewer/viewer.h"
 #include "browser/grid/selection.h"

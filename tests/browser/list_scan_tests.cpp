@@ -1,5 +1,4 @@
 // Classification, scanning and sorting on real folders under the bench.
-#include "browser/model/app_hooks.h"
 #include "browser/commands/commands.h"
 #include "browser/model/file_kind.h"
 #include "browser/model/archive_work.h"
@@ -449,7 +448,6 @@ TEST(FolderScan, TreeLevelsFollowExpandAndCollapse)
     write_image(dir.file("表\\ソ\\b.jpg"), 4, 4);
     write_image(dir.file("表\\ソ\\能\\c.jpg"), 4, 4);
     // The dispatcher with its parts, for this test only.
-    scoped_restore<browser_app_hook_table> keep_app(browser_app_hooks);
     browser_page page(800, 600);
     image_kind_enabled[KIND_JPG] = 1;
     in_folder here(dir.path());

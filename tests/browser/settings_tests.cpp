@@ -2,7 +2,6 @@
 // line rules of the reader, hand-edited values clamped, long texts, and the
 // global, per-user and hand-over files.
 #include "browser/commands/settings.h"
-#include "browser/model/app_hooks.h"
 #include "browser/grid/grid.h"
 #include "tests/browser/list_fixtures.h"
 #include "tests/browser/settings_fixtures.h"

@@ -8,7 +8,6 @@
 #include "browser/operations/batch_rename.h"
 #include "browser/commands/image_plugins.h"
 #include "browser/commands/commands.h"
-#include "browser/model/app_hooks.h"
 #include "browser/model/browser_list.h"
 #include "browser/model/seams.h"
 #include "browser/model/paths.h"
@@ -55,7 +54,6 @@ std::vector<slot> filled_slots()
         SLOT(app_hooks, window_hook),
         SLOT(app_hooks, exit_hook),
         SLOT(app_hooks, help_hook),
-        SLOT(browser_app_hooks, draw_toolbar),
         SLOT(browser_seams, print_selection),
         SLOT(browser_path_hooks, map_archive_path),
     };

@@ -2,14 +2,13 @@
 // Every range recorded here is bounded by its array: the path, the tree
 // levels and the tree end share the line's hundred buttons, the column
 // counts the strip's fifty.
-#include "browser/commands/toolbar.h"
+#include "browser/grid/toolbar.h"
 #include "browser/model/archive_work.h"
-#include "browser/model/app_hooks.h"
 #include "browser/model/browser_list.h"
 #include "browser/model/history.h"
 #include "browser/model/paths.h"
 #include "browser/model/settings.h"
-#include "browser/viewer/viewer.h"
+#include "browser/model/viewer_now.h"
 #include "files/files.h"
 #include "graphics/kavtrel.h"
 #include <cstring>
@@ -104,7 +103,7 @@ static void draw_column_numbers(int top)
 static void draw_zoom_steps(int top)
 {
     static const int steps[] = {1, 2, 4, 8};
-    int current = viewer_zoom_step(viewer_state);
+    int current = viewer_now.zoom_step;
     L.strip_numbers = 0;
     for (int i = 0; i < 4; i++) {
         char text[8];
@@ -242,23 +241,3 @@ void reload_toolbar_pictures()
     loaded = load_toolbar_bitmaps(L.toolbar_colour) != 0;
     loaded_colour = L.toolbar_colour;
 }
-
-toolbar_hit toolbar_hit_at(int x, int y)
-{
-    hit_record hit = {};
-    hit.x = x;
-    hit.y = y;
-    if (x < L.left_margin && y > L.top_margin) {
-        int n = hit_left_strip(hit);
-        return n ? toolbar_hit{BAR_BUTTON, n} : toolbar_hit{BAR_LEFT_MARGIN, 0};
-    }
-    if (int arrow = hit_history_arrow(hit)) return {arrow == 1 ? BAR_HISTORY_BACK : BAR_HISTORY_FORWARD, 0};
-    if (int fixed = hit_fixed_button(hit)) return {BAR_SPECIAL, fixed};
-    if (int level = hit_tree_level(hit)) return {BAR_TREE_LEVEL, level};
-    if (hit_tree_end(hit)) return {BAR_TREE_LEVEL, 0};
-    if (hit_last_component(hit)) return {BAR_TREE_SWITCH, 0};
-    if (!current_folder.drive_list && hit_path_component(hit)) return {BAR_PATH_SEGMENT, hit_test_toolbar(hit)};
-    return {BAR_NONE, 0};
-}
-
-void install_toolbar() { browser_app_hooks.draw_toolbar = draw_toolbar; }
