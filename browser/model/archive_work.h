@@ -24,6 +24,8 @@ extern archive_work_record archive_work;
 int zote_temp_path(char* out, const char* sub);
 // 1 when path is folder or lies below it (case ignored).
 bool is_prefix_folder(const char* path, const char* folder);
+// The part of path below folder ("" for folder itself), or null.
+const char* path_below(const char* path, const char* folder);
 // The availability word of archiver kind 0..3 (LZH, ZIP, CAB, GZ/TAR); 0 while
 // none is loaded, so that no archive opens as a folder.
 int archiver_available(int kind);
