@@ -158,7 +158,8 @@ static void open_start_folder(const start_options& o, const char* folder, const 
     if (!change_folder(folder)) cache_current_dir();
     history_push(0, 0);
     ime_off();
-    if (!start_block.early_drop && !o.path_given && browser_list.startfolder && history_go(HISTORY_GO_BACK)) {
+    if (!start_block.early_drop && !o.path_given && browser_list.startfolder &&
+        history_go(HISTORY_GO_BACK, change_folder)) {
         load_folder(nullptr, 0, history_update_entered(), nullptr, o.any_option);
     } else if (!file[0]) {
         load_folder(nullptr, 0, 0, nullptr, o.any_option);

@@ -44,7 +44,6 @@ void install_program_hooks()
     app_hooks.window_hook = app_wndproc_hook;
     app_hooks.exit_hook = app_on_exit;
     app_hooks.help_hook = show_help;
-    install_archive_folder_hooks();
     set_settings_start_folder(start_block.current_folder);
     install_idle_work();
     install_browser_seams();

@@ -365,3 +365,29 @@ int set_archive_password()
     if (!password_dialog(214, password)) return 0;
     return write_back_archive(password);
 }
+
+// An archive entry opens as its work folder; a path below the open archive
+// maps into it.
+static int map_archive_path(const char* path, char* out)
+{
+    if (archive_work.instance < 0 || in_archive_work_folder(path)) return 0;
+    DWORD a = GetFileAttributesA(path);
+    if (a != INVALID_FILE_ATTRIBUTES && !(a & FILE_ATTRIBUTE_DIRECTORY) && archive_kind_available(path)) {
+        if (!open_archive_as_folder(path)) return 0;
+        return text_copy(out, PATH_BUF, archive_work.folder) ? 1 : 0;
+    }
+    char archive[PATH_BUF], full[PATH_BUF];
+    char* name = nullptr;
+    DWORD n = GetFullPathNameA(path, sizeof full, full, &name);
+    if (!n || n >= sizeof full || !read_open_archive(archive)) return 0;
+    const char* rest = path_below(full, archive);
+    if (!rest) return 0;
+    return *rest ? path_join(out, PATH_BUF, archive_work.folder, rest) : text_copy(out, PATH_BUF, archive_work.folder);
+}
+
+int change_folder(const char* path)
+{
+    char mapped[PATH_BUF];
+    if (path[0] == '\\' && path[1] != '\\') return enter_folder(path);
+    return enter_folder(map_archive_path(path, mapped) ? mapped : path);
+}

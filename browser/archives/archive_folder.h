@@ -48,6 +48,9 @@ int archive_write_refusal(const char* archive);
 // creation DLL is refused silently).
 void say_write_refused(const char* archive, int why);
 int open_archive_as_folder(const char* path);
+// Enters a folder ("\..." selects the drive list); an archive, or a path
+// below the opened one, enters its work folder. 1 on success.
+int change_folder(const char* path);
 void leave_archive_folder(const char* path);
 // The current folder with "folder" replaced by the archive's path (PATH_BUF).
 int archive_display_path(char* out);

@@ -221,7 +221,7 @@ COMMAND_ACTION(act_history)
     int which = c.id == CM_HISTORY_BACK      ? HISTORY_GO_BACK
                 : c.id == CM_HISTORY_FORWARD ? HISTORY_GO_FORWARD
                                              : c.id - CM_HISTORY_FIRST;
-    if (!history_go(which)) return;
+    if (!history_go(which, change_folder)) return;
     cache_current_dir();
     int first = history_update_entered();
     if (viewer_now.mode == VIEWER_MODE_ONE) viewer_now.mode = VIEWER_MODE_LIST;

@@ -1,5 +1,6 @@
 // Navigation started by the toolbar line and the keys: the special folders,
 // the segments of the current path, and the folder-tree switch (see keys.h).
+#include "browser/archives/archive_folder.h"
 #include "browser/commands/keys.h"
 #include "browser/commands/instances.h"
 #include "browser/model/browser_list.h"

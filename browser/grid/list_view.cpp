@@ -68,8 +68,8 @@ void pass_finish(draw_pass* p)
 bool enter_current_folder()
 {
     cache_current_dir();
-    if (current_folder.drive_list) return change_folder("\\") != 0;
-    return change_folder(current_folder.folder) != 0;
+    if (current_folder.drive_list) return enter_folder("\\") != 0;
+    return enter_folder(current_folder.folder) != 0;
 }
 
 void rescan()
@@ -79,7 +79,7 @@ void rescan()
         if (!enter_current_folder()) {
             char windows[PATH_BUF];
             UINT n = GetWindowsDirectoryA(windows, sizeof windows);
-            if (n && n < sizeof windows) change_folder(windows);
+            if (n && n < sizeof windows) enter_folder(windows);
         }
     }
     scan_pass_begin("ﾌｫﾙﾀﾞ検索中...");

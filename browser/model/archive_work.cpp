@@ -7,14 +7,17 @@
 
 archive_work_record archive_work = {-1, {}, {}, {}, {}, {}, {}, 0};
 
-bool is_prefix_folder(const char* path, const char* folder)
+const char* path_below(const char* path, const char* folder)
 {
     size_t n = strlen(folder);
     if (!n || strlen(path) < n ||
         CompareStringA(LOCALE_SYSTEM_DEFAULT, NORM_IGNORECASE, path, int(n), folder, int(n)) != CSTR_EQUAL)
-        return false;
-    return path[n] == 0 || path[n] == '\\';
+        return nullptr;
+    if (path[n] == 0) return path + n;
+    return path[n] == '\\' ? path + n + 1 : nullptr;
 }
+
+bool is_prefix_folder(const char* path, const char* folder) { return path_below(path, folder) != nullptr; }
 
 int zote_temp_path(char* out, const char* sub)
 {

@@ -25,6 +25,8 @@ extern archive_work_record archive_work;
 int zote_temp_path(char* out, const char* sub);
 // 1 when path is folder or lies below it (case ignored).
 bool is_prefix_folder(const char* path, const char* folder);
+// The part of path below folder ("" for folder itself), or null.
+const char* path_below(const char* path, const char* folder);
 // The availability word of archiver kind 0..3 (LZH, ZIP, CAB, GZ/TAR): 0 when
 // its DLL is not there (or before start-up), so that no archive opens as a
 // folder. Start-up leaves the words to be asked: the DLL is loaded when its

@@ -63,7 +63,7 @@ int choose_folder_dialog()
         if (!n || n >= sizeof folder || in_archive_work_folder(folder)) folder[0] = 0;
     }
     int chosen = browse_for_folder(nullptr, folder, "画像を一覧するﾌｫﾙﾀﾞの選択");
-    if (chosen) chosen = change_folder(folder);
+    if (chosen) chosen = enter_folder(folder);
     ime_off();
     return chosen;
 }

@@ -181,13 +181,13 @@ static int current_position(int count)
 
 // Enters the folder of an order position; a folder that is gone leaves
 // everything as it was.
-static int enter(int position, bool push)
+static int enter(int position, bool push, int (*enter_path)(const char*))
 {
     char path[PATH_BUF];
     const history_entry& e = browser_history.block.entries[browser_history.block.order[position]];
     text_copy(path, e.path);
     int depth = e.depth;
-    if (!change_folder(path)) return 0;
+    if (!enter_path(path)) return 0;
     if (push) {
         history_push(0, 1);
         depth = browser_history.scratch.depth;
@@ -196,16 +196,16 @@ static int enter(int position, bool push)
     return 1;
 }
 
-int history_go(int which)
+int history_go(int which, int (*enter_path)(const char*))
 {
     int count = build_order();
     if (count == 0) return 0;
     if (which < 0) which = count - 1;
-    if (which < 100) return which < count ? enter(which, true) : 0;
+    if (which < 100) return which < count ? enter(which, true, enter_path) : 0;
     int here = current_position(count);
     if (here < 0) return 0;
-    if (which == HISTORY_GO_BACK) return here > 0 ? enter(here - 1, false) : 0;
-    if (which == HISTORY_GO_FORWARD) return here + 1 < count ? enter(here + 1, false) : 0;
+    if (which == HISTORY_GO_BACK) return here > 0 ? enter(here - 1, false, enter_path) : 0;
+    if (which == HISTORY_GO_FORWARD) return here + 1 < count ? enter(here + 1, false, enter_path) : 0;
     return 0;
 }
 

@@ -63,8 +63,9 @@ int history_push(int update_in_place, int keep_display);
 // Both return the first shown index remembered for the folder entered.
 int history_push_entered();
 int history_update_entered();
-// which: 0..99 an order position (0 the oldest), -1 the newest, 101 back, 102 forward.
-int history_go(int which);
+// which: 0..99 an order position (0 the oldest), -1 the newest, 101 back,
+// 102 forward; enter is the folder change, which opens a recorded archive.
+int history_go(int which, int (*enter)(const char* path));
 int history_nav_flags();
 int history_depth_of(const char* path);
 // The slot (0..15) holding the path, or -1: visited folders are drawn darker.

@@ -14,14 +14,6 @@
 
 current_folder_state current_folder = {"\\", "\\", 0, 0, 0, 0, 0};
 
-namespace {
-int not_mapped(const char*, char*) { return 0; }
-}  // namespace
-
-browser_path_hook_table browser_path_hooks = {
-    .map_archive_path = not_mapped,
-};
-
 static bool is_backslash_at(const char* p) { return *p == '\\'; }  // p is a character start
 
 // Position of the n-th (1-based) backslash of name, or null.
@@ -93,7 +85,7 @@ static void display_bytes(const char* special, const char* folder, unsigned char
 
 // The folder entered is cached at once, as the process reports it, so that
 // the walk from a path to its listing reads it back from the cache.
-int change_folder(const char* path)
+int enter_folder(const char* path)
 {
     if (path[0] == '\\' && path[1] != '\\') {
         current_folder.drive_list = 1;
@@ -103,9 +95,7 @@ int change_folder(const char* path)
         return 1;
     }
     current_folder.drive_list = 0;
-    char mapped[PATH_BUF];
-    const char* target = browser_path_hooks.map_archive_path(path, mapped) ? mapped : path;
-    if (!SetCurrentDirectoryA(target)) return 0;
+    if (!SetCurrentDirectoryA(path)) return 0;
     cache_current_dir();
     char folded[PATH_BUF];
     if (!folded_folder(current_folder.folder, folded)) folded[0] = 0;

@@ -19,16 +19,9 @@ struct current_folder_state {
 };
 extern current_folder_state current_folder;
 
-// What the path rules ask of the archives opened as folders above them. The
-// slots start with plain paths (no archive open); the program's start-up
-// fills them (install_archive_folder_hooks).
-struct browser_path_hook_table {
-    int (*map_archive_path)(const char* path, char* out);  // 1 when path lies in an opened archive (out: 260)
-};
-extern browser_path_hook_table browser_path_hooks;
-
-// Enters a folder ("\..." selects the drive list). 1 on success.
-int change_folder(const char* path);
+// Enters a folder as it is ("\..." selects the drive list). 1 on success.
+// change_folder (archives) first maps a path into an opened archive.
+int enter_folder(const char* path);
 // Reads the current folder into the cache (or "\" in the drive list).
 void cache_current_dir();
 

@@ -225,7 +225,7 @@ static bool enter_process_folder()
     if (current_folder.drive_list) return true;
     char folder[PATH_BUF];
     DWORD n = GetCurrentDirectoryA(sizeof folder, folder);
-    return n && n < sizeof folder && change_folder(folder);
+    return n && n < sizeof folder && enter_folder(folder);
 }
 
 int scan_entries(char*** names, int* tree_flag, int* tree_depth)

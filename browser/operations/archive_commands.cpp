@@ -45,16 +45,6 @@ int first_clipboard_file(char* out)
 
 void status(const char* text) { _status_printf(browser_list.page, "%s", text); }
 
-// The part of path below folder ("" for folder itself), or null.
-const char* below(const char* path, const char* folder)
-{
-    size_t n = strlen(folder);
-    if (strlen(path) < n ||
-        CompareStringA(LOCALE_SYSTEM_DEFAULT, NORM_IGNORECASE, path, int(n), folder, int(n)) != CSTR_EQUAL)
-        return nullptr;
-    if (path[n] == 0) return path + n;
-    return path[n] == '\\' ? path + n + 1 : nullptr;
-}
 }  // namespace
 
 int compress_into_archive(const char* archive)
@@ -156,7 +146,7 @@ int stage_for_clipboard(const char* path, int cut, char* staged)
     char* name = nullptr;
     DWORD n = GetFullPathNameA(path, sizeof full, full, &name);  // no ".." climbs out of the staging root
     if (!n || n >= sizeof full) return 0;
-    const char* inside = below(full, archive_work.folder);
+    const char* inside = path_below(full, archive_work.folder);
     if (!inside || !*inside || archive_is_read_only() || !read_open_archive(archive)) return 0;
     if (!zote_temp_path(root, "lzhclip") || !path_join(staged, PATH_BUF, root, inside)) return 0;
     char parent[PATH_BUF];
@@ -168,30 +158,9 @@ void clear_clipboard_staging()
 {
     char root[PATH_BUF], first[PATH_BUF];
     if (!zote_temp_path(root, "lzhclip")) return;
-    if (first_clipboard_file(first) && below(first, root)) return;
+    if (first_clipboard_file(first) && path_below(first, root)) return;
     if (GetFileAttributesA(root) != INVALID_FILE_ATTRIBUTES) rm_tree(root);
 }
-
-namespace {
-// An archive entry opens as its work folder; a path below the open archive
-// maps into it.
-int map_archive_path(const char* path, char* out)
-{
-    if (archive_work.instance < 0 || in_archive_work_folder(path)) return 0;
-    DWORD a = GetFileAttributesA(path);
-    if (a != INVALID_FILE_ATTRIBUTES && !(a & FILE_ATTRIBUTE_DIRECTORY) && archive_kind_available(path)) {
-        if (!open_archive_as_folder(path)) return 0;
-        return text_copy(out, PATH_BUF, archive_work.folder) ? 1 : 0;
-    }
-    char archive[PATH_BUF], full[PATH_BUF];
-    char* name = nullptr;
-    DWORD n = GetFullPathNameA(path, sizeof full, full, &name);
-    if (!n || n >= sizeof full || !read_open_archive(archive)) return 0;
-    const char* rest = below(full, archive);
-    if (!rest) return 0;
-    return *rest ? path_join(out, PATH_BUF, archive_work.folder, rest) : text_copy(out, PATH_BUF, archive_work.folder);
-}
-}  // namespace
 
 int entry_archive_creation(int index)
 {
@@ -213,5 +182,3 @@ int clipboard_entry_path(const char* path, int cut, char* out)
     if (in_archive_folder(full)) return stage_for_clipboard(full, cut, out);
     return text_copy(out, PATH_BUF, full) ? 1 : 0;
 }
-
-void install_archive_folder_hooks() { browser_path_hooks.map_archive_path = map_archive_path; }

@@ -17,6 +17,3 @@ int compress_into_entry(int index);
 // The path to list on the clipboard for a list entry (out: PATH_BUF); entries
 // inside an archive folder are staged first.
 int clipboard_entry_path(const char* path, int cut, char* out);
-
-// Fills the path rules' slot: entering an archive opens it as a folder.
-void install_archive_folder_hooks();

@@ -259,8 +259,6 @@ TEST(ArchiveFolder, OpensInTheGridWithItsPictures)
     std::string archive = copy_fixture(dir, "images.zip");
     arccache_forget(archive.c_str());
     list_fixture::browser_page page(800, 600);
-    scoped_restore<browser_path_hook_table> keep_paths(browser_path_hooks);
-    install_archive_folder_hooks();
     ASSERT_TRUE(change_folder(dir.path()));
     load_folder(nullptr, 0, 0, nullptr, 0);
     ASSERT_EQ(browser_list.count, 1);
@@ -394,8 +392,6 @@ TEST(ArchiveFolder, PastedAndRenamedEntriesAreWrittenBack)
     std::string archive = copy_fixture(dir, "images.zip");
     dir.write("src\\new.bmp", bench::read_file(fixture("pics\\p1.bmp")));
     keys_fixture::browser_page page(800, 600);
-    scoped_restore<browser_path_hook_table> keep_paths(browser_path_hooks);
-    install_archive_folder_hooks();
     paste_fixture::mark_and_put(page, dir.file("src"), {"new.bmp"}, 0);
     ASSERT_EQ(paste_fixture::paste_into(archive), 1);  // entering the archive opens it
     write_back_archive(nullptr);
@@ -418,8 +414,6 @@ TEST(ArchiveCommands, TheDispatcherPacksAndExtractsTheEntry)
     bench::scratch_dir dir;
     dir.write("box\\a.txt", "alpha");
     list_fixture::browser_page page(800, 600);
-    scoped_restore<browser_path_hook_table> keep_paths(browser_path_hooks);
-    install_archive_folder_hooks();
     auto index_of = [](const char* name) {
         for (int i = 0; i < browser_list.count; i++)
             if (strncmp(browser_list.names[i], name, strlen(name)) == 0) return i;
@@ -520,10 +514,8 @@ TEST(ArchiveFolder, TextEditedInTheListIsWrittenBack)
     prepare();
     bench::scratch_dir dir;
     list_fixture::browser_page page(800, 600);
-    scoped_restore<browser_path_hook_table> keep_paths(browser_path_hooks);
     scoped_restore<app_hook_table> keep_app(app_hooks);
     browser_list.settings.textpic = 1;  // text files are listed
-    install_archive_folder_hooks();
     app_hooks.window_hook = app_wndproc_hook;
     HWND frame = GetParent(_page_hwnd(1));
     ShowWindow(frame, SW_SHOW);
@@ -573,7 +565,6 @@ struct archive_entered {
     bench::scratch_dir dir;
     std::string outer = dir.file("外表"), archive = dir.file("外表\\images.zip");
     list_fixture::browser_page page{800, 600};
-    scoped_restore<browser_path_hook_table> keep_paths{browser_path_hooks};
     scoped_restore<app_hook_table> keep_app{app_hooks};
     scoped_restore<history_state> keep_history{browser_history};
     archive_entered()
@@ -582,7 +573,6 @@ struct archive_entered {
         CreateDirectoryA(outer.c_str(), nullptr);
         CopyFileA(fixture("images.zip").c_str(), archive.c_str(), FALSE);
         browser_history = {};
-        install_archive_folder_hooks();
         load_toolbar_bitmaps(0xFFDEDE);
         app_hooks.window_hook = app_wndproc_hook;
         EXPECT_TRUE(change_folder(outer.c_str()));

@@ -3,6 +3,7 @@
 // headers), text previews of every kanji code, layered overlays, a started
 // browser page of photos whose second run in a new process takes every
 // thumbnail from the disk cache, and the drive cache removed from a drive.
+#include "browser/archives/archive_folder.h"
 #include "browser/caches/cell_extras.h"
 #include "browser/caches/entry_picture.h"
 #include "browser/grid/grid.h"

@@ -69,12 +69,10 @@ dialog_watch* dialog_watch::current;
 // own parts; only the program launcher is the test's.
 struct command_page : viewer_page {
     scoped_restore<browser_seam_table> keep_seams{browser_seams};
-    scoped_restore<browser_path_hook_table> keep_paths{browser_path_hooks};
     scoped_restore<current_folder_state> keep_folder{current_folder};
     bench::scratch_dir dir;
     command_page() : viewer_page(700, 500)
     {
-        install_archive_folder_hooks();  // archives are listed and act as the program's
         browser_seams.open_with = [](const char*, int verb) { return verbs_run.push_back(verb), 1; };
         verbs_run.clear();
         for (const char* n : {"a.png", "b.png", "c.png"})

@@ -1,6 +1,7 @@
 // Files dropped on the browser page open their folders: a dropped folder
 // itself, a dropped file its parent; several drops leave the last one shown.
 // Drops on other pages, or with nothing that exists, change nothing.
+#include "browser/archives/archive_folder.h"
 #include "browser/model/start.h"
 #include "browser/commands/instances.h"
 #include "browser/viewer/viewer.h"

@@ -2,6 +2,7 @@
 // reads and pastes byte for byte, cut pastes that replace and never lose an
 // item, pastes onto the item itself, the overwrite answers, and a cut across
 // two drives with a file held open.
+#include "browser/archives/archive_folder.h"
 #include "browser/operations/file_clipboard.h"
 #include "files/files.h"
 #include "base/holders.h"

@@ -1,5 +1,6 @@
 // Navigation history: the file checked whole before use, pushes past sixteen,
 // revisits, steps across a folder that is gone, remembered marks and the menu.
+#include "browser/archives/archive_folder.h"
 #include "browser/model/history.h"
 #include "tests/browser/list_fixtures.h"
 #include <gtest/gtest.h>
@@ -148,15 +149,15 @@ TEST_F(history_fixture, StepsAcrossAFolderThatIsGone)
     visit(2);
     ASSERT_TRUE(RemoveDirectoryA(dir.file("f1").c_str()));
     EXPECT_EQ(history_nav_flags(), 1);
-    EXPECT_EQ(history_go(HISTORY_GO_BACK), 0) << "the step into a deleted folder does nothing";
+    EXPECT_EQ(history_go(HISTORY_GO_BACK, change_folder), 0) << "the step into a deleted folder does nothing";
     EXPECT_EQ(here(), folder(2));
-    EXPECT_EQ(history_go(HISTORY_GO_FORWARD), 0);
-    EXPECT_EQ(history_go(0), 1);
+    EXPECT_EQ(history_go(HISTORY_GO_FORWARD, change_folder), 0);
+    EXPECT_EQ(history_go(0, change_folder), 1);
     EXPECT_EQ(here(), folder(0));
     EXPECT_EQ(order().back(), folder(0));
-    EXPECT_EQ(history_go(HISTORY_GO_BACK), 1);
+    EXPECT_EQ(history_go(HISTORY_GO_BACK, change_folder), 1);
     EXPECT_EQ(here(), folder(2));
-    EXPECT_EQ(history_go(HISTORY_GO_FORWARD), 1);
+    EXPECT_EQ(history_go(HISTORY_GO_FORWARD, change_folder), 1);
     EXPECT_EQ(here(), folder(0));
 }
 
@@ -169,8 +170,8 @@ TEST_F(history_fixture, MenuPositionPastTheCountDoesNothing)
     visit(2);
     memset(browser_history.block.order, 2, sizeof browser_history.block.order);
     ASSERT_TRUE(change_folder(dir.path()));
-    EXPECT_EQ(history_go(5), 0);
-    EXPECT_EQ(history_go(99), 0);
+    EXPECT_EQ(history_go(5, change_folder), 0);
+    EXPECT_EQ(history_go(99, change_folder), 0);
     EXPECT_EQ(here(), std::string(dir.path()));
 }
 

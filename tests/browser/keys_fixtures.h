@@ -2,6 +2,7 @@
 // mouse, selection and entry-operation tests, and a recorder of the commands
 // and clicks the browser's window receives.
 #pragma once
+#include "browser/archives/archive_folder.h"
 #include "browser/grid/grid.h"
 #include "browser/grid/list_view.h"
 #include "browser/model/seams.h"

@@ -1,6 +1,7 @@
 // A started browser page on real fixture folders: title bytes, counts and
 // pages, the scroll bar's page steps, the selection across a resize, an empty
 // folder, and a list that stays stale reloading only once.
+#include "browser/archives/archive_folder.h"
 #include "browser/grid/grid.h"
 #include "browser/viewer/idle_work.h"
 #include "browser/model/scan.h"

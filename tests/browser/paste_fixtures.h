@@ -2,6 +2,7 @@
 // (bounded) for each visible "#32770" window, optionally ticks a check box,
 // and presses a button; and the marks-then-copy step of the paste tests.
 #pragma once
+#include "browser/archives/archive_folder.h"
 #include "browser/operations/file_clipboard.h"
 #include "browser/grid/selection.h"
 #include "tests/browser/keys_fixtures.h"

@@ -1,5 +1,6 @@
 // The browser's path rules on real folders, with double-byte names whose
 // trail byte is 0x5C (表 95 5C, ソ 83 5C, 能 94 5C) and ア/ッ pairs.
+#include "browser/archives/archive_folder.h"
 #include "browser/model/paths.h"
 #include "files/files.h"
 #include "browser/model/browser_list.h"

@@ -1,5 +1,6 @@
 // The small dialogs run as the real modal dialogs, the user's part played by
 // a thread timer in their own loop (dialog_player.h).
+#include "browser/archives/archive_folder.h"
 #include "browser/operations/small_dialogs.h"
 #include "browser/model/browser_list.h"
 #include "browser/model/busy.h"

@@ -3,6 +3,7 @@
 // that fails or a start that fails are handled; the hand-over file and the
 // command line are refused rather than cut; other instances are found and
 // closed.
+#include "browser/archives/archive_folder.h"
 #include "browser/model/start.h"
 #include "browser/commands/instances.h"
 #include "browser/model/browser_list.h"

@@ -36,26 +36,16 @@ struct slot {
 std::vector<slot> filled_slots()
 {
     return {
-        SLOT(image_format_hooks, probe_jpeg),
-        SLOT(image_format_hooks, probe_png),
-        SLOT(image_format_hooks, probe_psd),
-        SLOT(image_format_hooks, probe_pdf),
-        SLOT(image_format_hooks, probe_tiff),
-        SLOT(image_format_hooks, probe_plugin),
-        SLOT(image_format_hooks, load_jpeg),
-        SLOT(image_format_hooks, load_psd),
-        SLOT(image_format_hooks, load_pdf),
-        SLOT(image_format_hooks, load_png),
-        SLOT(image_format_hooks, load_tiff),
-        SLOT(image_format_hooks, load_plugin),
-        SLOT(console_hooks, printf_hook),
-        SLOT(console_hooks, getchar_hook),
-        SLOT(console_hooks, status_hook),
-        SLOT(app_hooks, window_hook),
-        SLOT(app_hooks, exit_hook),
-        SLOT(app_hooks, help_hook),
+        SLOT(image_format_hooks, probe_jpeg), SLOT(image_format_hooks, probe_png),
+        SLOT(image_format_hooks, probe_psd),  SLOT(image_format_hooks, probe_pdf),
+        SLOT(image_format_hooks, probe_tiff), SLOT(image_format_hooks, probe_plugin),
+        SLOT(image_format_hooks, load_jpeg),  SLOT(image_format_hooks, load_psd),
+        SLOT(image_format_hooks, load_pdf),   SLOT(image_format_hooks, load_png),
+        SLOT(image_format_hooks, load_tiff),  SLOT(image_format_hooks, load_plugin),
+        SLOT(console_hooks, printf_hook),     SLOT(console_hooks, getchar_hook),
+        SLOT(console_hooks, status_hook),     SLOT(app_hooks, window_hook),
+        SLOT(app_hooks, exit_hook),           SLOT(app_hooks, help_hook),
         SLOT(browser_seams, print_selection),
-        SLOT(browser_path_hooks, map_archive_path),
     };
 }
 

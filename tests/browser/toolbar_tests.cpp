@@ -1,6 +1,7 @@
 // The toolbar: path splitting, recolouring of the pictures, the hit tests
 // on recorded ranges, and drawing on a real page that is very wide or shows
 // a very deep tree, which must stay within the recorded arrays.
+#include "browser/archives/archive_folder.h"
 #include "browser/commands/toolbar.h"
 #include "graphics/kavtrel.h"
 #include "tests/browser/list_fixtures.h"

@@ -2,6 +2,7 @@
 // pictures in flat colours written by the project's writers, and a clock for
 // the viewer's loops that only moves when they sleep.
 #pragma once
+#include "browser/archives/archive_folder.h"
 #include "browser/grid/grid.h"
 #include "browser/viewer/idle_work.h"
 #include "browser/grid/list_view.h"

@@ -5,6 +5,7 @@
 #include "app/start_up.h"
 #include "tests/print/print_fixtures.h"
 #include "print/print.h"
+#include "browser/archives/archive_folder.h"
 #include "browser/model/browser_list.h"
 #include "browser/grid/list_view.h"
 #include "browser/commands/commands.h"
