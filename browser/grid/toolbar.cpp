@@ -12,6 +12,7 @@
 #include "files/files.h"
 #include "graphics/kavtrel.h"
 #include <cstring>
+#include <vector>
 
 static browser_list_record& L = browser_list;
 
@@ -38,6 +39,28 @@ void recolor_toolbar_bitmap(int slot)
         }
 }
 
+// A 24-bit picture's magenta pixels given the colour in its own bits, before
+// any page holds it (a pixel at a time through the page's DC is slow). False
+// for other formats, which are recoloured once they are pages.
+static bool recolor_dib_bits(std::vector<BYTE>& dib, COLORREF colour)
+{
+    if (dib.size() < sizeof(BITMAPINFOHEADER)) return false;
+    BITMAPINFOHEADER h;
+    memcpy(&h, dib.data(), sizeof h);
+    if (h.biSize < sizeof h || h.biBitCount != 24 || h.biCompression != BI_RGB || h.biWidth <= 0 || h.biHeight == 0 ||
+        h.biWidth > 4096 || h.biHeight > 4096 || h.biHeight < -4096)
+        return false;
+    size_t stride = (size_t(h.biWidth) * 3 + 3) & ~size_t(3), rows = size_t(h.biHeight < 0 ? -h.biHeight : h.biHeight);
+    if (h.biSize > dib.size() || stride * rows > dib.size() - h.biSize) return false;
+    for (size_t y = 0; y < rows; y++) {
+        BYTE* p = dib.data() + h.biSize + y * stride;
+        for (LONG x = 0; x < h.biWidth; x++, p += 3)
+            if (p[0] == 0xFF && p[1] == 0 && p[2] == 0xFF)
+                p[0] = GetBValue(colour), p[1] = GetGValue(colour), p[2] = GetRValue(colour);
+    }
+    return true;
+}
+
 int load_toolbar_bitmaps(COLORREF colour)
 {
     L.toolbar_colour = colour;
@@ -46,9 +69,12 @@ int load_toolbar_bitmaps(COLORREF colour)
     for (const toolbar_picture& p : pictures) {
         HRSRC found = FindResourceA(module, MAKEINTRESOURCEA(p.resource), MAKEINTRESOURCEA(2));  // RT_BITMAP
         HGLOBAL block = found ? LoadResource(module, found) : nullptr;
-        const void* dib = block ? LockResource(block) : nullptr;
-        if (!dib || !page_from_dib_checked(p.slot, dib, SizeofResource(module, found), 0)) continue;
-        recolor_toolbar_bitmap(p.slot);
+        const BYTE* bits = block ? static_cast<const BYTE*>(LockResource(block)) : nullptr;
+        if (!bits) continue;
+        std::vector<BYTE> dib(bits, bits + SizeofResource(module, found));
+        bool recoloured = recolor_dib_bits(dib, colour);
+        if (!page_from_dib_checked(p.slot, dib.data(), dib.size(), 0)) continue;
+        if (!recoloured) recolor_toolbar_bitmap(p.slot);
         loaded++;
     }
     return loaded == TOOLBAR_PICTURES ? 1 : 0;
