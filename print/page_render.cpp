@@ -20,6 +20,7 @@
 #include <cmath>
 #include <cstring>
 #include <string>
+#include <vector>
 
 int rendered_page_count;
 
@@ -63,12 +64,28 @@ struct page_font {
     {}
 };
 
-void put_text(HDC dc, int x, int y, const char* text, COLORREF colour)
+// Text drawn where it was measured: each character's advance comes from the
+// measuring DC, where the font has the size the paper gives it. Left to the
+// recording, the advances would come from the font at its page-unit height,
+// whose whole-pixel widths print the text wider than it was measured.
+void put_text(HDC dc, HDC measure, int x, int y, const char* text, COLORREF colour)
 {
     SetTextColor(dc, colour);
     SetBkColor(dc, RGB(255, 255, 255));
     SetBkMode(dc, OPAQUE);
-    TextOutA(dc, x, y, text, (int)strlen(text));
+    int length = (int)strlen(text);
+    std::vector<wchar_t> wide(length + 1);
+    int n = MultiByteToWideChar(CP_ACP, 0, text, length, wide.data(), length + 1);
+    std::vector<INT> ends(n > 0 ? n : 1);
+    SIZE size;
+    if (n <= 0 || !GetTextExtentExPointW(measure, wide.data(), n, 0, nullptr, ends.data(), &size)) {
+        TextOutA(dc, x, y, text, length);
+        return;
+    }
+    // Advances from the ends of the characters, so that no rounding adds up.
+    std::vector<INT> advances(n);
+    for (int i = 0; i < n; i++) advances[i] = ends[i] - (i ? ends[i - 1] : 0);
+    ExtTextOutW(dc, x, y, 0, nullptr, wide.data(), n, advances.data());
 }
 
 void header_text(int page, char* out, size_t cap)
@@ -109,7 +126,7 @@ void draw_header(HDC page_dc, HDC measure, int page)
         x += (available - width) / 2;
     else if (r.header_align == 2)
         x += available - width;
-    put_text(page_dc, x, 0, shown, RGB(0, 0, 0));
+    put_text(page_dc, measure, x, 0, shown, RGB(0, 0, 0));
 }
 
 // The path that names the item's picture, its entry record, and its name as
@@ -368,14 +385,14 @@ void draw_caption(HDC page_dc, HDC measure, const cell_entry& entry, int x, int 
         return;
     }
     int line_y = y - r.caption_font;
-    if (text[0]) put_text(page_dc, x, line_y, text, RGB(0, 0, 0));
+    if (text[0]) put_text(page_dc, measure, x, line_y, text, RGB(0, 0, 0));
     int count = 0;
     for (const std::string& line : lines) {
         if (++count > CAPTION_LINES) break;
         char bounded[CAPTION_BUF];
         text_copy_n(bounded, sizeof bounded, line.c_str(), sizeof bounded - 1);
         line_y += r.caption_font;
-        put_text(page_dc, x, line_y, bounded, RGB(0, 0, 0));
+        put_text(page_dc, measure, x, line_y, bounded, RGB(0, 0, 0));
     }
 }
 
@@ -391,7 +408,7 @@ void draw_info_line(HDC page_dc, HDC measure, const file_kind_base* entry, doubl
         x += (width - shown) / 2;
     else if (r.info_align == 2)
         x += width - shown;
-    put_text(page_dc, (int)std::fmax(x, left), (int)top, text, RGB(0x80, 0x80, 0x80));
+    put_text(page_dc, measure, (int)std::fmax(x, left), (int)top, text, RGB(0x80, 0x80, 0x80));
 }
 
 void draw_cell(HDC page_dc, HDC measure, int page, int cell, int cells, long long page_pixels)
