@@ -6,6 +6,7 @@
 #include "print/page_geometry.h"
 #include "print/print_settings.h"
 #include "print/printer.h"
+#include "browser/model/archive_work.h"
 #include "browser/model/browser_list.h"
 #include "browser/caches/cell_extras.h"
 #include "browser/model/comment_files.h"
@@ -101,9 +102,12 @@ void header_text(int page, char* out, size_t cap)
         else if (f.personal_exact || f.personal_length)
             text_format(out, cap, "ﾏｲ ﾄﾞｷｭﾒﾝﾄ%s", f.personal_exact ? "" : f.folder + f.personal_length + 1);
         else if (f.folder[0]) {
-            char drive = f.folder[0];
+            // Inside an archive, its own path, as the title bar shows it.
+            char folder[PATH_BUF];
+            if (!archive_shown_folder(f.folder, folder)) text_copy(folder, f.folder);
+            char drive = folder[0];
             if (drive >= 'a' && drive <= 'z') drive = (char)(drive - 'a' + 'A');
-            text_format(out, cap, "%c%s", drive, f.folder + 1);
+            text_format(out, cap, "%c%s", drive, folder + 1);
         }
     }
     if (r.title[0]) text_append_format(out, cap, "%s ", r.title);
@@ -192,9 +196,10 @@ _bmap* thumbnail_copy(int item)
     return copy;
 }
 
-// The scale of a thumbnail that stands for the real picture: drawn as the real
-// picture fitted to the cell. A thumbnail whose proportion differs from the
-// file's by more than 6 % is taken as turned.
+// The scale of a thumbnail that stands for the real picture: drawn as the
+// paper draws the real picture, fitted to the cell and never enlarged. A
+// thumbnail whose proportion differs from the file's by more than 6 % is
+// taken as turned.
 double thumbnail_scale(const char* path, const _bmap* thumb, double cw, double ch)
 {
     int rw, rh, xr, yr;
@@ -203,7 +208,7 @@ double thumbnail_scale(const char* path, const _bmap* thumb, double cw, double c
     double proportion = ((double)rw / thumb->width) / ((double)rh / thumb->height);
     if (std::fabs(proportion - 1) > 0.06) std::swap(rw, rh);
     double s = (double)rw / thumb->width;
-    double fit = std::fmin(cw / rw, ch / rh);
+    double fit = std::fmin(1.0, std::fmin(cw / rw, ch / rh));
     if (std::fabs(s - 1) < 0.06 && fit >= 1) return 1.0;
     return s * fit;
 }
