@@ -549,6 +549,23 @@ void zote_session::chord_click(POINT client, WORD held)
     EXPECT_TRUE(settle()) << "after the click with " << held;
 }
 
+void zote_session::chord_key(WORD vk, WORD held, DWORD hold_ms)
+{
+    DWORD owner = 0;
+    GetWindowThreadProcessId(GetForegroundWindow(), &owner);
+    if (owner != pid_) {
+        SetForegroundWindow(frame_);
+        EXPECT_TRUE(settle());
+    }
+    INPUT all[4] = {key_input(held, true), key_input(vk, true), key_input(vk, false), key_input(held, false)};
+    SendInput(1, all, sizeof all[0]);
+    EXPECT_TRUE(settle()) << "after the key " << held;
+    SendInput(2, all + 1, sizeof all[0]);
+    if (hold_ms) Sleep(hold_ms);
+    SendInput(1, all + 3, sizeof all[0]);
+    EXPECT_TRUE(settle()) << "after the key " << vk << " with " << held;
+}
+
 void zote_session::double_click(POINT client)
 {
     move_to(client);

@@ -130,6 +130,10 @@ public:
     // A click with a key held, all four events sent at once, for handlers
     // that wait for the key's release: then settle().
     void chord_click(POINT client, WORD held);
+    // A key pressed while another is held: the held key goes down (then
+    // settle()), the key is pressed, and the held key is released `hold_ms`
+    // later, whether or not the program waits for the user: then settle().
+    void chord_key(WORD vk, WORD held, DWORD hold_ms = 0);
     // Waits until the program waits for the user again, with every message
     // that the input caused handled (a moved pointer comes back from the X
     // server as a second move); false when it does not within the time.
