@@ -430,7 +430,9 @@ TEST_F(RenderPage, CaptionsAndCommentLinesAreBoundedAndTheInfoLineSitsUnderThePi
     EXPECT_LE(texts.size(), 1u + 16u + 1u) << "comment lines are bounded";
     for (const emf_record& t : texts) EXPECT_LT(text_of(t).size(), 1024u);
     // The information line: grey, just under the picture.
-    const EMRSTRETCHDIBITS& d = records_of_type(all, EMR_STRETCHDIBITS).at(0).as<EMRSTRETCHDIBITS>();
+    std::vector<emf_record> pictures = records_of_type(all, EMR_STRETCHDIBITS);
+    ASSERT_FALSE(pictures.empty());
+    const EMRSTRETCHDIBITS& d = pictures[0].as<EMRSTRETCHDIBITS>();
     const emf_record& info = texts.back();
     EXPECT_EQ(info.as<EMREXTTEXTOUTA>().emrtext.ptlReference.y, d.yDest + d.cyDest);
     EXPECT_NE(text_of(info).find("("), std::string::npos) << text_of(info);
