@@ -41,6 +41,10 @@ with zipfile.ZipFile("hostile.zip", "w") as z:
     for n in names:
         z.writestr(zipfile.ZipInfo(n, (2010, 1, 1, 0, 0, 0)), b"evil")
     z.writestr(zipfile.ZipInfo("good.txt", (2010, 1, 1, 0, 0, 0)), b"good")
+# Two names of one file on Windows, of one size.
+with zipfile.ZipFile("case.zip", "w") as z:
+    z.writestr(zipfile.ZipInfo("Same.txt", (2010, 1, 1, 0, 0, 0)), b"first")
+    z.writestr(zipfile.ZipInfo("same.txt", (2010, 1, 1, 0, 0, 0)), b"later")
 with tarfile.open("hostile.tar.gz", "w:gz", format=tarfile.GNU_FORMAT) as t:
     for n in names + ["good.txt"]:
         data = b"good" if n == "good.txt" else b"evil"

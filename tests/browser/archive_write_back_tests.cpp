@@ -98,8 +98,9 @@ TEST(ArchiveWriteBack, JapaneseNamesSurviveDeleteRenameAndAdd)
 // An archive whose write-back would lose members opens read-only and says
 // why: damaged (what can still be read is shown), or holding
 // files its extraction leaves out (names that climb out of the folder,
-// symbolic links). A read-only file says so only when a change would go in.
-// None is ever written back, and nothing is left beside it.
+// symbolic links, two names of one file). A read-only file says so only
+// when a change would go in. None is ever written back, and nothing is left
+// beside it.
 TEST(ArchiveWriteBack, ArchivesThatWouldLoseMembersOpenReadOnly)
 {
     prepare();
@@ -128,6 +129,8 @@ TEST(ArchiveWriteBack, ArchivesThatWouldLoseMembersOpenReadOnly)
          "\n解凍できないファイルが1個あるので書き戻しません．", {"a.txt"}},
         {"links.zip", false, "\n解凍できないファイルが1個あるので読み出し専用で開きます．",
          "\n解凍できないファイルが1個あるので書き戻しません．", {"a.txt"}},
+        {"case.zip", false, "\n解凍できないファイルが1個あるので読み出し専用で開きます．",
+         "\n解凍できないファイルが1個あるので書き戻しません．", {}},
         {"images.zip", true, "", read_only, {}},
         {"jp.lzh", true, "", read_only, {}},
     };
