@@ -307,7 +307,8 @@ int check_extracted_cb(const archive_member_info& info, void* data)
     }
     // Two members on one file (names equal but for case): one of them is lost.
     bool sized = file.nFileSizeHigh == 0 && file.nFileSizeLow == info.original_size;
-    if (!sized || !s.found.insert(std::make_tuple(file.dwVolumeSerialNumber, file.nFileIndexHigh, file.nFileIndexLow)).second)
+    if (!sized ||
+        !s.found.insert(std::make_tuple(file.dwVolumeSerialNumber, file.nFileIndexHigh, file.nFileIndexLow)).second)
         s.missing++;
     return 1;
 }

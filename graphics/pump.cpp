@@ -71,8 +71,7 @@ static int message_boxes_open;
 void _message_box_shown(bool open, HWND window)
 {
     message_boxes_open += open ? 1 : -1;
-    if (open && idle_probe_pending && window && PostMessageA(window, idle_probe_message, 0, 0))
-        idle_probe_pending = 0;
+    if (open && idle_probe_pending && window && PostMessageA(window, idle_probe_message, 0, 0)) idle_probe_pending = 0;
 }
 
 void idle_signal_init()

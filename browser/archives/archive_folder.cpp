@@ -363,7 +363,10 @@ static int pack_folder_into(const char* archive, const char* new_password)
     return done;
 }
 
-int write_back_archive(const char* new_password) { return in_archive_folder() ? write_back_open_archive(new_password) : 0; }
+int write_back_archive(const char* new_password)
+{
+    return in_archive_folder() ? write_back_open_archive(new_password) : 0;
+}
 
 int write_back_open_archive(const char* new_password)
 {

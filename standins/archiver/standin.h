@@ -37,8 +37,8 @@ struct member {
     bool loaded = false;  // data holds the member's bytes
     bool failed = false;  // wanted, but its bytes could not be read
     std::string data;
-    std::string source;  // the file it comes from, when packing
-    std::string link;    // a symbolic link's target (no bytes of its own)
+    std::string source;     // the file it comes from, when packing
+    std::string link;       // a symbolic link's target (no bytes of its own)
     bool hardlink = false;  // link names an earlier member instead
     long long size = 0;
     time_t mtime = 0;

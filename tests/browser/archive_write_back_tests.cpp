@@ -107,6 +107,10 @@ TEST(ArchiveWriteBack, ArchivesThatWouldLoseMembersOpenReadOnly)
     const std::string damaged = "\n書庫が壊れているので読み出し専用で開きます．";
     const std::string damaged_refused = "\n書庫が壊れているので書き戻しません．";
     const std::string read_only = "\n書庫が読み出し専用なので書き戻しません．";
+    auto left_out = [](int n, const char* then) {
+        return "\n解凍できないファイルが" + std::to_string(n) + "個あるので" + then;
+    };
+    const char *opens = "読み出し専用で開きます．", *stays = "書き戻しません．";
     struct {
         const char* archive;
         bool read_only_file;
@@ -121,16 +125,11 @@ TEST(ArchiveWriteBack, ArchivesThatWouldLoseMembersOpenReadOnly)
         {"truncated.tar.gz", false, damaged, damaged_refused, {"a.txt"}},
         {"truncated.cab", false, damaged, damaged_refused, {"a.txt"}},
         {"checksum.cab", false, damaged, damaged_refused, {"a.txt"}},
-        {"hostile.zip", false, "\n解凍できないファイルが6個あるので読み出し専用で開きます．",
-         "\n解凍できないファイルが6個あるので書き戻しません．", {"good.txt"}},
-        {"hostile.tar.gz", false, "\n解凍できないファイルが6個あるので読み出し専用で開きます．",
-         "\n解凍できないファイルが6個あるので書き戻しません．", {"good.txt"}},
-        {"links.tar.gz", false, "\n解凍できないファイルが1個あるので読み出し専用で開きます．",
-         "\n解凍できないファイルが1個あるので書き戻しません．", {"a.txt"}},
-        {"links.zip", false, "\n解凍できないファイルが1個あるので読み出し専用で開きます．",
-         "\n解凍できないファイルが1個あるので書き戻しません．", {"a.txt"}},
-        {"case.zip", false, "\n解凍できないファイルが1個あるので読み出し専用で開きます．",
-         "\n解凍できないファイルが1個あるので書き戻しません．", {}},
+        {"hostile.zip", false, left_out(6, opens), left_out(6, stays), {"good.txt"}},
+        {"hostile.tar.gz", false, left_out(6, opens), left_out(6, stays), {"good.txt"}},
+        {"links.tar.gz", false, left_out(1, opens), left_out(1, stays), {"a.txt"}},
+        {"links.zip", false, left_out(1, opens), left_out(1, stays), {"a.txt"}},
+        {"case.zip", false, left_out(1, opens), left_out(1, stays), {}},
         {"images.zip", true, "", read_only, {}},
         {"jp.lzh", true, "", read_only, {}},
     };
