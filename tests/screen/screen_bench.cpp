@@ -284,7 +284,8 @@ HWND find_window(const std::string& part, bool ending, DWORD ms)
     }
 }
 
-// The folder as the title shows it: the drive letter upper-cased, "/" for "\".
+}  // namespace
+
 std::string shown_folder(std::string folder)
 {
     if (folder.size() > 1 && folder[1] == ':' && folder[0] >= 'a' && folder[0] <= 'z') folder[0] -= 'a' - 'A';
@@ -297,6 +298,8 @@ std::string shown_folder(std::string folder)
     return folder;
 }
 
+namespace {
+
 HWND drawing_child(HWND frame)
 {
     for (HWND c = GetWindow(frame, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
@@ -306,15 +309,17 @@ HWND drawing_child(HWND frame)
     return nullptr;
 }
 
-// The installed program: the build tree's zote.exe built with the guarded
-// heap, beside the tests' folder.
-std::string program_path()
+}  // namespace
+
+std::string installed_program()
 {
     char full[MAX_PATH];
     std::string p = bench::exe_folder() + "..\\zote_guarded.exe";
     DWORD n = GetFullPathNameA(p.c_str(), sizeof full, full, nullptr);
     return n && n < sizeof full ? std::string(full, n) : p;
 }
+
+namespace {
 
 // Sets an environment variable for the scope (the children started in it inherit it).
 struct env_for_scope {
@@ -378,7 +383,7 @@ bool zote_session::start(const std::string& folder)
     heap_report_ = dir_.file("heap-fault.txt");
     CreateDirectoryA(temp.c_str(), nullptr);
     CreateDirectoryA(start.c_str(), nullptr);
-    std::string program = program_path();
+    std::string program = installed_program();
     std::string line = "\"" + program + "\" \"" + folder + "\"";
     {
         // Its own temporary folder (copy, caches, history, per-user settings);
@@ -480,7 +485,7 @@ void zote_session::send(const INPUT& input)
     EXPECT_TRUE(settle()) << "input " << in.type << " " << in.ki.wVk << " " << in.mi.dwFlags;
 }
 
-static INPUT key_input(WORD vk, bool down)
+INPUT key_event(WORD vk, bool down)
 {
     INPUT in = {};
     in.type = INPUT_KEYBOARD;
@@ -493,7 +498,7 @@ static INPUT key_input(WORD vk, bool down)
     return in;
 }
 
-static INPUT button_input(DWORD flags)
+INPUT button_event(DWORD flags)
 {
     INPUT in = {};
     in.type = INPUT_MOUSE;
@@ -503,10 +508,20 @@ static INPUT button_input(DWORD flags)
 
 void zote_session::key(WORD vk, std::initializer_list<WORD> held)
 {
-    for (WORD k : held) send(key_input(k, true));
-    send(key_input(vk, true));
-    send(key_input(vk, false));
-    for (WORD k : held) send(key_input(k, false));
+    for (WORD k : held) send(key_event(k, true));
+    send(key_event(vk, true));
+    send(key_event(vk, false));
+    for (WORD k : held) send(key_event(k, false));
+}
+
+bool zote_session::input(const std::vector<INPUT>& events, DWORD ms)
+{
+    DWORD owner = 0;
+    GetWindowThreadProcessId(GetForegroundWindow(), &owner);
+    if (owner != pid_) SetForegroundWindow(frame_);
+    std::vector<INPUT> all = events;
+    if (!all.empty()) SendInput(UINT(all.size()), all.data(), sizeof all[0]);
+    return settle(ms);
 }
 
 void zote_session::tap(WORD vk)
@@ -517,7 +532,7 @@ void zote_session::tap(WORD vk)
         SetForegroundWindow(frame_);
         EXPECT_TRUE(settle());
     }
-    INPUT both[2] = {key_input(vk, true), key_input(vk, false)};
+    INPUT both[2] = {key_event(vk, true), key_event(vk, false)};
     SendInput(2, both, sizeof both[0]);
     EXPECT_TRUE(settle()) << "after the key " << vk;
 }
@@ -534,17 +549,17 @@ void zote_session::move_to(POINT client)
 void zote_session::click(POINT client, std::initializer_list<WORD> held)
 {
     move_to(client);
-    for (WORD k : held) send(key_input(k, true));
-    send(button_input(MOUSEEVENTF_LEFTDOWN));
-    send(button_input(MOUSEEVENTF_LEFTUP));
-    for (WORD k : held) send(key_input(k, false));
+    for (WORD k : held) send(key_event(k, true));
+    send(button_event(MOUSEEVENTF_LEFTDOWN));
+    send(button_event(MOUSEEVENTF_LEFTUP));
+    for (WORD k : held) send(key_event(k, false));
 }
 
 void zote_session::chord_click(POINT client, WORD held)
 {
     move_to(client);
-    INPUT all[4] = {key_input(held, true), button_input(MOUSEEVENTF_LEFTDOWN), button_input(MOUSEEVENTF_LEFTUP),
-                    key_input(held, false)};
+    INPUT all[4] = {key_event(held, true), button_event(MOUSEEVENTF_LEFTDOWN), button_event(MOUSEEVENTF_LEFTUP),
+                    key_event(held, false)};
     SendInput(4, all, sizeof all[0]);
     EXPECT_TRUE(settle()) << "after the click with " << held;
 }
@@ -557,7 +572,7 @@ void zote_session::chord_key(WORD vk, WORD held, DWORD hold_ms)
         SetForegroundWindow(frame_);
         EXPECT_TRUE(settle());
     }
-    INPUT all[4] = {key_input(held, true), key_input(vk, true), key_input(vk, false), key_input(held, false)};
+    INPUT all[4] = {key_event(held, true), key_event(vk, true), key_event(vk, false), key_event(held, false)};
     SendInput(1, all, sizeof all[0]);
     EXPECT_TRUE(settle()) << "after the key " << held;
     SendInput(2, all + 1, sizeof all[0]);
@@ -570,8 +585,8 @@ void zote_session::double_click(POINT client)
 {
     move_to(client);
     for (int i = 0; i < 2; i++) {
-        send(button_input(MOUSEEVENTF_LEFTDOWN));
-        send(button_input(MOUSEEVENTF_LEFTUP));
+        send(button_event(MOUSEEVENTF_LEFTDOWN));
+        send(button_event(MOUSEEVENTF_LEFTUP));
     }
 }
 

@@ -139,6 +139,11 @@ public:
     // server as a second move); false when it does not within the time.
     bool settle(DWORD ms = 30000);
 
+    // For drivers that judge the outcome themselves: the events sent at once
+    // (the program's window brought to the front unless one of its windows
+    // is there), then whether it waited for the user again within ms.
+    bool input(const std::vector<INPUT>& events, DWORD ms);
+
     shot capture() const;
     // The grid of what the page shows now at the start's thumbnail size.
     grid page_grid() const { return grid::of(capture()); }
@@ -171,7 +176,18 @@ private:
     DWORD pid_ = 0;
 };
 
+// A folder as the window's title shows it: the drive letter upper-cased, "/" for "\".
+std::string shown_folder(std::string folder);
+
+// The installed program: the build tree's zote.exe built with the guarded
+// heap (zote_guarded.exe), beside the tests' folder.
+std::string installed_program();
+
 // Ends another process's window and waits for its process.
 bool close_window_process(HWND window);
+
+// Input events as SendInput takes them: a key going down or up, a button.
+INPUT key_event(WORD vk, bool down);
+INPUT button_event(DWORD flags);
 
 }  // namespace screen
