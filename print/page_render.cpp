@@ -303,6 +303,8 @@ double printer_pixels_per_unit(bool across)
                   : (double)GetDeviceCaps(s.printer_dc, VERTRES) / s.page_height;
 }
 
+}  // namespace
+
 // The JPEG decoder's reduction (1, 2, 4 or 8) that still leaves a picture at
 // least the pixels of the largest it can be drawn in its cell (covering it),
 // counted in page units and in printer pixels alike: a camera photo in a
@@ -325,6 +327,8 @@ int load_divisor(const char* path, double cw, double ch)
     while (divisor < 8 && 2 * divisor * cover <= 1) divisor *= 2;
     return divisor;
 }
+
+namespace {
 
 // A picture goes to the printer with no more pixels than it covers there:
 // shrunk to its drawn size in printer pixels before it is recorded, so that a
