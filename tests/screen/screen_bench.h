@@ -96,9 +96,9 @@ bool framed(const shot& s, const grid& g, int position);
 
 class zote_session {
 public:
-    // Starts the installed program on folder (a full path) and waits until
-    // its window waits for the user.
-    explicit zote_session(const std::string& folder);
+    // Starts the installed program on folder (a full path), with the options
+    // before it on the command line, and waits until its window waits for the user.
+    explicit zote_session(const std::string& folder, const std::string& options = "");
     ~zote_session();
     zote_session(const zote_session&) = delete;
     zote_session& operator=(const zote_session&) = delete;
@@ -118,6 +118,8 @@ public:
     void tap(WORD vk);
     void move_to(POINT client);
     void click(POINT client, std::initializer_list<WORD> held = {});
+    // A click on a point of another window of the program (a dialog's client area).
+    void click_in(HWND window, POINT client);
     void double_click(POINT client);
     // A click with a key held, all four events sent at once, for handlers
     // that wait for the key's release: then settle().
@@ -128,6 +130,8 @@ public:
     bool settle(DWORD ms = 30000);
 
     shot capture() const;
+    // The client area of any window (nullptr: the whole screen).
+    static shot capture_of(HWND window);
     // The grid of what the page shows now at the start's thumbnail size.
     grid page_grid() const { return grid::of(capture()); }
     // Visible top-level windows of the program other than its frame (dialogs,
