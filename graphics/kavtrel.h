@@ -49,7 +49,8 @@ int con_printf(const char* fmt, ...) __attribute__((format(gnu_printf, 1, 2)));
 int _getchar_entry();
 int con_getchar();
 // Reads the caret's line after Enter into buffer (size bytes, terminated,
-// never splitting a double-byte character); returns buffer.
+// never splitting a double-byte character); returns buffer, or null when the
+// line did not fit (buffer then holds its start: a cut line is no command).
 char* con_getline(char* buffer, int size);
 // Waits out the double-click time after a button press on the window: 1 when
 // a second press came (a double click), 0 when it did not.

@@ -1,6 +1,7 @@
 // The screen bench (see screen_bench.h).
 #include "tests/screen/screen_bench.h"
 #include "tests/support/canvas.h"
+#include "tests/support/guarded_heap.h"
 #include "formats/formats.h"
 #include "graphics/kavtrel.h"
 #include <gtest/gtest.h>
@@ -284,11 +285,12 @@ HWND drawing_child(HWND frame)
     return nullptr;
 }
 
-// The installed program: zote.exe of the build tree, beside the tests' folder.
+// The installed program: the build tree's zote.exe built with the guarded
+// heap, beside the tests' folder.
 std::string program_path()
 {
     char full[MAX_PATH];
-    std::string p = bench::exe_folder() + "..\\zote.exe";
+    std::string p = bench::exe_folder() + "..\\zote_guarded.exe";
     DWORD n = GetFullPathNameA(p.c_str(), sizeof full, full, nullptr);
     return n && n < sizeof full ? std::string(full, n) : p;
 }
@@ -339,6 +341,7 @@ bool close_window_process(HWND window)
 zote_session::zote_session(const std::string& folder, const std::string& options)
 {
     std::string temp = dir_.file("temp"), start = dir_.file("start");
+    heap_report_ = dir_.file("heap-fault.txt");
     CreateDirectoryA(temp.c_str(), nullptr);
     CreateDirectoryA(start.c_str(), nullptr);
     std::string program = program_path();
@@ -346,7 +349,7 @@ zote_session::zote_session(const std::string& folder, const std::string& options
     {
         // Its own temporary folder (copy, caches, history, per-user settings);
         // the global settings live in the folder it starts in.
-        env_for_scope tmp("TMP", temp), tmp2("TEMP", temp);
+        env_for_scope tmp("TMP", temp), tmp2("TEMP", temp), report(bench::HEAP_REPORT_VARIABLE, heap_report_);
         STARTUPINFOA si = {sizeof si};
         PROCESS_INFORMATION pi;
         if (!CreateProcessA(program.c_str(), &line[0], nullptr, nullptr, FALSE, 0, nullptr, start.c_str(), &si, &pi)) {
@@ -386,12 +389,24 @@ zote_session::zote_session(const std::string& folder, const std::string& options
 
 zote_session::~zote_session()
 {
-    if (process_ && WaitForSingleObject(process_, 0) == WAIT_TIMEOUT) { EXPECT_TRUE(close()); }
+    if (alive()) { EXPECT_TRUE(close()); }
+    EXPECT_EQ(fault(), "");
     if (idle_) CloseHandle(idle_);
     if (process_) CloseHandle(process_);
 }
 
 bool zote_session::close() { return !process_ || end_by_message(process_, frame_, WM_COMMAND, CMD_EXIT); }
+
+bool zote_session::alive() const { return process_ && WaitForSingleObject(process_, 0) == WAIT_TIMEOUT; }
+
+std::string zote_session::fault() const
+{
+    DWORD code = 0;
+    if (!process_ || alive() || !GetExitCodeProcess(process_, &code) || code == 0) return "";
+    char text[64];
+    snprintf(text, sizeof text, "the program ended with exit code 0x%lx\n", code);
+    return text + bench::read_file(heap_report_);
+}
 
 bool zote_session::wait_idle(DWORD ms)
 {

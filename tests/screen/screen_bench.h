@@ -1,4 +1,4 @@
-// The screen bench: the real zote.exe started on a folder the test made, in
+// The screen bench: the real program started on a folder the test made, in
 // a temporary folder and a settings folder of its own, driven by real input
 // (SendInput) and read back from the screen. After every input the bench
 // waits until the program waits for the user again: it posts the registered
@@ -143,6 +143,12 @@ public:
     // Closes the program (command 65501) and waits for its end; false when it
     // had to be ended by force.
     bool close();
+    // Whether the program still runs.
+    bool alive() const;
+    // Empty while the program runs or after it ended well; else how it ended
+    // (its exit code, and the guarded heap's report of a fault). A session
+    // that ends otherwise fails its test.
+    std::string fault() const;
 
 private:
     // One input event, then settle().
@@ -150,6 +156,7 @@ private:
     bool wait_idle(DWORD ms);
     void drain_idle();
     bench::scratch_dir dir_;
+    std::string heap_report_;
     HWND frame_ = nullptr, page_ = nullptr;
     HANDLE process_ = nullptr, idle_ = nullptr;
     DWORD pid_ = 0;
