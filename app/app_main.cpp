@@ -238,7 +238,7 @@ int app_main()
         if (o.viewer) open_viewer(0, o.direction, 0);
         if (o.full_screen) open_viewer(0, o.direction, 1);
     }
-    app_hooks.drop_hook = app_on_drop;
+    install_drop_hook();
     _pump();
     busy_end();
     _pump();
