@@ -201,9 +201,12 @@ int app_main()
     build_main_menu(main_frame());
     HACCEL accel = LoadAcceleratorsA(kavtrel_instance, MAKEINTRESOURCEA(116));
     if (accel) add_page_accel(main_frame(), accel);
+    // The program's message boxes and dialogs belong to its window: modal to
+    // it, and seen by it while they wait for the user.
+    message_box_owner = main_frame();
 
-    busy_begin_wait();
     {
+        busy_guard busy(BUSY_WAIT);
         layout_list();
         fit_window_to_list();
         _page_resize(browser_list.page, 0, 0, nullptr);
@@ -237,10 +240,9 @@ int app_main()
         if (o.viewer || o.full_screen) find_all_first_files();
         if (o.viewer) open_viewer(0, o.direction, 0);
         if (o.full_screen) open_viewer(0, o.direction, 1);
+        install_drop_hook();
+        _pump();
     }
-    install_drop_hook();
-    _pump();
-    busy_end();
     _pump();
     return 0;
 }

@@ -344,16 +344,25 @@ int unpack_archive(const char* archive)
     return 1;
 }
 
-int unpack_callback(walk_item* item)
+static std::vector<std::string>* collected_archives;
+
+static int collect_archive_cb(walk_item* item)
 {
-    unpack_archive(item->path);
+    if (has_extension(item->path, ".lzh")) collected_archives->push_back(item->path);
     return 1;
 }
 
+// Walked with "*.*": a pattern filters folders too, and "*.lzh" would enter
+// no subfolder. The archives are listed first and unpacked afterwards, so
+// the folders unpacking makes (named like their archives) are never walked.
 void unpack_tree(const char* folder)
 {
+    std::vector<std::string> archives;
+    collected_archives = &archives;
     walk_item rec = {};
-    walk_tree(folder, "*.lzh", &rec, unpack_callback, nullptr, nullptr, nullptr);
+    walk_tree(folder, "*.*", &rec, collect_archive_cb, nullptr, nullptr, nullptr);
+    collected_archives = nullptr;
+    for (const std::string& a : archives) unpack_archive(a.c_str());
 }
 
 void make_sfx_from_lzh(const char* path)

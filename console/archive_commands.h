@@ -17,7 +17,7 @@ void pack_tree(const char* folder);
 // packr: every subfolder of the folder packed.
 void pack_subfolders(const char* folder);
 int unpack_archive(const char* archive);
-int unpack_callback(walk_item* item);
+// unpackr: every ".lzh" file of the folder's tree unpacked beside itself.
 void unpack_tree(const char* folder);
 void make_sfx_from_lzh(const char* path);
 void view_archive(const char* path);

@@ -405,7 +405,11 @@ int w_renas(const char*, const char* rest, FILE* script)
         con_out("*** renas runs only from a script\n");
         return CONSOLE_GO_ON;
     }
-    if (a.count) numbered_copy(a.t[0], script);
+    if (a.count && numbered_copy(a.t[0], script) < 0) {
+        // The names that follow the long one would run as commands: the run ends.
+        con_key();
+        return CONSOLE_END_RUN;
+    }
     return CONSOLE_GO_ON;
 }
 

@@ -38,5 +38,6 @@ extern char text_editor_command[512];
 void reload_other_instances();
 void sendkey_to_windows(const char* title);
 // renas: renames the files matching pattern to "NN-line.ext" with lines of
-// the script. 0 without a script.
+// the script. 0 without a script; -1 when a line was too long (the renaming
+// stops there: the lines after it are names, never commands).
 int numbered_copy(const char* pattern, FILE* script);

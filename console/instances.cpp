@@ -65,9 +65,15 @@ int numbered_copy(const char* pattern_text, FILE* script)
     walk_folder(nullptr, folder, name_pattern, &rec, collect_name_cb);
     int count = (int)rec.count;
     qsort(names, count, sizeof(char*), compare_names_ci);
+    int result = 1;
     for (int i = 0; i < count; i++) {
         char line[SCRIPT_LINE_BUF];
-        if (!fgets(line, sizeof line, script)) break;
+        int got = read_script_line(script, line, sizeof line);
+        if (got < 0) {
+            say_script_line_too_long(line);
+            result = -1;
+        }
+        if (got <= 0) break;
         trim(line);
         const char* dot = mb_strrchr(names[i], '.');
         char from[PATH_BUF], to_name[PATH_BUF], to[PATH_BUF];
@@ -82,5 +88,5 @@ int numbered_copy(const char* pattern_text, FILE* script)
     }
     free(names);
     free(bytes);
-    return 1;
+    return result;
 }

@@ -35,6 +35,13 @@ int script_mode(const char* text);
 // 1961 when a command ended the run, else 1.
 int run_script_file(const char* path, const char* label);
 void console_mode();
+// One line of a script into line (size bytes, its line feed kept): 1 read, 0
+// at the end, -1 when the line does not fit: it is then read to its end, so
+// that its tail is never taken for a line of its own, and line keeps its
+// start. Every reader of script lines (the runner, renas) goes through it.
+int read_script_line(FILE* script, char* line, int size);
+// The console line naming the running script's last line read as too long.
+void say_script_line_too_long(const char* line);
 // Closes the script run_script_file is reading (cleanup deletes its folder);
 // the run then ends without reading on.
 void close_running_script(FILE* script);

@@ -15,8 +15,10 @@
 
 int script_echo_mode = 0;
 
-// The script being read, or null once cleanup closed it.
+// The script being read, or null once cleanup closed it, and the number of
+// its lines read so far (renas reads its lines too).
 static FILE* running_script;
+static int running_line;
 
 void close_running_script(FILE* script)
 {
@@ -24,6 +26,33 @@ void close_running_script(FILE* script)
     fclose(running_script);
     running_script = nullptr;
 }
+
+static void say_line_too_long(int number, const char* line)
+{
+    // The line's start, whole characters only, so that the user finds it.
+    char head[40];
+    text_copy_n(head, sizeof head, line, sizeof head - 1);
+    if (number > 0)
+        con_out("*** line %d too long (over %d bytes): %s...\n", number, SCRIPT_LINE_BUF - 1, head);
+    else
+        con_out("*** line too long (over %d bytes): %s...\n", CONSOLE_LINE_BUF - 1, head);
+}
+
+// A line longer than the buffer is read to its line feed, so that its tail
+// is never taken for a line of its own; the buffer keeps its start.
+int read_script_line(FILE* script, char* line, int size)
+{
+    if (!fgets(line, size, script)) return 0;
+    if (script == running_script) running_line++;
+    size_t n = strlen(line);
+    if (n + 1 < (size_t)size || line[n - 1] == '\n') return 1;
+    int c = fgetc(script);
+    if (c == EOF || c == '\n') return 1;
+    while ((c = fgetc(script)) != EOF && c != '\n') {}
+    return -1;
+}
+
+void say_script_line_too_long(const char* line) { say_line_too_long(running_line, line); }
 
 namespace {
 
@@ -56,29 +85,22 @@ bool ends_script_name(const char* token)
     return has_extension(token, ".myc") || (n >= 5 && text_equal_ci(token + n - 5, "a.txt"));
 }
 
-// A line longer than the buffer: the rest of it up to its line feed is
-// read and dropped, so that no tail ever runs as a command of its own.
-bool read_line(char* line, int size, FILE* f)
-{
-    if (!fgets(line, size, f)) return false;
-    size_t n = strlen(line);
-    if (n + 1 < (size_t)size || line[n - 1] == '\n') return true;
-    int c = fgetc(f);
-    if (c == EOF || c == '\n') return true;
-    while ((c = fgetc(f)) != EOF && c != '\n') {}
-    line[0] = 0;
-    con_out("*** line too long, skipped\n");
-    return true;
-}
-
 // Tabs to columns of 4, blanks off both ends (a double-byte blank is kept).
-void clean_line(char* line)
+// False when the tabs make the line too long for its buffer: a cut line is
+// another command.
+bool clean_line(char* line)
 {
-    if (!expand_tabs(line, SCRIPT_LINE_BUF, 4)) con_out("*** line cut at %d bytes\n", SCRIPT_LINE_BUF - 1);
+    char whole[SCRIPT_LINE_BUF];
+    text_copy(whole, line);
+    if (!expand_tabs(line, SCRIPT_LINE_BUF, 4)) {
+        say_line_too_long(running_line, whole);
+        return false;
+    }
     trim_right(line);
     char* start = skip_blanks(line);
     memmove(line, start, strlen(start) + 1);
     trim_right(line);
+    return true;
 }
 
 void run_lha_line(const char* token, const char* rest)
@@ -210,23 +232,36 @@ int run_script_file(const char* path, const char* label)
     FILE* f = fopen(path, "r");
     if (!f) return CONSOLE_GO_ON;
     running_script = f;
+    running_line = 0;
     char line[SCRIPT_LINE_BUF];
     if (label && *label) {
         bool found = false;
-        while (!found && read_line(line, sizeof line, f)) found = strncmp(line, label, strlen(label)) == 0;
+        int got;
+        while (!found && (got = read_script_line(f, line, sizeof line)) != 0)
+            found = got > 0 && strncmp(line, label, strlen(label)) == 0;
         if (!found) {
             close_running_script(f);
             return CONSOLE_GO_ON;
         }
         con_out("%s", line);
     }
-    while (read_line(line, sizeof line, f)) {
+    int got;
+    while ((got = read_script_line(f, line, sizeof line)) != 0) {
         if (line[0] == ':') break;
         if (line[0] == '/' && line[1] == '/') continue;
-        clean_line(line);
-        if (!line[0]) continue;
-        char* rest = next_arg(line);
-        if (run_console_command(line, rest, f) == CONSOLE_END_RUN) {
+        int result;
+        if (got < 0) say_script_line_too_long(line);
+        if (got < 0 || !clean_line(line)) {
+            // A line that does not fit its buffer is an error, as a bad command is: the run ends.
+            con_key();
+            result = CONSOLE_END_RUN;
+        } else if (!line[0]) {
+            continue;
+        } else {
+            char* rest = next_arg(line);
+            result = run_console_command(line, rest, f);
+        }
+        if (result == CONSOLE_END_RUN) {
             close_running_script(f);
             script_seams.reload();
             script_seams.quit();
@@ -245,10 +280,12 @@ void console_mode()
     while (key != KEY_ESC && key != EOF) {
         char line[CONSOLE_LINE_BUF];
         line[0] = 0;
-        script_seams.getline(line, sizeof line);
+        bool whole = script_seams.getline(line, sizeof line) != nullptr;
         line[sizeof line - 1] = 0;
         trim_right(line);
-        if (!*skip_blanks(line)) {
+        if (!whole) {
+            say_line_too_long(0, line);
+        } else if (!*skip_blanks(line)) {
             run_console_command("", nullptr, nullptr);
         } else {
             char* start = skip_blanks(line);

@@ -3,8 +3,11 @@
 // question); only when that walk completed without a failure is the target
 // walked to delete what the source no longer has, so that an interrupted or
 // failed copy never costs the target a file. Before anything is written the
-// files to copy are counted against the target drive's free clusters, so a
-// nearly full (removable) target is refused rather than filled halfway.
+// copy is weighed in clusters of the target's drive: when it does not fit in
+// the free space but would once the files the sync deletes anyway are gone
+// (target files the source lacks, targets sure to be replaced, all of which
+// the source holds or no longer wants), those go first; when even that does
+// not fit, the copy is refused before anything is touched.
 // Paths are mapped between the trees by replacing the walked tree's leading
 // prefix once.
 #include "console/tree_copy.h"
@@ -159,38 +162,103 @@ copy_need copy_needed(const char* source, const FILETIME& source_time, const cha
     return order == 0 ? COPY_OTHER_SIZE : COPY_OLDER;
 }
 
-// What the copy walk will write, in clusters of the target's drive: every
-// file that may be copied (an older one too, which the question may let
-// through) at its full size, as the target it replaces stays until the copy
-// is complete and stale files go only after the walk.
-struct space_count {
-    drive_clusters drive;
-    double clusters;
-} counting;
+// Whether a file needing a copy will be copied: an older file over a newer
+// one only as the overwrite answer lets it ('y' and 'n' still ask).
+bool may_copy(copy_need need) { return need != COPY_NONE && !(need == COPY_OLDER && overwrite_answer == 'i'); }
 
-int count_needed_cb(walk_item* item)
+// Whether the target of a file needing a copy is sure to be replaced, so that
+// it may go before the copy: never a newer file still to be asked about.
+bool surely_replaced(copy_need need)
+{
+    return need == COPY_NEWER || need == COPY_OTHER_SIZE || (need == COPY_OLDER && overwrite_answer == 'a');
+}
+
+// The room the copy needs on the target's drive, in clusters: every file
+// that may be copied at its full size, and what the sync would delete anyway
+// (target files the source lacks, targets sure to be replaced).
+struct space_plan {
+    drive_clusters drive;
+    double needed;
+    double freeable;
+} plan;
+
+int plan_copy_cb(walk_item* item)
 {
     char target[PATH_BUF];
-    if (!map_path(item->path, target, sizeof target) ||
-        copy_needed(item->path, item->find_data->ftLastWriteTime, target) == COPY_NONE)
-        return 1;
-    counting.clusters += clusters_for(shadow_size(item->path), counting.drive);
+    if (!map_path(item->path, target, sizeof target)) return 1;
+    copy_need need = copy_needed(item->path, item->find_data->ftLastWriteTime, target);
+    if (!may_copy(need)) return 1;
+    plan.needed += clusters_for(shadow_size(item->path), plan.drive);
+    if (need != COPY_MISSING && surely_replaced(need)) plan.freeable += clusters_for(shadow_size(target), plan.drive);
     return 1;
 }
 
-// False (with a console line) when the files to copy do not fit on the
-// target's drive; a drive that cannot be asked is not refused.
-bool copy_fits(const char* target)
+int plan_stale_cb(walk_item* item)
 {
-    counting = {};
-    if (!get_drive_clusters(target, &counting.drive)) return true;
+    char source[PATH_BUF];
+    if (map_path(item->path, source, sizeof source) && missing(source))
+        plan.freeable += clusters_for(shadow_size(item->path), plan.drive);
+    return 1;
+}
+
+// Deletes a target that its source is sure to replace, to make room first.
+int clear_replaced_cb(walk_item* item)
+{
+    char target[PATH_BUF];
+    if (!map_path(item->path, target, sizeof target)) return 1;
+    copy_need need = copy_needed(item->path, item->find_data->ftLastWriteTime, target);
+    if (need == COPY_MISSING || !surely_replaced(need)) return 1;
+    _pump();
+    if (!delete_file_and_real(target)) item->failures++;
+    return 1;
+}
+
+void say_no_room(const char* target, double needed, double free_clusters, double freeable)
+{
+    // format_size has two buffers used in turn: two sizes a line.
+    const drive_clusters& d = plan.drive;
+    con_out("*** not enough space on %s: %s needed, %s free", target, format_size(needed * d.cluster_bytes),
+            format_size(free_clusters * d.cluster_bytes));
+    if (freeable > 0)
+        con_out(", %s more once replaced and stale files are deleted", format_size(freeable * d.cluster_bytes));
+    con_out("\n");
+}
+
+// How the copy goes on the target's drive.
+enum room { ROOM_ENOUGH, ROOM_AFTER_DELETING, ROOM_NONE };
+
+// Walks both sides (target: the walked prefix of current, source: other)
+// once to weigh the copy; a drive that cannot be asked is not refused.
+room weigh_copy(const char* source_side, const char* target_side, const char* target)
+{
+    plan = {};
+    if (!get_drive_clusters(target, &plan.drive)) return ROOM_ENOUGH;
     walk_item count = {};
-    walk_tree(current.walked, "*.*", &count, count_needed_cb, nullptr, nullptr, nullptr);
-    if (counting.clusters <= counting.drive.free_clusters) return true;
-    // format_size has two buffers used in turn: enough for the two sizes of one line.
-    const drive_clusters& d = counting.drive;
-    con_out("*** not enough space on %s: %s needed, %s free\n", target,
-            format_size(counting.clusters * d.cluster_bytes), format_size(d.free_clusters * d.cluster_bytes));
+    set_walk(source_side, target_side);
+    walk_tree(current.walked, "*.*", &count, plan_copy_cb, nullptr, nullptr, nullptr);
+    if (plan.needed <= plan.drive.free_clusters) return ROOM_ENOUGH;
+    set_walk(target_side, source_side);
+    walk_tree(current.walked, "*.*", &count, plan_stale_cb, nullptr, nullptr, nullptr);
+    if (plan.needed <= plan.drive.free_clusters + plan.freeable) return ROOM_AFTER_DELETING;
+    say_no_room(target, plan.needed, plan.drive.free_clusters, plan.freeable);
+    return ROOM_NONE;
+}
+
+// Deletes what the sync would delete anyway, before the copy: target files
+// the source lacks, then targets sure to be replaced. False (with the
+// console line) when the copy still does not fit, as when a file to delete
+// was held open.
+bool make_room(const char* source_side, const char* target_side, const char* target)
+{
+    walk_item prune = {};
+    set_walk(target_side, source_side);
+    walk_tree(current.walked, "*.*", &prune, delete_missing_file, remove_missing_folder, nullptr, nullptr);
+    walk_item clear = {};
+    set_walk(source_side, target_side);
+    walk_tree(current.walked, "*.*", &clear, clear_replaced_cb, nullptr, nullptr, nullptr);
+    drive_clusters now;
+    if (!get_drive_clusters(target, &now) || plan.needed <= now.free_clusters) return true;
+    say_no_room(target, plan.needed, now.free_clusters, 0);
     return false;
 }
 
@@ -290,15 +358,18 @@ int walk_tree_copy(const char* source, const char* target, int use_source_shadow
     else if (use_source_shadow && shadow_of(source, shadow))
         text_copy(source_side, shadow);
 
-    set_walk(source_side, target_side);
-    if (!copy_fits(target)) return 0;
+    room r = weigh_copy(source_side, target_side, target);
+    if (r == ROOM_NONE) return 0;
+    if (r == ROOM_AFTER_DELETING && !make_room(source_side, target_side, target)) return 0;
     if (missing(target)) md_path(target);
     walk_item copy = {};
+    set_walk(source_side, target_side);
     walk_tree(current.walked, "*.*", &copy, copy_file_callback, make_missing_folder, nullptr, nullptr);
-    if (copy.failures) {
+    if (copy.failures && r == ROOM_AFTER_DELETING)
+        con_out("*** %d item(s) not copied to %s\n", (int)copy.failures, target);
+    if (copy.failures && r == ROOM_ENOUGH)
         con_out("*** %d item(s) not copied: nothing deleted in %s\n", (int)copy.failures, target);
-        return 1;
-    }
+    if (copy.failures || r == ROOM_AFTER_DELETING) return 1;
     walk_item prune = {};
     set_walk(target_side, source_side);
     walk_tree(current.walked, "*.*", &prune, delete_missing_file, remove_missing_folder, nullptr, nullptr);

@@ -1,8 +1,10 @@
 // Susie image plug-ins: the table of nine plug-in files, loading on first
 // need, the choice by extension and the picture from a plug-in's DIB.
-// A plug-in is only ever loaded by its full path in a trusted folder: the
-// browser makes the shown folder current, and a DLL of a plug-in's name there
-// (an extracted archive, a disc) must never run.
+// A plug-in is only ever loaded by its full path, from the installed
+// program's folder and then where the archivers are looked for (the running
+// program's folder, the system folder, the Windows folder): the browser makes
+// the shown folder current, and a DLL of a plug-in's name there (an extracted
+// archive, a disc) must never run.
 #include "formats/susie.h"
 #include "formats/internal.h"
 #include "formats/dib_picture.h"
@@ -22,9 +24,8 @@ int load_susie_plugin(int index)
     if (index < 1 || index >= SUSIE_SLOTS) return 0;
     susie_plugin& p = susie_plugin_table[index];
     if (p.module) return index;
-    char own[PATH_BUF];
     library_holder module(load_dll_from(susie_plugin_folder, p.file_name));
-    if (!module && program_folder(own, sizeof own)) module.reset(load_dll_from(own, p.file_name));
+    if (!module) module.reset(load_installed_dll(p.file_name));
     if (!module) return 0;
     auto info = (susie_plugin_info_fn)GetProcAddress(module.get(), "GetPluginInfo");
     auto picture_info = (susie_picture_info_fn)GetProcAddress(module.get(), "GetPictureInfo");

@@ -28,8 +28,9 @@ enum { SUSIE_SLOTS = 10, SUSIE_TEXT = 256 };
 // Room for every loaded plug-in's description, one line each.
 enum { SUSIE_LIST_BUF = (SUSIE_SLOTS - 1) * (SUSIE_TEXT + 1) + 32 };
 
-// The folder searched before the program's own (empty: none). Start-up sets
-// it to the installed program's folder.
+// The folder searched before the running program's own, the system folder
+// and the Windows folder (empty: none). Start-up sets it to the installed
+// program's folder.
 extern char susie_plugin_folder[PATH_BUF];
 
 int find_susie_plugin(const char* name);

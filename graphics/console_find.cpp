@@ -16,12 +16,7 @@ static CHARRANGE search_start;  // the selection when the user asked
 // Part 1 of the console status bar, or empty when it does not fit.
 static void read_status_part1(char* out, size_t cap)
 {
-    out[0] = 0;
-    if (!console_statusbar) return;
-    LRESULT length = SendMessageA(console_statusbar, SB_GETTEXTLENGTHA, 1, 0);
-    if (LOWORD(length) >= cap) return;
-    SendMessageA(console_statusbar, SB_GETTEXTA, 1, (LPARAM)out);
-    out[cap - 1] = 0;
+    if (!console_statusbar || !status_part_text(console_statusbar, 1, out, cap)) out[0] = 0;
 }
 
 int console_find_open()

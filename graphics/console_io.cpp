@@ -168,10 +168,14 @@ char* con_getline(char* buffer, int size)
     if (got < 0) got = 0;
     if (got > (LRESULT)sizeof line - 1) got = sizeof line - 1;
     line[got] = 0;
+    // The line end the control adds is no part of the line.
+    size_t text = strlen(line);
+    while (text > 0 && (line[text - 1] == '\r' || line[text - 1] == '\n')) text--;
+    bool whole = text < (size_t)size;
     text_copy_n(buffer, size, line, size - 1);
 
     TranslateMessage(&enter);
     DispatchMessageA(&enter);
     end_wait();
-    return buffer;
+    return whole ? buffer : nullptr;
 }

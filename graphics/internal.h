@@ -30,6 +30,12 @@ extern COLORREF new_page_background;
 page_record* _page_of_frame(HWND frame);
 page_record* _page_of_child(HWND child);
 page_record* _create_statusbar(int page);
+// The longest text a status bar part holds, terminator included: longer
+// texts are cut to it when set.
+enum { STATUS_TEXT_BUF = 1024 };
+// A status bar part's text into out (cap bytes); false, with out empty, when
+// it might not fit.
+bool status_part_text(HWND bar, int part, char* out, size_t cap);
 
 // Lays out a framed page's drawing child and status bar over its client area.
 void page_layout(page_record* page);
@@ -87,6 +93,9 @@ extern clock_t kavtrel_start_clock;
 void idle_signal_init();
 int _take_idle_probe(UINT message);
 void _announce_idle();
+// A message box of the program (owned by window) is open, or closed again:
+// its loop is the system's, which tells no owner when it goes idle.
+void _message_box_shown(bool open, HWND window);
 extern HACCEL console_accel;
 extern HMENU edit_popup, window_popup;
 extern CHARFORMATA console_format, printf_format;

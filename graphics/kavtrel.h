@@ -49,7 +49,8 @@ int con_printf(const char* fmt, ...) __attribute__((format(gnu_printf, 1, 2)));
 int _getchar_entry();
 int con_getchar();
 // Reads the caret's line after Enter into buffer (size bytes, terminated,
-// never splitting a double-byte character); returns buffer.
+// never splitting a double-byte character); returns buffer, or null when the
+// line did not fit (buffer then holds its start: a cut line is no command).
 char* con_getline(char* buffer, int size);
 // Waits out the double-click time after a button press on the window: 1 when
 // a second press came (a double click), 0 when it did not.
@@ -112,6 +113,11 @@ int message_loop();
 // application is busy is recorded rather than acted on; the busy state honours
 // it when its outermost level ends. The busy query defaults to "not busy".
 extern int (*kavtrel_busy_query)();
+// No operation runs when the main loop takes its next message: a busy state
+// still held there was left by one that never ended (a fault the system
+// swallowed under it skips its own end), and the main loop has the
+// application end it with this. Defaults to doing nothing.
+extern void (*kavtrel_busy_recover)();
 void request_close();  // destroy the console frame, or record the request while busy
 int close_requested();
 void set_close_requested(int on);

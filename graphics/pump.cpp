@@ -12,6 +12,8 @@ clock_t kavtrel_start_clock = clock();
 
 static int not_busy() { return 0; }
 int (*kavtrel_busy_query)() = not_busy;
+static void nothing_to_recover() {}
+void (*kavtrel_busy_recover)() = nothing_to_recover;
 static int close_pending;
 
 int add_page_accel(HWND window, HACCEL accel)
@@ -58,11 +60,21 @@ int _pump()
 // library answers by releasing the semaphore "kavtrel-idle-<process id>" once
 // the program has nothing left to do: when the main loop finds its queue empty
 // (that empty peek has also put the windows' pixels on the display), or when a
-// modal dialog or menu of the program goes idle (WM_ENTERIDLE). One probe, one
-// release.
+// modal dialog or menu of the program goes idle (WM_ENTERIDLE). A message box
+// sends no WM_ENTERIDLE (under Wine it is a dialog without idle messages):
+// while one is open, the probe it dispatches is answered at once when no
+// input or posted message waits; a probe taken by the work before the box
+// opened is posted again for the box's loop. One probe, one release.
 static kernel_object idle_semaphore;
 static UINT idle_probe_message;
 static int idle_probe_pending;
+static int message_boxes_open;
+
+void _message_box_shown(bool open, HWND window)
+{
+    message_boxes_open += open ? 1 : -1;
+    if (open && idle_probe_pending && window && PostMessageA(window, idle_probe_message, 0, 0)) idle_probe_pending = 0;
+}
 
 void idle_signal_init()
 {
@@ -76,6 +88,9 @@ int _take_idle_probe(UINT message)
 {
     if (!idle_probe_message || message != idle_probe_message) return 0;
     idle_probe_pending = 1;
+    MSG msg;
+    if (message_boxes_open && !PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE | PM_QS_INPUT | PM_QS_POSTMESSAGE))
+        _announce_idle();
     return 1;
 }
 
@@ -115,6 +130,7 @@ int message_loop()
 {
     MSG msg;
     for (;;) {
+        if (kavtrel_busy_query()) kavtrel_busy_recover();
         if (!_idle() && idle_probe_pending && !PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE)) _announce_idle();
         BOOL got = GetMessageA(&msg, nullptr, 0, 0);
         if (got == 0) return (int)msg.wParam;

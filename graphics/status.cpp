@@ -4,9 +4,6 @@
 #include "graphics/internal.h"
 #include <commctrl.h>
 #include <cstring>
-#include <vector>
-
-enum { STATUS_TEXT_BUF = 1024 };
 
 page_record* _create_statusbar(int page)
 {
@@ -44,19 +41,30 @@ static void set_part_text(HWND bar, int part, const char* text)
         InvalidateRect(bar, nullptr, FALSE);
 }
 
-// Sets a part's text unless it already shows exactly that text. The current
-// text is read only when its length matches, into a buffer of that length.
+// The length a bar reports counts characters under some systems and bytes
+// under others, while the text it writes is the whole cp932 text, up to two
+// bytes a character: the text is read only when that many bytes fit. Every
+// text this library sets is cut to STATUS_TEXT_BUF, so the length's low word
+// is the whole length.
+bool status_part_text(HWND bar, int part, char* out, size_t cap)
+{
+    if (!cap) return false;
+    out[0] = 0;
+    size_t most = 2 * (size_t)LOWORD(SendMessageA(bar, SB_GETTEXTLENGTHA, part, 0)) + 1;
+    if (most > cap) return false;
+    SendMessageA(bar, SB_GETTEXTA, part, (LPARAM)out);
+    out[cap - 1] = 0;
+    return true;
+}
+
+// Sets a part's text, cut to the longest a part holds, unless it already
+// shows exactly that text.
 static void set_part(HWND bar, int part, const char* text)
 {
-    size_t n = strlen(text);
-    LRESULT r = SendMessageA(bar, SB_GETTEXTLENGTHA, part, 0);
-    size_t len = LOWORD(r);
-    if (len == n) {
-        std::vector<char> now(len + 2, 0);
-        SendMessageA(bar, SB_GETTEXTA, part, (LPARAM)now.data());
-        if (memcmp(now.data(), text, n) == 0) return;
-    }
-    set_part_text(bar, part, text);
+    char wanted[STATUS_TEXT_BUF], now[STATUS_TEXT_BUF];
+    text_copy_n(wanted, sizeof wanted, text, sizeof wanted - 1);
+    if (status_part_text(bar, part, now, sizeof now) && strcmp(now, wanted) == 0) return;
+    set_part_text(bar, part, wanted);
 }
 
 int _statusbar_set(int page, const char* text)

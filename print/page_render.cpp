@@ -6,6 +6,7 @@
 #include "print/page_geometry.h"
 #include "print/print_settings.h"
 #include "print/printer.h"
+#include "browser/model/archive_work.h"
 #include "browser/model/browser_list.h"
 #include "browser/caches/cell_extras.h"
 #include "browser/model/comment_files.h"
@@ -20,6 +21,7 @@
 #include <cmath>
 #include <cstring>
 #include <string>
+#include <vector>
 
 int rendered_page_count;
 
@@ -63,12 +65,28 @@ struct page_font {
     {}
 };
 
-void put_text(HDC dc, int x, int y, const char* text, COLORREF colour)
+// Text drawn where it was measured: each character's advance comes from the
+// measuring DC, where the font has the size the paper gives it. Left to the
+// recording, the advances would come from the font at its page-unit height,
+// whose whole-pixel widths print the text wider than it was measured.
+void put_text(HDC dc, HDC measure, int x, int y, const char* text, COLORREF colour)
 {
     SetTextColor(dc, colour);
     SetBkColor(dc, RGB(255, 255, 255));
     SetBkMode(dc, OPAQUE);
-    TextOutA(dc, x, y, text, (int)strlen(text));
+    int length = (int)strlen(text);
+    std::vector<wchar_t> wide(length + 1);
+    int n = MultiByteToWideChar(CP_ACP, 0, text, length, wide.data(), length + 1);
+    std::vector<INT> ends(n > 0 ? n : 1);
+    SIZE size;
+    if (n <= 0 || !GetTextExtentExPointW(measure, wide.data(), n, 0, nullptr, ends.data(), &size)) {
+        TextOutA(dc, x, y, text, length);
+        return;
+    }
+    // Advances from the ends of the characters, so that no rounding adds up.
+    std::vector<INT> advances(n);
+    for (int i = 0; i < n; i++) advances[i] = ends[i] - (i ? ends[i - 1] : 0);
+    ExtTextOutW(dc, x, y, 0, nullptr, wide.data(), n, advances.data());
 }
 
 void header_text(int page, char* out, size_t cap)
@@ -84,9 +102,12 @@ void header_text(int page, char* out, size_t cap)
         else if (f.personal_exact || f.personal_length)
             text_format(out, cap, "ﾏｲ ﾄﾞｷｭﾒﾝﾄ%s", f.personal_exact ? "" : f.folder + f.personal_length + 1);
         else if (f.folder[0]) {
-            char drive = f.folder[0];
+            // Inside an archive, its own path, as the title bar shows it.
+            char folder[PATH_BUF];
+            if (!archive_shown_folder(f.folder, folder)) text_copy(folder, f.folder);
+            char drive = folder[0];
             if (drive >= 'a' && drive <= 'z') drive = (char)(drive - 'a' + 'A');
-            text_format(out, cap, "%c%s", drive, f.folder + 1);
+            text_format(out, cap, "%c%s", drive, folder + 1);
         }
     }
     if (r.title[0]) text_append_format(out, cap, "%s ", r.title);
@@ -109,7 +130,7 @@ void draw_header(HDC page_dc, HDC measure, int page)
         x += (available - width) / 2;
     else if (r.header_align == 2)
         x += available - width;
-    put_text(page_dc, x, 0, shown, RGB(0, 0, 0));
+    put_text(page_dc, measure, x, 0, shown, RGB(0, 0, 0));
 }
 
 // The path that names the item's picture, its entry record, and its name as
@@ -175,9 +196,10 @@ _bmap* thumbnail_copy(int item)
     return copy;
 }
 
-// The scale of a thumbnail that stands for the real picture: drawn as the real
-// picture fitted to the cell. A thumbnail whose proportion differs from the
-// file's by more than 6 % is taken as turned.
+// The scale of a thumbnail that stands for the real picture: drawn as the
+// paper draws the real picture, fitted to the cell and never enlarged. A
+// thumbnail whose proportion differs from the file's by more than 6 % is
+// taken as turned.
 double thumbnail_scale(const char* path, const _bmap* thumb, double cw, double ch)
 {
     int rw, rh, xr, yr;
@@ -186,7 +208,7 @@ double thumbnail_scale(const char* path, const _bmap* thumb, double cw, double c
     double proportion = ((double)rw / thumb->width) / ((double)rh / thumb->height);
     if (std::fabs(proportion - 1) > 0.06) std::swap(rw, rh);
     double s = (double)rw / thumb->width;
-    double fit = std::fmin(cw / rw, ch / rh);
+    double fit = std::fmin(1.0, std::fmin(cw / rw, ch / rh));
     if (std::fabs(s - 1) < 0.06 && fit >= 1) return 1.0;
     return s * fit;
 }
@@ -298,6 +320,23 @@ void shrink_to_printer_pixels(picture_holder& pic, double dw, double dh)
     if (_bmap* smaller = _bmap_zoom(pic.b, 0, f)) pic.replace(smaller);
 }
 
+// A metafile is drawn no larger than its print cell in printer pixels (a
+// poster's whole picture, its cells together), either way round, since the
+// picture may be turned to the cell, for the scope.
+struct metafile_bound_scope {
+    metafile_bound_record saved = metafile_bound;
+    metafile_bound_scope(double cw, double ch)
+    {
+        const print_settings_record& r = print_settings.record;
+        double across = printer_pixels_per_unit(true), down = printer_pixels_per_unit(false);
+        if (!across || !down) return;
+        int columns = r.poster && r.columns > 1 ? r.columns : 1, rows = r.poster && r.rows > 1 ? r.rows : 1;
+        int side = (int)std::ceil(std::fmax(cw * across * columns, ch * down * rows));
+        metafile_bound = {side, side};
+    }
+    ~metafile_bound_scope() { metafile_bound = saved; }
+};
+
 void draw_picture(HDC page_dc, _bmap* b, int x, int y, int dw, int dh)
 {
     SetStretchBltMode(page_dc, HALFTONE);
@@ -368,14 +407,14 @@ void draw_caption(HDC page_dc, HDC measure, const cell_entry& entry, int x, int 
         return;
     }
     int line_y = y - r.caption_font;
-    if (text[0]) put_text(page_dc, x, line_y, text, RGB(0, 0, 0));
+    if (text[0]) put_text(page_dc, measure, x, line_y, text, RGB(0, 0, 0));
     int count = 0;
     for (const std::string& line : lines) {
         if (++count > CAPTION_LINES) break;
         char bounded[CAPTION_BUF];
         text_copy_n(bounded, sizeof bounded, line.c_str(), sizeof bounded - 1);
         line_y += r.caption_font;
-        put_text(page_dc, x, line_y, bounded, RGB(0, 0, 0));
+        put_text(page_dc, measure, x, line_y, bounded, RGB(0, 0, 0));
     }
 }
 
@@ -391,7 +430,7 @@ void draw_info_line(HDC page_dc, HDC measure, const file_kind_base* entry, doubl
         x += (width - shown) / 2;
     else if (r.info_align == 2)
         x += width - shown;
-    put_text(page_dc, (int)std::fmax(x, left), (int)top, text, RGB(0x80, 0x80, 0x80));
+    put_text(page_dc, measure, (int)std::fmax(x, left), (int)top, text, RGB(0x80, 0x80, 0x80));
 }
 
 void draw_cell(HDC page_dc, HDC measure, int page, int cell, int cells, long long page_pixels)
@@ -414,7 +453,10 @@ void draw_cell(HDC page_dc, HDC measure, int page, int cell, int cells, long lon
     bool thumbnail = false;
     if (image) {
         if (print_settings.preview && !r.poster) thumbnail = (pic.b = thumbnail_copy(item)) != nullptr;
-        if (!pic.b) pic.b = _bmap_load(entry.path, 0, load_divisor(entry.path, cw, ch));
+        if (!pic.b) {
+            metafile_bound_scope bound(cw, ch);
+            pic.b = _bmap_load(entry.path, 0, load_divisor(entry.path, cw, ch));
+        }
         if (pic.b && r.poster) {
             int turns = r.turn_to_fit ? 0 : rotation_from_name(entry.path);
             long long per_image = columns * (r.rows < 1 ? 1 : r.rows);

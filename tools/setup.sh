@@ -24,12 +24,13 @@ SUDO=""
 pkgs="mingw-w64 g++-mingw-w64-i686-posix binutils-mingw-w64-i686 cmake make ninja-build
       wine wine32:i386 wine64 xvfb xauth x11-utils xdotool locales fonts-ipafont-gothic imagemagick
       libz-mingw-w64-dev nasm libc-bin xz-utils bzip2 ca-certificates
-      zip unzip tar gzip jlha-utils lhasa gcab cabextract python3"
+      zip unzip tar gzip jlha-utils lhasa gcab cabextract python3 ghostscript"
 
 need_apt=0
-# The archive tools make and check the archiver tests' archives on the Linux side.
+# The archive tools make and check the archiver tests' archives on the Linux side;
+# ghostscript renders what the test printer wrote, as paper would show it.
 for p in i686-w64-mingw32-g++-posix nasm wine xvfb-run cmake ninja import xwininfo xdotool \
-         zip unzip jlha lhasa gcab cabextract python3; do
+         zip unzip jlha lhasa gcab cabextract python3 gs; do
   command -v "$p" >/dev/null 2>&1 || need_apt=1
 done
 [ -f /usr/i686-w64-mingw32/lib/libz.a ] || need_apt=1

@@ -1,7 +1,8 @@
 // The outside image components joined to the browser at start-up: Susie
 // plug-ins for the plug-in kinds (looked for in the installed program's
-// folder, since this process runs from its temporary copy, and in the copy's
-// own folder) and the plug-ins' unloading at exit; the scanner's source
+// folder, since this process runs from its temporary copy, then in the copy's
+// own folder, the system folder and the Windows folder) and the plug-ins'
+// unloading at exit; the scanner's source
 // manager, loaded once the browser's window exists (it becomes the parent of
 // the sources' windows) and unloaded with the console.
 #include "browser/model/start.h"

@@ -57,6 +57,7 @@ void browser_list_init()
     done = true;
     browser_list_defaults(browser_list);
     kavtrel_busy_query = busy_held;
+    kavtrel_busy_recover = busy_recover;
     init_image_kinds();
     browser_list.popup.handle = CreatePopupMenu();
     load_history();

@@ -62,6 +62,14 @@ void busy_end()
     post_waiting_reload();
 }
 
+void busy_recover()
+{
+    busy_state = {0, 0, 0, busy_state.reload_waiting};
+    become_idle();
+    honour_close_request();
+    post_waiting_reload();
+}
+
 void busy_reset()
 {
     _pump();

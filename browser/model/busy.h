@@ -23,6 +23,10 @@ void busy_end();
 void busy_reset();
 // 1 while any level is held: the window library asks before it acts on a close.
 int busy_held();
+// Every level ended at once, without pumping, and a close asked for in the
+// meantime carried out: the window library's main loop calls it when it finds
+// a level an operation left held.
+void busy_recover();
 // Re-derives the cursor from the mouse position over the browser's window.
 void update_cursor();
 

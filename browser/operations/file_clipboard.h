@@ -28,6 +28,11 @@ int clipboard_set_file_list(int cut);
 void ask_overwrite_or_rename(const char* operation, const char* placed_kind, const char* existing_kind,
                              const char* existing_path, overwrite_answers* answers);
 int paste_one_item(const char* source, const char* destination, int cut, overwrite_answers* answers);
+// After a cut paste_one_item that was not cancelled: 1 when the source is
+// still there and is not the destination itself. A move across drives copies
+// first and deletes afterwards: a file another program holds open is copied
+// but stays.
+int left_at_source(const char* source, const char* destination);
 int paste_one_shortcut(const char* source, const char* shortcut, overwrite_answers* answers);
 int paste_folder_tree_only(const char* source, const char* folder, overwrite_answers* answers);
 int move_one_item(const char* source, const char* destination, overwrite_answers* answers);

@@ -235,6 +235,11 @@ int paste_one_item(const char* source, const char* destination, int cut, overwri
     return answers->done;
 }
 
+int left_at_source(const char* source, const char* destination)
+{
+    return exists(source) && !same_or_unknown(source, destination);
+}
+
 int move_one_item(const char* source, const char* destination, overwrite_answers* answers)
 {
     answers->done = 0;

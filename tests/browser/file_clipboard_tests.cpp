@@ -8,6 +8,8 @@
 #include "base/holders.h"
 #include <shlobj.h>
 #include "tests/browser/paste_fixtures.h"
+#include "tests/support/held_file.h"
+#include <memory>
 
 using namespace keys_fixture;
 using namespace paste_fixture;
@@ -206,6 +208,63 @@ TEST(FileClipboard, CutAcrossDrivesKeepsWhatWasNotCopied)
     EXPECT_TRUE(bench::read_file(target + "\\album\\2.jpg") == payload("2", 5000));
     EXPECT_FALSE(exists(dir.file("src\\album")));
     bench::remove_tree(target);
+}
+
+// A cut across drives copies first and deletes afterwards: a file another
+// program holds open (for reading, as a viewer does) is copied but stays at
+// its source, and the paste says which files stayed; the rest are moved.
+TEST(FileClipboard, CutAcrossDrivesSaysWhichFilesStayed)
+{
+    struct {
+        const char* what;
+        std::vector<std::string> cut;
+        const char* held;  // under src
+        std::vector<std::string> moved;
+    } cases[] = {
+        {"a file", {"表1.jpg", "2.jpg"}, "表1.jpg", {"2.jpg"}},
+        {"a folder", {"ソ\\a.jpg"}, "ソ\\能\\b.jpg", {"ソ\\a.jpg", "ソ\\能\\c.jpg"}},
+        {"nothing held", {"3.jpg"}, nullptr, {"3.jpg"}},
+    };
+    bench::clipboard_lock lock;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        bench::scratch_dir dir;
+        for (const char* n : {"表1.jpg", "2.jpg", "3.jpg", "ソ\\a.jpg", "ソ\\能\\b.jpg", "ソ\\能\\c.jpg"})
+            dir.write(std::string("src\\") + n, payload(n, 3000));
+        std::string target = "H:\\paste-held";
+        bench::remove_tree(target);
+        ASSERT_TRUE(CreateDirectoryA(target.c_str(), nullptr));
+        {
+            browser_page page(800, 600);
+            mark_and_put(page, dir.file("src"), c.cut, 1);
+        }
+        bench::install_message_box_seam(IDOK);
+        std::string held_path = c.held ? dir.file(std::string("src\\") + c.held) : "";
+        {
+            current_folder_kept back;  // the paste makes the target current; it is removed afterwards
+            std::unique_ptr<bench::held_file> holder;
+            if (c.held) {
+                holder.reset(new bench::held_file(held_path));
+                ASSERT_TRUE(holder->held());
+            }
+            paste_into(target);
+        }
+        if (c.held) {
+            ASSERT_EQ(bench::message_boxes.size(), 1u);
+            EXPECT_EQ(bench::message_boxes[0].title, "ZOTE - 警告");
+            EXPECT_EQ(bench::message_boxes[0].text,
+                      "次のファイルは移動できず，元の場所に残っています．\n　\n" + held_path + "\n");
+            EXPECT_TRUE(bench::read_file(held_path) == payload(c.held, 3000));
+            EXPECT_TRUE(bench::read_file(target + "\\" + c.held) == payload(c.held, 3000));
+        } else {
+            EXPECT_TRUE(bench::message_boxes.empty());
+        }
+        for (const std::string& m : c.moved) {
+            EXPECT_FALSE(exists(dir.file("src\\" + m))) << m;
+            EXPECT_TRUE(bench::read_file(target + "\\" + m) == payload(m, 3000)) << m;
+        }
+        bench::remove_tree(target);
+    }
 }
 
 // Shortcuts to the clipboard's items, and a folder's structure without its files.

@@ -123,10 +123,10 @@ constexpr slot script[] = {
 static_assert(covers(script, sizeof script_seams), "list every field of script_seams");
 
 constexpr slot loose[] = {
-    LOOSE(kavtrel_busy_query, FILLED),   LOOSE(kavtrel_idle_hook, FILLED), LOOSE(scanner_unload_hook, FILLED),
-    LOOSE(image_plugin_lookup, FILLED),  LOOSE(kavtrel_message_box, REAL), LOOSE(unkanj_allocate, REAL),
-    LOOSE(list_text_width, REAL),        LOOSE(colour_chooser, REAL),      LOOSE(page_unit_dpi, REAL),
-    LOOSE(preview_step_hook, TEST_ONLY),
+    LOOSE(kavtrel_busy_query, FILLED),  LOOSE(kavtrel_busy_recover, FILLED), LOOSE(kavtrel_idle_hook, FILLED),
+    LOOSE(scanner_unload_hook, FILLED), LOOSE(image_plugin_lookup, FILLED),  LOOSE(kavtrel_message_box, REAL),
+    LOOSE(unkanj_allocate, REAL),       LOOSE(list_text_width, REAL),        LOOSE(colour_chooser, REAL),
+    LOOSE(page_unit_dpi, REAL),         LOOSE(preview_step_hook, TEST_ONLY),
 };
 
 std::vector<slot> every_slot()

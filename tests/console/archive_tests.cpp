@@ -265,6 +265,30 @@ TEST(ArchiveCommands, CleanShellNewStopsOnAKeyItCannotDelete)
 
 namespace {
 
+// unpackr walks every folder of the tree, whatever its name: archives made by
+// the real lha, at the top, in subfolders and in a folder named like an
+// archive, each become a folder of their members; the folders unpacking
+// makes are not walked again, and other files stay.
+TEST(ArchiveCommands, UnpackrReachesArchivesInSubfolders)
+{
+    archive_bench b;
+    std::string real = bench::exe_folder() + "archives\\lh_o5.lzh";
+    ASSERT_TRUE(exists(real)) << "made by tools/make_archive_fixtures.sh";
+    const char* archives[] = {"t\\top.lzh", "t\\写真\\x.lzh", "t\\写真\\深い表\\y.lzh", "t\\済み.lzh\\z.LZH"};
+    for (const char* a : archives) {
+        b.dir.write(a, "");
+        ASSERT_TRUE(CopyFileA(real.c_str(), b.p(a).c_str(), FALSE));
+    }
+    b.dir.write("t\\写真\\note.txt", "note");
+    b.d.run("unpackr", "t");
+    for (const char* a : archives) {
+        EXPECT_TRUE(is_dir(b.p(a))) << a;
+        EXPECT_EQ("hello archive\r\n", bench::read_file(b.p(a) + "\\a.txt")) << a;
+        EXPECT_EQ(17200u, bench::read_file(b.p(a) + "\\b.txt").size()) << a;
+    }
+    EXPECT_EQ("note", bench::read_file(b.p("t\\写真\\note.txt")));
+}
+
 TEST(ArchiveCommands, ArchiverWordsAndTreeWords)
 {
     archive_bench b;

@@ -69,7 +69,7 @@ struct console_drive {
         std::string l = d->lines.empty() ? "" : d->lines.front();
         if (!d->lines.empty()) d->lines.pop_front();
         snprintf(buffer, size, "%s", l.c_str());
-        return buffer;
+        return l.size() < (size_t)size ? buffer : nullptr;  // as the console's: a line that does not fit is none
     }
 
     console_drive()

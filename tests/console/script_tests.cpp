@@ -2,6 +2,7 @@
 // switched off by questions, over-long lines, variables and the word table.
 #include "console_fixture.h"
 #include <cstring>
+#include <vector>
 
 namespace {
 
@@ -75,22 +76,81 @@ TEST(ScriptFile, BlanksBeforeMarkersMakeBadCommands)
     }
 }
 
-TEST(ScriptFile, OverlongLinesAreSkippedWhole)
+std::string times(const std::string& s, int n)
 {
-    bench::scratch_dir dir;
-    console_drive d;
-    std::string tabs(300, '\t');
-    std::string text = "echo " + std::string(600, 'A') + "\n" + "echo" + tabs + "X\n" + "echo " +
-                       std::string(505, 'B') + "\necho ok\n";
-    int r = 0;
-    run_script(d, dir, text, nullptr, &r);
-    EXPECT_EQ(CONSOLE_GO_ON, r);
-    EXPECT_EQ(0, d.quits);
-    EXPECT_EQ(std::string::npos, d.out.find("bad command"));
-    EXPECT_EQ(std::string::npos, d.out.find("AAAA"));
-    EXPECT_NE(std::string::npos, d.out.find("*** line too long, skipped\n"));
-    EXPECT_NE(std::string::npos, d.out.find(std::string(505, 'B') + "\n"));
-    EXPECT_EQ("ok\n", d.out.substr(d.out.size() - 3));
+    std::string out;
+    for (int i = 0; i < n; i++) out += s;
+    return out;
+}
+
+// A line too long for its 512-byte buffer is an error that names the line,
+// and never two commands: its tail (here "md 危険表", at the buffer's edge
+// behind 表 = 95 5C, or behind the lead byte of a split 表) never runs, and
+// the run ends, for a script line, a renas name line, a line that tabs make
+// too long and a line typed in console mode. A line of 511 bytes fits; a
+// comment may be of any length.
+TEST(ScriptFile, OverlongLinesAreErrorsNamingTheLineNeverTwoCommands)
+{
+    const std::string fits = "echo " + times("表", 253);  // 511 bytes
+    const std::string cut_after_trail = fits + "md 危険表";
+    const std::string cut_in_char = "echo  " + times("表", 253) + "md 危険表";
+    const std::string bad = "*** line 2 too long (over 511 bytes): ";
+    struct {
+        const char* what;
+        std::string script;  // empty: console mode with the lines below
+        std::vector<std::string> lines;
+        std::string out;
+        int result;
+    } cases[] = {
+        {"clean cut",
+         "echo a\n" + cut_after_trail + "\necho never\n",
+         {},
+         "a\n" + bad + "echo " + times("表", 17) + "...\n",
+         CONSOLE_END_RUN},
+        {"cut in a character",
+         "echo a\n" + cut_in_char + "\necho never\n",
+         {},
+         "a\n" + bad + "echo  " + times("表", 16) + "...\n",
+         CONSOLE_END_RUN},
+        {"511 bytes", "echo a\n" + fits + "\necho b\n", {}, "a\n" + times("表", 253) + "\nb\n", CONSOLE_GO_ON},
+        {"long comment", "echo a\n// " + cut_after_trail + "\necho b\n", {}, "a\nb\n", CONSOLE_GO_ON},
+        {"tabs",
+         "echo a\necho" + std::string(300, '\t') + "md 危険表\necho never\n",
+         {},
+         "a\n" + bad + "echo" + std::string(35, '\t') + "...\n",
+         CONSOLE_END_RUN},
+        {"renas",
+         "renas r\\*.jpg\n一\n" + times("表", 255) + "xmd 危険表\necho never\n",
+         {},
+         "renas r\\*.jpg\n@\\r\\a.jpg -> @\\r\\01-一.jpg\n*** line 3 too long (over 511 bytes): " + times("表", 19) +
+             "...\n",
+         CONSOLE_END_RUN},
+        {"console",
+         "",
+         {cut_after_trail, "echo b"},
+         "*** line too long (over 511 bytes): echo " + times("表", 17) + "...\nb\n",
+         CONSOLE_GO_ON},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        bench::scratch_dir dir;
+        dir.write("r\\a.jpg", "a");
+        dir.write("r\\b.jpg", "b");
+        console_drive d;
+        int r = CONSOLE_GO_ON;
+        if (c.script.empty()) {
+            d.type("ab");
+            d.lines.assign(c.lines.begin(), c.lines.end());
+            console_mode();
+        } else {
+            run_script(d, dir, c.script, nullptr, &r);
+        }
+        EXPECT_EQ(c.out, expand_at_root(d.out, dir.path()));
+        EXPECT_EQ(c.result, r);
+        EXPECT_EQ(c.result == CONSOLE_END_RUN ? 1 : 0, d.quits);
+        EXPECT_FALSE(exists(dir.file("危険表")));
+        EXPECT_TRUE(exists(dir.file("r\\b.jpg")));
+    }
 }
 
 TEST(ScriptBlocks, QuestionsSwitchBlocksOffIncludingNestedOnes)

@@ -161,36 +161,79 @@ TEST(TreeCopy, AFileHeldOpenLosesNothing)
     }
 }
 
-// Onto a nearly full drive (S:, the bench's 1 MB drive) the files to copy are
-// counted in whole clusters before anything is written: twenty files of ten
-// bytes need twenty clusters. Refused, the target keeps every file it had.
-TEST(TreeCopy, ATargetWithoutRoomIsRefusedBeforeAnything)
+// Updating a nearly full drive (S:, the bench's 1 MB drive of 4 KB
+// clusters), by zcopy and by fcopy: five files of ten clusters replace older
+// ones of the same size, and the target holds a stale file of five clusters
+// the source lacks. With room the copy goes first; with too little room the
+// stale and the replaced files go first, which the source makes good; when
+// even that would not fit (a new file of thirty clusters more), nothing is
+// touched.
+TEST(TreeCopy, ANearlyFullTargetIsUpdatedWhereTheUpdateFits)
 {
     bench::small_drive drive;
     if (!drive.unusable().empty()) GTEST_SKIP() << drive.unusable();
-    bench::scratch_dir dir;
-    console_drive d;
-    for (int i = 0; i < 20; i++) put(dir, "写真表\\ソ" + std::to_string(i) + ".jpg", "0123456789", at(2020, 10));
-    std::string target = drive.file("控え表");
-    ASSERT_TRUE(CreateDirectoryA(target.c_str(), nullptr));
-    ASSERT_TRUE(bench::write_file(target + "\\古い能.jpg", "stale"));
+    const size_t cluster = 4096;
     struct {
+        const char* command;
         double free_clusters;
-        int result;
-        const char* line;
-        int files;
+        bool new_file;
+        const char* refusal;
+        bool deletes_first;
     } cases[] = {
-        {15, 0, "*** not enough space on S:\\控え表: 82KB needed, 61KB free\n", 1},
-        {21, 1, nullptr, 20},
+        {"zcopy", 60, false, nullptr, false},
+        {"zcopy", 10, false, nullptr, true},
+        {"fcopy", 10, false, nullptr, true},
+        {"zcopy", 10, true,
+         "*** not enough space on S:\\控え表\\写真表: 328KB needed, 41KB free, 225KB more once replaced and stale "
+         "files are deleted\n",
+         false},
+        {"fcopy", 10, true, "*** not enough space on S:\\控え表\\写真表: 328KB needed", false},
     };
+    ASSERT_EQ(cluster, drive.cluster_bytes());
     for (const auto& c : cases) {
-        SCOPED_TRACE(c.free_clusters);
+        SCOPED_TRACE(std::string(c.command) + " " + std::to_string(c.free_clusters) + (c.new_file ? " new" : ""));
+        bench::scratch_dir dir;
+        console_drive d;
+        scoped_restore<char> keep_answer(overwrite_answer);
+        std::string source = dir.file("元\\写真表"), target = drive.file("控え表\\写真表");
+        ASSERT_TRUE(CreateDirectoryA(drive.file("控え表").c_str(), nullptr));
+        ASSERT_TRUE(CreateDirectoryA(target.c_str(), nullptr));
+        for (int i = 0; i < 5; i++) {
+            std::string name = "\\ソ" + std::to_string(i) + ".jpg";
+            put(dir, "元\\写真表" + name, std::string(10 * cluster, char('n' + i)), at(2021, 10));
+            ASSERT_TRUE(bench::write_file(target + name, std::string(10 * cluster, 'o')));
+            set_file_write_time((target + name).c_str(), at(2020, 10));
+        }
+        if (c.new_file) put(dir, "元\\写真表\\新能.jpg", std::string(30 * cluster, 'N'), at(2021, 10));
+        ASSERT_TRUE(bench::write_file(target + "\\古い能.jpg", std::string(5 * cluster, 's')));
+        set_file_write_time((target + "\\古い能.jpg").c_str(), at(2020, 10));  // fcopy: the source side is newer
         ASSERT_TRUE(drive.leave_free(c.free_clusters));
-        d.out.clear();
-        EXPECT_EQ(c.result, walk_tree_copy(dir.file("写真表").c_str(), target.c_str(), 0));
-        if (c.line) { EXPECT_EQ(c.line, d.out); }
-        EXPECT_EQ(c.files, count_files(target.c_str(), "*.*"));
-        EXPECT_EQ(c.result == 0, exists(target + "\\古い能.jpg"));
+        if (std::string(c.command) == "zcopy") {
+            d.run("zcopy", ("\"" + source + "\" \"" + target + "\"").c_str());
+        } else {
+            d.type("\n");
+            fcopy(dir.file("元").c_str(), drive.file("控え表").c_str());
+        }
+        std::string old_name = target + "\\古い能.jpg";
+        if (c.refusal) {
+            EXPECT_NE(std::string::npos, d.out.find(c.refusal)) << d.out;
+            EXPECT_TRUE(exists(old_name));
+            EXPECT_TRUE(std::string(10 * cluster, 'o') == bench::read_file(target + "\\ソ0.jpg"));
+            EXPECT_FALSE(exists(target + "\\新能.jpg"));
+        } else {
+            EXPECT_EQ(std::string::npos, d.out.find("***")) << d.out;
+            EXPECT_FALSE(exists(old_name)) << d.out;
+            for (int i = 0; i < 5; i++)
+                EXPECT_TRUE(std::string(10 * cluster, char('n' + i)) ==
+                            bench::read_file(target + "\\ソ" + std::to_string(i) + ".jpg"))
+                    << i;
+            size_t first_copy = d.out.find("..cp "), stale_gone = d.out.find("..rm " + old_name);
+            ASSERT_NE(std::string::npos, first_copy);
+            ASSERT_NE(std::string::npos, stale_gone);
+            EXPECT_EQ(c.deletes_first, stale_gone < first_copy) << d.out;
+        }
+        DeleteFileA(drive.file(bench::small_drive::filler_name).c_str());
+        bench::remove_tree(drive.file("控え表"));
     }
 }
 

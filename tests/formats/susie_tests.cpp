@@ -5,6 +5,7 @@
 #include "formats/internal.h"  // the plug-in table and extension matching, checked directly
 #include "graphics/kavtrel.h"
 #include "tests/formats/susie_fixtures.h"
+#include "base/holders.h"
 #include <gtest/gtest.h>
 #include <cstring>
 
@@ -151,18 +152,44 @@ TEST(Susie, ListsTheLoadedPluginsDescriptions)
     for (const susie_plugin& p : susie_plugin_table) EXPECT_EQ(nullptr, p.module);
 }
 
-TEST(Susie, APluginPlantedInTheBrowsedFolderIsNotLoaded)
+// Plug-ins are found where a user installs them (the installed program's
+// folder, the system folder, the Windows folder), always by full path, and
+// never in the browsed folder, which is the current one. The system and
+// Windows folders get a plug-in name no other test uses.
+TEST(Susie, PluginsComeFromInstalledFoldersNeverTheBrowsedOne)
 {
-    plugin_folder plugins;  // empty: no plug-in installed
-    bench::scratch_dir browsed;
-    ASSERT_TRUE(
-        CopyFileA((bench::exe_folder() + "standin_susie.spi").c_str(), browsed.file("ifmag.spi").c_str(), FALSE));
-    std::string picture = browsed.write("x.mag", pixmap("P6", 2, 2, 255, "", false));
-    char previous[MAX_PATH];
-    GetCurrentDirectoryA(sizeof previous, previous);
-    ASSERT_TRUE(SetCurrentDirectoryA(browsed.path()));
-    EXPECT_EQ(0, find_susie_plugin("x.mag"));
-    EXPECT_EQ(nullptr, load_susie_file("x.mag"));
-    EXPECT_EQ(nullptr, GetModuleHandleA("ifmag.spi"));
-    SetCurrentDirectoryA(previous);
+    char system[MAX_PATH], windows[MAX_PATH];
+    ASSERT_GT(GetSystemDirectoryA(system, sizeof system), 0u);
+    ASSERT_GT(GetWindowsDirectoryA(windows, sizeof windows), 0u);
+    enum where { PROGRAM, SYSTEM, WINDOWS, BROWSED };
+    struct {
+        where place;
+        int index;
+    } cases[] = {{PROGRAM, 9}, {SYSTEM, 9}, {WINDOWS, 9}, {BROWSED, 0}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.place);
+        plugin_folder plugins;
+        bench::scratch_dir browsed;
+        std::string folder = c.place == PROGRAM   ? plugins.dir.path()
+                             : c.place == SYSTEM  ? system
+                             : c.place == WINDOWS ? windows
+                                                  : browsed.path();
+        std::string installed = folder + "\\ifmm.spi";
+        ASSERT_TRUE(CopyFileA((bench::exe_folder() + "standin_susie.spi").c_str(), installed.c_str(), FALSE));
+        std::string picture = browsed.write("x.mpg", pixmap("P6", 2, 2, 255, "", false));
+        {
+            current_folder_kept back;
+            ASSERT_TRUE(SetCurrentDirectoryA(browsed.path()));
+            EXPECT_EQ(c.index, find_susie_plugin("x.mpg"));
+            _bmap* b = load_susie_file("x.mpg");
+            EXPECT_EQ(c.index != 0, b != nullptr);
+            if (b) _bmap_delete(b);
+            char loaded[MAX_PATH] = "";
+            HMODULE m = susie_plugin_table[9].module;
+            if (m) GetModuleFileNameA(m, loaded, sizeof loaded);
+            EXPECT_EQ(0, lstrcmpiA(c.index ? installed.c_str() : "", loaded)) << loaded;
+        }
+        free_susie_plugins();
+        DeleteFileA(installed.c_str());
+    }
 }

@@ -120,16 +120,22 @@ TEST_F(ConsoleIo, GetlineReturnsTheWholeLineWithItsPromptWithinTheBuffer)
     EXPECT_TRUE(SendMessageA(console_edit, EM_GETOPTIONS, 0, 0) & ECO_READONLY);
     EXPECT_EQ(selection().cpMin, SendMessageA(console_edit, EM_LINEINDEX, 1, 0));  // Enter made a new line
 
-    // A small buffer takes what fits and never half a character.
+    // A line that does not fit is no line (null), the buffer holding its
+    // start, never half a character; the control's line end is no part of it.
     con_printf("あい");
     type("x\r");
     char small[4];
     memset(small, 0x7f, sizeof small);
-    con_getline(small, sizeof small);
+    EXPECT_EQ(con_getline(small, sizeof small), nullptr);
     EXPECT_STREQ(small, "あ");
+    con_printf("表");
+    type("\r");
+    char exact[3];
+    EXPECT_EQ(con_getline(exact, sizeof exact), exact);
+    EXPECT_STREQ(exact, "表");
     char tiny[1] = {'z'};
     type("\r");
-    con_getline(tiny, 1);
+    EXPECT_EQ(con_getline(tiny, 1), tiny);
     EXPECT_EQ(tiny[0], 0);
 }
 

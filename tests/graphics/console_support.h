@@ -18,17 +18,19 @@ inline bool ready()
 
 inline std::string text()
 {
-    int n = GetWindowTextLengthA(console_edit);
-    std::string s(n + 1, '\0');
-    int got = GetWindowTextA(console_edit, &s[0], n + 1);
+    // The length may count characters; a character may take two bytes.
+    int n = 2 * GetWindowTextLengthA(console_edit) + 1;
+    std::string s(n, '\0');
+    int got = GetWindowTextA(console_edit, &s[0], n);
     s.resize(got > 0 ? got : 0);
     return s;
 }
 
 inline std::string status(int part)
 {
+    // The length counts characters; the text comes as bytes, up to two a character.
     LRESULT n = SendMessageA(console_statusbar, SB_GETTEXTLENGTHA, part, 0);
-    std::string s(LOWORD(n) + 1, '\0');
+    std::string s(2 * LOWORD(n) + 1, '\0');
     SendMessageA(console_statusbar, SB_GETTEXTA, part, (LPARAM)&s[0]);
     s.resize(strlen(s.c_str()));
     return s;

@@ -233,12 +233,13 @@ static int dark_pixels(HWND bar, int part)
     return n;
 }
 
+// The length counts characters; the text comes as bytes, up to two a character.
 static std::string part_text(HWND bar, int part)
 {
     int n = LOWORD(SendMessageA(bar, SB_GETTEXTLENGTHA, part, 0));
-    std::string s(n + 1, '\0');
+    std::string s(2 * n + 1, '\0');
     SendMessageA(bar, SB_GETTEXTA, part, (LPARAM)&s[0]);
-    s.resize(n);
+    s.resize(strlen(s.c_str()));
     return s;
 }
 
@@ -274,6 +275,37 @@ TEST(Status, PagesAndConsoleParts)
     EXPECT_EQ(_status_printf(41, "empty slot"), 1);  // nothing to write to
     EXPECT_EQ(_status_printf(PAGE_SLOTS, "past the table"), 1);
     EXPECT_EQ(_status_printf(0x7fffffff, "far past the table"), 1);
+    free_slots(40, 40);
+}
+
+// Each text replaces the one before in every part: Japanese texts of as many
+// bytes as the text before has characters ("左上でｸﾘｯｸ,Esc=一覧" has 14 and
+// 19 bytes), and a text longer than a part holds, which is cut.
+TEST(Status, JapaneseTextsReplaceEachOther)
+{
+    library_ready();
+    ASSERT_EQ(_newpage(40, 0, 0, -300, -200), 1);
+    _status_text(40, "%s", "");
+    HWND page_bar = page_table[40]->statusbar;
+    std::string longest(1100, 'x');
+    longest.replace(1022, 2, "表");
+    const char* texts[] = {"左上でｸﾘｯｸ,Esc=一覧", "0123456789abcd", "ﾀﾞﾌﾞﾙｸﾘｯｸ=拡大｜右ｸﾘｯｸ=ﾒﾆｭｰ",
+                           "表ソ能表ソ能表ソ能表ソ能表ソ能表ソ能表", longest.c_str(), "能"};
+    struct {
+        HWND bar;
+        int part;
+        int (*set)(const char* text);
+    } parts[] = {
+        {console_statusbar, 1, [](const char* t) { return _status_printf(-1, "%s", t); }},
+        {page_bar, 0, [](const char* t) { return _status_text(40, "%s", t), 1; }},
+        {page_bar, 1, [](const char* t) { return _status_printf(40, "%s", t); }},
+    };
+    for (const auto& p : parts)
+        for (const char* t : texts) {
+            p.set(t);
+            std::string want = t == longest.c_str() ? longest.substr(0, 1022) : t;
+            EXPECT_EQ(part_text(p.bar, p.part), want) << p.part << ": " << t;
+        }
     free_slots(40, 40);
 }
 

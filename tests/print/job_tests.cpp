@@ -275,3 +275,44 @@ TEST_F(PrintJob, ATextEntryPrintsItsFadedIconNotABlackBlock)
 }
 
 }  // namespace
+
+namespace {
+
+// Right-aligned text ends where it was measured to end: at the printable
+// area's right margin, which the frame of a one-cell page shares. Each case's
+// PostScript goes to printed_out beside the test program, where
+// tools/check_printed_widths.sh renders it as paper shows it and compares the
+// header's right edge with the frame's.
+TEST_F(PrintJob, PrintedTextEndsWhereItWasMeasured)
+{
+    struct row {
+        const char* name;
+        const char* title;
+        int font;
+    };
+    const row rows[] = {
+        {"long_title", "表示ソ能 The long title of an album of photographs taken along the coast in the early summer, "
+                       "printed whole",
+         9},
+        {"short_title", "Album 表示ソ能 in early summer, NH", 13},
+    };
+    std::string folder = bench::exe_folder() + "printed_out";
+    CreateDirectoryA(folder.c_str(), nullptr);
+    for (const row& r : rows) {
+        ASSERT_TRUE(select_printer(nullptr));
+        pictures(1);
+        print_settings_record& rec = print_settings.record;
+        rec.columns = rec.rows = 1;
+        rec.frame = 1, rec.header_align = 2, rec.header_font = r.font, rec.header_height = 2 * r.font;
+        text_copy(rec.title, r.title);
+        layout_cells();
+        DeleteFileA(printer_output);
+        print_pages();
+        ASSERT_EQ(print_settings.pages_sent, 1) << r.name;
+        std::string ps = bench::read_file(printer_output);
+        ASSERT_FALSE(ps.empty()) << r.name;
+        EXPECT_TRUE(bench::write_file(folder + "\\" + r.name + ".ps", ps));
+    }
+}
+
+}  // namespace

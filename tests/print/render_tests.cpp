@@ -3,6 +3,8 @@
 // crops, the pixel budget, tiles of posters, captions, frames and layouts.
 #include "tests/print/print_fixtures.h"
 #include "print/print.h"
+#include "browser/model/archive_work.h"
+#include "browser/model/paths.h"
 #include <gtest/gtest.h>
 #include <cmath>
 #include <cstring>
@@ -153,6 +155,36 @@ TEST_F(RenderPage, TextIsMeasuredAsOnPaperWhateverStateThePrinterDcIsIn)
         EXPECT_EQ(placed_texts(0), fresh) << "mode " << m.mode << " window " << m.window_w;
         EXPECT_EQ(GetMapMode(dc), m.mode) << "the renderer leaves the DC as it found it";
         RestoreDC(dc, saved);
+    }
+}
+
+// The header names the folder as the title bar does: inside an archive
+// opened as a folder, the archive's own path and the folder within it, never
+// the work folder it was extracted to.
+TEST_F(RenderPage, TheHeaderNamesTheFolderAsTheTitleDoes)
+{
+    pictures(1, 10, 10);
+    scoped_restore<archive_work_record> keep_work(archive_work);
+    scoped_restore<current_folder_state> keep_folder(current_folder);
+    archive_work.instance = 5;
+    text_copy(archive_work.folder, s.dir.file("folder").c_str());
+    text_copy(archive_work.folder_file, s.dir.file("folder.d").c_str());
+    ASSERT_TRUE(write_open_archive("d:\\写真\\表ソ能.lzh"));
+    print_settings.record.header_folder = 1;
+    layout_cells();
+    struct row {
+        std::string folder, header;
+    };
+    const row rows[] = {
+        {s.dir.file("folder\\夏"), "写真/表ソ能.lzh/夏"},
+        {s.dir.file("folder"), "写真/表ソ能.lzh"},
+        {"c:\\アルバム\\夏", "アルバム/夏"},
+    };
+    for (const row& r : rows) {
+        text_copy(current_folder.folder, r.folder.c_str());
+        std::vector<emf_record> texts = text_records(records_of(render_print_pages(0)));
+        ASSERT_EQ(texts.size(), 1u) << r.folder;
+        EXPECT_EQ(text_of(texts[0]), r.header) << r.folder;
     }
 }
 
@@ -398,7 +430,9 @@ TEST_F(RenderPage, CaptionsAndCommentLinesAreBoundedAndTheInfoLineSitsUnderThePi
     EXPECT_LE(texts.size(), 1u + 16u + 1u) << "comment lines are bounded";
     for (const emf_record& t : texts) EXPECT_LT(text_of(t).size(), 1024u);
     // The information line: grey, just under the picture.
-    const EMRSTRETCHDIBITS& d = records_of_type(all, EMR_STRETCHDIBITS).at(0).as<EMRSTRETCHDIBITS>();
+    std::vector<emf_record> pictures = records_of_type(all, EMR_STRETCHDIBITS);
+    ASSERT_FALSE(pictures.empty());
+    const EMRSTRETCHDIBITS& d = pictures[0].as<EMRSTRETCHDIBITS>();
     const emf_record& info = texts.back();
     EXPECT_EQ(info.as<EMREXTTEXTOUTA>().emrtext.ptlReference.y, d.yDest + d.cyDest);
     EXPECT_NE(text_of(info).find("("), std::string::npos) << text_of(info);

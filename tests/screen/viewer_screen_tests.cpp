@@ -69,6 +69,38 @@ TEST(Viewer, LeavingDrawsTheListAgain)
     }
 }
 
+// Ctrl+click marks the shown picture, Escape goes back to the list: the
+// status line's first part goes from the viewer's "左上でｸﾘｯｸ,Esc=一覧" (14
+// characters, 19 bytes) to the name of the entry under the pointer, of 14 bytes.
+TEST(Viewer, MarkingThePictureThenLeaving)
+{
+    screen::picture_folder a{"印表", 0};
+    for (int i = 0; i < 12; i++) {
+        char name[32];
+        snprintf(name, sizeof name, "%02d表ソ能写.jpg", i);
+        ASSERT_EQ(strlen(name), 14u);
+        screen::write_picture(a.file(name), 64, 48, screen::picture_colour(i));
+    }
+    screen::zote_session z(a.path);
+    ASSERT_TRUE(z.running());
+    screen::grid g = z.page_grid();
+    ASSERT_GE(g.columns, 4);
+    z.move_to(g.centre(0));
+    z.key(VK_RETURN);
+    // On the name line of the last cell of the first row: right of the
+    // viewer's top left quarter.
+    RECT name = g.name_line(g.columns - 1);
+    POINT on_name = {(name.left + name.right) / 2, (name.top + name.bottom) / 2};
+    z.move_to(on_name);
+    z.chord_click(on_name, VK_CONTROL);
+    z.key(VK_ESCAPE);
+    ASSERT_TRUE(z.alive()) << z.fault();
+    EXPECT_TRUE(ends_with(z.title(), "/印表/ 12.1画像 1/1頁 - ZOTE1.67")) << "one marked: " << z.title();
+    screen::shot s = z.capture();
+    EXPECT_TRUE(screen::framed(s, g, 0)) << "the picture marked";
+    if (HasFailure()) s.save(bench::exe_folder() + "screen-marked.bmp");
+}
+
 TEST(Viewer, StatusLineShowsAboveThePicture)
 {
     second_picture_shown v;
