@@ -201,6 +201,9 @@ int app_main()
     build_main_menu(main_frame());
     HACCEL accel = LoadAcceleratorsA(kavtrel_instance, MAKEINTRESOURCEA(116));
     if (accel) add_page_accel(main_frame(), accel);
+    // The program's message boxes and dialogs belong to its window: modal to
+    // it, and seen by it while they wait for the user.
+    message_box_owner = main_frame();
 
     busy_begin_wait();
     {

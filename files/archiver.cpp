@@ -12,6 +12,8 @@
 #include "graphics/kavtrel.h"
 #include <cstdlib>
 #include <cstring>
+#include <set>
+#include <tuple>
 #include <vector>
 
 namespace {
@@ -296,6 +298,54 @@ int _lha::holds_folder(const char* archive, const char* folder)
     walk_tree(folder, "*.*", &record, check_held_cb, nullptr, nullptr, nullptr);
     holding = nullptr;
     return state.all_held && record.failures == 0 ? 1 : 0;
+}
+
+namespace {
+
+// The walk of the listing against the extracted folder.
+struct left_out_state {
+    const char* root;
+    std::set<std::tuple<DWORD, DWORD, DWORD>> found;  // files already matched, by identity
+    int missing;
+};
+
+int check_extracted_cb(const archive_member_info& info, void* data)
+{
+    left_out_state& s = *static_cast<left_out_state*>(data);
+    char name[ARCHIVE_NAME_MAX + 1], path[PATH_BUF];
+    member_path(info.name, name, sizeof name);
+    const char* last = mb_last(name);
+    if (!*name || *last == '\\') return 1;  // a folder
+    BY_HANDLE_FILE_INFORMATION file;
+    file_handle h;
+    if (member_name_is_safe(name) && path_join(path, s.root, name))
+        h.reset(CreateFileA(path, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                            FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    if (!h || !GetFileInformationByHandle(h.get(), &file)) {
+        s.missing++;
+        return 1;
+    }
+    // A folder listed without its separator holds nothing of its own.
+    if (file.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+        if (info.original_size != 0) s.missing++;
+        return 1;
+    }
+    // Two members on one file (names equal but for case): one of them is lost.
+    bool sized = file.nFileSizeHigh == 0 && file.nFileSizeLow == info.original_size;
+    if (!sized ||
+        !s.found.insert(std::make_tuple(file.dwVolumeSerialNumber, file.nFileIndexHigh, file.nFileIndexLow)).second)
+        s.missing++;
+    return 1;
+}
+
+}  // namespace
+
+int _lha::members_left_out(const char* archive, const char* folder)
+{
+    if (!module) return -1;
+    if (file_size(archive) == 0) return 0;
+    left_out_state state = {folder, {}, 0};
+    return for_each_member(archive, check_extracted_cb, &state) ? state.missing : -1;
 }
 
 int _lha::find_first(HARC archive, archive_member_info* info)

@@ -72,6 +72,11 @@ public:
     // (without regard to case) with its size: nothing a pack skipped is lost
     // when the folder goes.
     int holds_folder(const char* archive, const char* folder);
+    // How many files the listing holds that an extraction into folder did not
+    // give under their names and sizes (refused names, links, members the DLL
+    // could not read, two names of one file): a pack of the folder would lose
+    // them. -1 when the listing cannot be read whole.
+    int members_left_out(const char* archive, const char* folder);
 
 protected:
     int utf8_names;  // the create in progress stores names in UTF-8

@@ -6,10 +6,24 @@
 // tests, which say why); everything else goes through formats.h.
 #pragma once
 #include "formats/formats.h"
+#include <cstdio>
 
 struct jpeg_error_mgr;
 struct jpeg_decompress_struct;
 struct jpeg_compress_struct;
+
+// ---- What a file can hold ----
+// The size of an open file (its position kept), -1 when it cannot be told.
+long long open_file_size(FILE* file);
+// Whether the whole file, at the format's best ratio (most_per_byte bytes of
+// picture data from one byte of file), can hold data_bytes: false for a
+// damaged header that claims more.
+bool file_can_hold(FILE* file, double data_bytes, double most_per_byte);
+// The best ratios: deflate (PNG, TIFF) gives at most 1032 bytes per byte;
+// LZW (GIF, TIFF) at most 4096 samples per 12-bit code; PackBits (PSD, TIFF)
+// and Targa's packets 128 samples per 2 bytes.
+enum { DEFLATE_MOST = 1032, PACKBITS_MOST = 64 };
+constexpr double LZW_MOST = 4096 * 8 / 12.0;
 
 // JPEG, beside jpeg.h.
 // Every library message ends here: sets the bad-input flag, keeps the text.

@@ -43,9 +43,21 @@ static bool start_reading(FILE* file)
     // A progressive file's coefficients are held whole: no more than the largest image.
     reader.mem->max_memory_to_use = BMAP_MAX_BYTES;
     attach_jpeg_file_source(&reader, file);
-    if (jpeg_read_header(&reader, TRUE) == JPEG_HEADER_OK) return true;
-    jpeg_destroy_decompress(&reader);
-    return false;
+    if (jpeg_read_header(&reader, TRUE) != JPEG_HEADER_OK) {
+        jpeg_destroy_decompress(&reader);
+        return false;
+    }
+    // Every block of a Huffman-coded image takes at least a bit: a file too
+    // short for its blocks has a damaged size. (Arithmetic coding has no such floor.)
+    double blocks = 0;
+    for (int c = 0; c < reader.num_components; c++)
+        blocks += (double)reader.comp_info[c].width_in_blocks * reader.comp_info[c].height_in_blocks;
+    if (!reader.arith_code && !file_can_hold(file, blocks, 8)) {
+        jpeg_destroy_decompress(&reader);
+        jpeg_bad_input_flag = 1;
+        return false;
+    }
+    return true;
 }
 
 int read_jpeg_header_info(FILE* file, int* width, int* height, int* xdpi, int* ydpi)

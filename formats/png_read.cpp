@@ -4,9 +4,11 @@
 // libpng reports errors through our handler, which jumps back to the recovery
 // point set in each entry; no object with a destructor lives across it.
 #include "formats/png.h"
+#include "formats/internal.h"
 #include "graphics/kavtrel.h"
 #include <png.h>
 #include <climits>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 
@@ -44,6 +46,16 @@ static bool create_reader(png_structp* png, png_infop* info)
     return true;
 }
 
+// The rows the header describes, each with its filter byte, as the
+// compressed data must give them: a file that could not hold them even at
+// deflate's best ratio has a damaged header.
+static bool file_holds_rows(png_structp png, png_infop info, FILE* file)
+{
+    double bits = (double)png_get_image_width(png, info) * png_get_channels(png, info) * png_get_bit_depth(png, info);
+    double rows = (double)png_get_image_height(png, info) * (1 + std::ceil(bits / 8));
+    return file_can_hold(file, rows, DEFLATE_MOST);
+}
+
 static int ppm_to_dpi(png_uint_32 ppm) { return (int)(ppm * 0.0254 + 0.5); }
 
 int probe_png_file(const char* path, int* width, int* height, int* xdpi, int* ydpi)
@@ -64,6 +76,7 @@ int probe_png_file(const char* path, int* width, int* height, int* xdpi, int* yd
     png_init_io(png, file);
     png_set_sig_bytes(png, 8);
     png_read_info(png, info);
+    if (!file_holds_rows(png, info, file)) png_error(png, "image data cannot fill the image");
     *width = (int)png_get_image_width(png, info);
     *height = (int)png_get_image_height(png, info);
     *xdpi = ppm_to_dpi(png_get_x_pixels_per_meter(png, info));
@@ -97,6 +110,7 @@ _bmap* load_png_file(const char* path)
     png_init_io(png, file);
     png_set_sig_bytes(png, 8);
     png_read_info(png, info);
+    if (!file_holds_rows(png, info, file)) png_error(png, "image data cannot fill the image");
 
     png_uint_32 width, height;
     int depth, colour_type;

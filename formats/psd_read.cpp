@@ -6,6 +6,7 @@
 #include "formats/psd.h"
 #include "formats/internal.h"
 #include "graphics/kavtrel.h"
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -154,6 +155,18 @@ int check_psd_header(const unsigned char* h)
     return 0;
 }
 
+// The planes the header describes, packed at PackBits' best (128 bytes from
+// two): a file that could not hold them has a damaged size. A raw file cut
+// short within that still shows what it holds.
+static bool file_holds_planes(const unsigned char* h, FILE* file)
+{
+    unsigned channels = read_be16(h + 12), mode = read_be16(h + 24);
+    double rows = read_be32(h + 14), columns = read_be32(h + 18);
+    double planes = mode == MODE_RGB ? (channels < 3 ? channels : 3) : 1;
+    double bytes = mode == MODE_BITMAP ? rows * std::ceil(columns / 8) : rows * columns * planes;
+    return file_can_hold(file, bytes, PACKBITS_MOST);
+}
+
 int probe_psd_file(const char* path, int* width, int* height)
 {
     unsigned char h[PSD_HEADER_SIZE];
@@ -161,8 +174,8 @@ int probe_psd_file(const char* path, int* width, int* height)
         c_file f(fopen(path, "rb"));
         if (!f.get()) return 0;
         if (fread(h, 1, sizeof h, f.get()) != sizeof h) return 0;
+        if (!check_psd_header(h) || !file_holds_planes(h, f.get())) return 0;
     }
-    if (!check_psd_header(h)) return 0;
     unsigned long rows = read_be32(h + 14), columns = read_be32(h + 18);
     if (!bmap_size_ok(columns, rows)) return 0;
     *height = (int)rows;
@@ -181,7 +194,7 @@ _bmap* load_psd_file(const char* path)
 
     unsigned char h[PSD_HEADER_SIZE];
     if (fread(h, 1, sizeof h, file) != sizeof h) return nullptr;
-    if (!check_psd_header(h)) return nullptr;
+    if (!check_psd_header(h) || !file_holds_planes(h, file)) return nullptr;
     unsigned channels = read_be16(h + 12);
     unsigned long rows = read_be32(h + 14), columns = read_be32(h + 18);
     unsigned mode = read_be16(h + 24);

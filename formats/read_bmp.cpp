@@ -3,6 +3,7 @@
 // the whole image is read on the first row request and delivered top-down.
 #include "formats/jpeg.h"
 #include "formats/input_reader.h"
+#include "formats/internal.h"
 #include "graphics/kavtrel.h"
 #include <cstring>
 #include <jerror.h>
@@ -117,6 +118,8 @@ static void bmp_start_input(j_compress_ptr cinfo, input_reader* pub)
     cinfo->in_color_space = JCS_EXT_BGR;
     if (width > 65535 || height > 65535) return;  // the loader refuses the size
     r->row_bytes = (JDIMENSION)(((unsigned long)width * r->bits + 31) / 32 * 4);
+    // Uncompressed rows: a file shorter than they are ends before its image.
+    if (!file_can_hold(f, (double)r->row_bytes * height, 1)) ERREXIT(cinfo, JERR_INPUT_EOF);
     pub->buffer = (*cinfo->mem->alloc_sarray)((j_common_ptr)cinfo, JPOOL_IMAGE, (JDIMENSION)width * 3, 1);
     pub->buffer_height = 1;
     pub->get_pixel_rows = bmp_load_image;

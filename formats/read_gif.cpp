@@ -5,6 +5,7 @@
 // then yields 0) instead of ending the decode.
 #include "formats/jpeg.h"
 #include "formats/input_reader.h"
+#include "formats/internal.h"
 #include "graphics/kavtrel.h"
 #include <cstring>
 #include <jerror.h>
@@ -253,6 +254,11 @@ static void gif_start_input(j_compress_ptr cinfo, input_reader* pub)
         return;
     }
     if (width < 1 || height < 1) ERREXIT(cinfo, JERR_EMPTY_IMAGE);
+    // A damaged size: more pixels than the file's codes can give.
+    if (!file_can_hold(pub->input_file, (double)width * height, LZW_MOST)) {
+        jpeg_bad_input_flag = 1;
+        return;
+    }
     r->clear_code = 1 << r->input_code_size;
     r->end_code = r->clear_code + 1;
     lzw_reset(r);

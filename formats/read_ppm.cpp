@@ -3,6 +3,7 @@
 // the maximum are clamped to it.
 #include "formats/jpeg.h"
 #include "formats/input_reader.h"
+#include "formats/internal.h"
 #include <cstring>
 #include <jerror.h>
 
@@ -108,6 +109,10 @@ static void ppm_start_input(j_compress_ptr cinfo, input_reader* pub)
     cinfo->input_components = grey ? 1 : 3;
     cinfo->in_color_space = grey ? JCS_GRAYSCALE : JCS_EXT_BGR;
     if (w > 65535 || h > 65535) return;  // the loader refuses the size
+    // Raw samples take one or two bytes each, text samples at least a digit.
+    double samples = (double)w * h * cinfo->input_components;
+    bool text = r->format == '2' || r->format == '3';
+    if (!file_can_hold(f, text ? samples : samples * (maxval > 255 ? 2 : 1), 1)) ERREXIT(cinfo, JERR_INPUT_EOF);
     r->rescale = (JSAMPLE*)(*cinfo->mem->alloc_small)((j_common_ptr)cinfo, JPOOL_IMAGE, maxval + 1);
     for (unsigned v = 0; v <= maxval; v++) r->rescale[v] = (JSAMPLE)((v * 255UL + maxval / 2) / maxval);
     pub->buffer = (*cinfo->mem->alloc_sarray)((j_common_ptr)cinfo, JPOOL_IMAGE, w * cinfo->input_components, 1);

@@ -4,6 +4,7 @@
 // top-down; indices past the colour map read black.
 #include "formats/jpeg.h"
 #include "formats/input_reader.h"
+#include "formats/internal.h"
 #include "graphics/kavtrel.h"
 #include <cstring>
 #include <jerror.h>
@@ -130,6 +131,11 @@ static void tga_start_input(j_compress_ptr cinfo, input_reader* pub)
     default: ERREXIT(cinfo, JERR_TGA_BADPARMS);
     }
     cinfo->in_color_space = cinfo->input_components == 1 ? JCS_GRAYSCALE : JCS_EXT_BGR;
+    // Raw pixels take their size each; a run-length packet of a header byte
+    // and one pixel gives at most 128 pixels.
+    double pixels = (double)width * height;
+    if (!(r->rle ? file_can_hold(f, pixels * (1 + r->pixel_size), 128) : file_can_hold(f, pixels * r->pixel_size, 1)))
+        ERREXIT(cinfo, JERR_INPUT_EOF);
     cinfo->image_width = width;
     cinfo->image_height = height;
     pub->buffer = (*cinfo->mem->alloc_sarray)((j_common_ptr)cinfo, JPOOL_IMAGE, width * cinfo->input_components, 1);

@@ -4,6 +4,7 @@
 // and other layouts are refused rather than read as garbage.
 #include "formats/tiff_holders.h"
 #include "formats/tiff.h"
+#include "formats/internal.h"
 #include "graphics/kavtrel.h"
 #include <tiffio.h>
 #include <cmath>
@@ -134,6 +135,34 @@ bool read_rows(TIFF* tif, _bmap* image, tmsize_t line, const row_format& f)
     return true;
 }
 
+// The page's decoded strips against the bytes its strips hold, at its
+// compression's best ratio: a page that could not come from them has a
+// damaged size. Compressions without a known floor are not judged.
+bool strips_hold_page(TIFF* tif)
+{
+    uint16_t compression = COMPRESSION_NONE;
+    TIFFGetFieldDefaulted(tif, TIFFTAG_COMPRESSION, &compression);
+    double most;
+    switch (compression) {
+    case COMPRESSION_NONE: most = 1; break;
+    case COMPRESSION_PACKBITS: most = PACKBITS_MOST; break;
+    case COMPRESSION_LZW: most = LZW_MOST; break;
+    case COMPRESSION_ADOBE_DEFLATE:
+    case COMPRESSION_DEFLATE: most = DEFLATE_MOST; break;
+    default: return true;
+    }
+    uint64_t* counts = nullptr;
+    if (TIFFIsTiled(tif) || !TIFFGetField(tif, TIFFTAG_STRIPBYTECOUNTS, &counts) || !counts) return true;
+    double held = 0;
+    for (uint32_t s = 0, n = TIFFNumberOfStrips(tif); s < n; s++) held += (double)counts[s];
+    // The counts are the file's word; the file itself is the bound.
+    double size = (double)TIFFGetSizeProc(tif)(TIFFClientdata(tif));
+    if (held > size) held = size;
+    uint32_t h = 0;
+    TIFFGetField(tif, TIFFTAG_IMAGELENGTH, &h);
+    return (double)TIFFScanlineSize64(tif) * h <= held * most;
+}
+
 }  // namespace
 
 int probe_tiff_file(const char* path, int* width, int* height, int* xdpi, int* ydpi)
@@ -142,7 +171,7 @@ int probe_tiff_file(const char* path, int* width, int* height, int* xdpi, int* y
     if (!t.get()) return 0;
     uint32_t w = 0, h = 0;
     if (!TIFFGetField(t.get(), TIFFTAG_IMAGEWIDTH, &w) || !TIFFGetField(t.get(), TIFFTAG_IMAGELENGTH, &h)) return 0;
-    if (w > 0x7FFFFFFF || h > 0x7FFFFFFF) return 0;
+    if (w > 0x7FFFFFFF || h > 0x7FFFFFFF || !strips_hold_page(t.get())) return 0;
     *width = (int)w;
     *height = (int)h;
     if (xdpi && ydpi) read_tiff_resolution(t.get(), xdpi, ydpi);
@@ -164,7 +193,7 @@ _bmap* load_tiff_file(const char* path)
     TIFFGetField(tif, TIFFTAG_PHOTOMETRIC, &photometric);
     // Strip reading does not work on tiles.
     if (TIFFIsTiled(tif)) return nullptr;
-    if (!bmap_size_ok(w, h)) return nullptr;
+    if (!bmap_size_ok(w, h) || !strips_hold_page(tif)) return nullptr;
     // JPEG-compressed YCbCr: the codec converts to RGB.
     if (compression == COMPRESSION_JPEG && photometric == PHOTOMETRIC_YCBCR && spp == 3 &&
         TIFFSetField(tif, TIFFTAG_JPEGCOLORMODE, JPEGCOLORMODE_RGB))

@@ -66,7 +66,19 @@ int _page_load_bmp(int slot, FILE* file);
 void _page_fill(int slot, COLORREF colour);
 int _page_load_icon(int slot, const char* path);
 int _image_info(const char* path, int* width, int* height, int* xres, int* yres);
+// The probe of the file's own format, without the icon's size in its place:
+// 0 when the file's size cannot be read (a damaged or foreign file).
+int _image_probe(const char* path, int* width, int* height, int* xres, int* yres);
 _bmap* _bmap_load(const char* path, int flag, double scale);
+
+// The largest picture a metafile is drawn at, in pixels across and down: a
+// request larger than what can be shown is drawn at this bound, its
+// proportions kept. 0 x 0 is the screen; printing sets a print cell's
+// printer pixels for the scope of a cell.
+struct metafile_bound_record {
+    int width, height;
+};
+extern metafile_bound_record metafile_bound;
 int _bmp_info(const char* path, int* width, int* height, int* xres, int* yres);
 int _icon_info(const char* path, int* width, int* height, int* xres, int* yres);
 int _cursor_info(const char* path, int* width, int* height, int* xres, int* yres);

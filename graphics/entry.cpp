@@ -49,7 +49,10 @@ int app_started;
 
 static int message_box_real(HWND owner, const char* text, const char* title, UINT type)
 {
-    return MessageBoxA(owner, text, title, type);
+    _message_box_shown(true, owner ? owner : console_frame);
+    int answer = MessageBoxA(owner, text, title, type);
+    _message_box_shown(false, nullptr);
+    return answer;
 }
 int (*kavtrel_message_box)(HWND, const char*, const char*, UINT) = message_box_real;
 

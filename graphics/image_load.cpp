@@ -52,6 +52,14 @@ int _bmp_info(const char* path, int* width, int* height, int* xres, int* yres)
 
 int _image_info(const char* path, int* width, int* height, int* xres, int* yres)
 {
+    if (_image_probe(path, width, height, xres, yres)) return 1;
+    *xres = 0;
+    *yres = 0;
+    return _icon_info(path, width, height, xres, yres);
+}
+
+int _image_probe(const char* path, int* width, int* height, int* xres, int* yres)
+{
     *xres = 0;
     *yres = 0;
     const char* ext = path_extension(path);
@@ -81,7 +89,6 @@ int _image_info(const char* path, int* width, int* height, int* xres, int* yres)
         ok = _wmf_info(path, width, height, xres, yres);
     else
         ok = hooks.probe_plugin(path, width, height, xres, yres);
-    if (!ok) ok = _icon_info(path, width, height, xres, yres);
     return ok;
 }
 

@@ -93,6 +93,9 @@ extern clock_t kavtrel_start_clock;
 void idle_signal_init();
 int _take_idle_probe(UINT message);
 void _announce_idle();
+// A message box of the program (owned by window) is open, or closed again:
+// its loop is the system's, which tells no owner when it goes idle.
+void _message_box_shown(bool open, HWND window);
 extern HACCEL console_accel;
 extern HMENU edit_popup, window_popup;
 extern CHARFORMATA console_format, printf_format;

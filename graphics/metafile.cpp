@@ -9,6 +9,7 @@
 #include "base/holders.h"
 #include "graphics/metafile_check.h"
 #include "graphics/metafile_play.h"
+#include <algorithm>
 #include <cstring>
 #include <vector>
 
@@ -124,6 +125,23 @@ template <class Play> _bmap* render_in_bands(int width, int height, int ext_x, i
 }
 }  // namespace
 
+metafile_bound_record metafile_bound = {0, 0};
+
+// The size a metafile is drawn at for a request of w x h: within what can
+// be shown, so that one header word (a few units per inch) cannot ask for a
+// picture of hundreds of megabytes. False when nothing is left to draw.
+static bool drawn_size(double w, double h, double scale, int* width, int* height)
+{
+    double tw = w * scale, th = h * scale;
+    if (!(tw >= 1 && th >= 1)) return false;
+    int bw = metafile_bound.width, bh = metafile_bound.height;
+    if (bw < 1 || bh < 1) bw = GetSystemMetrics(SM_CXSCREEN), bh = GetSystemMetrics(SM_CYSCREEN);
+    double f = std::min(1.0, std::min(bw / tw, bh / th));
+    *width = (int)(tw * f);
+    *height = (int)(th * f);
+    return *width >= 1 && *height >= 1 && *width < 65536 && *height < 65536;
+}
+
 // The picture at its full size must stay within its frame.
 static bool wmf_full_size_within_frame(wmf_context* c)
 {
@@ -146,13 +164,12 @@ _bmap* _wmf_load(const char* path, double scale)
 {
     wmf_scope s(path);
     if (!s.read()) return nullptr;
-    int w, h, upi;
+    int w, h, upi, tw, th;
     _wmf_size(&s.c, &w, &h, &upi);
-    double tw = w * scale, th = h * scale;
-    if (!(tw >= 1 && th >= 1 && tw < 65536 && th < 65536)) return nullptr;
+    if (!drawn_size(w, h, scale, &tw, &th)) return nullptr;
     HMETAFILE metafile = s.c.metafile;
-    if (!wmf_within_frame(metafile, s.c.width, s.c.height, (int)tw, (int)th)) return nullptr;
-    _bmap* b = render_in_bands((int)tw, (int)th, s.c.width, s.c.height, [metafile](HDC dc) { wmf_play(dc, metafile); });
+    if (!wmf_within_frame(metafile, s.c.width, s.c.height, tw, th)) return nullptr;
+    _bmap* b = render_in_bands(tw, th, s.c.width, s.c.height, [metafile](HDC dc) { wmf_play(dc, metafile); });
     if (!b) return nullptr;
     b->header.biXPelsPerMeter = b->header.biYPelsPerMeter = dpi_to_ppm(upi);
     return b;
@@ -211,14 +228,12 @@ int _emf_info(const char* path, int* width, int* height, int* xres, int* yres)
 _bmap* _emf_load(const char* path, double scale)
 {
     enh_metafile_holder held(emf_open(path));
-    int w, h;
-    if (!held || !emf_size(held.get(), &w, &h)) return nullptr;
-    double tw = w * scale, th = h * scale;
-    if (!(tw >= 1 && th >= 1 && tw < 65536 && th < 65536)) return nullptr;
-    if (!emf_within_frame(held.get(), w, h, (int)tw, (int)th)) return nullptr;
+    int w, h, tw, th;
+    if (!held || !emf_size(held.get(), &w, &h) || !drawn_size(w, h, scale, &tw, &th)) return nullptr;
+    if (!emf_within_frame(held.get(), w, h, tw, th)) return nullptr;
     RECT frame = {0, 0, w, h};
     HENHMETAFILE emf = held.get();
-    _bmap* b = render_in_bands((int)tw, (int)th, w, h, [emf, &frame](HDC dc) { PlayEnhMetaFile(dc, emf, &frame); });
+    _bmap* b = render_in_bands(tw, th, w, h, [emf, &frame](HDC dc) { PlayEnhMetaFile(dc, emf, &frame); });
     if (!b) return nullptr;
     int xdpi, ydpi;
     screen_dpi(&xdpi, &ydpi);

@@ -58,11 +58,21 @@ int _pump()
 // library answers by releasing the semaphore "kavtrel-idle-<process id>" once
 // the program has nothing left to do: when the main loop finds its queue empty
 // (that empty peek has also put the windows' pixels on the display), or when a
-// modal dialog or menu of the program goes idle (WM_ENTERIDLE). One probe, one
-// release.
+// modal dialog or menu of the program goes idle (WM_ENTERIDLE). A message box
+// sends no WM_ENTERIDLE (under Wine it is a dialog without idle messages):
+// while one is open, the probe it dispatches is answered at once when no
+// input or posted message waits; a probe taken by the work before the box
+// opened is posted again for the box's loop. One probe, one release.
 static kernel_object idle_semaphore;
 static UINT idle_probe_message;
 static int idle_probe_pending;
+static int message_boxes_open;
+
+void _message_box_shown(bool open, HWND window)
+{
+    message_boxes_open += open ? 1 : -1;
+    if (open && idle_probe_pending && window && PostMessageA(window, idle_probe_message, 0, 0)) idle_probe_pending = 0;
+}
 
 void idle_signal_init()
 {
@@ -76,6 +86,9 @@ int _take_idle_probe(UINT message)
 {
     if (!idle_probe_message || message != idle_probe_message) return 0;
     idle_probe_pending = 1;
+    MSG msg;
+    if (message_boxes_open && !PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE | PM_QS_INPUT | PM_QS_POSTMESSAGE))
+        _announce_idle();
     return 1;
 }
 

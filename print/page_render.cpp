@@ -320,6 +320,23 @@ void shrink_to_printer_pixels(picture_holder& pic, double dw, double dh)
     if (_bmap* smaller = _bmap_zoom(pic.b, 0, f)) pic.replace(smaller);
 }
 
+// A metafile is drawn no larger than its print cell in printer pixels (a
+// poster's whole picture, its cells together), either way round, since the
+// picture may be turned to the cell, for the scope.
+struct metafile_bound_scope {
+    metafile_bound_record saved = metafile_bound;
+    metafile_bound_scope(double cw, double ch)
+    {
+        const print_settings_record& r = print_settings.record;
+        double across = printer_pixels_per_unit(true), down = printer_pixels_per_unit(false);
+        if (!across || !down) return;
+        int columns = r.poster && r.columns > 1 ? r.columns : 1, rows = r.poster && r.rows > 1 ? r.rows : 1;
+        int side = (int)std::ceil(std::fmax(cw * across * columns, ch * down * rows));
+        metafile_bound = {side, side};
+    }
+    ~metafile_bound_scope() { metafile_bound = saved; }
+};
+
 void draw_picture(HDC page_dc, _bmap* b, int x, int y, int dw, int dh)
 {
     SetStretchBltMode(page_dc, HALFTONE);
@@ -436,7 +453,10 @@ void draw_cell(HDC page_dc, HDC measure, int page, int cell, int cells, long lon
     bool thumbnail = false;
     if (image) {
         if (print_settings.preview && !r.poster) thumbnail = (pic.b = thumbnail_copy(item)) != nullptr;
-        if (!pic.b) pic.b = _bmap_load(entry.path, 0, load_divisor(entry.path, cw, ch));
+        if (!pic.b) {
+            metafile_bound_scope bound(cw, ch);
+            pic.b = _bmap_load(entry.path, 0, load_divisor(entry.path, cw, ch));
+        }
         if (pic.b && r.poster) {
             int turns = r.turn_to_fit ? 0 : rotation_from_name(entry.path);
             long long per_image = columns * (r.rows < 1 ? 1 : r.rows);

@@ -124,6 +124,7 @@ ensure() { # screen
   ln -sfn "$build" "$WINEPREFIX/dosdevices/d:"
   # The small drive is a mount, which a stop or a reboot takes away.
   . "$here/tools/bench.d/small_drive.sh"
+  . "$here/tools/bench.d/archivers.sh"
   unlock
 }
 

@@ -17,6 +17,13 @@ for d in zip lzh; do
   cmp "$tmp/$d/p1.bmp" "$src/p1.bmp" && cmp "$tmp/$d/p2x.bmp" "$src/p2.bmp" && cmp "$tmp/$d/sub/p3.bmp" "$src/sub/p3.bmp"
 done
 
+# A member cut and pasted into a subfolder, another cut and pasted outside.
+unzip -tq folder_cut.zip
+unzip -q -d "$tmp/cut" folder_cut.zip
+[ "$(cd "$tmp/cut" && find . -type f | sort | tr '\n' ' ')" = "./sub/p2.bmp ./sub/p3.bmp " ] \
+  || { echo "folder_cut.zip: wrong members"; exit 1; }
+cmp "$tmp/cut/sub/p2.bmp" "$src/p2.bmp" && cmp "$tmp/cut/sub/p3.bmp" "$src/sub/p3.bmp"
+
 # Japanese names after a delete (日本語.txt), a rename (表示.txt to 予定表.txt)
 # and an add (ソフト/十/予備.txt): every other member's name and md5 as in the
 # tree, the empty folder where the format keeps folders, the names in the

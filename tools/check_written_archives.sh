@@ -10,6 +10,9 @@ if unzip -tq -P wrong written_crypt.zip >/dev/null 2>&1; then echo "wrong passwo
 for t in written.tgz written.tar.gz; do
   [ "$(tar tzf "$t" | grep -c '[^/]$')" = 4 ] || { echo "$t: not four files"; exit 1; }
 done
+unzip -tq written_links.zip
+[ "$(zipinfo written_links.zip link.txt | cut -c1)" = l ] || { echo "written_links.zip: link.txt is no link"; exit 1; }
+[ "$(unzip -p written_links.zip new.txt)" = new ] || { echo "written_links.zip: new.txt missing"; exit 1; }
 lhasa t written.lzh
 [ "$(lhasa l written.lzh | grep -c 'b.txt')" = 1 ]
 cabextract -t written.cab

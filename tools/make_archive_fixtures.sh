@@ -3,7 +3,8 @@
 # (a Japanese name included, every time fixed in Asia/Tokyo), packed as zip
 # (stored, deflate, traditional encryption), LZH (-lh0-, -lh5-, -lh6-, -lh7-),
 # cabinets (none, MSZIP), tar, tar.gz, .tgz and a lone .gz; hostile archives
-# whose members climb out of the folder; a 0-byte and a truncated archive.
+# whose members climb out of the folder; a 0-byte and a truncated archive;
+# damaged gzip data and cabinets; tar and zip holding a symbolic link.
 # Usage: make_archive_fixtures.sh OUTDIR
 set -euo pipefail
 out=$1
@@ -40,6 +41,10 @@ with zipfile.ZipFile("hostile.zip", "w") as z:
     for n in names:
         z.writestr(zipfile.ZipInfo(n, (2010, 1, 1, 0, 0, 0)), b"evil")
     z.writestr(zipfile.ZipInfo("good.txt", (2010, 1, 1, 0, 0, 0)), b"good")
+# Two names of one file on Windows, of one size.
+with zipfile.ZipFile("case.zip", "w") as z:
+    z.writestr(zipfile.ZipInfo("Same.txt", (2010, 1, 1, 0, 0, 0)), b"first")
+    z.writestr(zipfile.ZipInfo("same.txt", (2010, 1, 1, 0, 0, 0)), b"later")
 with tarfile.open("hostile.tar.gz", "w:gz", format=tarfile.GNU_FORMAT) as t:
     for n in names + ["good.txt"]:
         data = b"good" if n == "good.txt" else b"evil"
@@ -60,6 +65,31 @@ second = b.index(b"-lh", b.index(b"-lh") + 1) - 2
 b[second + 20] = 7
 open("badheader.lzh", "wb").write(b)'
 head -c 100 plain.tar > truncated.tar
+# Damage the readers must see: one flipped byte in the CRC of a tar.gz and of
+# a lone .gz; a tar.gz cut short; a cabinet of two data blocks cut inside the
+# second, and one with a flipped byte there (its first member stays whole).
+flip() { python3 -c 'import sys; b = bytearray(open(sys.argv[1], "rb").read()); b[int(sys.argv[2])] ^= 0x55; open(sys.argv[3], "wb").write(b)' "$@"; }
+flip packed.tar.gz -8 crc.tar.gz
+flip b.txt.gz -8 crc.txt.gz
+tar --format=gnu -czf cut.tar.gz -C src a.txt sub/b.txt
+head -c $(( $(stat -c %s cut.tar.gz) - 200 )) cut.tar.gz > truncated.tar.gz && rm cut.tar.gz
+mkdir -p cabsrc
+cp src/a.txt cabsrc/a.txt
+for i in $(seq 1 1000); do printf 'block %04d of a text longer than one cabinet block\n' "$i"; done > cabsrc/long.txt
+printf 'last\r\n' > cabsrc/z.txt
+touch -d '2010-05-06 07:08:10' cabsrc/*
+(cd cabsrc && gcab -c ../blocks.cab a.txt long.txt z.txt >/dev/null)
+head -c $(( $(stat -c %s blocks.cab) - 2000 )) blocks.cab > truncated.cab
+flip blocks.cab -2000 checksum.cab && rm blocks.cab
+for f in crc.tar.gz crc.txt.gz truncated.tar.gz; do ! gzip -t "$f" 2>/dev/null; done
+for f in truncated.cab checksum.cab; do ! cabextract -t "$f" >/dev/null 2>&1; done
+# Symbolic links, as tar and zip keep them.
+mkdir -p linksrc
+printf 'target\r\n' > linksrc/a.txt
+ln -sfn a.txt linksrc/link.txt
+touch -h -d '2010-05-06 07:08:10' linksrc/a.txt linksrc/link.txt
+tar --format=gnu -czf links.tar.gz -C linksrc a.txt link.txt
+(cd linksrc && zip -q -X -y ../links.zip a.txt link.txt)
 # Pictures for archives opened as folders: two at the top, one in a
 # subfolder, and a text; an archive whose only picture is in a subfolder;
 # one that holds folders only.

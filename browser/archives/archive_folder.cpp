@@ -164,7 +164,8 @@ int archive_write_refusal(const char* archive)
 {
     if (has_extension(archive, ".zip") && archiver_available(1) < 2) return ARCHIVE_NO_CREATOR;
     char open[PATH_BUF];
-    if (archive_work.damaged && read_open_archive(open) && text_equal_ci(open, archive)) return ARCHIVE_DAMAGED;
+    if ((archive_work.damaged || archive_work.left_out) && read_open_archive(open) && text_equal_ci(open, archive))
+        return archive_work.damaged ? ARCHIVE_DAMAGED : ARCHIVE_MEMBERS_LEFT_OUT;
     DWORD a = GetFileAttributesA(archive);
     if (a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_READONLY)) return ARCHIVE_READ_ONLY_FILE;
     return ARCHIVE_WRITABLE;
@@ -183,6 +184,13 @@ void say_write_refused(const char* archive, int why)
         msg_info("ZOTE", "%s\n書庫が壊れているので書き戻しません．", archive);
     else if (why == ARCHIVE_READ_ONLY_FILE)
         msg_info("ZOTE", "%s\n書庫が読み出し専用なので書き戻しません．", archive);
+    else if (why == ARCHIVE_MEMBERS_LEFT_OUT)
+        say_members_left_out(archive, archive_work.left_out);
+}
+
+void say_members_left_out(const char* archive, int count)
+{
+    msg_info("ZOTE", "%s\n解凍できないファイルが%d個あるので書き戻しません．", archive, count);
 }
 
 int extract_archive_all(const char* archive, const char* folder)
@@ -222,14 +230,24 @@ int open_archive_as_folder(const char* path)
     DeleteFileA(archive_work.folder_file);
     md_path(archive_work.folder);
     archive_work.damaged = 0;
-    if (!extract_archive_all(archive, archive_work.folder) || !write_open_archive(archive)) return 0;
-    // What a damaged archive still gives is shown, but never written back:
-    // that would drop what a repair tool could still recover.
+    archive_work.left_out = 0;
+    int extracted = extract_archive_all(archive, archive_work.folder);
     _lha* lha = open_archiver_for(archive);
-    if (lha && lha->is_damaged(archive)) {
+    if (!lha || GetFileAttributesA(archive_work.folder) == INVALID_FILE_ATTRIBUTES) return 0;  // password cancelled
+    // What a damaged archive still gives, even nothing, is shown; so is an
+    // archive whose extraction left files out (names that climb out of the
+    // folder, links). Neither is ever written back: the pack would drop what
+    // the folder lacks.
+    int left_out = 0;
+    if (lha->is_damaged(archive) || (left_out = lha->members_left_out(archive, archive_work.folder)) < 0)
         archive_work.damaged = 1;
+    else
+        archive_work.left_out = left_out;
+    if ((!extracted && !archive_work.damaged && !left_out) || !write_open_archive(archive)) return 0;
+    if (archive_work.damaged)
         msg_info("ZOTE", "%s\n書庫が壊れているので読み出し専用で開きます．", archive);
-    }
+    else if (left_out)
+        msg_info("ZOTE", "%s\n解凍できないファイルが%d個あるので読み出し専用で開きます．", archive, left_out);
     return 1;
 }
 
@@ -347,8 +365,13 @@ static int pack_folder_into(const char* archive, const char* new_password)
 
 int write_back_archive(const char* new_password)
 {
+    return in_archive_folder() ? write_back_open_archive(new_password) : 0;
+}
+
+int write_back_open_archive(const char* new_password)
+{
     char archive[PATH_BUF];
-    if (!in_archive_folder() || !read_open_archive(archive)) return 0;
+    if (!read_open_archive(archive)) return 0;
     if (int why = archive_write_refusal(archive)) {
         say_write_refused(archive, why);
         return 0;

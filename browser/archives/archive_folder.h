@@ -40,13 +40,17 @@ void remove_archive_work_folder();
 
 int archive_is_read_only();
 // Why an archive cannot be written: 0 it can; ARCHIVE_NO_CREATOR (a zip
-// without the creation DLL, refused silently); ARCHIVE_DAMAGED (the open
-// archive, as found when it was opened); ARCHIVE_READ_ONLY_FILE.
-enum { ARCHIVE_WRITABLE, ARCHIVE_NO_CREATOR, ARCHIVE_DAMAGED, ARCHIVE_READ_ONLY_FILE };
+// without the creation DLL, refused silently); ARCHIVE_DAMAGED and
+// ARCHIVE_MEMBERS_LEFT_OUT (the open archive, as found when it was opened:
+// damage, or files its extraction did not give); ARCHIVE_READ_ONLY_FILE.
+enum { ARCHIVE_WRITABLE, ARCHIVE_NO_CREATOR, ARCHIVE_DAMAGED, ARCHIVE_READ_ONLY_FILE, ARCHIVE_MEMBERS_LEFT_OUT };
 int archive_write_refusal(const char* archive);
 // Tells the user why a change cannot go into the archive (a zip without its
 // creation DLL is refused silently).
 void say_write_refused(const char* archive, int why);
+// Tells the user that count files of the archive could not be extracted, so
+// that nothing is written back.
+void say_members_left_out(const char* archive, int count);
 int open_archive_as_folder(const char* path);
 // Enters a folder ("\..." selects the drive list); an archive, or a path
 // below the opened one, enters its work folder. 1 on success.
@@ -57,6 +61,8 @@ int archive_display_path(char* out);
 // Packs "folder" into the open archive again. password: null keeps the
 // remembered one, "" removes it. 1 when the archive was replaced.
 int write_back_archive(const char* new_password);
+// The same wherever the current folder is, for a change made to "folder" from outside it.
+int write_back_open_archive(const char* new_password);
 int set_archive_password();
 // Extracts everything, asking for a password while nothing came out of an
 // archive that has encrypted members. 1 when the folder holds the contents.

@@ -144,7 +144,7 @@ void draw_file_cell(cell_result* r, const file_kind_base* k, double w, double h,
     // A top-down BMP's probe gives its height negative; the reader takes it.
     int width = k->width, height = kind == KIND_BMP && k->height < 0 ? -k->height : k->height;
     double scale = fit_scale(rotation, width, height, w, h);
-    if (width < 1 || height < 1) {
+    if (width < 1 || height < 1 || !k->probed) {
         placeholder_cell(r, slot, "header error", w, h);
         return;
     }

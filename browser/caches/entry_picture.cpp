@@ -23,6 +23,15 @@ static _bmap* turned(_bmap* b, int code)
     return t;
 }
 
+double reduced_load_scale(int kind, int divisor)
+{
+    if (divisor < 1) divisor = 1;
+    // _bmap_load reads its scale as a JPEG divisor, but as a size for the kinds it draws.
+    if (kind == KIND_JPG) return divisor;
+    if (kind == KIND_EMF || kind == KIND_WMF || kind == KIND_PDF) return 1.0 / divisor;
+    return 1;
+}
+
 _bmap* load_entry_picture(const file_kind_base* k, int rotate, int factor)
 {
     char name[PATH_BUF];
@@ -37,8 +46,11 @@ _bmap* load_entry_picture(const file_kind_base* k, int rotate, int factor)
     else if (is_plugin_kind(kind))
         b = image_format_hooks.load_plugin ? image_format_hooks.load_plugin(name) : nullptr;
     else
-        b = _bmap_load(name, 0, 1);
+        b = _bmap_load(name, 0, reduced_load_scale(kind, factor));
     if (!b) return nullptr;
+    // Metafiles and PDF pages are drawn at the reduced size already.
+    bool drawn_reduced = kind != KIND_JPG && reduced_load_scale(kind, factor) != 1;
+    if (drawn_reduced) return turned(b, code);
     if (factor > 1 && kind != KIND_JPG) {
         _bmap* z = _bmap_zoom(b, code, 1.0 / factor);
         if (z) {

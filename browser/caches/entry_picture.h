@@ -7,11 +7,15 @@
 class file_kind_base;
 struct _bmap;
 
-// A new image of the entry by its kind: JPEG at 1/factor, the plug-in kinds
-// through the plug-in, the others at full size and then zoomed by 1/factor;
-// turned by the name's mark when rotate is set (always when zoomed). Null
-// when the entry has no picture.
+// A new image of the entry by its kind: JPEG at 1/factor, metafiles and PDF
+// pages drawn at 1/factor, the plug-in kinds through the plug-in, the others
+// at full size and then zoomed by 1/factor; turned by the name's mark when
+// rotate is set (always when reduced). Null when the entry has no picture.
 _bmap* load_entry_picture(const file_kind_base* k, int rotate, int factor);
+// The scale _bmap_load takes for a picture of image kind `kind` (0-based)
+// wanted at 1/divisor: the JPEG decoder's divisor, the drawing scale of
+// metafiles and PDF pages, and 1 (whole) for the kinds that load only whole.
+double reduced_load_scale(int kind, int divisor);
 // List entry i's picture with its layers composed (white transparent);
 // none for a wildcard entry.
 _bmap* load_entry_pages(int index, int rotate, int factor);

@@ -5,7 +5,7 @@
 #include <cstdio>
 #include <cstring>
 
-archive_work_record archive_work = {-1, {}, {}, {}, {}, {}, {}, 0};
+archive_work_record archive_work = {-1, {}, {}, {}, {}, {}, {}, 0, 0};
 
 const char* path_below(const char* path, const char* folder)
 {

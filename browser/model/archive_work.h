@@ -18,6 +18,7 @@ struct archive_work_record {
     char folder_file[PATH_BUF];         // ...\folder.d
     char view[PATH_BUF];                // ...\view
     int damaged;                        // the open archive's listing or test reported damage
+    int left_out;                       // files of the open archive its extraction did not give
 };
 extern archive_work_record archive_work;
 

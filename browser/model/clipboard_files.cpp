@@ -2,12 +2,15 @@
 // list with its "Preferred DropEffect" through the OLE clipboard, and the cut
 // marks drawn on entries that wait to be moved.
 #include "browser/model/clipboard_files.h"
+#include "browser/model/archive_work.h"
 #include "browser/model/name_list.h"
 #include "browser/model/paths.h"
 #include "base/holders.h"
 #include "files/files.h"
 #include <shellapi.h>
 #include <cstring>
+#include <string>
+#include <vector>
 
 UINT drop_effect_format() { return RegisterClipboardFormatA("Preferred DropEffect"); }
 
@@ -104,6 +107,7 @@ void read_cut_list()
         for (int i = 0; i < s.count; i++) {
             char path[PATH_BUF];
             if (!clipboard_file(&s, i, path)) continue;
+            staged_cut_original(path, path);
             if (cut_list.count == 0 && parent_folder(path, cut_list.folder)) remove_backslash(cut_list.folder);
             strlist_add(&cut_list.paths, path);
             cut_list.count++;
@@ -123,5 +127,32 @@ int is_cut_entry(const char* name)
     char** paths = reinterpret_cast<char**>(cut_list.paths.array);
     for (int i = 0; paths && paths[i]; i++)
         if (text_equal_ci(paths[i], path)) return 1;
+    return 0;
+}
+
+// Staged cuts ----------------------------------------------------------------------
+
+namespace {
+struct staged_cut {
+    std::string staged, original, archive;
+};
+std::vector<staged_cut> staged_cuts;
+}  // namespace
+
+void staged_cuts_reset() { staged_cuts.clear(); }
+
+void staged_cut_add(const char* staged, const char* original)
+{
+    char archive[PATH_BUF];
+    if (read_open_archive(archive)) staged_cuts.push_back({staged, original, archive});
+}
+
+int staged_cut_original(const char* staged, char* original)
+{
+    char archive[PATH_BUF];
+    if (staged_cuts.empty() || !read_open_archive(archive)) return 0;
+    for (const staged_cut& c : staged_cuts)
+        if (text_equal_ci(c.staged.c_str(), staged) && text_equal_ci(c.archive.c_str(), archive))
+            return text_copy(original, PATH_BUF, c.original.c_str()) ? 1 : 0;
     return 0;
 }

@@ -27,5 +27,16 @@ int clipboard_file(clipboard_read_state* state, int i, char* out);
 UINT drop_effect_format();
 
 // Cut marks: the clipboard's cut files, when they lie in the current folder.
+// An entry cut inside the archive folder is marked where it stays.
 void read_cut_list();
 int is_cut_entry(const char* name);
+
+// Entries cut inside the open archive's folder: the clipboard lists copies
+// in the staging folder, and the entries stay in the folder (and in the
+// archive) until a paste has moved the copies. Forgotten when the clipboard
+// is written again.
+void staged_cuts_reset();
+void staged_cut_add(const char* staged, const char* original);
+// The entry a staged copy stands for (full path, PATH_BUF), while the archive
+// it was cut from is still the open one; 0 otherwise.
+int staged_cut_original(const char* staged, char* original);

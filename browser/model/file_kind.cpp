@@ -142,13 +142,17 @@ static void classify_file(file_kind_base* r)
     }
     r->shortcut = has_ext(r->base_name, ".lnk") ? 1 : 0;
     int w = 0, h = 0, xres = 0, yres = 0;
-    r->probed = _image_info(r->stored_name, &w, &h, &xres, &yres) ? 1 : 0;
-    if (r->probed) {
-        r->width = w;
-        r->height = h;
-        r->xres = xres;
-        r->yres = yres;
+    // Whether the file's own format could read its size: a damaged or foreign
+    // file has the icon's size instead, and its cell says it has no size.
+    r->probed = _image_probe(r->stored_name, &w, &h, &xres, &yres) ? 1 : 0;
+    if (!r->probed) {
+        xres = yres = 0;
+        _icon_info(r->stored_name, &w, &h, &xres, &yres);
     }
+    r->width = w;
+    r->height = h;
+    r->xres = xres;
+    r->yres = yres;
     double on_disk = 0;
     FILETIME t;
     if (const listed_facts* f = classified_facts) {

@@ -66,7 +66,12 @@ int compress_into_archive(const char* archive)
         md_path(into);
         const char* password = password_lookup(archive);
         std::vector<std::string> moved;
-        if (file_size(archive) == 0 || lha->extract_all(archive, into, password)) {
+        // Only an archive extracted whole is packed again: what its extraction
+        // left out (refused names, links) would be lost.
+        if (file_size(archive) != 0) lha->extract_all(archive, into, password);
+        int left_out = lha->members_left_out(archive, into);
+        if (left_out > 0) say_members_left_out(archive, left_out);
+        if (left_out == 0) {
             char item[PATH_BUF];
             for (int i = 0; marked_path(i, item); i++)
                 if (move_into_folder(item, into)) moved.push_back(item);
@@ -140,6 +145,18 @@ void list_archiver_versions(char* out, size_t cap)
     if (!out[0]) text_copy(out, cap, "なし\n");
 }
 
+// The staging folder still holds the copies of the clipboard's last list,
+// which the first entry staged for a new list clears away.
+static bool staging_holds_old_list;
+
+void begin_clipboard_staging()
+{
+    staged_cuts_reset();
+    staging_holds_old_list = true;
+}
+
+// A cut entry is staged as a copy too: it stays in the archive until a paste
+// has moved the copy, and a cut given up loses nothing.
 int stage_for_clipboard(const char* path, int cut, char* staged)
 {
     char archive[PATH_BUF], root[PATH_BUF], full[PATH_BUF];
@@ -147,11 +164,30 @@ int stage_for_clipboard(const char* path, int cut, char* staged)
     DWORD n = GetFullPathNameA(path, sizeof full, full, &name);  // no ".." climbs out of the staging root
     if (!n || n >= sizeof full) return 0;
     const char* inside = path_below(full, archive_work.folder);
-    if (!inside || !*inside || archive_is_read_only() || !read_open_archive(archive)) return 0;
+    if (!inside || !*inside || (cut && archive_is_read_only()) || !read_open_archive(archive)) return 0;
     if (!zote_temp_path(root, "lzhclip") || !path_join(staged, PATH_BUF, root, inside)) return 0;
+    if (staging_holds_old_list && GetFileAttributesA(root) != INVALID_FILE_ATTRIBUTES) rm_tree(root);
+    staging_holds_old_list = false;
     char parent[PATH_BUF];
     if (parent_folder(staged, parent) && parent[0]) md_path(parent);
-    return cut ? mv_file(full, staged) : cp_file(full, staged);
+    if (!cp_file(full, staged)) return 0;
+    if (cut) staged_cut_add(staged, full);
+    return 1;
+}
+
+void finish_pasted_cuts(const std::vector<pasted_cut>& pasted)
+{
+    bool changed = false;
+    for (const pasted_cut& p : pasted) {
+        const char* original = p.original.c_str();
+        DWORD a = GetFileAttributesA(original);
+        if (a == INVALID_FILE_ATTRIBUTES) continue;
+        if (!(a & FILE_ATTRIBUTE_DIRECTORY))
+            changed |= rm_file(original) != 0;
+        else if (!is_prefix_folder(p.destination.c_str(), original))  // a folder pasted into itself holds its copy
+            changed |= rm_tree(original) != 0;
+    }
+    if (changed && !in_archive_folder()) write_back_open_archive(nullptr);
 }
 
 void clear_clipboard_staging()

@@ -16,6 +16,7 @@
 #include <ole2.h>
 #include <shlobj.h>
 #include <cstring>
+#include <vector>
 
 paste_record last_paste;
 
@@ -32,6 +33,7 @@ int clipboard_set_file_list(int cut)
     HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, cap);
     if (!block) return 0;
     bool ok = L.selected_count > 0;
+    begin_clipboard_staging();
     {
         global_lock bytes(block);
         if (!bytes) ok = false;
@@ -149,6 +151,19 @@ int paste_space_check(clipboard_read_state* s)
 
 enum paste_kind { PASTE_ITEMS, PASTE_SHORTCUTS, PASTE_FOLDERS };
 
+// An entry cut inside the archive folder is as it was cut: its staged copy
+// has its size and time (a folder is taken as it is).
+static bool same_as_staged(const char* original, const char* staged)
+{
+    WIN32_FILE_ATTRIBUTE_DATA a, b;
+    if (!GetFileAttributesExA(original, GetFileExInfoStandard, &a) ||
+        !GetFileAttributesExA(staged, GetFileExInfoStandard, &b))
+        return false;
+    if (a.dwFileAttributes & b.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) return true;
+    return a.nFileSizeLow == b.nFileSizeLow && a.nFileSizeHigh == b.nFileSizeHigh &&
+           CompareFileTime(&a.ftLastWriteTime, &b.ftLastWriteTime) == 0;
+}
+
 static int paste_loop(clipboard_read_state* s, paste_kind kind)
 {
     static const char* const status[] = {"ファイル/フォルダを貼付中...", "ショートカットを貼付中...",
@@ -159,16 +174,25 @@ static int paste_loop(clipboard_read_state* s, paste_kind kind)
     last_paste = {};
     _status_printf(L.page, "%s", status[kind]);
     overwrite_answers answers = {};
+    std::vector<pasted_cut> cuts;
     left_at_source left = {};
     for (int i = 0; i < s->count; i++) {
-        char source[PATH_BUF], destination[PATH_BUF], name[PATH_BUF];
+        char source[PATH_BUF], destination[PATH_BUF], name[PATH_BUF], original[PATH_BUF];
         if (!clipboard_file(s, i, source)) continue;
         bool formed = kind == PASTE_SHORTCUTS ? text_format(name, sizeof name, "%s.lnk", file_name_of(source))
                                               : text_copy(name, file_name_of(source));
         if (!formed || !path_join(destination, current_folder.folder, name)) continue;
+        // A copy of an entry cut inside the archive folder: pasted where the
+        // entry is, nothing moves; pasted elsewhere, the entry goes once its
+        // copy has arrived (unless it changed since the cut).
+        bool staged = kind == PASTE_ITEMS && s->cut && staged_cut_original(source, original);
+        if (staged && text_equal_ci(original, destination)) continue;
+        bool unchanged = staged && same_as_staged(original, source);
         int done = kind == PASTE_ITEMS       ? paste_one_item(source, destination, s->cut, &answers)
                    : kind == PASTE_SHORTCUTS ? paste_one_shortcut(source, destination, &answers)
                                              : paste_folder_tree_only(source, current_folder.folder, &answers);
+        if (unchanged && done && GetFileAttributesA(source) == INVALID_FILE_ATTRIBUTES)
+            cuts.push_back({original, destination});
         if (answers.cancel && answers.all) break;
         if (kind == PASTE_ITEMS && s->cut && !answers.cancel) note_left_at_source(&left, source, destination);
         if (done && last_paste.placed++ == 0) text_copy(last_paste.first_name, name);
@@ -176,6 +200,7 @@ static int paste_loop(clipboard_read_state* s, paste_kind kind)
         Sleep(kind == PASTE_ITEMS ? 10 : 100);
     }
     _status_printf(L.page, "%s", "");
+    if (!cuts.empty()) finish_pasted_cuts(cuts);
     if (kind == PASTE_ITEMS && s->cut) OleSetClipboard(nullptr);
     say_left_at_source(left);
     return 1;

@@ -613,7 +613,7 @@ void view_actual_size(viewer_state_record& v, int divisor)
         if (e.effective && e.effective->layer) {
             b = load_entry_pages(viewer_now.current_index, 1, divisor);
         } else if (e.effective && e.effective->name(path)) {
-            b = _bmap_load(path, 0, divisor);
+            b = _bmap_load(path, 0, reduced_load_scale(e.effective->image_kind - 1, divisor));
             int wanted = e.effective->width / divisor;
             if (b && divisor > 1 && wanted > 0 && b->width > wanted + 1) {
                 _bmap* smaller = _bmap_scale(1.0 / divisor, 0.14, b);

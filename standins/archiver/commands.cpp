@@ -142,9 +142,10 @@ int extract(const command_line& c, bool junk, std::string* out)
     for (const member& m : list.members) {
         if (!any_match(patterns, m.name, recursive)) continue;
         matched++;
-        // A name that climbs out of the folder, or names a drive or a root, is never written.
-        if (!name_is_safe(m.name)) {
-            *out += "refused: " + m.name + "\n";
+        // A name that climbs out of the folder, or names a drive or a root, is never
+        // written; nor is a link, which a file of its name would silently replace.
+        if (!name_is_safe(m.name) || !m.link.empty()) {
+            *out += (m.link.empty() ? "refused: " : "refused link: ") + m.name + "\n";
             result = RESULT_WARNING;
             continue;
         }
@@ -166,6 +167,10 @@ int extract(const command_line& c, bool junk, std::string* out)
         *out += "extracted: " + m.name + "\n";
     }
     if (!patterns.empty() && matched == 0 && result == RESULT_OK) result = RESULT_NOTHING;
+    if (result == RESULT_OK && gzip_stream_state(archive.c_str(), nullptr) == GZIP_DAMAGED) {
+        *out += "damaged: " + base_name(archive) + "\n";
+        result = RESULT_BAD_ARCHIVE;
+    }
     return result;
 }
 
@@ -325,7 +330,7 @@ bool check_archive_file(const char* archive, const char* password)
     if (r != RESULT_OK || list.damaged) return false;
     for (const member& m : list.members)
         if (m.failed) return false;
-    return true;
+    return gzip_stream_state(archive, nullptr) != GZIP_DAMAGED;
 }
 
 int run_command(int kind, const char* text, std::string* out)

@@ -1,7 +1,9 @@
 // Reads an archive through libarchive from a Win32 file handle (so cp932
 // paths open as the program names them): zip (also traditional PKWARE
 // encryption), LZH, cabinets, tar with gzip or compress, and a lone .gz or
-// .z file, which becomes one member named after the archive.
+// .z file, which becomes one member named after the archive. Links are
+// listed with their targets and no bytes; the members of a damaged cabinet
+// block fail, and a damaged gzip stream gives what inflates before the damage.
 #include "standins/archiver/standin.h"
 #include <archive.h>
 #include <archive_entry.h>
@@ -161,57 +163,6 @@ void entry_name(archive_entry* e, member* m)
     }
 }
 
-// A cabinet's member names as its file table holds them: libarchive drops
-// the cp932 names that the header marks UTF-8 (as gcab does) and mends
-// others. Empty when the table cannot be read.
-struct cab_name {
-    std::string bytes;
-    unsigned long size;
-};
-
-unsigned get16(const unsigned char* p) { return p[0] | (p[1] << 8); }
-unsigned long get32(const unsigned char* p) { return get16(p) | (static_cast<unsigned long>(get16(p + 2)) << 16); }
-
-std::vector<cab_name> cabinet_table(HANDLE h)
-{
-    std::vector<cab_name> names;
-    unsigned char head[36];
-    DWORD got = 0;
-    if (!ReadFile(h, head, sizeof head, &got, nullptr) || got != sizeof head || memcmp(head, "MSCF", 4) != 0)
-        return names;
-    unsigned long files_at = get32(head + 16);
-    unsigned count = get16(head + 28);
-    // Each entry: 16 bytes and a name of at most 256 bytes with its terminator.
-    std::string table(static_cast<size_t>(count) * (16 + 257), '\0');
-    if (SetFilePointer(h, static_cast<LONG>(files_at), nullptr, FILE_BEGIN) != files_at ||
-        !ReadFile(h, &table[0], static_cast<DWORD>(table.size()), &got, nullptr))
-        return names;
-    table.resize(got);
-    const unsigned char* p = reinterpret_cast<const unsigned char*>(table.data());
-    size_t at = 0;
-    for (unsigned i = 0; i < count; i++) {
-        if (at + 16 >= table.size()) return std::vector<cab_name>();
-        size_t end = table.find('\0', at + 16);
-        if (end == std::string::npos) return std::vector<cab_name>();
-        cab_name n;
-        n.size = get32(p + at);
-        n.bytes = table.substr(at + 16, end - at - 16);
-        names.push_back(n);
-        at = end + 1;
-    }
-    return names;
-}
-
-std::vector<cab_name> cabinet_names(const char* path)
-{
-    std::vector<cab_name> names;
-    HANDLE h = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-    if (h == INVALID_HANDLE_VALUE) return names;
-    names = cabinet_table(h);
-    CloseHandle(h);
-    return names;
-}
-
 bool read_data(archive* a, std::string* out)
 {
     out->clear();
@@ -225,20 +176,20 @@ bool read_data(archive* a, std::string* out)
 }
 
 // One pass over the entries; -1 when the first header could not be read.
-int read_entries(reader& r, const char* archive_path, bool raw, const member_filter& want, member_list* out)
+int read_entries(archive* a, const char* archive_path, bool raw, const member_filter& want, member_list* out)
 {
     archive_entry* e;
     int count = 0;
     std::vector<cab_name> cab;
     for (;;) {
-        int s = archive_read_next_header(r.a, &e);
+        int s = archive_read_next_header(a, &e);
         if (s == ARCHIVE_EOF) return RESULT_OK;
         if (s < ARCHIVE_WARN) {
             if (count == 0) return -1;
             out->damaged = true;
             return RESULT_BAD_ARCHIVE;
         }
-        if (count++ == 0 && !raw && archive_format(r.a) == ARCHIVE_FORMAT_CAB) cab = cabinet_names(archive_path);
+        if (count++ == 0 && !raw && archive_format(a) == ARCHIVE_FORMAT_CAB) cab = cabinet_names(archive_path);
         member m;
         const cab_name* listed = count <= static_cast<int>(cab.size()) ? &cab[count - 1] : nullptr;
         if (raw)
@@ -256,13 +207,23 @@ int read_entries(reader& r, const char* archive_path, bool raw, const member_fil
             m.folder = true;
         }
         if (archive_entry_filetype(e) == AE_IFDIR) m.folder = true;
+        if (const char* target = archive_entry_hardlink(e)) {
+            m.link = target;
+            m.hardlink = true;
+        } else if (archive_entry_filetype(e) == AE_IFLNK) {
+            const char* to = archive_entry_symlink(e);
+            m.link = to && *to ? to : "?";
+        }
         m.encrypted = archive_entry_is_encrypted(e) != 0;
         m.size = archive_entry_size(e);
         m.mtime = archive_entry_mtime(e);
         m.attributes = m.folder ? FILE_ATTRIBUTE_DIRECTORY : FILE_ATTRIBUTE_ARCHIVE;
         if (m.encrypted) out->any_encrypted = true;
-        if (want && !m.folder && want(m)) {
-            if (read_data(r.a, &m.data)) {
+        if (listed && listed->damaged && !m.folder) {
+            // Its bytes lie in a damaged block: never handed over.
+            if (want && want(m)) m.failed = true;
+        } else if (want && !m.folder && m.link.empty() && want(m)) {
+            if (read_data(a, &m.data)) {
                 m.loaded = true;
                 m.size = static_cast<long long>(m.data.size());
             } else {
@@ -272,11 +233,45 @@ int read_entries(reader& r, const char* archive_path, bool raw, const member_fil
         } else if (raw) {
             // A lone compressed file tells its size only once read.
             std::string bytes;
-            if (!read_data(r.a, &bytes)) return RESULT_BAD_ARCHIVE;
+            if (!read_data(a, &bytes)) return RESULT_BAD_ARCHIVE;
             m.size = static_cast<long long>(bytes.size());
         }
         if (!m.name.empty()) out->members.push_back(m);
     }
+}
+
+// A damaged gzip stream: the archive inside, read from what inflates before
+// the damage. The member cut by it fails; the listing counts as damaged.
+int read_what_inflates(const char* path, const member_filter& want, member_list* out)
+{
+    std::string bytes;
+    if (gzip_stream_state(path, &bytes) != GZIP_DAMAGED || bytes.empty()) return -1;
+    archive* a = archive_read_new();
+    archive_read_support_format_tar(a);
+    member_list found;
+    int result = archive_read_open_memory(a, bytes.data(), bytes.size()) == ARCHIVE_OK
+                     ? read_entries(a, path, false, want, &found)
+                     : -1;
+    archive_read_free(a);
+    if (result == -1 || found.members.size() < out->members.size()) return -1;
+    found.damaged = true;
+    *out = found;
+    return RESULT_BAD_ARCHIVE;
+}
+
+int read_as_archive(const char* path, const char* password, const member_filter& want, member_list* out)
+{
+    reader r;
+    return open_reader(r, path, password, false) ? read_entries(r.a, path, false, want, out) : -1;
+}
+
+// Not an archive format: a lone gzip or compress stream is one member.
+int read_lone_stream(const char* path, const char* password, const member_filter& want, member_list* out)
+{
+    reader r;
+    if (!open_reader(r, path, password, true) || archive_filter_count(r.a) < 2) return RESULT_BAD_ARCHIVE;
+    int result = read_entries(r.a, path, true, want, out);
+    return result == -1 ? RESULT_BAD_ARCHIVE : result;
 }
 
 }  // namespace
@@ -292,18 +287,16 @@ std::string raw_member_name(const char* archive)
 int read_archive(const char* path, const char* password, const member_filter& want, member_list* out)
 {
     if (!file_exists(path) || is_folder_path(path)) return RESULT_NO_ARCHIVE;
-    {
-        reader r;
-        if (open_reader(r, path, password, false)) {
-            int result = read_entries(r, path, false, want, out);
-            if (result != -1) return result;
-        }
+    int result = read_as_archive(path, password, want, out);
+    if (result != -1 && !out->damaged) return result;
+    if (result == -1) {
+        out->members.clear();
+        result = read_lone_stream(path, password, want, out);
+        bool cut = result != RESULT_OK || (!out->members.empty() && out->members[0].failed);
+        if (!cut) return result;
     }
-    // Not an archive format: a lone gzip or compress stream is one member.
-    out->members.clear();
-    reader r;
-    if (!open_reader(r, path, password, true)) return RESULT_BAD_ARCHIVE;
-    if (archive_filter_count(r.a) < 2) return RESULT_BAD_ARCHIVE;
-    int result = read_entries(r, path, true, want, out);
-    return result == -1 ? RESULT_BAD_ARCHIVE : result;
+    // Damage, or a stream cut before its first header could be read: what
+    // inflates before the damage may still hold members.
+    int salvaged = read_what_inflates(path, want, out);
+    return salvaged != -1 ? salvaged : result;
 }

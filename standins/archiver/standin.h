@@ -37,7 +37,9 @@ struct member {
     bool loaded = false;  // data holds the member's bytes
     bool failed = false;  // wanted, but its bytes could not be read
     std::string data;
-    std::string source;  // the file it comes from, when packing
+    std::string source;     // the file it comes from, when packing
+    std::string link;       // a symbolic link's target (no bytes of its own)
+    bool hardlink = false;  // link names an earlier member instead
     long long size = 0;
     time_t mtime = 0;
     DWORD attributes = 0;
@@ -56,6 +58,23 @@ struct member_list {
 typedef std::function<bool(const member&)> member_filter;
 int read_archive(const char* path, const char* password, const member_filter& want, member_list* out);
 std::string raw_member_name(const char* archive);
+
+// Damage libarchive lets through. gzip (gzip_stream.cpp): libarchive checks
+// no gzip CRC and gives up on a cut stream at its first read-ahead.
+enum { GZIP_NONE, GZIP_SOUND, GZIP_DAMAGED };
+// Inflates every gzip member of the file, its CRC and length checked; out (or
+// null) receives what inflated before any damage.
+int gzip_stream_state(const char* path, std::string* out);
+// Cabinets (cabinet.cpp): the file table's names and sizes, and which members
+// lie in a data block whose checksum is wrong or that the file does not hold
+// (libarchive checks a block only once it is read to its end, after the
+// members ending inside it were handed over). Empty when the table cannot be read.
+struct cab_name {
+    std::string bytes;
+    unsigned long size;
+    bool damaged;
+};
+std::vector<cab_name> cabinet_names(const char* path);
 
 // Names and patterns (paths.cpp). Names are cp932: a lead byte begins a
 // double-byte character whose trail byte may be 0x5C, the backslash.

@@ -55,7 +55,16 @@ std::string temp_name(const std::string& path) { return path + ".$$$"; }
 bool load_all(std::vector<member>& members)
 {
     for (member& m : members)
-        if (!m.folder && !load_member_data(&m)) return false;
+        if (!m.folder && m.link.empty() && !load_member_data(&m)) return false;
+    return true;
+}
+
+// Links stay links: a writer that cannot store one refuses the archive
+// rather than turn it into an empty file.
+bool links_kept(const std::vector<member>& members, bool symbolic_ones)
+{
+    for (const member& m : members)
+        if (!m.link.empty() && (m.hardlink || !symbolic_ones)) return false;
     return true;
 }
 
@@ -222,7 +231,7 @@ la_ssize_t write_cb(archive*, void* data, const void* buffer, size_t length)
 // turn every 0x5C into "/", trail bytes included.)
 int write_zip_through_libarchive(const std::string& path, std::vector<member>& members, const char* password, bool utf8)
 {
-    if (!load_all(members)) return RESULT_WRITE;
+    if (!links_kept(members, true) || !load_all(members)) return RESULT_WRITE;
     std::string temp = temp_name(path);
     bool ok;
     {
@@ -244,9 +253,10 @@ int write_zip_through_libarchive(const std::string& path, std::vector<member>& m
             archive_entry* e = archive_entry_new();
             std::string name = swap_separators(m.name, '\\', '/') + (m.folder ? "/" : "");
             archive_entry_copy_pathname_w(e, to_wide(name).c_str());
-            archive_entry_set_filetype(e, m.folder ? AE_IFDIR : AE_IFREG);
-            archive_entry_set_perm(e, m.folder ? 0755 : 0644);
-            archive_entry_set_size(e, m.folder ? 0 : static_cast<la_int64_t>(m.data.size()));
+            archive_entry_set_filetype(e, m.folder ? AE_IFDIR : !m.link.empty() ? AE_IFLNK : AE_IFREG);
+            archive_entry_set_perm(e, m.folder || !m.link.empty() ? 0755 : 0644);
+            if (!m.link.empty()) archive_entry_copy_symlink_w(e, to_wide(m.link).c_str());
+            archive_entry_set_size(e, m.folder || !m.link.empty() ? 0 : static_cast<la_int64_t>(m.data.size()));
             archive_entry_set_mtime(e, m.mtime, 0);
             ok = archive_write_header(w.a, e) == ARCHIVE_OK;
             if (ok && !m.folder && !m.data.empty())
@@ -271,7 +281,7 @@ bool load_member_data(member* m)
 
 int write_lzh(const std::string& path, std::vector<member>& members)
 {
-    if (!load_all(members)) return RESULT_WRITE;
+    if (!links_kept(members, false) || !load_all(members)) return RESULT_WRITE;
     std::string bytes;
     for (const member& m : members) {
         bytes += lzh_header(m);
@@ -284,7 +294,7 @@ int write_lzh(const std::string& path, std::vector<member>& members)
 
 int write_cab(const std::string& path, std::vector<member>& members)
 {
-    if (!load_all(members)) return RESULT_WRITE;
+    if (!links_kept(members, false) || !load_all(members)) return RESULT_WRITE;
     std::vector<const member*> files;
     unsigned long total = 0;
     for (const member& m : members) {
@@ -347,7 +357,7 @@ int write_zip(const std::string& path, std::vector<member>& members, const char*
 // gzips it, as one raw entry.
 int write_tar_gz(const std::string& path, std::vector<member>& members, bool utf8)
 {
-    if (!load_all(members)) return RESULT_WRITE;
+    if (!links_kept(members, false) || !load_all(members)) return RESULT_WRITE;
     std::string tar;
     for (const member& m : members) tar_member(tar, m, utf8);
     tar.append(1024, '\0');

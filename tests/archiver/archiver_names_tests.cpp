@@ -164,6 +164,8 @@ TEST(ArchiverNames, HoldsFolderFindsWhatAPackLeftOut)
     }
 }
 
+// Also the damage libarchive reads past: a gzip CRC, a gzip stream or a
+// cabinet cut short, a cabinet block's checksum.
 TEST(ArchiverNames, DamageIsFoundByTheListingOrTheTest)
 {
     struct {
@@ -172,6 +174,8 @@ TEST(ArchiverNames, DamageIsFoundByTheListingOrTheTest)
     } cases[] = {
         {"truncated.zip", 1}, {"truncated.lzh", 1}, {"badheader.lzh", 1}, {"truncated.tar", 1}, {"zero.zip", 0},
         {"deflate.zip", 0},   {"crypt.zip", 0},     {"jp.cab", 0},        {"jp.lzh", 0},        {"packed.tgz", 0},
+        {"crc.tar.gz", 1},    {"crc.txt.gz", 1},    {"truncated.cab", 1}, {"checksum.cab", 1},  {"truncated.tar.gz", 1},
+        {"b.txt.gz", 0},      {"links.tar.gz", 0},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.archive);

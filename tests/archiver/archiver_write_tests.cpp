@@ -155,3 +155,21 @@ TEST(ArchiverWrite, SelfExtractingOutputIsAMarkerBesideTheArchive)
     }
     EXPECT_EQ(open_archiver_for("x.lzh")->make_sfx(dir.file("missing.lzh").c_str()), 0);
 }
+
+// Adding to a zip through the creation DLL keeps its symbolic link a link
+// (zipinfo reads it back), never an empty file.
+TEST(ArchiverWrite, AddingToAZipKeepsItsLinks)
+{
+    bench::scratch_dir dir;
+    std::string archive = written("written_links.zip");
+    ASSERT_TRUE(CopyFileA(fixture("links.zip").c_str(), archive.c_str(), FALSE));
+    dir.write("add\\new.txt", "new");
+    _lha_zip* zip = dynamic_cast<_lha_zip*>(open_archiver_for(archive.c_str()));
+    ASSERT_NE(zip, nullptr);
+    char before[MAX_PATH];
+    GetCurrentDirectoryA(MAX_PATH, before);
+    SetCurrentDirectoryA(dir.file("add").c_str());
+    EXPECT_EQ(zip->creator.command("-r -o -q \"%s\" *.*", archive.c_str()), 1);
+    SetCurrentDirectoryA(before);
+    EXPECT_EQ(zip->member_count(archive.c_str()), 3);
+}

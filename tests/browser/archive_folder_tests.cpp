@@ -406,6 +406,57 @@ TEST(ArchiveFolder, PastedAndRenamedEntriesAreWrittenBack)
     leave_archive_folder(archive.c_str());
 }
 
+// A member cut inside an archive folder stays in the archive until a paste
+// has moved it: another change written back keeps it, so does a cut given up
+// (the clipboard names something else, the staging is cleared as at exit),
+// and a paste where it already is moves nothing. Pasted into a subfolder it
+// moves inside the archive; pasted outside it leaves the archive, written
+// back from there. The archive is read back by unzip afterwards.
+TEST(ArchiveFolder, CutMembersStayInTheArchiveUntilPasted)
+{
+    prepare();
+    bench::clipboard_lock lock;
+    bench::scratch_dir dir;
+    std::string archive = copy_fixture(dir, "images.zip");
+    keys_fixture::browser_page page(800, 600);
+    page.load(archive);
+    const std::string folder = archive_work.folder;
+    auto members = [&] {
+        std::vector<std::string> names;
+        for (auto& m : listed_members(archive)) names.push_back(m.first);
+        return names;
+    };
+    auto command_at = [&](const std::string& at, const char* marked, int id) {
+        page.load(at);
+        for (int i = 0; marked && i < browser_list.count; i++)
+            if (std::string(file_name_of(browser_list.names[i])) == marked) toggle_mark(i);
+        browser_command(0, nullptr, WM_COMMAND, id, 0);
+    };
+    typedef std::vector<std::string> names;
+
+    command_at(folder, "p1.bmp", CM_CUT);
+    ASSERT_TRUE(DeleteFileA((folder + "\\n.txt").c_str()));
+    write_back_archive(nullptr);
+    EXPECT_EQ(members(), (names{"p1.bmp", "p2.bmp", "sub\\p3.bmp"})) << "another change keeps the cut member";
+    ASSERT_EQ(put_on_clipboard(dir.write("other.txt", "other")), 1);
+    clear_clipboard_staging();
+    EXPECT_EQ(members(), (names{"p1.bmp", "p2.bmp", "sub\\p3.bmp"})) << "a cut given up keeps it";
+
+    command_at(folder, "p2.bmp", CM_CUT);
+    command_at(folder, nullptr, CM_PASTE);
+    EXPECT_EQ(members(), (names{"p1.bmp", "p2.bmp", "sub\\p3.bmp"})) << "pasted where it is";
+    command_at(folder, "p2.bmp", CM_CUT);
+    command_at(folder + "\\sub", nullptr, CM_PASTE);
+    EXPECT_EQ(members(), (names{"p1.bmp", "sub\\p2.bmp", "sub\\p3.bmp"})) << "moved into the subfolder";
+    command_at(folder, "p1.bmp", CM_CUT);
+    command_at(dir.path(), nullptr, CM_PASTE);
+    EXPECT_EQ(members(), (names{"sub\\p2.bmp", "sub\\p3.bmp"})) << "moved out";
+    EXPECT_EQ(bench::read_file(dir.file("p1.bmp")), bench::read_file(fixture("pics\\p1.bmp")));
+    CopyFileA(archive.c_str(), archiver_test::written("folder_cut.zip").c_str(), FALSE);
+    SetCurrentDirectoryA(dir.path());
+    leave_archive_folder(archive.c_str());
+}
+
 // The dispatcher's pack (151-154) and extract (155) commands act on the
 // entry they are given and reload the list.
 TEST(ArchiveCommands, TheDispatcherPacksAndExtractsTheEntry)

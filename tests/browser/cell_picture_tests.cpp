@@ -16,6 +16,7 @@
 #include "app/start_up.h"
 #include "base/holders.h"
 #include "tests/browser/list_fixtures.h"
+#include "tests/formats/damaged_fixtures.h"
 #include <gtest/gtest.h>
 #include <cstring>
 #include <string>
@@ -415,4 +416,32 @@ TEST(CellPicture, AFolderShowsItsFirstPicture)
     SetCurrentDirectoryA(saved);
     EXPECT_EQ(r.error, 0);
     EXPECT_TRUE(close_to(slot_pixel(120, r.width / 2, r.height / 2), RGB(255, 0, 0)));
+}
+
+// A picture whose header claims more than its file can hold says so in its
+// cell ("header error", never cached) instead of loading hundreds of
+// megabytes of missing data; its sound twin still shows.
+TEST(CellPicture, ADamagedSizeIsAHeaderError)
+{
+    painter_bench b;
+    struct row {
+        const char* name;
+        std::string bytes;
+    };
+    const row rows[] = {{"damaged.png", damaged::png()}, {"damaged.gif", damaged::gif()}};
+    for (const row& r : rows) {
+        std::string path = b.dir.write(r.name, r.bytes);
+        file_kind k;
+        make_file_kind(path.c_str(), &k, 1, 0);
+        EXPECT_EQ(k.probed, 0) << r.name;
+        cell_result c = b.draw(path, 128);
+        EXPECT_EQ(c.error, 1) << r.name;
+        // The red text of the placeholder.
+        bool red = false;
+        for (int x = 0; x < 64 && !red; x++)
+            for (int y = 20; y < 36 && !red; y++) red = slot_pixel(120, x, y) == RGB(255, 0, 0);
+        EXPECT_TRUE(red) << r.name;
+    }
+    write_halves(b.dir.file("sound.png"), 64, 32, RGB(0, 0, 255), RGB(0, 0, 255));
+    EXPECT_EQ(b.draw(b.dir.file("sound.png"), 128).error, 0);
 }

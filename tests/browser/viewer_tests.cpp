@@ -5,6 +5,7 @@
 #include "tests/browser/viewer_fixtures.h"
 #include "tests/support/clipboard_lock.h"
 #include "browser/caches/entry_picture.h"
+#include "browser/viewer/scroll_view.h"
 #include "browser/commands/commands.h"
 #include "browser/commands/keys.h"
 #include "files/files.h"
@@ -382,4 +383,67 @@ TEST(Viewer, AKeyWaitingGoesBeforeThePreparationOfTheNextPicture)
         EXPECT_EQ(centre_shown(), s.colour) << s.index;
     }
     back_to_list(viewer_state);
+}
+
+namespace {
+
+// A placeable metafile of one red rectangle over w x h units at 96 per inch
+// (a pixel each on the bench's screen).
+void write_wmf(const std::string& path, int w, int h)
+{
+    HDC dc = CreateMetaFileA(nullptr);
+    SetWindowExtEx(dc, w, h, nullptr);
+    HBRUSH red = CreateSolidBrush(RGB(255, 0, 0));
+    HGDIOBJ old = SelectObject(dc, red);
+    Rectangle(dc, 0, 0, w, h);
+    SelectObject(dc, old);
+    DeleteObject(red);
+    HMETAFILE mf = CloseMetaFile(dc);
+    UINT n = GetMetaFileBitsEx(mf, 0, nullptr);
+    std::string body(n, '\0');
+    GetMetaFileBitsEx(mf, n, &body[0]);
+    DeleteMetaFile(mf);
+    wmf_placeable_header p{};
+    p.key = WMF_PLACEABLE_KEY;
+    p.right = (SHORT)w, p.bottom = (SHORT)h;
+    p.units_per_inch = 96;
+    bench::write_file(path, std::string((const char*)&p, sizeof p) + body);
+}
+
+void write_emf(const std::string& path, int w, int h)
+{
+    HDC dc = CreateEnhMetaFileA(nullptr, path.c_str(), nullptr, nullptr);
+    Rectangle(dc, 0, 0, w, h);
+    DeleteEnhMetaFile(CloseEnhMetaFile(dc));
+}
+
+}  // namespace
+
+// The actual-size view at 1/2 or 1/4 shows a drawn picture (metafiles) at
+// half or a quarter of its size, as it does a photo, never enlarged.
+TEST(Viewer, TheActualSizeViewReducesDrawnPictures)
+{
+    bench::scratch_dir dir;
+    write_wmf(dir.file("w.wmf"), 2400, 1800);
+    write_emf(dir.file("e.emf"), 2400, 1800);
+    viewer_page page(400, 300);
+    page.open(dir.path());
+    struct row {
+        const char* name;
+        int divisor;
+    };
+    for (row r : {row{"w.wmf", 2}, row{"w.wmf", 4}, row{"e.emf", 2}}) {
+        int i = page.index_of(r.name);
+        ASSERT_GE(i, 0) << r.name;
+        viewer_show_entry(viewer_state, i);
+        ASSERT_GE(max_actual_divisor(viewer_state), r.divisor) << r.name << " zoom " << viewer_state.zoom;
+        view_actual_size(viewer_state, r.divisor);
+        ASSERT_NE(viewer_state.actual_view, nullptr) << r.name;
+        const _bmap* shown = viewer_state.actual_view->picture;
+        int w, h, xr, yr;
+        ASSERT_TRUE(_image_info(dir.file(r.name).c_str(), &w, &h, &xr, &yr));
+        EXPECT_NEAR(shown->width, w / r.divisor, 1) << r.name << " at 1/" << r.divisor;
+        EXPECT_NEAR(shown->height, h / r.divisor, 1) << r.name << " at 1/" << r.divisor;
+        close_actual_view(viewer_state);
+    }
 }

@@ -129,7 +129,8 @@ TEST(Psd, HeaderRules)
 TEST(Psd, ProbeReadsSizeAndRejects)
 {
     bench::scratch_dir dir;
-    std::string good = dir.write("a.psd", header(3, 0x0102, 0x0304, 8, 3));
+    // Its planes packed as tightly as PackBits can: all the file needs to hold.
+    std::string good = dir.write("a.psd", psd(3, 0x0102, 0x0304, 8, 3, "", 0, std::string(0x0102 * 0x0304 * 3 / 64 + 1, 'x')));
     int w = -1, h = -1;
     EXPECT_EQ(probe_psd_file(good.c_str(), &w, &h), 1);
     EXPECT_EQ(w, 0x0304);

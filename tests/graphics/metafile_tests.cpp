@@ -6,6 +6,7 @@
 #include "tests/support/clipboard_lock.h"
 #include <gtest/gtest.h>
 #include <psapi.h>
+#include <algorithm>
 
 using namespace fixtures;
 
@@ -169,6 +170,7 @@ ZOTE_CHILD(huge_metafile_render)
     bench::scratch_dir dir;
     std::string path = dir.file("huge.emf");
     write_emf(path, RECT{0, 0, 9000, 15000}, RGB(255, 0, 0));
+    metafile_bound = {9000, 15000};  // a poster's print cell
     size_t before = peak_memory();
     _bmap* b = _emf_load(path.c_str(), 1);
     if (!b) return 2;
@@ -177,6 +179,41 @@ ZOTE_CHILD(huge_metafile_render)
     printf("size %dx%d corner %06x middle %06x beyond %lld\n", b->width, b->height, rgb_at(b, 1, 1),
            rgb_at(b, 4500, 7500), beyond);
     return 0;
+}
+
+// A metafile is drawn no larger than what can be shown: the screen, or the
+// print cell printing sets, whatever its header's units per inch ask for.
+TEST(Metafile, APictureIsDrawnNoLargerThanCanBeShown)
+{
+    bench::scratch_dir dir;
+    bench::write_file(dir.file("three.wmf"), placeable(200, 200, 3, wmf_body(200, 200, RGB(0, 0, 255))));
+    bench::write_file(dir.file("plain.wmf"), placeable(200, 100, 96, wmf_body(200, 100, RGB(0, 0, 255))));
+    write_emf(dir.file("wide.emf"), RECT{0, 0, 5000, 2500}, RGB(0, 0, 255));
+    int sw = GetSystemMetrics(SM_CXSCREEN), sh = GetSystemMetrics(SM_CYSCREEN);
+    struct row {
+        const char* name;
+        double scale;
+        metafile_bound_record bound;
+        int width, height;
+    };
+    const row rows[] = {
+        {"three.wmf", 1, {0, 0}, std::min(sw, sh), std::min(sw, sh)},  // 6400 x 6400 asked for
+        {"three.wmf", 0.01, {0, 0}, 64, 64},
+        {"three.wmf", 1, {300, 200}, 200, 200},
+        {"plain.wmf", 1, {0, 0}, 200, 100},
+        {"wide.emf", 1, {0, 0}, std::min(sw, sh * 2), std::min(sw, sh * 2) / 2},
+    };
+    metafile_bound_record keep = metafile_bound;
+    for (const row& r : rows) {
+        metafile_bound = r.bound;
+        _bmap* b = _bmap_load(dir.file(r.name).c_str(), 0, r.scale);
+        metafile_bound = keep;
+        ASSERT_NE(b, nullptr) << r.name;
+        EXPECT_NEAR(b->width, r.width, 1) << r.name << " at " << r.scale;
+        EXPECT_NEAR(b->height, r.height, 1) << r.name << " at " << r.scale;
+        EXPECT_EQ(rgb_at(b, b->width / 2, b->height / 2), 0x0000ffu) << r.name;
+        _bmap_delete(b);
+    }
 }
 
 TEST(Metafile, HugeRenderHoldsOneCopy)

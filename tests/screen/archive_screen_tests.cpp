@@ -1,0 +1,89 @@
+// Archives opened as folders in the running program: a picture cut inside an
+// archive is not drawn and leaves the archive only when a paste has moved
+// it; a damaged archive opens read-only and says so.
+#include "tests/screen/screen_bench.h"
+#include "tests/support/clipboard_lock.h"
+#include "files/files.h"
+#include <gtest/gtest.h>
+
+namespace {
+using screen::ends_with;
+
+// A folder holding one archive of pictures 0 to 2, packed by the archiver.
+struct archive_album {
+    bench::scratch_dir dir;
+    std::string path, archive;
+    explicit archive_album(const char* name) : path(dir.file("書庫表")), archive(path + "\\" + name)
+    {
+        screen::write_pictures(dir.file("src"), 0, 3);
+        CreateDirectoryA(path.c_str(), nullptr);
+        _lha* lha = open_archiver_for(archive.c_str());
+        if (lha) lha->create(archive.c_str(), dir.file("src").c_str(), nullptr);
+    }
+};
+
+std::vector<std::string> members(const std::string& archive)
+{
+    std::vector<std::string> names;
+    _lha* lha = open_archiver_for(archive.c_str());
+    HARC h = lha ? lha->open_archive(nullptr, archive.c_str(), ARCHIVE_OPEN_MODE) : nullptr;
+    if (!h) return names;
+    archive_member_info info;
+    for (int r = lha->find_first(h, &info); r == 0; r = lha->find_next(h, &info)) names.push_back(info.name);
+    lha->close_archive(h);
+    return names;
+}
+
+// The text of a message box of another process.
+std::string box_text(HWND box)
+{
+    for (HWND c = GetWindow(box, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
+        char cls[32], text[1024];
+        GetClassNameA(c, cls, sizeof cls);
+        int n = GetWindowTextA(c, text, sizeof text);
+        if (lstrcmpiA(cls, "Static") == 0 && n > 0) return std::string(text, n);
+    }
+    return "";
+}
+}  // namespace
+
+TEST(ArchiveFolders, CutPictureLeavesTheArchiveOnlyWhenPasted)
+{
+    bench::clipboard_lock lock;
+    archive_album album("写真.zip");
+    ASSERT_EQ(members(album.archive).size(), 3u);
+    screen::zote_session z(album.path);
+    ASSERT_TRUE(z.running());
+    z.double_click(z.page_grid().centre(0));
+    screen::grid g = z.page_grid();
+    EXPECT_EQ(screen::check_page(z.capture(), g, screen::picture_cells(0, 3), "archive"), "");
+    z.click(g.centre(1), {VK_CONTROL});
+    z.key('X', {VK_CONTROL});
+    std::vector<screen::cell_expected> cells = screen::picture_cells(0, 3);
+    cells[1].picture = screen::NOTHING;
+    EXPECT_EQ(screen::check_page(z.capture(), g, cells, "archive-cut"), "");
+    EXPECT_EQ(members(album.archive).size(), 3u) << "the cut picture stays in the archive";
+    z.key(VK_BACK);
+    z.key('V', {VK_CONTROL});
+    EXPECT_TRUE(GetFileAttributesA((album.path + "\\" + screen::picture_name(1)).c_str()) != INVALID_FILE_ATTRIBUTES);
+    EXPECT_EQ(members(album.archive), (std::vector<std::string>{screen::picture_name(0), screen::picture_name(2)}));
+}
+
+TEST(ArchiveFolders, DamagedArchiveOpensReadOnlyAndSaysSo)
+{
+    archive_album album("壊れ.tar.gz");
+    std::string bytes = bench::read_file(album.archive);
+    ASSERT_GT(bytes.size(), 8u);
+    bytes[bytes.size() - 8] ^= 0x55;  // the gzip CRC
+    ASSERT_TRUE(bench::write_file(album.archive, bytes));
+    screen::zote_session z(album.path);
+    ASSERT_TRUE(z.running());
+    z.double_click(z.page_grid().centre(0));
+    std::vector<HWND> boxes = z.other_windows();
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_TRUE(ends_with(box_text(boxes[0]), "\n書庫が壊れているので読み出し専用で開きます．")) << box_text(boxes[0]);
+    z.key(VK_RETURN);
+    EXPECT_TRUE(z.other_windows().empty());
+    EXPECT_EQ(screen::check_page(z.capture(), z.page_grid(), screen::picture_cells(0, 3), "damaged"), "");
+    EXPECT_TRUE(bench::read_file(album.archive) == bytes);
+}
