@@ -205,8 +205,8 @@ int app_main()
     // it, and seen by it while they wait for the user.
     message_box_owner = main_frame();
 
-    busy_begin_wait();
     {
+        busy_guard busy(BUSY_WAIT);
         layout_list();
         fit_window_to_list();
         _page_resize(browser_list.page, 0, 0, nullptr);
@@ -240,10 +240,9 @@ int app_main()
         if (o.viewer || o.full_screen) find_all_first_files();
         if (o.viewer) open_viewer(0, o.direction, 0);
         if (o.full_screen) open_viewer(0, o.direction, 1);
+        app_hooks.drop_hook = app_on_drop;
+        _pump();
     }
-    app_hooks.drop_hook = app_on_drop;
-    _pump();
-    busy_end();
     _pump();
     return 0;
 }

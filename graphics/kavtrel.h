@@ -113,6 +113,11 @@ int message_loop();
 // application is busy is recorded rather than acted on; the busy state honours
 // it when its outermost level ends. The busy query defaults to "not busy".
 extern int (*kavtrel_busy_query)();
+// No operation runs when the main loop takes its next message: a busy state
+// still held there was left by one that never ended (a fault the system
+// swallowed under it skips its own end), and the main loop has the
+// application end it with this. Defaults to doing nothing.
+extern void (*kavtrel_busy_recover)();
 void request_close();  // destroy the console frame, or record the request while busy
 int close_requested();
 void set_close_requested(int on);

@@ -12,6 +12,8 @@ clock_t kavtrel_start_clock = clock();
 
 static int not_busy() { return 0; }
 int (*kavtrel_busy_query)() = not_busy;
+static void nothing_to_recover() {}
+void (*kavtrel_busy_recover)() = nothing_to_recover;
 static int close_pending;
 
 int add_page_accel(HWND window, HACCEL accel)
@@ -128,6 +130,7 @@ int message_loop()
 {
     MSG msg;
     for (;;) {
+        if (kavtrel_busy_query()) kavtrel_busy_recover();
         if (!_idle() && idle_probe_pending && !PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE)) _announce_idle();
         BOOL got = GetMessageA(&msg, nullptr, 0, 0);
         if (got == 0) return (int)msg.wParam;

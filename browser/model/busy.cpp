@@ -7,8 +7,10 @@
 busy_state_record busy_state;
 
 static int is_busy() { return busy_state.counter > 0; }
-// The library asks before it acts on a close; registered with the first use.
-static const bool busy_query_ready = (kavtrel_busy_query = is_busy, true);
+static void busy_recover();
+// The library asks before it acts on a close, and has every level ended when
+// its main loop finds one still held; registered with the first use.
+static const bool busy_query_ready = (kavtrel_busy_query = is_busy, kavtrel_busy_recover = busy_recover, true);
 
 void busy_begin()
 {
@@ -50,6 +52,15 @@ void busy_end()
         honour_close_request();
     }
     _pump();
+}
+
+// Every level ended at once, without pumping, and a close asked for in the
+// meantime carried out.
+static void busy_recover()
+{
+    busy_state = {};
+    become_idle();
+    honour_close_request();
 }
 
 void busy_reset()

@@ -70,6 +70,34 @@ TEST(Busy, CloseRequestHonouredAtOutermostEnd)
     EXPECT_EQ(r.output.find("asked at 2\nended 1\nclosing\n"), 0u) << r.output;
 }
 
+// A level whose end was skipped (a fault the system swallowed under the
+// operation) is ended when the main loop takes its next message, and the
+// close asked for meanwhile is carried out.
+ZOTE_CHILD(busy_left_raised)
+{
+    kavtrel_start(GetModuleHandleA(nullptr), nullptr, "");
+    app_hooks.exit_hook = [] {
+        printf("closing\n");
+        fflush(stdout);
+    };
+    _newpage(1, 0, 0, 200, 100);
+    busy_begin_wait();
+    SendMessageA(GetParent(_page_hwnd(1)), WM_CLOSE, 0, 0);
+    printf("left raised\n");
+    fflush(stdout);
+    message_loop();
+    printf("loop ended\n");
+    return 0;
+}
+
+TEST(Busy, TheMainLoopEndsALevelLeftRaised)
+{
+    bench::child_result r = bench::run_child("busy_left_raised", 10000);
+    ASSERT_FALSE(r.timed_out) << r.output;
+    r.output.erase(std::remove(r.output.begin(), r.output.end(), '\r'), r.output.end());
+    EXPECT_EQ(r.output.find("left raised\nclosing\nloop ended\n"), 0u) << r.output;
+}
+
 TEST(WindowHook, BusyKeepsInputOutAndSlideShowTakesAll)
 {
     scoped_restore<viewer_now_record> keep_now(viewer_now);

@@ -2,6 +2,7 @@
 #include "tests/screen/screen_bench.h"
 #include "tests/support/canvas.h"
 #include "tests/support/guarded_heap.h"
+#include "tests/support/photos.h"
 #include "formats/formats.h"
 #include "graphics/kavtrel.h"
 #include <gtest/gtest.h>
@@ -85,6 +86,26 @@ void write_pictures(const std::string& folder, int first, int n, int width, int 
     CreateDirectoryA(folder.c_str(), nullptr);
     for (int i = first; i < first + n; i++)
         write_picture(folder + "\\" + picture_name(i), width, height, picture_colour(i));
+}
+
+void copy_camera_photos(const std::string& folder, const std::vector<std::string>& names)
+{
+    enum { KINDS = 8 };
+    std::string cache = bench::exe_folder() + "..\\photos";
+    CreateDirectoryA(cache.c_str(), nullptr);
+    CreateDirectoryA(folder.c_str(), nullptr);
+    for (size_t i = 0; i < names.size(); i++) {
+        char name[32];
+        snprintf(name, sizeof name, "\\camera%d.jpg", int(i % KINDS));
+        std::string photo = cache + name;
+        if (GetFileAttributesA(photo.c_str()) == INVALID_FILE_ATTRIBUTES) {
+            bool tall = i % 4 == 3;
+            std::string part = photo + ".part";
+            ASSERT_TRUE(write_camera_photo(part, tall ? 3000 : 4000, tall ? 4000 : 3000, int(i)));
+            ASSERT_TRUE(MoveFileExA(part.c_str(), photo.c_str(), MOVEFILE_REPLACE_EXISTING));
+        }
+        ASSERT_TRUE(CopyFileA(photo.c_str(), (folder + "\\" + names[i]).c_str(), FALSE)) << names[i];
+    }
 }
 
 grid grid::of(const shot& s, int size)
@@ -340,6 +361,19 @@ bool close_window_process(HWND window)
 
 zote_session::zote_session(const std::string& folder)
 {
+    if (!start(folder)) return;
+    EXPECT_TRUE(settle()) << "the program never waited for the user";
+    SetForegroundWindow(frame_);
+    EXPECT_TRUE(settle());
+}
+
+zote_session::zote_session(const std::string& folder, no_wait)
+{
+    if (start(folder)) SetForegroundWindow(frame_);
+}
+
+bool zote_session::start(const std::string& folder)
+{
     std::string temp = dir_.file("temp"), start = dir_.file("start");
     heap_report_ = dir_.file("heap-fault.txt");
     CreateDirectoryA(temp.c_str(), nullptr);
@@ -353,8 +387,8 @@ zote_session::zote_session(const std::string& folder)
         STARTUPINFOA si = {sizeof si};
         PROCESS_INFORMATION pi;
         if (!CreateProcessA(program.c_str(), &line[0], nullptr, nullptr, FALSE, 0, nullptr, start.c_str(), &si, &pi)) {
-            ADD_FAILURE() << "zote.exe did not start: " << program;
-            return;
+            ADD_FAILURE() << "the program did not start: " << program;
+            return false;
         }
         // The installed program copies itself and starts the copy, then ends.
         bool ended = WaitForSingleObject(pi.hProcess, 30000) == WAIT_OBJECT_0;
@@ -362,13 +396,13 @@ zote_session::zote_session(const std::string& folder)
         CloseHandle(pi.hProcess);
         if (!ended) {
             ADD_FAILURE() << "the installed program did not end";
-            return;
+            return false;
         }
     }
     HWND frame = find_window(shown_folder(folder), true, 30000);
     if (!frame) {
         ADD_FAILURE() << "no window for " << folder;
-        return;
+        return false;
     }
     GetWindowThreadProcessId(frame, &pid_);
     process_ = OpenProcess(SYNCHRONIZE | PROCESS_QUERY_INFORMATION | PROCESS_TERMINATE, FALSE, pid_);
@@ -382,9 +416,7 @@ zote_session::zote_session(const std::string& folder)
            GetTickCount() - start_wait < 30000)
         Sleep(50);
     EXPECT_TRUE(process_ && page_ && idle_);
-    EXPECT_TRUE(settle()) << "the program never waited for the user";
-    SetForegroundWindow(frame_);
-    EXPECT_TRUE(settle());
+    return process_ && page_ && idle_;
 }
 
 zote_session::~zote_session()
@@ -515,6 +547,23 @@ void zote_session::chord_click(POINT client, WORD held)
                     key_input(held, false)};
     SendInput(4, all, sizeof all[0]);
     EXPECT_TRUE(settle()) << "after the click with " << held;
+}
+
+void zote_session::chord_key(WORD vk, WORD held, DWORD hold_ms)
+{
+    DWORD owner = 0;
+    GetWindowThreadProcessId(GetForegroundWindow(), &owner);
+    if (owner != pid_) {
+        SetForegroundWindow(frame_);
+        EXPECT_TRUE(settle());
+    }
+    INPUT all[4] = {key_input(held, true), key_input(vk, true), key_input(vk, false), key_input(held, false)};
+    SendInput(1, all, sizeof all[0]);
+    EXPECT_TRUE(settle()) << "after the key " << held;
+    SendInput(2, all + 1, sizeof all[0]);
+    if (hold_ms) Sleep(hold_ms);
+    SendInput(1, all + 3, sizeof all[0]);
+    EXPECT_TRUE(settle()) << "after the key " << vk << " with " << held;
 }
 
 void zote_session::double_click(POINT client)

@@ -51,6 +51,11 @@ struct picture_folder {
     std::string file(const std::string& name) const { return path + "\\" + name; }
 };
 
+// Camera photos, 4000 x 3000 (every fourth 3000 x 4000): a few different
+// ones are made once per build tree (build/photos) and copied into folder
+// under each of the names.
+void copy_camera_photos(const std::string& folder, const std::vector<std::string>& names);
+
 // The grid as the page lays it out: margins of 20 pixels, cells of the
 // thumbnail size and a gap of 14, as many as fit the client area.
 struct grid {
@@ -99,6 +104,9 @@ public:
     // Starts the installed program on folder (a full path) and waits until
     // its window waits for the user.
     explicit zote_session(const std::string& folder);
+    // Started, without waiting: its first input comes while it still draws.
+    struct no_wait {};
+    zote_session(const std::string& folder, no_wait);
     ~zote_session();
     zote_session(const zote_session&) = delete;
     zote_session& operator=(const zote_session&) = delete;
@@ -122,6 +130,10 @@ public:
     // A click with a key held, all four events sent at once, for handlers
     // that wait for the key's release: then settle().
     void chord_click(POINT client, WORD held);
+    // A key pressed while another is held: the held key goes down (then
+    // settle()), the key is pressed, and the held key is released `hold_ms`
+    // later, whether or not the program waits for the user: then settle().
+    void chord_key(WORD vk, WORD held, DWORD hold_ms = 0);
     // Waits until the program waits for the user again, with every message
     // that the input caused handled (a moved pointer comes back from the X
     // server as a second move); false when it does not within the time.
@@ -147,6 +159,7 @@ public:
     std::string fault() const;
 
 private:
+    bool start(const std::string& folder);
     // One input event, then settle().
     void send(const INPUT& input);
     bool wait_idle(DWORD ms);

@@ -92,3 +92,26 @@ TEST(Toolbar, PathButtonBelowTheDocumentsOpensTheFolderShown)
     }
     bench::remove_tree(top);
 }
+
+// Ctrl+N opens the folder shown in a new window once Ctrl is released, from
+// the list, from the viewer in the window and from full screen; the window
+// then still answers: Escape leaves the viewer.
+TEST(NewWindow, CtrlNOpensTheFolderFromTheListAndTheViewer)
+{
+    screen::picture_folder album("新窓表ソ", 3);
+    screen::zote_session z(album.path);
+    ASSERT_TRUE(z.running());
+    screen::grid g = z.page_grid();
+    const WORD ways[] = {0, VK_RETURN, 'F'};
+    for (WORD way : ways) {
+        z.move_to(g.centre(1));
+        if (way) z.key(way);
+        z.chord_key('N', VK_CONTROL, 500);
+        HWND opened = screen::zote_session::window_titled("/新窓表ソ/ 3画像", 30000);
+        EXPECT_NE(opened, nullptr) << way << ": no new window";
+        if (opened) EXPECT_TRUE(screen::close_window_process(opened)) << way;
+        ASSERT_TRUE(z.alive()) << z.fault();
+        if (way) z.key(VK_ESCAPE);
+        EXPECT_TRUE(screen::ends_with(z.title(), "/新窓表ソ/ 3画像 1/1頁 - ZOTE1.67")) << way << ": " << z.title();
+    }
+}

@@ -1,0 +1,48 @@
+// Renames in the list as a user makes them in a folder of camera photos: F2
+// on a picture, a new name typed, Enter, again and again from the moment the
+// folder opens, while its thumbnails are still being made.
+#include "tests/screen/screen_bench.h"
+#include <gtest/gtest.h>
+#include <string>
+#include <vector>
+
+namespace {
+bool exists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+}  // namespace
+
+// The pointer rests on a picture from the tenth on, so that the status
+// line's help part shows the 55 characters of a picture's help when F2
+// replaces it with "[10] 表ソ0010.JPG の名前を変更中．…", 55 bytes.
+TEST(Rename, RenamesWhileAFolderOfPhotosOpens)
+{
+    bench::scratch_dir dir;
+    std::string album = dir.file("写真表ソ");
+    std::vector<std::string> names;
+    for (int i = 0; i < 170; i++) {
+        char name[32];
+        snprintf(name, sizeof name, "表ソ%04d.JPG", i + 1);
+        names.push_back(name);
+    }
+    screen::copy_camera_photos(album, names);
+    screen::zote_session z(album, screen::zote_session::no_wait());
+    ASSERT_TRUE(z.running());
+    screen::grid g = screen::grid::of(z.capture());
+    const int first = 9, renames = 8;
+    for (int k = 0; k < renames; k++) {
+        // The name is shown without its extension: the added end keeps its place.
+        z.move_to(g.centre(first + k));
+        z.key(VK_F2);
+        z.key(VK_END);
+        for (char c : "RN" + std::to_string(k)) z.key(WORD(c));
+        z.key(VK_RETURN);
+        ASSERT_TRUE(z.alive()) << "rename " << k << "\n" << z.fault();
+    }
+    for (int k = 0; k < renames; k++) {
+        EXPECT_FALSE(exists(album + "\\" + names[first + k])) << names[first + k];
+        std::string renamed = names[first + k];
+        renamed.insert(renamed.size() - 4, "rn" + std::to_string(k));
+        EXPECT_TRUE(exists(album + "\\" + renamed)) << renamed;
+    }
+    for (int i = 0; i < 170; i++)
+        if (i < first || i >= first + renames) EXPECT_TRUE(exists(album + "\\" + names[i])) << names[i];
+}
