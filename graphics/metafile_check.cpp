@@ -4,9 +4,17 @@
 // character count reads on past its record, and a bitmap's header decides
 // how many bytes of bits are read. Each of those is held here against the
 // header and the bytes actually present; a metafile with one fault is
-// refused whole.
+// refused whole. The records that set state are followed as they would be
+// played: a level is restored only when it was saved, an object is used
+// only once it was made and as the kind it was made, and modes, extents and
+// transforms stay within what the system handles (its enhanced-metafile
+// player walks off its list of saved states on a restore of a level never
+// saved).
 #include "graphics/metafile_check.h"
 #include <climits>
+#include <cmath>
+#include <cstring>
+#include <vector>
 
 namespace {
 
@@ -126,11 +134,51 @@ bool blt_mask(const BYTE* record, u64 size, u64 at)
     return bits_at < size && dib_at(record, size, 0, (DWORD)size, bits_at, (DWORD)(size - bits_at), u32(record + at));
 }
 
+// ---- the state that playing builds up ----
+
+// What an entry of a metafile's object table holds.
+enum : BYTE { NO_OBJECT, PEN, BRUSH, FONT, PALETTE, REGION, COLOUR_SPACE };
+// Deeper than this no metafile saves its state.
+enum : u64 { SAVE_MOST = 1024 };
+// Extents, origins and offsets stay inside the coordinates the system keeps.
+const double COORDINATE_MOST = 1 << 27;
+
+struct play_state {
+    std::vector<BYTE> objects;  // one entry per handle
+    u64 saved = 0;
+
+    explicit play_state(size_t handles) : objects(handles, NO_OBJECT) {}
+    bool save() { return ++saved <= SAVE_MOST; }
+    // Only a level saved before, counted back from the last (-1).
+    bool restore(long long level)
+    {
+        if (level >= 0 || (u64)-level > saved) return false;
+        saved -= (u64)-level;
+        return true;
+    }
+    bool holds(u64 index, BYTE kind) const { return index < objects.size() && objects[index] == kind; }
+};
+
+bool in_range(long long value, long long low, long long high) { return value >= low && value <= high; }
+bool coordinate(double v) { return std::fabs(v) <= COORDINATE_MOST; }
+bool extent(double v) { return v != 0 && coordinate(v); }
+
 // ---- standard metafiles ----
 
 enum : WORD {
     WMF_EOF = 0x0000,
+    WMF_SAVEDC = 0x001E,
     WMF_REALIZEPALETTE = 0x0035,
+    WMF_SETBKMODE = 0x0102,
+    WMF_SETMAPMODE = 0x0103,
+    WMF_SETROP2 = 0x0104,
+    WMF_SETPOLYFILLMODE = 0x0106,
+    WMF_SETSTRETCHBLTMODE = 0x0107,
+    WMF_RESTOREDC = 0x0127,
+    WMF_SETWINDOWEXT = 0x020C,
+    WMF_SETVIEWPORTEXT = 0x020E,
+    WMF_SCALEWINDOWEXT = 0x0410,
+    WMF_SCALEVIEWPORTEXT = 0x0412,
     WMF_SETPALENTRIES = 0x0037,
     WMF_CREATEPALETTE = 0x00F7,
     WMF_SELECTCLIPREGION = 0x012C,
@@ -180,6 +228,56 @@ bool ddb_fits(u64 width, u64 height, u64 planes, u64 bpp, u64 bytes)
 }
 
 bool wmf_object(const wmf_params& r, u64 i, WORD objects) { return r.has(i + 1) && r.at(i) < objects; }
+
+// A standard metafile's object takes the first free entry of the table
+// (none when the table is full).
+void wmf_make(play_state& s, BYTE kind)
+{
+    for (BYTE& o : s.objects)
+        if (o == NO_OBJECT) {
+            o = kind;
+            return;
+        }
+}
+
+// The state a standard-metafile record sets, followed in s. Its numbers of
+// parameters were checked before.
+bool wmf_state_sound(WORD function, const wmf_params& r, play_state& s)
+{
+    auto word = [&r](u64 i) { return (long long)(SHORT)r.at(i); };
+    switch (function) {
+    case WMF_SAVEDC: return s.save();
+    case WMF_RESTOREDC: return r.has(1) && s.restore(word(0));
+    case WMF_CREATEPENINDIRECT: wmf_make(s, PEN); return true;
+    case WMF_CREATEBRUSHINDIRECT:
+    case WMF_CREATEPATTERNBRUSH:
+    case WMF_DIBCREATEPATTERNBRUSH: wmf_make(s, BRUSH); return true;
+    case WMF_CREATEFONTINDIRECT: wmf_make(s, FONT); return true;
+    case WMF_CREATEPALETTE: wmf_make(s, PALETTE); return true;
+    case WMF_CREATEREGION: wmf_make(s, REGION); return true;
+    case WMF_DELETEOBJECT: s.objects[r.at(0)] = NO_OBJECT; return true;
+    case WMF_SELECTOBJECT: {
+        BYTE kind = s.objects[r.at(0)];
+        return kind != NO_OBJECT && kind != PALETTE;
+    }
+    case WMF_SELECTPALETTE: return s.holds(r.at(0), PALETTE);
+    case WMF_SELECTCLIPREGION: return r.at(0) == 0 || s.holds(r.at(0), REGION);
+    case WMF_FILLREGION: return s.holds(r.at(0), REGION) && s.holds(r.at(1), BRUSH);
+    case WMF_FRAMEREGION: return s.holds(r.at(3), REGION) && s.holds(r.at(2), BRUSH);
+    case WMF_PAINTREGION:
+    case WMF_INVERTREGION: return s.holds(r.at(0), REGION);
+    case WMF_SETMAPMODE: return r.has(1) && in_range(word(0), MM_TEXT, MM_ANISOTROPIC);
+    case WMF_SETWINDOWEXT:
+    case WMF_SETVIEWPORTEXT: return r.has(2) && word(0) != 0 && word(1) != 0;
+    case WMF_SCALEWINDOWEXT:
+    case WMF_SCALEVIEWPORTEXT: return r.has(4) && word(0) && word(1) && word(2) && word(3);
+    case WMF_SETBKMODE: return r.has(1) && in_range(word(0), TRANSPARENT, OPAQUE);
+    case WMF_SETPOLYFILLMODE: return r.has(1) && in_range(word(0), ALTERNATE, WINDING);
+    case WMF_SETROP2: return r.has(1) && in_range(word(0), R2_BLACK, R2_WHITE);
+    case WMF_SETSTRETCHBLTMODE: return r.has(1) && in_range(word(0), BLACKONWHITE, HALFTONE);
+    default: return true;
+    }
+}
 
 bool wmf_record_sound(WORD function, const wmf_params& r, WORD objects)
 {
@@ -444,6 +542,79 @@ bool alpha_source(const emf_record& r)
     return r.at(96) <= bits_size;
 }
 
+// A world transform: numbers, within the coordinates, that can be undone.
+bool transform_sound(const BYTE* p)
+{
+    float m[6];
+    memcpy(m, p, sizeof m);
+    for (float v : m)
+        if (!std::isfinite(v) || !coordinate(v)) return false;
+    double determinant = (double)m[0] * m[3] - (double)m[1] * m[2];
+    return determinant != 0 && std::isfinite(determinant);
+}
+
+bool emf_make(play_state& s, DWORD index, BYTE kind)
+{
+    s.objects[index] = kind;  // the index was checked with the record
+    return true;
+}
+
+// The state an enhanced-metafile record sets, followed in s. Its sizes and
+// object numbers were checked before.
+bool emf_state_sound(DWORD type, const emf_record& r, play_state& s)
+{
+    auto value = [&r](u64 offset) { return (long long)(LONG)r.at(offset); };
+    auto stock = [&r](u64 offset) { return (r.at(offset) & 0x80000000u) != 0; };
+    switch (type) {
+    case EMR_SAVEDC: return s.save();
+    case EMR_RESTOREDC: return s.restore(value(8));
+    case EMR_CREATEPEN:
+    case EMR_EXTCREATEPEN: return emf_make(s, r.at(8), PEN);
+    case EMR_CREATEBRUSHINDIRECT:
+    case EMR_CREATEMONOBRUSH:
+    case EMR_CREATEDIBPATTERNBRUSHPT: return emf_make(s, r.at(8), BRUSH);
+    case EMR_EXTCREATEFONTINDIRECTW: return emf_make(s, r.at(8), FONT);
+    case EMR_CREATEPALETTE: return emf_make(s, r.at(8), PALETTE);
+    case EMR_CREATECOLORSPACE:
+    case EMR_CREATECOLORSPACEW: return r.size >= 12 && r.at(8) < s.objects.size() && emf_make(s, r.at(8), COLOUR_SPACE);
+    case EMR_DELETEOBJECT:
+    case EMR_DELETECOLORSPACE: s.objects[r.at(8)] = NO_OBJECT; return true;
+    case EMR_SELECTOBJECT:
+        return stock(8) || s.holds(r.at(8), PEN) || s.holds(r.at(8), BRUSH) || s.holds(r.at(8), FONT);
+    case EMR_SELECTPALETTE: return stock(8) || s.holds(r.at(8), PALETTE);
+    case EMR_RESIZEPALETTE:
+    case EMR_SETPALETTEENTRIES:
+    case EMR_COLORCORRECTPALETTE: return s.holds(r.at(8), PALETTE);
+    case EMR_SETCOLORSPACE: return s.holds(r.at(8), COLOUR_SPACE);
+    case EMR_FILLRGN:
+    case EMR_FRAMERGN: return s.holds(r.at(28), BRUSH);
+    case EMR_SETMAPMODE: return in_range(value(8), MM_TEXT, MM_ANISOTROPIC);
+    case EMR_SETWINDOWEXTEX:
+    case EMR_SETVIEWPORTEXTEX: return extent(value(8)) && extent(value(12));
+    case EMR_SETWINDOWORGEX:
+    case EMR_SETVIEWPORTORGEX:
+    case EMR_SETBRUSHORGEX:
+    case EMR_OFFSETCLIPRGN: return coordinate(value(8)) && coordinate(value(12));
+    case EMR_SCALEVIEWPORTEXTEX:
+    case EMR_SCALEWINDOWEXTEX: return extent(value(8)) && extent(value(12)) && extent(value(16)) && extent(value(20));
+    case EMR_SETWORLDTRANSFORM: return transform_sound(r.p + 8);
+    case EMR_MODIFYWORLDTRANSFORM: {
+        long long mode = value(32);  // identity, multiplied on the left or the right, or set
+        return in_range(mode, MWT_IDENTITY, 4) && (mode == MWT_IDENTITY || transform_sound(r.p + 8));
+    }
+    case EMR_SELECTCLIPPATH: return in_range(value(8), RGN_AND, RGN_COPY);
+    case EMR_EXTSELECTCLIPRGN: return in_range(value(12), RGN_AND, RGN_COPY);
+    case EMR_SETBKMODE: return in_range(value(8), TRANSPARENT, OPAQUE);
+    case EMR_SETPOLYFILLMODE: return in_range(value(8), ALTERNATE, WINDING);
+    case EMR_SETROP2: return in_range(value(8), R2_BLACK, R2_WHITE);
+    case EMR_SETSTRETCHBLTMODE: return in_range(value(8), BLACKONWHITE, HALFTONE);
+    case EMR_SETARCDIRECTION: return in_range(value(8), AD_COUNTERCLOCKWISE, AD_CLOCKWISE);
+    case EMR_SETICMMODE: return in_range(value(8), ICM_OFF, ICM_DONE_OUTSIDEDC);
+    case EMR_SETLAYOUT: return (r.at(8) & ~(DWORD)(LAYOUT_RTL | LAYOUT_BITMAPORIENTATIONPRESERVED)) == 0;
+    default: return true;
+    }
+}
+
 bool emf_record_sound(DWORD type, const emf_record& r, WORD handles)
 {
     switch (type) {
@@ -587,6 +758,7 @@ bool wmf_body_sound(const BYTE* body, size_t length)
     WORD objects = u16(body + 10);
     if ((type != 1 && type != 2) || header_words != 9 || (version != 0x0100 && version != 0x0300)) return false;
     if (total < 18 + 6 || total > length || largest < 3 || largest * 2 > total - 18) return false;
+    play_state state(objects);
     u64 at = 18;
     while (at < total) {
         if (total - at < 6) return false;
@@ -594,7 +766,7 @@ bool wmf_body_sound(const BYTE* body, size_t length)
         WORD function = u16(body + at + 4);
         if (words < 3 || words > largest || words * 2 > total - at) return false;
         wmf_params params = {body + at + 6, words - 3};
-        if (!wmf_record_sound(function, params, objects)) return false;
+        if (!wmf_record_sound(function, params, objects) || !wmf_state_sound(function, params, state)) return false;
         at += words * 2;
         if (function == WMF_EOF) return true;
     }
@@ -620,6 +792,7 @@ bool emf_bytes_sound(const BYTE* bytes, size_t length)
         u64 format_size = u32(h + 88), format_at = u32(h + 92);
         if (format_size && format_at + format_size > header_size) return false;
     }
+    play_state state(handles);
     u64 at = header_size, count = 1;
     while (at < total) {
         if (total - at < 8) return false;
@@ -628,7 +801,7 @@ bool emf_bytes_sound(const BYTE* bytes, size_t length)
         if (size < 8 || size % 4 || size > total - at) return false;
         if (type == EMR_HEADER || size < emf_fixed_size(type)) return false;
         emf_record r = {bytes + at, size};
-        if (!emf_record_sound(type, r, handles)) return false;
+        if (!emf_record_sound(type, r, handles) || !emf_state_sound(type, r, state)) return false;
         at += size;
         count++;
         if (type == EMR_EOF) return at == total && count == records;

@@ -334,6 +334,20 @@ const std::vector<fields_of> emf_fields = {
     {EMR_EXTCREATEFONTINDIRECTW, 4, {12, 16}},
     {EMR_EXTTEXTOUTW, 4, {36, 44, 48, 72}},
     {EMR_EOF, 4, {8}},
+    // State records: save levels, objects, modes, the mapping and the transform.
+    {EMR_RESTOREDC, 4, {8}},
+    {EMR_CREATEBRUSHINDIRECT, 4, {8}},
+    {EMR_DELETEOBJECT, 4, {8}},
+    {EMR_SETMAPMODE, 4, {8}},
+    {EMR_SETBKMODE, 4, {8}},
+    {EMR_SETWINDOWEXTEX, 4, {8, 12}},
+    {EMR_SETWINDOWORGEX, 4, {8}},
+    {EMR_SETVIEWPORTEXTEX, 4, {12}},
+    {EMR_SETVIEWPORTORGEX, 4, {8}},
+    {EMR_SCALEWINDOWEXTEX, 4, {8, 12, 16, 20}},
+    {EMR_SCALEVIEWPORTEXTEX, 4, {12, 20}},
+    {EMR_SETWORLDTRANSFORM, 4, {8, 12, 16, 20, 24, 28}},
+    {EMR_MODIFYWORLDTRANSFORM, 4, {8, 20, 32}},
 };
 
 const std::vector<fields_of> wmf_fields = {
@@ -355,6 +369,11 @@ const std::vector<fields_of> wmf_fields = {
     {META_DIBSTRETCHBLT, 2, {10, 18}},
     {META_SETDIBTODEV, 2, {8, 16}},
     {META_EXTTEXTOUT, 2, {10}},
+    {META_RESTOREDC, 2, {6}},
+    {META_DELETEOBJECT, 2, {6}},
+    {META_SETMAPMODE, 2, {6}},
+    {META_SETWINDOWORG, 2, {6}},
+    {META_SCALEWINDOWEXT, 2, {6, 8, 10, 12}},
 };
 
 // The bitmaps inside records: the offset of their header (or of the record
@@ -544,6 +563,34 @@ const one_change bitmap_size_claims[] = {
     {"bits to the device claiming 16 MB", RICH_WMF, META_SETDIBTODEV, 0, 6 + 18 + 20, 4, 0x01000000, LOADS},
 };
 
+// State records, which the dry run plays: save levels, objects selected,
+// clipping selections, the mapping and the world transform.
+const one_change state_records[] = {
+    {"emf unchanged", RICH_EMF, 0, 0, 0, 0, 0, LOADS},
+    {"emf restore of one level of two", RICH_EMF, EMR_RESTOREDC, 0, 8, 4, 0xffffffffu, LOADS},
+    {"emf restore 0", RICH_EMF, EMR_RESTOREDC, 0, 8, 4, 0, REFUSED},
+    {"emf restore of three levels of two", RICH_EMF, EMR_RESTOREDC, 0, 8, 4, 0xfffffffdu, REFUSED},
+    {"emf restore of a level counted from the first", RICH_EMF, EMR_RESTOREDC, 0, 8, 4, 1, REFUSED},
+    {"emf restore 0x80000000", RICH_EMF, EMR_RESTOREDC, 0, 8, 4, 0x80000000u, REFUSED},
+    {"emf brush made under another number than it is selected by", RICH_EMF, EMR_CREATEBRUSHINDIRECT, 0, 8, 4, 2,
+     REFUSED},
+    {"emf map mode 9", RICH_EMF, EMR_SETMAPMODE, 0, 8, 4, 9, REFUSED},
+    {"emf window extent 0", RICH_EMF, EMR_SETWINDOWEXTEX, 0, 8, 4, 0, REFUSED},
+    {"emf viewport origin 0x7f000000", RICH_EMF, EMR_SETVIEWPORTORGEX, 0, 12, 4, 0x7f000000, REFUSED},
+    {"emf window scaled by 2 / 0", RICH_EMF, EMR_SCALEWINDOWEXTEX, 0, 12, 4, 0, REFUSED},
+    {"emf world transform not a number", RICH_EMF, EMR_SETWORLDTRANSFORM, 0, 8, 4, 0xffffffffu, REFUSED},
+    {"emf world transform that cannot be undone", RICH_EMF, EMR_SETWORLDTRANSFORM, 0, 8, 4, 0, REFUSED},
+    {"emf transform mode 0x80000000", RICH_EMF, EMR_MODIFYWORLDTRANSFORM, 0, 32, 4, 0x80000000u, REFUSED},
+    {"emf background mode 0x80000000", RICH_EMF, EMR_SETBKMODE, 0, 8, 4, 0x80000000u, REFUSED},
+    {"wmf unchanged", RICH_WMF, 0, 0, 0, 0, 0, LOADS},
+    {"wmf restore of one level of two", RICH_WMF, META_RESTOREDC, 0, 6, 2, 0xffff, LOADS},
+    {"wmf restore 0", RICH_WMF, META_RESTOREDC, 0, 6, 2, 0, REFUSED},
+    {"wmf restore of three levels of two", RICH_WMF, META_RESTOREDC, 0, 6, 2, 0xfffd, REFUSED},
+    {"wmf restore 0x8000", RICH_WMF, META_RESTOREDC, 0, 6, 2, 0x8000, REFUSED},
+    {"wmf map mode 0", RICH_WMF, META_SETMAPMODE, 0, 6, 2, 0, REFUSED},
+    {"wmf window scaled by 2 / 0", RICH_WMF, META_SCALEWINDOWEXT, 0, 10, 2, 0, REFUSED},
+};
+
 // A palette's one parameter is its index.
 const one_change palette_selections[] = {
     {"wmf with a palette", RICH_WMF, 0, 0, 0, 0, 0, LOADS},
@@ -578,6 +625,7 @@ std::vector<one_change> rows_named(const std::string& name)
     if (name == "bit blocks") return rows(bit_blocks_without_their_size);
     if (name == "bitmap sizes") return rows(bitmap_size_claims);
     if (name == "palettes") return rows(palette_selections);
+    if (name == "states") return rows(state_records);
     return {};
 }
 
@@ -644,6 +692,10 @@ TEST(MetafileCheck, BitBlocksNamingABitmapMustHoldIt) { expect_rows("bit blocks"
 // Every standard metafile the system records with a palette names it by the
 // record's one parameter.
 TEST(MetafileCheck, PalettesAreSelectedByTheirOneParameter) { expect_rows("palettes"); }
+
+// Save levels restored that were never saved, objects selected that were
+// never made, unknown modes, empty extents and transforms that are no numbers.
+TEST(MetafileCheck, StateRecordsStayWithinWhatWasMade) { expect_rows("states"); }
 
 // Standard metafiles copied for the clipboard: each bitmap's bits are sized
 // from its width, height and depth, not from the size its header claims.

@@ -123,6 +123,32 @@ inline void draw_rich(HDC dc, bool enhanced)
     TextOutA(dc, 110, 140, "Ab", 2);
     SelectObject(dc, old_font);
     DeleteObject(font);
+
+    // Two saved states, the inner one with a mapping of its own (the window
+    // twice as wide and high, so that a square lands at half its numbers)
+    // and, in an enhanced metafile, a viewport and a world transform that
+    // moves it; both restored at once.
+    SaveDC(dc);
+    SaveDC(dc);
+    SetMapMode(dc, MM_ANISOTROPIC);
+    SetWindowOrgEx(dc, 0, 0, nullptr);
+    SetWindowExtEx(dc, 200, 200, nullptr);
+    ScaleWindowExtEx(dc, 2, 1, 2, 1, nullptr);
+    if (enhanced) {
+        SetViewportOrgEx(dc, 0, 0, nullptr);
+        SetViewportExtEx(dc, 200, 200, nullptr);
+        ScaleViewportExtEx(dc, 1, 1, 1, 1, nullptr);
+        SetGraphicsMode(dc, GM_ADVANCED);
+        XFORM right = {1, 0, 0, 1, 10, 0};
+        SetWorldTransform(dc, &right);
+        ModifyWorldTransform(dc, &right, MWT_LEFTMULTIPLY);
+    }
+    HBRUSH grey = CreateSolidBrush(RGB(128, 128, 128));
+    HGDIOBJ old_brush = SelectObject(dc, grey);
+    Rectangle(dc, 300, 20, 340, 60);
+    SelectObject(dc, old_brush);
+    RestoreDC(dc, -2);
+    DeleteObject(grey);
     SetPixel(dc, 199, 199, RGB(255, 255, 255));
 }
 
