@@ -67,7 +67,12 @@ void _page_fill(int slot, COLORREF colour);
 int _page_load_icon(int slot, const char* path);
 int _image_info(const char* path, int* width, int* height, int* xres, int* yres);
 // The probe of the file's own format, without the icon's size in its place:
-// 0 when the file's size cannot be read (a damaged or foreign file).
+// 1 with the size; 0 when the format's reader looked at the file and could
+// not read its size (a damaged or foreign file); PROBE_NO_READER when the
+// kind's reader is not there to look (no PDF server, no plug-in for the
+// extension, no hook installed): the file is not known to be damaged.
+// A probe hook answers the same three ways.
+enum { PROBE_NO_READER = -1 };
 int _image_probe(const char* path, int* width, int* height, int* xres, int* yres);
 _bmap* _bmap_load(const char* path, int flag, double scale);
 
