@@ -133,6 +133,8 @@ static void temporary_housekeeping(bool first_start)
 static void apply_command_line(start_options* o, char* folder, char* file)
 {
     parse_command_line(start_block.command_line, o);
+    // The slide interval of "/r": the viewer's, as the menu and the settings read it.
+    if (o->interval) viewer_state.interval = o->interval;
     file[0] = 0;
     text_copy(folder, PATH_BUF, start_block.current_folder);
     if (!o->path_given) return;

@@ -55,7 +55,6 @@ static void reload_after_image_change(const char* new_name)
         return;
     }
     int index = viewer_now.current_index;
-    viewer_now.mode = VIEWER_MODE_LIST;
     reload_at_first_shown();
     int found = find_entry_by_name(new_name);
     view_one_image(viewer_state, found >= 0 ? found : index);

@@ -11,6 +11,8 @@
 #include "browser/model/paths.h"
 #include "base/holders.h"
 #include "base/cptext.h"
+#include "browser/viewer/viewer.h"
+#include "graphics/kavtrel.h"
 #include "resources/options_dialog.h"
 #include <commdlg.h>
 #include <cstdlib>
@@ -219,6 +221,8 @@ INT_PTR CALLBACK options_dlg_proc(HWND dialog, UINT message, WPARAM wparam, LPAR
     switch (message) {
     case WM_INITDIALOG: on_init(dialog); return TRUE;
     case WM_PAINT: on_paint(dialog); return TRUE;
+    // The colour chooser it owns waits for the user (the library hears only its own windows).
+    case WM_ENTERIDLE: _idle_before_wait(); return FALSE;
     case WM_LBUTTONDOWN:
         on_click(dialog, static_cast<short>(LOWORD(lparam)), static_cast<short>(HIWORD(lparam)));
         return TRUE;
@@ -273,6 +277,7 @@ int run_options_dialog(HWND owner)
     INT_PTR r = DialogBoxParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_OPTIONS), owner, options_dlg_proc, 0);
     ime_off();
     if (r != 1) return 0;
+    leave_viewer(viewer_state);
     on_size_relayout(browser_list.first_row * browser_list.columns);
     redraw_whole_list();
     return 1;

@@ -244,7 +244,11 @@ int create_new_entry(int command)
         named[0] = 0;
     }
     entry_ops.creating = new_entry_pending = 0;
-    reload_at_name(named[0] ? file_name_of(named) : "", 0);
+    // A cancelled entry leaves the page where it was.
+    if (named[0])
+        reload_at_name(file_name_of(named), 0);
+    else
+        reload_keep_selection(first_shown(), 0);
     write_back_archive(nullptr);
     return kept;
 }
