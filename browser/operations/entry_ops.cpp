@@ -122,13 +122,16 @@ int move_selected_into(int index)
         char folder[PATH_BUF];
         if (!t->name(folder)) return 0;
         overwrite_answers answers = {};
+        left_at_source left = {};
         for (int i = 0; i < L.count; i++) {
             char source[PATH_BUF], destination[PATH_BUF];
             if (!is_marked(i) || !entry_full_path(i, source)) continue;
             if (!path_join(destination, folder, file_name_of(source))) continue;
             move_one_item(source, destination, &answers);
             if (answers.cancel && answers.all) break;
+            if (!answers.cancel) note_left_at_source(&left, source, destination);
         }
+        say_left_at_source(left);
     } else if (t->archive && entry_archive_creation(index) >= 2) {
         compress_into_entry(index);
     } else {
