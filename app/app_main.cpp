@@ -242,7 +242,7 @@ int app_main()
         if (o.viewer || o.full_screen) find_all_first_files();
         if (o.viewer) open_viewer(0, o.direction, 0);
         if (o.full_screen) open_viewer(0, o.direction, 1);
-        app_hooks.drop_hook = app_on_drop;
+        install_drop_hook();
         _pump();
     }
     _pump();

@@ -40,7 +40,7 @@ struct swatch {
 // full-screen background, full-screen text, selection.
 static const swatch swatches[SWATCH_COUNT] = {
     {"ﾂｰﾙﾊﾞｰの色", 0xFFDEDE},
-    {"背景色", 0},
+    {"背景色", 0},  // the system's window colour, read when offered
     {"ﾌｧｲﾙ名の色", 0},
     {"ﾘﾝｸ,ﾌｫﾙﾀﾞ名の色", 0xFF0000},
     {"ﾌｧｲﾙ番号,ｼｽﾃﾑ,隠しﾌｧｲﾙ名の色", 0x808080},
@@ -208,11 +208,13 @@ static void on_paint(HWND dialog)
     EndPaint(dialog, &ps);
 }
 
+static COLORREF offered_colour(int i) { return i == SW_BACK ? GetSysColor(COLOR_WINDOW) : swatches[i].offered; }
+
 static void on_click(HWND dialog, int x, int y)
 {
     int i = swatch_at(x, y);
     if (i < 0) return;
-    if (colour_chooser(dialog, &working[i], swatches[i].offered, swatches[i].label))
+    if (colour_chooser(dialog, &working[i], offered_colour(i), swatches[i].label))
         InvalidateRect(dialog, nullptr, TRUE);
 }
 
