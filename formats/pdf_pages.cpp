@@ -102,13 +102,16 @@ struct opened_page {
     int width = 0, height = 0;
 };
 
-bool open_first_page(const char* path, opened_page* out)
+// 1 with the page; 0 when the server refused the file or could not size its
+// first page; PROBE_NO_READER when there is no server to ask, or its open
+// call fails rather than answering (a server without these members).
+int open_first_page(const char* path, opened_page* out)
 {
     out->document.reset(create(pdf_document_class));
-    if (!out->document) return false;
+    if (!out->document) return PROBE_NO_READER;
     // The whole path goes over as a string: no fixed buffer to outgrow.
     int n = MultiByteToWideChar(CP_ACP, MB_ERR_INVALID_CHARS, path, -1, nullptr, 0);
-    if (n <= 0 || n > PATH_BUF) return false;
+    if (n <= 0 || n > PATH_BUF) return 0;
     std::vector<wchar_t> wide((size_t)n);
     MultiByteToWideChar(CP_ACP, 0, path, -1, wide.data(), n);
     VARIANT name;
@@ -116,25 +119,27 @@ bool open_first_page(const char* path, opened_page* out)
     name.vt = VT_BSTR;
     name.bstrVal = SysAllocString(wide.data());
     LONG opened = 0;
-    bool ok = name.bstrVal && call_long(out->document.get(), DOC_OPEN, DISPATCH_METHOD, {name}, &opened);
+    if (!name.bstrVal) return 0;
+    bool answered = call_long(out->document.get(), DOC_OPEN, DISPATCH_METHOD, {name}, &opened);
     VariantClear(&name);
-    if (!ok || !opened) return false;
+    if (!answered) return PROBE_NO_READER;
+    if (!opened) return 0;
     VARIANT first;
     VariantInit(&first);
     first.vt = VT_I4;
     first.lVal = 0;
     out->page.reset(call_object(out->document.get(), DOC_ACQUIRE_PAGE, {first}));
-    if (!out->page) return false;
+    if (!out->page) return 0;
     LONG ignored;
     call_long(out->document.get(), DOC_AFTER_PAGE, DISPATCH_METHOD, {}, &ignored);
     com_ptr<IDispatch> size(call_object(out->page.get(), PAGE_SIZE, {}));
     LONG x, y;
     if (!size || !call_long(size.get(), POINT_X, DISPATCH_PROPERTYGET, {}, &x) ||
         !call_long(size.get(), POINT_Y, DISPATCH_PROPERTYGET, {}, &y))
-        return false;
+        return 0;
     out->width = (SHORT)x;
     out->height = (SHORT)y;
-    return true;
+    return 1;
 }
 
 bool empty_clipboard()
@@ -149,9 +154,10 @@ int probe_pdf_file(const char* path, int* width, int* height, int* xdpi, int* yd
 {
     if (!path) return 0;
     com_init com;
-    if (!com) return 0;
+    if (!com) return PROBE_NO_READER;
     opened_page page;
-    if (!open_first_page(path, &page)) return 0;
+    int opened = open_first_page(path, &page);
+    if (opened != 1) return opened;
     *width = page.width;
     *height = page.height;
     if (xdpi) *xdpi = 0;
@@ -167,7 +173,7 @@ _bmap* load_pdf_page(const char* path, int zoom_percent)
     _bmap* b = nullptr;
     {
         opened_page page;
-        if (!open_first_page(path, &page) || page.width < 1 || page.height < 1) return nullptr;
+        if (open_first_page(path, &page) != 1 || page.width < 1 || page.height < 1) return nullptr;
         com_ptr<IDispatch> rect(create(pdf_rect_class));
         if (!rect) return nullptr;
         const int sides[] = {0, 0, page.width, page.height};

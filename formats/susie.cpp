@@ -91,6 +91,8 @@ int get_susie_picture_info(const char* name, int* width, int* height, int* xdpi,
 
 int probe_susie_file(const char* path, int* width, int* height, int* xdpi, int* ydpi)
 {
+    // No plug-in for the extension: nothing looked at the file.
+    if (!find_susie_plugin(path)) return PROBE_NO_READER;
     return get_susie_picture_info(path, width, height, xdpi, ydpi);
 }
 

@@ -34,6 +34,8 @@ enum { SUSIE_LIST_BUF = (SUSIE_SLOTS - 1) * (SUSIE_TEXT + 1) + 32 };
 extern char susie_plugin_folder[PATH_BUF];
 
 int find_susie_plugin(const char* name);
+// The size from the plug-in of the extension: 1, 0 when the plug-in cannot
+// read it, PROBE_NO_READER when no plug-in reads the extension.
 int probe_susie_file(const char* path, int* width, int* height, int* xdpi, int* ydpi);
 _bmap* load_susie_file(const char* path);
 // The loaded plug-ins' descriptions, one a line, into out (cap bytes; null:

@@ -44,10 +44,12 @@ bool can_allocate(size_t bytes);
 _bmap* bmap_new(int width, int height);
 // Live images (those whose pixel arrays are allocated).
 extern int bmap_live_count;
-// While on, the pixels of a large image that is freed are kept for the next
-// image of the same byte size (the viewer loads one full-size picture after
-// another); off frees them.
+// The pixels of large images that are freed are kept for the next images of
+// the same byte sizes until the program goes idle (bmap_idle); while on, also
+// across idle time (the viewer prepares its next picture then); off frees them.
 void bmap_keep_spare(int on);
+// The program waits for the user: kept pixels go back unless held.
+void bmap_idle();
 
 void _bmap_delete(_bmap* b);
 // A new image record that owns from's pixels; from is marked as no longer their owner.
@@ -67,7 +69,12 @@ void _page_fill(int slot, COLORREF colour);
 int _page_load_icon(int slot, const char* path);
 int _image_info(const char* path, int* width, int* height, int* xres, int* yres);
 // The probe of the file's own format, without the icon's size in its place:
-// 0 when the file's size cannot be read (a damaged or foreign file).
+// 1 with the size; 0 when the format's reader looked at the file and could
+// not read its size (a damaged or foreign file); PROBE_NO_READER when the
+// kind's reader is not there to look (no PDF server, no plug-in for the
+// extension, no hook installed): the file is not known to be damaged.
+// A probe hook answers the same three ways.
+enum { PROBE_NO_READER = -1 };
 int _image_probe(const char* path, int* width, int* height, int* xres, int* yres);
 _bmap* _bmap_load(const char* path, int flag, double scale);
 

@@ -4,8 +4,9 @@
 #include "graphics/internal.h"
 #include <cstdlib>
 
-static int probe_none(const char*, int*, int*, int*, int*) { return 0; }
-static int probe_psd_none(const char*, int*, int*) { return 0; }
+// Without a hook no reader is there: the file is not known to be damaged.
+static int probe_none(const char*, int*, int*, int*, int*) { return PROBE_NO_READER; }
+static int probe_psd_none(const char*, int*, int*) { return PROBE_NO_READER; }
 static _bmap* load_jpeg_none(const char*, int, int) { return nullptr; }
 static _bmap* load_path_none(const char*) { return nullptr; }
 static _bmap* load_pdf_none(const char*, int) { return nullptr; }

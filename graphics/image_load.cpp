@@ -52,7 +52,7 @@ int _bmp_info(const char* path, int* width, int* height, int* xres, int* yres)
 
 int _image_info(const char* path, int* width, int* height, int* xres, int* yres)
 {
-    if (_image_probe(path, width, height, xres, yres)) return 1;
+    if (_image_probe(path, width, height, xres, yres) > 0) return 1;
     *xres = 0;
     *yres = 0;
     return _icon_info(path, width, height, xres, yres);

@@ -142,10 +142,12 @@ static void classify_file(file_kind_base* r)
     }
     r->shortcut = has_ext(r->base_name, ".lnk") ? 1 : 0;
     int w = 0, h = 0, xres = 0, yres = 0;
-    // Whether the file's own format could read its size: a damaged or foreign
-    // file has the icon's size instead, and its cell says it has no size.
-    r->probed = _image_probe(r->stored_name, &w, &h, &xres, &yres) ? 1 : 0;
-    if (!r->probed) {
+    // Whether the file's size could be read: a file its format's reader found
+    // damaged is unprobed and its cell says so; a file whose kind has no reader
+    // here (no PDF server, no plug-in for the extension) has the icon's size.
+    int probe = _image_probe(r->stored_name, &w, &h, &xres, &yres);
+    r->probed = probe != 0 ? 1 : 0;
+    if (probe <= 0) {
         xres = yres = 0;
         _icon_info(r->stored_name, &w, &h, &xres, &yres);
     }

@@ -418,29 +418,42 @@ TEST(CellPicture, AFolderShowsItsFirstPicture)
     EXPECT_TRUE(close_to(slot_pixel(120, r.width / 2, r.height / 2), RGB(255, 0, 0)));
 }
 
-// A picture whose header claims more than its file can hold says so in its
-// cell ("header error", never cached) instead of loading hundreds of
-// megabytes of missing data; its sound twin still shows.
+// A picture whose header claims more than its file can hold, or that its
+// own reader cannot size, says so in its cell ("header error", never cached)
+// instead of loading hundreds of megabytes of missing data; its sound twin
+// still shows. A PDF with no server to read it is not damaged: it keeps the
+// file's icon.
 TEST(CellPicture, ADamagedSizeIsAHeaderError)
 {
     painter_bench b;
+    scoped_restore<const char*> keep_class{pdf_document_class};
     struct row {
         const char* name;
         std::string bytes;
+        const char* pdf_server;
+        bool damaged;
     };
-    const row rows[] = {{"damaged.png", damaged::png()}, {"damaged.gif", damaged::gif()}};
+    const row rows[] = {
+        {"damaged.png", damaged::png(), "AcroExch.PDDoc", true},
+        {"damaged.gif", damaged::gif(), "AcroExch.PDDoc", true},
+        {"表.pdf", "GIF89a and more", "AcroExch.PDDoc", true},
+        {"ソ.pdf", "GIF89a and more", "ZoteTest.NoSuchServer", false},
+    };
     for (const row& r : rows) {
+        pdf_document_class = r.pdf_server;
         std::string path = b.dir.write(r.name, r.bytes);
         file_kind k;
         make_file_kind(path.c_str(), &k, 1, 0);
-        EXPECT_EQ(k.probed, 0) << r.name;
+        EXPECT_EQ(k.probed, r.damaged ? 0 : 1) << r.name;
         cell_result c = b.draw(path, 128);
-        EXPECT_EQ(c.error, 1) << r.name;
-        // The red text of the placeholder.
+        EXPECT_EQ(c.error, r.damaged ? 1 : 0) << r.name;
+        // The red text of the placeholder, or the icon at its own size.
+        page_info p = _page_info(120);
         bool red = false;
-        for (int x = 0; x < 64 && !red; x++)
-            for (int y = 20; y < 36 && !red; y++) red = slot_pixel(120, x, y) == RGB(255, 0, 0);
-        EXPECT_TRUE(red) << r.name;
+        for (int x = 0; x < 64 && x < int(p.width) && !red; x++)
+            for (int y = 20; y < 36 && y < int(p.height) && !red; y++) red = slot_pixel(120, x, y) == RGB(255, 0, 0);
+        EXPECT_EQ(red, r.damaged) << r.name;
+        if (!r.damaged) { EXPECT_EQ(c.width, GetSystemMetrics(SM_CXICON)) << r.name; }
     }
     write_halves(b.dir.file("sound.png"), 64, 32, RGB(0, 0, 255), RGB(0, 0, 255));
     EXPECT_EQ(b.draw(b.dir.file("sound.png"), 128).error, 0);

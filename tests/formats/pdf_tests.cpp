@@ -144,15 +144,15 @@ TEST(Pdf, FailuresLeaveNoPicture)
         const char* path;
         const char* mode;
         const char* document_class;
-        bool probes;
+        int probe;  // no server to ask is told apart from a file it refuses
     } cases[] = {
-        {"no server", good.c_str(), "", "ZoteTest.NoSuchServer", false},
-        {"not a pdf", not_pdf.c_str(), "", "AcroExch.PDDoc", false},
-        {"missing file", "D:\\no\\such.pdf", "", "AcroExch.PDDoc", false},
-        {"path too long", long_path.c_str(), "", "AcroExch.PDDoc", false},
-        {"render fails", good.c_str(), "render-fails", "AcroExch.PDDoc", true},
-        {"render puts nothing", good.c_str(), "render-nothing", "AcroExch.PDDoc", true},
-        {"unknown members", good.c_str(), "no-member", "AcroExch.PDDoc", false},
+        {"no server", good.c_str(), "", "ZoteTest.NoSuchServer", PROBE_NO_READER},
+        {"not a pdf", not_pdf.c_str(), "", "AcroExch.PDDoc", 0},
+        {"missing file", "D:\\no\\such.pdf", "", "AcroExch.PDDoc", 0},
+        {"path too long", long_path.c_str(), "", "AcroExch.PDDoc", 0},
+        {"render fails", good.c_str(), "render-fails", "AcroExch.PDDoc", 1},
+        {"render puts nothing", good.c_str(), "render-nothing", "AcroExch.PDDoc", 1},
+        {"unknown members", good.c_str(), "no-member", "AcroExch.PDDoc", PROBE_NO_READER},
     };
     for (const auto& c : cases) {
         pdf_mode mode(c.mode);
@@ -160,7 +160,7 @@ TEST(Pdf, FailuresLeaveNoPicture)
         seed_clipboard();
         EXPECT_EQ(nullptr, load_pdf_page(c.path, 100)) << c.name;
         int w = 0, h = 0, xd, yd;
-        EXPECT_EQ(c.probes ? 1 : 0, probe_pdf_file(c.path, &w, &h, &xd, &yd)) << c.name;
+        EXPECT_EQ(c.probe, probe_pdf_file(c.path, &w, &h, &xd, &yd)) << c.name;
     }
     EXPECT_EQ(live, bmap_live_count);
     // COM is given back on every path: this thread can still choose its model.

@@ -121,6 +121,7 @@ TEST(Susie, BadFilesAndFaultyPluginsFailCleanly)
     // A DLL of a plug-in's name without GetPicture is not taken as a plug-in.
     std::string pic = plugins.dir.write("x.pic", pixmap("P6", 2, 2, 255, "", false));
     EXPECT_EQ(0, find_susie_plugin(pic.c_str()));
+    EXPECT_EQ(PROBE_NO_READER, probe_susie_file(pic.c_str(), &w, &h, &xd, &yd));  // not a damaged file
     EXPECT_EQ(nullptr, load_susie_file(pic.c_str()));
     EXPECT_EQ(live, bmap_live_count);
 }

@@ -223,7 +223,7 @@ TEST(Hooks, DefaultsAreHarmless)
     EXPECT_EQ(console_hooks.printf_hook("x%d", 1), 1);
     EXPECT_EQ(console_hooks.status_hook(1, "x"), 1);
     int w = 0, h = 0, xr = 0, yr = 0;
-    EXPECT_EQ(image_format_hooks.probe_jpeg("a.jpg", &w, &h, &xr, &yr), 0);
+    EXPECT_EQ(image_format_hooks.probe_jpeg("a.jpg", &w, &h, &xr, &yr), PROBE_NO_READER);
     EXPECT_EQ(image_format_hooks.load_png("a.png"), nullptr);
     EXPECT_EQ(kavtrel_busy_query(), 0);
 }
