@@ -561,8 +561,8 @@ void zote_session::click_in(HWND window, POINT client)
     ClientToScreen(window, &p);
     SetCursorPos(p.x, p.y);
     EXPECT_TRUE(settle()) << "after moving the pointer";
-    send(button_input(MOUSEEVENTF_LEFTDOWN));
-    send(button_input(MOUSEEVENTF_LEFTUP));
+    send(button_event(MOUSEEVENTF_LEFTDOWN));
+    send(button_event(MOUSEEVENTF_LEFTUP));
 }
 
 void zote_session::chord_click(POINT client, WORD held)
