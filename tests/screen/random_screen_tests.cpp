@@ -385,7 +385,7 @@ unsigned number_from(const char* variable, unsigned otherwise)
 
 TEST(RandomInput, NeitherCrashNorHangNorLoseAFile)
 {
-    unsigned seed = number_from("ZOTE_RANDOM_SEED", 20260101), steps = number_from("ZOTE_RANDOM_STEPS", 500);
+    unsigned seed = number_from("ZOTE_RANDOM_SEED", 20260101), steps = number_from("ZOTE_RANDOM_STEPS", 400);
     bench::clipboard_lock clipboard;
     album_tree album;
     int before = count_pictures(album.root);
