@@ -133,6 +133,8 @@ static void temporary_housekeeping(bool first_start)
 static void apply_command_line(start_options* o, char* folder, char* file)
 {
     parse_command_line(start_block.command_line, o);
+    // The slide interval of "/r": the viewer's, as the menu and the settings read it.
+    if (o->interval) viewer_state.interval = o->interval;
     file[0] = 0;
     text_copy(folder, PATH_BUF, start_block.current_folder);
     if (!o->path_given) return;
@@ -240,7 +242,7 @@ int app_main()
         if (o.viewer || o.full_screen) find_all_first_files();
         if (o.viewer) open_viewer(0, o.direction, 0);
         if (o.full_screen) open_viewer(0, o.direction, 1);
-        app_hooks.drop_hook = app_on_drop;
+        install_drop_hook();
         _pump();
     }
     _pump();

@@ -49,6 +49,8 @@ void install_program_hooks()
     install_browser_seams();
 }
 
+void install_drop_hook() { app_hooks.drop_hook = app_on_drop; }
+
 void install_browser_seams()
 {
     browser_seams = {

@@ -7,6 +7,9 @@
 
 void install_image_format_hooks();
 void install_program_hooks();
+// The drop hook, last of all: files dropped before the start folder opened
+// were the console's.
+void install_drop_hook();
 // The browser's seams to WinHelp, the printing library and the programs
 // associated with files (part of install_program_hooks).
 void install_browser_seams();

@@ -103,13 +103,13 @@ bool clean_line(char* line)
     return true;
 }
 
+// The token and the rest are the command: the archiver forms it, and one
+// too long for it is refused and named there, never run cut.
 void run_lha_line(const char* token, const char* rest)
 {
-    char line[SCRIPT_LINE_BUF];
-    if (!text_format(line, sizeof line, "%s %s", token, rest)) return;
-    con_out("[lha %s]\n", line);
+    con_out("[lha %s %s]\n", token, rest);
     _lha* lha = open_archiver_for(".lzh");
-    if (lha) lha->run(nullptr, ARCHIVER_OUTPUT_DEFAULT, "%s", line);
+    if (lha) lha->run(nullptr, ARCHIVER_OUTPUT_DEFAULT, "%s %s", token, rest);
 }
 
 void wait_when_shown()

@@ -78,11 +78,36 @@ void lha_load(_lha* object, const char* dll, const char* prefix, int kind)
     if (object->set_background_mode) object->set_background_mode(FALSE);
 }
 
+bool vform_archiver_command(const _lha* object, char (&line)[ARCHIVER_COMMAND_BUF], const char* fmt, va_list ap)
+{
+    va_list again;
+    va_copy(again, ap);
+    bool fits = text_vformat(line, sizeof line, fmt, ap);
+    if (!fits) {
+        // Its start names it: the command word and the archive's path.
+        char head[PATH_BUF + 64];
+        text_vformat_cut(head, sizeof head, fmt, again);
+        console_hooks.printf_hook("*** %s command too long (over %d bytes): %s...\n", object->prefix(),
+                                  ARCHIVER_COMMAND_BUF - 1, head);
+    }
+    va_end(again);
+    return fits;
+}
+
+bool form_archiver_command(const _lha* object, char (&line)[ARCHIVER_COMMAND_BUF], const char* fmt, ...)
+{
+    va_list ap;
+    va_start(ap, fmt);
+    bool fits = vform_archiver_command(object, line, fmt, ap);
+    va_end(ap);
+    return fits;
+}
+
 int _lha::call(char* output, DWORD size, const char* fmt, va_list ap)
 {
     if (!module || !command_entry) return -1;
     char line[ARCHIVER_COMMAND_BUF];
-    if (!text_vformat(line, sizeof line, fmt, ap)) return -1;
+    if (!vform_archiver_command(this, line, fmt, ap)) return -1;
     console_hooks.status_hook(-1, "%s", names);
     int result = command_entry(nullptr, line, output, size);
     console_hooks.status_hook(-1, "");

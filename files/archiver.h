@@ -1,8 +1,9 @@
 // The archiver-DLL wrappers: one `_lha` object per archive kind, made on the
 // first request for its kind and kept for the whole run. Each kind knows its
 // command strings; every command goes through a bounded buffer and is refused
-// when it does not fit. The browser and the console reach the DLL's listing
-// entries directly through the object's fields.
+// when it does not fit, and the console is told which command it was. The
+// browser and the console reach the DLL's listing entries directly through
+// the object's fields.
 #pragma once
 #include <windows.h>
 #include "files/archiver_api.h"

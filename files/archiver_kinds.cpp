@@ -57,7 +57,7 @@ int run_sfx(_lha* object, const char* fmt, const char* archive)
 {
     if (!object->module || !object->command_entry) return 0;
     char line[ARCHIVER_COMMAND_BUF];
-    if (!text_format(line, sizeof line, fmt, archive)) return 0;
+    if (!form_archiver_command(object, line, fmt, archive)) return 0;
     return object->command_entry(message_box_owner, line, nullptr, 0) == 0 ? 1 : 0;
 }
 
@@ -93,7 +93,7 @@ int create_stamped(_lha* object, const char* archive, const char* source, const 
     if (!object->module) return 0;
     char absolute[PATH_BUF], line[ARCHIVER_COMMAND_BUF];
     if (!prepare_create(archive, source, absolute)) return 0;
-    if (!text_format(line, sizeof line, fmt, absolute)) return 0;
+    if (!form_archiver_command(object, line, fmt, absolute)) return 0;
     SYSTEMTIME time;
     item_local_systime(source, &time);
     int result = run_in_source(object, source, line);
@@ -180,8 +180,8 @@ int _lha_zip::create(const char* archive, const char* source, const char* passwo
     // Names stay as the archive had them: -UN=UTF8 stores them in UTF-8.
     const char* names = utf8_names ? " -UN=UTF8" : "";
     bool formed = with_password
-                      ? text_format(line, sizeof line, "-r -o -q%s -P %s \"%s\" *.*", names, password, absolute)
-                      : text_format(line, sizeof line, "-r -o -q%s \"%s\" *.*", names, absolute);
+                      ? form_archiver_command(&creator, line, "-r -o -q%s -P %s \"%s\" *.*", names, password, absolute)
+                      : form_archiver_command(&creator, line, "-r -o -q%s \"%s\" *.*", names, absolute);
     return formed ? run_in_source(&creator, source, line) : 0;
 }
 

@@ -73,6 +73,11 @@ int rm_link_cb(walk_item* item);
 // Archivers, beside archiver.h.
 // Loads the DLL and resolves its entries; nothing changes when it does not load.
 void lha_load(_lha* object, const char* dll, const char* prefix, int kind);
+// Forms a command of the object's archiver into line. A command that does not
+// fit is never run cut: false, and the console is told which command it was.
+bool vform_archiver_command(const _lha* object, char (&line)[ARCHIVER_COMMAND_BUF], const char* fmt, va_list ap);
+bool form_archiver_command(const _lha* object, char (&line)[ARCHIVER_COMMAND_BUF], const char* fmt, ...)
+    __attribute__((format(gnu_printf, 3, 4)));
 
 class _lha_lha : public _lha {
 public:

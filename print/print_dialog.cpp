@@ -262,8 +262,10 @@ void load_named(HWND dialog)
         } else if (other_version) {
             // Only a file that was opened and found of another version is offered for deletion.
             char path[PATH_BUF];
-            if (msg_yesno("印刷設定の読込",
-                          "印刷設定ファイルのバージョンが違います．\n\nこのファイルを削除してよろしいですか？") == 1 &&
+            if (kavtrel_message_box(
+                    message_box_owner,
+                    "印刷設定ファイルのバージョンが違います．\n\nこのファイルを削除してよろしいですか？",
+                    "印刷設定の読込", MB_YESNO | MB_ICONEXCLAMATION) == IDYES &&
                 print_settings_path(selection, path))
                 DeleteFileA(path);
         }

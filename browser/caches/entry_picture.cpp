@@ -11,9 +11,6 @@
 #include <string>
 #include <vector>
 
-static _bmap* no_viewer_picture() { return nullptr; }
-_bmap* (*viewer_shown_picture)() = no_viewer_picture;
-
 static _bmap* turned(_bmap* b, int code)
 {
     if (!b || !code) return b;
@@ -111,11 +108,10 @@ int copy_image_full_size(int index)
     return picture_to_clipboard(load_entry_pages(index, rotate, 1));
 }
 
-int copy_image_shown(int index, int in_list)
+int copy_cell_picture(int index)
 {
     file_kind* e = list_entry_kind(index);
     if (!e || !browser_list.names || mb_strchr(browser_list.names[index], '*')) return 0;
-    if (!in_list) return picture_to_clipboard(viewer_shown_picture());
     auto* cache = static_cast<thumb_cache_record*>(browser_list.thumb_cache);
     if (!cache) return 0;
     thumb_cache_draw(index, cache, 0);

@@ -1,7 +1,7 @@
 // An entry's full picture by its kind, for the viewer, the clipboard and
 // printing: loaded at a reduction, turned by the mark of its name, and for a
-// layer entry composed of all its layers. Commands 355 and 356 copy a picture
-// to the clipboard.
+// layer entry composed of all its layers. Command 355 copies an entry's
+// picture to the clipboard, 356 in the grid a cell's picture.
 #pragma once
 
 class file_kind_base;
@@ -22,10 +22,6 @@ _bmap* load_entry_pages(int index, int rotate, int factor);
 // Command 355: the image of entry i at full size to the clipboard (BMP and
 // metafiles as files). 1 when the clipboard took it.
 int copy_image_full_size(int index);
-// Command 356: the picture as shown: the cell's picture in the grid (in_list
-// set), else the viewer's picture. Entries whose name holds '*' are refused.
-int copy_image_shown(int index, int in_list);
-
-// The viewer's picture as shown (the scroll view's image or the prepared
-// full-screen picture), a new image. Default: none, until the viewer plugs in.
-extern _bmap* (*viewer_shown_picture)();
+// Command 356 in the grid: entry i's cell picture as shown (the viewer copies
+// its own). Entries whose name holds '*' are refused.
+int copy_cell_picture(int index);

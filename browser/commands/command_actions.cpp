@@ -29,8 +29,17 @@
 static browser_list_record& L = browser_list;
 
 int first_shown_index() { return L.columns * L.first_row; }
-void reload_at_first_shown() { load_folder(nullptr, 0, first_shown_index(), nullptr, 0); }
-void reload_on_name(const char* name) { load_folder(nullptr, 0, first_shown_index(), name, 0); }
+// A reload shows the list: the viewer is left first, at the page of its entry.
+void reload_at_first_shown()
+{
+    leave_viewer(viewer_state);
+    load_folder(nullptr, 0, first_shown_index(), nullptr, 0);
+}
+void reload_on_name(const char* name)
+{
+    leave_viewer(viewer_state);
+    load_folder(nullptr, 0, first_shown_index(), name, 0);
+}
 void pack_archive_again() { write_back_archive(nullptr); }
 
 const char* jump_entry(int i)
@@ -51,7 +60,7 @@ static HWND main_window()
 static void enter_current_folder()
 {
     int first = history_push_entered();
-    if (viewer_now.mode == VIEWER_MODE_ONE) viewer_now.mode = VIEWER_MODE_LIST;
+    leave_viewer(viewer_state);
     load_folder(nullptr, 0, first, nullptr, 0);
 }
 
@@ -160,7 +169,12 @@ COMMAND_ACTION(act_explorer)
     if (!current_folder.drive_list) open_with_association(current_folder.folder, 0);
 }
 
-COMMAND_ACTION(act_new_entry) { make_new_entry(c.id); }
+// The new entry is named in the list.
+COMMAND_ACTION(act_new_entry)
+{
+    leave_viewer(viewer_state);
+    make_new_entry(c.id);
+}
 
 // At the top of an archive folder, the folder that holds the archive.
 static bool archive_parent(char* target)
@@ -224,7 +238,7 @@ COMMAND_ACTION(act_history)
     if (!history_go(which, change_folder)) return;
     cache_current_dir();
     int first = history_update_entered();
-    if (viewer_now.mode == VIEWER_MODE_ONE) viewer_now.mode = VIEWER_MODE_LIST;
+    leave_viewer(viewer_state);
     load_folder(nullptr, 0, first, nullptr, 0);
 }
 
@@ -479,24 +493,18 @@ COMMAND_ACTION(act_options)
     if (run_options_dialog(main_window())) reload_at_first_shown();
 }
 
-static void set_interval(int tenths)
-{
-    viewer_state.interval = tenths;
-    L.settings.interval = tenths;
-}
+static void set_interval(int tenths) { viewer_state.interval = tenths; }
 
 COMMAND_ACTION(act_interval) { set_interval(c.id - CM_INTERVAL_FIRST); }
 
 COMMAND_ACTION(act_toggle_nonstop)
 {
     viewer_state.nonstop = !viewer_state.nonstop;
-    L.settings.nonstop = viewer_state.nonstop;
 }
 
 COMMAND_ACTION(act_toggle_square)
 {
     viewer_state.square = !viewer_state.square;
-    L.settings.square = viewer_state.square;
 }
 
 COMMAND_ACTION(act_zoom)

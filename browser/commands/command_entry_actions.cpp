@@ -55,7 +55,6 @@ static void reload_after_image_change(const char* new_name)
         return;
     }
     int index = viewer_now.current_index;
-    viewer_now.mode = VIEWER_MODE_LIST;
     reload_at_first_shown();
     int found = find_entry_by_name(new_name);
     view_one_image(viewer_state, found >= 0 ? found : index);
@@ -422,7 +421,13 @@ COMMAND_ACTION(act_send_to)
 }
 
 COMMAND_ACTION(act_copy_full) { copy_image_full_size(c.index); }
-COMMAND_ACTION(act_copy_shown) { copy_image_shown(c.index, viewer_now.mode == VIEWER_MODE_LIST); }
+COMMAND_ACTION(act_copy_shown)
+{
+    if (viewer_now.mode == VIEWER_MODE_LIST)
+        copy_cell_picture(c.index);
+    else
+        copy_image_shown(viewer_state);
+}
 COMMAND_ACTION(act_view_one) { view_one_image(viewer_state, c.index); }
 COMMAND_ACTION(act_view_full) { enter_fullscreen(viewer_state, c.index); }
 

@@ -168,7 +168,7 @@ void app_on_drop(int page, int count, char** names)
         if (!(a & FILE_ATTRIBUTE_DIRECTORY) && !parent_folder(path, path)) continue;
         history_push(0, 0);
         if (!change_folder(path)) continue;
-        back_to_list(viewer_state);
+        leave_viewer(viewer_state);
         int first = history_push_entered();
         load_folder(nullptr, 0, first, nullptr, 0);
     }

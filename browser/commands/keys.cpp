@@ -155,7 +155,12 @@ static void image_keydown(HWND window, int key, bool full)
     case 'T': post(window, CM_FIRST_PAGE); break;
     case 'O': open_entry_with_program(viewer_now.current_index, -1); break;
     case VK_RETURN:
-        if (!full && !held(VK_CONTROL) && !held(VK_SHIFT)) post(window, CM_ZOOM_ONE);
+        if (full) break;
+        // Ctrl marks the shown entry, as its menu says (the command index is the viewer's).
+        if (held(VK_CONTROL))
+            post(window, held(VK_SHIFT) ? CM_MARK_RANGE : CM_MARK_ENTRY);
+        else if (!held(VK_SHIFT))
+            post(window, CM_ZOOM_ONE);
         break;
     default: break;
     }
@@ -200,11 +205,21 @@ static bool chord_of_its_own(int key)
     return key != VK_RETURN && key != VK_F2 && key != VK_SHIFT && key != VK_CONTROL;
 }
 
+// The keys the toolbar's size buttons name, ";" bigger and "-" smaller,
+// wherever the keyboard's layout puts them; the buttons' commands.
+static int size_key_command(int key)
+{
+    UINT c = MapVirtualKeyA(key, MAPVK_VK_TO_CHAR) & 0x7FFF;
+    return c == ';' ? CM_BIGGER : c == '-' ? CM_SMALLER : 0;
+}
+
 int browser_keydown(HWND window, int key)
 {
     if (chord_of_its_own(key)) return 0;
     int mode = viewer_now.mode;
-    if (mode == 0)
+    if (int id = size_key_command(key))
+        post(window, id);
+    else if (mode == 0)
         list_keydown(window, key);
     else
         viewer_keydown(window, key, mode);

@@ -6,6 +6,7 @@
 #include "browser/model/numbering.h"
 #include "browser/commands/command_parts.h"
 #include "browser/archives/archive_folder.h"
+#include "browser/operations/entry_ops.h"
 #include "browser/model/browser_list.h"
 #include "browser/model/history.h"
 #include "browser/model/name_list.h"
@@ -283,7 +284,8 @@ void build_tree_menu()
     char path[PATH_BUF];
     if (!path_join(path, sizeof path, current_folder.folder, "dummy\\")) path[0] = 0;
     int levels = 0;
-    if (path[0] && !is_drive_spec(current_folder.folder) && !current_folder.drive_list) {
+    // A drive root has two levels too: the drives and its subfolders.
+    if (path[0] && !current_folder.drive_list) {
         for (const char* p = mb_next(path); *p; p = mb_next(p))
             if (*p == '\\' && p[1]) levels++;
         levels++;
@@ -390,6 +392,10 @@ static void new_item_state(HMENU m)
     bool base = viewer_now.mode == 0 && L.tree_depth == 0 && !at_drive_list() && !in_read_only_archive();
     enable(m, CM_NEW_FOLDER, base);
     for (int k = 0; k < 4; k++) enable(m, CM_NEW_ARCHIVE_FIRST + k, base && archive_kind_ready(k) > 1);
+    // A text file the list would not show could not be named in it; the
+    // drive list has no folder to list.
+    enable(m, CM_NEW_TEXT, new_text_file_possible());
+    enable(m, CM_FOLDER_LISTING, !at_drive_list());
 }
 
 static void edit_state(HMENU m)

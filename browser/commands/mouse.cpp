@@ -225,8 +225,11 @@ static int image_left_button(HWND window, WPARAM flags, LPARAM position)
     }
     bool upper = in_upper_half(window, hit) != 0, alt = held(VK_MENU);
     if (_wait_double_click(WM_LBUTTONDOWN, window)) return 1;
-    viewer_state.selected_only = alt;
-    viewer_step(viewer_state, upper ? -1 : 1);
+    // With Alt the click alone goes to a marked entry; the stepping keys stay as they were.
+    if (alt)
+        SendMessageA(window, WM_COMMAND, upper ? CM_PREVIOUS_SELECTED_PAGE : CM_NEXT_SELECTED_PAGE, 0);
+    else
+        viewer_step(viewer_state, upper ? -1 : 1);
     return 1;
 }
 

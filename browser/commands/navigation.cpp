@@ -12,6 +12,7 @@
 #include "browser/commands/toolbar.h"
 #include "files/files.h"
 #include "browser/model/history.h"
+#include "browser/viewer/viewer.h"
 
 static browser_list_record& L = browser_list;
 
@@ -32,9 +33,12 @@ void confirm_expand_all(int requested, int ask)
         msg_yesno("ZOTE ｺﾏﾝﾄﾞ確認", "%s", "本当にﾏｲｺﾝﾋﾟｭｰﾀを全展開しますか?") != 1)
         return;
     L.tree_depth = next;
+    // From the list the entry under the mouse stays in view; the viewer (its
+    // toolbar's tree levels) is left for the page of the entry it showed.
     char name[PATH_BUF] = "";
-    int i = entry_under_mouse(nullptr);
-    if (i >= 0 && L.names) text_copy(name, L.names[i]);
+    int i = viewer_now.mode == VIEWER_MODE_LIST ? entry_under_mouse(nullptr) : viewer_now.current_index;
+    if (i >= 0 && i < L.count && L.names) text_copy(name, L.names[i]);
+    leave_viewer(viewer_state);
     reload_at_name(name, 0);
     history_push(1, 0);  // the position and the new depth recorded in place
 }
@@ -48,7 +52,9 @@ static void go_to(WPARAM flags, const char* target)
     }
     history_push(0, 0);
     if (!change_folder(target)) return;
-    load_folder(nullptr, 0, history_push_entered(), nullptr, 0);
+    int first = history_push_entered();
+    leave_viewer(viewer_state);
+    load_folder(nullptr, 0, first, nullptr, 0);
 }
 
 // The parent of the current folder as the browser goes up: the Desktop from

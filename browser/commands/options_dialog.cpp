@@ -11,6 +11,8 @@
 #include "browser/model/paths.h"
 #include "base/holders.h"
 #include "base/cptext.h"
+#include "browser/viewer/viewer.h"
+#include "graphics/kavtrel.h"
 #include "resources/options_dialog.h"
 #include <commdlg.h>
 #include <cstdlib>
@@ -38,7 +40,7 @@ struct swatch {
 // full-screen background, full-screen text, selection.
 static const swatch swatches[SWATCH_COUNT] = {
     {"ﾂｰﾙﾊﾞｰの色", 0xFFDEDE},
-    {"背景色", 0},
+    {"背景色", 0},  // the system's window colour, read when offered
     {"ﾌｧｲﾙ名の色", 0},
     {"ﾘﾝｸ,ﾌｫﾙﾀﾞ名の色", 0xFF0000},
     {"ﾌｧｲﾙ番号,ｼｽﾃﾑ,隠しﾌｧｲﾙ名の色", 0x808080},
@@ -206,11 +208,13 @@ static void on_paint(HWND dialog)
     EndPaint(dialog, &ps);
 }
 
+static COLORREF offered_colour(int i) { return i == SW_BACK ? GetSysColor(COLOR_WINDOW) : swatches[i].offered; }
+
 static void on_click(HWND dialog, int x, int y)
 {
     int i = swatch_at(x, y);
     if (i < 0) return;
-    if (colour_chooser(dialog, &working[i], swatches[i].offered, swatches[i].label))
+    if (colour_chooser(dialog, &working[i], offered_colour(i), swatches[i].label))
         InvalidateRect(dialog, nullptr, TRUE);
 }
 
@@ -219,6 +223,8 @@ INT_PTR CALLBACK options_dlg_proc(HWND dialog, UINT message, WPARAM wparam, LPAR
     switch (message) {
     case WM_INITDIALOG: on_init(dialog); return TRUE;
     case WM_PAINT: on_paint(dialog); return TRUE;
+    // The colour chooser it owns waits for the user (the library hears only its own windows).
+    case WM_ENTERIDLE: _idle_before_wait(); return FALSE;
     case WM_LBUTTONDOWN:
         on_click(dialog, static_cast<short>(LOWORD(lparam)), static_cast<short>(HIWORD(lparam)));
         return TRUE;
@@ -273,6 +279,7 @@ int run_options_dialog(HWND owner)
     INT_PTR r = DialogBoxParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_OPTIONS), owner, options_dlg_proc, 0);
     ime_off();
     if (r != 1) return 0;
+    leave_viewer(viewer_state);
     on_size_relayout(browser_list.first_row * browser_list.columns);
     redraw_whole_list();
     return 1;

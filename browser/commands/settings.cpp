@@ -93,7 +93,6 @@ void apply_settings(const settings_record* r)
     memcpy(l.colours, list_colours, sizeof l.colours);
     live.sldbkcolor = r->sldbkcolor, live.sldtxtcolor = r->sldtxtcolor;
     viewer_state.interval = r->interval, viewer_state.nonstop = r->nonstop, viewer_state.square = r->square;
-    viewer_state.slide_background = r->sldbkcolor, viewer_state.slide_text = r->sldtxtcolor;
     for (int k = 0; k < IMAGE_KIND_COUNT; k++)
         if (image_kind_of_ext2(image_ext_table[k], k)) image_kind_enabled[k] = r->kinds[k];
     HWND main = main_window();

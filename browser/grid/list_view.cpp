@@ -114,15 +114,18 @@ void move_new_entry_to_page()
     index_thumbnails_of_list();
 }
 
+// Kept marks come back on the entries drawn; a cut entry, which is not drawn,
+// loses its mark (the cut list is read first).
 void reset_selection(const unsigned char* kept, int kept_count)
 {
     free(L.marks);
     L.marks = L.count > 0 ? static_cast<unsigned char*>(calloc(L.count, 1)) : nullptr;
     L.selected_count = 0;
     if (!L.marks || !kept || kept_count != L.count) return;
-    memcpy(L.marks, kept, L.count);
-    for (int i = 0; i < L.count; i++)
-        if (L.marks[i]) L.selected_count++;
+    for (int i = 0; i < L.count; i++) {
+        L.marks[i] = kept[i] && !is_cut_entry(L.names[i]) ? 1 : 0;
+        L.selected_count += L.marks[i];
+    }
 }
 }  // namespace
 
@@ -153,6 +156,7 @@ void load_folder(const unsigned char* kept, int kept_count, int first_hint, cons
         browser_list_set_entries(L.names, L.count);
         index_thumbnails_of_list();
     }
+    read_cut_list();
     reset_selection(kept, kept_count);
     layout_list();
     if (L.count >= 1)
@@ -161,7 +165,6 @@ void load_folder(const unsigned char* kept, int kept_count, int first_hint, cons
         L.first_row = 0;
     set_browser_title(L.first_row / (L.rows > 0 ? L.rows : 1) + 1);
     if (new_entry_pending) move_new_entry_to_page();
-    read_cut_list();
     if (!(flags & LOAD_NO_REDRAW)) redraw_checked(1, 1, 0, 1, false);
 }
 
@@ -177,6 +180,9 @@ void on_size_relayout(int first_index)
 int list_still_valid()
 {
     if (L.count <= 0 || !L.names) return 1;
+    // The clipboard as it is now, which another window may have changed; the
+    // entries keep the cut marks they were drawn with.
+    read_cut_list();
     int first = L.first_row * L.columns;
     int from = first - L.per_page, to = first + 2 * L.per_page;
     if (from < 0) from = 0;

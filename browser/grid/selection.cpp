@@ -96,7 +96,11 @@ void draw_mark_frame(int index, int erase)
         frame(index, L.colours[COLOUR_BK]);
 }
 
-static void page_title() { set_browser_title(L.first_row / (L.rows > 0 ? L.rows : 1) + 1); }
+// The title's number: the page in the list, the entry's position in the viewer.
+static void page_title()
+{
+    set_browser_title(list_mode() ? L.first_row / (L.rows > 0 ? L.rows : 1) + 1 : viewer_now.current_index + 1);
+}
 
 int redraw_selection()
 {

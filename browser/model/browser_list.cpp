@@ -2,6 +2,7 @@
 // function in a fixed order rather than by static constructors, whose order
 // across files the language does not fix.
 #include "browser/model/browser_list.h"
+#include "browser/model/busy.h"
 #include "browser/model/history.h"
 #include "browser/model/image_kinds.h"
 #include "browser/model/paths.h"
@@ -55,6 +56,8 @@ void browser_list_init()
     if (done) return;
     done = true;
     browser_list_defaults(browser_list);
+    kavtrel_busy_query = busy_held;
+    kavtrel_busy_recover = busy_recover;
     init_image_kinds();
     browser_list.popup.handle = CreatePopupMenu();
     load_history();

@@ -86,8 +86,10 @@ struct browser_list_record {
     int strip_numbers;  // column-count buttons below the five fixed ones
     int level_count;    // tree-level buttons after the path
     // 8. settings: the live values of the options no other group keeps
-    // (hidden, all, textpic, slide show, cache, text previews), the record the
-    // files gave at start, and the defaults (the state before any file was read)
+    // (hidden, all, textpic, curstop, the full-screen colours, text previews;
+    // the slide show's interval, nonstop and square are the viewer's), the
+    // record the files gave at start, and the defaults (the state before any
+    // file was read)
     settings_record settings;
     settings_record loaded_settings, default_settings;
     // 9. navigation history (owned by the history)

@@ -1,16 +1,13 @@
 // The nesting busy state and the cursor that goes with it (see busy.h).
 #include "browser/model/busy.h"
+#include "browser/model/command_ids.h"
 #include "browser/model/browser_list.h"
 #include "browser/model/viewer_now.h"
 #include "graphics/kavtrel.h"
 
 busy_state_record busy_state;
 
-static int is_busy() { return busy_state.counter > 0; }
-static void busy_recover();
-// The library asks before it acts on a close, and has every level ended when
-// its main loop finds one still held; registered with the first use.
-static const bool busy_query_ready = (kavtrel_busy_query = is_busy, kavtrel_busy_recover = busy_recover, true);
+int busy_held() { return busy_state.counter > 0; }
 
 void busy_begin()
 {
@@ -42,6 +39,16 @@ static void become_idle()
     if (console_window()) EnableWindow(console_window(), TRUE);
 }
 
+// After the last pump of the outermost level: the kept reload comes from the
+// message loop, as the user's own input would.
+static void post_waiting_reload()
+{
+    if (busy_state.counter > 0 || !busy_state.reload_waiting) return;
+    busy_state.reload_waiting = 0;
+    HWND w = page_drawing_window(browser_list.page);
+    if (w) PostMessageA(w, WM_COMMAND, CM_RELOAD, 0);
+}
+
 void busy_end()
 {
     _pump();
@@ -52,23 +59,24 @@ void busy_end()
         honour_close_request();
     }
     _pump();
+    post_waiting_reload();
 }
 
-// Every level ended at once, without pumping, and a close asked for in the
-// meantime carried out.
-static void busy_recover()
+void busy_recover()
 {
-    busy_state = {};
+    busy_state = {0, 0, 0, busy_state.reload_waiting};
     become_idle();
     honour_close_request();
+    post_waiting_reload();
 }
 
 void busy_reset()
 {
     _pump();
-    busy_state = {};
+    busy_state = {0, 0, 0, busy_state.reload_waiting};
     become_idle();
     _pump();
+    post_waiting_reload();
 }
 
 // Enters one level of the busy state of the kind given; always held.

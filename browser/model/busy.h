@@ -9,6 +9,10 @@ struct busy_state_record {
     int counter;  // nesting depth; 0 idle
     int wait;     // the wait cursor is kept for every message
     int mouse;    // mouse moves are kept from the browser's handler
+    // A reload another program posted while this one was busy (a script run
+    // ends while the window that started it still waits): posted again once
+    // the outermost level ends, rather than lost with the input kept out.
+    int reload_waiting;
 };
 extern busy_state_record busy_state;
 
@@ -17,6 +21,12 @@ void busy_begin_wait();
 void busy_begin_flag2();
 void busy_end();
 void busy_reset();
+// 1 while any level is held: the window library asks before it acts on a close.
+int busy_held();
+// Every level ended at once, without pumping, and a close asked for in the
+// meantime carried out: the window library's main loop calls it when it finds
+// a level an operation left held.
+void busy_recover();
 // Re-derives the cursor from the mouse position over the browser's window.
 void update_cursor();
 

@@ -91,8 +91,6 @@ static char* text_at(settings_record* r, size_t offset) { return reinterpret_cas
 void settings_defaults(settings_record* live)
 {
     memset(live, 0, sizeof *live);
-    live->interval = 30;
-    live->square = 1;
     live->all = live->textpic = live->txticon = live->txtcont = 1;
     text_copy(live->txtext, default_text_extensions);
     live->sldbkcolor = 0x000000;

@@ -19,6 +19,7 @@
 #include "browser/caches/thumb_cache.h"
 #include "browser/model/command_ids.h"
 #include "browser/model/paths.h"
+#include "browser/model/scan.h"
 #include "browser/grid/selection.h"
 #include "browser/model/viewer_now.h"
 #include "base/holders.h"
@@ -121,13 +122,16 @@ int move_selected_into(int index)
         char folder[PATH_BUF];
         if (!t->name(folder)) return 0;
         overwrite_answers answers = {};
+        left_at_source left = {};
         for (int i = 0; i < L.count; i++) {
             char source[PATH_BUF], destination[PATH_BUF];
             if (!is_marked(i) || !entry_full_path(i, source)) continue;
             if (!path_join(destination, folder, file_name_of(source))) continue;
             move_one_item(source, destination, &answers);
             if (answers.cancel && answers.all) break;
+            if (!answers.cancel) note_left_at_source(&left, source, destination);
         }
+        say_left_at_source(left);
     } else if (t->archive && entry_archive_creation(index) >= 2) {
         compress_into_entry(index);
     } else {
@@ -204,8 +208,11 @@ static bool ends_in(const char* path, const char* tail)
     return n >= t && text_equal_ci(path + n - t, tail);
 }
 
+int new_text_file_possible() { return !current_folder.drive_list && is_listed_name(".txt"); }
+
 int create_new_entry(int command)
 {
+    if (command == CM_NEW_TEXT && !new_text_file_possible()) return 0;
     const char* ext = command == CM_NEW_FOLDER ? ""
                       : command == CM_NEW_TEXT ? ".txt"
                                                : compress_extension(command - CM_NEW_ARCHIVE_FIRST);
@@ -241,7 +248,11 @@ int create_new_entry(int command)
         named[0] = 0;
     }
     entry_ops.creating = new_entry_pending = 0;
-    reload_at_name(named[0] ? file_name_of(named) : "", 0);
+    // A cancelled entry leaves the page where it was.
+    if (named[0])
+        reload_at_name(file_name_of(named), 0);
+    else
+        reload_keep_selection(first_shown(), 0);
     write_back_archive(nullptr);
     return kept;
 }
@@ -249,10 +260,14 @@ int create_new_entry(int command)
 int write_folder_listing()
 {
     char base[PATH_BUF], name[PATH_BUF], path[PATH_BUF];
-    if (!text_copy(base, current_folder.folder)) return 0;
+    if (current_folder.drive_list || !text_copy(base, current_folder.folder)) return 0;
     remove_backslash(base);
     if (!text_format(name, sizeof name, "%s.txt", is_drive_root(base) ? "" : file_name_of(base))) return 0;
     if (!path_join(path, current_folder.folder, name)) return 0;
+    // The name may be the user's own file (a comment file named after the folder).
+    if (GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES &&
+        msg_yesno("ZOTE", "%s\n\n同じ名前のファイルが存在します．上書きしてよろしいですか？", name) != 1)
+        return 0;
     {
         c_file f(fopen(path, "w"));
         if (!f) return 0;
@@ -290,6 +305,10 @@ int dissolve_folder(const char* entry)
         else
             left++;
     }
-    if (left == 0) rd_folder(folder);  // a plain removal: subfolders keep the folder
+    if (left == 0) {
+        // A read-only folder would stay behind its moved files.
+        SetFileAttributesA(folder, FILE_ATTRIBUTE_NORMAL);
+        rd_folder(folder);  // a plain removal: subfolders keep the folder
+    }
     return left;
 }

@@ -22,7 +22,12 @@ void edit_small_text(int index);
 // Commands 240 (folder) and 245 (text file); others by the archive kinds.
 // 1 when a new entry was kept.
 int create_new_entry(int command);
-// "<folder>.txt" in the current folder with the unmarked names, one a line.
+// Whether a new text file (245) can be made and then found in the list: a
+// folder is shown and the list shows text files.
+int new_text_file_possible();
+// "<folder>.txt" in the current folder with the unmarked names, one a line;
+// an existing file of the name is overwritten only when the user says so.
+// Nothing at the drive list, which is no folder.
 int write_folder_listing();
 void reload_at_name(const char* name, int keep);
 void reload_keep_selection(int first, int keep);

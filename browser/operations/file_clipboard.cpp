@@ -149,56 +149,6 @@ int paste_space_check(clipboard_read_state* s)
 
 // The paste loops ------------------------------------------------------------------
 
-namespace {
-// The files a cut paste left at their source, for the message after it: the
-// first ones by name, the rest counted.
-struct left_files {
-    char names[1024];
-    int listed, more;
-};
-left_files* current_left;
-
-void note_left(left_files* left, const char* path)
-{
-    if (left->more == 0 && text_append_format(left->names, sizeof left->names, "%s\n", path))
-        left->listed++;
-    else
-        left->more++;
-}
-
-int note_left_cb(walk_item* item)
-{
-    note_left(current_left, item->path);
-    return 1;
-}
-
-// A folder is named by the files left in it; a folder left with none (its
-// empty subfolders) by itself.
-void note_left_item(left_files* left, const char* source)
-{
-    DWORD a = GetFileAttributesA(source);
-    int before = left->listed + left->more;
-    if (a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY)) {
-        walk_item record = {};
-        current_left = left;
-        walk_tree(source, "*.*", &record, note_left_cb, nullptr, nullptr, nullptr);
-        current_left = nullptr;
-    }
-    if (left->listed + left->more == before) note_left(left, source);
-}
-
-void say_left(const left_files& left)
-{
-    if (!left.listed && !left.more) return;
-    char more[64] = "";
-    if (left.more) text_format(more, sizeof more, "ほか%d個\n", left.more);
-    char text[1200];
-    text_format_cut(text, sizeof text, "次のファイルは移動できず，元の場所に残っています．\n　\n%s%s", left.names,
-                    more);
-    kavtrel_message_box(message_box_owner, text, "ZOTE - 警告", MB_OK | MB_ICONEXCLAMATION);
-}
-}  // namespace
-
 enum paste_kind { PASTE_ITEMS, PASTE_SHORTCUTS, PASTE_FOLDERS };
 
 // An entry cut inside the archive folder is as it was cut: its staged copy
@@ -225,7 +175,7 @@ static int paste_loop(clipboard_read_state* s, paste_kind kind)
     _status_printf(L.page, "%s", status[kind]);
     overwrite_answers answers = {};
     std::vector<pasted_cut> cuts;
-    left_files left = {};
+    left_at_source left = {};
     for (int i = 0; i < s->count; i++) {
         char source[PATH_BUF], destination[PATH_BUF], name[PATH_BUF], original[PATH_BUF];
         if (!clipboard_file(s, i, source)) continue;
@@ -244,8 +194,7 @@ static int paste_loop(clipboard_read_state* s, paste_kind kind)
         if (unchanged && done && GetFileAttributesA(source) == INVALID_FILE_ATTRIBUTES)
             cuts.push_back({original, destination});
         if (answers.cancel && answers.all) break;
-        if (kind == PASTE_ITEMS && s->cut && !answers.cancel && left_at_source(source, destination))
-            note_left_item(&left, source);
+        if (kind == PASTE_ITEMS && s->cut && !answers.cancel) note_left_at_source(&left, source, destination);
         if (done && last_paste.placed++ == 0) text_copy(last_paste.first_name, name);
         _progress(L.page, i + 1, 0, s->count);
         Sleep(kind == PASTE_ITEMS ? 10 : 100);
@@ -253,7 +202,7 @@ static int paste_loop(clipboard_read_state* s, paste_kind kind)
     _status_printf(L.page, "%s", "");
     if (!cuts.empty()) finish_pasted_cuts(cuts);
     if (kind == PASTE_ITEMS && s->cut) OleSetClipboard(nullptr);
-    say_left(left);
+    say_left_at_source(left);
     return 1;
 }
 

@@ -28,14 +28,23 @@ int clipboard_set_file_list(int cut);
 void ask_overwrite_or_rename(const char* operation, const char* placed_kind, const char* existing_kind,
                              const char* existing_path, overwrite_answers* answers);
 int paste_one_item(const char* source, const char* destination, int cut, overwrite_answers* answers);
-// After a cut paste_one_item that was not cancelled: 1 when the source is
-// still there and is not the destination itself. A move across drives copies
-// first and deletes afterwards: a file another program holds open is copied
-// but stays.
-int left_at_source(const char* source, const char* destination);
 int paste_one_shortcut(const char* source, const char* shortcut, overwrite_answers* answers);
 int paste_folder_tree_only(const char* source, const char* folder, overwrite_answers* answers);
 int move_one_item(const char* source, const char* destination, overwrite_answers* answers);
+
+// The files a cut paste or a move into a folder left at their source, told
+// in one message after it: a move across drives copies first and deletes
+// afterwards, so a file another program holds open is copied but stays.
+struct left_at_source {
+    char names[1024];  // the first ones, a line each
+    int listed, more;  // named, and counted beyond those
+};
+// After a move of source to destination that was not cancelled: notes the
+// source when it is still there and is not the destination itself (a folder
+// by the files left in it).
+void note_left_at_source(left_at_source* left, const char* source, const char* destination);
+// The message naming the files that stayed; nothing when every one went.
+void say_left_at_source(const left_at_source& left);
 int copy_as_unique(const char* source, const char* destination);
 int move_as_unique(const char* source, const char* destination);
 int shortcut_as_unique(const char* source, const char* destination);

@@ -1,6 +1,7 @@
 // One-item operations of the file clipboard and of moves inside the browser:
 // copy, move, shortcut or folder structure to a destination, with the
-// overwrite-or-rename question when the name is taken (see file_clipboard.h).
+// overwrite-or-rename question when the name is taken (see file_clipboard.h),
+// and the message naming what a move left at its source.
 // Identity decides "the same item", not the spelling: a short name or a case
 // variant of the source is the source. A replaced file is set aside under a
 // free name until its replacement is complete, and put back if that fails.
@@ -8,6 +9,7 @@
 #include "browser/caches/thumb_cache.h"
 #include "browser/model/paths.h"
 #include "files/files.h"
+#include "graphics/kavtrel.h"
 #include <cstring>
 #include <cwchar>
 
@@ -235,11 +237,6 @@ int paste_one_item(const char* source, const char* destination, int cut, overwri
     return answers->done;
 }
 
-int left_at_source(const char* source, const char* destination)
-{
-    return exists(source) && !same_or_unknown(source, destination);
-}
-
 int move_one_item(const char* source, const char* destination, overwrite_answers* answers)
 {
     answers->done = 0;
@@ -256,6 +253,52 @@ int move_one_item(const char* source, const char* destination, overwrite_answers
     else
         answers->done = move_as_unique(source, destination) ? 1 : 0;
     return answers->done;
+}
+
+// What stayed at its source ---------------------------------------------------------
+
+namespace {
+left_at_source* current_left;
+
+void note_left(left_at_source* left, const char* path)
+{
+    if (left->more == 0 && text_append_format(left->names, sizeof left->names, "%s\n", path))
+        left->listed++;
+    else
+        left->more++;
+}
+
+int note_left_cb(walk_item* item)
+{
+    note_left(current_left, item->path);
+    return 1;
+}
+}  // namespace
+
+// A folder is named by the files left in it; a folder left with none (its
+// empty subfolders) by itself.
+void note_left_at_source(left_at_source* left, const char* source, const char* destination)
+{
+    if (!exists(source) || same_or_unknown(source, destination)) return;
+    int before = left->listed + left->more;
+    if (is_folder(source)) {
+        walk_item record = {};
+        current_left = left;
+        walk_tree(source, "*.*", &record, note_left_cb, nullptr, nullptr, nullptr);
+        current_left = nullptr;
+    }
+    if (left->listed + left->more == before) note_left(left, source);
+}
+
+void say_left_at_source(const left_at_source& left)
+{
+    if (!left.listed && !left.more) return;
+    char more[64] = "";
+    if (left.more) text_format(more, sizeof more, "ほか%d個\n", left.more);
+    char text[1200];
+    text_format_cut(text, sizeof text, "次のファイルは移動できず，元の場所に残っています．\n　\n%s%s", left.names,
+                    more);
+    kavtrel_message_box(message_box_owner, text, "ZOTE - 警告", MB_OK | MB_ICONEXCLAMATION);
 }
 
 int paste_one_shortcut(const char* source, const char* shortcut, overwrite_answers* answers)

@@ -316,7 +316,7 @@ LRESULT CALLBACK nftw_wnd_proc(HWND window, UINT message, WPARAM wparam, LPARAM 
     case WM_RBUTTONDOWN: on_right_down(window, wparam, lparam); return 0;
     case WM_MOUSEMOVE:
         nftw_update_cursor(v);
-        _statusbar_set(L.page, "");
+        _status_text(L.page, "%s", "");
         _status_printf(L.page, "%s", "ｸﾘｯｸ,ｶｰｿﾙｷｰ=ｽｸﾛｰﾙ｜右ｸﾘｯｸ=ﾒﾆｭｰ｜Esc,Enter=戻る");
         break;
     case WM_PAINT: {

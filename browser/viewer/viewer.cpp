@@ -25,8 +25,6 @@ void viewer_defaults(viewer_state_record& v)
     v = viewer_state_record{};
     v.interval = 30;
     v.square = 1;
-    v.slide_background = 0;
-    v.slide_text = 0x808080;
 }
 
 static viewer_state_record made_default()
@@ -152,7 +150,7 @@ void prepare_fullscreen_image(viewer_state_record& v, int index)
     refresh_entry(index);
     if (entry_file_gone(index)) {
         _newbuffer(VIEWER_SLOT, 10, 10);
-        _page_fill(VIEWER_SLOT, viewer_now.full_screen ? v.slide_background : L.colours[COLOUR_BK]);
+        _page_fill(VIEWER_SLOT, viewer_now.full_screen ? L.settings.sldbkcolor : L.colours[COLOUR_BK]);
         v.placement[0] = 1;
         v.placement[1] = v.placement[2] = 0;
         v.placement[3] = v.placement[4] = 10;
@@ -321,9 +319,9 @@ void draw_viewer_status(viewer_state_record& v, int index, int divisor)
     format_viewer_status(v, index, divisor, line, sizeof line);
     if (viewer_now.full_screen) {
         _selectpage(0, VIEWER_PAGE);
-        fill_band(0, 0, v.client_width, 12, v.slide_background);
+        fill_band(0, 0, v.client_width, 12, L.settings.sldbkcolor);
         _setfont("t'ＭＳ Ｐゴシック' h12");
-        _settextcolor(v.slide_text);
+        _settextcolor(L.settings.sldtxtcolor);
         _moveto(L.cell_width * L.columns / 2 + L.left_margin, 0);
         _puttext(line, TRANSPARENT);
         return;
@@ -487,7 +485,7 @@ void enter_fullscreen(viewer_state_record& v, int index)
         v.previous_mode = viewer_now.mode;
         if (viewer_now.mode == VIEWER_MODE_LIST) viewer_now.mode = VIEWER_MODE_ONE;
         viewer_now.full_screen = 1;
-        _newpage_fullscreen(VIEWER_PAGE, v.slide_background);
+        _newpage_fullscreen(VIEWER_PAGE, L.settings.sldbkcolor);
         size_fullscreen_page();
         _selectpage(0, VIEWER_PAGE);
         _clearscreen(2);
@@ -534,7 +532,10 @@ int leave_fullscreen(viewer_state_record& v)
 
 void back_to_list(viewer_state_record& v)
 {
-    if (viewer_now.mode == VIEWER_MODE_LIST) return;
+    if (viewer_now.mode == VIEWER_MODE_LIST) {
+        if (v.actual_view) close_actual_view(v);  // the view lives in one-image mode only
+        return;
+    }
     viewer_now.mode = VIEWER_MODE_LIST;
     next_to_prepare = -1;
     bmap_keep_spare(0);
@@ -552,6 +553,16 @@ void back_to_list(viewer_state_record& v)
         if (v.actual_view) close_actual_view(v);
     }
     leave_fullscreen(v);
+}
+
+void leave_viewer(viewer_state_record& v)
+{
+    if (viewer_now.full_screen) {
+        v.previous_mode = VIEWER_MODE_LIST;  // out of full screen to the list, not to the window viewer
+        leave_fullscreen(v);
+        _hide_fullscreen_pages();
+    }
+    back_to_list(v);
 }
 
 // The copy ------------------------------------------------------------------------------

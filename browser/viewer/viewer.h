@@ -1,7 +1,8 @@
 // The image viewer: one entry at a time in the browser window (one-image
 // mode) or on a full-screen page, stepped by hand or as a slide show, with
 // the picture of the entry to come prepared in advance in image slot 11.
-// Its state is one global record, and the mode, the full-screen flag and the
+// Its state is one global record (the full-screen colours are the settings'
+// own, in browser_list.settings), and the mode, the full-screen flag and the
 // shown entry that the rooms below read are viewer_now (model); while a slide
 // show runs the application's window hook hands every message to viewer_msg_hook.
 #pragma once
@@ -30,8 +31,6 @@ struct viewer_state_record {
     int random_placement;
     int selected_only;
     int square;
-    COLORREF slide_background;
-    COLORREF slide_text;
     nftw_view* actual_view;
     int actual_divisor;
 };
@@ -72,6 +71,10 @@ void format_viewer_status(viewer_state_record& v, int index, int divisor, char* 
 // ---- Modes ----
 void view_one_image(viewer_state_record& v, int index);
 void back_to_list(viewer_state_record& v);
+// Before the list is loaded or drawn again (a folder change, a reload): the
+// viewer is left, from the window or full screen, with its scroll view. The
+// caller draws the list.
+void leave_viewer(viewer_state_record& v);
 void enter_fullscreen(viewer_state_record& v, int index);
 int leave_fullscreen(viewer_state_record& v);
 // Shows entry index (preparing it unless it is the prepared one); the one

@@ -9,7 +9,6 @@
 #include "browser/grid/grid.h"
 #include "browser/grid/list_view.h"
 #include "browser/viewer/scroll_view.h"
-#include "browser/model/start.h"
 #include "graphics/kavtrel.h"
 #include <cstdlib>
 
@@ -209,12 +208,10 @@ int ask_slide_interval(int interval)
 
 static viewer_state_record& V = viewer_state;
 
-// The start-up options: /z one image, /r a slide show, /f full screen.
+// Entry i in the viewer, from the start-up options (/z one image, /r a slide
+// show, /f full screen) and from the list.
 void open_viewer(int i, int direction, int full)
 {
-    start_options o;
-    parse_command_line(start_block.command_line, &o);
-    if (o.interval >= 1 && o.interval <= 600) V.interval = o.interval;
     if (L.count <= 0) return;
     if (full) {
         if (direction)

@@ -10,6 +10,8 @@
 #include "browser/operations/archive_commands.h"
 #include "browser/model/busy.h"
 #include "browser/commands/keys.h"
+#include "browser/commands/window_hook.h"
+#include "browser/model/history.h"
 #include "browser/model/seams.h"
 #include "browser/model/paths.h"
 #include "browser/model/numbering.h"
@@ -197,12 +199,14 @@ TEST(Commands, EveryIdentifierHasAnAction)
 
 namespace {
 // The Ctrl and Alt chords of a menu's items, as their texts give them after
-// the tab, with the item's identifier (a popup's: the command of its chord).
+// the tab, with the item's identifier (a popup's: the command of its chord)
+// and the viewer mode the menu was shown in.
 struct chord {
     BYTE modifiers;  // FCONTROL, FALT, FSHIFT
     WORD key;
     int id;
     std::string text;
+    int mode;
 };
 
 WORD key_of(const std::string& name)
@@ -210,12 +214,14 @@ WORD key_of(const std::string& name)
     if (name.size() == 1) return static_cast<WORD>(name[0]);
     if (name == "↑") return VK_UP;
     if (name == "↓") return VK_DOWN;
+    if (name == "←") return VK_LEFT;
+    if (name == "→") return VK_RIGHT;
     if (name == "F2") return VK_F2;
     if (name == "Enter") return VK_RETURN;
     return 0;
 }
 
-void menu_chords(HMENU m, std::vector<chord>* out)
+void menu_chords(HMENU m, int mode, std::vector<chord>* out)
 {
     for (int i = 0; i < GetMenuItemCount(m); i++) {
         char text[256] = "";
@@ -225,7 +231,7 @@ void menu_chords(HMENU m, std::vector<chord>* out)
         size_t tab = label.find('\t');
         if (tab != std::string::npos) {
             std::string keys = label.substr(label.find_first_not_of(' ', tab + 1));
-            chord c = {0, 0, static_cast<int>(GetMenuItemID(m, i)), label};
+            chord c = {0, 0, static_cast<int>(GetMenuItemID(m, i)), label, mode};
             for (const char* mod : {"Ctrl+", "Alt+", "Shift+"}) {
                 if (keys.compare(0, strlen(mod), mod) != 0) continue;
                 c.modifiers |= mod[0] == 'C' ? FCONTROL : mod[0] == 'A' ? FALT : FSHIFT;
@@ -234,41 +240,87 @@ void menu_chords(HMENU m, std::vector<chord>* out)
             c.key = key_of(keys);
             // The tree menu's drive and subfolder levels are popups; their chords open them at the mouse.
             if (sub) c.id = label.find("ドライブ") == 0 ? CM_DRIVE_MENU : CM_SUBFOLDER_MENU;
-            if (c.modifiers & (FCONTROL | FALT)) out->push_back(c);
+            if (c.modifiers) out->push_back(c);
         }
-        if (sub) menu_chords(sub, out);
+        if (sub) menu_chords(sub, mode, out);
     }
+}
+
+// The key table's chords look at the entry under the mouse: Enter with Ctrl
+// or Shift, and F2. Every other chord is the accelerator table's.
+bool key_table_chord(const chord& c) { return (c.key == VK_RETURN && !(c.modifiers & FALT)) || c.key == VK_F2; }
+
+std::vector<int> commands_seen;
+int recording_hook(HWND w, UINT m, WPARAM wp, LPARAM lp)
+{
+    if (m != WM_COMMAND || wp == CM_DEFERRED_LAYOUT) return app_wndproc_hook(w, m, wp, lp);
+    commands_seen.push_back(LOWORD(wp));
+    return 1;
 }
 }  // namespace
 
-// Every Ctrl and Alt chord the menus show beside an item is in the window's
-// accelerator table with that item's command, and the table holds nothing
-// else. The chords with Enter and F2 are the key table's (it looks at the
-// entry under the mouse).
-TEST(Menus, EveryChordShownIsAnAccelerator)
+// Every chord the menus show beside an item acts: the menu bar's popups (the
+// history's as it opens), the tree menu and the entry menu in the list and in
+// the viewer. A chord of the accelerator table sends that item's command, and
+// the table holds nothing else; a chord of the key table, pressed in the mode
+// its menu was shown in with the pointer on a picture, sends or posts it.
+TEST(Menus, EveryChordShownActs)
 {
     command_page p;
     build_tree_menu();
     build_new_window_menu(browser_menus.new_window);
+    build_history_menu(browser_menus.history);
     std::vector<chord> shown;
-    menu_chords(browser_menus.bar, &shown);
+    menu_chords(browser_menus.bar, VIEWER_MODE_LIST, &shown);
     HMENU context = build_file_context_menu(0);
-    menu_chords(context, &shown);
+    menu_chords(context, VIEWER_MODE_LIST, &shown);
     DestroyMenu(context);
+    view_one_image(viewer_state, 0);
+    context = build_file_context_menu(0);
+    menu_chords(context, VIEWER_MODE_ONE, &shown);
+    DestroyMenu(context);
+    back_from_viewer();
+
     HACCEL table = LoadAcceleratorsA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(116));
     ASSERT_NE(table, nullptr);
     std::vector<ACCEL> entries(CopyAcceleratorTableA(table, nullptr, 0));
     CopyAcceleratorTableA(table, entries.data(), static_cast<int>(entries.size()));
     std::set<std::pair<int, int>> expected;
+    std::vector<chord> keyed;
     for (const chord& c : shown) {
-        if (c.key == VK_RETURN || c.key == VK_F2) continue;
         ASSERT_NE(c.key, 0) << c.text;
-        expected.insert({(FVIRTKEY | c.modifiers) << 16 | c.key, c.id});
+        if (key_table_chord(c))
+            keyed.push_back(c);
+        else
+            expected.insert({(FVIRTKEY | c.modifiers) << 16 | c.key, c.id});
     }
     std::set<std::pair<int, int>> found;
     for (const ACCEL& a : entries) found.insert({a.fVirt << 16 | a.key, a.cmd});
     EXPECT_EQ(found, expected);
-    EXPECT_EQ(expected.size(), 12u);
+    EXPECT_EQ(expected.size(), 15u);
+
+    app_hooks.window_hook = recording_hook;
+    HWND window = _page_hwnd(1);
+    for (const chord& c : keyed) {
+        if (c.mode == VIEWER_MODE_ONE) view_one_image(viewer_state, 0);
+        POINT centre = {int(browser_list.left_margin + browser_list.cell_width / 2),
+                        int(browser_list.top_margin + browser_list.cell_height / 2)};
+        ClientToScreen(window, &centre);
+        SetCursorPos(centre.x, centre.y);
+        BYTE keys[256];
+        GetKeyboardState(keys);
+        keys[VK_SHIFT] = (c.modifiers & FSHIFT) ? 0x80 : 0;
+        keys[VK_CONTROL] = (c.modifiers & FCONTROL) ? 0x80 : 0;
+        SetKeyboardState(keys);
+        commands_seen.clear();
+        browser_keydown(window, c.key);
+        bench::pump_for(50);
+        keys[VK_SHIFT] = keys[VK_CONTROL] = 0;
+        SetKeyboardState(keys);
+        EXPECT_EQ(commands_seen, std::vector<int>{c.id}) << c.text << " in mode " << c.mode;
+        if (c.mode == VIEWER_MODE_ONE) back_from_viewer();
+    }
+    EXPECT_EQ(keyed.size(), 5u) << "the list's Ctrl+F2, Ctrl+Enter, Ctrl+Shift+Enter; the viewer's last two";
 }
 
 namespace {
@@ -661,13 +713,51 @@ TEST(Menus, StatesFollowTheSituation)
     update_menu_state(m.size, nullptr);
     EXPECT_EQ(text_of(m.size, CM_FULL_SIZE + 9), "横 &9 枚 \t 9");
     EXPECT_EQ(text_of(m.size, CM_FULL_SIZE + 10), "横 10 枚");
-    // The drive list: no current drive, so no drive-cache command and no parent.
+    // A new text file is made only where the list shows text files.
+    browser_list.settings.all = browser_list.settings.textpic = 0;
+    update_menu_state(m.new_item, nullptr);
+    EXPECT_TRUE(greyed(m.new_item, CM_NEW_TEXT));
+    EXPECT_FALSE(greyed(m.new_item, CM_FOLDER_LISTING));
+    browser_list.settings.textpic = 1;
+    update_menu_state(m.new_item, nullptr);
+    EXPECT_FALSE(greyed(m.new_item, CM_NEW_TEXT));
+    // A drive root's tree menu: the drives, then its subfolders.
+    SetCurrentDirectoryA("C:\\");
+    build_tree_menu();
+    char level[64] = "";
+    GetMenuStringA(m.tree, 2, level, sizeof level, MF_BYPOSITION);
+    EXPECT_STREQ(level, "サブフォルダ(&S) \t Ctrl+S");
+    EXPECT_GT(GetMenuItemCount(GetSubMenu(m.tree, 2)), 0);
+    SetCurrentDirectoryA(p.dir.path());
+    // The drive list: no current drive, so no drive-cache command and no
+    // parent, and no folder for a new text file or a listing.
     current_folder.drive_list = 1;
     update_menu_state(m.cache, nullptr);
     EXPECT_TRUE(greyed(m.cache, CM_DRIVE_CACHE_MAKE) && greyed(m.cache, CM_CDR_CACHE) &&
                 greyed(m.cache, CM_DRIVE_CACHE_DELETE));
     build_tree_menu();
     EXPECT_TRUE(greyed(m.tree, CM_PARENT) && greyed(m.tree, CM_DRIVE_LIST));
+    update_menu_state(m.new_item, nullptr);
+    EXPECT_TRUE(greyed(m.new_item, CM_NEW_TEXT) && greyed(m.new_item, CM_FOLDER_LISTING));
+}
+
+// The folder's listing never overwrites a file of its name (a comment file,
+// say) unless the user says so.
+TEST(Commands, FolderListingAsksBeforeOverwriting)
+{
+    command_page p;
+    std::string listing = p.dir.file(std::string(file_name_of(p.dir.path())) + ".txt");
+    bench::write_file(listing, "mine");
+    bench::install_message_box_seam(IDNO);
+    bench::message_boxes.clear();
+    p.command(CM_FOLDER_LISTING);
+    EXPECT_EQ(bench::message_boxes.size(), 1u);
+    EXPECT_EQ(bench::read_file(listing), "mine");
+    bench::install_message_box_seam(IDYES);
+    p.command(CM_FOLDER_LISTING);
+    EXPECT_NE(bench::read_file(listing).find("a.png"), std::string::npos);
+    bench::install_message_box_seam(IDOK);
+    DeleteFileA(listing.c_str());
 }
 
 // At the drive list, 140 writes nothing into the process's current folder.

@@ -267,6 +267,64 @@ TEST(FileClipboard, CutAcrossDrivesSaysWhichFilesStayed)
     }
 }
 
+// Shift+click on a shortcut to a folder on drive H: moves the marked entries
+// into that folder; one held open by another program is copied but stays,
+// and the move says so with the cut paste's message.
+TEST(FileClipboard, MoveIntoAFolderAcrossDrivesSaysWhichFilesStayed)
+{
+    struct {
+        const char* what;
+        const char* held;  // under src, or none
+    } cases[] = {{"a file held", "表1.jpg"}, {"nothing held", nullptr}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        bench::scratch_dir dir;
+        for (const char* n : {"表1.jpg", "2.jpg"}) dir.write(std::string("src\\") + n, payload(n, 3000));
+        std::string box = "H:\\move-held\\箱";
+        bench::remove_tree("H:\\move-held");
+        ASSERT_TRUE(md_path(box.c_str()));
+        ASSERT_TRUE(bench::write_file(box + "\\old.jpg", "old"));
+        ASSERT_TRUE(create_shortcut(dir.file("src\\箱.lnk").c_str(), box.c_str(), 0, 0, 0, 0));
+        current_folder_kept back;  // the list's folder is current; the scratch folder goes afterwards
+        browser_page page(800, 600);
+        browser_list.settings.all = 1;  // the shortcut is listed beside the images
+        page.load(dir.file("src"));
+        int link = -1;
+        for (int i = 0; i < browser_list.count; i++) {
+            if (strstr(browser_list.names[i], ".lnk"))
+                link = i;
+            else
+                toggle_mark(i);
+        }
+        ASSERT_GE(link, 0);
+        ASSERT_EQ(browser_list.selected_count, 2);
+        bench::install_message_box_seam(IDOK);
+        std::string held_path = c.held ? dir.file(std::string("src\\") + c.held) : "";
+        {
+            std::unique_ptr<bench::held_file> holder;
+            if (c.held) {
+                holder.reset(new bench::held_file(held_path));
+                ASSERT_TRUE(holder->held());
+            }
+            SendMessageA(page.window(), WM_LBUTTONDOWN, MK_SHIFT,
+                         page.centre(link % browser_list.columns, link / browser_list.columns));
+        }
+        for (const char* n : {"表1.jpg", "2.jpg"}) {
+            EXPECT_TRUE(bench::read_file(box + "\\" + n) == payload(n, 3000)) << n;
+            EXPECT_EQ(exists(dir.file(std::string("src\\") + n)), c.held && strcmp(n, c.held) == 0) << n;
+        }
+        if (c.held) {
+            ASSERT_EQ(bench::message_boxes.size(), 1u);
+            EXPECT_EQ(bench::message_boxes[0].title, "ZOTE - 警告");
+            EXPECT_EQ(bench::message_boxes[0].text,
+                      "次のファイルは移動できず，元の場所に残っています．\n　\n" + held_path + "\n");
+        } else {
+            EXPECT_TRUE(bench::message_boxes.empty());
+        }
+        bench::remove_tree("H:\\move-held");
+    }
+}
+
 // Shortcuts to the clipboard's items, and a folder's structure without its files.
 TEST(FileClipboard, ShortcutsAndFoldersOnly)
 {

@@ -34,6 +34,10 @@ std::vector<LPARAM> double_clicks()
     return out;
 }
 
+// The keys the toolbar's size buttons name, where this keyboard puts them.
+int semicolon() { return LOBYTE(VkKeyScanA(';')); }
+int minus() { return LOBYTE(VkKeyScanA('-')); }
+
 // The key's commands: those seen at once, then those seen after a pump.
 void press(HWND window, const key_case& k, std::vector<int>* sent, std::vector<int>* posted)
 {
@@ -68,7 +72,8 @@ TEST(Keys, ListKeysSendOrPostTheirCommands)
         {VK_F5, 0, 0, CM_RELOAD, false},        {VK_F2, 0, 0, CM_RENAME, false},
         {VK_F2, 0, 1, CM_TIME_STAMP, false},    {VK_ESCAPE, 0, 0, CM_FOLDER_TREE, false},
         {VK_RETURN, 1, 0, CM_MOVE_INTO, true},  {VK_RETURN, 0, 1, CM_MARK_ENTRY, true},
-        {VK_RETURN, 1, 1, CM_MARK_RANGE, true},
+        {VK_RETURN, 1, 1, CM_MARK_RANGE, true}, {semicolon(), 0, 0, CM_BIGGER, true},
+        {minus(), 0, 0, CM_SMALLER, true},
     };
     for (const key_case& k : cases) {
         SCOPED_TRACE(k.key);
@@ -122,6 +127,8 @@ TEST(Keys, ViewerKeys)
         {VK_BACK, 0, 0, CM_BACK_TO_LIST, true}, {VK_ESCAPE, 0, 0, CM_BACK_TO_LIST, true},
         {'F', 0, 0, CM_FULL_SCREEN, true},      {VK_SPACE, 0, 0, CM_PAGE_NEXT, true},
         {VK_UP, 0, 0, CM_PAGE_BACK, true},      {VK_RETURN, 0, 0, CM_ZOOM_ONE, true},
+        {VK_RETURN, 0, 1, CM_MARK_ENTRY, true}, {VK_RETURN, 1, 1, CM_MARK_RANGE, true},
+        {semicolon(), 0, 0, CM_BIGGER, true},   {minus(), 0, 0, CM_SMALLER, true},
     };
     for (const key_case& k : cases) {
         SCOPED_TRACE(k.key);

@@ -59,10 +59,11 @@ TEST_F(options_dialog, OkStoresTheControlsAndTheFileFollows)
         SetDlgItemTextA(d, IDC_TXTEXT, "");
         for (int i = 0; i < 300; i++) SendDlgItemMessageA(d, IDC_TXTEXT, WM_CHAR, 'e', 0);
         EXPECT_EQ(GetWindowTextLengthA(GetDlgItem(d, IDC_TXTEXT)), 255) << "room for the terminator";
-        SendMessageA(d, WM_LBUTTONDOWN, 0, MAKELPARAM(19, 362));  // just outside
-        SendMessageA(d, WM_LBUTTONDOWN, 0, MAKELPARAM(36, 378));  // toolbar swatch, far corner
-        SendMessageA(d, WM_LBUTTONDOWN, 0, MAKELPARAM(37, 378));  // just outside
-        SendMessageA(d, WM_LBUTTONDOWN, 0, MAKELPARAM(20, 426));  // row 3: the selection frame
+        SendMessageA(d, WM_LBUTTONDOWN, 0, MAKELPARAM(19, 362));   // just outside
+        SendMessageA(d, WM_LBUTTONDOWN, 0, MAKELPARAM(36, 378));   // toolbar swatch, far corner
+        SendMessageA(d, WM_LBUTTONDOWN, 0, MAKELPARAM(37, 378));   // just outside
+        SendMessageA(d, WM_LBUTTONDOWN, 0, MAKELPARAM(120, 362));  // the background swatch
+        SendMessageA(d, WM_LBUTTONDOWN, 0, MAKELPARAM(20, 426));   // row 3: the selection frame
         click(d, IDOK);
     });
     ASSERT_EQ(result, 1);
@@ -73,9 +74,10 @@ TEST_F(options_dialog, OkStoresTheControlsAndTheFileFollows)
     EXPECT_EQ(image_kind_enabled[KIND_GIF], 0);
     EXPECT_EQ(l.settings.txticon, 0);
     EXPECT_EQ(strlen(l.settings.txtext), 255u) << "the edit leaves room for the terminator";
-    ASSERT_EQ(chooser_calls.size(), 2u);
+    ASSERT_EQ(chooser_calls.size(), 3u);
     EXPECT_EQ(chooser_calls[0].second, 0xFFDEDE);
-    EXPECT_EQ(chooser_calls[1].second, 0x0080FF);
+    EXPECT_EQ(chooser_calls[1].second, int(GetSysColor(COLOR_WINDOW))) << "the system's window colour";
+    EXPECT_EQ(chooser_calls[2].second, 0x0080FF);
     EXPECT_EQ(l.toolbar_colour, 0x123456u);
     EXPECT_EQ(l.colours[1], 0x123456u) << "the selection frame";
 

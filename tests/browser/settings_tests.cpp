@@ -97,10 +97,11 @@ TEST(Settings, RoundTripThroughFileAndLiveState)
     snapshot_settings(&now);
     EXPECT_EQ(settings_equal(&now, &r), 1);
     EXPECT_EQ(browser_list.thumb_size, 96.0);
-    // The slide options and colours reach the viewer, their home.
+    // The slide options reach the viewer, their home; the full-screen colours
+    // stay the settings' own, which the viewer paints from.
     EXPECT_EQ(viewer_state.interval, 45);
     EXPECT_EQ(viewer_state.nonstop, 1);
-    EXPECT_EQ(viewer_state.slide_text, r.sldtxtcolor);
+    EXPECT_EQ(browser_list.settings.sldtxtcolor, r.sldtxtcolor);
     EXPECT_NE(is_text_name("a.ソ"), 0);
     EXPECT_EQ(is_text_name("a.txt"), 0);
 }
@@ -274,10 +275,10 @@ TEST_F(settings_files, GlobalFileAtDefaultsIsDeleted)
 
 TEST_F(settings_files, HandOverFileIsReadOnce)
 {
-    browser_list.settings.square = 0;
+    viewer_state.square = 0;
     settings_record sent, got;
     write_handover_settings(&sent);
-    browser_list.settings.square = 1;
+    viewer_state.square = 1;
     snapshot_settings(&got);
     ASSERT_NE(load_handover_settings(&got), 0);
     EXPECT_EQ(settings_equal(&got, &sent), 1);

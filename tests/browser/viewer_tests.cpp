@@ -308,7 +308,6 @@ TEST(Viewer, ActualSizeDivisors)
     }
     EXPECT_EQ(v.interval, 30);
     EXPECT_EQ(v.square, 1);
-    EXPECT_EQ(v.slide_text, COLORREF(0x808080));
 }
 
 namespace {

@@ -164,6 +164,35 @@ TEST(ArchiveCommands, LhupUpdatesAndRefreshesButNeverOnAFailedListing)
     EXPECT_NE(std::string::npos, b.d.out.find("nowhere does not exist!\n"));
 }
 
+// An archiver command too long for its buffer (here a pattern a variable made
+// long) is refused whole and named on the console: the DLL gets nothing, cut
+// or whole, and neither the archive nor the folder changes.
+TEST(ArchiveCommands, CommandTooLongIsNamedAndNeverRun)
+{
+    archive_bench b;
+    b.make_lzh("ar.lzh", {"a.txt"});
+    b.dir.write("f\\a.txt", "A");
+    env_set app_dir("AppDir", "sub\\" + std::string(960, 'd'));
+    const struct {
+        const char* rest;
+        const char* named;
+    } cases[] = {
+        {"u ar.lzh f $AppDir\\*.txt", "*** Unlha command too long (over 1023 bytes): u -x -t -a1 -n1 \""},
+        {"x ar.lzh f $AppDir\\*.txt", "*** Unlha command too long (over 1023 bytes): x -a1 -n1 -s \""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.rest);
+        b.d.out.clear();
+        b.d.run("lhup", c.rest);
+        EXPECT_EQ("", b.commands());
+        size_t named = b.d.out.find(c.named);
+        ASSERT_NE(std::string::npos, named) << b.d.out;
+        EXPECT_EQ("...\n", b.d.out.substr(b.d.out.find('\n', named) - 3, 4));
+        EXPECT_EQ("A", bench::read_file(b.p("f\\a.txt")));
+        EXPECT_EQ(1, open_archiver_for(".lzh")->member_count(b.p("ar.lzh").c_str()));
+    }
+}
+
 // lhup works in the folder it synchronises and comes back to the current
 // folder; one too long to be read back leaves both folders alone.
 TEST(ArchiveCommands, LhupComesBackToTheCurrentFolderOrDoesNothing)

@@ -288,6 +288,8 @@ TEST_F(PrintDialog, OnlyAFileOfAnotherVersionIsOfferedForDeletion)
         };
         open_dialog_only();
         EXPECT_EQ(bench::message_boxes.size(), r.questions) << r.chosen;
+        for (const bench::message_box_record& b : bench::message_boxes)
+            EXPECT_EQ(b.type & MB_ICONMASK, UINT(MB_ICONEXCLAMATION)) << "the question warns";
         EXPECT_EQ(GetFileAttributesA(s.dir.file("print setting\\old.p").c_str()) != INVALID_FILE_ATTRIBUTES, r.old_kept)
             << r.chosen;
         EXPECT_NE(GetFileAttributesA(s.dir.file("elsewhere.p").c_str()), INVALID_FILE_ATTRIBUTES);

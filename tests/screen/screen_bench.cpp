@@ -359,9 +359,9 @@ bool close_window_process(HWND window)
 
 // The session -------------------------------------------------------------------------
 
-zote_session::zote_session(const std::string& folder)
+zote_session::zote_session(const std::string& folder, const std::string& options)
 {
-    if (!start(folder)) return;
+    if (!start(folder, options)) return;
     EXPECT_TRUE(settle()) << "the program never waited for the user";
     SetForegroundWindow(frame_);
     EXPECT_TRUE(settle());
@@ -369,17 +369,17 @@ zote_session::zote_session(const std::string& folder)
 
 zote_session::zote_session(const std::string& folder, no_wait)
 {
-    if (start(folder)) SetForegroundWindow(frame_);
+    if (start(folder, "")) SetForegroundWindow(frame_);
 }
 
-bool zote_session::start(const std::string& folder)
+bool zote_session::start(const std::string& folder, const std::string& options)
 {
     std::string temp = dir_.file("temp"), start = dir_.file("start");
     heap_report_ = dir_.file("heap-fault.txt");
     CreateDirectoryA(temp.c_str(), nullptr);
     CreateDirectoryA(start.c_str(), nullptr);
     std::string program = program_path();
-    std::string line = "\"" + program + "\" \"" + folder + "\"";
+    std::string line = "\"" + program + "\" " + (options.empty() ? "" : options + " ") + "\"" + folder + "\"";
     {
         // Its own temporary folder (copy, caches, history, per-user settings);
         // the global settings live in the folder it starts in.
@@ -540,6 +540,16 @@ void zote_session::click(POINT client, std::initializer_list<WORD> held)
     for (WORD k : held) send(key_input(k, false));
 }
 
+void zote_session::click_in(HWND window, POINT client)
+{
+    POINT p = client;
+    ClientToScreen(window, &p);
+    SetCursorPos(p.x, p.y);
+    EXPECT_TRUE(settle()) << "after moving the pointer";
+    send(button_input(MOUSEEVENTF_LEFTDOWN));
+    send(button_input(MOUSEEVENTF_LEFTUP));
+}
+
 void zote_session::chord_click(POINT client, WORD held)
 {
     move_to(client);
@@ -591,13 +601,15 @@ int first_path_button(const shot& s)
     return x < s.width ? x : -1;
 }
 
-shot zote_session::capture() const
+shot zote_session::capture() const { return page_ ? capture_of(page_) : shot(); }
+
+shot zote_session::capture_of(HWND window)
 {
     shot s;
-    RECT rc;
-    if (!page_ || !GetClientRect(page_, &rc)) return s;
+    RECT rc = {0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+    if (window && !GetClientRect(window, &rc)) return s;
     POINT origin = {0, 0};
-    ClientToScreen(page_, &origin);
+    if (window) ClientToScreen(window, &origin);
     s.width = rc.right;
     s.height = rc.bottom;
     bench::canvas c(s.width, s.height);

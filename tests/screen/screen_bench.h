@@ -101,9 +101,9 @@ bool framed(const shot& s, const grid& g, int position);
 
 class zote_session {
 public:
-    // Starts the installed program on folder (a full path) and waits until
-    // its window waits for the user.
-    explicit zote_session(const std::string& folder);
+    // Starts the installed program on folder (a full path), with the options
+    // before it on the command line, and waits until its window waits for the user.
+    explicit zote_session(const std::string& folder, const std::string& options = "");
     // Started, without waiting: its first input comes while it still draws.
     struct no_wait {};
     zote_session(const std::string& folder, no_wait);
@@ -126,6 +126,8 @@ public:
     void tap(WORD vk);
     void move_to(POINT client);
     void click(POINT client, std::initializer_list<WORD> held = {});
+    // A click on a point of another window of the program (a dialog's client area).
+    void click_in(HWND window, POINT client);
     void double_click(POINT client);
     // A click with a key held, all four events sent at once, for handlers
     // that wait for the key's release: then settle().
@@ -140,6 +142,8 @@ public:
     bool settle(DWORD ms = 30000);
 
     shot capture() const;
+    // The client area of any window (nullptr: the whole screen).
+    static shot capture_of(HWND window);
     // The grid of what the page shows now at the start's thumbnail size.
     grid page_grid() const { return grid::of(capture()); }
     // Visible top-level windows of the program other than its frame (dialogs,
@@ -159,7 +163,7 @@ public:
     std::string fault() const;
 
 private:
-    bool start(const std::string& folder);
+    bool start(const std::string& folder, const std::string& options);
     // One input event, then settle().
     void send(const INPUT& input);
     bool wait_idle(DWORD ms);

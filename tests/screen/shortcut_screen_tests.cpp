@@ -1,10 +1,14 @@
-// The Ctrl chords the menus show, pressed in the running program: select all
-// without any dialog, copy and paste a picture into a subfolder, cut one away.
+// The chords and keys the menus and the toolbar show, pressed in the running
+// program: select all without any dialog, copy and paste a picture into a
+// subfolder, cut one away, the history's Alt chords, the viewer's Ctrl+Enter
+// and the size buttons' ";" and "-". A cut picture loses its mark with its
+// cell, in this window and when another program cuts.
 // The clipboard is shared by every process on the display: the clipboard
 // stories hold the tests' clipboard lock.
 #include "tests/screen/screen_bench.h"
 #include "tests/support/clipboard_lock.h"
 #include <gtest/gtest.h>
+#include <shlobj.h>
 
 using screen::cell_expected;
 
@@ -56,21 +60,98 @@ TEST(Shortcuts, CopyAndPasteIntoASubfolder)
     EXPECT_EQ(screen::check_page(z.capture(), g, screen::picture_cells(0, 1), "pasted"), "");
 }
 
-// A cut picture waits on the clipboard: its cell is not drawn, after the cut
-// and after F5 alike.
-TEST(Shortcuts, CutPictureIsNotDrawn)
+// The history's Alt+Left steps back to the folder before, Alt+Enter brings
+// back the marks a folder had; ";" makes the thumbnails bigger (one column
+// fewer) and "-" smaller again; Ctrl+Enter marks the picture the viewer shows.
+TEST(Shortcuts, EveryShownKeyActs)
+{
+    screen::picture_folder album("鍵表", 3);
+    screen::write_pictures(album.file("奥ソ"), 3, 2);
+    screen::zote_session z(album.path);
+    ASSERT_TRUE(z.running());
+    screen::grid g = z.page_grid();
+    z.double_click(g.centre(0));  // the folder comes first
+    const std::string inner = "/鍵表/奥ソ/ 2";
+    ASSERT_TRUE(ends_with(z.title(), inner + "画像 1/1頁 - ZOTE1.67")) << z.title();
+    z.click(g.centre(0), {VK_CONTROL});
+    z.key(VK_LEFT, {VK_MENU});
+    EXPECT_TRUE(ends_with(z.title(), "/鍵表/ 4画像 1/1頁 - ZOTE1.67")) << "back: " << z.title();
+    z.key(VK_LEFT, {VK_MENU});
+    ASSERT_TRUE(ends_with(z.title(), inner + "画像 1/1頁 - ZOTE1.67")) << "back again: " << z.title();
+    z.key(VK_RETURN, {VK_MENU});
+    EXPECT_TRUE(ends_with(z.title(), inner + ".1画像 1/1頁 - ZOTE1.67")) << "marks again: " << z.title();
+    EXPECT_TRUE(screen::framed(z.capture(), g, 0));
+    z.key(VK_ESCAPE);
+
+    screen::shot s = z.capture();
+    z.key(LOBYTE(VkKeyScanA(';')));
+    screen::grid bigger = screen::grid::at_columns(s, g.columns - 1);
+    EXPECT_EQ(screen::check_page(z.capture(), bigger, screen::picture_cells(3, 2), "bigger"), "");
+    z.key(LOBYTE(VkKeyScanA('-')));
+    screen::grid back = screen::grid::at_columns(s, g.columns);
+    EXPECT_EQ(screen::check_page(z.capture(), back, screen::picture_cells(3, 2), "smaller"), "");
+
+    z.double_click(back.centre(1));
+    ASSERT_TRUE(ends_with(z.title(), " 2/2枚 - ZOTE1.67")) << z.title();
+    z.key(VK_RETURN, {VK_CONTROL});
+    EXPECT_TRUE(ends_with(z.title(), ".1枚 - ZOTE1.67")) << "marked: " << z.title();
+}
+
+namespace {
+// What another program leaves on the clipboard when it cuts path.
+void cut_by_another_program(const std::string& path)
+{
+    ASSERT_TRUE(OpenClipboard(nullptr));
+    EmptyClipboard();
+    HGLOBAL effect = GlobalAlloc(GMEM_MOVEABLE, sizeof(DWORD));
+    *static_cast<DWORD*>(GlobalLock(effect)) = DROPEFFECT_MOVE;
+    GlobalUnlock(effect);
+    SetClipboardData(RegisterClipboardFormatA("Preferred DropEffect"), effect);
+    HGLOBAL list = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, sizeof(DROPFILES) + path.size() + 2);
+    auto* drop = static_cast<DROPFILES*>(GlobalLock(list));
+    drop->pFiles = sizeof(DROPFILES);
+    memcpy(reinterpret_cast<char*>(drop + 1), path.c_str(), path.size());
+    GlobalUnlock(list);
+    SetClipboardData(CF_HDROP, list);
+    CloseClipboard();
+}
+}  // namespace
+
+// Ctrl+X takes the marked pictures off the page and their marks with them:
+// the title counts no selection and no frame is left, and F5 keeps them away
+// (a cut moves nothing before the paste). When another program cuts a
+// picture instead, the window shows it once it is activated again.
+TEST(Shortcuts, MarksGoWithTheCellsACutTakesAway)
 {
     bench::clipboard_lock lock;
-    screen::picture_folder album("切取能", 3);
+    screen::picture_folder album("印表ソ", 4);
     screen::zote_session z(album.path);
     ASSERT_TRUE(z.running());
     screen::grid g = z.page_grid();
     z.click(g.centre(1), {VK_CONTROL});
+    z.click(g.centre(2), {VK_CONTROL});
+    ASSERT_TRUE(ends_with(z.title(), " 4.2画像 1/1頁 - ZOTE1.67")) << z.title();
     z.key('X', {VK_CONTROL});
-    std::vector<cell_expected> cells = screen::picture_cells(0, 3);
-    cells[1].picture = screen::NOTHING;
-    EXPECT_EQ(screen::check_page(z.capture(), g, cells, "cut"), "");
+    EXPECT_TRUE(ends_with(z.title(), " 4画像 1/1頁 - ZOTE1.67")) << "marks left: " << z.title();
+    std::vector<cell_expected> cells = screen::picture_cells(0, 4);
+    cells[1].picture = cells[2].picture = screen::NOTHING;
+    screen::shot s = z.capture();
+    EXPECT_EQ(screen::check_page(s, g, cells, "cut-marks"), "");
+    EXPECT_FALSE(screen::framed(s, g, 1) || screen::framed(s, g, 2));
     z.key(VK_F5);
     EXPECT_EQ(screen::check_page(z.capture(), g, cells, "cut-reload"), "");
     EXPECT_TRUE(exists(album.file(screen::picture_name(1)))) << "a cut moves nothing before the paste";
+
+    cut_by_another_program(album.file(screen::picture_name(3)));
+    // Another window comes to the front and goes again.
+    HWND other =
+        CreateWindowExA(0, "STATIC", "other", WS_POPUP | WS_VISIBLE, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
+    SetForegroundWindow(other);
+    bench::pump_for(100);
+    SetForegroundWindow(z.frame());
+    DestroyWindow(other);
+    EXPECT_TRUE(z.settle());
+    cells = screen::picture_cells(0, 4);
+    cells[3].picture = screen::NOTHING;
+    EXPECT_EQ(screen::check_page(z.capture(), g, cells, "cut-elsewhere"), "");
 }

@@ -4,11 +4,14 @@
 #include "tests/screen/screen_bench.h"
 #include <gtest/gtest.h>
 #include <shlobj.h>
+#include <string>
+#include <utility>
+#include <vector>
 
 TEST(NewWindow, ScriptEntryOpensAWindowOfItsOwn)
 {
     screen::picture_folder album("台本表", 2);
-    bench::write_file(album.file("実行ソ.a.txt"), "// 何もしない能\r\n");
+    bench::write_file(album.file("実行ソ.a.txt"), "// 一つ作る能\r\nmd 新表\r\n");
     screen::zote_session z(album.path);
     ASSERT_TRUE(z.running());
     z.double_click(z.page_grid().centre(2));  // after the two pictures
@@ -17,8 +20,14 @@ TEST(NewWindow, ScriptEntryOpensAWindowOfItsOwn)
     DWORD pid = 0;
     GetWindowThreadProcessId(script, &pid);
     EXPECT_NE(pid, z.process_id());
-    EXPECT_TRUE(screen::close_window_process(script));
-    EXPECT_TRUE(z.settle());  // the script asked every window to reload
+    // The key the finished script waits for, typed into its console.
+    HANDLE process = OpenProcess(SYNCHRONIZE, FALSE, pid);
+    PostMessageA(FindWindowExA(script, nullptr, nullptr, nullptr), WM_CHAR, ' ', 0);
+    EXPECT_EQ(WaitForSingleObject(process, 30000), WAIT_OBJECT_0) << "the script did not end";
+    CloseHandle(process);
+    // The script asked every window to reload: the new folder is shown.
+    EXPECT_TRUE(z.settle());
+    EXPECT_TRUE(screen::ends_with(z.title(), "/台本表/ 4画像 1/1頁 - ZOTE1.67")) << z.title();
 }
 
 // Ctrl+click on a folder of the toolbar line opens that folder in a window of
@@ -71,24 +80,78 @@ TEST(NewWindow, CtrlClickOnTheToolbarOpensTheFolderInANewWindow)
     }
 }
 
+namespace {
+// The path buttons' labels as drawn: runs of black text on the toolbar line
+// from the first path button on, a gap wider than a space ending each (the
+// separators between them are dark grey), as [left, right] pairs.
+std::vector<std::pair<int, int>> path_labels(const screen::shot& s)
+{
+    std::vector<std::pair<int, int>> labels;
+    auto black = [&](int x) {
+        for (int y = 2; y < 19; y++)
+            if (screen::near_colour(s.at(x, y), RGB(0, 0, 0), 8)) return true;
+        return false;
+    };
+    int gap = 0;
+    for (int x = screen::first_path_button(s); x > 0 && x < s.width; x++) {
+        if (!black(x)) {
+            gap++;
+            continue;
+        }
+        if (labels.empty() || gap > 5)
+            labels.push_back({x, x});
+        else
+            labels.back().second = x;
+        gap = 0;
+    }
+    return labels;
+}
+}  // namespace
+
 // Below the documents folder the path line starts after that folder's own
-// path: a click on its first button opens the folder it names.
-TEST(Toolbar, PathButtonBelowTheDocumentsOpensTheFolderShown)
+// path. Every path button answers over the whole of its drawn label: a click
+// at either end of a label opens the folder it names, and the last one, the
+// tree switch, opens the tree of the folder shown.
+TEST(Toolbar, PathButtonsAnswerOverTheirDrawnLabels)
 {
     char documents[MAX_PATH];
     ASSERT_EQ(SHGetFolderPathA(nullptr, CSIDL_PERSONAL, nullptr, 0, documents), S_OK);
-    std::string top = std::string(documents) + "\\道具表ソ", inner = top + "\\2020能";
-    CreateDirectoryA(top.c_str(), nullptr);
-    screen::write_pictures(inner, 0, 2);
+    const std::string names[] = {"道具表ソ", "2020能", "旅表"};
+    std::string top = std::string(documents) + "\\" + names[0], folder = top;
+    for (const std::string& n : names) {
+        folder += n == names[0] ? "" : "\\" + n;
+        screen::write_pictures(folder, 0, 1);
+    }
+    screen::write_pictures(folder + "\\下ソ", 1, 1);
     {
-        screen::zote_session z(inner);
+        screen::zote_session z(folder);
         ASSERT_TRUE(z.running());
-        EXPECT_TRUE(screen::ends_with(z.title(), "/道具表ソ/2020能/ 2画像 1/1頁 - ZOTE1.67")) << z.title();
-        int first = screen::first_path_button(z.capture());
-        ASSERT_GT(first, 0);
-        z.click({first + 3, 10});
-        EXPECT_TRUE(screen::ends_with(z.title(), "/" + last_component(documents) + "/道具表ソ/ 1画像 1/1頁 - ZOTE1.67"))
-            << z.title();
+        std::string shown = "/" + last_component(documents) + "/道具表ソ/2020能/旅表/ ";
+        ASSERT_TRUE(screen::ends_with(z.title(), shown + "2画像 1/1頁 - ZOTE1.67")) << z.title();
+        std::vector<std::pair<int, int>> labels = path_labels(z.capture());
+        ASSERT_EQ(labels.size(), 3u);
+        std::string opened = "/" + last_component(documents);
+        for (int k = 0; k < 2; k++) {
+            opened += "/" + names[k];
+            for (int x : {labels[k].first, labels[k].second}) {
+                z.click({x, 10});
+                EXPECT_NE(z.title().find(opened + "/ 2画像"), std::string::npos)
+                    << names[k] << " at " << x << ": " << z.title();
+                z.click({32, 10});  // the history's back arrow
+                ASSERT_TRUE(screen::ends_with(z.title(), shown + "2画像 1/1頁 - ZOTE1.67")) << z.title();
+            }
+        }
+        // The tree switch opens the folder's tree at the label's start (the
+        // line draws its levels after it) and closes it at its end.
+        auto after_path = [&](const screen::shot& s) {
+            RECT r = {labels[2].second + 4, 0, s.width, 20};
+            return s.count_other(r, RGB(0xDE, 0xDE, 0xFF));
+        };
+        int closed = after_path(z.capture());
+        z.click({labels[2].first, 10});
+        EXPECT_GT(after_path(z.capture()), closed) << "the tree opened";
+        z.click({labels[2].second, 10});
+        EXPECT_EQ(after_path(z.capture()), closed) << "the tree closed";
     }
     bench::remove_tree(top);
 }
