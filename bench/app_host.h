@@ -26,8 +26,20 @@ struct ui_event {
     double ms;
     std::string text;  // the status or the title
     int value;         // the viewer's entry at a paint; the percent of a progress
+    COLORREF seen;     // at a paint: the window's pixel at page_probe
 };
 inline std::vector<ui_event> ui_events;
+// A point of the page's window whose colour each paint records (none: -1).
+inline POINT page_probe = {-1, -1};
+
+// The colour the page's window shows at a point of its client area.
+inline COLORREF shown_at_point(HWND w, POINT p)
+{
+    HDC dc = GetDC(w);
+    COLORREF c = dc ? GetPixel(dc, p.x, p.y) : CLR_INVALID;
+    if (dc) ReleaseDC(w, dc);
+    return c;
+}
 
 namespace app_host {
 inline WNDPROC page_proc, status_proc, progress_proc, frame_proc;
@@ -35,7 +47,10 @@ inline WNDPROC page_proc, status_proc, progress_proc, frame_proc;
 inline LRESULT CALLBACK watch_page(HWND w, UINT m, WPARAM wp, LPARAM lp)
 {
     LRESULT r = CallWindowProcA(page_proc, w, m, wp, lp);
-    if (m == WM_PAINT) ui_events.push_back({ui_event::PAINT, now_ms(), "", viewer_now.current_index});
+    if (m == WM_PAINT) {
+        COLORREF seen = page_probe.x >= 0 ? shown_at_point(w, page_probe) : CLR_INVALID;
+        ui_events.push_back({ui_event::PAINT, now_ms(), "", viewer_now.current_index, seen});
+    }
     return r;
 }
 
@@ -43,19 +58,20 @@ inline LRESULT CALLBACK watch_page(HWND w, UINT m, WPARAM wp, LPARAM lp)
 inline LRESULT CALLBACK watch_status(HWND w, UINT m, WPARAM wp, LPARAM lp)
 {
     if (m == SB_SETTEXTA && LOBYTE(LOWORD(wp)) == 1 && lp)
-        ui_events.push_back({ui_event::STATUS, now_ms(), reinterpret_cast<const char*>(lp), -1});
+        ui_events.push_back({ui_event::STATUS, now_ms(), reinterpret_cast<const char*>(lp), -1, CLR_INVALID});
     return CallWindowProcA(status_proc, w, m, wp, lp);
 }
 
 inline LRESULT CALLBACK watch_progress(HWND w, UINT m, WPARAM wp, LPARAM lp)
 {
-    if (m == PBM_SETPOS) ui_events.push_back({ui_event::PROGRESS, now_ms(), "", int(wp)});
+    if (m == PBM_SETPOS) ui_events.push_back({ui_event::PROGRESS, now_ms(), "", int(wp), CLR_INVALID});
     return CallWindowProcA(progress_proc, w, m, wp, lp);
 }
 
 inline LRESULT CALLBACK watch_frame(HWND w, UINT m, WPARAM wp, LPARAM lp)
 {
-    if (m == WM_SETTEXT && lp) ui_events.push_back({ui_event::TITLE, now_ms(), reinterpret_cast<const char*>(lp), -1});
+    if (m == WM_SETTEXT && lp)
+        ui_events.push_back({ui_event::TITLE, now_ms(), reinterpret_cast<const char*>(lp), -1, CLR_INVALID});
     return CallWindowProcA(frame_proc, w, m, wp, lp);
 }
 

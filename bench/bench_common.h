@@ -125,28 +125,28 @@ inline double djpeg_floor(const std::string& args, const std::vector<std::string
 // A floor: what the least a machine does for the same result costs.
 struct floor_figure {
     const char* name;
-    double ms;  // 0 or less: not measured
+    double ms;  // in the figure's unit; 0 or less: not measured
 };
 
 // One figure: its value, each floor with the ratio to it, and the target,
-// either in ms (target_ms) or as a ratio to the first floor (target_ratio);
-// 0 for none.
+// either in the figure's unit (target_ms) or as a ratio to the first floor
+// (target_ratio); 0 for none. Figures are ms unless a unit is given.
 inline void report(const char* what, double ms, std::initializer_list<floor_figure> floors = {}, double target_ms = 0,
-                   double target_ratio = 0)
+                   double target_ratio = 0, const char* unit = "ms")
 {
     char line[512];
     size_t n = ms < 0 ? std::snprintf(line, sizeof line, "%-46s  not observed", what)
-                      : std::snprintf(line, sizeof line, "%-46s %9.1f ms", what, ms);
+                      : std::snprintf(line, sizeof line, "%-46s %9.1f %s", what, ms, unit);
     auto add = [&](const char* format, auto... values) {
         if (n < sizeof line) n += std::snprintf(line + n, sizeof line - n, format, values...);
     };
     for (const floor_figure& f : floors) {
         if (f.ms <= 0) add(" | %s: not measured", f.name);
-        if (f.ms > 0) add(" | %s %.1f ms", f.name, f.ms);
+        if (f.ms > 0) add(" | %s %.1f %s", f.name, f.ms, unit);
         if (f.ms > 0 && ms >= 0) add(": %.2fx", ms / f.ms);
     }
     const char* verdict = ms < 0 ? "" : ms <= target_ms ? ": within" : ": over";
-    if (target_ms > 0) add(" | target <= %.0f ms%s", target_ms, verdict);
+    if (target_ms > 0) add(" | target <= %.0f %s%s", target_ms, unit, verdict);
     double first = floors.size() ? floors.begin()->ms : 0;
     verdict = ms < 0 || first <= 0 ? "" : ms <= target_ratio * first ? ": within" : ": over";
     if (target_ratio > 0) add(" | target <= %.2fx%s", target_ratio, verdict);

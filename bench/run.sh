@@ -3,8 +3,9 @@
 # ctest). Each prints its figures beside their floors, as ratios, with the
 # targets; the output of each is kept in build/bench_programs/NAME.out.
 # Pinning is the caller's: `taskset -c 3 bash bench/run.sh` runs every
-# program and every floor on CPU 3 (a Windows program that pins itself under
-# Wine lands on CPU 0, the busiest core of a shared machine).
+# program and every floor on CPU 3, and the bench's Wine server and display
+# too (restarted when they run elsewhere); a Windows program that pins itself
+# under Wine lands on CPU 0, the busiest core of a shared machine.
 # Usage: bench/run.sh [benchmark ...]   (default: all of them)
 set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
@@ -22,7 +23,22 @@ bash "$here/bench/make_folders.sh" "$build/scan_folders"
 # the temporary copy goes, so that this build is what starts.
 bash "$here/tools/make_sample.sh" "$build/sample"
 rm -rf "$ZOTE_BENCH"/prefix/drive_c/users/*/Temp/zote/bin
-echo "== processors: $(taskset -pc $$ | sed 's/.*: //')"
+# The bench's Wine server and display keep the processors of whoever started
+# them (a test run, another pinning): they are restarted under this run's.
+cpus_of() { taskset -pc "$1" 2>/dev/null | sed 's/.*: //'; }
+server_pid() {
+  local p
+  for p in $(pgrep wineserver); do
+    tr '\0' '\n' < "/proc/$p/environ" 2>/dev/null | grep -qx "WINEPREFIX=$ZOTE_BENCH/prefix" && { echo "$p"; return; }
+  done
+}
+display_pid() { cat "$ZOTE_BENCH"/display-1280x1024x24.pid 2>/dev/null; }
+ours=$(cpus_of $$)
+for p in $(server_pid) $(cat "$ZOTE_BENCH"/display-*.pid 2>/dev/null); do
+  if [ "$(cpus_of "$p")" != "$ours" ]; then bash "$here/tools/bench.sh" stop; break; fi
+done
+bash "$here/tools/bench.sh" shell true
+echo "== processors: this run $ours; its Wine server $(cpus_of "$(server_pid)"); its display $(cpus_of "$(display_pid)")"
 for b in "${benches[@]}"; do
   echo "== $b"
   bash "$here/tools/bench.sh" exec "$build/bench_programs/$b.exe" | tee "$build/bench_programs/$b.out"

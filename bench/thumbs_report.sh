@@ -18,5 +18,5 @@ for f in "${files[@]}"; do djpeg -scale 1/8 -outfile /dev/null "$f"; done
 end=$(date +%s%N)
 awk -v c="$cold" -v a="$start" -v b="$end" -v n="${#files[@]}" 'BEGIN {
   f = (b - a) / 1e6 / n
-  printf "%-46s %9.1f ms | native djpeg -scale 1/8 %.1f ms: %.2fx\n", "cold JPEG thumbnail", c, f, c / f
+  printf "%-46s %9.1f ms | native djpeg -scale 1/8 %.1f ms: %.2fx | target <= 1.25x: %s\n", "cold JPEG thumbnail", c, f, c / f, c <= 1.25 * f ? "within" : "over"
 }'

@@ -1,16 +1,18 @@
 // Viewer benchmark: the program started in its one-image viewer (/z) on a
 // folder of photo-like 4000x3000 JPEGs; a stepping key goes to the window as
-// the user presses it. Timed from the key: the next picture shown (the
-// page's first paint with the new entry), when it was prepared in advance
+// the user presses it. Timed from the key: the next picture on the screen
+// (the first paint after which the window shows a picture other than the one
+// before, at the middle of the picture box), when it was prepared in advance
 // (Page Down: the entry after the shown one is always prepared) and when it
-// was not (Page Up), how long the key press keeps the program from taking
-// the next key (showing it; the entry after it is prepared in the idle time
-// that follows, timed apart). Floor:
-// libjpeg-turbo's own i686 djpeg decoding the same files at full size in the
-// same Wine, in the same rounds.
+// was not (Page Up); how long the key keeps the program from taking the next
+// key, and how long after the picture is shown it does; and the entry after
+// it prepared in the idle time that follows. Floor: libjpeg-turbo's own i686
+// djpeg decoding the same files in the same Wine, in the same rounds, at the
+// reduction the viewer decodes them at.
 //
 // viewer_bench.exe [quick]    quick: small pictures and one round (a smoke run)
 #include "bench/app_host.h"
+#include "browser/caches/thumb_cache.h"
 #include "browser/model/browser_list.h"
 #include "browser/viewer/viewer.h"
 #include <cstdio>
@@ -18,18 +20,28 @@
 #include <string>
 #include <vector>
 
-// The ms from start to the page's first paint showing entry; -1 when none.
-static double shown_at(double start, int entry)
+// The ms from start to the first paint that shows another picture than
+// `before` (and not the bare background); -1 when none.
+static double shown_at(double start, COLORREF before)
 {
+    COLORREF background = browser_list.colours[COLOUR_BK];
     for (const ui_event& e : ui_events)
-        if (e.kind == ui_event::PAINT && e.value == entry) return e.ms - start;
+        if (e.kind == ui_event::PAINT && e.seen != CLR_INVALID && e.seen != before && e.seen != background)
+            return e.ms - start;
     return -1;
+}
+
+// The middle of the viewer's picture box in the window (where every picture is centred).
+static POINT picture_middle()
+{
+    RECT box = viewer_image_box(viewer_state);
+    return {(box.left + box.right) / 2, (box.top + box.bottom) / 2};
 }
 
 int main(int argc, char** argv)
 {
     bool quick = argc >= 2 && !strcmp(argv[1], "quick");
-    int files = quick ? 3 : 6, rounds = quick ? 1 : 5;
+    int files = quick ? 3 : 6, rounds = quick ? 1 : 9;
     report_cpus();
     std::string folder = temp_folder() + (quick ? "zote_viewer_quick" : "zote_viewer_bench");
     CreateDirectoryA(folder.c_str(), nullptr);
@@ -40,27 +52,33 @@ int main(int argc, char** argv)
         say("the program did not start in its viewer\n");
         return 1;
     }
-    std::vector<double> prepared, unprepared, blocks_next, blocks_back, idle_next, floor;
+    int divisor = jpeg_reduction(viewer_state.zoom);
+    std::vector<double> prepared, unprepared, blocks_next, blocks_back, after_shown, idle_next, floor;
     for (int r = 0; r < rounds; r++) {
         for (int key : {VK_NEXT, VK_PRIOR}) {
-            int n = browser_list.count, now = viewer_now.current_index;
-            int entry = key == VK_NEXT ? (now + 1) % n : (now + n - 1) % n;
+            page_probe = picture_middle();
+            COLORREF before = shown_at_point(page_window(), page_probe);
             double start = now_ms();
             double blocked = user_input([&] { post_key(key); });
-            (key == VK_NEXT ? prepared : unprepared).push_back(shown_at(start, entry));
+            double shown = shown_at(start, before);
+            (key == VK_NEXT ? prepared : unprepared).push_back(shown);
             (key == VK_NEXT ? blocks_next : blocks_back).push_back(blocked);
+            if (key == VK_NEXT) after_shown.push_back(shown < 0 ? -1 : blocked - shown);
             // The picture after it is prepared while the program waits for the next key.
             double idle = settle();
             if (key == VK_NEXT) idle_next.push_back(idle);
         }
-        floor.push_back(djpeg_floor("", paths));
+        floor.push_back(djpeg_floor(divisor > 1 ? "-scale 1/" + std::to_string(divisor) : "", paths));
     }
-    say("== one-image viewer, %d pictures %s: medians of %d\n", files, quick ? "640x480" : "4000x3000", rounds);
-    floor_figure f = {"djpeg full size", median(floor)};
+    say("== one-image viewer, %d pictures %s (decoded at 1/%d): medians of %d\n", files,
+        quick ? "640x480" : "4000x3000", divisor, rounds);
+    std::string floor_name = "djpeg 1/" + std::to_string(divisor);
+    floor_figure f = {floor_name.c_str(), median(floor)};
     report("next picture shown, prepared (Page Down)", median(prepared), {f}, 100);
+    report("Page Down answered after its picture is shown", median(after_shown), {f}, 20);
+    report("Page Down keeps the next key waiting", median(blocks_next), {f}, 20);
     report("next picture shown, unprepared (Page Up)", median(unprepared), {f}, 0, 1.25);
-    report("Page Down keeps the next key waiting", median(blocks_next), {f}, 100);
     report("Page Up keeps the next key waiting", median(blocks_back), {f}, 100);
-    report("the picture after it prepared in idle time", median(idle_next), {f});
+    report("the picture after it prepared in idle time", median(idle_next), {f}, 0, 1.25);
     return 0;
 }

@@ -10,34 +10,71 @@ int bmap_live_count = 0;
 
 static int padded_stride(long long width) { return (int)(((width * 24 + 31) / 32) * 4); }
 
-// The pixels of the last large image freed while spare pixels are kept: the
-// next image of the same byte size takes them, with no fresh allocation
-// (nor its probe) and no page faults on the first writes.
-static BYTE* spare_pixels;
-static long long spare_bytes;
-static int spare_kept;
-enum { SPARE_MIN_BYTES = 1024 * 1024 };
+// Pixel arrays of large images lately freed, kept for the next images of the
+// same byte sizes. Fresh memory costs a page fault for every page the first
+// write touches (some 15 ms for a camera photo's 36 MB, a fifth of its
+// decode); kept pixels cost none. So a run of loads (the pictures of a print
+// page, the thumbnails of large PNG files, the viewer's pictures) pays that
+// once. An image of another large size first gives the kept pixels back, so
+// that keeping never raises the peak; and they go back when the program goes
+// idle, unless the viewer holds them for the picture it prepares in idle time.
+enum { SPARE_MIN_BYTES = 1024 * 1024, SPARES = 2 };
+static struct spare_block {
+    BYTE* pixels;
+    long long bytes;
+} spares[SPARES];
+static int spares_held;
 
 static BYTE* take_spare(long long bytes)
 {
-    if (!spare_pixels || spare_bytes != bytes) return nullptr;
-    BYTE* p = spare_pixels;
-    spare_pixels = nullptr;
-    spare_bytes = 0;
-    return p;
+    for (spare_block& s : spares)
+        if (s.pixels && s.bytes == bytes) {
+            BYTE* p = s.pixels;
+            s = {};
+            return p;
+        }
+    return nullptr;
 }
 
-static void drop_spare()
+static void drop_spares()
 {
-    free(spare_pixels);
-    spare_pixels = nullptr;
-    spare_bytes = 0;
+    for (spare_block& s : spares) {
+        free(s.pixels);
+        s = {};
+    }
+}
+
+// Keeps freed pixels in place of the smallest kept block smaller than them.
+static bool keep_spare(BYTE* pixels, long long bytes)
+{
+    spare_block* place = nullptr;
+    for (spare_block& s : spares)
+        if (!s.pixels || (s.bytes < bytes && (!place || (place->pixels && s.bytes < place->bytes)))) place = &s;
+    if (!place) return false;
+    free(place->pixels);
+    *place = {pixels, bytes};
+    return true;
+}
+
+// Large pixels for an image: kept ones of that size, else fresh ones once the
+// kept ones are given back.
+static BYTE* large_pixels(long long bytes)
+{
+    if (bytes < SPARE_MIN_BYTES) return (BYTE*)malloc((size_t)bytes);
+    if (BYTE* p = take_spare(bytes)) return p;
+    drop_spares();
+    return (BYTE*)malloc((size_t)bytes);
 }
 
 void bmap_keep_spare(int on)
 {
-    spare_kept = on;
-    if (!on) drop_spare();
+    spares_held = on;
+    if (!on) drop_spares();
+}
+
+void bmap_idle()
+{
+    if (!spares_held) drop_spares();
 }
 
 bool bmap_size_ok(long long width, long long height)
@@ -52,9 +89,7 @@ _bmap::_bmap(int w, int h)
 {
     memset(&header, 0, sizeof header);
     long long bytes = (long long)padded_stride(w) * h;
-    pixels = nullptr;
-    if (bmap_size_ok(w, h)) pixels = take_spare(bytes);
-    if (!pixels && bmap_size_ok(w, h)) pixels = (BYTE*)malloc((size_t)bytes);
+    pixels = bmap_size_ok(w, h) ? large_pixels(bytes) : nullptr;
     if (!pixels) _fatal("could not allocate b", "_bmap::_bmap");
     // Loaders write only the pixels of each row: the padding after them is
     // zeroed here so that no stale heap byte reaches a saved file.
@@ -104,13 +139,7 @@ _bmap::~_bmap()
 {
     if (not_owner == 0 && pixels) {
         width = height = 0;
-        if (spare_kept && size >= SPARE_MIN_BYTES) {
-            drop_spare();
-            spare_pixels = pixels;
-            spare_bytes = size;
-        } else {
-            free(pixels);
-        }
+        if (size < SPARE_MIN_BYTES || !keep_spare(pixels, size)) free(pixels);
         bmap_live_count--;
         pixels = nullptr;
     }
@@ -137,7 +166,10 @@ _bmap* bmap_new(int width, int height)
 {
     if (!bmap_size_ok(width, height)) return nullptr;
     long long bytes = (long long)padded_stride(width) * height;
-    if (!(spare_pixels && spare_bytes == bytes) && !can_allocate((size_t)bytes)) return nullptr;
+    bool kept = false;
+    for (const spare_block& s : spares) kept = kept || (s.pixels && s.bytes == bytes);
+    if (!kept && bytes >= SPARE_MIN_BYTES) drop_spares();  // before the probe, which they would hinder
+    if (!kept && !can_allocate((size_t)bytes)) return nullptr;
     return new (std::nothrow) _bmap(width, height);
 }
 

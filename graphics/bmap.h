@@ -44,10 +44,12 @@ bool can_allocate(size_t bytes);
 _bmap* bmap_new(int width, int height);
 // Live images (those whose pixel arrays are allocated).
 extern int bmap_live_count;
-// While on, the pixels of a large image that is freed are kept for the next
-// image of the same byte size (the viewer loads one full-size picture after
-// another); off frees them.
+// The pixels of large images that are freed are kept for the next images of
+// the same byte sizes until the program goes idle (bmap_idle); while on, also
+// across idle time (the viewer prepares its next picture then); off frees them.
 void bmap_keep_spare(int on);
+// The program waits for the user: kept pixels go back unless held.
+void bmap_idle();
 
 void _bmap_delete(_bmap* b);
 // A new image record that owns from's pixels; from is marked as no longer their owner.

@@ -24,30 +24,25 @@ int _zoom_size(_bmap* b, double f, int* width, int* height)
 // The result image for an unturned size w x h, turned by the rotation code.
 static _bmap* rotated_result(int w, int h, int rotation) { return (rotation & 1) ? bmap_new(h, w) : bmap_new(w, h); }
 
-// Where unturned result pixel (i, j) of a w x h picture lands.
-static BYTE* place(_bmap* r, int rotation, int i, int j, int w, int h)
+// Where unturned result pixel (i, j) of a w x h picture lands: the place of
+// (0, 0) and the steps for one column and one row, so that the scalers walk
+// the result without working out each place anew.
+struct placement {
+    BYTE* origin;
+    ptrdiff_t di, dj;
+    BYTE* at(int i, int j) const { return origin + i * di + j * dj; }
+};
+
+static placement placed(_bmap* r, int rotation, int w, int h)
 {
-    int row, col;
+    ptrdiff_t s = r->stride;
     switch (rotation) {
-    case 1:
-        row = w - 1 - i;
-        col = j;
-        break;
-    case -1:
-        row = i;
-        col = h - 1 - j;
-        break;
+    case 1: return {r->pixels + (size_t)(w - 1) * s, -s, 3};  // row w - 1 - i, column j
+    case -1: return {r->pixels + (size_t)(h - 1) * 3, s, -3};  // row i, column h - 1 - j
     case 2:
-    case -2:
-        row = h - 1 - j;
-        col = w - 1 - i;
-        break;
-    default:
-        row = j;
-        col = i;
-        break;
+    case -2: return {r->pixels + (size_t)(h - 1) * s + (size_t)(w - 1) * 3, -3, -s};
+    default: return {r->pixels, 3, s};
     }
-    return r->pixels + (size_t)row * r->stride + (size_t)col * 3;
 }
 
 static bool rotation_ok(int rotation) { return rotation >= -2 && rotation <= 2; }
@@ -83,16 +78,17 @@ _bmap* _bmap_reduce_bilinear(_bmap* b, int rotation, double f)
         qy[k] = (int)((p - py[k]) * 256);
         if (py[k] > b->height - 1) py[k] = b->height - 1;
     }
+    placement to = placed(r, rotation, w, h);
     for (int j = 0; j < h; j++) {
         const BYTE* row0 = b->pixels + (size_t)py[j] * b->stride;
         const BYTE* row1 = py[j] + 1 < b->height ? row0 + b->stride : row0;
         unsigned vy = (unsigned)qy[j];
-        for (int i = 0; i < w; i++) {
+        BYTE* out = to.at(0, j);
+        for (int i = 0; i < w; i++, out += to.di) {
             int x0 = px[i], x1 = x0 + 1 < b->width ? x0 + 1 : x0;
             unsigned vx = (unsigned)qx[i];
             unsigned wa = (256 - vx) * (256 - vy), wb = vx * (256 - vy), wc = (256 - vx) * vy, wd = vx * vy;
             const BYTE *a = row0 + 3 * x0, *bb = row0 + 3 * x1, *c = row1 + 3 * x0, *d = row1 + 3 * x1;
-            BYTE* out = place(r, rotation, i, j, w, h);
             for (int ch = 0; ch < 3; ch++) out[ch] = (BYTE)((a[ch] * wa + bb[ch] * wb + c[ch] * wc + d[ch] * wd) >> 16);
         }
     }
@@ -117,6 +113,7 @@ _bmap* _bmap_zoom(_bmap* b, int rotation, double f)
         frac[k] = p - (float)start[k];
     }
     float norm = 1 / (s * s);
+    placement to = placed(r, rotation, w, h);
     for (int j = 0; j < h; j++) {
         int y0 = start[j], y1 = start[j + 1];
         float wy0 = 1 - frac[j], wy1 = frac[j + 1];
@@ -151,7 +148,7 @@ _bmap* _bmap_zoom(_bmap* b, int rotation, double f)
                     edge[2] += wgt * p[2];
                 }
             }
-            BYTE* out = place(r, rotation, i, j, w, h);
+            BYTE* out = to.at(i, j);
             for (int ch = 0; ch < 3; ch++) {
                 int v = (int)((whole[ch] + edge[ch]) * norm);
                 out[ch] = (BYTE)(v > 255 ? 255 : v < 0 ? 0 : v);
@@ -169,6 +166,7 @@ _bmap* _bmap_shrink(_bmap* b, int n, int rotation)
     _bmap* r = rotated_result(w, h, rotation);
     if (!r) return nullptr;
     unsigned area = (unsigned)n * (unsigned)n;
+    placement to = placed(r, rotation, w, h);
     for (int j = 0; j < h; j++) {
         for (int i = 0; i < w; i++) {
             unsigned sum[3] = {0, 0, 0};
@@ -180,7 +178,7 @@ _bmap* _bmap_shrink(_bmap* b, int n, int rotation)
                     sum[2] += p[2];
                 }
             }
-            BYTE* out = place(r, rotation, i, j, w, h);
+            BYTE* out = to.at(i, j);
             for (int ch = 0; ch < 3; ch++) out[ch] = (BYTE)(sum[ch] / area);
         }
     }
@@ -200,10 +198,11 @@ _bmap* _bmap_rotate(_bmap* b, int angle)
     }
     _bmap* r = rotated_result(b->width, b->height, code);
     if (!r) return nullptr;
+    placement to = placed(r, code, b->width, b->height);
     for (int y = 0; y < b->height; y++) {
         const BYTE* p = b->pixels + (size_t)y * b->stride;
-        for (int x = 0; x < b->width; x++, p += 3) {
-            BYTE* out = place(r, code, x, y, b->width, b->height);
+        BYTE* out = to.at(0, y);
+        for (int x = 0; x < b->width; x++, p += 3, out += to.di) {
             out[0] = p[0];
             out[1] = p[1];
             out[2] = p[2];

@@ -140,7 +140,10 @@ int _idle()
 {
     MSG msg;
     while (!PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE))
-        if (!kavtrel_idle_hook()) return 0;
+        if (!kavtrel_idle_hook()) {
+            bmap_idle();
+            return 0;
+        }
     return 1;
 }
 

@@ -204,13 +204,23 @@ static bool draws_anything(HENHMETAFILE m)
     return walk(v, w) && w.draws;
 }
 
+// The records of a metafile, its header and end included.
+static DWORD records_in(HENHMETAFILE m)
+{
+    ENHMETAHEADER h;
+    return GetEnhMetaFileHeader(m, sizeof h, &h) ? h.nRecords : 0;
+}
+
 void record_close(page_record* page)
 {
     if (!page || !page->dc || (page->kind != PAGE_FRAMED && page->kind != PAGE_FULLSCREEN)) return;
     HENHMETAFILE added = CloseEnhMetaFile(page->dc);
     page->dc = nullptr;
     if (!added) return;
-    if (!page->picture) {
+    if (!page->picture || records_in(page->picture) <= 2) {
+        // Nothing stored (a page just cleared): the recording is the picture,
+        // with no copy of its records.
+        if (page->picture) DeleteEnhMetaFile(page->picture);
         page->picture = added;
         return;
     }

@@ -29,14 +29,27 @@ enum { CAPTION_BUF = 1024, HEADER_BUF = 640, CAPTION_LINES = 16 };
 
 namespace {
 
-// An image for the scope of one cell.
+// An image for the scope of one cell, with the turn it still has to make (a
+// rotation code of _bmap_zoom): a picture that is shrunk for the printer is
+// turned by the same pass, so that a photo is never turned at its decoded size.
 struct picture_holder {
     _bmap* b = nullptr;
+    int turn = 0;
     ~picture_holder() { _bmap_delete(b); }
     void replace(_bmap* next)
     {
         if (next != b) _bmap_delete(b);
         b = next;
+    }
+    // The size as the picture is drawn, turned.
+    int width() const { return turn & 1 ? b->height : b->width; }
+    int height() const { return turn & 1 ? b->width : b->height; }
+    // The turn made now, for a step that needs the turned pixels.
+    void make_turn()
+    {
+        int angle = turn == 2 ? 180 : turn * 90;
+        turn = 0;
+        if (angle && b) replace(_bmap_rotate(b, angle));
     }
 };
 
@@ -214,18 +227,24 @@ double thumbnail_scale(const char* path, const _bmap* thumb, double cw, double c
 }
 
 // Turning: to the cell's orientation, or by the name's marks.
+// The turn is left to the shrink that follows; a thumbnail is small and turned
+// at once, as is an angle that is no quarter or half turn (which gives no picture).
 void turn_picture(picture_holder& pic, const char* path, double cw, double ch, bool thumbnail)
 {
     const print_settings_record& r = print_settings.record;
     if (!pic.b) return;
+    int angle = 0;
     if (r.turn_to_fit) {
         bool cell_wide = cw > ch, picture_wide = pic.b->width > pic.b->height;
-        if (cw != ch && pic.b->width != pic.b->height && cell_wide != picture_wide)
-            pic.replace(_bmap_rotate(pic.b, r.turn_to_fit * -90));
+        if (cw != ch && pic.b->width != pic.b->height && cell_wide != picture_wide) angle = r.turn_to_fit * -90;
     } else if (!thumbnail) {
-        int turns = rotation_from_name(path);
-        if (turns) pic.replace(_bmap_rotate(pic.b, turns * 90));
+        angle = rotation_from_name(path) * 90;
     }
+    int code = angle == 90 ? 1 : angle == -90 ? -1 : angle == 180 || angle == -180 ? 2 : 0;
+    if (angle && (thumbnail || !code))
+        pic.replace(_bmap_rotate(pic.b, angle));
+    else
+        pic.turn = code;
 }
 
 // Keeps the cell's proportion of the picture's centre; the scale follows the cut.
@@ -284,6 +303,8 @@ double printer_pixels_per_unit(bool across)
                   : (double)GetDeviceCaps(s.printer_dc, VERTRES) / s.page_height;
 }
 
+}  // namespace
+
 // The JPEG decoder's reduction (1, 2, 4 or 8) that still leaves a picture at
 // least the pixels of the largest it can be drawn in its cell (covering it),
 // counted in page units and in printer pixels alike: a camera photo in a
@@ -307,6 +328,8 @@ int load_divisor(const char* path, double cw, double ch)
     return divisor;
 }
 
+namespace {
+
 // A picture goes to the printer with no more pixels than it covers there:
 // shrunk to its drawn size in printer pixels before it is recorded, so that a
 // page of camera photos is recorded and spooled at the paper's resolution,
@@ -315,9 +338,14 @@ void shrink_to_printer_pixels(picture_holder& pic, double dw, double dh)
 {
     double across = std::ceil(dw * printer_pixels_per_unit(true)),
            down = std::ceil(dh * printer_pixels_per_unit(false));
-    double f = std::fmax(across / pic.b->width, down / pic.b->height);
-    if (!(f > 0 && f < 1)) return;
-    if (_bmap* smaller = _bmap_zoom(pic.b, 0, f)) pic.replace(smaller);
+    double f = std::fmax(across / pic.width(), down / pic.height());
+    if (f > 0 && f < 1) {
+        if (_bmap* smaller = _bmap_zoom(pic.b, pic.turn, f)) {
+            pic.replace(smaller);
+            pic.turn = 0;
+        }
+    }
+    pic.make_turn();
 }
 
 // A metafile is drawn no larger than its print cell in printer pixels (a
@@ -464,12 +492,17 @@ void draw_cell(HDC page_dc, HDC measure, int page, int cell, int cells, long lon
         }
         turn_picture(pic, entry.path, cw, ch, thumbnail);
     }
+    // Cutting and the pixel budget work on the turned pixels.
+    if (r.crop || r.printer_quirk == 1) pic.make_turn();
     double dw = 0, dh = 0, xo = 0, yo = 0;
     if (pic.b) {
+        // A picture still to be turned fits the cell turned the other way.
+        bool across = pic.turn & 1;
         double scale = thumbnail ? thumbnail_scale(entry.path, pic.b, cw, ch)
-                                 : image_scale_in_cell(entry.path, &pic.b, cw, ch, cells, page_pixels);
+                                 : image_scale_in_cell(entry.path, &pic.b, across ? ch : cw, across ? cw : ch, cells,
+                                                       page_pixels);
         if (r.crop) scale = crop_picture(pic, cw, ch, scale);
-        dw = pic.b->width * scale, dh = pic.b->height * scale;
+        dw = pic.width() * scale, dh = pic.height() * scale;
         if (r.size_mode == 0) {
             double m = physical_limit(entry.path, pic.b, dw, dh);
             dw *= m, dh *= m;

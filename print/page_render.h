@@ -12,6 +12,10 @@ class file_kind_base;
 HENHMETAFILE render_print_pages(int page);
 // Effective margins, cell size, and the columns and rows in fixed-size mode.
 void layout_cells();
+// The JPEG decoder's reduction (1, 2, 4 or 8) for a picture in a cell of
+// cell_width x cell_height page units: the most that still covers the cell in
+// printer pixels.
+int load_divisor(const char* path, double cell_width, double cell_height);
 // The picture's scale in the cell; may replace *picture by a shrunken copy.
 double image_scale_in_cell(const char* path, _bmap** picture, double cell_width, double cell_height,
                            int cells_on_this_page, long long page_pixels);

@@ -124,6 +124,8 @@ static void draw_other_cell(cell_result* r, const file_kind_base* k, double w, d
     r->error = 1;  // a substitute, never stored
 }
 
+int jpeg_reduction(double scale) { return scale <= 0.125 ? 8 : scale <= 0.25 ? 4 : scale <= 0.5 ? 2 : 1; }
+
 void draw_file_cell(cell_result* r, const file_kind_base* k, double w, double h, int slot, int jpeg, int slide)
 {
     if (k->wildcard) {
@@ -171,8 +173,7 @@ void draw_file_cell(cell_result* r, const file_kind_base* k, double w, double h,
         b = _bmap_load(name, 0, scale);
         scale = 1.0;
     } else if (kind == KIND_JPG && jpeg != CELL_JPEG_FULL) {
-        int n = scale <= 0.125 ? 8 : scale <= 0.25 ? 4 : scale <= 0.5 ? 2 : 1;
-        b = _bmap_load(name, jpeg == CELL_JPEG_FAST ? 1 : 0, n);
+        b = _bmap_load(name, jpeg == CELL_JPEG_FAST ? 1 : 0, jpeg_reduction(scale));
         if (b) scale = fit_scale(rotation, b->width, b->height, w, h);
     } else if (is_plugin_kind(kind) && image_format_hooks.load_plugin) {
         b = image_format_hooks.load_plugin(name);

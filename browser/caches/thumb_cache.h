@@ -153,6 +153,9 @@ enum cell_jpeg { CELL_JPEG_FULL = 0, CELL_JPEG_FAST = 1, CELL_JPEG_REDUCED = 2 }
 void draw_file_cell(cell_result* r, const file_kind_base* k, double w, double h, int slot, int jpeg, int slide);
 void draw_archive_member_cell(cell_result* r, const char* member, int slot, double w, double h, int jpeg, int slide);
 void placeholder_cell(cell_result* r, int slot, const char* text, double w, double h);
+// The JPEG decoder's reduction for a picture drawn at scale: 8, 4, 2 or 1, the
+// most that still covers the box.
+int jpeg_reduction(double scale);
 double fit_scale(int rotation, double w, double h, double box_w, double box_h);
 // The picture in the slot scaled to fit w x h (tolerance 0.14); 1 when done.
 int fit_slot_picture(int slot, double w, double h);

@@ -280,6 +280,11 @@ static scroll_state scroll_records[SCROLL_RECORDS];
 
 void set_scroll_info(HWND window, const scroll_state& s)
 {
+    // Set only when the bar shows something else: it redraws itself at every setting.
+    SCROLLINFO now = {sizeof now, SIF_ALL};
+    if (GetScrollInfo(window, SB_VERT, &now) && now.nMin == s.minimum && now.nMax == s.maximum &&
+        (int)now.nPage == s.page_size && now.nPos == s.position)
+        return;
     SCROLLINFO si = {sizeof si, SIF_ALL | SIF_DISABLENOSCROLL};
     si.nMin = s.minimum;
     si.nMax = s.maximum;

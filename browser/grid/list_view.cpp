@@ -314,8 +314,10 @@ void set_browser_title(int number)
     HWND child = _page_hwnd(L.page);
     HWND frame = child ? GetParent(child) : nullptr;
     if (!frame) return;
-    char title[512];
+    char title[512], now[512];
     format_browser_title(title, sizeof title, number);
+    // Set only when it changes: a frame redraws its caption at every setting.
+    if (GetWindowTextA(frame, now, sizeof now) > 0 && strcmp(now, title) == 0) return;
     SetWindowTextA(frame, title);
 }
 

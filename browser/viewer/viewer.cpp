@@ -373,9 +373,10 @@ void show_slide(viewer_state_record& v)
     int page = viewer_now.full_screen ? VIEWER_PAGE : L.page;
     _selectpage(0, page);
     client_of(page, &v.client_width, &v.client_height);
-    _clearscreen(2);
+    // Cleared without a paint: the window shows the last picture until the
+    // page is complete, and then paints once.
+    _clearscreen(2 | 4);
     draw_viewer_status(v, viewer_now.current_index, 0);
-    _selectpage(0, page);
     int w = v.placement[3], h = v.placement[4];
     if (viewer_now.full_screen) {
         double x = int((v.client_width - w) * 0.5), y = int((v.client_height - h) * 0.5);

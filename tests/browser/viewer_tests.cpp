@@ -10,6 +10,7 @@
 #include "browser/commands/keys.h"
 #include "files/files.h"
 #include "formats/formats.h"
+#include <commctrl.h>
 #include <gtest/gtest.h>
 
 using namespace viewer_fixture;
@@ -381,6 +382,87 @@ TEST(Viewer, AKeyWaitingGoesBeforeThePreparationOfTheNextPicture)
         EXPECT_EQ(loaded, s.loaded_before) << "shown as prepared";
         EXPECT_EQ(centre_shown(), s.colour) << s.index;
     }
+    back_to_list(viewer_state);
+}
+
+namespace {
+// What a viewer step sends to the windows: the page's paints with the colour
+// each leaves at the middle of the picture box, the titles set and the
+// status texts set.
+struct step_watch {
+    static std::vector<COLORREF> paints;
+    static int titles, status_texts;
+    static WNDPROC page_proc, frame_proc, bar_proc;
+    HWND page = _page_hwnd(1), frame = GetParent(page),
+         bar = FindWindowExA(frame, nullptr, STATUSCLASSNAMEA, nullptr);
+    static LRESULT CALLBACK on_page(HWND w, UINT m, WPARAM wp, LPARAM lp)
+    {
+        LRESULT r = CallWindowProcA(page_proc, w, m, wp, lp);
+        if (m == WM_PAINT) {
+            RECT box = viewer_image_box(viewer_state);
+            HDC dc = GetDC(w);
+            paints.push_back(GetPixel(dc, (box.left + box.right) / 2, (box.top + box.bottom) / 2));
+            ReleaseDC(w, dc);
+        }
+        return r;
+    }
+    static LRESULT CALLBACK on_frame(HWND w, UINT m, WPARAM wp, LPARAM lp)
+    {
+        titles += m == WM_SETTEXT;
+        return CallWindowProcA(frame_proc, w, m, wp, lp);
+    }
+    static LRESULT CALLBACK on_bar(HWND w, UINT m, WPARAM wp, LPARAM lp)
+    {
+        status_texts += m == SB_SETTEXTA;
+        return CallWindowProcA(bar_proc, w, m, wp, lp);
+    }
+    static WNDPROC hook(HWND w, WNDPROC with)
+    {
+        return (WNDPROC)SetWindowLongPtrA(w, GWLP_WNDPROC, (LONG_PTR)with);
+    }
+    step_watch()
+    {
+        paints.clear();
+        titles = status_texts = 0;
+        page_proc = hook(page, on_page), frame_proc = hook(frame, on_frame);
+        if (bar) bar_proc = hook(bar, on_bar);
+    }
+    ~step_watch()
+    {
+        hook(page, page_proc), hook(frame, frame_proc);
+        if (bar) hook(bar, bar_proc);
+    }
+};
+std::vector<COLORREF> step_watch::paints;
+int step_watch::titles, step_watch::status_texts;
+WNDPROC step_watch::page_proc, step_watch::frame_proc, step_watch::bar_proc;
+}  // namespace
+
+// A step to a prepared picture changes only what changed: the window is
+// painted once, with the new picture (never first cleared), the title is set
+// once, the status texts not at all, and the scroll bar moves to the entry.
+TEST(Viewer, AStepPaintsThePictureOnceAndSetsOnlyWhatChanged)
+{
+    bench::scratch_dir dir;
+    write_colour_png(dir.file("表0.png"), 400, 300, RGB(255, 0, 0));
+    write_colour_png(dir.file("表1.png"), 400, 300, RGB(0, 0, 255));
+    viewer_page page(800, 600);
+    page.open(dir.path());
+    ShowWindow(GetParent(_page_hwnd(1)), SW_SHOWNOACTIVATE);
+    _status_text(1, "%s", "");
+    {
+        step_watch watch;
+        view_one_image(viewer_state, 0);
+        EXPECT_EQ(watch.titles, 1) << "the same title set twice";
+    }
+    _settle();
+    step_watch watch;
+    press(VK_NEXT);
+    _pump();
+    EXPECT_EQ(watch.paints, std::vector<COLORREF>{RGB(0, 0, 255)});
+    EXPECT_EQ(watch.titles, 1);
+    EXPECT_EQ(watch.status_texts, 0);
+    EXPECT_EQ(GetScrollPos(_page_hwnd(1), SB_VERT), 1);
     back_to_list(viewer_state);
 }
 

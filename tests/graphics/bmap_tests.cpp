@@ -65,6 +65,40 @@ TEST(Bmap, OverflowingSizesAreRefusedBeforeAllocation)
     EXPECT_EQ(bmap_live_count, before);
 }
 
+// Whether the pages of a pixel array still belong to the process.
+static bool committed(const void* p)
+{
+    MEMORY_BASIC_INFORMATION m;
+    return VirtualQuery(p, &m, sizeof m) && m.State == MEM_COMMIT;
+}
+
+TEST(Bmap, FreedLargePixelsServeTheNextImagesUntilTheProgramGoesIdle)
+{
+    // A run of large images of one size writes the same pages, never fresh
+    // ones; idle time gives them back.
+    _bmap* a = bmap_new(2000, 1500);
+    BYTE* pixels = a->pixels;
+    _bmap_delete(a);
+    EXPECT_TRUE(committed(pixels));
+    _bmap* b = bmap_new(2000, 1500);
+    EXPECT_EQ(b->pixels, pixels);
+    _bmap_delete(b);
+    EXPECT_TRUE(committed(pixels));
+    _settle();
+    EXPECT_FALSE(committed(pixels)) << "idle time keeps them";
+    // The viewer holds them for the picture it prepares in idle time.
+    bmap_keep_spare(1);
+    a = bmap_new(2000, 1500);
+    pixels = a->pixels;
+    _bmap_delete(a);
+    _settle();
+    b = bmap_new(2000, 1500);
+    EXPECT_EQ(b->pixels, pixels);
+    _bmap_delete(b);
+    bmap_keep_spare(0);
+    EXPECT_FALSE(committed(pixels));
+}
+
 TEST(Bmap, CountColoursNegatesAllGreyImages)
 {
     _bmap* grey = bmap_new(5, 2);

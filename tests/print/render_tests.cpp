@@ -410,6 +410,70 @@ TEST_F(RenderPage, PicturesTurnToTheCellOrByTheirNames)
     }
 }
 
+// A width x height BMP of four flat quarters, colours q[0] to q[3] from the
+// top left, row by row (blue, green, red in the low bytes).
+void write_quarters(const std::string& path, int width, int height, const uint32_t q[4])
+{
+    _bmap* image = bmap_new(width, height);
+    for (int y = 0; y < height; y++)
+        for (int x = 0; x < width; x++) {
+            uint32_t c = q[(y >= height / 2) * 2 + (x >= width / 2)];
+            memcpy(image->pixels + (size_t)y * image->stride + x * 3, &c, 3);
+        }
+    _bmap_save_bmp(image, fopen(path.c_str(), "wb"));
+    _bmap_delete(image);
+}
+
+// The colour at (x, y) of a recorded picture.
+uint32_t recorded_at(const emf_record& r, int x, int y)
+{
+    const EMRSTRETCHDIBITS& d = r.as<EMRSTRETCHDIBITS>();
+    const BITMAPINFOHEADER* h = reinterpret_cast<const BITMAPINFOHEADER*>(r.bytes.data() + d.offBmiSrc);
+    int stride = (h->biWidth * 3 + 3) & ~3;
+    int row = h->biHeight < 0 ? y : h->biHeight - 1 - y;
+    uint32_t c = 0;
+    memcpy(&c, r.bytes.data() + d.offBitsSrc + (size_t)row * stride + x * 3, 3);
+    return c;
+}
+
+TEST_F(RenderPage, TurnedPicturesAreShrunkAndTurnedTheWayTheTurnSays)
+{
+    // Shrunk to the printer's pixels in the same pass that turns them: each
+    // quarter lands where _bmap_rotate puts it.
+    const uint32_t q[4] = {0x0000ff, 0x00ff00, 0xff0000, 0xffffff};
+    const struct {
+        const char* name;
+        int turn_to_fit, angle;
+    } rows[] = {{"a.bmp", 1, -90}, {"a.bmp", -1, 90}, {"a.l.bmp", 0, 90}, {"a.r.bmp", 0, -90}, {"a.i.bmp", 0, 180}};
+    _bmap* quarters = bmap_new(2, 2);
+    for (int k = 0; k < 4; k++) memcpy(quarters->pixels + (k / 2) * quarters->stride + (k % 2) * 3, &q[k], 3);
+    for (const auto& row : rows) {
+        std::string path = s.dir.file(row.name);
+        write_quarters(path, 800, 600, q);
+        job.reset(new job_marks(1, {0}));
+        job->names[0] = path;
+        job->name_ptrs[0] = &job->names[0][0];
+        print_settings.record.turn_to_fit = row.turn_to_fit;
+        print_settings.record.columns = print_settings.record.rows = 8;  // cells fewer printer pixels than the picture
+        layout_cells();
+        std::vector<emf_record> cells = pictures_on(0);
+        ASSERT_EQ(cells.size(), 1u) << row.name;
+        const EMRSTRETCHDIBITS& d = cells[0].as<EMRSTRETCHDIBITS>();
+        bool quarter = row.angle != 180;
+        EXPECT_EQ(d.cxSrc < d.cySrc, quarter) << row.name;
+        EXPECT_LT(d.cxSrc, quarter ? 600 : 800) << row.name << ": not shrunk";
+        _bmap* expected = _bmap_rotate(quarters, row.angle);
+        for (int k = 0; k < 4; k++) {
+            int x = (k % 2) * d.cxSrc / 2 + d.cxSrc / 4, y = (k / 2) * d.cySrc / 2 + d.cySrc / 4;
+            uint32_t want = 0;
+            memcpy(&want, expected->pixels + (k / 2) * expected->stride + (k % 2) * 3, 3);
+            EXPECT_EQ(recorded_at(cells[0], x, y), want) << row.name << " quarter " << k;
+        }
+        _bmap_delete(expected);
+    }
+    _bmap_delete(quarters);
+}
+
 TEST_F(RenderPage, CaptionsAndCommentLinesAreBoundedAndTheInfoLineSitsUnderThePicture)
 {
     std::string path = s.dir.file("photo.r.bmp");
