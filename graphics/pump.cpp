@@ -63,16 +63,40 @@ int _pump()
 // modal dialog or menu of the program goes idle (WM_ENTERIDLE). A message box
 // sends no WM_ENTERIDLE (under Wine it is a dialog without idle messages):
 // while one is open, the probe it dispatches is answered at once when no
-// input or posted message waits; a probe taken by the work before the box
-// opened is posted again for the box's loop. One probe, one release.
+// input or posted message waits, and else by a timer, whose message the box's
+// loop takes only once nothing else waits (a probe is taken before the input
+// it follows); a probe taken by the work before the box opened is posted
+// again for the box's loop. One probe, one release.
 static kernel_object idle_semaphore;
 static UINT idle_probe_message;
 static int idle_probe_pending;
 static int message_boxes_open;
+static UINT_PTR box_idle_timer;
+
+static void stop_box_idle_timer()
+{
+    if (box_idle_timer) KillTimer(nullptr, box_idle_timer);
+    box_idle_timer = 0;
+}
+
+static bool nothing_waits()
+{
+    MSG msg;
+    return !PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE | PM_QS_INPUT | PM_QS_POSTMESSAGE);
+}
+
+static void CALLBACK box_idle_tick(HWND, UINT, UINT_PTR, DWORD)
+{
+    if (!message_boxes_open || !idle_probe_pending) return stop_box_idle_timer();
+    if (!nothing_waits()) return;
+    stop_box_idle_timer();
+    _announce_idle();
+}
 
 void _message_box_shown(bool open, HWND window)
 {
     message_boxes_open += open ? 1 : -1;
+    if (!message_boxes_open) stop_box_idle_timer();  // the main loop answers again
     if (open && idle_probe_pending && window && PostMessageA(window, idle_probe_message, 0, 0)) idle_probe_pending = 0;
 }
 
@@ -88,9 +112,11 @@ int _take_idle_probe(UINT message)
 {
     if (!idle_probe_message || message != idle_probe_message) return 0;
     idle_probe_pending = 1;
-    MSG msg;
-    if (message_boxes_open && !PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE | PM_QS_INPUT | PM_QS_POSTMESSAGE))
+    if (!message_boxes_open) return 1;
+    if (nothing_waits())
         _announce_idle();
+    else if (!box_idle_timer)
+        box_idle_timer = SetTimer(nullptr, 0, USER_TIMER_MINIMUM, box_idle_tick);
     return 1;
 }
 

@@ -188,6 +188,16 @@ void say_write_refused(const char* archive, int why)
         say_members_left_out(archive, archive_work.left_out);
 }
 
+int archive_change_allowed()
+{
+    char archive[PATH_BUF];
+    if (!in_archive_folder() || !read_open_archive(archive)) return 1;
+    int why = archive_write_refusal(archive);
+    if (why == ARCHIVE_WRITABLE) return 1;
+    say_write_refused(archive, why);
+    return 0;
+}
+
 void say_members_left_out(const char* archive, int count)
 {
     msg_info("ZOTE", "%s\n解凍できないファイルが%d個あるので書き戻しません．", archive, count);

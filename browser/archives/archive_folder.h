@@ -48,6 +48,10 @@ int archive_write_refusal(const char* archive);
 // Tells the user why a change cannot go into the archive (a zip without its
 // creation DLL is refused silently).
 void say_write_refused(const char* archive, int why);
+// Asked before a change is made in the shown folder: 0, with the user told
+// why, inside an archive folder whose archive cannot be written back, so
+// that nothing is put into the folder that the archive would not hold.
+int archive_change_allowed();
 // Tells the user that count files of the archive could not be extracted, so
 // that nothing is written back.
 void say_members_left_out(const char* archive, int count);

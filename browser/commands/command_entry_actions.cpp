@@ -265,7 +265,7 @@ COMMAND_ACTION(act_copy_files)
 
 COMMAND_ACTION(act_cut_files)
 {
-    if (in_read_only_archive() || !list_with_selection()) return;
+    if (!list_with_selection()) return;
     busy_guard busy(BUSY_PLAIN);
     cut_selection_to_clipboard();
 }
@@ -367,7 +367,6 @@ static void edit_status(const char* fmt, int index)
 
 COMMAND_ACTION(act_rename)
 {
-    if (in_read_only_archive()) return;
     edit_status("[%d] %s の名前を変更中．Enter=確定｜Esc=ｷｬﾝｾﾙ", c.index);
     char name[PATH_BUF] = "";
     {
@@ -404,7 +403,6 @@ COMMAND_ACTION(act_layer)
 
 COMMAND_ACTION(act_edit_time)
 {
-    if (in_read_only_archive()) return;
     edit_status("[%d] %s の更新時刻を変更中．Enter=確定｜Esc=ｷｬﾝｾﾙ", c.index);
     {
         busy_guard busy(BUSY_MOUSE);

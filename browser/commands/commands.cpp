@@ -82,7 +82,8 @@ int browser_command(int index, HWND window, UINT message, WPARAM wparam, LPARAM 
     // Notifications of child controls carry their window in lparam: not commands.
     if (message != WM_COMMAND || (lparam != 0 && lparam != 1)) return 0;
     const command_row* row = find_command_row(LOWORD(wparam));
-    if (row && guard_allows(*row)) row->action(command_call{LOWORD(wparam), index, window, lparam});
+    if (row && guard_allows(*row) && (!(row->guard & GUARD_WRITES) || archive_change_allowed()))
+        row->action(command_call{LOWORD(wparam), index, window, lparam});
     update_cursor();
     return 0;
 }

@@ -11,6 +11,9 @@ enum command_guard {
     GUARD_NONE = 0,
     GUARD_NAV = 1,   // not in a slide show and not full screen
     GUARD_LIST = 2,  // list mode only
+    // Changes the shown folder: refused, with the reason, inside an archive
+    // folder whose archive cannot be written back.
+    GUARD_WRITES = 4,
 };
 // Groups, in the order the dispatcher tests them; entry commands need entries.
 enum command_group { GROUP_APP, GROUP_DISPLAY, GROUP_ENTRY };
@@ -44,7 +47,8 @@ int command_help_text(int id, char* out, size_t cap);
 int browser_command(int index, HWND window, UINT message, WPARAM wparam, LPARAM lparam);
 
 // Shared by the dispatcher and the menus: the list holds entries; the drive
-// list is shown; the current folder is a ZIP folder that cannot be written.
+// list is shown; the current folder is an archive folder that cannot be
+// written back.
 int list_has_entries();
 int at_drive_list();
 int in_read_only_archive();

@@ -165,7 +165,7 @@ static void mark_click(WPARAM flags, int index)
 static void move_marked_to_gap(int gap_index)
 {
     busy_guard busy(BUSY_WAIT);
-    if (!move_selection_numbered(gap_index)) return;
+    if (!archive_change_allowed() || !move_selection_numbered(gap_index)) return;
     L.sort_key[0] = 0;
     L.sort_direction = 1;
     load_folder(nullptr, 0, L.first_row * L.columns, nullptr, 0);

@@ -96,6 +96,23 @@ int compress_into_archive(const char* archive)
     return done;
 }
 
+// What an extraction into folder did not give is said, as the opening of
+// the archive as a folder says it: the damage, and how many files are missing.
+static void say_what_extraction_left(const char* archive, const char* folder)
+{
+    _lha* lha = open_archiver_for(archive);
+    if (!lha) return;
+    int damaged = lha->is_damaged(archive);
+    int left_out = lha->members_left_out(archive, folder);
+    if (damaged && left_out > 0)
+        msg_info("ZOTE", "%s\n書庫が壊れているので解凍できないファイルが%d個あります．", archive, left_out);
+    else if (damaged)
+        msg_info("ZOTE", "%s\n書庫が壊れているので読み出せた部分だけを解凍しました．", archive);
+    else if (left_out > 0)
+        msg_info("ZOTE", "%s\n解凍できないファイルが%d個あります．", archive, left_out);
+}
+
+// 1 when the folder was made: what a damaged archive gave is listed too.
 int extract_archive(const char* path)
 {
     char target[PATH_BUF];
@@ -104,9 +121,11 @@ int extract_archive(const char* path)
     if (!target[0] || GetFileAttributesA(target) != INVALID_FILE_ATTRIBUTES) return 0;
     status("解凍中...");
     md_path(target);
-    int done = extract_archive_all(path, target);
+    extract_archive_all(path, target);
     status("");
-    return done;
+    if (GetFileAttributesA(target) == INVALID_FILE_ATTRIBUTES) return 0;  // the password question given up
+    say_what_extraction_left(path, target);
+    return 1;
 }
 
 int make_self_extracting(const char* path)

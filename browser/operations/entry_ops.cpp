@@ -116,7 +116,7 @@ int move_selected_into(int index)
     busy_guard busy(BUSY_WAIT);
     if (L.selected_count <= 0 || is_marked(index)) return 0;
     file_kind* k = list_entry_kind(index);
-    if (!k) return 0;
+    if (!k || !archive_change_allowed()) return 0;
     const file_kind_base* t = k->target();
     if (!t->plain) {
         char folder[PATH_BUF];

@@ -681,3 +681,138 @@ TEST(ArchiveFolder, ToolbarPathIsTheArchivesOwn)
     SendMessageA(_page_hwnd(1), WM_LBUTTONDOWN, 0, MAKELPARAM(x, 10));
     EXPECT_TRUE(a.in_outer()) << current_folder.folder;
 }
+
+// Inside an archive that cannot be written back (damaged, or a read-only
+// file), every change is refused before anything is written, and the user
+// is told why: the folder keeps what the archive holds and no editor opens.
+namespace {
+// Notes every in-list editor made on this thread and cancels it at once.
+struct editor_watch {
+    static int made;
+    HHOOK hook = SetWindowsHookExA(WH_CBT, on_create, nullptr, GetCurrentThreadId());
+    editor_watch() { made = 0; }
+    ~editor_watch() { UnhookWindowsHookEx(hook); }
+    static LRESULT CALLBACK on_create(int code, WPARAM wparam, LPARAM lparam)
+    {
+        HWND w = reinterpret_cast<HWND>(wparam);
+        char cls[16] = "";
+        if (code == HCBT_CREATEWND && GetClassNameA(w, cls, sizeof cls) && lstrcmpiA(cls, "EDIT") == 0) {
+            made++;
+            PostMessageA(w, WM_CHAR, VK_ESCAPE, 0);
+        }
+        return CallNextHookEx(nullptr, code, wparam, lparam);
+    }
+};
+int editor_watch::made;
+
+int entry_named(const char* start)
+{
+    for (int i = 0; i < browser_list.count; i++)
+        if (strncmp(browser_list.names[i], start, strlen(start)) == 0) return i;
+    return -1;
+}
+}  // namespace
+
+TEST(ArchiveFolder, ChangesInAReadOnlyArchiveAreRefusedAndSaid)
+{
+    prepare();
+    bench::clipboard_lock lock;
+    bench::scratch_dir dir;
+    ASSERT_EQ(put_on_clipboard(dir.write("外.txt", "outside")), 1);
+    keys_fixture::browser_page page(800, 600);
+    browser_list.settings.all = 1;
+    struct {
+        const char* archive;
+        bool read_only_file;
+        const char* said;
+        const char* text;  // a text file of the archive
+    } archives[] = {
+        {"crc.tar.gz", false, "\n書庫が壊れているので書き戻しません．", "a.txt"},
+        {"images.zip", true, "\n書庫が読み出し専用なので書き戻しません．", "n.txt"},
+    };
+    struct {
+        const char* change;
+        int command;  // 0: Shift+click on the folder "sub" with the text file marked
+        bool marked;  // the text file marked first
+    } changes[] = {
+        {"paste", CM_PASTE, false},
+        {"new folder", CM_NEW_FOLDER, false},
+        {"rename", CM_RENAME, false},
+        {"time stamp", CM_TIME_STAMP, false},
+        {"text edit", CM_EDIT_TEXT, false},
+        {"delete", CM_RECYCLE, true},
+        {"cut", CM_CUT, true},
+        {"move into a folder", 0, true},
+    };
+    for (const auto& a : archives) {
+        std::string archive = copy_fixture(dir, a.archive), before = bench::read_file(archive);
+        if (a.read_only_file) ASSERT_TRUE(SetFileAttributesA(archive.c_str(), FILE_ATTRIBUTE_READONLY));
+        page.load(archive);
+        std::vector<tree_file> held = read_tree(archive_work.folder);
+        for (const auto& c : changes) {
+            SCOPED_TRACE(std::string(a.archive) + ": " + c.change);
+            page.load(archive_work.folder);
+            int text = entry_named(a.text), sub = entry_named("sub\\");
+            ASSERT_TRUE(text >= 0 && sub >= 0);
+            if (c.marked) toggle_mark(text);
+            bench::message_boxes.clear();
+            editor_watch editors;
+            if (c.command)
+                browser_command(text, page.window(), WM_COMMAND, c.command, 0);
+            else
+                on_list_left_button(page.window(), MK_SHIFT,
+                                    page.centre(sub % browser_list.columns, sub / browser_list.columns));
+            std::vector<std::string> said;
+            for (const auto& box : bench::message_boxes) said.push_back(box.text);
+            EXPECT_EQ(said, std::vector<std::string>{archive + a.said});
+            EXPECT_EQ(editors.made, 0);
+            std::vector<tree_file> now = read_tree(archive_work.folder);
+            EXPECT_TRUE(now.size() == held.size() && std::equal(now.begin(), now.end(), held.begin(),
+                                                                [](const tree_file& x, const tree_file& y) {
+                                                                    return x.name == y.name && x.bytes == y.bytes;
+                                                                }))
+                << "the folder holds what the archive holds";
+        }
+        EXPECT_TRUE(bench::read_file(archive) == before);
+        SetCurrentDirectoryA(dir.path());
+        leave_archive_folder(archive.c_str());
+        SetFileAttributesA(archive.c_str(), FILE_ATTRIBUTE_NORMAL);
+    }
+}
+
+// Extract (155) of an archive that is damaged or holds files its extraction
+// leaves out gives what can be read, lists it, and says what it could not
+// give, as opening the archive as a folder does.
+TEST(ArchiveCommands, ExtractSaysWhatItCouldNotGive)
+{
+    prepare();
+    bench::scratch_dir dir;
+    list_fixture::browser_page page(800, 600);
+    browser_list.settings.all = 1;
+    struct {
+        const char* archive;
+        const char* folder;
+        const char* said;  // after the archive's path; "" for nothing
+    } cases[] = {
+        {"images.zip", "images\\", ""},
+        {"crc.tar.gz", "crc.tar\\", "\n書庫が壊れているので読み出せた部分だけを解凍しました．"},
+        {"truncated.cab", "truncated\\", "\n書庫が壊れているので解凍できないファイルが2個あります．"},
+        {"hostile.zip", "hostile\\", "\n解凍できないファイルが6個あります．"},
+        {"links.tar.gz", "links.tar\\", "\n解凍できないファイルが1個あります．"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.archive);
+        std::string archive = copy_fixture(dir, c.archive);
+        ASSERT_TRUE(change_folder(dir.path()));
+        load_folder(nullptr, 0, 0, nullptr, 0);
+        bench::message_boxes.clear();
+        browser_command(entry_named(c.archive), nullptr, WM_COMMAND, CM_EXTRACT, 0);
+        std::vector<std::string> said, want;
+        for (const auto& box : bench::message_boxes) said.push_back(box.text);
+        if (c.said[0]) want.push_back(archive + c.said);
+        EXPECT_EQ(said, want);
+        EXPECT_GE(entry_named(c.folder), 0) << "the folder is listed";
+        DeleteFileA(archive.c_str());
+    }
+    SetCurrentDirectoryA(bench::exe_folder().c_str());
+}

@@ -87,3 +87,44 @@ TEST(ArchiveFolders, DamagedArchiveOpensReadOnlyAndSaysSo)
     EXPECT_EQ(screen::check_page(z.capture(), z.page_grid(), screen::picture_cells(0, 3), "damaged"), "");
     EXPECT_TRUE(bench::read_file(album.archive) == bytes);
 }
+
+// In a damaged archive nothing is pasted (the greyed paste item takes its
+// Ctrl+V), and a delete (Delete) and a rename (F2) are refused, each with
+// the reason: the grid still shows what the archive holds.
+TEST(ArchiveFolders, ReadOnlyArchiveRefusesChangesAndSaysWhy)
+{
+    bench::clipboard_lock lock;
+    archive_album album("壊れ.tar.gz");
+    std::string bytes = bench::read_file(album.archive);
+    ASSERT_GT(bytes.size(), 8u);
+    bytes[bytes.size() - 8] ^= 0x55;  // the gzip CRC
+    ASSERT_TRUE(bench::write_file(album.archive, bytes));
+    screen::write_pictures(album.path, 3, 1);  // beside the archive, sorted before it
+    screen::zote_session z(album.path);
+    ASSERT_TRUE(z.running());
+    screen::grid g = z.page_grid();
+    z.click(g.centre(0), {VK_CONTROL});
+    z.key('C', {VK_CONTROL});
+    z.double_click(g.centre(1));
+    ASSERT_EQ(z.other_windows().size(), 1u);
+    z.key(VK_RETURN);
+    z.key('V', {VK_CONTROL});
+    EXPECT_TRUE(z.other_windows().empty());
+    EXPECT_EQ(screen::check_page(z.capture(), g, screen::picture_cells(0, 3), "refused-paste"), "");
+    auto refused = [&](const char* change) {
+        std::vector<HWND> boxes = z.other_windows();
+        ASSERT_EQ(boxes.size(), 1u) << change;
+        EXPECT_TRUE(ends_with(box_text(boxes[0]), "\n書庫が壊れているので書き戻しません．")) << box_text(boxes[0]);
+        z.key(VK_RETURN);
+        EXPECT_TRUE(z.other_windows().empty()) << change;
+    };
+    z.click(g.centre(1), {VK_CONTROL});
+    z.key(VK_DELETE);
+    refused("delete");
+    z.key(VK_ESCAPE);  // the mark goes
+    z.move_to(g.centre(0));
+    z.key(VK_F2);
+    refused("rename");
+    EXPECT_EQ(screen::check_page(z.capture(), g, screen::picture_cells(0, 3), "refused"), "");
+    EXPECT_TRUE(bench::read_file(album.archive) == bytes);
+}
