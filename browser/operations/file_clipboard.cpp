@@ -198,6 +198,7 @@ static int paste_loop(clipboard_read_state* s, paste_kind kind)
         if (done && last_paste.placed++ == 0) text_copy(last_paste.first_name, name);
         _progress(L.page, i + 1, 0, s->count);
         Sleep(kind == PASTE_ITEMS ? 10 : 100);
+        _pump();  // the window answers between items, however many there are
     }
     _status_printf(L.page, "%s", "");
     if (!cuts.empty()) finish_pasted_cuts(cuts);

@@ -289,8 +289,12 @@ TEST(Status, JapaneseTextsReplaceEachOther)
     HWND page_bar = page_table[40]->statusbar;
     std::string longest(1100, 'x');
     longest.replace(1022, 2, "表");
-    const char* texts[] = {"左上でｸﾘｯｸ,Esc=一覧", "0123456789abcd", "ﾀﾞﾌﾞﾙｸﾘｯｸ=拡大｜右ｸﾘｯｸ=ﾒﾆｭｰ",
-                           "表ソ能表ソ能表ソ能表ソ能表ソ能表ソ能表", longest.c_str(), "能"};
+    const char* texts[] = {"左上でｸﾘｯｸ,Esc=一覧",
+                           "0123456789abcd",
+                           "ﾀﾞﾌﾞﾙｸﾘｯｸ=拡大｜右ｸﾘｯｸ=ﾒﾆｭｰ",
+                           "表ソ能表ソ能表ソ能表ソ能表ソ能表ソ能表",
+                           longest.c_str(),
+                           "能"};
     struct {
         HWND bar;
         int part;

@@ -126,12 +126,18 @@ struct album_tree {
 bool drawn_command(int id)
 {
     static const int denied[][2] = {
-        {CM_QUIT_ALL, CM_QUIT_ALL},           {CM_FOLDER_TREE, CM_JUMP_LAST},
-        {CM_DRIVE_MENU, CM_DRIVE_MENU},       {CM_SUBFOLDER_MENU, CM_SUBFOLDER_MENU},
-        {CM_DRIVE_NEW_WINDOW, CM_DRIVE_NEW_WINDOW_LAST}, {CM_EXPLORER, CM_EXPLORER},
-        {CM_DESKTOP, CM_DRIVE_ROOT},          {CM_DRIVE_CACHE_MAKE, CM_DRIVE_CACHE_COPY},
-        {CM_SCAN_SOURCE, CM_SCAN_SOURCE},     {CM_RECYCLE, CM_RECYCLE},
-        {CM_SHELL_VERB_FIRST, CM_SHELL_VERB_LAST}, {CM_SEND_TO_FIRST, CM_SEND_TO_LAST},
+        {CM_QUIT_ALL, CM_QUIT_ALL},
+        {CM_FOLDER_TREE, CM_JUMP_LAST},
+        {CM_DRIVE_MENU, CM_DRIVE_MENU},
+        {CM_SUBFOLDER_MENU, CM_SUBFOLDER_MENU},
+        {CM_DRIVE_NEW_WINDOW, CM_DRIVE_NEW_WINDOW_LAST},
+        {CM_EXPLORER, CM_EXPLORER},
+        {CM_DESKTOP, CM_DRIVE_ROOT},
+        {CM_DRIVE_CACHE_MAKE, CM_DRIVE_CACHE_COPY},
+        {CM_SCAN_SOURCE, CM_SCAN_SOURCE},
+        {CM_RECYCLE, CM_RECYCLE},
+        {CM_SHELL_VERB_FIRST, CM_SHELL_VERB_LAST},
+        {CM_SEND_TO_FIRST, CM_SEND_TO_LAST},
     };
     for (const auto& d : denied)
         if (id >= d[0] && id <= d[1]) return false;
@@ -140,13 +146,12 @@ bool drawn_command(int id)
 
 // The keys of the program's key handlers, less those that leave the folder
 // (L, Y), delete (Delete) or open the help (F1).
-const WORD keys[] = {VK_LEFT,  VK_RIGHT,  VK_UP,    VK_DOWN, VK_HOME,    VK_END,       VK_PRIOR,      VK_NEXT,
-                     VK_RETURN, VK_SPACE, VK_ESCAPE, VK_BACK, VK_TAB,    VK_INSERT,    VK_F2,         VK_F5,
-                     VK_APPS,  VK_OEM_1,  VK_OEM_PLUS, VK_OEM_MINUS, '0', '1', '2', '3', '4', '5', '6', '7', '8',
-                     '9',      'A',       'B',      'C',     'D',        'E',          'F',           'G',
-                     'H',      'I',       'J',      'K',     'M',        'N',          'O',           'P',
-                     'Q',      'R',       'S',      'T',     'U',        'V',          'W',           'X',
-                     'Z'};
+const WORD keys[] = {VK_LEFT,     VK_RIGHT,     VK_UP,   VK_DOWN, VK_HOME,   VK_END, VK_PRIOR, VK_NEXT, VK_RETURN,
+                     VK_SPACE,    VK_ESCAPE,    VK_BACK, VK_TAB,  VK_INSERT, VK_F2,  VK_F5,    VK_APPS, VK_OEM_1,
+                     VK_OEM_PLUS, VK_OEM_MINUS, '0',     '1',     '2',       '3',    '4',      '5',     '6',
+                     '7',         '8',          '9',     'A',     'B',       'C',    'D',      'E',     'F',
+                     'G',         'H',          'I',     'J',     'K',       'M',    'N',      'O',     'P',
+                     'Q',         'R',          'S',     'T',     'U',       'V',    'W',      'X',     'Z'};
 const WORD modifiers[] = {VK_SHIFT, VK_CONTROL, VK_MENU};
 
 class random_run {
@@ -270,7 +275,8 @@ private:
         } else if (kind < 75) {  // a click in the grid or on the strip's steps
             bool strip = pick(8) == 0;
             POINT p = {strip ? pick(20) : 20 + pick(std::max<int>(1, client.right - 20)),
-                       strip ? 150 + pick(std::max<int>(1, client.bottom - 150)) : 20 + pick(std::max<int>(1, client.bottom - 20))};
+                       strip ? 150 + pick(std::max<int>(1, client.bottom - 150))
+                             : 20 + pick(std::max<int>(1, client.bottom - 20))};
             e.push_back(pointer_at(p));
             int how = pick(20);
             WORD held = pick(6) == 0 ? modifiers[pick(3)] : 0;
@@ -282,8 +288,11 @@ private:
                 e.push_back(screen::button_event(up));
             }
             if (held) e.push_back(screen::key_event(held, false));
-            *what = std::string(how < 3 ? "right click" : how >= 15 ? "double click" : "click") + " at " +
-                    std::to_string(p.x) + "," + std::to_string(p.y) + (held ? " with " + std::to_string(held) : "");
+            *what = std::string(how < 3     ? "right click"
+                                : how >= 15 ? "double click"
+                                            : "click") +
+                    " at " + std::to_string(p.x) + "," + std::to_string(p.y) +
+                    (held ? " with " + std::to_string(held) : "");
         } else if (kind < 85) {  // the pointer moves
             POINT p = {pick(std::max<int>(1, client.right)), pick(std::max<int>(1, client.bottom))};
             e.push_back(pointer_at(p));

@@ -172,9 +172,7 @@ TEST(NewWindow, CtrlNOpensTheFolderFromTheListAndTheViewer)
         z.chord_key('N', VK_CONTROL, 500);
         HWND opened = screen::zote_session::window_titled("/新窓表ソ/ 3画像", 30000);
         EXPECT_NE(opened, nullptr) << way << ": no new window";
-        if (opened) {
-            EXPECT_TRUE(screen::close_window_process(opened)) << way;
-        }
+        if (opened) { EXPECT_TRUE(screen::close_window_process(opened)) << way; }
         ASSERT_TRUE(z.alive()) << z.fault();
         if (way) z.key(VK_ESCAPE);
         EXPECT_TRUE(screen::ends_with(z.title(), "/新窓表ソ/ 3画像 1/1頁 - ZOTE1.67")) << way << ": " << z.title();

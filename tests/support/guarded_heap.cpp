@@ -63,10 +63,10 @@ struct block_info {
 struct arena_record {
     BYTE* base;
     uint32_t pages;
-    BYTE* state;        // per page
-    uint32_t* owner;    // per page: the first page of its block
-    block_info* info;   // at first pages
-    uint32_t cursor;    // where the next search for room starts
+    BYTE* state;       // per page
+    uint32_t* owner;   // per page: the first page of its block
+    block_info* info;  // at first pages
+    uint32_t cursor;   // where the next search for room starts
     uint32_t free_pages;
     // Freed blocks (their first pages) wait here before their pages are reused.
     uint32_t* quarantine;
@@ -131,10 +131,7 @@ bool looks_like_return(uintptr_t v)
     return false;
 }
 
-const uintptr_t* stack_top()
-{
-    return (const uintptr_t*)((NT_TIB*)NtCurrentTeb())->StackBase;
-}
+const uintptr_t* stack_top() { return (const uintptr_t*)((NT_TIB*)NtCurrentTeb())->StackBase; }
 
 // The first return addresses found on the stack from `from` up.
 int return_addresses(const void* from, const void** out, int n, int words)
@@ -493,8 +490,7 @@ ptrdiff_t our_size(void* p, bool freeing, const sites& freed)
     if (in_arena(p)) {
         uint32_t page = (uint32_t)(((BYTE*)p - arena.base) / PAGE);
         uint32_t first = arena.owner[page];
-        if (arena.state[page] == FREED && small_user(first) == p)
-            bad_pointer("freed twice:", p);
+        if (arena.state[page] == FREED && small_user(first) == p) bad_pointer("freed twice:", p);
         if (arena.state[page] != DATA || small_user(first) != p) bad_pointer("not a block:", p);
         size_t size = arena.info[first].size;
         if (freeing) {
