@@ -231,7 +231,10 @@ COMMAND_ACTION(act_history)
         return;
     }
     cache_current_dir();
-    history_push(0, 0);
+    // A step back or forward records the folder where it stands, so that the
+    // order it steps through stays as it was; a jump makes it the newest.
+    bool step = c.id == CM_HISTORY_BACK || c.id == CM_HISTORY_FORWARD;
+    history_push(step, 0);
     int which = c.id == CM_HISTORY_BACK      ? HISTORY_GO_BACK
                 : c.id == CM_HISTORY_FORWARD ? HISTORY_GO_FORWARD
                                              : c.id - CM_HISTORY_FIRST;
