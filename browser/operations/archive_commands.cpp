@@ -19,11 +19,15 @@
 
 namespace {
 // The file clipboard's move of one item into a folder.
-int move_into_folder(const char* path, const char* folder)
+// What could not leave its source is noted in left.
+int move_into_folder(const char* path, const char* folder, left_at_source* left = nullptr)
 {
     char destination[PATH_BUF];
     overwrite_answers answers = {};
-    return path_join(destination, folder, file_name_of(path)) ? move_one_item(path, destination, &answers) : 0;
+    if (!path_join(destination, folder, file_name_of(path))) return 0;
+    int moved = move_one_item(path, destination, &answers);
+    if (left) note_left_at_source(left, path, destination);
+    return moved;
 }
 
 // The path of the index-th marked entry.
@@ -66,6 +70,7 @@ int compress_into_archive(const char* archive)
         md_path(into);
         const char* password = password_lookup(archive);
         std::vector<std::string> moved;
+        left_at_source left = {};
         // Only an archive extracted whole is packed again: what its extraction
         // left out (refused names, links) would be lost.
         if (file_size(archive) != 0) lha->extract_all(archive, into, password);
@@ -74,7 +79,7 @@ int compress_into_archive(const char* archive)
         if (left_out == 0) {
             char item[PATH_BUF];
             for (int i = 0; marked_path(i, item); i++)
-                if (move_into_folder(item, into)) moved.push_back(item);
+                if (move_into_folder(item, into, &left)) moved.push_back(item);
             done = repack_archive(archive, into, password);
         }
         if (done) {
@@ -82,6 +87,7 @@ int compress_into_archive(const char* archive)
             if (in_archive_folder()) SetCurrentDirectoryA(archive_work.instance_folder);
             rm_tree(archive_work.folder);
             MoveFileA(into, archive_work.folder);
+            say_left_at_source(left);
         } else {
             // The archive stayed as it was: the selection goes back where it was.
             for (const std::string& item : moved) {

@@ -17,8 +17,10 @@
 #include "files/files.h"
 #include "tests/browser/archive_fixtures.h"
 #include "tests/browser/dialog_player.h"
+#include "tests/support/held_file.h"
 #include <gtest/gtest.h>
 #include <algorithm>
+#include <memory>
 
 using namespace archive_folder_test;
 
@@ -319,24 +321,41 @@ TEST(ArchiveCommands, CompressExtractAndVersions)
     EXPECT_EQ(std::count(versions, versions + strlen(versions), '\n'), 4);
 }
 
+// The marked file moves into the archive; one another program holds open
+// stays where it was, and the move says so with the cut paste's message.
 TEST(ArchiveCommands, CompressIntoAnArchiveMovesTheSelectionIn)
 {
     prepare();
-    bench::scratch_dir dir;
-    std::string archive = copy_fixture(dir, "images.zip");
-    dir.write("new.txt", "fresh");
-    {
-        one_marked marked(dir.path(), "new.txt");
-        ASSERT_EQ(compress_into_archive(archive.c_str()), 1);
+    for (bool held : {false, true}) {
+        SCOPED_TRACE(held ? "held" : "free");
+        bench::scratch_dir dir;
+        std::string archive = copy_fixture(dir, "images.zip");
+        std::string source = dir.file("新表.txt");
+        dir.write("新表.txt", "fresh");
+        bench::install_message_box_seam(IDOK);
+        {
+            one_marked marked(dir.path(), "新表.txt");
+            std::unique_ptr<bench::held_file> holder;
+            if (held) holder.reset(new bench::held_file(source));
+            ASSERT_EQ(compress_into_archive(archive.c_str()), 1);
+        }
+        EXPECT_EQ(archiver_test::exists(source.c_str()), held);
+        if (held) {
+            ASSERT_EQ(bench::message_boxes.size(), 1u);
+            EXPECT_EQ(bench::message_boxes[0].text,
+                      "次のファイルは移動できず，元の場所に残っています．\n　\n" + source + "\n");
+        } else {
+            EXPECT_TRUE(bench::message_boxes.empty());
+            std::vector<std::string> names;
+            for (auto& m : listed_members(archive)) names.push_back(m.first);
+            EXPECT_EQ(names, (std::vector<std::string>{"n.txt", "p1.bmp", "p2.bmp", "sub\\p3.bmp", "新表.txt"}));
+            EXPECT_EQ(bench::read_file(std::string(archive_work.folder) + "\\新表.txt"), "fresh");
+        }
+        char open[PATH_BUF];
+        ASSERT_TRUE(read_open_archive(open));
+        EXPECT_EQ(std::string(open), archive);
+        leave_archive_folder(archive.c_str());
     }
-    std::vector<std::string> names;
-    for (auto& m : listed_members(archive)) names.push_back(m.first);
-    EXPECT_EQ(names, (std::vector<std::string>{"n.txt", "new.txt", "p1.bmp", "p2.bmp", "sub\\p3.bmp"}));
-    char open[PATH_BUF];
-    ASSERT_TRUE(read_open_archive(open));
-    EXPECT_EQ(std::string(open), archive);
-    EXPECT_EQ(bench::read_file(std::string(archive_work.folder) + "\\new.txt"), "fresh");
-    leave_archive_folder(archive.c_str());
 }
 
 TEST(ArchiveCommands, NewAndEmptyPasswordsAtWriteBack)
