@@ -72,7 +72,14 @@ void update_archive(const char* option, const char* archive, const char* folder,
         // Rebuilt whole: the old archive is kept aside until the new one is made.
         char file[PATH_BUF], aside[PATH_BUF];
         archive_file(archive, file, sizeof file);
-        if (!text_format(aside, sizeof aside, "%s.old@", file) || !MoveFileA(file, aside)) return;
+        if (!text_format(aside, sizeof aside, "%s.old@", file)) {
+            con_out("*** path too long, %s not made again\n", file);
+            return;
+        }
+        if (!MoveFileA(file, aside)) {
+            con_out("*** %s could not be put aside, not made again\n", file);
+            return;
+        }
         if (a->command("u%s -x -t -a1 -n1 \"%s\" \"%s\"", option, archive, pattern)) {
             quiet_logging quiet;
             rm_file(aside);
@@ -101,8 +108,11 @@ void refresh_folder(const char* option, const char* archive, const char* folder,
     int archived = archived_count(option, archive, pattern, recursive);
     int present = folder_count(folder, pattern, recursive);
     if (archived < 0 || present < 0 || archived == present) return;
-    char staging[PATH_BUF];
-    if (!text_format(staging, sizeof staging, "%s.lhup@", folder)) return;
+    char staging[PATH_BUF], matching[PATH_BUF];
+    if (!text_format(staging, sizeof staging, "%s.lhup@", folder) || !path_join(matching, folder, pattern)) {
+        con_out("*** path too long, %s not refreshed\n", folder);
+        return;
+    }
     quiet_logging quiet;
     rm_tree(staging);
     md_path(staging);
@@ -112,8 +122,6 @@ void refresh_folder(const char* option, const char* archive, const char* folder,
         rm_tree(staging);
         return;
     }
-    char matching[PATH_BUF];
-    if (!path_join(matching, folder, pattern)) return;
     if (recursive)
         rm_matching_tree("%s", matching);
     else

@@ -193,6 +193,46 @@ TEST(ArchiveCommands, CommandTooLongIsNamedAndNeverRun)
     }
 }
 
+// The path of exactly length bytes under root: deep cp932 folders, then one
+// of ASCII letters.
+static std::string folder_of_length(const std::string& root, size_t length)
+{
+    std::string deep = bench::deep_cp932_folder(root, length - 30);
+    std::string path = deep + "\\" + std::string(length - deep.size() - 1, 'a');
+    CreateDirectoryA(path.c_str(), nullptr);
+    return path;
+}
+
+// When lhup must make an archive again, or refresh a folder, through a path
+// that does not fit (the old archive put aside, the staging folder), it says
+// so and leaves the archive and the folder as they were.
+TEST(ArchiveCommands, LhupSaysWhenItsWorkPathIsTooLong)
+{
+    archive_bench b;
+    std::string parent = folder_of_length(b.dir.path(), MAX_PATH - 11);  // ar.lzh fits, ar.lzh.old@ does not
+    std::string archive = parent + "\\ar";
+    b.dir.write("f\\a.txt", "A");
+    b.dir.write("f\\b.txt", "B");
+    b.d.run("lhup", ("u \"" + archive + "\" \"" + b.p("f") + "\" *.*").c_str());
+    ASSERT_EQ(2, open_archiver_for(".lzh")->member_count((archive + ".lzh").c_str()));
+    DeleteFileA(b.p("f\\b.txt").c_str());
+    b.d.out.clear();
+    b.d.run("lhup", ("u \"" + archive + "\" \"" + b.p("f") + "\" *.*").c_str());
+    EXPECT_NE(std::string::npos, b.d.out.find("*** path too long, " + archive + ".lzh not made again\n")) << b.d.out;
+    EXPECT_EQ(2, open_archiver_for(".lzh")->member_count((archive + ".lzh").c_str()));
+
+    // Short names fit in the folder; the staging folder beside it does not.
+    CreateDirectoryA(b.p("x").c_str(), nullptr);
+    std::string folder = folder_of_length(b.p("x"), MAX_PATH - 6);
+    b.make_lzh("z.lzh", {"a"});
+    ASSERT_TRUE(bench::write_file(folder + "\\e", "E"));
+    b.d.out.clear();
+    b.d.run("lhup", ("x \"" + b.p("z.lzh") + "\" \"" + folder + "\" *.*").c_str());
+    EXPECT_NE(std::string::npos, b.d.out.find("*** path too long, " + folder + " not refreshed\n")) << b.d.out;
+    EXPECT_EQ("E", bench::read_file(folder + "\\e"));
+    EXPECT_EQ("bytes of a", bench::read_file(folder + "\\a"));
+}
+
 // lhup works in the folder it synchronises and comes back to the current
 // folder; one too long to be read back leaves both folders alone.
 TEST(ArchiveCommands, LhupComesBackToTheCurrentFolderOrDoesNothing)
