@@ -1,6 +1,7 @@
 // The guarded heap the tests run on: a fault at a block's edge or in a freed
 // block ends the process with a report at the faulty access, also where the
-// system would swallow the fault; everything else allocates as before.
+// system would swallow the fault, and so does an exception nobody catches;
+// everything else allocates as before.
 #include "tests/support/bench.h"
 #include "tests/support/guarded_heap.h"
 #include <gtest/gtest.h>
@@ -41,6 +42,9 @@ ZOTE_CHILD(heap_fault)
     } else if (c == "large write past") {
         char* volatile p = static_cast<char*>(malloc(3 << 20));
         p[3 << 20] = 1;
+    } else if (c == "uncaught") {
+        volatile size_t most = size_t(-1) / 4;
+        sink = *new char[most];  // operator new throws, and nothing catches it
     } else if (c == "in a timer") {
         timer_block = static_cast<char*>(malloc(24));
         SetTimer(nullptr, 0, 1, overrun_in_timer);
@@ -65,6 +69,7 @@ TEST(GuardedHeap, FaultsAreReportedWhereTheyHappen)
         {"freed twice", "freed twice"},
         {"large write past", "0 bytes past the end of the block of 3145728 bytes"},
         {"in a timer", "0 bytes past the end of the block of 24 bytes"},
+        {"uncaught", "an exception nobody catches: St9bad_alloc"},
     };
     bench::scratch_dir dir;
     std::string report = dir.file("report.txt");

@@ -361,17 +361,24 @@ private:
         }
     }
 
-    // A click on the first cell's corner at the folder's top opens its parent:
-    // the history brings the program back.
+    // A click on the first cell's corner at the folder's top opens its parent,
+    // and the history's own keys step through it: the history brings the
+    // program back, stepping forward to its newest entry, then back to its
+    // oldest, until a folder of the album is shown.
     std::string back_into_the_folder()
     {
-        for (int i = 0; i < 3; i++) {
-            if (z_.title().compare(0, root_title_.size(), root_title_) == 0) return "";
-            remember(-1, "outside the folder: back");
-            PostMessageA(z_.frame(), WM_COMMAND, CM_HISTORY_BACK, 0);
-            if (!z_.settle(30000)) return "no way back into the folder";
+        auto inside = [&](const std::string& t) { return t.compare(0, root_title_.size(), root_title_) == 0; };
+        for (WPARAM way : {CM_HISTORY_FORWARD, CM_HISTORY_BACK}) {
+            for (int i = 0; i < 16; i++) {
+                std::string before = z_.title();
+                if (inside(before)) return "";
+                remember(-1, way == CM_HISTORY_BACK ? "outside the folder: back" : "outside the folder: forward");
+                PostMessageA(z_.frame(), WM_COMMAND, way, 0);
+                if (!z_.settle(30000)) return "no way back into the folder";
+                if (z_.title() == before) break;
+            }
         }
-        return "left the folder: " + z_.title();
+        return inside(z_.title()) ? "" : "left the folder: " + z_.title();
     }
 
     screen::zote_session& z_;

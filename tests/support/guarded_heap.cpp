@@ -23,6 +23,8 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
+#include <cxxabi.h>
+#include <exception>
 
 namespace {
 
@@ -569,6 +571,60 @@ char* __cdecl g_strdup(const char* s)
     return copy;
 }
 
+// ---- exceptions nobody catches ----
+
+// The largest run of address space still free, in bytes.
+size_t largest_free_region()
+{
+    size_t most = 0;
+    MEMORY_BASIC_INFORMATION m;
+    for (BYTE* at = nullptr; VirtualQuery(at, &m, sizeof m) == sizeof m; at = (BYTE*)m.BaseAddress + m.RegionSize) {
+        if (m.State == MEM_FREE && m.RegionSize > most) most = m.RegionSize;
+        if ((BYTE*)m.BaseAddress + m.RegionSize <= at) break;
+    }
+    return most;
+}
+
+// An exception that reaches the top (a failed operator new among them) is
+// reported like a fault: where it was thrown, and what the heap held then.
+// The throwing frames are still on the stack when no handler was found.
+[[noreturn]] void report_uncaught()
+{
+    report_text r;
+    r.add("guarded heap: an exception nobody catches: ");
+    const std::type_info* t = abi::__cxa_current_exception_type();
+    r.add(t ? t->name() : "?");
+    r.add("\n  arena pages free ");
+    r.number(arena.free_pages);
+    r.add(" of ");
+    r.number(arena.pages);
+    r.add(", waiting ");
+    r.number(arena.quarantine_pages);
+    size_t live = 0, bytes = 0, waiting = 0;
+    for (const large_block& b : large) {
+        if (!b.in_use) continue;
+        if (b.freed) {
+            waiting += b.reserved;
+        } else {
+            live++;
+            bytes += b.size;
+        }
+    }
+    r.add("; large blocks ");
+    r.number(live);
+    r.add(" of ");
+    r.number(bytes);
+    r.add(" bytes, ");
+    r.number(waiting);
+    r.add(" bytes reserved by freed ones; largest free address range ");
+    r.number(largest_free_region());
+    r.add(" bytes\n");
+    const void* stack[16];
+    return_addresses(__builtin_frame_address(0), stack, 16, 2048);
+    r.addresses("  thrown from", stack, 16);
+    report_and_end(r);
+}
+
 // ---- start-up ----
 
 bool reserve_arena()
@@ -669,6 +725,7 @@ __attribute__((constructor(101))) void start_guarded_heap()
     find_program_text();
     if (!reserve_arena()) return;
     AddVectoredExceptionHandler(1, on_fault);
+    std::set_terminate(report_uncaught);
     patch_imports();
     guarded = true;
     if (GetEnvironmentVariableA("ZOTE_HEAP_STATS", off, sizeof off)) atexit(print_counts);
