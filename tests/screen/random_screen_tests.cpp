@@ -209,7 +209,8 @@ public:
             // A menu or the folder dialog is cancelled; a dialog is answered
             // with its default button now and then.
             WORD key = !folders && pick(4) == 0 ? VK_RETURN : VK_ESCAPE;
-            remember(-1, key == VK_RETURN ? "answer: Enter" : "answer: Escape");
+            remember(-1, std::string(key == VK_RETURN ? "answer: Enter" : "answer: Escape") + " to " +
+                             dialog_words(dialog));
             SetForegroundWindow(dialog);
             if (!z_.input({screen::key_event(key, true), screen::key_event(key, false)}, 5000)) wait_with_escapes();
         }
@@ -217,6 +218,16 @@ public:
 
 private:
     int pick(int n) { return std::uniform_int_distribution<int>(0, n - 1)(rng_); }
+
+    // A dialog's title and the text of a message box, for the log.
+    static std::string dialog_words(HWND dialog)
+    {
+        std::string words = "[" + screen::window_text(dialog) + "]";
+        if (HWND text = GetDlgItem(dialog, 0xFFFF)) words += " " + screen::window_text(text);
+        for (char& c : words)
+            if (c == '\n' || c == '\r') c = ' ';
+        return words;
+    }
 
     void remember(int n, const std::string& what)
     {

@@ -245,19 +245,19 @@ std::string check_page(const shot& s, const grid& g, const std::vector<cell_expe
 
 // Finding windows --------------------------------------------------------------------
 
-namespace {
-struct title_search {
-    std::string part;
-    bool ending;  // the title must end in " - ZOTE1.67"
-    HWND found;
-};
-
 std::string window_text(HWND w)
 {
     char t[1024];
     int n = GetWindowTextA(w, t, sizeof t);
     return std::string(t, n > 0 ? n : 0);
 }
+
+namespace {
+struct title_search {
+    std::string part;
+    bool ending;  // the title must end in " - ZOTE1.67"
+    HWND found;
+};
 
 BOOL CALLBACK match_window(HWND w, LPARAM lp)
 {

@@ -182,6 +182,8 @@ private:
 
 // A folder as the window's title shows it: the drive letter upper-cased, "/" for "\".
 std::string shown_folder(std::string folder);
+// A window's text, as GetWindowText gives it.
+std::string window_text(HWND w);
 
 // The installed program: the build tree's zote.exe built with the guarded
 // heap (zote_guarded.exe), beside the tests' folder.
