@@ -107,7 +107,11 @@ template <class Play> _bmap* render_in_bands(int width, int height, int ext_x, i
         selected_object into(dc, dib.get());
         owned_object fill(CreateSolidBrush(new_page_background));
         for (int top = 0; top < height; top += band) {
-            // A metafile may leave its own mapping behind: set ours for every band.
+            // A metafile may leave levels saved and its own mapping behind:
+            // every band starts as the first, with none saved (as the check
+            // counted them) and with our mapping.
+            SaveDC(dc);
+            RestoreDC(dc, 1);
             SetMapMode(dc, MM_TEXT);
             SetWindowOrgEx(dc, 0, 0, nullptr);
             SetViewportOrgEx(dc, 0, 0, nullptr);

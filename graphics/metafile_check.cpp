@@ -4,17 +4,11 @@
 // character count reads on past its record, and a bitmap's header decides
 // how many bytes of bits are read. Each of those is held here against the
 // header and the bytes actually present; a metafile with one fault is
-// refused whole. The records that set state are followed as they would be
-// played: a level is restored only when it was saved, an object is used
-// only once it was made and as the kind it was made, and modes, extents and
-// transforms stay within what the system handles (its enhanced-metafile
-// player walks off its list of saved states on a restore of a level never
-// saved).
+// refused whole. The records that set state are then followed as they would
+// be played (metafile_state.cpp).
 #include "graphics/metafile_check.h"
+#include "graphics/metafile_state.h"
 #include <climits>
-#include <cmath>
-#include <cstring>
-#include <vector>
 
 namespace {
 
@@ -134,89 +128,10 @@ bool blt_mask(const BYTE* record, u64 size, u64 at)
     return bits_at < size && dib_at(record, size, 0, (DWORD)size, bits_at, (DWORD)(size - bits_at), u32(record + at));
 }
 
-// ---- the state that playing builds up ----
-
-// What an entry of a metafile's object table holds.
-enum : BYTE { NO_OBJECT, PEN, BRUSH, FONT, PALETTE, REGION, COLOUR_SPACE };
-// Deeper than this no metafile saves its state.
-enum : u64 { SAVE_MOST = 1024 };
-// Extents, origins and offsets stay inside the coordinates the system keeps.
-const double COORDINATE_MOST = 1 << 27;
-
-struct play_state {
-    std::vector<BYTE> objects;  // one entry per handle
-    u64 saved = 0;
-
-    explicit play_state(size_t handles) : objects(handles, NO_OBJECT) {}
-    bool save() { return ++saved <= SAVE_MOST; }
-    // Only a level saved before, counted back from the last (-1).
-    bool restore(long long level)
-    {
-        if (level >= 0 || (u64)-level > saved) return false;
-        saved -= (u64)-level;
-        return true;
-    }
-    bool holds(u64 index, BYTE kind) const { return index < objects.size() && objects[index] == kind; }
-};
-
-bool in_range(long long value, long long low, long long high) { return value >= low && value <= high; }
-bool coordinate(double v) { return std::fabs(v) <= COORDINATE_MOST; }
-bool extent(double v) { return v != 0 && coordinate(v); }
-
 // ---- standard metafiles ----
 
-enum : WORD {
-    WMF_EOF = 0x0000,
-    WMF_SAVEDC = 0x001E,
-    WMF_REALIZEPALETTE = 0x0035,
-    WMF_SETBKMODE = 0x0102,
-    WMF_SETMAPMODE = 0x0103,
-    WMF_SETROP2 = 0x0104,
-    WMF_SETPOLYFILLMODE = 0x0106,
-    WMF_SETSTRETCHBLTMODE = 0x0107,
-    WMF_RESTOREDC = 0x0127,
-    WMF_SETWINDOWEXT = 0x020C,
-    WMF_SETVIEWPORTEXT = 0x020E,
-    WMF_SCALEWINDOWEXT = 0x0410,
-    WMF_SCALEVIEWPORTEXT = 0x0412,
-    WMF_SETPALENTRIES = 0x0037,
-    WMF_CREATEPALETTE = 0x00F7,
-    WMF_SELECTCLIPREGION = 0x012C,
-    WMF_INVERTREGION = 0x012A,
-    WMF_PAINTREGION = 0x012B,
-    WMF_SELECTOBJECT = 0x012D,
-    WMF_DIBCREATEPATTERNBRUSH = 0x0142,
-    WMF_DELETEOBJECT = 0x01F0,
-    WMF_CREATEPATTERNBRUSH = 0x01F9,
-    WMF_FILLREGION = 0x0228,
-    WMF_SELECTPALETTE = 0x0234,
-    WMF_CREATEPENINDIRECT = 0x02FA,
-    WMF_CREATEFONTINDIRECT = 0x02FB,
-    WMF_CREATEBRUSHINDIRECT = 0x02FC,
-    WMF_POLYGON = 0x0324,
-    WMF_POLYLINE = 0x0325,
-    WMF_FRAMEREGION = 0x0429,
-    WMF_ANIMATEPALETTE = 0x0436,
-    WMF_TEXTOUT = 0x0521,
-    WMF_POLYPOLYGON = 0x0538,
-    WMF_ESCAPE = 0x0626,
-    WMF_CREATEREGION = 0x06FF,
-    WMF_BITBLT = 0x0922,
-    WMF_DIBBITBLT = 0x0940,
-    WMF_EXTTEXTOUT = 0x0A32,
-    WMF_STRETCHBLT = 0x0B23,
-    WMF_DIBSTRETCHBLT = 0x0B41,
-    WMF_SETDIBTODEV = 0x0D33,
-    WMF_STRETCHDIB = 0x0F43,
-};
-
-// The parameters of one record: `words` 16-bit words.
-struct wmf_params {
-    const BYTE* p;
-    u64 words;
-    WORD at(u64 i) const { return u16(p + 2 * i); }
-    bool has(u64 n) const { return words >= n; }
-};
+// The end record, which the system's headers do not name.
+enum : WORD { WMF_EOF = 0x0000 };
 
 // Bits of a device-dependent bitmap made by CreateBitmap from the record.
 bool ddb_fits(u64 width, u64 height, u64 planes, u64 bpp, u64 bytes)
@@ -229,80 +144,30 @@ bool ddb_fits(u64 width, u64 height, u64 planes, u64 bpp, u64 bytes)
 
 bool wmf_object(const wmf_params& r, u64 i, WORD objects) { return r.has(i + 1) && r.at(i) < objects; }
 
-// A standard metafile's object takes the first free entry of the table
-// (none when the table is full).
-void wmf_make(play_state& s, BYTE kind)
-{
-    for (BYTE& o : s.objects)
-        if (o == NO_OBJECT) {
-            o = kind;
-            return;
-        }
-}
-
-// The state a standard-metafile record sets, followed in s. Its numbers of
-// parameters were checked before.
-bool wmf_state_sound(WORD function, const wmf_params& r, play_state& s)
-{
-    auto word = [&r](u64 i) { return (long long)(SHORT)r.at(i); };
-    switch (function) {
-    case WMF_SAVEDC: return s.save();
-    case WMF_RESTOREDC: return r.has(1) && s.restore(word(0));
-    case WMF_CREATEPENINDIRECT: wmf_make(s, PEN); return true;
-    case WMF_CREATEBRUSHINDIRECT:
-    case WMF_CREATEPATTERNBRUSH:
-    case WMF_DIBCREATEPATTERNBRUSH: wmf_make(s, BRUSH); return true;
-    case WMF_CREATEFONTINDIRECT: wmf_make(s, FONT); return true;
-    case WMF_CREATEPALETTE: wmf_make(s, PALETTE); return true;
-    case WMF_CREATEREGION: wmf_make(s, REGION); return true;
-    case WMF_DELETEOBJECT: s.objects[r.at(0)] = NO_OBJECT; return true;
-    case WMF_SELECTOBJECT: {
-        BYTE kind = s.objects[r.at(0)];
-        return kind != NO_OBJECT && kind != PALETTE;
-    }
-    case WMF_SELECTPALETTE: return s.holds(r.at(0), PALETTE);
-    case WMF_SELECTCLIPREGION: return r.at(0) == 0 || s.holds(r.at(0), REGION);
-    case WMF_FILLREGION: return s.holds(r.at(0), REGION) && s.holds(r.at(1), BRUSH);
-    case WMF_FRAMEREGION: return s.holds(r.at(3), REGION) && s.holds(r.at(2), BRUSH);
-    case WMF_PAINTREGION:
-    case WMF_INVERTREGION: return s.holds(r.at(0), REGION);
-    case WMF_SETMAPMODE: return r.has(1) && in_range(word(0), MM_TEXT, MM_ANISOTROPIC);
-    case WMF_SETWINDOWEXT:
-    case WMF_SETVIEWPORTEXT: return r.has(2) && word(0) != 0 && word(1) != 0;
-    case WMF_SCALEWINDOWEXT:
-    case WMF_SCALEVIEWPORTEXT: return r.has(4) && word(0) && word(1) && word(2) && word(3);
-    case WMF_SETBKMODE: return r.has(1) && in_range(word(0), TRANSPARENT, OPAQUE);
-    case WMF_SETPOLYFILLMODE: return r.has(1) && in_range(word(0), ALTERNATE, WINDING);
-    case WMF_SETROP2: return r.has(1) && in_range(word(0), R2_BLACK, R2_WHITE);
-    case WMF_SETSTRETCHBLTMODE: return r.has(1) && in_range(word(0), BLACKONWHITE, HALFTONE);
-    default: return true;
-    }
-}
-
 bool wmf_record_sound(WORD function, const wmf_params& r, WORD objects)
 {
     const BYTE* p = r.p;
     u64 bytes = r.words * 2;
     switch (function) {
     case WMF_EOF:
-    case WMF_REALIZEPALETTE: return true;
-    case WMF_SELECTOBJECT:
-    case WMF_DELETEOBJECT:
-    case WMF_INVERTREGION:
-    case WMF_PAINTREGION: return wmf_object(r, 0, objects);
-    case WMF_SELECTCLIPREGION: return r.has(1) && (r.at(0) == 0 || r.at(0) < objects);
-    case WMF_SELECTPALETTE: return wmf_object(r, 0, objects);
-    case WMF_FILLREGION: return wmf_object(r, 0, objects) && wmf_object(r, 1, objects);
-    case WMF_FRAMEREGION: return wmf_object(r, 2, objects) && wmf_object(r, 3, objects);
-    case WMF_CREATEPENINDIRECT: return r.has(5);
-    case WMF_CREATEBRUSHINDIRECT: return r.has(4);
-    case WMF_CREATEFONTINDIRECT: return r.has(9 + 16);  // the fixed fields and the 32-byte face name, read whole
-    case WMF_CREATEPALETTE:
-    case WMF_SETPALENTRIES:
-    case WMF_ANIMATEPALETTE: return r.has(2) && r.has(2 + 2 * (u64)r.at(1));
-    case WMF_POLYGON:
-    case WMF_POLYLINE: return r.has(1) && r.has(1 + 2 * (u64)r.at(0));
-    case WMF_POLYPOLYGON: {
+    case META_REALIZEPALETTE: return true;
+    case META_SELECTOBJECT:
+    case META_DELETEOBJECT:
+    case META_INVERTREGION:
+    case META_PAINTREGION: return wmf_object(r, 0, objects);
+    case META_SELECTCLIPREGION: return r.has(1) && (r.at(0) == 0 || r.at(0) < objects);
+    case META_SELECTPALETTE: return wmf_object(r, 0, objects);
+    case META_FILLREGION: return wmf_object(r, 0, objects) && wmf_object(r, 1, objects);
+    case META_FRAMEREGION: return wmf_object(r, 2, objects) && wmf_object(r, 3, objects);
+    case META_CREATEPENINDIRECT: return r.has(5);
+    case META_CREATEBRUSHINDIRECT: return r.has(4);
+    case META_CREATEFONTINDIRECT: return r.has(9 + 16);  // the fixed fields and the 32-byte face name, read whole
+    case META_CREATEPALETTE:
+    case META_SETPALENTRIES:
+    case META_ANIMATEPALETTE: return r.has(2) && r.has(2 + 2 * (u64)r.at(1));
+    case META_POLYGON:
+    case META_POLYLINE: return r.has(1) && r.has(1 + 2 * (u64)r.at(0));
+    case META_POLYPOLYGON: {
         if (!r.has(1) || !r.has(1 + (u64)r.at(0))) return false;
         u64 points = 0;
         for (u64 i = 0; i < r.at(0); i++) {
@@ -312,18 +177,18 @@ bool wmf_record_sound(WORD function, const wmf_params& r, WORD objects)
         }
         return r.has(1 + r.at(0) + 2 * points);
     }
-    case WMF_TEXTOUT: {
+    case META_TEXTOUT: {
         if (!r.has(1)) return false;
         SHORT n = (SHORT)r.at(0);
         return n >= 0 && r.has(1 + ((u64)n + 1) / 2 + 2);
     }
-    case WMF_EXTTEXTOUT: {
+    case META_EXTTEXTOUT: {
         if (!r.has(4)) return false;
         bool rect = (r.at(3) & (ETO_OPAQUE | ETO_CLIPPED)) != 0;
         return r.has(4 + (rect ? 4 : 0) + ((u64)r.at(2) + 1) / 2);
     }
-    case WMF_ESCAPE: return r.has(2) && 4 + (u64)r.at(1) <= bytes;
-    case WMF_CREATEREGION: {
+    case META_ESCAPE: return r.has(2) && 4 + (u64)r.at(1) <= bytes;
+    case META_CREATEREGION: {
         // Bands of "count, top, bottom, count x values, count".
         if (!r.has(11)) return false;
         u64 at = 11;
@@ -335,21 +200,21 @@ bool wmf_record_sound(WORD function, const wmf_params& r, WORD objects)
         }
         return true;
     }
-    case WMF_STRETCHDIB: return r.has(11) && dib_in_place(p + 22, bytes - 22, r.at(2));
-    case WMF_DIBSTRETCHBLT: return r.has(10) && dib_in_place(p + 20, bytes - 20, DIB_RGB_COLORS);
-    case WMF_DIBBITBLT:
+    case META_STRETCHDIB: return r.has(11) && dib_in_place(p + 22, bytes - 22, r.at(2));
+    case META_DIBSTRETCHBLT: return r.has(10) && dib_in_place(p + 20, bytes - 20, DIB_RGB_COLORS);
+    case META_DIBBITBLT:
         if (r.words <= 9) return r.has(9);  // no bitmap: a pattern fill
         return dib_in_place(p + 16, bytes - 16, DIB_RGB_COLORS);
-    case WMF_SETDIBTODEV: return r.has(9) && dib_in_place(p + 18, bytes - 18, r.at(0), r.at(1));
-    case WMF_DIBCREATEPATTERNBRUSH: return r.has(2) && dib_in_place(p + 4, bytes - 4, r.at(1));
-    case WMF_CREATEPATTERNBRUSH:
+    case META_SETDIBTODEV: return r.has(9) && dib_in_place(p + 18, bytes - 18, r.at(0), r.at(1));
+    case META_DIBCREATEPATTERNBRUSH: return r.has(2) && dib_in_place(p + 4, bytes - 4, r.at(1));
+    case META_CREATEPATTERNBRUSH:
         // A bitmap header at word 2; a plain pattern's bits follow it at word 24.
         if (!r.has(2 + 20)) return false;
         if (r.at(0) == BS_DIBPATTERN) return dib_in_place(p + 4, bytes - 4, r.at(1));
         if (r.at(0) != BS_PATTERN || !r.has(24)) return r.at(0) != BS_PATTERN;
         return ddb_fits(u32(p + 8), u32(p + 12), u16(p + 16), u16(p + 18), bytes - 48);
-    case WMF_STRETCHBLT: return r.has(15) && ddb_fits(r.at(10), r.at(11), r.at(13), r.at(14), bytes - 30);
-    case WMF_BITBLT: return r.has(12) && ddb_fits(r.at(7), r.at(8), r.at(10), r.at(11), bytes - 24);
+    case META_STRETCHBLT: return r.has(15) && ddb_fits(r.at(10), r.at(11), r.at(13), r.at(14), bytes - 30);
+    case META_BITBLT: return r.has(12) && ddb_fits(r.at(7), r.at(8), r.at(10), r.at(11), bytes - 24);
     default:
         // Fixed-size records carry their parameter count in the high byte.
         return r.has(function >> 8);
@@ -473,12 +338,6 @@ DWORD emf_fixed_size(DWORD type)
     }
 }
 
-struct emf_record {
-    const BYTE* p;
-    u64 size;
-    DWORD at(u64 offset) const { return u32(p + offset); }
-};
-
 // An object number of a record that creates or uses a table entry; entry 0
 // is the metafile itself. Stock objects (high bit) only where `stock` is set.
 bool emf_object(DWORD index, WORD handles, bool stock)
@@ -540,79 +399,6 @@ bool alpha_source(const emf_record& r)
         return false;
     }
     return r.at(96) <= bits_size;
-}
-
-// A world transform: numbers, within the coordinates, that can be undone.
-bool transform_sound(const BYTE* p)
-{
-    float m[6];
-    memcpy(m, p, sizeof m);
-    for (float v : m)
-        if (!std::isfinite(v) || !coordinate(v)) return false;
-    double determinant = (double)m[0] * m[3] - (double)m[1] * m[2];
-    return determinant != 0 && std::isfinite(determinant);
-}
-
-bool emf_make(play_state& s, DWORD index, BYTE kind)
-{
-    s.objects[index] = kind;  // the index was checked with the record
-    return true;
-}
-
-// The state an enhanced-metafile record sets, followed in s. Its sizes and
-// object numbers were checked before.
-bool emf_state_sound(DWORD type, const emf_record& r, play_state& s)
-{
-    auto value = [&r](u64 offset) { return (long long)(LONG)r.at(offset); };
-    auto stock = [&r](u64 offset) { return (r.at(offset) & 0x80000000u) != 0; };
-    switch (type) {
-    case EMR_SAVEDC: return s.save();
-    case EMR_RESTOREDC: return s.restore(value(8));
-    case EMR_CREATEPEN:
-    case EMR_EXTCREATEPEN: return emf_make(s, r.at(8), PEN);
-    case EMR_CREATEBRUSHINDIRECT:
-    case EMR_CREATEMONOBRUSH:
-    case EMR_CREATEDIBPATTERNBRUSHPT: return emf_make(s, r.at(8), BRUSH);
-    case EMR_EXTCREATEFONTINDIRECTW: return emf_make(s, r.at(8), FONT);
-    case EMR_CREATEPALETTE: return emf_make(s, r.at(8), PALETTE);
-    case EMR_CREATECOLORSPACE:
-    case EMR_CREATECOLORSPACEW: return r.size >= 12 && r.at(8) < s.objects.size() && emf_make(s, r.at(8), COLOUR_SPACE);
-    case EMR_DELETEOBJECT:
-    case EMR_DELETECOLORSPACE: s.objects[r.at(8)] = NO_OBJECT; return true;
-    case EMR_SELECTOBJECT:
-        return stock(8) || s.holds(r.at(8), PEN) || s.holds(r.at(8), BRUSH) || s.holds(r.at(8), FONT);
-    case EMR_SELECTPALETTE: return stock(8) || s.holds(r.at(8), PALETTE);
-    case EMR_RESIZEPALETTE:
-    case EMR_SETPALETTEENTRIES:
-    case EMR_COLORCORRECTPALETTE: return s.holds(r.at(8), PALETTE);
-    case EMR_SETCOLORSPACE: return s.holds(r.at(8), COLOUR_SPACE);
-    case EMR_FILLRGN:
-    case EMR_FRAMERGN: return s.holds(r.at(28), BRUSH);
-    case EMR_SETMAPMODE: return in_range(value(8), MM_TEXT, MM_ANISOTROPIC);
-    case EMR_SETWINDOWEXTEX:
-    case EMR_SETVIEWPORTEXTEX: return extent(value(8)) && extent(value(12));
-    case EMR_SETWINDOWORGEX:
-    case EMR_SETVIEWPORTORGEX:
-    case EMR_SETBRUSHORGEX:
-    case EMR_OFFSETCLIPRGN: return coordinate(value(8)) && coordinate(value(12));
-    case EMR_SCALEVIEWPORTEXTEX:
-    case EMR_SCALEWINDOWEXTEX: return extent(value(8)) && extent(value(12)) && extent(value(16)) && extent(value(20));
-    case EMR_SETWORLDTRANSFORM: return transform_sound(r.p + 8);
-    case EMR_MODIFYWORLDTRANSFORM: {
-        long long mode = value(32);  // identity, multiplied on the left or the right, or set
-        return in_range(mode, MWT_IDENTITY, 4) && (mode == MWT_IDENTITY || transform_sound(r.p + 8));
-    }
-    case EMR_SELECTCLIPPATH: return in_range(value(8), RGN_AND, RGN_COPY);
-    case EMR_EXTSELECTCLIPRGN: return in_range(value(12), RGN_AND, RGN_COPY);
-    case EMR_SETBKMODE: return in_range(value(8), TRANSPARENT, OPAQUE);
-    case EMR_SETPOLYFILLMODE: return in_range(value(8), ALTERNATE, WINDING);
-    case EMR_SETROP2: return in_range(value(8), R2_BLACK, R2_WHITE);
-    case EMR_SETSTRETCHBLTMODE: return in_range(value(8), BLACKONWHITE, HALFTONE);
-    case EMR_SETARCDIRECTION: return in_range(value(8), AD_COUNTERCLOCKWISE, AD_CLOCKWISE);
-    case EMR_SETICMMODE: return in_range(value(8), ICM_OFF, ICM_DONE_OUTSIDEDC);
-    case EMR_SETLAYOUT: return (r.at(8) & ~(DWORD)(LAYOUT_RTL | LAYOUT_BITMAPORIENTATIONPRESERVED)) == 0;
-    default: return true;
-    }
 }
 
 bool emf_record_sound(DWORD type, const emf_record& r, WORD handles)
@@ -721,20 +507,20 @@ bool wmf_record_bitmap(WORD function, const BYTE* params, size_t bytes, size_t* 
     DWORD usage = DIB_RGB_COLORS;
     long long rows = -1;
     switch (function) {
-    case WMF_STRETCHDIB:
+    case META_STRETCHDIB:
         if (!r.has(11)) return false;
         at = 22;
         usage = r.at(2);
         break;
-    case WMF_DIBSTRETCHBLT:
+    case META_DIBSTRETCHBLT:
         if (r.words <= 11) return false;  // no bitmap: a pattern fill
         at = 20;
         break;
-    case WMF_DIBBITBLT:
+    case META_DIBBITBLT:
         if (r.words <= 9) return false;
         at = 16;
         break;
-    case WMF_SETDIBTODEV:
+    case META_SETDIBTODEV:
         if (!r.has(9)) return false;
         at = 18;
         usage = r.at(0);

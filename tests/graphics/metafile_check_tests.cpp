@@ -267,15 +267,18 @@ TEST(MetafileCheck, SystemMadeMetafilesStillLoad)
     expect_sample_pixels(b, "emf");
     if (b) _bmap_delete(b);
 
-    // Pens, arcs, bit blocks, a palette and text: probed, loaded as the
-    // system's own players draw them, and copied.
+    // Pens, arcs, bit blocks, a palette and text, a region filled and a
+    // level restored by its number: probed, loaded as the system's own
+    // players draw them, and copied.
     struct seed {
         const char* name;
         bool wmf;
         std::string bytes;
     } rich[] = {{"rich wmf", true, seeds::rich_wmf()},
                 {"rich wmf at 48 units per inch", true, seeds::rich_wmf(48)},
-                {"rich emf", false, seeds::rich_emf(dir)}};
+                {"rich emf", false, seeds::rich_emf(dir)},
+                {"wmf with a region filled and framed", true, seeds::region_wmf()},
+                {"wmf restored to a level by its number", true, seeds::absolute_restore_wmf()}};
     for (const seed& r : rich) {
         std::string path = dir.write(r.wmf ? "rich.wmf" : "rich.emf", r.bytes);
         int w = 0, h = 0, xr, yr;
@@ -587,6 +590,9 @@ const one_change state_records[] = {
     {"wmf restore 0", RICH_WMF, META_RESTOREDC, 0, 6, 2, 0, REFUSED},
     {"wmf restore of three levels of two", RICH_WMF, META_RESTOREDC, 0, 6, 2, 0xfffd, REFUSED},
     {"wmf restore 0x8000", RICH_WMF, META_RESTOREDC, 0, 6, 2, 0x8000, REFUSED},
+    {"wmf restore to the first level of two by its number", RICH_WMF, META_RESTOREDC, 0, 6, 2, 1, LOADS},
+    {"wmf restore to the second level of two by its number", RICH_WMF, META_RESTOREDC, 0, 6, 2, 2, LOADS},
+    {"wmf restore to level 3 of two", RICH_WMF, META_RESTOREDC, 0, 6, 2, 3, REFUSED},
     {"wmf map mode 0", RICH_WMF, META_SETMAPMODE, 0, 6, 2, 0, REFUSED},
     {"wmf window scaled by 2 / 0", RICH_WMF, META_SCALEWINDOWEXT, 0, 10, 2, 0, REFUSED},
 };

@@ -152,6 +152,42 @@ inline void draw_rich(HDC dc, bool enhanced)
     SetPixel(dc, 199, 199, RGB(255, 255, 255));
 }
 
+// A region filled and framed, as FillRgn and FrameRgn record it: the
+// recording keeps each call's parameters in the reverse of their order.
+inline void draw_region_fill(HDC dc)
+{
+    HRGN region = CreateRectRgn(20, 30, 150, 110);
+    HBRUSH fill = CreateSolidBrush(RGB(0, 128, 255)), edge = CreateSolidBrush(RGB(128, 0, 0));
+    FillRgn(dc, region, fill);
+    FrameRgn(dc, region, edge, 2, 2);
+    DeleteObject(fill);
+    DeleteObject(edge);
+    DeleteObject(region);
+    SetPixel(dc, 199, 199, RGB(255, 255, 255));
+}
+
+// Levels saved and one restored by the number SaveDC gave for it, as many
+// programs write it: the green brush of that level fills the last square.
+inline void draw_absolute_restore(HDC dc)
+{
+    HBRUSH green = CreateSolidBrush(RGB(0, 160, 0)), red = CreateSolidBrush(RGB(255, 0, 0));
+    HBRUSH blue = CreateSolidBrush(RGB(0, 0, 255));
+    HGDIOBJ old_brush = SelectObject(dc, green);
+    int level = SaveDC(dc);
+    SelectObject(dc, red);
+    Rectangle(dc, 10, 10, 60, 60);
+    SaveDC(dc);
+    SelectObject(dc, blue);
+    Rectangle(dc, 70, 10, 120, 60);
+    RestoreDC(dc, level);
+    Rectangle(dc, 130, 10, 180, 60);
+    SelectObject(dc, old_brush);
+    DeleteObject(green);
+    DeleteObject(red);
+    DeleteObject(blue);
+    SetPixel(dc, 199, 199, RGB(255, 255, 255));
+}
+
 // The standard metafile the system records of `draw` over a 200 x 200 window.
 template <class Draw> std::string record_wmf(Draw draw)
 {
@@ -166,13 +202,14 @@ template <class Draw> std::string record_wmf(Draw draw)
     return bytes;
 }
 
-// A standard metafile body behind its placeable header, box 0, 0, 200, 200.
-inline std::string placeable(const std::string& body, int units_per_inch)
+// A standard metafile body behind its placeable header, box 0, 0, 200, 200
+// unless another right and bottom are given.
+inline std::string placeable(const std::string& body, int units_per_inch, int right = 200, int bottom = 200)
 {
     wmf_placeable_header h{};
     h.key = WMF_PLACEABLE_KEY;
-    h.right = 200;
-    h.bottom = 200;
+    h.right = (SHORT)right;
+    h.bottom = (SHORT)bottom;
     h.units_per_inch = (WORD)units_per_inch;
     return std::string((const char*)&h, sizeof h) + body;
 }
@@ -190,6 +227,8 @@ template <class Draw> std::string record_emf(const bench::scratch_dir& dir, Draw
 // One unit per pixel on a 96-dpi screen.
 inline std::string sample_wmf() { return placeable(record_wmf(draw_sample), 96); }
 inline std::string sample_emf(const bench::scratch_dir& dir) { return record_emf(dir, draw_sample); }
+inline std::string region_wmf() { return placeable(record_wmf(draw_region_fill), 96); }
+inline std::string absolute_restore_wmf() { return placeable(record_wmf(draw_absolute_restore), 96); }
 inline std::string rich_wmf(int units_per_inch = 96)
 {
     return placeable(record_wmf([](HDC dc) { draw_rich(dc, false); }), units_per_inch);
