@@ -78,10 +78,11 @@ enum { PROBE_NO_READER = -1 };
 int _image_probe(const char* path, int* width, int* height, int* xres, int* yres);
 _bmap* _bmap_load(const char* path, int flag, double scale);
 
-// The largest picture a metafile is drawn at, in pixels across and down: a
-// request larger than what can be shown is drawn at this bound, its
-// proportions kept. 0 x 0 is the screen; printing sets a print cell's
-// printer pixels for the scope of a cell.
+// The largest picture a metafile is drawn at to be shown (in a cell, the
+// viewer or a print cell), in pixels across and down: a request larger than
+// that is drawn at this bound, its proportions kept. 0 x 0 is the screen;
+// printing sets a print cell's printer pixels for the scope of a cell. A
+// metafile loaded whole for saving is not held to it.
 struct metafile_bound_record {
     int width, height;
 };

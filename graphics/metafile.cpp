@@ -10,6 +10,7 @@
 #include "graphics/metafile_check.h"
 #include "graphics/metafile_play.h"
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 #include <vector>
 
@@ -131,19 +132,29 @@ template <class Play> _bmap* render_in_bands(int width, int height, int ext_x, i
 
 metafile_bound_record metafile_bound = {0, 0};
 
-// The size a metafile is drawn at for a request of w x h: within what can
-// be shown, so that one header word (a few units per inch) cannot ask for a
-// picture of hundreds of megabytes. False when nothing is left to draw.
-static bool drawn_size(double w, double h, double scale, int* width, int* height)
+// The longest side and the bytes of pixels of a picture drawn whole: what a
+// _bmap may take, less the padding its rows may add.
+const double SIDE_MOST = 65535;
+const double PIXEL_BYTES_MOST = (double)BMAP_MAX_BYTES - 3 * SIDE_MOST;
+
+// The size a metafile is drawn at for a request of w x h: never more than a
+// _bmap may take, and when it is to be shown, within what can be shown, so
+// that one header word (a few units per inch) cannot ask for a picture of
+// hundreds of megabytes. Proportions are kept. False when nothing is left to
+// draw.
+static bool drawn_size(double w, double h, double scale, bool shown, int* width, int* height)
 {
     double tw = w * scale, th = h * scale;
     if (!(tw >= 1 && th >= 1)) return false;
-    int bw = metafile_bound.width, bh = metafile_bound.height;
-    if (bw < 1 || bh < 1) bw = GetSystemMetrics(SM_CXSCREEN), bh = GetSystemMetrics(SM_CYSCREEN);
-    double f = std::min(1.0, std::min(bw / tw, bh / th));
+    double f = std::min({1.0, SIDE_MOST / tw, SIDE_MOST / th, std::sqrt(PIXEL_BYTES_MOST / (3 * tw * th))});
+    if (shown) {
+        int bw = metafile_bound.width, bh = metafile_bound.height;
+        if (bw < 1 || bh < 1) bw = GetSystemMetrics(SM_CXSCREEN), bh = GetSystemMetrics(SM_CYSCREEN);
+        f = std::min({f, bw / tw, bh / th});
+    }
     *width = (int)(tw * f);
     *height = (int)(th * f);
-    return *width >= 1 && *height >= 1 && *width < 65536 && *height < 65536;
+    return *width >= 1 && *height >= 1;
 }
 
 // The picture at its full size must stay within its frame.
@@ -164,13 +175,13 @@ int _wmf_info(const char* path, int* width, int* height, int* xres, int* yres)
     return 1;
 }
 
-_bmap* _wmf_load(const char* path, double scale)
+static _bmap* wmf_load_at(const char* path, double scale, bool shown)
 {
     wmf_scope s(path);
     if (!s.read()) return nullptr;
     int w, h, upi, tw, th;
     _wmf_size(&s.c, &w, &h, &upi);
-    if (!drawn_size(w, h, scale, &tw, &th)) return nullptr;
+    if (!drawn_size(w, h, scale, shown, &tw, &th)) return nullptr;
     HMETAFILE metafile = s.c.metafile;
     if (!wmf_within_frame(metafile, s.c.width, s.c.height, tw, th)) return nullptr;
     _bmap* b = render_in_bands(tw, th, s.c.width, s.c.height, [metafile](HDC dc) { wmf_play(dc, metafile); });
@@ -178,6 +189,9 @@ _bmap* _wmf_load(const char* path, double scale)
     b->header.biXPelsPerMeter = b->header.biYPelsPerMeter = dpi_to_ppm(upi);
     return b;
 }
+
+_bmap* _wmf_load(const char* path, double scale) { return wmf_load_at(path, scale, true); }
+_bmap* wmf_load_whole(const char* path) { return wmf_load_at(path, 1, false); }
 
 int _wmf_to_clipboard(const char* path)
 {
@@ -229,11 +243,11 @@ int _emf_info(const char* path, int* width, int* height, int* xres, int* yres)
     return 1;
 }
 
-_bmap* _emf_load(const char* path, double scale)
+static _bmap* emf_load_at(const char* path, double scale, bool shown)
 {
     enh_metafile_holder held(emf_open(path));
     int w, h, tw, th;
-    if (!held || !emf_size(held.get(), &w, &h) || !drawn_size(w, h, scale, &tw, &th)) return nullptr;
+    if (!held || !emf_size(held.get(), &w, &h) || !drawn_size(w, h, scale, shown, &tw, &th)) return nullptr;
     if (!emf_within_frame(held.get(), w, h, tw, th)) return nullptr;
     RECT frame = {0, 0, w, h};
     HENHMETAFILE emf = held.get();
@@ -244,6 +258,9 @@ _bmap* _emf_load(const char* path, double scale)
     b->header.biXPelsPerMeter = b->header.biYPelsPerMeter = dpi_to_ppm(xdpi);
     return b;
 }
+
+_bmap* _emf_load(const char* path, double scale) { return emf_load_at(path, scale, true); }
+_bmap* emf_load_whole(const char* path) { return emf_load_at(path, 1, false); }
 
 int _emf_to_clipboard(const char* path)
 {

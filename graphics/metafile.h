@@ -41,8 +41,14 @@ int _wmf_read(wmf_context* c, FILE* file);
 void _wmf_size(wmf_context* c, int* width, int* height, int* units_per_inch);
 void _wmf_context_free(wmf_context* c);
 int _wmf_info(const char* path, int* width, int* height, int* xres, int* yres);
+// Drawn to be shown: no larger than metafile_bound (graphics/bmap.h).
 _bmap* _wmf_load(const char* path, double scale);
 int _wmf_to_clipboard(const char* path);
 int _emf_info(const char* path, int* width, int* height, int* xres, int* yres);
 _bmap* _emf_load(const char* path, double scale);
 int _emf_to_clipboard(const char* path);
+// The picture at its own size, for saving and counting its colours: bounded
+// only by what a _bmap may take (a larger one is drawn at the largest that
+// fits, its proportions kept).
+_bmap* wmf_load_whole(const char* path);
+_bmap* emf_load_whole(const char* path);

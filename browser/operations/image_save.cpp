@@ -37,8 +37,8 @@ _bmap* load_image_exactly(const char* path)
     image_format_hook_table& hooks = image_format_hooks;
     if (has_extension(path, ".bmp")) return _bmap_load_bmp(path);
     if (has_extension(path, ".ico") || has_extension(path, ".cur")) return _bmap_icon_image(path);
-    if (has_extension(path, ".emf")) return _emf_load(path, 1.0);
-    if (has_extension(path, ".wmf")) return _wmf_load(path, 1.0);
+    if (has_extension(path, ".emf")) return emf_load_whole(path);
+    if (has_extension(path, ".wmf")) return wmf_load_whole(path);
     if (has_extension(path, ".png")) return hooks.load_png ? hooks.load_png(path) : nullptr;
     if (has_extension(path, ".tif") || has_extension(path, ".tiff"))
         return hooks.load_tiff ? hooks.load_tiff(path) : nullptr;

@@ -9,6 +9,7 @@
 #include "resources/small_dialogs.h"
 #include "tests/browser/dialog_player.h"
 #include "tests/formats/pixel_fixtures.h"
+#include "tests/graphics/metafile_seeds.h"
 #include "tests/support/bench.h"
 #include "graphics/kavtrel.h"
 #include <gtest/gtest.h>
@@ -214,6 +215,19 @@ TEST_F(save_fixture, FailuresKeepTheOriginal)
     EXPECT_EQ(save_image_with_choice(png.c_str(), &cases[0].choice), 0);
     EXPECT_EQ(bench::read_file(other), other_bytes);
     EXPECT_TRUE(exists(png));
+}
+
+// A metafile larger than the screen is loaded for saving (and for counting
+// its colours) at its own size.
+TEST_F(save_fixture, AMetafileIsSavedAtItsOwnSize)
+{
+    std::string wmf = dir.write("w.wmf", seeds::placeable(seeds::record_wmf(seeds::draw_sample), 96, 2000, 1000));
+    save_choice to_bmp = {SAVE_BMP, 0, 0, 1, 96, 96, 0};
+    ASSERT_EQ(save_image_with_choice(wmf.c_str(), &to_bmp), 1);
+    int w = 0, h = 0, x, y;
+    EXPECT_EQ(_image_info(dir.file("w.bmp").c_str(), &w, &h, &x, &y), 1);
+    EXPECT_EQ(w, 2000);
+    EXPECT_EQ(h, 1000);
 }
 
 TEST_F(save_fixture, ColourCounts)

@@ -183,18 +183,24 @@ ZOTE_CHILD(huge_metafile_render)
 
 // A metafile is drawn no larger than what can be shown: the screen, or the
 // print cell printing sets, whatever its header's units per inch ask for.
+// Loaded whole (to be saved) it keeps its own size, held only to what a
+// picture may take.
 TEST(Metafile, APictureIsDrawnNoLargerThanCanBeShown)
 {
     bench::scratch_dir dir;
     bench::write_file(dir.file("three.wmf"), placeable(200, 200, 3, wmf_body(200, 200, RGB(0, 0, 255))));
     bench::write_file(dir.file("plain.wmf"), placeable(200, 100, 96, wmf_body(200, 100, RGB(0, 0, 255))));
+    bench::write_file(dir.file("large.wmf"), placeable(2000, 1000, 96, wmf_body(2000, 1000, RGB(0, 0, 255))));
+    bench::write_file(dir.file("long.wmf"), placeable(32000, 10, 24, wmf_body(32000, 10, RGB(0, 0, 255))));
     write_emf(dir.file("wide.emf"), RECT{0, 0, 5000, 2500}, RGB(0, 0, 255));
     int sw = GetSystemMetrics(SM_CXSCREEN), sh = GetSystemMetrics(SM_CYSCREEN);
+    enum { SHOWN, WHOLE };
     struct row {
         const char* name;
         double scale;
         metafile_bound_record bound;
         int width, height;
+        int load = SHOWN;
     };
     const row rows[] = {
         {"three.wmf", 1, {0, 0}, std::min(sw, sh), std::min(sw, sh)},  // 6400 x 6400 asked for
@@ -202,11 +208,15 @@ TEST(Metafile, APictureIsDrawnNoLargerThanCanBeShown)
         {"three.wmf", 1, {300, 200}, 200, 200},
         {"plain.wmf", 1, {0, 0}, 200, 100},
         {"wide.emf", 1, {0, 0}, std::min(sw, sh * 2), std::min(sw, sh * 2) / 2},
+        {"large.wmf", 1, {0, 0}, 2000, 1000, WHOLE},
+        {"large.wmf", 1, {300, 200}, 2000, 1000, WHOLE},
+        {"long.wmf", 1, {0, 0}, 65535, 20, WHOLE},  // 128000 x 40 asked for
     };
     metafile_bound_record keep = metafile_bound;
     for (const row& r : rows) {
         metafile_bound = r.bound;
-        _bmap* b = _bmap_load(dir.file(r.name).c_str(), 0, r.scale);
+        std::string path = dir.file(r.name);
+        _bmap* b = r.load == SHOWN ? _bmap_load(path.c_str(), 0, r.scale) : wmf_load_whole(path.c_str());
         metafile_bound = keep;
         ASSERT_NE(b, nullptr) << r.name;
         EXPECT_NEAR(b->width, r.width, 1) << r.name << " at " << r.scale;
