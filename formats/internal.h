@@ -21,8 +21,10 @@ long long open_file_size(FILE* file);
 bool file_can_hold(FILE* file, double data_bytes, double most_per_byte);
 // The best ratios: deflate (PNG, TIFF) gives at most 1032 bytes per byte;
 // LZW (GIF, TIFF) at most 4096 samples per 12-bit code; PackBits (PSD, TIFF)
-// and Targa's packets 128 samples per 2 bytes.
-enum { DEFLATE_MOST = 1032, PACKBITS_MOST = 64 };
+// and Targa's packets 128 samples per 2 bytes; the CCITT fax codes (TIFF) at
+// most a row per bit, whatever its width (a row like the one above it is one
+// bit in two-dimensional coding).
+enum { DEFLATE_MOST = 1032, PACKBITS_MOST = 64, FAX_ROWS_MOST = 8 };
 constexpr double LZW_MOST = 4096 * 8 / 12.0;
 
 // JPEG, beside jpeg.h.

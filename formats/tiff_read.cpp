@@ -149,6 +149,10 @@ bool strips_hold_page(TIFF* tif)
     case COMPRESSION_LZW: most = LZW_MOST; break;
     case COMPRESSION_ADOBE_DEFLATE:
     case COMPRESSION_DEFLATE: most = DEFLATE_MOST; break;
+    case COMPRESSION_CCITTRLE:
+    case COMPRESSION_CCITTRLEW:
+    case COMPRESSION_CCITTFAX3:
+    case COMPRESSION_CCITTFAX4: most = FAX_ROWS_MOST * (double)TIFFScanlineSize64(tif); break;
     default: return true;
     }
     uint64_t* counts = nullptr;

@@ -82,4 +82,15 @@ inline std::string targa()
     return t;
 }
 
+// A sound JPEG whose frame header (baseline or progressive) is changed to
+// claim width x height; empty when it has none.
+inline std::string jpeg_claiming(std::string bytes, unsigned width, unsigned height)
+{
+    size_t sof = bytes.find("\xFF\xC0");
+    if (sof == std::string::npos) sof = bytes.find("\xFF\xC2");
+    if (sof == std::string::npos) return "";
+    bytes.replace(sof + 5, 4, std::string{(char)(height >> 8), (char)height, (char)(width >> 8), (char)width});
+    return bytes;
+}
+
 }  // namespace damaged

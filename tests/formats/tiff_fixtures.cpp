@@ -18,7 +18,7 @@ bool write_tiff_pages(const std::string& path, const std::vector<tiff_page>& pag
         if (p.extra) p.extra(t);
         int samples = p.planar == PLANARCONFIG_SEPARATE ? p.spp : 1;
         for (int s = 0; s < samples && ok; s++)
-            for (uint32_t y = 0; y < p.height && ok; y++) {
+            for (uint32_t y = 0; y < p.height && ok && s * p.height + y < p.rows.size(); y++) {
                 std::string row = p.rows[s * p.height + y];
                 row.resize(TIFFScanlineSize(t) > (tmsize_t)row.size() ? TIFFScanlineSize(t) : row.size(), '\0');
                 ok = TIFFWriteScanline(t, &row[0], y, (uint16_t)s) == 1;

@@ -11,7 +11,7 @@ struct tiff_page {
     uint16_t planar = PLANARCONFIG_CONTIG, compression = COMPRESSION_NONE;
     uint32_t rows_per_strip = 0;       // 0: libtiff's default
     std::function<void(TIFF*)> extra;  // more tags
-    std::vector<std::string> rows;     // scanlines (height x spp of them for separate planes)
+    std::vector<std::string> rows;     // scanlines (height x spp of them for separate planes; fewer: cut short)
 };
 
 // One directory per page, scanlines written through the page's codec.
