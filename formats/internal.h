@@ -32,6 +32,9 @@ constexpr double LZW_MOST = 4096 * 8 / 12.0;
 void jpeg_error_box(const char* message);
 // Fills `err` with the library's standard manager, our error exit and message output.
 jpeg_error_mgr* setup_jpeg_error_manager(jpeg_error_mgr* err);
+// Whether the open file, its header read into cinfo, is long enough for the
+// blocks the header describes: false for a damaged size.
+bool jpeg_file_holds_blocks(jpeg_decompress_struct* cinfo, FILE* file);
 
 // ---- Source and destination managers ----
 // Reads the open file in 4096-byte pieces; an empty or non-JPEG start suspends

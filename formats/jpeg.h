@@ -42,5 +42,6 @@ int save_jpeg_file(const char* path, _bmap* image, int quality);
 
 // ---- Lossless transforms ----
 // Angle counts counter-clockwise; 1 written, 0 failed (the destination is
-// created even when the angle asks for no turn).
+// created even when the angle asks for no turn, but not for a source the
+// probe refuses).
 int rotate_jpeg_file(const char* source, int angle, const char* destination);

@@ -34,6 +34,16 @@ static bool has_jpeg_extension(const char* path)
     return dot && (dot[1] == 'J' || dot[1] == 'j');
 }
 
+bool jpeg_file_holds_blocks(jpeg_decompress_struct* cinfo, FILE* file)
+{
+    // Every block of a Huffman-coded image takes at least a bit: a file too
+    // short for its blocks has a damaged size. (Arithmetic coding has no such floor.)
+    double blocks = 0;
+    for (int c = 0; c < cinfo->num_components; c++)
+        blocks += (double)cinfo->comp_info[c].width_in_blocks * cinfo->comp_info[c].height_in_blocks;
+    return cinfo->arith_code || file_can_hold(file, blocks, 8);
+}
+
 // Makes the decompressor, attaches the file and reads the header. False (the
 // decompressor destroyed) when there is no image. Runs after the caller has
 // set the recovery point.
@@ -47,12 +57,7 @@ static bool start_reading(FILE* file)
         jpeg_destroy_decompress(&reader);
         return false;
     }
-    // Every block of a Huffman-coded image takes at least a bit: a file too
-    // short for its blocks has a damaged size. (Arithmetic coding has no such floor.)
-    double blocks = 0;
-    for (int c = 0; c < reader.num_components; c++)
-        blocks += (double)reader.comp_info[c].width_in_blocks * reader.comp_info[c].height_in_blocks;
-    if (!reader.arith_code && !file_can_hold(file, blocks, 8)) {
+    if (!jpeg_file_holds_blocks(&reader, file)) {
         jpeg_destroy_decompress(&reader);
         jpeg_bad_input_flag = 1;
         return false;

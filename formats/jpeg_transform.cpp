@@ -383,7 +383,7 @@ int transform_jpeg_file_by_code(FILE* source, int code, FILE* destination)
     xform_copy_markers_setup(&xform_source, COPY_ALL_MARKERS);
     if (jpeg_read_header(&xform_source, TRUE) != JPEG_HEADER_OK ||
         !bmap_size_ok(xform_source.image_width, xform_source.image_height) ||
-        !xform_request_workspace(&xform_source, &req)) {
+        !jpeg_file_holds_blocks(&xform_source, source) || !xform_request_workspace(&xform_source, &req)) {
         jpeg_destroy_compress(&xform_destination);
         jpeg_destroy_decompress(&xform_source);
         return 0;
@@ -405,6 +405,10 @@ int transform_jpeg_file_by_code(FILE* source, int code, FILE* destination)
 
 int rotate_jpeg_file(const char* source, int angle, const char* destination)
 {
+    // A file the probe refuses (a damaged size among them) is not turned:
+    // nothing is written for it.
+    int width, height, xdpi, ydpi;
+    if (!probe_jpeg_file(source, &width, &height, &xdpi, &ydpi)) return 0;
     reset_jpeg_error_state();
     c_file in(fopen(source, "rb"));
     if (!in.get()) return 0;

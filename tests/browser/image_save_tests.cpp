@@ -8,6 +8,7 @@
 #include "app/start_up.h"
 #include "resources/small_dialogs.h"
 #include "tests/browser/dialog_player.h"
+#include "tests/formats/damaged_fixtures.h"
 #include "tests/formats/pixel_fixtures.h"
 #include "tests/graphics/metafile_seeds.h"
 #include "tests/support/bench.h"
@@ -167,14 +168,24 @@ TEST_F(save_fixture, JpegTurnedIntoItselfWithoutLoss)
 
 TEST_F(save_fixture, FailuresKeepTheOriginal)
 {
-    // A damaged JPEG with deletion on: nothing is written or deleted.
-    std::string jpeg = make_jpeg(dir, "cut.jpg");
-    std::string whole = bench::read_file(jpeg);
-    bench::write_file(jpeg, whole.substr(0, whole.size() / 2));
-    save_choice to_png = {SAVE_PNG, 0, 1, 1, 72, 72, 0};
-    EXPECT_EQ(save_image_with_choice(jpeg.c_str(), &to_png), 0);
-    EXPECT_EQ(bench::read_file(jpeg), whole.substr(0, whole.size() / 2));
-    EXPECT_FALSE(exists(dir.file("cut.png")));
+    // Damaged JPEGs: one cut short saved as PNG with deletion on, one whose
+    // header claims 2000 x 2000 turned into itself. Nothing is written or deleted.
+    std::string whole = bench::read_file(make_jpeg(dir, "cut.jpg"));
+    struct {
+        const char* name;
+        std::string bytes;
+        save_choice choice;
+        const char* target;
+    } damaged_cases[] = {
+        {"cut.jpg", whole.substr(0, whole.size() / 2), {SAVE_PNG, 0, 1, 1, 72, 72, 0}, "cut.png"},
+        {"claims.jpg", damaged::jpeg_claiming(whole, 2000, 2000), {SAVE_JPEG, 0, 0, 1, 72, 72, 1}, "claims.jpg"},
+    };
+    for (auto& c : damaged_cases) {
+        std::string jpeg = dir.write(c.name, c.bytes);
+        EXPECT_EQ(save_image_with_choice(jpeg.c_str(), &c.choice), 0) << c.name;
+        EXPECT_TRUE(bench::read_file(jpeg) == c.bytes) << c.name;
+        EXPECT_EQ(exists(dir.file(c.target)), c.target == std::string(c.name)) << c.name;
+    }
 
     // Targets that cannot be replaced (read-only, or held open without
     // sharing): another file confirmed for overwriting, the source itself
@@ -207,7 +218,7 @@ TEST_F(save_fixture, FailuresKeepTheOriginal)
             EXPECT_TRUE(bench::read_file(c.locked) == locked_bytes) << c.locked << held;
             EXPECT_TRUE(bench::read_file(c.source) == source_bytes) << c.locked << held;
         }
-    EXPECT_EQ(files_in(dir), 4);  // cut.jpg, p.png, p.jpg, g.jpg: no temporary file left
+    EXPECT_EQ(files_in(dir), 5);  // cut.jpg, claims.jpg, p.png, p.jpg, g.jpg: no temporary file left
 
     // A refused overwrite touches nothing.
     bench::install_message_box_seam(IDNO);

@@ -4,6 +4,7 @@
 #include "formats/formats.h"
 #include "formats/internal.h"  // transforms by code, called directly
 #include "graphics/kavtrel.h"
+#include "tests/formats/damaged_fixtures.h"
 #include "tests/formats/jpeg_fixtures.h"
 #include "tests/support/bench.h"
 #include <gtest/gtest.h>
@@ -225,8 +226,10 @@ TEST(JpegRotate, DensityKeptAndBrokenInputsFailCleanly)
     ASSERT_EQ(1u, d.markers.size());
     EXPECT_EQ(exif, d.markers[0].second);
 
-    // A corrupt source (zero width), a PNG and an empty file fail; a good one then works.
+    // A corrupt source (zero width), a header claiming far more than the file
+    // holds, a PNG and an empty file fail; a good one then works.
     std::string bytes = bench::read_file(dir.file("src.jpg"));
+    dir.write("claims.jpg", damaged::jpeg_claiming(bytes, 2000, 2000));
     size_t sof = bytes.find("\xFF\xC0");
     ASSERT_NE(std::string::npos, sof);
     bytes[sof + 7] = 0;
@@ -234,7 +237,7 @@ TEST(JpegRotate, DensityKeptAndBrokenInputsFailCleanly)
     dir.write("zero.jpg", bytes);
     dir.write("png.jpg", std::string("\x89PNG\r\n\x1a\n", 8) + std::string(64, 'x'));
     dir.write("empty.jpg", "");
-    for (const char* name : {"zero.jpg", "png.jpg", "empty.jpg"})
+    for (const char* name : {"zero.jpg", "claims.jpg", "png.jpg", "empty.jpg"})
         EXPECT_EQ(0, rotate_jpeg_file(dir.file(name).c_str(), 90, dir.file("dst.jpg").c_str())) << name;
     EXPECT_EQ(1, rotate_jpeg_file(dir.file("src.jpg").c_str(), 90, dir.file("dst.jpg").c_str()));
 }
