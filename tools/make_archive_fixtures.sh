@@ -114,6 +114,15 @@ touch -d '2012-03-04 05:06:08' pics/p1.bmp pics/p2.bmp pics/sub/p3.bmp pics/n.tx
 (cd deep && zip -q -X -r ../deep.zip .)
 # A zip whose end record is cut off: its local headers still name every member.
 head -c -12 images.zip > noend.zip
+# Four photos in a zip under cp932 names (trail bytes 0x5C), as a camera's
+# pictures packed on a Japanese Windows, for the screen tests.
+mkdir -p photos932
+for i in 1 2 3 4; do
+  convert -size 64x48 "xc:rgb($((i * 60)),90,150)" -strip -quality 90 \
+    "photos932/$(printf '写真%d表.jpg' "$i" | iconv -f UTF-8 -t CP932)"
+done
+touch -d '2012-03-04 05:06:08' photos932/*
+(cd photos932 && LC_ALL=C zip -q -X -r -UN=N ../photos.zip .)
 (cd onlyfolders && zip -q -X -r ../folders.zip .)
 # A picture whose name is longer than a path, sorting before a short one.
 python3 -c '
