@@ -376,11 +376,24 @@ int rm_matching_tree(const char* fmt, ...)
     return result;
 }
 
+// A copy of the console's command; one that fails is named on the console,
+// whatever the echo, so that a script's output shows what is missing.
+static int copy_or_say(const char* source, const char* destination)
+{
+    if (cp_file(source, destination)) return 1;
+    console_hooks.printf_hook("*** %s not copied to %s\n", source, destination);
+    return 0;
+}
+
 int cp_command_file_cb(walk_item* item)
 {
     char destination[PATH_BUF];
-    if (!path_join(destination, item->second_path, item->find_data->cFileName) || !cp_file(item->path, destination))
+    if (!path_join(destination, item->second_path, item->find_data->cFileName)) {
+        console_hooks.printf_hook("*** %s not copied\n", item->path);
         item->failures++;
+    } else if (!copy_or_say(item->path, destination)) {
+        item->failures++;
+    }
     return 1;
 }
 
@@ -400,7 +413,7 @@ int cp_command(const char* line)
         if (target == ITEM_UNKNOWN) return 0;
         if (target == ITEM_PRESENT && !is_folder(destination)) {
             if (!resolve_wildcard_name(source)) return 0;
-            return cp_file(source, destination);
+            return copy_or_say(source, destination);
         }
         char folder[PATH_BUF];
         if (!parent_folder(source, folder)) return 0;
@@ -409,8 +422,11 @@ int cp_command(const char* line)
         walk_folder(nullptr, folder, file_name_of(source), &rec, cp_command_file_cb);
         return rec.failures == 0 ? 1 : 0;
     }
-    if (is_folder(destination) && !path_join(destination, destination, file_name_of(source))) return 0;
-    return cp_file(source, destination);
+    if (is_folder(destination) && !path_join(destination, destination, file_name_of(source))) {
+        console_hooks.printf_hook("*** %s not copied\n", source);
+        return 0;
+    }
+    return copy_or_say(source, destination);
 }
 
 int set_cwd(const char* path) { return SetCurrentDirectoryA(path) ? 1 : 0; }

@@ -3,8 +3,9 @@
 # (a Japanese name included, every time fixed in Asia/Tokyo), packed as zip
 # (stored, deflate, traditional encryption), LZH (-lh0-, -lh5-, -lh6-, -lh7-),
 # cabinets (none, MSZIP), tar, tar.gz, .tgz and a lone .gz; hostile archives
-# whose members climb out of the folder; a 0-byte and a truncated archive;
-# damaged gzip data and cabinets; tar and zip holding a symbolic link.
+# whose members climb out of the folder; a 0-byte and a truncated archive,
+# a zip without its end record; damaged gzip data and cabinets; tar and zip
+# holding a symbolic link; pictures for archives opened as folders.
 # Usage: make_archive_fixtures.sh OUTDIR
 set -euo pipefail
 out=$1
@@ -111,6 +112,17 @@ cp pics/sub/p3.bmp deep/sub/ && printf 'x\r\n' > deep/a.txt
 touch -d '2012-03-04 05:06:08' pics/p1.bmp pics/p2.bmp pics/sub/p3.bmp pics/n.txt deep/sub/p3.bmp deep/a.txt
 (cd pics && zip -q -X -r ../images.zip . && lha aqo5 ../images.lzh p1.bmp p2.bmp n.txt sub/p3.bmp >/dev/null)
 (cd deep && zip -q -X -r ../deep.zip .)
+# A zip whose end record is cut off: its local headers still name every member.
+head -c -12 images.zip > noend.zip
+# Four photos in a zip under cp932 names (trail bytes 0x5C), as a camera's
+# pictures packed on a Japanese Windows, for the screen tests.
+mkdir -p photos932
+for i in 1 2 3 4; do
+  convert -size 64x48 "xc:rgb($((i * 60)),90,150)" -strip -quality 90 \
+    "photos932/$(printf '写真%d表.jpg' "$i" | iconv -f UTF-8 -t CP932)"
+done
+touch -d '2012-03-04 05:06:08' photos932/*
+(cd photos932 && LC_ALL=C zip -q -X -r -UN=N ../photos.zip .)
 (cd onlyfolders && zip -q -X -r ../folders.zip .)
 # A picture whose name is longer than a path, sorting before a short one.
 python3 -c '

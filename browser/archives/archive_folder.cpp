@@ -378,7 +378,7 @@ int write_back_archive(const char* new_password)
     return in_archive_folder() ? write_back_open_archive(new_password) : 0;
 }
 
-int write_back_open_archive(const char* new_password)
+int pack_open_archive(const char* new_password)
 {
     char archive[PATH_BUF];
     if (!read_open_archive(archive)) return 0;
@@ -386,8 +386,15 @@ int write_back_open_archive(const char* new_password)
         say_write_refused(archive, why);
         return 0;
     }
-    int done = pack_folder_into(archive, new_password);
-    if (!done) msg_info("ZOTE", "%s\n書庫に書き戻せませんでした．", archive);
+    return pack_folder_into(archive, new_password);
+}
+
+int write_back_open_archive(const char* new_password)
+{
+    char archive[PATH_BUF];
+    if (!read_open_archive(archive)) return 0;
+    int done = pack_open_archive(new_password);
+    if (!done && !archive_write_refusal(archive)) msg_info("ZOTE", "%s\n書庫に書き戻せませんでした．", archive);
     return done;
 }
 

@@ -67,6 +67,9 @@ int archive_display_path(char* out);
 int write_back_archive(const char* new_password);
 // The same wherever the current folder is, for a change made to "folder" from outside it.
 int write_back_open_archive(const char* new_password);
+// The write-back without the message of a failed pack, for callers that say
+// what the failure means to them (a refusal is still said). 1 when replaced.
+int pack_open_archive(const char* new_password);
 int set_archive_password();
 // Extracts everything, asking for a password while nothing came out of an
 // archive that has encrypted members. 1 when the folder holds the contents.

@@ -246,7 +246,8 @@ COMMAND_ACTION(act_history)
 }
 
 // The clipboard is opened once: its file list is read and pasted from, and
-// its OLE set-up is undone on every way out.
+// its OLE set-up is undone on every way out. A paste into an archive folder
+// writes the archive back itself.
 COMMAND_ACTION(act_paste)
 {
     clipboard_read_state s;
@@ -259,7 +260,6 @@ COMMAND_ACTION(act_paste)
     clipboard_files_close(&s);
     if (!done) return;
     reload_on_name(last_paste.first_name[0] ? last_paste.first_name : nullptr);
-    pack_archive_again();
 }
 
 COMMAND_ACTION(act_expand_all) { confirm_expand_all(-1, 1); }

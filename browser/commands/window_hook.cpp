@@ -177,6 +177,7 @@ int app_wndproc_hook(HWND w, UINT m, WPARAM wp, LPARAM lp)
     if (mode == VIEWER_MODE_ONE && !viewer_now.full_screen) window_hook_state.command_index = viewer_now.current_index;
     window_hook_target target = window_hook_target_of(m);
     if (busy_state.counter > 0 && m == WM_COMMAND && LOWORD(wp) == CM_RELOAD) busy_state.reload_waiting = 1;
+    if (busy_state.counter > 0 && m == WM_KEYDOWN && wp == VK_ESCAPE) busy_state.escape = 1;
     if (reads_entry_names(target, wp)) find_all_first_files();
     switch (target) {
     case HOOK_DEFAULT: return 0;

@@ -9,18 +9,27 @@ busy_state_record busy_state;
 
 int busy_held() { return busy_state.counter > 0; }
 
+int busy_escape_pressed() { return busy_state.escape; }
+
+// The outermost level starts with no Esc noted.
+static void enter_level()
+{
+    if (busy_state.counter == 0) busy_state.escape = 0;
+    busy_state.counter++;
+}
+
 void busy_begin()
 {
     update_cursor();
     _pump();
-    busy_state.counter++;
+    enter_level();
     busy_state.wait = 0;
     _pump();
 }
 
 void busy_begin_wait()
 {
-    busy_state.counter++;
+    enter_level();
     busy_state.wait = 1;
     SetCursor(LoadCursor(nullptr, IDC_WAIT));
     _pump();
@@ -28,7 +37,7 @@ void busy_begin_wait()
 
 void busy_begin_flag2()
 {
-    busy_state.counter++;
+    enter_level();
     busy_state.mouse = 1;
     _pump();
 }

@@ -13,6 +13,10 @@ struct busy_state_record {
     // ends while the window that started it still waits): posted again once
     // the outermost level ends, rather than lost with the input kept out.
     int reload_waiting;
+    // Esc pressed while a level was held (the window hook notes it); a long
+    // pass that can stop between its items asks for it. The outermost
+    // level's beginning forgets an earlier one.
+    int escape;
 };
 extern busy_state_record busy_state;
 
@@ -27,6 +31,8 @@ int busy_held();
 // meantime carried out: the window library's main loop calls it when it finds
 // a level an operation left held.
 void busy_recover();
+// Whether Esc was pressed since the outermost level began.
+int busy_escape_pressed();
 // Re-derives the cursor from the mouse position over the browser's window.
 void update_cursor();
 

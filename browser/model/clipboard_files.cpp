@@ -156,3 +156,15 @@ int staged_cut_original(const char* staged, char* original)
             return text_copy(original, PATH_BUF, c.original.c_str()) ? 1 : 0;
     return 0;
 }
+
+int staged_cut_elsewhere(const char* staged, char* shown)
+{
+    char archive[PATH_BUF];
+    if (!read_open_archive(archive)) archive[0] = 0;
+    for (const staged_cut& c : staged_cuts) {
+        if (!text_equal_ci(c.staged.c_str(), staged) || text_equal_ci(c.archive.c_str(), archive)) continue;
+        const char* inside = path_below(c.original.c_str(), archive_work.folder);
+        return inside && *inside && path_join(shown, PATH_BUF, c.archive.c_str(), inside) ? 1 : 0;
+    }
+    return 0;
+}

@@ -8,6 +8,7 @@
 #include "browser/model/browser_list.h"
 #include "browser/operations/entry_ops.h"
 #include "browser/operations/file_clipboard.h"
+#include "browser/operations/archive_moves.h"
 #include "browser/grid/selection.h"
 #include "browser/model/paths.h"
 #include "files/files.h"
@@ -18,18 +19,6 @@
 #include <vector>
 
 namespace {
-// The file clipboard's move of one item into a folder.
-// What could not leave its source is noted in left.
-int move_into_folder(const char* path, const char* folder, left_at_source* left = nullptr)
-{
-    char destination[PATH_BUF];
-    overwrite_answers answers = {};
-    if (!path_join(destination, folder, file_name_of(path))) return 0;
-    int moved = move_one_item(path, destination, &answers);
-    if (left) note_left_at_source(left, path, destination);
-    return moved;
-}
-
 // The path of the index-th marked entry.
 int marked_path(int index, char* out)
 {
@@ -51,6 +40,18 @@ void status(const char* text) { _status_printf(browser_list.page, "%s", text); }
 
 }  // namespace
 
+// A marked entry that is the archive or holds it would go into itself.
+static bool moves_archive_into_itself(const char* archive)
+{
+    char item[PATH_BUF], full[PATH_BUF];
+    if (!full_path(full, sizeof full, archive)) return true;
+    for (int i = 0; marked_path(i, item); i++)
+        if (refuse_archive_into_itself(item, full, "移動")) return true;
+    return false;
+}
+
+// The selection is copied into the archive's contents, which are packed
+// again; only once the archive has been replaced do the marked entries go.
 int compress_into_archive(const char* archive)
 {
     _lha* lha = open_archiver_for(archive);
@@ -61,6 +62,7 @@ int compress_into_archive(const char* archive)
         say_write_refused(archive, why);
         return 0;
     }
+    if (moves_archive_into_itself(archive)) return 0;
     status("");
     status("圧縮処理中...");
     char into[PATH_BUF];
@@ -69,32 +71,41 @@ int compress_into_archive(const char* archive)
         rm_tree(into);
         md_path(into);
         const char* password = password_lookup(archive);
-        std::vector<std::string> moved;
-        left_at_source left = {};
+        std::vector<std::string> copied;
         // Only an archive extracted whole is packed again: what its extraction
         // left out (refused names, links) would be lost.
         if (file_size(archive) != 0) lha->extract_all(archive, into, password);
         int left_out = lha->members_left_out(archive, into);
         if (left_out > 0) say_members_left_out(archive, left_out);
         if (left_out == 0) {
-            char item[PATH_BUF];
-            for (int i = 0; marked_path(i, item); i++)
-                if (move_into_folder(item, into, &left)) moved.push_back(item);
+            char item[PATH_BUF], destination[PATH_BUF];
+            for (int i = 0; marked_path(i, item); i++) {
+                overwrite_answers answers = {};
+                if (path_join(destination, into, file_name_of(item)) &&
+                    place_one_item(item, destination, PLACE_COPY_FIRST, "移動", &answers))
+                    copied.push_back(item);
+            }
             done = repack_archive(archive, into, password);
+            if (!done) say_stayed_at_source(archive, "選択したファイル");
         }
         if (done) {
-            write_open_archive(archive);
-            if (in_archive_folder()) SetCurrentDirectoryA(archive_work.instance_folder);
-            rm_tree(archive_work.folder);
-            MoveFileA(into, archive_work.folder);
+            left_at_source left = {};
+            for (const std::string& item : copied) {
+                char destination[PATH_BUF];
+                if (path_join(destination, into, file_name_of(item.c_str())))
+                    remove_moved_source(item.c_str(), destination, &left);
+            }
+            // The archive's new contents become the open archive's folder,
+            // unless the archive lies inside the open one.
+            if (in_archive_folder()) {
+                rm_tree(into);
+            } else {
+                write_open_archive(archive);
+                rm_tree(archive_work.folder);
+                MoveFileA(into, archive_work.folder);
+            }
             say_left_at_source(left);
         } else {
-            // The archive stayed as it was: the selection goes back where it was.
-            for (const std::string& item : moved) {
-                char inside[PATH_BUF], parent[PATH_BUF];
-                if (path_join(inside, into, file_name_of(item.c_str())) && parent_folder(item.c_str(), parent))
-                    move_into_folder(inside, parent);
-            }
             rm_tree(into);
         }
     }

@@ -8,6 +8,8 @@
 #include "browser/model/busy.h"
 #include "browser/operations/entry_ops.h"
 #include "browser/operations/archive_commands.h"
+#include "browser/operations/archive_moves.h"
+#include "browser/archives/archive_folder.h"
 #include "browser/model/paths.h"
 #include "browser/grid/selection.h"
 #include "base/holders.h"
@@ -107,15 +109,16 @@ int need_file_cb(walk_item* item)
 }  // namespace
 
 // Every file takes whole clusters of the current drive, so the need is
-// counted in clusters; the message shows them as sectors.
-int paste_space_check(clipboard_read_state* s)
+// counted in clusters; the message shows them as sectors. A move on one
+// drive needs none.
+static int space_check(clipboard_read_state* s, bool moves)
 {
     space_need need = {};
     if (!get_drive_clusters(current_folder.folder, &need.drive)) return 1;
     double free_bytes = disk_free_bytes(current_folder.folder);
     char first[PATH_BUF] = "";
     clipboard_file(s, 0, first);
-    if (s->cut && first[0] &&
+    if (moves && first[0] &&
         CharUpperA(LPSTR(size_t(BYTE(first[0])))) == CharUpperA(LPSTR(size_t(BYTE(current_folder.folder[0])))))
         return 1;
     for (int i = 0; i < s->count; i++) {
@@ -147,6 +150,8 @@ int paste_space_check(clipboard_read_state* s)
     return 0;
 }
 
+int paste_space_check(clipboard_read_state* s) { return space_check(s, s->cut != 0); }
+
 // The paste loops ------------------------------------------------------------------
 
 enum paste_kind { PASTE_ITEMS, PASTE_SHORTCUTS, PASTE_FOLDERS };
@@ -164,46 +169,94 @@ static bool same_as_staged(const char* original, const char* staged)
            CompareFileTime(&a.ftLastWriteTime, &b.ftLastWriteTime) == 0;
 }
 
+// Pasted into an archive folder, the open archive itself, or a folder
+// holding it, would go into itself: the paste is refused before it starts.
+static bool pastes_archive_into_itself(clipboard_read_state* s)
+{
+    char archive[PATH_BUF], source[PATH_BUF];
+    if (!in_archive_folder() || !read_open_archive(archive)) return false;
+    for (int i = 0; i < s->count; i++)
+        if (clipboard_file(s, i, source) && refuse_archive_into_itself(source, archive, "貼付")) return true;
+    return false;
+}
+
+// A cut pasted into an archive folder is copied in; its sources go once the
+// archive has been written back (archive_moves.h).
+static int place_in_archive(archive_move* move, const char* source, const char* destination, const char* leaving,
+                            bool staged, overwrite_answers* answers, left_at_source* left)
+{
+    if (!archive_move_keep(move, destination)) {
+        note_left_at_source(left, source, destination);
+        return 0;
+    }
+    int done = place_one_item(source, destination, PLACE_COPY_FIRST, "ペースト", answers);
+    if (done) archive_move_placed(move, source, destination, leaving, staged);
+    return done;
+}
+
 static int paste_loop(clipboard_read_state* s, paste_kind kind)
 {
     static const char* const status[] = {"ファイル/フォルダを貼付中...", "ショートカットを貼付中...",
                                          "フォルダのみを貼付中..."};
     if (!s->valid || !clipboard_query_files(s)) return 0;
     busy_guard busy(BUSY_WAIT);
-    if (!paste_space_check(s)) return 0;
+    bool items = kind == PASTE_ITEMS, cut = items && s->cut, into_archive = in_archive_folder() != 0;
+    if (items && pastes_archive_into_itself(s)) return 0;
+    archive_move move;
+    bool copy_first = cut && into_archive && archive_move_begin(&move, current_folder.folder);
+    if (cut && into_archive && !copy_first) return 0;
+    if (!space_check(s, cut && !copy_first)) return 0;
     last_paste = {};
     _status_printf(L.page, "%s", status[kind]);
     overwrite_answers answers = {};
     std::vector<pasted_cut> cuts;
     left_at_source left = {};
+    bool stopped = false;
     for (int i = 0; i < s->count; i++) {
-        char source[PATH_BUF], destination[PATH_BUF], name[PATH_BUF], original[PATH_BUF];
+        char source[PATH_BUF], destination[PATH_BUF], name[PATH_BUF], original[PATH_BUF], shown[PATH_BUF];
         if (!clipboard_file(s, i, source)) continue;
         bool formed = kind == PASTE_SHORTCUTS ? text_format(name, sizeof name, "%s.lnk", file_name_of(source))
                                               : text_copy(name, file_name_of(source));
         if (!formed || !path_join(destination, current_folder.folder, name)) continue;
         // A copy of an entry cut inside the archive folder: pasted where the
         // entry is, nothing moves; pasted elsewhere, the entry goes once its
-        // copy has arrived (unless it changed since the cut).
-        bool staged = kind == PASTE_ITEMS && s->cut && staged_cut_original(source, original);
+        // copy has arrived (unless it changed since the cut). An entry cut in
+        // an archive that is no longer open stays there, and is said to.
+        bool staged = cut && staged_cut_original(source, original);
         if (staged && text_equal_ci(original, destination)) continue;
         bool unchanged = staged && same_as_staged(original, source);
-        int done = kind == PASTE_ITEMS       ? paste_one_item(source, destination, s->cut, &answers)
+        bool elsewhere = cut && !staged && staged_cut_elsewhere(source, shown);
+        int done = copy_first ? place_in_archive(&move, source, destination, unchanged ? original : nullptr,
+                                                 staged || elsewhere, &answers, &left)
+                   : items    ? paste_one_item(source, destination, s->cut, &answers)
                    : kind == PASTE_SHORTCUTS ? paste_one_shortcut(source, destination, &answers)
                                              : paste_folder_tree_only(source, current_folder.folder, &answers);
-        if (unchanged && done && GetFileAttributesA(source) == INVALID_FILE_ATTRIBUTES)
+        if (!copy_first && unchanged && done && GetFileAttributesA(source) == INVALID_FILE_ATTRIBUTES)
             cuts.push_back({original, destination});
         if (answers.cancel && answers.all) break;
-        if (kind == PASTE_ITEMS && s->cut && !answers.cancel) note_left_at_source(&left, source, destination);
+        if (elsewhere && done) note_left_named(&left, shown);
+        if (cut && !copy_first && !answers.cancel) note_left_at_source(&left, source, destination);
         if (done && last_paste.placed++ == 0) text_copy(last_paste.first_name, name);
         _progress(L.page, i + 1, 0, s->count);
         Sleep(kind == PASTE_ITEMS ? 10 : 100);
         _pump();  // the window answers between items, however many there are
+        if (i + 1 < s->count && busy_escape_pressed()) {
+            stopped = true;
+            break;
+        }
     }
     _status_printf(L.page, "%s", "");
+    bool written_back = true;
+    if (copy_first) {
+        written_back = archive_move_finish(&move, &left, "切り取ったファイル") != 0;
+        if (!written_back) left = {};  // its message says that everything stayed
+    } else if (into_archive && last_paste.placed) {
+        write_back_archive(nullptr);
+    }
     if (!cuts.empty()) finish_pasted_cuts(cuts);
-    if (kind == PASTE_ITEMS && s->cut) OleSetClipboard(nullptr);
+    if (cut && !stopped && written_back) OleSetClipboard(nullptr);
     say_left_at_source(left);
+    if (stopped) msg_info("ZOTE", "貼付を中止しました．\n%d個のうち%d個を貼り付けました．", s->count, last_paste.placed);
     return 1;
 }
 

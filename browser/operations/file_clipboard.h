@@ -5,7 +5,8 @@
 // and the cut marks lie below (model/clipboard_files.h). No paste loses an
 // item: an item is never placed over itself, a replaced item goes
 // only once its replacement is in place, and a cut source goes only once its
-// copy is complete.
+// copy is complete (in an archive folder, once the archive holding it has
+// been written back: archive_moves.h). Esc ends a paste between its items.
 #pragma once
 #include <windows.h>
 #include "browser/model/clipboard_files.h"
@@ -27,6 +28,14 @@ int clipboard_set_file_list(int cut);
 // The question (dialog "上書きの確認"); with "all" already answered the stored answer holds.
 void ask_overwrite_or_rename(const char* operation, const char* placed_kind, const char* existing_kind,
                              const char* existing_path, overwrite_answers* answers);
+// How an item is placed: copied, moved, or copied now for a move whose
+// source goes only once what holds the copy is complete (as in a move, an
+// item is never copied onto itself).
+enum { PLACE_COPY, PLACE_MOVE, PLACE_COPY_FIRST };
+// One item to a destination, asking with the operation word ("ペースト",
+// "移動") when the name is taken. 1 when placed.
+int place_one_item(const char* source, const char* destination, int how, const char* operation,
+                   overwrite_answers* answers);
 int paste_one_item(const char* source, const char* destination, int cut, overwrite_answers* answers);
 int paste_one_shortcut(const char* source, const char* shortcut, overwrite_answers* answers);
 int paste_folder_tree_only(const char* source, const char* folder, overwrite_answers* answers);
@@ -43,6 +52,12 @@ struct left_at_source {
 // source when it is still there and is not the destination itself (a folder
 // by the files left in it).
 void note_left_at_source(left_at_source* left, const char* source, const char* destination);
+// Notes a path that stayed without looking at it (a member of an archive
+// that is not open).
+void note_left_named(left_at_source* left, const char* path);
+// The source of a move whose copy at destination is complete (and kept):
+// removed, and noted in left when it could not go.
+void remove_moved_source(const char* source, const char* destination, left_at_source* left);
 // The message naming the files that stayed; nothing when every one went.
 void say_left_at_source(const left_at_source& left);
 int copy_as_unique(const char* source, const char* destination);

@@ -218,49 +218,40 @@ static int place_over(const char* source, const char* destination, bool move)
     return is_folder(source) ? move_into_folder(source, destination) : move_over_file(source, destination);
 }
 
-int paste_one_item(const char* source, const char* destination, int cut, overwrite_answers* answers)
+int place_one_item(const char* source, const char* destination, int how, const char* operation,
+                   overwrite_answers* answers)
 {
     answers->done = 0;
     if (!exists(source)) return 0;
+    bool move = how == PLACE_MOVE, as_move = how != PLACE_COPY;
     if (!exists(destination)) {
-        answers->done = (cut ? mv_file(source, destination) : cp_file(source, destination)) ? 1 : 0;
+        answers->done = (move ? mv_file(source, destination) : cp_file(source, destination)) ? 1 : 0;
     } else if (same_or_unknown(source, destination)) {
-        if (!cut) answers->done = copy_as_unique(source, destination) ? 1 : 0;
+        if (!as_move) answers->done = copy_as_unique(source, destination) ? 1 : 0;
     } else {
-        ask_overwrite_or_rename("ペースト", kind_word(source), kind_word(destination), destination, answers);
+        ask_overwrite_or_rename(operation, kind_word(source), kind_word(destination), destination, answers);
         if (answers->cancel) return 0;
         if (answers->yes)
-            answers->done = place_over(source, destination, cut != 0) ? 1 : 0;
+            answers->done = place_over(source, destination, move) ? 1 : 0;
         else
-            answers->done = (cut ? move_as_unique(source, destination) : copy_as_unique(source, destination)) ? 1 : 0;
+            answers->done = (move ? move_as_unique(source, destination) : copy_as_unique(source, destination)) ? 1 : 0;
     }
     return answers->done;
+}
+
+int paste_one_item(const char* source, const char* destination, int cut, overwrite_answers* answers)
+{
+    return place_one_item(source, destination, cut ? PLACE_MOVE : PLACE_COPY, "ペースト", answers);
 }
 
 int move_one_item(const char* source, const char* destination, overwrite_answers* answers)
 {
-    answers->done = 0;
-    if (!exists(source)) return 0;
-    if (!exists(destination)) {
-        answers->done = mv_file(source, destination) ? 1 : 0;
-        return answers->done;
-    }
-    if (same_or_unknown(source, destination)) return 0;
-    ask_overwrite_or_rename("移動", kind_word(source), kind_word(destination), destination, answers);
-    if (answers->cancel) return 0;
-    if (answers->yes)
-        answers->done = place_over(source, destination, true) ? 1 : 0;
-    else
-        answers->done = move_as_unique(source, destination) ? 1 : 0;
-    return answers->done;
+    return place_one_item(source, destination, PLACE_MOVE, "移動", answers);
 }
 
 // What stayed at its source ---------------------------------------------------------
 
-namespace {
-left_at_source* current_left;
-
-void note_left(left_at_source* left, const char* path)
+void note_left_named(left_at_source* left, const char* path)
 {
     if (left->more == 0 && text_append_format(left->names, sizeof left->names, "%s\n", path))
         left->listed++;
@@ -268,9 +259,12 @@ void note_left(left_at_source* left, const char* path)
         left->more++;
 }
 
+namespace {
+left_at_source* current_left;
+
 int note_left_cb(walk_item* item)
 {
-    note_left(current_left, item->path);
+    note_left_named(current_left, item->path);
     return 1;
 }
 }  // namespace
@@ -287,7 +281,17 @@ void note_left_at_source(left_at_source* left, const char* source, const char* d
         walk_tree(source, "*.*", &record, note_left_cb, nullptr, nullptr, nullptr);
         current_left = nullptr;
     }
-    if (left->listed + left->more == before) note_left(left, source);
+    if (left->listed + left->more == before) note_left_named(left, source);
+}
+
+void remove_moved_source(const char* source, const char* destination, left_at_source* left)
+{
+    if (same_or_unknown(source, destination)) return;
+    if (is_folder(source))
+        rm_tree(source);
+    else if (exists(source))
+        rm_file(source);
+    note_left_at_source(left, source, destination);
 }
 
 void say_left_at_source(const left_at_source& left)

@@ -3,7 +3,8 @@
 // encryption), LZH, cabinets, tar with gzip or compress, and a lone .gz or
 // .z file, which becomes one member named after the archive. Links are
 // listed with their targets and no bytes; the members of a damaged cabinet
-// block fail, and a damaged gzip stream gives what inflates before the damage.
+// block fail, a damaged gzip stream gives what inflates before the damage,
+// and a zip without its end record gives the members its local headers name.
 #include "standins/archiver/standin.h"
 #include <archive.h>
 #include <archive_entry.h>
@@ -259,10 +260,39 @@ int read_what_inflates(const char* path, const member_filter& want, member_list*
     return RESULT_BAD_ARCHIVE;
 }
 
+// A zip ends in its end record ("PK\5\6", 22 bytes and a comment of the
+// length it gives), which points to the central directory. When it is cut
+// off libarchive lists the members from their local headers instead, so
+// such a zip would read as sound.
+bool zip_end_record_found(HANDLE h)
+{
+    LARGE_INTEGER size, from;
+    if (!GetFileSizeEx(h, &size)) return false;
+    long long tail = size.QuadPart < 22 + 65535 ? size.QuadPart : 22 + 65535;
+    std::string bytes(static_cast<size_t>(tail), '\0');
+    from.QuadPart = size.QuadPart - tail;
+    DWORD got = 0;
+    if (tail < 22 || !SetFilePointerEx(h, from, nullptr, FILE_BEGIN) ||
+        !ReadFile(h, &bytes[0], static_cast<DWORD>(tail), &got, nullptr) || got != tail)
+        return false;
+    for (long long i = tail - 22; i >= 0; i--) {
+        const unsigned char* p = reinterpret_cast<const unsigned char*>(bytes.data()) + i;
+        if (p[0] == 'P' && p[1] == 'K' && p[2] == 5 && p[3] == 6 && i + 22 + (p[20] | p[21] << 8) <= tail) return true;
+    }
+    return false;
+}
+
 int read_as_archive(const char* path, const char* password, const member_filter& want, member_list* out)
 {
     reader r;
-    return open_reader(r, path, password, false) ? read_entries(r.a, path, false, want, out) : -1;
+    if (!open_reader(r, path, password, false)) return -1;
+    int result = read_entries(r.a, path, false, want, out);
+    if (result == RESULT_OK && (archive_format(r.a) & ARCHIVE_FORMAT_BASE_MASK) == ARCHIVE_FORMAT_ZIP &&
+        !zip_end_record_found(r.file.h)) {
+        out->damaged = true;
+        return RESULT_BAD_ARCHIVE;
+    }
+    return result;
 }
 
 // Not an archive format: a lone gzip or compress stream is one member.

@@ -322,25 +322,36 @@ TEST(ArchiveCommands, CompressExtractAndVersions)
 }
 
 // The marked file moves into the archive; one another program holds open
-// stays where it was, and the move says so with the cut paste's message.
+// stays where it was, and the move says so with the cut paste's message; an
+// archive that cannot be written leaves the file where it was, and says so.
 TEST(ArchiveCommands, CompressIntoAnArchiveMovesTheSelectionIn)
 {
     prepare();
-    for (bool held : {false, true}) {
-        SCOPED_TRACE(held ? "held" : "free");
+    enum { FREE, HELD, UNWRITABLE };
+    for (int c : {FREE, HELD, UNWRITABLE}) {
+        SCOPED_TRACE(c == FREE ? "free" : c == HELD ? "held" : "unwritable");
         bench::scratch_dir dir;
         std::string archive = copy_fixture(dir, "images.zip");
+        std::string before = bench::read_file(archive);
         std::string source = dir.file("新表.txt");
         dir.write("新表.txt", "fresh");
         bench::install_message_box_seam(IDOK);
         {
             one_marked marked(dir.path(), "新表.txt");
             std::unique_ptr<bench::held_file> holder;
-            if (held) holder.reset(new bench::held_file(source));
-            ASSERT_EQ(compress_into_archive(archive.c_str()), 1);
+            if (c == HELD) holder.reset(new bench::held_file(source));
+            archiver_test::env_guard fail("ZOTE_ARCHIVER_FAIL", c == UNWRITABLE ? "Zip" : "");
+            ASSERT_EQ(compress_into_archive(archive.c_str()), c == UNWRITABLE ? 0 : 1);
         }
-        EXPECT_EQ(archiver_test::exists(source.c_str()), held);
-        if (held) {
+        EXPECT_EQ(bench::read_file(source) == "fresh", c != FREE);
+        if (c == UNWRITABLE) {
+            ASSERT_EQ(bench::message_boxes.size(), 1u);
+            EXPECT_EQ(bench::message_boxes[0].text,
+                      archive + "\n書庫に書き戻せなかったので，選択したファイルは元の場所に残っています．");
+            EXPECT_EQ(bench::read_file(archive), before);
+            continue;
+        }
+        if (c == HELD) {
             ASSERT_EQ(bench::message_boxes.size(), 1u);
             EXPECT_EQ(bench::message_boxes[0].text,
                       "次のファイルは移動できず，元の場所に残っています．\n　\n" + source + "\n");
@@ -430,7 +441,8 @@ TEST(ArchiveFolder, PastedAndRenamedEntriesAreWrittenBack)
 // (the clipboard names something else, the staging is cleared as at exit),
 // and a paste where it already is moves nothing. Pasted into a subfolder it
 // moves inside the archive; pasted outside it leaves the archive, written
-// back from there. The archive is read back by unzip afterwards.
+// back from there; pasted into another archive it stays, and the paste says
+// so. The archive is read back by unzip afterwards.
 TEST(ArchiveFolder, CutMembersStayInTheArchiveUntilPasted)
 {
     prepare();
@@ -471,9 +483,21 @@ TEST(ArchiveFolder, CutMembersStayInTheArchiveUntilPasted)
     command_at(dir.path(), nullptr, CM_PASTE);
     EXPECT_EQ(members(), (names{"sub\\p2.bmp", "sub\\p3.bmp"})) << "moved out";
     EXPECT_EQ(bench::read_file(dir.file("p1.bmp")), bench::read_file(fixture("pics\\p1.bmp")));
+    // Pasted into another archive, it is a copy: it stays in its own, and the paste says so.
+    command_at(folder + "\\sub", "p2.bmp", CM_CUT);
+    std::string other = copy_fixture(dir, "deep.zip");
+    bench::message_boxes.clear();
+    command_at(other, nullptr, CM_PASTE);
+    EXPECT_EQ(members(), (names{"sub\\p2.bmp", "sub\\p3.bmp"})) << "it stays in the archive it was cut in";
+    std::vector<std::string> in_other;
+    for (auto& m : listed_members(other)) in_other.push_back(m.first);
+    EXPECT_EQ(in_other, (names{"a.txt", "p2.bmp", "sub\\p3.bmp"}));
+    ASSERT_EQ(bench::message_boxes.size(), 1u);
+    EXPECT_EQ(bench::message_boxes[0].text,
+              "次のファイルは移動できず，元の場所に残っています．\n　\n" + archive + "\\sub\\p2.bmp\n");
     CopyFileA(archive.c_str(), archiver_test::written("folder_cut.zip").c_str(), FALSE);
     SetCurrentDirectoryA(dir.path());
-    leave_archive_folder(archive.c_str());
+    leave_archive_folder(other.c_str());
 }
 
 // The dispatcher's pack (151-154) and extract (155) commands act on the

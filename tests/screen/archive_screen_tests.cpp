@@ -1,10 +1,14 @@
 // Archives opened as folders in the running program: a picture cut inside an
 // archive is not drawn and leaves the archive only when a paste has moved
-// it; a damaged archive opens read-only and says so.
+// it; a damaged archive opens read-only and says so; camera photos cut and
+// pasted into an archive that cannot be written back stay where they were,
+// and an archive is never pasted into itself.
 #include "tests/screen/screen_bench.h"
 #include "tests/support/clipboard_lock.h"
 #include "files/files.h"
+#include "browser/model/command_ids.h"
 #include <gtest/gtest.h>
+#include <set>
 
 namespace {
 using screen::ends_with;
@@ -32,6 +36,41 @@ std::vector<std::string> members(const std::string& archive)
     for (int r = lha->find_first(h, &info); r == 0; r = lha->find_next(h, &info)) names.push_back(info.name);
     lha->close_archive(h);
     return names;
+}
+
+// Camera photos and a zip of four pictures made by zip, beside them.
+struct photo_album {
+    bench::scratch_dir dir;
+    std::string path = dir.file("写真表ソ"), archive = path + "\\旅行ソ.zip";
+    static const int photos = 8;  // the zip sorts after them
+    photo_album()
+    {
+        std::vector<std::string> names;
+        for (int i = 1; i <= photos; i++) names.push_back("P000" + std::to_string(i) + "表.JPG");
+        screen::copy_camera_photos(path, names);
+        CopyFileA((bench::exe_folder() + "archives\\photos.zip").c_str(), archive.c_str(), FALSE);
+    }
+};
+
+// The files of a tree by their contents: a file lost anywhere changes it.
+std::multiset<size_t> contents(const std::string& folder)
+{
+    std::multiset<size_t> found;
+    WIN32_FIND_DATAA f;
+    HANDLE h = FindFirstFileA((folder + "\\*").c_str(), &f);
+    if (h == INVALID_HANDLE_VALUE) return found;
+    do {
+        std::string name = f.cFileName, path = folder + "\\" + name;
+        if (name == "." || name == "..") continue;
+        if (f.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+            std::multiset<size_t> inside = contents(path);
+            found.insert(inside.begin(), inside.end());
+        } else {
+            found.insert(std::hash<std::string>()(bench::read_file(path)));
+        }
+    } while (FindNextFileA(h, &f));
+    FindClose(h);
+    return found;
 }
 
 // The text of a message box of another process.
@@ -127,4 +166,69 @@ TEST(ArchiveFolders, ReadOnlyArchiveRefusesChangesAndSaysWhy)
     refused("rename");
     EXPECT_EQ(screen::check_page(z.capture(), g, screen::picture_cells(0, 3), "refused"), "");
     EXPECT_TRUE(bench::read_file(album.archive) == bytes);
+}
+
+// All the photos cut, the zip entered, and the zip held by another program
+// (this test) with no sharing while the paste writes it back: the paste
+// says that the photos stayed, and after the program's end every one is there.
+TEST(ArchiveFolders, ACutPasteIntoAHeldArchiveLosesNothing)
+{
+    bench::clipboard_lock lock;
+    photo_album album;
+    ASSERT_EQ(members(album.archive).size(), 4u);
+    std::multiset<size_t> before = contents(album.path);
+    {
+        screen::zote_session z(album.path);
+        ASSERT_TRUE(z.running());
+        screen::grid g = z.page_grid();
+        z.key('A', {VK_CONTROL});
+        z.click(g.centre(photo_album::photos), {VK_CONTROL});  // the zip unmarked
+        z.key('X', {VK_CONTROL});
+        z.double_click(g.centre(photo_album::photos));
+        ASSERT_NE(z.title().find("旅行ソ.zip"), std::string::npos) << z.title();
+        HANDLE held = CreateFileA(album.archive.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+        ASSERT_NE(held, INVALID_HANDLE_VALUE);
+        z.key('V', {VK_CONTROL});
+        std::vector<HWND> boxes = z.other_windows();
+        CloseHandle(held);
+        ASSERT_EQ(boxes.size(), 1u);
+        EXPECT_EQ(box_text(boxes[0]),
+                  album.archive + "\n書庫に書き戻せなかったので，切り取ったファイルは元の場所に残っています．");
+        z.key(VK_RETURN);
+        EXPECT_TRUE(z.close());
+        EXPECT_EQ(z.fault(), "");
+    }
+    EXPECT_TRUE(contents(album.path) == before) << "a photo or the zip changed or went";
+    EXPECT_EQ(members(album.archive).size(), 4u);
+}
+
+// All the photos and the zip cut, the zip entered again through the history:
+// the paste is refused before anything moves.
+TEST(ArchiveFolders, AnArchiveIsNeverPastedIntoItself)
+{
+    bench::clipboard_lock lock;
+    photo_album album;
+    std::multiset<size_t> before = contents(album.path);
+    {
+        screen::zote_session z(album.path);
+        ASSERT_TRUE(z.running());
+        screen::grid g = z.page_grid();
+        z.double_click(g.centre(photo_album::photos));
+        z.key(VK_BACK);
+        z.key('A', {VK_CONTROL});
+        z.key('X', {VK_CONTROL});
+        PostMessageA(z.frame(), WM_COMMAND, CM_HISTORY_BACK, 0);
+        ASSERT_TRUE(z.settle());
+        ASSERT_NE(z.title().find("旅行ソ.zip"), std::string::npos) << z.title();
+        z.key('V', {VK_CONTROL});
+        std::vector<HWND> boxes = z.other_windows();
+        ASSERT_EQ(boxes.size(), 1u);
+        EXPECT_EQ(box_text(boxes[0]),
+                  album.archive + "\n書庫をその書庫自身の中へ貼付することはできないので，貼付を中止します．");
+        z.key(VK_RETURN);
+        EXPECT_TRUE(z.close());
+        EXPECT_EQ(z.fault(), "");
+    }
+    EXPECT_TRUE(contents(album.path) == before) << "a photo or the zip changed or went";
+    EXPECT_EQ(members(album.archive).size(), 4u);
 }

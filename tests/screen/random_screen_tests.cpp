@@ -338,7 +338,8 @@ private:
         return false;
     }
 
-    // A slide show or a long pass: Escape stops the one and waits for the other.
+    // A slide show, a long paste or a long pass: Escape stops the first two
+    // (a stopped paste says how many items it made) and waits for the third.
     bool wait_with_escapes()
     {
         for (int i = 0; i < 4 && z_.alive(); i++) {
