@@ -268,6 +268,26 @@ int _replay_page(int page, double x, double y)
     return 1;
 }
 
+// A buffer's whole bitmap stretched into dc. Into a recording it goes as the
+// bitmap's pixels: Wine records a blit from a device-dependent bitmap into an
+// enhanced metafile through a memory DC and a DIB section of the source's
+// size that it never deletes, so every page drawn would keep a DC and a copy
+// of every buffer drawn on it (megabytes for a viewer's picture).
+static void stretch_buffer(HDC dc, int x, int y, int w, int h, const page_record* buffer)
+{
+    int bw = buffer->buffer_width, bh = buffer->buffer_height;
+    if (GetObjectType(dc) == OBJ_ENHMETADC) {
+        BITMAPINFOHEADER header = {sizeof header, bw, bh, 1, 24, BI_RGB};
+        header.biSizeImage = (DWORD)((bw * 3 + 3) / 4 * 4) * bh;
+        std::vector<BYTE> pixels(header.biSizeImage);
+        if (GetDIBits(buffer->dc, buffer->bitmap, 0, bh, pixels.data(), (BITMAPINFO*)&header, DIB_RGB_COLORS) == bh) {
+            StretchDIBits(dc, x, y, w, h, 0, 0, bw, bh, pixels.data(), (BITMAPINFO*)&header, DIB_RGB_COLORS, SRCCOPY);
+            return;
+        }
+    }
+    StretchBlt(dc, x, y, w, h, buffer->dc, 0, 0, bw, bh, SRCCOPY);
+}
+
 void _drawpage(int slot, double x, double y, double scale)
 {
     if (!current_page || !current_page->dc || slot < 1 || slot >= PAGE_SLOTS || !page_table[slot]) return;
@@ -275,8 +295,8 @@ void _drawpage(int slot, double x, double y, double scale)
     switch (m->kind) {
     case PAGE_FRAMED: _replay_page(slot, x, y); break;
     case PAGE_BUFFER:
-        StretchBlt(current_page->dc, (int)(20 * x), (int)(20 * y), (int)(m->buffer_width * scale * 20),
-                   (int)(m->buffer_height * scale * 20), m->dc, 0, 0, m->buffer_width, m->buffer_height, SRCCOPY);
+        stretch_buffer(current_page->dc, (int)(20 * x), (int)(20 * y), (int)(m->buffer_width * scale * 20),
+                       (int)(m->buffer_height * scale * 20), m);
         break;
     case PAGE_IMAGE: _draw_bmap(m->image, x, y, scale); break;
     default: break;
@@ -297,7 +317,7 @@ void _draw_bmap(_bmap* b, double x, double y, double scale)
     if (!slot) return;
     page_record* t = page_table[slot];
     SetDIBits(t->dc, t->bitmap, 0, b->height, b->pixels, (BITMAPINFO*)&b->header, DIB_RGB_COLORS);
-    StretchBlt(dc, (int)(20 * x), (int)(20 * y), w, h, t->dc, 0, 0, b->width, b->height, SRCCOPY);
+    stretch_buffer(dc, (int)(20 * x), (int)(20 * y), w, h, t);
     _page_free(slot);
 }
 

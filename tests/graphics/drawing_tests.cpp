@@ -3,6 +3,7 @@
 // far right on a wide screen), clearing, buffers and image slots.
 #include "tests/graphics/library.h"
 #include "tests/graphics/image_fixtures.h"
+#include "tests/support/census.h"
 #include "base/holders.h"
 #include <gtest/gtest.h>
 #include <cstring>
@@ -421,6 +422,40 @@ TEST(Recording, ImagesGoThroughABufferWhereDibStretchingIsMissing)
     EXPECT_EQ(r.at(25, 15), 0u);
     _bmap_delete(b);
     free_slots(90, 90);
+}
+
+// Buffers drawn onto a page, as the toolbar's icons and the viewer's
+// placeholders are, and an image drawn through a buffer: the page shows them,
+// and drawing them again and again leaves no DC or bitmap behind.
+TEST(Recording, BuffersDrawnOnAPageLeaveNoObjectsBehind)
+{
+    page_record* p = fresh_page(91);
+    fresh_page(92, 50, 50);
+    ASSERT_EQ(_newbuffer(95, 16, 13), 1);
+    _page_fill(95, RGB(0, 0, 255));
+    _bmap* b = fixtures::distinct_image(4, 3);
+    auto draw_all = [&] {
+        ASSERT_EQ(_selectpage(0, 91), 1);
+        _drawpage(95, 10, 10, 1.0);
+        direct_dib_stretch = 0;
+        _draw_bmap(b, 100, 60, 5.0);
+        direct_dib_stretch = 1;
+        ASSERT_EQ(_selectpage(0, 92), 1);
+    };
+    draw_all();
+    bench::census before, after;
+    bench::count_gdi_objects(before);
+    for (int i = 0; i < 20; i++) draw_all();
+    bench::count_gdi_objects(after);
+    EXPECT_EQ(after.gdi_text(), before.gdi_text());
+    rendered r = render_page(p);
+    EXPECT_EQ(r.at(10, 10), 0x0000ffu);
+    EXPECT_EQ(r.at(25, 22), 0x0000ffu);
+    EXPECT_EQ(r.at(26, 10), 0xffffffu);
+    EXPECT_EQ(r.at(102, 62), fixtures::rgb_at(b, 0, 0));
+    EXPECT_EQ(r.at(117, 72), fixtures::rgb_at(b, 3, 2));
+    _bmap_delete(b);
+    free_slots(91, 95);
 }
 
 TEST(Clear, PageAndConsoleWithFlagsThree)
