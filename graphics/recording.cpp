@@ -211,6 +211,58 @@ static DWORD records_in(HENHMETAFILE m)
     return GetEnhMetaFileHeader(m, sizeof h, &h) ? h.nRecords : 0;
 }
 
+// The screen's size in pixels: every recording's frame is twenty times it.
+static SIZE screen_pixels()
+{
+    window_dc screen(nullptr);
+    return {GetDeviceCaps(screen, HORZRES), GetDeviceCaps(screen, VERTRES)};
+}
+
+static DWORD flat_bytes(SIZE s) { return (DWORD)((s.cx * 3 + 3) / 4 * 4) * (DWORD)s.cy; }
+
+// A page that is drawn on again and again without being cleared (marks
+// toggled, a line redrawn) would keep every drawing: its recording grows
+// with each, and so does the time each paint takes. Past twice the bytes of
+// the screen's pixels, the recording is flattened into one picture of what
+// it shows, the screen's area of the page on the page's background, which
+// paints the same pixels.
+static HENHMETAFILE flattened(const page_record* page, HENHMETAFILE picture)
+{
+    SIZE s = screen_pixels();
+    BITMAPINFOHEADER header = {sizeof header, s.cx, s.cy, 1, 24, BI_RGB};
+    header.biSizeImage = flat_bytes(s);
+    void* bits = nullptr;
+    owned_object dib(CreateDIBSection(nullptr, (BITMAPINFO*)&header, DIB_RGB_COLORS, &bits, nullptr, 0));
+    created_dc memory(dib.get() && bits ? CreateCompatibleDC(nullptr) : nullptr);
+    if (!memory) return nullptr;
+    {
+        selected_object into(memory.get(), dib.get());
+        owned_object fill(CreateSolidBrush(page->background));
+        RECT all = {0, 0, s.cx, s.cy};
+        FillRect(memory.get(), &all, (HBRUSH)fill.get());
+        SetMapMode(memory.get(), MM_ANISOTROPIC);
+        SetWindowExtEx(memory.get(), 20 * s.cx, 20 * s.cy, nullptr);
+        SetViewportExtEx(memory.get(), s.cx, s.cy, nullptr);
+        play_recording(memory.get(), picture);
+        GdiFlush();
+    }
+    HDC dc = new_recording_dc();
+    if (!dc) return nullptr;
+    StretchDIBits(dc, 0, 0, 20 * s.cx, 20 * s.cy, 0, 0, s.cx, s.cy, bits, (BITMAPINFO*)&header, DIB_RGB_COLORS,
+                  SRCCOPY);
+    return CloseEnhMetaFile(dc);
+}
+
+// The stored picture kept within its bound.
+static void keep_bounded(page_record* page)
+{
+    if (GetEnhMetaFileBits(page->picture, 0, nullptr) <= 2 * flat_bytes(screen_pixels())) return;
+    if (HENHMETAFILE flat = flattened(page, page->picture)) {
+        DeleteEnhMetaFile(page->picture);
+        page->picture = flat;
+    }
+}
+
 void record_close(page_record* page)
 {
     if (!page || !page->dc || (page->kind != PAGE_FRAMED && page->kind != PAGE_FULLSCREEN)) return;
@@ -233,6 +285,7 @@ void record_close(page_record* page)
     if (joined) {
         DeleteEnhMetaFile(page->picture);
         page->picture = joined;
+        keep_bounded(page);
     }
 }
 

@@ -458,6 +458,42 @@ TEST(Recording, BuffersDrawnOnAPageLeaveNoObjectsBehind)
     free_slots(91, 95);
 }
 
+// A page drawn on again and again without being cleared keeps a picture
+// of bounded size that still shows what was drawn: the first drawing where
+// nothing covered it, and the last where each covered the one before.
+TEST(Recording, APageDrawnOnWithoutClearingStaysBounded)
+{
+    page_record* p = fresh_page(96, 400, 260);
+    fresh_page(97, 50, 50);
+    ASSERT_EQ(_selectpage(0, 96), 1);
+    _rectangle(0, 250, 20, 290, 60);
+    int w = GetDeviceCaps(window_dc(nullptr), HORZRES), h = GetDeviceCaps(window_dc(nullptr), VERTRES);
+    double screen_bytes = (w * 3 + 3) / 4 * 4 * (double)h;
+    _bmap* b = bmap_new(240, 200);
+    ASSERT_TRUE(b);
+    int draws = (int)(2 * screen_bytes / b->size) + 10;
+    for (int i = 0; i < draws; i++) {
+        memset(b->pixels, i % 2 ? 0x40 : 0xc0, b->size);
+        ASSERT_EQ(_selectpage(0, 96), 1);
+        _draw_bmap(b, 0, 0, 1.0);
+        ASSERT_EQ(_selectpage(0, 97), 1);
+        ASSERT_LE(GetEnhMetaFileBits(p->picture, 0, nullptr), 2 * screen_bytes + 2 * b->size) << "drawing " << i;
+    }
+    rendered r = render_page(p);
+    ASSERT_GT(r.width, 291);
+    ASSERT_GT(r.height, 199);
+    EXPECT_EQ(r.at(100, 100), (draws - 1) % 2 ? 0x404040u : 0xc0c0c0u);
+    EXPECT_EQ(r.at(239, 199), (draws - 1) % 2 ? 0x404040u : 0xc0c0c0u);
+    EXPECT_EQ(r.at(250, 20), 0u);
+    EXPECT_EQ(r.at(270, 40), 0u);
+    EXPECT_EQ(r.at(290, 60), 0u);
+    EXPECT_EQ(r.at(291, 40), 0xffffffu);
+    EXPECT_EQ(r.at(249, 40), 0xffffffu);
+    EXPECT_EQ(r.at(270, 61), 0xffffffu);
+    _bmap_delete(b);
+    free_slots(96, 97);
+}
+
 TEST(Clear, PageAndConsoleWithFlagsThree)
 {
     page_record* p = fresh_page(76);
