@@ -321,24 +321,30 @@ int _replay_page(int page, double x, double y)
     return 1;
 }
 
-// A buffer's whole bitmap stretched into dc. Into a recording it goes as the
-// bitmap's pixels: Wine records a blit from a device-dependent bitmap into an
-// enhanced metafile through a memory DC and a DIB section of the source's
-// size that it never deletes, so every page drawn would keep a DC and a copy
-// of every buffer drawn on it (megabytes for a viewer's picture).
-static void stretch_buffer(HDC dc, int x, int y, int w, int h, const page_record* buffer)
+// Into a recording the bitmap goes as its pixels: Wine records a blit from a
+// device-dependent bitmap into an enhanced metafile through a memory DC and a
+// DIB section of the source's size that it never deletes, so every page drawn
+// would keep a DC and a copy of every buffer drawn on it (megabytes for a
+// viewer's picture, and for a printed one).
+void stretch_bitmap_into(HDC dc, int x, int y, int w, int h, HDC source, HBITMAP bitmap, int width, int height)
 {
-    int bw = buffer->buffer_width, bh = buffer->buffer_height;
     if (GetObjectType(dc) == OBJ_ENHMETADC) {
-        BITMAPINFOHEADER header = {sizeof header, bw, bh, 1, 24, BI_RGB};
-        header.biSizeImage = (DWORD)((bw * 3 + 3) / 4 * 4) * bh;
+        BITMAPINFOHEADER header = {sizeof header, width, height, 1, 24, BI_RGB};
+        header.biSizeImage = (DWORD)((width * 3 + 3) / 4 * 4) * height;
         std::vector<BYTE> pixels(header.biSizeImage);
-        if (GetDIBits(buffer->dc, buffer->bitmap, 0, bh, pixels.data(), (BITMAPINFO*)&header, DIB_RGB_COLORS) == bh) {
-            StretchDIBits(dc, x, y, w, h, 0, 0, bw, bh, pixels.data(), (BITMAPINFO*)&header, DIB_RGB_COLORS, SRCCOPY);
+        if (GetDIBits(source, bitmap, 0, height, pixels.data(), (BITMAPINFO*)&header, DIB_RGB_COLORS) == height) {
+            StretchDIBits(dc, x, y, w, h, 0, 0, width, height, pixels.data(), (BITMAPINFO*)&header, DIB_RGB_COLORS,
+                          SRCCOPY);
             return;
         }
     }
-    StretchBlt(dc, x, y, w, h, buffer->dc, 0, 0, bw, bh, SRCCOPY);
+    StretchBlt(dc, x, y, w, h, source, 0, 0, width, height, SRCCOPY);
+}
+
+// A buffer's whole bitmap stretched into dc.
+static void stretch_buffer(HDC dc, int x, int y, int w, int h, const page_record* buffer)
+{
+    stretch_bitmap_into(dc, x, y, w, h, buffer->dc, buffer->bitmap, buffer->buffer_width, buffer->buffer_height);
 }
 
 void _drawpage(int slot, double x, double y, double scale)
