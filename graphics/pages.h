@@ -61,6 +61,10 @@ int _setfont(const char* description);
 int _replay_page(int page, double x, double y);
 void _drawpage(int slot, double x, double y, double scale);
 void _draw_bmap(_bmap* b, double x, double y, double scale);
+// The bitmap selected in `source` (width x height) stretched into dc at
+// (x, y) with size (w, h), SRCCOPY; into an enhanced metafile (a page's
+// recording, a print page) as the bitmap's pixels, which leaves nothing behind.
+void stretch_bitmap_into(HDC dc, int x, int y, int w, int h, HDC source, HBITMAP bitmap, int width, int height);
 int _newbuffer(int slot, int width, int height);
 int _newbuffer_auto(int width, int height);
 int _count_buffers();

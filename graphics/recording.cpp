@@ -211,6 +211,58 @@ static DWORD records_in(HENHMETAFILE m)
     return GetEnhMetaFileHeader(m, sizeof h, &h) ? h.nRecords : 0;
 }
 
+// The screen's size in pixels: every recording's frame is twenty times it.
+static SIZE screen_pixels()
+{
+    window_dc screen(nullptr);
+    return {GetDeviceCaps(screen, HORZRES), GetDeviceCaps(screen, VERTRES)};
+}
+
+static DWORD flat_bytes(SIZE s) { return (DWORD)((s.cx * 3 + 3) / 4 * 4) * (DWORD)s.cy; }
+
+// A page that is drawn on again and again without being cleared (marks
+// toggled, a line redrawn) would keep every drawing: its recording grows
+// with each, and so does the time each paint takes. Past twice the bytes of
+// the screen's pixels, the recording is flattened into one picture of what
+// it shows, the screen's area of the page on the page's background, which
+// paints the same pixels.
+static HENHMETAFILE flattened(const page_record* page, HENHMETAFILE picture)
+{
+    SIZE s = screen_pixels();
+    BITMAPINFOHEADER header = {sizeof header, s.cx, s.cy, 1, 24, BI_RGB};
+    header.biSizeImage = flat_bytes(s);
+    void* bits = nullptr;
+    owned_object dib(CreateDIBSection(nullptr, (BITMAPINFO*)&header, DIB_RGB_COLORS, &bits, nullptr, 0));
+    created_dc memory(dib.get() && bits ? CreateCompatibleDC(nullptr) : nullptr);
+    if (!memory) return nullptr;
+    {
+        selected_object into(memory.get(), dib.get());
+        owned_object fill(CreateSolidBrush(page->background));
+        RECT all = {0, 0, s.cx, s.cy};
+        FillRect(memory.get(), &all, (HBRUSH)fill.get());
+        SetMapMode(memory.get(), MM_ANISOTROPIC);
+        SetWindowExtEx(memory.get(), 20 * s.cx, 20 * s.cy, nullptr);
+        SetViewportExtEx(memory.get(), s.cx, s.cy, nullptr);
+        play_recording(memory.get(), picture);
+        GdiFlush();
+    }
+    HDC dc = new_recording_dc();
+    if (!dc) return nullptr;
+    StretchDIBits(dc, 0, 0, 20 * s.cx, 20 * s.cy, 0, 0, s.cx, s.cy, bits, (BITMAPINFO*)&header, DIB_RGB_COLORS,
+                  SRCCOPY);
+    return CloseEnhMetaFile(dc);
+}
+
+// The stored picture kept within its bound.
+static void keep_bounded(page_record* page)
+{
+    if (GetEnhMetaFileBits(page->picture, 0, nullptr) <= 2 * flat_bytes(screen_pixels())) return;
+    if (HENHMETAFILE flat = flattened(page, page->picture)) {
+        DeleteEnhMetaFile(page->picture);
+        page->picture = flat;
+    }
+}
+
 void record_close(page_record* page)
 {
     if (!page || !page->dc || (page->kind != PAGE_FRAMED && page->kind != PAGE_FULLSCREEN)) return;
@@ -233,6 +285,7 @@ void record_close(page_record* page)
     if (joined) {
         DeleteEnhMetaFile(page->picture);
         page->picture = joined;
+        keep_bounded(page);
     }
 }
 
@@ -268,6 +321,32 @@ int _replay_page(int page, double x, double y)
     return 1;
 }
 
+// Into a recording the bitmap goes as its pixels: Wine records a blit from a
+// device-dependent bitmap into an enhanced metafile through a memory DC and a
+// DIB section of the source's size that it never deletes, so every page drawn
+// would keep a DC and a copy of every buffer drawn on it (megabytes for a
+// viewer's picture, and for a printed one).
+void stretch_bitmap_into(HDC dc, int x, int y, int w, int h, HDC source, HBITMAP bitmap, int width, int height)
+{
+    if (GetObjectType(dc) == OBJ_ENHMETADC) {
+        BITMAPINFOHEADER header = {sizeof header, width, height, 1, 24, BI_RGB};
+        header.biSizeImage = (DWORD)((width * 3 + 3) / 4 * 4) * height;
+        std::vector<BYTE> pixels(header.biSizeImage);
+        if (GetDIBits(source, bitmap, 0, height, pixels.data(), (BITMAPINFO*)&header, DIB_RGB_COLORS) == height) {
+            StretchDIBits(dc, x, y, w, h, 0, 0, width, height, pixels.data(), (BITMAPINFO*)&header, DIB_RGB_COLORS,
+                          SRCCOPY);
+            return;
+        }
+    }
+    StretchBlt(dc, x, y, w, h, source, 0, 0, width, height, SRCCOPY);
+}
+
+// A buffer's whole bitmap stretched into dc.
+static void stretch_buffer(HDC dc, int x, int y, int w, int h, const page_record* buffer)
+{
+    stretch_bitmap_into(dc, x, y, w, h, buffer->dc, buffer->bitmap, buffer->buffer_width, buffer->buffer_height);
+}
+
 void _drawpage(int slot, double x, double y, double scale)
 {
     if (!current_page || !current_page->dc || slot < 1 || slot >= PAGE_SLOTS || !page_table[slot]) return;
@@ -275,8 +354,8 @@ void _drawpage(int slot, double x, double y, double scale)
     switch (m->kind) {
     case PAGE_FRAMED: _replay_page(slot, x, y); break;
     case PAGE_BUFFER:
-        StretchBlt(current_page->dc, (int)(20 * x), (int)(20 * y), (int)(m->buffer_width * scale * 20),
-                   (int)(m->buffer_height * scale * 20), m->dc, 0, 0, m->buffer_width, m->buffer_height, SRCCOPY);
+        stretch_buffer(current_page->dc, (int)(20 * x), (int)(20 * y), (int)(m->buffer_width * scale * 20),
+                       (int)(m->buffer_height * scale * 20), m);
         break;
     case PAGE_IMAGE: _draw_bmap(m->image, x, y, scale); break;
     default: break;
@@ -297,7 +376,7 @@ void _draw_bmap(_bmap* b, double x, double y, double scale)
     if (!slot) return;
     page_record* t = page_table[slot];
     SetDIBits(t->dc, t->bitmap, 0, b->height, b->pixels, (BITMAPINFO*)&b->header, DIB_RGB_COLORS);
-    StretchBlt(dc, (int)(20 * x), (int)(20 * y), w, h, t->dc, 0, 0, b->width, b->height, SRCCOPY);
+    stretch_buffer(dc, (int)(20 * x), (int)(20 * y), w, h, t);
     _page_free(slot);
 }
 

@@ -387,7 +387,7 @@ void draw_picture(HDC page_dc, _bmap* b, int x, int y, int dw, int dh)
         selected_object in_memory(memory, bitmap.get());
         SetDIBitsToDevice(memory, 0, 0, b->width, b->height, 0, 0, 0, b->height, b->pixels,
                           (const BITMAPINFO*)&b->header, DIB_RGB_COLORS);
-        StretchBlt(page_dc, x, y, dw, dh, memory, 0, 0, b->width, b->height, SRCCOPY);
+        stretch_bitmap_into(page_dc, x, y, dw, dh, memory, bitmap.get(), b->width, b->height);
     }
     DeleteDC(memory);
 }

@@ -3,6 +3,7 @@
 // far right on a wide screen), clearing, buffers and image slots.
 #include "tests/graphics/library.h"
 #include "tests/graphics/image_fixtures.h"
+#include "tests/support/census.h"
 #include "base/holders.h"
 #include <gtest/gtest.h>
 #include <cstring>
@@ -421,6 +422,76 @@ TEST(Recording, ImagesGoThroughABufferWhereDibStretchingIsMissing)
     EXPECT_EQ(r.at(25, 15), 0u);
     _bmap_delete(b);
     free_slots(90, 90);
+}
+
+// Buffers drawn onto a page, as the toolbar's icons and the viewer's
+// placeholders are, and an image drawn through a buffer: the page shows them,
+// and drawing them again and again leaves no DC or bitmap behind.
+TEST(Recording, BuffersDrawnOnAPageLeaveNoObjectsBehind)
+{
+    page_record* p = fresh_page(91);
+    fresh_page(92, 50, 50);
+    ASSERT_EQ(_newbuffer(95, 16, 13), 1);
+    _page_fill(95, RGB(0, 0, 255));
+    _bmap* b = fixtures::distinct_image(4, 3);
+    auto draw_all = [&] {
+        ASSERT_EQ(_selectpage(0, 91), 1);
+        _drawpage(95, 10, 10, 1.0);
+        direct_dib_stretch = 0;
+        _draw_bmap(b, 100, 60, 5.0);
+        direct_dib_stretch = 1;
+        ASSERT_EQ(_selectpage(0, 92), 1);
+    };
+    draw_all();
+    bench::census before, after;
+    bench::count_gdi_objects(before);
+    for (int i = 0; i < 20; i++) draw_all();
+    bench::count_gdi_objects(after);
+    EXPECT_EQ(after.gdi_text(), before.gdi_text());
+    rendered r = render_page(p);
+    EXPECT_EQ(r.at(10, 10), 0x0000ffu);
+    EXPECT_EQ(r.at(25, 22), 0x0000ffu);
+    EXPECT_EQ(r.at(26, 10), 0xffffffu);
+    EXPECT_EQ(r.at(102, 62), fixtures::rgb_at(b, 0, 0));
+    EXPECT_EQ(r.at(117, 72), fixtures::rgb_at(b, 3, 2));
+    _bmap_delete(b);
+    free_slots(91, 95);
+}
+
+// A page drawn on again and again without being cleared keeps a picture
+// of bounded size that still shows what was drawn: the first drawing where
+// nothing covered it, and the last where each covered the one before.
+TEST(Recording, APageDrawnOnWithoutClearingStaysBounded)
+{
+    page_record* p = fresh_page(96, 400, 260);
+    fresh_page(97, 50, 50);
+    ASSERT_EQ(_selectpage(0, 96), 1);
+    _rectangle(0, 250, 20, 290, 60);
+    int w = GetDeviceCaps(window_dc(nullptr), HORZRES), h = GetDeviceCaps(window_dc(nullptr), VERTRES);
+    double screen_bytes = (w * 3 + 3) / 4 * 4 * (double)h;
+    _bmap* b = bmap_new(240, 200);
+    ASSERT_TRUE(b);
+    int draws = (int)(2 * screen_bytes / b->size) + 10;
+    for (int i = 0; i < draws; i++) {
+        memset(b->pixels, i % 2 ? 0x40 : 0xc0, b->size);
+        ASSERT_EQ(_selectpage(0, 96), 1);
+        _draw_bmap(b, 0, 0, 1.0);
+        ASSERT_EQ(_selectpage(0, 97), 1);
+        ASSERT_LE(GetEnhMetaFileBits(p->picture, 0, nullptr), 2 * screen_bytes + 2 * b->size) << "drawing " << i;
+    }
+    rendered r = render_page(p);
+    ASSERT_GT(r.width, 291);
+    ASSERT_GT(r.height, 199);
+    EXPECT_EQ(r.at(100, 100), (draws - 1) % 2 ? 0x404040u : 0xc0c0c0u);
+    EXPECT_EQ(r.at(239, 199), (draws - 1) % 2 ? 0x404040u : 0xc0c0c0u);
+    EXPECT_EQ(r.at(250, 20), 0u);
+    EXPECT_EQ(r.at(270, 40), 0u);
+    EXPECT_EQ(r.at(290, 60), 0u);
+    EXPECT_EQ(r.at(291, 40), 0xffffffu);
+    EXPECT_EQ(r.at(249, 40), 0xffffffu);
+    EXPECT_EQ(r.at(270, 61), 0xffffffu);
+    _bmap_delete(b);
+    free_slots(96, 97);
 }
 
 TEST(Clear, PageAndConsoleWithFlagsThree)

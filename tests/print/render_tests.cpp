@@ -5,6 +5,7 @@
 #include "print/print.h"
 #include "browser/model/archive_work.h"
 #include "browser/model/paths.h"
+#include "tests/support/census.h"
 #include <gtest/gtest.h>
 #include <cmath>
 #include <cstring>
@@ -80,6 +81,23 @@ TEST_F(RenderPage, EachCellHoldsOnePictureAtItsRectangle)
             EXPECT_EQ(d.cxSrc, 40);
         }
     }
+}
+
+// Pictures through a bitmap of the printer's own (the print dialog's DIB
+// mode): each is on the page, and rendering it again and again leaves no DC
+// or bitmap behind.
+TEST_F(RenderPage, PicturesThroughAPrinterBitmapLeaveNothingBehind)
+{
+    pictures(3, 40, 30);
+    print_settings.record.dib_mode = 1;
+    layout_cells();
+    std::vector<emf_record> all = records_of(render_print_pages(0));
+    EXPECT_EQ(records_of_type(all, EMR_STRETCHDIBITS).size() + records_of_type(all, EMR_STRETCHBLT).size(), 3u);
+    bench::census before, after;
+    bench::count_gdi_objects(before);
+    for (int i = 0; i < 5; i++) DeleteEnhMetaFile(render_print_pages(0));
+    bench::count_gdi_objects(after);
+    EXPECT_EQ(after.gdi_text(), before.gdi_text());
 }
 
 TEST_F(RenderPage, TheHeaderIsAlignedAndShortened)

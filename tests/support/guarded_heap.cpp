@@ -93,6 +93,7 @@ int large_quarantine_count;
 
 struct {
     long blocks, live, most_live, fallbacks, foreign_frees;
+    size_t live_bytes;
 } counts;
 
 CRITICAL_SECTION heap_lock;
@@ -465,9 +466,10 @@ LONG CALLBACK on_fault(EXCEPTION_POINTERS* e)
 
 // ---- the allocator ----
 
-void note_made()
+void note_made(size_t size)
 {
     counts.blocks++;
+    counts.live_bytes += size;
     if (++counts.live > counts.most_live) counts.most_live = counts.live;
 }
 
@@ -478,7 +480,7 @@ void* guarded_alloc(size_t size, const sites& made)
         locked l;
         p = size >= LARGE ? large_alloc(size, made) : small_block(size, made);
         if (p)
-            note_made();
+            note_made(size);
         else
             counts.fallbacks++;
     }
@@ -499,6 +501,7 @@ ptrdiff_t our_size(void* p, bool freeing, const sites& freed)
             check_pattern((BYTE*)p, size);
             free_small(first, freed);
             counts.live--;
+            counts.live_bytes -= size;
         }
         return (ptrdiff_t)size;
     }
@@ -510,6 +513,7 @@ ptrdiff_t our_size(void* p, bool freeing, const sites& freed)
             check_pattern(b->user, size);
             free_large(*b, freed);
             counts.live--;
+            counts.live_bytes -= size;
         }
         return (ptrdiff_t)size;
     }
@@ -734,3 +738,14 @@ __attribute__((constructor(101))) void start_guarded_heap()
 }  // namespace
 
 bool bench::heap_is_guarded() { return guarded; }
+
+long bench::heap_live(size_t* bytes)
+{
+    if (!guarded) {
+        *bytes = 0;
+        return 0;
+    }
+    locked l;
+    *bytes = counts.live_bytes;
+    return counts.live;
+}

@@ -14,5 +14,7 @@ constexpr const char* HEAP_REPORT_VARIABLE = "ZOTE_HEAP_REPORT";
 
 // Whether the running program's allocator is the guarded heap.
 bool heap_is_guarded();
+// The guarded heap's live blocks, and their bytes in *bytes (both 0 when it is off).
+long heap_live(size_t* bytes);
 
 }  // namespace bench
