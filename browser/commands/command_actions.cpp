@@ -87,7 +87,7 @@ COMMAND_ACTION(act_version)
              "ZOTE ver.1.67.11.09.25\n\n<ZOTEフォルダ>\n%s\n\n<動作情報>\n動作ﾓｰﾄﾞ = %s, HDC = %d, _bmap = %d, CHAR*[] "
              "= %d\n\n"
              "<統合ｱｰｶｲﾊﾞ>\n%s\n<Susie Plugins>\n%s\n",
-             folder, os.dwPlatformId == VER_PLATFORM_WIN32_WINDOWS ? "WIN95" : "WIN98/Me/NT/2000/XP", 0,
+             folder, os.dwPlatformId == VER_PLATFORM_WIN32_WINDOWS ? "WIN95" : "WIN98/Me/NT/2000/XP", _count_buffers(),
              bmap_live_count, listing_names.count, texts, plugins);
 }
 
