@@ -79,7 +79,7 @@ bool enter_current_folder()
 void rescan()
 {
     if (!enter_current_folder()) {
-        L.tree_depth = 0;
+        set_tree_expansion(0);
         if (!enter_current_folder()) {
             char windows[PATH_BUF];
             UINT n = GetWindowsDirectoryA(windows, sizeof windows);
@@ -92,7 +92,11 @@ void rescan()
     int count = scan_listing(current_folder.folder, &names, &flag, &depth);
     ::pass_end();
     L.tree_flag = flag;
-    if (L.tree_depth) L.tree_depth = depth;
+    // The levels the listing opened; a tree that opened none is no tree.
+    if (L.tree_depth && depth)
+        L.tree_depth = depth;
+    else if (L.tree_depth)
+        set_tree_expansion(0);
     browser_list_set_entries(names, count);
     index_thumbnails_of_list();
 }
