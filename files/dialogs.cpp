@@ -45,12 +45,15 @@ int msg_yesno(const char* title, const char* fmt, ...)
     return answer == IDYES ? 1 : answer == IDNO ? 0 : -1;
 }
 
-// "印刷設定ﾌｧｲﾙ|*.*|" with every '|' made a NUL: one entry, pattern "*.*".
+// "印刷設定ﾌｧｲﾙ|*.*|" with every '|' made a NUL: one entry, pattern "*.*",
+// ended by the text's own terminator after the last one. The walk runs to
+// the length taken before, past the NULs it writes.
 static void print_settings_filter(char* out, size_t cap)
 {
     text_copy(out, cap, "印刷設定ﾌｧｲﾙ|*.*|");
-    for (char* p = out; *p; p = const_cast<char*>(mb_next(p)))
-        if (*p == '|' && !(mb_is_lead((unsigned char)*p) && p[1])) *p = 0;
+    size_t n = strlen(out);
+    for (size_t i = 0; i < n; i += mb_is_lead(static_cast<unsigned char>(out[i])) ? 2 : 1)
+        if (out[i] == '|') out[i] = 0;
 }
 
 static void initial_folder(const char* folder, char* out)

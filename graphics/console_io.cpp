@@ -15,16 +15,6 @@ static int text_limit_set;
 static char format_buffer[CONSOLE_PRINTF_BUF];
 static char output_buffer[2 * CONSOLE_PRINTF_BUF + 1];
 
-// Offers a message as the main loop does: console accelerator, application
-// accelerators, then translation and dispatch.
-static void offer_message(MSG* msg)
-{
-    if (console_frame && console_accel && TranslateAcceleratorA(console_frame, console_accel, msg)) return;
-    if (_translate_page_accels(msg)) return;
-    TranslateMessage(msg);
-    DispatchMessageA(msg);
-}
-
 static int read_key(const char* status);
 
 static void set_writable(int on)
@@ -118,7 +108,7 @@ static MSG wait_for_char(const char* status, bool enter_only)
         BOOL got = GetMessageA(&msg, nullptr, 0, 0);
         if (got == 0 || got == -1) exit(0);
         if (msg.message == WM_CHAR && msg.hwnd == console_edit && (!enter_only || msg.wParam == 13)) break;
-        offer_message(&msg);
+        _offer_message(&msg);
         if (msg.hwnd == console_edit) _show_caret_pos();
     }
     return msg;

@@ -68,13 +68,17 @@ static bool on_frame_command(WPARAM wparam, bool help_goes_on, LRESULT* result)
     return !help_goes_on;
 }
 
-static bool on_frame_menu_message(UINT message, WPARAM wparam, bool help_goes_on, LRESULT* result)
+static bool on_frame_menu_message(UINT message, WPARAM wparam, LPARAM lparam, bool help_goes_on, LRESULT* result)
 {
     switch (message) {
     case WM_CLOSE: return on_close(result);
     case WM_INITMENUPOPUP: return on_init_menu_popup(wparam);
     case WM_COMMAND: return on_frame_command(wparam, help_goes_on, result);
     case WM_ENTERIDLE: _announce_idle(); return false;
+    case WM_SYSCOMMAND:
+        if (!_alt_chord_menu_call(wparam, lparam)) return false;
+        *result = 0;
+        return true;
     }
     if (_take_idle_probe(message)) {
         *result = 0;
@@ -134,7 +138,7 @@ static bool console_message(HWND window, UINT message, WPARAM wparam, LPARAM lpa
     case WM_ACTIVATE: return on_console_activate(window, wparam);
     case WM_PAINT: return on_empty_paint(window, result);
     }
-    if (on_frame_menu_message(message, wparam, false, result)) return true;
+    if (on_frame_menu_message(message, wparam, lparam, false, result)) return true;
     // The console's text, find, font, Window-menu and drop messages.
     return on_console_io_message(window, message, wparam, lparam, result);
 }
@@ -195,7 +199,7 @@ static bool page_message(HWND window, UINT message, WPARAM wparam, LPARAM lparam
     case WM_SIZE: return on_page_size(window);
     case WM_PAINT: return on_page_paint(window, result);
     }
-    if (on_frame_menu_message(message, wparam, true, result)) return true;
+    if (on_frame_menu_message(message, wparam, lparam, true, result)) return true;
     // Drops, copy, print and Window-menu commands of pages.
     return on_page_io_message(window, message, wparam, lparam, result);
 }

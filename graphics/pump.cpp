@@ -32,12 +32,45 @@ int _translate_page_accels(MSG* msg)
     return 0;
 }
 
+// An Alt chord that an accelerator took never reaches the default handling,
+// which then sees Alt pressed and released alone and arms the menu bar (so
+// under Wine; Windows marks the chord itself and sends nothing): the next
+// key would go to the menu. The menu call that this release sends, with no
+// key named, is dropped. Any key or button pressed after the chord ends the
+// mark, so that Alt pressed alone still opens the menu.
+static int alt_chord_taken;
+
+static bool is_press(UINT message)
+{
+    switch (message) {
+    case WM_KEYDOWN:
+    case WM_SYSKEYDOWN:
+    case WM_LBUTTONDOWN:
+    case WM_RBUTTONDOWN:
+    case WM_MBUTTONDOWN:
+    case WM_NCLBUTTONDOWN:
+    case WM_NCRBUTTONDOWN: return true;
+    default: return false;
+    }
+}
+
+int _alt_chord_menu_call(WPARAM command, LPARAM key)
+{
+    if ((command & 0xFFF0) != SC_KEYMENU || key != 0 || !alt_chord_taken) return 0;
+    alt_chord_taken = 0;
+    return 1;
+}
+
 // The console accelerator first, then the application's pairs, then the
-// ordinary translation.
+// ordinary translation. A chord is marked before it is offered: its command
+// runs inside the translation and may pump the release of Alt.
 static void offer_and_dispatch(MSG* msg)
 {
+    bool press = is_press(msg->message);
+    if (press) alt_chord_taken = msg->message == WM_SYSKEYDOWN;
     if (console_frame && console_accel && TranslateAcceleratorA(console_frame, console_accel, msg)) return;
     if (_translate_page_accels(msg)) return;
+    if (press) alt_chord_taken = 0;
     TranslateMessage(msg);
     DispatchMessageA(msg);
 }

@@ -18,11 +18,7 @@ int _wait_double_click(UINT button_message, HWND window)
         MSG msg;
         while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
             if (msg.message == WM_QUIT) exit(0);
-            if (!(console_frame && console_accel && TranslateAcceleratorA(console_frame, console_accel, &msg)) &&
-                !_translate_page_accels(&msg)) {
-                TranslateMessage(&msg);
-                DispatchMessageA(&msg);
-            }
+            _offer_message(&msg);
             if (msg.message == awaited && msg.hwnd == window) return 1;
         }
         DWORD spent = GetTickCount() - start;

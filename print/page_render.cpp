@@ -123,7 +123,8 @@ void header_text(int page, char* out, size_t cap)
             text_format(out, cap, "%c%s", drive, folder + 1);
         }
     }
-    if (r.title[0]) text_append_format(out, cap, "%s ", r.title);
+    // A blank parts the folder from the title.
+    if (r.title[0]) text_append_format(out, cap, out[0] ? " %s " : "%s ", r.title);
     if (r.header_page_number) text_append_format(out, cap, "  %d ", page + r.page_number_base);
 }
 

@@ -87,7 +87,7 @@ COMMAND_ACTION(act_version)
              "ZOTE ver.1.67.11.09.25\n\n<ZOTEフォルダ>\n%s\n\n<動作情報>\n動作ﾓｰﾄﾞ = %s, HDC = %d, _bmap = %d, CHAR*[] "
              "= %d\n\n"
              "<統合ｱｰｶｲﾊﾞ>\n%s\n<Susie Plugins>\n%s\n",
-             folder, os.dwPlatformId == VER_PLATFORM_WIN32_WINDOWS ? "WIN95" : "WIN98/Me/NT/2000/XP", 0,
+             folder, os.dwPlatformId == VER_PLATFORM_WIN32_WINDOWS ? "WIN95" : "WIN98/Me/NT/2000/XP", _count_buffers(),
              bmap_live_count, listing_names.count, texts, plugins);
 }
 
@@ -145,7 +145,8 @@ COMMAND_ACTION(act_subfolder_popup)
 {
     char path[PATH_BUF];
     cache_current_dir();
-    if (!mouse_in_window() || L.tree_flag <= 0 || !path_join(path, sizeof path, current_folder.folder, "dummy")) return;
+    if (!mouse_in_window() || !folder_has_subfolders() || !path_join(path, sizeof path, current_folder.folder, "dummy"))
+        return;
     drive_popup_at_mouse(path);
 }
 
@@ -266,15 +267,15 @@ COMMAND_ACTION(act_expand_all) { confirm_expand_all(-1, 1); }
 
 COMMAND_ACTION(act_expand_one)
 {
-    if (L.tree_flag <= 0) return;
-    L.tree_depth++;
+    if (!folder_has_subfolders()) return;
+    set_tree_expansion(tree_expansion() + 1);
     reload_at_first_shown();
 }
 
 COMMAND_ACTION(act_collapse_one)
 {
     if (L.tree_depth <= 0) return;
-    L.tree_depth--;
+    set_tree_expansion(L.tree_depth - 1);
     reload_at_first_shown();
 }
 
@@ -292,7 +293,7 @@ static void sort_again()
 COMMAND_ACTION(act_folders_first)
 {
     L.fldfirst = static_cast<unsigned char>(1 - L.fldfirst);
-    if (L.tree_flag > 0) sort_again();
+    if (folder_has_subfolders()) sort_again();
 }
 
 COMMAND_ACTION(act_sort)

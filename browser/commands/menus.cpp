@@ -255,7 +255,7 @@ static void tree_menu_state()
 {
     HMENU m = browser_menus.tree;
     int mode = viewer_now.mode;
-    bool subfolders = L.tree_flag > 0;
+    bool subfolders = folder_has_subfolders() != 0;
     for (int k = 0; k < tree_menu.level_count; k++)
         EnableMenuItem(m, k + 1, MF_BYPOSITION | (mode >= 2 ? MF_GRAYED : MF_ENABLED));
     EnableMenuItem(m, tree_menu.level_count, MF_BYPOSITION | (mode < 2 && subfolders ? MF_ENABLED : MF_GRAYED));

@@ -143,7 +143,7 @@ int on_toolbar_click(HWND window, LPARAM position, WPARAM flags)
         else if (mode() == 0)
             confirm_expand_all(-1, 1);
         return 1;
-    case BAR_TREE_LEVEL: confirm_expand_all(hit.number > 0 ? hit.number - 1 : L.tree_depth + 1, 1); return 1;
+    case BAR_TREE_LEVEL: confirm_expand_all(hit.number > 0 ? hit.number - 1 : tree_expansion() + 1, 1); return 1;
     default: return 0;
     }
 }

@@ -32,7 +32,7 @@ void confirm_expand_all(int requested, int ask)
     if (ask && current_folder.drive_list && next == -1 &&
         msg_yesno("ZOTE ｺﾏﾝﾄﾞ確認", "%s", "本当にﾏｲｺﾝﾋﾟｭｰﾀを全展開しますか?") != 1)
         return;
-    L.tree_depth = next;
+    set_tree_expansion(next);
     // From the list the entry under the mouse stays in view; the viewer (its
     // toolbar's tree levels) is left for the page of the entry it showed.
     char name[PATH_BUF] = "";

@@ -221,7 +221,9 @@ void fill_file_context_menu(HMENU m, int index)
                 int kind = archive_kind_of(name);
                 int available = kind >= 0 ? archive_kind_ready(kind) : 0;
                 item(m, 155, "解凍(&X)", !available);
-                item(m, 156, "自己解凍書庫の作成(&S)", !available);
+                // Only some archivers make self-extracting archives (zip and tar cannot).
+                _lha* archiver = available ? open_archiver_for(name) : nullptr;
+                item(m, 156, "自己解凍書庫の作成(&S)", !archiver || archiver->kind != 1);
             } else {
                 HMENU pack = CreatePopupMenu();
                 const char* const labels[4] = {"LHA(&P)", "ZIP(&Z)", "CAB(&C)", "TGZ(&T)"};

@@ -32,7 +32,7 @@ static void on_activate(HWND w, WPARAM wp)
 {
     ime_off();
     if (busy_state.counter == 0 && viewer_now.mode == 0 && list_shown_entries_changed())
-        load_folder(nullptr, 0, browser_list.columns * browser_list.first_row, nullptr, 0);
+        reload_changed_list(browser_list.columns * browser_list.first_row);
     if (LOWORD(wp) == WA_CLICKACTIVE && cursor_inside(_page_hwnd(browser_list.page)))
         window_hook_state.click_activated = 1;
 }

@@ -15,13 +15,17 @@
 #include "graphics/kavtrel.h"
 #include <cstdlib>
 #include <cstring>
+#include <string>
+#include <vector>
 
 static browser_list_record& L = browser_list;
 
-// Loads so far, and the load that a stale list already caused: a list that is
-// still stale right after such a reload (a name the code page cannot reopen)
-// is drawn as it is rather than reloaded again.
-static int load_serial, stale_reload_serial = -1;
+// Entries still missing right after a reload for a change, in the folder
+// then shown: names the code page cannot reopen. Reloading cannot mend them,
+// so the checks pass over them while that folder is shown, and notice every
+// other change, each once.
+static char unmendable_folder[PATH_BUF];
+static std::vector<std::string> unmendable;
 
 namespace {
 // Shows what the page holds so far: its recording is closed into the page's
@@ -75,7 +79,7 @@ bool enter_current_folder()
 void rescan()
 {
     if (!enter_current_folder()) {
-        L.tree_depth = 0;
+        set_tree_expansion(0);
         if (!enter_current_folder()) {
             char windows[PATH_BUF];
             UINT n = GetWindowsDirectoryA(windows, sizeof windows);
@@ -88,7 +92,11 @@ void rescan()
     int count = scan_listing(current_folder.folder, &names, &flag, &depth);
     ::pass_end();
     L.tree_flag = flag;
-    if (L.tree_depth) L.tree_depth = depth;
+    // The levels the listing opened; a tree that opened none is no tree.
+    if (L.tree_depth && depth)
+        L.tree_depth = depth;
+    else if (L.tree_depth)
+        set_tree_expansion(0);
     browser_list_set_entries(names, count);
     index_thumbnails_of_list();
 }
@@ -147,7 +155,6 @@ void load_folder(const unsigned char* kept, int kept_count, int first_hint, cons
 {
     busy_guard busy(BUSY_WAIT);
     L.reload_counter++;
-    load_serial++;
     _pump();
     // Without a rescan the old names stay; the records are made afresh either way.
     if (!(flags & LOAD_NO_RESCAN)) {
@@ -177,34 +184,75 @@ void on_size_relayout(int first_index)
     free(kept);
 }
 
-int list_still_valid()
+namespace {
+enum entry_state { ENTRY_CURRENT, ENTRY_MISSING, ENTRY_CUT_CHANGED };
+
+// Whether entry i still matches the disk, and the clipboard's cut marks as
+// last read.
+entry_state state_of_entry(int i)
 {
-    if (L.count <= 0 || !L.names) return 1;
+    const char* name = L.names[i];
+    if (is_drive_root(name) || mb_strchr(name, '*')) return ENTRY_CURRENT;
+    char path[PATH_BUF];
+    if (!entry_listed_path(name, path)) return ENTRY_CURRENT;
+    if (GetFileAttributesA(path) == INVALID_FILE_ATTRIBUTES) return ENTRY_MISSING;
+    file_kind* k = list_entry_kind(i);
+    if (k && (k->cut_mark != 0) != (is_cut_entry(name) != 0)) return ENTRY_CUT_CHANGED;
+    return ENTRY_CURRENT;
+}
+
+// The entries checked: the shown page and the pages beside it.
+void checked_entries(int* from, int* to)
+{
+    int first = L.first_row * L.columns;
+    *from = first - L.per_page > 0 ? first - L.per_page : 0;
+    *to = first + 2 * L.per_page < L.count ? first + 2 * L.per_page : L.count;
+}
+
+bool is_unmendable(const char* name)
+{
+    if (strcmp(unmendable_folder, current_folder.folder) != 0) return false;
+    for (const std::string& n : unmendable)
+        if (n == name) return true;
+    return false;
+}
+
+// The first checked entry that no longer matches, passing over the
+// unmendable ones when asked; -1 when there is none.
+int first_changed_entry(bool pass_over_unmendable)
+{
+    if (L.count <= 0 || !L.names) return -1;
     // The clipboard as it is now, which another window may have changed; the
     // entries keep the cut marks they were drawn with.
     read_cut_list();
-    int first = L.first_row * L.columns;
-    int from = first - L.per_page, to = first + 2 * L.per_page;
-    if (from < 0) from = 0;
-    if (to > L.count) to = L.count;
+    int from, to;
+    checked_entries(&from, &to);
     for (int i = from; i < to; i++) {
-        const char* name = L.names[i];
-        if (is_drive_root(name) || mb_strchr(name, '*')) continue;
-        char path[PATH_BUF];
-        if (!entry_listed_path(name, path)) continue;
-        if (GetFileAttributesA(path) == INVALID_FILE_ATTRIBUTES) return 0;
-        file_kind* k = list_entry_kind(i);
-        if (k && (k->cut_mark != 0) != (is_cut_entry(name) != 0)) return 0;
+        entry_state state = state_of_entry(i);
+        if (state == ENTRY_CURRENT) continue;
+        if (pass_over_unmendable && state == ENTRY_MISSING && is_unmendable(L.names[i])) continue;
+        return i;
     }
-    return 1;
+    return -1;
 }
+}  // namespace
 
-// 1 when the list must be reloaded because the disk changed: once per load.
-static int stale_once()
+int list_still_valid() { return first_changed_entry(false) < 0 ? 1 : 0; }
+
+int list_shown_entries_changed() { return first_changed_entry(true) >= 0 ? 1 : 0; }
+
+void reload_changed_list(int first_hint)
 {
-    if (load_serial == stale_reload_serial || list_still_valid()) return 0;
-    stale_reload_serial = load_serial + 1;
-    return 1;
+    load_folder(nullptr, 0, first_hint, nullptr, 0);
+    if (strcmp(unmendable_folder, current_folder.folder) != 0) {
+        unmendable.clear();
+        if (!text_copy(unmendable_folder, current_folder.folder)) unmendable_folder[0] = 0;
+    }
+    if (L.count <= 0 || !L.names) return;
+    int from, to;
+    checked_entries(&from, &to);
+    for (int i = from; i < to; i++)
+        if (state_of_entry(i) == ENTRY_MISSING && !is_unmendable(L.names[i])) unmendable.push_back(L.names[i]);
 }
 
 static void say(const char* text)
@@ -219,13 +267,12 @@ int redraw_checked(int focus, int scroll_bar, int force, int repaint, bool check
         L.reload_counter++;
         if (check && !enter_current_folder()) {
             say("ﾒﾃﾞｨｱが交換されました．");
-            stale_reload_serial = load_serial + 1;
-            load_folder(nullptr, 0, 0, nullptr, 0);
+            reload_changed_list(0);
             return 1;
         }
-        if (check && stale_once()) {
+        if (check && list_shown_entries_changed()) {
             say("ﾌｫﾙﾀﾞの内容が変更されました．再読み込みします．");
-            load_folder(nullptr, 0, 0, nullptr, 0);
+            reload_changed_list(0);
             return 1;
         }
         if (!_selectpage(0, L.page)) return 0;
@@ -323,7 +370,6 @@ void set_browser_title(int number)
 
 // What the window hook asks of the list ----------------------------------------------
 
-int list_shown_entries_changed() { return stale_once(); }
 int list_scroll_position(WPARAM code)
 {
     scroll_state* s = on_list_vscroll(code, _page_hwnd(L.page));

@@ -2,8 +2,8 @@
 // list under the busy state, the shown position and the selection are kept
 // across reloads, the title tells folder, counts and page, and a page is drawn
 // in passes (pictures and names, then counts, then a quiet prefetch of the
-// neighbouring pages). A redraw that finds the folder changed behind its back
-// reloads, at most once per load.
+// neighbouring pages). A redraw or an activation that finds the folder
+// changed behind its back reloads, once for each change.
 #pragma once
 #include <windows.h>
 
@@ -60,8 +60,11 @@ void fit_name_with_prefix(const char* prefix, double width, char* name, size_t c
 // than width; returns its width.
 double draw_fitted_name(char* text, size_t cap, double width);
 
-// 1 once per load when the shown entries no longer match the disk or the
-// clipboard's cut marks (the window's activation then reloads).
+// 1 when the shown entries no longer match the disk or the clipboard's cut
+// marks, leaving out entries that a reload for a change could not mend.
 int list_shown_entries_changed();
+// Reloads for such a change at the first entry hinted, and notes the entries
+// still missing after it (names the code page cannot reopen).
+void reload_changed_list(int first_hint);
 // The list's new page for a scroll-bar code, or -1 when nothing moved.
 int list_scroll_position(WPARAM code);

@@ -81,6 +81,16 @@ void browser_list_exit()
     clear_scan_lists();
 }
 
+void set_tree_expansion(int state)
+{
+    browser_list.tree_depth = state;
+    browser_list.tree_all_levels = state < 0 ? 1 : 0;
+}
+
+int tree_expansion() { return browser_list.tree_all_levels ? -1 : browser_list.tree_depth; }
+
+int folder_has_subfolders() { return browser_list.tree_flag > 0 || browser_list.tree_depth > 0 ? 1 : 0; }
+
 void browser_list_set_entries(char** names, int count)
 {
     browser_list_record& l = browser_list;

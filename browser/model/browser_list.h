@@ -50,6 +50,7 @@ struct browser_list_record {
     char pass_status[PASS_STATUS_BUF];
     // 3. listing state, display and sort bytes, colours
     int tree_depth, tree_flag;
+    int tree_all_levels;  // the expansion asked for all levels (see set_tree_expansion)
     unsigned char time, timetrans, fldfirst;
     unsigned char sort_key[2];
     signed char sort_direction;
@@ -112,6 +113,17 @@ void browser_list_init();
 void browser_list_exit();
 // Switches the IME of the browser page's window off.
 void ime_off();
+
+// The folder tree's expansion: 0 none, n > 0 that many levels, -1 all of
+// them. The scan makes tree_depth the levels the listing opened, so that one
+// level folds at a time; the request for all is kept beside it, and one more
+// level from all of them is none.
+void set_tree_expansion(int state);
+int tree_expansion();
+// Whether the current folder has subfolders: the listing holds folder names,
+// or a tree opened at least one level (a tree open to its last level holds
+// none).
+int folder_has_subfolders();
 
 // Replaces the entries with a new list (the record array is made fresh).
 void browser_list_set_entries(char** names, int count);

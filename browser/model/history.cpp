@@ -157,14 +157,14 @@ int history_push(int update_in_place, int keep_display)
 int history_push_entered()
 {
     int first = history_push(0, 1);
-    browser_list.tree_depth = browser_history.scratch.depth;
+    set_tree_expansion(browser_history.scratch.depth);
     return first;
 }
 
 int history_update_entered()
 {
     int first = history_push(1, 1);
-    browser_list.tree_depth = browser_history.scratch.depth;
+    set_tree_expansion(browser_history.scratch.depth);
     return first;
 }
 
@@ -192,7 +192,7 @@ static int enter(int position, bool push, int (*enter_path)(const char*))
         history_push(0, 1);
         depth = browser_history.scratch.depth;
     }
-    browser_list.tree_depth = depth;
+    set_tree_expansion(depth);
     return 1;
 }
 

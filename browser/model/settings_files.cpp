@@ -67,16 +67,17 @@ int load_handover_settings(settings_record* r)
     return read;
 }
 
+// Settings back to those loaded at start still replace what an earlier save
+// wrote, which the next start would read: the file is written, then hidden.
 void write_user_settings(const settings_record& now)
 {
     char path[PATH_BUF];
     if (!user_settings_path(path)) return;
-    if (settings_equal(&now, &browser_list.loaded_settings)) {
-        SetFileAttributesA(path, FILE_ATTRIBUTE_HIDDEN);
-        return;
-    }
+    bool as_loaded = settings_equal(&now, &browser_list.loaded_settings) != 0;
+    if (as_loaded && !path_exists(path, 0)) return;
     SetFileAttributesA(path, FILE_ATTRIBUTE_NORMAL);
     write_settings_file(path, now);
+    if (as_loaded) SetFileAttributesA(path, FILE_ATTRIBUTE_HIDDEN);
 }
 
 void write_global_settings(const settings_record& now)

@@ -540,6 +540,9 @@ void back_to_list(viewer_state_record& v)
     viewer_now.mode = VIEWER_MODE_LIST;
     next_to_prepare = -1;
     bmap_keep_spare(0);
+    // The viewer's help in the status line goes with it: a pointer left on
+    // the toolbar would not replace it.
+    _status_text(L.page, "%s", "");
     update_cursor();
     _pump();
     {

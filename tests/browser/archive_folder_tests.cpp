@@ -859,3 +859,30 @@ TEST(ArchiveCommands, ExtractSaysWhatItCouldNotGive)
     }
     SetCurrentDirectoryA(bench::exe_folder().c_str());
 }
+
+// The entry menu offers a self-extracting archive (156) only for the kinds
+// whose archivers make one: LZH and cabinet, not zip and tar.
+TEST(ArchiveCommands, SelfExtractingArchiveOnlyWhereTheArchiverMakesOne)
+{
+    prepare();
+    bench::scratch_dir dir;
+    list_fixture::browser_page page(800, 600);
+    browser_list.settings.all = 1;
+    const struct {
+        const char* archive;
+        bool offered;
+    } cases[] = {{"jp.lzh", true}, {"jp.cab", true}, {"jp.zip", false}, {"jp.tar.gz", false}};
+    for (const auto& c : cases) copy_fixture(dir, c.archive);
+    ASSERT_TRUE(change_folder(dir.path()));
+    load_folder(nullptr, 0, 0, nullptr, 0);
+    for (const auto& c : cases) {
+        int i = entry_named(c.archive);
+        ASSERT_GE(i, 0) << c.archive;
+        HMENU menu = build_file_context_menu(i);
+        UINT state = GetMenuState(menu, CM_SFX, MF_BYCOMMAND);
+        ASSERT_NE(state, UINT(-1)) << c.archive;
+        EXPECT_EQ((state & MF_GRAYED) == 0, c.offered) << c.archive;
+        DestroyMenu(menu);
+    }
+    SetCurrentDirectoryA(bench::exe_folder().c_str());
+}

@@ -630,9 +630,14 @@ TEST(Commands, GuardsKeepCommandsOut)
     p.command(CM_VERSION);
     EXPECT_TRUE(bench::message_boxes.empty());
     back_from_viewer();
+    int buffer = _newbuffer_auto(4, 4);  // one memory buffer at least
     p.command(CM_VERSION);
     ASSERT_EQ(bench::message_boxes.size(), 1u);
     EXPECT_EQ(bench::message_boxes[0].title, "ZOTEバージョン情報");
+    // "HDC" counts the memory buffers among the page slots.
+    std::string buffers = "HDC = " + std::to_string(_count_buffers()) + ",";
+    EXPECT_NE(bench::message_boxes[0].text.find(buffers), std::string::npos) << bench::message_boxes[0].text;
+    _page_free(buffer);
 }
 
 // The highlighted item's help text in status field 1.

@@ -261,6 +261,21 @@ TEST_F(settings_files, UnchangedUserFileIsHiddenAndReadOnlyWhenAsked)
     EXPECT_EQ(r.interval, 30);
 }
 
+// Settings brought back to those loaded at start are what the next start
+// reads, not what an earlier save wrote.
+TEST_F(settings_files, SettingsBackToTheLoadedOnesReachTheNextStart)
+{
+    const int loaded = browser_list.loaded_settings.interval;
+    viewer_state.interval = loaded + 25;
+    save_user_settings();
+    viewer_state.interval = loaded;
+    save_user_settings();
+    EXPECT_NE(GetFileAttributesA(user) & FILE_ATTRIBUTE_HIDDEN, 0u);
+    settings_record r;
+    load_global_and_user_settings(&r, 1);
+    EXPECT_EQ(r.interval, loaded);
+}
+
 TEST_F(settings_files, GlobalFileAtDefaultsIsDeleted)
 {
     viewer_state.nonstop = 1;

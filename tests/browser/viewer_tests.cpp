@@ -528,3 +528,36 @@ TEST(Viewer, TheActualSizeViewReducesDrawnPictures)
         close_actual_view(viewer_state);
     }
 }
+
+// The viewer's text in the first part of the status line goes with the
+// viewer, also when a click on the toolbar's path leaves it.
+TEST(Viewer, LeavingThroughTheToolbarTakesItsStatusText)
+{
+    bench::scratch_dir dir;
+    mixed_folder(dir);
+    viewer_page page(800, 600);
+    page.open(dir.path());
+    view_one_image(viewer_state, page.index_of("b.png"));
+    HWND window = page_drawing_window(1);
+    auto first_part = [] {
+        HWND bar = FindWindowExA(GetParent(_page_hwnd(1)), nullptr, STATUSCLASSNAMEA, nullptr);
+        char text[512] = "";
+        SendMessageA(bar, SB_GETTEXTA, 0, reinterpret_cast<LPARAM>(text));
+        return std::string(text);
+    };
+    SetActiveWindow(GetParent(_page_hwnd(1)));
+    SendMessageA(window, WM_MOUSEMOVE, 0, MAKELPARAM(600, 400));
+    ASSERT_EQ(first_part(), "左上でｸﾘｯｸ,Esc=一覧");
+    ASSERT_GE(browser_list.button_count, 2);
+    // The pointer goes to the path button of the folder that holds the one
+    // shown, and clicks there.
+    POINT at = {browser_list.button_left[browser_list.button_count - 2] + 1, 10}, screen = at, before = {};
+    ClientToScreen(window, &screen);
+    GetCursorPos(&before);
+    SetCursorPos(screen.x, screen.y);
+    SendMessageA(window, WM_MOUSEMOVE, 0, MAKELPARAM(at.x, at.y));
+    SendMessageA(window, WM_LBUTTONDOWN, 0, MAKELPARAM(at.x, at.y));
+    EXPECT_EQ(viewer_now.mode, VIEWER_MODE_LIST);
+    EXPECT_EQ(first_part(), "");
+    SetCursorPos(before.x, before.y);
+}

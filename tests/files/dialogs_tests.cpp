@@ -1,7 +1,7 @@
 // Message boxes through the seam, and the print-settings file dialogs and the
 // folder picker driven headless: a second thread finds the dialog of this
-// process, reads its title, folder, filter and owner, types a name and
-// presses a button.
+// process, reads its title, folder, filter, owner and the number of items its
+// list shows, types a name and presses a button.
 #include "files/files.h"
 #include "files/internal.h"  // a multiple selection is rewritten directly
 #include "graphics/kavtrel.h"
@@ -46,6 +46,7 @@ struct dialog_driver {
     bool file_dialog = true;  // the folder picker takes the same message numbers otherwise
     std::string selected;     // folder picker: wait until its tree selects this name
     std::string title, folder, filter;
+    int listed = -1;  // file dialog: the items its list shows
     HWND owner = nullptr;
     bool found = false;
     std::string failure;  // why the driver could not press, or ""
@@ -55,6 +56,15 @@ struct dialog_driver {
     {
         char cls[32];
         if (GetClassNameA(w, cls, sizeof cls) && lstrcmpiA(cls, "Edit") == 0) {
+            *reinterpret_cast<HWND*>(out) = w;
+            return FALSE;
+        }
+        return TRUE;
+    }
+    static BOOL CALLBACK find_list(HWND w, LPARAM out)
+    {
+        char cls[32];
+        if (GetClassNameA(w, cls, sizeof cls) && strcmp(cls, WC_LISTVIEWA) == 0) {
             *reinterpret_cast<HWND*>(out) = w;
             return FALSE;
         }
@@ -155,6 +165,9 @@ struct dialog_driver {
             buf[0] = 0;
             GetDlgItemTextA(dlg, cmb1, buf, sizeof buf);
             d->filter = buf;
+            HWND list = nullptr;
+            EnumChildWindows(dlg, find_list, reinterpret_cast<LPARAM>(&list));
+            if (list) d->listed = int(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0));
         }
         act(d, dlg);
         // One press, once ready: a dialog still open after it is a failure,
@@ -271,6 +284,7 @@ TEST(Dialogs, LoadDialogHeadless)
     EXPECT_EQ(d.title, "印刷設定の読込");
     EXPECT_EQ(d.owner, owner.w);
     EXPECT_EQ(d.filter, "印刷設定ﾌｧｲﾙ");
+    EXPECT_EQ(d.listed, 3) << "the files a, b and c";
     EXPECT_EQ(d.folder, std::string(dir.path()));
     EXPECT_EQ(asked_flags & (OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST), (DWORD)(OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST));
     ASSERT_EQ(n, 4);

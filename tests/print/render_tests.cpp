@@ -191,15 +191,17 @@ TEST_F(RenderPage, TheHeaderNamesTheFolderAsTheTitleDoes)
     print_settings.record.header_folder = 1;
     layout_cells();
     struct row {
-        std::string folder, header;
+        std::string folder, title, header;
     };
     const row rows[] = {
-        {s.dir.file("folder\\夏"), "写真/表ソ能.lzh/夏"},
-        {s.dir.file("folder"), "写真/表ソ能.lzh"},
-        {"c:\\アルバム\\夏", "アルバム/夏"},
+        {s.dir.file("folder\\夏"), "", "写真/表ソ能.lzh/夏"},
+        {s.dir.file("folder"), "", "写真/表ソ能.lzh"},
+        {"c:\\アルバム\\夏", "", "アルバム/夏"},
+        {"c:\\アルバム\\夏", "旅行", "アルバム/夏 旅行 "},  // the folder and the title are two words
     };
     for (const row& r : rows) {
         text_copy(current_folder.folder, r.folder.c_str());
+        text_copy(print_settings.record.title, r.title.c_str());
         std::vector<emf_record> texts = text_records(records_of(render_print_pages(0)));
         ASSERT_EQ(texts.size(), 1u) << r.folder;
         EXPECT_EQ(text_of(texts[0]), r.header) << r.folder;

@@ -514,6 +514,24 @@ void zote_session::key(WORD vk, std::initializer_list<WORD> held)
     for (WORD k : held) send(key_event(k, false));
 }
 
+bool zote_session::typed(const std::string& keys)
+{
+    DWORD owner = 0;
+    GetWindowThreadProcessId(GetForegroundWindow(), &owner);
+    if (owner != pid_) {
+        SetForegroundWindow(frame_);
+        EXPECT_TRUE(settle());
+    }
+    // The bench has no drive onto the Linux root: Wine runs the Linux program itself.
+    typedef LONG(CDECL * unix_spawn)(char* const argv[], int wait);
+    auto spawn = reinterpret_cast<unix_spawn>(GetProcAddress(GetModuleHandleA("ntdll.dll"), "__wine_unix_spawnvp"));
+    std::string tool = "xdotool", verb = "key", named = keys;
+    char* argv[] = {&tool[0], &verb[0], &named[0], nullptr};
+    if (!spawn || spawn(argv, TRUE) != 0) return false;
+    EXPECT_TRUE(settle()) << "after typing " << keys;
+    return true;
+}
+
 bool zote_session::input(const std::vector<INPUT>& events, DWORD ms)
 {
     DWORD owner = 0;

@@ -136,6 +136,11 @@ public:
     // settle()), the key is pressed, and the held key is released `hold_ms`
     // later, whether or not the program waits for the user: then settle().
     void chord_key(WORD vk, WORD held, DWORD hold_ms = 0);
+    // Keys typed as a person types them, through the X server ("xdotool key"
+    // with its key names, such as "alt+Left": the keys of a chord go down in
+    // turn and up in the reverse order): then settle(). False when xdotool
+    // could not run.
+    bool typed(const std::string& keys);
     // Waits until the program waits for the user again, with every message
     // that the input caused handled (a moved pointer comes back from the X
     // server as a second move); false when it does not within the time.

@@ -98,6 +98,32 @@ TEST(Shortcuts, EveryShownKeyActs)
     EXPECT_TRUE(ends_with(z.title(), ".1枚 - ZOTE1.67")) << "marked: " << z.title();
 }
 
+// Alt+Left three times in a row steps back three folders and Alt+Right three
+// times forward again, typed as a person types them: a chord that acted
+// leaves no menu bar armed to swallow the next one.
+TEST(Shortcuts, AltArrowsActEveryTimeInARow)
+{
+    screen::picture_folder album("歴表", 1);
+    const std::string one = album.file("一ソ"), two = one + "\\二能", three = two + "\\三表";
+    ASSERT_EQ(SHCreateDirectoryExA(nullptr, three.c_str(), nullptr), ERROR_SUCCESS);
+    const std::string folders[] = {album.path, one, two, three};
+    screen::zote_session z(three);
+    ASSERT_TRUE(z.running());
+    auto shows = [&](int i) { return z.title().rfind(screen::shown_folder(folders[i]) + "/ ", 0) == 0; };
+    for (int i = 2; i >= 0; i--) {
+        z.key(VK_BACK);
+        ASSERT_TRUE(shows(i)) << z.title();
+    }
+    for (int i = 1; i <= 3; i++) {
+        ASSERT_TRUE(z.typed("alt+Left"));
+        EXPECT_TRUE(shows(i)) << "back " << i << ": " << z.title();
+    }
+    for (int i = 2; i >= 0; i--) {
+        ASSERT_TRUE(z.typed("alt+Right"));
+        EXPECT_TRUE(shows(i)) << "forward " << 3 - i << ": " << z.title();
+    }
+}
+
 namespace {
 // What another program leaves on the clipboard when it cuts path.
 void cut_by_another_program(const std::string& path)

@@ -1,6 +1,7 @@
 // The folder tree opened from the keyboard: expanding all brings the
 // pictures of every level into the page, the expanded depth stays through the
-// reload the expansion makes and through F5, and the same key folds it again.
+// reload the expansion makes and through F5, one level more folds it (all
+// levels and one more are none), and the key that opened all folds it too.
 #include "tests/screen/screen_bench.h"
 #include <gtest/gtest.h>
 #include <string>
@@ -67,6 +68,13 @@ TEST(FolderTree, ExpandAllOpensEveryLevelAndKeepsItThroughReloads)
     z.key(VK_F5);
     s = z.capture();
     for (int level = 1; level < depth; level++) EXPECT_TRUE(shows(s, level)) << "level " << level << " after F5";
+    // One level more than all of them is none.
+    z.key('V');
+    s = z.capture();
+    for (int level = 1; level < depth; level++) EXPECT_FALSE(shows(s, level)) << "level " << level << " after V";
+    z.key('X');
+    s = z.capture();
+    for (int level = 1; level < depth; level++) EXPECT_TRUE(shows(s, level)) << "level " << level << " open again";
     z.key('X');
     s = z.capture();
     EXPECT_TRUE(shows(s, 0));
