@@ -78,7 +78,9 @@ static void display_bytes(const char* special, const char* folder, unsigned char
     *exact = *length = 0;
     if (!get_special_folder(special, path) || !folded_folder(path, lowered) || !lowered[0]) return;
     size_t n = strlen(lowered);
-    if (strncmp(folder, lowered, n) != 0) return;
+    // The special folder itself or a folder below it; "documents2" beside
+    // "documents" is neither.
+    if (strncmp(folder, lowered, n) != 0 || (folder[n] != 0 && folder[n] != '\\')) return;
     *length = static_cast<unsigned char>(n - 1 > 255 ? 255 : n - 1);
     *exact = folder[n] == 0 ? 1 : 0;
 }

@@ -168,8 +168,13 @@ TEST(FolderChange, DriveListAndSpecialFolderBytes)
     ASSERT_EQ(change_folder(inside.c_str()), 1);
     EXPECT_EQ(current_folder.personal_exact, 0);
     EXPECT_EQ(current_folder.personal_length, p.size() - 1);
+    std::string beside = p + "2";  // a name the documents folder's begins
+    CreateDirectoryA(beside.c_str(), nullptr);
+    ASSERT_EQ(change_folder(beside.c_str()), 1);
+    EXPECT_EQ(current_folder.personal_length, 0);
     SetCurrentDirectoryA(dir.path());
     RemoveDirectoryA(inside.c_str());
+    RemoveDirectoryA(beside.c_str());
 }
 
 TEST(FolderPaths, TempFolderDriveTestAndFirstExisting)
