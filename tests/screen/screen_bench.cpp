@@ -99,10 +99,13 @@ void copy_camera_photos(const std::string& folder, const std::vector<std::string
         snprintf(name, sizeof name, "\\camera%d.jpg", int(i % KINDS));
         std::string photo = cache + name;
         if (GetFileAttributesA(photo.c_str()) == INVALID_FILE_ATTRIBUTES) {
+            // Made under a name of this process's and renamed into place whole:
+            // another run in the same build tree may be making the same photo.
             bool tall = i % 4 == 3;
-            std::string part = photo + ".part";
+            std::string part = photo + "." + std::to_string(GetCurrentProcessId()) + ".part";
             ASSERT_TRUE(write_camera_photo(part, tall ? 3000 : 4000, tall ? 4000 : 3000, int(i)));
-            ASSERT_TRUE(MoveFileExA(part.c_str(), photo.c_str(), MOVEFILE_REPLACE_EXISTING));
+            if (!MoveFileA(part.c_str(), photo.c_str())) DeleteFileA(part.c_str());
+            ASSERT_NE(GetFileAttributesA(photo.c_str()), INVALID_FILE_ATTRIBUTES) << photo;
         }
         ASSERT_TRUE(CopyFileA(photo.c_str(), (folder + "\\" + names[i]).c_str(), FALSE)) << names[i];
     }
