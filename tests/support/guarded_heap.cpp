@@ -721,7 +721,7 @@ LONG CALLBACK on_unhandled(EXCEPTION_POINTERS* e)
 typedef void(__cdecl* exit_fn)(int);
 typedef void(WINAPI* exit_process_fn)(UINT);
 struct {
-    exit_fn exit, quick_exit;
+    exit_fn exit, exit_now;
     exit_process_fn exit_process;
     bool report;  // a report file is named
 } ends;
@@ -743,10 +743,10 @@ void __cdecl g_exit(int code)
     ends.exit(code);
 }
 
-void __cdecl g_quick_exit(int code)
+void __cdecl g_exit_now(int code)
 {
     note_exit((UINT)code);
-    ends.quick_exit(code);
+    ends.exit_now(code);
 }
 
 void WINAPI g_exit_process(UINT code)
@@ -800,7 +800,7 @@ const replacement allocator[] = {
 };
 const replacement exits[] = {
     {"msvcrt.dll", "exit", (void*)g_exit},
-    {"msvcrt.dll", "_exit", (void*)g_quick_exit},
+    {"msvcrt.dll", "_exit", (void*)g_exit_now},
     {"kernel32.dll", "ExitProcess", (void*)g_exit_process},
     {nullptr, nullptr, nullptr},
 };
@@ -880,9 +880,9 @@ void report_every_end(HMODULE crt)
     DWORD f = GetEnvironmentVariableA(bench::HEAP_REPORT_VARIABLE, file, sizeof file);
     ends.report = f && f < sizeof file;
     ends.exit = (exit_fn)GetProcAddress(crt, "exit");
-    ends.quick_exit = (exit_fn)GetProcAddress(crt, "_exit");
+    ends.exit_now = (exit_fn)GetProcAddress(crt, "_exit");
     ends.exit_process = (exit_process_fn)GetProcAddress(GetModuleHandleA("kernel32.dll"), "ExitProcess");
-    if (ends.exit && ends.quick_exit && ends.exit_process) patch_imports(exits);
+    if (ends.exit && ends.exit_now && ends.exit_process) patch_imports(exits);
 }
 
 __attribute__((constructor(101))) void start_guarded_heap()
