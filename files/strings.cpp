@@ -176,6 +176,15 @@ int is_empty_str(const char* s) { return !s || !*s; }
 
 int text_equal_ci(const char* a, const char* b) { return lstrcmpiA(a, b) == 0; }
 
+// CharUpperBuffA maps through the wide form, so a trail byte is never taken
+// for a letter.
+int text_case_key(char* out, size_t cap, const char* text)
+{
+    if (!text_copy(out, cap, text)) return 0;
+    CharUpperBuffA(out, DWORD(strlen(out)));
+    return 1;
+}
+
 int is_in_path_env(const char* folder)
 {
     enum { ENV_BUF = 32768 };

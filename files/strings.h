@@ -95,3 +95,7 @@ inline char* mb_strstr(char* s, const char* token)
 
 // Case-insensitive, double-byte-aware equality of two texts.
 int text_equal_ci(const char* a, const char* b);
+// The text's key for lookups that ignore case as text_equal_ci does: its
+// characters upper-cased by the system's double-byte-aware mapping, into out
+// (cap bytes). Texts equal in that sense have the same key. 0 when it does not fit.
+int text_case_key(char* out, size_t cap, const char* text);

@@ -5,6 +5,8 @@
 #include <windows.h>
 #include <richedit.h>
 #include <ctime>
+#include <string>
+#include <vector>
 #include "base/cptext.h"
 #include "base/holders.h"
 #include "graphics/pages.h"
@@ -140,6 +142,11 @@ void _console_setsize(int console_unit, int printf_unit);
 void _console_textcolor(COLORREF colour);
 void _early_drop(HDROP drop);
 void _drop_files(int page, HDROP drop);
+// The paths of a shell file list (the DROPFILES block of a drop or of
+// CF_HDROP, wide or not) in order, as cp932 text, read in one pass:
+// DragQueryFileA walks the list from its start for every index. false when
+// the block cannot be read.
+bool _drop_list_paths(HGLOBAL list, std::vector<std::string>* out);
 int console_find_open();
 
 // The message pump: handles what is waiting and returns; the loop's end.

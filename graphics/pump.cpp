@@ -91,9 +91,10 @@ int _pump()
 // a tool that drives the program (the screen tests) posts the registered
 // message "kavtrel-idle-probe" to one of its windows after its input, and the
 // library answers by releasing the semaphore "kavtrel-idle-<process id>" once
-// the program has nothing left to do: when the main loop finds its queue empty
-// (that empty peek has also put the windows' pixels on the display), or when a
-// modal dialog or menu of the program goes idle (WM_ENTERIDLE). A message box
+// the program has nothing left to do and the display has drawn its pixels:
+// when the main loop finds its queue empty (that empty peek also hands the
+// windows' pixels to the display), or when a modal dialog or menu of the
+// program goes idle (WM_ENTERIDLE). A message box
 // sends no WM_ENTERIDLE (under Wine it is a dialog without idle messages):
 // while one is open, the probe it dispatches is answered at once when no
 // input or posted message waits, and else by a timer, whose message the box's
@@ -153,10 +154,22 @@ int _take_idle_probe(UINT message)
     return 1;
 }
 
+// The empty peek handed the windows' pixels to the display, which draws them
+// when it gets to them; a reading from the screen returns only after it has,
+// so that whatever looks at the screen after the answer sees them.
+static void wait_for_the_display()
+{
+    HDC screen = GetDC(nullptr);
+    if (!screen) return;
+    GetPixel(screen, 0, 0);
+    ReleaseDC(nullptr, screen);
+}
+
 void _announce_idle()
 {
     if (!idle_probe_pending) return;
     idle_probe_pending = 0;
+    wait_for_the_display();
     if (idle_semaphore) ReleaseSemaphore(idle_semaphore.get(), 1, nullptr);
 }
 

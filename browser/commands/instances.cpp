@@ -157,6 +157,7 @@ void app_on_exit()
 void app_on_drop(int page, int count, char** names)
 {
     if (page != 1 || count <= 0 || viewer_now.mode > 1 || viewer_now.full_screen) return;
+    char opened[PATH_BUF] = "";
     for (int i = 0; i < count; i++) {
         char path[PATH_BUF];
         if (!names[i] || !text_copy(path, names[i]) || !path_exists(path, 0)) continue;
@@ -166,8 +167,11 @@ void app_on_drop(int page, int count, char** names)
         DWORD a = GetFileAttributesA(path);
         if (a == INVALID_FILE_ATTRIBUTES) continue;
         if (!(a & FILE_ATTRIBUTE_DIRECTORY) && !parent_folder(path, path)) continue;
+        // The files of one folder open it once, however many were dropped.
+        if (opened[0] && text_equal_ci(path, opened)) continue;
         history_push(0, 0);
         if (!change_folder(path)) continue;
+        text_copy(opened, path);
         leave_viewer(viewer_state);
         int first = history_push_entered();
         load_folder(nullptr, 0, first, nullptr, 0);

@@ -114,6 +114,17 @@ file_kind* list_entry_kind(int index)
     return &l.records[index];
 }
 
+int list_entry_name(int index, char* out)
+{
+    browser_list_record& l = browser_list;
+    out[0] = 0;
+    if (index < 0 || index >= l.count || !l.records || !l.names) return 0;
+    find_entry_first_file(index);
+    if (l.records[index].stored_name) return l.records[index].name(out);
+    const char* name = l.names[index];
+    return is_plain_entry_name(name) ? text_copy(out, PATH_BUF, name) : entry_listed_path(name, out);
+}
+
 int last_visible_index()
 {
     const browser_list_record& l = browser_list;

@@ -128,4 +128,7 @@ int folder_has_subfolders();
 // Replaces the entries with a new list (the record array is made fresh).
 void browser_list_set_entries(char** names, int count);
 file_kind* list_entry_kind(int index);
+// The entry's path or name as its record's name() gives it (out: PATH_BUF),
+// without classifying the entry, which reads the file: 1 when it fit.
+int list_entry_name(int index, char* out);
 int last_visible_index();

@@ -3,14 +3,16 @@
 // marks drawn on entries that wait to be moved.
 #include "browser/model/clipboard_files.h"
 #include "browser/model/archive_work.h"
-#include "browser/model/name_list.h"
 #include "browser/model/paths.h"
 #include "base/holders.h"
 #include "files/files.h"
+#include "graphics/kavtrel.h"
 #include <shellapi.h>
 #include <cstring>
+#include <new>
 #include <string>
-#include <vector>
+#include <unordered_map>
+#include <unordered_set>
 
 UINT drop_effect_format() { return RegisterClipboardFormatA("Preferred DropEffect"); }
 
@@ -56,6 +58,7 @@ void clipboard_files_open(clipboard_read_state* s)
 
 void clipboard_files_close(clipboard_read_state* s)
 {
+    delete s->files;
     if (s->medium.tymed != TYMED_NULL) ReleaseStgMedium(&s->medium);
     if (s->data) s->data->Release();
     if (s->ole) OleUninitialize();
@@ -70,36 +73,72 @@ int clipboard_query_files(clipboard_read_state* s)
         f.tymed = TYMED_HGLOBAL;
         if (FAILED(s->data->GetData(&f, &s->medium)) || s->medium.tymed != TYMED_HGLOBAL) return 0;
     }
-    s->count = int(DragQueryFileA(HDROP(s->medium.hGlobal), 0xFFFFFFFF, nullptr, 0));
+    if (!s->files) s->files = new (std::nothrow) std::vector<std::string>;
+    if (!s->files) return 0;
+    _drop_list_paths(s->medium.hGlobal, s->files);
+    s->count = int(s->files->size());
     return 1;
 }
 
 int clipboard_file(clipboard_read_state* s, int i, char* out)
 {
     out[0] = 0;
-    if (s->medium.tymed != TYMED_HGLOBAL || i < 0 || i >= s->count) return 0;
-    HDROP drop = HDROP(s->medium.hGlobal);
-    UINT length = DragQueryFileA(drop, UINT(i), nullptr, 0);
-    if (length == 0 || length >= PATH_BUF) return 0;
-    return DragQueryFileA(drop, UINT(i), out, PATH_BUF) == length;
+    if (!s->files || i < 0 || i >= int(s->files->size())) return 0;
+    const std::string& path = (*s->files)[i];
+    return !path.empty() && text_copy(out, PATH_BUF, path.c_str()) ? 1 : 0;
 }
 
 // Cut marks -------------------------------------------------------------------------
 
 namespace {
+// A path's key for the lookups below (see text_case_key); empty when it does not fit.
+std::string case_key(const char* path)
+{
+    char key[PATH_BUF];
+    return text_case_key(key, sizeof key, path) ? std::string(key) : std::string();
+}
+
+// The clipboard's cut files, read once per change of the clipboard (or of
+// the open archive, which tells where a staged copy stands): their folder and
+// the keys of their full paths, so that each entry is looked up at once
+// however many were cut.
 struct cut_list_record {
     int count;
     char folder[PATH_BUF];
-    name_list paths;
+    std::unordered_set<std::string> keys;
+    bool read;
+    DWORD clipboard_serial;
+    char archive[PATH_BUF];
 };
 cut_list_record cut_list;
+
+// Entries cut inside the open archive's folder, by the key of their staged copy.
+struct staged_cut {
+    std::string original, archive;
+};
+std::unordered_map<std::string, staged_cut> staged_cuts;
+
+int staged_original_in(const char* archive, const char* staged, char* original)
+{
+    if (staged_cuts.empty() || !archive[0]) return 0;
+    auto found = staged_cuts.find(case_key(staged));
+    if (found == staged_cuts.end() || !text_equal_ci(found->second.archive.c_str(), archive)) return 0;
+    return text_copy(original, PATH_BUF, found->second.original.c_str()) ? 1 : 0;
+}
 }  // namespace
 
 void read_cut_list()
 {
-    strlist_clear(&cut_list.paths);
+    char archive[PATH_BUF];
+    read_open_archive(archive);
+    DWORD serial = GetClipboardSequenceNumber();
+    if (cut_list.read && serial == cut_list.clipboard_serial && !strcmp(archive, cut_list.archive)) return;
+    cut_list.keys.clear();
     cut_list.count = 0;
     cut_list.folder[0] = 0;
+    cut_list.read = true;
+    cut_list.clipboard_serial = serial;
+    text_copy(cut_list.archive, archive);
     if (!IsClipboardFormatAvailable(CF_HDROP)) return;
     clipboard_read_state s;
     clipboard_files_open(&s);
@@ -107,14 +146,13 @@ void read_cut_list()
         for (int i = 0; i < s.count; i++) {
             char path[PATH_BUF];
             if (!clipboard_file(&s, i, path)) continue;
-            staged_cut_original(path, path);
+            staged_original_in(archive, path, path);
             if (cut_list.count == 0 && parent_folder(path, cut_list.folder)) remove_backslash(cut_list.folder);
-            strlist_add(&cut_list.paths, path);
+            cut_list.keys.insert(case_key(path));
             cut_list.count++;
         }
     }
     clipboard_files_close(&s);
-    if (cut_list.count) strlist_to_array(&cut_list.paths);
 }
 
 int is_cut_entry(const char* name)
@@ -124,37 +162,23 @@ int is_cut_entry(const char* name)
     if (!text_copy(folder, current_folder.folder)) return 0;
     remove_backslash(folder);
     if (!text_equal_ci(folder, cut_list.folder) || !full_path(path, sizeof path, name)) return 0;
-    char** paths = reinterpret_cast<char**>(cut_list.paths.array);
-    for (int i = 0; paths && paths[i]; i++)
-        if (text_equal_ci(paths[i], path)) return 1;
-    return 0;
+    return cut_list.keys.count(case_key(path)) ? 1 : 0;
 }
 
 // Staged cuts ----------------------------------------------------------------------
-
-namespace {
-struct staged_cut {
-    std::string staged, original, archive;
-};
-std::vector<staged_cut> staged_cuts;
-}  // namespace
 
 void staged_cuts_reset() { staged_cuts.clear(); }
 
 void staged_cut_add(const char* staged, const char* original)
 {
     char archive[PATH_BUF];
-    if (read_open_archive(archive)) staged_cuts.push_back({staged, original, archive});
+    if (read_open_archive(archive)) staged_cuts.emplace(case_key(staged), staged_cut{original, archive});
 }
 
 int staged_cut_original(const char* staged, char* original)
 {
     char archive[PATH_BUF];
-    if (staged_cuts.empty() || !read_open_archive(archive)) return 0;
-    for (const staged_cut& c : staged_cuts)
-        if (text_equal_ci(c.staged.c_str(), staged) && text_equal_ci(c.archive.c_str(), archive))
-            return text_copy(original, PATH_BUF, c.original.c_str()) ? 1 : 0;
-    return 0;
+    return !staged_cuts.empty() && read_open_archive(archive) && staged_original_in(archive, staged, original);
 }
 
 int staged_cut_elsewhere(const char* staged, char* shown)

@@ -4,6 +4,8 @@
 #pragma once
 #include <windows.h>
 #include <objidl.h>
+#include <string>
+#include <vector>
 
 // What was read from the clipboard for one operation.
 struct clipboard_read_state {
@@ -14,7 +16,8 @@ struct clipboard_read_state {
     int count;
     int valid;
     int cut;
-    int ole;  // OleInitialize succeeded
+    int ole;                          // OleInitialize succeeded
+    std::vector<std::string>* files;  // the list's paths, read once; owned
 };
 
 // Reads the clipboard's formats; every caller ends with clipboard_files_close.

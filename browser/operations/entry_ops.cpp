@@ -40,11 +40,8 @@ static int first_shown() { return L.first_row * L.columns; }
 
 int entry_full_path(int index, char* out)
 {
-    file_kind* k = list_entry_kind(index);
-    if (!k) return 0;
     char name[PATH_BUF];
-    if (!k->name(name)) return 0;
-    return full_path(out, PATH_BUF, name) != nullptr;
+    return list_entry_name(index, name) && full_path(out, PATH_BUF, name) != nullptr;
 }
 
 void reload_keep_selection(int first, int keep)

@@ -26,7 +26,18 @@ static browser_list_record& L = browser_list;
 
 // Writing -----------------------------------------------------------------------
 
-static bool is_read_only_drive(const char* path) { return is_drive_writable(path) != 0; }
+// The drive test writes a file on the drive: each drive is tried once per list.
+namespace {
+struct drive_answers {
+    signed char read_only[256] = {};  // by the path's first byte: 0 not tried, 1 read-only, -1 writable
+    bool of(const char* path)
+    {
+        signed char& a = read_only[BYTE(path[0])];
+        if (!a) a = is_drive_writable(path) != 0 ? 1 : -1;
+        return a > 0;
+    }
+};
+}  // namespace
 
 int clipboard_set_file_list(int cut)
 {
@@ -36,6 +47,7 @@ int clipboard_set_file_list(int cut)
     if (!block) return 0;
     bool ok = L.selected_count > 0;
     begin_clipboard_staging();
+    drive_answers drives;
     {
         global_lock bytes(block);
         if (!bytes) ok = false;
@@ -47,7 +59,7 @@ int clipboard_set_file_list(int cut)
             char path[PATH_BUF], listed[PATH_BUF];
             if (!entry_full_path(i, path) || !clipboard_entry_path(path, cut, listed))
                 ok = false;
-            else if (cut && is_read_only_drive(listed))
+            else if (cut && drives.of(listed))
                 ok = false;
             else if (used + strlen(listed) + 2 > cap)
                 ok = false;
@@ -124,15 +136,16 @@ static int space_check(clipboard_read_state* s, bool moves)
     for (int i = 0; i < s->count; i++) {
         char path[PATH_BUF];
         if (!clipboard_file(s, i, path)) continue;
-        DWORD a = GetFileAttributesA(path);
-        if (a == INVALID_FILE_ATTRIBUTES) continue;
-        if (a & FILE_ATTRIBUTE_DIRECTORY) {
+        // One look at each file: thousands of them are checked before the first is pasted.
+        WIN32_FILE_ATTRIBUTE_DATA a;
+        if (!GetFileAttributesExA(path, GetFileExInfoStandard, &a)) continue;
+        if (a.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
             walk_item record = {};
             current_need = &need;
             walk_tree(path, "*.*", &record, need_file_cb, nullptr, nullptr, nullptr);
             current_need = nullptr;
         } else {
-            add_file(&need, file_size(path));
+            add_file(&need, a.nFileSizeHigh * 4294967296.0 + a.nFileSizeLow);
         }
     }
     if (need.clusters < need.drive.free_clusters) return 1;

@@ -4,11 +4,17 @@
 // appended to the file named by ZOTE_ARCHIVER_LOG ("prefix<TAB>command").
 // For tests, ZOTE_ARCHIVER_FAIL (a list of prefixes) makes commands fail
 // untouched, ZOTE_ARCHIVER_OUTPUT replaces the output text,
-// ZOTE_ARCHIVER_FILL fills the whole output buffer without a terminator, and
-// ZOTE_ARCHIVER_NO_COUNT makes GetFileCount answer -1.
+// ZOTE_ARCHIVER_FILL fills the whole output buffer without a terminator,
+// ZOTE_ARCHIVER_NO_COUNT makes GetFileCount answer -1, and
+// ZOTE_ARCHIVER_THROW (a list of prefixes) makes commands run out of memory.
+// Nothing thrown inside crosses into the caller, whose C++ runtime is not
+// this DLL's (a throw would end the calling program): a fault inside, memory
+// running out among them, ends the call with an error and does nothing.
 #include "files/files.h"
 #include "standins/archiver/commands.h"
 #include <cstring>
+#include <memory>
+#include <new>
 
 #define JOIN2(a, b) a##b
 #define JOIN(a, b) JOIN2(a, b)
@@ -39,9 +45,10 @@ void log_command(const char* line)
     CloseHandle(h);
 }
 
-bool told_to_fail()
+// Whether the list of prefixes in the variable names this DLL.
+bool named_in(const char* variable)
 {
-    std::string list = " " + env("ZOTE_ARCHIVER_FAIL") + " ";
+    std::string list = " " + env(variable) + " ";
     return list.find(" " QUOTE(ARCHIVER_PREFIX) " ") != std::string::npos;
 }
 
@@ -93,18 +100,31 @@ int step(open_listing* l, archive_member_info* info)
     return l->list.damaged ? RESULT_DAMAGED_LISTING : -1;
 }
 
+template <class R, class F> R guarded(R on_fault, F body)
+{
+    try {
+        return body();
+    } catch (...) {
+        return on_fault;
+    }
+}
+
 }  // namespace
 
 EXPORT int WINAPI ARCHIVER_PREFIX(HWND, LPCSTR command, LPSTR output, DWORD size)
 {
     if (!command) return RESULT_BAD_COMMAND;
-    log_command(command);
-    if (told_to_fail()) return RESULT_TOLD_TO_FAIL;
-    std::string text;
-    int result = run_command(ARCHIVER_KIND, command, &text);
-    std::string fixed = env("ZOTE_ARCHIVER_OUTPUT");
-    write_output(fixed.empty() ? text : fixed, output, size);
-    return result;
+    if (output && size) output[0] = 0;
+    return guarded(int(RESULT_FAULT), [&] {
+        log_command(command);
+        if (named_in("ZOTE_ARCHIVER_FAIL")) return int(RESULT_TOLD_TO_FAIL);
+        if (named_in("ZOTE_ARCHIVER_THROW")) throw std::bad_alloc();
+        std::string text;
+        int result = run_command(ARCHIVER_KIND, command, &text);
+        std::string fixed = env("ZOTE_ARCHIVER_OUTPUT");
+        write_output(fixed.empty() ? text : fixed, output, size);
+        return result;
+    });
 }
 
 EXPORT int WINAPI ENTRY(Extract)(HWND window, LPCSTR command, LPSTR output, DWORD size)
@@ -121,34 +141,35 @@ EXPORT BOOL WINAPI ENTRY(SetCursorMode)(BOOL) { return TRUE; }
 
 EXPORT BOOL WINAPI ENTRY(CheckArchive)(LPCSTR archive, int)
 {
-    return archive && check_archive_file(archive, nullptr) ? TRUE : FALSE;
+    return guarded(FALSE, [&] { return archive && check_archive_file(archive, nullptr) ? TRUE : FALSE; });
 }
 
 EXPORT int WINAPI ENTRY(GetFileCount)(LPCSTR archive)
 {
     if (!archive || !env("ZOTE_ARCHIVER_NO_COUNT").empty()) return -1;
-    member_list list;
-    if (read_archive(archive, nullptr, member_filter(), &list) != RESULT_OK || list.damaged) return -1;
-    int count = 0;
-    for (const member& m : list.members)
-        if (!m.folder) count++;
-    return count;
+    return guarded(-1, [&] {
+        member_list list;
+        if (read_archive(archive, nullptr, member_filter(), &list) != RESULT_OK || list.damaged) return -1;
+        int count = 0;
+        for (const member& m : list.members)
+            if (!m.folder) count++;
+        return count;
+    });
 }
 
 EXPORT HARC WINAPI ENTRY(OpenArchive)(HWND, LPCSTR archive, DWORD)
 {
     if (!archive) return nullptr;
-    open_listing* l = new open_listing;
-    int r = read_archive(archive, nullptr, member_filter(), &l->list);
-    if (r != RESULT_OK && !l->list.damaged) {
-        delete l;
-        return nullptr;
-    }
-    WIN32_FILE_ATTRIBUTE_DATA data;
-    if (GetFileAttributesExA(archive, GetFileExInfoStandard, &data))
-        for (member& m : l->list.members)
-            if (m.mtime == 0) m.mtime = filetime_to_time(data.ftLastWriteTime);
-    return reinterpret_cast<HARC>(l);
+    return guarded(HARC(nullptr), [&] {
+        std::unique_ptr<open_listing> l(new open_listing);
+        int r = read_archive(archive, nullptr, member_filter(), &l->list);
+        if (r != RESULT_OK && !l->list.damaged) return HARC(nullptr);
+        WIN32_FILE_ATTRIBUTE_DATA data;
+        if (GetFileAttributesExA(archive, GetFileExInfoStandard, &data))
+            for (member& m : l->list.members)
+                if (m.mtime == 0) m.mtime = filetime_to_time(data.ftLastWriteTime);
+        return reinterpret_cast<HARC>(l.release());
+    });
 }
 
 EXPORT int WINAPI ENTRY(CloseArchive)(HARC archive)
@@ -161,15 +182,17 @@ EXPORT int WINAPI ENTRY(FindFirst)(HARC archive, LPCSTR wildcard, archive_member
 {
     open_listing* l = reinterpret_cast<open_listing*>(archive);
     if (!l) return RESULT_BAD_COMMAND;
-    l->next = 0;
-    l->pattern = wildcard && *wildcard ? wildcard : "*.*";
-    return step(l, info);
+    return guarded(int(RESULT_FAULT), [&] {
+        l->next = 0;
+        l->pattern = wildcard && *wildcard ? wildcard : "*.*";
+        return step(l, info);
+    });
 }
 
 EXPORT int WINAPI ENTRY(FindNext)(HARC archive, archive_member_info* info)
 {
     open_listing* l = reinterpret_cast<open_listing*>(archive);
-    return l ? step(l, info) : RESULT_BAD_COMMAND;
+    return l ? guarded(int(RESULT_FAULT), [&] { return step(l, info); }) : RESULT_BAD_COMMAND;
 }
 
 EXPORT int WINAPI ENTRY(GetAttribute)(HARC archive)

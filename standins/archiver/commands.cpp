@@ -160,7 +160,7 @@ int extract(const command_line& c, bool junk, std::string* out)
         }
         std::string target = folder + "\\" + (junk ? base_name(m.name) : m.name);
         std::string parent = target.substr(0, target.size() - base_name(target).size());
-        if (!make_folders(strip_slash(parent)) || !write_whole_file(target, m.data, m.mtime)) {
+        if (!make_folders(strip_slash(parent)) || !place_member(m, target)) {
             result = RESULT_WRITE;
             continue;
         }
@@ -325,6 +325,7 @@ int make_sfx_marker(int kind, const command_line& c, std::string* out)
 bool check_archive_file(const char* archive, const char* password)
 {
     member_list list;
+    list.bytes_kept = false;
     int r = read_archive(
         archive, password, [](const member&) { return true; }, &list);
     if (r != RESULT_OK || list.damaged) return false;

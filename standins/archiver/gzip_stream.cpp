@@ -20,7 +20,7 @@ bool gzip_magic(const unsigned char* p) { return p[0] == 0x1F && p[1] == 0x8B; }
 
 }  // namespace
 
-int gzip_stream_state(const char* path, std::string* out)
+int gzip_stream_state(const char* path, const char* inflated_to)
 {
     HANDLE h = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
     if (h == INVALID_HANDLE_VALUE) return GZIP_NONE;
@@ -32,6 +32,7 @@ int gzip_stream_state(const char* path, std::string* out)
         return GZIP_NONE;
     }
     inflater f;
+    std::unique_ptr<file_writer> out(inflated_to ? new file_writer(inflated_to) : nullptr);
     f.z.next_in = input;
     f.z.avail_in = got;
     // Sound when the last member ended cleanly and nothing but another member
@@ -58,10 +59,11 @@ int gzip_stream_state(const char* path, std::string* out)
         f.z.next_out = output;
         f.z.avail_out = sizeof output;
         result = inflate(&f.z, Z_NO_FLUSH);
-        if (out) out->append(reinterpret_cast<char*>(output), sizeof output - f.z.avail_out);
+        if (out) out->put(output, sizeof output - f.z.avail_out);
         if (result == Z_STREAM_END) ended = true;
         if (result == Z_BUF_ERROR && f.z.avail_in == 0) result = Z_OK;  // wants more input
     }
     CloseHandle(h);
+    if (out) out->close();
     return ended ? GZIP_SOUND : GZIP_DAMAGED;
 }

@@ -2,6 +2,7 @@
 // cp932: a trail byte may be 0x5C, so every walk steps over double-byte
 // characters. "*.*" matches names without a dot, as on Windows.
 #include "standins/archiver/standin.h"
+#include <cstdio>
 
 namespace {
 
@@ -155,32 +156,96 @@ void dos_date_time(time_t t, WORD* date, WORD* time)
     if (FileTimeToLocalFileTime(&utc, &local)) FileTimeToDosDateTime(&local, date, time);
 }
 
-bool write_whole_file(const std::string& path, const std::string& bytes, time_t mtime)
+file_writer::file_writer(const std::string& path) : path_(path)
 {
     SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-    HANDLE h = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (h == INVALID_HANDLE_VALUE) return false;
+    h_ = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+}
+
+file_writer::~file_writer()
+{
+    if (h_ == INVALID_HANDLE_VALUE) return;
+    CloseHandle(h_);
+    DeleteFileA(path_.c_str());
+}
+
+bool file_writer::put(const void* bytes, size_t n)
+{
     DWORD done = 0;
-    bool ok = bytes.empty() ||
-              (WriteFile(h, bytes.data(), static_cast<DWORD>(bytes.size()), &done, nullptr) && done == bytes.size());
+    if (ok() && n && (!WriteFile(h_, bytes, static_cast<DWORD>(n), &done, nullptr) || done != n)) failed_ = true;
+    return ok();
+}
+
+bool file_writer::close(time_t mtime)
+{
+    if (h_ == INVALID_HANDLE_VALUE) return false;
     FILETIME ft = time_to_filetime(mtime);
-    if (ok && mtime) SetFileTime(h, nullptr, nullptr, &ft);
+    if (ok() && mtime) SetFileTime(h_, nullptr, nullptr, &ft);
+    bool kept = ok();
+    kept = CloseHandle(h_) && kept;
+    h_ = INVALID_HANDLE_VALUE;
+    if (!kept) DeleteFileA(path_.c_str());
+    return kept;
+}
+
+bool write_whole_file(const std::string& path, const std::string& bytes, time_t mtime)
+{
+    file_writer w(path);
+    return w.put(bytes) && w.close(mtime);
+}
+
+bool each_block(const std::string& path, const std::function<bool(const char*, size_t)>& take)
+{
+    HANDLE h = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                           FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return false;
+    std::vector<char> block(65536);
+    DWORD got = 0;
+    bool ok = true;
+    while ((ok = ReadFile(h, block.data(), static_cast<DWORD>(block.size()), &got, nullptr) != 0) && got)
+        if (!take(block.data(), got)) {
+            ok = false;
+            break;
+        }
     CloseHandle(h);
-    if (!ok) DeleteFileA(path.c_str());
     return ok;
 }
 
-bool read_whole_file(const std::string& path, std::string* out)
+bool place_member(const member& m, const std::string& target)
 {
-    HANDLE h = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-    if (h == INVALID_HANDLE_VALUE) return false;
-    out->clear();
-    char block[65536];
-    DWORD got = 0;
-    bool ok = true;
-    while ((ok = ReadFile(h, block, sizeof block, &got, nullptr) != 0) && got) out->append(block, got);
+    SetFileAttributesA(target.c_str(), FILE_ATTRIBUTE_NORMAL);
+    if (!MoveFileExA(m.source.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_COPY_ALLOWED)) return false;
+    HANDLE h = CreateFileA(target.c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return true;
+    FILETIME ft = time_to_filetime(m.mtime);
+    if (m.mtime) SetFileTime(h, nullptr, nullptr, &ft);
     CloseHandle(h);
-    return ok;
+    return true;
+}
+
+spill_folder::~spill_folder()
+{
+    for (const std::string& f : files_) DeleteFileA(f.c_str());
+    if (!path_.empty()) RemoveDirectoryA(path_.c_str());
+}
+
+std::string spill_folder::new_file()
+{
+    if (path_.empty()) {
+        char temp[MAX_PATH];
+        DWORD n = GetTempPathA(sizeof temp, temp);
+        if (!n || n >= sizeof temp) return std::string();
+        static unsigned made;
+        for (int tries = 0; tries < 100 && path_.empty(); tries++) {
+            char name[64];
+            snprintf(name, sizeof name, "zote-archiver-%lu-%u", GetCurrentProcessId(), made++);
+            std::string p = std::string(temp) + name;
+            if (CreateDirectoryA(p.c_str(), nullptr)) path_ = p;
+        }
+        if (path_.empty()) return std::string();
+    }
+    files_.push_back(path_ + "\\" + std::to_string(files_.size()));
+    return files_.back();
 }
 
 std::string absolute_path(const std::string& path)

@@ -164,16 +164,46 @@ void entry_name(archive_entry* e, member* m)
     }
 }
 
-bool read_data(archive* a, std::string* out)
+// The entry's bytes, a block at a time, to take(); false when they cannot be
+// read (damage, a wrong password) or take() refuses a block.
+bool read_data(archive* a, const std::function<bool(const char*, size_t)>& take)
 {
-    out->clear();
-    char block[65536];
+    std::vector<char> block(65536);
     for (;;) {
-        la_ssize_t n = archive_read_data(a, block, sizeof block);
+        la_ssize_t n = archive_read_data(a, block.data(), block.size());
         if (n < 0) return false;
         if (n == 0) return true;
-        out->append(block, static_cast<size_t>(n));
+        if (!take(block.data(), static_cast<size_t>(n))) return false;
     }
+}
+
+// The entry's bytes read and counted, kept nowhere.
+bool count_data(archive* a, long long* size)
+{
+    *size = 0;
+    return read_data(a, [&](const char*, size_t n) {
+        *size += static_cast<long long>(n);
+        return true;
+    });
+}
+
+// A wanted member's bytes go to a file of the list's spill folder.
+bool spill_data(archive* a, member_list* list, member* m)
+{
+    if (!list->bytes_kept) return count_data(a, &m->size);
+    if (!list->spill) list->spill = std::make_shared<spill_folder>();
+    std::string path = list->spill->new_file();
+    if (path.empty()) return false;
+    file_writer w(path);
+    long long size = 0;
+    bool ok = read_data(a, [&](const char* bytes, size_t n) {
+        size += static_cast<long long>(n);
+        return w.put(bytes, n);
+    });
+    if (!w.close() || !ok) return false;
+    m->source = path;
+    m->size = size;
+    return true;
 }
 
 // One pass over the entries; -1 when the first header could not be read.
@@ -224,36 +254,38 @@ int read_entries(archive* a, const char* archive_path, bool raw, const member_fi
             // Its bytes lie in a damaged block: never handed over.
             if (want && want(m)) m.failed = true;
         } else if (want && !m.folder && m.link.empty() && want(m)) {
-            if (read_data(a, &m.data)) {
-                m.loaded = true;
-                m.size = static_cast<long long>(m.data.size());
-            } else {
-                m.data.clear();
-                m.failed = true;
-            }
+            if (!spill_data(a, out, &m)) m.failed = true;
         } else if (raw) {
             // A lone compressed file tells its size only once read.
-            std::string bytes;
-            if (!read_data(a, &bytes)) return RESULT_BAD_ARCHIVE;
-            m.size = static_cast<long long>(bytes.size());
+            if (!count_data(a, &m.size)) return RESULT_BAD_ARCHIVE;
         }
         if (!m.name.empty()) out->members.push_back(m);
     }
 }
 
 // A damaged gzip stream: the archive inside, read from what inflates before
-// the damage. The member cut by it fails; the listing counts as damaged.
+// the damage (into a file of the spill folder). The member cut by it fails;
+// the listing counts as damaged.
 int read_what_inflates(const char* path, const member_filter& want, member_list* out)
 {
-    std::string bytes;
-    if (gzip_stream_state(path, &bytes) != GZIP_DAMAGED || bytes.empty()) return -1;
-    archive* a = archive_read_new();
-    archive_read_support_format_tar(a);
     member_list found;
-    int result = archive_read_open_memory(a, bytes.data(), bytes.size()) == ARCHIVE_OK
-                     ? read_entries(a, path, false, want, &found)
-                     : -1;
-    archive_read_free(a);
+    found.bytes_kept = out->bytes_kept;
+    found.spill = std::make_shared<spill_folder>();
+    std::string inflated = found.spill->new_file();
+    if (inflated.empty() || gzip_stream_state(path, inflated.c_str()) != GZIP_DAMAGED) return -1;
+    WIN32_FILE_ATTRIBUTE_DATA held;
+    if (!GetFileAttributesExA(inflated.c_str(), GetFileExInfoStandard, &held) ||
+        (!held.nFileSizeLow && !held.nFileSizeHigh))
+        return -1;
+    reader r;
+    r.file.h = CreateFileA(inflated.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (r.file.h == INVALID_HANDLE_VALUE) return -1;
+    archive_read_support_format_tar(r.a);
+    archive_read_set_callback_data(r.a, &r.file);
+    archive_read_set_read_callback(r.a, read_cb);
+    archive_read_set_seek_callback(r.a, seek_cb);
+    archive_read_set_skip_callback(r.a, skip_cb);
+    int result = archive_read_open1(r.a) == ARCHIVE_OK ? read_entries(r.a, path, false, want, &found) : -1;
     if (result == -1 || found.members.size() < out->members.size()) return -1;
     found.damaged = true;
     *out = found;

@@ -6,10 +6,14 @@
 // stores them, handed over unchanged; names an archive stores in UTF-8 are
 // handed over in cp932 and marked, and written in UTF-8 again when asked
 // (zip -UN=UTF8, tar --format=pax). Nothing here shows a window.
+// A member's bytes never stay in memory whole: they are read from and written
+// to files a block at a time, so that archives of thousands of photos (more
+// than the process's address space) are packed and unpacked.
 #pragma once
 #include <windows.h>
 #include <ctime>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -27,6 +31,7 @@ enum {
     RESULT_NOTHING = 0x8007,  // no member or file matched
     RESULT_TOLD_TO_FAIL = 0x8008,
     RESULT_DAMAGED_LISTING = 0x8009,
+    RESULT_FAULT = 0x800A,  // memory ran out, or another fault inside: nothing was done
 };
 
 struct member {
@@ -34,10 +39,8 @@ struct member {
     bool folder = false;
     bool utf8 = false;  // the archive stores the name in UTF-8
     bool encrypted = false;
-    bool loaded = false;  // data holds the member's bytes
-    bool failed = false;  // wanted, but its bytes could not be read
-    std::string data;
-    std::string source;     // the file it comes from, when packing
+    bool failed = false;    // wanted, but its bytes could not be read
+    std::string source;     // the file holding its bytes: a file packed, or a member read
     std::string link;       // a symbolic link's target (no bytes of its own)
     bool hardlink = false;  // link names an earlier member instead
     long long size = 0;
@@ -45,16 +48,33 @@ struct member {
     DWORD attributes = 0;
 };
 
+// A folder of the temporary folder that holds the bytes of members read from
+// an archive, one file each; it goes with what it holds when the last list
+// holding it goes.
+class spill_folder {
+public:
+    ~spill_folder();
+    // A new file's path in it (the folder made on first use); empty when it cannot be made.
+    std::string new_file();
+
+private:
+    std::string path_;
+    std::vector<std::string> files_;
+};
+
 struct member_list {
     std::vector<member> members;
     bool any_encrypted = false;
-    bool damaged = false;  // the listing stops at an error
+    bool damaged = false;                 // the listing stops at an error
+    std::shared_ptr<spill_folder> spill;  // where the members read keep their bytes
+    bool bytes_kept = true;               // false: read and checked, then dropped
 };
 
 // Reading (reader.cpp). The bytes of the members that want() accepts are read
-// and checked (want may be empty: headers only); one that cannot be read
-// (wrong password, damage) is marked failed. A lone compressed file (.gz, .z)
-// is one member named after the archive.
+// and checked (want may be empty: headers only) into files of the list's
+// spill folder, which become their sources; one that cannot be read (wrong
+// password, damage) is marked failed. A lone compressed file (.gz, .z) is one
+// member named after the archive.
 typedef std::function<bool(const member&)> member_filter;
 int read_archive(const char* path, const char* password, const member_filter& want, member_list* out);
 std::string raw_member_name(const char* archive);
@@ -62,9 +82,9 @@ std::string raw_member_name(const char* archive);
 // Damage libarchive lets through. gzip (gzip_stream.cpp): libarchive checks
 // no gzip CRC and gives up on a cut stream at its first read-ahead.
 enum { GZIP_NONE, GZIP_SOUND, GZIP_DAMAGED };
-// Inflates every gzip member of the file, its CRC and length checked; out (or
-// null) receives what inflated before any damage.
-int gzip_stream_state(const char* path, std::string* out);
+// Inflates every gzip member of the file, its CRC and length checked; the file
+// inflated_to (or none) receives what inflated before any damage.
+int gzip_stream_state(const char* path, const char* inflated_to);
 // Cabinets (cabinet.cpp): the file table's names and sizes, and which members
 // lie in a data block whose checksum is wrong or that the file does not hold
 // (libarchive checks a block only once it is read to its end, after the
@@ -93,7 +113,27 @@ bool is_folder_path(const std::string& path);
 bool file_exists(const std::string& path);
 bool make_folders(const std::string& folder);
 bool write_whole_file(const std::string& path, const std::string& bytes, time_t mtime);
-bool read_whole_file(const std::string& path, std::string* out);
+// The file's bytes a block at a time, in order: false when it cannot be read
+// or take() refuses a block.
+bool each_block(const std::string& path, const std::function<bool(const char*, size_t)>& take);
+// A file written a block at a time, given its time when closed; it is removed
+// unless close() says all went well.
+class file_writer {
+public:
+    explicit file_writer(const std::string& path);
+    ~file_writer();
+    bool ok() const { return h_ != INVALID_HANDLE_VALUE && !failed_; }
+    bool put(const void* bytes, size_t n);
+    bool put(const std::string& bytes) { return put(bytes.data(), bytes.size()); }
+    bool close(time_t mtime = 0);
+
+private:
+    std::string path_;
+    HANDLE h_;
+    bool failed_ = false;
+};
+// A member's bytes placed at target with its time: moved from its spilled file.
+bool place_member(const member& m, const std::string& target);
 time_t filetime_to_time(const FILETIME& ft);
 FILETIME time_to_filetime(time_t t);
 void dos_date_time(time_t t, WORD* date, WORD* time);
@@ -118,4 +158,3 @@ int write_cab(const std::string& path, std::vector<member>& members);
 // zip and tar keep names as cp932 bytes, or store them in UTF-8.
 int write_zip(const std::string& path, std::vector<member>& members, const char* password, bool utf8);
 int write_tar_gz(const std::string& path, std::vector<member>& members, bool utf8);
-bool load_member_data(member* m);

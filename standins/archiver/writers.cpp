@@ -4,7 +4,8 @@
 // and level-2 headers, and uncompressed cabinets by our own writers, since
 // libarchive writes neither LZH nor cabinets and mangles Japanese tar names.
 // Every writer fills a temporary file beside the target and moves it into
-// place only when all went well.
+// place only when all went well. Each member's bytes are read from its file a
+// block at a time while they are written, with the size it has just then.
 #include "standins/archiver/standin.h"
 #include <archive.h>
 #include <archive_entry.h>
@@ -31,16 +32,20 @@ void set16(std::string& s, size_t at, unsigned v)
     s[at + 1] = static_cast<char>((v >> 8) & 0xFF);
 }
 
-// CRC-16 of LZH (polynomial 0xA001, reflected, start 0).
-unsigned crc16(const std::string& data)
+// CRC-16 of LZH (polynomial 0xA001, reflected, start 0), carried over blocks.
+unsigned crc16(const char* data, size_t n, unsigned crc = 0)
 {
-    unsigned crc = 0;
-    for (unsigned char c : data) {
-        crc ^= c;
-        for (int i = 0; i < 8; i++) crc = crc & 1 ? (crc >> 1) ^ 0xA001 : crc >> 1;
-    }
+    static unsigned table[256];
+    if (!table[1])
+        for (unsigned b = 0; b < 256; b++) {
+            unsigned c = b;
+            for (int i = 0; i < 8; i++) c = c & 1 ? (c >> 1) ^ 0xA001 : c >> 1;
+            table[b] = c;
+        }
+    for (size_t k = 0; k < n; k++) crc = (crc >> 8) ^ table[(crc ^ static_cast<unsigned char>(data[k])) & 0xFF];
     return crc & 0xFFFF;
 }
+unsigned crc16(const std::string& data) { return crc16(data.data(), data.size()); }
 
 int finish(const std::string& path, const std::string& temp, bool ok)
 {
@@ -52,10 +57,38 @@ int finish(const std::string& path, const std::string& temp, bool ok)
 
 std::string temp_name(const std::string& path) { return path + ".$$$"; }
 
-bool load_all(std::vector<member>& members)
+bool has_bytes(const member& m) { return !m.folder && m.link.empty(); }
+
+// Every member's size as its file holds it now: false when one is gone.
+bool measure_all(std::vector<member>& members)
 {
-    for (member& m : members)
-        if (!m.folder && m.link.empty() && !load_member_data(&m)) return false;
+    for (member& m : members) {
+        if (!has_bytes(m)) continue;
+        WIN32_FILE_ATTRIBUTE_DATA a;
+        if (!GetFileAttributesExA(m.source.c_str(), GetFileExInfoStandard, &a)) return false;
+        m.size = (static_cast<long long>(a.nFileSizeHigh) << 32) | a.nFileSizeLow;
+    }
+    return true;
+}
+
+// The member's bytes a block at a time: false when its file cannot be read
+// or no longer holds the size measured (a header already says it).
+bool member_blocks(const member& m, const std::function<bool(const char*, size_t)>& take)
+{
+    if (!has_bytes(m)) return true;
+    long long seen = 0;
+    bool ok = each_block(m.source, [&](const char* bytes, size_t n) {
+        seen += static_cast<long long>(n);
+        return seen <= m.size && take(bytes, n);
+    });
+    return ok && seen == m.size;
+}
+
+// Sizes the 32-bit fields of LZH and cabinets can hold.
+bool fits_32_bits(const std::vector<member>& members)
+{
+    for (const member& m : members)
+        if (m.size > 0xFFFFFFFFLL) return false;
     return true;
 }
 
@@ -70,19 +103,20 @@ bool links_kept(const std::vector<member>& members, bool symbolic_ones)
 
 // The level-2 header of one member: the fixed part, then the file name, the
 // folder (0xFF between parts) and the MS-DOS attribute as extended headers.
-std::string lzh_header(const member& m)
+std::string lzh_header(const member& m, unsigned data_crc)
 {
     std::string name = base_name(m.name), folder = m.folder ? m.name : m.name.substr(0, m.name.size() - name.size());
     if (m.folder) name.clear();
     std::string h;
     put16(h, 0);  // total header size, set below
     h += m.folder ? "-lhd-" : "-lh0-";
-    put32(h, static_cast<unsigned long>(m.data.size()));
-    put32(h, static_cast<unsigned long>(m.data.size()));
+    unsigned long size = m.folder ? 0 : static_cast<unsigned long>(m.size);
+    put32(h, size);
+    put32(h, size);
     put32(h, static_cast<unsigned long>(m.mtime));
     h += '\x20';
     h += '\x02';  // header level
-    put16(h, m.folder ? 0 : crc16(m.data));
+    put16(h, m.folder ? 0 : data_crc);
     h += 'M';
     auto extended = [&h](char type, const std::string& body) {
         put16(h, static_cast<unsigned>(body.size() + 3));
@@ -113,7 +147,7 @@ void cab_file_entry(std::string& s, const member& m, unsigned long offset)
 {
     WORD date, time;
     dos_date_time(m.mtime, &date, &time);
-    put32(s, static_cast<unsigned long>(m.data.size()));
+    put32(s, static_cast<unsigned long>(m.size));
     put32(s, offset);
     put16(s, 0);  // folder 0
     put16(s, date);
@@ -165,10 +199,12 @@ std::string tar_header(const std::string& name, char type, unsigned long long si
     return h;
 }
 
+std::string tar_padding(unsigned long long size) { return std::string((512 - size % 512) % 512, '\0'); }
+
 void tar_data(std::string& tar, const std::string& bytes)
 {
     tar += bytes;
-    tar.append((512 - bytes.size() % 512) % 512, '\0');
+    tar += tar_padding(bytes.size());
 }
 
 // One pax record: its own length in decimal, a blank, key=value, a line feed.
@@ -190,11 +226,13 @@ std::string to_utf8(const std::string& cp932)
     return out;
 }
 
-void tar_member(std::string& tar, const member& m, bool utf8)
+// What comes before a member's bytes in the tar stream.
+std::string tar_headers(const member& m, bool utf8)
 {
+    std::string tar;
     std::string name = swap_separators(m.name, '\\', '/') + (m.folder ? "/" : "");
     char type = m.folder ? '5' : '0';
-    unsigned long long size = m.folder ? 0 : m.data.size();
+    unsigned long long size = m.folder ? 0 : static_cast<unsigned long long>(m.size);
     bool ascii = std::all_of(name.begin(), name.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
     if (utf8 && (!ascii || name.size() > 100)) {
         std::string records = pax_record("path", to_utf8(name));
@@ -205,7 +243,7 @@ void tar_member(std::string& tar, const member& m, bool utf8)
         tar_data(tar, name + '\0');
     }
     tar += tar_header(utf8 && !ascii ? std::string("PaxPath") : name, type, size, m.mtime, !utf8);
-    if (!m.folder) tar_data(tar, m.data);
+    return tar;
 }
 
 struct writer {
@@ -231,7 +269,7 @@ la_ssize_t write_cb(archive*, void* data, const void* buffer, size_t length)
 // turn every 0x5C into "/", trail bytes included.)
 int write_zip_through_libarchive(const std::string& path, std::vector<member>& members, const char* password, bool utf8)
 {
-    if (!links_kept(members, true) || !load_all(members)) return RESULT_WRITE;
+    if (!links_kept(members, true) || !measure_all(members)) return RESULT_WRITE;
     std::string temp = temp_name(path);
     bool ok;
     {
@@ -256,11 +294,11 @@ int write_zip_through_libarchive(const std::string& path, std::vector<member>& m
             archive_entry_set_filetype(e, m.folder ? AE_IFDIR : !m.link.empty() ? AE_IFLNK : AE_IFREG);
             archive_entry_set_perm(e, m.folder || !m.link.empty() ? 0755 : 0644);
             if (!m.link.empty()) archive_entry_copy_symlink_w(e, to_wide(m.link).c_str());
-            archive_entry_set_size(e, m.folder || !m.link.empty() ? 0 : static_cast<la_int64_t>(m.data.size()));
+            archive_entry_set_size(e, has_bytes(m) ? static_cast<la_int64_t>(m.size) : 0);
             archive_entry_set_mtime(e, m.mtime, 0);
-            ok = archive_write_header(w.a, e) == ARCHIVE_OK;
-            if (ok && !m.folder && !m.data.empty())
-                ok = archive_write_data(w.a, m.data.data(), m.data.size()) == static_cast<la_ssize_t>(m.data.size());
+            ok = archive_write_header(w.a, e) == ARCHIVE_OK && member_blocks(m, [&](const char* bytes, size_t n) {
+                     return archive_write_data(w.a, bytes, n) == static_cast<la_ssize_t>(n);
+                 });
             archive_entry_free(e);
         }
         if (archive_write_close(w.a) != ARCHIVE_OK) ok = false;
@@ -270,63 +308,50 @@ int write_zip_through_libarchive(const std::string& path, std::vector<member>& m
 
 }  // namespace
 
-bool load_member_data(member* m)
-{
-    if (m->loaded || m->folder) return true;
-    if (!read_whole_file(m->source, &m->data)) return false;
-    m->loaded = true;
-    m->size = static_cast<long long>(m->data.size());
-    return true;
-}
-
 int write_lzh(const std::string& path, std::vector<member>& members)
 {
-    if (!links_kept(members, false) || !load_all(members)) return RESULT_WRITE;
-    std::string bytes;
-    for (const member& m : members) {
-        bytes += lzh_header(m);
-        if (!m.folder) bytes += m.data;
-    }
-    bytes += '\0';
+    if (!links_kept(members, false) || !measure_all(members) || !fits_32_bits(members)) return RESULT_WRITE;
     std::string temp = temp_name(path);
-    return finish(path, temp, write_whole_file(temp, bytes, 0));
+    file_writer out(temp);
+    for (const member& m : members) {
+        // The header carries the CRC of the bytes that follow it: they are read twice.
+        unsigned crc = 0;
+        if (!member_blocks(m, [&](const char* bytes, size_t n) { return (crc = crc16(bytes, n, crc)), true; }) ||
+            !out.put(lzh_header(m, crc)) ||
+            !member_blocks(m, [&](const char* bytes, size_t n) { return out.put(bytes, n); }))
+            return finish(path, temp, false);
+    }
+    out.put("\0", 1);
+    return finish(path, temp, out.close());
 }
 
 int write_cab(const std::string& path, std::vector<member>& members)
 {
-    if (!links_kept(members, false) || !load_all(members)) return RESULT_WRITE;
+    if (!links_kept(members, false) || !measure_all(members) || !fits_32_bits(members)) return RESULT_WRITE;
     std::vector<const member*> files;
-    unsigned long total = 0;
+    unsigned long long total = 0;
     for (const member& m : members) {
         if (m.folder) continue;
         files.push_back(&m);
-        total += static_cast<unsigned long>(m.data.size());
+        total += static_cast<unsigned long long>(m.size);
     }
     if (files.size() > 0xFFFF) return RESULT_WRITE;
     std::string entries;
     unsigned long offset = 0;
     for (const member* m : files) {
         cab_file_entry(entries, *m, offset);
-        offset += static_cast<unsigned long>(m->data.size());
+        offset += static_cast<unsigned long>(m->size);
     }
     // The data blocks: uncompressed, at most 32 KiB each, no checksum.
-    std::string all;
-    for (const member* m : files) all += m->data;
-    std::string blocks;
-    unsigned blocks_count = 0;
-    for (size_t at = 0; at < all.size(); at += 32768, blocks_count++) {
-        size_t n = all.size() - at < 32768 ? all.size() - at : 32768;
-        put32(blocks, 0);
-        put16(blocks, static_cast<unsigned>(n));
-        put16(blocks, static_cast<unsigned>(n));
-        blocks.append(all, at, n);
-    }
-    if (blocks_count > 0xFFFF) return RESULT_WRITE;
+    enum : unsigned { BLOCK = 32768 };
+    unsigned long long blocks_count = (total + BLOCK - 1) / BLOCK;
     const unsigned long header = 36, folder = 8;
     unsigned long files_at = header + folder, data_at = files_at + static_cast<unsigned long>(entries.size());
+    unsigned long long cab_size = data_at + blocks_count * 8 + total;
+    if (blocks_count > 0xFFFF || cab_size > 0xFFFFFFFFULL) return RESULT_WRITE;
     std::string cab = "MSCF";
     put32(cab, 0);
-    put32(cab, data_at + static_cast<unsigned long>(blocks.size()));
+    put32(cab, static_cast<unsigned long>(cab_size));
     put32(cab, 0);
     put32(cab, files_at);
     put32(cab, 0);
@@ -338,13 +363,38 @@ int write_cab(const std::string& path, std::vector<member>& members)
     put16(cab, 0);
     put16(cab, 0);
     put32(cab, data_at);
-    put16(cab, blocks_count);
+    put16(cab, static_cast<unsigned>(blocks_count));
     put16(cab, 0);  // no compression
     cab += entries;
-    cab += blocks;
-    (void)total;
     std::string temp = temp_name(path);
-    return finish(path, temp, write_whole_file(temp, cab, 0));
+    file_writer out(temp);
+    out.put(cab);
+    // The members' bytes run on from one into the next across the blocks.
+    std::string block;
+    auto put_block = [&] {
+        std::string h;
+        put32(h, 0);
+        put16(h, static_cast<unsigned>(block.size()));
+        put16(h, static_cast<unsigned>(block.size()));
+        bool ok = out.put(h) && out.put(block);
+        block.clear();
+        return ok;
+    };
+    for (const member* m : files) {
+        bool ok = member_blocks(*m, [&](const char* bytes, size_t n) {
+            while (n) {
+                size_t take = BLOCK - block.size() < n ? BLOCK - block.size() : n;
+                block.append(bytes, take);
+                bytes += take;
+                n -= take;
+                if (block.size() == BLOCK && !put_block()) return false;
+            }
+            return true;
+        });
+        if (!ok) return finish(path, temp, false);
+    }
+    if (!block.empty()) put_block();
+    return finish(path, temp, out.close());
 }
 
 int write_zip(const std::string& path, std::vector<member>& members, const char* password, bool utf8)
@@ -357,10 +407,15 @@ int write_zip(const std::string& path, std::vector<member>& members, const char*
 // gzips it, as one raw entry.
 int write_tar_gz(const std::string& path, std::vector<member>& members, bool utf8)
 {
-    if (!links_kept(members, false) || !load_all(members)) return RESULT_WRITE;
-    std::string tar;
-    for (const member& m : members) tar_member(tar, m, utf8);
-    tar.append(1024, '\0');
+    if (!links_kept(members, false) || !measure_all(members)) return RESULT_WRITE;
+    // The stream's length goes first, so it is counted from the headers and sizes.
+    std::vector<std::string> headers;
+    unsigned long long length = 1024;
+    for (const member& m : members) {
+        headers.push_back(tar_headers(m, utf8));
+        unsigned long long size = m.folder ? 0 : static_cast<unsigned long long>(m.size);
+        length += headers.back().size() + size + tar_padding(size).size();
+    }
     std::string temp = temp_name(path);
     bool ok;
     {
@@ -374,10 +429,20 @@ int write_tar_gz(const std::string& path, std::vector<member>& members, bool utf
         archive_entry* e = archive_entry_new();
         archive_entry_set_pathname(e, "tar");
         archive_entry_set_filetype(e, AE_IFREG);
-        archive_entry_set_size(e, static_cast<la_int64_t>(tar.size()));
-        ok = ok && archive_write_header(w.a, e) == ARCHIVE_OK &&
-             archive_write_data(w.a, tar.data(), tar.size()) == static_cast<la_ssize_t>(tar.size());
+        archive_entry_set_size(e, static_cast<la_int64_t>(length));
+        ok = ok && archive_write_header(w.a, e) == ARCHIVE_OK;
         archive_entry_free(e);
+        auto put = [&](const char* bytes, size_t n) {
+            return archive_write_data(w.a, bytes, n) == static_cast<la_ssize_t>(n);
+        };
+        for (size_t i = 0; ok && i < members.size(); i++) {
+            const member& m = members[i];
+            std::string padding = tar_padding(m.folder ? 0 : static_cast<unsigned long long>(m.size));
+            ok = put(headers[i].data(), headers[i].size()) && member_blocks(m, put) &&
+                 put(padding.data(), padding.size());
+        }
+        std::string end(1024, '\0');
+        ok = ok && put(end.data(), end.size());
         if (archive_write_close(w.a) != ARCHIVE_OK) ok = false;
     }
     return finish(path, temp, ok);

@@ -193,6 +193,23 @@ TEST(ArchiverCommands, OutputThatFillsTheBufferIsTerminated)
     EXPECT_EQ(std::string(small), std::string(15, 'x'));
 }
 
+// A DLL's own fault (its memory running out, say) is an error of the call:
+// its C++ runtime is not the program's, and a throw left to it would end the
+// program.
+TEST(ArchiverCommands, AFaultInsideTheDllIsAnErrorOfTheCall)
+{
+    bench::scratch_dir dir;
+    dir.write("写真表\\能.jpg", "jpeg");
+    env_guard fault("ZOTE_ARCHIVER_THROW", "Unlha UnZip Zip Cab Tar");
+    for (const char* name : {"表.lzh", "表.zip", "表.cab", "表.tgz"}) {
+        std::string archive = dir.file(name);
+        _lha* lha = open_archiver_for(archive.c_str());
+        ASSERT_NE(lha, nullptr) << name;
+        EXPECT_EQ(lha->create(archive.c_str(), dir.file("写真表").c_str(), nullptr), 0) << name;
+        EXPECT_FALSE(exists(archive)) << name;
+    }
+}
+
 TEST(ArchiverCommands, ListingHasSevenLinesBesidesTheMembers)
 {
     std::string archive = fixture("lh_o5.lzh");

@@ -2,7 +2,8 @@
 // by every kind and read back through the wrappers; the copies left in
 // D:\tests\archives_out are checked by the real Linux tools in a later ctest
 // step. The one-file work folder, the cabinet's time, and a create that
-// never revives the members of a stale archive.
+// never revives the members of a stale archive. Photos of more bytes than
+// the memory left are packed and unpacked a member at a time.
 #include "tests/archiver/archiver_fixtures.h"
 #include "files/files.h"
 #include "files/internal.h"  // a file is isolated and put back directly
@@ -22,7 +23,59 @@ const write_case write_cases[] = {
     {"written.cab", nullptr}, {"written.tgz", nullptr}, {"written.tar.gz", nullptr},
 };
 
+// Takes the address space but about `left` bytes of it (reserved, never used).
+void leave_free(size_t left)
+{
+    std::vector<void*> taken;
+    while (void* p = VirtualAlloc(nullptr, 16 << 20, MEM_RESERVE, PAGE_NOACCESS)) taken.push_back(p);
+    for (size_t freed = 0; freed < left && !taken.empty(); freed += 16 << 20) {
+        VirtualFree(taken.back(), 0, MEM_RELEASE);
+        taken.pop_back();
+    }
+}
+
 }  // namespace
+
+// Packs the folder 写真表 of the folder ZOTE_BIG_FOLDER into an LZH beside it
+// and unpacks it again, with 128 MB of address space left.
+ZOTE_CHILD(pack_beyond_memory)
+{
+    char folder[MAX_PATH];
+    DWORD n = GetEnvironmentVariableA("ZOTE_BIG_FOLDER", folder, sizeof folder);
+    if (!n || n >= sizeof folder) return 2;
+    std::string source = std::string(folder) + "\\写真表", archive = source + ".lzh", out = source + "-out";
+    _lha* lha = open_archiver_for(archive.c_str());
+    if (!lha) return 3;
+    leave_free(128 << 20);
+    int packed = lha->create(archive.c_str(), source.c_str(), nullptr);
+    CreateDirectoryA(out.c_str(), nullptr);
+    int unpacked = packed && lha->extract_all(archive.c_str(), out.c_str(), nullptr);
+    printf("packed %d, unpacked %d, members %d, left out %d\n", packed, unpacked, lha->member_count(archive.c_str()),
+           lha->members_left_out(archive.c_str(), out.c_str()));
+    return 0;
+}
+
+TEST(ArchiverWrite, MoreBytesThanTheMemoryLeftPackAndUnpack)
+{
+    bench::scratch_dir dir;
+    std::string photos = dir.file("写真表");
+    CreateDirectoryA(photos.c_str(), nullptr);
+    // 330 MB in 110 photos: one file of 3 MB under every name.
+    std::string bytes(3 << 20, '\0');
+    for (size_t i = 0; i < bytes.size(); i++) bytes[i] = char((i * 2654435761u) >> 24);
+    std::string first = photos + "\\P0000能.jpg";
+    ASSERT_TRUE(bench::write_file(first, bytes));
+    for (int i = 1; i < 110; i++) {
+        char name[32];
+        snprintf(name, sizeof name, "\\P%04dソ.jpg", i);
+        ASSERT_TRUE(CreateHardLinkA((photos + name).c_str(), first.c_str(), nullptr));
+    }
+    env_guard folder("ZOTE_BIG_FOLDER", dir.path());
+    bench::child_result r = bench::run_child("pack_beyond_memory", 300000);
+    EXPECT_EQ(r.exit_code, 0u) << r.output;
+    EXPECT_NE(r.output.find("packed 1, unpacked 1, members 110, left out 0"), std::string::npos) << r.output;
+    EXPECT_TRUE(bench::read_file(photos + "-out\\P0109ソ.jpg") == bytes);
+}
 
 TEST(ArchiverWrite, FolderRoundTripThroughEveryKind)
 {

@@ -1,7 +1,9 @@
 // The guarded heap the tests run on: a fault at a block's edge or in a freed
 // block ends the process with a report at the faulty access, also where the
-// system would swallow the fault, and so does an exception nobody catches;
-// everything else allocates as before.
+// system would swallow the fault, and so does every other way a program can
+// end badly (an exception nobody catches, abort(), an invalid parameter to
+// the C runtime, an exception no handler takes; an exit code other than 0 is
+// reported beside a report file); everything else allocates as before.
 #include "tests/support/bench.h"
 #include "tests/support/guarded_heap.h"
 #include <gtest/gtest.h>
@@ -45,6 +47,16 @@ ZOTE_CHILD(heap_fault)
     } else if (c == "uncaught") {
         volatile size_t most = size_t(-1) / 4;
         sink = *new char[most];  // operator new throws, and nothing catches it
+    } else if (c == "abort") {
+        abort();
+    } else if (c == "invalid parameter") {
+        typedef int(__cdecl * copy_fn)(char*, size_t, const char*);
+        auto copy = reinterpret_cast<copy_fn>(GetProcAddress(GetModuleHandleA("msvcrt.dll"), "strcpy_s"));
+        if (copy) copy(nullptr, 4, "表");
+    } else if (c == "no handler") {
+        *static_cast<volatile int*>(nullptr) = 1;
+    } else if (c == "exit code") {
+        exit(5);
     } else if (c == "in a timer") {
         timer_block = static_cast<char*>(malloc(24));
         SetTimer(nullptr, 0, 1, overrun_in_timer);
@@ -59,17 +71,23 @@ ZOTE_CHILD(heap_fault)
 TEST(GuardedHeap, FaultsAreReportedWhereTheyHappen)
 {
     ASSERT_TRUE(bench::heap_is_guarded());
+    const DWORD fault = bench::HEAP_FAULT_EXIT;
     struct {
         const char* name;
         const char* report;
+        DWORD exit_code;
     } cases[] = {
-        {"write past", "a write at"},
-        {"read after free", "a freed block"},
-        {"rounding", "the bytes around a block were overwritten"},
-        {"freed twice", "freed twice"},
-        {"large write past", "0 bytes past the end of the block of 3145728 bytes"},
-        {"in a timer", "0 bytes past the end of the block of 24 bytes"},
-        {"uncaught", "an exception nobody catches: St9bad_alloc"},
+        {"write past", "a write at", fault},
+        {"read after free", "a freed block", fault},
+        {"rounding", "the bytes around a block were overwritten", fault},
+        {"freed twice", "freed twice", fault},
+        {"large write past", "0 bytes past the end of the block of 3145728 bytes", fault},
+        {"in a timer", "0 bytes past the end of the block of 24 bytes", fault},
+        {"uncaught", "an exception nobody catches: St9bad_alloc", fault},
+        {"abort", "the program was aborted", fault},
+        {"invalid parameter", "an invalid parameter handed to the C runtime", fault},
+        {"no handler", "an exception no handler takes: code 0xc0000005", fault},
+        {"exit code", "the program ended with exit code 5", 5},
     };
     bench::scratch_dir dir;
     std::string report = dir.file("report.txt");
@@ -78,7 +96,7 @@ TEST(GuardedHeap, FaultsAreReportedWhereTheyHappen)
         SetEnvironmentVariableA("ZOTE_HEAP_CASE", c.name);
         DeleteFileA(report.c_str());
         bench::child_result r = bench::run_child("heap_fault");
-        EXPECT_EQ(r.exit_code, bench::HEAP_FAULT_EXIT) << c.name << "\n" << r.output;
+        EXPECT_EQ(r.exit_code, c.exit_code) << c.name << "\n" << r.output;
         EXPECT_NE(bench::read_file(report).find(c.report), std::string::npos) << c.name << "\n" << r.output;
     }
     SetEnvironmentVariableA("ZOTE_HEAP_CASE", nullptr);

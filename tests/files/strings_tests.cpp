@@ -71,6 +71,30 @@ TEST(Strings, TrailByte5CIsNoSeparator)
     }
 }
 
+// A case key stands for a name wherever names are compared without regard to
+// case: equal keys exactly for the names the compare takes as one. ッ and ィ
+// differ only in a trail byte that a byte-wise fold would take for "b".
+TEST(Strings, CaseKeysAgreeWithTheCompare)
+{
+    const struct {
+        const char *a, *b;
+        bool same;
+    } rows[] = {
+        {"C:\\写真\\P0001表.JPG", "c:\\写真\\p0001表.jpg", true},
+        {"ＡＢ能.jpg", "ａｂ能.JPG", true},
+        {"ッソ.jpg", "ィソ.jpg", false},
+        {"表示.jpg", "表示.jpeg", false},
+    };
+    for (const auto& r : rows) {
+        char a[PATH_BUF], b[PATH_BUF];
+        ASSERT_TRUE(text_case_key(a, sizeof a, r.a) && text_case_key(b, sizeof b, r.b));
+        EXPECT_EQ(strcmp(a, b) == 0, r.same) << r.a << " " << r.b;
+        EXPECT_EQ(text_equal_ci(r.a, r.b) != 0, r.same) << r.a << " " << r.b;
+    }
+    char small[4];
+    EXPECT_FALSE(text_case_key(small, sizeof small, "表示.jpg"));
+}
+
 TEST(Strings, LastCharacterByForwardScan)
 {
     char path[PATH_BUF] = "C:\\画像\\";

@@ -99,10 +99,13 @@ void copy_camera_photos(const std::string& folder, const std::vector<std::string
         snprintf(name, sizeof name, "\\camera%d.jpg", int(i % KINDS));
         std::string photo = cache + name;
         if (GetFileAttributesA(photo.c_str()) == INVALID_FILE_ATTRIBUTES) {
+            // Made under a name of this process's and renamed into place whole:
+            // another run in the same build tree may be making the same photo.
             bool tall = i % 4 == 3;
-            std::string part = photo + ".part";
+            std::string part = photo + "." + std::to_string(GetCurrentProcessId()) + ".part";
             ASSERT_TRUE(write_camera_photo(part, tall ? 3000 : 4000, tall ? 4000 : 3000, int(i)));
-            ASSERT_TRUE(MoveFileExA(part.c_str(), photo.c_str(), MOVEFILE_REPLACE_EXISTING));
+            if (!MoveFileA(part.c_str(), photo.c_str())) DeleteFileA(part.c_str());
+            ASSERT_NE(GetFileAttributesA(photo.c_str()), INVALID_FILE_ATTRIBUTES) << photo;
         }
         ASSERT_TRUE(CopyFileA(photo.c_str(), (folder + "\\" + names[i]).c_str(), FALSE)) << names[i];
     }
@@ -564,12 +567,36 @@ void zote_session::move_to(POINT client)
     EXPECT_TRUE(settle()) << "after moving the pointer";
 }
 
+// The time of a click where the pointer is: the double-click time after the
+// last one there, or later, so that the program never takes it for the second
+// half of a double click, however long the program took over the last one.
+DWORD zote_session::next_click_time()
+{
+    POINT at = {};
+    GetCursorPos(&at);
+    bool close_by = abs(at.x - last_click_at_.x) <= GetSystemMetrics(SM_CXDOUBLECLK) &&
+                    abs(at.y - last_click_at_.y) <= GetSystemMetrics(SM_CYDOUBLECLK);
+    DWORD now = GetTickCount(), apart = GetDoubleClickTime() + 1;
+    DWORD t = close_by && last_click_ && int(now - last_click_) < int(apart) ? last_click_ + apart : now;
+    last_click_ = t ? t : 1;
+    last_click_at_ = at;
+    return last_click_;
+}
+
+INPUT button_event(DWORD flags, DWORD time)
+{
+    INPUT in = button_event(flags);
+    in.mi.time = time;
+    return in;
+}
+
 void zote_session::click(POINT client, std::initializer_list<WORD> held)
 {
     move_to(client);
     for (WORD k : held) send(key_event(k, true));
-    send(button_event(MOUSEEVENTF_LEFTDOWN));
-    send(button_event(MOUSEEVENTF_LEFTUP));
+    DWORD t = next_click_time();
+    send(button_event(MOUSEEVENTF_LEFTDOWN, t));
+    send(button_event(MOUSEEVENTF_LEFTUP, t));
     for (WORD k : held) send(key_event(k, false));
 }
 
@@ -579,14 +606,16 @@ void zote_session::click_in(HWND window, POINT client)
     ClientToScreen(window, &p);
     SetCursorPos(p.x, p.y);
     EXPECT_TRUE(settle()) << "after moving the pointer";
-    send(button_event(MOUSEEVENTF_LEFTDOWN));
-    send(button_event(MOUSEEVENTF_LEFTUP));
+    DWORD t = next_click_time();
+    send(button_event(MOUSEEVENTF_LEFTDOWN, t));
+    send(button_event(MOUSEEVENTF_LEFTUP, t));
 }
 
 void zote_session::chord_click(POINT client, WORD held)
 {
     move_to(client);
-    INPUT all[4] = {key_event(held, true), button_event(MOUSEEVENTF_LEFTDOWN), button_event(MOUSEEVENTF_LEFTUP),
+    DWORD t = next_click_time();
+    INPUT all[4] = {key_event(held, true), button_event(MOUSEEVENTF_LEFTDOWN, t), button_event(MOUSEEVENTF_LEFTUP, t),
                     key_event(held, false)};
     SendInput(4, all, sizeof all[0]);
     EXPECT_TRUE(settle()) << "after the click with " << held;
@@ -609,13 +638,17 @@ void zote_session::chord_key(WORD vk, WORD held, DWORD hold_ms)
     EXPECT_TRUE(settle()) << "after the key " << vk << " with " << held;
 }
 
+// The second press comes a millisecond after the first, however long the
+// program took over the first.
 void zote_session::double_click(POINT client)
 {
     move_to(client);
-    for (int i = 0; i < 2; i++) {
-        send(button_event(MOUSEEVENTF_LEFTDOWN));
-        send(button_event(MOUSEEVENTF_LEFTUP));
+    DWORD t = next_click_time();
+    for (DWORD i = 0; i < 2; i++) {
+        send(button_event(MOUSEEVENTF_LEFTDOWN, t + i));
+        send(button_event(MOUSEEVENTF_LEFTUP, t + i));
     }
+    last_click_ = t + 1;
 }
 
 int first_path_button(const shot& s)

@@ -119,7 +119,9 @@ public:
 
     // Input, one event at a time, each followed by settle(): keys with
     // modifiers held (VK_CONTROL, VK_SHIFT, VK_MENU), the pointer on a point
-    // of the page's client area, clicks there.
+    // of the page's client area, clicks there. Clicks carry their own times:
+    // two clicks are never taken for a double click, the two of a double
+    // click always are, whatever the time the program takes between them.
     void key(WORD vk, std::initializer_list<WORD> held = {});
     // A key pressed and released in one go, for keys whose handler runs as
     // long as the key is held (the release ends it): then settle().
@@ -178,6 +180,9 @@ private:
     void send(const INPUT& input);
     bool wait_idle(DWORD ms);
     void drain_idle();
+    DWORD next_click_time();
+    DWORD last_click_ = 0;
+    POINT last_click_at_ = {};
     bench::scratch_dir dir_;
     std::string heap_report_;
     HWND frame_ = nullptr, page_ = nullptr;
@@ -200,5 +205,7 @@ bool close_window_process(HWND window);
 // Input events as SendInput takes them: a key going down or up, a button.
 INPUT key_event(WORD vk, bool down);
 INPUT button_event(DWORD flags);
+// The same with the time it carries (GetTickCount's clock; 0: when it is sent).
+INPUT button_event(DWORD flags, DWORD time);
 
 }  // namespace screen

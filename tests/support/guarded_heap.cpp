@@ -19,7 +19,18 @@
 // of the system's could swallow it (a fault inside a window procedure called
 // back by the system may be): it writes a report and ends the process with
 // HEAP_FAULT_EXIT. Other faults are left to whoever expects them.
+//
+// Every other way the program can end is reported the same way, the heap on
+// or off (ZOTE_GUARDED_HEAP=off): an exception nobody catches, abort() (also
+// the terminate of a DLL with a C++ runtime of its own, whose throw never
+// reaches this one), an invalid parameter handed to the C runtime (Windows'
+// own runtime ends the process there; Wine's returns an error), and an
+// exception no handler takes. When a report file is named, so is an exit with
+// a code other than 0 (a test program's exit code is its result, so not
+// without one). Return addresses in the program are given as they are, those
+// in other modules of ours (a DLL, not Wine's own) as name+offset.
 #include "tests/support/guarded_heap.h"
+#include <csignal>
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
@@ -122,16 +133,38 @@ void find_program_text()
         }
 }
 
-// A value on the stack that points just after a call in the program's code.
-bool looks_like_return(uintptr_t v)
+// Whether the code before p ends in a call.
+bool call_before(const BYTE* p)
 {
-    const BYTE* p = (const BYTE*)v;
-    if (p < text_start + 8 || p > text_end) return false;
     if (p[-5] == 0xE8) return true;  // call rel32
     // call through a register or memory: FF /2 with 0 to 5 bytes after the ModRM byte
     for (int back = 2; back <= 7; back++)
         if (p[-back] == 0xFF && ((p[-back + 1] >> 3) & 7) == 2) return true;
     return false;
+}
+
+// A value on the stack that points just after a call in the program's code.
+bool looks_like_return(uintptr_t v)
+{
+    const BYTE* p = (const BYTE*)v;
+    return p >= text_start + 8 && p <= text_end && call_before(p);
+}
+
+// A value on the stack that points just after a call in the code of another
+// module of ours: the module's base, or null. Wine's own DLLs say so after
+// their DOS header.
+const BYTE* module_return(uintptr_t v)
+{
+    MEMORY_BASIC_INFORMATION m;
+    if (v < 0x10000 || !VirtualQuery((const void*)v, &m, sizeof m) || m.State != MEM_COMMIT || m.Type != MEM_IMAGE)
+        return nullptr;
+    if (!(m.Protect & (PAGE_EXECUTE | PAGE_EXECUTE_READ | PAGE_EXECUTE_READWRITE | PAGE_EXECUTE_WRITECOPY)))
+        return nullptr;
+    const BYTE* base = (const BYTE*)m.AllocationBase;
+    if (!base || base == (const BYTE*)GetModuleHandleA(nullptr) || v < (uintptr_t)m.BaseAddress + 8) return nullptr;
+    if (memcmp(base + 0x40, "Wine builtin DLL", 16) == 0 || memcmp(base + 0x40, "Wine placeholder DLL", 20) == 0)
+        return nullptr;
+    return call_before((const BYTE*)v) ? base : nullptr;
 }
 
 const uintptr_t* stack_top() { return (const uintptr_t*)((NT_TIB*)NtCurrentTeb())->StackBase; }
@@ -329,8 +362,8 @@ struct report_text {
     }
 };
 
-// Writes the report and ends the process at once.
-[[noreturn]] void report_and_end(report_text& r)
+// Writes the report (to the file named, and to standard error).
+void write_report(report_text& r)
 {
     char program[MAX_PATH];
     DWORD n = GetModuleFileNameA(nullptr, program, sizeof program);
@@ -354,8 +387,40 @@ struct report_text {
     }
     HANDLE err = GetStdHandle(STD_ERROR_HANDLE);
     if (err && err != INVALID_HANDLE_VALUE) WriteFile(err, r.text, (DWORD)r.n, &written, nullptr);
+}
+
+// Writes the report and ends the process at once.
+[[noreturn]] void report_and_end(report_text& r)
+{
+    write_report(r);
     TerminateProcess(GetCurrentProcess(), bench::HEAP_FAULT_EXIT);
     ExitProcess(bench::HEAP_FAULT_EXIT);
+}
+
+// The return addresses above a point of the stack: the program's, then those
+// in other modules of ours.
+void stack_above(report_text& r, const char* what, const void* from, int words)
+{
+    const void* stack[16];
+    return_addresses(from, stack, 16, words);
+    r.addresses(what, stack, 16);
+    const uintptr_t* p = (const uintptr_t*)((uintptr_t)from & ~(uintptr_t)3);
+    const uintptr_t* top = stack_top();
+    int found = 0;
+    for (int i = 0; i < words && p < top && found < 12; i++, p++) {
+        const BYTE* base = module_return(*p);
+        if (!base) continue;
+        char path[MAX_PATH];
+        DWORD n = GetModuleFileNameA((HMODULE)base, path, sizeof path);
+        const char* name = path;
+        for (DWORD k = 0; k < n; k++)
+            if (path[k] == '\\' || path[k] == '/') name = path + k + 1;
+        r.add(found++ ? " " : "  in other modules ");
+        r.add(n && n < sizeof path ? name : "?");
+        r.add("+");
+        r.hex(*p - (uintptr_t)base);
+    }
+    if (found) r.add("\n");
 }
 
 void describe_block(report_text& r, const void* user, size_t size, const sites& made, const sites* freed)
@@ -623,10 +688,75 @@ size_t largest_free_region()
     r.add(" bytes reserved by freed ones; largest free address range ");
     r.number(largest_free_region());
     r.add(" bytes\n");
-    const void* stack[16];
-    return_addresses(__builtin_frame_address(0), stack, 16, 2048);
-    r.addresses("  thrown from", stack, 16);
+    stack_above(r, "  thrown from", __builtin_frame_address(0), 1 << 16);
     report_and_end(r);
+}
+
+// ---- every other end ----
+
+extern "C" void on_abort(int)
+{
+    report_text r;
+    r.add("guarded heap: the program was aborted (abort(), or a terminate in a DLL with a C++ runtime of its own)\n");
+    stack_above(r, "  called from", __builtin_frame_address(0), 1 << 16);
+    report_and_end(r);
+}
+
+void __cdecl on_invalid_parameter(const wchar_t*, const wchar_t*, const wchar_t*, unsigned, uintptr_t)
+{
+    report_text r;
+    r.add("guarded heap: an invalid parameter handed to the C runtime\n");
+    stack_above(r, "  called from", __builtin_frame_address(0), 1 << 16);
+    report_and_end(r);
+}
+
+LONG CALLBACK on_unhandled(EXCEPTION_POINTERS* e)
+{
+    report_text r;
+    r.add("guarded heap: an exception no handler takes: code ");
+    r.hex(e->ExceptionRecord->ExceptionCode);
+    r.add(" at ");
+    r.hex((uintptr_t)e->ExceptionRecord->ExceptionAddress);
+    r.add("\n");
+    stack_above(r, "  called from", (const void*)e->ContextRecord->Esp, 1 << 16);
+    report_and_end(r);
+}
+
+typedef void(__cdecl* exit_fn)(int);
+typedef void(WINAPI* exit_process_fn)(UINT);
+struct {
+    exit_fn exit, exit_now;
+    exit_process_fn exit_process;
+    bool report;  // a report file is named
+} ends;
+
+void note_exit(UINT code)
+{
+    if (!code || !ends.report) return;
+    report_text r;
+    r.add("guarded heap: the program ended with exit code ");
+    r.number(code);
+    r.add("\n");
+    stack_above(r, "  called from", __builtin_frame_address(0), 1 << 16);
+    write_report(r);
+}
+
+void __cdecl g_exit(int code)
+{
+    note_exit((UINT)code);
+    ends.exit(code);
+}
+
+void __cdecl g_exit_now(int code)
+{
+    note_exit((UINT)code);
+    ends.exit_now(code);
+}
+
+void WINAPI g_exit_process(UINT code)
+{
+    note_exit(code);
+    ends.exit_process(code);
 }
 
 // ---- start-up ----
@@ -661,33 +791,42 @@ bool reserve_arena()
 }
 
 struct replacement {
+    const char* dll;
     const char* name;
     void* function;
 };
 
-// Points the program's import entries of the runtime's allocator here.
-void patch_imports()
+const replacement allocator[] = {
+    {"msvcrt.dll", "malloc", (void*)g_malloc},   {"msvcrt.dll", "calloc", (void*)g_calloc},
+    {"msvcrt.dll", "realloc", (void*)g_realloc}, {"msvcrt.dll", "free", (void*)g_free},
+    {"msvcrt.dll", "_msize", (void*)g_msize},    {"msvcrt.dll", "_strdup", (void*)g_strdup},
+    {"msvcrt.dll", "strdup", (void*)g_strdup},   {nullptr, nullptr, nullptr},
+};
+const replacement exits[] = {
+    {"msvcrt.dll", "exit", (void*)g_exit},
+    {"msvcrt.dll", "_exit", (void*)g_exit_now},
+    {"kernel32.dll", "ExitProcess", (void*)g_exit_process},
+    {nullptr, nullptr, nullptr},
+};
+
+// Points the program's import entries of the functions named here.
+void patch_imports(const replacement* ours)
 {
-    static const replacement ours[] = {{"malloc", (void*)g_malloc},   {"calloc", (void*)g_calloc},
-                                       {"realloc", (void*)g_realloc}, {"free", (void*)g_free},
-                                       {"_msize", (void*)g_msize},    {"_strdup", (void*)g_strdup},
-                                       {"strdup", (void*)g_strdup}};
     BYTE* base = (BYTE*)GetModuleHandleA(nullptr);
     auto* nt = (IMAGE_NT_HEADERS*)(base + ((IMAGE_DOS_HEADER*)base)->e_lfanew);
     IMAGE_DATA_DIRECTORY& dir = nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
     if (!dir.VirtualAddress) return;
     for (auto* d = (IMAGE_IMPORT_DESCRIPTOR*)(base + dir.VirtualAddress); d->Name; d++) {
-        if (lstrcmpiA((const char*)base + d->Name, "msvcrt.dll") != 0) continue;
         auto* names = (IMAGE_THUNK_DATA*)(base + (d->OriginalFirstThunk ? d->OriginalFirstThunk : d->FirstThunk));
         auto* slots = (IMAGE_THUNK_DATA*)(base + d->FirstThunk);
         for (; names->u1.AddressOfData; names++, slots++) {
             if (IMAGE_SNAP_BY_ORDINAL(names->u1.Ordinal)) continue;
             const char* name = (const char*)((IMAGE_IMPORT_BY_NAME*)(base + names->u1.AddressOfData))->Name;
-            for (const replacement& r : ours) {
-                if (strcmp(name, r.name) != 0) continue;
+            for (const replacement* r = ours; r->name; r++) {
+                if (lstrcmpiA((const char*)base + d->Name, r->dll) != 0 || strcmp(name, r->name) != 0) continue;
                 DWORD old;
                 VirtualProtect(&slots->u1.Function, sizeof slots->u1.Function, PAGE_READWRITE, &old);
-                slots->u1.Function = (ULONG_PTR)r.function;
+                slots->u1.Function = (ULONG_PTR)r->function;
                 VirtualProtect(&slots->u1.Function, sizeof slots->u1.Function, old, &old);
             }
         }
@@ -713,24 +852,60 @@ void print_counts()
     if (err && err != INVALID_HANDLE_VALUE) WriteFile(err, r.text, (DWORD)r.n, &written, nullptr);
 }
 
+// Makes the code at from jump to to. Wine's msvcrt, like the old ones, has no
+// _set_invalid_parameter_handler: every check of its own calls its
+// _invalid_parameter, which is diverted here instead.
+void divert(void* from, void* to)
+{
+    BYTE* p = (BYTE*)from;
+    DWORD old;
+    if (!VirtualProtect(p, 5, PAGE_EXECUTE_READWRITE, &old)) return;
+    p[0] = 0xE9;  // jmp rel32
+    int32_t offset = (int32_t)((BYTE*)to - (p + 5));
+    memcpy(p + 1, &offset, sizeof offset);
+    VirtualProtect(p, 5, old, &old);
+    FlushInstructionCache(GetCurrentProcess(), p, 5);
+}
+
+// The reports of every end, whether the heap is guarded or not.
+void report_every_end(HMODULE crt)
+{
+    find_program_text();
+    std::set_terminate(report_uncaught);
+    signal(SIGABRT, on_abort);
+    typedef void(__cdecl * parameter_handler)(const wchar_t*, const wchar_t*, const wchar_t*, unsigned, uintptr_t);
+    typedef parameter_handler(__cdecl * set_handler_fn)(parameter_handler);
+    if (auto set = (set_handler_fn)GetProcAddress(crt, "_set_invalid_parameter_handler"))
+        set(on_invalid_parameter);
+    else if (void* runtime_handler = (void*)GetProcAddress(crt, "_invalid_parameter"))
+        divert(runtime_handler, (void*)on_invalid_parameter);
+    SetUnhandledExceptionFilter(on_unhandled);
+    char file[MAX_PATH];
+    DWORD f = GetEnvironmentVariableA(bench::HEAP_REPORT_VARIABLE, file, sizeof file);
+    ends.report = f && f < sizeof file;
+    ends.exit = (exit_fn)GetProcAddress(crt, "exit");
+    ends.exit_now = (exit_fn)GetProcAddress(crt, "_exit");
+    ends.exit_process = (exit_process_fn)GetProcAddress(GetModuleHandleA("kernel32.dll"), "ExitProcess");
+    if (ends.exit && ends.exit_now && ends.exit_process) patch_imports(exits);
+}
+
 __attribute__((constructor(101))) void start_guarded_heap()
 {
+    HMODULE crt = GetModuleHandleA("msvcrt.dll");
+    if (!crt) return;
+    report_every_end(crt);
     char off[8];
     DWORD n = GetEnvironmentVariableA("ZOTE_GUARDED_HEAP", off, sizeof off);
     if (n && n < sizeof off && lstrcmpiA(off, "off") == 0) return;
-    HMODULE crt = GetModuleHandleA("msvcrt.dll");
-    if (!crt) return;
     runtime.malloc = (malloc_fn)GetProcAddress(crt, "malloc");
     runtime.free = (free_fn)GetProcAddress(crt, "free");
     runtime.realloc = (realloc_fn)GetProcAddress(crt, "realloc");
     runtime.msize = (msize_fn)GetProcAddress(crt, "_msize");
     if (!runtime.malloc || !runtime.free || !runtime.realloc || !runtime.msize) return;
     InitializeCriticalSection(&heap_lock);
-    find_program_text();
     if (!reserve_arena()) return;
     AddVectoredExceptionHandler(1, on_fault);
-    std::set_terminate(report_uncaught);
-    patch_imports();
+    patch_imports(allocator);
     guarded = true;
     if (GetEnvironmentVariableA("ZOTE_HEAP_STATS", off, sizeof off)) atexit(print_counts);
 }
