@@ -172,7 +172,8 @@ void staged_cuts_reset() { staged_cuts.clear(); }
 void staged_cut_add(const char* staged, const char* original)
 {
     char archive[PATH_BUF];
-    if (read_open_archive(archive)) staged_cuts.emplace(case_key(staged), staged_cut{original, archive});
+    // A later cut staged at the same place stands for another entry.
+    if (read_open_archive(archive)) staged_cuts.insert_or_assign(case_key(staged), staged_cut{original, archive});
 }
 
 int staged_cut_original(const char* staged, char* original)
@@ -185,10 +186,8 @@ int staged_cut_elsewhere(const char* staged, char* shown)
 {
     char archive[PATH_BUF];
     if (!read_open_archive(archive)) archive[0] = 0;
-    for (const staged_cut& c : staged_cuts) {
-        if (!text_equal_ci(c.staged.c_str(), staged) || text_equal_ci(c.archive.c_str(), archive)) continue;
-        const char* inside = path_below(c.original.c_str(), archive_work.folder);
-        return inside && *inside && path_join(shown, PATH_BUF, c.archive.c_str(), inside) ? 1 : 0;
-    }
-    return 0;
+    auto found = staged_cuts.find(case_key(staged));
+    if (found == staged_cuts.end() || text_equal_ci(found->second.archive.c_str(), archive)) return 0;
+    const char* inside = path_below(found->second.original.c_str(), archive_work.folder);
+    return inside && *inside && path_join(shown, PATH_BUF, found->second.archive.c_str(), inside) ? 1 : 0;
 }
