@@ -22,8 +22,6 @@ bool is_dir(const char* path)
     DWORD a = GetFileAttributesA(path);
     return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY);
 }
-bool exists(const char* path) { return GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES; }
-
 _lha* lha() { return open_archiver_for(".lzh"); }
 
 // Switches file-operation logging off for a scope.
@@ -103,7 +101,7 @@ void refresh_folder(const char* option, const char* archive, const char* folder,
     _lha* a = lha();
     char file[PATH_BUF];
     archive_file(archive, file, sizeof file);
-    if (!a || !exists(file)) return;
+    if (!a || !item_exists(file)) return;
     a->command("x -a1 -n1 -s \"%s\" \"%s\"", archive, pattern);
     int archived = archived_count(option, archive, pattern, recursive);
     int present = folder_count(folder, pattern, recursive);
@@ -340,7 +338,7 @@ int unpack_archive(const char* archive)
         !text_append(packing_folder, packing_ending) ||
         !text_format(work, sizeof work, "%s%s", archive, unpacking_ending))
         return 0;
-    if (exists(packing) || exists(packing_folder) || exists(work)) return 0;
+    if (item_exists(packing) || item_exists(packing_folder) || item_exists(work)) return 0;
     if (console_output_on()) con_out("UnPacking %s\n", archive);
     quiet_logging quiet;
     _lha* a = lha();

@@ -48,12 +48,6 @@ bool full_arg(const char* rest, char* out, size_t cap)
     return full_path(out, cap, a.t[0]) != nullptr;
 }
 
-bool is_folder(const char* path)
-{
-    DWORD a = GetFileAttributesA(path);
-    return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY);
-}
-
 bool is_file(const char* path)
 {
     DWORD a = GetFileAttributesA(path);

@@ -19,12 +19,6 @@ namespace {
 
 const char zip_dummy_password[] = "mirkal";
 
-bool is_folder(const char* path)
-{
-    DWORD a = GetFileAttributesA(path);
-    return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY);
-}
-
 // The folder argument without its trailing backslash; null when it is empty
 // or does not fit (an empty one would name the drive's root).
 const char* folder_arg(const char* folder)

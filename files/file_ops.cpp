@@ -27,12 +27,6 @@ void file_op_log(const char* fmt, ...)
     console_hooks.printf_hook("%s", line);
 }
 
-static bool is_folder(const char* path)
-{
-    DWORD a = GetFileAttributesA(path);
-    return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY);
-}
-
 static bool is_link(const char* path)
 {
     DWORD a = GetFileAttributesA(path);
@@ -323,6 +317,14 @@ int rm_tree(const char* folder)
     SetFileAttributesA(folder, FILE_ATTRIBUTE_NORMAL);
     if (RemoveDirectoryA(folder)) file_op_log("..rd %s\n", folder);
     return 1;
+}
+
+void rm_item(const char* path)
+{
+    if (is_folder(path))
+        rm_tree(path);
+    else if (item_exists(path))
+        rm_file(path);
 }
 
 void clear_tree(const char* folder)

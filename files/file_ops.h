@@ -37,6 +37,9 @@ int cp_tree(const char* source, const char* destination);
 // Deletes a tree: files, then folders bottom-up, then the folder. Links
 // inside it are removed without touching what they point to. Always 1.
 int rm_tree(const char* folder);
+// Deletes what is at path: a folder with its tree, or a file; nothing when
+// nothing is there.
+void rm_item(const char* path);
 // Deletes the files matching the pattern at the end of the formed path (one
 // level; in the tree variant also in every folder below). 0 when the formed
 // path does not fit.

@@ -240,6 +240,14 @@ int drive_present(const char* path)
     return 0;
 }
 
+int item_exists(const char* path) { return GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES; }
+
+int is_folder(const char* path)
+{
+    DWORD a = GetFileAttributesA(path);
+    return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY);
+}
+
 int path_exists(const char* path, int hidden_is_missing)
 {
     char work[PATH_BUF];

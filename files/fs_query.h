@@ -47,6 +47,10 @@ int long_path_name(char* path);
 // 1 when path exists (a drive root by the drive list; wildcards: anything
 // matches); with hidden_is_missing set a hidden item counts as missing.
 int path_exists(const char* path, int hidden_is_missing);
+// 1 when something (a file or a folder) is at path, as the system finds it.
+int item_exists(const char* path);
+// 1 when a folder is at path.
+int is_folder(const char* path);
 // 1 when path's first letter is one of the logical drives.
 int drive_present(const char* path);
 // 1 when the Explorer policy "NoDrives" hides the drive of path's first letter.

@@ -25,12 +25,6 @@ static browser_list_record& L = browser_list;
 
 static FILE* marker_handle;
 
-static bool is_folder(const char* path)
-{
-    DWORD a = GetFileAttributesA(path);
-    return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY);
-}
-
 static DWORD sector_size_of(const char* path)
 {
     char root[PATH_BUF];

@@ -18,12 +18,6 @@ static char current_drive_letter()
     return n && n < sizeof folder && folder[1] == ':' ? folder[0] : 0;
 }
 
-static bool is_folder(const char* path)
-{
-    DWORD a = GetFileAttributesA(path);
-    return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY);
-}
-
 int drive_cache_available(thumb_cache_dir*, int need_folder)
 {
     char letter = current_drive_letter();

@@ -13,22 +13,6 @@
 
 namespace {
 
-bool exists(const char* path) { return GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES; }
-
-bool is_folder(const char* path)
-{
-    DWORD a = GetFileAttributesA(path);
-    return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY);
-}
-
-void remove_item(const char* path)
-{
-    if (is_folder(path))
-        rm_tree(path);
-    else if (exists(path))
-        rm_file(path);
-}
-
 std::vector<std::string> names_in(const std::string& folder)
 {
     std::vector<std::string> names;
@@ -62,7 +46,7 @@ void take_out_leaving(archive_move* m)
     for (const archive_move::placed& p : m->items) {
         const char* leaving = p.leaving.c_str();
         char copy[PATH_BUF];
-        if (!*leaving || !exists(leaving) || (is_folder(leaving) && is_prefix_folder(p.destination.c_str(), leaving)))
+        if (!*leaving || !item_exists(leaving) || (is_folder(leaving) && is_prefix_folder(p.destination.c_str(), leaving)))
             continue;
         if (aside_name(m, copy) && MoveFileA(leaving, copy)) m->kept.push_back({leaving, copy, true});
     }
@@ -75,10 +59,10 @@ void put_back(archive_move* m)
     for (const std::string& name : names_in(m->folder)) {
         char path[PATH_BUF];
         if (!listed(m->names_before, name.c_str()) && path_join(path, m->folder.c_str(), name.c_str()))
-            remove_item(path);
+            rm_item(path);
     }
     for (auto k = m->kept.rbegin(); k != m->kept.rend(); ++k) {
-        remove_item(k->path.c_str());
+        rm_item(k->path.c_str());
         MoveFileA(k->copy.c_str(), k->path.c_str());
     }
 }
@@ -99,7 +83,7 @@ int archive_move_begin(archive_move* m, const char* folder)
 
 int archive_move_keep(archive_move* m, const char* destination)
 {
-    if (!exists(destination)) return 1;
+    if (!item_exists(destination)) return 1;
     char copy[PATH_BUF];
     if (!aside_name(m, copy) || !cp_file(destination, copy)) return 0;
     m->kept.push_back({destination, copy, false});
@@ -123,7 +107,7 @@ int archive_move_finish(archive_move* m, left_at_source* left, const char* what)
     if (written) {
         for (const archive_move::placed& p : m->items)
             if (p.staged)
-                remove_item(p.source.c_str());
+                rm_item(p.source.c_str());
             else
                 remove_moved_source(p.source.c_str(), p.destination.c_str(), left);
     } else {

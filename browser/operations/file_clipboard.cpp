@@ -123,7 +123,7 @@ int need_file_cb(walk_item* item)
 // Every file takes whole clusters of the current drive, so the need is
 // counted in clusters; the message shows them as sectors. A move on one
 // drive needs none.
-static int space_check(clipboard_read_state* s, bool moves)
+int paste_space_check(clipboard_read_state* s, bool moves)
 {
     space_need need = {};
     if (!get_drive_clusters(current_folder.folder, &need.drive)) return 1;
@@ -162,8 +162,6 @@ static int space_check(clipboard_read_state* s, bool moves)
     kavtrel_message_box(message_box_owner, text, "ZOTE", MB_OK | MB_ICONEXCLAMATION);
     return 0;
 }
-
-int paste_space_check(clipboard_read_state* s) { return space_check(s, s->cut != 0); }
 
 // The paste loops ------------------------------------------------------------------
 
@@ -218,7 +216,7 @@ static int paste_loop(clipboard_read_state* s, paste_kind kind)
     archive_move move;
     bool copy_first = cut && into_archive && archive_move_begin(&move, current_folder.folder);
     if (cut && into_archive && !copy_first) return 0;
-    if (!space_check(s, cut && !copy_first)) return 0;
+    if (!paste_space_check(s, cut && !copy_first)) return 0;
     last_paste = {};
     _status_printf(L.page, "%s", status[kind]);
     overwrite_answers answers = {};

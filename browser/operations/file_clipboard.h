@@ -17,7 +17,9 @@ struct overwrite_answers {
 };
 static_assert(sizeof(overwrite_answers) == 5, "five answer bytes");
 
-int paste_space_check(clipboard_read_state* state);
+// 1 when the paste fits on the current drive (a move on one drive needs no
+// room), else the message and 0.
+int paste_space_check(clipboard_read_state* state, bool moves);
 int paste_files(clipboard_read_state* state);
 int paste_shortcuts(clipboard_read_state* state);
 int paste_folders_only(clipboard_read_state* state);

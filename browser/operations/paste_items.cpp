@@ -13,14 +13,6 @@
 #include <cstring>
 #include <cwchar>
 
-static bool is_folder(const char* path)
-{
-    DWORD a = GetFileAttributesA(path);
-    return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY);
-}
-
-static bool exists(const char* path) { return GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES; }
-
 static const char* kind_word(const char* path) { return is_folder(path) ? "フォルダ" : "ファイル"; }
 
 // The same item, or one that cannot be told apart: never written over.
@@ -185,7 +177,7 @@ static bool clear_other_kind(const char* source, const char* destination)
         rd_folder(destination);
     else
         rm_file(destination);
-    return !exists(destination);
+    return !item_exists(destination);
 }
 
 // A file moved over an existing file: the old one is set aside first and
@@ -214,7 +206,7 @@ static int place_over(const char* source, const char* destination, bool move)
 {
     if (!clear_other_kind(source, destination)) return 0;
     if (!move) return cp_file(source, destination);
-    if (!exists(destination)) return mv_file(source, destination);
+    if (!item_exists(destination)) return mv_file(source, destination);
     return is_folder(source) ? move_into_folder(source, destination) : move_over_file(source, destination);
 }
 
@@ -222,9 +214,9 @@ int place_one_item(const char* source, const char* destination, int how, const c
                    overwrite_answers* answers)
 {
     answers->done = 0;
-    if (!exists(source)) return 0;
+    if (!item_exists(source)) return 0;
     bool move = how == PLACE_MOVE, as_move = how != PLACE_COPY;
-    if (!exists(destination)) {
+    if (!item_exists(destination)) {
         answers->done = (move ? mv_file(source, destination) : cp_file(source, destination)) ? 1 : 0;
     } else if (same_or_unknown(source, destination)) {
         if (!as_move) answers->done = copy_as_unique(source, destination) ? 1 : 0;
@@ -273,7 +265,7 @@ int note_left_cb(walk_item* item)
 // empty subfolders) by itself.
 void note_left_at_source(left_at_source* left, const char* source, const char* destination)
 {
-    if (!exists(source) || same_or_unknown(source, destination)) return;
+    if (!item_exists(source) || same_or_unknown(source, destination)) return;
     int before = left->listed + left->more;
     if (is_folder(source)) {
         walk_item record = {};
@@ -287,10 +279,7 @@ void note_left_at_source(left_at_source* left, const char* source, const char* d
 void remove_moved_source(const char* source, const char* destination, left_at_source* left)
 {
     if (same_or_unknown(source, destination)) return;
-    if (is_folder(source))
-        rm_tree(source);
-    else if (exists(source))
-        rm_file(source);
+    rm_item(source);
     note_left_at_source(left, source, destination);
 }
 
@@ -308,8 +297,8 @@ void say_left_at_source(const left_at_source& left)
 int paste_one_shortcut(const char* source, const char* shortcut, overwrite_answers* answers)
 {
     answers->done = 0;
-    if (!exists(source)) return 0;
-    if (!exists(shortcut)) {
+    if (!item_exists(source)) return 0;
+    if (!item_exists(shortcut)) {
         answers->done = create_shortcut(shortcut, source, nullptr, nullptr, nullptr, nullptr) ? 1 : 0;
     } else if (same_or_unknown(source, shortcut)) {
         answers->done = shortcut_as_unique(source, shortcut) ? 1 : 0;
@@ -346,7 +335,7 @@ int make_folder_cb(walk_item* item)
     while (*relative == '\\') relative++;
     if (!path_join(target, t.root, relative))
         t.failures++;
-    else if (!exists(target) && !md_path(target))
+    else if (!item_exists(target) && !md_path(target))
         t.failures++;
     return 1;
 }
@@ -358,8 +347,8 @@ int paste_folder_tree_only(const char* source, const char* folder, overwrite_ans
     if (!is_folder(source)) return 0;
     tree_copy t = {strlen(source), "", 0};
     if (!path_join(t.root, folder, file_name_of(source))) return 0;
-    if (same_or_unknown(source, t.root) && exists(t.root)) return 0;
-    if (!exists(t.root) && !md_path(t.root)) return 0;
+    if (same_or_unknown(source, t.root) && item_exists(t.root)) return 0;
+    if (!item_exists(t.root) && !md_path(t.root)) return 0;
     walk_item record = {};
     current_tree = &t;
     walk_tree(source, "*.*", &record, nullptr, nullptr, make_folder_cb, nullptr);
