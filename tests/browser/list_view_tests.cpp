@@ -111,7 +111,8 @@ TEST(ListView, StaleListReloadsOncePerChange)
     // Names the code page cannot reopen, listed "?.jpg" and "p150cafe.jpg" (page 7).
     wchar_t folder[MAX_PATH];
     ASSERT_GT(MultiByteToWideChar(CP_ACP, 0, dir.file("s").c_str(), -1, folder, MAX_PATH), 0);
-    std::vector<std::wstring> unmapped = {std::wstring(folder) + L"\\\uD55C.jpg", std::wstring(folder) + L"\\p150caf\u00E9.jpg"};
+    std::vector<std::wstring> unmapped = {std::wstring(folder) + L"\\\uD55C.jpg",
+                                          std::wstring(folder) + L"\\p150caf\u00E9.jpg"};
     for (const std::wstring& name : unmapped) {
         HANDLE made = CreateFileW(name.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr);
         ASSERT_NE(made, INVALID_HANDLE_VALUE);

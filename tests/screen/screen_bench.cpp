@@ -518,17 +518,6 @@ void zote_session::key(WORD vk, std::initializer_list<WORD> held)
 }
 
 namespace {
-// The bench has no drive onto the Linux root: Wine runs the Linux program itself.
-bool run_linux(std::vector<std::string> args)
-{
-    typedef LONG(CDECL * unix_spawn)(char* const argv[], int wait);
-    auto spawn = reinterpret_cast<unix_spawn>(GetProcAddress(GetModuleHandleA("ntdll.dll"), "__wine_unix_spawnvp"));
-    std::vector<char*> argv;
-    for (std::string& a : args) argv.push_back(&a[0]);
-    argv.push_back(nullptr);
-    return spawn && spawn(argv.data(), TRUE) == 0;
-}
-
 // Puts the keysyms (hexadecimal) on keys of the X keyboard that bear none
 // ("bind"), or takes them off again ("unbind"). Wine gives keys outside its
 // layout table spare virtual keys in the order of their codes while they
@@ -542,15 +531,9 @@ d = c.c_void_p(x.XOpenDisplay(None))
 lo, hi, n = c.c_int(), c.c_int(), c.c_int()
 x.XDisplayKeycodes(d, c.byref(lo), c.byref(hi))
 m = x.XGetKeyboardMapping(d, c.c_ubyte(lo.value), hi.value - lo.value + 1, c.byref(n))
-syms = [int(s, 16) for s in sys.argv[2:]]
-def first(k): return m[(k - lo.value) * n.value]
-def bare(k): return not any(m[(k - lo.value) * n.value + i] for i in range(n.value))
-if sys.argv[1] == 'bind':
-    keys = [k for k in range(lo.value, hi.value + 1) if bare(k)][:len(syms)]
-    pairs = zip(keys, syms)
-else:
-    pairs = [(k, 0) for k in range(lo.value, hi.value + 1) if first(k) in syms]
-for k, s in pairs: x.XChangeKeyboardMapping(d, k, 1, c.byref(c.c_ulong(s)), 1)
+syms, bind = [int(s, 16) for s in sys.argv[2:]], sys.argv[1] == 'bind'
+keys = [k for k in range(lo.value, hi.value + 1) if m[(k - lo.value) * n.value] in ([0] if bind else syms)]
+for k, s in zip(keys, syms if bind else [0] * len(keys)): x.XChangeKeyboardMapping(d, k, 1, c.byref(c.c_ulong(s)), 1)
 x.XCloseDisplay(d)
 )";
 }  // namespace
@@ -563,7 +546,13 @@ bool zote_session::linux_input(std::vector<std::string> args)
         SetForegroundWindow(frame_);
         EXPECT_TRUE(settle());
     }
-    if (!run_linux(args)) return false;
+    // The bench has no drive onto the Linux root: Wine runs the Linux program itself.
+    typedef LONG(CDECL * unix_spawn)(char* const argv[], int wait);
+    auto spawn = reinterpret_cast<unix_spawn>(GetProcAddress(GetModuleHandleA("ntdll.dll"), "__wine_unix_spawnvp"));
+    std::vector<char*> argv;
+    for (std::string& a : args) argv.push_back(&a[0]);
+    argv.push_back(nullptr);
+    if (!spawn || spawn(argv.data(), TRUE) != 0) return false;
     EXPECT_TRUE(settle()) << "after " << args[0] << " " << args[1];
     return true;
 }
