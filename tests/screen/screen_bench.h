@@ -143,6 +143,10 @@ public:
     // turn and up in the reverse order): then settle(). False when xdotool
     // could not run.
     bool typed(const std::string& keys);
+    // Text (cp932) typed through the X server ("xdotool type"), each
+    // character on a key of its own: then settle(). False when xdotool could
+    // not run.
+    bool typed_text(const std::string& text);
     // Waits until the program waits for the user again, with every message
     // that the input caused handled (a moved pointer comes back from the X
     // server as a second move); false when it does not within the time.
@@ -176,6 +180,8 @@ public:
 
 private:
     bool start(const std::string& folder, const std::string& options);
+    // A Linux program run on the bench's display: then settle().
+    bool linux_input(std::vector<std::string> args);
     // One input event, then settle().
     void send(const INPUT& input);
     bool wait_idle(DWORD ms);
