@@ -215,9 +215,24 @@ int _lha::for_each_member(const char* archive, int (*fn)(const archive_member_in
 int _lha::is_damaged(const char* archive)
 {
     if (!module || file_size(archive) == 0) return 0;
-    if (member_count(archive) < 0) return 1;
+    if (member_count(archive) < 0) return is_held(archive) ? 0 : 1;
     if (is_encrypted(archive) || !check_archive) return 0;
-    return check_archive(archive, ARCHIVE_CHECK_FULL_CRC) ? 0 : 1;
+    return check_archive(archive, ARCHIVE_CHECK_FULL_CRC) || is_held(archive) ? 0 : 1;
+}
+
+int _lha::is_held(const char* archive)
+{
+    if (!module || !open_archive || !close_archive) return 0;
+    // Opened here as the DLLs open it, nothing holds it, and no listing is read.
+    file_handle h(CreateFileA(archive, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+    if (h) return 0;
+    HARC handle = open_archive(nullptr, archive, ARCHIVE_OPEN_MODE);
+    if (handle) {
+        close_archive(handle);
+        return 0;
+    }
+    DWORD why = GetLastError();
+    return why == ERROR_SHARING_VIOLATION || why == ERROR_LOCK_VIOLATION ? 1 : 0;
 }
 
 static int utf8_member(const archive_member_info& info, void* found)

@@ -61,8 +61,12 @@ public:
     int for_each_member(const char* archive, int (*fn)(const archive_member_info& info, void* data), void* data);
     // 1 when the archive's listing stops at damage or its full test fails.
     // An empty file is not damaged; an encrypted archive's test needs its
-    // password, so only its listing counts.
+    // password, so only its listing counts; nor is an archive that another
+    // program holds (is_held).
     int is_damaged(const char* archive);
+    // 1 when the DLL cannot open the archive now because another program
+    // holds it (OpenArchive fails with a sharing or lock violation).
+    int is_held(const char* archive);
     // 1 when the archive stores some member's name in UTF-8.
     int names_in_utf8(const char* archive);
     // create(), with the member names stored as model stores them: cp932

@@ -46,6 +46,9 @@ typedef WORD(WINAPI* archiver_get_version_fn)();
 typedef BOOL(WINAPI* archiver_set_mode_fn)(BOOL on);
 typedef BOOL(WINAPI* archiver_check_fn)(LPCSTR archive, int mode);
 typedef int(WINAPI* archiver_file_count_fn)(LPCSTR archive);
+// Null when the archive cannot be listed; the thread's last error then says
+// why: ERROR_SHARING_VIOLATION (or ERROR_LOCK_VIOLATION) while another
+// program holds the file, which is no damage: it cannot be opened now.
 typedef HARC(WINAPI* archiver_open_fn)(HWND window, LPCSTR archive, DWORD mode);
 typedef int(WINAPI* archiver_close_fn)(HARC archive);
 typedef int(WINAPI* archiver_find_first_fn)(HARC archive, LPCSTR wildcard, archive_member_info* info);

@@ -31,10 +31,12 @@ const char* const compress_exts[ARCHIVE_KIND_COUNT] = {".lzh", ".zip", ".cab", "
 // The mutex that says work folder n is live; held until the process ends.
 HANDLE claimed_mutex;
 
+void claim_name(char (&name)[64], int n) { text_format(name, sizeof name, "zote_archive_work_%d", n); }
+
 HANDLE try_claim(int n)
 {
     char name[64];
-    text_format(name, sizeof name, "zote_archive_work_%d", n);
+    claim_name(name, n);
     HANDLE m = CreateMutexA(nullptr, FALSE, name);
     if (m && GetLastError() == ERROR_ALREADY_EXISTS) {
         CloseHandle(m);
@@ -150,6 +152,15 @@ void setup_archive_work_folders()
     if (zote_temp_path(cache, "cache_arc")) md_path(cache);
 }
 
+int work_folder_live(int n)
+{
+    char name[64];
+    claim_name(name, n);
+    HANDLE m = OpenMutexA(SYNCHRONIZE, FALSE, name);
+    if (m) CloseHandle(m);
+    return m ? 1 : 0;
+}
+
 void remove_archive_work_folder()
 {
     if (archive_work.instance < 0) return;
@@ -198,6 +209,14 @@ int archive_change_allowed()
     return 0;
 }
 
+int say_if_archive_held(const char* archive)
+{
+    _lha* lha = open_archiver_for(archive);
+    if (!lha || !lha->is_held(archive)) return 0;
+    msg_info("ZOTE", "%s\n他のプログラムが使用中なので開けません．", archive);
+    return 1;
+}
+
 void say_members_left_out(const char* archive, int count)
 {
     msg_info("ZOTE", "%s\n解凍できないファイルが%d個あるので書き戻しません．", archive, count);
@@ -234,6 +253,9 @@ int open_archive_as_folder(const char* path)
     if (archive_work.instance < 0 || !archive_kind_available(path)) return 0;
     char archive[PATH_BUF];
     if (!full_path_of(path, archive)) return 0;
+    // An archive another program holds is not damaged: it cannot be opened
+    // now, and the folder shown stays.
+    if (say_if_archive_held(archive)) return 0;
     busy_guard busy(BUSY_WAIT);
     if (in_archive_folder()) SetCurrentDirectoryA(archive_work.instance_folder);
     rm_tree(archive_work.folder);
@@ -253,6 +275,11 @@ int open_archive_as_folder(const char* path)
         archive_work.damaged = 1;
     else
         archive_work.left_out = left_out;
+    if (archive_work.damaged && say_if_archive_held(archive)) {  // held since the check above
+        archive_work.damaged = 0;
+        rm_tree(archive_work.folder);
+        return 0;
+    }
     if ((!extracted && !archive_work.damaged && !left_out) || !write_open_archive(archive)) return 0;
     if (archive_work.damaged)
         msg_info("ZOTE", "%s\n書庫が壊れているので読み出し専用で開きます．", archive);

@@ -37,6 +37,8 @@ const char* compress_extension(int archiver);
 // instance's folder removed.
 void setup_archive_work_folders();
 void remove_archive_work_folder();
+// 1 while an instance (this one too) holds work folder n.
+int work_folder_live(int n);
 
 int archive_is_read_only();
 // Why an archive cannot be written: 0 it can; ARCHIVE_NO_CREATOR (a zip
@@ -55,6 +57,10 @@ int archive_change_allowed();
 // Tells the user that count files of the archive could not be extracted, so
 // that nothing is written back.
 void say_members_left_out(const char* archive, int count);
+// 1, after telling the user, when another program holds the archive, so
+// that it cannot be opened now (which is no damage).
+int say_if_archive_held(const char* archive);
+// 0, leaving the folder shown as it was, when another program holds the archive.
 int open_archive_as_folder(const char* path);
 // Enters a folder ("\..." selects the drive list); an archive, or a path
 // below the opened one, enters its work folder. 1 on success.

@@ -59,11 +59,10 @@ int in_archive_folder(const char* path)
     return is_prefix_folder(path, archive_work.folder) ? 1 : 0;
 }
 
-int read_open_archive(char* out)
+int read_path_record(const char* file, char* out)
 {
     out[0] = 0;
-    if (archive_work.instance < 0) return 0;
-    c_file f(fopen(archive_work.folder_file, "rb"));
+    c_file f(fopen(file, "rb"));
     if (!f) return 0;
     size_t n = fread(out, 1, PATH_BUF, f.get());
     out[PATH_BUF - 1] = 0;
@@ -71,13 +70,21 @@ int read_open_archive(char* out)
     return out[0] ? 1 : 0;
 }
 
-int write_open_archive(const char* archive)
+int write_path_record(const char* file, const char* path)
 {
     char field[PATH_BUF] = {};
-    if (!text_copy(field, archive)) return 0;
-    c_file f(fopen(archive_work.folder_file, "wb"));
+    if (!text_copy(field, path)) return 0;
+    c_file f(fopen(file, "wb"));
     return f && fwrite(field, 1, PATH_BUF, f.get()) == PATH_BUF ? 1 : 0;
 }
+
+int read_open_archive(char* out)
+{
+    out[0] = 0;
+    return archive_work.instance >= 0 && read_path_record(archive_work.folder_file, out);
+}
+
+int write_open_archive(const char* archive) { return write_path_record(archive_work.folder_file, archive); }
 
 int in_archive_work_folder(const char* path)
 {

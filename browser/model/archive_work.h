@@ -39,6 +39,11 @@ int in_archive_folder(const char* path = nullptr);
 // path not yet made full.
 int in_instance_folder(const char* path);
 int in_archive_work_folder(const char* path);
+// A file of exactly PATH_BUF bytes holding a path in a zero-terminated
+// field ("folder.d", the clipboard staging's records), read into out
+// (PATH_BUF; a file of another size reads as none) and written.
+int read_path_record(const char* file, char* out);
+int write_path_record(const char* file, const char* path);
 // The open archive's path from "folder.d" (PATH_BUF): 0 when there is none.
 int read_open_archive(char* out);
 int write_open_archive(const char* archive);

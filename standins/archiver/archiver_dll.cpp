@@ -157,19 +157,31 @@ EXPORT int WINAPI ENTRY(GetFileCount)(LPCSTR archive)
     });
 }
 
+// Null when the archive cannot be listed; the thread's last error then says
+// why: ERROR_SHARING_VIOLATION while another program holds it (no damage),
+// ERROR_FILE_NOT_FOUND, ERROR_BAD_FORMAT for what is no archive it reads.
 EXPORT HARC WINAPI ENTRY(OpenArchive)(HWND, LPCSTR archive, DWORD)
 {
     if (!archive) return nullptr;
-    return guarded(HARC(nullptr), [&] {
+    DWORD why = ERROR_NOT_ENOUGH_MEMORY;
+    HARC opened = guarded(HARC(nullptr), [&] {
         std::unique_ptr<open_listing> l(new open_listing);
         int r = read_archive(archive, nullptr, member_filter(), &l->list);
-        if (r != RESULT_OK && !l->list.damaged) return HARC(nullptr);
+        if (r != RESULT_OK && !l->list.damaged) {
+            why = r == RESULT_IN_USE       ? ERROR_SHARING_VIOLATION
+                  : r == RESULT_NO_ARCHIVE ? ERROR_FILE_NOT_FOUND
+                                           : ERROR_BAD_FORMAT;
+            return HARC(nullptr);
+        }
         WIN32_FILE_ATTRIBUTE_DATA data;
         if (GetFileAttributesExA(archive, GetFileExInfoStandard, &data))
             for (member& m : l->list.members)
                 if (m.mtime == 0) m.mtime = filetime_to_time(data.ftLastWriteTime);
         return reinterpret_cast<HARC>(l.release());
     });
+    // Set last: the listing's clean-up above calls the system too.
+    if (!opened) SetLastError(why);
+    return opened;
 }
 
 EXPORT int WINAPI ENTRY(CloseArchive)(HARC archive)

@@ -31,7 +31,8 @@ enum {
     RESULT_NOTHING = 0x8007,  // no member or file matched
     RESULT_TOLD_TO_FAIL = 0x8008,
     RESULT_DAMAGED_LISTING = 0x8009,
-    RESULT_FAULT = 0x800A,  // memory ran out, or another fault inside: nothing was done
+    RESULT_FAULT = 0x800A,   // memory ran out, or another fault inside: nothing was done
+    RESULT_IN_USE = 0x800B,  // another program holds the archive: it cannot be opened now (no damage)
 };
 
 struct member {

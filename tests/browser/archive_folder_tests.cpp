@@ -401,16 +401,21 @@ TEST(ArchiveCommands, ClipboardStagingRebuildsThePathBelowTheFolder)
         in_work_folder inside;
         std::string member = std::string(archive_work.folder) + "\\sub\\p3.bmp";
         ASSERT_EQ(stage_for_clipboard(member.c_str(), 0, staged), 1);
-        EXPECT_EQ(std::string(staged), std::string(root) + "\\sub\\p3.bmp");
         EXPECT_EQ(bench::read_file(staged), bench::read_file(member));
     }
+    // In a folder of this list's own, beside its record of the archive.
+    std::string list = std::string(staged).substr(0, strlen(staged) - strlen("\\sub\\p3.bmp"));
+    EXPECT_EQ(list.rfind('\\'), strlen(root)) << staged;
+    char named[PATH_BUF];
+    EXPECT_TRUE(read_path_record((list + ".d").c_str(), named) && archive == named);
     bench::clipboard_lock lock;
     ASSERT_EQ(put_on_clipboard(staged), 1);
     clear_clipboard_staging();  // the clipboard lists it: the staging stays
     EXPECT_TRUE(archiver_test::exists(staged));
     ASSERT_EQ(put_on_clipboard(dir.write("elsewhere.txt", "other")), 1);
     clear_clipboard_staging();  // it lists something else: the staging goes
-    EXPECT_FALSE(archiver_test::exists(root));
+    EXPECT_FALSE(archiver_test::exists(list));
+    EXPECT_FALSE(archiver_test::exists(list + ".d"));
     leave_archive_folder(archive.c_str());
 }
 

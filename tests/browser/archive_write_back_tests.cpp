@@ -121,6 +121,8 @@ TEST(ArchiveWriteBack, ArchivesThatWouldLoseMembersOpenReadOnly)
         {"truncated.lzh", false, damaged, damaged_refused, {}},
         {"truncated.zip", false, damaged, damaged_refused, {}},
         {"noend.zip", false, damaged, damaged_refused, {"n.txt", "p1.bmp", "p2.bmp", "sub\\p3.bmp"}},
+        {"badcdoff.zip", false, damaged, damaged_refused, {"n.txt", "p1.bmp", "p2.bmp", "sub\\p3.bmp"}},
+        {"badcount.zip", false, damaged, damaged_refused, {"n.txt", "p1.bmp", "p2.bmp", "sub\\p3.bmp"}},
         {"crc.tar.gz", false, damaged, damaged_refused, {"a.txt", "sub\\b.txt", "sub\\c.bin", "画像.txt"}},
         {"crc.txt.gz", false, damaged, damaged_refused, {"crc.txt"}},
         {"truncated.tar.gz", false, damaged, damaged_refused, {"a.txt"}},

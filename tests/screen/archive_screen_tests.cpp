@@ -8,6 +8,7 @@
 #include "files/files.h"
 #include "browser/model/command_ids.h"
 #include <gtest/gtest.h>
+#include <algorithm>
 #include <set>
 
 namespace {
@@ -70,6 +71,26 @@ std::multiset<size_t> contents(const std::string& folder)
         }
     } while (FindNextFileA(h, &f));
     FindClose(h);
+    return found;
+}
+
+// Every file of the folders and every member of the archives, by contents
+// (the archives' own bytes, which a write-back changes, left out).
+std::multiset<size_t> everything(const std::vector<std::string>& folders, const std::vector<std::string>& archives)
+{
+    std::multiset<size_t> found;
+    for (const std::string& folder : folders) {
+        std::multiset<size_t> files = contents(folder);
+        found.insert(files.begin(), files.end());
+    }
+    for (const std::string& archive : archives) {
+        auto own = found.find(std::hash<std::string>()(bench::read_file(archive)));
+        if (own != found.end()) found.erase(own);
+        bench::scratch_dir out;
+        open_archiver_for(archive.c_str())->extract_all(archive.c_str(), out.path(), nullptr);
+        std::multiset<size_t> inside = contents(out.path());
+        found.insert(inside.begin(), inside.end());
+    }
     return found;
 }
 
@@ -231,4 +252,78 @@ TEST(ArchiveFolders, AnArchiveIsNeverPastedIntoItself)
     }
     EXPECT_TRUE(contents(album.path) == before) << "a photo or the zip changed or went";
     EXPECT_EQ(members(album.archive).size(), 4u);
+}
+
+// Two windows, each in a zip of its own, cut a folder of the same name. The
+// first window's paste brings what the clipboard holds, the second's cut,
+// which stays in its zip too, and says so; the first zip keeps its folder.
+TEST(ArchiveFolders, TwoWindowsCuttingSameNamedFoldersLoseNothing)
+{
+    bench::clipboard_lock lock;
+    bench::scratch_dir dir;
+    std::string one = dir.file("一表"), two = dir.file("二ソ"), a = one + "\\旅行表.zip", b = two + "\\旅行能.zip";
+    for (const auto& made : {std::make_pair(one, a), std::make_pair(two, b)}) {
+        CreateDirectoryA(made.first.c_str(), nullptr);
+        std::string fixture = bench::exe_folder() + "archives\\same" + (made.first == one ? "1" : "2") + ".zip";
+        ASSERT_TRUE(CopyFileA(fixture.c_str(), made.second.c_str(), FALSE));
+    }
+    std::multiset<size_t> before = everything({one, two}, {a, b}), in_a = everything({}, {a});
+    ASSERT_EQ(in_a.size(), 2u);
+    {
+        auto cut_the_folder = [](screen::zote_session& z) {
+            ASSERT_TRUE(z.running());
+            z.double_click(z.page_grid().centre(0));
+            z.click(z.page_grid().centre(0), {VK_CONTROL});
+            z.key('X', {VK_CONTROL});
+        };
+        screen::zote_session z1(one);
+        cut_the_folder(z1);
+        screen::zote_session z2(two, z1);
+        cut_the_folder(z2);
+        z1.key(VK_BACK);
+        z1.key('V', {VK_CONTROL});
+        std::vector<HWND> boxes = z1.other_windows();
+        EXPECT_EQ(boxes.size(), 1u);
+        for (HWND box : boxes) {
+            EXPECT_EQ(box_text(box), "次のファイルは移動できず，元の場所に残っています．\n　\n" + b + "\\写真表\n");
+            z1.key(VK_RETURN);
+        }
+    }
+    std::multiset<size_t> after = everything({one, two}, {a, b});
+    EXPECT_TRUE(std::includes(after.begin(), after.end(), before.begin(), before.end())) << "a photo went";
+    EXPECT_TRUE(everything({}, {a}) == in_a) << "the first zip lost its folder";
+    EXPECT_TRUE(contents(one + "\\写真表") == everything({}, {b})) << "the second zip's folder was pasted";
+}
+
+// A zip held by another program (this test, with no sharing) is in use, not
+// damaged: opening it says so and the album stays shown. Once the hold ends
+// it opens writable: a photo cut in the album moves in.
+TEST(ArchiveFolders, AHeldArchiveIsInUseNotDamaged)
+{
+    bench::clipboard_lock lock;
+    photo_album album;
+    std::multiset<size_t> before = everything({album.path}, {album.archive});
+    {
+        screen::zote_session z(album.path);
+        ASSERT_TRUE(z.running());
+        screen::grid g = z.page_grid();
+        z.click(g.centre(0), {VK_CONTROL});
+        z.key('X', {VK_CONTROL});
+        HANDLE held = CreateFileA(album.archive.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+        ASSERT_NE(held, INVALID_HANDLE_VALUE);
+        z.double_click(g.centre(photo_album::photos));
+        std::vector<HWND> boxes = z.other_windows();
+        ASSERT_EQ(boxes.size(), 1u);
+        EXPECT_EQ(box_text(boxes[0]), album.archive + "\n他のプログラムが使用中なので開けません．");
+        z.key(VK_RETURN);
+        CloseHandle(held);
+        EXPECT_EQ(z.title().find("旅行ソ.zip"), std::string::npos) << z.title();
+        z.double_click(g.centre(photo_album::photos));
+        EXPECT_TRUE(z.other_windows().empty());
+        ASSERT_NE(z.title().find("旅行ソ.zip"), std::string::npos) << z.title();
+        z.key('V', {VK_CONTROL});
+        EXPECT_TRUE(z.other_windows().empty());
+    }
+    EXPECT_EQ(members(album.archive).size(), 5u) << "the photo moved in";
+    EXPECT_TRUE(everything({album.path}, {album.archive}) == before) << "a photo changed or went";
 }

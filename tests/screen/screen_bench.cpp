@@ -375,6 +375,14 @@ zote_session::zote_session(const std::string& folder, const std::string& options
     EXPECT_TRUE(settle());
 }
 
+zote_session::zote_session(const std::string& folder, const zote_session& beside) : temp_(beside.temp_)
+{
+    if (!start(folder, "")) return;
+    EXPECT_TRUE(settle()) << "the program never waited for the user";
+    SetForegroundWindow(frame_);
+    EXPECT_TRUE(settle());
+}
+
 zote_session::zote_session(const std::string& folder, no_wait)
 {
     if (start(folder, "")) SetForegroundWindow(frame_);
@@ -382,7 +390,8 @@ zote_session::zote_session(const std::string& folder, no_wait)
 
 bool zote_session::start(const std::string& folder, const std::string& options)
 {
-    std::string temp = dir_.file("temp"), start = dir_.file("start");
+    if (temp_.empty()) temp_ = dir_.file("temp");
+    std::string temp = temp_, start = dir_.file("start");
     heap_report_ = dir_.file("heap-fault.txt");
     CreateDirectoryA(temp.c_str(), nullptr);
     CreateDirectoryA(start.c_str(), nullptr);

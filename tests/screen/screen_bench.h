@@ -104,6 +104,9 @@ public:
     // Starts the installed program on folder (a full path), with the options
     // before it on the command line, and waits until its window waits for the user.
     explicit zote_session(const std::string& folder, const std::string& options = "");
+    // A second window of the same user beside a running session: started the
+    // same way, with the same temporary folder (work folders, staging).
+    zote_session(const std::string& folder, const zote_session& beside);
     // Started, without waiting: its first input comes while it still draws.
     struct no_wait {};
     zote_session(const std::string& folder, no_wait);
@@ -190,6 +193,7 @@ private:
     DWORD last_click_ = 0;
     POINT last_click_at_ = {};
     bench::scratch_dir dir_;
+    std::string temp_;  // its temporary folder
     std::string heap_report_;
     HWND frame_ = nullptr, page_ = nullptr;
     HANDLE process_ = nullptr, idle_ = nullptr;
