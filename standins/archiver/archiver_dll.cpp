@@ -120,7 +120,9 @@ EXPORT int WINAPI ARCHIVER_PREFIX(HWND, LPCSTR command, LPSTR output, DWORD size
         if (named_in("ZOTE_ARCHIVER_FAIL")) return int(RESULT_TOLD_TO_FAIL);
         if (named_in("ZOTE_ARCHIVER_THROW")) throw std::bad_alloc();
         std::string text;
+        progress_command_begins();
         int result = run_command(ARCHIVER_KIND, command, &text);
+        if (result != RESULT_OK && progress_stopped()) result = RESULT_CANCELLED;
         std::string fixed = env("ZOTE_ARCHIVER_OUTPUT");
         write_output(fixed.empty() ? text : fixed, output, size);
         return result;
@@ -137,6 +139,18 @@ EXPORT WORD WINAPI ENTRY(GetVersion)() { return ARCHIVER_VERSION; }
 #endif
 
 EXPORT BOOL WINAPI ENTRY(SetBackGroundMode)(BOOL) { return TRUE; }
+
+EXPORT BOOL WINAPI ENTRY(SetOwnerWindowEx)(HWND window, archiver_progress_proc procedure)
+{
+    set_progress_procedure(window, reinterpret_cast<void*>(procedure));
+    return TRUE;
+}
+
+EXPORT BOOL WINAPI ENTRY(KillOwnerWindowEx)(HWND)
+{
+    set_progress_procedure(nullptr, nullptr);
+    return TRUE;
+}
 EXPORT BOOL WINAPI ENTRY(SetCursorMode)(BOOL) { return TRUE; }
 
 EXPORT BOOL WINAPI ENTRY(CheckArchive)(LPCSTR archive, int)

@@ -47,16 +47,6 @@ unsigned crc16(const char* data, size_t n, unsigned crc = 0)
 }
 unsigned crc16(const std::string& data) { return crc16(data.data(), data.size()); }
 
-int finish(const std::string& path, const std::string& temp, bool ok)
-{
-    if (ok && MoveFileExA(temp.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_COPY_ALLOWED))
-        return RESULT_OK;
-    DeleteFileA(temp.c_str());
-    return RESULT_WRITE;
-}
-
-std::string temp_name(const std::string& path) { return path + ".$$$"; }
-
 bool has_bytes(const member& m) { return !m.folder && m.link.empty(); }
 
 // Every member's size as its file holds it now: false when one is gone.
@@ -73,13 +63,15 @@ bool measure_all(std::vector<member>& members)
 
 // The member's bytes a block at a time: false when its file cannot be read
 // or no longer holds the size measured (a header already says it).
-bool member_blocks(const member& m, const std::function<bool(const char*, size_t)>& take)
+// Each block read is reported to the caller's progress procedure (unless
+// told not to: a first pass of two), which may stop the pack there.
+bool member_blocks(const member& m, const std::function<bool(const char*, size_t)>& take, bool reported = true)
 {
     if (!has_bytes(m)) return true;
     long long seen = 0;
     bool ok = each_block(m.source, [&](const char* bytes, size_t n) {
         seen += static_cast<long long>(n);
-        return seen <= m.size && take(bytes, n);
+        return seen <= m.size && take(bytes, n) && (!reported || report_bytes(m, seen));
     });
     return ok && seen == m.size;
 }
@@ -296,17 +288,31 @@ int write_zip_through_libarchive(const std::string& path, std::vector<member>& m
             if (!m.link.empty()) archive_entry_copy_symlink_w(e, to_wide(m.link).c_str());
             archive_entry_set_size(e, has_bytes(m) ? static_cast<la_int64_t>(m.size) : 0);
             archive_entry_set_mtime(e, m.mtime, 0);
-            ok = archive_write_header(w.a, e) == ARCHIVE_OK && member_blocks(m, [&](const char* bytes, size_t n) {
+            // Pictures that do not compress are stored: deflating them again
+            // costs time and gains nothing. (Set between entries, once the last one is finished.)
+            ok = (stored_kind(m.name) ? archive_write_zip_set_compression_store(w.a)
+                                      : archive_write_zip_set_compression_deflate(w.a)) == ARCHIVE_OK;
+            ok = ok && report_begin(m) && archive_write_header(w.a, e) == ARCHIVE_OK && member_blocks(m, [&](const char* bytes, size_t n) {
                      return archive_write_data(w.a, bytes, n) == static_cast<la_ssize_t>(n);
-                 });
+                 }) && archive_write_finish_entry(w.a) == ARCHIVE_OK;
             archive_entry_free(e);
         }
         if (archive_write_close(w.a) != ARCHIVE_OK) ok = false;
     }
-    return finish(path, temp, ok);
+    return finish_archive(path, temp, ok);
 }
 
 }  // namespace
+
+std::string temp_name(const std::string& path) { return path + ".$$$"; }
+
+int finish_archive(const std::string& path, const std::string& temp, bool ok)
+{
+    if (ok && MoveFileExA(temp.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_COPY_ALLOWED))
+        return RESULT_OK;
+    DeleteFileA(temp.c_str());
+    return RESULT_WRITE;
+}
 
 int write_lzh(const std::string& path, std::vector<member>& members)
 {
@@ -316,13 +322,15 @@ int write_lzh(const std::string& path, std::vector<member>& members)
     for (const member& m : members) {
         // The header carries the CRC of the bytes that follow it: they are read twice.
         unsigned crc = 0;
-        if (!member_blocks(m, [&](const char* bytes, size_t n) { return (crc = crc16(bytes, n, crc)), true; }) ||
+        if (!report_begin(m) ||
+            !member_blocks(
+                m, [&](const char* bytes, size_t n) { return (crc = crc16(bytes, n, crc)), true; }, false) ||
             !out.put(lzh_header(m, crc)) ||
             !member_blocks(m, [&](const char* bytes, size_t n) { return out.put(bytes, n); }))
-            return finish(path, temp, false);
+            return finish_archive(path, temp, false);
     }
     out.put("\0", 1);
-    return finish(path, temp, out.close());
+    return finish_archive(path, temp, out.close());
 }
 
 int write_cab(const std::string& path, std::vector<member>& members)
@@ -381,7 +389,7 @@ int write_cab(const std::string& path, std::vector<member>& members)
         return ok;
     };
     for (const member* m : files) {
-        bool ok = member_blocks(*m, [&](const char* bytes, size_t n) {
+        bool ok = report_begin(*m) && member_blocks(*m, [&](const char* bytes, size_t n) {
             while (n) {
                 size_t take = BLOCK - block.size() < n ? BLOCK - block.size() : n;
                 block.append(bytes, take);
@@ -391,10 +399,10 @@ int write_cab(const std::string& path, std::vector<member>& members)
             }
             return true;
         });
-        if (!ok) return finish(path, temp, false);
+        if (!ok) return finish_archive(path, temp, false);
     }
     if (!block.empty()) put_block();
-    return finish(path, temp, out.close());
+    return finish_archive(path, temp, out.close());
 }
 
 int write_zip(const std::string& path, std::vector<member>& members, const char* password, bool utf8)
@@ -438,12 +446,12 @@ int write_tar_gz(const std::string& path, std::vector<member>& members, bool utf
         for (size_t i = 0; ok && i < members.size(); i++) {
             const member& m = members[i];
             std::string padding = tar_padding(m.folder ? 0 : static_cast<unsigned long long>(m.size));
-            ok = put(headers[i].data(), headers[i].size()) && member_blocks(m, put) &&
+            ok = report_begin(m) && put(headers[i].data(), headers[i].size()) && member_blocks(m, put) &&
                  put(padding.data(), padding.size());
         }
         std::string end(1024, '\0');
         ok = ok && put(end.data(), end.size());
         if (archive_write_close(w.a) != ARCHIVE_OK) ok = false;
     }
-    return finish(path, temp, ok);
+    return finish_archive(path, temp, ok);
 }
