@@ -75,6 +75,7 @@ struct stored_member {
     unsigned flags;
     WORD date, time;
     bool folder;
+    bool utf8;  // its name is read as UTF-8
 };
 
 struct file_handle_holder {
@@ -94,20 +95,30 @@ bool read_at(HANDLE h, unsigned long long at, void* to, DWORD n)
 }
 
 // A stored name as this side names members: cp932, folders by backslashes.
-bool member_name_of(const std::string& stored, bool utf8, std::string* out)
+// As the reader takes it: UTF-8 when flagged so, or when it is valid UTF-8
+// beyond ASCII (cp932 Japanese almost never is); *utf8 says which.
+bool member_name_of(const std::string& stored, bool flagged, std::string* out, bool* utf8)
 {
     std::string name = stored;
-    if (utf8) {
-        int n = MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, stored.c_str(), -1, nullptr, 0);
-        if (n <= 0) return false;
+    bool beyond = false;
+    for (char c : stored) beyond |= static_cast<unsigned char>(c) >= 0x80;
+    int n = beyond ? MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, stored.c_str(), -1, nullptr, 0) : 0;
+    *utf8 = flagged;
+    if (n > 0) {
         std::wstring wide(n, L'\0');
         MultiByteToWideChar(CP_UTF8, 0, stored.c_str(), -1, &wide[0], n);
         BOOL lossy = FALSE;
         int m = WideCharToMultiByte(932, 0, wide.c_str(), -1, nullptr, 0, nullptr, &lossy);
-        if (m <= 0 || lossy) return false;
-        name.assign(m, '\0');
-        WideCharToMultiByte(932, 0, wide.c_str(), -1, &name[0], m, nullptr, nullptr);
-        name.resize(m - 1);
+        if (m > 0 && !lossy) {
+            name.assign(m, '\0');
+            WideCharToMultiByte(932, 0, wide.c_str(), -1, &name[0], m, nullptr, nullptr);
+            name.resize(m - 1);
+            *utf8 = true;
+        } else if (flagged) {
+            return false;
+        }
+    } else if (flagged && beyond) {
+        return false;
     }
     *out = to_backslashes(name);
     return true;
@@ -159,7 +170,7 @@ bool read_central(HANDLE h, std::map<std::string, stored_member>* out)
         at += whole;
         // Sizes or offsets kept in zip64 fields are not carried.
         if (m.packed == LIMIT || m.size == LIMIT || m.offset == LIMIT) continue;
-        if (member_name_of(stored, (m.flags & 0x800) != 0, &name) && !name.empty()) (*out)[name] = m;
+        if (member_name_of(stored, (m.flags & 0x800) != 0, &name, &m.utf8) && !name.empty()) (*out)[name] = m;
     }
     return true;
 }
@@ -467,7 +478,7 @@ int update_zip(const std::string& old, const std::string& out, std::vector<membe
             // DOS times go in steps of two seconds, some tools rounding up.
             bool candidate = old_one && old_one->size == m.size &&
                              std::llabs(dos_time_value(old_one->date, old_one->time) - m.mtime) <= 2 &&
-                             (ascii(m.name) || ((old_one->flags & 0x800) != 0) == utf8) &&
+                             (ascii(m.name) || old_one->utf8 == utf8) &&
                              ((old_one->flags & 1) != 0) == with_password && !(old_one->flags & 0x40);
             unsigned long crc = 0;
             bool crc_known = !m.folder && (candidate || with_password);
