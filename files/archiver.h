@@ -72,8 +72,7 @@ public:
     // source was extracted from, with this password; a kind that can (zip)
     // copies the members whose files did not change from it as they are
     // stored, and model is only read. A DLL that cannot is asked to create.
-    int create_like(const char* archive, const char* source, const char* password, const char* model,
-                    int carry = 0);
+    int create_like(const char* archive, const char* source, const char* password, const char* model, int carry = 0);
     // 1 when the archive lists every file below folder under its name there
     // (without regard to case) with its size: nothing a pack skipped is lost
     // when the folder goes.
@@ -85,7 +84,7 @@ public:
     int members_left_out(const char* archive, const char* folder);
 
 protected:
-    int utf8_names;  // the create in progress stores names in UTF-8
+    int utf8_names;             // the create in progress stores names in UTF-8
     char carry_from[PATH_BUF];  // the create in progress carries members over from this archive (or "")
 
     // Forms the command and calls the entry with the status text shown;

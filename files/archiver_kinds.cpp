@@ -177,10 +177,11 @@ int _lha_zip::create(const char* archive, const char* source, const char* passwo
     if (carry_from[0]) {
         // Info-ZIP's update into a new archive: the old one is only read, and
         // what did not change is copied from it as it is stored.
-        formed = with_password ? form_archiver_command(&creator, line, "-r -o -q --filesync%s -P %s \"%s\" *.* --out \"%s\"",
-                                                       names, password, carry_from, absolute)
-                               : form_archiver_command(&creator, line, "-r -o -q --filesync%s \"%s\" *.* --out \"%s\"",
-                                                       names, carry_from, absolute);
+        formed = with_password
+                     ? form_archiver_command(&creator, line, "-r -o -q --filesync%s -P %s \"%s\" *.* --out \"%s\"",
+                                             names, password, carry_from, absolute)
+                     : form_archiver_command(&creator, line, "-r -o -q --filesync%s \"%s\" *.* --out \"%s\"", names,
+                                             carry_from, absolute);
     } else {
         formed = with_password
                      ? form_archiver_command(&creator, line, "-r -o -q%s -P %s \"%s\" *.*", names, password, absolute)

@@ -327,8 +327,8 @@ int repack_archive(const char* archive, const char* source, const char* password
     current_folder_kept keep;
     // A DLL that skipped a file (hidden, system, a name it could not take)
     // would lose it with the old archive: the new one must list them all.
-    if (!lha->create_like(made, source, password, archive, carry) || GetFileAttributesA(made) == INVALID_FILE_ATTRIBUTES ||
-        !lha->holds_folder(made, source)) {
+    if (!lha->create_like(made, source, password, archive, carry) ||
+        GetFileAttributesA(made) == INVALID_FILE_ATTRIBUTES || !lha->holds_folder(made, source)) {
         DeleteFileA(made);
         return 0;
     }

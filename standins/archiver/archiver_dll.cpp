@@ -7,6 +7,9 @@
 // ZOTE_ARCHIVER_FILL fills the whole output buffer without a terminator,
 // ZOTE_ARCHIVER_NO_COUNT makes GetFileCount answer -1, and
 // ZOTE_ARCHIVER_THROW (a list of prefixes) makes commands run out of memory.
+// A caller's progress procedure registered through SetOwnerWindowEx is told
+// of every member and block a pack writes; its FALSE ends the command with
+// RESULT_CANCELLED, nothing written (ZOTE_ARCHIVER_PACE slows each report).
 // Nothing thrown inside crosses into the caller, whose C++ runtime is not
 // this DLL's (a throw would end the calling program): a fault inside, memory
 // running out among them, ends the call with an error and does nothing.

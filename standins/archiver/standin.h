@@ -1,8 +1,9 @@
 // The stand-in archiver DLL's inside: one source built under each DLL name
 // the program loads, with the entry prefix and the kind fixed at build time.
-// Archives are read through libarchive; zip is written through it too, tar
-// (gzipped by libarchive), LZH (-lh0-, level 2) and cabinets (uncompressed)
-// by small writers of our own. Member names are cp932 bytes as the archive
+// Archives are read through libarchive; zip is written through it too (or,
+// updated beside an old zip, by a writer of ours that copies what did not
+// change), tar (gzipped by libarchive), LZH (-lh0-, level 2) and cabinets
+// (uncompressed) by small writers of our own. Member names are cp932 bytes as the archive
 // stores them, handed over unchanged; names an archive stores in UTF-8 are
 // handed over in cp932 and marked, and written in UTF-8 again when asked
 // (zip -UN=UTF8, tar --format=pax). Nothing here shows a window.
@@ -31,7 +32,7 @@ enum {
     RESULT_NOTHING = 0x8007,  // no member or file matched
     RESULT_TOLD_TO_FAIL = 0x8008,
     RESULT_DAMAGED_LISTING = 0x8009,
-    RESULT_FAULT = 0x800A,  // memory ran out, or another fault inside: nothing was done
+    RESULT_FAULT = 0x800A,      // memory ran out, or another fault inside: nothing was done
     RESULT_CANCELLED = 0x800B,  // the caller's progress procedure stopped it: nothing was written
 };
 

@@ -4,7 +4,9 @@
 // and level-2 headers, and uncompressed cabinets by our own writers, since
 // libarchive writes neither LZH nor cabinets and mangles Japanese tar names.
 // Every writer fills a temporary file beside the target and moves it into
-// place only when all went well. Each member's bytes are read from its file a
+// place only when all went well, telling the caller's progress procedure of
+// each member and block (its FALSE stops the writer, which then writes
+// nothing). zip stores JPEG, PNG and GIF pictures, which do not compress. Each member's bytes are read from its file a
 // block at a time while they are written, with the size it has just then.
 #include "standins/archiver/standin.h"
 #include <archive.h>
@@ -63,15 +65,17 @@ bool measure_all(std::vector<member>& members)
 
 // The member's bytes a block at a time: false when its file cannot be read
 // or no longer holds the size measured (a header already says it).
-// Each block read is reported to the caller's progress procedure (unless
-// told not to: a first pass of two), which may stop the pack there.
-bool member_blocks(const member& m, const std::function<bool(const char*, size_t)>& take, bool reported = true)
+// Each block read is reported to the caller's progress procedure, which may
+// stop the pack there; a member read twice reports half its bytes in each pass.
+enum read_pass { ONLY_PASS, FIRST_PASS, SECOND_PASS };
+bool member_blocks(const member& m, const std::function<bool(const char*, size_t)>& take, read_pass pass = ONLY_PASS)
 {
     if (!has_bytes(m)) return true;
     long long seen = 0;
     bool ok = each_block(m.source, [&](const char* bytes, size_t n) {
         seen += static_cast<long long>(n);
-        return seen <= m.size && take(bytes, n) && (!reported || report_bytes(m, seen));
+        long long done = pass == ONLY_PASS ? seen : pass == FIRST_PASS ? seen / 2 : m.size / 2 + seen / 2;
+        return seen <= m.size && take(bytes, n) && report_bytes(m, done);
     });
     return ok && seen == m.size;
 }
@@ -292,9 +296,12 @@ int write_zip_through_libarchive(const std::string& path, std::vector<member>& m
             // costs time and gains nothing. (Set between entries, once the last one is finished.)
             ok = (stored_kind(m.name) ? archive_write_zip_set_compression_store(w.a)
                                       : archive_write_zip_set_compression_deflate(w.a)) == ARCHIVE_OK;
-            ok = ok && report_begin(m) && archive_write_header(w.a, e) == ARCHIVE_OK && member_blocks(m, [&](const char* bytes, size_t n) {
-                     return archive_write_data(w.a, bytes, n) == static_cast<la_ssize_t>(n);
-                 }) && archive_write_finish_entry(w.a) == ARCHIVE_OK;
+            ok = ok && report_begin(m) && archive_write_header(w.a, e) == ARCHIVE_OK &&
+                 member_blocks(m,
+                               [&](const char* bytes, size_t n) {
+                                   return archive_write_data(w.a, bytes, n) == static_cast<la_ssize_t>(n);
+                               }) &&
+                 archive_write_finish_entry(w.a) == ARCHIVE_OK;
             archive_entry_free(e);
         }
         if (archive_write_close(w.a) != ARCHIVE_OK) ok = false;
@@ -324,9 +331,10 @@ int write_lzh(const std::string& path, std::vector<member>& members)
         unsigned crc = 0;
         if (!report_begin(m) ||
             !member_blocks(
-                m, [&](const char* bytes, size_t n) { return (crc = crc16(bytes, n, crc)), true; }, false) ||
+                m, [&](const char* bytes, size_t n) { return (crc = crc16(bytes, n, crc)), true; }, FIRST_PASS) ||
             !out.put(lzh_header(m, crc)) ||
-            !member_blocks(m, [&](const char* bytes, size_t n) { return out.put(bytes, n); }))
+            !member_blocks(
+                m, [&](const char* bytes, size_t n) { return out.put(bytes, n); }, SECOND_PASS))
             return finish_archive(path, temp, false);
     }
     out.put("\0", 1);
@@ -390,15 +398,15 @@ int write_cab(const std::string& path, std::vector<member>& members)
     };
     for (const member* m : files) {
         bool ok = report_begin(*m) && member_blocks(*m, [&](const char* bytes, size_t n) {
-            while (n) {
-                size_t take = BLOCK - block.size() < n ? BLOCK - block.size() : n;
-                block.append(bytes, take);
-                bytes += take;
-                n -= take;
-                if (block.size() == BLOCK && !put_block()) return false;
-            }
-            return true;
-        });
+                      while (n) {
+                          size_t take = BLOCK - block.size() < n ? BLOCK - block.size() : n;
+                          block.append(bytes, take);
+                          bytes += take;
+                          n -= take;
+                          if (block.size() == BLOCK && !put_block()) return false;
+                      }
+                      return true;
+                  });
         if (!ok) return finish_archive(path, temp, false);
     }
     if (!block.empty()) put_block();

@@ -183,8 +183,8 @@ unsigned long stored_span(HANDLE h, const stored_member& m)
     if (!read_at(h, m.offset, local, sizeof local) || get32(local) != 0x04034B50ul ||
         get16(local + 26) != get16(reinterpret_cast<const unsigned char*>(m.central.data()) + 28))
         return 0;
-    unsigned long long end = static_cast<unsigned long long>(m.offset) + 30 + get16(local + 26) + get16(local + 28) +
-                             m.packed;
+    unsigned long long end =
+        static_cast<unsigned long long>(m.offset) + 30 + get16(local + 26) + get16(local + 28) + m.packed;
     if (m.flags & 8) {
         // The data descriptor: its signature is optional, its sizes 4 bytes (8 in zip64).
         unsigned char d[24];
@@ -257,8 +257,7 @@ private:
 };
 
 // The member copied as the old zip stores it; its central record with the new offset.
-bool carry(HANDLE from, const stored_member& s, unsigned long span, const member& m, zip_out& out,
-           std::string* central)
+bool carry(HANDLE from, const stored_member& s, unsigned long span, const member& m, zip_out& out, std::string* central)
 {
     unsigned long offset = out.at();
     std::vector<char> block(1 << 20);
@@ -292,18 +291,23 @@ std::string stored_name(const member& m, bool utf8)
     return out;
 }
 
-// The file's CRC-32, read a block at a time (reported as its bytes go by).
+// The file's CRC-32, read a megabyte at a time (reported as its bytes go by).
 bool file_crc(const member& m, unsigned long* crc)
 {
+    file_handle_holder f = {CreateFileA(m.source.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                        FILE_FLAG_SEQUENTIAL_SCAN, nullptr)};
+    if (f.h == INVALID_HANDLE_VALUE) return false;
+    std::vector<char> block(1 << 20);
     unsigned long c = crc32(0, nullptr, 0);
     long long seen = 0;
-    bool ok = each_block(m.source, [&](const char* bytes, size_t n) {
-        c = crc32(c, reinterpret_cast<const Bytef*>(bytes), static_cast<uInt>(n));
-        seen += static_cast<long long>(n);
-        return seen <= m.size && report_bytes(m, seen / 2);
-    });
+    DWORD got = 0;
+    while (ReadFile(f.h, block.data(), static_cast<DWORD>(block.size()), &got, nullptr) && got) {
+        c = crc32(c, reinterpret_cast<const Bytef*>(block.data()), got);
+        seen += got;
+        if (seen > m.size || !report_bytes(m, seen / 2)) return false;
+    }
     *crc = c;
-    return ok && seen == m.size;
+    return seen == m.size;
 }
 
 // A member compressed here: local header (CRC and sizes filled in
@@ -461,7 +465,8 @@ int update_zip(const std::string& old, const std::string& out, std::vector<membe
     file_handle_holder from = {CreateFileA(old.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                                            FILE_FLAG_SEQUENTIAL_SCAN, nullptr)};
     std::map<std::string, stored_member> stored;
-    if (from.h == INVALID_HANDLE_VALUE || !read_central(from.h, &stored)) return write_zip(out, members, password, utf8);
+    if (from.h == INVALID_HANDLE_VALUE || !read_central(from.h, &stored))
+        return write_zip(out, members, password, utf8);
     bool with_password = password && *password;
     std::string temp = temp_name(out), central;
     bool ok;
@@ -478,8 +483,8 @@ int update_zip(const std::string& old, const std::string& out, std::vector<membe
             // DOS times go in steps of two seconds, some tools rounding up.
             bool candidate = old_one && old_one->size == m.size &&
                              std::llabs(dos_time_value(old_one->date, old_one->time) - m.mtime) <= 2 &&
-                             (ascii(m.name) || old_one->utf8 == utf8) &&
-                             ((old_one->flags & 1) != 0) == with_password && !(old_one->flags & 0x40);
+                             (ascii(m.name) || old_one->utf8 == utf8) && ((old_one->flags & 1) != 0) == with_password &&
+                             !(old_one->flags & 0x40);
             unsigned long crc = 0;
             bool crc_known = !m.folder && (candidate || with_password);
             if (crc_known && !file_crc(m, &crc)) {

@@ -4,8 +4,9 @@
 // under its own name and in the archive's own name encoding. Damaged,
 // incompletely extracted and read-only archives open read-only and refuse
 // the write-back with a message, leaving nothing behind; a pack that would
-// leave a file out never replaces the archive. The archives written here are read by the real tools
-// in the archive_folder_readback step.
+// leave a file out never replaces the archive. A zip's write-back copies
+// what did not change as it is stored. The archives written here are read
+// by the real tools in the archive_folder_readback step.
 #include "browser/archives/archive_folder.h"
 #include "browser/operations/archive_commands.h"
 #include "files/files.h"
@@ -43,6 +44,22 @@ std::vector<std::string> contents(const std::string& archive, std::vector<std::s
 }
 
 std::string original(const std::string& name) { return bench::read_file(fixture("jsrc\\" + name)); }
+
+// The local headers of a zip's files with the first bytes of their data: a
+// member copied as it is stored keeps them verbatim, one compressed anew
+// cannot (its header differs at least in the fields the writer sets).
+std::vector<std::string> stored_heads(const std::string& zip)
+{
+    std::vector<std::string> heads;
+    auto at16 = [&](size_t i) { return size_t(BYTE(zip[i])) | size_t(BYTE(zip[i + 1])) << 8; };
+    for (size_t at = zip.find("PK\3\4"); at != std::string::npos && at + 30 <= zip.size();
+         at = zip.find("PK\3\4", at + 4)) {
+        size_t head = 30 + at16(at + 26) + at16(at + 28), data = at16(at + 18) < 16 ? at16(at + 18) : 16;
+        if (at + head + data <= zip.size() && zip[at + 30 + at16(at + 26) - 1] != '/')
+            heads.push_back(zip.substr(at, head + data));
+    }
+    return heads;
+}
 
 }  // namespace
 
@@ -95,25 +112,6 @@ TEST(ArchiveWriteBack, JapaneseNamesSurviveDeleteRenameAndAdd)
     }
 }
 
-namespace {
-
-// The local headers of a zip's files with the first bytes of their data: a
-// member copied as it is stored keeps them verbatim, one compressed anew
-// cannot (its header differs at least in the fields the writer sets).
-std::vector<std::string> stored_heads(const std::string& zip)
-{
-    std::vector<std::string> heads;
-    auto at16 = [&](size_t i) { return size_t(BYTE(zip[i])) | size_t(BYTE(zip[i + 1])) << 8; };
-    for (size_t at = zip.find("PK\3\4"); at != std::string::npos && at + 30 <= zip.size(); at = zip.find("PK\3\4", at + 4)) {
-        size_t head = 30 + at16(at + 26) + at16(at + 28), data = at16(at + 18) < 16 ? at16(at + 18) : 16;
-        if (at + head + data <= zip.size() && zip[at + 30 + at16(at + 26) - 1] != '/')
-            heads.push_back(zip.substr(at, head + data));
-    }
-    return heads;
-}
-
-}  // namespace
-
 // A zip's write-back copies every member whose file did not change as the
 // old zip stores it (encrypted ones with their password's encryption), and
 // compresses anew a renamed file and one changed under its old size and
@@ -134,7 +132,8 @@ TEST(ArchiveWriteBack, AZipWriteBackCopiesWhatDidNotChange)
         bench::scratch_dir dir;
         std::string archive = copy_fixture(dir, c.archive);
         if (c.password) password_ring_add(archive.c_str(), c.password);
-        std::vector<std::string> old_heads = stored_heads(bench::read_file(archive)), before = contents(archive, nullptr);
+        std::vector<std::string> old_heads = stored_heads(bench::read_file(archive)),
+                                 before = contents(archive, nullptr);
         ASSERT_EQ(open_archive_as_folder(archive.c_str()), 1);
         std::string changed;
         {
@@ -145,7 +144,8 @@ TEST(ArchiveWriteBack, AZipWriteBackCopiesWhatDidNotChange)
             WIN32_FILE_ATTRIBUTE_DATA times;
             ASSERT_TRUE(GetFileAttributesExA(work(c.changed).c_str(), GetFileExInfoStandard, &times));
             ASSERT_TRUE(bench::write_file(work(c.changed), changed));
-            HANDLE h = CreateFileA(work(c.changed).c_str(), FILE_WRITE_ATTRIBUTES, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+            HANDLE h =
+                CreateFileA(work(c.changed).c_str(), FILE_WRITE_ATTRIBUTES, 0, nullptr, OPEN_EXISTING, 0, nullptr);
             SetFileTime(h, nullptr, nullptr, &times.ftLastWriteTime);
             CloseHandle(h);
             ASSERT_EQ(write_back_archive(nullptr), 1);

@@ -274,7 +274,8 @@ TEST(ArchiveFolders, AWriteBackShowsItsProgressAndEscStopsIt)
     for (DWORD start = GetTickCount(); !drawn() && GetTickCount() - start < 30000;) Sleep(20);
     ASSERT_TRUE(drawn()) << "no progress bar drawn";
     DWORD_PTR r;
-    EXPECT_TRUE(SendMessageTimeoutA(z.frame(), WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 5000, &r)) << "the window stopped answering";
+    EXPECT_TRUE(SendMessageTimeoutA(z.frame(), WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 5000, &r))
+        << "the window stopped answering";
     z.key(VK_ESCAPE);
     std::vector<HWND> boxes = z.other_windows();
     ASSERT_EQ(boxes.size(), 1u);
