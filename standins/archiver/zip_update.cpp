@@ -256,22 +256,26 @@ private:
     unsigned long long at_ = 0;
 };
 
-// The member copied as the old zip stores it; its central record with the new offset.
-bool carry(HANDLE from, const stored_member& s, unsigned long span, const member& m, zip_out& out, std::string* central)
+// The member copied as the old zip stores it; its central record with the
+// new offset. flag_utf8: its name, UTF-8 without the zip's UTF-8 flag, gets
+// the flag in both headers, as every name of an archive written in UTF-8.
+bool carry(HANDLE from, const stored_member& s, unsigned long span, const member& m, bool flag_utf8, zip_out& out,
+           std::string* central)
 {
     unsigned long offset = out.at();
     std::vector<char> block(1 << 20);
     for (unsigned long done = 0; done < span;) {
         DWORD n = span - done < block.size() ? span - done : static_cast<DWORD>(block.size());
-        if (!read_at(from, static_cast<unsigned long long>(s.offset) + done, block.data(), n) ||
-            !out.put(block.data(), n))
-            return false;
+        if (!read_at(from, static_cast<unsigned long long>(s.offset) + done, block.data(), n)) return false;
+        if (done == 0 && flag_utf8) block[7] |= 0x08;  // the local header's flags, bit 11
+        if (!out.put(block.data(), n)) return false;
         done += n;
         if (!report_bytes(m, m.size / 2 + m.size / 2 * done / span)) return false;
     }
     std::string record = s.central, at;
     put32(at, offset);
     record.replace(42, 4, at);
+    if (flag_utf8) record[9] |= 0x08;
     *central += record;
     return true;
 }
@@ -401,7 +405,9 @@ bool write_new(const member& m, bool utf8, const char* password, bool crc_known,
     if (!ok || !out.patch(offset + 14, fields)) return false;
     std::string c;
     put32(c, 0x02014B50ul);
-    put16(c, 20);  // made by MS-DOS, version 2.0
+    // Made by Unix (as zip and libarchive make them): unzip takes a 0x5C trail
+    // byte for a separator in a name made by MS-DOS.
+    put16(c, 3 << 8 | 20);
     put16(c, 20);
     put16(c, flags);
     put16(c, method);
@@ -415,7 +421,7 @@ bool write_new(const member& m, bool utf8, const char* password, bool crc_known,
     put16(c, 0);  // comment
     put16(c, 0);  // disk
     put16(c, 0);  // internal attributes
-    put32(c, m.folder ? 0x10 : 0x20);
+    put32(c, m.folder ? 040755ul << 16 | 0x10 : 0100644ul << 16);
     put32(c, offset);
     *central += c + name + extra;
     return true;
@@ -495,7 +501,8 @@ int update_zip(const std::string& old, const std::string& out, std::vector<membe
             bool same = candidate && old_one->crc == crc &&
                         (!with_password || password_opens(from.h, *old_one, password)) &&
                         (span = stored_span(from.h, *old_one)) != 0;
-            ok = same ? carry(from.h, *old_one, span, m, z, &central)
+            bool flag_utf8 = same && utf8 && !ascii(m.name) && !(old_one->flags & 0x800);
+            ok = same ? carry(from.h, *old_one, span, m, flag_utf8, z, &central)
                       : write_new(m, utf8, password, crc_known, crc, z, &central);
         }
         std::string end;

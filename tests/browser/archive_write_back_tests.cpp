@@ -45,6 +45,16 @@ std::vector<std::string> contents(const std::string& archive, std::vector<std::s
 
 std::string original(const std::string& name) { return bench::read_file(fixture("jsrc\\" + name)); }
 
+// The zip with the UTF-8 flag cleared in every local header (a name stored
+// in UTF-8 without it gets it when the member is copied).
+std::string unflagged(std::string zip)
+{
+    for (size_t at = zip.find("PK\3\4"); at != std::string::npos && at + 30 <= zip.size();
+         at = zip.find("PK\3\4", at + 4))
+        zip[at + 7] &= ~0x08;
+    return zip;
+}
+
 // The local headers of a zip's files with the first bytes of their data: a
 // member copied as it is stored keeps them verbatim, one compressed anew
 // cannot (its header differs at least in the fields the writer sets).
@@ -132,7 +142,7 @@ TEST(ArchiveWriteBack, AZipWriteBackCopiesWhatDidNotChange)
         bench::scratch_dir dir;
         std::string archive = copy_fixture(dir, c.archive);
         if (c.password) password_ring_add(archive.c_str(), c.password);
-        std::vector<std::string> old_heads = stored_heads(bench::read_file(archive)),
+        std::vector<std::string> old_heads = stored_heads(unflagged(bench::read_file(archive))),
                                  before = contents(archive, nullptr);
         ASSERT_EQ(open_archive_as_folder(archive.c_str()), 1);
         std::string changed;
@@ -151,7 +161,7 @@ TEST(ArchiveWriteBack, AZipWriteBackCopiesWhatDidNotChange)
             ASSERT_EQ(write_back_archive(nullptr), 1);
         }
         leave_archive_folder(archive.c_str());
-        std::string written = bench::read_file(archive);
+        std::string written = unflagged(bench::read_file(archive));
         size_t copied = 0;
         for (const std::string& head : old_heads) copied += written.find(head) != std::string::npos;
         EXPECT_EQ(copied, old_heads.size() - 2);
