@@ -3,7 +3,7 @@
 // member's record, as the common archiver API has it. Its FALSE stops the
 // command, which then writes nothing.
 #include "standins/archiver/standin.h"
-#include "files/archiver_api.h"
+#include "files/files.h"
 #include <cstring>
 
 namespace {
