@@ -435,31 +435,32 @@ int write_back_archive(const char* new_password)
     return in_archive_folder() ? write_back_open_archive(new_password) : 0;
 }
 
-int pack_open_archive(const char* new_password)
+// The write-back unless the archive refuses it (which is said).
+static int pack_unless_refused(const char* archive, const char* new_password, bool* stopped)
 {
-    char archive[PATH_BUF];
-    if (!read_open_archive(archive)) return 0;
     if (int why = archive_write_refusal(archive)) {
         say_write_refused(archive, why);
         return 0;
     }
+    return pack_folder_into(archive, new_password, stopped);
+}
+
+int pack_open_archive(const char* new_password)
+{
+    char archive[PATH_BUF];
     bool stopped = false;
-    return pack_folder_into(archive, new_password, &stopped);
+    return read_open_archive(archive) ? pack_unless_refused(archive, new_password, &stopped) : 0;
 }
 
 int write_back_open_archive(const char* new_password)
 {
     char archive[PATH_BUF];
     if (!read_open_archive(archive)) return 0;
-    if (int why = archive_write_refusal(archive)) {
-        say_write_refused(archive, why);
-        return 0;
-    }
     bool stopped = false;
-    int done = pack_folder_into(archive, new_password, &stopped);
+    int done = pack_unless_refused(archive, new_password, &stopped);
     if (stopped)
         msg_info("ZOTE", "%s\n書き戻しを中止しました．書庫は元のままです．", archive);
-    else if (!done)
+    else if (!done && !archive_write_refusal(archive))
         msg_info("ZOTE", "%s\n書庫に書き戻せませんでした．", archive);
     return done;
 }
