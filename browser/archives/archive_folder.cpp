@@ -346,7 +346,7 @@ static int replace_archive_with(const char* archive, const char* made)
     return 1;
 }
 
-int repack_archive(const char* archive, const char* source, const char* password)
+int repack_archive(const char* archive, const char* source, const char* password, int carry)
 {
     _lha* lha = open_archiver_for(archive);
     char made[PATH_BUF];
@@ -354,8 +354,8 @@ int repack_archive(const char* archive, const char* source, const char* password
     current_folder_kept keep;
     // A DLL that skipped a file (hidden, system, a name it could not take)
     // would lose it with the old archive: the new one must list them all.
-    if (!lha->create_like(made, source, password, archive) || GetFileAttributesA(made) == INVALID_FILE_ATTRIBUTES ||
-        !lha->holds_folder(made, source)) {
+    if (!lha->create_like(made, source, password, archive, carry) ||
+        GetFileAttributesA(made) == INVALID_FILE_ATTRIBUTES || !lha->holds_folder(made, source)) {
         DeleteFileA(made);
         return 0;
     }
@@ -365,13 +365,63 @@ int repack_archive(const char* archive, const char* source, const char* password
     return 0;
 }
 
-// Packs "folder" into the archive under the busy state; 1 when replaced.
-static int pack_folder_into(const char* archive, const char* new_password)
+// The write-back's progress bar on the page's status bar, by the bytes of
+// the folder's files, and Esc, which stops the archiver between two blocks.
+struct write_back_progress {
+    int page;
+    double total, before, member_size;
+    DWORD shown_at;
+};
+
+static double folder_bytes_found;
+static int add_file_bytes(walk_item* item)
+{
+    const WIN32_FIND_DATAA* f = item->find_data;
+    folder_bytes_found += double(f->nFileSizeHigh) * 4294967296.0 + f->nFileSizeLow;
+    return 1;
+}
+
+static double folder_bytes(const char* folder)
+{
+    folder_bytes_found = 0;
+    walk_item record = {};
+    walk_tree(folder, "*.*", &record, add_file_bytes, nullptr, nullptr, nullptr);
+    return folder_bytes_found;
+}
+
+static int show_write_back(const archiver_progress& p, void* data)
+{
+    write_back_progress& w = *static_cast<write_back_progress*>(data);
+    if (p.state == ARCHIVE_PROGRESS_BEGIN) {
+        w.before += w.member_size;
+        w.member_size = p.size;
+    }
+    double done = p.state == ARCHIVE_PROGRESS_BEGIN ? 0 : p.done < p.size ? p.done : p.size;
+    // The window answers and paints between the blocks; the bar and the
+    // pump cost little, but a DLL may call for every few kilobytes.
+    DWORD now = GetTickCount();
+    if (p.state == ARCHIVE_PROGRESS_BEGIN || now - w.shown_at >= 30) {
+        w.shown_at = now;
+        _progress(w.page, w.before + done, 0, w.total);
+        _pump();
+    }
+    return busy_escape_pressed() ? 0 : 1;
+}
+
+// Packs "folder" into the archive under the busy state, the status and the
+// progress bar drawn before and while the archiver works; Esc stops it and
+// leaves the archive as it was. 1 when replaced; *stopped says Esc ended it.
+static int pack_folder_into(const char* archive, const char* new_password, bool* stopped)
 {
     busy_guard busy(BUSY_WAIT);
+    // An Esc that ended what came before (a paste) is not this write-back's.
+    busy_forget_escape();
     int page = browser_list.page;
     _status_printf(page, "%s", "");
     _status_printf(page, "%s", "圧縮処理中...");
+    write_back_progress shown = {page, folder_bytes(archive_work.folder), 0, 0, GetTickCount()};
+    _progress(page, 0, 0, shown.total);
+    _pump();
     const char* password = password_lookup(archive);
     if (new_password) {
         if (new_password[0]) {
@@ -382,8 +432,14 @@ static int pack_folder_into(const char* archive, const char* new_password)
             if (password_lookup(archive)) password_ring_set(archive, "");
         }
     }
-    int done = repack_archive(archive, archive_work.folder, password);
-    if (!done && GetFileAttributesA(archive_work.folder) != INVALID_FILE_ATTRIBUTES &&
+    int done;
+    {
+        // Members are carried over from the archive only when its password stays.
+        archiver_progress_scope watching(show_write_back, &shown);
+        done = repack_archive(archive, archive_work.folder, password, new_password == nullptr);
+        *stopped = watching.stopped();
+    }
+    if (!done && !*stopped && GetFileAttributesA(archive_work.folder) != INVALID_FILE_ATTRIBUTES &&
         count_folder_items(archive_work.folder) == 0) {
         // Every entry removed: the archive becomes an empty file.
         arccache_forget(archive);
@@ -396,6 +452,7 @@ static int pack_folder_into(const char* archive, const char* new_password)
             if (!done) DeleteFileA(fresh);
         }
     }
+    _status_text(page, "%s", "");
     _status_printf(page, "%s", "");
     return done;
 }
@@ -405,23 +462,33 @@ int write_back_archive(const char* new_password)
     return in_archive_folder() ? write_back_open_archive(new_password) : 0;
 }
 
-int pack_open_archive(const char* new_password)
+// The write-back unless the archive refuses it (which is said).
+static int pack_unless_refused(const char* archive, const char* new_password, bool* stopped)
 {
-    char archive[PATH_BUF];
-    if (!read_open_archive(archive)) return 0;
     if (int why = archive_write_refusal(archive)) {
         say_write_refused(archive, why);
         return 0;
     }
-    return pack_folder_into(archive, new_password);
+    return pack_folder_into(archive, new_password, stopped);
+}
+
+int pack_open_archive(const char* new_password)
+{
+    char archive[PATH_BUF];
+    bool stopped = false;
+    return read_open_archive(archive) ? pack_unless_refused(archive, new_password, &stopped) : 0;
 }
 
 int write_back_open_archive(const char* new_password)
 {
     char archive[PATH_BUF];
     if (!read_open_archive(archive)) return 0;
-    int done = pack_open_archive(new_password);
-    if (!done && !archive_write_refusal(archive)) msg_info("ZOTE", "%s\n書庫に書き戻せませんでした．", archive);
+    bool stopped = false;
+    int done = pack_unless_refused(archive, new_password, &stopped);
+    if (stopped)
+        msg_info("ZOTE", "%s\n書き戻しを中止しました．書庫は元のままです．", archive);
+    else if (!done && !archive_write_refusal(archive))
+        msg_info("ZOTE", "%s\n書庫に書き戻せませんでした．", archive);
     return done;
 }
 

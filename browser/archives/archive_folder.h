@@ -94,5 +94,7 @@ int password_dialog(int id, char* out);
 
 // Packs source into archive through "temp" beside the work folder and swaps
 // it in only when it lists every file of source. Names keep the encoding
-// archive had. 1 when the archive was replaced.
-int repack_archive(const char* archive, const char* source, const char* password);
+// archive had; carry (source was extracted from archive with this password):
+// what did not change is copied from archive as it is stored. 1 when the
+// archive was replaced.
+int repack_archive(const char* archive, const char* source, const char* password, int carry = 1);

@@ -7,6 +7,9 @@
 // ZOTE_ARCHIVER_FILL fills the whole output buffer without a terminator,
 // ZOTE_ARCHIVER_NO_COUNT makes GetFileCount answer -1, and
 // ZOTE_ARCHIVER_THROW (a list of prefixes) makes commands run out of memory.
+// A caller's progress procedure registered through SetOwnerWindowEx is told
+// of every member and block a pack writes; its FALSE ends the command with
+// RESULT_CANCELLED, nothing written (ZOTE_ARCHIVER_PACE slows each report).
 // Nothing thrown inside crosses into the caller, whose C++ runtime is not
 // this DLL's (a throw would end the calling program): a fault inside, memory
 // running out among them, ends the call with an error and does nothing.
@@ -120,7 +123,9 @@ EXPORT int WINAPI ARCHIVER_PREFIX(HWND, LPCSTR command, LPSTR output, DWORD size
         if (named_in("ZOTE_ARCHIVER_FAIL")) return int(RESULT_TOLD_TO_FAIL);
         if (named_in("ZOTE_ARCHIVER_THROW")) throw std::bad_alloc();
         std::string text;
+        progress_command_begins();
         int result = run_command(ARCHIVER_KIND, command, &text);
+        if (result != RESULT_OK && progress_stopped()) result = RESULT_CANCELLED;
         std::string fixed = env("ZOTE_ARCHIVER_OUTPUT");
         write_output(fixed.empty() ? text : fixed, output, size);
         return result;
@@ -137,6 +142,18 @@ EXPORT WORD WINAPI ENTRY(GetVersion)() { return ARCHIVER_VERSION; }
 #endif
 
 EXPORT BOOL WINAPI ENTRY(SetBackGroundMode)(BOOL) { return TRUE; }
+
+EXPORT BOOL WINAPI ENTRY(SetOwnerWindowEx)(HWND window, archiver_progress_proc procedure)
+{
+    set_progress_procedure(window, reinterpret_cast<void*>(procedure));
+    return TRUE;
+}
+
+EXPORT BOOL WINAPI ENTRY(KillOwnerWindowEx)(HWND)
+{
+    set_progress_procedure(nullptr, nullptr);
+    return TRUE;
+}
 EXPORT BOOL WINAPI ENTRY(SetCursorMode)(BOOL) { return TRUE; }
 
 EXPORT BOOL WINAPI ENTRY(CheckArchive)(LPCSTR archive, int)

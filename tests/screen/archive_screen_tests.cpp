@@ -2,9 +2,11 @@
 // archive is not drawn and leaves the archive only when a paste has moved
 // it; a damaged archive opens read-only and says so; camera photos cut and
 // pasted into an archive that cannot be written back stay where they were,
-// and an archive is never pasted into itself.
+// an archive is never pasted into itself, and a long write-back shows its
+// progress and stops at Esc.
 #include "tests/screen/screen_bench.h"
 #include "tests/support/clipboard_lock.h"
+#include "tests/archiver/archiver_fixtures.h"
 #include "files/files.h"
 #include "browser/model/command_ids.h"
 #include <gtest/gtest.h>
@@ -326,4 +328,57 @@ TEST(ArchiveFolders, AHeldArchiveIsInUseNotDamaged)
     }
     EXPECT_EQ(members(album.archive).size(), 5u) << "the photo moved in";
     EXPECT_TRUE(everything({album.path}, {album.archive}) == before) << "a photo changed or went";
+}
+
+// A rename in a zip of camera photos, the archiver slowed to a few
+// milliseconds a block: while the write-back runs its progress bar is drawn
+// and the window answers; Esc stops it, says so, and the zip is byte for
+// byte as it was, nothing left beside it.
+TEST(ArchiveFolders, AWriteBackShowsItsProgressAndEscStopsIt)
+{
+    bench::scratch_dir dir;
+    std::string album = dir.file("写真表ソ"), zip = album + "\\旅行ソ.zip";
+    std::vector<std::string> names;
+    for (int i = 1; i <= 6; i++) names.push_back("P000" + std::to_string(i) + "表.JPG");
+    screen::copy_camera_photos(dir.file("src"), names);
+    CreateDirectoryA(album.c_str(), nullptr);
+    ASSERT_EQ(open_archiver_for(zip.c_str())->create(zip.c_str(), dir.file("src").c_str(), nullptr), 1);
+    std::string before = bench::read_file(zip);
+    archiver_test::env_guard pace("ZOTE_ARCHIVER_PACE", "20");
+    screen::zote_session z(album);
+    ASSERT_TRUE(z.running());
+    screen::grid g = z.page_grid();
+    z.double_click(g.centre(0));
+    z.move_to(g.centre(0));
+    z.key(VK_F2);
+    z.key(VK_END);
+    z.key('X');
+    INPUT enter[2] = {};
+    for (INPUT& in : enter) in.type = INPUT_KEYBOARD, in.ki.wVk = VK_RETURN;
+    enter[1].ki.dwFlags = KEYEVENTF_KEYUP;
+    z.input({enter[0], enter[1]}, 0);
+    HWND bar = FindWindowExA(FindWindowExA(z.frame(), nullptr, "msctls_statusbar32", nullptr), nullptr,
+                             "msctls_progress32", nullptr);
+    ASSERT_NE(bar, nullptr);
+    // The bar shows and fills while the write-back goes on.
+    const COLORREF filled = GetSysColor(COLOR_HIGHLIGHT);
+    auto drawn = [&] {
+        screen::shot s = screen::zote_session::capture_of(bar);
+        return IsWindowVisible(bar) && s.count({0, 0, s.width, s.height}, filled) > 0;
+    };
+    for (DWORD start = GetTickCount(); !drawn() && GetTickCount() - start < 30000;) Sleep(20);
+    ASSERT_TRUE(drawn()) << "no progress bar drawn";
+    DWORD_PTR r;
+    EXPECT_TRUE(SendMessageTimeoutA(z.frame(), WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 5000, &r))
+        << "the window stopped answering";
+    z.key(VK_ESCAPE);
+    std::vector<HWND> boxes = z.other_windows();
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(box_text(boxes[0]), zip + "\n書き戻しを中止しました．書庫は元のままです．");
+    z.key(VK_RETURN);
+    EXPECT_FALSE(IsWindowVisible(bar));
+    EXPECT_TRUE(bench::read_file(zip) == before) << "the zip changed";
+    EXPECT_EQ(contents(album).size(), 1u) << "something was left beside the zip";
+    EXPECT_TRUE(z.close());
+    EXPECT_EQ(z.fault(), "");
 }
