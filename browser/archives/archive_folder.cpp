@@ -50,14 +50,17 @@ bool instance_path(char* out, int n)
     return path_join(out, PATH_BUF, archive_work.root, sub);
 }
 
-// Removes the work folders of instances that are no longer running.
+// Removes the work folders of instances that are no longer running; changes
+// one of them could not write back are kept beside their archive first.
 void wipe_dead_folders()
 {
     for (int n = 0; n < WORK_FOLDER_COUNT; n++) {
         HANDLE m = try_claim(n);
         if (!m) continue;  // a live instance holds it
         char path[PATH_BUF];
-        if (instance_path(path, n) && GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES) rm_tree(path);
+        if (instance_path(path, n) && GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES &&
+            keep_dead_instance_changes(path))
+            rm_tree(path);
         CloseHandle(m);
     }
 }
@@ -142,7 +145,7 @@ void setup_archive_work_folders()
     char cache[PATH_BUF];
     const char* base = archive_work.instance_folder;
     if (!path_join(archive_work.folder, base, "folder") || !path_join(archive_work.folder_file, base, "folder.d") ||
-        !path_join(archive_work.view, base, "view")) {
+        !path_join(archive_work.folder_record, base, "folder.m") || !path_join(archive_work.view, base, "view")) {
         archive_work.instance = -1;
         return;
     }
@@ -152,7 +155,7 @@ void setup_archive_work_folders()
 
 void remove_archive_work_folder()
 {
-    if (archive_work.instance < 0) return;
+    if (archive_work.instance < 0 || folder_holds_unsaved_changes()) return;
     char here[PATH_BUF];
     DWORD n = GetCurrentDirectoryA(sizeof here, here);
     if (n && n < sizeof here && is_prefix_folder(here, archive_work.instance_folder))
@@ -233,11 +236,12 @@ int open_archive_as_folder(const char* path)
 {
     if (archive_work.instance < 0 || !archive_kind_available(path)) return 0;
     char archive[PATH_BUF];
-    if (!full_path_of(path, archive)) return 0;
+    if (!full_path_of(path, archive) || !settle_archive_work()) return 0;
     busy_guard busy(BUSY_WAIT);
     if (in_archive_folder()) SetCurrentDirectoryA(archive_work.instance_folder);
     rm_tree(archive_work.folder);
     DeleteFileA(archive_work.folder_file);
+    DeleteFileA(archive_work.folder_record);
     md_path(archive_work.folder);
     archive_work.damaged = 0;
     archive_work.left_out = 0;
@@ -253,7 +257,9 @@ int open_archive_as_folder(const char* path)
         archive_work.damaged = 1;
     else
         archive_work.left_out = left_out;
-    if ((!extracted && !archive_work.damaged && !left_out) || !write_open_archive(archive)) return 0;
+    if (!extracted && !archive_work.damaged && !left_out) return 0;
+    note_archive_in_step(archive);
+    if (!write_open_archive(archive)) return 0;
     if (archive_work.damaged)
         msg_info("ZOTE", "%s\n書庫が壊れているので読み出し専用で開きます．", archive);
     else if (left_out)
@@ -271,9 +277,10 @@ void leave_archive_folder(const char* path)
         if (!parent_folder(probe, parent) || !parent[0] || !text_copy(probe, parent)) return;
         remove_backslash(probe);
     }
-    if (!text_equal_ci(probe, archive) && !is_prefix_folder(archive, probe)) return;
+    if ((!text_equal_ci(probe, archive) && !is_prefix_folder(archive, probe)) || !settle_archive_work()) return;
     rm_tree(archive_work.folder);
     DeleteFileA(archive_work.folder_file);
+    DeleteFileA(archive_work.folder_record);
 }
 
 int archive_display_path(char* out)
@@ -355,6 +362,14 @@ static int pack_folder_into(const char* archive, const char* new_password)
             if (password_lookup(archive)) password_ring_set(archive, "");
         }
     }
+    // An archive changed by another window or program since this window had
+    // it in step is never replaced by this window's older copy: this
+    // window's changes are made again on what it holds now.
+    int changed = archive_changed_elsewhere(archive);
+    if (changed && !merge_changed_archive(archive, password)) {
+        _status_printf(page, "%s", "");
+        return 0;
+    }
     int done = repack_archive(archive, archive_work.folder, password);
     if (!done && GetFileAttributesA(archive_work.folder) != INVALID_FILE_ATTRIBUTES &&
         count_folder_items(archive_work.folder) == 0) {
@@ -370,7 +385,11 @@ static int pack_folder_into(const char* archive, const char* new_password)
         }
     }
     _status_printf(page, "%s", "");
-    return done;
+    if (!done) return 0;
+    note_archive_in_step(archive);
+    if (!changed) return 1;
+    msg_info("ZOTE", "%s\n書庫がほかで変更されていたので，その変更を取り込んで書き戻しました．", archive);
+    return ARCHIVE_MERGED;
 }
 
 int write_back_archive(const char* new_password)
@@ -428,6 +447,10 @@ static int map_archive_path(const char* path, char* out)
 int change_folder(const char* path)
 {
     char mapped[PATH_BUF];
-    if (path[0] == '\\' && path[1] != '\\') return enter_folder(path);
-    return enter_folder(map_archive_path(path, mapped) ? mapped : path);
+    bool drive_list = path[0] == '\\' && path[1] != '\\';
+    bool was_inside = in_archive_folder() != 0;
+    if (!enter_folder(!drive_list && map_archive_path(path, mapped) ? mapped : path)) return 0;
+    // Leaving the archive folder: what could not be written back is tried again.
+    if (was_inside && (drive_list || !in_archive_folder())) settle_archive_work();
+    return 1;
 }

@@ -40,7 +40,11 @@ void reload_on_name(const char* name)
     leave_viewer(viewer_state);
     load_folder(nullptr, 0, first_shown_index(), name, 0);
 }
-void pack_archive_again() { write_back_archive(nullptr); }
+// After a write-back that took in another window's changes the list shows them.
+void pack_archive_again()
+{
+    if (write_back_archive(nullptr) == ARCHIVE_MERGED) reload_at_first_shown();
+}
 
 const char* jump_entry(int i)
 {

@@ -146,6 +146,8 @@ void app_on_exit()
         _status_printf(browser_list.page, "%s", "終了中...");
         cache_clean(&thumb_cache.dir);
     }
+    // Changes not yet in the archive are written back, or kept at the user's word, while the window still shows.
+    settle_archive_work();
     HWND frame = main_frame();
     if (frame) ShowWindow(frame, SW_HIDE);
     clear_clipboard_staging();

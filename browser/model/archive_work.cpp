@@ -62,8 +62,13 @@ int in_archive_folder(const char* path)
 int read_open_archive(char* out)
 {
     out[0] = 0;
-    if (archive_work.instance < 0) return 0;
-    c_file f(fopen(archive_work.folder_file, "rb"));
+    return archive_work.instance >= 0 && read_folder_file(archive_work.folder_file, out);
+}
+
+int read_folder_file(const char* path, char* out)
+{
+    out[0] = 0;
+    c_file f(fopen(path, "rb"));
     if (!f) return 0;
     size_t n = fread(out, 1, PATH_BUF, f.get());
     out[PATH_BUF - 1] = 0;

@@ -19,6 +19,7 @@ struct archive_work_record {
     char view[PATH_BUF];                // ...\view
     int damaged;                        // the open archive's listing or test reported damage
     int left_out;                       // files of the open archive its extraction did not give
+    char folder_record[PATH_BUF];       // ...\folder.m
 };
 extern archive_work_record archive_work;
 
@@ -41,6 +42,8 @@ int in_instance_folder(const char* path);
 int in_archive_work_folder(const char* path);
 // The open archive's path from "folder.d" (PATH_BUF): 0 when there is none.
 int read_open_archive(char* out);
+// The same from the "folder.d" at path, of any instance.
+int read_folder_file(const char* path, char* out);
 int write_open_archive(const char* archive);
 // The folder as the title shows it (out: PATH_BUF): 1 when it differs, as an
 // opened archive's path shown in place of its work folder.
