@@ -425,31 +425,61 @@ int set_archive_password()
     return write_back_archive(password);
 }
 
-// An archive entry opens as its work folder; a path below the open archive
-// maps into it.
-static int map_archive_path(const char* path, char* out)
+namespace {
+enum { PATH_PLAIN, PATH_MAPPED, PATH_REFUSED };
+
+// The archive at path, or the nearest existing item above it when that is an
+// archive: its path in archive (PATH_BUF). 0 when there is none.
+int archive_above(const char* path, char* archive)
 {
-    if (archive_work.instance < 0 || in_archive_work_folder(path)) return 0;
-    DWORD a = GetFileAttributesA(path);
-    if (a != INVALID_FILE_ATTRIBUTES && !(a & FILE_ATTRIBUTE_DIRECTORY) && archive_kind_available(path)) {
-        if (!open_archive_as_folder(path)) return 0;
-        return text_copy(out, PATH_BUF, archive_work.folder) ? 1 : 0;
+    if (!text_copy(archive, PATH_BUF, path)) return 0;
+    while (!item_exists(archive)) {
+        char parent[PATH_BUF];
+        if (!parent_folder(archive, parent)) return 0;
+        remove_backslash(parent);
+        if (!parent[0] || text_equal_ci(parent, archive)) return 0;
+        text_copy(archive, PATH_BUF, parent);
     }
-    char archive[PATH_BUF], full[PATH_BUF];
-    char* name = nullptr;
-    DWORD n = GetFullPathNameA(path, sizeof full, full, &name);
-    if (!n || n >= sizeof full || !read_open_archive(archive)) return 0;
-    const char* rest = path_below(full, archive);
-    if (!rest) return 0;
+    return !is_folder(archive) && archive_kind_available(archive);
+}
+
+// The path inside this instance's "folder" that rest below the archive names.
+int inside_folder(const char* rest, char* out)
+{
     return *rest ? path_join(out, PATH_BUF, archive_work.folder, rest) : text_copy(out, PATH_BUF, archive_work.folder);
 }
+
+// An archive, or a path below one, enters this instance's work folder: the
+// open archive's as it is when it holds changes not yet written back,
+// else the archive opened (again). A path in any instance's work folder is
+// taken for the archive path it stands for; this instance's own "folder" is
+// entered as it is, anything else there is refused.
+int map_archive_path(const char* path, char* out)
+{
+    char full[PATH_BUF], stood[PATH_BUF], archive[PATH_BUF], open[PATH_BUF];
+    if (!full_path_of(path, full)) return PATH_PLAIN;
+    if (in_instance_folder(full)) return in_archive_folder(full) && read_open_archive(open) ? PATH_PLAIN : PATH_REFUSED;
+    int meaning = work_path_meaning(full, stood);
+    if (meaning == WORK_PATH_REFUSED) return PATH_REFUSED;
+    if (meaning == WORK_PATH_MAPPED) text_copy(full, stood);
+    if (archive_work.instance < 0 || !archive_above(full, archive))
+        return meaning == WORK_PATH_MAPPED ? PATH_REFUSED : PATH_PLAIN;
+    const char* rest = path_below(full, archive);
+    bool open_here = read_open_archive(open) && text_equal_ci(open, archive) && is_folder(archive_work.folder);
+    bool reopen = !open_here || (!*rest && !folder_holds_unsaved_changes());
+    if (reopen && !open_archive_as_folder(archive)) return PATH_REFUSED;
+    return inside_folder(rest, out) ? PATH_MAPPED : PATH_REFUSED;
+}
+}  // namespace
 
 int change_folder(const char* path)
 {
     char mapped[PATH_BUF];
     bool drive_list = path[0] == '\\' && path[1] != '\\';
+    int how = drive_list ? PATH_PLAIN : map_archive_path(path, mapped);
+    if (how == PATH_REFUSED) return 0;
     bool was_inside = in_archive_folder() != 0;
-    if (!enter_folder(!drive_list && map_archive_path(path, mapped) ? mapped : path)) return 0;
+    if (!enter_folder(how == PATH_MAPPED ? mapped : path)) return 0;
     // Leaving the archive folder: what could not be written back is tried again.
     if (was_inside && (drive_list || !in_archive_folder())) settle_archive_work();
     return 1;

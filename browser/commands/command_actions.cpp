@@ -110,7 +110,8 @@ COMMAND_ACTION(act_open_dialog)
 {
     cache_current_dir();
     history_push(0, 0);
-    if (choose_folder_dialog()) enter_current_folder();
+    char folder[PATH_BUF];
+    if (choose_folder_dialog(folder) && change_folder(folder)) enter_current_folder();
 }
 
 COMMAND_ACTION(act_jump)
@@ -157,8 +158,8 @@ COMMAND_ACTION(act_subfolder_popup)
 COMMAND_ACTION(act_new_window)
 {
     cache_current_dir();
-    char line[PATH_BUF + 3];
-    if (text_format(line, sizeof line, "\"%s\"", current_folder.folder)) open_new_window_on_ctrl_release(line);
+    char line[PATH_BUF + 4];
+    if (new_window_line(current_folder.folder, line, sizeof line)) open_new_window_on_ctrl_release(line);
 }
 
 COMMAND_ACTION(act_new_window_drive)

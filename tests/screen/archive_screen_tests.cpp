@@ -272,6 +272,32 @@ std::string answer_box(screen::zote_session& z)
 }
 }  // namespace
 
+// Ctrl+N inside a zip opens the zip in the new window, as an archive folder
+// of its own: a photo cut in the album and pasted in the new window goes
+// into the zip.
+TEST(ArchiveFolders, ANewWindowFromInsideAZipOpensTheZip)
+{
+    bench::clipboard_lock lock;
+    photo_album album;
+    std::multiset<size_t> before = contents(album.path);
+    {
+        screen::zote_session z(album.path);
+        ASSERT_TRUE(z.running());
+        screen::grid g = z.page_grid();
+        z.click(g.centre(0), {VK_CONTROL});
+        z.key('X', {VK_CONTROL});
+        z.double_click(g.centre(photo_album::photos));
+        z.chord_key('N', VK_CONTROL);
+        screen::zote_session second(z.new_window(), screen::zote_session::opened());
+        ASSERT_TRUE(second.running());
+        EXPECT_NE(second.title().find(screen::shown_folder(album.archive) + "/"), std::string::npos) << second.title();
+        second.key('V', {VK_CONTROL});
+        EXPECT_TRUE(second.other_windows().empty());
+    }
+    EXPECT_TRUE(contents(album.path) == before) << "a photo was lost";
+    EXPECT_EQ(members(album.archive).size(), 5u);
+}
+
 // Two windows in one zip: the first moves a photo in, the second, which
 // opened the zip before, then renames a member. The second window's write-back
 // says that the zip had changed and keeps both changes. (Once two windows
