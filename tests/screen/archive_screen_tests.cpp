@@ -110,6 +110,17 @@ std::string box_text(HWND box)
     }
     return "";
 }
+
+// The one message box the window shows, answered with Enter: its text.
+std::string answer_box(screen::zote_session& z)
+{
+    std::vector<HWND> boxes = z.other_windows();
+    EXPECT_EQ(boxes.size(), 1u);
+    if (boxes.size() != 1) return "";
+    std::string text = box_text(boxes[0]);
+    z.key(VK_RETURN);
+    return text;
+}
 }  // namespace
 
 TEST(ArchiveFolders, CutPictureLeavesTheArchiveOnlyWhenPasted)
@@ -258,19 +269,6 @@ TEST(ArchiveFolders, AnArchiveIsNeverPastedIntoItself)
     EXPECT_TRUE(contents(album.path) == before) << "a photo or the zip changed or went";
     EXPECT_EQ(members(album.archive).size(), 4u);
 }
-
-namespace {
-// The one message box the window shows, answered with Enter: its text.
-std::string answer_box(screen::zote_session& z)
-{
-    std::vector<HWND> boxes = z.other_windows();
-    EXPECT_EQ(boxes.size(), 1u);
-    if (boxes.size() != 1) return "";
-    std::string text = box_text(boxes[0]);
-    z.key(VK_RETURN);
-    return text;
-}
-}  // namespace
 
 // Ctrl+N inside a zip opens the zip in the new window, as an archive folder
 // of its own: a photo cut in the album and pasted in the new window goes
