@@ -52,14 +52,17 @@ bool instance_path(char* out, int n)
     return path_join(out, PATH_BUF, archive_work.root, sub);
 }
 
-// Removes the work folders of instances that are no longer running.
+// Removes the work folders of instances that are no longer running; changes
+// one of them could not write back are kept beside their archive first.
 void wipe_dead_folders()
 {
     for (int n = 0; n < WORK_FOLDER_COUNT; n++) {
         HANDLE m = try_claim(n);
         if (!m) continue;  // a live instance holds it
         char path[PATH_BUF];
-        if (instance_path(path, n) && GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES) rm_tree(path);
+        if (instance_path(path, n) && GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES &&
+            keep_dead_instance_changes(path))
+            rm_tree(path);
         CloseHandle(m);
     }
 }
@@ -144,7 +147,7 @@ void setup_archive_work_folders()
     char cache[PATH_BUF];
     const char* base = archive_work.instance_folder;
     if (!path_join(archive_work.folder, base, "folder") || !path_join(archive_work.folder_file, base, "folder.d") ||
-        !path_join(archive_work.view, base, "view")) {
+        !path_join(archive_work.folder_record, base, "folder.m") || !path_join(archive_work.view, base, "view")) {
         archive_work.instance = -1;
         return;
     }
@@ -163,7 +166,7 @@ int work_folder_live(int n)
 
 void remove_archive_work_folder()
 {
-    if (archive_work.instance < 0) return;
+    if (archive_work.instance < 0 || folder_holds_unsaved_changes()) return;
     char here[PATH_BUF];
     DWORD n = GetCurrentDirectoryA(sizeof here, here);
     if (n && n < sizeof here && is_prefix_folder(here, archive_work.instance_folder))
@@ -255,11 +258,12 @@ int open_archive_as_folder(const char* path)
     if (!full_path_of(path, archive)) return 0;
     // An archive another program holds is not damaged: it cannot be opened
     // now, and the folder shown stays.
-    if (say_if_archive_held(archive)) return 0;
+    if (say_if_archive_held(archive) || !settle_archive_work()) return 0;
     busy_guard busy(BUSY_WAIT);
     if (in_archive_folder()) SetCurrentDirectoryA(archive_work.instance_folder);
     rm_tree(archive_work.folder);
     DeleteFileA(archive_work.folder_file);
+    DeleteFileA(archive_work.folder_record);
     md_path(archive_work.folder);
     archive_work.damaged = 0;
     archive_work.left_out = 0;
@@ -280,7 +284,9 @@ int open_archive_as_folder(const char* path)
         rm_tree(archive_work.folder);
         return 0;
     }
-    if ((!extracted && !archive_work.damaged && !left_out) || !write_open_archive(archive)) return 0;
+    if (!extracted && !archive_work.damaged && !left_out) return 0;
+    note_archive_in_step(archive);
+    if (!write_open_archive(archive)) return 0;
     if (archive_work.damaged)
         msg_info("ZOTE", "%s\n書庫が壊れているので読み出し専用で開きます．", archive);
     else if (left_out)
@@ -298,9 +304,10 @@ void leave_archive_folder(const char* path)
         if (!parent_folder(probe, parent) || !parent[0] || !text_copy(probe, parent)) return;
         remove_backslash(probe);
     }
-    if (!text_equal_ci(probe, archive) && !is_prefix_folder(archive, probe)) return;
+    if ((!text_equal_ci(probe, archive) && !is_prefix_folder(archive, probe)) || !settle_archive_work()) return;
     rm_tree(archive_work.folder);
     DeleteFileA(archive_work.folder_file);
+    DeleteFileA(archive_work.folder_record);
 }
 
 int archive_display_path(char* out)
@@ -432,6 +439,15 @@ static int pack_folder_into(const char* archive, const char* new_password, bool*
             if (password_lookup(archive)) password_ring_set(archive, "");
         }
     }
+    // An archive changed by another window or program since this window had
+    // it in step is never replaced by this window's older copy: this
+    // window's changes are made again on what it holds now.
+    int changed = archive_changed_elsewhere(archive);
+    if (changed && !merge_changed_archive(archive, password)) {
+        _status_text(page, "%s", "");
+        _status_printf(page, "%s", "");
+        return 0;
+    }
     int done;
     {
         // Members are carried over from the archive only when its password stays.
@@ -454,7 +470,11 @@ static int pack_folder_into(const char* archive, const char* new_password, bool*
     }
     _status_text(page, "%s", "");
     _status_printf(page, "%s", "");
-    return done;
+    if (!done) return 0;
+    note_archive_in_step(archive);
+    if (!changed) return 1;
+    msg_info("ZOTE", "%s\n書庫がほかで変更されていたので，その変更を取り込んで書き戻しました．", archive);
+    return ARCHIVE_MERGED;
 }
 
 int write_back_archive(const char* new_password)
@@ -500,28 +520,62 @@ int set_archive_password()
     return write_back_archive(password);
 }
 
-// An archive entry opens as its work folder; a path below the open archive
-// maps into it.
-static int map_archive_path(const char* path, char* out)
+namespace {
+enum { PATH_PLAIN, PATH_MAPPED, PATH_REFUSED };
+
+// The archive at path, or the nearest existing item above it when that is an
+// archive: its path in archive (PATH_BUF). 0 when there is none.
+int archive_above(const char* path, char* archive)
 {
-    if (archive_work.instance < 0 || in_archive_work_folder(path)) return 0;
-    DWORD a = GetFileAttributesA(path);
-    if (a != INVALID_FILE_ATTRIBUTES && !(a & FILE_ATTRIBUTE_DIRECTORY) && archive_kind_available(path)) {
-        if (!open_archive_as_folder(path)) return 0;
-        return text_copy(out, PATH_BUF, archive_work.folder) ? 1 : 0;
+    if (!text_copy(archive, PATH_BUF, path)) return 0;
+    while (!item_exists(archive)) {
+        char parent[PATH_BUF];
+        if (!parent_folder(archive, parent)) return 0;
+        remove_backslash(parent);
+        if (!parent[0] || text_equal_ci(parent, archive)) return 0;
+        text_copy(archive, PATH_BUF, parent);
     }
-    char archive[PATH_BUF], full[PATH_BUF];
-    char* name = nullptr;
-    DWORD n = GetFullPathNameA(path, sizeof full, full, &name);
-    if (!n || n >= sizeof full || !read_open_archive(archive)) return 0;
-    const char* rest = path_below(full, archive);
-    if (!rest) return 0;
+    return !is_folder(archive) && archive_kind_available(archive);
+}
+
+// The path inside this instance's "folder" that rest below the archive names.
+int inside_folder(const char* rest, char* out)
+{
     return *rest ? path_join(out, PATH_BUF, archive_work.folder, rest) : text_copy(out, PATH_BUF, archive_work.folder);
 }
+
+// An archive, or a path below one, enters this instance's work folder: the
+// open archive's as it is when it holds changes not yet written back,
+// else the archive opened (again). A path in any instance's work folder is
+// taken for the archive path it stands for; this instance's own "folder" is
+// entered as it is, anything else there is refused.
+int map_archive_path(const char* path, char* out)
+{
+    char full[PATH_BUF], stood[PATH_BUF], archive[PATH_BUF], open[PATH_BUF];
+    if (!full_path_of(path, full)) return PATH_PLAIN;
+    if (in_instance_folder(full)) return in_archive_folder(full) && read_open_archive(open) ? PATH_PLAIN : PATH_REFUSED;
+    int meaning = work_path_meaning(full, stood);
+    if (meaning == WORK_PATH_REFUSED) return PATH_REFUSED;
+    if (meaning == WORK_PATH_MAPPED) text_copy(full, stood);
+    if (archive_work.instance < 0 || !archive_above(full, archive))
+        return meaning == WORK_PATH_MAPPED ? PATH_REFUSED : PATH_PLAIN;
+    const char* rest = path_below(full, archive);
+    bool open_here = read_open_archive(open) && text_equal_ci(open, archive) && is_folder(archive_work.folder);
+    bool reopen = !open_here || (!*rest && !folder_holds_unsaved_changes());
+    if (reopen && !open_archive_as_folder(archive)) return PATH_REFUSED;
+    return inside_folder(rest, out) ? PATH_MAPPED : PATH_REFUSED;
+}
+}  // namespace
 
 int change_folder(const char* path)
 {
     char mapped[PATH_BUF];
-    if (path[0] == '\\' && path[1] != '\\') return enter_folder(path);
-    return enter_folder(map_archive_path(path, mapped) ? mapped : path);
+    bool drive_list = path[0] == '\\' && path[1] != '\\';
+    int how = drive_list ? PATH_PLAIN : map_archive_path(path, mapped);
+    if (how == PATH_REFUSED) return 0;
+    bool was_inside = in_archive_folder() != 0;
+    if (!enter_folder(how == PATH_MAPPED ? mapped : path)) return 0;
+    // Leaving the archive folder: what could not be written back is tried again.
+    if (was_inside && (drive_list || !in_archive_folder())) settle_archive_work();
+    return 1;
 }

@@ -65,6 +65,9 @@ int compress_into_archive(const char* archive)
         return 0;
     }
     if (moves_archive_into_itself(archive)) return 0;
+    // The open archive's folder is replaced below: what it holds that is not
+    // in its archive yet goes there first (or is kept at the user's word).
+    if (!in_archive_folder() && !settle_archive_work()) return 0;
     status("");
     status("圧縮処理中...");
     char into[PATH_BUF];
@@ -105,6 +108,7 @@ int compress_into_archive(const char* archive)
                 write_open_archive(archive);
                 rm_tree(archive_work.folder);
                 MoveFileA(into, archive_work.folder);
+                note_archive_in_step(archive);
             }
             say_left_at_source(left);
         } else {

@@ -421,6 +421,44 @@ bool zote_session::start(const std::string& folder, const std::string& options)
         ADD_FAILURE() << "no window for " << folder;
         return false;
     }
+    return attach(frame);
+}
+
+zote_session::zote_session(HWND frame, opened)
+{
+    if (!frame || !attach(frame)) return;
+    SetForegroundWindow(frame_);
+    EXPECT_TRUE(settle());
+}
+
+namespace {
+struct other_window_search {
+    DWORD except;
+    HWND found;
+};
+BOOL CALLBACK match_other_window(HWND w, LPARAM lp)
+{
+    auto* s = reinterpret_cast<other_window_search*>(lp);
+    DWORD pid = 0;
+    GetWindowThreadProcessId(w, &pid);
+    if (pid == s->except || pid == GetCurrentProcessId() || !IsWindowVisible(w) ||
+        !ends_with(window_text(w), title_ending))
+        return TRUE;
+    s->found = w;
+    return FALSE;
+}
+}  // namespace
+
+HWND zote_session::new_window(DWORD ms) const
+{
+    other_window_search s = {pid_, nullptr};
+    for (DWORD start = GetTickCount(); !s.found && GetTickCount() - start < ms; Sleep(50))
+        EnumWindows(match_other_window, reinterpret_cast<LPARAM>(&s));
+    return s.found;
+}
+
+bool zote_session::attach(HWND frame)
+{
     GetWindowThreadProcessId(frame, &pid_);
     process_ = OpenProcess(SYNCHRONIZE | PROCESS_QUERY_INFORMATION | PROCESS_TERMINATE, FALSE, pid_);
     frame_ = frame;

@@ -110,6 +110,13 @@ public:
     // Started, without waiting: its first input comes while it still draws.
     struct no_wait {};
     zote_session(const std::string& folder, no_wait);
+    // A new window that another session's program opened (it shares that
+    // session's temporary folder), driven as a session of its own.
+    struct opened {};
+    zote_session(HWND frame, opened);
+    // The program's window in a process other than this session's: a new
+    // window it opened. nullptr when none shows within ms.
+    HWND new_window(DWORD ms = 30000) const;
     ~zote_session();
     zote_session(const zote_session&) = delete;
     zote_session& operator=(const zote_session&) = delete;
@@ -185,6 +192,7 @@ private:
     bool start(const std::string& folder, const std::string& options);
     // A Linux program run on the bench's display: then settle().
     bool linux_input(std::vector<std::string> args);
+    bool attach(HWND frame);
     // One input event, then settle().
     void send(const INPUT& input);
     bool wait_idle(DWORD ms);
