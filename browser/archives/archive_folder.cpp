@@ -415,6 +415,36 @@ static int show_write_back(const archiver_progress& p, void* data)
     return busy_escape_pressed() ? 0 : 1;
 }
 
+// The windows of this program write one archive back in turn: each one's
+// check that the archive did not change since it had it in step, its pack
+// and its swap are one step, which no other window's swap lands inside. The
+// turn is a mutex named after the archive's path, as case is ignored; the
+// window answers while it waits.
+struct archive_turn {
+    kernel_object mutex;
+    bool owned = false;
+    explicit archive_turn(const char* archive)
+    {
+        char key[PATH_BUF], name[48];
+        unsigned hash = 2166136261u;
+        if (!text_case_key(key, sizeof key, archive)) return;
+        for (const char* p = key; *p; p++) hash = (hash ^ BYTE(*p)) * 16777619u;
+        text_format(name, sizeof name, "zote_archive_turn_%08x", hash);
+        mutex.reset(CreateMutexA(nullptr, FALSE, name));
+        for (DWORD r = WAIT_TIMEOUT; mutex && r == WAIT_TIMEOUT;) {
+            r = WaitForSingleObject(mutex.get(), 50);
+            owned = r == WAIT_OBJECT_0 || r == WAIT_ABANDONED;
+            if (r == WAIT_TIMEOUT) _pump();
+        }
+    }
+    ~archive_turn()
+    {
+        if (owned) ReleaseMutex(mutex.get());
+    }
+    archive_turn(const archive_turn&) = delete;
+    archive_turn& operator=(const archive_turn&) = delete;
+};
+
 // Packs "folder" into the archive under the busy state, the status and the
 // progress bar drawn before and while the archiver works; Esc stops it and
 // leaves the archive as it was. 1 when replaced; *stopped says Esc ended it.
@@ -439,6 +469,7 @@ static int pack_folder_into(const char* archive, const char* new_password, bool*
             if (password_lookup(archive)) password_ring_set(archive, "");
         }
     }
+    archive_turn turn(archive);
     // An archive changed by another window or program since this window had
     // it in step is never replaced by this window's older copy: this
     // window's changes are made again on what it holds now.
