@@ -638,6 +638,20 @@ TEST(Commands, GuardsKeepCommandsOut)
     std::string buffers = "HDC = " + std::to_string(_count_buffers()) + ",";
     EXPECT_NE(bench::message_boxes[0].text.find(buffers), std::string::npos) << bench::message_boxes[0].text;
     _page_free(buffer);
+    // The version box and the uninstall hint name the program's folder in the temporary folder.
+    char temp[MAX_PATH], zote[MAX_PATH];
+    GetTempPathA(sizeof temp, temp);
+    std::string folder = std::string(temp) + "zote";
+    CreateDirectoryA(folder.c_str(), nullptr);
+    CreateDirectoryA((folder + "\\bin").c_str(), nullptr);
+    GetLongPathNameA(folder.c_str(), zote, sizeof zote);
+    for (int id : {CM_VERSION, CM_UNINSTALL}) {
+        bench::message_boxes.clear();
+        p.command(id);
+        ASSERT_EQ(bench::message_boxes.size(), 1u) << id;
+        std::string shown = "\n<ZOTEフォルダ>\n" + std::string(zote) + "\n\n";
+        EXPECT_NE(bench::message_boxes[0].text.find(shown), std::string::npos) << bench::message_boxes[0].text;
+    }
 }
 
 // The highlighted item's help text in status field 1.
