@@ -169,22 +169,32 @@ TEST_F(save_fixture, JpegTurnedIntoItselfWithoutLoss)
 TEST_F(save_fixture, FailuresKeepTheOriginal)
 {
     // Damaged JPEGs: one cut short saved as PNG with deletion on, one whose
-    // header claims 2000 x 2000 turned into itself. Nothing is written or deleted.
+    // header claims 2000 x 2000 turned into itself, one whose picture data
+    // ends halfway turned into itself (the turn would fill the missing
+    // blocks, so it is refused and said). Nothing is written or deleted.
     std::string whole = bench::read_file(make_jpeg(dir, "cut.jpg"));
+    size_t data = whole.find("\xFF\xDA");
     struct {
         const char* name;
         std::string bytes;
         save_choice choice;
         const char* target;
+        const char* said;
     } damaged_cases[] = {
-        {"cut.jpg", whole.substr(0, whole.size() / 2), {SAVE_PNG, 0, 1, 1, 72, 72, 0}, "cut.png"},
-        {"claims.jpg", damaged::jpeg_claiming(whole, 2000, 2000), {SAVE_JPEG, 0, 0, 1, 72, 72, 1}, "claims.jpg"},
+        {"cut.jpg", whole.substr(0, whole.size() / 2), {SAVE_PNG, 0, 1, 1, 72, 72, 0}, "cut.png", ""},
+        {"claims.jpg", damaged::jpeg_claiming(whole, 2000, 2000), {SAVE_JPEG, 0, 0, 1, 72, 72, 1}, "claims.jpg", ""},
+        {"half.jpg", whole.substr(0, (data + whole.size()) / 2), {SAVE_JPEG, 0, 0, 1, 72, 72, 1}, "half.jpg",
+         "\n画像ﾃﾞｰﾀが壊れているので非劣化回転しません．ﾌｧｲﾙはそのままです．"},
     };
     for (auto& c : damaged_cases) {
         std::string jpeg = dir.write(c.name, c.bytes);
+        bench::message_boxes.clear();
         EXPECT_EQ(save_image_with_choice(jpeg.c_str(), &c.choice), 0) << c.name;
         EXPECT_TRUE(bench::read_file(jpeg) == c.bytes) << c.name;
         EXPECT_EQ(exists(dir.file(c.target)), c.target == std::string(c.name)) << c.name;
+        std::string said;
+        for (auto& box : bench::message_boxes) said += box.text;
+        EXPECT_EQ(said, *c.said ? jpeg + c.said : "") << c.name;
     }
 
     // Targets that cannot be replaced (read-only, or held open without
@@ -218,14 +228,20 @@ TEST_F(save_fixture, FailuresKeepTheOriginal)
             EXPECT_TRUE(bench::read_file(c.locked) == locked_bytes) << c.locked << held;
             EXPECT_TRUE(bench::read_file(c.source) == source_bytes) << c.locked << held;
         }
-    EXPECT_EQ(files_in(dir), 5);  // cut.jpg, claims.jpg, p.png, p.jpg, g.jpg: no temporary file left
+    EXPECT_EQ(files_in(dir), 6);  // cut, claims and half.jpg, p.png, p.jpg, g.jpg: no temporary file left
 
-    // A refused overwrite touches nothing.
+    // A refused overwrite touches nothing: of another file, or of the source
+    // encoded again (whose question says no unless the user chooses yes).
     bench::install_message_box_seam(IDNO);
-    std::string other_bytes = bench::read_file(other);
+    std::string other_bytes = bench::read_file(other), good_bytes = bench::read_file(good);
     EXPECT_EQ(save_image_with_choice(png.c_str(), &cases[0].choice), 0);
     EXPECT_EQ(bench::read_file(other), other_bytes);
     EXPECT_TRUE(exists(png));
+    bench::message_boxes.clear();
+    EXPECT_EQ(save_image_with_choice(good.c_str(), &cases[2].choice), 0);
+    EXPECT_TRUE(bench::read_file(good) == good_bytes);
+    ASSERT_EQ(bench::message_boxes.size(), 1u);  // the question, whose Enter keeps the original
+    EXPECT_EQ(bench::message_boxes[0].type & MB_DEFMASK, UINT(MB_DEFBUTTON2));
 }
 
 // A metafile larger than the screen is loaded for saving (and for counting
