@@ -56,14 +56,14 @@ static void exit_jpeg_error(j_common_ptr cinfo)
 }
 
 // The warnings that say the compressed picture data itself is damaged (the
-// decoder goes on, filling what it cannot read). Warnings about markers alone
-// are not among them.
+// decoder goes on, filling what it cannot read). Warnings about markers, and
+// stray bytes skipped before a marker (which phone photos often carry after
+// their last block), are not among them.
 static bool damaged_data_warning(int code)
 {
     switch (code) {
     case JWRN_ARITH_BAD_CODE:
     case JWRN_BOGUS_PROGRESSION:
-    case JWRN_EXTRANEOUS_DATA:
     case JWRN_HIT_MARKER:
     case JWRN_HUFF_BAD_CODE:
     case JWRN_JPEG_EOF:
