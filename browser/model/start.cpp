@@ -131,8 +131,7 @@ static int place_copy(const char* source, const char* target, const char* folder
 static int refresh_temporary_copy(const handover_block& b, const char* exe)
 {
     char folder[PATH_BUF], version[PATH_BUF], help[PATH_BUF];
-    if (!zote_temp_path("zote\\bin", folder) || !zote_bin_path("ver.txt", version) ||
-        !zote_bin_path("zote.hlp", help))
+    if (!zote_temp_path("zote\\bin", folder) || !zote_bin_path("ver.txt", version) || !zote_bin_path("zote.hlp", help))
         return 0;
     remove_left_copies(folder);
     bool exe_current = same_file(b.program, exe);

@@ -183,7 +183,10 @@ TEST_F(save_fixture, FailuresKeepTheOriginal)
     } damaged_cases[] = {
         {"cut.jpg", whole.substr(0, whole.size() / 2), {SAVE_PNG, 0, 1, 1, 72, 72, 0}, "cut.png", ""},
         {"claims.jpg", damaged::jpeg_claiming(whole, 2000, 2000), {SAVE_JPEG, 0, 0, 1, 72, 72, 1}, "claims.jpg", ""},
-        {"half.jpg", whole.substr(0, (data + whole.size()) / 2), {SAVE_JPEG, 0, 0, 1, 72, 72, 1}, "half.jpg",
+        {"half.jpg",
+         whole.substr(0, (data + whole.size()) / 2),
+         {SAVE_JPEG, 0, 0, 1, 72, 72, 1},
+         "half.jpg",
          "\n画像ﾃﾞｰﾀが壊れているので非劣化回転しません．ﾌｧｲﾙはそのままです．"},
     };
     for (auto& c : damaged_cases) {

@@ -126,8 +126,10 @@ TEST(Relaunch, CopyHandOverAndFailures)
         bool copied;
         const char* version;
     } table[] = {
-        {FRESH, true, "2350\r\n"},       {COPY_FAILS, false, ""},
-        {COPY_REMOVED, true, "2350\r\n"}, {OTHER_BUILD, true, "2350\r\n"},
+        {FRESH, true, "2350\r\n"},
+        {COPY_FAILS, false, ""},
+        {COPY_REMOVED, true, "2350\r\n"},
+        {OTHER_BUILD, true, "2350\r\n"},
         {OTHER_BUILD_RUNNING, true, "2350\r\n"},
     };
     for (const auto& t : table) {
