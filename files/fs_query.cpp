@@ -214,8 +214,12 @@ int long_path_name(char* path)
 {
     if (!path || is_drive_root(path)) return 1;
     if (!is_letter(path[0]) || path[1] != ':' || path[2] != '\\') return 0;
+    // "." and ".." are resolved first: a lookup of "a\b\.." finds the folder
+    // "a", whose name would be joined after "b".
     char work[PATH_BUF];
-    if (!text_copy(work, path) || !add_backslash(work)) return 0;
+    char* name_part;
+    DWORD n = GetFullPathNameA(path, sizeof work, work, &name_part);
+    if (n == 0 || n >= sizeof work || !add_backslash(work)) return 0;
     char result[PATH_BUF] = {path[0], ':', '\\', 0};
     const char* first = mb_strchr(work, '\\');
     for (char* p = const_cast<char*>(mb_strchr(first + 1, '\\')); p; p = mb_strchr(p + 1, '\\')) {

@@ -10,16 +10,17 @@
 struct _bmap;
 
 // ---- Shared error state (one set for all JPEG work; never nested) ----
-extern int jpeg_bad_input_flag;   // bad, empty or foreign input, or any library message
-extern int jpeg_stop_flag;        // decoding must stop at once
-extern int jpeg_fatal_flag;       // set by the error exit just before it jumps back
-extern jmp_buf jpeg_jump_buffer;  // the single recovery point; the error exit returns -1
+extern int jpeg_bad_input_flag;     // bad, empty or foreign input, or any library message
+extern int jpeg_stop_flag;          // decoding must stop at once
+extern int jpeg_fatal_flag;         // set by the error exit just before it jumps back
+extern int jpeg_damaged_data_flag;  // a warning said the compressed picture data is damaged
+extern jmp_buf jpeg_jump_buffer;    // the single recovery point; the error exit returns -1
 enum { JPEG_LAST_MESSAGE_BUF = 256 };
 extern char jpeg_last_message[JPEG_LAST_MESSAGE_BUF];
 extern const char* jpeg_registered_file;      // shown in the error box when set
 extern const char* jpeg_registered_function;  // the box is shown only when this is set
 
-// Clears the registered names and the three flags (every entry point does this).
+// Clears the registered names and the flags (every entry point does this).
 void reset_jpeg_error_state();
 
 // ---- Reading ----

@@ -77,11 +77,17 @@ static void go_to(const char* path)
 
 COMMAND_ACTION(act_quit_all) { close_other_instances(); }
 
+// The program's folder in the temporary folder, by its long name.
+static void zote_folder_shown(char* folder)
+{
+    if (!zote_temp_path("zote", folder)) text_copy(folder, PATH_BUF, "");
+    long_path_name(folder);
+}
+
 COMMAND_ACTION(act_version)
 {
     char folder[PATH_BUF], texts[PATH_BUF];
-    if (!zote_bin_path("..", folder)) text_copy(folder, "");
-    long_path_name(folder);
+    zote_folder_shown(folder);
     list_archiver_versions(texts, sizeof texts);
     static char plugins[SUSIE_LIST_BUF];
     list_susie_plugins(plugins, sizeof plugins);
@@ -98,8 +104,7 @@ COMMAND_ACTION(act_version)
 COMMAND_ACTION(act_uninstall)
 {
     char folder[PATH_BUF];
-    if (!zote_bin_path("..", folder)) text_copy(folder, "");
-    long_path_name(folder);
+    zote_folder_shown(folder);
     msg_info("ZOTEｱﾝｲﾝｽﾄｰﾙ",
              "ZOTEをｱﾝｲﾝｽﾄｰﾙするには，\n\n<ZOTEフォルダ>\n%s\n\n<ZOTE実行ファイル>\n%s\n\n<ﾍﾙﾌﾟファイル>\n%"
              "s\n\nを消去して下さい．",

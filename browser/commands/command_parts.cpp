@@ -91,13 +91,14 @@ int make_entry_self_extracting(int, int index)
 }
 int pack_selection(int id, int index)
 {
-    static const char* const extensions[] = {".lzh", ".zip", ".cab", ".gz"};
     char path[PATH_BUF];
     if (id < CM_PACK_FIRST || id > CM_PACK_LAST || !entry_path(index, path)) return 0;
-    return compress_selection(path, extensions[id - CM_PACK_FIRST]);
+    return compress_selection(path, compress_extension(id - CM_PACK_FIRST));
 }
+// A kind is ready when an archive of the extension its commands make can be written.
 int archive_kind_ready(int kind)
 {
-    static const char* const names[] = {"x.lzh", "x.zip", "x.cab", "x.tgz"};
-    return kind >= 0 && kind < 4 ? archive_kind_available(names[kind]) : 0;
+    const char* ext = compress_extension(kind);
+    char name[16];
+    return ext && text_format(name, sizeof name, "x%s", ext) ? archive_kind_available(name) : 0;
 }

@@ -6,6 +6,7 @@
 #include "browser/model/archive_work.h"
 #include "files/files.h"
 #include "graphics/kavtrel.h"
+#include "base/holders.h"
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -72,33 +73,75 @@ int read_handover(const char* path, handover_block* b)
     return n == sizeof *b && !longer ? 1 : 0;
 }
 
-static int read_version(const char* path)
+// The copy is this program's file when size and last-write time agree (a
+// copy keeps its source's time); a folder in its place never is.
+static bool same_file(const char* a, const char* b)
 {
-    FILE* f = fopen(path, "r");
-    if (!f) return 0;
-    int v = 0;
-    if (fscanf(f, "%d", &v) != 1) v = 0;
-    fclose(f);
-    return v;
+    WIN32_FILE_ATTRIBUTE_DATA x, y;
+    if (!GetFileAttributesExA(a, GetFileExInfoStandard, &x) || !GetFileAttributesExA(b, GetFileExInfoStandard, &y))
+        return false;
+    if ((x.dwFileAttributes | y.dwFileAttributes) & FILE_ATTRIBUTE_DIRECTORY) return false;
+    return x.nFileSizeHigh == y.nFileSizeHigh && x.nFileSizeLow == y.nFileSizeLow &&
+           CompareFileTime(&x.ftLastWriteTime, &y.ftLastWriteTime) == 0;
 }
 
-// Replaces the copy of a file in the bin folder; a missing source has nothing to copy.
-static int refresh_copy(const char* source, const char* target, bool optional)
+// Copies older programs were moved aside to (below), and copies a start
+// left half made; one still running refuses to go and goes at a later start.
+static void remove_left_copies(const char* folder)
 {
-    if (optional && GetFileAttributesA(source) == INVALID_FILE_ATTRIBUTES) return 1;
-    DeleteFileA(target);
-    return CopyFileA(source, target, FALSE) ? 1 : 0;
+    for (const char* pattern : {"zote.*.old", "zote.*.part"}) {
+        char mask[PATH_BUF], path[PATH_BUF];
+        if (!path_join(mask, folder, pattern)) continue;
+        WIN32_FIND_DATAA d;
+        find_handle find(FindFirstFileA(mask, &d));
+        if (!find) continue;
+        do {
+            if (path_join(path, folder, d.cFileName)) DeleteFileA(path);
+        } while (FindNextFileA(find.get(), &d));
+    }
 }
 
-// The copy holds this build when its version file says so; the version is
-// written only after both files were copied, so a copy that failed (the old
-// build still running from there) is tried again at the next start.
+// Puts a copy of source at target (in folder): made whole under a name of
+// this process first, then moved over the target. A target that another
+// window runs from can be neither replaced nor deleted, but it can be
+// renamed: it is moved aside, and that window runs on from there.
+static int place_copy(const char* source, const char* target, const char* folder)
+{
+    char part[PATH_BUF], aside[PATH_BUF], name[64];
+    DWORD id = GetCurrentProcessId();
+    if (!text_format(name, sizeof name, "zote.%lu.part", id) || !path_join(part, folder, name)) return 0;
+    if (!text_format(name, sizeof name, "zote.%lu.old", id) || !path_join(aside, folder, name)) return 0;
+    if (!CopyFileA(source, part, FALSE)) {
+        DeleteFileA(part);
+        return 0;
+    }
+    if (MoveFileExA(part, target, MOVEFILE_REPLACE_EXISTING)) return 1;
+    DWORD a = GetFileAttributesA(target);
+    bool moved_aside = a != INVALID_FILE_ATTRIBUTES && !(a & FILE_ATTRIBUTE_DIRECTORY) &&
+                       MoveFileExA(target, aside, MOVEFILE_REPLACE_EXISTING);
+    if (moved_aside && MoveFileA(part, target)) {
+        DeleteFileA(aside);  // gone unless a window still runs from it
+        return 1;
+    }
+    if (moved_aside) MoveFileA(aside, target);
+    DeleteFileA(part);
+    return 0;
+}
+
+// The copy is made again whenever it is not this program's file: missing
+// (a cleaner removed it), or another build's. "ver.txt" is written after
+// the copy as it always was, but the files themselves decide.
 static int refresh_temporary_copy(const handover_block& b, const char* exe)
 {
-    char version[PATH_BUF], help[PATH_BUF];
-    if (!zote_bin_path("ver.txt", version) || !zote_bin_path("zote.hlp", help)) return 0;
-    if (read_version(version) >= BUILD_NUMBER) return 1;
-    if (!refresh_copy(b.program, exe, false) || !refresh_copy(b.help, help, true)) return 0;
+    char folder[PATH_BUF], version[PATH_BUF], help[PATH_BUF];
+    if (!zote_temp_path("zote\\bin", folder) || !zote_bin_path("ver.txt", version) || !zote_bin_path("zote.hlp", help))
+        return 0;
+    remove_left_copies(folder);
+    bool exe_current = same_file(b.program, exe);
+    bool help_current = GetFileAttributesA(b.help) == INVALID_FILE_ATTRIBUTES || same_file(b.help, help);
+    if (exe_current && help_current) return 1;
+    if (!exe_current && !place_copy(b.program, exe, folder)) return 0;
+    if (!help_current && !place_copy(b.help, help, folder)) return 0;
     FILE* f = fopen(version, "w");
     if (!f) return 0;
     fprintf(f, "%d\n", BUILD_NUMBER);

@@ -108,8 +108,16 @@ static int write_in_place(const char* target, _bmap* b, const save_choice* c)
     return 1;
 }
 
+static HWND owner_window()
+{
+    HWND page = _page_hwnd(browser_list.page ? browser_list.page : 1);
+    return page ? GetParent(page) : nullptr;
+}
+
 // A JPEG turned into itself without loss, replacing the source only once the
-// turned file is complete; the write time stays the old one.
+// turned file is complete; the write time stays the old one. A file whose
+// picture data is damaged stays as it is: its turned copy would have the
+// missing blocks filled in. -1 when it was refused for that, which is said.
 static int rotate_jpeg_in_place(const char* source, int rotation)
 {
     busy_guard busy(BUSY_WAIT);
@@ -117,18 +125,21 @@ static int rotate_jpeg_in_place(const char* source, int rotation)
     file_local_systime(source, &before);
     char temp[PATH_BUF];
     if (!temporary_beside(source, temp)) return 0;
-    if (!rotate_jpeg_file(source, rotation * -90, temp) || !MoveFileExA(temp, source, MOVEFILE_REPLACE_EXISTING)) {
+    int turned = rotate_jpeg_file(source, rotation * -90, temp);
+    if (turned && jpeg_damaged_data_flag) {
+        DeleteFileA(temp);
+        char text[PATH_BUF + 128];
+        if (text_format(text, sizeof text, "%s\n画像ﾃﾞｰﾀが壊れているので非劣化回転しません．ﾌｧｲﾙはそのままです．",
+                        source))
+            kavtrel_message_box(owner_window(), text, "警告", MB_OK | MB_ICONWARNING);
+        return -1;
+    }
+    if (!turned || !MoveFileExA(temp, source, MOVEFILE_REPLACE_EXISTING)) {
         DeleteFileA(temp);
         return 0;
     }
     set_file_local_systime(source, &before);
     return 1;
-}
-
-static HWND owner_window()
-{
-    HWND page = _page_hwnd(browser_list.page ? browser_list.page : 1);
-    return page ? GetParent(page) : nullptr;
 }
 
 int save_failed(const char* name)
@@ -165,8 +176,17 @@ int save_image_with_choice(const char* source, const save_choice* c)
         if (!same && kavtrel_message_box(owner_window(), "同じ名前のファイルが存在します．上書きしてよろしいですか？",
                                          "警告", MB_YESNO) != IDYES)
             return 0;
-        if (same && c->format == SAVE_JPEG && c->rotation != 0)
-            return rotate_jpeg_in_place(source, c->rotation) ? 1 : save_failed(file_name_of(target));
+        if (same && c->format == SAVE_JPEG && c->rotation != 0) {
+            int turned = rotate_jpeg_in_place(source, c->rotation);
+            return turned > 0 ? 1 : turned < 0 ? 0 : save_failed(file_name_of(target));
+        }
+        // A JPEG encoded again over itself loses quality for good: Enter keeps the original.
+        if (same && c->format == SAVE_JPEG &&
+            kavtrel_message_box(owner_window(),
+                                "JPEGは非可逆圧縮です．元のﾌｧｲﾙを保存し直すと品位が落ち，元には戻せません．"
+                                "上書きしてよろしいですか？",
+                                "警告", MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2) != IDYES)
+            return 0;
     }
     SYSTEMTIME source_time;
     file_local_systime(source, &source_time);

@@ -13,6 +13,7 @@
 #include "browser/commands/window_hook.h"
 #include "browser/model/history.h"
 #include "browser/model/seams.h"
+#include "browser/model/start.h"
 #include "browser/model/paths.h"
 #include "browser/model/numbering.h"
 #include "files/files.h"
@@ -638,6 +639,16 @@ TEST(Commands, GuardsKeepCommandsOut)
     std::string buffers = "HDC = " + std::to_string(_count_buffers()) + ",";
     EXPECT_NE(bench::message_boxes[0].text.find(buffers), std::string::npos) << bench::message_boxes[0].text;
     _page_free(buffer);
+    // Both it and the uninstall hint name the program's folder in the temporary folder.
+    char zote[PATH_BUF];
+    ASSERT_TRUE(zote_temp_path("zote", zote));
+    CreateDirectoryA(zote, nullptr);
+    GetLongPathNameA(zote, zote, PATH_BUF);
+    for (int id : {CM_VERSION, CM_UNINSTALL}) {
+        p.command(id);
+        std::string text = bench::message_boxes.back().text;
+        EXPECT_NE(text.find("\n<ZOTEフォルダ>\n" + std::string(zote) + "\n\n"), std::string::npos) << text;
+    }
 }
 
 // The highlighted item's help text in status field 1.

@@ -170,22 +170,37 @@ TEST_F(save_fixture, JpegTurnedIntoItselfWithoutLoss)
 TEST_F(save_fixture, FailuresKeepTheOriginal)
 {
     // Damaged JPEGs: one cut short saved as PNG with deletion on, one whose
-    // header claims 2000 x 2000 turned into itself. Nothing is written or deleted.
+    // header claims 2000 x 2000 turned into itself, one whose picture data
+    // ends halfway turned into itself (the turn would fill the missing
+    // blocks, so it is refused and said). Nothing is written or deleted, and
+    // each says so once.
     std::string whole = bench::read_file(make_jpeg(dir, "cut.jpg"));
+    size_t data = whole.find("\xFF\xDA");
     struct {
         const char* name;
         std::string bytes;
         save_choice choice;
         const char* target;
+        const char* said;
     } damaged_cases[] = {
-        {"cut.jpg", whole.substr(0, whole.size() / 2), {SAVE_PNG, 0, 1, 1, 72, 72, 0}, "cut.png"},
-        {"claims.jpg", damaged::jpeg_claiming(whole, 2000, 2000), {SAVE_JPEG, 0, 0, 1, 72, 72, 1}, "claims.jpg"},
+        {"cut.jpg", whole.substr(0, whole.size() / 2), {SAVE_PNG, 0, 1, 1, 72, 72, 0}, "cut.png", "cut.png を保存できませんでした．"},
+        {"claims.jpg", damaged::jpeg_claiming(whole, 2000, 2000), {SAVE_JPEG, 0, 0, 1, 72, 72, 1}, "claims.jpg",
+         "claims.jpg を保存できませんでした．"},
+        {"half.jpg",
+         whole.substr(0, (data + whole.size()) / 2),
+         {SAVE_JPEG, 0, 0, 1, 72, 72, 1},
+         "half.jpg",
+         "\n画像ﾃﾞｰﾀが壊れているので非劣化回転しません．ﾌｧｲﾙはそのままです．"},
     };
     for (auto& c : damaged_cases) {
         std::string jpeg = dir.write(c.name, c.bytes);
+        bench::message_boxes.clear();
         EXPECT_EQ(save_image_with_choice(jpeg.c_str(), &c.choice), 0) << c.name;
         EXPECT_TRUE(bench::read_file(jpeg) == c.bytes) << c.name;
         EXPECT_EQ(exists(dir.file(c.target)), c.target == std::string(c.name)) << c.name;
+        std::string said;
+        for (auto& box : bench::message_boxes) said += box.text;
+        EXPECT_EQ(said, c.said[0] == '\n' ? jpeg + c.said : c.said) << c.name;  // the refused turn names the path
     }
 
     // Targets that cannot be replaced (read-only, or held open without
@@ -219,7 +234,7 @@ TEST_F(save_fixture, FailuresKeepTheOriginal)
             EXPECT_TRUE(bench::read_file(c.locked) == locked_bytes) << c.locked << held;
             EXPECT_TRUE(bench::read_file(c.source) == source_bytes) << c.locked << held;
         }
-    EXPECT_EQ(files_in(dir), 5);  // cut.jpg, claims.jpg, p.png, p.jpg, g.jpg: no temporary file left
+    EXPECT_EQ(files_in(dir), 6);  // cut, claims and half.jpg, p.png, p.jpg, g.jpg: no temporary file left
 
     // A refused overwrite touches nothing.
     bench::install_message_box_seam(IDNO);

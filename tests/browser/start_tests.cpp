@@ -115,39 +115,61 @@ struct install_bench {
 };
 }  // namespace
 
+// The copy is made again whenever it is not the installed program's file,
+// also while a window runs from the old one; when it cannot be made at all (a
+// folder in its place) the installed program runs itself.
 TEST(Relaunch, CopyHandOverAndFailures)
 {
-    enum { FRESH, COPY_FAILS, START_FAILS };
+    enum { FRESH, COPY_FAILS, COPY_REMOVED, OTHER_BUILD, OTHER_BUILD_RUNNING };
     struct {
         int setup;
-        bool window, version_written, copied;
-        const char* box;
+        bool copied;
+        const char* version;
     } table[] = {
-        {FRESH, true, true, true, nullptr},
-        // The copy's place is taken by a folder: no version, the installed program runs instead.
-        {COPY_FAILS, true, false, false, nullptr},
-        // The version says current, but what it names cannot start.
-        {START_FAILS, false, true, false, "MSGBOX[ZOTE]ZOTEを起動できません．"},
+        {FRESH, true, "2350\r\n"},
+        {COPY_FAILS, false, ""},
+        {COPY_REMOVED, true, "2350\r\n"},
+        {OTHER_BUILD, true, "2350\r\n"},
+        {OTHER_BUILD_RUNNING, true, "2350\r\n"},
     };
     for (const auto& t : table) {
         install_bench b;
-        if (t.setup != FRESH) {
+        HWND first = nullptr;
+        if (t.setup == COPY_FAILS || t.setup == OTHER_BUILD) {
             CreateDirectoryA((b.temp + "\\zote").c_str(), nullptr);
             CreateDirectoryA(b.bin.c_str(), nullptr);
-            CreateDirectoryA((b.bin + "zote.exe").c_str(), nullptr);
         }
-        if (t.setup == START_FAILS) bench::write_file(b.bin + "ver.txt", "2350\r\n");
+        if (t.setup == COPY_FAILS) CreateDirectoryA((b.bin + "zote.exe").c_str(), nullptr);
+        if (t.setup == OTHER_BUILD) {
+            bench::write_file(b.bin + "zote.exe", bench::read_file(b.program) + "another build");
+            bench::write_file(b.bin + "ver.txt", "2350\r\n");
+        }
+        if (t.setup == COPY_REMOVED || t.setup == OTHER_BUILD_RUNNING) {
+            ASSERT_TRUE(b.start());
+            first = wait_for_browser("relaunch_album");
+            ASSERT_TRUE(first) << t.setup;
+        }
+        if (t.setup == COPY_REMOVED) {
+            close_browser(first);
+            first = nullptr;
+            ASSERT_TRUE(DeleteFileA((b.bin + "zote.exe").c_str()));  // a cleaner's work
+        }
+        if (t.setup == OTHER_BUILD_RUNNING) bench::write_file(b.program, bench::read_file(b.program) + "a new build");
         ASSERT_TRUE(b.start()) << t.setup;
-        HWND window = t.window ? wait_for_browser("relaunch_album") : nullptr;
-        EXPECT_EQ(window != nullptr, t.window) << t.setup;
-        // The relaunched program took the hand-over file (or the failed start removed it).
+        HWND window = wait_for_browser("relaunch_album", first);
+        EXPECT_TRUE(window) << t.setup;
+        // The relaunched program took the hand-over file.
         EXPECT_FALSE(b.exists("param")) << t.setup;
-        EXPECT_EQ(bench::read_file(b.bin + "ver.txt"), t.version_written ? "2350\r\n" : "") << t.setup;
+        EXPECT_EQ(bench::read_file(b.bin + "ver.txt"), t.version) << t.setup;
         if (t.copied) {
-            EXPECT_EQ(bench::read_file(b.bin + "zote.exe"), bench::read_file(b.program)) << t.setup;
+            EXPECT_TRUE(bench::read_file(b.bin + "zote.exe") == bench::read_file(b.program)) << t.setup;
             EXPECT_EQ(bench::read_file(b.bin + "zote.hlp"), "help");
         }
-        EXPECT_EQ(b.boxes(), t.box ? std::string(t.box) + "\n" : "") << t.setup;
+        EXPECT_EQ(b.boxes(), "") << t.setup;
+        if (first) {
+            EXPECT_TRUE(IsWindow(first)) << "the window running the old copy runs on";
+            close_browser(first);
+        }
         if (window) {
             char title[512];
             GetWindowTextA(window, title, sizeof title);

@@ -113,6 +113,14 @@ TEST(FsQuery, FullAndLongPaths)
     text_copy(missing, gone.c_str());
     EXPECT_EQ(long_path_name(missing), 0);
     EXPECT_EQ(std::string(missing), gone);
+    // "." and ".." name the folder they lead to.
+    const std::pair<std::string, std::string> dotted[] = {
+        {sub + "\\..", dir.path()}, {sub + "\\.\\another name.jpeg", file}, {file + "\\..\\..\\.", dir.path()}};
+    for (const auto& d : dotted) {
+        text_copy(missing, d.first.c_str());
+        EXPECT_EQ(long_path_name(missing), 1) << d.first;
+        EXPECT_EQ(std::string(missing), d.second) << d.first;
+    }
 }
 
 TEST(FsQuery, DiskSpaceAndSizesAsDoubles)

@@ -2,9 +2,10 @@
 // archive is not drawn and leaves the archive only when a paste has moved
 // it; a damaged archive opens read-only and says so; camera photos cut and
 // pasted into an archive that cannot be written back stay where they were,
-// an archive is never pasted into itself, and a long write-back shows its
-// progress and stops at Esc. With two windows, and with an archive held by
-// another program, no photo or typed text is lost.
+// an archive is never pasted into itself, a long write-back shows its
+// progress and stops at Esc, and the menus make tar archives. With two
+// windows, and with an archive held by another program, no photo or typed
+// text is lost.
 #include "tests/screen/screen_bench.h"
 #include "tests/support/clipboard_lock.h"
 #include "tests/support/held_file.h"
@@ -18,6 +19,7 @@
 #include <set>
 
 namespace {
+using screen::box_text;
 using screen::ends_with;
 
 // A folder holding one archive of pictures 0 to 2, packed by the archiver.
@@ -118,18 +120,6 @@ size_t hash_of(const std::string& bytes) { return std::hash<std::string>()(bytes
 bool holds_all(const std::multiset<size_t>& now, const std::multiset<size_t>& before)
 {
     return std::includes(now.begin(), now.end(), before.begin(), before.end());
-}
-
-// The text of a message box of another process.
-std::string box_text(HWND box)
-{
-    for (HWND c = GetWindow(box, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
-        char cls[32], text[1024];
-        GetClassNameA(c, cls, sizeof cls);
-        int n = GetWindowTextA(c, text, sizeof text);
-        if (lstrcmpiA(cls, "Static") == 0 && n > 0) return std::string(text, n);
-    }
-    return "";
 }
 
 // The one message box the window shows, answered with Enter: its text.
@@ -540,4 +530,39 @@ TEST(ArchiveFolders, AWriteBackShowsItsProgressAndEscStopsIt)
     EXPECT_EQ(items, 1) << "something was left beside the zip";
     EXPECT_TRUE(z.close());
     EXPECT_EQ(z.fault(), "");
+}
+
+// 圧縮 > TGZ in a folder's menu packs it; 新規作成 > TAR(.tgz)圧縮フォルダ in
+// the file menu makes an archive that the folder is then moved into
+// (Shift+click). Both are gzipped tar archives, read back by the real tar
+// (tools/check_menu_archives.sh).
+TEST(ArchiveFolders, TgzArchivesAreMadeFromTheMenus)
+{
+    bench::scratch_dir dir;
+    std::string path = dir.file("書庫表"), packed = path + "\\束ソ.gz", made = path + "\\new.gz";
+    std::string out = bench::exe_folder() + "archives_out";
+    CreateDirectoryA(out.c_str(), nullptr);
+    DeleteFileA((out + "\\menu_packed.gz").c_str());
+    DeleteFileA((out + "\\menu_made.gz").c_str());
+    CreateDirectoryA(path.c_str(), nullptr);
+    screen::write_pictures(path + "\\束ソ", 0, 2);
+    screen::zote_session z(path);
+    ASSERT_TRUE(z.running());
+    screen::grid g = z.page_grid();
+    z.move_to(g.centre(0));
+    z.key('M');  // the folder's menu: 圧縮 > TGZ
+    z.key('P');
+    z.key('T');
+    z.key('F', {VK_MENU});  // ファイル > 新規作成 > TAR(.tgz)圧縮フォルダ, named "new"
+    z.key('W');
+    z.key('T');
+    for (WORD k : {WORD('N'), WORD('E'), WORD('W'), WORD(VK_RETURN)}) z.key(k);
+    ASSERT_TRUE(GetFileAttributesA(made.c_str()) != INVALID_FILE_ATTRIBUTES);
+    z.click(g.centre(0), {VK_CONTROL});  // 束ソ, 'new <GZ>', '束ソ <GZ>'
+    z.click(g.centre(1), {VK_SHIFT});
+    std::string name0 = screen::picture_name(0), name1 = screen::picture_name(1);
+    EXPECT_EQ(members(packed), (std::vector<std::string>{name0, name1}));
+    EXPECT_EQ(members(made), (std::vector<std::string>{"束ソ/" + name0, "束ソ/" + name1}));
+    EXPECT_TRUE(CopyFileA(packed.c_str(), (out + "\\menu_packed.gz").c_str(), FALSE));
+    EXPECT_TRUE(CopyFileA(made.c_str(), (out + "\\menu_made.gz").c_str(), FALSE));
 }

@@ -255,6 +255,17 @@ std::string window_text(HWND w)
     return std::string(t, n > 0 ? n : 0);
 }
 
+std::string box_text(HWND box)
+{
+    for (HWND c = GetWindow(box, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
+        char cls[32], text[1024];
+        GetClassNameA(c, cls, sizeof cls);
+        int n = GetWindowTextA(c, text, sizeof text);
+        if (lstrcmpiA(cls, "Static") == 0 && n > 0) return std::string(text, n);
+    }
+    return "";
+}
+
 namespace {
 struct title_search {
     std::string part;

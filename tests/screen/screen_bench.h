@@ -212,6 +212,8 @@ private:
 std::string shown_folder(std::string folder);
 // A window's text, as GetWindowText gives it.
 std::string window_text(HWND w);
+// The text of a message box of another process.
+std::string box_text(HWND box);
 
 // The installed program: the build tree's zote.exe built with the guarded
 // heap (zote_guarded.exe), beside the tests' folder.
