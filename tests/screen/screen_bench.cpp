@@ -1,11 +1,13 @@
 // The screen bench (see screen_bench.h).
 #include "tests/screen/screen_bench.h"
+#include "base/holders.h"
 #include "tests/support/canvas.h"
 #include "tests/support/guarded_heap.h"
 #include "tests/support/photos.h"
 #include "formats/formats.h"
 #include "graphics/kavtrel.h"
 #include <gtest/gtest.h>
+#include <tlhelp32.h>
 #include <cstdlib>
 
 namespace screen {
@@ -438,6 +440,16 @@ zote_session::~zote_session()
 bool zote_session::close() { return !process_ || end_by_message(process_, frame_, WM_COMMAND, CMD_EXIT); }
 
 bool zote_session::alive() const { return process_ && WaitForSingleObject(process_, 0) == WAIT_TIMEOUT; }
+
+bool zote_session::has_loaded(const char* dll) const
+{
+    file_handle modules(CreateToolhelp32Snapshot(TH32CS_SNAPMODULE, pid_));
+    MODULEENTRY32 m = {sizeof m};
+    if (!modules) return false;
+    for (BOOL more = Module32First(modules.get(), &m); more; more = Module32Next(modules.get(), &m))
+        if (!_stricmp(m.szModule, dll)) return true;
+    return false;
+}
 
 std::string zote_session::fault() const
 {

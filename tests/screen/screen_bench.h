@@ -169,6 +169,8 @@ public:
     bool close();
     // Whether the program still runs.
     bool alive() const;
+    // Whether the program has loaded the DLL named (a file name).
+    bool has_loaded(const char* dll) const;
     // Empty while the program runs or after it ended well; else how it ended
     // (its exit code, and the guarded heap's report of a fault). A session
     // that ends otherwise fails its test.
