@@ -529,6 +529,18 @@ void zote_session::key(WORD vk, std::initializer_list<WORD> held)
     for (WORD k : held) send(key_event(k, false));
 }
 
+void zote_session::press(WORD vk)
+{
+    DWORD owner = 0;
+    GetWindowThreadProcessId(GetForegroundWindow(), &owner);
+    if (owner != pid_) {
+        SetForegroundWindow(frame_);
+        EXPECT_TRUE(settle());
+    }
+    INPUT both[2] = {key_event(vk, true), key_event(vk, false)};
+    SendInput(2, both, sizeof both[0]);
+}
+
 bool zote_session::typed(const std::string& keys)
 {
     DWORD owner = 0;
@@ -559,14 +571,7 @@ bool zote_session::input(const std::vector<INPUT>& events, DWORD ms)
 
 void zote_session::tap(WORD vk)
 {
-    DWORD owner = 0;
-    GetWindowThreadProcessId(GetForegroundWindow(), &owner);
-    if (owner != pid_) {
-        SetForegroundWindow(frame_);
-        EXPECT_TRUE(settle());
-    }
-    INPUT both[2] = {key_event(vk, true), key_event(vk, false)};
-    SendInput(2, both, sizeof both[0]);
+    press(vk);
     EXPECT_TRUE(settle()) << "after the key " << vk;
 }
 

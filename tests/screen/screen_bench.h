@@ -126,6 +126,9 @@ public:
     // A key pressed and released in one go, for keys whose handler runs as
     // long as the key is held (the release ends it): then settle().
     void tap(WORD vk);
+    // The same without waiting for the program: a driver that presses the
+    // next key while the program works waits for what it expects itself.
+    void press(WORD vk);
     void move_to(POINT client);
     void click(POINT client, std::initializer_list<WORD> held = {});
     // A click on a point of another window of the program (a dialog's client area).
