@@ -58,6 +58,8 @@ static void take_handover(const char* param)
 {
     if (!read_handover(param, &start_block)) fill_handover(&start_block, early_drop_flag(), kavtrel_command_line);
     DeleteFileA(param);
+    char plain[PATH_BUF];
+    if (plain_folder_for(start_block.current_folder, plain)) text_copy(start_block.current_folder, plain);
     SetCurrentDirectoryA(start_block.current_folder);
     srand(static_cast<unsigned>(time(nullptr)));
 }
@@ -139,6 +141,9 @@ static void apply_command_line(start_options* o, char* folder, char* file)
     text_copy(folder, PATH_BUF, start_block.current_folder);
     if (!o->path_given) return;
     char path[PATH_BUF], target[PATH_BUF];
+    // An archive named with a backslash at its end is entered as a folder.
+    size_t length = strlen(o->path);
+    bool folder_named = length > 0 && mb_last(o->path) == o->path + length - 1 && o->path[length - 1] == '\\';
     if (!o->path_fits || !full_path(path, sizeof path, o->path)) {
         kavtrel_message_box(main_frame(), "指定されたﾊﾟｽが長すぎます．", "ZOTE", MB_OK);
         o->path_given = 0;
@@ -146,7 +151,8 @@ static void apply_command_line(start_options* o, char* folder, char* file)
     }
     if (resolve_shortcut(path, target)) text_copy(path, target);
     DWORD a = GetFileAttributesA(path);
-    if (a != INVALID_FILE_ATTRIBUTES && !(a & FILE_ATTRIBUTE_DIRECTORY)) {
+    if (a != INVALID_FILE_ATTRIBUTES && !(a & FILE_ATTRIBUTE_DIRECTORY) &&
+        !(folder_named && archive_kind_available(path))) {
         text_copy(file, PATH_BUF, path);
         parent_folder(path, path);
     }

@@ -40,7 +40,8 @@ _lha::_lha()
     : names(), usable(0), kind(0), command_entry(nullptr), get_attribute(nullptr), extract_entry(nullptr),
       get_version(nullptr), set_background_mode(nullptr), check_archive(nullptr), get_file_count(nullptr),
       set_cursor_mode(nullptr), open_archive(nullptr), close_archive(nullptr), find_first_entry(nullptr),
-      find_next(nullptr), module(nullptr), utf8_names(0)
+      find_next(nullptr), set_owner_window_ex(nullptr), kill_owner_window_ex(nullptr), module(nullptr), utf8_names(0),
+      carry_from()
 {}
 
 const char* _lha::dll_name() const { return names + strlen(names) + 1; }
@@ -75,8 +76,52 @@ void lha_load(_lha* object, const char* dll, const char* prefix, int kind)
     object->close_archive = reinterpret_cast<archiver_close_fn>(entries[8]);
     object->find_first_entry = reinterpret_cast<archiver_find_first_fn>(entries[9]);
     object->find_next = reinterpret_cast<archiver_find_next_fn>(entries[10]);
+    char name[64];
+    if (text_format(name, sizeof name, "%sSetOwnerWindowEx", prefix))
+        object->set_owner_window_ex = reinterpret_cast<archiver_set_owner_fn>(GetProcAddress(module, name));
+    if (text_format(name, sizeof name, "%sKillOwnerWindowEx", prefix))
+        object->kill_owner_window_ex = reinterpret_cast<archiver_kill_owner_fn>(GetProcAddress(module, name));
     if (object->set_background_mode) object->set_background_mode(FALSE);
 }
+
+namespace {
+
+// The progress procedure of the commands run now (archiver_progress_scope).
+struct progress_sink {
+    archiver_progress_fn fn;
+    void* data;
+    bool stopped;
+};
+progress_sink progress_now;
+
+BOOL CALLBACK forward_progress(HWND, UINT, UINT state, LPVOID record)
+{
+    if (!progress_now.fn) return TRUE;
+    const archive_progress_info* info = static_cast<const archive_progress_info*>(record);
+    char member[ARCHIVE_NAME_MAX + 1] = "";
+    archiver_progress p = {static_cast<int>(state), member, 0, 0};
+    if (info) {
+        text_copy_n(member, sizeof member, info->dest_name, strnlen(info->dest_name, ARCHIVE_NAME_MAX));
+        p.size = info->file_size;
+        p.done = info->write_size;
+    }
+    if (progress_now.fn(p, progress_now.data)) return TRUE;
+    progress_now.stopped = true;
+    return FALSE;
+}
+
+}  // namespace
+
+archiver_progress_scope::archiver_progress_scope(archiver_progress_fn fn, void* data)
+{
+    progress_now = {fn, data, false};
+}
+
+archiver_progress_scope::~archiver_progress_scope() { progress_now = {nullptr, nullptr, false}; }
+
+bool archiver_progress_scope::stopped() const { return progress_now.stopped; }
+
+bool archiver_stopped() { return progress_now.stopped; }
 
 bool vform_archiver_command(const _lha* object, char (&line)[ARCHIVER_COMMAND_BUF], const char* fmt, va_list ap)
 {
@@ -109,7 +154,11 @@ int _lha::call(char* output, DWORD size, const char* fmt, va_list ap)
     char line[ARCHIVER_COMMAND_BUF];
     if (!vform_archiver_command(this, line, fmt, ap)) return -1;
     console_hooks.status_hook(-1, "%s", names);
+    // The progress procedure goes with this command only.
+    bool watched = progress_now.fn && set_owner_window_ex && kill_owner_window_ex &&
+                   set_owner_window_ex(message_box_owner, forward_progress);
     int result = command_entry(nullptr, line, output, size);
+    if (watched) kill_owner_window_ex(message_box_owner);
     console_hooks.status_hook(-1, "");
     return result;
 }
@@ -215,9 +264,24 @@ int _lha::for_each_member(const char* archive, int (*fn)(const archive_member_in
 int _lha::is_damaged(const char* archive)
 {
     if (!module || file_size(archive) == 0) return 0;
-    if (member_count(archive) < 0) return 1;
+    if (member_count(archive) < 0) return is_held(archive) ? 0 : 1;
     if (is_encrypted(archive) || !check_archive) return 0;
-    return check_archive(archive, ARCHIVE_CHECK_FULL_CRC) ? 0 : 1;
+    return check_archive(archive, ARCHIVE_CHECK_FULL_CRC) || is_held(archive) ? 0 : 1;
+}
+
+int _lha::is_held(const char* archive)
+{
+    if (!module || !open_archive || !close_archive) return 0;
+    // Opened here as the DLLs open it, nothing holds it, and no listing is read.
+    file_handle h(CreateFileA(archive, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+    if (h) return 0;
+    HARC handle = open_archive(nullptr, archive, ARCHIVE_OPEN_MODE);
+    if (handle) {
+        close_archive(handle);
+        return 0;
+    }
+    DWORD why = GetLastError();
+    return why == ERROR_SHARING_VIOLATION || why == ERROR_LOCK_VIOLATION ? 1 : 0;
 }
 
 static int utf8_member(const archive_member_info& info, void* found)
@@ -233,10 +297,18 @@ int _lha::names_in_utf8(const char* archive)
     return found;
 }
 
-int _lha::create_like(const char* archive, const char* source, const char* password, const char* model)
+int _lha::create_like(const char* archive, const char* source, const char* password, const char* model, int carry)
 {
     utf8_names = model && names_in_utf8(model);
+    if (!carry || !model || !full_path(carry_from, sizeof carry_from, model)) carry_from[0] = 0;
     int result = create(archive, source, password);
+    // A DLL that cannot carry members over fails the command: it is asked to
+    // create instead, unless the user stopped it.
+    if (!result && carry_from[0] && !archiver_stopped()) {
+        carry_from[0] = 0;
+        result = create(archive, source, password);
+    }
+    carry_from[0] = 0;
     utf8_names = 0;
     return result;
 }

@@ -34,6 +34,8 @@ public:
     archiver_close_fn close_archive;
     archiver_find_first_fn find_first_entry;
     archiver_find_next_fn find_next;
+    archiver_set_owner_fn set_owner_window_ex;  // progress entries; null when the DLL lacks them
+    archiver_kill_owner_fn kill_owner_window_ex;
     HMODULE module;
 
     _lha();
@@ -61,13 +63,20 @@ public:
     int for_each_member(const char* archive, int (*fn)(const archive_member_info& info, void* data), void* data);
     // 1 when the archive's listing stops at damage or its full test fails.
     // An empty file is not damaged; an encrypted archive's test needs its
-    // password, so only its listing counts.
+    // password, so only its listing counts; nor is an archive that another
+    // program holds (is_held).
     int is_damaged(const char* archive);
+    // 1 when the DLL cannot open the archive now because another program
+    // holds it (OpenArchive fails with a sharing or lock violation).
+    int is_held(const char* archive);
     // 1 when the archive stores some member's name in UTF-8.
     int names_in_utf8(const char* archive);
     // create(), with the member names stored as model stores them: cp932
-    // bytes, or UTF-8 when model's are so.
-    int create_like(const char* archive, const char* source, const char* password, const char* model);
+    // bytes, or UTF-8 when model's are so. carry: model is the archive that
+    // source was extracted from, with this password; a kind that can (zip)
+    // copies the members whose files did not change from it as they are
+    // stored, and model is only read. A DLL that cannot is asked to create.
+    int create_like(const char* archive, const char* source, const char* password, const char* model, int carry = 0);
     // 1 when the archive lists every file below folder under its name there
     // (without regard to case) with its size: nothing a pack skipped is lost
     // when the folder goes.
@@ -79,7 +88,8 @@ public:
     int members_left_out(const char* archive, const char* folder);
 
 protected:
-    int utf8_names;  // the create in progress stores names in UTF-8
+    int utf8_names;             // the create in progress stores names in UTF-8
+    char carry_from[PATH_BUF];  // the create in progress carries members over from this archive (or "")
 
     // Forms the command and calls the entry with the status text shown;
     // -1 when nothing was called (no module, or the command did not fit).
@@ -95,3 +105,27 @@ protected:
 // The object for the archive's kind, or null for another extension or when
 // the kind's DLL did not load (it is tried once per run).
 _lha* open_archiver_for(const char* archive);
+
+// What the DLL of a running command tells of its progress: a member begun
+// (state ARCHIVE_PROGRESS_BEGIN), or `done` of its `size` bytes handled.
+struct archiver_progress {
+    int state;
+    const char* member;
+    unsigned long size;
+    unsigned long done;
+};
+// Answers 0 to stop the command.
+typedef int (*archiver_progress_fn)(const archiver_progress& progress, void* data);
+// While it lives, every command is run with fn as the DLL's progress
+// procedure (through its SetOwnerWindowEx entry; a DLL without it tells
+// nothing and cannot be stopped). stopped(): fn stopped a command.
+class archiver_progress_scope {
+public:
+    archiver_progress_scope(archiver_progress_fn fn, void* data);
+    ~archiver_progress_scope();
+    archiver_progress_scope(const archiver_progress_scope&) = delete;
+    archiver_progress_scope& operator=(const archiver_progress_scope&) = delete;
+    bool stopped() const;
+};
+// Whether a progress procedure stopped a command since its scope began.
+bool archiver_stopped();

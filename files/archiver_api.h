@@ -46,7 +46,44 @@ typedef WORD(WINAPI* archiver_get_version_fn)();
 typedef BOOL(WINAPI* archiver_set_mode_fn)(BOOL on);
 typedef BOOL(WINAPI* archiver_check_fn)(LPCSTR archive, int mode);
 typedef int(WINAPI* archiver_file_count_fn)(LPCSTR archive);
+// Null when the archive cannot be listed; the thread's last error then says
+// why: ERROR_SHARING_VIOLATION (or ERROR_LOCK_VIOLATION) while another
+// program holds the file, which is no damage: it cannot be opened now.
 typedef HARC(WINAPI* archiver_open_fn)(HWND window, LPCSTR archive, DWORD mode);
 typedef int(WINAPI* archiver_close_fn)(HARC archive);
 typedef int(WINAPI* archiver_find_first_fn)(HARC archive, LPCSTR wildcard, archive_member_info* info);
 typedef int(WINAPI* archiver_find_next_fn)(HARC archive, archive_member_info* info);
+
+// Progress: a caller registers its procedure with SetOwnerWindowEx and
+// removes it with KillOwnerWindowEx. While a command runs the DLL calls it
+// with the registered message "wm_arcextract", a state and the record below:
+// once as a member begins, again as its bytes are handled. FALSE from the
+// procedure stops the command; a DLL without the entries tells nothing.
+enum {
+    ARCHIVE_PROGRESS_BEGIN = 0,
+    ARCHIVE_PROGRESS_IN_PROCESS = 1,
+    ARCHIVE_PROGRESS_END = 2,
+};
+struct archive_progress_info {
+    DWORD file_size;   // the member's bytes
+    DWORD write_size;  // its bytes handled so far
+    char source_name[ARCHIVE_NAME_MAX + 1];
+    char reserved1[3];
+    char dest_name[ARCHIVE_NAME_MAX + 1];
+    char reserved2[3];
+    DWORD compressed_size;
+    DWORD crc;
+    UINT os_type;
+    WORD ratio;
+    WORD date;
+    WORD time;
+    char attribute[8];
+    char mode[8];
+};
+static_assert(sizeof(archive_progress_info) == 1076, "the published progress record is 1076 bytes");
+static_assert(offsetof(archive_progress_info, source_name) == 8, "source name at 8");
+static_assert(offsetof(archive_progress_info, dest_name) == 524, "member name at 524");
+static_assert(offsetof(archive_progress_info, compressed_size) == 1040, "the extended part at 1040");
+typedef BOOL(CALLBACK* archiver_progress_proc)(HWND window, UINT message, UINT state, LPVOID info);
+typedef BOOL(WINAPI* archiver_set_owner_fn)(HWND window, archiver_progress_proc procedure);
+typedef BOOL(WINAPI* archiver_kill_owner_fn)(HWND window);

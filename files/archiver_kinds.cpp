@@ -173,9 +173,20 @@ int _lha_zip::create(const char* archive, const char* source, const char* passwo
     if (!prepare_create(archive, source, absolute)) return 0;
     // Names stay as the archive had them: -UN=UTF8 stores them in UTF-8.
     const char* names = utf8_names ? " -UN=UTF8" : "";
-    bool formed = with_password
-                      ? form_archiver_command(&creator, line, "-r -o -q%s -P %s \"%s\" *.*", names, password, absolute)
-                      : form_archiver_command(&creator, line, "-r -o -q%s \"%s\" *.*", names, absolute);
+    bool formed;
+    if (carry_from[0]) {
+        // Info-ZIP's update into a new archive: the old one is only read, and
+        // what did not change is copied from it as it is stored.
+        formed = with_password
+                     ? form_archiver_command(&creator, line, "-r -o -q --filesync%s -P %s \"%s\" *.* --out \"%s\"",
+                                             names, password, carry_from, absolute)
+                     : form_archiver_command(&creator, line, "-r -o -q --filesync%s \"%s\" *.* --out \"%s\"", names,
+                                             carry_from, absolute);
+    } else {
+        formed = with_password
+                     ? form_archiver_command(&creator, line, "-r -o -q%s -P %s \"%s\" *.*", names, password, absolute)
+                     : form_archiver_command(&creator, line, "-r -o -q%s \"%s\" *.*", names, absolute);
+    }
     return formed ? run_in_source(&creator, source, line) : 0;
 }
 

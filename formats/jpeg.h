@@ -53,8 +53,9 @@ void install_jpeg_hooks();
 // ---- Writing ----
 // `file` may be null: the encoded bytes are then discarded.
 int compress_bitmap_to_jpeg(FILE* file, int width, int height, int xdpi, int ydpi, const BYTE* pixels, int quality);
-// Quality 0 keeps the library's default.
-int save_jpeg_file(const char* path, _bmap* image, int quality);
+// Quality 0 keeps the library's default; the picture is written turned by
+// the rotation code (graphics/imageops.h).
+int save_jpeg_file(const char* path, _bmap* image, int quality, int rotation = 0);
 
 // ---- Lossless transforms ----
 // Angle counts counter-clockwise; 1 written, 0 failed (the destination is

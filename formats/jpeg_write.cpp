@@ -61,9 +61,12 @@ void attach_jpeg_file_destination(jpeg_compress_struct* cinfo, FILE* file)
     dest->file = file;
 }
 
-int compress_bitmap_to_jpeg(FILE* file, int width, int height, int xdpi, int ydpi, const BYTE* pixels, int quality)
+// Encodes width x height pixels whose row y row_of(y) gives (null: the
+// encoding fails).
+template <class Rows>
+static int compress_rows(FILE* file, int width, int height, int xdpi, int ydpi, int quality, Rows row_of)
 {
-    if (width <= 0 || height <= 0 || !pixels) return 0;
+    if (width <= 0 || height <= 0) return 0;
     writer.err = setup_jpeg_error_manager(&writer_errors);
     if (setjmp(jpeg_jump_buffer)) {
         jpeg_destroy_compress(&writer);
@@ -81,9 +84,12 @@ int compress_bitmap_to_jpeg(FILE* file, int width, int height, int xdpi, int ydp
     writer.Y_density = (UINT16)ydpi;
     if (quality > 0) jpeg_set_quality(&writer, quality, TRUE);
     jpeg_start_compress(&writer, TRUE);
-    size_t stride = (size_t)3 * width + (4 - (3 * width) % 4) % 4;
     while (writer.next_scanline < writer.image_height) {
-        JSAMPROW row = (JSAMPROW)(pixels + stride * writer.next_scanline);
+        JSAMPROW row = (JSAMPROW)row_of((int)writer.next_scanline);
+        if (!row) {
+            jpeg_destroy_compress(&writer);
+            return 0;
+        }
         jpeg_write_scanlines(&writer, &row, 1);
     }
     jpeg_finish_compress(&writer);
@@ -91,13 +97,21 @@ int compress_bitmap_to_jpeg(FILE* file, int width, int height, int xdpi, int ydp
     return 1;
 }
 
-int save_jpeg_file(const char* path, _bmap* image, int quality)
+int compress_bitmap_to_jpeg(FILE* file, int width, int height, int xdpi, int ydpi, const BYTE* pixels, int quality)
+{
+    if (!pixels) return 0;
+    size_t stride = (size_t)3 * width + (4 - (3 * width) % 4) % 4;
+    return compress_rows(file, width, height, xdpi, ydpi, quality,
+                         [pixels, stride](int y) { return pixels + stride * y; });
+}
+
+int save_jpeg_file(const char* path, _bmap* image, int quality, int rotation)
 {
     reset_jpeg_error_state();
     if (!image || !image->pixels) return 0;
     c_file f(fopen(path, "wb"));
     if (!f.get()) return 0;
-    int xdpi = ppm_to_jpeg_dpi(image->header.biXPelsPerMeter);
-    int ydpi = ppm_to_jpeg_dpi(image->header.biYPelsPerMeter);
-    return compress_bitmap_to_jpeg(f.get(), image->width, image->height, xdpi, ydpi, image->pixels, quality);
+    turned_rows rows(image, rotation);
+    int xdpi = ppm_to_jpeg_dpi(rows.xppm), ydpi = ppm_to_jpeg_dpi(rows.yppm);
+    return compress_rows(f.get(), rows.width, rows.height, xdpi, ydpi, quality, [&rows](int y) { return rows.row(y); });
 }

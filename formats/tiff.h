@@ -10,10 +10,11 @@ struct _bmap;
 int probe_tiff_file(const char* path, int* width, int* height, int* xdpi, int* ydpi);
 // A new image (resolution in pixels per metre, 0 when the file has none), or null.
 _bmap* load_tiff_file(const char* path);
-// 1 success, 0 failure (also for an absent image).
-int save_tiff_rgb(const char* path, _bmap* image);
-int save_tiff_gray(const char* path, _bmap* image);
-int save_tiff_bilevel(const char* path, _bmap* image);
+// The picture turned by the rotation code (graphics/imageops.h); 1 success,
+// 0 failure (also for an absent image).
+int save_tiff_rgb(const char* path, _bmap* image, int rotation = 0);
+int save_tiff_gray(const char* path, _bmap* image, int rotation = 0);
+int save_tiff_bilevel(const char* path, _bmap* image, int rotation = 0);
 // Writes every page of a multipage TIFF as "<folder>\\%08d.tif" into a new
 // folder named after the file without its extension; 1 when every page was
 // written, 0 otherwise (pages already written stay).

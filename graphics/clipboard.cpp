@@ -108,22 +108,35 @@ int _file_to_clipboard(const char* path)
     return 0;
 }
 
-int _bmap_save_bmp(_bmap* b, FILE* file)
+int _bmap_save_bmp(_bmap* b, FILE* file, int rotation)
 {
     if (!file) return 0;
-    bool ok = false;
-    size_t size = 0;
-    if (HGLOBAL dib = _bmap_to_packed_dib(b, &size)) {
+    bool ok = b && b->pixels && b->bpp == 24;
+    if (ok) {
+        turned_rows rows(b, rotation);
+        size_t bytes = (size_t)rows.width * 3, stride = (bytes + 3) / 4 * 4;
+        BITMAPINFOHEADER h = {};
+        h.biSize = sizeof h;
+        h.biWidth = rows.width;
+        h.biHeight = rows.height;
+        h.biPlanes = 1;
+        h.biBitCount = 24;
+        h.biCompression = BI_RGB;
+        h.biXPelsPerMeter = rows.xppm;
+        h.biYPelsPerMeter = rows.yppm;
         BITMAPFILEHEADER fh;
         fh.bfType = 0x4D42;
-        fh.bfSize = (DWORD)(size + sizeof fh);
+        fh.bfOffBits = sizeof fh + sizeof h;
+        fh.bfSize = (DWORD)(fh.bfOffBits + stride * rows.height);
         fh.bfReserved1 = fh.bfReserved2 = 0;
-        fh.bfOffBits = sizeof fh + sizeof(BITMAPINFOHEADER);
-        global_lock lock(dib);
-        ok = lock.get() && fwrite(&fh, sizeof fh, 1, file) == 1 && fwrite(lock.get(), 1, size, file) == size &&
-             fflush(file) == 0;
-        lock.reset();
-        GlobalFree(dib);
+        ok = fwrite(&fh, sizeof fh, 1, file) == 1 && fwrite(&h, sizeof h, 1, file) == 1;
+        // Bottom-up: the last row first, each padded to four bytes.
+        static const BYTE pad[4] = {};
+        for (int y = rows.height - 1; ok && y >= 0; y--) {
+            const BYTE* row = rows.row(y);
+            ok = row && fwrite(row, 1, bytes, file) == bytes && fwrite(pad, 1, stride - bytes, file) == stride - bytes;
+        }
+        ok = ok && fflush(file) == 0;
     }
     if (fclose(file) != 0) ok = false;
     return ok ? 1 : 0;

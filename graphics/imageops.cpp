@@ -4,6 +4,8 @@
 // turn on the way. Enlargement happens when a picture is drawn.
 #include "graphics/kavtrel.h"
 #include "graphics/internal.h"
+#include <algorithm>
+#include <cstring>
 #include <vector>
 
 int _zoom_size(_bmap* b, double f, int* width, int* height)
@@ -212,4 +214,58 @@ _bmap* _bmap_rotate(_bmap* b, int angle)
     r->header.biXPelsPerMeter = swap ? b->header.biYPelsPerMeter : b->header.biXPelsPerMeter;
     r->header.biYPelsPerMeter = swap ? b->header.biXPelsPerMeter : b->header.biYPelsPerMeter;
     return r;
+}
+
+// Rows of a turned band, in bytes at most (and never fewer than one row).
+enum { TURNED_BAND_BYTES = 4 * 1024 * 1024, TURNED_BAND_ROWS = 64 };
+
+turned_rows::turned_rows(const _bmap* b, int rotation) : b_(b), rotation_(rotation_ok(rotation) ? rotation : 0)
+{
+    if (!b || !b->pixels) return;
+    bool quarter = rotation_ & 1;
+    width = quarter ? b->height : b->width;
+    height = quarter ? b->width : b->height;
+    xppm = quarter ? b->header.biYPelsPerMeter : b->header.biXPelsPerMeter;
+    yppm = quarter ? b->header.biXPelsPerMeter : b->header.biYPelsPerMeter;
+    band_rows_ = std::max(1, std::min<int>(TURNED_BAND_ROWS, TURNED_BAND_BYTES / (3 * width)));
+}
+
+const BYTE* turned_rows::row(int y)
+{
+    if (!b_ || !b_->pixels || y < 0 || y >= height) return nullptr;
+    if (rotation_ == 0) return b_->pixels + (size_t)y * b_->stride;
+    size_t row_bytes = (size_t)3 * width;
+    int first = y / band_rows_ * band_rows_;
+    if (first != first_) {
+        if (!band_) band_.reset((BYTE*)malloc(row_bytes * band_rows_));
+        if (!band_) return nullptr;
+        fill_band(first, std::min(first + band_rows_, height));
+        first_ = first;
+    }
+    return band_.get() + (size_t)(y - first) * row_bytes;
+}
+
+void turned_rows::fill_band(int first, int last)
+{
+    const BYTE* pixels = b_->pixels;
+    size_t stride = b_->stride, row_bytes = (size_t)3 * width;
+    int w = b_->width, h = b_->height;
+    if (!(rotation_ & 1)) {
+        // A half turn: source row h - 1 - r read backwards.
+        for (int r = first; r < last; r++) {
+            const BYTE* in = pixels + (size_t)(h - 1 - r) * stride + (size_t)(w - 1) * 3;
+            BYTE* out = band_.get() + (size_t)(r - first) * row_bytes;
+            for (int c = 0; c < width; c++, in -= 3, out += 3) memcpy(out, in, 3);
+        }
+        return;
+    }
+    // A quarter turn: each source row gives one column of the band, read
+    // along the row. Counter-clockwise, row r is source column w - 1 - r and
+    // column c source row c; clockwise, column r and row h - 1 - c.
+    for (int c = 0; c < width; c++) {
+        const BYTE* in = pixels + (size_t)(rotation_ == 1 ? c : h - 1 - c) * stride;
+        BYTE* out = band_.get() + (size_t)c * 3;
+        for (int r = first; r < last; r++, out += row_bytes)
+            memcpy(out, in + (size_t)(rotation_ == 1 ? w - 1 - r : r) * 3, 3);
+    }
 }

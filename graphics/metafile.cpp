@@ -132,21 +132,25 @@ template <class Play> _bmap* render_in_bands(int width, int height, int ext_x, i
 
 metafile_bound_record metafile_bound = {0, 0};
 
-// The longest side and the bytes of pixels of a picture drawn whole: what a
-// _bmap may take, less the padding its rows may add.
+// The longest side and the bytes of pixels of a picture drawn: what a _bmap
+// may take, less the padding its rows may add. One drawn whole (to be saved
+// or its colours counted) takes at most half that, so that a save holding it
+// and a band of its rows still fits beside the program.
 const double SIDE_MOST = 65535;
 const double PIXEL_BYTES_MOST = (double)BMAP_MAX_BYTES - 3 * SIDE_MOST;
+const double WHOLE_PIXEL_BYTES_MOST = (double)BMAP_MAX_BYTES / 2 - 3 * SIDE_MOST;
 
 // The size a metafile is drawn at for a request of w x h: never more than a
-// _bmap may take, and when it is to be shown, within what can be shown, so
-// that one header word (a few units per inch) cannot ask for a picture of
-// hundreds of megabytes. Proportions are kept. False when nothing is left to
-// draw.
+// _bmap may take, when it is drawn whole no more than a whole picture may,
+// and when it is to be shown, within what can be shown, so that one header
+// word (a few units per inch) cannot ask for a picture of hundreds of
+// megabytes. Proportions are kept. False when nothing is left to draw.
 static bool drawn_size(double w, double h, double scale, bool shown, int* width, int* height)
 {
     double tw = w * scale, th = h * scale;
     if (!(tw >= 1 && th >= 1)) return false;
-    double f = std::min({1.0, SIDE_MOST / tw, SIDE_MOST / th, std::sqrt(PIXEL_BYTES_MOST / (3 * tw * th))});
+    double bytes = shown ? PIXEL_BYTES_MOST : WHOLE_PIXEL_BYTES_MOST;
+    double f = std::min({1.0, SIDE_MOST / tw, SIDE_MOST / th, std::sqrt(bytes / (3 * tw * th))});
     if (shown) {
         int bw = metafile_bound.width, bh = metafile_bound.height;
         if (bw < 1 || bh < 1) bw = GetSystemMetrics(SM_CXSCREEN), bh = GetSystemMetrics(SM_CYSCREEN);
@@ -175,12 +179,13 @@ int _wmf_info(const char* path, int* width, int* height, int* xres, int* yres)
     return 1;
 }
 
-static _bmap* wmf_load_at(const char* path, double scale, bool shown)
+static _bmap* wmf_load_at(const char* path, double scale, bool shown, SIZE* asked = nullptr)
 {
     wmf_scope s(path);
     if (!s.read()) return nullptr;
     int w, h, upi, tw, th;
     _wmf_size(&s.c, &w, &h, &upi);
+    if (asked) *asked = SIZE{w, h};
     if (!drawn_size(w, h, scale, shown, &tw, &th)) return nullptr;
     HMETAFILE metafile = s.c.metafile;
     if (!wmf_within_frame(metafile, s.c.width, s.c.height, tw, th)) return nullptr;
@@ -191,7 +196,7 @@ static _bmap* wmf_load_at(const char* path, double scale, bool shown)
 }
 
 _bmap* _wmf_load(const char* path, double scale) { return wmf_load_at(path, scale, true); }
-_bmap* wmf_load_whole(const char* path) { return wmf_load_at(path, 1, false); }
+_bmap* wmf_load_whole(const char* path, SIZE* asked) { return wmf_load_at(path, 1, false, asked); }
 
 int _wmf_to_clipboard(const char* path)
 {
@@ -243,11 +248,13 @@ int _emf_info(const char* path, int* width, int* height, int* xres, int* yres)
     return 1;
 }
 
-static _bmap* emf_load_at(const char* path, double scale, bool shown)
+static _bmap* emf_load_at(const char* path, double scale, bool shown, SIZE* asked = nullptr)
 {
     enh_metafile_holder held(emf_open(path));
     int w, h, tw, th;
-    if (!held || !emf_size(held.get(), &w, &h) || !drawn_size(w, h, scale, shown, &tw, &th)) return nullptr;
+    if (!held || !emf_size(held.get(), &w, &h)) return nullptr;
+    if (asked) *asked = SIZE{w, h};
+    if (!drawn_size(w, h, scale, shown, &tw, &th)) return nullptr;
     if (!emf_within_frame(held.get(), w, h, tw, th)) return nullptr;
     RECT frame = {0, 0, w, h};
     HENHMETAFILE emf = held.get();
@@ -260,7 +267,7 @@ static _bmap* emf_load_at(const char* path, double scale, bool shown)
 }
 
 _bmap* _emf_load(const char* path, double scale) { return emf_load_at(path, scale, true); }
-_bmap* emf_load_whole(const char* path) { return emf_load_at(path, 1, false); }
+_bmap* emf_load_whole(const char* path, SIZE* asked) { return emf_load_at(path, 1, false, asked); }
 
 int _emf_to_clipboard(const char* path)
 {

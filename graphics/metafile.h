@@ -47,8 +47,9 @@ int _wmf_to_clipboard(const char* path);
 int _emf_info(const char* path, int* width, int* height, int* xres, int* yres);
 _bmap* _emf_load(const char* path, double scale);
 int _emf_to_clipboard(const char* path);
-// The picture at its own size, for saving and counting its colours: bounded
-// only by what a _bmap may take (a larger one is drawn at the largest that
-// fits, its proportions kept).
-_bmap* wmf_load_whole(const char* path);
-_bmap* emf_load_whole(const char* path);
+// The picture at its own size, for saving and counting its colours: at most
+// 256 MB of pixels (a larger one is drawn at the largest that fits, its
+// proportions kept). `asked` gets its own size, which the image has unless it
+// had to be drawn smaller.
+_bmap* wmf_load_whole(const char* path, SIZE* asked = nullptr);
+_bmap* emf_load_whole(const char* path, SIZE* asked = nullptr);

@@ -8,10 +8,12 @@
 // use; one record out of reach refuses the whole metafile.
 //
 // Standard metafiles are played here record by record: the system's player
-// takes a palette's index from the word after the record's one parameter,
-// and a recording DC copies as many bits as a bitmap's header claims.
+// takes a palette's index from the word after the record's one parameter, a
+// recording DC copies as many bits as a bitmap's header claims, and a
+// restore of a level the metafile has not saved would restore the DC's own.
 #include "graphics/metafile_play.h"
 #include "graphics/metafile_check.h"
+#include "graphics/metafile_state.h"
 #include "base/holders.h"
 #include <algorithm>
 #include <cmath>
@@ -434,11 +436,19 @@ bool wmf_measure(WORD function, const BYTE* p, size_t bytes, HDC dc, measure& m)
     return true;
 }
 
-// Plays one record of a checked standard metafile (see the top of the file).
-void play_wmf_record(HDC dc, HANDLETABLE* table, METARECORD* record, int objects)
+// Plays one record of a checked standard metafile (see the top of the file);
+// `saved` counts the levels the metafile has saved so far.
+void play_wmf_record(HDC dc, HANDLETABLE* table, METARECORD* record, int objects, unsigned long long& saved)
 {
     const BYTE* params = (const BYTE*)record->rdParm;
     size_t bytes = ((size_t)record->rdSize - 3) * 2;
+    if (record->rdFunction == META_SAVEDC) saved++;
+    if (record->rdFunction == META_RESTOREDC) {
+        // A level not saved: left out, so that no level of the DC's own is restored.
+        unsigned long long after = wmf_saved_after_restore(saved, (SHORT)record->rdParm[0]);
+        if (after == saved) return;
+        saved = after;
+    }
     if (record->rdFunction == META_SELECTPALETTE) {
         WORD index = record->rdParm[0];
         if (index < objects && GetObjectType(table->objectHandle[index]) == OBJ_PAL)
@@ -457,19 +467,25 @@ void play_wmf_record(HDC dc, HANDLETABLE* table, METARECORD* record, int objects
     PlayMetaFileRecord(dc, table, record, objects);
 }
 
+// A dry run of a standard metafile: its reach and the levels it saved.
+struct wmf_dry_run {
+    frame_reach reach;
+    unsigned long long saved = 0;
+};
+
 int CALLBACK wmf_dry_record(HDC dc, HANDLETABLE* table, METARECORD* record, int objects, LPARAM data)
 {
-    frame_reach& reach = *(frame_reach*)data;
-    measure m{reach, wmf_mapping(dc)};
+    wmf_dry_run& run = *(wmf_dry_run*)data;
+    measure m{run.reach, wmf_mapping(dc)};
     size_t bytes = ((size_t)record->rdSize - 3) * 2;
     if (!wmf_measure(record->rdFunction, (const BYTE*)record->rdParm, bytes, dc, m))
-        play_wmf_record(dc, table, record, objects);
-    return reach.fits;
+        play_wmf_record(dc, table, record, objects, run.saved);
+    return run.reach.fits;
 }
 
-int CALLBACK wmf_play_record(HDC dc, HANDLETABLE* table, METARECORD* record, int objects, LPARAM)
+int CALLBACK wmf_play_record(HDC dc, HANDLETABLE* table, METARECORD* record, int objects, LPARAM data)
 {
-    play_wmf_record(dc, table, record, objects);
+    play_wmf_record(dc, table, record, objects, *(unsigned long long*)data);
     return 1;
 }
 
@@ -489,8 +505,8 @@ bool wmf_within_frame(HMETAFILE mf, int ext_x, int ext_y, int width, int height)
     created_dc scratch(CreateCompatibleDC(nullptr));
     if (!scratch) return false;
     set_picture_mapping(scratch.get(), ext_x, ext_y, width, height, 0);
-    frame_reach reach = reach_of(width, height);
-    return EnumMetaFile(scratch.get(), mf, wmf_dry_record, (LPARAM)&reach) && reach.fits;
+    wmf_dry_run run = {reach_of(width, height)};
+    return EnumMetaFile(scratch.get(), mf, wmf_dry_record, (LPARAM)&run) && run.reach.fits;
 }
 
 bool emf_within_frame(HENHMETAFILE emf, int ext_x, int ext_y, int width, int height)
@@ -503,4 +519,8 @@ bool emf_within_frame(HENHMETAFILE emf, int ext_x, int ext_y, int width, int hei
     return EnumEnhMetaFile(scratch.get(), emf, emf_dry_record, &reach, &frame) && reach.fits;
 }
 
-void wmf_play(HDC dc, HMETAFILE mf) { EnumMetaFile(dc, mf, wmf_play_record, 0); }
+void wmf_play(HDC dc, HMETAFILE mf)
+{
+    unsigned long long saved = 0;
+    EnumMetaFile(dc, mf, wmf_play_record, (LPARAM)&saved);
+}

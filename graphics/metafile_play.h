@@ -17,6 +17,7 @@ bool wmf_within_frame(HMETAFILE mf, int ext_x, int ext_y, int width, int height)
 bool emf_within_frame(HENHMETAFILE emf, int ext_x, int ext_y, int width, int height);
 
 // Plays a checked standard metafile into dc: a palette is selected by the
-// index its record gives, and each bitmap goes to the system with the size of
-// its bits taken from its width, height and depth.
+// index its record gives, each bitmap goes to the system with the size of
+// its bits taken from its width, height and depth, and a restore of a level
+// the metafile has not saved is left out.
 void wmf_play(HDC dc, HMETAFILE mf);

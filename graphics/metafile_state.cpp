@@ -2,9 +2,12 @@
 // (metafile_check.cpp), which has already held every record's sizes, counts
 // and object numbers against the bytes present. Here the records are
 // followed as they would be played. The enhanced-metafile player walks off
-// its list of saved states on a restore of a level never saved; a standard
+// its list of saved states on a restore of a level never saved. A standard
 // metafile names a level either counted back from the last (negative) or by
-// its number (positive), as the value SaveDC gave.
+// its number (positive), as the value SaveDC gave; a recording DC gives 1
+// for every level, so a program that keeps that value inside levels of its
+// own restores to none saved and then counts back from levels gone. The
+// system ignores such a restore, and so does the player here.
 #include "graphics/metafile_state.h"
 #include <cmath>
 #include <cstring>
@@ -37,13 +40,11 @@ bool restore_relative(play_state& s, long long level)
     return true;
 }
 
-// A standard metafile's level: counted back when negative, else the
-// number of a level saved (1 the first); the levels above it go with it.
+// No recorder writes a level of 0; what the system makes of it is not known.
 bool restore_wmf(play_state& s, long long level)
 {
-    if (level < 0) return restore_relative(s, level);
-    if (level == 0 || (unsigned long long)level > s.saved) return false;
-    s.saved = (unsigned long long)level - 1;
+    if (level == 0) return false;
+    s.saved = wmf_saved_after_restore(s.saved, level);
     return true;
 }
 
@@ -80,6 +81,12 @@ bool emf_make(play_state& s, DWORD index, BYTE kind)
 }
 
 }  // namespace
+
+unsigned long long wmf_saved_after_restore(unsigned long long saved, long long level)
+{
+    if (level < 0) return (unsigned long long)-level <= saved ? saved - (unsigned long long)-level : saved;
+    return level >= 1 && (unsigned long long)level <= saved ? (unsigned long long)level - 1 : saved;
+}
 
 // The parameters are stored in the reverse of the call's order: a region
 // fill holds its brush, then its region.

@@ -1,5 +1,5 @@
 // The records that set state, followed as they would be played, for the
-// metafile check: a level is restored only when it was saved, an object is
+// metafile check: an enhanced metafile restores only levels it saved, an object is
 // used only once it was made and as the kind it was made, and modes,
 // extents and transforms stay within what the system handles.
 #pragma once
@@ -32,6 +32,11 @@ struct play_state {
     unsigned long long saved = 0;
     explicit play_state(size_t handles) : objects(handles, 0) {}
 };
+
+// The levels saved after a standard metafile restores `level` with `saved`
+// saved: a level not saved leaves them as they were, as the system ignores
+// the record.
+unsigned long long wmf_saved_after_restore(unsigned long long saved, long long level);
 
 // The state a record sets, followed in s; false when the player could not
 // follow it soundly. Sizes, counts and object numbers inside the table were

@@ -34,4 +34,10 @@ rm "$tmp/want/日本語.txt"
 mv "$tmp/want/表示.txt" "$tmp/want/予定表.txt"
 printf 'yobi\r\n' > "$tmp/want/ソフト/十/予備.txt"
 check_japanese folder_ "$tmp/want" "$tmp"
+# Zips written back with their unchanged members copied as stored: sound to
+# unzip and zip, and every member of the encrypted one still encrypted.
+for z in carried_jp.zip carried_jp_utf8.zip carried_photos.zip; do unzip -tq "$z" && zip -Tq "$z"; done
+unzip -tq -P sesame42 carried_crypt.zip
+[ "$(unzip -t -P wrong carried_crypt.zip 2>&1 | grep -c 'skipping:.*incorrect password')" = 4 ] \
+  || { echo "carried_crypt.zip: a member is not encrypted"; exit 1; }
 echo "archives written back from folders read back"

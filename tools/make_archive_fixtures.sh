@@ -4,8 +4,9 @@
 # (stored, deflate, traditional encryption), LZH (-lh0-, -lh5-, -lh6-, -lh7-),
 # cabinets (none, MSZIP), tar, tar.gz, .tgz and a lone .gz; hostile archives
 # whose members climb out of the folder; a 0-byte and a truncated archive,
-# a zip without its end record; damaged gzip data and cabinets; tar and zip
-# holding a symbolic link; pictures for archives opened as folders.
+# a zip without its end record and two whose end record names a central
+# directory they lack; damaged gzip data and cabinets; tar and zip holding a
+# symbolic link; pictures for archives opened as folders.
 # Usage: make_archive_fixtures.sh OUTDIR
 set -euo pipefail
 out=$1
@@ -114,6 +115,21 @@ touch -d '2012-03-04 05:06:08' pics/p1.bmp pics/p2.bmp pics/sub/p3.bmp pics/n.tx
 (cd deep && zip -q -X -r ../deep.zip .)
 # A zip whose end record is cut off: its local headers still name every member.
 head -c -12 images.zip > noend.zip
+# Zips whose end record names a central directory they do not hold: one
+# said to begin past the end of the file, one said to list a member more.
+python3 - <<'PY'
+import struct
+b = open("images.zip", "rb").read()
+end = b.rindex(b"PK\x05\x06")
+bad = bytearray(b)
+struct.pack_into("<I", bad, end + 16, len(b) + 1000)
+open("badcdoff.zip", "wb").write(bad)
+bad = bytearray(b)
+n = struct.unpack_from("<H", b, end + 10)[0] + 1
+struct.pack_into("<HH", bad, end + 8, n, n)
+open("badcount.zip", "wb").write(bad)
+PY
+for f in badcdoff.zip badcount.zip; do ! unzip -tqq "$f" >/dev/null 2>&1; done
 # Four photos in a zip under cp932 names (trail bytes 0x5C), as a camera's
 # pictures packed on a Japanese Windows, for the screen tests.
 mkdir -p photos932
@@ -123,6 +139,18 @@ for i in 1 2 3 4; do
 done
 touch -d '2012-03-04 05:06:08' photos932/*
 (cd photos932 && LC_ALL=C zip -q -X -r -UN=N ../photos.zip .)
+# Two zips each holding a folder "写真表" of two photos of the same names and
+# times but other pictures, for two windows that cut those folders.
+for z in 1 2; do
+  folder="same$z/$(printf '写真表' | iconv -f UTF-8 -t CP932)"
+  mkdir -p "$folder"
+  for i in 1 2; do
+    convert -size 64x48 "xc:rgb($((z * 100)),$((i * 70)),40)" -strip -quality 90 \
+      "$folder/$(printf '%dソ.jpg' "$i" | iconv -f UTF-8 -t CP932)"
+  done
+  touch -d '2012-03-04 05:06:08' "$folder"/* "$folder"
+  (cd "same$z" && LC_ALL=C zip -q -X -r -UN=N "../same$z.zip" .)
+done
 (cd onlyfolders && zip -q -X -r ../folders.zip .)
 # A picture whose name is longer than a path, sorting before a short one.
 python3 -c '

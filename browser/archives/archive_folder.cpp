@@ -31,10 +31,12 @@ const char* const compress_exts[ARCHIVE_KIND_COUNT] = {".lzh", ".zip", ".cab", "
 // The mutex that says work folder n is live; held until the process ends.
 HANDLE claimed_mutex;
 
+void claim_name(char (&name)[64], int n) { text_format(name, sizeof name, "zote_archive_work_%d", n); }
+
 HANDLE try_claim(int n)
 {
     char name[64];
-    text_format(name, sizeof name, "zote_archive_work_%d", n);
+    claim_name(name, n);
     HANDLE m = CreateMutexA(nullptr, FALSE, name);
     if (m && GetLastError() == ERROR_ALREADY_EXISTS) {
         CloseHandle(m);
@@ -50,14 +52,17 @@ bool instance_path(char* out, int n)
     return path_join(out, PATH_BUF, archive_work.root, sub);
 }
 
-// Removes the work folders of instances that are no longer running.
+// Removes the work folders of instances that are no longer running; changes
+// one of them could not write back are kept beside their archive first.
 void wipe_dead_folders()
 {
     for (int n = 0; n < WORK_FOLDER_COUNT; n++) {
         HANDLE m = try_claim(n);
         if (!m) continue;  // a live instance holds it
         char path[PATH_BUF];
-        if (instance_path(path, n) && GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES) rm_tree(path);
+        if (instance_path(path, n) && GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES &&
+            keep_dead_instance_changes(path))
+            rm_tree(path);
         CloseHandle(m);
     }
 }
@@ -142,7 +147,7 @@ void setup_archive_work_folders()
     char cache[PATH_BUF];
     const char* base = archive_work.instance_folder;
     if (!path_join(archive_work.folder, base, "folder") || !path_join(archive_work.folder_file, base, "folder.d") ||
-        !path_join(archive_work.view, base, "view")) {
+        !path_join(archive_work.folder_record, base, "folder.m") || !path_join(archive_work.view, base, "view")) {
         archive_work.instance = -1;
         return;
     }
@@ -150,9 +155,18 @@ void setup_archive_work_folders()
     if (zote_temp_path(cache, "cache_arc")) md_path(cache);
 }
 
+int work_folder_live(int n)
+{
+    char name[64];
+    claim_name(name, n);
+    HANDLE m = OpenMutexA(SYNCHRONIZE, FALSE, name);
+    if (m) CloseHandle(m);
+    return m ? 1 : 0;
+}
+
 void remove_archive_work_folder()
 {
-    if (archive_work.instance < 0) return;
+    if (archive_work.instance < 0 || folder_holds_unsaved_changes()) return;
     char here[PATH_BUF];
     DWORD n = GetCurrentDirectoryA(sizeof here, here);
     if (n && n < sizeof here && is_prefix_folder(here, archive_work.instance_folder))
@@ -198,6 +212,14 @@ int archive_change_allowed()
     return 0;
 }
 
+int say_if_archive_held(const char* archive)
+{
+    _lha* lha = open_archiver_for(archive);
+    if (!lha || !lha->is_held(archive)) return 0;
+    msg_info("ZOTE", "%s\n他のプログラムが使用中なので開けません．", archive);
+    return 1;
+}
+
 void say_members_left_out(const char* archive, int count)
 {
     msg_info("ZOTE", "%s\n解凍できないファイルが%d個あるので書き戻しません．", archive, count);
@@ -234,10 +256,14 @@ int open_archive_as_folder(const char* path)
     if (archive_work.instance < 0 || !archive_kind_available(path)) return 0;
     char archive[PATH_BUF];
     if (!full_path_of(path, archive)) return 0;
+    // An archive another program holds is not damaged: it cannot be opened
+    // now, and the folder shown stays.
+    if (say_if_archive_held(archive) || !settle_archive_work()) return 0;
     busy_guard busy(BUSY_WAIT);
     if (in_archive_folder()) SetCurrentDirectoryA(archive_work.instance_folder);
     rm_tree(archive_work.folder);
     DeleteFileA(archive_work.folder_file);
+    DeleteFileA(archive_work.folder_record);
     md_path(archive_work.folder);
     archive_work.damaged = 0;
     archive_work.left_out = 0;
@@ -253,7 +279,14 @@ int open_archive_as_folder(const char* path)
         archive_work.damaged = 1;
     else
         archive_work.left_out = left_out;
-    if ((!extracted && !archive_work.damaged && !left_out) || !write_open_archive(archive)) return 0;
+    if (archive_work.damaged && say_if_archive_held(archive)) {  // held since the check above
+        archive_work.damaged = 0;
+        rm_tree(archive_work.folder);
+        return 0;
+    }
+    if (!extracted && !archive_work.damaged && !left_out) return 0;
+    note_archive_in_step(archive);
+    if (!write_open_archive(archive)) return 0;
     if (archive_work.damaged)
         msg_info("ZOTE", "%s\n書庫が壊れているので読み出し専用で開きます．", archive);
     else if (left_out)
@@ -271,9 +304,10 @@ void leave_archive_folder(const char* path)
         if (!parent_folder(probe, parent) || !parent[0] || !text_copy(probe, parent)) return;
         remove_backslash(probe);
     }
-    if (!text_equal_ci(probe, archive) && !is_prefix_folder(archive, probe)) return;
+    if ((!text_equal_ci(probe, archive) && !is_prefix_folder(archive, probe)) || !settle_archive_work()) return;
     rm_tree(archive_work.folder);
     DeleteFileA(archive_work.folder_file);
+    DeleteFileA(archive_work.folder_record);
 }
 
 int archive_display_path(char* out)
@@ -319,7 +353,7 @@ static int replace_archive_with(const char* archive, const char* made)
     return 1;
 }
 
-int repack_archive(const char* archive, const char* source, const char* password)
+int repack_archive(const char* archive, const char* source, const char* password, int carry)
 {
     _lha* lha = open_archiver_for(archive);
     char made[PATH_BUF];
@@ -327,8 +361,8 @@ int repack_archive(const char* archive, const char* source, const char* password
     current_folder_kept keep;
     // A DLL that skipped a file (hidden, system, a name it could not take)
     // would lose it with the old archive: the new one must list them all.
-    if (!lha->create_like(made, source, password, archive) || GetFileAttributesA(made) == INVALID_FILE_ATTRIBUTES ||
-        !lha->holds_folder(made, source)) {
+    if (!lha->create_like(made, source, password, archive, carry) ||
+        GetFileAttributesA(made) == INVALID_FILE_ATTRIBUTES || !lha->holds_folder(made, source)) {
         DeleteFileA(made);
         return 0;
     }
@@ -338,13 +372,93 @@ int repack_archive(const char* archive, const char* source, const char* password
     return 0;
 }
 
-// Packs "folder" into the archive under the busy state; 1 when replaced.
-static int pack_folder_into(const char* archive, const char* new_password)
+// The write-back's progress bar on the page's status bar, by the bytes of
+// the folder's files, and Esc, which stops the archiver between two blocks.
+struct write_back_progress {
+    int page;
+    double total, before, member_size;
+    DWORD shown_at;
+};
+
+static double folder_bytes_found;
+static int add_file_bytes(walk_item* item)
+{
+    const WIN32_FIND_DATAA* f = item->find_data;
+    folder_bytes_found += double(f->nFileSizeHigh) * 4294967296.0 + f->nFileSizeLow;
+    return 1;
+}
+
+static double folder_bytes(const char* folder)
+{
+    folder_bytes_found = 0;
+    walk_item record = {};
+    walk_tree(folder, "*.*", &record, add_file_bytes, nullptr, nullptr, nullptr);
+    return folder_bytes_found;
+}
+
+static int show_write_back(const archiver_progress& p, void* data)
+{
+    write_back_progress& w = *static_cast<write_back_progress*>(data);
+    if (p.state == ARCHIVE_PROGRESS_BEGIN) {
+        w.before += w.member_size;
+        w.member_size = p.size;
+    }
+    double done = p.state == ARCHIVE_PROGRESS_BEGIN ? 0 : p.done < p.size ? p.done : p.size;
+    // The window answers and paints between the blocks; the bar and the
+    // pump cost little, but a DLL may call for every few kilobytes.
+    DWORD now = GetTickCount();
+    if (p.state == ARCHIVE_PROGRESS_BEGIN || now - w.shown_at >= 30) {
+        w.shown_at = now;
+        _progress(w.page, w.before + done, 0, w.total);
+        _pump();
+    }
+    return busy_escape_pressed() ? 0 : 1;
+}
+
+// The windows of this program write one archive back in turn: each one's
+// check that the archive did not change since it had it in step, its pack
+// and its swap are one step, which no other window's swap lands inside. The
+// turn is a mutex named after the archive's path, as case is ignored; the
+// window answers while it waits.
+struct archive_turn {
+    kernel_object mutex;
+    bool owned = false;
+    explicit archive_turn(const char* archive)
+    {
+        char key[PATH_BUF], name[48];
+        unsigned hash = 2166136261u;
+        if (!text_case_key(key, sizeof key, archive)) return;
+        for (const char* p = key; *p; p++) hash = (hash ^ BYTE(*p)) * 16777619u;
+        text_format(name, sizeof name, "zote_archive_turn_%08x", hash);
+        mutex.reset(CreateMutexA(nullptr, FALSE, name));
+        for (DWORD r = WAIT_TIMEOUT; mutex && r == WAIT_TIMEOUT;) {
+            r = WaitForSingleObject(mutex.get(), 50);
+            owned = r == WAIT_OBJECT_0 || r == WAIT_ABANDONED;
+            if (r == WAIT_TIMEOUT) _pump();
+        }
+    }
+    ~archive_turn()
+    {
+        if (owned) ReleaseMutex(mutex.get());
+    }
+    archive_turn(const archive_turn&) = delete;
+    archive_turn& operator=(const archive_turn&) = delete;
+};
+
+// Packs "folder" into the archive under the busy state, the status and the
+// progress bar drawn before and while the archiver works; Esc stops it and
+// leaves the archive as it was. 1 when replaced; *stopped says Esc ended it.
+static int pack_folder_into(const char* archive, const char* new_password, bool* stopped)
 {
     busy_guard busy(BUSY_WAIT);
+    // An Esc that ended what came before (a paste) is not this write-back's.
+    busy_forget_escape();
     int page = browser_list.page;
     _status_printf(page, "%s", "");
     _status_printf(page, "%s", "圧縮処理中...");
+    write_back_progress shown = {page, folder_bytes(archive_work.folder), 0, 0, GetTickCount()};
+    _progress(page, 0, 0, shown.total);
+    _pump();
     const char* password = password_lookup(archive);
     if (new_password) {
         if (new_password[0]) {
@@ -355,8 +469,24 @@ static int pack_folder_into(const char* archive, const char* new_password)
             if (password_lookup(archive)) password_ring_set(archive, "");
         }
     }
-    int done = repack_archive(archive, archive_work.folder, password);
-    if (!done && GetFileAttributesA(archive_work.folder) != INVALID_FILE_ATTRIBUTES &&
+    archive_turn turn(archive);
+    // An archive changed by another window or program since this window had
+    // it in step is never replaced by this window's older copy: this
+    // window's changes are made again on what it holds now.
+    int changed = archive_changed_elsewhere(archive);
+    if (changed && !merge_changed_archive(archive, password)) {
+        _status_text(page, "%s", "");
+        _status_printf(page, "%s", "");
+        return 0;
+    }
+    int done;
+    {
+        // Members are carried over from the archive only when its password stays.
+        archiver_progress_scope watching(show_write_back, &shown);
+        done = repack_archive(archive, archive_work.folder, password, new_password == nullptr);
+        *stopped = watching.stopped();
+    }
+    if (!done && !*stopped && GetFileAttributesA(archive_work.folder) != INVALID_FILE_ATTRIBUTES &&
         count_folder_items(archive_work.folder) == 0) {
         // Every entry removed: the archive becomes an empty file.
         arccache_forget(archive);
@@ -369,8 +499,13 @@ static int pack_folder_into(const char* archive, const char* new_password)
             if (!done) DeleteFileA(fresh);
         }
     }
+    _status_text(page, "%s", "");
     _status_printf(page, "%s", "");
-    return done;
+    if (!done) return 0;
+    note_archive_in_step(archive);
+    if (!changed) return 1;
+    msg_info("ZOTE", "%s\n書庫がほかで変更されていたので，その変更を取り込んで書き戻しました．", archive);
+    return ARCHIVE_MERGED;
 }
 
 int write_back_archive(const char* new_password)
@@ -378,23 +513,33 @@ int write_back_archive(const char* new_password)
     return in_archive_folder() ? write_back_open_archive(new_password) : 0;
 }
 
-int pack_open_archive(const char* new_password)
+// The write-back unless the archive refuses it (which is said).
+static int pack_unless_refused(const char* archive, const char* new_password, bool* stopped)
 {
-    char archive[PATH_BUF];
-    if (!read_open_archive(archive)) return 0;
     if (int why = archive_write_refusal(archive)) {
         say_write_refused(archive, why);
         return 0;
     }
-    return pack_folder_into(archive, new_password);
+    return pack_folder_into(archive, new_password, stopped);
+}
+
+int pack_open_archive(const char* new_password)
+{
+    char archive[PATH_BUF];
+    bool stopped = false;
+    return read_open_archive(archive) ? pack_unless_refused(archive, new_password, &stopped) : 0;
 }
 
 int write_back_open_archive(const char* new_password)
 {
     char archive[PATH_BUF];
     if (!read_open_archive(archive)) return 0;
-    int done = pack_open_archive(new_password);
-    if (!done && !archive_write_refusal(archive)) msg_info("ZOTE", "%s\n書庫に書き戻せませんでした．", archive);
+    bool stopped = false;
+    int done = pack_unless_refused(archive, new_password, &stopped);
+    if (stopped)
+        msg_info("ZOTE", "%s\n書き戻しを中止しました．書庫は元のままです．", archive);
+    else if (!done && !archive_write_refusal(archive))
+        msg_info("ZOTE", "%s\n書庫に書き戻せませんでした．", archive);
     return done;
 }
 
@@ -406,28 +551,62 @@ int set_archive_password()
     return write_back_archive(password);
 }
 
-// An archive entry opens as its work folder; a path below the open archive
-// maps into it.
-static int map_archive_path(const char* path, char* out)
+namespace {
+enum { PATH_PLAIN, PATH_MAPPED, PATH_REFUSED };
+
+// The archive at path, or the nearest existing item above it when that is an
+// archive: its path in archive (PATH_BUF). 0 when there is none.
+int archive_above(const char* path, char* archive)
 {
-    if (archive_work.instance < 0 || in_archive_work_folder(path)) return 0;
-    DWORD a = GetFileAttributesA(path);
-    if (a != INVALID_FILE_ATTRIBUTES && !(a & FILE_ATTRIBUTE_DIRECTORY) && archive_kind_available(path)) {
-        if (!open_archive_as_folder(path)) return 0;
-        return text_copy(out, PATH_BUF, archive_work.folder) ? 1 : 0;
+    if (!text_copy(archive, PATH_BUF, path)) return 0;
+    while (!item_exists(archive)) {
+        char parent[PATH_BUF];
+        if (!parent_folder(archive, parent)) return 0;
+        remove_backslash(parent);
+        if (!parent[0] || text_equal_ci(parent, archive)) return 0;
+        text_copy(archive, PATH_BUF, parent);
     }
-    char archive[PATH_BUF], full[PATH_BUF];
-    char* name = nullptr;
-    DWORD n = GetFullPathNameA(path, sizeof full, full, &name);
-    if (!n || n >= sizeof full || !read_open_archive(archive)) return 0;
-    const char* rest = path_below(full, archive);
-    if (!rest) return 0;
+    return !is_folder(archive) && archive_kind_available(archive);
+}
+
+// The path inside this instance's "folder" that rest below the archive names.
+int inside_folder(const char* rest, char* out)
+{
     return *rest ? path_join(out, PATH_BUF, archive_work.folder, rest) : text_copy(out, PATH_BUF, archive_work.folder);
 }
+
+// An archive, or a path below one, enters this instance's work folder: the
+// open archive's as it is when it holds changes not yet written back,
+// else the archive opened (again). A path in any instance's work folder is
+// taken for the archive path it stands for; this instance's own "folder" is
+// entered as it is, anything else there is refused.
+int map_archive_path(const char* path, char* out)
+{
+    char full[PATH_BUF], stood[PATH_BUF], archive[PATH_BUF], open[PATH_BUF];
+    if (!full_path_of(path, full)) return PATH_PLAIN;
+    if (in_instance_folder(full)) return in_archive_folder(full) && read_open_archive(open) ? PATH_PLAIN : PATH_REFUSED;
+    int meaning = work_path_meaning(full, stood);
+    if (meaning == WORK_PATH_REFUSED) return PATH_REFUSED;
+    if (meaning == WORK_PATH_MAPPED) text_copy(full, stood);
+    if (archive_work.instance < 0 || !archive_above(full, archive))
+        return meaning == WORK_PATH_MAPPED ? PATH_REFUSED : PATH_PLAIN;
+    const char* rest = path_below(full, archive);
+    bool open_here = read_open_archive(open) && text_equal_ci(open, archive) && is_folder(archive_work.folder);
+    bool reopen = !open_here || (!*rest && !folder_holds_unsaved_changes());
+    if (reopen && !open_archive_as_folder(archive)) return PATH_REFUSED;
+    return inside_folder(rest, out) ? PATH_MAPPED : PATH_REFUSED;
+}
+}  // namespace
 
 int change_folder(const char* path)
 {
     char mapped[PATH_BUF];
-    if (path[0] == '\\' && path[1] != '\\') return enter_folder(path);
-    return enter_folder(map_archive_path(path, mapped) ? mapped : path);
+    bool drive_list = path[0] == '\\' && path[1] != '\\';
+    int how = drive_list ? PATH_PLAIN : map_archive_path(path, mapped);
+    if (how == PATH_REFUSED) return 0;
+    bool was_inside = in_archive_folder() != 0;
+    if (!enter_folder(how == PATH_MAPPED ? mapped : path)) return 0;
+    // Leaving the archive folder: what could not be written back is tried again.
+    if (was_inside && (drive_list || !in_archive_folder())) settle_archive_work();
+    return 1;
 }

@@ -1,8 +1,9 @@
 // Archives opened as folders: the archive kinds and which can be written
 // back, this instance's work folder T\zote\lha<N> ("folder" with the extracted
-// archive, "folder.d" naming it, "view" for single members, "into" and
-// "temp.<ext>" while packing), opening and leaving, the write-back after a
-// change, the ring of remembered passwords and the archive commands.
+// archive, "folder.d" naming it, "folder.m" recording it as last in step,
+// "view" for single members, "into" and "temp.<ext>" while packing), opening
+// and leaving, the write-back after a change, changes kept when it fails, the
+// ring of remembered passwords and the archive commands.
 #pragma once
 #include "base/cptext.h"
 #include "browser/model/archive_work.h"
@@ -36,7 +37,11 @@ const char* compress_extension(int archiver);
 // instance's folder (claimed atomically), "view" and cache_arc. At exit: the
 // instance's folder removed.
 void setup_archive_work_folders();
+// At exit: the instance's folder removed, unless it holds changes that are
+// not in the archive (settle_archive_work asks first).
 void remove_archive_work_folder();
+// 1 while an instance (this one too) holds work folder n.
+int work_folder_live(int n);
 
 int archive_is_read_only();
 // Why an archive cannot be written: 0 it can; ARCHIVE_NO_CREATOR (a zip
@@ -55,6 +60,10 @@ int archive_change_allowed();
 // Tells the user that count files of the archive could not be extracted, so
 // that nothing is written back.
 void say_members_left_out(const char* archive, int count);
+// 1, after telling the user, when another program holds the archive, so
+// that it cannot be opened now (which is no damage).
+int say_if_archive_held(const char* archive);
+// 0, leaving the folder shown as it was, when another program holds the archive.
 int open_archive_as_folder(const char* path);
 // Enters a folder ("\..." selects the drive list); an archive, or a path
 // below the opened one, enters its work folder. 1 on success.
@@ -63,7 +72,10 @@ void leave_archive_folder(const char* path);
 // The current folder with "folder" replaced by the archive's path (PATH_BUF).
 int archive_display_path(char* out);
 // Packs "folder" into the open archive again. password: null keeps the
-// remembered one, "" removes it. 1 when the archive was replaced.
+// remembered one, "" removes it. 1 when the archive was replaced;
+// ARCHIVE_MERGED when another window or program had changed the archive
+// since, and "folder" now holds their changes too (the list is out of date).
+enum { ARCHIVE_MERGED = 2 };
 int write_back_archive(const char* new_password);
 // The same wherever the current folder is, for a change made to "folder" from outside it.
 int write_back_open_archive(const char* new_password);
@@ -88,5 +100,30 @@ int password_dialog(int id, char* out);
 
 // Packs source into archive through "temp" beside the work folder and swaps
 // it in only when it lists every file of source. Names keep the encoding
-// archive had. 1 when the archive was replaced.
-int repack_archive(const char* archive, const char* source, const char* password);
+// archive had; carry (source was extracted from archive with this password):
+// what did not change is copied from archive as it is stored. 1 when the
+// archive was replaced.
+int repack_archive(const char* archive, const char* source, const char* password, int carry = 1);
+
+// What "folder" holds against the archive (archive_sync.cpp). The record
+// "folder.m" of the archive as now in step with "folder": written after the
+// extraction and after each write-back. 1 when written.
+int note_archive_in_step(const char* archive);
+// 1 when the archive's size or time is no longer what the record says.
+int archive_changed_elsewhere(const char* archive);
+// Brings into "folder" what the archive gained, changed or lost since the
+// record, where this window had not changed the same file; where both did,
+// theirs is kept beside under a free name. 1 when done.
+int merge_changed_archive(const char* archive, const char* password);
+// 1 when "folder" differs from its record (or has none): changes not yet in the archive.
+int folder_holds_unsaved_changes();
+// Before the open archive's folder may go (another archive opened, the folder
+// left, the program ended): unsaved changes are written back; when that
+// fails the user is asked, and they are kept in a folder the question names
+// (the archive closed) or thrown away at the user's word. 1 when nothing
+// unsaved is left in "folder"; 0 when they could be kept nowhere else.
+int settle_archive_work();
+// Start-up, for a work folder whose instance no longer runs: its unsaved
+// changes are kept beside their archive, and the user told where. 0 when they
+// could not be, so that the folder is not wiped.
+int keep_dead_instance_changes(const char* instance);

@@ -40,7 +40,11 @@ void reload_on_name(const char* name)
     leave_viewer(viewer_state);
     load_folder(nullptr, 0, first_shown_index(), name, 0);
 }
-void pack_archive_again() { write_back_archive(nullptr); }
+// After a write-back that took in another window's changes the list shows them.
+void pack_archive_again()
+{
+    if (write_back_archive(nullptr) == ARCHIVE_MERGED) reload_at_first_shown();
+}
 
 const char* jump_entry(int i)
 {
@@ -106,7 +110,8 @@ COMMAND_ACTION(act_open_dialog)
 {
     cache_current_dir();
     history_push(0, 0);
-    if (choose_folder_dialog()) enter_current_folder();
+    char folder[PATH_BUF];
+    if (choose_folder_dialog(folder) && change_folder(folder)) enter_current_folder();
 }
 
 COMMAND_ACTION(act_jump)
@@ -153,8 +158,8 @@ COMMAND_ACTION(act_subfolder_popup)
 COMMAND_ACTION(act_new_window)
 {
     cache_current_dir();
-    char line[PATH_BUF + 3];
-    if (text_format(line, sizeof line, "\"%s\"", current_folder.folder)) open_new_window_on_ctrl_release(line);
+    char line[PATH_BUF + 4];
+    if (new_window_line(current_folder.folder, line, sizeof line)) open_new_window_on_ctrl_release(line);
 }
 
 COMMAND_ACTION(act_new_window_drive)

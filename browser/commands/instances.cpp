@@ -99,10 +99,21 @@ void open_new_window_on_ctrl_release(const char* command_line)
     _pump();
 }
 
+// A folder inside this window's archive is named by the archive's own path
+// with a backslash at its end: the new window opens the archive as a folder
+// of its own, never this window's work folder.
+int new_window_line(const char* path, char* line, size_t cap)
+{
+    char shown[PATH_BUF];
+    if (!archive_shown_folder(path, shown)) return text_format(line, cap, "\"%s\"", path);
+    remove_backslash(shown);
+    return text_format(line, cap, "\"%s\\\"", shown);
+}
+
 void open_folder_on_ctrl_release(const char* folder)
 {
-    char line[PATH_BUF + 3];
-    if (text_format(line, sizeof line, "\"%s\"", folder)) open_new_window_on_ctrl_release(line);
+    char line[PATH_BUF + 4];
+    if (new_window_line(folder, line, sizeof line)) open_new_window_on_ctrl_release(line);
 }
 
 void open_new_window_for_path(const char* path)
@@ -146,6 +157,8 @@ void app_on_exit()
         _status_printf(browser_list.page, "%s", "終了中...");
         cache_clean(&thumb_cache.dir);
     }
+    // Changes not yet in the archive are written back, or kept at the user's word, while the window still shows.
+    settle_archive_work();
     HWND frame = main_frame();
     if (frame) ShowWindow(frame, SW_HIDE);
     clear_clipboard_staging();

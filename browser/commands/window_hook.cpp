@@ -31,8 +31,8 @@ static bool cursor_inside(HWND window)
 static void on_activate(HWND w, WPARAM wp)
 {
     ime_off();
-    if (busy_state.counter == 0 && viewer_now.mode == 0 && list_shown_entries_changed())
-        reload_changed_list(browser_list.columns * browser_list.first_row);
+    if (busy_state.counter == 0 && viewer_now.mode == 0)
+        follow_list_change(list_shown_entries_changed(), browser_list.columns * browser_list.first_row);
     if (LOWORD(wp) == WA_CLICKACTIVE && cursor_inside(_page_hwnd(browser_list.page)))
         window_hook_state.click_activated = 1;
 }

@@ -1,6 +1,7 @@
 // Folder loading, the redraw with its passes, the validity check against the
 // disk, and the window title (see list_view.h).
 #include "browser/grid/list_view.h"
+#include "base/holders.h"
 #include "browser/model/archive_work.h"
 #include "browser/model/clipboard_files.h"
 #include "browser/caches/thumb_cache.h"
@@ -16,16 +17,18 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <unordered_set>
 #include <vector>
 
 static browser_list_record& L = browser_list;
 
-// Entries still missing right after a reload for a change, in the folder
-// then shown: names the code page cannot reopen. Reloading cannot mend them,
-// so the checks pass over them while that folder is shown, and notice every
-// other change, each once.
+// Entries missing by their names that their folder still holds: names the
+// code page cannot give back (the listing names "café.jpg" best-fit
+// "cafe.jpg", which opens nothing) and names Windows cannot open ("a?.jpg").
+// No reload mends them: the checks pass over them while that folder is
+// shown. Keyed by listed path.
 static char unmendable_folder[PATH_BUF];
-static std::vector<std::string> unmendable;
+static std::unordered_set<std::string> unmendable;
 
 namespace {
 // Shows what the page holds so far: its recording is closed into the page's
@@ -188,12 +191,11 @@ namespace {
 enum entry_state { ENTRY_CURRENT, ENTRY_MISSING, ENTRY_CUT_CHANGED };
 
 // Whether entry i still matches the disk, and the clipboard's cut marks as
-// last read.
-entry_state state_of_entry(int i)
+// last read; path: its listed path.
+entry_state state_of_entry(int i, char* path)
 {
     const char* name = L.names[i];
     if (is_drive_root(name) || mb_strchr(name, '*')) return ENTRY_CURRENT;
-    char path[PATH_BUF];
     if (!entry_listed_path(name, path)) return ENTRY_CURRENT;
     if (GetFileAttributesA(path) == INVALID_FILE_ATTRIBUTES) return ENTRY_MISSING;
     file_kind* k = list_entry_kind(i);
@@ -209,50 +211,78 @@ void checked_entries(int* from, int* to)
     *to = first + 2 * L.per_page < L.count ? first + 2 * L.per_page : L.count;
 }
 
-bool is_unmendable(const char* name)
+std::unordered_set<std::string>& unmendable_here()
 {
-    if (strcmp(unmendable_folder, current_folder.folder) != 0) return false;
-    for (const std::string& n : unmendable)
-        if (n == name) return true;
-    return false;
-}
-
-// The first checked entry that no longer matches, passing over the
-// unmendable ones when asked; -1 when there is none.
-int first_changed_entry(bool pass_over_unmendable)
-{
-    if (L.count <= 0 || !L.names) return -1;
-    // The clipboard as it is now, which another window may have changed; the
-    // entries keep the cut marks they were drawn with.
-    read_cut_list();
-    int from, to;
-    checked_entries(&from, &to);
-    for (int i = from; i < to; i++) {
-        entry_state state = state_of_entry(i);
-        if (state == ENTRY_CURRENT) continue;
-        if (pass_over_unmendable && state == ENTRY_MISSING && is_unmendable(L.names[i])) continue;
-        return i;
-    }
-    return -1;
-}
-}  // namespace
-
-int list_still_valid() { return first_changed_entry(false) < 0 ? 1 : 0; }
-
-int list_shown_entries_changed() { return first_changed_entry(true) >= 0 ? 1 : 0; }
-
-void reload_changed_list(int first_hint)
-{
-    load_folder(nullptr, 0, first_hint, nullptr, 0);
     if (strcmp(unmendable_folder, current_folder.folder) != 0) {
         unmendable.clear();
         if (!text_copy(unmendable_folder, current_folder.folder)) unmendable_folder[0] = 0;
     }
-    if (L.count <= 0 || !L.names) return;
-    int from, to;
+    return unmendable;
+}
+
+// Lists the folder of a missing entry (its listed path) in Unicode, once
+// for all the names there that the code page cannot give back: each becomes
+// unmendable, and so does the entry when the folder still lists it. One
+// listing of the folder, only when an entry is missing: nothing is asked of
+// each entry of the list.
+bool still_in_its_folder(const char* path)
+{
+    std::unordered_set<std::string>& known = unmendable_here();
+    if (known.count(path)) return true;
+    const char* leaf = file_name_of(path);
+    std::string folder(path, leaf - path);
+    wchar_t pattern[PATH_BUF + 1];
+    int n = folder.empty() ? 0 : MultiByteToWideChar(CP_ACP, 0, folder.c_str(), -1, pattern, PATH_BUF) - 1;
+    if (n < 0) return false;
+    pattern[n] = L'*';
+    pattern[n + 1] = 0;
+    WIN32_FIND_DATAW item;
+    find_handle find(FindFirstFileW(pattern, &item));
+    if (!find) return false;
+    bool listed = false;
+    do {
+        char name[PATH_BUF];
+        wchar_t back[MAX_PATH];
+        if (!WideCharToMultiByte(CP_ACP, 0, item.cFileName, -1, name, sizeof name, nullptr, nullptr)) continue;
+        if (strcmp(name, leaf) == 0) listed = true;
+        if (!MultiByteToWideChar(CP_ACP, 0, name, -1, back, MAX_PATH) || wcscmp(back, item.cFileName) != 0)
+            known.insert(folder + name);
+    } while (FindNextFileW(find.get(), &item));
+    if (listed) known.insert(path);
+    return listed;
+}
+
+// What the checked entries show changed, passing over the unmendable ones
+// when asked: a missing entry before cut marks.
+int checked_entries_change(bool pass_over_unmendable)
+{
+    if (L.count <= 0 || !L.names) return LIST_UNCHANGED;
+    // The clipboard as it is now, which another window may have changed; the
+    // entries keep the cut marks they were drawn with.
+    read_cut_list();
+    int from, to, change = LIST_UNCHANGED;
     checked_entries(&from, &to);
-    for (int i = from; i < to; i++)
-        if (state_of_entry(i) == ENTRY_MISSING && !is_unmendable(L.names[i])) unmendable.push_back(L.names[i]);
+    for (int i = from; i < to; i++) {
+        char path[PATH_BUF];
+        entry_state state = state_of_entry(i, path);
+        if (state == ENTRY_CUT_CHANGED) change = LIST_CUT_MARKS_CHANGED;
+        if (state != ENTRY_MISSING || (pass_over_unmendable && still_in_its_folder(path))) continue;
+        return LIST_FOLDER_CHANGED;
+    }
+    return change;
+}
+}  // namespace
+
+int list_still_valid() { return checked_entries_change(false) == LIST_UNCHANGED ? 1 : 0; }
+
+int list_shown_entries_changed() { return checked_entries_change(true); }
+
+void follow_list_change(int change, int first_hint)
+{
+    if (change == LIST_FOLDER_CHANGED)
+        load_folder(nullptr, 0, first_hint, nullptr, 0);
+    else if (change == LIST_CUT_MARKS_CHANGED)
+        on_size_relayout(first_hint);  // records made again; the selection stays but on entries now cut
 }
 
 static void say(const char* text)
@@ -267,12 +297,13 @@ int redraw_checked(int focus, int scroll_bar, int force, int repaint, bool check
         L.reload_counter++;
         if (check && !enter_current_folder()) {
             say("ﾒﾃﾞｨｱが交換されました．");
-            reload_changed_list(0);
+            follow_list_change(LIST_FOLDER_CHANGED, 0);
             return 1;
         }
-        if (check && list_shown_entries_changed()) {
-            say("ﾌｫﾙﾀﾞの内容が変更されました．再読み込みします．");
-            reload_changed_list(0);
+        int change = check ? list_shown_entries_changed() : LIST_UNCHANGED;
+        if (change == LIST_FOLDER_CHANGED) say("ﾌｫﾙﾀﾞの内容が変更されました．再読み込みします．");
+        if (change != LIST_UNCHANGED) {
+            follow_list_change(change, change == LIST_FOLDER_CHANGED ? 0 : L.first_row * L.columns);
             return 1;
         }
         if (!_selectpage(0, L.page)) return 0;

@@ -60,11 +60,14 @@ void fit_name_with_prefix(const char* prefix, double width, char* name, size_t c
 // than width; returns its width.
 double draw_fitted_name(char* text, size_t cap, double width);
 
-// 1 when the shown entries no longer match the disk or the clipboard's cut
-// marks, leaving out entries that a reload for a change could not mend.
+// What the shown entries (and the pages beside them) show changed: cut
+// marks other than those drawn (the clipboard changed), or entries gone from
+// the disk (the folder changed outside). An entry that its folder still holds
+// under a name that cannot open it is passed over.
+enum { LIST_UNCHANGED, LIST_CUT_MARKS_CHANGED, LIST_FOLDER_CHANGED };
 int list_shown_entries_changed();
-// Reloads for such a change at the first entry hinted, and notes the entries
-// still missing after it (names the code page cannot reopen).
-void reload_changed_list(int first_hint);
+// Follows such a change: the folder reloaded at the first entry hinted, or
+// for cut marks alone the list laid out again there with its selection.
+void follow_list_change(int change, int first_hint);
 // The list's new page for a scroll-bar code, or -1 when nothing moved.
 int list_scroll_position(WPARAM code);

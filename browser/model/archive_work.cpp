@@ -59,11 +59,10 @@ int in_archive_folder(const char* path)
     return is_prefix_folder(path, archive_work.folder) ? 1 : 0;
 }
 
-int read_open_archive(char* out)
+int read_path_record(const char* file, char* out)
 {
     out[0] = 0;
-    if (archive_work.instance < 0) return 0;
-    c_file f(fopen(archive_work.folder_file, "rb"));
+    c_file f(fopen(file, "rb"));
     if (!f) return 0;
     size_t n = fread(out, 1, PATH_BUF, f.get());
     out[PATH_BUF - 1] = 0;
@@ -71,13 +70,21 @@ int read_open_archive(char* out)
     return out[0] ? 1 : 0;
 }
 
-int write_open_archive(const char* archive)
+int write_path_record(const char* file, const char* path)
 {
     char field[PATH_BUF] = {};
-    if (!text_copy(field, archive)) return 0;
-    c_file f(fopen(archive_work.folder_file, "wb"));
+    if (!text_copy(field, path)) return 0;
+    c_file f(fopen(file, "wb"));
     return f && fwrite(field, 1, PATH_BUF, f.get()) == PATH_BUF ? 1 : 0;
 }
+
+int read_open_archive(char* out)
+{
+    out[0] = 0;
+    return archive_work.instance >= 0 && read_path_record(archive_work.folder_file, out);
+}
+
+int write_open_archive(const char* archive) { return write_path_record(archive_work.folder_file, archive); }
 
 int in_archive_work_folder(const char* path)
 {
@@ -93,4 +100,62 @@ int archive_shown_folder(const char* folder, char* out)
     char archive[PATH_BUF];
     if (!in_archive_folder(folder) || !read_open_archive(archive)) return 0;
     return text_format(out, PATH_BUF, "%s%s", archive, folder + strlen(archive_work.folder)) ? 1 : 0;
+}
+
+// T\zote, before start-up has named it too (the hand-over is read first).
+static int work_root(char* out)
+{
+    return archive_work.root[0] ? text_copy(out, PATH_BUF, archive_work.root) : zote_temp_path(out, nullptr);
+}
+
+// "lha" and a number, alone or followed by a backslash: the length of the
+// instance folder's name, else 0.
+static size_t instance_name_length(const char* below)
+{
+    char head[4];
+    if (!text_copy_n(head, sizeof head, below, 3) || !text_equal_ci(head, "lha")) return 0;
+    size_t n = 3;
+    while (below[n] >= '0' && below[n] <= '9') n++;
+    return n > 3 && (below[n] == 0 || below[n] == '\\') ? n : 0;
+}
+
+int work_path_meaning(const char* path, char* out)
+{
+    char root[PATH_BUF], full[PATH_BUF];
+    char* name = nullptr;
+    DWORD n = GetFullPathNameA(path, sizeof full, full, &name);
+    if (!n || n >= sizeof full || !work_root(root)) return WORK_PATH_NONE;
+    remove_backslash(full);
+    const char* below = path_below(full, root);
+    size_t length = below ? instance_name_length(below) : 0;
+    if (!length) return WORK_PATH_NONE;
+    char instance[PATH_BUF], folder[PATH_BUF], file[PATH_BUF], archive[PATH_BUF];
+    if (!text_copy_n(instance, sizeof instance, full, size_t(below - full) + length) ||
+        !path_join(folder, instance, "folder") || !path_join(file, instance, "folder.d"))
+        return WORK_PATH_REFUSED;
+    const char* rest = path_below(full, folder);
+    if (!rest || !read_path_record(file, archive)) return WORK_PATH_REFUSED;
+    bool fits = *rest ? text_format(out, PATH_BUF, "%s\\%s", archive, rest) : text_copy(out, PATH_BUF, archive);
+    return fits ? WORK_PATH_MAPPED : WORK_PATH_REFUSED;
+}
+
+int is_instance_work_folder(const char* path)
+{
+    const char* below = archive_work.root[0] ? path_below(path, archive_work.root) : nullptr;
+    return below && *below && instance_name_length(below) == strlen(below) ? 1 : 0;
+}
+
+int plain_folder_for(const char* path, char* out)
+{
+    char probe[PATH_BUF];
+    int meaning = work_path_meaning(path, probe);
+    if (meaning == WORK_PATH_NONE) return text_copy(out, PATH_BUF, path);
+    while (meaning == WORK_PATH_MAPPED && !is_folder(probe)) {
+        char parent[PATH_BUF];
+        if (!parent_folder(probe, parent) || !parent[0] || text_equal_ci(parent, probe)) break;
+        text_copy(probe, parent);
+    }
+    if (meaning == WORK_PATH_MAPPED && is_folder(probe)) return text_copy(out, PATH_BUF, probe);
+    DWORD n = GetTempPathA(PATH_BUF, out);
+    return n && n < PATH_BUF ? 1 : 0;
 }

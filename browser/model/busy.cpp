@@ -11,6 +11,8 @@ int busy_held() { return busy_state.counter > 0; }
 
 int busy_escape_pressed() { return busy_state.escape; }
 
+void busy_forget_escape() { busy_state.escape = 0; }
+
 // The outermost level starts with no Esc noted.
 static void enter_level()
 {

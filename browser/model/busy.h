@@ -31,8 +31,10 @@ int busy_held();
 // meantime carried out: the window library's main loop calls it when it finds
 // a level an operation left held.
 void busy_recover();
-// Whether Esc was pressed since the outermost level began.
+// Whether Esc was pressed since the outermost level began (or was forgotten).
 int busy_escape_pressed();
+// A pass that begins inside a level forgets an Esc that ended what came before it.
+void busy_forget_escape();
 // Re-derives the cursor from the mouse position over the browser's window.
 void update_cursor();
 

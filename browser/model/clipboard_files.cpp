@@ -182,12 +182,27 @@ int staged_cut_original(const char* staged, char* original)
     return !staged_cuts.empty() && read_open_archive(archive) && staged_original_in(archive, staged, original);
 }
 
+// Another instance's cut: the record beside its staging folder names the
+// archive, and the path below that folder is the entry's inside it.
+static int staged_by_another(const char* staged, char* shown)
+{
+    char root[PATH_BUF], cut[PATH_BUF], record[PATH_BUF], archive[PATH_BUF];
+    const char* below = zote_temp_path(root, "lzhclip") ? path_below(staged, root) : nullptr;
+    const char* inside = below ? mb_strchr(below, '\\') : nullptr;
+    if (!inside || !inside[1] || !text_copy_n(cut, sizeof cut, below, size_t(inside - below))) return 0;
+    return text_format(record, sizeof record, "%s\\%s.d", root, cut) && read_path_record(record, archive) &&
+                   path_join(shown, PATH_BUF, archive, inside + 1)
+               ? 1
+               : 0;
+}
+
 int staged_cut_elsewhere(const char* staged, char* shown)
 {
     char archive[PATH_BUF];
     if (!read_open_archive(archive)) archive[0] = 0;
     auto found = staged_cuts.find(case_key(staged));
-    if (found == staged_cuts.end() || text_equal_ci(found->second.archive.c_str(), archive)) return 0;
+    if (found == staged_cuts.end()) return staged_by_another(staged, shown);
+    if (text_equal_ci(found->second.archive.c_str(), archive)) return 0;
     const char* inside = path_below(found->second.original.c_str(), archive_work.folder);
     return inside && *inside && path_join(shown, PATH_BUF, found->second.archive.c_str(), inside) ? 1 : 0;
 }

@@ -44,6 +44,7 @@ void staged_cut_add(const char* staged, const char* original);
 // it was cut from is still the open one; 0 otherwise.
 int staged_cut_original(const char* staged, char* original);
 // A staged copy of an entry cut from an archive that is no longer the open
-// one: the entry stays in that archive; shown is the archive's path joined
-// with the entry's path inside it (PATH_BUF).
+// one, or cut by another instance (found through the record beside its
+// staging folder): the entry stays in that archive; shown is the archive's
+// path joined with the entry's path inside it (PATH_BUF).
 int staged_cut_elsewhere(const char* staged, char* shown);

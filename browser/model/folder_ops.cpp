@@ -54,16 +54,15 @@ int scan_layer_images(const char* name)
     return scan_folder_images(folder);
 }
 
-int choose_folder_dialog()
+int choose_folder_dialog(char* folder)
 {
     // No start folder in the drive list or inside this instance's archive work folder.
-    char folder[PATH_BUF] = "";
+    folder[0] = 0;
     if (!current_folder.drive_list) {
-        DWORD n = GetCurrentDirectoryA(sizeof folder, folder);
-        if (!n || n >= sizeof folder || in_archive_work_folder(folder)) folder[0] = 0;
+        DWORD n = GetCurrentDirectoryA(PATH_BUF, folder);
+        if (!n || n >= PATH_BUF || in_archive_work_folder(folder)) folder[0] = 0;
     }
     int chosen = browse_for_folder(nullptr, folder, "画像を一覧するﾌｫﾙﾀﾞの選択");
-    if (chosen) chosen = enter_folder(folder);
     ime_off();
     return chosen;
 }

@@ -14,5 +14,5 @@ int rename_folder_to_first_file(const char* entry, char* new_name);
 int move_entry_into_folder(const char* entry, const char* folder);
 // The image names of a ".layer" folder entry (collected by the folder scan); their count.
 int scan_layer_images(const char* name);
-// The folder picker for the folder to list; a chosen folder becomes current. 1 when chosen.
-int choose_folder_dialog();
+// The folder picker for the folder to list: 1 and the chosen folder in folder (PATH_BUF).
+int choose_folder_dialog(char* folder);

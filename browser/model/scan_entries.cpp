@@ -1,6 +1,7 @@
 // The listing of the current folder (or of the drives), the image names of a
 // folder and the subfolders of the folder tree.
 #include "browser/model/scan.h"
+#include "browser/model/archive_work.h"
 #include "browser/model/browser_list.h"
 #include "browser/model/image_kinds.h"
 #include "browser/model/paths.h"
@@ -78,6 +79,9 @@ int scan_subfolder(walk_item* item)
     return 1;
 }
 
+// The archive work folders of the instances are never listed as plain folders.
+int skip_work_folder(walk_item* item) { return is_instance_work_folder(item->path); }
+
 // A depth below 0 asks for every level: more than a path can hold.
 int walk_depth(int depth) { return depth < 0 ? PATH_BUF : depth; }
 
@@ -86,7 +90,8 @@ void list_folder(scan_pass* p, const char* folder, int depth, int* deepest)
     walk_item rec = {};
     rec.names = reinterpret_cast<char**>(p);
     if (depth != 0) {
-        int level = walk_tree_depth(walk_depth(depth), folder, "*.*", &rec, scan_file, scan_subfolder, nullptr, 0);
+        int level =
+            walk_tree_depth(walk_depth(depth), folder, "*.*", &rec, scan_file, scan_subfolder, skip_work_folder, 0);
         if (level > *deepest) *deepest = level;
     } else {
         walk_folder(scan_subfolder, folder, "*.*", &rec, scan_file);

@@ -3,6 +3,7 @@
 // fit whole: a command line or path that does not is refused, because a cut
 // one names another folder.
 #include "browser/model/start.h"
+#include "browser/model/archive_work.h"
 #include "files/files.h"
 #include "graphics/kavtrel.h"
 #include <cstdio>
@@ -21,7 +22,7 @@ int zote_temp_path(const char* tail, char* out)
 int zote_bin_path(const char* name, char* out)
 {
     char tail[PATH_BUF];
-    return text_format(tail, sizeof tail, "zote\\bin\\%s", name) && zote_temp_path(tail, out);
+    return text_format(tail, sizeof tail, "zote\\bin\\%s", name) && zote_temp_path(static_cast<const char*>(tail), out);
 }
 
 static int help_path_of(const char* program, char* out)
@@ -37,8 +38,10 @@ int fill_handover(handover_block* b, int early_drop_flag, const char* command_li
 {
     memset(b, 0, sizeof *b);
     b->early_drop = early_drop_flag;
-    DWORD n = GetCurrentDirectoryA(sizeof b->current_folder, b->current_folder);
-    if (!n || n >= sizeof b->current_folder) return 0;
+    char here[PATH_BUF];
+    DWORD n = GetCurrentDirectoryA(sizeof here, here);
+    // A window inside an archive hands over the folder holding the archive, never its work folder.
+    if (!n || n >= sizeof here || !plain_folder_for(here, b->current_folder)) return 0;
     const char* start = skip_blanks(command_line ? command_line : "");
     size_t len = strlen(start);
     while (len > 0 && (start[len - 1] == ' ' || start[len - 1] == '\r' || start[len - 1] == '\n')) len--;

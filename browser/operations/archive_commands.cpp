@@ -14,6 +14,7 @@
 #include "files/files.h"
 #include "browser/model/command_ids.h"
 #include "graphics/kavtrel.h"
+#include <cstdlib>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -56,6 +57,7 @@ int compress_into_archive(const char* archive)
 {
     _lha* lha = open_archiver_for(archive);
     if (archive_work.instance < 0 || !lha || archive_kind_available(archive) < 2) return 0;
+    if (say_if_archive_held(archive)) return 0;  // not damaged: nothing moves now
     int why = archive_write_refusal(archive);
     if (why == ARCHIVE_WRITABLE && lha->is_damaged(archive)) why = ARCHIVE_DAMAGED;
     if (why != ARCHIVE_WRITABLE) {
@@ -63,6 +65,9 @@ int compress_into_archive(const char* archive)
         return 0;
     }
     if (moves_archive_into_itself(archive)) return 0;
+    // The open archive's folder is replaced below: what it holds that is not
+    // in its archive yet goes there first (or is kept at the user's word).
+    if (!in_archive_folder() && !settle_archive_work()) return 0;
     status("");
     status("圧縮処理中...");
     char into[PATH_BUF];
@@ -103,6 +108,7 @@ int compress_into_archive(const char* archive)
                 write_open_archive(archive);
                 rm_tree(archive_work.folder);
                 MoveFileA(into, archive_work.folder);
+                note_archive_in_step(archive);
             }
             say_left_at_source(left);
         } else {
@@ -135,7 +141,7 @@ int extract_archive(const char* path)
     char target[PATH_BUF];
     if (!text_copy(target, path)) return 0;
     strip_extension(target);
-    if (!target[0] || GetFileAttributesA(target) != INVALID_FILE_ATTRIBUTES) return 0;
+    if (!target[0] || GetFileAttributesA(target) != INVALID_FILE_ATTRIBUTES || say_if_archive_held(path)) return 0;
     status("解凍中...");
     md_path(target);
     extract_archive_all(path, target);
@@ -181,29 +187,66 @@ void list_archiver_versions(char* out, size_t cap)
     if (!out[0]) text_copy(out, cap, "なし\n");
 }
 
-// The staging folder still holds the copies of the clipboard's last list,
-// which the first entry staged for a new list clears away.
-static bool staging_holds_old_list;
+// Each list copied or cut inside an archive folder is staged in a folder of
+// its own below T\zote\lzhclip, named after this instance, this process and
+// the list ("<N>-<process>-<k>", ASCII), beside a record "<name>.d" holding
+// the archive's path (as "folder.d"): the clipboard's paths name the cut,
+// another instance that pastes it reads where it came from, and no list of
+// another window ever shares this one's folder or clears it.
+namespace {
+struct staging_record {
+    char folder[PATH_BUF];  // the list's folder, made when its first entry is staged
+    bool for_new_list;      // it is the last list's: the first entry staged clears it away
+    unsigned serial;        // lists this process staged
+};
+staging_record staging;
+
+// Removes a list's folder with its record.
+void remove_staging(const char* folder)
+{
+    char record[PATH_BUF];
+    if (item_exists(folder)) rm_tree(folder);
+    if (text_format(record, sizeof record, "%s.d", folder)) DeleteFileA(record);
+}
+
+int make_staging_folder(const char* archive)
+{
+    char root[PATH_BUF], name[64], record[PATH_BUF];
+    text_format(name, sizeof name, "%d-%lx-%u", archive_work.instance, GetCurrentProcessId(), ++staging.serial);
+    if (!zote_temp_path(root, "lzhclip") || !path_join(staging.folder, root, name) ||
+        !text_format(record, sizeof record, "%s.d", staging.folder)) {
+        staging.folder[0] = 0;
+        return 0;
+    }
+    md_path(staging.folder);
+    if (is_folder(staging.folder) && write_path_record(record, archive)) return 1;
+    remove_staging(staging.folder);
+    staging.folder[0] = 0;
+    return 0;
+}
+}  // namespace
 
 void begin_clipboard_staging()
 {
     staged_cuts_reset();
-    staging_holds_old_list = true;
+    staging.for_new_list = true;
 }
 
 // A cut entry is staged as a copy too: it stays in the archive until a paste
 // has moved the copy, and a cut given up loses nothing.
 int stage_for_clipboard(const char* path, int cut, char* staged)
 {
-    char archive[PATH_BUF], root[PATH_BUF], full[PATH_BUF];
+    char archive[PATH_BUF], full[PATH_BUF];
     char* name = nullptr;
-    DWORD n = GetFullPathNameA(path, sizeof full, full, &name);  // no ".." climbs out of the staging root
+    DWORD n = GetFullPathNameA(path, sizeof full, full, &name);  // no ".." climbs out of the staging folder
     if (!n || n >= sizeof full) return 0;
     const char* inside = path_below(full, archive_work.folder);
     if (!inside || !*inside || (cut && archive_is_read_only()) || !read_open_archive(archive)) return 0;
-    if (!zote_temp_path(root, "lzhclip") || !path_join(staged, PATH_BUF, root, inside)) return 0;
-    if (staging_holds_old_list && GetFileAttributesA(root) != INVALID_FILE_ATTRIBUTES) rm_tree(root);
-    staging_holds_old_list = false;
+    if (staging.for_new_list && staging.folder[0]) remove_staging(staging.folder);
+    if (staging.for_new_list) staging.folder[0] = 0;
+    staging.for_new_list = false;
+    if (!staging.folder[0] && !make_staging_folder(archive)) return 0;
+    if (!path_join(staged, PATH_BUF, staging.folder, inside)) return 0;
     char parent[PATH_BUF];
     if (parent_folder(staged, parent) && parent[0]) md_path(parent);
     if (!cp_file(full, staged)) return 0;
@@ -226,12 +269,40 @@ void finish_pasted_cuts(const std::vector<pasted_cut>& pasted)
     if (changed && !in_archive_folder()) write_back_open_archive(nullptr);
 }
 
+// A list's folder (or its record) whose name says that a live instance
+// other than this one staged it.
+static bool staged_by_live_instance(const char* name)
+{
+    int n = atoi(name);
+    return name[0] >= '0' && name[0] <= '9' && n != archive_work.instance && work_folder_live(n);
+}
+
+// At start and at exit: every list's folder goes (with its record), except
+// the one the clipboard lists and those of other live instances.
 void clear_clipboard_staging()
 {
-    char root[PATH_BUF], first[PATH_BUF];
-    if (!zote_temp_path(root, "lzhclip")) return;
-    if (first_clipboard_file(first) && path_below(first, root)) return;
-    if (GetFileAttributesA(root) != INVALID_FILE_ATTRIBUTES) rm_tree(root);
+    char root[PATH_BUF], listed[PATH_BUF] = "";
+    if (!zote_temp_path(root, "lzhclip") || !is_folder(root)) return;
+    const char* below = first_clipboard_file(listed) ? path_below(listed, root) : nullptr;
+    char* end = below ? mb_strchr(listed + (below - listed), '\\') : nullptr;
+    if (end) *end = 0;  // the name of the list's folder
+    std::vector<std::string> names;
+    WIN32_FIND_DATAA f;
+    find_handle h(FindFirstFileA((std::string(root) + "\\*").c_str(), &f));
+    if (h) {
+        do {
+            if (strcmp(f.cFileName, ".") && strcmp(f.cFileName, "..")) names.push_back(f.cFileName);
+        } while (FindNextFileA(h.get(), &f));
+        h.reset();
+    }
+    for (const std::string& name : names) {
+        size_t stem = name.size() > 2 && name.compare(name.size() - 2, 2, ".d") == 0 ? name.size() - 2 : name.size();
+        if ((below && text_equal_ci(name.substr(0, stem).c_str(), below)) || staged_by_live_instance(name.c_str()))
+            continue;
+        char path[PATH_BUF];
+        if (path_join(path, root, name.c_str())) rm_item(path);
+    }
+    if (staging.folder[0] && !item_exists(staging.folder)) staging.folder[0] = 0;
 }
 
 int entry_archive_creation(int index)

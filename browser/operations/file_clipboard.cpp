@@ -167,17 +167,43 @@ int paste_space_check(clipboard_read_state* s, bool moves)
 
 enum paste_kind { PASTE_ITEMS, PASTE_SHORTCUTS, PASTE_FOLDERS };
 
-// An entry cut inside the archive folder is as it was cut: its staged copy
-// has its size and time (a folder is taken as it is).
+// An entry cut inside the archive folder is as it was cut when its staged
+// copy (this list's own, by its path) has its size and time; a folder when
+// it holds the same names, folder for folder, and every file is so. Only
+// then does the entry go once the copy has arrived: a file put into the
+// folder since the cut would go with it without ever being pasted.
 static bool same_as_staged(const char* original, const char* staged)
 {
     WIN32_FILE_ATTRIBUTE_DATA a, b;
     if (!GetFileAttributesExA(original, GetFileExInfoStandard, &a) ||
         !GetFileAttributesExA(staged, GetFileExInfoStandard, &b))
         return false;
-    if (a.dwFileAttributes & b.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) return true;
-    return a.nFileSizeLow == b.nFileSizeLow && a.nFileSizeHigh == b.nFileSizeHigh &&
-           CompareFileTime(&a.ftLastWriteTime, &b.ftLastWriteTime) == 0;
+    bool folder = (a.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+    if (folder != ((b.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0)) return false;
+    if (!folder)
+        return a.nFileSizeLow == b.nFileSizeLow && a.nFileSizeHigh == b.nFileSizeHigh &&
+               CompareFileTime(&a.ftLastWriteTime, &b.ftLastWriteTime) == 0;
+    // Every name of the original has its like in the copy, and the copy holds no more.
+    int names = 0, copies = 0;
+    char pattern[PATH_BUF], in_original[PATH_BUF], in_copy[PATH_BUF];
+    WIN32_FIND_DATAA f;
+    for (const char* side : {original, staged}) {
+        if (!path_join(pattern, side, "*")) return false;
+        find_handle h(FindFirstFileA(pattern, &f));
+        if (!h) return false;
+        do {
+            if (!strcmp(f.cFileName, ".") || !strcmp(f.cFileName, "..")) continue;
+            if (side == staged) {
+                copies++;
+                continue;
+            }
+            names++;
+            if (!path_join(in_original, original, f.cFileName) || !path_join(in_copy, staged, f.cFileName) ||
+                !same_as_staged(in_original, in_copy))
+                return false;
+        } while (FindNextFileA(h.get(), &f));
+    }
+    return names == copies;
 }
 
 // Pasted into an archive folder, the open archive itself, or a folder

@@ -2,7 +2,9 @@
 // the original: an image that does not decode writes and deletes nothing, a
 // new file is written under a temporary name in the target's folder and put
 // in place by one replacing move, and the source is deleted (when asked) only
-// after that. The source's time is read before anything is written.
+// after that. The source's time is read before anything is written. A save
+// that fails says so, and one of a drawing too large to be drawn whole names
+// the smaller size it was saved at.
 #include "browser/operations/image_save.h"
 #include "browser/model/busy.h"
 #include "browser/model/browser_list.h"
@@ -32,13 +34,13 @@ int default_resolution(int* xdpi, int* ydpi, int width, int height)
     return 1;
 }
 
-_bmap* load_image_exactly(const char* path)
+_bmap* load_image_exactly(const char* path, SIZE* asked)
 {
     image_format_hook_table& hooks = image_format_hooks;
     if (has_extension(path, ".bmp")) return _bmap_load_bmp(path);
     if (has_extension(path, ".ico") || has_extension(path, ".cur")) return _bmap_icon_image(path);
-    if (has_extension(path, ".emf")) return emf_load_whole(path);
-    if (has_extension(path, ".wmf")) return wmf_load_whole(path);
+    if (has_extension(path, ".emf")) return emf_load_whole(path, asked);
+    if (has_extension(path, ".wmf")) return wmf_load_whole(path, asked);
     if (has_extension(path, ".png")) return hooks.load_png ? hooks.load_png(path) : nullptr;
     if (has_extension(path, ".tif") || has_extension(path, ".tiff"))
         return hooks.load_tiff ? hooks.load_tiff(path) : nullptr;
@@ -64,20 +66,30 @@ static bool temporary_beside(const char* target, char* out)
     return text_format(base, sizeof base, "%s.zote-save", target) && make_unique_name(out, base);
 }
 
+// The rotation code (graphics/imageops.h) of the dialog's turn.
+static int turn_of(const save_choice* c)
+{
+    static const int codes[] = {ROTATE_NONE, ROTATE_CW, ROTATE_HALF, ROTATE_CCW};
+    return c->rotation > 0 && c->rotation <= 3 ? codes[c->rotation] : ROTATE_NONE;
+}
+
+// The writers take the picture turned a band of rows at a time: a save holds
+// the picture and a band, never a second copy.
 static int write_format(const char* path, _bmap* b, const save_choice* c)
 {
+    int turn = turn_of(c);
     switch (c->format) {
     case SAVE_BMP: {
         FILE* f = fopen(path, "wb");
-        return f ? _bmap_save_bmp(b, f) : 0;  // the writer closes the file
+        return f ? _bmap_save_bmp(b, f, turn) : 0;  // the writer closes the file
     }
-    case SAVE_JPEG: return save_jpeg_file(path, b, c->quality);
-    case SAVE_PNG: return save_png_palette(path, b) || save_png_rgb(path, b) ? 1 : 0;
+    case SAVE_JPEG: return save_jpeg_file(path, b, c->quality, turn);
+    case SAVE_PNG: return save_png_palette(path, b, turn) || save_png_rgb(path, b, turn) ? 1 : 0;
     case SAVE_TIFF: {
         int n = _bmap_count_colors(b);
-        if (n > 0) return save_tiff_rgb(path, b);
-        if (n >= -2) return save_tiff_bilevel(path, b);
-        return save_tiff_gray(path, b);
+        if (n > 0) return save_tiff_rgb(path, b, turn);
+        if (n >= -2) return save_tiff_bilevel(path, b, turn);
+        return save_tiff_gray(path, b, turn);
     }
     }
     return 0;
@@ -119,44 +131,62 @@ static HWND owner_window()
     return page ? GetParent(page) : nullptr;
 }
 
-static _bmap* turned(_bmap* b, int rotation)
+int save_failed(const char* name)
 {
-    static const int angles[] = {0, -90, -180, 90};
-    if (rotation <= 0 || rotation > 3) return b;
-    _bmap* r = _bmap_rotate(b, angles[rotation]);
-    _bmap_delete(b);
-    return r;
+    char text[PATH_BUF + 64];
+    text_format_cut(text, sizeof text, "%s を保存できませんでした．", name);
+    kavtrel_message_box(owner_window(), text, "警告", MB_OK | MB_ICONEXCLAMATION);
+    return 0;
+}
+
+// A drawing larger than a picture drawn whole may be is saved smaller; the
+// size it was saved at is named.
+static void saved_smaller(const char* name, int width, int height)
+{
+    char text[PATH_BUF + 96];
+    text_format_cut(text, sizeof text, "%s は大きすぎるので\n%d×%d ﾋﾟｸｾﾙに縮小して保存しました．", name, width, height);
+    kavtrel_message_box(owner_window(), text, "ZOTE", MB_OK | MB_ICONINFORMATION);
 }
 
 int save_image_with_choice(const char* source, const save_choice* c)
 {
     if (c->format < SAVE_BMP || c->format > SAVE_TIFF) return 0;
     char target[PATH_BUF];
-    if (!text_copy(target, source) || !replace_extension(target, sizeof target, format_exts[c->format - 1])) return 0;
+    if (!text_copy(target, source) || !replace_extension(target, sizeof target, format_exts[c->format - 1]))
+        return save_failed(file_name_of(source));
     bool same = text_equal_ci(file_name_of(target), file_name_of(source)) != 0;
     busy_guard busy(BUSY_WAIT);
     _pump();
     if (path_exists(target, 0)) {
         // A read-only file is never replaced (the platform's move may not refuse it).
         DWORD attributes = GetFileAttributesA(target);
-        if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY)) return 0;
+        if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY))
+            return save_failed(file_name_of(target));
         if (!same && kavtrel_message_box(owner_window(), "同じ名前のファイルが存在します．上書きしてよろしいですか？",
                                          "警告", MB_YESNO) != IDYES)
             return 0;
-        if (same && c->format == SAVE_JPEG && c->rotation != 0) return rotate_jpeg_in_place(source, c->rotation);
+        if (same && c->format == SAVE_JPEG && c->rotation != 0)
+            return rotate_jpeg_in_place(source, c->rotation) ? 1 : save_failed(file_name_of(target));
     }
     SYSTEMTIME source_time;
     file_local_systime(source, &source_time);
-    _bmap* b = turned(load_image_exactly(source), c->rotation);
-    if (!b) return 0;
-    b->header.biXPelsPerMeter = dpi_to_ppm(c->xdpi);
-    b->header.biYPelsPerMeter = dpi_to_ppm(c->ydpi);
+    SIZE asked = {0, 0};
+    _bmap* b = load_image_exactly(source, &asked);
+    if (!b) return save_failed(file_name_of(target));
+    // The resolution asked for is the saved picture's, which a quarter turn gives the image's other way.
+    bool quarter = turn_of(c) & 1;
+    b->header.biXPelsPerMeter = dpi_to_ppm(quarter ? c->ydpi : c->xdpi);
+    b->header.biYPelsPerMeter = dpi_to_ppm(quarter ? c->xdpi : c->ydpi);
     int written = write_in_place(target, b, c);
+    bool smaller = asked.cx > b->width || asked.cy > b->height;
+    int width = quarter ? b->height : b->width, height = quarter ? b->width : b->height;
     _bmap_delete(b);
-    if (written && c->keep_date) set_file_local_systime(target, &source_time);
-    if (written && c->delete_source && !same) rm_file(source);
+    if (!written) return save_failed(file_name_of(target));
+    if (c->keep_date) set_file_local_systime(target, &source_time);
+    if (c->delete_source && !same) rm_file(source);
+    if (smaller) saved_smaller(file_name_of(target), width, height);
     _pump();
-    return written;
+    return 1;
 }
 
 int save_image_as_format(const char* entry)

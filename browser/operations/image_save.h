@@ -29,12 +29,17 @@ int source_format_index(const char* path);
 int default_resolution(int* xdpi, int* ydpi, int width, int height);
 // The image of a file at full size, or null when it cannot be decoded: never
 // the file's icon in its place, and a JPEG with damaged data counts as failed.
-_bmap* load_image_exactly(const char* path);
+// A drawing larger than a picture drawn whole may be is drawn smaller; its own
+// size then goes to `asked` (left as it was for other images).
+_bmap* load_image_exactly(const char* path, SIZE* asked = nullptr);
 
 // Writes source in the chosen format beside it. A save over an existing file
 // writes a temporary file first and replaces the target only when complete;
-// the source is deleted only after the new file is in place. 1 when written.
+// the source is deleted only after the new file is in place. 1 when written;
+// a save that fails says so (one refused by the user's answer does not).
 int save_image_with_choice(const char* source, const save_choice* choice);
+// A save that fails says so, naming the file it was to write; returns 0.
+int save_failed(const char* name);
 // Runs dialog 206 for source (with its resolution); the chosen format, or 0.
 int run_save_dialog(HWND owner, const char* source, int xdpi, int ydpi, int resolution_unknown);
 // Command 110 on an entry name: probe, dialog, save. 1 when a file was written.

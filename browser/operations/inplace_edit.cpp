@@ -59,7 +59,11 @@ static bool is_close(const MSG& m)
 int inplace_edit_active() { return edit_loop.active; }
 
 // Runs the editor's loop until commit_char commits (1) or anything ends it
-// as a cancel (0).
+// as a cancel (0). The loop takes its messages in Unicode: a double-byte
+// character typed comes read for an ANSI loop as two WM_CHAR of one byte
+// each, and Wine's ANSI EDIT turns each byte into a character of its own
+// (the lead byte alone into "・", a trail byte 0x5C into a backslash). In
+// Unicode the control gets the character whole, as in a dialog's loop.
 int run_inplace_edit_loop(HWND edit, WPARAM commit_char)
 {
     edit_loop.active = 1;
@@ -67,7 +71,7 @@ int run_inplace_edit_loop(HWND edit, WPARAM commit_char)
     for (;;) {
         MSG m;
         _idle_before_wait();
-        BOOL got = GetMessageA(&m, nullptr, 0, 0);
+        BOOL got = GetMessageW(&m, nullptr, 0, 0);
         if (got == 0) {
             PostQuitMessage(static_cast<int>(m.wParam));
             break;
@@ -85,7 +89,7 @@ int run_inplace_edit_loop(HWND edit, WPARAM commit_char)
             if (m.wParam == VK_ESCAPE) break;
         }
         TranslateMessage(&m);
-        DispatchMessageA(&m);
+        DispatchMessageW(&m);
         if (GetFocus() != edit) break;
     }
     edit_loop.active = 0;

@@ -71,6 +71,7 @@ int scan_to_file(char* out)
     if (format != SAVE_NONE && text_format(wanted, sizeof wanted, "_%s%s", name, ext) && make_unique_name(out, wanted))
         written = write_scan(out, b, format);
     if (!written) out[0] = 0;
+    if (!written && format != SAVE_NONE) save_failed(wanted);
     _bmap_delete(b);
     _pump();
     return written;

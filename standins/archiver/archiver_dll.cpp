@@ -7,6 +7,9 @@
 // ZOTE_ARCHIVER_FILL fills the whole output buffer without a terminator,
 // ZOTE_ARCHIVER_NO_COUNT makes GetFileCount answer -1, and
 // ZOTE_ARCHIVER_THROW (a list of prefixes) makes commands run out of memory.
+// A caller's progress procedure registered through SetOwnerWindowEx is told
+// of every member and block a pack writes; its FALSE ends the command with
+// RESULT_CANCELLED, nothing written (ZOTE_ARCHIVER_PACE slows each report).
 // Nothing thrown inside crosses into the caller, whose C++ runtime is not
 // this DLL's (a throw would end the calling program): a fault inside, memory
 // running out among them, ends the call with an error and does nothing.
@@ -120,7 +123,9 @@ EXPORT int WINAPI ARCHIVER_PREFIX(HWND, LPCSTR command, LPSTR output, DWORD size
         if (named_in("ZOTE_ARCHIVER_FAIL")) return int(RESULT_TOLD_TO_FAIL);
         if (named_in("ZOTE_ARCHIVER_THROW")) throw std::bad_alloc();
         std::string text;
+        progress_command_begins();
         int result = run_command(ARCHIVER_KIND, command, &text);
+        if (result != RESULT_OK && progress_stopped()) result = RESULT_CANCELLED;
         std::string fixed = env("ZOTE_ARCHIVER_OUTPUT");
         write_output(fixed.empty() ? text : fixed, output, size);
         return result;
@@ -137,6 +142,18 @@ EXPORT WORD WINAPI ENTRY(GetVersion)() { return ARCHIVER_VERSION; }
 #endif
 
 EXPORT BOOL WINAPI ENTRY(SetBackGroundMode)(BOOL) { return TRUE; }
+
+EXPORT BOOL WINAPI ENTRY(SetOwnerWindowEx)(HWND window, archiver_progress_proc procedure)
+{
+    set_progress_procedure(window, reinterpret_cast<void*>(procedure));
+    return TRUE;
+}
+
+EXPORT BOOL WINAPI ENTRY(KillOwnerWindowEx)(HWND)
+{
+    set_progress_procedure(nullptr, nullptr);
+    return TRUE;
+}
 EXPORT BOOL WINAPI ENTRY(SetCursorMode)(BOOL) { return TRUE; }
 
 EXPORT BOOL WINAPI ENTRY(CheckArchive)(LPCSTR archive, int)
@@ -157,19 +174,31 @@ EXPORT int WINAPI ENTRY(GetFileCount)(LPCSTR archive)
     });
 }
 
+// Null when the archive cannot be listed; the thread's last error then says
+// why: ERROR_SHARING_VIOLATION while another program holds it (no damage),
+// ERROR_FILE_NOT_FOUND, ERROR_BAD_FORMAT for what is no archive it reads.
 EXPORT HARC WINAPI ENTRY(OpenArchive)(HWND, LPCSTR archive, DWORD)
 {
     if (!archive) return nullptr;
-    return guarded(HARC(nullptr), [&] {
+    DWORD why = ERROR_NOT_ENOUGH_MEMORY;
+    HARC opened = guarded(HARC(nullptr), [&] {
         std::unique_ptr<open_listing> l(new open_listing);
         int r = read_archive(archive, nullptr, member_filter(), &l->list);
-        if (r != RESULT_OK && !l->list.damaged) return HARC(nullptr);
+        if (r != RESULT_OK && !l->list.damaged) {
+            why = r == RESULT_IN_USE       ? ERROR_SHARING_VIOLATION
+                  : r == RESULT_NO_ARCHIVE ? ERROR_FILE_NOT_FOUND
+                                           : ERROR_BAD_FORMAT;
+            return HARC(nullptr);
+        }
         WIN32_FILE_ATTRIBUTE_DATA data;
         if (GetFileAttributesExA(archive, GetFileExInfoStandard, &data))
             for (member& m : l->list.members)
                 if (m.mtime == 0) m.mtime = filetime_to_time(data.ftLastWriteTime);
         return reinterpret_cast<HARC>(l.release());
     });
+    // Set last: the listing's clean-up above calls the system too.
+    if (!opened) SetLastError(why);
+    return opened;
 }
 
 EXPORT int WINAPI ENTRY(CloseArchive)(HARC archive)

@@ -14,6 +14,7 @@ struct command_line {
     std::vector<std::string> switches;
     std::vector<std::string> args;  // the archive, then folder and patterns
     std::string password;
+    std::string out;  // zip --out: the archive written, the one named only read
     bool has(const char* s) const { return std::find(switches.begin(), switches.end(), s) != switches.end(); }
 };
 
@@ -62,7 +63,9 @@ command_line parse(int kind, const char* text)
     for (size_t i = 0; i < tokens.size(); i++) {
         const std::string& t = tokens[i];
         if (!quoted[i] && t.size() > 1 && t[0] == '-') {
-            if (takes_password && t.compare(0, 2, "-P") == 0) {
+            if (kind == KIND_ZIP && t == "--out") {
+                if (i + 1 < tokens.size()) c.out = tokens[++i];
+            } else if (takes_password && t.compare(0, 2, "-P") == 0) {
                 if (t.size() > 2)
                     c.password = t.substr(2);
                 else if (i + 1 < tokens.size())
@@ -201,14 +204,22 @@ int pack(int kind, const command_line& c, bool fresh, bool move_sources, std::st
         whole_tree = c.args.size() == 2;
     }
     std::vector<std::string> patterns(c.args.begin() + first_pattern, c.args.end());
+    // zip --filesync --out: the archive named is the old one, only read.
+    bool update = kind == KIND_ZIP && c.has("--filesync") && !c.out.empty();
+    std::string written = update ? absolute_path(c.out) : archive;
+    if (update && (written.empty() || lstrcmpiA(written.c_str(), archive.c_str()) == 0)) return RESULT_BAD_COMMAND;
     source_rules rules;
     rules.recursive = whole_tree || kind == KIND_TAR || c.has("-r") || c.has("-x1");
     // zip -r, tar and LHA -d1 store folders as members; cabinets hold files only.
     rules.folders = kind == KIND_TAR || (kind == KIND_ZIP && c.has("-r")) || (kind == KIND_LHA && c.has("-d1"));
     rules.skip_hidden = kind == KIND_LHA && !c.has("-a1") && !c.has("-a2");
-    rules.exclude = archive;
+    rules.exclude = written;
     std::vector<member> sources;
     if (!collect_sources(base, patterns, rules, &sources)) return RESULT_NOTHING;
+    if (update) {
+        if (sources.empty()) return RESULT_NOTHING;
+        return update_zip(archive, written, sources, c.password.c_str(), c.has("-UN=UTF8"));
+    }
     member_list existing;
     if (!fresh && file_exists(archive)) {
         int r = read_archive(

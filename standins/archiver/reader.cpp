@@ -293,25 +293,85 @@ int read_what_inflates(const char* path, const member_filter& want, member_list*
 }
 
 // A zip ends in its end record ("PK\5\6", 22 bytes and a comment of the
-// length it gives), which points to the central directory. When it is cut
-// off libarchive lists the members from their local headers instead, so
-// such a zip would read as sound.
-bool zip_end_record_found(HANDLE h)
+// length it gives), which names its central directory: where it begins, its
+// size and how many members it lists (in a zip64 archive the zip64 end
+// record before it says so). libarchive lists the members from their local
+// headers when the end record is cut off or names a directory that does not
+// fit before it, so such a zip would read as sound. It is sound only when
+// the directory lies in the file before its end record and holds exactly
+// the members the end record counts. The directory is read where libarchive
+// reads it: right before the end record (a zip64 one: where it says).
+unsigned long long little_endian(const unsigned char* p, int bytes)
 {
-    LARGE_INTEGER size, from;
+    unsigned long long v = 0;
+    for (int i = bytes - 1; i >= 0; i--) v = v << 8 | p[i];
+    return v;
+}
+
+bool read_at(HANDLE h, long long offset, void* out, DWORD n)
+{
+    LARGE_INTEGER at;
+    at.QuadPart = offset;
+    DWORD got = 0;
+    return offset >= 0 && SetFilePointerEx(h, at, nullptr, FILE_BEGIN) && ReadFile(h, out, n, &got, nullptr) &&
+           got == n;
+}
+
+bool signature(const unsigned char* p, int a, int b) { return p[0] == 'P' && p[1] == 'K' && p[2] == a && p[3] == b; }
+
+bool zip_directory_sound(HANDLE h)
+{
+    LARGE_INTEGER size;
     if (!GetFileSizeEx(h, &size)) return false;
     long long tail = size.QuadPart < 22 + 65535 ? size.QuadPart : 22 + 65535;
     std::string bytes(static_cast<size_t>(tail), '\0');
-    from.QuadPart = size.QuadPart - tail;
-    DWORD got = 0;
-    if (tail < 22 || !SetFilePointerEx(h, from, nullptr, FILE_BEGIN) ||
-        !ReadFile(h, &bytes[0], static_cast<DWORD>(tail), &got, nullptr) || got != tail)
-        return false;
-    for (long long i = tail - 22; i >= 0; i--) {
+    if (tail < 22 || !read_at(h, size.QuadPart - tail, &bytes[0], static_cast<DWORD>(tail))) return false;
+    long long end = -1;
+    const unsigned char* record = nullptr;
+    for (long long i = tail - 22; i >= 0 && end < 0; i--) {
         const unsigned char* p = reinterpret_cast<const unsigned char*>(bytes.data()) + i;
-        if (p[0] == 'P' && p[1] == 'K' && p[2] == 5 && p[3] == 6 && i + 22 + (p[20] | p[21] << 8) <= tail) return true;
+        if (signature(p, 5, 6) && i + 22 + static_cast<long long>(little_endian(p + 20, 2)) <= tail) {
+            end = size.QuadPart - tail + i;
+            record = p;
+        }
     }
-    return false;
+    if (end < 0) return false;
+    unsigned long long listed = little_endian(record + 10, 2), length = little_endian(record + 12, 4);
+    long long start = end - static_cast<long long>(length);
+    bool fits = little_endian(record + 16, 4) + length <= static_cast<unsigned long long>(end);
+    unsigned char locator[20], zip64[56];
+    bool wide = end >= 20 && read_at(h, end - 20, locator, sizeof locator) && signature(locator, 6, 7);
+    if (wide) {
+        long long at = static_cast<long long>(little_endian(locator + 8, 8));
+        if (at < 0 || at > end - 20 - 56 || !read_at(h, at, zip64, sizeof zip64) || !signature(zip64, 6, 6))
+            return false;
+        listed = little_endian(zip64 + 32, 8);
+        length = little_endian(zip64 + 40, 8);
+        start = static_cast<long long>(little_endian(zip64 + 48, 8));
+        fits = start >= 0 && length <= static_cast<unsigned long long>(at) &&
+               static_cast<unsigned long long>(start) <= at - length;
+    }
+    if (!fits || start < 0) return false;
+    // Header by header, read a block at a time: each one's size follows from
+    // its name, extra and comment lengths.
+    unsigned long long count = 0;
+    long long at = start, stop = start + static_cast<long long>(length), block_at = 0, block_length = 0;
+    std::vector<unsigned char> block(65536);
+    while (at < stop) {
+        if (stop - at < 46) return false;
+        if (at + 46 > block_at + block_length) {
+            block_length = stop - at < static_cast<long long>(block.size()) ? stop - at : block.size();
+            block_at = at;
+            if (!read_at(h, at, block.data(), static_cast<DWORD>(block_length))) return false;
+        }
+        const unsigned char* header = block.data() + (at - block_at);
+        if (!signature(header, 1, 2)) return false;
+        at += 46 + static_cast<long long>(little_endian(header + 28, 2) + little_endian(header + 30, 2) +
+                                          little_endian(header + 32, 2));
+        count++;
+    }
+    // The 16-bit count of a zip without zip64 records wraps.
+    return at == stop && (count == listed || (!wide && (count & 0xFFFF) == listed));
 }
 
 int read_as_archive(const char* path, const char* password, const member_filter& want, member_list* out)
@@ -320,7 +380,7 @@ int read_as_archive(const char* path, const char* password, const member_filter&
     if (!open_reader(r, path, password, false)) return -1;
     int result = read_entries(r.a, path, false, want, out);
     if (result == RESULT_OK && (archive_format(r.a) & ARCHIVE_FORMAT_BASE_MASK) == ARCHIVE_FORMAT_ZIP &&
-        !zip_end_record_found(r.file.h)) {
+        !zip_directory_sound(r.file.h)) {
         out->damaged = true;
         return RESULT_BAD_ARCHIVE;
     }
@@ -349,6 +409,15 @@ std::string raw_member_name(const char* archive)
 int read_archive(const char* path, const char* password, const member_filter& want, member_list* out)
 {
     if (!file_exists(path) || is_folder_path(path)) return RESULT_NO_ARCHIVE;
+    // A file that another program holds without sharing it cannot be opened
+    // now: that is no damage, and it is told apart from damage.
+    HANDLE probe = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (probe == INVALID_HANDLE_VALUE) {
+        DWORD why = GetLastError();
+        if (why == ERROR_SHARING_VIOLATION || why == ERROR_LOCK_VIOLATION) return RESULT_IN_USE;
+    } else {
+        CloseHandle(probe);
+    }
     int result = read_as_archive(path, password, want, out);
     if (result != -1 && !out->damaged) return result;
     if (result == -1) {

@@ -1,8 +1,9 @@
 // The stand-in archiver DLL's inside: one source built under each DLL name
 // the program loads, with the entry prefix and the kind fixed at build time.
-// Archives are read through libarchive; zip is written through it too, tar
-// (gzipped by libarchive), LZH (-lh0-, level 2) and cabinets (uncompressed)
-// by small writers of our own. Member names are cp932 bytes as the archive
+// Archives are read through libarchive; zip is written through it too (or,
+// updated beside an old zip, by a writer of ours that copies what did not
+// change), tar (gzipped by libarchive), LZH (-lh0-, level 2) and cabinets
+// (uncompressed) by small writers of our own. Member names are cp932 bytes as the archive
 // stores them, handed over unchanged; names an archive stores in UTF-8 are
 // handed over in cp932 and marked, and written in UTF-8 again when asked
 // (zip -UN=UTF8, tar --format=pax). Nothing here shows a window.
@@ -31,7 +32,9 @@ enum {
     RESULT_NOTHING = 0x8007,  // no member or file matched
     RESULT_TOLD_TO_FAIL = 0x8008,
     RESULT_DAMAGED_LISTING = 0x8009,
-    RESULT_FAULT = 0x800A,  // memory ran out, or another fault inside: nothing was done
+    RESULT_FAULT = 0x800A,      // memory ran out, or another fault inside: nothing was done
+    RESULT_IN_USE = 0x800B,     // another program holds the archive: it cannot be opened now (no damage)
+    RESULT_CANCELLED = 0x800C,  // the caller's progress procedure stopped it: nothing was written
 };
 
 struct member {
@@ -153,8 +156,34 @@ bool collect_sources(const std::string& base, const std::vector<std::string>& pa
 
 // Writing (writers.cpp): the whole archive anew, through a temporary file
 // that replaces the target only when everything was written.
+std::string temp_name(const std::string& path);
+// The temporary file moved onto path when ok, else deleted: RESULT_OK or RESULT_WRITE.
+int finish_archive(const std::string& path, const std::string& temp, bool ok);
 int write_lzh(const std::string& path, std::vector<member>& members);
 int write_cab(const std::string& path, std::vector<member>& members);
 // zip and tar keep names as cp932 bytes, or store them in UTF-8.
 int write_zip(const std::string& path, std::vector<member>& members, const char* password, bool utf8);
 int write_tar_gz(const std::string& path, std::vector<member>& members, bool utf8);
+// A zip of the members written to `out` beside the zip `old` (Info-ZIP's
+// --filesync with --out): a file whose name, size, time, CRC and encryption
+// are those of an old member is copied as old stores it, compressed and
+// encrypted; the others are compressed anew, pictures that do not compress
+// (JPEG, PNG, GIF) stored. An old archive that cannot be read so, or a new
+// one that would need zip64, is written whole as write_zip does. `old` is
+// only read.
+int update_zip(const std::string& old, const std::string& out, std::vector<member>& members, const char* password,
+               bool utf8);
+// Pictures that do not compress (.jpg, .jpeg, .png, .gif): zip stores them.
+bool stored_kind(const std::string& name);
+
+// Progress (progress.cpp): the caller's procedure registered through
+// SetOwnerWindowEx, told of each member begun and of its bytes as they are
+// handled. Its FALSE stops the command: stopped() says so until the next
+// command begins. ZOTE_ARCHIVER_PACE (milliseconds) makes every report wait
+// that long, for tests that watch a long command.
+void set_progress_procedure(HWND owner, void* procedure);
+void progress_command_begins();
+bool progress_stopped();
+// false: stop. done counts the member's bytes handled so far.
+bool report_begin(const member& m);
+bool report_bytes(const member& m, long long done);

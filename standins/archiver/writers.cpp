@@ -4,7 +4,9 @@
 // and level-2 headers, and uncompressed cabinets by our own writers, since
 // libarchive writes neither LZH nor cabinets and mangles Japanese tar names.
 // Every writer fills a temporary file beside the target and moves it into
-// place only when all went well. Each member's bytes are read from its file a
+// place only when all went well, telling the caller's progress procedure of
+// each member and block (its FALSE stops the writer, which then writes
+// nothing). zip stores JPEG, PNG and GIF pictures, which do not compress. Each member's bytes are read from its file a
 // block at a time while they are written, with the size it has just then.
 #include "standins/archiver/standin.h"
 #include <archive.h>
@@ -47,16 +49,6 @@ unsigned crc16(const char* data, size_t n, unsigned crc = 0)
 }
 unsigned crc16(const std::string& data) { return crc16(data.data(), data.size()); }
 
-int finish(const std::string& path, const std::string& temp, bool ok)
-{
-    if (ok && MoveFileExA(temp.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_COPY_ALLOWED))
-        return RESULT_OK;
-    DeleteFileA(temp.c_str());
-    return RESULT_WRITE;
-}
-
-std::string temp_name(const std::string& path) { return path + ".$$$"; }
-
 bool has_bytes(const member& m) { return !m.folder && m.link.empty(); }
 
 // Every member's size as its file holds it now: false when one is gone.
@@ -73,13 +65,17 @@ bool measure_all(std::vector<member>& members)
 
 // The member's bytes a block at a time: false when its file cannot be read
 // or no longer holds the size measured (a header already says it).
-bool member_blocks(const member& m, const std::function<bool(const char*, size_t)>& take)
+// Each block read is reported to the caller's progress procedure, which may
+// stop the pack there; a member read twice reports half its bytes in each pass.
+enum read_pass { ONLY_PASS, FIRST_PASS, SECOND_PASS };
+bool member_blocks(const member& m, const std::function<bool(const char*, size_t)>& take, read_pass pass = ONLY_PASS)
 {
     if (!has_bytes(m)) return true;
     long long seen = 0;
     bool ok = each_block(m.source, [&](const char* bytes, size_t n) {
         seen += static_cast<long long>(n);
-        return seen <= m.size && take(bytes, n);
+        long long done = pass == ONLY_PASS ? seen : pass == FIRST_PASS ? seen / 2 : m.size / 2 + seen / 2;
+        return seen <= m.size && take(bytes, n) && report_bytes(m, done);
     });
     return ok && seen == m.size;
 }
@@ -296,17 +292,34 @@ int write_zip_through_libarchive(const std::string& path, std::vector<member>& m
             if (!m.link.empty()) archive_entry_copy_symlink_w(e, to_wide(m.link).c_str());
             archive_entry_set_size(e, has_bytes(m) ? static_cast<la_int64_t>(m.size) : 0);
             archive_entry_set_mtime(e, m.mtime, 0);
-            ok = archive_write_header(w.a, e) == ARCHIVE_OK && member_blocks(m, [&](const char* bytes, size_t n) {
-                     return archive_write_data(w.a, bytes, n) == static_cast<la_ssize_t>(n);
-                 });
+            // Pictures that do not compress are stored: deflating them again
+            // costs time and gains nothing. (Set between entries, once the last one is finished.)
+            ok = (stored_kind(m.name) ? archive_write_zip_set_compression_store(w.a)
+                                      : archive_write_zip_set_compression_deflate(w.a)) == ARCHIVE_OK;
+            ok = ok && report_begin(m) && archive_write_header(w.a, e) == ARCHIVE_OK &&
+                 member_blocks(m,
+                               [&](const char* bytes, size_t n) {
+                                   return archive_write_data(w.a, bytes, n) == static_cast<la_ssize_t>(n);
+                               }) &&
+                 archive_write_finish_entry(w.a) == ARCHIVE_OK;
             archive_entry_free(e);
         }
         if (archive_write_close(w.a) != ARCHIVE_OK) ok = false;
     }
-    return finish(path, temp, ok);
+    return finish_archive(path, temp, ok);
 }
 
 }  // namespace
+
+std::string temp_name(const std::string& path) { return path + ".$$$"; }
+
+int finish_archive(const std::string& path, const std::string& temp, bool ok)
+{
+    if (ok && MoveFileExA(temp.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_COPY_ALLOWED))
+        return RESULT_OK;
+    DeleteFileA(temp.c_str());
+    return RESULT_WRITE;
+}
 
 int write_lzh(const std::string& path, std::vector<member>& members)
 {
@@ -316,13 +329,16 @@ int write_lzh(const std::string& path, std::vector<member>& members)
     for (const member& m : members) {
         // The header carries the CRC of the bytes that follow it: they are read twice.
         unsigned crc = 0;
-        if (!member_blocks(m, [&](const char* bytes, size_t n) { return (crc = crc16(bytes, n, crc)), true; }) ||
+        if (!report_begin(m) ||
+            !member_blocks(
+                m, [&](const char* bytes, size_t n) { return (crc = crc16(bytes, n, crc)), true; }, FIRST_PASS) ||
             !out.put(lzh_header(m, crc)) ||
-            !member_blocks(m, [&](const char* bytes, size_t n) { return out.put(bytes, n); }))
-            return finish(path, temp, false);
+            !member_blocks(
+                m, [&](const char* bytes, size_t n) { return out.put(bytes, n); }, SECOND_PASS))
+            return finish_archive(path, temp, false);
     }
     out.put("\0", 1);
-    return finish(path, temp, out.close());
+    return finish_archive(path, temp, out.close());
 }
 
 int write_cab(const std::string& path, std::vector<member>& members)
@@ -381,20 +397,20 @@ int write_cab(const std::string& path, std::vector<member>& members)
         return ok;
     };
     for (const member* m : files) {
-        bool ok = member_blocks(*m, [&](const char* bytes, size_t n) {
-            while (n) {
-                size_t take = BLOCK - block.size() < n ? BLOCK - block.size() : n;
-                block.append(bytes, take);
-                bytes += take;
-                n -= take;
-                if (block.size() == BLOCK && !put_block()) return false;
-            }
-            return true;
-        });
-        if (!ok) return finish(path, temp, false);
+        bool ok = report_begin(*m) && member_blocks(*m, [&](const char* bytes, size_t n) {
+                      while (n) {
+                          size_t take = BLOCK - block.size() < n ? BLOCK - block.size() : n;
+                          block.append(bytes, take);
+                          bytes += take;
+                          n -= take;
+                          if (block.size() == BLOCK && !put_block()) return false;
+                      }
+                      return true;
+                  });
+        if (!ok) return finish_archive(path, temp, false);
     }
     if (!block.empty()) put_block();
-    return finish(path, temp, out.close());
+    return finish_archive(path, temp, out.close());
 }
 
 int write_zip(const std::string& path, std::vector<member>& members, const char* password, bool utf8)
@@ -438,12 +454,12 @@ int write_tar_gz(const std::string& path, std::vector<member>& members, bool utf
         for (size_t i = 0; ok && i < members.size(); i++) {
             const member& m = members[i];
             std::string padding = tar_padding(m.folder ? 0 : static_cast<unsigned long long>(m.size));
-            ok = put(headers[i].data(), headers[i].size()) && member_blocks(m, put) &&
+            ok = report_begin(m) && put(headers[i].data(), headers[i].size()) && member_blocks(m, put) &&
                  put(padding.data(), padding.size());
         }
         std::string end(1024, '\0');
         ok = ok && put(end.data(), end.size());
         if (archive_write_close(w.a) != ARCHIVE_OK) ok = false;
     }
-    return finish(path, temp, ok);
+    return finish_archive(path, temp, ok);
 }

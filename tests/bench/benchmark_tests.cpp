@@ -98,6 +98,7 @@ TEST(Benchmarks, EveryFigureObservedBesideItsFloor)
           {"cold PNG thumbnail", "| its decode", 1},
           {"cold TIFF thumbnail", "| its decode", 1}}},
         {"startup_bench", "\"" + zote + "\" \"" + album + "\" 1", {{"start to a steady first grid", "notepad", 1}}},
+        {"archive_bench", "quick", {{"a rename written back into the zip", "| one copy of the zip", 1}}},
     };
     for (const auto& t : table) {
         std::string exe = bench::exe_folder() + "..\\bench_programs\\" + t.program + ".exe";

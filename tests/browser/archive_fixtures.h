@@ -25,9 +25,9 @@ inline void prepare()
     // The bench starts tests in a folder Windows cannot name again.
     SetCurrentDirectoryA(bench::exe_folder().c_str());
     list_fixture::reset_list();
-    setup_archive_work_folders();
-    // Failed and refused write-backs say so in message boxes.
+    // Failed and refused write-backs say so in message boxes (so may the start-up).
     bench::install_message_box_seam(IDOK);
+    setup_archive_work_folders();
 }
 
 // A copy of a fixture archive in the scratch folder.

@@ -155,7 +155,7 @@ TEST(ArchiveFolder, HostileMemberNamesStayInsideTheWorkFolder)
         // Member pictures cached by earlier tests' pages (view\) are not this archive's.
         for (const tree_file& f : read_tree(archive_work.instance_folder))
             if (f.name.compare(0, 5, "view\\") != 0) inside.push_back(f.name);
-        EXPECT_EQ(inside, (std::vector<std::string>{"folder.d", "folder\\good.txt"}));
+        EXPECT_EQ(inside, (std::vector<std::string>{"folder.d", "folder.m", "folder\\good.txt"}));
         EXPECT_EQ(read_tree(dir.path()).size(), 1u);
         EXPECT_FALSE(archiver_test::exists(std::string(archive_work.root) + "\\evil1.txt"));
         leave_archive_folder(archive.c_str());
@@ -401,16 +401,21 @@ TEST(ArchiveCommands, ClipboardStagingRebuildsThePathBelowTheFolder)
         in_work_folder inside;
         std::string member = std::string(archive_work.folder) + "\\sub\\p3.bmp";
         ASSERT_EQ(stage_for_clipboard(member.c_str(), 0, staged), 1);
-        EXPECT_EQ(std::string(staged), std::string(root) + "\\sub\\p3.bmp");
         EXPECT_EQ(bench::read_file(staged), bench::read_file(member));
     }
+    // In a folder of this list's own, beside its record of the archive.
+    std::string list = std::string(staged).substr(0, strlen(staged) - strlen("\\sub\\p3.bmp"));
+    EXPECT_EQ(list.rfind('\\'), strlen(root)) << staged;
+    char named[PATH_BUF];
+    EXPECT_TRUE(read_path_record((list + ".d").c_str(), named) && archive == named);
     bench::clipboard_lock lock;
     ASSERT_EQ(put_on_clipboard(staged), 1);
     clear_clipboard_staging();  // the clipboard lists it: the staging stays
     EXPECT_TRUE(archiver_test::exists(staged));
     ASSERT_EQ(put_on_clipboard(dir.write("elsewhere.txt", "other")), 1);
     clear_clipboard_staging();  // it lists something else: the staging goes
-    EXPECT_FALSE(archiver_test::exists(root));
+    EXPECT_FALSE(archiver_test::exists(list));
+    EXPECT_FALSE(archiver_test::exists(list + ".d"));
     leave_archive_folder(archive.c_str());
 }
 
@@ -696,6 +701,84 @@ struct archive_entered {
     }
 };
 }  // namespace
+
+// A path inside any instance's work folder, typed or from the history, the
+// tree or a command line, is taken for the archive path it stands for (the
+// archive then opens in this window's own work folder) or refused: no window
+// browses a work folder as a plain folder. A path below an archive that is
+// not open opens it.
+namespace {
+// Another instance's work folder with the archive open in it.
+std::string other_work_folder(const std::string& archive)
+{
+    std::string other = std::string(archive_work.root) + "\\lha97", field = archive;
+    field.resize(PATH_BUF, '\0');
+    rm_tree(other.c_str());
+    md_path((other + "\\folder\\sub").c_str());
+    md_path((other + "\\view").c_str());
+    bench::write_file(other + "\\folder.d", field);
+    return other;
+}
+}  // namespace
+
+TEST(ArchiveFolder, WorkFoldersAreNeverBrowsedAsPlainFolders)
+{
+    prepare();
+    bench::scratch_dir dir;
+    std::string archive = copy_fixture(dir, "images.zip"), other = other_work_folder(archive);
+    struct {
+        std::string path;
+        bool entered;  // into sub of this window's own work folder for the archive
+    } cases[] = {
+        {other + "\\folder\\sub", true},
+        {archive + "\\sub", true},
+        {other + "\\view", false},
+        {other, false},
+        {std::string(archive_work.instance_folder) + "\\view", false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.path);
+        ASSERT_TRUE(change_folder(dir.path()));
+        leave_archive_folder(archive.c_str());
+        EXPECT_EQ(change_folder(c.path.c_str()), c.entered ? 1 : 0);
+        char here[MAX_PATH], open[PATH_BUF];
+        GetCurrentDirectoryA(MAX_PATH, here);
+        EXPECT_EQ(std::string(here), c.entered ? std::string(archive_work.folder) + "\\sub" : dir.path());
+        EXPECT_EQ(read_open_archive(open) ? std::string(open) : "", c.entered ? archive : "");
+    }
+    SetCurrentDirectoryA(dir.path());
+    leave_archive_folder(archive.c_str());
+    rm_tree(other.c_str());
+}
+
+// The work folder of an instance that ended without writing its change back
+// (it crashed, or nothing could take the change) is not wiped at the next
+// start unless it holds nothing but what its archive holds: its files are
+// kept beside the archive first, and the user told where.
+TEST(ArchiveFolder, ADeadInstancesUnsavedChangeIsKept)
+{
+    prepare();
+    for (bool changed : {true, false}) {
+        SCOPED_TRACE(changed ? "changed" : "as extracted");
+        bench::scratch_dir dir;
+        std::string archive = copy_fixture(dir, "images.zip"), dead = std::string(archive_work.root) + "\\lha98";
+        ASSERT_EQ(open_archive_as_folder(archive.c_str()), 1);
+        rm_tree(dead.c_str());
+        ASSERT_TRUE(cp_tree(archive_work.instance_folder, dead.c_str()));
+        if (changed) ASSERT_TRUE(bench::write_file(dead + "\\folder\\sub\\メモ表.txt", "typed"));
+        bench::message_boxes.clear();
+        EXPECT_EQ(keep_dead_instance_changes(dead.c_str()), 1);
+        std::string kept = archive + ".未保存";
+        EXPECT_EQ(bench::read_file(kept + "\\sub\\メモ表.txt"), changed ? "typed" : "");
+        EXPECT_EQ(bench::message_boxes.size(), changed ? 1u : 0u);
+        if (changed && !bench::message_boxes.empty()) {
+            EXPECT_EQ(bench::message_boxes[0].text,
+                      archive + "\n前回書庫に書き戻せなかった変更をﾌｫﾙﾀﾞ\n" + kept + "\nに残しました．");
+        }
+        rm_tree(dead.c_str());
+        leave_archive_folder(archive.c_str());
+    }
+}
 
 // BackSpace at the top of an archive folder goes to the folder that holds the
 // archive, and the history keeps the archive's own path, never the work folder.

@@ -4,8 +4,9 @@
 // under its own name and in the archive's own name encoding. Damaged,
 // incompletely extracted and read-only archives open read-only and refuse
 // the write-back with a message, leaving nothing behind; a pack that would
-// leave a file out never replaces the archive. The archives written here are read by the real tools
-// in the archive_folder_readback step.
+// leave a file out never replaces the archive. A zip's write-back copies
+// what did not change as it is stored. The archives written here are read
+// by the real tools in the archive_folder_readback step.
 #include "browser/archives/archive_folder.h"
 #include "browser/operations/archive_commands.h"
 #include "files/files.h"
@@ -43,6 +44,32 @@ std::vector<std::string> contents(const std::string& archive, std::vector<std::s
 }
 
 std::string original(const std::string& name) { return bench::read_file(fixture("jsrc\\" + name)); }
+
+// The zip with the UTF-8 flag cleared in every local header (a name stored
+// in UTF-8 without it gets it when the member is copied).
+std::string unflagged(std::string zip)
+{
+    for (size_t at = zip.find("PK\3\4"); at != std::string::npos && at + 30 <= zip.size();
+         at = zip.find("PK\3\4", at + 4))
+        zip[at + 7] &= ~0x08;
+    return zip;
+}
+
+// The local headers of a zip's files with the first bytes of their data: a
+// member copied as it is stored keeps them verbatim, one compressed anew
+// cannot (its header differs at least in the fields the writer sets).
+std::vector<std::string> stored_heads(const std::string& zip)
+{
+    std::vector<std::string> heads;
+    auto at16 = [&](size_t i) { return size_t(BYTE(zip[i])) | size_t(BYTE(zip[i + 1])) << 8; };
+    for (size_t at = zip.find("PK\3\4"); at != std::string::npos && at + 30 <= zip.size();
+         at = zip.find("PK\3\4", at + 4)) {
+        size_t head = 30 + at16(at + 26) + at16(at + 28), data = at16(at + 18) < 16 ? at16(at + 18) : 16;
+        if (at + head + data <= zip.size() && zip[at + 30 + at16(at + 26) - 1] != '/')
+            heads.push_back(zip.substr(at, head + data));
+    }
+    return heads;
+}
 
 }  // namespace
 
@@ -95,6 +122,62 @@ TEST(ArchiveWriteBack, JapaneseNamesSurviveDeleteRenameAndAdd)
     }
 }
 
+// A zip's write-back copies every member whose file did not change as the
+// old zip stores it (encrypted ones with their password's encryption), and
+// compresses anew a renamed file and one changed under its old size and
+// time. The archives are tested by unzip in the archive_folder_readback step.
+TEST(ArchiveWriteBack, AZipWriteBackCopiesWhatDidNotChange)
+{
+    prepare();
+    struct {
+        const char *archive, *password, *renamed, *changed;
+    } cases[] = {
+        {"jp.zip", nullptr, "表示.txt", "ソフト\\能力.txt"},
+        {"jp_utf8.zip", nullptr, "日本語.txt", "readme.txt"},
+        {"crypt.zip", "sesame42", "画像.txt", "sub\\b.txt"},
+        {"photos.zip", nullptr, "写真1表.jpg", "写真2表.jpg"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.archive);
+        bench::scratch_dir dir;
+        std::string archive = copy_fixture(dir, c.archive);
+        if (c.password) password_ring_add(archive.c_str(), c.password);
+        std::vector<std::string> old_heads = stored_heads(unflagged(bench::read_file(archive))),
+                                 before = contents(archive, nullptr);
+        ASSERT_EQ(open_archive_as_folder(archive.c_str()), 1);
+        std::string changed;
+        {
+            in_folder inside;
+            ASSERT_TRUE(MoveFileA(work(c.renamed).c_str(), work(std::string("新") + c.renamed).c_str()));
+            changed = bench::read_file(work(c.changed));
+            changed[changed.size() / 2] ^= 1;
+            WIN32_FILE_ATTRIBUTE_DATA times;
+            ASSERT_TRUE(GetFileAttributesExA(work(c.changed).c_str(), GetFileExInfoStandard, &times));
+            ASSERT_TRUE(bench::write_file(work(c.changed), changed));
+            HANDLE h =
+                CreateFileA(work(c.changed).c_str(), FILE_WRITE_ATTRIBUTES, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+            SetFileTime(h, nullptr, nullptr, &times.ftLastWriteTime);
+            CloseHandle(h);
+            ASSERT_EQ(write_back_archive(nullptr), 1);
+        }
+        leave_archive_folder(archive.c_str());
+        std::string written = unflagged(bench::read_file(archive));
+        size_t copied = 0;
+        for (const std::string& head : old_heads) copied += written.find(head) != std::string::npos;
+        EXPECT_EQ(copied, old_heads.size() - 2);
+        std::vector<std::string> after = contents(archive, nullptr);
+        EXPECT_EQ(after.size(), before.size());
+        bool renamed_kept = false, changed_kept = false;
+        for (const std::string& line : after) {
+            renamed_kept |= line.compare(0, strlen(c.renamed) + 3, std::string("新") + c.renamed + " ") == 0;
+            changed_kept |= line == std::string(c.changed) + " " + std::to_string(changed.size()) + ":" +
+                                        std::to_string(std::hash<std::string>()(changed));
+        }
+        EXPECT_TRUE(renamed_kept && changed_kept);
+        CopyFileA(archive.c_str(), archiver_test::written(std::string("carried_") + c.archive).c_str(), FALSE);
+    }
+}
+
 // An archive whose write-back would lose members opens read-only and says
 // why: damaged (what can still be read is shown), or holding
 // files its extraction leaves out (names that climb out of the folder,
@@ -121,6 +204,8 @@ TEST(ArchiveWriteBack, ArchivesThatWouldLoseMembersOpenReadOnly)
         {"truncated.lzh", false, damaged, damaged_refused, {}},
         {"truncated.zip", false, damaged, damaged_refused, {}},
         {"noend.zip", false, damaged, damaged_refused, {"n.txt", "p1.bmp", "p2.bmp", "sub\\p3.bmp"}},
+        {"badcdoff.zip", false, damaged, damaged_refused, {"n.txt", "p1.bmp", "p2.bmp", "sub\\p3.bmp"}},
+        {"badcount.zip", false, damaged, damaged_refused, {"n.txt", "p1.bmp", "p2.bmp", "sub\\p3.bmp"}},
         {"crc.tar.gz", false, damaged, damaged_refused, {"a.txt", "sub\\b.txt", "sub\\c.bin", "画像.txt"}},
         {"crc.txt.gz", false, damaged, damaged_refused, {"crc.txt"}},
         {"truncated.tar.gz", false, damaged, damaged_refused, {"a.txt"}},

@@ -1,7 +1,11 @@
 // The browser's operations onto a full drive (S:, the bench's 1 MB drive):
-// a paste is weighed in whole clusters before its first item, and a
-// write-back whose archive does not fit leaves the archive as it was.
+// a paste is weighed in whole clusters before its first item, a write-back
+// whose archive does not fit leaves the archive as it was, and a save that
+// does not fit says so.
 #include "files/files.h"
+#include "app/start_up.h"
+#include "browser/operations/image_save.h"
+#include "formats/formats.h"
 #include "tests/browser/archive_fixtures.h"
 #include "tests/support/small_drive.h"
 #include <gtest/gtest.h>
@@ -81,7 +85,37 @@ TEST(FullDrive, WriteBackThatDoesNotFitKeepsTheArchive)
         EXPECT_TRUE(bench::read_file(archive) == before);
         EXPECT_EQ(names_in(folder), std::vector<std::string>{std::string(file_name_of(archive.c_str()))});
         EXPECT_EQ(drive.free_clusters(), 10.0);
+        bench::install_message_box_seam(IDNO);  // the change that could not go in is given up
         leave_archive_folder(archive.c_str());
+        bench::install_message_box_seam(IDOK);
         DeleteFileA(archive.c_str());
     }
+}
+
+// A picture no format makes small, saved in each format beside itself on a
+// full drive: every save says it failed, and the drive keeps the source and
+// no part of a file.
+TEST(FullDrive, ASaveThatDoesNotFitSaysSo)
+{
+    bench::small_drive drive;
+    if (!drive.unusable().empty()) GTEST_SKIP() << drive.unusable();
+    install_image_format_hooks();
+    _bmap* b = bmap_new(256, 256);
+    std::string noise = bench::noise((size_t)b->size, 52);
+    memcpy(b->pixels, noise.data(), noise.size());
+    std::string source = drive.file("表.png");
+    ASSERT_EQ(save_png_rgb(source.c_str(), b), 1);
+    _bmap_delete(b);
+    std::string bytes = bench::read_file(source);
+    ASSERT_TRUE(drive.leave_free(2));
+    const char* names[] = {"表.bmp", "表.jpg", "表.png", "表.tif"};
+    for (int format = SAVE_BMP; format <= SAVE_TIFF; format++) {
+        bench::install_message_box_seam(IDYES);
+        save_choice choice = {format, 100, 0, 1, 96, 96, 0};
+        EXPECT_EQ(save_image_with_choice(source.c_str(), &choice), 0) << names[format - 1];
+        ASSERT_EQ(bench::message_boxes.size(), 1u) << names[format - 1];
+        EXPECT_EQ(bench::message_boxes[0].text, std::string(names[format - 1]) + " を保存できませんでした．");
+    }
+    EXPECT_TRUE(bench::read_file(source) == bytes);
+    EXPECT_EQ(names_in("S:"), (std::vector<std::string>{bench::small_drive::filler_name, "表.png"}));
 }

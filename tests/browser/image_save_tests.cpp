@@ -14,6 +14,7 @@
 #include "tests/support/bench.h"
 #include "graphics/kavtrel.h"
 #include <gtest/gtest.h>
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -239,6 +240,51 @@ TEST_F(save_fixture, AMetafileIsSavedAtItsOwnSize)
     EXPECT_EQ(_image_info(dir.file("w.bmp").c_str(), &w, &h, &x, &y), 1);
     EXPECT_EQ(w, 2000);
     EXPECT_EQ(h, 1000);
+}
+
+// A drawing whose header asks for 20000 x 20000 pixels saved as BMP: what
+// the save returned and said, the size saved and the memory held beyond the
+// picture, in megabytes.
+ZOTE_CHILD(huge_drawing_save)
+{
+    install_image_format_hooks();
+    bench::install_message_box_seam(IDYES);
+    bench::scratch_dir dir;
+    std::string wmf = dir.write("表.wmf", seeds::placeable(seeds::record_wmf(seeds::draw_sample), 96, 20000, 20000));
+    save_choice to_bmp = {SAVE_BMP, 0, 0, 1, 96, 96, 0};
+    size_t before = bench::peak_memory();
+    int written = save_image_with_choice(wmf.c_str(), &to_bmp);
+    size_t held = bench::peak_memory() - before;
+    int w = 0, h = 0, x, y;
+    _image_info(dir.file("表.bmp").c_str(), &w, &h, &x, &y);
+    printf("\nsaved %d size %dx%d beyond %lld\n", written, w, h,
+           ((long long)held - (long long)(3 * w + 3) / 4 * 4 * h) / (1024 * 1024));
+    for (bench::message_box_record& box : bench::message_boxes) {
+        std::replace(box.text.begin(), box.text.end(), '\n', '|');
+        printf("box %s\n", box.text.c_str());
+    }
+    return 0;
+}
+
+// Drawn whole no larger than a picture may be, proportions kept, with the
+// size named; the save holds the picture and a band of its rows.
+TEST(ImageSave, AHugeDrawingIsSavedSmallerAndSaysSo)
+{
+    bench::child_result r = bench::run_child("huge_drawing_save", 120000);
+    ASSERT_FALSE(r.timed_out);
+    int written = 0, w = 0, h = 0;
+    long long beyond = -1;
+    const char* line = strstr(r.output.c_str(), "\nsaved ");
+    ASSERT_NE(line, nullptr) << r.output;
+    ASSERT_EQ(sscanf(line, "\nsaved %d size %dx%d beyond %lld", &written, &w, &h, &beyond), 4) << r.output;
+    EXPECT_EQ(written, 1);
+    EXPECT_EQ(w, h);
+    EXPECT_GT(w, 8000);
+    EXPECT_LE(3.0 * w * h, 256.0 * 1024 * 1024);
+    std::string box =
+        "box 表.bmp は大きすぎるので|" + std::to_string(w) + "×" + std::to_string(h) + " ﾋﾟｸｾﾙに縮小して保存しました．";
+    EXPECT_NE(r.output.find(box), std::string::npos) << r.output;
+    EXPECT_LT(beyond, 32) << "MB held beyond the picture";
 }
 
 TEST_F(save_fixture, ColourCounts)

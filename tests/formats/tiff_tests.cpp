@@ -219,7 +219,7 @@ TEST(Tiff, WritersStoreTheirTagsAndSamples)
     image->header.biYPelsPerMeter = 11811;
 
     struct {
-        int (*save)(const char*, _bmap*);
+        int (*save)(const char*, _bmap*, int);
         uint16_t spp, bps, photometric, compression;
     } writers[] = {
         {save_tiff_rgb, 3, 8, PHOTOMETRIC_RGB, COMPRESSION_NONE},
@@ -228,7 +228,7 @@ TEST(Tiff, WritersStoreTheirTagsAndSamples)
     };
     for (auto& wr : writers) {
         std::string path = dir.file("out.tif");
-        ASSERT_EQ(wr.save(path.c_str(), image), 1);
+        ASSERT_EQ(wr.save(path.c_str(), image, ROTATE_NONE), 1);
         TIFF* t = TIFFOpen(path.c_str(), "r");
         ASSERT_NE(t, nullptr);
         uint32_t w = 0, h = 0;

@@ -278,7 +278,10 @@ TEST(MetafileCheck, SystemMadeMetafilesStillLoad)
                 {"rich wmf at 48 units per inch", true, seeds::rich_wmf(48)},
                 {"rich emf", false, seeds::rich_emf(dir)},
                 {"wmf with a region filled and framed", true, seeds::region_wmf()},
-                {"wmf restored to a level by its number", true, seeds::absolute_restore_wmf()}};
+                {"wmf restored to a level by its number", true, seeds::absolute_restore_wmf()},
+                {"wmf restored by number inside one level", true, seeds::nested_saves_wmf(1)},
+                {"wmf restored by number inside three levels", true, seeds::nested_saves_wmf(3)},
+                {"wmf restored by number inside eight levels", true, seeds::nested_saves_wmf(8)}};
     for (const seed& r : rich) {
         std::string path = dir.write(r.wmf ? "rich.wmf" : "rich.emf", r.bytes);
         int w = 0, h = 0, xr, yr;
@@ -588,11 +591,11 @@ const one_change state_records[] = {
     {"wmf unchanged", RICH_WMF, 0, 0, 0, 0, 0, LOADS},
     {"wmf restore of one level of two", RICH_WMF, META_RESTOREDC, 0, 6, 2, 0xffff, LOADS},
     {"wmf restore 0", RICH_WMF, META_RESTOREDC, 0, 6, 2, 0, REFUSED},
-    {"wmf restore of three levels of two", RICH_WMF, META_RESTOREDC, 0, 6, 2, 0xfffd, REFUSED},
-    {"wmf restore 0x8000", RICH_WMF, META_RESTOREDC, 0, 6, 2, 0x8000, REFUSED},
+    {"wmf restore of three levels of two, left out", RICH_WMF, META_RESTOREDC, 0, 6, 2, 0xfffd, LOADS},
+    {"wmf restore 0x8000, left out", RICH_WMF, META_RESTOREDC, 0, 6, 2, 0x8000, LOADS},
     {"wmf restore to the first level of two by its number", RICH_WMF, META_RESTOREDC, 0, 6, 2, 1, LOADS},
     {"wmf restore to the second level of two by its number", RICH_WMF, META_RESTOREDC, 0, 6, 2, 2, LOADS},
-    {"wmf restore to level 3 of two", RICH_WMF, META_RESTOREDC, 0, 6, 2, 3, REFUSED},
+    {"wmf restore to level 3 of two, left out", RICH_WMF, META_RESTOREDC, 0, 6, 2, 3, LOADS},
     {"wmf map mode 0", RICH_WMF, META_SETMAPMODE, 0, 6, 2, 0, REFUSED},
     {"wmf window scaled by 2 / 0", RICH_WMF, META_SCALEWINDOWEXT, 0, 10, 2, 0, REFUSED},
 };
@@ -699,8 +702,9 @@ TEST(MetafileCheck, BitBlocksNamingABitmapMustHoldIt) { expect_rows("bit blocks"
 // record's one parameter.
 TEST(MetafileCheck, PalettesAreSelectedByTheirOneParameter) { expect_rows("palettes"); }
 
-// Save levels restored that were never saved, objects selected that were
-// never made, unknown modes, empty extents and transforms that are no numbers.
+// Save levels restored that were never saved (a standard metafile's are
+// left out, as the system ignores them), objects selected that were never
+// made, unknown modes, empty extents and transforms that are no numbers.
 TEST(MetafileCheck, StateRecordsStayWithinWhatWasMade) { expect_rows("states"); }
 
 // Standard metafiles copied for the clipboard: each bitmap's bits are sized

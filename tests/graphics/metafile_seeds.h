@@ -188,6 +188,27 @@ inline void draw_absolute_restore(HDC dc)
     SetPixel(dc, 199, 199, RGB(255, 255, 255));
 }
 
+// A helper that keeps the level SaveDC gave it, called inside `outer` levels
+// saved and restored by counting back: a recording DC gives 1 for every
+// level, so the file restores to no level saved before the outer restores.
+inline void draw_nested_saves(HDC dc, int outer)
+{
+    HBRUSH green = CreateSolidBrush(RGB(0, 160, 0)), red = CreateSolidBrush(RGB(255, 0, 0));
+    HGDIOBJ old_brush = SelectObject(dc, green);
+    for (int i = 0; i < outer; i++) SaveDC(dc);
+    int level = SaveDC(dc);
+    SelectObject(dc, red);
+    Rectangle(dc, 10, 10, 60, 60);
+    RestoreDC(dc, level);
+    Rectangle(dc, 70, 10, 120, 60);
+    for (int i = 0; i < outer; i++) RestoreDC(dc, -1);
+    Rectangle(dc, 130, 10, 180, 60);
+    SelectObject(dc, old_brush);
+    DeleteObject(green);
+    DeleteObject(red);
+    SetPixel(dc, 199, 199, RGB(255, 255, 255));
+}
+
 // The standard metafile the system records of `draw` over a 200 x 200 window.
 template <class Draw> std::string record_wmf(Draw draw)
 {
@@ -229,6 +250,10 @@ inline std::string sample_wmf() { return placeable(record_wmf(draw_sample), 96);
 inline std::string sample_emf(const bench::scratch_dir& dir) { return record_emf(dir, draw_sample); }
 inline std::string region_wmf() { return placeable(record_wmf(draw_region_fill), 96); }
 inline std::string absolute_restore_wmf() { return placeable(record_wmf(draw_absolute_restore), 96); }
+inline std::string nested_saves_wmf(int outer)
+{
+    return placeable(record_wmf([outer](HDC dc) { draw_nested_saves(dc, outer); }), 96);
+}
 inline std::string rich_wmf(int units_per_inch = 96)
 {
     return placeable(record_wmf([](HDC dc) { draw_rich(dc, false); }), units_per_inch);

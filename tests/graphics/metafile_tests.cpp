@@ -5,7 +5,6 @@
 #include "tests/support/bench.h"
 #include "tests/support/clipboard_lock.h"
 #include <gtest/gtest.h>
-#include <psapi.h>
 #include <algorithm>
 
 using namespace fixtures;
@@ -153,16 +152,6 @@ TEST(Metafile, ClipboardFormats)
     EXPECT_EQ(_file_to_clipboard(dir.write("a.txt", "x").c_str()), 0);
 }
 
-// Peak memory of this process so far, in bytes.
-static size_t peak_memory()
-{
-    typedef BOOL(WINAPI * info_fn)(HANDLE, PROCESS_MEMORY_COUNTERS*, DWORD);
-    info_fn info = (info_fn)GetProcAddress(GetModuleHandleA("kernel32.dll"), "K32GetProcessMemoryInfo");
-    PROCESS_MEMORY_COUNTERS c = {};
-    c.cb = sizeof c;
-    return info && info(GetCurrentProcess(), &c, sizeof c) ? c.PeakWorkingSetSize : 0;
-}
-
 // A 9000 x 15000 picture rendered at full size; prints the growth of the
 // peak memory beyond the image itself, in megabytes.
 ZOTE_CHILD(huge_metafile_render)
@@ -171,10 +160,10 @@ ZOTE_CHILD(huge_metafile_render)
     std::string path = dir.file("huge.emf");
     write_emf(path, RECT{0, 0, 9000, 15000}, RGB(255, 0, 0));
     metafile_bound = {9000, 15000};  // a poster's print cell
-    size_t before = peak_memory();
+    size_t before = bench::peak_memory();
     _bmap* b = _emf_load(path.c_str(), 1);
     if (!b) return 2;
-    size_t after = peak_memory();
+    size_t after = bench::peak_memory();
     long long beyond = ((long long)after - (long long)before - (long long)b->size) / (1024 * 1024);
     printf("size %dx%d corner %06x middle %06x beyond %lld\n", b->width, b->height, rgb_at(b, 1, 1),
            rgb_at(b, 4500, 7500), beyond);

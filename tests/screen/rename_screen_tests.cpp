@@ -2,6 +2,7 @@
 // on a picture, a new name typed, Enter, again and again from the moment the
 // folder opens, while its thumbnails are still being made.
 #include "tests/screen/screen_bench.h"
+#include "browser/model/command_ids.h"
 #include <gtest/gtest.h>
 #include <string>
 #include <vector>
@@ -45,5 +46,32 @@ TEST(Rename, RenamesWhileAFolderOfPhotosOpens)
     for (int i = 0; i < 170; i++) {
         bool renamed = i >= first && i < first + renames;
         EXPECT_EQ(exists(album + "\\" + names[i]), !renamed) << names[i];
+    }
+}
+
+// Kanji typed from the keyboard into the in-list editors arrive whole, those
+// with a trail byte 0x5C too: the name editor of F2 and that of a new folder.
+TEST(Rename, KanjiTypedIntoTheListArriveWhole)
+{
+    screen::picture_folder album("漢字表", 1);
+    screen::zote_session z(album.path);
+    ASSERT_TRUE(z.running());
+    screen::grid g = z.page_grid();
+    // The command posted as the menu sends it; 0: F2 on the picture, then End.
+    const struct {
+        int command;
+        const char *typed, *made;
+    } table[] = {{0, "_名前表ソ能", "00表_名前表ソ能.jpg"}, {CM_NEW_FOLDER, "新表ソ能", "新表ソ能"}};
+    for (const auto& t : table) {
+        z.move_to(g.centre(0));
+        if (t.command) {
+            PostMessageA(z.frame(), WM_COMMAND, t.command, 0);
+        } else {
+            z.key(VK_F2);
+            z.key(VK_END);
+        }
+        ASSERT_TRUE(z.typed_text(t.typed));
+        z.key(VK_RETURN);
+        EXPECT_TRUE(exists(album.file(t.made))) << t.made;
     }
 }

@@ -377,6 +377,14 @@ zote_session::zote_session(const std::string& folder, const std::string& options
     EXPECT_TRUE(settle());
 }
 
+zote_session::zote_session(const std::string& folder, const zote_session& beside) : temp_(beside.temp_)
+{
+    if (!start(folder, "")) return;
+    EXPECT_TRUE(settle()) << "the program never waited for the user";
+    SetForegroundWindow(frame_);
+    EXPECT_TRUE(settle());
+}
+
 zote_session::zote_session(const std::string& folder, no_wait)
 {
     if (start(folder, "")) SetForegroundWindow(frame_);
@@ -384,7 +392,8 @@ zote_session::zote_session(const std::string& folder, no_wait)
 
 bool zote_session::start(const std::string& folder, const std::string& options)
 {
-    std::string temp = dir_.file("temp"), start = dir_.file("start");
+    if (temp_.empty()) temp_ = dir_.file("temp");
+    std::string temp = temp_, start = dir_.file("start");
     heap_report_ = dir_.file("heap-fault.txt");
     CreateDirectoryA(temp.c_str(), nullptr);
     CreateDirectoryA(start.c_str(), nullptr);
@@ -414,6 +423,44 @@ bool zote_session::start(const std::string& folder, const std::string& options)
         ADD_FAILURE() << "no window for " << folder;
         return false;
     }
+    return attach(frame);
+}
+
+zote_session::zote_session(HWND frame, opened)
+{
+    if (!frame || !attach(frame)) return;
+    SetForegroundWindow(frame_);
+    EXPECT_TRUE(settle());
+}
+
+namespace {
+struct other_window_search {
+    DWORD except;
+    HWND found;
+};
+BOOL CALLBACK match_other_window(HWND w, LPARAM lp)
+{
+    auto* s = reinterpret_cast<other_window_search*>(lp);
+    DWORD pid = 0;
+    GetWindowThreadProcessId(w, &pid);
+    if (pid == s->except || pid == GetCurrentProcessId() || !IsWindowVisible(w) ||
+        !ends_with(window_text(w), title_ending))
+        return TRUE;
+    s->found = w;
+    return FALSE;
+}
+}  // namespace
+
+HWND zote_session::new_window(DWORD ms) const
+{
+    other_window_search s = {pid_, nullptr};
+    for (DWORD start = GetTickCount(); !s.found && GetTickCount() - start < ms; Sleep(50))
+        EnumWindows(match_other_window, reinterpret_cast<LPARAM>(&s));
+    return s.found;
+}
+
+bool zote_session::attach(HWND frame)
+{
     GetWindowThreadProcessId(frame, &pid_);
     process_ = OpenProcess(SYNCHRONIZE | PROCESS_QUERY_INFORMATION | PROCESS_TERMINATE, FALSE, pid_);
     frame_ = frame;
@@ -541,7 +588,28 @@ void zote_session::press(WORD vk)
     SendInput(2, both, sizeof both[0]);
 }
 
-bool zote_session::typed(const std::string& keys)
+namespace {
+// Puts the keysyms (hexadecimal) on keys of the X keyboard that bear none
+// ("bind"), or takes them off again ("unbind"). Wine gives keys outside its
+// layout table spare virtual keys in the order of their codes while they
+// last: the first bare keys are taken.
+const char keyboard_script[] = R"(
+import ctypes as c, sys
+x = c.CDLL('libX11.so.6')
+x.XOpenDisplay.restype = c.c_void_p
+x.XGetKeyboardMapping.restype = c.POINTER(c.c_ulong)
+d = c.c_void_p(x.XOpenDisplay(None))
+lo, hi, n = c.c_int(), c.c_int(), c.c_int()
+x.XDisplayKeycodes(d, c.byref(lo), c.byref(hi))
+m = x.XGetKeyboardMapping(d, c.c_ubyte(lo.value), hi.value - lo.value + 1, c.byref(n))
+syms, bind = [int(s, 16) for s in sys.argv[2:]], sys.argv[1] == 'bind'
+keys = [k for k in range(lo.value, hi.value + 1) if m[(k - lo.value) * n.value] in ([0] if bind else syms)]
+for k, s in zip(keys, syms if bind else [0] * len(keys)): x.XChangeKeyboardMapping(d, k, 1, c.byref(c.c_ulong(s)), 1)
+x.XCloseDisplay(d)
+)";
+}  // namespace
+
+bool zote_session::linux_input(std::vector<std::string> args)
 {
     DWORD owner = 0;
     GetWindowThreadProcessId(GetForegroundWindow(), &owner);
@@ -552,11 +620,37 @@ bool zote_session::typed(const std::string& keys)
     // The bench has no drive onto the Linux root: Wine runs the Linux program itself.
     typedef LONG(CDECL * unix_spawn)(char* const argv[], int wait);
     auto spawn = reinterpret_cast<unix_spawn>(GetProcAddress(GetModuleHandleA("ntdll.dll"), "__wine_unix_spawnvp"));
-    std::string tool = "xdotool", verb = "key", named = keys;
-    char* argv[] = {&tool[0], &verb[0], &named[0], nullptr};
-    if (!spawn || spawn(argv, TRUE) != 0) return false;
-    EXPECT_TRUE(settle()) << "after typing " << keys;
+    std::vector<char*> argv;
+    for (std::string& a : args) argv.push_back(&a[0]);
+    argv.push_back(nullptr);
+    if (!spawn || spawn(argv.data(), TRUE) != 0) return false;
+    EXPECT_TRUE(settle()) << "after " << args[0] << " " << args[1];
     return true;
+}
+
+bool zote_session::typed(const std::string& keys) { return linux_input({"xdotool", "key", keys}); }
+
+// xdotool gives a character that no key bears a key of its own only while it
+// presses it, and Wine reads the character of a key when the program
+// translates the key, which may be after that: the character would be lost.
+// The characters get keys of their own first, as on a keyboard that bears
+// them, and lose them after the typing.
+bool zote_session::typed_text(const std::string& text)
+{
+    wchar_t wide[256];
+    char utf8[1024];
+    int n = MultiByteToWideChar(CP_ACP, MB_ERR_INVALID_CHARS, text.c_str(), -1, wide, 256);
+    if (n <= 0 || WideCharToMultiByte(CP_UTF8, 0, wide, -1, utf8, sizeof utf8, nullptr, nullptr) <= 0) return false;
+    std::vector<std::string> bind = {"python3", "-c", keyboard_script, "bind"};
+    for (int i = 0; i + 1 < n; i++) {
+        char sym[16];
+        snprintf(sym, sizeof sym, "%x", 0x1000000u + wide[i]);
+        if (wide[i] >= 0x80) bind.push_back(sym);
+    }
+    std::vector<std::string> unbind = bind;
+    unbind[3] = "unbind";
+    bool typed = linux_input(bind) && linux_input({"xdotool", "type", utf8});
+    return linux_input(unbind) && typed;
 }
 
 bool zote_session::input(const std::vector<INPUT>& events, DWORD ms)

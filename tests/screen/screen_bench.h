@@ -104,9 +104,19 @@ public:
     // Starts the installed program on folder (a full path), with the options
     // before it on the command line, and waits until its window waits for the user.
     explicit zote_session(const std::string& folder, const std::string& options = "");
+    // A second window of the same user beside a running session: started the
+    // same way, with the same temporary folder (work folders, staging).
+    zote_session(const std::string& folder, const zote_session& beside);
     // Started, without waiting: its first input comes while it still draws.
     struct no_wait {};
     zote_session(const std::string& folder, no_wait);
+    // A new window that another session's program opened (it shares that
+    // session's temporary folder), driven as a session of its own.
+    struct opened {};
+    zote_session(HWND frame, opened);
+    // The program's window in a process other than this session's: a new
+    // window it opened. nullptr when none shows within ms.
+    HWND new_window(DWORD ms = 30000) const;
     ~zote_session();
     zote_session(const zote_session&) = delete;
     zote_session& operator=(const zote_session&) = delete;
@@ -146,6 +156,10 @@ public:
     // turn and up in the reverse order): then settle(). False when xdotool
     // could not run.
     bool typed(const std::string& keys);
+    // Text (cp932) typed through the X server ("xdotool type"), each
+    // character on a key of its own: then settle(). False when xdotool could
+    // not run.
+    bool typed_text(const std::string& text);
     // Waits until the program waits for the user again, with every message
     // that the input caused handled (a moved pointer comes back from the X
     // server as a second move); false when it does not within the time.
@@ -181,6 +195,9 @@ public:
 
 private:
     bool start(const std::string& folder, const std::string& options);
+    // A Linux program run on the bench's display: then settle().
+    bool linux_input(std::vector<std::string> args);
+    bool attach(HWND frame);
     // One input event, then settle().
     void send(const INPUT& input);
     bool wait_idle(DWORD ms);
@@ -189,6 +206,7 @@ private:
     DWORD last_click_ = 0;
     POINT last_click_at_ = {};
     bench::scratch_dir dir_;
+    std::string temp_;  // its temporary folder
     std::string heap_report_;
     HWND frame_ = nullptr, page_ = nullptr;
     HANDLE process_ = nullptr, idle_ = nullptr;

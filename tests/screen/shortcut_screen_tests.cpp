@@ -142,13 +142,36 @@ void cut_by_another_program(const std::string& path)
     SetClipboardData(CF_HDROP, list);
     CloseClipboard();
 }
+
+// What another program leaves on the clipboard when it copies a line of text.
+void text_by_another_program(const std::string& text)
+{
+    ASSERT_TRUE(OpenClipboard(nullptr));
+    EmptyClipboard();
+    HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, text.size() + 1);
+    memcpy(GlobalLock(block), text.c_str(), text.size() + 1);
+    GlobalUnlock(block);
+    SetClipboardData(CF_TEXT, block);
+    CloseClipboard();
+}
+
+int files_on_the_clipboard()
+{
+    if (!OpenClipboard(nullptr)) return -1;
+    auto list = static_cast<HDROP>(GetClipboardData(CF_HDROP));
+    int n = list ? int(DragQueryFileA(list, 0xFFFFFFFF, nullptr, 0)) : 0;
+    CloseClipboard();
+    return n;
+}
 }  // namespace
 
 // Ctrl+X takes the marked pictures off the page and their marks with them:
 // the title counts no selection and no frame is left, and F5 keeps them away
 // (a cut moves nothing before the paste). When another program cuts a
 // picture instead, the window shows it once it is activated again, whatever
-// the case it names it in.
+// the case it names it in. A line of text another program copies then ends
+// the cut and changes nothing in the folder: Ctrl+A marks the four pictures
+// without a box, and Ctrl+C copies them.
 TEST(Shortcuts, MarksGoWithTheCellsACutTakesAway)
 {
     bench::clipboard_lock lock;
@@ -184,4 +207,13 @@ TEST(Shortcuts, MarksGoWithTheCellsACutTakesAway)
     cells = screen::picture_cells(0, 4);
     cells[3].picture = screen::NOTHING;
     EXPECT_EQ(screen::check_page(z.capture(), g, cells, "cut-elsewhere"), "");
+
+    text_by_another_program("一行表");
+    z.key('A', {VK_CONTROL});
+    std::vector<HWND> boxes = z.other_windows();
+    EXPECT_TRUE(boxes.empty()) << "a box opened";
+    for (HWND w : boxes) PostMessageA(w, WM_CLOSE, 0, 0);
+    EXPECT_TRUE(ends_with(z.title(), " 4.4画像 1/1頁 - ZOTE1.67")) << z.title();
+    z.key('C', {VK_CONTROL});
+    EXPECT_EQ(files_on_the_clipboard(), 4);
 }

@@ -1,6 +1,7 @@
 // Shared test support (see bench.h).
 #include "tests/support/bench.h"
 #include "graphics/kavtrel.h"
+#include <psapi.h>
 #include <gtest/gtest.h>
 #include <cstdio>
 #include <cstdlib>
@@ -231,6 +232,15 @@ std::string noise(size_t n, unsigned seed)
         c = char(seed >> 16);
     }
     return s;
+}
+
+size_t peak_memory()
+{
+    typedef BOOL(WINAPI * info_fn)(HANDLE, PROCESS_MEMORY_COUNTERS*, DWORD);
+    info_fn info = (info_fn)GetProcAddress(GetModuleHandleA("kernel32.dll"), "K32GetProcessMemoryInfo");
+    PROCESS_MEMORY_COUNTERS c = {};
+    c.cb = sizeof c;
+    return info && info(GetCurrentProcess(), &c, sizeof c) ? c.PeakWorkingSetSize : 0;
 }
 
 void pump_for(DWORD ms)

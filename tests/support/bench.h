@@ -79,6 +79,9 @@ int box_to_log(HWND owner, const char* text, const char* title, UINT type);
 // of the tests wait for and answer.
 HWND visible_dialog_of_process();
 
+// The peak memory of this process so far, in bytes.
+size_t peak_memory();
+
 // Pumps messages for a while (windows under test need their messages).
 void pump_for(DWORD ms);
 
