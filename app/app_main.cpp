@@ -205,7 +205,6 @@ int app_main()
     create_browser_page();
     temporary_housekeeping(first_start);
     _selectpage(0, browser_list.page);
-    load_scanner();
     build_main_menu(main_frame());
     HACCEL accel = LoadAcceleratorsA(kavtrel_instance, MAKEINTRESOURCEA(116));
     if (accel) add_page_accel(main_frame(), accel);

@@ -13,16 +13,22 @@ bool program_folder(char* out, size_t cap)
     return text_copy(out, cap, exe);
 }
 
-HMODULE load_dll_from(const char* folder, const char* name)
+// The path of the file name in folder (PATH_BUF bytes); false when it does not
+// fit or no such file is there.
+static bool dll_file(const char* folder, const char* name, char* path)
 {
-    if (!folder || !folder[0] || !name || !name[0]) return nullptr;
-    char path[PATH_BUF];
+    if (!folder || !folder[0] || !name || !name[0]) return false;
     const char* last = mb_last(folder);
     const char* sep = *last == '\\' ? "" : "\\";
-    if (!text_format(path, sizeof path, "%s%s%s", folder, sep, name)) return nullptr;
+    if (!text_format(path, PATH_BUF, "%s%s%s", folder, sep, name)) return false;
     DWORD a = GetFileAttributesA(path);
-    if (a == INVALID_FILE_ATTRIBUTES || (a & FILE_ATTRIBUTE_DIRECTORY)) return nullptr;
-    return LoadLibraryExA(path, nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
+    return a != INVALID_FILE_ATTRIBUTES && !(a & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+HMODULE load_dll_from(const char* folder, const char* name)
+{
+    char path[PATH_BUF];
+    return dll_file(folder, name, path) ? LoadLibraryExA(path, nullptr, LOAD_WITH_ALTERED_SEARCH_PATH) : nullptr;
 }
 
 // The system folder, or the Windows folder; false when it does not fit.
@@ -32,14 +38,28 @@ static bool system_folder(char* out, bool windows)
     return n > 0 && n < PATH_BUF;
 }
 
+// The k-th folder where a user installs an outside DLL (program, system,
+// Windows); false for one that is unknown.
+static bool installed_folder(int k, char* out)
+{
+    return k == 0 ? program_folder(out, PATH_BUF) : system_folder(out, k == 2);
+}
+
 HMODULE load_installed_dll(const char* name)
 {
     char folder[PATH_BUF];
-    HMODULE m = nullptr;
-    if (program_folder(folder, sizeof folder)) m = load_dll_from(folder, name);
-    if (!m && system_folder(folder, false)) m = load_dll_from(folder, name);
-    if (!m && system_folder(folder, true)) m = load_dll_from(folder, name);
-    return m;
+    for (int k = 0; k < 3; k++)
+        if (installed_folder(k, folder))
+            if (HMODULE m = load_dll_from(folder, name)) return m;
+    return nullptr;
+}
+
+bool installed_dll_present(const char* name)
+{
+    char folder[PATH_BUF], path[PATH_BUF];
+    for (int k = 0; k < 3; k++)
+        if (installed_folder(k, folder) && dll_file(folder, name, path)) return true;
+    return false;
 }
 
 HMODULE load_system_dll(const char* name)

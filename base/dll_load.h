@@ -17,5 +17,8 @@ HMODULE load_dll_from(const char* folder, const char* name);
 // The DLL name from the program's folder, the system folder and the Windows
 // folder, the first that holds it: where a user installs these DLLs.
 HMODULE load_installed_dll(const char* name);
+// Whether one of those folders holds a file of that name: found without
+// loading it, for a caller that only needs to know whether it is there.
+bool installed_dll_present(const char* name);
 // A DLL of the system itself, from the system folder only.
 HMODULE load_system_dll(const char* name);

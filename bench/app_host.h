@@ -3,8 +3,8 @@
 // hooks, settings and caches are those of zote.exe. The benchmark then gives
 // the window a user's input (a key, a dropped folder) and reads what the user
 // sees from the windows, each moment on the clock: the page's paints, the
-// status bar's texts and progress, and the title. Nothing inside the program
-// is timed.
+// status bar's texts and progress, and the title, and when a key reaches the
+// page. Nothing inside the program is timed.
 #pragma once
 #include "bench/bench_common.h"
 #include "browser/model/browser_list.h"
@@ -22,10 +22,10 @@
 #include <vector>
 
 struct ui_event {
-    enum kind_t { PAINT, STATUS, TITLE, PROGRESS } kind;
+    enum kind_t { PAINT, STATUS, TITLE, PROGRESS, KEY } kind;
     double ms;
     std::string text;  // the status or the title
-    int value;         // the viewer's entry at a paint; the percent of a progress
+    int value;         // the viewer's entry at a paint; the percent of a progress; the key
     COLORREF seen;     // at a paint: the window's pixel at page_probe
 };
 inline std::vector<ui_event> ui_events;
@@ -46,6 +46,7 @@ inline WNDPROC page_proc, status_proc, progress_proc, frame_proc;
 
 inline LRESULT CALLBACK watch_page(HWND w, UINT m, WPARAM wp, LPARAM lp)
 {
+    if (m == WM_KEYDOWN) ui_events.push_back({ui_event::KEY, now_ms(), "", int(wp), CLR_INVALID});
     LRESULT r = CallWindowProcA(page_proc, w, m, wp, lp);
     if (m == WM_PAINT) {
         COLORREF seen = page_probe.x >= 0 ? shown_at_point(w, page_probe) : CLR_INVALID;

@@ -6,7 +6,9 @@
 // (Page Down: the entry after the shown one is always prepared) and when it
 // was not (Page Up); how long the key keeps the program from taking the next
 // key, and how long after the picture is shown it does; and the entry after
-// it prepared in the idle time that follows. Floor: libjpeg-turbo's own i686
+// it prepared in the idle time that follows; how long a key pressed while
+// that preparation runs waits before the program takes it (Page Down again,
+// at points spread over the preparation). Floor: libjpeg-turbo's own i686
 // djpeg decoding the same files in the same Wine, in the same rounds, at the
 // reduction the viewer decodes them at. Then a long session: what a
 // thousand more steps leave behind, in resident memory and in live GDI
@@ -41,6 +43,41 @@ static POINT picture_middle()
 {
     RECT box = viewer_image_box(viewer_state);
     return {(box.left + box.right) / 2, (box.top + box.bottom) / 2};
+}
+
+// A key that another thread posts to the page `after` ms from its start, as a
+// user presses it while the program works; posted: when it did.
+struct key_later {
+    HWND page;
+    int key;
+    double after, posted;
+};
+
+static DWORD WINAPI post_later(void* p)
+{
+    auto* k = static_cast<key_later*>(p);
+    double start = now_ms();
+    while (now_ms() - start < k->after) Sleep(1);
+    k->posted = now_ms();
+    PostMessageA(k->page, WM_KEYDOWN, k->key, 1);
+    PostMessageA(k->page, WM_KEYUP, k->key, 0xC0000001);
+    return 0;
+}
+
+// Page Down, then Page Down again `after` ms into the idle time in which the
+// picture after the shown one is prepared: the ms the second key waited
+// before the program took it, -1 when it did not come.
+static double key_during_preparation(double after)
+{
+    user_input([] { post_key(VK_NEXT); });
+    key_later k = {page_window(), VK_NEXT, after, -1};
+    kernel_object thread(CreateThread(nullptr, 0, post_later, &k, 0, nullptr));
+    settle();
+    if (thread) WaitForSingleObject(thread.get(), INFINITE);
+    settle();
+    for (const ui_event& e : ui_events)
+        if (e.kind == ui_event::KEY && k.posted >= 0 && e.ms >= k.posted) return e.ms - k.posted;
+    return -1;
 }
 
 // One step forward, its picture shown and the next prepared.
@@ -102,6 +139,12 @@ int main(int argc, char** argv)
     report("next picture shown, unprepared (Page Up)", median(unprepared), {f}, 0, 1.25);
     report("Page Up keeps the next key waiting", median(blocks_back), {f}, 100);
     report("the picture after it prepared in idle time", median(idle_next), {f}, 0, 1.25);
+
+    // The second key comes at points spread over the preparation, from its start to its end.
+    std::vector<double> waits;
+    for (int r = 0; r < rounds; r++) waits.push_back(key_during_preparation(median(idle_next) * r / rounds));
+    report("a key during the preparation waits", median(waits), {f}, 0, 0.3);
+    report("a key during the preparation waits at most", *std::max_element(waits.begin(), waits.end()), {f}, 0, 0.3);
 
     // Whole rounds, so that the same picture is shown at both counts.
     int steps = (quick ? 100 : 1000) / files * files;

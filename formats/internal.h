@@ -40,6 +40,9 @@ bool jpeg_file_holds_blocks(jpeg_decompress_struct* cinfo, FILE* file);
 // Reads the open file in 4096-byte pieces; an empty or non-JPEG start suspends
 // (both flags set) instead of failing; a later end of file ends the image.
 void attach_jpeg_file_source(jpeg_decompress_struct* cinfo, FILE* file);
+// The same source goes on reading from another handle of the file, positioned
+// where the last one was left (what the source had read ahead is kept).
+void reattach_jpeg_file_source(jpeg_decompress_struct* cinfo, FILE* file);
 // Writes through a 4096-byte buffer; with no file the bytes are discarded.
 void attach_jpeg_file_destination(jpeg_compress_struct* cinfo, FILE* file);
 

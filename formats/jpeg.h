@@ -32,6 +32,22 @@ int read_jpeg_header_info(FILE* file, int* width, int* height, int* xdpi, int* y
 // `capacity` bytes; fails (0) when the decoded image would not fit.
 int decompress_jpeg_to_bitmap(FILE* file, int* width, int* height, int divisor, int fast, BYTE* pixels,
                               size_t capacity);
+// The same decoding a band of rows at a time, for a caller that looks for
+// input between bands. Each reader has a decompressor of its own, so other
+// JPEG work may run between its bands.
+struct jpeg_band_reader;
+// Starts decoding a file named as a JPEG at scale 1/divisor, as
+// load_jpeg_file would: null when it cannot (no JPEG, a damaged header, a
+// size refused).
+jpeg_band_reader* jpeg_bands_open(const char* path, int divisor, int fast);
+// Up to `rows` more rows: 1 while rows remain, 0 once the image is complete,
+// -1 when decoding failed.
+int jpeg_bands_read(jpeg_band_reader* r, int rows);
+// The complete image, taken over by the caller; null before it is complete.
+_bmap* jpeg_bands_take(jpeg_band_reader* r);
+// Ends the decoding and frees what the reader still holds (null is fine).
+void jpeg_bands_close(jpeg_band_reader* r);
+
 // Fills the two JPEG slots of image_format_hooks (probe 0, loader 6).
 void install_jpeg_hooks();
 

@@ -1,10 +1,12 @@
 // JPEG reading: the probe and load hooks, the header routine and the decoder
-// into 24-bit blue-green-red rows that the thumbnail cache also calls.
+// into 24-bit blue-green-red rows that the thumbnail cache also calls, and
+// the same decoding a band of rows at a time.
 #include "base/holders.h"
 #include "formats/jpeg.h"
 #include "formats/internal.h"
 #include "graphics/kavtrel.h"
 #include <cstring>
+#include <new>
 #include <jpeglib.h>
 
 // Objects used under the recovery point live outside the stack frame.
@@ -47,22 +49,56 @@ bool jpeg_file_holds_blocks(jpeg_decompress_struct* cinfo, FILE* file)
 // Makes the decompressor, attaches the file and reads the header. False (the
 // decompressor destroyed) when there is no image. Runs after the caller has
 // set the recovery point.
-static bool start_reading(FILE* file)
+static bool start_reading(jpeg_decompress_struct* c, FILE* file)
 {
-    jpeg_create_decompress(&reader);
+    jpeg_create_decompress(c);
     // A progressive file's coefficients are held whole: no more than the largest image.
-    reader.mem->max_memory_to_use = BMAP_MAX_BYTES;
-    attach_jpeg_file_source(&reader, file);
-    if (jpeg_read_header(&reader, TRUE) != JPEG_HEADER_OK) {
-        jpeg_destroy_decompress(&reader);
+    c->mem->max_memory_to_use = BMAP_MAX_BYTES;
+    attach_jpeg_file_source(c, file);
+    if (jpeg_read_header(c, TRUE) != JPEG_HEADER_OK) {
+        jpeg_destroy_decompress(c);
         return false;
     }
-    if (!jpeg_file_holds_blocks(&reader, file)) {
-        jpeg_destroy_decompress(&reader);
+    if (!jpeg_file_holds_blocks(c, file)) {
+        jpeg_destroy_decompress(c);
         jpeg_bad_input_flag = 1;
         return false;
     }
     return true;
+}
+
+static void header_dpi(const jpeg_decompress_struct& c, int* xdpi, int* ydpi)
+{
+    if (c.density_unit == 2) {
+        *xdpi = (int)(c.X_density * 2.54 + 0.5);
+        *ydpi = (int)(c.Y_density * 2.54 + 0.5);
+    } else {
+        *xdpi = c.X_density;
+        *ydpi = c.Y_density;
+    }
+}
+
+// The output at scale 1/divisor, blue-green-red where the library converts to it.
+static void set_output(jpeg_decompress_struct* c, int divisor, int fast)
+{
+    c->scale_num = 1;
+    c->scale_denom = (unsigned)divisor;
+    if (fast) c->do_fancy_upsampling = FALSE;
+    if (c->jpeg_color_space == JCS_YCbCr || c->jpeg_color_space == JCS_RGB) c->out_color_space = JCS_EXT_BGR;
+}
+
+// One decoded row as a row of the image, its padding cleared.
+static void store_row(const jpeg_decompress_struct& c, const JSAMPLE* in, BYTE* out, int w)
+{
+    int components = c.output_components;
+    if (components == 3) {
+        memcpy(out, in, (size_t)3 * w);
+    } else if (components == 4 && c.out_color_space == JCS_CMYK) {
+        cmyk_row_to_bgr(in, out, w, c.saw_Adobe_marker != 0);
+    } else {
+        for (int x = 0; x < w; x++, in += components) { out[3 * x] = out[3 * x + 1] = out[3 * x + 2] = in[0]; }
+    }
+    memset(out + 3 * w, 0, row_padding(w));
 }
 
 int read_jpeg_header_info(FILE* file, int* width, int* height, int* xdpi, int* ydpi)
@@ -72,16 +108,10 @@ int read_jpeg_header_info(FILE* file, int* width, int* height, int* xdpi, int* y
         jpeg_destroy_decompress(&reader);
         return 0;
     }
-    if (!start_reading(file)) return 0;
+    if (!start_reading(&reader, file)) return 0;
     *width = (int)reader.image_width;
     *height = (int)reader.image_height;
-    if (reader.density_unit == 2) {
-        *xdpi = (int)(reader.X_density * 2.54 + 0.5);
-        *ydpi = (int)(reader.Y_density * 2.54 + 0.5);
-    } else {
-        *xdpi = reader.X_density;
-        *ydpi = reader.Y_density;
-    }
+    header_dpi(reader, xdpi, ydpi);
     jpeg_destroy_decompress(&reader);
     return 1 - jpeg_bad_input_flag;
 }
@@ -99,12 +129,8 @@ static int decode_jpeg(FILE* file, int* width, int* height, int divisor, int fas
         image_in_progress = nullptr;
         return 0;
     }
-    if (!start_reading(file)) return 0;
-    reader.scale_num = 1;
-    reader.scale_denom = (unsigned)divisor;
-    if (fast) reader.do_fancy_upsampling = FALSE;
-    if (reader.jpeg_color_space == JCS_YCbCr || reader.jpeg_color_space == JCS_RGB)
-        reader.out_color_space = JCS_EXT_BGR;
+    if (!start_reading(&reader, file)) return 0;
+    set_output(&reader, divisor, fast);
     jpeg_start_decompress(&reader);
 
     int w = (int)reader.output_width, h = (int)reader.output_height;
@@ -135,15 +161,7 @@ static int decode_jpeg(FILE* file, int* width, int* height, int divisor, int fas
     BYTE* out = pixels;
     while (reader.output_scanline < reader.output_height) {
         jpeg_read_scanlines(&reader, row, 1);
-        const JSAMPLE* in = row[0];
-        if (components == 3) {
-            memcpy(out, in, (size_t)3 * w);
-        } else if (components == 4 && reader.out_color_space == JCS_CMYK) {
-            cmyk_row_to_bgr(in, out, w, reader.saw_Adobe_marker != 0);
-        } else {
-            for (int x = 0; x < w; x++, in += components) { out[3 * x] = out[3 * x + 1] = out[3 * x + 2] = in[0]; }
-        }
-        memset(out + 3 * w, 0, row_padding(w));
+        store_row(reader, row[0], out, w);
         out += stride;
     }
     *width = w;
@@ -190,6 +208,145 @@ _bmap* load_jpeg_file(const char* path, int divisor, int fast)
     _bmap* image = nullptr;
     int decoded = decode_jpeg(f.get(), &ow, &oh, divisor, fast, nullptr, 0, dpi_to_ppm(xdpi), dpi_to_ppm(ydpi), &image);
     return decoded ? image : nullptr;
+}
+
+// Reading in bands ---------------------------------------------------------------
+
+// The file is open only while a band is read: between bands the user may
+// move, rename or delete it. Its size and time tell whether it is still the
+// file whose header was read.
+struct jpeg_band_reader {
+    jpeg_decompress_struct cinfo;
+    jpeg_error_mgr errors;
+    char path[PATH_BUF];
+    WIN32_FILE_ATTRIBUTE_DATA seen;
+    long long offset;  // where the next band goes on reading the file
+    FILE* file;
+    _bmap* image;
+    JSAMPARRAY row;
+    int state;  // 1 rows remain, 0 complete, -1 failed
+};
+
+static bool same_file(const jpeg_band_reader* r)
+{
+    WIN32_FILE_ATTRIBUTE_DATA now;
+    return GetFileAttributesExA(r->path, GetFileExInfoStandard, &now) && now.nFileSizeLow == r->seen.nFileSizeLow &&
+           now.nFileSizeHigh == r->seen.nFileSizeHigh &&
+           CompareFileTime(&now.ftLastWriteTime, &r->seen.ftLastWriteTime) == 0;
+}
+
+static bool reopen(jpeg_band_reader* r)
+{
+    if (!same_file(r) || !(r->file = fopen(r->path, "rb"))) return false;
+    if (_fseeki64(r->file, r->offset, SEEK_SET) != 0) return false;
+    reattach_jpeg_file_source(&r->cinfo, r->file);
+    return true;
+}
+
+static void close_between_bands(jpeg_band_reader* r)
+{
+    if (!r->file) return;
+    r->offset = _ftelli64(r->file);
+    fclose(r->file);
+    r->file = nullptr;
+}
+
+static void end_decoding(jpeg_band_reader* r, int state)
+{
+    jpeg_destroy_decompress(&r->cinfo);
+    if (r->file) fclose(r->file);
+    r->file = nullptr;
+    if (state < 0 && r->image) _bmap_delete(r->image);
+    if (state < 0) r->image = nullptr;
+    r->state = state;
+}
+
+// The header and the image to decode into.
+static int start_bands(jpeg_band_reader* r, int divisor, int fast)
+{
+    int xdpi = 0, ydpi = 0;
+    if (!start_reading(&r->cinfo, r->file)) return -1;
+    header_dpi(r->cinfo, &xdpi, &ydpi);
+    set_output(&r->cinfo, divisor, fast);
+    jpeg_start_decompress(&r->cinfo);
+    int w = (int)r->cinfo.output_width, h = (int)r->cinfo.output_height;
+    if (!bmap_size_ok(w, h) || !(r->image = bmap_new(w, h))) return -1;
+    r->image->header.biXPelsPerMeter = dpi_to_ppm(xdpi);
+    r->image->header.biYPelsPerMeter = dpi_to_ppm(ydpi);
+    r->image->init_header();
+    r->row = (*r->cinfo.mem->alloc_sarray)((j_common_ptr)&r->cinfo, JPOOL_IMAGE,
+                                           (JDIMENSION)w * r->cinfo.output_components, 1);
+    return 1;
+}
+
+static int next_rows(jpeg_band_reader* r, int rows)
+{
+    for (int n = 0; n < rows && r->cinfo.output_scanline < r->cinfo.output_height; n++) {
+        BYTE* out = r->image->pixels + (size_t)r->cinfo.output_scanline * r->image->stride;
+        if (jpeg_read_scanlines(&r->cinfo, r->row, 1) != 1) return -1;
+        store_row(r->cinfo, r->row[0], out, r->image->width);
+    }
+    if (r->cinfo.output_scanline < r->cinfo.output_height) return 1;
+    // All rows are in: nothing after them (trailing junk) may fail the image.
+    jpeg_abort_decompress(&r->cinfo);
+    return 0;
+}
+
+// Every band runs under a recovery point of its own: other decoding between
+// bands may have used the shared one.
+static int band(jpeg_band_reader* r, int divisor, int fast, int rows)
+{
+    reset_jpeg_error_state();
+    r->cinfo.err = setup_jpeg_error_manager(&r->errors);
+    if (setjmp(jpeg_jump_buffer)) {
+        end_decoding(r, -1);
+        return -1;
+    }
+    bool first = !r->image;  // the header is read in the first band
+    if (!first && !reopen(r)) {
+        end_decoding(r, -1);
+        return -1;
+    }
+    int state = first ? start_bands(r, divisor, fast) : next_rows(r, rows);
+    if (state == 1)
+        close_between_bands(r);
+    else
+        end_decoding(r, state);
+    return r->state = state;
+}
+
+jpeg_band_reader* jpeg_bands_open(const char* path, int divisor, int fast)
+{
+    if (!path || !has_jpeg_extension(path)) return nullptr;
+    auto* r = new (std::nothrow) jpeg_band_reader{};
+    if (!r) return nullptr;
+    if (!text_copy(r->path, path) || !GetFileAttributesExA(path, GetFileExInfoStandard, &r->seen) ||
+        !(r->file = fopen(path, "rb")) || band(r, divisor, fast, 0) != 1) {
+        jpeg_bands_close(r);
+        return nullptr;
+    }
+    return r;
+}
+
+int jpeg_bands_read(jpeg_band_reader* r, int rows)
+{
+    if (!r) return -1;
+    return r->state == 1 ? band(r, 0, 0, rows) : r->state;
+}
+
+_bmap* jpeg_bands_take(jpeg_band_reader* r)
+{
+    if (!r || r->state != 0) return nullptr;
+    _bmap* b = r->image;
+    r->image = nullptr;
+    return b;
+}
+
+void jpeg_bands_close(jpeg_band_reader* r)
+{
+    if (!r) return;
+    end_decoding(r, -1);
+    delete r;
 }
 
 void install_jpeg_hooks()

@@ -78,3 +78,5 @@ void attach_jpeg_file_source(jpeg_decompress_struct* cinfo, FILE* file)
     src->pub.bytes_in_buffer = 0;
     src->pub.next_input_byte = nullptr;
 }
+
+void reattach_jpeg_file_source(jpeg_decompress_struct* cinfo, FILE* file) { ((file_source*)cinfo->src)->file = file; }

@@ -9,7 +9,11 @@
 struct _bmap;
 
 // 1 when the source manager is available; a given window becomes the parent.
+// The scan commands load it when first used.
 int load_twain_dsm(HWND parent);
+// 1 when the source manager is loaded, or installed where load_twain_dsm
+// loads it from (found without loading it, for the menus).
+int twain_dsm_available();
 // Opens the source manager; with `select` also runs its source selection,
 // then closes it again. 1 on success.
 int open_twain_dsm(int select);

@@ -30,6 +30,8 @@ int load_twain_dsm(HWND parent)
     return 1;
 }
 
+int twain_dsm_available() { return twain.module || installed_dll_present(twain_dsm_name) ? 1 : 0; }
+
 void unload_twain_dsm()
 {
     if (twain.module) FreeLibrary(twain.module);

@@ -32,7 +32,7 @@ static void set_text_limit()
 
 void _show_console()
 {
-    if (!console_frame || IsWindowVisible(console_frame)) return;
+    if (!console_frame || IsWindowVisible(console_frame) || !console_control()) return;
     set_text_limit();
     ShowWindow(console_frame, SW_SHOW);
 }
@@ -61,7 +61,7 @@ int con_vprintf(const char* fmt, va_list ap)
         output_buffer[out++] = *p;
     }
     output_buffer[out] = 0;
-    if (!console_edit) return n;
+    if (!console_control()) return n;
 
     _show_console();
     set_text_limit();  // also when the frame was shown some other way
@@ -125,7 +125,7 @@ static void end_wait()
 // A key read with `status` shown in part 1 meanwhile.
 static int read_key(const char* status)
 {
-    if (!console_edit) return -1;
+    if (!console_control()) return -1;
     MSG msg = wait_for_char(status, false);
     TranslateMessage(&msg);
     DispatchMessageA(&msg);
@@ -144,7 +144,7 @@ char* con_getline(char* buffer, int size)
 {
     if (!buffer || size <= 0) return buffer;
     buffer[0] = 0;
-    if (!console_edit) return buffer;
+    if (!console_control()) return buffer;
     MSG enter = wait_for_char("getline", true);
 
     // EM_GETLINE takes its limit (characters) in the buffer's first word; a

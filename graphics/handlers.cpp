@@ -87,13 +87,6 @@ static bool on_frame_menu_message(UINT message, WPARAM wparam, LPARAM lparam, bo
     return false;
 }
 
-static bool on_console_create(HWND window, LRESULT* result)
-{
-    console_create(window);
-    *result = 0;
-    return true;
-}
-
 static bool on_console_destroy(LRESULT* result)
 {
     console_destroyed();
@@ -117,6 +110,13 @@ static bool on_console_activate(HWND window, WPARAM wparam)
     return false;
 }
 
+// However the console comes to be shown, its control is there; the showing goes on.
+static bool on_console_show(WPARAM shown)
+{
+    if (shown) console_control();
+    return false;
+}
+
 // The console frame itself draws nothing: its children cover it.
 static bool on_empty_paint(HWND window, LRESULT* result)
 {
@@ -131,8 +131,9 @@ static bool on_empty_paint(HWND window, LRESULT* result)
 static bool console_message(HWND window, UINT message, WPARAM wparam, LPARAM lparam, LRESULT* result)
 {
     switch (message) {
-    case WM_CREATE: return on_console_create(window, result);
+    case WM_CREATE: *result = 0; return true;
     case WM_DESTROY: return on_console_destroy(result);
+    case WM_SHOWWINDOW: return on_console_show(wparam);
     case WM_NCDESTROY: console_release_library(); return false;
     case WM_SIZE: return on_console_size(window, result);
     case WM_ACTIVATE: return on_console_activate(window, wparam);

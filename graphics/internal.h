@@ -83,6 +83,7 @@ void play_recording(HDC dc, HENHMETAFILE picture);
 
 extern HWND console_frame;
 extern HWND console_statusbar;
+// Null until the console's control is first needed (console_control).
 extern HWND console_edit;
 extern int app_started;
 
@@ -114,7 +115,9 @@ extern page_accel_table page_accels;
 int _console_handle_message(HWND window, WPARAM wparam, UINT message, LPARAM lparam);
 int _page_handle_message(HWND window, WPARAM wparam, UINT message, LPARAM lparam);
 
-void console_create(HWND frame);
+// The console's rich-edit control, made at its first use: null when the
+// console frame is gone or the control cannot be made.
+HWND console_control();
 void console_destroy();
 void console_release_library();
 extern int early_drop;

@@ -171,7 +171,7 @@ int add_page_accel(HWND window, HACCEL accel);
 
 // The console frame: the owner of the library's message boxes (null before start-up).
 HWND console_window();
-// The console's rich-edit control.
+// The console's rich-edit control; null until the console first needs it.
 HWND console_edit_window();
 // The frame of the current page, or null when there is none.
 HWND current_page_frame();

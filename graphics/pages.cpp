@@ -280,7 +280,7 @@ int _page_resize(int page, double width, double height, const char* title)
 
 HWND _page_hwnd(int page)
 {
-    if (page == 0) return console_edit;
+    if (page == 0) return console_control();
     if (page < 0 || page >= PAGE_SLOTS || !page_table[page]) return nullptr;
     return page_table[page]->child;
 }

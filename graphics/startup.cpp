@@ -56,9 +56,9 @@ int kavtrel_start(HINSTANCE instance, HINSTANCE previous, const char* command_li
                                         frame, (HMENU)(UINT_PTR)ID_CONSOLE_STATUSBAR, instance, nullptr);
     SendMessageA(frame, WM_SIZE, 0, 0);
 
+    // The console's control takes its format when it is made.
     fill_format(console_format, 0xff0000);
     fill_format(printf_format, 0);
-    if (console_edit) SendMessageA(console_edit, EM_SETCHARFORMAT, SCF_SELECTION, (LPARAM)&console_format);
 
     ACCEL find = {FVIRTKEY, VK_F3, CMD_FIND};
     console_accel = CreateAcceleratorTableA(&find, 1);

@@ -126,6 +126,20 @@ static void draw_other_cell(cell_result* r, const file_kind_base* k, double w, d
 
 int jpeg_reduction(double scale) { return scale <= 0.125 ? 8 : scale <= 0.25 ? 4 : scale <= 0.5 ? 2 : 1; }
 
+int reduced_jpeg_of(const file_kind_base* k, double w, double h, char* name)
+{
+    if (k->wildcard || k->image_kind - 1 != KIND_JPG || !entry_picture_name(k, name) || !name[0]) return 0;
+    double scale = fit_scale(rotation_from_name(name), k->width, k->height, w, h);
+    if (k->width < 1 || k->height < 1 || !k->probed || k->width * scale < 1 || k->height * scale < 1) return 0;
+    return jpeg_reduction(scale);
+}
+
+void finish_reduced_jpeg_cell(cell_result* r, const char* name, _bmap* b, double w, double h, int slot)
+{
+    int rotation = rotation_from_name(name);
+    finish_cell_picture(r, rotation, b, slot, b ? fit_scale(rotation, b->width, b->height, w, h) : 1.0, w, h);
+}
+
 void draw_file_cell(cell_result* r, const file_kind_base* k, double w, double h, int slot, int jpeg, int slide)
 {
     if (k->wildcard) {

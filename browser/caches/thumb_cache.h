@@ -9,6 +9,7 @@
 #include "base/cptext.h"
 #include "browser/model/names.h"
 
+struct _bmap;
 class file_kind_base;
 
 // Fixed page slots of the browser's pictures.
@@ -153,6 +154,12 @@ enum cell_jpeg { CELL_JPEG_FULL = 0, CELL_JPEG_FAST = 1, CELL_JPEG_REDUCED = 2 }
 void draw_file_cell(cell_result* r, const file_kind_base* k, double w, double h, int slot, int jpeg, int slide);
 void draw_archive_member_cell(cell_result* r, const char* member, int slot, double w, double h, int jpeg, int slide);
 void placeholder_cell(cell_result* r, int slot, const char* text, double w, double h);
+// For an entry whose cell draw_file_cell makes from its JPEG decoded reduced
+// (CELL_JPEG_REDUCED) in a box of w x h: the file (name, PATH_BUF bytes) and
+// the reduction; 0 for any other entry.
+int reduced_jpeg_of(const file_kind_base* k, double w, double h, char* name);
+// That cell from the picture decoded by the caller at that reduction (taken over).
+void finish_reduced_jpeg_cell(cell_result* r, const char* name, _bmap* b, double w, double h, int slot);
 // The JPEG decoder's reduction for a picture drawn at scale: 8, 4, 2 or 1, the
 // most that still covers the box.
 int jpeg_reduction(double scale);

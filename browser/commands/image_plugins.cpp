@@ -2,22 +2,14 @@
 // plug-ins for the plug-in kinds (looked for in the installed program's
 // folder, since this process runs from its temporary copy, then in the copy's
 // own folder, the system folder and the Windows folder) and the plug-ins'
-// unloading at exit; the scanner's source
-// manager, loaded once the browser's window exists (it becomes the parent of
-// the sources' windows) and unloaded with the console.
+// unloading at exit; the scanner's source manager, loaded by the first scan
+// command and unloaded with the console.
 #include "browser/model/start.h"
 #include "browser/commands/image_plugins.h"
-#include "browser/model/browser_list.h"
 #include "browser/model/image_kinds.h"
 #include "formats/formats.h"
 #include "graphics/kavtrel.h"
 #include <cstdlib>
-
-void load_scanner()
-{
-    HWND child = _page_hwnd(browser_list.page);
-    load_twain_dsm(child ? GetParent(child) : nullptr);
-}
 
 void install_image_plugins(const char* program_path)
 {

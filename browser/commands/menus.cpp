@@ -369,7 +369,7 @@ static void file_state(HMENU m)
     bool list = mode == 0, entries = list_has_entries(), ro = in_read_only_archive() != 0;
     retext(m, CM_FOLDER_TREE, list ? "開く(&O) \t Esc" : "開く(&O)");
     enable(m, CM_BATCH_RENAME, L.selected_count > 1 && !at_drive_list() && !ro);
-    bool twain = load_twain_dsm(nullptr) != 0;
+    bool twain = twain_dsm_available() != 0;
     enable(m, CM_SCAN_SOURCE, twain);
     enable(m, CM_SCAN, twain && drive_cache_commands_allowed());
     enable(m, CM_PRINT, entries && !viewer_now.full_screen && L.selected_count > 0);

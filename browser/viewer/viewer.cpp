@@ -13,6 +13,7 @@
 #include "browser/viewer/scroll_view.h"
 #include "browser/caches/thumb_cache.h"
 #include "files/files.h"
+#include "formats/formats.h"
 #include "graphics/kavtrel.h"
 #include <cmath>
 #include <cstring>
@@ -118,15 +119,10 @@ static int draw_layered_picture(cell_result* r, int index, double width, double 
     return shown;
 }
 
-void load_viewer_image(viewer_state_record& v, int index, double width, double height)
+// Slot 11 holds the picture of entry index, made as r says.
+static void place_picture(viewer_state_record& v, int index, const cell_result& r)
 {
     entry_ref e(index);
-    cell_result r = {};
-    if (!e.effective) {
-        placeholder_cell(&r, VIEWER_SLOT, nullptr, 10, 10);
-    } else if (!e.effective->layer || !draw_layered_picture(&r, index, width, height)) {
-        draw_file_cell(&r, e.effective, width, height, VIEWER_SLOT, CELL_JPEG_REDUCED, 1);
-    }
     int pw = e.effective ? e.effective->width : 0, ph = e.effective ? e.effective->height : 0;
     char name[PATH_BUF];
     if (e.effective && e.effective->name(name) && rotation_from_name(name) % 2) {
@@ -142,21 +138,21 @@ void load_viewer_image(viewer_state_record& v, int index, double width, double h
     v.shown_index = index;
 }
 
-void prepare_fullscreen_image(viewer_state_record& v, int index)
+void load_viewer_image(viewer_state_record& v, int index, double width, double height)
 {
-    // One full-size picture after another: each takes the pixels of the last.
-    bmap_keep_spare(1);
-    if (viewer_now.mode != VIEWER_MODE_SLIDE) _status_text(L.page, "%s", "画像準備中...");
-    refresh_entry(index);
-    if (entry_file_gone(index)) {
-        _newbuffer(VIEWER_SLOT, 10, 10);
-        _page_fill(VIEWER_SLOT, viewer_now.full_screen ? L.settings.sldbkcolor : L.colours[COLOUR_BK]);
-        v.placement[0] = 1;
-        v.placement[1] = v.placement[2] = 0;
-        v.placement[3] = v.placement[4] = 10;
-        v.shown_index = index;
-        return;
+    entry_ref e(index);
+    cell_result r = {};
+    if (!e.effective) {
+        placeholder_cell(&r, VIEWER_SLOT, nullptr, 10, 10);
+    } else if (!e.effective->layer || !draw_layered_picture(&r, index, width, height)) {
+        draw_file_cell(&r, e.effective, width, height, VIEWER_SLOT, CELL_JPEG_REDUCED, 1);
     }
+    place_picture(v, index, r);
+}
+
+// The box the picture of an entry is fitted into, as the viewer shows it now.
+static void picture_box(viewer_state_record& v, double* width, double* height)
+{
     double w, h;
     if (viewer_now.full_screen) {
         client_of(VIEWER_PAGE, &v.client_width, &v.client_height);
@@ -174,10 +170,115 @@ void prepare_fullscreen_image(viewer_state_record& v, int index)
         int a = v.client_width - 2, b = v.client_height - L.top_margin - 32;
         w = h = (a < b ? a : b) - 10;
     }
-    if (w < 10) w = 10;
-    if (h < 10) h = 10;
-    load_viewer_image(v, index, w, h);
+    *width = w < 10 ? 10 : w;
+    *height = h < 10 ? 10 : h;
+}
+
+// The picture of the entry to come is prepared in idle time a band at a time
+// (a JPEG a few rows a band, other pictures in one piece), so that a key
+// pressed meanwhile waits a band at most. A preparation of slot 11 made any
+// other way finishes the one under way when it is for the same entry and box,
+// and drops it otherwise.
+namespace {
+struct banded_preparation {
+    int index = -1;  // the entry being prepared; -1 for none
+    int serial = 0;  // the list's reload counter when it began
+    int full_screen = 0;
+    double width = 0, height = 0;  // the box its picture is fitted into
+    char name[PATH_BUF] = "";
+    jpeg_band_reader* jpeg = nullptr;
+};
+banded_preparation banded;
+// A band takes about this long: a key waits no longer for it.
+const DWORD band_ms = 5;
+}  // namespace
+
+static void drop_banded()
+{
+    jpeg_bands_close(banded.jpeg);
+    banded = banded_preparation{};
+}
+
+// The rest of the banded preparation of entry index into slot 11: false (the
+// preparation dropped) when there is none for it and this box, or it failed.
+static bool finish_banded(viewer_state_record& v, int index, double w, double h)
+{
+    bool same = banded.jpeg && banded.index == index && banded.serial == L.reload_counter &&
+                banded.full_screen == viewer_now.full_screen && banded.width == w && banded.height == h;
+    while (same && jpeg_bands_read(banded.jpeg, 64) == 1) {}
+    _bmap* b = same ? jpeg_bands_take(banded.jpeg) : nullptr;
+    if (b) {
+        cell_result r = {};
+        finish_reduced_jpeg_cell(&r, banded.name, b, w, h, VIEWER_SLOT);
+        place_picture(v, index, r);
+    }
+    drop_banded();
+    return b != nullptr;
+}
+
+void prepare_fullscreen_image(viewer_state_record& v, int index)
+{
+    // One full-size picture after another: each takes the pixels of the last.
+    bmap_keep_spare(1);
+    if (viewer_now.mode != VIEWER_MODE_SLIDE) _status_text(L.page, "%s", "画像準備中...");
+    refresh_entry(index);
+    if (entry_file_gone(index)) {
+        drop_banded();
+        _newbuffer(VIEWER_SLOT, 10, 10);
+        _page_fill(VIEWER_SLOT, viewer_now.full_screen ? L.settings.sldbkcolor : L.colours[COLOUR_BK]);
+        v.placement[0] = 1;
+        v.placement[1] = v.placement[2] = 0;
+        v.placement[3] = v.placement[4] = 10;
+        v.shown_index = index;
+        return;
+    }
+    double w, h;
+    picture_box(v, &w, &h);
+    if (!finish_banded(v, index, w, h)) load_viewer_image(v, index, w, h);
     if (!viewer_now.full_screen) _status_text(L.page, "%s", "");
+}
+
+// A banded preparation of entry index begins: false when its picture is none
+// that is decoded in bands.
+static bool begin_banded(viewer_state_record& v, int index)
+{
+    drop_banded();
+    bmap_keep_spare(1);
+    refresh_entry(index);
+    entry_ref e(index);
+    if (entry_file_gone(index) || !e.effective || e.effective->layer) return false;
+    double w, h;
+    picture_box(v, &w, &h);
+    int divisor = reduced_jpeg_of(e.effective, w, h, banded.name);
+    if (!divisor || !(banded.jpeg = jpeg_bands_open(banded.name, divisor, 0))) {
+        drop_banded();
+        return false;
+    }
+    banded.index = index;
+    banded.serial = L.reload_counter;
+    banded.full_screen = viewer_now.full_screen;
+    banded.width = w;
+    banded.height = h;
+    _status_text(L.page, "%s", "画像準備中...");
+    return true;
+}
+
+// One band of the preparation of entry index: true while more are to come.
+static bool prepare_band(viewer_state_record& v, int index)
+{
+    if (banded.index != index || banded.serial != L.reload_counter) {
+        if (begin_banded(v, index)) return true;
+        prepare_fullscreen_image(v, index);
+        return false;
+    }
+    DWORD start = GetTickCount();
+    int state;
+    do state = jpeg_bands_read(banded.jpeg, 16);
+    while (state == 1 && GetTickCount() - start < band_ms);
+    if (state == 1) return true;
+    // The whole picture fitted into the slot, or after a failure made in one piece.
+    prepare_fullscreen_image(v, index);
+    return false;
 }
 
 // The zoom of the prepared picture; 0 when it has no size (a placeholder).
@@ -358,9 +459,11 @@ int viewer_idle_step()
     viewer_state_record& v = viewer_state;
     int index = next_to_prepare;
     if (index < 0) return 0;
+    bool wanted = viewer_now.mode == VIEWER_MODE_ONE && index < L.count && _page_hwnd(L.page) &&
+                  (v.shown_index != index || _page_info(VIEWER_SLOT).kind < 0);
+    if (wanted && prepare_band(v, index)) return 1;
+    if (!wanted) drop_banded();
     next_to_prepare = -1;
-    if (viewer_now.mode != VIEWER_MODE_ONE || index >= L.count || !_page_hwnd(L.page)) return 1;
-    if (v.shown_index != index || _page_info(VIEWER_SLOT).kind < 0) prepare_fullscreen_image(v, index);
     return 1;
 }
 
@@ -539,6 +642,7 @@ void back_to_list(viewer_state_record& v)
     }
     viewer_now.mode = VIEWER_MODE_LIST;
     next_to_prepare = -1;
+    drop_banded();
     bmap_keep_spare(0);
     // The viewer's help in the status line goes with it: a pointer left on
     // the toolbar would not replace it.

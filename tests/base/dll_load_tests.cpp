@@ -15,7 +15,8 @@ bool exists(const std::string& p) { return GetFileAttributesA(p.c_str()) != INVA
 }  // namespace
 
 // Loads the one DLL of the current folder by its name, through the helper or
-// (with ZOTE_PLANTED_BARE set) by bare name, and says whether it loaded.
+// (with ZOTE_PLANTED_BARE set) by bare name, and says whether the helper
+// finds it without loading it and whether it loaded.
 ZOTE_CHILD(load_planted)
 {
     WIN32_FIND_DATAA fd;
@@ -23,8 +24,9 @@ ZOTE_CHILD(load_planted)
     if (h == INVALID_HANDLE_VALUE) return 2;
     FindClose(h);
     bool bare = GetEnvironmentVariableA("ZOTE_PLANTED_BARE", nullptr, 0) > 0;
+    int present = installed_dll_present(fd.cFileName) ? 1 : 0;
     HMODULE m = bare ? LoadLibraryA(fd.cFileName) : load_installed_dll(fd.cFileName);
-    printf("loaded=%d\n", m ? 1 : 0);
+    printf("present=%d loaded=%d\n", present, m ? 1 : 0);
     return 0;
 }
 
@@ -59,7 +61,8 @@ TEST(DllLoad, PlantedInTheCurrentFolderNeverRuns)
             ASSERT_TRUE(SetCurrentDirectoryA(work.c_str()));
             r = bench::run_program(copy, "--zote-child=load_planted");
         }
-        EXPECT_EQ(r.output, "loaded=" + std::to_string(c.loaded) + "\r\n");
+        EXPECT_EQ(r.output,
+                  "present=" + std::to_string(c.in_program_folder) + " loaded=" + std::to_string(c.loaded) + "\r\n");
         EXPECT_EQ(exists(program + "\\" + c.name + ".ran"), c.program_ran);
         EXPECT_EQ(exists(work + "\\" + c.name + ".ran"), c.work_ran);
     }

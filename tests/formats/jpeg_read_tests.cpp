@@ -229,6 +229,51 @@ TEST(JpegLoad, DamagedFilesFailOrLoadWithoutLeaks)
     _bmap_delete(b);
 }
 
+// Decoding a band of rows at a time gives the pixels of one whole decode,
+// whatever JPEG work runs between the bands (here a file failing through the
+// shared recovery point); a file changed between bands, or a damaged header,
+// gives nothing and leaks nothing.
+TEST(JpegBands, SamePixelsAsOneDecodeWhateverRunsBetween)
+{
+    bench::scratch_dir dir;
+    jpegfix::options o;
+    o.width = 101;
+    o.height = 75;
+    ASSERT_TRUE(jpegfix::write(dir.file("colour.jpg"), o));
+    o.progressive = true;
+    ASSERT_TRUE(jpegfix::write(dir.file("prog.jpg"), o));
+    o.grey = true;
+    ASSERT_TRUE(jpegfix::write(dir.file("grey.jpg"), o));
+    std::string bytes = bench::read_file(dir.file("colour.jpg"));
+    dir.write("cut.jpg", bytes.substr(0, bytes.size() / 2));
+    dir.write("zero.jpg", with_sof_size(bytes, 0, 64));
+    int live = bmap_live_count;
+    struct {
+        const char* name;
+        int divisor;
+    } files[] = {{"colour.jpg", 1}, {"colour.jpg", 4}, {"prog.jpg", 2}, {"grey.jpg", 1}, {"cut.jpg", 1}};
+    for (const auto& f : files) {
+        std::string path = dir.file(f.name);
+        std::unique_ptr<_bmap, void (*)(_bmap*)> whole(load_jpeg_file(path.c_str(), f.divisor, 0), _bmap_delete);
+        jpeg_band_reader* r = jpeg_bands_open(path.c_str(), f.divisor, 0);
+        while (jpeg_bands_read(r, 7) == 1) EXPECT_EQ(nullptr, load_jpeg_file(dir.file("zero.jpg").c_str(), 1, 0));
+        std::unique_ptr<_bmap, void (*)(_bmap*)> banded(jpeg_bands_take(r), _bmap_delete);
+        jpeg_bands_close(r);
+        ASSERT_TRUE(whole && banded) << f.name;
+        EXPECT_EQ(whole->header.biXPelsPerMeter, banded->header.biXPelsPerMeter) << f.name;
+        ASSERT_EQ(whole->height * whole->stride, banded->height * banded->stride) << f.name;
+        EXPECT_EQ(0, memcmp(whole->pixels, banded->pixels, size_t(whole->height) * whole->stride)) << f.name;
+    }
+    EXPECT_EQ(nullptr, jpeg_bands_open(dir.file("zero.jpg").c_str(), 1, 0));
+    jpeg_band_reader* r = jpeg_bands_open(dir.file("colour.jpg").c_str(), 1, 0);
+    EXPECT_EQ(1, jpeg_bands_read(r, 7));
+    dir.write("colour.jpg", bytes + "changed");
+    EXPECT_EQ(-1, jpeg_bands_read(r, 7));
+    EXPECT_EQ(nullptr, jpeg_bands_take(r));
+    jpeg_bands_close(r);
+    EXPECT_EQ(live, bmap_live_count);
+}
+
 TEST(JpegSave, DensityQualityAndRoundTrip)
 {
     bench::scratch_dir dir;

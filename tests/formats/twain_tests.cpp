@@ -127,11 +127,20 @@ TEST(Twain, WithoutTheSourceManagerNothingIsAvailable)
     scoped_restore<const char*> keep_name{twain_dsm_name};
     twain = {};
     twain_dsm_name = "no_such_twain.dll";
+    EXPECT_EQ(0, twain_dsm_available());
     EXPECT_EQ(0, load_twain_dsm(nullptr));
     EXPECT_EQ(nullptr, twain.module);
     EXPECT_EQ(0, open_twain_dsm(0));
     EXPECT_EQ(nullptr, twain_acquire());
     twain = kept;
+}
+
+// The menus learn that the source manager is there without loading it.
+TEST(Twain, TheSourceManagerIsFoundWithoutLoadingIt)
+{
+    unload_twain_dsm();
+    EXPECT_EQ(1, twain_dsm_available());
+    EXPECT_EQ(nullptr, GetModuleHandleA(twain_dsm_name));
 }
 
 namespace {

@@ -497,10 +497,11 @@ TEST(Recording, APageDrawnOnWithoutClearingStaysBounded)
 TEST(Clear, PageAndConsoleWithFlagsThree)
 {
     page_record* p = fresh_page(76);
-    SetWindowTextA(console_edit, "some text");
+    HWND console = _page_hwnd(0);
+    SetWindowTextA(console, "some text");
     _rectangle(0, 0, 0, 50, 50);
     _clearscreen(3);
-    EXPECT_EQ(GetWindowTextLengthA(console_edit), 0);
+    EXPECT_EQ(GetWindowTextLengthA(console), 0);
     _selectpage(0, 76);
     rendered r = render_page(p);
     EXPECT_EQ(r.at(10, 10), 0xffffffu);
@@ -526,11 +527,12 @@ TEST(Clear, BufferIsRefilledAndConsoleKept)
     ASSERT_EQ(_newbuffer(79, 20, 20), 1);
     ASSERT_EQ(_selectpage(0, 79), 1);
     SetPixel(page_table[79]->dc, 3, 3, RGB(1, 2, 3));
-    SetWindowTextA(console_edit, "kept");
+    HWND console = _page_hwnd(0);
+    SetWindowTextA(console, "kept");
     _clearscreen(3);
     EXPECT_EQ(GetPixel(page_table[79]->dc, 3, 3), page_table[79]->background);
-    EXPECT_EQ(GetWindowTextLengthA(console_edit), 4);
-    SetWindowTextA(console_edit, "");
+    EXPECT_EQ(GetWindowTextLengthA(console), 4);
+    SetWindowTextA(console, "");
     free_slots(78, 79);
 }
 

@@ -196,9 +196,10 @@ TEST(Accelerators, ConsoleFindComesBeforeTheApplicationsKeys)
     hooked_commands.clear();
     page_commands.clear();
 
-    PostMessageA(console_edit, WM_KEYDOWN, VK_F3, 1);
+    HWND console = _page_hwnd(0);
+    PostMessageA(console, WM_KEYDOWN, VK_F3, 1);
     _pump();
-    PostMessageA(console_edit, WM_KEYDOWN, VK_F4, 1);
+    PostMessageA(console, WM_KEYDOWN, VK_F4, 1);
     _pump();
 
     EXPECT_EQ(hooked_commands, std::vector<UINT>({65509}));  // F3: the console's Find

@@ -52,7 +52,9 @@ TEST(Pages, FramesStartHiddenWithTitleAndDrawingChild)
     EXPECT_EQ((DWORD)GetWindowLongA(p->child, GWL_STYLE) & (WS_CHILD | WS_VISIBLE | WS_VSCROLL),
               (DWORD)(WS_CHILD | WS_VISIBLE | WS_VSCROLL));
     EXPECT_EQ(_page_hwnd(22), p->child);
-    EXPECT_EQ(_page_hwnd(0), console_edit);
+    HWND console = _page_hwnd(0);  // the console's control, made when first asked for
+    EXPECT_TRUE(console);
+    EXPECT_EQ(console, console_edit);
     EXPECT_EQ(_page_hwnd(-1), nullptr);
     EXPECT_EQ(_page_number_of(p->frame), 22);
     EXPECT_EQ(_page_of_child(p->child), p);

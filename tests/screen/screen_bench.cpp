@@ -1,11 +1,13 @@
 // The screen bench (see screen_bench.h).
 #include "tests/screen/screen_bench.h"
+#include "base/holders.h"
 #include "tests/support/canvas.h"
 #include "tests/support/guarded_heap.h"
 #include "tests/support/photos.h"
 #include "formats/formats.h"
 #include "graphics/kavtrel.h"
 #include <gtest/gtest.h>
+#include <tlhelp32.h>
 #include <cstdlib>
 
 namespace screen {
@@ -497,6 +499,16 @@ bool zote_session::close() { return !process_ || end_by_message(process_, frame_
 
 bool zote_session::alive() const { return process_ && WaitForSingleObject(process_, 0) == WAIT_TIMEOUT; }
 
+bool zote_session::has_loaded(const char* dll) const
+{
+    file_handle modules(CreateToolhelp32Snapshot(TH32CS_SNAPMODULE, pid_));
+    MODULEENTRY32 m = {sizeof m};
+    if (!modules) return false;
+    for (BOOL more = Module32First(modules.get(), &m); more; more = Module32Next(modules.get(), &m))
+        if (!_stricmp(m.szModule, dll)) return true;
+    return false;
+}
+
 std::string zote_session::fault() const
 {
     DWORD code = 0;
@@ -573,6 +585,18 @@ void zote_session::key(WORD vk, std::initializer_list<WORD> held)
     send(key_event(vk, true));
     send(key_event(vk, false));
     for (WORD k : held) send(key_event(k, false));
+}
+
+void zote_session::press(WORD vk)
+{
+    DWORD owner = 0;
+    GetWindowThreadProcessId(GetForegroundWindow(), &owner);
+    if (owner != pid_) {
+        SetForegroundWindow(frame_);
+        EXPECT_TRUE(settle());
+    }
+    INPUT both[2] = {key_event(vk, true), key_event(vk, false)};
+    SendInput(2, both, sizeof both[0]);
 }
 
 namespace {
@@ -652,14 +676,7 @@ bool zote_session::input(const std::vector<INPUT>& events, DWORD ms)
 
 void zote_session::tap(WORD vk)
 {
-    DWORD owner = 0;
-    GetWindowThreadProcessId(GetForegroundWindow(), &owner);
-    if (owner != pid_) {
-        SetForegroundWindow(frame_);
-        EXPECT_TRUE(settle());
-    }
-    INPUT both[2] = {key_event(vk, true), key_event(vk, false)};
-    SendInput(2, both, sizeof both[0]);
+    press(vk);
     EXPECT_TRUE(settle()) << "after the key " << vk;
 }
 

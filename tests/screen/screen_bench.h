@@ -136,6 +136,9 @@ public:
     // A key pressed and released in one go, for keys whose handler runs as
     // long as the key is held (the release ends it): then settle().
     void tap(WORD vk);
+    // The same without waiting for the program: a driver that presses the
+    // next key while the program works waits for what it expects itself.
+    void press(WORD vk);
     void move_to(POINT client);
     void click(POINT client, std::initializer_list<WORD> held = {});
     // A click on a point of another window of the program (a dialog's client area).
@@ -183,6 +186,8 @@ public:
     bool close();
     // Whether the program still runs.
     bool alive() const;
+    // Whether the program has loaded the DLL named (a file name).
+    bool has_loaded(const char* dll) const;
     // Empty while the program runs or after it ended well; else how it ended
     // (its exit code, and the guarded heap's report of a fault). A session
     // that ends otherwise fails its test.

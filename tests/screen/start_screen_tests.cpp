@@ -16,6 +16,10 @@ TEST(Start, ShowsTheFolderPageByPage)
     screen::grid g = screen::grid::of(s);
     ASSERT_EQ(g.per_page(), 48) << "the window was laid out for 8 x 6 cells";
     EXPECT_EQ(screen::check_page(s, g, screen::picture_cells(0, 48), "start"), "");
+    // The console's rich-edit control and the scanner's source manager wait for their first use.
+    EXPECT_TRUE(z.has_loaded("comctl32.dll"));
+    EXPECT_FALSE(z.has_loaded("riched32.dll"));
+    EXPECT_FALSE(z.has_loaded("twain_32.dll"));
 }
 
 // No text of the program tells the user that something cannot be used yet.

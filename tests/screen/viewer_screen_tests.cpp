@@ -101,6 +101,63 @@ TEST(Viewer, MarkingThePictureThenLeaving)
     if (HasFailure()) s.save(bench::exe_folder() + "screen-marked.bmp");
 }
 
+namespace {
+// A photo-sized JPEG of one colour with noise in it (each channel within 8
+// of the colour), which takes as long to decode as a photo.
+void write_noisy_picture(const std::string& path, COLORREF colour)
+{
+    _bmap* b = bmap_new(4000, 3000);
+    unsigned seed = colour;
+    for (int y = 0; y < b->height; y++) {
+        BYTE* p = b->pixels + size_t(y) * b->stride;
+        for (int x = 0; x < b->width; x++, p += 3) {
+            seed = seed * 1103515245u + 12345u;
+            int n = int(seed >> 16) % 17 - 8;
+            p[0] = BYTE(GetBValue(colour) + n), p[1] = BYTE(GetGValue(colour) + n), p[2] = BYTE(GetRValue(colour) + n);
+        }
+    }
+    save_jpeg_file(path.c_str(), b, 90);
+    _bmap_delete(b);
+}
+
+// Whether most of the viewer's picture box shows the colour of picture i.
+bool shows(const screen::shot& s, int i)
+{
+    RECT box = viewer_box(s);
+    return s.count(box, screen::picture_colour(i), 24) > (box.right - box.left) * (box.bottom - box.top) / 2;
+}
+}  // namespace
+
+// A key pressed while the viewer prepares the picture after the one shown is
+// answered with the picture it asks for, whether that is the one being
+// prepared or another, and the picture prepared after it is the right one.
+TEST(Viewer, AKeyDuringThePreparationIsAnswered)
+{
+    screen::picture_folder a{"準備表", 0};
+    for (int i = 0; i < 4; i++) write_noisy_picture(a.file(screen::picture_name(i)), screen::picture_colour(i));
+    screen::zote_session z(a.path);
+    ASSERT_TRUE(z.running());
+    z.move_to(z.page_grid().centre(0));
+    z.key(VK_RETURN);
+    struct {
+        WORD first, during;
+        int first_shown, answered, next;
+    } rows[] = {{VK_NEXT, VK_NEXT, 1, 2, 3}, {VK_PRIOR, VK_PRIOR, 2, 1, 2}};
+    for (const auto& r : rows) {
+        z.press(r.first);
+        // Once its picture is on the screen, the one after it is being prepared.
+        for (DWORD start = GetTickCount(); !shows(z.capture(), r.first_shown) && GetTickCount() - start < 30000;) {}
+        z.press(r.during);
+        ASSERT_TRUE(z.settle());
+        screen::shot s = z.capture();
+        EXPECT_TRUE(shows(s, r.answered)) << r.answered;
+        EXPECT_TRUE(ends_with(z.title(), " " + std::to_string(r.answered + 1) + "/4枚 - ZOTE1.67")) << z.title();
+        z.key(VK_NEXT);
+        EXPECT_TRUE(shows(z.capture(), r.next)) << r.next;
+        if (HasFailure()) s.save(bench::exe_folder() + "screen-key-during-preparation.bmp");
+    }
+}
+
 TEST(Viewer, StatusLineShowsAboveThePicture)
 {
     second_picture_shown v;

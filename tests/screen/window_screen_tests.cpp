@@ -22,7 +22,7 @@ TEST(NewWindow, ScriptEntryOpensAWindowOfItsOwn)
     EXPECT_NE(pid, z.process_id());
     // The key the finished script waits for, typed into its console.
     HANDLE process = OpenProcess(SYNCHRONIZE, FALSE, pid);
-    PostMessageA(FindWindowExA(script, nullptr, nullptr, nullptr), WM_CHAR, ' ', 0);
+    PostMessageA(FindWindowExA(script, nullptr, "RichEdit", nullptr), WM_CHAR, ' ', 0);
     EXPECT_EQ(WaitForSingleObject(process, 30000), WAIT_OBJECT_0) << "the script did not end";
     CloseHandle(process);
     // The script asked every window to reload: the new folder is shown.
