@@ -200,7 +200,7 @@ _bmap* twain_acquire()
     twain.source_open = 1;
     MSG msg;
     while (twain.source_open) {
-        BOOL got = GetMessageA(&msg, nullptr, 0, 0);
+        BOOL got = GetMessageW(&msg, nullptr, 0, 0);  // in Unicode, as the program's other loops
         if (got == 0) {
             // The quit belongs to the main loop: close the source and hand it on.
             twain_close();

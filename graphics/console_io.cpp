@@ -92,9 +92,9 @@ int con_printf(const char* fmt, ...)
 }
 
 // Waits for a character typed into the control (any character, or Enter only)
-// and returns its message. Characters typed before the call count: the wait
-// takes them from the queue first. The ending character is dispatched too, so
-// that it shows in the control.
+// and returns its message, taken in Unicode as in the main loop. Characters
+// typed before the call count: the wait takes them from the queue first. The
+// ending character is dispatched too, so that it shows in the control.
 static MSG wait_for_char(const char* status, bool enter_only)
 {
     _show_console();
@@ -105,7 +105,8 @@ static MSG wait_for_char(const char* status, bool enter_only)
     UpdateWindow(console_frame);
     MSG msg;
     for (;;) {
-        BOOL got = GetMessageA(&msg, nullptr, 0, 0);
+        _idle_before_wait();
+        BOOL got = GetMessageW(&msg, nullptr, 0, 0);
         if (got == 0 || got == -1) exit(0);
         if (msg.message == WM_CHAR && msg.hwnd == console_edit && (!enter_only || msg.wParam == 13)) break;
         _offer_message(&msg);
@@ -128,9 +129,13 @@ static int read_key(const char* status)
     if (!console_control()) return -1;
     MSG msg = wait_for_char(status, false);
     TranslateMessage(&msg);
-    DispatchMessageA(&msg);
+    _dispatch_message(&msg);
     end_wait();
-    int c = (int)msg.wParam;
+    // A double-byte character is one key: the answer is its first byte.
+    WCHAR typed = (WCHAR)msg.wParam;
+    unsigned char bytes[2] = {0, 0};
+    WideCharToMultiByte(CP_ACP, 0, &typed, 1, (char*)bytes, sizeof bytes, nullptr, nullptr);
+    int c = bytes[0];
     if (c == 13) return 10;
     if (c == 26) return -1;
     return c;
@@ -165,7 +170,7 @@ char* con_getline(char* buffer, int size)
     text_copy_n(buffer, size, line, size - 1);
 
     TranslateMessage(&enter);
-    DispatchMessageA(&enter);
+    _dispatch_message(&enter);
     end_wait();
     return whole ? buffer : nullptr;
 }

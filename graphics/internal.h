@@ -128,6 +128,8 @@ void elapsed_format(double seconds, char* out, size_t cap);
 int _register_class(UINT style, WNDPROC proc, HBRUSH background, const char* name);
 const char* _register_page_class(HBRUSH brush);
 int _translate_page_accels(MSG* msg);
+// One message taken in Unicode dispatched (see pump.cpp).
+void _dispatch_message(const MSG* msg);
 // 1 when a system command is the menu call that the release of Alt sends
 // after an Alt chord that an accelerator took: the frame drops it.
 int _alt_chord_menu_call(WPARAM command, LPARAM key);

@@ -163,7 +163,8 @@ void _settle();
 // For a loop of the program's own (an editor's) just before it blocks for
 // its next message: says the program is idle when nothing waits.
 void _idle_before_wait();
-// One message through the console's and the pages' accelerators, else translated and dispatched.
+// One message, taken in Unicode (GetMessageW, PeekMessageW), through the
+// console's and the pages' accelerators, else translated and dispatched.
 void _offer_message(MSG* msg);
 void _quit_loop();
 // Offers `accel` to `window` every message, after the console's own (1 when it was added).

@@ -28,7 +28,7 @@ int add_page_accel(HWND window, HACCEL accel)
 int _translate_page_accels(MSG* msg)
 {
     for (int i = 0; i < page_accels.count; i++)
-        if (TranslateAcceleratorA(page_accels.window[i], page_accels.accel[i], msg)) return 1;
+        if (TranslateAcceleratorW(page_accels.window[i], page_accels.accel[i], msg)) return 1;
     return 0;
 }
 
@@ -61,6 +61,21 @@ int _alt_chord_menu_call(WPARAM command, LPARAM key)
     return 1;
 }
 
+// The loops take their messages in Unicode, so that a double-byte character
+// typed reaches a control whole: taken in ANSI it comes as two WM_CHAR of one
+// byte, and Wine's EDIT turns each byte into a character of its own (a trail
+// byte 0x5C into a backslash). The program's own windows stay ANSI and get
+// the two bytes in a row, as on Windows. Wine's RichEdit 1.0 is ANSI only and
+// splits the character the same way: a window that takes WM_UNICHAR (asked
+// with UNICODE_NOCHAR) gets a character beyond ASCII as one WM_UNICHAR.
+void _dispatch_message(const MSG* msg)
+{
+    if (msg->message == WM_CHAR && msg->wParam > 0x7F && SendMessageW(msg->hwnd, WM_UNICHAR, UNICODE_NOCHAR, 0))
+        SendMessageW(msg->hwnd, WM_UNICHAR, msg->wParam, msg->lParam);
+    else
+        DispatchMessageW(msg);
+}
+
 // The console accelerator first, then the application's pairs, then the
 // ordinary translation. A chord is marked before it is offered: its command
 // runs inside the translation and may pump the release of Alt.
@@ -68,17 +83,17 @@ static void offer_and_dispatch(MSG* msg)
 {
     bool press = is_press(msg->message);
     if (press) alt_chord_taken = msg->message == WM_SYSKEYDOWN;
-    if (console_frame && console_accel && TranslateAcceleratorA(console_frame, console_accel, msg)) return;
+    if (console_frame && console_accel && TranslateAcceleratorW(console_frame, console_accel, msg)) return;
     if (_translate_page_accels(msg)) return;
     if (press) alt_chord_taken = 0;
     TranslateMessage(msg);
-    DispatchMessageA(msg);
+    _dispatch_message(msg);
 }
 
 int _pump()
 {
     MSG msg;
-    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
         if (msg.message == WM_QUIT) exit(0);
         offer_and_dispatch(&msg);
     }
@@ -207,7 +222,7 @@ int message_loop()
     for (;;) {
         if (kavtrel_busy_query()) kavtrel_busy_recover();
         if (!_idle() && idle_probe_pending && !PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE)) _announce_idle();
-        BOOL got = GetMessageA(&msg, nullptr, 0, 0);
+        BOOL got = GetMessageW(&msg, nullptr, 0, 0);
         if (got == 0) return (int)msg.wParam;
         if (got == -1) return 0;
         offer_and_dispatch(&msg);

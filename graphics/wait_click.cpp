@@ -16,7 +16,7 @@ int _wait_double_click(UINT button_message, HWND window)
     DWORD limit = GetDoubleClickTime(), start = GetTickCount();
     for (;;) {
         MSG msg;
-        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
             if (msg.message == WM_QUIT) exit(0);
             _offer_message(&msg);
             if (msg.message == awaited && msg.hwnd == window) return 1;

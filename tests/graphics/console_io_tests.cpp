@@ -94,6 +94,9 @@ TEST_F(ConsoleIo, CaretDisplayShowsLineAndColumn)
 
 TEST_F(ConsoleIo, GetcharMapsEnterAndCtrlZAndRestoresReadOnly)
 {
+    type("表");  // a double-byte character is one key, its first byte the answer
+    EXPECT_EQ(con_getchar(), 0x95);
+    EXPECT_EQ(text(), "表");
     type("q");
     EXPECT_EQ(con_getchar(), 'q');
     type("\r");

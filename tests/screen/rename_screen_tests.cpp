@@ -3,6 +3,7 @@
 // folder opens, while its thumbnails are still being made.
 #include "tests/screen/screen_bench.h"
 #include "browser/model/command_ids.h"
+#include <dlgs.h>
 #include <gtest/gtest.h>
 #include <string>
 #include <vector>
@@ -74,4 +75,24 @@ TEST(Rename, KanjiTypedIntoTheListArriveWhole)
         z.key(VK_RETURN);
         EXPECT_TRUE(exists(album.file(t.made))) << t.made;
     }
+}
+
+// The same in the console a script opens: a line it runs (the rich-edit
+// control) and its find box (a dialog fed by the console's loop).
+TEST(Rename, KanjiTypedIntoTheConsoleArriveWhole)
+{
+    bench::scratch_dir dir;
+    screen::zote_session z(dir.write("漢字表\\k.a.txt", "console\n"));
+    ASSERT_TRUE(z.running());
+    z.key('M');  // the line's first key is read alone, then the rest of the line
+    ASSERT_TRUE(z.typed_text("d 表ソ能"));
+    z.key(VK_RETURN);
+    EXPECT_TRUE(exists(dir.file("漢字表\\表ソ能")));
+    z.key(VK_F3);
+    std::vector<HWND> find = z.other_windows();
+    ASSERT_EQ(find.size(), 1u);
+    ASSERT_TRUE(z.typed_text("表ソ能"));
+    char text[64] = "";  // sent, for GetWindowText reads only a caption in another process
+    SendMessageA(GetDlgItem(find[0], edt1), WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text));
+    EXPECT_STREQ(text, "表ソ能");
 }

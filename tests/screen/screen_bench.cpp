@@ -316,11 +316,13 @@ std::string shown_folder(std::string folder)
 
 namespace {
 
+// The page's drawing child, or the console's text.
 HWND drawing_child(HWND frame)
 {
     for (HWND c = GetWindow(frame, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
         char cls[32];
-        if (GetClassNameA(c, cls, sizeof cls) && strncmp(cls, "KVT", 3) == 0) return c;
+        if (GetClassNameA(c, cls, sizeof cls) && (strncmp(cls, "KVT", 3) == 0 || lstrcmpiA(cls, "RichEdit") == 0))
+            return c;
     }
     return nullptr;
 }
@@ -429,7 +431,8 @@ bool zote_session::start(const std::string& folder, const std::string& options)
             return false;
         }
     }
-    HWND frame = find_window(shown_folder(folder), true, 30000);
+    bool script = ends_with(folder, ".a.txt");  // its console is titled with its path
+    HWND frame = find_window(script ? folder : shown_folder(folder), !script, 30000);
     if (!frame) {
         ADD_FAILURE() << "no window for " << folder;
         return false;

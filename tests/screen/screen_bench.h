@@ -102,7 +102,8 @@ bool framed(const shot& s, const grid& g, int position);
 class zote_session {
 public:
     // Starts the installed program on folder (a full path), with the options
-    // before it on the command line, and waits until its window waits for the user.
+    // before it on the command line, and waits until its window waits for the
+    // user. A script (a path ending in ".a.txt") runs in the console window.
     explicit zote_session(const std::string& folder, const std::string& options = "");
     // A second window of the same user beside a running session: started the
     // same way, with the same temporary folder (work folders, staging).
