@@ -9,8 +9,6 @@
 
 namespace {
 
-unsigned get16(const unsigned char* p) { return p[0] | (p[1] << 8); }
-unsigned long get32(const unsigned char* p) { return get16(p) | (static_cast<unsigned long>(get16(p + 2)) << 16); }
 
 // The cabinet checksum: the bytes as little-endian words XORed, the last
 // one to three bytes taken high byte first.

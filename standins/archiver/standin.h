@@ -18,6 +18,20 @@
 #include <string>
 #include <vector>
 
+// Little-endian fields of the archive formats, read from bytes and appended to text.
+inline unsigned get16(const unsigned char* p) { return p[0] | (p[1] << 8); }
+inline unsigned long get32(const unsigned char* p) { return get16(p) | (static_cast<unsigned long>(get16(p + 2)) << 16); }
+inline void put16(std::string& s, unsigned v)
+{
+    s += static_cast<char>(v & 0xFF);
+    s += static_cast<char>((v >> 8) & 0xFF);
+}
+inline void put32(std::string& s, unsigned long v)
+{
+    put16(s, v & 0xFFFF);
+    put16(s, (v >> 16) & 0xFFFF);
+}
+
 enum standin_kind { KIND_LHA = 1, KIND_UNZIP, KIND_ZIP, KIND_CAB, KIND_TAR, KIND_PROBE };
 
 // Result codes of the command entry (0 is success).

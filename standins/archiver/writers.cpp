@@ -16,17 +16,6 @@
 
 namespace {
 
-void put16(std::string& s, unsigned v)
-{
-    s += static_cast<char>(v & 0xFF);
-    s += static_cast<char>((v >> 8) & 0xFF);
-}
-
-void put32(std::string& s, unsigned long v)
-{
-    put16(s, v & 0xFFFF);
-    put16(s, (v >> 16) & 0xFFFF);
-}
 
 void set16(std::string& s, size_t at, unsigned v)
 {

@@ -19,18 +19,6 @@ namespace {
 
 const unsigned long LIMIT = 0xFFFFFFFFul;  // beyond: zip64, which this writer leaves to libarchive
 
-unsigned get16(const unsigned char* p) { return p[0] | p[1] << 8; }
-unsigned long get32(const unsigned char* p) { return get16(p) | static_cast<unsigned long>(get16(p + 2)) << 16; }
-void put16(std::string& s, unsigned v)
-{
-    s += static_cast<char>(v & 0xFF);
-    s += static_cast<char>((v >> 8) & 0xFF);
-}
-void put32(std::string& s, unsigned long v)
-{
-    put16(s, v & 0xFFFF);
-    put16(s, (v >> 16) & 0xFFFF);
-}
 
 // The three keys of traditional PKWARE encryption.
 struct zip_keys {
