@@ -3,9 +3,10 @@
 // in the one-image viewer) thousands of times, as a long sorting session
 // does. Each mark is drawn on the page, whose paints replay what was drawn:
 // timed is a repaint of the page (the window made invalid and painted) before
-// any mark, after 1,500 and after 10,000; beside it the time a mark itself
-// takes, beside the first hundred. In the viewer, what the marks leave in memory, and what leaving the
-// viewer then takes. The floor of each repaint is the first one.
+// any mark, after 1,500 and after 10,000, with the first repaint as its
+// floor; and what a mark itself takes, beside the first hundred. In the
+// viewer, what the marks leave in memory, and what leaving the viewer then
+// takes, beside leaving it without marks.
 //
 // marks_bench.exe [quick]    quick: a few hundred marks (a smoke run)
 #include "bench/app_host.h"

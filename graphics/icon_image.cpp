@@ -38,7 +38,7 @@ int _cursor_info(const char*, int* width, int* height, int* xres, int* yres)
 namespace {
 enum { KIND_ICONS = 64, KIND_TEXT = 16 };
 struct kind_icon {
-    char ext[KIND_TEXT];  // with its dot, as the file name has it
+    char ext[KIND_TEXT];      // with its dot, as the file name has it
     std::vector<BYTE> image;  // a header of twice the icon's height, 32-bit colours, the AND mask
     int width, height;
 };

@@ -251,10 +251,7 @@ static double picture_cost(HENHMETAFILE m)
     return m && GetEnhMetaFileHeader(m, sizeof h, &h) ? replay_cost(h.nRecords, h.nBytes) : 0;
 }
 
-static double stored_cost(const page_record* page)
-{
-    return picture_cost(page->picture) + picture_cost(page->recent);
-}
+static double stored_cost(const page_record* page) { return picture_cost(page->picture) + picture_cost(page->recent); }
 
 // The most a page's recording may cost: twice the screen's pixels at three
 // bytes each, a few milliseconds a paint.

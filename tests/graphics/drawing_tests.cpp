@@ -486,9 +486,7 @@ TEST(Recording, APageDrawnOnWithoutClearingStaysBounded)
         int draws = row.how == PIXELS ? (int)(bound / b->size) + 10 : 1000;
         for (int i = 0; i < draws; i++) {
             COLORREF colour = i % 2 ? 0x404040 : 0xc0c0c0;
-            if (row.how != STROKES_LEFT_OPEN) {
-                ASSERT_EQ(_selectpage(0, 96), 1);
-            }
+            if (row.how != STROKES_LEFT_OPEN) { ASSERT_EQ(_selectpage(0, 96), 1); }
             if (row.how == PIXELS) {
                 memset(b->pixels, colour & 0xff, b->size);
                 _draw_bmap(b, 0, 0, 1.0);
@@ -497,9 +495,7 @@ TEST(Recording, APageDrawnOnWithoutClearingStaysBounded)
                 _settextcolor(colour);
                 _rectangle(0, 0, 0, 240, 200);
             }
-            if (row.how == PIXELS) {
-                ASSERT_EQ(_selectpage(0, 97), 1);
-            }
+            if (row.how == PIXELS) { ASSERT_EQ(_selectpage(0, 97), 1); }
         }
         ASSERT_EQ(_selectpage(0, 97), 1);
         ENHMETAHEADER head;
