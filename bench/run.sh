@@ -14,7 +14,7 @@ build=${ZOTE_BUILD:-$here/build}
 cmake -S "$here" -B "$build" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$here/cmake/mingw-i686.cmake" \
       -DZOTE_DEPS="$ZOTE_DEPS_PREFIX" >/dev/null
 benches=("$@")
-[ ${#benches[@]} -gt 0 ] || benches=(scan_bench decode_bench viewer_bench thumbs startup_bench print_bench archive_bench)
+[ ${#benches[@]} -gt 0 ] || benches=(scan_bench decode_bench viewer_bench marks_bench thumbs startup_bench print_bench archive_bench)
 cmake --build "$build" -j"${ZOTE_JOBS:-3}" --target "${benches[@]}"
 export ZOTE_BENCH="$build/bench"
 # The folder benchmark's folders (made once), beside the programs as ..\scan_folders.

@@ -32,8 +32,7 @@ int _page_release(page_record* p)
     case PAGE_FULLSCREEN:
         if (p->dc) DeleteEnhMetaFile(CloseEnhMetaFile(p->dc));
         p->dc = nullptr;
-        if (p->picture) DeleteEnhMetaFile(p->picture);
-        p->picture = nullptr;
+        page_forget_picture(p);
         if (p->frame && !(console_frame && IsChild(console_frame, p->frame))) DestroyWindow(p->frame);
         p->frame = nullptr;
         p->child = nullptr;

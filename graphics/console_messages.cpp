@@ -84,9 +84,9 @@ static bool on_page_copy_print(HWND window, int id, LRESULT* result)
     page_record* p = _page_of_frame(window);
     if (p) {
         if (id == CMD_COPY)
-            _page_copy(p->picture, window);
+            _page_copy(page_picture(p), window);
         else
-            _printpage(window, p->picture);
+            _printpage(window, page_picture(p));
     }
     *result = 0;
     return true;

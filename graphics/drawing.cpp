@@ -90,6 +90,7 @@ COLORREF _setcolor(COLORREF colour)
     drawing.pen = pen;
     COLORREF previous = drawing.pen_colour;
     drawing.pen_colour = colour;
+    record_drew(3, 52);  // the pen made, selected, the old one deleted
     return previous;
 }
 
@@ -101,6 +102,7 @@ void _setfillmask()
     SelectObject(dc, brush);
     if (drawing.brush && !DeleteObject(drawing.brush)) _fatal("failed to delete brush object.", "_setfillmask");
     drawing.brush = brush;
+    record_drew(3, 140);
 }
 
 COLORREF _settextcolor(COLORREF colour)
@@ -108,7 +110,9 @@ COLORREF _settextcolor(COLORREF colour)
     HDC dc = cur_dc();
     if (!dc) return (COLORREF)-1;
     drawing.text_colour = colour;
-    return SetTextColor(dc, colour);
+    COLORREF previous = SetTextColor(dc, colour);
+    record_drew(1, 12);
+    return previous;
 }
 
 point_d _moveto(double x, double y)
@@ -140,6 +144,7 @@ void _puttext(const char* text, int background_mode)
     SetBkColor(dc, drawing.back_colour);
     SetTextAlign(dc, TA_TOP | TA_LEFT);
     TextOutA(dc, units(drawing.text_at.x), units(drawing.text_at.y), text, (int)strlen(text));
+    record_drew(4, 112 + 6.0 * strlen(text));  // the modes, and the text with its advances
 }
 
 int _setfont(const char* description)
@@ -166,6 +171,7 @@ int _setfont(const char* description)
     SelectObject(dc, font);
     if (drawing.font && !DeleteObject(drawing.font)) _fatal("failed to delete font object.", "_setfont");
     drawing.font = font;
+    record_drew(3, 356);
     return 1;
 }
 
@@ -173,16 +179,18 @@ int _rectangle(int mode, double x1, double y1, double x2, double y2)
 {
     HDC dc = cur_dc();
     if (!dc) return 0;
-    if (mode == 0) return Rectangle(dc, units(x1), units(y1), units(x2), units(y2));
+    int done = 0;
+    if (mode == 0) done = Rectangle(dc, units(x1), units(y1), units(x2), units(y2));
     if (mode == 1) {
         POINT p[5] = {{units(x1), units(y1)},
                       {units(x2), units(y1)},
                       {units(x2), units(y2)},
                       {units(x1), units(y2)},
                       {units(x1), units(y1)}};
-        return Polyline(dc, p, 5);
+        done = Polyline(dc, p, 5);
     }
-    return 0;
+    if (mode == 0 || mode == 1) record_drew(1, 68);
+    return done;
 }
 
 char dialog_title[256];

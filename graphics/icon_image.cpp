@@ -7,6 +7,7 @@
 #include "base/holders.h"
 #include <shellapi.h>
 #include <cstring>
+#include <vector>
 
 int _icon_info(const char*, int* width, int* height, int* xres, int* yres)
 {
@@ -30,11 +31,16 @@ int _cursor_info(const char*, int* width, int* height, int* xres, int* yres)
 // for once per run. Kinds whose icon the shell takes from the file itself
 // (programs, shortcuts, icon files, classes whose DefaultIcon is "%1" or that
 // have an icon handler) are always asked for afresh.
+//
+// A kind's icon is kept as the bytes of an icon resource, not as an icon:
+// under Wine an icon holds three GDI bitmaps, so every kind met in a session
+// would keep three for good.
 namespace {
 enum { KIND_ICONS = 64, KIND_TEXT = 16 };
 struct kind_icon {
-    char ext[KIND_TEXT];  // with its dot, as the file name has it
-    HICON icon;
+    char ext[KIND_TEXT];      // with its dot, as the file name has it
+    std::vector<BYTE> image;  // a header of twice the icon's height, 32-bit colours, the AND mask
+    int width, height;
 };
 kind_icon kind_icons[KIND_ICONS];
 int kind_icon_count;
@@ -83,6 +89,41 @@ kind_icon* find_kind_icon(const char* ext)
     return nullptr;
 }
 
+// The icon as resource bytes; false for an icon without colours.
+bool keep_icon(HICON icon, kind_icon* k)
+{
+    ICONINFO ii;
+    if (!GetIconInfo(icon, &ii)) return false;
+    owned_object colours(ii.hbmColor), mask(ii.hbmMask);
+    BITMAP bm;
+    if (!colours.get() || !mask.get() || !GetObjectA(colours.get(), sizeof bm, &bm)) return false;
+    int w = bm.bmWidth, h = bm.bmHeight;
+    size_t colour_bytes = (size_t)w * h * 4, mask_bytes = (size_t)(w + 31) / 32 * 4 * h;
+    std::vector<BYTE> image(sizeof(BITMAPINFOHEADER) + colour_bytes + mask_bytes);
+    struct {
+        BITMAPINFOHEADER header;
+        RGBQUAD table[2];
+    } info = {{sizeof(BITMAPINFOHEADER), w, h, 1, 32, BI_RGB}, {}};
+    window_dc screen(nullptr);
+    BYTE* bits = image.data() + sizeof(BITMAPINFOHEADER);
+    if (GetDIBits(screen, (HBITMAP)colours.get(), 0, h, bits, (BITMAPINFO*)&info, DIB_RGB_COLORS) != h) return false;
+    info.header = {sizeof(BITMAPINFOHEADER), w, h, 1, 1, BI_RGB};
+    if (GetDIBits(screen, (HBITMAP)mask.get(), 0, h, bits + colour_bytes, (BITMAPINFO*)&info, DIB_RGB_COLORS) != h)
+        return false;
+    BITMAPINFOHEADER header = {sizeof header, w, 2 * h, 1, 32, BI_RGB};
+    memcpy(image.data(), &header, sizeof header);
+    k->image.swap(image);
+    k->width = w;
+    k->height = h;
+    return true;
+}
+
+HICON kept_icon(kind_icon& k)
+{
+    return CreateIconFromResourceEx(k.image.data(), (DWORD)k.image.size(), TRUE, 0x00030000, k.width, k.height,
+                                    LR_DEFAULTCOLOR);
+}
+
 HICON shell_icon(const char* path)
 {
     SHFILEINFOA info{};
@@ -99,16 +140,16 @@ HICON kind_icon_of(const char* path, bool* asked)
     if (!ext || strlen(ext) >= KIND_TEXT) return nullptr;
     DWORD attributes = GetFileAttributesA(path);
     if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY)) return nullptr;
-    if (kind_icon* known = find_kind_icon(ext)) return CopyIcon(known->icon);
+    if (kind_icon* known = find_kind_icon(ext)) return kept_icon(*known);
     if (kind_icon_count == KIND_ICONS || icon_inside_file(ext)) return nullptr;
     *asked = true;
     HICON icon = shell_icon(path);
     if (!icon) return nullptr;
-    HICON kept = CopyIcon(icon);
-    if (!kept) return icon;
-    kind_icon& k = kind_icons[kind_icon_count++];
-    text_copy(k.ext, ext);
-    k.icon = kept;
+    kind_icon& k = kind_icons[kind_icon_count];
+    if (keep_icon(icon, &k)) {
+        text_copy(k.ext, ext);
+        kind_icon_count++;
+    }
     return icon;
 }
 }  // namespace

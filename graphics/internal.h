@@ -12,7 +12,8 @@ struct page_record {
     COLORREF background;
     HWND frame;  // kinds 0, 1
     DWORD child_style;
-    HENHMETAFILE picture;  // kinds 0, 1: everything drawn so far
+    HENHMETAFILE picture;  // kinds 0, 1: everything drawn so far, with recent
+    HENHMETAFILE recent;   // kinds 0, 1: recordings closed since picture was joined with them; painted after it
     HWND statusbar;
     HWND progressbar;
     HWND child;  // kind 0: the drawing child
@@ -20,6 +21,9 @@ struct page_record {
     int buffer_height, buffer_width;
     HBITMAP bitmap, previous_bitmap;
     _bmap* image;  // kind 4, owned
+    // Kinds 0, 1: the replay cost of what the open recording holds, and
+    // what it may hold before it is closed into the stored picture.
+    double open_cost, open_room;
 };
 
 extern page_record* page_table[PAGE_SLOTS];
@@ -74,10 +78,18 @@ int _page_release(page_record* page);
 
 void _paint_page(HWND window, HDC dc, HENHMETAFILE picture, page_record* page);
 
-// Recording: close the current recording into the stored picture, and open a
-// new recording that starts with the stored picture replayed.
+// Recording: close the current recording into the stored picture (its
+// records appended there), and open a new recording.
 void record_close(page_record* page);
 void record_open(page_record* page);
+// Drawing went into the current page's open recording: about this many
+// records and bytes. Past what the page may hold, its recording is closed
+// into the stored picture (which is kept within its bound) and opened again.
+void record_drew(int records, double bytes);
+// A page's whole stored picture (its recent part joined to it), and the
+// stored picture let go of.
+HENHMETAFILE page_picture(page_record* page);
+void page_forget_picture(page_record* page);
 // Plays a recording with its units on the DC's logical units.
 void play_recording(HDC dc, HENHMETAFILE picture);
 

@@ -7,6 +7,12 @@
 // replaying the stored picture into each new recording. So re-selecting a
 // page never re-records (no transform rounding can creep in), and a
 // recording that drew nothing adds nothing.
+//
+// A page drawn on while it stays current (a mark toggled, a status line
+// redrawn) closes a recording at every stroke; appending each to a picture
+// of megabytes would copy the megabytes each time. Those recordings go to
+// the page's recent part instead, painted after the picture, and are
+// joined to the picture when they have grown or the whole is wanted.
 #include "graphics/kavtrel.h"
 #include "graphics/internal.h"
 #include "base/holders.h"
@@ -44,11 +50,13 @@ void play_recording(HDC dc, HENHMETAFILE picture)
     PlayEnhMetaFile(dc, picture, &r);
 }
 
-static std::vector<BYTE> recording_bytes(HENHMETAFILE m)
+// A recording's bytes, in a vector with room for `more` bytes after them.
+static std::vector<BYTE> recording_bytes(HENHMETAFILE m, size_t more = 0)
 {
     std::vector<BYTE> v;
     UINT n = GetEnhMetaFileBits(m, 0, nullptr);
     if (!n) return v;
+    v.reserve(n + more);
     v.resize(n);
     GetEnhMetaFileBits(m, n, v.data());
     return v;
@@ -144,19 +152,29 @@ static void put_dwords(std::vector<BYTE>& out, std::initializer_list<DWORD> word
 
 static bool bounds_empty(const RECTL& r) { return r.right < r.left || r.bottom < r.top; }
 
+static DWORD stored_handles(HENHMETAFILE m)
+{
+    ENHMETAHEADER h;
+    return GetEnhMetaFileHeader(m, sizeof h, &h) ? h.nHandles : 0;
+}
+
 // The stored picture followed by the new recording, as one metafile. Objects
 // still alive at the end of the stored picture are let go of first, so the
 // new records' object numbers stay valid and the handle table stays small.
 static HENHMETAFILE append_recording(HENHMETAFILE stored, HENHMETAFILE added)
 {
-    std::vector<BYTE> a = recording_bytes(stored), b = recording_bytes(added);
+    // The stored picture is read straight into the result, which it begins:
+    // a page near its bound is megabytes, held once, not twice.
+    std::vector<BYTE> b = recording_bytes(added);
+    std::vector<BYTE> out = recording_bytes(stored, b.size() + 12 * (3 + stored_handles(stored)) + 20);
     record_walk wa, wb;
-    if (!walk(a, wa) || !walk(b, wb)) return nullptr;
-    std::vector<BYTE> out;
-    put_record(out, wa.header, wa.header->nSize);
-    for (const BYTE* r : wa.records) put_record(out, r, rec_size(r));
+    if (!walk(out, wa) || !walk(b, wb)) return nullptr;
+    ENHMETAHEADER stored_header = *wa.header;
+    const BYTE* stored_end = wa.records.empty() ? (const BYTE*)wa.header + wa.header->nSize
+                                                : wa.records.back() + rec_size(wa.records.back());
+    size_t kept = (size_t)(stored_end - out.data());
 
-    std::vector<bool> live(wa.header->nHandles + 1, false);
+    std::vector<bool> live(stored_header.nHandles + 1, false);
     for (const BYTE* r : wa.records) {
         DWORD type = rec_type(r), index;
         if (rec_size(r) < 12) continue;
@@ -167,6 +185,7 @@ static HENHMETAFILE append_recording(HENHMETAFILE stored, HENHMETAFILE added)
         else if (type == EMR_DELETEOBJECT)
             live[index] = false;
     }
+    out.resize(kept);  // the stored picture's end record goes
     put_dwords(out, {EMR_SELECTOBJECT, 12, 0x80000000u | BLACK_PEN});
     put_dwords(out, {EMR_SELECTOBJECT, 12, 0x80000000u | WHITE_BRUSH});
     put_dwords(out, {EMR_SELECTOBJECT, 12, 0x80000000u | SYSTEM_FONT});
@@ -181,7 +200,7 @@ static HENHMETAFILE append_recording(HENHMETAFILE stored, HENHMETAFILE added)
     for (size_t at = 0; at < out.size(); at += rec_size(out.data() + at)) count++;
     h->nBytes = (DWORD)out.size();
     h->nRecords = count;
-    h->nHandles = (WORD)(wa.header->nHandles > wb.header->nHandles ? wa.header->nHandles : wb.header->nHandles);
+    h->nHandles = (WORD)(stored_header.nHandles > wb.header->nHandles ? stored_header.nHandles : wb.header->nHandles);
     h->nPalEntries = 0;
     const RECTL& nb = wb.header->rclBounds;
     if (!bounds_empty(nb)) {
@@ -218,19 +237,42 @@ static SIZE screen_pixels()
     return {GetDeviceCaps(screen, HORZRES), GetDeviceCaps(screen, VERTRES)};
 }
 
-static DWORD flat_bytes(SIZE s) { return (DWORD)((s.cx * 3 + 3) / 4 * 4) * (DWORD)s.cy; }
+// What replaying a recording costs, counted in bytes: a record (a pen made,
+// a line, a text) takes Wine about as long as 2 KB of 24-bit pixels, about
+// a microsecond, so a page drawn on in thousands of small strokes (marks
+// toggled) costs far more than its bytes say.
+enum { RECORD_COST = 2048 };
+
+static double replay_cost(double records, double bytes) { return bytes + RECORD_COST * records; }
+
+static double picture_cost(HENHMETAFILE m)
+{
+    ENHMETAHEADER h;
+    return m && GetEnhMetaFileHeader(m, sizeof h, &h) ? replay_cost(h.nRecords, h.nBytes) : 0;
+}
+
+static double stored_cost(const page_record* page) { return picture_cost(page->picture) + picture_cost(page->recent); }
+
+// The most a page's recording may cost: twice the screen's pixels at three
+// bytes each, a few milliseconds a paint.
+static double cost_bound()
+{
+    SIZE s = screen_pixels();
+    return 2.0 * 3 * s.cx * s.cy;
+}
 
 // A page that is drawn on again and again without being cleared (marks
 // toggled, a line redrawn) would keep every drawing: its recording grows
-// with each, and so does the time each paint takes. Past twice the bytes of
-// the screen's pixels, the recording is flattened into one picture of what
-// it shows, the screen's area of the page on the page's background, which
-// paints the same pixels.
+// with each, and so does the time each paint takes. Past its bound, the
+// recording is flattened into one picture of what it shows, the screen's
+// area of the page on the page's background, which paints the same pixels.
+// The pixels are kept at 32 bits, which Wine copies to a window as they are
+// (a 24-bit picture of the screen takes it twenty times as long).
 static HENHMETAFILE flattened(const page_record* page, HENHMETAFILE picture)
 {
     SIZE s = screen_pixels();
-    BITMAPINFOHEADER header = {sizeof header, s.cx, s.cy, 1, 24, BI_RGB};
-    header.biSizeImage = flat_bytes(s);
+    BITMAPINFOHEADER header = {sizeof header, s.cx, s.cy, 1, 32, BI_RGB};
+    header.biSizeImage = (DWORD)(4 * s.cx) * (DWORD)s.cy;
     void* bits = nullptr;
     owned_object dib(CreateDIBSection(nullptr, (BITMAPINFO*)&header, DIB_RGB_COLORS, &bits, nullptr, 0));
     created_dc memory(dib.get() && bits ? CreateCompatibleDC(nullptr) : nullptr);
@@ -256,11 +298,39 @@ static HENHMETAFILE flattened(const page_record* page, HENHMETAFILE picture)
 // The stored picture kept within its bound.
 static void keep_bounded(page_record* page)
 {
-    if (GetEnhMetaFileBits(page->picture, 0, nullptr) <= 2 * flat_bytes(screen_pixels())) return;
+    if (stored_cost(page) <= cost_bound()) return;
     if (HENHMETAFILE flat = flattened(page, page->picture)) {
         DeleteEnhMetaFile(page->picture);
         page->picture = flat;
     }
+}
+
+// The whole stored picture, a recent part joined to it and kept within
+// the bound.
+static void join_recent(page_record* page)
+{
+    if (!page->recent) return;
+    HENHMETAFILE joined = page->picture ? append_recording(page->picture, page->recent) : nullptr;
+    if (joined || !page->picture) {
+        if (page->picture) DeleteEnhMetaFile(page->picture);
+        page->picture = joined ? joined : page->recent;
+    }
+    if (page->picture != page->recent) DeleteEnhMetaFile(page->recent);
+    page->recent = nullptr;
+    keep_bounded(page);
+}
+
+HENHMETAFILE page_picture(page_record* page)
+{
+    join_recent(page);
+    return page->picture;
+}
+
+void page_forget_picture(page_record* page)
+{
+    if (page->picture) DeleteEnhMetaFile(page->picture);
+    if (page->recent) DeleteEnhMetaFile(page->recent);
+    page->picture = page->recent = nullptr;
 }
 
 void record_close(page_record* page)
@@ -269,31 +339,57 @@ void record_close(page_record* page)
     HENHMETAFILE added = CloseEnhMetaFile(page->dc);
     page->dc = nullptr;
     if (!added) return;
-    if (!page->picture || records_in(page->picture) <= 2) {
+    if (!page->recent && (!page->picture || records_in(page->picture) <= 2)) {
         // Nothing stored (a page just cleared): the recording is the picture,
         // with no copy of its records.
-        if (page->picture) DeleteEnhMetaFile(page->picture);
+        page_forget_picture(page);
         page->picture = added;
+        keep_bounded(page);
         return;
     }
     if (!draws_anything(added)) {
         DeleteEnhMetaFile(added);
         return;
     }
-    HENHMETAFILE joined = append_recording(page->picture, added);
-    DeleteEnhMetaFile(added);
-    if (joined) {
-        DeleteEnhMetaFile(page->picture);
-        page->picture = joined;
-        keep_bounded(page);
+    if (!page->recent) {
+        page->recent = added;
+    } else if (HENHMETAFILE joined = append_recording(page->recent, added)) {
+        DeleteEnhMetaFile(page->recent);
+        DeleteEnhMetaFile(added);
+        page->recent = joined;
+    } else {
+        DeleteEnhMetaFile(added);
     }
+    double bound = cost_bound(), recent = picture_cost(page->recent);
+    if (recent > bound / 4 || stored_cost(page) > bound) join_recent(page);
 }
 
+// The open recording may cost what the stored picture leaves of the bound,
+// and at least an eighth of the bound (a picture that could not be made
+// flat must not have the recording closed at every stroke).
 void record_open(page_record* page)
 {
     if (!page || page->dc || (page->kind != PAGE_FRAMED && page->kind != PAGE_FULLSCREEN)) return;
     page->dc = new_recording_dc();
     drawing_state_select(page->dc);
+    double bound = cost_bound();
+    page->open_cost = 0;
+    page->open_room = bound - stored_cost(page);
+    if (page->open_room < bound / 8) page->open_room = bound / 8;
+}
+
+// A page that stays current while it is drawn on (the viewer's status line
+// drawn again at every mark) would never close its recording into the
+// stored picture, where the bound is kept: past its room it is closed there
+// and opened again, as re-selecting the page does.
+void record_drew(int records, double bytes)
+{
+    page_record* p = current_page;
+    if (!p || !p->dc || (p->kind != PAGE_FRAMED && p->kind != PAGE_FULLSCREEN)) return;
+    p->open_cost += replay_cost(records, bytes);
+    if (p->open_cost <= p->open_room) return;
+    record_close(p);
+    record_open(p);
 }
 
 void _paint_page(HWND window, HDC dc, HENHMETAFILE picture, page_record* page)
@@ -305,6 +401,7 @@ void _paint_page(HWND window, HDC dc, HENHMETAFILE picture, page_record* page)
     SetWindowExtEx(dc, 20 * rc.right, 20 * rc.bottom, nullptr);
     SetViewportExtEx(dc, rc.right, rc.bottom, nullptr);
     play_recording(dc, picture);
+    if (picture == page->picture && page->recent) play_recording(dc, page->recent);
 }
 
 int _replay_page(int page, double x, double y)
@@ -316,8 +413,11 @@ int _replay_page(int page, double x, double y)
     POINT o;
     GetWindowOrgEx(dc, &o);
     SetWindowOrgEx(dc, o.x - (int)(20 * x), o.y - (int)(20 * y), nullptr);
-    play_recording(dc, m->picture);
+    HENHMETAFILE picture = page_picture(m);
+    play_recording(dc, picture);
     SetWindowOrgEx(dc, o.x, o.y, nullptr);
+    ENHMETAHEADER h;
+    if (picture && GetEnhMetaFileHeader(picture, sizeof h, &h)) record_drew(2 + h.nRecords, h.nBytes);
     return 1;
 }
 
@@ -341,6 +441,9 @@ void stretch_bitmap_into(HDC dc, int x, int y, int w, int h, HDC source, HBITMAP
     StretchBlt(dc, x, y, w, h, source, 0, 0, width, height, SRCCOPY);
 }
 
+// The bytes of a picture's pixels recorded at 24 bits, with their headers.
+static double recorded_pixels(int width, int height) { return 120 + (double)((width * 3 + 3) / 4 * 4) * height; }
+
 // A buffer's whole bitmap stretched into dc.
 static void stretch_buffer(HDC dc, int x, int y, int w, int h, const page_record* buffer)
 {
@@ -356,6 +459,7 @@ void _drawpage(int slot, double x, double y, double scale)
     case PAGE_BUFFER:
         stretch_buffer(current_page->dc, (int)(20 * x), (int)(20 * y), (int)(m->buffer_width * scale * 20),
                        (int)(m->buffer_height * scale * 20), m);
+        record_drew(1, recorded_pixels(m->buffer_width, m->buffer_height));
         break;
     case PAGE_IMAGE: _draw_bmap(m->image, x, y, scale); break;
     default: break;
@@ -370,6 +474,7 @@ void _draw_bmap(_bmap* b, double x, double y, double scale)
     if (direct_dib_stretch) {
         StretchDIBits(dc, (int)(20 * x), (int)(20 * y), w, h, 0, 0, b->width, b->height, b->pixels,
                       (BITMAPINFO*)&b->header, DIB_RGB_COLORS, SRCCOPY);
+        record_drew(1, recorded_pixels(b->width, b->height));
         return;
     }
     int slot = _newbuffer_auto(b->width, b->height);
@@ -378,6 +483,7 @@ void _draw_bmap(_bmap* b, double x, double y, double scale)
     SetDIBits(t->dc, t->bitmap, 0, b->height, b->pixels, (BITMAPINFO*)&b->header, DIB_RGB_COLORS);
     stretch_buffer(dc, (int)(20 * x), (int)(20 * y), w, h, t);
     _page_free(slot);
+    record_drew(1, recorded_pixels(b->width, b->height));
 }
 
 static HENHMETAFILE empty_recording() { return CloseEnhMetaFile(new_recording_dc()); }
@@ -390,8 +496,7 @@ void _clearscreen(int flags)
             _buffer_dc_setup(p);
             return;
         }
-        if (p->picture) DeleteEnhMetaFile(p->picture);
-        p->picture = nullptr;
+        page_forget_picture(p);
         if (p->dc) DeleteEnhMetaFile(CloseEnhMetaFile(p->dc));
         p->dc = nullptr;
         p->picture = empty_recording();

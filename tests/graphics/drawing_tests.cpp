@@ -459,39 +459,63 @@ TEST(Recording, BuffersDrawnOnAPageLeaveNoObjectsBehind)
 }
 
 // A page drawn on again and again without being cleared keeps a picture
-// of bounded size that still shows what was drawn: the first drawing where
-// nothing covered it, and the last where each covered the one before.
+// that replays within its bound (a record costs as much as 2 KB, the page
+// at most twice the screen's pixels at 3 bytes) and still shows what was
+// drawn: the first drawing where nothing covered it, and the last where each
+// covered the one before. Drawn as pixels between selections of another
+// page, as filled rectangles each closed by re-selecting the page (a mark
+// toggled), and as rectangles into a recording that no selection closes
+// (the viewer's status line redrawn).
 TEST(Recording, APageDrawnOnWithoutClearingStaysBounded)
 {
-    page_record* p = fresh_page(96, 400, 260);
-    fresh_page(97, 50, 50);
-    ASSERT_EQ(_selectpage(0, 96), 1);
-    _rectangle(0, 250, 20, 290, 60);
+    enum drawn_as { PIXELS, STROKES, STROKES_LEFT_OPEN };
+    const struct {
+        const char* what;
+        drawn_as how;
+    } rows[] = {{"pixels", PIXELS}, {"strokes", STROKES}, {"strokes left open", STROKES_LEFT_OPEN}};
     int w = GetDeviceCaps(window_dc(nullptr), HORZRES), h = GetDeviceCaps(window_dc(nullptr), VERTRES);
-    double screen_bytes = (w * 3 + 3) / 4 * 4 * (double)h;
-    _bmap* b = bmap_new(240, 200);
-    ASSERT_TRUE(b);
-    int draws = (int)(2 * screen_bytes / b->size) + 10;
-    for (int i = 0; i < draws; i++) {
-        memset(b->pixels, i % 2 ? 0x40 : 0xc0, b->size);
+    double bound = 2.0 * 3 * w * h;
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.what);
+        page_record* p = fresh_page(96, 400, 260);
+        fresh_page(97, 50, 50);
         ASSERT_EQ(_selectpage(0, 96), 1);
-        _draw_bmap(b, 0, 0, 1.0);
+        _rectangle(0, 250, 20, 290, 60);
+        _bmap* b = bmap_new(240, 200);
+        ASSERT_TRUE(b);
+        int draws = row.how == PIXELS ? (int)(bound / b->size) + 10 : 1000;
+        for (int i = 0; i < draws; i++) {
+            COLORREF colour = i % 2 ? 0x404040 : 0xc0c0c0;
+            if (row.how != STROKES_LEFT_OPEN) { ASSERT_EQ(_selectpage(0, 96), 1); }
+            if (row.how == PIXELS) {
+                memset(b->pixels, colour & 0xff, b->size);
+                _draw_bmap(b, 0, 0, 1.0);
+            } else {
+                _setcolor(colour);
+                _settextcolor(colour);
+                _rectangle(0, 0, 0, 240, 200);
+            }
+            if (row.how == PIXELS) { ASSERT_EQ(_selectpage(0, 97), 1); }
+        }
         ASSERT_EQ(_selectpage(0, 97), 1);
-        ASSERT_LE(GetEnhMetaFileBits(p->picture, 0, nullptr), 2 * screen_bytes + 2 * b->size) << "drawing " << i;
+        ENHMETAHEADER head;
+        ASSERT_TRUE(GetEnhMetaFileHeader(page_picture(p), sizeof head, &head));
+        EXPECT_LE(head.nBytes + 2048.0 * head.nRecords, bound) << head.nRecords << " records";
+        rendered r = render_page(p);
+        ASSERT_GT(r.width, 291);
+        ASSERT_GT(r.height, 199);
+        DWORD last = (draws - 1) % 2 ? 0x404040u : 0xc0c0c0u;
+        EXPECT_EQ(r.at(100, 100), last);
+        EXPECT_EQ(r.at(239, 199), last);
+        EXPECT_EQ(r.at(250, 20), 0u);
+        EXPECT_EQ(r.at(270, 40), 0u);
+        EXPECT_EQ(r.at(290, 60), 0u);
+        EXPECT_EQ(r.at(291, 40), 0xffffffu);
+        EXPECT_EQ(r.at(249, 40), 0xffffffu);
+        EXPECT_EQ(r.at(270, 61), 0xffffffu);
+        _bmap_delete(b);
+        free_slots(96, 97);
     }
-    rendered r = render_page(p);
-    ASSERT_GT(r.width, 291);
-    ASSERT_GT(r.height, 199);
-    EXPECT_EQ(r.at(100, 100), (draws - 1) % 2 ? 0x404040u : 0xc0c0c0u);
-    EXPECT_EQ(r.at(239, 199), (draws - 1) % 2 ? 0x404040u : 0xc0c0c0u);
-    EXPECT_EQ(r.at(250, 20), 0u);
-    EXPECT_EQ(r.at(270, 40), 0u);
-    EXPECT_EQ(r.at(290, 60), 0u);
-    EXPECT_EQ(r.at(291, 40), 0xffffffu);
-    EXPECT_EQ(r.at(249, 40), 0xffffffu);
-    EXPECT_EQ(r.at(270, 61), 0xffffffu);
-    _bmap_delete(b);
-    free_slots(96, 97);
 }
 
 TEST(Clear, PageAndConsoleWithFlagsThree)

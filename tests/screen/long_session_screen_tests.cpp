@@ -1,6 +1,6 @@
 // A long session leaves nothing behind: the viewer stepped over photos and
-// pictures whose header cannot be read, the grid paged, the screen-saver show
-// run over unreadable pictures. After a warm-up and again at the end the
+// pictures whose header cannot be read, the grid paged, over files of kinds
+// not met before too, the screen-saver show run over unreadable pictures. After a warm-up and again at the end the
 // program is asked for its census (live GDI objects by type, resident
 // memory, the guarded heap's live bytes; zote_guarded.exe answers it), and
 // nothing may have grown beyond a small bound: whatever a step, a page or a
@@ -112,6 +112,30 @@ TEST(LongSession, GridPagesLeaveNothingBehind)
     bench::census warm = census_of(z);
     for (int i = 0; i < 200; i++) page(i);
     EXPECT_EQ(growth(warm, census_of(z), 200, "pages"), "");
+}
+
+// Each file of its own kind, whose icon the shell is asked for once: what
+// the program keeps of a kind met must be no GDI object, or a session keeps
+// some for every kind it meets.
+TEST(LongSession, GridPagesOfFilesOfNewKindsLeaveNothingBehind)
+{
+    bench::scratch_dir dir;
+    std::string path = dir.file("種類表");
+    CreateDirectoryA(path.c_str(), nullptr);
+    for (int i = 0; i < 90; i++) {
+        char name[32];
+        snprintf(name, sizeof name, "%02d表ソ.k%02d", i, i);
+        bench::write_file(path + "\\" + name, "能");
+    }
+    screen::zote_session z(path);
+    ASSERT_TRUE(z.running());
+    bench::census warm = census_of(z);
+    std::string title;
+    for (int i = 0; i < 20 && z.title() != title; i++) {
+        title = z.title();
+        z.key(VK_NEXT);
+    }
+    EXPECT_EQ(growth(warm, census_of(z), 90, "files of new kinds"), "");
 }
 
 TEST(LongSession, ScreenSaverShowOverUnreadablePicturesLeavesNothingBehind)
